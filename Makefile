@@ -1,0 +1,55 @@
+# make run: install what is missing, build, open the viewer on the sample trace.
+# make test: install what is missing, build, run every test, then the hostile-input tests under ASan/UBSan.
+# make bench: build and run the benchmarks (they print their figures).
+SHELL := /bin/bash
+ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
+BUILD ?= $(ROOT)/build
+ASAN_BUILD ?= $(ROOT)/build-asan
+JOBS ?= $(shell nproc)
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+SAMPLE := $(BUILD)/sample.xqft
+
+# ccache keys on paths relative to the checkout, so another clone reuses the cache.
+export CCACHE_BASEDIR := $(ROOT)
+export CCACHE_NOHASHDIR := 1
+export CCACHE_MAXSIZE ?= 5G
+
+.PHONY: all deps build run test test-asan bench clean sample
+
+all: build
+
+deps:
+	@bash $(ROOT)/scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S $(ROOT) -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+sample: build
+	python3 $(ROOT)/tools/xqftgen.py sample $(SAMPLE)
+
+run: sample
+	@if [ -x $(BUILD)/bin/xqftrace ]; then \
+	  if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "No display: starting the viewer under Xvfb"; xvfb-run -a $(BUILD)/bin/xqftrace $(SAMPLE); \
+	  else $(BUILD)/bin/xqftrace $(SAMPLE); fi; \
+	else $(BUILD)/bin/xqft-dump header $(SAMPLE) && $(BUILD)/bin/xqft-dump records $(SAMPLE) | tail -n 5; fi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
+	$(MAKE) --no-print-directory test-asan
+
+test-asan: deps
+	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target hostile_tests
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) -L hostile --timeout 900
+
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && { echo "== $$(basename $$b)"; "$$b"; }; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

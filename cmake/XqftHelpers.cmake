@@ -1,0 +1,66 @@
+# Shared helpers for the subsystem folders.
+
+# xqft_library(NAME [QT] DEPS lib...): a static library of every .cpp/.c below the calling folder.
+function(xqft_library name)
+  cmake_parse_arguments(A "QT" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  if(A_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+  endif()
+  if(A_DEPS)
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  endif()
+endfunction()
+
+# All hostile-input tests; `make test` builds this target in the sanitizer tree.
+if(NOT TARGET hostile_tests)
+  add_custom_target(hostile_tests)
+endif()
+
+# xqft_test(NAME LABEL label [HOSTILE] [QT] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]):
+# one GoogleTest executable registered as one CTest test.
+function(xqft_test name)
+  cmake_parse_arguments(A "HOSTILE;QT" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  target_compile_definitions(${name} PRIVATE
+    XQFT_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XQFT_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  if(A_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set(labels ${A_LABEL})
+  if(A_HOSTILE)
+    list(APPEND labels hostile)
+    add_dependencies(hostile_tests ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}")
+  if(A_TIMEOUT)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+  else()
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  endif()
+  if(A_ENV)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENV}")
+  endif()
+endfunction()
+
+# xqft_bench(NAME SOURCES ... LIBS ...): a Google Benchmark program, built by `make bench` only.
+function(xqft_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark QUIET)
+  add_executable(${name} EXCLUDE_FROM_ALL ${A_SOURCES})
+  if(benchmark_FOUND)
+    target_link_libraries(${name} PRIVATE ${A_LIBS} benchmark::benchmark Threads::Threads)
+  else()
+    target_link_libraries(${name} PRIVATE ${A_LIBS} Threads::Threads)
+  endif()
+  target_compile_definitions(${name} PRIVATE XQFT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  if(NOT TARGET benchmarks)
+    add_custom_target(benchmarks)
+  endif()
+  add_dependencies(benchmarks ${name})
+endfunction()
