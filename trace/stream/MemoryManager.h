@@ -1,0 +1,80 @@
+#pragma once
+// Process-wide windowed reader of one file: small reads are copied out of an in-memory window
+// that is reloaded only when a read leaves it. Sizes and offsets are 64-bit. Reads past the end
+// of the file are refused; reads larger than the window go straight to the file.
+#include "StreamExceptions.h"
+#include "XQFTString.h"
+
+#include <cstdint>
+#include <cstring>
+
+class MemoryManager
+{
+public:
+    static constexpr uint64_t kDefaultCapacity = 0x1400000; // 20 MiB
+
+    static MemoryManager& Instance();
+
+    // false when the path cannot be opened or is not a regular file. Throws
+    // MemoryManagerException for an empty file, a window that cannot be allocated or a
+    // failed first window load.
+    bool Open(const CXQFTString& path);
+    void Close();
+
+    // Copies the next n bytes to destination and advances. Throws MemoryManagerException when
+    // no file is open, when the bytes run past the end of the file, or on an I/O error.
+    bool Read(void* destination, uint64_t n)
+    {
+        uint64_t inWindow = m_position - m_windowStart;
+        if (m_position >= m_windowStart && inWindow <= m_fill && n <= m_fill - inWindow) {
+            memcpy(destination, m_window + inWindow, n);
+            m_position += n;
+            return true;
+        }
+        return ReadSlow(destination, n);
+    }
+
+    // origin 0: from the start, 1: from the current position, 2: back from the end of the file.
+    // Returns the new position; throws MemoryManagerException unless 0 <= target <= file size.
+    uint64_t Seek(int64_t offset, int origin);
+    bool LoadWindow(uint64_t offset);
+
+    uint64_t Tell() const { return m_position; }
+    uint64_t GetSize() const { return m_fileSize; }
+    bool IsOpen() const { return m_fd >= 0; }
+    const CXQFTString& Path() const { return m_path; }
+
+    // The window size; tests set a small one so that reads straddle window edges. Takes effect
+    // at once (the window is reloaded on the next read).
+    void SetCapacity(uint64_t bytes);
+    uint64_t Capacity() const { return m_capacity; }
+    // Where the window stands, for tests and diagnostics.
+    uint64_t WindowStart() const { return m_windowStart; }
+    uint64_t WindowFill() const { return m_fill; }
+    uint64_t WindowLoads() const { return m_loads; }
+
+    // What the last failed Open, Read or Seek ran into, as text ("" after success of Open).
+    const char* LastError() const { return m_lastError.CStr(); }
+
+    ~MemoryManager();
+
+private:
+    MemoryManager() = default;
+    MemoryManager(const MemoryManager&) = delete;
+    MemoryManager& operator=(const MemoryManager&) = delete;
+
+    bool ReadSlow(void* destination, uint64_t n);
+    bool ReadFile(void* destination, uint64_t n, uint64_t offset);
+    [[noreturn]] void Fail(uint32_t code, const char* detail = nullptr);
+
+    unsigned char* m_window = nullptr;
+    uint64_t m_windowStart = 0;
+    uint64_t m_capacity = kDefaultCapacity;
+    uint64_t m_fill = 0;
+    uint64_t m_position = 0;
+    uint64_t m_fileSize = 0;
+    uint64_t m_loads = 0;
+    int m_fd = -1;
+    CXQFTString m_path;
+    CXQFTString m_lastError;
+};
