@@ -1,0 +1,48 @@
+#pragma once
+// The four family bases. Each constructor reads the fields every payload of its family starts
+// with; ListArguments reports the family's API tag and its error holder.
+#include "ApiCall.h"
+
+struct SEs1State;
+
+class CEs2Call : public CApiCall
+{
+public:
+    explicit CEs2Call(CTrace* trace);               // reads the GL error (type 12)
+    void ListArguments(CCallInfo* info, uint8_t verbose) override;
+};
+
+class CEs1Call : public CApiCall
+{
+public:
+    explicit CEs1Call(CTrace* trace);               // reads the GL error (type 12)
+    void ListArguments(CCallInfo* info, uint8_t verbose) override;
+};
+
+class CEglCall : public CApiCall
+{
+public:
+    explicit CEglCall(CTrace* trace);               // reads the EGL error (type 1)
+    void ListArguments(CCallInfo* info, uint8_t verbose) override;
+    const TEGLintEnum& GetEglError() const { return m_eglError; }
+
+protected:
+    TEGLintEnum m_eglError;
+};
+
+// Extension calls name the API they were made on (1 ES 1.1, 2 ES 2.0); any other selector gives
+// API kind 0, and such a call is applied to no state.
+class CExtCall : public CApiCall
+{
+public:
+    explicit CExtCall(CTrace* trace);               // reads the GL error (12), then the selector (19)
+    void ListArguments(CCallInfo* info, uint8_t verbose) override;
+    // The call's effect on an ES 1.1 state record; the trace container does not call it.
+    virtual bool UpdateEs1State(SEs1State* state, uint32_t frame) { return false; }
+    const TGLError& GetExtError() const { return m_extError; }
+    uint32_t GetSelector() const { return m_selector.value; }
+
+protected:
+    TGLError m_extError;
+    TuintType<19> m_selector;
+};

@@ -1,0 +1,127 @@
+#pragma once
+// The record-reading context: the format version, the data-included flag and the type-size
+// table of the trace being loaded, and the readers that decode one recorded value into its
+// holder. Readers never read past the current record: a value that is not there reads as 0,
+// and a count that cannot fit in what is left of the record fails the record.
+#include "values/ApiTypes.h"
+#include "values/ArrayHolders.h"
+#include "values/DataHolders.h"
+#include "values/EglHolders.h"
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+
+class IOManager;
+
+// Thrown (as std::logic_error) when a recorded size or count does not fit in the record.
+extern const char* const kBlockSizeError;   // "Size readed from memmory is greater than blocksize"
+extern const char* const kFloatSizeError;   // "GetEsTypeSize(INDEX) != sizeof(float)"
+extern const char* const kUndefinedEsType;  // thrown as a C string by GetEsTypeSize
+
+class CTrace
+{
+public:
+    CTrace(uint32_t version, uint8_t dataIncluded, const int8_t* typeSizeTable, uint8_t tableCount);
+    virtual ~CTrace() = default;
+
+    uint32_t GetVersion() const { return m_version; }
+    uint8_t IsDataIncluded() const { return m_dataIncluded; }
+    IOManager* GetStream() const { return m_stream; }
+
+    // The signed table byte of a type code; throws kUndefinedEsType (a C string) when the code is
+    // not below the table count.
+    int8_t GetEsTypeSize(uint16_t index) const;
+    // Bytes a value of the code occupies: 4 for a table byte of 0, else its magnitude.
+    uint32_t GetTypeWidth(uint16_t index) const;
+
+    // Starts a record whose payload of size bytes begins at the stream's current position.
+    void SetRecordSize(uint32_t size);
+    uint32_t GetRecordSize() const { return m_recordSize; }
+    // Payload bytes read so far and left in the current record (the end of the file counts as
+    // the end of the record when it comes first).
+    uint64_t GetRecordConsumed() const;
+    uint64_t GetBytesLeft() const;
+
+    // Reads n bytes of the current record; false (and zero-filled destination, nothing
+    // consumed) when fewer are left or the stream fails.
+    bool ReadBytes(void* destination, uint64_t n);
+
+    // Scalars with the width of their type code; a missing value reads as 0.
+    template <int N> CTrace& operator>>(TuintType<N>& h) { h.value = static_cast<uint32_t>(ReadSized(N)); return *this; }
+    template <int N> CTrace& operator>>(TintType<N>& h) { h.value = static_cast<int32_t>(static_cast<uint32_t>(ReadSized(N))); return *this; }
+    template <int N> CTrace& operator>>(TfloatType<N>& h) { h.value = ReadFloat(N); return *this; }
+    CTrace& operator>>(TPointer& h) { h.value = ReadSized(0); return *this; }
+
+    CTrace& operator>>(SDataPtr& h);
+    CTrace& operator>>(SImage2D& h);
+    CTrace& operator>>(SString& h);
+    CTrace& operator>>(SEglNativeWindowDesc& h);
+    CTrace& operator>>(SEglNativeWindowDesc6& h);
+    CTrace& operator>>(SEglNativePixmapDesc& h);
+    // u32 length, then that many characters.
+    CTrace& operator>>(CXQFTString& s);
+    CTrace& operator>>(SEglDisplayDesc&) { return *this; }
+    CTrace& operator>>(SEglSurfaceDesc&) { return *this; }
+    CTrace& operator>>(SEglSurfaceShortDesc&) { return *this; }
+
+    // pointer, u32 count, then count x A x B elements when both are non-zero.
+    template <class T, int A, int B>
+    CTrace& operator>>(SArrayPtr<T, A, B>& h)
+    {
+        *this >> h.pointer;
+        const uint32_t count = ReadU32();
+        h.elements.reset();
+        h.data.reset();
+        h.count = count;
+        if (count == 0 || h.pointer.value == 0)
+            return *this;
+        CheckFits(uint64_t(count) * A * B, MinWidth<T>());
+        h.Allocate(count);
+        const size_t n = h.ElementCount();
+        for (size_t i = 0; i < n; ++i)
+            *this >> h.elements[i];
+        return *this;
+    }
+
+    // pointer, then A x B elements when the pointer is non-zero.
+    template <class T, int A, int B>
+    CTrace& operator>>(SPtr<T, A, B>& h)
+    {
+        h.buffer.reset();
+        *this >> h.pointer;
+        if (h.pointer.value != 0)
+            for (T& e : h.elements)
+                *this >> e;
+        return *this;
+    }
+
+    uint32_t ReadU32();
+
+private:
+    uint64_t ReadSized(uint16_t code);
+    float ReadFloat(uint16_t code);
+    // Throws kBlockSizeError unless count items of at least width bytes each fit in the record.
+    void CheckFits(uint64_t count, uint64_t width) const;
+    // Reads size bytes into a new zero-filled buffer after checking that they fit.
+    uint8_t* ReadBlock(uint32_t size);
+
+    // Fewest bytes one element of the holder type occupies in a record.
+    template <class T>
+    uint64_t MinWidth() const
+    {
+        if constexpr (std::is_same_v<T, SString>)
+            return uint64_t(GetTypeWidth(0)) + 4;
+        else
+            return GetTypeWidth(T::kCode);
+    }
+
+    uint32_t m_version;
+    uint8_t m_dataIncluded;
+    uint8_t m_tableCount;
+    std::array<int8_t, 256> m_typeSizes{};
+    IOManager* m_stream;
+    uint32_t m_recordSize = 0;
+    uint64_t m_recordStart = 0;
+    uint64_t m_recordEnd = UINT64_MAX; // no record started: bounded by the file only
+};

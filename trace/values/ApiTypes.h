@@ -1,0 +1,138 @@
+#pragma once
+// Value holders of recorded scalars: arguments, return values and errors of call records.
+// Each holder knows its type code (the index into the trace's type-size table) and prints its
+// value as a compact text, a raw text and a long text.
+#include "XQFTString.h"
+
+#include <cstdint>
+
+struct SApiTypeBase
+{
+    virtual ~SApiTypeBase() = default;
+    // Replaces text with the compact text and, when rawText is set, *rawText with the raw text.
+    virtual void ToString(CXQFTString& text, CXQFTString* rawText) const = 0;
+    // May span several lines; scalars print their compact text.
+    virtual void ToLongString(CXQFTString& text) const { ToString(text, nullptr); }
+};
+
+// N is the type code; value is 32 bits wide except for TPointer, which keeps 64.
+template <int N, class T>
+struct TApiType : SApiTypeBase
+{
+    static constexpr int kCode = N;
+    using ValueType = T;
+    T value = 0;
+    T Value() const { return value; }
+};
+
+// Plain-number texts shared by the scalar templates.
+void FormatUnsigned(uint32_t value, CXQFTString& text, CXQFTString* rawText);
+void FormatSigned(int32_t value, CXQFTString& text, CXQFTString* rawText);
+void FormatFloat(float value, CXQFTString& text, CXQFTString* rawText);
+
+template <int N>
+struct TuintType : TApiType<N, uint32_t>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override
+    { FormatUnsigned(this->value, text, rawText); }
+};
+
+template <int N>
+struct TintType : TApiType<N, int32_t>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override
+    { FormatSigned(this->value, text, rawText); }
+};
+
+template <int N>
+struct TfloatType : TApiType<N, float>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override
+    { FormatFloat(this->value, text, rawText); }
+};
+
+// A recorded pointer value: 64 bits, so traces of 64-bit devices keep their addresses whole.
+struct TPointer : TApiType<0, uint64_t>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+// GL enum: its header token, or the decimal value when the table has none; raw "0x%X".
+struct TGLenum : TuintType<12>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+    // The token printed for value, or null when the table has none.
+    static const char* Name(uint32_t value);
+};
+
+struct TGLError : TuintType<12>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TGLBeginMode : TuintType<12>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TGLBlendFactor : TuintType<12>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TGLboolean : TuintType<13>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TGLbitfield : TuintType<14>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+// 16.16 fixed point.
+struct TGLfixed : TintType<24>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TGLclampx : TintType<27>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TEGLBoolean : TuintType<2>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TEGLNativeDisplayType : TuintType<9>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TEGLContext : TuintType<5>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TEGLDisplay : TuintType<6>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TEGLSurface : TuintType<7>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+struct TEGLenum : TuintType<3>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
+
+// EGLint printed as an EGL name (also the EGL error of every EGL call).
+struct TEGLintEnum : TintType<1>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const override;
+};
