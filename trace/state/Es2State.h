@@ -1,0 +1,207 @@
+#pragma once
+// The tracked OpenGL ES 2.0 state of one context: fixed-function state plus the object tables
+// of what the traced application created. The trace keeps one running state and copies it at
+// every frame cut; copies are deep for tables and strings and share captured bytes.
+#include <cstdint>
+#include <vector>
+
+#include "XQFTString.h"
+#include "state/ObjectTable.h"
+#include "state/SharedBytes.h"
+
+struct SEs2Buffer
+{
+    uint32_t name = 0;
+    uint32_t target = 0;  // GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER at glBufferData
+    SharedBytes data;     // null, or valid for `size` bytes
+    uint32_t size = 0;
+    uint32_t usage = 0;
+};
+
+struct SEs2Attachment
+{
+    uint32_t name = 0;
+    uint32_t type = 0;     // GL_TEXTURE or GL_RENDERBUFFER
+    uint32_t level = 0;
+    uint32_t target = 0;   // 0 stands for GL_TEXTURE_2D, else the cube face target
+};
+
+struct SEs2Framebuffer
+{
+    uint32_t name = 0;
+    uint32_t bound = 0;    // low byte 1 once the framebuffer was bound
+    SEs2Attachment color;
+    uint32_t samples = 0;  // multisample render-to-texture extension
+    SEs2Attachment depth;
+    SEs2Attachment stencil;
+};
+
+struct SEs2Renderbuffer
+{
+    uint32_t name = 0;
+    uint32_t bound = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t internalFormat = 0;
+    uint32_t samples = 0;
+};
+
+struct SEs2Shader
+{
+    uint32_t name = 0;
+    uint32_t type = 0;             // GL_VERTEX_SHADER or GL_FRAGMENT_SHADER
+    const char* source = nullptr;  // joined text owned by the glShaderSource call, which lives as long as the trace
+    uint8_t compiled = 0;
+    uint8_t deletePending = 0;
+    uint8_t attached = 0;
+};
+
+struct SEs2Program
+{
+    uint32_t name = 0;
+    uint32_t vertexShader = 0;
+    uint32_t fragmentShader = 0;
+    uint8_t linked = 0;
+};
+
+struct SEs2TexImage
+{
+    uint32_t target = 0;            // as passed: GL_TEXTURE_2D or a cube face target
+    uint32_t normalizedTarget = 0;  // cube faces become GL_TEXTURE_CUBE_MAP
+    uint32_t texture = 0;
+    int32_t level = 0;
+    SharedBytes data;               // null, or valid for `size` bytes
+    uint32_t format = 0;
+    uint32_t internalFormat = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t type = 0;
+    int32_t unpackAlignment = 0;
+    int32_t border = 0;
+    uint32_t minFilter = 0x2702;    // GL_NEAREST_MIPMAP_LINEAR
+    uint32_t magFilter = 0x2601;    // GL_LINEAR
+    uint32_t wrapS = 0x2901;        // GL_REPEAT
+    uint32_t wrapT = 0x2901;
+    uint32_t size = 0;
+    uint8_t compressed = 0;         // sub-image updates are refused
+};
+
+struct SEs2Uniform
+{
+    uint32_t program = 0;
+    int32_t location = 0;
+    CXQFTString name;
+    uint32_t components = 0;  // 1-4 for vectors; 4, 9, 16 for matrices
+    uint32_t kind = 0;        // 0 integer, 1 float, 2 float matrix
+    std::vector<float> floats;
+    std::vector<int32_t> ints;
+};
+
+struct SEs2Attribute
+{
+    uint32_t index = 0;
+    uint8_t boundByName = 0;  // set by glBindAttribLocation
+    CXQFTString name;
+    uint32_t components = 0;
+    std::vector<float> values;
+};
+
+struct SEs2VertexAttribPointer
+{
+    uint32_t normalized = 0;
+    uint32_t buffer = 0;   // GL_ARRAY_BUFFER binding at the glVertexAttribPointer call
+    int32_t size = 0;
+    uint32_t type = 0;
+    int32_t stride = 0;
+    uint64_t pointer = 0;  // recorded client pointer or buffer offset
+};
+
+struct SEs2VertexArray
+{
+    CObjectTable<SEs2VertexAttribPointer> pointers;  // key = attribute index
+    uint32_t elementArrayBuffer = 0;
+};
+
+// glEnable/glDisable capabilities, in the order of SEs2State::capabilities.
+inline constexpr uint32_t kEs2Capabilities[9] = {
+    0x0BE2,  // GL_BLEND
+    0x0B44,  // GL_CULL_FACE
+    0x0B71,  // GL_DEPTH_TEST
+    0x0BD0,  // GL_DITHER
+    0x8037,  // GL_POLYGON_OFFSET_FILL
+    0x809E,  // GL_SAMPLE_ALPHA_TO_COVERAGE
+    0x80A0,  // GL_SAMPLE_COVERAGE
+    0x0C11,  // GL_SCISSOR_TEST
+    0x0B90,  // GL_STENCIL_TEST
+};
+// Index of a capability in kEs2Capabilities, or -1.
+int Es2CapabilityIndex(uint32_t cap);
+
+struct SEs2State
+{
+    SEs2State();
+    SEs2State(const SEs2State&) = default;
+    SEs2State& operator=(const SEs2State&) = default;
+
+    uint32_t textureUnitCount = 1;
+    uint32_t activeTexture = 0x84C0;  // GL_TEXTURE0
+    uint32_t arrayBufferBinding = 0;
+    uint32_t texture2DBinding[32] = {};
+    uint32_t textureCubeBinding[32] = {};
+    uint32_t blendEquationAlpha = 0x8006;  // GL_FUNC_ADD
+    uint32_t blendEquationRgb = 0x8006;
+    float blendColor[4] = {0, 0, 0, 0};
+    uint32_t blendSrcRgb = 1;  // GL_ONE
+    uint32_t blendDstRgb = 0;  // GL_ZERO
+    uint32_t blendSrcAlpha = 1;
+    uint32_t blendDstAlpha = 0;
+    CObjectTable<SEs2Buffer> buffers;
+    float clearColor[4] = {0, 0, 0, 0};
+    float clearDepth = 1.0f;
+    int32_t clearStencil = 0;
+    uint8_t colorMask[4] = {1, 1, 1, 1};
+    uint32_t cullFaceMode = 0x0405;  // GL_BACK
+    uint32_t depthFunc = 0x0201;     // GL_LESS
+    uint8_t depthMask = 1;
+    float depthRangeNear = 0.0f;
+    float depthRangeFar = 1.0f;
+    uint8_t capabilities[9] = {};
+    CObjectTable<unsigned int> vertexAttribArrayEnabled;  // only the value's first byte is used
+    CObjectTable<SEs2Framebuffer> framebuffers;
+    uint32_t framebufferBinding = 0;
+    uint32_t frontFace = 0x0901;           // GL_CCW
+    uint32_t generateMipmapHint = 0x1100;  // GL_DONT_CARE
+    int32_t packAlignment = 4;
+    int32_t unpackAlignment = 4;
+    float polygonOffsetFactor = 0.0f;
+    float polygonOffsetUnits = 0.0f;
+    CObjectTable<SEs2Program> programs;
+    SEs2Program currentProgram;
+    uint8_t deleteUsedProgram = 0;
+    uint8_t shaderCompilerReleased = 1;
+    CObjectTable<SEs2Renderbuffer> renderbuffers;
+    uint32_t renderbufferBinding = 0;
+    float sampleCoverageValue = 1.0f;
+    uint8_t sampleCoverageInvert = 0;
+    int32_t scissorBox[4] = {0, 0, 0, 0};
+    CObjectTable<SEs2Shader> shaders;
+    // Pairs: front face first, then back face.
+    uint32_t stencilFunc[2] = {0x0207, 0x0207};  // GL_ALWAYS
+    int32_t stencilRef[2] = {0, 0};
+    uint32_t stencilValueMask[2] = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    uint32_t stencilWriteMask[2] = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    uint32_t stencilFail[2] = {0x1E00, 0x1E00};  // GL_KEEP
+    uint32_t stencilPassDepthFail[2] = {0x1E00, 0x1E00};
+    uint32_t stencilPassDepthPass[2] = {0x1E00, 0x1E00};
+    // texture name -> mip level -> cube face index (0 for 2D images)
+    CObjectTable<CObjectTable<CObjectTable<SEs2TexImage>>> textures;
+    // program name -> uniform location
+    CObjectTable<CObjectTable<SEs2Uniform>> uniforms;
+    // program name -> attribute index: glBindAttribLocation bindings
+    CObjectTable<CObjectTable<SEs2Attribute>> boundAttributes;
+    // program name -> attribute index: bindings in force since the last link, with generic values
+    CObjectTable<CObjectTable<SEs2Attribute>> linkedAttributes;
+    int32_t viewport[4] = {0, 0, 0, 0};
+    uint32_t vertexArrayBinding = 0;
+    CObjectTable<SEs2VertexArray> vertexArrays;
+};
