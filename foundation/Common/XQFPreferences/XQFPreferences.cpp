@@ -1,0 +1,241 @@
+// Lifetime, loading, validation and saving of the preference store. The typed accessors are in
+// XQFPreferencesValues.cpp.
+#include "XQFPreferences.h"
+
+#include "DebugOutput.h"
+#include "XQFPlistFormat.h"
+#include "XQFPlistPrinter.h"
+#include "XQFPreferencesLinux.h"
+
+#include <cstdio>
+#include <cstring>
+#include <tinyxml2.h>
+
+using tinyxml2::XMLDocument;
+using tinyxml2::XMLElement;
+using tinyxml2::XMLNode;
+
+namespace {
+
+// Warnings name this file on a line of their own, ahead of the text.
+void Warn(int line, const char* text)
+{
+    DebugOutputPrintf("Common/XQFPreferences/XQFPreferences.cpp(%d):\n", line);
+    DebugOutputPrintf("%s", text);
+}
+
+void AppendFormatted(CXQFTString& errors, const char* format, int value)
+{
+    char buffer[1024];
+    snprintf(buffer, sizeof buffer, format, value);
+    errors.Append(buffer);
+}
+
+bool NameIs(const XMLElement* element, EPlistTag tag)
+{
+    return PlistTag(tag) == element->Name();
+}
+
+bool HashIs(const XMLElement* element, EPlistTag tag)
+{
+    const char* name = element->Name();
+    return PlistTag(tag) == XQFTHashFnv1(name, strlen(name));
+}
+
+} // namespace
+
+CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope)
+    : CXQFPreferences(name, scope, std::make_unique<CXQFPreferencesLinux>())
+{
+}
+
+CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope,
+                                 std::unique_ptr<CXQFPreferencesImpl> impl)
+    : m_impl(std::move(impl)), m_name(name), m_scope(scope)
+{
+}
+
+CXQFPreferences::~CXQFPreferences() = default;
+
+bool CXQFPreferences::GetFilePath(CXQFTString* path) const
+{
+    return m_impl && m_impl->GetPath(m_name, m_scope, path);
+}
+
+bool CXQFPreferences::Load(CXQFTString& errors, bool reloadOnChange)
+{
+    if (!m_impl)
+        return false;
+    SPreferenceFile* file =
+        m_impl->Open(m_name, CXQFPreferencesImpl::kModeRead, m_scope, false);
+    if (!file || !file->handle) {
+        errors.Append("ERROR: Failed to open filed, or write temporary file!");
+        m_impl->Close(file, false);
+        return false; // the previous document stays
+    }
+
+    m_document = std::make_unique<XMLDocument>(true, tinyxml2::PRESERVE_WHITESPACE);
+    tinyxml2::XMLError parsed = m_document->LoadFile(file->handle);
+    m_impl->Close(file, false);
+
+    bool parseFailed = parsed != tinyxml2::XML_SUCCESS;
+    // A file that did not parse is replaced by an empty document below; whatever it still held
+    // must survive the next save.
+    m_keepCopyBeforeSave = parseFailed;
+    bool valid = ValidateDocument(errors);
+    if (parseFailed && !valid) {
+        char buffer[1024];
+        // The parser knows the line of the fault but not the column.
+        snprintf(buffer, sizeof buffer, "[%d:%d]: %s", m_document->ErrorLineNum(), 0,
+                 m_document->ErrorStr());
+        errors.Append(buffer);
+        return false;
+    }
+    if (!valid)
+        return false;
+
+    m_reloadOnChange = reloadOnChange;
+    if (reloadOnChange)
+        m_impl->GetModificationTime(m_name, m_scope, &m_stamp);
+    return true;
+}
+
+bool CXQFPreferences::Save(bool force)
+{
+    if (!m_impl || !m_document)
+        return false;
+    if (!force && !m_dirty)
+        return true;
+
+    if (m_keepCopyBeforeSave) {
+        CXQFTString path, copy;
+        GetFilePath(&path);
+        if (!m_impl->KeepCopy(m_name, m_scope, &copy)) {
+            fprintf(stderr,
+                    "XQFPreferences: %s could not be read when it was loaded, and no copy of it "
+                    "could be kept; it is not overwritten.\n",
+                    path.CStr());
+            return false;
+        }
+        if (!copy.IsEmpty())
+            fprintf(stderr,
+                    "XQFPreferences: %s could not be read when it was loaded and is replaced "
+                    "now; its former content is kept in %s\n",
+                    path.CStr(), copy.CStr());
+        m_keepCopyBeforeSave = false;
+    }
+
+    SPreferenceFile* file =
+        m_impl->Open(m_name, CXQFPreferencesImpl::kModeWrite, m_scope, true);
+    if (!file || !file->handle) {
+        m_impl->Close(file, false);
+        return false;
+    }
+    bool printed = PrintPlist(*m_document, file->handle);
+    bool committed = m_impl->Close(file, printed);
+    if (!printed || !committed)
+        return false;
+
+    m_dirty = false;
+    // Our own write must not look like a foreign change later.
+    if (m_reloadOnChange)
+        m_impl->GetModificationTime(m_name, m_scope, &m_stamp);
+    return true;
+}
+
+bool CXQFPreferences::ReloadIfChanged()
+{
+    if (!m_document || m_dirty || !m_reloadOnChange)
+        return true;
+    uint32_t stamp = 0;
+    if (!m_impl->GetModificationTime(m_name, m_scope, &stamp) || stamp == m_stamp)
+        return true;
+    CXQFTString scratch;
+    return Load(scratch, true);
+}
+
+bool CXQFPreferences::ValidateDocument(CXQFTString& errors)
+{
+    XMLDocument& doc = *m_document;
+
+    XMLNode* first = doc.FirstChild();
+    if (!first || !first->ToDeclaration()) {
+        Warn(__LINE__, "WARNING: No declaration found at the start. The declaration will be "
+                       "recreated.\n");
+        tinyxml2::XMLDeclaration* declaration =
+            doc.NewDeclaration("xml version=\"1.0\" encoding=\"utf-8\"");
+        if (!declaration || !doc.InsertFirstChild(declaration)) {
+            errors.Append("Error: Failed to recreate the declaration.\n");
+            return false;
+        }
+    }
+
+    XMLElement* root = doc.FirstChildElement();
+    if (!root) {
+        Warn(__LINE__, "WARNING: No root <plist> tag found. Tag will be recreated.\n");
+        root = doc.NewElement("plist");
+        if (!root) {
+            errors.Append("ERROR: Failed to recreate <plist> tag. Out of memory!\n");
+            return false;
+        }
+        root->SetAttribute("version", "1.0");
+        if (!doc.InsertEndChild(root)) {
+            errors.Append("ERROR: Failed to link <plist> tag!\n");
+            return false;
+        }
+    }
+
+    XMLElement* dict = root->FirstChildElement();
+    if (dict && NameIs(dict, kTagDict))
+        return ValidateEntries(dict->FirstChildElement(), false, errors);
+
+    Warn(__LINE__, "WARNING: No <dict> tag found. Tag will be recreated.\n");
+    dict = doc.NewElement(PlistTag(kTagDict).CStr());
+    if (!dict) {
+        errors.Append("ERROR: Failed to recreate <dict> tag. Out of memory!\n");
+        return false;
+    }
+    // First, not last: every accessor takes the root's first element as the root dictionary, so
+    // a dictionary put after other content would be ignored and added again on every load.
+    if (!root->InsertFirstChild(dict)) {
+        errors.Append("ERROR: Failed to link <dict> tag!\n");
+        return false;
+    }
+    return true;
+}
+
+bool CXQFPreferences::ValidateEntries(XMLElement* first, bool inArray, CXQFTString& errors)
+{
+    // The parser limits nesting, so the recursion into values stays shallow.
+    for (XMLElement* element = first; element; element = element->NextSiblingElement()) {
+        if (inArray) {
+            if (NameIs(element, kTagKey)) {
+                AppendFormatted(errors,
+                                "ERROR: Array elements cannot contain a <key> tag! Line: %d\n",
+                                element->GetLineNum());
+                return false;
+            }
+            continue;
+        }
+        if (!NameIs(element, kTagKey)) {
+            AppendFormatted(errors, "ERROR: Missing <key> tag on line: %d\n",
+                            element->GetLineNum());
+            return false;
+        }
+        XMLElement* value = element->NextSiblingElement();
+        if (!value) {
+            errors.Append("ERROR: Key missing value!");
+            return false;
+        }
+        if (HashIs(value, kTagKey)) {
+            AppendFormatted(errors, "ERROR: Key missing value on line: %d\n", value->GetLineNum());
+            return false;
+        }
+        if (NameIs(value, kTagDict) && !ValidateEntries(value->FirstChildElement(), false, errors))
+            return false;
+        if (NameIs(value, kTagArray) && !ValidateEntries(value->FirstChildElement(), true, errors))
+            return false;
+        element = value;
+    }
+    return true;
+}

@@ -1,0 +1,111 @@
+#pragma once
+// A named store of settings kept in one XML property-list file ("<name>.plist"), per user or for
+// all users. Load once, read and set values by key path ("Group/Sub/Item"), then Save. A clean
+// store loaded with reloadOnChange follows changes that other programs save to the file.
+//
+// Every getter and setter returns one of EResult. Not thread-safe: serialise use of one object.
+#include "XQFTArray.h"
+#include "XQFTString.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace tinyxml2 {
+class XMLDocument;
+class XMLElement;
+} // namespace tinyxml2
+
+class CXQFPreferencesImpl;
+
+class CXQFPreferences
+{
+public:
+    enum EResult : int {
+        kDone = 0,       // read, or written and the store is dirty
+        kMissing = 1,    // no such entry, no value element, or a value without text
+        kEmptyKey = 2,   // a setter was given a key path that names no entry
+        kWrongType = 3,  // the value has another tag, or its content cannot be read or written
+                         // as the accessor's type
+        kNotLoaded = 4,  // never loaded, a reload failed, the path cannot be created, or a
+                         // stream error while coding binary data
+    };
+    enum EScope : uint32_t { kScopeUser = 0, kScopeAllUsers = 1 };
+
+    // Key paths deeper than this are refused: the parser would not read such a file back.
+    static constexpr uint32_t kMaxKeyPathParts = 64;
+
+    // Nothing is read until Load. Any scope other than kScopeAllUsers is per-user.
+    CXQFPreferences(const CXQFTString& name, uint32_t scope);
+    // For tests and tools that bring their own back end; the store owns it.
+    CXQFPreferences(const CXQFTString& name, uint32_t scope,
+                    std::unique_ptr<CXQFPreferencesImpl> impl);
+    // Does not save: unsaved values are lost.
+    ~CXQFPreferences();
+    CXQFPreferences(const CXQFPreferences&) = delete;
+    CXQFPreferences& operator=(const CXQFPreferences&) = delete;
+
+    // Reads the file, creating it (and its folders) when missing, and repairs a missing
+    // declaration, root or root dictionary. Messages for the user are appended to errors.
+    bool Load(CXQFTString& errors, bool reloadOnChange);
+    // Writes the document through a temporary file renamed over the settings file; with force
+    // false, a clean store writes nothing. False when nothing was written (dirty stays set).
+    bool Save(bool force);
+
+    bool HasKey(const CXQFTString& key);
+    int GetInteger(const CXQFTString& key, uint32_t* out, uint32_t defaultValue);
+    int GetInteger(const CXQFTString& key, uint32_t* out);
+    int GetBool(const CXQFTString& key, bool* out, bool defaultValue);
+    int GetBool(const CXQFTString& key, bool* out);
+    int GetString(const CXQFTString& key, CXQFTString* out, const CXQFTString& defaultValue);
+    int GetString(const CXQFTString& key, CXQFTString* out);
+    // Appends the items to what out already holds.
+    int GetStringArray(const CXQFTString& key, CXQFTArray<CXQFTString>* out);
+    // *data is a new buffer of *size bytes (null when empty); release it with free().
+    int GetData(const CXQFTString& key, void** data, uint32_t* size);
+
+    int SetString(const CXQFTString& key, const CXQFTString& value);
+    int SetString(const CXQFTString& key, const char* value);
+    int SetInteger(const CXQFTString& key, uint32_t value);
+    int SetBool(const CXQFTString& key, bool value);
+    int SetStringArray(const CXQFTString& key, const CXQFTArray<CXQFTString>& value);
+    int SetData(const CXQFTString& key, const void* data, uint32_t size);
+
+    bool IsLoaded() const { return m_document != nullptr; }
+    bool IsDirty() const { return m_dirty; }
+    const CXQFTString& Name() const { return m_name; }
+    uint32_t Scope() const { return m_scope; }
+    // The settings file's path; false when the name or scope gives none.
+    bool GetFilePath(CXQFTString* path) const;
+    // The document as loaded and set, or null before the first load.
+    const tinyxml2::XMLDocument* Document() const { return m_document.get(); }
+
+    // "/a/b/", "a/b" and "a//b" all give [a, b]; the last part is kept even when empty.
+    static CXQFTArray<CXQFTString> SplitKeyPath(const CXQFTString& key);
+
+private:
+    bool ValidateDocument(CXQFTString& errors);
+    bool ValidateEntries(tinyxml2::XMLElement* first, bool inArray, CXQFTString& errors);
+    bool ReloadIfChanged();
+
+    tinyxml2::XMLElement* FirstRootEntry() const;
+    int FindEntry(const CXQFTArray<CXQFTString>& parts, tinyxml2::XMLElement** value) const;
+    int FindValue(const CXQFTArray<CXQFTString>& parts, uint32_t first,
+                  tinyxml2::XMLElement* firstChild, tinyxml2::XMLElement** value) const;
+    int CreatePath(const CXQFTArray<CXQFTString>& parts, uint32_t tag,
+                   tinyxml2::XMLElement** value);
+    // Common start of the setters: finds or creates the value element for key.
+    int PrepareSet(const CXQFTString& key, uint32_t tag, tinyxml2::XMLElement** value);
+    int ReadText(const CXQFTString& key, uint32_t tag, const char** text);
+    int SetText(const CXQFTString& key, uint32_t tag, const char* text);
+
+    std::unique_ptr<tinyxml2::XMLDocument> m_document;
+    std::unique_ptr<CXQFPreferencesImpl> m_impl;
+    CXQFTString m_name;
+    uint32_t m_stamp = 0;
+    bool m_reloadOnChange = false;
+    bool m_dirty = false;
+    uint32_t m_scope;
+    // The last load found a file it could not parse and replaced it in memory with an empty
+    // one: the original is copied aside before the first save writes over it.
+    bool m_keepCopyBeforeSave = false;
+};

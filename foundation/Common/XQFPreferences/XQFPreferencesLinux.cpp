@@ -1,0 +1,315 @@
+#include "XQFPreferencesLinux.h"
+
+#include "XQFPlistFormat.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <limits.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char kTempSuffix[] = ".tmp";
+constexpr const char kPlistSuffix[] = ".plist";
+// Room left in a file name for ".plist.tmp" and for the longest copy suffix.
+constexpr size_t kMaxNameLength = NAME_MAX - (sizeof kPlistSuffix - 1) - 6;
+
+bool IsAbsolute(const char* path)
+{
+    return path && path[0] == '/';
+}
+
+CXQFTString WithoutTrailingSlashes(const char* path)
+{
+    size_t n = strlen(path);
+    while (n > 1 && path[n - 1] == '/')
+        --n;
+    return CXQFTString(path, n);
+}
+
+bool HomeFolder(CXQFTString* home)
+{
+    const char* env = getenv("HOME");
+    if (IsAbsolute(env)) {
+        *home = WithoutTrailingSlashes(env);
+        return true;
+    }
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? size_t(size) : 16384);
+    passwd entry;
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !IsAbsolute(found->pw_dir))
+        return false;
+    *home = WithoutTrailingSlashes(found->pw_dir);
+    return true;
+}
+
+bool ValidName(const CXQFTString& name)
+{
+    const char* s = name.CStr();
+    size_t n = name.Length();
+    if (n == 0 || n > kMaxNameLength || strlen(s) != n)
+        return false;
+    if (strchr(s, '/'))
+        return false;
+    return name != "." && name != "..";
+}
+
+bool IsDirectory(const char* path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// mkdir -p: every missing folder on the way is created.
+bool MakeFolders(const CXQFTString& path, mode_t mode)
+{
+    if (IsDirectory(path.CStr()))
+        return true;
+    CXQFTString prefix;
+    size_t start = 1;
+    while (start <= path.Length()) {
+        size_t slash = path.Find('/', start);
+        size_t end = slash == CXQFTString::npos ? path.Length() : slash;
+        prefix = path.Left(end);
+        if (mkdir(prefix.CStr(), mode) != 0 && !(errno == EEXIST && IsDirectory(prefix.CStr())))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// A new settings file holds exactly the template. O_EXCL: an existing file is never replaced.
+void CreateFromTemplate(const CXQFTString& file)
+{
+    int fd = open(file.CStr(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    bool ok = WriteAll(fd, kPlistTemplate, strlen(kPlistTemplate));
+    if (close(fd) != 0 || !ok)
+        unlink(file.CStr()); // a half template would only be repaired on the next load
+}
+
+// Opens a regular file for reading; directories and other special files are refused.
+FILE* OpenRegularForReading(const CXQFTString& file, int* error)
+{
+    int fd = open(file.CStr(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = errno;
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *error = EISDIR;
+        close(fd);
+        return nullptr;
+    }
+    FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        *error = errno;
+        close(fd);
+    }
+    return f;
+}
+
+void PutLittleEndian(unsigned char* out, uint64_t v)
+{
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+mode_t FolderMode(uint32_t scope)
+{
+    return scope == 1 ? 0755 : 0700; // per-user configuration stays private
+}
+
+} // namespace
+
+bool CXQFPreferencesLinux::BaseFolder(uint32_t scope, CXQFTString* folder)
+{
+    if (scope == 1) {
+        const char* dirs = getenv("XDG_CONFIG_DIRS");
+        if (dirs && *dirs) {
+            CXQFTString list(dirs);
+            size_t start = 0;
+            while (start <= list.Length()) {
+                size_t colon = list.Find(':', start);
+                size_t end = colon == CXQFTString::npos ? list.Length() : colon;
+                CXQFTString entry(list, start, end - start);
+                if (IsAbsolute(entry.CStr())) {
+                    *folder = WithoutTrailingSlashes(entry.CStr());
+                    return true;
+                }
+                start = end + 1;
+            }
+        }
+        *folder = "/etc/xdg";
+        return true;
+    }
+    const char* config = getenv("XDG_CONFIG_HOME");
+    if (IsAbsolute(config)) {
+        *folder = WithoutTrailingSlashes(config);
+        return true;
+    }
+    CXQFTString home;
+    if (!HomeFolder(&home))
+        return false;
+    *folder = home == "/" ? CXQFTString("/.config") : home + "/.config";
+    return true;
+}
+
+bool CXQFPreferencesLinux::SettingsPath(const CXQFTString& name, uint32_t scope,
+                                        CXQFTString* folder, CXQFTString* file)
+{
+    if (!ValidName(name))
+        return false;
+    CXQFTString base;
+    if (!BaseFolder(scope, &base))
+        return false;
+    *folder = (base == "/" ? CXQFTString() : base) + "/" + kCompanyFolder;
+    *file = *folder + "/" + name + kPlistSuffix;
+    return true;
+}
+
+bool CXQFPreferencesLinux::GetPath(const CXQFTString& name, uint32_t scope, CXQFTString* path)
+{
+    CXQFTString folder;
+    return SettingsPath(name, scope, &folder, path);
+}
+
+SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mode,
+                                            uint32_t scope, bool useTemp)
+{
+    CXQFTString folder, file;
+    if (!SettingsPath(name, scope, &folder, &file))
+        return nullptr;
+    SPreferenceFile* record = new SPreferenceFile;
+    record->path = file;
+    if (mode == kModeRead) {
+        int error = 0;
+        record->handle = OpenRegularForReading(file, &error);
+        // Only a file that is not there is created; one that cannot be read is left alone.
+        if (!record->handle && error == ENOENT && MakeFolders(folder, FolderMode(scope))) {
+            CreateFromTemplate(file);
+            record->handle = OpenRegularForReading(file, &error);
+        }
+        return record;
+    }
+    if (!MakeFolders(folder, FolderMode(scope)))
+        return record;
+    record->isTemporary = mode == kModeWrite && useTemp;
+    CXQFTString target = record->isTemporary ? file + kTempSuffix : file;
+    record->handle = fopen(target.CStr(), "wbe");
+    return record;
+}
+
+bool CXQFPreferencesLinux::Close(SPreferenceFile* file, bool commit)
+{
+    if (!file)
+        return false;
+    bool ok = true;
+    if (file->handle) {
+        if (file->isTemporary) {
+            // The data must be on disk before the rename makes it the settings file.
+            ok = fflush(file->handle) == 0 && !ferror(file->handle);
+            if (ok && commit)
+                ok = fsync(fileno(file->handle)) == 0;
+        }
+        if (fclose(file->handle) != 0)
+            ok = false;
+        if (file->isTemporary) {
+            CXQFTString temp = file->path + kTempSuffix;
+            if (commit && ok)
+                ok = rename(temp.CStr(), file->path.CStr()) == 0;
+            if (!commit || !ok)
+                unlink(temp.CStr());
+        }
+    } else if (commit) {
+        ok = false;
+    }
+    delete file;
+    return ok;
+}
+
+bool CXQFPreferencesLinux::GetModificationTime(const CXQFTString& name, uint32_t scope,
+                                               uint32_t* stamp)
+{
+    CXQFTString file;
+    if (!GetPath(name, scope, &file))
+        return false;
+    struct stat st;
+    if (stat(file.CStr(), &st) != 0)
+        return false;
+    // Seconds alone miss a second change within the same second; the nanoseconds, the size and
+    // the inode (a rename gives a new one) make that unlikely.
+    unsigned char bytes[32];
+    PutLittleEndian(bytes, uint64_t(st.st_mtim.tv_sec));
+    PutLittleEndian(bytes + 8, uint64_t(st.st_mtim.tv_nsec));
+    PutLittleEndian(bytes + 16, uint64_t(st.st_size));
+    PutLittleEndian(bytes + 24, uint64_t(st.st_ino));
+    *stamp = XQFTHashFnv1(bytes, sizeof bytes);
+    return true;
+}
+
+bool CXQFPreferencesLinux::KeepCopy(const CXQFTString& name, uint32_t scope, CXQFTString* copyPath)
+{
+    copyPath->Clear();
+    CXQFTString file;
+    if (!GetPath(name, scope, &file))
+        return false;
+    int in = open(file.CStr(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno == ENOENT;
+    int out = -1;
+    CXQFTString candidate;
+    for (int i = 0; i < 100 && out < 0; ++i) {
+        candidate = i == 0 ? file + ".bak" : StringFromFormat("%s.bak%d", file.CStr(), i);
+        out = open(candidate.CStr(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (out < 0 && errno != EEXIST)
+            break;
+    }
+    bool ok = out >= 0;
+    char buffer[65536];
+    while (ok) {
+        ssize_t n = read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = WriteAll(out, buffer, size_t(n));
+    }
+    close(in);
+    if (out >= 0) {
+        if (ok)
+            ok = fsync(out) == 0;
+        if (close(out) != 0)
+            ok = false;
+        if (!ok)
+            unlink(candidate.CStr());
+    }
+    if (ok)
+        *copyPath = candidate;
+    return ok;
+}
