@@ -1,4 +1,5 @@
-# make run: install what is missing, build, open the viewer on the sample trace.
+# make run: install what is missing, build, open the viewer on the sample trace (without a display,
+#           or before the viewer exists, print the sample trace with xqft-dump).
 # make test: install what is missing, build, run every test, then the hostile-input tests under ASan/UBSan.
 # make bench: build and run the benchmarks (they print their figures).
 SHELL := /bin/bash
@@ -31,11 +32,12 @@ sample: build
 	python3 $(ROOT)/tools/xqftgen.py sample $(SAMPLE)
 
 run: sample
-	@if [ -x $(BUILD)/bin/xqftrace ]; then \
-	  if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	    echo "No display: starting the viewer under Xvfb"; xvfb-run -a $(BUILD)/bin/xqftrace $(SAMPLE); \
-	  else $(BUILD)/bin/xqftrace $(SAMPLE); fi; \
-	else $(BUILD)/bin/xqft-dump header $(SAMPLE) && $(BUILD)/bin/xqft-dump records $(SAMPLE) | tail -n 5; fi
+	@if [ -x $(BUILD)/bin/xqftrace ] && { [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; }; then \
+	  $(BUILD)/bin/xqftrace $(SAMPLE); \
+	else \
+	  [ -x $(BUILD)/bin/xqftrace ] && echo "No display: the sample trace as xqft-dump reads it (set DISPLAY to open the viewer)"; \
+	  $(BUILD)/bin/xqft-dump header $(SAMPLE) && $(BUILD)/bin/xqft-dump records $(SAMPLE) | tail -n 5; \
+	fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900

@@ -13,7 +13,8 @@ PKGS=(
 )
 missing=()
 for p in "${PKGS[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  # dpkg -s also knows removed packages whose configuration files remain: check the status.
+  dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed' || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 SUDO=""
