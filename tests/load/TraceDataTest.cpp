@@ -1,0 +1,179 @@
+// Frames, cursor and snapshots of the trace container, driven by small stand-in calls whose
+// state effects are easy to see.
+#include <gtest/gtest.h>
+
+#include "calls/ApiCall.h"
+#include "data/TraceData.h"
+
+namespace {
+// A call of a given API kind and id whose effect bumps one visible field of its state record.
+class CStubCall : public CApiCall
+{
+public:
+    CStubCall(uint8_t kind, uint16_t id, uint32_t glError = 0, bool changes = true) : CApiCall(nullptr), m_changes(changes)
+    {
+        m_apiKind = kind;
+        m_callId = id;
+        m_error.value = glError;
+    }
+    const char* GetName() const override { return "stub"; }
+    int GetId() const override { return m_callId; }
+    const char* GetCategory() const override { return ""; }
+    bool UpdateState(void* state, uint32_t frame) override
+    {
+        if (!m_changes)
+            return false;
+        switch (m_apiKind) {
+        case kApiEgl: static_cast<SEglState*>(state)->displays[1].swapInterval += 1; break;
+        case kApiEs1: static_cast<SEs1State*>(state)->lineWidth += 1; break;
+        default: {
+            auto* s = static_cast<SEs2State*>(state);
+            s->viewport[2] += 1;
+            s->buffers[1].usage = frame;  // records the frame number it was given
+        }
+        }
+        return true;
+    }
+
+private:
+    bool m_changes;
+};
+
+constexpr uint16_t kSwap = 1022;
+CApiCall* Es2(uint32_t err = 0) { return new CStubCall(kApiEs2, 2001, err); }
+CApiCall* Egl(bool changes = true) { return new CStubCall(kApiEgl, 1029, 0, changes); }
+CApiCall* Swap() { return new CStubCall(kApiEgl, kSwap, 0, false); }
+}  // namespace
+
+TEST(TraceData, EmptyAndSingleSwapTraces)
+{
+    CTraceData data;
+    EXPECT_EQ(data.GetFrameCount(), 0);
+    EXPECT_EQ(data.GetCall(1), nullptr);
+    EXPECT_EQ(data.GetFrame(0), nullptr);
+    EXPECT_EQ(data.GetNextCall(), nullptr);
+    data.AddCall(nullptr, 0, 0);
+    data.AddCall(Swap(), 0, 0);
+    EXPECT_EQ(data.GetFrameRecordCount(), 2u);
+    EXPECT_EQ(data.GetFrameCount(), 1);
+    EXPECT_EQ(data.GetFrame(2)->firstCall, 1u);
+    EXPECT_EQ(data.GetFrame(2)->endCall, STraceFrame::kOpenEnd);
+}
+
+TEST(TraceData, SnapshotsAreSharedUntilTheirStateChanges)
+{
+    CTraceData data;
+    data.AddCall(Egl(), 0, 0);  // frame 1 changes EGL
+    data.AddCall(Swap(), 0, 0);
+    data.AddCall(Es2(), 0, 0);  // frame 2 changes only ES2
+    data.AddCall(Egl(false), 0, 0);  // an EGL call that changes nothing
+    data.AddCall(Swap(), 0, 0);
+    data.AddCall(Egl(), 0, 0);  // frame 3 changes EGL again
+    data.AddCall(Swap(), 0, 0);
+    ASSERT_EQ(data.GetFrameRecordCount(), 4u);
+    const STraceFrame *f1 = data.GetFrame(1), *f2 = data.GetFrame(2), *f3 = data.GetFrame(3), *f4 = data.GetFrame(4);
+    EXPECT_NE(f2->egl, f1->egl);
+    EXPECT_EQ(f3->egl, f2->egl);  // shared while no EGL call changed it
+    EXPECT_NE(f4->egl, f3->egl);
+    EXPECT_EQ(f2->es2, f1->es2);
+    EXPECT_NE(f3->es2, f2->es2);
+    EXPECT_EQ(f4->es2, f3->es2);
+    EXPECT_EQ(f4->es1, f1->es1);
+
+    SEglState egl;
+    ASSERT_TRUE(data.GetFrameEglState(4, &egl));
+    EXPECT_EQ(egl.displays[1].swapInterval, 3u);  // 1, then two changes
+    SEs2State es2;
+    ASSERT_TRUE(data.GetFrameEs2State(3, &es2));
+    EXPECT_EQ(es2.viewport[2], 1);
+    EXPECT_FALSE(data.GetFrameEs2State(5, &es2));
+    SEs1State es1;
+    EXPECT_FALSE(data.GetFrameEs1State(1, &es1));  // no ES 1.1 call in the trace
+    EXPECT_FALSE(data.GetEs1StateAtCall(0, &es1));
+}
+
+TEST(TraceData, CursorWalksOneFrameAtATime)
+{
+    CTraceData data;
+    for (int frame = 0; frame < 3; ++frame) {
+        data.AddCall(Es2(), 0, 0);
+        data.AddCall(Es2(), 0, 1);
+        data.AddCall(Swap(), 0, 0);
+    }
+    EXPECT_EQ(data.GetFrameCount(), 3);
+    EXPECT_EQ(data.GetCall(2)->flags & 1, 0);  // read inside a marker section
+    EXPECT_EQ(data.GetCall(1)->flags & 1, 1);
+    data.Rewind();
+    int seen = 0;
+    while (data.GetNextCall())
+        ++seen;
+    EXPECT_EQ(seen, 3);  // stops at the end of frame 1 although frames 2 and 3 follow
+    EXPECT_EQ(data.GetCurrentCallNumber(), 3);
+    ASSERT_TRUE(data.SetCurrentFrame(2, true));
+    EXPECT_FALSE(data.SetCurrentFrame(2, false));
+    EXPECT_FALSE(data.SetCurrentFrame(4, true) && data.GetFrame(4)->firstCall != 9);
+    EXPECT_EQ(data.GetCurrentFrameCallCount(), 0u);  // frame 4 is the open, empty one
+    ASSERT_TRUE(data.SetCurrentFrame(2, true));
+    EXPECT_EQ(data.GetCurrentFrameCallCount(), 3u);
+    EXPECT_EQ(data.GetNextCall(), data.GetCall(4));
+}
+
+TEST(TraceData, StateAtACall)
+{
+    CTraceData data;
+    data.AddCall(Es2(), 0, 0);     // index 0
+    data.AddCall(Swap(), 0, 0);    // index 1
+    data.AddCall(Es2(), 0, 0);     // index 2, frame 2
+    data.AddCall(Es2(0x0500), 0, 0);  // index 3: recorded GL_INVALID_ENUM, no effect
+    data.AddCall(Es2(), 0, 0);     // index 4
+    data.AddCall(Swap(), 0, 0);    // index 5
+
+    SEs2State snapshot, at;
+    ASSERT_TRUE(data.GetFrameEs2State(2, &snapshot));
+    ASSERT_TRUE(data.GetEs2StateAtCall(2, &at));  // first call of frame 2
+    EXPECT_EQ(at.viewport[2], snapshot.viewport[2]);
+    EXPECT_EQ(at.buffers.Count(), snapshot.buffers.Count());
+
+    // The cursor is where it was after the query.
+    data.SetCurrentFrame(2, true);
+    ASSERT_EQ(data.GetNextCall(), data.GetCall(3));
+    ASSERT_TRUE(data.GetEs2StateAtCall(5, &at));
+    EXPECT_EQ(at.viewport[2], 3);  // index 0, 2 and 4; not the one with an error
+    EXPECT_EQ(at.buffers[1].usage, 2u);  // replayed with its own frame number
+    EXPECT_EQ(data.GetCurrentFrameNumber(), 2);
+    EXPECT_EQ(data.GetNextCall(), data.GetCall(4));
+
+    SEs2State frame3;
+    ASSERT_TRUE(data.GetFrameEs2State(3, &frame3));
+    EXPECT_EQ(frame3.viewport[2], 3);  // the error call changed nothing at load either
+
+    EXPECT_FALSE(data.GetEs2StateAtCall(6, &at));  // past the last call
+    EXPECT_FALSE(data.GetEs2StateAtCall(-1, &at));
+    EXPECT_FALSE(data.GetEs2StateAtCall(1 << 30, &at));
+}
+
+TEST(TraceData, DroppingFramesKeepsTheFirstFrameAndConsistentCounts)
+{
+    CTraceData data;
+    data.AddCall(Es2(), 0, 0);
+    data.AddCall(Swap(), 0, 0);
+    data.AddCall(Es2(), 0, 0);
+    data.AddCall(Es2(), 0, 0);
+    EXPECT_EQ(data.GetFrameCount(), 2);
+    EXPECT_FALSE(data.DropFramesFrom(0));
+    EXPECT_FALSE(data.DropFramesFrom(1));  // the first frame always stays
+    EXPECT_FALSE(data.DropFramesFrom(3));
+    EXPECT_EQ(data.GetCallCount(), 4u);
+    data.SetCurrentFrame(2, true);
+    ASSERT_TRUE(data.DropFramesFrom(2));
+    EXPECT_EQ(data.GetFrameCount(), 1);
+    EXPECT_EQ(data.GetCallCount(), 2u);
+    EXPECT_EQ(data.GetCall(3), nullptr);
+    EXPECT_EQ(data.GetCurrentFrameNumber(), 1);
+    EXPECT_EQ(data.GetFrame(1)->endCall, 2u);
+    data.Rewind();
+    int seen = 0;
+    while (data.GetNextCall())
+        ++seen;
+    EXPECT_EQ(seen, 2);
+}

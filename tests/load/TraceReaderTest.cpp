@@ -1,0 +1,163 @@
+// Loading trace files end to end: result codes, what stays loaded, progress events and the
+// memory guard.
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "LoadFixture.h"
+#include "calls/ApiCall.h"
+#include "calls/CallInfo.h"
+#include "data/MemoryGuard.h"
+
+namespace {
+struct SCase
+{
+    const char* what;
+    const char* gen;  // xqftgen.py arguments; null: the path names no file
+    int result;
+    int frames;
+    uint32_t calls;
+    std::vector<std::string> progress;  // texts of the progress events, in order
+    const char* error;                  // start of GetLastError()
+};
+}  // namespace
+
+TEST(TraceReader, ResultCodesAndWhatStaysLoaded)
+{
+    const std::string swaps = "Frame: 2  @ eglSwapBuffers ";
+    const SCase cases[] = {
+        {"3 frames", "egl-frames --frames 3", 0, 3, 3,
+         {"File Read", swaps, "Frame: 3  @ eglSwapBuffers ", "Frame: 4  @ eglSwapBuffers ", "Trace Processed"}, ""},
+        {"3 frames with images, version 10", "egl-frames --frames 3 --version 10 --image 4x2", 0, 3, 3, {}, ""},
+        {"3 frames, version 7", "egl-frames --frames 3 --version 7 --table-selector 1", 0, 3, 3, {}, ""},
+        {"header only", "egl-frames --header-only", 4, 0, 0, {"File Read", "Trace Processed"}, ""},
+        {"missing path", nullptr, 4, -1, 0, {}, "cannot open"},
+        {"cut inside the last record", "egl-frames --frames 3 --cut 1", 3, 2, 2,
+         {"File Read", swaps, "Frame: 3  @ eglSwapBuffers ", "Trace Error"}, "record 1022"},
+        {"block larger than its record", "egl-frames --frames 3 --image 2x2 --oversize-block", 2, -1, 0, {},
+         "Size readed from memmory is greater than blocksize"},
+        {"bad magic", "egl-frames --magic XQFTracf", 2, -1, 0, {"File Read"}, "Unrecognized file type."},
+        {"only unknown ids", "raw --record 9000:00000000 --record 1050:00000000", 4, 0, 0, {}, ""},
+        {"type-size table without the EGL types", "raw --table-count 1 --record 1022:0000000001000000", 2, 0, 0, {},
+         "Undefined Es Type in record library"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = c.gen ? GenerateTrace("t.xqft", c.gen) : TempPath("absent.xqft");
+        ASSERT_FALSE(path.empty());
+        const SLoad load = QuietLoad(path);
+        EXPECT_EQ(load.result, c.result);
+        CTraceData* data = CTraceReader::Instance().GetTraceData();
+        if (c.frames < 0) {
+            EXPECT_EQ(data, nullptr);
+        } else {
+            ASSERT_NE(data, nullptr);
+            EXPECT_EQ(data->GetFrameCount(), c.frames);
+            EXPECT_EQ(data->GetCallCount(), c.calls);
+        }
+        if (!c.progress.empty()) {
+            EXPECT_EQ(load.progress, c.progress);
+        }
+        if (!c.gen) {
+            EXPECT_TRUE(load.progress.empty());
+        }
+        EXPECT_EQ(std::string(CTraceReader::Instance().GetLastError().CStr()).rfind(c.error, 0), 0u)
+            << CTraceReader::Instance().GetLastError().CStr();
+    }
+    CTraceReader::Instance().Close();
+}
+
+TEST(TraceReader, FramesCutAtSwapBuffersAndKeepTheFrameImage)
+{
+    const std::string path = GenerateTrace("img.xqft", "egl-frames --frames 3 --image 4x2 --frame-image 1");
+    ASSERT_EQ(QuietLoad(path).result, 0);
+    CTraceData* data = CTraceReader::Instance().GetTraceData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->GetFrameImageFlag(), 1);
+    EXPECT_EQ(data->GetFrameRecordCount(), 4u);  // the trailing empty frame is not counted
+    for (uint32_t n = 1; n <= 3; ++n) {
+        const STraceFrame* f = data->GetFrame(n);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->firstCall, n - 1);
+        EXPECT_EQ(f->endCall, n);
+        STraceCall* call = data->GetCall(n);
+        EXPECT_EQ(call->frame, n);
+        EXPECT_EQ(call->call->GetApiKind(), kApiEgl);
+        EXPECT_STREQ(call->call->GetName(), "eglSwapBuffers");
+        CGenCallInfo* info = call->GetCallInfo();
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info, call->GetCallInfo());  // created once
+    }
+}
+
+TEST(TraceReader, MemoryGuardStopsTheWalkWithTheCallsReadSoFar)
+{
+    const std::string path = GenerateTrace("many.xqft", "egl-frames --frames 2500");
+    CTraceReader& reader = CTraceReader::Instance();
+    int queries = 0;
+    reader.SetMemoryProbe([&]() -> int64_t { return ++queries == 2 ? kMemoryLimitKiB + 1 : int64_t(0); });
+    const SLoad load = QuietLoad(path);
+    reader.SetMemoryProbe(nullptr);
+    EXPECT_EQ(load.result, 3);
+    EXPECT_EQ(load.progress.back(), "Trace Error");
+    EXPECT_EQ(queries, 2);  // at 0 and at 1000 calls, not per record
+    EXPECT_EQ(reader.GetTraceData()->GetCallCount(), 1000u);
+    EXPECT_STREQ(reader.GetLastError().CStr(), "Memory Limit reached. Exit");
+}
+
+TEST(TraceReader, OutOfMemoryDropsTheLastTenthOfTheFramesAndKeepsCountsConsistent)
+{
+    const std::string path = GenerateTrace("oom.xqft", "egl-frames --frames 1500");
+    CTraceReader& reader = CTraceReader::Instance();
+    int queries = 0;
+    reader.SetMemoryProbe([&]() -> int64_t {
+        if (++queries == 2)
+            throw std::bad_alloc();
+        return 0;
+    });
+    const SLoad load = QuietLoad(path);
+    reader.SetMemoryProbe(nullptr);
+    EXPECT_EQ(load.result, 1);
+    CTraceData* data = reader.GetTraceData();
+    ASSERT_NE(data, nullptr);
+    // 1000 calls in 1000 frames: frames 900 and later are given back.
+    EXPECT_EQ(data->GetFrameCount(), 899);
+    EXPECT_EQ(data->GetCallCount(), 899u);
+    EXPECT_EQ(data->GetCall(900), nullptr);
+    const STraceFrame* last = data->GetFrame(899);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->endCall, 899u);
+    EXPECT_EQ(data->GetFrame(900), nullptr);
+}
+
+TEST(TraceReader, RemovingAnIdRemovesEveryListenerOfIt)
+{
+    struct SCount : CBasicEvent
+    {
+        int n = 0;
+        void OnEvent(uint32_t, void*) override { ++n; }
+    } a, b, other;
+    CEventManager& events = CEventManager::Instance();
+    events.AddListener(0, &a);
+    events.AddListener(0, &b);
+    events.AddListener(7, &other);
+    events.Dispatch(0, nullptr);
+    events.RemoveListener(0);
+    events.Dispatch(0, nullptr);
+    events.Dispatch(7, nullptr);
+    EXPECT_EQ(a.n, 1);
+    EXPECT_EQ(b.n, 1);
+    EXPECT_EQ(other.n, 1);
+    events.RemoveListener(7);
+}
+
+TEST(TraceReader, LongTracesKeep32BitFrameNumbers)
+{
+    const std::string path = GenerateTrace("long.xqft", "egl-frames --frames 70000 --version 9");
+    ASSERT_EQ(QuietLoad(path).result, 0);
+    CTraceData* data = CTraceReader::Instance().GetTraceData();
+    EXPECT_EQ(data->GetFrameCount(), 70000);
+    EXPECT_EQ(data->GetCall(70000)->frame, 70000u);
+    EXPECT_EQ(data->GetCall(65537)->frame, 65537u);
+    CTraceReader::Instance().Close();
+}

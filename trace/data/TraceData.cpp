@@ -1,0 +1,286 @@
+#include "data/TraceData.h"
+
+#include <stdexcept>
+
+#include "calls/ApiCall.h"
+#include "calls/CallInfo.h"
+
+namespace {
+constexpr uint16_t kSwapBuffersId = 1022;
+
+// Kind 3 is never assigned but is routed like ES 1.1.
+bool IsEs1Kind(uint8_t kind) { return kind == kApiEs1 || kind == 3; }
+bool IsEs2Kind(uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; }
+}  // namespace
+
+STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl) : frame(f), flags(fl), call(std::move(c)) {}
+STraceCall::STraceCall(STraceCall&&) noexcept = default;
+STraceCall& STraceCall::operator=(STraceCall&&) noexcept = default;
+STraceCall::~STraceCall() = default;
+
+CGenCallInfo* STraceCall::GetCallInfo()
+{
+    if (!info && call) {
+        auto created = std::make_unique<CGenCallInfo>();
+        call->ListArguments(created.get(), 1);
+        info = std::move(created);
+    }
+    return info.get();
+}
+
+CTraceData::CTraceData()
+    : m_egl(std::make_unique<SEglState>()), m_es1(std::make_unique<SEs1State>()),
+      m_es2(std::make_unique<SEs2State>())
+{
+    Reset();
+}
+
+CTraceData::~CTraceData() = default;
+
+void CTraceData::Clear()
+{
+    m_frames.clear();
+    m_calls.clear();
+    m_cursorFrame = 0;
+}
+
+void CTraceData::Reset()
+{
+    Clear();
+    *m_egl = SEglState();
+    *m_es1 = SEs1State();
+    *m_es2 = SEs2State();
+    STraceFrame first;
+    first.number = 1;
+    first.firstCall = 0;
+    first.egl = std::make_shared<const SEglState>(*m_egl);
+    first.es1 = std::make_shared<const SEs1State>(*m_es1);
+    first.es2 = std::make_shared<const SEs2State>(*m_es2);
+    m_frames.push_back(std::move(first));
+    m_cursorFrame = 0;
+    m_currentCall = m_nextCall = m_callCount = 0;
+    m_eglChanged = m_es1Changed = m_es2Changed = false;
+    m_hasEs1 = m_hasEs2 = false;
+    m_frameImage = 0;
+}
+
+void CTraceData::Init(uint64_t fileSize, uint8_t recordedWithData, uint8_t frameImage)
+{
+    // A call record takes at least 10 bytes; 40 is the usual average. Never reserve more than
+    // the records the file can hold.
+    m_calls.reserve(static_cast<size_t>(fileSize / 40));
+    m_recordedWithData = recordedWithData;
+    m_frameImage = frameImage;
+}
+
+void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
+{
+    if (!rawCall)
+        return;
+    std::unique_ptr<CApiCall> call(rawCall);
+    const uint32_t cursorFrame = m_frames[m_cursorFrame].number;
+    if (frame == 0)
+        frame = cursorFrame;
+
+    // Calls recorded with a GL error changed nothing on the device; EGL and extension calls
+    // never fill that holder, so they always apply.
+    if (call->GetError()->value == 0) {
+        const uint8_t kind = call->GetApiKind();
+        if (kind == kApiEgl) {
+            m_eglChanged |= call->UpdateState(m_egl.get(), frame);
+        } else if (IsEs1Kind(kind)) {
+            m_hasEs1 = true;
+            m_es1Changed |= call->UpdateState(m_es1.get(), frame);
+        } else if (IsEs2Kind(kind)) {
+            m_hasEs2 = true;
+            m_es2Changed |= call->UpdateState(m_es2.get(), frame);
+        }
+    }
+
+    const bool endsFrame = call->GetCallId() == kSwapBuffersId;
+    m_calls.emplace_back(cursorFrame, std::move(call), static_cast<uint8_t>(inSection != 1 ? 1 : 0));
+    ++m_callCount;
+    m_frames.back().endCall = m_callCount;
+    if (endsFrame)
+        CutFrame();
+}
+
+void CTraceData::CutFrame()
+{
+    // Build the whole frame before touching the list, so an allocation failure leaves the
+    // container as it was before the cut.
+    const STraceFrame& prev = m_frames.back();
+    STraceFrame next;
+    next.number = static_cast<uint32_t>(m_frames.size() + 1);
+    next.firstCall = m_callCount;
+    next.egl = m_eglChanged ? std::make_shared<const SEglState>(*m_egl) : prev.egl;
+    next.es1 = m_es1Changed ? std::make_shared<const SEs1State>(*m_es1) : prev.es1;
+    next.es2 = m_es2Changed ? std::make_shared<const SEs2State>(*m_es2) : prev.es2;
+    m_frames.push_back(std::move(next));
+    m_eglChanged = m_es1Changed = m_es2Changed = false;
+    m_cursorFrame = m_frames.size() - 1;
+}
+
+bool CTraceData::DropFramesFrom(uint32_t frame)
+{
+    if (frame < 2 || frame > m_frames.size())
+        return false;
+    const uint32_t firstDropped = m_frames[frame - 1].firstCall;
+    m_frames.resize(frame - 1);
+    if (firstDropped < m_calls.size())
+        m_calls.erase(m_calls.begin() + firstDropped, m_calls.end());
+    m_calls.shrink_to_fit();
+    m_callCount = static_cast<uint32_t>(m_calls.size());
+    // The remaining last frame stays closed at its last call; the running states no longer
+    // match the calls, so nothing may be added after a drop (the loader stops).
+    STraceFrame& last = m_frames.back();
+    if (last.firstCall >= m_callCount)
+        last.endCall = STraceFrame::kOpenEnd;
+    else
+        last.endCall = m_callCount;
+    if (m_cursorFrame >= m_frames.size())
+        m_cursorFrame = m_frames.size() - 1;
+    if (m_nextCall > m_callCount)
+        m_currentCall = m_nextCall = m_frames[m_cursorFrame].firstCall;
+    return true;
+}
+
+int32_t CTraceData::GetFrameCount() const
+{
+    if (m_frames.empty())
+        throw std::out_of_range("invalid vector<T> subscript");
+    if (m_frames.size() == 1)
+        return m_callCount > 0 ? 1 : 0;
+    const bool lastEmpty = m_frames.back().firstCall >= m_callCount;
+    return static_cast<int32_t>(m_frames.size() - (lastEmpty ? 1 : 0));
+}
+
+const STraceFrame* CTraceData::FrameAt(uint32_t frame) const
+{
+    return frame == 0 || frame > m_frames.size() ? nullptr : &m_frames[frame - 1];
+}
+
+STraceFrame* CTraceData::GetFrame(uint32_t frame)
+{
+    return const_cast<STraceFrame*>(FrameAt(frame));
+}
+
+STraceCall* CTraceData::GetCall(uint32_t call)
+{
+    return call == 0 || call > m_calls.size() ? nullptr : &m_calls[call - 1];
+}
+
+STraceFrame* CTraceData::GetCurrentFrame()
+{
+    return m_cursorFrame < m_frames.size() ? &m_frames[m_cursorFrame] : nullptr;
+}
+
+int32_t CTraceData::GetCurrentFrameNumber() const
+{
+    return m_cursorFrame < m_frames.size() ? static_cast<int32_t>(m_frames[m_cursorFrame].number) : 0;
+}
+
+uint32_t CTraceData::GetCurrentFrameCallCount() const
+{
+    if (m_cursorFrame >= m_frames.size())
+        return 0;
+    const STraceFrame& f = m_frames[m_cursorFrame];
+    const uint32_t end = f.endCall == STraceFrame::kOpenEnd ? static_cast<uint32_t>(m_calls.size()) : f.endCall;
+    return end > f.firstCall ? end - f.firstCall : 0;
+}
+
+void CTraceData::Rewind()
+{
+    if (m_frames.empty())
+        return;
+    m_cursorFrame = 0;
+    m_currentCall = m_nextCall = 0;
+}
+
+bool CTraceData::SetCurrentFrame(uint32_t frame, bool moveToStart)
+{
+    if (frame == 0 || frame > m_frames.size())
+        return false;
+    if (frame - 1 == m_cursorFrame && !moveToStart)
+        return false;
+    m_cursorFrame = frame - 1;
+    if (moveToStart)
+        m_currentCall = m_nextCall = m_frames[m_cursorFrame].firstCall;
+    return true;
+}
+
+void CTraceData::RewindFrame()
+{
+    if (m_cursorFrame < m_frames.size())
+        m_currentCall = m_nextCall = m_frames[m_cursorFrame].firstCall;
+}
+
+STraceCall* CTraceData::GetNextCall()
+{
+    if (m_cursorFrame >= m_frames.size())
+        return nullptr;
+    const STraceFrame& f = m_frames[m_cursorFrame];
+    if (m_nextCall >= m_calls.size() || m_nextCall == f.endCall)
+        return nullptr;
+    m_currentCall = m_nextCall++;
+    return &m_calls[m_currentCall];
+}
+
+bool CTraceData::GetFrameEglState(uint32_t frame, SEglState* out) const
+{
+    const STraceFrame* f = FrameAt(frame);
+    if (!f || !f->egl || !out)
+        return false;
+    *out = *f->egl;
+    return true;
+}
+
+bool CTraceData::GetFrameEs1State(uint32_t frame, SEs1State* out) const
+{
+    const STraceFrame* f = FrameAt(frame);
+    if (!m_hasEs1 || !f || !f->es1 || !out)
+        return false;
+    *out = *f->es1;
+    return true;
+}
+
+bool CTraceData::GetFrameEs2State(uint32_t frame, SEs2State* out) const
+{
+    const STraceFrame* f = FrameAt(frame);
+    if (!m_hasEs2 || !f || !f->es2 || !out)
+        return false;
+    *out = *f->es2;
+    return true;
+}
+
+template <class State>
+bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*applies)(uint8_t kind),
+                             std::shared_ptr<const State> STraceFrame::*snapshot)
+{
+    if (!hasApi || !out || index < 0 || static_cast<uint64_t>(index) >= m_calls.size())
+        return false;
+    const uint32_t frame = m_calls[index].frame;
+    const STraceFrame* f = FrameAt(frame);
+    if (!f || !(f->*snapshot))
+        return false;
+    // Replays from the frame's snapshot without moving the cursor.
+    *out = *(f->*snapshot);
+    for (uint32_t j = f->firstCall; j < static_cast<uint32_t>(index); ++j) {
+        CApiCall* call = m_calls[j].call.get();
+        if (applies(call->GetApiKind()) && call->GetError()->value == 0)
+            call->UpdateState(out, frame);
+    }
+    return true;
+}
+
+bool CTraceData::GetEs1StateAtCall(int32_t index, SEs1State* out)
+{
+    return StateAtCall(index, out, m_hasEs1, IsEs1Kind, &STraceFrame::es1);
+}
+
+bool CTraceData::GetEs2StateAtCall(int32_t index, SEs2State* out)
+{
+    // Extension calls are replayed too: the loader applied them to the running state, so the
+    // state at a call must show them as the next frame's snapshot does.
+    return StateAtCall(index, out, m_hasEs2, IsEs2Kind, &STraceFrame::es2);
+}

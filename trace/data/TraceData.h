@@ -1,0 +1,125 @@
+#pragma once
+// The in-memory trace: every call in file order, cut into frames at each eglSwapBuffers, with
+// the EGL, ES 1.1 and ES 2.0 state tracked call by call and a snapshot of each state at the
+// start of every frame. Frame and call numbers are 1-based; state-at-call takes a 0-based index.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "state/EglState.h"
+#include "state/Es1State.h"
+#include "state/Es2State.h"
+
+class CApiCall;
+class CGenCallInfo;
+
+struct STraceFrame
+{
+    static constexpr uint32_t kOpenEnd = 0xFFFFFFFFu;
+
+    uint32_t number = 0;
+    uint32_t firstCall = 0;     // 0-based index of the first call
+    uint32_t endCall = kOpenEnd;  // one past the last call; kOpenEnd while the frame has no call
+    // State at the frame's start. A frame whose API did not change since the previous cut
+    // shares the previous frame's snapshot; snapshots are immutable once taken.
+    std::shared_ptr<const SEglState> egl;
+    std::shared_ptr<const SEs1State> es1;
+    std::shared_ptr<const SEs2State> es2;
+};
+
+struct STraceCall
+{
+    STraceCall(uint32_t frame, std::unique_ptr<CApiCall> c, uint8_t f);
+    STraceCall(STraceCall&&) noexcept;
+    STraceCall& operator=(STraceCall&&) noexcept;
+    ~STraceCall();
+
+    // The call's description, created on first use with the verbose listing.
+    CGenCallInfo* GetCallInfo();
+
+    uint32_t frame;  // number of the frame the call belongs to (32 bits: long traces do not wrap)
+    uint8_t flags;   // bit 0: read outside a marker section
+    std::unique_ptr<CApiCall> call;
+    std::unique_ptr<CGenCallInfo> info;
+};
+
+class CTraceData
+{
+public:
+    CTraceData();
+    ~CTraceData();
+    CTraceData(const CTraceData&) = delete;
+    CTraceData& operator=(const CTraceData&) = delete;
+
+    // Filling.
+    void Reset();
+    void Clear();
+    void Init(uint64_t fileSize, uint8_t recordedWithData, uint8_t frameImage);
+    // Takes ownership of call (null is ignored). frame 0: the cursor frame's number.
+    void AddCall(CApiCall* call, uint32_t frame, uint8_t inSection);
+    // Removes frame `frame` and every later one with their calls. The first frame is never
+    // removed (false for 0, 1 and numbers past the end); counts and the new last frame stay
+    // consistent with the calls that remain.
+    bool DropFramesFrom(uint32_t frame);
+
+    // Queries.
+    int32_t GetFrameCount() const;
+    uint32_t GetFrameRecordCount() const { return static_cast<uint32_t>(m_frames.size()); }
+    uint32_t GetCallCount() const { return m_callCount; }
+    STraceFrame* GetFrame(uint32_t frame);
+    STraceCall* GetCall(uint32_t call);
+    STraceFrame* GetCurrentFrame();
+    int32_t GetCurrentFrameNumber() const;
+    int32_t GetCurrentCallNumber() const { return static_cast<int32_t>(m_currentCall + 1); }
+    uint32_t GetCurrentFrameCallCount() const;
+    uint8_t IsRecordedWithData() const { return m_recordedWithData; }
+    uint8_t GetFrameImageFlag() const { return m_frameImage; }
+    bool HasEs1() const { return m_hasEs1; }
+    bool HasEs2() const { return m_hasEs2; }
+
+    // Cursor.
+    void Rewind();
+    bool SetCurrentFrame(uint32_t frame, bool moveToStart);
+    void RewindFrame();
+    // The next call of the cursor frame; null at the frame's end (it never crosses frames).
+    STraceCall* GetNextCall();
+
+    // States at a frame's start (copies into out).
+    bool GetFrameEglState(uint32_t frame, SEglState* out) const;
+    bool GetFrameEs1State(uint32_t frame, SEs1State* out) const;
+    bool GetFrameEs2State(uint32_t frame, SEs2State* out) const;
+    // The state just before the call at 0-based index; false past the last call.
+    bool GetEs1StateAtCall(int32_t index, SEs1State* out);
+    bool GetEs2StateAtCall(int32_t index, SEs2State* out);
+
+    // The running states (after the last call added).
+    const SEglState& RunningEglState() const { return *m_egl; }
+    const SEs1State& RunningEs1State() const { return *m_es1; }
+    const SEs2State& RunningEs2State() const { return *m_es2; }
+
+private:
+    void CutFrame();
+    const STraceFrame* FrameAt(uint32_t frame) const;
+    template <class State>
+    bool StateAtCall(int32_t index, State* out, bool hasApi, bool (*applies)(uint8_t kind),
+                     std::shared_ptr<const State> STraceFrame::*snapshot);
+
+    std::vector<STraceFrame> m_frames;
+    std::vector<STraceCall> m_calls;
+    size_t m_cursorFrame = 0;  // index into m_frames
+    uint32_t m_currentCall = 0;
+    uint32_t m_nextCall = 0;
+    uint32_t m_callCount = 0;
+    std::unique_ptr<SEglState> m_egl;
+    std::unique_ptr<SEs1State> m_es1;
+    std::unique_ptr<SEs2State> m_es2;
+    // Whether a call changed each running state since the last frame cut: a cut copies only
+    // the states that changed and shares the rest.
+    bool m_eglChanged = false;
+    bool m_es1Changed = false;
+    bool m_es2Changed = false;
+    bool m_hasEs1 = false;
+    bool m_hasEs2 = false;
+    uint8_t m_recordedWithData = 0;
+    uint8_t m_frameImage = 0;
+};

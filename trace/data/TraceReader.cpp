@@ -1,0 +1,240 @@
+#include "data/TraceReader.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "calls/ApiCall.h"
+#include "calls/CallFactory.h"
+#include "data/MemoryGuard.h"
+#include "record/Trace.h"
+#include "stream/IOManager.h"
+#include "stream/RecordStream.h"
+#include "stream/TraceHeader.h"
+
+const char* LoadResultMessage(int result)
+{
+    switch (result) {
+    case kLoadOk: return "";
+    case kLoadOutOfMemory:
+    case kLoadStoppedEarly: return "Unexpected end reading trace file.\n Try to open the processed calls.";
+    case kLoadBadFormat:
+    case kLoadNoTrace: return "Bad Formatted file.";
+    default: return "An exception occurred";
+    }
+}
+
+CTraceReader& CTraceReader::Instance()
+{
+    static CTraceReader instance;
+    return instance;
+}
+
+CTraceReader::CTraceReader() = default;
+
+CTraceReader::~CTraceReader()
+{
+    // Call objects refer to the record context: the trace goes first.
+    m_data.reset();
+    m_trace.reset();
+}
+
+bool CTraceReader::AddListener(uint32_t id, CBasicEvent* listener)
+{
+    CEventManager::Instance().AddListener(id, listener);
+    return true;
+}
+
+void CTraceReader::RemoveListener(uint32_t id)
+{
+    CEventManager::Instance().RemoveListener(id);
+}
+
+void CTraceReader::SetLog(FILE* out, FILE* err)
+{
+    m_out = out ? out : stdout;
+    m_err = err ? err : stderr;
+}
+
+void CTraceReader::SetMemoryProbe(std::function<int64_t()> probeKiB)
+{
+    m_memoryProbe = std::move(probeKiB);
+}
+
+CTraceData* CTraceReader::GetTraceData()
+{
+    if (m_data)
+        m_data->Rewind();
+    return m_data.get();
+}
+
+void CTraceReader::Close()
+{
+    IOManager::Instance().Close();
+    m_data.reset();
+    m_trace.reset();
+    m_typeSizes.clear();
+}
+
+void CTraceReader::SendProgress(const char* text)
+{
+    m_workingText = text;
+    m_statusText = m_workingText;
+    m_progress = m_total = 100;
+    CEventManager::Instance().Dispatch(kProgressEvent, this);
+}
+
+bool CTraceReader::ReadHeader()
+{
+    STraceHeader header;
+    const EHeaderStatus status = ReadTraceHeader(IOManager::Instance(), header);
+    if (status != kHeaderOk) {
+        m_lastError = HeaderStatusText(status);
+        if (m_lastError.Length() && m_lastError.At(m_lastError.Length() - 1) == '\n')
+            m_lastError.Erase(m_lastError.Length() - 1);
+        std::fputs("ERROR: ", m_err);
+        std::fputs(HeaderStatusText(status), m_err);
+        std::fputs("\n", m_out);
+        return false;
+    }
+    m_littleEndian = header.littleEndian;
+    m_version = header.version;
+    m_dataIncluded = header.dataIncluded;
+    m_frameImage = header.frameImage;
+    m_tableSelector = header.tableSelector;
+    m_typeSizes = std::move(header.typeSizes);
+    m_firstRecord = header.firstRecordOffset;
+    return true;
+}
+
+int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
+{
+    IOManager& io = IOManager::Instance();
+    try {
+        if (m_data || m_trace)
+            Close();
+        m_littleEndian = 0;
+        m_version = m_tableSelector = 0;
+        m_dataIncluded = m_frameImage = 0;
+        m_typeSizes.clear();
+        m_lastError.Clear();
+        m_progressEvents = true;
+        m_workingText = "Reading File";
+        m_statusText = m_workingText;
+        m_total = 100;
+        m_progress = 0;
+
+        std::fprintf(m_out, "Opening Trace file: %s\n", path.CStr());
+        if (!io.Open(path)) {
+            m_lastError.Format("cannot open %s: %s", path.CStr(), io.LastError());
+            return kLoadNoTrace;
+        }
+        std::fprintf(m_out, "Trace file open : %s\n", path.CStr());
+        SendProgress("File Read");
+        m_progress = 0;
+
+        if (!ReadHeader()) {
+            io.Close();
+            return kLoadBadFormat;
+        }
+        m_data = std::make_unique<CTraceData>();
+        std::fputs("Processing File\n", m_out);
+        const int walk = ProcessRecords(0);
+        std::fprintf(m_out, "Process File.. Finish: %d\n", walk);
+        io.Close();
+        if (walk != 0) {
+            SendProgress("Trace Error");
+            return kLoadStoppedEarly;
+        }
+        SendProgress("Trace Processed");
+        return m_data->GetCallCount() == 0 ? kLoadNoTrace : kLoadOk;
+    } catch (const std::logic_error& e) {
+        m_lastError = e.what();
+        std::fprintf(m_out, "Exception: %s\n", e.what());
+        std::fprintf(m_err, "%s\n", e.what());
+        io.Close();
+        Close();
+        return kLoadBadFormat;
+    } catch (const std::bad_alloc& e) {
+        m_lastError = e.what();
+        std::fprintf(m_out, "Exception: %s\n", e.what());
+        std::fprintf(m_err, "%s\n", e.what());
+        io.Close();
+        if (m_data) {
+            // Give back the last tenth of the frames, but never the first frame.
+            const int32_t frames = m_data->GetFrameCount();
+            const uint32_t from = static_cast<uint32_t>(frames * 0.9);
+            m_data->DropFramesFrom(from < 2 ? 2 : from);
+        }
+        return kLoadOutOfMemory;
+    } catch (const char* text) {
+        m_lastError = text;
+        io.Close();
+        std::fprintf(m_out, "Exception: %s\n", text);
+        std::fprintf(m_err, "%s\n", text);
+        return kLoadBadFormat;
+    } catch (...) {
+        m_lastError = "An exception occurred";
+        io.Close();
+        std::fputs("An exception occurred\n", m_err);
+        return kLoadFailed;
+    }
+}
+
+int CTraceReader::ProcessRecords(uint32_t maxCalls)
+{
+    IOManager& io = IOManager::Instance();
+    const uint64_t fileSize = io.GetSize();
+    m_total = fileSize;
+    m_trace = std::make_unique<CTrace>(m_version, m_dataIncluded, m_typeSizes.data(),
+                                       static_cast<uint8_t>(m_typeSizes.size()));
+    m_data->Init(fileSize, m_dataIncluded, m_frameImage);
+    CRecordStream records(m_firstRecord);
+    if (records.Offset() >= fileSize)
+        return 0;
+
+    uint32_t added = 0;
+    uint32_t guardedAt = 0xFFFFFFFFu;  // the call count at the last memory query
+    bool section = false;
+    for (;;) {
+        // Query the system once per thousand calls, not once per record.
+        if (added % 1000 == 0 && added != guardedAt) {
+            guardedAt = added;
+            const int64_t kib = m_memoryProbe ? m_memoryProbe() : CommittedMemoryKiB();
+            if (kib > kMemoryLimitKiB) {
+                m_lastError = "Memory Limit reached. Exit";
+                std::fputs("Memory Limit reached. Exit\n", m_out);
+                return 1;
+            }
+        }
+        SRecordHeader record;
+        const ERecordStep step = records.Next(record);
+        if (step == kRecordsEnd)
+            return 0;
+        if (step != kRecordRead) {
+            m_lastError = records.Message();
+            std::fprintf(m_err, "ERROR: %s\n", records.Message());
+            return 3;
+        }
+        section = records.SectionFlag();
+        m_trace->SetRecordSize(record.size);
+        CApiCall* call = CreateCallById(record.id, m_trace.get());
+        if (call) {
+            m_data->AddCall(call, 0, section ? 1 : 0);
+            ++added;
+            const uint64_t offset = records.Offset();
+            if (m_progressEvents && m_total > 0 &&
+                float(offset) / float(m_total) > float(m_progress) / float(m_total) + 0.01f) {
+                m_workingText.Format("Frame: %d  @ ", m_data->GetCurrentFrameNumber());
+                m_workingText.Append(call->GetName());
+                m_workingText.Append(" ");
+                m_statusText = m_workingText;
+                m_progress = offset;
+                CEventManager::Instance().Dispatch(kProgressEvent, this);
+            }
+            if (maxCalls != 0 && added == maxCalls)
+                return 0;
+        }
+        if (records.Offset() >= fileSize)
+            return 0;
+    }
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The process-wide trace loader: opens a trace file, checks its header, walks its records into
+// a fresh CTraceData and reports progress to listeners of event 0 (argument: the reader).
+// Every failure ends as a result code; nothing leaves LoadTrace as an exception.
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "XQFTString.h"
+#include "data/Events.h"
+#include "data/TraceData.h"
+
+class CTrace;
+
+enum ELoadResult : int
+{
+    kLoadOk = 0,           // loaded, at least one call
+    kLoadOutOfMemory = 1,  // ran out of memory; the last tenth of the frames was dropped
+    kLoadBadFormat = 2,    // header rejected, a malformed value or an unknown type code
+    kLoadStoppedEarly = 3, // truncated last record, malformed framing, or the memory limit
+    kLoadNoTrace = 4,      // the file did not open, or it holds no call
+    kLoadFailed = 5,       // any other failure (I/O error)
+};
+
+// What the application tells the user about a result.
+const char* LoadResultMessage(int result);
+
+class CTraceReader
+{
+public:
+    static constexpr uint32_t kProgressEvent = 0;
+
+    static CTraceReader& Instance();
+
+    bool AddListener(uint32_t id, CBasicEvent* listener);
+    void RemoveListener(uint32_t id);
+
+    // loadAll is accepted for the callers' sake; every load reads the whole file.
+    int LoadTrace(const CXQFTString& path, uint8_t loadAll = 1);
+    // The loaded trace rewound to its first frame; null when none is held.
+    CTraceData* GetTraceData();
+    void Close();
+
+    // The walk over the open stream: 0 all read, 1 memory limit, 3 stopped early.
+    // maxCalls 0 reads to the end; n stops after n calls.
+    int ProcessRecords(uint32_t maxCalls);
+
+    // The progress record listeners read.
+    uint64_t GetProgress() const { return m_progress; }
+    uint64_t GetTotal() const { return m_total; }
+    const CXQFTString& GetStatusText() const { return m_statusText; }
+
+    // Header fields of the last load.
+    uint32_t GetVersion() const { return m_version; }
+    uint8_t IsDataIncluded() const { return m_dataIncluded; }
+    uint8_t GetFrameImageFlag() const { return m_frameImage; }
+    // Why the last load did not end with result 0 ("" when it did, or when it found no call).
+    const CXQFTString& GetLastError() const { return m_lastError; }
+
+    // Where the loader's diagnostic lines go (standard output and error by default).
+    void SetLog(FILE* out, FILE* err);
+    // Replaces the committed-memory query of the guard (tests); null restores the default.
+    void SetMemoryProbe(std::function<int64_t()> probeKiB);
+
+private:
+    CTraceReader();
+    ~CTraceReader();
+    CTraceReader(const CTraceReader&) = delete;
+    CTraceReader& operator=(const CTraceReader&) = delete;
+
+    bool ReadHeader();
+    void SendProgress(const char* text);
+
+    uint64_t m_progress = 0;
+    uint64_t m_total = 0;
+    CXQFTString m_statusText;
+    CXQFTString m_workingText;
+    CXQFTString m_lastError;
+    std::unique_ptr<CTrace> m_trace;
+    std::unique_ptr<CTraceData> m_data;
+    uint8_t m_littleEndian = 0;
+    uint32_t m_version = 0;
+    uint8_t m_dataIncluded = 0;
+    uint8_t m_frameImage = 0;
+    uint32_t m_tableSelector = 0;
+    std::vector<int8_t> m_typeSizes;
+    uint64_t m_firstRecord = 0;
+    bool m_progressEvents = false;
+    FILE* m_out = stdout;
+    FILE* m_err = stderr;
+    std::function<int64_t()> m_memoryProbe;
+};
