@@ -8,6 +8,10 @@ class CTrace;
 
 CApiCall* CreateCallById(uint16_t id, CTrace* trace);
 
+// The family whose factory an id goes to.
+enum class ECallFamily { None, Egl, Es1, Es2, Ext };
+ECallFamily CallFamilyOfId(uint16_t id);
+
 // Per-family factories (calls/egl, calls/es1, calls/es2, calls/ext).
 CApiCall* CreateEglCall(CTrace* trace, uint16_t id);  // 1001 to 1200
 CApiCall* CreateEs1Call(CTrace* trace, uint16_t id);  // 3001 to 3145

@@ -99,7 +99,8 @@ void SString::ToString(CXQFTString& out, CXQFTString* rawText) const
     } else {
         std::string t = "\"";
         if (length < 26) {
-            t.append(e, 0, length);
+            // Tabs widen e: cutting it at the recorded length would drop the last characters.
+            t += e;
         } else {
             t.append(e, 0, 24);
             t += "...";
