@@ -1,6 +1,10 @@
 #include "CallInfo.h"
 #include "ApiCall.h"
 
+namespace {
+constexpr size_t kTypicalArguments = 12;
+}
+
 void CGenCallInfo::Clear()
 {
     m_arguments.reset();
@@ -11,8 +15,12 @@ void CGenCallInfo::SetCall(CApiCall* call) { m_name = call->GetName(); }
 
 void CGenCallInfo::AddArgument(const char* name, SApiTypeBase* value, uint8_t hidden)
 {
-    if (!m_arguments)
+    if (!m_arguments) {
+        // Calls have at most a dozen or so arguments: one allocation each, no regrowth copies.
         m_arguments = std::make_unique<std::vector<SApiTypeBase*>>();
+        m_arguments->reserve(kTypicalArguments);
+        m_names.reserve(kTypicalArguments);
+    }
     m_arguments->push_back(value);
     m_names.emplace_back(name);
     if (hidden == 0)
@@ -21,20 +29,21 @@ void CGenCallInfo::AddArgument(const char* name, SApiTypeBase* value, uint8_t hi
 
 void CGenCallInfo::GetStrings(std::vector<CXQFTString>& out) const
 {
+    const size_t arguments = m_arguments ? m_arguments->size() : 0;
+    out.reserve(out.size() + 3 + arguments);
     if (m_api)
         out.emplace_back(m_api);
     if (m_name)
         out.emplace_back(m_name);
-    CXQFTString raw;
     if (m_arguments) {
         const size_t n = m_visibleCount < m_arguments->size() ? m_visibleCount : m_arguments->size();
         for (size_t i = 0; i < n; ++i) {
             out.emplace_back();
-            (*m_arguments)[i]->ToString(out.back(), &raw);
+            (*m_arguments)[i]->ToString(out.back(), nullptr);
         }
     }
     if (m_returnValue) {
         out.emplace_back();
-        m_returnValue->ToString(out.back(), &raw);
+        m_returnValue->ToString(out.back(), nullptr);
     }
 }
