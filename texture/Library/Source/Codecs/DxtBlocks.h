@@ -1,0 +1,106 @@
+#pragma once
+// DXT1-DXT5 blocks as parse + texel fetch, for DecodeBlocks. Decoded texels are 'r','g','b','a'
+// 8,8,8,8. DXT2 and DXT4 share the DXT3 and DXT5 blocks: premultiplied alpha is neither applied nor
+// removed.
+#include "BlockWalker.h"
+
+#include <array>
+
+namespace xqftexture::dxt {
+
+inline u32 ReadLE16(const u8* p) { return u32(p[0]) | u32(p[1]) << 8; }
+inline u32 ReadLE32(const u8* p) { return ReadLE16(p) | ReadLE16(p + 2) << 16; }
+inline u64 ReadLE64(const u8* p) { return u64(ReadLE32(p)) | u64(ReadLE32(p + 4)) << 32; }
+
+// 5:6:5 endpoint widened to 8 bits per channel by bit replication.
+struct SEndpoint {
+    u32 r, g, b;
+    static SEndpoint From565(u32 c)
+    {
+        const u32 r = c >> 11, g = (c >> 5) & 63, b = c & 31;
+        return {(r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)};
+    }
+};
+
+// The 8-byte colour block: four palette entries and sixteen 2-bit indices.
+// A DXT1 block with colour0 <= colour1 has three colours and transparent black at index 3. The
+// colour block of DXT2-DXT5 always has four colours, whatever the order of its endpoints.
+struct SColourBlock {
+    std::array<Rgba8, 4> palette;
+    u32 indices;
+
+    static SColourBlock Parse(const u8* b, bool dxt1)
+    {
+        const u32 c0 = ReadLE16(b), c1 = ReadLE16(b + 2);
+        const SEndpoint e0 = SEndpoint::From565(c0), e1 = SEndpoint::From565(c1);
+        const u8 alpha = dxt1 ? 255 : 0; // DXT2-5 take alpha from their alpha block
+        SColourBlock block;
+        block.indices = ReadLE32(b + 4);
+        block.palette[0] = {u8(e0.r), u8(e0.g), u8(e0.b), alpha};
+        block.palette[1] = {u8(e1.r), u8(e1.g), u8(e1.b), alpha};
+        if (!dxt1 || c0 > c1) {
+            block.palette[2] = {u8((2 * e0.r + e1.r) / 3), u8((2 * e0.g + e1.g) / 3), u8((2 * e0.b + e1.b) / 3),
+                                alpha};
+            block.palette[3] = {u8((e0.r + 2 * e1.r) / 3), u8((e0.g + 2 * e1.g) / 3), u8((e0.b + 2 * e1.b) / 3),
+                                alpha};
+        } else {
+            block.palette[2] = {u8((e0.r + e1.r) / 2), u8((e0.g + e1.g) / 2), u8((e0.b + e1.b) / 2), 255};
+            block.palette[3] = {0, 0, 0, 0};
+        }
+        return block;
+    }
+    Rgba8 Texel(u32 x, u32 y) const { return palette[(indices >> (2 * (4 * y + x))) & 3]; }
+};
+
+struct SDxt1Block {
+    using Pixel = Rgba8;
+    static constexpr u32 kBytes = 8;
+    SColourBlock colour;
+    static SDxt1Block Parse(const u8* b) { return {SColourBlock::Parse(b, true)}; }
+    Rgba8 Texel(u32 x, u32 y) const { return colour.Texel(x, y); }
+};
+
+// DXT2/DXT3: explicit 4-bit alpha per texel, widened as (a << 4) | a.
+struct SDxt3Block {
+    using Pixel = Rgba8;
+    static constexpr u32 kBytes = 16;
+    u64 alpha;
+    SColourBlock colour;
+    static SDxt3Block Parse(const u8* b) { return {ReadLE64(b), SColourBlock::Parse(b + 8, false)}; }
+    Rgba8 Texel(u32 x, u32 y) const
+    {
+        Rgba8 t = colour.Texel(x, y);
+        t.a = u8(((alpha >> (4 * (4 * y + x))) & 15) * 17);
+        return t;
+    }
+};
+
+// DXT4/DXT5: two alpha endpoints, a table of eight alphas and 3-bit indices.
+struct SDxt5Block {
+    using Pixel = Rgba8;
+    static constexpr u32 kBytes = 16;
+    std::array<u8, 8> table;
+    u64 alphaIndices; // 48 bits, texel (x, y) at 3 (4y + x)
+    SColourBlock colour;
+
+    static std::array<u8, 8> AlphaTable(u32 a0, u32 a1)
+    {
+        if (a0 > a1)
+            return {u8(a0), u8(a1), u8((6 * a0 + a1) / 7), u8((5 * a0 + 2 * a1) / 7), u8((4 * a0 + 3 * a1) / 7),
+                    u8((3 * a0 + 4 * a1) / 7), u8((2 * a0 + 5 * a1) / 7), u8((a0 + 6 * a1) / 7)};
+        return {u8(a0), u8(a1), u8((4 * a0 + a1) / 5), u8((3 * a0 + 2 * a1) / 5), u8((2 * a0 + 3 * a1) / 5),
+                u8((a0 + 4 * a1) / 5), 0, 255};
+    }
+    static SDxt5Block Parse(const u8* b)
+    {
+        return {AlphaTable(b[0], b[1]), ReadLE64(b) >> 16, SColourBlock::Parse(b + 8, false)};
+    }
+    Rgba8 Texel(u32 x, u32 y) const
+    {
+        Rgba8 t = colour.Texel(x, y);
+        t.a = table[(alphaIndices >> (3 * (4 * y + x))) & 7];
+        return t;
+    }
+};
+
+} // namespace xqftexture::dxt
