@@ -177,6 +177,7 @@ TEST_F(StreamWindow, OpenRefusals)
     EXPECT_STREQ(io.LastError(), "is a directory");
     unsigned char b;
     EXPECT_FALSE(io.Read(&b, 1)); // nothing open
+    EXPECT_FALSE(io.Read(&b, 0));
     try {
         MemoryManager::Instance().Open(empty.Path().c_str());
         ADD_FAILURE() << "an empty file must not open";

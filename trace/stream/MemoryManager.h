@@ -28,7 +28,7 @@ public:
     bool Read(void* destination, uint64_t n)
     {
         uint64_t inWindow = m_position - m_windowStart;
-        if (m_position >= m_windowStart && inWindow <= m_fill && n <= m_fill - inWindow) {
+        if (m_position >= m_windowStart && inWindow < m_fill && n <= m_fill - inWindow) {
             memcpy(destination, m_window + inWindow, n);
             m_position += n;
             return true;
