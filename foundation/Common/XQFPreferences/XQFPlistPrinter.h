@@ -9,7 +9,10 @@
 class CXQFPlistPrinter : public tinyxml2::XMLPrinter
 {
 public:
-    explicit CXQFPlistPrinter(FILE* file = nullptr) : tinyxml2::XMLPrinter(file) {}
+    explicit CXQFPlistPrinter(FILE* file = nullptr, bool compact = false)
+        : tinyxml2::XMLPrinter(file, compact)
+    {
+    }
 
     bool Visit(const tinyxml2::XMLText& text) override;
 };

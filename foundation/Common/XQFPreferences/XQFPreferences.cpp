@@ -4,6 +4,7 @@
 
 #include "DebugOutput.h"
 #include "XQFPlistFormat.h"
+#include "XQFKeyIndex.h"
 #include "XQFPlistPrinter.h"
 #include "XQFPreferencesLinux.h"
 
@@ -51,7 +52,8 @@ CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope)
 
 CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope,
                                  std::unique_ptr<CXQFPreferencesImpl> impl)
-    : m_impl(std::move(impl)), m_name(name), m_scope(scope)
+    : m_impl(std::move(impl)), m_index(std::make_unique<CXQFKeyIndex>()), m_name(name),
+      m_scope(scope)
 {
 }
 
@@ -74,6 +76,7 @@ bool CXQFPreferences::Load(CXQFTString& errors, bool reloadOnChange)
         return false; // the previous document stays
     }
 
+    m_index->Clear();
     m_document = std::make_unique<XMLDocument>(true, tinyxml2::PRESERVE_WHITESPACE);
     tinyxml2::XMLError parsed = m_document->LoadFile(file->handle);
     m_impl->Close(file, false);

@@ -4,6 +4,7 @@
 // store loaded with reloadOnChange follows changes that other programs save to the file.
 //
 // Every getter and setter returns one of EResult. Not thread-safe: serialise use of one object.
+#include "XQFKeyPath.h"
 #include "XQFTArray.h"
 #include "XQFTString.h"
 
@@ -15,6 +16,7 @@ class XMLDocument;
 class XMLElement;
 } // namespace tinyxml2
 
+class CXQFKeyIndex;
 class CXQFPreferencesImpl;
 
 class CXQFPreferences
@@ -83,16 +85,19 @@ public:
     static CXQFTArray<CXQFTString> SplitKeyPath(const CXQFTString& key);
 
 private:
+    using SKeyPath = TKeyPath<kMaxKeyPathParts>;
+
     bool ValidateDocument(CXQFTString& errors);
     bool ValidateEntries(tinyxml2::XMLElement* first, bool inArray, CXQFTString& errors);
     bool ReloadIfChanged();
 
-    tinyxml2::XMLElement* FirstRootEntry() const;
-    int FindEntry(const CXQFTArray<CXQFTString>& parts, tinyxml2::XMLElement** value) const;
-    int FindValue(const CXQFTArray<CXQFTString>& parts, uint32_t first,
-                  tinyxml2::XMLElement* firstChild, tinyxml2::XMLElement** value) const;
-    int CreatePath(const CXQFTArray<CXQFTString>& parts, uint32_t tag,
-                   tinyxml2::XMLElement** value);
+    enum class EPair { kFound, kNotFound, kNoValue };
+
+    tinyxml2::XMLElement* RootDictionary() const;
+    EPair FindPair(tinyxml2::XMLElement* dict, const SKeyPath& path, uint32_t i,
+                   tinyxml2::XMLElement** value) const;
+    int FindEntry(const SKeyPath& path, tinyxml2::XMLElement** value) const;
+    int CreatePath(const SKeyPath& path, uint32_t tag, tinyxml2::XMLElement** value);
     // Common start of the setters: finds or creates the value element for key.
     int PrepareSet(const CXQFTString& key, uint32_t tag, tinyxml2::XMLElement** value);
     int ReadText(const CXQFTString& key, uint32_t tag, const char** text);
@@ -100,6 +105,8 @@ private:
 
     std::unique_ptr<tinyxml2::XMLDocument> m_document;
     std::unique_ptr<CXQFPreferencesImpl> m_impl;
+    // Looks keys up without walking dictionaries; emptied whenever the document is replaced.
+    std::unique_ptr<CXQFKeyIndex> m_index;
     CXQFTString m_name;
     uint32_t m_stamp = 0;
     bool m_reloadOnChange = false;

@@ -3,12 +3,13 @@
 #include "XQFPreferences.h"
 
 #include "XQFBase64.h"
+#include "XQFKeyIndex.h"
 #include "XQFPlistFormat.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
+#include <string>
 #include <strings.h>
 #include <tinyxml2.h>
 
@@ -17,8 +18,6 @@ using tinyxml2::XMLNode;
 using tinyxml2::XMLText;
 
 namespace {
-
-enum class EPair { kFound, kNotFound, kNoValue };
 
 const XMLText* FirstText(const XMLElement* element)
 {
@@ -37,34 +36,27 @@ bool HashIs(const XMLElement* element, EPlistTag tag)
     return PlistTag(tag) == XQFTHashFnv1(name, strlen(name));
 }
 
-// Walks the key/value pairs that start at first for the key named part. The key element's own
-// name is not checked: what matters is its text.
-EPair FindPair(XMLElement* first, const CXQFTString& part, XMLElement** value)
-{
-    for (XMLElement* key = first; key;) {
-        XMLElement* next = key->NextSiblingElement();
-        const XMLText* text = FirstText(key);
-        if (text && part == text->Value()) {
-            if (!next)
-                return EPair::kNoValue;
-            *value = next;
-            return EPair::kFound;
-        }
-        key = next ? next->NextSiblingElement() : nullptr;
-    }
-    return EPair::kNotFound;
-}
-
-// Stream extraction: leading white space is skipped and reading stops at the first character
-// that cannot continue the number, so "12abc" is 12 and "abc" is no number (out untouched).
+// Reads the text as formatted stream extraction of an unsigned int does, without the cost of a
+// stream: leading white space is skipped, one sign is accepted (a minus wraps around), and
+// reading stops at the first character that cannot continue the number, so "12abc" is 12.
+// No digits, or a value beyond 32 bits, is no number (out untouched).
 int ParseUnsigned(const char* text, uint32_t* out)
 {
-    std::istringstream in(text);
-    unsigned int value = 0;
-    in >> value;
-    if (in.fail())
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    if (*p < '0' || *p > '9')
         return CXQFPreferences::kWrongType;
-    *out = value;
+    uint64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + uint64_t(*p - '0');
+        if (value > UINT32_MAX)
+            return CXQFPreferences::kWrongType;
+    }
+    *out = negative ? uint32_t(0 - value) : uint32_t(value);
     return CXQFPreferences::kDone;
 }
 
@@ -72,89 +64,77 @@ int ParseUnsigned(const char* text, uint32_t* out)
 
 CXQFTArray<CXQFTString> CXQFPreferences::SplitKeyPath(const CXQFTString& key)
 {
-    CXQFTString text(key);
-    if (!text.IsEmpty() && text.At(0) == '/')
-        text.Erase(0, 1);
-    if (!text.IsEmpty() && text.At(text.Length() - 1) == '/')
-        text.Erase(text.Length() - 1);
-
     CXQFTArray<CXQFTString> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t slash = start < text.Length() ? text.Find('/', start) : CXQFTString::npos;
-        if (slash == CXQFTString::npos) {
-            parts.Append(text.Substring(start));
-            break;
-        }
-        if (slash > start)
-            parts.Append(text.Substring(start, slash - start));
-        start = slash + 1;
-    }
+    ForEachKeyPart(key.CStr(), [&parts](const char* text, size_t length) {
+        parts.Append(CXQFTString(text, length));
+    });
     return parts;
 }
 
-XMLElement* CXQFPreferences::FirstRootEntry() const
+XMLElement* CXQFPreferences::RootDictionary() const
 {
     XMLElement* root = m_document ? m_document->FirstChildElement() : nullptr;
-    XMLElement* dict = root ? root->FirstChildElement() : nullptr;
-    return dict ? dict->FirstChildElement() : nullptr;
+    return root ? root->FirstChildElement() : nullptr;
 }
 
-int CXQFPreferences::FindEntry(const CXQFTArray<CXQFTString>& parts, XMLElement** value) const
+// The value of the pair in dict whose key's text is part i of path. The key element's own name
+// is not checked: what matters is its text.
+CXQFPreferences::EPair CXQFPreferences::FindPair(XMLElement* dict, const SKeyPath& path,
+                                                 uint32_t i, XMLElement** value) const
 {
-    if (parts.size == 0 || parts.size > kMaxKeyPathParts)
-        return kMissing;
-    XMLElement* entry = nullptr;
-    if (FindPair(FirstRootEntry(), parts[0], &entry) != EPair::kFound)
-        return kMissing;
-    if (parts.size == 1) {
-        *value = entry;
-        return kDone;
-    }
-    if (!NameIs(entry, kTagDict)) // arrays and other values are whole: no path goes inside
-        return kMissing;
-    return FindValue(parts, 1, entry->FirstChildElement(), value);
+    if (!dict)
+        return EPair::kNotFound;
+    XMLElement* key = m_index->Find(dict, {path.parts[i].text, path.parts[i].length});
+    if (!key)
+        return EPair::kNotFound;
+    XMLElement* next = key->NextSiblingElement();
+    if (!next)
+        return EPair::kNoValue;
+    *value = next;
+    return EPair::kFound;
 }
 
-int CXQFPreferences::FindValue(const CXQFTArray<CXQFTString>& parts, uint32_t first,
-                               XMLElement* firstChild, XMLElement** value) const
+int CXQFPreferences::FindEntry(const SKeyPath& path, XMLElement** value) const
 {
-    for (uint32_t i = first; i < parts.size; ++i) {
+    if (path.count == 0 || path.TooDeep())
+        return kMissing;
+    XMLElement* dict = RootDictionary();
+    for (uint32_t i = 0; i < path.count; ++i) {
         XMLElement* entry = nullptr;
-        if (!firstChild || FindPair(firstChild, parts[i], &entry) != EPair::kFound)
+        if (FindPair(dict, path, i, &entry) != EPair::kFound)
             return kMissing;
-        if (i + 1 == parts.size) {
+        if (i + 1 == path.count) {
             *value = entry;
             return kDone;
         }
-        if (!NameIs(entry, kTagDict))
+        if (!NameIs(entry, kTagDict)) // arrays and other values are whole: no path goes inside
             return kMissing;
-        firstChild = entry->FirstChildElement();
+        dict = entry;
     }
     return kMissing;
 }
 
-int CXQFPreferences::CreatePath(const CXQFTArray<CXQFTString>& parts, uint32_t tag,
-                                XMLElement** value)
+int CXQFPreferences::CreatePath(const SKeyPath& path, uint32_t tag, XMLElement** value)
 {
-    XMLElement* root = m_document->FirstChildElement();
-    XMLElement* dict = root ? root->FirstChildElement() : nullptr;
-    if (!dict || parts.size == 0)
+    XMLElement* dict = RootDictionary();
+    if (!dict || path.count == 0 || path.TooDeep())
         return kNotLoaded;
 
-    auto appendPair = [&](XMLElement* into, const CXQFTString& name, const char* valueTag) {
+    auto appendPair = [&](XMLElement* into, uint32_t part, const char* valueTag) {
         XMLElement* key = m_document->NewElement(PlistTag(kTagKey).CStr());
-        key->InsertEndChild(m_document->NewText(name.CStr()));
+        const auto& name = path.parts[part];
+        key->InsertEndChild(m_document->NewText(std::string(name.text, name.length).c_str()));
         into->InsertEndChild(key);
         XMLElement* element = m_document->NewElement(valueTag);
         into->InsertEndChild(element);
+        m_index->Added(into, key);
         return element;
     };
 
-    uint32_t last = parts.size - 1;
+    uint32_t last = path.count - 1;
     for (uint32_t i = 0; i < last; ++i) {
         XMLElement* next = nullptr;
-        switch (FindPair(dict->FirstChildElement(), parts[i], &next)) {
+        switch (FindPair(dict, path, i, &next)) {
         case EPair::kFound:
             // Writing keys into a string or an array would corrupt that value.
             if (!NameIs(next, kTagDict))
@@ -164,11 +144,11 @@ int CXQFPreferences::CreatePath(const CXQFTArray<CXQFTString>& parts, uint32_t t
         case EPair::kNoValue:
             return kNotLoaded;
         case EPair::kNotFound:
-            dict = appendPair(dict, parts[i], PlistTag(kTagDict).CStr());
+            dict = appendPair(dict, i, PlistTag(kTagDict).CStr());
             break;
         }
     }
-    XMLElement* element = appendPair(dict, parts[last], PlistTag(EPlistTag(tag)).CStr());
+    XMLElement* element = appendPair(dict, last, PlistTag(EPlistTag(tag)).CStr());
     if (tag != kTagTrue && tag != kTagFalse)
         element->InsertEndChild(m_document->NewText(""));
     *value = element;
@@ -183,15 +163,15 @@ int CXQFPreferences::PrepareSet(const CXQFTString& key, uint32_t tag, XMLElement
         return kEmptyKey;
     if (!ReloadIfChanged())
         return kNotLoaded;
-    CXQFTArray<CXQFTString> parts = SplitKeyPath(key);
-    // "/" or "a//" name no entry: a key without text could never be found again after a reload.
-    if (parts[parts.size - 1].IsEmpty())
-        return kEmptyKey;
-    if (parts.size > kMaxKeyPathParts)
+    SKeyPath path(key.CStr());
+    if (path.TooDeep())
         return kNotLoaded;
-    if (FindEntry(parts, value) == kDone)
+    // "/" or "a//" name no entry: a key without text could never be found again after a reload.
+    if (path.parts[path.count - 1].length == 0)
+        return kEmptyKey;
+    if (FindEntry(path, value) == kDone)
         return kDone;
-    return CreatePath(parts, tag, value);
+    return CreatePath(path, tag, value);
 }
 
 int CXQFPreferences::ReadText(const CXQFTString& key, uint32_t tag, const char** text)
@@ -199,7 +179,7 @@ int CXQFPreferences::ReadText(const CXQFTString& key, uint32_t tag, const char**
     if (!m_document || !ReloadIfChanged())
         return kNotLoaded;
     XMLElement* value = nullptr;
-    if (FindEntry(SplitKeyPath(key), &value) != kDone)
+    if (FindEntry(SKeyPath(key.CStr()), &value) != kDone)
         return kMissing;
     if (!NameIs(value, EPlistTag(tag)))
         return kWrongType;
@@ -231,7 +211,7 @@ int CXQFPreferences::SetText(const CXQFTString& key, uint32_t tag, const char* t
 bool CXQFPreferences::HasKey(const CXQFTString& key)
 {
     XMLElement* value = nullptr;
-    return m_document && FindEntry(SplitKeyPath(key), &value) == kDone;
+    return m_document && FindEntry(SKeyPath(key.CStr()), &value) == kDone;
 }
 
 int CXQFPreferences::GetInteger(const CXQFTString& key, uint32_t* out, uint32_t defaultValue)
@@ -269,7 +249,7 @@ int CXQFPreferences::GetBool(const CXQFTString& key, bool* out)
     if (!m_document)
         return kNotLoaded;
     XMLElement* value = nullptr;
-    if (FindEntry(SplitKeyPath(key), &value) != kDone)
+    if (FindEntry(SKeyPath(key.CStr()), &value) != kDone)
         return kMissing;
     if (!HashIs(value, kTagTrue) && !HashIs(value, kTagFalse))
         return kWrongType;
@@ -310,7 +290,7 @@ int CXQFPreferences::GetStringArray(const CXQFTString& key, CXQFTArray<CXQFTStri
     if (!m_document || !ReloadIfChanged())
         return kNotLoaded;
     XMLElement* value = nullptr;
-    if (FindEntry(SplitKeyPath(key), &value) != kDone)
+    if (FindEntry(SKeyPath(key.CStr()), &value) != kDone)
         return kMissing;
     if (strcasecmp(value->Name(), PlistTag(kTagArray).CStr()) != 0)
         return kWrongType;
@@ -380,6 +360,7 @@ int CXQFPreferences::SetStringArray(const CXQFTString& key, const CXQFTArray<CXQ
     // Replacing the children of a dict or a string with <string> items would corrupt it.
     if (strcasecmp(element->Name(), PlistTag(kTagArray).CStr()) != 0)
         return kWrongType;
+    m_index->Forget(element);
     element->DeleteChildren();
     for (uint32_t i = 0; i < value.size; ++i) {
         XMLElement* item = m_document->NewElement(PlistTag(kTagString).CStr());

@@ -1,0 +1,246 @@
+// Broken files, odd folders and names, and large values: nothing crashes, and the user's file is
+// never lost.
+#include "PrefsFixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using PrefsHostile = PrefsFixture;
+
+TEST_F(PrefsHostile, UnparsableFileIsCopiedAsideBeforeTheFirstSave)
+{
+    std::string path = PathOf("Broken");
+    std::string broken = Plist("<key>Width</key><integer>640</integer>\n").substr(0, 70);
+    WriteFile(path, broken);
+
+    auto store = std::make_unique<CXQFPreferences>(S("Broken"), 0);
+    CXQFTString errors;
+    ASSERT_TRUE(store->Load(errors, true)) << "the document is repaired in memory";
+    uint32_t width = 0;
+    EXPECT_EQ(store->GetInteger(S("Width"), &width), 1);
+    EXPECT_TRUE(store->Save(false));
+    EXPECT_EQ(ReadFile(path), broken) << "nothing to save, nothing written";
+
+    ASSERT_EQ(store->SetInteger(S("Height"), 480), 0);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(store->Save(false));
+    std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadFile(path + ".bak"), broken);
+    EXPECT_NE(output.find(path + ".bak"), std::string::npos) << output;
+    EXPECT_EQ(Run("xmllint --noout " + Quoted(path)), 0);
+
+    // Later saves of the now sound file keep no further copies.
+    ASSERT_EQ(store->SetInteger(S("Height"), 481), 0);
+    ASSERT_TRUE(store->Save(false));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak1"));
+
+    // A broken file picked up by the automatic reload is kept too, beside the first copy.
+    std::string saved = ReadFile(path);
+    std::string truncated = saved.substr(0, saved.size() / 2);
+    WriteFile(path, truncated);
+    EXPECT_EQ(store->GetInteger(S("Height"), &width), 1);
+    ASSERT_EQ(store->SetInteger(S("Height"), 482), 0);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(store->Save(false));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadFile(path + ".bak"), broken);
+    EXPECT_EQ(ReadFile(path + ".bak1"), truncated);
+}
+
+TEST_F(PrefsHostile, MalformedEntriesFailTheLoadAndLeaveTheFile)
+{
+    // The body starts on line 4 of the file.
+    struct SRow { const char* what; const char* body; const char* message; };
+    const SRow rows[] = {
+        {"two keys in a row", "<key>A</key>\n<key>B</key>\n<integer>1</integer>\n",
+         "ERROR: Key missing value on line: 5\n"},
+        {"key without value", "<key>A</key><integer>1</integer>\n<key>B</key>\n",
+         "ERROR: Key missing value!"},
+        {"key inside an array", "<key>L</key><array>\n<string>a</string>\n<key>x</key>\n</array>\n",
+         "ERROR: Array elements cannot contain a <key> tag! Line: 6\n"},
+        {"value without key", "<string>orphan</string>\n", "ERROR: Missing <key> tag on line: 4\n"},
+        {"nested dict", "<key>G</key><dict>\n<key>A</key>\n</dict>\n", "ERROR: Key missing value!"},
+    };
+    for (const SRow& row : rows) {
+        std::string path = PathOf("Malformed");
+        WriteFile(path, Plist(row.body));
+        CXQFPreferences store(S("Malformed"), 0);
+        CXQFTString errors;
+        EXPECT_FALSE(store.Load(errors, true)) << row.what;
+        EXPECT_STREQ(errors.CStr(), row.message) << row.what;
+        EXPECT_EQ(ReadFile(path), Plist(row.body)) << row.what;
+    }
+}
+
+TEST_F(PrefsHostile, NestedArraysAndDeepNesting)
+{
+    auto store = Loaded("Nested", "<key>L</key><array><array><string>x</string></array>"
+                                  "<string>y</string></array>\n");
+    CXQFTArray<CXQFTString> items;
+    ASSERT_EQ(store->GetStringArray(S("L"), &items), 0);
+    ASSERT_EQ(items.size, 2u);
+    EXPECT_EQ(items[0], "") << "an inner array is an item without text";
+    EXPECT_EQ(items[1], "y");
+
+    std::string deep;
+    for (int i = 0; i < 20000; ++i)
+        deep += "<array>";
+    WriteFile(PathOf("Deep"), Plist("<key>D</key>" + deep + "\n"));
+    CXQFPreferences deepStore(S("Deep"), 0);
+    CXQFTString errors;
+    EXPECT_TRUE(deepStore.Load(errors, false)) << "too deep to parse: repaired as empty";
+    EXPECT_FALSE(deepStore.HasKey(S("D")));
+
+    // The deepest key path the store accepts reads back after a save.
+    std::string key;
+    for (uint32_t i = 1; i < CXQFPreferences::kMaxKeyPathParts; ++i)
+        key += "k/";
+    key += "v";
+    ASSERT_EQ(store->SetInteger(S(key.c_str()), 9), 0);
+    ASSERT_TRUE(store->Save(false));
+    CXQFPreferences again(S("Nested"), 0);
+    ASSERT_TRUE(again.Load(errors, false)) << errors.CStr();
+    uint32_t value = 0;
+    EXPECT_EQ(again.GetInteger(S(key.c_str()), &value), 0);
+    EXPECT_EQ(value, 9u);
+}
+
+TEST_F(PrefsHostile, Base64WithJunkOrWhiteSpace)
+{
+    struct SRow { const char* text; std::string bytes; };
+    const SRow rows[] = {
+        {"SGVsbG8=", "Hello"},
+        {" S G V s\n\tbG8 = = ", "Hello"},
+        {"SGVs*bG8!", "Hello"},
+        {"\xff\xfeSGVs\x80" "bG8", "Hello"},
+        {"SGVs&#x0;bG8=", "Hel"}, // the text ends at its first zero byte
+        {"====", ""},
+        {"Q", ""},
+        {"QQ", "A"},
+        {"QUI", "AB"},
+        {"&lt;&gt;&amp;", ""},
+    };
+    std::string body;
+    for (size_t i = 0; i < std::size(rows); ++i)
+        body += "<key>D" + std::to_string(i) + "</key><data>" + rows[i].text + "</data>\n";
+    auto store = Loaded("Junk", body);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        void* data = nullptr;
+        uint32_t size = 0;
+        ASSERT_EQ(store->GetData(S(("D" + std::to_string(i)).c_str()), &data, &size), 0) << i;
+        EXPECT_EQ(std::string(static_cast<char*>(data), size), rows[i].bytes) << rows[i].text;
+        free(data);
+    }
+}
+
+TEST_F(PrefsHostile, BlockedPathsFailCleanly)
+{
+    const char* kOpenFailed = "ERROR: Failed to open filed, or write temporary file!";
+
+    // The company folder is a file.
+    WriteFile(m_root + "/user/Orvistaline Technologies", "not a folder");
+    CXQFPreferences store(S("Blocked"), 0);
+    CXQFTString errors;
+    EXPECT_FALSE(store.Load(errors, true));
+    EXPECT_STREQ(errors.CStr(), kOpenFailed);
+    EXPECT_EQ(ReadFile(m_root + "/user/Orvistaline Technologies"), "not a folder");
+    EXPECT_EQ(store.SetInteger(S("A"), 1), 4);
+    EXPECT_FALSE(store.Save(true));
+    std::filesystem::remove(m_root + "/user/Orvistaline Technologies");
+
+    // The settings file is a folder.
+    std::filesystem::create_directories(PathOf("Folder"));
+    CXQFPreferences folder(S("Folder"), 0);
+    errors.Clear();
+    EXPECT_FALSE(folder.Load(errors, true));
+    EXPECT_STREQ(errors.CStr(), kOpenFailed);
+
+    // Names that are no plain file name never leave the folder.
+    const CXQFTString names[] = {S(""), S("a/b"), S("../escape"), S("."), S(".."),
+                                 CXQFTString("a\0b", 3), CXQFTString(std::string(300, 'n').c_str())};
+    for (const CXQFTString& name : names) {
+        CXQFPreferences odd(name, 0);
+        errors.Clear();
+        EXPECT_FALSE(odd.Load(errors, true)) << name.CStr();
+        EXPECT_STREQ(errors.CStr(), kOpenFailed);
+        CXQFTString path;
+        EXPECT_FALSE(odd.GetFilePath(&path));
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_root + "/user/escape.plist"));
+}
+
+TEST_F(PrefsHostile, UnreadableFileOrReadOnlyFolderLosesNothing)
+{
+    std::string path = PathOf("Locked");
+    std::string original = Plist("<key>Kept</key><string>yes</string>\n");
+    WriteFile(path, original);
+    bool root = geteuid() == 0; // root reads and writes regardless of the mode bits
+
+    // A file that cannot be read is never replaced by a new empty one.
+    chmod(path.c_str(), 0);
+    {
+        CXQFPreferences store(S("Locked"), 0);
+        CXQFTString errors;
+        EXPECT_EQ(store.Load(errors, true), root);
+    }
+    chmod(path.c_str(), 0600);
+    EXPECT_EQ(ReadFile(path), original);
+
+    chmod(Folder().c_str(), 0500);
+    CXQFPreferences store(S("Locked"), 0);
+    CXQFTString errors;
+    ASSERT_TRUE(store.Load(errors, true));
+    ASSERT_EQ(store.SetString(S("Kept"), "changed"), 0);
+    EXPECT_EQ(store.Save(false), root);
+    EXPECT_EQ(store.IsDirty(), !root);
+    chmod(Folder().c_str(), 0700);
+    EXPECT_EQ(ReadFile(path).find("changed") != std::string::npos, root);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST_F(PrefsHostile, Utf8StoreName)
+{
+    const char* name = "R\xc3\xa9glages \xe2\x9c\x93";
+    CXQFPreferences store(S(name), 0);
+    CXQFTString errors;
+    ASSERT_TRUE(store.Load(errors, true));
+    ASSERT_EQ(store.SetString(S("Caf\xc3\xa9"), "cr\xc3\xa8me"), 0);
+    ASSERT_TRUE(store.Save(false));
+    ASSERT_TRUE(std::filesystem::exists(PathOf(name)));
+    CXQFPreferences again(S(name), 0);
+    ASSERT_TRUE(again.Load(errors, false));
+    CXQFTString value;
+    EXPECT_EQ(again.GetString(S("Caf\xc3\xa9"), &value), 0);
+    EXPECT_EQ(value, "cr\xc3\xa8me");
+}
+
+TEST_F(PrefsHostile, TenMegabyteDataValue)
+{
+    std::vector<unsigned char> big(10 * 1024 * 1024);
+    uint32_t x = 12345;
+    for (auto& b : big) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<unsigned char>(x >> 24);
+    }
+    {
+        CXQFPreferences store(S("Big"), 0);
+        CXQFTString errors;
+        ASSERT_TRUE(store.Load(errors, true));
+        ASSERT_EQ(store.SetData(S("Blob"), big.data(), uint32_t(big.size())), 0);
+        ASSERT_TRUE(store.Save(false));
+    }
+    CXQFPreferences store(S("Big"), 0);
+    CXQFTString errors;
+    ASSERT_TRUE(store.Load(errors, true));
+    void* data = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(store.GetData(S("Blob"), &data, &size), 0);
+    ASSERT_EQ(size, big.size());
+    EXPECT_EQ(memcmp(data, big.data(), size), 0);
+    free(data);
+}
+
+} // namespace
