@@ -1,11 +1,14 @@
 # make run: install what is missing, build, open the viewer on the sample trace (without a display,
 #           or before the viewer exists, print the sample trace with xqft-dump).
-# make test: install what is missing, build, run every test, then the hostile-input tests under ASan/UBSan.
+# make test: install what is missing, build, run every test, then the hostile-input tests under ASan/UBSan,
+#            then the loader fuzzer for 60 s (when clang with libFuzzer is installed).
 # make bench: build and run the benchmarks (they print their figures).
 SHELL := /bin/bash
 ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
 BUILD ?= $(ROOT)/build
 ASAN_BUILD ?= $(ROOT)/build-asan
+FUZZ_BUILD ?= $(ROOT)/build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 SAMPLE := $(BUILD)/sample.xqft
@@ -15,7 +18,7 @@ export CCACHE_BASEDIR := $(ROOT)
 export CCACHE_NOHASHDIR := 1
 export CCACHE_MAXSIZE ?= 5G
 
-.PHONY: all deps build run test test-asan bench clean sample
+.PHONY: all deps build run test test-asan fuzz bench clean sample
 
 all: build
 
@@ -42,6 +45,7 @@ run: sample
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory fuzz
 
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF
@@ -49,9 +53,13 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -L hostile --timeout 900
 
+# The loader's libFuzzer target, built with clang in its own tree; skipped without clang/libFuzzer.
+fuzz: deps
+	@bash $(ROOT)/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(JOBS)
+
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && { echo "== $$(basename $$b)"; "$$b"; }; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
