@@ -78,8 +78,12 @@ TEST_F(PrefsStore, SaveReplacesTheFileWholeAndOnlyWhenAsked)
     EXPECT_EQ(names, std::vector<std::string>{"Saved.plist"});
 
     ino_t saved = InodeOf(path);
+    chmod(path.c_str(), 0600);
     EXPECT_TRUE(store->Save(true));
     EXPECT_NE(InodeOf(path), saved) << "a forced save writes even when clean";
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the replacement keeps the file's permissions";
 }
 
 TEST_F(PrefsStore, FailedSaveIsReportedAndLeavesTheFileAlone)

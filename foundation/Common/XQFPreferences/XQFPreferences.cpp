@@ -46,13 +46,9 @@ bool HashIs(const XMLElement* element, EPlistTag tag)
 } // namespace
 
 CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope)
-    : CXQFPreferences(name, scope, std::make_unique<CXQFPreferencesLinux>())
-{
-}
-
-CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope,
-                                 std::unique_ptr<CXQFPreferencesImpl> impl)
-    : m_impl(std::move(impl)), m_index(std::make_unique<CXQFKeyIndex>()), m_name(name),
+    : m_impl(std::make_unique<CXQFPreferencesLinux>()),
+      m_index(std::make_unique<CXQFKeyIndex>()),
+      m_name(name),
       m_scope(scope)
 {
 }
@@ -115,14 +111,14 @@ bool CXQFPreferences::Save(bool force)
         GetFilePath(&path);
         if (!m_impl->KeepCopy(m_name, m_scope, &copy)) {
             fprintf(stderr,
-                    "XQFPreferences: %s could not be read when it was loaded, and no copy of it "
+                    "XQFPreferences: %s could not be parsed when it was loaded, and no copy of it "
                     "could be kept; it is not overwritten.\n",
                     path.CStr());
             return false;
         }
         if (!copy.IsEmpty())
             fprintf(stderr,
-                    "XQFPreferences: %s could not be read when it was loaded and is replaced "
+                    "XQFPreferences: %s could not be parsed when it was loaded and is replaced "
                     "now; its former content is kept in %s\n",
                     path.CStr(), copy.CStr());
         m_keepCopyBeforeSave = false;

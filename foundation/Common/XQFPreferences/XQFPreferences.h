@@ -38,9 +38,6 @@ public:
 
     // Nothing is read until Load. Any scope other than kScopeAllUsers is per-user.
     CXQFPreferences(const CXQFTString& name, uint32_t scope);
-    // For tests and tools that bring their own back end; the store owns it.
-    CXQFPreferences(const CXQFTString& name, uint32_t scope,
-                    std::unique_ptr<CXQFPreferencesImpl> impl);
     // Does not save: unsaved values are lost.
     ~CXQFPreferences();
     CXQFPreferences(const CXQFPreferences&) = delete;

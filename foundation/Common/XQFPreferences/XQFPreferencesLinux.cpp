@@ -220,6 +220,10 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
     record->isTemporary = mode == kModeWrite && useTemp;
     CXQFTString target = record->isTemporary ? file + kTempSuffix : file;
     record->handle = fopen(target.CStr(), "wbe");
+    // The replacement keeps the permissions of the file it replaces (a private file stays so).
+    struct stat st;
+    if (record->handle && record->isTemporary && stat(file.CStr(), &st) == 0)
+        fchmod(fileno(record->handle), st.st_mode & 07777);
     return record;
 }
 

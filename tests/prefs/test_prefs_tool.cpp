@@ -1,0 +1,62 @@
+// prefs-tool drives the store from the shell: values set there read back, and the exit status is
+// the store's result code.
+#include "PrefsFixture.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace {
+
+struct SRun { int status; std::string output; };
+
+SRun Tool(const std::string& args)
+{
+    std::string command = std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool " + args + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    SRun run{-1, ""};
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+using PrefsTool = PrefsFixture;
+
+TEST_F(PrefsTool, SetGetDump)
+{
+    struct SRow { std::string args; int status; std::string output; };
+    const SRow rows[] = {
+        {"set Tool Window/Width integer 640", 0, ""},
+        {"set Tool Name string 'two words'", 0, ""},
+        {"set Tool Recent array a.xqft b.xqft", 0, ""},
+        {"set Tool Flag bool true", 0, ""},
+        {"set Tool Blob data aGVsbG8=", 0, ""},
+        {"get Tool Window/Width", 0, "640\n"},
+        {"get Tool Name", 0, "two words\n"},
+        {"get Tool Recent", 0, "a.xqft\nb.xqft\n"},
+        {"get Tool Flag", 0, "true\n"},
+        {"get Tool Blob", 0, "aGVsbG8=\n"},
+        {"get Tool Missing", 1, ""},
+        {"set Tool / integer 1", 2, ""},
+        {"get Tool Window", 3, ""},
+        {"set Tool Window string x", 3, ""},
+        {"set Tool Name/Sub integer 1", 4, ""},
+        {"set Tool Width integer -1", 64, ""},
+        {"frobnicate Tool", 64, ""},
+    };
+    for (const SRow& row : rows) {
+        SRun run = Tool(row.args);
+        EXPECT_EQ(run.status, row.status) << row.args;
+        EXPECT_EQ(run.output, row.output) << row.args;
+    }
+    SRun dump = Tool("dump Tool");
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_EQ(dump.output, ReadFile(PathOf("Tool")));
+}
+
+} // namespace
