@@ -1,0 +1,96 @@
+#pragma once
+// The draw calls: glDrawArrays and glDrawElements (from format version 7) carry, after their
+// arguments, the client-side vertex arrays captured at the call as a run of data blocks that fills
+// the rest of the record. The blocks are kept in reading order for the players, which hand them
+// to the enabled client-side attribute arrays in attribute order.
+#include <memory>
+#include <vector>
+
+#include "calls/Es2Call.h"
+#include "record/Record.h"
+
+namespace xqft_es2 {
+using namespace xqft;
+
+// Captured blocks of one draw call, read-only once the record is built.
+class CCapturedBlocks
+{
+public:
+    uint32_t Count() const { return static_cast<uint32_t>(m_blocks.size()); }
+    const SDataPtr& At(uint32_t index) const { return *m_blocks.at(index); }
+
+    // Reads blocks while more than `threshold` payload bytes remain. What each block consumed is
+    // measured on the stream, so pointer width does not matter; a block that claims more bytes than
+    // remain ends the run after it.
+    void Read(CTrace& t, int64_t remaining, int64_t threshold);
+
+private:
+    std::vector<std::unique_ptr<SDataPtr>> m_blocks;
+};
+
+class CEs2_glDrawArrays_v1 final
+    : public TRecord<CEs2Call, 2041, "glDrawArrays", "Draw", Arg<"mode", 12, TGLBeginMode>, Arg<"first", 17>,
+                     Arg<"count", 18>>
+{
+public:
+    explicit CEs2_glDrawArrays_v1(CTrace& t);
+    const CCapturedBlocks& Captured() const { return m_captured; }
+
+private:
+    CCapturedBlocks m_captured;
+};
+
+// Up to format version 6: the index block and a second pointer value, no captured blocks.
+struct SDrawIndicesV1
+{
+    static constexpr FixedString kName = "indices";
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    SDataPtr data;
+    TPointer pointer; // second pointer value with data, the only one without
+
+    void Read(CTrace& t);
+    const SApiTypeBase* Listed(const CTrace& t) const;
+    void List(CCallInfo& info, const CTrace& t, uint8_t verbose);
+};
+
+// From format version 7: with data, the index block and the offset into the bound element buffer;
+// without data, the index pointer alone.
+struct SDrawIndicesV7
+{
+    static constexpr FixedString kName = "indices";
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    SDataPtr data;
+    TPointer indicesOffset;
+    TPointer pointer;
+
+    void Read(CTrace& t);
+    const SApiTypeBase* Listed(const CTrace& t) const;
+    void List(CCallInfo& info, const CTrace& t, uint8_t verbose);
+};
+
+class CEs2_glDrawElements_v1 final
+    : public TRecord<CEs2Call, 2042, "glDrawElements", "Draw", Arg<"mode", 12, TGLBeginMode>, Arg<"count", 18>,
+                     Arg<"type", 12>, SDrawIndicesV1>
+{
+public:
+    using TRecord::TRecord;
+};
+
+class CEs2_glDrawElements_v7 final
+    : public TRecord<CEs2Call, 2042, "glDrawElements", "Draw", Arg<"mode", 12, TGLBeginMode>, Arg<"count", 18>,
+                     Arg<"type", 12>, SDrawIndicesV7>
+{
+public:
+    explicit CEs2_glDrawElements_v7(CTrace& t);
+    const CCapturedBlocks& Captured() const { return m_captured; }
+
+private:
+    CCapturedBlocks m_captured;
+};
+
+} // namespace xqft_es2
+
+// The captured blocks of a draw call record, or null for any other call.
+const xqft_es2::CCapturedBlocks* CapturedBlocksOf(const CApiCall* call);

@@ -1,0 +1,221 @@
+#pragma once
+// The shape every row of a call table shares. A row names its items in payload order; TRecord reads
+// them in that order in its constructor and lists them in the same order, so reading and listing
+// cannot drift apart. Items:
+//   Arg<name, code[, holder][, role]>   a scalar read with the width of its type code
+//   Obj<name, role>                     a GLuint object name (the players translate it by role)
+//   Ret<code[, holder]>                 the return value: read first, listed as the return value
+//   DataOrPointer<name, holder[, role]> a pointer argument: the data holder when the trace carries
+//                                       data, else the bare pointer value
+//   Block<name, holder>                 a pointer argument whose block is read in both data modes
+//   VerboseExtra<name, code>            a value after the arguments, listed hidden in verbose mode
+//   Unlisted<code>                      a value after the arguments, never listed
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+
+#include "calls/CallInfo.h"
+#include "record/Trace.h"
+#include "values/Holders.h"
+
+namespace xqft {
+
+// A string literal usable as a template argument. Records of one function share one name string:
+// equal template arguments are one object.
+template <std::size_t N>
+struct FixedString
+{
+    char text[N]{};
+    constexpr FixedString(const char (&s)[N])
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            text[i] = s[i];
+    }
+    constexpr const char* c_str() const { return text; }
+    constexpr std::string_view view() const { return {text, N - 1}; }
+};
+
+// What an argument names, for the players that translate recorded object names to host ones.
+enum class Role : uint8_t { None, Texture, Buffer, Program, Shader, Framebuffer, Renderbuffer, Location };
+
+// The holder of a scalar by its type code, for rows that need no named holder.
+template <int Code> struct CodeHolder;
+template <> struct CodeHolder<0> { using type = TPointer; };
+template <> struct CodeHolder<12> { using type = TGLenum; };
+template <> struct CodeHolder<13> { using type = TGLboolean; };
+template <> struct CodeHolder<14> { using type = TGLbitfield; };
+template <> struct CodeHolder<17> { using type = TintType<17>; };
+template <> struct CodeHolder<18> { using type = TintType<18>; };
+template <> struct CodeHolder<21> { using type = TuintType<21>; };
+template <> struct CodeHolder<22> { using type = TfloatType<22>; };
+template <> struct CodeHolder<23> { using type = TfloatType<23>; };
+template <> struct CodeHolder<25> { using type = TintType<25>; };
+template <> struct CodeHolder<26> { using type = TintType<26>; };
+
+enum class ItemKind : uint8_t { Argument, Return, Extra };
+
+template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type, Role R = Role::None>
+struct Arg
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = R;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    Holder value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t) { info.AddArgument(Name.c_str(), &value, 0); }
+    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+};
+
+template <FixedString Name, Role R>
+using Obj = Arg<Name, 21, TuintType<21>, R>;
+
+inline constexpr int kBlockCode = -1; // a composite holder, read by its own reader
+
+template <int Code, class Holder = typename CodeHolder<Code>::type>
+struct Ret
+{
+    static constexpr FixedString kName = "return";
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Return;
+    Holder value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t) { info.SetReturnValue(&value); }
+    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+};
+
+template <FixedString Name, class Data, Role R = Role::None>
+struct DataOrPointer
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = R;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    Data data;        // filled when the trace carries data
+    TPointer pointer; // filled when it does not
+
+    void Read(CTrace& t)
+    {
+        if (t.IsDataIncluded())
+            t >> data;
+        else
+            t >> pointer;
+    }
+    const SApiTypeBase* Listed(const CTrace& t) const
+    {
+        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &pointer;
+    }
+    void List(CCallInfo& info, const CTrace& t, uint8_t)
+    {
+        info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
+    }
+};
+
+template <FixedString Name, class Data>
+struct Block
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    Data value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t) { info.AddArgument(Name.c_str(), &value, 0); }
+    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+};
+
+template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
+struct VerboseExtra
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    Holder value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t verbose)
+    {
+        if (verbose == 1)
+            info.AddArgument(Name.c_str(), &value, 1);
+    }
+    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+};
+
+template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
+struct Unlisted
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    Holder value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo&, const CTrace&, uint8_t) {}
+    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+};
+
+// Index of the item called Wanted; fails to compile when there is none.
+template <FixedString Wanted, class... Items>
+consteval std::size_t ItemIndex()
+{
+    constexpr std::array<std::string_view, sizeof...(Items)> names{Items::kName.view()...};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == Wanted.view())
+            return i;
+    throw "no item of that name in the row";
+}
+
+// Bytes a scalar of a type code occupies in this trace: 0 means 4, otherwise the magnitude.
+inline uint32_t ScalarWidth(const CTrace& t, uint16_t code)
+{
+    const int s = t.GetEsTypeSize(code);
+    return s == 0 ? 4u : static_cast<uint32_t>(s < 0 ? -s : s);
+}
+
+struct DeferRead {};
+
+template <class Family, uint16_t Id, FixedString Name, FixedString Category, class... Items>
+class TRecord : public Family
+{
+public:
+    static constexpr uint16_t kId = Id;
+    static constexpr auto kFunction = Name;
+    static constexpr auto kCategory = Category;
+    using ItemTuple = std::tuple<Items...>;
+
+    explicit TRecord(CTrace& t) : Family(t) { ReadItems(t); }
+
+    const char* GetName() override { return Name.c_str(); }
+    int GetId() override { return Id; }
+    const char* GetCategory() override { return Category.c_str(); }
+
+    void ListArguments(CCallInfo* info, uint8_t verbose) override
+    {
+        Family::ListArguments(info, verbose);
+        const CTrace& t = *this->GetTrace();
+        std::apply([&](auto&... item) { (item.List(*info, t, verbose), ...); }, m_items);
+    }
+
+    // The item named Wanted: its holder (value), or for a pointer argument the item itself.
+    template <FixedString Wanted>
+    const auto& Item() const
+    {
+        return std::get<ItemIndex<Wanted, Items...>()>(m_items);
+    }
+
+protected:
+    // For hand-written records that measure what their arguments consumed.
+    TRecord(CTrace& t, DeferRead) : Family(t) {}
+    void ReadItems(CTrace& t)
+    {
+        // Comma folds run left to right: reading order is the row's order.
+        std::apply([&](auto&... item) { (item.Read(t), ...); }, m_items);
+    }
+
+    ItemTuple m_items;
+};
+
+} // namespace xqft
