@@ -1,50 +1,44 @@
 #include "Es2Records.h"
 
-#include "stream/IOManager.h"
+#include <stdexcept>
 
 namespace xqft_es2 {
 
 namespace {
 
-uint64_t StreamPosition() { return IOManager::Instance().Tell(); }
-
-// Payload bytes left after the arguments: the record size less the recorded error and what the
-// arguments consumed on the stream.
-int64_t Remaining(const CTrace& t, uint64_t argumentsStart)
-{
-    return int64_t(t.GetRecordSize()) - int64_t(ScalarWidth(t, 12)) - int64_t(StreamPosition() - argumentsStart);
-}
+// Payload bytes of the current record not read yet, measured on the stream.
+int64_t Remaining(const CTrace& t) { return int64_t(t.GetRecordSize()) - int64_t(t.GetRecordConsumed()); }
 
 } // namespace
 
 void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
 {
-    const uint64_t header = uint64_t(ScalarWidth(t, 0)) + 4;
+    const uint64_t header = uint64_t(t.GetTypeWidth(0)) + 4;
     while (remaining > threshold) {
-        const uint64_t start = StreamPosition();
+        const uint64_t start = t.GetRecordConsumed();
         auto block = std::make_unique<SDataPtr>();
-        t >> *block;
-        const uint64_t used = StreamPosition() - start;
+        try {
+            t >> *block;
+        } catch (const std::logic_error&) {
+            break; // the block claims more bytes than the record has left: the run ends here
+        }
+        const uint64_t used = t.GetRecordConsumed() - start;
         if (used < header)
-            break; // the stream ended inside the block header
+            break; // the record ended inside the block header
         m_blocks.push_back(std::move(block));
         remaining -= int64_t(used);
     }
 }
 
-CEs2_glDrawArrays_v1::CEs2_glDrawArrays_v1(CTrace& t) : TRecord(t, DeferRead{})
+CEs2_glDrawArrays_v1::CEs2_glDrawArrays_v1(CTrace& t) : TRecord(t)
 {
-    const uint64_t start = StreamPosition();
-    ReadItems(t);
     // Recorded files rely on the run ending once 40 or fewer bytes remain.
-    m_captured.Read(t, Remaining(t, start), 40);
+    m_captured.Read(t, Remaining(t), 40);
 }
 
-CEs2_glDrawElements_v7::CEs2_glDrawElements_v7(CTrace& t) : TRecord(t, DeferRead{})
+CEs2_glDrawElements_v7::CEs2_glDrawElements_v7(CTrace& t) : TRecord(t)
 {
-    const uint64_t start = StreamPosition();
-    ReadItems(t);
-    m_captured.Read(t, Remaining(t, start), 8);
+    m_captured.Read(t, Remaining(t), 8);
 }
 
 void SDrawIndicesV1::Read(CTrace& t)

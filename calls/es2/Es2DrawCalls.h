@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "calls/Es2Call.h"
+#include "calls/CallFamilies.h"
 #include "record/Record.h"
 
 namespace xqft_es2 {

@@ -1,12 +1,8 @@
 #pragma once
-#include <cstdint>
+// CreateEs2Call (declared with the other family factories) and the id range it serves.
+#include "calls/CallFactory.h"
 
-class CApiCall;
-class CTrace;
+#include <cstdint>
 
 inline constexpr uint16_t kEs2FirstId = 2001;
 inline constexpr uint16_t kEs2LastId = 2142;
-
-// A new OpenGL ES 2.0 record read from the trace's stream, or null for an id outside 2001-2142
-// or a file version of 0. The caller stores the call id.
-CApiCall* CreateEs2Call(CTrace* trace, uint16_t id);

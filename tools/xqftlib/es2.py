@@ -9,24 +9,25 @@ listing.
 
 import struct
 
+from . import trace
+
 # Type codes of the type-size table.
 PTR, GLENUM, GLBOOLEAN, GLBITFIELD, GLINT, GLSIZEI, GLUINT, GLFLOAT, GLCLAMPF, GLINTPTR, GLSIZEIPTR = (
     0, 12, 13, 14, 17, 18, 21, 22, 23, 25, 26)
 
 
 class Writer:
-    """Payload bytes with the widths of one type-size table (code -> bytes)."""
+    """Payload bytes with the widths of one type-size table."""
 
-    def __init__(self, widths):
-        self.widths = widths
+    def __init__(self, type_sizes):
+        self.type_sizes = type_sizes
         self.out = bytearray()
 
     def width(self, code):
-        return self.widths[code]
+        return trace.type_width(self.type_sizes, code)
 
     def sized(self, code, value):
-        w = self.widths[code]
-        self.out += (value & ((1 << (8 * w)) - 1)).to_bytes(w, "little")
+        self.out += trace.sized(self.type_sizes, code, value)
 
     def f32(self, value):
         self.out += struct.pack("<f", value)
@@ -186,7 +187,7 @@ class Block:
                     self.elem.encode(w, x, data)
 
     def size(self, w, v, data):
-        tmp = Writer(w.widths)
+        tmp = Writer(w.type_sizes)
         self.encode(tmp, v, data)
         return len(tmp.out)
 
@@ -457,10 +458,10 @@ class Record:
         self.id, self.payload, self.listing, self.consumed = rid, payload, listing, consumed
 
 
-def encode_call(rid, values, widths, data, error=0):
+def encode_call(rid, values, type_sizes, data, error=0):
     """Encode a table record. values: one value per item (Ret and Extra included), in order."""
     fn, _cat, items = LAYOUTS[rid]
-    w = Writer(widths)
+    w = Writer(type_sizes)
     w.sized(GLENUM, error)
     ret, args = None, []
     for item, v in zip(items, values, strict=True):
@@ -478,10 +479,10 @@ def encode_call(rid, values, widths, data, error=0):
     return Record(rid, bytes(w.out), (ret, args), len(w.out))
 
 
-def encode_draw_arrays(widths, mode, first, count, blocks, trailer=b"", error=0):
+def encode_draw_arrays(type_sizes, mode, first, count, blocks, trailer=b"", error=0):
     """glDrawArrays: mode, first, count, then captured blocks (pointer, u32 size, bytes), read
     while more than 40 bytes remain; trailer bytes after the blocks are never read."""
-    w = Writer(widths)
+    w = Writer(type_sizes)
     w.sized(GLENUM, error)
     w.sized(GLENUM, mode)
     w.sized(GLINT, first)
@@ -497,12 +498,12 @@ def encode_draw_arrays(widths, mode, first, count, blocks, trailer=b"", error=0)
     return Record(DRAW_ARRAYS, bytes(w.out), (None, args), consumed)
 
 
-def encode_draw_elements(widths, data, mode, count, gltype, indices, offset, blocks,
+def encode_draw_elements(type_sizes, data, mode, count, gltype, indices, offset, blocks,
                          trailer=b"", error=0):
     """glDrawElements from format version 7: with data the index block and the second pointer
     value (indicesOffset), without data the index pointer; then captured blocks read while more
     than 8 bytes remain. indices = (pointer, bytes)."""
-    w = Writer(widths)
+    w = Writer(type_sizes)
     w.sized(GLENUM, error)
     w.sized(GLENUM, mode)
     w.sized(GLSIZEI, count)

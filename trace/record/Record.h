@@ -17,9 +17,9 @@
 #include <tuple>
 #include <type_traits>
 
+#include "calls/CallFamilies.h"
 #include "calls/CallInfo.h"
 #include "record/Trace.h"
-#include "values/Holders.h"
 
 namespace xqft {
 
@@ -168,15 +168,6 @@ consteval std::size_t ItemIndex()
     throw "no item of that name in the row";
 }
 
-// Bytes a scalar of a type code occupies in this trace: 0 means 4, otherwise the magnitude.
-inline uint32_t ScalarWidth(const CTrace& t, uint16_t code)
-{
-    const int s = t.GetEsTypeSize(code);
-    return s == 0 ? 4u : static_cast<uint32_t>(s < 0 ? -s : s);
-}
-
-struct DeferRead {};
-
 template <class Family, uint16_t Id, FixedString Name, FixedString Category, class... Items>
 class TRecord : public Family
 {
@@ -186,11 +177,15 @@ public:
     static constexpr auto kCategory = Category;
     using ItemTuple = std::tuple<Items...>;
 
-    explicit TRecord(CTrace& t) : Family(t) { ReadItems(t); }
+    explicit TRecord(CTrace& t) : Family(&t)
+    {
+        // Comma folds run left to right: reading order is the row's order.
+        std::apply([&](auto&... item) { (item.Read(t), ...); }, m_items);
+    }
 
-    const char* GetName() override { return Name.c_str(); }
-    int GetId() override { return Id; }
-    const char* GetCategory() override { return Category.c_str(); }
+    const char* GetName() const override { return Name.c_str(); }
+    int GetId() const override { return Id; }
+    const char* GetCategory() const override { return Category.c_str(); }
 
     void ListArguments(CCallInfo* info, uint8_t verbose) override
     {
@@ -207,14 +202,6 @@ public:
     }
 
 protected:
-    // For hand-written records that measure what their arguments consumed.
-    TRecord(CTrace& t, DeferRead) : Family(t) {}
-    void ReadItems(CTrace& t)
-    {
-        // Comma folds run left to right: reading order is the row's order.
-        std::apply([&](auto&... item) { (item.Read(t), ...); }, m_items);
-    }
-
     ItemTuple m_items;
 };
 

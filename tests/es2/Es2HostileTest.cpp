@@ -1,0 +1,96 @@
+// ES 2.0 records over bad input: null pointers with counts, counts larger than the record,
+// records shorter than their layout, 8-byte pointer tables. Nothing may read outside its record.
+#include "Es2TestSupport.h"
+
+#include "calls/CallFactory.h"
+#include "stream/IOManager.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace es2test;
+
+namespace {
+
+TEST(Es2Hostile, NullPointersWithCountsReadNoElements)
+{
+    struct SCase
+    {
+        uint16_t id;
+        std::vector<uint8_t> (*payload)();
+        uint64_t consumed;
+        const char* listing;
+    } cases[] = {
+        {2031, [] { return SPayload{}.U32(0).U32(5).Ptr(0).U32(5).bytes; }, 16,
+         "glDeleteTextures(n=5, textures=NULL) ==> -"},
+        {2099, [] { return SPayload{}.U32(0).U32(3).U32(2).Ptr(0).U32(2).Ptr(0).U32(2).bytes; }, 28,
+         "glShaderSource(shader=3, count=2, string=NULL, length=NULL) ==> -"},
+        {2066, [] { return SPayload{}.U32(0).U32(3).U32(64).Ptr(0).U32(1).Ptr(0).U32(5).bytes; }, 28,
+         "glGetProgramInfoLog(program=3, bufsize=64, length=NULL, infolog=NULL) ==> -"},
+        {2140, [] { return SPayload{}.U32(0).U32(1).Ptr(0).bytes; }, 12,
+         "glVertexAttrib4fv(index=1, values=NULL) ==> -"},
+    };
+    for (const auto& c : cases) {
+        SReadCall r = BuildCall(c.id, c.payload(), true);
+        ASSERT_NE(r.call, nullptr);
+        EXPECT_EQ(r.consumed, c.consumed) << c.listing;
+        EXPECT_EQ(Describe(*r.call, 1), c.listing);
+    }
+}
+
+TEST(Es2Hostile, CountsLargerThanTheRecordFailTheRecordWithoutAllocating)
+{
+    const std::vector<std::vector<uint8_t>> payloads[] = {
+        {SPayload{}.U32(0).U32(1).Ptr(0x10).U32(0x40000000).bytes},                         // glGenTextures
+        {SPayload{}.U32(0).U32(0x8892).U32(16).Ptr(0x10).U32(0xFFFFFFFF).U32(0x88E4).bytes}, // glBufferData
+        {SPayload{}.U32(0).U32(1).U32(2).Ptr(0x10).U32(0x7FFFFFFF).bytes},                   // glShaderSource
+        {SPayload{}.U32(0).U32(1).U32(1).U32(0).Ptr(0x10).U32(0x10000000).bytes},            // glUniformMatrix4fv
+    };
+    const uint16_t ids[] = {2054, 2013, 2099, 2130};
+    for (size_t i = 0; i < std::size(ids); ++i)
+        EXPECT_THROW(BuildCall(ids[i], payloads[i][0], true), std::logic_error) << ids[i];
+}
+
+// Every record of every mode, cut to every shorter length: the call reads nothing past the cut
+// (so the next record is found where the header says), and either builds with zeros for what is
+// missing or fails with the reader's size error.
+TEST(Es2Hostile, RecordsShorterThanTheirLayoutNeverReadPastTheirEnd)
+{
+    for (const char* options : {"", "--no-data", "--pointer-size 8", "--no-data --pointer-size 8"}) {
+        SCOPED_TRACE(options);
+        const std::string path = TempPath("cut.xqft");
+        Generate("es2-all " + path + " " + options);
+        STraceHeader header;
+        const auto records = RawRecords(path, header);
+        ASSERT_FALSE(records.empty());
+        IOManager& io = IOManager::Instance();
+        ASSERT_TRUE(io.Open(CXQFTString(path.c_str())));
+        CTrace trace(header.version, header.dataIncluded, header.typeSizes.data(), header.tableCount);
+        for (const auto& rec : records) {
+            for (uint32_t cut = 0; cut < rec.size; ++cut) {
+                io.Seek(int64_t(rec.payloadOffset), 0);
+                trace.SetRecordSize(cut);
+                try {
+                    std::unique_ptr<CApiCall> call(CreateEs2Call(&trace, rec.id));
+                    ASSERT_NE(call, nullptr);
+                    CGenCallInfo info;
+                    call->ListArguments(&info, 1);
+                } catch (const std::logic_error&) {
+                }
+                ASSERT_LE(trace.GetRecordConsumed(), cut) << rec.id << " cut at " << cut;
+            }
+        }
+        io.Close();
+    }
+}
+
+TEST(Es2Hostile, AShortRecordReadsMissingValuesAsZero)
+{
+    // glViewport cut after x: y, width and height read as 0.
+    SReadCall r = BuildCall(2142, SPayload{}.U32(0).U32(7).U32(8).U32(9).U32(10).bytes, true, 4, 11, 8);
+    EXPECT_EQ(r.consumed, 8u);
+    EXPECT_EQ(Describe(*r.call, 1), "glViewport(x=7, y=0, width=0, height=0) ==> -");
+}
+
+} // namespace

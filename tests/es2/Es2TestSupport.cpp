@@ -1,0 +1,169 @@
+#include "Es2TestSupport.h"
+
+#include "calls/CallFactory.h"
+#include "stream/IOManager.h"
+#include "stream/RecordStream.h"
+#include "stream/TraceHeader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace es2test {
+
+std::string TempPath(const std::string& name) { return testing::TempDir() + "xqft_es2_" + name; }
+
+void Generate(const std::string& arguments)
+{
+    const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py " + arguments;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+std::vector<SReadCall> ReadEs2Trace(const std::string& path)
+{
+    std::vector<SReadCall> out;
+    IOManager& io = IOManager::Instance();
+    EXPECT_TRUE(io.Open(CXQFTString(path.c_str()))) << path;
+    STraceHeader header;
+    EXPECT_EQ(ReadTraceHeader(io, header), kHeaderOk);
+    auto context = std::make_shared<CTrace>(header.version, header.dataIncluded, header.typeSizes.data(),
+                                            header.tableCount);
+    CRecordStream records(header.firstRecordOffset);
+    SRecordHeader r;
+    while (records.NextRaw(r) == kRecordRead) {
+        context->SetRecordSize(r.size);
+        SReadCall c;
+        c.context = context;
+        c.id = r.id;
+        c.size = r.size;
+        c.call.reset(CreateEs2Call(context.get(), r.id));
+        c.consumed = context->GetRecordConsumed();
+        out.push_back(std::move(c));
+    }
+    io.Close();
+    return out;
+}
+
+std::vector<SRawRecord> RawRecords(const std::string& path, STraceHeader& header)
+{
+    std::vector<SRawRecord> out;
+    IOManager& io = IOManager::Instance();
+    EXPECT_TRUE(io.Open(CXQFTString(path.c_str()))) << path;
+    EXPECT_EQ(ReadTraceHeader(io, header), kHeaderOk);
+    CRecordStream records(header.firstRecordOffset);
+    SRecordHeader r;
+    while (records.NextRaw(r) == kRecordRead)
+        out.push_back({r.id, r.offset + CRecordStream::kHeaderBytes, r.size});
+    io.Close();
+    return out;
+}
+
+SPayload& SPayload::U32(uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(uint8_t(v >> (8 * i)));
+    return *this;
+}
+
+SPayload& SPayload::Ptr(uint64_t v)
+{
+    for (int i = 0; i < pointerWidth; ++i)
+        bytes.push_back(uint8_t(v >> (8 * i)));
+    return *this;
+}
+
+SPayload& SPayload::Block(uint64_t pointer, uint32_t size)
+{
+    Ptr(pointer).U32(size);
+    for (uint32_t i = 0; i < size; ++i)
+        bytes.push_back(uint8_t(i));
+    return *this;
+}
+
+namespace {
+
+std::vector<uint8_t> Header(bool dataIncluded, int pointerWidth)
+{
+    std::vector<uint8_t> h = {'X', 'Q', 'F', 'T', 'r', 'a', 'c', 'e'};
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            h.push_back(uint8_t(v >> (8 * i)));
+    };
+    u32(0x0001FEFF);
+    u32(11);
+    h.push_back(dataIncluded ? 1 : 0);
+    h.push_back(0); // frame images
+    u32(1);         // table selector
+    h.push_back(30);
+    for (int code = 0; code < 30; ++code)
+        h.push_back(code == 0 ? uint8_t(-pointerWidth) : 4);
+    return h;
+}
+
+} // namespace
+
+SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataIncluded, int pointerWidth,
+                    uint32_t version, uint32_t declaredSize)
+{
+    std::vector<uint8_t> file = Header(dataIncluded, pointerWidth);
+    const uint32_t size = declaredSize == UINT32_MAX ? uint32_t(payload.size()) : declaredSize;
+    for (int i = 0; i < 4; ++i)
+        file.push_back(uint8_t(size >> (8 * i)));
+    file.push_back(uint8_t(id));
+    file.push_back(uint8_t(id >> 8));
+    file.insert(file.end(), payload.begin(), payload.end());
+    const std::string path = TempPath("one.xqft");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+
+    IOManager& io = IOManager::Instance();
+    EXPECT_TRUE(io.Open(CXQFTString(path.c_str())));
+    STraceHeader header;
+    EXPECT_EQ(ReadTraceHeader(io, header), kHeaderOk);
+    CRecordStream records(header.firstRecordOffset);
+    SRecordHeader r;
+    EXPECT_EQ(records.NextRaw(r), kRecordRead); // the stream stands at the payload
+    SReadCall c;
+    c.context = std::make_shared<CTrace>(version, header.dataIncluded, header.typeSizes.data(), header.tableCount);
+    CTrace* context = c.context.get();
+    context->SetRecordSize(size);
+    c.id = id;
+    c.size = size;
+    try {
+        c.call.reset(CreateEs2Call(context, id));
+    } catch (...) {
+        io.Close();
+        throw;
+    }
+    c.consumed = context->GetRecordConsumed();
+    io.Close();
+    return c;
+}
+
+std::string Text(const SApiTypeBase* value)
+{
+    if (value == nullptr)
+        return "-";
+    CXQFTString text;
+    value->ToString(text, nullptr);
+    return text.CStr();
+}
+
+std::string Describe(CApiCall& call, uint8_t verbose)
+{
+    CGenCallInfo info;
+    call.ListArguments(&info, verbose);
+    std::string out = std::string(info.GetFunctionName()) + "(";
+    const auto* args = info.GetArguments();
+    for (size_t i = 0; args && i < args->size(); ++i) {
+        if (i)
+            out += ", ";
+        if (i >= info.GetVisibleArgumentCount())
+            out += "!";
+        out += std::string(info.GetArgumentNames()[i].CStr()) + "=" + Text((*args)[i]);
+    }
+    return out + ") ==> " + Text(info.GetReturnValue());
+}
+
+} // namespace es2test

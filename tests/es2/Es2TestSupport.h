@@ -1,0 +1,64 @@
+#pragma once
+// Fixtures of the ES 2.0 record tests: traces written by tools/xqftgen.py or built byte by byte,
+// read record by record through the ES 2.0 factory without the loader.
+#include "calls/ApiCall.h"
+#include "calls/CallInfo.h"
+#include "record/Trace.h"
+#include "stream/TraceHeader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace es2test {
+
+// Runs tools/xqftgen.py with the arguments; fails the test when it does not exit with 0.
+void Generate(const std::string& arguments);
+std::string TempPath(const std::string& name);
+
+struct SReadCall
+{
+    std::shared_ptr<CTrace> context; // the calls read through it keep using it
+    uint16_t id = 0;
+    uint32_t size = 0;         // payload size in the record header
+    uint64_t consumed = 0;     // payload bytes the call object read
+    std::unique_ptr<CApiCall> call;
+};
+
+// Every record of a trace, each built by CreateEs2Call with the record size set; the returned
+// context must outlive the calls.
+std::vector<SReadCall> ReadEs2Trace(const std::string& path);
+
+// Every record of a trace as {id, file offset of its payload, payload size}.
+struct SRawRecord
+{
+    uint16_t id;
+    uint64_t payloadOffset;
+    uint32_t size;
+};
+std::vector<SRawRecord> RawRecords(const std::string& path, STraceHeader& header);
+
+// Builds one call from raw payload bytes: writes a trace of that one record and reads it.
+// version may be below 7 (the header is written with 7, the context gets version).
+SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataIncluded, int pointerWidth = 4,
+                    uint32_t version = 11, uint32_t declaredSize = UINT32_MAX);
+
+// Payload bytes in the widths of a table whose entries are 4 bytes except the pointer's.
+struct SPayload
+{
+    explicit SPayload(int pointerWidth_ = 4) : pointerWidth(pointerWidth_) {}
+    int pointerWidth;
+    std::vector<uint8_t> bytes;
+    SPayload& U32(uint32_t v);
+    SPayload& Ptr(uint64_t v);
+    // A block: pointer, u32 size, size bytes.
+    SPayload& Block(uint64_t pointer, uint32_t size);
+};
+
+std::string Text(const SApiTypeBase* value);
+
+// The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
+std::string Describe(CApiCall& call, uint8_t verbose);
+
+} // namespace es2test
