@@ -9,6 +9,7 @@ listing.
 
 import struct
 
+from . import encodings as enc
 from . import trace
 
 # Type codes of the type-size table.
@@ -30,10 +31,10 @@ class Writer:
         self.out += trace.sized(self.type_sizes, code, value)
 
     def f32(self, value):
-        self.out += struct.pack("<f", value)
+        self.out += enc.float32(value)
 
     def u32(self, value):
-        self.out += struct.pack("<I", value & 0xFFFFFFFF)
+        self.out += enc.u32(value)
 
     def raw(self, data):
         self.out += data
@@ -164,27 +165,23 @@ class Block:
 
     def encode(self, w, v, data):
         p, payload = v
-        w.sized(PTR, p)
+        ts = w.type_sizes
         if not self.carries(data):
-            return
-        fm = self.form
-        if fm in ("data", "image"):
-            w.u32(len(payload))
-            w.raw(payload)
-        elif fm == "string":
-            w.u32(len(payload))
-            if p and payload:
-                w.raw(payload.encode())
-        elif fm == "array":
-            count = len(payload) // (self.a * self.b) if isinstance(payload, list) else payload
-            w.u32(count)
-            if p and isinstance(payload, list):
-                for x in payload:
-                    self.elem.encode(w, x, data)
-        elif fm == "fixed":
-            if p:
-                for x in payload:
-                    self.elem.encode(w, x, data)
+            w.raw(enc.pointer(ts, p))
+        elif self.form in ("data", "image"):
+            w.raw(enc.data_block(ts, p, payload))
+        elif self.form == "string":
+            w.raw(enc.string(ts, p, payload))
+        elif self.form == "array":
+            w.raw(enc.counted_array(ts, p, payload, lambda x: self._element(w, x, data),
+                                    len(payload) // (self.a * self.b)))
+        elif self.form == "fixed":
+            w.raw(enc.fixed_array(ts, p, payload, lambda x: self._element(w, x, data)))
+
+    def _element(self, w, x, data):
+        tmp = Writer(w.type_sizes)
+        self.elem.encode(tmp, x, data)
+        return bytes(tmp.out)
 
     def size(self, w, v, data):
         tmp = Writer(w.type_sizes)
@@ -237,7 +234,7 @@ class StringElem:
     """An SString element of an array (glShaderSource)."""
 
     def encode(self, w, v, data):
-        Block("", "string").encode(w, v, True)
+        w.raw(enc.string(w.type_sizes, v[0], v[1]))
 
     def text(self, v, data, w):
         return Block("", "string").text(v, True, w)
