@@ -1,5 +1,6 @@
 #include "data/TraceData.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "calls/ApiCall.h"
@@ -66,9 +67,10 @@ void CTraceData::Reset()
 
 void CTraceData::Init(uint64_t fileSize, uint8_t recordedWithData, uint8_t frameImage)
 {
-    // A call record takes at least 10 bytes; 40 is the usual average. Never reserve more than
-    // the records the file can hold.
-    m_calls.reserve(static_cast<size_t>(fileSize / 40));
+    // 40 bytes is the usual size of a call record. Traces whose bulk is captured images hold far
+    // fewer calls, so the guess is capped and the list grows past it when it must.
+    constexpr uint64_t kMostReserved = 1u << 20;
+    m_calls.reserve(static_cast<size_t>(std::min<uint64_t>(fileSize / 40, kMostReserved)));
     m_recordedWithData = recordedWithData;
     m_frameImage = frameImage;
 }
@@ -119,6 +121,12 @@ void CTraceData::CutFrame()
     m_frames.push_back(std::move(next));
     m_eglChanged = m_es1Changed = m_es2Changed = false;
     m_cursorFrame = m_frames.size() - 1;
+}
+
+void CTraceData::Compact()
+{
+    m_calls.shrink_to_fit();
+    m_frames.shrink_to_fit();
 }
 
 bool CTraceData::DropFramesFrom(uint32_t frame)

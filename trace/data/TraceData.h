@@ -57,6 +57,8 @@ public:
     void Init(uint64_t fileSize, uint8_t recordedWithData, uint8_t frameImage);
     // Takes ownership of call (null is ignored). frame 0: the cursor frame's number.
     void AddCall(CApiCall* call, uint32_t frame, uint8_t inSection);
+    // Gives back the room reserved for calls that never came (after the last AddCall).
+    void Compact();
     // Removes frame `frame` and every later one with their calls. The first frame is never
     // removed (false for 0, 1 and numbers past the end); counts and the new last frame stay
     // consistent with the calls that remain.

@@ -139,6 +139,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         m_data = std::make_unique<CTraceData>();
         std::fputs("Processing File\n", m_out);
         const int walk = ProcessRecords(0);
+        m_data->Compact();
         std::fprintf(m_out, "Process File.. Finish: %d\n", walk);
         io.Close();
         if (walk != 0) {

@@ -1,0 +1,240 @@
+// Loading speed and memory of the trace loader, and the cost of one frame cut.
+//  1. 1,000,000 small records in 100,000 frames (9 eglGetError + 1 eglSwapBuffers a frame):
+//     calls/s and MB/s on one core; memory per call. Goal: >= 1.5 M calls/s, <= 150 B/call.
+//  2. 2,000 frames each with a 512x512 RGBA frame image (2 GiB): MB/s (goal >= 1 GB/s) and
+//     memory beyond the captured bytes.
+//  3. A frame cut whose ES 2.0 state holds 1,000 objects (goal < 0.5 ms).
+// The traces are written to $TMPDIR (or /tmp) and removed afterwards.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+#include <malloc.h>
+#include <unistd.h>
+
+#include "calls/ApiCall.h"
+#include "data/TraceReader.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+// A line of /proc/self/status in KiB (VmRSS: now, VmHWM: peak since the last reset).
+long long StatusKiB(const char* key)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long long kib = -1;
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, std::strlen(key)) == 0)
+            kib = std::atoll(line + std::strlen(key));
+    if (f)
+        std::fclose(f);
+    return kib;
+}
+// Bytes the allocator hands out at the moment (small blocks and mapped large ones).
+long long HeapInUse()
+{
+    const struct mallinfo2 mi = mallinfo2();
+    return static_cast<long long>(mi.uordblks + mi.hblkhd);
+}
+void ResetPeak()
+{
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+class CWriter
+{
+public:
+    explicit CWriter(const std::string& path) : m_f(std::fopen(path.c_str(), "wb"))
+    {
+        const char magic[8] = {'X', 'Q', 'F', 'T', 'r', 'a', 'c', 'e'};
+        std::fwrite(magic, 1, 8, m_f);
+        U32(0x0001FEFF);
+        U32(11);     // version
+        U8(1);       // data included
+        U8(1);       // frame images
+        U32(1);      // table selector
+        U8(30);
+        for (int i = 0; i < 30; ++i)
+            U8(i == 13 ? 1 : 4);
+    }
+    ~CWriter() { std::fclose(m_f); }
+
+    void GetError()
+    {
+        Record(1015, 8);
+        U32(0);
+        U32(0x3000);
+    }
+    void SwapBuffers(uint32_t frame, uint32_t w, uint32_t h, const std::vector<uint8_t>& image)
+    {
+        Record(1022, 36 + static_cast<uint32_t>(image.size()));
+        U32(0); U32(1); U32(1); U32(2); U32(frame); U32(w); U32(h);
+        U32(image.empty() ? 0 : 0x1000);
+        U32(static_cast<uint32_t>(image.size()));
+        std::fwrite(image.data(), 1, image.size(), m_f);
+    }
+
+private:
+    void Record(uint16_t id, uint32_t size)
+    {
+        U32(size);
+        U8(uint8_t(id));
+        U8(uint8_t(id >> 8));
+    }
+    void U32(uint32_t v)
+    {
+        const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        std::fwrite(b, 1, 4, m_f);
+    }
+    void U8(uint8_t v) { std::fputc(v, m_f); }
+    FILE* m_f;
+};
+
+struct SFigures
+{
+    double seconds;
+    uint32_t calls;
+    int32_t frames;
+    long long bytes;
+    long long heapDelta;
+    long long peakDeltaKiB;
+    int result;
+};
+
+SFigures Load(const std::string& path)
+{
+    CTraceReader& reader = CTraceReader::Instance();
+    static FILE* sink = std::fopen("/dev/null", "w");
+    reader.SetLog(sink, sink);
+    reader.Close();
+    ResetPeak();
+    const long long before = StatusKiB("VmRSS:");
+    const long long heapBefore = HeapInUse();
+    const auto t0 = Clock::now();
+    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const auto t1 = Clock::now();
+    CTraceData* data = reader.GetTraceData();
+    SFigures f{Seconds(t0, t1), data ? data->GetCallCount() : 0, data ? data->GetFrameCount() : 0, 0,
+               HeapInUse() - heapBefore, StatusKiB("VmHWM:") - before, result};
+    FILE* file = std::fopen(path.c_str(), "rb");
+    std::fseek(file, 0, SEEK_END);
+    f.bytes = std::ftell(file);
+    std::fclose(file);
+    return f;
+}
+
+SFigures BestOf(const std::string& path, int runs)
+{
+    SFigures best = Load(path);
+    for (int i = 1; i < runs; ++i) {
+        SFigures f = Load(path);
+        if (f.seconds < best.seconds)
+            best = f;
+    }
+    return best;
+}
+
+// An ES 2.0 call whose effect fills the state with objects, or touches one field.
+class CFillCall : public CApiCall
+{
+public:
+    CFillCall(int objects, uint16_t id) : CApiCall(nullptr), m_objects(objects)
+    {
+        m_apiKind = kApiEs2;
+        m_callId = id;
+    }
+    const char* GetName() const override { return m_callId == 1022 ? "eglSwapBuffers" : "fill"; }
+    int GetId() const override { return m_callId; }
+    const char* GetCategory() const override { return ""; }
+    bool UpdateState(void* state, uint32_t frame) override
+    {
+        auto* s = static_cast<SEs2State*>(state);
+        if (m_objects == 0) {
+            s->viewport[0] = static_cast<int32_t>(frame);
+            return true;
+        }
+        static const uint8_t pixels[64] = {};
+        const SharedBytes bytes = CopyBytes(pixels, sizeof pixels);
+        for (int i = 0; i < m_objects; ++i) {
+            const uint32_t name = static_cast<uint32_t>(i + 1);
+            switch (i % 5) {
+            case 0: s->buffers[name].data = bytes; break;
+            case 1: s->textures[name][0][0].data = bytes; break;
+            case 2: s->shaders[name].type = 0x8B31; break;
+            case 3: s->programs[name].linked = 1; break;
+            default: s->uniforms[name][0].name = "u_value"; s->uniforms[name][0].floats.assign(4, 1.0f);
+            }
+        }
+        return true;
+    }
+
+private:
+    int m_objects;
+};
+}  // namespace
+
+int main()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string dir = tmp && *tmp ? tmp : "/tmp";
+    const std::string small = dir + "/bench_load_small_" + std::to_string(getpid()) + ".xqft";
+    const std::string images = dir + "/bench_load_images_" + std::to_string(getpid()) + ".xqft";
+
+    {
+        CWriter w(small);
+        for (uint32_t frame = 1; frame <= 100000; ++frame) {
+            for (int i = 0; i < 9; ++i)
+                w.GetError();
+            w.SwapBuffers(frame, 0, 0, {});
+        }
+    }
+    const SFigures s = BestOf(small, 3);
+    std::printf("small records: result %d, %u calls in %d frames, %.1f MB in %.3f s\n", s.result, s.calls, s.frames,
+                s.bytes / 1e6, s.seconds);
+    std::printf("  %.2f M calls/s (goal >= 1.5), %.0f MB/s, memory %.0f B/call (goal <= 150), peak +%lld KiB\n",
+                s.calls / s.seconds / 1e6, s.bytes / s.seconds / 1e6,
+                s.calls ? double(s.heapDelta) / s.calls : 0.0, s.peakDeltaKiB);
+    CTraceReader::Instance().Close();
+    std::remove(small.c_str());
+
+    const uint32_t side = 512, frames = 2000;
+    {
+        CWriter w(images);
+        std::vector<uint8_t> image(size_t(side) * side * 4);
+        for (uint32_t frame = 1; frame <= frames; ++frame) {
+            std::memset(image.data(), int(frame & 0xFF), image.size());
+            w.SwapBuffers(frame, side, side, image);
+        }
+    }
+    const SFigures m = BestOf(images, 2);
+    const double captured = double(frames) * side * side * 4;
+    std::printf("frame images: result %d, %u calls in %d frames, %.0f MB in %.3f s\n", m.result, m.calls, m.frames,
+                m.bytes / 1e6, m.seconds);
+    std::printf("  %.0f MB/s (goal >= 1000), memory beyond the captured bytes %.0f B/call (goal <= 150), peak +%lld KiB\n",
+                m.bytes / m.seconds / 1e6, m.calls ? (double(m.heapDelta) - captured) / m.calls : 0.0,
+                m.peakDeltaKiB);
+    CTraceReader::Instance().Close();
+    std::remove(images.c_str());
+
+    // A frame cut copies only the states that changed: here an ES 2.0 state of 1,000 objects.
+    CTraceData data;
+    data.AddCall(new CFillCall(1000, 2001), 0, 0);
+    const int cuts = 2000;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < cuts; ++i) {
+        data.AddCall(new CFillCall(0, 2001), 0, 0);
+        data.AddCall(new CFillCall(0, 1022), 0, 0);
+    }
+    const auto t1 = Clock::now();
+    std::printf("frame cut with 1,000 ES 2.0 objects: %.3f ms (goal < 0.5), %d frames\n",
+                Seconds(t0, t1) * 1e3 / cuts, data.GetFrameCount());
+    return 0;
+}
