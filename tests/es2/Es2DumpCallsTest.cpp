@@ -1,0 +1,70 @@
+// `xqft-dump calls --all` over a trace of every ES 2.0 record, loaded as the viewer loads it:
+// each line must show the API, the function and the visible arguments the layouts give.
+#include "Es2TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using namespace es2test;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& command)
+{
+    std::vector<std::string> out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return out;
+    std::string line;
+    for (int c; (c = fgetc(p)) != EOF;) {
+        if (c == '\n') {
+            out.push_back(line);
+            line.clear();
+        } else {
+            line += char(c);
+        }
+    }
+    pclose(p);
+    return out;
+}
+
+// "API name(arg=text, ...) ==> ret" from an expectation line of the generator.
+std::string ExpectedLine(const std::string& expectation)
+{
+    std::vector<std::string> f;
+    std::stringstream s(expectation);
+    for (std::string x; std::getline(s, x, '\t');)
+        f.push_back(x);
+    std::string line = "ES2 " + f[1] + "(";
+    bool first = true;
+    for (size_t i = 5; i < f.size(); ++i) {
+        if (f[i][0] == '!')
+            continue;
+        line += (first ? "" : ", ") + f[i];
+        first = false;
+    }
+    line += ")";
+    if (f[4] != "-")
+        line += " ==> " + f[4];
+    return line;
+}
+
+TEST(Es2DumpCalls, ListsEveryRecordOfBothDataModes)
+{
+    for (const char* options : {"", "--no-data"}) {
+        SCOPED_TRACE(options);
+        const std::string trace = TempPath("dump.xqft"), expect = TempPath("dump.txt");
+        Generate("es2-all " + trace + " --expect " + expect + " " + options);
+        std::vector<std::string> want;
+        std::ifstream in(expect);
+        for (std::string line; std::getline(in, line);)
+            want.push_back(ExpectedLine(line));
+        const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump calls " + trace + " --all 2>/dev/null");
+        EXPECT_EQ(got, want);
+    }
+}
+
+} // namespace
