@@ -9,7 +9,7 @@ PKGS=(
   libegl1 libgles1 libgles2 libegl-mesa0 libgl1-mesa-dri libegl-dev libgles-dev
   xvfb xauth python3
   clang libclang-rt-14-dev
-  libsquish-dev etc1tool libxml2-utils
+  libsquish-dev etc1tool libxml2-utils zlib1g-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do
