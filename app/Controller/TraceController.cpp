@@ -1,0 +1,204 @@
+#include "TraceController.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMainWindow>
+
+#include <cstdio>
+
+#include "RecentFiles.h"
+#include "RecentFilesMenu.h"
+#include "UserPrompts.h"
+#include "Common/XQFPreferences/XQFPreferences.h"
+#include "TraceEvent.h"
+#include "TraceLoader.h"
+#include "TraceStatistics.h"
+#include "data/TraceData.h"
+
+namespace {
+const char kStoreName[] = "XQFTraceGuiQT";
+const char kReadError[] = "Error reading file";
+const char kCutShort[] = "Unexpected end reading trace file.\n Try to open the processed calls.";
+const char kBadFormat[] = "Bad Formatted file.";
+} // namespace
+
+CTraceController* CTraceController::Instance()
+{
+    static CTraceController controller;
+    return &controller;
+}
+
+CTraceController::CTraceController()
+    : m_prompts(std::make_unique<CUserPrompts>()), m_loader(std::make_unique<CTraceLoader>())
+{
+}
+
+CTraceController::~CTraceController()
+{
+    Shutdown();
+}
+
+void CTraceController::Shutdown()
+{
+    if (m_preferences)
+        SaveOptions();
+    RestoreEmulatorProfile();
+    // The trace container belongs to the reader; only the pointer is dropped here.
+    m_trace = nullptr;
+    m_statistics.reset();
+    m_recentFiles.reset();
+    m_preferences.reset();
+    m_mainWindow = nullptr;
+}
+
+void CTraceController::SetPrompts(std::unique_ptr<CUserPrompts> prompts)
+{
+    m_prompts = prompts ? std::move(prompts) : std::make_unique<CUserPrompts>();
+}
+
+void CTraceController::SetLoader(std::unique_ptr<CTraceLoader> loader)
+{
+    m_loader = loader ? std::move(loader) : std::make_unique<CTraceLoader>();
+}
+
+void CTraceController::Init(QMainWindow* mainWindow, CRecentFilesMenu* recentMenu)
+{
+    m_mainWindow = mainWindow;
+    m_preferences = std::make_unique<CXQFPreferences>(CXQFTString(kStoreName), 0);
+    CXQFTString error;
+    if (m_preferences->Load(error, true)) {
+        RestoreWindowState();
+        LoadOptions();
+        ForceEmulatorProfile();
+    } else {
+        // The program runs with default options; the settings are still saved at exit.
+        std::printf("Failed to load preferences: %s\n", error.CStr());
+        std::fflush(stdout);
+    }
+
+    // Made in every case: opening a file always records it here, and a missing object made
+    // the first open after a failed load crash.
+    m_recentFiles = std::make_unique<CRecentFiles>(m_preferences.get(), 0, CXQFTString(""), 10);
+    if (recentMenu)
+        m_recentFiles->Install(recentMenu);
+    connect(m_recentFiles.get(), &CRecentFiles::triggered, this,
+            qOverload<QString>(&CTraceController::SLTOpenTrace));
+}
+
+const STraceFrameStats* CTraceController::GetFrameStats(u32) const
+{
+    if (!m_statistics || !m_trace)
+        return nullptr;
+    return m_statistics->GetFrame(u32(m_trace->GetCurrentFrameNumber()));
+}
+
+void CTraceController::GetFilterSets(std::set<u32>** filterSet, std::set<u32>** highlightSet)
+{
+    if (filterSet)
+        *filterSet = &m_filterSet;
+    if (highlightSet)
+        *highlightSet = &m_highlightSet;
+}
+
+void CTraceController::UpdateTemporalStatusBar(const QString& text)
+{
+    Q_EMIT SIGUpdateTemporalStatusBar(text);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CTraceController::DropTrace()
+{
+    m_statistics.reset();
+    m_trace = nullptr;
+}
+
+void CTraceController::SLTOpenTrace()
+{
+    const QString path = m_prompts->OpenFileName("Open File", "XQFTrace Files (*.xqft)");
+    if (!path.isEmpty())
+        SLTOpenTrace(path);
+}
+
+void CTraceController::SLTOpenTrace(QString path)
+{
+    if (m_recentFiles)
+        m_recentFiles->addFile(path);
+
+    if (m_trace || m_statistics) {
+        Q_EMIT SIGTraceUpdate(true);
+        DropTrace();
+    }
+
+    // Paths go to the reader as bytes of the local encoding, so non-ASCII names open too.
+    const QByteArray bytes = path.toLocal8Bit();
+    CTraceEvent event(this);
+    int result;
+    try {
+        result = m_loader->Load(CXQFTString(bytes.constData(), size_t(bytes.size())), &event);
+    } catch (...) {
+        m_prompts->Critical(m_mainWindow, kReadError, "File corrupted.");
+        return;
+    }
+
+    switch (result) {
+    case 0:
+        break;
+    case 1:
+    case 3:
+        if (m_prompts->Warning(m_mainWindow, kReadError, kCutShort, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) != QMessageBox::Yes)
+            return;
+        break;
+    case 2:
+    case 4:
+        m_prompts->Warning(m_mainWindow, kReadError, kBadFormat, QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    default:
+        break;
+    }
+
+    CTraceData* trace = m_loader->GetTraceData();
+    if (!trace || trace->GetFrameCount() <= 0) {
+        // Any code that leaves no trace (or one without a single call) is a bad file.
+        if (result != 4 && result != 2)
+            m_prompts->Warning(m_mainWindow, kReadError, kBadFormat, QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
+
+    m_trace = trace;
+    m_statistics = std::make_unique<CTraceStatistics>(trace);
+    UpdateTemporalStatusBar("Extracting Stats...");
+    m_statistics->Compute();
+    m_trace->Rewind();
+    m_filePath = path;
+    Q_EMIT SIGTraceUpdate(false);
+    m_currentFrame = 1;
+    Q_EMIT SIGFrameUpdate();
+}
+
+void CTraceController::SLTRequestUpdateFrame(int frame)
+{
+    if (!m_trace || frame <= 0)
+        return;
+    m_trace->SetCurrentFrame(u32(frame), true);
+    m_currentFrame = u32(frame);
+    Q_EMIT SIGFrameUpdate();
+}
+
+void CTraceController::SLTRequestedShowCall(int callNo)
+{
+    // A number without an entry (a search result from an earlier trace) is ignored.
+    if (!m_trace || callNo <= 0)
+        return;
+    STraceCall* entry = m_trace->GetCall(u32(callNo));
+    if (!entry)
+        return;
+    const u32 frame = entry->frame;
+    if (frame != m_currentFrame) {
+        m_trace->SetCurrentFrame(frame, true);
+        m_currentFrame = frame;
+        Q_EMIT SIGFrameUpdate();
+    }
+    Q_EMIT SIGRequestedShowCall(callNo);
+}

@@ -1,0 +1,123 @@
+#pragma once
+// The process-wide controller through which the main window and every view reach the open
+// trace. Views hold no trace state: they pull through the accessors below when the controller
+// emits SIGTraceUpdate / SIGFrameUpdate. Everything runs on the GUI thread.
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "XQFTString.h"
+#include "XQFTArray.h"
+
+using u32 = unsigned int;
+
+class CTraceData;
+class CTraceStatistics;
+class CXQFPreferences;
+class CRecentFiles;
+class CRecentFilesMenu;
+class CUserPrompts;
+class CTraceLoader;
+class QMainWindow;
+struct STraceFrameStats;
+
+class CTraceController : public QObject
+{
+    Q_OBJECT
+public:
+    static CTraceController* Instance();
+    ~CTraceController() override;
+
+    // Called once by the main window while it is built: preferences, window state, options,
+    // emulator profile, recent files.
+    void Init(QMainWindow* mainWindow, CRecentFilesMenu* recentMenu);
+
+    CTraceData* GetTrace() const { return m_trace; }
+    CTraceStatistics* GetStatistics() const { return m_statistics.get(); }
+    const STraceFrameStats* GetFrameStats(u32 frame) const;
+    QString GetFilePath() const { return m_filePath; }
+    void GetFilterSets(std::set<u32>** filterSet, std::set<u32>** highlightSet);
+    CXQFPreferences* GetPreferences() const { return m_preferences.get(); }
+    CRecentFiles* GetRecentFiles() const { return m_recentFiles.get(); }
+
+    void UpdateTemporalStatusBar(const QString& text);
+    void RequestOpenFilterDialog() { Q_EMIT SIGRequestedOpenFilterDialog(); }
+
+    // Viewer settings in the store "XQFTraceGuiQT".
+    void LoadOptions();
+    void SaveOptions();
+    void RestoreWindowState();
+    void SaveWindowState();
+    void ForceEmulatorProfile();
+    void RestoreEmulatorProfile();
+
+    // Seams: tests replace the user prompts and the trace loader. The controller keeps the
+    // objects until replaced; null restores the defaults.
+    void SetPrompts(std::unique_ptr<CUserPrompts> prompts);
+    void SetLoader(std::unique_ptr<CTraceLoader> loader);
+    CUserPrompts& Prompts() { return *m_prompts; }
+
+    // Drops the trace pointer and statistics and the preference stores as at process exit, so
+    // that tests can run several "program starts" in one process. The window pointer is cleared.
+    void Shutdown();
+
+    // Option fields, read and written directly by the dialogs and docks.
+    QString m_shaderCompilerPath;
+    bool m_imageAnalysisEnabled = true;
+    bool m_exportIDCalls = true;
+    bool m_checkForUpdates = true;
+    int m_maxSearchItems = 100;
+    CXQFTString m_captureOutputPath{"c:/Temp/networkTrace.xqft"};
+    CXQFTArray<CXQFTString> m_recentAddresses;
+
+    // Export switches: nothing in the user interface changes them.
+    bool m_numberCallsInExport = false;
+    bool m_includeDataInExport = true;
+
+    u32 m_currentFrame = 0;
+    bool m_rangeMode = false;
+    std::set<u32> m_disabledCalls;
+    std::set<u32> m_disabledFunctions;
+
+Q_SIGNALS:
+    void SIGTraceUpdate(bool clean);
+    void SIGFrameUpdate();
+    void SIGRedrawImageAnalsys();
+    void SIGRequestedOpenFilterDialog();
+    void SIGRequestedShowCall(int callNo);
+    void SIGUpdateTemporalStatusBar(QString text);
+
+public Q_SLOTS:
+    void SLTOpenTrace(QString path);
+    void SLTOpenTrace();
+    void SLTRequestUpdateFrame(int frame);
+    void SLTRequestRedrawImageAnalysis() { Q_EMIT SIGRedrawImageAnalsys(); }
+    void SLTRequestedShowCall(int callNo);
+    void SLTSaveShaders();
+    void STLSaveFrame() { STLSaveFrames(true); }
+    void STLSaveFrames(bool currentFrame);
+    void STLSaveFrames() { STLSaveFrames(false); }
+    void STLSaveFrameSummary();
+    void STLSaveCallsSummary();
+
+private:
+    CTraceController();
+    void DropTrace();
+
+    CTraceData* m_trace = nullptr;                   // owned by the trace reader, never deleted here
+    QString m_filePath;
+    std::unique_ptr<CTraceStatistics> m_statistics;
+    QMainWindow* m_mainWindow = nullptr;
+    std::unique_ptr<CXQFPreferences> m_preferences;
+    std::unique_ptr<CXQFPreferences> m_emulatorPreferences;
+    u32 m_savedProfile = 0;
+    std::set<u32> m_highlightSet;
+    std::set<u32> m_filterSet;
+    std::unique_ptr<CRecentFiles> m_recentFiles;
+    std::unique_ptr<CUserPrompts> m_prompts;
+    std::unique_ptr<CTraceLoader> m_loader;
+};

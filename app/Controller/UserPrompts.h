@@ -1,0 +1,21 @@
+#pragma once
+// Every question and report the controller puts to the user goes through this seam, so that
+// tests replace the modal boxes and file dialogs with scripted answers.
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+class CUserPrompts
+{
+public:
+    virtual ~CUserPrompts() = default;
+    virtual QMessageBox::StandardButton Warning(QWidget* parent, const QString& title, const QString& text,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton);
+    virtual void Critical(QWidget* parent, const QString& title, const QString& text);
+    virtual void Information(QWidget* parent, const QString& title, const QString& text);
+    virtual QString OpenFileName(const QString& caption, const QString& filter);
+    virtual QString SaveFileName(const QString& caption, const QString& filter);
+    virtual QString ExistingDirectory(const QString& caption);
+};

@@ -1,0 +1,137 @@
+#include "AppIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+const QColor kInk(0x23, 0x3a, 0x5e);      // outlines
+const QColor kAccent(0xe8, 0x7a, 0x1e);   // the one warm colour per icon
+const QColor kFill(0xf4, 0xf6, 0xfa);     // paper
+const QColor kSky(0x4f, 0x8f, 0xd8);      // secondary fill
+
+// Every icon is drawn on a 32 x 32 grid; the painter is scaled to the requested size.
+void DrawOn32(QPainter& p, EAppIcon which)
+{
+    QPen ink(kInk, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(ink);
+    switch (which) {
+    case EAppIcon::Application: {
+        // A frame (the recorded image) with a shaded triangle and a trace line under it.
+        p.setBrush(kInk);
+        p.drawRoundedRect(QRectF(2, 2, 28, 28), 6, 6);
+        QLinearGradient g(8, 8, 24, 22);
+        g.setColorAt(0, kAccent);
+        g.setColorAt(1, kSky);
+        p.setBrush(g);
+        p.setPen(Qt::NoPen);
+        QPolygonF tri;
+        tri << QPointF(16, 6) << QPointF(26, 21) << QPointF(6, 21);
+        p.drawPolygon(tri);
+        p.setPen(QPen(kFill, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QPainterPath wave;
+        wave.moveTo(6, 26);
+        for (int i = 0; i < 5; ++i)
+            wave.lineTo(8 + 4 * i, (i % 2) ? 24 : 27);
+        wave.lineTo(26, 26);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(wave);
+        break;
+    }
+    case EAppIcon::Open:
+        p.setBrush(kAccent);
+        p.drawRoundedRect(QRectF(4, 9, 24, 18), 2, 2);
+        p.setBrush(kFill);
+        p.drawPolygon(QPolygonF() << QPointF(4, 9) << QPointF(12, 9) << QPointF(14, 6) << QPointF(4, 6));
+        break;
+    case EAppIcon::Export:
+        p.setBrush(kFill);
+        p.drawRoundedRect(QRectF(5, 4, 22, 24), 2, 2);
+        p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(16, 9), QPointF(16, 22));
+        p.drawPolyline(QPolygonF() << QPointF(11, 17) << QPointF(16, 22) << QPointF(21, 17));
+        break;
+    case EAppIcon::Exit:
+        p.setBrush(kFill);
+        p.drawRoundedRect(QRectF(5, 4, 14, 24), 2, 2);
+        p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(13, 16), QPointF(28, 16));
+        p.drawPolyline(QPolygonF() << QPointF(23, 11) << QPointF(28, 16) << QPointF(23, 21));
+        break;
+    case EAppIcon::Help:
+    case EAppIcon::About: {
+        p.setBrush(kSky);
+        p.drawEllipse(QRectF(3, 3, 26, 26));
+        QFont f;
+        f.setPixelSize(20);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(kFill);
+        p.drawText(QRectF(3, 3, 26, 26), Qt::AlignCenter, which == EAppIcon::Help ? "?" : "i");
+        break;
+    }
+    case EAppIcon::Feedback:
+        p.setBrush(kFill);
+        p.drawPolygon(QPolygonF() << QPointF(4, 5) << QPointF(28, 5) << QPointF(28, 21) << QPointF(14, 21)
+                                  << QPointF(8, 27) << QPointF(9, 21) << QPointF(4, 21));
+        p.setBrush(kAccent);
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 3; ++i)
+            p.drawEllipse(QPointF(10 + 6 * i, 13), 1.8, 1.8);
+        break;
+    case EAppIcon::Update:
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(kSky, 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawArc(QRectF(6, 6, 20, 20), 30 * 16, 280 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kAccent);
+        p.drawPolygon(QPolygonF() << QPointF(22, 4) << QPointF(29, 11) << QPointF(20, 13));
+        break;
+    case EAppIcon::Remote:
+        p.setBrush(kFill);
+        p.drawRoundedRect(QRectF(10, 14, 12, 15), 2, 2);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(kAccent, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawArc(QRectF(8, 3, 16, 16), 45 * 16, 90 * 16);
+        p.drawArc(QRectF(4, -1, 24, 24), 50 * 16, 80 * 16);
+        break;
+    case EAppIcon::Preferences: {
+        p.setBrush(kSky);
+        QPainterPath gear;
+        for (int i = 0; i < 8; ++i) {
+            p.save();
+            p.translate(16, 16);
+            p.rotate(45 * i);
+            p.drawRect(QRectF(-2.5, -14, 5, 6));
+            p.restore();
+        }
+        p.drawEllipse(QPointF(16, 16), 9, 9);
+        p.setBrush(kFill);
+        p.drawEllipse(QPointF(16, 16), 3.5, 3.5);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+QPixmap AppIconPixmap(EAppIcon which, int size)
+{
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    DrawOn32(p, which);
+    return pm;
+}
+
+QIcon AppIcon(EAppIcon which)
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 128})
+        icon.addPixmap(AppIconPixmap(which, size));
+    return icon;
+}

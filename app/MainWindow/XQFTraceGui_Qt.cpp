@@ -1,0 +1,306 @@
+#include "XQFTraceGui_Qt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+#include "AppIcons.h"
+#include "RecentFilesMenu.h"
+#include "TraceController.h"
+#include "data/TraceData.h"
+
+namespace {
+const int kVersionMajor = 3;
+const int kVersionMinor = 0;
+const int kStatusTimeout = 10000;
+} // namespace
+
+QString XQFTraceGui_Qt::TitleFor(const QString& filePath)
+{
+    QString title = QString::asprintf("XQFTraceGUI %d.%d", kVersionMajor, kVersionMinor);
+    if (!filePath.isEmpty()) {
+        const QFileInfo info(filePath);
+        title += " " + info.baseName() + "." + info.completeSuffix();
+    }
+    return title;
+}
+
+XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
+{
+    SetupUi();
+
+    auto* callList = new QFrame(this);
+    callList->setObjectName("CallList");
+    callList->setFrameShape(QFrame::StyledPanel);
+    m_callList = callList;
+    setCentralWidget(m_callList);
+
+    m_statisticsDock = AddPlaceholderDock("StatisticViewerDock", "Statistics", "Show Statistics", Qt::LeftDockWidgetArea);
+    m_outputDock = AddPlaceholderDock("OutPutViewerDock", "Output", "Show Output", Qt::LeftDockWidgetArea);
+    m_statesDock = AddPlaceholderDock("RenderStateDock", "States", "Show States", Qt::LeftDockWidgetArea);
+    m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
+    m_dataViewerDock = AddPlaceholderDock("DataViewerDock", "Data Viewer", "Show Data Viewer", Qt::RightDockWidgetArea);
+
+    // The form's "Open Recent" submenu is only a placeholder for the recent-files menu.
+    m_recentFilesMenu = new CRecentFilesMenu("Open Recent File", this);
+    m_recentFilesMenu->setIcon(AppIcon(EAppIcon::Open));
+    menuFile->insertMenu(menuOpen_Recently->menuAction(), m_recentFilesMenu);
+    menuFile->removeAction(menuOpen_Recently->menuAction());
+    delete menuOpen_Recently;
+    menuOpen_Recently = nullptr;
+
+    m_frameLabel = new QLabel("Frame: ", this);
+    m_frameLabel->setFrameShape(QFrame::Panel);
+    m_frameLabel->setFrameShadow(QFrame::Sunken);
+    statusBar()->addPermanentWidget(m_frameLabel);
+    m_frameSlider = new QScrollBar(Qt::Horizontal, this);
+    m_frameSlider->setRange(1, 1);
+    m_frameSlider->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    statusBar()->addPermanentWidget(m_frameSlider);
+    statusBar()->showMessage("Ready.", 20000);
+
+    CTraceController::Instance()->Init(this, m_recentFilesMenu);
+    setWindowTitle(TitleFor(QString()));
+
+    MakeConnections();
+
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1)
+        CTraceController::Instance()->SLTOpenTrace(args.at(1));
+}
+
+XQFTraceGui_Qt::~XQFTraceGui_Qt()
+{
+    CTraceController::Instance()->SaveWindowState();
+}
+
+void XQFTraceGui_Qt::SetupUi()
+{
+    setObjectName("XQFTraceGui_QtClass");
+    resize(941, 768);
+    setWindowIcon(AppIcon(EAppIcon::Application));
+    setAcceptDrops(true);
+
+    auto makeAction = [this](QAction*& a, const char* name, EAppIcon* icon = nullptr) {
+        a = new QAction(this);
+        a->setObjectName(name);
+        if (icon)
+            a->setIcon(AppIcon(*icon));
+    };
+    EAppIcon open = EAppIcon::Open, exportIcon = EAppIcon::Export, exitIcon = EAppIcon::Exit,
+             help = EAppIcon::Help, about = EAppIcon::About, feedback = EAppIcon::Feedback,
+             update = EAppIcon::Update, remote = EAppIcon::Remote, prefs = EAppIcon::Preferences;
+    makeAction(actionOpen, "actionOpen", &open);
+    makeAction(actionQuitExit, "actionQuitExit", &exitIcon);
+    makeAction(actionSaveCurrentFrame, "actionSaveCurrentFrame", &exportIcon);
+    makeAction(actionSaveAll, "actionSaveAll", &exportIcon);
+    makeAction(actionSaveShaders, "actionSaveShaders", &exportIcon);
+    makeAction(actionSaveFramesStatistics, "actionSaveFramesStatistics", &exportIcon);
+    makeAction(actionSaveCallsStatistics, "actionSaveCallsStatistics", &exportIcon);
+    makeAction(actionTrace_Manager, "actionTrace_Manager");
+    actionTrace_Manager->setEnabled(false);
+    makeAction(actionRemoteController, "actionRemoteController", &remote);
+    makeAction(actionOptions, "actionOptions", &prefs);
+    makeAction(actionHelp, "actionHelp", &help);
+    makeAction(actionFeedback, "actionFeedback", &feedback);
+    makeAction(actionAbout, "actionAbout", &about);
+    makeAction(actionCheck_for_Updates, "actionCheck_for_Updates", &update);
+    makeAction(action, "action");
+    makeAction(actionQuit, "actionQuit");
+    makeAction(actionEnumerate_Frames_Call_Comp, "actionEnumerate_Frames_Call_Comp");
+    actionEnumerate_Frames_Call_Comp->setCheckable(true);
+    actionEnumerate_Frames_Call_Comp->setChecked(true);
+    makeAction(actionInclude_Data, "actionInclude_Data");
+    actionInclude_Data->setCheckable(true);
+
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("menuBar");
+    menuFile = new QMenu(bar);
+    menuFile->setObjectName("menuFile");
+    menuOpen_Recently = new QMenu(menuFile);
+    menuOpen_Recently->setObjectName("menuOpen_Recently");
+    menuSave = new QMenu(menuFile);
+    menuSave->setObjectName("menuSave");
+    menuSave->setIcon(AppIcon(EAppIcon::Export));
+    menuTools = new QMenu(bar);
+    menuTools->setObjectName("menuTools");
+    menuView = new QMenu(bar);
+    menuView->setObjectName("menuView");
+    menuHelp = new QMenu(bar);
+    menuHelp->setObjectName("menuHelp");
+
+    bar->addAction(menuFile->menuAction());
+    bar->addAction(menuTools->menuAction());
+    bar->addAction(menuView->menuAction());
+    bar->addAction(menuHelp->menuAction());
+    menuFile->addAction(actionOpen);
+    menuFile->addAction(menuOpen_Recently->menuAction());
+    menuFile->addAction(menuSave->menuAction());
+    menuFile->addSeparator();
+    menuFile->addAction(actionQuitExit);
+    menuSave->addAction(actionSaveCurrentFrame);
+    menuSave->addAction(actionSaveAll);
+    menuSave->addSeparator();
+    menuSave->addAction(actionSaveShaders);
+    menuSave->addSeparator();
+    menuSave->addAction(actionSaveFramesStatistics);
+    menuSave->addAction(actionSaveCallsStatistics);
+    menuTools->addAction(actionTrace_Manager);
+    menuTools->addAction(actionRemoteController);
+    menuTools->addAction(actionOptions);
+    menuHelp->addAction(actionHelp);
+    menuHelp->addAction(actionFeedback);
+    menuHelp->addAction(actionAbout);
+    menuHelp->addSeparator();
+    menuHelp->addAction(actionCheck_for_Updates);
+
+    statusBar()->setObjectName("statusBar");
+    RetranslateUi();
+    QMetaObject::connectSlotsByName(this);
+}
+
+void XQFTraceGui_Qt::RetranslateUi()
+{
+    setWindowTitle("XQFTraceGUI");
+    actionOpen->setText("Open");
+    actionQuitExit->setText("Exit");
+    actionSaveCurrentFrame->setText("Current Frame (.txt)");
+    actionSaveAll->setText("All Frames (.txt)");
+    actionSaveShaders->setText("Shaders (.txt)");
+    actionSaveFramesStatistics->setText("Frame Statistics (.csv)");
+    actionSaveCallsStatistics->setText("Call Statistics (.csv)");
+    actionTrace_Manager->setText("Trace Manager");
+    actionRemoteController->setText("Remote Controller...");
+    actionOptions->setText("Preferences...");
+    actionHelp->setText("XQFTrace Help");
+    actionFeedback->setText("Feedback...");
+    actionAbout->setText("About...");
+    actionCheck_for_Updates->setText("Check for Updates");
+    action->setText("....");
+    actionQuit->setText("Quit");
+    actionEnumerate_Frames_Call_Comp->setText("Enumerate Frames/Call (Comp)");
+    actionInclude_Data->setText("Include Data");
+    menuFile->setTitle("File");
+    menuOpen_Recently->setTitle("Open Recent");
+    menuSave->setTitle("Export");
+    menuTools->setTitle("Tools");
+    menuView->setTitle("View");
+    menuHelp->setTitle("Help");
+}
+
+QDockWidget* XQFTraceGui_Qt::AddPlaceholderDock(const char* objectName, const char* title, const char* menuText,
+                                                Qt::DockWidgetArea area)
+{
+    auto* dock = new QDockWidget(title, this);
+    dock->setObjectName(objectName);
+    dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    auto* contents = new QWidget(dock);
+    contents->setObjectName("dockWidgetContents");
+    dock->setWidget(contents);
+    QAction* toggle = dock->toggleViewAction();
+    toggle->setText(menuText);
+    menuView->addAction(toggle);
+    addDockWidget(area, dock);
+    return dock;
+}
+
+void XQFTraceGui_Qt::MakeConnections()
+{
+    CTraceController* controller = CTraceController::Instance();
+    connect(m_frameSlider, &QScrollBar::valueChanged, controller, &CTraceController::SLTRequestUpdateFrame);
+    connect(controller, &CTraceController::SIGTraceUpdate, this, qOverload<bool>(&XQFTraceGui_Qt::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGFrameUpdate, this, &XQFTraceGui_Qt::SLTUpdatedCurrFrame);
+    connect(controller, &CTraceController::SIGUpdateTemporalStatusBar, this,
+            &XQFTraceGui_Qt::SLTUpdateTemporalStatusBar);
+
+    connect(actionOpen, &QAction::triggered, controller, qOverload<>(&CTraceController::SLTOpenTrace));
+    connect(actionQuitExit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+    connect(actionSaveCurrentFrame, &QAction::triggered, controller, &CTraceController::STLSaveFrame);
+    connect(actionSaveAll, &QAction::triggered, controller, qOverload<>(&CTraceController::STLSaveFrames));
+    connect(actionSaveShaders, &QAction::triggered, controller, &CTraceController::SLTSaveShaders);
+    connect(actionSaveFramesStatistics, &QAction::triggered, controller, &CTraceController::STLSaveFrameSummary);
+    connect(actionSaveCallsStatistics, &QAction::triggered, controller, &CTraceController::STLSaveCallsSummary);
+}
+
+void XQFTraceGui_Qt::SLTUpdatedTrace(bool clean)
+{
+    if (clean) {
+        menuSave->setEnabled(false);
+        return;
+    }
+    menuSave->setEnabled(true);
+    CTraceController* controller = CTraceController::Instance();
+    setWindowTitle(TitleFor(controller->GetFilePath()));
+    CTraceData* trace = controller->GetTrace();
+    const int current = trace ? trace->GetCurrentFrameNumber() : 0;
+    const int count = trace ? trace->GetFrameCount() : 0;
+    m_frameLabel->setText(QString("Frame %1 of %2 ").arg(current).arg(count));
+    {
+        // A new range can clamp the old value; that must not request a frame.
+        const QSignalBlocker block(m_frameSlider);
+        m_frameSlider->setRange(current, count);
+    }
+    m_frameSlider->adjustSize();
+    m_frameSlider->setMinimumWidth(250);
+    statusBar()->showMessage("File opened: " + QFileInfo(controller->GetFilePath()).fileName(), kStatusTimeout);
+    statusBar()->update();
+}
+
+void XQFTraceGui_Qt::SLTUpdatedCurrFrame()
+{
+    CTraceData* trace = CTraceController::Instance()->GetTrace();
+    const int current = trace ? trace->GetCurrentFrameNumber() : 0;
+    const int count = trace ? trace->GetFrameCount() : 0;
+    m_frameLabel->setText(QString("Frame %1 of %2 ").arg(current).arg(count));
+    const QSignalBlocker block(m_frameSlider);
+    m_frameSlider->setValue(current);
+}
+
+void XQFTraceGui_Qt::SLTopenRecentFile()
+{
+    if (auto* a = qobject_cast<QAction*>(sender()))
+        CTraceController::Instance()->SLTOpenTrace(a->data().toString());
+}
+
+void XQFTraceGui_Qt::SLTUpdateTemporalStatusBar(QString text)
+{
+    statusBar()->showMessage(text, kStatusTimeout);
+    statusBar()->update();
+}
+
+void XQFTraceGui_Qt::SLTOpenDraggedFile()
+{
+    CTraceController::Instance()->SLTOpenTrace(m_draggedFile);
+}
+
+void XQFTraceGui_Qt::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().toLocalFile().endsWith(".xqft", Qt::CaseSensitive))
+        event->acceptProposedAction();
+}
+
+void XQFTraceGui_Qt::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty())
+        return;
+    const QString file = urls.first().toLocalFile();
+    if (file.isEmpty())
+        return;
+    m_draggedFile = file;
+    QTimer::singleShot(100, this, &XQFTraceGui_Qt::SLTOpenDraggedFile);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The main window: owns every dock, view and dialog, wires the menu actions to the trace
+// controller, shows the open file in its title and the current frame in its status bar, and
+// opens .xqft files dropped onto it. It holds no trace data.
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class CRecentFilesMenu;
+
+class XQFTraceGui_Qt : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit XQFTraceGui_Qt(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~XQFTraceGui_Qt() override;
+
+    // "XQFTraceGUI 3.0" and, with a file, a blank and the file's name.
+    static QString TitleFor(const QString& filePath);
+
+    QLabel* FrameLabel() const { return m_frameLabel; }
+    QScrollBar* FrameSlider() const { return m_frameSlider; }
+    QMenu* ExportMenu() const { return menuSave; }
+    CRecentFilesMenu* RecentFilesMenu() const { return m_recentFilesMenu; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private Q_SLOTS:
+    void SLTUpdatedTrace(bool clean);
+    void SLTUpdatedTrace() { SLTUpdatedTrace(false); }
+    void SLTUpdatedCurrFrame();
+    void SLTopenRecentFile();
+    void SLTUpdateTemporalStatusBar(QString text);
+    void SLTOpenDraggedFile();
+
+private:
+    void SetupUi();
+    void RetranslateUi();
+    QDockWidget* AddPlaceholderDock(const char* objectName, const char* title, const char* menuText,
+                                    Qt::DockWidgetArea area);
+    void MakeConnections();
+
+    // The form.
+    QAction* actionOpen = nullptr;
+    QAction* actionQuitExit = nullptr;
+    QAction* actionSaveCurrentFrame = nullptr;
+    QAction* actionSaveAll = nullptr;
+    QAction* actionSaveShaders = nullptr;
+    QAction* actionSaveFramesStatistics = nullptr;
+    QAction* actionSaveCallsStatistics = nullptr;
+    QAction* actionTrace_Manager = nullptr;
+    QAction* actionRemoteController = nullptr;
+    QAction* actionOptions = nullptr;
+    QAction* actionHelp = nullptr;
+    QAction* actionFeedback = nullptr;
+    QAction* actionAbout = nullptr;
+    QAction* actionCheck_for_Updates = nullptr;
+    QAction* action = nullptr;
+    QAction* actionQuit = nullptr;
+    QAction* actionEnumerate_Frames_Call_Comp = nullptr;
+    QAction* actionInclude_Data = nullptr;
+    QMenu* menuFile = nullptr;
+    QMenu* menuOpen_Recently = nullptr;
+    QMenu* menuSave = nullptr;
+    QMenu* menuTools = nullptr;
+    QMenu* menuView = nullptr;
+    QMenu* menuHelp = nullptr;
+
+    // Docks of views that are not built yet stand as empty docks with their titles.
+    QWidget* m_callList = nullptr;
+    QDockWidget* m_statisticsDock = nullptr;
+    QDockWidget* m_outputDock = nullptr;
+    QDockWidget* m_statesDock = nullptr;
+    QDockWidget* m_imageAnalysisDock = nullptr;
+    QDockWidget* m_dataViewerDock = nullptr;
+
+    QLabel* m_frameLabel = nullptr;
+    QScrollBar* m_frameSlider = nullptr;
+    QString m_draggedFile;
+    CRecentFilesMenu* m_recentFilesMenu = nullptr;
+};

@@ -1,0 +1,91 @@
+#pragma once
+// Per-frame counters and per-function call counts of a loaded trace, computed in one pass after
+// the trace is opened; plus the lists of texture uploads, shader sources and shader attachments
+// that the texture images, the shader export and the views read. No Qt here: the command-line
+// tools and tests use it without a display.
+#include <cstdint>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+#include "XQFTString.h"
+
+class CTraceData;
+
+struct SFunctionCount {
+    uint32_t id = 0;
+    uint32_t count = 0;
+};
+
+// One half of a frame record: the frame alone, or the running totals up to it.
+struct SFrameCounters {
+    uint32_t triangles = 0;
+    uint32_t lineDraws = 0;
+    uint32_t pointDraws = 0;
+    uint32_t textureUploads = 0;
+    uint32_t shaderLoads = 0;
+    uint32_t functionCalls = 0;
+    uint32_t drawCalls = 0;
+    std::vector<uint32_t> drawCallNumbers;                 // 1-based; filled in the frame half
+    std::map<CXQFTString, SFunctionCount> functionCounts;  // by function name
+};
+
+struct STraceFrameStats {
+    SFrameCounters frame;
+    SFrameCounters total;
+};
+
+struct STextureUpload {
+    uint32_t callNumber;
+    uint32_t textureName;
+};
+
+struct SShaderSource {
+    uint32_t callNumber;
+    uint32_t shaderName;
+    uint32_t shaderType;   // of the shader's own glCreateShader in this trace; 0 when none was seen
+};
+
+struct SShaderAttachment {
+    uint32_t programName;
+    std::vector<uint32_t> shaderNames;
+};
+
+class CTraceStatistics
+{
+public:
+    explicit CTraceStatistics(CTraceData* trace);
+
+    // The whole pass; leaves the trace rewound to its first frame.
+    void Compute();
+
+    // Record `index` (1-based frame); an index above the frame count gives the empty record 0.
+    const STraceFrameStats* GetFrame(uint32_t index);
+    uint32_t GetFrameCount() const { return m_frameCount; }
+    const std::vector<STextureUpload>* GetTextureUploads() const { return &m_textureUploads; }
+    const std::vector<SShaderSource>* GetShaderSources() const { return &m_shaderSources; }
+    const std::vector<SShaderAttachment>* GetAttachments() const { return &m_attachments; }
+
+    // CSV exports; false when the file cannot be opened or written (nothing is reported then).
+    bool SaveFrameSummary(const CXQFTString& path) const;
+    bool SaveCallsSummary(const CXQFTString& path) const;
+
+private:
+    void ComputeUpTo(uint32_t lastFrame);
+    void CountFrame(uint32_t frameNo);
+
+    uint32_t m_frameCount = 0;
+    uint32_t m_framesDone = 0;
+    CTraceData* m_trace;
+    std::vector<STraceFrameStats> m_records;
+    std::vector<STextureUpload> m_textureUploads;
+    std::vector<SShaderSource> m_shaderSources;
+    std::vector<SShaderAttachment> m_attachments;
+    uint32_t m_boundTexture = 0;
+    // Shader name -> type of the glCreateShader that returned it, in this trace only.
+    std::unordered_map<uint32_t, uint32_t> m_shaderTypes;
+    // Counts of the frame being counted, by call id; ids are below 5000.
+    std::vector<uint32_t> m_idCounts;
+    std::vector<uint16_t> m_idsSeen;
+    std::vector<CXQFTString> m_idNames;
+};
