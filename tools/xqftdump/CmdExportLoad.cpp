@@ -1,0 +1,27 @@
+#include "CmdExportLoad.h"
+
+#if __has_include("TraceStatistics.h")
+#include "TraceStatistics.h"
+#include "data/TraceReader.h"
+
+#include <cstdio>
+
+CTraceData* LoadTraceForExport(const std::string& path, std::unique_ptr<CTraceStatistics>* statistics)
+{
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(stderr, stderr);   // stdout stays free for the commands' own output
+    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    CTraceData* trace = reader.GetTraceData();
+    if (result == 1 || result == 3)
+        fprintf(stderr, "WARNING: %s: %s; exporting the calls read\n", path.c_str(), LoadResultMessage(result));
+    else if (result != 0)
+        trace = nullptr;
+    if (!trace || trace->GetFrameCount() <= 0) {
+        fprintf(stderr, "ERROR: %s: no trace (result %d)\n", path.c_str(), result);
+        return nullptr;
+    }
+    *statistics = std::make_unique<CTraceStatistics>(trace);
+    (*statistics)->Compute();
+    return trace;
+}
+#endif
