@@ -209,6 +209,7 @@ QDockWidget* XQFTraceGui_Qt::AddPlaceholderDock(const char* objectName, const ch
     dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     auto* contents = new QWidget(dock);
     contents->setObjectName("dockWidgetContents");
+    contents->setMinimumSize(200, 120);
     dock->setWidget(contents);
     QAction* toggle = dock->toggleViewAction();
     toggle->setText(menuText);

@@ -1,0 +1,79 @@
+#include "AppTestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "TraceController.h"
+
+namespace {
+
+class CQtEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "app_test";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override
+    {
+        CTraceController::Instance()->Shutdown();
+        m_app.reset();
+    }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
+
+QTemporaryDir& Scratch()
+{
+    static QTemporaryDir dir(QDir::tempPath() + "/xqft-app-test-XXXXXX");
+    return dir;
+}
+
+} // namespace
+
+const std::string& TraceDir()
+{
+    static const std::string dir = [] {
+        const std::string out = Scratch().path().toStdString() + "/traces";
+        const std::string cmd = std::string("python3 '") + XQFT_SOURCE_DIR + "/tests/app/make_traces.py' '" +
+                                XQFT_SOURCE_DIR + "/tools' '" + out + "'";
+        if (std::system(cmd.c_str()) != 0)
+            ADD_FAILURE() << "make_traces.py failed";
+        return out;
+    }();
+    return dir;
+}
+
+QString TracePath(const char* name)
+{
+    return QString::fromStdString(TraceDir()) + "/" + QString::fromUtf8(name);
+}
+
+QString FreshConfigHome()
+{
+    static int n = 0;
+    const QString dir = Scratch().path() + QString("/config%1").arg(++n);
+    QDir().mkpath(dir);
+    qputenv("XDG_CONFIG_HOME", dir.toLocal8Bit());
+    return dir;
+}
+
+CScriptedPrompts* ScriptPrompts(std::vector<SShown>* shown)
+{
+    auto prompts = std::make_unique<CScriptedPrompts>(shown);
+    CScriptedPrompts* raw = prompts.get();
+    CTraceController::Instance()->SetPrompts(std::move(prompts));
+    return raw;
+}

@@ -1,0 +1,471 @@
+// The open-trace road, the controller's signals and messages, the main window's title and status
+// bar, settings and recent files across two program starts. Runs on the offscreen platform.
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "Common/XQFPreferences/XQFPreferences.h"
+#include "RecentFiles.h"
+#include "RecentFilesMenu.h"
+#include "TraceController.h"
+#include "TraceEvent.h"
+#include "TraceLoader.h"
+#include "TraceStatistics.h"
+#include "XQFTraceGui_Qt.h"
+#include "data/TraceData.h"
+
+namespace {
+
+const char kCutShort[] = "Unexpected end reading trace file.\n Try to open the processed calls.";
+const char kBadFormat[] = "Bad Formatted file.";
+
+// Starts each test as a fresh program: empty settings folder, no trace, scripted prompts.
+class ControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FreshConfigHome();
+        c = CTraceController::Instance();
+        c->Shutdown();
+        c->SetLoader(nullptr);
+        prompts = ScriptPrompts(&shown);
+        c->Init(nullptr, nullptr);
+        QObject::connect(c, &CTraceController::SIGTraceUpdate, &receiver,
+                         [this](bool clean) { signals_.push_back(clean ? "trace(true)" : "trace(false)"); });
+        QObject::connect(c, &CTraceController::SIGFrameUpdate, &receiver, [this] { signals_.push_back("frame"); });
+        QObject::connect(c, &CTraceController::SIGRequestedShowCall, &receiver,
+                         [this](int n) { signals_.push_back("show " + std::to_string(n)); });
+    }
+    void TearDown() override { c->Shutdown(); }
+
+    void Open(const QString& path)
+    {
+        shown.clear();
+        signals_.clear();
+        c->SLTOpenTrace(path);
+    }
+
+    CTraceController* c = nullptr;
+    CScriptedPrompts* prompts = nullptr;
+    std::vector<SShown> shown;
+    std::vector<std::string> signals_;
+    QObject receiver;
+};
+
+TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
+{
+    struct SCase {
+        const char* file;
+        QMessageBox::StandardButton answer;
+        const char* message;   // null: no message
+        bool open;
+    } cases[] = {
+        {"good.xqft", QMessageBox::Yes, nullptr, true},
+        {"cut.xqft", QMessageBox::Yes, kCutShort, true},
+        {"cut.xqft", QMessageBox::No, kCutShort, false},
+        {"badmagic.xqft", QMessageBox::Yes, kBadFormat, false},
+        {"headeronly.xqft", QMessageBox::Yes, kBadFormat, false},
+        {"no such file.xqft", QMessageBox::Yes, kBadFormat, false},
+        {"folder.xqft", QMessageBox::Yes, kBadFormat, false},
+    };
+    for (const SCase& k : cases) {
+        SCOPED_TRACE(std::string(k.file) + (k.answer == QMessageBox::No ? " answered No" : ""));
+        Open(TracePath("good.xqft"));
+        ASSERT_NE(c->GetTrace(), nullptr);
+        prompts->answer = k.answer;
+        Open(TracePath(k.file));
+        // The old trace is dropped first, whatever the outcome.
+        ASSERT_FALSE(signals_.empty());
+        EXPECT_EQ(signals_.front(), "trace(true)");
+        if (k.message) {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].kind, "warning");
+            EXPECT_EQ(shown[0].title, "Error reading file");
+            EXPECT_EQ(shown[0].text, k.message);
+        } else {
+            EXPECT_TRUE(shown.empty());
+        }
+        EXPECT_EQ(c->GetTrace() != nullptr, k.open);
+        EXPECT_EQ(c->GetStatistics() != nullptr, k.open);
+        if (k.open) {
+            EXPECT_EQ(signals_, (std::vector<std::string>{"trace(true)", "trace(false)", "frame"}));
+            EXPECT_EQ(c->GetFilePath(), TracePath(k.file));
+            EXPECT_EQ(c->GetTrace()->GetCurrentFrameNumber(), 1);
+            EXPECT_EQ(c->m_currentFrame, 1u);
+        } else {
+            EXPECT_EQ(signals_, std::vector<std::string>{"trace(true)"});
+        }
+    }
+    prompts->answer = QMessageBox::Yes;
+}
+
+TEST_F(ControllerTest, FirstOpenEmitsTraceThenFrame)
+{
+    Open(TracePath("good.xqft"));
+    EXPECT_EQ(signals_, (std::vector<std::string>{"trace(false)", "frame"}));
+    EXPECT_GE(c->GetTrace()->GetFrameCount(), 4);
+    // Every open lands in the recent files, most recent first, with '\' separators.
+    EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath("good.xqft").replace('/', '\\'));
+}
+
+// A loader in front of the reader that reports a chosen code, with or without the reader's trace.
+class CForcedLoader : public CTraceLoader
+{
+public:
+    CForcedLoader(int code, bool withTrace, bool throws = false) : m_code(code), m_withTrace(withTrace), m_throws(throws) {}
+    int Load(const CXQFTString& path, CBasicEvent* listener) override
+    {
+        if (m_throws)
+            throw 42;
+        CTraceLoader::Load(path, listener);
+        return m_code;
+    }
+    CTraceData* GetTraceData() override { return m_withTrace ? CTraceLoader::GetTraceData() : nullptr; }
+
+private:
+    int m_code;
+    bool m_withTrace;
+    bool m_throws;
+};
+
+TEST_F(ControllerTest, OtherResultCodesNeedATraceToGoOn)
+{
+    c->SetLoader(std::make_unique<CForcedLoader>(5, false));
+    Open(TracePath("good.xqft"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, kBadFormat);
+    EXPECT_EQ(c->GetTrace(), nullptr);
+
+    c->SetLoader(std::make_unique<CForcedLoader>(5, true));
+    Open(TracePath("good.xqft"));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_NE(c->GetTrace(), nullptr);
+
+    c->SetLoader(std::make_unique<CForcedLoader>(1, true));
+    prompts->answer = QMessageBox::No;
+    Open(TracePath("good.xqft"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, kCutShort);
+    EXPECT_EQ(c->GetTrace(), nullptr);
+    prompts->answer = QMessageBox::Yes;
+
+    c->SetLoader(std::make_unique<CForcedLoader>(0, true, true));
+    Open(TracePath("good.xqft"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, "critical");
+    EXPECT_EQ(shown[0].text, "File corrupted.");
+    EXPECT_EQ(c->GetTrace(), nullptr);
+}
+
+TEST_F(ControllerTest, ShowCallMovesToItsFrameAndIgnoresNumbersWithoutEntry)
+{
+    Open(TracePath("good.xqft"));
+    CTraceData* trace = c->GetTrace();
+    const u32 calls = trace->GetCallCount();
+    signals_.clear();
+    c->SLTRequestedShowCall(int(calls) + 1000);   // a search result of an earlier, longer trace
+    c->SLTRequestedShowCall(0);
+    EXPECT_TRUE(signals_.empty());
+
+    c->SLTRequestedShowCall(int(calls));           // last call: in the last frame
+    EXPECT_EQ(signals_, (std::vector<std::string>{"frame", "show " + std::to_string(calls)}));
+    signals_.clear();
+    c->SLTRequestedShowCall(int(calls));           // same frame: only the call
+    EXPECT_EQ(signals_, std::vector<std::string>{"show " + std::to_string(calls)});
+}
+
+TEST(TraceEvent, ProgressTextIsPercentThenTheReadersLine)
+{
+    EXPECT_EQ(CTraceEvent::ProgressText(5, 200, "Frame: 3  @ glClear "), "Opening file: 2%  Frame: 3  @ glClear ");
+    EXPECT_EQ(CTraceEvent::ProgressText(100, 100, "Trace Processed"), "Opening file: 100%  Trace Processed");
+    EXPECT_EQ(CTraceEvent::ProgressText(0, 0, "Reading File"), "Opening file: 0%  Reading File");
+}
+
+TEST_F(ControllerTest, ExportsReportFailuresAndLeaveTheCursorWhereItWas)
+{
+    Open(TracePath("good.xqft"));
+    c->SLTRequestUpdateFrame(2);
+    CTraceData* trace = c->GetTrace();
+    trace->GetNextCall();
+    const int call = trace->GetCurrentCallNumber();
+
+    const QString folder = QString::fromStdString(TraceDir());
+    struct SExport {
+        void (CTraceController::*slot)();
+        const char* file;
+        const char* done;
+    } exports[] = {
+        {&CTraceController::STLSaveFrames, "all.txt", "Frames Saved."},
+        {&CTraceController::STLSaveFrame, "frame.txt", "Frame Saved."},
+        {&CTraceController::STLSaveFrameSummary, "frames.csv", "Frames Summary saved."},
+        {&CTraceController::STLSaveCallsSummary, "calls.csv", "Calls Summary saved."},
+    };
+    for (const SExport& e : exports) {
+        SCOPED_TRACE(e.file);
+        shown.clear();
+        prompts->path = folder + "/no such folder/" + e.file;
+        (c->*e.slot)();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, "critical");
+        EXPECT_EQ(shown[0].title, "Operation Failed");
+
+        shown.clear();
+        prompts->path = folder + "/" + e.file;
+        (c->*e.slot)();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, "information");
+        EXPECT_EQ(shown[0].title, "Operation Complete");
+        EXPECT_EQ(shown[0].text, e.done);
+        EXPECT_TRUE(QFileInfo(prompts->path).size() > 0);
+
+        EXPECT_EQ(trace->GetCurrentFrameNumber(), 2);
+        EXPECT_EQ(trace->GetCurrentCallNumber(), call);
+    }
+
+    // The current-frame export holds only frame 2, headed as the last frame.
+    QFile frame(folder + "/frame.txt");
+    ASSERT_TRUE(frame.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(frame.readAll());
+    EXPECT_TRUE(text.startsWith("NoFrames:2\n\nWriting to file:\n\nFrame:2/2\n")) << text.left(80).toStdString();
+
+    // A cancelled dialog writes nothing and says nothing.
+    shown.clear();
+    prompts->path.clear();
+    c->STLSaveFrames();
+    c->SLTSaveShaders();
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(ControllerTest, StatisticsGiveRecordZeroPastTheLastFrame)
+{
+    Open(TracePath("stats.xqft"));
+    CTraceStatistics* s = c->GetStatistics();
+    ASSERT_NE(s, nullptr);
+    const STraceFrameStats* zero = s->GetFrame(0);
+    EXPECT_EQ(s->GetFrame(s->GetFrameCount() + 1), zero);
+    EXPECT_EQ(zero->frame.functionCalls, 0u);
+    EXPECT_EQ(s->GetFrame(1)->total.functionCalls, s->GetFrame(1)->frame.functionCalls);
+    EXPECT_EQ(c->GetFrameStats(0), s->GetFrame(1));
+}
+
+TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
+{
+    EXPECT_TRUE(c->m_exportIDCalls);
+    EXPECT_TRUE(c->m_imageAnalysisEnabled);
+    EXPECT_TRUE(c->m_checkForUpdates);
+    EXPECT_EQ(c->m_maxSearchItems, 100);
+    EXPECT_TRUE(c->m_shaderCompilerPath.isEmpty());
+    EXPECT_STREQ(c->m_captureOutputPath.CStr(), "c:/Temp/networkTrace.xqft");
+    EXPECT_EQ(c->m_recentAddresses.size, 0u);
+    c->Shutdown();
+
+    // Values of the wrong type leave the defaults; eight addresses come back as five.
+    {
+        CXQFPreferences store(CXQFTString("XQFTraceGuiQT"), 0);
+        CXQFTString error;
+        ASSERT_TRUE(store.Load(error, false));
+        store.SetString(CXQFTString("OptGen_generalMaxSearchItems"), "many");
+        store.SetInteger(CXQFTString("OptGen_exportIDCalls"), 7);
+        store.SetString(CXQFTString("OptGen_shaderCompilerPath"), "/opt/glsl/compile");
+        CXQFTArray<CXQFTString> addresses;
+        for (int i = 0; i < 8; ++i)
+            addresses.Append(StringFromFormat("10.0.0.%d", i));
+        store.SetStringArray(CXQFTString("OptNet_recentAddress"), addresses);
+        ASSERT_TRUE(store.Save(true));
+    }
+    c->Init(nullptr, nullptr);
+    EXPECT_EQ(c->m_maxSearchItems, 100);
+    EXPECT_TRUE(c->m_exportIDCalls);
+    EXPECT_EQ(c->m_shaderCompilerPath, "/opt/glsl/compile");
+    EXPECT_EQ(c->m_recentAddresses.size, 8u);
+    c->Shutdown();
+
+    CXQFPreferences store(CXQFTString("XQFTraceGuiQT"), 0);
+    CXQFTString error;
+    ASSERT_TRUE(store.Load(error, false));
+    CXQFTArray<CXQFTString> addresses;
+    store.GetStringArray(CXQFTString("OptNet_recentAddress"), &addresses);
+    ASSERT_EQ(addresses.size, 5u);
+    EXPECT_STREQ(addresses.data[4].CStr(), "10.0.0.4");
+}
+
+TEST_F(ControllerTest, EmulatorProfileIsOneWhileRunningAndComesBackAtExit)
+{
+    auto profile = [] {
+        CXQFPreferences store(CXQFTString("XQFMirbex"), 0);
+        CXQFTString error;
+        u32 value = 99;
+        if (store.Load(error, false))
+            store.GetInteger(CXQFTString("profile"), &value);
+        return value;
+    };
+    // No store before the start: 1 while running and 1 after.
+    EXPECT_EQ(profile(), 1u);
+    c->Shutdown();
+    EXPECT_EQ(profile(), 1u);
+    {
+        CXQFPreferences store(CXQFTString("XQFMirbex"), 0);
+        CXQFTString error;
+        ASSERT_TRUE(store.Load(error, false));
+        store.SetInteger(CXQFTString("profile"), 3);
+        ASSERT_TRUE(store.Save(true));
+    }
+    c->Init(nullptr, nullptr);
+    EXPECT_EQ(profile(), 1u);
+    c->Shutdown();
+    EXPECT_EQ(profile(), 3u);
+}
+
+TEST_F(ControllerTest, RecentFilesKeepTenDistinctEntriesMostRecentFirst)
+{
+    CRecentFiles* recent = c->GetRecentFiles();
+    for (int i = 1; i <= 11; ++i)
+        recent->addFile(QString("/traces/t%1.xqft").arg(i));
+    recent->addFile("/traces/t5.xqft");
+    const QStringList files = recent->Files();
+    ASSERT_EQ(files.size(), 10);
+    EXPECT_EQ(files[0], "\\traces\\t5.xqft");
+    EXPECT_EQ(files[1], "\\traces\\t11.xqft");
+    EXPECT_FALSE(files.contains("\\traces\\t1.xqft"));
+    EXPECT_EQ(files.count("\\traces\\t5.xqft"), 1);
+
+    // The menu holds one entry per file, before the separator, and "Clear" empties both.
+    QMenu menu;
+    recent->Install(&menu);
+    int entries = 0;
+    for (QAction* a : menu.actions())
+        entries += a->property("ARecentFile").isValid();
+    EXPECT_EQ(entries, 10);
+    QAction* clear = menu.actions().last();
+    EXPECT_EQ(clear->text(), "Clear recent files");
+    clear->trigger();
+    recent->Rebuild(&menu);
+    EXPECT_TRUE(recent->Files().isEmpty());
+    entries = 0;
+    for (QAction* a : menu.actions())
+        entries += a->property("ARecentFile").isValid();
+    EXPECT_EQ(entries, 0);
+}
+
+TEST(RecentFilesText, LongEntriesAreCutAfterTheFirstBackslash)
+{
+    EXPECT_EQ(CRecentFiles::ShortText("1 \\a\\b.xqft"), "1 \\a\\b.xqft");
+    const QString longText = "1 \\home\\user\\projects\\graphics\\captures\\day1\\run.xqft";   // 53 characters
+    ASSERT_EQ(longText.size(), 53);
+    // Cut 8: from the first '\' + 1 to the first '\' at or after index 2 + 1 + 8.
+    EXPECT_EQ(CRecentFiles::ShortText(longText), "1 \\...\\projects\\graphics\\captures\\day1\\run.xqft");
+    const QString noSlash = QString(50, 'x');
+    EXPECT_EQ(CRecentFiles::ShortText(noSlash), "..." + QString(45, 'x'));
+}
+
+class MainWindowTest : public ControllerTest
+{
+};
+
+TEST_F(MainWindowTest, TitleFrameLabelAndSliderFollowTheOpenTrace)
+{
+    c->Shutdown();
+    XQFTraceGui_Qt window;
+    ScriptPrompts(&shown);
+    EXPECT_EQ(window.windowTitle(), "XQFTraceGUI 3.0");
+    EXPECT_EQ(window.size(), QSize(941, 768));
+    EXPECT_EQ(window.FrameLabel()->text(), "Frame: ");
+
+    c->SLTOpenTrace(TracePath("run.1.xqft"));
+    EXPECT_EQ(window.windowTitle(), "XQFTraceGUI 3.0 run.1.xqft");
+    const int frames = c->GetTrace()->GetFrameCount();
+    EXPECT_EQ(window.FrameLabel()->text(), QString("Frame 1 of %1 ").arg(frames));
+    EXPECT_EQ(window.FrameSlider()->minimum(), 1);
+    EXPECT_EQ(window.FrameSlider()->maximum(), frames);
+    EXPECT_TRUE(window.ExportMenu()->isEnabled());
+
+    // Moving the slider requests the frame once; the answer moves nothing back.
+    int requests = 0;
+    QObject::connect(c, &CTraceController::SIGFrameUpdate, &receiver, [&] { ++requests; });
+    window.FrameSlider()->setValue(3);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(c->GetTrace()->GetCurrentFrameNumber(), 3);
+    EXPECT_EQ(window.FrameLabel()->text(), QString("Frame 3 of %1 ").arg(frames));
+
+    // A failed open leaves the Export menu disabled.
+    c->SLTOpenTrace(TracePath("badmagic.xqft"));
+    EXPECT_FALSE(window.ExportMenu()->isEnabled());
+}
+
+TEST_F(MainWindowTest, OnlyDroppedXqftFilesOpenAboutATenthOfASecondLater)
+{
+    c->Shutdown();
+    XQFTraceGui_Qt window;
+    ScriptPrompts(&shown);
+    auto mime = [](const QString& path) {
+        auto* m = new QMimeData;
+        m->setUrls({QUrl::fromLocalFile(path)});
+        return m;
+    };
+    struct SDrag {
+        QString path;
+        bool accepted;
+    } drags[] = {{TracePath("good.xqft"), true}, {"/tmp/RUN.XQFT", false}, {"/tmp/notes.txt", false}};
+    for (const SDrag& d : drags) {
+        std::unique_ptr<QMimeData> data(mime(d.path));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QApplication::sendEvent(&window, &enter);
+        EXPECT_EQ(enter.isAccepted(), d.accepted) << d.path.toStdString();
+    }
+    std::unique_ptr<QMimeData> data(mime(TracePath("run.1.xqft")));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(c->GetTrace(), nullptr);
+    QTest::qWait(300);
+    ASSERT_NE(c->GetTrace(), nullptr);
+    EXPECT_EQ(c->GetFilePath(), TracePath("run.1.xqft"));
+}
+
+TEST_F(MainWindowTest, SecondStartFindsTheRecentFileAndTheWindowLayout)
+{
+    c->Shutdown();
+    FreshConfigHome();   // first start: nothing stored at all
+    QByteArray state;
+    {
+        XQFTraceGui_Qt first;
+        ScriptPrompts(&shown);
+        first.resize(800, 600);
+        first.findChild<QDockWidget*>("OutPutViewerDock")->hide();
+        c->SLTOpenTrace(TracePath("good.xqft"));
+        ASSERT_NE(c->GetTrace(), nullptr);
+        state = first.saveState(0);
+    }
+    c->Shutdown();   // the rest of the first program's exit
+
+    XQFTraceGui_Qt second;
+    EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath("good.xqft").replace('/', '\\'));
+    EXPECT_EQ(second.size(), QSize(800, 600));
+    EXPECT_EQ(second.saveState(0), state);
+    EXPECT_TRUE(second.findChild<QDockWidget*>("OutPutViewerDock")->isHidden());
+    // The entry opens the file again through the menu.
+    QMenu* menu = second.RecentFilesMenu();
+    Q_EMIT menu->aboutToShow();
+    QAction* entry = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->property("ARecentFile").isValid() && !entry)
+            entry = a;
+    ASSERT_NE(entry, nullptr);
+    ScriptPrompts(&shown);
+    entry->trigger();
+    ASSERT_NE(c->GetTrace(), nullptr);
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+// Starts the viewer on the sample trace inside an X server and checks the real window through the
+// window system: its title and size, and a screenshot that is not blank.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Output(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(10000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
+{
+    static int argc = 1;
+    static char name[] = "app_screenshot_test";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run through xvfb-run)";
+
+    QTemporaryDir dir;
+    const QString sample = dir.path() + "/sample.xqft";
+    ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "sample", sample}), 0);
+
+    QProcess viewer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+    viewer.setProcessEnvironment(env);
+    viewer.start(XQFT_VIEWER, {sample});
+    ASSERT_TRUE(viewer.waitForStarted(10000));
+
+    // The window system lists the top-level window under its title once the trace is open.
+    const QString title = "XQFTraceGUI 3.0 sample.xqft";
+    QRegularExpression line("(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + "\".*?(\\d+)x(\\d+)\\+");
+    QRegularExpressionMatch found;
+    for (int i = 0; i < 100 && !found.hasMatch(); ++i) {
+        found = line.match(Output("xwininfo", {"-root", "-tree"}));
+        if (!found.hasMatch())
+            QThread::msleep(100);
+    }
+    ASSERT_TRUE(found.hasMatch()) << "no window titled " << title.toStdString();
+    const QString wid = found.captured(1);
+    EXPECT_EQ(found.captured(2).toInt(), 941);
+    EXPECT_EQ(found.captured(3).toInt(), 768);
+    EXPECT_TRUE(Output("xprop", {"-id", wid, "WM_NAME"}).contains("\"" + title + "\""));
+
+    QThread::msleep(1500);   // let it paint
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(wid.toULongLong(nullptr, 16)).toImage();
+    viewer.kill();
+    viewer.waitForFinished(5000);
+    ASSERT_EQ(shot.size(), QSize(941, 768));
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height(); y += 4)
+        for (int x = 0; x < shot.width(); x += 4)
+            colours.insert(shot.pixel(x, y));
+    EXPECT_GT(colours.size(), 8) << "the window looks blank";
+    shot.save(QString(XQFT_BINARY_DIR) + "/app_screenshot.png");
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Writes the traces the viewer's tests open: the sample scene, a statistics trace whose draws
+cover every mode (strip and fan with fewer than 3 vertices, last frame left open), a trace whose
+shaders are created before either is sourced, and the bad inputs.
+
+usage: make_traces.py TOOLS_DIR OUT_DIR
+"""
+import argparse
+import os
+import struct
+import sys
+
+VS = "attribute vec4 p;\nvoid main()\n{\n    gl_Position = p;\n}\n"
+FS = "precision mediump float;\nvoid main()\n{\n    gl_FragColor = vec4(1.0, 0.5, 0.0, 1.0);\n}\n"
+# Long enough (more than 70 characters) to be written as a wrapped, quoted block.
+FS2 = "precision mediump float;\r\nuniform vec4 c;\nvoid main()\n{\n    gl_FragColor = c * 0.5;\n}\n"
+
+
+def writer_calls(trace, es2, egl, w):
+    sizes = w.type_sizes
+
+    def call(rid, *values):
+        r = es2.encode_call(rid, list(values), sizes, bool(w.data_included))
+        w.record(r.id, r.payload)
+
+    def draw(mode, count, first=0):
+        r = es2.encode_draw_arrays(sizes, mode, first, count, [])
+        w.record(r.id, r.payload)
+
+    def swap(frame):
+        w.record(egl.ID["eglSwapBuffers"], egl.swap_buffers(w, frame=frame))
+
+    def source(name, text):
+        call(2099, name, 1, (0x7000 + name, [(0x7100 + name, text)]), (0x7200 + name, [len(text)]))
+
+    return call, draw, swap, source
+
+
+def stats_trace(trace, es2, egl, path):
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=1)
+    call, draw, swap, source = writer_calls(trace, es2, egl, w)
+    # Frame 1: shaders, a texture and one draw of every mode.
+    call(2027, 1, 0x8B31)
+    source(1, VS)
+    call(2027, 2, 0x8B30)
+    source(2, FS2)
+    call(2026, 3)
+    call(2002, 3, 1)
+    call(2002, 3, 2)
+    call(2007, 0x0DE1, 5)
+    call(2106, 0x0DE1, 0, 0x1908, 2, 2, 0, 0x1908, 0x1401, (0x7500, bytes(16)), 4)
+    call(2016, 0x4000)
+    for mode, count in [(4, 10), (5, 10), (6, 2), (6, 1), (5, 0), (0, 7), (1, 8), (3, 4), (2, 3), (4, 2)]:
+        draw(mode, count)
+    swap(0)
+    # Frame 2: a function called only here, and a second source for shader 1.
+    call(2142, 0, 0, 64, 48)
+    source(1, VS)
+    call(2017, 0.25, 0.5, 0.75, 1.0)
+    draw(4, 36)
+    swap(1)
+    # Frame 3: still open (no eglSwapBuffers closes it).
+    call(2016, 0x4000)
+    draw(5, 4)
+    w.write(path)
+
+
+def shader_order_trace(trace, es2, egl, path):
+    """Both shaders are created before either is sourced: each keeps its own type."""
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=0)
+    call, draw, swap, source = writer_calls(trace, es2, egl, w)
+    call(2027, 11, 0x8B31)
+    call(2027, 12, 0x8B30)
+    source(12, FS)
+    source(11, VS)
+    swap(0)
+    w.write(path)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("tools")
+    ap.add_argument("out")
+    a = ap.parse_args()
+    sys.path.insert(0, a.tools)
+    from xqftlib import trace, es2, egl, cmd_sample  # noqa: E402
+    os.makedirs(a.out, exist_ok=True)
+    p = lambda name: os.path.join(a.out, name)
+
+    cmd_sample.run(argparse.Namespace(out=p("good.xqft")))
+    stats_trace(trace, es2, egl, p("stats.xqft"))
+    shader_order_trace(trace, es2, egl, p("shaders.xqft"))
+    with open(p("good.xqft"), "rb") as f:
+        good = f.read()
+    header = trace.header_bytes(trace.LATEST_VERSION, 1, 1)
+    bad = {
+        "cut.xqft": good[:-10],                          # last record truncated
+        "badmagic.xqft": b"XQFTraxe" + good[8:],
+        "headeronly.xqft": header,
+        "empty.xqft": b"",
+        "huge.xqft": header + struct.pack("<IH", 0xFFFFFFF0, 2016) + bytes(16),
+        "run.1.xqft": good,
+        "n\u00e4me \u65e5\u672c.xqft": good,             # a path outside ASCII
+    }
+    for name, data in bad.items():
+        with open(p(name), "wb") as f:
+            f.write(data)
+    os.makedirs(p("folder.xqft"), exist_ok=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
