@@ -104,7 +104,8 @@ TEST(CodecHostile, HugeDimensionsWithLittleDataAreRefused)
     std::vector<u8> out(64, kUnset);
     for (const SCodec& c : Codecs())
         for (auto [w, h] : {std::pair<u32, u32>{0xFFFFFFFF, 0xFFFFFFFF}, {0xFFFFFFFF, 1}, {1, 0x80000000}}) {
-            EXPECT_EQ(c.decode(data.get(), 4096, out.data(), w, h), 0u) << c.name << " " << c.id << " " << w << "x" << h;
+            EXPECT_EQ(c.decode(data.get(), 4096, out.data(), w, h), 0u)
+                << c.name << " " << c.id << " " << w << "x" << h;
             if (c.encode) {
                 EXPECT_EQ(c.encode(data.get(), 4096, out.data(), w, h), 0u) << c.name << " " << c.id;
             }

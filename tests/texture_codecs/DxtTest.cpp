@@ -67,7 +67,8 @@ TEST(Dxt, BlockModesDecodeToTheirPalettes)
          {kBlue, kRed, Rgba8{85, 0, 170, 0}, Rgba8{170, 0, 85, 0}}, {255, 0, 218, 182, 145, 109, 72, 36}},
         {"dxt5 five-step alpha with 0 and 255", 5, Concat(AlphaBlock(0, 255), ColourBlock(0xF800, 0x001F)),
          {kRed, kBlue, Rgba8{170, 0, 85, 0}, Rgba8{85, 0, 170, 0}}, {0, 255, 51, 102, 153, 204, 0, 255}},
-        {"dxt4 decodes as dxt5 (no premultiplication undone)", 4, Concat(AlphaBlock(255, 0), ColourBlock(0xF800, 0x001F)),
+        {"dxt4 decodes as dxt5 (no premultiplication undone)", 4,
+         Concat(AlphaBlock(255, 0), ColourBlock(0xF800, 0x001F)),
          {kRed, kBlue, Rgba8{170, 0, 85, 0}, Rgba8{85, 0, 170, 0}}, {255, 0, 218, 182, 145, 109, 72, 36}},
     };
     for (const SBlockCase& c : cases) {
@@ -144,7 +145,8 @@ TEST(DxtEncoder, AlphaBlockPicksTheNearestStep)
         std::array<u8, 16> alphas;
         int worst; // largest error allowed
     } cases[] = {
-        {"seven steps across the whole range", {0, 255, 36, 37, 218, 200, 128, 100, 0, 0, 0, 0, 255, 255, 255, 255}, 18},
+        {"seven steps across the whole range",
+         {0, 255, 36, 37, 218, 200, 128, 100, 0, 0, 0, 0, 255, 255, 255, 255}, 18},
         {"five steps inside, 0 and 255 exact", {0, 255, 100, 110, 120, 130, 140, 0, 255, 100, 140, 120, 0, 0, 0, 0}, 5},
         {"one value", {77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77, 77}, 0},
     };

@@ -116,7 +116,8 @@ TEST(Xqftc, EveryBlockCentreShowsItsOwnBlock)
                 const u32 x = bx * bw + bw / 2, y = by * 4 + 2;
                 if (x >= g.width || y >= g.height)
                     continue;
-                const Rgba8 expected{u8(bx << 3 | bx >> 2), u8(by << 3 | by >> 2), 82, 255}; // blue 5 widened to 10, then to 82
+                // Blue 5 widens to 10 (5 bits), then to 82.
+                const Rgba8 expected{u8(bx << 3 | bx >> 2), u8(by << 3 | by >> 2), 82, 255};
                 EXPECT_EQ(out[y * g.width + x], expected) << g.what << ", block " << bx << "," << by;
             }
     }

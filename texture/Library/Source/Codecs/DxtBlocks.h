@@ -1,10 +1,13 @@
 #pragma once
 // DXT1-DXT5 blocks as parse + texel fetch, for DecodeBlocks. Decoded texels are 'r','g','b','a'
-// 8,8,8,8. DXT2 and DXT4 share the DXT3 and DXT5 blocks: premultiplied alpha is neither applied nor
-// removed.
+// 8,8,8,8 (as a little-endian word: red in the low byte). DXT2 and DXT4 share the DXT3 and DXT5
+// blocks: premultiplied alpha is neither applied nor removed.
 #include "BlockWalker.h"
 
 #include <array>
+#include <bit>
+
+static_assert(std::endian::native == std::endian::little, "texels are built as little-endian words");
 
 namespace xqftexture::dxt {
 
@@ -26,30 +29,33 @@ struct SEndpoint {
 // A DXT1 block with colour0 <= colour1 has three colours and transparent black at index 3. The
 // colour block of DXT2-DXT5 always has four colours, whatever the order of its endpoints.
 struct SColourBlock {
-    std::array<Rgba8, 4> palette;
+    // Entries as 'r','g','b','a' bytes in a little-endian word, built in registers: byte stores
+    // read back as words would stall every texel fetch.
+    std::array<u32, 4> palette;
     u32 indices;
+
+    static u32 Pack(u32 r, u32 g, u32 b, u32 a) { return r | g << 8 | b << 16 | a << 24; }
 
     static SColourBlock Parse(const u8* b, bool dxt1)
     {
         const u32 c0 = ReadLE16(b), c1 = ReadLE16(b + 2);
         const SEndpoint e0 = SEndpoint::From565(c0), e1 = SEndpoint::From565(c1);
-        const u8 alpha = dxt1 ? 255 : 0; // DXT2-5 take alpha from their alpha block
+        const u32 alpha = dxt1 ? 255 : 0; // DXT2-5 take alpha from their alpha block
         SColourBlock block;
         block.indices = ReadLE32(b + 4);
-        block.palette[0] = {u8(e0.r), u8(e0.g), u8(e0.b), alpha};
-        block.palette[1] = {u8(e1.r), u8(e1.g), u8(e1.b), alpha};
+        block.palette[0] = Pack(e0.r, e0.g, e0.b, alpha);
+        block.palette[1] = Pack(e1.r, e1.g, e1.b, alpha);
         if (!dxt1 || c0 > c1) {
-            block.palette[2] = {u8((2 * e0.r + e1.r) / 3), u8((2 * e0.g + e1.g) / 3), u8((2 * e0.b + e1.b) / 3),
-                                alpha};
-            block.palette[3] = {u8((e0.r + 2 * e1.r) / 3), u8((e0.g + 2 * e1.g) / 3), u8((e0.b + 2 * e1.b) / 3),
-                                alpha};
+            block.palette[2] = Pack((2 * e0.r + e1.r) / 3, (2 * e0.g + e1.g) / 3, (2 * e0.b + e1.b) / 3, alpha);
+            block.palette[3] = Pack((e0.r + 2 * e1.r) / 3, (e0.g + 2 * e1.g) / 3, (e0.b + 2 * e1.b) / 3, alpha);
         } else {
-            block.palette[2] = {u8((e0.r + e1.r) / 2), u8((e0.g + e1.g) / 2), u8((e0.b + e1.b) / 2), 255};
-            block.palette[3] = {0, 0, 0, 0};
+            block.palette[2] = Pack((e0.r + e1.r) / 2, (e0.g + e1.g) / 2, (e0.b + e1.b) / 2, 255);
+            block.palette[3] = 0;
         }
         return block;
     }
-    Rgba8 Texel(u32 x, u32 y) const { return palette[(indices >> (2 * (4 * y + x))) & 3]; }
+    u32 Word(u32 x, u32 y) const { return palette[(indices >> (2 * (4 * y + x))) & 3]; }
+    Rgba8 Texel(u32 x, u32 y) const { return std::bit_cast<Rgba8>(Word(x, y)); }
 };
 
 struct SDxt1Block {
@@ -69,9 +75,8 @@ struct SDxt3Block {
     static SDxt3Block Parse(const u8* b) { return {ReadLE64(b), SColourBlock::Parse(b + 8, false)}; }
     Rgba8 Texel(u32 x, u32 y) const
     {
-        Rgba8 t = colour.Texel(x, y);
-        t.a = u8(((alpha >> (4 * (4 * y + x))) & 15) * 17);
-        return t;
+        const u32 a = u32((alpha >> (4 * (4 * y + x))) & 15) * 17;
+        return std::bit_cast<Rgba8>(colour.Word(x, y) | a << 24);
     }
 };
 
@@ -97,9 +102,7 @@ struct SDxt5Block {
     }
     Rgba8 Texel(u32 x, u32 y) const
     {
-        Rgba8 t = colour.Texel(x, y);
-        t.a = table[(alphaIndices >> (3 * (4 * y + x))) & 7];
-        return t;
+        return std::bit_cast<Rgba8>(colour.Word(x, y) | u32(table[(alphaIndices >> (3 * (4 * y + x))) & 7]) << 24);
     }
 };
 

@@ -80,7 +80,7 @@ SColourFit Evaluate(const SBlockInput& in, u32 c0, u32 c1)
         }
         u32 bestIndex = 0, bestErr = ~0u;
         for (u32 k = 0; k < usable; ++k) {
-            const u32 err = TexelError(in.texels[i], palette.palette[k]);
+            const u32 err = TexelError(in.texels[i], std::bit_cast<Rgba8>(palette.palette[k]));
             if (err < bestErr)
                 bestErr = err, bestIndex = k;
         }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace xqftexture {
 namespace {
@@ -20,35 +21,35 @@ void DecodeWindows(const u8* data, u32 nx, u32 ny, bool second, bool linear, Rgb
 {
     constexpr int kHalf = BW / 2;
     const u64 width = u64(nx) * BW;
-    auto unpack = [&](u32 col, u32 row) {
-        return xqftc::UnpackBlock(data + 8 * u64(BlockOrderIndex(ny, nx, row, col, linear)), BW == 8, second);
+    // The blocks of the window row's upper and lower block rows, each unpacked once per row.
+    std::vector<SBlock> upper(nx), lower(nx);
+    auto unpackRow = [&](u32 row, std::vector<SBlock>& blocks) {
+        for (u32 col = 0; col < nx; ++col)
+            xqftc::UnpackBlock(data + 8 * u64(linear ? u64(row) * nx + col : BlockOrderIndex(ny, nx, row, col, false)),
+                               BW == 8, second, blocks[col]);
     };
-    SBlock blocks[4]; // P, Q, R, S
-    const SBlock* const corner[4] = {&blocks[0], &blocks[1], &blocks[2], &blocks[3]};
-    const xqftc::TWindow<BW> window(corner, second);
-    Rgba8 pixels[4][BW];
+    Rgba8 pixels[4 * BW];
     // Window row wy has P on block row wy; the first window row and column wrap to the last ones.
-    for (i64 wy = -1; wy + 2 <= i64(ny); ++wy) {
-        const u32 prow = u32((wy + ny) % ny), rrow = u32((wy + 1) % ny);
-        u32 pcol = nx - 1;
-        blocks[0] = unpack(pcol, prow);
-        blocks[2] = unpack(pcol, rrow);
-        for (u32 qcol = 0; qcol < nx; ++qcol) {
-            blocks[1] = unpack(qcol, prow);
-            blocks[3] = unpack(qcol, rrow);
-            window.Decode(pixels);
+    unpackRow(ny - 1, upper);
+    for (u32 rrow = 0; rrow < ny; ++rrow) {
+        const u32 prow = rrow == 0 ? ny - 1 : rrow - 1;
+        if (rrow == 0 && ny == 1)
+            lower = upper;
+        else
+            unpackRow(rrow, lower);
+        for (u32 qcol = 0, pcol = nx - 1; qcol < nx; pcol = qcol++) {
+            const SBlock* const corner[4] = {&upper[pcol], &upper[qcol], &lower[pcol], &lower[qcol]};
+            xqftc::TWindow<BW>(corner, second).Decode(pixels);
             // The window fills the lower-right quarter of P, lower-left of Q, upper-right of R and
             // upper-left of S.
             const u64 rows[4] = {u64(prow) * 4 + 2, u64(prow) * 4 + 3, u64(rrow) * 4, u64(rrow) * 4 + 1};
             for (int r = 0; r < 4; ++r) {
                 Rgba8* line = out + rows[r] * width;
-                std::memcpy(line + u64(pcol) * BW + kHalf, &pixels[r][0], kHalf * sizeof(Rgba8));
-                std::memcpy(line + u64(qcol) * BW, &pixels[r][kHalf], kHalf * sizeof(Rgba8));
+                std::memcpy(line + u64(pcol) * BW + kHalf, &pixels[r * BW], kHalf * sizeof(Rgba8));
+                std::memcpy(line + u64(qcol) * BW, &pixels[r * BW + kHalf], kHalf * sizeof(Rgba8));
             }
-            blocks[0] = blocks[1];
-            blocks[2] = blocks[3];
-            pcol = qcol;
         }
+        std::swap(upper, lower);
     }
 }
 
@@ -65,10 +66,14 @@ bool DecodeXQFTCSurface(const u8* data, u64 size, u32 blocksX, u32 blocksY, bool
     const u64 needed = (u64(BlockOrderIndex(blocksY, blocksX, blocksY - 1, blocksX - 1, linear)) + 1) * 8;
     if (size < needed || (!linear && (blocksX > 0xFFFF || blocksY > 0xFFFF)))
         return false;
-    if (twoBpp)
-        DecodeWindows<8>(data, blocksX, blocksY, second, linear, out);
-    else
-        DecodeWindows<4>(data, blocksX, blocksY, second, linear, out);
+    try {
+        if (twoBpp)
+            DecodeWindows<8>(data, blocksX, blocksY, second, linear, out);
+        else
+            DecodeWindows<4>(data, blocksX, blocksY, second, linear, out);
+    } catch (const std::bad_alloc&) {
+        return false; // the block rows of a huge grid
+    }
     return true;
 }
 

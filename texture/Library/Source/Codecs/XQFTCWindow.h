@@ -3,9 +3,11 @@
 // centres of four neighbouring blocks P (top left), Q (top right), R (bottom left) and S (bottom
 // right): colours A and B are interpolated bilinearly between the four centres and blended by the
 // modulation weight of each pixel. Window pixel (c, r) lies at (c + BW/2, r + 2) of the 2BW x 8 grid
-// the four blocks form.
+// the four blocks form, so each quarter of the window is a quarter of one block.
 #include "BlockWalker.h"
 #include "XQFTCBlock.h"
+
+#include <cstring>
 
 namespace xqftexture::xqftc {
 
@@ -27,88 +29,99 @@ template <int BW>
 class TWindow {
 public:
     static constexpr int kHalf = BW / 2;
+    static constexpr int kPixels = 4 * BW;
     static constexpr bool kTwoBpp = BW == 8;
 
     // corner: P, Q, R, S. second: XQFTC-II rules.
     TWindow(const SBlock* const* corner, bool second) : m_corner(corner), m_second(second) {}
 
-    void Decode(Rgba8 (&pixels)[4][BW]) const
+    // Pixels row by row, BW to a row.
+    void Decode(Rgba8* pixels) const
     {
+        u32 punch = 0;
+        i32 weights[kPixels];
+        Weights(weights, punch);
         if (m_second && m_corner[0]->hard)
-            DecodeHard(pixels);
+            DecodeHard(weights, pixels);
         else
-            DecodeInterpolated(pixels);
+            DecodeInterpolated(weights, punch, pixels);
     }
 
 private:
     const SBlock& Owner(int gx, int gy) const { return *m_corner[(gx >= BW) | (gy >= 4) << 1]; }
-    int ValueAt(int gx, int gy) const { return Owner(gx, gy).value[(gy & 3) * BW + gx % BW]; }
+    int WeightAt(int gx, int gy) const { return Owner(gx, gy).weight[(gy & 3) * BW + gx % BW]; }
 
-    // Weight 0..8 of grid position (gx, gy); punch marks 4 bpp mode-1 pixels with value 2.
-    int Weight(int gx, int gy, bool& punch) const
+    // Weights 0..8 of the window's pixels and the punch-through ones, quarter by quarter.
+    void Weights(i32 (&weights)[kPixels], u32& punch) const
     {
-        const SBlock& own = Owner(gx, gy);
-        const int d = own.value[(gy & 3) * BW + gx % BW];
-        punch = false;
-        if constexpr (!kTwoBpp) {
-            if (own.mode == 0)
-                return kWeights[d];
-            punch = d == 2;
-            return d == 0 ? 0 : (d == 3 ? 8 : 4);
-        } else {
-            if (own.mode == 0 || ((gx + gy) & 1) == 0)
-                return kWeights[d];
-            const int left = kWeights[ValueAt(gx - 1, gy)], right = kWeights[ValueAt(gx + 1, gy)];
-            const int up = kWeights[ValueAt(gx, gy - 1)], down = kWeights[ValueAt(gx, gy + 1)];
-            if (own.mode == 1)
-                return (left + right + up + down + 2) / 4;
-            if (own.mode == 2)
-                return (left + right + 1) / 2;
-            return (up + down + 1) / 2;
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const SBlock& block = *m_corner[quarter];
+            const int c0 = (quarter & 1) * kHalf, r0 = (quarter >> 1) * 2;
+            for (int r = r0; r < r0 + 2; ++r)
+                for (int c = c0; c < c0 + kHalf; ++c) {
+                    const int gx = c + kHalf, gy = r + 2, local = (gy & 3) * BW + gx % BW;
+                    int w = block.weight[local];
+                    if constexpr (kTwoBpp) {
+                        // Pixels an interpolated block does not store average their neighbours, which
+                        // may lie in another block of the window.
+                        if (block.mode != 0 && ((gx + gy) & 1)) {
+                            const int left = WeightAt(gx - 1, gy), right = WeightAt(gx + 1, gy);
+                            const int up = WeightAt(gx, gy - 1), down = WeightAt(gx, gy + 1);
+                            w = block.mode == 1   ? (left + right + up + down + 2) / 4
+                                : block.mode == 2 ? (left + right + 1) / 2
+                                                  : (up + down + 1) / 2;
+                        }
+                    } else {
+                        punch |= ((block.punch >> local) & 1) << (r * BW + c);
+                    }
+                    weights[r * BW + c] = w;
+                }
         }
     }
 
-    // Bilinear interpolation of one channel between the four centres, widened to 8 bits.
-    static void Upscale(i32 p, i32 q, i32 sr, i32 s, bool alpha, u8 (&out)[4][BW])
+    // Eight 16-bit lanes: colour A's red, green, blue, alpha, then colour B's. Every value below
+    // stays under 2^12, so 16 bits hold the whole computation.
+    using V8 = i16 __attribute__((vector_size(16)));
+    using B8 = u8 __attribute__((vector_size(8)));
+
+    void DecodeInterpolated(const i32 (&weights)[kPixels], u32 punch, Rgba8* out) const
     {
+        V8 corner[4];
+        for (int k = 0; k < 4; ++k) {
+            const SBlock& b = *m_corner[k];
+            corner[k] = V8{i16(b.a.r), i16(b.a.g), i16(b.a.b), i16(b.a.a),
+                           i16(b.b.r), i16(b.b.g), i16(b.b.b), i16(b.b.a)};
+        }
+        const V8 alphaLanes = {0, 0, 0, -1, 0, 0, 0, -1};
         for (int r = 0; r < 4; ++r) {
-            const i32 left = (4 - r) * p + r * sr, right = (4 - r) * q + r * s;
+            const V8 left = i16(4 - r) * corner[0] + i16(r) * corner[2];
+            const V8 step = i16(4 - r) * corner[1] + i16(r) * corner[3] - left;
             for (int c = 0; c < BW; ++c) {
-                const i32 v = (BW - c) * left + c * right;
+                const V8 x = i16(BW) * left + i16(c) * step;
+                // Widening to 8 bits of 5-bit colour and 4-bit alpha, the weights adding up to 16
+                // (4 bpp) or 32 (2 bpp).
+                V8 colour, alpha;
                 if constexpr (kTwoBpp)
-                    out[r][c] = u8(alpha ? (v >> 5) + (v >> 1) : (v >> 7) + (v >> 2));
+                    colour = (x >> 7) + (x >> 2), alpha = (x >> 5) + (x >> 1);
                 else
-                    out[r][c] = u8(alpha ? (v >> 4) + v : (v >> 6) + (v >> 1));
+                    colour = (x >> 6) + (x >> 1), alpha = (x >> 4) + x;
+                const V8 v = (colour & ~alphaLanes) | (alpha & alphaLanes);
+                const V8 a = __builtin_shufflevector(v, v, 0, 1, 2, 3, 0, 1, 2, 3);
+                const V8 b = __builtin_shufflevector(v, v, 4, 5, 6, 7, 4, 5, 6, 7);
+                const V8 blended = ((b - a) * i16(weights[r * BW + c]) + (a << 3)) >> 3;
+                const B8 bytes = __builtin_convertvector(blended, B8);
+                std::memcpy(&out[r * BW + c], &bytes, 4);
             }
         }
-    }
-
-    void DecodeInterpolated(Rgba8 (&pixels)[4][BW]) const
-    {
-        const SBlock &p = *m_corner[0], &q = *m_corner[1], &sr = *m_corner[2], &s = *m_corner[3];
-        u8 a[4][4][BW], b[4][4][BW];
-        Upscale(p.a.r, q.a.r, sr.a.r, s.a.r, false, a[0]);
-        Upscale(p.a.g, q.a.g, sr.a.g, s.a.g, false, a[1]);
-        Upscale(p.a.b, q.a.b, sr.a.b, s.a.b, false, a[2]);
-        Upscale(p.a.a, q.a.a, sr.a.a, s.a.a, true, a[3]);
-        Upscale(p.b.r, q.b.r, sr.b.r, s.b.r, false, b[0]);
-        Upscale(p.b.g, q.b.g, sr.b.g, s.b.g, false, b[1]);
-        Upscale(p.b.b, q.b.b, sr.b.b, s.b.b, false, b[2]);
-        Upscale(p.b.a, q.b.a, sr.b.a, s.b.a, true, b[3]);
-        for (int r = 0; r < 4; ++r)
-            for (int c = 0; c < BW; ++c) {
-                bool punch;
-                const int w = Weight(c + kHalf, r + 2, punch);
-                Rgba8& out = pixels[r][c];
-                out = {Blend(a[0][r][c], b[0][r][c], w), Blend(a[1][r][c], b[1][r][c], w),
-                       Blend(a[2][r][c], b[2][r][c], w), punch ? u8(0) : Blend(a[3][r][c], b[3][r][c], w)};
-                if (punch && m_second)
-                    out = {0, 0, 0, 0}; // XQFTC-II punch-through is transparent black
-            }
+        for (; punch != 0; punch &= punch - 1) {
+            // Punch-through clears alpha; XQFTC-II makes the pixel transparent black.
+            Rgba8& p = out[__builtin_ctz(punch)];
+            p = m_second ? Rgba8{0, 0, 0, 0} : Rgba8{p.r, p.g, p.b, 0};
+        }
     }
 
     // XQFTC-II block with the hard-transition flag: no colour interpolation towards the neighbours.
-    void DecodeHard(Rgba8 (&pixels)[4][BW]) const
+    void DecodeHard(const i32 (&weights)[kPixels], Rgba8* out) const
     {
         const SBlock &p = *m_corner[0], &q = *m_corner[1], &sr = *m_corner[2], &s = *m_corner[3];
         const Rgba8 palette[8] = {Widened(p.a),  Widened(p.b),  Widened(s.a), Widened(s.b),
@@ -117,15 +130,16 @@ private:
             for (int c = 0; c < BW; ++c) {
                 const int gx = c + kHalf, gy = r + 2;
                 const SBlock& own = Owner(gx, gy);
-                const int d = ValueAt(gx, gy);
+                const int d = own.value[(gy & 3) * BW + gx % BW];
                 if (!kTwoBpp && (r | c) != 0 && own.mode != 0) {
-                    pixels[r][c] = palette[kLocalPalette[4 * r + c][d]];
+                    out[r * BW + c] = palette[kLocalPalette[4 * r + c][d]];
                     continue;
                 }
-                bool punch;
-                const int w = kTwoBpp ? Weight(gx, gy, punch) : kWeights[d];
+                // 4 bpp ignores the mode here: the plain weights of the stored values.
+                const int w = kTwoBpp ? weights[r * BW + c] : kWeights[d];
                 const Rgba8 ca = Widened(own.a), cb = Widened(own.b);
-                pixels[r][c] = {Blend(ca.r, cb.r, w), Blend(ca.g, cb.g, w), Blend(ca.b, cb.b, w), Blend(ca.a, cb.a, w)};
+                out[r * BW + c] = {Blend(ca.r, cb.r, w), Blend(ca.g, cb.g, w), Blend(ca.b, cb.b, w),
+                                   Blend(ca.a, cb.a, w)};
             }
     }
 
