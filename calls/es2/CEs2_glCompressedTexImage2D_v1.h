@@ -13,21 +13,21 @@ struct SCompressedImageArg
     static constexpr FixedString kName = "pixels ";
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Argument;
-    SImage2D data;
-    TPointer pointer;
+    using ListedHolder = SNoHolder;
+    SImage2D data; // without data only its pointer member is filled
 
     void Read(CTrace& t)
     {
         if (t.IsDataIncluded())
             t >> data;
         else
-            t >> pointer;
+            t >> data.pointer;
     }
     const SApiTypeBase* Listed(const CTrace& t) const
     {
-        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &pointer;
+        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &data.pointer;
     }
-    void List(CCallInfo& info, const CTrace& t, uint8_t)
+    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(t.IsDataIncluded() ? "pixels " : "data", const_cast<SApiTypeBase*>(Listed(t)), 0);
     }

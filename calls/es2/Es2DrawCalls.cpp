@@ -55,7 +55,7 @@ const SApiTypeBase* SDrawIndicesV1::Listed(const CTrace& t) const
     return &pointer;
 }
 
-void SDrawIndicesV1::List(CCallInfo& info, const CTrace& t, uint8_t)
+void SDrawIndicesV1::List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
 {
     info.AddArgument("indices", const_cast<SApiTypeBase*>(Listed(t)), 0);
 }
@@ -65,17 +65,17 @@ void SDrawIndicesV7::Read(CTrace& t)
     if (t.IsDataIncluded())
         t >> data >> indicesOffset;
     else
-        t >> pointer;
+        t >> data.pointer;
 }
 
 const SApiTypeBase* SDrawIndicesV7::Listed(const CTrace& t) const
 {
     if (!t.IsDataIncluded())
-        return &pointer;
+        return &data.pointer;
     return data.GetData() != nullptr ? static_cast<const SApiTypeBase*>(&data) : &indicesOffset;
 }
 
-void SDrawIndicesV7::List(CCallInfo& info, const CTrace& t, uint8_t verbose)
+void SDrawIndicesV7::List(CCallInfo& info, const CTrace& t, uint8_t verbose, SNoHolder&)
 {
     info.AddArgument("indices", const_cast<SApiTypeBase*>(Listed(t)), 0);
     if (verbose == 1 && t.IsDataIncluded())

@@ -46,12 +46,13 @@ struct SDrawIndicesV1
     static constexpr FixedString kName = "indices";
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Argument;
+    using ListedHolder = SNoHolder;
     SDataPtr data;
     TPointer pointer; // second pointer value with data, the only one without
 
     void Read(CTrace& t);
     const SApiTypeBase* Listed(const CTrace& t) const;
-    void List(CCallInfo& info, const CTrace& t, uint8_t verbose);
+    void List(CCallInfo& info, const CTrace& t, uint8_t verbose, SNoHolder&);
 };
 
 // From format version 7: with data, the index block and the offset into the bound element buffer;
@@ -61,13 +62,13 @@ struct SDrawIndicesV7
     static constexpr FixedString kName = "indices";
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Argument;
-    SDataPtr data;
+    using ListedHolder = SNoHolder;
+    SDataPtr data;          // without data only its pointer member is filled: the index pointer
     TPointer indicesOffset;
-    TPointer pointer;
 
     void Read(CTrace& t);
     const SApiTypeBase* Listed(const CTrace& t) const;
-    void List(CCallInfo& info, const CTrace& t, uint8_t verbose);
+    void List(CCallInfo& info, const CTrace& t, uint8_t verbose, SNoHolder&);
 };
 
 class CEs2_glDrawElements_v1 final

@@ -66,39 +66,52 @@ def swap_buffers(w, frame):
 
 
 def run_mixed(args):
-    """calls: total records; frames: cut by eglSwapBuffers; a vertex block per draw and a texture
-    upload now and then make the file about 500 bytes per call."""
+    """calls: total records; frames: cut by eglSwapBuffers (the last one holds last_frame_calls
+    calls when given); a captured vertex block in every fifth call (a glDrawArrays) and a texture
+    upload in one call of a hundred. Writes OUT.info with the totals the benchmark checks."""
     rnd = random.Random(7)
     sizes = list(trace.DEFAULT_TYPE_SIZES)
     w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, type_sizes=sizes)
-    per_frame = max(1, args.calls // args.frames)
-    plain = [rid for rid in sorted(es2.LAYOUTS) if rid not in (2106,)]
-    payloads = {rid: es2.encode_call(rid, es2.sample_values(rid, rid), sizes, True).payload for rid in plain}
+    plain = [rid for rid in sorted(es2.LAYOUTS) if rid != 2106]
+    records = {}
+    for rid in plain:
+        r = es2.encode_call(rid, es2.sample_values(rid, rid), sizes, True)
+        records[rid] = (trace.record(rid, r.payload), r.captured)
     vertex = bytes(range(256)) * (args.vertex_bytes // 256)
-    draw = es2.encode_draw_arrays(sizes, 4, 0, len(vertex) // 12, [(0x1000, vertex)]).payload
+    draw = trace.record(2041, es2.encode_draw_arrays(sizes, 4, 0, len(vertex) // 12, [(0x1000, vertex)]).payload)
     texels = bytes(args.texture_bytes)
-    tex = es2.encode_call(2106, [0x0DE1, 0, 0x1908, 64, 64, 0, 0x1908, 0x1401, (0x9000, texels), 4],
-                          sizes, True).payload
+    tex = trace.record(2106, es2.encode_call(2106, [0x0DE1, 0, 0x1908, 64, 64, 0, 0x1908, 0x1401, (0x9000, texels), 4],
+                                             sizes, True).payload)
+    normal = args.calls - args.last_frame_calls
+    frames = max(1, args.frames - (1 if args.last_frame_calls else 0))
+    captured = 0
     with open(args.out, "wb") as f:
         f.write(w.header)
-        written = 0
-        frame = 1
+        written, frame = 0, 1
         while written < args.calls:
-            body = bytearray()
-            n = min(per_frame, args.calls - written)
-            for k in range(n - 1):
+            if frame <= frames and written < normal:
+                n = normal * frame // frames - written
+            else:
+                n = args.calls - written
+            body = []
+            for _ in range(n - 1):
                 roll = rnd.random()
                 if roll < 0.2:
-                    body += trace.record(2041, draw)
+                    body.append(draw)
+                    captured += len(vertex)
                 elif roll < 0.21:
-                    body += trace.record(2106, tex)
+                    body.append(tex)
+                    captured += len(texels)
                 else:
-                    rid = plain[rnd.randrange(len(plain))]
-                    body += trace.record(rid, payloads[rid])
-            body += trace.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame))
-            f.write(body)
+                    rec, kept = records[plain[rnd.randrange(len(plain))]]
+                    body.append(rec)
+                    captured += kept
+            body.append(trace.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame)))
+            f.write(b"".join(body))
             written += n
             frame += 1
+    with open(args.out + ".info", "w") as f:
+        f.write("calls=%d\nframes=%d\ncaptured=%d\n" % (args.calls, frame - 1, captured))
     return 0
 
 
@@ -115,6 +128,7 @@ def register(subparsers):
     p.add_argument("out")
     p.add_argument("--calls", type=int, default=2000000)
     p.add_argument("--frames", type=int, default=5000)
-    p.add_argument("--vertex-bytes", type=int, default=2048)
+    p.add_argument("--vertex-bytes", type=int, default=1536)
     p.add_argument("--texture-bytes", type=int, default=16384)
+    p.add_argument("--last-frame-calls", type=int, default=0, help="calls in the last frame")
     p.set_defaults(func=run_mixed)

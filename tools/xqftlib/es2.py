@@ -183,6 +183,21 @@ class Block:
         self.elem.encode(tmp, x, data)
         return bytes(tmp.out)
 
+    def captured(self, w, v, data):
+        """Bytes of recorded memory this value carries (what a reader keeps beyond the holders)."""
+        p, payload = v
+        if not self.carries(data) or not p and self.form != "data" and self.form != "image":
+            return 0
+        if self.form in ("data", "image"):
+            return len(payload)
+        if self.form == "string":
+            return len(payload)
+        if not isinstance(payload, list):
+            return 0
+        if isinstance(self.elem, StringElem):
+            return sum(len(x[1]) for x in payload if x[0])
+        return sum(self.elem.size(w, x, data) for x in payload)
+
     def size(self, w, v, data):
         tmp = Writer(w.type_sizes)
         self.encode(tmp, v, data)
@@ -451,8 +466,9 @@ class Record:
     listing: (return text or None, [(name, text, hidden)]) for the verbose listing;
     consumed: payload bytes a reader takes (all of them except documented draw-call trailers)."""
 
-    def __init__(self, rid, payload, listing, consumed):
+    def __init__(self, rid, payload, listing, consumed, captured=0):
         self.id, self.payload, self.listing, self.consumed = rid, payload, listing, consumed
+        self.captured = captured
 
 
 def encode_call(rid, values, type_sizes, data, error=0):
@@ -460,8 +476,11 @@ def encode_call(rid, values, type_sizes, data, error=0):
     fn, _cat, items = LAYOUTS[rid]
     w = Writer(type_sizes)
     w.sized(GLENUM, error)
-    ret, args = None, []
+    ret, args, captured = None, [], 0
     for item, v in zip(items, values, strict=True):
+        inner = item.item if isinstance(item, (Ret, Extra)) else item
+        if isinstance(inner, Block):
+            captured += inner.captured(w, v, data)
         if isinstance(item, Ret):
             item.item.encode(w, v, data)
             ret = item.item.text(v, data, w)
@@ -473,7 +492,7 @@ def encode_call(rid, values, type_sizes, data, error=0):
             item.encode(w, v, data)
             nm = item.listed_name(data) if isinstance(item, Block) else item.name
             args.append((nm, item.text(v, data, w), False))
-    return Record(rid, bytes(w.out), (ret, args), len(w.out))
+    return Record(rid, bytes(w.out), (ret, args), len(w.out), captured)
 
 
 def encode_draw_arrays(type_sizes, mode, first, count, blocks, trailer=b"", error=0):
@@ -492,7 +511,7 @@ def encode_draw_arrays(type_sizes, mode, first, count, blocks, trailer=b"", erro
     w.raw(trailer)
     args = [("mode", Scalar("", GLENUM, "mode").text(mode, 1, w), False),
             ("first", "%d" % _sgn32(first), False), ("count", "%d" % _sgn32(count), False)]
-    return Record(DRAW_ARRAYS, bytes(w.out), (None, args), consumed)
+    return Record(DRAW_ARRAYS, bytes(w.out), (None, args), consumed, sum(len(b) for _, b in blocks))
 
 
 def encode_draw_elements(type_sizes, data, mode, count, gltype, indices, offset, blocks,

@@ -5,12 +5,18 @@
 //   Arg<name, code[, holder][, role]>   a scalar read with the width of its type code
 //   Obj<name, role>                     a GLuint object name (the players translate it by role)
 //   Ret<code[, holder]>                 the return value: read first, listed as the return value
+//   RetBlock<holder>                    a return value recorded as a block (a string)
 //   DataOrPointer<name, holder[, role]> a pointer argument: the data holder when the trace carries
 //                                       data, else the bare pointer value
 //   Block<name, holder>                 a pointer argument whose block is read in both data modes
 //   VerboseExtra<name, code>            a value after the arguments, listed hidden in verbose mode
 //   Unlisted<code>                      a value after the arguments, never listed
+// Scalars are kept as their bare 4- or 8-byte value; the holders a call description points at are
+// made when the call is first listed (most calls of a trace never are), which keeps a loaded call
+// small. Composite holders own their recorded memory and are kept as read.
 #include <array>
+#include <memory>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -57,35 +63,66 @@ template <> struct CodeHolder<26> { using type = TintType<26>; };
 
 enum class ItemKind : uint8_t { Argument, Return, Extra };
 
+// The listing slot of an item that lists its own holder.
+struct SNoHolder {};
+
+// A scalar item: the bare value, and the holder it is listed through.
+template <class Holder>
+struct TScalarItem
+{
+    using ListedHolder = Holder;
+    using ValueType = typename Holder::ValueType;
+    ValueType value{};
+
+    ValueType Value() const { return value; }
+    void Read(CTrace& t)
+    {
+        Holder h;
+        t >> h;
+        value = h.value;
+    }
+    Holder& Fill(Holder& slot) const
+    {
+        slot.value = value;
+        return slot;
+    }
+};
+
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type, Role R = Role::None>
-struct Arg
+struct Arg : TScalarItem<Holder>
 {
     static constexpr auto kName = Name;
     static constexpr Role kRole = R;
     static constexpr ItemKind kKind = ItemKind::Argument;
-    Holder value;
-
-    void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const CTrace&, uint8_t) { info.AddArgument(Name.c_str(), &value, 0); }
-    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t, Holder& slot) const
+    {
+        info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
+    }
 };
 
 template <FixedString Name, Role R>
 using Obj = Arg<Name, 21, TuintType<21>, R>;
 
-inline constexpr int kBlockCode = -1; // a composite holder, read by its own reader
-
 template <int Code, class Holder = typename CodeHolder<Code>::type>
-struct Ret
+struct Ret : TScalarItem<Holder>
 {
     static constexpr FixedString kName = "return";
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Return;
-    Holder value;
+    void List(CCallInfo& info, const CTrace&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
+};
+
+template <class Data>
+struct RetBlock
+{
+    static constexpr FixedString kName = "return";
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Return;
+    using ListedHolder = SNoHolder;
+    Data value;
 
     void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const CTrace&, uint8_t) { info.SetReturnValue(&value); }
-    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t, SNoHolder&) { info.SetReturnValue(&value); }
 };
 
 template <FixedString Name, class Data, Role R = Role::None>
@@ -94,21 +131,23 @@ struct DataOrPointer
     static constexpr auto kName = Name;
     static constexpr Role kRole = R;
     static constexpr ItemKind kKind = ItemKind::Argument;
-    Data data;        // filled when the trace carries data
-    TPointer pointer; // filled when it does not
+    using ListedHolder = SNoHolder;
+    // With data the whole holder is filled; without, only its pointer member, which then stands
+    // for the bare pointer argument (one holder fewer per pointer argument of every call).
+    Data data;
 
     void Read(CTrace& t)
     {
         if (t.IsDataIncluded())
             t >> data;
         else
-            t >> pointer;
+            t >> data.pointer;
     }
     const SApiTypeBase* Listed(const CTrace& t) const
     {
-        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &pointer;
+        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &data.pointer;
     }
-    void List(CCallInfo& info, const CTrace& t, uint8_t)
+    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
     }
@@ -120,41 +159,34 @@ struct Block
     static constexpr auto kName = Name;
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Argument;
+    using ListedHolder = SNoHolder;
     Data value;
 
     void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const CTrace&, uint8_t) { info.AddArgument(Name.c_str(), &value, 0); }
-    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+    void List(CCallInfo& info, const CTrace&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), &value, 0); }
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
-struct VerboseExtra
+struct VerboseExtra : TScalarItem<Holder>
 {
     static constexpr auto kName = Name;
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Extra;
-    Holder value;
-
-    void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const CTrace&, uint8_t verbose)
+    void List(CCallInfo& info, const CTrace&, uint8_t verbose, Holder& slot) const
     {
         if (verbose == 1)
-            info.AddArgument(Name.c_str(), &value, 1);
+            info.AddArgument(Name.c_str(), &this->Fill(slot), 1);
     }
-    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
-struct Unlisted
+struct Unlisted : TScalarItem<Holder>
 {
     static constexpr auto kName = Name;
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Extra;
-    Holder value;
-
-    void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo&, const CTrace&, uint8_t) {}
-    const SApiTypeBase* Listed(const CTrace&) const { return &value; }
+    using ListedHolder = SNoHolder;
+    void List(CCallInfo&, const CTrace&, uint8_t, SNoHolder&) const {}
 };
 
 // Index of the item called Wanted; fails to compile when there is none.
@@ -191,10 +223,16 @@ public:
     {
         Family::ListArguments(info, verbose);
         const CTrace& t = *this->GetTrace();
-        std::apply([&](auto&... item) { (item.List(*info, t, verbose), ...); }, m_items);
+        if constexpr (kHasScalars) {
+            if (!m_listed)
+                m_listed = std::make_unique<ListedTuple>();
+        }
+        [&]<std::size_t... I>(std::index_sequence<I...>) {
+            (std::get<I>(m_items).List(*info, t, verbose, Slot<I>()), ...);
+        }(std::index_sequence_for<Items...>{});
     }
 
-    // The item named Wanted: its holder (value), or for a pointer argument the item itself.
+    // The item named Wanted: Value() of a scalar, the holder (data) of a pointer argument.
     template <FixedString Wanted>
     const auto& Item() const
     {
@@ -203,6 +241,24 @@ public:
 
 protected:
     ItemTuple m_items;
+
+private:
+    using ListedTuple = std::tuple<typename Items::ListedHolder...>;
+    static constexpr bool kHasScalars = (!std::is_same_v<typename Items::ListedHolder, SNoHolder> || ...);
+
+    template <std::size_t I>
+    auto& Slot()
+    {
+        if constexpr (std::is_same_v<std::tuple_element_t<I, ListedTuple>, SNoHolder>) {
+            static SNoHolder none;
+            return none;
+        } else {
+            return std::get<I>(*m_listed);
+        }
+    }
+
+    // Holders of the scalar items, made on the first listing and kept for the descriptions.
+    std::conditional_t<kHasScalars, std::unique_ptr<ListedTuple>, SNoHolder> m_listed;
 };
 
 } // namespace xqft

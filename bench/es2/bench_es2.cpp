@@ -1,0 +1,112 @@
+// Loading a mixed OpenGL ES 2.0 trace, and describing the calls of one large frame.
+//  1. 2,000,000 calls in 5,000 frames, a glDrawArrays with a 1.5 KiB vertex block in every fifth
+//     call and a 16 KiB glTexImage2D in one of a hundred (about 1 GB): calls/s, MB/s and peak
+//     memory. Goals: >= 1,000,000 calls/s on one core; memory <= captured bytes + 150 B/call.
+//  2. GetCallInfo for every call of the trace's last frame, 10,000 calls. Goal: < 20 ms.
+// The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
+// Arguments: [calls] [frames] to run a smaller trace.
+#include "calls/CallInfo.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+// A line of /proc/self/status in KiB (VmRSS now, VmHWM the peak since the last reset).
+long long StatusKiB(const char* key)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long long kib = -1;
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, std::strlen(key)) == 0)
+            kib = std::atoll(line + std::strlen(key));
+    if (f)
+        std::fclose(f);
+    return kib;
+}
+
+void ResetPeak()
+{
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+std::map<std::string, long long> ReadInfo(const std::string& path)
+{
+    std::map<std::string, long long> out;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (auto eq = line.find('='); eq != std::string::npos)
+            out[line.substr(0, eq)] = std::atoll(line.c_str() + eq + 1);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const long long calls = argc > 1 ? std::atoll(argv[1]) : 2000000;
+    const long long frames = argc > 2 ? std::atoll(argv[2]) : 5000;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_es2_mixed.xqft";
+    const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-mixed " + path + " --calls " +
+                                std::to_string(calls) + " --frames " + std::to_string(frames) +
+                                " --last-frame-calls 10000";
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "cannot write the trace: %s\n", command.c_str());
+        return 1;
+    }
+    auto info = ReadInfo(path + ".info");
+    std::ifstream sizeProbe(path, std::ios::binary | std::ios::ate);
+    const double fileBytes = double(sizeProbe.tellg());
+
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ResetPeak();
+    const long long before = StatusKiB("VmRSS:");
+    const auto t0 = Clock::now();
+    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const auto t1 = Clock::now();
+    const long long peak = StatusKiB("VmHWM:");
+    CTraceData* data = reader.GetTraceData();
+    const double loaded = data ? data->GetCallCount() : 0;
+    const double secs = Seconds(t0, t1);
+    const double extraPerCall = ((peak - before) * 1024.0 - double(info["captured"])) / loaded;
+    std::printf("load: result %d, %.0f calls in %d frames, %.1f MB in %.3f s\n", result, loaded,
+                data ? data->GetFrameCount() : 0, fileBytes / 1e6, secs);
+    std::printf("load: %.0f calls/s (goal >= 1000000), %.0f MB/s\n", loaded / secs, fileBytes / 1e6 / secs);
+    std::printf("load: peak memory %.1f MB for %.1f MB captured: %.0f bytes per call beyond the captured bytes "
+                "(goal <= 150)\n",
+                (peak - before) / 1024.0, info["captured"] / 1e6, extraPerCall);
+
+    // The last frame holds 10,000 calls; their descriptions are made on first use.
+    const uint32_t last = data ? uint32_t(data->GetFrameCount()) : 0;
+    if (last && data->SetCurrentFrame(last, true)) {
+        const uint32_t n = data->GetCurrentFrameCallCount();
+        const auto c0 = Clock::now();
+        size_t arguments = 0;
+        while (STraceCall* entry = data->GetNextCall())
+            if (const auto* values = entry->GetCallInfo()->GetArguments())
+                arguments += values->size();
+        const auto c1 = Clock::now();
+        std::printf("describe: GetCallInfo for the %u calls of frame %u (%zu arguments) in %.2f ms (goal < 20 ms)\n",
+                    n, last, arguments, Seconds(c0, c1) * 1e3);
+    }
+    reader.Close();
+    std::remove(path.c_str());
+    std::remove((path + ".info").c_str());
+    return result == 0 ? 0 : 1;
+}
