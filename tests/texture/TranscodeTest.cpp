@@ -196,6 +196,14 @@ TEST(ConvertPixels, ShortcutsMatchTheGeneralPath)
         {PixelFormat('r', 'g', 0, 0, 8, 8, 0, 0), 1, kRGB8, 0, 0, 0},
         {kRGB8, 0, kRGB8, 0, 0, 1},
         {PixelFormat('r', 0, 0, 0, 16, 0, 0, 0), 12, kRGB8, 0, 0, 0},
+        {PixelFormat('r', 'g', 'b', 'a', 5, 5, 5, 1), 4, PixelFormatRGBA8888, 0, 0, 0},
+        {PixelFormat('a', 'b', 'g', 'r', 2, 10, 10, 10), 8, kRGB8, 0, 0, 0},
+        {PixelFormat('l', 'a', 0, 0, 16, 16, 0, 0), 4, PixelFormatRGBA8888, 0, 0, 0},
+        {PixelFormat('r', 'g', 'b', 0, 16, 16, 16, 0), 4, kRGB8, 0, 0, 0},
+        {PixelFormat('x', 'r', 'g', 'b', 8, 8, 8, 8), 0, PixelFormatRGBA8888, 0, 0, 0},
+        {PixelFormat('i', 0, 0, 0, 8, 0, 0, 0), 0, PixelFormat('l', 'a', 0, 0, 8, 8, 0, 0), 0, 0, 0},
+        {PixelFormat('b', 'g', 'r', 0, 5, 6, 5, 0), 4, PixelFormat('l', 0, 0, 0, 8, 0, 0, 0), 0, 0, 0},
+        {PixelFormat('r', 'g', 0, 0, 8, 8, 0, 0), 2, PixelFormat('b', 'g', 'r', 'x', 8, 8, 8, 8), 0, 0, 0},
     };
     std::mt19937 random(3);
     for (const SPair& p : pairs) {

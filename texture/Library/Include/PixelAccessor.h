@@ -30,6 +30,9 @@ public:
     bool HasChannel(u32 code) const { return code < 8 && m_positionOfCode[code] >= 0; }
     // Every channel an unsigned 8-bit element (one byte each, read as value / 255).
     bool IsPlain8Bit() const;
+    // Where a channel sits in the pixel read as a little-endian 64-bit integer: false when the
+    // channel is missing or the pixel is wider than 64 bits.
+    bool FieldOf(u32 code, u32& shift, u32& width) const;
 
     bool LoadPixel(const u8* src);
     const u8* GetPixelData() const { return m_pixel; }

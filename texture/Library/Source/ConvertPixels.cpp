@@ -1,8 +1,10 @@
-// Pixel-by-pixel conversion of whole textures through the pixel accessor, with two shortcuts that
-// give the same bytes as the accessor: a lookup table for sources of up to 16 bits per pixel, and a
-// byte shuffle between 8-bit normalised formats that only move or fill channels.
+// Pixel-by-pixel conversion of whole textures through the pixel accessor, with shortcuts that give
+// the same bytes as the accessor: a byte shuffle between 8-bit normalised formats that only move or
+// fill channels, per-channel tables for unsigned normalised sources into 8-bit formats, and a
+// lookup table for any source of up to 16 bits per pixel.
 #include "TextureTranscoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -42,6 +44,24 @@ void LookUp(const u8* in, u8* out, u64 pixels, u32 inBytes, const u8* table, u32
     }
 }
 
+// Three-byte results stored as four-byte words: each store overlaps the next pixel, which the next
+// store overwrites; the last pixel is stored exactly.
+void LookUp3(const u8* in, u8* out, u64 pixels, u32 inBytes, const u32* table)
+{
+    if (pixels == 0)
+        return;
+    const u64 last = pixels - 1;
+    if (inBytes == 1) {
+        for (u64 i = 0; i < last; ++i, out += 3)
+            std::memcpy(out, &table[in[i]], 4);
+        std::memcpy(out, &table[in[last]], 3);
+        return;
+    }
+    for (u64 i = 0; i < last; ++i, in += 2, out += 3)
+        std::memcpy(out, &table[u32(in[0]) | u32(in[1]) << 8], 4);
+    std::memcpy(out, &table[u32(in[0]) | u32(in[1]) << 8], 3);
+}
+
 // Sources of 8 or 16 bits: every possible pixel converted once through the accessor.
 bool ConvertByTable(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixelAccessor& dst, u32 dstSpace,
                     u32 srcSpace)
@@ -54,6 +74,13 @@ bool ConvertByTable(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPix
     for (u32 v = 0; v < entries; ++v) {
         const u8 bytes[2] = {u8(v), u8(v >> 8)};
         ConvertOne(bytes, table.data() + u64(v) * outBytes, src, dst, dstSpace, srcSpace);
+    }
+    if (outBytes == 3) {
+        std::vector<u32> wide(entries);
+        for (u32 v = 0; v < entries; ++v)
+            std::memcpy(&wide[v], table.data() + u64(v) * 3, 3);
+        LookUp3(in, out, pixels, inBytes, wide.data());
+        return true;
     }
     switch (outBytes) {
     case 1: LookUp<1>(in, out, pixels, inBytes, table.data(), outBytes); break;
@@ -105,12 +132,11 @@ std::optional<Shuffle> FindShuffle(CPixelAccessor src, CPixelAccessor dst)
 
 void ConvertByShuffle(const u8* in, u8* out, u64 pixels, u32 inBytes, u32 outBytes, const Shuffle& s)
 {
-    if (inBytes == 4 && outBytes == 3 && s[0] == 0 && s[1] == 1 && s[2] == 2) {
-        for (u64 i = 0; i < pixels; ++i, in += 4, out += 3) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-        }
+    if (inBytes == 4 && outBytes == 3 && s[0] == 0 && s[1] == 1 && s[2] == 2 && pixels != 0) {
+        // Four-byte stores that overlap the next pixel, which its own store overwrites.
+        for (u64 i = 0; i + 1 < pixels; ++i, in += 4, out += 3)
+            std::memcpy(out, in, 4);
+        std::memcpy(out, in, 3);
         return;
     }
     if (inBytes == 3 && outBytes == 4 && s[0] == 0 && s[1] == 1 && s[2] == 2 && s[3] == kFull) {
@@ -127,16 +153,175 @@ void ConvertByShuffle(const u8* in, u8* out, u64 pixels, u32 inBytes, u32 outByt
             out[j] = s[j] >= 0 ? in[s[j]] : s[j] == kFull ? 255 : 0;
 }
 
+// Unsigned normalised sources of up to 64 bits into plain 8-bit destinations, when every destination
+// channel is a copy of one source channel or a constant (no luminance or intensity derived from
+// colour): one small table per channel, filled through the accessor.
+bool IsUnsignedNormType(u32 t) { return t == 0 || t == 2 || t == 4 || t == 6 || t == 8 || t == 10; }
+
+// The source channel a destination channel takes under the accessor's conversion rules; 0 for the
+// constant 0, 8 for the constant 1, -1 when it is derived from several channels.
+int SourceOf(u32 dstCode, const CPixelAccessor& src, const CPixelAccessor& dst)
+{
+    const bool srcL = src.HasChannel(ChannelLuminance), srcI = src.HasChannel(ChannelIntensity);
+    switch (dstCode) {
+    case ChannelRed: case ChannelGreen: case ChannelBlue:
+        if (src.HasChannel(dstCode))
+            return int(dstCode);
+        if (dst.HasChannel(ChannelLuminance) && srcL)
+            return ChannelLuminance;
+        if (!dst.HasChannel(ChannelIntensity) && srcI)
+            return ChannelIntensity;
+        return srcI ? int(ChannelIntensity) : srcL ? int(ChannelLuminance) : 0;
+    case ChannelAlpha:
+        return src.HasChannel(ChannelAlpha) ? int(ChannelAlpha) : !src.HasChannel(ChannelUnused) ? 8 : int(ChannelUnused);
+    case ChannelUnused:
+        return src.HasChannel(ChannelUnused) ? int(ChannelUnused) : !src.HasChannel(ChannelAlpha) ? 8 : int(ChannelAlpha);
+    case ChannelLuminance:
+        return srcL ? int(ChannelLuminance) : (!dst.HasChannel(ChannelIntensity) && srcI) ? int(ChannelIntensity) : -1;
+    case ChannelIntensity:
+        return srcI ? int(ChannelIntensity) : srcL ? int(ChannelLuminance) : -1;
+    default:
+        return -1;
+    }
+}
+
+bool ConvertByChannelTables(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixelAccessor& dst)
+{
+    if (!IsUnsignedNormType(src.GetChannelType()) || src.GetPixelBits() > 64 || !dst.IsPlain8Bit() ||
+        dst.GetPixelBytes() > 4 || pixels < 4096)
+        return false;
+    struct SChannel {
+        u32 shift = 0, mask = 0;
+        std::vector<u8> table; // empty: constant
+        u8 constant = 0;
+    } channels[4];
+    const u32 outBytes = dst.GetPixelBytes(), inBytes = src.GetPixelBytes();
+    for (u32 code = 1; code <= 7; ++code) {
+        u32 shift = 0, width = 0;
+        if (!dst.FieldOf(code, shift, width))
+            continue;
+        const u32 j = shift / 8; // plain 8-bit: byte j of the destination pixel
+        const int from = SourceOf(code, src, dst);
+        if (from < 0)
+            return false;
+        SChannel& c = channels[j];
+        if (from == 0 || from == 8) {
+            c.constant = from == 8 ? 255 : 0;
+            continue;
+        }
+        u32 srcShift = 0, srcWidth = 0;
+        if (!src.FieldOf(u32(from), srcShift, srcWidth) || srcWidth > 16)
+            return false;
+        c.shift = srcShift;
+        c.mask = (1u << srcWidth) - 1;
+        c.table.resize(u64(c.mask) + 1);
+        for (u32 v = 0; v <= c.mask; ++v) {
+            c.table[v] = u8(std::min(255.0, 255.0 * double(float(v) / float(c.mask)) + 0.5));
+            // The accessor reads value / (2^width - 1) and stores trunc(255 * v + 0.5): same bytes.
+        }
+    }
+    // Each table entry is a destination word with the channel's byte in place, so a pixel is a few
+    // lookups ORed together and one store; constants join every entry of the first table.
+    u32 constants = 0;
+    std::vector<u32> words[4];
+    u32 shifts[4] = {}, masks[4] = {};
+    u32 used = 0;
+    for (u32 j = 0; j < outBytes; ++j) {
+        const SChannel& c = channels[j];
+        if (c.table.empty()) {
+            constants |= u32(c.constant) << (8 * j);
+            continue;
+        }
+        words[used].resize(c.table.size());
+        for (u64 v = 0; v < c.table.size(); ++v)
+            words[used][v] = u32(c.table[v]) << (8 * j);
+        shifts[used] = c.shift;
+        masks[used] = c.mask;
+        ++used;
+    }
+    if (used == 0) {
+        words[0].assign(1, 0);
+        used = 1;
+    }
+    for (u32& w : words[0])
+        w |= constants;
+    const u32* t[4] = {words[0].data(), used > 1 ? words[1].data() : nullptr, used > 2 ? words[2].data() : nullptr,
+                       used > 3 ? words[3].data() : nullptr};
+    const u64 last = pixels - 1; // pixels >= 4096
+    if (inBytes <= 2) {
+        // Small pixels: every possible pixel's word in one table, then one lookup per pixel.
+        std::vector<u32> lut(u64(1) << (8 * inBytes));
+        for (u64 v = 0; v < lut.size(); ++v) {
+            u32 word = 0;
+            for (u32 k = 0; k < used; ++k)
+                word |= t[k][(v >> shifts[k]) & masks[k]];
+            lut[v] = word;
+        }
+        u32 word = 0;
+        if (inBytes == 1) {
+            for (u64 i = 0; i < last; ++i, out += outBytes)
+                std::memcpy(out, &lut[in[i]], 4);
+            word = lut[in[last]];
+        } else {
+            for (u64 i = 0; i < last; ++i, in += 2, out += outBytes)
+                std::memcpy(out, &lut[u32(in[0]) | u32(in[1]) << 8], 4);
+            word = lut[u32(in[0]) | u32(in[1]) << 8];
+        }
+        std::memcpy(out, &word, outBytes);
+        return true;
+    }
+    auto run = [&]<u32 InBytes, u32 Used>() {
+        for (u64 i = 0; i <= last; ++i, in += InBytes, out += outBytes) {
+            u64 pixel = 0;
+            std::memcpy(&pixel, in, InBytes);
+            u32 word = t[0][(pixel >> shifts[0]) & masks[0]];
+            if constexpr (Used > 1)
+                word |= t[1][(pixel >> shifts[1]) & masks[1]];
+            if constexpr (Used > 2)
+                word |= t[2][(pixel >> shifts[2]) & masks[2]];
+            if constexpr (Used > 3)
+                word |= t[3][(pixel >> shifts[3]) & masks[3]];
+            // A four-byte store overlaps the next pixel, which its own store overwrites; the last
+            // pixel is stored exactly.
+            if (i != last) [[likely]]
+                std::memcpy(out, &word, 4);
+            else
+                std::memcpy(out, &word, outBytes);
+        }
+    };
+    auto runUsed = [&]<u32 InBytes>() {
+        switch (used) {
+        case 1: run.template operator()<InBytes, 1>(); break;
+        case 2: run.template operator()<InBytes, 2>(); break;
+        case 3: run.template operator()<InBytes, 3>(); break;
+        default: run.template operator()<InBytes, 4>(); break;
+        }
+    };
+    switch (inBytes) {
+    case 1: runUsed.template operator()<1>(); break;
+    case 2: runUsed.template operator()<2>(); break;
+    case 3: runUsed.template operator()<3>(); break;
+    case 4: runUsed.template operator()<4>(); break;
+    case 5: runUsed.template operator()<5>(); break;
+    case 6: runUsed.template operator()<6>(); break;
+    case 7: runUsed.template operator()<7>(); break;
+    default: runUsed.template operator()<8>(); break;
+    }
+    return true;
+}
+
 void ConvertLevel(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixelAccessor& dst, u32 dstSpace,
                   u32 srcSpace)
 {
-    if (ConvertByTable(in, out, pixels, src, dst, dstSpace, srcSpace))
-        return;
     if (dstSpace == srcSpace && IsPlainBytes(src) && IsPlainBytes(dst))
         if (const std::optional<Shuffle> s = FindShuffle(src, dst)) {
             ConvertByShuffle(in, out, pixels, src.GetPixelBytes(), dst.GetPixelBytes(), *s);
             return;
         }
+    if (dstSpace == srcSpace && ConvertByChannelTables(in, out, pixels, src, dst))
+        return;
+    if (ConvertByTable(in, out, pixels, src, dst, dstSpace, srcSpace))
+        return;
     ConvertGeneral(in, out, pixels, src, dst, dstSpace, srcSpace);
 }
 

@@ -101,6 +101,16 @@ bool CPixelAccessor::IsPlain8Bit() const
     return true;
 }
 
+bool CPixelAccessor::FieldOf(u32 code, u32& shift, u32& width) const
+{
+    if (!HasChannel(code) || m_totalBits > 64)
+        return false;
+    const u32 position = u32(m_positionOfCode[code]);
+    width = m_widths[position];
+    shift = m_elementAligned[position] ? m_bitOffsets[position] : m_shifts[position];
+    return true;
+}
+
 void CPixelAccessor::ClearPixel() { std::memset(m_pixel, 0, sizeof(m_pixel)); }
 
 bool CPixelAccessor::LoadPixel(const u8* src)

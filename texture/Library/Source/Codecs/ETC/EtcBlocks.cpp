@@ -53,28 +53,25 @@ void DecodeSubBlocks(u32 high, u32 low, bool differential, bool transparentCapab
         c1 = {Extend4((high >> 28) & 15), Extend4((high >> 20) & 15), Extend4((high >> 12) & 15)};
         c2 = {Extend4((high >> 24) & 15), Extend4((high >> 16) & 15), Extend4((high >> 8) & 15)};
     }
-    const bool flip = high & 1;
-    const i32* table1 = ETCModifierTable[2 * ((high >> 5) & 7)];
-    const i32* table2 = ETCModifierTable[2 * ((high >> 2) & 7)];
-    for (u32 x = 0; x < 4; ++x)
-        for (u32 y = 0; y < 4; ++y) {
-            const u32 index = IndexOf(low, 4 * x + y);
-            const bool second = flip ? y >= 2 : x >= 2;
-            const SColour& base = second ? c2 : c1;
-            Rgba8& o = out[4 * y + x];
-            if (transparentCapable) {
-                if (index == 2) {
-                    o = {0, 0, 0, 0};
-                    continue;
-                }
-                if (index == 0) {
-                    o = {u8(base.r), u8(base.g), u8(base.b), 255};
-                    continue;
-                }
-            }
-            const i32 m = (second ? table2 : table1)[ETCUnscramble[index]];
-            o = {Clamp255(base.r + m), Clamp255(base.g + m), Clamp255(base.b + m), 255};
+    // The four colours of each sub-block, by index value; then every pixel is one lookup.
+    Rgba8 colours[2][4];
+    const SColour* bases[2] = {&c1, &c2};
+    const u32 codewords[2] = {(high >> 5) & 7, (high >> 2) & 7};
+    for (u32 sub = 0; sub < 2; ++sub)
+        for (u32 index = 0; index < 4; ++index) {
+            const SColour& base = *bases[sub];
+            const i32 m = ETCModifierTable[2 * codewords[sub]][ETCUnscramble[index]];
+            colours[sub][index] = {Clamp255(base.r + m), Clamp255(base.g + m), Clamp255(base.b + m), 255};
         }
+    if (transparentCapable)
+        for (u32 sub = 0; sub < 2; ++sub) {
+            colours[sub][0] = {u8(bases[sub]->r), u8(bases[sub]->g), u8(bases[sub]->b), 255}; // modifier dropped
+            colours[sub][2] = {0, 0, 0, 0};
+        }
+    const bool flip = high & 1;
+    for (u32 x = 0; x < 4; ++x)
+        for (u32 y = 0; y < 4; ++y)
+            out[4 * y + x] = colours[flip ? y >> 1 : x >> 1][IndexOf(low, 4 * x + y)];
 }
 
 void Paint(const SColour paint[4], u32 low, bool transparentCapable, Rgba8 out[16])
