@@ -1,15 +1,16 @@
 #include "CallValues.h"
 
-#include "values/ApiTypes.h"
-#include "calls/CallInfo.h"
+#include <cstring>
+
 #include "calls/ApiCall.h"
+#include "values/ApiTypes.h"
 
 bool ScalarValue(const SApiTypeBase* value, uint32_t* out)
 {
     if (!value)
         return false;
-    // Every 32-bit scalar holder derives from one of these two shapes per type code; the codes
-    // the statistics read are GLenum (12), GLint (17), GLsizei (18) and GLuint (21).
+    // Every 32-bit scalar holder derives from one of these shapes per type code; the codes the
+    // statistics read are GLenum (12), GLint (17), GLsizei (18) and GLuint (21).
 #define XQFT_TRY(code, type)                                                        \
     if (auto* v = dynamic_cast<const TApiType<code, type>*>(value)) {              \
         *out = uint32_t(v->value);                                                  \
@@ -19,36 +20,28 @@ bool ScalarValue(const SApiTypeBase* value, uint32_t* out)
     XQFT_TRY(18, int32_t)
     XQFT_TRY(21, uint32_t)
     XQFT_TRY(17, int32_t)
-    XQFT_TRY(18, uint32_t)
-    XQFT_TRY(17, uint32_t)
-    XQFT_TRY(21, int32_t)
 #undef XQFT_TRY
     return false;
 }
 
-CCallValues::CCallValues(CApiCall* call) : m_info(new CGenCallInfo)
+CCallValues::CCallValues(CApiCall* call)
 {
-    call->ListArguments(m_info, 0);
+    call->ListArguments(this, 0);
 }
 
-CCallValues::~CCallValues()
+void CCallValues::AddArgument(const char* name, SApiTypeBase* value, uint8_t hidden)
 {
-    delete m_info;
+    if (m_count < kMax) {
+        m_names[m_count] = name;
+        m_values[m_count] = value;
+        ++m_count;
+    }
 }
 
 const SApiTypeBase* CCallValues::Argument(const char* name) const
 {
-    const auto* values = m_info->GetArguments();
-    if (!values)
-        return nullptr;
-    const auto& names = m_info->GetArgumentNames();
-    for (size_t i = 0; i < values->size() && i < names.size(); ++i)
-        if (names[i] == name)
-            return (*values)[i];
+    for (int i = 0; i < m_count; ++i)
+        if (m_names[i] && std::strcmp(m_names[i], name) == 0)
+            return m_values[i];
     return nullptr;
-}
-
-bool CCallValues::ReturnValue(uint32_t* out) const
-{
-    return ScalarValue(m_info->GetReturnValue(), out);
 }

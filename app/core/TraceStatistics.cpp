@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <memory>
 
 #include "calls/ApiCall.h"
 #include "CallValues.h"
+#include "Es2Records.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -45,6 +48,32 @@ uint32_t TrianglesOf(uint32_t mode, uint32_t count)
     }
 }
 
+// Mode and vertex (or element) count of a draw call: the ES 2.0 records are read directly, other
+// draws through their description.
+void DrawValues(CApiCall* call, uint32_t* mode, uint32_t* count)
+{
+    using namespace xqft_es2;
+    if (auto* d = dynamic_cast<const CEs2_glDrawArrays_v1*>(call)) {
+        *mode = d->Item<"mode">().value.value;
+        *count = uint32_t(d->Item<"count">().value.value);
+    } else if (auto* d7 = dynamic_cast<const CEs2_glDrawElements_v7*>(call)) {
+        *mode = d7->Item<"mode">().value.value;
+        *count = uint32_t(d7->Item<"count">().value.value);
+    } else if (auto* d1 = dynamic_cast<const CEs2_glDrawElements_v1*>(call)) {
+        *mode = d1->Item<"mode">().value.value;
+        *count = uint32_t(d1->Item<"count">().value.value);
+    } else {
+        const CCallValues values(call);
+        values.Value("mode", mode);
+        values.Value("count", count);
+    }
+}
+
+bool NameBefore(const SFunctionCount& a, const SFunctionCount& b)
+{
+    return std::strcmp(a.name, b.name) < 0;
+}
+
 template <class F> void Both(STraceFrameStats& r, F f)
 {
     f(r.frame);
@@ -54,7 +83,7 @@ template <class F> void Both(STraceFrameStats& r, F f)
 } // namespace
 
 CTraceStatistics::CTraceStatistics(CTraceData* trace)
-    : m_trace(trace), m_idCounts(kMaxCallId, 0), m_idNames(kMaxCallId)
+    : m_trace(trace), m_idCounts(kMaxCallId, 0), m_idNames(kMaxCallId), m_idKnown(kMaxCallId, 0)
 {
 }
 
@@ -84,11 +113,10 @@ void CTraceStatistics::CountFrame(uint32_t n)
     m_trace->SetCurrentFrame(n, true);
     m_records.emplace_back();
     STraceFrameStats& record = m_records.back();
-    {
-        // The running half starts as the previous record's running half.
-        const SFrameCounters& before = m_records[n - 1].total;
-        record.total = before;
-    }
+    // The running half starts as the previous record's running half.
+    record.total = m_records[n - 1].total;
+    record.total.drawCallNumbers.clear();
+    record.functionsSoFar = m_records[n - 1].functionsSoFar;
 
     while (STraceCall* entry = m_trace->GetNextCall()) {
         CApiCall* call = entry->call.get();
@@ -100,10 +128,8 @@ void CTraceStatistics::CountFrame(uint32_t n)
         if (id == kEs2DrawArrays || id == kEs2DrawElements || id == kEs1DrawArrays || id == kEs1DrawElements) {
             Both(record, [](SFrameCounters& h) { ++h.drawCalls; });
             record.frame.drawCallNumbers.push_back(c);
-            const CCallValues values(call);
             uint32_t mode = 0xFFFFFFFF, count = 0;
-            values.Value("mode", &mode);
-            values.Value("count", &count);
+            DrawValues(call, &mode, &count);
             if (mode == kPoints)
                 Both(record, [](SFrameCounters& h) { ++h.pointDraws; });
             else if (mode == kLines)
@@ -111,7 +137,10 @@ void CTraceStatistics::CountFrame(uint32_t n)
             const uint32_t triangles = TrianglesOf(mode, count);
             Both(record, [triangles](SFrameCounters& h) { h.triangles += triangles; });
         } else if (id == kEs2BindTexture || id == kEs1BindTexture) {
-            CCallValues(call).Value("texture", &m_boundTexture);
+            if (auto* b = dynamic_cast<const xqft_es2::CEs2_glBindTexture_v1*>(call))
+                m_boundTexture = b->Item<"texture">().value.value;
+            else
+                CCallValues(call).Value("texture", &m_boundTexture);
         } else if (IsTextureUpload(id)) {
             Both(record, [](SFrameCounters& h) { ++h.textureUploads; });
             m_textureUploads.push_back({c, m_boundTexture});
@@ -151,14 +180,34 @@ void CTraceStatistics::CountFrame(uint32_t n)
     }
 
     // An ES 1.1 and an ES 2.0 function of the same name add up under that name.
+    TFunctionCounts& counts = record.functionCounts;
+    counts.reserve(m_idsSeen.size());
+    bool newFunction = false;
     for (uint16_t id : m_idsSeen) {
-        const uint32_t count = m_idCounts[id];
+        counts.push_back({m_idNames[id].CStr(), id, m_idCounts[id]});
         m_idCounts[id] = 0;
-        const CXQFTString& key = m_idNames[id];
-        SFunctionCount& f = record.frame.functionCounts[key];
-        f.id = id;
-        f.count += count;
-        record.total.functionCounts[key].id = id;
+        if (!m_idKnown[id]) {
+            m_idKnown[id] = 1;
+            newFunction = true;
+        }
+    }
+    std::sort(counts.begin(), counts.end(), NameBefore);
+    size_t kept = 0;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (kept && std::strcmp(counts[kept - 1].name, counts[i].name) == 0)
+            counts[kept - 1].count += counts[i].count;
+        else
+            counts[kept++] = counts[i];
+    }
+    counts.resize(kept);
+    if (newFunction) {
+        TFunctionCounts all = record.functionsSoFar ? *record.functionsSoFar : TFunctionCounts();
+        for (const SFunctionCount& f : counts) {
+            auto at = std::lower_bound(all.begin(), all.end(), f, NameBefore);
+            if (at == all.end() || std::strcmp(at->name, f.name) != 0)
+                all.insert(at, {f.name, f.id, 0});
+        }
+        record.functionsSoFar = std::make_shared<const TFunctionCounts>(std::move(all));
     }
     m_idsSeen.clear();
     m_framesDone = n;
@@ -195,26 +244,43 @@ bool CTraceStatistics::SaveFrameSummary(const CXQFTString& path) const
     return std::fflush(file.get()) == 0 && !std::ferror(file.get());
 }
 
+uint32_t STraceFrameStats::CountOf(const char* name) const
+{
+    SFunctionCount key;
+    key.name = name;
+    const auto at = std::lower_bound(functionCounts.begin(), functionCounts.end(), key, NameBefore);
+    return at != functionCounts.end() && std::strcmp(at->name, name) == 0 ? at->count : 0;
+}
+
 bool CTraceStatistics::SaveCallsSummary(const CXQFTString& path) const
 {
     FilePtr file(std::fopen(path.CStr(), "wb"));
     if (!file)
         return false;
-    std::fputs("@,", file.get());
-    const auto& names = m_records.back().total.functionCounts;
-    for (const auto& [name, unused] : names) {
-        std::fputs(name.CStr(), file.get());
-        std::fputc(',', file.get());
-    }
-    std::fputc('\n', file.get());
+    std::string out = "@,";
+    static const TFunctionCounts kNone;
+    const TFunctionCounts& names = m_records.back().functionsSoFar ? *m_records.back().functionsSoFar : kNone;
+    for (const SFunctionCount& f : names)
+        out.append(f.name).append(",");
+    out += '\n';
+    char number[16];
     for (size_t n = 1; n < m_records.size(); ++n) {
-        std::fprintf(file.get(), "%zu,", n);
-        const auto& counts = m_records[n].frame.functionCounts;
-        for (const auto& [name, unused] : names) {
-            const auto it = counts.find(name);
-            std::fprintf(file.get(), "%u,", it == counts.end() ? 0u : it->second.count);
+        out.append(number, size_t(std::snprintf(number, sizeof number, "%zu,", n)));
+        // Both lists are sorted by name: one merge walk per line.
+        const TFunctionCounts& counts = m_records[n].functionCounts;
+        size_t k = 0;
+        for (const SFunctionCount& f : names) {
+            while (k < counts.size() && std::strcmp(counts[k].name, f.name) < 0)
+                ++k;
+            const uint32_t count = k < counts.size() && std::strcmp(counts[k].name, f.name) == 0 ? counts[k].count : 0;
+            out.append(number, size_t(std::snprintf(number, sizeof number, "%u,", count)));
         }
-        std::fputc('\n', file.get());
+        out += '\n';
+        if (out.size() > (1u << 16)) {
+            std::fwrite(out.data(), 1, out.size(), file.get());
+            out.clear();
+        }
     }
+    std::fwrite(out.data(), 1, out.size(), file.get());
     return std::fflush(file.get()) == 0 && !std::ferror(file.get());
 }

@@ -4,18 +4,23 @@
 // that the texture images, the shader export and the views read. No Qt here: the command-line
 // tools and tests use it without a display.
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <unordered_map>
+#include <cstring>
 #include <vector>
 
 #include "XQFTString.h"
 
 class CTraceData;
 
+// Calls of one function; name points into the statistics object (valid while it lives).
 struct SFunctionCount {
+    const char* name = nullptr;
     uint32_t id = 0;
     uint32_t count = 0;
 };
+// Sorted by name, byte order; an ES 1.1 and an ES 2.0 function of one name share one entry.
+using TFunctionCounts = std::vector<SFunctionCount>;
 
 // One half of a frame record: the frame alone, or the running totals up to it.
 struct SFrameCounters {
@@ -26,13 +31,18 @@ struct SFrameCounters {
     uint32_t shaderLoads = 0;
     uint32_t functionCalls = 0;
     uint32_t drawCalls = 0;
-    std::vector<uint32_t> drawCallNumbers;                 // 1-based; filled in the frame half
-    std::map<CXQFTString, SFunctionCount> functionCounts;  // by function name
+    std::vector<uint32_t> drawCallNumbers;   // 1-based; filled in the frame half only
 };
 
 struct STraceFrameStats {
     SFrameCounters frame;
     SFrameCounters total;
+    TFunctionCounts functionCounts;          // this frame's exact counts
+    // Every function called from frame 1 up to this one (counts 0). Frames share one list until
+    // a new function appears, so a long trace does not copy it frame after frame.
+    std::shared_ptr<const TFunctionCounts> functionsSoFar;
+
+    uint32_t CountOf(const char* name) const;   // this frame's count of the function
 };
 
 struct STextureUpload {
@@ -88,4 +98,5 @@ private:
     std::vector<uint32_t> m_idCounts;
     std::vector<uint16_t> m_idsSeen;
     std::vector<CXQFTString> m_idNames;
+    std::vector<uint8_t> m_idKnown;          // the id reached functionsSoFar already
 };
