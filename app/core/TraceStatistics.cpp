@@ -54,14 +54,14 @@ void DrawValues(CApiCall* call, uint32_t* mode, uint32_t* count)
 {
     using namespace xqft_es2;
     if (auto* d = dynamic_cast<const CEs2_glDrawArrays_v1*>(call)) {
-        *mode = d->Item<"mode">().value.value;
-        *count = uint32_t(d->Item<"count">().value.value);
+        *mode = d->Item<"mode">().Value();
+        *count = uint32_t(d->Item<"count">().Value());
     } else if (auto* d7 = dynamic_cast<const CEs2_glDrawElements_v7*>(call)) {
-        *mode = d7->Item<"mode">().value.value;
-        *count = uint32_t(d7->Item<"count">().value.value);
+        *mode = d7->Item<"mode">().Value();
+        *count = uint32_t(d7->Item<"count">().Value());
     } else if (auto* d1 = dynamic_cast<const CEs2_glDrawElements_v1*>(call)) {
-        *mode = d1->Item<"mode">().value.value;
-        *count = uint32_t(d1->Item<"count">().value.value);
+        *mode = d1->Item<"mode">().Value();
+        *count = uint32_t(d1->Item<"count">().Value());
     } else {
         const CCallValues values(call);
         values.Value("mode", mode);
@@ -138,7 +138,7 @@ void CTraceStatistics::CountFrame(uint32_t n)
             Both(record, [triangles](SFrameCounters& h) { h.triangles += triangles; });
         } else if (id == kEs2BindTexture || id == kEs1BindTexture) {
             if (auto* b = dynamic_cast<const xqft_es2::CEs2_glBindTexture_v1*>(call))
-                m_boundTexture = b->Item<"texture">().value.value;
+                m_boundTexture = b->Item<"texture">().Value();
             else
                 CCallValues(call).Value("texture", &m_boundTexture);
         } else if (IsTextureUpload(id)) {
