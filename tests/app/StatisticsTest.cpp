@@ -1,0 +1,87 @@
+// Counting rules of the statistics pass that the generated traces cannot reach: ES 1.1 draws (no
+// ES 1.1 records are read yet) and functions of one name in both APIs. Calls are stand-ins that
+// describe themselves like the records do.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
+#include <fstream>
+#include <sstream>
+
+#include "TraceStatistics.h"
+#include "calls/ApiCall.h"
+#include "calls/CallInfo.h"
+#include "data/TraceData.h"
+
+namespace {
+
+class CStandIn : public CApiCall
+{
+public:
+    CStandIn(uint16_t id, const char* name, uint32_t mode = 0, int32_t count = 0) : CApiCall(nullptr), m_name(name)
+    {
+        SetCallId(id);
+        m_mode.value = mode;
+        m_count.value = count;
+    }
+    const char* GetName() const override { return m_name; }
+    int GetId() const override { return GetCallId(); }
+    const char* GetCategory() const override { return ""; }
+    void ListArguments(CCallInfo* info, uint8_t verbose) override
+    {
+        CApiCall::ListArguments(info, verbose);
+        info->AddArgument("mode", &m_mode, 0);
+        info->AddArgument("first", &m_first, 0);
+        info->AddArgument("count", &m_count, 0);
+    }
+
+private:
+    const char* m_name;
+    TGLBeginMode m_mode;
+    TintType<17> m_first;
+    TintType<18> m_count;
+};
+
+TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
+{
+    CTraceData trace;
+    trace.AddCall(new CStandIn(3037, "glDrawElements", 4, 36), 0, 0);   // ES 1.1: 12 triangles
+    trace.AddCall(new CStandIn(3036, "glDrawArrays", 6, 1), 0, 0);      // fan of 1: none
+    trace.AddCall(new CStandIn(3036, "glDrawArrays", 5, 0), 0, 0);      // strip of 0: none
+    trace.AddCall(new CStandIn(2041, "glDrawArrays", 5, 5), 0, 0);      // ES 2.0 strip: 3
+    trace.AddCall(new CStandIn(3133, "glTexImage2D"), 0, 0);
+    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
+    trace.AddCall(new CStandIn(2041, "glDrawArrays", 1, 2), 0, 0);      // frame 2: lines only
+    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
+
+    CTraceStatistics s(&trace);
+    s.Compute();
+    ASSERT_EQ(s.GetFrameCount(), 2u);
+    const STraceFrameStats* one = s.GetFrame(1);
+    EXPECT_EQ(one->frame.triangles, 15u);
+    EXPECT_EQ(one->frame.drawCalls, 4u);
+    EXPECT_EQ(one->frame.textureUploads, 1u);
+    EXPECT_EQ(one->frame.drawCallNumbers, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(one->CountOf("glDrawArrays"), 3u);   // two ES 1.1 calls and one ES 2.0 call
+    const STraceFrameStats* two = s.GetFrame(2);
+    EXPECT_EQ(two->frame.lineDraws, 1u);
+    EXPECT_EQ(two->total.triangles, 15u);
+    EXPECT_EQ(two->total.drawCalls, 5u);
+    EXPECT_EQ(two->total.functionCalls, 8u);
+    EXPECT_EQ(two->functionsSoFar, one->functionsSoFar);   // no new function in frame 2: shared
+
+    char path[] = "/tmp/xqft-calls-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ASSERT_TRUE(s.SaveCallsSummary(CXQFTString(path)));
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::remove(path);
+    EXPECT_EQ(text.str(), "@,eglSwapBuffers,glDrawArrays,glDrawElements,glTexImage2D,\n"
+                          "1,1,3,1,1,\n"
+                          "2,1,1,0,0,\n");
+}
+
+} // namespace
