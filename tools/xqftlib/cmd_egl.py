@@ -1,4 +1,4 @@
-"""`egl-frames`: a trace of frames ended by eglSwapBuffers, and its broken variants."""
+"""`egl-frames`, `egl-session`, `egl-every`: EGL traces for the loader and EGL record tests."""
 from . import egl, trace
 from .cmd_raw import add_header_options, writer_from
 
@@ -31,3 +31,79 @@ def register(subparsers):
     p.add_argument("--oversize-block", action="store_true",
                    help="the last frame image block declares more bytes than its record holds")
     p.set_defaults(func=run)
+    register_more(subparsers)
+
+
+# Handles of the generated session.
+DPY, CONFIG, CTX, SURFACE, WINDOW = 1, 0x11, 0x21, 0x31, 0x55
+CONFIG_ATTRIBS = [0x3024, 8, 0x3023, 8, 0x3022, 8, 0x3040, 4, egl.EGL_NONE]
+CONTEXT_ATTRIBS = [0x3098, 2, egl.EGL_NONE]
+SURFACE_ATTRIBS = [0x3086, 0x3084, egl.EGL_NONE]
+
+
+def session(args):
+    w = writer_from(args)
+    width, height = (int(v) for v in args.image.split("x"))
+
+    def call(name, error=egl.EGL_SUCCESS, **values):
+        w.record(egl.ID[name], egl.encode(w, egl.ID[name], values, error))
+
+    call("eglGetDisplay", **{"return": DPY, "NativeDisplayType": 0, "display_id": 0})
+    call("eglInitialize", **{"return": egl.EGL_TRUE, "dpy": DPY, "major_v": [1], "minor_v": [4]})
+    call("eglBindAPI", **{"return": egl.EGL_TRUE, "api": 0x30A0})
+    call("eglChooseConfig", **{"return": egl.EGL_TRUE, "dpy": DPY, "attrib_list": CONFIG_ATTRIBS,
+                               "configs": [CONFIG], "config_size": 1, "num_config": [1]})
+    if args.fail_create:
+        # EGL_BAD_CONFIG: no context was made, so none may be tracked.
+        call("eglCreateContext", error=0x3005, **{"return": 0x99, "dpy": DPY, "config": 0x77,
+                                                  "attrib_list": CONTEXT_ATTRIBS})
+    call("eglCreateContext", **{"return": CTX, "dpy": DPY, "config": CONFIG, "share_context": 0,
+                                "attrib_list": CONTEXT_ATTRIBS, "attrib_list_config": CONFIG_ATTRIBS})
+    call("eglCreateWindowSurface", **{"return": SURFACE, "dpy": DPY, "config": CONFIG,
+                                      "win": (WINDOW, width, height), "attrib_list": None,
+                                      "surface_attribs": SURFACE_ATTRIBS})
+    call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY, "draw": SURFACE, "read": SURFACE,
+                              "ctx": CTX, "config": CONFIG, "attribs": CONTEXT_ATTRIBS})
+    call("eglSwapInterval", **{"return": egl.EGL_TRUE, "dpy": DPY, "interval": 0})
+    for frame in range(1, args.frames + 1):
+        call("eglGetError", **{"return": egl.EGL_SUCCESS})
+        image = egl.frame_image(width, height, frame)
+        w.record(egl.ID["eglSwapBuffers"],
+                 egl.swap_buffers(w, dpy=DPY, surface=SURFACE, frame=frame, width=width, height=height,
+                                  image=image))
+        if args.images_to:
+            with open("%s%d.rgba" % (args.images_to, frame), "wb") as f:
+                f.write(image)
+    call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY})
+    call("eglDestroySurface", **{"return": egl.EGL_TRUE, "dpy": DPY, "surface": SURFACE})
+    call("eglDestroyContext", **{"return": egl.EGL_TRUE, "dpy": DPY, "ctx": CTX})
+    call("eglTerminate", **{"return": egl.EGL_TRUE, "dpy": DPY})
+    w.write(args.out, args.cut)
+    return 0
+
+
+def every_record(args):
+    """One record of every EGL id with the given values for every item (the factory table test)."""
+    w = writer_from(args)
+    for rec_id in sorted(set(row[0] for row in egl.LAYOUTS)):
+        if egl.layout(rec_id, w.version) is not None:
+            w.record(rec_id, egl.encode(w, rec_id, {}))
+    w.write(args.out)
+    return 0
+
+
+def register_more(subparsers):
+    p = subparsers.add_parser("egl-session", help="an EGL session: display, context, surface, frames, teardown")
+    p.add_argument("out")
+    add_header_options(p)
+    p.add_argument("--frames", type=int, default=3)
+    p.add_argument("--image", default="4x2", metavar="WxH", help="frame image size (version 10+)")
+    p.add_argument("--fail-create", action="store_true", help="add a failed eglCreateContext first")
+    p.add_argument("--images-to", default=None, metavar="PREFIX",
+                   help="also write each frame's image to PREFIX<frame>.rgba")
+    p.add_argument("--cut", type=int, default=0, help="drop this many bytes from the end")
+    p.set_defaults(func=session)
+    p = subparsers.add_parser("egl-every", help="one record of every EGL id in the version's layout")
+    p.add_argument("out")
+    add_header_options(p)
+    p.set_defaults(func=every_record)

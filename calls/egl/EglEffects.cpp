@@ -1,0 +1,111 @@
+// What the EGL calls that change the tracked state do to it. Handles are the recorded 32-bit
+// values widened to 64 bits. Creating over an existing handle overwrites that entry in place;
+// destroying an unknown handle changes nothing.
+#include <vector>
+
+#include "EglRecords.h"
+
+namespace xqft_egl {
+namespace {
+constexpr int32_t kEglSuccess = 0x3000;
+
+uint64_t Handle(uint32_t recorded) { return recorded; }
+
+// A copy of a recorded attribute list up to and including its EGL_NONE (none without data).
+SEglAttribArray CopyAttribs(const EglInts& list)
+{
+    const size_t n = list.ElementCount();
+    if (n == 0)
+        return {};
+    std::vector<uint32_t> values(n);
+    for (size_t i = 0; i < n; ++i)
+        values[i] = static_cast<uint32_t>(list[i].value);
+    return SEglAttribArray(values.data(), n);
+}
+}  // namespace
+
+bool EglSucceeded(const CEglCall& call)
+{
+    const int32_t error = call.GetEglError().value;
+    return error == kEglSuccess || error == 0;
+}
+
+bool EglEffect(const CEgl_eglGetDisplay_v6& c, SEglState& s)
+{
+    const uint64_t dpy = Handle(c.Item<"return">().value.value);
+    SEglDisplay& d = s.displays[dpy];
+    d.display = dpy;
+    d.nativeDisplayId = c.Item<"NativeDisplayType">().value.value;
+    return true;
+}
+
+bool EglEffect(const CEgl_eglInitialize_v7& c, SEglState& s)
+{
+    const uint64_t dpy = Handle(c.Item<"dpy">().value.value);
+    SEglDisplay& d = s.displays[dpy];
+    d.display = dpy;
+    d.initialized = static_cast<uint8_t>(c.Item<"return">().value.value);
+    return true;
+}
+
+bool EglEffect(const CEgl_eglSwapInterval_v1& c, SEglState& s)
+{
+    s.displays[Handle(c.Item<"dpy">().value.value)].swapInterval =
+        static_cast<uint32_t>(c.Item<"interval">().value.value);
+    return true;
+}
+
+bool EglEffect(const CEgl_eglCreateContext_v1& c, SEglState& s)
+{
+    const uint64_t ctx = Handle(c.Item<"return">().value.value);
+    SEglContext& r = s.contexts[ctx];
+    r.context = ctx;
+    r.display = Handle(c.Item<"dpy">().value.value);
+    r.config = Handle(c.Item<"config">().value.value);
+    r.shareContext = Handle(c.Item<"share_context">().value.value);
+    r.attributes = CopyAttribs(c.Item<"attrib_list_contex">().data);
+    return true;
+}
+
+bool EglEffect(const CEgl_eglDestroyContext_v1& c, SEglState& s)
+{
+    s.contexts.Remove(Handle(c.Item<"ctx">().value.value));
+    return true;
+}
+
+bool EglEffect(const CEgl_eglCreateWindowSurface_v7& c, SEglState& s)
+{
+    const uint64_t surface = Handle(c.Item<"return">().value.value);
+    SEglSurface& r = s.surfaces[surface];
+    r.surface = surface;
+    r.display = Handle(c.Item<"dpy">().value.value);
+    r.config = Handle(c.Item<"config">().value.value);
+    const SEglNativeWindowDesc& win = c.Item<"win">().data;  // all zero without data
+    r.window = {win.handle.value, win.width, win.height};
+    // The surface keeps the second, verbose-only list, not the one passed as the argument.
+    r.attributes = CopyAttribs(std::get<5>(c.Items()).item.data);
+    return true;
+}
+
+bool EglEffect(const CEgl_eglDestroySurface_v1& c, SEglState& s)
+{
+    s.surfaces.Remove(Handle(c.Item<"surface">().value.value));
+    return true;
+}
+
+bool EglEffect(const CEgl_eglMakeCurrent_v2& c, SEglState& s)
+{
+    s.currentContext = Handle(c.Item<"ctx">().value.value);
+    s.currentDisplay = Handle(c.Item<"dpy">().value.value);
+    s.currentDrawSurface = Handle(c.Item<"draw">().value.value);
+    s.currentReadSurface = Handle(c.Item<"read">().value.value);
+    return true;
+}
+
+bool EglEffect(const CEgl_eglBindAPI_v1& c, SEglState& s)
+{
+    s.currentApi = c.Item<"api">().value.value;
+    return true;
+}
+
+}  // namespace xqft_egl
