@@ -32,54 +32,54 @@ bool EglSucceeded(const CEglCall& call)
 
 bool EglEffect(const CEgl_eglGetDisplay_v6& c, SEglState& s)
 {
-    const uint64_t dpy = Handle(c.Item<"return">().value.value);
+    const uint64_t dpy = Handle(c.Item<"return">().Value());
     SEglDisplay& d = s.displays[dpy];
     d.display = dpy;
-    d.nativeDisplayId = c.Item<"NativeDisplayType">().value.value;
+    d.nativeDisplayId = c.Item<"NativeDisplayType">().Value();
     return true;
 }
 
 bool EglEffect(const CEgl_eglInitialize_v7& c, SEglState& s)
 {
-    const uint64_t dpy = Handle(c.Item<"dpy">().value.value);
+    const uint64_t dpy = Handle(c.Item<"dpy">().Value());
     SEglDisplay& d = s.displays[dpy];
     d.display = dpy;
-    d.initialized = static_cast<uint8_t>(c.Item<"return">().value.value);
+    d.initialized = static_cast<uint8_t>(c.Item<"return">().Value());
     return true;
 }
 
 bool EglEffect(const CEgl_eglSwapInterval_v1& c, SEglState& s)
 {
-    s.displays[Handle(c.Item<"dpy">().value.value)].swapInterval =
-        static_cast<uint32_t>(c.Item<"interval">().value.value);
+    s.displays[Handle(c.Item<"dpy">().Value())].swapInterval =
+        static_cast<uint32_t>(c.Item<"interval">().Value());
     return true;
 }
 
 bool EglEffect(const CEgl_eglCreateContext_v1& c, SEglState& s)
 {
-    const uint64_t ctx = Handle(c.Item<"return">().value.value);
+    const uint64_t ctx = Handle(c.Item<"return">().Value());
     SEglContext& r = s.contexts[ctx];
     r.context = ctx;
-    r.display = Handle(c.Item<"dpy">().value.value);
-    r.config = Handle(c.Item<"config">().value.value);
-    r.shareContext = Handle(c.Item<"share_context">().value.value);
+    r.display = Handle(c.Item<"dpy">().Value());
+    r.config = Handle(c.Item<"config">().Value());
+    r.shareContext = Handle(c.Item<"share_context">().Value());
     r.attributes = CopyAttribs(c.Item<"attrib_list_contex">().data);
     return true;
 }
 
 bool EglEffect(const CEgl_eglDestroyContext_v1& c, SEglState& s)
 {
-    s.contexts.Remove(Handle(c.Item<"ctx">().value.value));
+    s.contexts.Remove(Handle(c.Item<"ctx">().Value()));
     return true;
 }
 
 bool EglEffect(const CEgl_eglCreateWindowSurface_v7& c, SEglState& s)
 {
-    const uint64_t surface = Handle(c.Item<"return">().value.value);
+    const uint64_t surface = Handle(c.Item<"return">().Value());
     SEglSurface& r = s.surfaces[surface];
     r.surface = surface;
-    r.display = Handle(c.Item<"dpy">().value.value);
-    r.config = Handle(c.Item<"config">().value.value);
+    r.display = Handle(c.Item<"dpy">().Value());
+    r.config = Handle(c.Item<"config">().Value());
     const SEglNativeWindowDesc& win = c.Item<"win">().data;  // all zero without data
     r.window = {win.handle.value, win.width, win.height};
     // The surface keeps the second, verbose-only list, not the one passed as the argument.
@@ -89,22 +89,22 @@ bool EglEffect(const CEgl_eglCreateWindowSurface_v7& c, SEglState& s)
 
 bool EglEffect(const CEgl_eglDestroySurface_v1& c, SEglState& s)
 {
-    s.surfaces.Remove(Handle(c.Item<"surface">().value.value));
+    s.surfaces.Remove(Handle(c.Item<"surface">().Value()));
     return true;
 }
 
 bool EglEffect(const CEgl_eglMakeCurrent_v2& c, SEglState& s)
 {
-    s.currentContext = Handle(c.Item<"ctx">().value.value);
-    s.currentDisplay = Handle(c.Item<"dpy">().value.value);
-    s.currentDrawSurface = Handle(c.Item<"draw">().value.value);
-    s.currentReadSurface = Handle(c.Item<"read">().value.value);
+    s.currentContext = Handle(c.Item<"ctx">().Value());
+    s.currentDisplay = Handle(c.Item<"dpy">().Value());
+    s.currentDrawSurface = Handle(c.Item<"draw">().Value());
+    s.currentReadSurface = Handle(c.Item<"read">().Value());
     return true;
 }
 
 bool EglEffect(const CEgl_eglBindAPI_v1& c, SEglState& s)
 {
-    s.currentApi = c.Item<"api">().value.value;
+    s.currentApi = c.Item<"api">().Value();
     return true;
 }
 

@@ -2,7 +2,11 @@
 // Row items that only EGL records need, beside those of record/Record.h:
 //   DataForm<dataName, pointerName, Data>  a pointer argument listed under another name when the
 //                                          trace carries no data (eglCreateContext's list)
+//   DataOrHandle<name, Data>               a pointer argument whose data holder has no pointer
+//                                          member (native window and pixmap descriptions, a
+//                                          pixmap handle): without data the bare pointer value
 //   DataOnly<name, Data>                   a block present only when the trace carries data
+//   UnlistedBlock<name, Data>              a block read whatever the data flag and never listed
 //   Verbose<Item, hidden>                  an item listed only in the verbose listing, with the
 //                                          hidden flag set when `hidden`
 #include "record/Record.h"
@@ -12,10 +16,37 @@ namespace xqft {
 template <FixedString DataName, FixedString PointerName, class Data>
 struct DataForm : DataOrPointer<DataName, Data>
 {
-    const char* ListedName(const CTrace& t) const { return t.IsDataIncluded() ? DataName.c_str() : PointerName.c_str(); }
-    void List(CCallInfo& info, const CTrace& t, uint8_t)
+    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
     {
-        info.AddArgument(ListedName(t), const_cast<SApiTypeBase*>(this->Listed(t)), 0);
+        info.AddArgument(t.IsDataIncluded() ? DataName.c_str() : PointerName.c_str(),
+                         const_cast<SApiTypeBase*>(this->Listed(t)), 0);
+    }
+};
+
+template <FixedString Name, class Data>
+struct DataOrHandle
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    using ListedHolder = SNoHolder;
+    Data data;         // filled when the trace carries data
+    TPointer pointer;  // filled when it does not
+
+    void Read(CTrace& t)
+    {
+        if (t.IsDataIncluded())
+            t >> data;
+        else
+            t >> pointer;
+    }
+    const SApiTypeBase* Listed(const CTrace& t) const
+    {
+        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &pointer;
+    }
+    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+    {
+        info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
     }
 };
 
@@ -25,6 +56,7 @@ struct DataOnly
     static constexpr auto kName = Name;
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = SNoHolder;
     Data value;
 
     void Read(CTrace& t)
@@ -32,12 +64,41 @@ struct DataOnly
         if (t.IsDataIncluded())
             t >> value;
     }
-    const SApiTypeBase* Listed(const CTrace& t) const { return t.IsDataIncluded() ? &value : nullptr; }
-    void List(CCallInfo& info, const CTrace& t, uint8_t)
+    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
     {
         if (t.IsDataIncluded())
             info.AddArgument(Name.c_str(), &value, 0);
     }
+};
+
+template <FixedString Name, class Data>
+struct UnlistedBlock
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = SNoHolder;
+    Data value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo&, const CTrace&, uint8_t, SNoHolder&) {}
+};
+
+// Passes a listing on with every argument's hidden flag replaced.
+class CHiddenAs : public CCallInfo
+{
+public:
+    CHiddenAs(CCallInfo& to, uint8_t hidden) : m_to(to), m_hidden(hidden) {}
+    void Clear() override { m_to.Clear(); }
+    void SetCall(CApiCall* call) override { m_to.SetCall(call); }
+    void SetApi(const char* tag) override { m_to.SetApi(tag); }
+    void SetError(SApiTypeBase* error) override { m_to.SetError(error); }
+    void AddArgument(const char* name, SApiTypeBase* value, uint8_t) override { m_to.AddArgument(name, value, m_hidden); }
+    void SetReturnValue(SApiTypeBase* value) override { m_to.SetReturnValue(value); }
+
+private:
+    CCallInfo& m_to;
+    uint8_t m_hidden;
 };
 
 template <class Item, bool Hidden>
@@ -46,21 +107,16 @@ struct Verbose
     static constexpr auto kName = Item::kName;
     static constexpr Role kRole = Item::kRole;
     static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = typename Item::ListedHolder;
     Item item;
 
     void Read(CTrace& t) { item.Read(t); }
-    const SApiTypeBase* Listed(const CTrace& t) const { return item.Listed(t); }
-    void List(CCallInfo& info, const CTrace& t, uint8_t verbose)
+    void List(CCallInfo& info, const CTrace& t, uint8_t verbose, ListedHolder& slot)
     {
         if (verbose != 1)
             return;
-        const SApiTypeBase* listed = item.Listed(t);
-        if (!listed)
-            return;
-        const char* name = kName.c_str();
-        if constexpr (requires { item.ListedName(t); })
-            name = item.ListedName(t);
-        info.AddArgument(name, const_cast<SApiTypeBase*>(listed), Hidden ? verbose : 0);
+        CHiddenAs listing(info, Hidden ? verbose : 0);
+        item.List(listing, t, verbose, slot);
     }
 };
 
