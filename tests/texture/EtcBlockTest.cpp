@@ -1,10 +1,12 @@
 // ETC/EAC blocks: the mode rules whose corners random blocks rarely hit, and the image entry's sizes.
 #include "PixelFormat.h"
 #include "XQFTextureCodecs.h"
+#include "ETC/EtcPlanes.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
 #include <vector>
 
 using namespace xqftexture;
@@ -196,6 +198,118 @@ TEST(EtcImage, EdgeBlocksAreClippedNotWrittenPast)
                         ASSERT_EQ(out[(u64(y) * w + x) * f.pixelBytes + c],
                                   whole[(u64(y) * ((w + 3) / 4 * 4) + x) * f.pixelBytes + c]);
         }
+}
+
+} // namespace
+
+namespace {
+
+using namespace xqftexture::etc;
+
+// One block through the image decoder, as RGBA rows.
+std::vector<u8> ImageDecode(u32 high, u32 low, u32 id) { return DecodeRgba(FromWords(high, low), id); }
+
+std::vector<u8> PlaneToRgba(const u8* rgb, const u8* alpha)
+{
+    std::vector<u8> out(64);
+    for (u32 i = 0; i < 16; ++i) {
+        out[4 * i] = rgb[3 * i];
+        out[4 * i + 1] = rgb[3 * i + 1];
+        out[4 * i + 2] = rgb[3 * i + 2];
+        out[4 * i + 3] = alpha ? alpha[i] : 255;
+    }
+    return out;
+}
+
+TEST(EtcPlanes, UnpackedLayoutsPackIntoBlocksOfTheirMode)
+{
+    std::mt19937 random(99);
+    for (u32 round = 0; round < 2000; ++round) {
+        const u32 low = random();
+        u8 rgb[48], alpha[16];
+        const u32 t59 = random() & ((1u << 27) - 1);
+        const u32 tHigh = PackTBlockHigh(t59);
+        EXPECT_EQ(UnpackTLayout(tHigh), t59);
+        DecodeETC2TBlock(t59, low, rgb, 4, 0, 0);
+        ASSERT_EQ(PlaneToRgba(rgb, nullptr), ImageDecode(tHigh, low, ETC2_RGB)) << std::hex << t59;
+        DecodeETC2TAlphaBlock(t59, low, rgb, alpha, 4, 0, 0);
+        ASSERT_EQ(PlaneToRgba(rgb, alpha), ImageDecode(tHigh & ~2u, low, ETC2_RGB_A1)) << std::hex << t59;
+
+        const u32 h58 = random() & ((1u << 26) - 1);
+        const u32 hHigh = PackHBlockHigh(h58);
+        EXPECT_EQ(UnpackHLayout(hHigh), h58);
+        DecodeETC2HBlock(h58, low, rgb, 4, 0, 0);
+        ASSERT_EQ(PlaneToRgba(rgb, nullptr), ImageDecode(hHigh, low, ETC2_RGB)) << std::hex << h58;
+        DecodeETC2HAlphaBlock(h58, low, rgb, alpha, 4, 0, 0);
+        ASSERT_EQ(PlaneToRgba(rgb, alpha), ImageDecode(hHigh & ~2u, low, ETC2_RGB_A1)) << std::hex << h58;
+
+        const u32 p57a = random(), p57b = random() & ~0x7Fu;
+        u32 pHigh = 0, pLow = 0, a = 0, b = 0;
+        PackPlanarBlock(p57a, p57b, pHigh, pLow);
+        UnpackPlanarLayout(pHigh, pLow, a, b);
+        EXPECT_EQ(a, p57a);
+        EXPECT_EQ(b, p57b);
+        DecodeETC2PlanarBlock(p57a, p57b, rgb, 4, 0, 0);
+        ASSERT_EQ(PlaneToRgba(rgb, nullptr), ImageDecode(pHigh, pLow, ETC2_RGB)) << std::hex << p57a;
+    }
+}
+
+TEST(EtcPlanes, PlaneDecodersMatchTheImageDecoder)
+{
+    std::mt19937 random(5);
+    for (u32 round = 0; round < 500; ++round) {
+        const u32 high = random(), low = random();
+        u8 rgb[8 * 8 * 3] = {}, alpha[64] = {};
+        // Written at block origin (4, 4) of an 8x8 plane; the rest stays untouched.
+        DecodeETC2RGBBlock(high, low, rgb, 8, 4, 4);
+        const std::vector<u8> expected = ImageDecode(high, low, ETC2_RGB);
+        for (u32 i = 0; i < 16; ++i)
+            for (u32 c = 0; c < 3; ++c)
+                ASSERT_EQ(rgb[((4 + i / 4) * 8 + 4 + i % 4) * 3 + c], expected[4 * i + c]);
+        EXPECT_EQ(rgb[0], 0);
+        DecodeETC2PunchThroughBlock(high, low, rgb, alpha, 8, 0, 0);
+        const std::vector<u8> punch = ImageDecode(high, low, ETC2_RGB_A1);
+        for (u32 i = 0; i < 16; ++i)
+            ASSERT_EQ(alpha[(i / 4) * 8 + i % 4], punch[4 * i + 3]);
+        if ((high & 2) == 0) { // individual mode: the ETC1 decoder agrees
+            u8 etc1[48];
+            DecodeETC1Block(high, low, etc1, 4, 0, 0);
+            ASSERT_EQ(PlaneToRgba(etc1, nullptr), expected);
+        }
+        Block eac{};
+        for (u8& v : eac)
+            v = u8(random());
+        u16 plane[16];
+        for (u8 isSigned : {0, 1}) {
+            DecodeEAC11Block(eac.data(), plane, 4, 4, 0, 0, isSigned);
+            u16 image[16];
+            ASSERT_EQ(DecodeETCImage(eac.data(), 8, image, 4, 4, EAC_R11, isSigned, 0), 32u);
+            for (u32 i = 0; i < 16; ++i) // the plane keeps the offset form of signed values
+                ASSERT_EQ(u16(plane[i] ^ (isSigned ? 0x8000 : 0)), image[i]);
+            const u32 k = (u32(eac[2]) >> 5) & 7; // index of pixel (0, 0)
+            ASSERT_EQ(DecodeEAC11Value(isSigned ? u32(i8(eac[0]) + 128) : eac[0], eac[1] & 15, eac[1] >> 4, i32(k), isSigned),
+                      plane[0]);
+        }
+    }
+}
+
+TEST(EtcPlanes, TablesIndicesAndPatterns)
+{
+    EXPECT_EQ(RasterToETCIndices(0x80000000u), 1u << 16); // pixel (0, 0): high bit only
+    EXPECT_EQ(RasterToETCIndices(0x00000001u), 1u << 15); // pixel (3, 3): low bit
+    std::vector<i32> table(256 * 8);
+    BuildEACAlphaTable(0, table.data());
+    EXPECT_EQ(table[8 * 0x10], -3);     // multiplier 1, row 0
+    EXPECT_EQ(table[8 * 0xF0 + 3], -225); // multiplier 15 x -15
+    EXPECT_EQ(table[8 * 0x0F + 7], 0);  // multiplier 0
+    const u8 colours[6] = {250, 10, 128, 0, 255, 64};
+    u8 paint[12] = {};
+    ASSERT_TRUE(ComputeHPaintColours(2, 0, colours, paint));
+    EXPECT_EQ(std::vector<u8>(paint, paint + 12),
+              (std::vector<u8>{255, 21, 139, 239, 0, 117, 11, 255, 75, 0, 244, 53}));
+    u8 untouched[12] = {7};
+    EXPECT_FALSE(ComputeHPaintColours(2, 1, colours, untouched)); // refused, not fatal
+    EXPECT_EQ(untouched[0], 7);
 }
 
 } // namespace

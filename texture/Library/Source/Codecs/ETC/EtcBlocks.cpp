@@ -39,6 +39,8 @@ EMode DifferentialMode(u32 high)
     return EMode::Differential;
 }
 
+} // namespace
+
 // Individual and differential modes. punchThrough with opaque false: the modifiers of index values
 // 0 and 2 become 0 and index value 2 is transparent black.
 void DecodeSubBlocks(u32 high, u32 low, bool differential, bool transparentCapable, Rgba8 out[16])
@@ -74,6 +76,8 @@ void DecodeSubBlocks(u32 high, u32 low, bool differential, bool transparentCapab
             out[4 * y + x] = colours[flip ? y >> 1 : x >> 1][IndexOf(low, 4 * x + y)];
 }
 
+namespace {
+
 void Paint(const SColour paint[4], u32 low, bool transparentCapable, Rgba8 out[16])
 {
     for (u32 x = 0; x < 4; ++x)
@@ -84,6 +88,8 @@ void Paint(const SColour paint[4], u32 low, bool transparentCapable, Rgba8 out[1
                                                                : Rgba8{u8(c.r), u8(c.g), u8(c.b), 255};
         }
 }
+
+} // namespace
 
 void DecodeT(u32 high, u32 low, bool transparentCapable, Rgba8 out[16])
 {
@@ -132,8 +138,6 @@ void DecodePlanar(u32 high, u32 low, Rgba8 out[16])
                               Clamp255((x * (gh - go) + y * (gv - go) + 4 * go + 2) >> 2),
                               Clamp255((x * (bh - bo) + y * (bv - bo) + 4 * bo + 2) >> 2), 255};
 }
-
-} // namespace
 
 void DecodeRGBBlock(u32 high, u32 low, Rgba8 out[16])
 {

@@ -18,6 +18,14 @@ void DecodeEACAlpha(const u8* block, u8 out[16]);
 // complement.
 void DecodeEAC11(const u8* block, bool isSigned, u16 out[16]);
 
+// The modes on their own, from a block's words. transparentCapable: a punch-through block whose
+// opaque flag is clear (index value 2 is transparent black; in the sub-block modes the small
+// modifiers are dropped).
+void DecodeSubBlocks(u32 high, u32 low, bool differential, bool transparentCapable, Rgba8 out[16]);
+void DecodeT(u32 high, u32 low, bool transparentCapable, Rgba8 out[16]);
+void DecodeH(u32 high, u32 low, bool transparentCapable, Rgba8 out[16]);
+void DecodePlanar(u32 high, u32 low, Rgba8 out[16]);
+
 // One value of an EAC 11-bit block, as the 16-bit output (signed: two's complement bits).
 u16 EAC11Value(u8 base, u32 table, u32 multiplier, u32 index, bool isSigned);
 
