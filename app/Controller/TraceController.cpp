@@ -122,6 +122,16 @@ void CTraceController::SLTOpenTrace()
 
 void CTraceController::SLTOpenTrace(QString path)
 {
+    // The progress display pumps events while the reader works; a drop or a recent-file click
+    // served there must not start a second load inside the first (the reader is not re-entrant).
+    if (m_loading)
+        return;
+    struct SLoading {
+        bool& flag;
+        explicit SLoading(bool& f) : flag(f) { flag = true; }
+        ~SLoading() { flag = false; }
+    } loading(m_loading);
+
     if (m_recentFiles)
         m_recentFiles->addFile(path);
 
@@ -179,9 +189,8 @@ void CTraceController::SLTOpenTrace(QString path)
 
 void CTraceController::SLTRequestUpdateFrame(int frame)
 {
-    if (!m_trace || frame <= 0)
+    if (!m_trace || frame <= 0 || !m_trace->SetCurrentFrame(u32(frame), true))
         return;
-    m_trace->SetCurrentFrame(u32(frame), true);
     m_currentFrame = u32(frame);
     Q_EMIT SIGFrameUpdate();
 }

@@ -120,4 +120,5 @@ private:
     std::unique_ptr<CRecentFiles> m_recentFiles;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;
+    bool m_loading = false;
 };

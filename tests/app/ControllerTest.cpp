@@ -168,6 +168,26 @@ TEST_F(ControllerTest, OtherResultCodesNeedATraceToGoOn)
     EXPECT_EQ(c->GetTrace(), nullptr);
 }
 
+// A request served by the events the progress display pumps arrives while the reader works.
+class CReenteringLoader : public CTraceLoader
+{
+public:
+    int Load(const CXQFTString& path, CBasicEvent* listener) override
+    {
+        CTraceController::Instance()->SLTOpenTrace(TracePath("stats.xqft"));
+        return CTraceLoader::Load(path, listener);
+    }
+};
+
+TEST_F(ControllerTest, AnOpenRequestedDuringALoadIsIgnored)
+{
+    c->SetLoader(std::make_unique<CReenteringLoader>());
+    Open(TracePath("good.xqft"));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(signals_, (std::vector<std::string>{"trace(false)", "frame"}));
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+}
+
 TEST_F(ControllerTest, ShowCallMovesToItsFrameAndIgnoresNumbersWithoutEntry)
 {
     Open(TracePath("good.xqft"));
