@@ -99,7 +99,10 @@ TEST(DxtSquish, EncoderReachesRangeFitQuality)
     float uniform[3] = {1, 1, 1};
     for (const SMode& m : kModes)
         for (int kind = 0; kind < 5; ++kind) {
-            const std::vector<Rgba8> image = MakeImage(kind, size);
+            std::vector<Rgba8> image = MakeImage(kind, size);
+            if (m.mode == 1) // DXT1 transparency thresholds differ (alpha 0 here, below 128 in libsquish)
+                for (Rgba8& p : image)
+                    p.a = 255;
             std::vector<u8> ours(size * size * m.blockBytes / 16), theirs(ours.size());
             ASSERT_EQ(CompressDXT(image.data(), image.size() * 4, ours.data(), size, size, m.mode), ours.size());
             squish::CompressImage(reinterpret_cast<const u8*>(image.data()), size, size, theirs.data(),
@@ -111,11 +114,12 @@ TEST(DxtSquish, EncoderReachesRangeFitQuality)
                                     m.squishFlags);
             const double colourOurs = Psnr(image, oursDecoded, false), colourTheirs = Psnr(image, theirsDecoded, false);
             EXPECT_GE(colourOurs, colourTheirs) << "dxt" << m.mode << " image " << kind;
-            if (m.mode != 1) {
+            if (m.mode != 1 && kind == 4) { // the image with alpha
                 const double alphaOurs = Psnr(image, oursDecoded, true), alphaTheirs = Psnr(image, theirsDecoded, true);
                 EXPECT_GE(alphaOurs, alphaTheirs) << "dxt" << m.mode << " alpha of image " << kind;
+                std::printf("dxt%u image %d: alpha PSNR %.2f dB (libsquish %.2f)\n", m.mode, kind, alphaOurs, alphaTheirs);
             }
-            std::printf("dxt%u image %d: colour PSNR %.2f dB (range fit %.2f)\n", m.mode, kind, colourOurs,
+            std::printf("dxt%u image %d: colour PSNR %.2f dB (libsquish range fit %.2f)\n", m.mode, kind, colourOurs,
                         colourTheirs);
         }
 }
