@@ -1,5 +1,5 @@
-// XQFTC (ids 0-3) and XQFTC-II (ids 4, 5) decoding: window by window over the block grid, each block
-// unpacked once per window row it touches.
+// XQFTC (ids 0-3) and XQFTC-II (ids 4, 5) decoding: window by window over the block grid, a row of
+// windows at a time, each row of blocks unpacked once.
 #include "XQFTC.h"
 
 #include "XQFTCWindow.h"
