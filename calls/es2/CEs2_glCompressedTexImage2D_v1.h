@@ -40,6 +40,7 @@ class CEs2_glCompressedTexImage2D_v1 final
 {
 public:
     using TRecord::TRecord;
+    bool UpdateState(void* state, uint32_t frame) override; // Es2TextureEffects.cpp
 };
 
 } // namespace xqft_es2

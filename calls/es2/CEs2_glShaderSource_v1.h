@@ -14,6 +14,7 @@ class CEs2_glShaderSource_v1 final
 {
 public:
     using TRecord::TRecord;
+    bool UpdateState(void* state, uint32_t frame) override; // Es2Effects.cpp
 
     // Empty until the state tracking joins the recorded strings into it.
     CXQFTString& JoinedSource() { return m_joinedSource; }

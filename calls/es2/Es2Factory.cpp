@@ -13,6 +13,7 @@ struct SRecordMaker
 
 constexpr SRecordMaker kEs2Makers[] = {
 #define XQF_RECORD(Class, Id, ...) {Id, [](CTrace& t) -> CApiCall* { return new Class(t); }},
+#define XQF_EFFECT XQF_RECORD
 #define XQF_CUSTOM(Class, Id) {Id, [](CTrace& t) -> CApiCall* { return new Class(t); }},
 #define XQF_VERSIONED(OldClass, NewClass, Id, FirstNewVersion)                                          \
     {Id, [](CTrace& t) -> CApiCall* {                                                                 \
@@ -22,6 +23,7 @@ constexpr SRecordMaker kEs2Makers[] = {
      }},
 #include "Es2Calls.def"
 #undef XQF_RECORD
+#undef XQF_EFFECT
 #undef XQF_CUSTOM
 #undef XQF_VERSIONED
 };

@@ -1,0 +1,259 @@
+// State effects of the ES 2.0 texture records: bindings, images per level and face, sampling
+// parameters and sub-image updates.
+#include "Es2EffectSupport.h"
+
+#include "state/PixelSize.h"
+
+namespace xqft_es2 {
+
+namespace {
+
+constexpr uint32_t kTexture2D = 0x0DE1, kTextureCubeMap = 0x8513, kCubePositiveX = 0x8515, kCubeNegativeZ = 0x851A;
+
+// The active unit, or kTextureUnits when it has no binding slot.
+uint32_t Unit(const SEs2State& s)
+{
+    const uint32_t u = s.activeTexture - kTexture0;
+    return u < kTextureUnits ? u : kTextureUnits;
+}
+
+// Texture name and face an image call addresses through its target.
+struct SImageSlot
+{
+    uint32_t texture = 0;
+    uint32_t face = 0;
+};
+
+SImageSlot ImageSlot(const SEs2State& s, uint32_t u, uint32_t target)
+{
+    if (target == kTexture2D)
+        return {s.texture2DBinding[u], 0};
+    if (target >= kCubePositiveX && target <= kCubeNegativeZ)
+        return {s.textureCubeBinding[u], target - kCubePositiveX};
+    return {};
+}
+
+uint32_t ParameterTexture(const SEs2State& s, uint32_t u, uint32_t target)
+{
+    if (target == kTexture2D)
+        return s.texture2DBinding[u];
+    if (target == kTextureCubeMap)
+        return s.textureCubeBinding[u];
+    return 0;
+}
+
+// Stores a new image at its level and face; a re-specified image keeps its sampling parameters.
+void StoreImage(SEs2State& s, SEs2TexImage image, uint32_t face)
+{
+    CObjectTable<SEs2TexImage>& faces = s.textures[image.texture][uint32_t(image.level)];
+    if (const SEs2TexImage* old = faces.Get(face)) {
+        image.minFilter = old->minFilter;
+        image.magFilter = old->magFilter;
+        image.wrapS = old->wrapS;
+        image.wrapT = old->wrapT;
+    }
+    faces[face] = std::move(image);
+}
+
+template <class Call>
+bool SetParameter(const Call& c, SEs2State& s, bool (*value)(const Call&, uint32_t&))
+{
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    CObjectTable<SEs2TexImage>& faces = s.textures[ParameterTexture(s, u, c.template Item<"target">().Value())][0];
+    SEs2TexImage* image = faces.Get(0);
+    uint32_t v = 0;
+    if (!image || !value(c, v))
+        return true;
+    switch (c.template Item<"pname">().Value()) {
+    case 0x2801: image->minFilter = v; break; // GL_TEXTURE_MIN_FILTER
+    case 0x2800: image->magFilter = v; break; // GL_TEXTURE_MAG_FILTER
+    case 0x2802: image->wrapS = v; break;     // GL_TEXTURE_WRAP_S
+    case 0x2803: image->wrapT = v; break;     // GL_TEXTURE_WRAP_T
+    default: break;
+    }
+    return true;
+}
+
+// Bytes of one row of an image in its format and type, rows aligned to `alignment`.
+int64_t RowPitch(uint32_t format, uint32_t type, int32_t width, int32_t alignment)
+{
+    return GetImageSize(format, type, width, 1, alignment, 0);
+}
+
+} // namespace
+
+bool Es2Effect(const CEs2_glBindTexture_v1& c, SEs2State& s)
+{
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    const uint32_t target = c.Item<"target">().Value(), texture = c.Item<"texture">().Value();
+    if (target == kTexture2D)
+        s.texture2DBinding[u] = texture;
+    else if (target == kTextureCubeMap)
+        s.textureCubeBinding[u] = texture;
+    CObjectTable<SEs2TexImage>& faces = s.textures[texture][0];
+    if (!faces.Contains(0))
+        faces.Add(0);
+    return true;
+}
+
+bool Es2Effect(const CEs2_glTexImage2D_v1& c, SEs2State& s)
+{
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    const uint32_t target = c.Item<"target">().Value();
+    const SImageSlot slot = ImageSlot(s, u, target);
+    SEs2TexImage image;
+    image.target = target;
+    image.normalizedTarget = target >= kCubePositiveX && target <= kCubeNegativeZ ? kTextureCubeMap : target;
+    image.texture = slot.texture;
+    image.level = c.Item<"level">().Value();
+    image.format = c.Item<"format">().Value();
+    image.internalFormat = c.Item<"internalformat">().Value();
+    image.width = c.Item<"width">().Value();
+    image.height = c.Item<"height">().Value();
+    image.type = c.Item<"type">().Value();
+    image.unpackAlignment = c.Item<"alignment">().Value();
+    image.border = c.Item<"border">().Value();
+    const int64_t size = image.type != 0 ? GetImageSize(image.format, image.type, image.width, image.height,
+                                                        image.unpackAlignment, image.border)
+                                         : 0;
+    image.size = size > 0 && size <= int64_t(UINT32_MAX) ? uint32_t(size) : 0;
+    const SImage2D& pixels = c.Item<"pixels">().data;
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size);
+    StoreImage(s, std::move(image), slot.face);
+    return true;
+}
+
+bool CEs2_glCompressedTexImage2D_v1::UpdateState(void* state, uint32_t)
+{
+    SEs2State& s = *static_cast<SEs2State*>(state);
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    const uint32_t target = Item<"target">().Value();
+    const SImageSlot slot = ImageSlot(s, u, target);
+    SEs2TexImage image;
+    image.target = target;
+    image.normalizedTarget = target >= kCubePositiveX && target <= kCubeNegativeZ ? kTextureCubeMap : target;
+    image.texture = slot.texture;
+    image.level = Item<"level">().Value();
+    image.format = image.internalFormat = Item<"internalformat">().Value();
+    image.width = Item<"width">().Value();
+    image.height = Item<"height">().Value();
+    image.border = Item<"border">().Value();
+    const int32_t imageSize = Item<"imageSize">().Value();
+    image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
+    image.compressed = 1;
+    const SImage2D& pixels = Item<"pixels ">().data;
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size);
+    StoreImage(s, std::move(image), slot.face);
+    return true;
+}
+
+bool Es2Effect(const CEs2_glTexParameteri_v1& c, SEs2State& s)
+{
+    return SetParameter<CEs2_glTexParameteri_v1>(c, s, [](const auto& call, uint32_t& v) {
+        v = call.template Item<"param">().Value();
+        return true;
+    });
+}
+
+bool Es2Effect(const CEs2_glTexParameterf_v1& c, SEs2State& s)
+{
+    return SetParameter<CEs2_glTexParameterf_v1>(c, s, [](const auto& call, uint32_t& v) {
+        v = uint32_t(int32_t(call.template Item<"param">().Value()));
+        return true;
+    });
+}
+
+bool Es2Effect(const CEs2_glTexParameteriv_v1& c, SEs2State& s)
+{
+    return SetParameter<CEs2_glTexParameteriv_v1>(c, s, [](const auto& call, uint32_t& v) {
+        const auto& params = call.template Item<"params">().data;
+        if (params.ElementCount() == 0)
+            return false; // recorded without the parameter values: nothing to set
+        v = params[0].value;
+        return true;
+    });
+}
+
+bool Es2Effect(const CEs2_glTexParameterfv_v1& c, SEs2State& s)
+{
+    return SetParameter<CEs2_glTexParameterfv_v1>(c, s, [](const auto& call, uint32_t& v) {
+        const auto& params = call.template Item<"params">().data;
+        if (params.ElementCount() == 0)
+            return false;
+        v = uint32_t(int32_t(params[0].value));
+        return true;
+    });
+}
+
+// Writes the call's pixels into the image. The region is clipped to the image, rows are
+// addressed with the unpack alignment on both sides (the image was sized with it), and nothing
+// is read past the captured bytes.
+bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
+{
+    const SImage2D& pixels = c.Item<"pixels">().data;
+    if (!pixels.GetData() || pixels.size == 0)
+        return true;
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    const SImageSlot slot = ImageSlot(s, u, c.Item<"target">().Value());
+    SEs2TexImage& image = s.textures[slot.texture][uint32_t(c.Item<"level">().Value())][slot.face];
+    if (image.compressed)
+        return false;
+    if (image.size == 0 || image.width <= 0 || image.height <= 0 || !image.format)
+        return false; // an image without size has nothing to write into
+
+    const int32_t xoffset = c.Item<"xoffset">().Value(), yoffset = c.Item<"yoffset">().Value();
+    const int32_t width = c.Item<"width">().Value(), height = c.Item<"height">().Value();
+    const uint32_t format = c.Item<"format">().Value(), type = c.Item<"type">().Value();
+    const int32_t alignment = c.Item<"alignment">().Value();
+    if (width <= 0 || height <= 0)
+        return true;
+
+    // Source rows: the call's own, or converted into the image's format and type.
+    const uint8_t* src = pixels.GetData();
+    uint64_t srcSize = pixels.size;
+    int64_t srcPitch = RowPitch(format, type, width, alignment);
+    std::unique_ptr<uint8_t[]> converted;
+    if (format != image.format || type != image.type) {
+        const int64_t need = GetImageSize(format, type, width, height, alignment, 0);
+        const int64_t out = GetImageSize(image.format, image.type, width, height, image.unpackAlignment, 0);
+        if (need <= 0 || out <= 0 || uint64_t(need) > pixels.size)
+            return false;
+        converted.reset(new uint8_t[size_t(out)]);
+        if (!ConvertImage(width, height, 0, type, format, alignment, src, image.type, image.format,
+                          image.unpackAlignment, converted.get()))
+            return false;
+        src = converted.get();
+        srcSize = uint64_t(out);
+        srcPitch = RowPitch(image.format, image.type, width, image.unpackAlignment);
+    }
+    const int64_t pixel = GetPixelSize(image.format, image.type);
+    const int64_t dstPitch = RowPitch(image.format, image.type, image.width, image.unpackAlignment);
+    if (pixel <= 0 || srcPitch <= 0 || dstPitch <= 0)
+        return false;
+
+    const int64_t x0 = std::max<int64_t>(xoffset, 0), x1 = std::min<int64_t>(int64_t(xoffset) + width, image.width);
+    const int64_t y0 = std::max<int64_t>(yoffset, 0), y1 = std::min<int64_t>(int64_t(yoffset) + height, image.height);
+    auto block = MutableCopy(image.data, image.data ? image.size : 0, image.size);
+    for (int64_t y = y0; y < y1 && x0 < x1; ++y) {
+        const uint64_t from = uint64_t((y - yoffset) * srcPitch + (x0 - xoffset) * pixel);
+        const uint64_t to = uint64_t(y * dstPitch + x0 * pixel);
+        const uint64_t n = uint64_t((x1 - x0) * pixel);
+        if (from + n > srcSize || to + n > image.size)
+            break;
+        memcpy(block.get() + to, src + from, n);
+    }
+    image.data = std::move(block);
+    return true;
+}
+
+} // namespace xqft_es2
