@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace es2test {
@@ -65,6 +66,53 @@ SPayload& SPayload::U32(uint32_t v)
     for (int i = 0; i < 4; ++i)
         bytes.push_back(uint8_t(v >> (8 * i)));
     return *this;
+}
+
+SPayload& SPayload::F(float v)
+{
+    uint32_t w;
+    memcpy(&w, &v, 4);
+    return U32(w);
+}
+
+SPayload& SPayload::Raw(const std::vector<uint8_t>& data)
+{
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    return *this;
+}
+
+SPayload& SPayload::Words(std::initializer_list<uint32_t> words)
+{
+    for (uint32_t w : words)
+        U32(w);
+    return *this;
+}
+
+SPayload& SPayload::Array(uint64_t pointer, std::initializer_list<uint32_t> words)
+{
+    return Ptr(pointer).U32(uint32_t(words.size())).Words(words);
+}
+
+SPayload& SPayload::String(uint64_t pointer, const std::string& text)
+{
+    Ptr(pointer).U32(uint32_t(text.size()));
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    return *this;
+}
+
+SApplied Apply(const std::vector<SCall>& sequence, void* state, bool dataIncluded)
+{
+    SApplied out;
+    for (const SCall& c : sequence) {
+        SPayload p;
+        p.U32(0);
+        p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
+        SReadCall r = BuildCall(c.id, p.bytes, dataIncluded);
+        EXPECT_NE(r.call, nullptr) << c.id;
+        out.results.push_back(r.call && r.call->UpdateState(state, 1));
+        out.calls.push_back(std::move(r));
+    }
+    return out;
 }
 
 SPayload& SPayload::Ptr(uint64_t v)

@@ -51,12 +51,34 @@ struct SPayload
     int pointerWidth;
     std::vector<uint8_t> bytes;
     SPayload& U32(uint32_t v);
+    SPayload& F(float v);
+    SPayload& Raw(const std::vector<uint8_t>& data);
+    SPayload& Words(std::initializer_list<uint32_t> words);
+    // A counted array of 32-bit words: pointer, u32 count, the words.
+    SPayload& Array(uint64_t pointer, std::initializer_list<uint32_t> words);
+    // A string block: pointer, u32 length, the characters.
+    SPayload& String(uint64_t pointer, const std::string& text);
     SPayload& Ptr(uint64_t v);
     // A block: pointer, u32 size, size bytes.
     SPayload& Block(uint64_t pointer, uint32_t size);
 };
 
 std::string Text(const SApiTypeBase* value);
+
+// A call of a state sequence: id and payload after the recorded error (which is 0).
+struct SCall
+{
+    uint16_t id;
+    SPayload payload;
+};
+// Builds each call and applies it to `state`, in order; returns the calls (the state may point
+// into their captured bytes) and each UpdateState result.
+struct SApplied
+{
+    std::vector<SReadCall> calls;
+    std::vector<bool> results;
+};
+SApplied Apply(const std::vector<SCall>& sequence, void* state, bool dataIncluded = true);
 
 // The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
 std::string Describe(CApiCall& call, uint8_t verbose);
