@@ -11,8 +11,9 @@
 //   format (its minimum dimensions), the same figure GetDataSize gives; 0 means failure (also
 //   width or height 0, an unknown id or mode, or a size that overflows 64 bits).
 // - A null src or dst is a size query: the encoded size is returned and nothing is read or written.
-// - Edge blocks of levels that are not whole blocks repeat the level's last column and row; no pixel
-//   outside the level is read.
+// - No pixel outside the level is read. Where a level is not whole blocks, DXT edge blocks repeat
+//   the level's last column and row, the pair formats pair an odd row's last pixel with itself, and
+//   1 bpp leaves the bits past a row's end clear.
 #include "XQFTextureTypes.h"
 
 namespace xqftexture {
