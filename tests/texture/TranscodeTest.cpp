@@ -192,6 +192,7 @@ TEST(ConvertPixels, ShortcutsMatchTheGeneralPath)
         {PixelFormat('l', 0, 0, 0, 8, 0, 0, 0), 0, kRGB8, 0, 0, 0},
         {PixelFormatRGBA8888, 0, PixelFormat('l', 0, 0, 0, 8, 0, 0, 0), 0, 0, 0},
         {kRGB565, 4, kRGB8, 0, 0, 0},
+        {kRGB565, 4, PixelFormatRGBA8888, 0, 0, 0},
         {PixelFormat('r', 'g', 'b', 'a', 4, 4, 4, 4), 4, PixelFormatRGBA8888, 0, 0, 0},
         {PixelFormat('r', 'g', 0, 0, 8, 8, 0, 0), 1, kRGB8, 0, 0, 0},
         {kRGB8, 0, kRGB8, 0, 0, 1},
@@ -207,17 +208,17 @@ TEST(ConvertPixels, ShortcutsMatchTheGeneralPath)
     };
     std::mt19937 random(3);
     for (const SPair& p : pairs) {
-        const CTextureHeader srcHeader = Header(p.src, p.srcType, 256, 300);
+        const CTextureHeader srcHeader = Header(p.src, p.srcType, 257, 301);
         std::vector<u8> data(srcHeader.GetDataSize());
         for (u8& b : data)
             b = u8(random());
         CTexture src(srcHeader, data.data(), data.size());
         src.SetColourSpace(p.srcSpace);
-        CTexture dst(Header(p.dst, p.dstType, 256, 300));
+        CTexture dst(Header(p.dst, p.dstType, 257, 301));
         CPixelAccessor sa(p.src, p.srcType), da(p.dst, p.dstType);
-        ASSERT_EQ(ConvertPixels(src, dst, sa, da, p.dstSpace, p.srcSpace), u64(256) * 300 * da.GetPixelBytes());
+        ASSERT_EQ(ConvertPixels(src, dst, sa, da, p.dstSpace, p.srcSpace), u64(257) * 301 * da.GetPixelBytes());
         const u32 inBytes = sa.GetPixelBytes(), outBytes = da.GetPixelBytes();
-        for (u64 i = 0; i < u64(256) * 300; ++i) {
+        for (u64 i = 0; i < u64(257) * 301; ++i) {
             sa.LoadPixel(data.data() + i * inBytes);
             da.ConvertFrom(sa);
             da.ApplyColourSpace(p.dstSpace, p.srcSpace);

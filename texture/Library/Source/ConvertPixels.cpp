@@ -10,6 +10,10 @@
 #include <optional>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace xqftexture {
 
 namespace {
@@ -153,6 +157,46 @@ void ConvertByShuffle(const u8* in, u8* out, u64 pixels, u32 inBytes, u32 outByt
             out[j] = s[j] >= 0 ? in[s[j]] : s[j] == kFull ? 255 : 0;
 }
 
+// RGB 5,6,5 words to RGB or RGBA bytes, eight pixels a step. The widening formulas are exact
+// roundings of v * 255 / 31 and v * 255 / 63; the caller checks them against the accessor's tables.
+bool Expand565(const u8* in, u8* out, u64 pixels, u32 outBytes)
+{
+#if defined(__SSE2__)
+    const __m128i m527 = _mm_set1_epi16(527), m259 = _mm_set1_epi16(259), a23 = _mm_set1_epi16(23),
+                  a33 = _mm_set1_epi16(33), mask5 = _mm_set1_epi16(31), mask6 = _mm_set1_epi16(63),
+                  alpha = _mm_set1_epi16(i16(0xFF00));
+    u64 i = 0;
+    for (; i + 8 < pixels; i += 8, in += 16, out += 8 * outBytes) { // the last step stays scalar
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i r = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(v, 11), m527), a23), 6);
+        const __m128i g = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(_mm_srli_epi16(v, 5), mask6), m259), a33), 6);
+        const __m128i b = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(v, mask5), m527), a23), 6);
+        const __m128i rg = _mm_or_si128(r, _mm_slli_epi16(g, 8)), ba = _mm_or_si128(b, alpha);
+        const __m128i lo = _mm_unpacklo_epi16(rg, ba), hi = _mm_unpackhi_epi16(rg, ba);
+        if (outBytes == 4) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), lo);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), hi);
+        } else {
+            alignas(16) u32 words[8];
+            _mm_store_si128(reinterpret_cast<__m128i*>(words), lo);
+            _mm_store_si128(reinterpret_cast<__m128i*>(words + 4), hi);
+            for (u32 k = 0; k < 8; ++k) // overlapping stores; the next step's first store follows
+                std::memcpy(out + 3 * k, &words[k], 4);
+        }
+    }
+    for (; i < pixels; ++i, in += 2, out += outBytes) {
+        const u32 v = u32(in[0]) | u32(in[1]) << 8;
+        const u8 px[4] = {u8(((v >> 11) * 527 + 23) >> 6), u8((((v >> 5) & 63) * 259 + 33) >> 6),
+                          u8(((v & 31) * 527 + 23) >> 6), 255};
+        std::memcpy(out, px, outBytes);
+    }
+    return true;
+#else
+    return false;
+#endif
+}
+
 // Unsigned normalised sources of up to 64 bits into plain 8-bit destinations, when every destination
 // channel is a copy of one source channel or a constant (no luminance or intensity derived from
 // colour): one small table per channel, filled through the accessor.
@@ -248,6 +292,17 @@ bool ConvertByChannelTables(const u8* in, u8* out, u64 pixels, CPixelAccessor& s
     const u32* t[4] = {words[0].data(), used > 1 ? words[1].data() : nullptr, used > 2 ? words[2].data() : nullptr,
                        used > 3 ? words[3].data() : nullptr};
     const u64 last = pixels - 1; // pixels >= 4096
+    // The classic 565 layout into RGB or RGBA bytes: straight arithmetic when it gives the same bytes.
+    if (inBytes == 2 && (outBytes == 3 || outBytes == 4) && used == 3 && shifts[0] == 11 && masks[0] == 31 &&
+        shifts[1] == 5 && masks[1] == 63 && shifts[2] == 0 && masks[2] == 31 && constants == (outBytes == 4 ? 0xFF000000u : 0)) {
+        bool exact = true;
+        for (u32 v = 0; v < 64; ++v)
+            exact = exact &&
+                    (v >= 32 || ((t[0][v] & ~constants) == ((v * 527 + 23) >> 6) && t[2][v] == ((v * 527 + 23) >> 6) << 16)) &&
+                    t[1][v] == ((v * 259 + 33) >> 6) << 8; // the first table also carries the constant alpha
+        if (exact && Expand565(in, out, pixels, outBytes))
+            return true;
+    }
     if (inBytes <= 2) {
         // Small pixels: every possible pixel's word in one table, then one lookup per pixel.
         std::vector<u32> lut(u64(1) << (8 * inBytes));
