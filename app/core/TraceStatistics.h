@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
-#include <cstring>
 #include <vector>
 
 #include "XQFTString.h"
