@@ -12,9 +12,11 @@ class CTexture : public CTextureHeader {
 public:
     CTexture() = default;
     // Allocates the header's full data size. Copies min(dataSize, full size) bytes from data when it
-    // is not null and zero-fills the rest, so recorded bytes of unknown length are never over-read.
-    // Throws std::bad_alloc when the buffer cannot be allocated.
-    explicit CTexture(const CTextureHeader& header, const void* data = nullptr, u64 dataSize = 0);
+    // is not null and zero-fills the rest, so recorded bytes of unknown length are never over-read
+    // (there is deliberately no form that takes data without its size). Throws std::bad_alloc when
+    // the buffer cannot be allocated.
+    explicit CTexture(const CTextureHeader& header) : CTexture(header, nullptr, 0) {}
+    CTexture(const CTextureHeader& header, const void* data, u64 dataSize);
     // A texture whose buffer is allocated but not initialised: for code that writes every byte.
     static CTexture ForOverwrite(const CTextureHeader& header);
     CTexture(const CTexture& other);
