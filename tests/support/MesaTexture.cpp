@@ -157,7 +157,10 @@ bool CMesaTexture::Init()
         m_reason = "no EGL display could be initialised (surfaceless, device or default)";
         return false;
     }
-    if (InitContext(true) || InitContext(false))
+    // XQFT_MESA_GLES=1 skips desktop GL, to exercise the OpenGL ES 3 road.
+    const char* gles = std::getenv("XQFT_MESA_GLES");
+    const bool tryDesktop = gles == nullptr || std::strcmp(gles, "1") != 0;
+    if ((tryDesktop && InitContext(true)) || InitContext(false))
         return true;
     if (m_reason.empty())
         m_reason = "no desktop GL or OpenGL ES 3 context could be made";

@@ -3,7 +3,7 @@
 // against Mesa's. Runs headless: libEGL.so.1 is loaded with dlopen and a context is made on the
 // surfaceless platform (desktop GL when Mesa offers it, else OpenGL ES 3). Software rendering is
 // forced (LIBGL_ALWAYS_SOFTWARE, GALLIUM_DRIVER=softpipe) unless the environment already says
-// otherwise, so that results do not depend on the machine's GPU.
+// otherwise, so that results do not depend on the machine's GPU. XQFT_MESA_GLES=1 skips desktop GL.
 //
 // Use:
 //   xqft::test::CMesaTexture& mesa = xqft::test::CMesaTexture::Instance();

@@ -171,6 +171,8 @@ TEST_P(UncompressedAgainstMesa, DisplayMatchesMesa)
     if (!mesa.Available())
         GTEST_SKIP() << "no Mesa context: " << mesa.Reason();
     const SRow& row = GetParam();
+    if (!mesa.IsDesktopGL() && row.value == EValue::Normalised && (row.type == kInt || row.type == kUInt))
+        GTEST_SKIP() << "OpenGL ES cannot upload normalised 32-bit integers; desktop GL checks this row";
     const u32 width = 13, height = 7;
     CTextureHeader header;
     ASSERT_TRUE(header.SetFormatFromGL(row.internalFormat, row.format, row.type));
