@@ -34,6 +34,8 @@ gen egl-frames swaps-v7.xqft --frames 2 --version 7 --table-selector 0
 gen egl-frames header-only.xqft --header-only
 gen egl-frames cut.xqft --frames 2 --cut 3
 gen sample sample.xqft
+gen egl-session session-data.xqft --frames 2 --image 2x2 --frame-image 1
+gen egl-session session-nodata.xqft --frames 1 --data-included 0 --fail-create
 
 echo "fuzz: running fuzz_load for ${SECONDS_TO_RUN}s"
 ASAN_OPTIONS=detect_leaks=1 "$BUILD/fuzz_load" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \

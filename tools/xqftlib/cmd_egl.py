@@ -13,8 +13,9 @@ def run(args):
             oversize = len(image) + 1 if (last and args.oversize_block) else None
             if last and args.oversize_block and w.version < 10:
                 raise SystemExit("--oversize-block needs version 10 or later (frame image block)")
+            cw, ch = (int(v) for v in args.claim.split("x")) if args.claim else (width, height)
             w.record(egl.ID["eglSwapBuffers"],
-                     egl.swap_buffers(w, frame=frame + 1, width=width, height=height, image=image,
+                     egl.swap_buffers(w, frame=frame + 1, width=cw, height=ch, image=image,
                                       image_size=oversize))
     w.write(args.out, args.cut)
     return 0
@@ -28,6 +29,8 @@ def register(subparsers):
     p.add_argument("--image", default=None, metavar="WxH", help="frame image size (version 10+)")
     p.add_argument("--header-only", action="store_true", help="write the header and no record")
     p.add_argument("--cut", type=int, default=0, help="drop this many bytes from the end")
+    p.add_argument("--claim", default=None, metavar="WxH",
+                   help="record this frame size whatever the image holds (a short or absurd image)")
     p.add_argument("--oversize-block", action="store_true",
                    help="the last frame image block declares more bytes than its record holds")
     p.set_defaults(func=run)
@@ -57,14 +60,19 @@ def session(args):
         # EGL_BAD_CONFIG: no context was made, so none may be tracked.
         call("eglCreateContext", error=0x3005, **{"return": 0x99, "dpy": DPY, "config": 0x77,
                                                   "attrib_list": CONTEXT_ATTRIBS})
+    context_attribs = [int(v, 0) for v in args.context_attribs.split(",")] if args.context_attribs \
+        else CONTEXT_ATTRIBS
     call("eglCreateContext", **{"return": CTX, "dpy": DPY, "config": CONFIG, "share_context": 0,
-                                "attrib_list": CONTEXT_ATTRIBS, "attrib_list_config": CONFIG_ATTRIBS})
+                                "attrib_list": context_attribs, "attrib_list_config": CONFIG_ATTRIBS})
     call("eglCreateWindowSurface", **{"return": SURFACE, "dpy": DPY, "config": CONFIG,
                                       "win": (WINDOW, width, height), "attrib_list": None,
                                       "surface_attribs": SURFACE_ATTRIBS})
     call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY, "draw": SURFACE, "read": SURFACE,
                               "ctx": CTX, "config": CONFIG, "attribs": CONTEXT_ATTRIBS})
     call("eglSwapInterval", **{"return": egl.EGL_TRUE, "dpy": DPY, "interval": 0})
+    if args.destroy_unknown:
+        call("eglDestroySurface", **{"return": egl.EGL_TRUE, "dpy": DPY, "surface": 0x999})
+        call("eglDestroyContext", **{"return": egl.EGL_TRUE, "dpy": DPY, "ctx": 0x998})
     for frame in range(1, args.frames + 1):
         call("eglGetError", **{"return": egl.EGL_SUCCESS})
         image = egl.frame_image(width, height, frame)
@@ -99,6 +107,10 @@ def register_more(subparsers):
     p.add_argument("--frames", type=int, default=3)
     p.add_argument("--image", default="4x2", metavar="WxH", help="frame image size (version 10+)")
     p.add_argument("--fail-create", action="store_true", help="add a failed eglCreateContext first")
+    p.add_argument("--destroy-unknown", action="store_true",
+                   help="destroy a surface and a context that were never created")
+    p.add_argument("--context-attribs", default=None, metavar="V,V,...",
+                   help="the context's attribute list as recorded (EGL_NONE not added)")
     p.add_argument("--images-to", default=None, metavar="PREFIX",
                    help="also write each frame's image to PREFIX<frame>.rgba")
     p.add_argument("--cut", type=int, default=0, help="drop this many bytes from the end")
