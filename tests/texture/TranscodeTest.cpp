@@ -239,6 +239,30 @@ TEST(DisplayEntry, DecodesARecordedLevelToRGB8)
     EXPECT_EQ(rgb.size(), 27u);
 }
 
+// The display entry runs the transcoder's steps on its own buffers: same bytes as converting a
+// texture of the level with ConvertTexturePixels.
+TEST(DisplayEntry, MatchesConvertTexturePixels)
+{
+    const u32 internalFormats[][2] = {{0x1908, 0x1401}, {0x1907, 0x8363}, {0x190A, 0x1401}, {0x8C41, 0},
+                                      {0x881A, 0},      {0x8814, 0},      {0x8D64, 0},      {0x9279, 0},
+                                      {0x9273, 0},      {0x9270, 0},      {0x9276, 0},      {0x8C3A, 0}};
+    std::mt19937 random(8);
+    for (const auto& [internalFormat, type] : internalFormats) {
+        CTextureHeader h;
+        ASSERT_TRUE(h.SetFormatFromGL(internalFormat, 0, type));
+        h.SetWidth(67);
+        h.SetHeight(65);
+        std::vector<u8> data(h.GetDataSize());
+        for (u8& b : data)
+            b = u8(random());
+        std::vector<u8> shown;
+        ASSERT_TRUE(TranscodeToRGB8(h, data.data(), data.size(), shown)) << std::hex << internalFormat;
+        CTexture t(h, data.data(), data.size());
+        ASSERT_TRUE(ConvertTexturePixels(t, kRGB8, 0, 0, 1, false));
+        EXPECT_EQ(shown, Bytes(t)) << std::hex << internalFormat;
+    }
+}
+
 TEST(DisplayEntry, FailuresLeaveNothingToShow)
 {
     const std::vector<u8> data(64, 0x11);

@@ -3,6 +3,7 @@
 // fill channels, per-channel tables for unsigned normalised sources into 8-bit formats, and a
 // lookup table for any source of up to 16 bits per pixel.
 #include "TextureTranscoder.h"
+#include "TranscodeSteps.h"
 
 #include <algorithm>
 #include <array>
@@ -379,6 +380,9 @@ bool ConvertByChannelTables(const u8* in, u8* out, u64 pixels, CPixelAccessor& s
     return true;
 }
 
+
+} // namespace
+
 void ConvertLevel(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixelAccessor& dst, u32 dstSpace,
                   u32 srcSpace)
 {
@@ -394,7 +398,6 @@ void ConvertLevel(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixel
     ConvertGeneral(in, out, pixels, src, dst, dstSpace, srcSpace);
 }
 
-} // namespace
 
 u64 ConvertPixels(const CTexture& src, CTexture& dst, CPixelAccessor& srcAccessor, CPixelAccessor& dstAccessor,
                   u32 dstColourSpace, u32 srcColourSpace)

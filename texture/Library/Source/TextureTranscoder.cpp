@@ -2,6 +2,7 @@
 #include "TextureTranscoder.h"
 
 #include "FormatTable.h"
+#include "TranscodeSteps.h"
 #include "XQFTextureCodecs.h"
 
 #include <new>
@@ -51,8 +52,8 @@ static_assert(sizeof(kDecoders) / sizeof(kDecoders[0]) == NumCompressedFormats +
 
 bool SameFormat(PixelFormat a, PixelFormat b) { return a.Value() == b.Value(); }
 
-// Decodes every level, surface and face of a compressed texture into out; returns the sum of the
-// decoders' results, 0 when any level has no decoder or is refused.
+} // namespace
+
 u64 DecodeInto(const CTexture& texture, CTexture& out)
 {
     const PixelFormat format = texture.GetPixelFormat();
@@ -93,7 +94,6 @@ u64 DecodeInto(const CTexture& texture, CTexture& out)
     return sum;
 }
 
-} // namespace
 
 void GetDecompressedFormat(const PixelFormat& id, const u32& channelType, PixelFormat& outFormat, u32& outChannelType)
 {
