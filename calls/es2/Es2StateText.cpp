@@ -1,0 +1,146 @@
+#include "Es2StateText.h"
+
+#include "state/Es2State.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+class CLines
+{
+public:
+    void operator()(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        char line[512];
+        va_list args;
+        va_start(args, format);
+        vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        m_text += line;
+        m_text += '\n';
+    }
+    std::string Take() { return std::move(m_text); }
+
+private:
+    std::string m_text;
+};
+
+std::string Floats(const std::vector<float>& v)
+{
+    std::string out;
+    char b[32];
+    for (float f : v) {
+        snprintf(b, sizeof b, out.empty() ? "%g" : " %g", double(f));
+        out += b;
+    }
+    return out;
+}
+
+std::string Ints(const std::vector<int32_t>& v)
+{
+    std::string out;
+    for (int32_t i : v)
+        out += (out.empty() ? "" : " ") + std::to_string(i);
+    return out;
+}
+
+// A short fingerprint of captured bytes, so equal states print equal lines.
+uint32_t Checksum(const SharedBytes& data, uint32_t size)
+{
+    uint32_t h = 2166136261u;
+    for (uint32_t i = 0; data && i < size; ++i)
+        h = (h ^ data[i]) * 16777619u;
+    return h;
+}
+
+void Attachment(CLines& out, const char* what, const SEs2Attachment& a)
+{
+    out("    %s: type=0x%X name=%u level=%u target=0x%X", what, a.type, a.name, a.level, a.target);
+}
+
+} // namespace
+
+std::string DescribeEs2State(const SEs2State& s)
+{
+    CLines out;
+    out("blend: enabled=%u equation=0x%X/0x%X src=0x%X/0x%X dst=0x%X/0x%X color=%g %g %g %g", s.capabilities[0],
+        s.blendEquationRgb, s.blendEquationAlpha, s.blendSrcRgb, s.blendSrcAlpha, s.blendDstRgb, s.blendDstAlpha,
+        double(s.blendColor[0]), double(s.blendColor[1]), double(s.blendColor[2]), double(s.blendColor[3]));
+    out("capabilities: blend=%u cull=%u depth=%u dither=%u offset=%u alphaToCoverage=%u coverage=%u scissor=%u "
+        "stencil=%u",
+        s.capabilities[0], s.capabilities[1], s.capabilities[2], s.capabilities[3], s.capabilities[4],
+        s.capabilities[5], s.capabilities[6], s.capabilities[7], s.capabilities[8]);
+    out("depth: func=0x%X mask=%u range=%g %g clear=%g", s.depthFunc, s.depthMask, double(s.depthRangeNear),
+        double(s.depthRangeFar), double(s.clearDepth));
+    for (int f = 0; f < 2; ++f)
+        out("stencil %s: func=0x%X ref=%d valueMask=0x%X writeMask=0x%X fail=0x%X depthFail=0x%X pass=0x%X",
+            f ? "back" : "front", s.stencilFunc[f], s.stencilRef[f], s.stencilValueMask[f], s.stencilWriteMask[f],
+            s.stencilFail[f], s.stencilPassDepthFail[f], s.stencilPassDepthPass[f]);
+    out("clear: color=%g %g %g %g stencil=%d", double(s.clearColor[0]), double(s.clearColor[1]),
+        double(s.clearColor[2]), double(s.clearColor[3]), s.clearStencil);
+    out("masks: color=%u %u %u %u", s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
+    out("raster: cull=0x%X front=0x%X offset=%g %g coverage=%g invert=%u hint=0x%X pack=%d unpack=%d",
+        s.cullFaceMode, s.frontFace, double(s.polygonOffsetFactor), double(s.polygonOffsetUnits),
+        double(s.sampleCoverageValue), s.sampleCoverageInvert, s.generateMipmapHint, s.packAlignment,
+        s.unpackAlignment);
+    out("viewport: %d %d %d %d", s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+    out("scissor: %d %d %d %d", s.scissorBox[0], s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]);
+    out("bindings: activeTexture=0x%X units=%u arrayBuffer=%u framebuffer=%u renderbuffer=%u vertexArray=%u",
+        s.activeTexture, s.textureUnitCount, s.arrayBufferBinding, s.framebufferBinding, s.renderbufferBinding,
+        s.vertexArrayBinding);
+    for (uint32_t u = 0; u < 32; ++u)
+        if (s.texture2DBinding[u] || s.textureCubeBinding[u])
+            out("  unit %u: 2d=%u cube=%u", u, s.texture2DBinding[u], s.textureCubeBinding[u]);
+    for (const auto& e : s.vertexAttribArrayEnabled)
+        out("attribArray %u: enabled=%u", e.key, e.record & 0xFF);
+    for (const auto& va : s.vertexArrays) {
+        out("vertexArray %u: elementBuffer=%u", va.key, va.record.elementArrayBuffer);
+        for (const auto& p : va.record.pointers)
+            out("  pointer %u: size=%d type=0x%X normalized=%u stride=%d buffer=%u pointer=0x%llX", p.key,
+                p.record.size, p.record.type, p.record.normalized, p.record.stride, p.record.buffer,
+                static_cast<unsigned long long>(p.record.pointer));
+    }
+    for (const auto& b : s.buffers)
+        out("buffer %u: target=0x%X size=%u usage=0x%X data=%s sum=%08X", b.key, b.record.target, b.record.size,
+            b.record.usage, b.record.data ? "yes" : "no", Checksum(b.record.data, b.record.size));
+    for (const auto& f : s.framebuffers) {
+        out("framebuffer %u: bound=%u samples=%u", f.key, f.record.bound & 0xFF, f.record.samples);
+        Attachment(out, "color", f.record.color);
+        Attachment(out, "depth", f.record.depth);
+        Attachment(out, "stencil", f.record.stencil);
+    }
+    for (const auto& r : s.renderbuffers)
+        out("renderbuffer %u: bound=%u %ux%u format=0x%X samples=%u", r.key, r.record.bound & 0xFF, r.record.width,
+            r.record.height, r.record.internalFormat, r.record.samples);
+    for (const auto& sh : s.shaders)
+        out("shader %u: type=0x%X compiled=%u deletePending=%u attached=%u source=%zu chars", sh.key, sh.record.type,
+            sh.record.compiled, sh.record.deletePending, sh.record.attached,
+            sh.record.source ? strlen(sh.record.source) : size_t(0));
+    out("program in use: %u vertex=%u fragment=%u linked=%u deleted=%u", s.currentProgram.name,
+        s.currentProgram.vertexShader, s.currentProgram.fragmentShader, s.currentProgram.linked, s.deleteUsedProgram);
+    for (const auto& p : s.programs)
+        out("program %u: vertex=%u fragment=%u linked=%u", p.key, p.record.vertexShader, p.record.fragmentShader,
+            p.record.linked);
+    for (const auto& table : {std::make_pair("bound", &s.boundAttributes), std::make_pair("linked", &s.linkedAttributes)})
+        for (const auto& p : *table.second)
+            for (const auto& a : p.record)
+                out("%s attribute %u/%u: name=%s byName=%u components=%u values=%s", table.first, p.key, a.key,
+                    a.record.name.CStr(), a.record.boundByName, a.record.components, Floats(a.record.values).c_str());
+    for (const auto& p : s.uniforms)
+        for (const auto& u : p.record)
+            out("uniform %u/%u: name=%s kind=%u components=%u floats=%s ints=%s", p.key, u.key, u.record.name.CStr(),
+                u.record.kind, u.record.components, Floats(u.record.floats).c_str(), Ints(u.record.ints).c_str());
+    for (const auto& t : s.textures)
+        for (const auto& level : t.record)
+            for (const auto& face : level.record) {
+                const SEs2TexImage& i = face.record;
+                out("texture %u level %u face %u: target=0x%X %dx%d format=0x%X/0x%X type=0x%X align=%d size=%u "
+                    "compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%08X",
+                    t.key, level.key, face.key, i.target, i.width, i.height, i.format, i.internalFormat, i.type,
+                    i.unpackAlignment, i.size, i.compressed, i.minFilter, i.magFilter, i.wrapS, i.wrapT,
+                    i.data ? "yes" : "no", Checksum(i.data, i.size));
+            }
+    return out.Take();
+}

@@ -1,0 +1,8 @@
+#pragma once
+// A plain-text listing of a tracked ES 2.0 state, one fact per line, in a fixed order: what
+// `xqft-dump state` prints and what tests compare when they ask whether two states are equal.
+#include <string>
+
+struct SEs2State;
+
+std::string DescribeEs2State(const SEs2State& state);
