@@ -1,0 +1,74 @@
+#pragma once
+// Traces for the call-list tests built from call objects directly: each call has an id, a name,
+// text arguments and optionally a return value and an error, so a test states exactly the line
+// it expects. Frames end at eglSwapBuffers (id 1022) as in the loader.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calls/ApiCall.h"
+#include "data/TraceData.h"
+#include "TraceLoader.h"
+
+// A holder printing a fixed text (long text: the same text).
+struct STextValue : SApiTypeBase
+{
+    explicit STextValue(std::string t) : text(std::move(t)) {}
+    void ToString(CXQFTString& out, CXQFTString* raw) const override;
+    std::string text;
+};
+
+class CFakeCall : public CApiCall
+{
+public:
+    CFakeCall(uint16_t id, const char* name);
+    CFakeCall& Arg(const char* argName, std::string text);
+    CFakeCall& ArgU32(const char* argName, uint32_t value);  // a scalar, as statistics read them
+    CFakeCall& Return(std::string text);
+    CFakeCall& Error(uint32_t glError);
+
+    void ListArguments(CCallInfo* info, uint8_t verbose) override;
+    const char* GetName() const override { return m_name.c_str(); }
+    int GetId() const override { return m_callId; }
+    const char* GetCategory() const override { return "Test"; }
+
+private:
+    std::string m_name;
+    std::vector<std::string> m_argNames;
+    std::vector<std::unique_ptr<SApiTypeBase>> m_args;
+    std::unique_ptr<STextValue> m_return;
+};
+
+enum : uint16_t { kIdDrawArrays = 2041, kIdDrawElements = 2042, kIdClear = 2018, kIdUniform = 2200,
+                  kIdBindTexture = 2007, kIdShaderSource = 2099, kIdTexImage = 2106, kIdSwap = 1022 };
+
+// Appends calls to a trace. Frame() ends the current frame with eglSwapBuffers.
+class CTraceBuilder
+{
+public:
+    CTraceBuilder();
+    CFakeCall& Add(uint16_t id, const char* name = nullptr);
+    CTraceBuilder& Calls(int n, uint16_t id = kIdClear);  // n plain calls
+    CTraceBuilder& Draw() { Add(kIdDrawArrays); return *this; }
+    CTraceBuilder& Frame() { Add(kIdSwap, "eglSwapBuffers"); return *this; }
+    std::unique_ptr<CTraceData> Take() { return std::move(m_trace); }
+    CTraceData& Trace() { return *m_trace; }
+
+private:
+    std::unique_ptr<CTraceData> m_trace;
+};
+
+// Gives the controller a fixture trace in place of a file.
+class CFixtureLoader : public CTraceLoader
+{
+public:
+    explicit CFixtureLoader(CTraceData* trace) : m_trace(trace) {}
+    int Load(const CXQFTString&, CBasicEvent*) override { return 0; }
+    CTraceData* GetTraceData() override { return m_trace; }
+
+private:
+    CTraceData* m_trace;
+};
+
+// Opens trace through the controller (a file-less load), which emits the trace and frame updates.
+void OpenInController(CTraceData* trace);

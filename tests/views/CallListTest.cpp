@@ -1,0 +1,185 @@
+// The call list over the controller: a pool of only the rows that fit, scrolling, groups,
+// selection, show-call, the analysis range and odd frames.
+#include <QSignalSpy>
+#include <QToolButton>
+
+#include "CallListFixture.h"
+#include "calllist/CallListColours.h"
+
+using namespace CallListColours;
+
+TEST_F(CallList, HundredThousandCallsUseOnlyTheRowsThatFitAndScrollToTheEnd)
+{
+    Open(BigFrame(100000));
+    const int rowHeight = m_list->Rows().front()->RowHeight();
+    const int space = m_list->Form().viewCallLayout->geometry().height();
+    EXPECT_EQ(int(m_list->Rows().size()), (space - rowHeight / 2 - 1) / rowHeight);
+    EXPECT_EQ(RowWidgets(), int(m_list->Rows().size()));
+    EXPECT_LT(RowWidgets(), 60);
+    EXPECT_EQ(VisibleRows(), RowWidgets());
+    ASSERT_NE(RowShowing(1), nullptr);
+
+    Scroll()->setValue(Scroll()->maximum());
+    m_list->repaint();
+    Settle();
+    EXPECT_NE(RowShowing(100000), nullptr) << "the last call shows at the end";
+    EXPECT_EQ(RowShowing(1), nullptr);
+    EXPECT_EQ(RowWidgets(), int(m_list->Rows().size())) << "scrolling creates no rows";
+    EXPECT_EQ(m_list->Rows().back()->CallNumber(), 100000u);
+}
+
+TEST_F(CallList, SelectionAndShowCallOnACollapsedGroup)
+{
+    CTraceBuilder b;
+    b.Calls(3).Draw().Calls(5).Draw().Calls(4).Frame();  // draws at 4 and 10
+    Open(b.Take());
+    ASSERT_EQ(m_list->Layout().Count(), 15u);
+    QSignalSpy state(m_list.get(), &CViewCallsFrame::SIGRequestUpdateRenderState);
+
+    // Pressing a row selects it and asks for the render state at that call.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 5), QPointF(30, 5), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(RowShowing(6), &press);
+    ASSERT_EQ(state.count(), 1);
+    EXPECT_EQ(state[0][0].toInt(), 6);
+    EXPECT_EQ(RowShowing(6)->Background(), kSelected);
+
+    // Collapse every group: the selected member leaves the list, the keys stay.
+    m_list->SLTExpandContracDrawCalls();
+    EXPECT_EQ(m_list->Layout().Count(), 3u);
+    EXPECT_EQ(m_list->SelectedEntry(), -1);
+
+    // Show-call on a member of the collapsed group of draw 4 expands exactly that group.
+    m_controller->SLTRequestedShowCall(7);
+    EXPECT_EQ(m_list->Layout().Count(), 8u);  // keys 1, 4, 10 and the members 5-9 of draw 4
+    ASSERT_NE(RowShowing(7), nullptr);
+    EXPECT_EQ(RowShowing(7)->Background(), kShownCall);
+    EXPECT_EQ(m_list->MarkedCall(), 7);
+    EXPECT_EQ(RowShowing(11), nullptr) << "the group of draw 10 stays collapsed";
+
+    // Scrolling clears the shown call's colour.
+    m_list->SLTScrollUpdated(1);
+    m_list->repaint();
+    EXPECT_EQ(m_list->MarkedCall(), -1);
+    ASSERT_NE(RowShowing(7), nullptr);
+    EXPECT_NE(RowShowing(7)->Background(), kShownCall);
+
+    // A number naming no call is ignored; selecting a call not listed selects nothing.
+    m_controller->SLTRequestedShowCall(999);
+    m_list->SLTRequestedShowCall(-3);
+    m_list->SLTRequestedSelectCall(12);
+    EXPECT_EQ(m_list->SelectedEntry(), -1);
+    EXPECT_EQ(state.count(), 1);
+}
+
+TEST_F(CallList, GroupButtonsToggleTheirGroup)
+{
+    CTraceBuilder b;
+    b.Calls(2).Draw().Calls(3).Frame();
+    Open(b.Take());
+    ASSERT_EQ(m_list->Layout().Count(), 7u);
+    // The button beside the draw row (entry 2) carries its entry index.
+    QToolButton* drawButton = nullptr;
+    for (QToolButton* button : m_list->Form().symbolsFrame->findChildren<QToolButton*>())
+        if (button->isVisible() && button->property("CallLocation").toInt() == 2)
+            drawButton = button;
+    ASSERT_NE(drawButton, nullptr);
+    drawButton->click();
+    EXPECT_EQ(m_list->Layout().Count(), 3u);
+    drawButton->click();
+    EXPECT_EQ(m_list->Layout().Count(), 7u);
+}
+
+TEST_F(CallList, FilterHidesMembersWhileOnAndGreysThemWhileOff)
+{
+    CTraceBuilder b;
+    b.Calls(2).Add(kIdUniform);
+    b.Draw().Calls(2).Frame();
+    Open(b.Take());
+    std::set<u32>* filters;
+    m_controller->GetFilterSets(&filters, nullptr);
+    filters->insert(kIdClear);
+    filters->insert(kIdDrawArrays);
+    m_list->SLTRebuildView();
+    EXPECT_EQ(m_list->Layout().Count(), 7u) << "filter off: listed";
+    ASSERT_NE(RowShowing(2), nullptr);
+    EXPECT_TRUE(RowShowing(2)->Text().startsWith("<font color=\"#a5a2bd\">"));
+
+    m_list->Form().tbFilterOn->click();
+    EXPECT_TRUE(m_list->FilterOn());
+    EXPECT_TRUE(m_list->Form().tbFilterOn->isChecked());
+    // 1 heads the frame, 3 is a uniform, 4 a draw: all stay.
+    EXPECT_EQ(m_list->Layout().Count(), 3u);
+    EXPECT_NE(RowShowing(4), nullptr);
+}
+
+TEST_F(CallList, FramesOfNoneOneCallAndAFirstDraw)
+{
+    CTraceBuilder b;
+    b.Draw().Calls(2).Draw().Calls(1).Frame();  // frame 1 starts with a draw
+    b.Frame();                                   // frame 2: a single call
+    // frame 3: opened by that swap, no call yet
+    Open(b.Take());
+    ASSERT_EQ(m_list->Layout().Count(), 6u);
+    EXPECT_EQ(RowShowing(1)->Kind(), u32(kRowDraw));
+    EXPECT_EQ(RowShowing(1)->Background(), kDrawCall);
+    m_list->SLTExpandContracDrawCalls();
+    EXPECT_EQ(m_list->Layout().Count(), 2u) << "calls before the second draw belong to the first";
+
+    m_controller->SLTRequestUpdateFrame(2);
+    Settle();
+    EXPECT_EQ(m_list->Layout().Count(), 1u);
+    EXPECT_EQ(VisibleRows(), 1);
+    EXPECT_EQ(Scroll()->maximum(), 1);
+
+    m_controller->SLTRequestUpdateFrame(3);
+    Settle();
+    ASSERT_EQ(m_controller->GetTrace()->GetCurrentFrameNumber(), 3);
+    EXPECT_EQ(m_list->Layout().Count(), 0u);
+    EXPECT_EQ(VisibleRows(), 0);
+    m_list->SLTRequestedSelectCall(1);
+    m_list->SLTExpandContracDrawCalls();
+    m_list->SLTUpdateRangeImageAnalysis(1, 1);
+    m_list->repaint();
+    EXPECT_EQ(VisibleRows(), 0);
+}
+
+TEST_F(CallList, AnalysisRangeColoursAndMarks)
+{
+    CTraceBuilder b;
+    b.Calls(1).Draw().Draw().Draw().Calls(1).Frame();  // draws 2, 3, 4
+    Open(b.Take());
+    m_list->SLTUpdateRangeImageAnalysis(3, 2);  // high end first
+    m_list->repaint();
+    EXPECT_EQ(RowShowing(2)->Background(), kDrawCall) << "before the range";
+    EXPECT_EQ(RowShowing(3)->Kind(), u32(kRowRangeStart));
+    EXPECT_TRUE(RowShowing(3)->IsMarkerShown());
+    EXPECT_EQ(RowShowing(3)->Background(), kDrawInRange);
+    EXPECT_EQ(RowShowing(4)->Kind(), u32(kRowRangeEnd));
+    EXPECT_EQ(RowShowing(4)->Background(), kDrawInRange);
+    EXPECT_EQ(RowShowing(1)->Background(), kEvenRow);
+
+    m_list->SLTUpdateRangeImageAnalysis(9, 1);  // out of range: 1..1
+    m_list->repaint();
+    EXPECT_EQ(RowShowing(3)->Kind(), u32(kRowDraw));
+    EXPECT_EQ(RowShowing(3)->Background(), kDrawCall);
+}
+
+TEST_F(CallList, BindTextureShowsItsFirstUpload)
+{
+    CTraceBuilder b;
+    b.Add(kIdBindTexture).ArgU32("target", 0x0DE1).ArgU32("texture", 5);
+    b.Add(kIdTexImage).ArgU32("target", 0x0DE1);
+    b.Add(kIdBindTexture).ArgU32("target", 0x0DE1).ArgU32("texture", 9);
+    b.Frame();
+    Open(b.Take());
+    QSignalSpy image(m_list.get(), &CViewCallsFrame::SIGRequestShowImage);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 5), QPointF(30, 5), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(RowShowing(1), &press);
+    ASSERT_EQ(image.count(), 1);
+    EXPECT_EQ(image[0][0].toInt(), 2);
+    QCoreApplication::sendEvent(RowShowing(3), &press);
+    EXPECT_EQ(image.count(), 1) << "texture 9 was never uploaded";
+}
+

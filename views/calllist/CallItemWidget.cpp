@@ -1,0 +1,328 @@
+#include "calllist/CallItemWidget.h"
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QToolTip>
+
+#include "CallValues.h"
+#include "TraceController.h"
+#include "TraceStatistics.h"
+#include "calllist/CallListColours.h"
+#include "calls/ApiCall.h"
+#include "data/TraceData.h"
+
+using namespace CallListColours;
+
+namespace {
+constexpr int kTextX = 5;
+constexpr int kMarkerWidth = 15;
+
+bool ShowsImage(uint16_t id)
+{
+    switch (id) {
+    case 2022: case 2023: case 2106: case 2111:  // ES 2.0 texture uploads
+    case 3023: case 3024: case 3133: case 3140:  // ES 1.1 texture uploads
+        return true;
+    default:
+        return false;
+    }
+}
+}  // namespace
+
+CCallItemWidget::CCallItemWidget(QWidget* parent)
+    : QWidget(parent), m_controller(CTraceController::Instance()), m_text(new QLabel(this)),
+      m_marker(new QLabel(this))
+{
+    m_text->setTextFormat(Qt::RichText);
+    m_text->setAutoFillBackground(true);
+    m_text->move(kTextX, kTextX);
+    // The row answers for its labels: tool tips and clicks are found by the row's x.
+    m_text->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_marker->setAutoFillBackground(true);
+    m_marker->setFixedWidth(kMarkerWidth);
+    m_marker->hide();
+    setAutoFillBackground(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &CCallItemWidget::SLTShowContextMenu);
+    // An internal action no menu shows.
+    auto* edit = new QAction(QStringLiteral("Edit"), this);
+    connect(edit, &QAction::triggered, this, &CCallItemWidget::SLTclickLabel);
+}
+
+int CCallItemWidget::RowHeight() const { return fontMetrics().height() + 10; }
+
+void CCallItemWidget::SetRowColour(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::All, QPalette::Window, colour);
+    setPalette(p);
+}
+
+void CCallItemWidget::SetBackground(const QColor& colour) { SetRowColour(colour); }
+
+QColor CCallItemWidget::Background() const { return palette().color(QPalette::Active, QPalette::Window); }
+
+QString CCallItemWidget::Text() const { return m_text->text(); }
+
+bool CCallItemWidget::IsMarkerShown() const { return !m_marker->isHidden(); }
+
+void CCallItemWidget::SetCall(STraceCall* entry, u32 callNumber, u8 alternate, u32 kind, u8 filtered,
+                              u8 highlighted)
+{
+    m_call = entry;
+    m_callNumber = callNumber;
+    m_alternate = alternate;
+    m_kind = kind;
+    m_filtered = filtered;
+    m_highlighted = highlighted;
+    m_spans.clear();
+    m_marker->hide();
+
+    if (kind != kRowOrdinary) {
+        m_stored = kDrawCall;
+        if (kind == kRowRangeStart || kind == kRowRangeEnd) {
+            QPalette p = m_marker->palette();
+            p.setColor(QPalette::All, QPalette::Window, kind == kRowRangeStart ? kRangeStartMark : kRangeEndMark);
+            m_marker->setPalette(p);
+            m_marker->show();
+        }
+    } else {
+        m_stored = alternate ? kEvenRow : kOddRow;
+    }
+    if (highlighted)
+        m_stored = kHighlighted;
+    SetRowColour(m_stored);
+
+    if (!entry || !entry->call) {
+        m_parts = {};
+        m_text->clear();
+        return;
+    }
+    m_parts = DescribeCallRow(*entry->call);
+    const QColor* colour = nullptr;
+    if (filtered)
+        colour = &kFilteredText;
+    else if (!highlighted)
+        colour = m_controller->m_disabledCalls.count(callNumber) ? &kDisabledText : &kText;
+    m_text->setText(CallRowRichText(m_parts, colour));
+    LayoutLabels();
+}
+
+void CCallItemWidget::SetSelected(bool selected) { SetRowColour(selected ? kSelected : m_stored); }
+
+void CCallItemWidget::SetInAnalysisRange(bool inRange)
+{
+    m_stored = inRange ? kDrawInRange : kDrawCall;
+    SetRowColour(m_stored);
+}
+
+void CCallItemWidget::SLTclickLabel() { qDebug() << "Who knows"; }
+
+void CCallItemWidget::BuildSpans()
+{
+    // Measured on the text as drawn: the name is bold, the return value italic.
+    m_spans.clear();
+    QFont bold = m_text->font();
+    bold.setBold(true);
+    QFont italic = m_text->font();
+    italic.setItalic(true);
+    const QFontMetrics plain(m_text->font()), boldMetrics(bold), italicMetrics(italic);
+    int x = m_text->x();
+    auto span = [&](const QFontMetrics& fm, const QString& text) {
+        const int w = fm.horizontalAdvance(text);
+        m_spans.push_back({x, x + w});
+        x += w;
+    };
+    span(boldMetrics, m_parts.name);
+    x += plain.horizontalAdvance(QStringLiteral(" ("));
+    for (int i = 0; i < m_parts.arguments.size(); ++i) {
+        if (i)
+            x += plain.horizontalAdvance(QStringLiteral(" , "));
+        span(plain, m_parts.arguments[i]);
+    }
+    x += plain.horizontalAdvance(QStringLiteral(" )"));
+    if (m_parts.result) {
+        x += italicMetrics.horizontalAdvance(QStringLiteral(" : "));
+        span(italicMetrics, *m_parts.result);
+    }
+    if (m_parts.error) {
+        x += plain.horizontalAdvance(QStringLiteral(" ! "));
+        span(plain, *m_parts.error);
+    }
+}
+
+QString CCallItemWidget::ToolTipAt(int x)
+{
+    if (!m_call || !m_call->call)
+        return {};
+    if (m_spans.empty())
+        BuildSpans();
+    const int argumentCount = m_parts.arguments.size();
+    for (size_t i = 0; i < m_spans.size(); ++i) {
+        if (x < m_spans[i].start || x > m_spans[i].end)
+            continue;
+        CApiCall& call = *m_call->call;
+        if (i == 0)
+            return CallSignatureTip(call, m_callNumber);
+        const int argument = int(i) - 1;
+        if (argument < argumentCount)
+            return CallArgumentTip(call, argument);
+        if (argument == argumentCount && m_parts.result)
+            return CallResultTip(call);
+        return CallErrorTip(call);
+    }
+    return {};
+}
+
+bool CCallItemWidget::event(QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::ToolTip: {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString tip = ToolTipAt(help->pos().x());
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            e->ignore();
+            return false;
+        }
+        QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+        Q_EMIT SIGRequestTemporalSelection(int(m_callNumber));
+        break;
+    case QEvent::Enter:
+        m_hover = 1;
+        update();
+        break;
+    case QEvent::Leave:
+        m_hover = 0;
+        update();
+        break;
+    case QEvent::LayoutRequest:
+        e->ignore();
+        return false;
+    default:
+        break;
+    }
+    return QWidget::event(e);
+}
+
+void CCallItemWidget::mousePressEvent(QMouseEvent* e)
+{
+    QWidget::mousePressEvent(e);
+    if (!m_call || !m_call->call)
+        return;
+    const uint16_t id = m_call->call->GetCallId();
+    if (id == 2099) {
+        Q_EMIT SIGRequestShowText(int(m_callNumber));
+    } else if (ShowsImage(id)) {
+        Q_EMIT SIGRequestShowImage(int(m_callNumber));
+    } else if (id == 2007 || id == 3005) {
+        uint32_t texture = 0;
+        CTraceStatistics* statistics = m_controller->GetStatistics();
+        if (!statistics || !CCallValues(m_call->call.get()).Value("texture", &texture))
+            return;
+        for (const STextureUpload& upload : *statistics->GetTextureUploads()) {
+            if (upload.textureName == texture) {
+                Q_EMIT SIGRequestShowImage(int(upload.callNumber));
+                return;
+            }
+        }
+    }
+}
+
+void CCallItemWidget::paintEvent(QPaintEvent* e)
+{
+    QWidget::paintEvent(e);
+    if (!m_hover)
+        return;
+    QPainter painter(this);
+    painter.setPen(kHoverFrame);
+    painter.drawLine(0, height() - 1, width(), height() - 1);
+    painter.drawLine(0, 0, 0, height());
+}
+
+void CCallItemWidget::LayoutLabels()
+{
+    m_text->adjustSize();
+    m_text->resize(std::max(width() - m_text->x(), m_text->width()), m_text->height());
+    m_marker->setGeometry(width() - 20, m_text->y(), 14, m_text->height());
+}
+
+void CCallItemWidget::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    LayoutLabels();
+}
+
+void CCallItemWidget::FillContextMenu(QMenu& menu)
+{
+    if (!m_call || !m_call->call)
+        return;
+    std::set<u32>* filters = nullptr;
+    std::set<u32>* highlights = nullptr;
+    m_controller->GetFilterSets(&filters, &highlights);
+    std::set<u32>& disabled = m_controller->m_disabledCalls;
+    const u32 function = m_call->call->GetCallId();
+    const u32 callNumber = m_callNumber;
+    const bool draw = m_kind != kRowOrdinary;
+
+    auto add = [&](QMenu& to, const char* text, auto effect) {
+        QAction* action = to.addAction(QString::fromLatin1(text));
+        connect(action, &QAction::triggered, this, effect);
+    };
+    auto listChanged = [this] { Q_EMIT SIGRequestUpdateItemList(); };
+    auto ignoresChanged = [this] { Q_EMIT SIGUpdateListIgnores(); };
+
+    if (m_filtered) {
+        if (!draw)
+            add(menu, "Remove Filter", [=] { filters->erase(function); listChanged(); });
+        if (!filters->empty())
+            add(menu, "Remove All Filters", [=] { filters->clear(); listChanged(); });
+    } else {
+        if (!draw)
+            add(menu, "Add Filter", [=] { filters->insert(function); listChanged(); });
+        if (!filters->empty())
+            add(menu, "Remove All Filters", [=] { filters->clear(); listChanged(); });
+        if (!m_highlighted)
+            add(menu, "Add HighLight", [=] { highlights->insert(function); listChanged(); });
+        else
+            add(menu, "Remove HighLight", [=] { highlights->erase(function); listChanged(); });
+        if (!highlights->empty())
+            add(menu, "Remove All HighLights", [=] { highlights->clear(); listChanged(); });
+    }
+
+    menu.addSeparator();
+    QMenu* trace = menu.addMenu(QStringLiteral("Trace"));
+    if (!disabled.count(callNumber))
+        add(*trace, "Disable Call", [=, &disabled] { disabled.insert(callNumber); ignoresChanged(); });
+    else
+        add(*trace, "Enable Call", [=, &disabled] { disabled.erase(callNumber); ignoresChanged(); });
+    if (!disabled.empty())
+        add(*trace, "Clear Disabled Calls", [=, &disabled] { disabled.clear(); ignoresChanged(); });
+
+    if (draw) {
+        menu.addSeparator();
+        if (m_controller->m_rangeMode)
+            add(menu, "Select First Draw Call", [=] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), false); });
+        add(menu, "Select Last Draw Call", [=] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), true); });
+    }
+
+    menu.addSeparator();
+    const QString name = QString::fromUtf8(m_call->call->GetName());
+    add(menu, "Function Quick Help", [=] { QDesktopServices::openUrl(QuickHelpUrl(name)); });
+}
+
+void CCallItemWidget::SLTShowContextMenu(const QPoint& pos)
+{
+    QMenu menu(this);
+    FillContextMenu(menu);
+    if (!menu.isEmpty())
+        menu.exec(mapToGlobal(pos));
+}
