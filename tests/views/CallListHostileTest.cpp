@@ -1,5 +1,7 @@
 // The call list against hostile input: markup and 10 KB arrays in arguments, a window lower
 // than a row, a trace replaced while a row is selected and shown.
+#include <QVBoxLayout>
+
 #include "CallListFixture.h"
 #include "calllist/CallListColours.h"
 
@@ -17,13 +19,23 @@ TEST_F(CallList, HostileWindowLowerThanARowAndLongArguments)
     Settle();
     m_list->repaint();
     EXPECT_GE(VisibleRows(), 1);
+    // A child widget, so that no window minimum size holds it up.
+    QWidget holder;
+    holder.resize(400, 400);
+    m_list->setParent(&holder);
+    m_list->move(0, 0);
     m_list->resize(20, 3);
+    holder.show();
     Settle();
     m_list->repaint();
+    const int rowHeight = m_list->Rows().front()->RowHeight();
+    EXPECT_LT(m_list->Form().viewCallLayout->geometry().height(), rowHeight);
+    EXPECT_EQ(m_list->PageRows(), 1);
     Scroll()->setValue(Scroll()->maximum());
     m_list->repaint();
     EXPECT_GE(VisibleRows(), 1);
-    EXPECT_GE(Scroll()->maximum(), 30) << "one row per page: every call reachable";
+    EXPECT_EQ(Scroll()->maximum(), 32) << "one row per page: every call reachable";
+    m_list->setParent(nullptr);
 }
 
 TEST_F(CallList, HostileTraceReplacedWhileARowIsSelected)
@@ -51,9 +63,10 @@ TEST_F(CallList, HostileTraceReplacedWhileARowIsSelected)
     EXPECT_EQ(m_list->MarkedCall(), -1);
     EXPECT_EQ(m_list->Layout().Count(), 5u);
     EXPECT_EQ(VisibleRows(), 5);
-    for (CCallItemWidget* row : m_list->Rows())
+    for (CCallItemWidget* row : m_list->Rows()) {
         if (row->isVisible())
-            EXPECT_EQ(row->Background() == kSelected, false);
+            EXPECT_NE(row->Background(), kSelected) << row->CallNumber();
+    }
 
     // Closing with nothing open afterwards leaves an empty, disabled list.
     m_list->SLTUpdatedTrace(true);

@@ -190,7 +190,10 @@ bool CCallItemWidget::event(QEvent* e)
             e->ignore();
             return false;
         }
-        QToolTip::showText(help->globalPos(), tip, this);
+        // As markup, so that a recorded '<' cannot turn the tip into rich text.
+        QToolTip::showText(help->globalPos(),
+                           QStringLiteral("<p style=\"white-space:pre\">") + tip.toHtmlEscaped() + QStringLiteral("</p>"),
+                           this);
         return true;
     }
     case QEvent::MouseButtonPress:
@@ -310,8 +313,8 @@ void CCallItemWidget::FillContextMenu(QMenu& menu)
     if (draw) {
         menu.addSeparator();
         if (m_controller->m_rangeMode)
-            add(menu, "Select First Draw Call", [=] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), false); });
-        add(menu, "Select Last Draw Call", [=] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), true); });
+            add(menu, "Select First Draw Call", [=, this] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), false); });
+        add(menu, "Select Last Draw Call", [=, this] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), true); });
     }
 
     menu.addSeparator();

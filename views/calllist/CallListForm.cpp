@@ -109,6 +109,8 @@ void SCallListForm::Setup(QFrame* owner)
     // The list scrolls by its own scroll bar; the area only clips the rows.
     scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A dock may be lower than a row: let the rows' space shrink to nothing.
+    scrollArea->setMinimumSize(1, 1);
     viewCallsSpace = new QWidget();
     viewCallsSpace->setObjectName(QStringLiteral("viewCallsSpace"));
     scrollArea->setWidget(viewCallsSpace);
@@ -119,6 +121,7 @@ void SCallListForm::Setup(QFrame* owner)
     verticalScrollBar->setObjectName(QStringLiteral("verticalScrollBar"));
     verticalScrollBar->setPageStep(1);
     verticalScrollBar->setTracking(true);
+    verticalScrollBar->setMinimumHeight(1);
     callViewComp->addWidget(verticalScrollBar);
     verticalLayout->addLayout(callViewComp, 1);
 }

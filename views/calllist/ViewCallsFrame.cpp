@@ -57,7 +57,7 @@ bool CViewCallsFrame::eventFilter(QObject* watched, QEvent* e)
 CCallItemWidget* CViewCallsFrame::RowOfEntry(int index) const
 {
     const int k = index - (m_firstVisible - 1);
-    if (index < 0 || k < 0 || k >= int(m_rows.size()) || m_rows[size_t(k)]->isHidden())
+    if (index < 0 || k < 0 || k >= std::min(int(m_rows.size()), m_pageRows) || m_rows[size_t(k)]->isHidden())
         return nullptr;
     return m_rows[size_t(k)];
 }
@@ -93,6 +93,7 @@ void CViewCallsFrame::SizeRowPool()
     }
     // At least one row, so a window lower than a row still shows (a clipped) one.
     const int needed = std::max(1, (height - m_rowHeight / 2 - 1) / m_rowHeight);
+    m_pageRows = needed;
     if (m_groupButtons.empty())
         NewGroupButton();
     while (int(m_rows.size()) < needed) {
@@ -111,7 +112,7 @@ void CViewCallsFrame::SizeRowPool()
     }
     m_form.symbolsFrame->setMinimumWidth(m_rowHeight);
     m_form.symbolsFrame->setMaximumWidth(m_rowHeight);
-    SetScrollMaximum(int(m_layout.Count()) + 1 - int(m_rows.size()));
+    SetScrollMaximum(int(m_layout.Count()) + 1 - m_pageRows);
 }
 
 void CViewCallsFrame::DestroyPool()
@@ -136,6 +137,7 @@ void CViewCallsFrame::SLTUpdatedTrace(bool clean)
     m_repopulate = false;
     if (clean) {
         DestroyPool();
+        m_pageRows = 0;
         m_trace = nullptr;
         m_form.verticalScrollBar->setEnabled(false);
         setEnabled(false);
@@ -177,7 +179,7 @@ void CViewCallsFrame::Rebuild()
         if (!index)
             m_selectedCall = 0;
     }
-    SetScrollMaximum(int(m_layout.Count()) + 1 - int(m_rows.size()));
+    SetScrollMaximum(int(m_layout.Count()) + 1 - m_pageRows);
 }
 
 void CViewCallsFrame::SLTRebuildView()
@@ -208,7 +210,7 @@ void CViewCallsFrame::SLTPopulateView()
     for (size_t k = 0; k < m_rows.size(); ++k) {
         CCallItemWidget* row = m_rows[k];
         const int64_t e = int64_t(first) + int64_t(k);
-        if (e < 0 || e >= int64_t(count)) {
+        if (e < 0 || e >= int64_t(count) || int(k) >= m_pageRows) {
             row->hide();
             continue;
         }
@@ -303,7 +305,7 @@ void CViewCallsFrame::SLTRequestedShowCall(int callNumber)
         Rebuild();
     const auto index = m_layout.IndexOfCall(u32(callNumber));
     const int p = index ? int(*index) : int(m_layout.Count());
-    m_form.verticalScrollBar->setValue(p <= m_scrollMaximum + int(m_rows.size()) ? p : m_scrollMaximum);
+    m_form.verticalScrollBar->setValue(p <= m_scrollMaximum + m_pageRows ? p : m_scrollMaximum);
     // The scroll handler clears the mark: set it after the scroll.
     m_firstVisible = m_form.verticalScrollBar->value();
     m_marked = callNumber;

@@ -28,6 +28,7 @@ public:
     // Read access for tests and the other views.
     const CCallListLayout& Layout() const { return m_layout; }
     const std::vector<CCallItemWidget*>& Rows() const { return m_rows; }
+    int PageRows() const { return m_pageRows; }
     int FirstVisible() const { return m_firstVisible; }
     int SelectedEntry() const { return m_selected; }
     int MarkedCall() const { return m_marked; }
@@ -89,6 +90,7 @@ private:
     std::vector<CCallItemWidget*> m_rows;
     std::vector<QToolButton*> m_groupButtons;  // button 0, then one per row
     int m_firstVisible = 1;
+    int m_pageRows = 0;  // rows that fit now; the pool keeps any surplus hidden
     int m_scrollMaximum = 1;
     int m_rowHeight = 0;
     int m_rowWidth = 0;
