@@ -20,6 +20,7 @@
 #include "AppIcons.h"
 #include "RecentFilesMenu.h"
 #include "TraceController.h"
+#include "calllist/ViewCallsFrame.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -42,11 +43,14 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
 {
     SetupUi();
 
-    auto* callList = new QFrame(this);
-    callList->setObjectName("CallList");
-    callList->setFrameShape(QFrame::StyledPanel);
+    auto* callList = new CViewCallsFrame(this);
     m_callList = callList;
     setCentralWidget(m_callList);
+    CTraceController* controller = CTraceController::Instance();
+    connect(controller, &CTraceController::SIGTraceUpdate, callList, qOverload<bool>(&CViewCallsFrame::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGFrameUpdate, callList, &CViewCallsFrame::SLTUpdatedCurrFrame);
+    connect(controller, &CTraceController::SIGRequestedShowCall, callList,
+            qOverload<int>(&CViewCallsFrame::SLTRequestedShowCall));
 
     m_statisticsDock = AddPlaceholderDock("StatisticViewerDock", "Statistics", "Show Statistics", Qt::LeftDockWidgetArea);
     m_outputDock = AddPlaceholderDock("OutPutViewerDock", "Output", "Show Output", Qt::LeftDockWidgetArea);
