@@ -12,6 +12,7 @@
 #include "CallValues.h"
 #include "TraceController.h"
 #include "TraceStatistics.h"
+#include "calllist/CallLineLabel.h"
 #include "calllist/CallListColours.h"
 #include "calls/ApiCall.h"
 #include "data/TraceData.h"
@@ -35,10 +36,9 @@ bool ShowsImage(uint16_t id)
 }  // namespace
 
 CCallItemWidget::CCallItemWidget(QWidget* parent)
-    : QWidget(parent), m_controller(CTraceController::Instance()), m_text(new QLabel(this)),
+    : QWidget(parent), m_controller(CTraceController::Instance()), m_text(new CCallLineLabel(this)),
       m_marker(new QLabel(this))
 {
-    m_text->setTextFormat(Qt::RichText);
     m_text->setAutoFillBackground(true);
     m_text->move(kTextX, kTextX);
     // The row answers for its labels: tool tips and clicks are found by the row's x.
@@ -67,8 +67,6 @@ void CCallItemWidget::SetBackground(const QColor& colour) { SetRowColour(colour)
 
 QColor CCallItemWidget::Background() const { return palette().color(QPalette::Active, QPalette::Window); }
 
-QString CCallItemWidget::Text() const { return m_text->text(); }
-
 bool CCallItemWidget::IsMarkerShown() const { return !m_marker->isHidden(); }
 
 void CCallItemWidget::SetCall(STraceCall* entry, u32 callNumber, u8 alternate, u32 kind, u8 filtered,
@@ -80,7 +78,6 @@ void CCallItemWidget::SetCall(STraceCall* entry, u32 callNumber, u8 alternate, u
     m_kind = kind;
     m_filtered = filtered;
     m_highlighted = highlighted;
-    m_spans.clear();
     m_marker->hide();
 
     if (kind != kRowOrdinary) {
@@ -100,7 +97,8 @@ void CCallItemWidget::SetCall(STraceCall* entry, u32 callNumber, u8 alternate, u
 
     if (!entry || !entry->call) {
         m_parts = {};
-        m_text->clear();
+        m_richText.clear();
+        m_text->ClearLine();
         return;
     }
     m_parts = DescribeCallRow(*entry->call);
@@ -109,8 +107,29 @@ void CCallItemWidget::SetCall(STraceCall* entry, u32 callNumber, u8 alternate, u
         colour = &kFilteredText;
     else if (!highlighted)
         colour = m_controller->m_disabledCalls.count(callNumber) ? &kDisabledText : &kText;
-    m_text->setText(CallRowRichText(m_parts, colour));
-    LayoutLabels();
+    m_richText = CallRowRichText(m_parts, colour);
+
+    using Part = CCallLineLabel::SPart;
+    std::vector<Part> line;
+    line.reserve(size_t(2 * m_parts.arguments.size()) + 6);
+    line.push_back({m_parts.name, CCallLineLabel::kBold, false, {}, true});
+    line.push_back({QStringLiteral(" ("), CCallLineLabel::kPlain, false, {}, false});
+    for (int i = 0; i < m_parts.arguments.size(); ++i) {
+        if (i)
+            line.push_back({QStringLiteral(" , "), CCallLineLabel::kPlain, false, {}, false});
+        line.push_back({m_parts.arguments[i], CCallLineLabel::kPlain, false, {}, true});
+    }
+    line.push_back({QStringLiteral(" )"), CCallLineLabel::kPlain, false, {}, false});
+    if (m_parts.result) {
+        line.push_back({QStringLiteral(" : "), CCallLineLabel::kItalic, false, {}, false});
+        line.push_back({*m_parts.result, CCallLineLabel::kItalic, false, {}, true});
+    }
+    if (m_parts.error) {
+        static const QColor kError(0xff, 0x66, 0x00);
+        line.push_back({QStringLiteral(" ! "), CCallLineLabel::kPlain, true, kError, false});
+        line.push_back({*m_parts.error, CCallLineLabel::kPlain, true, kError, true});
+    }
+    m_text->SetLine(std::move(line), colour);
 }
 
 void CCallItemWidget::SetSelected(bool selected) { SetRowColour(selected ? kSelected : m_stored); }
@@ -123,48 +142,15 @@ void CCallItemWidget::SetInAnalysisRange(bool inRange)
 
 void CCallItemWidget::SLTclickLabel() { qDebug() << "Who knows"; }
 
-void CCallItemWidget::BuildSpans()
-{
-    // Measured on the text as drawn: the name is bold, the return value italic.
-    m_spans.clear();
-    QFont bold = m_text->font();
-    bold.setBold(true);
-    QFont italic = m_text->font();
-    italic.setItalic(true);
-    const QFontMetrics plain(m_text->font()), boldMetrics(bold), italicMetrics(italic);
-    int x = m_text->x();
-    auto span = [&](const QFontMetrics& fm, const QString& text) {
-        const int w = fm.horizontalAdvance(text);
-        m_spans.push_back({x, x + w});
-        x += w;
-    };
-    span(boldMetrics, m_parts.name);
-    x += plain.horizontalAdvance(QStringLiteral(" ("));
-    for (int i = 0; i < m_parts.arguments.size(); ++i) {
-        if (i)
-            x += plain.horizontalAdvance(QStringLiteral(" , "));
-        span(plain, m_parts.arguments[i]);
-    }
-    x += plain.horizontalAdvance(QStringLiteral(" )"));
-    if (m_parts.result) {
-        x += italicMetrics.horizontalAdvance(QStringLiteral(" : "));
-        span(italicMetrics, *m_parts.result);
-    }
-    if (m_parts.error) {
-        x += plain.horizontalAdvance(QStringLiteral(" ! "));
-        span(plain, *m_parts.error);
-    }
-}
-
 QString CCallItemWidget::ToolTipAt(int x)
 {
     if (!m_call || !m_call->call)
         return {};
-    if (m_spans.empty())
-        BuildSpans();
     const int argumentCount = m_parts.arguments.size();
-    for (size_t i = 0; i < m_spans.size(); ++i) {
-        if (x < m_spans[i].start || x > m_spans[i].end)
+    const auto& spans = m_text->Spans();
+    x -= m_text->x();
+    for (size_t i = 0; i < spans.size(); ++i) {
+        if (x < spans[i].start || x > spans[i].end)
             continue;
         CApiCall& call = *m_call->call;
         if (i == 0)
@@ -253,8 +239,8 @@ void CCallItemWidget::paintEvent(QPaintEvent* e)
 
 void CCallItemWidget::LayoutLabels()
 {
-    m_text->adjustSize();
-    m_text->resize(std::max(width() - m_text->x(), m_text->width()), m_text->height());
+    // The line is clipped at the row's right edge.
+    m_text->resize(std::max(1, width() - m_text->x()), fontMetrics().height());
     m_marker->setGeometry(width() - 20, m_text->y(), 14, m_text->height());
 }
 

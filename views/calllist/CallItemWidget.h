@@ -12,6 +12,7 @@
 #include "calllist/CallRowText.h"
 
 class QLabel;
+class CCallLineLabel;
 class QMenu;
 class CTraceController;
 struct STraceCall;
@@ -41,7 +42,8 @@ public:
     u32 CallNumber() const { return m_callNumber; }
     u32 Kind() const { return m_kind; }
     QColor Background() const;
-    QString Text() const;
+    // The line as rich text (escaped), as it is painted.
+    QString Text() const { return m_richText; }
     bool IsMarkerShown() const;
 
     // The context menu's entries for the bound call, each acting when triggered. Exposed so
@@ -69,17 +71,11 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-    struct SSpan
-    {
-        int start;  // row x, inclusive (int: a long line is wider than 16 bits)
-        int end;
-    };
     void SetRowColour(const QColor& colour);
-    void BuildSpans();
     void LayoutLabels();
 
     CTraceController* m_controller;
-    QLabel* m_text;
+    CCallLineLabel* m_text;
     QLabel* m_marker;
     STraceCall* m_call = nullptr;
     u32 m_callNumber = 0;
@@ -90,5 +86,5 @@ private:
     u8 m_hover = 0;
     QColor m_stored;
     SCallRowParts m_parts;
-    std::vector<SSpan> m_spans;
+    QString m_richText;
 };
