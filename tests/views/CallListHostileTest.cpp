@@ -64,8 +64,9 @@ TEST_F(CallList, HostileTraceReplacedWhileARowIsSelected)
     EXPECT_EQ(m_list->Layout().Count(), 5u);
     EXPECT_EQ(VisibleRows(), 5);
     for (CCallItemWidget* row : m_list->Rows()) {
-        if (row->isVisible())
+        if (row->isVisible()) {
             EXPECT_NE(row->Background(), kSelected) << row->CallNumber();
+        }
     }
 
     // Closing with nothing open afterwards leaves an empty, disabled list.
