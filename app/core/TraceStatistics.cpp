@@ -1,6 +1,8 @@
 #include "TraceStatistics.h"
 
 #include <algorithm>
+#include <array>
+#include <typeinfo>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,16 +24,21 @@ enum : uint32_t {
 
 enum : uint32_t { kPoints = 0, kLines = 1, kLineLoop = 2, kLineStrip = 3, kTriangles = 4, kTriangleStrip = 5, kTriangleFan = 6 };
 
-bool IsTextureUpload(uint32_t id)
-{
-    switch (id) {
-    case 2022: case 2023: case 2106: case 2111:
-    case 3023: case 3024: case 3133: case 3140:
-        return true;
-    default:
-        return false;
-    }
-}
+// What the pass does with a call, by call id: one table lookup per call.
+enum ECounted : uint8_t { kOther, kDraw, kBindTexture, kTextureUpload, kCreateShader, kShaderSource, kAttachShader };
+
+constexpr std::array<uint8_t, kMaxCallId> kCounted = [] {
+    std::array<uint8_t, kMaxCallId> t{};
+    for (uint32_t id : {kEs2DrawArrays, kEs2DrawElements, kEs1DrawArrays, kEs1DrawElements})
+        t[id] = kDraw;
+    t[kEs2BindTexture] = t[kEs1BindTexture] = kBindTexture;
+    for (uint32_t id : {2022u, 2023u, 2106u, 2111u, 3023u, 3024u, 3133u, 3140u})
+        t[id] = kTextureUpload;
+    t[kEs2CreateShader] = kCreateShader;
+    t[kEs2ShaderSource] = kShaderSource;
+    t[kEs2AttachShader] = kAttachShader;
+    return t;
+}();
 
 // Triangles drawn by count vertices (or elements) in mode; lines and points add none.
 uint32_t TrianglesOf(uint32_t mode, uint32_t count)
@@ -53,15 +60,20 @@ uint32_t TrianglesOf(uint32_t mode, uint32_t count)
 void DrawValues(CApiCall* call, uint32_t* mode, uint32_t* count)
 {
     using namespace xqft_es2;
-    if (auto* d = dynamic_cast<const CEs2_glDrawArrays_v1*>(call)) {
+    // The record classes are final: comparing the dynamic type is enough, and cheaper than a cast.
+    const std::type_info& type = typeid(*call);
+    if (type == typeid(CEs2_glDrawArrays_v1)) {
+        const auto* d = static_cast<const CEs2_glDrawArrays_v1*>(call);
         *mode = d->Item<"mode">().Value();
         *count = uint32_t(d->Item<"count">().Value());
-    } else if (auto* d7 = dynamic_cast<const CEs2_glDrawElements_v7*>(call)) {
-        *mode = d7->Item<"mode">().Value();
-        *count = uint32_t(d7->Item<"count">().Value());
-    } else if (auto* d1 = dynamic_cast<const CEs2_glDrawElements_v1*>(call)) {
-        *mode = d1->Item<"mode">().Value();
-        *count = uint32_t(d1->Item<"count">().Value());
+    } else if (type == typeid(CEs2_glDrawElements_v7)) {
+        const auto* d = static_cast<const CEs2_glDrawElements_v7*>(call);
+        *mode = d->Item<"mode">().Value();
+        *count = uint32_t(d->Item<"count">().Value());
+    } else if (type == typeid(CEs2_glDrawElements_v1)) {
+        const auto* d = static_cast<const CEs2_glDrawElements_v1*>(call);
+        *mode = d->Item<"mode">().Value();
+        *count = uint32_t(d->Item<"count">().Value());
     } else {
         const CCallValues values(call);
         values.Value("mode", mode);
@@ -123,9 +135,11 @@ void CTraceStatistics::CountFrame(uint32_t n)
         if (!call)
             continue;
         const uint32_t c = uint32_t(m_trace->GetCurrentCallNumber());
-        const uint32_t id = uint32_t(call->GetId());
+        const uint32_t id = call->GetCallId();
+        const uint8_t counted = id < kMaxCallId ? kCounted[id] : kOther;
 
-        if (id == kEs2DrawArrays || id == kEs2DrawElements || id == kEs1DrawArrays || id == kEs1DrawElements) {
+        if (counted == kOther) {
+        } else if (counted == kDraw) {
             Both(record, [](SFrameCounters& h) { ++h.drawCalls; });
             record.frame.drawCallNumbers.push_back(c);
             uint32_t mode = 0xFFFFFFFF, count = 0;
@@ -136,26 +150,26 @@ void CTraceStatistics::CountFrame(uint32_t n)
                 Both(record, [](SFrameCounters& h) { ++h.lineDraws; });
             const uint32_t triangles = TrianglesOf(mode, count);
             Both(record, [triangles](SFrameCounters& h) { h.triangles += triangles; });
-        } else if (id == kEs2BindTexture || id == kEs1BindTexture) {
-            if (auto* b = dynamic_cast<const xqft_es2::CEs2_glBindTexture_v1*>(call))
-                m_boundTexture = b->Item<"texture">().Value();
+        } else if (counted == kBindTexture) {
+            if (typeid(*call) == typeid(xqft_es2::CEs2_glBindTexture_v1))
+                m_boundTexture = static_cast<const xqft_es2::CEs2_glBindTexture_v1*>(call)->Item<"texture">().Value();
             else
                 CCallValues(call).Value("texture", &m_boundTexture);
-        } else if (IsTextureUpload(id)) {
+        } else if (counted == kTextureUpload) {
             Both(record, [](SFrameCounters& h) { ++h.textureUploads; });
             m_textureUploads.push_back({c, m_boundTexture});
-        } else if (id == kEs2CreateShader) {
+        } else if (counted == kCreateShader) {
             const CCallValues values(call);
             uint32_t name = 0, type = 0;
             if (values.ReturnValue(&name) && values.Value("type", &type))
                 m_shaderTypes[name] = type;
-        } else if (id == kEs2ShaderSource) {
+        } else if (counted == kShaderSource) {
             Both(record, [](SFrameCounters& h) { ++h.shaderLoads; });
             uint32_t shader = 0;
             CCallValues(call).Value("shader", &shader);
             const auto type = m_shaderTypes.find(shader);
             m_shaderSources.push_back({c, shader, type == m_shaderTypes.end() ? 0u : type->second});
-        } else if (id == kEs2AttachShader) {
+        } else if (counted == kAttachShader) {
             const CCallValues values(call);
             uint32_t program = 0, shader = 0;
             values.Value("program", &program);
