@@ -10,11 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <fstream>
 
 namespace es2test {
 
-std::string TempPath(const std::string& name) { return testing::TempDir() + "xqft_es2_" + name; }
+// Per process: the ES 2.0 test programs run side by side under ctest -j.
+std::string TempPath(const std::string& name)
+{
+    return testing::TempDir() + "xqft_es2_" + std::to_string(getpid()) + "_" + name;
+}
 
 void Generate(const std::string& arguments)
 {
