@@ -14,6 +14,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include "BenchTraceWriter.h"
 #include "calls/ApiCall.h"
 #include "data/TraceReader.h"
 
@@ -48,55 +49,6 @@ void ResetPeak()
         std::fclose(f);
     }
 }
-
-class CWriter
-{
-public:
-    explicit CWriter(const std::string& path) : m_f(std::fopen(path.c_str(), "wb"))
-    {
-        const char magic[8] = {'X', 'Q', 'F', 'T', 'r', 'a', 'c', 'e'};
-        std::fwrite(magic, 1, 8, m_f);
-        U32(0x0001FEFF);
-        U32(11);     // version
-        U8(1);       // data included
-        U8(1);       // frame images
-        U32(1);      // table selector
-        U8(30);
-        for (int i = 0; i < 30; ++i)
-            U8(i == 13 ? 1 : 4);
-    }
-    ~CWriter() { std::fclose(m_f); }
-
-    void GetError()
-    {
-        Record(1015, 8);
-        U32(0);
-        U32(0x3000);
-    }
-    void SwapBuffers(uint32_t frame, uint32_t w, uint32_t h, const std::vector<uint8_t>& image)
-    {
-        Record(1022, 36 + static_cast<uint32_t>(image.size()));
-        U32(0); U32(1); U32(1); U32(2); U32(frame); U32(w); U32(h);
-        U32(image.empty() ? 0 : 0x1000);
-        U32(static_cast<uint32_t>(image.size()));
-        std::fwrite(image.data(), 1, image.size(), m_f);
-    }
-
-private:
-    void Record(uint16_t id, uint32_t size)
-    {
-        U32(size);
-        U8(uint8_t(id));
-        U8(uint8_t(id >> 8));
-    }
-    void U32(uint32_t v)
-    {
-        const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-        std::fwrite(b, 1, 4, m_f);
-    }
-    void U8(uint8_t v) { std::fputc(v, m_f); }
-    FILE* m_f;
-};
 
 struct SFigures
 {
