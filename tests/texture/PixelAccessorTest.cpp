@@ -81,6 +81,17 @@ TEST(PixelAccessor, FlagsNameTheFault)
     EXPECT_NE(CPixelAccessor(PixelFormat('r', 'g', 'b', 0, 4, 4, 4, 0), 4).GetFlags() & CPixelAccessor::FlagNotWholeBytes, 0u);
     EXPECT_NE(CPixelAccessor(ETC1, 0).GetFlags(), 0u);
     EXPECT_EQ(CPixelAccessor(PixelFormatRGBA32323232, 12).GetFlags(), 0u); // 128-bit pixels are fine
+    // Wider than 128 bits: refused, and loading reads nothing.
+    CPixelAccessor wide(PixelFormat('r', 'g', 'b', 'a', 255, 255, 255, 255), 12);
+    EXPECT_NE(wide.GetFlags(), 0u);
+    EXPECT_EQ(wide.GetPixelBytes(), 0);
+    const u8 one = 1;
+    wide.LoadPixel(&one);
+    EXPECT_EQ(wide.ReadChannel(ChannelAlpha), 0.0f);
+    wide.WriteChannel(ChannelAlpha, 1.0f);
+    CPixelAccessor farFloat(PixelFormat('r', 'g', 'b', 'a', 32, 32, 32, 200), 12); // element past the pixel
+    farFloat.WriteChannel(ChannelAlpha, 1.0f);
+    EXPECT_EQ(farFloat.ReadChannel(ChannelAlpha), 0.0f);
 }
 
 TEST(PixelAccessor, ReadsHalfAndSmallFloats)

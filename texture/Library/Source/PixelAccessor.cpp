@@ -74,7 +74,7 @@ CPixelAccessor& CPixelAccessor::Init(PixelFormat format, u32 channelType)
         m_flags |= FlagNotWholeBytes;
     if (offset > 8 * sizeof(m_pixel) || offset == 0)
         m_flags |= FlagUnsupported;
-    m_totalBits = u8(offset);
+    m_totalBits = u8(offset <= 8 * sizeof(m_pixel) ? offset : 0); // too wide: flagged, and no bytes to load
     bool anyBitField = false;
     for (u32 i = 0; i < 4; ++i) {
         m_shifts[i] = u8(offset >= m_bitOffsets[i] + m_widths[i] ? offset - m_bitOffsets[i] - m_widths[i] : 0);
@@ -115,7 +115,7 @@ void CPixelAccessor::ClearPixel() { std::memset(m_pixel, 0, sizeof(m_pixel)); }
 
 bool CPixelAccessor::LoadPixel(const u8* src)
 {
-    if (src == nullptr)
+    if (src == nullptr || GetPixelBytes() > sizeof(m_pixel))
         return false;
     std::memcpy(m_pixel, src, GetPixelBytes());
     return true;
@@ -123,6 +123,8 @@ bool CPixelAccessor::LoadPixel(const u8* src)
 
 u64 CPixelAccessor::ReadBits(u32 position) const
 {
+    if (m_flags & FlagUnsupported)
+        return 0; // the layout may reach past the pixel
     const u32 width = m_widths[position];
     if (m_elementAligned[position]) {
         u64 v = 0;
@@ -136,6 +138,8 @@ u64 CPixelAccessor::ReadBits(u32 position) const
 
 void CPixelAccessor::WriteBits(u32 position, u64 value)
 {
+    if (m_flags & FlagUnsupported)
+        return; // the layout may reach past the pixel
     const u32 width = m_widths[position];
     value &= WidthMask(width); // callers saturate first; never spill into a neighbour
     if (m_elementAligned[position]) {
