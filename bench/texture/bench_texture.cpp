@@ -81,7 +81,7 @@ void BM_TranscodeRGB565ToRGB8(benchmark::State& s)
     Transcode(s, PixelFormat('r', 'g', 'b', 0, 5, 6, 5, 0), UnsignedShortNorm);
 }
 
-// The whole display entry, as the views call it: wrap the recorded bytes, convert, hand back RGB.
+// The whole display entry, as the views call it: recorded bytes in, RGB buffer out.
 void DisplayEntry(benchmark::State& state, u32 internalFormat, u32 type, u32 bytesPerPixel)
 {
     const std::vector<u8> data = RandomBytes(kPixels * bytesPerPixel, 9);
