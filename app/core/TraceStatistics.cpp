@@ -135,6 +135,9 @@ void CTraceStatistics::CountFrame(uint32_t n)
         if (!call)
             continue;
         const uint32_t c = uint32_t(m_trace->GetCurrentCallNumber());
+        // Call objects lie apart on the heap and the pass reads little of each: fetch ahead.
+        if (STraceCall* ahead = m_trace->GetCall(c + 8))
+            __builtin_prefetch(ahead->call.get());
         const uint32_t id = call->GetCallId();
         const uint8_t counted = id < kMaxCallId ? kCounted[id] : kOther;
 
