@@ -119,6 +119,44 @@ TEST(ConvertTexturePixels, SignedEACIsLinearAndClampsNegativeToBlack)
     EXPECT_EQ(got[1], 0);
 }
 
+TEST(ConvertTexturePixels, EncodesIntoFormatsThatHaveAnEncoder)
+{
+    // A chain of 8x8, 4x4, 2x2 and 1x1: the two small levels are tiled to one block before encoding.
+    CTextureHeader h = Header(PixelFormatRGBA8888, 0, 8, 8, 4);
+    std::vector<u8> pixels(h.GetDataSize());
+    for (u64 i = 0; i < pixels.size(); i += 4) {
+        const bool white = ((i / 4) % 3) == 0;
+        pixels[i] = pixels[i + 1] = pixels[i + 2] = white ? 255 : 0;
+        pixels[i + 3] = 255;
+    }
+    struct SCase {
+        u32 id;
+        u64 bytes;
+        bool exact; // black and white survive the round trip unchanged
+    };
+    const SCase cases[] = {{DXT1, 32 + 8 + 8 + 8, true}, {DXT5, 64 + 16 + 16 + 16, true},
+                           {BW1bpp, 8 + 4 + 2 + 1, true}, {YUY2, 128 + 32 + 8 + 4, false}, {RGBG8888, 128 + 32 + 8 + 4, false}};
+    for (const SCase& c : cases) {
+        CTexture t(h, pixels.data(), pixels.size());
+        ASSERT_TRUE(ConvertTexturePixels(t, c.id, 0, 0, 1, false)) << c.id;
+        EXPECT_EQ(t.GetPixelFormat(), PixelFormat(c.id));
+        EXPECT_EQ(t.GetBufferSize(), c.bytes) << c.id;
+        ASSERT_TRUE(ConvertTexturePixels(t, PixelFormatRGBA8888, 0, 0, 1, false)) << c.id;
+        ASSERT_EQ(t.GetBufferSize(), pixels.size());
+        if (c.exact)
+            EXPECT_EQ(Bytes(t), pixels) << c.id;
+    }
+    // Floats into RGB9E5 and back: 0.5 and 1.0 are exact in that format.
+    const float rgb[6] = {0.5f, 1.0f, 0.0f, 1.0f, 0.5f, 0.25f};
+    CTexture f(Header(PixelFormat('r', 'g', 'b', 0, 32, 32, 32, 0), SignedFloat, 2, 1), rgb, sizeof rgb);
+    ASSERT_TRUE(ConvertTexturePixels(f, SharedExponentR9G9B9E5, UnsignedFloat, 0, 1, false));
+    EXPECT_EQ(f.GetBufferSize(), 8u);
+    ASSERT_TRUE(ConvertTexturePixels(f, PixelFormat('r', 'g', 'b', 0, 32, 32, 32, 0), SignedFloat, 0, 1, false));
+    float back[6];
+    std::memcpy(back, f.GetDataPtr(0, 0, 0), sizeof back);
+    EXPECT_EQ(std::vector<float>(back, back + 6), std::vector<float>(rgb, rgb + 6));
+}
+
 TEST(ConvertTexturePixels, DitherSpreadsTheErrorOnlyWhenAsked)
 {
     // Two pixels of grey 70 to 565: red quantises 70 -> 66 and pushes +2 right (72 -> 74).

@@ -4,8 +4,12 @@
 #include "FormatTable.h"
 #include "TranscodeSteps.h"
 #include "XQFTextureCodecs.h"
+#include "XQFTextureEncoders.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
+#include <vector>
 
 namespace xqftexture {
 
@@ -49,6 +53,32 @@ constexpr DecodeFn kDecoders[] = {
     NoDecoder,                                // 27 no format
 };
 static_assert(sizeof(kDecoders) / sizeof(kDecoders[0]) == NumCompressedFormats + 1, "one decoder row per id");
+
+// Encodes one depth slice of one level; returns the bytes written, 0 on failure.
+using EncodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 width, u32 height, u32 id);
+
+u64 NoEncoder(const u8*, u64, u8*, u32, u32, u32) { return 0; }
+u64 DxtEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressDXT(s, n, d, w, h, id - 6); }
+u64 YuvEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressYUV422(s, n, d, w, h, id); }
+u64 BwEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32) { return CompressBW1bpp(s, n, d, w, h); }
+u64 E5Enc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32) { return CompressSharedExponentR9G9B9E5(s, n, d, w, h); }
+u64 RgbgEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressRGBG(s, n, d, w, h, id); }
+
+// One encoder per compressed id; the XQFTC and ETC/EAC encoders are not in the library yet, and
+// BC4, BC5, the reserved ids and "no format" have none: converting into them reports failure.
+constexpr EncodeFn kEncoders[] = {
+    NoEncoder, NoEncoder, NoEncoder, NoEncoder, NoEncoder, NoEncoder, // 0-5 XQFTC, XQFTC-II
+    NoEncoder,                                                        // 6 ETC1
+    DxtEnc, DxtEnc, DxtEnc, DxtEnc, DxtEnc,                           // 7-11 DXT1-5
+    NoEncoder, NoEncoder, NoEncoder, NoEncoder,                       // 12-15 BC4, BC5, reserved
+    YuvEnc, YuvEnc,                                                   // 16, 17 UYVY, YUY2
+    BwEnc,                                                            // 18 1 bpp
+    E5Enc,                                                            // 19 RGB9E5
+    RgbgEnc, RgbgEnc,                                                 // 20, 21 RGBG, GRBG
+    NoEncoder, NoEncoder, NoEncoder, NoEncoder, NoEncoder,            // 22-26 ETC2, EAC
+    NoEncoder,                                                        // 27 no format
+};
+static_assert(sizeof(kEncoders) / sizeof(kEncoders[0]) == NumCompressedFormats + 1, "one encoder row per id");
 
 bool SameFormat(PixelFormat a, PixelFormat b) { return a.Value() == b.Value(); }
 
@@ -132,9 +162,64 @@ try {
     return 0;
 }
 
-u64 CompressTexture(CTexture& /*texture*/, PixelFormat /*target*/, u32 /*quality*/)
-{
-    return 0; // no encoder in the library yet: "not supported"
+u64 CompressTexture(CTexture& texture, PixelFormat target, u32 /*quality*/)
+try {
+    if (!target.IsCompressed() || texture.GetDataSize() == 0)
+        return 0;
+    const u32 id = target.CompressedId();
+    const EncodeFn encode = kEncoders[id < NumCompressedFormats ? id : NumCompressedFormats];
+    if (encode == NoEncoder)
+        return 0; // "not supported"
+    // The input must be the format the encoder takes.
+    PixelFormat inFormat;
+    u32 inType = 0;
+    GetDecompressedFormat(target, texture.GetChannelType(), inFormat, inType);
+    if (texture.GetPixelFormat() != inFormat)
+        return 0;
+    const u32 inPixelBytes = GetBitsPerPixel(inFormat) / 8;
+    u32 mw = 1, mh = 1, md = 1;
+    GetMinDimensions(target, mw, mh, md);
+
+    CTextureHeader outHeader = texture.GetHeader();
+    outHeader.SetPixelFormat(target);
+    CTexture out = CTexture::ForOverwrite(outHeader);
+    std::vector<u8> scratch;
+    u64 sum = 0;
+    for (u32 surface = 0; surface < texture.GetNumSurfaces(); ++surface)
+        for (u32 face = 0; face < texture.GetNumFaces(); ++face)
+            for (u32 mip = 0; mip < texture.GetNumMIPLevels(); ++mip) {
+                const u8* src = texture.GetDataPtr(mip, surface, face);
+                u8* dst = out.GetDataPtr(mip, surface, face);
+                if (src == nullptr || dst == nullptr)
+                    return 0;
+                const u32 w = texture.GetWidth(mip), h = texture.GetHeight(mip), d = texture.GetDepth(mip);
+                const u64 srcSliceBytes = u64(w) * h * inPixelBytes;
+                const u64 dstSliceBytes = out.GetDataSize(i32(mip), false, false) / d;
+                // A level smaller than one block is tiled into a block-sized image first.
+                const bool small = w < mw || h < mh;
+                const u32 ew = std::max(w, mw), eh = std::max(h, mh);
+                for (u32 z = 0; z < d; ++z) {
+                    const u8* slice = src + z * srcSliceBytes;
+                    u64 sliceBytes = srcSliceBytes;
+                    if (small) {
+                        scratch.resize(u64(ew) * eh * inPixelBytes);
+                        for (u32 y = 0; y < eh; ++y)
+                            for (u32 x = 0; x < ew; ++x)
+                                std::memcpy(&scratch[(u64(y) * ew + x) * inPixelBytes],
+                                            slice + (u64(y % h) * w + x % w) * inPixelBytes, inPixelBytes);
+                        slice = scratch.data();
+                        sliceBytes = scratch.size();
+                    }
+                    const u64 written = encode(slice, sliceBytes, dst + z * dstSliceBytes, ew, eh, id);
+                    if (written == 0 || written > dstSliceBytes)
+                        return 0;
+                    sum += written;
+                }
+            }
+    texture = std::move(out);
+    return sum;
+} catch (const std::bad_alloc&) {
+    return 0;
 }
 
 bool ConvertTexturePixels(CTexture& texture, PixelFormat target, u32 channelType, u32 colourSpace, u32 quality,
