@@ -36,6 +36,8 @@ gen egl-frames cut.xqft --frames 2 --cut 3
 gen sample sample.xqft
 gen egl-session session-data.xqft --frames 2 --image 2x2 --frame-image 1
 gen egl-session session-nodata.xqft --frames 1 --data-included 0 --fail-create
+gen egl-every every-v11.xqft
+gen egl-every every-v8-nodata.xqft --version 8 --data-included 0
 
 echo "fuzz: running fuzz_load for ${SECONDS_TO_RUN}s"
 ASAN_OPTIONS=detect_leaks=1 "$BUILD/fuzz_load" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \
