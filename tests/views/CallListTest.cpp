@@ -1,6 +1,8 @@
 // The call list over the controller: a pool of only the rows that fit, scrolling, groups,
 // selection, show-call, the analysis range and odd frames.
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QToolButton>
@@ -21,6 +23,12 @@ TEST_F(CallList, HundredThousandCallsUseOnlyTheRowsThatFitAndScrollToTheEnd)
     EXPECT_LT(RowWidgets(), 60);
     EXPECT_EQ(VisibleRows(), RowWidgets());
     ASSERT_NE(RowShowing(1), nullptr);
+
+    // The wheel over the rows (a row ignores it, so it reaches the rows' viewport) scrolls the list.
+    QWheelEvent wheel(QPointF(50, 5), QPointF(50, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(m_list->Form().scrollArea->viewport(), &wheel);
+    EXPECT_GT(m_list->FirstVisible(), 1);
 
     Scroll()->setValue(Scroll()->maximum());
     m_list->repaint();

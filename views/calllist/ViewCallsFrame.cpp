@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -39,6 +40,8 @@ CViewCallsFrame::CViewCallsFrame(QWidget* parent, Qt::WindowFlags flags)
     connect(m_form.tbSearch, &QToolButton::clicked, this, &CViewCallsFrame::SLTShowSearchDialog);
     connect(m_form.verticalScrollBar, &QScrollBar::valueChanged, this, &CViewCallsFrame::SLTScrollUpdated);
     m_form.viewCallsSpace->installEventFilter(this);
+    // The scroll area would take the wheel for its own (unused) scroll bar.
+    m_form.scrollArea->viewport()->installEventFilter(this);
 }
 
 CViewCallsFrame::~CViewCallsFrame() = default;
@@ -50,6 +53,10 @@ bool CViewCallsFrame::eventFilter(QObject* watched, QEvent* e)
         SizeRowPool();
         m_repopulate = true;
         update();
+    }
+    if (watched == m_form.scrollArea->viewport() && e->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(e));
+        return true;
     }
     return QFrame::eventFilter(watched, e);
 }
