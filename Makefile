@@ -50,7 +50,7 @@ test: build
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target hostile_tests
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(ROOT)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -L hostile --timeout 900
 
 # The loader's libFuzzer target, built with clang in its own tree; skipped without clang/libFuzzer.
