@@ -127,3 +127,42 @@ def register(subparsers):
     p.add_argument("--frames", type=int, default=10)
     p.add_argument("--seed", type=int, default=1)
     p.set_defaults(func=run)
+    register_bench(subparsers)
+
+
+def run_bench(args):
+    """A first frame that creates `textures` 16x16 RGBA textures, then frames of `frame_calls`
+    random state calls each."""
+    r = random.Random(5)
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1)
+    ts = w.type_sizes
+    texels = bytes(16 * 16 * 4)
+    for name in range(1, args.textures + 1):
+        w.record(2007, es2.encode_call(2007, [TEX2D, name], ts, True).payload)
+        w.record(2106, es2.encode_call(2106, [TEX2D, 0, RGBA, 16, 16, 0, RGBA, UBYTE, (0x1000, texels), 4], ts, True).payload)
+    w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, 1))
+    cache = {}
+    for frame in range(args.frames):
+        for _ in range(args.frame_calls - 1):
+            rid, values = random_call(r)
+            if rid == 2007:
+                values = [values[0], r.randrange(1, args.textures + 1)]
+            key = (rid, repr(values))
+            payload = cache.get(key)
+            if payload is None:
+                payload = es2.encode_call(rid, values, ts, True).payload
+                if len(cache) < 50000:
+                    cache[key] = payload
+            w.record(rid, payload)
+        w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame + 2))
+    w.write(args.out)
+    return 0
+
+
+def register_bench(subparsers):
+    p = subparsers.add_parser("es2-state-bench", help="1,000 textures, then frames of random state calls")
+    p.add_argument("out")
+    p.add_argument("--frames", type=int, default=20)
+    p.add_argument("--frame-calls", type=int, default=10000)
+    p.add_argument("--textures", type=int, default=1000)
+    p.set_defaults(func=run_bench)

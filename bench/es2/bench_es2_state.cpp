@@ -1,0 +1,101 @@
+// The ES 2.0 state at a call, and what state tracking costs while loading.
+//  1. A trace of 1,000 textures (16x16 RGBA) made in its first frame, then 20 frames of 10,000
+//     random state calls: the state just before 1,000 random calls, p50, p95 and max, overall and
+//     for the first and the last quarter of the trace (goal: p95 < 10 ms, and flat).
+//  2. The load-time share of state tracking: applying every call's state effect to a fresh state
+//     plus one state copy per frame cut (what the loader does besides reading), against the load
+//     time (goal: at most 30 percent).
+// The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
+#include "calls/ApiCall.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+#include "state/Es2State.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+void Print(const char* what, std::vector<double> ms)
+{
+    if (ms.empty())
+        return;
+    std::sort(ms.begin(), ms.end());
+    std::printf("state at a call, %s: p50 %.3f ms, p95 %.3f ms, max %.3f ms over %zu calls (goal: p95 < 10 ms)\n",
+                what, ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.back(), ms.size());
+}
+
+} // namespace
+
+int main()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_es2_state.xqft";
+    const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-state-bench " + path;
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "cannot write the trace: %s\n", command.c_str());
+        return 1;
+    }
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    const auto l0 = Clock::now();
+    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const auto l1 = Clock::now();
+    CTraceData* data = reader.GetTraceData();
+    if (result != 0 || !data) {
+        std::fprintf(stderr, "load failed: %d\n", result);
+        return 1;
+    }
+    const uint32_t calls = data->GetCallCount();
+
+    std::mt19937 random(7);
+    std::vector<double> all, first, last;
+    for (int i = 0; i < 1000; ++i) {
+        const uint32_t index = random() % calls;
+        SEs2State state;
+        const auto t0 = Clock::now();
+        data->GetEs2StateAtCall(int32_t(index), &state);
+        const double ms = Ms(t0, Clock::now());
+        all.push_back(ms);
+        if (index < calls / 4)
+            first.push_back(ms);
+        else if (index >= calls - calls / 4)
+            last.push_back(ms);
+    }
+    Print("all", all);
+    Print("first quarter", first);
+    Print("last quarter", last);
+
+    // Tracking alone: every call's effect on one running state, and a copy per frame cut.
+    SEs2State running;
+    std::vector<std::shared_ptr<const SEs2State>> snapshots;
+    double effects = 0, copies = 0;
+    for (uint32_t n = 1; n <= calls; ++n) {
+        CApiCall* call = data->GetCall(n)->call.get();
+        const uint8_t kind = call->GetApiKind();
+        const auto c0 = Clock::now();
+        if (call->GetError()->value == 0 && (kind == kApiEs2 || kind == kApiExt))
+            call->UpdateState(&running, 1);
+        const auto c1 = Clock::now();
+        if (call->GetCallId() == 1022)
+            snapshots.push_back(std::make_shared<const SEs2State>(running));
+        effects += Ms(c0, c1);
+        copies += Ms(c1, Clock::now());
+    }
+    const double load = Ms(l0, l1), tracking = effects + copies;
+    std::printf("load: %u calls in %.1f ms; state tracking %.1f ms (effects %.1f ms, %zu frame copies %.1f ms) = "
+                "%.0f%% of the load (goal <= 30%%)\n",
+                calls, load, tracking, effects, snapshots.size(), copies, 100.0 * tracking / load);
+    reader.Close();
+    std::remove(path.c_str());
+    return 0;
+}
