@@ -8,6 +8,11 @@
 #include "calls/CallInfo.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
+#include "state/Es2State.h"
+
+#include <memory>
+
+#include <malloc.h>
 
 #include <chrono>
 #include <cstdio>
@@ -44,6 +49,13 @@ void ResetPeak()
     }
 }
 
+// Bytes the allocator hands out at the moment (small blocks and mapped large ones).
+long long HeapInUse()
+{
+    const struct mallinfo2 mi = mallinfo2();
+    return static_cast<long long>(mi.uordblks + mi.hblkhd);
+}
+
 std::map<std::string, long long> ReadInfo(const std::string& path)
 {
     std::map<std::string, long long> out;
@@ -77,10 +89,12 @@ int main(int argc, char** argv)
     reader.SetLog(nullptr, nullptr);
     ResetPeak();
     const long long before = StatusKiB("VmRSS:");
+    const long long heapBefore = HeapInUse();
     const auto t0 = Clock::now();
     const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
     const auto t1 = Clock::now();
     const long long peak = StatusKiB("VmHWM:");
+    const long long heap = HeapInUse() - heapBefore;
     CTraceData* data = reader.GetTraceData();
     const double loaded = data ? data->GetCallCount() : 0;
     const double secs = Seconds(t0, t1);
@@ -91,6 +105,15 @@ int main(int argc, char** argv)
     std::printf("load: peak memory %.1f MB for %.1f MB captured: %.0f bytes per call beyond the captured bytes "
                 "(goal <= 150)\n",
                 (peak - before) / 1024.0, info["captured"] / 1e6, extraPerCall);
+    std::printf("load: heap in use after the load %.1f MB: %.0f bytes per call beyond the captured bytes\n", heap / 1e6,
+                (double(heap) - double(info["captured"])) / loaded);
+
+    {
+        const long long h0 = HeapInUse();
+        auto copy = std::make_unique<SEs2State>(data->RunningEs2State());
+        std::printf("load: one ES 2.0 state snapshot takes %lld bytes (%d frames)\n", HeapInUse() - h0,
+                    data->GetFrameCount());
+    }
 
     // The last frame holds 10,000 calls; their descriptions are made on first use.
     const uint32_t last = data ? uint32_t(data->GetFrameCount()) : 0;

@@ -14,6 +14,7 @@ int64_t Remaining(const CTrace& t) { return int64_t(t.GetRecordSize()) - int64_t
 void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
 {
     const uint64_t header = uint64_t(t.GetTypeWidth(0)) + 4;
+    std::vector<std::unique_ptr<SDataPtr>> read;
     while (remaining > threshold) {
         const uint64_t start = t.GetRecordConsumed();
         auto block = std::make_unique<SDataPtr>();
@@ -25,8 +26,18 @@ void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
         const uint64_t used = t.GetRecordConsumed() - start;
         if (used < header)
             break; // the record ended inside the block header
-        m_blocks.push_back(std::move(block));
+        read.push_back(std::move(block));
         remaining -= int64_t(used);
+    }
+    if (read.empty())
+        return;
+    m_blocks.reset(new SDataPtr[read.size()]);
+    m_count = uint32_t(read.size());
+    for (uint32_t i = 0; i < m_count; ++i) {
+        m_blocks[i].pointer.value = read[i]->pointer.value;
+        m_blocks[i].size = read[i]->size;
+        m_blocks[i].endPosition = read[i]->endPosition;
+        m_blocks[i].bytes = std::move(read[i]->bytes);
     }
 }
 

@@ -16,8 +16,9 @@ using namespace xqft;
 class CCapturedBlocks
 {
 public:
-    uint32_t Count() const { return static_cast<uint32_t>(m_blocks.size()); }
-    const SDataPtr& At(uint32_t index) const { return *m_blocks.at(index); }
+    uint32_t Count() const { return m_count; }
+    // index must be below Count().
+    const SDataPtr& At(uint32_t index) const { return m_blocks[index]; }
 
     // Reads blocks while more than `threshold` payload bytes remain. What each block consumed is
     // measured on the stream, so pointer width does not matter; a block that claims more bytes than
@@ -25,7 +26,9 @@ public:
     void Read(CTrace& t, int64_t remaining, int64_t threshold);
 
 private:
-    std::vector<std::unique_ptr<SDataPtr>> m_blocks;
+    // One allocation for all blocks of a call: every fifth call of a typical trace is a draw.
+    std::unique_ptr<SDataPtr[]> m_blocks;
+    uint32_t m_count = 0;
 };
 
 class CEs2_glDrawArrays_v1 final
