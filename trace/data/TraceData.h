@@ -56,6 +56,9 @@ public:
     void Clear();
     void Init(uint64_t fileSize, uint8_t recordedWithData, uint8_t frameImage);
     // Takes ownership of call (null is ignored). frame 0: the cursor frame's number.
+    // The call's UpdateState result decides whether the next frame cut copies that API's state:
+    // a state update returns true whenever it may have changed the record (an entry made by
+    // find-or-add included), false only when it left it untouched; untouched states are shared.
     void AddCall(CApiCall* call, uint32_t frame, uint8_t inSection);
     // Gives back the room reserved for calls that never came (after the last AddCall).
     void Compact();

@@ -1,0 +1,48 @@
+// `xqft-dump load` from the shell side: the first line and the frame lines.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "LoadFixture.h"
+
+namespace {
+std::string RunDump(const std::string& args)
+{
+    const std::string cmd = std::string(XQFT_BINARY_DIR) + "/bin/xqft-dump load " + args + " 2>/dev/null";
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    return out;
+}
+}  // namespace
+
+TEST(DumpLoad, FirstLineAndFrames)
+{
+    struct SCase
+    {
+        const char* gen;
+        std::string out;
+    };
+    const SCase cases[] = {
+        {"egl-frames --frames 3",
+         "result=0 frames=3 calls=3\nframe=1 first=1 calls=1\nframe=2 first=2 calls=1\nframe=3 first=3 calls=1\n"},
+        {"egl-frames --header-only", "result=4 frames=0 calls=0\n"},
+        {"egl-frames --frames 3 --cut 2", "result=3 frames=2 calls=2\n"},
+        {"egl-frames --frames 3 --image 2x2 --oversize-block",
+         "result=2 frames=0 calls=0\nerror=Size readed from memmory is greater than blocksize\n"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.gen);
+        const std::string out = RunDump("'" + GenerateTrace("t.xqft", c.gen) + "'");
+        EXPECT_EQ(out.substr(0, c.out.size()), c.out);
+    }
+    EXPECT_EQ(RunDump("'" + TempPath("absent.xqft") + "'").substr(0, 26), "result=4 frames=0 calls=0\n");
+    const std::string progress = RunDump("'" + GenerateTrace("p.xqft", "egl-frames --frames 1") + "' --progress");
+    EXPECT_NE(progress.find("progress=File Read\n"), std::string::npos) << progress;
+    EXPECT_NE(progress.find("progress=Trace Processed\n"), std::string::npos) << progress;
+}
