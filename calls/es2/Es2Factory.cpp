@@ -45,3 +45,26 @@ CApiCall* CreateEs2Call(CTrace* trace, uint16_t id)
         return nullptr;
     return kEs2Makers[id - kEs2FirstId].make(*trace);
 }
+
+namespace {
+
+// A third expansion of the table: the function name of every id.
+#define XQF_RECORD(Class, Id, Function, ...) Function,
+#define XQF_EFFECT XQF_RECORD
+#define XQF_CUSTOM(Class, Id) Class::kFunction.c_str(),
+#define XQF_VERSIONED(OldClass, NewClass, Id, FirstNewVersion) NewClass::kFunction.c_str(),
+constexpr const char* kEs2Names[] = {
+#include "Es2Calls.def"
+};
+#undef XQF_RECORD
+#undef XQF_EFFECT
+#undef XQF_CUSTOM
+#undef XQF_VERSIONED
+static_assert(std::size(kEs2Names) == std::size(kEs2Makers), "one name per id");
+
+} // namespace
+
+const char* Es2FunctionName(uint16_t id)
+{
+    return id >= kEs2FirstId && id <= kEs2LastId ? kEs2Names[id - kEs2FirstId] : nullptr;
+}

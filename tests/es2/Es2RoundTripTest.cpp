@@ -2,6 +2,7 @@
 // of the layouts, with distinct values and the listing the viewer must show; every record is read
 // back through the factory and its name, category, argument names in order (the players take
 // arguments by position), texts and bytes consumed are compared.
+#include "Es2Factory.h"
 #include "Es2TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,7 @@ TEST_P(Es2RoundTrip, EveryRecordReadsAndListsItsLayout)
         EXPECT_EQ(got.call->GetId(), std::stoi(want[0]));
         EXPECT_STREQ(got.call->GetName(), want[1].c_str());
         EXPECT_STREQ(got.call->GetCategory(), want[2].c_str());
+        EXPECT_STREQ(Es2FunctionName(uint16_t(got.call->GetId())), want[1].c_str());
         EXPECT_EQ(got.consumed, std::stoull(want[3]));
         ids.insert(got.call->GetId());
 

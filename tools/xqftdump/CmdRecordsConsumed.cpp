@@ -4,6 +4,7 @@
 //   offset=O id=I size=S consumed=C error=TEXT       the record failed to read
 // then "records=R short=K" where K counts records whose call read fewer bytes than their size.
 #include "DumpCommand.h"
+#include "RecordsConsumed.h"
 
 #include "calls/ApiCall.h"
 #include "calls/CallFactory.h"
@@ -16,9 +17,7 @@
 #include <memory>
 #include <stdexcept>
 
-namespace {
-
-int Run(const std::vector<std::string>& args)
+int RunRecordsConsumed(const std::vector<std::string>& args)
 {
     if (args.size() != 1) {
         fputs("usage: xqft-dump records-consumed FILE\n", stderr);
@@ -57,6 +56,4 @@ int Run(const std::vector<std::string>& args)
     return step == kRecordsEnd ? kDumpOk : kDumpTruncated;
 }
 
-} // namespace
-
-XQFT_DUMP_COMMAND("records-consumed", "FILE", Run);
+XQFT_DUMP_COMMAND("records-consumed", "FILE", RunRecordsConsumed);
