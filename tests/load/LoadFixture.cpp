@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 class CCollect : public CBasicEvent
@@ -21,6 +22,23 @@ private:
     std::vector<std::string>& m_out;
 };
 
+std::filesystem::path RunFolder()
+{
+    return std::filesystem::temp_directory_path() / ("xqft-load-" + std::to_string(::getpid()));
+}
+
+// Removes this run's traces when the tests end.
+class CCleanup : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(RunFolder(), ignored);
+    }
+};
+const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new CCleanup);
+
 FILE* NullSink()
 {
     static FILE* sink = std::fopen("/dev/null", "w");
@@ -31,9 +49,8 @@ FILE* NullSink()
 std::string TempPath(const std::string& name)
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("xqft-load-" + std::to_string(::getpid())) /
-                                (info ? std::string(info->test_suite_name()) + "." + info->name() : "none");
+    const std::filesystem::path dir =
+        RunFolder() / (info ? std::string(info->test_suite_name()) + "." + info->name() : "none");
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }
