@@ -186,7 +186,7 @@ class Block:
     def captured(self, w, v, data):
         """Bytes of recorded memory this value carries (what a reader keeps beyond the holders)."""
         p, payload = v
-        if not self.carries(data) or not p and self.form != "data" and self.form != "image":
+        if not self.carries(data) or (not p and self.form not in ("data", "image")):
             return 0
         if self.form in ("data", "image"):
             return len(payload)

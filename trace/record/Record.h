@@ -258,7 +258,7 @@ private:
     }
 
     // Holders of the scalar items, made on the first listing and kept for the descriptions.
-    std::conditional_t<kHasScalars, std::unique_ptr<ListedTuple>, SNoHolder> m_listed;
+    [[no_unique_address]] std::conditional_t<kHasScalars, std::unique_ptr<ListedTuple>, SNoHolder> m_listed;
 };
 
 } // namespace xqft
