@@ -260,7 +260,8 @@ void CSequence::Step()
         break;
     }
     case 6: {
-        const uint32_t m[4] = {m_random() % 2, m_random() % 2, m_random() % 2, m_random() % 2};
+        const uint32_t m[4] = {uint32_t(m_random() % 2), uint32_t(m_random() % 2), uint32_t(m_random() % 2),
+                               uint32_t(m_random() % 2)};
         const int32_t stencil = Between(0, 255);
         Do(kColorMask, [&] { gl.glColorMask(uint8_t(m[0]), uint8_t(m[1]), uint8_t(m[2]), uint8_t(m[3])); return SPayload().Words({m[0], m[1], m[2], m[3]}); });
         Do(2019, [&] { gl.glClearStencil(stencil); return SPayload().U32(uint32_t(stencil)); });
@@ -497,18 +498,21 @@ void CSequence::Compare()
     EXPECT_EQ(GetInt(gl, 0x0D05), s.packAlignment);
     EXPECT_EQ(GetInt(gl, 0x0CF5), s.unpackAlignment);
     const SEs2State initial;
-    if (!(Deliberate("initial boxes") && std::equal(s.viewport, s.viewport + 4, initial.viewport)))
+    if (!(Deliberate("initial boxes") && std::equal(s.viewport, s.viewport + 4, initial.viewport))) {
         EXPECT_EQ(ints(0x0BA2, 4), std::vector<int32_t>(s.viewport, s.viewport + 4));
-    if (!(Deliberate("initial boxes") && std::equal(s.scissorBox, s.scissorBox + 4, initial.scissorBox)))
+    }
+    if (!(Deliberate("initial boxes") && std::equal(s.scissorBox, s.scissorBox + 4, initial.scissorBox))) {
         EXPECT_EQ(ints(0x0C10, 4), std::vector<int32_t>(s.scissorBox, s.scissorBox + 4));
+    }
     const uint32_t stencil[2][7] = {{0x0B92, 0x0B97, 0x0B93, 0x0B98, 0x0B94, 0x0B95, 0x0B96},
                                     {0x8800, 0x8CA3, 0x8CA4, 0x8CA5, 0x8801, 0x8802, 0x8803}};
     for (int f = 0; f < 2; ++f) {
         SCOPED_TRACE(f ? "back" : "front");
         const uint32_t* q = stencil[f];
         EXPECT_EQ(GetInt(gl, q[0]), int32_t(s.stencilFunc[f]));
-        if (!Deliberate("stencil ref"))
+        if (!Deliberate("stencil ref")) {
             EXPECT_EQ(GetInt(gl, q[1]), s.stencilRef[f]);
+        }
         const uint32_t bits = Deliberate("stencil mask bits") ? 0xFFu : 0xFFFFFFFFu;
         EXPECT_EQ(uint32_t(GetInt(gl, q[2])) & bits, s.stencilValueMask[f] & bits);
         EXPECT_EQ(uint32_t(GetInt(gl, q[3])) & bits, s.stencilWriteMask[f] & bits);
@@ -598,8 +602,9 @@ void CSequence::Compare()
             EXPECT_EQ(uint32_t(name), a->name);
             if (type == 0x1702) {
                 gl.glGetFramebufferAttachmentParameteriv(kFramebuffer, attachment, 0x8CD3, &face);
-                if (!(face == 0 && a->target != 0 && Deliberate("cube face after a 2D attachment")))
+                if (!(face == 0 && a->target != 0 && Deliberate("cube face after a 2D attachment"))) {
                     EXPECT_EQ(uint32_t(face), a->target);
+                }
             }
         }
     }
