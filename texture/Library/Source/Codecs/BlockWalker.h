@@ -8,6 +8,13 @@
 //       static SMyBlock Parse(const u8* bytes);    // reads exactly kBytes
 //       Pixel Texel(u32 x, u32 y) const;           // x = column, y = row, 0..3
 //   };
+//
+// A codec may also decode runs of whole blocks at once (for speed: a block row can then be written
+// as one wide store). The walker hands it only blocks that lie wholly inside the image:
+//
+//       // count blocks side by side from bytes, into 4 rows of `width` texels from out; returns how
+//       // many it decoded (from the first), the walker fetches the rest texel by texel
+//       static u64 DecodeRun(const u8* bytes, u64 count, Pixel* out, u64 width);
 #include "XQFTextureTypes.h"
 
 #include <cstring>
@@ -62,7 +69,14 @@ bool DecodeBlocks(const u8* src, u64 srcSize, u32 width, u32 height, typename Bl
     for (u64 by = 0; by < blocksY; ++by) {
         const u32 rows = height - 4 * by >= 4 ? 4 : u32(height - 4 * by);
         Pixel* rowOut = out + 4 * by * width;
-        for (u64 bx = 0; bx < blocksX; ++bx, block += Block::kBytes) {
+        u64 bx = 0;
+        if constexpr (requires { Block::DecodeRun(block, bx, rowOut, u64(width)); }) {
+            if (rows == 4) {
+                bx = Block::DecodeRun(block, width / 4, rowOut, width);
+                block += bx * Block::kBytes;
+            }
+        }
+        for (; bx < blocksX; ++bx, block += Block::kBytes) {
             const Block b = Block::Parse(block);
             const u32 cols = width - 4 * bx >= 4 ? 4 : u32(width - 4 * bx);
             Pixel* o = rowOut + 4 * bx;

@@ -15,6 +15,12 @@ inline u32 ReadLE16(const u8* p) { return u32(p[0]) | u32(p[1]) << 8; }
 inline u32 ReadLE32(const u8* p) { return ReadLE16(p) | ReadLE16(p + 2) << 16; }
 inline u64 ReadLE64(const u8* p) { return u64(ReadLE32(p)) | u64(ReadLE32(p + 4)) << 32; }
 
+// Runs of whole blocks for DecodeRun (DxtRuns.cpp): they return 0 where the processor lacks the
+// instructions they use.
+u64 DecodeDxt1Run(const u8* blocks, u64 count, Rgba8* out, u64 width);
+u64 DecodeDxt3Run(const u8* blocks, u64 count, Rgba8* out, u64 width);
+u64 DecodeDxt5Run(const u8* blocks, u64 count, Rgba8* out, u64 width);
+
 // 5:6:5 endpoint widened to 8 bits per channel by bit replication.
 struct SEndpoint {
     u32 r, g, b;
@@ -64,6 +70,7 @@ struct SDxt1Block {
     SColourBlock colour;
     static SDxt1Block Parse(const u8* b) { return {SColourBlock::Parse(b, true)}; }
     Rgba8 Texel(u32 x, u32 y) const { return colour.Texel(x, y); }
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return DecodeDxt1Run(b, count, out, width); }
 };
 
 // DXT2/DXT3: explicit 4-bit alpha per texel, widened as (a << 4) | a.
@@ -73,6 +80,7 @@ struct SDxt3Block {
     u64 alpha;
     SColourBlock colour;
     static SDxt3Block Parse(const u8* b) { return {ReadLE64(b), SColourBlock::Parse(b + 8, false)}; }
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return DecodeDxt3Run(b, count, out, width); }
     Rgba8 Texel(u32 x, u32 y) const
     {
         const u32 a = u32((alpha >> (4 * (4 * y + x))) & 15) * 17;
@@ -100,6 +108,7 @@ struct SDxt5Block {
     {
         return {AlphaTable(b[0], b[1]), ReadLE64(b) >> 16, SColourBlock::Parse(b + 8, false)};
     }
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return DecodeDxt5Run(b, count, out, width); }
     Rgba8 Texel(u32 x, u32 y) const
     {
         return std::bit_cast<Rgba8>(colour.Word(x, y) | u32(table[(alphaIndices >> (3 * (4 * y + x))) & 7]) << 24);
