@@ -2,7 +2,10 @@
 // records shorter than their layout, 8-byte pointer tables. Nothing may read outside its record.
 #include "Es2TestSupport.h"
 
+#include "Es2Records.h"
 #include "calls/CallFactory.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
 #include "stream/IOManager.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +86,29 @@ TEST(Es2Hostile, RecordsShorterThanTheirLayoutNeverReadPastTheirEnd)
         }
         io.Close();
     }
+}
+
+// Through the loader: a record shorter than its layout (glViewport with two of its four values)
+// and a draw whose last block claims more than the record holds; the records after them are read
+// where their headers put them.
+TEST(Es2Hostile, TheLoaderFindsTheRecordsAfterShortOnes)
+{
+    const std::string path = TempPath("short_records.xqft");
+    WriteTrace(path,
+               {{2142, SPayload().U32(0).U32(7).U32(8).bytes},
+                {2041, SPayload().Words({0, 4, 0, 3}).Block(0x10, 48).Ptr(0x20).U32(4000).Raw(std::vector<uint8_t>(48, 1)).bytes},
+                {2142, SPayload().Words({0, 1, 2, 3, 4}).bytes}},
+               true);
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    EXPECT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
+    CTraceData* data = reader.GetTraceData();
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->GetCallCount(), 3u);
+    EXPECT_EQ(Describe(*data->GetCall(1)->call, 1), "glViewport(x=7, y=8, width=0, height=0) ==> -");
+    EXPECT_EQ(CapturedBlocksOf(data->GetCall(2)->call.get())->Count(), 1u);
+    EXPECT_EQ(Describe(*data->GetCall(3)->call, 1), "glViewport(x=1, y=2, width=3, height=4) ==> -");
+    reader.Close();
 }
 
 TEST(Es2Hostile, AShortRecordReadsMissingValuesAsZero)

@@ -157,6 +157,20 @@ std::vector<uint8_t> Header(bool dataIncluded, int pointerWidth)
 
 } // namespace
 
+void WriteTrace(const std::string& path, const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& records,
+                bool dataIncluded, int pointerWidth)
+{
+    std::vector<uint8_t> file = Header(dataIncluded, pointerWidth);
+    for (const auto& [id, payload] : records) {
+        for (int i = 0; i < 4; ++i)
+            file.push_back(uint8_t(payload.size() >> (8 * i)));
+        file.push_back(uint8_t(id));
+        file.push_back(uint8_t(id >> 8));
+        file.insert(file.end(), payload.begin(), payload.end());
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+}
+
 SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataIncluded, int pointerWidth,
                     uint32_t version, uint32_t declaredSize)
 {

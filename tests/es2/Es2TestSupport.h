@@ -65,6 +65,10 @@ struct SPayload
 
 std::string Text(const SApiTypeBase* value);
 
+// Writes a trace of the given records {id, payload} (a format version 11 header).
+void WriteTrace(const std::string& path, const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& records,
+                bool dataIncluded, int pointerWidth = 4);
+
 // A call of a state sequence: id and payload after the recorded error (which is 0).
 struct SCall
 {
