@@ -44,8 +44,8 @@ run: sample
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
-	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory fuzz
+	$(MAKE) --no-print-directory test-asan
 
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF
