@@ -19,6 +19,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 namespace {
 
@@ -39,7 +40,7 @@ void Print(const char* what, std::vector<double> ms)
 int main()
 {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_es2_state.xqft";
+    const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_es2_state_" + std::to_string(getpid()) + ".xqft";
     const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-state-bench " + path;
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "cannot write the trace: %s\n", command.c_str());

@@ -4,18 +4,10 @@
 
 namespace xqft_es2 {
 
-SharedBytes ShareCaptured(const uint8_t* bytes, uint64_t captured, uint64_t size)
+SharedBytes ShareCaptured(const uint8_t* bytes, uint64_t captured, uint64_t size, uint32_t& held)
 {
-    // A padded copy is made only up to this size, so a record claiming a huge image cannot make the
-    // state allocate far beyond what the trace carries.
-    constexpr uint64_t kLargest = 16ull << 20;
-    if (!bytes || captured == 0 || size == 0)
-        return nullptr;
-    if (captured >= size)
-        return SharedBytes(bytes, [](const uint8_t*) {});
-    if (size > kLargest)
-        return nullptr;
-    return MutableCopy(SharedBytes(bytes, [](const uint8_t*) {}), captured, size);
+    held = bytes && captured > 0 && size > 0 ? uint32_t(std::min<uint64_t>({captured, size, UINT32_MAX})) : 0;
+    return held ? SharedBytes(bytes, [](const uint8_t*) {}) : nullptr;
 }
 
 CXQFTString RecordedName(const SString& s)
@@ -305,7 +297,7 @@ bool Es2Effect(const CEs2_glBufferData_v1& c, SEs2State& s)
     b.name = *name;
     b.target = target;
     b.size = size > 0 ? uint32_t(size) : 0;
-    b.data = ShareCaptured(data.GetData(), data.size, b.size);
+    b.data = ShareCaptured(data.GetData(), data.size, b.size, b.capturedSize);
     b.usage = c.Item<"usage">().Value();
     return true;
 }
@@ -317,15 +309,18 @@ bool Es2Effect(const CEs2_glBufferSubData_v1& c, SEs2State& s)
     if (!data.GetData() || data.size == 0 || !name)
         return false;
     // An unknown buffer, or a range that starts outside it, is skipped; a range running past
-    // its end (or past the captured bytes) is clipped.
+    // its end (or past the captured bytes) is clipped. The held bytes grow to cover the range;
+    // a gap between them and the range reads as zero.
     SEs2Buffer* b = s.buffers.Get(*name);
     const int64_t offset = c.Item<"offset">().Value(), size = c.Item<"size">().Value();
     if (!b || offset < 0 || size <= 0 || uint64_t(offset) >= b->size)
         return false;
     const uint64_t n = std::min<uint64_t>({uint64_t(size), b->size - uint64_t(offset), data.size});
-    auto block = MutableCopy(b->data, b->data ? b->size : 0, b->size);
+    const uint32_t held = uint32_t(std::max<uint64_t>(b->capturedSize, uint64_t(offset) + n));
+    auto block = MutableCopy(b->data, b->data ? b->capturedSize : 0, held);
     memcpy(block.get() + offset, data.GetData(), n);
     b->data = std::move(block);
+    b->capturedSize = held;
     return true;
 }
 

@@ -46,7 +46,7 @@ std::string Ints(const std::vector<int32_t>& v)
     return out;
 }
 
-// A short fingerprint of captured bytes, so equal states print equal lines.
+// A short fingerprint of the held bytes, so equal states print equal lines.
 uint32_t Checksum(const SharedBytes& data, uint32_t size)
 {
     uint32_t h = 2166136261u;
@@ -103,8 +103,9 @@ std::string DescribeEs2State(const SEs2State& s)
                 static_cast<unsigned long long>(p.record.pointer));
     }
     for (const auto& b : s.buffers)
-        out("buffer %u: target=0x%X size=%u usage=0x%X data=%s sum=%08X", b.key, b.record.target, b.record.size,
-            b.record.usage, b.record.data ? "yes" : "no", Checksum(b.record.data, b.record.size));
+        out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%08X", b.key, b.record.target,
+            b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
+            Checksum(b.record.data, b.record.capturedSize));
     for (const auto& f : s.framebuffers) {
         out("framebuffer %u: bound=%u samples=%u", f.key, f.record.bound & 0xFF, f.record.samples);
         Attachment(out, "color", f.record.color);
@@ -137,10 +138,10 @@ std::string DescribeEs2State(const SEs2State& s)
             for (const auto& face : level.record) {
                 const SEs2TexImage& i = face.record;
                 out("texture %u level %u face %u: target=0x%X %dx%d format=0x%X/0x%X type=0x%X align=%d size=%u "
-                    "compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%08X",
+                    "captured=%u compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%08X",
                     t.key, level.key, face.key, i.target, i.width, i.height, i.format, i.internalFormat, i.type,
-                    i.unpackAlignment, i.size, i.compressed, i.minFilter, i.magFilter, i.wrapS, i.wrapT,
-                    i.data ? "yes" : "no", Checksum(i.data, i.size));
+                    i.unpackAlignment, i.size, i.capturedSize, i.compressed, i.minFilter, i.magFilter, i.wrapS, i.wrapT,
+                    i.data ? "yes" : "no", Checksum(i.data, i.capturedSize));
             }
     return out.Take();
 }

@@ -4,6 +4,8 @@
 
 #include "state/PixelSize.h"
 
+#include <utility>
+
 namespace xqft_es2 {
 
 namespace {
@@ -124,7 +126,7 @@ bool Es2Effect(const CEs2_glTexImage2D_v1& c, SEs2State& s)
                                          : 0;
     image.size = size > 0 && size <= int64_t(UINT32_MAX) ? uint32_t(size) : 0;
     const SImage2D& pixels = c.Item<"pixels">().data;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size);
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     StoreImage(s, std::move(image), slot.face);
     return true;
 }
@@ -150,7 +152,7 @@ bool CEs2_glCompressedTexImage2D_v1::UpdateState(void* state, uint32_t)
     image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
     image.compressed = 1;
     const SImage2D& pixels = Item<"pixels ">().data;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size);
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     StoreImage(s, std::move(image), slot.face);
     return true;
 }
@@ -195,28 +197,33 @@ bool Es2Effect(const CEs2_glTexParameterfv_v1& c, SEs2State& s)
 
 // Writes the call's pixels into the image. The region is clipped to the image, rows are
 // addressed with the unpack alignment on both sides (the image was sized with it), and nothing
-// is read past the captured bytes.
+// is read past the captured bytes. Only an existing image with a size is written: the update
+// never makes an entry, so when it writes nothing it leaves the state as it was (result false).
 bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
 {
     const SImage2D& pixels = c.Item<"pixels">().data;
     if (!pixels.GetData() || pixels.size == 0)
-        return true;
+        return false;
     const uint32_t u = Unit(s);
     if (u == kTextureUnits)
         return false;
     const SImageSlot slot = ImageSlot(s, u, c.Item<"target">().Value());
-    SEs2TexImage& image = s.textures[slot.texture][uint32_t(c.Item<"level">().Value())][slot.face];
-    if (image.compressed)
+    const SEs2TexImage* found = nullptr;
+    if (const auto* levels = std::as_const(s.textures).Get(slot.texture))
+        if (const auto* faces = levels->Get(uint32_t(c.Item<"level">().Value())))
+            found = faces->Get(slot.face);
+    if (!found || found->compressed)
         return false;
-    if (image.size == 0 || image.width <= 0 || image.height <= 0 || !image.format)
+    if (found->size == 0 || found->width <= 0 || found->height <= 0 || !found->format)
         return false; // an image without size has nothing to write into
+    const SEs2TexImage& image = *found;
 
     const int32_t xoffset = c.Item<"xoffset">().Value(), yoffset = c.Item<"yoffset">().Value();
     const int32_t width = c.Item<"width">().Value(), height = c.Item<"height">().Value();
     const uint32_t format = c.Item<"format">().Value(), type = c.Item<"type">().Value();
     const int32_t alignment = c.Item<"alignment">().Value();
     if (width <= 0 || height <= 0)
-        return true;
+        return false;
 
     // Source rows: the call's own, or converted into the image's format and type.
     const uint8_t* src = pixels.GetData();
@@ -241,18 +248,26 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
     if (pixel <= 0 || srcPitch <= 0 || dstPitch <= 0)
         return false;
 
+    // The rows inside the image that the source holds whole.
     const int64_t x0 = std::max<int64_t>(xoffset, 0), x1 = std::min<int64_t>(int64_t(xoffset) + width, image.width);
     const int64_t y0 = std::max<int64_t>(yoffset, 0), y1 = std::min<int64_t>(int64_t(yoffset) + height, image.height);
-    auto block = MutableCopy(image.data, image.data ? image.size : 0, image.size);
-    for (int64_t y = y0; y < y1 && x0 < x1; ++y) {
-        const uint64_t from = uint64_t((y - yoffset) * srcPitch + (x0 - xoffset) * pixel);
-        const uint64_t to = uint64_t(y * dstPitch + x0 * pixel);
-        const uint64_t n = uint64_t((x1 - x0) * pixel);
-        if (from + n > srcSize || to + n > image.size)
-            break;
-        memcpy(block.get() + to, src + from, n);
-    }
-    image.data = std::move(block);
+    const uint64_t n = x0 < x1 ? uint64_t((x1 - x0) * pixel) : 0;
+    auto from = [&](int64_t y) { return uint64_t((y - yoffset) * srcPitch + (x0 - xoffset) * pixel); };
+    auto to = [&](int64_t y) { return uint64_t(y * dstPitch + x0 * pixel); };
+    int64_t yEnd = y0;
+    while (n > 0 && yEnd < y1 && from(yEnd) + n <= srcSize && to(yEnd) + n <= image.size)
+        ++yEnd;
+    if (yEnd == y0)
+        return false;
+
+    // The held bytes grow to the last row written, never to the whole image.
+    const uint32_t held = uint32_t(std::max<uint64_t>(image.capturedSize, to(yEnd - 1) + n));
+    SEs2TexImage& target = s.textures[slot.texture][uint32_t(c.Item<"level">().Value())][slot.face];
+    auto block = MutableCopy(target.data, target.data ? target.capturedSize : 0, held);
+    for (int64_t y = y0; y < yEnd; ++y)
+        memcpy(block.get() + to(y), src + from(y), n);
+    target.data = std::move(block);
+    target.capturedSize = held;
     return true;
 }
 

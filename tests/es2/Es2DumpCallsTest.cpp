@@ -67,4 +67,31 @@ TEST(Es2DumpCalls, ListsEveryRecordOfBothDataModes)
     }
 }
 
+// `records --consumed` builds every call object as the loader does: each line shows the bytes the
+// generator says the call reads, and the older `records-consumed` spelling prints the same.
+TEST(Es2DumpCalls, RecordsConsumedMatchesTheGenerator)
+{
+    const std::string trace = TempPath("consumed.xqft"), expect = TempPath("consumed.txt");
+    Generate("es2-all " + trace + " --expect " + expect);
+    std::vector<std::string> want;
+    std::ifstream in(expect);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> f;
+        std::stringstream s(line);
+        for (std::string x; std::getline(s, x, '\t');)
+            f.push_back(x);
+        want.push_back("consumed=" + f[3] + " name=" + f[1]);
+    }
+    const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump records --consumed " + trace + " 2>/dev/null");
+    ASSERT_EQ(got.size(), want.size() + 1);
+    for (size_t i = 0; i < want.size(); ++i) {
+        const size_t at = got[i].find(" consumed=");
+        EXPECT_EQ(at == std::string::npos ? got[i] : got[i].substr(at + 1), want[i]);
+    }
+    EXPECT_EQ(got.back().rfind("records=" + std::to_string(want.size()) + " short=", 0), 0u) << got.back();
+    EXPECT_EQ(Lines(XQFT_BINARY_DIR "/bin/xqft-dump records-consumed " + trace + " 2>/dev/null"), got);
+    std::remove(trace.c_str());
+    std::remove(expect.c_str());
+}
+
 } // namespace

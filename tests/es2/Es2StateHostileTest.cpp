@@ -45,12 +45,14 @@ TEST(Es2StateHostile, WritesStayInsideTheirObjects)
     EXPECT_EQ(state.textureUnitCount, 1u);
     const SEs2Buffer& b = *state.buffers.Get(3);
     EXPECT_EQ(b.size, 0x7FFFFFFFu);
-    EXPECT_EQ(b.data, nullptr) << "a claimed size beyond what a device holds keeps no bytes";
+    EXPECT_EQ(b.capturedSize, 4u) << "a claimed size beyond the capture holds only the captured bytes";
     const auto& level0 = *state.textures.Get(1)->Get(0)->Get(0);
     EXPECT_EQ(level0.size, 64u << 20);
-    EXPECT_EQ(level0.data, nullptr);
+    EXPECT_EQ(level0.capturedSize, 4u);
+    EXPECT_FALSE(applied.results[13]) << "a sub-image onto an image no device could hold writes nothing";
     const auto& level1 = *state.textures.Get(1)->Get(1)->Get(0);
     ASSERT_NE(level1.data, nullptr);
+    EXPECT_EQ(level1.capturedSize, 64u);
     EXPECT_EQ(level1.data[0], 8);  // the rows the short sub-image carried
     EXPECT_EQ(level1.data[47], 5); // the rest from the sub-image around the image
     EXPECT_EQ(level1.data[63], 6); // the one pixel of the huge sub-image inside the image

@@ -29,7 +29,8 @@ const SEs2TexImage* Image(const SEs2State& s, uint32_t texture, uint32_t level, 
 
 std::vector<uint8_t> Bytes(const SEs2TexImage& image)
 {
-    return image.data ? std::vector<uint8_t>(image.data.get(), image.data.get() + image.size) : std::vector<uint8_t>();
+    return image.data ? std::vector<uint8_t>(image.data.get(), image.data.get() + image.capturedSize)
+                      : std::vector<uint8_t>();
 }
 
 const SStateCase kCases[] = {
@@ -340,13 +341,45 @@ const SStateCase kCases[] = {
          EXPECT_EQ(std::count(b.begin(), b.end(), 7), 4);
          EXPECT_EQ(b[12], 7);
      }},
-    {"an image with fewer captured bytes than its size keeps them, zero-padded to its size",
-     {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 2, 2, kUbyte, {1, 2, 3, 4})}, true,
+    {"an image with fewer captured bytes than its size keeps both sizes; a sub-image grows the held bytes to "
+     "its last row, the gap reading zero",
+     {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 2, 2, kUbyte, {1, 2, 3, 4}),
+      TexImage(kTexture2D, 1, kRgba, 2, 2, kUbyte, {1, 2, 3, 4}),
+      TexSubImage(kTexture2D, 1, 0, 1, 1, 1, kRgba, kUbyte, {9, 9, 9, 9})},
+     true,
+     [](const SEs2State& s, const auto& r) {
+         const SEs2TexImage& short0 = *Image(s, 5, 0, 0);
+         EXPECT_EQ(short0.size, 16u);
+         EXPECT_EQ(short0.capturedSize, 4u);
+         EXPECT_EQ(Bytes(short0), std::vector<uint8_t>({1, 2, 3, 4}));
+         EXPECT_TRUE(r[3]);
+         const SEs2TexImage& grown = *Image(s, 5, 1, 0);
+         EXPECT_EQ(grown.size, 16u);
+         EXPECT_EQ(Bytes(grown), std::vector<uint8_t>({1, 2, 3, 4, 0, 0, 0, 0, 9, 9, 9, 9}));
+     }},
+    {"a sub-image onto a level never specified makes no entry and reports no change",
+     {W(kBindTexture, {kTexture2D, 5}), TexSubImage(kTexture2D, 3, 0, 0, 1, 1, kRgba, kUbyte, {9, 9, 9, 9}),
+      TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte, {9, 9, 9, 9})},
+     true,
+     [](const SEs2State& s, const auto& r) {
+         EXPECT_FALSE(r[1]);
+         EXPECT_FALSE(r[2]); // level 0 exists from the bind but has no size
+         EXPECT_FALSE(s.textures.Get(5)->Contains(3));
+         EXPECT_EQ(Image(s, 5, 0, 0)->data, nullptr);
+     }},
+    {"a buffer with fewer captured bytes keeps both sizes; sub-data past them grows the held bytes",
+     {W(kBindBuffer, {0x8892, 3}), {kBufferData, SPayload().U32(0x8892).U32(8).Ptr(0x10).U32(2).Raw({1, 2}).U32(0x88E4)},
+      {kBufferData, SPayload().U32(0x8893).U32(8).Ptr(0x10).U32(2).Raw({1, 2}).U32(0x88E4)},
+      {kBufferSubData, SPayload().U32(0x8893).U32(5).U32(2).Ptr(0x10).U32(2).Raw({7, 8})}},
+     true,
      [](const SEs2State& s, const auto&) {
-         const auto b = Bytes(*Image(s, 5, 0, 0));
-         ASSERT_EQ(b.size(), 16u);
-         EXPECT_EQ(b[3], 4);
-         EXPECT_EQ(b[4], 0);
+         const SEs2Buffer& b = *s.buffers.Get(3);
+         EXPECT_EQ(b.size, 8u);
+         EXPECT_EQ(b.capturedSize, 2u);
+         EXPECT_EQ(b.data[1], 2);
+         const SEs2Buffer& e = *s.buffers.Get(0);
+         ASSERT_EQ(e.capturedSize, 7u);
+         EXPECT_EQ(std::vector<uint8_t>(e.data.get(), e.data.get() + 7), std::vector<uint8_t>({1, 2, 0, 0, 0, 7, 8}));
      }},
     {"RGB 565 pixels onto an RGBA image are converted; RGB bytes onto it are refused",
      {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {0, 0, 0, 0}),

@@ -1,5 +1,7 @@
 // records FILE: one line per record as framed in the file, then end=ok|truncated|malformed.
+// records --consumed FILE: the payload bytes each record's call object read (see RecordsConsumed.h).
 #include "DumpCommand.h"
+#include "RecordsConsumed.h"
 
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
@@ -9,8 +11,12 @@
 
 static int Run(const std::vector<std::string>& args)
 {
+    if (!args.empty() && args[0] == "--consumed")
+        return RunRecordsConsumed(std::vector<std::string>(args.begin() + 1, args.end()));
+    if (args.size() == 2 && args[1] == "--consumed")
+        return RunRecordsConsumed({args[0]});
     if (args.size() != 1) {
-        fputs("usage: xqft-dump records FILE\n", stderr);
+        fputs("usage: xqft-dump records [--consumed] FILE\n", stderr);
         return kDumpUsage;
     }
     STraceHeader h;
@@ -37,4 +43,4 @@ static int Run(const std::vector<std::string>& args)
     }
 }
 
-XQFT_DUMP_COMMAND("records", "FILE", Run);
+XQFT_DUMP_COMMAND("records", "[--consumed] FILE", Run);

@@ -13,8 +13,9 @@ struct SEs2Buffer
 {
     uint32_t name = 0;
     uint32_t target = 0;  // GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER at glBufferData
-    SharedBytes data;     // null, or valid for `size` bytes
-    uint32_t size = 0;
+    SharedBytes data;     // null, or valid for `capturedSize` bytes
+    uint32_t size = 0;    // as the call declared it
+    uint32_t capturedSize = 0;  // bytes held in data (<= size): a short capture keeps only what it carried
     uint32_t usage = 0;
 };
 
@@ -70,7 +71,7 @@ struct SEs2TexImage
     uint32_t normalizedTarget = 0;  // cube faces become GL_TEXTURE_CUBE_MAP
     uint32_t texture = 0;
     int32_t level = 0;
-    SharedBytes data;               // null, or valid for `size` bytes
+    SharedBytes data;               // null, or valid for `capturedSize` bytes
     uint32_t format = 0;
     uint32_t internalFormat = 0;
     int32_t width = 0;
@@ -82,7 +83,10 @@ struct SEs2TexImage
     uint32_t magFilter = 0x2601;    // GL_LINEAR
     uint32_t wrapS = 0x2901;        // GL_REPEAT
     uint32_t wrapT = 0x2901;
-    uint32_t size = 0;
+    uint32_t size = 0;              // from the call's arguments (0 when no device could hold it)
+    // Bytes held in data (<= size): what the call captured, extended by sub-image updates (the
+    // part they skip reads as zero). Readers never go past it.
+    uint32_t capturedSize = 0;
     uint8_t compressed = 0;         // sub-image updates are refused
 };
 
