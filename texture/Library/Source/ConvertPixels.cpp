@@ -405,18 +405,15 @@ u64 ConvertPixels(const CTexture& src, CTexture& dst, CPixelAccessor& srcAccesso
     if (!srcAccessor.IsUsable() || !dstAccessor.IsUsable())
         return 0;
     u64 total = 0;
-    for (u32 surface = 0; surface < src.GetNumSurfaces(); ++surface)
-        for (u32 face = 0; face < src.GetNumFaces(); ++face)
-            for (u32 mip = 0; mip < src.GetNumMIPLevels(); ++mip) {
-                const u8* in = src.GetDataPtr(mip, surface, face);
-                u8* out = dst.GetDataPtr(mip, surface, face);
-                const u64 pixels = src.GetPixelCount(mip, false, false);
-                if (in == nullptr || out == nullptr || pixels != dst.GetPixelCount(mip, false, false))
-                    return 0;
-                ConvertLevel(in, out, pixels, srcAccessor, dstAccessor, dstColourSpace, srcColourSpace);
-                total += pixels;
-            }
-    return total * dstAccessor.GetPixelBytes();
+    const bool whole = ForEachLevelPair(src, dst, [&](const u8* in, u8* out, u32 mip) {
+        const u64 pixels = src.GetPixelCount(mip, false, false);
+        if (pixels != dst.GetPixelCount(mip, false, false))
+            return false;
+        ConvertLevel(in, out, pixels, srcAccessor, dstAccessor, dstColourSpace, srcColourSpace);
+        total += pixels;
+        return true;
+    });
+    return whole ? total * dstAccessor.GetPixelBytes() : 0;
 }
 
 } // namespace xqftexture

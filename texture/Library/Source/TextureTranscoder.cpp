@@ -39,21 +39,6 @@ u64 E5(const u8* s, u64 n, u8* d, u32 w, u32 h, u32, bool, bool)
 }
 u64 Rgbg(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, bool, bool) { return DecompressRGBG(s, n, d, w, h, id); }
 
-// One decoder per compressed id; ids without one (12-15, 27) fail the conversion.
-constexpr DecodeFn kDecoders[] = {
-    Xqftc, Xqftc, Xqftc, Xqftc, Xqftc, Xqftc, // 0-5 XQFTC, XQFTC-II
-    Etc,                                      // 6 ETC1
-    Dxt, Dxt, Dxt, Dxt, Dxt,                  // 7-11 DXT1-5
-    NoDecoder, NoDecoder, NoDecoder, NoDecoder, // 12-15 BC4, BC5, reserved
-    Yuv, Yuv,                                 // 16, 17 UYVY, YUY2
-    Bw,                                       // 18 1 bpp
-    E5,                                       // 19 RGB9E5
-    Rgbg, Rgbg,                               // 20, 21 RGBG, GRBG
-    Etc, Etc, Etc, Etc, Etc,                  // 22-26 ETC2, EAC
-    NoDecoder,                                // 27 no format
-};
-static_assert(sizeof(kDecoders) / sizeof(kDecoders[0]) == NumCompressedFormats + 1, "one decoder row per id");
-
 // Encodes one depth slice of one level; returns the bytes written, 0 on failure.
 using EncodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 width, u32 height, u32 id);
 
@@ -64,21 +49,32 @@ u64 BwEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32) { return CompressBW1bpp(
 u64 E5Enc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32) { return CompressSharedExponentR9G9B9E5(s, n, d, w, h); }
 u64 RgbgEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressRGBG(s, n, d, w, h, id); }
 
-// One encoder per compressed id; the XQFTC and ETC/EAC encoders are not in the library yet, and
-// BC4, BC5, the reserved ids and "no format" have none: converting into them reports failure.
-constexpr EncodeFn kEncoders[] = {
-    NoEncoder, NoEncoder, NoEncoder, NoEncoder, NoEncoder, NoEncoder, // 0-5 XQFTC, XQFTC-II
-    NoEncoder,                                                        // 6 ETC1
-    DxtEnc, DxtEnc, DxtEnc, DxtEnc, DxtEnc,                           // 7-11 DXT1-5
-    NoEncoder, NoEncoder, NoEncoder, NoEncoder,                       // 12-15 BC4, BC5, reserved
-    YuvEnc, YuvEnc,                                                   // 16, 17 UYVY, YUY2
-    BwEnc,                                                            // 18 1 bpp
-    E5Enc,                                                            // 19 RGB9E5
-    RgbgEnc, RgbgEnc,                                                 // 20, 21 RGBG, GRBG
-    NoEncoder, NoEncoder, NoEncoder, NoEncoder, NoEncoder,            // 22-26 ETC2, EAC
-    NoEncoder,                                                        // 27 no format
+// The codecs of each run of compressed ids. Ids in no row (BC4, BC5, the reserved ids, "no
+// format") have neither: converting from or into them reports failure. The XQFTC and ETC/EAC
+// encoders are not in the library yet.
+struct SCodecRow {
+    u32 first, last;
+    DecodeFn decode;
+    EncodeFn encode;
 };
-static_assert(sizeof(kEncoders) / sizeof(kEncoders[0]) == NumCompressedFormats + 1, "one encoder row per id");
+constexpr SCodecRow kCodecs[] = {
+    {XQFTC_2bpp_RGB, XQFTCII_4bpp, Xqftc, NoEncoder},
+    {ETC1, ETC1, Etc, NoEncoder},
+    {DXT1, DXT5, Dxt, DxtEnc},
+    {UYVY, YUY2, Yuv, YuvEnc},
+    {BW1bpp, BW1bpp, Bw, BwEnc},
+    {SharedExponentR9G9B9E5, SharedExponentR9G9B9E5, E5, E5Enc},
+    {RGBG8888, GRBG8888, Rgbg, RgbgEnc},
+    {ETC2_RGB, EAC_RG11, Etc, NoEncoder},
+};
+
+SCodecRow CodecsOf(u32 id)
+{
+    for (const SCodecRow& row : kCodecs)
+        if (id >= row.first && id <= row.last)
+            return row;
+    return {id, id, NoDecoder, NoEncoder};
+}
 
 bool SameFormat(PixelFormat a, PixelFormat b) { return a.Value() == b.Value(); }
 
@@ -90,7 +86,7 @@ u64 DecodeInto(const CTexture& texture, CTexture& out)
     if (!format.IsCompressed() || texture.GetDataSize() == 0)
         return 0;
     const u32 id = format.CompressedId();
-    const DecodeFn decode = kDecoders[id < NumCompressedFormats ? id : NumCompressedFormats];
+    const DecodeFn decode = CodecsOf(id).decode;
     CTextureHeader outHeader = texture.GetHeader();
     PixelFormat outFormat;
     u32 outChannelType = 0;
@@ -103,25 +99,20 @@ u64 DecodeInto(const CTexture& texture, CTexture& out)
 
     out = CTexture::ForOverwrite(outHeader);
     u64 sum = 0;
-    for (u32 surface = 0; surface < texture.GetNumSurfaces(); ++surface)
-        for (u32 face = 0; face < texture.GetNumFaces(); ++face)
-            for (u32 mip = 0; mip < texture.GetNumMIPLevels(); ++mip) {
-                const u8* src = texture.GetDataPtr(mip, surface, face);
-                u8* dst = out.GetDataPtr(mip, surface, face);
-                if (src == nullptr || dst == nullptr)
-                    return 0;
-                const u32 w = texture.GetWidth(mip), h = texture.GetHeight(mip), d = texture.GetDepth(mip);
-                const u64 srcSliceBytes = texture.GetDataSize(i32(mip), false, false) / d;
-                const u64 dstSliceBytes = u64(w) * h * outPixelBytes;
-                for (u32 z = 0; z < d; ++z) {
-                    const u64 written = decode(src + z * srcSliceBytes, srcSliceBytes, dst + z * dstSliceBytes, w, h,
-                                               id, isSigned, isSRGB);
-                    if (written == 0)
-                        return 0; // no decoder, or refused data: never show unset memory
-                    sum += written;
-                }
-            }
-    return sum;
+    const bool whole = ForEachLevelPair(texture, out, [&](const u8* src, u8* dst, u32 mip) {
+        const u32 w = texture.GetWidth(mip), h = texture.GetHeight(mip), d = texture.GetDepth(mip);
+        const u64 srcSliceBytes = texture.GetDataSize(i32(mip), false, false) / d;
+        const u64 dstSliceBytes = u64(w) * h * outPixelBytes;
+        for (u32 z = 0; z < d; ++z) {
+            const u64 written = decode(src + z * srcSliceBytes, srcSliceBytes, dst + z * dstSliceBytes, w, h, id,
+                                       isSigned, isSRGB);
+            if (written == 0)
+                return false; // no decoder, or refused data: never show unset memory
+            sum += written;
+        }
+        return true;
+    });
+    return whole ? sum : 0;
 }
 
 
@@ -167,7 +158,7 @@ try {
     if (!target.IsCompressed() || texture.GetDataSize() == 0)
         return 0;
     const u32 id = target.CompressedId();
-    const EncodeFn encode = kEncoders[id < NumCompressedFormats ? id : NumCompressedFormats];
+    const EncodeFn encode = CodecsOf(id).encode;
     if (encode == NoEncoder)
         return 0; // "not supported"
     // The input must be the format the encoder takes.
@@ -185,37 +176,34 @@ try {
     CTexture out = CTexture::ForOverwrite(outHeader);
     std::vector<u8> scratch;
     u64 sum = 0;
-    for (u32 surface = 0; surface < texture.GetNumSurfaces(); ++surface)
-        for (u32 face = 0; face < texture.GetNumFaces(); ++face)
-            for (u32 mip = 0; mip < texture.GetNumMIPLevels(); ++mip) {
-                const u8* src = texture.GetDataPtr(mip, surface, face);
-                u8* dst = out.GetDataPtr(mip, surface, face);
-                if (src == nullptr || dst == nullptr)
-                    return 0;
-                const u32 w = texture.GetWidth(mip), h = texture.GetHeight(mip), d = texture.GetDepth(mip);
-                const u64 srcSliceBytes = u64(w) * h * inPixelBytes;
-                const u64 dstSliceBytes = out.GetDataSize(i32(mip), false, false) / d;
-                // A level smaller than one block is tiled into a block-sized image first.
-                const bool small = w < mw || h < mh;
-                const u32 ew = std::max(w, mw), eh = std::max(h, mh);
-                for (u32 z = 0; z < d; ++z) {
-                    const u8* slice = src + z * srcSliceBytes;
-                    u64 sliceBytes = srcSliceBytes;
-                    if (small) {
-                        scratch.resize(u64(ew) * eh * inPixelBytes);
-                        for (u32 y = 0; y < eh; ++y)
-                            for (u32 x = 0; x < ew; ++x)
-                                std::memcpy(&scratch[(u64(y) * ew + x) * inPixelBytes],
-                                            slice + (u64(y % h) * w + x % w) * inPixelBytes, inPixelBytes);
-                        slice = scratch.data();
-                        sliceBytes = scratch.size();
-                    }
-                    const u64 written = encode(slice, sliceBytes, dst + z * dstSliceBytes, ew, eh, id);
-                    if (written == 0 || written > dstSliceBytes)
-                        return 0;
-                    sum += written;
-                }
+    const bool whole = ForEachLevelPair(texture, out, [&](const u8* src, u8* dst, u32 mip) {
+        const u32 w = texture.GetWidth(mip), h = texture.GetHeight(mip), d = texture.GetDepth(mip);
+        const u64 srcSliceBytes = u64(w) * h * inPixelBytes;
+        const u64 dstSliceBytes = out.GetDataSize(i32(mip), false, false) / d;
+        // A level smaller than one block is tiled into a block-sized image first.
+        const bool small = w < mw || h < mh;
+        const u32 ew = std::max(w, mw), eh = std::max(h, mh);
+        for (u32 z = 0; z < d; ++z) {
+            const u8* slice = src + z * srcSliceBytes;
+            u64 sliceBytes = srcSliceBytes;
+            if (small) {
+                scratch.resize(u64(ew) * eh * inPixelBytes);
+                for (u32 y = 0; y < eh; ++y)
+                    for (u32 x = 0; x < ew; ++x)
+                        std::memcpy(&scratch[(u64(y) * ew + x) * inPixelBytes],
+                                    slice + (u64(y % h) * w + x % w) * inPixelBytes, inPixelBytes);
+                slice = scratch.data();
+                sliceBytes = scratch.size();
             }
+            const u64 written = encode(slice, sliceBytes, dst + z * dstSliceBytes, ew, eh, id);
+            if (written == 0 || written > dstSliceBytes)
+                return false;
+            sum += written;
+        }
+        return true;
+    });
+    if (!whole)
+        return 0;
     texture = std::move(out);
     return sum;
 } catch (const std::bad_alloc&) {

@@ -52,11 +52,13 @@ void ConvertRGBPairToYUV(u32 pixel0, u32 pixel1, u8& y0, u8& y1, u8& u, u8& v)
     v = ClampToByte(0.439f * r1 - 0.368f * g1 - 0.071f * b1 + 128.5f);
 }
 
-u64 DecompressYUV422(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 id)
+namespace {
+
+// Both pair decoders: walk the groups of each row, and let decodePixel write the RGBA of the
+// group's first or second pixel (the second of an odd row's last group lies outside the level).
+template <class DecodePixel>
+u64 DecodePairs(const void* src, u64 srcSize, void* dst, u32 width, u32 height, DecodePixel decodePixel)
 {
-    SPairLayout at;
-    if (!IsYuv(id) || !PairLayout(id, at))
-        return 0;
     const u64 outBytes = packed::Product(width, height, 4);
     if (src == nullptr || dst == nullptr || outBytes == 0)
         return outBytes;
@@ -67,15 +69,26 @@ u64 DecompressYUV422(const void* src, u64 srcSize, void* dst, u32 width, u32 hei
     u8* out = static_cast<u8*>(dst);
     for (u64 y = 0; y < height; ++y)
         for (u64 x = 0; x < width; x += 2, in += 4) {
-            const int d = in[at.shared0] - 128, e = in[at.shared1] - 128;
-            YuvToRgba(in[at.first], d, e, out);
+            decodePixel(in, false, out);
             out += 4;
             if (x + 1 < width) {
-                YuvToRgba(in[at.second], d, e, out);
+                decodePixel(in, true, out);
                 out += 4;
             }
         }
     return outBytes;
+}
+
+} // namespace
+
+u64 DecompressYUV422(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 id)
+{
+    SPairLayout at;
+    if (!IsYuv(id) || !PairLayout(id, at))
+        return 0;
+    return DecodePairs(src, srcSize, dst, width, height, [at](const u8* group, bool second, u8* out) {
+        YuvToRgba(group[second ? at.second : at.first], group[at.shared0] - 128, group[at.shared1] - 128, out);
+    });
 }
 
 u64 DecompressRGBG(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 id)
@@ -83,26 +96,10 @@ u64 DecompressRGBG(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
     SPairLayout at;
     if (IsYuv(id) || !PairLayout(id, at))
         return 0;
-    const u64 outBytes = packed::Product(width, height, 4);
-    if (src == nullptr || dst == nullptr || outBytes == 0)
-        return outBytes;
-    const u64 groups = packed::PairGroupsPerRow(width);
-    if (srcSize / 4 / groups < height)
-        return 0;
-    const u8* in = static_cast<const u8*>(src);
-    u8* out = static_cast<u8*>(dst);
-    for (u64 y = 0; y < height; ++y)
-        for (u64 x = 0; x < width; x += 2, in += 4) {
-            const u8 first[4] = {in[at.shared0], in[at.first], in[at.shared1], 255};
-            std::memcpy(out, first, 4);
-            out += 4;
-            if (x + 1 < width) {
-                const u8 second[4] = {in[at.shared0], in[at.second], in[at.shared1], 255};
-                std::memcpy(out, second, 4);
-                out += 4;
-            }
-        }
-    return outBytes;
+    return DecodePairs(src, srcSize, dst, width, height, [at](const u8* group, bool second, u8* out) {
+        const u8 rgba[4] = {group[at.shared0], group[second ? at.second : at.first], group[at.shared1], 255};
+        std::memcpy(out, rgba, 4);
+    });
 }
 
 namespace {

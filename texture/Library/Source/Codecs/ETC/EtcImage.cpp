@@ -3,72 +3,56 @@
 #include "PixelFormat.h"
 #include "XQFTextureCodecs.h"
 
+#include <type_traits>
+
 namespace xqftexture {
 
 namespace {
 
 using namespace etc;
 
-struct SEtc1Block {
-    using Pixel = Rgb8;
-    static constexpr u32 kBytes = 8;
+void ParseRgb(const u8* b, Rgba8* texels) { DecodeRGBBlock(ReadBigEndian32(b), ReadBigEndian32(b + 4), texels); }
+void ParsePunchThrough(const u8* b, Rgba8* texels)
+{
+    DecodePunchThroughBlock(ReadBigEndian32(b), ReadBigEndian32(b + 4), texels);
+}
+// EAC alpha block, then ETC2 RGB block.
+void ParseRgba(const u8* b, Rgba8* texels)
+{
+    u8 alpha[16];
+    DecodeEACAlpha(b, alpha);
+    ParseRgb(b + 8, texels);
+    for (u32 i = 0; i < 16; ++i)
+        texels[i].a = alpha[i];
+}
+
+// The colour blocks: Bytes bytes that ParseTexels turns into 16 RGBA texels, handed out as PixelT (RGB
+// for ETC1, which has no alpha).
+template <class PixelT, u32 Bytes, void (*ParseTexels)(const u8*, Rgba8*)>
+struct SColourBlock {
+    using Pixel = PixelT;
+    static constexpr u32 kBytes = Bytes;
     Rgba8 texels[16];
-    static SEtc1Block Parse(const u8* b)
+    static SColourBlock Parse(const u8* b)
     {
-        SEtc1Block block;
-        DecodeRGBBlock(ReadBigEndian32(b), ReadBigEndian32(b + 4), block.texels);
+        SColourBlock block;
+        ParseTexels(b, block.texels);
         return block;
     }
     Pixel Texel(u32 x, u32 y) const
     {
         const Rgba8& t = texels[4 * y + x];
-        return {t.r, t.g, t.b};
+        if constexpr (std::is_same_v<Pixel, Rgb8>)
+            return {t.r, t.g, t.b};
+        else
+            return t;
     }
 };
 
-struct SEtc2RgbBlock {
-    using Pixel = Rgba8;
-    static constexpr u32 kBytes = 8;
-    Rgba8 texels[16];
-    static SEtc2RgbBlock Parse(const u8* b)
-    {
-        SEtc2RgbBlock block;
-        DecodeRGBBlock(ReadBigEndian32(b), ReadBigEndian32(b + 4), block.texels);
-        return block;
-    }
-    Pixel Texel(u32 x, u32 y) const { return texels[4 * y + x]; }
-};
-
-struct SEtc2PunchThroughBlock {
-    using Pixel = Rgba8;
-    static constexpr u32 kBytes = 8;
-    Rgba8 texels[16];
-    static SEtc2PunchThroughBlock Parse(const u8* b)
-    {
-        SEtc2PunchThroughBlock block;
-        DecodePunchThroughBlock(ReadBigEndian32(b), ReadBigEndian32(b + 4), block.texels);
-        return block;
-    }
-    Pixel Texel(u32 x, u32 y) const { return texels[4 * y + x]; }
-};
-
-// EAC alpha block, then ETC2 RGB block.
-struct SEtc2RgbaBlock {
-    using Pixel = Rgba8;
-    static constexpr u32 kBytes = 16;
-    Rgba8 texels[16];
-    static SEtc2RgbaBlock Parse(const u8* b)
-    {
-        SEtc2RgbaBlock block;
-        u8 alpha[16];
-        DecodeEACAlpha(b, alpha);
-        DecodeRGBBlock(ReadBigEndian32(b + 8), ReadBigEndian32(b + 12), block.texels);
-        for (u32 i = 0; i < 16; ++i)
-            block.texels[i].a = alpha[i];
-        return block;
-    }
-    Pixel Texel(u32 x, u32 y) const { return texels[4 * y + x]; }
-};
+using SEtc1Block = SColourBlock<Rgb8, 8, ParseRgb>;
+using SEtc2RgbBlock = SColourBlock<Rgba8, 8, ParseRgb>;
+using SEtc2PunchThroughBlock = SColourBlock<Rgba8, 8, ParsePunchThrough>;
+using SEtc2RgbaBlock = SColourBlock<Rgba8, 16, ParseRgba>;
 
 template <bool Signed>
 struct SEacR11Block {
