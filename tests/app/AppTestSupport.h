@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the viewer's tests: a Qt application for the whole run, the generated traces, a fresh
-// settings folder per test, and prompts that answer from a script and record what was shown.
+// settings folder per test, prompts that answer from a script and record what was shown, and the
+// fixture that starts each test as a fresh program.
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -8,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "TraceController.h"
+#include "TraceLoader.h"
 #include "UserPrompts.h"
 
 // Folder holding the traces of make_traces.py (generated once per test program).
@@ -54,3 +59,24 @@ private:
 
 // Installs scripted prompts on the controller; returns them (owned by the controller).
 CScriptedPrompts* ScriptPrompts(std::vector<SShown>* shown);
+
+// Starts each test as a fresh program: empty settings folder, no trace, the default loader, and
+// scripted prompts that record into shown.
+class CFreshControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FreshConfigHome();
+        c = CTraceController::Instance();
+        c->Shutdown();
+        c->SetLoader(nullptr);
+        prompts = ScriptPrompts(&shown);
+        c->Init(nullptr, nullptr);
+    }
+    void TearDown() override { c->Shutdown(); }
+
+    CTraceController* c = nullptr;
+    CScriptedPrompts* prompts = nullptr;
+    std::vector<SShown> shown;
+};

@@ -29,25 +29,19 @@ namespace {
 const char kCutShort[] = "Unexpected end reading trace file.\n Try to open the processed calls.";
 const char kBadFormat[] = "Bad Formatted file.";
 
-// Starts each test as a fresh program: empty settings folder, no trace, scripted prompts.
-class ControllerTest : public ::testing::Test
+// A fresh program whose controller signals are recorded in signals_.
+class ControllerTest : public CFreshControllerTest
 {
 protected:
     void SetUp() override
     {
-        FreshConfigHome();
-        c = CTraceController::Instance();
-        c->Shutdown();
-        c->SetLoader(nullptr);
-        prompts = ScriptPrompts(&shown);
-        c->Init(nullptr, nullptr);
+        CFreshControllerTest::SetUp();
         QObject::connect(c, &CTraceController::SIGTraceUpdate, &receiver,
                          [this](bool clean) { signals_.push_back(clean ? "trace(true)" : "trace(false)"); });
         QObject::connect(c, &CTraceController::SIGFrameUpdate, &receiver, [this] { signals_.push_back("frame"); });
         QObject::connect(c, &CTraceController::SIGRequestedShowCall, &receiver,
                          [this](int n) { signals_.push_back("show " + std::to_string(n)); });
     }
-    void TearDown() override { c->Shutdown(); }
 
     void Open(const QString& path)
     {
@@ -56,9 +50,6 @@ protected:
         c->SLTOpenTrace(path);
     }
 
-    CTraceController* c = nullptr;
-    CScriptedPrompts* prompts = nullptr;
-    std::vector<SShown> shown;
     std::vector<std::string> signals_;
     QObject receiver;
 };

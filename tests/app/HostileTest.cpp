@@ -15,24 +15,7 @@
 
 namespace {
 
-class HostileTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        FreshConfigHome();
-        c = CTraceController::Instance();
-        c->Shutdown();
-        c->SetLoader(nullptr);
-        prompts = ScriptPrompts(&shown);
-        c->Init(nullptr, nullptr);
-    }
-    void TearDown() override { c->Shutdown(); }
-
-    CTraceController* c = nullptr;
-    CScriptedPrompts* prompts = nullptr;
-    std::vector<SShown> shown;
-};
+using HostileTest = CFreshControllerTest;
 
 TEST_F(HostileTest, BadTraceFilesEndWithAMessageAndNothingOpen)
 {

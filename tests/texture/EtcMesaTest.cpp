@@ -1,5 +1,5 @@
 // Random ETC2 and EAC blocks decode bit for bit as Mesa decodes them.
-#include "MesaTexture.h"
+#include "MesaTest.h"
 #include "XQFTextureCodecs.h"
 #include "PixelFormat.h"
 
@@ -52,13 +52,11 @@ i32 OurValue(const std::vector<u8>& out, u64 texel, u32 channel, const SEtcForma
     return fmt.isSigned ? i32(i16(v)) : i32(v);
 }
 
-class EtcAgainstMesa : public ::testing::TestWithParam<SEtcFormat> {};
+using EtcAgainstMesa = xqft::test::CMesaRowTest<SEtcFormat>;
 
 TEST_P(EtcAgainstMesa, TenThousandRandomBlocksDecodeAsMesaDoes)
 {
-    xqft::test::CMesaTexture& mesa = xqft::test::CMesaTexture::Instance();
-    if (!mesa.Available())
-        GTEST_SKIP() << "no Mesa context: " << mesa.Reason();
+    xqft::test::CMesaTexture& mesa = Mesa();
     const SEtcFormat& fmt = GetParam();
     const u32 blocksX = 100, blocksY = 100, width = 4 * blocksX, height = 4 * blocksY;
     std::vector<u8> blocks(u64(blocksX) * blocksY * fmt.blockBytes);
@@ -89,13 +87,6 @@ TEST_P(EtcAgainstMesa, TenThousandRandomBlocksDecodeAsMesaDoes)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFormats, EtcAgainstMesa, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& c : n)
-                                 if (!isalnum(u8(c)))
-                                     c = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(AllFormats, EtcAgainstMesa, ::testing::ValuesIn(kFormats), xqft::test::SRowName());
 
 } // namespace

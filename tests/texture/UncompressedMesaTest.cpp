@@ -1,5 +1,5 @@
 // Every uncompressed GL format the mapping knows reaches the display as Mesa decodes the same upload.
-#include "MesaTexture.h"
+#include "MesaTest.h"
 #include "SmallFloat.h"
 #include "TextureTranscoder.h"
 
@@ -163,13 +163,11 @@ i32 Expected(float v, const SRow& row)
     return i32(n * 255.0 + 0.5);
 }
 
-class UncompressedAgainstMesa : public ::testing::TestWithParam<SRow> {};
+using UncompressedAgainstMesa = xqft::test::CMesaRowTest<SRow>;
 
 TEST_P(UncompressedAgainstMesa, DisplayMatchesMesa)
 {
-    xqft::test::CMesaTexture& mesa = xqft::test::CMesaTexture::Instance();
-    if (!mesa.Available())
-        GTEST_SKIP() << "no Mesa context: " << mesa.Reason();
+    xqft::test::CMesaTexture& mesa = Mesa();
     const SRow& row = GetParam();
     if (!mesa.IsDesktopGL() && row.value == EValue::Normalised && (row.type == kInt || row.type == kUInt))
         GTEST_SKIP() << "OpenGL ES cannot upload normalised 32-bit integers; desktop GL checks this row";
@@ -210,12 +208,6 @@ TEST_P(UncompressedAgainstMesa, DisplayMatchesMesa)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryMappedFormat, UncompressedAgainstMesa, ::testing::ValuesIn(kRows),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& c : n)
-                                 if (!isalnum(u8(c)))
-                                     c = '_';
-                             return n;
-                         });
+                         xqft::test::SRowName());
 
 } // namespace
