@@ -72,7 +72,6 @@ public:
         *this >> h.pointer;
         const uint32_t count = ReadU32();
         h.elements.reset();
-        h.data.reset();
         h.count = count;
         if (count == 0 || h.pointer.value == 0)
             return *this;
@@ -80,7 +79,7 @@ public:
         h.Allocate(count);
         const size_t n = h.ElementCount();
         for (size_t i = 0; i < n; ++i)
-            *this >> h.elements[i];
+            ReadElement<T>(h.elements[i]);
         return *this;
     }
 
@@ -88,11 +87,10 @@ public:
     template <class T, int A, int B>
     CTrace& operator>>(SPtr<T, A, B>& h)
     {
-        h.buffer.reset();
         *this >> h.pointer;
         if (h.pointer.value != 0)
-            for (T& e : h.elements)
-                *this >> e;
+            for (auto& e : h.elements)
+                ReadElement<T>(e);
         return *this;
     }
 
@@ -105,6 +103,20 @@ private:
     void CheckFits(uint64_t count, uint64_t width) const;
     // Reads size bytes into a new zero-filled buffer after checking that they fit.
     uint8_t* ReadBlock(uint32_t size);
+
+    // One array element with the reader of its holder type: in place for elements kept as
+    // holders, through a holder for those kept as bare values.
+    template <class T>
+    void ReadElement(ElementOf<T>& e)
+    {
+        if constexpr (std::is_same_v<ElementOf<T>, T>) {
+            *this >> e;
+        } else {
+            T holder;
+            *this >> holder;
+            e.value = holder.value;
+        }
+    }
 
     // Fewest bytes one element of the holder type occupies in a record.
     template <class T>

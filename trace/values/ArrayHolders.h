@@ -1,12 +1,15 @@
 #pragma once
 // Holders of pointer arguments that carry arrays: counted arrays of scalars, tuples, matrices or
-// strings (SArrayPtr), and fixed-size vectors and matrices (SPtr).
+// strings (SArrayPtr), and fixed-size vectors and matrices (SPtr). Scalar elements are kept as
+// their bare recorded values (4 bytes, 8 for pointers); an element's holder is made only while
+// the array prints itself. String elements keep their holders.
 #include "ApiTypes.h"
 #include "DataHolders.h"
 
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace arraytext {
@@ -21,8 +24,45 @@ std::string RawText(const SApiTypeBase& v);
 std::string LongText(const SApiTypeBase& v);
 } // namespace arraytext
 
+// A scalar element as stored in an array holder: the value without its holder.
+template <class V>
+struct SBare
+{
+    V value{};
+};
+
 template <class T>
-concept Scalar32Holder = requires { typename T::ValueType; } && sizeof(typename T::ValueType) == 4;
+struct TElementStore
+{
+    using type = T;
+};
+template <class T>
+    requires requires { typename T::ValueType; }
+struct TElementStore<T>
+{
+    using type = SBare<typename T::ValueType>;
+};
+
+// What an array holder of T keeps per element.
+template <class T>
+using ElementOf = typename TElementStore<T>::type;
+
+// The text of one stored element, printed through a holder of its type.
+template <class T>
+std::string ElementText(const ElementOf<T>& e, std::string (*print)(const SApiTypeBase&))
+{
+    if constexpr (std::is_same_v<ElementOf<T>, T>) {
+        return print(e);
+    } else {
+        T holder;
+        holder.value = e.value;
+        return print(holder);
+    }
+}
+
+template <class T>
+concept Integer32Holder = requires { typename T::ValueType; } && sizeof(typename T::ValueType) == 4 &&
+                          std::is_integral_v<typename T::ValueType>;
 
 // count entries of A x B elements each. Elements exist only when both the pointer and the count
 // were non-zero in the record.
@@ -33,38 +73,34 @@ struct SArrayPtr : SApiTypeBase
     static constexpr int kRows = A;
     static constexpr int kColumns = B;
     using Element = T;
+    using Stored = ElementOf<T>;
 
-    std::unique_ptr<T[]> elements;
+    std::unique_ptr<Stored[]> elements;
     TPointer pointer;
     uint32_t count = 0;
-    std::unique_ptr<uint32_t[]> data; // contiguous 32-bit copy made by GetData
 
     SArrayPtr() = default;
     SArrayPtr(const SArrayPtr&) = delete;
     SArrayPtr& operator=(const SArrayPtr&) = delete;
 
-    // Number of element holders (count x A x B when the elements were recorded, else 0).
+    // Number of elements (count x A x B when the elements were recorded, else 0).
     size_t ElementCount() const { return elements ? size_t(count) * A * B : 0; }
-    const T& operator[](size_t i) const { return elements[i]; }
-    T& operator[](size_t i) { return elements[i]; }
+    const Stored& operator[](size_t i) const { return elements[i]; }
+    Stored& operator[](size_t i) { return elements[i]; }
 
-    // Makes count x A x B zero-valued element holders.
+    // Makes count x A x B zero-valued elements.
     void Allocate(uint32_t entries)
     {
-        data.reset();
         count = entries;
-        elements.reset(entries ? new T[size_t(entries) * A * B] : nullptr);
+        elements.reset(entries ? new Stored[size_t(entries) * A * B]() : nullptr);
     }
 
-    // The elements' 32-bit values as one block, made on first request; null without elements.
-    uint32_t* GetData() requires(A == 1 && B == 1 && Scalar32Holder<T>)
+    // The elements' 32-bit values in order, as one block (the elements themselves: the same block
+    // on every call); null without elements.
+    uint32_t* GetData() requires(A == 1 && B == 1 && Integer32Holder<T>)
     {
-        if (!data && ElementCount() != 0) {
-            data.reset(new uint32_t[count]);
-            for (uint32_t i = 0; i < count; ++i)
-                memcpy(&data[i], &elements[i].value, 4);
-        }
-        return data.get();
+        static_assert(sizeof(Stored) == 4);
+        return ElementCount() != 0 ? reinterpret_cast<uint32_t*>(elements.get()) : nullptr;
     }
 
     void ToString(CXQFTString& text, CXQFTString* rawText) const override
@@ -120,7 +156,7 @@ protected:
         const size_t n = ElementCount();
         texts.reserve(n);
         for (size_t i = 0; i < n; ++i)
-            texts.push_back(print(elements[i]));
+            texts.push_back(ElementText<T>(elements[i], print));
     }
 };
 
@@ -132,10 +168,10 @@ struct SPtr : SApiTypeBase
     static constexpr int kRows = A;
     static constexpr int kColumns = B;
     using Element = T;
+    using Stored = ElementOf<T>;
 
     TPointer pointer;
-    T elements[A * B];
-    std::unique_ptr<uint8_t[]> buffer; // cleared by the reader; nothing here fills it
+    Stored elements[A * B];
 
     SPtr() = default;
     SPtr(const SPtr&) = delete;
@@ -147,8 +183,8 @@ struct SPtr : SApiTypeBase
             text.Assign("NULL");
         } else {
             std::vector<std::string> texts;
-            for (const T& e : elements)
-                texts.push_back(arraytext::Text(e));
+            for (const Stored& e : elements)
+                texts.push_back(ElementText<T>(e, arraytext::Text));
             arraytext::Fixed(A, B, texts, text);
         }
         if (rawText)
