@@ -16,7 +16,7 @@ namespace xqft {
 template <FixedString DataName, FixedString PointerName, class Data>
 struct DataForm : DataOrPointer<DataName, Data>
 {
-    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(t.IsDataIncluded() ? DataName.c_str() : PointerName.c_str(),
                          const_cast<SApiTypeBase*>(this->Listed(t)), 0);
@@ -40,11 +40,11 @@ struct DataOrHandle
         else
             t >> pointer;
     }
-    const SApiTypeBase* Listed(const CTrace& t) const
+    const SApiTypeBase* Listed(const SListing& t) const
     {
         return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &pointer;
     }
-    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
     }
@@ -64,7 +64,7 @@ struct DataOnly
         if (t.IsDataIncluded())
             t >> value;
     }
-    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
         if (t.IsDataIncluded())
             info.AddArgument(Name.c_str(), &value, 0);
@@ -81,7 +81,7 @@ struct UnlistedBlock
     Data value;
 
     void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo&, const CTrace&, uint8_t, SNoHolder&) {}
+    void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) {}
 };
 
 // Passes a listing on with every argument's hidden flag replaced.
@@ -92,9 +92,11 @@ public:
     void Clear() override { m_to.Clear(); }
     void SetCall(CApiCall* call) override { m_to.SetCall(call); }
     void SetApi(const char* tag) override { m_to.SetApi(tag); }
+    using CCallInfo::SetError;
     void SetError(SApiTypeBase* error) override { m_to.SetError(error); }
     void AddArgument(const char* name, SApiTypeBase* value, uint8_t) override { m_to.AddArgument(name, value, m_hidden); }
     void SetReturnValue(SApiTypeBase* value) override { m_to.SetReturnValue(value); }
+    void Keep(std::unique_ptr<SKeptHolders> holders) override { m_to.Keep(std::move(holders)); }
 
 private:
     CCallInfo& m_to;
@@ -111,7 +113,7 @@ struct Verbose
     Item item;
 
     void Read(CTrace& t) { item.Read(t); }
-    void List(CCallInfo& info, const CTrace& t, uint8_t verbose, ListedHolder& slot)
+    void List(CCallInfo& info, const SListing& t, uint8_t verbose, ListedHolder& slot)
     {
         if (verbose != 1)
             return;

@@ -23,11 +23,11 @@ struct SCompressedImageArg
         else
             t >> data.pointer;
     }
-    const SApiTypeBase* Listed(const CTrace& t) const
+    const SApiTypeBase* Listed(const SListing& t) const
     {
         return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &data.pointer;
     }
-    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(t.IsDataIncluded() ? "pixels " : "data", const_cast<SApiTypeBase*>(Listed(t)), 0);
     }

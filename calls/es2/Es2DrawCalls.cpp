@@ -59,14 +59,14 @@ void SDrawIndicesV1::Read(CTrace& t)
     t >> pointer;
 }
 
-const SApiTypeBase* SDrawIndicesV1::Listed(const CTrace& t) const
+const SApiTypeBase* SDrawIndicesV1::Listed(const SListing& t) const
 {
     if (t.IsDataIncluded() && data.GetData() != nullptr)
         return &data;
     return &pointer;
 }
 
-void SDrawIndicesV1::List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+void SDrawIndicesV1::List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
 {
     info.AddArgument("indices", const_cast<SApiTypeBase*>(Listed(t)), 0);
 }
@@ -79,14 +79,14 @@ void SDrawIndicesV7::Read(CTrace& t)
         t >> data.pointer;
 }
 
-const SApiTypeBase* SDrawIndicesV7::Listed(const CTrace& t) const
+const SApiTypeBase* SDrawIndicesV7::Listed(const SListing& t) const
 {
     if (!t.IsDataIncluded())
         return &data.pointer;
     return data.GetData() != nullptr ? static_cast<const SApiTypeBase*>(&data) : &indicesOffset;
 }
 
-void SDrawIndicesV7::List(CCallInfo& info, const CTrace& t, uint8_t verbose, SNoHolder&)
+void SDrawIndicesV7::List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&)
 {
     info.AddArgument("indices", const_cast<SApiTypeBase*>(Listed(t)), 0);
     if (verbose == 1 && t.IsDataIncluded())

@@ -54,8 +54,8 @@ struct SDrawIndicesV1
     TPointer pointer; // second pointer value with data, the only one without
 
     void Read(CTrace& t);
-    const SApiTypeBase* Listed(const CTrace& t) const;
-    void List(CCallInfo& info, const CTrace& t, uint8_t verbose, SNoHolder&);
+    const SApiTypeBase* Listed(const SListing& t) const;
+    void List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&);
 };
 
 // From format version 7: with data, the index block and the offset into the bound element buffer;
@@ -70,8 +70,8 @@ struct SDrawIndicesV7
     TPointer indicesOffset;
 
     void Read(CTrace& t);
-    const SApiTypeBase* Listed(const CTrace& t) const;
-    void List(CCallInfo& info, const CTrace& t, uint8_t verbose, SNoHolder&);
+    const SApiTypeBase* Listed(const SListing& t) const;
+    void List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&);
 };
 
 class CEs2_glDrawElements_v1 final

@@ -8,7 +8,7 @@ inline constexpr uint32_t kTexture0 = 0x84C0;
 inline constexpr uint32_t kTextureUnits = 32; // binding slots of SEs2State
 inline constexpr uint32_t kArrayBuffer = 0x8892, kElementArrayBuffer = 0x8893;
 
-inline bool HasData(const CApiCall& c) { return c.GetTrace()->IsDataIncluded() != 0; }
+inline bool HasData(const CApiCall& c) { return c.IsDataIncluded() != 0; }
 
 // Captured bytes of a call, as state records hold them: shared with the call record (which lives
 // as long as the trace), never copied nor padded. `held` gets how many of them a reader may use:

@@ -1,8 +1,8 @@
 #pragma once
 // The interface of every recorded call: one class per recorded function and record layout,
 // grouped under four family bases (CallFamilies.h). A call reads its payload in its constructor
-// through the record context, keeps each value in a holder, describes itself to a CCallInfo and
-// applies its effect to the state record of its API.
+// through the record context, keeps scalars as bare values and composites in their holders,
+// describes itself to a CCallInfo and applies its effect to the state record of its API.
 #include "values/ApiTypes.h"
 #include "XQFTString.h"
 
@@ -14,10 +14,17 @@ class CCallInfo;
 // API kinds of a call object: 0 none, 1 EGL, 2 OpenGL ES 1.1, 4 OpenGL ES 2.0, 5 extension.
 enum : uint8_t { kApiNone = 0, kApiEgl = 1, kApiEs1 = 2, kApiEs2 = 4, kApiExt = 5 };
 
+// A recorded GL error without its holder; CCallInfo::SetError makes the holder.
+struct SGLErrorCode
+{
+    uint32_t value = 0;
+};
+
 class CApiCall
 {
 public:
-    explicit CApiCall(CTrace* trace) : m_trace(trace) {}
+    // Notes whether the trace carries data (how pointer arguments are listed); trace may be null.
+    explicit CApiCall(CTrace* trace);
     virtual ~CApiCall() = default;
     CApiCall(const CApiCall&) = delete;
     CApiCall& operator=(const CApiCall&) = delete;
@@ -38,14 +45,16 @@ public:
     uint16_t GetCallId() const { return m_callId; }
     void SetCallId(uint16_t id) { m_callId = id; }
     uint8_t GetApiKind() const { return m_apiKind; }
-    CTrace* GetTrace() const { return m_trace; }
+    // Whether the trace the call was read from carries the data of pointer arguments.
+    uint8_t IsDataIncluded() const { return m_dataIncluded; }
     // The recorded GL error of ES 1.1 and 2.0 calls; stays 0 for EGL and extension calls.
-    TGLError* GetError() { return &m_error; }
-    const TGLError* GetError() const { return &m_error; }
+    SGLErrorCode* GetError() { return &m_error; }
+    const SGLErrorCode* GetError() const { return &m_error; }
 
 protected:
+    // Every loaded call carries these 16 bytes with its table pointer: keep them packed.
     uint16_t m_callId = 0;
     uint8_t m_apiKind = kApiNone;
-    TGLError m_error;
-    CTrace* m_trace;
+    uint8_t m_dataIncluded = 0;
+    SGLErrorCode m_error;
 };

@@ -5,7 +5,7 @@
 CEs2Call::CEs2Call(CTrace* trace) : CApiCall(trace)
 {
     m_apiKind = kApiEs2;
-    *trace >> m_error;
+    m_error.value = trace->ReadValue<TGLError>();
 }
 
 void CEs2Call::ListArguments(CCallInfo* info, uint8_t verbose)
@@ -18,7 +18,7 @@ void CEs2Call::ListArguments(CCallInfo* info, uint8_t verbose)
 CEs1Call::CEs1Call(CTrace* trace) : CApiCall(trace)
 {
     m_apiKind = kApiEs1;
-    *trace >> m_error;
+    m_error.value = trace->ReadValue<TGLError>();
 }
 
 void CEs1Call::ListArguments(CCallInfo* info, uint8_t verbose)
@@ -31,25 +31,26 @@ void CEs1Call::ListArguments(CCallInfo* info, uint8_t verbose)
 CEglCall::CEglCall(CTrace* trace) : CApiCall(trace)
 {
     m_apiKind = kApiEgl;
-    *trace >> m_eglError;
+    m_eglError.value = trace->ReadValue<TEGLintEnum>();
 }
 
 void CEglCall::ListArguments(CCallInfo* info, uint8_t verbose)
 {
     CApiCall::ListArguments(info, verbose);
     info->SetApi("EGL");
-    info->SetError(&m_eglError);
+    info->SetError(info->MakeHolder<TEGLintEnum>(m_eglError.value));
 }
 
 CExtCall::CExtCall(CTrace* trace) : CApiCall(trace)
 {
-    *trace >> m_extError >> m_selector;
-    m_apiKind = (m_selector.value == 1 || m_selector.value == 2) ? kApiExt : kApiNone;
+    m_extError.value = trace->ReadValue<TGLError>();
+    m_selector = trace->ReadValue<TuintType<19>>();
+    m_apiKind = (m_selector == 1 || m_selector == 2) ? kApiExt : kApiNone;
 }
 
 void CExtCall::ListArguments(CCallInfo* info, uint8_t verbose)
 {
     CApiCall::ListArguments(info, verbose);
-    info->SetApi(m_selector.value == 1 ? "ES1" : m_selector.value == 2 ? "ES2" : "EGL");
+    info->SetApi(m_selector == 1 ? "ES1" : m_selector == 2 ? "ES2" : "EGL");
     info->SetError(&m_extError);
 }

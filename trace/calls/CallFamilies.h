@@ -24,10 +24,10 @@ class CEglCall : public CApiCall
 public:
     explicit CEglCall(CTrace* trace);               // reads the EGL error (type 1)
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
-    const TEGLintEnum& GetEglError() const { return m_eglError; }
+    const SBare<int32_t>& GetEglError() const { return m_eglError; }
 
 protected:
-    TEGLintEnum m_eglError;
+    SBare<int32_t> m_eglError;
 };
 
 // Extension calls name the API they were made on (1 ES 1.1, 2 ES 2.0); any other selector gives
@@ -39,10 +39,10 @@ public:
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
     // The call's effect on an ES 1.1 state record; the trace container does not call it.
     virtual bool UpdateEs1State(SEs1State* state, uint32_t frame) { return false; }
-    const TGLError& GetExtError() const { return m_extError; }
-    uint32_t GetSelector() const { return m_selector.value; }
+    const SGLErrorCode& GetExtError() const { return m_extError; }
+    uint32_t GetSelector() const { return m_selector; }
 
 protected:
-    TGLError m_extError;
-    TuintType<19> m_selector;
+    SGLErrorCode m_extError;
+    uint32_t m_selector = 0;
 };

@@ -5,6 +5,14 @@ namespace {
 constexpr size_t kTypicalArguments = 12;
 }
 
+void CCallInfo::SetError(const SGLErrorCode* error) { SetError(MakeHolder<TGLError>(error->value)); }
+
+void CCallInfo::Keep(std::unique_ptr<SKeptHolders> holders)
+{
+    holders->next = std::move(m_kept);
+    m_kept = std::move(holders);
+}
+
 void CGenCallInfo::Clear()
 {
     m_arguments.reset();

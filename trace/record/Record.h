@@ -12,8 +12,8 @@
 //   VerboseExtra<name, code>            a value after the arguments, listed hidden in verbose mode
 //   Unlisted<code>                      a value after the arguments, never listed
 // Scalars are kept as their bare 4- or 8-byte value; the holders a call description points at are
-// made when the call is first listed (most calls of a trace never are), which keeps a loaded call
-// small. Composite holders own their recorded memory and are kept as read.
+// made for that description and owned by it (most calls of a trace are never described), which
+// keeps a loaded call small. Composite holders own their recorded memory and are kept as read.
 #include <array>
 #include <memory>
 #include <utility>
@@ -63,6 +63,13 @@ template <> struct CodeHolder<26> { using type = TintType<26>; };
 
 enum class ItemKind : uint8_t { Argument, Return, Extra };
 
+// What listing an item needs to know of the trace its call was read from.
+struct SListing
+{
+    uint8_t dataIncluded = 0;
+    uint8_t IsDataIncluded() const { return dataIncluded; }
+};
+
 // The listing slot of an item that lists its own holder.
 struct SNoHolder {};
 
@@ -75,12 +82,7 @@ struct TScalarItem
     ValueType value{};
 
     ValueType Value() const { return value; }
-    void Read(CTrace& t)
-    {
-        Holder h;
-        t >> h;
-        value = h.value;
-    }
+    void Read(CTrace& t) { value = t.ReadValue<Holder>(); }
     Holder& Fill(Holder& slot) const
     {
         slot.value = value;
@@ -94,7 +96,7 @@ struct Arg : TScalarItem<Holder>
     static constexpr auto kName = Name;
     static constexpr Role kRole = R;
     static constexpr ItemKind kKind = ItemKind::Argument;
-    void List(CCallInfo& info, const CTrace&, uint8_t, Holder& slot) const
+    void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const
     {
         info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
     }
@@ -109,7 +111,7 @@ struct Ret : TScalarItem<Holder>
     static constexpr FixedString kName = "return";
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Return;
-    void List(CCallInfo& info, const CTrace&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
+    void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
 };
 
 template <class Data>
@@ -122,7 +124,7 @@ struct RetBlock
     Data value;
 
     void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const CTrace&, uint8_t, SNoHolder&) { info.SetReturnValue(&value); }
+    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.SetReturnValue(&value); }
 };
 
 template <FixedString Name, class Data, Role R = Role::None>
@@ -143,11 +145,11 @@ struct DataOrPointer
         else
             t >> data.pointer;
     }
-    const SApiTypeBase* Listed(const CTrace& t) const
+    const SApiTypeBase* Listed(const SListing& t) const
     {
         return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &data.pointer;
     }
-    void List(CCallInfo& info, const CTrace& t, uint8_t, SNoHolder&)
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
     }
@@ -163,7 +165,7 @@ struct Block
     Data value;
 
     void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const CTrace&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), &value, 0); }
+    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), &value, 0); }
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
@@ -172,7 +174,7 @@ struct VerboseExtra : TScalarItem<Holder>
     static constexpr auto kName = Name;
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Extra;
-    void List(CCallInfo& info, const CTrace&, uint8_t verbose, Holder& slot) const
+    void List(CCallInfo& info, const SListing&, uint8_t verbose, Holder& slot) const
     {
         if (verbose == 1)
             info.AddArgument(Name.c_str(), &this->Fill(slot), 1);
@@ -186,7 +188,7 @@ struct Unlisted : TScalarItem<Holder>
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Extra;
     using ListedHolder = SNoHolder;
-    void List(CCallInfo&, const CTrace&, uint8_t, SNoHolder&) const {}
+    void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) const {}
 };
 
 // Index of the item called Wanted; fails to compile when there is none.
@@ -222,13 +224,13 @@ public:
     void ListArguments(CCallInfo* info, uint8_t verbose) override
     {
         Family::ListArguments(info, verbose);
-        const CTrace& t = *this->GetTrace();
-        if constexpr (kHasScalars) {
-            if (!m_listed)
-                m_listed = std::make_unique<ListedTuple>();
-        }
+        const SListing t{this->IsDataIncluded()};
+        // One block for the holders of all scalar items, owned by the description.
+        ListedTuple* listed = nullptr;
+        if constexpr (kHasScalars)
+            listed = &info->template Make<ListedTuple>();
         [&]<std::size_t... I>(std::index_sequence<I...>) {
-            (std::get<I>(m_items).List(*info, t, verbose, Slot<I>()), ...);
+            (std::get<I>(m_items).List(*info, t, verbose, Slot<I>(listed)), ...);
         }(std::index_sequence_for<Items...>{});
     }
 
@@ -247,18 +249,15 @@ private:
     static constexpr bool kHasScalars = (!std::is_same_v<typename Items::ListedHolder, SNoHolder> || ...);
 
     template <std::size_t I>
-    auto& Slot()
+    static auto& Slot(ListedTuple* listed)
     {
         if constexpr (std::is_same_v<std::tuple_element_t<I, ListedTuple>, SNoHolder>) {
             static SNoHolder none;
             return none;
         } else {
-            return std::get<I>(*m_listed);
+            return std::get<I>(*listed);
         }
     }
-
-    // Holders of the scalar items, made on the first listing and kept for the descriptions.
-    [[no_unique_address]] std::conditional_t<kHasScalars, std::unique_ptr<ListedTuple>, SNoHolder> m_listed;
 };
 
 } // namespace xqft

@@ -95,6 +95,14 @@ public:
     }
 
     uint32_t ReadU32();
+    // One scalar read with the reader of holder H, returned bare.
+    template <class H>
+    typename H::ValueType ReadValue()
+    {
+        H h;
+        *this >> h;
+        return h.value;
+    }
 
 private:
     uint64_t ReadSized(uint16_t code);

@@ -6,6 +6,14 @@
 
 #include <cstdint>
 
+// A recorded scalar kept without its holder (4 or 8 bytes, no table pointer): call records and
+// array holders store values this way and make holders only when they are described.
+template <class V>
+struct SBare
+{
+    V value{};
+};
+
 struct SApiTypeBase
 {
     virtual ~SApiTypeBase() = default;

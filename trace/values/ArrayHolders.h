@@ -24,13 +24,6 @@ std::string RawText(const SApiTypeBase& v);
 std::string LongText(const SApiTypeBase& v);
 } // namespace arraytext
 
-// A scalar element as stored in an array holder: the value without its holder.
-template <class V>
-struct SBare
-{
-    V value{};
-};
-
 template <class T>
 struct TElementStore
 {
