@@ -77,7 +77,7 @@ bool DecodeBlocks(const u8* src, u64 srcSize, u32 width, u32 height, typename Bl
             }
         }
         for (; bx < blocksX; ++bx, block += Block::kBytes) {
-            const Block b = Block::Parse(block);
+            const auto b = Block::Parse(block);
             const u32 cols = width - 4 * bx >= 4 ? 4 : u32(width - 4 * bx);
             Pixel* o = rowOut + 4 * bx;
             for (u32 y = 0; y < rows; ++y, o += width)

@@ -16,10 +16,13 @@ inline u32 ReadLE32(const u8* p) { return ReadLE16(p) | ReadLE16(p + 2) << 16; }
 inline u64 ReadLE64(const u8* p) { return u64(ReadLE32(p)) | u64(ReadLE32(p + 4)) << 32; }
 
 // Runs of whole blocks for DecodeRun (DxtRuns.cpp): they return 0 where the processor lacks the
-// instructions they use.
-u64 DecodeDxt1Run(const u8* blocks, u64 count, Rgba8* out, u64 width);
-u64 DecodeDxt3Run(const u8* blocks, u64 count, Rgba8* out, u64 width);
-u64 DecodeDxt5Run(const u8* blocks, u64 count, Rgba8* out, u64 width);
+// instructions they use. stream: write with streaming stores, only where StreamRuns says so.
+u64 DecodeDxt1Run(const u8* blocks, u64 count, Rgba8* out, u64 width, bool stream = false);
+u64 DecodeDxt3Run(const u8* blocks, u64 count, Rgba8* out, u64 width, bool stream = false);
+u64 DecodeDxt5Run(const u8* blocks, u64 count, Rgba8* out, u64 width, bool stream = false);
+// Whether a level of width x height decoded to out is better written around the cache: it is larger
+// than the last-level cache (and out and its rows are aligned as streaming stores need).
+bool StreamRuns(const void* out, u32 width, u32 height);
 
 // 5:6:5 endpoint widened to 8 bits per channel by bit replication.
 struct SEndpoint {
@@ -70,7 +73,10 @@ struct SDxt1Block {
     SColourBlock colour;
     static SDxt1Block Parse(const u8* b) { return {SColourBlock::Parse(b, true)}; }
     Rgba8 Texel(u32 x, u32 y) const { return colour.Texel(x, y); }
-    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return DecodeDxt1Run(b, count, out, width); }
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width, bool stream = false)
+    {
+        return DecodeDxt1Run(b, count, out, width, stream);
+    }
 };
 
 // DXT2/DXT3: explicit 4-bit alpha per texel, widened as (a << 4) | a.
@@ -80,7 +86,10 @@ struct SDxt3Block {
     u64 alpha;
     SColourBlock colour;
     static SDxt3Block Parse(const u8* b) { return {ReadLE64(b), SColourBlock::Parse(b + 8, false)}; }
-    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return DecodeDxt3Run(b, count, out, width); }
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width, bool stream = false)
+    {
+        return DecodeDxt3Run(b, count, out, width, stream);
+    }
     Rgba8 Texel(u32 x, u32 y) const
     {
         const u32 a = u32((alpha >> (4 * (4 * y + x))) & 15) * 17;
@@ -108,11 +117,20 @@ struct SDxt5Block {
     {
         return {AlphaTable(b[0], b[1]), ReadLE64(b) >> 16, SColourBlock::Parse(b + 8, false)};
     }
-    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return DecodeDxt5Run(b, count, out, width); }
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width, bool stream = false)
+    {
+        return DecodeDxt5Run(b, count, out, width, stream);
+    }
     Rgba8 Texel(u32 x, u32 y) const
     {
         return std::bit_cast<Rgba8>(colour.Word(x, y) | u32(table[(alphaIndices >> (3 * (4 * y + x))) & 7]) << 24);
     }
+};
+
+// Block, its runs written with streaming stores.
+template <class Block>
+struct SStreamed : Block {
+    static u64 DecodeRun(const u8* b, u64 count, Rgba8* out, u64 width) { return Block::DecodeRun(b, count, out, width, true); }
 };
 
 } // namespace xqftexture::dxt

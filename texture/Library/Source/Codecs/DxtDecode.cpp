@@ -4,6 +4,23 @@
 
 namespace xqftexture {
 
+namespace {
+
+template <template <class> class Runs>
+bool Decode(const u8* in, u64 srcSize, Rgba8* out, u32 width, u32 height, u32 mode)
+{
+    if (mode == 1)
+        return DecodeBlocks<Runs<dxt::SDxt1Block>>(in, srcSize, width, height, out);
+    if (mode <= 3)
+        return DecodeBlocks<Runs<dxt::SDxt3Block>>(in, srcSize, width, height, out);
+    return DecodeBlocks<Runs<dxt::SDxt5Block>>(in, srcSize, width, height, out);
+}
+
+template <class Block>
+using SCached = Block;
+
+} // namespace
+
 u64 DecompressDXT(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 mode)
 {
     if (mode < 1 || mode > 5)
@@ -13,13 +30,8 @@ u64 DecompressDXT(const void* src, u64 srcSize, void* dst, u32 width, u32 height
         return outBytes;
     const u8* in = static_cast<const u8*>(src);
     Rgba8* out = static_cast<Rgba8*>(dst);
-    bool ok;
-    if (mode == 1)
-        ok = DecodeBlocks<dxt::SDxt1Block>(in, srcSize, width, height, out);
-    else if (mode <= 3)
-        ok = DecodeBlocks<dxt::SDxt3Block>(in, srcSize, width, height, out);
-    else
-        ok = DecodeBlocks<dxt::SDxt5Block>(in, srcSize, width, height, out);
+    const bool ok = dxt::StreamRuns(dst, width, height) ? Decode<dxt::SStreamed>(in, srcSize, out, width, height, mode)
+                                                        : Decode<SCached>(in, srcSize, out, width, height, mode);
     return ok ? outBytes : 0;
 }
 

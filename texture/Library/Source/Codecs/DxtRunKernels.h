@@ -73,7 +73,7 @@ XQFT_TARGET inline V AlphaRow(V alphas, u32 row)
 }
 
 // Decodes count / kLanes * kLanes whole blocks of DXT kMode (1, 3 or 5) and returns how many.
-template <int kMode>
+template <int kMode, bool kStream>
 XQFT_TARGET u64 Run(const u8* b, u64 count, Rgba8* out, u64 width)
 {
     constexpr u32 kBytes = kMode == 1 ? 8 : 16;
@@ -91,7 +91,7 @@ XQFT_TARGET u64 Run(const u8* b, u64 count, Rgba8* out, u64 width)
             V row = Shuffle8(palette, RowMasks(b, kBytes, kBytes - 4 + y));
             if constexpr (kMode != 1)
                 row = Or(row, AlphaRow(alphas, y));
-            Store(out + y * width, row);
+            Store<kStream>(out + y * width, row);
         }
     }
     return i;
