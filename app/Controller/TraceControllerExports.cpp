@@ -18,6 +18,19 @@ CXQFTString ToBytes(const QString& path)
     const QByteArray bytes = path.toLocal8Bit();
     return CXQFTString(bytes.constData(), size_t(bytes.size()));
 }
+
+// Both summaries: ask for a .csv path, write the summary there with save, report the outcome.
+void SaveSummary(CUserPrompts& prompts, QWidget* window, const CTraceStatistics& statistics,
+                 bool (CTraceStatistics::*save)(const CXQFTString&) const, const char* saved)
+{
+    const QString path = prompts.SaveFileName("Save Frames Summary", "XQFTrace (*.csv)");
+    if (path.isEmpty())
+        return;
+    if ((statistics.*save)(ToBytes(path)))
+        prompts.Information(window, kDone, saved);
+    else
+        prompts.Critical(window, kFailed, "The file could not be written: " + path);
+}
 } // namespace
 
 void CTraceController::STLSaveFrames(bool currentFrame)
@@ -75,26 +88,14 @@ void CTraceController::SLTSaveShaders()
 
 void CTraceController::STLSaveFrameSummary()
 {
-    if (!m_statistics)
-        return;
-    const QString path = m_prompts->SaveFileName("Save Frames Summary", "XQFTrace (*.csv)");
-    if (path.isEmpty())
-        return;
-    if (m_statistics->SaveFrameSummary(ToBytes(path)))
-        m_prompts->Information(m_mainWindow, kDone, "Frames Summary saved.");
-    else
-        m_prompts->Critical(m_mainWindow, kFailed, "The file could not be written: " + path);
+    if (m_statistics)
+        SaveSummary(*m_prompts, m_mainWindow, *m_statistics, &CTraceStatistics::SaveFrameSummary,
+                    "Frames Summary saved.");
 }
 
 void CTraceController::STLSaveCallsSummary()
 {
-    if (!m_statistics)
-        return;
-    const QString path = m_prompts->SaveFileName("Save Frames Summary", "XQFTrace (*.csv)");
-    if (path.isEmpty())
-        return;
-    if (m_statistics->SaveCallsSummary(ToBytes(path)))
-        m_prompts->Information(m_mainWindow, kDone, "Calls Summary saved.");
-    else
-        m_prompts->Critical(m_mainWindow, kFailed, "The file could not be written: " + path);
+    if (m_statistics)
+        SaveSummary(*m_prompts, m_mainWindow, *m_statistics, &CTraceStatistics::SaveCallsSummary,
+                    "Calls Summary saved.");
 }

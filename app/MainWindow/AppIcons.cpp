@@ -11,6 +11,16 @@ const QColor kAccent(0xe8, 0x7a, 0x1e);   // the one warm colour per icon
 const QColor kFill(0xf4, 0xf6, 0xfa);     // paper
 const QColor kSky(0x4f, 0x8f, 0xd8);      // secondary fill
 
+// A sheet of paper with an arrow from tail to tip, its head's two barbs at barb1 and barb2.
+void SheetAndArrow(QPainter& p, const QRectF& sheet, QPointF tail, QPointF tip, QPointF barb1, QPointF barb2)
+{
+    p.setBrush(kFill);
+    p.drawRoundedRect(sheet, 2, 2);
+    p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(tail, tip);
+    p.drawPolyline(QPolygonF() << barb1 << tip << barb2);
+}
+
 // Every icon is drawn on a 32 x 32 grid; the painter is scaled to the requested size.
 void DrawOn32(QPainter& p, EAppIcon which)
 {
@@ -46,18 +56,10 @@ void DrawOn32(QPainter& p, EAppIcon which)
         p.drawPolygon(QPolygonF() << QPointF(4, 9) << QPointF(12, 9) << QPointF(14, 6) << QPointF(4, 6));
         break;
     case EAppIcon::Export:
-        p.setBrush(kFill);
-        p.drawRoundedRect(QRectF(5, 4, 22, 24), 2, 2);
-        p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawLine(QPointF(16, 9), QPointF(16, 22));
-        p.drawPolyline(QPolygonF() << QPointF(11, 17) << QPointF(16, 22) << QPointF(21, 17));
+        SheetAndArrow(p, QRectF(5, 4, 22, 24), QPointF(16, 9), QPointF(16, 22), QPointF(11, 17), QPointF(21, 17));
         break;
     case EAppIcon::Exit:
-        p.setBrush(kFill);
-        p.drawRoundedRect(QRectF(5, 4, 14, 24), 2, 2);
-        p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawLine(QPointF(13, 16), QPointF(28, 16));
-        p.drawPolyline(QPolygonF() << QPointF(23, 11) << QPointF(28, 16) << QPointF(23, 21));
+        SheetAndArrow(p, QRectF(5, 4, 14, 24), QPointF(13, 16), QPointF(28, 16), QPointF(23, 11), QPointF(23, 21));
         break;
     case EAppIcon::Help:
     case EAppIcon::About: {

@@ -2,27 +2,13 @@
 // the store's result code.
 #include "PrefsFixture.h"
 
-#include <cstdio>
-#include <sys/wait.h>
+#include "RunCommand.h"
 
 namespace {
 
-struct SRun { int status; std::string output; };
-
-SRun Tool(const std::string& args)
+SRunResult Tool(const std::string& args)
 {
-    std::string command = std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool " + args + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    SRun run{-1, ""};
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunCommand(std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool " + args);
 }
 
 using PrefsTool = PrefsFixture;
@@ -50,13 +36,13 @@ TEST_F(PrefsTool, SetGetDump)
         {"frobnicate Tool", 64, ""},
     };
     for (const SRow& row : rows) {
-        SRun run = Tool(row.args);
+        SRunResult run = Tool(row.args);
         EXPECT_EQ(run.status, row.status) << row.args;
-        EXPECT_EQ(run.output, row.output) << row.args;
+        EXPECT_EQ(run.out, row.output) << row.args;
     }
-    SRun dump = Tool("dump Tool");
+    SRunResult dump = Tool("dump Tool");
     EXPECT_EQ(dump.status, 0);
-    EXPECT_EQ(dump.output, ReadFile(PathOf("Tool")));
+    EXPECT_EQ(dump.out, ReadFile(PathOf("Tool")));
 }
 
 } // namespace

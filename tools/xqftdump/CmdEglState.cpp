@@ -5,11 +5,9 @@
 //   surface H display=H config=H window=H WxH attributes=V,V,...
 // Handles print in hexadecimal, attribute values too.
 #include "DumpCommand.h"
-
-#include "data/TraceReader.h"
+#include "DumpTraceArgs.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -47,31 +45,18 @@ int Run(const std::vector<std::string>& args)
 {
     std::string path;
     long frame = 0;
-    bool usage = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--frame" && i + 1 < args.size())
-            frame = std::strtol(args[++i].c_str(), nullptr, 10);
-        else if (path.empty())
-            path = args[i];
-        else
-            usage = true;
-    }
-    if (path.empty() || usage || frame <= 0) {
+    if (!ParseFileAndNumber(args, "--frame", path, frame)) {
         fputs("usage: xqft-dump egl-state FILE --frame N\n", stderr);
         return kDumpUsage;
     }
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(stderr, stderr);
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    CTraceData* data = reader.GetTraceData();
+    CLoadedTrace trace(path);
+    CTraceData* data = trace.Data();
     SEglState state;
     if (!data || !data->GetFrameEglState(uint32_t(frame), &state)) {
-        fprintf(stderr, "ERROR: %s: no frame %ld (load result %d)\n", path.c_str(), frame, result);
-        reader.Close();
+        fprintf(stderr, "ERROR: %s: no frame %ld (load result %d)\n", path.c_str(), frame, trace.Result());
         return kDumpUsage;
     }
     Print(state);
-    reader.Close();
     return kDumpOk;
 }
 }  // namespace

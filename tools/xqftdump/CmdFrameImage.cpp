@@ -1,13 +1,12 @@
 // frame-image FILE --frame N OUT.ppm: writes the image recorded with the eglSwapBuffers that ends
 // frame N as a binary PPM (RGB, top row first), as the frame-buffer view shows it.
 #include "DumpCommand.h"
+#include "DumpTraceArgs.h"
 
 #include "EglFrameImage.h"
 #include "calls/ApiCall.h"
-#include "data/TraceReader.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -15,29 +14,15 @@ int Run(const std::vector<std::string>& args)
 {
     std::string path, out;
     long frame = 0;
-    bool usage = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--frame" && i + 1 < args.size())
-            frame = std::strtol(args[++i].c_str(), nullptr, 10);
-        else if (path.empty())
-            path = args[i];
-        else if (out.empty())
-            out = args[i];
-        else
-            usage = true;
-    }
-    if (path.empty() || out.empty() || usage || frame <= 0) {
+    if (!ParseFileAndNumber(args, "--frame", path, frame, &out)) {
         fputs("usage: xqft-dump frame-image FILE --frame N OUT.ppm\n", stderr);
         return kDumpUsage;
     }
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(stderr, stderr);
-    reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    CTraceData* data = reader.GetTraceData();
+    CLoadedTrace trace(path);
+    CTraceData* data = trace.Data();
     const STraceFrame* f = data ? data->GetFrame(uint32_t(frame)) : nullptr;
     if (!f || f->endCall == STraceFrame::kOpenEnd || f->endCall == f->firstCall) {
         fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
-        reader.Close();
         return kDumpUsage;
     }
     // The frame's last call is the eglSwapBuffers that ended it (or the trace's last call).
@@ -46,7 +31,6 @@ int Run(const std::vector<std::string>& args)
     CXQFTString error;
     if (!GetFrameImage(last ? last->call.get() : nullptr, image, error)) {
         fprintf(stderr, "ERROR: frame %ld: %s\n", frame, error.CStr());
-        reader.Close();
         return kDumpMalformed;
     }
     std::vector<uint8_t> rgb;
@@ -54,14 +38,11 @@ int Run(const std::vector<std::string>& args)
     FILE* file = std::fopen(out.c_str(), "wb");
     if (!file) {
         fprintf(stderr, "ERROR: cannot write %s\n", out.c_str());
-        reader.Close();
         return kDumpUsage;
     }
     std::fprintf(file, "P6\n%u %u\n255\n", image.width, image.height);
     std::fwrite(rgb.data(), 1, rgb.size(), file);
-    const bool ok = std::fclose(file) == 0;
-    reader.Close();
-    return ok ? kDumpOk : kDumpUsage;
+    return std::fclose(file) == 0 ? kDumpOk : kDumpUsage;
 }
 }  // namespace
 
