@@ -117,3 +117,94 @@ TEST(ObjectTable, NestedTablesCopyDeepAndSelfAssignmentKeepsAll)
     EXPECT_EQ(copy[1][20].value, 12);
     EXPECT_EQ(copy.Count(), 2);
 }
+
+// Random find-or-add, add and erase against a plain model of the table (a list searched from the
+// front, erase moving the last entry into the hole): order, Find and records must agree at every
+// size, across the switch to the key index and back below it, with keys that collide in the index.
+TEST(ObjectTable, KeyIndexAgreesWithALinearModel)
+{
+    for (const bool repeatKeys : {false, true}) {
+        SCOPED_TRACE(repeatKeys ? "with repeated adds" : "unique keys");
+        CHandleTable<SNamed> t;
+        std::vector<std::pair<uint64_t, int>> model;
+        auto modelFind = [&](uint64_t k) {
+            for (size_t i = 0; i < model.size(); ++i)
+                if (model[i].first == k)
+                    return int32_t(i);
+            return int32_t(model.size());
+        };
+        uint64_t seed = 12345;
+        auto next = [&] { return (seed = seed * 6364136223846793005ull + 1442695040888963407ull) >> 33; };
+        for (int step = 0; step < 20000; ++step) {
+            // Keys spaced by 2^32 share their low bits, so they land in the same index buckets.
+            const uint64_t key = (next() % 700) << (step % 3 == 0 ? 32 : 0);
+            const int value = int(next() % 1000);
+            const uint64_t op = next() % 10;
+            if (op < 5) {
+                t[key].value = value;
+                const int32_t i = modelFind(key);
+                if (i == int32_t(model.size()))
+                    model.push_back({key, value});
+                else
+                    model[size_t(i)].second = value;
+            } else if (op < 6 && repeatKeys) {
+                t.Add(key)->value = value;
+                model.push_back({key, value});
+            } else {
+                const int32_t i = modelFind(key);
+                ASSERT_EQ(t.Erase(key), i < int32_t(model.size()));
+                if (i < int32_t(model.size())) {
+                    model[size_t(i)] = model.back();
+                    model.pop_back();
+                }
+            }
+            ASSERT_EQ(t.Count(), int32_t(model.size()));
+            ASSERT_EQ(t.Find(key), modelFind(key)) << step;
+            if (step % 997 == 0) {
+                for (size_t i = 0; i < model.size(); ++i) {
+                    ASSERT_EQ(t.KeyAt(int32_t(i)), model[i].first);
+                    ASSERT_EQ(t.At(int32_t(i)).value, model[i].second);
+                    ASSERT_EQ(t.Find(model[i].first), modelFind(model[i].first));
+                }
+            }
+        }
+    }
+}
+
+// A copy shares the entries until either side changes: every kind of change on the original
+// (find-or-add, add, erase, reset, writes through Get, At and iteration, nested tables) leaves
+// the copy as it was taken, and the other way round.
+TEST(ObjectTable, CopiesStayAsTakenWhicheverSideChanges)
+{
+    using CNested = CObjectTable<CObjectTable<SNamed>>;
+    CNested original;
+    for (uint32_t k = 1; k <= 40; ++k)
+        original[k][k].value = int(k);
+    const CNested copy = original;
+    CNested other = copy;
+
+    original[1][1].value = -1;
+    original[2][99].value = -2;
+    original.Get(3)->Get(3)->value = -3;
+    original.At(3)[4].value = -4;
+    for (auto& e : original)
+        if (e.key == 5)
+            e.record.Erase(5);
+    original.Erase(6);
+    original.Add(41);
+    original[7].Reset();
+    other[8][8].value = -8;
+
+    for (uint32_t k = 1; k <= 40; ++k) {
+        ASSERT_EQ(copy.Get(k)->Count(), 1) << k;
+        EXPECT_EQ(copy.Get(k)->Get(k)->value, int(k)) << k;
+    }
+    EXPECT_EQ(copy.Count(), 40);
+    EXPECT_EQ(original.Get(1)->Get(1)->value, -1);
+    EXPECT_EQ(original.Get(4)->Get(4)->value, -4);
+    EXPECT_FALSE(original.Contains(6));
+    EXPECT_TRUE(original.Get(7)->IsEmpty());
+    EXPECT_EQ(original.Get(8)->Get(8)->value, 8);
+    EXPECT_EQ(other.Get(8)->Get(8)->value, -8);
+    EXPECT_EQ(other.Get(1)->Get(1)->value, 1);
+}

@@ -1,7 +1,8 @@
 #pragma once
 // The tracked OpenGL ES 2.0 state of one context: fixed-function state plus the object tables
 // of what the traced application created. The trace keeps one running state and copies it at
-// every frame cut; copies are deep for tables and strings and share captured bytes.
+// every frame cut; a copy shares the object tables until one side changes them (ObjectTable.h)
+// and shares captured bytes always.
 #include <cstdint>
 #include <vector>
 

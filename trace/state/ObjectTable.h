@@ -1,12 +1,21 @@
 #pragma once
-// Growable tables of individually allocated entries {key; record}, searched linearly.
-// The tracked GL state keys its objects by 32-bit names (CObjectTable), the EGL state by
-// 64-bit recorded handles (CHandleTable). Entries stay packed in slots 0..count-1; erasing
-// moves the last entry into the hole, so order is creation order until the first erase.
-// Records are value types: a nested table, a string or an attribute copy inside a record is
-// deep-copied with it; captured bytes are shared (see SharedBytes.h).
+// Growable tables of individually allocated entries {key; record}. The tracked GL state keys its
+// objects by 32-bit names (CObjectTable), the EGL state by 64-bit recorded handles
+// (CHandleTable). Entries stay packed in slots 0..count-1; erasing moves the last entry into the
+// hole, so order is creation order until the first erase.
+//
+// Copies are cheap: a copy shares the source's slots and entries, and whichever side changes
+// first takes a private copy (copy on write). So a frame snapshot of a state costs a few shared
+// handles, and a change after it copies only the tables it touches, whose nested tables are
+// shared in turn. Records are value types to the user: what a copy shows never changes through
+// the original. Captured bytes are shared by reference count as well (see SharedBytes.h).
+//
+// A table of more than a few entries keeps a key index (open addressing, linear probing) in step
+// with Add and Erase, so lookups do not walk the table.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -21,92 +30,77 @@ public:
     };
 
     static constexpr int32_t kInitialCapacity = 10;
+    // Tables up to this many entries are searched linearly: cheaper than hashing, and no index memory.
+    static constexpr int32_t kLinearUpTo = 8;
 
-    TKeyedTable() : m_slots(NewSlots(kInitialCapacity)), m_count(0), m_capacity(kInitialCapacity) {}
-    TKeyedTable(const TKeyedTable& src) : TKeyedTable() { *this = src; }
+    TKeyedTable() = default;
+    TKeyedTable(const TKeyedTable& src) { CopyFrom(src); }
     TKeyedTable(TKeyedTable&& src) noexcept
-        : m_slots(std::exchange(src.m_slots, nullptr)), m_count(std::exchange(src.m_count, 0)),
-          m_capacity(std::exchange(src.m_capacity, 0))
+        : m_body(std::move(src.m_body)), m_emptyCapacity(std::exchange(src.m_emptyCapacity, 0))
     {
     }
-    ~TKeyedTable() { Clear(); }
+    ~TKeyedTable() = default;
 
-    // Deep copy that keeps the source's order and capacity. A source holding one key twice
-    // (only possible through a careless Add) gives one entry carrying the later record.
+    // A copy that keeps the source's order and capacity. A source holding one key twice (only
+    // possible through a careless Add) gives one entry carrying the later record.
     TKeyedTable& operator=(const TKeyedTable& src)
     {
-        if (this == &src)
-            return *this;
-        TKeyedTable copy(src.m_capacity);
-        if (src.HasDuplicateKeys()) {
-            for (int32_t i = 0; i < src.m_count; ++i)
-                copy[src.m_slots[i]->key] = src.m_slots[i]->record;
-        } else {
-            // The common case: keys are unique, so copy straight without the quadratic lookups.
-            for (int32_t i = 0; i < src.m_count; ++i)
-                copy.m_slots[i] = new Entry{src.m_slots[i]->key, src.m_slots[i]->record};
-            copy.m_count = src.m_count;
-        }
-        Swap(copy);
+        if (this != &src)
+            CopyFrom(src);
         return *this;
     }
     TKeyedTable& operator=(TKeyedTable&& src) noexcept
     {
         if (this != &src) {
-            Clear();
-            Swap(src);
+            m_body = std::move(src.m_body);
+            m_emptyCapacity = std::exchange(src.m_emptyCapacity, 0);
         }
         return *this;
     }
 
-    int32_t Count() const { return m_count; }
-    int32_t Capacity() const { return m_capacity; }
-    bool IsEmpty() const { return m_count == 0; }
+    int32_t Count() const { return m_body ? m_body->count : 0; }
+    int32_t Capacity() const { return m_body ? m_body->capacity : m_emptyCapacity; }
+    bool IsEmpty() const { return Count() == 0; }
 
     // Index of the first entry with this key; Count() when there is none.
-    int32_t Find(Key key) const
-    {
-        for (int32_t i = 0; i < m_count; ++i)
-            if (m_slots[i]->key == key)
-                return i;
-        return m_count;
-    }
+    int32_t Find(Key key) const { return m_body ? m_body->Find(key) : 0; }
     T* Get(Key key)
     {
         const int32_t i = Find(key);
-        return i < m_count ? &m_slots[i]->record : nullptr;
+        return i < Count() ? &Own().slots[i]->record : nullptr;
     }
-    const T* Get(Key key) const { return const_cast<TKeyedTable*>(this)->Get(key); }
-    bool Contains(Key key) const { return Find(key) < m_count; }
+    const T* Get(Key key) const
+    {
+        const int32_t i = Find(key);
+        return i < Count() ? &m_body->slots[i]->record : nullptr;
+    }
+    bool Contains(Key key) const { return Find(key) < Count(); }
 
     // Appends an entry with a fresh record; does not look for the key (callers find first).
     T* Add(Key key)
     {
-        if (m_count + 1 > m_capacity)
-            Grow();
-        m_slots[m_count] = new Entry{key, T{}};
-        return &m_slots[m_count++]->record;
+        SBody& b = Own();
+        if (b.count + 1 > b.capacity)
+            b.Grow();
+        b.slots[b.count] = new Entry{key, T{}};
+        b.Indexed(key, b.count);
+        return &b.slots[b.count++]->record;
     }
 
     // Find-or-add: the idiom every state update uses.
     T& operator[](Key key)
     {
-        T* r = Get(key);
-        return r ? *r : *Add(key);
+        const int32_t i = Find(key);
+        return i < Count() ? Own().slots[i]->record : *Add(key);
     }
 
     // Removes the first entry with this key by moving the last entry into its place.
     bool Erase(Key key)
     {
         const int32_t i = Find(key);
-        if (i == m_count)
+        if (i == Count())
             return false;
-        const int32_t last = m_count - 1;
-        if (i != last)
-            std::swap(m_slots[i], m_slots[last]);
-        delete m_slots[last];
-        m_slots[last] = nullptr;
-        --m_count;
+        Own().EraseAt(i);
         return true;
     }
     bool Remove(Key key) { return Erase(key); }
@@ -114,31 +108,26 @@ public:
     // Frees every entry and keeps the capacity.
     void Reset()
     {
-        for (int32_t i = 0; i < m_count; ++i) {
-            delete m_slots[i];
-            m_slots[i] = nullptr;
-        }
-        m_count = 0;
+        if (!m_body)
+            return;
+        if (m_body.use_count() > 1)
+            m_body = std::make_shared<SBody>(m_body->capacity);
+        else
+            Own().Reset();
     }
 
     // Frees every entry and the slot array (capacity 0); a later Add grows it again.
     void Clear()
     {
-        if (m_slots) {
-            for (int32_t i = 0; i < m_count; ++i)
-                delete m_slots[i];
-            delete[] m_slots;
-        }
-        m_slots = nullptr;
-        m_count = 0;
-        m_capacity = 0;
+        m_body.reset();
+        m_emptyCapacity = 0;
     }
 
-    Entry& EntryAt(int32_t i) { return *m_slots[i]; }
-    const Entry& EntryAt(int32_t i) const { return *m_slots[i]; }
-    Key KeyAt(int32_t i) const { return m_slots[i]->key; }
-    T& At(int32_t i) { return m_slots[i]->record; }
-    const T& At(int32_t i) const { return m_slots[i]->record; }
+    Entry& EntryAt(int32_t i) { return *Own().slots[i]; }
+    const Entry& EntryAt(int32_t i) const { return *m_body->slots[i]; }
+    Key KeyAt(int32_t i) const { return m_body->slots[i]->key; }
+    T& At(int32_t i) { return Own().slots[i]->record; }
+    const T& At(int32_t i) const { return m_body->slots[i]->record; }
 
     // Range-for over the entries in slot order.
     template <class E, class S>
@@ -152,48 +141,235 @@ public:
     };
     using iterator = TIter<Entry, Entry* const>;
     using const_iterator = TIter<const Entry, Entry* const>;
-    iterator begin() { return {m_slots}; }
-    iterator end() { return {m_slots + m_count}; }
-    const_iterator begin() const { return {m_slots}; }
-    const_iterator end() const { return {m_slots + m_count}; }
+    iterator begin() { return {m_body ? Own().slots : nullptr}; }
+    iterator end() { return {m_body ? Own().slots + m_body->count : nullptr}; }
+    const_iterator begin() const { return {m_body ? m_body->slots : nullptr}; }
+    const_iterator end() const { return {m_body ? m_body->slots + m_body->count : nullptr}; }
 
 private:
-    explicit TKeyedTable(int32_t capacity) : m_slots(NewSlots(capacity)), m_count(0), m_capacity(capacity) {}
-
-    static Entry** NewSlots(int32_t n) { return n > 0 ? new Entry*[n]() : nullptr; }
-
-    void Grow()
+    // Bucket of the key index; slot -1 marks an empty bucket.
+    struct SBucket
     {
-        const int32_t capacity = m_capacity > 0 ? m_capacity * 2 : kInitialCapacity;
-        Entry** slots = NewSlots(capacity);
-        std::copy(m_slots, m_slots + m_count, slots);
-        delete[] m_slots;
-        m_slots = slots;
-        m_capacity = capacity;
+        Key key;
+        int32_t slot;
+    };
+
+    struct SBody
+    {
+        explicit SBody(int32_t n) : slots(NewSlots(n)), capacity(n) {}
+        SBody(const SBody& src)
+            : slots(NewSlots(src.capacity)), count(0), capacity(src.capacity), index(src.index), shift(src.shift),
+              duplicates(src.duplicates)
+        {
+            for (; count < src.count; ++count)
+                slots[count] = new Entry{src.slots[count]->key, src.slots[count]->record};
+        }
+        SBody& operator=(const SBody&) = delete;
+        ~SBody()
+        {
+            for (int32_t i = 0; i < count; ++i)
+                delete slots[i];
+            FreeSlots();
+        }
+
+        // Slot arrays of the initial capacity live inside the body: most tables stay that small,
+        // and a lookup then follows one pointer less.
+        Entry** NewSlots(int32_t n)
+        {
+            if (n == kInitialCapacity)
+                return std::fill_n(inlineSlots, n, nullptr) - n;
+            return n > 0 ? new Entry*[n]() : nullptr;
+        }
+        void FreeSlots()
+        {
+            if (slots != inlineSlots)
+                delete[] slots;
+        }
+
+        void Reset()
+        {
+            for (int32_t i = 0; i < count; ++i) {
+                delete slots[i];
+                slots[i] = nullptr;
+            }
+            count = 0;
+            index.clear();
+            duplicates = false;
+        }
+
+        void Grow()
+        {
+            const int32_t n = capacity > 0 ? capacity * 2 : kInitialCapacity;
+            Entry** grown = NewSlots(n);
+            std::copy(slots, slots + count, grown);
+            FreeSlots();
+            slots = grown;
+            capacity = n;
+        }
+
+        bool UsesIndex() const { return !index.empty(); }
+
+        size_t Home(Key key) const
+        {
+            return size_t((uint64_t(key) * 0x9E3779B97F4A7C15ull) >> shift);
+        }
+        size_t Mask() const { return index.size() - 1; }
+
+        int32_t Find(Key key) const
+        {
+            if (!UsesIndex()) {
+                for (int32_t i = 0; i < count; ++i)
+                    if (slots[i]->key == key)
+                        return i;
+                return count;
+            }
+            for (size_t b = Home(key);; b = (b + 1) & Mask()) {
+                const SBucket& bucket = index[b];
+                if (bucket.slot < 0)
+                    return count;
+                if (bucket.key == key)
+                    return bucket.slot;
+            }
+        }
+
+        // Bucket holding the key, or the empty bucket where it would go.
+        size_t BucketOf(Key key) const
+        {
+            size_t b = Home(key);
+            while (index[b].slot >= 0 && index[b].key != key)
+                b = (b + 1) & Mask();
+            return b;
+        }
+
+        // Keeps the index in step with an entry just placed at `slot`. A repeated key turns the
+        // index off for good (Find must then give the first entry, which only a walk knows).
+        void Indexed(Key key, int32_t slot)
+        {
+            if (duplicates)
+                return;
+            if (!UsesIndex()) {
+                if (slot + 1 > kLinearUpTo) {
+                    Rebuild(size_t(slot + 1));
+                } else {
+                    for (int32_t i = 0; i < slot; ++i)
+                        if (slots[i]->key == key)
+                            duplicates = true;
+                }
+                return;
+            }
+            if (size_t(slot + 1) * 2 > index.size()) {
+                Rebuild(size_t(slot + 1));
+                return;
+            }
+            const size_t b = BucketOf(key);
+            if (index[b].slot >= 0) {
+                DropIndex();
+                return;
+            }
+            index[b] = {key, slot};
+        }
+
+        // Indexes slots[0, n) in buckets at most half full.
+        void Rebuild(size_t n)
+        {
+            size_t buckets = 16;
+            int bits = 4;
+            while (buckets < n * 2) {
+                buckets *= 2;
+                ++bits;
+            }
+            index.assign(buckets, SBucket{Key{}, -1});
+            shift = 64 - bits;
+            for (size_t i = 0; i < n; ++i) {
+                const size_t b = BucketOf(slots[i]->key);
+                if (index[b].slot >= 0) {
+                    DropIndex();
+                    return;
+                }
+                index[b] = {slots[i]->key, int32_t(i)};
+            }
+        }
+
+        void DropIndex()
+        {
+            duplicates = true;
+            index.clear();
+            index.shrink_to_fit();
+        }
+
+        // Empties bucket `hole`, moving later entries of its probe run back (no tombstones).
+        void Unindex(size_t hole)
+        {
+            size_t j = hole;
+            for (;;) {
+                j = (j + 1) & Mask();
+                if (index[j].slot < 0)
+                    break;
+                const size_t home = Home(index[j].key);
+                const bool stays = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+                if (stays)
+                    continue;
+                index[hole] = index[j];
+                hole = j;
+            }
+            index[hole].slot = -1;
+        }
+
+        void EraseAt(int32_t i)
+        {
+            const int32_t last = count - 1;
+            if (UsesIndex()) {
+                Unindex(BucketOf(slots[i]->key));
+                if (i != last)
+                    index[BucketOf(slots[last]->key)].slot = i;
+            }
+            delete slots[i];
+            slots[i] = slots[last];
+            slots[last] = nullptr;
+            --count;
+        }
+
+        Entry* inlineSlots[kInitialCapacity];
+        Entry** slots = nullptr;
+        int32_t count = 0;
+        int32_t capacity = 0;
+        std::vector<SBucket> index;  // empty: linear search
+        int shift = 60;
+        bool duplicates = false;  // some key was added twice: the index is off
+    };
+
+    // The body, made private to this table before a change.
+    SBody& Own()
+    {
+        if (!m_body)
+            m_body = std::make_shared<SBody>(m_emptyCapacity > 0 ? m_emptyCapacity : kInitialCapacity);
+        else if (m_body.use_count() > 1)
+            m_body = std::make_shared<SBody>(*m_body);
+        else
+            // Sole owner: the other owners' last reads happened before their release of the body.
+            std::atomic_thread_fence(std::memory_order_acquire);
+        return *m_body;
     }
 
-    bool HasDuplicateKeys() const
+    // src may live inside this table's own entries: everything is taken from it before the
+    // old body goes.
+    void CopyFrom(const TKeyedTable& src)
     {
-        if (m_count < 2)
-            return false;
-        std::vector<Key> keys;
-        keys.reserve(m_count);
-        for (int32_t i = 0; i < m_count; ++i)
-            keys.push_back(m_slots[i]->key);
-        std::sort(keys.begin(), keys.end());
-        return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+        const int32_t emptyCapacity = src.m_emptyCapacity;
+        std::shared_ptr<SBody> body = src.m_body;
+        if (body && body->duplicates) {
+            TKeyedTable copy;
+            copy.m_body = std::make_shared<SBody>(body->capacity);
+            for (int32_t i = 0; i < body->count; ++i)
+                copy[body->slots[i]->key] = body->slots[i]->record;
+            body = std::move(copy.m_body);
+        }
+        m_body = std::move(body);
+        m_emptyCapacity = emptyCapacity;
     }
 
-    void Swap(TKeyedTable& o) noexcept
-    {
-        std::swap(m_slots, o.m_slots);
-        std::swap(m_count, o.m_count);
-        std::swap(m_capacity, o.m_capacity);
-    }
-
-    Entry** m_slots;
-    int32_t m_count;
-    int32_t m_capacity;
+    std::shared_ptr<SBody> m_body;  // null: no entry and no slot array yet
+    int32_t m_emptyCapacity = kInitialCapacity;  // Capacity() while there is no body
 };
 
 // GL objects keyed by their 32-bit name (or a level, face, location or attribute index).
