@@ -20,6 +20,9 @@ inline u64 ReadLE64(const u8* p) { return u64(ReadLE32(p)) | u64(ReadLE32(p + 4)
 u64 DecodeDxt1Run(const u8* blocks, u64 count, Rgba8* out, u64 width, bool stream = false);
 u64 DecodeDxt3Run(const u8* blocks, u64 count, Rgba8* out, u64 width, bool stream = false);
 u64 DecodeDxt5Run(const u8* blocks, u64 count, Rgba8* out, u64 width, bool stream = false);
+// Caps the instruction sets the runs may use (0 none, 1 SSSE3, 2 AVX2 too; never more than the
+// processor has), so that tests on any machine check every path against the texel-by-texel one.
+void LimitRunInstructions(int level);
 // Whether a level of width x height decoded to out is better written around the cache: it is larger
 // than the last-level cache (and out and its rows are aligned as streaming stores need).
 bool StreamRuns(const void* out, u32 width, u32 height);

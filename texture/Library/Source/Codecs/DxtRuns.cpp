@@ -131,18 +131,20 @@ XQFT_TARGET inline void Store(Rgba8* out, V row)
 } // namespace avx2
 
 // Another library's static constructor may decode before the processor model is read: read it first.
-const bool kHaveSsse3 = [] {
+const bool kCpuSsse3 = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("ssse3");
 }();
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+const bool kCpuAvx2 = __builtin_cpu_supports("avx2");
+bool gUseSsse3 = kCpuSsse3;
+bool gUseAvx2 = kCpuAvx2;
 
 template <int kMode, bool kStream>
 u64 Runs(const u8* b, u64 count, Rgba8* out, u64 width)
 {
     constexpr u32 kBytes = kMode == 1 ? 8 : 16;
-    u64 done = kHaveAvx2 ? avx2::Run<kMode, kStream>(b, count, out, width) : 0;
-    if (kHaveSsse3)
+    u64 done = gUseAvx2 ? avx2::Run<kMode, kStream>(b, count, out, width) : 0;
+    if (gUseSsse3)
         done += ssse3::Run<kMode, kStream>(b + done * kBytes, count - done, out + 4 * done, width);
     if constexpr (kStream)
         _mm_sfence(); // streamed rows are seen before whatever the caller stores next
@@ -169,8 +171,13 @@ const u64 kStreamAbove = LastLevelCacheBytes();
 
 bool StreamRuns(const void* out, u32 width, u32 height)
 {
-    return kHaveSsse3 && reinterpret_cast<uintptr_t>(out) % 16 == 0 && width % 4 == 0 &&
+    return gUseSsse3 && reinterpret_cast<uintptr_t>(out) % 16 == 0 && width % 4 == 0 &&
            u64(width) * height * 4 > kStreamAbove;
+}
+void LimitRunInstructions(int level)
+{
+    gUseSsse3 = kCpuSsse3 && level >= 1;
+    gUseAvx2 = kCpuAvx2 && level >= 2;
 }
 u64 DecodeDxt1Run(const u8* b, u64 count, Rgba8* out, u64 width, bool stream) { return Runs<1>(b, count, out, width, stream); }
 u64 DecodeDxt3Run(const u8* b, u64 count, Rgba8* out, u64 width, bool stream) { return Runs<3>(b, count, out, width, stream); }
@@ -181,6 +188,7 @@ u64 DecodeDxt5Run(const u8* b, u64 count, Rgba8* out, u64 width, bool stream) { 
 #else
 
 namespace xqftexture::dxt {
+void LimitRunInstructions(int) {}
 bool StreamRuns(const void*, u32, u32) { return false; }
 u64 DecodeDxt1Run(const u8*, u64, Rgba8*, u64, bool) { return 0; }
 u64 DecodeDxt3Run(const u8*, u64, Rgba8*, u64, bool) { return 0; }
