@@ -1,5 +1,5 @@
 # make run: install what is missing, build, open the viewer on the sample trace (without a display,
-#           or before the viewer exists, print the sample trace with xqft-dump).
+#           print the sample trace with xqft-dump).
 # make test: install what is missing, build, run every test, the loader fuzzer for 60 s (when clang with
 #            libFuzzer is installed), then the hostile-input tests under ASan/UBSan.
 # make bench: build and run the benchmarks (they print their figures).
