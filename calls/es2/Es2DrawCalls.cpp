@@ -1,5 +1,6 @@
 #include "Es2Records.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace xqft_es2 {
@@ -11,34 +12,66 @@ int64_t Remaining(const CTrace& t) { return int64_t(t.GetRecordSize()) - int64_t
 
 } // namespace
 
+uint32_t CCapturedBlocks::Count() const
+{
+    uint32_t n = 0;
+    if (m_store)
+        memcpy(&n, m_store.get(), 4);
+    return n;
+}
+
+SCapturedBlock CCapturedBlocks::At(uint32_t index) const
+{
+    SEntry e;
+    memcpy(&e, m_store.get() + kCountBytes + sizeof(SEntry) * size_t(index), sizeof e);
+    SCapturedBlock b;
+    b.pointer.value = e.pointer;
+    b.size = e.size;
+    b.bytes = e.size ? m_store.get() + e.offset : nullptr;
+    return b;
+}
+
 void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
 {
+    // Layout: the count, one entry per block, then the bytes. The allocation grows block by
+    // block; a draw with one block (the usual case) is read in place, no copy.
     const uint64_t header = uint64_t(t.GetTypeWidth(0)) + 4;
-    std::vector<std::unique_ptr<SDataPtr>> read;
+    std::unique_ptr<uint8_t[]> store;
+    uint32_t count = 0;
+    uint64_t bytes = 0;
     while (remaining > threshold) {
         const uint64_t start = t.GetRecordConsumed();
-        auto block = std::make_unique<SDataPtr>();
-        try {
-            t >> *block;
-        } catch (const std::logic_error&) {
-            break; // the block claims more bytes than the record has left: the run ends here
-        }
-        const uint64_t used = t.GetRecordConsumed() - start;
-        if (used < header)
+        const uint64_t pointer = t.ReadValue<TPointer>();
+        const uint32_t size = t.ReadU32();
+        if (t.GetRecordConsumed() - start < header)
             break; // the record ended inside the block header
-        read.push_back(std::move(block));
-        remaining -= int64_t(used);
+        if (size > t.GetBytesLeft())
+            break; // the block claims more bytes than the record has left: the run ends here
+        const uint64_t head = kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1);
+        if (head + bytes + size > UINT32_MAX)
+            break; // offsets are 32-bit; no record is that large
+        std::unique_ptr<uint8_t[]> grown(new uint8_t[head + bytes + size]);
+        if (store) {
+            // The new entry pushes the bytes read so far one entry further.
+            memcpy(grown.get(), store.get(), head - sizeof(SEntry));
+            memcpy(grown.get() + head, store.get() + head - sizeof(SEntry), bytes);
+            for (uint32_t i = 0; i < count; ++i) {
+                SEntry e;
+                memcpy(&e, grown.get() + kCountBytes + sizeof(SEntry) * i, sizeof e);
+                e.offset += sizeof(SEntry);
+                memcpy(grown.get() + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
+            }
+        }
+        const SEntry e{pointer, size, uint32_t(head + bytes)};
+        memcpy(grown.get() + head - sizeof(SEntry), &e, sizeof e);
+        t.ReadBytes(grown.get() + e.offset, size);
+        ++count;
+        memcpy(grown.get(), &count, 4);
+        bytes += size;
+        store = std::move(grown);
+        remaining -= int64_t(t.GetRecordConsumed() - start);
     }
-    if (read.empty())
-        return;
-    m_blocks.reset(new SDataPtr[read.size()]);
-    m_count = uint32_t(read.size());
-    for (uint32_t i = 0; i < m_count; ++i) {
-        m_blocks[i].pointer.value = read[i]->pointer.value;
-        m_blocks[i].size = read[i]->size;
-        m_blocks[i].endPosition = read[i]->endPosition;
-        m_blocks[i].bytes = std::move(read[i]->bytes);
-    }
+    m_store = std::move(store);
 }
 
 CEs2_glDrawArrays_v1::CEs2_glDrawArrays_v1(CTrace& t) : TRecord(t)

@@ -12,23 +12,39 @@
 namespace xqft_es2 {
 using namespace xqft;
 
+// One captured block: the application's pointer, the byte count and the bytes (null when none).
+struct SCapturedBlock
+{
+    SBare<uint64_t> pointer;
+    uint32_t size = 0;
+    const uint8_t* bytes = nullptr;
+    const uint8_t* GetData() const { return bytes; }
+};
+
 // Captured blocks of one draw call, read-only once the record is built.
 class CCapturedBlocks
 {
 public:
-    uint32_t Count() const { return m_count; }
+    uint32_t Count() const;
     // index must be below Count().
-    const SDataPtr& At(uint32_t index) const { return m_blocks[index]; }
+    SCapturedBlock At(uint32_t index) const;
 
     // Reads blocks while more than `threshold` payload bytes remain. What each block consumed is
     // measured on the stream, so pointer width does not matter; a block that claims more bytes than
-    // remain ends the run after it.
+    // remain ends the run before it.
     void Read(CTrace& t, int64_t remaining, int64_t threshold);
 
 private:
-    // One allocation for all blocks of a call: every fifth call of a typical trace is a draw.
-    std::unique_ptr<SDataPtr[]> m_blocks;
-    uint32_t m_count = 0;
+    // Every fifth call of a typical trace is a draw: one allocation holds the block count, each
+    // block's pointer, size and offset, then the bytes of every block.
+    struct SEntry
+    {
+        uint64_t pointer;
+        uint32_t size;
+        uint32_t offset; // of the bytes from the start of the allocation
+    };
+    static constexpr size_t kCountBytes = 8;
+    std::unique_ptr<uint8_t[]> m_store;
 };
 
 class CEs2_glDrawArrays_v1 final
