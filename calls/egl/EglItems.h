@@ -19,7 +19,7 @@ struct DataForm : DataOrPointer<DataName, Data>
     void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
         info.AddArgument(t.IsDataIncluded() ? DataName.c_str() : PointerName.c_str(),
-                         const_cast<SApiTypeBase*>(this->Listed(t)), 0);
+                         this->Listed(info, t), 0);
     }
 };
 
@@ -30,8 +30,8 @@ struct DataOrHandle
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Argument;
     using ListedHolder = SNoHolder;
-    Data data;         // filled when the trace carries data
-    TPointer pointer;  // filled when it does not
+    Data data;              // filled when the trace carries data
+    SPointerValue pointer;  // filled when it does not
 
     void Read(CTrace& t)
     {
@@ -40,13 +40,11 @@ struct DataOrHandle
         else
             t >> pointer;
     }
-    const SApiTypeBase* Listed(const SListing& t) const
-    {
-        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &pointer;
-    }
     void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
-        info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
+        info.AddArgument(Name.c_str(),
+                         t.IsDataIncluded() ? static_cast<SApiTypeBase*>(&data) : info.MakeHolder<TPointer>(pointer.value),
+                         0);
     }
 };
 

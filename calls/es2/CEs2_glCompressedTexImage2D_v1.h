@@ -23,13 +23,12 @@ struct SCompressedImageArg
         else
             t >> data.pointer;
     }
-    const SApiTypeBase* Listed(const SListing& t) const
-    {
-        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &data.pointer;
-    }
     void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
-        info.AddArgument(t.IsDataIncluded() ? "pixels " : "data", const_cast<SApiTypeBase*>(Listed(t)), 0);
+        if (t.IsDataIncluded())
+            info.AddArgument("pixels ", &data, 0);
+        else
+            info.AddArgument("data", info.MakeHolder<TPointer>(data.pointer.value), 0);
     }
 };
 

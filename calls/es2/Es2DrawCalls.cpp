@@ -92,16 +92,12 @@ void SDrawIndicesV1::Read(CTrace& t)
     t >> pointer;
 }
 
-const SApiTypeBase* SDrawIndicesV1::Listed(const SListing& t) const
-{
-    if (t.IsDataIncluded() && data.GetData() != nullptr)
-        return &data;
-    return &pointer;
-}
-
 void SDrawIndicesV1::List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
 {
-    info.AddArgument("indices", const_cast<SApiTypeBase*>(Listed(t)), 0);
+    if (t.IsDataIncluded() && data.GetData() != nullptr)
+        info.AddArgument("indices", &data, 0);
+    else
+        info.AddArgument("indices", info.MakeHolder<TPointer>(pointer.value), 0);
 }
 
 void SDrawIndicesV7::Read(CTrace& t)
@@ -112,18 +108,16 @@ void SDrawIndicesV7::Read(CTrace& t)
         t >> data.pointer;
 }
 
-const SApiTypeBase* SDrawIndicesV7::Listed(const SListing& t) const
-{
-    if (!t.IsDataIncluded())
-        return &data.pointer;
-    return data.GetData() != nullptr ? static_cast<const SApiTypeBase*>(&data) : &indicesOffset;
-}
-
 void SDrawIndicesV7::List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&)
 {
-    info.AddArgument("indices", const_cast<SApiTypeBase*>(Listed(t)), 0);
+    if (!t.IsDataIncluded())
+        info.AddArgument("indices", info.MakeHolder<TPointer>(data.pointer.value), 0);
+    else if (data.GetData() != nullptr)
+        info.AddArgument("indices", &data, 0);
+    else
+        info.AddArgument("indices", info.MakeHolder<TPointer>(indicesOffset.value), 0);
     if (verbose == 1 && t.IsDataIncluded())
-        info.AddArgument("indicesOffset", &indicesOffset, 1);
+        info.AddArgument("indicesOffset", info.MakeHolder<TPointer>(indicesOffset.value), 1);
 }
 
 } // namespace xqft_es2

@@ -67,10 +67,9 @@ struct SDrawIndicesV1
     static constexpr ItemKind kKind = ItemKind::Argument;
     using ListedHolder = SNoHolder;
     SDataPtr data;
-    TPointer pointer; // second pointer value with data, the only one without
+    SPointerValue pointer; // second pointer value with data, the only one without
 
     void Read(CTrace& t);
-    const SApiTypeBase* Listed(const SListing& t) const;
     void List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&);
 };
 
@@ -82,11 +81,10 @@ struct SDrawIndicesV7
     static constexpr Role kRole = Role::None;
     static constexpr ItemKind kKind = ItemKind::Argument;
     using ListedHolder = SNoHolder;
-    SDataPtr data;          // without data only its pointer member is filled: the index pointer
-    TPointer indicesOffset;
+    SDataPtr data;               // without data only its pointer member is filled: the index pointer
+    SPointerValue indicesOffset;
 
     void Read(CTrace& t);
-    const SApiTypeBase* Listed(const SListing& t) const;
     void List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&);
 };
 

@@ -135,7 +135,7 @@ struct DataOrPointer
     static constexpr ItemKind kKind = ItemKind::Argument;
     using ListedHolder = SNoHolder;
     // With data the whole holder is filled; without, only its pointer member, which then stands
-    // for the bare pointer argument (one holder fewer per pointer argument of every call).
+    // for the bare pointer argument.
     Data data;
 
     void Read(CTrace& t)
@@ -145,13 +145,13 @@ struct DataOrPointer
         else
             t >> data.pointer;
     }
-    const SApiTypeBase* Listed(const SListing& t) const
+    SApiTypeBase* Listed(CCallInfo& info, const SListing& t)
     {
-        return t.IsDataIncluded() ? static_cast<const SApiTypeBase*>(&data) : &data.pointer;
+        return t.IsDataIncluded() ? static_cast<SApiTypeBase*>(&data) : info.MakeHolder<TPointer>(data.pointer.value);
     }
     void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
-        info.AddArgument(Name.c_str(), const_cast<SApiTypeBase*>(Listed(t)), 0);
+        info.AddArgument(Name.c_str(), Listed(info, t), 0);
     }
 };
 

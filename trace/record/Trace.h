@@ -52,6 +52,7 @@ public:
     template <int N> CTrace& operator>>(TintType<N>& h) { h.value = static_cast<int32_t>(static_cast<uint32_t>(ReadSized(N))); return *this; }
     template <int N> CTrace& operator>>(TfloatType<N>& h) { h.value = ReadFloat(N); return *this; }
     CTrace& operator>>(TPointer& h) { h.value = ReadSized(0); return *this; }
+    CTrace& operator>>(SPointerValue& h) { h.value = ReadSized(0); return *this; }
 
     CTrace& operator>>(SDataPtr& h);
     CTrace& operator>>(SImage2D& h);

@@ -34,6 +34,13 @@ void TPointer::ToString(CXQFTString& text, CXQFTString* rawText) const
         rawText->Assign(text);
 }
 
+void SPointerValue::ToString(CXQFTString& text, CXQFTString* rawText) const
+{
+    TPointer p;
+    p.value = value;
+    p.ToString(text, rawText);
+}
+
 namespace {
 
 // A named value or its fallback, with the raw text "0x%X".

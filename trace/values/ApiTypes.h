@@ -65,6 +65,13 @@ struct TPointer : TApiType<0, uint64_t>
     void ToString(CXQFTString& text, CXQFTString* rawText) const override;
 };
 
+// A recorded pointer kept inside a composite holder: the bare value, printed as TPointer prints.
+// Listing it on its own takes a TPointer made for the description.
+struct SPointerValue : SBare<uint64_t>
+{
+    void ToString(CXQFTString& text, CXQFTString* rawText) const;
+};
+
 // GL enum: its header token, or the decimal value when the table has none; raw "0x%X".
 struct TGLenum : TuintType<12>
 {

@@ -69,7 +69,7 @@ struct SArrayPtr : SApiTypeBase
     using Stored = ElementOf<T>;
 
     std::unique_ptr<Stored[]> elements;
-    TPointer pointer;
+    SPointerValue pointer;
     uint32_t count = 0;
 
     SArrayPtr() = default;
@@ -163,7 +163,7 @@ struct SPtr : SApiTypeBase
     using Element = T;
     using Stored = ElementOf<T>;
 
-    TPointer pointer;
+    SPointerValue pointer;
     Stored elements[A * B];
 
     SPtr() = default;

@@ -6,7 +6,7 @@
 
 namespace {
 
-void PointerText(const TPointer& p, CXQFTString* rawText)
+void PointerText(const SPointerValue& p, CXQFTString* rawText)
 {
     if (rawText)
         p.ToString(*rawText, nullptr);

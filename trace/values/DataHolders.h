@@ -11,7 +11,7 @@ CXQFTString WrapQuotedText(const CXQFTString& s);
 
 struct SString : SApiTypeBase
 {
-    TPointer pointer;
+    SPointerValue pointer;
     uint32_t length = 0;           // recorded character count
     std::unique_ptr<char[]> text;  // NUL-terminated; null when no characters were recorded
 
@@ -26,7 +26,7 @@ struct SString : SApiTypeBase
 
 struct SDataPtr : SApiTypeBase
 {
-    TPointer pointer;
+    SPointerValue pointer;
     uint32_t size = 0;             // recorded byte count
     uint64_t endPosition = 0;      // file position just after the recorded bytes
     std::unique_ptr<uint8_t[]> bytes;
@@ -41,7 +41,7 @@ struct SDataPtr : SApiTypeBase
 
 struct SImage2D : SApiTypeBase
 {
-    TPointer pointer;
+    SPointerValue pointer;
     uint32_t size = 0;
     std::unique_ptr<uint8_t[]> pixels;
 
