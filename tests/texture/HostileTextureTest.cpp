@@ -1,5 +1,6 @@
 // Hostile inputs to the texture library: truncated sources, absurd dimensions and level counts,
 // malformed formats, unknown ids, NaN and infinities. Run under ASan/UBSan as well.
+#include "TextureHeaders.h"
 #include "TextureTranscoder.h"
 #include "XQFTextureCodecs.h"
 
@@ -65,16 +66,7 @@ TEST(HostileEtc, RandomBlocksOfRandomSizes)
     }
 }
 
-CTextureHeader Header(PixelFormat f, u32 type, u32 w, u32 h, u32 mips = 1)
-{
-    CTextureHeader header;
-    header.SetPixelFormat(f);
-    header.SetChannelType(type);
-    header.SetWidth(w);
-    header.SetHeight(h);
-    header.SetNumMIPLevels(mips);
-    return header;
-}
+using xqftexture::test::Header;
 
 TEST(HostileDisplay, RecordedDataShorterThanTheHeaderClaims)
 {

@@ -1,5 +1,6 @@
 // Transcoding whole textures, the dither pass, channel copies and the display entry.
 #include "PixelAccessor.h"
+#include "TextureHeaders.h"
 #include "TextureTranscoder.h"
 #include "XQFTextureCodecs.h"
 
@@ -16,17 +17,7 @@ namespace {
 const PixelFormat kRGB8('r', 'g', 'b', 0, 8, 8, 8, 0);
 const PixelFormat kRGB565('r', 'g', 'b', 0, 5, 6, 5, 0);
 
-CTextureHeader Header(PixelFormat f, u32 type, u32 w, u32 h, u32 mips = 1, u32 surfaces = 1)
-{
-    CTextureHeader header;
-    header.SetPixelFormat(f);
-    header.SetChannelType(type);
-    header.SetWidth(w);
-    header.SetHeight(h);
-    header.SetNumMIPLevels(mips);
-    header.SetNumSurfaces(surfaces);
-    return header;
-}
+using xqftexture::test::Header;
 
 std::vector<u8> Bytes(const CTexture& t) { return {t.GetDataPtr(0, 0, 0), t.GetDataPtr(0, 0, 0) + t.GetBufferSize()}; }
 

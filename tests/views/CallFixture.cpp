@@ -89,3 +89,14 @@ void OpenInController(CTraceData* trace)
     controller->SetLoader(std::make_unique<CFixtureLoader>(trace));
     controller->SLTOpenTrace(QStringLiteral("fixture.xqft"));
 }
+
+void ResetCallFilters()
+{
+    CTraceController* controller = CTraceController::Instance();
+    std::set<u32>* filtered;
+    std::set<u32>* highlighted;
+    controller->GetFilterSets(&filtered, &highlighted);
+    filtered->clear();
+    highlighted->clear();
+    controller->m_disabledCalls.clear();
+}

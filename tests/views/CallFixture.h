@@ -72,3 +72,6 @@ private:
 
 // Opens trace through the controller (a file-less load), which emits the trace and frame updates.
 void OpenInController(CTraceData* trace);
+
+// Empties the controller's filtered, highlighted and disabled calls, left over from an earlier test.
+void ResetCallFilters();

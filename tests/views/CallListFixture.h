@@ -18,12 +18,7 @@ protected:
     {
         TestApp();
         m_controller = CTraceController::Instance();
-        std::set<u32>* f;
-        std::set<u32>* h;
-        m_controller->GetFilterSets(&f, &h);
-        f->clear();
-        h->clear();
-        m_controller->m_disabledCalls.clear();
+        ResetCallFilters();
         m_list = std::make_unique<CViewCallsFrame>();
         // The main window's wiring.
         QObject::connect(m_controller, &CTraceController::SIGTraceUpdate, m_list.get(),

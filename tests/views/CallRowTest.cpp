@@ -50,14 +50,8 @@ protected:
     void SetUp() override
     {
         TestApp();
-        CTraceController* c = CTraceController::Instance();
-        std::set<u32>* f;
-        std::set<u32>* h;
-        c->GetFilterSets(&f, &h);
-        f->clear();
-        h->clear();
-        c->m_disabledCalls.clear();
-        c->m_rangeMode = false;
+        ResetCallFilters();
+        CTraceController::Instance()->m_rangeMode = false;
     }
     CTraceBuilder builder;
 };

@@ -9,22 +9,19 @@
 
 static int Run(const std::vector<std::string>& args)
 {
-    if (args.size() != 3) {
-        fputs("usage: xqft-dump export-csv FILE FRAMES.csv CALLS.csv\n", stderr);
-        return kDumpUsage;
-    }
-    std::unique_ptr<CTraceStatistics> statistics;
-    if (!LoadTraceForExport(args[0], &statistics))
-        return kDumpBadHeader;
-    for (int i = 1; i <= 2; ++i) {
-        const CXQFTString path(args[size_t(i)].c_str());
-        const bool ok = i == 1 ? statistics->SaveFrameSummary(path) : statistics->SaveCallsSummary(path);
-        if (!ok) {
-            fprintf(stderr, "ERROR: cannot write %s\n", path.CStr());
-            return kDumpUsage;
-        }
-    }
-    return kDumpOk;
+    return RunExport(args, 3, "usage: xqft-dump export-csv FILE FRAMES.csv CALLS.csv\n",
+                     [&](CTraceData&, CTraceStatistics& statistics) {
+                         for (int i = 1; i <= 2; ++i) {
+                             const CXQFTString path(args[size_t(i)].c_str());
+                             const bool ok = i == 1 ? statistics.SaveFrameSummary(path)
+                                                    : statistics.SaveCallsSummary(path);
+                             if (!ok) {
+                                 fprintf(stderr, "ERROR: cannot write %s\n", path.CStr());
+                                 return kDumpUsage;
+                             }
+                         }
+                         return kDumpOk;
+                     });
 }
 
 XQFT_DUMP_COMMAND("export-csv", "FILE FRAMES.csv CALLS.csv", Run);

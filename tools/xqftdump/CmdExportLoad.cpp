@@ -1,6 +1,7 @@
 #include "CmdExportLoad.h"
 
 #if __has_include("TraceStatistics.h")
+#include "DumpCommand.h"
 #include "TraceStatistics.h"
 #include "data/TraceReader.h"
 
@@ -23,5 +24,19 @@ CTraceData* LoadTraceForExport(const std::string& path, std::unique_ptr<CTraceSt
     *statistics = std::make_unique<CTraceStatistics>(trace);
     (*statistics)->Compute();
     return trace;
+}
+
+int RunExport(const std::vector<std::string>& args, size_t words, const char* usage,
+              const std::function<int(CTraceData& trace, CTraceStatistics& statistics)>& exportFn)
+{
+    if (args.size() != words) {
+        fputs(usage, stderr);
+        return kDumpUsage;
+    }
+    std::unique_ptr<CTraceStatistics> statistics;
+    CTraceData* trace = LoadTraceForExport(args[0], &statistics);
+    if (!trace)
+        return kDumpBadHeader;
+    return exportFn(*trace, *statistics);
 }
 #endif
