@@ -14,7 +14,7 @@ bool GetFrameImage(const CApiCall* call, SFrameImage& image, CXQFTString& error)
     }
     const uint32_t width = swap->Item<"width">().item.Value();
     const uint32_t height = swap->Item<"height">().item.Value();
-    const SDataPtr& block = swap->Item<"frameData">().item.value;
+    const SDataBlock& block = swap->Item<"frameData">().item.value;
     const uint64_t pixels = uint64_t(width) * height;  // fits: both factors are below 2^32
     if (width == 0 || height == 0 || !block.GetData()) {
         error = "the frame carries no image";

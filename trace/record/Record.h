@@ -155,6 +155,17 @@ struct DataOrPointer
     }
 };
 
+// The holder a composite item is listed through: itself, or a view made for the description.
+inline SApiTypeBase* ListedOf(CCallInfo&, SApiTypeBase& holder) { return &holder; }
+inline SApiTypeBase* ListedOf(CCallInfo& info, const SDataBlock& block)
+{
+    SDataView& view = info.Make<SDataView>();
+    view.pointer = block.pointer;
+    view.size = block.size;
+    view.borrowed = block.GetData();
+    return &view;
+}
+
 template <FixedString Name, class Data>
 struct Block
 {
@@ -165,7 +176,7 @@ struct Block
     Data value;
 
     void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), &value, 0); }
+    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), ListedOf(info, value), 0); }
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>

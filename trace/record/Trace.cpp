@@ -124,6 +124,16 @@ CTrace& CTrace::operator>>(SDataPtr& h)
     return *this;
 }
 
+CTrace& CTrace::operator>>(SDataBlock& h)
+{
+    *this >> h.pointer;
+    h.size = ReadU32();
+    h.bytes.reset();
+    if (h.size != 0)
+        h.bytes.reset(ReadBlock(h.size));
+    return *this;
+}
+
 CTrace& CTrace::operator>>(SImage2D& h)
 {
     *this >> h.pointer;

@@ -55,6 +55,7 @@ public:
     CTrace& operator>>(SPointerValue& h) { h.value = ReadSized(0); return *this; }
 
     CTrace& operator>>(SDataPtr& h);
+    CTrace& operator>>(SDataBlock& h);
     CTrace& operator>>(SImage2D& h);
     CTrace& operator>>(SString& h);
     CTrace& operator>>(SEglNativeWindowDesc& h);

@@ -39,6 +39,24 @@ struct SDataPtr : SApiTypeBase
     void ToString(CXQFTString& out, CXQFTString* rawText) const override;
 };
 
+// A data block kept inside a call record without a holder's table pointer or file position (a
+// frame image rides on every eglSwapBuffers); listed through an SDataView made for the description.
+struct SDataBlock
+{
+    SPointerValue pointer;
+    uint32_t size = 0;
+    std::unique_ptr<uint8_t[]> bytes;
+
+    uint8_t* GetData() const { return bytes.get(); }
+};
+
+// An SDataPtr over bytes it does not own: the listing of an SDataBlock.
+struct SDataView : SDataPtr
+{
+    const uint8_t* borrowed = nullptr;
+    uint8_t* GetData() const override { return const_cast<uint8_t*>(borrowed); }
+};
+
 struct SImage2D : SApiTypeBase
 {
     SPointerValue pointer;
