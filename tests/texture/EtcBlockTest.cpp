@@ -221,27 +221,34 @@ std::vector<u8> PlaneToRgba(const u8* rgb, const u8* alpha)
     return out;
 }
 
+// The T and H modes: an unpacked layout of layoutBits bits, packed into the block's high word.
+struct SLayoutMode {
+    u32 layoutBits;
+    u32 (*pack)(u32 layout);
+    u32 (*unpack)(u32 high);
+    void (*decode)(u32 layout, u32 low, u8* rgb, i32 stride, i32 x0, i32 y0);
+    void (*decodeAlpha)(u32 layout, u32 low, u8* rgb, u8* alpha, u32 stride, u32 x0, u32 y0);
+};
+const SLayoutMode kLayoutModes[] = {
+    {27, PackTBlockHigh, UnpackTLayout, DecodeETC2TBlock, DecodeETC2TAlphaBlock},
+    {26, PackHBlockHigh, UnpackHLayout, DecodeETC2HBlock, DecodeETC2HAlphaBlock},
+};
+
 TEST(EtcPlanes, UnpackedLayoutsPackIntoBlocksOfTheirMode)
 {
     std::mt19937 random(99);
     for (u32 round = 0; round < 2000; ++round) {
         const u32 low = random();
         u8 rgb[48], alpha[16];
-        const u32 t59 = random() & ((1u << 27) - 1);
-        const u32 tHigh = PackTBlockHigh(t59);
-        EXPECT_EQ(UnpackTLayout(tHigh), t59);
-        DecodeETC2TBlock(t59, low, rgb, 4, 0, 0);
-        ASSERT_EQ(PlaneToRgba(rgb, nullptr), ImageDecode(tHigh, low, ETC2_RGB)) << std::hex << t59;
-        DecodeETC2TAlphaBlock(t59, low, rgb, alpha, 4, 0, 0);
-        ASSERT_EQ(PlaneToRgba(rgb, alpha), ImageDecode(tHigh & ~2u, low, ETC2_RGB_A1)) << std::hex << t59;
-
-        const u32 h58 = random() & ((1u << 26) - 1);
-        const u32 hHigh = PackHBlockHigh(h58);
-        EXPECT_EQ(UnpackHLayout(hHigh), h58);
-        DecodeETC2HBlock(h58, low, rgb, 4, 0, 0);
-        ASSERT_EQ(PlaneToRgba(rgb, nullptr), ImageDecode(hHigh, low, ETC2_RGB)) << std::hex << h58;
-        DecodeETC2HAlphaBlock(h58, low, rgb, alpha, 4, 0, 0);
-        ASSERT_EQ(PlaneToRgba(rgb, alpha), ImageDecode(hHigh & ~2u, low, ETC2_RGB_A1)) << std::hex << h58;
+        for (const SLayoutMode& mode : kLayoutModes) {
+            const u32 layout = random() & ((1u << mode.layoutBits) - 1);
+            const u32 high = mode.pack(layout);
+            EXPECT_EQ(mode.unpack(high), layout);
+            mode.decode(layout, low, rgb, 4, 0, 0);
+            ASSERT_EQ(PlaneToRgba(rgb, nullptr), ImageDecode(high, low, ETC2_RGB)) << std::hex << layout;
+            mode.decodeAlpha(layout, low, rgb, alpha, 4, 0, 0);
+            ASSERT_EQ(PlaneToRgba(rgb, alpha), ImageDecode(high & ~2u, low, ETC2_RGB_A1)) << std::hex << layout;
+        }
 
         const u32 p57a = random(), p57b = random() & ~0x7Fu;
         u32 pHigh = 0, pLow = 0, a = 0, b = 0;
