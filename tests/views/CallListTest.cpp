@@ -1,6 +1,5 @@
 // The call list over the controller: a pool of only the rows that fit, scrolling, groups,
 // selection, show-call, the analysis range and odd frames.
-#include <QMouseEvent>
 #include <QScrollArea>
 #include <QWheelEvent>
 #include <QSignalSpy>
@@ -48,9 +47,7 @@ TEST_F(CallList, SelectionAndShowCallOnACollapsedGroup)
     QSignalSpy state(m_list.get(), &CViewCallsFrame::SIGRequestUpdateRenderState);
 
     // Pressing a row selects it and asks for the render state at that call.
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 5), QPointF(30, 5), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(RowShowing(6), &press);
+    PressLeft(RowShowing(6), QPointF(30, 5));
     ASSERT_EQ(state.count(), 1);
     EXPECT_EQ(state[0][0].toInt(), 6);
     EXPECT_EQ(RowShowing(6)->Background(), kSelected);
@@ -185,12 +182,10 @@ TEST_F(CallList, BindTextureShowsItsFirstUpload)
     b.Frame();
     Open(b.Take());
     QSignalSpy image(m_list.get(), &CViewCallsFrame::SIGRequestShowImage);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 5), QPointF(30, 5), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(RowShowing(1), &press);
+    PressLeft(RowShowing(1), QPointF(30, 5));
     ASSERT_EQ(image.count(), 1);
     EXPECT_EQ(image[0][0].toInt(), 2);
-    QCoreApplication::sendEvent(RowShowing(3), &press);
+    PressLeft(RowShowing(3), QPointF(30, 5));
     EXPECT_EQ(image.count(), 1) << "texture 9 was never uploaded";
 }
 

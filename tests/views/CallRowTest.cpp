@@ -2,7 +2,6 @@
 // the requests a press sends, and the quick-help page names.
 #include <QDesktopServices>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QUrl>
@@ -254,11 +253,7 @@ TEST_F(CallRow, PressRequestsSelectionShaderAndImages)
     QSignalSpy select(&row, &CCallItemWidget::SIGRequestTemporalSelection);
     QSignalSpy text(&row, &CCallItemWidget::SIGRequestShowText);
     QSignalSpy image(&row, &CCallItemWidget::SIGRequestShowImage);
-    auto press = [&] {
-        QMouseEvent e(QEvent::MouseButtonPress, QPointF(10, 5), QPointF(10, 5), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(&row, &e);
-    };
+    auto press = [&] { PressLeft(&row, QPointF(10, 5)); };
     row.SetCall(builder.Trace().GetCall(1), 1, 0, kRowOrdinary, 0, 0);
     press();
     row.SetCall(builder.Trace().GetCall(2), 2, 0, kRowOrdinary, 0, 0);
