@@ -32,17 +32,6 @@ void AppendFormatted(CXQFTString& errors, const char* format, int value)
     errors.Append(buffer);
 }
 
-bool NameIs(const XMLElement* element, EPlistTag tag)
-{
-    return PlistTag(tag) == element->Name();
-}
-
-bool HashIs(const XMLElement* element, EPlistTag tag)
-{
-    const char* name = element->Name();
-    return PlistTag(tag) == XQFTHashFnv1(name, strlen(name));
-}
-
 } // namespace
 
 CXQFPreferences::CXQFPreferences(const CXQFTString& name, uint32_t scope)

@@ -25,17 +25,6 @@ const XMLText* FirstText(const XMLElement* element)
     return child ? child->ToText() : nullptr;
 }
 
-bool NameIs(const XMLElement* element, EPlistTag tag)
-{
-    return PlistTag(tag) == element->Name();
-}
-
-bool HashIs(const XMLElement* element, EPlistTag tag)
-{
-    const char* name = element->Name();
-    return PlistTag(tag) == XQFTHashFnv1(name, strlen(name));
-}
-
 // Reads the text as formatted stream extraction of an unsigned int does, without the cost of a
 // stream: leading white space is skipped, one sign is accepted (a minus wraps around), and
 // reading stops at the first character that cannot continue the number, so "12abc" is 12.
