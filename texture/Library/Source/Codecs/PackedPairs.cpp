@@ -54,10 +54,11 @@ void ConvertRGBPairToYUV(u32 pixel0, u32 pixel1, u8& y0, u8& y1, u8& u, u8& v)
 
 namespace {
 
-// Both pair decoders: walk the groups of each row, and let decodePixel write the RGBA of the
-// group's first or second pixel (the second of an odd row's last group lies outside the level).
-template <class DecodePixel>
-u64 DecodePairs(const void* src, u64 srcSize, void* dst, u32 width, u32 height, DecodePixel decodePixel)
+// Both pair decoders: walk the groups of each row, and let decodeGroup write the RGBA of the
+// group's first pixel and, when both is set, of its second (an odd row's last group has only one
+// pixel inside the level).
+template <class DecodeGroup>
+u64 DecodePairs(const void* src, u64 srcSize, void* dst, u32 width, u32 height, DecodeGroup decodeGroup)
 {
     const u64 outBytes = packed::Product(width, height, 4);
     if (src == nullptr || dst == nullptr || outBytes == 0)
@@ -67,15 +68,16 @@ u64 DecodePairs(const void* src, u64 srcSize, void* dst, u32 width, u32 height, 
         return 0;
     const u8* in = static_cast<const u8*>(src);
     u8* out = static_cast<u8*>(dst);
-    for (u64 y = 0; y < height; ++y)
-        for (u64 x = 0; x < width; x += 2, in += 4) {
-            decodePixel(in, false, out);
+    for (u64 y = 0; y < height; ++y) {
+        u64 x = 0;
+        for (; x + 1 < width; x += 2, in += 4, out += 8)
+            decodeGroup(in, true, out);
+        if (x < width) {
+            decodeGroup(in, false, out);
+            in += 4;
             out += 4;
-            if (x + 1 < width) {
-                decodePixel(in, true, out);
-                out += 4;
-            }
         }
+    }
     return outBytes;
 }
 
@@ -86,8 +88,11 @@ u64 DecompressYUV422(const void* src, u64 srcSize, void* dst, u32 width, u32 hei
     SPairLayout at;
     if (!IsYuv(id) || !PairLayout(id, at))
         return 0;
-    return DecodePairs(src, srcSize, dst, width, height, [at](const u8* group, bool second, u8* out) {
-        YuvToRgba(group[second ? at.second : at.first], group[at.shared0] - 128, group[at.shared1] - 128, out);
+    return DecodePairs(src, srcSize, dst, width, height, [at](const u8* group, bool both, u8* out) {
+        const int d = group[at.shared0] - 128, e = group[at.shared1] - 128;
+        YuvToRgba(group[at.first], d, e, out);
+        if (both)
+            YuvToRgba(group[at.second], d, e, out + 4);
     });
 }
 
@@ -96,9 +101,13 @@ u64 DecompressRGBG(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
     SPairLayout at;
     if (IsYuv(id) || !PairLayout(id, at))
         return 0;
-    return DecodePairs(src, srcSize, dst, width, height, [at](const u8* group, bool second, u8* out) {
-        const u8 rgba[4] = {group[at.shared0], group[second ? at.second : at.first], group[at.shared1], 255};
-        std::memcpy(out, rgba, 4);
+    return DecodePairs(src, srcSize, dst, width, height, [at](const u8* group, bool both, u8* out) {
+        const u8 first[4] = {group[at.shared0], group[at.first], group[at.shared1], 255};
+        std::memcpy(out, first, 4);
+        if (both) {
+            const u8 second[4] = {group[at.shared0], group[at.second], group[at.shared1], 255};
+            std::memcpy(out + 4, second, 4);
+        }
     });
 }
 
