@@ -286,6 +286,38 @@ TEST(HolderText, AttribListFromHostList)
     EXPECT_EQ(nullptr, empty.GetData());
 }
 
+// Arrays of up to a pointer's room of values keep them in place, longer ones allocate: both
+// read, print and hand out their block alike, also when a holder is filled again with the other form.
+TEST(HolderText, ArraysInPlaceAndAllocatedAlike)
+{
+    SArrayPtr<TintType<17>, 1, 1> ints;
+    SArrayPtr<TPointer, 1, 1> pointers;
+    ints.pointer.value = pointers.pointer.value = 0x10;
+    const char* texts[] = {"", "{ 1 }", "{ 1, 2 }", "{ 1, 2, 3 }"};
+    for (uint32_t n : {1u, 3u, 2u, 0u, 3u, 1u}) {
+        SCOPED_TRACE(n);
+        ints.Allocate(n);
+        pointers.Allocate(n);
+        ASSERT_EQ(n, ints.ElementCount());
+        for (uint32_t i = 0; i < n; ++i) {
+            EXPECT_EQ(0, ints[i].value) << "elements start at zero";
+            ints[i].value = int32_t(i + 1);
+            pointers[i].value = 0x100 + i;
+        }
+        CXQFTString text;
+        ints.ToString(text, nullptr);
+        EXPECT_STREQ(n ? texts[n] : "0x10", text.CStr());
+        if (n) {
+            EXPECT_EQ(uint32_t(n), ints.GetData()[n - 1]);
+            pointers.ToString(text, nullptr);
+            EXPECT_EQ(n == 1 ? "{ 0x100 }" : n == 2 ? "{ 0x100, 0x101 }" : "{ 0x100, 0x101, 0x102 }",
+                      std::string(text.CStr()));
+        } else {
+            EXPECT_EQ(nullptr, ints.GetData());
+        }
+    }
+}
+
 // A shader of n lines "line i" (plus a long run of text per line when wide).
 CXQFTString Shader(int lines, int width)
 {

@@ -57,6 +57,70 @@ template <class T>
 concept Integer32Holder = requires { typename T::ValueType; } && sizeof(typename T::ValueType) == 4 &&
                           std::is_integral_v<typename T::ValueType>;
 
+// The elements of an array holder. Bare elements that fit in a pointer's room are kept there
+// (recorded arrays mostly hold one or two values: a queried integer, generated names), others in
+// an allocation of their own; elements that are holders (strings) are always allocated.
+template <class E, bool Local = std::is_trivially_destructible_v<E> && sizeof(E) <= sizeof(E*)>
+class TElements
+{
+public:
+    TElements() = default;
+    ~TElements() { reset(); }
+    TElements(const TElements&) = delete;
+    TElements& operator=(const TElements&) = delete;
+
+    // n value-initialised elements; none for n 0.
+    void Make(size_t n)
+    {
+        reset();
+        if (n == 0)
+            return;
+        if (n <= kLocal) {
+            for (size_t i = 0; i < kLocal; ++i)
+                m_store.local[i] = E{};
+            m_local = true;
+        } else {
+            m_store.heap = new E[n]();
+        }
+    }
+    void reset()
+    {
+        if (!m_local)
+            delete[] m_store.heap;
+        m_store.heap = nullptr;
+        m_local = false;
+    }
+    explicit operator bool() const { return m_local || m_store.heap; }
+    E* get() { return m_local ? m_store.local : m_store.heap; }
+    const E* get() const { return m_local ? m_store.local : m_store.heap; }
+    E& operator[](size_t i) { return get()[i]; }
+    const E& operator[](size_t i) const { return get()[i]; }
+
+private:
+    static constexpr size_t kLocal = sizeof(E*) / sizeof(E);
+    union UStore
+    {
+        UStore() : heap(nullptr) {}
+        E* heap;
+        E local[kLocal];
+    } m_store;
+    bool m_local = false;
+};
+
+template <class E>
+class TElements<E, false>
+{
+public:
+    void Make(size_t n) { m_heap.reset(n ? new E[n]() : nullptr); }
+    void reset() { m_heap.reset(); }
+    explicit operator bool() const { return m_heap != nullptr; }
+    E* get() const { return m_heap.get(); }
+    E& operator[](size_t i) const { return m_heap[i]; }
+
+private:
+    std::unique_ptr<E[]> m_heap;
+};
+
 // count entries of A x B elements each. Elements exist only when both the pointer and the count
 // were non-zero in the record.
 template <class T, int A, int B>
@@ -68,8 +132,9 @@ struct SArrayPtr : SApiTypeBase
     using Element = T;
     using Stored = ElementOf<T>;
 
-    std::unique_ptr<Stored[]> elements;
     SPointerValue pointer;
+    // The count shares the room the elements leave after their in-place flag.
+    [[no_unique_address]] TElements<Stored> elements;
     uint32_t count = 0;
 
     SArrayPtr() = default;
@@ -85,7 +150,7 @@ struct SArrayPtr : SApiTypeBase
     void Allocate(uint32_t entries)
     {
         count = entries;
-        elements.reset(entries ? new Stored[size_t(entries) * A * B]() : nullptr);
+        elements.Make(size_t(entries) * A * B);
     }
 
     // The elements' 32-bit values in order, as one block (the elements themselves: the same block
@@ -184,3 +249,5 @@ struct SPtr : SApiTypeBase
             pointer.ToString(*rawText, nullptr);
     }
 };
+
+static_assert(sizeof(SArrayPtr<TuintType<21>, 1, 1>) == 32, "an array holder keeps its count beside the in-place flag");
