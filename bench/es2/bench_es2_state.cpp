@@ -2,9 +2,9 @@
 //  1. A trace of 1,000 textures (16x16 RGBA) made in its first frame, then 20 frames of 10,000
 //     random state calls: the state just before 1,000 random calls, p50, p95 and max, overall and
 //     for the first and the last quarter of the trace (goal: p95 < 10 ms, and flat).
-//  2. The load-time share of state tracking: applying every call's state effect to a fresh state
-//     plus one state copy per frame cut (what the loader does besides reading), against the load
-//     time (goal: at most 30 percent).
+//  2. The load-time share of state tracking (goal: at most 30 percent): the load with tracking
+//     against the same load without it; and, as an upper bound, a separate pass applying every
+//     call's state effect to a fresh state plus one state copy per frame cut.
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
 #include "calls/ApiCall.h"
 #include "data/TraceData.h"
@@ -48,13 +48,24 @@ int main()
     }
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
-    const auto l0 = Clock::now();
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    const auto l1 = Clock::now();
-    CTraceData* data = reader.GetTraceData();
-    if (result != 0 || !data) {
-        std::fprintf(stderr, "load failed: %d\n", result);
-        return 1;
+    // Load and tracking figures are the best of three runs: the machine is shared. The loads
+    // without state tracking come first; the last tracked load is the one queried below.
+    constexpr int kRuns = 3;
+    double load = 1e300, untracked = 1e300;
+    CTraceData* data = nullptr;
+    for (int run = 0; run < 2 * kRuns; ++run) {
+        const bool tracking = run >= kRuns;
+        reader.Close();
+        reader.SetStateTracking(tracking);
+        const auto l0 = Clock::now();
+        const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+        double& best = tracking ? load : untracked;
+        best = std::min(best, Ms(l0, Clock::now()));
+        data = reader.GetTraceData();
+        if (result != 0 || !data) {
+            std::fprintf(stderr, "load failed: %d\n", result);
+            return 1;
+        }
     }
     const uint32_t calls = data->GetCallCount();
 
@@ -79,26 +90,40 @@ int main()
     // Tracking alone: every call's effect on one running state, and a copy per frame cut. The
     // effects are timed as a whole (a clock read per call would cost more than most effects do);
     // the copies one by one, and taken off that whole.
-    SEs2State running;
-    std::vector<std::shared_ptr<const SEs2State>> snapshots;
-    double copies = 0;
-    const auto e0 = Clock::now();
-    for (uint32_t n = 1; n <= calls; ++n) {
-        CApiCall* call = data->GetCall(n)->call.get();
-        const uint8_t kind = call->GetApiKind();
-        if (call->GetError()->value == 0 && (kind == kApiEs2 || kind == kApiExt))
-            call->UpdateState(&running, 1);
-        if (call->GetCallId() == 1022) {
-            const auto c0 = Clock::now();
-            snapshots.push_back(std::make_shared<const SEs2State>(running));
-            copies += Ms(c0, Clock::now());
+    double effects = 1e300, copies = 0;
+    size_t frameCopies = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        SEs2State running;
+        std::vector<std::shared_ptr<const SEs2State>> snapshots;
+        double copied = 0;
+        const auto e0 = Clock::now();
+        for (uint32_t n = 1; n <= calls; ++n) {
+            CApiCall* call = data->GetCall(n)->call.get();
+            const uint8_t kind = call->GetApiKind();
+            if (call->GetError()->value == 0 && (kind == kApiEs2 || kind == kApiExt))
+                call->UpdateState(&running, 1);
+            if (call->GetCallId() == 1022) {
+                const auto c0 = Clock::now();
+                snapshots.push_back(std::make_shared<const SEs2State>(running));
+                copied += Ms(c0, Clock::now());
+            }
         }
+        const double applied = Ms(e0, Clock::now()) - copied;
+        if (applied + copied < effects + copies) {
+            effects = applied;
+            copies = copied;
+        }
+        frameCopies = snapshots.size();
     }
-    const double effects = Ms(e0, Clock::now()) - copies;
-    const double load = Ms(l0, l1), tracking = effects + copies;
-    std::printf("load: %u calls in %.1f ms; state tracking %.1f ms (effects %.1f ms, %zu frame copies %.1f ms) = "
-                "%.0f%% of the load (goal <= 30%%)\n",
-                calls, load, tracking, effects, snapshots.size(), copies, 100.0 * tracking / load);
+    const double tracking = effects + copies;
+    const double share = load - untracked;
+    std::printf("load: %u calls in %.1f ms, %.1f ms without state tracking: state tracking %.1f ms = %.0f%% of the "
+                "load (goal <= 30%%)\n",
+                calls, load, untracked, share, 100.0 * share / load);
+    std::printf("tracking pass over the loaded calls: %.1f ms (effects %.1f ms, %zu frame copies %.1f ms) = %.0f%% of "
+                "the load (an upper bound: the loader applies each effect to the call it has just read, this pass "
+                "finds every call cold)\n",
+                tracking, effects, frameCopies, copies, 100.0 * tracking / load);
     reader.Close();
     std::remove(path.c_str());
     return 0;

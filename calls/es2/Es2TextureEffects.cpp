@@ -96,9 +96,11 @@ bool Es2Effect(const CEs2_glBindTexture_v1& c, SEs2State& s)
         s.texture2DBinding[u] = texture;
     else if (target == kTextureCubeMap)
         s.textureCubeBinding[u] = texture;
-    CObjectTable<SEs2TexImage>& faces = s.textures[texture][0];
-    if (!faces.Contains(0))
-        faces.Add(0);
+    // A texture seen before is left alone: a write access would copy tables a snapshot shares.
+    const auto* levels = std::as_const(s.textures).Get(texture);
+    const auto* level0 = levels ? levels->Get(0) : nullptr;
+    if (!level0 || !level0->Contains(0))
+        s.textures[texture][0].Add(0);
     return true;
 }
 

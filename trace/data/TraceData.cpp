@@ -86,7 +86,7 @@ void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
 
     // Calls recorded with a GL error changed nothing on the device; EGL and extension calls
     // never fill that holder, so they always apply.
-    if (call->GetError()->value == 0) {
+    if (m_stateTracking && call->GetError()->value == 0) {
         const uint8_t kind = call->GetApiKind();
         if (kind == kApiEgl) {
             m_eglChanged |= call->UpdateState(m_egl.get(), frame);

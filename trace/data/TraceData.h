@@ -60,6 +60,8 @@ public:
     // a state update returns true whenever it may have changed the record (an entry made by
     // find-or-add included), false only when it left it untouched; untouched states are shared.
     void AddCall(CApiCall* call, uint32_t frame, uint8_t inSection);
+    // Off: AddCall applies no state update (to measure what tracking costs a load).
+    void SetStateTracking(bool on) { m_stateTracking = on; }
     // Gives back the room reserved for calls that never came (after the last AddCall).
     void Compact();
     // Removes frame `frame` and every later one with their calls. The first frame is never
@@ -123,6 +125,7 @@ private:
     bool m_eglChanged = false;
     bool m_es1Changed = false;
     bool m_es2Changed = false;
+    bool m_stateTracking = true;
     bool m_hasEs1 = false;
     bool m_hasEs2 = false;
     uint8_t m_recordedWithData = 0;

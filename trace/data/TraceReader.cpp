@@ -137,6 +137,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
             return kLoadBadFormat;
         }
         m_data = std::make_unique<CTraceData>();
+        m_data->SetStateTracking(m_stateTracking);
         std::fputs("Processing File\n", m_out);
         const int walk = ProcessRecords(0);
         m_data->Compact();

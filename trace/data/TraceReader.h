@@ -52,6 +52,10 @@ public:
     uint64_t GetTotal() const { return m_total; }
     const CXQFTString& GetStatusText() const { return m_statusText; }
 
+    // Whether the loads that follow track the API states (on by default). Off only to measure
+    // what tracking costs a load: the frames then carry the initial states.
+    void SetStateTracking(bool on) { m_stateTracking = on; }
+
     // Header fields of the last load.
     uint32_t GetVersion() const { return m_version; }
     uint8_t IsDataIncluded() const { return m_dataIncluded; }
@@ -88,6 +92,7 @@ private:
     std::vector<int8_t> m_typeSizes;
     uint64_t m_firstRecord = 0;
     bool m_progressEvents = false;
+    bool m_stateTracking = true;
     FILE* m_out = stdout;
     FILE* m_err = stderr;
     std::function<int64_t()> m_memoryProbe;

@@ -4,11 +4,13 @@
 // (CHandleTable). Entries stay packed in slots 0..count-1; erasing moves the last entry into the
 // hole, so order is creation order until the first erase.
 //
-// Copies are cheap: a copy shares the source's slots and entries, and whichever side changes
-// first takes a private copy (copy on write). So a frame snapshot of a state costs a few shared
-// handles, and a change after it copies only the tables it touches, whose nested tables are
-// shared in turn. Records are value types to the user: what a copy shows never changes through
-// the original. Captured bytes are shared by reference count as well (see SharedBytes.h).
+// Copies are cheap: a copy shares the source's slot array and entries, and whichever side changes
+// first takes a private copy (copy on write), at two levels: a change to a shared table copies
+// its slot array (the entries stay shared), and a write access to a shared entry copies that
+// entry alone. So a frame snapshot of a state costs a few shared handles, and a change after it
+// copies only what it touches. Records are value types to the user: what a copy shows never
+// changes through the original. Captured bytes are shared by reference count as well (see
+// SharedBytes.h).
 //
 // A table of more than a few entries keeps a key index (open addressing, linear probing) in step
 // with Add and Erase, so lookups do not walk the table.
@@ -67,12 +69,12 @@ public:
     T* Get(Key key)
     {
         const int32_t i = Find(key);
-        return i < Count() ? &Own().slots[i]->record : nullptr;
+        return i < Count() ? &Own().OwnEntry(i).record : nullptr;
     }
     const T* Get(Key key) const
     {
         const int32_t i = Find(key);
-        return i < Count() ? &m_body->slots[i]->record : nullptr;
+        return i < Count() ? &m_body->slots[i]->entry.record : nullptr;
     }
     bool Contains(Key key) const { return Find(key) < Count(); }
 
@@ -82,16 +84,16 @@ public:
         SBody& b = Own();
         if (b.count + 1 > b.capacity)
             b.Grow();
-        b.slots[b.count] = new Entry{key, T{}};
+        b.slots[b.count] = new SNode{{key, T{}}};
         b.Indexed(key, b.count);
-        return &b.slots[b.count++]->record;
+        return &b.slots[b.count++]->entry.record;
     }
 
     // Find-or-add: the idiom every state update uses.
     T& operator[](Key key)
     {
         const int32_t i = Find(key);
-        return i < Count() ? Own().slots[i]->record : *Add(key);
+        return i < Count() ? Own().OwnEntry(i).record : *Add(key);
     }
 
     // Removes the first entry with this key by moving the last entry into its place.
@@ -123,26 +125,44 @@ public:
         m_emptyCapacity = 0;
     }
 
-    Entry& EntryAt(int32_t i) { return *Own().slots[i]; }
-    const Entry& EntryAt(int32_t i) const { return *m_body->slots[i]; }
-    Key KeyAt(int32_t i) const { return m_body->slots[i]->key; }
-    T& At(int32_t i) { return Own().slots[i]->record; }
-    const T& At(int32_t i) const { return m_body->slots[i]->record; }
+    Entry& EntryAt(int32_t i) { return Own().OwnEntry(i); }
+    const Entry& EntryAt(int32_t i) const { return m_body->slots[i]->entry; }
+    Key KeyAt(int32_t i) const { return m_body->slots[i]->entry.key; }
+    T& At(int32_t i) { return Own().OwnEntry(i).record; }
+    const T& At(int32_t i) const { return m_body->slots[i]->entry.record; }
 
-    // Range-for over the entries in slot order.
-    template <class E, class S>
+private:
+    // An entry with the count of the slot arrays that hold it.
+    struct SNode
+    {
+        Entry entry;
+        std::atomic<int32_t> refs{1};
+    };
+
+public:
+    // Range-for over the entries in slot order. Iterating a table that is not const makes every
+    // entry private to it first.
+    template <class E>
     struct TIter
     {
-        S* p;
-        E& operator*() const { return **p; }
-        E* operator->() const { return *p; }
+        SNode* const* p;
+        E& operator*() const { return (*p)->entry; }
+        E* operator->() const { return &(*p)->entry; }
         TIter& operator++() { ++p; return *this; }
         bool operator!=(const TIter& o) const { return p != o.p; }
     };
-    using iterator = TIter<Entry, Entry* const>;
-    using const_iterator = TIter<const Entry, Entry* const>;
-    iterator begin() { return {m_body ? Own().slots : nullptr}; }
-    iterator end() { return {m_body ? Own().slots + m_body->count : nullptr}; }
+    using iterator = TIter<Entry>;
+    using const_iterator = TIter<const Entry>;
+    iterator begin()
+    {
+        if (!m_body)
+            return {nullptr};
+        SBody& b = Own();
+        for (int32_t i = 0; i < b.count; ++i)
+            b.OwnEntry(i);
+        return {b.slots};
+    }
+    iterator end() { return {m_body ? m_body->slots + m_body->count : nullptr}; }
     const_iterator begin() const { return {m_body ? m_body->slots : nullptr}; }
     const_iterator end() const { return {m_body ? m_body->slots + m_body->count : nullptr}; }
 
@@ -156,29 +176,50 @@ private:
 
     struct SBody
     {
-        explicit SBody(int32_t n) : slots(NewSlots(n)), capacity(n) {}
+        explicit SBody(int32_t n) : capacity(n) { slots = NewSlots(n); }
         SBody(const SBody& src)
-            : slots(NewSlots(src.capacity)), count(0), capacity(src.capacity), index(src.index), shift(src.shift),
-              duplicates(src.duplicates)
+            : count(0), capacity(src.capacity), index(src.index), shift(src.shift), duplicates(src.duplicates)
         {
-            for (; count < src.count; ++count)
-                slots[count] = new Entry{src.slots[count]->key, src.slots[count]->record};
+            slots = NewSlots(src.capacity);
+            std::copy(src.keys, src.keys + std::min(src.count, kLinearUpTo), keys);
+            for (; count < src.count; ++count) {
+                slots[count] = src.slots[count];
+                slots[count]->refs.fetch_add(1, std::memory_order_relaxed);
+            }
         }
         SBody& operator=(const SBody&) = delete;
         ~SBody()
         {
             for (int32_t i = 0; i < count; ++i)
-                delete slots[i];
+                Release(slots[i]);
             FreeSlots();
+        }
+
+        static void Release(SNode* node)
+        {
+            if (node->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+                delete node;
+        }
+
+        // The entry at slot i, copied first when another slot array shares it.
+        Entry& OwnEntry(int32_t i)
+        {
+            SNode*& node = slots[i];
+            if (node->refs.load(std::memory_order_acquire) > 1) {
+                SNode* copy = new SNode{node->entry};
+                Release(node);
+                node = copy;
+            }
+            return node->entry;
         }
 
         // Slot arrays of the initial capacity live inside the body: most tables stay that small,
         // and a lookup then follows one pointer less.
-        Entry** NewSlots(int32_t n)
+        SNode** NewSlots(int32_t n)
         {
             if (n == kInitialCapacity)
                 return std::fill_n(inlineSlots, n, nullptr) - n;
-            return n > 0 ? new Entry*[n]() : nullptr;
+            return n > 0 ? new SNode*[n]() : nullptr;
         }
         void FreeSlots()
         {
@@ -189,7 +230,7 @@ private:
         void Reset()
         {
             for (int32_t i = 0; i < count; ++i) {
-                delete slots[i];
+                Release(slots[i]);
                 slots[i] = nullptr;
             }
             count = 0;
@@ -200,7 +241,7 @@ private:
         void Grow()
         {
             const int32_t n = capacity > 0 ? capacity * 2 : kInitialCapacity;
-            Entry** grown = NewSlots(n);
+            SNode** grown = NewSlots(n);
             std::copy(slots, slots + count, grown);
             FreeSlots();
             slots = grown;
@@ -218,8 +259,14 @@ private:
         int32_t Find(Key key) const
         {
             if (!UsesIndex()) {
+                if (count <= kLinearUpTo) {
+                    for (int32_t i = 0; i < count; ++i)
+                        if (keys[i] == key)
+                            return i;
+                    return count;
+                }
                 for (int32_t i = 0; i < count; ++i)
-                    if (slots[i]->key == key)
+                    if (slots[i]->entry.key == key)
                         return i;
                 return count;
             }
@@ -245,6 +292,8 @@ private:
         // index off for good (Find must then give the first entry, which only a walk knows).
         void Indexed(Key key, int32_t slot)
         {
+            if (slot < kLinearUpTo)
+                keys[slot] = key;
             if (duplicates)
                 return;
             if (!UsesIndex()) {
@@ -252,7 +301,7 @@ private:
                     Rebuild(size_t(slot + 1));
                 } else {
                     for (int32_t i = 0; i < slot; ++i)
-                        if (slots[i]->key == key)
+                        if (keys[i] == key)
                             duplicates = true;
                 }
                 return;
@@ -281,12 +330,13 @@ private:
             index.assign(buckets, SBucket{Key{}, -1});
             shift = 64 - bits;
             for (size_t i = 0; i < n; ++i) {
-                const size_t b = BucketOf(slots[i]->key);
+                const Key key = slots[i]->entry.key;
+                const size_t b = BucketOf(key);
                 if (index[b].slot >= 0) {
                     DropIndex();
                     return;
                 }
-                index[b] = {slots[i]->key, int32_t(i)};
+                index[b] = {key, int32_t(i)};
             }
         }
 
@@ -319,23 +369,27 @@ private:
         {
             const int32_t last = count - 1;
             if (UsesIndex()) {
-                Unindex(BucketOf(slots[i]->key));
+                Unindex(BucketOf(slots[i]->entry.key));
                 if (i != last)
-                    index[BucketOf(slots[last]->key)].slot = i;
+                    index[BucketOf(slots[last]->entry.key)].slot = i;
             }
-            delete slots[i];
+            Release(slots[i]);
             slots[i] = slots[last];
             slots[last] = nullptr;
+            if (i < kLinearUpTo && i != last)
+                keys[i] = slots[i]->entry.key;
             --count;
         }
 
-        Entry* inlineSlots[kInitialCapacity];
-        Entry** slots = nullptr;
+        // What a lookup reads comes first, so a small table is searched within one cache line.
+        SNode** slots = nullptr;
         int32_t count = 0;
         int32_t capacity = 0;
+        Key keys[kLinearUpTo];  // keys of the first slots: small tables are searched without following pointers
         std::vector<SBucket> index;  // empty: linear search
         int shift = 60;
         bool duplicates = false;  // some key was added twice: the index is off
+        SNode* inlineSlots[kInitialCapacity];
     };
 
     // The body, made private to this table before a change.
@@ -361,7 +415,7 @@ private:
             TKeyedTable copy;
             copy.m_body = std::make_shared<SBody>(body->capacity);
             for (int32_t i = 0; i < body->count; ++i)
-                copy[body->slots[i]->key] = body->slots[i]->record;
+                copy[body->slots[i]->entry.key] = body->slots[i]->entry.record;
             body = std::move(copy.m_body);
         }
         m_body = std::move(body);

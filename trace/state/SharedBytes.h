@@ -13,7 +13,14 @@ using SharedBytes = std::shared_ptr<const uint8_t[]>;
 // A new block of n bytes that the caller fills before handing it out as SharedBytes.
 inline std::shared_ptr<uint8_t[]> AllocateBytes(size_t n)
 {
-    return std::shared_ptr<uint8_t[]>(new uint8_t[n > 0 ? n : 1]);
+    return std::make_shared_for_overwrite<uint8_t[]>(n > 0 ? n : 1);  // block and count in one allocation
+}
+
+// A handle on bytes owned elsewhere for longer than any holder of the handle (a call record's
+// captured bytes live as long as the trace): no count, no allocation.
+inline SharedBytes BorrowBytes(const uint8_t* bytes)
+{
+    return SharedBytes(std::shared_ptr<const void>(), bytes);
 }
 
 // A new block holding a copy of src[0, n); null src or n 0 gives an empty handle.
