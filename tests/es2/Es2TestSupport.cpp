@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +17,34 @@
 
 namespace es2test {
 
-// Per process: the ES 2.0 test programs run side by side under ctest -j.
+namespace {
+
+std::string TempPrefix() { return "xqft_es2_" + std::to_string(getpid()) + "_"; }
+
+// Removes this process's temporary files once every test has run.
+class CTempFiles : public testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(testing::TempDir(), error))
+            if (entry.path().filename().string().rfind(TempPrefix(), 0) == 0)
+                std::filesystem::remove(entry.path(), error);
+    }
+};
+[[maybe_unused]] testing::Environment* const s_tempFiles = testing::AddGlobalTestEnvironment(new CTempFiles);
+
+} // namespace
+
+// Per process and test: the ES 2.0 test programs run side by side under ctest -j (and the plain
+// and sanitizer builds may run at once).
 std::string TempPath(const std::string& name)
 {
-    return testing::TempDir() + "xqft_es2_" + std::to_string(getpid()) + "_" + name;
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string tag = test ? std::string(test->test_suite_name()) + "." + test->name() : "none";
+    std::replace(tag.begin(), tag.end(), '/', '_');
+    return testing::TempDir() + TempPrefix() + tag + "_" + name;
 }
 
 void Generate(const std::string& arguments)
