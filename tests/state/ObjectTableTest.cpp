@@ -207,4 +207,13 @@ TEST(ObjectTable, CopiesStayAsTakenWhicheverSideChanges)
     EXPECT_EQ(original.Get(8)->Get(8)->value, 8);
     EXPECT_EQ(other.Get(8)->Get(8)->value, -8);
     EXPECT_EQ(other.Get(1)->Get(1)->value, 1);
+
+    // Writable iterators of a shared table walk one slot array whichever end is asked first.
+    CNested shared = copy;
+    const auto end = shared.end();
+    int walked = 0;
+    for (auto it = shared.begin(); it != end; ++it)
+        it->record[1000].value = ++walked;
+    EXPECT_EQ(walked, 40);
+    EXPECT_FALSE(copy.Get(1)->Contains(1000));
 }

@@ -162,7 +162,13 @@ public:
             b.OwnEntry(i);
         return {b.slots};
     }
-    iterator end() { return {m_body ? m_body->slots + m_body->count : nullptr}; }
+    iterator end()
+    {
+        if (!m_body)
+            return {nullptr};
+        SBody& b = Own();  // the same slot array as begin() gives, whichever is called first
+        return {b.slots + b.count};
+    }
     const_iterator begin() const { return {m_body ? m_body->slots : nullptr}; }
     const_iterator end() const { return {m_body ? m_body->slots + m_body->count : nullptr}; }
 
