@@ -234,6 +234,9 @@ TEST(ConvertPixels, ShortcutsMatchTheGeneralPath)
         {PixelFormat('i', 0, 0, 0, 8, 0, 0, 0), 0, PixelFormat('l', 'a', 0, 0, 8, 8, 0, 0), 0, 0, 0},
         {PixelFormat('b', 'g', 'r', 0, 5, 6, 5, 0), 4, PixelFormat('l', 0, 0, 0, 8, 0, 0, 0), 0, 0, 0},
         {PixelFormat('r', 'g', 0, 0, 8, 8, 0, 0), 2, PixelFormat('b', 'g', 'r', 'x', 8, 8, 8, 8), 0, 0, 0},
+        // Intensity is the mean of the colours: for evenly spaced bytes it equals the middle one.
+        {kRGB8, 0, PixelFormat('i', 0, 0, 0, 8, 0, 0, 0), 0, 0, 0},
+        {PixelFormatRGBA8888, 0, PixelFormat('i', 'a', 0, 0, 8, 8, 0, 0), 0, 0, 0},
     };
     std::mt19937 random(3);
     for (const SPair& p : pairs) {

@@ -110,7 +110,8 @@ bool IsPlainBytes(const CPixelAccessor& a)
 // converting probe pixels: a destination byte that follows one source byte in every probe is a copy.
 std::optional<Shuffle> FindShuffle(CPixelAccessor src, CPixelAccessor dst)
 {
-    static constexpr u8 kProbes[3][4] = {{0, 0, 0, 0}, {17, 34, 51, 68}, {200, 150, 100, 250}};
+    // Unevenly spaced bytes: a mean or weighted sum of them never equals one of them.
+    static constexpr u8 kProbes[3][4] = {{0, 0, 0, 0}, {16, 40, 130, 70}, {200, 90, 30, 250}};
     u8 results[3][4] = {};
     for (u32 p = 0; p < 3; ++p) {
         src.LoadPixel(kProbes[p]);
@@ -228,6 +229,15 @@ int SourceOf(u32 dstCode, const CPixelAccessor& src, const CPixelAccessor& dst)
     default:
         return -1;
     }
+}
+
+// A destination channel computed from several source channels (luminance or intensity of colour).
+bool HasDerivedChannel(const CPixelAccessor& src, const CPixelAccessor& dst)
+{
+    for (u32 code = 1; code <= 7; ++code)
+        if (dst.HasChannel(code) && SourceOf(code, src, dst) < 0)
+            return true;
+    return false;
 }
 
 bool ConvertByChannelTables(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixelAccessor& dst)
@@ -386,7 +396,7 @@ bool ConvertByChannelTables(const u8* in, u8* out, u64 pixels, CPixelAccessor& s
 void ConvertLevel(const u8* in, u8* out, u64 pixels, CPixelAccessor& src, CPixelAccessor& dst, u32 dstSpace,
                   u32 srcSpace)
 {
-    if (dstSpace == srcSpace && IsPlainBytes(src) && IsPlainBytes(dst))
+    if (dstSpace == srcSpace && IsPlainBytes(src) && IsPlainBytes(dst) && !HasDerivedChannel(src, dst))
         if (const std::optional<Shuffle> s = FindShuffle(src, dst)) {
             ConvertByShuffle(in, out, pixels, src.GetPixelBytes(), dst.GetPixelBytes(), *s);
             return;
