@@ -50,6 +50,14 @@ void CTraceController::Shutdown()
     m_recentFiles.reset();
     m_preferences.reset();
     m_mainWindow = nullptr;
+    // A later Init starts as a new program does: options at their defaults, no profile found.
+    m_shaderCompilerPath.clear();
+    m_imageAnalysisEnabled = m_exportIDCalls = m_checkForUpdates = true;
+    m_maxSearchItems = 100;
+    m_captureOutputPath = CXQFTString("c:/Temp/networkTrace.xqft");
+    m_recentAddresses = CXQFTArray<CXQFTString>();
+    m_savedProfile = 0;
+    m_currentFrame = 0;
 }
 
 void CTraceController::SetPrompts(std::unique_ptr<CUserPrompts> prompts)
@@ -122,15 +130,12 @@ void CTraceController::SLTOpenTrace()
 
 void CTraceController::SLTOpenTrace(QString path)
 {
-    // The progress display pumps events while the reader works; a drop or a recent-file click
-    // served there must not start a second load inside the first (the reader is not re-entrant).
-    if (m_loading)
+    // The progress displays of a load and of the text export pump events; a drop or a recent-file
+    // click served there must not start a load inside the load (the reader is not re-entrant) or
+    // free the trace the export is walking.
+    if (m_busy)
         return;
-    struct SLoading {
-        bool& flag;
-        explicit SLoading(bool& f) : flag(f) { flag = true; }
-        ~SLoading() { flag = false; }
-    } loading(m_loading);
+    const SBusy busy(m_busy);
 
     if (m_recentFiles)
         m_recentFiles->addFile(path);

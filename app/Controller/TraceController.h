@@ -62,7 +62,8 @@ public:
     CUserPrompts& Prompts() { return *m_prompts; }
 
     // Drops the trace pointer and statistics and the preference stores as at process exit, so
-    // that tests can run several "program starts" in one process. The window pointer is cleared.
+    // that tests can run several "program starts" in one process. The window pointer is cleared
+    // and the options go back to their defaults.
     void Shutdown();
 
     // Option fields, read and written directly by the dialogs and docks.
@@ -107,6 +108,12 @@ public Q_SLOTS:
 private:
     CTraceController();
     void DropTrace();
+    // Holds m_busy for its lifetime.
+    struct SBusy {
+        bool& flag;
+        explicit SBusy(bool& f) : flag(f) { flag = true; }
+        ~SBusy() { flag = false; }
+    };
 
     CTraceData* m_trace = nullptr;                   // owned by the trace reader, never deleted here
     QString m_filePath;
@@ -120,5 +127,7 @@ private:
     std::unique_ptr<CRecentFiles> m_recentFiles;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;
-    bool m_loading = false;
+    // True while a load or a text export walks the trace: both pump events, and a request served
+    // there must not replace the trace or move its cursor under them.
+    bool m_busy = false;
 };

@@ -8,6 +8,7 @@
 #include "TraceExport.h"
 #include "TraceStatistics.h"
 #include "UserPrompts.h"
+#include "data/TraceData.h"
 
 namespace {
 const char kDone[] = "Operation Complete";
@@ -35,11 +36,14 @@ void SaveSummary(CUserPrompts& prompts, QWidget* window, const CTraceStatistics&
 
 void CTraceController::STLSaveFrames(bool currentFrame)
 {
-    if (!m_statistics)
+    // A text export started from the events an export or a load pumps would move the cursor
+    // under the walk that runs.
+    if (!m_statistics || m_busy)
         return;
     const QString path = m_prompts->SaveFileName("Save Trace", "Text File (*.txt)");
     if (path.isEmpty())
         return;
+    const SBusy busy(m_busy);
 
     STextExportOptions options;
     options.numberCalls = m_numberCallsInExport;
@@ -61,7 +65,12 @@ void CTraceController::STLSaveFrames(bool currentFrame)
                             QString("Error processing Call:%1 %2").arg(QString::fromLatin1(name)).arg(callNo));
     };
 
-    if (!ExportTraceText(m_trace, ToBytes(path), options)) {
+    const bool written = ExportTraceText(m_trace, ToBytes(path), options);
+    // The export put the cursor back where it was; a frame chosen while it pumped events is the
+    // one the views show now.
+    if (m_trace && m_currentFrame && u32(m_trace->GetCurrentFrameNumber()) != m_currentFrame)
+        m_trace->SetCurrentFrame(m_currentFrame, true);
+    if (!written) {
         m_prompts->Critical(m_mainWindow, kFailed, "The file could not be written: " + path);
         return;
     }

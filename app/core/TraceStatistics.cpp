@@ -40,9 +40,13 @@ constexpr std::array<uint8_t, kMaxCallId> kCounted = [] {
     return t;
 }();
 
-// Triangles drawn by count vertices (or elements) in mode; lines and points add none.
-uint32_t TrianglesOf(uint32_t mode, uint32_t count)
+// Triangles drawn by count vertices (or elements) in mode; lines and points add none. The count
+// is a recorded GLsizei: a negative one is refused by GL and draws nothing.
+uint32_t TrianglesOf(uint32_t mode, uint32_t recordedCount)
 {
+    if (int32_t(recordedCount) <= 0)
+        return 0;
+    const uint32_t count = recordedCount;
     switch (mode) {
     case kTriangles:
         return count / 3;
@@ -276,7 +280,9 @@ bool CTraceStatistics::SaveCallsSummary(const CXQFTString& path) const
         return false;
     std::string out = "@,";
     static const TFunctionCounts kNone;
-    const TFunctionCounts& names = m_records.back().functionsSoFar ? *m_records.back().functionsSoFar : kNone;
+    // Before Compute there are no records at all: the header alone.
+    const TFunctionCounts& names =
+        !m_records.empty() && m_records.back().functionsSoFar ? *m_records.back().functionsSoFar : kNone;
     for (const SFunctionCount& f : names)
         out.append(f.name).append(",");
     out += '\n';

@@ -258,6 +258,41 @@ TEST_F(ControllerTest, ExportsReportFailuresAndLeaveTheCursorWhereItWas)
     EXPECT_TRUE(shown.empty());
 }
 
+TEST_F(ControllerTest, RequestsServedWhileTheTextExportPumpsEventsLeaveItWhole)
+{
+    Open(TracePath("good.xqft"));
+    const QString folder = QString::fromStdString(TraceDir());
+    prompts->path = folder + "/undisturbed.txt";
+    c->STLSaveFrames();
+
+    // A dropped file and a slider move arrive while the export repaints its progress.
+    bool served = false;
+    QObject::connect(c, &CTraceController::SIGUpdateTemporalStatusBar, &receiver, [&](const QString& text) {
+        if (served || !text.startsWith("Saving trace..."))
+            return;
+        served = true;
+        c->SLTOpenTrace(TracePath("stats.xqft"));
+        c->STLSaveFrames();
+        c->SLTRequestUpdateFrame(3);
+    });
+    shown.clear();
+    prompts->path = folder + "/disturbed.txt";
+    c->STLSaveFrames();
+    ASSERT_TRUE(served);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Frames Saved.");
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+    ASSERT_NE(c->GetTrace(), nullptr);
+    // The trace stands on the frame the views were told about.
+    EXPECT_EQ(c->m_currentFrame, 3u);
+    EXPECT_EQ(c->GetTrace()->GetCurrentFrameNumber(), 3);
+
+    QFile a(folder + "/undisturbed.txt"), b(folder + "/disturbed.txt");
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+}
+
 TEST_F(ControllerTest, StatisticsGiveRecordZeroPastTheLastFrame)
 {
     Open(TracePath("stats.xqft"));
@@ -336,6 +371,19 @@ TEST_F(ControllerTest, EmulatorProfileIsOneWhileRunningAndComesBackAtExit)
     EXPECT_EQ(profile(), 1u);
     c->Shutdown();
     EXPECT_EQ(profile(), 3u);
+
+    // A store that loads but holds no integer "profile": the profile found is 0, and 0 comes back.
+    {
+        CXQFPreferences store(CXQFTString("XQFMirbex"), 0);
+        CXQFTString error;
+        ASSERT_TRUE(store.Load(error, false));
+        store.SetString(CXQFTString("profile"), "not a number");
+        ASSERT_TRUE(store.Save(true));
+    }
+    c->Init(nullptr, nullptr);
+    EXPECT_EQ(profile(), 1u);
+    c->Shutdown();
+    EXPECT_EQ(profile(), 0u);
 }
 
 TEST_F(ControllerTest, RecentFilesKeepTenDistinctEntriesMostRecentFirst)

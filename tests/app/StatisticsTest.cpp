@@ -84,4 +84,27 @@ TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
                           "2,1,1,0,0,\n");
 }
 
+TEST(Statistics, NegativeCountsDrawNothing)
+{
+    // A negative GLsizei is refused by GL; read as unsigned it would add over a billion triangles.
+    CTraceData trace;
+    trace.AddCall(new CStandIn(2041, "glDrawArrays", 4, -3), 0, 0);
+    trace.AddCall(new CStandIn(2042, "glDrawElements", 5, -1), 0, 0);
+    trace.AddCall(new CStandIn(3036, "glDrawArrays", 6, -100), 0, 0);
+    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
+
+    CTraceStatistics s(&trace);
+    // Nothing counted yet: the calls summary is its header alone.
+    char path[] = "/tmp/xqft-empty-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_TRUE(s.SaveCallsSummary(CXQFTString(path)));
+    std::remove(path);
+
+    s.Compute();
+    EXPECT_EQ(s.GetFrame(1)->frame.drawCalls, 3u);
+    EXPECT_EQ(s.GetFrame(1)->frame.triangles, 0u);
+}
+
 } // namespace

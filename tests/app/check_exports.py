@@ -270,6 +270,8 @@ def expected_text(frames):
 
 
 def triangles(mode, count):
+    if count <= 0:
+        return 0
     if mode == 4:
         return count // 3
     if mode in (5, 6):
