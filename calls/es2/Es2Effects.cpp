@@ -440,9 +440,9 @@ bool CEs2_glShaderSource_v1::UpdateState(void* state, uint32_t)
     SEs2State& s = *static_cast<SEs2State*>(state);
     const auto& strings = Item<"string">().data;
     const int32_t count = Item<"count">().Value();
-    if (!HasData(*this) || strings.ElementCount() == 0 || count <= 0)
+    if (!HasData(*this) || strings.ElementCount() == 0)
         return true;
-    if (m_joinedSource.IsEmpty()) {
+    if (m_joinedSource.IsEmpty() && count > 0) {
         const size_t n = std::min<size_t>(size_t(count), strings.ElementCount());
         for (size_t i = 0; i < n; ++i)
             if (const char* text = strings[i].Text())

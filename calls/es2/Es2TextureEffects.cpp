@@ -78,6 +78,19 @@ bool SetParameter(const Call& c, SEs2State& s, bool (*value)(const Call&, uint32
     return true;
 }
 
+// A float parameter as the integer GL stores, truncated toward zero; a value no GLint holds
+// (recorded as is, GL would refuse it) is clamped instead of converted out of range.
+uint32_t TruncatedParameter(float f)
+{
+    if (!(f == f))
+        return 0;
+    if (f >= 2147483648.0f)
+        return uint32_t(INT32_MAX);
+    if (f <= -2147483648.0f)
+        return uint32_t(INT32_MIN);
+    return uint32_t(int32_t(f));
+}
+
 // Bytes of one row of an image in its format and type, rows aligned to `alignment`.
 int64_t RowPitch(uint32_t format, uint32_t type, int32_t width, int32_t alignment)
 {
@@ -170,7 +183,7 @@ bool Es2Effect(const CEs2_glTexParameteri_v1& c, SEs2State& s)
 bool Es2Effect(const CEs2_glTexParameterf_v1& c, SEs2State& s)
 {
     return SetParameter<CEs2_glTexParameterf_v1>(c, s, [](const auto& call, uint32_t& v) {
-        v = uint32_t(int32_t(call.template Item<"param">().Value()));
+        v = TruncatedParameter(call.template Item<"param">().Value());
         return true;
     });
 }
@@ -192,15 +205,15 @@ bool Es2Effect(const CEs2_glTexParameterfv_v1& c, SEs2State& s)
         const auto& params = call.template Item<"params">().data;
         if (params.ElementCount() == 0)
             return false;
-        v = uint32_t(int32_t(params[0].value));
+        v = TruncatedParameter(params[0].value);
         return true;
     });
 }
 
 // Writes the call's pixels into the image. The region is clipped to the image, rows are
 // addressed with the unpack alignment on both sides (the image was sized with it), and nothing
-// is read past the captured bytes. Only an existing image with a size is written: the update
-// never makes an entry, so when it writes nothing it leaves the state as it was (result false).
+// is read past the captured bytes. An image the call addresses that does not exist yet is added
+// as a default image; it has no size, so nothing is written into it (result false).
 bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
 {
     const SImage2D& pixels = c.Item<"pixels">().data;
@@ -210,11 +223,16 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
     if (u == kTextureUnits)
         return false;
     const SImageSlot slot = ImageSlot(s, u, c.Item<"target">().Value());
+    const uint32_t level = uint32_t(c.Item<"level">().Value());
     const SEs2TexImage* found = nullptr;
     if (const auto* levels = std::as_const(s.textures).Get(slot.texture))
-        if (const auto* faces = levels->Get(uint32_t(c.Item<"level">().Value())))
+        if (const auto* faces = levels->Get(level))
             found = faces->Get(slot.face);
-    if (!found || found->compressed)
+    if (!found) {
+        s.textures[slot.texture][level].Add(slot.face);
+        return false;
+    }
+    if (found->compressed)
         return false;
     if (found->size == 0 || found->width <= 0 || found->height <= 0 || !found->format)
         return false; // an image without size has nothing to write into
@@ -264,7 +282,7 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
 
     // The held bytes grow to the last row written, never to the whole image.
     const uint32_t held = uint32_t(std::max<uint64_t>(image.capturedSize, to(yEnd - 1) + n));
-    SEs2TexImage& target = s.textures[slot.texture][uint32_t(c.Item<"level">().Value())][slot.face];
+    SEs2TexImage& target = s.textures[slot.texture][level][slot.face];
     auto block = MutableCopy(target.data, target.data ? target.capturedSize : 0, held);
     for (int64_t y = y0; y < yEnd; ++y)
         memcpy(block.get() + to(y), src + from(y), n);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace es2test;
 using namespace es2calls;
 
@@ -39,6 +41,8 @@ TEST(Es2StateHostile, WritesStayInsideTheirObjects)
         W(kDeleteProgram, {4}),
         {kUniform4f, SPayload().U32(0).F(1).F(2).F(3).F(4)},
         W(kUseProgram, {0}),
+        {kTexParameterf, SPayload().U32(kTexture2D).U32(0x2800).F(1e30f)},                             // no GLint holds it
+        {kTexParameterf, SPayload().U32(kTexture2D).U32(0x2801).F(std::nanf(""))},
     };
     SEs2State state;
     const SApplied applied = Apply(sequence, &state);
@@ -58,6 +62,8 @@ TEST(Es2StateHostile, WritesStayInsideTheirObjects)
     EXPECT_EQ(level1.data[63], 6); // the one pixel of the huge sub-image inside the image
     EXPECT_EQ(state.uniforms.Get(0)->Get(0)->floats.size(), 3u);
     EXPECT_EQ(state.deleteUsedProgram, 0);
+    EXPECT_EQ(level0.magFilter, uint32_t(INT32_MAX)) << "an out-of-range float parameter is clamped";
+    EXPECT_EQ(level0.minFilter, 0u);
 }
 
 } // namespace

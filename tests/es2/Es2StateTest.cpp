@@ -141,9 +141,11 @@ const SStateCase kCases[] = {
     {"shader source joins the recorded strings; compile marks the shader",
      {Ret(kCreateShader, 3, {0x8B31}),
       {kShaderSource, SPayload().U32(3).U32(2).Ptr(0x10).U32(2).String(0x20, "void ").String(0x30, "main(){}").Array(0, {})},
-      W(kCompileShader, {3})},
+      W(kCompileShader, {3}),
+      {kShaderSource, SPayload().U32(4).U32(0).Ptr(0x10).U32(1).String(0x20, "x").Array(0, {})}},
      true,
      [](const SEs2State& s, const auto&) {
+         EXPECT_TRUE(s.shaders.Contains(4)) << "a count of 0 still reaches the shader, with no text";
          ASSERT_NE(s.shaders.Get(3)->source, nullptr);
          EXPECT_STREQ(s.shaders.Get(3)->source, "void main(){}");
          EXPECT_EQ(s.shaders.Get(3)->compiled, 1);
@@ -357,14 +359,19 @@ const SStateCase kCases[] = {
          EXPECT_EQ(grown.size, 16u);
          EXPECT_EQ(Bytes(grown), std::vector<uint8_t>({1, 2, 3, 4, 0, 0, 0, 0, 9, 9, 9, 9}));
      }},
-    {"a sub-image onto a level never specified makes no entry and reports no change",
+    {"a sub-image onto a level never specified adds its default image and writes nothing into it",
      {W(kBindTexture, {kTexture2D, 5}), TexSubImage(kTexture2D, 3, 0, 0, 1, 1, kRgba, kUbyte, {9, 9, 9, 9}),
       TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte, {9, 9, 9, 9})},
      true,
      [](const SEs2State& s, const auto& r) {
          EXPECT_FALSE(r[1]);
          EXPECT_FALSE(r[2]); // level 0 exists from the bind but has no size
-         EXPECT_FALSE(s.textures.Get(5)->Contains(3));
+         const SEs2TexImage* level3 = Image(s, 5, 3, 0);
+         ASSERT_NE(level3, nullptr);
+         EXPECT_EQ(level3->size, 0u);
+         EXPECT_EQ(level3->data, nullptr);
+         EXPECT_EQ(level3->minFilter, 0x2702u);
+         EXPECT_EQ(level3->wrapS, 0x2901u);
          EXPECT_EQ(Image(s, 5, 0, 0)->data, nullptr);
      }},
     {"a buffer with fewer captured bytes keeps both sizes; sub-data past them grows the held bytes",
