@@ -16,10 +16,24 @@ namespace {
 
 using xqftc::SBlock;
 
+// Writes a decoded window into the image: it fills the lower-right quarter of P (column pcol of
+// block row prow), the lower-left of Q (qcol, prow), the upper-right of R (pcol, rrow) and the
+// upper-left of S (qcol, rrow).
+template <int BW>
+void StoreXQFTCWindow(Rgba8* out, u64 width, const Rgba8* pixels, u32 pcol, u32 qcol, u32 prow, u32 rrow)
+{
+    constexpr int kHalf = BW / 2;
+    const u64 rows[4] = {u64(prow) * 4 + 2, u64(prow) * 4 + 3, u64(rrow) * 4, u64(rrow) * 4 + 1};
+    for (int r = 0; r < 4; ++r) {
+        Rgba8* line = out + rows[r] * width;
+        std::memcpy(line + u64(pcol) * BW + kHalf, &pixels[r * BW], kHalf * sizeof(Rgba8));
+        std::memcpy(line + u64(qcol) * BW, &pixels[r * BW + kHalf], kHalf * sizeof(Rgba8));
+    }
+}
+
 template <int BW>
 void DecodeWindows(const u8* data, u32 nx, u32 ny, bool second, bool linear, Rgba8* out)
 {
-    constexpr int kHalf = BW / 2;
     const u64 width = u64(nx) * BW;
     // The blocks of the window row's upper and lower block rows, each unpacked once per row.
     std::vector<SBlock> upper(nx), lower(nx);
@@ -39,15 +53,8 @@ void DecodeWindows(const u8* data, u32 nx, u32 ny, bool second, bool linear, Rgb
             unpackRow(rrow, lower);
         for (u32 qcol = 0, pcol = nx - 1; qcol < nx; pcol = qcol++) {
             const SBlock* const corner[4] = {&upper[pcol], &upper[qcol], &lower[pcol], &lower[qcol]};
-            xqftc::TWindow<BW>(corner, second).Decode(pixels);
-            // The window fills the lower-right quarter of P, lower-left of Q, upper-right of R and
-            // upper-left of S.
-            const u64 rows[4] = {u64(prow) * 4 + 2, u64(prow) * 4 + 3, u64(rrow) * 4, u64(rrow) * 4 + 1};
-            for (int r = 0; r < 4; ++r) {
-                Rgba8* line = out + rows[r] * width;
-                std::memcpy(line + u64(pcol) * BW + kHalf, &pixels[r * BW], kHalf * sizeof(Rgba8));
-                std::memcpy(line + u64(qcol) * BW, &pixels[r * BW + kHalf], kHalf * sizeof(Rgba8));
-            }
+            xqftc::DecodeXQFTCWindow<BW>(corner, second, pixels);
+            StoreXQFTCWindow<BW>(out, width, pixels, pcol, qcol, prow, rrow);
         }
         std::swap(upper, lower);
     }

@@ -39,13 +39,13 @@ inline i32 Widen3(u32 x) { return i32((x << 2) | (x >> 1)); }
 // Colour A (bits 1-15) and colour B (bits 16-31) in their opaque or translucent layout. A translucent
 // colour's 3-bit alpha becomes 4 bits with a low bit of 0, except colour B of XQFTC-II, whose low
 // bit is 1.
-inline SColour ColourA(u32 w, bool opaque)
+inline SColour ExpandColourA(u32 w, bool opaque)
 {
     if (opaque)
         return {i32(Bits(w, 10, 5)), i32(Bits(w, 5, 5)), Widen4(Bits(w, 1, 4)), 15};
     return {Widen4(Bits(w, 8, 4)), Widen4(Bits(w, 4, 4)), Widen3(Bits(w, 1, 3)), i32(Bits(w, 12, 3) << 1)};
 }
-inline SColour ColourB(u32 w, bool opaque, u32 alphaLowBit)
+inline SColour ExpandColourB(u32 w, bool opaque, u32 alphaLowBit)
 {
     if (opaque)
         return {i32(Bits(w, 26, 5)), i32(Bits(w, 21, 5)), i32(Bits(w, 16, 5)), 15};
@@ -53,24 +53,20 @@ inline SColour ColourB(u32 w, bool opaque, u32 alphaLowBit)
             i32(Bits(w, 28, 3) << 1 | alphaLowBit)};
 }
 
-// Unpacks a block of the first generation (second = false) or of XQFTC-II. Inline: the decoders
-// call it once per block with constant flags.
-inline void UnpackBlock(const u8* bytes, bool twoBpp, bool second, SBlock& block)
+// XQFTC-II colours: one opacity flag (bit 31) for both, a translucent B with an odd alpha. Returns
+// the hard-transition flag (bit 15).
+inline bool UnpackBlockColours(u32 colour, SBlock& block)
 {
-    u32 mod = u32(bytes[0]) | u32(bytes[1]) << 8 | u32(bytes[2]) << 16 | u32(bytes[3]) << 24;
-    const u32 colour = u32(bytes[4]) | u32(bytes[5]) << 8 | u32(bytes[6]) << 16 | u32(bytes[7]) << 24;
-    if (second) {
-        // One opacity flag for both colours; bit 15 marks a hard transition.
-        const bool opaque = colour >> 31;
-        block.a = ColourA(colour, opaque);
-        block.b = ColourB(colour, opaque, 1);
-        block.hard = (colour >> 15) & 1;
-    } else {
-        block.a = ColourA(colour, (colour >> 15) & 1);
-        block.b = ColourB(colour, colour >> 31, 0);
-        block.hard = false;
-    }
-    const u32 flag = colour & 1;
+    const bool opaque = colour >> 31;
+    block.a = ExpandColourA(colour, opaque);
+    block.b = ExpandColourB(colour, opaque, 1);
+    return (colour >> 15) & 1;
+}
+
+// The modulation word of a block with mode flag `flag` (colour word bit 0); XQFTC-II unpacks its
+// modulation the same way.
+inline void ReadModulationBits(u32 mod, u32 flag, bool twoBpp, SBlock& block)
+{
     block.punch = 0;
     if (!twoBpp) {
         // Mode 1 replaces weights 3 and 5 by 4, the second of them with punch-through.
@@ -114,6 +110,22 @@ inline void UnpackBlock(const u8* bytes, bool twoBpp, bool second, SBlock& block
             block.value[8 * j + i] = u8(d);
             block.weight[8 * j + i] = kWeights[d];
         }
+}
+
+// Unpacks a block of the first generation (second = false) or of XQFTC-II. Inline: the decoders
+// call it once per block with constant flags.
+inline void UnpackBlock(const u8* bytes, bool twoBpp, bool second, SBlock& block)
+{
+    const u32 mod = u32(bytes[0]) | u32(bytes[1]) << 8 | u32(bytes[2]) << 16 | u32(bytes[3]) << 24;
+    const u32 colour = u32(bytes[4]) | u32(bytes[5]) << 8 | u32(bytes[6]) << 16 | u32(bytes[7]) << 24;
+    if (second) {
+        block.hard = UnpackBlockColours(colour, block);
+    } else {
+        block.a = ExpandColourA(colour, (colour >> 15) & 1);
+        block.b = ExpandColourB(colour, colour >> 31, 0);
+        block.hard = false;
+    }
+    ReadModulationBits(mod, colour & 1, twoBpp, block);
 }
 
 } // namespace xqftc

@@ -17,10 +17,21 @@ inline constexpr u8 kLocalPalette[16][4] = {
     {0, 0, 0, 0}, {0, 1, 4, 5}, {0, 1, 4, 5}, {0, 1, 4, 5}, {0, 1, 6, 7}, {0, 1, 4, 7}, {0, 1, 4, 5}, {2, 1, 4, 5},
     {0, 1, 6, 7}, {0, 1, 6, 7}, {0, 3, 6, 5}, {2, 3, 4, 5}, {0, 1, 6, 7}, {0, 3, 6, 7}, {2, 3, 6, 7}, {2, 3, 6, 5},
 };
+inline u8 LocalPaletteColour(int c, int r, int d) { return kLocalPalette[4 * r + c][d]; }
 
 inline Rgba8 Widened(const SColour& c)
 {
     return {u8(c.r << 3 | c.r >> 2), u8(c.g << 3 | c.g >> 2), u8(c.b << 3 | c.b >> 2), u8(c.a << 4 | c.a)};
+}
+
+// The eight colours a hard-transition window picks from: A and B of P, S, Q and R, in that order.
+inline void BuildLocalPalette(const SBlock* const* corner, Rgba8 palette[8])
+{
+    const SBlock* const order[4] = {corner[0], corner[3], corner[1], corner[2]};
+    for (int k = 0; k < 4; ++k) {
+        palette[2 * k] = Widened(order[k]->a);
+        palette[2 * k + 1] = Widened(order[k]->b);
+    }
 }
 
 inline u8 Blend(i32 a, i32 b, i32 w) { return u8(((b - a) * w + 8 * a) >> 3); }
@@ -40,7 +51,7 @@ public:
     {
         u32 punch = 0;
         i32 weights[kPixels];
-        Weights(weights, punch);
+        ModulationWeights(weights, punch);
         if (m_second && m_corner[0]->hard)
             DecodeHard(weights, pixels);
         else
@@ -49,10 +60,11 @@ public:
 
 private:
     const SBlock& Owner(int gx, int gy) const { return *m_corner[(gx >= BW) | (gy >= 4) << 1]; }
-    int WeightAt(int gx, int gy) const { return Owner(gx, gy).weight[(gy & 3) * BW + gx % BW]; }
+    int StoredWeightAt(int gx, int gy) const { return Owner(gx, gy).weight[(gy & 3) * BW + gx % BW]; }
 
-    // Weights 0..8 of the window's pixels and the punch-through ones, quarter by quarter.
-    void Weights(i32 (&weights)[kPixels], u32& punch) const
+    // Weights 0..8 of the window's pixels (the modulation weight at each one's place in the 16 x 8
+    // grid of the four blocks) and the punch-through ones, quarter by quarter.
+    void ModulationWeights(i32 (&weights)[kPixels], u32& punch) const
     {
         for (int quarter = 0; quarter < 4; ++quarter) {
             const SBlock& block = *m_corner[quarter];
@@ -65,8 +77,8 @@ private:
                         // Pixels an interpolated block does not store average their neighbours, which
                         // may lie in another block of the window.
                         if (block.mode != 0 && ((gx + gy) & 1)) {
-                            const int left = WeightAt(gx - 1, gy), right = WeightAt(gx + 1, gy);
-                            const int up = WeightAt(gx, gy - 1), down = WeightAt(gx, gy + 1);
+                            const int left = StoredWeightAt(gx - 1, gy), right = StoredWeightAt(gx + 1, gy);
+                            const int up = StoredWeightAt(gx, gy - 1), down = StoredWeightAt(gx, gy + 1);
                             w = block.mode == 1   ? (left + right + up + down + 2) / 4
                                 : block.mode == 2 ? (left + right + 1) / 2
                                                   : (up + down + 1) / 2;
@@ -123,16 +135,15 @@ private:
     // XQFTC-II block with the hard-transition flag: no colour interpolation towards the neighbours.
     void DecodeHard(const i32 (&weights)[kPixels], Rgba8* out) const
     {
-        const SBlock &p = *m_corner[0], &q = *m_corner[1], &sr = *m_corner[2], &s = *m_corner[3];
-        const Rgba8 palette[8] = {Widened(p.a),  Widened(p.b),  Widened(s.a), Widened(s.b),
-                                  Widened(q.a),  Widened(q.b),  Widened(sr.a), Widened(sr.b)};
+        Rgba8 palette[8];
+        BuildLocalPalette(m_corner, palette);
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < BW; ++c) {
                 const int gx = c + kHalf, gy = r + 2;
                 const SBlock& own = Owner(gx, gy);
                 const int d = own.value[(gy & 3) * BW + gx % BW];
                 if (!kTwoBpp && (r | c) != 0 && own.mode != 0) {
-                    out[r * BW + c] = palette[kLocalPalette[4 * r + c][d]];
+                    out[r * BW + c] = palette[LocalPaletteColour(c, r, d)];
                     continue;
                 }
                 // 4 bpp ignores the mode here: the plain weights of the stored values.
@@ -146,5 +157,12 @@ private:
     const SBlock* const* m_corner;
     bool m_second;
 };
+
+// Decodes the window whose corners are P, Q, R and S (corner[0..3]) into 4 rows of BW pixels.
+template <int BW>
+inline void DecodeXQFTCWindow(const SBlock* const* corner, bool second, Rgba8* pixels)
+{
+    TWindow<BW>(corner, second).Decode(pixels);
+}
 
 } // namespace xqftexture::xqftc
