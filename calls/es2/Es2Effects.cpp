@@ -304,9 +304,12 @@ bool Es2Effect(const CEs2_glBufferData_v1& c, SEs2State& s)
 
 bool Es2Effect(const CEs2_glBufferSubData_v1& c, SEs2State& s)
 {
+    // No bytes: nothing changes, not even the vertex-array entry an element target reaches.
     const SDataPtr& data = c.Item<"data">().data;
+    if (!data.GetData() || data.size == 0)
+        return false;
     const uint32_t* name = DesignatedBuffer(s, c.Item<"target">().Value());
-    if (!data.GetData() || data.size == 0 || !name)
+    if (!name)
         return false;
     // An unknown buffer, or a range that starts outside it, is skipped; a range running past
     // its end (or past the captured bytes) is clipped. The held bytes grow to cover the range;

@@ -173,12 +173,14 @@ const SStateCase kCases[] = {
      }},
     {"without data: generated names, deletes and sub-data change nothing",
      {{kGenFramebuffers, SPayload().U32(1).Ptr(0x10)}, {kGenRenderbuffers, SPayload().U32(1).Ptr(0x10)},
-      {kDeleteTextures, SPayload().U32(1).Ptr(0x10)}, {kBufferSubData, SPayload().U32(0x8892).U32(0).U32(4).Ptr(0x10)}},
+      {kDeleteTextures, SPayload().U32(1).Ptr(0x10)}, {kBufferSubData, SPayload().U32(0x8892).U32(0).U32(4).Ptr(0x10)},
+      {kBufferSubData, SPayload().U32(0x8893).U32(0).U32(4).Ptr(0x10)}},
      false,
      [](const SEs2State& s, const auto& r) {
-         EXPECT_EQ(r, std::vector<bool>({false, false, false, false}));
+         EXPECT_EQ(r, std::vector<bool>({false, false, false, false, false}));
          EXPECT_EQ(s.framebuffers.Count(), 0);
          EXPECT_EQ(s.renderbuffers.Count(), 0);
+         EXPECT_EQ(s.vertexArrays.Count(), 0) << "an element-array sub-data without bytes reaches no vertex-array object";
      }},
     {"uniform location -1: a vector setter applies nothing, a matrix setter reports it did not apply",
      {{kUniform4f, SPayload().U32(uint32_t(-1)).F(1).F(2).F(3).F(4)},
