@@ -141,7 +141,7 @@ TEST(EglSession, StateAtFrameTwo)
         EXPECT_EQ(s.currentApi, 0x30A0u);
         // Frames in which no EGL call changed the state share one snapshot.
         CTraceData* trace = CTraceReader::Instance().GetTraceData();
-        EXPECT_EQ(trace->GetFrame(3)->egl, trace->GetFrame(2)->egl);
+        EXPECT_EQ(trace->GetFrame(3)->Egl(), trace->GetFrame(2)->Egl());
     }
     // The teardown after the last frame shows in the running state only.
     const SEglState& running = CTraceReader::Instance().GetTraceData()->RunningEglState();

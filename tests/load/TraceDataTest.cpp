@@ -72,13 +72,13 @@ TEST(TraceData, SnapshotsAreSharedUntilTheirStateChanges)
     data.AddCall(Swap(), 0, 0);
     ASSERT_EQ(data.GetFrameRecordCount(), 4u);
     const STraceFrame *f1 = data.GetFrame(1), *f2 = data.GetFrame(2), *f3 = data.GetFrame(3), *f4 = data.GetFrame(4);
-    EXPECT_NE(f2->egl, f1->egl);
-    EXPECT_EQ(f3->egl, f2->egl);  // shared while no EGL call changed it
-    EXPECT_NE(f4->egl, f3->egl);
-    EXPECT_EQ(f2->es2, f1->es2);
-    EXPECT_NE(f3->es2, f2->es2);
-    EXPECT_EQ(f4->es2, f3->es2);
-    EXPECT_EQ(f4->es1, f1->es1);
+    EXPECT_NE(f2->Egl(), f1->Egl());
+    EXPECT_EQ(f3->Egl(), f2->Egl());  // shared while no EGL call changed it
+    EXPECT_NE(f4->Egl(), f3->Egl());
+    EXPECT_EQ(f2->Es2(), f1->Es2());
+    EXPECT_NE(f3->Es2(), f2->Es2());
+    EXPECT_EQ(f4->Es2(), f3->Es2());
+    EXPECT_EQ(f4->Es1(), f1->Es1());
 
     SEglState egl;
     ASSERT_TRUE(data.GetFrameEglState(4, &egl));

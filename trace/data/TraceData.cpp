@@ -15,18 +15,20 @@ bool IsEs2Kind(uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; }
 }  // namespace
 
 STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl) : frame(f), flags(fl), call(std::move(c)) {}
+static_assert(sizeof(STraceCall) <= 16, "a call entry is paid once per call");
+static_assert(sizeof(STraceFrame) <= 24, "a frame record is paid once per frame");
 STraceCall::STraceCall(STraceCall&&) noexcept = default;
 STraceCall& STraceCall::operator=(STraceCall&&) noexcept = default;
 STraceCall::~STraceCall() = default;
 
 CGenCallInfo* STraceCall::GetCallInfo()
 {
-    if (!info && call) {
+    if (!call.Info() && call) {
         auto created = std::make_unique<CGenCallInfo>();
         call->ListArguments(created.get(), 1);
-        info = std::move(created);
+        call.SetInfo(std::move(created));
     }
-    return info.get();
+    return call.Info();
 }
 
 CTraceData::CTraceData()
@@ -42,6 +44,7 @@ void CTraceData::Clear()
 {
     m_frames.clear();
     m_calls.clear();
+    m_states.clear();
     m_cursorFrame = 0;
 }
 
@@ -54,10 +57,13 @@ void CTraceData::Reset()
     STraceFrame first;
     first.number = 1;
     first.firstCall = 0;
-    first.egl = std::make_shared<const SEglState>(*m_egl);
-    first.es1 = std::make_shared<const SEs1State>(*m_es1);
-    first.es2 = std::make_shared<const SEs2State>(*m_es2);
-    m_frames.push_back(std::move(first));
+    auto states = std::make_unique<SFrameStates>();
+    states->egl = std::make_shared<const SEglState>(*m_egl);
+    states->es1 = std::make_shared<const SEs1State>(*m_es1);
+    states->es2 = std::make_shared<const SEs2State>(*m_es2);
+    first.states = states.get();
+    m_states.push_back(std::move(states));
+    m_frames.push_back(first);
     m_cursorFrame = 0;
     m_currentCall = m_nextCall = m_callCount = 0;
     m_eglChanged = m_es1Changed = m_es2Changed = false;
@@ -115,10 +121,21 @@ void CTraceData::CutFrame()
     STraceFrame next;
     next.number = static_cast<uint32_t>(m_frames.size() + 1);
     next.firstCall = m_callCount;
-    next.egl = m_eglChanged ? std::make_shared<const SEglState>(*m_egl) : prev.egl;
-    next.es1 = m_es1Changed ? std::make_shared<const SEs1State>(*m_es1) : prev.es1;
-    next.es2 = m_es2Changed ? std::make_shared<const SEs2State>(*m_es2) : prev.es2;
-    m_frames.push_back(std::move(next));
+    next.states = prev.states;
+    if (m_frames.size() == m_frames.capacity())
+        m_frames.reserve(m_frames.size() * 2);
+    if (m_eglChanged || m_es1Changed || m_es2Changed) {
+        auto states = std::make_unique<SFrameStates>(*prev.states);
+        if (m_eglChanged)
+            states->egl = std::make_shared<const SEglState>(*m_egl);
+        if (m_es1Changed)
+            states->es1 = std::make_shared<const SEs1State>(*m_es1);
+        if (m_es2Changed)
+            states->es2 = std::make_shared<const SEs2State>(*m_es2);
+        next.states = states.get();
+        m_states.push_back(std::move(states));
+    }
+    m_frames.push_back(next);  // room reserved above: cannot throw
     m_eglChanged = m_es1Changed = m_es2Changed = false;
     m_cursorFrame = m_frames.size() - 1;
 }
@@ -127,6 +144,7 @@ void CTraceData::Compact()
 {
     m_calls.shrink_to_fit();
     m_frames.shrink_to_fit();
+    m_states.shrink_to_fit();
 }
 
 bool CTraceData::DropFramesFrom(uint32_t frame)
@@ -135,6 +153,9 @@ bool CTraceData::DropFramesFrom(uint32_t frame)
         return false;
     const uint32_t firstDropped = m_frames[frame - 1].firstCall;
     m_frames.resize(frame - 1);
+    // State sets are appended in frame order: those after the last kept frame's are unused.
+    while (m_states.back().get() != m_frames.back().states)
+        m_states.pop_back();
     if (firstDropped < m_calls.size())
         m_calls.erase(m_calls.begin() + firstDropped, m_calls.end());
     m_calls.shrink_to_fit();
@@ -237,42 +258,42 @@ STraceCall* CTraceData::GetNextCall()
 bool CTraceData::GetFrameEglState(uint32_t frame, SEglState* out) const
 {
     const STraceFrame* f = FrameAt(frame);
-    if (!f || !f->egl || !out)
+    if (!f || !f->states || !out)
         return false;
-    *out = *f->egl;
+    *out = *f->states->egl;
     return true;
 }
 
 bool CTraceData::GetFrameEs1State(uint32_t frame, SEs1State* out) const
 {
     const STraceFrame* f = FrameAt(frame);
-    if (!m_hasEs1 || !f || !f->es1 || !out)
+    if (!m_hasEs1 || !f || !f->states || !out)
         return false;
-    *out = *f->es1;
+    *out = *f->states->es1;
     return true;
 }
 
 bool CTraceData::GetFrameEs2State(uint32_t frame, SEs2State* out) const
 {
     const STraceFrame* f = FrameAt(frame);
-    if (!m_hasEs2 || !f || !f->es2 || !out)
+    if (!m_hasEs2 || !f || !f->states || !out)
         return false;
-    *out = *f->es2;
+    *out = *f->states->es2;
     return true;
 }
 
 template <class State>
 bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*applies)(uint8_t kind),
-                             std::shared_ptr<const State> STraceFrame::*snapshot)
+                             std::shared_ptr<const State> SFrameStates::*snapshot)
 {
     if (!hasApi || !out || index < 0 || static_cast<uint64_t>(index) >= m_calls.size())
         return false;
     const uint32_t frame = m_calls[index].frame;
     const STraceFrame* f = FrameAt(frame);
-    if (!f || !(f->*snapshot))
+    if (!f || !f->states || !(f->states->*snapshot))
         return false;
     // Replays from the frame's snapshot without moving the cursor.
-    *out = *(f->*snapshot);
+    *out = *(f->states->*snapshot);
     for (uint32_t j = f->firstCall; j < static_cast<uint32_t>(index); ++j) {
         CApiCall* call = m_calls[j].call.get();
         if (applies(call->GetApiKind()) && call->GetError()->value == 0)
@@ -283,12 +304,12 @@ bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*appl
 
 bool CTraceData::GetEs1StateAtCall(int32_t index, SEs1State* out)
 {
-    return StateAtCall(index, out, m_hasEs1, IsEs1Kind, &STraceFrame::es1);
+    return StateAtCall(index, out, m_hasEs1, IsEs1Kind, &SFrameStates::es1);
 }
 
 bool CTraceData::GetEs2StateAtCall(int32_t index, SEs2State* out)
 {
     // Extension calls are replayed too: the loader applied them to the running state, so the
     // state at a call must show them as the next frame's snapshot does.
-    return StateAtCall(index, out, m_hasEs2, IsEs2Kind, &STraceFrame::es2);
+    return StateAtCall(index, out, m_hasEs2, IsEs2Kind, &SFrameStates::es2);
 }

@@ -6,12 +6,22 @@
 #include <memory>
 #include <vector>
 
+#include "data/CallHandle.h"
 #include "state/EglState.h"
 #include "state/Es1State.h"
 #include "state/Es2State.h"
 
 class CApiCall;
 class CGenCallInfo;
+
+// The three states at a frame's start. A snapshot is immutable once taken; one that did not
+// change since the previous cut is shared with the previous set.
+struct SFrameStates
+{
+    std::shared_ptr<const SEglState> egl;
+    std::shared_ptr<const SEs1State> es1;
+    std::shared_ptr<const SEs2State> es2;
+};
 
 struct STraceFrame
 {
@@ -20,11 +30,13 @@ struct STraceFrame
     uint32_t number = 0;
     uint32_t firstCall = 0;     // 0-based index of the first call
     uint32_t endCall = kOpenEnd;  // one past the last call; kOpenEnd while the frame has no call
-    // State at the frame's start. A frame whose API did not change since the previous cut
-    // shares the previous frame's snapshot; snapshots are immutable once taken.
-    std::shared_ptr<const SEglState> egl;
-    std::shared_ptr<const SEs1State> es1;
-    std::shared_ptr<const SEs2State> es2;
+    // Owned by the trace data. Frames during which no state changed share the previous
+    // frame's set, so a frame record stays small in traces of many short frames.
+    const SFrameStates* states = nullptr;
+
+    const SEglState* Egl() const { return states ? states->egl.get() : nullptr; }
+    const SEs1State* Es1() const { return states ? states->es1.get() : nullptr; }
+    const SEs2State* Es2() const { return states ? states->es2.get() : nullptr; }
 };
 
 struct STraceCall
@@ -39,8 +51,7 @@ struct STraceCall
 
     uint32_t frame;  // number of the frame the call belongs to (32 bits: long traces do not wrap)
     uint8_t flags;   // bit 0: read outside a marker section
-    std::unique_ptr<CApiCall> call;
-    std::unique_ptr<CGenCallInfo> info;
+    CCallHandle call;  // owns the call and its description
 };
 
 class CTraceData
@@ -109,9 +120,11 @@ private:
     const STraceFrame* FrameAt(uint32_t frame) const;
     template <class State>
     bool StateAtCall(int32_t index, State* out, bool hasApi, bool (*applies)(uint8_t kind),
-                     std::shared_ptr<const State> STraceFrame::*snapshot);
+                     std::shared_ptr<const State> SFrameStates::*snapshot);
 
     std::vector<STraceFrame> m_frames;
+    // The state sets the frames point at, in the order of the frames that first took them.
+    std::vector<std::unique_ptr<SFrameStates>> m_states;
     std::vector<STraceCall> m_calls;
     size_t m_cursorFrame = 0;  // index into m_frames
     uint32_t m_currentCall = 0;
