@@ -26,8 +26,7 @@ SEglAttribArray CopyAttribs(const EglInts& list)
 
 bool EglSucceeded(const CEglCall& call)
 {
-    const int32_t error = call.GetEglError().value;
-    return error == kEglSuccess || error == 0;
+    return call.GetEglError().value == kEglSuccess;
 }
 
 bool EglEffect(const CEgl_eglGetDisplay_v6& c, SEglState& s)

@@ -12,7 +12,7 @@ using EglConfigs = SArrayPtr<TuintType<4>, 1, 1>;
 using EglInts = SArrayPtr<TintType<1>, 1, 1>;
 using EglEnums = SArrayPtr<TEGLintEnum, 1, 1>;
 
-// Whether the call's recorded EGL error says it succeeded (0: the capture recorded none).
+// Whether the call recorded EGL_SUCCESS: only then did it change anything on the device.
 bool EglSucceeded(const CEglCall& call);
 
 #define XQF_EGL_CLASS_BODY(Class, Id, FirstVersion, Function, ...)                                       \

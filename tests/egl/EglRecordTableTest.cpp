@@ -12,6 +12,7 @@
 #include "calls/CallFactory.h"
 #include "calls/CallInfo.h"
 #include "record/Trace.h"
+#include "state/EglState.h"
 #include "stream/IOManager.h"
 
 namespace {
@@ -186,4 +187,26 @@ TEST_F(EglRecordTable, VerboseAndHiddenItems)
     EXPECT_EQ(Listed(*window, 0), (Names{"dpy", "config", "win", "attrib_list"}));
     // The longer eglMakeCurrent record lists what the older one does.
     EXPECT_EQ(Listed(*Make(trace, 1018), 1), (Names{"dpy", "draw", "read", "ctx"}));
+}
+
+// Only a call that recorded EGL_SUCCESS changed anything on the device: the nine tracked calls
+// read from a zero payload (EGL error 0, which is not EGL_SUCCESS) leave the state as it was.
+TEST_F(EglRecordTable, CallsWithoutEglSuccessChangeNoState)
+{
+    CTrace trace(11, 1, m_sizes.data(), static_cast<uint8_t>(m_sizes.size()));
+    for (uint16_t id : {1003, 1006, 1007, 1008, 1014, 1017, 1018, 1029, 1030}) {
+        SCOPED_TRACE(testing::Message() << "id " << id);
+        SEglState state;
+        state.contexts[0].config = 5;  // handle 0 is what a zero payload names
+        state.surfaces[0].config = 6;
+        state.currentApi = 0x30A0;
+        state.currentContext = 9;
+        EXPECT_FALSE(Make(trace, id)->UpdateState(&state, 1));
+        EXPECT_EQ(state.contexts.Count(), 1);
+        EXPECT_EQ(state.contexts[0].config, 5u);
+        EXPECT_EQ(state.surfaces.Count(), 1);
+        EXPECT_EQ(state.displays.Count(), 0);
+        EXPECT_EQ(state.currentApi, 0x30A0u);
+        EXPECT_EQ(state.currentContext, 9u);
+    }
 }

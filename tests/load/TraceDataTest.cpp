@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "calls/ApiCall.h"
+#include "calls/CallInfo.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -176,4 +177,29 @@ TEST(TraceData, DroppingFramesKeepsTheFirstFrameAndConsistentCounts)
     while (data.GetNextCall())
         ++seen;
     EXPECT_EQ(seen, 2);
+}
+
+TEST(TraceData, DescriptionsAreMadeOnceAndStayWithTheirCalls)
+{
+    CTraceData data;
+    data.AddCall(Es2(), 0, 0);
+    CApiCall* first = data.GetCall(1)->call.get();
+    CGenCallInfo* info = data.GetCall(1)->GetCallInfo();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(data.GetCall(1)->GetCallInfo(), info);
+    for (int i = 0; i < 1000; ++i)  // the entries move as the list grows
+        data.AddCall(Swap(), 0, 0);
+    STraceCall* entry = data.GetCall(1);
+    EXPECT_EQ(entry->GetCallInfo(), info);
+    EXPECT_EQ(entry->call.get(), first);
+    EXPECT_STREQ(entry->call->GetName(), "stub");
+    EXPECT_EQ(entry->call->GetApiKind(), kApiEs2);
+    ASSERT_NE(data.GetCall(500)->GetCallInfo(), nullptr);
+    ASSERT_TRUE(data.DropFramesFrom(2));  // described and plain calls go with their frames
+    EXPECT_EQ(data.GetCallCount(), 2u);
+    EXPECT_EQ(data.GetCall(1)->GetCallInfo(), info);
+    entry = data.GetCall(2);
+    entry->call.reset();
+    EXPECT_FALSE(entry->call);
+    EXPECT_EQ(entry->GetCallInfo(), nullptr);
 }
