@@ -132,6 +132,17 @@ TEST(HostileTexture, MalformedFormatsAndChannelTypes)
         std::vector<u8> data(size);
         for (u8& b : data)
             b = u8(random());
+        // Every channel of the accessor read and written on its own, whatever its flags say.
+        CPixelAccessor accessor(f, type);
+        accessor.LoadPixel(data.data());
+        for (u32 code = 0; code <= 8; ++code) {
+            const float v = accessor.ReadChannel(code) - 0.7f;
+            accessor.WriteUnsigned(code, &v);
+            accessor.WriteSigned(code, &v);
+            accessor.WriteFloat(code, &v);
+            accessor.WritePackedFloat(code, &v);
+            accessor.WriteChannel(code, v);
+        }
         CTexture t(h, data.data(), data.size());
         converted += ConvertTexturePixels(t, rgb8, 0, 0, 1, round & 1);
         CTexture back(Header(rgb8, 0, 3, 2), data.data(), data.size());

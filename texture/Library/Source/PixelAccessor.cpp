@@ -158,6 +158,8 @@ float CPixelAccessor::ReadChannel(u32 code) const
         return (code == ChannelAlpha || code == ChannelUnused) ? 1.0f : 0.0f;
     const u32 position = u32(m_positionOfCode[code]);
     const u32 width = m_widths[position];
+    if (width == 0 || width > 64)
+        return 0.0f; // a malformed format (flagged): no value to read
     const u64 bits = ReadBits(position);
     if (IsUnsignedType(m_channelType))
         return float(bits) / float(WidthMask(width));
@@ -187,6 +189,8 @@ void CPixelAccessor::WriteUnsigned(u32 code, const float* value)
     if (!HasChannel(code))
         return;
     const u32 position = u32(m_positionOfCode[code]);
+    if (m_widths[position] > 32)
+        return; // a malformed format (flagged): the value would not fit the integer it is made in
     const double max = double(WidthMask(m_widths[position]));
     WriteBits(position, u64(max * Saturate(*value, 0.0, 1.0) + 0.5));
 }
@@ -196,6 +200,8 @@ void CPixelAccessor::WriteSigned(u32 code, const float* value)
     if (!HasChannel(code))
         return;
     const u32 position = u32(m_positionOfCode[code]);
+    if (m_widths[position] == 0 || m_widths[position] > 32)
+        return; // a malformed format (flagged): nothing to write
     const double max = double((u64(1) << (m_widths[position] - 1)) - 1);
     WriteBits(position, u64(i64(std::lround(max * Saturate(*value, -1.0, 1.0)))));
 }
