@@ -362,6 +362,10 @@ bool Es2Effect(const CEs2_glFramebufferRenderbuffer_v1& c, SEs2State& s)
 {
     if (c.Item<"target">().Value() != 0x8D40) // GL_FRAMEBUFFER
         return false;
+    // An attachment point not tracked changes nothing: the current framebuffer gets no entry for it.
+    SEs2Framebuffer probe;
+    if (!Attachment(probe, c.Item<"attachment">().Value()))
+        return true;
     if (SEs2Attachment* a = Attachment(s.framebuffers[s.framebufferBinding], c.Item<"attachment">().Value())) {
         a->type = 0x8D41; // GL_RENDERBUFFER
         a->name = c.Item<"renderbuffer">().Value();

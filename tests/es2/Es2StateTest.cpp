@@ -95,8 +95,8 @@ const SStateCase kCases[] = {
          EXPECT_FALSE(r[1]);
          EXPECT_FALSE(s.textures.Contains(7));
      }},
-    {"framebuffer 0: binding adds no entry, an attachment creates it",
-     {W(kBindFramebuffer, {0x8D40, 0}), W(kFramebufferTexture2D, {0x8D40, 0x8D00, kTexture2D, 9, 3})}, true,
+    {"framebuffer 0: binding or an untracked attachment point adds no entry, an attachment creates it",
+     {W(kBindFramebuffer, {0x8D40, 0}), W(kFramebufferRenderbuffer, {0x8D40, 0x8CE1, 0x8D41, 2}), W(kFramebufferTexture2D, {0x8D40, 0x8D00, kTexture2D, 9, 3})}, true,
      [](const SEs2State& s, const auto&) {
          ASSERT_EQ(s.framebuffers.Count(), 1);
          const SEs2Framebuffer& f = *s.framebuffers.Get(0);
