@@ -103,6 +103,10 @@ TEST_F(PrefsValues, ResultCodes)
              return s.SetString(S("Group"), "x"); }), 3, 7},
         {"array set over a string", Op([](CXQFPreferences& s, uint32_t*) {
              return s.SetStringArray(S("Text"), CXQFTArray<CXQFTString>()); }), 3, 7},
+        {"bool set over a dict", Op([](CXQFPreferences& s, uint32_t*) {
+             return s.SetBool(S("Group"), true); }), 3, 7},
+        {"bool set over an array with items", Op([](CXQFPreferences& s, uint32_t*) {
+             return s.SetBool(S("List"), false); }), 3, 7},
         {"path through a string", setInt("Text/Sub"), 4, 7},
         {"path through an array", setInt("List/Sub"), 4, 7},
         {"path too deep", setInt(deep.c_str()), 4, 7},

@@ -175,7 +175,7 @@ bool CXQFPreferences::ValidateDocument(CXQFTString& errors)
 
     XMLElement* dict = root->FirstChildElement();
     if (dict && NameIs(dict, kTagDict))
-        return ValidateEntries(dict->FirstChildElement(), false, errors);
+        return ValidateEntries(FirstRootEntry(), false, errors);
 
     Warn(__LINE__, "WARNING: No <dict> tag found. Tag will be recreated.\n");
     dict = doc.NewElement(PlistTag(kTagDict).CStr());

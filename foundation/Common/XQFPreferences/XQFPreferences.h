@@ -91,8 +91,13 @@ private:
     enum class EPair { kFound, kNotFound, kNoValue };
 
     tinyxml2::XMLElement* RootDictionary() const;
+    // The first child element of the root dictionary, or null.
+    tinyxml2::XMLElement* FirstRootEntry() const;
     EPair FindPair(tinyxml2::XMLElement* dict, const SKeyPath& path, uint32_t i,
                    tinyxml2::XMLElement** value) const;
+    // The value element named by parts first.. of path, looked up from dict: kDone or kMissing.
+    int FindValue(const SKeyPath& path, uint32_t first, tinyxml2::XMLElement* dict,
+                  tinyxml2::XMLElement** value) const;
     int FindEntry(const SKeyPath& path, tinyxml2::XMLElement** value) const;
     int CreatePath(const SKeyPath& path, uint32_t tag, tinyxml2::XMLElement** value);
     // Common start of the setters: finds or creates the value element for key.

@@ -83,12 +83,23 @@ CXQFPreferences::EPair CXQFPreferences::FindPair(XMLElement* dict, const SKeyPat
     return EPair::kFound;
 }
 
+XMLElement* CXQFPreferences::FirstRootEntry() const
+{
+    XMLElement* dict = RootDictionary();
+    return dict ? dict->FirstChildElement() : nullptr;
+}
+
 int CXQFPreferences::FindEntry(const SKeyPath& path, XMLElement** value) const
+{
+    return FindValue(path, 0, RootDictionary(), value);
+}
+
+int CXQFPreferences::FindValue(const SKeyPath& path, uint32_t first, XMLElement* dict,
+                               XMLElement** value) const
 {
     if (path.count == 0 || path.TooDeep())
         return kMissing;
-    XMLElement* dict = RootDictionary();
-    for (uint32_t i = 0; i < path.count; ++i) {
+    for (uint32_t i = first; i < path.count; ++i) {
         XMLElement* entry = nullptr;
         if (FindPair(dict, path, i, &entry) != EPair::kFound)
             return kMissing;
@@ -335,6 +346,10 @@ int CXQFPreferences::SetBool(const CXQFTString& key, bool value)
     int result = PrepareSet(key, tag, &element);
     if (result != kDone)
         return result;
+    // Renaming a dict or an array would hide its entries and leave a file other plist readers
+    // reject; such a value is not a boolean to overwrite.
+    if (element->FirstChildElement())
+        return kWrongType;
     element->SetName(PlistTag(tag).CStr());
     m_dirty = true;
     return kDone;
