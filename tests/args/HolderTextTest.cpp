@@ -349,6 +349,12 @@ TEST(WrapQuotedText, HundredLinesEndInTheWidth108Pass)
         EXPECT_EQ(std::string::npos, s.find(line + "x", at + 1)) << line << " appears twice";
     }
     EXPECT_EQ(std::string::npos, s.find(" ...."));
+
+    // One line of 120 characters among them: broken in every pass, so the passes at 70 and 87
+    // still give more lines than their width; the kept pass breaks it after 108 characters.
+    std::string source = Shader(50, 10).CStr() + std::string(120, 'y') + "\n" + Shader(49, 10).CStr();
+    const std::string wide = WrapQuotedText(CXQFTString(source.c_str())).CStr();
+    EXPECT_NE(std::string::npos, wide.find("\n" + std::string(108, 'y') + "\\\n" + std::string(12, 'y') + "\n"));
 }
 
 TEST(WrapQuotedText, LongLinesBreakAtBlanksOrHard)
