@@ -117,15 +117,15 @@ void CTraceData::CutFrame()
 {
     // Build the whole frame before touching the list, so an allocation failure leaves the
     // container as it was before the cut.
-    const STraceFrame& prev = m_frames.back();
+    const SFrameStates* prev = m_frames.back().states;  // read before the list may move
     STraceFrame next;
     next.number = static_cast<uint32_t>(m_frames.size() + 1);
     next.firstCall = m_callCount;
-    next.states = prev.states;
+    next.states = prev;
     if (m_frames.size() == m_frames.capacity())
         m_frames.reserve(m_frames.size() * 2);
     if (m_eglChanged || m_es1Changed || m_es2Changed) {
-        auto states = std::make_unique<SFrameStates>(*prev.states);
+        auto states = std::make_unique<SFrameStates>(*prev);
         if (m_eglChanged)
             states->egl = std::make_shared<const SEglState>(*m_egl);
         if (m_es1Changed)
