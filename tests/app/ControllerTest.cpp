@@ -6,8 +6,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QUrl>
 
@@ -460,6 +462,58 @@ TEST_F(MainWindowTest, TitleFrameLabelAndSliderFollowTheOpenTrace)
     // A failed open leaves the Export menu disabled.
     c->SLTOpenTrace(TracePath("badmagic.xqft"));
     EXPECT_FALSE(window.ExportMenu()->isEnabled());
+}
+
+TEST_F(MainWindowTest, MenusAndDocksStandAsBuilt)
+{
+    c->Shutdown();
+    XQFTraceGui_Qt window;
+    EXPECT_EQ(window.objectName(), "XQFTraceGui_QtClass");
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Ready.");
+    // Each menu as "object name: entries", separators as "|", submenus by their title.
+    auto entries = [](QMenu* menu) {
+        QStringList out;
+        for (QAction* a : menu->actions())
+            out << (a->isSeparator() ? QString("|") : a->text() + (a->isEnabled() ? "" : " (off)"));
+        return menu->objectName() + ": " + out.join(", ");
+    };
+    QStringList menus;
+    for (QAction* a : window.menuBar()->actions())
+        menus << a->menu()->title();
+    EXPECT_EQ(menus, (QStringList{"File", "Tools", "View", "Help"}));
+    const QMenuBar* bar = window.menuBar();
+    auto menu = [&](const char* name) { return bar->findChild<QMenu*>(name); };
+    EXPECT_EQ(entries(menu("menuFile")), "menuFile: Open, Open Recent File, Export, |, Exit");
+    EXPECT_EQ(entries(menu("menuSave")), "menuSave: Current Frame (.txt), All Frames (.txt), |, Shaders (.txt), |, "
+                                         "Frame Statistics (.csv), Call Statistics (.csv)");
+    EXPECT_EQ(entries(menu("menuTools")), "menuTools: Trace Manager (off), Remote Controller..., Preferences...");
+    EXPECT_EQ(entries(menu("menuView")),
+              "menuView: Show Statistics, Show Output, Show States, Show Image Analysis, Show Data Viewer");
+    EXPECT_EQ(entries(menu("menuHelp")), "menuHelp: XQFTrace Help, Feedback..., About..., |, Check for Updates");
+    EXPECT_EQ(menu("menuOpen_Recently"), nullptr);   // the form's placeholder is gone
+
+    struct SDock {
+        const char* name;
+        const char* title;
+        Qt::DockWidgetArea area;
+    } docks[] = {{"StatisticViewerDock", "Statistics", Qt::LeftDockWidgetArea},
+                 {"OutPutViewerDock", "Output", Qt::LeftDockWidgetArea},
+                 {"RenderStateDock", "States", Qt::LeftDockWidgetArea},
+                 {"ImageAnalysis", "Image Analysis", Qt::RightDockWidgetArea},
+                 {"DataViewerDock", "Data Viewer", Qt::RightDockWidgetArea}};
+    for (const SDock& d : docks) {
+        auto* dock = window.findChild<QDockWidget*>(d.name);
+        ASSERT_NE(dock, nullptr) << d.name;
+        EXPECT_EQ(dock->windowTitle(), d.title);
+        EXPECT_EQ(window.dockWidgetArea(dock), d.area) << d.name;
+    }
+    // The unplaced actions of the form exist, the two switches with their check states.
+    auto* enumerate = window.findChild<QAction*>("actionEnumerate_Frames_Call_Comp");
+    auto* include = window.findChild<QAction*>("actionInclude_Data");
+    ASSERT_TRUE(enumerate && include);
+    EXPECT_TRUE(enumerate->isCheckable() && enumerate->isChecked());
+    EXPECT_TRUE(include->isCheckable() && !include->isChecked());
+    EXPECT_NE(window.findChild<QAction*>("actionQuit"), nullptr);
 }
 
 TEST_F(MainWindowTest, OnlyDroppedXqftFilesOpenAboutATenthOfASecondLater)
