@@ -1,5 +1,6 @@
 // The call list over the controller: a pool of only the rows that fit, scrolling, groups,
 // selection, show-call, the analysis range and odd frames.
+#include <QMenu>
 #include <QScrollArea>
 #include <QWheelEvent>
 #include <QSignalSpy>
@@ -10,6 +11,33 @@
 #include "calllist/CallListColours.h"
 
 using namespace CallListColours;
+
+namespace {
+// Triggers a context-menu entry of a row (submenus included) as the user would choose it.
+bool ChooseFromMenu(CCallItemWidget* row, const QString& text)
+{
+    QMenu menu;
+    row->FillContextMenu(menu);
+    QList<QAction*> actions = menu.actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        if (actions[i]->menu())
+            actions += actions[i]->menu()->actions();
+        else if (actions[i]->text() == text) {
+            actions[i]->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+QToolButton* GroupButtonAt(const CViewCallsFrame& list, int location)
+{
+    for (QToolButton* button : list.Form().symbolsFrame->findChildren<QToolButton*>())
+        if (button->isVisible() && button->property("CallLocation").toInt() == location)
+            return button;
+    return nullptr;
+}
+}  // namespace
 
 TEST_F(CallList, HundredThousandCallsUseOnlyTheRowsThatFitAndScrollToTheEnd)
 {
@@ -86,12 +114,18 @@ TEST_F(CallList, GroupButtonsToggleTheirGroup)
     b.Calls(2).Draw().Calls(3).Frame();
     Open(b.Take());
     ASSERT_EQ(m_list->Layout().Count(), 7u);
-    // The button beside the draw row (entry 2) carries its entry index.
-    QToolButton* drawButton = nullptr;
-    for (QToolButton* button : m_list->Form().symbolsFrame->findChildren<QToolButton*>())
-        if (button->isVisible() && button->property("CallLocation").toInt() == 2)
-            drawButton = button;
+    // The button beside the draw row (entry 2) carries its entry index and sits on the line
+    // below that row; button 0 stands for the frame's head group.
+    const int rowHeight = m_list->Rows().front()->RowHeight();
+    QToolButton* drawButton = GroupButtonAt(*m_list, 2);
     ASSERT_NE(drawButton, nullptr);
+    EXPECT_EQ(drawButton->geometry(), QRect(0, 2 * rowHeight + rowHeight / 2, rowHeight, rowHeight));
+    QToolButton* headButton = GroupButtonAt(*m_list, 0);
+    ASSERT_NE(headButton, nullptr);
+    EXPECT_EQ(headButton->y(), rowHeight / 2);
+    headButton->click();
+    EXPECT_EQ(m_list->Layout().Count(), 6u) << "the head group's member 2 is hidden";
+    headButton->click();
     drawButton->click();
     EXPECT_EQ(m_list->Layout().Count(), 3u);
     drawButton->click();
@@ -179,13 +213,73 @@ TEST_F(CallList, BindTextureShowsItsFirstUpload)
     b.Add(kIdBindTexture).ArgU32("target", 0x0DE1).ArgU32("texture", 5);
     b.Add(kIdTexImage).ArgU32("target", 0x0DE1);
     b.Add(kIdBindTexture).ArgU32("target", 0x0DE1).ArgU32("texture", 9);
+    b.Add(kIdShaderSource).Arg("shader", "3");
     b.Frame();
     Open(b.Take());
     QSignalSpy image(m_list.get(), &CViewCallsFrame::SIGRequestShowImage);
+    QSignalSpy shader(m_list.get(), &CViewCallsFrame::SIGViewShaderRequest);
     PressLeft(RowShowing(1), QPointF(30, 5));
     ASSERT_EQ(image.count(), 1);
     EXPECT_EQ(image[0][0].toInt(), 2);
     PressLeft(RowShowing(3), QPointF(30, 5));
     EXPECT_EQ(image.count(), 1) << "texture 9 was never uploaded";
+    PressLeft(RowShowing(2), QPointF(30, 5));
+    EXPECT_EQ(image.count(), 2) << "an upload shows itself";
+    PressLeft(RowShowing(4), QPointF(30, 5));
+    ASSERT_EQ(shader.count(), 1);
+    EXPECT_EQ(shader[0][0].toInt(), 4);
+}
+
+TEST_F(CallList, ControllerSetsChosenFromARowMenuRecolourAndRelist)
+{
+    CTraceBuilder b;
+    b.Calls(2).Add(kIdUniform);
+    b.Draw().Calls(2).Frame();  // 1-2 clear, 3 uniform, 4 draw, 5-6 clear, 7 swap
+    Open(b.Take());
+    QSignalSpy redraw(m_controller, &CTraceController::SIGRedrawImageAnalsys);
+
+    ASSERT_TRUE(ChooseFromMenu(RowShowing(3), "Add HighLight"));
+    EXPECT_EQ(RowShowing(3)->Background(), kHighlighted);
+    EXPECT_TRUE(RowShowing(3)->Text().startsWith("<b>")) << "a highlighted line has no text colour";
+
+    ASSERT_TRUE(ChooseFromMenu(RowShowing(2), "Disable Call"));
+    EXPECT_TRUE(RowShowing(2)->Text().startsWith("<font color=\"#909090\">"));
+    EXPECT_EQ(redraw.count(), 1) << "the analysis image is rendered again without the call";
+    ASSERT_TRUE(ChooseFromMenu(RowShowing(2), "Enable Call"));
+    EXPECT_TRUE(RowShowing(2)->Text().startsWith("<font color=\"#000000\">"));
+    EXPECT_EQ(redraw.count(), 2);
+
+    // A filter added while the filter is on hides the function's calls at once; the head stays.
+    m_list->Form().tbFilterOn->click();
+    ASSERT_TRUE(ChooseFromMenu(RowShowing(5), "Add Filter"));
+    EXPECT_EQ(m_list->Layout().Count(), 4u);
+    EXPECT_EQ(RowShowing(5), nullptr);
+    ASSERT_NE(RowShowing(1), nullptr);
+    ASSERT_TRUE(ChooseFromMenu(RowShowing(1), "Remove Filter"));
+    EXPECT_EQ(m_list->Layout().Count(), 7u);
+}
+
+TEST_F(CallList, ToolBarRelaysSearchAndFilterDialog)
+{
+    CTraceBuilder b;
+    b.Calls(3).Frame();
+    Open(b.Take());
+    const SCallListForm& form = m_list->Form();
+    EXPECT_EQ(m_list->windowTitle(), "ViewCallFrame");
+    for (const char* name : {"tb_ExpandDrawCall", "tb_filterOn", "tb_FilterDialog", "tb_search"})
+        EXPECT_NE(m_list->findChild<QToolButton*>(name), nullptr) << name;
+    EXPECT_EQ(form.tbSearch->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+
+    QSignalSpy search(m_list.get(), &CViewCallsFrame::SIGRequestSearch);
+    QSignalSpy dialog(m_controller, &CTraceController::SIGRequestedOpenFilterDialog);
+    form.tbSearch->click();
+    form.tbFilterDialog->click();
+    EXPECT_EQ(search.count(), 1);
+    EXPECT_EQ(dialog.count(), 1);
+    EXPECT_FALSE(form.tbFilterOn->isChecked());
+    form.tbFilterOn->click();
+    form.tbFilterOn->click();
+    EXPECT_FALSE(m_list->FilterOn());
+    EXPECT_FALSE(form.tbFilterOn->isChecked()) << "the check state follows the filter flag";
 }
 

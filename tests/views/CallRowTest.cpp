@@ -1,6 +1,7 @@
 // One call row: its rich text (escaped, coloured by role), colours, tool tips, menu entries and
 // the requests a press sends, and the quick-help page names.
 #include <QDesktopServices>
+#include <QImage>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -148,6 +149,40 @@ TEST_F(CallRow, ColoursByRoleAndSelection)
     EXPECT_TRUE(row.Text().startsWith("<font color=\"#a5a2bd\">"));
     row.SetCall(call, 1, 0, kRowOrdinary, 0, 1);
     EXPECT_TRUE(row.Text().startsWith("<b>"));
+}
+
+// What the row paints: hover lines, the range marker, the background and the text colours.
+TEST_F(CallRow, PaintsHoverMarkerBackgroundAndTextColours)
+{
+    builder.Add(kIdDrawArrays).Arg("mode", "GL_TRIANGLES").Arg("first", "0").Error(0x500);
+    CCallItemWidget row;
+    row.resize(600, row.RowHeight());
+    row.SetCall(builder.Trace().GetCall(1), 1, 0, kRowRangeStart, 1, 0);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(&row, &enter);
+    const QImage image = row.grab().toImage();
+    const int w = row.width(), h = row.height();
+    EXPECT_EQ(image.pixelColor(0, h - 1), kHoverFrame);
+    EXPECT_EQ(image.pixelColor(w / 2, h - 1), kHoverFrame);
+    EXPECT_EQ(image.pixelColor(0, h / 2), kHoverFrame);
+    EXPECT_EQ(image.pixelColor(w - 13, h / 2), kRangeStartMark);
+    EXPECT_EQ(image.pixelColor(w - 40, 2), kDrawCall);
+    bool filteredText = false, errorText = false;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w - 20; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            filteredText |= c == kFilteredText;
+            errorText |= c == QColor(0xff, 0x66, 0x00);
+        }
+    EXPECT_TRUE(filteredText);
+    EXPECT_TRUE(errorText);
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&row, &leave);
+    row.SetCall(builder.Trace().GetCall(1), 1, 0, kRowRangeEnd, 0, 0);
+    const QImage plain = row.grab().toImage();
+    EXPECT_EQ(plain.pixelColor(0, h - 1), kDrawCall) << "no hover lines after leaving";
+    EXPECT_EQ(plain.pixelColor(w - 13, h / 2), kRangeEndMark);
 }
 
 TEST_F(CallRow, ToolTipsFollowThePartsOfTheLine)

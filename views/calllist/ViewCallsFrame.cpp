@@ -153,14 +153,15 @@ void CViewCallsFrame::SLTUpdatedTrace(bool clean)
     m_form.tbExpandDrawCall->setIcon(m_collapseLarge);
     m_allExpanded = true;
     setEnabled(true);
+    // Rows still bound to calls of an earlier trace must not be shown or clicked.
+    for (CCallItemWidget* row : m_rows)
+        row->hide();
     m_trace = m_controller->GetTrace();
     if (!m_trace)
         return;
     SetScrollMaximum(1);
     m_form.verticalScrollBar->setValue(1);
     m_form.verticalScrollBar->setEnabled(true);
-    for (CCallItemWidget* row : m_rows)
-        row->hide();
 }
 
 void CViewCallsFrame::SLTUpdatedCurrFrame()
@@ -241,20 +242,21 @@ void CViewCallsFrame::SLTPopulateView()
             row->show();
         if (int(entry.callNumber) == m_marked)
             row->SetBackground(CallListColours::kShownCall);
+        // A group's button sits on the line between its key and the key's first member.
         if (draw) {
             QToolButton* button = m_groupButtons[k + 1];
             button->setProperty(kCallLocation, int(e));
-            button->setGeometry(0, int(k) * m_rowHeight, m_rowHeight, m_rowHeight);
+            button->setGeometry(0, int(k) * m_rowHeight + m_rowHeight / 2, m_rowHeight, m_rowHeight);
             SetGroupIcon(button, entry.callNumber);
             button->show();
         }
     }
-    // Button 0 is the head group's (the frame's first call when it is no draw call), shown
-    // while that call is on the first row.
-    if (m_layout.HasGroups() && count > 0 && first == 0 && !IsDrawCall(m_layout.At(0).entry)) {
+    // Button 0 toggles the group of the frame's first listed call, wherever the page is; a draw
+    // row on the first line puts its own button (created later, so on top) over it.
+    if (m_layout.HasGroups() && count > 0) {
         QToolButton* button = m_groupButtons[0];
         button->setProperty(kCallLocation, 0);
-        button->setGeometry(0, 0, m_rowHeight, m_rowHeight);
+        button->setGeometry(0, m_rowHeight / 2, m_rowHeight, m_rowHeight);
         SetGroupIcon(button, m_layout.At(0).callNumber);
         button->show();
     }
@@ -321,12 +323,12 @@ void CViewCallsFrame::SLTRequestedShowCall(int callNumber)
 
 void CViewCallsFrame::SLTUpdateRangeImageAnalysis(int high, int low)
 {
-    if (m_layout.FrameDrawCalls().empty())
-        return;
-    m_rangeLast = m_layout.DrawCallByOrdinal(high);
-    m_rangeFirst = m_layout.DrawCallByOrdinal(low);
-    if (m_rangeLast == 0 || m_rangeFirst == 0)
-        m_rangeFirst = m_rangeLast = 1;
+    if (!m_layout.FrameDrawCalls().empty()) {
+        m_rangeLast = m_layout.DrawCallByOrdinal(high);
+        m_rangeFirst = m_layout.DrawCallByOrdinal(low);
+        if (m_rangeLast == 0 || m_rangeFirst == 0)
+            m_rangeFirst = m_rangeLast = 1;
+    }
     m_repopulate = true;
     update();
 }
