@@ -38,10 +38,14 @@ void FrameImageToRgb(const SFrameImage& image, std::vector<uint8_t>& out)
     for (size_t y = 0; y < h; ++y) {
         const uint8_t* src = image.rgba + (h - 1 - y) * w * 4;
         uint8_t* dst = out.data() + y * w * 3;
-        for (size_t x = 0; x < w; ++x, src += 4, dst += 3) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-        }
+        if (w == 0)
+            continue;
+        // Whole 4-byte pixels: the alpha byte lands where the next pixel's red goes and is
+        // overwritten by it. The row's last pixel is copied by its three bytes alone.
+        for (size_t x = 0; x + 1 < w; ++x, src += 4, dst += 3)
+            std::memcpy(dst, src, 4);
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
     }
 }
