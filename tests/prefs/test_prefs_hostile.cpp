@@ -158,6 +158,19 @@ TEST_F(PrefsHostile, BlockedPathsFailCleanly)
     EXPECT_FALSE(folder.Load(errors, true));
     EXPECT_STREQ(errors.CStr(), kOpenFailed);
 
+    // A FIFO nobody writes to, as the settings file or as the temporary file, fails the load or
+    // the save instead of blocking it.
+    ASSERT_EQ(mkfifo(PathOf("Fifo").c_str(), 0600), 0);
+    CXQFPreferences fifo(S("Fifo"), 0);
+    errors.Clear();
+    EXPECT_FALSE(fifo.Load(errors, true));
+    EXPECT_STREQ(errors.CStr(), kOpenFailed);
+    auto saved = Loaded("FifoTemp", "<key>Kept</key><integer>1</integer>\n");
+    ASSERT_EQ(mkfifo((PathOf("FifoTemp") + ".tmp").c_str(), 0600), 0);
+    ASSERT_EQ(saved->SetInteger(S("Kept"), 2), 0);
+    EXPECT_FALSE(saved->Save(false));
+    EXPECT_EQ(ReadFile(PathOf("FifoTemp")), Plist("<key>Kept</key><integer>1</integer>\n"));
+
     // Names that are no plain file name never leave the folder.
     const CXQFTString names[] = {S(""), S("a/b"), S("../escape"), S("."), S(".."),
                                  CXQFTString("a\0b", 3), CXQFTString(std::string(300, 'n').c_str())};

@@ -110,10 +110,11 @@ void CreateFromTemplate(const CXQFTString& file)
         unlink(file.CStr()); // a half template would only be repaired on the next load
 }
 
-// Opens a regular file for reading; directories and other special files are refused.
-FILE* OpenRegularForReading(const CXQFTString& file, int* error)
+// Opens a regular file; directories and other special files are refused. O_NONBLOCK keeps a
+// FIFO in the file's place from blocking the open until some other process opens its other end.
+FILE* OpenRegular(const CXQFTString& file, int flags, const char* mode, int* error)
 {
-    int fd = open(file.CStr(), O_RDONLY | O_CLOEXEC);
+    int fd = open(file.CStr(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         *error = errno;
         return nullptr;
@@ -124,12 +125,18 @@ FILE* OpenRegularForReading(const CXQFTString& file, int* error)
         close(fd);
         return nullptr;
     }
-    FILE* f = fdopen(fd, "rb");
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* f = fdopen(fd, mode);
     if (!f) {
         *error = errno;
         close(fd);
     }
     return f;
+}
+
+FILE* OpenRegularForReading(const CXQFTString& file, int* error)
+{
+    return OpenRegular(file, O_RDONLY, "rb", error);
 }
 
 void PutLittleEndian(unsigned char* out, uint64_t v)
@@ -219,7 +226,8 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
         return record;
     record->isTemporary = mode == kModeWrite && useTemp;
     CXQFTString target = record->isTemporary ? file + kTempSuffix : file;
-    record->handle = fopen(target.CStr(), "wbe");
+    int error = 0;
+    record->handle = OpenRegular(target, O_WRONLY | O_CREAT | O_TRUNC, "wb", &error);
     // The replacement keeps the permissions of the file it replaces (a private file stays so).
     struct stat st;
     if (record->handle && record->isTemporary && stat(file.CStr(), &st) == 0)
@@ -281,7 +289,7 @@ bool CXQFPreferencesLinux::KeepCopy(const CXQFTString& name, uint32_t scope, CXQ
     CXQFTString file;
     if (!GetPath(name, scope, &file))
         return false;
-    int in = open(file.CStr(), O_RDONLY | O_CLOEXEC);
+    int in = open(file.CStr(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0)
         return errno == ENOENT;
     int out = -1;
