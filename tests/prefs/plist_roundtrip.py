@@ -16,6 +16,7 @@ EXPECTED = {
     "Text": "first line\nsecond line\n\tindented <&> \"quoted\" 'single'",
     "Padded": "  both ends  ",
     "Blank": " ",
+    "Empty": "",
     "Utf8": "Gr\u00fc\u00dfe \u2713 \u65e5\u672c",
     "On": True,
     "Off": False,

@@ -53,6 +53,7 @@ TEST_F(PrefsValues, ResultCodes)
         "<key>Mixed</key><integer>12abc</integer>\n"
         "<key>Huge</key><integer>99999999999</integer>\n"
         "<key>NoText</key><string/>\n"
+        "<key>NoNumber</key><integer></integer>\n"
         "<key>Cased</key><String>case</String>\n"
         "<key>On</key><true/>\n"
         "<key>List</key><ARRAY><string>a</string></ARRAY>\n"
@@ -87,7 +88,8 @@ TEST_F(PrefsValues, ResultCodes)
         {"existing entry set", setInt("Int"), 0, 7},
         {"missing key", getInt("Nope"), 1, 99},
         {"missing group", getInt("Nope/Inner"), 1, 99},
-        {"value without text", getString("NoText"), 1, 99},
+        {"integer without text", getInt("NoNumber"), 1, 99},
+        {"string without text is empty", getString("NoText"), 0, 0},
         {"no path into an array", getString("List/a"), 1, 99},
         {"no path into a string", getString("Text/x"), 1, 99},
         {"empty key", setInt(""), 2, 7},

@@ -24,7 +24,8 @@ class CXQFPreferences
 public:
     enum EResult : int {
         kDone = 0,       // read, or written and the store is dirty
-        kMissing = 1,    // no such entry, no value element, or a value without text
+        kMissing = 1,    // no such entry, no value element, or an integer without text (an
+                         // empty string or data element reads as an empty value)
         kEmptyKey = 2,   // a setter was given a key path that names no entry
         kWrongType = 3,  // the value has another tag, or its content cannot be read or written
                          // as the accessor's type

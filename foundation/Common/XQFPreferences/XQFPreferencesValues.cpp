@@ -183,6 +183,13 @@ int CXQFPreferences::ReadText(const CXQFTString& key, uint32_t tag, const char**
         return kMissing;
     if (!NameIs(value, EPlistTag(tag)))
         return kWrongType;
+    // The parser keeps no text node for "<string></string>", which is how an empty string or
+    // empty data is written (by this store too): without it an empty value would read back as
+    // missing, and a getter with a default would replace it.
+    if (tag != kTagInteger && !value->FirstChild()) {
+        *text = "";
+        return kDone;
+    }
     const XMLText* node = FirstText(value);
     if (!node)
         return kMissing;
