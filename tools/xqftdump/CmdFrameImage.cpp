@@ -41,8 +41,12 @@ int Run(const std::vector<std::string>& args)
         return kDumpUsage;
     }
     std::fprintf(file, "P6\n%u %u\n255\n", image.width, image.height);
-    std::fwrite(rgb.data(), 1, rgb.size(), file);
-    return std::fclose(file) == 0 ? kDumpOk : kDumpUsage;
+    const bool written = std::fwrite(rgb.data(), 1, rgb.size(), file) == rgb.size();
+    if (std::fclose(file) != 0 || !written) {
+        fprintf(stderr, "ERROR: cannot write %s\n", out.c_str());
+        return kDumpUsage;
+    }
+    return kDumpOk;
 }
 }  // namespace
 
