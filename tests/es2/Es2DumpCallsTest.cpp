@@ -1,6 +1,11 @@
 // `xqft-dump calls --all` over a trace of every ES 2.0 record, loaded as the viewer loads it:
 // each line must show the API, the function and the visible arguments the layouts give.
+#include "Es2StateText.h"
 #include "Es2TestSupport.h"
+
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+#include "state/Es2State.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +97,41 @@ TEST(Es2DumpCalls, RecordsConsumedMatchesTheGenerator)
     EXPECT_EQ(Lines(XQFT_BINARY_DIR "/bin/xqft-dump records-consumed " + trace + " 2>/dev/null"), got);
     std::remove(trace.c_str());
     std::remove(expect.c_str());
+}
+
+// `state FILE --call N` prints the tracked state just before call N, as the trace gives it at
+// that call; a call outside the trace is refused with no state printed.
+TEST(Es2DumpCalls, StatePrintsTheStateBeforeTheCall)
+{
+    const std::string trace = TempPath("dump_state.xqft");
+    Generate("es2-state-random " + trace + " --calls 300 --frames 3 --seed 5");
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ASSERT_EQ(reader.LoadTrace(CXQFTString(trace.c_str()), 1), 0);
+    CTraceData* data = reader.GetTraceData();
+    const uint32_t count = data->GetCallCount();
+    std::vector<std::pair<uint32_t, std::string>> expected;
+    for (uint32_t call : {1u, 150u, count}) {
+        SEs2State state;
+        ASSERT_TRUE(data->GetEs2StateAtCall(int32_t(call - 1), &state));
+        expected.emplace_back(call, DescribeEs2State(state));
+    }
+    reader.Close();
+    for (const auto& [call, text] : expected) {
+        SCOPED_TRACE("call " + std::to_string(call));
+        std::string got;
+        for (const std::string& line : Lines(XQFT_BINARY_DIR "/bin/xqft-dump state " + trace + " --call " +
+                                             std::to_string(call) + " 2>/dev/null"))
+            got += line + "\n";
+        EXPECT_EQ(got, text);
+    }
+    EXPECT_TRUE(expected[1].second.find("viewport: ") != std::string::npos);
+    for (uint32_t call : {0u, count + 1})
+        EXPECT_TRUE(Lines(XQFT_BINARY_DIR "/bin/xqft-dump state " + trace + " --call " + std::to_string(call) +
+                          " 2>/dev/null")
+                        .empty())
+            << call;
+    std::remove(trace.c_str());
 }
 
 } // namespace
