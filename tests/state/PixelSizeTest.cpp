@@ -69,4 +69,5 @@ TEST(PixelSize, ConvertImageSkipsTheBorderRing)
         EXPECT_EQ(dst[i], (i >= 16 && i < 20) ? 0xFF : 0xEE) << i;
     EXPECT_TRUE(ConvertImage(0, 0, 0, k565, kRgb, 1, src, kUByte, kRgba, 4, dst));
     EXPECT_FALSE(ConvertImage(1, 1, 0, kUByte, kRgb, 1, src, kUByte, kRgba, 4, dst));  // equal types
+    EXPECT_FALSE(ConvertImage(1, 1, -1, k565, kRgb, 1, src + 8, kUByte, kRgba, 4, dst + 16));  // would read before src
 }

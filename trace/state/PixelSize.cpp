@@ -127,6 +127,9 @@ bool ConvertImage(int32_t width, int32_t height, int32_t border, uint32_t srcTyp
                   int32_t srcAlignment, const uint8_t* src, uint32_t dstType, uint32_t dstFormat,
                   int32_t dstAlignment, uint8_t* dst)
 {
+    // A negative border would start the walk before both buffers.
+    if (border < 0)
+        return false;
     const int64_t srcPixel = GetPixelSize(srcFormat, srcType), dstPixel = GetPixelSize(dstFormat, dstType);
     const int64_t w = int64_t(width) + 2 * int64_t(border);
     const int64_t srcRow = AlignRow(srcPixel * w, srcAlignment), dstRow = AlignRow(dstPixel * w, dstAlignment);
