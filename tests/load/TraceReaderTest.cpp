@@ -8,6 +8,7 @@
 #include "calls/ApiCall.h"
 #include "calls/CallInfo.h"
 #include "data/MemoryGuard.h"
+#include "stream/IOManager.h"
 
 namespace {
 struct SCase
@@ -160,4 +161,21 @@ TEST(TraceReader, LongTracesKeep32BitFrameNumbers)
     EXPECT_EQ(data->GetCall(70000)->frame, 70000u);
     EXPECT_EQ(data->GetCall(65537)->frame, 65537u);
     CTraceReader::Instance().Close();
+}
+
+TEST(TraceReader, FirstRecordOffsetAfterTheHeader)
+{
+    CTraceReader& reader = CTraceReader::Instance();
+    FILE* quiet = std::fopen("/dev/null", "w");
+    reader.SetLog(quiet, quiet);
+    const std::string headerOnly = GenerateTrace("h.xqft", "egl-frames --header-only");
+    ASSERT_TRUE(IOManager::Instance().Open(CXQFTString(headerOnly.c_str())));
+    EXPECT_EQ(reader.GetFirstRecordOffset(), ReadFileBytes(headerOnly).size());
+    IOManager::Instance().Close();
+    const std::string bad = GenerateTrace("b.xqft", "egl-frames --magic XQFTracf");
+    ASSERT_TRUE(IOManager::Instance().Open(CXQFTString(bad.c_str())));
+    EXPECT_EQ(reader.GetFirstRecordOffset(), 0u);
+    IOManager::Instance().Close();
+    reader.SetLog(nullptr, nullptr);
+    std::fclose(quiet);
 }

@@ -106,6 +106,11 @@ bool CTraceReader::ReadHeader()
     return true;
 }
 
+uint64_t CTraceReader::GetFirstRecordOffset()
+{
+    return ReadHeader() ? m_firstRecord : 0;
+}
+
 int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
 {
     IOManager& io = IOManager::Instance();
@@ -132,7 +137,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         SendProgress("File Read");
         m_progress = 0;
 
-        if (!ReadHeader()) {
+        if (GetFirstRecordOffset() == 0) {
             io.Close();
             return kLoadBadFormat;
         }

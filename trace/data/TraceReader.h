@@ -43,6 +43,11 @@ public:
     CTraceData* GetTraceData();
     void Close();
 
+    // Reads and checks the header of the open stream and keeps its fields.
+    bool ReadHeader();
+    // ReadHeader, then the offset of the first record; 0 when the header is rejected.
+    uint64_t GetFirstRecordOffset();
+
     // The walk over the open stream: 0 all read, 1 memory limit, 3 stopped early.
     // maxCalls 0 reads to the end; n stops after n calls.
     int ProcessRecords(uint32_t maxCalls);
@@ -74,7 +79,6 @@ private:
     CTraceReader(const CTraceReader&) = delete;
     CTraceReader& operator=(const CTraceReader&) = delete;
 
-    bool ReadHeader();
     void SendProgress(const char* text);
 
     uint64_t m_progress = 0;
