@@ -172,6 +172,7 @@ TEST(TraceData, DroppingFramesKeepsTheFirstFrameAndConsistentCounts)
     EXPECT_EQ(data.GetCall(3), nullptr);
     EXPECT_EQ(data.GetCurrentFrameNumber(), 1);
     EXPECT_EQ(data.GetFrame(1)->endCall, 2u);
+    EXPECT_EQ(data.RunningEs2State().viewport[2], 1);  // the dropped calls' effects are gone
     data.Rewind();
     int seen = 0;
     while (data.GetNextCall())

@@ -1,6 +1,7 @@
 #include "data/TraceData.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 
 #include "calls/ApiCall.h"
@@ -90,27 +91,31 @@ void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
     if (frame == 0)
         frame = cursorFrame;
 
-    // Calls recorded with a GL error changed nothing on the device; EGL and extension calls
-    // never fill that holder, so they always apply.
-    if (m_stateTracking && call->GetError()->value == 0) {
-        const uint8_t kind = call->GetApiKind();
-        if (kind == kApiEgl) {
-            m_eglChanged |= call->UpdateState(m_egl.get(), frame);
-        } else if (IsEs1Kind(kind)) {
-            m_hasEs1 = true;
-            m_es1Changed |= call->UpdateState(m_es1.get(), frame);
-        } else if (IsEs2Kind(kind)) {
-            m_hasEs2 = true;
-            m_es2Changed |= call->UpdateState(m_es2.get(), frame);
-        }
-    }
-
+    Apply(*call, frame);
     const bool endsFrame = call->GetCallId() == kSwapBuffersId;
     m_calls.emplace_back(cursorFrame, std::move(call), static_cast<uint8_t>(inSection != 1 ? 1 : 0));
     ++m_callCount;
     m_frames.back().endCall = m_callCount;
     if (endsFrame)
         CutFrame();
+}
+
+void CTraceData::Apply(CApiCall& call, uint32_t frame)
+{
+    // Calls recorded with a GL error changed nothing on the device. EGL and extension calls
+    // never fill that holder; an EGL call's own update checks its recorded EGL error.
+    if (!m_stateTracking || call.GetError()->value != 0)
+        return;
+    const uint8_t kind = call.GetApiKind();
+    if (kind == kApiEgl) {
+        m_eglChanged |= call.UpdateState(m_egl.get(), frame);
+    } else if (IsEs1Kind(kind)) {
+        m_hasEs1 = true;
+        m_es1Changed |= call.UpdateState(m_es1.get(), frame);
+    } else if (IsEs2Kind(kind)) {
+        m_hasEs2 = true;
+        m_es2Changed |= call.UpdateState(m_es2.get(), frame);
+    }
 }
 
 void CTraceData::CutFrame()
@@ -160,8 +165,7 @@ bool CTraceData::DropFramesFrom(uint32_t frame)
         m_calls.erase(m_calls.begin() + firstDropped, m_calls.end());
     m_calls.shrink_to_fit();
     m_callCount = static_cast<uint32_t>(m_calls.size());
-    // The remaining last frame stays closed at its last call; the running states no longer
-    // match the calls, so nothing may be added after a drop (the loader stops).
+    // The remaining last frame stays closed at its last call.
     STraceFrame& last = m_frames.back();
     if (last.firstCall >= m_callCount)
         last.endCall = STraceFrame::kOpenEnd;
@@ -171,7 +175,30 @@ bool CTraceData::DropFramesFrom(uint32_t frame)
         m_cursorFrame = m_frames.size() - 1;
     if (m_nextCall > m_callCount)
         m_currentCall = m_nextCall = m_frames[m_cursorFrame].firstCall;
+    RebuildRunningStates();
     return true;
+}
+
+void CTraceData::RebuildRunningStates()
+{
+    // The running states must not show the dropped calls, nor the captured bytes those calls
+    // held: they become the last frame's snapshot with that frame's remaining calls replayed.
+    const STraceFrame& last = m_frames.back();
+    try {
+        *m_egl = *last.states->egl;
+        *m_es1 = *last.states->es1;
+        *m_es2 = *last.states->es2;
+        m_eglChanged = m_es1Changed = m_es2Changed = false;
+        for (uint32_t j = last.firstCall; j < m_callCount; ++j)
+            Apply(*m_calls[j].call, m_calls[j].frame);
+    } catch (const std::bad_alloc&) {
+        // A drop follows an allocation failure: when the replay fails too, the running states
+        // start over empty rather than half replayed.
+        *m_egl = SEglState();
+        *m_es1 = SEs1State();
+        *m_es2 = SEs2State();
+        m_eglChanged = m_es1Changed = m_es2Changed = true;
+    }
 }
 
 int32_t CTraceData::GetFrameCount() const

@@ -76,8 +76,8 @@ public:
     // Gives back the room reserved for calls that never came (after the last AddCall).
     void Compact();
     // Removes frame `frame` and every later one with their calls. The first frame is never
-    // removed (false for 0, 1 and numbers past the end); counts and the new last frame stay
-    // consistent with the calls that remain.
+    // removed (false for 0, 1 and numbers past the end); counts, the new last frame and the
+    // running states stay consistent with the calls that remain.
     bool DropFramesFrom(uint32_t frame);
 
     // Queries.
@@ -116,7 +116,9 @@ public:
     const SEs2State& RunningEs2State() const { return *m_es2; }
 
 private:
+    void Apply(CApiCall& call, uint32_t frame);
     void CutFrame();
+    void RebuildRunningStates();
     const STraceFrame* FrameAt(uint32_t frame) const;
     template <class State>
     bool StateAtCall(int32_t index, State* out, bool hasApi, bool (*applies)(uint8_t kind),
