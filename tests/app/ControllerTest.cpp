@@ -2,6 +2,7 @@
 // bar, settings and recent files across two program starts. Runs on the offscreen platform.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
@@ -223,7 +224,9 @@ TEST_F(ControllerTest, ExportsReportFailuresAndLeaveTheCursorWhereItWas)
         {&CTraceController::STLSaveFrame, "frame.txt", "Frame Saved."},
         {&CTraceController::STLSaveFrameSummary, "frames.csv", "Frames Summary saved."},
         {&CTraceController::STLSaveCallsSummary, "calls.csv", "Calls Summary saved."},
+        {&CTraceController::SLTSaveShaders, "shaders", "Shader Saved."},
     };
+    QDir().mkpath(folder + "/shaders");
     for (const SExport& e : exports) {
         SCOPED_TRACE(e.file);
         shown.clear();
@@ -240,7 +243,10 @@ TEST_F(ControllerTest, ExportsReportFailuresAndLeaveTheCursorWhereItWas)
         EXPECT_EQ(shown[0].kind, "information");
         EXPECT_EQ(shown[0].title, "Operation Complete");
         EXPECT_EQ(shown[0].text, e.done);
-        EXPECT_TRUE(QFileInfo(prompts->path).size() > 0);
+        if (QFileInfo(prompts->path).isDir())
+            EXPECT_FALSE(QDir(prompts->path).entryList({"XQFTraceShader_Shader*"}).isEmpty());
+        else
+            EXPECT_TRUE(QFileInfo(prompts->path).size() > 0);
 
         EXPECT_EQ(trace->GetCurrentFrameNumber(), 2);
         EXPECT_EQ(trace->GetCurrentCallNumber(), call);
