@@ -210,8 +210,9 @@ void CViewCallsFrame::SLTPopulateView()
         return;
     if (!m_filterSet)
         m_controller->GetFilterSets(&m_filterSet, &m_highlightSet);
-    for (QToolButton* button : m_groupButtons)
-        button->hide();
+    // Buttons are hidden at the end unless placed again: hiding and showing every button on
+    // every scroll step would post events for each of them.
+    std::vector<char> placed(m_groupButtons.size(), 0);
     m_rowWidth = m_form.viewCallsSpace->width();
     const u32 count = m_layout.Count();
     const int first = m_firstVisible - 1;
@@ -249,6 +250,7 @@ void CViewCallsFrame::SLTPopulateView()
             button->setGeometry(0, int(k) * m_rowHeight + m_rowHeight / 2, m_rowHeight, m_rowHeight);
             SetGroupIcon(button, entry.callNumber);
             button->show();
+            placed[k + 1] = 1;
         }
     }
     // Button 0 toggles the group of the frame's first listed call, wherever the page is; a draw
@@ -259,7 +261,11 @@ void CViewCallsFrame::SLTPopulateView()
         button->setGeometry(0, m_rowHeight / 2, m_rowHeight, m_rowHeight);
         SetGroupIcon(button, m_layout.At(0).callNumber);
         button->show();
+        placed[0] = 1;
     }
+    for (size_t i = 0; i < m_groupButtons.size(); ++i)
+        if (!placed[i])
+            m_groupButtons[i]->hide();
     if (m_selected >= 0) {
         if (CCallItemWidget* row = RowOfEntry(m_selected)) {
             row->SetSelected(true);
