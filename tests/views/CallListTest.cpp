@@ -1,6 +1,8 @@
 // The call list over the controller: a pool of only the rows that fit, scrolling, groups,
 // selection, show-call, the analysis range and odd frames.
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QScrollArea>
 #include <QWheelEvent>
 #include <QSignalSpy>
@@ -153,6 +155,28 @@ TEST_F(CallList, FilterHidesMembersWhileOnAndGreysThemWhileOff)
     // 1 heads the frame, 3 is a uniform, 4 a draw, 7 the swap: they stay.
     EXPECT_EQ(m_list->Layout().Count(), 4u);
     EXPECT_NE(RowShowing(4), nullptr);
+
+    // Showing a hidden filtered call tells the user why it cannot; a filtered draw call is
+    // listed, so it is simply shown.
+    QString title, text;
+    auto closeBox = [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            text = box->text();
+            box->accept();
+        }
+    };
+    QTimer::singleShot(0, closeBox);
+    m_controller->SLTRequestedShowCall(5);
+    EXPECT_EQ(title, "Search Operation");
+    EXPECT_EQ(text, "The call is currently filtered. Please disable filters.");
+    EXPECT_EQ(m_list->MarkedCall(), -1);
+    title.clear();
+    QTimer::singleShot(0, closeBox);
+    m_controller->SLTRequestedShowCall(4);
+    Settle();
+    EXPECT_TRUE(title.isEmpty());
+    EXPECT_EQ(m_list->MarkedCall(), 4);
 }
 
 TEST_F(CallList, FramesOfNoneOneCallAndAFirstDraw)
