@@ -3,56 +3,30 @@
 // everything they own, allocator headers included), the largest first.
 // Arguments: FILE [rows]. Without FILE (or with "mixed"), a 200,000-call mixed ES 2.0 trace is
 // generated; with "images", 200 frames of one eglSwapBuffers with a 512x512 frame image each.
+#include "BenchSupport.h"
+#include "BenchTraceWriter.h"
 #include "calls/ApiCall.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-long long HeapInUse()
-{
-    const struct mallinfo2 mi = mallinfo2();
-    return static_cast<long long>(mi.uordblks + mi.hblkhd);
-}
+using namespace xqft::bench;
 
-// A version 11 trace (data and frame images included, 32-bit type sizes) of `frames`
-// eglSwapBuffers records, each with a side x side RGBA frame image.
+// `frames` eglSwapBuffers records, each with a side x side RGBA frame image.
 void WriteImageTrace(const std::string& path, uint32_t frames, uint32_t side)
 {
-    std::ofstream f(path, std::ios::binary);
-    auto u8 = [&](uint8_t v) { f.put(char(v)); };
-    auto u32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            u8(uint8_t(v >> (8 * i)));
-    };
-    f.write("XQFTrace", 8);
-    u32(0x0001FEFF);
-    u32(11); // version
-    u8(1);   // data included
-    u8(1);   // frame images
-    u32(1);  // table selector
-    u8(30);
-    for (int i = 0; i < 30; ++i)
-        u8(i == 13 ? 1 : 4);
-    const std::vector<char> image(size_t(side) * side * 4);
-    for (uint32_t frame = 1; frame <= frames; ++frame) {
-        u32(36 + uint32_t(image.size()));
-        u8(1022 & 0xFF);
-        u8(1022 >> 8);
-        for (uint32_t v : {0u, 1u, 1u, 2u, frame, side, side, 0x1000u, uint32_t(image.size())})
-            u32(v);
-        f.write(image.data(), std::streamsize(image.size()));
-    }
+    CWriter w(path);
+    const std::vector<uint8_t> image(size_t(side) * side * 4);
+    for (uint32_t frame = 1; frame <= frames; ++frame)
+        w.SwapBuffers(frame, side, side, image);
 }
 
 struct SUse
@@ -70,13 +44,11 @@ int main(int argc, char** argv)
     const int rows = argc > 2 ? std::atoi(argv[2]) : 40;
     bool generated = false;
     if (path == "images") {
-        const char* tmp = std::getenv("TMPDIR");
-        path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_call_memory.xqft";
+        path = TempDir() + "/bench_call_memory.xqft";
         WriteImageTrace(path, 200, 512);
         generated = true;
     } else if (path.empty() || path == "mixed") {
-        const char* tmp = std::getenv("TMPDIR");
-        path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_call_memory.xqft";
+        path = TempDir() + "/bench_call_memory.xqft";
         const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-mixed " + path +
                                     " --calls 200000 --frames 500";
         if (std::system(command.c_str()) != 0)

@@ -5,14 +5,13 @@
 //  2. GetCallInfo for every call of the trace's last frame, 10,000 calls. Goal: < 20 ms.
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
 // Arguments: [calls] [frames] to run a smaller trace.
+#include "BenchSupport.h"
 #include "calls/CallInfo.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 #include "state/Es2State.h"
 
 #include <memory>
-
-#include <malloc.h>
 
 #include <chrono>
 #include <cstdio>
@@ -24,37 +23,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-// A line of /proc/self/status in KiB (VmRSS now, VmHWM the peak since the last reset).
-long long StatusKiB(const char* key)
-{
-    FILE* f = std::fopen("/proc/self/status", "r");
-    char line[256];
-    long long kib = -1;
-    while (f && std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, key, std::strlen(key)) == 0)
-            kib = std::atoll(line + std::strlen(key));
-    if (f)
-        std::fclose(f);
-    return kib;
-}
-
-void ResetPeak()
-{
-    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
-// Bytes the allocator hands out at the moment (small blocks and mapped large ones).
-long long HeapInUse()
-{
-    const struct mallinfo2 mi = mallinfo2();
-    return static_cast<long long>(mi.uordblks + mi.hblkhd);
-}
+using namespace xqft::bench;
 
 std::map<std::string, long long> ReadInfo(const std::string& path)
 {
@@ -72,8 +41,7 @@ int main(int argc, char** argv)
 {
     const long long calls = argc > 1 ? std::atoll(argv[1]) : 2000000;
     const long long frames = argc > 2 ? std::atoll(argv[2]) : 5000;
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_es2_mixed.xqft";
+    const std::string path = TempDir() + "/bench_es2_mixed.xqft";
     const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-mixed " + path + " --calls " +
                                 std::to_string(calls) + " --frames " + std::to_string(frames) +
                                 " --last-frame-calls 10000";

@@ -6,6 +6,7 @@
 //     against the same load without it; and, as an upper bound, a separate pass applying every
 //     call's state effect to a fresh state plus one state copy per frame cut.
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
+#include "BenchSupport.h"
 #include "calls/ApiCall.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
@@ -39,8 +40,7 @@ void Print(const char* what, std::vector<double> ms)
 
 int main()
 {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_es2_state_" + std::to_string(getpid()) + ".xqft";
+    const std::string path = xqft::bench::TempDir() + "/bench_es2_state_" + std::to_string(getpid()) + ".xqft";
     const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-state-bench " + path;
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "cannot write the trace: %s\n", command.c_str());

@@ -10,14 +10,15 @@
 #include <string>
 #include <unistd.h>
 
+#include "BenchSupport.h"
 #include "BenchTraceWriter.h"
 #include "EglFrameImage.h"
 #include "calls/ApiCall.h"
 #include "data/TraceReader.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+using namespace xqft::bench;
+
 
 CTraceData* Load(const std::string& path, int& result, double& seconds)
 {
@@ -34,8 +35,7 @@ CTraceData* Load(const std::string& path, int& result, double& seconds)
 
 int main()
 {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string dir = tmp && *tmp ? tmp : "/tmp";
+    const std::string dir = TempDir();
     const std::string records = dir + "/bench_egl_records_" + std::to_string(getpid()) + ".xqft";
     const std::string image = dir + "/bench_egl_image_" + std::to_string(getpid()) + ".xqft";
 

@@ -11,44 +11,15 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include <malloc.h>
 #include <unistd.h>
 
+#include "BenchSupport.h"
 #include "BenchTraceWriter.h"
 #include "calls/ApiCall.h"
 #include "data/TraceReader.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-// A line of /proc/self/status in KiB (VmRSS: now, VmHWM: peak since the last reset).
-long long StatusKiB(const char* key)
-{
-    FILE* f = std::fopen("/proc/self/status", "r");
-    char line[256];
-    long long kib = -1;
-    while (f && std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, key, std::strlen(key)) == 0)
-            kib = std::atoll(line + std::strlen(key));
-    if (f)
-        std::fclose(f);
-    return kib;
-}
-// Bytes the allocator hands out at the moment (small blocks and mapped large ones).
-long long HeapInUse()
-{
-    const struct mallinfo2 mi = mallinfo2();
-    return static_cast<long long>(mi.uordblks + mi.hblkhd);
-}
-void ResetPeak()
-{
-    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
+using namespace xqft::bench;
 
 struct SFigures
 {
@@ -140,8 +111,7 @@ private:
 
 int main()
 {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string dir = tmp && *tmp ? tmp : "/tmp";
+    const std::string dir = TempDir();
     const std::string small = dir + "/bench_load_small_" + std::to_string(getpid()) + ".xqft";
     const std::string images = dir + "/bench_load_images_" + std::to_string(getpid()) + ".xqft";
 

@@ -45,10 +45,8 @@ int Run(const std::vector<std::string>& args)
 {
     std::string path;
     long frame = 0;
-    if (!ParseFileAndNumber(args, "--frame", path, frame)) {
-        fputs("usage: xqft-dump egl-state FILE --frame N\n", stderr);
+    if (!ParseFileAndNumber(args, "--frame", "egl-state FILE --frame N", path, frame))
         return kDumpUsage;
-    }
     CLoadedTrace trace(path);
     CTraceData* data = trace.Data();
     SEglState state;

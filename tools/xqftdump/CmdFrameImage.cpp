@@ -14,10 +14,8 @@ int Run(const std::vector<std::string>& args)
 {
     std::string path, out;
     long frame = 0;
-    if (!ParseFileAndNumber(args, "--frame", path, frame, &out)) {
-        fputs("usage: xqft-dump frame-image FILE --frame N OUT.ppm\n", stderr);
+    if (!ParseFileAndNumber(args, "--frame", "frame-image FILE --frame N OUT.ppm", path, frame, &out))
         return kDumpUsage;
-    }
     CLoadedTrace trace(path);
     CTraceData* data = trace.Data();
     const STraceFrame* f = data ? data->GetFrame(uint32_t(frame)) : nullptr;

@@ -17,10 +17,8 @@ int Run(const std::vector<std::string>& args)
 {
     std::string path;
     long call = 0;
-    if (!ParseFileAndNumber(args, "--call", path, call)) {
-        fputs("usage: xqft-dump state FILE --call N\n", stderr);
+    if (!ParseFileAndNumber(args, "--call", "state FILE --call N", path, call))
         return kDumpUsage;
-    }
     CLoadedTrace trace(path);
     CTraceData* data = trace.Data();
     SEs2State state;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-// Reads "FILE [OUT] <option> N" in any order, OUT only when out is given. False on a missing or
-// extra word or a number below 1; the caller prints its usage.
-inline bool ParseFileAndNumber(const std::vector<std::string>& args, const char* option, std::string& path,
-                               long& number, std::string* out = nullptr)
+// Reads "FILE [OUT] <option> N" in any order, OUT only when out is given. On a missing or extra
+// word or a number below 1, prints "usage: xqft-dump <usage>" to stderr and returns false.
+inline bool ParseFileAndNumber(const std::vector<std::string>& args, const char* option, const char* usage,
+                               std::string& path, long& number, std::string* out = nullptr)
 {
     bool extra = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -24,7 +24,10 @@ inline bool ParseFileAndNumber(const std::vector<std::string>& args, const char*
         else
             extra = true;
     }
-    return !path.empty() && (!out || !out->empty()) && !extra && number > 0;
+    if (!path.empty() && (!out || !out->empty()) && !extra && number > 0)
+        return true;
+    std::fprintf(stderr, "usage: xqft-dump %s\n", usage);
+    return false;
 }
 
 // Loads path through the reader (its messages go to stderr, stdout stays the command's) and

@@ -2,29 +2,16 @@
 #include "CallInfo.h"
 #include "record/Trace.h"
 
-CEs2Call::CEs2Call(CTrace* trace) : CApiCall(trace)
+CGlesCall::CGlesCall(CTrace* trace, uint8_t apiKind) : CApiCall(trace)
 {
-    m_apiKind = kApiEs2;
+    m_apiKind = apiKind;
     m_error.value = trace->ReadValue<TGLError>();
 }
 
-void CEs2Call::ListArguments(CCallInfo* info, uint8_t verbose)
+void CGlesCall::ListArguments(CCallInfo* info, uint8_t verbose)
 {
     CApiCall::ListArguments(info, verbose);
-    info->SetApi("ES2");
-    info->SetError(&m_error);
-}
-
-CEs1Call::CEs1Call(CTrace* trace) : CApiCall(trace)
-{
-    m_apiKind = kApiEs1;
-    m_error.value = trace->ReadValue<TGLError>();
-}
-
-void CEs1Call::ListArguments(CCallInfo* info, uint8_t verbose)
-{
-    CApiCall::ListArguments(info, verbose);
-    info->SetApi("ES1");
+    info->SetApi(m_apiKind == kApiEs1 ? "ES1" : "ES2");
     info->SetError(&m_error);
 }
 

@@ -5,18 +5,26 @@
 
 struct SEs1State;
 
-class CEs2Call : public CApiCall
+// ES 1.1 and ES 2.0 payloads alike start with the GL error; the API tag follows the API kind.
+class CGlesCall : public CApiCall
 {
 public:
-    explicit CEs2Call(CTrace* trace);               // reads the GL error (type 12)
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
+
+protected:
+    CGlesCall(CTrace* trace, uint8_t apiKind);      // reads the GL error (type 12)
 };
 
-class CEs1Call : public CApiCall
+class CEs2Call : public CGlesCall
 {
 public:
-    explicit CEs1Call(CTrace* trace);               // reads the GL error (type 12)
-    void ListArguments(CCallInfo* info, uint8_t verbose) override;
+    explicit CEs2Call(CTrace* trace) : CGlesCall(trace, kApiEs2) {}
+};
+
+class CEs1Call : public CGlesCall
+{
+public:
+    explicit CEs1Call(CTrace* trace) : CGlesCall(trace, kApiEs1) {}
 };
 
 class CEglCall : public CApiCall

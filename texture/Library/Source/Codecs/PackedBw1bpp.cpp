@@ -27,19 +27,14 @@ u64 CompressBW1bpp(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
 {
     const u64 rowBytes = packed::BitRowBytes(width);
     const u64 outBytes = packed::Product(rowBytes, height, 1);
-    if (src == nullptr || dst == nullptr || outBytes == 0)
-        return outBytes;
-    if (srcSize / 4 < u64(width) * height)
-        return 0;
-    const u8* in = static_cast<const u8*>(src);
-    u8* out = static_cast<u8*>(dst);
-    for (u64 y = 0; y < height; ++y, out += rowBytes) {
-        std::memset(out, 0, rowBytes);
-        for (u64 x = 0; x < width; ++x, in += 4)
-            if ((u32(in[0]) + in[1] + in[2]) / 3 >= 128)
-                out[x >> 3] |= u8(1u << (x & 7));
-    }
-    return outBytes;
+    return packed::EncodeRgba8(src, srcSize, dst, width, height, outBytes, [&](const u8* in, u8* out) {
+        for (u64 y = 0; y < height; ++y, out += rowBytes) {
+            std::memset(out, 0, rowBytes);
+            for (u64 x = 0; x < width; ++x, in += 4)
+                if ((u32(in[0]) + in[1] + in[2]) / 3 >= 128)
+                    out[x >> 3] |= u8(1u << (x & 7));
+        }
+    });
 }
 
 } // namespace xqftexture

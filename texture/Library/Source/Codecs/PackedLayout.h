@@ -33,4 +33,18 @@ inline u32 LoadLE32(const u8* p)
     return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24;
 }
 
+// Runs an encoder from RGBA8 after the checks every one makes first: without src or dst, or for
+// an empty level, only the output size is reported; a source shorter than width x height pixels
+// gives 0. encode(in, out) writes the outBytes of the level.
+template <class Encode>
+u64 EncodeRgba8(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u64 outBytes, Encode encode)
+{
+    if (src == nullptr || dst == nullptr || outBytes == 0)
+        return outBytes;
+    if (srcSize / 4 < u64(width) * height)
+        return 0;
+    encode(static_cast<const u8*>(src), static_cast<u8*>(dst));
+    return outBytes;
+}
+
 } // namespace xqftexture::packed

@@ -120,20 +120,15 @@ u64 EncodePairs(const void* src, u64 srcSize, void* dst, u32 width, u32 height, 
 {
     const u64 groups = packed::PairGroupsPerRow(width);
     const u64 outBytes = packed::Product(groups, height, 4);
-    if (src == nullptr || dst == nullptr || outBytes == 0)
-        return outBytes;
-    if (srcSize / 4 < u64(width) * height)
-        return 0;
-    const u8* in = static_cast<const u8*>(src);
-    u8* out = static_cast<u8*>(dst);
-    for (u64 y = 0; y < height; ++y)
-        for (u64 x = 0; x < width; x += 2, out += 4) {
-            const u8* row = in + 4 * y * width;
-            const u32 p0 = packed::LoadLE32(row + 4 * x);
-            const u32 p1 = x + 1 < width ? packed::LoadLE32(row + 4 * (x + 1)) : p0;
-            encodePair(p0, p1, out);
-        }
-    return outBytes;
+    return packed::EncodeRgba8(src, srcSize, dst, width, height, outBytes, [&](const u8* in, u8* out) {
+        for (u64 y = 0; y < height; ++y)
+            for (u64 x = 0; x < width; x += 2, out += 4) {
+                const u8* row = in + 4 * y * width;
+                const u32 p0 = packed::LoadLE32(row + 4 * x);
+                const u32 p1 = x + 1 < width ? packed::LoadLE32(row + 4 * (x + 1)) : p0;
+                encodePair(p0, p1, out);
+            }
+    });
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Writes version 11 traces (data and frame images included, 32-bit type sizes) for the load
+// Writes version 11 traces (data and frame images included, 32-bit type sizes) for the
 // benchmarks, fast enough for millions of records.
 #include <cstdint>
 #include <cstdio>

@@ -1,0 +1,57 @@
+#pragma once
+// Timing, process memory and the temporary folder, as every benchmark measures them.
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace xqft::bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double Seconds(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// A line of /proc/self/status in KiB (VmRSS: now, VmHWM: peak since the last reset).
+inline long long StatusKiB(const char* key)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long long kib = -1;
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, std::strlen(key)) == 0)
+            kib = std::atoll(line + std::strlen(key));
+    if (f)
+        std::fclose(f);
+    return kib;
+}
+
+// Starts VmHWM again from the present resident size.
+inline void ResetPeak()
+{
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+// Bytes the allocator hands out at the moment (small blocks and mapped large ones).
+inline long long HeapInUse()
+{
+    const struct mallinfo2 mi = mallinfo2();
+    return static_cast<long long>(mi.uordblks + mi.hblkhd);
+}
+
+// $TMPDIR, or /tmp when it is unset or empty.
+inline std::string TempDir()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
+}
+
+} // namespace xqft::bench
