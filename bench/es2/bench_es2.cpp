@@ -5,7 +5,7 @@
 //  2. GetCallInfo for every call of the trace's last frame, 10,000 calls. Goal: < 20 ms.
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
 // Arguments: [calls] [frames] to run a smaller trace.
-#include "BenchSupport.h"
+#include "BenchLoad.h"
 #include "calls/CallInfo.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
@@ -55,24 +55,20 @@ int main(int argc, char** argv)
 
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
-    ResetPeak();
-    const long long before = StatusKiB("VmRSS:");
-    const long long heapBefore = HeapInUse();
-    const auto t0 = Clock::now();
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    const auto t1 = Clock::now();
-    const long long peak = StatusKiB("VmHWM:");
-    const long long heap = HeapInUse() - heapBefore;
+    const SMeasuredLoad load = MeasuredLoad(path);
+    const int result = load.result;
+    const long long peakDelta = load.peakDeltaKiB;
+    const long long heap = load.heapDelta;
     CTraceData* data = reader.GetTraceData();
     const double loaded = data ? data->GetCallCount() : 0;
-    const double secs = Seconds(t0, t1);
-    const double extraPerCall = ((peak - before) * 1024.0 - double(info["captured"])) / loaded;
+    const double secs = load.seconds;
+    const double extraPerCall = (peakDelta * 1024.0 - double(info["captured"])) / loaded;
     std::printf("load: result %d, %.0f calls in %d frames, %.1f MB in %.3f s\n", result, loaded,
                 data ? data->GetFrameCount() : 0, fileBytes / 1e6, secs);
     std::printf("load: %.0f calls/s (goal >= 1000000), %.0f MB/s\n", loaded / secs, fileBytes / 1e6 / secs);
     std::printf("load: peak memory %.1f MB for %.1f MB captured: %.0f bytes per call beyond the captured bytes "
                 "(goal <= 150)\n",
-                (peak - before) / 1024.0, info["captured"] / 1e6, extraPerCall);
+                peakDelta / 1024.0, info["captured"] / 1e6, extraPerCall);
     std::printf("load: heap in use after the load %.1f MB: %.0f bytes per call beyond the captured bytes\n", heap / 1e6,
                 (double(heap) - double(info["captured"])) / loaded);
 

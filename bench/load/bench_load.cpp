@@ -13,7 +13,7 @@
 #include <vector>
 #include <unistd.h>
 
-#include "BenchSupport.h"
+#include "BenchLoad.h"
 #include "BenchTraceWriter.h"
 #include "calls/ApiCall.h"
 #include "data/TraceReader.h"
@@ -38,15 +38,10 @@ SFigures Load(const std::string& path)
     static FILE* sink = std::fopen("/dev/null", "w");
     reader.SetLog(sink, sink);
     reader.Close();
-    ResetPeak();
-    const long long before = StatusKiB("VmRSS:");
-    const long long heapBefore = HeapInUse();
-    const auto t0 = Clock::now();
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    const auto t1 = Clock::now();
+    const SMeasuredLoad load = MeasuredLoad(path);
     CTraceData* data = reader.GetTraceData();
-    SFigures f{Seconds(t0, t1), data ? data->GetCallCount() : 0, data ? data->GetFrameCount() : 0, 0,
-               HeapInUse() - heapBefore, StatusKiB("VmHWM:") - before, result};
+    SFigures f{load.seconds, data ? data->GetCallCount() : 0, data ? data->GetFrameCount() : 0, 0,
+               load.heapDelta, load.peakDeltaKiB, load.result};
     FILE* file = std::fopen(path.c_str(), "rb");
     std::fseek(file, 0, SEEK_END);
     f.bytes = std::ftell(file);

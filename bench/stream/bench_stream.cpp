@@ -3,11 +3,11 @@
 //    (frame each record, read its payload values).
 // 2) A 1 GiB trace of large records read sequentially through the record stream.
 // Files are written to $TMPDIR (or /tmp) and removed afterwards.
+#include "BenchSupport.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
 #include "stream/TraceHeader.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,17 +18,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using namespace xqft::bench;
 
 std::string TempPath(const char* name)
 {
-    const char* dir = getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/" + name + "-" + std::to_string(getpid()) + ".xqft";
+    return TempDir() + "/" + name + "-" + std::to_string(getpid()) + ".xqft";
 }
 
 std::vector<unsigned char> Header()
@@ -83,7 +77,7 @@ double PlainReadMBs(const std::string& path, uint64_t& checksum)
         total += static_cast<uint64_t>(n);
         checksum += buf[0];
     }
-    double s = Seconds(t0);
+    double s = Seconds(t0, Clock::now());
     close(fd);
     return total / 1e6 / s;
 }
@@ -126,7 +120,7 @@ SWalk Walk(const std::string& path, uint64_t& checksum)
             checksum += block[0];
         }
     }
-    w.seconds = Seconds(t0);
+    w.seconds = Seconds(t0, Clock::now());
     w.bytes = io.GetSize();
     io.Close();
     w.ok = step == kRecordsEnd;
@@ -144,7 +138,7 @@ void Run(const char* title, const std::string& path, uint64_t count, const std::
         unlink(path.c_str());
         return;
     }
-    printf("generated %s in %.1f s\n", path.c_str(), Seconds(t0));
+    printf("generated %s in %.1f s\n", path.c_str(), Seconds(t0, Clock::now()));
     uint64_t sum = 0;
     PlainReadMBs(path, sum); // warm the page cache so both sides read from memory
     double plain = PlainReadMBs(path, sum);

@@ -7,24 +7,18 @@
 
 #include <cstdio>
 #include <malloc.h>
-#include <fstream>
 #include <random>
 #include <string>
 
+#include "BenchSupport.h"
 #include "CallFixture.h"
 #include "TraceController.h"
 #include "calllist/ViewCallsFrame.h"
 
 namespace {
-long RssKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
+using namespace xqft::bench;
+
+long RssKiB() { return long(StatusKiB("VmRSS:")); }
 
 // One scroll step as a shown window takes it: the page is bound and painted, then the events
 // that posted (updates, shows) are served.
