@@ -47,6 +47,7 @@ struct SBlockInput {
     std::array<Rgba8, 16> texels;
     u32 colourMask;   // bit i set: texel i is fitted (all of them unless DXT1 transparency)
     bool threeColour; // DXT1 block with transparent texels: colour0 <= colour1, index 3 transparent
+    bool dxt1;        // the three-colour palette exists (DXT1 only)
 };
 
 struct SColourFit {
@@ -168,19 +169,22 @@ void PrincipalEndpoints(const SBlockInput& in, SVec3& e0, SVec3& e1)
     e1 = {mean.r + axis[0] * lo, mean.g + axis[1] * lo, mean.b + axis[2] * lo};
 }
 
-// For one 8-bit value and a channel of 5 or 6 bits: the endpoint pair whose 2/3 : 1/3 mix decodes
-// closest to the value.
+// For one 8-bit value and a channel of 5 or 6 bits: the endpoint pair whose 2/3 : 1/3 mix (the
+// four-colour palette) or 1/2 : 1/2 mix (the three-colour palette of DXT1) decodes closest to it.
 struct SMixPair {
     u8 e0, e1;
 };
 struct SMixTables {
-    SMixPair five[256], six[256];
+    SMixPair five[256], six[256];     // 2/3 : 1/3
+    SMixPair fiveHalf[256], sixHalf[256]; // 1/2 : 1/2
     SMixTables()
     {
-        Fill(five, 5);
-        Fill(six, 6);
+        Fill(five, 5, false);
+        Fill(six, 6, false);
+        Fill(fiveHalf, 5, true);
+        Fill(sixHalf, 6, true);
     }
-    static void Fill(SMixPair* table, int bits)
+    static void Fill(SMixPair* table, int bits, bool half)
     {
         const int max = (1 << bits) - 1;
         auto wide = [bits](int q) { return bits == 5 ? (q << 3) | (q >> 2) : (q << 2) | (q >> 4); };
@@ -188,7 +192,8 @@ struct SMixTables {
             int bestErr = 1 << 30;
             for (int a = 0; a <= max; ++a)
                 for (int b = 0; b <= max; ++b) {
-                    const int err = std::abs((2 * wide(a) + wide(b)) / 3 - v) * 256 + std::abs(a - b);
+                    const int mix = half ? (wide(a) + wide(b)) / 2 : (2 * wide(a) + wide(b)) / 3;
+                    const int err = std::abs(mix - v) * 256 + std::abs(a - b);
                     if (err < bestErr)
                         bestErr = err, table[v] = {u8(a), u8(b)};
                 }
@@ -205,7 +210,19 @@ SColourFit FitOneColour(const SBlockInput& in, Rgba8 colour)
     static const SMixTables tables;
     const SMixPair r = tables.five[colour.r], g = tables.six[colour.g], b = tables.five[colour.b];
     const SColourFit mixed = Evaluate(in, u32(r.e0 << 11 | g.e0 << 5 | b.e0), u32(r.e1 << 11 | g.e1 << 5 | b.e1));
-    return mixed.error < best.error ? mixed : best;
+    if (mixed.error < best.error)
+        best = mixed;
+    if (in.dxt1 && best.error != 0) {
+        // An opaque DXT1 block may use the three-colour palette as long as index 3 stays unused.
+        SBlockInput three = in;
+        three.threeColour = true;
+        const SMixPair hr = tables.fiveHalf[colour.r], hg = tables.sixHalf[colour.g], hb = tables.fiveHalf[colour.b];
+        const SColourFit half =
+            Evaluate(three, u32(hr.e0 << 11 | hg.e0 << 5 | hb.e0), u32(hr.e1 << 11 | hg.e1 << 5 | hb.e1));
+        if (half.error < best.error)
+            best = half;
+    }
+    return best;
 }
 
 SColourFit FitColours(const SBlockInput& in)
@@ -247,7 +264,7 @@ void WriteLE(u8* out, u64 value, int bytes)
 
 void EncodeBlock(const std::array<Rgba8, 16>& texels, u32 mode, u8* out)
 {
-    SBlockInput in{texels, 0xFFFF, false};
+    SBlockInput in{texels, 0xFFFF, false, mode == 1};
     if (mode == 1) {
         for (u32 i = 0; i < 16; ++i)
             if (texels[i].a == 0)
