@@ -3,7 +3,7 @@
 set -euo pipefail
 PKGS=(
   g++ cmake ninja-build ccache make pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libx11-dev
   libtinyxml2-dev libb64-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl1 libgles1 libgles2 libegl-mesa0 libgl1-mesa-dri libegl-dev libgles-dev

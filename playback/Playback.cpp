@@ -1,0 +1,71 @@
+#include "Playback.h"
+
+#include "Diagnostics.h"
+#include "calls/ApiCall.h"
+#include "data/TraceData.h"
+
+namespace {
+// The players by id range; the first range holding an id wins.
+struct SPlayerRange
+{
+    uint16_t first;
+    uint16_t last;
+    uint8_t (CPlayback::*play)(STraceCall*, uint8_t);
+    bool errorChecks;  // EGL calls are always played without them
+};
+constexpr SPlayerRange kPlayers[] = {
+    {1001, 1034, &CPlayback::PlayEglCall, false},
+    {3001, 3145, &CPlayback::PlayEs1Call, true},
+    {2001, 2142, &CPlayback::PlayEs2Call, true},
+    {4001, 4090, &CPlayback::PlayExtCall, true},
+};
+} // namespace
+
+CPlayback::CPlayback() { InitNativeWindowFunctions(m_windows); }
+
+CPlayback::~CPlayback() = default;
+
+void CPlayback::BindTrace(CTraceData* trace)
+{
+    ResetNameMaps();
+    m_nativeWindow = 0;
+    m_trace = trace;
+}
+
+uint64_t CPlayback::GetNativeWindow()
+{
+    if (m_nativeWindow == 0)
+        m_nativeWindow = GetPlaybackWindow(kFirstPlaybackWindow);
+    return m_nativeWindow;
+}
+
+uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
+{
+    m_checkErrors = checkErrors;
+    CApiCall* api = call ? call->call.get() : nullptr;
+    if (!api) {
+        PlaybackError("PlayCall Error: Unrecognized/Error call\n");
+        return 0;
+    }
+    const uint16_t id = api->GetCallId();
+    if (id >= 2 && id <= 4)
+        return 1;
+    uint8_t result = 0;
+    for (const SPlayerRange& range : kPlayers)
+        if (id >= range.first && id <= range.last) {
+            m_checkErrors = range.errorChecks ? checkErrors : 0;
+            result = (this->*range.play)(call, m_checkErrors);
+            break;
+        }
+    if (result == 0) {
+        printf("Error call:%s %d", api->GetName(), id);
+        printf("\n");
+    }
+    return result;
+}
+
+// Players that come with later work answer 0 until then, as an id without a player does.
+uint8_t CPlayback::PlayEglCall(STraceCall*, uint8_t) { return 0; }
+uint8_t CPlayback::PlayEs1Call(STraceCall*, uint8_t) { return 0; }
+uint8_t CPlayback::PlayEs2Call(STraceCall*, uint8_t) { return 0; }
+uint8_t CPlayback::PlayExtCall(STraceCall*, uint8_t) { return 0; }

@@ -1,0 +1,55 @@
+#pragma once
+// The context recorded calls are replayed in on the host OpenGL ES library: the bound trace, the
+// playback windows' functions and the players' bookkeeping. PlayCall hands one recorded call to the
+// player of its API.
+#include "XQFTString.h"
+#include "maps/NameMaps.h"
+#include "windows/PlaybackWindows.h"
+
+#include <cstdint>
+
+class CTraceData;
+struct STraceCall;
+
+class CPlayback
+{
+public:
+    CPlayback();
+    ~CPlayback();
+    CPlayback(const CPlayback&) = delete;
+    CPlayback& operator=(const CPlayback&) = delete;
+
+    // Resets every recorded-to-host name map, forgets the native window, stores the trace.
+    void BindTrace(CTraceData* trace);
+    // The first playback window, asked for once and kept; 0 while none exists.
+    uint64_t GetNativeWindow();
+
+    // Plays one call: 1 when it was played or is one not played (the marker records 2 to 4), 0 when
+    // it failed or no player takes its id ("Error call:NAME ID"). EGL calls are played with error
+    // checks off whatever checkErrors says.
+    uint8_t PlayCall(STraceCall* call, uint8_t checkErrors);
+
+    // The players, by the id ranges 1001-1034, 3001-3145, 2001-2142 and 4001-4090.
+    uint8_t PlayEglCall(STraceCall* call, uint8_t checkErrors);
+    uint8_t PlayEs1Call(STraceCall* call, uint8_t checkErrors);
+    uint8_t PlayEs2Call(STraceCall* call, uint8_t checkErrors);
+    uint8_t PlayExtCall(STraceCall* call, uint8_t checkErrors);
+
+    // The ES 1.1 buffer names (Es1BufferNameMap).
+    static void MapEs1Buffer(uint32_t recorded, uint32_t host) { Es1BufferNameMap::Set(recorded, host); }
+    static uint32_t GetEs1HostBuffer(uint32_t recorded) { return Es1BufferNameMap::Get(recorded); }
+
+    CTraceData* m_trace = nullptr;
+    SNativeWindowFuncs m_windows;
+    SEs1ExtensionState m_es1Extensions;
+    CXQFTString m_callName;            // the call being played, for error lines
+    uint8_t m_mode = 0;                // 1 in an analysis playback (its EGL player turns vsync off)
+    uint8_t m_abort = 0;
+    uint64_t m_nativeWindow = 0;
+    uint8_t m_checkErrors = 0;         // as last passed to PlayCall
+    uint32_t m_defaultFramebuffer = 0;  // bound when the first ES 2.0 call was played
+    uint8_t m_defaultFramebufferKnown = 0;
+    uint32_t m_lastHostError = 0;
+    uint32_t m_surfaceWidth = 0;       // of the window surface the EGL player made last
+    uint32_t m_surfaceHeight = 0;
+};

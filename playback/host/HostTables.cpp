@@ -1,0 +1,92 @@
+#include "HostTables.h"
+
+#include "windows/EglAdapters.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+// Steps shared by the three constructors: every name of the list in slot order; on failure the
+// library is freed and the table's message printed. Freeing leaves every slot empty, so nothing
+// of a failed table points into an unloaded library (its calls reach the empty-slot stub).
+template <class Table>
+void ResolveAll(Table& table, const char* failureMessage)
+{
+    for (uint16_t i = 0; i < Table::kCount; ++i)
+        table.entries[i] = table.GetProc(Table::kNames[i]);
+    if (table.IsFailed()) {
+        table.FreeModule();
+        for (void*& e : table.entries)
+            e = nullptr;
+        printf("%s", failureMessage);
+        printf("\n");
+    }
+}
+
+} // namespace
+
+SEglHost::SEglHost() : SHostLib(HostLibSettings::Instance().eglName)
+{
+    ResolveAll(*this, "XQFTrace EGL - ERROR: failed to load entry points from host library\n"
+                      "Please check library paths in xqftrace.cfg\n");
+    if (IsFailed()) {
+        printf("\nXQFTrace - aborting\n");
+        printf("\n");
+        return;
+    }
+    InstallEglAdapters(*this);
+}
+
+SEglHost* SEglHost::Instance()
+{
+    static SEglHost* table = new SEglHost;  // used until the process ends
+    return table;
+}
+
+SEs1Host::SEs1Host() : SHostLib(HostLibSettings::Instance().es1Name)
+{
+    if (!IsLoaded())
+        return;
+    ResolveAll(*this, "XQFTrace ES1 - ERROR: failed to load entry points from host library\n"
+                      "Please check library paths in xqftrace.cfg\n");
+}
+
+SEs1Host* SEs1Host::Instance()
+{
+    static std::unique_ptr<SEs1Host> table(new SEs1Host);
+    if (!table) {
+        printf("Error refering empty TraceScopedPtr\n");
+        return nullptr;
+    }
+    if (table->IsFailed()) {
+        printf("Could not load Host library OGLES1. Please check library paths in xqftrace.cfg if you are not "
+               "using Extensions.Ignored..");
+        printf("\n");
+    }
+    return table.get();
+}
+
+SEs2Host::SEs2Host() : SHostLib(HostLibSettings::Instance().es2Name)
+{
+    ResolveAll(*this, "XQFTrace ES2 - ERROR: failed to load entry points from host library\n"
+                      "Please check library paths in xqftrace.cfg\n");
+    const uint8_t failed = m_failed;
+    Mirbex_ToggleWireframe = reinterpret_cast<void (*)(uint8_t)>(GetProc("Mirbex_ToggleWireframe"));
+    m_failed = failed;  // the switch is optional
+}
+
+SEs2Host* SEs2Host::Instance()
+{
+    static std::unique_ptr<SEs2Host> table(new SEs2Host);
+    if (!table) {
+        printf("Error refering empty TraceScopedPtr\n");
+        return nullptr;
+    }
+    if (table->IsFailed()) {
+        printf("Could not load Host library OGLES2. Please check library paths in xqftrace.cfg");
+        printf("\n");
+        throw std::logic_error("Missing Mirbex Libraries");
+    }
+    return table.get();
+}

@@ -1,0 +1,107 @@
+// The headless back end: no window system. A recorded display gets a token, a recorded window a
+// token that keeps its size; EGL renders to pbuffers of that size on the surfaceless platform.
+#include "EglAdapters.h"
+#include "NativeWindows.h"
+#include "host/HostTables.h"
+
+#include <EGL/eglext.h>
+
+#include <map>
+#include <vector>
+
+namespace headless {
+namespace {
+
+struct SWindowToken
+{
+    uint32_t width;
+    uint32_t height;
+};
+
+// Tokens are never reused, so a stale handle never meets a newer window.
+constexpr NativeHandle kFirstDisplayToken = 0x7D000001;
+constexpr NativeHandle kFirstWindowToken = 0x7E000001;
+NativeHandle g_nextDisplay = kFirstDisplayToken;
+NativeHandle g_nextWindow = kFirstWindowToken;
+
+std::map<NativeHandle, SWindowToken>& Windows()
+{
+    static std::map<NativeHandle, SWindowToken> windows;
+    return windows;
+}
+
+EGLDisplay EGLAPIENTRY GetDisplay(EGLNativeDisplayType)
+{
+    return EglLibraryEntries().PlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY);
+}
+
+EGLBoolean EGLAPIENTRY ChooseConfig(EGLDisplay display, const EGLint* attribs, EGLConfig* configs, EGLint size,
+                                    EGLint* count)
+{
+    const SEglLibraryEntries& e = EglLibraryEntries();
+    if (!attribs)
+        return e.chooseConfig(display, attribs, configs, size, count);
+    std::vector<EGLint> list;
+    for (const EGLint* a = attribs; *a != EGL_NONE; a += 2) {
+        EGLint value = a[1];
+        if (a[0] == EGL_SURFACE_TYPE && value != EGL_DONT_CARE && (value & EGL_WINDOW_BIT))
+            value = (value & ~EGL_WINDOW_BIT) | EGL_PBUFFER_BIT;
+        list.push_back(a[0]);
+        list.push_back(value);
+    }
+    list.push_back(EGL_NONE);
+    return e.chooseConfig(display, list.data(), configs, size, count);
+}
+
+EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config, EGLNativeWindowType window,
+                                           const EGLint*)
+{
+    const SEglLibraryEntries& e = EglLibraryEntries();
+    uint32_t width = 0, height = 0;
+    if (!WindowTokenSize(window, width, height) || !e.FitsConfig(display, config, width, height))
+        return e.Refused(display, config);
+    const EGLint attribs[] = {EGL_WIDTH, EGLint(width), EGL_HEIGHT, EGLint(height), EGL_NONE};
+    return e.createPbufferSurface(display, config, attribs);
+}
+
+} // namespace
+
+NativeHandle CreatePlaybackWindow() { return g_nextDisplay++; }
+
+NativeHandle MovePlaybackWindow(int32_t width, uint32_t height, const char*, NativeHandle)
+{
+    PlaybackWindowSize(width, height);
+    const NativeHandle token = g_nextWindow++;
+    Windows()[token] = {width > 0 ? uint32_t(width) : 0u, height};
+    return token;
+}
+
+void DestroyPlaybackWindow(NativeHandle window, NativeHandle) { Windows().erase(window); }
+
+bool PumpPlaybackMessages(NativeHandle)
+{
+    ServeQtEvents();
+    return true;
+}
+
+bool WindowTokenSize(NativeHandle window, uint32_t& width, uint32_t& height)
+{
+    const auto it = Windows().find(window);
+    if (it == Windows().end())
+        return false;
+    width = it->second.width;
+    height = it->second.height;
+    return true;
+}
+
+void InstallEglAdapters(SEglHost& egl)
+{
+    if (EglLibraryEntries().getPlatformDisplay)
+        XQF_HOST_SLOT(egl, eglGetDisplay) = reinterpret_cast<void*>(&GetDisplay);
+    if (EglLibraryEntries().chooseConfig)
+        XQF_HOST_SLOT(egl, eglChooseConfig) = reinterpret_cast<void*>(&ChooseConfig);
+    if (EglLibraryEntries().createPbufferSurface)
+        XQF_HOST_SLOT(egl, eglCreateWindowSurface) = reinterpret_cast<void*>(&CreateWindowSurface);
+}
+
+} // namespace headless

@@ -1,0 +1,39 @@
+#pragma once
+// The playback windows of the process: one window per recorded native display, sized to each
+// recorded window surface, and the pumping over all of them that replay does between calls. The
+// windows come from the back end's functions (NativeWindows.h) through a playback's table.
+#include "NativeWindows.h"
+#include "state/EglState.h"
+#include "state/ObjectTable.h"
+
+// Recorded native display id -> the native handle made for it (process-wide, never emptied: a
+// recorded display keeps its window across traces).
+struct NativeDisplayWindowMap
+{
+    static CHandleTable<uint64_t>& Table();
+};
+
+// Recorded native window handle -> the host window made for it (process-wide, never emptied).
+struct PlaybackWindowMap
+{
+    static CHandleTable<uint64_t>& Table();
+};
+
+inline constexpr const char* kPlaybackWindowTitle = "XQFTracePlayback";
+inline constexpr uint64_t kFirstPlaybackWindow = ~uint64_t(0);
+
+// The native handle of a recorded native display; made with funcs.Create the first time.
+NativeHandle GetNativeDisplayWindow(SNativeWindowFuncs& funcs, uint64_t recordedNativeDisplay);
+
+// The host window of a recorded window: the one made before for its handle, else the native
+// display's window sized (funcs.Resize) to the recorded width and height and titled, entered under
+// the recorded handle.
+NativeHandle CreatePlaybackWindow(SNativeWindowFuncs& funcs, SEglSurfaceWindow window, NativeHandle native);
+
+// The window of a recorded handle; kFirstPlaybackWindow asks for the first window made. 0 when there
+// is none.
+NativeHandle GetPlaybackWindow(uint64_t key);
+
+// Pumps every playback window in table order, then the rest (Pump(0)); false when any pump met a
+// quit request.
+bool PumpPlaybackWindows(SNativeWindowFuncs& funcs);

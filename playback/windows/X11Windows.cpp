@@ -1,0 +1,289 @@
+// The X11 back end: one X connection per recorded display (its Display* is the native display EGL
+// gets) and unmapped X windows of the recorded sizes; rendering and read-back work unmapped.
+#include "EglAdapters.h"
+#include "NativeWindows.h"
+#include "host/HostTables.h"
+
+#include <EGL/eglext.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef XQFT_HAVE_X11
+#include <chrono>
+#include <memory>
+#include <vector>
+
+// Last: Xlib's macros (None, Bool, Status) would rename what the headers above declare.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace x11 {
+namespace {
+
+// X takes sizes up to 32767; larger windows cannot be made.
+constexpr uint32_t kLargestWindow = 32767;
+
+struct SWindow
+{
+    Window id = 0;
+    uint32_t width = 1;   // the size asked for (the window keeps its last valid size)
+    uint32_t height = 1;
+    bool holdsSurface = false;
+};
+
+struct SConnection
+{
+    Display* display = nullptr;
+    Atom deleteWindow = 0;
+    std::vector<SWindow> windows;
+    std::chrono::steady_clock::time_point nextRead;
+};
+
+// A window surface the adapter made, and the window it lives on.
+struct SSurface
+{
+    EGLSurface surface;
+    Display* display;
+    Window window;
+};
+
+std::vector<std::unique_ptr<SConnection>>& Connections()
+{
+    static std::vector<std::unique_ptr<SConnection>> connections;
+    return connections;
+}
+
+std::vector<SSurface>& Surfaces()
+{
+    static std::vector<SSurface> surfaces;
+    return surfaces;
+}
+
+// The first connection, opened to learn whether there is a server; the first window creation uses it.
+Display*& Spare()
+{
+    static Display* spare = nullptr;
+    return spare;
+}
+
+int ReportError(Display* display, XErrorEvent* e)
+{
+    char text[256] = {};
+    XGetErrorText(display, e->error_code, text, sizeof text);
+    fprintf(stderr, "ERROR: X error: %s (request %d.%d, resource 0x%lx)\n", text, e->request_code, e->minor_code,
+            e->resourceid);
+    printf("\n");
+    return 0;
+}
+
+SConnection* ConnectionOf(NativeHandle native)
+{
+    for (auto& c : Connections())
+        if (reinterpret_cast<NativeHandle>(c->display) == native)
+            return c.get();
+    return nullptr;
+}
+
+SWindow* FindWindow(Window id, SConnection** owner = nullptr)
+{
+    for (auto& c : Connections())
+        for (SWindow& w : c->windows)
+            if (w.id == id) {
+                if (owner)
+                    *owner = c.get();
+                return &w;
+            }
+    return nullptr;
+}
+
+// A new unmapped window of the connection; its size is clipped to what X can make.
+SWindow& NewWindow(SConnection& c, uint32_t width, uint32_t height)
+{
+    Display* d = c.display;
+    const uint32_t w = width == 0 ? 1 : width > kLargestWindow ? kLargestWindow : width;
+    const uint32_t h = height == 0 ? 1 : height > kLargestWindow ? kLargestWindow : height;
+    Window id = XCreateSimpleWindow(d, DefaultRootWindow(d), 5000, 5000, w, h, 0, 0, 0);
+    XStoreName(d, id, "XQFTracePlayback");
+    XSelectInput(d, id, KeyPressMask | StructureNotifyMask);
+    XSetWMProtocols(d, id, &c.deleteWindow, 1);
+    XFlush(d);
+    c.windows.push_back({id, width, height, false});
+    return c.windows.back();
+}
+
+// Takes every pending event of the connection; false at a quit request (Escape, a close request),
+// which leaves later events queued. The socket is read at most about once a millisecond: a pump
+// runs before every replayed call and must stay cheap.
+bool Drain(SConnection& c)
+{
+    const auto now = std::chrono::steady_clock::now();
+    int pending = XEventsQueued(c.display, QueuedAlready);
+    if (pending == 0 && now >= c.nextRead) {
+        c.nextRead = now + std::chrono::milliseconds(1);
+        pending = XPending(c.display);
+    }
+    while (pending-- > 0) {
+        XEvent e;
+        XNextEvent(c.display, &e);
+        if (e.type == KeyPress && XLookupKeysym(&e.xkey, 0) == XK_Escape)
+            return false;
+        if (e.type == ClientMessage && Atom(e.xclient.data.l[0]) == c.deleteWindow)
+            return false;
+        if (pending == 0)
+            pending = XEventsQueued(c.display, QueuedAlready);
+    }
+    return true;
+}
+
+EGLDisplay EGLAPIENTRY GetDisplay(EGLNativeDisplayType native)
+{
+    return EglLibraryEntries().PlatformDisplay(EGL_PLATFORM_X11_KHR, native);
+}
+
+EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config, EGLNativeWindowType window,
+                                           const EGLint* attribs)
+{
+    const SEglLibraryEntries& e = EglLibraryEntries();
+    SConnection* c = nullptr;
+    SWindow* w = FindWindow(Window(window), &c);
+    if (!w)
+        return e.createWindowSurface(display, config, window, attribs);
+    if (w->width > kLargestWindow || w->height > kLargestWindow || !e.FitsConfig(display, config, w->width, w->height))
+        return e.Refused(display, config);
+    if (w->holdsSurface) {
+        const uint32_t width = w->width, height = w->height;
+        w = &NewWindow(*c, width, height);  // the maps keep naming the window they were given
+    }
+    EGLSurface surface = e.createWindowSurface(display, config, w->id, attribs);
+    if (surface != EGL_NO_SURFACE) {
+        w->holdsSurface = true;
+        Surfaces().push_back({surface, c->display, w->id});
+    }
+    return surface;
+}
+
+EGLBoolean EGLAPIENTRY DestroySurface(EGLDisplay display, EGLSurface surface)
+{
+    auto& surfaces = Surfaces();
+    for (size_t i = 0; i < surfaces.size(); ++i)
+        if (surfaces[i].surface == surface) {
+            if (SWindow* w = FindWindow(surfaces[i].window))
+                w->holdsSurface = false;
+            surfaces.erase(surfaces.begin() + long(i));
+            break;
+        }
+    return EglLibraryEntries().destroySurface(display, surface);
+}
+
+} // namespace
+
+bool Available()
+{
+    static const bool available = [] {
+        XSetErrorHandler(&ReportError);
+        Spare() = XOpenDisplay(nullptr);
+        return Spare() != nullptr;
+    }();
+    return available;
+}
+
+NativeHandle CreatePlaybackWindow()
+{
+    if (!Available())
+        return 0;
+    Display* d = Spare() ? Spare() : XOpenDisplay(nullptr);
+    Spare() = nullptr;
+    if (!d)
+        return 0;
+    auto c = std::make_unique<SConnection>();
+    c->display = d;
+    c->deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    NewWindow(*c, 1, 1);
+    Connections().push_back(std::move(c));
+    return reinterpret_cast<NativeHandle>(d);
+}
+
+NativeHandle MovePlaybackWindow(int32_t width, uint32_t height, const char* title, NativeHandle native)
+{
+    SConnection* c = ConnectionOf(native);
+    if (!c)
+        return 0;
+    PlaybackWindowSize(width, height);
+    const uint32_t w = width > 0 ? uint32_t(width) : 0;
+    // A window that holds a surface keeps its size (the surface follows its window): another one
+    // of the connection is sized instead.
+    SWindow* window = nullptr;
+    for (SWindow& candidate : c->windows)
+        if (!candidate.holdsSurface) {
+            window = &candidate;
+            break;
+        }
+    if (!window)
+        window = &NewWindow(*c, w, height);
+    window->width = w;
+    window->height = height;
+    if (w >= 1 && height >= 1 && w <= kLargestWindow && height <= kLargestWindow)
+        XResizeWindow(c->display, window->id, w, height);
+    XStoreName(c->display, window->id, title ? title : "");
+    XFlush(c->display);
+    return window->id;
+}
+
+void DestroyPlaybackWindow(NativeHandle window, NativeHandle native)
+{
+    SConnection* owner = nullptr;
+    if (window && FindWindow(Window(window), &owner))
+        XUnmapWindow(owner->display, Window(window));
+    if (SConnection* c = ConnectionOf(native)) {
+        for (SWindow& w : c->windows)
+            XDestroyWindow(c->display, w.id);
+        XSync(c->display, False);
+        XCloseDisplay(c->display);
+        auto& all = Connections();
+        for (size_t i = 0; i < all.size(); ++i)
+            if (all[i].get() == c) {
+                all.erase(all.begin() + long(i));
+                break;
+            }
+    }
+}
+
+bool PumpPlaybackMessages(NativeHandle window)
+{
+    if (window != 0) {
+        SConnection* owner = nullptr;
+        return FindWindow(Window(window), &owner) ? Drain(*owner) : true;
+    }
+    for (auto& c : Connections())
+        if (!Drain(*c))
+            return false;
+    ServeQtEvents();
+    return true;
+}
+
+void InstallEglAdapters(SEglHost& egl)
+{
+    if (EglLibraryEntries().getPlatformDisplay)
+        XQF_HOST_SLOT(egl, eglGetDisplay) = reinterpret_cast<void*>(&GetDisplay);
+    if (EglLibraryEntries().createWindowSurface)
+        XQF_HOST_SLOT(egl, eglCreateWindowSurface) = reinterpret_cast<void*>(&CreateWindowSurface);
+    if (EglLibraryEntries().destroySurface)
+        XQF_HOST_SLOT(egl, eglDestroySurface) = reinterpret_cast<void*>(&DestroySurface);
+}
+
+} // namespace x11
+
+#else // no Xlib: the X11 back end is never available
+
+namespace x11 {
+bool Available() { return false; }
+NativeHandle CreatePlaybackWindow() { return 0; }
+NativeHandle MovePlaybackWindow(int32_t, uint32_t, const char*, NativeHandle) { return 0; }
+void DestroyPlaybackWindow(NativeHandle, NativeHandle) {}
+bool PumpPlaybackMessages(NativeHandle) { return true; }
+void InstallEglAdapters(SEglHost&) {}
+} // namespace x11
+
+#endif

@@ -1,0 +1,151 @@
+// The host tables and the playback windows together on Mesa, in the back end the environment
+// chooses (CTest runs this program headless and once more under Xvfb): window surfaces of the
+// recorded sizes, rendering through the tables, refused sizes, and the pump's quit request.
+#include "host/HostContext.h"
+#include "host/HostExtensions.h"
+#include "host/HostTables.h"
+#include "maps/NameMaps.h"
+
+#include <EGL/egl.h>
+#include <GLES2/gl2.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#ifdef XQFT_HAVE_X11
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#endif
+
+namespace {
+
+class HostWindows : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        egl = SEglHost::Instance();
+        if (egl->IsFailed())
+            GTEST_SKIP() << "no host EGL library";
+        try {
+            es2 = SEs2Host::Instance();
+        } catch (const std::logic_error&) {
+            GTEST_SKIP() << "no host ES 2.0 library";
+        }
+        InitNativeWindowFunctions(windows);
+    }
+
+    // The surface's size as the host reports it.
+    std::pair<EGLint, EGLint> SurfaceSize(const SHostContext& c)
+    {
+        EGLint w = 0, h = 0;
+        XQF_HOST(*egl, eglQuerySurface)(c.display, c.surface, EGL_WIDTH, &w);
+        XQF_HOST(*egl, eglQuerySurface)(c.display, c.surface, EGL_HEIGHT, &h);
+        return {w, h};
+    }
+
+    SEglHost* egl = nullptr;
+    SEs2Host* es2 = nullptr;
+    SNativeWindowFuncs windows;
+};
+
+TEST_F(HostWindows, AWindowSurfaceHasTheRecordedSizeAndRendersThroughTheTables)
+{
+    SHostContext c;
+    ASSERT_TRUE(c.Make(2, windows, 0x501, SEglSurfaceWindow{0x601, 800, 480})) << c.error;
+    EXPECT_EQ(SurfaceSize(c), std::make_pair(800, 480));
+    XQF_HOST(*es2, glClearColor)(0.25f, 0.5f, 0.75f, 1.0f);
+    XQF_HOST(*es2, glClear)(GL_COLOR_BUFFER_BIT);
+    uint8_t pixel[4] = {};
+    XQF_HOST(*es2, glReadPixels)(799, 479, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_NEAR(pixel[0], 64, 1);
+    EXPECT_NEAR(pixel[1], 128, 1);
+    EXPECT_NEAR(pixel[2], 191, 1);
+    c.Release();
+}
+
+TEST_F(HostWindows, AOneByOneWindowIsTheDefaultPlaybackSize)
+{
+    SHostContext c;
+    ASSERT_TRUE(c.Make(2, windows, 0x502, SEglSurfaceWindow{0x602, 1, 1})) << c.error;
+    EXPECT_EQ(SurfaceSize(c), std::make_pair(1296, 790));
+#ifdef XQFT_HAVE_X11
+    if (ActiveWindowBackEnd() == EWindowBackEnd::X11) {
+        auto* display = reinterpret_cast<Display*>(GetNativeDisplayWindow(windows, 0x502));
+        XWindowAttributes a{};
+        ASSERT_TRUE(XGetWindowAttributes(display, Window(GetPlaybackWindow(0x602)), &a));
+        EXPECT_EQ(a.width, 1296);
+        EXPECT_EQ(a.height, 790);
+    }
+#endif
+    c.Release();
+}
+
+TEST_F(HostWindows, EachRecordedWindowOfADisplayGetsItsOwnSurface)
+{
+    SHostContext a, b;
+    ASSERT_TRUE(a.Make(2, windows, 0x503, SEglSurfaceWindow{0x603, 64, 48})) << a.error;
+    ASSERT_TRUE(b.Make(2, windows, 0x503, SEglSurfaceWindow{0x604, 32, 16})) << b.error;
+    EXPECT_NE(a.surface, b.surface);
+    EXPECT_EQ(SurfaceSize(b), std::make_pair(32, 16));
+    EXPECT_EQ(SurfaceSize(a), std::make_pair(64, 48)) << "the first surface keeps its size";
+    a.Release();
+    b.Release();
+}
+
+TEST_F(HostWindows, WindowsOfNoSizeOrBeyondTheLargestSurfaceGetNoSurface)
+{
+    for (SEglSurfaceWindow window : {SEglSurfaceWindow{0x605, 0, 0}, SEglSurfaceWindow{0x606, 100000, 100000}}) {
+        SHostContext c;
+        EXPECT_FALSE(c.Make(2, windows, 0x504, window));
+        EXPECT_EQ(c.surface, nullptr) << window.width;
+        EXPECT_NE(c.error.find("eglCreateWindowSurface failed (EGL error 0x30"), std::string::npos) << c.error;
+        EXPECT_NE(c.error, "eglCreateWindowSurface failed (EGL error 0x3000)") << "the host reports an error";
+    }
+}
+
+TEST_F(HostWindows, Es2ExtensionsLoadAgainAfterTheMapsAreReset)
+{
+    SHostContext c;
+    ASSERT_TRUE(c.Make(2, windows, 0x505, SEglSurfaceWindow{0x607, 16, 16})) << c.error;
+    ResetNameMaps();
+    EXPECT_FALSE(Es2ExtensionsLoaded());
+    LoadEs2ExtensionsOnce();
+    EXPECT_TRUE(Es2ExtensionsLoaded());
+    EXPECT_NE(es2->ext.glBindVertexArrayOES, nullptr) << "Mesa lists GL_OES_vertex_array_object";
+    ResetNameMaps();
+    EXPECT_FALSE(Es2ExtensionsLoaded());
+    LoadEs2ExtensionsOnce();
+    EXPECT_TRUE(Es2ExtensionsLoaded());
+    c.Release();
+}
+
+TEST_F(HostWindows, EscapeInAPlaybackWindowEndsThePump)
+{
+#ifdef XQFT_HAVE_X11
+    if (ActiveWindowBackEnd() != EWindowBackEnd::X11)
+        GTEST_SKIP() << "X11 back end only";
+    SHostContext c;
+    ASSERT_TRUE(c.Make(2, windows, 0x506, SEglSurfaceWindow{0x608, 16, 16})) << c.error;
+    EXPECT_TRUE(PumpPlaybackWindows(windows));
+    auto* display = reinterpret_cast<Display*>(GetNativeDisplayWindow(windows, 0x506));
+    XEvent e{};
+    e.xkey.type = KeyPress;
+    e.xkey.display = display;
+    e.xkey.window = Window(GetPlaybackWindow(0x608));
+    e.xkey.keycode = XKeysymToKeycode(display, XK_Escape);
+    XSendEvent(display, e.xkey.window, False, KeyPressMask, &e);
+    XFlush(display);
+    bool running = true;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (running && std::chrono::steady_clock::now() < until)
+        running = PumpPlaybackWindows(windows);
+    EXPECT_FALSE(running);
+    c.Release();
+#else
+    GTEST_SKIP() << "built without Xlib";
+#endif
+}
+
+} // namespace
