@@ -1,10 +1,17 @@
 # Shared helpers for the subsystem folders.
 
-# xqft_library(NAME [QT] DEPS lib...): a static library of every .cpp/.c below the calling folder.
+# xqft_library(NAME [QT] [REGISTRATION file] DEPS lib...): a static library of every .cpp/.c below
+# the calling folder. A REGISTRATION file is left out of the library and compiled into every
+# program that links it (directly or through other libraries), so the static objects it makes
+# run although nothing names them.
 function(xqft_library name)
-  cmake_parse_arguments(A "QT" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "QT" "REGISTRATION" "DEPS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  if(A_REGISTRATION)
+    set(registration ${CMAKE_CURRENT_SOURCE_DIR}/${A_REGISTRATION})
+    list(REMOVE_ITEM srcs ${registration})
+  endif()
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   if(A_QT)
@@ -12,6 +19,9 @@ function(xqft_library name)
   endif()
   if(A_DEPS)
     target_link_libraries(${name} PUBLIC ${A_DEPS})
+  endif()
+  if(A_REGISTRATION)
+    target_sources(${name} INTERFACE ${registration})
   endif()
 endfunction()
 

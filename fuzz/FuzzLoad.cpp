@@ -7,8 +7,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -1,7 +1,7 @@
 #include "Playback.h"
 
 #include "Diagnostics.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "values/ApiTypes.h"
 
 bool ScalarValue(const SApiTypeBase* value, uint32_t* out)

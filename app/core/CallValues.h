@@ -4,7 +4,7 @@
 // pointers (no allocation): the statistics pass reads every draw call this way.
 #include <cstdint>
 
-#include "calls/CallInfo.h"
+#include "apicall/CallInfo.h"
 
 class CApiCall;
 struct SApiTypeBase;

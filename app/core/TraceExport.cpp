@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "values/ApiTypes.h"
-#include "calls/CallInfo.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <memory>
 
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "CallValues.h"
 #include "Es2Records.h"
 #include "data/TraceData.h"

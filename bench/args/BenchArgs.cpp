@@ -1,7 +1,7 @@
 // Costs of the argument texts: naming a GL enum, describing a 10-argument call and collecting
 // its search strings, wrapping a 64 KiB shader source.
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "record/Record.h"
 #include "record/Trace.h"
 #include "values/ApiTypes.h"

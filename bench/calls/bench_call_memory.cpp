@@ -5,7 +5,7 @@
 // generated; with "images", 200 frames of one eglSwapBuffers with a 512x512 frame image each.
 #include "BenchSupport.h"
 #include "BenchTraceWriter.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 

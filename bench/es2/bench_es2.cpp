@@ -6,7 +6,7 @@
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
 // Arguments: [calls] [frames] to run a smaller trace.
 #include "BenchLoad.h"
-#include "calls/CallInfo.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 #include "state/Es2State.h"

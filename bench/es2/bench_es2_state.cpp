@@ -7,7 +7,7 @@
 //     call's state effect to a fresh state plus one state copy per frame cut.
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
 #include "BenchSupport.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 #include "state/Es2State.h"

@@ -13,7 +13,7 @@
 #include "BenchSupport.h"
 #include "BenchTraceWriter.h"
 #include "EglFrameImage.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceReader.h"
 
 namespace {

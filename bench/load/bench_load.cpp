@@ -15,7 +15,7 @@
 
 #include "BenchLoad.h"
 #include "BenchTraceWriter.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceReader.h"
 
 namespace {

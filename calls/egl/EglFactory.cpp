@@ -1,6 +1,6 @@
 // EGL calls by id and by the file's format version, from the rows of EglCalls.def: for an id,
 // the row with the highest first version not above the file's version; none below the first.
-#include "calls/CallFactory.h"
+#include "EglFactory.h"
 
 #include "EglRecords.h"
 
@@ -51,3 +51,5 @@ CApiCall* CreateEglCall(CTrace* trace, uint16_t id)
             chosen = &m;
     return chosen ? chosen->make(*trace) : nullptr;
 }
+
+void RegisterEglCalls() { RegisterCallFamily({ECallFamily::Egl, 1001, 1200, &CreateEglCall}); }

@@ -2,7 +2,7 @@
 // Every EGL call record class, expanded from EglCalls.def. The classes live in xqft_egl so the
 // rows can name the items without qualification; each is also declared at global scope.
 #include "EglItems.h"
-#include "calls/CallFamilies.h"
+#include "apicall/CallFamilies.h"
 #include "state/EglState.h"
 #include "values/EglHolders.h"
 

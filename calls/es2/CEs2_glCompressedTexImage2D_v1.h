@@ -2,7 +2,7 @@
 // glCompressedTexImage2D names its image argument after the form it was recorded in: "pixels "
 // (with a trailing blank) when the image bytes are present, "data" when only the pointer is.
 // Viewers and players match these names, so they stay as recorded tools have always listed them.
-#include "calls/CallFamilies.h"
+#include "apicall/CallFamilies.h"
 #include "record/Record.h"
 
 namespace xqft_es2 {

@@ -1,7 +1,7 @@
 #pragma once
 // glShaderSource keeps, beside its recorded strings, the joined source text that the state tracking
 // builds on first use and points shader records at; the call owns it for the life of the trace.
-#include "calls/CallFamilies.h"
+#include "apicall/CallFamilies.h"
 #include "record/Record.h"
 
 namespace xqft_es2 {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "calls/CallFamilies.h"
+#include "apicall/CallFamilies.h"
 #include "record/Record.h"
 
 namespace xqft_es2 {

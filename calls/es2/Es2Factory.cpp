@@ -64,6 +64,8 @@ static_assert(std::size(kEs2Names) == std::size(kEs2Makers), "one name per id");
 
 } // namespace
 
+void RegisterEs2Calls() { RegisterCallFamily({ECallFamily::Es2, kEs2FirstId, kEs2LastId, &CreateEs2Call}); }
+
 const char* Es2FunctionName(uint16_t id)
 {
     return id >= kEs2FirstId && id <= kEs2LastId ? kEs2Names[id - kEs2FirstId] : nullptr;

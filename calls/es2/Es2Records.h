@@ -1,7 +1,7 @@
 #pragma once
 // Every OpenGL ES 2.0 call record class, expanded from Es2Calls.def. The classes live in xqft_es2
 // so the rows can name the row items without qualification; each is also declared at global scope.
-#include "calls/CallFamilies.h"
+#include "apicall/CallFamilies.h"
 #include "record/Record.h"
 #include "state/Es2State.h"
 

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "TraceStatistics.h"
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 
 namespace {

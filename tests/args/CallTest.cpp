@@ -1,9 +1,9 @@
 // Call bases, the factory by id range and the generic call description.
 #include "TraceFixture.h"
 
-#include "calls/CallFactory.h"
-#include "calls/CallFamilies.h"
-#include "calls/CallInfo.h"
+#include "apicall/CallFactory.h"
+#include "apicall/CallFamilies.h"
+#include "apicall/CallInfo.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // count and never read past the record.
 #include "TraceFixture.h"
 
-#include "calls/CallFamilies.h"
+#include "apicall/CallFamilies.h"
 
 #include <functional>
 #include <string>

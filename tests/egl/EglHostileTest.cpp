@@ -4,8 +4,8 @@
 
 #include "EglFrameImage.h"
 #include "LoadFixture.h"
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 
 TEST(EglHostile, FrameImagesThatLieAboutTheirSizeAreRefused)
 {

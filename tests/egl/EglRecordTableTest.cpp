@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "LoadFixture.h"
-#include "calls/ApiCall.h"
-#include "calls/CallFactory.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "EglFactory.h"
+#include "apicall/CallInfo.h"
 #include "record/Trace.h"
 #include "state/EglState.h"
 #include "stream/IOManager.h"

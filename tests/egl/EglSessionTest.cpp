@@ -9,8 +9,8 @@
 
 #include "EglFrameImage.h"
 #include "LoadFixture.h"
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 
 namespace {
 std::string Text(const SApiTypeBase* value)

@@ -2,7 +2,7 @@
 #include "Es2Records.h"
 #include "Es2TestSupport.h"
 
-#include "calls/CallFactory.h"
+#include "Es2Factory.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "Es2TestSupport.h"
 
 #include "Es2Records.h"
-#include "calls/CallFactory.h"
+#include "Es2Factory.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 #include "stream/IOManager.h"

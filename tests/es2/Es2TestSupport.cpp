@@ -1,6 +1,6 @@
 #include "Es2TestSupport.h"
 
-#include "calls/CallFactory.h"
+#include "Es2Factory.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
 #include "stream/TraceHeader.h"

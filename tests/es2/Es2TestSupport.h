@@ -1,8 +1,8 @@
 #pragma once
 // Fixtures of the ES 2.0 record tests: traces written by tools/xqftgen.py or built byte by byte,
 // read record by record through the ES 2.0 factory without the loader.
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "record/Trace.h"
 #include "stream/TraceHeader.h"
 

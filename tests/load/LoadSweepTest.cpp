@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "LoadFixture.h"
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 
 namespace {
 // Loads path and walks everything a viewer would touch afterwards.

@@ -2,8 +2,8 @@
 // state effects are easy to see.
 #include <gtest/gtest.h>
 
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "LoadFixture.h"
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "data/MemoryGuard.h"
 #include "stream/IOManager.h"
 

@@ -2,7 +2,7 @@
 // a null entry fails with the error line. Nothing here reaches a host library.
 #include "LoadFixture.h"
 #include "Playback.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
 #include <gtest/gtest.h>

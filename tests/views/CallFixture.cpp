@@ -1,7 +1,7 @@
 #include "CallFixture.h"
 
 #include "TraceController.h"
-#include "calls/CallInfo.h"
+#include "apicall/CallInfo.h"
 
 void STextValue::ToString(CXQFTString& out, CXQFTString* raw) const
 {

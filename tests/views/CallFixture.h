@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 #include "TraceLoader.h"
 

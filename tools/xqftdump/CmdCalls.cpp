@@ -3,7 +3,7 @@
 // nothing). Hidden extras of the verbose description are not shown.
 #include "DumpCommand.h"
 
-#include "calls/CallInfo.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 

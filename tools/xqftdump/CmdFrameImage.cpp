@@ -4,7 +4,7 @@
 #include "DumpTraceArgs.h"
 
 #include "EglFrameImage.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 
 #include <cstdio>
 #include <string>

@@ -6,8 +6,8 @@
 #include "DumpCommand.h"
 #include "RecordsConsumed.h"
 
-#include "calls/ApiCall.h"
-#include "calls/CallFactory.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallFactory.h"
 #include "record/Trace.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"

@@ -1,7 +1,7 @@
 #include "data/CallHandle.h"
 
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 
 void CCallHandle::Free()
 {

@@ -4,8 +4,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 
 namespace {
 constexpr uint16_t kSwapBuffersId = 1022;

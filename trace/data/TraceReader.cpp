@@ -3,8 +3,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "calls/ApiCall.h"
-#include "calls/CallFactory.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallFactory.h"
 #include "data/MemoryGuard.h"
 #include "record/Trace.h"
 #include "stream/IOManager.h"

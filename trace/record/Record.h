@@ -23,8 +23,8 @@
 #include <tuple>
 #include <type_traits>
 
-#include "calls/CallFamilies.h"
-#include "calls/CallInfo.h"
+#include "apicall/CallFamilies.h"
+#include "apicall/CallInfo.h"
 #include "record/Trace.h"
 
 namespace xqft {

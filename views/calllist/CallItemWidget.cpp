@@ -14,7 +14,7 @@
 #include "TraceStatistics.h"
 #include "calllist/CallLineLabel.h"
 #include "calllist/CallListColours.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
 using namespace CallListColours;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
 bool IsDrawCallId(uint16_t id) { return id == 2041 || id == 2042 || id == 3036 || id == 3037; }

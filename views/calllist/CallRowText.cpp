@@ -1,7 +1,7 @@
 #include "calllist/CallRowText.h"
 
-#include "calls/ApiCall.h"
-#include "calls/CallInfo.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 
 namespace {
 const QString kEllipsis = QStringLiteral(" ...");

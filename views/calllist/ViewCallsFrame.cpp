@@ -15,7 +15,7 @@
 #include "calllist/CallItemWidget.h"
 #include "calllist/CallListColours.h"
 #include "calllist/CallListIcons.h"
-#include "calls/ApiCall.h"
+#include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
 namespace {
