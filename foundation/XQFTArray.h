@@ -11,6 +11,11 @@ public:
     static constexpr uint32_t kDefaultCapacity = 16;
 
     CXQFTArray() : size(0), capacity(kDefaultCapacity), data(new T[kDefaultCapacity]()) {}
+    // A capacity of 0 still allocates one element, so data is never null.
+    explicit CXQFTArray(uint32_t initialCapacity)
+        : size(0), capacity(initialCapacity ? initialCapacity : 1), data(new T[capacity]())
+    {
+    }
 
     CXQFTArray(const CXQFTArray& other)
         : size(other.size), capacity(other.capacity), data(new T[other.capacity]())

@@ -1,6 +1,7 @@
 #include "XQFPreferencesLinux.h"
 
 #include "XQFPlistFormat.h"
+#include "XQFTFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -110,28 +111,10 @@ void CreateFromTemplate(const CXQFTString& file)
         unlink(file.CStr()); // a half template would only be repaired on the next load
 }
 
-// Opens a regular file; directories and other special files are refused. O_NONBLOCK keeps a
-// FIFO in the file's place from blocking the open until some other process opens its other end.
+// Regular files only (foundation/XQFTFile.h): a FIFO or directory in the file's place fails.
 FILE* OpenRegular(const CXQFTString& file, int flags, const char* mode, int* error)
 {
-    int fd = open(file.CStr(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        *error = errno;
-        return nullptr;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = EISDIR;
-        close(fd);
-        return nullptr;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    FILE* f = fdopen(fd, mode);
-    if (!f) {
-        *error = errno;
-        close(fd);
-    }
-    return f;
+    return XQFTOpenRegularFile(file.CStr(), flags, mode, error);
 }
 
 FILE* OpenRegularForReading(const CXQFTString& file, int* error)
