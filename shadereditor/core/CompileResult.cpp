@@ -1,0 +1,6 @@
+#include "CompileResult.h"
+
+void RegisterCompileResultMetaType()
+{
+    qRegisterMetaType<SCompileResult>("SCompileResult");
+}

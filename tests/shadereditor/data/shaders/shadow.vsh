@@ -1,0 +1,5 @@
+attribute highp vec4 inVertex;
+void main()
+{
+	gl_Position = inVertex;
+}
