@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR SECONDS JOBS: builds the fuzz targets with clang and runs the loader fuzzer
-# for SECONDS over a seed corpus written by tools/xqftgen.py. Skips (status 0) without clang
-# or libFuzzer; fails on a finding.
+# for SECONDS over a seed corpus written by tools/xqftgen.py, then the effect-file and compiler-
+# output fuzzers for SHADER_FUZZ_SECONDS (default 30) each over the shader editor's test
+# documents. Skips (status 0) without clang or libFuzzer; fails on a finding.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build-fuzz}"
@@ -23,7 +24,9 @@ command -v ninja >/dev/null 2>&1 && GENERATOR=(-G Ninja)
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$ROOT/fuzz" -B "$BUILD" "${GENERATOR[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$BUILD" -j "$JOBS" --target fuzz_load
+targets=(fuzz_load fuzz_effect)
+cmake --build "$BUILD" -j "$JOBS" --target "${targets[@]}"
+cmake --build "$BUILD" -j "$JOBS" --target fuzz_compile_output 2>/dev/null || echo "fuzz: no QtCore, compiler-output fuzzer skipped"
 
 seeds="$BUILD/seeds"
 rm -rf "$seeds"; mkdir -p "$seeds" "$BUILD/corpus"
@@ -43,4 +46,22 @@ echo "fuzz: running fuzz_load for ${SECONDS_TO_RUN}s"
 ASAN_OPTIONS=detect_leaks=1 "$BUILD/fuzz_load" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/" \
   "$BUILD/corpus" "$seeds" 2>&1 | tail -n 15
-exit "${PIPESTATUS[0]}"
+[ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
+
+# The shader editor's readers, seeded with its test documents.
+SHADER_SECONDS="${SHADER_FUZZ_SECONDS:-30}"
+data="$ROOT/tests/shadereditor/data"
+run_shader_fuzzer() {   # NAME SEED_FILES...
+  local name="$1"; shift
+  [ -x "$BUILD/$name" ] || { echo "fuzz: $name not built, skipped"; return 0; }
+  local seedDir="$BUILD/seeds-$name"
+  rm -rf "$seedDir"; mkdir -p "$seedDir" "$BUILD/corpus-$name"
+  cp "$@" "$seedDir/"
+  echo "fuzz: running $name for ${SHADER_SECONDS}s"
+  ASAN_OPTIONS=detect_leaks=1 "$BUILD/$name" -max_total_time="$SHADER_SECONDS" -max_len=8192 \
+    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/$name-" \
+    "$BUILD/corpus-$name" "$seedDir" 2>&1 | tail -n 15
+  return "${PIPESTATUS[0]}"
+}
+run_shader_fuzzer fuzz_effect "$data"/*.vtl
+run_shader_fuzzer fuzz_compile_output "$data"/compile/*.txt
