@@ -18,6 +18,17 @@
 
 namespace xqftexture {
 
+// ETC1 (6), ETC2 RGB (22), RGBA (23), RGB A1 (24), EAC R11 (25), RG11 (26). Input: 'r','g','b' 8,8,8 for
+// 6; 'r','g','b','a' 8,8,8,8 for 22-24 (id 24 takes alpha below 128 as transparent); 'r' 16 for 25 and
+// 'r','g' 16,16 for 26, two's-complement signed when isSigned. Quality 0 and 1 are fast, 2 and 3
+// exhaustive (4 and 5 are 2 and 3 again); the even ones measure plain RGB error, the odd ones weigh
+// the channels 0.299, 0.587 and 0.114. isSigned is refused with the colour formats at qualities 0-3.
+// Blocks are encoded on the library's worker threads (XQFTextureThreads.h); every thread limit gives
+// the same bytes. Edge blocks repeat the level's last columns and rows in order (a 1-pixel wide or
+// high level its one column or row).
+u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 formatId, i32 quality,
+                   u32 isSigned);
+
 // 'r','g','b','a' 8,8,8,8 to DXT1-DXT5 (mode 1-5 = id - 6).
 u64 CompressDXT(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 mode);
 

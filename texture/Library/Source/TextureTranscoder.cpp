@@ -39,19 +39,30 @@ u64 E5(const u8* s, u64 n, u8* d, u32 w, u32 h, u32, bool, bool)
 }
 u64 Rgbg(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, bool, bool) { return DecompressRGBG(s, n, d, w, h, id); }
 
-// Encodes one depth slice of one level; returns the bytes written, 0 on failure.
-using EncodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 width, u32 height, u32 id);
+// Encodes one depth slice of one level; returns the bytes written, 0 on failure. quality and isSigned
+// (the target's channel type is signed) reach the encoders that take them.
+using EncodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 width, u32 height, u32 id, u32 quality,
+                         bool isSigned);
 
-u64 NoEncoder(const u8*, u64, u8*, u32, u32, u32) { return 0; }
-u64 DxtEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressDXT(s, n, d, w, h, id - 6); }
-u64 YuvEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressYUV422(s, n, d, w, h, id); }
-u64 BwEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32) { return CompressBW1bpp(s, n, d, w, h); }
-u64 E5Enc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32) { return CompressSharedExponentR9G9B9E5(s, n, d, w, h); }
-u64 RgbgEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id) { return CompressRGBG(s, n, d, w, h, id); }
+u64 NoEncoder(const u8*, u64, u8*, u32, u32, u32, u32, bool) { return 0; }
+u64 EtcEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32 quality, bool isSigned)
+{
+    // The signed flag matters to EAC only. Qualities above 5 are refused, not wrapped into the i32.
+    const bool eac = id == EAC_R11 || id == EAC_RG11;
+    return quality > 5 ? 0 : EncodeETCImage(s, n, d, w, h, id, i32(quality), eac && isSigned);
+}
+u64 DxtEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32, bool) { return CompressDXT(s, n, d, w, h, id - 6); }
+u64 YuvEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32, bool) { return CompressYUV422(s, n, d, w, h, id); }
+u64 BwEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32, u32, bool) { return CompressBW1bpp(s, n, d, w, h); }
+u64 E5Enc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32, u32, bool)
+{
+    return CompressSharedExponentR9G9B9E5(s, n, d, w, h);
+}
+u64 RgbgEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32, bool) { return CompressRGBG(s, n, d, w, h, id); }
 
 // The codecs of each run of compressed ids. Ids in no row (BC4, BC5, the reserved ids, "no
-// format") have neither: converting from or into them reports failure. The XQFTC and ETC/EAC
-// encoders are not in the library yet.
+// format") have neither: converting from or into them reports failure. The XQFTC encoders are not
+// in the library yet.
 struct SCodecRow {
     u32 first, last;
     DecodeFn decode;
@@ -59,13 +70,13 @@ struct SCodecRow {
 };
 constexpr SCodecRow kCodecs[] = {
     {XQFTC_2bpp_RGB, XQFTCII_4bpp, Xqftc, NoEncoder},
-    {ETC1, ETC1, Etc, NoEncoder},
+    {ETC1, ETC1, Etc, EtcEnc},
     {DXT1, DXT5, Dxt, DxtEnc},
     {UYVY, YUY2, Yuv, YuvEnc},
     {BW1bpp, BW1bpp, Bw, BwEnc},
     {SharedExponentR9G9B9E5, SharedExponentR9G9B9E5, E5, E5Enc},
     {RGBG8888, GRBG8888, Rgbg, RgbgEnc},
-    {ETC2_RGB, EAC_RG11, Etc, NoEncoder},
+    {ETC2_RGB, EAC_RG11, Etc, EtcEnc},
 };
 
 SCodecRow CodecsOf(u32 id)
@@ -153,7 +164,7 @@ try {
     return 0;
 }
 
-u64 CompressTexture(CTexture& texture, PixelFormat target, u32 /*quality*/)
+u64 CompressTexture(CTexture& texture, PixelFormat target, u32 quality)
 try {
     if (!target.IsCompressed() || texture.GetDataSize() == 0)
         return 0;
@@ -173,6 +184,7 @@ try {
 
     CTextureHeader outHeader = texture.GetHeader();
     outHeader.SetPixelFormat(target);
+    const bool isSigned = IsSignedChannelType(outHeader.GetChannelType());
     CTexture out = CTexture::ForOverwrite(outHeader);
     std::vector<u8> scratch;
     u64 sum = 0;
@@ -195,7 +207,7 @@ try {
                 slice = scratch.data();
                 sliceBytes = scratch.size();
             }
-            const u64 written = encode(slice, sliceBytes, dst + z * dstSliceBytes, ew, eh, id);
+            const u64 written = encode(slice, sliceBytes, dst + z * dstSliceBytes, ew, eh, id, quality, isSigned);
             if (written == 0 || written > dstSliceBytes)
                 return false;
             sum += written;

@@ -1,0 +1,156 @@
+// EncodeETCImage: whole images into ETC1, ETC2 and EAC blocks. Each block is gathered (with the
+// padding) into small working planes of its own and handed to the driver of its format and quality;
+// rows of blocks run on the library's worker threads. Blocks are independent, so the bytes do not
+// depend on the thread limit.
+#include "BlockWalker.h"
+#include "EtcDrivers.h"
+#include "PixelFormat.h"
+#include "XQFTextureEncoders.h"
+#include "XQFTextureThreads.h"
+
+#include <cstring>
+
+namespace xqftexture {
+
+namespace {
+
+using namespace etc;
+
+// One block's working planes, 4 x 4 pixels with rows of 4: the input, the plane candidates are
+// decoded into for measuring, alpha (ids 22-24) and the EAC values in offset form (ids 25, 26).
+struct SBlockPlanes {
+    static constexpr u32 kStride = 4;
+    u8 rgb[48];
+    u8 decoded[48];
+    u8 alpha[16];
+    u16 values[2][16];
+};
+
+// Encodes one block of the planes into out (8 or 16 bytes, in file order).
+using BlockEncoder = void (*)(SBlockPlanes& planes, u8* out);
+
+void WriteWords(u8* out, u32 high, u32 low)
+{
+    for (u32 i = 0; i < 4; ++i) {
+        out[i] = u8(high >> (24 - 8 * i));
+        out[4 + i] = u8(low >> (24 - 8 * i));
+    }
+}
+
+void Etc1Fast(SBlockPlanes& p, u8* out)
+{
+    u32 high = 0, low = 0;
+    CompressETC1BlockFast(p.rgb, p.decoded, SBlockPlanes::kStride, 0, 0, high, low);
+    WriteWords(out, high, low);
+}
+
+void Etc1FastPerceptual(SBlockPlanes& p, u8* out)
+{
+    u32 high = 0, low = 0;
+    CompressETC1BlockFastPerceptual(p.rgb, p.decoded, SBlockPlanes::kStride, 0, 0, high, low);
+    WriteWords(out, high, low);
+}
+
+// The formats: input bytes per pixel, output bytes per block, and the driver of each quality (0 fast
+// plain, 1 fast perceptual, 2 exhaustive plain, 3 exhaustive perceptual). A null driver: not
+// encodable at that quality (the call returns 0).
+struct SFormat {
+    u32 id, pixelBytes, blockBytes;
+    BlockEncoder drivers[4];
+};
+constexpr SFormat kFormats[] = {
+    {ETC1, 3, 8, {Etc1Fast, Etc1FastPerceptual, nullptr, nullptr}},
+    {ETC2_RGB, 4, 8, {}},
+    {ETC2_RGBA, 4, 16, {}},
+    {ETC2_RGB_A1, 4, 8, {}},
+    {EAC_R11, 2, 8, {}},
+    {EAC_RG11, 4, 16, {}},
+};
+
+const SFormat* FormatOf(u32 id)
+{
+    for (const SFormat& f : kFormats)
+        if (f.id == id)
+            return &f;
+    return nullptr;
+}
+
+// The source and the rule that pads it to whole blocks.
+struct SSource {
+    const u8* pixels;
+    u32 width, height, paddedWidth, paddedHeight;
+    const SFormat* format;
+    bool isSigned;
+
+    // A padding column repeats the column paddedWidth - width to its left, so the last real columns
+    // come again in order; a 1-pixel wide image repeats its one column. Rows likewise.
+    static u32 Source(u32 v, u32 size, u32 padded) { return v < size ? v : size == 1 ? 0 : v - (padded - size); }
+
+    void Gather(u32 bx, u32 by, SBlockPlanes& p) const
+    {
+        const u32 bytes = format->pixelBytes, id = format->id;
+        for (u32 y = 0; y < 4; ++y) {
+            const u64 row = Source(4 * by + y, height, paddedHeight);
+            for (u32 x = 0; x < 4; ++x) {
+                const u8* s = pixels + (row * width + Source(4 * bx + x, width, paddedWidth)) * bytes;
+                const u32 i = 4 * y + x;
+                if (id == EAC_R11 || id == EAC_RG11) {
+                    // Signed input becomes the decoder's offset form: plus 32768, modulo 65536.
+                    const u16 bias = isSigned ? 0x8000 : 0;
+                    u16 v[2] = {0, 0};
+                    std::memcpy(v, s, bytes);
+                    p.values[0][i] = u16(v[0] + bias);
+                    p.values[1][i] = u16(v[1] + bias);
+                    continue;
+                }
+                std::memcpy(p.rgb + 3 * i, s, 3);
+                if (id == ETC2_RGBA)
+                    p.alpha[i] = s[3];
+                else if (id == ETC2_RGB_A1)
+                    p.alpha[i] = s[3] < 128 ? 0 : 255;
+                else
+                    p.alpha[i] = 255;
+            }
+        }
+    }
+};
+
+} // namespace
+
+u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 formatId, i32 quality,
+                   u32 isSigned)
+{
+    const SFormat* format = FormatOf(formatId);
+    if (format == nullptr || width == 0 || height == 0)
+        return 0;
+    const u64 outBytes = BlockLevelBytes(width, height, format->blockBytes);
+    if (src == nullptr || dst == nullptr || outBytes == 0)
+        return outBytes; // size query
+    // Qualities 4 and 5 are 2 and 3; below 0 and above 5 there is no driver. Colour formats take no
+    // signed input, except at the aliased qualities, which skip that check.
+    if (quality < 0 || quality > 5)
+        return 0;
+    if (quality <= 3 && isSigned && formatId != EAC_R11 && formatId != EAC_RG11)
+        return 0;
+    const BlockEncoder driver = format->drivers[quality > 3 ? quality - 2 : quality];
+    const u64 inBytes = DecodedLevelBytes(width, height, format->pixelBytes);
+    if (driver == nullptr || inBytes == 0 || srcSize < inBytes)
+        return 0;
+
+    const u32 blocksX = u32((u64(width) + 3) / 4), blocksY = u32((u64(height) + 3) / 4);
+    const SSource source{static_cast<const u8*>(src), width, height, 4 * blocksX, 4 * blocksY, format,
+                         isSigned != 0};
+    u8* out = static_cast<u8*>(dst);
+    const bool done = RunWorkers(blocksY, [&](u32 by, u32) {
+        SBlockPlanes planes;
+        u8* block = out + u64(by) * blocksX * format->blockBytes;
+        for (u32 bx = 0; bx < blocksX; ++bx, block += format->blockBytes) {
+            source.Gather(bx, by, planes);
+            driver(planes, block);
+        }
+        return true;
+    });
+    return done ? outBytes : 0;
+}
+
+} // namespace xqftexture
