@@ -62,19 +62,32 @@ SEtc1ToolRun Etc1ToolEncode(const uint8_t* rgb, uint32_t width, uint32_t height,
     return run;
 }
 
+SEtc1ToolRun Etc1ToolDecodeFile(const std::string& pkmPath, std::vector<uint8_t>& rgb, uint32_t& width,
+                                uint32_t& height)
+{
+    STempFolder folder;
+    if (folder.path.empty())
+        return {false, "no temporary folder", 0};
+    const std::string png = folder.path + "/out.png";
+    SEtc1ToolRun run = Run(pkmPath, "--decode", png);
+    if (run.ok && !ReadPngRgb(png, rgb, width, height))
+        run = {false, "etc1tool wrote no readable PNG for " + pkmPath, run.seconds};
+    return run;
+}
+
 SEtc1ToolRun Etc1ToolDecode(const std::vector<uint8_t>& blocks, uint32_t width, uint32_t height,
                             std::vector<uint8_t>& rgb)
 {
     STempFolder folder;
     if (folder.path.empty())
         return {false, "no temporary folder", 0};
-    const std::string pkm = folder.path + "/in.pkm", png = folder.path + "/out.png";
+    const std::string pkm = folder.path + "/in.pkm";
     if (!WritePkm(pkm, blocks, width, height))
         return {false, "cannot write " + pkm, 0};
-    SEtc1ToolRun run = Run(pkm, "--decode", png);
     uint32_t w = 0, h = 0;
-    if (run.ok && !(ReadPngRgb(png, rgb, w, h) && w == width && h == height))
-        run = {false, "etc1tool wrote no PNG of " + std::to_string(width) + "x" + std::to_string(height), run.seconds};
+    SEtc1ToolRun run = Etc1ToolDecodeFile(pkm, rgb, w, h);
+    if (run.ok && (w != width || h != height))
+        run = {false, "etc1tool decoded " + std::to_string(w) + "x" + std::to_string(h), run.seconds};
     return run;
 }
 

@@ -20,5 +20,8 @@ SEtc1ToolRun Etc1ToolEncode(const uint8_t* rgb, uint32_t width, uint32_t height,
 // RGB pixels of ETC1 blocks, as etc1tool --decode gives them.
 SEtc1ToolRun Etc1ToolDecode(const std::vector<uint8_t>& blocks, uint32_t width, uint32_t height,
                             std::vector<uint8_t>& rgb);
+// RGB pixels of a PKM file written by someone else, as etc1tool --decode gives them.
+SEtc1ToolRun Etc1ToolDecodeFile(const std::string& pkmPath, std::vector<uint8_t>& rgb, uint32_t& width,
+                                uint32_t& height);
 
 } // namespace xqft::test

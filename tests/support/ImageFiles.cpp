@@ -127,6 +127,13 @@ bool ReadPngRgb(const std::string& path, std::vector<uint8_t>& rgb, uint32_t& wi
     return true;
 }
 
+bool WritePpm(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height)
+{
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    ppm.append(reinterpret_cast<const char*>(rgb), size_t(width) * height * 3);
+    return WriteFile(path, ppm);
+}
+
 bool WritePkm(const std::string& path, const std::vector<uint8_t>& blocks, uint32_t width, uint32_t height)
 {
     if (width > 0xFFFF || height > 0xFFFF)

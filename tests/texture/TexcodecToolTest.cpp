@@ -1,0 +1,118 @@
+// xqft-texcodec from the shell: an encode and decode round trip through PPM, PAM and PKM files, and
+// malformed or truncated files, absurd headers and bad arguments, which fail with a message.
+#include "ImageFiles.h"
+#include "ImageSet.h"
+#include "PixelFormat.h"
+#include "RunCommand.h"
+#include "XQFTextureCodecs.h"
+#include "XQFTextureEncoders.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace xqftexture;
+
+namespace {
+
+class TexcodecTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folderTemplate[] = "/tmp/xqft-texcodec-test-XXXXXX";
+        ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+        m_folder = folderTemplate;
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    std::string Path(const char* name) const { return m_folder + "/" + name; }
+    static SRunResult Run(const std::string& args) { return RunCommand(XQFT_BINARY_DIR "/bin/xqft-texcodec " + args); }
+    void Write(const char* name, const std::string& bytes) const { std::ofstream(Path(name), std::ios::binary) << bytes; }
+    std::string m_folder;
+};
+
+TEST_F(TexcodecTool, EncodesAndDecodesAsTheLibraryDoes)
+{
+    const u32 w = 13, h = 7;
+    const std::vector<u8> rgb = xqft::test::ColourImage("sine-noise", w, h).Rgb();
+    ASSERT_TRUE(xqft::test::WritePpm(Path("in.ppm"), rgb.data(), w, h));
+    std::vector<u8> expected(EncodeETCImage(nullptr, 0, nullptr, w, h, ETC1, 0, 0));
+    ASSERT_EQ(EncodeETCImage(rgb.data(), rgb.size(), expected.data(), w, h, ETC1, 1, 0), expected.size());
+
+    SRunResult r = Run("encode --format 6 --quality 1 --threads 2 " + Path("in.ppm") + " " + Path("out.pkm"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<u8> blocks;
+    u32 pw = 0, ph = 0;
+    ASSERT_TRUE(xqft::test::ReadPkm(Path("out.pkm"), blocks, pw, ph));
+    EXPECT_EQ(blocks, expected);
+    EXPECT_EQ(pw, w);
+    EXPECT_EQ(ph, h);
+    r = Run("encode --format 6 --quality 1 " + Path("in.ppm") + " " + Path("out.etc"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadWhole(Path("out.etc")), std::string(expected.begin(), expected.end()));
+
+    // Decoded back into a PPM (from the PKM) and a PAM (from the bare blocks with --size).
+    std::vector<u8> decoded(u64(w) * h * 3);
+    ASSERT_EQ(DecodeETCImage(expected.data(), expected.size(), decoded.data(), w, h, ETC1, 0, 0), decoded.size());
+    r = Run("decode --format 6 " + Path("out.pkm") + " " + Path("back.ppm"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadWhole(Path("back.ppm")), "P6\n13 7\n255\n" + std::string(decoded.begin(), decoded.end()));
+    r = Run("decode --format 6 --size 13x7 " + Path("out.etc") + " " + Path("back.pam"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadWhole(Path("back.pam")),
+              "P7\nWIDTH 13\nHEIGHT 7\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n" + std::string(decoded.begin(), decoded.end()));
+}
+
+TEST_F(TexcodecTool, MalformedFilesAndArgumentsFailWithAMessage)
+{
+    Write("short.ppm", "P6\n4 4\n255\n" + std::string(47, 'x'));            // one byte short
+    Write("huge.ppm", "P6\n4294967295 4294967295\n255\n" + std::string(48, 'x'));
+    Write("bad.pam", "P7\nWIDTH 4\nHEIGHT 4\nDEPTH 9\nMAXVAL 255\nENDHDR\n" + std::string(64, 'x'));
+    Write("noend.pam", "P7\nWIDTH 4\nHEIGHT 4\nDEPTH 3\nMAXVAL 255\n");
+    Write("text.ppm", "P3\n1 1\n255\n1 2 3\n");
+    Write("empty.ppm", "");
+    Write("short.pkm", std::string("PKM 10\0\0\0\x08\0\x08\0\x08\0\x08", 16) + std::string(31, 'x'));
+    Write("bare.etc", std::string(7, 'x'));
+    Write("ok.ppm", "P6\n4 4\n255\n" + std::string(48, 'x'));
+    struct SCase {
+        const char* args;
+        int status;
+    } cases[] = {
+        {"encode --format 6 --quality 0 short.ppm out.pkm", 1},
+        {"encode --format 6 --quality 0 huge.ppm out.pkm", 1},
+        {"encode --format 6 --quality 0 bad.pam out.pkm", 1},
+        {"encode --format 6 --quality 0 noend.pam out.pkm", 1},
+        {"encode --format 6 --quality 0 text.ppm out.pkm", 1},
+        {"encode --format 6 --quality 0 empty.ppm out.pkm", 1},
+        {"encode --format 6 --quality 0 missing.ppm out.pkm", 1},
+        {"encode --format 6 --quality 9 ok.ppm out.pkm", 1},
+        {"encode --format 6 --quality 0 --signed ok.ppm out.pkm", 1},
+        {"encode --format 22 --quality 0 ok.ppm out.pkm", 1}, // only ETC1 goes into a PKM file
+        {"decode --format 6 short.pkm out.ppm", 1},
+        {"decode --format 6 --size 4x4 bare.etc out.ppm", 1},
+        {"decode --format 6 bare.etc out.ppm", 2},             // no --size
+        {"encode --format 99 --quality 0 ok.ppm out.pkm", 2},
+        {"encode --format 6 ok.ppm out.pkm", 2},               // no quality
+        {"encode --format 6 --quality 0 --threads 0 ok.ppm out.pkm", 2},
+        {"encode --format 6 --quality -1 ok.ppm out.pkm", 2},
+        {"decode --format 6 --size 4by4 bare.etc out.ppm", 2},
+        {"compress ok.ppm out.pkm", 2},
+        {"encode --format 6 --quality 0 ok.ppm", 2},
+    };
+    for (const SCase& c : cases) {
+        std::string args;
+        for (const std::string& word : {std::string(c.args)}) // file names into the test's folder
+            for (size_t at = 0, next; at < word.size(); at = next + 1) {
+                next = word.find(' ', at);
+                if (next == std::string::npos)
+                    next = word.size();
+                const std::string token = word.substr(at, next - at);
+                args += (token.find('.') != std::string::npos ? Path(token.c_str()) : token) + " ";
+            }
+        const SRunResult r = Run(args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_FALSE(r.err.empty()) << c.args;
+    }
+}
+
+} // namespace
