@@ -1,5 +1,6 @@
 #include "Playback.h"
 
+#include "CallQueries.h"
 #include "Diagnostics.h"
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
@@ -13,11 +14,16 @@ struct SPlayerRange
     uint8_t (CPlayback::*play)(STraceCall*, uint8_t);
     bool errorChecks;  // EGL calls are always played without them
 };
+constexpr SPlayerRange Range(ECallFamily family, uint8_t (CPlayback::*play)(STraceCall*, uint8_t), bool errorChecks)
+{
+    return {CallFamilyRange(family).first, CallFamilyRange(family).last, play, errorChecks};
+}
+// The EGL player takes the EGL 1.4 functions, up to eglWaitClient, not the extensions after it.
 constexpr SPlayerRange kPlayers[] = {
-    {1001, 1034, &CPlayback::PlayEglCall, false},
-    {3001, 3145, &CPlayback::PlayEs1Call, true},
-    {2001, 2142, &CPlayback::PlayEs2Call, true},
-    {4001, 4090, &CPlayback::PlayExtCall, true},
+    {CallFamilyRange(ECallFamily::Egl).first, CallIdOf(ECallFamily::Egl, "eglWaitClient"), &CPlayback::PlayEglCall, false},
+    Range(ECallFamily::Es1, &CPlayback::PlayEs1Call, true),
+    Range(ECallFamily::Es2, &CPlayback::PlayEs2Call, true),
+    Range(ECallFamily::Ext, &CPlayback::PlayExtCall, true),
 };
 } // namespace
 

@@ -29,7 +29,7 @@ public:
     // checks off whatever checkErrors says.
     uint8_t PlayCall(STraceCall* call, uint8_t checkErrors);
 
-    // The players, by the id ranges 1001-1034, 3001-3145, 2001-2142 and 4001-4090.
+    // The players, by the id ranges of the call families (EGL: its EGL 1.4 functions only).
     uint8_t PlayEglCall(STraceCall* call, uint8_t checkErrors);
     uint8_t PlayEs1Call(STraceCall* call, uint8_t checkErrors);
     uint8_t PlayEs2Call(STraceCall* call, uint8_t checkErrors);

@@ -7,6 +7,7 @@
 #include "apicall/ApiCall.h"
 #include "values/ApiTypes.h"
 #include "apicall/CallInfo.h"
+#include "CallQueries.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -150,7 +151,7 @@ bool ExportShaders(CTraceData* trace, const std::vector<SShaderSource>& sources,
     bool ok = true;
     for (const SShaderSource& source : sources) {
         STraceCall* entry = trace->GetCall(source.callNumber);
-        if (!entry || !entry->call || entry->call->GetId() != 2099)
+        if (!entry || !entry->call || !IsShaderSource(entry->call->GetCallId()))
             continue;
         CGenCallInfo info;
         entry->call->ListArguments(&info, 0);

@@ -9,34 +9,29 @@
 #include <memory>
 
 #include "apicall/ApiCall.h"
+#include "CallQueries.h"
 #include "CallValues.h"
 #include "Es2Records.h"
 #include "data/TraceData.h"
 
 namespace {
 
-enum : uint32_t {
-    kEs2DrawArrays = 2041, kEs2DrawElements = 2042, kEs1DrawArrays = 3036, kEs1DrawElements = 3037,
-    kEs2BindTexture = 2007, kEs1BindTexture = 3005,
-    kEs2AttachShader = 2002, kEs2CreateShader = 2027, kEs2ShaderSource = 2099,
-    kMaxCallId = 5000,
-};
 
 enum : uint32_t { kPoints = 0, kLines = 1, kLineLoop = 2, kLineStrip = 3, kTriangles = 4, kTriangleStrip = 5, kTriangleFan = 6 };
 
 // What the pass does with a call, by call id: one table lookup per call.
 enum ECounted : uint8_t { kOther, kDraw, kBindTexture, kTextureUpload, kCreateShader, kShaderSource, kAttachShader };
 
-constexpr std::array<uint8_t, kMaxCallId> kCounted = [] {
-    std::array<uint8_t, kMaxCallId> t{};
-    for (uint32_t id : {kEs2DrawArrays, kEs2DrawElements, kEs1DrawArrays, kEs1DrawElements})
-        t[id] = kDraw;
-    t[kEs2BindTexture] = t[kEs1BindTexture] = kBindTexture;
-    for (uint32_t id : {2022u, 2023u, 2106u, 2111u, 3023u, 3024u, 3133u, 3140u})
-        t[id] = kTextureUpload;
-    t[kEs2CreateShader] = kCreateShader;
-    t[kEs2ShaderSource] = kShaderSource;
-    t[kEs2AttachShader] = kAttachShader;
+constexpr std::array<uint8_t, kCallIdLimit> kCounted = [] {
+    std::array<uint8_t, kCallIdLimit> t{};
+    for (uint16_t id = 0; id < kCallIdLimit; ++id)
+        t[id] = IsDrawCall(id)         ? kDraw
+                : IsTextureBind(id)    ? kBindTexture
+                : IsTextureUpload(id)  ? kTextureUpload
+                : CreatesShader(id)    ? kCreateShader
+                : IsShaderSource(id)   ? kShaderSource
+                : AttachesShader(id)   ? kAttachShader
+                                       : kOther;
     return t;
 }();
 
@@ -99,7 +94,7 @@ template <class F> void Both(STraceFrameStats& r, F f)
 } // namespace
 
 CTraceStatistics::CTraceStatistics(CTraceData* trace)
-    : m_trace(trace), m_idCounts(kMaxCallId, 0), m_idNames(kMaxCallId), m_idKnown(kMaxCallId, 0)
+    : m_trace(trace), m_idCounts(kCallIdLimit, 0), m_idNames(kCallIdLimit), m_idKnown(kCallIdLimit, 0)
 {
 }
 
@@ -143,7 +138,7 @@ void CTraceStatistics::CountFrame(uint32_t n)
         if (STraceCall* ahead = m_trace->GetCall(c + 8))
             __builtin_prefetch(ahead->call.get());
         const uint32_t id = call->GetCallId();
-        const uint8_t counted = id < kMaxCallId ? kCounted[id] : kOther;
+        const uint8_t counted = id < kCallIdLimit ? kCounted[id] : kOther;
 
         if (counted == kOther) {
         } else if (counted == kDraw) {
@@ -190,7 +185,7 @@ void CTraceStatistics::CountFrame(uint32_t n)
                 it->shaderNames.push_back(shader);
         }
 
-        if (id < kMaxCallId) {
+        if (id < kCallIdLimit) {
             if (m_idCounts[id]++ == 0) {
                 m_idsSeen.push_back(uint16_t(id));
                 if (m_idNames[id].IsEmpty())

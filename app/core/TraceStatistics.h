@@ -93,7 +93,7 @@ private:
     uint32_t m_boundTexture = 0;
     // Shader name -> type of the glCreateShader that returned it, in this trace only.
     std::unordered_map<uint32_t, uint32_t> m_shaderTypes;
-    // Counts of the frame being counted, by call id; ids are below 5000.
+    // Counts of the frame being counted, by call id (below kCallIdLimit).
     std::vector<uint32_t> m_idCounts;
     std::vector<uint16_t> m_idsSeen;
     std::vector<CXQFTString> m_idNames;

@@ -1,8 +1,9 @@
 // Costs of the argument texts: naming a GL enum, describing a 10-argument call and collecting
 // its search strings, wrapping a 64 KiB shader source.
+#include "CallQueries.h"
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
-#include "record/Record.h"
+#include "record/RecordItems.h"
 #include "record/Trace.h"
 #include "values/ApiTypes.h"
 #include "values/ApiValueFormat.h"
@@ -60,7 +61,7 @@ public:
         memcpy(name.text.get(), "u_modelView\n", 13);
     }
     const char* GetName() const override { return "glTexImage2D"; }
-    int GetId() const override { return 2120; }
+    int GetId() const override { return CallIdOf(ECallFamily::Es2, "glTexImage2D"); }
     const char* GetCategory() const override { return "Texture"; }
     void ListArguments(CCallInfo* info, uint8_t verbose) override
     {
@@ -108,7 +109,7 @@ BENCHMARK(DescribeTenArguments);
 // The same ten arguments as a call of the record tables keeps them: scalars bare, their holders
 // made for each description (one block per description).
 using CTenArgumentRecord = xqft::TRecord<
-    CEs2Call, 2120, "glTexImage2D", "Texture", xqft::Arg<"target", 12>, xqft::Arg<"level", 17>,
+    CEs2Call, CallIdOf(ECallFamily::Es2, "glTexImage2D"), "glTexImage2D", "Texture", xqft::Arg<"target", 12>, xqft::Arg<"level", 17>,
     xqft::Arg<"internalformat", 12>, xqft::Arg<"width", 18>, xqft::Arg<"height", 18>, xqft::Arg<"border", 17>,
     xqft::Arg<"format", 12>, xqft::Arg<"type", 12>, xqft::DataOrPointer<"pixels", SDataPtr>,
     xqft::DataOrPointer<"name", SString>>;

@@ -6,6 +6,7 @@
 //     against the same load without it; and, as an upper bound, a separate pass applying every
 //     call's state effect to a fresh state plus one state copy per frame cut.
 // The trace is written by tools/xqftgen.py to $TMPDIR (or /tmp) and removed afterwards.
+#include "CallQueries.h"
 #include "BenchSupport.h"
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
@@ -100,9 +101,9 @@ int main()
         for (uint32_t n = 1; n <= calls; ++n) {
             CApiCall* call = data->GetCall(n)->call.get();
             const uint8_t kind = call->GetApiKind();
-            if (call->GetError()->value == 0 && (kind == kApiEs2 || kind == kApiExt))
-                call->UpdateState(&running, 1);
-            if (call->GetCallId() == 1022) {
+            if (kind == kApiEs2 || kind == kApiExt)
+                call->ApplyEffect(&running, 1);
+            if (IsFrameEnd(call->GetCallId())) {
                 const auto c0 = Clock::now();
                 snapshots.push_back(std::make_shared<const SEs2State>(running));
                 copied += Ms(c0, Clock::now());

@@ -13,6 +13,7 @@
 #include <vector>
 #include <unistd.h>
 
+#include "CallQueries.h"
 #include "BenchLoad.h"
 #include "BenchTraceWriter.h"
 #include "apicall/ApiCall.h"
@@ -60,6 +61,9 @@ SFigures BestOf(const std::string& path, int runs)
     return best;
 }
 
+constexpr uint16_t kFillId = CallIdOf(ECallFamily::Es2, "glActiveTexture");
+constexpr uint16_t kSwapId = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
+
 // An ES 2.0 call whose effect fills the state with objects (objects > 0), touches one field (0),
 // or changes one texture image (-1).
 class CFillCall : public CApiCall
@@ -70,7 +74,7 @@ public:
         m_apiKind = kApiEs2;
         m_callId = id;
     }
-    const char* GetName() const override { return m_callId == 1022 ? "eglSwapBuffers" : "fill"; }
+    const char* GetName() const override { return IsFrameEnd(m_callId) ? "eglSwapBuffers" : "fill"; }
     int GetId() const override { return m_callId; }
     const char* GetCategory() const override { return ""; }
     bool UpdateState(void* state, uint32_t frame) override
@@ -151,12 +155,12 @@ int main()
     // one texture after each cut (which copies the tables on its path).
     for (const int touch : {0, -1}) {
         CTraceData data;
-        data.AddCall(new CFillCall(1000, 2001), 0, 0);
+        data.AddCall(new CFillCall(1000, kFillId), 0, 0);
         const int cuts = 2000;
         const auto t0 = Clock::now();
         for (int i = 0; i < cuts; ++i) {
-            data.AddCall(new CFillCall(touch, 2001), 0, 0);
-            data.AddCall(new CFillCall(0, 1022), 0, 0);
+            data.AddCall(new CFillCall(touch, kFillId), 0, 0);
+            data.AddCall(new CFillCall(0, kSwapId), 0, 0);
         }
         const auto t1 = Clock::now();
         std::printf("frame cut with 1,000 ES 2.0 objects%s: %.2f us (goal < 500 us), %d frames\n",

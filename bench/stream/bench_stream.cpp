@@ -3,6 +3,7 @@
 //    (frame each record, read its payload values).
 // 2) A 1 GiB trace of large records read sequentially through the record stream.
 // Files are written to $TMPDIR (or /tmp) and removed afterwards.
+#include "CallQueries.h"
 #include "BenchSupport.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
@@ -45,7 +46,7 @@ bool WriteTrace(const std::string& path, uint64_t count, const std::vector<uint3
     buf.reserve(1 << 22);
     for (uint64_t i = 0; i < count; ++i) {
         uint32_t size = payloads[i % payloads.size()];
-        uint16_t id = static_cast<uint16_t>(2001 + i % 140);
+        uint16_t id = static_cast<uint16_t>(CallFamilyRange(ECallFamily::Es2).first + i % 140);
         unsigned char rh[6] = {static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
                                static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24),
                                static_cast<unsigned char>(id), static_cast<unsigned char>(id >> 8)};

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "CallQueries.h"
+
 class CWriter
 {
 public:
@@ -26,14 +28,14 @@ public:
 
     void GetError()
     {
-        Record(1015, 8);
+        Record(CallIdOf(ECallFamily::Egl, "eglGetError"), 8);
         U32(0);
         U32(0x3000);
     }
     // eglGetCurrentSurface(EGL_DRAW) returning surface 2.
     void GetCurrentSurface()
     {
-        Record(1013, 12);
+        Record(CallIdOf(ECallFamily::Egl, "eglGetCurrentSurface"), 12);
         U32(0x3000);
         U32(2);
         U32(0x3059);
@@ -41,20 +43,20 @@ public:
     // eglQuerySurface(1, 2, EGL_WIDTH, {640}).
     void QuerySurface()
     {
-        Record(1021, 32);
+        Record(CallIdOf(ECallFamily::Egl, "eglQuerySurface"), 32);
         U32(0x3000); U32(1); U32(1); U32(2); U32(0x3057);
         U32(0x2000); U32(1); U32(640);
     }
     // eglMakeCurrent at version 9 and later: config and the context's attribute list follow.
     void MakeCurrent()
     {
-        Record(1018, 48);
+        Record(CallIdOf(ECallFamily::Egl, "eglMakeCurrent"), 48);
         U32(0x3000); U32(1); U32(1); U32(2); U32(2); U32(3); U32(0x11);
         U32(0x3000); U32(3); U32(0x3098); U32(2); U32(0x3038);
     }
     void SwapBuffers(uint32_t frame, uint32_t w, uint32_t h, const std::vector<uint8_t>& image)
     {
-        Record(1022, 36 + static_cast<uint32_t>(image.size()));
+        Record(CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), 36 + static_cast<uint32_t>(image.size()));
         U32(0); U32(1); U32(1); U32(2); U32(frame); U32(w); U32(h);
         U32(image.empty() ? 0 : 0x1000);
         U32(static_cast<uint32_t>(image.size()));

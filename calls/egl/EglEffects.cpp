@@ -7,8 +7,6 @@
 
 namespace xqft_egl {
 namespace {
-constexpr int32_t kEglSuccess = 0x3000;
-
 uint64_t Handle(uint32_t recorded) { return recorded; }
 
 // A copy of a recorded attribute list up to and including its EGL_NONE (none without data).
@@ -23,11 +21,6 @@ SEglAttribArray CopyAttribs(const EglInts& list)
     return SEglAttribArray(values.data(), n);
 }
 }  // namespace
-
-bool EglSucceeded(const CEglCall& call)
-{
-    return call.GetEglError().value == kEglSuccess;
-}
 
 bool EglEffect(const CEgl_eglGetDisplay_v6& c, SEglState& s)
 {
@@ -82,7 +75,7 @@ bool EglEffect(const CEgl_eglCreateWindowSurface_v7& c, SEglState& s)
     const SEglNativeWindowDesc& win = c.Item<"win">().data;  // all zero without data
     r.window = {win.handle.value, win.width, win.height};
     // The surface keeps the second, verbose-only list, not the one passed as the argument.
-    r.attributes = CopyAttribs(std::get<5>(c.Items()).item.data);
+    r.attributes = CopyAttribs(c.Item<"surface_attrib_list">().item.data);
     return true;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
-// The EGL records by id and by the file's format version, and their registration with the loader.
+// The EGL records' registration with the loader (EglRegistration.cpp calls it).
 #include "apicall/CallFactory.h"
 
-CApiCall* CreateEglCall(CTrace* trace, uint16_t id);
-// Makes the EGL records known to CreateCallById (EglRegistration.cpp calls it).
 void RegisterEglCalls();

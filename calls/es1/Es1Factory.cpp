@@ -1,6 +1,17 @@
-// The ES 1.1 records are not built yet: every id gives no call, and the loader skips the record.
+// The OpenGL ES 1.1 factory rows, registered with the loader. The rows only name their functions
+// so far: every id gives no call, and the loader skips the record.
 #include "Es1Factory.h"
 
-CApiCall* CreateEs1Call(CTrace* trace, uint16_t id) { return nullptr; }
+namespace {
 
-void RegisterEs1Calls() { RegisterCallFamily({ECallFamily::Es1, 3001, 3145, &CreateEs1Call}); }
+constexpr SCallRow kEs1Rows[] = {
+#define XQF_NAMED XQF_NAME_ROW
+#include "Es1Calls.def"
+#undef XQF_NAMED
+};
+static_assert(calltable::RowsInOrder(kEs1Rows), "Es1Calls.def: rows out of id or version order");
+static_assert(calltable::RowsWithin(kEs1Rows, 3001, 3145), "Es1Calls.def: an id outside 3001-3145");
+
+} // namespace
+
+void RegisterEs1Calls() { RegisterCallFamily(ECallFamily::Es1, kEs1Rows); }

@@ -1,6 +1,5 @@
 #pragma once
-// The OpenGL ES 1.1 records by id, and their registration with the loader.
+// The OpenGL ES 1.1 records' registration with the loader (Es1Registration.cpp calls it).
 #include "apicall/CallFactory.h"
 
-CApiCall* CreateEs1Call(CTrace* trace, uint16_t id);
 void RegisterEs1Calls();

@@ -1,23 +1,20 @@
 #pragma once
 // glShaderSource keeps, beside its recorded strings, the joined source text that the state tracking
 // builds on first use and points shader records at; the call owns it for the life of the trace.
-#include "apicall/CallFamilies.h"
-#include "record/Record.h"
+// Included by Es2Records.h after the table's expansion, which gives the row's record.
 
 namespace xqft_es2 {
-using namespace xqft;
 
-class CEs2_glShaderSource_v1 final
-    : public TRecord<CEs2Call, 2099, "glShaderSource", "Shader", Obj<"shader", Role::Shader>, Arg<"count", 18>,
-                     DataOrPointer<"string", SArrayPtr<SString, 1, 1>>,
-                     DataOrPointer<"length", SArrayPtr<TintType<17>, 1, 1>>>
+class CEs2_glShaderSource_v1 final : public RowBase<CEs2_glShaderSource_v1>
 {
 public:
     using TRecord::TRecord;
-    bool UpdateState(void* state, uint32_t frame) override; // Es2Effects.cpp
 
     // Empty until the state tracking joins the recorded strings into it.
     CXQFTString& JoinedSource() { return m_joinedSource; }
+
+protected:
+    bool UpdateState(void* state, uint32_t frame) override; // Es2Effects.cpp
 
 private:
     CXQFTString m_joinedSource;

@@ -146,27 +146,26 @@ bool Es2Effect(const CEs2_glTexImage2D_v1& c, SEs2State& s)
     return true;
 }
 
-bool CEs2_glCompressedTexImage2D_v1::UpdateState(void* state, uint32_t)
+bool Es2Effect(const CEs2_glCompressedTexImage2D_v1& c, SEs2State& s)
 {
-    SEs2State& s = *static_cast<SEs2State*>(state);
     const uint32_t u = Unit(s);
     if (u == kTextureUnits)
         return false;
-    const uint32_t target = Item<"target">().Value();
+    const uint32_t target = c.Item<"target">().Value();
     const SImageSlot slot = ImageSlot(s, u, target);
     SEs2TexImage image;
     image.target = target;
     image.normalizedTarget = target >= kCubePositiveX && target <= kCubeNegativeZ ? kTextureCubeMap : target;
     image.texture = slot.texture;
-    image.level = Item<"level">().Value();
-    image.format = image.internalFormat = Item<"internalformat">().Value();
-    image.width = Item<"width">().Value();
-    image.height = Item<"height">().Value();
-    image.border = Item<"border">().Value();
-    const int32_t imageSize = Item<"imageSize">().Value();
+    image.level = c.Item<"level">().Value();
+    image.format = image.internalFormat = c.Item<"internalformat">().Value();
+    image.width = c.Item<"width">().Value();
+    image.height = c.Item<"height">().Value();
+    image.border = c.Item<"border">().Value();
+    const int32_t imageSize = c.Item<"imageSize">().Value();
     image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
     image.compressed = 1;
-    const SImage2D& pixels = Item<"pixels ">().data;
+    const SImage2D& pixels = c.Item<"pixels">().data;
     image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     StoreImage(s, std::move(image), slot.face);
     return true;

@@ -1,6 +1,5 @@
 #pragma once
-// The extension records by id, and their registration with the loader.
+// The extension records' registration with the loader (ExtRegistration.cpp calls it).
 #include "apicall/CallFactory.h"
 
-CApiCall* CreateExtCall(CTrace* trace, uint16_t id);
 void RegisterExtCalls();

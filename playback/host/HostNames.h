@@ -1,13 +1,10 @@
 #pragma once
 // The entry-point names of the three host tables in call-id order, expanded from the call tables'
-// rows (no second list): EGL from EglCalls.def (the first row of each id 1001-1034; later rows are
-// newer record layouts of the same function, and 1100-1105 are extensions the host tables do not
-// hold), ES 1.1 from Es1Calls.def, ES 2.0 from Es2Calls.def (hand-written rows name their function
-// through their class). HostSlot turns a name into its slot at compile time, so a player naming a
+// rows (no second list): EGL from EglCalls.def (the first row of each EGL 1.4 id, up to
+// eglWaitClient; later rows are newer record layouts of the same function, and the ids after it are
+// extensions the host tables do not hold), ES 1.1 from Es1Calls.def, ES 2.0 from Es2Calls.def, through calls/CallQueries.h. HostSlot turns a name into its slot at compile time, so a player naming a
 // function the table lacks does not build.
-#include "CEs2_glCompressedTexImage2D_v1.h"
-#include "CEs2_glShaderSource_v1.h"
-#include "Es2DrawCalls.h"
+#include "CallQueries.h"
 
 #include <array>
 #include <cstddef>
@@ -16,37 +13,10 @@
 
 namespace hostnames {
 
-struct SRow
-{
-    uint16_t id;
-    const char* name;
-};
-
-inline constexpr SRow kEglRows[] = {
-#define XQF_EGL(Class, Id, FirstVersion, Function, ...) {Id, Function},
-#define XQF_EGL_EFFECT XQF_EGL
-#include "EglCalls.def"
-#undef XQF_EGL
-#undef XQF_EGL_EFFECT
-};
-
-inline constexpr SRow kEs1Rows[] = {
-#define XQF_ES1_NAMED(Class, Id, FirstVersion, Function, Category) {Id, Function},
-#include "Es1Calls.def"
-#undef XQF_ES1_NAMED
-};
-
-inline constexpr SRow kEs2Rows[] = {
-#define XQF_RECORD(Class, Id, Function, ...) {Id, Function},
-#define XQF_EFFECT XQF_RECORD
-#define XQF_CUSTOM(Class, Id) {Id, xqft_es2::Class::kFunction.c_str()},
-#define XQF_VERSIONED(OldClass, NewClass, Id, FirstNewVersion) {Id, xqft_es2::NewClass::kFunction.c_str()},
-#include "Es2Calls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_VERSIONED
-};
+using SRow = SCallRow;
+inline constexpr const auto& kEglRows = callrows::kEgl;
+inline constexpr const auto& kEs1Rows = callrows::kEs1;
+inline constexpr const auto& kEs2Rows = callrows::kEs2;
 
 // The name of every id from First to First + N - 1, from the first row of each id; every id must
 // have a row (checked below). (Names are not compared with null: under the sanitizers the compiler
@@ -58,7 +28,7 @@ consteval std::array<const char*, N> FirstRowPerId(const SRow (&rows)[R], uint16
     std::array<bool, N> named{};
     for (const SRow& row : rows)
         if (row.id >= first && row.id < first + N && !named[row.id - first]) {
-            names[row.id - first] = row.name;
+            names[row.id - first] = row.function;
             named[row.id - first] = true;
         }
     return names;
@@ -89,9 +59,12 @@ consteval bool InIdOrder(const SRow (&rows)[R])
 
 } // namespace hostnames
 
-inline constexpr uint16_t kEglHostFirstId = 1001, kEglHostCount = 34;
-inline constexpr uint16_t kEs1HostFirstId = 3001, kEs1HostCount = 145;
-inline constexpr uint16_t kEs2HostFirstId = 2001, kEs2HostCount = 142;
+inline constexpr uint16_t kEglHostFirstId = CallFamilyRange(ECallFamily::Egl).first;
+inline constexpr uint16_t kEglHostCount = CallIdOf(ECallFamily::Egl, "eglWaitClient") - kEglHostFirstId + 1;
+inline constexpr uint16_t kEs1HostFirstId = CallFamilyRange(ECallFamily::Es1).first;
+inline constexpr uint16_t kEs1HostCount = CallFamilyRange(ECallFamily::Es1).last - kEs1HostFirstId + 1;
+inline constexpr uint16_t kEs2HostFirstId = CallFamilyRange(ECallFamily::Es2).first;
+inline constexpr uint16_t kEs2HostCount = CallFamilyRange(ECallFamily::Es2).last - kEs2HostFirstId + 1;
 
 inline constexpr auto kEglHostNames = hostnames::FirstRowPerId<kEglHostCount>(hostnames::kEglRows, kEglHostFirstId);
 inline constexpr auto kEs1HostNames = hostnames::FirstRowPerId<kEs1HostCount>(hostnames::kEs1Rows, kEs1HostFirstId);
@@ -99,13 +72,13 @@ inline constexpr auto kEs2HostNames = hostnames::FirstRowPerId<kEs2HostCount>(ho
 
 static_assert(hostnames::InIdOrder(hostnames::kEglRows) &&
                   hostnames::EveryIdNamed<kEglHostCount>(hostnames::kEglRows, kEglHostFirstId),
-              "EglCalls.def: a row for every id from 1001 to 1034, in id order");
+              "EglCalls.def: a row for every EGL 1.4 id, in id order");
 static_assert(hostnames::InIdOrder(hostnames::kEs1Rows) && std::size(hostnames::kEs1Rows) == kEs1HostCount &&
                   hostnames::EveryIdNamed<kEs1HostCount>(hostnames::kEs1Rows, kEs1HostFirstId),
-              "Es1Calls.def: one row for every id from 3001 to 3145, in id order");
-static_assert(hostnames::InIdOrder(hostnames::kEs2Rows) && std::size(hostnames::kEs2Rows) == kEs2HostCount &&
+              "Es1Calls.def: one row for every id of its range, in id order");
+static_assert(hostnames::InIdOrder(hostnames::kEs2Rows) &&
                   hostnames::EveryIdNamed<kEs2HostCount>(hostnames::kEs2Rows, kEs2HostFirstId),
-              "Es2Calls.def: one row for every id from 2001 to 2142, in id order");
+              "Es2Calls.def: a row for every id of its range, in id order");
 
 // The slot of the entry point called name in a table's name list; does not build for a name the
 // list lacks.

@@ -3,6 +3,7 @@
 #include "windows/EglAdapters.h"
 
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 namespace {

@@ -122,7 +122,7 @@ protected:
     {
         IOManager::Instance().Seek(0, 0);
         trace.SetRecordSize(256);
-        return std::unique_ptr<CApiCall>(CreateEglCall(&trace, id));
+        return std::unique_ptr<CApiCall>(CreateCallById(id, &trace));
     }
 
     std::string m_path;
@@ -201,7 +201,7 @@ TEST_F(EglRecordTable, CallsWithoutEglSuccessChangeNoState)
         state.surfaces[0].config = 6;
         state.currentApi = 0x30A0;
         state.currentContext = 9;
-        EXPECT_FALSE(Make(trace, id)->UpdateState(&state, 1));
+        EXPECT_FALSE(Make(trace, id)->ApplyEffect(&state, 1));
         EXPECT_EQ(state.contexts.Count(), 1);
         EXPECT_EQ(state.contexts[0].config, 5u);
         EXPECT_EQ(state.surfaces.Count(), 1);

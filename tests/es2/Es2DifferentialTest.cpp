@@ -152,7 +152,7 @@ private:
         SReadCall r = BuildCall(id, p.bytes, true);
         ASSERT_NE(r.call, nullptr) << id;
         if (error == 0)
-            r.call->UpdateState(&m_state, 1);
+            r.call->ApplyEffect(&m_state, 1);
         m_calls.push_back(std::move(r));
     }
     uint32_t Pick(std::initializer_list<uint32_t> values) { return values.begin()[m_random() % values.size()]; }

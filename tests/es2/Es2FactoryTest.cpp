@@ -13,8 +13,8 @@ namespace {
 TEST(Es2Factory, GivesNoRecordOutsideTheRangeOrForVersionZero)
 {
     CTrace trace(11, 1, nullptr, 0);
-    EXPECT_EQ(CreateEs2Call(&trace, 2000), nullptr);
-    EXPECT_EQ(CreateEs2Call(&trace, 2143), nullptr);
+    EXPECT_EQ(CreateCallById(2000, &trace), nullptr);
+    EXPECT_EQ(CreateCallById(2143, &trace), nullptr);
     SReadCall r = BuildCall(2045, {0, 0, 0, 0}, true, 4, /*version=*/0);
     EXPECT_EQ(r.call, nullptr);
 }

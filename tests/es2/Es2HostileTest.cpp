@@ -75,7 +75,7 @@ TEST(Es2Hostile, RecordsShorterThanTheirLayoutNeverReadPastTheirEnd)
                 io.Seek(int64_t(rec.payloadOffset), 0);
                 trace.SetRecordSize(cut);
                 try {
-                    std::unique_ptr<CApiCall> call(CreateEs2Call(&trace, rec.id));
+                    std::unique_ptr<CApiCall> call(CreateCallById(rec.id, &trace));
                     ASSERT_NE(call, nullptr);
                     CGenCallInfo info;
                     call->ListArguments(&info, 1);

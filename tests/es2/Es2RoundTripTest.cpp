@@ -4,6 +4,7 @@
 // arguments by position), texts and bytes consumed are compared.
 #include "Es2Factory.h"
 #include "Es2TestSupport.h"
+#include "CallQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST_P(Es2RoundTrip, EveryRecordReadsAndListsItsLayout)
         EXPECT_EQ(got.call->GetId(), std::stoi(want[0]));
         EXPECT_STREQ(got.call->GetName(), want[1].c_str());
         EXPECT_STREQ(got.call->GetCategory(), want[2].c_str());
-        EXPECT_STREQ(Es2FunctionName(uint16_t(got.call->GetId())), want[1].c_str());
+        EXPECT_STREQ(CallFunctionName(uint16_t(got.call->GetId())), want[1].c_str());
         EXPECT_EQ(got.consumed, std::stoull(want[3]));
         ids.insert(got.call->GetId());
 

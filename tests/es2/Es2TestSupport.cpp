@@ -70,7 +70,7 @@ std::vector<SReadCall> ReadEs2Trace(const std::string& path)
         c.context = context;
         c.id = r.id;
         c.size = r.size;
-        c.call.reset(CreateEs2Call(context.get(), r.id));
+        c.call.reset(CreateCallById(r.id, context.get()));
         c.consumed = context->GetRecordConsumed();
         out.push_back(std::move(c));
     }
@@ -140,7 +140,7 @@ SApplied Apply(const std::vector<SCall>& sequence, void* state, bool dataInclude
         p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
         SReadCall r = BuildCall(c.id, p.bytes, dataIncluded);
         EXPECT_NE(r.call, nullptr) << c.id;
-        out.results.push_back(r.call && r.call->UpdateState(state, 1));
+        out.results.push_back(r.call && r.call->ApplyEffect(state, 1));
         out.calls.push_back(std::move(r));
     }
     return out;
@@ -224,7 +224,7 @@ SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataI
     c.id = id;
     c.size = size;
     try {
-        c.call.reset(CreateEs2Call(context, id));
+        c.call.reset(CreateCallById(id, context));
     } catch (...) {
         io.Close();
         throw;

@@ -26,7 +26,7 @@ struct SReadCall
     std::unique_ptr<CApiCall> call;
 };
 
-// Every record of a trace, each built by CreateEs2Call with the record size set; the returned
+// Every record of a trace, each built by CreateCallById with the record size set; the returned
 // context must outlive the calls.
 std::vector<SReadCall> ReadEs2Trace(const std::string& path);
 

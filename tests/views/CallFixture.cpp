@@ -13,7 +13,7 @@ void STextValue::ToString(CXQFTString& out, CXQFTString* raw) const
 CFakeCall::CFakeCall(uint16_t id, const char* name) : CApiCall(nullptr), m_name(name)
 {
     m_callId = id;
-    m_apiKind = id >= 1001 && id <= 1200 ? kApiEgl : kApiEs2;
+    m_apiKind = CallFamilyOfId(id) == ECallFamily::Egl ? kApiEgl : kApiEs2;
 }
 
 CFakeCall& CFakeCall::Arg(const char* argName, std::string text)
@@ -60,17 +60,8 @@ CTraceBuilder::CTraceBuilder() : m_trace(std::make_unique<CTraceData>()) {}
 
 CFakeCall& CTraceBuilder::Add(uint16_t id, const char* name)
 {
-    if (!name) {
-        switch (id) {
-        case kIdDrawArrays: name = "glDrawArrays"; break;
-        case kIdDrawElements: name = "glDrawElements"; break;
-        case kIdBindTexture: name = "glBindTexture"; break;
-        case kIdShaderSource: name = "glShaderSource"; break;
-        case kIdTexImage: name = "glTexImage2D"; break;
-        case kIdUniform: name = "glUniform4fv"; break;
-        default: name = "glClear"; break;
-        }
-    }
+    if (!name)
+        name = CallFunctionName(id) ? CallFunctionName(id) : "glClear";
     auto* call = new CFakeCall(id, name);
     m_trace->AddCall(call, 0, 1);
     return *call;

@@ -1,11 +1,12 @@
 #pragma once
 // Traces for the call-list tests built from call objects directly: each call has an id, a name,
 // text arguments and optionally a return value and an error, so a test states exactly the line
-// it expects. Frames end at eglSwapBuffers (id 1022) as in the loader.
+// it expects. Frames end at eglSwapBuffers as in the loader. Ids come from the call tables.
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "CallQueries.h"
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 #include "TraceLoader.h"
@@ -39,8 +40,14 @@ private:
     std::unique_ptr<STextValue> m_return;
 };
 
-enum : uint16_t { kIdDrawArrays = 2041, kIdDrawElements = 2042, kIdClear = 2018, kIdUniform = 2200,
-                  kIdBindTexture = 2007, kIdShaderSource = 2099, kIdTexImage = 2106, kIdSwap = 1022 };
+inline constexpr uint16_t kIdDrawArrays = CallIdOf(ECallFamily::Es2, "glDrawArrays");
+inline constexpr uint16_t kIdDrawElements = CallIdOf(ECallFamily::Es2, "glDrawElements");
+inline constexpr uint16_t kIdClear = CallIdOf(ECallFamily::Es2, "glClear");
+inline constexpr uint16_t kIdUniform = CallIdOf(ECallFamily::Es2, "glUniform4fv");
+inline constexpr uint16_t kIdBindTexture = CallIdOf(ECallFamily::Es2, "glBindTexture");
+inline constexpr uint16_t kIdShaderSource = CallIdOf(ECallFamily::Es2, "glShaderSource");
+inline constexpr uint16_t kIdTexImage = CallIdOf(ECallFamily::Es2, "glTexImage2D");
+inline constexpr uint16_t kIdSwap = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
 
 // Appends calls to a trace. Frame() ends the current frame with eglSwapBuffers.
 class CTraceBuilder

@@ -36,9 +36,16 @@ public:
     [[noreturn]] void NotImplemented();              // throws "NO IMPLEMENTED"
     CXQFTString GetNameString() const;
     virtual const char* GetName() const = 0;
-    // Applies the call to the state record of its API (SEglState for EGL calls, SEs1State for
-    // ES 1.1 calls, SEs2State for ES 2.0 and extension calls). frame is the 1-based frame number.
-    virtual bool UpdateState(void* state, uint32_t frame) { return false; }
+    // Applies the call's effect to the state record of its API (SEglState for EGL calls, SEs1State
+    // for ES 1.1 calls, SEs2State for ES 2.0 and extension calls), only when the call recorded
+    // success: a call that failed on the device changed nothing there. Every state application
+    // goes through here. frame is the 1-based frame number. True when the state may have changed.
+    bool ApplyEffect(void* state, uint32_t frame)
+    {
+        return RecordedSuccess() && UpdateState(state, frame);
+    }
+    // Whether the recorded error says the call succeeded: GL errors are 0 on success.
+    virtual bool RecordedSuccess() const { return m_error.value == 0; }
     virtual int GetId() const = 0;
     virtual const char* GetCategory() const = 0;
 
@@ -47,11 +54,14 @@ public:
     uint8_t GetApiKind() const { return m_apiKind; }
     // Whether the trace the call was read from carries the data of pointer arguments.
     uint8_t IsDataIncluded() const { return m_dataIncluded; }
-    // The recorded GL error of ES 1.1 and 2.0 calls; stays 0 for EGL and extension calls.
+    // The recorded GL error of ES 1.1, ES 2.0 and extension calls; stays 0 for EGL calls.
     SGLErrorCode* GetError() { return &m_error; }
     const SGLErrorCode* GetError() const { return &m_error; }
 
 protected:
+    // The effect itself, without the success gate (ApplyEffect).
+    virtual bool UpdateState(void* state, uint32_t frame) { return false; }
+
     // Every loaded call carries these 16 bytes with its table pointer: keep them packed.
     uint16_t m_callId = 0;
     uint8_t m_apiKind = kApiNone;

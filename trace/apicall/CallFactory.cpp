@@ -4,46 +4,82 @@
 #include <vector>
 
 #include "ApiCall.h"
+#include "record/Trace.h"
 
 namespace {
-// Filled while the program's statics are made, before any trace is read.
-std::vector<SCallFamily>& Families()
+struct SFamily
 {
-    static std::vector<SCallFamily> families;
+    ECallFamily family;
+    std::span<const SCallRow> rows;
+    uint16_t firstId;
+    uint16_t lastId;
+    // For id firstId + i, its rows are [rowOf[i], rowOf[i + 1]).
+    std::vector<uint32_t> rowOf;
+};
+
+// Filled while the program's statics are made, before any trace is read.
+std::vector<SFamily>& Families()
+{
+    static std::vector<SFamily> families;
     return families;
 }
 
-const SCallFamily* FamilyOf(uint16_t id)
+const SFamily* FamilyOf(uint16_t id)
 {
-    for (const SCallFamily& f : Families())
+    for (const SFamily& f : Families())
         if (id >= f.firstId && id <= f.lastId)
             return &f;
     return nullptr;
 }
+
+// The rows of id within its family: [begin, end), empty when it has none.
+std::span<const SCallRow> RowsOf(uint16_t id)
+{
+    const SFamily* f = FamilyOf(id);
+    if (!f)
+        return {};
+    const uint32_t i = id - f->firstId;
+    return f->rows.subspan(f->rowOf[i], f->rowOf[i + 1] - f->rowOf[i]);
+}
 } // namespace
 
-void RegisterCallFamily(const SCallFamily& family)
+void RegisterCallFamily(ECallFamily family, std::span<const SCallRow> rows)
 {
-    for (const SCallFamily& f : Families()) {
-        if (f.family == family.family && f.create == family.create)
+    if (rows.empty())
+        return;
+    SFamily f{family, rows, rows.front().id, rows.back().id, {}};
+    for (const SFamily& other : Families()) {
+        if (other.family == family && other.rows.data() == rows.data())
             return;
-        if (family.firstId <= f.lastId && f.firstId <= family.lastId)
+        if (f.firstId <= other.lastId && other.firstId <= f.lastId)
             throw std::logic_error("call families overlap");
     }
-    Families().push_back(family);
-}
-
-ECallFamily CallFamilyOfId(uint16_t id)
-{
-    const SCallFamily* f = FamilyOf(id);
-    return f ? f->family : ECallFamily::None;
+    f.rowOf.assign(size_t(f.lastId - f.firstId) + 2, 0);
+    // Counts per id, then running sums: rows of one id are adjacent (the tables are checked).
+    for (const SCallRow& r : rows)
+        ++f.rowOf[r.id - f.firstId + 1];
+    for (size_t i = 1; i < f.rowOf.size(); ++i)
+        f.rowOf[i] += f.rowOf[i - 1];
+    Families().push_back(std::move(f));
 }
 
 CApiCall* CreateCallById(uint16_t id, CTrace* trace)
 {
-    const SCallFamily* f = FamilyOf(id);
-    CApiCall* call = f && f->create ? f->create(trace, id) : nullptr;
+    if (!trace)
+        return nullptr;
+    const uint32_t version = trace->GetVersion();
+    const SCallRow* chosen = nullptr;
+    for (const SCallRow& r : RowsOf(id))
+        if (r.firstVersion <= version)
+            chosen = &r;
+    CApiCall* call = chosen && chosen->make ? chosen->make(*trace) : nullptr;
     if (call)
         call->SetCallId(id);
     return call;
+}
+
+uint16_t RegisteredCallTraits(uint16_t id)
+{
+    const std::span<const SCallRow> rows = RowsOf(id);
+    return rows.empty() ? 0 : rows.front().traits;
 }

@@ -21,6 +21,12 @@ CEglCall::CEglCall(CTrace* trace) : CApiCall(trace)
     m_eglError.value = trace->ReadValue<TEGLintEnum>();
 }
 
+bool CEglCall::RecordedSuccess() const
+{
+    constexpr int32_t kEglSuccess = 0x3000;
+    return m_eglError.value == kEglSuccess;
+}
+
 void CEglCall::ListArguments(CCallInfo* info, uint8_t verbose)
 {
     CApiCall::ListArguments(info, verbose);
@@ -30,7 +36,7 @@ void CEglCall::ListArguments(CCallInfo* info, uint8_t verbose)
 
 CExtCall::CExtCall(CTrace* trace) : CApiCall(trace)
 {
-    m_extError.value = trace->ReadValue<TGLError>();
+    m_error.value = trace->ReadValue<TGLError>();
     m_selector = trace->ReadValue<TuintType<19>>();
     m_apiKind = (m_selector == 1 || m_selector == 2) ? kApiExt : kApiNone;
 }
@@ -39,5 +45,5 @@ void CExtCall::ListArguments(CCallInfo* info, uint8_t verbose)
 {
     CApiCall::ListArguments(info, verbose);
     info->SetApi(m_selector == 1 ? "ES1" : m_selector == 2 ? "ES2" : "EGL");
-    info->SetError(&m_extError);
+    info->SetError(&m_error);
 }

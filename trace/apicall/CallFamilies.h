@@ -33,6 +33,8 @@ public:
     explicit CEglCall(CTrace* trace);               // reads the EGL error (type 1)
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
     const SBare<int32_t>& GetEglError() const { return m_eglError; }
+    // EGL_SUCCESS (0x3000); an error of 0, read from a record that carries none, is not a success.
+    bool RecordedSuccess() const override;
 
 protected:
     SBare<int32_t> m_eglError;
@@ -43,14 +45,14 @@ protected:
 class CExtCall : public CApiCall
 {
 public:
-    explicit CExtCall(CTrace* trace);               // reads the GL error (12), then the selector (19)
+    // Reads the GL error (12) into the recorded error the effect gate reads, then the selector (19).
+    explicit CExtCall(CTrace* trace);
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
     // The call's effect on an ES 1.1 state record; the trace container does not call it.
     virtual bool UpdateEs1State(SEs1State* state, uint32_t frame) { return false; }
-    const SGLErrorCode& GetExtError() const { return m_extError; }
+    const SGLErrorCode& GetExtError() const { return m_error; }
     uint32_t GetSelector() const { return m_selector; }
 
 protected:
-    SGLErrorCode m_extError;
     uint32_t m_selector = 0;
 };

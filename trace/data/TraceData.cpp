@@ -5,11 +5,10 @@
 #include <stdexcept>
 
 #include "apicall/ApiCall.h"
+#include "apicall/CallFactory.h"
 #include "apicall/CallInfo.h"
 
 namespace {
-constexpr uint16_t kSwapBuffersId = 1022;
-
 // Kind 3 is never assigned but is routed like ES 1.1.
 bool IsEs1Kind(uint8_t kind) { return kind == kApiEs1 || kind == 3; }
 bool IsEs2Kind(uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; }
@@ -92,7 +91,7 @@ void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
         frame = cursorFrame;
 
     Apply(*call, frame);
-    const bool endsFrame = call->GetCallId() == kSwapBuffersId;
+    const bool endsFrame = RegisteredCallTraits(call->GetCallId()) & trait::FrameEnd;
     m_calls.emplace_back(cursorFrame, std::move(call), static_cast<uint8_t>(inSection != 1 ? 1 : 0));
     ++m_callCount;
     m_frames.back().endCall = m_callCount;
@@ -102,19 +101,18 @@ void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
 
 void CTraceData::Apply(CApiCall& call, uint32_t frame)
 {
-    // Calls recorded with a GL error changed nothing on the device. EGL and extension calls
-    // never fill that holder; an EGL call's own update checks its recorded EGL error.
-    if (!m_stateTracking || call.GetError()->value != 0)
+    // ApplyEffect leaves the state alone for a call that recorded an error.
+    if (!m_stateTracking)
         return;
     const uint8_t kind = call.GetApiKind();
     if (kind == kApiEgl) {
-        m_eglChanged |= call.UpdateState(m_egl.get(), frame);
+        m_eglChanged |= call.ApplyEffect(m_egl.get(), frame);
     } else if (IsEs1Kind(kind)) {
         m_hasEs1 = true;
-        m_es1Changed |= call.UpdateState(m_es1.get(), frame);
+        m_es1Changed |= call.ApplyEffect(m_es1.get(), frame);
     } else if (IsEs2Kind(kind)) {
         m_hasEs2 = true;
-        m_es2Changed |= call.UpdateState(m_es2.get(), frame);
+        m_es2Changed |= call.ApplyEffect(m_es2.get(), frame);
     }
 }
 
@@ -323,8 +321,8 @@ bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*appl
     *out = *(f->states->*snapshot);
     for (uint32_t j = f->firstCall; j < static_cast<uint32_t>(index); ++j) {
         CApiCall* call = m_calls[j].call.get();
-        if (applies(call->GetApiKind()) && call->GetError()->value == 0)
-            call->UpdateState(out, frame);
+        if (applies(call->GetApiKind()))
+            call->ApplyEffect(out, frame);
     }
     return true;
 }

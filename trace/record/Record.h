@@ -1,27 +1,19 @@
 #pragma once
-// The shape every row of a call table shares. A row names its items in payload order; TRecord reads
-// them in that order in its constructor and lists them in the same order, so reading and listing
-// cannot drift apart. Items:
-//   Arg<name, code[, holder][, role]>   a scalar read with the width of its type code
-//   Obj<name, role>                     a GLuint object name (the players translate it by role)
-//   Ret<code[, holder]>                 the return value: read first, listed as the return value
-//   RetBlock<holder>                    a return value recorded as a block (a string)
-//   DataOrPointer<name, holder[, role]> a pointer argument: the data holder when the trace carries
-//                                       data, else the bare pointer value
-//   Block<name, holder>                 a pointer argument whose block is read in both data modes
-//   VerboseExtra<name, code>            a value after the arguments, listed hidden in verbose mode
-//   Unlisted<code>                      a value after the arguments, never listed
+// The record every table row becomes. A row names its items in payload order; TRecord reads them
+// in that order in its constructor and lists them in the same order, so reading and listing
+// cannot drift apart. The item kinds are in record/RecordItems.h, the table shape in
+// apicall/CallTable.h.
+//
 // Scalars are kept as their bare 4- or 8-byte value; the holders a call description points at are
 // made for that description and owned by it (most calls of a trace are never described), which
 // keeps a loaded call small. Composite holders own their recorded memory and are kept as read.
 #include <array>
-#include <memory>
-#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "apicall/CallFamilies.h"
 #include "apicall/CallInfo.h"
@@ -47,20 +39,6 @@ struct FixedString
 // What an argument names, for the players that translate recorded object names to host ones.
 enum class Role : uint8_t { None, Texture, Buffer, Program, Shader, Framebuffer, Renderbuffer, Location };
 
-// The holder of a scalar by its type code, for rows that need no named holder.
-template <int Code> struct CodeHolder;
-template <> struct CodeHolder<0> { using type = TPointer; };
-template <> struct CodeHolder<12> { using type = TGLenum; };
-template <> struct CodeHolder<13> { using type = TGLboolean; };
-template <> struct CodeHolder<14> { using type = TGLbitfield; };
-template <> struct CodeHolder<17> { using type = TintType<17>; };
-template <> struct CodeHolder<18> { using type = TintType<18>; };
-template <> struct CodeHolder<21> { using type = TuintType<21>; };
-template <> struct CodeHolder<22> { using type = TfloatType<22>; };
-template <> struct CodeHolder<23> { using type = TfloatType<23>; };
-template <> struct CodeHolder<25> { using type = TintType<25>; };
-template <> struct CodeHolder<26> { using type = TintType<26>; };
-
 enum class ItemKind : uint8_t { Argument, Return, Extra };
 
 // What listing an item needs to know of the trace its call was read from.
@@ -73,135 +51,6 @@ struct SListing
 // The listing slot of an item that lists its own holder.
 struct SNoHolder {};
 
-// A scalar item: the bare value, and the holder it is listed through.
-template <class Holder>
-struct TScalarItem
-{
-    using ListedHolder = Holder;
-    using ValueType = typename Holder::ValueType;
-    ValueType value{};
-
-    ValueType Value() const { return value; }
-    void Read(CTrace& t) { value = t.ReadValue<Holder>(); }
-    Holder& Fill(Holder& slot) const
-    {
-        slot.value = value;
-        return slot;
-    }
-};
-
-template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type, Role R = Role::None>
-struct Arg : TScalarItem<Holder>
-{
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = R;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const
-    {
-        info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
-    }
-};
-
-template <FixedString Name, Role R>
-using Obj = Arg<Name, 21, TuintType<21>, R>;
-
-template <int Code, class Holder = typename CodeHolder<Code>::type>
-struct Ret : TScalarItem<Holder>
-{
-    static constexpr FixedString kName = "return";
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Return;
-    void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
-};
-
-template <class Data>
-struct RetBlock
-{
-    static constexpr FixedString kName = "return";
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Return;
-    using ListedHolder = SNoHolder;
-    Data value;
-
-    void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.SetReturnValue(&value); }
-};
-
-template <FixedString Name, class Data, Role R = Role::None>
-struct DataOrPointer
-{
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = R;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
-    // With data the whole holder is filled; without, only its pointer member, which then stands
-    // for the bare pointer argument.
-    Data data;
-
-    void Read(CTrace& t)
-    {
-        if (t.IsDataIncluded())
-            t >> data;
-        else
-            t >> data.pointer;
-    }
-    SApiTypeBase* Listed(CCallInfo& info, const SListing& t)
-    {
-        return t.IsDataIncluded() ? static_cast<SApiTypeBase*>(&data) : info.MakeHolder<TPointer>(data.pointer.value);
-    }
-    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
-    {
-        info.AddArgument(Name.c_str(), Listed(info, t), 0);
-    }
-};
-
-// The holder a composite item is listed through: itself, or a view made for the description.
-inline SApiTypeBase* ListedOf(CCallInfo&, SApiTypeBase& holder) { return &holder; }
-inline SApiTypeBase* ListedOf(CCallInfo& info, const SDataBlock& block)
-{
-    SDataView& view = info.Make<SDataView>();
-    view.pointer = block.pointer;
-    view.size = block.size;
-    view.borrowed = block.GetData();
-    return &view;
-}
-
-template <FixedString Name, class Data>
-struct Block
-{
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
-    Data value;
-
-    void Read(CTrace& t) { t >> value; }
-    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), ListedOf(info, value), 0); }
-};
-
-template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
-struct VerboseExtra : TScalarItem<Holder>
-{
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Extra;
-    void List(CCallInfo& info, const SListing&, uint8_t verbose, Holder& slot) const
-    {
-        if (verbose == 1)
-            info.AddArgument(Name.c_str(), &this->Fill(slot), 1);
-    }
-};
-
-template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
-struct Unlisted : TScalarItem<Holder>
-{
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Extra;
-    using ListedHolder = SNoHolder;
-    void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) const {}
-};
-
 // Index of the item called Wanted; fails to compile when there is none.
 template <FixedString Wanted, class... Items>
 consteval std::size_t ItemIndex()
@@ -213,9 +62,24 @@ consteval std::size_t ItemIndex()
     throw "no item of that name in the row";
 }
 
+// Whether no two items of a row share a name: effects and players reach items by name.
+template <class... Items>
+consteval bool ItemNamesUnique()
+{
+    constexpr std::array<std::string_view, sizeof...(Items)> names{Items::kName.view()...};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        for (std::size_t j = i + 1; j < names.size(); ++j)
+            if (names[i] == names[j])
+                return false;
+    return true;
+}
+
 template <class Family, uint16_t Id, FixedString Name, FixedString Category, class... Items>
 class TRecord : public Family
 {
+    static_assert(ItemNamesUnique<Items...>(),
+                  "two items of the row share a name: give the second a key of its own (Keyed<>)");
+
 public:
     static constexpr uint16_t kId = Id;
     static constexpr auto kFunction = Name;
@@ -272,3 +136,37 @@ private:
 };
 
 } // namespace xqft
+
+// The record classes of a table, expanded in a family's <Family>Records.h inside the family's
+// namespace, which declares `template <class Record> struct TRowBase;` first. Each family defines
+// XQF_RECORD, XQF_EFFECT, XQF_CUSTOM and XQF_NAMED through these, naming its base class, its state
+// record and its effect function.
+#define XQF_RECORD_CLASS(Family, Class, Id, Function, Category, ...)                                      \
+    class Class final : public ::xqft::TRecord<Family, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__> \
+    {                                                                                                     \
+    public:                                                                                               \
+        using TRecord::TRecord;                                                                           \
+    };
+// An effect row promises an Effect overload; a row without one fails to link.
+#define XQF_EFFECT_CLASS(Family, State, Effect, Class, Id, Function, Category, ...)                       \
+    class Class;                                                                                          \
+    bool Effect(const Class& call, State& state);                                                         \
+    class Class final : public ::xqft::TRecord<Family, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__> \
+    {                                                                                                     \
+    public:                                                                                               \
+        using TRecord::TRecord;                                                                           \
+                                                                                                          \
+    protected:                                                                                            \
+        bool UpdateState(void* state, uint32_t) override                                                  \
+        {                                                                                                 \
+            return Effect(*this, *static_cast<State*>(state));                                            \
+        }                                                                                                 \
+    };
+// A hand-written class derives from RowBase<Class>: the record its row describes.
+#define XQF_CUSTOM_BASE(Family, Class, Id, Function, Category, ...)                                       \
+    class Class;                                                                                          \
+    template <>                                                                                           \
+    struct TRowBase<Class>                                                                                \
+    {                                                                                                     \
+        using type = ::xqft::TRecord<Family, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__>;          \
+    };

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include "CallQueries.h"
 #include "CallValues.h"
 #include "TraceController.h"
 #include "TraceStatistics.h"
@@ -22,17 +23,6 @@ using namespace CallListColours;
 namespace {
 constexpr int kTextX = 5;
 constexpr int kMarkerWidth = 15;
-
-bool ShowsImage(uint16_t id)
-{
-    switch (id) {
-    case 2022: case 2023: case 2106: case 2111:  // ES 2.0 texture uploads
-    case 3023: case 3024: case 3133: case 3140:  // ES 1.1 texture uploads
-        return true;
-    default:
-        return false;
-    }
-}
 }  // namespace
 
 CCallItemWidget::CCallItemWidget(QWidget* parent)
@@ -208,11 +198,11 @@ void CCallItemWidget::mousePressEvent(QMouseEvent* e)
     if (!m_call || !m_call->call)
         return;
     const uint16_t id = m_call->call->GetCallId();
-    if (id == 2099) {
+    if (IsShaderSource(id)) {
         Q_EMIT SIGRequestShowText(int(m_callNumber));
-    } else if (ShowsImage(id)) {
+    } else if (IsTextureUpload(id)) {
         Q_EMIT SIGRequestShowImage(int(m_callNumber));
-    } else if (id == 2007 || id == 3005) {
+    } else if (IsTextureBind(id)) {
         uint32_t texture = 0;
         CTraceStatistics* statistics = m_controller->GetStatistics();
         if (!statistics || !CCallValues(m_call->call.get()).Value("texture", &texture))

@@ -1,15 +1,15 @@
 #include "calllist/CallListLayout.h"
 
+#include "CallQueries.h"
+
 #include <algorithm>
 
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
-bool IsDrawCallId(uint16_t id) { return id == 2041 || id == 2042 || id == 3036 || id == 3037; }
-
 bool IsDrawCall(const STraceCall* entry)
 {
-    return entry && entry->call && IsDrawCallId(entry->call->GetCallId());
+    return entry && entry->call && IsDrawCall(entry->call->GetCallId());
 }
 
 namespace {

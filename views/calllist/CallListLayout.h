@@ -17,8 +17,7 @@ struct STraceCall;
 
 using u32 = unsigned int;
 
-// ES 2.0 and ES 1.1 glDrawArrays and glDrawElements.
-bool IsDrawCallId(uint16_t id);
+// Whether the entry's call is a draw call (IsDrawCall of its id).
 bool IsDrawCall(const STraceCall* entry);
 
 struct SVisibleEntry

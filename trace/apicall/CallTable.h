@@ -1,0 +1,95 @@
+#pragma once
+// The shape every call table shares (calls/egl/EglCalls.def, calls/es1/Es1Calls.def,
+// calls/es2/Es2Calls.def, later calls/ext/ExtCalls.def). A table is a list of rows
+//
+//   XQF_RECORD(Class, Id, FirstVersion, Function, Category, Traits, Items...)
+//   XQF_EFFECT(Class, Id, FirstVersion, Function, Category, Traits, Items...)
+//   XQF_CUSTOM(Class, Id, FirstVersion, Function, Category, Traits, Items...)
+//   XQF_NAMED (Class, Id, FirstVersion, Function, Category, Traits)
+//
+// one per recorded function and record layout, in id order (layouts of one id by increasing first
+// version). RECORD rows are built entirely from their items (record/RecordItems.h); EFFECT rows
+// also change the tracked state through the family's effect overload; CUSTOM rows are
+// hand-written classes that derive from the record their row describes (RowBase<Class>); NAMED
+// rows name a function whose record is not read yet (the factory makes no call for it). Traits
+// is 0 or trait:: values joined with |; every layout of one id carries the same traits.
+//
+// The files that expand a table each include it with the four macros defined: the record
+// classes (<Family>Records.h), the factory rows (<Family>Factory.cpp, XQF_FACTORY_ROW below) and
+// the id queries (calls/CallQueries.h). Nothing else names a call id.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class CApiCall;
+class CTrace;
+
+// What readers outside the tables need to know of a function.
+namespace trait {
+inline constexpr uint16_t Draw = 1 << 0;            // a draw call (statistics, the call list's groups)
+inline constexpr uint16_t FrameEnd = 1 << 1;        // ends the frame it belongs to
+inline constexpr uint16_t TextureUpload = 1 << 2;   // uploads an image to the bound texture
+inline constexpr uint16_t TextureBind = 1 << 3;     // binds a texture by name ("texture" argument)
+inline constexpr uint16_t ShaderSource = 1 << 4;    // sets a shader's source ("shader", "string")
+inline constexpr uint16_t CreatesShader = 1 << 5;   // returns a new shader of the "type" argument
+inline constexpr uint16_t AttachesShader = 1 << 6;  // attaches "shader" to "program"
+} // namespace trait
+
+// One row as the factory and the queries see it.
+struct SCallRow
+{
+    uint16_t id = 0;
+    uint16_t traits = 0;
+    uint32_t firstVersion = 0;
+    const char* function = "";
+    const char* category = "";
+    CApiCall* (*make)(CTrace& trace) = nullptr;  // null for a NAMED row
+};
+
+template <class Record>
+CApiCall* MakeRecord(CTrace& trace)
+{
+    return new Record(trace);
+}
+
+// A factory row of a RECORD, EFFECT or CUSTOM row (its class must be visible).
+#define XQF_FACTORY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...)                          \
+    {Id, Traits, FirstVersion, Function, Category, &MakeRecord<Class>},
+// A row without its record class (the queries, and the factory's NAMED rows).
+#define XQF_NAME_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...)                             \
+    {Id, Traits, FirstVersion, Function, Category, nullptr},
+
+// Checks every table passes at compile time.
+namespace calltable {
+
+// Ids increase; the layouts of one id come in increasing first version (from 1) and share their
+// function name and traits.
+template <std::size_t N>
+consteval bool RowsInOrder(const SCallRow (&rows)[N])
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (rows[i].firstVersion == 0)
+            return false;
+        if (i == 0)
+            continue;
+        const SCallRow &a = rows[i - 1], &b = rows[i];
+        if (b.id < a.id)
+            return false;
+        if (b.id == a.id && (b.firstVersion <= a.firstVersion || b.traits != a.traits ||
+                             std::string_view(a.function) != std::string_view(b.function)))
+            return false;
+    }
+    return true;
+}
+
+// Every id lies in [first, last], the block the file format gives the family.
+template <std::size_t N>
+consteval bool RowsWithin(const SCallRow (&rows)[N], uint16_t first, uint16_t last)
+{
+    for (const SCallRow& r : rows)
+        if (r.id < first || r.id > last)
+            return false;
+    return true;
+}
+
+} // namespace calltable

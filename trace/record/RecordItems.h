@@ -1,0 +1,283 @@
+#pragma once
+// The item kinds a table row is made of, in payload order (record/Record.h reads and lists them):
+//   Arg<name, code[, holder][, role]>     a scalar read with the width of its type code
+//   Obj<name, role>                       a GLuint object name (the players translate it by role)
+//   Ret<code[, holder]>                   the return value: read first, listed as the return value
+//   RetBlock<holder>                      a return value recorded as a block (a string)
+//   DataOrPointer<name, holder[, role]>   a pointer argument: the data holder when the trace carries
+//                                         data, else the bare pointer value
+//   DataForm<dataName, pointerName, holder>  the same, listed under pointerName without data
+//   DataOrHandle<name, holder>            a pointer argument whose data holder has no pointer member
+//                                         (native window and pixmap descriptions, a pixmap handle)
+//   DataOnly<name, holder>                a block present only when the trace carries data
+//   Block<name, holder>                   a pointer argument whose block is read in both data modes
+//   UnlistedBlock<name, holder>           a block read whatever the data flag and never listed
+//   VerboseExtra<name, code>              a value after the arguments, listed hidden in verbose mode
+//   Unlisted<name, code>                  a value after the arguments, never listed
+//   Verbose<item, hidden>                 an item listed only in the verbose listing, with the hidden
+//                                         flag set when `hidden`
+//   Keyed<key, item>                      an item reached by key, listed under the item's own name
+//                                         (a row whose two items are listed under one name)
+// A family keeps item kinds only its records need beside its records (the draw calls' indices).
+#include <memory>
+
+#include "record/Record.h"
+
+namespace xqft {
+
+// The holder of a scalar by its type code, for rows that need no named holder.
+template <int Code> struct CodeHolder;
+template <> struct CodeHolder<0> { using type = TPointer; };
+template <> struct CodeHolder<12> { using type = TGLenum; };
+template <> struct CodeHolder<13> { using type = TGLboolean; };
+template <> struct CodeHolder<14> { using type = TGLbitfield; };
+template <> struct CodeHolder<17> { using type = TintType<17>; };
+template <> struct CodeHolder<18> { using type = TintType<18>; };
+template <> struct CodeHolder<21> { using type = TuintType<21>; };
+template <> struct CodeHolder<22> { using type = TfloatType<22>; };
+template <> struct CodeHolder<23> { using type = TfloatType<23>; };
+template <> struct CodeHolder<25> { using type = TintType<25>; };
+template <> struct CodeHolder<26> { using type = TintType<26>; };
+
+// A scalar item: the bare value, and the holder it is listed through.
+template <class Holder>
+struct TScalarItem
+{
+    using ListedHolder = Holder;
+    using ValueType = typename Holder::ValueType;
+    ValueType value{};
+
+    ValueType Value() const { return value; }
+    void Read(CTrace& t) { value = t.ReadValue<Holder>(); }
+    Holder& Fill(Holder& slot) const
+    {
+        slot.value = value;
+        return slot;
+    }
+};
+
+template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type, Role R = Role::None>
+struct Arg : TScalarItem<Holder>
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = R;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const
+    {
+        info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
+    }
+};
+
+template <FixedString Name, Role R>
+using Obj = Arg<Name, 21, TuintType<21>, R>;
+
+template <int Code, class Holder = typename CodeHolder<Code>::type>
+struct Ret : TScalarItem<Holder>
+{
+    static constexpr FixedString kName = "return";
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Return;
+    void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
+};
+
+template <class Data>
+struct RetBlock
+{
+    static constexpr FixedString kName = "return";
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Return;
+    using ListedHolder = SNoHolder;
+    Data value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.SetReturnValue(&value); }
+};
+
+template <FixedString Name, class Data, Role R = Role::None>
+struct DataOrPointer
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = R;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    using ListedHolder = SNoHolder;
+    // With data the whole holder is filled; without, only its pointer member, which then stands
+    // for the bare pointer argument.
+    Data data;
+
+    void Read(CTrace& t)
+    {
+        if (t.IsDataIncluded())
+            t >> data;
+        else
+            t >> data.pointer;
+    }
+    SApiTypeBase* Listed(CCallInfo& info, const SListing& t)
+    {
+        return t.IsDataIncluded() ? static_cast<SApiTypeBase*>(&data) : info.MakeHolder<TPointer>(data.pointer.value);
+    }
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
+    {
+        info.AddArgument(Name.c_str(), Listed(info, t), 0);
+    }
+};
+
+template <FixedString DataName, FixedString PointerName, class Data>
+struct DataForm : DataOrPointer<DataName, Data>
+{
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
+    {
+        info.AddArgument(t.IsDataIncluded() ? DataName.c_str() : PointerName.c_str(), this->Listed(info, t), 0);
+    }
+};
+
+template <FixedString Name, class Data>
+struct DataOrHandle
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    using ListedHolder = SNoHolder;
+    Data data;              // filled when the trace carries data
+    SPointerValue pointer;  // filled when it does not
+
+    void Read(CTrace& t)
+    {
+        if (t.IsDataIncluded())
+            t >> data;
+        else
+            t >> pointer;
+    }
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
+    {
+        info.AddArgument(Name.c_str(),
+                         t.IsDataIncluded() ? static_cast<SApiTypeBase*>(&data) : info.MakeHolder<TPointer>(pointer.value),
+                         0);
+    }
+};
+
+template <FixedString Name, class Data>
+struct DataOnly
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = SNoHolder;
+    Data value;
+
+    void Read(CTrace& t)
+    {
+        if (t.IsDataIncluded())
+            t >> value;
+    }
+    void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
+    {
+        if (t.IsDataIncluded())
+            info.AddArgument(Name.c_str(), &value, 0);
+    }
+};
+
+// The holder a composite item is listed through: itself, or a view made for the description.
+inline SApiTypeBase* ListedOf(CCallInfo&, SApiTypeBase& holder) { return &holder; }
+inline SApiTypeBase* ListedOf(CCallInfo& info, const SDataBlock& block)
+{
+    SDataView& view = info.Make<SDataView>();
+    view.pointer = block.pointer;
+    view.size = block.size;
+    view.borrowed = block.GetData();
+    return &view;
+}
+
+template <FixedString Name, class Data>
+struct Block
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Argument;
+    using ListedHolder = SNoHolder;
+    Data value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.AddArgument(Name.c_str(), ListedOf(info, value), 0); }
+};
+
+template <FixedString Name, class Data>
+struct UnlistedBlock
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = SNoHolder;
+    Data value;
+
+    void Read(CTrace& t) { t >> value; }
+    void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) {}
+};
+
+template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
+struct VerboseExtra : TScalarItem<Holder>
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    void List(CCallInfo& info, const SListing&, uint8_t verbose, Holder& slot) const
+    {
+        if (verbose == 1)
+            info.AddArgument(Name.c_str(), &this->Fill(slot), 1);
+    }
+};
+
+template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
+struct Unlisted : TScalarItem<Holder>
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = Role::None;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = SNoHolder;
+    void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) const {}
+};
+
+// Passes a listing on with every argument's hidden flag replaced.
+class CHiddenAs : public CCallInfo
+{
+public:
+    CHiddenAs(CCallInfo& to, uint8_t hidden) : m_to(to), m_hidden(hidden) {}
+    void Clear() override { m_to.Clear(); }
+    void SetCall(CApiCall* call) override { m_to.SetCall(call); }
+    void SetApi(const char* tag) override { m_to.SetApi(tag); }
+    using CCallInfo::SetError;
+    void SetError(SApiTypeBase* error) override { m_to.SetError(error); }
+    void AddArgument(const char* name, SApiTypeBase* value, uint8_t) override { m_to.AddArgument(name, value, m_hidden); }
+    void SetReturnValue(SApiTypeBase* value) override { m_to.SetReturnValue(value); }
+    void Keep(std::unique_ptr<SKeptHolders> holders) override { m_to.Keep(std::move(holders)); }
+
+private:
+    CCallInfo& m_to;
+    uint8_t m_hidden;
+};
+
+template <class Item, bool Hidden>
+struct Verbose
+{
+    static constexpr auto kName = Item::kName;
+    static constexpr Role kRole = Item::kRole;
+    static constexpr ItemKind kKind = ItemKind::Extra;
+    using ListedHolder = typename Item::ListedHolder;
+    Item item;
+
+    void Read(CTrace& t) { item.Read(t); }
+    void List(CCallInfo& info, const SListing& t, uint8_t verbose, ListedHolder& slot)
+    {
+        if (verbose != 1)
+            return;
+        CHiddenAs listing(info, Hidden ? verbose : 0);
+        item.List(listing, t, verbose, slot);
+    }
+};
+
+template <FixedString Key, class Item>
+struct Keyed : Item
+{
+    static constexpr auto kName = Key;
+};
+
+} // namespace xqft
