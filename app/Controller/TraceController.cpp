@@ -58,6 +58,12 @@ void CTraceController::Shutdown()
     m_recentAddresses = CXQFTArray<CXQFTString>();
     m_savedProfile = 0;
     m_currentFrame = 0;
+    m_filePath.clear();
+    m_rangeMode = false;
+    m_filterSet.clear();
+    m_highlightSet.clear();
+    m_disabledCalls.clear();
+    m_disabledFunctions.clear();
 }
 
 void CTraceController::SetPrompts(std::unique_ptr<CUserPrompts> prompts)
@@ -101,12 +107,66 @@ const STraceFrameStats* CTraceController::GetFrameStats(u32) const
     return m_statistics->GetFrame(u32(m_trace->GetCurrentFrameNumber()));
 }
 
-void CTraceController::GetFilterSets(std::set<u32>** filterSet, std::set<u32>** highlightSet)
+void CTraceController::GetFilterSets(const std::set<u32>** filterSet, const std::set<u32>** highlightSet) const
 {
     if (filterSet)
         *filterSet = &m_filterSet;
     if (highlightSet)
         *highlightSet = &m_highlightSet;
+}
+
+void CTraceController::ChangeSet(std::set<u32>& set, u32 value, bool present)
+{
+    const bool changed = present ? set.insert(value).second : set.erase(value) != 0;
+    if (changed)
+        Q_EMIT SIGCallSetsChanged();
+}
+
+void CTraceController::SetFunctionFiltered(u32 function, bool filtered) { ChangeSet(m_filterSet, function, filtered); }
+
+void CTraceController::SetFunctionHighlighted(u32 function, bool highlighted)
+{
+    ChangeSet(m_highlightSet, function, highlighted);
+}
+
+void CTraceController::SetFilterSets(std::set<u32> filterSet, std::set<u32> highlightSet)
+{
+    m_filterSet = std::move(filterSet);
+    m_highlightSet = std::move(highlightSet);
+    Q_EMIT SIGCallSetsChanged();
+}
+
+void CTraceController::ClearFilterSet()
+{
+    m_filterSet.clear();
+    Q_EMIT SIGCallSetsChanged();
+}
+
+void CTraceController::ClearHighlightSet()
+{
+    m_highlightSet.clear();
+    Q_EMIT SIGCallSetsChanged();
+}
+
+void CTraceController::SetCallDisabled(u32 callNumber, bool disabled) { ChangeSet(m_disabledCalls, callNumber, disabled); }
+
+void CTraceController::ClearDisabledCalls()
+{
+    m_disabledCalls.clear();
+    Q_EMIT SIGCallSetsChanged();
+}
+
+void CTraceController::SetFunctionDisabled(u32 function, bool disabled)
+{
+    ChangeSet(m_disabledFunctions, function, disabled);
+}
+
+void CTraceController::SetRangeMode(bool on)
+{
+    if (m_rangeMode == on)
+        return;
+    m_rangeMode = on;
+    Q_EMIT SIGCallSetsChanged();
 }
 
 void CTraceController::UpdateTemporalStatusBar(const QString& text)

@@ -1,7 +1,9 @@
 #pragma once
 // The process-wide controller through which the main window and every view reach the open
 // trace. Views hold no trace state: they pull through the accessors below when the controller
-// emits SIGTraceUpdate / SIGFrameUpdate. Everything runs on the GUI thread.
+// emits SIGTraceUpdate / SIGFrameUpdate. The call sets, the range mode, the current frame and the
+// file path belong to the controller: views read them and change them only through its methods,
+// which emit SIGCallSetsChanged. Everything runs on the GUI thread.
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -40,7 +42,26 @@ public:
     CTraceStatistics* GetStatistics() const { return m_statistics.get(); }
     const STraceFrameStats* GetFrameStats(u32 frame) const;
     QString GetFilePath() const { return m_filePath; }
-    void GetFilterSets(std::set<u32>** filterSet, std::set<u32>** highlightSet);
+    // The frame the views show (1-based; 0 without a trace).
+    u32 GetCurrentFrame() const { return m_currentFrame; }
+
+    // The call sets: function ids filtered out of and highlighted in the call list, the call
+    // numbers and function ids the frame analysis does not play.
+    void GetFilterSets(const std::set<u32>** filterSet, const std::set<u32>** highlightSet) const;
+    const std::set<u32>& GetDisabledCalls() const { return m_disabledCalls; }
+    const std::set<u32>& GetDisabledFunctions() const { return m_disabledFunctions; }
+    void SetFunctionFiltered(u32 function, bool filtered);
+    void SetFunctionHighlighted(u32 function, bool highlighted);
+    // Both sets at once (the filter dialog's choices).
+    void SetFilterSets(std::set<u32> filterSet, std::set<u32> highlightSet);
+    void ClearFilterSet();
+    void ClearHighlightSet();
+    void SetCallDisabled(u32 callNumber, bool disabled);
+    void ClearDisabledCalls();
+    void SetFunctionDisabled(u32 function, bool disabled);
+    // Written by the image-analysis dock: true while its range selection is chosen.
+    bool GetRangeMode() const { return m_rangeMode; }
+    void SetRangeMode(bool on);
     CXQFPreferences* GetPreferences() const { return m_preferences.get(); }
     CRecentFiles* GetRecentFiles() const { return m_recentFiles.get(); }
 
@@ -62,8 +83,9 @@ public:
     CUserPrompts& Prompts() { return *m_prompts; }
 
     // Drops the trace pointer and statistics and the preference stores as at process exit, so
-    // that tests can run several "program starts" in one process. The window pointer is cleared
-    // and the options go back to their defaults.
+    // that tests can run several "program starts" in one process. The window pointer is cleared,
+    // the options go back to their defaults and the call sets, range mode, current frame and file
+    // path are emptied.
     void Shutdown();
 
     // Option fields, read and written directly by the dialogs and docks.
@@ -79,11 +101,6 @@ public:
     bool m_numberCallsInExport = false;
     bool m_includeDataInExport = true;
 
-    u32 m_currentFrame = 0;
-    bool m_rangeMode = false;
-    std::set<u32> m_disabledCalls;
-    std::set<u32> m_disabledFunctions;
-
 Q_SIGNALS:
     void SIGTraceUpdate(bool clean);
     void SIGFrameUpdate();
@@ -91,6 +108,8 @@ Q_SIGNALS:
     void SIGRequestedOpenFilterDialog();
     void SIGRequestedShowCall(int callNo);
     void SIGUpdateTemporalStatusBar(QString text);
+    // A call set or the range mode changed.
+    void SIGCallSetsChanged();
 
 public Q_SLOTS:
     void SLTOpenTrace(QString path);
@@ -122,8 +141,15 @@ private:
     std::unique_ptr<CXQFPreferences> m_preferences;
     std::unique_ptr<CXQFPreferences> m_emulatorPreferences;
     u32 m_savedProfile = 0;
+    // Changes one set; emits SIGCallSetsChanged when it changed.
+    void ChangeSet(std::set<u32>& set, u32 value, bool present);
+
+    u32 m_currentFrame = 0;
+    bool m_rangeMode = false;
     std::set<u32> m_highlightSet;
     std::set<u32> m_filterSet;
+    std::set<u32> m_disabledCalls;
+    std::set<u32> m_disabledFunctions;
     std::unique_ptr<CRecentFiles> m_recentFiles;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;

@@ -96,7 +96,7 @@ TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
             EXPECT_EQ(signals_, (std::vector<std::string>{"trace(true)", "trace(false)", "frame"}));
             EXPECT_EQ(c->GetFilePath(), TracePath(k.file));
             EXPECT_EQ(c->GetTrace()->GetCurrentFrameNumber(), 1);
-            EXPECT_EQ(c->m_currentFrame, 1u);
+            EXPECT_EQ(c->GetCurrentFrame(), 1u);
         } else {
             EXPECT_EQ(signals_, std::vector<std::string>{"trace(true)"});
         }
@@ -199,6 +199,42 @@ TEST_F(ControllerTest, ShowCallMovesToItsFrameAndIgnoresNumbersWithoutEntry)
     EXPECT_EQ(signals_, std::vector<std::string>{"show " + std::to_string(calls)});
 }
 
+// The call sets change only through the controller, which says so once per real change; the next
+// program start (Shutdown, Init) finds them empty.
+TEST_F(ControllerTest, CallSetsChangeThroughTheControllerAndEndWithTheProgram)
+{
+    int changes = 0;
+    QObject::connect(c, &CTraceController::SIGCallSetsChanged, &receiver, [&] { ++changes; });
+    c->SetFunctionFiltered(7, true);
+    c->SetFunctionFiltered(7, true);      // already there: no change
+    c->SetFunctionHighlighted(9, true);
+    c->SetCallDisabled(3, true);
+    c->SetFunctionDisabled(5, true);
+    c->SetRangeMode(true);
+    c->SetRangeMode(true);
+    EXPECT_EQ(changes, 5);
+    const std::set<u32>* filters = nullptr;
+    const std::set<u32>* highlights = nullptr;
+    c->GetFilterSets(&filters, &highlights);
+    EXPECT_EQ(*filters, std::set<u32>{7});
+    EXPECT_EQ(*highlights, std::set<u32>{9});
+    EXPECT_EQ(c->GetDisabledCalls(), std::set<u32>{3});
+    EXPECT_EQ(c->GetDisabledFunctions(), std::set<u32>{5});
+    c->SetCallDisabled(4, false);         // not there: no change
+    EXPECT_EQ(changes, 5);
+
+    Open(TracePath("good.xqft"));
+    ASSERT_FALSE(c->GetFilePath().isEmpty());
+    c->Shutdown();
+    c->Init(nullptr, nullptr);
+    EXPECT_TRUE(filters->empty() && highlights->empty());
+    EXPECT_TRUE(c->GetDisabledCalls().empty() && c->GetDisabledFunctions().empty());
+    EXPECT_FALSE(c->GetRangeMode());
+    EXPECT_TRUE(c->GetFilePath().isEmpty());
+    EXPECT_EQ(c->GetCurrentFrame(), 0u);
+    EXPECT_EQ(c->GetTrace(), nullptr);
+}
+
 TEST(TraceEvent, ProgressTextIsPercentThenTheReadersLine)
 {
     EXPECT_EQ(CTraceEvent::ProgressText(5, 200, "Frame: 3  @ glClear "), "Opening file: 2%  Frame: 3  @ glClear ");
@@ -292,7 +328,7 @@ TEST_F(ControllerTest, RequestsServedWhileTheTextExportPumpsEventsLeaveItWhole)
     EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
     ASSERT_NE(c->GetTrace(), nullptr);
     // The trace stands on the frame the views were told about.
-    EXPECT_EQ(c->m_currentFrame, 3u);
+    EXPECT_EQ(c->GetCurrentFrame(), 3u);
     EXPECT_EQ(c->GetTrace()->GetCurrentFrameNumber(), 3);
 
     QFile a(folder + "/undisturbed.txt"), b(folder + "/disturbed.txt");

@@ -84,10 +84,6 @@ void OpenInController(CTraceData* trace)
 void ResetCallFilters()
 {
     CTraceController* controller = CTraceController::Instance();
-    std::set<u32>* filtered;
-    std::set<u32>* highlighted;
-    controller->GetFilterSets(&filtered, &highlighted);
-    filtered->clear();
-    highlighted->clear();
-    controller->m_disabledCalls.clear();
+    controller->SetFilterSets({}, {});
+    controller->ClearDisabledCalls();
 }

@@ -140,10 +140,8 @@ TEST_F(CallList, FilterHidesMembersWhileOnAndGreysThemWhileOff)
     b.Calls(2).Add(kIdUniform);
     b.Draw().Calls(2).Frame();
     Open(b.Take());
-    std::set<u32>* filters;
-    m_controller->GetFilterSets(&filters, nullptr);
-    filters->insert(kIdClear);
-    filters->insert(kIdDrawArrays);
+    m_controller->SetFunctionFiltered(kIdClear, true);
+    m_controller->SetFunctionFiltered(kIdDrawArrays, true);
     m_list->SLTRebuildView();
     EXPECT_EQ(m_list->Layout().Count(), 7u) << "filter off: listed";
     ASSERT_NE(RowShowing(2), nullptr);

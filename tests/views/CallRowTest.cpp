@@ -51,7 +51,7 @@ protected:
     {
         TestApp();
         ResetCallFilters();
-        CTraceController::Instance()->m_rangeMode = false;
+        CTraceController::Instance()->SetRangeMode(false);
     }
     CTraceBuilder builder;
 };
@@ -142,7 +142,7 @@ TEST_F(CallRow, ColoursByRoleAndSelection)
     EXPECT_EQ(row.Background(), kDrawInRange);
 
     // Text colours: filtered wins, highlighted has none, disabled is grey.
-    CTraceController::Instance()->m_disabledCalls.insert(1);
+    CTraceController::Instance()->SetCallDisabled(1, true);
     row.SetCall(call, 1, 0, kRowOrdinary, 0, 0);
     EXPECT_TRUE(row.Text().startsWith("<font color=\"#909090\">"));
     row.SetCall(call, 1, 0, kRowOrdinary, 1, 0);
@@ -208,8 +208,8 @@ TEST_F(CallRow, MenuEntriesByRole)
 {
     builder.Calls(1).Draw();
     CCallItemWidget row;
-    std::set<u32>* filters;
-    std::set<u32>* highlights;
+    const std::set<u32>* filters;
+    const std::set<u32>* highlights;
     CTraceController::Instance()->GetFilterSets(&filters, &highlights);
 
     row.SetCall(builder.Trace().GetCall(1), 1, 0, kRowOrdinary, 0, 0);
@@ -226,7 +226,7 @@ TEST_F(CallRow, MenuEntriesByRole)
         QSignalSpy ignores(&row, &CCallItemWidget::SIGUpdateListIgnores);
         FindAction(menu, "Disable Call")->trigger();
         EXPECT_EQ(ignores.count(), 1);
-        EXPECT_EQ(CTraceController::Instance()->m_disabledCalls, std::set<u32>{1});
+        EXPECT_EQ(CTraceController::Instance()->GetDisabledCalls(), std::set<u32>{1});
     }
     // A filtered row offers no highlight entries.
     row.SetCall(builder.Trace().GetCall(1), 1, 0, kRowOrdinary, 1, 0);
@@ -237,7 +237,7 @@ TEST_F(CallRow, MenuEntriesByRole)
                                                 "Trace/Clear Disabled Calls", "Function Quick Help"}));
     }
     // A draw row: no filter add/remove, keeps "Remove All Filters"; range entries by the range flag.
-    CTraceController::Instance()->m_rangeMode = true;
+    CTraceController::Instance()->SetRangeMode(true);
     row.SetCall(builder.Trace().GetCall(2), 2, 0, kRowDraw, 0, 0);
     {
         QMenu menu;

@@ -96,7 +96,7 @@ void CCallItemWidget::SetCall(STraceCall* entry, u32 callNumber, u8 alternate, u
     if (filtered)
         colour = &kFilteredText;
     else if (!highlighted)
-        colour = m_controller->m_disabledCalls.count(callNumber) ? &kDisabledText : &kText;
+        colour = m_controller->GetDisabledCalls().count(callNumber) ? &kDisabledText : &kText;
     m_richText = CallRowRichText(m_parts, colour);
 
     using Part = CCallLineLabel::SPart;
@@ -244,10 +244,11 @@ void CCallItemWidget::FillContextMenu(QMenu& menu)
 {
     if (!m_call || !m_call->call)
         return;
-    std::set<u32>* filters = nullptr;
-    std::set<u32>* highlights = nullptr;
+    const std::set<u32>* filters = nullptr;
+    const std::set<u32>* highlights = nullptr;
     m_controller->GetFilterSets(&filters, &highlights);
-    std::set<u32>& disabled = m_controller->m_disabledCalls;
+    const std::set<u32>& disabled = m_controller->GetDisabledCalls();
+    CTraceController* c = m_controller;
     const u32 function = m_call->call->GetCallId();
     const u32 callNumber = m_callNumber;
     const bool draw = m_kind != kRowOrdinary;
@@ -261,34 +262,34 @@ void CCallItemWidget::FillContextMenu(QMenu& menu)
 
     if (m_filtered) {
         if (!draw)
-            add(menu, "Remove Filter", [=] { filters->erase(function); listChanged(); });
+            add(menu, "Remove Filter", [=] { c->SetFunctionFiltered(function, false); listChanged(); });
         if (!filters->empty())
-            add(menu, "Remove All Filters", [=] { filters->clear(); listChanged(); });
+            add(menu, "Remove All Filters", [=] { c->ClearFilterSet(); listChanged(); });
     } else {
         if (!draw)
-            add(menu, "Add Filter", [=] { filters->insert(function); listChanged(); });
+            add(menu, "Add Filter", [=] { c->SetFunctionFiltered(function, true); listChanged(); });
         if (!filters->empty())
-            add(menu, "Remove All Filters", [=] { filters->clear(); listChanged(); });
+            add(menu, "Remove All Filters", [=] { c->ClearFilterSet(); listChanged(); });
         if (!m_highlighted)
-            add(menu, "Add HighLight", [=] { highlights->insert(function); listChanged(); });
+            add(menu, "Add HighLight", [=] { c->SetFunctionHighlighted(function, true); listChanged(); });
         else
-            add(menu, "Remove HighLight", [=] { highlights->erase(function); listChanged(); });
+            add(menu, "Remove HighLight", [=] { c->SetFunctionHighlighted(function, false); listChanged(); });
         if (!highlights->empty())
-            add(menu, "Remove All HighLights", [=] { highlights->clear(); listChanged(); });
+            add(menu, "Remove All HighLights", [=] { c->ClearHighlightSet(); listChanged(); });
     }
 
     menu.addSeparator();
     QMenu* trace = menu.addMenu(QStringLiteral("Trace"));
     if (!disabled.count(callNumber))
-        add(*trace, "Disable Call", [=, &disabled] { disabled.insert(callNumber); ignoresChanged(); });
+        add(*trace, "Disable Call", [=] { c->SetCallDisabled(callNumber, true); ignoresChanged(); });
     else
-        add(*trace, "Enable Call", [=, &disabled] { disabled.erase(callNumber); ignoresChanged(); });
+        add(*trace, "Enable Call", [=] { c->SetCallDisabled(callNumber, false); ignoresChanged(); });
     if (!disabled.empty())
-        add(*trace, "Clear Disabled Calls", [=, &disabled] { disabled.clear(); ignoresChanged(); });
+        add(*trace, "Clear Disabled Calls", [=] { c->ClearDisabledCalls(); ignoresChanged(); });
 
     if (draw) {
         menu.addSeparator();
-        if (m_controller->m_rangeMode)
+        if (m_controller->GetRangeMode())
             add(menu, "Select First Draw Call", [=, this] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), false); });
         add(menu, "Select Last Draw Call", [=, this] { Q_EMIT SIGRequestImageAnalysRange(int(callNumber), true); });
     }

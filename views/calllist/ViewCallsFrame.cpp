@@ -1,7 +1,6 @@
 #include "calllist/ViewCallsFrame.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -12,6 +11,7 @@
 #include <algorithm>
 
 #include "TraceController.h"
+#include "UserPrompts.h"
 #include "calllist/CallItemWidget.h"
 #include "calllist/CallListColours.h"
 #include "calllist/CallListIcons.h"
@@ -311,9 +311,8 @@ void CViewCallsFrame::SLTRequestedShowCall(int callNumber)
         return;
     m_controller->GetFilterSets(&m_filterSet, &m_highlightSet);
     if (m_filterOn && m_filterSet->count(entry->call->GetCallId()) && !m_layout.IsKey(u32(callNumber))) {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Search Operation"),
-                        QStringLiteral("The call is currently filtered. Please disable filters."), QMessageBox::Ok);
-        box.exec();
+        m_controller->Prompts().Information(nullptr, QStringLiteral("Search Operation"),
+                                            QStringLiteral("The call is currently filtered. Please disable filters."));
         return;
     }
     if (m_layout.ExpandGroupOf(u32(callNumber)))

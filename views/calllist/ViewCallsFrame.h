@@ -102,6 +102,6 @@ private:
     u32 m_rangeLast = 0;
     int m_selected = -1;
     u32 m_selectedCall = 0;
-    std::set<u32>* m_filterSet = nullptr;
-    std::set<u32>* m_highlightSet = nullptr;
+    const std::set<u32>* m_filterSet = nullptr;
+    const std::set<u32>* m_highlightSet = nullptr;
 };
