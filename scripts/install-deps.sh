@@ -10,6 +10,7 @@ PKGS=(
   xvfb xauth x11-utils python3
   clang libclang-rt-14-dev
   libsquish-dev etc1tool libxml2-utils zlib1g-dev
+  glslang-tools
 )
 missing=()
 for p in "${PKGS[@]}"; do

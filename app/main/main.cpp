@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "ShaderEditController.h"
 #include "TraceController.h"
 #include "XQFTraceGui_Qt.h"
 
@@ -18,5 +19,7 @@ int main(int argc, char* argv[])
     // preference store's own tables and the application still live: the controller is a static
     // made before them and would otherwise be destroyed after them.
     CTraceController::Instance()->Shutdown();
+    // No compiler child may outlive the viewer, nor the compile thread run into static teardown.
+    CShaderEditController::Shutdown();
     return result;
 }
