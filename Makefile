@@ -1,6 +1,6 @@
 # make run: install what is missing, build, open the viewer on the sample trace (without a display,
 #           print the sample trace with xqft-dump).
-# make test: install what is missing, build, run every test, the loader fuzzer for 60 s (when clang with
+# make test: install what is missing, build, run every test, each fuzz target for 30 s (when clang with
 #            libFuzzer is installed), then the hostile-input tests under ASan/UBSan.
 # make bench: build and run the benchmarks (they print their figures).
 SHELL := /bin/bash
@@ -8,7 +8,7 @@ ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
 BUILD ?= $(ROOT)/build
 ASAN_BUILD ?= $(ROOT)/build-asan
 FUZZ_BUILD ?= $(ROOT)/build-fuzz
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 SAMPLE := $(BUILD)/sample.xqft
@@ -53,7 +53,8 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -L hostile --timeout 900
 
-# The loader's libFuzzer target, built with clang in its own tree; skipped without clang/libFuzzer.
+# The libFuzzer targets (loader, capture parser, shader readers), built with clang in their own
+# tree; skipped without clang/libFuzzer.
 fuzz: deps
 	@bash $(ROOT)/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(JOBS)
 

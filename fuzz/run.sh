@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # run.sh BUILD_DIR SECONDS JOBS: builds the fuzz targets with clang and runs the loader fuzzer
-# for SECONDS over a seed corpus written by tools/xqftgen.py, then the effect-file and compiler-
-# output fuzzers for SHADER_FUZZ_SECONDS (default 30) each over the shader editor's test
-# documents. Skips (status 0) without clang or libFuzzer; fails on a finding.
+# for SECONDS over a seed corpus written by tools/xqftgen.py, then the live capture's message
+# parser for SECONDS over a few device streams, then the effect-file and compiler-output fuzzers
+# for SHADER_FUZZ_SECONDS (default 30) each over the shader editor's test documents. Skips
+# (status 0) without clang or libFuzzer; fails on a finding.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build-fuzz}"
@@ -24,7 +25,7 @@ command -v ninja >/dev/null 2>&1 && GENERATOR=(-G Ninja)
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$ROOT/fuzz" -B "$BUILD" "${GENERATOR[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-targets=(fuzz_load fuzz_effect)
+targets=(fuzz_load fuzz_capture_parser fuzz_effect)
 cmake --build "$BUILD" -j "$JOBS" --target "${targets[@]}"
 cmake --build "$BUILD" -j "$JOBS" --target fuzz_compile_output 2>/dev/null || echo "fuzz: no QtCore, compiler-output fuzzer skipped"
 
@@ -46,6 +47,27 @@ echo "fuzz: running fuzz_load for ${SECONDS_TO_RUN}s"
 ASAN_OPTIONS=detect_leaks=1 "$BUILD/fuzz_load" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/" \
   "$BUILD/corpus" "$seeds" 2>&1 | tail -n 15
+[ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
+
+# Parser inputs: one byte of cut count, the cut sizes, then the stream (see FuzzCaptureParser.cpp).
+capture_seeds="$BUILD/capture-seeds"
+rm -rf "$capture_seeds"; mkdir -p "$capture_seeds" "$BUILD/capture-corpus"
+python3 - "$capture_seeds" <<'PY'
+import sys
+m = lambda kind, rest=b"\0\0": b"\x08D" + kind + rest
+data = lambda p, end=b"%": b"\x08D1" + bytes([len(p) & 255, len(p) >> 8]) + p + end
+streams = {
+    "session": m(b"2") + m(b"!", b"B\0\0") + data(b"XQFT" * 20) + m(b" ") + m(b"!", b"C\0\0") + m(b"!", b"A\0\0"),
+    "split": data(bytes(range(200))) + data(b"") + m(b"!", b"Z\0\0"),
+    "broken": data(b"abc", b"#") + m(b"x"),
+}
+for name, stream in streams.items():
+    open("%s/%s" % (sys.argv[1], name), "wb").write(bytes([3, 5, 1, 60]) + stream)
+PY
+echo "fuzz: running fuzz_capture_parser for ${SECONDS_TO_RUN}s"
+"$BUILD/fuzz_capture_parser" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 -timeout=10 \
+  -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/capture-" \
+  "$BUILD/capture-corpus" "$capture_seeds" 2>&1 | tail -n 15
 [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
 
 # The shader editor's readers, seeded with its test documents.

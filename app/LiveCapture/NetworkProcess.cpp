@@ -1,0 +1,245 @@
+#include "NetworkProcess.h"
+
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace capture;
+
+namespace {
+constexpr int kConnectRetries = 5;
+constexpr size_t kFileBuffer = 256 * 1024;
+enum ECommandIndex { kIndexStartRecording, kIndexStopRecording, kIndexRun, kIndexPause };
+} // namespace
+
+CNetworkProcess::CNetworkProcess() = default;
+
+CNetworkProcess::~CNetworkProcess()
+{
+    RequestStop();
+    wait();
+    CloseOutput();
+}
+
+bool CNetworkProcess::Setup(const CXQFTString& host, u32 port, u8 saveFlag, const CXQFTString& outputPath)
+{
+    // Opening the file truncates it, and a running capture is writing it.
+    if (isRunning() || port > 0xFFFF)
+        return false;
+    m_segment = 0;
+    m_port = u16(port);
+    m_saveFlag = saveFlag;
+    m_host = host;
+    m_channel.reset();
+    m_stop = false;
+    m_dropPayloads = false;
+    if (!OpenOutput(outputPath.CStr()))
+        return false;
+    m_outputPath = outputPath;
+    return true;
+}
+
+void CNetworkProcess::SetCommand(int index)
+{
+    if (m_states.link != kLinkUp)
+        return;
+    QMutexLocker lock(&m_mutex);
+    m_commands[index] = true;
+}
+
+void CNetworkProcess::StartRecording()
+{
+    SetCommand(kIndexStartRecording);
+}
+
+void CNetworkProcess::StopRecording()
+{
+    SetCommand(kIndexStopRecording);
+}
+
+void CNetworkProcess::Play()
+{
+    if (m_states.app == kAppPlaying)
+        return;
+    SetCommand(kIndexRun);
+}
+
+void CNetworkProcess::Pause()
+{
+    SetCommand(kIndexPause);
+}
+
+void CNetworkProcess::run()
+{
+    m_states.link = kLinkDown;
+    {
+        QMutexLocker lock(&m_mutex);
+        std::fill(std::begin(m_commands), std::end(m_commands), false);
+    }
+    m_channel.reset();
+
+    if (Connect()) {
+        m_parser.Start();
+        while (m_states.link == kLinkUp && !m_stop) {
+            ProcessInput();
+            SendCommands();
+        }
+    }
+
+    // Errors stay visible to the dialog; a capture that ended otherwise is just not connected.
+    // Data the file could not take at its close is a transfer error like any failed write.
+    if (!CloseOutput() && m_states.link != kLinkFailed) {
+        m_states.record = kRecordError;
+        m_states.link = kLinkTransferError;
+    }
+    const int32_t link = m_states.link;
+    if (link == kLinkUp || link == kLinkConnecting)
+        m_states.link = kLinkDown;
+    {
+        QMutexLocker lock(&m_mutex);
+        std::fill(std::begin(m_commands), std::end(m_commands), false);
+    }
+    m_channel.reset();
+    m_stop = false;
+}
+
+bool CNetworkProcess::SleepUnlessStopped(int milliseconds)
+{
+    for (int left = milliseconds; left > 0 && !m_stop; left -= 10)
+        QThread::msleep(unsigned(std::min(left, 10)));
+    return !m_stop;
+}
+
+bool CNetworkProcess::Connect()
+{
+    m_channel = std::make_unique<CDataPathSockets>(&m_log);
+    if (!m_channel->InitClient(m_host.CStr(), m_port)) {
+        std::printf("Server connection failed\n");
+        std::fflush(stdout);
+        m_states.link = kLinkFailed;
+        return false;
+    }
+    m_states.link = kLinkConnecting;
+    CDataPath::EConnectResult result = m_channel->Connect();
+    for (int i = 0; result != CDataPath::kConnected && i < kConnectRetries; ++i) {
+        if (!SleepUnlessStopped(m_connectIntervalMs))
+            return false;   // the user ended the capture: not a failed connection
+        result = m_channel->Connect();
+    }
+    if (result == CDataPath::kConnected)
+        return true;
+    m_states.link = kLinkFailed;
+    return false;
+}
+
+void CNetworkProcess::ProcessInput()
+{
+    // Receiving at most the free space keeps a fast sender from overflowing a buffer that holds
+    // an unfinished message.
+    const u32 room = m_parser.FreeSpace();
+    if (room == 0) {
+        m_parser.TransferError();
+        return;
+    }
+    u32 got = 0;
+    switch (m_channel->RawRecv(m_parser.Tail(), room, &got)) {
+    case CDataPath::kReceiveError:
+    case CDataPath::kReceiveClosed:
+        m_states.link = kLinkDown;
+        return;
+    case CDataPath::kReceiveData:
+        m_parser.Commit(got);
+        return;
+    case CDataPath::kReceiveNothing:
+        m_parser.Parse();
+        return;
+    }
+}
+
+void CNetworkProcess::SendCommands()
+{
+    QMutexLocker lock(&m_mutex);
+    bool sent = false;
+    for (int i = 0; i < kCommandCount; ++i) {
+        if (!m_commands[i])
+            continue;
+        m_commands[i] = false;
+        const u8 message[3] = {kMagic0, kMagic1, kCommands[i]};
+        m_channel->Write(message, sizeof message, true);
+        sent = true;
+    }
+    if (sent && m_states.record == kRecordFinished)
+        m_states.record = kRecordIdle;
+}
+
+bool CNetworkProcess::OpenOutput(const char* path)
+{
+    CloseOutput();
+    m_bytesWritten = 0;
+    m_file = std::fopen(path, "wb");
+    if (m_file)
+        std::setvbuf(m_file, nullptr, _IOFBF, kFileBuffer);
+    return m_file != nullptr;
+}
+
+bool CNetworkProcess::CloseOutput()
+{
+    if (!m_file)
+        return true;
+    const bool ok = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    return ok;
+}
+
+void CNetworkProcess::OpenNextSegment()
+{
+    // Segments stand beside the first file: ".xqft" is looked for in the file name only.
+    const char* path = m_outputPath.CStr();
+    const char* slash = std::strrchr(path, '/');
+    const size_t nameStart = slash ? size_t(slash - path) + 1 : 0;
+    const size_t at = m_outputPath.Find(CXQFTString(".xqft"), nameStart);
+    if (at == CXQFTString::npos) {
+        m_dropPayloads = true;
+        return;
+    }
+    ++m_segment;
+    const CXQFTString base = m_outputPath.Substring(0, at);
+    const CXQFTString next = StringFromFormat("%s_%d.xqft", base.CStr(), m_segment);
+    m_dropPayloads = false;
+    OpenOutput(next.CStr());
+}
+
+bool CNetworkProcess::OnPayload(const uint8_t* data, uint32_t size)
+{
+    if (!m_saveFlag)
+        return true;
+    if (!m_file)
+        return m_dropPayloads;
+    if (size && std::fwrite(data, 1, size, m_file) != size)
+        return false;
+    m_bytesWritten += size;
+    return true;
+}
+
+bool CNetworkProcess::OnPaused()
+{
+    return !m_file || std::fflush(m_file) == 0;
+}
+
+bool CNetworkProcess::OnRecordingStopped()
+{
+    const bool closed = CloseOutput();
+    OpenNextSegment();
+    return closed;
+}
+
+void CNetworkProcess::OnTransferError()
+{
+    CloseOutput();
+}
+
+void CNetworkProcess::OnLeftover(uint32_t bytes)
+{
+    std::printf("Buffer after processing: %d\n", int(bytes));
+}

@@ -1,0 +1,320 @@
+// The capture thread against tools/xqft-device.py on 127.0.0.1: recording runs into segment
+// files, the commands and their timing, and every way the device or the disk can fail it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "CaptureTestSupport.h"
+#include "DevicePeer.h"
+#include "NetworkProcess.h"
+#include "data/TraceReader.h"
+
+namespace {
+
+using namespace capturetest;
+namespace fs = std::filesystem;
+
+class CaptureThread : public ::testing::Test
+{
+protected:
+    void SetUp() override { dir = MakeScratch("capture-test"); }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Starts a capture of the peer into path with a short pause between connect polls.
+    void Start(CNetworkProcess& capture, const CDevicePeer& peer, const std::string& path)
+    {
+        ASSERT_TRUE(capture.Setup(CXQFTString("127.0.0.1"), peer.Port(), 1, CXQFTString(path.c_str())));
+        capture.SetConnectInterval(20);
+        capture.start();
+        ASSERT_TRUE(WaitUntil([&] { return capture.GetLinkStatus() == kLinkUp || capture.isFinished(); }));
+    }
+
+    static int Load(const std::string& path)
+    {
+        CTraceReader& reader = CTraceReader::Instance();
+        reader.SetLog(stderr, stderr);
+        const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+        reader.Close();
+        return result;
+    }
+
+    std::string dir;
+};
+
+TEST_F(CaptureThread, ThreeRecordingRunsGiveThreeSegmentsBesideTheFirstFile)
+{
+    // ".xqft" in a folder name must not move the segments out of that folder.
+    const std::string folder = dir + "/caps.xqft.d";
+    fs::create_directory(folder);
+    const std::string traces[] = {Trace("sample"), Trace("frames"), Trace("session")};
+    CDevicePeer peer(dir, {"--serve", traces[0], "--serve", traces[1], "--serve", traces[2]});
+    CNetworkProcess capture;
+    Start(capture, peer, folder + "/cap.xqft");
+    ASSERT_EQ(capture.GetLinkStatus(), kLinkUp);
+    for (const std::string& trace : traces) {
+        const uint64_t size = fs::file_size(trace);
+        capture.StartRecording();
+        ASSERT_TRUE(WaitUntil([&] { return capture.GetBytesWritten() == size; })) << peer.Log();
+        EXPECT_EQ(capture.GetRecordState(), kRecordReceiving);
+        capture.StopRecording();
+        ASSERT_TRUE(WaitUntil([&] { return capture.GetRecordState() == kRecordFinished; }));
+    }
+    capture.RequestStop();
+    capture.wait();
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkDown);
+
+    const std::string segments[] = {folder + "/cap.xqft", folder + "/cap_1.xqft", folder + "/cap_2.xqft"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(ReadFile(segments[i]) == ReadFile(traces[i])) << segments[i];
+        EXPECT_EQ(Load(segments[i]), 0) << segments[i];
+    }
+    EXPECT_EQ(fs::file_size(folder + "/cap_3.xqft"), 0u);   // opened by the third stop
+    EXPECT_FALSE(fs::exists(dir + "/caps_1.xqft"));
+    EXPECT_STREQ(capture.GetOutputPath().CStr(), segments[0].c_str());
+}
+
+TEST_F(CaptureThread, APauseWhileDataFlowsFinishesAndFlushesAndTheNextCommandClearsIt)
+{
+    const std::string trace = Trace("sample");
+    CDevicePeer peer(dir, {"--serve", trace, "--message-size", "1024", "--write-size", "1024", "--pause-ms", "2"});
+    CNetworkProcess capture;
+    const std::string out = dir + "/cap.xqft";
+    Start(capture, peer, out);
+    capture.Play();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetAppState() == kAppPlaying; }));
+    capture.StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetBytesWritten() > 0; }));
+    capture.Pause();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetRecordState() == kRecordFinished; }));
+    EXPECT_EQ(capture.GetAppState(), kAppPaused);
+
+    // What was received is on disk while the capture still runs, and it is the trace's start.
+    const uint64_t written = capture.GetBytesWritten();
+    EXPECT_LT(written, fs::file_size(trace));
+    const std::string onDisk = ReadFile(out);
+    EXPECT_EQ(onDisk.size(), written);
+    EXPECT_TRUE(ReadFile(trace).compare(0, onDisk.size(), onDisk) == 0);
+
+    capture.StartRecording();   // acknowledged, no data while paused
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetRecordState() == kRecordIdle; }));
+    capture.RequestStop();
+    capture.wait();
+}
+
+TEST_F(CaptureThread, AFastSenderOfLargeMessagesIsCapturedWhole)
+{
+    // Receives must stop at the buffer's free space: an unfinished 64 KiB message waiting there
+    // plus a full-sized receive would otherwise count as an overflow and end a sound capture.
+    const std::string source = dir + "/large.bin";
+    {
+        std::string bytes(6 << 20, '\0');
+        uint32_t x = 12345;
+        for (char& c : bytes)
+            c = char((x = x * 1103515245u + 12345u) >> 24);
+        std::ofstream(source, std::ios::binary) << bytes;
+    }
+    CDevicePeer peer(dir, {"--serve", source, "--message-size", "65535", "--write-size", "1048576",
+                           "--close-after-runs", "1"});
+    CNetworkProcess capture;
+    Start(capture, peer, dir + "/cap.xqft");
+    capture.StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); }, 20000)) << peer.Log();
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkDown);
+    EXPECT_TRUE(ReadFile(dir + "/cap.xqft") == ReadFile(source));
+}
+
+TEST_F(CaptureThread, CommandsWaitForTheLinkAndPlayWhilePlayingSendsNothing)
+{
+    CDevicePeer peer(dir, {"--serve", Trace("frames")});
+    CNetworkProcess capture;
+    ASSERT_TRUE(capture.Setup(CXQFTString("127.0.0.1"), peer.Port(), 1, CXQFTString((dir + "/cap.xqft").c_str())));
+    capture.StartRecording();   // no link yet: not taken
+    capture.Play();
+    capture.SetConnectInterval(20);
+    capture.start();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetAppState() == kAppWaiting; }));
+    capture.Play();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetAppState() == kAppPlaying; }));
+    capture.Play();
+    capture.Play();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    capture.RequestStop();
+    capture.wait();
+    EXPECT_EQ(peer.Lines("command"), std::vector<std::string>{"command B"});
+}
+
+TEST_F(CaptureThread, ACommandLeavesWithinAboutTenMilliseconds)
+{
+    CDevicePeer peer(dir, {"--serve", Trace("frames"), "--keepalive-ms", "0"});
+    CNetworkProcess capture;
+    Start(capture, peer, dir + "/cap.xqft");
+    std::vector<double> delays;
+    for (int i = 0; i < 6; ++i) {
+        const bool play = i % 2 == 0;
+        const double asked = Monotonic();
+        play ? capture.Play() : capture.Pause();
+        ASSERT_TRUE(WaitUntil([&] { return capture.GetAppState() == (play ? kAppPlaying : kAppPaused); }));
+        const std::vector<std::string> lines = peer.Lines("command");
+        ASSERT_EQ(lines.size(), size_t(i + 1));
+        // The i-th command line's time stamp.
+        std::istringstream log(peer.Log());
+        int seen = 0;
+        for (std::string line; std::getline(log, line);)
+            if (line.find(" command ") != std::string::npos && seen++ == i)
+                delays.push_back(std::stod(line.substr(2)) - asked);
+    }
+    std::sort(delays.begin(), delays.end());
+    EXPECT_LT(delays[delays.size() / 2], 0.03) << "median delay from the request to the device";
+    capture.RequestStop();
+    capture.wait();
+}
+
+TEST_F(CaptureThread, ASilentPeerKeepsTheLinkAndAStopEndsItWithin100ms)
+{
+    CDevicePeer peer(dir, {"--fault", "silent"});
+    CNetworkProcess capture;
+    Start(capture, peer, dir + "/cap.xqft");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkUp);
+    EXPECT_EQ(capture.GetAppState(), kAppUnknown);
+    const auto asked = std::chrono::steady_clock::now();
+    capture.RequestStop();
+    capture.wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(100));
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkDown);
+}
+
+struct SFaultCase {
+    const char* fault;
+    bool record;              // ask for recording once the link is up
+    int32_t link, record_;    // when the capture has ended
+    size_t fileBytes;         // the output holds this much of the trace
+};
+
+TEST_F(CaptureThread, ADeviceOutOfStepEndsTheCaptureWithWhatArrivedWhole)
+{
+    // Mid-data faults come after three messages of 1000 bytes.
+    const SFaultCase cases[] = {
+        {"bad-start-idle", false, kLinkFramingError, kRecordIdle, 0},
+        {"unknown-type-idle", false, kLinkFramingError, kRecordIdle, 0},
+        {"close-at-once", false, kLinkDown, kRecordIdle, 0},
+        {"bad-start-data", true, kLinkTransferError, kRecordError, 3000},
+        {"unknown-type-data", true, kLinkTransferError, kRecordError, 3000},
+        {"no-percent", true, kLinkTransferError, kRecordError, 4000},   // the fourth, once
+        {"close-mid-message", true, kLinkDown, kRecordReceiving, 3000},
+    };
+    const std::string trace = ReadFile(Trace("sample"));
+    for (const SFaultCase& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const std::string sub = dir + "/" + c.fault;
+        fs::create_directory(sub);
+        CDevicePeer peer(sub, {"--serve", Trace("sample"), "--fault", c.fault, "--fault-after", "3",
+                               "--message-size", "1000", "--keepalive-ms", "0"});
+        CNetworkProcess capture;
+        Start(capture, peer, sub + "/cap.xqft");
+        if (c.record)
+            capture.StartRecording();
+        // The capture ends by itself, promptly: no spinning on bytes it cannot use.
+        ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); }, 3000)) << peer.Log();
+        EXPECT_EQ(capture.GetLinkStatus(), c.link);
+        EXPECT_EQ(capture.GetRecordState(), c.record_);
+        EXPECT_TRUE(ReadFile(sub + "/cap.xqft") == trace.substr(0, c.fileBytes));
+    }
+}
+
+TEST_F(CaptureThread, UnknownAndSplitAcknowledgementsLeaveARunWhole)
+{
+    const std::string trace = Trace("sample");
+    for (const char* fault : {"unknown-ack", "split-ack"}) {
+        SCOPED_TRACE(fault);
+        const std::string sub = dir + "/" + fault;
+        fs::create_directory(sub);
+        CDevicePeer peer(sub, {"--serve", trace, "--fault", fault, "--close-after-runs", "1"});
+        CNetworkProcess capture;
+        Start(capture, peer, sub + "/cap.xqft");
+        capture.Play();
+        capture.StartRecording();
+        ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); })) << peer.Log();
+        EXPECT_EQ(capture.GetLinkStatus(), kLinkDown);
+        EXPECT_EQ(capture.GetAppState(), kAppPlaying);
+        EXPECT_TRUE(ReadFile(sub + "/cap.xqft") == ReadFile(trace));
+    }
+}
+
+TEST_F(CaptureThread, WithoutXqftInTheFileNameLaterRunsAreDropped)
+{
+    const std::string trace = Trace("frames");
+    CDevicePeer peer(dir, {"--serve", trace});
+    CNetworkProcess capture;
+    Start(capture, peer, dir + "/capture.bin");
+    capture.StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetBytesWritten() == fs::file_size(trace); }));
+    capture.StopRecording();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetRecordState() == kRecordFinished; }));
+    capture.StartRecording();
+    ASSERT_TRUE(peer.WaitFor("run 2 complete"));
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetRecordState() == kRecordReceiving; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkUp);
+    capture.RequestStop();
+    capture.wait();
+    EXPECT_TRUE(ReadFile(dir + "/capture.bin") == ReadFile(trace));
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files += entry.path().filename().string().rfind("capture", 0) == 0;
+    EXPECT_EQ(files, 1u);
+}
+
+TEST_F(CaptureThread, AFileThatRefusesWritesIsATransferError)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this machine";
+    CDevicePeer peer(dir, {"--serve", Trace("sample")});
+    CNetworkProcess capture;
+    Start(capture, peer, "/dev/full");
+    capture.StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); }));
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkTransferError);
+    EXPECT_EQ(capture.GetRecordState(), kRecordError);
+    EXPECT_LT(capture.GetBytesWritten(), fs::file_size(Trace("sample")));
+}
+
+TEST_F(CaptureThread, SetupWaitsForTheRunningCaptureAndDestroyingItStopsIt)
+{
+    const std::string trace = Trace("frames"), out = dir + "/cap.xqft";
+    CDevicePeer peer(dir, {"--serve", trace});
+    auto capture = std::make_unique<CNetworkProcess>();
+    Start(*capture, peer, out);
+    capture->StartRecording();
+    ASSERT_TRUE(WaitUntil([&] { return capture->GetBytesWritten() == fs::file_size(trace); }));
+    // A second Setup would truncate the file the thread writes.
+    EXPECT_FALSE(capture->Setup(CXQFTString("127.0.0.1"), peer.Port(), 1, CXQFTString(out.c_str())));
+    EXPECT_EQ(capture->GetLinkStatus(), kLinkUp);
+    const auto asked = std::chrono::steady_clock::now();
+    capture.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
+    EXPECT_TRUE(ReadFile(out) == ReadFile(trace));
+}
+
+TEST_F(CaptureThread, ARefusedPortFailsTheLinkAfterAboutFiveSeconds)
+{
+    u16 port;
+    {
+        CDevicePeer probe(dir, {"--fault", "silent"});   // a port that was free, then released
+        port = u16(probe.Port());
+    }
+    CNetworkProcess capture;   // the real pause between connect polls
+    ASSERT_TRUE(capture.Setup(CXQFTString("127.0.0.1"), port, 1, CXQFTString((dir + "/cap.xqft").c_str())));
+    const auto started = std::chrono::steady_clock::now();
+    capture.start();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetLinkStatus() == kLinkConnecting; }));
+    ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); }, 9000));
+    const auto spent = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(capture.GetLinkStatus(), kLinkFailed);
+    EXPECT_GE(spent, std::chrono::milliseconds(4900));
+    EXPECT_LT(spent, std::chrono::milliseconds(7000));
+}
+
+} // namespace
