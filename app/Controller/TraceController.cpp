@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
 
@@ -39,6 +40,12 @@ CTraceController::~CTraceController()
     Shutdown();
 }
 
+CXQFTString CTraceController::DefaultCaptureOutputPath()
+{
+    const QByteArray path = (QDir::tempPath() + "/networkTrace.xqft").toLatin1();
+    return CXQFTString(path.constData(), size_t(path.size()));
+}
+
 void CTraceController::Shutdown()
 {
     if (m_preferences)
@@ -54,7 +61,7 @@ void CTraceController::Shutdown()
     m_shaderCompilerPath.clear();
     m_imageAnalysisEnabled = m_exportIDCalls = m_checkForUpdates = true;
     m_maxSearchItems = 100;
-    m_captureOutputPath = CXQFTString("c:/Temp/networkTrace.xqft");
+    m_captureOutputPath = DefaultCaptureOutputPath();
     m_recentAddresses = CXQFTArray<CXQFTString>();
     m_savedProfile = 0;
     m_currentFrame = 0;

@@ -88,13 +88,16 @@ public:
     // path are emptied.
     void Shutdown();
 
+    // networkTrace.xqft in the system's temporary folder: where a capture goes until one is chosen.
+    static CXQFTString DefaultCaptureOutputPath();
+
     // Option fields, read and written directly by the dialogs and docks.
     QString m_shaderCompilerPath;
     bool m_imageAnalysisEnabled = true;
     bool m_exportIDCalls = true;
     bool m_checkForUpdates = true;
     int m_maxSearchItems = 100;
-    CXQFTString m_captureOutputPath{"c:/Temp/networkTrace.xqft"};
+    CXQFTString m_captureOutputPath{DefaultCaptureOutputPath()};
     CXQFTArray<CXQFTString> m_recentAddresses;
 
     // Export switches: nothing in the user interface changes them.

@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "AppIcons.h"
+#include "NetworkDialog.h"
 #include "RecentFilesMenu.h"
 #include "TraceController.h"
 #include "calllist/ViewCallsFrame.h"
@@ -57,6 +58,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     m_statesDock = AddPlaceholderDock("RenderStateDock", "States", "Show States", Qt::LeftDockWidgetArea);
     m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
     m_dataViewerDock = AddPlaceholderDock("DataViewerDock", "Data Viewer", "Show Data Viewer", Qt::RightDockWidgetArea);
+    m_networkDialog = new CNetworkDialog(this);
 
     // The form's "Open Recent" submenu is only a placeholder for the recent-files menu.
     m_recentFilesMenu = new CRecentFilesMenu("Open Recent File", this);
@@ -232,6 +234,7 @@ void XQFTraceGui_Qt::MakeConnections()
             &XQFTraceGui_Qt::SLTUpdateTemporalStatusBar);
 
     connect(actionOpen, &QAction::triggered, controller, qOverload<>(&CTraceController::SLTOpenTrace));
+    connect(actionRemoteController, &QAction::triggered, m_networkDialog, &QWidget::show);
     connect(actionQuitExit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
     connect(actionSaveCurrentFrame, &QAction::triggered, controller, &CTraceController::STLSaveFrame);
     connect(actionSaveAll, &QAction::triggered, controller, qOverload<>(&CTraceController::STLSaveFrames));

@@ -11,6 +11,7 @@ class QLabel;
 class QMenu;
 class QScrollBar;
 class CRecentFilesMenu;
+class CNetworkDialog;
 
 class XQFTraceGui_Qt : public QMainWindow
 {
@@ -26,6 +27,7 @@ public:
     QScrollBar* FrameSlider() const { return m_frameSlider; }
     QMenu* ExportMenu() const { return menuSave; }
     CRecentFilesMenu* RecentFilesMenu() const { return m_recentFilesMenu; }
+    CNetworkDialog* NetworkDialog() const { return m_networkDialog; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -84,4 +86,5 @@ private:
     QScrollBar* m_frameSlider = nullptr;
     QString m_draggedFile;
     CRecentFilesMenu* m_recentFilesMenu = nullptr;
+    CNetworkDialog* m_networkDialog = nullptr;
 };

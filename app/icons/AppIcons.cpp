@@ -10,6 +10,8 @@ const QColor kInk(0x23, 0x3a, 0x5e);      // outlines
 const QColor kAccent(0xe8, 0x7a, 0x1e);   // the one warm colour per icon
 const QColor kFill(0xf4, 0xf6, 0xfa);     // paper
 const QColor kSky(0x4f, 0x8f, 0xd8);      // secondary fill
+const QColor kRecordOff(0x9a, 0x86, 0x86);   // a record lamp that is off
+const QColor kRecordOn(0xe8, 0x1c, 0x1c);    // ... and lit
 
 // A sheet of paper with an arrow from tail to tip, its head's two barbs at barb1 and barb2.
 void SheetAndArrow(QPainter& p, const QRectF& sheet, QPointF tail, QPointF tip, QPointF barb1, QPointF barb2)
@@ -113,6 +115,58 @@ void DrawOn32(QPainter& p, EAppIcon which)
         p.drawEllipse(QPointF(16, 16), 3.5, 3.5);
         break;
     }
+    case EAppIcon::Connect:
+        // A plug: body, two prongs, and its cable.
+        p.setBrush(kSky);
+        p.drawRoundedRect(QRectF(9, 11, 14, 11), 2, 2);
+        p.drawLine(QPointF(13, 11), QPointF(13, 4));
+        p.drawLine(QPointF(19, 11), QPointF(19, 4));
+        p.setPen(QPen(kAccent, 2.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(16, 22), QPointF(16, 29));
+        break;
+    case EAppIcon::Diskette:
+        p.setBrush(kSky);
+        p.drawPolygon(QPolygonF() << QPointF(4, 4) << QPointF(24, 4) << QPointF(28, 8) << QPointF(28, 28)
+                                  << QPointF(4, 28));
+        p.setBrush(kFill);
+        p.drawRect(QRectF(9, 4, 12, 8));
+        p.drawRect(QRectF(8, 17, 16, 11));
+        break;
+    case EAppIcon::Record:
+    case EAppIcon::RecordHot: {
+        const bool lit = which == EAppIcon::RecordHot;
+        if (lit) {
+            // A halo round the lit lamp.
+            QRadialGradient glow(16, 16, 15);
+            glow.setColorAt(0.6, QColor(0xe8, 0x1c, 0x1c, 0x90));
+            glow.setColorAt(1, QColor(0xe8, 0x1c, 0x1c, 0));
+            p.setPen(Qt::NoPen);
+            p.setBrush(glow);
+            p.drawEllipse(QRectF(1, 1, 30, 30));
+            p.setPen(ink);
+        }
+        p.setBrush(lit ? kRecordOn : kRecordOff);
+        p.drawEllipse(QRectF(6, 6, 20, 20));
+        break;
+    }
+    case EAppIcon::Play:
+        p.setBrush(kSky);
+        p.drawPolygon(QPolygonF() << QPointF(9, 5) << QPointF(27, 16) << QPointF(9, 27));
+        break;
+    case EAppIcon::Pause:
+        p.setBrush(kSky);
+        p.drawRoundedRect(QRectF(7, 5, 7, 22), 1.5, 1.5);
+        p.drawRoundedRect(QRectF(18, 5, 7, 22), 1.5, 1.5);
+        break;
+    case EAppIcon::File:
+        p.setBrush(kFill);
+        p.drawPolygon(QPolygonF() << QPointF(6, 3) << QPointF(20, 3) << QPointF(26, 9) << QPointF(26, 29)
+                                  << QPointF(6, 29));
+        p.drawPolyline(QPolygonF() << QPointF(20, 3) << QPointF(20, 9) << QPointF(26, 9));
+        p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::RoundCap));
+        for (int i = 0; i < 3; ++i)
+            p.drawLine(QPointF(10, 15 + 4 * i), QPointF(22, 15 + 4 * i));
+        break;
     }
 }
 

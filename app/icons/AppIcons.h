@@ -13,7 +13,15 @@ enum class EAppIcon {
     Feedback,
     Update,
     Remote,
-    Preferences
+    Preferences,
+    // The remote-control dialog's buttons.
+    Connect,
+    Diskette,
+    Record,       // Record button, released
+    RecordHot,    // Record button, pressed in: recording
+    Play,
+    Pause,
+    File
 };
 
 QIcon AppIcon(EAppIcon which);

@@ -356,7 +356,7 @@ TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
     EXPECT_TRUE(c->m_checkForUpdates);
     EXPECT_EQ(c->m_maxSearchItems, 100);
     EXPECT_TRUE(c->m_shaderCompilerPath.isEmpty());
-    EXPECT_STREQ(c->m_captureOutputPath.CStr(), "c:/Temp/networkTrace.xqft");
+    EXPECT_EQ(QString::fromLatin1(c->m_captureOutputPath.CStr()), QDir::tempPath() + "/networkTrace.xqft");
     EXPECT_EQ(c->m_recentAddresses.size, 0u);
     c->Shutdown();
 
@@ -368,6 +368,7 @@ TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
         store.SetString(CXQFTString("OptGen_generalMaxSearchItems"), "many");
         store.SetInteger(CXQFTString("OptGen_exportIDCalls"), 7);
         store.SetString(CXQFTString("OptGen_shaderCompilerPath"), "/opt/glsl/compile");
+        store.SetString(CXQFTString("OptNet_outPutTrace"), "/captures/device.xqft");
         CXQFTArray<CXQFTString> addresses;
         for (int i = 0; i < 8; ++i)
             addresses.Append(StringFromFormat("10.0.0.%d", i));
@@ -378,6 +379,7 @@ TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
     EXPECT_EQ(c->m_maxSearchItems, 100);
     EXPECT_TRUE(c->m_exportIDCalls);
     EXPECT_EQ(c->m_shaderCompilerPath, "/opt/glsl/compile");
+    EXPECT_STREQ(c->m_captureOutputPath.CStr(), "/captures/device.xqft");
     EXPECT_EQ(c->m_recentAddresses.size, 8u);
     c->Shutdown();
 

@@ -1,0 +1,72 @@
+#pragma once
+// The "Remote Controller" window: names the device and the output trace file, runs the capture
+// thread, turns the device application's recording and running on and off, shows the capture's
+// state once a second and opens the captured trace. Modeless; one per main window.
+#include <QDialog>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QVBoxLayout;
+class CNetworkProcess;
+
+class CNetworkDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CNetworkDialog(QWidget* parent = nullptr);
+    ~CNetworkDialog() override;
+
+    QString OutputPath() const { return m_outputPath; }
+
+    // Test seams: the device port (54321), the status interval (1000 ms), and the capture thread
+    // (for its connect interval and states).
+    void SetPort(uint16_t port) { m_port = port; }
+    void SetStatusInterval(int milliseconds) { m_statusInterval = milliseconds; }
+    const QTimer* StatusTimer() const { return m_statusTimer.get(); }
+    CNetworkProcess* Process() const { return m_process.get(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private Q_SLOTS:
+    void SLTRecord();
+    void SLTPlay();
+    void SLTConnect();
+    void SLTOpenTrace();
+    void SLTSaveTrace();
+    void SLTUpdateStatus();
+
+private:
+    void SetupUi();
+    void StoreRecentAddresses();
+
+    // The form.
+    QVBoxLayout* verticalLayout = nullptr;
+    QHBoxLayout* horizontalLayout_2 = nullptr;
+    QLabel* label = nullptr;
+    QComboBox* cb_addressList = nullptr;
+    QPushButton* pb_connect = nullptr;
+    QPushButton* pb_tracePath = nullptr;
+    QFrame* line = nullptr;
+    QHBoxLayout* horizontalLayout_3 = nullptr;
+    QPushButton* pb_record = nullptr;
+    QPushButton* pb_play = nullptr;
+    QPushButton* pb_openTrace = nullptr;
+    QLineEdit* le_statusConnection = nullptr;
+
+    QString m_outputPath;
+    std::unique_ptr<CNetworkProcess> m_process;
+    std::unique_ptr<QTimer> m_statusTimer;
+    uint16_t m_port;
+    int m_statusInterval = 1000;
+};

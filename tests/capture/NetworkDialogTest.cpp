@@ -1,0 +1,210 @@
+// The "Remote Controller" dialog, offscreen, against tools/xqft-device.py: the status line through a
+// whole capture, the recent addresses, and the ways a capture fails to start or is ended.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+
+#include "AppTestSupport.h"
+#include "CaptureTestSupport.h"
+#include "DevicePeer.h"
+#include "NetworkDialog.h"
+#include "NetworkProcess.h"
+
+namespace {
+
+using namespace capturetest;
+namespace fs = std::filesystem;
+
+class NetworkDialogTest : public CFreshControllerTest
+{
+protected:
+    void SetUp() override
+    {
+        CFreshControllerTest::SetUp();
+        dir = MakeScratch("capture-dialog");
+        c->m_captureOutputPath = CXQFTString((dir + "/cap.xqft").c_str());
+        c->m_recentAddresses = CXQFTArray<CXQFTString>();
+        c->m_recentAddresses.Append(CXQFTString("127.0.0.1"));
+        dialog = std::make_unique<CNetworkDialog>();
+        dialog->SetStatusInterval(50);
+        dialog->Process()->SetConnectInterval(20);
+        status = dialog->findChild<QLineEdit*>("le_statusConnection");
+        QObject::connect(status, &QLineEdit::textChanged, [this](const QString& text) {
+            if (statuses.empty() || statuses.back() != text)
+                statuses.push_back(text);
+        });
+    }
+    void TearDown() override
+    {
+        dialog.reset();
+        fs::remove_all(dir);
+        CFreshControllerTest::TearDown();
+    }
+
+    QPushButton* Button(const char* name) const { return dialog->findChild<QPushButton*>(name); }
+    QComboBox* Addresses() const { return dialog->findChild<QComboBox*>("cb_addressList"); }
+    bool SeenStatus(const QString& text, int milliseconds = 5000)
+    {
+        return QTest::qWaitFor([&] { return std::find(statuses.begin(), statuses.end(), text) != statuses.end(); },
+                               milliseconds);
+    }
+    QStringList Items() const
+    {
+        QStringList items;
+        for (int i = 0; i < Addresses()->count(); ++i)
+            items << Addresses()->itemText(i);
+        return items;
+    }
+    static QStringList Stored(const CXQFTArray<CXQFTString>& list)
+    {
+        QStringList items;
+        for (uint32_t i = 0; i < list.size; ++i)
+            items << QString::fromLatin1(list[i].CStr());
+        return items;
+    }
+
+    std::string dir;
+    std::unique_ptr<CNetworkDialog> dialog;
+    QLineEdit* status = nullptr;
+    std::vector<QString> statuses;
+};
+
+TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstSegment)
+{
+    const std::string trace = Trace("sample");
+    CDevicePeer peer(dir, {"--serve", trace, "--message-size", "1024", "--write-size", "1024", "--pause-ms", "2"});
+    dialog->SetPort(uint16_t(peer.Port()));
+    dialog->show();
+    EXPECT_EQ(Addresses()->currentText(), "127.0.0.1");
+    EXPECT_FALSE(Button("pb_record")->isEnabled());
+    EXPECT_FALSE(Button("pb_openTrace")->isEnabled());
+
+    Button("pb_connect")->click();
+    EXPECT_EQ(status->text(), "Connecting...");
+    ASSERT_TRUE(SeenStatus("App is waiting to run"));
+    Button("pb_play")->click();
+    ASSERT_TRUE(SeenStatus("App playing"));
+    EXPECT_TRUE(Button("pb_play")->isChecked());
+    Button("pb_record")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Recording: "); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, 5000));
+    Button("pb_record")->click();   // released: stop recording
+    ASSERT_TRUE(SeenStatus("Data Transmission finished"));
+    EXPECT_TRUE(Button("pb_openTrace")->isEnabled());
+
+    // The counts shown while recording grew to the trace's size or stayed below it.
+    for (const QString& s : statuses) {
+        if (s.startsWith("Recording: ")) {
+            EXPECT_LE(s.mid(11).toULongLong(), fs::file_size(trace)) << s.toStdString();
+        }
+    }
+
+    Button("pb_openTrace")->click();
+    EXPECT_EQ(c->GetFilePath(), QString::fromStdString(dir + "/cap.xqft"));
+    EXPECT_NE(c->GetTrace(), nullptr);
+    EXPECT_TRUE(shown.empty());
+    dialog->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->isFinished(); }, 1000));
+}
+
+TEST_F(NetworkDialogTest, ASixthAddressPushesOutTheBottomOneAndTheListReadsBackAsStored)
+{
+    CDevicePeer peer(dir, {"--serve", Trace("frames")});
+    c->m_recentAddresses = CXQFTArray<CXQFTString>();
+    for (int i = 1; i <= 5; ++i)
+        c->m_recentAddresses.Append(StringFromFormat("10.0.0.%d", i));
+    dialog->SetPort(uint16_t(peer.Port()));
+    dialog->show();
+    EXPECT_EQ(Items(), QStringList({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5"}));
+    EXPECT_EQ(Addresses()->currentText(), "10.0.0.1");
+
+    Addresses()->setEditText("127.0.0.1");
+    Button("pb_connect")->click();
+    const QStringList expected = {"127.0.0.1", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"};
+    EXPECT_EQ(Items(), expected);
+    EXPECT_EQ(Stored(c->m_recentAddresses), expected);
+    ASSERT_TRUE(SeenStatus("App is waiting to run"));
+    Button("pb_connect")->click();   // released: the capture ends
+
+    // Shown again, the list is the stored one in the same order, the last address used on top.
+    dialog->hide();
+    dialog->show();
+    EXPECT_EQ(Items(), expected);
+    EXPECT_EQ(Addresses()->currentText(), "127.0.0.1");
+}
+
+TEST_F(NetworkDialogTest, AnUnwritableOutputPathIsReportedAndStartsNothing)
+{
+    c->m_captureOutputPath = CXQFTString("/nonexistent-xqft-folder/cap.xqft");
+    dialog->show();
+    Button("pb_connect")->click();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, "information");
+    EXPECT_EQ(shown[0].title, "Error Opening outfile.");
+    EXPECT_EQ(shown[0].text, "Please check output file path.");
+    EXPECT_EQ(status->text(), "Error Opening outfile.");
+    EXPECT_FALSE(dialog->Process()->isRunning());
+    EXPECT_FALSE(dialog->StatusTimer()->isActive());
+}
+
+TEST_F(NetworkDialogTest, AnEmptyAddressEndsInErrorConnectingWithTheTimerStopped)
+{
+    dialog->show();
+    Addresses()->setEditText("");
+    Button("pb_connect")->click();
+    ASSERT_TRUE(SeenStatus("Error connecting"));
+    EXPECT_FALSE(dialog->StatusTimer()->isActive());
+    EXPECT_FALSE(Button("pb_connect")->isChecked());
+    EXPECT_EQ(dialog->Process()->GetLinkStatus(), kLinkFailed);
+}
+
+TEST_F(NetworkDialogTest, ConnectPressedAgainKeepsTheCaptureAndReleasingItEndsIt)
+{
+    const std::string trace = Trace("frames");
+    CDevicePeer peer(dir, {"--serve", trace});
+    auto fresh = std::make_unique<CNetworkDialog>();   // the real status interval
+    dialog.swap(fresh);
+    fresh.reset();
+    dialog->Process()->SetConnectInterval(20);
+    dialog->SetPort(uint16_t(peer.Port()));
+    status = dialog->findChild<QLineEdit*>("le_statusConnection");
+    dialog->show();
+    Button("pb_connect")->click();
+    EXPECT_EQ(dialog->StatusTimer()->interval(), 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetLinkStatus() == kLinkUp; }, 5000));
+    dialog->Process()->StartRecording();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, 5000));
+
+    // Checked again while the capture runs (the button can show released for a moment when the
+    // link reads down): the running capture and its file are left alone.
+    Button("pb_connect")->setChecked(false);
+    Button("pb_connect")->click();
+    EXPECT_TRUE(dialog->Process()->isRunning());
+    EXPECT_EQ(dialog->Process()->GetBytesWritten(), fs::file_size(trace));
+
+    Button("pb_connect")->click();   // released
+    EXPECT_TRUE(dialog->Process()->isFinished());
+    EXPECT_EQ(dialog->Process()->GetLinkStatus(), kLinkDown);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == "Not conneted"; }, 3000));
+    EXPECT_TRUE(ReadFile(dir + "/cap.xqft") == ReadFile(trace));
+}
+
+TEST_F(NetworkDialogTest, SaveTraceTakesTheChosenPathAndACancelKeepsIt)
+{
+    dialog->show();
+    prompts->path = "/captures/device.xqft";
+    Button("pb_tracePath")->click();
+    EXPECT_EQ(dialog->OutputPath(), "/captures/device.xqft");
+    EXPECT_STREQ(c->m_captureOutputPath.CStr(), "/captures/device.xqft");
+    prompts->path.clear();
+    Button("pb_tracePath")->click();
+    EXPECT_EQ(dialog->OutputPath(), "/captures/device.xqft");
+}
+
+} // namespace
