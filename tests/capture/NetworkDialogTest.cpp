@@ -195,6 +195,33 @@ TEST_F(NetworkDialogTest, ConnectPressedAgainKeepsTheCaptureAndReleasingItEndsIt
     EXPECT_TRUE(ReadFile(dir + "/cap.xqft") == ReadFile(trace));
 }
 
+// A loader that presses the dialog's Open Trace while the first load runs, as a user can while
+// the load pumps events.
+struct SReentrantLoader : CTraceLoader {
+    CNetworkDialog* dialog = nullptr;
+    int loads = 0;
+    int Load(const CXQFTString& path, CBasicEvent* listener) override
+    {
+        if (++loads == 1)
+            QMetaObject::invokeMethod(dialog, "SLTOpenTrace");
+        return CTraceLoader::Load(path, listener);
+    }
+};
+
+TEST_F(NetworkDialogTest, OpenTracePressedDuringALoadIsRefused)
+{
+    fs::copy_file(Trace("sample"), dir + "/cap.xqft");
+    auto loader = std::make_unique<SReentrantLoader>();
+    SReentrantLoader* raw = loader.get();
+    raw->dialog = dialog.get();
+    c->SetLoader(std::move(loader));
+    dialog->show();
+    QMetaObject::invokeMethod(dialog.get(), "SLTOpenTrace");
+    EXPECT_EQ(raw->loads, 1);
+    EXPECT_EQ(c->GetFilePath(), QString::fromStdString(dir + "/cap.xqft"));
+    EXPECT_NE(c->GetTrace(), nullptr);
+}
+
 TEST_F(NetworkDialogTest, SaveTraceTakesTheChosenPathAndACancelKeepsIt)
 {
     dialog->show();
