@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -82,6 +84,93 @@ TEST(HostileEtcEncoder, ImagesOfOneColour)
                 for (u64 i = 0; i < src.size(); ++i)
                     worst = std::max(worst, std::abs(int(src[i]) - back[i]));
                 EXPECT_LE(worst, c.worst) << c.what << " quality " << quality << " " << w << "x" << h;
+            }
+}
+
+// Encodes and decodes w x h pixels of one format; the decoded bytes, empty when either step failed.
+std::vector<u8> RoundTrip(const std::vector<u8>& in, u32 w, u32 h, u32 id, i32 quality, u32 isSigned = 0)
+{
+    std::vector<u8> blocks(EncodeETCImage(nullptr, 0, nullptr, w, h, id, 0, 0)), out(in.size());
+    if (EncodeETCImage(in.data(), in.size(), blocks.data(), w, h, id, quality, isSigned) != blocks.size() ||
+        DecodeETCImage(blocks.data(), blocks.size(), out.data(), w, h, id, isSigned, 0) != out.size())
+        out.clear();
+    return out;
+}
+
+TEST(HostileEtcEncoder, Etc2ColourAndAlphaExtremes)
+{
+    struct SCase {
+        const char* what;
+        std::array<u8, 4> a, b; // pixels alternate a and b (a only when equal)
+        int worstColour;        // the largest colour difference after decoding, over opaque pixels
+    };
+    const SCase cases[] = {
+        {"uniform grey", {128, 128, 128, 255}, {128, 128, 128, 255}, 2},
+        {"black and white", {0, 0, 0, 255}, {255, 255, 255, 255}, 0},
+        {"255 and 0 in single channels", {255, 0, 0, 255}, {0, 0, 255, 255}, 0},
+        {"alpha 0 and 255", {10, 200, 30, 0}, {240, 20, 90, 255}, 8},
+        {"alpha 127 and 128", {90, 90, 90, 127}, {90, 90, 90, 128}, 2},
+        {"all transparent", {50, 60, 70, 0}, {200, 10, 10, 0}, 255},
+    };
+    for (const SCase& c : cases)
+        for (u32 id : {ETC2_RGB, ETC2_RGBA, ETC2_RGB_A1})
+            for (i32 quality : {0, 1})
+                for (auto [w, h] : {std::pair<u32, u32>{1, 1}, {8, 5}}) {
+                    std::vector<u8> in(u64(w) * h * 4);
+                    for (u64 p = 0; p < u64(w) * h; ++p)
+                        std::copy_n(((p + p / w) % 2 ? c.b : c.a).data(), 4, &in[4 * p]);
+                    const std::vector<u8> out = RoundTrip(in, w, h, id, quality);
+                    ASSERT_EQ(out.size(), in.size()) << c.what << " id " << id;
+                    int worst = 0;
+                    for (u64 p = 0; p < u64(w) * h; ++p) {
+                        const u8 expectedAlpha = id == ETC2_RGB ? 255 : id == ETC2_RGB_A1 ? (in[4 * p + 3] < 128 ? 0 : 255)
+                                                                                           : in[4 * p + 3];
+                        if (id != ETC2_RGBA) { // the EAC alpha of RGBA8 is checked for exact steps below
+                            EXPECT_EQ(out[4 * p + 3], expectedAlpha) << c.what << " id " << id << " pixel " << p;
+                        }
+                        if (id == ETC2_RGB_A1 && expectedAlpha == 0)
+                            continue;
+                        for (u32 ch = 0; ch < 3; ++ch)
+                            worst = std::max(worst, std::abs(int(in[4 * p + ch]) - out[4 * p + ch]));
+                    }
+                    if (c.worstColour < 255) {
+                        EXPECT_LE(worst, c.worstColour) << c.what << " id " << id << " quality " << quality;
+                    }
+                    if (id == ETC2_RGBA && c.a[3] % 255 == 0 && c.b[3] % 255 == 0) {
+                        for (u64 p = 0; p < u64(w) * h; ++p)
+                            EXPECT_EQ(out[4 * p + 3], in[4 * p + 3]) << c.what << " alpha of pixel " << p;
+                    }
+                }
+}
+
+TEST(HostileEtcEncoder, EacExtremes)
+{
+    struct SCase {
+        const char* what;
+        u16 a, b;
+        bool isSigned;
+    };
+    const SCase cases[] = {{"65535 everywhere", 65535, 65535, false}, {"0 everywhere", 0, 0, false},
+                           {"0 and 65535", 0, 65535, false},       {"signed -32768 and 32767", 0x8000, 0x7FFF, true},
+                           {"signed -32768", 0x8000, 0x8000, true}, {"signed 0", 0, 0, true}};
+    for (const SCase& c : cases)
+        for (u32 id : {EAC_R11, EAC_RG11})
+            for (auto [w, h] : {std::pair<u32, u32>{1, 1}, {6, 5}}) {
+                const u32 channels = id == EAC_R11 ? 1 : 2;
+                std::vector<u16> values(u64(w) * h * channels);
+                for (u64 i = 0; i < values.size(); ++i)
+                    values[i] = (i / channels + i) % 2 ? c.b : c.a;
+                std::vector<u8> in(values.size() * 2);
+                std::memcpy(in.data(), values.data(), in.size());
+                const std::vector<u8> out = RoundTrip(in, w, h, id, 3, c.isSigned);
+                ASSERT_EQ(out.size(), in.size()) << c.what;
+                for (u64 i = 0; i < values.size(); ++i) {
+                    u16 v;
+                    std::memcpy(&v, &out[2 * i], 2);
+                    // Signed -32768 comes back as -32767, the most negative value the format holds.
+                    const int expected = c.isSigned ? std::max(int(i16(values[i])), -32767) : values[i];
+                    EXPECT_EQ(c.isSigned ? int(i16(v)) : int(v), expected) << c.what << " value " << i;
+                }
             }
 }
 

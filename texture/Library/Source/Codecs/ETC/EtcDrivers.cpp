@@ -1,9 +1,18 @@
 // The block drivers: candidates decoded and measured, the first with the least error kept.
 #include "EtcDrivers.h"
 
+#include "EtcCluster.h"
 #include "EtcFastEtc1.h"
+#include "EtcHMode.h"
 #include "EtcMetrics.h"
+#include "EtcPlanarFit.h"
 #include "EtcPlanes.h"
+#include "EtcPunchThrough.h"
+#include "PixelFormat.h"
+
+#include "DebugOutput.h"
+
+#include <cstring>
 
 namespace xqftexture::etc {
 
@@ -48,6 +57,137 @@ void CompressETC1BlockFastPerceptual(const u8* rgb, u8* decodedRgb, u32 stride, 
 {
     BestOfTwo(rgb, decodedRgb, stride, x0, y0, high, low, RoundedPerceptual, CompressETC1AverageBalancedPerceptual,
               ComputeBlockErrorPerceptual);
+}
+
+namespace {
+
+enum class EMode { Other, T, H };
+
+// The kept candidate of an ETC2 driver.
+struct SBest {
+    u32 high = 0, low = 0;
+    double error = 0;
+    EMode mode = EMode::Other;
+    // A later candidate replaces the kept one only when strictly better.
+    void Consider(u32 h, u32 l, double e, EMode m)
+    {
+        if (error > e)
+            high = h, low = l, error = e, mode = m;
+    }
+};
+
+// The candidates after ETC1: planar, T and H in this order, then the refinement of a winning T or H
+// block. Perceptual: the perceptual fits, errors as the perceptual metric times 1000.
+template <bool Perceptual>
+void Etc2Candidates(const u8* rgb, u8* decoded, u32 stride, u32 x0, u32 y0, SBest& best)
+{
+    const i32 s = i32(stride), x = i32(x0), y = i32(y0);
+    auto measure = [&] {
+        return Perceptual ? 1000.0 * ComputeBlockErrorPerceptual(rgb, decoded, s, x, y)
+                          : ComputeBlockErrorPlain(rgb, decoded, s, x, y);
+    };
+    u32 a = 0, b = 0, high = 0, low = 0;
+    FitPlanarBlock(rgb, s, x, y, a, b);
+    DecodeETC2PlanarBlock(a, b, decoded, s, x, y);
+    PackPlanarBlock(a, b, high, low);
+    best.Consider(high, low, measure(), EMode::Other);
+
+    u32 t59 = 0;
+    if (Perceptual)
+        CompressTModeLBGPerceptual(rgb, s, x, y, t59, low);
+    else
+        CompressTModeLBG(rgb, s, x, y, t59, low);
+    DecodeETC2TBlock(t59, low, decoded, s, x, y);
+    best.Consider(PackTBlockHigh(t59), low, measure(), EMode::T);
+
+    u32 h58 = 0;
+    if (Perceptual)
+        CompressHModeLBGPerceptual(rgb, s, x, y, h58, low);
+    else
+        CompressHModeLBG(rgb, s, x, y, h58, low);
+    DecodeETC2HBlock(h58, low, decoded, s, x, y);
+    best.Consider(PackHBlockHigh(h58), low, measure(), EMode::H);
+
+    if (best.mode == EMode::T) {
+        CompressTModeLBGMulti(rgb, s, x, y, t59, low);
+        DecodeETC2TBlock(t59, low, decoded, s, x, y);
+        best.Consider(PackTBlockHigh(t59), low, measure(), EMode::T);
+    } else if (best.mode == EMode::H) {
+        CompressHModeLBGMulti(rgb, s, x, y, h58, low);
+        DecodeETC2HBlock(h58, low, decoded, s, x, y);
+        best.Consider(PackHBlockHigh(h58), low, measure(), EMode::H);
+    }
+}
+
+// Decodes a candidate with transparency into decodedRgb at (x0, y0); the alpha it decodes is not
+// needed (the input's alpha decides which pixels count).
+template <class Decode>
+void DecodeWithAlpha(u8* decodedRgb, u32 stride, u32 x0, u32 y0, Decode decode)
+{
+    u8 rgb[48], alpha[16];
+    decode(rgb, alpha);
+    for (u32 y = 0; y < 4; ++y)
+        std::memcpy(decodedRgb + (u64(y0 + y) * stride + x0) * 3, rgb + 12 * y, 12);
+}
+
+double PunchThroughFast(const u8* rgb, const u8* alpha, u8* decoded, u32 stride, u32 x0, u32 y0, u32& high, u32& low)
+{
+    const i32 s = i32(stride), x = i32(x0), y = i32(y0);
+    auto measure = [&] { return PunchThroughBlockError(rgb, decoded, alpha, s, x, y); };
+    SBest best;
+    u32 h = 0, l = 0;
+    const i32 reported = CompressPunchThroughDifferential(1, rgb, alpha, s, x0, y0, h, l);
+    DecodeWithAlpha(decoded, stride, x0, y0, [&](u8* c, u8* a) { DecodeETC2DifferentialAlphaBlock(h, l, c, a, 4, 0, 0); });
+    best.high = h, best.low = l, best.error = measure();
+    if (double(reported) != best.error) // a consistency report; the measured error counts
+        DebugOutputPrintf("testerr: %d, etcerr: %lf\n", reported, best.error);
+
+    u32 t59 = 0;
+    CompressPunchThroughT(rgb, alpha, stride, x0, y0, t59, l);
+    DecodeWithAlpha(decoded, stride, x0, y0, [&](u8* c, u8* a) { DecodeETC2TAlphaBlock(t59, l, c, a, 4, 0, 0); });
+    best.Consider(PackTBlockHigh(t59) & ~2u, l, measure(), EMode::T); // opaque bit clear
+
+    u32 h58 = 0;
+    CompressHModeLBGPunchThrough(rgb, alpha, s, x, y, h58, l);
+    DecodeWithAlpha(decoded, stride, x0, y0, [&](u8* c, u8* a) { DecodeETC2HAlphaBlock(h58, l, c, a, 4, 0, 0); });
+    best.Consider(PackHBlockHigh(h58) & ~2u, l, measure(), EMode::H);
+
+    if (!BlockHasTransparency(alpha, x, y, s)) {
+        // Fully opaque: the opaque candidates as for ETC2 RGB8, all with the opaque bit set.
+        CompressPunchThroughDifferential(0, rgb, alpha, s, x0, y0, h, l);
+        DecodeETC1Block(h, l, decoded, s, x, y);
+        best.Consider(h, l, ComputeBlockErrorPlain(rgb, decoded, s, x, y), EMode::Other);
+        Etc2Candidates<false>(rgb, decoded, stride, x0, y0, best);
+    }
+    high = best.high;
+    low = best.low;
+    return best.error;
+}
+
+} // namespace
+
+double CompressETC2BlockFast(const u8* rgb, const u8* alpha, u8* decodedRgb, u32 stride, u32 /*height*/, u32 x0,
+                             u32 y0, u32& high, u32& low, u32 format)
+{
+    if (format == ETC2_RGB_A1)
+        return PunchThroughFast(rgb, alpha, decodedRgb, stride, x0, y0, high, low);
+    SBest best;
+    best.error = CompressETC1BlockFast(rgb, decodedRgb, stride, x0, y0, best.high, best.low);
+    Etc2Candidates<false>(rgb, decodedRgb, stride, x0, y0, best);
+    high = best.high;
+    low = best.low;
+    return best.error;
+}
+
+void CompressETC2BlockFastPerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low)
+{
+    SBest best;
+    CompressETC1BlockFastPerceptual(rgb, decodedRgb, stride, x0, y0, best.high, best.low);
+    DecodeETC1Block(best.high, best.low, decodedRgb, i32(stride), i32(x0), i32(y0));
+    best.error = 1000.0 * ComputeBlockErrorPerceptual(rgb, decodedRgb, i32(stride), i32(x0), i32(y0));
+    Etc2Candidates<true>(rgb, decodedRgb, stride, x0, y0, best);
+    high = best.high;
+    low = best.low;
 }
 
 } // namespace xqftexture::etc

@@ -4,6 +4,8 @@
 // depend on the thread limit.
 #include "BlockWalker.h"
 #include "EtcDrivers.h"
+#include "EtcEac.h"
+#include "EtcTables.h"
 #include "PixelFormat.h"
 #include "XQFTextureEncoders.h"
 #include "XQFTextureThreads.h"
@@ -26,8 +28,15 @@ struct SBlockPlanes {
     u16 values[2][16];
 };
 
+// What every block of one call shares: the signed flag and the tables of the EAC searches.
+struct SContext {
+    u8 isSigned = 0;
+    const u16* eac11Table = nullptr;
+    const i32* eacAlphaTable = &kEACAlphaTable[0][0];
+};
+
 // Encodes one block of the planes into out (8 or 16 bytes, in file order).
-using BlockEncoder = void (*)(SBlockPlanes& planes, u8* out);
+using BlockEncoder = void (*)(SBlockPlanes& planes, const SContext& context, u8* out);
 
 void WriteWords(u8* out, u32 high, u32 low)
 {
@@ -37,18 +46,51 @@ void WriteWords(u8* out, u32 high, u32 low)
     }
 }
 
-void Etc1Fast(SBlockPlanes& p, u8* out)
+constexpr u32 kStride = SBlockPlanes::kStride;
+
+void Etc1Fast(SBlockPlanes& p, const SContext&, u8* out)
 {
     u32 high = 0, low = 0;
-    CompressETC1BlockFast(p.rgb, p.decoded, SBlockPlanes::kStride, 0, 0, high, low);
+    CompressETC1BlockFast(p.rgb, p.decoded, kStride, 0, 0, high, low);
     WriteWords(out, high, low);
 }
 
-void Etc1FastPerceptual(SBlockPlanes& p, u8* out)
+void Etc1FastPerceptual(SBlockPlanes& p, const SContext&, u8* out)
 {
     u32 high = 0, low = 0;
-    CompressETC1BlockFastPerceptual(p.rgb, p.decoded, SBlockPlanes::kStride, 0, 0, high, low);
+    CompressETC1BlockFastPerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low);
     WriteWords(out, high, low);
+}
+
+template <u32 Format>
+void Etc2Fast(SBlockPlanes& p, const SContext&, u8* out)
+{
+    u32 high = 0, low = 0;
+    CompressETC2BlockFast(p.rgb, p.alpha, p.decoded, kStride, 4, 0, 0, high, low, Format);
+    WriteWords(out, high, low);
+}
+
+void Etc2FastPerceptual(SBlockPlanes& p, const SContext&, u8* out)
+{
+    u32 high = 0, low = 0;
+    CompressETC2BlockFastPerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low);
+    WriteWords(out, high, low);
+}
+
+// RGBA8: the EAC alpha block, then the colour block of Colour.
+template <BlockEncoder Colour>
+void Rgba(SBlockPlanes& p, const SContext& context, u8* out)
+{
+    CompressEACAlphaBlockFast(p.alpha, 0, 0, kStride, 4, out, context.eacAlphaTable);
+    Colour(p, context, out + 8);
+}
+
+// R11 and RG11 (R block, then G block).
+template <u32 Channels>
+void Eac11(SBlockPlanes& p, const SContext& context, u8* out)
+{
+    for (u32 c = 0; c < Channels; ++c)
+        CompressEAC11Block(p.values[c], 0, 0, kStride, 4, out + 8 * c, context.isSigned, context.eac11Table);
 }
 
 // The formats: input bytes per pixel, output bytes per block, and the driver of each quality (0 fast
@@ -60,11 +102,12 @@ struct SFormat {
 };
 constexpr SFormat kFormats[] = {
     {ETC1, 3, 8, {Etc1Fast, Etc1FastPerceptual, nullptr, nullptr}},
-    {ETC2_RGB, 4, 8, {}},
-    {ETC2_RGBA, 4, 16, {}},
-    {ETC2_RGB_A1, 4, 8, {}},
-    {EAC_R11, 2, 8, {}},
-    {EAC_RG11, 4, 16, {}},
+    {ETC2_RGB, 4, 8, {Etc2Fast<ETC2_RGB>, Etc2FastPerceptual, nullptr, nullptr}},
+    {ETC2_RGBA, 4, 16, {Rgba<Etc2Fast<ETC2_RGBA>>, Rgba<Etc2FastPerceptual>, nullptr, nullptr}},
+    // Punch-through and EAC have one driver for every quality.
+    {ETC2_RGB_A1, 4, 8, {Etc2Fast<ETC2_RGB_A1>, Etc2Fast<ETC2_RGB_A1>, Etc2Fast<ETC2_RGB_A1>, Etc2Fast<ETC2_RGB_A1>}},
+    {EAC_R11, 2, 8, {Eac11<1>, Eac11<1>, Eac11<1>, Eac11<1>}},
+    {EAC_RG11, 4, 16, {Eac11<2>, Eac11<2>, Eac11<2>, Eac11<2>}},
 };
 
 const SFormat* FormatOf(u32 id)
@@ -137,6 +180,13 @@ u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
     if (driver == nullptr || inBytes == 0 || srcSize < inBytes)
         return 0;
 
+    SContext context;
+    context.isSigned = isSigned ? 1 : 0;
+    if (formatId == EAC_R11 || formatId == EAC_RG11) {
+        context.eac11Table = SharedEAC11Table(context.isSigned);
+        if (context.eac11Table == nullptr)
+            return 0; // no memory for the value table
+    }
     const u32 blocksX = u32((u64(width) + 3) / 4), blocksY = u32((u64(height) + 3) / 4);
     const SSource source{static_cast<const u8*>(src), width, height, 4 * blocksX, 4 * blocksY, format,
                          isSigned != 0};
@@ -146,7 +196,7 @@ u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
         u8* block = out + u64(by) * blocksX * format->blockBytes;
         for (u32 bx = 0; bx < blocksX; ++bx, block += format->blockBytes) {
             source.Gather(bx, by, planes);
-            driver(planes, block);
+            driver(planes, context, block);
         }
         return true;
     });
