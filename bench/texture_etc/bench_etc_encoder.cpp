@@ -4,7 +4,7 @@
 // Our rates are the best of three runs at 1024 x 1024 (one at 4096 x 4096), etc1tool's of one.
 //
 //   bench_etc_encoder [SIZE...]     sizes to run (default 1024 4096)
-#include "BenchSupport.h"
+#include "EncodeTiming.h"
 #include "Etc1Tool.h"
 #include "ImageSet.h"
 #include "PixelFormat.h"
@@ -29,19 +29,17 @@ struct SRun {
     double seconds = 0, psnr = 0;
 };
 
-// The best of rounds runs (the machine may be shared), and the PSNR of the output.
+// The best of rounds runs, and the PSNR of the output.
 SRun EncodeOurs(const std::vector<u8>& rgb, u32 size, i32 quality, u32 threads, int rounds)
 {
     SetThreadLimit(threads);
     std::vector<u8> blocks(u64(size) * size / 2), back(rgb.size());
-    SRun run{1e30, 0};
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        if (EncodeETCImage(rgb.data(), rgb.size(), blocks.data(), size, size, ETC1, quality, 0) != blocks.size())
-            return {};
-        run.seconds = std::min(run.seconds, Seconds(start, Clock::now()));
-    }
-    if (DecodeETCImage(blocks.data(), blocks.size(), back.data(), size, size, ETC1, 0, 0) == back.size())
+    SRun run{xqft::bench::BestSeconds(rounds, [&] {
+                 return EncodeETCImage(rgb.data(), rgb.size(), blocks.data(), size, size, ETC1, quality, 0) ==
+                        blocks.size();
+             }),
+             0};
+    if (run.seconds > 0 && DecodeETCImage(blocks.data(), blocks.size(), back.data(), size, size, ETC1, 0, 0) == back.size())
         run.psnr = xqft::test::PsnrRgb(rgb.data(), 3, back.data(), 3, u64(size) * size);
     return run;
 }
