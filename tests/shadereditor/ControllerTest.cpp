@@ -31,6 +31,9 @@ CShaderEditController* Controller()
 {
     static bool once = [] {
         setenv("XDG_CONFIG_HOME", ConfigHome().Path().c_str(), 1);
+        // Probes of the fakes must not fail on a loaded machine (sanitizers, parallel tests):
+        // only the test of the probe limit shortens it.
+        CCompiler::ProbeLimit().milliseconds = 10000;
         return true;
     }();
     (void)once;
@@ -218,6 +221,17 @@ TEST(ShaderEditController, MetaObjectOrderIsTheInterface)
                                         "OnPanelCompiled(CXQFTHash,uint,SCompileResult)",
                                         "OnPanelCompileFinished(CXQFTHash,uint)", "OnCancelCompile(CXQFTHash)",
                                         "OnPanelChanged(CXQFTHash)", "OnEditorStateChanged(int)"}));
+}
+
+TEST(ShaderEditController, ProbesOfAHungCompilerAreBounded)
+{
+    const CCompiler::SRunLimit saved = CCompiler::ProbeLimit();
+    CCompiler::ProbeLimit().milliseconds = 300;
+    QElapsedTimer stall;
+    stall.start();
+    UseCompiler(Fakes().Path("hang-banner"));   // mask 130: two probes, each killed at the limit
+    EXPECT_LT(stall.elapsed(), 2 * (300 + 100));
+    CCompiler::ProbeLimit() = saved;
 }
 
 TEST(ShaderEditController, ExitEndsARunningCompilerChild)
