@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -31,10 +32,22 @@ inline std::string MakeScratch(const char* what)
     return pattern;
 }
 
+// A folder removed when the program that made it ends (not when a forked child of it does).
+struct SProgramFolder {
+    std::string path;
+    pid_t owner = getpid();
+    ~SProgramFolder()
+    {
+        std::error_code ignored;
+        if (getpid() == owner)
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
 // sample: the viewer's sample (about 300 KB); frames: three small frames; session: an EGL session.
 inline std::string Trace(const char* name)
 {
-    static const std::string dir = [] {
+    static const SProgramFolder folder{[] {
         const std::string d = MakeScratch("capture-traces");
         const std::string gen = std::string("python3 '") + XQFT_SOURCE_DIR + "/tools/xqftgen.py' ";
         const bool ok = std::system((gen + "sample '" + d + "/sample.xqft'").c_str()) == 0 &&
@@ -43,8 +56,8 @@ inline std::string Trace(const char* name)
         if (!ok)
             ADD_FAILURE() << "xqftgen.py failed";
         return d;
-    }();
-    return dir + "/" + name + ".xqft";
+    }()};
+    return folder.path + "/" + name + ".xqft";
 }
 
 inline bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000)
