@@ -83,8 +83,12 @@ void ParseCompileMessages(SCompileResult& result, const char* marker, uint32_t l
     result.output.Append(edited.constData(), size_t(edited.size()));
 }
 
-void ParseProfileOutput(SCompileResult& result, TCompileProfileMap& profiles, const char* path,
-                        uint32_t lineOffset, uint32_t shaderIndex, uint32_t textLines)
+namespace {
+
+// Hands a compiler output file to use(data, size); a file that cannot be read adds the reader's
+// message to the result's output instead.
+template <typename F>
+void WithOutputFile(SCompileResult& result, const char* path, F&& use)
 {
     char* buffer = nullptr;
     size_t size = 0;
@@ -93,8 +97,18 @@ void ParseProfileOutput(SCompileResult& result, TCompileProfileMap& profiles, co
         result.output.Append(error).Append("\n");
         return;
     }
-    ParseProfileText(result, profiles, buffer, size, lineOffset, shaderIndex, textLines);
+    use(buffer, size);
     free(buffer);
+}
+
+} // namespace
+
+void ParseProfileOutput(SCompileResult& result, TCompileProfileMap& profiles, const char* path,
+                        uint32_t lineOffset, uint32_t shaderIndex, uint32_t textLines)
+{
+    WithOutputFile(result, path, [&](const char* data, size_t size) {
+        ParseProfileText(result, profiles, data, size, lineOffset, shaderIndex, textLines);
+    });
 }
 
 void ParseProfileText(SCompileResult& result, TCompileProfileMap& profiles, const char* data,
@@ -138,15 +152,9 @@ void ParseProfileText(SCompileResult& result, TCompileProfileMap& profiles, cons
 void ParseDisassemblyFile(SCompileResult& result, TCompileProfileMap& profiles, const char* path,
                           uint32_t shaderIndex)
 {
-    char* buffer = nullptr;
-    size_t size = 0;
-    CXQFTString error;
-    if (!ReadWholeFile(path, &buffer, &size, &error)) {
-        result.output.Append(error).Append("\n");
-        return;
-    }
-    ProfileOf(profiles, shaderIndex).disassembly.Assign(buffer, size);
-    free(buffer);
+    WithOutputFile(result, path, [&](const char* data, size_t size) {
+        ProfileOf(profiles, shaderIndex).disassembly.Assign(data, size);
+    });
 }
 
 void ParsePerformanceEstimate(TCompileProfileMap& profiles, const CXQFTString& log, uint32_t shaderIndex)

@@ -1,5 +1,6 @@
 // The effect-file parser: one complete document checked record by record, a table of documents
 // and the one message each gives, and the documents that try to break it.
+#include "RunCommand.h"
 #include "ShaderTestSupport.h"
 #include "XQFTResourceFile.h"
 #include "XQFTVTLParser.h"
@@ -15,19 +16,6 @@
 namespace {
 
 const std::string kDataDir = XQFT_SOURCE_DIR "/tests/shadereditor/data/";
-
-std::string ReadText(const std::string& path)
-{
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            text.append(buf, n);
-        fclose(f);
-    }
-    return text;
-}
 
 // Shaders and an effect that make any document complete; appended after a case's own blocks,
 // so the case's lines are numbered from 1.
@@ -83,7 +71,7 @@ std::vector<std::string> Names(const CXQFTArray<CXQFTSkipGraphNode<SXQFTVTLRende
 TEST_F(EffectParser, CompleteDocumentRecordByRecord)
 {
     CXQFTVTLParser p;
-    SParsed r = Parse(p, ReadText(kDataDir + "complete.vtl"));
+    SParsed r = Parse(p, ReadWhole(kDataDir + "complete.vtl"));
     ASSERT_EQ(r.result, 0u) << r.error;
     EXPECT_STREQ(p.version.CStr(), "01.00.00.00");
     EXPECT_STREQ(p.description.CStr(), "Bloom with a shadow pass");
@@ -134,13 +122,13 @@ TEST_F(EffectParser, CompleteDocumentRecordByRecord)
     EXPECT_TRUE(shadowVertex.UseFileName);
     EXPECT_STREQ(shadowVertex.GLSLFile, "shaders/shadow.vsh");
     EXPECT_EQ(shadowVertex.FirstLineNumber, 67u);
-    EXPECT_EQ(std::string(shadowVertex.GLSLCode), ReadText(kDataDir + "shaders/shadow.vsh"));
+    EXPECT_EQ(std::string(shadowVertex.GLSLCode), ReadWhole(kDataDir + "shaders/shadow.vsh"));
     EXPECT_EQ(p.GetFragmentShader(0).FirstLineNumber, 72u);
     const SXQFTVTLParserShader& binary = p.GetFragmentShader(1);
     EXPECT_STREQ(binary.GLSLBinaryFile, "shaders/binary.bin");
     EXPECT_EQ(binary.GLSLCode, nullptr);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(binary.GLSLBinary), binary.GLSLBinarySize),
-              ReadText(kDataDir + "shaders/binary.bin"));
+              ReadWhole(kDataDir + "shaders/binary.bin"));
 
     ASSERT_EQ(p.effects.size, 2u);
     const SXQFTVTLParserEffect& scene = p.effects[0];
@@ -460,7 +448,7 @@ TEST_F(EffectParser, RenderPassGraphCyclesSelfSamplingAndHashTwins)
 TEST_F(EffectParser, ShaderRecordsCopyTheirBuffers)
 {
     CXQFTVTLParser p;
-    ASSERT_EQ(Parse(p, ReadText(kDataDir + "complete.vtl")).result, 0u);
+    ASSERT_EQ(Parse(p, ReadWhole(kDataDir + "complete.vtl")).result, 0u);
     SXQFTVTLParserShader copy = p.GetFragmentShader(1);
     SXQFTVTLParserShader assigned;
     assigned = copy;

@@ -4,7 +4,6 @@
 
 #include "ShaderDocType.h"
 #include "ShaderEditorStrings.h"
-#include "XQFTFile.h"
 
 #include <QFileInfo>
 
@@ -20,17 +19,10 @@ int RunDoctype(const std::vector<std::string>& args)
         fputs("usage: xqft-dump doctype FILE\n", stderr);
         return kDumpUsage;
     }
-    char* text = nullptr;
-    size_t size = 0;
-    int error = 0;
-    if (XQFTReadRegularFile(args[0].c_str(), kXQFTMaxWholeFileSize, &text, &size, &error) !=
-        EXQFTReadFile::Ok) {
-        fprintf(stderr, "ERROR: cannot read %s: %s\n", args[0].c_str(),
-                error ? strerror(error) : "too large or unreadable");
+    std::string text;
+    if (!ReadCommandFile(args[0], text))
         return kDumpUsage;
-    }
-    QString contents = QString::fromUtf8(text, qsizetype(size));
-    free(text);
+    QString contents = QString::fromUtf8(text.data(), qsizetype(text.size()));
     QString extension = QFileInfo(QString::fromLocal8Bit(args[0].c_str())).suffix();
     EShaderDocType type = DetectShaderDocType(contents, extension);
     printf("%u %s\n", uint32_t(type), GetShaderEditorString<const char*>(uint32_t(ShaderDocTypeNameEntry(type))));

@@ -3,7 +3,6 @@
 // message with exit status 2.
 #include "DumpCommand.h"
 
-#include "XQFTFile.h"
 #include "XQFTVTLParser.h"
 
 #include <cstdio>
@@ -25,19 +24,12 @@ int RunVtl(const std::vector<std::string>& args)
         fputs("usage: xqft-dump vtl FILE\n", stderr);
         return kDumpUsage;
     }
-    char* text = nullptr;
-    size_t size = 0;
-    int error = 0;
-    if (XQFTReadRegularFile(args[0].c_str(), kXQFTMaxWholeFileSize, &text, &size, &error) !=
-        EXQFTReadFile::Ok) {
-        fprintf(stderr, "ERROR: cannot read %s: %s\n", args[0].c_str(),
-                error ? strerror(error) : "too large or unreadable");
+    std::string text;
+    if (!ReadCommandFile(args[0], text))
         return kDumpUsage;
-    }
     CXQFTVTLParser parser;
     CXQFTString message;
-    uint32_t result = parser.ParseFromMemory(text, &message);
-    free(text);
+    uint32_t result = parser.ParseFromMemory(text.c_str(), &message);
     if (result != 0) {
         printf("error=%s", message.CStr());
         if (message.IsEmpty() || message.CStr()[message.Length() - 1] != '\n')

@@ -45,3 +45,7 @@ struct STraceHeader;
 // Opens path on the record stream and checks its header; prints the diagnostic on failure.
 // Returns kDumpOk (the stream stays open at the first record) or the exit status.
 int OpenTrace(const std::string& path, STraceHeader& header);
+
+// Reads a whole regular file (at most 256 MiB) for a command; prints the diagnostic and returns
+// false when it cannot.
+bool ReadCommandFile(const std::string& path, std::string& text);

@@ -1,11 +1,13 @@
 // xqft-dump COMMAND ARGS...: one registered command per Cmd*.cpp file.
 #include "DumpCommand.h"
 
+#include "XQFTFile.h"
 #include "stream/IOManager.h"
 #include "stream/TraceHeader.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 std::vector<SDumpCommand>& DumpCommands()
@@ -28,6 +30,20 @@ int OpenTrace(const std::string& path, STraceHeader& header)
         return kDumpBadHeader;
     }
     return kDumpOk;
+}
+
+bool ReadCommandFile(const std::string& path, std::string& text)
+{
+    char* data = nullptr;
+    size_t size = 0;
+    int error = 0;
+    if (XQFTReadRegularFile(path.c_str(), kXQFTMaxWholeFileSize, &data, &size, &error) != EXQFTReadFile::Ok) {
+        fprintf(stderr, "ERROR: cannot read %s: %s\n", path.c_str(), error ? strerror(error) : "too large or unreadable");
+        return false;
+    }
+    text.assign(data, size);
+    free(data);
+    return true;
 }
 
 static void Usage()
