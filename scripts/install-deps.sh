@@ -11,6 +11,7 @@ PKGS=(
   clang libclang-rt-14-dev
   libsquish-dev etc1tool libxml2-utils zlib1g-dev
   glslang-tools
+  libeigen3-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,0 +1,70 @@
+#pragma once
+// Helpers of the amtc compressor tests: random representable endpoint pairs, packed blocks and a
+// small block grid decoded by the library's own decoder, which is the oracle of the compressor's
+// model.
+#include "AmtcTypes.h"
+#include "BlockWords.h"
+#include "XQFTC.h"
+#include "XQFTCBlock.h"
+#include "XQFTCWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace amtctest {
+
+using namespace xqftexture;
+using namespace xqftexture::amtc;
+
+inline SRgba ToRgba(const Rgba8& p) { return {{p.r, p.g, p.b, p.a}}; }
+
+// A random colour word for candidate id (flag bits included) and the 8-bit endpoints it decodes to.
+struct SWordPair {
+    u32 word;
+    SRgba a, b;
+};
+inline SWordPair RandomWordPair(std::mt19937& rng, u32 id, bool second)
+{
+    u32 word = rng() & 0x7FFE7FFEu;
+    const bool opaqueB = rng() & 1;
+    word |= u32(opaqueB) << 31;
+    if (!second)
+        word |= (rng() & 1u) << 15; // colour A's own opacity
+    word |= CandidateFlagBits(id);
+    xqftc::SBlock block;
+    const u8 bytes[8] = {0, 0, 0, 0, u8(word), u8(word >> 8), u8(word >> 16), u8(word >> 24)};
+    xqftc::UnpackBlock(bytes, id >= 8, second, block);
+    return {word, ToRgba(xqftc::Widened(block.a)), ToRgba(xqftc::Widened(block.b))};
+}
+
+// A grid of nx x ny blocks stored row by row, decoded as a torus.
+struct SGrid {
+    u32 nx, ny;
+    bool twoBpp, second;
+    std::vector<u8> data;
+    SGrid(u32 nx, u32 ny, bool twoBpp, bool second) : nx(nx), ny(ny), twoBpp(twoBpp), second(second), data(8 * nx * ny) {}
+    void Set(u32 bx, u32 by, u32 mod, u32 colour)
+    {
+        u8* at = &data[8 * (u64(by) * nx + bx)];
+        for (int i = 0; i < 4; ++i)
+            at[i] = u8(mod >> (8 * i)), at[4 + i] = u8(colour >> (8 * i));
+    }
+    u32 Width() const { return nx * (twoBpp ? 8 : 4); }
+    std::vector<Rgba8> Decode() const
+    {
+        std::vector<Rgba8> out(u64(Width()) * ny * 4);
+        EXPECT_TRUE(DecodeXQFTCSurface(data.data(), data.size(), nx, ny, twoBpp, second, true, out.data()));
+        return out;
+    }
+};
+
+inline std::vector<u32> CandidateIds(bool twoBpp, bool second)
+{
+    if (twoBpp)
+        return second ? std::vector<u32>{8, 9, 10, 11, 12, 13, 14, 15} : std::vector<u32>{8, 9, 10, 11};
+    return second ? std::vector<u32>{0, 1, 2, 3} : std::vector<u32>{0, 1};
+}
+
+} // namespace amtctest
