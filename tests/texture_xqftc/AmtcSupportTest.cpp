@@ -216,7 +216,8 @@ TEST(AmtcSupport, QuantisersRoundAsTheColourWordHolds)
     EXPECT_EQ(QuantiseAlpha(240.0f, 0), 238);
     EXPECT_EQ(QuantiseAlpha(250.0f, 0), 255);
     EXPECT_EQ(QuantiseAlpha(20.0f, 1), 17);
-    EXPECT_EQ(QuantiseAlpha(-3.0f, 1), 0);
+    EXPECT_EQ(QuantiseAlpha(-3.0f, 1), 17); // the least alpha with the low bit set
+    EXPECT_EQ(QuantiseAlpha(-3.0f, 0), 0);
 
     SRgba a, b;
     const float nearlyOpaque[2][4] = {{10, 20, 30, 254}, {200, 210, 220, 253}};

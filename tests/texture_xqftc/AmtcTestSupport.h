@@ -68,3 +68,44 @@ inline std::vector<u32> CandidateIds(bool twoBpp, bool second)
 }
 
 } // namespace amtctest
+
+#include "AmtcLevel.h"
+#include "amtc_localised.h"
+
+namespace amtctest {
+
+// An image of w x h RGBA pixels, and a level over it.
+struct SImage {
+    u32 width, height;
+    std::vector<u8> rgba;
+    SImage(u32 w, u32 h) : width(w), height(h), rgba(u64(w) * h * 4, 0) {}
+    SRgba& At(u32 x, u32 y) { return *reinterpret_cast<SRgba*>(&rgba[4 * (u64(y) * width + x)]); }
+    SAmtcImage View() const { return {rgba.data(), width, height, width}; }
+    template <class F>
+    void Fill(F colourAt)
+    {
+        for (u32 y = 0; y < height; ++y)
+            for (u32 x = 0; x < width; ++x)
+                At(x, y) = colourAt(x, y);
+    }
+};
+
+// Set-up sweeps on the calling thread, with the first pass's parameters.
+inline bool SetUpLevel(CAmtcLevel& level, const SImage& image, u32 mode, bool second)
+{
+    if (!level.Init(image.View(), 4, mode, second))
+        return false;
+    SetFirstPassParams(level.Params());
+    return RunSetUpSweep(level, 0, ESweepRun::CallingThread) && RunSetUpSweep(level, 1, ESweepRun::CallingThread);
+}
+
+inline bool SameRecords(const CAmtcLevel& x, const CAmtcLevel& y)
+{
+    const AmtcParams& p = x.Params();
+    for (u32 by = 0; by < p.blocksY; ++by)
+        if (std::memcmp(x.Row(by), y.Row(by), sizeof(AmtcBlockRecord) * p.blocksX) != 0)
+            return false;
+    return true;
+}
+
+} // namespace amtctest

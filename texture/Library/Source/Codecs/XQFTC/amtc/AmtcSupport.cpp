@@ -10,16 +10,6 @@
 
 namespace xqftexture::amtc {
 
-u32 ColourDistanceSq(const u8 a[4], const u8 b[4])
-{
-    u32 sum = 0;
-    for (int i = 0; i < 4; ++i) {
-        const i32 d = i32(a[i]) - i32(b[i]);
-        sum += u32(d * d);
-    }
-    return sum;
-}
-
 namespace {
 void VLog(const char* format, va_list args)
 {

@@ -11,7 +11,16 @@
 
 namespace xqftexture::amtc {
 
-u32 ColourDistanceSq(const u8 a[4], const u8 b[4]);
+// Sum of the four squared channel differences.
+inline u32 ColourDistanceSq(const u8 a[4], const u8 b[4])
+{
+    u32 sum = 0;
+    for (int i = 0; i < 4; ++i) {
+        const i32 d = i32(a[i]) - i32(b[i]);
+        sum += u32(d * d);
+    }
+    return sum;
+}
 inline u32 ColourDistanceSq(const SRgba& a, const SRgba& b) { return ColourDistanceSq(a.c, b.c); }
 
 // Diagnostics go to the debug output, never to the host's standard output.

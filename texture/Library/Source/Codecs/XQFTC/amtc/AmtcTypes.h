@@ -58,18 +58,22 @@ struct AmtcColourPair {
     u32 restart; // the restart under which the pair was last refined (0 for start pairs)
 };
 
+// Block records live in scratch memory: plain data, zeroed when allocated, without padding (so
+// that records compare byte for byte: a compiler may fill padding with anything).
 struct AmtcCandidate {
-    u8 id = 0;
-    u8 count = 0;  // kept pairs
-    u32 flag = 0;  // 1: started from a single colour (the optimiser then runs one iteration)
-    u8 box = 0;    // index into AmtcBlockRecord::boxes
-    AmtcColourPair pairs[4] = {};
+    u8 id;
+    u8 count;  // kept pairs
+    u8 box;    // index into AmtcBlockRecord::boxes
+    u8 unused;
+    u32 flag;  // 1: started from a single colour (the optimiser then runs one iteration)
+    AmtcColourPair pairs[4];
 };
+static_assert(sizeof(AmtcCandidate) == 8 + 4 * sizeof(AmtcColourPair));
 
 // The colour statistics of a set of window pixels.
 struct SBoxRecord {
-    SRgba mean;    // rounded, clamped to 0..255
-    u32 point = 0; // every pixel of the set has the same colour
+    SRgba mean; // rounded, clamped to 0..255
+    u32 point;  // every pixel of the set has the same colour
     SColourBox box;
 };
 
@@ -83,13 +87,15 @@ enum EBox : u8 {
 };
 
 struct AmtcBlockRecord {
-    u32 smooth = 0;
+    u32 smooth;
     SBoxRecord boxes[5];
-    u32 transparent = 0; // the block's own pixels include a transparent one
-    u32 lastChanged = 0, lastVisited = 0;
+    u32 transparent; // the block's own pixels include a transparent one
+    u32 lastChanged, lastVisited;
     AmtcCandidate slots[8];
-    u32 selected = 0; // candidate id whose first pair is the block's current endpoints
+    u32 selected; // candidate id whose first pair is the block's current endpoints
 };
+static_assert(sizeof(SBoxRecord) == 8 + sizeof(SColourBox));
+static_assert(sizeof(AmtcBlockRecord) == 20 + 5 * sizeof(SBoxRecord) + 8 * sizeof(AmtcCandidate));
 
 // How one window pixel is predicted for a given choice of candidate ids in the neighbourhood.
 struct SBlendEntry {

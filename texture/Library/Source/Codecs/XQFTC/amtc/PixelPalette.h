@@ -3,7 +3,7 @@
 // decoder. Palettes are formed exactly as the decoders form a pixel: the four surrounding blocks'
 // endpoints cut to the colour word's precision, blended bilinearly, widened to 8 bits, then blended
 // by the modulation weights.
-#include "AmtcTypes.h"
+#include "AmtcSupport.h"
 
 namespace xqftexture::amtc {
 
@@ -85,16 +85,6 @@ inline bool PixelPalette(const SBlendEntry& e, const SCutPair* nine, SRgba colou
     return true;
 }
 
-inline u32 DistanceSq(const SRgba& x, const SRgba& y)
-{
-    u32 sum = 0;
-    for (int i = 0; i < 4; ++i) {
-        const i32 d = i32(x.c[i]) - i32(y.c[i]);
-        sum += u32(d * d);
-    }
-    return sum;
-}
-
 // The value whose colour is nearest to the pixel. restrictToEnds: 3 unless value 0 is strictly
 // nearer. Otherwise the values are examined in the order 2, 1, 0, 3 (then 6, 5, 4, 7) and a later
 // one replaces the choice only when strictly nearer.
@@ -102,14 +92,14 @@ inline u32 ChooseModulation(const SRgba& pixel, const SRgba* colours, bool restr
                             u32& distance)
 {
     if (restrictToEnds) {
-        const u32 d0 = DistanceSq(pixel, colours[0]), d3 = DistanceSq(pixel, colours[3]);
+        const u32 d0 = ColourDistanceSq(pixel, colours[0]), d3 = ColourDistanceSq(pixel, colours[3]);
         distance = d0 < d3 ? d0 : d3;
         return d0 < d3 ? 0 : 3;
     }
     static constexpr u8 kOrder[8] = {2, 1, 0, 3, 6, 5, 4, 7};
-    u32 best = 2, bestDistance = DistanceSq(pixel, colours[2]);
+    u32 best = 2, bestDistance = ColourDistanceSq(pixel, colours[2]);
     for (int k = 1; k < (second ? 8 : 4); ++k) {
-        const u32 d = DistanceSq(pixel, colours[kOrder[k]]);
+        const u32 d = ColourDistanceSq(pixel, colours[kOrder[k]]);
         if (d < bestDistance)
             bestDistance = d, best = kOrder[k];
     }

@@ -102,8 +102,9 @@ u8 QuantiseChannelInt(u8 value, int bits, bool roundUpOnTie)
 
 u8 QuantiseAlpha(float value, u32 lowBit)
 {
+    // With the low bit set the least alpha the colour word holds is 17, not 0.
     if (value <= 0.0f)
-        return 0;
+        return lowBit ? 17 : 0;
     if (value >= 255.0f)
         return 255;
     const u32 a = (u32(std::floor(value * 15.0f / 255.0f)) & ~1u) | lowBit;
@@ -170,6 +171,21 @@ void QuantisePair(bool isXQFTCII, bool punch, const float a[4], const float b[4]
     const bool crossed = swappable && DistanceSq(a, fy) + DistanceSq(b, fx) < DistanceSq(a, fx) + DistanceSq(b, fy);
     std::memcpy(outA.c, crossed ? y : x, 4);
     std::memcpy(outB.c, crossed ? x : y, 4);
+}
+
+void QuantisePairNearest(bool isXQFTCII, const SRgba& a, const SRgba& b, SRgba& outA, SRgba& outB)
+{
+    float fa[4], fb[4];
+    for (int i = 0; i < 4; ++i)
+        fa[i] = a.c[i], fb[i] = b.c[i];
+    const SLayout l = Layout(isXQFTCII, fa, fb);
+    const int* bitsA = l.opaqueA ? kOpaqueBitsA : kTranslucentBitsA;
+    const int* bitsB = l.opaqueB ? kOpaqueBitsB : kTranslucentBitsB;
+    for (int i = 0; i < 3; ++i) {
+        outA.c[i] = QuantiseChannelInt(a.c[i], bitsA[i], true);
+        outB.c[i] = QuantiseChannelInt(b.c[i], bitsB[i], true);
+    }
+    outA.c[3] = l.alphaA, outB.c[3] = l.alphaB;
 }
 
 } // namespace xqftexture::amtc

@@ -18,11 +18,16 @@ u8 QuantiseChannel(float value, int bits, bool roundUpOnTie);
 u8 QuantiseChannelInt(u8 value, int bits, bool roundUpOnTie);
 
 // Nearest of 17a, 17a + 34 and 255, with a the 4-bit alpha below the value with its low bit set
-// to lowBit. Ties prefer 17a + 34, and 255 over both.
+// to lowBit. Ties prefer 17a + 34, and 255 over both. Values at or below 0 give the least alpha:
+// 0, or 17 with the low bit set.
 u8 QuantiseAlpha(float value, u32 lowBit);
 
 // Rounds a float endpoint pair to a pair the colour word holds (see the .cpp for the layouts).
 void QuantisePair(bool isXQFTCII, bool punch, const float a[4], const float b[4], SRgba& outA, SRgba& outB);
+
+// The pair the colour word holds nearest to A and B channel by channel (ties up), in the layout
+// QuantisePair would choose; used where a pair is already placed and only needs rounding.
+void QuantisePairNearest(bool isXQFTCII, const SRgba& a, const SRgba& b, SRgba& outA, SRgba& outB);
 
 // Channel precisions of colour A and B in the opaque and translucent layouts (red, green, blue).
 inline constexpr int kOpaqueBitsA[3] = {5, 5, 4}, kOpaqueBitsB[3] = {5, 5, 5};
