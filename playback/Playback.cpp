@@ -53,7 +53,7 @@ uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
         PlaybackError("PlayCall Error: Unrecognized/Error call\n");
         return 0;
     }
-    const uint16_t id = api->GetCallId();
+    const uint16_t id = uint16_t(api->GetId());
     if (id >= 2 && id <= 4)
         return 1;
     uint8_t result = 0;
@@ -71,7 +71,6 @@ uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
 }
 
 // Players that come with later work answer 0 until then, as an id without a player does.
-uint8_t CPlayback::PlayEglCall(STraceCall*, uint8_t) { return 0; }
 uint8_t CPlayback::PlayEs1Call(STraceCall*, uint8_t) { return 0; }
 uint8_t CPlayback::PlayEs2Call(STraceCall*, uint8_t) { return 0; }
 uint8_t CPlayback::PlayExtCall(STraceCall*, uint8_t) { return 0; }

@@ -11,6 +11,10 @@
 class CTraceData;
 struct STraceCall;
 
+// 1 while a host EGL display is initialised: set after each host eglInitialize (EGL player and
+// restore), cleared after a replayed eglTerminate. The ES 2.0 player replays nothing while it is 0.
+inline uint8_t HostEglInitialised = 0;
+
 class CPlayback
 {
 public:
@@ -38,6 +42,10 @@ public:
     // The ES 1.1 buffer names (Es1BufferNameMap).
     static void MapEs1Buffer(uint32_t recorded, uint32_t host) { Es1BufferNameMap::Set(recorded, host); }
     static uint32_t GetEs1HostBuffer(uint32_t recorded) { return Es1BufferNameMap::Get(recorded); }
+
+    // Reads the host EGL error into the last host error; true for EGL_SUCCESS, else prints
+    // "EGL Error Code: 0x%lx, Call= %s".
+    bool CheckEglError();
 
     CTraceData* m_trace = nullptr;
     SNativeWindowFuncs m_windows;

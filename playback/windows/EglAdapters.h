@@ -3,8 +3,10 @@
 // restores call EGL as a device would while the host renders headless or into X windows:
 //   headless  eglGetDisplay of any native display gives the one surfaceless display;
 //             eglCreateWindowSurface on a window token gives a pbuffer of the token's size;
-//             eglChooseConfig asks for EGL_PBUFFER_BIT where a list asks for EGL_WINDOW_BIT
-//             (surfaceless configs are pbuffer-only);
+//             eglChooseConfig asks for EGL_PBUFFER_BIT where a list asks for EGL_WINDOW_BIT (also
+//             by leaving the surface type to its default)
+//             (surfaceless configs are pbuffer-only); eglTerminate terminates the shared display
+//             only with the last recorded display on it;
 //   x11       eglGetDisplay of an X connection gives its X11 platform display;
 //             eglCreateWindowSurface on a window that already holds a surface makes the surface on a
 //             fresh X window of the same size on that connection (an X window holds one surface);

@@ -2,11 +2,13 @@
 // token that keeps its size; EGL renders to pbuffers of that size on the surfaceless platform.
 #include "EglAdapters.h"
 #include "NativeWindows.h"
+#include "egl/EglMaps.h"
 #include "host/HostTables.h"
 
 #include <EGL/eglext.h>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace headless {
@@ -42,13 +44,18 @@ EGLBoolean EGLAPIENTRY ChooseConfig(EGLDisplay display, const EGLint* attribs, E
     if (!attribs)
         return e.chooseConfig(display, attribs, configs, size, count);
     std::vector<EGLint> list;
+    bool surfaceType = false;
     for (const EGLint* a = attribs; *a != EGL_NONE; a += 2) {
         EGLint value = a[1];
         if (a[0] == EGL_SURFACE_TYPE && value != EGL_DONT_CARE && (value & EGL_WINDOW_BIT))
             value = (value & ~EGL_WINDOW_BIT) | EGL_PBUFFER_BIT;
+        surfaceType |= a[0] == EGL_SURFACE_TYPE;
         list.push_back(a[0]);
         list.push_back(value);
     }
+    // A list without a surface type asks for EGL's default, the window bit.
+    if (!surfaceType)
+        list.insert(list.end(), {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT});
     list.push_back(EGL_NONE);
     return e.chooseConfig(display, list.data(), configs, size, count);
 }
@@ -62,6 +69,16 @@ EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config,
         return e.Refused(display, config);
     const EGLint attribs[] = {EGL_WIDTH, EGLint(width), EGL_HEIGHT, EGLint(height), EGL_NONE};
     return e.createPbufferSurface(display, config, attribs);
+}
+
+// Every recorded display shares the one surfaceless display: it is terminated on the host only with
+// the last recorded display still on it (the caller forgets the recorded display afterwards).
+EGLBoolean EGLAPIENTRY Terminate(EGLDisplay display)
+{
+    int users = 0;
+    for (const auto& entry : std::as_const(DisplayHandleMap::Table()))
+        users += entry.record == reinterpret_cast<uint64_t>(display);
+    return users > 1 ? EGL_TRUE : EglLibraryEntries().terminate(display);
 }
 
 } // namespace
@@ -102,6 +119,8 @@ void InstallEglAdapters(SEglHost& egl)
         XQF_HOST_SLOT(egl, eglChooseConfig) = reinterpret_cast<void*>(&ChooseConfig);
     if (EglLibraryEntries().createPbufferSurface)
         XQF_HOST_SLOT(egl, eglCreateWindowSurface) = reinterpret_cast<void*>(&CreateWindowSurface);
+    if (EglLibraryEntries().terminate)
+        XQF_HOST_SLOT(egl, eglTerminate) = reinterpret_cast<void*>(&Terminate);
 }
 
 } // namespace headless

@@ -21,6 +21,9 @@ struct SApiTypeBase
     virtual void ToString(CXQFTString& text, CXQFTString* rawText) const = 0;
     // May span several lines; scalars print their compact text.
     virtual void ToLongString(CXQFTString& text) const { ToString(text, nullptr); }
+    // A scalar's recorded value as raw bits (a float's bit pattern, a pointer's 64 bits): what the
+    // players hand to the host. False for holders of composite values.
+    virtual bool ScalarBits(uint64_t& bits) const { return false; }
 };
 
 // N is the type code; value is 32 bits wide except for TPointer, which keeps 64.
@@ -31,6 +34,18 @@ struct TApiType : SApiTypeBase
     using ValueType = T;
     T value = 0;
     T Value() const { return value; }
+    bool ScalarBits(uint64_t& bits) const override
+    {
+        if constexpr (sizeof(T) == 8) {
+            bits = uint64_t(value);
+        } else {
+            uint32_t word;
+            static_assert(sizeof(T) == sizeof word);
+            __builtin_memcpy(&word, &value, sizeof word);
+            bits = word;
+        }
+        return true;
+    }
 };
 
 // Plain-number texts shared by the scalar templates.

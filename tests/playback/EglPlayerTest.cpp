@@ -1,0 +1,212 @@
+// The EGL player on the host, call by call, over a wrapped EGL table: what reaches the host for
+// each recorded call, and what the player keeps.
+#include "EglTestSupport.h"
+
+#include "Es2TestSupport.h"
+#include "data/TraceData.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+using namespace egltest;
+
+namespace {
+
+class EglPlayer : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (SEglHost::Instance()->IsFailed())
+            GTEST_SKIP() << "no host EGL library";
+        ResetEglMaps();
+        ResetNameMaps();
+    }
+    void TearDown() override { CTraceReader::Instance().Close(); }
+
+    // Plays every call of the log; returns each result.
+    std::vector<int> Play(const std::string& name, const std::vector<std::string>& lines, uint8_t checkErrors = 0)
+    {
+        std::vector<int> results;
+        CTraceData* data = LoadLog(name, lines);
+        if (!data)
+            return results;
+        playback.BindTrace(data);
+        testing::internal::CaptureStdout();
+        for (uint32_t n = 1; n <= data->GetCallCount(); ++n)
+            results.push_back(playback.PlayCall(data->GetCall(n), checkErrors));
+        output = testing::internal::GetCapturedStdout();
+        return results;
+    }
+
+    CPlayback playback;
+    CHostSpy spy;
+    std::string output;
+};
+
+struct SCase
+{
+    const char* what;
+    std::vector<std::string> lines;
+    uint8_t mode;  // the playback's mode byte (1: an analysis playback)
+    std::function<void(const CHostSpy&, const CPlayback&, const std::vector<int>&)> check;
+};
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const SCase kCases[] = {
+    {"a swap recorded with an error is not replayed and counts as played",
+     Concat(Session(), {SwapBuffers(0x31, EGL_BAD_SURFACE)}), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>& r) {
+         EXPECT_EQ(s.Count("eglSwapBuffers"), 0);
+         EXPECT_EQ(r.back(), 1);
+     }},
+    {"a window surface made twice for one recorded surface is made once",
+     Concat(Session(), {CreateWindowSurface(0x31, 0x55, 64, 48)}), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
+         EXPECT_EQ(s.Count("eglCreateWindowSurface"), 1);
+     }},
+    {"a host surface of width 1 is kept as 640 x 480",
+     Session(1, 2, 0x61), 0,
+     [](const CHostSpy&, const CPlayback& p, const std::vector<int>&) {
+         EXPECT_EQ(p.m_surfaceWidth, 640u);
+         EXPECT_EQ(p.m_surfaceHeight, 480u);
+     }},
+    {"a host surface of 800 x 600 is kept as it is",
+     Session(800, 600, 0x62), 0,
+     [](const CHostSpy&, const CPlayback& p, const std::vector<int>&) {
+         EXPECT_EQ(p.m_surfaceWidth, 800u);
+         EXPECT_EQ(p.m_surfaceHeight, 600u);
+     }},
+    {"a make-current of no context releases the host context and queries nothing",
+     Concat(Session(1, 2, 0x61), {MakeCurrent(0, 0)}), 0,
+     [](const CHostSpy& s, const CPlayback& p, const std::vector<int>&) {
+         const std::vector<SHostCall> current = s.Of("eglMakeCurrent");
+         ASSERT_EQ(current.size(), 2u);
+         EXPECT_EQ(current[1].args[3], 0u) << "no context";
+         EXPECT_EQ(s.Count("eglQuerySurface"), 2 + 2) << "the surface's creation and the first make-current only";
+         EXPECT_EQ(p.m_surfaceWidth, 640u) << "the size kept from before (1 x 2 turned to 640 x 480)";
+     }},
+    {"an analysis playback turns vsync off at make-current; a replayed interval comes after",
+     Concat(Session(), {Line(1029, "\"return\":1,\"dpy\":1,\"interval\":2")}), 1,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
+         const std::vector<SHostCall> intervals = s.Of("eglSwapInterval");
+         ASSERT_EQ(intervals.size(), 2u);
+         EXPECT_EQ(intervals[0].args[1], 0u);
+         EXPECT_EQ(intervals[1].args[1], 2u);
+     }},
+    {"a plain playback leaves vsync alone",
+     Session(), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) { EXPECT_EQ(s.Count("eglSwapInterval"), 0); }},
+    {"release-tex-image passes what bind-tex-image passed",
+     Concat(Session(), {Line(1026, "\"return\":1,\"dpy\":1,\"surface\":49,\"buffer\":12420"),
+                        Line(1027, "\"return\":1,\"dpy\":1,\"surface\":49,\"buffer\":12420")}),
+     0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
+         ASSERT_EQ(s.Count("eglBindTexImage"), 1);
+         ASSERT_EQ(s.Count("eglReleaseTexImage"), 1);
+         EXPECT_EQ(s.Of("eglBindTexImage")[0].args, s.Of("eglReleaseTexImage")[0].args);
+         EXPECT_NE(s.Of("eglBindTexImage")[0].args[1], 0u) << "the host surface";
+     }},
+    {"terminate, then the same display again: mapped and initialised anew",
+     Concat(Session(), {Line(1023, "\"return\":1,\"dpy\":1"), GetDisplay(), Initialize()}), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
+         EXPECT_EQ(s.Count("eglTerminate"), 1);
+         EXPECT_NE(DisplayHandleMap::Get(1), 0u);
+         EXPECT_EQ(HostEglInitialised, 1);
+         EXPECT_EQ(SurfaceHandleMap::Get(DisplayHandleMap::Get(1), 0x31), 0u) << "the old surface is forgotten";
+     }},
+    {"terminating twice and destroying the current surface fail nothing",
+     Concat(Session(), {Line(1008, "\"return\":1,\"dpy\":1,\"surface\":49"), Line(1023, "\"return\":1,\"dpy\":1"),
+                        Line(1023, "\"return\":1,\"dpy\":1")}),
+     0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>& r) {
+         EXPECT_EQ(s.Count("eglDestroySurface"), 1);
+         EXPECT_EQ(HostEglInitialised, 0);
+         for (int result : r)
+             EXPECT_EQ(result, 1);
+     }},
+    {"handles never made reach the host as null",
+     Concat(Session(), {MakeCurrent(0x77, 0x88), SwapBuffers(0x99)}), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
+         const SHostCall current = s.Of("eglMakeCurrent").back();
+         EXPECT_EQ(current.args[1], 0u);
+         EXPECT_EQ(current.args[3], 0u);
+         EXPECT_EQ(s.Of("eglSwapBuffers").back().args[1], 0u);
+     }},
+    {"a recorded window of 0 x 0 gives no surface and the host's error",
+     {GetDisplay(), Initialize(), BindApi(), CreateContext(), CreateWindowSurface(0x31, 0x56, 0, 0)}, 0,
+     [](const CHostSpy& s, const CPlayback& p, const std::vector<int>& r) {
+         EXPECT_EQ(s.Count("eglCreateWindowSurface"), 1);
+         EXPECT_EQ(SurfaceHandleMap::Get(DisplayHandleMap::Get(1), 0x31), 0u);
+         EXPECT_NE(p.m_lastHostError, uint32_t(EGL_SUCCESS));
+         EXPECT_EQ(r.back(), 1) << "window-surface creation never fails the call";
+     }},
+    {"an unknown share context is passed as no context",
+     {GetDisplay(), Initialize(), BindApi(), CreateContext(0x21, 0x999)}, 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
+         ASSERT_EQ(s.Count("eglCreateContext"), 1);
+         EXPECT_EQ(s.Of("eglCreateContext")[0].args[2], 0u);
+     }},
+};
+
+TEST_F(EglPlayer, EachCallReachesTheHostAsRecorded)
+{
+    SpyOnEgl(spy);
+    for (const SCase& c : kCases) {
+        SCOPED_TRACE(c.what);
+        ResetEglMaps();
+        spy.calls.clear();
+        playback.m_mode = c.mode;
+        playback.m_surfaceWidth = playback.m_surfaceHeight = 0;
+        const std::vector<int> results = Play("case", c.lines);
+        c.check(spy, playback, results);
+    }
+}
+
+TEST_F(EglPlayer, WithErrorChecksOffEveryEglCallCountsAsPlayed)
+{
+    // Every record layout of every id of the current format, with zero handles, then a session with
+    // real ones: only the configuration search needs a display, and it gets one in the session.
+    const std::string every = TestTemp("every.xqft");
+    ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py egl-every '" + every + "'").status, 0);
+    ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(every.c_str()), 1), 0);
+    CTraceData* data = CTraceReader::Instance().GetTraceData();
+    playback.BindTrace(data);
+    testing::internal::CaptureStdout();
+    for (uint32_t n = 1; n <= data->GetCallCount(); ++n) {
+        CApiCall& call = *data->GetCall(n)->call;
+        const int id = call.GetId();
+        if (id > 1034 || id == 1003 || id == 1004 || id == 1006)
+            continue;
+        EXPECT_EQ(playback.PlayCall(data->GetCall(n), 1), 1) << call.GetName();
+    }
+    testing::internal::GetCapturedStdout();
+    std::remove(every.c_str());
+    for (int result : Play("session", Concat(Session(), {SwapBuffers(0x31)}), 1))
+        EXPECT_EQ(result, 1);
+}
+
+TEST_F(EglPlayer, AnOlderWindowSurfaceRecordLacksTheConfigListAndThrows)
+{
+    // The layout before format version 7: the window as four words, no config attribute list.
+    es2test::SPayload p;
+    p.U32(EGL_SUCCESS).U32(0x31).U32(1).U32(0x11).U32(0x55).Words({64, 48, 0, 0}).Ptr(0).U32(0);
+    es2test::SReadCall built = es2test::BuildCall(1006, p.bytes, true, 4, 6);
+    ASSERT_NE(built.call, nullptr);
+    STraceCall entry(1, std::move(built.call), 0);
+    try {
+        playback.PlayCall(&entry, 0);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::out_of_range& e) {
+        EXPECT_STREQ(e.what(), "invalid vector<T> subscript");
+    }
+}
+
+} // namespace
