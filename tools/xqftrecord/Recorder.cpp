@@ -1,0 +1,503 @@
+#include "Recorder.h"
+
+#include "analysis/WireframeLines.h"
+#include "probe/StateProbe.h"
+#include "state/PixelSize.h"
+
+#include <GLES3/gl3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+namespace {
+
+std::string Escaped(const char* s, size_t n)
+{
+    std::string out;
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            char u[8];
+            std::snprintf(u, sizeof u, "\\u%04x", c);
+            out += u;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+std::string Hex(const void* p, size_t n)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out(2 * n, '0');
+    const auto* b = static_cast<const uint8_t*>(p);
+    for (size_t i = 0; i < n; ++i) {
+        out[2 * i] = digits[b[i] >> 4];
+        out[2 * i + 1] = digits[b[i] & 15];
+    }
+    return out;
+}
+
+size_t TypeSize(GLenum type)
+{
+    switch (type) {
+    case GL_BYTE: case GL_UNSIGNED_BYTE: return 1;
+    case GL_SHORT: case GL_UNSIGNED_SHORT: case GL_HALF_FLOAT: return 2;
+    default: return 4;
+    }
+}
+
+std::string List(const std::vector<EGLint>& values)
+{
+    std::string out = "[";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            out += ',';
+        out += std::to_string(values[i]);
+    }
+    return out + "]";
+}
+
+} // namespace
+
+CRecorder::CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants)
+    : m_mesa(mesa), m_dir(std::move(dir)), m_scene(std::move(scene)), m_variants(std::move(variants))
+{
+    if (!m_variants.Any()) {
+        m_log = std::fopen((m_dir + "/" + m_scene + ".log").c_str(), "w");
+        m_ok = m_log != nullptr;
+    }
+}
+
+CRecorder::~CRecorder()
+{
+    if (m_log)
+        std::fclose(m_log);
+}
+
+std::string CRecorder::Pointer(const void* p)
+{
+    if (!p)
+        return "0";
+    for (const auto& [host, device] : m_pointers)
+        if (host == p)
+            return std::to_string(device);
+    const uint32_t device = 0x10000000u + 0x10000u * uint32_t(m_pointers.size());
+    m_pointers.emplace_back(p, device);
+    return std::to_string(device);
+}
+
+std::string CRecorder::Json(const Name& a) const
+{
+    return std::string("{\"o\":\"") + a.kind + "\",\"v\":" + std::to_string(a.v) + "}";
+}
+
+std::string CRecorder::Json(const Loc& a) const { return "{\"o\":\"location\",\"v\":" + std::to_string(a.v) + "}"; }
+
+std::string CRecorder::Json(const Bytes& a)
+{
+    return "{\"p\":" + Pointer(a.p) + ",\"hex\":\"" + (a.p ? Hex(a.p, a.n) : "") + "\"}";
+}
+
+std::string CRecorder::Json(const Text& a)
+{
+    return "{\"p\":" + Pointer(a.s) + ",\"s\":\"" + (a.s ? Escaped(a.s, std::strlen(a.s)) : "") + "\"}";
+}
+
+std::string CRecorder::Handle(const char* kind, const void* handle) const
+{
+    return std::string("{\"o\":\"") + kind + "\",\"v\":" + std::to_string(reinterpret_cast<uintptr_t>(handle)) + "}";
+}
+
+void CRecorder::Log(const std::string& line)
+{
+    if (m_log) {
+        std::fputs(line.c_str(), m_log);
+        std::fputc('\n', m_log);
+    }
+}
+
+bool CRecorder::Begin(const char* name, bool isDraw)
+{
+    if (m_probeDue) {
+        m_probeDue = false;
+        WriteProbe();
+    }
+    ++m_callNumber;
+    if (m_variants.skipCalls.count(m_callNumber))
+        return false;
+    return !(VariantFrame() && m_variants.skipFunctions.count(name));
+}
+
+void CRecorder::End(uint16_t id, const char* name, const std::string& values)
+{
+    const GLenum error = XQF_HOST(m_mesa.gl, glGetError)();
+    Log("{\"id\":" + std::to_string(id) + ",\"f\":\"" + name + "\",\"err\":" + std::to_string(error) + ",\"v\":[" +
+        values + "]}");
+}
+
+void CRecorder::LogEgl(uint16_t id, const char* name, const std::string& values, const std::string& extra)
+{
+    const EGLint error = XQF_HOST(m_mesa.egl, eglGetError)();
+    Log("{\"id\":" + std::to_string(id) + ",\"f\":\"" + name + "\",\"err\":" + std::to_string(error) + ",\"v\":{" +
+        values + "}" + extra + "}");
+}
+
+// The chosen config's attributes as a device's capture records them: its surfaces are windows, and
+// its config id is the device's, not the host's.
+std::string CRecorder::ConfigList()
+{
+    static const EGLint attributes[] = {
+        EGL_BUFFER_SIZE, EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE, EGL_ALPHA_SIZE, EGL_DEPTH_SIZE,
+        EGL_STENCIL_SIZE, EGL_CONFIG_CAVEAT, EGL_CONFIG_ID, EGL_LEVEL, EGL_SAMPLES, EGL_SAMPLE_BUFFERS,
+        EGL_SURFACE_TYPE, EGL_TRANSPARENT_TYPE, EGL_LUMINANCE_SIZE, EGL_ALPHA_MASK_SIZE, EGL_COLOR_BUFFER_TYPE,
+        EGL_RENDERABLE_TYPE, EGL_CONFORMANT};
+    std::vector<EGLint> list;
+    for (EGLint a : attributes) {
+        EGLint v = 0;
+        XQF_HOST(m_mesa.egl, eglGetConfigAttrib)(m_mesa.display, m_mesa.config, a, &v);
+        if (a == EGL_CONFIG_ID)
+            v += 1000;
+        if (a == EGL_SURFACE_TYPE)
+            v |= EGL_WINDOW_BIT;
+        list.insert(list.end(), {a, v});
+    }
+    list.push_back(EGL_NONE);
+    return List(list);
+}
+
+void CRecorder::Initialize()
+{
+    SDirectEgl& egl = m_mesa.egl;
+    Begin("eglGetDisplay");
+    LogEgl(1014, "eglGetDisplay", "\"return\":" + Handle("display", m_mesa.display) + ",\"NativeDisplayType\":0");
+    Begin("eglInitialize");
+    LogEgl(1017, "eglInitialize", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
+                                      ",\"major_v\":[1],\"minor_v\":[5]");
+    Begin("eglBindAPI");
+    XQF_HOST(egl, eglBindAPI)(EGL_OPENGL_ES_API);
+    LogEgl(1030, "eglBindAPI", "\"return\":1,\"api\":" + std::to_string(EGL_OPENGL_ES_API));
+    Begin("eglChooseConfig");
+    const std::vector<EGLint> asked = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+                                       EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8, EGL_SURFACE_TYPE, EGL_WINDOW_BIT,
+                                       EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT, EGL_NONE};
+    LogEgl(1001, "eglChooseConfig", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
+                                        ",\"attrib_list\":" + List(asked) + ",\"configs\":[" +
+                                        Handle("config", m_mesa.config) + "],\"config_size\":1,\"num_config\":[1]");
+    // What the direct run chose, for the replay's config match to be checked against.
+    if (FILE* f = m_log ? std::fopen((m_dir + "/" + m_scene + ".egl").c_str(), "w") : nullptr) {
+        std::fprintf(f, "config");
+        for (auto [name, a] : {std::pair{"red", EGL_RED_SIZE}, std::pair{"green", EGL_GREEN_SIZE},
+                               std::pair{"blue", EGL_BLUE_SIZE}, std::pair{"alpha", EGL_ALPHA_SIZE},
+                               std::pair{"depth", EGL_DEPTH_SIZE}, std::pair{"stencil", EGL_STENCIL_SIZE},
+                               std::pair{"samples", EGL_SAMPLES}, std::pair{"id", EGL_CONFIG_ID}}) {
+            EGLint v = 0;
+            XQF_HOST(egl, eglGetConfigAttrib)(m_mesa.display, m_mesa.config, a, &v);
+            std::fprintf(f, " %s=%d", name, v);
+        }
+        std::fprintf(f, "\n");
+        std::fclose(f);
+    }
+}
+
+EGLContext CRecorder::CreateContext()
+{
+    Begin("eglCreateContext");
+    const EGLint attribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
+    EGLContext context = XQF_HOST(m_mesa.egl, eglCreateContext)(m_mesa.display, m_mesa.config, EGL_NO_CONTEXT, attribs);
+    LogEgl(1003, "eglCreateContext", "\"return\":" + Handle("context", context) + ",\"dpy\":" +
+                                         Handle("display", m_mesa.display) + ",\"config\":" +
+                                         Handle("config", m_mesa.config) + ",\"share_context\":0,\"attrib_list\":" +
+                                         List({EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE}) +
+                                         ",\"attrib_list_config\":" + ConfigList());
+    return context;
+}
+
+EGLSurface CRecorder::CreateWindowSurface(uint32_t handle, uint32_t width, uint32_t height)
+{
+    Begin("eglCreateWindowSurface");
+    const EGLint attribs[] = {EGL_WIDTH, EGLint(width), EGL_HEIGHT, EGLint(height), EGL_NONE};
+    EGLSurface surface = XQF_HOST(m_mesa.egl, eglCreatePbufferSurface)(m_mesa.display, m_mesa.config, attribs);
+    m_surfaceSizes.push_back({surface, {width, height}});
+    LogEgl(1006, "eglCreateWindowSurface",
+           "\"return\":" + Handle("surface", surface) + ",\"dpy\":" + Handle("display", m_mesa.display) +
+               ",\"config\":" + Handle("config", m_mesa.config) + ",\"win\":[{\"o\":\"window\",\"v\":" +
+               std::to_string(handle) + "}," + std::to_string(width) + "," + std::to_string(height) +
+               "],\"attrib_list\":null,\"surface_attribs\":" + ConfigList());
+    return surface;
+}
+
+void CRecorder::MakeCurrent(EGLSurface surface, EGLContext context)
+{
+    Begin("eglMakeCurrent");
+    XQF_HOST(m_mesa.egl, eglMakeCurrent)(m_mesa.display, surface, surface, context);
+    m_current = surface;
+    LogEgl(1018, "eglMakeCurrent", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) + ",\"draw\":" +
+                                       Handle("surface", surface) + ",\"read\":" + Handle("surface", surface) +
+                                       ",\"ctx\":" + Handle("context", context) + ",\"config\":" +
+                                       Handle("config", m_mesa.config) + ",\"attribs\":" + ConfigList());
+}
+
+void CRecorder::SwapBuffers(EGLSurface surface)
+{
+    Begin("eglSwapBuffers");
+    uint32_t width = 0, height = 0;
+    for (const auto& [s, size] : m_surfaceSizes)
+        if (s == surface)
+            std::tie(width, height) = size;
+    if (!m_frameRead)
+        ReadBack(width, height);
+    XQF_HOST(m_mesa.egl, eglSwapBuffers)(m_mesa.display, surface);
+    const std::string image = m_scene + ".f" + std::to_string(m_frame) + ".ppm";
+    LogEgl(1022, "eglSwapBuffers",
+           "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) + ",\"surface\":" + Handle("surface", surface) +
+               ",\"frame\":" + std::to_string(m_frame) + ",\"width\":" + std::to_string(width) +
+               ",\"height\":" + std::to_string(height),
+           ",\"image\":\"" + image + "\"");
+    ++m_frame;
+    m_draws = 0;
+    m_frameRead = false;
+    m_probeDue = !m_variants.Any();
+}
+
+void CRecorder::Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context)
+{
+    // Not logged: a capture usually ends with the application still running.
+    SDirectEgl& egl = m_mesa.egl;
+    XQF_HOST(egl, eglMakeCurrent)(m_mesa.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    for (EGLSurface s : surfaces)
+        XQF_HOST(egl, eglDestroySurface)(m_mesa.display, s);
+    XQF_HOST(egl, eglDestroyContext)(m_mesa.display, context);
+}
+
+void CRecorder::ReadBack(uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> rgba(size_t(width) * height * 4);
+    XQF_HOST(m_mesa.gl, glReadPixels)(0, 0, GLsizei(width), GLsizei(height), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    XQF_HOST(m_mesa.gl, glGetError)();
+    const std::string path = m_dir + "/" + m_scene + ".f" + std::to_string(m_frame) + ".ppm";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        m_ok = false;
+        return;
+    }
+    std::fprintf(f, "P6\n%u %u\n255\n", width, height);
+    std::vector<uint8_t> row(size_t(width) * 3);
+    for (uint32_t y = height; y-- > 0;) {  // read bottom-up, written top row first
+        for (uint32_t x = 0; x < width; ++x)
+            std::memcpy(&row[3 * x], &rgba[(size_t(y) * width + x) * 4], 3);
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    std::fclose(f);
+}
+
+void CRecorder::WriteProbe()
+{
+    const std::string text = ProbeEs2State(SProbeGl{m_mesa.gl.entries, &CDirectMesa::Resolve});
+    const std::string path = m_dir + "/" + m_scene + ".f" + std::to_string(m_frame) + ".state";
+    if (FILE* f = std::fopen(path.c_str(), "w")) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    } else {
+        m_ok = false;
+    }
+}
+
+void CRecorder::BindBuffer(GLenum target, GLuint buffer)
+{
+    REC_GL(*this, glBindBuffer)(target, Name{"buffer", buffer});
+    if (target == GL_ARRAY_BUFFER)
+        m_arrayBuffer = buffer;
+    else if (target == GL_ELEMENT_ARRAY_BUFFER)
+        m_elementBuffer = buffer;
+}
+
+void CRecorder::PixelStorei(GLenum pname, GLint value)
+{
+    REC_GL(*this, glPixelStorei)(pname, value);
+    if (pname == GL_UNPACK_ALIGNMENT)
+        m_unpackAlignment = value;
+}
+
+void CRecorder::VertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
+                                    const void* pointer)
+{
+    const bool play = Begin("glVertexAttribPointer");
+    if (play)
+        XQF_HOST(m_mesa.gl, glVertexAttribPointer)(index, size, type, normalized, stride, pointer);
+    if (index < 16)
+        m_attributes[index] = {m_attributes[index].enabled, size, type, normalized, stride, pointer, m_arrayBuffer};
+    // With a buffer bound the pointer is an offset into it; else the array's device address.
+    const std::string ptr = m_arrayBuffer ? std::to_string(reinterpret_cast<uintptr_t>(pointer)) : Pointer(pointer);
+    End(2141, "glVertexAttribPointer", Json(index) + "," + Json(size) + "," + Json(type) + "," + Json(normalized) +
+                                           "," + Json(stride) + "," + ptr);
+}
+
+void CRecorder::EnableVertexAttribArray(GLuint index)
+{
+    REC_GL(*this, glEnableVertexAttribArray)(index);
+    if (index < 16)
+        m_attributes[index].enabled = true;
+}
+
+void CRecorder::DisableVertexAttribArray(GLuint index)
+{
+    REC_GL(*this, glDisableVertexAttribArray)(index);
+    if (index < 16)
+        m_attributes[index].enabled = false;
+}
+
+void CRecorder::TexImage2D(GLenum target, GLint level, GLenum format, GLsizei width, GLsizei height, GLenum type,
+                           const void* pixels)
+{
+    const bool play = Begin("glTexImage2D");
+    if (play)
+        XQF_HOST(m_mesa.gl, glTexImage2D)(target, level, GLint(format), width, height, 0, format, type, pixels);
+    const int64_t size = pixels ? GetImageSize(format, type, width, height, m_unpackAlignment, 0) : 0;
+    End(2106, "glTexImage2D", Json(target) + "," + Json(level) + "," + Json(format) + "," + Json(width) + "," +
+                                  Json(height) + ",0," + Json(format) + "," + Json(type) + "," +
+                                  Json(Bytes{pixels, size_t(std::max<int64_t>(size, 0))}) + "," + Json(m_unpackAlignment));
+}
+
+void CRecorder::TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
+                              GLenum format, GLenum type, const void* pixels)
+{
+    const bool play = Begin("glTexSubImage2D");
+    if (play)
+        XQF_HOST(m_mesa.gl, glTexSubImage2D)(target, level, x, y, width, height, format, type, pixels);
+    const int64_t size = pixels ? GetImageSize(format, type, width, height, m_unpackAlignment, 0) : 0;
+    End(2111, "glTexSubImage2D", Json(target) + "," + Json(level) + "," + Json(x) + "," + Json(y) + "," +
+                                     Json(width) + "," + Json(height) + "," + Json(format) + "," + Json(type) + "," +
+                                     Json(Bytes{pixels, size_t(std::max<int64_t>(size, 0))}) + "," +
+                                     Json(m_unpackAlignment));
+}
+
+void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& parts)
+{
+    const bool play = Begin("glShaderSource");
+    std::vector<const char*> strings;
+    std::vector<GLint> lengths;
+    for (const std::string& p : parts) {
+        strings.push_back(p.c_str());
+        lengths.push_back(GLint(p.size()));
+    }
+    if (play)
+        XQF_HOST(m_mesa.gl, glShaderSource)(shader, GLsizei(parts.size()), strings.data(), lengths.data());
+    std::string texts = "{\"p\":" + Pointer(strings.data()) + ",\"a\":[";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i)
+            texts += ',';
+        texts += "{\"p\":" + Pointer(strings[i]) + ",\"s\":\"" + Escaped(parts[i].data(), parts[i].size()) + "\"}";
+    }
+    texts += "]}";
+    End(2099, "glShaderSource", Json(Name{"shader", shader}) + "," + Json(GLsizei(parts.size())) + "," + texts + "," +
+                                    Json(Array<GLint>{lengths.data(), lengths.size()}));
+}
+
+// The client-side arrays a draw reads, as a capture keeps them: per enabled array without a buffer,
+// in attribute order, vertices 0 to `vertices` - 1 packed without stride.
+std::string CRecorder::ClientBlocks(uint32_t vertices)
+{
+    std::string out;
+    for (const SAttribute& a : m_attributes) {
+        if (!a.enabled || a.buffer != 0)
+            continue;
+        const size_t element = size_t(a.size) * TypeSize(a.type);
+        const size_t stride = a.stride ? size_t(a.stride) : element;
+        std::vector<uint8_t> packed(element * vertices);
+        for (uint32_t v = 0; v < vertices && a.pointer; ++v)
+            std::memcpy(&packed[v * element], static_cast<const uint8_t*>(a.pointer) + v * stride, element);
+        if (!out.empty())
+            out += ',';
+        out += "{\"p\":" + Pointer(a.pointer) + ",\"hex\":\"" + Hex(packed.data(), packed.size()) + "\"}";
+    }
+    return "[" + out + "]";
+}
+
+void CRecorder::DrawArrays(GLenum mode, GLint first, GLsizei count) { Draw(mode, count, 0, nullptr, first); }
+
+void CRecorder::DrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
+{
+    Draw(mode, count, type, indices, -1);
+}
+
+void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indices, GLint first)
+{
+    const bool elements = first < 0;
+    bool play = Begin(elements ? "glDrawElements" : "glDrawArrays", true);
+    ++m_draws;
+    if (VariantFrame() && m_variants.skipFirst && m_draws >= m_variants.skipFirst && m_draws <= m_variants.skipLast)
+        play = false;
+    // The vertex numbers the draw reads.
+    std::vector<uint32_t> vertices;
+    std::vector<uint8_t> indexBytes;
+    if (elements) {
+        const size_t size = TypeSize(type) * size_t(std::max(count, 0));
+        if (m_elementBuffer) {
+            auto map = reinterpret_cast<decltype(&::glMapBufferRange)>(CDirectMesa::Resolve("glMapBufferRange"));
+            auto unmap = reinterpret_cast<decltype(&::glUnmapBuffer)>(CDirectMesa::Resolve("glUnmapBuffer"));
+            if (const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, reinterpret_cast<GLintptr>(indices), GLsizeiptr(size),
+                                         GL_MAP_READ_BIT)) {
+                indexBytes.assign(static_cast<const uint8_t*>(mapped), static_cast<const uint8_t*>(mapped) + size);
+                unmap(GL_ELEMENT_ARRAY_BUFFER);
+            }
+        } else if (indices) {
+            indexBytes.assign(static_cast<const uint8_t*>(indices), static_cast<const uint8_t*>(indices) + size);
+        }
+        for (GLsizei i = 0; i < count && size_t(i + 1) * TypeSize(type) <= indexBytes.size(); ++i) {
+            uint32_t v = 0;
+            std::memcpy(&v, &indexBytes[size_t(i) * TypeSize(type)], TypeSize(type));
+            vertices.push_back(v);
+        }
+    } else {
+        for (GLsizei i = 0; i < count; ++i)
+            vertices.push_back(uint32_t(first + i));
+    }
+    uint32_t used = 0;
+    for (uint32_t v : vertices)
+        used = std::max(used, v + 1);
+    const std::string blocks = ClientBlocks(used);
+    if (play && m_variants.wireframe && VariantFrame() && IsTriangleMode(mode)) {
+        std::vector<uint32_t> lines;
+        TriangleLines(mode, vertices.data(), vertices.size(), lines);
+        auto& gl = m_mesa.gl;
+        GLuint buffer = 0;
+        XQF_HOST(gl, glGenBuffers)(1, &buffer);
+        XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, buffer);
+        XQF_HOST(gl, glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(lines.size() * 4), lines.data(), GL_STREAM_DRAW);
+        XQF_HOST(gl, glDrawElements)(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_INT, nullptr);
+        XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, m_elementBuffer);
+        XQF_HOST(gl, glDeleteBuffers)(1, &buffer);
+    } else if (play && elements) {
+        XQF_HOST(m_mesa.gl, glDrawElements)(mode, count, type, indices);
+    } else if (play) {
+        XQF_HOST(m_mesa.gl, glDrawArrays)(mode, first, count);
+    }
+    const GLenum error = XQF_HOST(m_mesa.gl, glGetError)();
+    std::string line = "{\"id\":" + std::string(elements ? "2042" : "2041") + ",\"f\":\"" +
+                       (elements ? "glDrawElements" : "glDrawArrays") + "\",\"err\":" + std::to_string(error) +
+                       ",\"mode\":" + std::to_string(mode) + ",\"count\":" + std::to_string(count);
+    if (elements) {
+        // With an element buffer the pointer is an offset into it, and no index bytes are kept.
+        const std::string offset =
+            m_elementBuffer ? std::to_string(reinterpret_cast<uintptr_t>(indices)) : Pointer(indices);
+        line += ",\"type\":" + std::to_string(type) + ",\"indices\":{\"p\":" + offset + ",\"hex\":\"" +
+                (m_elementBuffer ? "" : Hex(indexBytes.data(), indexBytes.size())) + "\"},\"offset\":" + offset;
+    } else {
+        line += ",\"first\":" + std::to_string(first);
+    }
+    Log(line + ",\"blocks\":" + blocks + "}");
+    if (VariantFrame() && m_variants.stopAfterDraw == m_draws) {
+        uint32_t width = 0, height = 0;
+        for (const auto& [s, size] : m_surfaceSizes)
+            if (s == m_current)
+                std::tie(width, height) = size;
+        ReadBack(width, height);
+        m_frameRead = true;
+    }
+}

@@ -1,0 +1,274 @@
+#pragma once
+// Plays a scene's calls straight on Mesa and logs each as a device's capture layer records it: one
+// JSON line per EGL and ES 2.0 call with its arguments in the order of its record layout, its return
+// value, the error read after it and the bytes a capture keeps (client-array blocks from vertex 0,
+// index bytes, texture and buffer data, shader sources). Object names and EGL handles are tagged
+// with their kind ({"o": kind, "v": value}) so that the trace writer can rename them. Before each
+// eglSwapBuffers the frame is read back into NAME.fN.ppm (top row first); at the start of each
+// later frame the state probe's text goes to NAME.fN.state.
+//
+// Reference variants change what is played (never what is logged) and write only the images.
+#include "Direct.h"
+
+#include <GLES2/gl2.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+struct SVariants
+{
+    uint32_t frame = 0;          // the frame the variants apply to; 0: every frame
+    uint32_t stopAfterDraw = 0;  // the image is read back right after this draw of the frame
+    uint32_t skipFirst = 0;      // draws skipFirst..skipLast of the frame are not played
+    uint32_t skipLast = 0;
+    std::set<uint32_t> skipCalls;          // call numbers (1-based, over the whole log)
+    std::set<std::string> skipFunctions;
+    bool wireframe = false;      // draws are played as the lines of their triangles
+    bool Any() const
+    {
+        return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe;
+    }
+};
+
+// Arguments of logged calls that are more than a number.
+struct Name  // an object name of a kind: texture, buffer, framebuffer, renderbuffer, program, shader
+{
+    const char* kind;
+    GLuint v;
+};
+struct Loc  // a uniform location
+{
+    GLint v;
+};
+struct Bytes  // a data or image block
+{
+    const void* p;
+    size_t n;
+};
+struct Text  // a string block
+{
+    const char* s;
+};
+template <class E>
+struct Array  // a counted array; `kind` tags its elements as object names
+{
+    const E* p;
+    size_t n;
+    const char* kind = nullptr;
+};
+template <class E>
+struct Fixed  // a fixed number of values (glVertexAttrib*fv)
+{
+    const E* p;
+    size_t n;
+};
+
+class CRecorder
+{
+public:
+    CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants);
+    ~CRecorder();
+    bool Ok() const { return m_ok; }
+    CDirectMesa& Mesa() { return m_mesa; }
+
+    // EGL, as the application on the device makes its calls (pbuffers stand in for windows).
+    void Initialize();
+    EGLContext CreateContext();
+    EGLSurface CreateWindowSurface(uint32_t handle, uint32_t width, uint32_t height);
+    void MakeCurrent(EGLSurface surface, EGLContext context);
+    void SwapBuffers(EGLSurface surface);
+    void Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context);
+
+    // An ES 2.0 call played and logged; see REC_GL.
+    template <class F>
+    struct TCall;
+    template <class F>
+    TCall<F> Gl(uint16_t id, const char* name, F fn, const char* returnKind = nullptr)
+    {
+        return {*this, id, name, fn, returnKind};
+    }
+
+    // Calls whose capture needs more than their arguments.
+    void BindBuffer(GLenum target, GLuint buffer);
+    void PixelStorei(GLenum pname, GLint value);
+    void VertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
+                             const void* pointer);
+    void EnableVertexAttribArray(GLuint index);
+    void DisableVertexAttribArray(GLuint index);
+    void TexImage2D(GLenum target, GLint level, GLenum format, GLsizei width, GLsizei height, GLenum type,
+                    const void* pixels);
+    void TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
+                       GLenum type, const void* pixels);
+    void ShaderSource(GLuint shader, const std::vector<std::string>& parts);
+    void DrawArrays(GLenum mode, GLint first, GLsizei count);
+    void DrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
+
+    // JSON of one argument (public for TCall).
+    std::string Json(const Name& a) const;
+    std::string Json(const Loc& a) const;
+    std::string Json(const Bytes& a);
+    std::string Json(const Text& a);
+    template <class E>
+    std::string Json(const Array<E>& a);
+    template <class E>
+    std::string Json(const Fixed<E>& a);
+    template <class T>
+        requires std::is_arithmetic_v<T>
+    std::string Json(T v) const;
+
+    // Starts a call: the frame's probe when due; false when a variant skips it.
+    bool Begin(const char* name, bool isDraw = false);
+    // Ends a call: reads the GL error, logs {"id", "f", "err", "v": [values]}.
+    void End(uint16_t id, const char* name, const std::string& values);
+    std::string Pointer(const void* p);  // a device-like 32-bit address for a host pointer
+
+private:
+    struct SAttribute
+    {
+        bool enabled = false;
+        GLint size = 4;
+        GLenum type = GL_FLOAT;
+        GLboolean normalized = 0;
+        GLsizei stride = 0;
+        const void* pointer = nullptr;
+        GLuint buffer = 0;
+    };
+    bool VariantFrame() const { return m_variants.frame == 0 || m_variants.frame == m_frame; }
+    void Log(const std::string& line);
+    void LogEgl(uint16_t id, const char* name, const std::string& values, const std::string& extra = "");
+    std::string Handle(const char* kind, const void* handle) const;
+    std::string ConfigList();
+    std::string ClientBlocks(uint32_t vertices);
+    void Draw(GLenum mode, GLsizei count, GLenum type, const void* indices, GLint first);
+    void ReadBack(uint32_t width, uint32_t height);
+    void WriteProbe();
+
+    CDirectMesa& m_mesa;
+    std::string m_dir, m_scene;
+    SVariants m_variants;
+    FILE* m_log = nullptr;
+    bool m_ok = true;
+    uint32_t m_frame = 1;
+    uint32_t m_callNumber = 0;
+    uint32_t m_draws = 0;        // draws of the frame so far
+    bool m_frameRead = false;    // the frame's image was read back already (stop-after-draw)
+    bool m_probeDue = false;
+    GLint m_unpackAlignment = 4;
+    GLuint m_arrayBuffer = 0;
+    GLuint m_elementBuffer = 0;
+    SAttribute m_attributes[16];
+    std::vector<std::pair<const void*, uint32_t>> m_pointers;
+    std::vector<std::pair<EGLSurface, std::pair<uint32_t, uint32_t>>> m_surfaceSizes;
+    EGLSurface m_current = EGL_NO_SURFACE;
+};
+
+// Plays and logs the ES 2.0 function fn on the recorder `rec`.
+#define REC_GL(rec, fn) (rec).Gl(uint16_t(kEs2HostFirstId + HostSlot(kEs2HostNames, #fn)), #fn, XQF_HOST((rec).Mesa().gl, fn))
+// The same for a function whose result is an object name of a kind ("shader", "program") or a
+// uniform location ("location").
+#define REC_GL_NAMED(rec, fn, kind)                                                                       \
+    (rec).Gl(uint16_t(kEs2HostFirstId + HostSlot(kEs2HostNames, #fn)), #fn, XQF_HOST((rec).Mesa().gl, fn), kind)
+
+template <class T>
+    requires std::is_arithmetic_v<T>
+std::string CRecorder::Json(T v) const
+{
+    char text[32];
+    if constexpr (std::is_floating_point_v<T>)
+        std::snprintf(text, sizeof text, "%.9g", double(v));
+    else if constexpr (std::is_signed_v<T>)
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(v));
+    else
+        std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(v));
+    return text;
+}
+
+template <class E>
+std::string CRecorder::Json(const Array<E>& a)
+{
+    std::string out = "{\"p\":" + Pointer(a.p);
+    if (a.kind)
+        out += std::string(",\"o\":\"") + a.kind + "\"";
+    out += ",\"a\":[";
+    for (size_t i = 0; a.p && i < a.n; ++i) {
+        if (i)
+            out += ',';
+        out += Json(a.p[i]);
+    }
+    return out + "]}";
+}
+
+template <class E>
+std::string CRecorder::Json(const Fixed<E>& a)
+{
+    std::string out = "{\"p\":" + Pointer(a.p) + ",\"a\":[";
+    for (size_t i = 0; a.p && i < a.n; ++i) {
+        if (i)
+            out += ',';
+        out += Json(a.p[i]);
+    }
+    return out + "]}";
+}
+
+template <class F>
+struct CRecorder::TCall
+{
+    CRecorder& r;
+    uint16_t id;
+    const char* name;
+    F fn;
+    const char* returnKind;
+
+    template <class T>
+    static auto Host(const T& a)
+    {
+        if constexpr (std::is_same_v<T, Name>)
+            return a.v;
+        else if constexpr (std::is_same_v<T, Loc>)
+            return a.v;
+        else if constexpr (std::is_same_v<T, Bytes>)
+            return a.p;
+        else if constexpr (std::is_same_v<T, Text>)
+            return a.s;
+        else if constexpr (requires { a.p; })
+            return const_cast<std::remove_const_t<std::remove_pointer_t<decltype(a.p)>>*>(a.p);  // glGen* fill it
+        else
+            return a;
+    }
+
+    template <class... A>
+    auto operator()(A... a)
+    {
+        const bool play = r.Begin(name);
+        using R = decltype(fn(Host(a)...));
+        std::string values;
+        auto append = [&](const std::string& v) {
+            if (!values.empty())
+                values += ',';
+            values += v;
+        };
+        if constexpr (std::is_void_v<R>) {
+            if (play)
+                fn(Host(a)...);
+            (append(r.Json(a)), ...);
+            r.End(id, name, values);
+        } else {
+            R result{};
+            if (play)
+                result = fn(Host(a)...);
+            if (returnKind && std::string(returnKind) == "location")
+                append(r.Json(Loc{GLint(result)}));
+            else if (returnKind)
+                append(r.Json(Name{returnKind, GLuint(result)}));
+            else
+                append(r.Json(result));
+            (append(r.Json(a)), ...);
+            r.End(id, name, values);
+            return result;
+        }
+    }
+};

@@ -1,0 +1,44 @@
+#pragma once
+// The scenes xqft-record plays: a table of name, purpose and the function that plays it. Every
+// scene has at least three frames (replay starts from a restore from frame 2 on) and makes no
+// pixel-changing call after a frame's last draw.
+#include "Recorder.h"
+
+#include <string>
+#include <vector>
+
+struct SScene
+{
+    const char* name;
+    const char* what;
+    void (*play)(CRecorder& r);
+};
+
+const std::vector<SScene>& Scenes();
+
+// Shared by the scenes.
+namespace scene {
+#define GL(fn) REC_GL(r, fn)
+
+struct SWindow
+{
+    EGLContext context;
+    EGLSurface surface;
+};
+// eglGetDisplay ... eglMakeCurrent of one window surface of the given size, and its viewport.
+SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandle = 0x55);
+
+// A linked program of the two sources, with attribute names bound to locations 0, 1, ...
+GLuint Program(CRecorder& r, const char* vertex, const char* fragment, std::initializer_list<const char*> attributes);
+
+// The vertex and fragment sources most scenes draw with: a_position (vec4) and a_color (vec4).
+extern const char* const kColorVertex;
+extern const char* const kColorFragment;
+
+// Two triangles covering the rectangle (x0, y0)-(x1, y1) in clip space, as 6 x (x, y).
+std::vector<float> Quad(float x0, float y0, float x1, float y1);
+
+// Draws a quad of one colour with the colour program (attribute 0 from a client array, attribute 1
+// constant).
+void ColorQuad(CRecorder& r, const std::vector<float>& quad, float red, float green, float blue, float alpha = 1.0f);
+} // namespace scene
