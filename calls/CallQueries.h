@@ -113,6 +113,7 @@ constexpr bool IsTextureBind(uint16_t id) { return CallTraits(id) & trait::Textu
 constexpr bool IsShaderSource(uint16_t id) { return CallTraits(id) & trait::ShaderSource; }
 constexpr bool CreatesShader(uint16_t id) { return CallTraits(id) & trait::CreatesShader; }
 constexpr bool AttachesShader(uint16_t id) { return CallTraits(id) & trait::AttachesShader; }
+constexpr bool IsImageUpload(uint16_t id) { return CallTraits(id) & trait::ImageUpload; }
 
 // The function name of an id (from its first row); null for an id without a row.
 constexpr const char* CallFunctionName(uint16_t id)

@@ -24,9 +24,9 @@ bool ScalarValue(const SApiTypeBase* value, uint32_t* out)
     return false;
 }
 
-CCallValues::CCallValues(CApiCall* call)
+CCallValues::CCallValues(CApiCall* call, uint8_t verbose)
 {
-    call->ListArguments(this, 0);
+    call->ListArguments(this, verbose);
 }
 
 void CCallValues::AddArgument(const char* name, SApiTypeBase* value, uint8_t hidden)

@@ -15,7 +15,8 @@ bool ScalarValue(const SApiTypeBase* value, uint32_t* out);
 class CCallValues : public CCallInfo
 {
 public:
-    explicit CCallValues(CApiCall* call);
+    // verbose 1 also lists the extras a record shows only in the verbose listing.
+    explicit CCallValues(CApiCall* call, uint8_t verbose = 0);
 
     const SApiTypeBase* Argument(const char* name) const;
     bool Value(const char* name, uint32_t* out) const { return ScalarValue(Argument(name), out); }

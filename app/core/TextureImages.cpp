@@ -1,0 +1,229 @@
+#include "TextureImages.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "CallQueries.h"
+#include "CallValues.h"
+#include "Es2Records.h"
+#include "TextureHeader.h"
+#include "TextureTranscoder.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
+#include "values/DataHolders.h"
+
+namespace {
+
+// Uploads read by argument name (the families whose records are not built yet) tell a compressed
+// image by their function.
+constexpr uint16_t kEs1CompressedTexImage2D = CallIdOf(ECallFamily::Es1, "glCompressedTexImage2D");
+
+enum : uint32_t {
+    kGlAlpha = 0x1906,
+    kXqftc4bppRgb = 0x8C00, kXqftc2bppRgb = 0x8C01, kXqftc4bppRgba = 0x8C02, kXqftc2bppRgba = 0x8C03,
+    kEtc1 = 0x8D64,
+};
+
+struct SUpload
+{
+    STextureRecord record;
+    uint32_t format = 0;
+    bool compressed = false;
+    const uint8_t* data = nullptr;
+    uint64_t size = 0;
+};
+
+void TakeImage(const SImage2D& image, SUpload& u)
+{
+    u.data = image.GetData();
+    u.size = u.data ? image.size : 0;
+}
+
+// The upload's arguments: ES 2.0 records through their items, ES 1.1 ones by argument name.
+bool ReadUpload(CApiCall& call, SUpload& u)
+{
+    using namespace xqft_es2;
+    STextureRecord& r = u.record;
+    if (const auto* c = dynamic_cast<const CEs2_glTexImage2D_v1*>(&call)) {
+        r.target = c->Item<"target">().Value();
+        r.level = c->Item<"level">().Value();
+        r.internalFormat = c->Item<"internalformat">().Value();
+        r.width = c->Item<"width">().Value();
+        r.height = c->Item<"height">().Value();
+        r.border = c->Item<"border">().Value();
+        u.format = c->Item<"format">().Value();
+        r.type = c->Item<"type">().Value();
+        r.unpackAlignment = c->Item<"alignment">().Value();
+        TakeImage(c->Item<"pixels">().data, u);
+        return true;
+    }
+    if (const auto* c = dynamic_cast<const CEs2_glCompressedTexImage2D_v1*>(&call)) {
+        r.target = c->Item<"target">().Value();
+        r.level = c->Item<"level">().Value();
+        r.internalFormat = c->Item<"internalformat">().Value();
+        r.width = c->Item<"width">().Value();
+        r.height = c->Item<"height">().Value();
+        r.border = c->Item<"border">().Value();
+        u.compressed = true;
+        TakeImage(c->Item<"pixels">().data, u);
+        return true;
+    }
+    const uint16_t id = call.GetCallId();
+    if (!IsImageUpload(id))
+        return false;
+    const CCallValues v(&call, 1);
+    auto i32 = [&v](const char* name, int32_t& out) {
+        uint32_t value = uint32_t(out);
+        v.Value(name, &value);
+        out = int32_t(value);
+    };
+    v.Value("target", &r.target);
+    i32("level", r.level);
+    v.Value("internalformat", &r.internalFormat);
+    i32("width", r.width);
+    i32("height", r.height);
+    i32("border", r.border);
+    u.compressed = id == kEs1CompressedTexImage2D;
+    if (!u.compressed) {
+        v.Value("format", &u.format);
+        v.Value("type", &r.type);
+        r.unpackAlignment = 4;
+        i32("alignment", r.unpackAlignment);
+    }
+    for (const char* name : {"pixels", "pixels ", "data"})
+        if (const auto* image = dynamic_cast<const SImage2D*>(v.Argument(name)))
+            TakeImage(*image, u);
+    return true;
+}
+
+uint32_t RoundUp4(uint32_t v) { return (v + 3) & ~3u; }
+
+// The block-compressed formats decode whole blocks of a minimum size: the padded size the
+// decoder works on, cropped back afterwards.
+void PaddedSize(uint32_t internalFormat, uint32_t& w, uint32_t& h)
+{
+    switch (internalFormat) {
+    case kXqftc4bppRgb:
+    case kXqftc4bppRgba:
+        w = std::max(8u, RoundUp4(w));
+        h = std::max(8u, RoundUp4(h));
+        break;
+    case kXqftc2bppRgb:
+    case kXqftc2bppRgba:
+        w = std::max(16u, RoundUp4(w));
+        h = std::max(8u, RoundUp4(h));
+        break;
+    case kEtc1:
+        w = RoundUp4(w);
+        h = RoundUp4(h);
+        break;
+    default:
+        break;
+    }
+}
+
+bool Holdable(int64_t w, int64_t h)
+{
+    return w >= 0 && h >= 0 && w <= kMaxTextureSide && h <= kMaxTextureSide &&
+           uint64_t(w) * uint64_t(h) * 3 <= kMaxTextureRgbBytes;
+}
+
+} // namespace
+
+void BuildTextureImage(const STextureRecord& r, uint32_t format, bool compressed, const uint8_t* data, uint64_t size,
+                       STextureImage& image)
+{
+    image = STextureImage();
+    if (!Holdable(r.width, r.height))
+        return;
+    image.kind = STextureImage::kBlack;
+    image.width = uint32_t(r.width);
+    image.height = uint32_t(r.height);
+    if (!data || size == 0 || r.width == 0 || r.height == 0 || r.border < 0)
+        return;
+    const int64_t bordered = 2 * int64_t(r.border);
+    if (!Holdable(r.width + bordered, r.height + bordered))
+        return;
+    const uint32_t w = uint32_t(r.width + bordered), h = uint32_t(r.height + bordered);
+    uint32_t pw = w, ph = h;
+    PaddedSize(r.internalFormat, pw, ph);
+
+    xqftexture::CTextureHeader header;
+    if (!header.SetFormatFromGL(r.internalFormat, format, compressed ? 0 : r.type))
+        return;
+    // Alpha-only images show their alpha as grey levels: one luminance channel of the same width.
+    if (!compressed && r.internalFormat == kGlAlpha) {
+        const xqftexture::PixelFormat alpha = header.GetPixelFormat();
+        header.SetPixelFormat(xqftexture::PixelFormat('l', 0, 0, 0, alpha.ChannelWidth(0), 0, 0, 0));
+    }
+    header.SetWidth(pw);
+    header.SetHeight(ph);
+    if (header.GetDataSize() == 0)
+        return;
+
+    // Recorded rows start at multiples of the unpack alignment: repack them when they are padded,
+    // and only when the recorded bytes reach the last row's end.
+    const uint8_t* pixels = data;
+    uint64_t pixelBytes = size;
+    std::vector<uint8_t> packed;
+    const uint32_t bits = header.GetBitsPerPixel();
+    if (!header.GetPixelFormat().IsCompressed() && bits % 8 == 0) {
+        const uint64_t row = uint64_t(bits / 8) * w;
+        const uint64_t alignment = r.unpackAlignment > 0 ? uint64_t(r.unpackAlignment) : 1;
+        const uint64_t stride = (row + alignment - 1) / alignment * alignment;
+        if (stride != row) {
+            if (size < stride * (h - 1) + row)
+                return;
+            packed.resize(row * h);
+            for (uint32_t y = 0; y < h; ++y)
+                std::memcpy(packed.data() + row * y, data + stride * y, row);
+            pixels = packed.data();
+            pixelBytes = packed.size();
+        }
+    }
+
+    std::vector<uint8_t> rgb;
+    if (!xqftexture::TranscodeToRGB8(header, pixels, pixelBytes, rgb) || rgb.size() < uint64_t(pw) * ph * 3)
+        return;
+    if (pw != w || ph != h) {
+        // Keep the first w pixels of the first h rows.
+        for (uint32_t y = 0; y < h; ++y)
+            std::memmove(rgb.data() + uint64_t(w) * 3 * y, rgb.data() + uint64_t(pw) * 3 * y, uint64_t(w) * 3);
+        rgb.resize(uint64_t(w) * h * 3);
+        rgb.shrink_to_fit();
+    }
+    image.kind = STextureImage::kDecoded;
+    image.width = w;
+    image.height = h;
+    image.rgb = std::move(rgb);
+}
+
+bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image)
+{
+    STraceCall* entry = trace.GetCall(upload.callNumber);
+    if (!entry || !entry->call)
+        return false;
+    SUpload u;
+    if (!ReadUpload(*entry->call, u))
+        return false;
+    record = u.record;
+    record.textureName = upload.textureName;
+    record.callNumber = upload.callNumber;
+    BuildTextureImage(record, u.format, u.compressed, u.data, u.size, image);
+    return true;
+}
+
+void ExtractTextures(CTraceData& trace, const std::vector<STextureUpload>& uploads,
+                     const std::function<void(const STextureRecord&, STextureImage&)>& made,
+                     const std::function<void(uint32_t, uint32_t)>& progress)
+{
+    const uint32_t n = uint32_t(uploads.size());
+    STextureRecord record;
+    STextureImage image;
+    for (uint32_t i = 0; i < n; ++i) {
+        if (progress)
+            progress(i + 1, n);
+        if (ExtractTexture(trace, uploads[i], record, image))
+            made(record, image);
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The texture images of a loaded trace, without Qt: every full-image upload of the statistics'
+// upload list becomes a record of its arguments and an 8-bit RGB image (decoded, black, or none),
+// which the controller turns into thumbnails and `xqft-dump textures` writes as PPM files.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "TraceStatistics.h"
+
+class CTraceData;
+
+struct STextureRecord
+{
+    uint32_t textureName = 0;     // bound when the upload was made
+    uint32_t target = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t internalFormat = 0;
+    uint32_t type = 0;            // 0 for compressed uploads
+    int32_t level = 0;
+    int32_t unpackAlignment = 0;  // of the recorded rows (uncompressed uploads)
+    int32_t border = 0;
+    uint32_t callNumber = 0;      // 1-based position of the upload call in the trace
+};
+
+struct STextureImage
+{
+    enum EKind : uint8_t {
+        kNone,     // no image: the upload's dimensions are impossible (negative, or too large to hold)
+        kBlack,    // width x height of black: no data, a format without decoder, data too short
+        kDecoded,  // rgb holds width x height x 3 bytes, rows as recorded
+    };
+    EKind kind = kNone;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+// Images larger than this per side, or of more RGB bytes, are not made (a failed upload of
+// 65535 x 65535 stays in the trace and would ask for gigabytes).
+inline constexpr uint32_t kMaxTextureSide = 32768;
+inline constexpr uint64_t kMaxTextureRgbBytes = uint64_t(1) << 30;
+
+// The record and image of one upload; false when the call is missing or is not a full-image
+// upload (sub-image uploads make no record).
+bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image);
+
+// The image of an upload from its arguments and recorded bytes (data may be null, size 0).
+// compressed: a glCompressedTexImage2D, whose format and type are not used.
+void BuildTextureImage(const STextureRecord& record, uint32_t format, bool compressed, const uint8_t* data,
+                       uint64_t size, STextureImage& image);
+
+// Every upload of the list in order: made(record, image) for each record (the image may be moved
+// from), progress(i, n) before each entry.
+void ExtractTextures(CTraceData& trace, const std::vector<STextureUpload>& uploads,
+                     const std::function<void(const STextureRecord&, STextureImage&)>& made,
+                     const std::function<void(uint32_t, uint32_t)>& progress = nullptr);

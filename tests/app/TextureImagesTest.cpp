@@ -1,0 +1,214 @@
+// The texture images of a trace: compressed uploads against the library's own decoders (ETC1 at
+// its size, XQFTC decoded at its padded size and cropped), the geometry rules and every bad input
+// as a table, and the ES 1.1 uploads read by argument name. The uncompressed pairs are checked
+// against an independent conversion by check_textures.py.
+#include "TextureImages.h"
+
+#include "CallQueries.h"
+#include "Es2Records.h"
+#include "Es2TestSupport.h"
+#include "TraceStatistics.h"
+#include "XQFTextureCodecs.h"
+#include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+#include "values/DataHolders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+namespace {
+
+enum : uint32_t {
+    kRgba = 0x1908, kRgb = 0x1907, kAlpha = 0x1906, kUbyte = 0x1401, kFloat = 0x1406, kEtc1 = 0x8D64,
+    kXqftc4 = 0x8C00, kTexture2D = 0x0DE1,
+};
+
+std::vector<uint8_t> Crop(const std::vector<uint8_t>& rgb, uint32_t fromWidth, uint32_t w, uint32_t h, int channels)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c)
+                out.push_back(rgb[(size_t(y) * fromWidth + x) * channels + c]);
+    return out;
+}
+
+TEST(TextureImages, CompressedUploadsEqualTheLibrarysDecodeOfTheSameBlocks)
+{
+    const std::string path = es2test::TempPath("textures.xqft");
+    es2test::Generate("es2-textures " + path + " --alignments 4");
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
+    CTraceData& trace = *reader.GetTraceData();
+    CTraceStatistics statistics(&trace);
+    statistics.Compute();
+
+    std::map<uint32_t, int> checked;
+    ExtractTextures(trace, *statistics.GetTextureUploads(), [&](const STextureRecord& r, STextureImage& image) {
+        if (r.internalFormat != kEtc1 && r.internalFormat != kXqftc4)
+            return;
+        SCOPED_TRACE("call " + std::to_string(r.callNumber));
+        const auto* call = dynamic_cast<xqft_es2::CEs2_glCompressedTexImage2D_v1*>(trace.GetCall(r.callNumber)->call.get());
+        ASSERT_NE(call, nullptr);
+        const SImage2D& blocks = call->Item<"pixels">().data;
+        ASSERT_EQ(image.kind, STextureImage::kDecoded);
+        ASSERT_EQ(image.width, uint32_t(r.width));
+        ASSERT_EQ(image.height, uint32_t(r.height));
+        std::vector<uint8_t> expected;
+        if (r.internalFormat == kEtc1) {
+            expected.resize(size_t(r.width) * r.height * 3);
+            ASSERT_NE(xqftexture::DecodeETCImage(blocks.GetData(), blocks.size, expected.data(), r.width, r.height, 6,
+                                                 0, 0),
+                      0u);
+        } else {
+            // XQFTC 4 bpp is decoded at its 8 x 8 minimum and cropped back.
+            std::vector<uint8_t> rgba(8 * 8 * 4);
+            ASSERT_NE(xqftexture::DecompressXQFTCImage(blocks.GetData(), blocks.size, rgba.data(), 8, 8, false, false),
+                      0u);
+            expected = Crop(rgba, 8, r.width, r.height, 4);
+        }
+        EXPECT_EQ(image.rgb, expected);
+        ++checked[r.internalFormat];
+    });
+    EXPECT_EQ(checked[kEtc1], 2);    // 8 x 4 and 6 x 6
+    EXPECT_EQ(checked[kXqftc4], 1);  // 5 x 5
+    reader.Close();
+}
+
+struct SImageCase {
+    const char* what;
+    uint32_t internalFormat, format, type;
+    int32_t width, height, border, alignment;
+    bool compressed;
+    int64_t dataBytes;  // -1: no data
+    STextureImage::EKind kind;
+    uint32_t imageWidth, imageHeight;
+};
+
+const SImageCase kImageCases[] = {
+    {"no data: black of the upload's size", kRgba, kRgba, kUbyte, 7, 3, 0, 4, false, -1, STextureImage::kBlack, 7, 3},
+    {"width 0: an empty black image", kRgba, kRgba, kUbyte, 0, 4, 0, 4, false, 16, STextureImage::kBlack, 0, 4},
+    {"a failed 65535 x 65535 upload: no image", kRgba, kRgba, kUbyte, 65535, 65535, 0, 4, false, -1,
+     STextureImage::kNone, 0, 0},
+    {"sides within the limit, over a GiB of RGB: no image", kRgba, kRgba, kUbyte, 32768, 16385, 0, 4, false, 16,
+     STextureImage::kNone, 0, 0},
+    {"a negative width: no image", kRgba, kRgba, kUbyte, -1, 4, 0, 4, false, 64, STextureImage::kNone, 0, 0},
+    {"3 x 2 RGB at alignment 4: rows of 12 bytes", kRgb, kRgb, kUbyte, 3, 2, 0, 4, false, 21, STextureImage::kDecoded,
+     3, 2},
+    {"one byte short of the last row's end: black", kRgb, kRgb, kUbyte, 3, 2, 0, 4, false, 20, STextureImage::kBlack,
+     3, 2},
+    {"alignment 8 with rows of 9 bytes", kRgb, kRgb, kUbyte, 3, 3, 0, 8, false, 41, STextureImage::kDecoded, 3, 3},
+    {"alignment 0 reads packed rows", kRgb, kRgb, kUbyte, 3, 2, 0, 0, false, 18, STextureImage::kDecoded, 3, 2},
+    {"alignment 3", kRgb, kRgb, kUbyte, 2, 2, 0, 3, false, 12, STextureImage::kDecoded, 2, 2},
+    {"alignment 16", kRgb, kRgb, kUbyte, 2, 2, 0, 16, false, 22, STextureImage::kDecoded, 2, 2},
+    {"a border adds two pixels to each side", kRgba, kRgba, kUbyte, 2, 2, 1, 4, false, 64, STextureImage::kDecoded,
+     4, 4},
+    {"a negative border: black", kRgba, kRgba, kUbyte, 2, 2, -1, 4, false, 64, STextureImage::kBlack, 2, 2},
+    {"a pair ES 2.0 does not have: black", kRgba, kRgba, kFloat, 2, 2, 0, 4, false, 64, STextureImage::kBlack, 2, 2},
+    {"short ETC1 blocks: black", kEtc1, 0, 0, 8, 8, 0, 0, true, 31, STextureImage::kBlack, 8, 8},
+    {"a compressed format without decoder: black", 0x9999, 0, 0, 4, 4, 0, 0, true, 64, STextureImage::kBlack, 4, 4},
+    {"XQFTC 2 x 2 reads its 8 x 8 minimum", kXqftc4, 0, 0, 2, 2, 0, 0, true, 32, STextureImage::kDecoded, 2, 2},
+    {"XQFTC 2 x 2 with fewer bytes than the minimum: black", kXqftc4, 0, 0, 2, 2, 0, 0, true, 2,
+     STextureImage::kBlack, 2, 2},
+};
+
+TEST(TextureImages, GeometryAndBadInputsGiveTheExpectedImage)
+{
+    for (const SImageCase& c : kImageCases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> data(size_t(std::max<int64_t>(c.dataBytes, 0)));
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = uint8_t(i * 7 + 1);
+        STextureRecord r;
+        r.internalFormat = c.internalFormat;
+        r.type = c.type;
+        r.width = c.width;
+        r.height = c.height;
+        r.border = c.border;
+        r.unpackAlignment = c.alignment;
+        STextureImage image;
+        BuildTextureImage(r, c.format, c.compressed, c.dataBytes < 0 ? nullptr : data.data(), data.size(), image);
+        EXPECT_EQ(image.kind, c.kind);
+        EXPECT_EQ(image.width, c.imageWidth);
+        EXPECT_EQ(image.height, c.imageHeight);
+        EXPECT_EQ(image.rgb.size(), c.kind == STextureImage::kDecoded ? size_t(c.imageWidth) * c.imageHeight * 3 : 0u);
+    }
+}
+
+TEST(TextureImages, PaddedRowsAreRepackedAndAlphaShowsAsGrey)
+{
+    // 3 x 2 RGB at alignment 4: 9 bytes of pixels and 3 of padding per row.
+    const std::vector<uint8_t> rows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    STextureRecord r;
+    r.internalFormat = kRgb;
+    r.type = kUbyte;
+    r.width = 3;
+    r.height = 2;
+    r.unpackAlignment = 4;
+    STextureImage image;
+    BuildTextureImage(r, kRgb, false, rows.data(), rows.size(), image);
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}));
+
+    const std::vector<uint8_t> alpha = {0, 128, 255, 0xEE, 64, 32, 16};
+    r.internalFormat = kAlpha;
+    r.height = 2;
+    BuildTextureImage(r, kAlpha, false, alpha.data(), alpha.size(), image);
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 0, 0, 128, 128, 128, 255, 255, 255, 64, 64, 64, 32, 32, 32, 16, 16, 16}));
+}
+
+// An ES 1.1 upload: its record classes are not built, so the image is read by argument name.
+class CEs1TexImage : public CApiCall
+{
+public:
+    CEs1TexImage() : CApiCall(nullptr)
+    {
+        m_callId = CallIdOf(ECallFamily::Es1, "glTexImage2D");
+        m_apiKind = kApiEs1;
+        m_image.size = 2 * 2 * 4;
+        m_image.pixels = std::make_unique<uint8_t[]>(m_image.size);
+        for (uint32_t i = 0; i < m_image.size; ++i)
+            m_image.pixels[i] = uint8_t(10 * i);
+    }
+    void ListArguments(CCallInfo* info, uint8_t verbose) override
+    {
+        CApiCall::ListArguments(info, verbose);
+        const uint32_t values[] = {kTexture2D, 1, kRgba, 2, 2, 0, kRgba, kUbyte};
+        const char* names[] = {"target", "level", "internalformat", "width", "height", "border", "format", "type"};
+        for (int i = 0; i < 8; ++i)
+            info->AddArgument(names[i], info->MakeHolder<TGLenum>(values[i]), 0);
+        info->AddArgument("pixels", &m_image, 0);
+        if (verbose == 1)
+            info->AddArgument("alignment", info->MakeHolder<TGLenum>(1), 1);
+    }
+    const char* GetName() const override { return "glTexImage2D"; }
+    int GetId() const override { return GetCallId(); }
+    const char* GetCategory() const override { return "Texture"; }
+
+private:
+    SImage2D m_image;
+};
+
+TEST(TextureImages, Es1UploadsAreReadByArgumentName)
+{
+    CTraceData trace;
+    trace.AddCall(new CEs1TexImage, 0, 1);
+    STextureRecord r;
+    STextureImage image;
+    ASSERT_TRUE(ExtractTexture(trace, {1, 9}, r, image));
+    EXPECT_EQ(r.textureName, 9u);
+    EXPECT_EQ(r.callNumber, 1u);
+    EXPECT_EQ(r.level, 1);
+    EXPECT_EQ(r.width, 2);
+    EXPECT_EQ(r.internalFormat, kRgba);
+    EXPECT_EQ(r.unpackAlignment, 1);
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 10, 20, 40, 50, 60, 80, 90, 100, 120, 130, 140}));
+    // A call that is no full-image upload, and a number past the trace, make no record.
+    EXPECT_FALSE(ExtractTexture(trace, {2, 9}, r, image));
+}
+
+} // namespace
