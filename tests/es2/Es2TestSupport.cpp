@@ -197,6 +197,24 @@ void WriteTrace(const std::string& path, const std::vector<std::pair<uint16_t, s
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
 }
 
+SCall SwapBuffers(uint32_t frame)
+{
+    return {1022, SPayload().Words({0x3000, 1, 1, 2, frame, 0, 0}).Ptr(0).U32(0)};
+}
+
+void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded)
+{
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> records;
+    for (const SCall& c : calls) {
+        SPayload p;
+        if (c.id != 1022)
+            p.U32(0);  // the recorded GL error
+        p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
+        records.emplace_back(c.id, std::move(p.bytes));
+    }
+    WriteTrace(path, records, dataIncluded);
+}
+
 SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataIncluded, int pointerWidth,
                     uint32_t version, uint32_t declaredSize)
 {

@@ -84,6 +84,11 @@ struct SApplied
 };
 SApplied Apply(const std::vector<SCall>& sequence, void* state, bool dataIncluded = true);
 
+// eglSwapBuffers as recorded from format version 10, without a frame image: its payload is whole.
+SCall SwapBuffers(uint32_t frame = 1);
+// Writes a trace of the calls, each ES 2.0 call recorded without error (a version 11 header).
+void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded = true);
+
 // The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
 std::string Describe(CApiCall& call, uint8_t verbose);
 

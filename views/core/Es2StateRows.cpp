@@ -1,0 +1,286 @@
+#include "Es2StateRows.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "state/Es2State.h"
+#include "values/ApiTypes.h"
+
+namespace {
+
+// ---- value texts --------------------------------------------------------------------------------
+
+template <class Holder>
+std::string HolderText(uint32_t value)
+{
+    Holder h;
+    h.value = value;
+    CXQFTString text;
+    h.ToString(text, nullptr);
+    return text.CStr();
+}
+std::string Enum(uint32_t v) { return EnumText(v); }
+std::string Bool(uint32_t v) { return HolderText<TGLboolean>(v); }
+std::string Factor(uint32_t v) { return HolderText<TGLBlendFactor>(v); }
+std::string Float(float v) { return FormatText("%f", double(v)); }
+// Object names in decimal: as enum texts a program named 3042 read "GL_BLEND". 0 is "GL_NONE".
+std::string Name(uint32_t v) { return v == 0 ? std::string("GL_NONE") : std::to_string(v); }
+const char* MaskText(uint8_t v) { return v > 0 ? "GL_TRUE" : "GL_FALSE"; }
+
+// ---- comparisons --------------------------------------------------------------------------------
+
+// Bit by bit, over the whole field (arrays included).
+template <class T>
+bool Bits(const T& a, const T& b)
+{
+    return std::memcmp(&a, &b, sizeof(T)) != 0;
+}
+// As numbers: a NaN always differs.
+bool Number(float a, float b) { return !(a == b); }
+
+// Lookups through const access: a missing record reads as a default one and is never created.
+template <class T>
+const T& OrDefault(const T* record)
+{
+    static const T kDefault{};
+    return record ? *record : kDefault;
+}
+
+constexpr uint32_t kTextureUnits = 32;
+constexpr uint32_t kGenerateMipmapHint = 0x8192;
+
+uint32_t ShaderName(const SEs2State& s, uint32_t shader) { return OrDefault(s.shaders.Get(shader)).name; }
+
+SStateLine Line(std::string text, bool changed = false) { return SStateLine{std::move(text), changed, false, {}}; }
+
+// ---- hand-written rows --------------------------------------------------------------------------
+
+void ElementArrayRow(const SEs2State& now, const SEs2State& before, SStateGroup& g)
+{
+    const uint32_t element = OrDefault(now.vertexArrays.Get(now.vertexArrayBinding)).elementArrayBuffer;
+    const uint32_t previous = OrDefault(before.vertexArrays.Get(before.vertexArrayBinding)).elementArrayBuffer;
+    g.rows.push_back(Line(FormatText("Buffer(Elements) : %d", int(element)),
+                          now.vertexArrayBinding != before.vertexArrayBinding || element != previous));
+}
+
+// Units from the last down to 0, the cube binding above the 2D one; units bound to nothing have no
+// row, so the header also marks a change that left no row behind (a binding back to 0).
+void TextureUnitRows(const SEs2State& now, const SEs2State& before, SStateGroup& g)
+{
+    for (uint32_t u = std::min(now.textureUnitCount, kTextureUnits); u-- > 0;) {
+        if (now.textureCubeBinding[u])
+            g.rows.push_back(Line(FormatText("CUBETEXTURE%d: %d", int(u), int(now.textureCubeBinding[u])),
+                                  now.textureCubeBinding[u] != before.textureCubeBinding[u]));
+        if (now.texture2DBinding[u])
+            g.rows.push_back(Line(FormatText("2DTEXTURE%d: %d", int(u), int(now.texture2DBinding[u])),
+                                  now.texture2DBinding[u] != before.texture2DBinding[u]));
+    }
+    if (Bits(now.texture2DBinding, before.texture2DBinding) || Bits(now.textureCubeBinding, before.textureCubeBinding))
+        g.changed = true;
+}
+
+// Enabled capabilities, last of the list first; a capability switched on since is red, one switched
+// off has no row and marks nothing.
+void CapabilityRows(const SEs2State& now, const SEs2State& before, SStateGroup& g)
+{
+    for (int i = int(std::size(kEs2Capabilities)); i-- > 0;)
+        if (now.capabilities[i])
+            g.rows.push_back(Line(Enum(kEs2Capabilities[i]), !before.capabilities[i]));
+}
+
+// "%f " per float, then "%d " per integer, as many as the record holds.
+std::string Values(const std::vector<float>& floats, const std::vector<int32_t>& ints = {})
+{
+    std::string text;
+    for (float f : floats)
+        text += FormatText("%f ", double(f));
+    for (int32_t i : ints)
+        text += FormatText("%d ", i);
+    return text;
+}
+
+SStateLine SubHeader(const char* text)
+{
+    SStateLine line = Line(text);
+    line.bold = true;
+    return line;
+}
+
+// The program's uniforms holding values, last of the table first.
+void UniformRows(const SEs2State& now, const SEs2State&, SStateGroup& g)
+{
+    SStateLine header = SubHeader("Uniforms");
+    if (const auto* table = now.uniforms.Get(now.currentProgram.name))
+        for (int32_t i = table->Count(); i-- > 0;) {
+            const SEs2Uniform& u = table->At(i);
+            if (u.floats.empty() && u.ints.empty())
+                continue;
+            header.children.push_back(Line(
+                FormatText("%s (%d) { %s}", u.name.CStr(), u.location, Values(u.floats, u.ints).c_str())));
+        }
+    g.rows.push_back(std::move(header));
+}
+
+// Two passes, shown last first: every attribute with a generic value slot of the program, then
+// every bound location that holds a value; so the second pass stands above the first.
+void AttribRows(const SEs2State& now, const SEs2State&, SStateGroup& g)
+{
+    std::vector<SStateLine> built;
+    auto text = [](const SEs2Attribute& a) {
+        return FormatText("%s (%d) { %s}", a.name.CStr(), int(a.index),
+                          a.values.empty() ? "N/D" : Values(a.values).c_str());
+    };
+    if (const auto* linked = now.linkedAttributes.Get(now.currentProgram.name))
+        for (const auto& e : *linked)
+            built.push_back(Line(text(e.record)));
+    if (const auto* bound = now.boundAttributes.Get(now.currentProgram.name))
+        for (const auto& e : *bound)
+            if (!e.record.values.empty())
+                built.push_back(Line(text(e.record)));
+    SStateLine header = SubHeader("Attribs");
+    header.children.assign(std::make_move_iterator(built.rbegin()), std::make_move_iterator(built.rend()));
+    g.rows.push_back(std::move(header));
+}
+
+// The vertex-attribute arrays switched on or off so far, in the order first touched; each named by
+// its attribute index.
+void VertexAttribRows(const SEs2State& now, const SEs2State& before, SStateGroup& g)
+{
+    const auto& table = now.vertexAttribArrayEnabled;
+    const auto& previous = before.vertexAttribArrayEnabled;
+    bool changed = table.Count() != previous.Count();
+    SStateLine row = Line(FormatText("VertexAttrib: %s", table.IsEmpty() ? "NONE" : ""));
+    for (const auto& e : table) {
+        const bool on = (e.record & 0xFF) != 0;
+        const unsigned int* was = previous.Get(e.key);
+        changed = changed || !was || ((*was & 0xFF) != 0) != on;
+        row.children.push_back(
+            Line(FormatText(on ? "(Attrib<%d>: Enabled)" : "(Attrib<%d>: Disabled)", int(e.key))));
+    }
+    row.changed = changed;
+    g.rows.push_back(std::move(row));
+}
+
+// ---- the table ------------------------------------------------------------------------------------
+// Columns: group, format (the text's printf format, checked by the compiler), then for one-line
+// rows how the value is compared (a: now, b: before) and the format's arguments (s: the state).
+#define XQF_ROW(group, format, differs, ...)                                                               \
+    {EStateGroup::group, format, [](const SEs2State& s) { return FormatText(format, __VA_ARGS__); },       \
+     [](const SEs2State& a, const SEs2State& b) { return bool(differs); }, nullptr}
+#define XQF_UNMARKED(group, format, ...)                                                                   \
+    {EStateGroup::group, format, [](const SEs2State& s) { return FormatText(format, __VA_ARGS__); }, nullptr, \
+     nullptr}
+#define XQF_LINES(group, format, rows) {EStateGroup::group, format, nullptr, nullptr, rows}
+
+const SEs2StateRow kRows[] = {
+    XQF_LINES(Bind, "Buffer(Elements) : %d", ElementArrayRow),
+    XQF_ROW(Bind, "VAO : %d", Bits(a.vertexArrayBinding, b.vertexArrayBinding), int(s.vertexArrayBinding)),
+    XQF_ROW(Bind, "FBO : %d", Bits(a.framebufferBinding, b.framebufferBinding), int(s.framebufferBinding)),
+    XQF_ROW(Bind, "Buffer(Array) : %d", Bits(a.arrayBufferBinding, b.arrayBufferBinding), int(s.arrayBufferBinding)),
+    XQF_LINES(Bind, "CUBETEXTURE%d: %d", TextureUnitRows),
+    XQF_ROW(Bind, "Active Texture: %s", Bits(a.activeTexture, b.activeTexture), Enum(s.activeTexture).c_str()),
+
+    XQF_LINES(Enabled, "%s", CapabilityRows),
+
+    XQF_ROW(Hints, "%s %s", Bits(a.generateMipmapHint, b.generateMipmapHint), Enum(kGenerateMipmapHint).c_str(),
+            Enum(s.generateMipmapHint).c_str()),
+
+    XQF_LINES(Program, "Uniforms", UniformRows),
+    XQF_LINES(Program, "Attribs", AttribRows),
+    XQF_UNMARKED(Program, "Fragment Shader: %s", Name(ShaderName(s, s.currentProgram.fragmentShader)).c_str()),
+    XQF_UNMARKED(Program, "Vertex Shader: %s", Name(ShaderName(s, s.currentProgram.vertexShader)).c_str()),
+    XQF_ROW(Program, "Linked: %s", Bits(a.currentProgram.linked, b.currentProgram.linked),
+            Bool(s.currentProgram.linked).c_str()),
+    XQF_ROW(Program, "Program: %s", Bits(a.currentProgram.name, b.currentProgram.name),
+            Name(s.currentProgram.name).c_str()),
+    XQF_ROW(Program, "Delete Used Program: %s", Bits(a.deleteUsedProgram, b.deleteUsedProgram),
+            Bool(s.deleteUsedProgram).c_str()),
+    XQF_ROW(Program, "Shader Compiler Released: %s", Bits(a.shaderCompilerReleased, b.shaderCompilerReleased),
+            Bool(s.shaderCompilerReleased).c_str()),
+
+    XQF_ROW(Blend, "Color Mask: %s, %s, %s, %s", Bits(a.colorMask, b.colorMask), MaskText(s.colorMask[0]),
+            MaskText(s.colorMask[1]), MaskText(s.colorMask[2]), MaskText(s.colorMask[3])),
+    XQF_ROW(Blend, "Clear Depth: %f", Number(a.clearDepth, b.clearDepth), double(s.clearDepth)),
+    XQF_ROW(Blend, "Clear Color: %0.1f, %0.1f, %0.1f, %0.1f", Bits(a.clearColor, b.clearColor),
+            double(s.clearColor[0]), double(s.clearColor[1]), double(s.clearColor[2]), double(s.clearColor[3])),
+    XQF_ROW(Blend, "Blend Function Alpha: %s, %s",
+            Bits(a.blendSrcAlpha, b.blendSrcAlpha) || Bits(a.blendDstAlpha, b.blendDstAlpha),
+            Factor(s.blendSrcAlpha).c_str(), Factor(s.blendDstAlpha).c_str()),
+    XQF_ROW(Blend, "Blend Funtion RGB: %s, %s",
+            Bits(a.blendSrcRgb, b.blendSrcRgb) || Bits(a.blendDstRgb, b.blendDstRgb), Factor(s.blendSrcRgb).c_str(),
+            Factor(s.blendDstRgb).c_str()),
+    XQF_ROW(Blend, "Blend Equation RGB: %s", Bits(a.blendEquationRgb, b.blendEquationRgb),
+            Enum(s.blendEquationRgb).c_str()),
+    XQF_ROW(Blend, "Blend Equation Alpha: %s", Bits(a.blendEquationAlpha, b.blendEquationAlpha),
+            Enum(s.blendEquationAlpha).c_str()),
+    XQF_ROW(Blend, "Blend Color: %0.1f, %0.1f, %0.1f, %0.1f", Bits(a.blendColor, b.blendColor),
+            double(s.blendColor[0]), double(s.blendColor[1]), double(s.blendColor[2]), double(s.blendColor[3])),
+
+    XQF_LINES(Misc, "VertexAttrib: %s", VertexAttribRows),
+    XQF_ROW(Misc, "Depth Range: %f, %f",
+            Bits(a.depthRangeNear, b.depthRangeNear) || Bits(a.depthRangeFar, b.depthRangeFar),
+            double(s.depthRangeNear), double(s.depthRangeFar)),
+    XQF_ROW(Misc, "Depth Mask: %s", Bits(a.depthMask, b.depthMask), Bool(s.depthMask).c_str()),
+    XQF_ROW(Misc, "Depth Func: %s", Bits(a.depthFunc, b.depthFunc), Enum(s.depthFunc).c_str()),
+    XQF_ROW(Misc, "Cull Face Mode: %s", Bits(a.cullFaceMode, b.cullFaceMode), Enum(s.cullFaceMode).c_str()),
+    XQF_ROW(Misc, "Scissor: { X:%d Y:%d W:%d H:%d }", Bits(a.scissorBox, b.scissorBox), s.scissorBox[0],
+            s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]),
+    XQF_ROW(Misc, "Sample Coverage Inv: %s", Bits(a.sampleCoverageInvert, b.sampleCoverageInvert),
+            Enum(s.sampleCoverageInvert).c_str()),
+    XQF_ROW(Misc, "Sample Coverage: %s", Number(a.sampleCoverageValue, b.sampleCoverageValue),
+            Float(s.sampleCoverageValue).c_str()),
+    XQF_ROW(Misc, "Polygon OffSet: %s", Number(a.polygonOffsetFactor, b.polygonOffsetFactor),
+            Float(s.polygonOffsetFactor).c_str()),
+    XQF_ROW(Misc, "Polygon OffSet Unit: %s", Number(a.polygonOffsetUnits, b.polygonOffsetUnits),
+            Float(s.polygonOffsetUnits).c_str()),
+    XQF_ROW(Misc, "Pixel UPack Align: %s", Bits(a.unpackAlignment, b.unpackAlignment),
+            Enum(uint32_t(s.unpackAlignment)).c_str()),
+    XQF_ROW(Misc, "Pixel Pack Align: %s", Bits(a.packAlignment, b.packAlignment),
+            Enum(uint32_t(s.packAlignment)).c_str()),
+
+    // Pairs: front face, then back face. "%lx" takes an unsigned long: 64 bits here, so the 32-bit
+    // values are widened, never passed as they are.
+    XQF_ROW(Stencil, "Clear Stencil: %d", Bits(a.clearStencil, b.clearStencil), s.clearStencil),
+    XQF_ROW(Stencil, "Stencil OpZ Pass: %s %s", Bits(a.stencilPassDepthPass, b.stencilPassDepthPass),
+            Enum(s.stencilPassDepthPass[0]).c_str(), Enum(s.stencilPassDepthPass[1]).c_str()),
+    XQF_ROW(Stencil, "Stencil OpZ Fail: %s %s", Bits(a.stencilPassDepthFail, b.stencilPassDepthFail),
+            Enum(s.stencilPassDepthFail[0]).c_str(), Enum(s.stencilPassDepthFail[1]).c_str()),
+    XQF_ROW(Stencil, "Stencil Op Fail: %s %s", Bits(a.stencilFail, b.stencilFail), Enum(s.stencilFail[0]).c_str(),
+            Enum(s.stencilFail[1]).c_str()),
+    XQF_ROW(Stencil, "Stencil Mask: %s %s", Bits(a.stencilWriteMask, b.stencilWriteMask),
+            Enum(s.stencilWriteMask[0]).c_str(), Enum(s.stencilWriteMask[1]).c_str()),
+    XQF_ROW(Stencil, "Stencil Func Mask: 0x%lx 0x%lx", Bits(a.stencilValueMask, b.stencilValueMask),
+            (unsigned long)s.stencilValueMask[0], (unsigned long)s.stencilValueMask[1]),
+    XQF_ROW(Stencil, "Stencil Func Ref: 0x%lx 0x%lx", Bits(a.stencilRef, b.stencilRef),
+            (unsigned long)uint32_t(s.stencilRef[0]), (unsigned long)uint32_t(s.stencilRef[1])),
+    XQF_ROW(Stencil, "Stencil Func: 0x%lx 0x%lx", Bits(a.stencilFunc, b.stencilFunc),
+            (unsigned long)s.stencilFunc[0], (unsigned long)s.stencilFunc[1]),
+};
+
+#undef XQF_ROW
+#undef XQF_UNMARKED
+#undef XQF_LINES
+
+} // namespace
+
+std::span<const SEs2StateRow> Es2StateRows() { return kRows; }
+
+SStatePage BuildEs2Page(const SEs2State& now, const SEs2State& before)
+{
+    SStatePage page;
+    page.groups.reserve(std::size(kEs2PageGroups));
+    for (EStateGroup g : kEs2PageGroups)
+        page.groups.push_back(SStateGroup{g, false, {}});
+    for (const SEs2StateRow& row : kRows) {
+        SStateGroup& g = *page.Find(row.group);
+        if (row.expand)
+            row.expand(now, before, g);
+        else
+            g.rows.push_back(Line(row.text(now), row.differs && row.differs(now, before)));
+    }
+    for (SStateGroup& g : page.groups)
+        for (const SStateLine& line : g.rows)
+            g.changed = g.changed || line.changed;
+    return page;
+}
