@@ -54,6 +54,7 @@ void CTraceController::Shutdown()
     // The trace container belongs to the reader; only the pointer is dropped here.
     m_trace = nullptr;
     m_statistics.reset();
+    m_textures.clear();
     m_recentFiles.reset();
     m_preferences.reset();
     m_mainWindow = nullptr;
@@ -185,6 +186,7 @@ void CTraceController::UpdateTemporalStatusBar(const QString& text)
 void CTraceController::DropTrace()
 {
     m_statistics.reset();
+    m_textures.clear();
     m_trace = nullptr;
 }
 
@@ -253,6 +255,7 @@ void CTraceController::SLTOpenTrace(QString path)
     UpdateTemporalStatusBar("Extracting Stats...");
     m_statistics->Compute();
     m_trace->Rewind();
+    ExtractTextures();
     m_filePath = path;
     Q_EMIT SIGTraceUpdate(false);
     m_currentFrame = 1;

@@ -14,6 +14,7 @@
 
 #include "XQFTString.h"
 #include "XQFTArray.h"
+#include "TextureThumbnails.h"
 
 using u32 = unsigned int;
 
@@ -41,6 +42,8 @@ public:
     CTraceData* GetTrace() const { return m_trace; }
     CTraceStatistics* GetStatistics() const { return m_statistics.get(); }
     const STraceFrameStats* GetFrameStats(u32 frame) const;
+    // The texture records of the open trace, in upload order (empty while none is open).
+    TTextureThumbnails* GetTextures() { return &m_textures; }
     QString GetFilePath() const { return m_filePath; }
     // The frame the views show (1-based; 0 without a trace).
     u32 GetCurrentFrame() const { return m_currentFrame; }
@@ -130,6 +133,8 @@ public Q_SLOTS:
 private:
     CTraceController();
     void DropTrace();
+    // Turns every full-image upload of the open trace into a texture record with its thumbnail.
+    void ExtractTextures();
     // Holds m_busy for its lifetime.
     struct SBusy {
         bool& flag;
@@ -140,6 +145,7 @@ private:
     CTraceData* m_trace = nullptr;                   // owned by the trace reader, never deleted here
     QString m_filePath;
     std::unique_ptr<CTraceStatistics> m_statistics;
+    TTextureThumbnails m_textures;
     QMainWindow* m_mainWindow = nullptr;
     std::unique_ptr<CXQFPreferences> m_preferences;
     std::unique_ptr<CXQFPreferences> m_emulatorPreferences;

@@ -22,6 +22,10 @@
 #include "RecentFilesMenu.h"
 #include "TraceController.h"
 #include "calllist/ViewCallsFrame.h"
+#include "renderstate/RenderStateWidget.h"
+#include "states/ShaderListWidget.h"
+#include "states/StatesWidget.h"
+#include "states/TextureListWidget.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -55,7 +59,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
 
     m_statisticsDock = AddPlaceholderDock("StatisticViewerDock", "Statistics", "Show Statistics", Qt::LeftDockWidgetArea);
     m_outputDock = AddPlaceholderDock("OutPutViewerDock", "Output", "Show Output", Qt::LeftDockWidgetArea);
-    m_statesDock = AddPlaceholderDock("RenderStateDock", "States", "Show States", Qt::LeftDockWidgetArea);
+    BuildStatesDock();
     m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
     m_dataViewerDock = AddPlaceholderDock("DataViewerDock", "Data Viewer", "Show Data Viewer", Qt::RightDockWidgetArea);
     m_networkDialog = new CNetworkDialog(this);
@@ -217,11 +221,31 @@ QDockWidget* XQFTraceGui_Qt::AddPlaceholderDock(const char* objectName, const ch
     contents->setObjectName("dockWidgetContents");
     contents->setMinimumSize(200, 120);
     dock->setWidget(contents);
+    return AddDock(dock, menuText, area);
+}
+
+QDockWidget* XQFTraceGui_Qt::AddDock(QDockWidget* dock, const char* menuText, Qt::DockWidgetArea area)
+{
     QAction* toggle = dock->toggleViewAction();
     toggle->setText(menuText);
     menuView->addAction(toggle);
     addDockWidget(area, dock);
     return dock;
+}
+
+void XQFTraceGui_Qt::BuildStatesDock()
+{
+    m_renderState = new CRenderStateWidget();
+    m_textureList = new CTextureListWidget();
+    m_shaderList = new CShaderListWidget();
+    auto* states = new CStatesWidget(this, {}, m_renderState, m_textureList, m_shaderList);
+    m_statesDock = AddDock(states, "Show States", Qt::LeftDockWidgetArea);
+
+    CTraceController* controller = CTraceController::Instance();
+    connect(controller, &CTraceController::SIGTraceUpdate, states, qOverload<bool>(&CStatesWidget::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGFrameUpdate, states, &CStatesWidget::SLTUpdatedCurrFrame);
+    connect(static_cast<CViewCallsFrame*>(m_callList), &CViewCallsFrame::SIGRequestUpdateRenderState, m_renderState,
+            &CRenderStateWidget::SLTUpdateRenderStateCall);
 }
 
 void XQFTraceGui_Qt::MakeConnections()

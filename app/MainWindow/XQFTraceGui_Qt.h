@@ -12,6 +12,9 @@ class QMenu;
 class QScrollBar;
 class CRecentFilesMenu;
 class CNetworkDialog;
+class CRenderStateWidget;
+class CShaderListWidget;
+class CTextureListWidget;
 
 class XQFTraceGui_Qt : public QMainWindow
 {
@@ -46,6 +49,8 @@ private:
     void RetranslateUi();
     QDockWidget* AddPlaceholderDock(const char* objectName, const char* title, const char* menuText,
                                     Qt::DockWidgetArea area);
+    QDockWidget* AddDock(QDockWidget* dock, const char* menuText, Qt::DockWidgetArea area);
+    void BuildStatesDock();
     void MakeConnections();
 
     // The form.
@@ -81,6 +86,9 @@ private:
     QDockWidget* m_statesDock = nullptr;
     QDockWidget* m_imageAnalysisDock = nullptr;
     QDockWidget* m_dataViewerDock = nullptr;
+    CRenderStateWidget* m_renderState = nullptr;
+    CTextureListWidget* m_textureList = nullptr;
+    CShaderListWidget* m_shaderList = nullptr;
 
     QLabel* m_frameLabel = nullptr;
     QScrollBar* m_frameSlider = nullptr;
