@@ -131,8 +131,9 @@ def register(subparsers):
 
 
 def run_bench(args):
-    """A first frame that creates `textures` 16x16 RGBA textures, then frames of `frame_calls`
-    random state calls each."""
+    """A first frame that creates `textures` 16x16 RGBA textures (and, with --uniforms, gives both
+    programs the random calls use that many uniforms), then frames of `frame_calls` random state
+    calls each."""
     r = random.Random(5)
     w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1)
     ts = w.type_sizes
@@ -140,6 +141,11 @@ def run_bench(args):
     for name in range(1, args.textures + 1):
         w.record(2007, es2.encode_call(2007, [TEX2D, name], ts, True).payload)
         w.record(2106, es2.encode_call(2106, [TEX2D, 0, RGBA, 16, 16, 0, RGBA, UBYTE, (0x1000, texels), 4], ts, True).payload)
+    for program in (20, 21) if args.uniforms else ():
+        w.record(2131, es2.encode_call(2131, [program], ts, True).payload)
+        for loc in range(args.uniforms):
+            w.record(2077, es2.encode_call(2077, [loc, program, (0x60, "u_uniform%d" % loc)], ts, True).payload)
+            w.record(2124, es2.encode_call(2124, [loc] + [_f(r) for _ in range(4)], ts, True).payload)
     w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, 1))
     cache = {}
     for frame in range(args.frames):
@@ -165,4 +171,5 @@ def register_bench(subparsers):
     p.add_argument("--frames", type=int, default=20)
     p.add_argument("--frame-calls", type=int, default=10000)
     p.add_argument("--textures", type=int, default=1000)
+    p.add_argument("--uniforms", type=int, default=0, help="uniforms of each program (with values)")
     p.set_defaults(func=run_bench)
