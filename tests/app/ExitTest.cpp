@@ -4,6 +4,7 @@
 // also runs under the address sanitizer).
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,21 @@
 
 namespace {
 
-// Closes the window a moment after the viewer's event loop starts.
+// Closes the window a moment after it is shown. A timer started with the application would also
+// fire inside the events the command-line open pumps, before the window is shown; the event loop
+// would then wait for a window that was closed already.
 void CloseSoon()
 {
-    QTimer::singleShot(300, qApp, &QApplication::closeAllWindows);
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) {
+                poll->stop();
+                QTimer::singleShot(300, qApp, &QApplication::closeAllWindows);
+                return;
+            }
+    });
+    poll->start(50);
 }
 Q_COREAPP_STARTUP_FUNCTION(CloseSoon)
 
