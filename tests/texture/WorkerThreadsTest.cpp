@@ -118,6 +118,13 @@ TEST_F(WorkerThreads, LimitSettings)
     EXPECT_EQ(WorkerSlots(0), 1u);
     SetThreadLimit(100000);
     EXPECT_EQ(GetThreadLimit(), kMaxThreadLimit);
+
+    // A caller's slot cap holds whatever the limit: scratch sized for 2 slots sees slots 0 and 1 only.
+    SetThreadLimit(8);
+    SRunRecord record(200);
+    ASSERT_TRUE(RunWorkers(200, [&](u32 item, u32 slot) { return record.Note(item, slot); }, 2));
+    for (u32 slot : record.slots)
+        EXPECT_LT(slot, 2u);
 }
 
 TEST_F(WorkerThreads, ScratchReportsFailureAsNull)

@@ -5,7 +5,8 @@
 // never depends on the limit, so every limit gives the same bytes.
 //
 //   std::vector<Scratch> perSlot(WorkerSlots(rows));
-//   const bool done = RunWorkers(rows, [&](u32 row, u32 slot) { return EncodeRow(row, perSlot[slot]); });
+//   const bool done = RunWorkers(rows, [&](u32 row, u32 slot) { return EncodeRow(row, perSlot[slot]); },
+//                                u32(perSlot.size()));
 //
 // Threads are started for one run and joined before RunWorkers returns; nothing lives between runs.
 #include "XQFTextureTypes.h"
@@ -32,8 +33,11 @@ u32 WorkerSlots(u32 count);
 // A task that returns false or throws stops the handing out of further items (those already running
 // finish); RunWorkers then returns false. A thread that cannot be started leaves its share to the
 // threads that run, the calling thread at least, and the result is the same. Never throws.
+//
+// slots, when not 0, caps the threads (and so the slot numbers) at what the caller sized its per-slot
+// scratch for, so that a limit changed by another thread in between cannot hand out a larger slot.
 using WorkerTask = std::function<bool(u32 item, u32 slot)>;
-bool RunWorkers(u32 count, const WorkerTask& task);
+bool RunWorkers(u32 count, const WorkerTask& task, u32 slots = 0);
 
 // Test hook: asked before each thread is started, with its slot; false makes that start fail as a
 // refused thread creation does. nullptr removes the hook.

@@ -33,11 +33,11 @@ u32 WorkerSlots(u32 count) { return std::max(1u, std::min(GetThreadLimit(), coun
 
 void SetThreadStartHook(ThreadStartHook hook) { g_startHook.store(hook); }
 
-bool RunWorkers(u32 count, const WorkerTask& task)
+bool RunWorkers(u32 count, const WorkerTask& task, u32 maxSlots)
 {
     if (count == 0)
         return true;
-    const u32 slots = WorkerSlots(count);
+    const u32 slots = maxSlots == 0 ? WorkerSlots(count) : std::min(WorkerSlots(count), maxSlots);
     std::atomic<u64> next{0}; // 64 bits: every thread draws once past count before it stops
     std::atomic<bool> failed{false};
     auto work = [&](u32 slot) noexcept {
