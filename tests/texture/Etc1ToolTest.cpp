@@ -105,4 +105,37 @@ TEST(Etc1ToolOnOurEncoder, QualityZeroReachesEtc1ToolsPsnr)
     }
 }
 
+TEST(Etc1ToolOnOurEncoder, QualityTwoIsNoWorseThanEtc1ToolOnAnyBlock)
+{
+    if (!Etc1ToolAvailable())
+        GTEST_SKIP() << "etc1tool is not installed (Debian package etc1tool)";
+    const u32 w = 16, h = 16;
+    for (const SColourImage& image : ColourImages(w, h)) {
+        const std::vector<u8> rgb = image.Rgb();
+        std::vector<u8> theirs, theirsDecoded(rgb.size()), q2(u64(w) * h / 2), q0(q2.size()), q2Decoded(rgb.size()),
+            q0Decoded(rgb.size());
+        const SEtc1ToolRun run = Etc1ToolEncode(rgb.data(), w, h, theirs);
+        ASSERT_TRUE(run.ok) << run.why;
+        ASSERT_EQ(EncodeETCImage(rgb.data(), rgb.size(), q2.data(), w, h, ETC1, 2, 0), q2.size());
+        ASSERT_EQ(EncodeETCImage(rgb.data(), rgb.size(), q0.data(), w, h, ETC1, 0, 0), q0.size());
+        DecodeETCImage(theirs.data(), theirs.size(), theirsDecoded.data(), w, h, ETC1, 0, 0);
+        DecodeETCImage(q2.data(), q2.size(), q2Decoded.data(), w, h, ETC1, 0, 0);
+        DecodeETCImage(q0.data(), q0.size(), q0Decoded.data(), w, h, ETC1, 0, 0);
+        for (u32 by = 0; by < h; by += 4)
+            for (u32 bx = 0; bx < w; bx += 4) {
+                u64 ours = 0, tool = 0;
+                for (u32 y = by; y < by + 4; ++y)
+                    for (u32 x = bx; x < bx + 4; ++x)
+                        for (u32 c = 0; c < 3; ++c) {
+                            const u64 at = (u64(y) * w + x) * 3 + c;
+                            ours += u64((rgb[at] - q2Decoded[at]) * (rgb[at] - q2Decoded[at]));
+                            tool += u64((rgb[at] - theirsDecoded[at]) * (rgb[at] - theirsDecoded[at]));
+                        }
+                EXPECT_LE(ours, tool) << image.name << " block " << bx << "," << by;
+            }
+        EXPECT_GE(PsnrRgb(rgb.data(), 3, q2Decoded.data(), 3, w * h), PsnrRgb(rgb.data(), 3, q0Decoded.data(), 3, w * h))
+            << image.name;
+    }
+}
+
 } // namespace

@@ -3,11 +3,14 @@
 #include "PixelFormat.h"
 #include "XQFTextureCodecs.h"
 #include "XQFTextureEncoders.h"
+#include "XQFTextureScratch.h"
+#include "XQFTextureThreads.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -170,6 +173,89 @@ TEST(HostileEtcEncoder, EacExtremes)
                     // Signed -32768 comes back as -32767, the most negative value the format holds.
                     const int expected = c.isSigned ? std::max(int(i16(values[i])), -32767) : values[i];
                     EXPECT_EQ(c.isSigned ? int(i16(v)) : int(v), expected) << c.what << " value " << i;
+                }
+            }
+}
+
+} // namespace
+
+namespace {
+
+// Makes the scratch allocation numbered g_failAt (from 1) fail; counts them all.
+std::atomic<u32> g_allocations{0}, g_failAt{0};
+bool CountingHook(u64)
+{
+    return ++g_allocations != g_failAt.load();
+}
+
+TEST(HostileEtcEncoder, InjectedAllocationFailuresGiveZero)
+{
+    const std::vector<u8> rgba = [] {
+        std::vector<u8> v(4 * 4 * 4);
+        for (size_t i = 0; i < v.size(); ++i)
+            v[i] = u8(i * 37);
+        return v;
+    }();
+    std::vector<u8> rgb;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        rgb.insert(rgb.end(), rgba.begin() + long(i), rgba.begin() + long(i) + 3);
+    SetThreadLimit(1); // one worker: its tables are allocated in a fixed order
+    struct SCase {
+        u32 id;
+        i32 quality;
+        const std::vector<u8>& in;
+    };
+    // ETC1 needs the differential tables, ETC2 all of them (the sanitizer build is slow at these
+    // qualities: one ETC2 case).
+    for (const SCase& c : {SCase{ETC1, 2, rgb}, SCase{ETC2_RGBA, 3, rgba}}) {
+        std::vector<u8> out(EncodeETCImage(nullptr, 0, nullptr, 4, 4, c.id, 0, 0));
+        g_allocations = 0;
+        g_failAt = 0;
+        SetScratchAllocHook(CountingHook);
+        ASSERT_EQ(EncodeETCImage(c.in.data(), c.in.size(), out.data(), 4, 4, c.id, c.quality, 0), out.size());
+        const u32 total = g_allocations.load();
+        EXPECT_GE(total, c.id == ETC1 ? 4u : 15u) << "one allocation a table";
+        for (u32 failAt = 1; failAt <= total; ++failAt) {
+            g_allocations = 0;
+            g_failAt = failAt;
+            EXPECT_EQ(EncodeETCImage(c.in.data(), c.in.size(), out.data(), 4, 4, c.id, c.quality, 0), 0u)
+                << "id " << c.id << " quality " << c.quality << ", allocation " << failAt << " of " << total;
+        }
+        SetScratchAllocHook(nullptr);
+        if (c.id == ETC1) {
+            EXPECT_EQ(EncodeETCImage(c.in.data(), c.in.size(), out.data(), 4, 4, c.id, c.quality, 0), out.size())
+                << "the next call works again";
+        }
+    }
+    SetThreadLimit(0);
+}
+
+TEST(HostileEtcEncoder, ExhaustiveQualitiesOnExtremeBlocks)
+{
+    struct SCase {
+        const char* what;
+        std::array<u8, 3> a, b;
+    };
+    const SCase cases[] = {{"black and white", {0, 0, 0}, {255, 255, 255}},
+                           {"uniform 255", {255, 255, 255}, {255, 255, 255}},
+                           {"channels at 0 and 255", {255, 0, 255}, {0, 255, 0}},
+                           {"exact for the fast path", {17, 34, 51}, {17, 34, 51}}};
+    for (const SCase& c : cases)
+        for (u32 id : {ETC1, ETC2_RGB, ETC2_RGBA})
+            for (i32 quality : {2, 3}) {
+                const u32 channels = id == ETC1 ? 3 : 4;
+                const u32 w = quality == 3 ? 1 : 4, h = quality == 3 ? 1 : 4; // 1 x 1 at quality 3
+                std::vector<u8> in(u64(w) * h * channels, 255);
+                for (u32 p = 0; p < w * h; ++p)
+                    std::copy_n((p % 3 ? c.b : c.a).data(), 3, &in[p * channels]);
+                const std::vector<u8> out = RoundTrip(in, w, h, id, quality);
+                ASSERT_EQ(out.size(), in.size()) << c.what << " id " << id << " quality " << quality;
+                int worst = 0;
+                for (u32 p = 0; p < w * h; ++p)
+                    for (u32 ch = 0; ch < 3; ++ch)
+                        worst = std::max(worst, std::abs(int(in[p * channels + ch]) - out[p * channels + ch]));
+                if (id != ETC1 || c.a == c.b) { // ETC1 cannot hold black and white in one half exactly
+                    EXPECT_LE(worst, c.a == c.b ? 2 : 0) << c.what << " id " << id << " quality " << quality;
                 }
             }
 }

@@ -12,6 +12,7 @@
 
 #include "DebugOutput.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace xqftexture::etc {
@@ -165,6 +166,151 @@ double PunchThroughFast(const u8* rgb, const u8* alpha, u8* decoded, u32 stride,
 }
 
 } // namespace
+
+bool SExhaustiveScratch::Allocate(bool etc2)
+{
+    if (!differential && !differential.Allocate())
+        return false;
+    if (!etc2)
+        return true;
+    return (tModes.colourSplit || tModes.Allocate()) && (hModes.colour || hModes.Allocate()) &&
+           (planar.column || planar.Allocate());
+}
+
+void CompressETC1BlockExhaustive(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low,
+                                 SExhaustiveScratch& scratch)
+{
+    const i32 s = i32(stride), x = i32(x0), y = i32(y0);
+    const u32 e0 = u32(CompressETC1BlockFast(rgb, decodedRgb, stride, x0, y0, high, low));
+    const u32 bound = std::min(e0, u32(kMaxPlainError));
+    u32 h1 = 0, l1 = 0, h2 = 0, l2 = 0;
+    const u32 e1 = SearchETC1IndividualExhaustive(rgb, s, x, y, h1, l1, bound);
+    const u32 e2 = SearchETC1DifferentialExhaustive(rgb, s, x, y, h2, l2, std::min(e1, bound), scratch.differential);
+    u32 best = e2, fastHigh = high, fastLow = low;
+    high = h2, low = l2;
+    if (e1 < best)
+        best = e1, high = h1, low = l1;
+    if (e0 < best)
+        high = fastHigh, low = fastLow;
+}
+
+void CompressETC1BlockExhaustivePerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high,
+                                           u32& low, SExhaustiveScratch& scratch)
+{
+    const i32 s = i32(stride), x = i32(x0), y = i32(y0);
+    CompressETC1BlockFastPerceptual(rgb, decodedRgb, stride, x0, y0, high, low);
+    DecodeETC1Block(high, low, decodedRgb, s, x, y);
+    const u32 e0 = u32(1000.0 * ComputeBlockErrorPerceptual(rgb, decodedRgb, s, x, y));
+    const u32 bound = std::min(e0, kMaxPerceptualError);
+    u32 h1 = 0, l1 = 0, h2 = 0, l2 = 0;
+    const u32 e1 = SearchETC1DifferentialExhaustivePerceptual(rgb, s, x, y, h1, l1, bound, scratch.differential);
+    const u32 e2 = SearchETC1IndividualExhaustivePerceptual(rgb, s, x, y, h2, l2, std::min(e1, bound));
+    u32 best = e0;
+    if (e1 < best)
+        best = e1, high = h1, low = l1;
+    if (e2 < best)
+        high = h2, low = l2;
+}
+
+namespace {
+
+// The exhaustive ETC2 drivers; the perceptual twin measures errors as the perceptual metric times 1000
+// (truncated) and weighs the planar channel errors.
+template <bool Perceptual>
+void Etc2Exhaustive(const u8* rgb, u8* decoded, u32 stride, u32 x0, u32 y0, u32& high, u32& low,
+                    SExhaustiveScratch& scratch)
+{
+    const i32 s = i32(stride), x = i32(x0), y = i32(y0);
+    auto measure = [&] {
+        return Perceptual ? u32(1000.0 * ComputeBlockErrorPerceptual(rgb, decoded, s, x, y))
+                          : u32(ComputeBlockErrorPlain(rgb, decoded, s, x, y));
+    };
+    // The ETC1 fast block, decoded and measured.
+    u32 etc1High = 0, etc1Low = 0;
+    if (Perceptual)
+        CompressETC1BlockFastPerceptual(rgb, decoded, stride, x0, y0, etc1High, etc1Low);
+    else
+        CompressETC1BlockFast(rgb, decoded, stride, x0, y0, etc1High, etc1Low);
+    DecodeETC1Block(etc1High, etc1Low, decoded, s, x, y);
+    const u32 e0 = measure();
+    const u32 bound0 = std::min(e0, Perceptual ? kMaxPerceptualError : u32(kMaxPlainError));
+    // The least-squares planar block, with its channel errors.
+    u32 pa = 0, pb = 0, errR = 0, errG = 0, errB = 0;
+    FitPlanarBlock(rgb, s, x, y, pa, pb);
+    DecodePlanarBlockWithErrors(pa, pb, decoded, s, x, y, rgb, errR, errG, errB);
+    const u32 p = measure();
+    // The LBG T and H blocks only lower the bound.
+    u32 word = 0, lowWord = 0;
+    const u32 t = Perceptual ? u32(CompressTModeLBGPerceptual(rgb, s, x, y, word, lowWord))
+                             : u32(CompressTModeLBG(rgb, s, x, y, word, lowWord));
+    const u32 h = Perceptual ? CompressHModeLBGPerceptual(rgb, s, x, y, word, lowWord)
+                             : u32(CompressHModeLBG(rgb, s, x, y, word, lowWord));
+    u32 bound = std::min({h, t, bound0, p});
+
+    struct SCandidate {
+        u32 high = 0, low = 0, error = ~0u;
+    } differential, individual, planar, hMode, tMode;
+    auto planarSearch = [&] {
+        u32 w1 = 0, w2 = 0;
+        if (Perceptual)
+            SearchPlanarExhaustivePerceptual(rgb, s, x, y, w1, w2, bound, errR * 299, errG * 587, errB * 114,
+                                             scratch.planar);
+        else
+            SearchPlanarExhaustive(rgb, s, x, y, w1, w2, bound, errR, errG, errB, scratch.planar);
+        DecodeETC2PlanarBlock(w1, w2, decoded, s, x, y);
+        planar.error = measure();
+        PackPlanarBlock(w1, w2, planar.high, planar.low);
+        bound = std::min(bound, planar.error);
+    };
+    auto differentialSearch = [&] {
+        differential.error = Perceptual ? SearchETC1DifferentialExhaustivePerceptual(rgb, s, x, y, differential.high,
+                                                                                     differential.low, bound,
+                                                                                     scratch.differential)
+                                        : SearchETC1DifferentialExhaustive(rgb, s, x, y, differential.high,
+                                                                           differential.low, bound, scratch.differential);
+        bound = std::min(bound, differential.error);
+    };
+    // The plain driver runs the differential search before the planar one.
+    if (Perceptual) {
+        planarSearch();
+        differentialSearch();
+    } else {
+        differentialSearch();
+        planarSearch();
+    }
+    individual.error = Perceptual
+                           ? SearchETC1IndividualExhaustivePerceptual(rgb, s, x, y, individual.high, individual.low, bound)
+                           : SearchETC1IndividualExhaustive(rgb, s, x, y, individual.high, individual.low, bound);
+    bound = std::min(bound, individual.error);
+    u32 hWord = 0, tWord = 0;
+    hMode.error = Perceptual ? SearchHModeExhaustivePerceptual(rgb, s, x, y, hWord, hMode.low, bound, scratch.hModes)
+                             : SearchHModeExhaustive(rgb, s, x, y, hWord, hMode.low, bound, scratch.hModes);
+    hMode.high = PackHBlockHigh(hWord);
+    const u32 tBound = std::min(hMode.error, bound);
+    tMode.error = Perceptual ? SearchTModeExhaustivePerceptual(rgb, s, x, y, tWord, tMode.low, tBound, scratch.tModes)
+                             : SearchTModeExhaustive(rgb, s, x, y, tWord, tMode.low, tBound, scratch.tModes);
+    tMode.high = PackTBlockHigh(tWord);
+
+    u32 best = e0;
+    high = etc1High, low = etc1Low;
+    for (const SCandidate* c : {&differential, &individual, &planar, &hMode, &tMode})
+        if (c->error < best)
+            best = c->error, high = c->high, low = c->low;
+}
+
+} // namespace
+
+void CompressETC2BlockExhaustive(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low,
+                                 SExhaustiveScratch& scratch)
+{
+    Etc2Exhaustive<false>(rgb, decodedRgb, stride, x0, y0, high, low, scratch);
+}
+
+void CompressETC2BlockExhaustivePerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high,
+                                           u32& low, SExhaustiveScratch& scratch)
+{
+    Etc2Exhaustive<true>(rgb, decodedRgb, stride, x0, y0, high, low, scratch);
+}
 
 double CompressETC2BlockFast(const u8* rgb, const u8* alpha, u8* decodedRgb, u32 stride, u32 /*height*/, u32 x0,
                              u32 y0, u32& high, u32& low, u32 format)

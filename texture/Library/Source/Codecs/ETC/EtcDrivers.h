@@ -2,6 +2,10 @@
 // The per-block drivers of the ETC/EAC encoder: each runs the candidate fits of its quality on one
 // 4 x 4 block of the working planes and keeps the best, measured on the candidates decoded into
 // decodedRgb. rgb and decodedRgb are RGB planes (3 bytes per pixel) with rows of stride pixels.
+#include "EtcEtc1Search.h"
+#include "EtcHSearch.h"
+#include "EtcPlanarSearch.h"
+#include "EtcTSearch.h"
 #include "XQFTextureTypes.h"
 
 namespace xqftexture::etc {
@@ -22,5 +26,33 @@ double CompressETC2BlockFast(const u8* rgb, const u8* alpha, u8* decodedRgb, u32
                              u32& high, u32& low, u32 format);
 // Quality 1 for formats 22 and 23: the same with the perceptual fits and metric.
 void CompressETC2BlockFastPerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low);
+
+// The tables of the exhaustive searches, allocated once per worker and refilled for every block.
+struct SExhaustiveScratch {
+    SDifferentialTables differential;
+    STModeTables tModes;
+    SHModeTables hModes;
+    SPlanarTables planar;
+    // The ETC1 searches need only the differential tables; etc2 adds the T, H and planar ones. False
+    // when memory runs out.
+    bool Allocate(bool etc2);
+};
+
+// Quality 2, ETC1: the fast block, then the individual and the differential search bounded by the best
+// so far (plain metric). Quality 3: the fast perceptual block, the differential then the individual
+// search (perceptual metric times 1000). The first strictly best is kept.
+void CompressETC1BlockExhaustive(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low,
+                                 SExhaustiveScratch& scratch);
+void CompressETC1BlockExhaustivePerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high,
+                                           u32& low, SExhaustiveScratch& scratch);
+
+// Qualities 2 and 3 for formats 22 and 23: the fast ETC1 block, the least-squares planar block and the
+// LBG T and H blocks set the bound; then the exhaustive planar, differential, individual, H and T
+// searches, each bounded by the best so far. The first strictly best of ETC1, differential,
+// individual, planar, H and T is kept.
+void CompressETC2BlockExhaustive(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low,
+                                 SExhaustiveScratch& scratch);
+void CompressETC2BlockExhaustivePerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high,
+                                           u32& low, SExhaustiveScratch& scratch);
 
 } // namespace xqftexture::etc

@@ -11,6 +11,8 @@
 #include "XQFTextureThreads.h"
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 namespace xqftexture {
 
@@ -28,15 +30,21 @@ struct SBlockPlanes {
     u16 values[2][16];
 };
 
-// What every block of one call shares: the signed flag and the tables of the EAC searches.
+// What every block of one call shares: the signed flag and the tables of the EAC searches; and what a
+// worker keeps for its blocks: the tables of the exhaustive searches, allocated on first use.
 struct SContext {
     u8 isSigned = 0;
     const u16* eac11Table = nullptr;
     const i32* eacAlphaTable = &kEACAlphaTable[0][0];
 };
+struct SWorker {
+    SExhaustiveScratch exhaustive;
+    SExhaustiveScratch* Exhaustive(bool etc2) { return exhaustive.Allocate(etc2) ? &exhaustive : nullptr; }
+};
 
-// Encodes one block of the planes into out (8 or 16 bytes, in file order).
-using BlockEncoder = void (*)(SBlockPlanes& planes, const SContext& context, u8* out);
+// Encodes one block of the planes into out (8 or 16 bytes, in file order); false when the worker's
+// tables cannot be allocated.
+using BlockEncoder = bool (*)(SBlockPlanes& planes, const SContext& context, SWorker& worker, u8* out);
 
 void WriteWords(u8* out, u32 high, u32 low)
 {
@@ -48,49 +56,88 @@ void WriteWords(u8* out, u32 high, u32 low)
 
 constexpr u32 kStride = SBlockPlanes::kStride;
 
-void Etc1Fast(SBlockPlanes& p, const SContext&, u8* out)
+bool Etc1Fast(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
 {
     u32 high = 0, low = 0;
     CompressETC1BlockFast(p.rgb, p.decoded, kStride, 0, 0, high, low);
     WriteWords(out, high, low);
+    return true;
 }
 
-void Etc1FastPerceptual(SBlockPlanes& p, const SContext&, u8* out)
+bool Etc1FastPerceptual(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
 {
     u32 high = 0, low = 0;
     CompressETC1BlockFastPerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low);
     WriteWords(out, high, low);
+    return true;
+}
+
+template <bool Perceptual>
+bool Etc1Exhaustive(SBlockPlanes& p, const SContext&, SWorker& worker, u8* out)
+{
+    SExhaustiveScratch* scratch = worker.Exhaustive(false);
+    if (scratch == nullptr)
+        return false;
+    u32 high = 0, low = 0;
+    if (Perceptual)
+        CompressETC1BlockExhaustivePerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
+    else
+        CompressETC1BlockExhaustive(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
+    WriteWords(out, high, low);
+    return true;
 }
 
 template <u32 Format>
-void Etc2Fast(SBlockPlanes& p, const SContext&, u8* out)
+bool Etc2Fast(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
 {
     u32 high = 0, low = 0;
     CompressETC2BlockFast(p.rgb, p.alpha, p.decoded, kStride, 4, 0, 0, high, low, Format);
     WriteWords(out, high, low);
+    return true;
 }
 
-void Etc2FastPerceptual(SBlockPlanes& p, const SContext&, u8* out)
+bool Etc2FastPerceptual(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
 {
     u32 high = 0, low = 0;
     CompressETC2BlockFastPerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low);
     WriteWords(out, high, low);
+    return true;
 }
 
-// RGBA8: the EAC alpha block, then the colour block of Colour.
-template <BlockEncoder Colour>
-void Rgba(SBlockPlanes& p, const SContext& context, u8* out)
+template <bool Perceptual>
+bool Etc2Exhaustive(SBlockPlanes& p, const SContext&, SWorker& worker, u8* out)
 {
-    CompressEACAlphaBlockFast(p.alpha, 0, 0, kStride, 4, out, context.eacAlphaTable);
-    Colour(p, context, out + 8);
+    SExhaustiveScratch* scratch = worker.Exhaustive(true);
+    if (scratch == nullptr)
+        return false;
+    u32 high = 0, low = 0;
+    if (Perceptual)
+        CompressETC2BlockExhaustivePerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
+    else
+        CompressETC2BlockExhaustive(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
+    WriteWords(out, high, low);
+    return true;
+}
+
+// RGBA8: the EAC alpha block (the fast search, or the full one with the exhaustive qualities), then
+// the colour block of Colour.
+template <BlockEncoder Colour, bool FullAlpha = false>
+bool Rgba(SBlockPlanes& p, const SContext& context, SWorker& worker, u8* out)
+{
+    if (FullAlpha)
+        CompressEACAlphaBlock(p.alpha, 0, 0, kStride, 4, out, context.eacAlphaTable);
+    else
+        CompressEACAlphaBlockFast(p.alpha, 0, 0, kStride, 4, out, context.eacAlphaTable);
+    return Colour(p, context, worker, out + 8);
 }
 
 // R11 and RG11 (R block, then G block).
 template <u32 Channels>
-void Eac11(SBlockPlanes& p, const SContext& context, u8* out)
+bool Eac11(SBlockPlanes& p, const SContext& context, SWorker&, u8* out)
 {
     for (u32 c = 0; c < Channels; ++c)
         CompressEAC11Block(p.values[c], 0, 0, kStride, 4, out + 8 * c, context.isSigned, context.eac11Table);
+    return true;
 }
 
 // The formats: input bytes per pixel, output bytes per block, and the driver of each quality (0 fast
@@ -101,9 +148,11 @@ struct SFormat {
     BlockEncoder drivers[4];
 };
 constexpr SFormat kFormats[] = {
-    {ETC1, 3, 8, {Etc1Fast, Etc1FastPerceptual, nullptr, nullptr}},
-    {ETC2_RGB, 4, 8, {Etc2Fast<ETC2_RGB>, Etc2FastPerceptual, nullptr, nullptr}},
-    {ETC2_RGBA, 4, 16, {Rgba<Etc2Fast<ETC2_RGBA>>, Rgba<Etc2FastPerceptual>, nullptr, nullptr}},
+    {ETC1, 3, 8, {Etc1Fast, Etc1FastPerceptual, Etc1Exhaustive<false>, Etc1Exhaustive<true>}},
+    {ETC2_RGB, 4, 8, {Etc2Fast<ETC2_RGB>, Etc2FastPerceptual, Etc2Exhaustive<false>, Etc2Exhaustive<true>}},
+    {ETC2_RGBA, 4, 16,
+     {Rgba<Etc2Fast<ETC2_RGBA>>, Rgba<Etc2FastPerceptual>, Rgba<Etc2Exhaustive<false>, true>,
+      Rgba<Etc2Exhaustive<true>, true>}},
     // Punch-through and EAC have one driver for every quality.
     {ETC2_RGB_A1, 4, 8, {Etc2Fast<ETC2_RGB_A1>, Etc2Fast<ETC2_RGB_A1>, Etc2Fast<ETC2_RGB_A1>, Etc2Fast<ETC2_RGB_A1>}},
     {EAC_R11, 2, 8, {Eac11<1>, Eac11<1>, Eac11<1>, Eac11<1>}},
@@ -191,16 +240,23 @@ u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
     const SSource source{static_cast<const u8*>(src), width, height, 4 * blocksX, 4 * blocksY, format,
                          isSigned != 0};
     u8* out = static_cast<u8*>(dst);
-    const bool done = RunWorkers(blocksY, [&](u32 by, u32) {
+    std::vector<SWorker> workers;
+    try {
+        workers.resize(WorkerSlots(blocksY));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    const bool done = RunWorkers(blocksY, [&](u32 by, u32 slot) {
         SBlockPlanes planes;
         u8* block = out + u64(by) * blocksX * format->blockBytes;
         for (u32 bx = 0; bx < blocksX; ++bx, block += format->blockBytes) {
             source.Gather(bx, by, planes);
-            driver(planes, context, block);
+            if (!driver(planes, context, workers[slot], block))
+                return false; // the worker's tables could not be allocated
         }
         return true;
-    });
-    return done ? outBytes : 0;
+    }, u32(workers.size()));
+    return done ? outBytes : 0; // the workers' tables are freed with them
 }
 
 } // namespace xqftexture

@@ -1,6 +1,7 @@
 // The T-mode search tables: one row per call, in the metric of the builder.
 #include "EtcTTables.h"
 
+#include "EtcRowKernels.h"
 #include "EtcTables.h"
 
 #include <algorithm>
@@ -49,19 +50,8 @@ void BuildSplit(const u8 block[64], u32 colour, u32* table)
 {
     i32 q[3];
     RowColour<Channels>(colour, q);
-    u32* row = table + RowOf<Channels>(colour) * kSplitEntries;
-    for (u32 k = 0; k < 8; ++k) {
-        const i32 d = ETC2DistanceTable[k];
-        // minus, base and plus paint colours, each channel clamped on its own (clamp table)
-        const i32 minus[3] = {kClampTable[q[0] - d + 255], kClampTable[q[1] - d + 255], kClampTable[q[2] - d + 255]};
-        const i32 plus[3] = {kClampTable[q[0] + d + 255], kClampTable[q[1] + d + 255], kClampTable[q[2] + d + 255]};
-        for (u32 p = 0; p < 16; ++p) {
-            const u8* pixel = block + 4 * p;
-            const u32 a = Weighted<W, Channels>(pixel, minus), b = Weighted<W, Channels>(pixel, q),
-                      c = Weighted<W, Channels>(pixel, plus);
-            row[k * 16 + p] = std::min({a, b, c});
-        }
-    }
+    const kernels::SBlockPixels px(block);
+    kernels::PaintMinimaRow<W::kR, W::kG, W::kB, Channels, true>(px, q, table + RowOf<Channels>(colour) * kSplitEntries);
 }
 
 template <class W, u32 Channels>
