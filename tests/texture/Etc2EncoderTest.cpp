@@ -16,6 +16,8 @@
 #include "XQFTextureEncoders.h"
 #include "XQFTextureThreads.h"
 
+#include "EtcTestBlocks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,24 +31,7 @@ using namespace xqftexture::etc;
 
 namespace {
 
-using Block = std::array<u8, 48>; // 4 x 4 RGB, rows of 4 pixels
-
-Block Uniform(u8 r, u8 g, u8 b)
-{
-    Block block;
-    for (u32 i = 0; i < 16; ++i)
-        block[3 * i] = r, block[3 * i + 1] = g, block[3 * i + 2] = b;
-    return block;
-}
-
-Block RandomBlock(std::mt19937& random, int spread = 256)
-{
-    Block block;
-    const int centre[3] = {int(random() % 256), int(random() % 256), int(random() % 256)};
-    for (u32 i = 0; i < 48; ++i)
-        block[i] = u8(std::clamp(centre[i % 3] + int(random() % (2 * spread + 1)) - spread, 0, 255));
-    return block;
-}
+using namespace etctest;
 
 // Two colours, eight pixels each, in a scattered pattern.
 Block TwoColours(const u8 a[3], const u8 b[3])

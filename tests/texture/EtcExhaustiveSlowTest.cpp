@@ -11,6 +11,8 @@
 #include "ETC/EtcTSearch.h"
 #include "ETC/EtcTTables.h"
 
+#include "EtcTestBlocks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,16 +25,7 @@ using namespace xqftexture::etc;
 
 namespace {
 
-using Block = std::array<u8, 48>;
-
-Block RandomBlock(std::mt19937& random, int spread)
-{
-    Block block;
-    const int centre[3] = {int(random() % 256), int(random() % 256), int(random() % 256)};
-    for (u32 i = 0; i < 48; ++i)
-        block[i] = u8(std::clamp(centre[i % 3] + int(random() % (2 * spread + 1)) - spread, 0, 255));
-    return block;
-}
+using namespace etctest;
 
 // The half errors of every colour of a channel depth, by the half-block table search.
 std::vector<std::array<u32, 4>> AllHalfErrors(const Block& image, u32 bits)
@@ -171,22 +164,7 @@ TEST(EtcExhaustiveSlow, PlanarGreenChannelIsOptimal)
     ASSERT_TRUE(scratch.Allocate(true));
     u32 w1 = 0, w2 = 0;
     SearchPlanarExhaustive(image.data(), 4, 0, 0, w1, w2, ~0u, ~0u, ~0u, ~0u, scratch.planar);
-    auto expand = [](i32 v) { return (v << 1) | (v >> 6); };
-    u64 best = ~u64(0);
-    u32 pick[3] = {};
-    for (i32 o = 0; o < 128; ++o)
-        for (i32 h = 0; h < 128; ++h)
-            for (i32 v = 0; v < 128; ++v) {
-                u64 e = 0;
-                for (i32 y = 0; y < 4; ++y)
-                    for (i32 x = 0; x < 4; ++x) {
-                        const i32 d = std::clamp((x * (expand(h) - expand(o)) + y * (expand(v) - expand(o)) + 4 * expand(o) + 2) >> 2, 0, 255) -
-                                      image[3 * (4 * y + x) + 1];
-                        e += u64(d * d);
-                    }
-                if (e < best)
-                    best = e, pick[0] = u32(o), pick[1] = u32(h), pick[2] = u32(v);
-            }
+    const std::array<u32, 3> pick = PlanarChannelBruteForce(image, 1);
     EXPECT_EQ((w1 >> 19) & 127, pick[0]);
     EXPECT_EQ(w1 & 127, pick[1]);
     EXPECT_EQ((w2 >> 13) & 127, pick[2]);

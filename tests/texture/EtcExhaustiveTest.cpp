@@ -19,6 +19,8 @@
 #include "XQFTextureScratch.h"
 #include "XQFTextureThreads.h"
 
+#include "EtcTestBlocks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,24 +35,7 @@ using namespace xqftexture::etc;
 
 namespace {
 
-using Block = std::array<u8, 48>; // 4 x 4 RGB, rows of 4 pixels
-
-Block Uniform(u8 r, u8 g, u8 b)
-{
-    Block block;
-    for (u32 i = 0; i < 16; ++i)
-        block[3 * i] = r, block[3 * i + 1] = g, block[3 * i + 2] = b;
-    return block;
-}
-
-Block RandomBlock(std::mt19937& random, int spread = 256)
-{
-    Block block;
-    const int centre[3] = {int(random() % 256), int(random() % 256), int(random() % 256)};
-    for (u32 i = 0; i < 48; ++i)
-        block[i] = u8(std::clamp(centre[i % 3] + int(random() % (2 * spread + 1)) - spread, 0, 255));
-    return block;
-}
+using namespace etctest;
 
 Block Decoded(u32 high, u32 low)
 {
@@ -343,23 +328,8 @@ TEST_F(EtcEtc2Search, PlanarChannelsAgreeWithABruteForceWithinTheBound)
                                {(w1 >> 19) & 127, w1 & 127, (w2 >> 13) & 127},
                                {(w1 >> 13) & 63, w2 >> 26, (w2 >> 7) & 63}};
         for (u32 c = 0; c < 3; c += 2) { // red and blue (green's 2 million triples: the slow test)
-            auto expand = [](i32 v) { return (v << 2) | (v >> 4); };
-            u64 best = ~u64(0);
-            u32 pick[3] = {};
-            for (i32 o = 0; o < 64; ++o)
-                for (i32 h = 0; h < 64; ++h)
-                    for (i32 v = 0; v < 64; ++v) {
-                        u64 e = 0;
-                        for (i32 y = 0; y < 4; ++y)
-                            for (i32 x = 0; x < 4; ++x) {
-                                const i32 d = std::clamp((x * (expand(h) - expand(o)) + y * (expand(v) - expand(o)) + 4 * expand(o) + 2) >> 2, 0, 255) -
-                                              image[3 * (4 * y + x) + c];
-                                e += u64(d * d);
-                            }
-                        if (e < best)
-                            best = e, pick[0] = u32(o), pick[1] = u32(h), pick[2] = u32(v);
-                    }
-            EXPECT_EQ(std::vector<u32>(got[c], got[c] + 3), std::vector<u32>(pick, pick + 3)) << "channel " << c;
+            const std::array<u32, 3> pick = PlanarChannelBruteForce(image, c);
+            EXPECT_EQ(std::vector<u32>(got[c], got[c] + 3), std::vector<u32>(pick.begin(), pick.end())) << "channel " << c;
         }
     }
 }

@@ -1,6 +1,7 @@
 // LBG two-colour clustering and the T-mode candidates built on it.
 #include "EtcCluster.h"
 
+#include "EtcPaintChoice.h"
 #include "EtcPlanes.h"
 #include "EtcTables.h"
 
@@ -126,16 +127,15 @@ void Cluster(const u8* pixels, i32 width, i32 x, i32 y, u8 colours[6], ESpace sp
 }
 
 // The metrics of the T-mode evaluation: the perceptual one in 32-bit integers, the plain one with
-// integer pixel errors summed as doubles. Both start from the perceptual sentinel.
+// integer pixel errors summed as doubles.
 struct SPerceptualT {
     using Sum = u32;
-    static u32 Error(i32 dr, i32 dg, i32 db) { return 299u * u32(dr * dr) + 587u * u32(dg * dg) + 114u * u32(db * db); }
+    static u32 Error(i32 dr, i32 dg, i32 db) { return PaintErrorPerceptual(dr, dg, db); }
 };
 struct SPlainT {
     using Sum = double;
-    static u32 Error(i32 dr, i32 dg, i32 db) { return u32(dr * dr + dg * dg + db * db); }
+    static u32 Error(i32 dr, i32 dg, i32 db) { return PaintErrorPlain(dr, dg, db); }
 };
-constexpr u32 kSentinel = 1040400000u;
 
 template <class Metric>
 typename Metric::Sum EvaluateOneOrder(const u8* pixels, i32 width, i32 x, i32 y, const u8 colours[6], u8& distance,
@@ -143,37 +143,8 @@ typename Metric::Sum EvaluateOneOrder(const u8* pixels, i32 width, i32 x, i32 y,
 {
     const i32 lone[3] = {colours[0] * 17, colours[1] * 17, colours[2] * 17};
     const i32 split[3] = {colours[3] * 17, colours[4] * 17, colours[5] * 17};
-    typename Metric::Sum best = kSentinel;
-    for (u32 t = 0; t < 8; ++t) {
-        const i32 d = ETC2DistanceTable[t];
-        i32 paint[4][3];
-        for (u32 c = 0; c < 3; ++c) {
-            paint[0][c] = lone[c];
-            paint[1][c] = std::min(split[c] + d, 255);
-            paint[2][c] = split[c];
-            paint[3][c] = std::max(split[c] - d, 0);
-        }
-        typename Metric::Sum sum = 0;
-        u32 word = 0;
-        for (i32 j = 0; j < 4; ++j)
-            for (i32 i = 0; i < 4; ++i) {
-                const u8* p = pixels + (i64(y + j) * width + x + i) * 3;
-                u32 pixelBest = kSentinel, index = 0;
-                for (u32 k = 0; k < 4; ++k) {
-                    const u32 e = Metric::Error(paint[k][0] - p[0], paint[k][1] - p[1], paint[k][2] - p[2]);
-                    if (e < pixelBest)
-                        pixelBest = e, index = k;
-                }
-                word = word << 2 | index;
-                sum += pixelBest;
-            }
-        if (sum < best) {
-            best = sum;
-            distance = u8(t);
-            raster = word;
-        }
-    }
-    return best;
+    return ChoosePaints<typename Metric::Sum>(pixels, width, x, y, nullptr, distance, raster, TPaints(lone, split),
+                                              Metric::Error, NoTransparentSlot);
 }
 
 template <class Metric>
@@ -208,11 +179,25 @@ void QuantisedCluster(ClusterFn cluster, const u8* pixels, i32 width, i32 x, i32
     QuantiseColourPair(4, 4, 4, centres, colours);
 }
 
-void PackT(const u8 colours[6], u8 distance, u32 raster, u32& t59, u32& low)
-{
-    t59 = (Pack12(colours) << 12 | Pack12(colours + 3)) << 3 | distance;
-    low = RasterToETCIndices(raster);
-}
+// One T candidate: a clustering's colours, quantised to 4 bits and evaluated in both orders.
+template <class Error>
+struct STCandidate {
+    u8 colours[6] = {}, distance = 0;
+    u32 raster = 0;
+    Error error = 0;
+    template <class Evaluate>
+    STCandidate(const u8* pixels, i32 width, i32 x, i32 y, ClusterFn cluster, Evaluate evaluate)
+    {
+        QuantisedCluster(cluster, pixels, width, x, y, colours);
+        error = evaluate(pixels, width, x, y, colours, distance, raster);
+    }
+    // The 59-bit T layout (lone colour, split colour, distance) and the low word.
+    void Pack(u32& t59, u32& low) const
+    {
+        t59 = (Pack12(colours) << 12 | Pack12(colours + 3)) << 3 | distance;
+        low = RasterToETCIndices(raster);
+    }
+};
 
 } // namespace
 
@@ -275,66 +260,42 @@ double EvaluateTMode(const u8* pixels, i32 width, i32 x, i32 y, const u8 colours
 
 u32 FitTModeColoursPerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& lone12, u32& split12)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    QuantisedCluster(ClusterTwoColours, pixels, width, x, y, colours);
-    const u32 error = EvaluateTModeBothOrdersPerceptual(pixels, width, x, y, colours, distance, raster);
-    lone12 = Pack12(colours);
-    split12 = Pack12(colours + 3);
-    return error;
+    const STCandidate<u32> c(pixels, width, x, y, ClusterTwoColours, EvaluateTModeBothOrdersPerceptual);
+    lone12 = Pack12(c.colours), split12 = Pack12(c.colours + 3);
+    return c.error;
 }
 
 double FitTModeColours(const u8* pixels, i32 width, i32 x, i32 y, u32& lone12, u32& split12)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    QuantisedCluster(ClusterTwoColours, pixels, width, x, y, colours);
-    const double error = EvaluateTModeBothOrders(pixels, width, x, y, colours, distance, raster);
-    lone12 = Pack12(colours);
-    split12 = Pack12(colours + 3);
-    return error;
+    const STCandidate<double> c(pixels, width, x, y, ClusterTwoColours, EvaluateTModeBothOrders);
+    lone12 = Pack12(c.colours), split12 = Pack12(c.colours + 3);
+    return c.error;
 }
 
 double CompressTModeLBGPerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& t59, u32& low)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    QuantisedCluster(ClusterTwoColours, pixels, width, x, y, colours);
-    const u32 error = EvaluateTModeBothOrdersPerceptual(pixels, width, x, y, colours, distance, raster);
-    PackT(colours, distance, raster, t59, low);
-    return error;
+    const STCandidate<u32> c(pixels, width, x, y, ClusterTwoColours, EvaluateTModeBothOrdersPerceptual);
+    c.Pack(t59, low);
+    return c.error;
 }
 
 double CompressTModeLBG(const u8* pixels, i32 width, i32 x, i32 y, u32& t59, u32& low)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    QuantisedCluster(ClusterTwoColours, pixels, width, x, y, colours);
-    const double error = EvaluateTModeBothOrders(pixels, width, x, y, colours, distance, raster);
-    PackT(colours, distance, raster, t59, low);
-    return error;
+    const STCandidate<double> c(pixels, width, x, y, ClusterTwoColours, EvaluateTModeBothOrders);
+    c.Pack(t59, low);
+    return c.error;
 }
 
 double CompressTModeLBGMulti(const u8* pixels, i32 width, i32 x, i32 y, u32& t59, u32& low)
 {
-    static constexpr ClusterFn kClusterings[3] = {ClusterTwoColoursNoIntensity, ClusterTwoColours, ClusterTwoColoursRGB};
-    double best = 0;
-    u8 bestColours[6] = {}, bestDistance = 0;
-    u32 bestRaster = 0;
-    for (u32 k = 0; k < 3; ++k) {
-        u8 colours[6], distance = 0;
-        u32 raster = 0;
-        QuantisedCluster(kClusterings[k], pixels, width, x, y, colours);
-        const double error = EvaluateTModeBothOrders(pixels, width, x, y, colours, distance, raster);
-        if (k == 0 || error < best) {
-            best = error;
-            std::copy_n(colours, 6, bestColours);
-            bestDistance = distance;
-            bestRaster = raster;
-        }
+    STCandidate<double> best(pixels, width, x, y, ClusterTwoColoursNoIntensity, EvaluateTModeBothOrders);
+    for (ClusterFn cluster : {ClusterTwoColours, ClusterTwoColoursRGB}) {
+        const STCandidate<double> c(pixels, width, x, y, cluster, EvaluateTModeBothOrders);
+        if (c.error < best.error)
+            best = c;
     }
-    PackT(bestColours, bestDistance, bestRaster, t59, low);
-    return best;
+    best.Pack(t59, low);
+    return best.error;
 }
 
 } // namespace xqftexture::etc

@@ -56,37 +56,38 @@ void WriteWords(u8* out, u32 high, u32 low)
 
 constexpr u32 kStride = SBlockPlanes::kStride;
 
-bool Etc1Fast(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
+// The colour drivers on the block planes: the fast ones as they are, the exhaustive ones with the
+// worker's tables (ETC2 needs all of them, ETC1 the differential ones).
+using FastDriver = void (*)(const u8*, u8*, u32, u32, u32, u32&, u32&);
+using ExhaustiveDriver = void (*)(const u8*, u8*, u32, u32, u32, u32&, u32&, SExhaustiveScratch&);
+
+template <FastDriver Driver>
+bool Fast(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
 {
     u32 high = 0, low = 0;
-    CompressETC1BlockFast(p.rgb, p.decoded, kStride, 0, 0, high, low);
+    Driver(p.rgb, p.decoded, kStride, 0, 0, high, low);
     WriteWords(out, high, low);
     return true;
 }
 
-bool Etc1FastPerceptual(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
+template <ExhaustiveDriver Driver, bool Etc2>
+bool Exhaustive(SBlockPlanes& p, const SContext&, SWorker& worker, u8* out)
 {
-    u32 high = 0, low = 0;
-    CompressETC1BlockFastPerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low);
-    WriteWords(out, high, low);
-    return true;
-}
-
-template <bool Perceptual>
-bool Etc1Exhaustive(SBlockPlanes& p, const SContext&, SWorker& worker, u8* out)
-{
-    SExhaustiveScratch* scratch = worker.Exhaustive(false);
+    SExhaustiveScratch* scratch = worker.Exhaustive(Etc2);
     if (scratch == nullptr)
         return false;
     u32 high = 0, low = 0;
-    if (Perceptual)
-        CompressETC1BlockExhaustivePerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
-    else
-        CompressETC1BlockExhaustive(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
+    Driver(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
     WriteWords(out, high, low);
     return true;
 }
 
+void Etc1FastPlain(const u8* rgb, u8* decoded, u32 stride, u32 x0, u32 y0, u32& high, u32& low)
+{
+    CompressETC1BlockFast(rgb, decoded, stride, x0, y0, high, low); // its error is not needed here
+}
+
+// ETC2 RGB8 and RGBA8 at quality 0, and punch-through at every quality (it reads the alpha plane).
 template <u32 Format>
 bool Etc2Fast(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
 {
@@ -96,28 +97,14 @@ bool Etc2Fast(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
     return true;
 }
 
-bool Etc2FastPerceptual(SBlockPlanes& p, const SContext&, SWorker&, u8* out)
-{
-    u32 high = 0, low = 0;
-    CompressETC2BlockFastPerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low);
-    WriteWords(out, high, low);
-    return true;
-}
-
+constexpr BlockEncoder Etc1Fast = Fast<Etc1FastPlain>, Etc1FastPerceptual = Fast<CompressETC1BlockFastPerceptual>,
+                       Etc2FastPerceptual = Fast<CompressETC2BlockFastPerceptual>;
 template <bool Perceptual>
-bool Etc2Exhaustive(SBlockPlanes& p, const SContext&, SWorker& worker, u8* out)
-{
-    SExhaustiveScratch* scratch = worker.Exhaustive(true);
-    if (scratch == nullptr)
-        return false;
-    u32 high = 0, low = 0;
-    if (Perceptual)
-        CompressETC2BlockExhaustivePerceptual(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
-    else
-        CompressETC2BlockExhaustive(p.rgb, p.decoded, kStride, 0, 0, high, low, *scratch);
-    WriteWords(out, high, low);
-    return true;
-}
+constexpr BlockEncoder Etc1Exhaustive = Exhaustive<Perceptual ? CompressETC1BlockExhaustivePerceptual
+                                                              : CompressETC1BlockExhaustive, false>;
+template <bool Perceptual>
+constexpr BlockEncoder Etc2Exhaustive = Exhaustive<Perceptual ? CompressETC2BlockExhaustivePerceptual
+                                                              : CompressETC2BlockExhaustive, true>;
 
 // RGBA8: the EAC alpha block (the fast search, or the full one with the exhaustive qualities), then
 // the colour block of Colour.

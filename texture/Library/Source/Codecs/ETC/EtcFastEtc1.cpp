@@ -142,62 +142,61 @@ bool WithinDelta(const u32 q1[3], const u32 q2[3])
     return true;
 }
 
+// The unflipped orientation, then the flipped one, kept only when its error is strictly smaller;
+// encode(halves) makes an orientation's block. Returns the kept orientation's flip.
+template <class Encode>
+u32 BestOrientation(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low, i32& error, Encode encode)
+{
+    SEncoded best;
+    u32 kept = 0;
+    for (u32 flip = 0; flip < 2; ++flip) {
+        const SEncoded e = encode(SHalves(pixels, width, x, y, flip));
+        if (flip == 0 || e.Error() < best.Error())
+            best = e, kept = flip;
+    }
+    high = best.high, low = best.low, error = best.Error();
+    return kept;
+}
+
 // The combined compressors: per orientation differential when the 5-bit colours allow it, else
 // individual; the modes are not compared by error.
 i32 CompressCombined(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low, QuantiseFn quantise5,
                      QuantiseFn quantise4, const SSearch& search)
 {
-    SEncoded best;
-    for (u32 flip = 0; flip < 2; ++flip) {
-        const SHalves h(pixels, width, x, y, flip);
+    i32 error = 0;
+    BestOrientation(pixels, width, x, y, high, low, error, [&](const SHalves& h) {
         u32 q1[3], q2[3];
         u8 c1[3], c2[3];
         quantise5(h.avg1, q1, c1);
         quantise5(h.avg2, q2, c2);
-        u32 bits;
-        if (WithinDelta(q1, q2)) {
-            bits = DifferentialBits(q1, q2);
-        } else {
-            quantise4(h.avg1, q1, c1);
-            quantise4(h.avg2, q2, c2);
-            bits = IndividualBits(q1, q2);
-        }
-        const SEncoded e = EncodeHalves(pixels, width, h, c1, c2, bits, search);
-        if (flip == 0 || e.Error() < best.Error())
-            best = e;
-    }
-    high = best.high;
-    low = best.low;
-    return best.Error();
+        if (WithinDelta(q1, q2))
+            return EncodeHalves(pixels, width, h, c1, c2, DifferentialBits(q1, q2), search);
+        quantise4(h.avg1, q1, c1);
+        quantise4(h.avg2, q2, c2);
+        return EncodeHalves(pixels, width, h, c1, c2, IndividualBits(q1, q2), search);
+    });
+    return error;
 }
 
 u32 CompressIndividual(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low, SIndividualAverage& out,
                        const SSearch& search)
 {
-    SEncoded best;
-    for (u32 flip = 0; flip < 2; ++flip) {
-        const SHalves h(pixels, width, x, y, flip);
-        u32 q1[3], q2[3];
+    i32 error = 0;
+    const u32 flip = BestOrientation(pixels, width, x, y, high, low, error, [&](const SHalves& h) {
+        u32* q1 = h.flip ? out.top : out.left;
+        u32* q2 = h.flip ? out.bottom : out.right;
         u8 c1[3], c2[3];
         QuantiseRoundedIndividual(h.avg1, q1, c1);
         QuantiseRoundedIndividual(h.avg2, q2, c2);
         const SEncoded e = EncodeHalves(pixels, width, h, c1, c2, IndividualBits(q1, q2), search);
-        u32* halfColour1 = flip ? out.top : out.left;
-        u32* halfColour2 = flip ? out.bottom : out.right;
-        std::copy_n(q1, 3, halfColour1);
-        std::copy_n(q2, 3, halfColour2);
-        (flip ? out.errorTop : out.errorLeft) = u32(e.error1);
-        (flip ? out.errorBottom : out.errorRight) = u32(e.error2);
-        if (flip == 0 || e.Error() < best.Error()) {
-            best = e;
-            std::copy_n(q1, 3, out.colour1);
-            std::copy_n(q2, 3, out.colour2);
-            out.flip = flip;
-        }
-    }
-    high = best.high;
-    low = best.low;
-    return u32(best.Error());
+        (h.flip ? out.errorTop : out.errorLeft) = u32(e.error1);
+        (h.flip ? out.errorBottom : out.errorRight) = u32(e.error2);
+        return e;
+    });
+    std::copy_n(flip ? out.top : out.left, 3, out.colour1);
+    std::copy_n(flip ? out.bottom : out.right, 3, out.colour2);
+    out.flip = flip;
+    return u32(error);
 }
 
 // commonColour: the colour both halves share when their rounded colours are too far apart.
@@ -205,10 +204,11 @@ template <class CommonColour>
 u32 CompressDifferential(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low, SDifferentialAverage& out,
                          const SSearch& search, CommonColour commonColour)
 {
-    SEncoded best;
-    for (u32 flip = 0; flip < 2; ++flip) {
-        const SHalves h(pixels, width, x, y, flip);
-        u32 q1[3], q2[3];
+    u32 colours[2][2][3]; // by flip: colour 1, colour 2
+    i32 error = 0;
+    const u32 flip = BestOrientation(pixels, width, x, y, high, low, error, [&](const SHalves& h) {
+        u32* q1 = colours[h.flip][0];
+        u32* q2 = colours[h.flip][1];
         u8 c1[3], c2[3];
         QuantiseRounded555(h.avg1, q1, c1);
         QuantiseRounded555(h.avg2, q2, c2);
@@ -218,17 +218,12 @@ u32 CompressDifferential(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u
                 c1[c] = c2[c] = u8(Expand5(q1[c]));
             }
         }
-        const SEncoded e = EncodeHalves(pixels, width, h, c1, c2, DifferentialBits(q1, q2), search);
-        if (flip == 0 || e.Error() < best.Error()) {
-            best = e;
-            std::copy_n(q1, 3, out.colour1);
-            std::copy_n(q2, 3, out.colour2);
-            out.flip = flip;
-        }
-    }
-    high = best.high;
-    low = best.low;
-    return u32(best.Error());
+        return EncodeHalves(pixels, width, h, c1, c2, DifferentialBits(q1, q2), search);
+    });
+    std::copy_n(colours[flip][0], 3, out.colour1);
+    std::copy_n(colours[flip][1], 3, out.colour2);
+    out.flip = flip;
+    return u32(error);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "EtcHMode.h"
 
 #include "EtcCluster.h"
+#include "EtcPaintChoice.h"
 #include "EtcPlanes.h"
 
 #include "DebugOutput.h"
@@ -13,60 +14,28 @@ namespace xqftexture::etc {
 
 namespace {
 
-constexpr u32 kSentinel = 1040400000u;
-
-u32 Perceptual(i32 dr, i32 dg, i32 db) { return 299u * u32(dr * dr) + 587u * u32(dg * dg) + 114u * u32(db * db); }
-u32 Plain(i32 dr, i32 dg, i32 db) { return u32(dr * dr + dg * dg + db * db); }
-
-// The four paint colours of distance index d for 4-bit colours.
-void Paint(const u8 colours[6], u32 d, u8 paint[12])
-{
-    u8 wide[6];
-    for (u32 i = 0; i < 6; ++i)
-        wide[i] = u8(colours[i] * 17);
-    ComputeHPaintColours(u8(d), 0, wide, paint);
-}
 
 u32 Pack12(const u8* c) { return u32(c[0]) << 8 | u32(c[1]) << 4 | c[2]; }
 
-// transparentSlot(d) names the slot a transparent pixel takes at distance d, or -1 without alpha.
-template <class Sum, class ErrorFn, class SlotFn>
-Sum Choose(const u8* rgb, const u8* alpha, i32 stride, i32 x0, i32 y0, const u8 colours[6], u8& distance, u32& raster,
-           ErrorFn error, SlotFn transparentSlot)
+// The H paints of 4-bit colours: colour 1 + d, colour 1 - d, colour 2 + d, colour 2 - d.
+void HPaints(const u8 colours[6], u32 d, i32 (&paint)[4][3])
 {
-    Sum best = kSentinel;
-    for (u32 d = 0; d < 8; ++d) {
-        u8 paint[12];
-        Paint(colours, d, paint);
-        const i32 slot = transparentSlot(d);
-        Sum sum = 0;
-        u32 word = 0;
-        for (i32 y = 0; y < 4; ++y)
-            for (i32 x = 0; x < 4; ++x) {
-                const i64 at = i64(y0 + y) * stride + x0 + x;
-                const u8* p = rgb + at * 3;
-                u32 pixelBest = kSentinel, index = 0;
-                if (slot >= 0 && alpha[at] == 0) {
-                    pixelBest = 0, index = u32(slot);
-                } else {
-                    for (u32 k = 0; k < 4; ++k) {
-                        if (i32(k) == slot)
-                            continue; // the transparent slot costs the sentinel
-                        const u32 e = error(paint[3 * k] - p[0], paint[3 * k + 1] - p[1], paint[3 * k + 2] - p[2]);
-                        if (e < pixelBest)
-                            pixelBest = e, index = k;
-                    }
-                }
-                word = word << 2 | index;
-                sum += pixelBest;
-            }
-        if (sum < best) {
-            best = sum;
-            distance = u8(d);
-            raster = word;
-        }
-    }
-    return best;
+    u8 wide[6], clamped[12];
+    for (u32 i = 0; i < 6; ++i)
+        wide[i] = u8(colours[i] * 17);
+    ComputeHPaintColours(u8(d), 0, wide, clamped);
+    for (u32 k = 0; k < 4; ++k)
+        for (u32 c = 0; c < 3; ++c)
+            paint[k][c] = clamped[3 * k + c];
+}
+
+template <class Sum, class Error, class Slot>
+Sum Choose(const u8* rgb, const u8* alpha, i32 stride, i32 x0, i32 y0, const u8 colours[6], u8& distance, u32& raster,
+           Error error, Slot transparentSlot)
+{
+    return ChoosePaints<Sum>(rgb, stride, x0, y0, alpha, distance, raster,
+                             [colours](u32 d, i32 (&paint)[4][3]) { HPaints(colours, d, paint); }, error,
+                             transparentSlot);
 }
 
 // One candidate of the compressors: clustered and quantised colours made distinct and ordered.
@@ -97,6 +66,18 @@ void Finish(u8 colours[6], u8 distance, u32 raster, u32& h58, u32& low)
     low = RasterToETCIndices(raster);
 }
 
+// One candidate from the standard clustering, its distance and indices by choose, finished.
+template <class Error, class Choose>
+Error CompressOne(const u8* image, i32 width, i32 x, i32 y, u32& h58, u32& low, Choose choose)
+{
+    u8 colours[6], distance = 0;
+    u32 raster = 0;
+    Candidate(ClusterTwoColours, image, width, x, y, colours);
+    const Error error = choose(colours, distance, raster);
+    Finish(colours, distance, raster, h58, low);
+    return error;
+}
+
 } // namespace
 
 void OrderHColours(u32& c1, u32& c2)
@@ -114,12 +95,12 @@ void OrderHColours(u32& c1, u32& c2)
 u32 ChooseHIndicesPerceptual(const u8* rgb, i32 stride, i32 x0, i32 y0, const u8 colours[6], u8& distance,
                              u32& raster)
 {
-    return Choose<u32>(rgb, nullptr, stride, x0, y0, colours, distance, raster, Perceptual, [](u32) { return -1; });
+    return Choose<u32>(rgb, nullptr, stride, x0, y0, colours, distance, raster, PaintErrorPerceptual, NoTransparentSlot);
 }
 
 double ChooseHIndices(const u8* rgb, i32 stride, i32 x0, i32 y0, const u8 colours[6], u8& distance, u32& raster)
 {
-    return Choose<double>(rgb, nullptr, stride, x0, y0, colours, distance, raster, Plain, [](u32) { return -1; });
+    return Choose<double>(rgb, nullptr, stride, x0, y0, colours, distance, raster, PaintErrorPlain, NoTransparentSlot);
 }
 
 double ChooseHIndicesPunchThrough(const u8* rgb, const u8* alpha, i32 stride, i32 x0, i32 y0, const u8 colours[6],
@@ -132,37 +113,29 @@ double ChooseHIndicesPunchThrough(const u8* rgb, const u8* alpha, i32 stride, i3
                 DebugOutputPrintf("INVALID ALPHA DATA!!\n"); // handled as opaque
         }
     const u32 order = Pack12(colours) >= Pack12(colours + 3) ? 1 : 0;
-    return Choose<double>(rgb, alpha, stride, x0, y0, colours, distance, raster, Plain,
+    return Choose<double>(rgb, alpha, stride, x0, y0, colours, distance, raster, PaintErrorPlain,
                           [order](u32 d) { return (d & 1) == order ? 2 : 0; });
 }
 
 u32 CompressHModeLBGPerceptual(const u8* image, i32 width, i32 x, i32 y, u32& h58, u32& low)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    Candidate(ClusterTwoColours, image, width, x, y, colours);
-    const u32 error = ChooseHIndicesPerceptual(image, width, x, y, colours, distance, raster);
-    Finish(colours, distance, raster, h58, low);
-    return error;
+    return CompressOne<u32>(image, width, x, y, h58, low, [&](const u8* colours, u8& distance, u32& raster) {
+        return ChooseHIndicesPerceptual(image, width, x, y, colours, distance, raster);
+    });
 }
 
 double CompressHModeLBG(const u8* image, i32 width, i32 x, i32 y, u32& h58, u32& low)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    Candidate(ClusterTwoColours, image, width, x, y, colours);
-    const double error = ChooseHIndices(image, width, x, y, colours, distance, raster);
-    Finish(colours, distance, raster, h58, low);
-    return error;
+    return CompressOne<double>(image, width, x, y, h58, low, [&](const u8* colours, u8& distance, u32& raster) {
+        return ChooseHIndices(image, width, x, y, colours, distance, raster);
+    });
 }
 
 void CompressHModeLBGPunchThrough(const u8* image, const u8* alpha, i32 width, i32 x, i32 y, u32& h58, u32& low)
 {
-    u8 colours[6], distance = 0;
-    u32 raster = 0;
-    Candidate(ClusterTwoColours, image, width, x, y, colours);
-    ChooseHIndicesPunchThrough(image, alpha, width, x, y, colours, distance, raster);
-    Finish(colours, distance, raster, h58, low);
+    CompressOne<double>(image, width, x, y, h58, low, [&](const u8* colours, u8& distance, u32& raster) {
+        return ChooseHIndicesPunchThrough(image, alpha, width, x, y, colours, distance, raster);
+    });
 }
 
 double CompressHModeLBGMulti(const u8* image, i32 width, i32 x, i32 y, u32& h58, u32& low)

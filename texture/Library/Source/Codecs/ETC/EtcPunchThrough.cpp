@@ -3,6 +3,7 @@
 
 #include "EtcCluster.h"
 #include "EtcFastEtc1.h"
+#include "EtcPaintChoice.h"
 #include "EtcPlanes.h"
 #include "EtcTables.h"
 
@@ -118,46 +119,21 @@ void CompressPunchThroughT(const u8* rgb, const u8* alpha, u32 stride, u32 x0, u
     u8 centres[6], colours[6];
     ClusterTwoColours(rgb, i32(stride), i32(x0), i32(y0), centres);
     QuantiseColourPair(4, 4, 4, centres, colours);
-    constexpr double kSentinel = 1040400000.0;
-    double best = kSentinel;
-    u32 bestOrder = 0, bestDistance = 0, bestRaster = 0;
+    // The clustered order, then swapped; within each the distances; a candidate replaces the best only
+    // with a strictly smaller error. Alpha 0 takes paint 2 at no cost.
+    double best = kPaintSentinel;
+    u32 bestOrder = 0, bestRaster = 0;
+    u8 bestDistance = 0;
     for (u32 order = 0; order < 2; ++order) {
         const u8* lone = colours + 3 * order;
         const u8* split = colours + 3 * (1 - order);
-        for (u32 t = 0; t < 8; ++t) {
-            const i32 d = ETC2DistanceTable[t];
-            i32 paint[4][3];
-            for (u32 c = 0; c < 3; ++c) {
-                paint[0][c] = lone[c] * 17;
-                paint[1][c] = std::min(split[c] * 17 + d, 255);
-                paint[2][c] = split[c] * 17;
-                paint[3][c] = std::max(split[c] * 17 - d, 0);
-            }
-            double sum = 0;
-            u32 word = 0;
-            for (u32 y = 0; y < 4; ++y)
-                for (u32 x = 0; x < 4; ++x) {
-                    const i64 at = i64(y0 + y) * stride + x0 + x;
-                    u32 index = 2;
-                    double pixelBest = 0;
-                    if (alpha[at] != 0) {
-                        pixelBest = kSentinel;
-                        for (u32 k : {0u, 1u, 3u}) {
-                            double e = 0;
-                            for (u32 c = 0; c < 3; ++c) {
-                                const i32 diff = paint[k][c] - rgb[3 * at + c];
-                                e += double(diff * diff);
-                            }
-                            if (e < pixelBest)
-                                pixelBest = e, index = k;
-                        }
-                    }
-                    word = word << 2 | index;
-                    sum += pixelBest;
-                }
-            if (sum < best)
-                best = sum, bestOrder = order, bestDistance = t, bestRaster = word;
-        }
+        const i32 lone8[3] = {lone[0] * 17, lone[1] * 17, lone[2] * 17}, split8[3] = {split[0] * 17, split[1] * 17, split[2] * 17};
+        u8 distance = 0;
+        u32 raster = 0;
+        const double error = ChoosePaints<double>(rgb, i32(stride), i32(x0), i32(y0), alpha, distance, raster,
+                                                  TPaints(lone8, split8), PaintErrorPlain, [](u32) { return 2; });
+        if (error < best)
+            best = error, bestOrder = order, bestDistance = distance, bestRaster = raster;
     }
     const u8* c1 = colours + 3 * bestOrder;
     const u8* c2 = colours + 3 * (1 - bestOrder);
