@@ -130,7 +130,17 @@ void CShaderEditController::StopWorker()
     if (!m_worker)
         return;
     // A running child is killed at the compiler's next poll (50 ms); the slot then returns.
-    m_worker->quit();
+    // The quit is queued behind the compile calls still waiting: cancelled, they return at once
+    // and free themselves, where a plain quit would drop them with their compilers.
+    auto* last = new QObject;
+    last->moveToThread(m_worker);
+    QMetaObject::invokeMethod(
+        last,
+        [last, worker = m_worker] {
+            last->deleteLater();
+            worker->quit();
+        },
+        Qt::QueuedConnection);
     if (!m_worker->wait(2500)) {
         m_worker->terminate();
         m_worker->wait();
