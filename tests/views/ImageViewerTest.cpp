@@ -1,0 +1,228 @@
+// The generic image viewer, offscreen: where the fit entry stands in the zoom list, an image
+// smaller than the view, a drag stopped at the edge with its pan corrected, the wheel at either
+// end of the list, the half turn kept through zoom and pan, and a view of no size.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ViewsTestApp.h"
+#include "imageviewer/GenericImageViewer.h"
+
+namespace {
+
+[[maybe_unused]] QApplication& kApp = TestApp();
+
+// Every pixel tells where it is: red and green the low bytes of x and y, blue their high nibbles.
+QPixmap Coordinates(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixelColor(x, y, QColor(x & 0xFF, y & 0xFF, ((x >> 8) << 4) | (y >> 8)));
+    return QPixmap::fromImage(image);
+}
+QPoint Where(const QImage& shown, int px, int py)
+{
+    const QColor c = shown.pixelColor(px, py);
+    return QPoint(c.red() | ((c.blue() >> 4) << 8), c.green() | ((c.blue() & 15) << 8));
+}
+
+class CViewer : public GenericImageViewer
+{
+public:
+    CViewer()
+    {
+        Setup();
+        resize(400, 300);
+        show();
+        Paint();
+    }
+    // Lets the viewer take its view size, as the first paint of a shown window does.
+    void Paint() { grab(); }
+    QComboBox* Zoom() const { return Form().cb_zoom; }
+    QStringList Steps() const
+    {
+        QStringList out;
+        for (int i = 0; i < Zoom()->count(); ++i)
+            out << Zoom()->itemText(i);
+        return out;
+    }
+    QImage Shown() const { return ShownPixmap().toImage(); }
+    void Menu(const char* entry)
+    {
+        std::unique_ptr<QMenu> menu(ContextMenu());
+        for (QAction* a : menu->actions())
+            if (a->text() == entry)
+                a->trigger();
+    }
+    void Drag(QPoint from, QPoint to)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, from, mapToGlobal(from), Qt::LeftButton, Qt::LeftButton, {});
+        mousePressEvent(&press);
+        QMouseEvent move(QEvent::MouseMove, to, mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        mouseMoveEvent(&move);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, mapToGlobal(to), Qt::LeftButton, Qt::NoButton, {});
+        mouseReleaseEvent(&release);
+    }
+    void Wheel(int delta)
+    {
+        QWheelEvent e(QPointF(10, 10), mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, delta), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+        wheelEvent(&e);
+    }
+    QRect View() const { return Form().f_imageViewerFrame->geometry(); }
+};
+
+TEST(ImageViewer, TheFitEntryStandsAmongTheStepsByItsPercentage)
+{
+    CViewer v;
+    const int W = v.View().width();
+    ASSERT_GT(W, 100);
+    struct SCase {
+        const char* what;
+        int imageWidth;  // the image is one pixel high: the width decides the fit
+        int fitPercent, fitIndex;
+    } cases[] = {
+        {"half the view's width: 200 percent, after 200%", W / 2, 200, 4},
+        {"exactly the view: 100 percent, after 100%", W, 100, 3},
+        {"twice the view: 50 percent, after 50%", 2 * W, 50, 2},
+        {"ten times the view: below every step", 10 * W, 10, 0},
+        {"a fortieth of the view: beyond every step", W / 40, int(float(W) / float(W / 40) * 100), 8},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        v.SetImage(Coordinates(c.imageWidth, 1));
+        EXPECT_EQ(v.FitPercent(), c.fitPercent);
+        EXPECT_EQ(v.FitIndex(), c.fitIndex);
+        EXPECT_EQ(v.Zoom()->itemText(c.fitIndex), QString::number(c.fitPercent) + "% - Fit");
+        EXPECT_EQ(v.Zoom()->currentIndex(), c.fitIndex);
+        EXPECT_EQ(v.Zoom()->count(), 9);
+        EXPECT_TRUE(v.Fit());
+    }
+}
+
+TEST(ImageViewer, ASmallImageIsShownWholeAndScaledWithoutPan)
+{
+    CViewer v;
+    v.SetImage(Coordinates(40, 30));
+    v.Zoom()->setCurrentIndex(v.Zoom()->findText("200%"));
+    EXPECT_FALSE(v.Fit());
+    const QImage shown = v.Shown();
+    EXPECT_EQ(shown.size(), QSize(80, 60));
+    EXPECT_EQ(Where(shown, 0, 0), QPoint(0, 0));
+    EXPECT_EQ(Where(shown, 79, 59), QPoint(39, 29));
+    EXPECT_EQ(v.Pan(), QPoint(0, 0));
+}
+
+TEST(ImageViewer, ADragStopsAtTheEdgeAndMovesBackAtOnce)
+{
+    CViewer v;
+    v.SetImage(Coordinates(2000, 1500));
+    v.Zoom()->setCurrentIndex(v.Zoom()->findText("100%"));
+    const QRect view = v.View();
+    const QPoint centred((2000 - view.width()) / 2, (1500 - view.height()) / 2);
+    EXPECT_EQ(Where(v.Shown(), 0, 0), centred);
+
+    // The mouse moves right and down by far more than the image: the crop stops at the top-left.
+    v.Drag(QPoint(50, 50), QPoint(5050, 5050));
+    EXPECT_EQ(Where(v.Shown(), 0, 0), QPoint(0, 0));
+    EXPECT_EQ(v.Pan(), -centred) << "the pan is corrected to the edge";
+    // Ten pixels back: the image follows at once, with no dead distance to undo first.
+    v.Drag(QPoint(50, 50), QPoint(40, 45));
+    EXPECT_EQ(Where(v.Shown(), 0, 0), QPoint(10, 5));
+    // At 200% a move of 10 screen pixels pans 5 image pixels.
+    v.Zoom()->setCurrentIndex(v.Zoom()->findText("200%"));
+    const QPoint before = Where(v.Shown(), 0, 0);
+    v.Drag(QPoint(50, 50), QPoint(40, 50));
+    EXPECT_EQ(Where(v.Shown(), 0, 0), before + QPoint(5, 0));
+    // The far edge.
+    v.Drag(QPoint(50, 50), QPoint(-9000, -9000));
+    const QImage shown = v.Shown();
+    EXPECT_EQ(Where(shown, shown.width() - 2, shown.height() - 2), QPoint(1999, 1499));
+}
+
+TEST(ImageViewer, TheWheelStepsThroughTheListAndStopsAtItsEnds)
+{
+    CViewer v;
+    v.SetImage(Coordinates(300, 200));
+    const int count = v.Zoom()->count();
+    struct SCase {
+        const char* what;
+        int from, delta, to;
+    } cases[] = {
+        {"down from the second entry", 1, -120, 0},
+        {"down at the first entry: nothing", 0, -120, 0},
+        {"up from the first", 0, 120, 1},
+        {"up at the last entry: nothing", count - 1, 120, count - 1},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        v.Zoom()->setCurrentIndex(c.from);
+        const QImage before = v.Shown();
+        v.Wheel(c.delta);
+        EXPECT_EQ(v.Zoom()->currentIndex(), c.to);
+        EXPECT_FALSE(v.Fit());
+        if (c.from == c.to) {
+            EXPECT_EQ(v.Shown(), before);
+        }
+        EXPECT_EQ(v.Scale(), float(v.Zoom()->currentText().left(v.Zoom()->currentText().indexOf('%')).toInt()) / 100.0f);
+    }
+}
+
+TEST(ImageViewer, TheHalfTurnStaysThroughZoomAndPan)
+{
+    CViewer v;
+    v.SetImage(Coordinates(1200, 900));
+    v.SetInfoText("info");
+    const QTransform half = QTransform().rotate(180.0);
+    auto turnedMatches = [&](const char* what) {
+        SCOPED_TRACE(what);
+        const QImage turned = v.Shown();
+        v.Menu("Flip");
+        ASSERT_FALSE(v.Flip());
+        EXPECT_EQ(turned, v.Shown().transformed(half, Qt::FastTransformation));
+        v.Menu("Flip");
+        ASSERT_TRUE(v.Flip());
+    };
+    v.Menu("Flip");
+    EXPECT_TRUE(v.Flip());
+    EXPECT_EQ(v.Form().m_imageInfo->text(), "info (Fit)(Flip)");
+    turnedMatches("at the fit");
+    v.Zoom()->setCurrentIndex(v.Zoom()->findText("200%"));
+    EXPECT_EQ(v.Form().m_imageInfo->text(), "info (Flip)");
+    turnedMatches("zoomed");
+    v.Drag(QPoint(100, 100), QPoint(60, 130));
+    turnedMatches("panned");
+    v.Menu("1:1");
+    EXPECT_EQ(v.Zoom()->currentText(), "100%");
+    turnedMatches("at 1:1");
+    v.Menu("Fit");
+    EXPECT_TRUE(v.Fit());
+    EXPECT_EQ(v.Zoom()->currentIndex(), v.FitIndex());
+    turnedMatches("fit again");
+}
+
+TEST(ImageViewer, AViewOfNoSizeKeepsAZoomToDivideBy)
+{
+    GenericImageViewer v;
+    v.Setup();
+    v.SetImage(Coordinates(64, 64));  // never shown: the view has no size
+    EXPECT_GE(v.FitPercent(), 1);
+    EXPECT_GT(v.Scale(), 0.0f);
+    v.resize(0, 0);
+    v.grab();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(0, 0), QPointF(0, 0), Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&v, &press);
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 30), QPointF(30, 30), Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&v, &move);
+    EXPECT_GT(v.Scale(), 0.0f);
+}
+
+} // namespace

@@ -1,0 +1,322 @@
+#include "imageviewer/GenericImageViewer.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QSpacerItem>
+#include <QTransform>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+const char* const kZoomSteps[] = {"25%", "50%", "100%", "200%", "400%", "800%", "1600%", "3200%"};
+}
+
+void Ui_ImageViewer::setupUi(QWidget* viewer)
+{
+    viewer->setObjectName("ImageViewer");
+    viewer->setWindowTitle("Texture Viewer");
+    verticalLayout = new QVBoxLayout(viewer);
+    verticalLayout->setSpacing(0);
+    verticalLayout->setContentsMargins(0, 0, 0, 0);
+    innerLayout = new QVBoxLayout();
+    innerLayout->setSpacing(0);
+    verticalLayout->addLayout(innerLayout);
+
+    f_imageViewerFrame = new QFrame(viewer);
+    f_imageViewerFrame->setObjectName("f_imageViewerFrame");
+    f_imageViewerFrame->setFrameShape(QFrame::StyledPanel);
+    f_imageViewerFrame->setFrameShadow(QFrame::Raised);
+    f_imageViewerFrame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    frameLayout = new QVBoxLayout(f_imageViewerFrame);
+    frameLayout->setSpacing(0);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    l_imageViewer = new QLabel(f_imageViewerFrame);
+    l_imageViewer->setObjectName("l_imageViewer");
+    QPalette dark = l_imageViewer->palette();
+    dark.setColor(QPalette::Window, QColor(116, 116, 116));
+    dark.setColor(QPalette::Base, Qt::black);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    l_imageViewer->setPalette(dark);
+    l_imageViewer->setAutoFillBackground(true);
+    l_imageViewer->setScaledContents(false);
+    l_imageViewer->setText(QString());
+    frameLayout->addWidget(l_imageViewer);
+    innerLayout->addWidget(f_imageViewerFrame);
+
+    frame = new QFrame(viewer);
+    frame->setObjectName("frame");
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setFrameShadow(QFrame::Sunken);
+    infoLayout = new QHBoxLayout(frame);
+    infoLayout->setSpacing(3);
+    infoLayout->setContentsMargins(9, 4, 9, 4);
+    m_imageInfo = new QLabel("No data available", frame);
+    m_imageInfo->setObjectName("m_imageInfo");
+    infoLayout->addWidget(m_imageInfo);
+    spacer = new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    infoLayout->addItem(spacer);
+    cb_zoom = new QComboBox(frame);
+    cb_zoom->setObjectName("cb_zoom");
+    infoLayout->addWidget(cb_zoom);
+    innerLayout->addWidget(frame);
+}
+
+GenericImageViewer::GenericImageViewer(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+
+void GenericImageViewer::Setup()
+{
+    ui.setupUi(this);
+    fit = 1;
+    flip = 0;
+    scale = 1.0f;
+    percent = 100;
+    panX = panY = 0;
+    fitPercent = 100;
+    viewRect = QRect();
+}
+
+void GenericImageViewer::EnableContextMenu()
+{
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &GenericImageViewer::showContextMenu);
+}
+
+QPixmap GenericImageViewer::ShownPixmap() const
+{
+    return ui.l_imageViewer ? ui.l_imageViewer->pixmap() : QPixmap();
+}
+
+void GenericImageViewer::SetImage(const QPixmap& pixmap)
+{
+    ui.l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    image = pixmap;
+    ui.l_imageViewer->setPixmap(image);
+    RefreshFit();
+}
+
+void GenericImageViewer::SetInfoText(const QString& text)
+{
+    info = text;
+    ui.m_imageInfo->setText(text + " " + (fit ? "(Fit)" : "") + (flip ? "(Flip)" : ""));
+}
+
+void GenericImageViewer::BuildZoomList()
+{
+    QComboBox* zoom = ui.cb_zoom;
+    disconnect(zoom, nullptr, this, nullptr);
+    zoom->clear();
+    for (const char* step : kZoomSteps)
+        zoom->addItem(step);
+    fitIndex = 0;
+    for (const char* step : kZoomSteps) {
+        const QString text(step);
+        if (text.left(text.size() - 1).toInt() <= fitPercent)
+            ++fitIndex;
+    }
+    zoom->insertItem(fitIndex, QString::number(fitPercent) + "% - Fit");
+    connect(zoom, &QComboBox::highlighted, this, &GenericImageViewer::onChangedZoomSlide);
+    connect(zoom, &QComboBox::currentIndexChanged, this, &GenericImageViewer::onChangedZoomSlide);
+}
+
+int GenericImageViewer::ZoomPercentAt(int index) const
+{
+    const QString text = ui.cb_zoom->itemText(index);
+    return text.left(text.indexOf('%')).toInt();
+}
+
+void GenericImageViewer::SelectZoom(int index)
+{
+    if (ui.cb_zoom->currentIndex() == index)
+        onChangedZoomSlide(index);
+    else
+        ui.cb_zoom->setCurrentIndex(index);
+}
+
+void GenericImageViewer::RefreshFit()
+{
+    if (image.isNull())
+        return;
+    const float W = float(viewRect.width()), H = float(viewRect.height());
+    const float w = float(image.width()), h = float(image.height());
+    // A view of no size fits at 0 percent: the zoom stays at 1 percent at least, so that no scale
+    // of 0 is ever drawn or divided by.
+    if (W / w * h > H)
+        fitPercent = std::max(1, int(H / h * 100));
+    else
+        fitPercent = std::max(1, int(W / w * 100));
+    if (!fit) {
+        const QString chosen = ui.cb_zoom->currentText();
+        BuildZoomList();
+        const int found = ui.cb_zoom->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found >= 0)
+            SelectZoom(found);
+        else
+            DrawAtZoom(percent);
+    } else {
+        BuildZoomList();
+        SelectZoom(fitIndex);
+    }
+}
+
+void GenericImageViewer::onChangedZoomSlide(int index)
+{
+    if (index < 0)
+        return;
+    if (index != fitIndex)
+        fit = 0;
+    DrawAtZoom(ZoomPercentAt(index));
+}
+
+void GenericImageViewer::DrawAtZoom(int newPercent)
+{
+    if (image.width() == 0)
+        return;
+    percent = std::max(1, newPercent);
+    scale = float(percent) / 100.0f;
+    const int W = viewRect.width(), H = viewRect.height();
+    const int w = image.width(), h = image.height();
+    const int sw = int(float(w) * scale), sh = int(float(h) * scale);
+    if (sw <= W && sh <= H) {
+        ui.l_imageViewer->setPixmap(image.scaled(sw, sh, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    } else {
+        const int cw = sw > W ? int(int64_t(w) * W / sw) : w;
+        const int ch = sh > H ? int(int64_t(h) * H / sh) : h;
+        int x = panX + (w - cw) / 2;
+        int y = panY + (h - ch) / 2;
+        // Clamped at the edges, with the pan corrected so that a drag back moves the image at once.
+        if (x < 0) {
+            panX -= x;
+            x = 0;
+        }
+        if (y < 0) {
+            panY -= y;
+            y = 0;
+        }
+        if (x + cw > w) {
+            panX -= x + cw - w;
+            x = w - cw;
+        }
+        if (y + ch > h) {
+            panY -= y + ch - h;
+            y = h - ch;
+        }
+        ui.l_imageViewer->setPixmap(image.copy(x, y, cw, ch).scaled(int(float(cw) * scale), int(float(ch) * scale),
+                                                                     Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        ui.l_imageViewer->setGeometry(viewRect);
+    }
+    if (flip)
+        ApplyFlip();
+}
+
+void GenericImageViewer::ApplyFlip()
+{
+    // The shown crop turns, never the source: every redraw turns its fresh crop again.
+    const QPixmap shown = ui.l_imageViewer->pixmap();
+    ui.l_imageViewer->setPixmap(shown.transformed(QTransform().rotate(180.0), Qt::FastTransformation));
+    SetInfoText(info);
+}
+
+void GenericImageViewer::ToggleFit()
+{
+    fit = !fit;
+    ui.cb_zoom->setCurrentIndex(fitIndex);
+    DrawAtZoom(fitPercent);
+    SetInfoText(info);
+}
+
+void GenericImageViewer::ToggleFlip()
+{
+    flip = !flip;
+    ApplyFlip();
+}
+
+void GenericImageViewer::OneToOne()
+{
+    const int index = ui.cb_zoom->findText("100%", Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        ui.cb_zoom->setCurrentIndex(index);
+    DrawAtZoom(100);
+}
+
+QMenu* GenericImageViewer::ContextMenu()
+{
+    auto* menu = new QMenu(this);
+    QAction* one = menu->addAction("1:1");
+    one->setCheckable(true);
+    QAction* fitAction = menu->addAction("Fit");
+    fitAction->setCheckable(true);
+    fitAction->setChecked(fit);
+    QAction* flipAction = menu->addAction("Flip");
+    flipAction->setCheckable(true);
+    flipAction->setChecked(flip);
+    connect(one, &QAction::triggered, this, &GenericImageViewer::OneToOne);
+    connect(fitAction, &QAction::triggered, this, &GenericImageViewer::ToggleFit);
+    connect(flipAction, &QAction::triggered, this, &GenericImageViewer::ToggleFlip);
+    return menu;
+}
+
+void GenericImageViewer::showContextMenu(const QPoint& pos)
+{
+    std::unique_ptr<QMenu> menu(ContextMenu());
+    menu->exec(mapToGlobal(pos));
+}
+
+void GenericImageViewer::wheelEvent(QWheelEvent* event)
+{
+    const int target = ui.cb_zoom->currentIndex() + (event->angleDelta().y() < 1 ? -1 : 1);
+    if (target >= 0 && target < ui.cb_zoom->count()) {
+        fit = 0;
+        SelectZoom(target);
+    }
+    event->accept();
+}
+
+void GenericImageViewer::mousePressEvent(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::LeftButton) {
+        dragging = 1;
+        lastPos = event->position().toPoint();
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void GenericImageViewer::mouseMoveEvent(QMouseEvent* event)
+{
+    if (dragging) {
+        const QPoint now = event->position().toPoint();
+        const QPoint d = now - lastPos;
+        panX -= int(std::lround(double(d.x()) / double(scale)));
+        panY -= int(std::lround(double(d.y()) / double(scale)));
+        lastPos = now;
+        DrawAtZoom(percent);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void GenericImageViewer::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A release of the left button ends the drag (it reports no button held any more).
+    if (event->button() == Qt::LeftButton)
+        dragging = 0;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void GenericImageViewer::paintEvent(QPaintEvent* event)
+{
+    const QRect now = ui.f_imageViewerFrame ? ui.f_imageViewerFrame->geometry() : QRect();
+    if (now != viewRect) {
+        viewRect = now;
+        RefreshFit();
+    }
+    QWidget::paintEvent(event);
+}
