@@ -26,6 +26,9 @@
 #include "states/ShaderListWidget.h"
 #include "states/StatesWidget.h"
 #include "states/TextureListWidget.h"
+#include "statistics/CallSummaryFrame.h"
+#include "statistics/FrameSummaryFrame.h"
+#include "statistics/StatisticViewerWidget.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -57,7 +60,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     connect(controller, &CTraceController::SIGRequestedShowCall, callList,
             qOverload<int>(&CViewCallsFrame::SLTRequestedShowCall));
 
-    m_statisticsDock = AddPlaceholderDock("StatisticViewerDock", "Statistics", "Show Statistics", Qt::LeftDockWidgetArea);
+    BuildStatisticsDock();
     m_outputDock = AddPlaceholderDock("OutPutViewerDock", "Output", "Show Output", Qt::LeftDockWidgetArea);
     BuildStatesDock();
     m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
@@ -231,6 +234,25 @@ QDockWidget* XQFTraceGui_Qt::AddDock(QDockWidget* dock, const char* menuText, Qt
     menuView->addAction(toggle);
     addDockWidget(area, dock);
     return dock;
+}
+
+void XQFTraceGui_Qt::BuildStatisticsDock()
+{
+    m_frameSummary = new CFrameSummaryFrame();
+    m_callSummary = new CCallSummaryFrame();
+    // Made without a parent, as the states dock: the window docks it where the placeholder stood.
+    auto* statistics = new CStatisticViewerWidget(nullptr, {}, m_frameSummary, m_callSummary);
+    m_statisticsDock = AddDock(statistics, "Show Statistics", Qt::LeftDockWidgetArea);
+
+    CTraceController* controller = CTraceController::Instance();
+    connect(controller, &CTraceController::SIGTraceUpdate, m_frameSummary,
+            qOverload<bool>(&CFrameSummaryFrame::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGTraceUpdate, m_callSummary,
+            qOverload<bool>(&CCallSummaryFrame::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGTraceUpdate, statistics,
+            qOverload<bool>(&CStatisticViewerWidget::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGFrameUpdate, m_frameSummary, &CFrameSummaryFrame::SLTUpdatedCurrFrame);
+    connect(controller, &CTraceController::SIGFrameUpdate, m_callSummary, &CCallSummaryFrame::SLTUpdatedCurrFrame);
 }
 
 void XQFTraceGui_Qt::BuildStatesDock()

@@ -12,6 +12,8 @@ class QMenu;
 class QScrollBar;
 class CRecentFilesMenu;
 class CNetworkDialog;
+class CCallSummaryFrame;
+class CFrameSummaryFrame;
 class CRenderStateWidget;
 class CShaderListWidget;
 class CTextureListWidget;
@@ -50,6 +52,7 @@ private:
     QDockWidget* AddPlaceholderDock(const char* objectName, const char* title, const char* menuText,
                                     Qt::DockWidgetArea area);
     QDockWidget* AddDock(QDockWidget* dock, const char* menuText, Qt::DockWidgetArea area);
+    void BuildStatisticsDock();
     void BuildStatesDock();
     void MakeConnections();
 
@@ -86,6 +89,8 @@ private:
     QDockWidget* m_statesDock = nullptr;
     QDockWidget* m_imageAnalysisDock = nullptr;
     QDockWidget* m_dataViewerDock = nullptr;
+    CFrameSummaryFrame* m_frameSummary = nullptr;
+    CCallSummaryFrame* m_callSummary = nullptr;
     CRenderStateWidget* m_renderState = nullptr;
     CTextureListWidget* m_textureList = nullptr;
     CShaderListWidget* m_shaderList = nullptr;

@@ -5,10 +5,9 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
-#include "AppTestSupport.h"
 #include "Es2StateCalls.h"
 #include "TraceStatistics.h"
-#include "XQFTraceGui_Qt.h"
+#include "WindowTestSupport.h"
 #include "calllist/ViewCallsFrame.h"
 #include "data/TraceData.h"
 #include "renderstate/RenderStateWidget.h"
@@ -51,13 +50,6 @@ std::vector<SCall> SecondTrace()
             W(kBindTexture, {kTexture2D, 9}), Texture(9, 0, 2, 90), SwapBuffers(1)};
 }
 
-QString Write(const char* name, const std::vector<SCall>& calls)
-{
-    const std::string path = TempPath(name);
-    WriteCalls(path, calls);
-    return QString::fromStdString(path);
-}
-
 // Each item as its text, children indented by two blanks, one a line.
 QString Items(QTreeWidget* tree, bool withRows = false)
 {
@@ -73,28 +65,19 @@ QString Items(QTreeWidget* tree, bool withRows = false)
     return out.join("\n");
 }
 
-class StatesDockTest : public CFreshControllerTest
+class StatesDockTest : public CWindowTest
 {
 protected:
     void SetUp() override
     {
-        CFreshControllerTest::SetUp();
-        c->Shutdown();
-        window = std::make_unique<XQFTraceGui_Qt>();
-        prompts = ScriptPrompts(&shown);
-        textures = window->findChild<CTextureListWidget*>();
-        shaders = window->findChild<CShaderListWidget*>();
-        state = window->findChild<CRenderStateWidget*>();
-        callList = window->findChild<CViewCallsFrame*>();
+        CWindowTest::SetUp();
+        textures = Find<CTextureListWidget>();
+        shaders = Find<CShaderListWidget>();
+        state = Find<CRenderStateWidget>();
+        callList = Find<CViewCallsFrame>();
         ASSERT_TRUE(textures && shaders && state && callList);
     }
-    void TearDown() override
-    {
-        window.reset();
-        CFreshControllerTest::TearDown();
-    }
 
-    std::unique_ptr<XQFTraceGui_Qt> window;
     CTextureListWidget* textures = nullptr;
     CShaderListWidget* shaders = nullptr;
     CRenderStateWidget* state = nullptr;

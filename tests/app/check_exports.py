@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks xqft-dump's exports against expectations computed here from the trace files alone: this
 walks the records itself (header, framing, payloads of the calls the test traces use) and writes
-the text export, both CSV files and the shader files as the viewer defines them.
+the text export, both CSV files and the shader files as the viewer defines them, and the statistics
+dock's frame and call summaries of every frame.
 
 usage: check_exports.py XQFT_DUMP TOOLS_DIR WORK_DIR
 """
@@ -298,6 +299,22 @@ def expected_csv(frames):
     return ",numFunctionsCalls,numDrawCalls,numTriangles,numTextureUploads,\n" + "".join(frame_lines), calls
 
 
+def expected_summary(frame, csv_line):
+    """The statistics dock's two tables for a frame: the counters of its CSV line, the line draws
+    and shader loads counted here, then the functions busiest first (by name among equal counts)."""
+    _, calls, draws, tri, uploads = (int(v) for v in csv_line.split(",")[:5])
+    lines = sum(1 for rid, c in frame if rid in (2041, 2042) and c.facts["mode"] == 1)
+    shader_loads = sum(1 for rid, _ in frame if rid == 2099)
+    out = "Function calls: %d\nDraw calls: %d\nTriangles: %d\nLines: %d\nTexture Loads: %d\nShader Loads: %d\n\n" % (
+        calls, draws, tri, lines, uploads, shader_loads)
+    counts = {}
+    for _, c in frame:
+        counts[c.name] = counts.get(c.name, 0) + 1
+    for name in sorted(counts, key=lambda nm: (-counts[nm], nm.encode())):
+        out += "%s: %d\n" % (name, counts[name])
+    return out
+
+
 def expected_shaders(frames):
     """File name -> contents: the last source of each shader, typed by its own glCreateShader."""
     types, files = {}, {}
@@ -338,6 +355,11 @@ def check(dump, trace_path, work):
     frames_csv, calls_csv = expected_csv(frames)
     failures += compare(trace_path + " frames csv", open(base + ".frames.csv").read(), frames_csv)
     failures += compare(trace_path + " calls csv", open(base + ".calls.csv").read(), calls_csv)
+    for n, frame in enumerate(frames, 1):
+        got = subprocess.run([dump, "summary", trace_path, "--frame", str(n)], check=True, capture_output=True,
+                             text=True).stdout
+        failures += compare("%s summary of frame %d" % (trace_path, n), got,
+                            expected_summary(frame, frames_csv.splitlines()[n]))
     folder = base + ".shaders"
     os.makedirs(folder, exist_ok=True)
     for old in os.listdir(folder):
