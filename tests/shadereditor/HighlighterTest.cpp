@@ -46,6 +46,7 @@ const SHighlightCase kCases[] = {
      {0, 0}},
     {"plain text is not coloured", 0, {"vec4 x; // c"}, {"-'vec4 x; // c'"}},
     {"the undetermined type is not coloured", 0x800, {"vec4 x; // c"}, {"-'vec4 x; // c'"}},
+    {"a value that is no type is not coloured", 0x40000, {"vec4 x; // c"}, {"-'vec4 x; // c'"}},
     {"GLSL keyword, type and function", 4,
      {"uniform sampler2D t = ftransform();"},
      {"gl.kw'uniform' gl.code' ' gl.type'sampler2D' gl.code' t = ' gl.fn'ftransform' gl.code'();'"}},

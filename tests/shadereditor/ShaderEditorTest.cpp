@@ -360,6 +360,66 @@ TEST_F(CEditorTest, MiddleClickClosesAndAsksAboutModifiedTabs)
     EXPECT_EQ(tabs->count(), 1) << "the setting is off";
 }
 
+TEST_F(CEditorTest, SaveAllSavesEveryTabAndReportsFailures)
+{
+    Tabbed();
+    const std::string path = dir.Write("a.vsh", "a\n");
+    ASSERT_TRUE(editor->OnOpenFile(QString::fromStdString(path)));
+    editor->OnNewFile(eShaderDocGLSLESVertex);
+    Type(Panel(0), "x");
+    Type(Panel(1), "y");
+    host.savePath = dir.File("new.vsh");
+    EXPECT_TRUE(editor->OnSaveAllTabs());
+    EXPECT_EQ(ReadBytes(path), "xa\n");
+    EXPECT_EQ(ReadBytes(host.savePath), "y");
+    EXPECT_EQ(TabTexts(), std::vector<std::string>({"a.vsh", "new.vsh"}));
+
+    Type(Panel(1), "z");
+    host.savePath.clear();
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(path)));
+    ASSERT_EQ(mkdir(path.c_str(), 0700), 0);   // the first tab's file can no longer be written
+    EXPECT_FALSE(editor->OnSaveAllTabs());
+    EXPECT_EQ(ReadBytes(dir.File("new.vsh")), "yz") << "a failure does not stop the others";
+    EXPECT_EQ(host.errors.size(), 1u);
+}
+
+TEST_F(CEditorTest, FindResultsCursorSignalsAndCurrentTab)
+{
+    Tabbed();
+    editor->OnNewFile(eShaderDocGLSLESVertex);
+    editor->OnNewFile(eShaderDocGLSLESVertex);
+    CShaderEditPanel* panel = Panel(1);
+    panel->insertPlainText("ab\ncdef");
+    QSignalSpy line(editor.get(), &CShaderEditor::LineChanged), column(editor.get(), &CShaderEditor::ColChanged);
+    QTextCursor cursor = panel->textCursor();
+    cursor.setPosition(5);
+    cursor.setPosition(6, QTextCursor::KeepAnchor);
+    panel->setTextCursor(cursor);
+    ASSERT_GE(line.count(), 1);
+    EXPECT_EQ(line.last().at(0).toInt(), 2);
+    EXPECT_EQ(column.last().at(0).toInt(), 4);
+    EXPECT_EQ(editor->GetSelectedText().toStdString(), "e");
+    EXPECT_EQ(editor->GetTextEdit(), panel);
+    EXPECT_EQ(editor->GetFindResultFormat().background().color(),
+              CShaderEditController::Instance()->GetEditorSettings().FindResultColour);
+
+    QTextEdit::ExtraSelection found{cursor, editor->GetFindResultFormat()};
+    editor->SetFindResults({found});
+    EXPECT_EQ(panel->GetHighlights(1).size(), 1);
+    ChangeEditorSettings(Settings::eEditorHighlightFind, [](Settings::SEditor& s) { s.HighlightFindResults = false; });
+    EXPECT_TRUE(panel->GetHighlights(1).isEmpty()) << "switching it off clears them";
+    editor->SetFindResults({found});
+    EXPECT_TRUE(panel->GetHighlights(1).isEmpty());
+    ChangeEditorSettings(Settings::eEditorHighlightFind, [](Settings::SEditor& s) { s.HighlightFindResults = true; });
+
+    QSignalSpy ids(editor.get(), qOverload<CXQFTHash>(&CShaderEditor::PanelChanged));
+    tabs->setCurrentIndex(0);
+    ASSERT_EQ(ids.count(), 1);
+    EXPECT_EQ(ids.at(0).at(0).value<CXQFTHash>(), Panel(0)->GetPanelId());
+    editor->OnFileTypeChanged(eShaderDocGLSLESFragment);
+    EXPECT_EQ(Panel(0)->GetDocType(), eShaderDocGLSLESFragment);
+}
+
 TEST_F(CEditorTest, PrintsThroughTheHostAndIgnoresClosedPanelsCounts)
 {
     Tabbed();
