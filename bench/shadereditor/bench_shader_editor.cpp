@@ -99,7 +99,8 @@ int main(int argc, char** argv)
     Settings::SCompiler compiler = CShaderEditController::Instance()->GetCompilerSettings();
     compiler.CustomCompilerPath = okPath.c_str();
     compiler.CompilerSelection = 4;
-    CShaderEditController::Instance()->SetCompilerSettings(compiler, Settings::eCompilerCustomPath | Settings::eCompilerSelection);
+    CShaderEditController::Instance()->SetCompilerSettings(compiler, Settings::eCompilerCustomPath |
+                                                                         Settings::eCompilerSelection);
 
     const std::string text = ShaderText(5000);
     CShaderEditor editor;

@@ -112,7 +112,8 @@ QString CShaderEditPanel::PlainText() const
 
 void CShaderEditPanel::SetContents(const char* text, bool detect)
 {
-    const SShaderText decoded = DecodeShaderText(text ? QByteArrayView(text, qsizetype(strlen(text))) : QByteArrayView());
+    const QByteArrayView bytes = text ? QByteArrayView(text, qsizetype(strlen(text))) : QByteArrayView();
+    const SShaderText decoded = DecodeShaderText(bytes);
     if (detect)
         m_docType = DetectShaderDocType(decoded.text, QString());
     m_encoding = decoded.encoding;

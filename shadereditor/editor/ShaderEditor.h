@@ -103,8 +103,8 @@ protected:
 private:
     void ConnectPanel(CShaderEditPanel* panel);
     int TabOfPanel(const QObject* panel) const;
-    // Writes the panel to its file (reporting a failure to the host).
-    bool WritePanel(CShaderEditPanel* panel, const CXQFTString& fileName);
+    // Writes the panel to the file and clears its modified flag; a failure goes to the host.
+    bool SavePanel(CShaderEditPanel* panel, const CXQFTString& fileName);
     // Asks about a modified tab's changes: false when the tab is to stay (Cancel, or a save
     // that left it modified).
     bool MayClose(int index);

@@ -41,51 +41,79 @@ void Insert(QTextCursor& cursor, int position, const QString& text)
     cursor.insertText(text);
 }
 
+// An edit of the selected lines as one undo step; e follows the text as the lines change.
+struct SSelectionEdit
+{
+    QTextDocument* document;
+    QTextCursor cursor;
+    int s, e;
+
+    bool OneLine() const { return document->findBlock(s) == document->findBlock(e); }
+    // From s's line, while a line starts before e: edit(line) returns how much the line grew.
+    template <typename F>
+    void ForEachLine(F&& edit)
+    {
+        for (QTextBlock line = document->findBlock(s); line.isValid() && line.position() < e; line = line.next())
+            e += edit(line);
+    }
+};
+
+// Runs edit on the panel's selection, when the panel has one.
+template <typename F>
+void EditSelection(CShaderEditPanel* panel, F&& edit)
+{
+    int s = 0, e = 0;
+    if (!panel || !SelectionOf(panel, s, e))
+        return;
+    SSelectionEdit x{panel->document(), QTextCursor(panel->document()), s, e};
+    x.cursor.beginEditBlock();
+    edit(x);
+    x.cursor.endEditBlock();
+}
+
+// An edit of the base editor on the panel, when there is one.
+void RunOn(CShaderEditPanel* panel, void (QPlainTextEdit::*edit)())
+{
+    if (panel)
+        (panel->*edit)();
+}
+
 } // namespace
 
 void CShaderEditor::OnUndo()
 {
-    if (CShaderEditPanel* panel = EditablePanel())
-        panel->undo();
+    RunOn(EditablePanel(), &QPlainTextEdit::undo);
 }
 
 void CShaderEditor::OnRedo()
 {
-    if (CShaderEditPanel* panel = EditablePanel())
-        panel->redo();
+    RunOn(EditablePanel(), &QPlainTextEdit::redo);
 }
 
 void CShaderEditor::OnCut()
 {
-    if (CShaderEditPanel* panel = EditablePanel())
-        panel->cut();
+    RunOn(EditablePanel(), &QPlainTextEdit::cut);
 }
 
 void CShaderEditor::OnCopy()
 {
-    if (CShaderEditPanel* panel = GetCurrentPanel())
-        panel->copy();
+    RunOn(GetCurrentPanel(), &QPlainTextEdit::copy);
 }
 
 void CShaderEditor::OnPaste()
 {
-    if (CShaderEditPanel* panel = EditablePanel())
-        panel->paste();
+    RunOn(EditablePanel(), &QPlainTextEdit::paste);
 }
 
 void CShaderEditor::OnDelete()
 {
-    if (CShaderEditPanel* panel = EditablePanel()) {
-        QTextCursor cursor = panel->textCursor();
-        cursor.removeSelectedText();
-        panel->setTextCursor(cursor);
-    }
+    if (CShaderEditPanel* panel = EditablePanel())
+        panel->textCursor().removeSelectedText();
 }
 
 void CShaderEditor::OnSelectAll()
 {
-    if (CShaderEditPanel* panel = GetCurrentPanel())
-        panel->selectAll();
+    RunOn(GetCurrentPanel(), &QPlainTextEdit::selectAll);
 }
 
 void CShaderEditor::OnPrint()
@@ -100,52 +128,40 @@ void CShaderEditor::OnPrint()
 
 void CShaderEditor::OnCommentSelection()
 {
-    CShaderEditPanel* panel = EditablePanel();
-    int s = 0, e = 0;
-    if (!panel || !SelectionOf(panel, s, e))
-        return;
-    QTextDocument* document = panel->document();
-    QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    if (document->findBlock(s) == document->findBlock(e)) {
-        Insert(cursor, s, QStringLiteral("/*"));
-        Insert(cursor, e + 2, QStringLiteral("*/"));
-    } else {
-        for (QTextBlock block = document->findBlock(s); block.isValid() && block.position() < e; block = block.next()) {
-            Insert(cursor, block.position(), QStringLiteral("//"));
-            e += 2;
+    EditSelection(EditablePanel(), [](SSelectionEdit& x) {
+        if (x.OneLine()) {
+            Insert(x.cursor, x.s, QStringLiteral("/*"));
+            Insert(x.cursor, x.e + 2, QStringLiteral("*/"));
+            return;
         }
-    }
-    cursor.endEditBlock();
+        x.ForEachLine([&](const QTextBlock& line) {
+            Insert(x.cursor, line.position(), QStringLiteral("//"));
+            return 2;
+        });
+    });
 }
 
 void CShaderEditor::OnUncommentSelection()
 {
-    CShaderEditPanel* panel = EditablePanel();
-    int s = 0, e = 0;
-    if (!panel || !SelectionOf(panel, s, e))
-        return;
-    QTextDocument* document = panel->document();
-    QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    if (document->findBlock(s) == document->findBlock(e)) {
-        if (e - s >= 4 && HoldsAt(document, s, "/*") && HoldsAt(document, e - 2, "*/")) {
+    EditSelection(EditablePanel(), [](SSelectionEdit& x) {
+        const int s = x.s, e = x.e;
+        if (!x.OneLine()) {
+            x.ForEachLine([&](const QTextBlock& line) {
+                if (!line.text().startsWith(QLatin1String("//")))
+                    return 0;
+                Remove(x.cursor, line.position(), 2);
+                return -2;
+            });
+        } else if (e - s >= 4 && HoldsAt(x.document, s, "/*") && HoldsAt(x.document, e - 2, "*/")) {
             // The markers are the ends of the selection.
-            Remove(cursor, s, 2);
-            Remove(cursor, e - 4, 2);
-        } else if (HoldsAt(document, s - 2, "/*") && HoldsAt(document, e, "*/")) {
+            Remove(x.cursor, s, 2);
+            Remove(x.cursor, e - 4, 2);
+        } else if (HoldsAt(x.document, s - 2, "/*") && HoldsAt(x.document, e, "*/")) {
             // The markers stand just outside it.
-            Remove(cursor, s - 2, 2);
-            Remove(cursor, e - 2, 2);
+            Remove(x.cursor, s - 2, 2);
+            Remove(x.cursor, e - 2, 2);
         }
-    } else {
-        for (QTextBlock block = document->findBlock(s); block.isValid() && block.position() < e; block = block.next())
-            if (block.text().startsWith(QLatin1String("//"))) {
-                Remove(cursor, block.position(), 2);
-                e -= 2;
-            }
-    }
-    cursor.endEditBlock();
+    });
 }
 
 QString CShaderEditor::IndentationUnit() const
@@ -158,45 +174,32 @@ QString CShaderEditor::IndentationUnit() const
 
 void CShaderEditor::OnOutdentSelection()
 {
-    CShaderEditPanel* panel = EditablePanel();
-    int s = 0, e = 0;
-    if (!panel || !SelectionOf(panel, s, e))
-        return;
     const QString unit = IndentationUnit();
-    QTextDocument* document = panel->document();
-    QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    for (QTextBlock block = document->findBlock(s); block.isValid() && block.position() < e; block = block.next()) {
-        Insert(cursor, block.position(), unit);
-        e += int(unit.size());
-    }
-    cursor.endEditBlock();
+    EditSelection(EditablePanel(), [&](SSelectionEdit& x) {
+        x.ForEachLine([&](const QTextBlock& line) {
+            Insert(x.cursor, line.position(), unit);
+            return int(unit.size());
+        });
+    });
 }
 
 void CShaderEditor::OnIndentSelection()
 {
-    CShaderEditPanel* panel = EditablePanel();
-    int s = 0, e = 0;
-    if (!panel || !SelectionOf(panel, s, e))
-        return;
-    const bool spaces = CShaderEditController::Instance()->GetEditorSettings().TreatTabAsSpace;
     const QString unit = IndentationUnit();
-    QTextDocument* document = panel->document();
-    QTextCursor cursor(document);
-    cursor.beginEditBlock();
-    for (QTextBlock block = document->findBlock(s); block.isValid() && block.position() < e; block = block.next()) {
-        const QString text = block.text();
-        if (text.isEmpty())
-            continue;
-        if (text.startsWith(QLatin1Char('\t'))) {
-            Remove(cursor, block.position(), 1);
-            e -= 1;
-        } else if (spaces && !unit.isEmpty() && text.startsWith(unit)) {
-            Remove(cursor, block.position(), int(unit.size()));
-            e -= int(unit.size());
-        }
-    }
-    cursor.endEditBlock();
+    const bool spaces = CShaderEditController::Instance()->GetEditorSettings().TreatTabAsSpace;
+    EditSelection(EditablePanel(), [&](SSelectionEdit& x) {
+        x.ForEachLine([&](const QTextBlock& line) {
+            const QString text = line.text();
+            int removed = 0;
+            if (text.startsWith(QLatin1Char('\t')))
+                removed = 1;
+            else if (spaces && !unit.isEmpty() && text.startsWith(unit))
+                removed = int(unit.size());
+            if (removed)
+                Remove(x.cursor, line.position(), removed);
+            return -removed;
+        });
+    });
 }
 
 void CShaderEditor::OnFileTypeChanged(EShaderDocType type)

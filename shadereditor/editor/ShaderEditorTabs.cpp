@@ -119,12 +119,14 @@ bool CShaderEditor::OnOpenFile(QString path)
     return true;
 }
 
-bool CShaderEditor::WritePanel(CShaderEditPanel* panel, const CXQFTString& fileName)
+bool CShaderEditor::SavePanel(CShaderEditPanel* panel, const CXQFTString& fileName)
 {
     const QByteArray bytes = panel->EncodedText();
     CXQFTString error;
-    if (WriteWholeFile(fileName.CStr(), bytes.constData(), size_t(bytes.size()), &error))
+    if (WriteWholeFile(fileName.CStr(), bytes.constData(), size_t(bytes.size()), &error)) {
+        panel->ClearModified();
         return true;
+    }
     if (m_host)
         m_host->ReportFileError(fileName, error);
     return false;
@@ -137,12 +139,7 @@ bool CShaderEditor::SaveTab(int index)
     CShaderEditPanel* panel = PanelOfTab(index);
     if (!panel)
         return false;
-    if (panel->GetFilename().IsEmpty())
-        return SaveTabAs(index);
-    if (!WritePanel(panel, panel->GetFilename()))
-        return false;
-    panel->ClearModified();
-    return true;
+    return panel->GetFilename().IsEmpty() ? SaveTabAs(index) : SavePanel(panel, panel->GetFilename());
 }
 
 bool CShaderEditor::SaveTabAs(int index)
@@ -155,9 +152,8 @@ bool CShaderEditor::SaveTabAs(int index)
     CXQFTString fileName;
     if (!m_host || !m_host->GetSaveFileName(panel->GetDocType(), fileName))
         return true;   // cancelled: nothing failed (a closing tab stays, being still modified)
-    if (!WritePanel(panel, fileName))
+    if (!SavePanel(panel, fileName))
         return false;
-    panel->ClearModified();
     panel->SetFilename(fileName);
     return true;
 }
@@ -179,13 +175,8 @@ bool CShaderEditor::OnSaveAllTabs()
         CShaderEditPanel* panel = PanelOfTab(i);
         if (!panel)
             continue;
-        if (panel->GetFilename().IsEmpty()) {
-            all = SaveTabAs(i) && all;
-        } else if (WritePanel(panel, panel->GetFilename())) {
-            panel->ClearModified();
-        } else {
-            all = false;
-        }
+        const bool saved = panel->GetFilename().IsEmpty() ? SaveTabAs(i) : SavePanel(panel, panel->GetFilename());
+        all = saved && all;
     }
     return all;
 }

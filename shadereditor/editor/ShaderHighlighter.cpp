@@ -6,40 +6,16 @@
 namespace {
 
 // The fixed patterns every highlighter uses.
-const QRegularExpression& LineComment()
+enum EFixedPattern { eLineComment, ePreprocessorLine, eNumberRun, eCommentStart, eCommentEnd, eCodeStart, eCodeEnd };
+const QRegularExpression& Fixed(EFixedPattern which)
 {
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("//[^\\n]*"));
-    return re;
-}
-const QRegularExpression& Preprocessor()
-{
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("#.*$"));
-    return re;
-}
-const QRegularExpression& Number()
-{
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("\\b[0-9\\.]+\\b"));
-    return re;
-}
-const QRegularExpression& CommentStart()
-{
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("/\\*"));
-    return re;
-}
-const QRegularExpression& CommentEnd()
-{
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("\\*/"));
-    return re;
-}
-const QRegularExpression& CodeStart()
-{
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("\\[GLSL_CODE\\]"));
-    return re;
-}
-const QRegularExpression& CodeEnd()
-{
-    static const QRegularExpression re = MakeShaderRegex(QStringLiteral("\\[/GLSL_CODE\\]"));
-    return re;
+    static const QRegularExpression kPatterns[] = {
+        MakeShaderRegex(QStringLiteral("//[^\\n]*")),      MakeShaderRegex(QStringLiteral("#.*$")),
+        MakeShaderRegex(QStringLiteral("\\b[0-9\\.]+\\b")), MakeShaderRegex(QStringLiteral("/\\*")),
+        MakeShaderRegex(QStringLiteral("\\*/")),           MakeShaderRegex(QStringLiteral("\\[GLSL_CODE\\]")),
+        MakeShaderRegex(QStringLiteral("\\[/GLSL_CODE\\]")),
+    };
+    return kPatterns[which];
 }
 
 const QTextCharFormat& SchemeFormat(uint32_t rule)
@@ -96,11 +72,11 @@ void CShaderHighlighter::ApplyRules(const QString& text, uint32_t docType, const
         ForEachMatch(pattern, text, [&](int start, int length) { setFormat(start, length, format); });
     };
     if (docType & kCodeMask) {
-        colour(Number(), eNumber);
-        colour(Preprocessor(), ePreprocessor);
+        colour(Fixed(eNumberRun), eNumber);
+        colour(Fixed(ePreprocessorLine), ePreprocessor);
     }
     // Last, so a comment wins over everything it names.
-    colour(LineComment(), eComment);
+    colour(Fixed(eLineComment), eComment);
 }
 
 void CShaderHighlighter::HighlightCode(const QString& text, uint32_t docType)
@@ -110,11 +86,12 @@ void CShaderHighlighter::HighlightCode(const QString& text, uint32_t docType)
     setCurrentBlockState((own == -1 ? 0 : own) & ~kStateOpenComment);
 
     const int previous = previousBlockState();
-    qsizetype start = (previous != -1 && (previous & kStateOpenComment)) ? 0 : CommentStart().match(text).capturedStart();
+    const bool continues = previous != -1 && (previous & kStateOpenComment);
+    qsizetype start = continues ? 0 : Fixed(eCommentStart).match(text).capturedStart();
     const QTextCharFormat comment = SchemeFormat(BaseFormatRule(eComment, docType));
     while (start >= 0) {
         // The end is searched from the comment's own start, so "/*/" opens and closes at once.
-        const QRegularExpressionMatch end = CommentEnd().match(text, start);
+        const QRegularExpressionMatch end = Fixed(eCommentEnd).match(text, start);
         qsizetype length;
         if (end.hasMatch()) {
             length = end.capturedEnd() - start;
@@ -125,7 +102,7 @@ void CShaderHighlighter::HighlightCode(const QString& text, uint32_t docType)
         setFormat(int(start), int(length), comment);
         if (start + length >= text.size())
             break;
-        start = CommentStart().match(text, start + length).capturedStart();
+        start = Fixed(eCommentStart).match(text, start + length).capturedStart();
     }
 }
 
@@ -158,13 +135,13 @@ void CShaderHighlighter::highlightBlock(const QString& text)
     const bool continues = previous != -1 && (previous & kStateEffectCode);
     qsizetype start = 0;
     if (!continues) {
-        start = CodeStart().match(text).capturedStart();
+        start = Fixed(eCodeStart).match(text).capturedStart();
         if (start < 0) {
             HighlightEffect(text);
             return;
         }
     }
-    if (CodeEnd().match(text, start).hasMatch()) {
+    if (Fixed(eCodeEnd).match(text, start).hasMatch()) {
         // The section ends on this line (or opens and ends on it): effect text, nothing carried.
         HighlightEffect(text);
         return;

@@ -29,7 +29,8 @@ void UseCompiler(const char* name)
     Settings::SCompiler s = CShaderEditController::Instance()->GetCompilerSettings();
     s.CustomCompilerPath = Fakes().Path(name).c_str();
     s.CompilerSelection = 4;
-    CShaderEditController::Instance()->SetCompilerSettings(s, Settings::eCompilerCustomPath | Settings::eCompilerSelection);
+    CShaderEditController::Instance()->SetCompilerSettings(s, Settings::eCompilerCustomPath |
+                                                                  Settings::eCompilerSelection);
 }
 
 // What the "ok" double counts for each line: its trimmed length modulo 10, plus 1; -1 for blank lines.
@@ -71,7 +72,8 @@ TEST(EditorCompile, CountsOfTheCompilerReachTheGutterAndFollowTheText)
     editor.show();
     CShaderEditPanel* panel = editor.GetCurrentPanel();
 
-    const std::string first = "uniform highp mat4 m;\nattribute vec4 p;\n\nvoid main()\n{\n    gl_Position = m * p;\n}\n";
+    const std::string first =
+        "uniform highp mat4 m;\nattribute vec4 p;\n\nvoid main()\n{\n    gl_Position = m * p;\n}\n";
     editor.SetContents(first.c_str(), true);
     EXPECT_TRUE(panel->isReadOnly());
     ASSERT_TRUE(WaitFor([&] { return !Shown(panel).empty(); }));

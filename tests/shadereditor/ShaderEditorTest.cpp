@@ -208,7 +208,8 @@ TEST_F(CEditorTest, CursorMatchesAreWholeWordsOfLetters)
     ASSERT_EQ(matches.size(), 2);
     EXPECT_EQ(matches[0].cursor.selectionStart(), 0);
     EXPECT_EQ(matches[1].cursor.selectionStart(), 17);
-    EXPECT_EQ(matches[0].format.background().color(), CShaderEditController::Instance()->GetEditorSettings().CursorMatchColour);
+    EXPECT_EQ(matches[0].format.background().color(),
+              CShaderEditController::Instance()->GetEditorSettings().CursorMatchColour);
 
     moveTo(27);   // inside 123
     QMetaObject::invokeMethod(editor.get(), "OnHighlightCursorMatches");
@@ -341,7 +342,10 @@ TEST_F(CEditorTest, CloseAllStopsAtTheFirstCancel)
 TEST_F(CEditorTest, MiddleClickClosesAndAsksAboutModifiedTabs)
 {
     Tabbed();
-    ChangeEditorSettings(Settings::eEditorCloseTabsMiddleMouse, [](Settings::SEditor& s) { s.CloseTabsMiddleMouse = true; });
+    auto middleClose = [](bool on) {
+        ChangeEditorSettings(Settings::eEditorCloseTabsMiddleMouse, [&](Settings::SEditor& s) { s.CloseTabsMiddleMouse = on; });
+    };
+    middleClose(true);
     editor->OnNewFile(eShaderDocGLSLESVertex);
     editor->OnNewFile(eShaderDocGLSLESVertex);
     Type(Panel(0), "x");
@@ -354,7 +358,7 @@ TEST_F(CEditorTest, MiddleClickClosesAndAsksAboutModifiedTabs)
     EXPECT_EQ(host.asked, 1) << "an unmodified tab closes without a question";
     EXPECT_EQ(TabTexts(), std::vector<std::string>({"New File *"}));
 
-    ChangeEditorSettings(Settings::eEditorCloseTabsMiddleMouse, [](Settings::SEditor& s) { s.CloseTabsMiddleMouse = false; });
+    middleClose(false);
     Panel(0)->ClearModified();
     QTest::mouseClick(bar, Qt::MiddleButton, {}, bar->tabRect(0).center());
     EXPECT_EQ(tabs->count(), 1) << "the setting is off";
