@@ -1,7 +1,8 @@
 # make run: install what is missing, build, open the viewer on the sample trace (without a display,
 #           print the sample trace with xqft-dump).
-# make test: install what is missing, build, run every test, each fuzz target for 30 s (when clang with
-#            libFuzzer is installed), then the hostile-input tests under ASan/UBSan.
+# make test: install what is missing, build (the project's warnings are errors), run every test, each
+#            fuzz target for 30 s (when clang with libFuzzer is installed), then the hostile-input
+#            tests under ASan/UBSan.
 # make bench: build and run the benchmarks (they print their figures).
 SHELL := /bin/bash
 ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
@@ -26,7 +27,7 @@ deps:
 	@bash $(ROOT)/scripts/install-deps.sh
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S $(ROOT) -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
+	cmake -S $(ROOT) -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DXQFT_WERROR=ON
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -48,7 +49,7 @@ test: build
 	$(MAKE) --no-print-directory test-asan
 
 test-asan: deps
-	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF
+	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF -DXQFT_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target hostile_tests
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -L hostile --timeout 900

@@ -138,7 +138,7 @@ void CTraceStatistics::CountFrame(uint32_t n)
         if (STraceCall* ahead = m_trace->GetCall(c + 8))
             __builtin_prefetch(ahead->call.get());
         const uint32_t id = call->GetCallId();
-        const uint8_t counted = id < kCallIdLimit ? kCounted[id] : kOther;
+        const uint8_t counted = id < kCallIdLimit ? kCounted[id] : uint8_t(kOther);
 
         if (counted == kOther) {
         } else if (counted == kDraw) {

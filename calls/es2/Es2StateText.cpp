@@ -41,8 +41,11 @@ std::string Floats(const std::vector<float>& v)
 std::string Ints(const std::vector<int32_t>& v)
 {
     std::string out;
-    for (int32_t i : v)
-        out += (out.empty() ? "" : " ") + std::to_string(i);
+    for (int32_t i : v) {
+        if (!out.empty())
+            out += ' ';
+        out += std::to_string(i);
+    }
     return out;
 }
 

@@ -31,9 +31,11 @@ Holder Array(uint64_t pointer, uint32_t entries, std::initializer_list<V> values
     h->count = entries;
     if (values.size()) {
         h->Allocate(entries);
-        size_t i = 0;
-        for (V v : values)
-            (*h)[i++].value = static_cast<typename T::ValueType>(v);
+        // Through the element block, whose size the holder knows (the list may not overrun it).
+        auto* elements = h->elements.get();
+        const size_t n = std::min(h->ElementCount(), values.size());
+        for (size_t i = 0; i < n; ++i)
+            elements[i].value = static_cast<typename T::ValueType>(values.begin()[i]);
     }
     return h;
 }

@@ -196,7 +196,8 @@ void CSequence::SetUpProgram()
     for (uint32_t shader : shaders)
         Do(kAttachShader, [&] { m_gl.glAttachShader(m_program, shader); return SPayload().U32(m_program).U32(shader); });
     for (uint32_t index : {0u, 1u}) {
-        const std::string name = "a" + std::to_string(index);
+        std::string name = "a";
+        name += std::to_string(index);
         Do(kBindAttribLocation, [&] {
             m_gl.glBindAttribLocation(m_program, index, name.c_str());
             return SPayload().U32(m_program).U32(index).String(0x40, name);

@@ -7,6 +7,15 @@
 #include "LoadFixture.h"
 
 namespace {
+// A path quoted for the shell.
+std::string Quoted(const std::string& path)
+{
+    std::string quoted(1, '\'');
+    quoted += path;
+    quoted += '\'';
+    return quoted;
+}
+
 std::string RunDump(const std::string& args)
 {
     const std::string cmd = std::string(XQFT_BINARY_DIR) + "/bin/xqft-dump load " + args + " 2>/dev/null";
@@ -38,11 +47,11 @@ TEST(DumpLoad, FirstLineAndFrames)
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.gen);
-        const std::string out = RunDump("'" + GenerateTrace("t.xqft", c.gen) + "'");
+        const std::string out = RunDump(Quoted(GenerateTrace("t.xqft", c.gen)));
         EXPECT_EQ(out.substr(0, c.out.size()), c.out);
     }
-    EXPECT_EQ(RunDump("'" + TempPath("absent.xqft") + "'").substr(0, 26), "result=4 frames=0 calls=0\n");
-    const std::string progress = RunDump("'" + GenerateTrace("p.xqft", "egl-frames --frames 1") + "' --progress");
+    EXPECT_EQ(RunDump(Quoted(TempPath("absent.xqft"))).substr(0, 26), "result=4 frames=0 calls=0\n");
+    const std::string progress = RunDump(Quoted(GenerateTrace("p.xqft", "egl-frames --frames 1")) + " --progress");
     EXPECT_NE(progress.find("progress=File Read\n"), std::string::npos) << progress;
     EXPECT_NE(progress.find("progress=Trace Processed\n"), std::string::npos) << progress;
 }

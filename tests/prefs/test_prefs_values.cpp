@@ -141,7 +141,9 @@ TEST_F(PrefsValues, IntegerTextsReadAsStreamExtraction)
         unsigned int expected = 123;
         in >> expected;
         uint32_t value = 123;
-        EXPECT_EQ(store->GetInteger(S(("N" + std::to_string(i)).c_str()), &value), in.fail() ? 3 : 0)
+        std::string key = "N";
+        key += std::to_string(i);
+        EXPECT_EQ(store->GetInteger(S(key.c_str()), &value), in.fail() ? 3 : 0)
             << texts[i];
         EXPECT_EQ(value, in.fail() ? 123u : expected) << texts[i];
     }

@@ -236,7 +236,7 @@ TEST(ShaderEditController, ProbesOfAHungCompilerAreBounded)
 
 TEST(ShaderEditController, ExitEndsARunningCompilerChild)
 {
-    CShaderEditController* c = Controller();
+    [[maybe_unused]] CShaderEditController* c = Controller();
     UseCompiler(Fakes().Path("hang"));
     const size_t before = Fakes().Pids().size();
     Request(CShaderEditController::MakePanelHash("exit"), "void main() {}\n", eCompileBackground);

@@ -54,8 +54,9 @@ TEST(ConvertTexturePixels, RefusalsLeaveTheTextureUnchanged)
         const std::vector<u8> before = t.GetBufferSize() ? Bytes(t) : std::vector<u8>{};
         EXPECT_FALSE(ConvertTexturePixels(t, c.target, 0, 0, 1, false)) << c.what;
         EXPECT_EQ(t.GetPixelFormat(), c.source) << c.what;
-        if (!before.empty())
+        if (!before.empty()) {
             EXPECT_EQ(Bytes(t), before) << c.what;
+        }
     }
 }
 
@@ -134,8 +135,9 @@ TEST(ConvertTexturePixels, EncodesIntoFormatsThatHaveAnEncoder)
         EXPECT_EQ(t.GetBufferSize(), c.bytes) << c.id;
         ASSERT_TRUE(ConvertTexturePixels(t, PixelFormatRGBA8888, 0, 0, 1, false)) << c.id;
         ASSERT_EQ(t.GetBufferSize(), pixels.size());
-        if (c.exact)
+        if (c.exact) {
             EXPECT_EQ(Bytes(t), pixels) << c.id;
+        }
     }
     // Floats into RGB9E5 and back: 0.5 and 1.0 are exact in that format.
     const float rgb[6] = {0.5f, 1.0f, 0.0f, 1.0f, 0.5f, 0.25f};
