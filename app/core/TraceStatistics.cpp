@@ -85,6 +85,14 @@ bool NameBefore(const SFunctionCount& a, const SFunctionCount& b)
     return std::strcmp(a.name, b.name) < 0;
 }
 
+// Name order, then id order: the order of functions of one name in both APIs does not depend on
+// the order the frame called them in.
+bool NameThenIdBefore(const SFunctionCount& a, const SFunctionCount& b)
+{
+    const int byName = std::strcmp(a.name, b.name);
+    return byName != 0 ? byName < 0 : a.id < b.id;
+}
+
 template <class F> void Both(STraceFrameStats& r, F f)
 {
     f(r.frame);
@@ -195,7 +203,8 @@ void CTraceStatistics::CountFrame(uint32_t n)
         Both(record, [](SFrameCounters& h) { ++h.functionCalls; });
     }
 
-    // An ES 1.1 and an ES 2.0 function of the same name add up under that name.
+    // An ES 1.1 and an ES 2.0 function of the same name add up under that name, which keeps the
+    // highest of their ids (the ES 1.1 one), whichever the frame called first.
     TFunctionCounts& counts = record.functionCounts;
     counts.reserve(m_idsSeen.size());
     bool newFunction = false;
@@ -207,13 +216,15 @@ void CTraceStatistics::CountFrame(uint32_t n)
             newFunction = true;
         }
     }
-    std::sort(counts.begin(), counts.end(), NameBefore);
+    std::sort(counts.begin(), counts.end(), NameThenIdBefore);
     size_t kept = 0;
     for (size_t i = 0; i < counts.size(); ++i) {
-        if (kept && std::strcmp(counts[kept - 1].name, counts[i].name) == 0)
+        if (kept && std::strcmp(counts[kept - 1].name, counts[i].name) == 0) {
             counts[kept - 1].count += counts[i].count;
-        else
+            counts[kept - 1].id = counts[i].id;
+        } else {
             counts[kept++] = counts[i];
+        }
     }
     counts.resize(kept);
     if (newFunction) {

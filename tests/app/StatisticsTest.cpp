@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "TraceStatistics.h"
 #include "apicall/ApiCall.h"
@@ -53,10 +54,13 @@ TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
     trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
     trace.AddCall(new CStandIn(2041, "glDrawArrays", 1, 2), 0, 0);      // frame 2: lines only
     trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
+    trace.AddCall(new CStandIn(2041, "glDrawArrays", 0, 1), 0, 0);      // frame 3: ES 2.0 first
+    trace.AddCall(new CStandIn(3036, "glDrawArrays", 0, 1), 0, 0);
+    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
 
     CTraceStatistics s(&trace);
     s.Compute();
-    ASSERT_EQ(s.GetFrameCount(), 2u);
+    ASSERT_EQ(s.GetFrameCount(), 3u);
     const STraceFrameStats* one = s.GetFrame(1);
     EXPECT_EQ(one->frame.triangles, 15u);
     EXPECT_EQ(one->frame.drawCalls, 4u);
@@ -69,6 +73,16 @@ TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
     EXPECT_EQ(two->total.drawCalls, 5u);
     EXPECT_EQ(two->total.functionCalls, 8u);
     EXPECT_EQ(two->functionsSoFar, one->functionsSoFar);   // no new function in frame 2: shared
+    // A name called in both APIs keeps one id, the same whichever API the frame called first.
+    auto idOf = [](const STraceFrameStats* f, const char* name) {
+        for (const SFunctionCount& c : f->functionCounts)
+            if (std::string(c.name) == name)
+                return c.id;
+        return 0u;
+    };
+    EXPECT_EQ(idOf(one, "glDrawArrays"), 3036u);
+    EXPECT_EQ(idOf(s.GetFrame(3), "glDrawArrays"), 3036u);
+    EXPECT_EQ(s.GetFrame(3)->CountOf("glDrawArrays"), 2u);
 
     char path[] = "/tmp/xqft-calls-XXXXXX";
     const int fd = mkstemp(path);
@@ -81,7 +95,8 @@ TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
     std::remove(path);
     EXPECT_EQ(text.str(), "@,eglSwapBuffers,glDrawArrays,glDrawElements,glTexImage2D,\n"
                           "1,1,3,1,1,\n"
-                          "2,1,1,0,0,\n");
+                          "2,1,1,0,0,\n"
+                          "3,1,2,0,0,\n");
 }
 
 TEST(Statistics, NegativeCountsDrawNothing)
