@@ -264,6 +264,7 @@ void CTraceController::SLTOpenTrace(QString path)
 
 void CTraceController::SLTRequestUpdateFrame(int frame)
 {
+    // 1 to the frame count: SetCurrentFrame refuses the empty frame after the last eglSwapBuffers.
     if (!m_trace || frame <= 0 || !m_trace->SetCurrentFrame(u32(frame), true))
         return;
     m_currentFrame = u32(frame);

@@ -253,7 +253,9 @@ void CTraceData::Rewind()
 
 bool CTraceData::SetCurrentFrame(uint32_t frame, bool moveToStart)
 {
-    if (frame == 0 || frame > m_frames.size())
+    // Frames 1 to GetFrameCount(): the empty frame opened by the last eglSwapBuffers holds no call
+    // and is never current.
+    if (frame == 0 || frame > uint32_t(GetFrameCount()))
         return false;
     if (frame - 1 == m_cursorFrame && !moveToStart)
         return false;

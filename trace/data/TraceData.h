@@ -97,6 +97,8 @@ public:
 
     // Cursor.
     void Rewind();
+    // Frames 1 to GetFrameCount(); false for any other number, or for the cursor frame itself
+    // unless moveToStart.
     bool SetCurrentFrame(uint32_t frame, bool moveToStart);
     void RewindFrame();
     // The next call of the cursor frame; null at the frame's end (it never crosses frames).
