@@ -186,3 +186,66 @@ TEST_F(CallTest, FactoryMakesCallsOfTheRightFamily)
 }
 
 } // namespace
+
+namespace {
+
+// What the readers outside the tables ask of an id: the traits the rows give, by function.
+TEST(CallQueries, TraitsOfTheFunctionsReadersAsk)
+{
+    struct SCase
+    {
+        ECallFamily family;
+        const char* function;
+        uint16_t traits;
+    };
+    const SCase cases[] = {
+        {ECallFamily::Es2, "glDrawArrays", trait::Draw},
+        {ECallFamily::Es2, "glDrawElements", trait::Draw},
+        {ECallFamily::Es1, "glDrawArrays", trait::Draw},
+        {ECallFamily::Es1, "glDrawElements", trait::Draw},
+        {ECallFamily::Egl, "eglSwapBuffers", trait::FrameEnd},
+        {ECallFamily::Es2, "glTexImage2D", trait::TextureUpload},
+        {ECallFamily::Es2, "glTexSubImage2D", trait::TextureUpload},
+        {ECallFamily::Es2, "glCompressedTexImage2D", trait::TextureUpload},
+        {ECallFamily::Es2, "glCompressedTexSubImage2D", trait::TextureUpload},
+        {ECallFamily::Es1, "glTexImage2D", trait::TextureUpload},
+        {ECallFamily::Es1, "glTexSubImage2D", trait::TextureUpload},
+        {ECallFamily::Es1, "glCompressedTexImage2D", trait::TextureUpload},
+        {ECallFamily::Es1, "glCompressedTexSubImage2D", trait::TextureUpload},
+        {ECallFamily::Es2, "glBindTexture", trait::TextureBind},
+        {ECallFamily::Es1, "glBindTexture", trait::TextureBind},
+        {ECallFamily::Es2, "glShaderSource", trait::ShaderSource},
+        {ECallFamily::Es2, "glCreateShader", trait::CreatesShader},
+        {ECallFamily::Es2, "glAttachShader", trait::AttachesShader},
+        {ECallFamily::Es2, "glClear", 0},
+        {ECallFamily::Es2, "glCopyTexImage2D", 0},
+        {ECallFamily::Egl, "eglMakeCurrent", 0},
+    };
+    auto idOf = [](ECallFamily family, const char* function) -> uint16_t {
+        const SCallIdRange range = CallFamilyRange(family);
+        for (uint32_t id = range.first; id <= range.last; ++id)
+            if (const char* name = CallFunctionName(uint16_t(id)); name && std::string(name) == function)
+                return uint16_t(id);
+        return 0;
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.function);
+        const uint16_t id = idOf(c.family, c.function);
+        ASSERT_NE(id, 0);
+        EXPECT_EQ(CallFamilyOfId(id), c.family);
+        // Each query answers by its own trait (rows may carry further traits of other readers).
+        EXPECT_EQ(IsDrawCall(id), bool(c.traits & trait::Draw));
+        EXPECT_EQ(IsFrameEnd(id), bool(c.traits & trait::FrameEnd));
+        EXPECT_EQ(IsTextureUpload(id), bool(c.traits & trait::TextureUpload));
+        EXPECT_EQ(IsTextureBind(id), bool(c.traits & trait::TextureBind));
+        EXPECT_EQ(IsShaderSource(id), bool(c.traits & trait::ShaderSource));
+        EXPECT_EQ(CreatesShader(id), bool(c.traits & trait::CreatesShader));
+        EXPECT_EQ(AttachesShader(id), bool(c.traits & trait::AttachesShader));
+        // The loader's view of the rows agrees with the queries'.
+        EXPECT_EQ(RegisteredCallTraits(id), CallTraits(id));
+    }
+    EXPECT_EQ(CallTraits(0), 0);
+    EXPECT_EQ(CallTraits(kCallIdLimit), 0);
+}
+
+} // namespace

@@ -113,7 +113,9 @@ TEST(EglSession, StateAtFrameTwo)
 {
     for (const char* data : {"1", "0"}) {
         SCOPED_TRACE(data);
-        ASSERT_EQ(QuietLoad(GenerateTrace("s.xqft", std::string("egl-session --frames 2 --data-included ") + data)).result, 0);
+        // Draw and read surfaces apart, so that a swap of the two shows.
+        ASSERT_EQ(QuietLoad(GenerateTrace("s.xqft", std::string("egl-session --frames 2 --read-surface 0x32 "
+                                                                "--data-included ") + data)).result, 0);
         SEglState s = FrameState(2);
         ASSERT_EQ(s.displays.Count(), 1);
         EXPECT_EQ(s.displays[1].initialized, 1);
@@ -137,7 +139,7 @@ TEST(EglSession, StateAtFrameTwo)
         EXPECT_EQ(s.currentContext, 0x21u);
         EXPECT_EQ(s.currentDisplay, 1u);
         EXPECT_EQ(s.currentDrawSurface, 0x31u);
-        EXPECT_EQ(s.currentReadSurface, 0x31u);
+        EXPECT_EQ(s.currentReadSurface, 0x32u);
         EXPECT_EQ(s.currentApi, 0x30A0u);
         // Frames in which no EGL call changed the state share one snapshot.
         CTraceData* trace = CTraceReader::Instance().GetTraceData();

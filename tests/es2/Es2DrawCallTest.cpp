@@ -120,7 +120,7 @@ TEST_P(Es2DrawCall, ReadsBlocksAndListsIndices)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Es2DrawCall, testing::ValuesIn(kDrawCases),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         [](const auto& info) { return CaseName(info.param.what); });
 
 TEST(Es2DrawCallBlocks, KeepTheirBytesInReadingOrder)
 {

@@ -1,5 +1,6 @@
 #pragma once
 // Call builders for the state tests: ids and the payloads of the calls those tests use.
+#include "CallQueries.h"
 #include "Es2Records.h"
 #include "Es2TestSupport.h"
 
@@ -10,22 +11,65 @@ namespace es2calls {
 using es2test::SCall;
 using es2test::SPayload;
 
-enum : uint16_t {
-    kActiveTexture = 2001, kAttachShader = 2002, kBindAttribLocation = 2003, kBindBuffer = 2004,
-    kBindFramebuffer = 2005, kBindRenderbuffer = 2006, kBindTexture = 2007, kBlendEquationSeparate = 2010,
-    kBlendFunc = 2011, kBufferData = 2013, kBufferSubData = 2014, kClearColor = 2017, kColorMask = 2020,
-    kCompileShader = 2021, kCompressedTexImage2D = 2022, kCreateShader = 2027, kDeleteProgram = 2032,
-    kDeleteRenderbuffers = 2033, kDeleteShader = 2034, kDeleteTextures = 2031, kDetachShader = 2035,
-    kDepthFunc = 2036, kDepthMask = 2037, kDisable = 2039, kEnable = 2043, kEnableVertexAttribArray = 2044,
-    kFramebufferRenderbuffer = 2047, kFramebufferTexture2D = 2048, kGenFramebuffers = 2052,
-    kGenRenderbuffers = 2053, kGetUniformLocation = 2077, kHint = 2081, kLinkProgram = 2090,
-    kPixelStorei = 2091, kRenderbufferStorage = 2095, kScissor = 2097, kShaderSource = 2099,
-    kStencilFunc = 2100, kStencilFuncSeparate = 2101, kStencilMask = 2102, kStencilMaskSeparate = 2103,
-    kStencilOpSeparate = 2105, kTexImage2D = 2106, kTexParameterf = 2107, kTexParameteri = 2109,
-    kTexSubImage2D = 2111, kUniform1i = 2114, kUniform2f = 2116, kUniform3fv = 2121, kUniform4f = 2124,
-    kUniformMatrix2fv = 2128, kUniformMatrix4fv = 2130, kUseProgram = 2131, kVertexAttrib2fv = 2136,
-    kVertexAttrib4f = 2139, kVertexAttribPointer = 2141, kViewport = 2142,
-};
+// Ids of the calls the state tests use, by name from the table.
+inline constexpr uint16_t kActiveTexture = CallIdOf(ECallFamily::Es2, "glActiveTexture");
+inline constexpr uint16_t kAttachShader = CallIdOf(ECallFamily::Es2, "glAttachShader");
+inline constexpr uint16_t kBindAttribLocation = CallIdOf(ECallFamily::Es2, "glBindAttribLocation");
+inline constexpr uint16_t kBindBuffer = CallIdOf(ECallFamily::Es2, "glBindBuffer");
+inline constexpr uint16_t kBindFramebuffer = CallIdOf(ECallFamily::Es2, "glBindFramebuffer");
+inline constexpr uint16_t kBindRenderbuffer = CallIdOf(ECallFamily::Es2, "glBindRenderbuffer");
+inline constexpr uint16_t kBindTexture = CallIdOf(ECallFamily::Es2, "glBindTexture");
+inline constexpr uint16_t kBlendEquationSeparate = CallIdOf(ECallFamily::Es2, "glBlendEquationSeparate");
+inline constexpr uint16_t kBlendFunc = CallIdOf(ECallFamily::Es2, "glBlendFunc");
+inline constexpr uint16_t kBufferData = CallIdOf(ECallFamily::Es2, "glBufferData");
+inline constexpr uint16_t kBufferSubData = CallIdOf(ECallFamily::Es2, "glBufferSubData");
+inline constexpr uint16_t kClearColor = CallIdOf(ECallFamily::Es2, "glClearColor");
+inline constexpr uint16_t kColorMask = CallIdOf(ECallFamily::Es2, "glColorMask");
+inline constexpr uint16_t kCompileShader = CallIdOf(ECallFamily::Es2, "glCompileShader");
+inline constexpr uint16_t kCompressedTexImage2D = CallIdOf(ECallFamily::Es2, "glCompressedTexImage2D");
+inline constexpr uint16_t kCreateShader = CallIdOf(ECallFamily::Es2, "glCreateShader");
+inline constexpr uint16_t kDeleteProgram = CallIdOf(ECallFamily::Es2, "glDeleteProgram");
+inline constexpr uint16_t kDeleteRenderbuffers = CallIdOf(ECallFamily::Es2, "glDeleteRenderbuffers");
+inline constexpr uint16_t kDeleteShader = CallIdOf(ECallFamily::Es2, "glDeleteShader");
+inline constexpr uint16_t kDeleteTextures = CallIdOf(ECallFamily::Es2, "glDeleteTextures");
+inline constexpr uint16_t kDetachShader = CallIdOf(ECallFamily::Es2, "glDetachShader");
+inline constexpr uint16_t kDepthFunc = CallIdOf(ECallFamily::Es2, "glDepthFunc");
+inline constexpr uint16_t kDepthMask = CallIdOf(ECallFamily::Es2, "glDepthMask");
+inline constexpr uint16_t kDisable = CallIdOf(ECallFamily::Es2, "glDisable");
+inline constexpr uint16_t kEnable = CallIdOf(ECallFamily::Es2, "glEnable");
+inline constexpr uint16_t kEnableVertexAttribArray = CallIdOf(ECallFamily::Es2, "glEnableVertexAttribArray");
+inline constexpr uint16_t kFramebufferRenderbuffer = CallIdOf(ECallFamily::Es2, "glFramebufferRenderbuffer");
+inline constexpr uint16_t kFramebufferTexture2D = CallIdOf(ECallFamily::Es2, "glFramebufferTexture2D");
+inline constexpr uint16_t kGenFramebuffers = CallIdOf(ECallFamily::Es2, "glGenFramebuffers");
+inline constexpr uint16_t kGenRenderbuffers = CallIdOf(ECallFamily::Es2, "glGenRenderbuffers");
+inline constexpr uint16_t kGetUniformLocation = CallIdOf(ECallFamily::Es2, "glGetUniformLocation");
+inline constexpr uint16_t kHint = CallIdOf(ECallFamily::Es2, "glHint");
+inline constexpr uint16_t kLinkProgram = CallIdOf(ECallFamily::Es2, "glLinkProgram");
+inline constexpr uint16_t kPixelStorei = CallIdOf(ECallFamily::Es2, "glPixelStorei");
+inline constexpr uint16_t kRenderbufferStorage = CallIdOf(ECallFamily::Es2, "glRenderbufferStorage");
+inline constexpr uint16_t kScissor = CallIdOf(ECallFamily::Es2, "glScissor");
+inline constexpr uint16_t kShaderSource = CallIdOf(ECallFamily::Es2, "glShaderSource");
+inline constexpr uint16_t kStencilFunc = CallIdOf(ECallFamily::Es2, "glStencilFunc");
+inline constexpr uint16_t kStencilFuncSeparate = CallIdOf(ECallFamily::Es2, "glStencilFuncSeparate");
+inline constexpr uint16_t kStencilMask = CallIdOf(ECallFamily::Es2, "glStencilMask");
+inline constexpr uint16_t kStencilMaskSeparate = CallIdOf(ECallFamily::Es2, "glStencilMaskSeparate");
+inline constexpr uint16_t kStencilOpSeparate = CallIdOf(ECallFamily::Es2, "glStencilOpSeparate");
+inline constexpr uint16_t kTexImage2D = CallIdOf(ECallFamily::Es2, "glTexImage2D");
+inline constexpr uint16_t kTexParameterf = CallIdOf(ECallFamily::Es2, "glTexParameterf");
+inline constexpr uint16_t kTexParameteri = CallIdOf(ECallFamily::Es2, "glTexParameteri");
+inline constexpr uint16_t kTexSubImage2D = CallIdOf(ECallFamily::Es2, "glTexSubImage2D");
+inline constexpr uint16_t kUniform1i = CallIdOf(ECallFamily::Es2, "glUniform1i");
+inline constexpr uint16_t kUniform2f = CallIdOf(ECallFamily::Es2, "glUniform2f");
+inline constexpr uint16_t kUniform3fv = CallIdOf(ECallFamily::Es2, "glUniform3fv");
+inline constexpr uint16_t kUniform4f = CallIdOf(ECallFamily::Es2, "glUniform4f");
+inline constexpr uint16_t kUniformMatrix2fv = CallIdOf(ECallFamily::Es2, "glUniformMatrix2fv");
+inline constexpr uint16_t kUniformMatrix4fv = CallIdOf(ECallFamily::Es2, "glUniformMatrix4fv");
+inline constexpr uint16_t kUseProgram = CallIdOf(ECallFamily::Es2, "glUseProgram");
+inline constexpr uint16_t kVertexAttrib2fv = CallIdOf(ECallFamily::Es2, "glVertexAttrib2fv");
+inline constexpr uint16_t kVertexAttrib4f = CallIdOf(ECallFamily::Es2, "glVertexAttrib4f");
+inline constexpr uint16_t kVertexAttribPointer = CallIdOf(ECallFamily::Es2, "glVertexAttribPointer");
+inline constexpr uint16_t kViewport = CallIdOf(ECallFamily::Es2, "glViewport");
+inline constexpr uint16_t kDeleteFramebuffers = CallIdOf(ECallFamily::Es2, "glDeleteFramebuffers");
 
 inline constexpr uint32_t kTex0 = 0x84C0, kTexture2D = 0x0DE1, kRgba = 0x1908, kRgb = 0x1907, kUbyte = 0x1401;
 

@@ -115,6 +115,20 @@ const SStateCase kCases[] = {
          EXPECT_EQ(f.color.name, 10u);
          EXPECT_EQ(f.stencil.type, 0x8D41u);
      }},
+    {"deleting the bound framebuffer unbinds it; deleting another keeps the binding",
+     {W(kBindFramebuffer, {0x8D40, 4}), W(kFramebufferRenderbuffer, {0x8D40, 0x8CE0, 0x8D41, 2}),
+      {kDeleteFramebuffers, SPayload().U32(1).Array(0x10, {7})}, W(kBindFramebuffer, {0x8D40, 5}),
+      W(kFramebufferRenderbuffer, {0x8D40, 0x8CE0, 0x8D41, 3}), {kDeleteFramebuffers, SPayload().U32(1).Array(0x10, {5})}},
+     true,
+     [](const SEs2State& s, const auto&) {
+         EXPECT_EQ(s.framebufferBinding, 0u);
+         EXPECT_FALSE(s.framebuffers.Contains(5));
+         EXPECT_TRUE(s.framebuffers.Contains(4));
+     }},
+    {"deleting a framebuffer that is not bound keeps the binding",
+     {W(kBindFramebuffer, {0x8D40, 4}), {kDeleteFramebuffers, SPayload().U32(2).Array(0x10, {7, 8})}},
+     true,
+     [](const SEs2State& s, const auto&) { EXPECT_EQ(s.framebufferBinding, 4u); }},
     {"renderbuffers: generated, bound, stored, deleted with their binding",
      {{kGenRenderbuffers, SPayload().U32(2).Array(0x10, {5, 6})}, W(kBindRenderbuffer, {0x8D41, 5}),
       W(kRenderbufferStorage, {0x8D41, 0x81A5, 64, 32}), {kDeleteRenderbuffers, SPayload().U32(1).Array(0x10, {6})}},
@@ -170,6 +184,7 @@ const SStateCase kCases[] = {
          EXPECT_EQ(b.data[3], 0);
          EXPECT_EQ(b.data[4], 0x11);
          EXPECT_EQ(b.data[5], 0x22);
+         EXPECT_EQ(b.capturedSize, 6u) << "the 8 bytes at offset 4 are clipped to the buffer's 6";
      }},
     {"without data: generated names, deletes and sub-data change nothing",
      {{kGenFramebuffers, SPayload().U32(1).Ptr(0x10)}, {kGenRenderbuffers, SPayload().U32(1).Ptr(0x10)},
@@ -411,6 +426,6 @@ TEST_P(Es2State, SequenceGivesFields)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Es2State, testing::ValuesIn(kCases),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         [](const auto& info) { return CaseName(info.param.what); });
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <cstdio>
 #include <cstdlib>
@@ -275,6 +276,20 @@ std::string Describe(CApiCall& call, uint8_t verbose)
         out += std::string(info.GetArgumentNames()[i].CStr()) + "=" + Text((*args)[i]);
     }
     return out + ") ==> " + Text(info.GetReturnValue());
+}
+
+std::string CaseName(const char* what)
+{
+    std::string name;
+    for (const char* c = what; *c; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c)))
+            name += *c;
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name;
 }
 
 } // namespace es2test

@@ -92,4 +92,8 @@ void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool d
 // The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
 std::string Describe(CApiCall& call, uint8_t verbose);
 
+// A test case's description as a test name (letters and digits, words joined by '_'), so a failing
+// case of a table names what it checks.
+std::string CaseName(const char* what);
+
 } // namespace es2test

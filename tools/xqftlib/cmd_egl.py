@@ -67,7 +67,8 @@ def session(args):
     call("eglCreateWindowSurface", **{"return": SURFACE, "dpy": DPY, "config": CONFIG,
                                       "win": (WINDOW, width, height), "attrib_list": None,
                                       "surface_attribs": SURFACE_ATTRIBS})
-    call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY, "draw": SURFACE, "read": SURFACE,
+    read_surface = args.read_surface if args.read_surface is not None else SURFACE
+    call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY, "draw": SURFACE, "read": read_surface,
                               "ctx": CTX, "config": CONFIG, "attribs": CONTEXT_ATTRIBS})
     call("eglSwapInterval", **{"return": egl.EGL_TRUE, "dpy": DPY, "interval": 0})
     if args.destroy_unknown:
@@ -113,6 +114,8 @@ def register_more(subparsers):
                    help="the context's attribute list as recorded (EGL_NONE not added)")
     p.add_argument("--images-to", default=None, metavar="PREFIX",
                    help="also write each frame's image to PREFIX<frame>.rgba")
+    p.add_argument("--read-surface", type=lambda v: int(v, 0), default=None, metavar="HANDLE",
+                   help="make current with this read surface (default: the window surface, also drawn)")
     p.add_argument("--cut", type=int, default=0, help="drop this many bytes from the end")
     p.set_defaults(func=session)
     p = subparsers.add_parser("egl-every", help="one record of every EGL id in the version's layout")
