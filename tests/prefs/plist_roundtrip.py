@@ -4,7 +4,7 @@
   plist_roundtrip.py write PATH   write EXPECTED to PATH with plistlib
   plist_roundtrip.py check PATH   read PATH with plistlib; exit 0 when it equals EXPECTED
 
-EXPECTED mirrors the table in test_prefs_roundtrip.cpp.
+EXPECTED mirrors the table in PrefsRoundTripTest.cpp.
 """
 import plistlib
 import sys
