@@ -22,6 +22,10 @@
 #include "RecentFilesMenu.h"
 #include "TraceController.h"
 #include "calllist/ViewCallsFrame.h"
+#include "dataviewer/DataViewerWidget.h"
+#include "dataviewer/FrameBufferWidget.h"
+#include "dataviewer/ShaderViewerWidget.h"
+#include "dataviewer/TextureViewerWidget.h"
 #include "renderstate/RenderStateWidget.h"
 #include "states/ShaderListWidget.h"
 #include "states/StatesWidget.h"
@@ -64,7 +68,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     m_outputDock = AddPlaceholderDock("OutPutViewerDock", "Output", "Show Output", Qt::LeftDockWidgetArea);
     BuildStatesDock();
     m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
-    m_dataViewerDock = AddPlaceholderDock("DataViewerDock", "Data Viewer", "Show Data Viewer", Qt::RightDockWidgetArea);
+    BuildDataViewerDock();
     m_networkDialog = new CNetworkDialog(this);
 
     // The form's "Open Recent" submenu is only a placeholder for the recent-files menu.
@@ -86,6 +90,8 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     statusBar()->showMessage("Ready.", 20000);
 
     CTraceController::Instance()->Init(this, m_recentFilesMenu);
+    // The shader viewer's editor starts with the compiler the options name.
+    m_shaderViewer->SLTUpdateCompiler();
     setWindowTitle(TitleFor(QString()));
 
     MakeConnections();
@@ -268,6 +274,31 @@ void XQFTraceGui_Qt::BuildStatesDock()
     connect(controller, &CTraceController::SIGFrameUpdate, states, &CStatesWidget::SLTUpdatedCurrFrame);
     connect(static_cast<CViewCallsFrame*>(m_callList), &CViewCallsFrame::SIGRequestUpdateRenderState, m_renderState,
             &CRenderStateWidget::SLTUpdateRenderStateCall);
+}
+
+void XQFTraceGui_Qt::BuildDataViewerDock()
+{
+    m_textureViewer = new CTextureViewerWidget();
+    m_frameBufferViewer = new CFrameBufferWidget();
+    m_shaderViewer = new CShaderViewerWidget();
+    auto* viewers = new CDataViewerWidget(nullptr, {}, m_textureViewer, m_frameBufferViewer, m_shaderViewer);
+    m_dataViewerDock = AddDock(viewers, "Show Data Viewer", Qt::RightDockWidgetArea);
+
+    CTraceController* controller = CTraceController::Instance();
+    auto* callList = static_cast<CViewCallsFrame*>(m_callList);
+    connect(controller, &CTraceController::SIGTraceUpdate, viewers, qOverload<bool>(&CDataViewerWidget::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGFrameUpdate, viewers, &CDataViewerWidget::SLTUpdatedCurrFrame);
+    connect(m_textureList, &CTextureListWidget::TextureSelected, m_textureViewer,
+            qOverload<int, QPixmap*>(&CTextureViewerWidget::UpdateView));
+    connect(m_shaderList, &CShaderListWidget::ShaderSelected, m_shaderViewer, &CShaderViewerWidget::UpdateView);
+    connect(callList, &CViewCallsFrame::SIGRequestShowImage, m_textureViewer,
+            qOverload<int>(&CTextureViewerWidget::UpdateView));
+    connect(callList, &CViewCallsFrame::SIGViewShaderRequest, m_shaderViewer, &CShaderViewerWidget::UpdateView);
+}
+
+void XQFTraceGui_Qt::SLTOptionDialogUpdated()
+{
+    m_shaderViewer->SLTUpdateCompiler();
 }
 
 void XQFTraceGui_Qt::MakeConnections()

@@ -13,6 +13,9 @@ class QScrollBar;
 class CRecentFilesMenu;
 class CNetworkDialog;
 class CCallSummaryFrame;
+class CFrameBufferWidget;
+class CShaderViewerWidget;
+class CTextureViewerWidget;
 class CFrameSummaryFrame;
 class CRenderStateWidget;
 class CShaderListWidget;
@@ -45,6 +48,8 @@ private Q_SLOTS:
     void SLTopenRecentFile();
     void SLTUpdateTemporalStatusBar(QString text);
     void SLTOpenDraggedFile();
+    // The preferences changed: the shader viewer takes the compiler path.
+    void SLTOptionDialogUpdated();
 
 private:
     void SetupUi();
@@ -54,6 +59,7 @@ private:
     QDockWidget* AddDock(QDockWidget* dock, const char* menuText, Qt::DockWidgetArea area);
     void BuildStatisticsDock();
     void BuildStatesDock();
+    void BuildDataViewerDock();
     void MakeConnections();
 
     // The form.
@@ -94,6 +100,9 @@ private:
     CRenderStateWidget* m_renderState = nullptr;
     CTextureListWidget* m_textureList = nullptr;
     CShaderListWidget* m_shaderList = nullptr;
+    CTextureViewerWidget* m_textureViewer = nullptr;
+    CFrameBufferWidget* m_frameBufferViewer = nullptr;
+    CShaderViewerWidget* m_shaderViewer = nullptr;
 
     QLabel* m_frameLabel = nullptr;
     QScrollBar* m_frameSlider = nullptr;

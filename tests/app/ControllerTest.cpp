@@ -20,6 +20,7 @@
 #include "Common/XQFPreferences/XQFPreferences.h"
 #include "RecentFiles.h"
 #include "RecentFilesMenu.h"
+#include "ShaderEditController.h"
 #include "TraceController.h"
 #include "TraceEvent.h"
 #include "TraceLoader.h"
@@ -476,6 +477,14 @@ TEST(RecentFilesText, LongEntriesAreCutAfterTheFirstBackslash)
 
 class MainWindowTest : public ControllerTest
 {
+protected:
+    // The window's shader editor started the editor controller's worker: it ends while the
+    // application runs, as the viewer's main ends it.
+    void TearDown() override
+    {
+        CShaderEditController::Shutdown();
+        ControllerTest::TearDown();
+    }
 };
 
 TEST_F(MainWindowTest, TitleFrameLabelAndSliderFollowTheOpenTrace)

@@ -7,6 +7,7 @@
 
 #include "AppTestSupport.h"
 #include "Es2TestSupport.h"
+#include "ShaderEditController.h"
 #include "XQFTraceGui_Qt.h"
 
 class CWindowTest : public CFreshControllerTest
@@ -22,6 +23,9 @@ protected:
     void TearDown() override
     {
         window.reset();
+        // The window's shader editor started the editor controller's worker: it ends while the
+        // application runs, as the viewer's main ends it.
+        CShaderEditController::Shutdown();
         CFreshControllerTest::TearDown();
     }
 

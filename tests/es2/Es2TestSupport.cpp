@@ -164,7 +164,7 @@ SPayload& SPayload::Block(uint64_t pointer, uint32_t size)
 
 namespace {
 
-std::vector<uint8_t> Header(bool dataIncluded, int pointerWidth)
+std::vector<uint8_t> Header(bool dataIncluded, int pointerWidth, bool frameImages = false)
 {
     std::vector<uint8_t> h = {'X', 'Q', 'F', 'T', 'r', 'a', 'c', 'e'};
     auto u32 = [&](uint32_t v) {
@@ -174,7 +174,7 @@ std::vector<uint8_t> Header(bool dataIncluded, int pointerWidth)
     u32(0x0001FEFF);
     u32(11);
     h.push_back(dataIncluded ? 1 : 0);
-    h.push_back(0); // frame images
+    h.push_back(frameImages ? 1 : 0);
     u32(1);         // table selector
     h.push_back(30);
     for (int code = 0; code < 30; ++code)
@@ -185,9 +185,9 @@ std::vector<uint8_t> Header(bool dataIncluded, int pointerWidth)
 } // namespace
 
 void WriteTrace(const std::string& path, const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& records,
-                bool dataIncluded, int pointerWidth)
+                bool dataIncluded, int pointerWidth, bool frameImages)
 {
-    std::vector<uint8_t> file = Header(dataIncluded, pointerWidth);
+    std::vector<uint8_t> file = Header(dataIncluded, pointerWidth, frameImages);
     for (const auto& [id, payload] : records) {
         for (int i = 0; i < 4; ++i)
             file.push_back(uint8_t(payload.size() >> (8 * i)));
@@ -198,12 +198,15 @@ void WriteTrace(const std::string& path, const std::vector<std::pair<uint16_t, s
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
 }
 
-SCall SwapBuffers(uint32_t frame)
+SCall SwapBuffers(uint32_t frame, uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba)
 {
-    return {1022, SPayload().Words({0x3000, 1, 1, 2, frame, 0, 0}).Ptr(0).U32(0)};
+    SPayload p;
+    p.Words({0x3000, 1, 1, 2, frame, width, height}).Ptr(rgba.empty() ? 0 : 0x1000).U32(uint32_t(rgba.size()));
+    p.bytes.insert(p.bytes.end(), rgba.begin(), rgba.end());
+    return {1022, p};
 }
 
-void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded)
+void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded, bool frameImages)
 {
     std::vector<std::pair<uint16_t, std::vector<uint8_t>>> records;
     for (const SCall& c : calls) {
@@ -213,7 +216,7 @@ void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool d
         p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
         records.emplace_back(c.id, std::move(p.bytes));
     }
-    WriteTrace(path, records, dataIncluded);
+    WriteTrace(path, records, dataIncluded, 4, frameImages);
 }
 
 SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataIncluded, int pointerWidth,

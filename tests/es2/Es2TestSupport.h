@@ -67,7 +67,7 @@ std::string Text(const SApiTypeBase* value);
 
 // Writes a trace of the given records {id, payload} (a format version 11 header).
 void WriteTrace(const std::string& path, const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& records,
-                bool dataIncluded, int pointerWidth = 4);
+                bool dataIncluded, int pointerWidth = 4, bool frameImages = false);
 
 // A call of a state sequence: id and payload after the recorded error (which is 0).
 struct SCall
@@ -84,10 +84,13 @@ struct SApplied
 };
 SApplied Apply(const std::vector<SCall>& sequence, void* state, bool dataIncluded = true);
 
-// eglSwapBuffers as recorded from format version 10, without a frame image: its payload is whole.
-SCall SwapBuffers(uint32_t frame = 1);
-// Writes a trace of the calls, each ES 2.0 call recorded without error (a version 11 header).
-void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded = true);
+// eglSwapBuffers as recorded from format version 10 (its payload is whole), with a frame image of
+// width x height RGBA pixels, bottom row first, or none.
+SCall SwapBuffers(uint32_t frame = 1, uint32_t width = 0, uint32_t height = 0, const std::vector<uint8_t>& rgba = {});
+// Writes a trace of the calls, each ES 2.0 call recorded without error (a version 11 header, with
+// the frame-image flag when frameImages is set).
+void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded = true,
+                bool frameImages = false);
 
 // The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
 std::string Describe(CApiCall& call, uint8_t verbose);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ShaderEditController.h"
 #include "TraceController.h"
 #include "XQFTraceGui_Qt.h"
 #include "calllist/CallItemWidget.h"
@@ -95,4 +96,5 @@ TEST(CallListScreen, SampleTraceShowsDrawAndSelectedRowsInTheirColours)
         EXPECT_TRUE(plainColour == kEvenRow || plainColour == kOddRow) << plainColour.name().toStdString();
         CTraceController::Instance()->Shutdown();
     }
+    CShaderEditController::Shutdown();  // the window's shader editor started its worker
 }

@@ -13,10 +13,13 @@ def run(args):
             oversize = len(image) + 1 if (last and args.oversize_block) else None
             if last and args.oversize_block and w.version < 10:
                 raise SystemExit("--oversize-block needs version 10 or later (frame image block)")
-            cw, ch = (int(v) for v in args.claim.split("x")) if args.claim else (width, height)
+            claimed = args.claim and (not args.claim_frame or args.claim_frame == frame + 1)
+            cw, ch = (int(v) for v in args.claim.split("x")) if claimed else (width, height)
             w.record(egl.ID["eglSwapBuffers"],
                      egl.swap_buffers(w, frame=frame + 1, width=cw, height=ch, image=image,
                                       image_size=oversize))
+        if args.open_end:
+            w.record(egl.ID["eglGetError"], egl.encode(w, egl.ID["eglGetError"], {"return": egl.EGL_SUCCESS}))
     w.write(args.out, args.cut)
     return 0
 
@@ -31,6 +34,10 @@ def register(subparsers):
     p.add_argument("--cut", type=int, default=0, help="drop this many bytes from the end")
     p.add_argument("--claim", default=None, metavar="WxH",
                    help="record this frame size whatever the image holds (a short or absurd image)")
+    p.add_argument("--open-end", action="store_true",
+                   help="an eglGetError after the last eglSwapBuffers: the last frame stays open")
+    p.add_argument("--claim-frame", type=int, default=0, metavar="N",
+                   help="make only frame N (1-based) claim the --claim size")
     p.add_argument("--oversize-block", action="store_true",
                    help="the last frame image block declares more bytes than its record holds")
     p.set_defaults(func=run)

@@ -1,0 +1,198 @@
+// The data-viewer dock in the viewer's window, offscreen: the frame image recorded with each
+// frame's eglSwapBuffers, the right way up, kept where a frame has none; the texture viewer asked by
+// the texture list and by the call list; the shader viewer asked for a shader source and for
+// anything else.
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "Es2StateCalls.h"
+#include "TraceExport.h"
+#include "ShaderEditor.h"
+#include "WindowTestSupport.h"
+#include "calllist/ViewCallsFrame.h"
+#include "dataviewer/DataViewerWidget.h"
+#include "dataviewer/FrameBufferWidget.h"
+#include "dataviewer/ShaderViewerWidget.h"
+#include "dataviewer/TextureViewerWidget.h"
+#include "states/TextureListWidget.h"
+
+using namespace es2test;
+using namespace es2calls;
+
+namespace {
+
+const int kW = 8, kH = 4;
+
+// The image egl-frames records for frame (0-based), as the device showed it: top row first.
+QImage DeviceImage(int frame)
+{
+    QImage image(kW, kH, QImage::Format_RGB888);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const int recordedRow = kH - 1 - y;  // recorded bottom-up
+            image.setPixelColor(x, y, QColor(x * 255 / (kW - 1), recordedRow * 255 / (kH - 1), (frame * 37) & 0xFF));
+        }
+    return image;
+}
+
+class DataViewerTest : public CWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        CWindowTest::SetUp();
+        dock = Find<CDataViewerWidget>("DataViewerDock");
+        frames = Find<CFrameBufferWidget>();
+        textures = Find<CTextureViewerWidget>();
+        shaders = Find<CShaderViewerWidget>();
+        callList = Find<CViewCallsFrame>();
+        ASSERT_TRUE(dock && frames && textures && shaders && callList);
+    }
+    QString Frames(const char* name, const QString& options)
+    {
+        const QString path = QString::fromStdString(TempPath(name));
+        Generate(("egl-frames " + path + " --image 8x4 --frame-image 1 " + options).toStdString());
+        return path;
+    }
+    QString CurrentTab() const { return dock->Tabs()->tabText(dock->Tabs()->currentIndex()); }
+    QImage Shown() const { return frames->Image().toImage().convertToFormat(QImage::Format_RGB888); }
+
+    CDataViewerWidget* dock = nullptr;
+    CFrameBufferWidget* frames = nullptr;
+    CTextureViewerWidget* textures = nullptr;
+    CShaderViewerWidget* shaders = nullptr;
+    CViewCallsFrame* callList = nullptr;
+};
+
+TEST_F(DataViewerTest, EachFrameShowsItsImageTheRightWayUpAndKeepsItWithoutOne)
+{
+    EXPECT_EQ(dock->Tabs()->tabText(0) + "," + dock->Tabs()->tabText(1) + "," + dock->Tabs()->tabText(2),
+              "TexturesViewer,FrameBuffer,Shaders");
+    EXPECT_FALSE(frames->isEnabled());
+    // Four frames: the fourth is left open by a call after the last eglSwapBuffers.
+    c->SLTOpenTrace(Frames("frames.xqft", "--frames 3 --open-end"));
+    EXPECT_TRUE(frames->isEnabled());
+    EXPECT_TRUE(dock->Tabs()->isTabEnabled(1));
+    struct SStep {
+        int frame;
+        int shown;  // the frame whose image the viewer shows then (0-based)
+    } steps[] = {{1, 0}, {2, 1}, {3, 2}, {1, 0}, {3, 2}, {4, 2}};
+    for (const SStep& s : steps) {
+        SCOPED_TRACE("frame " + std::to_string(s.frame));
+        c->SLTRequestUpdateFrame(s.frame);
+        EXPECT_EQ(Shown(), DeviceImage(s.shown));
+    }
+}
+
+TEST_F(DataViewerTest, AFrameImageShorterThanItsSizeLeavesThePreviousOne)
+{
+    c->SLTOpenTrace(Frames("short.xqft", "--frames 3 --claim 64x64 --claim-frame 2"));
+    EXPECT_EQ(Shown(), DeviceImage(0));
+    c->SLTRequestUpdateFrame(2);
+    EXPECT_EQ(Shown(), DeviceImage(0));
+    c->SLTRequestUpdateFrame(3);
+    EXPECT_EQ(Shown(), DeviceImage(2));
+}
+
+TEST_F(DataViewerTest, ATraceWithoutFrameImagesDisablesTheFrameBufferTab)
+{
+    const QString path = QString::fromStdString(TempPath("plain.xqft"));
+    Generate(("egl-frames " + path + " --frames 3").toStdString());
+    c->SLTOpenTrace(path);
+    EXPECT_FALSE(dock->Tabs()->isTabEnabled(1));
+    c->SLTRequestUpdateFrame(2);
+    EXPECT_TRUE(frames->Image().isNull());
+    // A trace with images after it enables the tab again.
+    c->SLTOpenTrace(Frames("frames.xqft", "--frames 2"));
+    EXPECT_TRUE(dock->Tabs()->isTabEnabled(1));
+    EXPECT_EQ(Shown(), DeviceImage(0));
+}
+
+std::vector<SCall> UploadsAndShaders()
+{
+    std::vector<uint8_t> texels;
+    for (int i = 0; i < 4 * 2; ++i)
+        texels.insert(texels.end(), {200, 100, 50, 255});
+    return {W(kBindTexture, {kTexture2D, 5}),                                    // 1
+            TexImage(kTexture2D, 0, kRgba, 4, 2, kUbyte, texels),                // 2
+            Ret(kCreateShader, 9, {0x8B30}),                                     // 3
+            {kShaderSource, SPayload().U32(9).U32(2).Ptr(0x10).U32(2).String(0x20, "void main()\n").String(
+                                0x30, "{ gl_FragColor = vec4(1.0); }\n").Array(0, {})},   // 4
+            W(2016, {0x4000}),                                                   // 5
+            SwapBuffers(1)};
+}
+
+TEST_F(DataViewerTest, TexturesComeFromTheListOrTheCallListWithTheirInfoLine)
+{
+    c->SLTOpenTrace(Write("uploads.xqft", UploadsAndShaders()));
+    EXPECT_FALSE(textures->isEnabled());
+    auto* list = Find<CTextureListWidget>();
+    QTreeWidgetItem* item = list->Tree()->topLevelItem(0);
+    ASSERT_NE(item, nullptr);
+    Q_EMIT list->Tree()->itemClicked(item, 0);
+    EXPECT_TRUE(textures->isEnabled());
+    EXPECT_EQ(CurrentTab(), "TexturesViewer");
+    EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
+    EXPECT_EQ(textures->Info(), "TextureId:5   4x2   Format:6408");
+    EXPECT_TRUE(textures->Form().m_imageInfo->text().startsWith("TextureId:5   4x2   Format:6408 "));
+
+    // The list's pixmap is shown, not the record's.
+    QPixmap other(3, 3);
+    other.fill(Qt::green);
+    dock->Tabs()->setCurrentIndex(2);
+    textures->UpdateView(2, &other);
+    EXPECT_EQ(textures->Image().toImage(), other.toImage());
+    EXPECT_EQ(CurrentTab(), "TexturesViewer");
+
+    // The call list asks by call number: the record's thumbnail.
+    Q_EMIT callList->SIGRequestShowImage(2);
+    EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
+    // A call without a record: an info line without texture data, the image kept.
+    Q_EMIT callList->SIGRequestShowImage(5);
+    EXPECT_EQ(textures->Info(), "");
+    EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
+}
+
+TEST_F(DataViewerTest, AShaderRequestShowsTheRecordedSourceReadOnly)
+{
+    c->SLTOpenTrace(Write("uploads.xqft", UploadsAndShaders()));
+    QPlainTextEdit* text = shaders->Editor()->GetTextEdit();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(shaders->Caption()->text(), "No data available");
+    Q_EMIT callList->SIGViewShaderRequest(4);
+    EXPECT_EQ(CurrentTab(), "Shaders");
+    // The long text of the call's source strings: what the shader export writes for it.
+    const std::string folder = TempPath("shaders");
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(ExportShaders(c->GetTrace(), *c->GetStatistics()->GetShaderSources(), CXQFTString(folder.c_str()),
+                              nullptr));
+    std::ifstream exported(folder + "/XQFTraceShader_Shader9.fsh", std::ios::binary);
+    const std::string expected((std::istreambuf_iterator<char>(exported)), std::istreambuf_iterator<char>());
+    EXPECT_NE(expected.find("void main()"), std::string::npos);
+    EXPECT_NE(expected.find("{ gl_FragColor = vec4(1.0); }"), std::string::npos);
+    EXPECT_EQ(text->toPlainText().toStdString(), expected);
+    EXPECT_TRUE(text->isReadOnly());
+    EXPECT_EQ(shaders->Caption()->text(), "IdCall: 4  ShaderId: 9");
+
+    // Anything but a shader source changes nothing: call 0, another call, a call past the trace.
+    dock->Tabs()->setCurrentIndex(0);
+    for (int call : {0, 5, 99, -3})
+        Q_EMIT callList->SIGViewShaderRequest(call);
+    EXPECT_EQ(CurrentTab(), "TexturesViewer");
+    EXPECT_EQ(shaders->Caption()->text(), "IdCall: 4  ShaderId: 9");
+
+    // After a failed open there are no statistics to look the call up in.
+    prompts->answer = QMessageBox::Ok;
+    c->SLTOpenTrace(TracePath("badmagic.xqft"));
+    ASSERT_EQ(c->GetStatistics(), nullptr);
+    Q_EMIT callList->SIGViewShaderRequest(4);
+    EXPECT_EQ(CurrentTab(), "TexturesViewer");
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+#include "dataviewer/FrameBufferWidget.h"
+
+#include <QImage>
+#include <QLabel>
+
+#include <vector>
+
+#include "EglFrameImage.h"
+#include "TraceController.h"
+#include "data/TraceData.h"
+
+CFrameBufferWidget::CFrameBufferWidget(QWidget* parent, Qt::WindowFlags flags) : GenericImageViewer(parent, flags)
+{
+    Setup();
+    setEnabled(false);
+    EnableContextMenu();
+}
+
+void CFrameBufferWidget::SetTrace(bool clean)
+{
+    trace = clean ? nullptr : CTraceController::Instance()->GetTrace();
+}
+
+void CFrameBufferWidget::ShowFrame()
+{
+    STraceFrame* frame = trace ? trace->GetCurrentFrame() : nullptr;
+    if (!frame || frame->endCall == STraceFrame::kOpenEnd)
+        return;
+    // endCall, one past the frame's last call, is that call's 1-based number. GetFrameImage refuses
+    // a call that is no eglSwapBuffers with an image, or an image its bytes do not hold.
+    STraceCall* last = trace->GetCall(frame->endCall);
+    SFrameImage recorded;
+    CXQFTString error;
+    if (!last || !GetFrameImage(last->call.get(), recorded, error))
+        return;
+    // Rows come bottom-up from the device: FrameImageToRgb drops alpha and puts the top row first.
+    auto* rgb = new std::vector<uint8_t>();
+    FrameImageToRgb(recorded, *rgb);
+    QImage shown(rgb->data(), int(recorded.width), int(recorded.height), qsizetype(recorded.width) * 3,
+                 QImage::Format_RGB888, [](void* owned) { delete static_cast<std::vector<uint8_t>*>(owned); }, rgb);
+    if (shown.isNull()) {
+        delete rgb;
+        return;
+    }
+    image = QPixmap::fromImage(std::move(shown), Qt::NoFormatConversion);
+    // As SetImage does: the image never sizes the label (nor the dock around it).
+    Form().l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // The info text and the fit are left as they are: the new image is shown at the zoom chosen.
+    if (viewRect.isValid())
+        DrawAtZoom(percent);
+    else
+        Form().l_imageViewer->setPixmap(image);
+}

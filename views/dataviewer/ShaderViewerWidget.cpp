@@ -1,0 +1,75 @@
+#include "dataviewer/ShaderViewerWidget.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "ShaderEditController.h"
+#include "ShaderEditor.h"
+#include "ShaderHighlightController.h"
+#include "TraceController.h"
+#include "TraceStatistics.h"
+#include "apicall/CallInfo.h"
+#include "data/TraceData.h"
+
+CShaderViewerWidget::CShaderViewerWidget(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
+{
+    horizontalLayout = new QVBoxLayout(this);
+    horizontalLayout->setObjectName("horizontalLayout");
+    horizontalLayout->setSpacing(0);
+    horizontalLayout->setContentsMargins(0, 0, 0, 0);
+    editor = new CShaderEditor(this);
+    editor->SetContents("", true);
+    horizontalLayout->addWidget(editor);
+    captionFrame = new QFrame(this);
+    captionFrame->setFrameShape(QFrame::StyledPanel);
+    captionLayout = new QHBoxLayout(captionFrame);
+    caption = new QLabel("No data available", captionFrame);
+    captionLayout->addWidget(caption);
+    horizontalLayout->addWidget(captionFrame);
+
+    // The shared editor font, at 8 points for every shader editor of the program.
+    CShaderHighlightController* look = CShaderHighlightController::Instance();
+    QFont font = look->GetFont();
+    font.setPointSize(8);
+    look->OnSetFont(font);
+}
+
+void CShaderViewerWidget::UpdateView(int idCall)
+{
+    // No statistics (no trace, or a failed open): nothing to look the call up in.
+    CTraceController* controller = CTraceController::Instance();
+    CTraceStatistics* statistics = controller->GetStatistics();
+    CTraceData* trace = controller->GetTrace();
+    if (!statistics || !trace || idCall <= 0)
+        return;
+    const SShaderSource* source = nullptr;
+    for (const SShaderSource& s : *statistics->GetShaderSources())
+        if (s.callNumber == uint32_t(idCall)) {
+            source = &s;
+            break;
+        }
+    if (!source)
+        return;
+    STraceCall* entry = trace->GetCall(source->callNumber);
+    CGenCallInfo* info = entry ? entry->GetCallInfo() : nullptr;
+    const std::vector<SApiTypeBase*>* arguments = info ? info->GetArguments() : nullptr;
+    if (!arguments || arguments->size() < 3 || !(*arguments)[2])
+        return;
+    caption->setText("IdCall: " + QString::number(idCall) + "  " + "ShaderId: " + QString::number(source->shaderName));
+    CXQFTString text;
+    (*arguments)[2]->ToLongString(text);
+    editor->SetContents(text.CStr(), true);
+    Q_EMIT onRequestFocus();
+}
+
+void CShaderViewerWidget::SLTUpdateCompiler()
+{
+    Settings::SCompiler settings;
+    const QByteArray path = CTraceController::Instance()->m_shaderCompilerPath.toLatin1();
+    settings.CustomCompilerPath = CXQFTString(path.constData(), size_t(path.size()));
+    settings.CompilerSelection = 4;
+    CShaderEditController::Instance()->SetCompilerSettings(settings,
+                                                           Settings::eCompilerCustomPath | Settings::eCompilerSelection);
+}

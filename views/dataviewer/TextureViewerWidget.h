@@ -1,0 +1,21 @@
+#pragma once
+// The texture viewer of the data-viewer dock: a texture record's thumbnail with its name, size and
+// format, asked for by the texture list (with the list's pixmap) or by the call list (by the
+// upload's call number).
+#include "imageviewer/GenericImageViewer.h"
+
+class CTextureViewerWidget : public GenericImageViewer
+{
+    Q_OBJECT
+public:
+    explicit CTextureViewerWidget(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+Q_SIGNALS:
+    void onRequestFocus();
+
+public Q_SLOTS:
+    void UpdatedTrace(bool) {}
+    void UpdatedTrace() {}
+    void UpdateView(int idCall, QPixmap* pixmap);
+    void UpdateView(int idCall) { UpdateView(idCall, nullptr); }
+};
