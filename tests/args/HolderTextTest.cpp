@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -318,6 +319,38 @@ TEST(HolderText, ArraysInPlaceAndAllocatedAlike)
             EXPECT_EQ(nullptr, ints.GetData());
         }
     }
+}
+
+// Float arrays of tuples and matrices, and fixed vectors, hand their values out bit for bit as one
+// block of count x A x B words, in the order they were recorded.
+TEST(HolderText, FloatBlocksBitForBit)
+{
+    auto bits = [](float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return u;
+    };
+    SArrayPtr<TfloatType<22>, 2, 2> matrices;
+    matrices.pointer.value = 0x40;
+    matrices.count = 2;
+    matrices.Allocate(2);
+    for (size_t i = 0; i < 8; ++i)
+        matrices[i].value = -0.5f * float(i);
+    ASSERT_NE(nullptr, matrices.GetData());
+    for (size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(bits(-0.5f * float(i)), matrices.GetData()[i]) << i;
+
+    SArrayPtr<TfloatType<22>, 3, 1> unrecorded;
+    unrecorded.pointer.value = 0x40;
+    unrecorded.count = 4;
+    EXPECT_EQ(nullptr, unrecorded.GetData()) << "a pointer without recorded elements has no block";
+
+    SPtr<TfloatType<22>, 4, 1> vec;
+    vec.pointer.value = 0x8;
+    for (int i = 0; i < 4; ++i)
+        vec.elements[i].value = 1e-3f * float(i + 1);
+    EXPECT_EQ(bits(4e-3f), vec.GetData()[3]);
+    EXPECT_EQ(static_cast<void*>(vec.elements), static_cast<void*>(vec.GetData()));
 }
 
 // A shader of n lines "line i" (plus a long run of text per line when wide).

@@ -57,6 +57,12 @@ template <class T>
 concept Integer32Holder = requires { typename T::ValueType; } && sizeof(typename T::ValueType) == 4 &&
                           std::is_integral_v<typename T::ValueType>;
 
+// Holders of 32-bit scalars (integers or floats): their bare elements are 32-bit values in a row,
+// which the players hand to the host as they are.
+template <class T>
+concept Scalar32Holder = requires { typename T::ValueType; } && sizeof(typename T::ValueType) == 4 &&
+                         std::is_arithmetic_v<typename T::ValueType>;
+
 // The elements of an array holder. Bare elements that fit in a pointer's room are kept there
 // (recorded arrays mostly hold one or two values: a queried integer, generated names), others in
 // an allocation of their own; elements that are holders (strings) are always allocated.
@@ -153,9 +159,9 @@ struct SArrayPtr : SApiTypeBase
         elements.Make(size_t(entries) * A * B);
     }
 
-    // The elements' 32-bit values in order, as one block (the elements themselves: the same block
-    // on every call); null without elements.
-    uint32_t* GetData() requires(A == 1 && B == 1 && Integer32Holder<T>)
+    // The elements' 32-bit values in order (floats bit for bit), count x A x B of them, as one block
+    // (the elements themselves: the same block on every call); null without elements.
+    uint32_t* GetData() requires(Scalar32Holder<T>)
     {
         static_assert(sizeof(Stored) == 4);
         return ElementCount() != 0 ? reinterpret_cast<uint32_t*>(elements.get()) : nullptr;
@@ -234,6 +240,13 @@ struct SPtr : SApiTypeBase
     SPtr() = default;
     SPtr(const SPtr&) = delete;
     SPtr& operator=(const SPtr&) = delete;
+
+    // The A x B held values (floats bit for bit) as one block: the elements themselves.
+    uint32_t* GetData() requires(Scalar32Holder<T>)
+    {
+        static_assert(sizeof(Stored) == 4);
+        return reinterpret_cast<uint32_t*>(elements);
+    }
 
     void ToString(CXQFTString& text, CXQFTString* rawText) const override
     {
