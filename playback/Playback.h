@@ -46,6 +46,9 @@ public:
     // Reads the host EGL error into the last host error; true for EGL_SUCCESS, else prints
     // "EGL Error Code: 0x%lx, Call= %s".
     bool CheckEglError();
+    // Reads the host GL error into the last host error; 1 when there is none, else prints
+    // "OGLES2 Error Code: 0x%lx, Call= %s" and gives 0.
+    uint8_t CheckEs2Error();
 
     CTraceData* m_trace = nullptr;
     SNativeWindowFuncs m_windows;

@@ -96,6 +96,19 @@ void CHostSpy::Wrap(Table& table, const char* name, F fake)
 {
     using T = hostspy::TTrampoline<Table, Slot, F>;
     void* before = table.entries[Slot];
+    if (before == reinterpret_cast<void*>(&T::Call)) {
+        // Wrapped by another spy already: this one records, the other's fake (if any) still answers.
+        CHostSpy* previousSpy = T::spy;
+        auto previousFake = T::fake;
+        T::spy = this;
+        if (fake)
+            T::fake = fake;
+        m_restore.push_back([previousSpy, previousFake] {
+            T::spy = previousSpy;
+            T::fake = previousFake;
+        });
+        return;
+    }
     T::next = before;
     T::fake = fake;
     T::name = name;

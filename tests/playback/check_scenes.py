@@ -10,6 +10,10 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
   egl     egl-host of every frame from 2 on (and of frame 1 with --play) shows a current context,
           draw and read surfaces of the window's size, an initialised display, the ES API and the
           direct run's config
+  state   host-state of every frame from 2 on equals the direct run's NAME.fN.state, but for the
+          deliberate differences below
+  replay  replay of every frame equals the direct run's NAME.fN.ppm (frame 1 through the EGL
+          player); the frame holding a call recorded with an error reports it and still matches
 Each failure is printed; the exit status is the number of failures (at most 100).
 """
 import os
@@ -19,6 +23,78 @@ import sys
 import tempfile
 
 ES_API = "0x30A0"
+
+# What a replay deliberately does not give as the direct run has it, each with its reason. Each rule
+# turns a probe line of both sides into what is compared.
+DELIBERATE_DIFFERENCES = {
+    "initial scissor box":
+        "GL sets the scissor box from the first surface made current; the tracked state knows no "
+        "surface and starts from 0, which the restore sets (the viewport has a rule of its own)",
+    "stencil mask bits":
+        "GL reports the stencil masks cut to the stencil buffer's 8 bits; the tracked state keeps all 32 "
+        "recorded bits, and the host then reports them clamped to INT_MAX",
+    "line width": "not part of the restored state",
+    "rendered texture contents":
+        "a trace records what was uploaded into a texture, not what a frame rendered into it: a "
+        "framebuffer's colour texture holds the pixels of earlier frames only in the direct run",
+}
+
+
+def fnv(text):
+    h = 0xCBF29CE484222325
+    for b in text.encode():
+        h = ((h ^ b) * 0x100000001B3) & 0xFFFFFFFFFFFFFFFF
+    return "%016x" % h
+
+
+def comparable(text, initial_scissor):
+    """The probe's lines with the deliberate differences taken out; objects keep ids recomputed from
+    their changed descriptions, so references follow. initial_scissor: the replay restored the
+    tracked initial box, so the box is left out on both sides."""
+    lines = text.splitlines()
+    out, renamed = [], {}
+    rendered = set()
+    for line in lines:
+        if line.startswith("framebuffer ") and " color=texture:" in line:
+            rendered.add(line.split(" color=texture:")[1].split(":")[0])
+    for line in lines:
+        key, _, value = line.partition("=")
+        if key == "state scissor_box" and initial_scissor:
+            continue  # initial scissor box
+        if key.startswith("state stencil") and ("mask" in key):
+            line = "%s=%d" % (key, int(value) & 0xFF)  # stencil mask bits
+        if key == "state line_width":
+            continue  # line width
+        if line.startswith("texture "):
+            old = line.split(":")[0].split()[1]
+            if old in rendered:  # rendered texture contents
+                desc = line.split(": ", 1)[1]
+                desc = " ".join("data=*" if w.startswith("data=") else w for w in desc.split(" "))
+                new = fnv(desc)
+                renamed[old] = new
+                line = "texture %s: %s" % (new, desc)
+        out.append(line)
+    # A changed description changes the object's id, and the lines naming it (a framebuffer names
+    # its texture, a binding its framebuffer): renamed until nothing changes.
+    while renamed:
+        out = [replace_all(l, renamed) for l in out]
+        renamed = {}
+        for i, line in enumerate(out):
+            kind, _, rest = line.partition(" ")
+            if kind in OBJECT_KINDS and ": " in rest:
+                old, desc = rest.split(": ", 1)
+                if fnv(desc) != old:
+                    renamed[old] = fnv(desc)
+    return sorted(out)
+
+
+OBJECT_KINDS = ("shader", "program", "buffer", "renderbuffer", "texture", "framebuffer")
+
+
+def replace_all(line, renamed):
+    for old, new in renamed.items():
+        line = line.replace(old, new)
+    return line
 
 
 class Runner:
@@ -98,6 +174,34 @@ class Runner:
                 self.fail("%s: %r, expected the direct run's config %s" % (what, got, config_id[0]))
 
 
+def check_state(runner, scene, trace, frames):
+    for frame in range(2, frames + 1):
+        text = runner.dump("host-state", trace, "--frame", str(frame)).stdout
+        initial = "state scissor_box=0,0,0,0" in text.splitlines()
+        host = comparable(text, initial)
+        direct = comparable(read(runner.path(scene, frame, "state")), initial)
+        if host != direct:
+            only_host = [l for l in host if l not in direct]
+            only_direct = [l for l in direct if l not in host]
+            runner.fail("%s frame %d: host state differs:\n  replay: %s\n  direct: %s" % (
+                scene, frame, "\n          ".join(only_host[:6]), "\n          ".join(only_direct[:6])))
+
+
+def check_replay(runner, scene, trace, frames):
+    errors = 0
+    for frame in range(1, frames + 1):
+        out = os.path.join(runner.work, "replay.ppm")
+        r = runner.dump("replay", trace, "--frame", str(frame), out)
+        if "result=1" not in r.stdout:
+            runner.fail("%s frame %d: replay %s" % (scene, frame, r.stdout.strip().replace("\n", " ")))
+        if not same_file(out, runner.path(scene, frame, "ppm")):
+            runner.fail("%s frame %d: replayed image differs from the direct run" % (scene, frame))
+        errors += r.stdout.count("Es2 Call:Error. (Recorded GL_ERROR)") + r.stderr.count(
+            "Es2 Call:Error. (Recorded GL_ERROR)")
+    if scene == "error" and errors != 1:
+        runner.fail("error: %d frames report the call recorded with an error, expected 1" % errors)
+
+
 def read(path):
     with open(path) as f:
         return f.read()
@@ -131,6 +235,10 @@ def main(argv):
                 runner.check_load(scene, trace, frames, result)
             if "egl" in checks:
                 runner.check_egl(scene, trace, frames)
+            if "state" in checks:
+                check_state(runner, scene, trace, frames)
+            if "replay" in checks:
+                check_replay(runner, scene, trace, frames)
         print("%d failures" % len(runner.failures))
         return min(len(runner.failures), 100)
 

@@ -322,6 +322,9 @@ void State(CRecorder& r)
     const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
     GL(glUseProgram)(Name{"program", program});
     for (int f = 1; f <= 3; ++f) {
+        // The frame before left the scissor test on: the clear covers the whole surface all the same
+        // (a replay starts from no earlier pixels).
+        GL(glDisable)(GLenum(GL_SCISSOR_TEST));
         GL(glClearColor)(0.2f, 0.2f, 0.2f, 0.5f);
         GL(glClearDepthf)(1.0f);
         GL(glClearStencil)(1);

@@ -1,0 +1,158 @@
+#include "AnalysisPlayback.h"
+
+#include "Diagnostics.h"
+#include "egl/EglMaps.h"
+#include "egl/EglRestore.h"
+#include "es1/Es1Restore.h"
+#include "es2/Es2Restore.h"
+#include "host/HostTables.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
+
+#include <GLES2/gl2.h>
+
+#include <cstring>
+
+CAnalysisPlayback::CAnalysisPlayback()
+{
+    m_mode = 1;
+    ResetEs1Names(m_analysisEs1);
+    ResetNameMaps();
+}
+
+CAnalysisPlayback::~CAnalysisPlayback() = default;
+
+bool CAnalysisPlayback::GoToFrame(uint32_t frame, uint8_t restore, uint32_t drawBudget)
+{
+    if (!m_trace || frame == 0 || int64_t(frame) > int64_t(m_trace->GetFrameCount()))
+        return false;
+    const STraceFrame* f = m_trace->GetFrame(frame);
+    if (!f)
+        return false;
+    m_currentFrame = frame;
+    m_eglDirty = m_es1Dirty = m_es2Dirty = 1;
+    if (restore == 1)
+        RestoreStateAtFrame(frame);
+    m_firstDraw = 1;
+    m_drawBudget = drawBudget;
+    m_lastDraw = drawBudget;
+    m_firstCall = f->firstCall;
+    m_endCall = f->endCall == STraceFrame::kOpenEnd ? f->firstCall : f->endCall;
+    return true;
+}
+
+bool CAnalysisPlayback::SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag)
+{
+    m_rangeFlag = flag;
+    RestoreStateAtFrame(m_currentFrame);
+    m_firstDraw = firstDraw;
+    m_lastDraw = lastDraw;
+    return true;
+}
+
+bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
+{
+    SEglState egl;
+    SEs1State es1;
+    SEs2State es2;
+    if (!m_trace)
+        return true;
+    // The frame's EGL snapshot decides whether it has a context for its ES state, also when the
+    // host's EGL objects are already the frame's (a clean EGL copy): the host's ES state is rebuilt
+    // whenever the copy says it no longer is the frame's.
+    const bool fetched = m_trace->GetFrameEglState(frame, &egl);
+    if (m_eglDirty && fetched) {
+        RestoreEglState(egl, frame, m_egl);
+        m_egl = egl;
+        m_eglDirty = 0;
+    }
+    if (egl.currentDisplay == 0) {
+        ResetNameMaps();
+        ResetEs1Names(m_analysisEs1);
+    }
+    if (m_es1Dirty && m_trace->GetFrameEs1State(frame, &es1)) {
+        if (egl.currentDisplay != 0)
+            RestoreEs1State(es1, frame, &m_es1);
+        m_es1 = es1;
+        m_es1Dirty = 0;
+    } else if (m_es2Dirty && m_trace->GetFrameEs2State(frame, &es2)) {
+        if (egl.currentDisplay != 0)
+            RestoreEs2State(es2, frame, &m_es2);
+        m_es2 = es2;
+        m_es2Dirty = 0;
+    }
+    return true;
+}
+
+bool CAnalysisPlayback::SetOption(uint32_t key, uint8_t on)
+{
+    switch (key) {
+    case 2: m_wireframe = on; break;
+    case 4: m_complexity = on; break;
+    case 16: m_rangeMode = on; break;
+    case 32: m_highlight = on; break;
+    default: break;
+    }
+    return true;
+}
+
+bool CAnalysisPlayback::SetOptionValue(uint32_t key, const uint8_t* value)
+{
+    if (key == 100 && value)
+        m_increment = *value;
+    return true;
+}
+
+void CAnalysisPlayback::SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds)
+{
+    if (&skipPositions != &m_skipPositions)
+        m_skipPositions = skipPositions;
+    if (&skipIds != &m_skipIds)
+        m_skipIds = skipIds;
+}
+
+bool CAnalysisPlayback::FindSwapCall()
+{
+    // The frame's last call (number endCall): the swap call when the frame is closed.
+    STraceCall* last = m_trace && m_endCall > m_firstCall ? m_trace->GetCall(m_endCall) : nullptr;
+    if (last)
+        m_swapCall = last;
+    if (last && IsFrameEnd(uint16_t(last->call->GetId())))
+        return true;
+    PlaybackError("Exception <expented SwapBuffer call\n");
+    return false;
+}
+
+void CAnalysisPlayback::ReadFrameBuffer()
+{
+    uint32_t width = 0xFFFFFFFFu, height = 0xFFFFFFFFu;
+    RememberWindowSize(&width, &height, nullptr);
+    if (!m_readBack || uint16_t(width) != m_readWidth || uint16_t(height) != m_readHeight) {
+        m_readWidth = uint16_t(width);
+        m_readHeight = uint16_t(height);
+        m_readBack = std::make_unique<uint8_t[]>(size_t(m_readWidth) * m_readHeight * 4 + 1);
+    }
+    const size_t pixels = size_t(m_readWidth) * m_readHeight;
+    std::memset(m_readBack.get(), 0, pixels * 4);
+    XQF_HOST(*SEs2Host::Instance(), glReadPixels)(0, 0, m_readWidth, m_readHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                                                  m_readBack.get());
+    uint8_t* b = m_readBack.get();
+    for (size_t i = 0; i < pixels; ++i) {
+        b[3 * i] = b[4 * i];
+        b[3 * i + 1] = b[4 * i + 1];
+        b[3 * i + 2] = b[4 * i + 2];
+    }
+}
+
+bool CAnalysisPlayback::GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height)
+{
+    if (rgb)
+        *rgb = m_readBack.get();
+    if (width)
+        *width = m_readWidth;
+    if (height)
+        *height = m_readHeight;
+    return m_readBack != nullptr;
+}

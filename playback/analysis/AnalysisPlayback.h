@@ -1,0 +1,65 @@
+#pragma once
+// The analysis context: a playback that keeps its own copies of the EGL, ES 1.1 and ES 2.0 state the
+// host has been brought to, moves to a frame by restoring that frame's recorded state on the host,
+// and holds the analysis options, the draw range and budget, the call filters and the frame image
+// read back from the host.
+#include "Playback.h"
+#include "state/EglState.h"
+#include "state/Es1State.h"
+#include "state/Es2State.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+
+class CAnalysisPlayback : public CPlayback
+{
+public:
+    CAnalysisPlayback();
+    ~CAnalysisPlayback();
+
+    // Selects a frame (1 to the trace's count; false otherwise, nothing changed): marks every state
+    // dirty, restores when `restore` is 1, and sets the draw range to 1..drawBudget.
+    bool GoToFrame(uint32_t frame, uint8_t restore, uint32_t drawBudget);
+    // Restores the current frame on the host, then sets the draw range.
+    bool SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag);
+    // Rebuilds the frame's EGL state (when dirty) and its ES 1.1 or ES 2.0 state on the host.
+    bool RestoreStateAtFrame(uint32_t frame);
+    // Keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight; others change nothing. True.
+    bool SetOption(uint32_t key, uint8_t on);
+    // Key 100: the complexity increment; others change nothing. True.
+    bool SetOptionValue(uint32_t key, const uint8_t* value);
+    void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
+    void Abort() { m_abort = 1; }
+    // The frame's last call as its closing call: true when it is the frame end (eglSwapBuffers).
+    bool FindSwapCall();
+    // Reads the playback surface back (RGBA) and packs it to RGB in place, rows bottom-up.
+    void ReadFrameBuffer();
+    bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
+
+    uint32_t m_firstCall = 0;  // 0-based index of the current frame's first call
+    uint32_t m_endCall = 0;    // one past its last call
+    SEglState m_egl;
+    SEs1State m_es1;
+    SEs2State m_es2;
+    uint32_t m_complexityProgram = 0, m_complexityShader = 0, m_highlightProgram = 0, m_highlightShader = 0;
+    uint8_t m_programsBuilt = 0;
+    uint8_t m_increment = 128;
+    uint8_t m_wireframe = 0, m_rangeMode = 0, m_complexity = 0, m_highlight = 0;
+    uint32_t m_firstDraw = 0, m_lastDraw = 0, m_drawBudget = 0;
+    STraceCall* m_swapCall = nullptr;
+    uint32_t m_currentFrame = 1;
+    uint32_t m_rangeFlag = 1;
+    std::unique_ptr<uint8_t[]> m_readBack;
+    uint16_t m_readWidth = 0, m_readHeight = 0;
+    uint8_t m_highlightThisDraw = 0;
+    uint32_t m_drawCounter = 0;
+    uint8_t m_eglDirty = 0, m_es1Dirty = 0, m_es2Dirty = 0;
+    SEs1ExtensionState m_analysisEs1;
+    std::set<uint32_t> m_skipPositions, m_skipIds;
+    uint8_t m_analysisCheckErrors = 1;
+    // The host render state an analysed draw changes, saved around it.
+    uint8_t m_savedBlend = 0, m_savedDepthTest = 0, m_savedStencilTest = 0;
+    uint32_t m_savedDepthFunc = 0, m_savedBlendEquation = 0, m_savedBlendSrc = 0, m_savedBlendDst = 0;
+    uint32_t m_savedProgram = 0;
+};

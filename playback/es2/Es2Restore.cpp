@@ -1,0 +1,295 @@
+#include "Es2Restore.h"
+
+#include "host/HostTables.h"
+#include "maps/NameMaps.h"
+#include "state/PixelSize.h"
+
+#include <EGL/egl.h>
+#include <GLES2/gl2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Recorded bytes as the host reads them: a capture that holds fewer bytes than the upload reads
+// (a cut trace, an image filled in part) is handed over padded with zeros.
+class CUpload
+{
+public:
+    CUpload(const uint8_t* bytes, uint64_t held, uint64_t needed)
+    {
+        if (!bytes || held >= needed) {
+            m_data = bytes;
+            return;
+        }
+        m_padded = std::make_unique<uint8_t[]>(needed);
+        std::memcpy(m_padded.get(), bytes, held);
+        std::memset(m_padded.get() + held, 0, needed - held);
+        m_data = m_padded.get();
+    }
+    const void* Data() const { return m_data; }
+
+private:
+    const uint8_t* m_data = nullptr;
+    std::unique_ptr<uint8_t[]> m_padded;
+};
+
+GLint ValidAlignment(int32_t a) { return a == 1 || a == 2 || a == 4 || a == 8 ? a : 4; }
+
+void Capability(SEs2Host& gl, GLenum cap, uint8_t on)
+{
+    if (on)
+        XQF_HOST(gl, glEnable)(cap);
+    else
+        XQF_HOST(gl, glDisable)(cap);
+}
+
+GLuint HostBuffer(SEs2Host& gl, uint32_t recorded)
+{
+    GLuint host = BufferNameMap::Get(recorded);
+    if (host == kNoHostName) {
+        XQF_HOST(gl, glGenBuffers)(1, &host);
+        BufferNameMap::Set(recorded, host);
+    }
+    return host;
+}
+
+// Step 1: every texture level not already on the host, each image under its own recorded unpack
+// alignment (the snapshot's alignment is set later, and an image recorded under alignment 1 would
+// otherwise be read with other rows, past its bytes).
+void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
+{
+    XQF_HOST(gl, glActiveTexture)(snapshot.activeTexture);
+    const auto& textures = std::as_const(snapshot.textures);
+    for (int32_t t = 0; t < textures.Count(); ++t) {
+        const auto& levels = textures.At(t);
+        for (int32_t l = 0; l < levels.Count(); ++l) {
+            const auto& images = levels.At(l);
+            if (images.Count() == 0)
+                continue;
+            if (current && t < current->textures.Count()) {
+                const auto& held = std::as_const(current->textures).At(t);
+                if (l < held.Count() && held.At(l).Count() > 0 && held.At(l).At(0).data == images.At(0).data)
+                    continue;  // the same recorded upload is on the host already
+            }
+            for (const auto& entry : images) {
+                const SEs2TexImage& image = entry.record;
+                const GLenum normalized = image.normalizedTarget ? image.normalizedTarget : image.target;
+                if (image.level == 0 && (image.target == GL_TEXTURE_2D || image.target == GL_TEXTURE_CUBE_MAP_POSITIVE_X)) {
+                    GLuint host = TextureNameMap::Get(image.texture);
+                    if (host == 0) {
+                        XQF_HOST(gl, glGenTextures)(1, &host);
+                        TextureNameMap::Set(image.texture, host);
+                    }
+                    XQF_HOST(gl, glBindTexture)(normalized, host);
+                    XQF_HOST(gl, glTexParameteri)(normalized, GL_TEXTURE_MIN_FILTER, GLint(image.minFilter));
+                    XQF_HOST(gl, glTexParameteri)(normalized, GL_TEXTURE_MAG_FILTER, GLint(image.magFilter));
+                    XQF_HOST(gl, glTexParameteri)(normalized, GL_TEXTURE_WRAP_S, GLint(image.wrapS));
+                    XQF_HOST(gl, glTexParameteri)(normalized, GL_TEXTURE_WRAP_T, GLint(image.wrapT));
+                }
+                if (const GLuint host = TextureNameMap::Get(image.texture))
+                    XQF_HOST(gl, glBindTexture)(normalized, host);
+                const uint8_t* bytes = image.data.get();
+                if (image.compressed) {
+                    // A compressed image without all its bytes is not uploaded (as one without data).
+                    if (bytes && image.capturedSize >= image.size && image.size > 0)
+                        XQF_HOST(gl, glCompressedTexImage2D)(image.target, image.level, image.format, image.width,
+                                                             image.height, image.border, GLsizei(image.size), bytes);
+                    continue;
+                }
+                const GLint alignment = ValidAlignment(image.unpackAlignment);
+                const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment,
+                                                    image.border);
+                if (bytes && needed < 0)
+                    bytes = nullptr;  // a format this side cannot size: defined without data
+                const CUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
+                XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
+                XQF_HOST(gl, glTexImage2D)(image.target, image.level, GLint(image.format), image.width, image.height,
+                                           image.border, image.format, image.type, upload.Data());
+            }
+        }
+    }
+}
+
+void Buffers(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
+{
+    const auto& buffers = std::as_const(snapshot.buffers);
+    for (int32_t i = 0; i < buffers.Count(); ++i) {
+        const SEs2Buffer& b = buffers.At(i);
+        if (current && current->buffers.Count() >= i + 1 && std::as_const(current->buffers).At(i).data == b.data)
+            continue;
+        const GLuint host = HostBuffer(gl, buffers.KeyAt(i));
+        XQF_HOST(gl, glBindBuffer)(b.target, host);
+        const CUpload upload(b.data.get(), b.capturedSize, b.size);
+        XQF_HOST(gl, glBufferData)(b.target, GLsizeiptr(b.size), upload.Data(), b.usage);
+    }
+}
+
+void Renderbuffers(SEs2Host& gl, SEs2State& snapshot)
+{
+    for (const auto& entry : std::as_const(snapshot.renderbuffers)) {
+        const SEs2Renderbuffer& r = entry.record;
+        if (entry.key == 0)
+            continue;
+        GLuint host = RenderbufferNameMap::Get(entry.key);
+        if (host == kNoHostName) {
+            XQF_HOST(gl, glGenRenderbuffers)(1, &host);
+            RenderbufferNameMap::Set(entry.key, host);
+        }
+        if ((r.bound & 0xFF) == 0)
+            continue;
+        XQF_HOST(gl, glBindRenderbuffer)(GL_RENDERBUFFER, host);
+        using Multisample = void (*)(GLenum, GLsizei, GLenum, GLsizei, GLsizei);
+        auto multisample = reinterpret_cast<Multisample>(gl.ext.glRenderbufferStorageMultisampleWZQ);
+        if (r.samples != 0 && multisample)
+            multisample(GL_RENDERBUFFER, GLsizei(r.samples), r.internalFormat, GLsizei(r.width), GLsizei(r.height));
+        else if (r.samples != 0 || r.internalFormat != 0)
+            XQF_HOST(gl, glRenderbufferStorage)(GL_RENDERBUFFER, r.internalFormat, GLsizei(r.width), GLsizei(r.height));
+    }
+}
+
+void Framebuffers(SEs2Host& gl, SEs2State& snapshot)
+{
+    using TextureMultisample = void (*)(GLenum, GLenum, GLenum, GLuint, GLint, GLsizei);
+    auto multisample = reinterpret_cast<TextureMultisample>(gl.ext.glFramebufferTexture2DMultisampleWZQ);
+    for (const auto& entry : std::as_const(snapshot.framebuffers)) {
+        const SEs2Framebuffer& f = entry.record;
+        if (entry.key == 0)
+            continue;
+        GLuint host = FramebufferNameMap::Get(entry.key);
+        if (host == kNoHostName) {
+            XQF_HOST(gl, glGenFramebuffers)(1, &host);
+            FramebufferNameMap::Set(entry.key, host);
+        }
+        if ((f.bound & 0xFF) != 1)
+            continue;
+        XQF_HOST(gl, glBindFramebuffer)(GL_FRAMEBUFFER, host);
+        const std::pair<GLenum, const SEs2Attachment*> attachments[] = {
+            {GL_COLOR_ATTACHMENT0, &f.color}, {GL_DEPTH_ATTACHMENT, &f.depth}, {GL_STENCIL_ATTACHMENT, &f.stencil}};
+        for (const auto& [point, a] : attachments) {
+            if (a->type == GL_RENDERBUFFER) {
+                const GLuint h = RenderbufferNameMap::Get(a->name);
+                if (h == kNoHostName)
+                    continue;
+                XQF_HOST(gl, glFramebufferRenderbuffer)(GL_FRAMEBUFFER, point, GL_RENDERBUFFER, h);
+            } else if (a->type == GL_TEXTURE) {
+                GLuint h = 0;
+                if (!(point == GL_COLOR_ATTACHMENT0 && a->name == 0)) {
+                    h = TextureNameMap::Get(a->name);
+                    if (h == 0)
+                        continue;
+                }
+                const GLenum target = a->target ? a->target : GL_TEXTURE_2D;
+                if (f.samples != 0 && multisample)
+                    multisample(GL_FRAMEBUFFER, point, target, h, GLint(a->level), GLsizei(f.samples));
+                else
+                    XQF_HOST(gl, glFramebufferTexture2D)(GL_FRAMEBUFFER, point, target, h, GLint(a->level));
+            } else {
+                continue;
+            }
+            XQF_HOST(gl, glCheckFramebufferStatus)(GL_FRAMEBUFFER);
+        }
+    }
+}
+
+} // namespace
+
+void RestoreEs2State(SEs2State& snapshot, uint32_t, SEs2State* current)
+{
+    SEs2Host& gl = *SEs2Host::Instance();
+    Textures(gl, snapshot, current);
+
+    for (uint32_t u = 0; u < snapshot.textureUnitCount && u < 32; ++u) {
+        XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0 + u);
+        XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, TextureNameMap::Get(snapshot.texture2DBinding[u]));
+        XQF_HOST(gl, glBindTexture)(GL_TEXTURE_CUBE_MAP, TextureNameMap::Get(snapshot.textureCubeBinding[u]));
+    }
+    XQF_HOST(gl, glActiveTexture)(snapshot.activeTexture);
+
+    Buffers(gl, snapshot, current);
+
+    XQF_HOST(gl, glBlendEquationSeparate)(snapshot.blendEquationRgb, snapshot.blendEquationAlpha);
+    for (int i = 0; i < 9; ++i)
+        Capability(gl, kEs2Capabilities[i], snapshot.capabilities[i]);
+    XQF_HOST(gl, glBlendFuncSeparate)(snapshot.blendSrcRgb, snapshot.blendDstRgb, snapshot.blendSrcAlpha,
+                                      snapshot.blendDstAlpha);
+    XQF_HOST(gl, glBlendColor)(snapshot.blendColor[0], snapshot.blendColor[1], snapshot.blendColor[2],
+                               snapshot.blendColor[3]);
+
+    XQF_HOST(gl, glClearColor)(snapshot.clearColor[0], snapshot.clearColor[1], snapshot.clearColor[2],
+                               snapshot.clearColor[3]);
+    XQF_HOST(gl, glClearDepthf)(snapshot.clearDepth);
+    XQF_HOST(gl, glClearStencil)(snapshot.clearStencil);
+    XQF_HOST(gl, glColorMask)(snapshot.colorMask[0], snapshot.colorMask[1], snapshot.colorMask[2], snapshot.colorMask[3]);
+    XQF_HOST(gl, glCullFace)(snapshot.cullFaceMode);
+    XQF_HOST(gl, glDepthFunc)(snapshot.depthFunc);
+    XQF_HOST(gl, glDepthMask)(snapshot.depthMask);
+    XQF_HOST(gl, glDepthRangef)(snapshot.depthRangeNear, snapshot.depthRangeFar);
+
+    // Attribute arrays by their key, the attribute index; an index only the host's copy knows is
+    // disabled.
+    for (const auto& entry : std::as_const(snapshot.vertexAttribArrayEnabled))
+        if ((entry.record & 0xFF) == 1)
+            XQF_HOST(gl, glEnableVertexAttribArray)(entry.key);
+        else
+            XQF_HOST(gl, glDisableVertexAttribArray)(entry.key);
+    if (current)
+        for (const auto& entry : std::as_const(current->vertexAttribArrayEnabled))
+            if (!snapshot.vertexAttribArrayEnabled.Contains(entry.key))
+                XQF_HOST(gl, glDisableVertexAttribArray)(entry.key);
+
+    XQF_HOST(gl, glFrontFace)(snapshot.frontFace);
+    XQF_HOST(gl, glHint)(GL_GENERATE_MIPMAP_HINT, snapshot.generateMipmapHint);
+    XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, snapshot.packAlignment);
+    XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, snapshot.unpackAlignment);
+    XQF_HOST(gl, glPolygonOffset)(snapshot.polygonOffsetFactor, snapshot.polygonOffsetUnits);
+    XQF_HOST(gl, glSampleCoverage)(snapshot.sampleCoverageValue, snapshot.sampleCoverageInvert);
+    XQF_HOST(gl, glScissor)(snapshot.scissorBox[0], snapshot.scissorBox[1], snapshot.scissorBox[2], snapshot.scissorBox[3]);
+    for (int face = 0; face < 2; ++face) {
+        const GLenum f = face ? GL_BACK : GL_FRONT;
+        XQF_HOST(gl, glStencilFuncSeparate)(f, snapshot.stencilFunc[face], snapshot.stencilRef[face],
+                                            snapshot.stencilValueMask[face]);
+    }
+    XQF_HOST(gl, glStencilMaskSeparate)(GL_FRONT, snapshot.stencilWriteMask[0]);
+    XQF_HOST(gl, glStencilMaskSeparate)(GL_BACK, snapshot.stencilWriteMask[1]);
+    XQF_HOST(gl, glStencilOpSeparate)(GL_FRONT, snapshot.stencilFail[0], snapshot.stencilPassDepthFail[0],
+                                      snapshot.stencilPassDepthPass[0]);
+    XQF_HOST(gl, glStencilOpSeparate)(GL_BACK, snapshot.stencilFail[1], snapshot.stencilPassDepthFail[1],
+                                      snapshot.stencilPassDepthPass[1]);
+    if (snapshot.viewport[2] == 0 && snapshot.viewport[3] == 0) {
+        SEglHost& egl = *SEglHost::Instance();
+        EGLDisplay display = XQF_HOST(egl, eglGetCurrentDisplay)();
+        EGLSurface draw = XQF_HOST(egl, eglGetCurrentSurface)(EGL_DRAW);
+        XQF_HOST(egl, eglQuerySurface)(display, draw, EGL_WIDTH, &snapshot.viewport[2]);
+        XQF_HOST(egl, eglQuerySurface)(display, draw, EGL_HEIGHT, &snapshot.viewport[3]);
+    } else {
+        XQF_HOST(gl, glViewport)(snapshot.viewport[0], snapshot.viewport[1], snapshot.viewport[2], snapshot.viewport[3]);
+    }
+
+    Renderbuffers(gl, snapshot);
+    Framebuffers(gl, snapshot);
+
+    for (const auto& va : std::as_const(snapshot.vertexArrays))
+        for (const auto& entry : std::as_const(va.record.pointers)) {
+            const SEs2VertexAttribPointer& ptr = entry.record;
+            XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, HostBuffer(gl, ptr.buffer));
+            XQF_HOST(gl, glVertexAttribPointer)(entry.key, ptr.size, ptr.type, GLboolean(ptr.normalized), ptr.stride,
+                                                reinterpret_cast<const void*>(uintptr_t(uint32_t(ptr.pointer))));
+        }
+    XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, HostBuffer(gl, snapshot.arrayBufferBinding));
+    const uint32_t element = snapshot.vertexArrays[snapshot.vertexArrayBinding].elementArrayBuffer;
+    XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, HostBuffer(gl, element));
+    using BindVertexArray = void (*)(GLuint);
+    if (auto bind = reinterpret_cast<BindVertexArray>(gl.ext.glBindVertexArrayOES))
+        bind(snapshot.vertexArrayBinding);
+    XQF_HOST(gl, glBindFramebuffer)(GL_FRAMEBUFFER, FramebufferNameMap::Get(snapshot.framebufferBinding));
+    XQF_HOST(gl, glBindRenderbuffer)(GL_RENDERBUFFER, RenderbufferNameMap::Get(snapshot.renderbufferBinding));
+
+    SEs2State none;
+    RestoreEs2Shaders(snapshot, current ? *current : none);
+    RestoreEs2Programs(snapshot, current ? *current : none);
+}

@@ -1,0 +1,150 @@
+// The analysis context's frame navigation: frames refused, options, the read-back, restoring a frame
+// without a context, restoring a frame twice, and frame numbers past 16 bits.
+#include "EglTestSupport.h"
+#include "Es2TestHost.h"
+
+#include "analysis/AnalysisPlayback.h"
+#include "probe/StateProbe.h"
+
+#include <EGL/egl.h>
+
+using namespace egltest;
+using namespace es2host;
+
+namespace {
+
+class Navigation : public CEs2HostTest
+{
+protected:
+    void TearDown() override { CTraceReader::Instance().Close(); }
+};
+
+std::string Es2Line(int id, const std::string& values) { return "{\"id\":" + std::to_string(id) + ",\"err\":0,\"v\":[" + values + "]}"; }
+
+TEST_F(Navigation, FramesOutsideTheTraceAreRefusedAndTheFrameKept)
+{
+    CTraceData* data = LoadLog("three", {SwapBuffers(0), SwapBuffers(0), SwapBuffers(0)});
+    ASSERT_NE(data, nullptr);
+    CAnalysisPlayback a;
+    a.BindTrace(data);
+    ASSERT_TRUE(a.GoToFrame(2, 0, 5));
+    EXPECT_EQ(a.m_lastDraw, 5u);
+    EXPECT_FALSE(a.GoToFrame(0, 0, 0));
+    EXPECT_FALSE(a.GoToFrame(4, 0, 0));
+    EXPECT_EQ(a.m_currentFrame, 2u);
+    EXPECT_EQ(a.m_firstCall, data->GetFrame(2)->firstCall);
+    EXPECT_TRUE(a.FindSwapCall());
+    EXPECT_EQ(a.m_swapCall, data->GetCall(data->GetFrame(2)->endCall));
+}
+
+TEST_F(Navigation, UnknownOptionKeysChangeNothing)
+{
+    CAnalysisPlayback a;
+    const uint8_t value = 7;
+    EXPECT_TRUE(a.SetOption(7, 1));
+    EXPECT_TRUE(a.SetOptionValue(101, &value));
+    EXPECT_EQ(a.m_wireframe + a.m_complexity + a.m_rangeMode + a.m_highlight, 0);
+    EXPECT_EQ(a.m_increment, 128);
+    EXPECT_TRUE(a.SetOption(2, 1));
+    EXPECT_TRUE(a.SetOptionValue(100, &value));
+    EXPECT_EQ(a.m_wireframe, 1);
+    EXPECT_EQ(a.m_increment, 7);
+    std::set<uint32_t> positions = {3}, ids = {2016};
+    a.SetCallFilters(positions, ids);
+    a.SetCallFilters(a.m_skipPositions, a.m_skipIds);
+    EXPECT_EQ(a.m_skipPositions, positions);
+    EXPECT_EQ(a.m_skipIds, ids);
+}
+
+TEST_F(Navigation, TheReadBackPacksPixelsToThreeBytes)
+{
+    XQF_HOST(*gl, glBindFramebuffer)(GL_FRAMEBUFFER, 0);
+    XQF_HOST(*gl, glClearColor)(1.0f, 0.5f, 0.0f, 1.0f);
+    XQF_HOST(*gl, glClear)(GL_COLOR_BUFFER_BIT);
+    uint32_t width = 2, height = 1;
+    RememberWindowSize(&width, &height, nullptr);
+    CAnalysisPlayback a;
+    a.ReadFrameBuffer();
+    uint8_t* rgb = nullptr;
+    uint16_t w = 0, h = 0;
+    ASSERT_TRUE(a.GetFrameBuffer(&rgb, &w, &h));
+    EXPECT_EQ(w, 2);
+    EXPECT_EQ(h, 1);
+    EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 6), (std::vector<uint8_t>{255, 128, 0, 255, 128, 0}));
+}
+
+TEST_F(Navigation, AFrameWithoutAContextResetsTheMapsAndRestoresNothing)
+{
+    CTraceData* data = LoadLog("nocontext", {Es2Line(2007, "3553,{\"o\":\"texture\",\"v\":5}"), SwapBuffers(0), SwapBuffers(0)});
+    ASSERT_NE(data, nullptr);
+    CAnalysisPlayback a;
+    a.BindTrace(data);
+    TextureNameMap::Set(77, 7);
+    CHostSpy spy;
+    SpyOnEs2(spy);
+    ASSERT_TRUE(a.GoToFrame(2, 0, 0));
+    a.SetRange(1, 0, 1);
+    EXPECT_EQ(TextureNameMap::Get(77), 0u);
+    EXPECT_EQ(spy.calls.size(), 0u);
+    EXPECT_EQ(a.m_es2Dirty, 0) << "the copy is the frame's";
+}
+
+TEST_F(Navigation, FrameNumbersPast16BitsRestoreTheirOwnFrame)
+{
+    // 69,998 empty frames, then a context made in frame 69,999: frame 70,000 starts with it, frame
+    // 70,000 - 65,536 without.
+    std::vector<std::string> lines(69998, SwapBuffers(0));
+    for (const std::string& line : Session(64, 48, 0x70))
+        lines.push_back(line);
+    lines.push_back(SwapBuffers(0x31));
+    lines.push_back(SwapBuffers(0x31));
+    CTraceData* data = LoadLog("long", lines);
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->GetFrameCount(), 70000);
+    ResetEglMaps();
+    CAnalysisPlayback a;
+    a.BindTrace(data);
+    ASSERT_TRUE(a.GoToFrame(70000, 0, 0));
+    EXPECT_EQ(a.m_firstCall, data->GetFrame(70000)->firstCall);
+    testing::internal::CaptureStdout();
+    a.SetRange(1, 0, 1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(DisplayHandleMap::Get(1), 0u) << "frame 70,000's display restored";
+    EXPECT_EQ(a.m_egl.currentDisplay, 1u);
+}
+
+void* HostProc(const char* name)
+{
+    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+}
+
+TEST_F(Navigation, RestoringAFrameAgainUploadsNothingAndGivesTheSameState)
+{
+    const std::string dir = TestTemp("scenes");
+    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "'").status, 0);
+    for (const char* scene : {"textured", "indexed"}) {
+        SCOPED_TRACE(scene);
+        const std::string log = dir + "/" + scene + ".log", trace = dir + "/" + scene + ".xqft";
+        ASSERT_EQ(RunCommand(std::string(XQFT_BINARY_DIR "/bin/xqft-record --scene ") + scene + " --out '" + dir + "'").status, 0);
+        ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status, 0);
+        ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(trace.c_str()), 1), 0);
+        ResetEglMaps();
+        CAnalysisPlayback a;
+        a.BindTrace(CTraceReader::Instance().GetTraceData());
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(a.GoToFrame(2, 0, 0));
+        a.SetRange(1, 0, 1);
+        const std::string first = ProbeEs2State(SProbeGl{gl->entries, &HostProc});
+        CHostSpy spy;
+        SpyOnEs2(spy);
+        ASSERT_TRUE(a.GoToFrame(2, 0, 0));
+        a.SetRange(1, 0, 1);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(spy.Count("glTexImage2D") + spy.Count("glCompressedTexImage2D") + spy.Count("glBufferData"), 0);
+        EXPECT_EQ(ProbeEs2State(SProbeGl{gl->entries, &HostProc}), first);
+        CTraceReader::Instance().Close();
+    }
+    RunCommand("rm -rf '" + dir + "'");
+}
+
+} // namespace

@@ -1,0 +1,347 @@
+// The ES 2.0 player over a wrapped ES 2.0 table: for each recorded call sequence, the exact host
+// calls made (names, and the arguments that matter) and the results; then the calls whose recorded
+// data is shorter than what the host would read, which are refused.
+#include "Es2TestHost.h"
+
+#include "Es2DrawItems.h"
+#include "Es2Records.h"
+
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+
+using namespace es2test;
+using namespace es2calls;
+using namespace es2host;
+
+namespace {
+
+constexpr uint16_t kCreateProgram = 2026, kDrawArrays = 2041, kDrawElements = 2042, kFinish = 2045,
+                   kGenBuffers = 2050, kGenTextures = 2054, kGetError = 2061, kIsEnabled = 2083,
+                   kReadPixels = 2093, kValidateProgram = 2132, kUniform4fv = 2125, kShaderBinary = 2098,
+                   kTexParameteriv = 2110, kCompressedSub = 2023,
+                   kDisableVertexAttribArray = 2040;
+constexpr uint32_t kArray = 0x8892, kElement = 0x8893, kFloat = 0x1406, kFramebuffer = 0x8D40;
+
+SPayload Floats(std::initializer_list<float> values)
+{
+    SPayload p;
+    for (float v : values)
+        p.F(v);
+    return p;
+}
+
+// glDrawArrays with its captured blocks (and the trailer the reader keeps them by).
+SCall DrawArrays(uint32_t first, uint32_t count, std::initializer_list<uint32_t> blockSizes)
+{
+    SPayload p;
+    p.Words({4, first, count});
+    uint64_t pointer = 0x5000;
+    for (uint32_t size : blockSizes)
+        p.Block(pointer += 0x100, size);
+    p.Raw(std::vector<uint8_t>(40));
+    return {kDrawArrays, p};
+}
+
+// glDrawElements (format 7): the index bytes, the offset into an element buffer, the blocks.
+SCall DrawElements(uint32_t count, uint32_t type, const std::vector<uint8_t>& indices, uint32_t offset,
+                   std::initializer_list<uint32_t> blockSizes)
+{
+    SPayload p;
+    p.Words({4, count, type}).Ptr(indices.empty() ? offset : 0x4000).U32(uint32_t(indices.size())).Raw(indices).Ptr(offset);
+    uint64_t pointer = 0x6000;
+    for (uint32_t size : blockSizes)
+        p.Block(pointer += 0x100, size);
+    p.Raw(std::vector<uint8_t>(8));
+    return {kDrawElements, p};
+}
+
+SCall AttribPointer(uint32_t index, uint32_t pointer) { return W(kVertexAttribPointer, {index, 2, kFloat, 0, 0, pointer}); }
+
+struct SCase
+{
+    const char* what;
+    std::vector<SCall> setup;  // played first, not looked at
+    std::vector<SCall> calls;
+    uint8_t checkErrors;
+    std::vector<std::string> host;  // the host calls the calls make (of those the spy wraps), in order
+    std::vector<int> results;
+    std::function<void(const CHostSpy&, CEs2HostTest&)> check;
+};
+
+using Fixture = CEs2HostTest;
+
+const std::vector<SCase>& Cases()
+{
+    static const std::vector<SCase> cases = {
+        {"glBindBuffer of an unknown name makes one host buffer; the second reuses it",
+         {},
+         {W(kBindBuffer, {kArray, 7}), W(kBindBuffer, {kArray, 7})},
+         0,
+         {"glGenBuffers", "glBindBuffer", "glBindBuffer"},
+         {1, 1},
+         [](const CHostSpy& s, Fixture&) {
+             EXPECT_NE(BufferNameMap::Get(7), kNoHostName);
+             EXPECT_EQ(s.Of("glBindBuffer")[0].args[1], BufferNameMap::Get(7));
+             EXPECT_EQ(s.Of("glBindBuffer")[1].args[1], BufferNameMap::Get(7));
+         }},
+        {"glBindTexture of 0 binds host texture 0 and makes nothing",
+         {},
+         {W(kBindTexture, {kTexture2D, 0})},
+         0,
+         {"glBindTexture"},
+         {1},
+         [](const CHostSpy& s, Fixture&) { EXPECT_EQ(s.calls[0].args[1], 0u); }},
+        {"glBindFramebuffer of all bits binds the first call's framebuffer; of 0 binds host 0",
+         {},
+         {W(kBindFramebuffer, {kFramebuffer, 0xFFFFFFFF}), W(kBindFramebuffer, {kFramebuffer, 0})},
+         0,
+         {"glBindFramebuffer", "glBindFramebuffer"},
+         {1, 1},
+         [](const CHostSpy& s, Fixture& f) {
+             EXPECT_EQ(s.calls[0].args[1], f.playback->m_defaultFramebuffer);
+             EXPECT_EQ(s.calls[1].args[1], 0u);
+         }},
+        {"glGenTextures whose first name is known makes nothing; glGenBuffers then still makes and maps",
+         {{kGenTextures, SPayload().U32(1).Array(0x100, {5})}, {kGenBuffers, SPayload().U32(1).Array(0x100, {6})}},
+         {{kGenTextures, SPayload().U32(1).Array(0x100, {5})}, {kGenBuffers, SPayload().U32(1).Array(0x100, {6})}},
+         0,
+         {"glGenBuffers"},
+         {1, 1},
+         nullptr},
+        {"glDeleteShader of an attached shader keeps it pending; glDetachShader then forgets it",
+         {Ret(kCreateShader, 3, {0x8B31}), Ret(kCreateProgram, 4, {}), W(kAttachShader, {4, 3})},
+         {W(kDeleteShader, {3}), W(kDetachShader, {4, 3})},
+         0,
+         {"glDeleteShader", "glDetachShader"},
+         {1, 1},
+         [](const CHostSpy&, Fixture&) { EXPECT_EQ(ShaderNameMap::Get(3).host, 0u); }},
+        {"glUniform4fv at a location the current program does not know passes -1",
+         {},
+         {{kUniform4fv, SPayload().U32(9).U32(1).Ptr(0x200).U32(1).Raw(Floats({1, 2, 3, 4}).bytes)}},
+         0,
+         {"glUniform4fv"},
+         {1},
+         [](const CHostSpy& s, Fixture&) { EXPECT_EQ(int32_t(s.calls[0].args[0]), -1); }},
+        {"glViewport beyond the default framebuffer's surface is cut to it; on another framebuffer it is not",
+         {},
+         {W(kViewport, {0, 0, 4096, 4096}), W(kBindFramebuffer, {kFramebuffer, 3}), W(kViewport, {0, 0, 4096, 4096})},
+         0,
+         {"glViewport", "glGenFramebuffers", "glBindFramebuffer", "glViewport"},
+         {1, 1, 1},
+         [](const CHostSpy& s, Fixture&) {
+             EXPECT_EQ(s.Of("glViewport")[0].args, (std::vector<uint64_t>{0, 0, 800, 600}));
+             EXPECT_EQ(s.Of("glViewport")[1].args, (std::vector<uint64_t>{0, 0, 4096, 4096}));
+         }},
+        {"glDrawArrays points client arrays 0 and 2 at blocks 0 and 1 and rebinds the array buffer",
+         {W(kBindBuffer, {kArray, 7}), {kBufferData, SPayload().Words({kArray, 64}).Block(0x700, 64).U32(0x88E4)},
+          AttribPointer(1, 0), W(kEnableVertexAttribArray, {1}), W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000),
+          AttribPointer(2, 0x2000), W(kEnableVertexAttribArray, {0}), W(kEnableVertexAttribArray, {2}),
+          W(kBindBuffer, {kArray, 7})},
+         {DrawArrays(0, 3, {24, 24})},
+         0,
+         {"glBindBuffer", "glVertexAttribPointer", "glVertexAttribPointer", "glBindBuffer", "glDrawArrays"},
+         {1},
+         [](const CHostSpy& s, Fixture& f) {
+             const auto* blocks = CapturedBlocksOf(f.entries.back()->call.get());
+             ASSERT_NE(blocks, nullptr);
+             const auto pointers = s.Of("glVertexAttribPointer");
+             EXPECT_EQ(pointers[0].args[0], 0u);
+             EXPECT_EQ(pointers[0].args[4], 0u) << "stride 0";
+             EXPECT_EQ(pointers[0].args[5], reinterpret_cast<uintptr_t>(blocks->At(0).bytes));
+             EXPECT_EQ(pointers[1].args[0], 2u);
+             EXPECT_EQ(pointers[1].args[5], reinterpret_cast<uintptr_t>(blocks->At(1).bytes));
+             EXPECT_EQ(s.Of("glBindBuffer")[0].args[1], 0u);
+             EXPECT_EQ(s.Of("glBindBuffer")[1].args[1], BufferNameMap::Get(7)) << "rebound before the draw";
+         }},
+        {"glDrawElements with one block for two client arrays disables the second and draws",
+         {W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), AttribPointer(1, 0x2000), W(kEnableVertexAttribArray, {0}),
+          W(kEnableVertexAttribArray, {1})},
+         {DrawElements(3, 0x1401, {0, 1, 2}, 0, {24})},
+         0,
+         {"glBindBuffer", "glVertexAttribPointer", "glDisableVertexAttribArray", "glBindBuffer", "glDrawElements"},
+         {1},
+         [](const CHostSpy& s, Fixture&) {
+             EXPECT_EQ(s.Of("glDisableVertexAttribArray")[0].args[0], 1u);
+             EXPECT_NE(s.Of("glDrawElements")[0].args[3], 0u) << "the captured index bytes";
+         }},
+        {"glDrawElements with an element buffer passes the recorded offset",
+         {W(kBindBuffer, {kElement, 8}), {kBufferData, SPayload().Words({kElement, 16}).Block(0x800, 16).U32(0x88E4)},
+          W(kDisableVertexAttribArray, {0}), W(kDisableVertexAttribArray, {1})},
+         {DrawElements(3, 0x1403, {}, 4, {})},
+         0,
+         {"glBindBuffer", "glBindBuffer", "glDrawElements"},
+         {1},
+         [](const CHostSpy& s, Fixture&) { EXPECT_EQ(s.Of("glDrawElements")[0].args[3], 4u); }},
+        {"glReadPixels, glIsEnabled and glValidateProgram reach no host function, also with error checks",
+         {},
+         {{kReadPixels, SPayload().Words({0, 0, 1, 1, 0x1908, 0x1401}).Ptr(0).U32(0).U32(4)},
+          Ret(kIsEnabled, 1, {0x0BE2}), W(kValidateProgram, {4})},
+         1,
+         {},
+         {1, 1, 1},
+         nullptr},
+    };
+    return cases;
+}
+
+class Es2Player : public CEs2HostTest
+{
+};
+
+TEST_F(Es2Player, EachCallMakesTheHostCallsItShould)
+{
+    for (const SCase& c : Cases()) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        Play(c.setup);
+        CHostSpy spy;
+        SpyOnEs2(spy);
+        const std::vector<int> results = Play(c.calls, c.checkErrors);
+        std::vector<std::string> names;
+        for (const SHostCall& h : spy.calls)
+            names.push_back(h.name);
+        EXPECT_EQ(names, c.host);
+        EXPECT_EQ(results, c.results) << out << err;
+        if (c.check)
+            c.check(spy, *this);
+    }
+}
+
+// glDrawArrays with more enabled client arrays than captured blocks throws the vector subscript
+// error the frame loops catch and report; glDrawElements (above) disables the array instead.
+TEST_F(Es2Player, DrawArraysWithAMissingBlockThrows)
+{
+    Play({W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), AttribPointer(1, 0x2000),
+          W(kEnableVertexAttribArray, {0}), W(kEnableVertexAttribArray, {1})});
+    CHostSpy spy;
+    SpyOnEs2(spy);
+    EXPECT_THROW(Play({DrawArrays(0, 3, {24})}), std::out_of_range);
+    EXPECT_EQ(spy.Count("glDrawArrays"), 0);
+}
+
+// The text the host's glShaderSource was given, kept before the host takes it.
+std::string g_source;
+void (*g_hostShaderSource)(GLuint, GLsizei, const GLchar* const*, const GLint*) = nullptr;
+void KeepSource(GLuint shader, GLsizei count, const GLchar* const* strings, const GLint* lengths)
+{
+    g_source = count == 1 ? std::string(strings[0], size_t(lengths[0])) : "";
+    g_hostShaderSource(shader, count, strings, lengths);
+}
+
+TEST_F(Es2Player, ShaderSourceJoinsTheRecordedStringsIntoOne)
+{
+    Play({Ret(kCreateShader, 3, {0x8B30})});
+    g_hostShaderSource = XQF_HOST(*gl, glShaderSource);
+    CHostSpy spy;
+    XQF_SPY(spy, *gl, glShaderSource, &KeepSource);
+    EXPECT_EQ(Play({{kShaderSource, SPayload().U32(3).U32(3).Ptr(0x300).U32(3).String(0x310, "a").String(0x320, "b")
+                                        .String(0x330, "c").Array(0x340, {1, 1, 1})}}),
+              std::vector<int>{1});
+    ASSERT_EQ(spy.Count("glShaderSource"), 1);
+    EXPECT_EQ(spy.calls[0].args[0], ShaderNameMap::Get(3).host);
+    EXPECT_EQ(g_source, "abc");
+}
+
+TEST_F(Es2Player, ACallRecordedWithAnErrorReachesNothingAndCountsAsPlayed)
+{
+    CHostSpy spy;
+    SpyOnEs2(spy);
+    EXPECT_EQ(Play({{kFinish, SPayload()}}, 1, 0x502), std::vector<int>{1});
+    EXPECT_EQ(spy.calls.size(), 0u);
+    EXPECT_EQ(out, "Es2 Call:Error. (Recorded GL_ERROR)\n");
+}
+
+TEST_F(Es2Player, NothingIsPlayedBeforeAHostDisplayIsInitialised)
+{
+    HostEglInitialised = 0;
+    CHostSpy spy;
+    SpyOnEs2(spy);
+    EXPECT_EQ(Play({{kFinish, SPayload()}}, 0), std::vector<int>{0});
+    EXPECT_EQ(spy.calls.size(), 0u);
+    EXPECT_NE(out.find("Es2 Call:Error. Invalid context\n"), std::string::npos);
+    HostEglInitialised = 1;
+}
+
+TEST_F(Es2Player, UseProgramCountsAsPlayedOverAPendingHostError)
+{
+    XQF_HOST(*gl, glEnable)(0x1234);  // GL_INVALID_ENUM, pending
+    EXPECT_EQ(Play({W(kUseProgram, {0})}, 1), std::vector<int>{1});
+    XQF_HOST(*gl, glEnable)(0x1234);
+    EXPECT_EQ(Play({{kGetError, SPayload().U32(0)}}, 1), std::vector<int>{0}) << "glGetError answers the error check";
+    EXPECT_NE(out.find("OGLES2 Error Code: 0x500, Call= glGetError"), std::string::npos) << out;
+}
+
+// Calls whose recorded data holds fewer values or bytes than the host would read.
+struct SShort
+{
+    const char* what;
+    std::vector<SCall> setup;
+    SCall call;
+    const char* host;  // the host function that must not be called
+};
+
+const std::vector<SShort>& Shortages()
+{
+    static const std::vector<SShort> cases = {
+        {"buffer data", {W(kBindBuffer, {kArray, 7})},
+         {kBufferData, SPayload().Words({kArray, 64}).Block(0x700, 8).U32(0x88E4)}, "glBufferData"},
+        {"buffer sub-data", {W(kBindBuffer, {kArray, 7})},
+         {kBufferSubData, SPayload().Words({kArray, 0, 16}).Block(0x700, 4)}, "glBufferSubData"},
+        {"a texture image", {}, TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, std::vector<uint8_t>(10)), "glTexImage2D"},
+        {"an odd-width RGB image under alignment 4", {W(kPixelStorei, {0x0CF5, 4})},
+         TexImage(kTexture2D, 0, kRgb, 5, 3, kUbyte, std::vector<uint8_t>(45), 1), "glTexImage2D"},
+        {"a sub-image without pixels", {TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, {})},
+         {kTexSubImage2D, SPayload().Words({kTexture2D, 0, 0, 0, 2, 2, kRgba, kUbyte}).Ptr(0).U32(0).U32(4)},
+         "glTexSubImage2D"},
+        {"a compressed image", {},
+         {kCompressedTexImage2D, SPayload().Words({kTexture2D, 0, 0x8D64, 8, 8, 0, 32}).Block(0x900, 8)},
+         "glCompressedTexImage2D"},
+        {"a compressed sub-image", {},
+         {kCompressedSub, SPayload().Words({kTexture2D, 0, 0, 0, 4, 4, 0x8D64, 8}).Block(0x900, 4)},
+         "glCompressedTexSubImage2D"},
+        {"a client array shorter than the vertices drawn",
+         {W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), W(kEnableVertexAttribArray, {0})},
+         DrawArrays(0, 3, {8}), "glDrawArrays"},
+        {"client indices shorter than the count",
+         {W(kDisableVertexAttribArray, {0})}, DrawElements(6, 0x1403, {0, 0, 1, 0}, 0, {}), "glDrawElements"},
+        {"an index past the vertices captured",
+         {W(kBindBuffer, {kArray, 0}), W(kBindBuffer, {kElement, 0}), AttribPointer(0, 0x1000),
+          W(kEnableVertexAttribArray, {0})},
+         DrawElements(3, 0x1401, {0, 1, 9}, 0, {24}), "glDrawElements"},
+        {"more strings counted than recorded", {Ret(kCreateShader, 3, {0x8B30})},
+         {kShaderSource, SPayload().U32(3).U32(3).Ptr(0x300).U32(1).String(0x310, "a").Array(0x340, {1})},
+         "glShaderSource"},
+        {"more names generated than recorded", {}, {kGenBuffers, SPayload().U32(5).Array(0x100, {1})}, "glGenBuffers"},
+        {"more names deleted than recorded", {}, {kDeleteTextures, SPayload().U32(3).Array(0x100, {1})}, "glDeleteTextures"},
+        {"a uniform array shorter than its count", {},
+         {kUniform4fv, SPayload().U32(0).U32(2).Ptr(0x200).U32(1).Raw(Floats({1, 2, 3, 4}).bytes)}, "glUniform4fv"},
+        {"a uniform array without values", {}, {kUniform4fv, SPayload().U32(0).U32(1).Ptr(0).U32(0)}, "glUniform4fv"},
+        {"a texture parameter array without values", {},
+         {kTexParameteriv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0).U32(0)}, "glTexParameteriv"},
+        {"shader binaries for more shaders than recorded", {},
+         {kShaderBinary, SPayload().U32(2).Array(0x100, {3}).U32(0x1234).Block(0x200, 8).U32(8)}, "glShaderBinary"},
+        {"an attribute name without text", {Ret(kCreateProgram, 4, {})},
+         {kBindAttribLocation, SPayload().U32(4).U32(0).Ptr(0).U32(0)}, "glBindAttribLocation"},
+        {"a uniform name without text", {Ret(kCreateProgram, 4, {})},
+         {kGetUniformLocation, SPayload().U32(0).U32(4).Ptr(0).U32(0)}, "glGetUniformLocation"},
+    };
+    return cases;
+}
+
+TEST_F(Es2Player, CallsWithShortRecordedDataAreRefused)
+{
+    for (const SShort& c : Shortages()) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        Play(c.setup);
+        CHostSpy spy;
+        SpyOnEs2(spy);
+        EXPECT_EQ(Play({c.call}), std::vector<int>{0});
+        EXPECT_EQ(spy.Count(c.host), 0);
+        EXPECT_NE(err.find("ERROR: "), std::string::npos) << err;
+        EXPECT_NE(out.find("Error call:"), std::string::npos) << out;
+    }
+}
+
+} // namespace

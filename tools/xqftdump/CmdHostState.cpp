@@ -1,0 +1,36 @@
+// host-state FILE --frame N: restores frame N's recorded state on the host library and prints the
+// host's OpenGL ES 2.0 state as the record-and-replay state probe describes it.
+#include "DumpCommand.h"
+#include "FramePlayback.h"
+
+#include "probe/StateProbe.h"
+
+#include <EGL/egl.h>
+
+namespace {
+void* HostProc(const char* name)
+{
+    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+}
+
+int Run(const std::vector<std::string>& args)
+{
+    std::string path;
+    long frame = 0;
+    if (!ParseFileAndNumber(args, "--frame", "host-state FILE --frame N", path, frame))
+        return kDumpUsage;
+    CLoadedTrace trace(path);
+    CAnalysisPlayback playback;
+    std::string state;
+    {
+        CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
+        if (!RestoreFrame(trace, playback, frame, path))
+            return kDumpUsage;
+        state = ProbeEs2State(SProbeGl{SEs2Host::Instance()->entries, &HostProc});
+    }
+    fputs(state.c_str(), stdout);
+    return kDumpOk;
+}
+} // namespace
+
+XQFT_DUMP_COMMAND("host-state", "FILE --frame N", Run);

@@ -1,0 +1,66 @@
+// replay FILE --frame N OUT.ppm: restores frame N's recorded state on the host library, plays the
+// frame's calls up to its eglSwapBuffers (error checks on), reads the frame back and writes it as a
+// binary PPM (RGB, top row first). Prints result=1 when every call played (0 at the first that did
+// not; the image is written all the same), width= and height=.
+#include "DumpCommand.h"
+#include "FramePlayback.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+
+#include <vector>
+
+namespace {
+int Run(const std::vector<std::string>& args)
+{
+    std::string path, out;
+    long frame = 0;
+    if (!ParseFileAndNumber(args, "--frame", "replay FILE --frame N OUT.ppm", path, frame, &out))
+        return kDumpUsage;
+    CLoadedTrace trace(path);
+    CAnalysisPlayback playback;
+    int result = 1;
+    uint8_t* rgb = nullptr;
+    uint16_t width = 0, height = 0;
+    {
+        CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
+        if (!RestoreFrame(trace, playback, frame, path))
+            return kDumpUsage;
+        try {
+            for (uint32_t n = playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
+                STraceCall* call = trace.Data()->GetCall(n);
+                if (!call || IsFrameEnd(uint16_t(call->call->GetId())))
+                    break;
+                if (playback.PlayCall(call, 1) == 0) {
+                    result = 0;
+                    break;
+                }
+            }
+        } catch (const std::exception& e) {
+            fprintf(stderr, "ERROR: %s\n", e.what());
+            result = 0;
+        } catch (const char* text) {
+            fprintf(stderr, "ERROR: %s\n", text);
+            result = 0;
+        }
+        playback.ReadFrameBuffer();
+        playback.GetFrameBuffer(&rgb, &width, &height);
+    }
+    FILE* file = std::fopen(out.c_str(), "wb");
+    bool written = file != nullptr;
+    if (file) {
+        std::fprintf(file, "P6\n%u %u\n255\n", width, height);
+        for (uint32_t y = height; y-- > 0;)  // read bottom-up, written top row first
+            written &= std::fwrite(rgb + size_t(y) * width * 3, 1, size_t(width) * 3, file) == size_t(width) * 3;
+        written &= std::fclose(file) == 0;
+    }
+    if (!written) {
+        fprintf(stderr, "ERROR: cannot write %s\n", out.c_str());
+        return kDumpUsage;
+    }
+    printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
+    return kDumpOk;
+}
+} // namespace
+
+XQFT_DUMP_COMMAND("replay", "FILE --frame N OUT.ppm", Run);

@@ -1,0 +1,60 @@
+#pragma once
+// Shared by the commands that bring the host to a frame of a trace: the trace loaded, an analysis
+// playback bound to it and moved to the frame, whose recorded state is restored on the host.
+#include "DumpTraceArgs.h"
+
+#include "analysis/AnalysisPlayback.h"
+#include "host/HostTables.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+// Standard output sent to standard error while it lives: the playback's diagnostics stay apart from
+// what the command prints.
+class CDiagnosticsToStderr
+{
+public:
+    CDiagnosticsToStderr()
+    {
+        fflush(stdout);
+        m_saved = dup(1);
+        dup2(2, 1);
+    }
+    ~CDiagnosticsToStderr()
+    {
+        fflush(stdout);
+        dup2(m_saved, 1);
+        close(m_saved);
+    }
+    CDiagnosticsToStderr(const CDiagnosticsToStderr&) = delete;
+    CDiagnosticsToStderr& operator=(const CDiagnosticsToStderr&) = delete;
+
+private:
+    int m_saved;
+};
+
+// Restores frame `frame` of the loaded trace on the host; false (with the reason on standard error)
+// when the trace, the frame or the host libraries are missing.
+inline bool RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long frame, const std::string& path)
+{
+    CTraceData* data = trace.Data();
+    if (!data) {
+        fprintf(stderr, "ERROR: %s: no trace (load result %d)\n", path.c_str(), trace.Result());
+        return false;
+    }
+    if (SEglHost::Instance()->IsFailed()) {
+        fprintf(stderr, "ERROR: no host EGL library\n");
+        return false;
+    }
+    SEs2Host::Instance();  // throws without a host ES 2.0 library
+    playback.BindTrace(data);
+    if (!playback.GoToFrame(uint32_t(frame), 0, 0)) {
+        fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+        return false;
+    }
+    playback.SetRange(1, 0, 1);
+    return true;
+}
