@@ -106,6 +106,8 @@ class Runner:
         r = subprocess.run(list(args), capture_output=True, text=True, timeout=300)
         if check and r.returncode != 0:
             self.fail("%s exited with %d: %s" % (" ".join(args), r.returncode, r.stderr.strip()[-500:]))
+        if self.backend == "x11" and "rendering headless" in r.stdout + r.stderr:
+            self.fail("%s found no X server" % " ".join(args))
         return r
 
     def fail(self, text):
