@@ -89,6 +89,7 @@ QFont CShaderHighlightController::GetDefaultFont()
     QFont font(QStringLiteral("Courier"), 12);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
