@@ -8,7 +8,8 @@ from . import trace
 WIDTH, HEIGHT = 160, 120
 TEX = 16
 
-VERTEX_SHADER = """attribute vec2 a_position;
+VERTEX_SHADER = """precision highp float;
+attribute vec2 a_position;
 attribute vec2 a_texcoord;
 uniform float u_angle;
 varying vec2 v_texcoord;
