@@ -1,0 +1,170 @@
+// The shader view end to end, offscreen: the viewer's compiler option names a test-double
+// compiler, the sample trace opens, and the shaders chosen in the shader list show read-only,
+// highlighted, with the double's count beside each line; a hung compiler leaves the window
+// responsive and the next choice cancels it.
+#include <QElapsedTimer>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "AppTestSupport.h"
+#include "Common/XQFPreferences/XQFPreferences.h"
+#include "CompileTestSupport.h"
+#include "ShaderEditPanel.h"
+#include "ShaderEditor.h"
+#include "XQFTraceGui_Qt.h"
+#include "dataviewer/ShaderViewerWidget.h"
+#include "states/ShaderListWidget.h"
+
+namespace {
+
+CFakeCompilers& Fakes()
+{
+    static CFakeCompilers fakes;
+    return fakes;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// What the "ok" double counts for each line: its trimmed length modulo 10, plus 1; -1 for blank lines.
+std::vector<int> OkCounts(const QString& text)
+{
+    std::vector<int> counts;
+    for (const QString& line : text.split('\n')) {
+        const QString trimmed = line.trimmed();
+        counts.push_back(trimmed.isEmpty() ? -1 : int(trimmed.size() % 10 + 1));
+    }
+    while (!counts.empty() && counts.back() == -1)
+        counts.pop_back();
+    return counts;
+}
+
+class ShaderViewTest : public ::testing::Test
+{
+protected:
+    // Compiles run on the editor controller's worker for the whole program; it ends once, here,
+    // while the application still runs.
+    static void TearDownTestSuite() { CShaderEditController::Shutdown(); }
+
+    void SetUp() override
+    {
+        FreshConfigHome();
+        CCompiler::ProbeLimit().milliseconds = 10000;   // the probes must not fail on a loaded machine
+        {
+            CXQFPreferences store(CXQFTString("XQFTraceGuiQT"), CXQFPreferences::kScopeUser);
+            CXQFTString errors;
+            ASSERT_TRUE(store.Load(errors, false));
+            store.SetString("OptGen_shaderCompilerPath", Fakes().Path("ok").c_str());
+            ASSERT_TRUE(store.Save(true));
+        }
+        c = CTraceController::Instance();
+        c->Shutdown();
+        c->SetLoader(nullptr);
+        ScriptPrompts(&shown);
+        c->Init(nullptr, nullptr);
+        window = std::make_unique<XQFTraceGui_Qt>();
+        window->show();
+        viewer = window->findChild<CShaderViewerWidget*>();
+        list = window->findChild<CShaderListWidget*>();
+        ASSERT_TRUE(viewer && list);
+        panel = viewer->Editor()->GetCurrentPanel();
+        c->SLTOpenTrace(TracePath("good.xqft"));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        c->Shutdown();
+    }
+
+    // The shader rows of the list (their glShaderSource call numbers), in list order.
+    std::vector<QTreeWidgetItem*> ShaderRows() const
+    {
+        std::vector<QTreeWidgetItem*> rows;
+        QTreeWidget* tree = list->Tree();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j)
+                rows.push_back(tree->topLevelItem(i)->child(j));
+        return rows;
+    }
+    void Choose(QTreeWidgetItem* row) { Q_EMIT list->Tree()->itemClicked(row, 0); }
+    std::vector<int> Counts() const
+    {
+        const CXQFTArray<int>& counts = panel->GetCycleCounts();
+        return std::vector<int>(counts.data, counts.data + counts.size);
+    }
+    // Whether some character of the text has the keyword colour, read from the line layouts.
+    bool HasKeywordColour() const
+    {
+        for (QTextBlock b = panel->document()->begin(); b.isValid(); b = b.next())
+            for (const QTextLayout::FormatRange& r : b.layout()->formats())
+                if (r.format.foreground().color() == QColor(0, 0, 255))
+                    return true;
+        return false;
+    }
+
+    CTraceController* c = nullptr;
+    std::vector<SShown> shown;
+    std::unique_ptr<XQFTraceGui_Qt> window;
+    CShaderViewerWidget* viewer = nullptr;
+    CShaderListWidget* list = nullptr;
+    CShaderEditPanel* panel = nullptr;
+};
+
+TEST_F(ShaderViewTest, ChosenShadersShowHighlightedWithTheCompilersCounts)
+{
+    EXPECT_EQ(c->m_shaderCompilerPath.toStdString(), Fakes().Path("ok"));
+    const std::vector<QTreeWidgetItem*> rows = ShaderRows();
+    ASSERT_EQ(rows.size(), 2u);
+    QString previous;
+    for (QTreeWidgetItem* row : rows) {
+        Choose(row);
+        const QString text = panel->toPlainText();
+        EXPECT_NE(text, previous) << "the text is replaced";
+        EXPECT_TRUE(text.contains("void main()"));
+        EXPECT_TRUE(panel->isReadOnly());
+        EXPECT_TRUE(CShaderEditController::SupportsBackgroundCompile(panel->GetDocType())) << panel->GetDocType();
+        ASSERT_TRUE(WaitFor([&] { return Counts() == OkCounts(text); }))
+            << "counts " << Counts().size() << " for " << text.toStdString();
+        EXPECT_TRUE(HasKeywordColour());
+        previous = text;
+    }
+}
+
+TEST_F(ShaderViewTest, AHungCompilerKeepsTheWindowResponsiveAndTheNextChoiceCancelsIt)
+{
+    c->m_shaderCompilerPath = QString::fromStdString(Fakes().Path("hang"));
+    viewer->SLTUpdateCompiler();   // as the preferences dialog's accept does
+    const std::vector<QTreeWidgetItem*> rows = ShaderRows();
+    ASSERT_EQ(rows.size(), 2u);
+    const size_t before = Fakes().Pids().size();
+    QElapsedTimer stall;
+    stall.start();
+    Choose(rows[0]);
+    EXPECT_LT(stall.elapsed(), 2000) << "the compile runs on the worker";
+    ASSERT_TRUE(WaitFor([&] { return Fakes().Pids().size() > before; }));
+    const pid_t hung = Fakes().Pids().back();
+    bool ticked = false;
+    QTimer::singleShot(50, [&] { ticked = true; });
+    EXPECT_TRUE(WaitFor([&] { return ticked; }, 5000)) << "the event loop runs while the compiler hangs";
+
+    Choose(rows[1]);
+    EXPECT_TRUE(WaitFor([&] { return kill(hung, 0) != 0; })) << "the first compile's child is killed";
+    EXPECT_TRUE(Counts().empty());
+}
+
+} // namespace
