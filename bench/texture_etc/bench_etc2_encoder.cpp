@@ -29,7 +29,7 @@ namespace {
 constexpr int kRounds = 3;
 
 struct SResult {
-    double mpxOne = 0, mpxAll = 0, psnr = 0, alphaPsnr = 0;
+    double mpxOne = 0, mpxAll = 0, psnr = 0, alphaPsnr = 0, cpuOne = 0, cpuAll = 0;
 };
 
 // Encodes with our encoder on one and on all threads; PSNR of the decoded output against the input
@@ -43,9 +43,13 @@ SResult Ours(const std::vector<u8>& in, u32 size, u32 id, i32 quality, u32 isSig
     const double mpx = double(size) * size / 1e6;
     SResult r;
     SetThreadLimit(1);
+    double cpu = xqft::bench::ProcessCpuSeconds();
     r.mpxOne = mpx / BestSeconds(kRounds, encode);
+    r.cpuOne = xqft::bench::ProcessCpuSeconds() - cpu;
     SetThreadLimit(cores);
+    cpu = xqft::bench::ProcessCpuSeconds();
     r.mpxAll = mpx / BestSeconds(kRounds, encode);
+    r.cpuAll = xqft::bench::ProcessCpuSeconds() - cpu;
     SetThreadLimit(0);
     if (DecodeETCImage(blocks.data(), blocks.size(), back.data(), size, size, id, isSigned, 0) != back.size())
         return {};
@@ -103,7 +107,7 @@ int main(int argc, char** argv)
                          {"RGBA8 q1", ETC2_RGBA, 1}, {"RGB8A1", ETC2_RGB_A1, 0}};
     constexpr size_t kRows = sizeof(rows) / sizeof(rows[0]);
     SPsnrMean sumPsnr[kRows], sumAlpha[kRows], dxt1Psnr, dxt5Psnr, dxt5Alpha;
-    double sumOne[kRows] = {}, sumAll[kRows] = {}, dxt1Rate = 0, dxt5Rate = 0;
+    double sumOne[kRows] = {}, sumAll[kRows] = {}, dxt1Rate = 0, dxt5Rate = 0, cpuOne = 0, cpuAll = 0;
     int images = 0;
     std::printf("%-12s %-9s %9s %9s %8s %8s\n", "image", "format", "Mpx/s 1t", "Mpx/s all", "RGB dB", "alpha dB");
     for (const xqft::test::SColourImage& image : xqft::test::ColourImages(size, size)) {
@@ -113,6 +117,7 @@ int main(int argc, char** argv)
             std::printf("%-12s %-9s %9.2f %9.2f %8.2f %8.2f\n", image.name.c_str(), rows[i].name, r.mpxOne, r.mpxAll,
                         r.psnr, r.alphaPsnr);
             sumPsnr[i].Add(r.psnr), sumOne[i] += r.mpxOne, sumAll[i] += r.mpxAll;
+            cpuOne += r.cpuOne, cpuAll += r.cpuAll;
             if (rows[i].id != ETC2_RGB)
                 sumAlpha[i].Add(r.alphaPsnr);
         }
@@ -134,6 +139,8 @@ int main(int argc, char** argv)
             std::printf("  %6.2f dB alpha", sumAlpha[i].Value());
         std::printf("\n");
     }
+    std::printf("CPU time on %u threads / on 1 (all ETC2 rows): %.2f, so about %.1fx on %u idle cores\n", cores,
+                cpuAll / cpuOne, cores * cpuOne / cpuAll, cores);
     std::printf("libsquish range fit: DXT1 %.2f Mpx/s %.2f dB, DXT5 %.2f Mpx/s %.2f dB RGB %.2f dB alpha\n",
                 dxt1Rate / images, dxt1Psnr.Value(), dxt5Rate / images, dxt5Psnr.Value(), dxt5Alpha.Value());
     std::printf("ETC2 RGB8 q0 - DXT1: %+.2f dB (goal > -1); RGBA8 q0 - DXT5: %+.2f dB RGB (goal > -1)", 

@@ -27,7 +27,7 @@ using xqft::bench::BestSeconds;
 namespace {
 
 struct SRun {
-    double kpxOne = 0, kpxAll = 0, psnr = 0;
+    double kpxOne = 0, kpxAll = 0, psnr = 0, cpuOne = 0, cpuAll = 0;
 };
 
 SRun Encode(const std::vector<u8>& in, u32 size, u32 id, i32 quality, u32 cores)
@@ -39,9 +39,13 @@ SRun Encode(const std::vector<u8>& in, u32 size, u32 id, i32 quality, u32 cores)
     SRun r;
     const double kpx = double(size) * size / 1e3;
     SetThreadLimit(1);
+    double cpu = xqft::bench::ProcessCpuSeconds();
     r.kpxOne = kpx / BestSeconds(1, run);
+    r.cpuOne = xqft::bench::ProcessCpuSeconds() - cpu;
     SetThreadLimit(cores);
+    cpu = xqft::bench::ProcessCpuSeconds();
     r.kpxAll = kpx / BestSeconds(1, run);
+    r.cpuAll = xqft::bench::ProcessCpuSeconds() - cpu;
     SetThreadLimit(0);
     DecodeETCImage(blocks.data(), blocks.size(), back.data(), size, size, id, 0, 0);
     r.psnr = xqft::test::PsnrRgb(in.data(), channels, back.data(), channels, u64(size) * size);
@@ -56,7 +60,7 @@ int main(int argc, char** argv)
     const u32 cores = std::max(1u, std::thread::hardware_concurrency());
     std::printf("Exhaustive qualities on %ux%u crops, kpx/s on 1 and %u threads, PSNR (RGB)\n", size, size, cores);
     std::printf("%-12s %-6s %8s %8s %7s %8s %9s\n", "image", "mode", "kpx/s 1t", "kpx/s all", "dB", "vs q0", "vs tool");
-    double etc1One = 0, etc1All = 0, etc2One = 0, etc2All = 0;
+    double etc1One = 0, etc1All = 0, etc2One = 0, etc2All = 0, cpuOne = 0, cpuAll = 0;
     int images = 0;
     for (const xqft::test::SColourImage& image : xqft::test::ColourImages(size, size)) {
         ++images;
@@ -78,6 +82,7 @@ int main(int argc, char** argv)
                 std::printf("\n");
                 if (quality == 2)
                     (id == ETC1 ? etc1One : etc2One) += r.kpxOne, (id == ETC1 ? etc1All : etc2All) += r.kpxAll;
+                cpuOne += r.cpuOne, cpuAll += r.cpuAll;
             }
         }
     }
@@ -85,6 +90,9 @@ int main(int argc, char** argv)
                 etc1One / images, etc1All / images, cores, etc1All / etc1One);
     std::printf("ETC2 q2 mean: %.2f kpx/s on 1 thread, %.2f on %u (%.1fx)\n", etc2One / images, etc2All / images, cores,
                 etc2All / etc2One);
+
+    std::printf("CPU time on %u threads / on 1: %.2f, so about %.1fx on %u idle cores\n", cores, cpuAll / cpuOne,
+                cores * cpuOne / cpuAll, cores);
 
     // Each search on every block of the crops, one thread.
     SExhaustiveScratch scratch;
