@@ -52,7 +52,7 @@ u32 CompressETC1DifferentialAverage(const u8* pixels, i32 width, i32 x, i32 y, u
                                     SDifferentialAverage& out);
 u32 CompressETC1DifferentialAveragePerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low);
 
-// Pieces of the block layout the exhaustive searches share.
+// Block-layout helpers the exhaustive searches share.
 inline constexpr u32 Expand4(u32 q) { return q * 17; }
 inline constexpr u32 Expand5(u32 q) { return (q << 3) | (q >> 2); }
 // The low word of two sub-blocks' index planes (bit 4 dx + dy of each half-block).

@@ -1,5 +1,5 @@
 #pragma once
-// The punch-through (ETC2 RGB8 A1) block pieces: the block error over opaque pixels, the transparency
+// The punch-through (ETC2 RGB8 A1) block routines: the block error over opaque pixels, the transparency
 // test, and the differential and T-mode compressors with transparency. Planes: RGB (3 bytes per
 // pixel) and alpha (1 byte per pixel, 0 or 255 after the entry's threshold), rows of stride pixels.
 #include "XQFTextureTypes.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The per-block error tables of the exhaustive T-mode search, and the constant pieces the exhaustive
+// The per-block error tables of the exhaustive T-mode search, and the constant tables the exhaustive
 // searches and the EAC encoder share.
 //
 // Block array: the block's 16 pixels as records of 4 bytes (R, G, B, unused), column-major: record
