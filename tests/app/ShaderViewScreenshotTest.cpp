@@ -4,7 +4,6 @@
 // drawn in pure blue.
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
@@ -95,11 +94,7 @@ TEST(ShaderViewScreen, GuttersAndKeywordsInTheirColours)
         Q_EMIT tree->itemClicked(fragment, 0);
         CShaderEditPanel* panel = viewer->Editor()->GetCurrentPanel();
         ASSERT_TRUE(panel->toPlainText().contains("uniform sampler2D"));
-        QElapsedTimer wait;
-        wait.start();
-        while (panel->GetCycleCounts().size == 0 && wait.elapsed() < 20000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        ASSERT_GT(panel->GetCycleCounts().size, 0u) << "no counts from the compiler";
+        ASSERT_TRUE(WaitFor([&] { return panel->GetCycleCounts().size > 0; })) << "no counts from the compiler";
         QWidget* top = viewer->window();
         top->show();
         top->raise();

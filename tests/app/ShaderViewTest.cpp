@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <memory>
-#include <sstream>
 
 #include "AppTestSupport.h"
 #include "Common/XQFPreferences/XQFPreferences.h"
@@ -30,28 +28,6 @@ CFakeCompilers& Fakes()
 {
     static CFakeCompilers fakes;
     return fakes;
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-// What the "ok" double counts for each line: its trimmed length modulo 10, plus 1; -1 for blank lines.
-std::vector<int> OkCounts(const QString& text)
-{
-    std::vector<int> counts;
-    for (const QString& line : text.split('\n')) {
-        const QString trimmed = line.trimmed();
-        counts.push_back(trimmed.isEmpty() ? -1 : int(trimmed.size() % 10 + 1));
-    }
-    while (!counts.empty() && counts.back() == -1)
-        counts.pop_back();
-    return counts;
 }
 
 class ShaderViewTest : public ::testing::Test

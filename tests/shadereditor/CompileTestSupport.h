@@ -9,9 +9,11 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -69,6 +71,30 @@ public:
 private:
     CTempFolder m_dir;
 };
+
+// What the "ok" double counts for each line: its trimmed length modulo 10, plus 1; -1 for blank
+// lines; nothing after the last line that has a count.
+inline std::vector<int> OkCounts(const QString& text)
+{
+    std::vector<int> counts;
+    for (const QString& line : text.split('\n')) {
+        const QString trimmed = line.trimmed();
+        counts.push_back(trimmed.isEmpty() ? -1 : int(trimmed.size() % 10 + 1));
+    }
+    while (!counts.empty() && counts.back() == -1)
+        counts.pop_back();
+    return counts;
+}
+
+// Runs the event loop until done() holds or ms have passed; whether it holds.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
 
 struct SCompileRun
 {

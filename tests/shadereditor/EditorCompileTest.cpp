@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sstream>
 
 namespace {
 
@@ -33,34 +32,10 @@ void UseCompiler(const char* name)
                                                                   Settings::eCompilerSelection);
 }
 
-// What the "ok" double counts for each line: its trimmed length modulo 10, plus 1; -1 for blank lines.
-std::vector<int> OkCounts(const std::string& text)
-{
-    std::vector<int> counts;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const size_t first = line.find_first_not_of(" \t"), last = line.find_last_not_of(" \t");
-        counts.push_back(first == std::string::npos ? -1 : int((last - first + 1) % 10 + 1));
-    }
-    while (!counts.empty() && counts.back() == -1)
-        counts.pop_back();
-    return counts;
-}
-
 std::vector<int> Shown(const CShaderEditPanel* panel)
 {
     const CXQFTArray<int>& counts = panel->GetCycleCounts();
     return std::vector<int>(counts.data, counts.data + counts.size);
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
 }
 
 TEST(EditorCompile, CountsOfTheCompilerReachTheGutterAndFollowTheText)
@@ -77,13 +52,13 @@ TEST(EditorCompile, CountsOfTheCompilerReachTheGutterAndFollowTheText)
     editor.SetContents(first.c_str(), true);
     EXPECT_TRUE(panel->isReadOnly());
     ASSERT_TRUE(WaitFor([&] { return !Shown(panel).empty(); }));
-    EXPECT_EQ(Shown(panel), OkCounts(first));
+    EXPECT_EQ(Shown(panel), OkCounts(QString::fromStdString(first)));
 
     const std::string second = "precision mediump float;\nvoid main() { gl_FragColor = vec4(1.0); }\n";
     editor.SetContents(second.c_str(), true);
     EXPECT_TRUE(Shown(panel).empty()) << "the old counts go with the old text";
     ASSERT_TRUE(WaitFor([&] { return !Shown(panel).empty(); }));
-    EXPECT_EQ(Shown(panel), OkCounts(second));
+    EXPECT_EQ(Shown(panel), OkCounts(QString::fromStdString(second)));
 }
 
 TEST(EditorCompile, AHungCompilerIsCancelledByTheNextText)
