@@ -44,28 +44,26 @@ bool ReadUpload(CApiCall& call, SUpload& u)
 {
     using namespace xqft_es2;
     STextureRecord& r = u.record;
+    // The items both ES 2.0 uploads have, and their image.
+    auto common = [&](const auto& c) {
+        r.target = c.template Item<"target">().Value();
+        r.level = c.template Item<"level">().Value();
+        r.internalFormat = c.template Item<"internalformat">().Value();
+        r.width = c.template Item<"width">().Value();
+        r.height = c.template Item<"height">().Value();
+        r.border = c.template Item<"border">().Value();
+        TakeImage(c.template Item<"pixels">().data, u);
+    };
     if (const auto* c = dynamic_cast<const CEs2_glTexImage2D_v1*>(&call)) {
-        r.target = c->Item<"target">().Value();
-        r.level = c->Item<"level">().Value();
-        r.internalFormat = c->Item<"internalformat">().Value();
-        r.width = c->Item<"width">().Value();
-        r.height = c->Item<"height">().Value();
-        r.border = c->Item<"border">().Value();
+        common(*c);
         u.format = c->Item<"format">().Value();
         r.type = c->Item<"type">().Value();
         r.unpackAlignment = c->Item<"alignment">().Value();
-        TakeImage(c->Item<"pixels">().data, u);
         return true;
     }
     if (const auto* c = dynamic_cast<const CEs2_glCompressedTexImage2D_v1*>(&call)) {
-        r.target = c->Item<"target">().Value();
-        r.level = c->Item<"level">().Value();
-        r.internalFormat = c->Item<"internalformat">().Value();
-        r.width = c->Item<"width">().Value();
-        r.height = c->Item<"height">().Value();
-        r.border = c->Item<"border">().Value();
+        common(*c);
         u.compressed = true;
-        TakeImage(c->Item<"pixels">().data, u);
         return true;
     }
     const uint16_t id = call.GetCallId();

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         widget.FillEs2State();
         refill.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("frame of %u calls, %d rows in the page\n", frame->endCall - frame->firstCall,
+    std::printf("frame of %u calls, %d groups in the page\n", frame->endCall - frame->firstCall,
                 widget.Es2Tree()->topLevelItemCount());
     Print("selection to refilled page", step);
     Print("refill alone", refill);

@@ -11,15 +11,6 @@ namespace {
 
 // ---- value texts --------------------------------------------------------------------------------
 
-template <class Holder>
-std::string HolderText(uint32_t value)
-{
-    Holder h;
-    h.value = value;
-    CXQFTString text;
-    h.ToString(text, nullptr);
-    return text.CStr();
-}
 std::string Enum(uint32_t v) { return EnumText(v); }
 std::string Bool(uint32_t v) { return HolderText<TGLboolean>(v); }
 std::string Factor(uint32_t v) { return HolderText<TGLBlendFactor>(v); }

@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "values/ApiTypes.h"
 
 const char* StateGroupLabel(EStateGroup group)
 {
@@ -74,9 +73,5 @@ std::string FormatText(const char* format, ...)
 
 std::string EnumText(uint32_t value)
 {
-    TGLenum holder;
-    holder.value = value;
-    CXQFTString text;
-    holder.ToString(text, nullptr);
-    return text.CStr();
+    return HolderText<TGLenum>(value);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "values/ApiTypes.h"
+
 // The groups of both pages (ES 1.1 and ES 2.0), in the order of the widget's collapsed flags.
 enum class EStateGroup : uint8_t {
     Bind, ClipPlanes, Enabled, Fog, Hints, Lights, Stencil, TexEnv, Program, Blend, Misc, Count
@@ -41,8 +43,17 @@ struct SStatePage
 // every header and row that would be red.
 std::string DumpStatePage(const SStatePage& page);
 
-// The text of a GL enum value as its value holder prints it: the GL name, "GL_NONE" for 0, the
-// decimal number when the value has no name.
+// The text of a value as the value holder H prints it (TGLenum: the GL name, "GL_NONE" for 0, the
+// decimal number when the value has no name; TGLboolean; TGLBlendFactor).
+template <class H>
+std::string HolderText(uint32_t value)
+{
+    H holder;
+    holder.value = value;
+    CXQFTString text;
+    holder.ToString(text, nullptr);
+    return text.CStr();
+}
 std::string EnumText(uint32_t value);
 
 // printf into a string; the row formats are the page's texts.

@@ -1,9 +1,9 @@
 #include "dataviewer/DataViewerWidget.h"
 
-#include <QHBoxLayout>
 #include <QTabWidget>
 
 #include "TraceController.h"
+#include "common/TabDockForm.h"
 #include "data/TraceData.h"
 #include "dataviewer/FrameBufferWidget.h"
 #include "dataviewer/ShaderViewerWidget.h"
@@ -13,26 +13,7 @@ CDataViewerWidget::CDataViewerWidget(QWidget* parent, Qt::WindowFlags flags, CTe
                                      CFrameBufferWidget* frameBuffer, CShaderViewerWidget* shaders)
     : QDockWidget(parent, flags), textureViewer(textures), frameBufferViewer(frameBuffer), shaderViewer(shaders)
 {
-    setObjectName("DataViewerDock");
-    resize(413, 600);
-    setAcceptDrops(true);
-    setFloating(true);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    setStyleSheet(" QTabWidget::pane { /* The tab widget frame */\n     border-top: 2px solid #C2C7CB;\n }");
-    dockWidgetContents = new QWidget();
-    dockWidgetContents->setObjectName("dockWidgetContents");
-    dockWidgetContents->setAcceptDrops(true);
-    horizontalLayout = new QHBoxLayout(dockWidgetContents);
-    horizontalLayout->setObjectName("horizontalLayout");
-    horizontalLayout->setSpacing(0);
-    horizontalLayout->setContentsMargins(0, 0, 0, 0);
-    viewerTabWidget = new QTabWidget(dockWidgetContents);
-    viewerTabWidget->setObjectName("viewerTabWidget");
-    viewerTabWidget->setAcceptDrops(true);
-    viewerTabWidget->setTabsClosable(false);
-    viewerTabWidget->setMovable(false);
-    horizontalLayout->addWidget(viewerTabWidget);
-    setWidget(dockWidgetContents);
+    viewerTabWidget = SetupTabDock(*this, {"DataViewerDock", "viewerTabWidget", QSize(413, 600)});
     setWindowTitle("Data Viewer");
     if (textureViewer)
         viewerTabWidget->addTab(textureViewer, "TexturesViewer");

@@ -6,7 +6,6 @@
 class CFrameBufferWidget;
 class CShaderViewerWidget;
 class CTextureViewerWidget;
-class QHBoxLayout;
 class QTabWidget;
 
 class CDataViewerWidget : public QDockWidget
@@ -32,7 +31,5 @@ private:
     CTextureViewerWidget* textureViewer;
     CFrameBufferWidget* frameBufferViewer;
     CShaderViewerWidget* shaderViewer;
-    QWidget* dockWidgetContents = nullptr;
-    QHBoxLayout* horizontalLayout = nullptr;
     QTabWidget* viewerTabWidget = nullptr;
 };

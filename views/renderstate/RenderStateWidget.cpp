@@ -1,6 +1,5 @@
 #include "renderstate/RenderStateWidget.h"
 
-#include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -9,17 +8,14 @@
 #include "Es2StateRows.h"
 #include "StateAtCall.h"
 #include "TraceController.h"
+#include "common/ViewWidgets.h"
 #include "data/TraceData.h"
 
 namespace {
 QTreeWidget* NewTree()
 {
-    auto* tree = new QTreeWidget();
-    tree->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    tree->setColumnCount(1);
-    tree->header()->hide();
-    tree->hide();
+    QTreeWidget* tree = NewListTree();
+    tree->hide();  // until a state of its API is shown
     return tree;
 }
 

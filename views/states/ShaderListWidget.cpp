@@ -1,13 +1,13 @@
 #include "states/ShaderListWidget.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QTreeWidget>
 
 #include <unordered_map>
 
 #include "TraceController.h"
 #include "TraceStatistics.h"
+#include "common/ViewWidgets.h"
 #include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 
@@ -39,11 +39,7 @@ void CShaderListWidget::SetupUi()
     auto* layout = new QHBoxLayout(this);
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_tree = new QTreeWidget();
-    m_tree->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_tree->setColumnCount(1);
-    m_tree->header()->hide();
+    m_tree = NewListTree();
     layout->addWidget(m_tree);
     connect(m_tree, &QTreeWidget::itemClicked, this, &CShaderListWidget::onShaderClick);
 }

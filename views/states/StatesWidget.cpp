@@ -1,9 +1,9 @@
 #include "states/StatesWidget.h"
 
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QTabWidget>
 
+#include "common/TabDockForm.h"
 #include "renderstate/RenderStateWidget.h"
 #include "states/ShaderListWidget.h"
 #include "states/TextureListWidget.h"
@@ -19,27 +19,7 @@ CStatesWidget::CStatesWidget(QWidget*, Qt::WindowFlags, CRenderStateWidget* rend
 
 void CStatesWidget::SetupUi()
 {
-    if (objectName().isEmpty())
-        setObjectName("RenderStateDock");
-    resize(413, 600);
-    setAcceptDrops(true);
-    setStyleSheet(" QTabWidget::pane { /* The tab widget frame */\n     border-top: 2px solid #C2C7CB;\n }");
-    setFloating(true);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    dockWidgetContents = new QWidget();
-    dockWidgetContents->setObjectName("dockWidgetContents");
-    dockWidgetContents->setAcceptDrops(true);
-    horizontalLayout = new QHBoxLayout(dockWidgetContents);
-    horizontalLayout->setObjectName("horizontalLayout");
-    horizontalLayout->setSpacing(0);
-    horizontalLayout->setContentsMargins(0, 0, 0, 0);
-    stateTabWidget = new QTabWidget(dockWidgetContents);
-    stateTabWidget->setObjectName("stateTabWidget");
-    stateTabWidget->setAcceptDrops(true);
-    stateTabWidget->setTabsClosable(false);
-    stateTabWidget->setMovable(false);
-    horizontalLayout->addWidget(stateTabWidget);
-    setWidget(dockWidgetContents);
+    stateTabWidget = SetupTabDock(*this, {"RenderStateDock", "stateTabWidget", QSize(413, 600)});
     setWindowTitle(QCoreApplication::translate("RenderStateDock", "States"));
 }
 
@@ -58,22 +38,17 @@ void CStatesWidget::AddTabs()
 void CStatesWidget::SLTUpdatedTrace(bool clean)
 {
     setEnabled(true);
-    if (clean) {
-        // The trace is being dropped: nothing built from it stays, even when no other trace opens.
-        if (m_renderState)
+    // A dropped trace takes what was built from it along, even when no other trace opens.
+    if (m_renderState) {
+        if (clean)
             m_renderState->Clear();
-        if (m_textures)
-            m_textures->UpdatedTrace(true);
-        if (m_shaders)
-            m_shaders->UpdatedTrace(true);
-        return;
+        else
+            m_renderState->ResetPreviousStates();
     }
-    if (m_renderState)
-        m_renderState->ResetPreviousStates();
     if (m_textures)
-        m_textures->UpdatedTrace(false);
+        m_textures->UpdatedTrace(clean);
     if (m_shaders)
-        m_shaders->UpdatedTrace(false);
+        m_shaders->UpdatedTrace(clean);
 }
 
 void CStatesWidget::SLTUpdatedCurrFrame()

@@ -6,7 +6,6 @@
 class CRenderStateWidget;
 class CShaderListWidget;
 class CTextureListWidget;
-class QHBoxLayout;
 class QTabWidget;
 
 class CStatesWidget : public QDockWidget
@@ -34,7 +33,5 @@ private:
     CRenderStateWidget* m_renderState;
     CTextureListWidget* m_textures;
     CShaderListWidget* m_shaders;
-    QWidget* dockWidgetContents = nullptr;
-    QHBoxLayout* horizontalLayout = nullptr;
     QTabWidget* stateTabWidget = nullptr;
 };

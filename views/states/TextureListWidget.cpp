@@ -1,11 +1,11 @@
 #include "states/TextureListWidget.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QTreeWidget>
 
 #include "StatePage.h"
 #include "TraceController.h"
+#include "common/ViewWidgets.h"
 
 namespace {
 const int kCallRole = 100;
@@ -23,11 +23,7 @@ void CTextureListWidget::SetupUi()
     auto* layout = new QHBoxLayout(this);
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_tree = new QTreeWidget(this);
-    m_tree->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_tree->setColumnCount(1);
-    m_tree->header()->hide();
+    m_tree = NewListTree(this);
     m_tree->setRootIsDecorated(true);
     layout->addWidget(m_tree);
     connect(m_tree, &QTreeWidget::itemClicked, this, &CTextureListWidget::onTextureClick);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "TraceController.h"
+#include "common/ViewWidgets.h"
 
 const QColor CCallSummaryFrame::kWatched(255, 255, 128);
 const QColor CCallSummaryFrame::kSelected(201, 224, 252);
@@ -24,21 +25,11 @@ CCallSummaryFrame::CCallSummaryFrame(QWidget* parent, Qt::WindowFlags flags) : Q
     horizontalLayout = new QHBoxLayout(this);
     horizontalLayout->setSpacing(1);
     horizontalLayout->setContentsMargins(1, 1, 1, 0);
-    tw_callsSummary = new QTableWidget(this);
-    tw_callsSummary->setObjectName("tw_callsSummary");
-    tw_callsSummary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tw_callsSummary = NewSummaryTable(this, "tw_callsSummary");
+    tw_callsSummary->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Fixed);  // sized by FillTable
     horizontalLayout->addWidget(tw_callsSummary);
-
     tw_callsSummary->hide();
     tw_callsSummary->setRowCount(8);
-    tw_callsSummary->setColumnCount(2);
-    auto* header = new QHeaderView(Qt::Horizontal, tw_callsSummary);
-    tw_callsSummary->setHorizontalHeader(header);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::Fixed);  // sized to its contents by FillTable
-    header->hide();
-    tw_callsSummary->verticalHeader()->hide();
-    tw_callsSummary->setSelectionMode(QAbstractItemView::NoSelection);
     tw_callsSummary->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tw_callsSummary, &QWidget::customContextMenuRequested, this, &CCallSummaryFrame::ShowContextMenu);
     connect(tw_callsSummary, &QTableWidget::itemClicked, this, &CCallSummaryFrame::onMouseClick);

@@ -6,6 +6,7 @@
 
 #include "CallSummary.h"
 #include "TraceController.h"
+#include "common/ViewWidgets.h"
 
 namespace {
 const QColor kValueBackground(230, 230, 230);
@@ -21,18 +22,9 @@ CFrameSummaryFrame::CFrameSummaryFrame(QWidget* parent, Qt::WindowFlags flags) :
     horizontalLayout = new QHBoxLayout(this);
     horizontalLayout->setSpacing(1);
     horizontalLayout->setContentsMargins(1, 1, 1, 1);
-    tw_frameSummary = new QTableWidget(this);
-    tw_frameSummary->setObjectName("tw_frameSummary");
-    tw_frameSummary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tw_frameSummary = NewSummaryTable(this, "tw_frameSummary");
+    tw_frameSummary->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     horizontalLayout->addWidget(tw_frameSummary);
-    tw_frameSummary->setColumnCount(2);
-    tw_frameSummary->setSelectionMode(QAbstractItemView::NoSelection);
-    auto* header = new QHeaderView(Qt::Horizontal, tw_frameSummary);
-    tw_frameSummary->setHorizontalHeader(header);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    header->hide();
-    tw_frameSummary->verticalHeader()->hide();
     setEnabled(false);
 }
 

@@ -1,8 +1,8 @@
 #include "statistics/StatisticViewerWidget.h"
 
 #include <QTabWidget>
-#include <QVBoxLayout>
 
+#include "common/TabDockForm.h"
 #include "statistics/CallSummaryFrame.h"
 #include "statistics/FrameSummaryFrame.h"
 
@@ -10,26 +10,8 @@ CStatisticViewerWidget::CStatisticViewerWidget(QWidget* parent, Qt::WindowFlags 
                                                CFrameSummaryFrame* frames, CCallSummaryFrame* calls)
     : QDockWidget(parent, flags), frameSummary(frames), callSummary(calls)
 {
-    setObjectName("StatisticViewerDock");
-    resize(490, 514);
+    viewerTabWidget = SetupTabDock(*this, {"StatisticViewerDock", "viewerTabWidget", QSize(490, 514), true, false});
     setMinimumSize(129, 38);
-    setAcceptDrops(true);
-    setFloating(true);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    setStyleSheet(" QTabWidget::pane { /* The tab widget frame */\n     border-top: 2px solid #C2C7CB;\n }");
-    dockWidgetContents = new QWidget();
-    dockWidgetContents->setObjectName("dockWidgetContents");
-    verticalLayout = new QVBoxLayout(dockWidgetContents);
-    verticalLayout->setObjectName("verticalLayout");
-    verticalLayout->setSpacing(1);
-    verticalLayout->setContentsMargins(1, 1, 1, 1);
-    viewerTabWidget = new QTabWidget(dockWidgetContents);
-    viewerTabWidget->setObjectName("viewerTabWidget");
-    viewerTabWidget->setAcceptDrops(false);
-    viewerTabWidget->setTabsClosable(false);
-    viewerTabWidget->setMovable(false);
-    verticalLayout->addWidget(viewerTabWidget);
-    setWidget(dockWidgetContents);
     if (callSummary)
         viewerTabWidget->addTab(callSummary, "Calls Summary");
     if (frameSummary)

@@ -6,7 +6,6 @@
 class CCallSummaryFrame;
 class CFrameSummaryFrame;
 class QTabWidget;
-class QVBoxLayout;
 
 class CStatisticViewerWidget : public QDockWidget
 {
@@ -23,7 +22,5 @@ public Q_SLOTS:
 private:
     CFrameSummaryFrame* frameSummary;
     CCallSummaryFrame* callSummary;
-    QWidget* dockWidgetContents = nullptr;
-    QVBoxLayout* verticalLayout = nullptr;
     QTabWidget* viewerTabWidget = nullptr;
 };
