@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -16,7 +17,8 @@
 namespace {
 
 // Recorded bytes as the host reads them: a capture that holds fewer bytes than the upload reads
-// (a cut trace, an image filled in part) is handed over padded with zeros.
+// (a cut trace, an image filled in part) is handed over padded with zeros. When no room can be had
+// for the padded copy the upload gets no data, as one recorded without.
 class CUpload
 {
 public:
@@ -26,16 +28,20 @@ public:
             m_data = bytes;
             return;
         }
-        m_padded = std::make_unique<uint8_t[]>(needed);
-        std::memcpy(m_padded.get(), bytes, held);
-        std::memset(m_padded.get() + held, 0, needed - held);
+        m_padded.reset(static_cast<uint8_t*>(std::calloc(needed, 1)));
+        if (m_padded)
+            std::memcpy(m_padded.get(), bytes, held);
         m_data = m_padded.get();
     }
     const void* Data() const { return m_data; }
 
 private:
+    struct SFree
+    {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
     const uint8_t* m_data = nullptr;
-    std::unique_ptr<uint8_t[]> m_padded;
+    std::unique_ptr<uint8_t, SFree> m_padded;
 };
 
 GLint ValidAlignment(int32_t a) { return a == 1 || a == 2 || a == 4 || a == 8 ? a : 4; }
@@ -64,6 +70,8 @@ GLuint HostBuffer(SEs2Host& gl, uint32_t recorded)
 void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
 {
     XQF_HOST(gl, glActiveTexture)(snapshot.activeTexture);
+    GLint maxSize = 0;
+    XQF_HOST(gl, glGetIntegerv)(GL_MAX_TEXTURE_SIZE, &maxSize);
     const auto& textures = std::as_const(snapshot.textures);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
@@ -104,8 +112,8 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                 const GLint alignment = ValidAlignment(image.unpackAlignment);
                 const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment,
                                                     image.border);
-                if (bytes && needed < 0)
-                    bytes = nullptr;  // a format this side cannot size: defined without data
+                if (bytes && (needed < 0 || image.width > maxSize || image.height > maxSize))
+                    bytes = nullptr;  // a format this side cannot size, or a size the host refuses anyway
                 const CUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
                 XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
                 XQF_HOST(gl, glTexImage2D)(image.target, image.level, GLint(image.format), image.width, image.height,

@@ -16,11 +16,21 @@ using namespace es2host;
 
 namespace {
 
-constexpr uint16_t kCreateProgram = 2026, kDrawArrays = 2041, kDrawElements = 2042, kFinish = 2045,
-                   kGenBuffers = 2050, kGenTextures = 2054, kGetError = 2061, kIsEnabled = 2083,
-                   kReadPixels = 2093, kValidateProgram = 2132, kUniform4fv = 2125, kShaderBinary = 2098,
-                   kTexParameteriv = 2110, kCompressedSub = 2023,
-                   kDisableVertexAttribArray = 2040;
+constexpr uint16_t kCreateProgram = CallIdOf(ECallFamily::Es2, "glCreateProgram");
+constexpr uint16_t kDrawArrays = CallIdOf(ECallFamily::Es2, "glDrawArrays");
+constexpr uint16_t kDrawElements = CallIdOf(ECallFamily::Es2, "glDrawElements");
+constexpr uint16_t kFinish = CallIdOf(ECallFamily::Es2, "glFinish");
+constexpr uint16_t kGenBuffers = CallIdOf(ECallFamily::Es2, "glGenBuffers");
+constexpr uint16_t kGenTextures = CallIdOf(ECallFamily::Es2, "glGenTextures");
+constexpr uint16_t kGetError = CallIdOf(ECallFamily::Es2, "glGetError");
+constexpr uint16_t kIsEnabled = CallIdOf(ECallFamily::Es2, "glIsEnabled");
+constexpr uint16_t kReadPixels = CallIdOf(ECallFamily::Es2, "glReadPixels");
+constexpr uint16_t kValidateProgram = CallIdOf(ECallFamily::Es2, "glValidateProgram");
+constexpr uint16_t kUniform4fv = CallIdOf(ECallFamily::Es2, "glUniform4fv");
+constexpr uint16_t kShaderBinary = CallIdOf(ECallFamily::Es2, "glShaderBinary");
+constexpr uint16_t kTexParameteriv = CallIdOf(ECallFamily::Es2, "glTexParameteriv");
+constexpr uint16_t kCompressedSub = CallIdOf(ECallFamily::Es2, "glCompressedTexSubImage2D");
+constexpr uint16_t kDisableVertexAttribArray = CallIdOf(ECallFamily::Es2, "glDisableVertexAttribArray");
 constexpr uint32_t kArray = 0x8892, kElement = 0x8893, kFloat = 0x1406, kFramebuffer = 0x8D40;
 
 SPayload Floats(std::initializer_list<float> values)
@@ -218,6 +228,37 @@ TEST_F(Es2Player, DrawArraysWithAMissingBlockThrows)
     SpyOnEs2(spy);
     EXPECT_THROW(Play({DrawArrays(0, 3, {24})}), std::out_of_range);
     EXPECT_EQ(spy.Count("glDrawArrays"), 0);
+}
+
+// Image sizes past what a device or the host takes: recorded bytes short of the size are refused
+// before the host sees them (no size arithmetic wraps); without bytes the host gets the call and
+// its refusal is reported by the error check.
+TEST_F(Es2Player, ImageSizesPastTheLimitsAreRefusedOrReported)
+{
+    struct SSize
+    {
+        const char* what;
+        int32_t width, height;
+        std::vector<uint8_t> pixels;
+        bool hostCalled;
+        const char* printed;
+    };
+    const SSize sizes[] = {
+        {"16384 x 16384 with a few bytes recorded", 16384, 16384, std::vector<uint8_t>(64), false, "Error call:"},
+        {"-1 x 4 with bytes recorded", -1, 4, std::vector<uint8_t>(16), false, "Error call:"},
+        {"0x7FFFFFFF square with bytes recorded", 0x7FFFFFFF, 0x7FFFFFFF, std::vector<uint8_t>(16), false, "Error call:"},
+        {"65536 x 4 without bytes", 65536, 4, {}, true, "OGLES2 Error Code: 0x501"},
+        {"-1 x 4 without bytes", -1, 4, {}, true, "OGLES2 Error Code: 0x501"},
+    };
+    for (const SSize& c : sizes) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        CHostSpy spy;
+        SpyOnEs2(spy);
+        EXPECT_EQ(Play({TexImage(kTexture2D, 0, kRgba, c.width, c.height, kUbyte, c.pixels)}, 1), std::vector<int>{0});
+        EXPECT_EQ(spy.Count("glTexImage2D"), c.hostCalled ? 1 : 0);
+        EXPECT_NE(out.find(c.printed), std::string::npos) << out << err;
+    }
 }
 
 // The text the host's glShaderSource was given, kept before the host takes it.

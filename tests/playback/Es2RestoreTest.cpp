@@ -13,7 +13,8 @@ using namespace es2host;
 
 namespace {
 
-constexpr uint16_t kCreateProgram = 2026, kGenTextures = 2054;
+constexpr uint16_t kCreateProgram = CallIdOf(ECallFamily::Es2, "glCreateProgram");
+constexpr uint16_t kGenTextures = CallIdOf(ECallFamily::Es2, "glGenTextures");
 
 class Es2Restore : public CEs2HostTest
 {
@@ -117,6 +118,17 @@ TEST_F(Es2Restore, EachImageIsUploadedUnderItsOwnAlignmentAndPaddedWhenShort)
     ASSERT_EQ(g_pixels.size(), 45u);
     EXPECT_EQ(std::vector<uint8_t>(g_pixels.begin(), g_pixels.begin() + 10), bytes);
     EXPECT_EQ(std::vector<uint8_t>(g_pixels.begin() + 10, g_pixels.end()), std::vector<uint8_t>(35, 0)) << "zeros";
+}
+
+// An image past the host's largest texture size is handed over without data: the host refuses it
+// anyway, and no room is taken for a padded copy of gigabytes.
+TEST_F(Es2Restore, AnImageTheHostCannotHoldGetsNoPaddedCopy)
+{
+    SEs2State s = Built({W(kBindTexture, {kTexture2D, 3}),
+                         TexImage(kTexture2D, 0, kRgba, 20000, 20000, kUbyte, std::vector<uint8_t>(16, 1))});
+    Restore(s, nullptr);
+    ASSERT_EQ(spy->Count("glTexImage2D"), 1);
+    EXPECT_EQ(spy->Of("glTexImage2D")[0].args[8], 0u) << "no pixels";
 }
 
 TEST_F(Es2Restore, UnboundFramebuffersAndRenderbuffersGetNamesOnly)
