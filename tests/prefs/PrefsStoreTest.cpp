@@ -173,4 +173,29 @@ TEST_F(PrefsStore, RepairsAMissingDeclarationRootOrDictionary)
     }
 }
 
+TEST_F(PrefsStore, TextOutsideTheRootIsSavedBackUnchanged)
+{
+    const std::string dict = "<plist version=\"1.0\">\n<dict>\n</dict>\n</plist>\n";
+    struct SRow { const char* what; std::string head; };
+    const SRow rows[] = {
+        {"stray text before the root", "<?xml version=\"1.0\"?>\n<!DOCTYPE plist>\nstray &amp; text\n"},
+        {"document type with an internal subset",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [ <!ELEMENT plist ANY> ]>\n"},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteFile(PathOf("Outside"), row.head + dict);
+        for (int round = 0; round < 3; ++round) {
+            CXQFPreferences store(S("Outside"), 0);
+            CXQFTString errors;
+            ASSERT_TRUE(store.Load(errors, false)) << errors.CStr();
+            ASSERT_EQ(store.SetInteger(S("Round"), uint32_t(round)), 0);
+            ASSERT_TRUE(store.Save(false));
+            const std::string file = ReadFile(PathOf("Outside"));
+            ASSERT_EQ(file.find(row.head), 0u) << "round " << round << ":\n" << file;
+            EXPECT_EQ(file.find("<plist"), row.head.size()) << "round " << round << ":\n" << file;
+        }
+    }
+}
+
 } // namespace

@@ -39,12 +39,45 @@ void Escape(const char* s, std::string* out)
     }
 }
 
+// Text outside the root element (stray text, the rest of a document type declaration with an
+// internal subset) is written as it was read. The printer puts a line end after the closed root
+// and before every following node; the parser keeps those in the text, so one of each is taken
+// off here, or every save would add one.
+void OutsideRoot(const tinyxml2::XMLText& text, std::string* out)
+{
+    const char* s = text.Value();
+    size_t n = strlen(s);
+    const tinyxml2::XMLNode* before = text.PreviousSibling();
+    if (before && before->ToElement() && n > 0 && s[0] == '\n') {
+        ++s;
+        --n;
+    }
+    const tinyxml2::XMLNode* after = text.NextSibling();
+    if (after && !after->ToText() && n > 0 && s[n - 1] == '\n')
+        --n;
+    for (size_t i = 0; i < n; ++i) {
+        // The parser turned references into characters; these two must become references again.
+        if (s[i] == '&')
+            *out += "&amp;";
+        else if (s[i] == '<')
+            *out += "&lt;";
+        else
+            out->push_back(s[i]);
+    }
+}
+
 } // namespace
 
 bool CXQFPlistPrinter::Visit(const tinyxml2::XMLText& text)
 {
     if (text.CData())
         return tinyxml2::XMLPrinter::Visit(text);
+    if (text.Parent() && text.Parent()->ToDocument()) {
+        std::string raw;
+        OutsideRoot(text, &raw);
+        Write(raw.data(), raw.size());
+        return true;
+    }
     // An empty PushText closes the start tag and keeps the end tag on the same line as the text.
     PushText("", false);
     std::string escaped;

@@ -2,7 +2,8 @@
 // Prints a property-list document. Text is escaped more than tinyxml2 does by itself, so that it
 // reads back exactly: the five predefined entities, every byte below 32 as "&#x%02X;" (line
 // feeds, tabs, carriage returns), and a text made only of spaces with every space escaped, since
-// the parser drops white-space-only text between tags.
+// the parser drops white-space-only text between tags. Text outside the root element is written
+// back as it was read.
 #include <cstdio>
 #include <tinyxml2.h>
 
