@@ -45,4 +45,21 @@ TEST_F(PrefsTool, SetGetDump)
     EXPECT_EQ(dump.out, ReadFile(PathOf("Tool")));
 }
 
+TEST_F(PrefsTool, ReadingAFileThatDoesNotParseReportsItAndChangesNothing)
+{
+    const std::string broken = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n"
+                               "<key>A</key><string>kept</string>\n</plist>\n";
+    WriteFile(PathOf("Broken"), broken);
+    for (const char* args : {"dump Broken", "get Broken A"}) {
+        SRunResult run = Tool(args);
+        EXPECT_EQ(run.status, 4) << args;
+        EXPECT_EQ(run.out, "") << args;
+        EXPECT_NE(run.err.find("does not parse: [3:0]: "), std::string::npos) << args << ": " << run.err;
+        EXPECT_NE(run.err.find("Line number=3"), std::string::npos) << args << ": " << run.err;
+    }
+    EXPECT_EQ(ReadFile(PathOf("Broken")), broken);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Broken") + ".bak"));
+}
+
 } // namespace
+

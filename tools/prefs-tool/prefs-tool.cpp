@@ -4,8 +4,8 @@
 //   prefs-tool [--all-users] set STORE KEY array [ITEM...]
 //   prefs-tool [--all-users] dump STORE
 // get and set exit with the store's result code (0 done, 1 missing, 2 empty key, 3 wrong type,
-// 4 not loaded); 5 when saving failed, 64 for a usage error. Data values are given and shown in
-// base64.
+// 4 not loaded, also for dump and get on a file that does not parse); 5 when saving failed, 64 for
+// a usage error. Data values are given and shown in base64.
 #include "Common/XQFPreferences/XQFBase64.h"
 #include "Common/XQFPreferences/XQFPlistPrinter.h"
 #include "Common/XQFPreferences/XQFPreferences.h"
@@ -37,6 +37,20 @@ bool Load(CXQFPreferences& store)
     if (!errors.IsEmpty())
         fprintf(stderr, "%s%s", errors.CStr(), errors.CStr()[errors.Length() - 1] == '\n' ? "" : "\n");
     return ok;
+}
+
+// Reading commands show what the file holds: a file that does not parse is reported, not shown
+// as the empty store the load puts in its place.
+bool LoadToRead(CXQFPreferences& store)
+{
+    if (!Load(store))
+        return false;
+    if (store.ParseError().IsEmpty())
+        return true;
+    CXQFTString path;
+    store.GetFilePath(&path);
+    fprintf(stderr, "prefs-tool: %s does not parse: %s\n", path.CStr(), store.ParseError().CStr());
+    return false;
 }
 
 // Tries the types in turn: the store has no query for an entry's type.
@@ -138,13 +152,14 @@ int main(int argc, char** argv)
     char** params = argv + arg + 2;
 
     if (strcmp(command, "dump") == 0 && rest == 0) {
-        bool loaded = Load(store);
-        if (store.Document())
-            PrintPlist(*store.Document(), stdout);
-        return loaded ? 0 : CXQFPreferences::kNotLoaded;
+        if (!LoadToRead(store))
+            return CXQFPreferences::kNotLoaded;
+        PrintPlist(*store.Document(), stdout);
+        return 0;
     }
     if (strcmp(command, "get") == 0 && rest == 1) {
-        Load(store);
+        if (!LoadToRead(store))
+            return CXQFPreferences::kNotLoaded;
         return Get(store, CXQFTString(params[0]));
     }
     if (strcmp(command, "set") == 0 && rest >= 2) {

@@ -70,13 +70,17 @@ bool CXQFPreferences::Load(CXQFTString& errors, bool reloadOnChange)
     // A file that did not parse is replaced by an empty document below; whatever it still held
     // must survive the next save.
     m_keepCopyBeforeSave = parseFailed;
-    bool valid = ValidateDocument(errors);
-    if (parseFailed && !valid) {
+    m_parseError.Clear();
+    if (parseFailed) {
         char buffer[1024];
         // The parser knows the line of the fault but not the column.
         snprintf(buffer, sizeof buffer, "[%d:%d]: %s", m_document->ErrorLineNum(), 0,
                  m_document->ErrorStr());
-        errors.Append(buffer);
+        m_parseError = buffer;
+    }
+    bool valid = ValidateDocument(errors);
+    if (parseFailed && !valid) {
+        errors.Append(m_parseError);
         return false;
     }
     if (!valid)

@@ -71,6 +71,9 @@ public:
     int SetData(const CXQFTString& key, const void* data, uint32_t size);
 
     bool IsLoaded() const { return m_document != nullptr; }
+    // Empty unless the last load found a file it could not parse (and went on with an empty
+    // store in its place): then "[line:column]: reason".
+    const CXQFTString& ParseError() const { return m_parseError; }
     bool IsDirty() const { return m_dirty; }
     const CXQFTString& Name() const { return m_name; }
     uint32_t Scope() const { return m_scope; }
@@ -118,4 +121,5 @@ private:
     // The last load found a file it could not parse and replaced it in memory with an empty
     // one: the original is copied aside before the first save writes over it.
     bool m_keepCopyBeforeSave = false;
+    CXQFTString m_parseError;
 };
