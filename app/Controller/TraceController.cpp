@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "AutoUpdater.h"
 #include "RecentFiles.h"
 #include "RecentFilesMenu.h"
 #include "UserPrompts.h"
@@ -55,6 +56,7 @@ void CTraceController::Shutdown()
     m_trace = nullptr;
     m_statistics.reset();
     m_textures.clear();
+    m_updater.reset();
     m_recentFiles.reset();
     m_preferences.reset();
     m_mainWindow = nullptr;
@@ -89,7 +91,8 @@ void CTraceController::Init(QMainWindow* mainWindow, CRecentFilesMenu* recentMen
     m_mainWindow = mainWindow;
     m_preferences = std::make_unique<CXQFPreferences>(CXQFTString(kStoreName), 0);
     CXQFTString error;
-    if (m_preferences->Load(error, true)) {
+    const bool loaded = m_preferences->Load(error, true);
+    if (loaded) {
         RestoreWindowState();
         LoadOptions();
         ForceEmulatorProfile();
@@ -106,6 +109,13 @@ void CTraceController::Init(QMainWindow* mainWindow, CRecentFilesMenu* recentMen
         m_recentFiles->Install(recentMenu);
     connect(m_recentFiles.get(), &CRecentFiles::triggered, this,
             qOverload<QString>(&CTraceController::SLTOpenTrace));
+
+    m_updater.reset();
+    if (loaded) {
+        m_updater = std::make_unique<CAutoUpdater>("XQFTrace", QList<int>{CAutoUpdater::kViewerTool},
+                                                   m_preferences.get(), m_mainWindow);
+        m_updater->CheckForUpdates(false);
+    }
 }
 
 const STraceFrameStats* CTraceController::GetFrameStats(u32) const

@@ -25,6 +25,7 @@ class CRecentFiles;
 class CRecentFilesMenu;
 class CUserPrompts;
 class CTraceLoader;
+class CAutoUpdater;
 class QMainWindow;
 struct STraceFrameStats;
 
@@ -67,6 +68,8 @@ public:
     void SetRangeMode(bool on);
     CXQFPreferences* GetPreferences() const { return m_preferences.get(); }
     CRecentFiles* GetRecentFiles() const { return m_recentFiles.get(); }
+    // Made by Init when the preference store loaded; null otherwise.
+    CAutoUpdater* GetUpdater() const { return m_updater.get(); }
 
     void UpdateTemporalStatusBar(const QString& text);
     void RequestOpenFilterDialog() { Q_EMIT SIGRequestedOpenFilterDialog(); }
@@ -129,6 +132,12 @@ public Q_SLOTS:
     void STLSaveFrames() { STLSaveFrames(false); }
     void STLSaveFrameSummary();
     void STLSaveCallsSummary();
+    // Help menu: the user manual, the feedback dialog, the About box and the update check.
+    void SLTHelp();
+    void SLTFeedback();
+    void SLTAbout() { SLTshowAbout(true); }
+    void SLTshowAbout(bool bForce);
+    void SLTForceCheckForUpdates();
 
 private:
     CTraceController();
@@ -160,6 +169,7 @@ private:
     std::set<u32> m_disabledCalls;
     std::set<u32> m_disabledFunctions;
     std::unique_ptr<CRecentFiles> m_recentFiles;
+    std::unique_ptr<CAutoUpdater> m_updater;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;
     // True while a load or a text export walks the trace: both pump events, and a request served

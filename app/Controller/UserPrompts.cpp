@@ -33,3 +33,16 @@ QString CUserPrompts::ExistingDirectory(const QString& caption)
 {
     return QFileDialog::getExistingDirectory(nullptr, caption, QString());
 }
+
+void CUserPrompts::Detailed(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                            const QString& informative)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.setInformativeText(informative);
+    box.exec();
+}
+
+QString CUserPrompts::OpenFileNameIn(const QString& caption, const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(nullptr, caption, folder, filter);
+}

@@ -18,4 +18,9 @@ public:
     virtual QString OpenFileName(const QString& caption, const QString& filter);
     virtual QString SaveFileName(const QString& caption, const QString& filter);
     virtual QString ExistingDirectory(const QString& caption);
+    // A box with a further, informative text under its text; one OK button.
+    virtual void Detailed(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                          const QString& informative);
+    // An open-file dialog (no parent) that starts in folder.
+    virtual QString OpenFileNameIn(const QString& caption, const QString& folder, const QString& filter);
 };

@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "AppIcons.h"
+#include "GeneralOptionsDialog.h"
 #include "NetworkDialog.h"
 #include "RecentFilesMenu.h"
 #include "TraceController.h"
@@ -88,6 +89,8 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     m_frameSlider->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
     statusBar()->addPermanentWidget(m_frameSlider);
     statusBar()->showMessage("Ready.", 20000);
+
+    m_optionsDialog = new CGeneralOptionsDialog(this);
 
     CTraceController::Instance()->Init(this, m_recentFilesMenu);
     // The shader viewer's editor starts with the compiler the options name.
@@ -318,6 +321,12 @@ void XQFTraceGui_Qt::MakeConnections()
     connect(actionSaveShaders, &QAction::triggered, controller, &CTraceController::SLTSaveShaders);
     connect(actionSaveFramesStatistics, &QAction::triggered, controller, &CTraceController::STLSaveFrameSummary);
     connect(actionSaveCallsStatistics, &QAction::triggered, controller, &CTraceController::STLSaveCallsSummary);
+    connect(actionOptions, &QAction::triggered, m_optionsDialog, &QWidget::show);
+    connect(actionHelp, &QAction::triggered, controller, &CTraceController::SLTHelp);
+    connect(actionFeedback, &QAction::triggered, controller, &CTraceController::SLTFeedback);
+    connect(actionAbout, &QAction::triggered, controller, &CTraceController::SLTAbout);
+    connect(actionCheck_for_Updates, &QAction::triggered, controller, &CTraceController::SLTForceCheckForUpdates);
+    connect(m_optionsDialog, &QDialog::accepted, this, &XQFTraceGui_Qt::SLTOptionDialogUpdated);
 }
 
 void XQFTraceGui_Qt::SLTUpdatedTrace(bool clean)

@@ -20,6 +20,7 @@ class CFrameSummaryFrame;
 class CRenderStateWidget;
 class CShaderListWidget;
 class CTextureListWidget;
+class CGeneralOptionsDialog;
 
 class XQFTraceGui_Qt : public QMainWindow
 {
@@ -36,6 +37,7 @@ public:
     QMenu* ExportMenu() const { return menuSave; }
     CRecentFilesMenu* RecentFilesMenu() const { return m_recentFilesMenu; }
     CNetworkDialog* NetworkDialog() const { return m_networkDialog; }
+    CGeneralOptionsDialog* OptionsDialog() const { return m_optionsDialog; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -109,4 +111,5 @@ private:
     QString m_draggedFile;
     CRecentFilesMenu* m_recentFilesMenu = nullptr;
     CNetworkDialog* m_networkDialog = nullptr;
+    CGeneralOptionsDialog* m_optionsDialog = nullptr;
 };

@@ -1,8 +1,11 @@
 #include "AppTestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +70,7 @@ QString FreshConfigHome()
     const QString dir = Scratch().path() + QString("/config%1").arg(++n);
     QDir().mkpath(dir);
     qputenv("XDG_CONFIG_HOME", dir.toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", (dir + "/system").toLocal8Bit());
     return dir;
 }
 
@@ -76,4 +80,40 @@ CScriptedPrompts* ScriptPrompts(std::vector<SShown>* shown)
     CScriptedPrompts* raw = prompts.get();
     CTraceController::Instance()->SetPrompts(std::move(prompts));
     return raw;
+}
+
+CModalAnswer::CModalAnswer(std::function<void(QWidget* dialog)> action)
+    : m_timer(new QTimer), m_loopLevel(QThread::currentThread()->loopLevel()), m_action(std::move(action))
+{
+    m_timer->setInterval(5);
+    QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] {
+        // A splash-screen window is modal under exec() but is not reported as the active one.
+        QWidget* dialog = QApplication::activeModalWidget();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (!dialog && w->isVisible() && w->isModal())
+                dialog = w;
+        // Only once the dialog's own event loop runs: events served while it is being shown come
+        // before exec() can notice that it was closed.
+        if (!dialog || !dialog->isVisible() || QThread::currentThread()->loopLevel() <= m_loopLevel)
+            return;
+        m_timer->stop();
+        m_ran = true;
+        m_action(dialog);
+    });
+    m_timer->start();
+}
+
+CModalAnswer::~CModalAnswer()
+{
+    delete m_timer;
+}
+
+bool ClickButton(QWidget* dialog, const QString& text)
+{
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        if (button->text().remove('&') == text) {
+            button->click();
+            return true;
+        }
+    return false;
 }

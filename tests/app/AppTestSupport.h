@@ -5,7 +5,10 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,13 +22,15 @@
 const std::string& TraceDir();
 QString TracePath(const char* name);
 
-// Points XDG_CONFIG_HOME at a new empty folder and returns it.
+// Points XDG_CONFIG_HOME at a new empty folder and returns it; the all-users folder
+// (XDG_CONFIG_DIRS) goes to its "system" subfolder, so no test reads or writes the real one.
 QString FreshConfigHome();
 
 struct SShown {
-    QString kind;    // "warning", "critical", "information"
-    QString title;
-    QString text;
+    QString kind;    // "warning", "critical", "information", or "open" for a file dialog
+    QString title;   // a file dialog's caption
+    QString text;    // a file dialog's start folder
+    QString informative = {};
 };
 
 class CScriptedPrompts : public CUserPrompts
@@ -36,7 +41,7 @@ public:
                                         QMessageBox::StandardButtons, QMessageBox::StandardButton) override
     {
         m_shown->push_back({"warning", title, text});
-        return answer;
+        return Next(answers, answer);
     }
     void Critical(QWidget*, const QString& title, const QString& text) override
     {
@@ -46,16 +51,58 @@ public:
     {
         m_shown->push_back({"information", title, text});
     }
-    QString OpenFileName(const QString&, const QString&) override { return path; }
+    void Detailed(QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text,
+                  const QString& informative) override
+    {
+        const char* kind = icon == QMessageBox::Critical ? "critical" : icon == QMessageBox::Warning ? "warning"
+                                                                                                      : "information";
+        m_shown->push_back({kind, title, text, informative});
+    }
+    QString OpenFileName(const QString&, const QString&) override { return Next(paths, path); }
+    QString OpenFileNameIn(const QString& caption, const QString& folder, const QString&) override
+    {
+        m_shown->push_back({"open", caption, folder});
+        return Next(paths, path);
+    }
     QString SaveFileName(const QString&, const QString&) override { return path; }
     QString ExistingDirectory(const QString&) override { return path; }
 
+    // Questions and file dialogs take the queued answers first, then answer and path.
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     QString path;
+    std::deque<QMessageBox::StandardButton> answers;
+    std::deque<QString> paths;
 
 private:
+    template <class T> static T Next(std::deque<T>& queue, const T& otherwise)
+    {
+        if (queue.empty())
+            return otherwise;
+        T next = queue.front();
+        queue.pop_front();
+        return next;
+    }
+
     std::vector<SShown>* m_shown;
 };
+
+// While it lives, runs action once on the first modal dialog that shows (polled every few
+// milliseconds); the action closes the dialog.
+class CModalAnswer
+{
+public:
+    explicit CModalAnswer(std::function<void(QWidget* dialog)> action);
+    ~CModalAnswer();
+    bool Ran() const { return m_ran; }
+
+private:
+    QTimer* m_timer;
+    int m_loopLevel;
+    bool m_ran = false;
+    std::function<void(QWidget*)> m_action;
+};
+// Clicks the button of dialog whose text is text; false when there is none.
+bool ClickButton(QWidget* dialog, const QString& text);
 
 // Installs scripted prompts on the controller; returns them (owned by the controller).
 CScriptedPrompts* ScriptPrompts(std::vector<SShown>* shown);
