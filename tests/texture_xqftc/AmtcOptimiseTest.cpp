@@ -6,6 +6,7 @@
 #include "BlendEntries.h"
 #include "CandidateOptimiser.h"
 #include "OptimiseRegion.h"
+#include "PixelPalette.h"
 #include "Quantise.h"
 #include "XQFTextureThreads.h"
 
@@ -153,6 +154,112 @@ TEST(AmtcOptimise, OptimiserNeverReturnsAWorsePair)
         }
 }
 
+// The window evaluation, spelt out with the pixel palettes and the modulation chooser that the
+// palette test checks against the decoders.
+SWindowFit ReferenceFit(const SCandidateProblem& problem, const SRgba& a, const SRgba& b)
+{
+    const AmtcParams& p = *problem.params;
+    const int width = p.windowWidth, height = p.windowHeight;
+    SCutPair nine[9];
+    for (int k = 0; k < 9; ++k) {
+        const bool self = k == 4 || (p.blocksX == 1 && (k == 3 || k == 5)) || (p.blocksY == 1 && (k == 1 || k == 7)) ||
+                          (p.blocksX == 1 && p.blocksY == 1);
+        nine[k] = self ? CutPair(a, b) : CutPair(problem.nine[k].a, problem.nine[k].b);
+    }
+    SWindowFit fit;
+    u8 weights[kMaxWindowPixels] = {};
+    auto add = [&](const SBlendEntry& e, int level, const SRgba& pixel, const SRgba& colour, u32 distance, bool fixed) {
+        if (e.edge) {
+            (fixed ? fit.fixedBorder : fit.border) += distance;
+            return;
+        }
+        fit.inner += distance;
+        if (level >= int(kNoLevel))
+            return;
+        fit.count[level] += 1;
+        fit.weight[level] += e.centreFitWeight;
+        for (int i = 0; i < 4; ++i)
+            fit.difference[level][i] += i64(pixel.c[i] - colour.c[i]) * e.fitWeight;
+    };
+    static constexpr u8 kWeights[4] = {0, 3, 5, 8};
+    for (int i = 0; i < width * height; ++i) {
+        const SBlendEntry& e = problem.entries[i];
+        if (p.mode == 2 && e.role > 1)
+            continue;
+        SRgba palette[8];
+        const bool second = PixelPalette(e, nine, palette);
+        u32 distance;
+        const u32 v = ChooseModulation(problem.window[i], palette, p.mode == 2 && e.role == 1, second, distance);
+        weights[i] = kWeights[v & 3];
+        add(e, p.mode == 2 ? weights[i] : e.valueWeights[v], problem.window[i], palette[v], distance, true);
+    }
+    for (int i = 0; i < width * height && p.mode == 2; ++i) {
+        const SBlendEntry& e = problem.entries[i];
+        if (e.role < 2)
+            continue;
+        const int r = i / width, c = i % width;
+        int sum = 0, n = 0;
+        for (auto [dr, dc] : {std::pair{0, -1}, {0, 1}, {-1, 0}, {1, 0}}) {
+            const bool across = dr == 0;
+            if ((e.role == 3 && !across) || (e.role == 4 && across))
+                continue;
+            if (r + dr >= 0 && r + dr < height && c + dc >= 0 && c + dc < width)
+                sum += weights[(r + dr) * width + c + dc], ++n;
+        }
+        const int w = (sum + n / 2) / n;
+        SRgba up, down;
+        UpscaleAt(e, nine, up, down);
+        const SRgba colour = BlendColours(up, down, u32(8 - w), u32(w));
+        add(e, w, problem.window[i], colour, ColourDistanceSq(problem.window[i], colour), false);
+    }
+    return fit;
+}
+
+// Random problems (4 and 2 bpp, both generations, grids of one block too): the evaluation the
+// optimiser runs equals the palette-based one in every sum.
+TEST(AmtcOptimise, WindowEvaluationIsThePalettesEvaluation)
+{
+    std::mt19937 rng(5);
+    for (const bool twoBpp : {false, true})
+        for (const bool second : {false, true})
+            for (const u32 grid : {1u, 4u}) {
+                AmtcParams p;
+                p.mode = twoBpp ? 2 : 4;
+                p.blockWidth = twoBpp ? 8 : 4;
+                p.windowWidth = u8(2 * p.blockWidth + 1);
+                p.isXQFTCII = second;
+                p.blocksX = grid, p.blocksY = 4;
+                const std::vector<u32> ids = CandidateIds(twoBpp, second);
+                for (int trial = 0; trial < 30; ++trial) {
+                    SRgba window[kMaxWindowPixels];
+                    for (SRgba& px : window)
+                        px = {{u8(rng()), u8(rng()), u8(rng()), u8(trial % 2 ? 255 : rng())}};
+                    u32 nineIds[9];
+                    AmtcColourPair nine[9];
+                    for (int k = 0; k < 9; ++k) {
+                        nineIds[k] = ids[rng() % ids.size()];
+                        const SWordPair w = RandomWordPair(rng, nineIds[k], second);
+                        nine[k] = {w.a, w.b, 0, 0};
+                    }
+                    SBlendEntry entries[kMaxWindowPixels];
+                    ASSERT_TRUE(CreateBlendEntries(nineIds, p, entries));
+                    SColourBox box{};
+                    const SCandidateProblem problem{&p, window, entries, nine, &box, false, false};
+                    const SWordPair centre = RandomWordPair(rng, nineIds[4], second);
+                    SWindowFit fit;
+                    u8 weights[kMaxWindowPixels] = {};
+                    EvaluateWindow(problem, centre.a, centre.b, true, fit, weights);
+                    const SWindowFit expected = ReferenceFit(problem, centre.a, centre.b);
+                    ASSERT_EQ(fit.fixedBorder, expected.fixedBorder);
+                    ASSERT_EQ(fit.border, expected.border);
+                    ASSERT_EQ(fit.inner, expected.inner);
+                    ASSERT_EQ(0, std::memcmp(fit.count, expected.count, sizeof fit.count));
+                    ASSERT_EQ(0, std::memcmp(fit.weight, expected.weight, sizeof fit.weight));
+                    ASSERT_EQ(0, std::memcmp(fit.difference, expected.difference, sizeof fit.difference));
+                }
+            }
+}
+
 TEST(AmtcOptimise, OddGridsGiveTheEdgeRowToRowZerosWorker)
 {
     u32 rows[64];
@@ -182,11 +289,13 @@ TEST(AmtcOptimise, PhaseSchemeOnAnyThreadCountGivesTheCallingThreadsRecords)
     struct {
         u32 width, height, mode;
         bool second;
+        u32 pass; // the second pass's parameters: pass 3 of XQFTC-II restarts
     } cases[] = {
-        {64, 40, 4, false}, // 10 rows: 5 workers
-        {64, 36, 2, true},  // 9 rows: the edge row beside row 0
-        {8, 268, 4, true},  // 67 rows, 32 workers: the edge row moves to row 0's worker
-        {24, 8, 4, false},  // 2 rows, odd width
+        {64, 40, 4, false, 3}, // 10 rows: 5 workers
+        {64, 36, 2, true, 1},  // 9 rows: the edge row beside row 0
+        {8, 268, 4, true, 1},  // 67 rows, 32 workers: the edge row moves to row 0's worker
+        {24, 8, 4, false, 3},  // 2 rows, odd width
+        {16, 20, 4, true, 3},  // 5 rows, extended candidates and restarts
     };
     for (auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " mode " + std::to_string(c.mode));
@@ -195,7 +304,7 @@ TEST(AmtcOptimise, PhaseSchemeOnAnyThreadCountGivesTheCallingThreadsRecords)
             ASSERT_TRUE(level.Init(image.View(), 4, c.mode, c.second));
             u32 counter = 1;
             for (u32 pass = 0; pass < 2; ++pass) {
-                SetPassParams(level.Params(), 2, pass == 0 ? 0 : 3, 8);
+                SetPassParams(level.Params(), 2, pass == 0 ? 0 : c.pass, 8);
                 if (pass == 0) {
                     ASSERT_TRUE(RunSetUpSweep(level, 0, how));
                     ASSERT_TRUE(RunSetUpSweep(level, 1, how));

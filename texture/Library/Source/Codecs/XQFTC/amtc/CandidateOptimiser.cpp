@@ -5,105 +5,12 @@
 #include "PixelPalette.h"
 #include "Quantise.h"
 #include "SingleColour.h"
+#include "WindowModel.h"
 
 #include <cmath>
 
 namespace xqftexture::amtc {
 namespace {
-
-// The cut endpoints of the neighbourhood with the working pair in the centre, and in the positions
-// that wrap around onto the block itself on a grid one block wide or high.
-void NineCut(const SCandidateProblem& problem, const SRgba& a, const SRgba& b, SCutPair nine[9])
-{
-    const AmtcParams& p = *problem.params;
-    const bool narrow = p.blocksX == 1, flat = p.blocksY == 1;
-    for (int k = 0; k < 9; ++k) {
-        const bool self = k == 4 || (narrow && flat) || (narrow && (k == 3 || k == 5)) || (flat && (k == 1 || k == 7));
-        nine[k] = self ? CutPair(a, b) : CutPair(problem.nine[k].a, problem.nine[k].b);
-    }
-}
-
-void AddToLevel(SWindowFit& fit, int level, const SBlendEntry& e, const SRgba& pixel, const SRgba& colour)
-{
-    if (level >= int(kNoLevel))
-        return;
-    fit.count[level] += 1;
-    fit.weight[level] += e.centreFitWeight;
-    for (int i = 0; i < 4; ++i)
-        fit.difference[level][i] += i64(i32(pixel.c[i]) - i32(colour.c[i])) * e.fitWeight;
-}
-
-void Evaluate4(const SCandidateProblem& problem, const SCutPair nine[9], bool withBorder, SWindowFit& fit)
-{
-    const int pixels = problem.params->windowWidth * problem.params->windowHeight;
-    for (int i = 0; i < pixels; ++i) {
-        const SBlendEntry& e = problem.entries[i];
-        if (e.edge && !withBorder)
-            continue;
-        SRgba palette[8];
-        const bool second = PixelPalette(e, nine, palette);
-        u32 distance;
-        const u32 v = ChooseModulation(problem.window[i], palette, false, second, distance);
-        if (e.edge) {
-            fit.fixedBorder += distance;
-            continue;
-        }
-        fit.inner += distance;
-        AddToLevel(fit, e.valueWeights[v], e, problem.window[i], palette[v]);
-    }
-}
-
-// 2 bpp: the one- and two-bit pixels choose their values first; the pixels between them take the
-// mean of their neighbours' weights (those inside the window) as the decoder does.
-void Evaluate2(const SCandidateProblem& problem, const SCutPair nine[9], bool withBorder, SWindowFit& fit,
-               u8* weights)
-{
-    static constexpr u8 kWeights[4] = {0, 3, 5, 8};
-    const int width = problem.params->windowWidth, height = problem.params->windowHeight;
-    const int pixels = width * height;
-    for (int i = 0; i < pixels; ++i) {
-        const SBlendEntry& e = problem.entries[i];
-        if (e.role > 1 || (e.edge && !withBorder))
-            continue;
-        SRgba palette[8];
-        PixelPalette(e, nine, palette);
-        u32 distance;
-        const u32 v = ChooseModulation(problem.window[i], palette, e.role == 1, false, distance);
-        weights[i] = kWeights[v];
-        if (e.edge) {
-            fit.fixedBorder += distance;
-            continue;
-        }
-        fit.inner += distance;
-        AddToLevel(fit, weights[i], e, problem.window[i], palette[v]);
-    }
-    for (int i = 0; i < pixels; ++i) {
-        const SBlendEntry& e = problem.entries[i];
-        if (e.role < 2)
-            continue;
-        const int r = i / width, c = i % width;
-        int sum = 0, n = 0;
-        auto take = [&](int rr, int cc) {
-            if (rr >= 0 && rr < height && cc >= 0 && cc < width)
-                sum += weights[rr * width + cc], ++n;
-        };
-        if (e.role != 4)
-            take(r, c - 1), take(r, c + 1);
-        if (e.role != 3)
-            take(r - 1, c), take(r + 1, c);
-        const int w = n == 0 ? 0 : (sum + n / 2) / n;
-        SRgba a, b;
-        UpscaleAt(e, nine, a, b);
-        const SRgba colour = BlendColours(a, b, u32(8 - w), u32(w));
-        const u32 distance = ColourDistanceSq(problem.window[i], colour);
-        if (e.edge) {
-            fit.border += distance;
-            continue;
-        }
-        fit.inner += distance;
-        AddToLevel(fit, w, e, problem.window[i], colour);
-    }
-}
 
 // Least squares for the changes of A and B: at weight level t the mean difference the centre's
 // endpoints can explain is modelled as (1 - t) dA + t dB. Level k has W_k = its summed centre fit
@@ -169,18 +76,26 @@ struct SWorking {
 void EvaluateWindow(const SCandidateProblem& problem, const SRgba& a, const SRgba& b, bool withBorder,
                     SWindowFit& fit, u8* weights2bpp)
 {
-    SCutPair nine[9];
-    NineCut(problem, a, b, nine);
-    if (problem.params->mode == 2)
-        Evaluate2(problem, nine, withBorder, fit, weights2bpp);
-    else
-        Evaluate4(problem, nine, withBorder, fit);
+    if (problem.model != nullptr) {
+        problem.model->Evaluate(a, b, withBorder, fit, weights2bpp);
+        return;
+    }
+    CWindowModel model;
+    model.Build(problem);
+    model.Evaluate(a, b, withBorder, fit, weights2bpp);
 }
 
 AmtcColourPair OptimiseCandidate(const SCandidateProblem& problem, const AmtcColourPair& p0, u32 iterations)
 {
     if (iterations == 0)
         return {p0.a, p0.b, 0, p0.restart};
+    if (problem.model == nullptr) {
+        CWindowModel model;
+        model.Build(problem);
+        SCandidateProblem withModel = problem;
+        withModel.model = &model;
+        return OptimiseCandidate(withModel, p0, iterations);
+    }
     const AmtcParams& params = *problem.params;
     const bool second = params.isXQFTCII != 0;
     u8 weights2bpp[kMaxWindowPixels] = {};

@@ -6,6 +6,8 @@
 
 namespace xqftexture::amtc {
 
+class CWindowModel;
+
 struct SCandidateProblem {
     const AmtcParams* params;
     const SRgba* window;          // (2 BW + 1) x (2 BH + 1) pixels
@@ -14,6 +16,7 @@ struct SCandidateProblem {
     const SColourBox* box;        // the candidate's colour box
     bool punch;                   // 4 bpp punch-through candidate
     bool boxClamp;
+    const CWindowModel* model = nullptr; // built from the fields above, or null (built per call)
 };
 
 // The window evaluation of one pair: squared error, split into the border pixels whose colour

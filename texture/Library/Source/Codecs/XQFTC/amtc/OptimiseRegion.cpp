@@ -82,10 +82,14 @@ bool OptimiseRegion(const CAmtcLevel& level, u32 by, u32 bx, SOptimiseScratch& s
         const bool punch = fourBpp && (id & 3) == 1;
         const u32 iterations = slot.flag && !(fourBpp && id == 3) ? 1 : params.iterations;
         const SColourBox& box = block.boxes[slot.box].box;
-        const SCandidateProblem problem{&params, scratch.window, scratch.entries, nine, &box, punch, params.boxClamp != 0};
+        const SCandidateProblem problem{&params, scratch.window, scratch.entries, nine, &box, punch, params.boxClamp != 0,
+                                        &scratch.model};
         int total = 0;
         for (u32 r = 0; r < restarts; ++r) {
+            // Each restart optimises under other kinds of the upper-left neighbours; its pairs keep
+            // the errors they have there (a pair that fits a kind a neighbour may take next).
             CreateBlendingAndUpdateWeights(id, nb, r, params, scratch.entries);
+            scratch.model.Build(problem);
             AmtcColourPair work[4];
             const int n = WorkList(params, slot, box, punch, work);
             for (int w = 0; w < n; ++w) {

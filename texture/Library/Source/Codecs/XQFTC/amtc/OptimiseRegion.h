@@ -3,6 +3,7 @@
 // refined against the block's window with the neighbours' current endpoints held fixed, and the
 // candidate with the smallest error is selected.
 #include "AmtcLevel.h"
+#include "WindowModel.h"
 
 namespace xqftexture::amtc {
 
@@ -10,6 +11,7 @@ namespace xqftexture::amtc {
 struct SOptimiseScratch {
     SBlendEntry entries[kMaxWindowPixels];
     SRgba window[kMaxWindowPixels];
+    CWindowModel model;
 };
 
 // The ten perturbations of a candidate's best pair, tried in order: A' = A + t0 (B - A) and
