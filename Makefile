@@ -2,12 +2,13 @@
 #           print the sample trace with xqft-dump).
 # make test: install what is missing, build (the project's warnings are errors), run every test, each
 #            fuzz target for 30 s (when clang with libFuzzer is installed), then the hostile-input
-#            tests under ASan/UBSan.
+#            tests under ASan/UBSan and the texture library's threaded tests under ThreadSanitizer.
 # make bench: build and run the benchmarks (they print their figures).
 SHELL := /bin/bash
 ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
 BUILD ?= $(ROOT)/build
 ASAN_BUILD ?= $(ROOT)/build-asan
+TSAN_BUILD ?= $(ROOT)/build-tsan
 FUZZ_BUILD ?= $(ROOT)/build-fuzz
 FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
@@ -19,7 +20,7 @@ export CCACHE_BASEDIR := $(ROOT)
 export CCACHE_NOHASHDIR := 1
 export CCACHE_MAXSIZE ?= 5G
 
-.PHONY: all deps build run test test-asan fuzz bench clean sample
+.PHONY: all deps build run test test-asan test-tsan fuzz bench clean sample
 
 all: build
 
@@ -47,12 +48,21 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
 	$(MAKE) --no-print-directory fuzz
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory test-tsan
 
 test-asan: deps
 	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DXQFT_SANITIZE=ON -DXQFT_BENCH=OFF -DXQFT_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target hostile_tests
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -L hostile --timeout 900
+
+# The threaded tests (label threads) in a ThreadSanitizer tree of their own: their cases whose names
+# hold "Thread" run there; the programs run whole in the normal build.
+test-tsan: deps
+	@[ -f $(TSAN_BUILD)/CMakeCache.txt ] || cmake -S $(ROOT) -B $(TSAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXQFT_TSAN=ON -DXQFT_GUI=OFF -DXQFT_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target threaded_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" GTEST_FILTER='*Thread*' \
+	  ctest --output-on-failure -j $(JOBS) -L threads --timeout 900
 
 # The libFuzzer targets (loader, capture parser, shader readers), built with clang in their own
 # tree; skipped without clang/libFuzzer.
@@ -64,4 +74,4 @@ bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && { echo "== $$(basename $$b)"; "$$b"; }; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -30,10 +30,16 @@ if(NOT TARGET hostile_tests)
   add_custom_target(hostile_tests)
 endif()
 
-# xqft_test(NAME LABEL label [HOSTILE] [QT] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]):
+# All tests of threaded code; `make test` builds this target in the ThreadSanitizer tree and runs
+# their cases whose names hold "Thread".
+if(NOT TARGET threaded_tests)
+  add_custom_target(threaded_tests)
+endif()
+
+# xqft_test(NAME LABEL label [HOSTILE] [THREADED] [QT] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]):
 # one GoogleTest executable registered as one CTest test.
 function(xqft_test name)
-  cmake_parse_arguments(A "HOSTILE;QT" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(A "HOSTILE;THREADED;QT" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${name} PRIVATE
@@ -46,6 +52,10 @@ function(xqft_test name)
   if(A_HOSTILE)
     list(APPEND labels hostile)
     add_dependencies(hostile_tests ${name})
+  endif()
+  if(A_THREADED)
+    list(APPEND labels threads)
+    add_dependencies(threaded_tests ${name})
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${labels}")
   if(A_TIMEOUT)
