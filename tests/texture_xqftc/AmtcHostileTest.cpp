@@ -2,6 +2,8 @@
 // memory that runs out at any allocation fails the level and frees everything; a thread the system
 // refuses changes nothing; one-block grids, noise and extreme colours run through set-up and a pass.
 #include "AmtcTestSupport.h"
+#include "XQFTextureCodecs.h"
+#include "XQFTextureEncoders.h"
 #include "XQFTextureScratch.h"
 #include "XQFTextureThreads.h"
 
@@ -112,6 +114,69 @@ TEST(AmtcHostile, SmallestGridsAndExtremeContentRunThrough)
             CAmtcLevel level;
             ASSERT_TRUE(RunFirstPass(level, Noise(s.width, s.height, s.width), s.mode, second));
         }
+}
+
+// Memory that runs out at any allocation of either compressor (on worker threads too) makes the
+// entry return 0, never end the process; with enough memory it returns the size again.
+TEST(AmtcHostile, EveryAllocationFailureOfTheEntryGivesZero)
+{
+    const std::vector<u8> rgba = Noise(16, 8, 9).rgba;
+    struct SCase {
+        bool twoBpp, second;
+        u32 quality;
+    };
+    for (const SCase& c : {SCase{false, false, 0}, SCase{true, true, 1}}) {
+        const u64 size = CompressXQFTCImage(nullptr, 0, nullptr, 16, 8, true, c.twoBpp, c.second, c.quality);
+        std::vector<u8> out(size);
+        for (int n = 0;; ++n) {
+            g_allocationsLeft = n;
+            SetScratchAllocHook(CountedAllocation);
+            const u64 got = CompressXQFTCImage(rgba.data(), rgba.size(), out.data(), 16, 8, true, c.twoBpp, c.second,
+                                               c.quality);
+            SetScratchAllocHook(nullptr);
+            if (g_allocationsLeft.load() >= 0) {
+                EXPECT_EQ(got, size); // nothing failed any more
+                break;
+            }
+            EXPECT_EQ(got, 0u) << "allocation " << n;
+            ASSERT_LT(n, 2000);
+        }
+    }
+    g_allocationsLeft = -1;
+}
+
+
+// Every id at the quick and the first amtc quality on hostile content, and the size query.
+TEST(AmtcHostile, EntryTakesHostileContentAndNullPointers)
+{
+    const std::vector<std::pair<const char*, SRgba (*)(u32, u32)>> contents = {
+        {"all transparent", [](u32, u32) { return SRgba{{0, 0, 0, 0}}; }},
+        {"alpha 0 with colour", [](u32 x, u32 y) { return SRgba{{u8(x * 40), 255, u8(y * 30), 0}}; }},
+        {"one colour", [](u32, u32) { return SRgba{{17, 200, 255, 255}}; }},
+    };
+    for (u32 id = 0; id < 6; ++id) {
+        const bool twoBpp = id == 0 || id == 1 || id == 4, second = id >= 4;
+        const u64 size = CompressXQFTCImage(nullptr, 0, nullptr, 16, 8, true, twoBpp, second, 0);
+        ASSERT_EQ(size, twoBpp ? 32u : 64u);
+        const u8 pixel[4] = {1, 2, 3, 4};
+        EXPECT_EQ(CompressXQFTCImage(pixel, 4, nullptr, 16, 8, true, twoBpp, second, 1), size);
+        std::vector<u8> out(size), decoded(16 * 8 * 4);
+        for (const u32 quality : {0u, 1u}) {
+            for (const auto& [name, colour] : contents) {
+                SImage image(16, 8);
+                image.Fill(colour);
+                ASSERT_EQ(CompressXQFTCImage(image.rgba.data(), image.rgba.size(), out.data(), 16, 8, true, twoBpp,
+                                             second, quality),
+                          size)
+                    << name << " id " << id;
+                EXPECT_EQ(DecompressXQFTCImage(out.data(), size, decoded.data(), 16, 8, twoBpp, second), decoded.size());
+            }
+            const SImage noise = Noise(16, 8, id);
+            EXPECT_EQ(CompressXQFTCImage(noise.rgba.data(), noise.rgba.size(), out.data(), 16, 8, true, twoBpp, second,
+                                         quality),
+                      size);
+        }
+    }
 }
 
 } // namespace

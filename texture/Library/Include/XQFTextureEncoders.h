@@ -1,5 +1,5 @@
 #pragma once
-// The encoder entries of the packed and DXT formats.
+// The encoder entries of the packed, DXT, ETC and XQFTC formats.
 //
 // Same convention as the decoder entries (XQFTextureCodecs.h):
 //
@@ -28,6 +28,16 @@ namespace xqftexture {
 // high level its one column or row).
 u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 formatId, i32 quality,
                    u32 isSigned);
+
+// 'r','g','b','a' 8,8,8,8 to XQFTC (2 or 4 bpp) or XQFTC-II, at most 4096 x 4096. XQFTC levels must be
+// whole blocks (8 x 4 pixels at 2 bpp, 4 x 4 at 4 bpp); XQFTC-II levels are padded to whole blocks by
+// repeating their last columns and rows. Quality 0 of XQFTC runs the quick class compressor; higher
+// qualities (XQFTC: quality - 1) and every XQFTC-II level run the amtc compressor at that effort
+// (above 4 as 4). XQFTC blocks are in Morton order on power-of-two grids, else row by row; XQFTC-II
+// row by row. hasAlpha changes nothing (alpha is always encoded). Work runs on the library's worker
+// threads; every thread limit gives the same bytes. Returns the padded size x bpp / 8.
+u64 CompressXQFTCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 height, bool hasAlpha, bool twoBpp,
+                       bool isXQFTCII, u32 quality);
 
 // 'r','g','b','a' 8,8,8,8 to DXT1-DXT5 (mode 1-5 = id - 6).
 u64 CompressDXT(const void* src, u64 srcSize, void* dst, u32 width, u32 height, u32 mode);

@@ -45,6 +45,10 @@ using EncodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 width, u32 hei
                          bool isSigned);
 
 u64 NoEncoder(const u8*, u64, u8*, u32, u32, u32, u32, bool) { return 0; }
+u64 XqftcEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32 quality, bool)
+{
+    return CompressXQFTCImage(s, n, d, w, h, id == 1 || id == 3, id == 0 || id == 1 || id == 4, id >= 4, quality);
+}
 u64 EtcEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32 quality, bool isSigned)
 {
     // The signed flag matters to EAC only. Qualities above 5 are refused, not wrapped into the i32.
@@ -61,15 +65,14 @@ u64 E5Enc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32, u32, bool)
 u64 RgbgEnc(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32, bool) { return CompressRGBG(s, n, d, w, h, id); }
 
 // The codecs of each run of compressed ids. Ids in no row (BC4, BC5, the reserved ids, "no
-// format") have neither: converting from or into them reports failure. The XQFTC encoders are not
-// in the library yet.
+// format") have neither: converting from or into them reports failure.
 struct SCodecRow {
     u32 first, last;
     DecodeFn decode;
     EncodeFn encode;
 };
 constexpr SCodecRow kCodecs[] = {
-    {XQFTC_2bpp_RGB, XQFTCII_4bpp, Xqftc, NoEncoder},
+    {XQFTC_2bpp_RGB, XQFTCII_4bpp, Xqftc, XqftcEnc},
     {ETC1, ETC1, Etc, EtcEnc},
     {DXT1, DXT5, Dxt, DxtEnc},
     {UYVY, YUY2, Yuv, YuvEnc},

@@ -1,6 +1,11 @@
 // Packed block words.
 #include "BlockWords.h"
 
+#include "AmtcSupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+
 namespace xqftexture::amtc {
 namespace {
 
@@ -31,6 +36,11 @@ u32 CandidateFlagBits(u32 id)
 
 u32 ColourWord(const AmtcParams& params, const SRgba& a, const SRgba& b, u32 id)
 {
+    if (params.channels == 1)
+        return Top(a.c[0], 5) << 22 | Top(b.c[0], 5) << 27 | Top(a.c[1], 4) << 17 | CandidateFlagBits(id);
+    if (params.channels == 2)
+        return Top(a.c[0], 3) << 17 | Top(a.c[1], 3) << 20 | Top(b.c[0], 4) << 24 | Top(b.c[1], 4) << 28 |
+               CandidateFlagBits(id);
     u32 word;
     if (a.c[3] == 255 && b.c[3] == 255)
         word = (OpaqueA(a) | OpaqueB(b)) & (params.isXQFTCII ? ~(1u << 15) : ~0u);
@@ -38,7 +48,59 @@ u32 ColourWord(const AmtcParams& params, const SRgba& a, const SRgba& b, u32 id)
         word = TranslucentA(a) | TranslucentB(b);
     else
         word = (a.c[3] == 255 ? OpaqueA(a) : TranslucentA(a)) | (b.c[3] == 255 ? OpaqueB(b) : TranslucentB(b));
-    return word | CandidateFlagBits(id);
+    word |= CandidateFlagBits(id);
+    if (params.channels == 3 && params.mode == 4)
+        word = id < 4 ? word | 1u << 31 : word & ~(1u << 31);
+    return word;
+}
+
+u32 PlaceExtraBits(u32 colourWord, u32 extra)
+{
+    colourWord = (colourWord & ~0x7FFEu) | (extra & 0x3FFF) << 1;
+    colourWord = (colourWord & ~(1u << 16)) | ((extra >> 14) & 1) << 16;
+    return (colourWord & ~(1u << 17)) | ((extra >> 15) & 1) << 17;
+}
+
+u32 PartitionModVals(const u8 values[4])
+{
+    static constexpr int kWeight[8] = {0, 3, 5, 8, 1, 2, 6, 7};
+    static constexpr int kPairs[12][2] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5},
+                                          {6, 6}, {7, 7}, {0, 5}, {0, 8}, {3, 5}, {3, 8}};
+    int weights[4];
+    for (int i = 0; i < 4; ++i)
+        weights[i] = kWeight[values[i] & 7];
+    int best = 0, bestError = 1 << 30, mapped[4] = {};
+    for (int k = 0; k < 12; ++k) {
+        const int lo = kPairs[k][0], hi = kPairs[k][1];
+        int fit[4], error = 0;
+        for (int i = 0; i < 4; ++i) {
+            fit[i] = std::abs(weights[i] - hi) <= std::abs(weights[i] - lo) ? hi : lo;
+            error += (weights[i] - fit[i]) * (weights[i] - fit[i]);
+        }
+        LogPrintf(">>> partitionModVals( {%d, %d, %d, %d}, (%d, %d) )\n", weights[0], weights[1], weights[2],
+                  weights[3], lo, hi);
+        LogPrintf("<<< closestFitModVals = { %d, %d, %d, %d }, returning %d\n", fit[0], fit[1], fit[2], fit[3],
+                  error);
+        if (error < bestError)
+            bestError = error, best = k, std::copy(fit, fit + 4, mapped);
+    }
+    // The first level is the one the group's first value takes.
+    const int first = mapped[0], second = kPairs[best][0] == first ? kPairs[best][1] : kPairs[best][0];
+    if (first == second) {
+        static constexpr int kSingle[9] = {0, 4, 5, 1, -1, 2, 6, 7, 3};
+        return u32(8 * kSingle[first]) & 63;
+    }
+    u32 code = 0;
+    for (int i = 1; i < 4; ++i)
+        code |= u32(mapped[i] == second) << (i - 1);
+    int pair = 0;
+    switch (first) {
+    case 0: pair = second == 8 ? 0 : 1; break;
+    case 3: pair = second == 8 ? 2 : 3; break;
+    case 5: pair = second != 0 ? 7 : 5; break;
+    default: pair = second != 0 ? 6 : 4; break; // first level 8
+    }
+    return (code | u32(8 * pair)) & 63;
 }
 
 u8 LocalPaletteStoredValue(int p, u32 value)

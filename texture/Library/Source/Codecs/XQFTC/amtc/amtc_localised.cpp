@@ -3,6 +3,8 @@
 
 #include "BlockSetUp.h"
 #include "OptimiseRegion.h"
+#include "PackLocalBlock.h"
+#include "XQFTCBlock.h"
 #include "threadsupport.h"
 
 #include <algorithm>
@@ -144,6 +146,35 @@ void SetFirstPassParams(AmtcParams& p)
     p.restarts = 0;
     p.boxClamp = 1;
     p.segmentation = 0;
+}
+
+u32 CompressLevelAMTC(const SAmtcImage& image, u32 channels, u32 mode, bool isXQFTCII, u8* blocks, bool linear,
+                      u32 effort, void*)
+{
+    CAmtcLevel level;
+    if (blocks == nullptr || !level.Init(image, channels, mode, isXQFTCII))
+        return 0;
+    AmtcParams& p = level.Params();
+    const u32 passes = PassCount(effort);
+    u32 counter = 1;
+    for (u32 pass = 0; pass < passes; ++pass) {
+        SetPassParams(p, effort, pass, passes);
+        if (pass == 0 && !(RunSetUpSweep(level, 0) && RunSetUpSweep(level, 1)))
+            return 0;
+        if (!RunOptimisationPass(level, counter))
+            return 0;
+    }
+    TScratch<SBlendEntry> entries = MakeScratch<SBlendEntry>(kMaxWindowPixels);
+    TScratch<SRgba> window = MakeScratch<SRgba>(kMaxWindowPixels);
+    if (!entries || !window)
+        return 0;
+    for (u32 by = 0; by < p.blocksY; ++by)
+        for (u32 bx = 0; bx < p.blocksX; ++bx) {
+            u8* out = blocks + 8 * u64(BlockOrderIndex(p.blocksY, p.blocksX, by, bx, linear));
+            if (PackLocalBlock(level, by, bx, entries.get(), window.get(), out) < 0)
+                return 0;
+        }
+    return 1;
 }
 
 u32 PassCount(u32 effort) { return 2u << std::min(effort, 4u); }

@@ -34,6 +34,14 @@ bool RunOptimisationPass(CAmtcLevel& level, u32& counter, ESweepRun run = ESweep
 // The first pass's parameters: one optimiser iteration, everything re-evaluated, box clamp on.
 void SetFirstPassParams(AmtcParams& params);
 
+// Compresses one level (width and height whole blocks) into NX x NY 8-byte blocks at their
+// BlockOrderIndex (row-major when linear, else Morton order), XQFTC or XQFTC-II: the set-up sweeps,
+// then 2 << effort passes of four phased sweeps (efforts above 4 act as 4), then packing on the
+// calling thread. mode 2 is 2 bpp, 4 is 4 bpp. Returns 1, or 0 when memory ran out or the mode is
+// not supported; blocks may then be partly written.
+u32 CompressLevelAMTC(const SAmtcImage& image, u32 channels, u32 mode, bool isXQFTCII, u8* blocks, bool linear,
+                      u32 effort, void* progress);
+
 // The number of passes of an effort (values above 4 act as 4): 2, 4, 8, 16 or 32.
 u32 PassCount(u32 effort);
 // The parameters of pass p of passes at an effort; params holds those of the previous pass.

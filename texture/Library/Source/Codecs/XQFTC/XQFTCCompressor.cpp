@@ -1,0 +1,233 @@
+// The shared part of the class-based XQFTC compressors.
+#include "XQFTCCompressor.h"
+
+#include "XQFTCBlock.h"
+#include "XQFTextureThreads.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace xqftexture {
+namespace {
+
+u32 Wrap(i64 v, u32 n) { return u32(((v % i64(n)) + i64(n)) % i64(n)); }
+u32 Packed(const SPixel4& p) { return u32(p.c[0]) | u32(p.c[1]) << 8 | u32(p.c[2]) << 16 | u32(p.c[3]) << 24; }
+u32 Luminance(const SPixel4& p) { return (30 * p.c[0] + 59 * p.c[1] + 11 * p.c[2]) / 100; }
+
+// The colour words' two layouts: alpha 255 opaque (5/5/4 bits for A, 5/5/5 for B), else
+// translucent (3-bit alpha, 4/4/3 for A, 4/4/4 for B); every field the channel's top bits.
+u32 PackColourA(const SPixel4& a)
+{
+    if (a.c[3] == 255)
+        return 1u << 15 | u32(a.c[0] >> 3) << 10 | u32(a.c[1] >> 3) << 5 | u32(a.c[2] >> 4) << 1;
+    return u32(a.c[3] >> 5) << 12 | u32(a.c[0] >> 4) << 8 | u32(a.c[1] >> 4) << 4 | u32(a.c[2] >> 5) << 1;
+}
+u32 PackColourB(const SPixel4& b)
+{
+    if (b.c[3] == 255)
+        return 1u << 31 | u32(b.c[0] >> 3) << 26 | u32(b.c[1] >> 3) << 21 | u32(b.c[2] >> 3) << 16;
+    return u32(b.c[3] >> 5) << 28 | u32(b.c[0] >> 4) << 24 | u32(b.c[1] >> 4) << 20 | u32(b.c[2] >> 4) << 16;
+}
+
+// The endpoint image upscaled as the decoder does: every 2 x 2 group of blocks P, Q, R, S fills
+// the BW x 4 pixels between their centres (the groups of block row and column -1 wrap around);
+// the kernel's weights add up to 16 (4 bpp) or 32 (2 bpp). This is the window row whose P blocks
+// are on block row by.
+void UpscaleWindowRow(const SPixel4* low, SPixel4* full, u32 width, u32 height, u32 nx, u32 ny, u32 bw, i64 by)
+{
+    const u32 bh = 4, shift = bw == 8 ? 5 : 4;
+    for (i64 bx = -1; bx < i64(nx); ++bx) {
+        const SPixel4& p = low[Wrap(by, ny) * nx + Wrap(bx, nx)];
+        const SPixel4& q = low[Wrap(by, ny) * nx + Wrap(bx + 1, nx)];
+        const SPixel4& r = low[Wrap(by + 1, ny) * nx + Wrap(bx, nx)];
+        const SPixel4& s = low[Wrap(by + 1, ny) * nx + Wrap(bx + 1, nx)];
+        for (u32 y = 0; y < bh; ++y) {
+            const i64 iy = by * bh + bh / 2 + y;
+            if (iy < 0 || iy >= i64(height))
+                continue;
+            for (u32 x = 0; x < bw; ++x) {
+                const i64 ix = bx * bw + bw / 2 + x;
+                if (ix < 0 || ix >= i64(width))
+                    continue;
+                SPixel4& out = full[u64(iy) * width + u64(ix)];
+                for (int c = 0; c < 4; ++c)
+                    out.c[c] =
+                        u8(((bh - y) * ((bw - x) * p.c[c] + x * q.c[c]) + y * ((bw - x) * r.c[c] + x * s.c[c])) >> shift);
+            }
+        }
+    }
+}
+
+// Window rows write disjoint pixels: they run on the library's worker threads.
+void UpscaleEndpointImage(const SPixel4* low, SPixel4* full, u32 width, u32 height, u32 nx, u32 ny, u32 bw)
+{
+    RunWorkers(ny + 1, [&](u32 row, u32) {
+        UpscaleWindowRow(low, full, width, height, nx, ny, bw, i64(row) - 1);
+        return true;
+    });
+}
+
+} // namespace
+
+XQFTCCompressor::XQFTCCompressor(const u8* image, u32 width, u32 height, u8 blockWidth, u8 blockHeight)
+    : m_width(width), m_height(height), m_blocksX(width / blockWidth), m_blocksY(height / blockHeight),
+      m_blockWidth(blockWidth), m_blockHeight(blockHeight)
+{
+    const u64 pixels = u64(width) * height, blocks = u64(m_blocksX) * m_blocksY;
+    m_image = MakeScratch<SPixel4>(pixels);
+    m_lowA = MakeScratch<SPixel4>(blocks);
+    m_lowB = MakeScratch<SPixel4>(blocks);
+    m_fullA = MakeScratch<SPixel4>(pixels);
+    m_fullB = MakeScratch<SPixel4>(pixels);
+    if (m_image)
+        std::memcpy(m_image.get(), image, pixels * 4);
+}
+
+bool XQFTCCompressor::Valid() const { return m_image && m_lowA && m_lowB && m_fullA && m_fullB; }
+
+void XQFTCCompressor::PickExtremePair(const SPixel4* pixels, u32 count, SPixel4& a, SPixel4& b)
+{
+    u32 first = 0, second = 0, best = 0;
+    for (u32 i = 0; i < count; ++i)
+        for (u32 j = i + 1; j < count; ++j) {
+            u32 d = 0;
+            for (int c = 0; c < 4; ++c) {
+                const i32 diff = i32(pixels[i].c[c]) - i32(pixels[j].c[c]);
+                d += u32(diff * diff);
+            }
+            if (d > best)
+                best = d, first = i, second = j;
+        }
+    const SPixel4 &x = pixels[first], &y = pixels[second];
+    const u32 lx = Luminance(x), ly = Luminance(y);
+    const bool xDarker = lx < ly || (lx == ly && Packed(x) < Packed(y));
+    a = xDarker ? x : y;
+    b = xDarker ? y : x;
+}
+
+void XQFTCCompressor::InitialEndpoints(bool wideWindow)
+{
+    const u32 bw = m_blockWidth, bh = m_blockHeight;
+    // The block itself, or the 2 BW x 2 BH pixels around its centre, wrapping around the image.
+    const u32 w = wideWindow ? 2 * bw : bw, h = wideWindow ? 2 * bh : bh;
+    RunWorkers(m_blocksY, [&](u32 by, u32) {
+        SPixel4 pixels[16 * 8];
+        for (u32 bx = 0; bx < m_blocksX; ++bx) {
+            const i64 x0 = i64(bx) * bw - (wideWindow ? bw / 2 : 0), y0 = i64(by) * bh - (wideWindow ? bh / 2 : 0);
+            u32 n = 0;
+            for (u32 y = 0; y < h; ++y)
+                for (u32 x = 0; x < w; ++x)
+                    pixels[n++] = Pixel(Wrap(x0 + x, m_width), Wrap(y0 + y, m_height));
+            PickExtremePair(pixels, n, m_lowA[by * m_blocksX + bx], m_lowB[by * m_blocksX + bx]);
+        }
+        return true;
+    });
+}
+
+void XQFTCCompressor::UpdateFullResImagesShared()
+{
+    UpscaleEndpointImage(m_lowA.get(), m_fullA.get(), m_width, m_height, m_blocksX, m_blocksY, m_blockWidth);
+    UpscaleEndpointImage(m_lowB.get(), m_fullB.get(), m_width, m_height, m_blocksX, m_blocksY, m_blockWidth);
+}
+
+void XQFTCCompressor::EvaluateRows()
+{
+    RunWorkers(m_blocksY, [&](u32 by, u32) {
+        EvaluateModulation(0, m_blocksX, by, by + 1);
+        return true;
+    });
+}
+
+void XQFTCCompressor::IterateShared()
+{
+    for (u32 i = 0; i < m_iterations; ++i) {
+        RefineEndpoints(0, m_blocksX, 0, m_blocksY);
+        UpdateFullResImages();
+        if (m_period != 0 && i % m_period == 0)
+            EvaluateModulation(0, m_blocksX, 0, m_blocksY);
+    }
+}
+
+void XQFTCCompressor::RefineBlock(u32 bx, u32 by, const float* w, float threshold)
+{
+    const u32 bw = m_blockWidth, bh = m_blockHeight, n = bw * bh;
+    const float scale = 1.0f / float(n);
+    float mw = 0, mww = 0, me[4] = {}, mew[4] = {};
+    for (u32 y = 0; y < bh; ++y)
+        for (u32 x = 0; x < bw; ++x) {
+            const u32 ix = bx * bw + x, iy = by * bh + y;
+            const float wi = w[y * bw + x];
+            const SPixel4 &p = Pixel(ix, iy), &a = FullA(ix, iy), &b = FullB(ix, iy);
+            mw += wi, mww += wi * wi;
+            for (int c = 0; c < 4; ++c) {
+                const float e = float(p.c[c]) - ((1.0f - wi) * float(a.c[c]) + wi * float(b.c[c]));
+                me[c] += e, mew[c] += e * wi;
+            }
+        }
+    mw *= scale, mww *= scale;
+    float energy = 0;
+    for (int c = 0; c < 4; ++c) {
+        me[c] *= scale, mew[c] *= scale;
+        energy += me[c] * me[c];
+    }
+    if (energy < threshold)
+        return; // the endpoints already explain the block on average
+    SPixel4& lowA = m_lowA[by * m_blocksX + bx];
+    SPixel4& lowB = m_lowB[by * m_blocksX + bx];
+    auto clamp = [](float v, float lo, float hi) { return v < lo ? lo : v > hi ? hi : v; };
+    const float var = mww - mw * mw;
+    for (int c = 0; c < 4; ++c) {
+        const float a = float(lowA.c[c]), b = float(lowB.c[c]);
+        if (var >= 1e-10f) {
+            const float slope = (mew[c] - me[c] * mw) / var, intercept = me[c] - slope * mw;
+            lowA.c[c] = u8(clamp(a + clamp(intercept, -100.0f, 100.0f), 0.0f, 255.0f));
+            lowB.c[c] = u8(clamp(b + clamp(intercept + slope, -100.0f, 100.0f), 0.0f, 255.0f));
+        } else {
+            // Every weight at m: move both ends by the mean residual, then halve their distance
+            // about the blend at m, which stays where it is.
+            const float m = mw;
+            const float a1 = clamp(a + (1.0f - m) * me[c], 0.0f, 255.0f), b1 = clamp(b + m * me[c], 0.0f, 255.0f);
+            float d = b1 - a1;
+            if (d > -1.0f && d < 1.0f)
+                d = 0.0f;
+            lowA.c[c] = u8(clamp(a1 + 0.5f * m * d, 0.0f, 255.0f));
+            lowB.c[c] = u8(clamp(b1 - 0.5f * (1.0f - m) * d, 0.0f, 255.0f));
+        }
+    }
+}
+
+u64 XQFTCCompressor::BlockError(u32 bx, u32 by, const SPixel4* reconstructed) const
+{
+    u64 error = 0;
+    const u32 bw = m_blockWidth, bh = m_blockHeight;
+    for (u32 y = 0; y < bh; ++y)
+        for (u32 x = 0; x < bw; ++x) {
+            const SPixel4 &p = Pixel(bx * bw + x, by * bh + y), &r = reconstructed[y * bw + x];
+            for (int c = 0; c < 4; ++c) {
+                const i32 d = i32(p.c[c]) - i32(r.c[c]);
+                error += u64(d * d);
+            }
+        }
+    return error;
+}
+
+u32 XQFTCCompressor::ColourWord(u32 bx, u32 by, u32 modeBit) const
+{
+    return PackColourA(LowA(bx, by)) | PackColourB(LowB(bx, by)) | (modeBit & 1);
+}
+
+void XQFTCCompressor::PutBlock(u8* out, u32 mod, u32 colour)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = u8(mod >> (8 * i)), out[4 + i] = u8(colour >> (8 * i));
+}
+
+u32 XQFTCCompressor::BlockIndex(u32 bx, u32 by, bool twiddled) const
+{
+    // Morton order exists for power-of-two grids only: any other grid is written row by row, as the
+    // decoder reads it (the Morton index of such a grid runs past the blocks).
+    const bool linear = !twiddled || !IsPowerOfTwo(m_blocksX) || !IsPowerOfTwo(m_blocksY);
+    return BlockOrderIndex(m_blocksY, m_blocksX, by, bx, linear);
+}
+
+} // namespace xqftexture

@@ -1,0 +1,147 @@
+#pragma once
+// The class-based XQFTC compressors, the quick level: two low-resolution endpoint images (colour A
+// and B per block), their bilinear upscaling to full resolution as the decoder performs it, and per
+// block the modulation candidates. Iterations alternate a least-squares refinement of the
+// endpoints with a new choice of modulation, on up to 64 regions of blocks at a time.
+#include "XQFTextureScratch.h"
+#include "XQFTextureTypes.h"
+
+namespace xqftexture {
+
+struct SPixel4 {
+    u8 c[4]; // red, green, blue, alpha
+};
+
+class XQFTCCompressor {
+public:
+    // image: width x height RGBA pixels (whole blocks). Valid() tells whether memory was found.
+    XQFTCCompressor(const u8* image, u32 width, u32 height, u8 blockWidth, u8 blockHeight);
+    virtual ~XQFTCCompressor() = default;
+    XQFTCCompressor(const XQFTCCompressor&) = delete;
+    XQFTCCompressor& operator=(const XQFTCCompressor&) = delete;
+
+    // Initial endpoints, full-resolution images and modulation for the whole image.
+    virtual void Initialise(bool wideWindow) = 0;
+    // The iterations on the calling thread (the region threads do the same work).
+    virtual void Iterate() = 0;
+    // The blocks, 8 bytes each, at their Morton index when twiddled (only a power-of-two grid is
+    // stored twiddled; any other grid row by row).
+    virtual void WriteBlocks(u8* out, bool twiddled) = 0;
+    virtual void UpdateFullResImages() = 0;
+    // Blocks bx in [x0, x1), by in [y0, y1).
+    virtual void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
+    virtual void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
+
+    virtual bool Valid() const;
+    u32 BlocksX() const { return m_blocksX; }
+    u32 BlocksY() const { return m_blocksY; }
+    u32 IterationCount() const { return m_iterations; }
+    void SetIterationCount(u32 n) { m_iterations = n; }
+    u32 ModulationPeriod() const { return m_period; }
+    const SPixel4& LowA(u32 bx, u32 by) const { return m_lowA[by * m_blocksX + bx]; }
+    const SPixel4& LowB(u32 bx, u32 by) const { return m_lowB[by * m_blocksX + bx]; }
+
+    // The darker and brighter of the two pixels furthest apart (squared RGBA distance).
+    static void PickExtremePair(const SPixel4* pixels, u32 count, SPixel4& a, SPixel4& b);
+
+protected:
+    // Shared steps of the derived classes.
+    void InitialEndpoints(bool wideWindow);
+    void UpdateFullResImagesShared();
+    void IterateShared();
+    // EvaluateModulation over the whole grid, a block row per item on the library's threads.
+    void EvaluateRows();
+    // Least-squares move of block (bx, by)'s endpoints for the per-pixel weights w (0..1, row-major
+    // over the block); blocks whose mean residual is small enough stay.
+    void RefineBlock(u32 bx, u32 by, const float* w, float threshold);
+    u64 BlockError(u32 bx, u32 by, const SPixel4* reconstructed) const;
+    u32 ColourWord(u32 bx, u32 by, u32 modeBit) const;
+    static void PutBlock(u8* out, u32 mod, u32 colour);
+    u32 BlockIndex(u32 bx, u32 by, bool twiddled) const;
+    const SPixel4& Pixel(u32 x, u32 y) const { return m_image[u64(y) * m_width + x]; }
+    const SPixel4& FullA(u32 x, u32 y) const { return m_fullA[u64(y) * m_width + x]; }
+    const SPixel4& FullB(u32 x, u32 y) const { return m_fullB[u64(y) * m_width + x]; }
+
+    u32 m_width, m_height;
+    u32 m_blocksX, m_blocksY;
+    u8 m_blockWidth, m_blockHeight;
+    TScratch<SPixel4> m_image, m_lowA, m_lowB, m_fullA, m_fullB;
+    u32 m_iterations = 0;
+    u32 m_period = 1; // the modulation is chosen again in every m_period-th iteration
+};
+
+class XQFTC4bppCompressor final : public XQFTCCompressor {
+public:
+    struct SBlock {
+        u8 indices[2][16]; // variant 0: weights 0, 3, 5, 8; variant 1: 0, 4, 4 (alpha 0), 8
+        u8 bias[2];
+        i32 variant;
+    };
+    XQFTC4bppCompressor(const u8* image, u32 width, u32 height);
+    bool Valid() const override;
+    void Initialise(bool wideWindow) override;
+    void Iterate() override { IterateShared(); }
+    void WriteBlocks(u8* out, bool twiddled) override;
+    void UpdateFullResImages() override { UpdateFullResImagesShared(); }
+    void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) override;
+    void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) override;
+    const SBlock& Block(u32 bx, u32 by) const { return m_blocks[by * m_blocksX + bx]; }
+
+private:
+    TScratch<SBlock> m_blocks;
+};
+
+class XQFTC2bppCompressor final : public XQFTCCompressor {
+public:
+    struct SBlock {
+        u8 direct[32]; // 0 or 3 per pixel
+        u8 stored[32]; // 0 to 3 at the pixels with x + y even
+        u8 bias[4];    // direct; both ways; across; down
+        u8 mode;       // 0 direct, 1 interpolated both ways, 2 across, 3 down
+    };
+    XQFTC2bppCompressor(const u8* image, u32 width, u32 height);
+    bool Valid() const override;
+    void Initialise(bool wideWindow) override;
+    void Iterate() override { IterateShared(); }
+    void WriteBlocks(u8* out, bool twiddled) override;
+    void UpdateFullResImages() override { UpdateFullResImagesShared(); }
+    void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) override;
+    void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) override;
+    const SBlock& Block(u32 bx, u32 by) const { return m_blocks[by * m_blocksX + bx]; }
+
+    // Weights 0..8 of a block's 32 pixels in mode m: the direct bits, or the stored values' weights
+    // with the pixels between them predicted from their neighbours inside the block, as the mode
+    // interpolates (both ways, across only, down only).
+    static void PredictModeWeights(const SBlock& block, u32 mode, u8 weights[32]);
+
+private:
+    TScratch<SBlock> m_blocks;
+};
+
+// The regions one thread each works on: a compressor and its regions of blocks.
+struct SRegionSet;
+struct SCompressorRegion {
+    SRegionSet* set;
+    u32 x0, x1, y0, y1;
+};
+struct SRegionSet {
+    XQFTCCompressor* compressor;
+    u32 count; // 64
+    SCompressorRegion regions[64];
+    u32 built; // regions actually made
+};
+
+// Cuts the grid into regions (8 strips a side where the grid has 8 or more blocks, else whole) and
+// runs the iterations on them. Blocks beyond whole strips belong to no region.
+void SplitIntoRegions(SRegionSet* set);
+// The iterations over the regions: each refinement phase and each modulation phase one region per
+// item on the library's worker threads, the full-resolution images rebuilt between them.
+void RunCompressorThreads(SCompressorRegion* regions, u32 count);
+
+// Compress a whole image; return width x height / 2 (4 bpp) or / 4 (2 bpp), or 0 when memory ran out.
+u64 RunXQFTC4bppCompressor(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool wideWindow,
+                           u32 iterations);
+u64 RunXQFTC2bppCompressor(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool wideWindow,
+                           u32 iterations);
+
+} // namespace xqftexture

@@ -1,0 +1,85 @@
+// The class compressors' regions and the threads that iterate them.
+#include "XQFTCCompressor.h"
+
+#include "XQFTextureThreads.h"
+
+#include <cmath>
+#include <memory>
+#include <new>
+
+namespace xqftexture {
+
+void SplitIntoRegions(SRegionSet* set)
+{
+    XQFTCCompressor& c = *set->compressor;
+    u32 rx = u32(std::sqrt(double(set->count))), ry = set->count / rx;
+    if (rx > c.BlocksX())
+        rx = 1;
+    if (ry > c.BlocksY())
+        ry = 1;
+    const u32 width = c.BlocksX() / rx, height = c.BlocksY() / ry;
+    set->built = 0;
+    for (u32 j = 0; j < ry; ++j)
+        for (u32 i = 0; i < rx; ++i)
+            set->regions[set->built++] = {set, i * width, i * width + width, j * height, j * height + height};
+    RunCompressorThreads(set->regions, set->built);
+}
+
+void RunCompressorThreads(SCompressorRegion* regions, u32 count)
+{
+    if (count == 0)
+        return;
+    XQFTCCompressor& c = *regions[0].set->compressor;
+    // Regions touch disjoint blocks; the full-resolution images are only read while they run.
+    auto refine = [&](u32 item, u32) {
+        const SCompressorRegion& r = regions[item];
+        c.RefineEndpoints(r.x0, r.x1, r.y0, r.y1);
+        return true;
+    };
+    auto evaluate = [&](u32 item, u32) {
+        const SCompressorRegion& r = regions[item];
+        c.EvaluateModulation(r.x0, r.x1, r.y0, r.y1);
+        return true;
+    };
+    const u32 period = c.ModulationPeriod();
+    for (u32 i = 0; i < c.IterationCount(); ++i) {
+        RunWorkers(count, refine);
+        c.UpdateFullResImages();
+        if (period != 0 && i % period == 0)
+            RunWorkers(count, evaluate);
+    }
+}
+
+namespace {
+
+template <class Compressor>
+u64 RunClass(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool wideWindow, u32 iterations, u64 size)
+{
+    std::unique_ptr<Compressor> compressor(new (std::nothrow) Compressor(pixels, width, height));
+    if (!compressor || !compressor->Valid())
+        return 0;
+    compressor->SetIterationCount(iterations);
+    compressor->Initialise(wideWindow);
+    SRegionSet set{compressor.get(), regions > 64 ? 64 : regions, {}, 0};
+    SplitIntoRegions(&set);
+    compressor->WriteBlocks(out, true);
+    return size;
+}
+
+} // namespace
+
+u64 RunXQFTC4bppCompressor(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool wideWindow,
+                           u32 iterations)
+{
+    return RunClass<XQFTC4bppCompressor>(pixels, out, width, height, regions, wideWindow, iterations,
+                                         u64(width) * height / 2);
+}
+
+u64 RunXQFTC2bppCompressor(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool wideWindow,
+                           u32 iterations)
+{
+    return RunClass<XQFTC2bppCompressor>(pixels, out, width, height, regions, wideWindow, iterations,
+                                         u64(width) * height / 4);
+}
+
+} // namespace xqftexture
