@@ -24,18 +24,45 @@ using namespace xqftexture;
 namespace {
 
 // The formats the tool handles: the encoder's input and the decoder's output, as samples per pixel
-// and bytes per sample.
+// and bytes per sample, and the library's entries for them (a null src or dst asks for the size).
+using EncodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 w, u32 h, u32 id, u32 quality, bool isSigned);
+using DecodeFn = u64 (*)(const u8* src, u64 srcSize, u8* dst, u32 w, u32 h, u32 id, bool isSigned);
+
+u64 EtcEncode(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32 quality, bool isSigned)
+{
+    return EncodeETCImage(s, n, d, w, h, id, i32(quality), isSigned);
+}
+u64 EtcDecode(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, bool isSigned)
+{
+    return DecodeETCImage(s, n, d, w, h, id, isSigned, 0);
+}
+u64 DxtEncode(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32, bool) { return CompressDXT(s, n, d, w, h, id - 6); }
+u64 DxtDecode(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, bool) { return DecompressDXT(s, n, d, w, h, id - 6); }
+// XQFTC 2 bpp RGB, RGBA (0, 1), 4 bpp RGB, RGBA (2, 3); XQFTC-II 2 bpp (4) and 4 bpp (5).
+bool XqftcTwoBpp(u32 id) { return id == 0 || id == 1 || id == 4; }
+u64 XqftcEncode(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, u32 quality, bool)
+{
+    return CompressXQFTCImage(s, n, d, w, h, id == 1 || id == 3, XqftcTwoBpp(id), id >= 4, quality);
+}
+u64 XqftcDecode(const u8* s, u64 n, u8* d, u32 w, u32 h, u32 id, bool)
+{
+    return DecompressXQFTCImage(s, n, d, w, h, XqftcTwoBpp(id), id >= 4);
+}
+
 struct SCodec {
     u32 firstId, lastId;
     u32 channels, bytesPerSample;
     const char* what;
+    EncodeFn encode;
+    DecodeFn decode;
 };
 constexpr SCodec kCodecs[] = {
-    {ETC1, ETC1, 3, 1, "ETC1"},
-    {DXT1, DXT5, 4, 1, "DXT1-DXT5"},
-    {ETC2_RGB, ETC2_RGB_A1, 4, 1, "ETC2 RGB, RGBA, RGB A1"},
-    {EAC_R11, EAC_R11, 1, 2, "EAC R11"},
-    {EAC_RG11, EAC_RG11, 2, 2, "EAC RG11"},
+    {XQFTC_2bpp_RGB, XQFTCII_4bpp, 4, 1, "XQFTC, XQFTC-II", XqftcEncode, XqftcDecode},
+    {ETC1, ETC1, 3, 1, "ETC1", EtcEncode, EtcDecode},
+    {DXT1, DXT5, 4, 1, "DXT1-DXT5", DxtEncode, DxtDecode},
+    {ETC2_RGB, ETC2_RGB_A1, 4, 1, "ETC2 RGB, RGBA, RGB A1", EtcEncode, EtcDecode},
+    {EAC_R11, EAC_R11, 1, 2, "EAC R11", EtcEncode, EtcDecode},
+    {EAC_RG11, EAC_RG11, 2, 2, "EAC RG11", EtcEncode, EtcDecode},
 };
 
 const SCodec* CodecOf(u32 id)
@@ -122,17 +149,13 @@ int Encode(const SArgs& a, const SCodec& codec)
     const std::vector<u8> input = EncoderInput(image, codec);
     if (a.threads != 0)
         SetThreadLimit(a.threads);
-    const bool etc = codec.firstId != DXT1;
-    const u64 size = etc ? EncodeETCImage(nullptr, 0, nullptr, image.width, image.height, a.format, 0, 0)
-                         : CompressDXT(nullptr, 0, nullptr, image.width, image.height, a.format - 6);
+    const u64 size = codec.encode(nullptr, 0, nullptr, image.width, image.height, a.format, 0, false);
     if (size == 0)
         return Fail("the image is too large for the format");
     std::vector<u8> blocks(size);
     const auto start = std::chrono::steady_clock::now();
-    const u64 written = etc ? EncodeETCImage(input.data(), input.size(), blocks.data(), image.width, image.height,
-                                             a.format, i32(a.quality), a.isSigned)
-                            : CompressDXT(input.data(), input.size(), blocks.data(), image.width, image.height,
-                                          a.format - 6);
+    const u64 written =
+        codec.encode(input.data(), input.size(), blocks.data(), image.width, image.height, a.format, a.quality, a.isSigned);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (written != size)
         return Fail("format " + std::to_string(a.format) + " cannot be encoded at quality " +
@@ -170,14 +193,11 @@ int Decode(const SArgs& a, const SCodec& codec)
     image.height = height;
     image.channels = codec.channels;
     image.bytesPerSample = codec.bytesPerSample;
-    const bool etc = codec.firstId != DXT1;
     const u64 size = DecodedLevelBytes(width, height, codec.channels * codec.bytesPerSample);
     if (size == 0)
         return Fail("the image is too large");
     image.samples.resize(size);
-    const u64 decoded =
-        etc ? DecodeETCImage(blocks.data(), blocks.size(), image.samples.data(), width, height, a.format, a.isSigned, 0)
-            : DecompressDXT(blocks.data(), blocks.size(), image.samples.data(), width, height, a.format - 6);
+    const u64 decoded = codec.decode(blocks.data(), blocks.size(), image.samples.data(), width, height, a.format, a.isSigned);
     if (decoded != size)
         return Fail(a.in + ": fewer blocks than " + std::to_string(width) + "x" + std::to_string(height) + " needs");
     return WritePnm(a.out, image, why) ? 0 : Fail(why);
