@@ -14,23 +14,18 @@
 #include "apicall/CallFactory.h"
 
 namespace callrows {
-#define XQF_RECORD XQF_NAME_ROW
-#define XQF_EFFECT XQF_NAME_ROW
-#define XQF_CUSTOM XQF_NAME_ROW
-#define XQF_NAMED XQF_NAME_ROW
 inline constexpr SCallRow kEgl[] = {
-#include "egl/EglCalls.def"
+#define XQF_TABLE "EglCalls.def"
+#include "apicall/TableRows.inc"
 };
 inline constexpr SCallRow kEs1[] = {
-#include "es1/Es1Calls.def"
+#define XQF_TABLE "Es1Calls.def"
+#include "apicall/TableRows.inc"
 };
 inline constexpr SCallRow kEs2[] = {
-#include "es2/Es2Calls.def"
+#define XQF_TABLE "Es2Calls.def"
+#include "apicall/TableRows.inc"
 };
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
 
 struct SFamilyRows
 {

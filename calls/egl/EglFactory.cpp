@@ -7,15 +7,9 @@ namespace {
 using namespace xqft_egl;
 
 constexpr SCallRow kEglRows[] = {
-#define XQF_RECORD XQF_FACTORY_ROW
-#define XQF_EFFECT XQF_FACTORY_ROW
-#define XQF_CUSTOM XQF_FACTORY_ROW
-#define XQF_NAMED XQF_NAME_ROW
-#include "EglCalls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
+#define XQF_TABLE "EglCalls.def"
+#define XQF_TABLE_CLASSES
+#include "apicall/TableRows.inc"
 };
 static_assert(calltable::RowsInOrder(kEglRows), "EglCalls.def: rows out of id or version order");
 static_assert(calltable::RowsWithin(kEglRows, 1001, 1200), "EglCalls.def: an id outside 1001-1200");

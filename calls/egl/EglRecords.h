@@ -15,27 +15,14 @@ using EglEnums = SArrayPtr<TEGLintEnum, 1, 1>;
 template <class Record> struct TRowBase;
 template <class Record> using RowBase = typename TRowBase<Record>::type;
 
-#define XQF_RECORD(Class, Id, FirstVersion, Function, Category, Traits, ...)                              \
-    XQF_RECORD_CLASS(CEglCall, Class, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__)
-#define XQF_EFFECT(Class, Id, FirstVersion, Function, Category, Traits, ...)                              \
-    XQF_EFFECT_CLASS(CEglCall, SEglState, EglEffect, Class, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__)
-#define XQF_CUSTOM(Class, Id, FirstVersion, Function, Category, Traits, ...)                              \
-    XQF_CUSTOM_BASE(CEglCall, Class, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__)
-#define XQF_NAMED(...)
-#include "EglCalls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
+#define XQF_TABLE "EglCalls.def"
+#define XQF_FAMILY CEglCall
+#define XQF_FAMILY_STATE SEglState
+#define XQF_FAMILY_EFFECT EglEffect
+#include "record/RecordClasses.inc"
 
 }  // namespace xqft_egl
 
-#define XQF_RECORD(Class, ...) using xqft_egl::Class;
-#define XQF_EFFECT XQF_RECORD
-#define XQF_CUSTOM XQF_RECORD
-#define XQF_NAMED(...)
-#include "EglCalls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
+#define XQF_TABLE "EglCalls.def"
+#define XQF_FAMILY_NAMESPACE xqft_egl
+#include "record/RecordUsings.inc"

@@ -5,9 +5,8 @@
 namespace {
 
 constexpr SCallRow kEs1Rows[] = {
-#define XQF_NAMED XQF_NAME_ROW
-#include "Es1Calls.def"
-#undef XQF_NAMED
+#define XQF_TABLE "Es1Calls.def"
+#include "apicall/TableRows.inc"
 };
 static_assert(calltable::RowsInOrder(kEs1Rows), "Es1Calls.def: rows out of id or version order");
 static_assert(calltable::RowsWithin(kEs1Rows, 3001, 3145), "Es1Calls.def: an id outside 3001-3145");

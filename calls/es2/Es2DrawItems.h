@@ -48,12 +48,8 @@ private:
 };
 
 // Up to format version 6: the index block and a second pointer value, no captured blocks.
-struct SDrawIndicesV1
+struct SDrawIndicesV1 : TItem<"indices", ItemKind::Argument>
 {
-    static constexpr FixedString kName = "indices";
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
     SDataPtr data;
     SPointerValue pointer; // second pointer value with data, the only one without
 
@@ -63,12 +59,8 @@ struct SDrawIndicesV1
 
 // From format version 7: with data, the index block and the offset into the bound element buffer;
 // without data, the index pointer alone.
-struct SDrawIndicesV7
+struct SDrawIndicesV7 : TItem<"indices", ItemKind::Argument>
 {
-    static constexpr FixedString kName = "indices";
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
     SDataPtr data;               // without data only its pointer member is filled: the index pointer
     SPointerValue indicesOffset;
 

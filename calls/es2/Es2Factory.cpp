@@ -7,15 +7,9 @@ namespace {
 using namespace xqft_es2;
 
 constexpr SCallRow kEs2Rows[] = {
-#define XQF_RECORD XQF_FACTORY_ROW
-#define XQF_EFFECT XQF_FACTORY_ROW
-#define XQF_CUSTOM XQF_FACTORY_ROW
-#define XQF_NAMED XQF_NAME_ROW
-#include "Es2Calls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
+#define XQF_TABLE "Es2Calls.def"
+#define XQF_TABLE_CLASSES
+#include "apicall/TableRows.inc"
 };
 static_assert(calltable::RowsInOrder(kEs2Rows), "Es2Calls.def: rows out of id or version order");
 static_assert(calltable::RowsWithin(kEs2Rows, 2001, 2142), "Es2Calls.def: an id outside 2001-2142");

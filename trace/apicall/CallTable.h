@@ -14,9 +14,10 @@
 // rows name a function whose record is not read yet (the factory makes no call for it). Traits
 // is 0 or trait:: values joined with |; every layout of one id carries the same traits.
 //
-// The files that expand a table each include it with the four macros defined: the record
-// classes (<Family>Records.h), the factory rows (<Family>Factory.cpp, XQF_FACTORY_ROW below) and
-// the id queries (calls/CallQueries.h). Nothing else names a call id.
+// A table is expanded three times, always through a shared include: the record classes
+// (<Family>Records.h with record/RecordClasses.inc and record/RecordUsings.inc), the factory rows
+// (<Family>Factory.cpp with apicall/TableRows.inc and XQF_TABLE_CLASSES) and the id queries
+// (calls/CallQueries.h with apicall/TableRows.inc). Nothing else names a call id.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

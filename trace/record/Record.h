@@ -51,6 +51,18 @@ struct SListing
 // The listing slot of an item that lists its own holder.
 struct SNoHolder {};
 
+// What every item kind states about itself: the name it is reached by, what it names for the
+// players, where it is listed, and the holder TRecord makes for its listing (SNoHolder when the
+// item lists a holder of its own).
+template <FixedString Name, ItemKind Kind, Role R = Role::None, class Listed = SNoHolder>
+struct TItem
+{
+    static constexpr auto kName = Name;
+    static constexpr Role kRole = R;
+    static constexpr ItemKind kKind = Kind;
+    using ListedHolder = Listed;
+};
+
 // Index of the item called Wanted; fails to compile when there is none.
 template <FixedString Wanted, class... Items>
 consteval std::size_t ItemIndex()

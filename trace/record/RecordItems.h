@@ -43,7 +43,6 @@ template <> struct CodeHolder<26> { using type = TintType<26>; };
 template <class Holder>
 struct TScalarItem
 {
-    using ListedHolder = Holder;
     using ValueType = typename Holder::ValueType;
     ValueType value{};
 
@@ -57,11 +56,8 @@ struct TScalarItem
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type, Role R = Role::None>
-struct Arg : TScalarItem<Holder>
+struct Arg : TScalarItem<Holder>, TItem<Name, ItemKind::Argument, R, Holder>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = R;
-    static constexpr ItemKind kKind = ItemKind::Argument;
     void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const
     {
         info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
@@ -72,21 +68,14 @@ template <FixedString Name, Role R>
 using Obj = Arg<Name, 21, TuintType<21>, R>;
 
 template <int Code, class Holder = typename CodeHolder<Code>::type>
-struct Ret : TScalarItem<Holder>
+struct Ret : TScalarItem<Holder>, TItem<"return", ItemKind::Return, Role::None, Holder>
 {
-    static constexpr FixedString kName = "return";
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Return;
     void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
 };
 
 template <class Data>
-struct RetBlock
+struct RetBlock : TItem<"return", ItemKind::Return>
 {
-    static constexpr FixedString kName = "return";
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Return;
-    using ListedHolder = SNoHolder;
     Data value;
 
     void Read(CTrace& t) { t >> value; }
@@ -94,12 +83,8 @@ struct RetBlock
 };
 
 template <FixedString Name, class Data, Role R = Role::None>
-struct DataOrPointer
+struct DataOrPointer : TItem<Name, ItemKind::Argument, R>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = R;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
     // With data the whole holder is filled; without, only its pointer member, which then stands
     // for the bare pointer argument.
     Data data;
@@ -131,12 +116,8 @@ struct DataForm : DataOrPointer<DataName, Data>
 };
 
 template <FixedString Name, class Data>
-struct DataOrHandle
+struct DataOrHandle : TItem<Name, ItemKind::Argument>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
     Data data;              // filled when the trace carries data
     SPointerValue pointer;  // filled when it does not
 
@@ -156,12 +137,8 @@ struct DataOrHandle
 };
 
 template <FixedString Name, class Data>
-struct DataOnly
+struct DataOnly : TItem<Name, ItemKind::Extra>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Extra;
-    using ListedHolder = SNoHolder;
     Data value;
 
     void Read(CTrace& t)
@@ -188,12 +165,8 @@ inline SApiTypeBase* ListedOf(CCallInfo& info, const SDataBlock& block)
 }
 
 template <FixedString Name, class Data>
-struct Block
+struct Block : TItem<Name, ItemKind::Argument>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Argument;
-    using ListedHolder = SNoHolder;
     Data value;
 
     void Read(CTrace& t) { t >> value; }
@@ -201,12 +174,8 @@ struct Block
 };
 
 template <FixedString Name, class Data>
-struct UnlistedBlock
+struct UnlistedBlock : TItem<Name, ItemKind::Extra>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Extra;
-    using ListedHolder = SNoHolder;
     Data value;
 
     void Read(CTrace& t) { t >> value; }
@@ -214,11 +183,8 @@ struct UnlistedBlock
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
-struct VerboseExtra : TScalarItem<Holder>
+struct VerboseExtra : TScalarItem<Holder>, TItem<Name, ItemKind::Extra, Role::None, Holder>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Extra;
     void List(CCallInfo& info, const SListing&, uint8_t verbose, Holder& slot) const
     {
         if (verbose == 1)
@@ -227,12 +193,8 @@ struct VerboseExtra : TScalarItem<Holder>
 };
 
 template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
-struct Unlisted : TScalarItem<Holder>
+struct Unlisted : TScalarItem<Holder>, TItem<Name, ItemKind::Extra>
 {
-    static constexpr auto kName = Name;
-    static constexpr Role kRole = Role::None;
-    static constexpr ItemKind kKind = ItemKind::Extra;
-    using ListedHolder = SNoHolder;
     void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) const {}
 };
 
@@ -256,12 +218,9 @@ private:
 };
 
 template <class Item, bool Hidden>
-struct Verbose
+struct Verbose : TItem<Item::kName, ItemKind::Extra, Item::kRole, typename Item::ListedHolder>
 {
-    static constexpr auto kName = Item::kName;
-    static constexpr Role kRole = Item::kRole;
-    static constexpr ItemKind kKind = ItemKind::Extra;
-    using ListedHolder = typename Item::ListedHolder;
+    using typename TItem<Item::kName, ItemKind::Extra, Item::kRole, typename Item::ListedHolder>::ListedHolder;
     Item item;
 
     void Read(CTrace& t) { item.Read(t); }
