@@ -51,10 +51,10 @@ CONTEXT_ATTRIBS = [0x3098, 2, egl.EGL_NONE]
 SURFACE_ATTRIBS = [0x3086, 0x3084, egl.EGL_NONE]
 
 
-def session(args):
-    w = writer_from(args)
-    width, height = (int(v) for v in args.image.split("x"))
-
+def open_session(w, width, height, fail_create=False, context_attribs=None, read_surface=None,
+                 destroy_unknown=False):
+    """eglGetDisplay to eglSwapInterval: a display, an ES 2.0 context and a window surface of the
+    given size made current (handles DPY, CONFIG, CTX, SURFACE, WINDOW)."""
     def call(name, error=egl.EGL_SUCCESS, **values):
         w.record(egl.ID[name], egl.encode(w, egl.ID[name], values, error))
 
@@ -63,24 +63,35 @@ def session(args):
     call("eglBindAPI", **{"return": egl.EGL_TRUE, "api": 0x30A0})
     call("eglChooseConfig", **{"return": egl.EGL_TRUE, "dpy": DPY, "attrib_list": CONFIG_ATTRIBS,
                                "configs": [CONFIG], "config_size": 1, "num_config": [1]})
-    if args.fail_create:
+    if fail_create:
         # EGL_BAD_CONFIG: no context was made, so none may be tracked.
         call("eglCreateContext", error=0x3005, **{"return": 0x99, "dpy": DPY, "config": 0x77,
                                                   "attrib_list": CONTEXT_ATTRIBS})
-    context_attribs = [int(v, 0) for v in args.context_attribs.split(",")] if args.context_attribs \
-        else CONTEXT_ATTRIBS
     call("eglCreateContext", **{"return": CTX, "dpy": DPY, "config": CONFIG, "share_context": 0,
-                                "attrib_list": context_attribs, "attrib_list_config": CONFIG_ATTRIBS})
+                                "attrib_list": context_attribs or CONTEXT_ATTRIBS,
+                                "attrib_list_config": CONFIG_ATTRIBS})
     call("eglCreateWindowSurface", **{"return": SURFACE, "dpy": DPY, "config": CONFIG,
                                       "win": (WINDOW, width, height), "attrib_list": None,
                                       "surface_attribs": SURFACE_ATTRIBS})
-    read_surface = args.read_surface if args.read_surface is not None else SURFACE
-    call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY, "draw": SURFACE, "read": read_surface,
+    read = read_surface if read_surface is not None else SURFACE
+    call("eglMakeCurrent", **{"return": egl.EGL_TRUE, "dpy": DPY, "draw": SURFACE, "read": read,
                               "ctx": CTX, "config": CONFIG, "attribs": CONTEXT_ATTRIBS})
     call("eglSwapInterval", **{"return": egl.EGL_TRUE, "dpy": DPY, "interval": 0})
-    if args.destroy_unknown:
+    if destroy_unknown:
         call("eglDestroySurface", **{"return": egl.EGL_TRUE, "dpy": DPY, "surface": 0x999})
         call("eglDestroyContext", **{"return": egl.EGL_TRUE, "dpy": DPY, "ctx": 0x998})
+
+
+def session(args):
+    w = writer_from(args)
+    width, height = (int(v) for v in args.image.split("x"))
+
+    def call(name, error=egl.EGL_SUCCESS, **values):
+        w.record(egl.ID[name], egl.encode(w, egl.ID[name], values, error))
+
+    context_attribs = [int(v, 0) for v in args.context_attribs.split(",")] if args.context_attribs else None
+    open_session(w, width, height, fail_create=args.fail_create, context_attribs=context_attribs,
+                 read_surface=args.read_surface, destroy_unknown=args.destroy_unknown)
     for frame in range(1, args.frames + 1):
         call("eglGetError", **{"return": egl.EGL_SUCCESS})
         image = egl.frame_image(width, height, frame)

@@ -1,5 +1,6 @@
 """`sample`: the trace `make run` opens: a few frames of a textured, lit ES 2.0 quad turning in
-front of the camera, each frame ended by eglSwapBuffers with its frame image."""
+front of the camera, each frame ended by eglSwapBuffers with its frame image. An EGL session (display,
+context, window surface made current) comes first, so that the frames replay on the host."""
 import math
 import struct
 
@@ -86,6 +87,7 @@ def stand_in(out):
 def run(args):
     try:
         from . import egl, es2
+        from .cmd_egl import DPY, SURFACE, open_session
     except ImportError:
         return stand_in(args.out)
 
@@ -102,6 +104,8 @@ def run(args):
         call(2099, name, 1, (0x7000 + name, [(0x7100 + name, text)]), (0x7200 + name, [len(text)]))
         call(2021, name)                                                  # glCompileShader
 
+    if not getattr(args, "no_session", False):
+        open_session(w, WIDTH, HEIGHT)
     call(2142, 0, 0, WIDTH, HEIGHT)                                       # glViewport
     call(2017, 0.1, 0.11, 0.15, 1.0)                                      # glClearColor
     shader(1, 0x8B31, VERTEX_SHADER)
@@ -139,7 +143,8 @@ def run(args):
         r = es2.encode_draw_arrays(sizes, 4, 0, len(QUAD), [])            # glDrawArrays
         w.record(r.id, r.payload)
         w.record(egl.ID["eglSwapBuffers"],
-                 egl.swap_buffers(w, frame=frame, width=WIDTH, height=HEIGHT, image=render(angle)))
+                 egl.swap_buffers(w, dpy=DPY, surface=SURFACE, frame=frame, width=WIDTH, height=HEIGHT,
+                                  image=render(angle)))
     w.write(args.out)
     return 0
 
@@ -147,4 +152,6 @@ def run(args):
 def register(subparsers):
     p = subparsers.add_parser("sample", help="the viewer's sample: a textured, lit ES 2.0 quad")
     p.add_argument("out")
+    p.add_argument("--no-session", action="store_true",
+                   help="leave out the EGL session: the frames do not replay (for checkers of ES 2.0 listings)")
     p.set_defaults(func=run)
