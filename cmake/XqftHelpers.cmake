@@ -36,10 +36,12 @@ if(NOT TARGET threaded_tests)
   add_custom_target(threaded_tests)
 endif()
 
-# xqft_test(NAME LABEL label [HOSTILE] [THREADED] [QT] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]):
-# one GoogleTest executable registered as one CTest test.
+# xqft_test(NAME LABEL label [HOSTILE] [THREADED] [QT] [WINDOW] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]):
+# one GoogleTest executable registered as one CTest test. WINDOW: the program builds the viewer's
+# window, which sends the standard streams to output.log in the working directory: it runs in a
+# working directory of its own, and GoogleTest's report still goes to the console.
 function(xqft_test name)
-  cmake_parse_arguments(A "HOSTILE;THREADED;QT" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(A "HOSTILE;THREADED;QT;WINDOW" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${name} PRIVATE
@@ -47,7 +49,11 @@ function(xqft_test name)
   if(A_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
+  if(A_WINDOW)
+    xqft_window_test_setup(${name} ${name})
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set(labels ${A_LABEL})
   if(A_HOSTILE)
     list(APPEND labels hostile)
@@ -65,6 +71,20 @@ function(xqft_test name)
   endif()
   if(A_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENV}")
+  endif()
+endfunction()
+
+# xqft_window_test_setup(TEST TARGET [COMMAND ...]): registers TEST (by default running TARGET)
+# in a working directory of its own (build/tests/.../TEST.run), and links TARGET with the console
+# report, for test programs that build the viewer's window.
+function(xqft_window_test_setup test target)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${test}.run)
+  file(MAKE_DIRECTORY ${dir})
+  target_link_libraries(${target} PRIVATE xqft_test_console)
+  if(ARGN)
+    add_test(NAME ${test} COMMAND ${ARGN} WORKING_DIRECTORY ${dir})
+  else()
+    add_test(NAME ${test} COMMAND ${target} WORKING_DIRECTORY ${dir})
   endif()
 endfunction()
 

@@ -39,6 +39,8 @@ TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
     viewer.setProcessEnvironment(env);
+    // Its output.log goes beside the sample, not into the test's working directory.
+    viewer.setWorkingDirectory(dir.path());
     viewer.start(XQFT_VIEWER, {sample});
     ASSERT_TRUE(viewer.waitForStarted(10000));
 
