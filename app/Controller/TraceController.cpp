@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 #include "AutoUpdater.h"
 #include "RecentFiles.h"
@@ -74,6 +76,7 @@ void CTraceController::Shutdown()
     m_highlightSet.clear();
     m_disabledCalls.clear();
     m_disabledFunctions.clear();
+    m_deferredOpen.clear();
 }
 
 void CTraceController::SetPrompts(std::unique_ptr<CUserPrompts> prompts)
@@ -193,6 +196,26 @@ void CTraceController::UpdateTemporalStatusBar(const QString& text)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void CTraceController::SetAnalysisRunning(bool running)
+{
+    m_analysisRunning = running;
+    if (!running && !m_deferredOpen.isEmpty())
+        QTimer::singleShot(0, this, &CTraceController::OpenDeferred);
+}
+
+void CTraceController::OpenDeferred()
+{
+    // A new analysis started meanwhile: its end asks again.
+    if (m_deferredOpen.isEmpty() || m_analysisRunning)
+        return;
+    // Inside a load or an export (the analysis ran in the events they pump): once they are done.
+    if (m_busy) {
+        QTimer::singleShot(50, this, &CTraceController::OpenDeferred);
+        return;
+    }
+    SLTOpenTrace(std::exchange(m_deferredOpen, QString()));
+}
+
 void CTraceController::DropTrace()
 {
     m_statistics.reset();
@@ -211,7 +234,13 @@ void CTraceController::SLTOpenTrace(QString path)
 {
     // The progress displays of a load and of the text export pump events; a drop or a recent-file
     // click served there must not start a load inside the load (the reader is not re-entrant) or
-    // free the trace the export is walking.
+    // free the trace the export is walking. An analysis replaying the trace is aborted instead, and
+    // the file opens when it has returned.
+    if (m_analysisRunning) {
+        m_deferredOpen = path;
+        Q_EMIT SIGAbortAnalysis();
+        return;
+    }
     if (m_busy)
         return;
     const SBusy busy(m_busy);

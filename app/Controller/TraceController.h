@@ -72,6 +72,11 @@ public:
     CAutoUpdater* GetUpdater() const { return m_updater.get(); }
 
     void UpdateTemporalStatusBar(const QString& text);
+    // The image-analysis dock replays the open trace and pumps events while it does. Meanwhile an
+    // open request (menu, drop, recent file) must not free that trace: it aborts the analysis
+    // (SIGAbortAnalysis) and is served once the analysis has ended.
+    void SetAnalysisRunning(bool running);
+    bool AnalysisRunning() const { return m_analysisRunning; }
     void RequestOpenFilterDialog() { Q_EMIT SIGRequestedOpenFilterDialog(); }
 
     // Viewer settings in the store "XQFTraceGuiQT".
@@ -119,6 +124,8 @@ Q_SIGNALS:
     void SIGUpdateTemporalStatusBar(QString text);
     // A call set or the range mode changed.
     void SIGCallSetsChanged();
+    // An open waits for the running analysis: it should end as soon as it can.
+    void SIGAbortAnalysis();
 
 public Q_SLOTS:
     void SLTOpenTrace(QString path);
@@ -142,6 +149,8 @@ public Q_SLOTS:
 private:
     CTraceController();
     void DropTrace();
+    // Opens the file an analysis held back, once nothing walks the trace any more.
+    void OpenDeferred();
     // Turns every full-image upload of the open trace into a texture record with its thumbnail.
     void ExtractTextures();
     // Holds m_busy for its lifetime.
@@ -175,4 +184,6 @@ private:
     // True while a load or a text export walks the trace: both pump events, and a request served
     // there must not replace the trace or move its cursor under them.
     bool m_busy = false;
+    bool m_analysisRunning = false;
+    QString m_deferredOpen;   // asked for during an analysis
 };

@@ -183,6 +183,55 @@ TEST_F(ControllerTest, AnOpenRequestedDuringALoadIsIgnored)
     EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
 }
 
+// A load that, halfway, sees an analysis take an open request and end while the load still runs.
+class CAnalysingLoader : public CTraceLoader
+{
+public:
+    int Load(const CXQFTString& path, CBasicEvent* listener) override
+    {
+        CTraceController* c = CTraceController::Instance();
+        c->SetAnalysisRunning(true);
+        c->SLTOpenTrace(TracePath("stats.xqft"));
+        c->SetAnalysisRunning(false);
+        QTest::qWait(30);  // the deferred open comes up while this load is busy
+        c->SetLoader(nullptr);
+        return CTraceLoader::Load(path, listener);
+    }
+};
+
+TEST_F(ControllerTest, AnOpenRequestedDuringAnAnalysisAbortsItAndOpensOnceItEnded)
+{
+    int aborts = 0;
+    QObject::connect(c, &CTraceController::SIGAbortAnalysis, &receiver, [&] { ++aborts; });
+    Open(TracePath("good.xqft"));
+    signals_.clear();
+    // The analysis replays the open trace: the open asks it to stop and waits, the trace stays.
+    c->SetAnalysisRunning(true);
+    c->SLTOpenTrace(TracePath("stats.xqft"));
+    EXPECT_EQ(aborts, 1);
+    QTest::qWait(20);
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+    EXPECT_TRUE(signals_.empty());
+    // Ended, it returns to the event loop before the file opens.
+    auto opened = [&] {
+        for (int waited = 0; waited < 10000 && c->GetFilePath() != TracePath("stats.xqft"); waited += 10)
+            QTest::qWait(10);
+        return c->GetFilePath() == TracePath("stats.xqft");
+    };
+    c->SetAnalysisRunning(false);
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+    EXPECT_TRUE(opened());
+    EXPECT_EQ(signals_, (std::vector<std::string>{"trace(true)", "trace(false)", "frame"}));
+
+    // An analysis that ends inside a load: the open waits for the load too, then comes.
+    c->SetLoader(std::make_unique<CAnalysingLoader>());
+    Open(TracePath("good.xqft"));
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+    EXPECT_EQ(aborts, 2);
+    EXPECT_TRUE(opened());
+    EXPECT_TRUE(shown.empty());
+}
+
 TEST_F(ControllerTest, ShowCallMovesToItsFrameAndIgnoresNumbersWithoutEntry)
 {
     Open(TracePath("good.xqft"));
