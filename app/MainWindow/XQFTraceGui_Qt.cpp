@@ -27,6 +27,8 @@
 #include "dataviewer/FrameBufferWidget.h"
 #include "dataviewer/ShaderViewerWidget.h"
 #include "dataviewer/TextureViewerWidget.h"
+#include "output/OutputViewerWidget.h"
+#include "output/OutputWidget.h"
 #include "renderstate/RenderStateWidget.h"
 #include "states/ShaderListWidget.h"
 #include "states/StatesWidget.h"
@@ -66,7 +68,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
             qOverload<int>(&CViewCallsFrame::SLTRequestedShowCall));
 
     BuildStatisticsDock();
-    m_outputDock = AddPlaceholderDock("OutPutViewerDock", "Output", "Show Output", Qt::LeftDockWidgetArea);
+    BuildOutputDock();
     BuildStatesDock();
     m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
     BuildDataViewerDock();
@@ -262,6 +264,19 @@ void XQFTraceGui_Qt::BuildStatisticsDock()
             qOverload<bool>(&CStatisticViewerWidget::SLTUpdatedTrace));
     connect(controller, &CTraceController::SIGFrameUpdate, m_frameSummary, &CFrameSummaryFrame::SLTUpdatedCurrFrame);
     connect(controller, &CTraceController::SIGFrameUpdate, m_callSummary, &CCallSummaryFrame::SLTUpdatedCurrFrame);
+}
+
+void XQFTraceGui_Qt::BuildOutputDock()
+{
+    // The search results join the dock once the search view exists; until then it holds the log only.
+    m_outputViewer = new COutputViewerWidget();
+    m_outputDock = new COutputWidget(this, {}, nullptr, m_outputViewer);
+    AddDock(m_outputDock, "Show Output", Qt::LeftDockWidgetArea);
+
+    CTraceController* controller = CTraceController::Instance();
+    connect(controller, &CTraceController::SIGTraceUpdate, m_outputDock, qOverload<bool>(&COutputWidget::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGTraceUpdate, m_outputViewer,
+            qOverload<bool>(&COutputViewerWidget::SLTUpdatedTrace));
 }
 
 void XQFTraceGui_Qt::BuildStatesDock()

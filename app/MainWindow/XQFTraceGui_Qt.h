@@ -21,6 +21,8 @@ class CRenderStateWidget;
 class CShaderListWidget;
 class CTextureListWidget;
 class CGeneralOptionsDialog;
+class COutputViewerWidget;
+class COutputWidget;
 
 class XQFTraceGui_Qt : public QMainWindow
 {
@@ -62,6 +64,7 @@ private:
     void BuildStatisticsDock();
     void BuildStatesDock();
     void BuildDataViewerDock();
+    void BuildOutputDock();
     void MakeConnections();
 
     // The form.
@@ -93,10 +96,11 @@ private:
     // Docks of views that are not built yet stand as empty docks with their titles.
     QWidget* m_callList = nullptr;
     QDockWidget* m_statisticsDock = nullptr;
-    QDockWidget* m_outputDock = nullptr;
+    COutputWidget* m_outputDock = nullptr;
     QDockWidget* m_statesDock = nullptr;
     QDockWidget* m_imageAnalysisDock = nullptr;
     QDockWidget* m_dataViewerDock = nullptr;
+    COutputViewerWidget* m_outputViewer = nullptr;
     CFrameSummaryFrame* m_frameSummary = nullptr;
     CCallSummaryFrame* m_callSummary = nullptr;
     CRenderStateWidget* m_renderState = nullptr;

@@ -10,7 +10,7 @@ QTabWidget* SetupTabDock(QDockWidget& dock, const STabDockForm& form)
     dock.resize(form.size);
     dock.setAcceptDrops(true);
     dock.setStyleSheet(" QTabWidget::pane { /* The tab widget frame */\n     border-top: 2px solid #C2C7CB;\n }");
-    dock.setFloating(true);
+    dock.setFloating(form.floating);
     dock.setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     auto* contents = new QWidget();
     contents->setObjectName("dockWidgetContents");
