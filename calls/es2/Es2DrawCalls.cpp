@@ -5,84 +5,15 @@
 
 namespace xqft_es2 {
 
-namespace {
-
-// Payload bytes of the current record not read yet, measured on the stream.
-int64_t Remaining(const CTrace& t) { return int64_t(t.GetRecordSize()) - int64_t(t.GetRecordConsumed()); }
-
-} // namespace
-
-uint32_t CCapturedBlocks::Count() const
-{
-    uint32_t n = 0;
-    if (m_store)
-        memcpy(&n, m_store.get(), 4);
-    return n;
-}
-
-SCapturedBlock CCapturedBlocks::At(uint32_t index) const
-{
-    SEntry e;
-    memcpy(&e, m_store.get() + kCountBytes + sizeof(SEntry) * size_t(index), sizeof e);
-    SCapturedBlock b;
-    b.pointer.value = e.pointer;
-    b.size = e.size;
-    b.bytes = e.size ? m_store.get() + e.offset : nullptr;
-    return b;
-}
-
-void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
-{
-    // Layout: the count, one entry per block, then the bytes. The allocation grows block by
-    // block; a draw with one block (the usual case) is read in place, no copy.
-    const uint64_t header = uint64_t(t.GetTypeWidth(0)) + 4;
-    std::unique_ptr<uint8_t[]> store;
-    uint32_t count = 0;
-    uint64_t bytes = 0;
-    while (remaining > threshold) {
-        const uint64_t start = t.GetRecordConsumed();
-        const uint64_t pointer = t.ReadValue<TPointer>();
-        const uint32_t size = t.ReadU32();
-        if (t.GetRecordConsumed() - start < header)
-            break; // the record ended inside the block header
-        if (size > t.GetBytesLeft())
-            break; // the block claims more bytes than the record has left: the run ends here
-        const uint64_t head = kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1);
-        if (head + bytes + size > UINT32_MAX)
-            break; // offsets are 32-bit; no record is that large
-        std::unique_ptr<uint8_t[]> grown(new uint8_t[head + bytes + size]);
-        if (store) {
-            // The new entry pushes the bytes read so far one entry further.
-            memcpy(grown.get(), store.get(), head - sizeof(SEntry));
-            memcpy(grown.get() + head, store.get() + head - sizeof(SEntry), bytes);
-            for (uint32_t i = 0; i < count; ++i) {
-                SEntry e;
-                memcpy(&e, grown.get() + kCountBytes + sizeof(SEntry) * i, sizeof e);
-                e.offset += sizeof(SEntry);
-                memcpy(grown.get() + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
-            }
-        }
-        const SEntry e{pointer, size, uint32_t(head + bytes)};
-        memcpy(grown.get() + head - sizeof(SEntry), &e, sizeof e);
-        t.ReadBytes(grown.get() + e.offset, size);
-        ++count;
-        memcpy(grown.get(), &count, 4);
-        bytes += size;
-        store = std::move(grown);
-        remaining -= int64_t(t.GetRecordConsumed() - start);
-    }
-    m_store = std::move(store);
-}
-
 CEs2_glDrawArrays_v1::CEs2_glDrawArrays_v1(CTrace& t) : TRecord(t)
 {
     // Recorded files rely on the run ending once 40 or fewer bytes remain.
-    m_captured.Read(t, Remaining(t), 40);
+    m_captured.ReadRest(t, 40);
 }
 
 CEs2_glDrawElements_v7::CEs2_glDrawElements_v7(CTrace& t) : TRecord(t)
 {
-    m_captured.Read(t, Remaining(t), 8);
+    m_captured.ReadRest(t, 8);
 }
 
 void SDrawIndicesV1::Read(CTrace& t)
@@ -121,12 +52,3 @@ void SDrawIndicesV7::List(CCallInfo& info, const SListing& t, uint8_t verbose, S
 }
 
 } // namespace xqft_es2
-
-const xqft_es2::CCapturedBlocks* CapturedBlocksOf(const CApiCall* call)
-{
-    if (auto* arrays = dynamic_cast<const xqft_es2::CEs2_glDrawArrays_v1*>(call))
-        return &arrays->Captured();
-    if (auto* elements = dynamic_cast<const xqft_es2::CEs2_glDrawElements_v7*>(call))
-        return &elements->Captured();
-    return nullptr;
-}

@@ -5,27 +5,16 @@
 
 namespace xqft_es2 {
 
-class CEs2_glDrawArrays_v1 final : public RowBase<CEs2_glDrawArrays_v1>
+class CEs2_glDrawArrays_v1 final : public RowBase<CEs2_glDrawArrays_v1>, public CDrawBlocks
 {
 public:
     explicit CEs2_glDrawArrays_v1(CTrace& t);
-    const CCapturedBlocks& Captured() const { return m_captured; }
-
-private:
-    CCapturedBlocks m_captured;
 };
 
-class CEs2_glDrawElements_v7 final : public RowBase<CEs2_glDrawElements_v7>
+class CEs2_glDrawElements_v7 final : public RowBase<CEs2_glDrawElements_v7>, public CDrawBlocks
 {
 public:
     explicit CEs2_glDrawElements_v7(CTrace& t);
-    const CCapturedBlocks& Captured() const { return m_captured; }
-
-private:
-    CCapturedBlocks m_captured;
 };
 
 } // namespace xqft_es2
-
-// The captured blocks of a draw call record, or null for any other call.
-const xqft_es2::CCapturedBlocks* CapturedBlocksOf(const CApiCall* call);

@@ -10,11 +10,6 @@ inline constexpr uint32_t kArrayBuffer = 0x8892, kElementArrayBuffer = 0x8893;
 
 inline bool HasData(const CApiCall& c) { return c.IsDataIncluded() != 0; }
 
-// Captured bytes of a call, as state records hold them: shared with the call record (which lives
-// as long as the trace), never copied nor padded. `held` gets how many of them a reader may use:
-// the captured count, at most `size`; none without bytes or without a size.
-SharedBytes ShareCaptured(const uint8_t* bytes, uint64_t captured, uint64_t size, uint32_t& held);
-
 // The name of a recorded string as the state keeps it: the long text without its quotes.
 CXQFTString RecordedName(const SString& s);
 

@@ -4,12 +4,6 @@
 
 namespace xqft_es2 {
 
-SharedBytes ShareCaptured(const uint8_t* bytes, uint64_t captured, uint64_t size, uint32_t& held)
-{
-    held = bytes && captured > 0 && size > 0 ? uint32_t(std::min<uint64_t>({captured, size, UINT32_MAX})) : 0;
-    return held ? BorrowBytes(bytes) : nullptr;
-}
-
 CXQFTString RecordedName(const SString& s)
 {
     CXQFTString text;

@@ -5,6 +5,7 @@
 // bytes makes a new block (MutableCopy), so snapshots keep what they saw.
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -21,6 +22,15 @@ inline std::shared_ptr<uint8_t[]> AllocateBytes(size_t n)
 inline SharedBytes BorrowBytes(const uint8_t* bytes)
 {
     return SharedBytes(std::shared_ptr<const void>(), bytes);
+}
+
+// Captured bytes of a call, as state records hold them: shared with the call record (which lives
+// as long as the trace), never copied nor padded. `held` gets how many of them a reader may use:
+// the captured count, at most `size`; none without bytes or without a size.
+inline SharedBytes ShareCaptured(const uint8_t* bytes, uint64_t captured, uint64_t size, uint32_t& held)
+{
+    held = bytes && captured > 0 && size > 0 ? uint32_t(std::min<uint64_t>({captured, size, UINT32_MAX})) : 0;
+    return held ? BorrowBytes(bytes) : nullptr;
 }
 
 // A new block holding a copy of src[0, n); null src or n 0 gives an empty handle.
