@@ -1,5 +1,6 @@
-// `xqft-dump calls --all` over a trace of every ES 2.0 record, loaded as the viewer loads it:
-// each line must show the API, the function and the visible arguments the layouts give.
+// `xqft-dump calls --all` over a trace of every ES 2.0 record and one of every ES 1.1 record,
+// loaded as the viewer loads them: each line must show the API, the function and the visible
+// arguments the layouts give.
 #include "Es2StateText.h"
 #include "Es2TestSupport.h"
 
@@ -36,14 +37,22 @@ std::vector<std::string> Lines(const std::string& command)
     return out;
 }
 
+// The generator command of every record of a family, and the family's API tag.
+struct SFamily
+{
+    const char* command;
+    const char* api;
+};
+const SFamily kFamilies[] = {{"es2-all", "ES2"}, {"es1-all", "ES1"}};
+
 // "API name(arg=text, ...) ==> ret" from an expectation line of the generator.
-std::string ExpectedLine(const std::string& expectation)
+std::string ExpectedLine(const std::string& api, const std::string& expectation)
 {
     std::vector<std::string> f;
     std::stringstream s(expectation);
     for (std::string x; std::getline(s, x, '\t');)
         f.push_back(x);
-    std::string line = "ES2 " + f[1] + "(";
+    std::string line = api + " " + f[1] + "(";
     bool first = true;
     for (size_t i = 5; i < f.size(); ++i) {
         if (f[i][0] == '!')
@@ -59,44 +68,50 @@ std::string ExpectedLine(const std::string& expectation)
 
 TEST(Es2DumpCalls, ListsEveryRecordOfBothDataModes)
 {
-    for (const char* options : {"", "--no-data"}) {
-        SCOPED_TRACE(options);
-        const std::string trace = TempPath("dump.xqft"), expect = TempPath("dump.txt");
-        Generate("es2-all " + trace + " --expect " + expect + " " + options);
-        std::vector<std::string> want;
-        std::ifstream in(expect);
-        for (std::string line; std::getline(in, line);)
-            want.push_back(ExpectedLine(line));
-        const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump calls " + trace + " --all 2>/dev/null");
-        EXPECT_EQ(got, want);
+    for (const SFamily& family : kFamilies) {
+        for (const char* options : {"", "--no-data"}) {
+            SCOPED_TRACE(std::string(family.command) + " " + options);
+            const std::string trace = TempPath("dump.xqft"), expect = TempPath("dump.txt");
+            Generate(std::string(family.command) + " " + trace + " --expect " + expect + " " + options);
+            std::vector<std::string> want;
+            std::ifstream in(expect);
+            for (std::string line; std::getline(in, line);)
+                want.push_back(ExpectedLine(family.api, line));
+            const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump calls " + trace + " --all 2>/dev/null");
+            EXPECT_EQ(got, want);
+        }
     }
 }
 
 // `records --consumed` builds every call object as the loader does: each line shows the bytes the
-// generator says the call reads, and the older `records-consumed` spelling prints the same.
+// generator says the call reads (all of a record but the draws' trailers), and the older
+// `records-consumed` spelling prints the same.
 TEST(Es2DumpCalls, RecordsConsumedMatchesTheGenerator)
 {
-    const std::string trace = TempPath("consumed.xqft"), expect = TempPath("consumed.txt");
-    Generate("es2-all " + trace + " --expect " + expect);
-    std::vector<std::string> want;
-    std::ifstream in(expect);
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream s(line);
-        for (std::string x; std::getline(s, x, '\t');)
-            f.push_back(x);
-        want.push_back("consumed=" + f[3] + " name=" + f[1]);
+    for (const SFamily& family : kFamilies) {
+        SCOPED_TRACE(family.command);
+        const std::string trace = TempPath("consumed.xqft"), expect = TempPath("consumed.txt");
+        Generate(std::string(family.command) + " " + trace + " --expect " + expect);
+        std::vector<std::string> want;
+        std::ifstream in(expect);
+        for (std::string line; std::getline(in, line);) {
+            std::vector<std::string> f;
+            std::stringstream s(line);
+            for (std::string x; std::getline(s, x, '\t');)
+                f.push_back(x);
+            want.push_back("consumed=" + f[3] + " name=" + f[1]);
+        }
+        const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump records --consumed " + trace + " 2>/dev/null");
+        ASSERT_EQ(got.size(), want.size() + 1);
+        for (size_t i = 0; i < want.size(); ++i) {
+            const size_t at = got[i].find(" consumed=");
+            EXPECT_EQ(at == std::string::npos ? got[i] : got[i].substr(at + 1), want[i]);
+        }
+        EXPECT_EQ(got.back().rfind("records=" + std::to_string(want.size()) + " short=", 0), 0u) << got.back();
+        EXPECT_EQ(Lines(XQFT_BINARY_DIR "/bin/xqft-dump records-consumed " + trace + " 2>/dev/null"), got);
+        std::remove(trace.c_str());
+        std::remove(expect.c_str());
     }
-    const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump records --consumed " + trace + " 2>/dev/null");
-    ASSERT_EQ(got.size(), want.size() + 1);
-    for (size_t i = 0; i < want.size(); ++i) {
-        const size_t at = got[i].find(" consumed=");
-        EXPECT_EQ(at == std::string::npos ? got[i] : got[i].substr(at + 1), want[i]);
-    }
-    EXPECT_EQ(got.back().rfind("records=" + std::to_string(want.size()) + " short=", 0), 0u) << got.back();
-    EXPECT_EQ(Lines(XQFT_BINARY_DIR "/bin/xqft-dump records-consumed " + trace + " 2>/dev/null"), got);
-    std::remove(trace.c_str());
-    std::remove(expect.c_str());
 }
 
 // `state FILE --call N` prints the tracked state just before call N, as the trace gives it at

@@ -55,36 +55,38 @@ TEST(Es2Hostile, CountsLargerThanTheRecordFailTheRecordWithoutAllocating)
         EXPECT_THROW(BuildCall(ids[i], payloads[i][0], true), std::logic_error) << ids[i];
 }
 
-// Every record of every mode, cut to every shorter length: the call reads nothing past the cut
-// (so the next record is found where the header says), and either builds with zeros for what is
-// missing or fails with the reader's size error.
+// Every record of every mode, ES 2.0 and ES 1.1, cut to every shorter length: the call reads
+// nothing past the cut (so the next record is found where the header says), and either builds
+// with zeros for what is missing or fails with the reader's size error.
 TEST(Es2Hostile, RecordsShorterThanTheirLayoutNeverReadPastTheirEnd)
 {
-    for (const char* options : {"", "--no-data", "--pointer-size 8", "--no-data --pointer-size 8"}) {
-        SCOPED_TRACE(options);
-        const std::string path = TempPath("cut.xqft");
-        Generate("es2-all " + path + " " + options);
-        STraceHeader header;
-        const auto records = RawRecords(path, header);
-        ASSERT_FALSE(records.empty());
-        IOManager& io = IOManager::Instance();
-        ASSERT_TRUE(io.Open(CXQFTString(path.c_str())));
-        CTrace trace(header.version, header.dataIncluded, header.typeSizes.data(), header.tableCount);
-        for (const auto& rec : records) {
-            for (uint32_t cut = 0; cut < rec.size; ++cut) {
-                io.Seek(int64_t(rec.payloadOffset), 0);
-                trace.SetRecordSize(cut);
-                try {
-                    std::unique_ptr<CApiCall> call(CreateCallById(rec.id, &trace));
-                    ASSERT_NE(call, nullptr);
-                    CGenCallInfo info;
-                    call->ListArguments(&info, 1);
-                } catch (const std::logic_error&) {
+    for (const char* family : {"es2-all", "es1-all"}) {
+        for (const char* options : {"", "--no-data", "--pointer-size 8", "--no-data --pointer-size 8"}) {
+            SCOPED_TRACE(std::string(family) + " " + options);
+            const std::string path = TempPath("cut.xqft");
+            Generate(std::string(family) + " " + path + " " + options);
+            STraceHeader header;
+            const auto records = RawRecords(path, header);
+            ASSERT_FALSE(records.empty());
+            IOManager& io = IOManager::Instance();
+            ASSERT_TRUE(io.Open(CXQFTString(path.c_str())));
+            CTrace trace(header.version, header.dataIncluded, header.typeSizes.data(), header.tableCount);
+            for (const auto& rec : records) {
+                for (uint32_t cut = 0; cut < rec.size; ++cut) {
+                    io.Seek(int64_t(rec.payloadOffset), 0);
+                    trace.SetRecordSize(cut);
+                    try {
+                        std::unique_ptr<CApiCall> call(CreateCallById(rec.id, &trace));
+                        ASSERT_NE(call, nullptr);
+                        CGenCallInfo info;
+                        call->ListArguments(&info, 1);
+                    } catch (const std::logic_error&) {
+                    }
+                    ASSERT_LE(trace.GetRecordConsumed(), cut) << rec.id << " cut at " << cut;
                 }
-                ASSERT_LE(trace.GetRecordConsumed(), cut) << rec.id << " cut at " << cut;
             }
+            io.Close();
         }
-        io.Close();
     }
 }
 

@@ -26,6 +26,8 @@ int LoadAndWalk(const std::string& path)
         }
         SEs2State es2;
         data->GetEs2StateAtCall(static_cast<int32_t>(data->GetCallCount()) - 1, &es2);
+        SEs1State es1;
+        data->GetEs1StateAtCall(static_cast<int32_t>(data->GetCallCount()) - 1, &es1);
     }
     CTraceReader::Instance().Close();
     return result;
@@ -41,6 +43,8 @@ std::vector<unsigned char> SmallTrace(const char* args)
 const char* const kSeeds[] = {
     "egl-frames --frames 3 --image 2x2 --frame-image 1",
     "egl-frames --frames 2 --version 7 --table-selector 1",
+    // ES 1.1 calls of every kind, client-array draws with their blocks, a texture upload.
+    "es1-mixed --calls 40 --frames 2 --vertex-bytes 48 --texture-bytes 16",
 };
 }  // namespace
 

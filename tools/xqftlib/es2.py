@@ -67,8 +67,8 @@ def _sgn32(v):
 
 
 class Scalar:
-    """A scalar of one type code. kind selects the text: uint, int, float, enum, blend, mode, bool,
-    bits, error, ptr."""
+    """A scalar of one type code. kind selects the text: uint, int, float, fixed (16.16), enum, blend,
+    mode, bool, bits, error, ptr."""
 
     def __init__(self, name, code, kind):
         self.name, self.code, self.kind = name, code, kind
@@ -89,6 +89,8 @@ class Scalar:
             v32 &= (1 << (8 * w.width(self.code))) - 1
         if k == "uint":
             return "%u" % v32
+        if k == "fixed":
+            return _ftext(_sgn32(v32) / 65536.0)
         if k == "int":
             return "%d" % (_sgn32(v32) if w.width(self.code) >= 4 else v32)
         if k == "ptr":
@@ -241,7 +243,11 @@ class Block:
             if p == 0:
                 return "NULL"
             et = [self.elem.text(x, data, w) for x in payload]
-            return et[0] if len(et) == 1 else "[ " + "; ".join(et) + " ]"
+            if len(et) == 1:
+                return et[0]
+            if self.b == 1:
+                return "[ " + "; ".join(et) + " ]"
+            return "[ " + "; ".join(", ".join(et[r * self.b:(r + 1) * self.b]) for r in range(self.a)) + " ]"
         raise ValueError(fm)
 
 
@@ -259,7 +265,7 @@ def data(name): return Block(name, "data")
 def image(name): return Block(name, "image")
 def string(name): return Block(name, "string")
 def arr(name, elem, a=1, bb=1): return Block(name, "array", elem, a, bb)
-def fixed(name, elem, n): return Block(name, "fixed", elem, n)
+def fixed(name, elem, n, rows=1, always=False): return Block(name, "fixed", elem, n, rows, always=always)
 
 
 class Ret:
@@ -471,9 +477,10 @@ class Record:
         self.captured = captured
 
 
-def encode_call(rid, values, type_sizes, data, error=0):
-    """Encode a table record. values: one value per item (Ret and Extra included), in order."""
-    fn, _cat, items = LAYOUTS[rid]
+def encode_call(rid, values, type_sizes, data, error=0, layouts=None):
+    """Encode a table record. values: one value per item (Ret and Extra included), in order. An
+    item with a listings(value, data, writer) method lists itself (as [(name, text, hidden)])."""
+    fn, _cat, items = (layouts or LAYOUTS)[rid]
     w = Writer(type_sizes)
     w.sized(GLENUM, error)
     ret, args, captured = None, [], 0
@@ -488,6 +495,9 @@ def encode_call(rid, values, type_sizes, data, error=0):
             item.item.encode(w, v, data)
             if item.verbose_listed:
                 args.append((item.name, item.item.text(v, data, w), True))
+        elif hasattr(item, "listings"):
+            item.encode(w, v, data)
+            args += item.listings(v, data, w)
         else:
             item.encode(w, v, data)
             nm = item.listed_name(data) if isinstance(item, Block) else item.name
@@ -566,6 +576,8 @@ class Sampler:
     def value(self, item):
         if isinstance(item, (Ret, Extra)):
             return self.value(item.item)
+        if hasattr(item, "sample"):
+            return item.sample(self)
         if isinstance(item, StringElem):
             k = self.next()
             return (0x5000 + k, "src%d;" % k)
@@ -581,11 +593,13 @@ class Sampler:
                 n = 2 * item.a * item.b if item.a * item.b <= 4 else item.a * item.b
                 return (p, [self.value(item.elem) for _ in range(n)])
             if fm == "fixed":
-                return (p, [self.value(item.elem) for _ in range(item.a)])
+                return (p, [self.value(item.elem) for _ in range(item.a * item.b)])
         k = self.next()
         kind = item.kind
         if kind == "float":
             return k + 0.5
+        if kind == "fixed":
+            return -k * 4099 if k % 3 == 0 else k * 4099   # about +-k/16 in 16.16
         if kind == "enum":
             return 0x7000 + k          # no name: prints in decimal
         if kind == "blend":
@@ -605,6 +619,6 @@ class Sampler:
         return k
 
 
-def sample_values(rid, seed):
+def sample_values(rid, seed, layouts=None):
     s = Sampler(seed)
-    return [s.value(it) for it in LAYOUTS[rid][2]]
+    return [s.value(it) for it in (layouts or LAYOUTS)[rid][2]]

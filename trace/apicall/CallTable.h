@@ -35,6 +35,7 @@ inline constexpr uint16_t ShaderSource = 1 << 4;    // sets a shader's source ("
 inline constexpr uint16_t CreatesShader = 1 << 5;   // returns a new shader of the "type" argument
 inline constexpr uint16_t AttachesShader = 1 << 6;  // attaches "shader" to "program"
 inline constexpr uint16_t ImageUpload = 1 << 7;     // uploads a whole image level (not a part of one)
+inline constexpr uint16_t ClientArray = 1 << 8;     // points a client array ("pointer"): XXXYYYPointer
 } // namespace trait
 
 // One row as the factory and the queries see it.

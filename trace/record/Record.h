@@ -174,6 +174,21 @@ private:
             return Effect(*this, *static_cast<State*>(state));                                            \
         }                                                                                                 \
     };
+// The same for a family whose effects stamp the frame number into the state groups they change.
+#define XQF_FRAME_EFFECT_CLASS(Family, State, Effect, Class, Id, Function, Category, ...)                 \
+    class Class;                                                                                          \
+    bool Effect(const Class& call, State& state, uint32_t frame);                                         \
+    class Class final : public ::xqft::TRecord<Family, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__> \
+    {                                                                                                     \
+    public:                                                                                               \
+        using TRecord::TRecord;                                                                           \
+                                                                                                          \
+    protected:                                                                                            \
+        bool UpdateState(void* state, uint32_t frame) override                                            \
+        {                                                                                                 \
+            return Effect(*this, *static_cast<State*>(state), frame);                                     \
+        }                                                                                                 \
+    };
 // A hand-written class derives from RowBase<Class>: the record its row describes.
 #define XQF_CUSTOM_BASE(Family, Class, Id, Function, Category, ...)                                       \
     class Class;                                                                                          \

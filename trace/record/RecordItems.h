@@ -18,6 +18,9 @@
 //                                         flag set when `hidden`
 //   Keyed<key, item>                      an item reached by key, listed under the item's own name
 //                                         (a row whose two items are listed under one name)
+//   PointerTwice<name, playbackName>      a client array's pointer value, read once; listed as name
+//                                         and, in the verbose listing only, again as hidden
+//                                         playbackName (the players take that one)
 // A family keeps item kinds only its records need beside its records (the draw calls' indices).
 #include <memory>
 
@@ -33,11 +36,14 @@ template <> struct CodeHolder<13> { using type = TGLboolean; };
 template <> struct CodeHolder<14> { using type = TGLbitfield; };
 template <> struct CodeHolder<17> { using type = TintType<17>; };
 template <> struct CodeHolder<18> { using type = TintType<18>; };
+template <> struct CodeHolder<19> { using type = TuintType<19>; };
 template <> struct CodeHolder<21> { using type = TuintType<21>; };
 template <> struct CodeHolder<22> { using type = TfloatType<22>; };
 template <> struct CodeHolder<23> { using type = TfloatType<23>; };
 template <> struct CodeHolder<25> { using type = TintType<25>; };
+template <> struct CodeHolder<24> { using type = TGLfixed; };
 template <> struct CodeHolder<26> { using type = TintType<26>; };
+template <> struct CodeHolder<27> { using type = TGLclampx; };
 
 // A scalar item: the bare value, and the holder it is listed through.
 template <class Holder>
@@ -61,6 +67,17 @@ struct Arg : TScalarItem<Holder>, TItem<Name, ItemKind::Argument, R, Holder>
     void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const
     {
         info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
+    }
+};
+
+template <FixedString Name, FixedString PlaybackName>
+struct PointerTwice : TScalarItem<TPointer>, TItem<Name, ItemKind::Argument, Role::None, TPointer>
+{
+    void List(CCallInfo& info, const SListing&, uint8_t verbose, TPointer& slot) const
+    {
+        info.AddArgument(Name.c_str(), &this->Fill(slot), 0);
+        if (verbose == 1)
+            info.AddArgument(PlaybackName.c_str(), &slot, 1);
     }
 };
 

@@ -11,8 +11,9 @@ struct SEs1Buffer
 {
     uint32_t name = 0;
     uint32_t target = 0;
-    SharedBytes data;  // null, or valid for `size` bytes
-    uint32_t size = 0;
+    SharedBytes data;           // null, or valid for `capturedSize` bytes
+    uint32_t size = 0;          // as the call declared it
+    uint32_t capturedSize = 0;  // bytes held in data (<= size): readers never go past it
     uint32_t usage = 0;
 };
 
@@ -20,7 +21,7 @@ struct SEs1TexImage
 {
     uint32_t texture = 0;
     int32_t level = 0;
-    SharedBytes data;  // null, or valid for `size` bytes
+    SharedBytes data;  // null, or valid for `capturedSize` bytes
     uint32_t format = 0;
     uint32_t internalFormat = 0;
     int32_t width = 0;
@@ -28,7 +29,8 @@ struct SEs1TexImage
     uint32_t type = 0;
     int32_t unpackAlignment = 0;
     int32_t border = 0;
-    uint32_t size = 0;
+    uint32_t size = 0;          // computed from the arguments (0 when no device could hold it)
+    uint32_t capturedSize = 0;  // bytes held in data (<= size): readers never go past it
     uint8_t compressed = 0;
 };
 

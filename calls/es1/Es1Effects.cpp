@@ -1,0 +1,316 @@
+// State effects of the ES 1.1 records: texture units, buffers, client arrays, texture images and
+// environments, pixel storage. One small overload per EFFECT row of Es1Calls.def.
+//
+// Rules every effect keeps: a texture unit outside the 32 tracked ones changes nothing (the unit
+// selectors ignore such a unit, and every effect that indexes a per-unit array checks it again);
+// an effect that wrote anything, a change stamp included, returns true (a frame cut copies the
+// state only after a true); captured bytes are shared with the call record, and a partial change
+// makes a new block, never writing into a call's bytes.
+#include "Es1EffectSupport.h"
+
+#include <cstring>
+#include <utility>
+
+#include "state/PixelSize.h"
+
+namespace xqft_es1 {
+
+uint32_t ElementArrayBuffer(SEs1State& s)
+{
+    if (const SEs1VertexArray* v = std::as_const(s.vertexArrays).Get(s.vertexArrayBinding))
+        return v->elementArrayBuffer;
+    s.vertexArrays.Add(s.vertexArrayBinding);
+    return 0;
+}
+
+bool BufferOfTarget(SEs1State& s, uint32_t target, uint32_t& name)
+{
+    if (target == kArrayBuffer)
+        name = s.arrayBufferBinding;
+    else if (target == kElementArrayBuffer)
+        name = ElementArrayBuffer(s);
+    else
+        return false;
+    return true;
+}
+
+// ---- texture units --------------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glActiveTexture_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t texture = c.Item<"texture">().Value();
+    const uint32_t unit = texture - kTexture0;
+    if (unit >= uint32_t(kEs1Units))
+        return false;
+    s.activeTexture = texture;
+    s.textureUnitCount = std::max(s.textureUnitCount, unit + 1);
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClientActiveTexture_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t texture = c.Item<"texture">().Value();
+    if (texture - kTexture0 >= uint32_t(kEs1Units))
+        return false;
+    s.clientActiveTexture = texture;
+    return true;
+}
+
+// ---- buffers ----------------------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glBindBuffer_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t target = c.Item<"target">().Value(), buffer = c.Item<"buffer">().Value();
+    if (target == kArrayBuffer)
+        s.arrayBufferBinding = buffer;
+    else if (target == kElementArrayBuffer)
+        s.vertexArrays[s.vertexArrayBinding].elementArrayBuffer = buffer;
+    return true;
+}
+
+bool Es1Effect(const CEs1_glBufferData_v1& c, SEs1State& s, uint32_t frame)
+{
+    s.bufferStamp = frame;
+    const uint32_t target = c.Item<"target">().Value();
+    uint32_t name = 0;
+    if (!BufferOfTarget(s, target, name))
+        return true;
+    const int32_t size = c.Item<"size">().Value();
+    const SDataPtr& data = c.Item<"data">().data;
+    SEs1Buffer& b = s.buffers[name];
+    b.name = name;
+    b.target = target;
+    b.size = size > 0 ? uint32_t(size) : 0;
+    b.data = ShareCaptured(data.GetData(), data.size, b.size, b.capturedSize);
+    b.usage = c.Item<"usage">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glBufferSubData_v1& c, SEs1State& s, uint32_t frame)
+{
+    s.bufferStamp = frame;
+    uint32_t name = 0;
+    if (!BufferOfTarget(s, c.Item<"target">().Value(), name))
+        return true;
+    // A buffer never defined is added empty; it then has no room for the bytes.
+    if (!s.buffers.Contains(name))
+        s.buffers.Add(name)->name = name;
+    // A range that starts outside the declared size writes nothing; one running past it (or past
+    // the call's captured bytes) is clipped. The held bytes grow to cover the range, a gap between
+    // them and the range reading as zero; the declared size never grows.
+    const SDataPtr& data = c.Item<"data">().data;
+    const int64_t offset = c.Item<"offset">().Value(), size = c.Item<"size">().Value();
+    const SEs1Buffer& seen = *std::as_const(s.buffers).Get(name);
+    if (!data.GetData() || data.size == 0 || offset < 0 || size <= 0 || uint64_t(offset) >= seen.size)
+        return true;
+    const uint64_t n = std::min<uint64_t>({uint64_t(size), seen.size - uint64_t(offset), data.size});
+    SEs1Buffer& b = *s.buffers.Get(name);
+    const uint32_t held = uint32_t(std::max<uint64_t>(b.capturedSize, uint64_t(offset) + n));
+    auto block = MutableCopy(b.data, b.data ? b.capturedSize : 0, held);
+    memcpy(block.get() + offset, data.GetData(), n);
+    b.data = std::move(block);
+    b.capturedSize = held;
+    return true;
+}
+
+// ---- client arrays ----------------------------------------------------------------------------------
+
+namespace {
+
+template <class Call>
+bool SetArray(const Call& c, SEs1State& s, SEs1ClientArray SEs1VertexArray::*array, uint32_t buffer, int32_t size)
+{
+    SEs1ClientArray& a = s.vertexArrays[s.vertexArrayBinding].*array;
+    a.buffer = buffer;
+    a.size = size;
+    a.type = c.template Item<"type">().Value();
+    a.stride = c.template Item<"stride">().Value();
+    a.pointer = c.template Item<"pointer">().Value();
+    return true;
+}
+
+bool SetClientState(SEs1State& s, uint32_t cap, uint8_t on, uint32_t frame)
+{
+    s.capabilityStamp = frame;
+    const int i = Es1TableIndex(kEs1ClientStates, cap);
+    if (i >= 0)
+        s.vertexArrays[s.vertexArrayBinding].enabled[i] = on;
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glColorPointer_v1& c, SEs1State& s, uint32_t)
+{
+    return SetArray(c, s, &SEs1VertexArray::color, s.arrayBufferBinding, c.Item<"size">().Value());
+}
+
+bool Es1Effect(const CEs1_glVertexPointer_v1& c, SEs1State& s, uint32_t)
+{
+    return SetArray(c, s, &SEs1VertexArray::vertex, s.arrayBufferBinding, c.Item<"size">().Value());
+}
+
+bool Es1Effect(const CEs1_glNormalPointer_v1& c, SEs1State& s, uint32_t)
+{
+    return SetArray(c, s, &SEs1VertexArray::normal, s.arrayBufferBinding, 0);
+}
+
+// Point sizes never come from a buffer here: the binding is recorded as 0.
+bool Es1Effect(const CEs1_glPointSizePointerOES_v1& c, SEs1State& s, uint32_t)
+{
+    return SetArray(c, s, &SEs1VertexArray::pointSize, 0, 0);
+}
+
+// The unit glClientActiveTexture chose, whatever glActiveTexture says.
+bool Es1Effect(const CEs1_glTexCoordPointer_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t unit = s.clientActiveTexture - kTexture0;
+    if (unit >= uint32_t(kEs1Units))
+        return false;
+    SEs1ClientArray& a = s.vertexArrays[s.vertexArrayBinding].texCoord[unit];
+    a.buffer = s.arrayBufferBinding;
+    a.size = c.Item<"size">().Value();
+    a.type = c.Item<"type">().Value();
+    a.stride = c.Item<"stride">().Value();
+    a.pointer = c.Item<"pointer">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glEnableClientState_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetClientState(s, c.Item<"cap">().Value(), 1, frame);
+}
+
+bool Es1Effect(const CEs1_glDisableClientState_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetClientState(s, c.Item<"cap">().Value(), 0, frame);
+}
+
+// ---- textures ---------------------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glBindTexture_v1& c, SEs1State& s, uint32_t frame)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    s.textureBindStamp = frame;
+    s.texture2DBinding[unit] = c.Item<"texture">().Value();
+    return true;
+}
+
+namespace {
+
+// Stores a level record of the active unit's bound texture (a later upload of the same level
+// replaces it).
+void StoreLevel(SEs1State& s, uint32_t unit, SEs1TexImage&& image)
+{
+    image.texture = s.texture2DBinding[unit];
+    s.textures[image.texture][uint32_t(image.level)] = std::move(image);
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glTexImage2D_v1& c, SEs1State& s, uint32_t frame)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    s.textureImageStamp = frame;
+    SEs1TexImage image;
+    image.level = c.Item<"level">().Value();
+    image.format = c.Item<"format">().Value();
+    image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
+    image.width = c.Item<"width">().Value();
+    image.height = c.Item<"height">().Value();
+    image.type = c.Item<"type">().Value();
+    image.unpackAlignment = c.Item<"alignment">().Value();
+    image.border = c.Item<"border">().Value();
+    // Negative or huge recorded sizes give -1: no device could hold such an image.
+    const int64_t size = image.type != 0 ? GetImageSize(image.format, image.type, image.width, image.height,
+                                                        image.unpackAlignment, image.border)
+                                         : 0;
+    image.size = size > 0 && size <= int64_t(UINT32_MAX) ? uint32_t(size) : 0;
+    const SImage2D& pixels = c.Item<"pixels">().data;
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
+    StoreLevel(s, unit, std::move(image));
+    return true;
+}
+
+bool Es1Effect(const CEs1_glCompressedTexImage2D_v1& c, SEs1State& s, uint32_t frame)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    s.textureImageStamp = frame;
+    SEs1TexImage image;
+    image.level = c.Item<"level">().Value();
+    image.format = image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
+    image.width = c.Item<"width">().Value();
+    image.height = c.Item<"height">().Value();
+    image.border = c.Item<"border">().Value();
+    const int32_t imageSize = c.Item<"imageSize">().Value();
+    image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
+    image.compressed = 1;
+    const SImage2D& pixels = c.Item<"data">().data;
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
+    StoreLevel(s, unit, std::move(image));
+    return true;
+}
+
+namespace {
+
+// glTexEnvf/i/x: param is the recorded value as an integer (a float truncated toward zero, a
+// fixed-point constant as its integer value) and as a float (a fixed-point number / 65536).
+bool SetTexEnv(SEs1State& s, uint32_t target, uint32_t pname, int32_t asInteger, float asFloat)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    if (target == kPointSprite && pname == kCoordReplace) {
+        s.coordReplace[unit] = uint32_t(asInteger);
+        return true;
+    }
+    if (target != kTextureEnv)
+        return true;
+    const int i = Es1TableIndex(kEs1TexEnvParams, pname);
+    if (i >= 0)
+        s.texEnv[unit][i] = uint32_t(asInteger);
+    else if (pname == kRgbScale)
+        s.texEnvScale[unit][0] = asFloat;
+    else if (pname == kAlphaScale)
+        s.texEnvScale[unit][1] = asFloat;
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glTexEnvf_v1& c, SEs1State& s, uint32_t)
+{
+    const float param = c.Item<"param">().Value();
+    return SetTexEnv(s, c.Item<"target">().Value(), c.Item<"pname">().Value(), FloatToInt(param), param);
+}
+
+bool Es1Effect(const CEs1_glTexEnvi_v1& c, SEs1State& s, uint32_t)
+{
+    const int32_t param = c.Item<"param">().Value();
+    return SetTexEnv(s, c.Item<"target">().Value(), c.Item<"pname">().Value(), param, float(param));
+}
+
+bool Es1Effect(const CEs1_glTexEnvx_v1& c, SEs1State& s, uint32_t)
+{
+    const int32_t param = c.Item<"param">().Value();
+    return SetTexEnv(s, c.Item<"target">().Value(), c.Item<"pname">().Value(), param, Fixed(param));
+}
+
+bool Es1Effect(const CEs1_glPixelStorei_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t pname = c.Item<"pname">().Value();
+    const int32_t param = c.Item<"param">().Value();
+    if (pname == kUnpackAlignment)
+        s.unpackAlignment = param;
+    else if (pname == kPackAlignment)
+        s.packAlignment = param;
+    return true;
+}
+
+} // namespace xqft_es1

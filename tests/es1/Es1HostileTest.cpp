@@ -1,0 +1,157 @@
+// ES 1.1 records over bad input: counts larger than the record, float entries of the type-size
+// table that are not 4 bytes, a table too short for a record's type code, records shorter than
+// their layout, draw blocks with 8-byte pointers or claiming more than remains, files of versions
+// the reader does not know. Nothing reads outside its record; the loader answers with a code.
+#include "Es1StateCalls.h"
+
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace es1calls;
+using namespace es2test;
+
+namespace {
+
+TEST(Es1Hostile, CountsLargerThanTheRecordFailTheRecord)
+{
+    struct SCase
+    {
+        uint16_t id;
+        std::vector<uint8_t> payload;
+    } cases[] = {
+        {3054, SPayload{}.U32(0).U32(1).Ptr(0x10).U32(0x40000000).bytes},                        // glGenTextures
+        {3007, SPayload{}.U32(0).U32(0x8892).U32(16).Ptr(0x10).U32(0xFFFFFFFF).U32(0x88E4).bytes},  // glBufferData
+        {3043, SPayload{}.U32(0).U32(0x0B66).Ptr(0x10).U32(0xFFFFFFFF).bytes},                     // glFogfv
+        {3064, SPayload{}.U32(0).Ptr(0x10).U32(0x7FFFFFFF).U32(0x1F00).bytes},                     // glGetString
+        {3051, SPayload{}.U32(0).U32(0x3000).Ptr(0x10).U32(0x10000000).bytes},                     // glGetClipPlanef
+        {3133, SPayload{}.U32(0).Words({0x0DE1, 0, 0x1908, 4, 4, 0, 0x1908, 0x1401}).Ptr(0x10).U32(0xFFFFFFFF).bytes},
+    };
+    for (const SCase& c : cases)
+        EXPECT_THROW(BuildCall(c.id, c.payload, true), std::logic_error) << c.id;
+}
+
+TEST(Es1Hostile, ShortRecordsReadMissingValuesAsZero)
+{
+    // glViewport cut after x; glColorPointer cut inside its pointer; glTexImage2D cut before its pixels.
+    SReadCall viewport = BuildCall(3144, SPayload{}.Words({0, 7, 8, 9, 10}).bytes, true, 4, 11, 8);
+    EXPECT_EQ(Describe(*viewport.call, 1), "glViewport(x=7, y=0, width=0, height=0) ==> -");
+    SReadCall pointer = BuildCall(3022, SPayload{}.Words({0, 3, 0x1406, 12, 0x1234}).bytes, true, 4, 11, 18);
+    EXPECT_EQ(Describe(*pointer.call, 1),
+              "glColorPointer(size=3, type=GL_FLOAT, stride=12, pointer=NULL, !pointerPlayback=NULL) ==> -");
+    SReadCall image = BuildCall(3133, SPayload{}.Words({0, 0x0DE1, 1, 0x1908, 2, 2}).bytes, true);
+    EXPECT_EQ(Describe(*image.call, 1),
+              "glTexImage2D(target=GL_TEXTURE_2D, level=1, internalformat=6408, width=2, height=2, border=0, "
+              "format=GL_NONE, type=GL_NONE, pixels=NULL, !alignment=0) ==> -");
+}
+
+std::string WriteRaw(const std::string& name, const std::string& options)
+{
+    const std::string path = TempPath(name);
+    Generate("raw " + path + " " + options);
+    return path;
+}
+
+struct SLoaded
+{
+    int result = -1;
+    std::vector<std::string> calls;
+};
+
+SLoaded Load(const std::string& path)
+{
+    SLoaded out;
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    out.result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    if (CTraceData* data = reader.GetTraceData())
+        for (uint32_t i = 1; i <= data->GetCallCount(); ++i)
+            out.calls.push_back(Describe(*data->GetCall(i)->call, 1));
+    reader.Close();
+    return out;
+}
+
+// A float of the table that is not 4 bytes, and a table that ends before a record's type code:
+// the record fails the load with a format result, and the calls read before it are what they were.
+TEST(Es1Hostile, TypeSizeTablesThatCannotReadARecordFailTheLoad)
+{
+    std::string sizes8, sizes;
+    for (int code = 0; code < 30; ++code) {
+        sizes += std::string(code ? "," : "") + (code == 13 ? "1" : "4");
+        sizes8 += std::string(code ? "," : "") + (code == 13 ? "1" : code == 22 ? "-8" : "4");
+    }
+    const std::string viewport = "3144:00000000010000000200000003000000" "04000000";
+    const std::string color4f = "3018:00000000" + std::string(64, '0');
+    const std::string color4x = "3020:00000000" + std::string(32, '0');
+    SLoaded floats = Load(WriteRaw("float8.xqft", "--type-sizes " + sizes8 + " --record " + viewport + " --record " +
+                                                      color4f));
+    EXPECT_EQ(floats.result, kLoadBadFormat);
+    SLoaded shortTable = Load(WriteRaw("table23.xqft", "--table-count 23 --record " + viewport + " --record " + color4x));
+    EXPECT_EQ(shortTable.result, kLoadBadFormat);
+    SLoaded fine = Load(WriteRaw("fine.xqft", "--type-sizes " + sizes + " --record " + viewport + " --record " + color4x));
+    EXPECT_EQ(fine.result, kLoadOk);
+    EXPECT_EQ(fine.calls, (std::vector<std::string>{"glViewport(x=1, y=2, width=3, height=4) ==> -",
+                                                    "glColor4x(red=0.000000, green=0.000000, blue=0.000000, "
+                                                    "alpha=0.000000) ==> -"}));
+}
+
+// Through the loader: a record shorter than its layout, a draw with 8-byte pointers whose last
+// block claims more than the record holds, then a whole record that is read where its header puts it.
+TEST(Es1Hostile, TheLoaderFindsTheRecordsAfterShortOnes)
+{
+    for (int pointerWidth : {4, 8}) {
+        SCOPED_TRACE(pointerWidth);
+        const std::string path = TempPath("short_records.xqft");
+        SPayload draw(pointerWidth);
+        draw.Words({0, 4, 0, 3}).Block(0x10, 48).Ptr(0x20).U32(4000).Raw(std::vector<uint8_t>(48, 1));
+        WriteTrace(path,
+                   {{3144, SPayload().U32(0).U32(7).U32(8).bytes}, {3036, draw.bytes},
+                    {3144, SPayload().Words({0, 1, 2, 3, 4}).bytes}},
+                   true, pointerWidth);
+        CTraceReader& reader = CTraceReader::Instance();
+        reader.SetLog(nullptr, nullptr);
+        EXPECT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), kLoadOk);
+        CTraceData* data = reader.GetTraceData();
+        ASSERT_NE(data, nullptr);
+        ASSERT_EQ(data->GetCallCount(), 3u);
+        EXPECT_EQ(Describe(*data->GetCall(1)->call, 1), "glViewport(x=7, y=8, width=0, height=0) ==> -");
+        EXPECT_EQ(CapturedBlocksOf(data->GetCall(2)->call.get())->Count(), 1u);
+        EXPECT_EQ(Describe(*data->GetCall(3)->call, 1), "glViewport(x=1, y=2, width=3, height=4) ==> -");
+        reader.Close();
+    }
+}
+
+TEST(Es1Hostile, FilesOfUnknownVersionsAreRefused)
+{
+    for (const char* version : {"0", "5"}) {
+        SLoaded loaded = Load(WriteRaw(std::string("v") + version + ".xqft",
+                                       std::string("--version ") + version + " --record 3086:" + std::string(136, '0')));
+        EXPECT_EQ(loaded.result, kLoadBadFormat) << version;
+        EXPECT_TRUE(loaded.calls.empty());
+    }
+}
+
+// Tracked state from hostile records: fewer values than the layout, huge sizes, units out of range.
+TEST(Es1Hostile, EffectsOfHostileRecordsStayInsideTheirState)
+{
+    SEs1State s;
+    SRun run = ApplyAll({BufferData(kArrayBuffer, -5, Bytes(8, 0)), BufferSubData(kArrayBuffer, 0x7FFFFFF0, 0x7FFFFFFF, {1}),
+                    TexImage(0, kRgba, -1, -1, kUbyte, Bytes(4, 0)), TexImage(1, kRgba, 0x7FFFFFFF, 0x7FFFFFFF, kUbyte, {}),
+                    CompressedTexImage(0, 0x8D64, 4, 4, -8, Bytes(8, 0)), W(kActiveTexture, {0xFFFFFFFF}),
+                    W(kClientActiveTexture, {0}), Pointer(kTexCoordPointer, -7, 0, -1, ~0ull)},
+                   s);
+    ASSERT_NE(s.buffers.Get(0), nullptr);
+    EXPECT_EQ(s.buffers.Get(0)->size, 0u);
+    EXPECT_EQ(s.buffers.Get(0)->capturedSize, 0u);
+    EXPECT_EQ(s.textures.Get(0)->Get(0)->size, 0u);
+    EXPECT_EQ(s.textures.Get(0)->Get(1)->size, 0u);
+    EXPECT_EQ(s.activeTexture, kTex0);
+    EXPECT_EQ(s.clientActiveTexture, kTex0);
+    EXPECT_EQ(run.results.back(), true);
+    EXPECT_EQ(s.vertexArrays.Get(0)->texCoord[0].pointer, ~0ull);
+}
+
+} // namespace

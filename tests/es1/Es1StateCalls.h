@@ -1,0 +1,126 @@
+#pragma once
+// Call builders for the ES 1.1 state tests: ids, payloads, and a runner that applies a sequence
+// of calls to a state, each with its position in the sequence as the frame number (so a change
+// stamp names the call that wrote it).
+#include "Es1Records.h"
+#include "Es2TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace es1calls {
+
+using es2test::SCall;
+using es2test::SPayload;
+using es2test::SReadCall;
+
+enum : uint16_t {
+    kActiveTexture = 3001, kBindBuffer = 3004, kBindTexture = 3005, kBufferData = 3007, kBufferSubData = 3008,
+    kClientActiveTexture = 3015, kColorPointer = 3022, kCompressedTexImage2D = 3023, kDisableClientState = 3035,
+    kEnableClientState = 3039, kNormalPointer = 3100, kPixelStorei = 3103, kTexCoordPointer = 3126,
+    kTexEnvf = 3127, kTexEnvi = 3129, kTexEnvx = 3131, kTexImage2D = 3133, kVertexPointer = 3143,
+    kPointSizePointer = 3145,
+};
+
+inline constexpr uint32_t kTex0 = 0x84C0, kTexture2D = 0x0DE1, kRgba = 0x1908, kUbyte = 0x1401, kFloat = 0x1406;
+inline constexpr uint32_t kArrayBuffer = 0x8892, kElementArrayBuffer = 0x8893, kStaticDraw = 0x88E4;
+inline constexpr uint32_t kTextureEnv = 0x2300;
+
+// A call whose payload is 32-bit words.
+inline SCall W(uint16_t id, std::initializer_list<uint32_t> words) { return {id, SPayload().Words(words)}; }
+
+inline uint32_t F(float v)
+{
+    uint32_t w;
+    std::memcpy(&w, &v, 4);
+    return w;
+}
+
+inline std::vector<uint8_t> Bytes(uint32_t n, uint8_t first)
+{
+    std::vector<uint8_t> b(n);
+    for (uint32_t i = 0; i < n; ++i)
+        b[i] = uint8_t(first + i);
+    return b;
+}
+
+// glBufferData(target, size, data, usage); with data the block, else its pointer.
+inline SCall BufferData(uint32_t target, int32_t size, const std::vector<uint8_t>& data, bool withData = true)
+{
+    SPayload p;
+    p.Words({target, uint32_t(size)});
+    if (withData)
+        p.Ptr(0x100).U32(uint32_t(data.size())).Raw(data);
+    else
+        p.Ptr(0x100);
+    p.U32(kStaticDraw);
+    return {kBufferData, p};
+}
+
+inline SCall BufferSubData(uint32_t target, int32_t offset, int32_t size, const std::vector<uint8_t>& data)
+{
+    SPayload p;
+    p.Words({target, uint32_t(offset), uint32_t(size)}).Ptr(0x200).U32(uint32_t(data.size())).Raw(data);
+    return {kBufferSubData, p};
+}
+
+// The size of a pointer call without a size argument (glNormalPointer, glPointSizePointerOES).
+inline constexpr int32_t kNoSize = INT32_MIN;
+
+// A pointer call, recorded with 8-byte pointers.
+inline SCall Pointer(uint16_t id, int32_t size, uint32_t type, int32_t stride, uint64_t pointer)
+{
+    SPayload p(8);
+    if (size != kNoSize)
+        p.U32(uint32_t(size));
+    p.U32(type).U32(uint32_t(stride)).Ptr(pointer);
+    return {id, p};
+}
+
+inline SCall TexImage(int32_t level, uint32_t format, int32_t w, int32_t h, uint32_t type,
+                      const std::vector<uint8_t>& pixels, int32_t alignment = 4, bool withData = true)
+{
+    SPayload p;
+    p.Words({kTexture2D, uint32_t(level), format, uint32_t(w), uint32_t(h), 0, format, type});
+    if (withData)
+        p.Ptr(pixels.empty() ? 0 : 0x1000).U32(uint32_t(pixels.size())).Raw(pixels);
+    else
+        p.Ptr(0x1000);
+    p.U32(uint32_t(alignment));
+    return {kTexImage2D, p};
+}
+
+inline SCall CompressedTexImage(int32_t level, uint32_t format, int32_t w, int32_t h, int32_t imageSize,
+                                const std::vector<uint8_t>& data)
+{
+    SPayload p;
+    p.Words({kTexture2D, uint32_t(level), format, uint32_t(w), uint32_t(h), 0, uint32_t(imageSize)});
+    p.Ptr(0x3000).U32(uint32_t(data.size())).Raw(data);
+    return {kCompressedTexImage2D, p};
+}
+
+// The calls of a sequence applied to one state: each call's frame number is its 1-based position.
+struct SRun
+{
+    std::vector<SReadCall> calls;
+    std::vector<bool> results;
+};
+
+inline SRun ApplyAll(const std::vector<SCall>& sequence, SEs1State& state, bool dataIncluded = true)
+{
+    SRun out;
+    uint32_t frame = 0;
+    for (const SCall& c : sequence) {
+        SPayload p(c.payload.pointerWidth);
+        p.U32(0);
+        p.Raw(c.payload.bytes);
+        SReadCall r = es2test::BuildCall(c.id, p.bytes, dataIncluded, c.payload.pointerWidth);
+        EXPECT_NE(r.call, nullptr) << c.id;
+        out.results.push_back(r.call && r.call->ApplyEffect(&state, ++frame));
+        out.calls.push_back(std::move(r));
+    }
+    return out;
+}
+
+} // namespace es1calls

@@ -1,0 +1,123 @@
+"""`es1-all`: a trace holding every OpenGL ES 1.1 record, with its expected listing.
+`es1-mixed`: a large mixed OpenGL ES 1.1 trace (client-array draws, textures) for load benchmarks."""
+import random
+
+from . import es1, trace
+from .cmd_es2 import _type_sizes, swap_buffers
+
+
+def every_record(type_sizes, data, version):
+    """Every table record once, with distinct values (the matrix loads only from version 6), then
+    the draw records."""
+    out = []
+    for rid in sorted(es1.LAYOUTS):
+        if rid in es1.MATRIX_LOADS and version < 6:
+            continue
+        out.append(es1.encode_call(rid, es1.sample_values(rid, rid * 100), type_sizes, data))
+    return out + es1.draw_records(type_sizes, data)
+
+
+def write_expectations(path, records):
+    """One line per record: id, function, category, bytes consumed, return text, then name=text
+    for each listed argument of the verbose listing (hidden ones as !name=text), tab-separated."""
+    with open(path, "w") as f:
+        for r in records:
+            ret, args = r.listing
+            fields = [str(r.id), es1.NAMES[r.id], es1.CATEGORIES[r.id], str(r.consumed), "-" if ret is None else ret]
+            fields += [("!" if hidden else "") + name + "=" + text for name, text, hidden in args]
+            f.write("\t".join(fields) + "\n")
+
+
+def run_all(args):
+    sizes = _type_sizes(args.pointer_size, args.version)
+    w = trace.TraceWriter(version=args.version, data_included=0 if args.no_data else 1, type_sizes=sizes)
+    records = every_record(sizes, not args.no_data, args.version)
+    for r in records:
+        w.record(r.id, r.payload)
+    w.write(args.out)
+    if args.expect:
+        write_expectations(args.expect, records)
+    return 0
+
+
+def _mixed_records(sizes, vertex_bytes, texture_bytes):
+    """The record kinds of es1-mixed: (record bytes, captured bytes) by name."""
+    rec = lambda rid, values: es1.encode_call(rid, values, sizes, True)
+    made = {}
+    plain = [rid for rid in sorted(es1.LAYOUTS) if rid not in (3007, 3008, 3023, 3114, 3133)]
+    for rid in plain:
+        r = rec(rid, es1.sample_values(rid, rid))
+        made[rid] = (trace.record(rid, r.payload), r.captured)
+    vertex = bytes(j & 0xFF for j in range(vertex_bytes))
+    draw = es1.encode_draw_arrays(sizes, 4, 0, len(vertex) // 12, [(0x1000, vertex)])
+    indices = bytes(range(48))
+    elements = es1.encode_draw_elements(sizes, True, 4, 24, 0x1403, (0x2000, indices), 0,
+                                        [(0x1000, vertex)])
+    texels = bytes(texture_bytes)
+    tex = rec(3133, [0x0DE1, 0, 0x1908, 64, 64, 0, 0x1908, 0x1401, (0x9000, texels), 4])
+    made["draw"] = (trace.record(es1.DRAW_ARRAYS, draw.payload), draw.captured)
+    made["elements"] = (trace.record(es1.DRAW_ELEMENTS, elements.payload), elements.captured)
+    made["tex"] = (trace.record(3133, tex.payload), tex.captured)
+    return plain, made
+
+
+def run_mixed(args):
+    """calls: total records; frames: cut by eglSwapBuffers (the last one holds last_frame_calls
+    calls when given); a draw with a captured client array in every fifth call (a glDrawArrays or
+    a glDrawElements), a texture upload in one call of a hundred, the other calls drawn from every
+    ES 1.1 record. Writes OUT.info with the totals the benchmark checks."""
+    rnd = random.Random(11)
+    sizes = list(trace.DEFAULT_TYPE_SIZES)
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, type_sizes=sizes)
+    plain, made = _mixed_records(sizes, args.vertex_bytes, args.texture_bytes)
+    normal = args.calls - args.last_frame_calls
+    frames = max(1, args.frames - (1 if args.last_frame_calls else 0))
+    captured = 0
+    with open(args.out, "wb") as f:
+        f.write(w.header)
+        written, frame = 0, 1
+        while written < args.calls:
+            if frame <= frames and written < normal:
+                n = normal * frame // frames - written
+            else:
+                n = args.calls - written
+            body = []
+            for _ in range(n - 1):
+                roll = rnd.random()
+                if roll < 0.15:
+                    key = "draw"
+                elif roll < 0.2:
+                    key = "elements"
+                elif roll < 0.21:
+                    key = "tex"
+                else:
+                    key = plain[rnd.randrange(len(plain))]
+                rec, kept = made[key]
+                body.append(rec)
+                captured += kept
+            body.append(trace.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame)))
+            f.write(b"".join(body))
+            written += n
+            frame += 1
+    with open(args.out + ".info", "w") as f:
+        f.write("calls=%d\nframes=%d\ncaptured=%d\n" % (args.calls, frame - 1, captured))
+    return 0
+
+
+def register(subparsers):
+    p = subparsers.add_parser("es1-all", help="every OpenGL ES 1.1 record once, with its expected listing")
+    p.add_argument("out")
+    p.add_argument("--no-data", action="store_true", help="pointer arguments as bare pointer values")
+    p.add_argument("--pointer-size", type=int, default=4, choices=(4, 8))
+    p.add_argument("--version", type=int, default=trace.LATEST_VERSION)
+    p.add_argument("--expect", help="write the expected listing of every record here")
+    p.set_defaults(func=run_all)
+
+    p = subparsers.add_parser("es1-mixed", help="a large mixed OpenGL ES 1.1 trace for load benchmarks")
+    p.add_argument("out")
+    p.add_argument("--calls", type=int, default=2000000)
+    p.add_argument("--frames", type=int, default=5000)
+    p.add_argument("--vertex-bytes", type=int, default=1536)
+    p.add_argument("--texture-bytes", type=int, default=16384)
+    p.add_argument("--last-frame-calls", type=int, default=0, help="calls in the last frame")
+    p.set_defaults(func=run_mixed)
