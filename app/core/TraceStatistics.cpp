@@ -11,6 +11,7 @@
 #include "apicall/ApiCall.h"
 #include "CallQueries.h"
 #include "CallValues.h"
+#include "Es1Records.h"
 #include "Es2Records.h"
 #include "data/TraceData.h"
 
@@ -54,30 +55,33 @@ uint32_t TrianglesOf(uint32_t mode, uint32_t recordedCount)
     }
 }
 
-// Mode and vertex (or element) count of a draw call: the ES 2.0 records are read directly, other
-// draws through their description.
-void DrawValues(CApiCall* call, uint32_t* mode, uint32_t* count)
+// Mode and count of a draw of one of the record classes, when the call is one.
+template <class... Draws>
+bool RecordedDraw(const CApiCall* call, uint32_t* mode, uint32_t* count)
 {
-    using namespace xqft_es2;
     // The record classes are final: comparing the dynamic type is enough, and cheaper than a cast.
     const std::type_info& type = typeid(*call);
-    if (type == typeid(CEs2_glDrawArrays_v1)) {
-        const auto* d = static_cast<const CEs2_glDrawArrays_v1*>(call);
-        *mode = d->Item<"mode">().Value();
-        *count = uint32_t(d->Item<"count">().Value());
-    } else if (type == typeid(CEs2_glDrawElements_v7)) {
-        const auto* d = static_cast<const CEs2_glDrawElements_v7*>(call);
-        *mode = d->Item<"mode">().Value();
-        *count = uint32_t(d->Item<"count">().Value());
-    } else if (type == typeid(CEs2_glDrawElements_v1)) {
-        const auto* d = static_cast<const CEs2_glDrawElements_v1*>(call);
-        *mode = d->Item<"mode">().Value();
-        *count = uint32_t(d->Item<"count">().Value());
-    } else {
-        const CCallValues values(call);
-        values.Value("mode", mode);
-        values.Value("count", count);
-    }
+    auto read = [&]<class Draw>(const Draw*) {
+        if (type != typeid(Draw))
+            return false;
+        const auto* d = static_cast<const Draw*>(call);
+        *mode = d->template Item<"mode">().Value();
+        *count = uint32_t(d->template Item<"count">().Value());
+        return true;
+    };
+    return (read(static_cast<const Draws*>(nullptr)) || ...);
+}
+
+// Mode and vertex (or element) count of a draw call: the ES 2.0 and ES 1.1 records are read
+// directly, other draws through their description.
+void DrawValues(CApiCall* call, uint32_t* mode, uint32_t* count)
+{
+    if (RecordedDraw<xqft_es2::CEs2_glDrawArrays_v1, xqft_es2::CEs2_glDrawElements_v7, xqft_es2::CEs2_glDrawElements_v1,
+                     xqft_es1::CEs1_glDrawArrays_v1, xqft_es1::CEs1_glDrawElements_v1>(call, mode, count))
+        return;
+    const CCallValues values(call);
+    values.Value("mode", mode);
+    values.Value("count", count);
 }
 
 bool NameBefore(const SFunctionCount& a, const SFunctionCount& b)

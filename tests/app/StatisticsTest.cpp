@@ -1,6 +1,6 @@
-// Counting rules of the statistics pass that the generated traces cannot reach: ES 1.1 draws (no
-// ES 1.1 records are read yet) and functions of one name in both APIs. Calls are stand-ins that
-// describe themselves like the records do.
+// Counting rules of the statistics pass: ES 1.1 draws beside ES 2.0 ones and functions of one
+// name in both APIs, read from a generated trace, and counts no generated trace holds (stand-ins
+// that describe themselves like the records do).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +13,9 @@
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
 #include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -42,6 +45,52 @@ private:
     TintType<17> m_first;
     TintType<18> m_count;
 };
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// tests/app/make_traces.py's es1.xqft: ES 1.1 draws with their client arrays, a texture upload,
+// and ES 2.0 draws of the same names in the same frames.
+TEST(Statistics, Es1RecordsCountBesideEs2RecordsOfTheSameNames)
+{
+    const std::string folder = std::filesystem::temp_directory_path() / ("xqft-stats-" + std::to_string(getpid()));
+    const std::string command = "python3 " XQFT_SOURCE_DIR "/tests/app/make_traces.py " XQFT_SOURCE_DIR "/tools " + folder;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ASSERT_EQ(reader.LoadTrace(CXQFTString((folder + "/es1.xqft").c_str()), 1), kLoadOk);
+
+    CTraceStatistics s(reader.GetTraceData());
+    s.Compute();
+    ASSERT_EQ(s.GetFrameCount(), 2u);
+    const STraceFrameStats* one = s.GetFrame(1);
+    EXPECT_EQ(one->frame.triangles, 8u);   // 9 / 3 + 6 / 3 + strip of 4 + ES 2.0 3 / 3
+    EXPECT_EQ(one->frame.drawCalls, 4u);
+    EXPECT_EQ(one->frame.textureUploads, 1u);
+    EXPECT_EQ(one->frame.drawCallNumbers, (std::vector<uint32_t>{7, 8, 9, 10}));
+    EXPECT_EQ(one->CountOf("glDrawArrays"), 3u);   // two ES 1.1 calls and one ES 2.0 call
+    const STraceFrameStats* two = s.GetFrame(2);
+    EXPECT_EQ(two->frame.triangles, 12u);  // fan of 5, strip of 7, ES 2.0 strip of 6
+    EXPECT_EQ(two->CountOf("glDrawArrays"), 2u);
+    EXPECT_EQ(two->total.drawCalls, 7u);
+    EXPECT_EQ(two->total.functionCalls, 15u);
+    EXPECT_EQ(two->functionsSoFar, one->functionsSoFar);   // no new function in frame 2: shared
+
+    const std::string path = folder + "/calls.csv";
+    ASSERT_TRUE(s.SaveCallsSummary(CXQFTString(path.c_str())));
+    EXPECT_EQ(ReadText(path), "@,eglSwapBuffers,glBindTexture,glClear,glDrawArrays,glDrawElements,glEnableClientState,"
+                              "glTexImage2D,glVertexPointer,glViewport,\n"
+                              "1,1,1,1,3,1,1,1,1,1,\n"
+                              "2,1,0,0,2,1,0,0,0,0,\n");
+    reader.Close();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
 
 TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
 {

@@ -76,7 +76,8 @@ def read_trace(path):
 ENUMS = {0x0DE1: "GL_TEXTURE_2D", 0x84C0: "GL_TEXTURE0", 0x2801: "GL_TEXTURE_MIN_FILTER",
          0x2800: "GL_TEXTURE_MAG_FILTER", 0x2601: "GL_LINEAR", 0x1908: "GL_RGBA", 0x1401: "GL_UNSIGNED_BYTE",
          0x8892: "GL_ARRAY_BUFFER", 0x88E4: "GL_STATIC_DRAW", 0x1406: "GL_FLOAT",
-         0x8B31: "GL_VERTEX_SHADER", 0x8B30: "GL_FRAGMENT_SHADER"}
+         0x8B31: "GL_VERTEX_SHADER", 0x8B30: "GL_FRAGMENT_SHADER", 0x8074: "GL_VERTEX_ARRAY",
+         0x1403: "GL_UNSIGNED_SHORT"}
 MODES = ["GL_POINTS", "GL_LINES", "GL_LINE_LOOP", "GL_LINE_STRIP", "GL_TRIANGLES", "GL_TRIANGLE_STRIP",
          "GL_TRIANGLE_FAN"]
 CLEAR_BITS = [("GL_DEPTH_BUFFER_BIT", 0x100), ("GL_STENCIL_BUFFER_BIT", 0x400), ("GL_COLOR_BUFFER_BIT", 0x4000)]
@@ -187,10 +188,27 @@ def decode(rid, p, with_data):
                     {0: "EGL_FALSE", 1: "EGL_TRUE"}.get(ret, "EGLBoolean(%u)" % ret))
     p.u(12)  # recorded GL error
     u, i, e = (lambda: "%u" % p.u(21)), (lambda code=17: "%d" % p.i(code)), (lambda: enum(p.u(12)))
-    if rid == 2041:
+    mode_text = lambda m: MODES[m] if m < 7 else "%d" % m
+    if rid in (2041, 3036):
         mode, first, count = p.u(12), p.i(17), p.i(18)
-        return Call("ES2", "glDrawArrays", [MODES[mode] if mode < 7 else "%d" % mode, "%d" % first, "%d" % count],
+        return Call("ES2" if rid == 2041 else "ES1", "glDrawArrays", [mode_text(mode), "%d" % first, "%d" % count],
                     mode=mode, count=count)
+    if rid == 3037:
+        mode, count, gltype = p.u(12), p.i(18), p.u(12)
+        args = [mode_text(mode), "%d" % count, enum(gltype)]
+        args += [s_block(p, "Data"), ptr(p.u(0))] if with_data else [ptr(p.u(0))]
+        return Call("ES1", "glDrawElements", args, mode=mode, count=count)
+    if rid == 3133:
+        args = [e(), i(), i(), i(18), i(18), i(), e(), e(), s_block(p, "Image")]
+        return Call("ES1", "glTexImage2D", args)
+    es1 = {3144: ("glViewport", [i, i, lambda: i(18), lambda: i(18)]),
+           3009: ("glClear", [lambda: bits(p.u(14))]),
+           3005: ("glBindTexture", [e, u]),
+           3143: ("glVertexPointer", [i, e, lambda: i(18), lambda: ptr(p.u(0))]),
+           3039: ("glEnableClientState", [e])}
+    if rid in es1:
+        fn, readers = es1[rid]
+        return Call("ES1", fn, [r() for r in readers])
     if rid == 2027:
         ret = p.u(21)
         t = p.u(12)
@@ -283,7 +301,7 @@ def triangles(mode, count):
 def expected_csv(frames):
     frame_lines, per_frame, names = [], [], set()
     for n, frame in enumerate(frames, 1):
-        draws = [c for rid, c in frame if rid in (2041, 2042)]
+        draws = [c for rid, c in frame if rid in (2041, 2042, 3036, 3037)]
         tri = sum(triangles(c.facts["mode"], c.facts["count"]) for c in draws)
         uploads = sum(1 for rid, _ in frame if rid in UPLOADS)
         frame_lines.append("%d,%d,%d,%d,%d,\n" % (n, len(frame), len(draws), tri, uploads))
@@ -384,7 +402,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     subprocess.run([sys.executable, os.path.join(here, "make_traces.py"), tools, work], check=True)
     failures = 0
-    for name in ("good.xqft", "stats.xqft", "shaders.xqft"):
+    for name in ("good.xqft", "stats.xqft", "shaders.xqft", "es1.xqft"):
         failures += check(dump, os.path.join(work, name), work)
     return 1 if failures else 0
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the traces the viewer's tests open: the sample scene, a statistics trace whose draws
 cover every mode (strip and fan with fewer than 3 vertices, last frame left open), a trace whose
-shaders are created before either is sourced, and the bad inputs.
+shaders are created before either is sourced, a trace of ES 1.1 client-array draws beside ES 2.0
+ones, and the bad inputs.
 
 usage: make_traces.py TOOLS_DIR OUT_DIR
 """
@@ -77,13 +78,50 @@ def shader_order_trace(trace, es2, egl, path):
     w.write(path)
 
 
+def es1_trace(trace, es1, es2, egl, path):
+    """ES 1.1 draws with their captured client arrays, a texture upload, and ES 2.0 draws of the
+    same names in the same frames."""
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=0)
+    sizes = w.type_sizes
+    es2_call, es2_draw, swap, _ = writer_calls(trace, es2, egl, w)
+
+    def call(rid, *values):
+        r = es1.encode_call(rid, list(values), sizes, True)
+        w.record(r.id, r.payload)
+
+    def arrays(mode, first, count, blocks):
+        w.record(es1.DRAW_ARRAYS, es1.encode_draw_arrays(sizes, mode, first, count, blocks).payload)
+
+    def elements(mode, count, indices, blocks):
+        r = es1.encode_draw_elements(sizes, True, mode, count, 0x1403, (0x9000, indices), 0, blocks)
+        w.record(r.id, r.payload)
+
+    vertices = bytes(range(108))
+    call(3144, 0, 0, 64, 48)
+    call(3009, 0x4000)
+    call(3005, 0x0DE1, 3)
+    call(3133, 0x0DE1, 0, 0x1908, 2, 2, 0, 0x1908, 0x1401, (0x7500, bytes(16)), 4)
+    call(3143, 3, 0x1406, 12, 0x8000)
+    call(3039, 0x8074)
+    arrays(4, 0, 9, [(0x8000, vertices)])
+    elements(4, 6, bytes(12), [(0x8000, vertices)])
+    arrays(5, 0, 4, [])
+    es2_draw(4, 3)
+    swap(0)
+    arrays(6, 0, 5, [(0x8000, vertices)])
+    elements(5, 7, bytes(14), [])
+    es2_draw(5, 6)
+    swap(1)
+    w.write(path)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("tools")
     ap.add_argument("out")
     a = ap.parse_args()
     sys.path.insert(0, a.tools)
-    from xqftlib import trace, es2, egl, cmd_sample  # noqa: E402
+    from xqftlib import trace, es1, es2, egl, cmd_sample  # noqa: E402
     os.makedirs(a.out, exist_ok=True)
     p = lambda name: os.path.join(a.out, name)
 
@@ -92,6 +130,7 @@ def main():
     cmd_sample.run(argparse.Namespace(out=p("good.xqft"), no_session=True))
     stats_trace(trace, es2, egl, p("stats.xqft"))
     shader_order_trace(trace, es2, egl, p("shaders.xqft"))
+    es1_trace(trace, es1, es2, egl, p("es1.xqft"))
     with open(p("good.xqft"), "rb") as f:
         good = f.read()
     header = trace.header_bytes(trace.LATEST_VERSION, 1, 1)
