@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "CallQueries.h"
-#include "CallValues.h"
+#include "Es1Records.h"
 #include "Es2Records.h"
 #include "TextureHeader.h"
 #include "TextureTranscoder.h"
@@ -13,10 +12,6 @@
 #include "values/DataHolders.h"
 
 namespace {
-
-// Uploads read by argument name (the families whose records are not built yet) tell a compressed
-// image by their function.
-constexpr uint16_t kEs1CompressedTexImage2D = CallIdOf(ECallFamily::Es1, "glCompressedTexImage2D");
 
 enum : uint32_t {
     kGlAlpha = 0x1906,
@@ -39,59 +34,47 @@ void TakeImage(const SImage2D& image, SUpload& u)
     u.size = u.data ? image.size : 0;
 }
 
-// The upload's arguments: ES 2.0 records through their items, ES 1.1 ones by argument name.
+template <class Call>
+void ReadLevel(const Call& c, STextureRecord& r)
+{
+    r.target = c.template Item<"target">().Value();
+    r.level = c.template Item<"level">().Value();
+    r.internalFormat = uint32_t(c.template Item<"internalformat">().Value());
+    r.width = c.template Item<"width">().Value();
+    r.height = c.template Item<"height">().Value();
+    r.border = c.template Item<"border">().Value();
+}
+
+template <class Call>
+void ReadImage(const Call& c, SUpload& u)
+{
+    ReadLevel(c, u.record);
+    u.format = c.template Item<"format">().Value();
+    u.record.type = c.template Item<"type">().Value();
+    u.record.unpackAlignment = c.template Item<"alignment">().Value();
+    TakeImage(c.template Item<"pixels">().data, u);
+}
+
+template <class Call>
+void ReadCompressed(const Call& c, const SImage2D& pixels, SUpload& u)
+{
+    ReadLevel(c, u.record);
+    u.compressed = true;
+    TakeImage(pixels, u);
+}
+
+// The upload's arguments, through the items of its record; false for a call of no upload record.
 bool ReadUpload(CApiCall& call, SUpload& u)
 {
-    using namespace xqft_es2;
-    STextureRecord& r = u.record;
-    // The items both ES 2.0 uploads have, and their image.
-    auto common = [&](const auto& c) {
-        r.target = c.template Item<"target">().Value();
-        r.level = c.template Item<"level">().Value();
-        r.internalFormat = c.template Item<"internalformat">().Value();
-        r.width = c.template Item<"width">().Value();
-        r.height = c.template Item<"height">().Value();
-        r.border = c.template Item<"border">().Value();
-        TakeImage(c.template Item<"pixels">().data, u);
-    };
-    if (const auto* c = dynamic_cast<const CEs2_glTexImage2D_v1*>(&call)) {
-        common(*c);
-        u.format = c->Item<"format">().Value();
-        r.type = c->Item<"type">().Value();
-        r.unpackAlignment = c->Item<"alignment">().Value();
-        return true;
-    }
-    if (const auto* c = dynamic_cast<const CEs2_glCompressedTexImage2D_v1*>(&call)) {
-        common(*c);
-        u.compressed = true;
-        return true;
-    }
-    const uint16_t id = call.GetCallId();
-    if (!IsImageUpload(id))
-        return false;
-    const CCallValues v(&call, 1);
-    auto i32 = [&v](const char* name, int32_t& out) {
-        uint32_t value = uint32_t(out);
-        v.Value(name, &value);
-        out = int32_t(value);
-    };
-    v.Value("target", &r.target);
-    i32("level", r.level);
-    v.Value("internalformat", &r.internalFormat);
-    i32("width", r.width);
-    i32("height", r.height);
-    i32("border", r.border);
-    u.compressed = id == kEs1CompressedTexImage2D;
-    if (!u.compressed) {
-        v.Value("format", &u.format);
-        v.Value("type", &r.type);
-        r.unpackAlignment = 4;
-        i32("alignment", r.unpackAlignment);
-    }
-    for (const char* name : {"pixels", "pixels ", "data"})
-        if (const auto* image = dynamic_cast<const SImage2D*>(v.Argument(name)))
-            TakeImage(*image, u);
-    return true;
+    if (const auto* c = dynamic_cast<const xqft_es2::CEs2_glTexImage2D_v1*>(&call))
+        return ReadImage(*c, u), true;
+    if (const auto* c = dynamic_cast<const xqft_es1::CEs1_glTexImage2D_v1*>(&call))
+        return ReadImage(*c, u), true;
+    if (const auto* c = dynamic_cast<const xqft_es2::CEs2_glCompressedTexImage2D_v1*>(&call))
+        return ReadCompressed(*c, c->Item<"pixels">().data, u), true;
+    if (const auto* c = dynamic_cast<const xqft_es1::CEs1_glCompressedTexImage2D_v1*>(&call))
+        return ReadCompressed(*c, c->Item<"data">().data, u), true;
+    return false;
 }
 
 uint32_t RoundUp4(uint32_t v) { return (v + 3) & ~3u; }

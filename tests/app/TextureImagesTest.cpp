@@ -1,10 +1,11 @@
 // The texture images of a trace: compressed uploads against the library's own decoders (ETC1 at
 // its size, XQFTC decoded at its padded size and cropped), the geometry rules and every bad input
-// as a table, and the ES 1.1 uploads read by argument name. The uncompressed pairs are checked
-// against an independent conversion by check_textures.py.
+// as a table, for ES 2.0 and ES 1.1 records. The uncompressed pairs are checked against an
+// independent conversion by check_textures.py.
 #include "TextureImages.h"
 
 #include "CallQueries.h"
+#include "Es1Records.h"
 #include "Es2Records.h"
 #include "Es2TestSupport.h"
 #include "TraceStatistics.h"
@@ -37,10 +38,22 @@ std::vector<uint8_t> Crop(const std::vector<uint8_t>& rgb, uint32_t fromWidth, u
     return out;
 }
 
-TEST(TextureImages, CompressedUploadsEqualTheLibrarysDecodeOfTheSameBlocks)
+// The blocks of a compressed upload of either API.
+const SImage2D* Blocks(CApiCall* call)
+{
+    if (const auto* es2 = dynamic_cast<xqft_es2::CEs2_glCompressedTexImage2D_v1*>(call))
+        return &es2->Item<"pixels">().data;
+    if (const auto* es1 = dynamic_cast<xqft_es1::CEs1_glCompressedTexImage2D_v1*>(call))
+        return &es1->Item<"data">().data;
+    return nullptr;
+}
+
+class CompressedUploads : public testing::TestWithParam<const char*> {};
+
+TEST_P(CompressedUploads, EqualTheLibrarysDecodeOfTheSameBlocks)
 {
     const std::string path = es2test::TempPath("textures.xqft");
-    es2test::Generate("es2-textures " + path + " --alignments 4");
+    es2test::Generate("es2-textures " + path + " --alignments 4 --api " + GetParam());
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
     ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
@@ -53,9 +66,9 @@ TEST(TextureImages, CompressedUploadsEqualTheLibrarysDecodeOfTheSameBlocks)
         if (r.internalFormat != kEtc1 && r.internalFormat != kXqftc4)
             return;
         SCOPED_TRACE("call " + std::to_string(r.callNumber));
-        const auto* call = dynamic_cast<xqft_es2::CEs2_glCompressedTexImage2D_v1*>(trace.GetCall(r.callNumber)->call.get());
-        ASSERT_NE(call, nullptr);
-        const SImage2D& blocks = call->Item<"pixels">().data;
+        const SImage2D* upload = Blocks(trace.GetCall(r.callNumber)->call.get());
+        ASSERT_NE(upload, nullptr);
+        const SImage2D& blocks = *upload;
         ASSERT_EQ(image.kind, STextureImage::kDecoded);
         ASSERT_EQ(image.width, uint32_t(r.width));
         ASSERT_EQ(image.height, uint32_t(r.height));
@@ -79,6 +92,8 @@ TEST(TextureImages, CompressedUploadsEqualTheLibrarysDecodeOfTheSameBlocks)
     EXPECT_EQ(checked[kXqftc4], 1);  // 5 x 5
     reader.Close();
 }
+
+INSTANTIATE_TEST_SUITE_P(Apis, CompressedUploads, testing::Values("es2", "es1"));
 
 struct SImageCase {
     const char* what;
@@ -159,56 +174,6 @@ TEST(TextureImages, PaddedRowsAreRepackedAndAlphaShowsAsGrey)
     r.height = 2;
     BuildTextureImage(r, kAlpha, false, alpha.data(), alpha.size(), image);
     EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 0, 0, 128, 128, 128, 255, 255, 255, 64, 64, 64, 32, 32, 32, 16, 16, 16}));
-}
-
-// An ES 1.1 upload: its record classes are not built, so the image is read by argument name.
-class CEs1TexImage : public CApiCall
-{
-public:
-    CEs1TexImage() : CApiCall(nullptr)
-    {
-        m_callId = CallIdOf(ECallFamily::Es1, "glTexImage2D");
-        m_apiKind = kApiEs1;
-        m_image.size = 2 * 2 * 4;
-        m_image.pixels = std::make_unique<uint8_t[]>(m_image.size);
-        for (uint32_t i = 0; i < m_image.size; ++i)
-            m_image.pixels[i] = uint8_t(10 * i);
-    }
-    void ListArguments(CCallInfo* info, uint8_t verbose) override
-    {
-        CApiCall::ListArguments(info, verbose);
-        const uint32_t values[] = {kTexture2D, 1, kRgba, 2, 2, 0, kRgba, kUbyte};
-        const char* names[] = {"target", "level", "internalformat", "width", "height", "border", "format", "type"};
-        for (int i = 0; i < 8; ++i)
-            info->AddArgument(names[i], info->MakeHolder<TGLenum>(values[i]), 0);
-        info->AddArgument("pixels", &m_image, 0);
-        if (verbose == 1)
-            info->AddArgument("alignment", info->MakeHolder<TGLenum>(1), 1);
-    }
-    const char* GetName() const override { return "glTexImage2D"; }
-    int GetId() const override { return GetCallId(); }
-    const char* GetCategory() const override { return "Texture"; }
-
-private:
-    SImage2D m_image;
-};
-
-TEST(TextureImages, Es1UploadsAreReadByArgumentName)
-{
-    CTraceData trace;
-    trace.AddCall(new CEs1TexImage, 0, 1);
-    STextureRecord r;
-    STextureImage image;
-    ASSERT_TRUE(ExtractTexture(trace, {1, 9}, r, image));
-    EXPECT_EQ(r.textureName, 9u);
-    EXPECT_EQ(r.callNumber, 1u);
-    EXPECT_EQ(r.level, 1);
-    EXPECT_EQ(r.width, 2);
-    EXPECT_EQ(r.internalFormat, kRgba);
-    EXPECT_EQ(r.unpackAlignment, 1);
-    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 10, 20, 40, 50, 60, 80, 90, 100, 120, 130, 140}));
-    // A call that is no full-image upload, and a number past the trace, make no record.
-    EXPECT_FALSE(ExtractTexture(trace, {2, 9}, r, image));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks the texture images against an independent conversion: writes uploads with
-`xqftgen.py es2-textures`, runs `xqft-dump textures`, and compares every record and PPM with what
+`xqftgen.py es2-textures` (as ES 2.0 and as ES 1.1 records), runs `xqft-dump textures`, and compares every record and PPM with what
 this script makes of the generator's own raw bytes (rows at their unpack alignment; 4-, 5- and
 6-bit channels within 1 of the exact expansion, 8-bit ones exact). Compressed uploads are checked
 for their size here and for their texels by the C++ tests against the library's decoders.
@@ -127,6 +127,8 @@ def main():
     failures = []
     n = check(dump, tools, work, [], failures)
     n += check(dump, tools, work, ["--no-data"], failures)
+    n += check(dump, tools, work, ["--api", "es1"], failures)
+    n += check(dump, tools, work, ["--api", "es1", "--no-data"], failures)
     for f in failures:
         print("FAIL:", f)
     print("%d uploads checked, %d failures" % (n, len(failures)))

@@ -1,4 +1,5 @@
-"""`es2-textures`: texture uploads for the texture-image tests: every uncompressed ES 2.0
+"""`es2-textures`: texture uploads for the texture-image tests (as ES 2.0 records, or with
+`--api es1` as the ES 1.1 records of the same functions): every uncompressed ES 2.0
 format/type pair at chosen unpack alignments, ETC1 and XQFTC uploads (fixed or random blocks),
 a mip chain, cube faces, sub-image uploads, an upload without data and uploads the viewer must
 survive (impossible sizes, short data, odd alignments, unknown pairs). Writes OUT.json beside the
@@ -7,7 +8,7 @@ the viewer is expected to make of it ("convert", "library", "black", "none" or "
 import json
 import random
 
-from . import es2, trace
+from . import es1, es2, trace
 from .cmd_es2 import swap_buffers
 
 TEX2D, CUBE_X = 0x0DE1, 0x8515
@@ -38,16 +39,27 @@ def compressed_size(fmt, w, h):
     return max(w, 16) * max(h, 8) * 2 // 8
 
 
+# The ids of the upload functions in each API; both list their values in the same order.
+IDS = {
+    "es2": {"glBindTexture": 2007, "glTexImage2D": 2106, "glCompressedTexImage2D": 2022,
+            "glTexSubImage2D": 2111, "glCompressedTexSubImage2D": 2023},
+    "es1": {"glBindTexture": 3005, "glTexImage2D": 3133, "glCompressedTexImage2D": 3023,
+            "glTexSubImage2D": 3140, "glCompressedTexSubImage2D": 3024},
+}
+
+
 class Uploads:
-    def __init__(self, data):
+    def __init__(self, data, api="es2"):
         self.w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1 if data else 0)
         self.data = data
         self.calls = 0
         self.entries = []
         self.name = 0
+        self.ids = IDS[api]
+        self.encode = es1.encode_call if api == "es1" else es2.encode_call
 
     def call(self, rid, values):
-        self.w.record(rid, es2.encode_call(rid, values, self.w.type_sizes, self.data).payload)
+        self.w.record(rid, self.encode(rid, values, self.w.type_sizes, self.data).payload)
         self.calls += 1
         return self.calls
 
@@ -55,14 +67,14 @@ class Uploads:
         if name is None:
             self.name += 1
             name = self.name
-        self.call(2007, [TEX2D, name])
+        self.call(self.ids["glBindTexture"], [TEX2D, name])
         return name
 
     def tex_image(self, expect, fmt, typ, w, h, pixels, align=4, level=0, target=TEX2D, ifmt=None, bpp=0,
                   new_texture=True, pointer=0x1000):
         name = self.bind() if new_texture else self.name
         ptr = pointer if pixels is not None else 0
-        n = self.call(2106, [target, level, fmt if ifmt is None else ifmt, w, h, 0, fmt, typ,
+        n = self.call(self.ids["glTexImage2D"], [target, level, fmt if ifmt is None else ifmt, w, h, 0, fmt, typ,
                              (ptr, pixels or b""), align])
         self.entries.append({"call": n, "name": name, "kind": "teximage", "target": target, "level": level,
                              "internalformat": fmt if ifmt is None else ifmt, "format": fmt, "type": typ,
@@ -71,21 +83,21 @@ class Uploads:
 
     def compressed(self, expect, fmt, w, h, blocks, level=0):
         name = self.bind()
-        n = self.call(2022, [TEX2D, level, fmt, w, h, 0, len(blocks), (0x2000, blocks)])
+        n = self.call(self.ids["glCompressedTexImage2D"], [TEX2D, level, fmt, w, h, 0, len(blocks), (0x2000, blocks)])
         self.entries.append({"call": n, "name": name, "kind": "compressed", "target": TEX2D, "level": level,
                              "internalformat": fmt, "format": 0, "type": 0, "width": w, "height": h,
                              "alignment": 0, "bpp": 0, "data": blocks.hex() if self.data else "",
                              "expect": expect})
 
-    def norecord(self, rid, values):
-        n = self.call(rid, values)
+    def norecord(self, function, values):
+        n = self.call(self.ids[function], values)
         self.entries.append({"call": n, "kind": "sub", "expect": "norecord"})
 
 
 def run(args):
     r = random.Random(args.seed)
     rand = lambda n: bytes(r.randrange(256) for _ in range(n))
-    u = Uploads(not args.no_data)
+    u = Uploads(not args.no_data, args.api)
     black_without_data = "black" if args.no_data else None
 
     # Every pair at every alignment, at sizes whose rows do not fill the alignment.
@@ -108,8 +120,8 @@ def run(args):
     for fmt, w, h in ((ETC1, 8, 4), (ETC1, 6, 6), (XQFTC_4RGB, 5, 5), (XQFTC_4RGBA, 8, 8), (XQFTC_2RGB, 16, 8)):
         u.compressed(black_without_data or "library", fmt, w, h, rand(compressed_size(fmt, w, h)))
     # Sub-image uploads make no record.
-    u.norecord(2111, [TEX2D, 0, 0, 0, 1, 1, RGBA, UBYTE, (0x3000, rand(4)), 4])
-    u.norecord(2023, [TEX2D, 0, 0, 0, 4, 4, ETC1, 8, (0x3000, rand(8))])
+    u.norecord("glTexSubImage2D", [TEX2D, 0, 0, 0, 1, 1, RGBA, UBYTE, (0x3000, rand(4)), 4])
+    u.norecord("glCompressedTexSubImage2D", [TEX2D, 0, 0, 0, 4, 4, ETC1, 8, (0x3000, rand(8))])
     # No data recorded: black of the upload's size.
     u.tex_image("black", RGBA, UBYTE, 7, 3, None, bpp=4)
 
@@ -144,4 +156,5 @@ def register(subparsers):
     p.add_argument("--no-data", action="store_true", help="a trace recorded without data")
     p.add_argument("--hostile", action="store_true", help="add uploads the viewer must survive")
     p.add_argument("--manifest", help="where to write the manifest (default OUT.json)")
+    p.add_argument("--api", choices=("es2", "es1"), default="es2", help="the API whose records carry the uploads")
     p.set_defaults(func=run)
