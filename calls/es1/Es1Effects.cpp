@@ -200,61 +200,55 @@ bool Es1Effect(const CEs1_glBindTexture_v1& c, SEs1State& s, uint32_t frame)
 
 namespace {
 
-// Stores a level record of the active unit's bound texture (a later upload of the same level
-// replaces it).
-void StoreLevel(SEs1State& s, uint32_t unit, SEs1TexImage&& image)
+// The arguments both image uploads record alike.
+template <class Call>
+SEs1TexImage LevelOf(const Call& c)
 {
+    SEs1TexImage image;
+    image.level = c.template Item<"level">().Value();
+    image.internalFormat = uint32_t(c.template Item<"internalformat">().Value());
+    image.width = c.template Item<"width">().Value();
+    image.height = c.template Item<"height">().Value();
+    image.border = c.template Item<"border">().Value();
+    return image;
+}
+
+// Stores the level record of the active unit's bound texture (a later upload of the same level
+// replaces it), sharing the call's pixels; nothing outside the tracked units.
+bool StoreLevel(SEs1State& s, uint32_t frame, SEs1TexImage&& image, const SImage2D& pixels)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    s.textureImageStamp = frame;
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     image.texture = s.texture2DBinding[unit];
     s.textures[image.texture][uint32_t(image.level)] = std::move(image);
+    return true;
 }
 
 } // namespace
 
 bool Es1Effect(const CEs1_glTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {
-    const uint32_t unit = ActiveUnit(s);
-    if (unit == kNoUnit)
-        return false;
-    s.textureImageStamp = frame;
-    SEs1TexImage image;
-    image.level = c.Item<"level">().Value();
+    SEs1TexImage image = LevelOf(c);
     image.format = c.Item<"format">().Value();
-    image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
-    image.width = c.Item<"width">().Value();
-    image.height = c.Item<"height">().Value();
     image.type = c.Item<"type">().Value();
     image.unpackAlignment = c.Item<"alignment">().Value();
-    image.border = c.Item<"border">().Value();
-    // Negative or huge recorded sizes give -1: no device could hold such an image.
-    const int64_t size = image.type != 0 ? GetImageSize(image.format, image.type, image.width, image.height,
-                                                        image.unpackAlignment, image.border)
-                                         : 0;
-    image.size = size > 0 && size <= int64_t(UINT32_MAX) ? uint32_t(size) : 0;
-    const SImage2D& pixels = c.Item<"pixels">().data;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
-    StoreLevel(s, unit, std::move(image));
-    return true;
+    // Negative or huge recorded sizes: no device could hold such an image, the size is 0.
+    image.size = TexImageLevelSize(image.format, image.type, image.width, image.height, image.unpackAlignment,
+                                   image.border);
+    return StoreLevel(s, frame, std::move(image), c.Item<"pixels">().data);
 }
 
 bool Es1Effect(const CEs1_glCompressedTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {
-    const uint32_t unit = ActiveUnit(s);
-    if (unit == kNoUnit)
-        return false;
-    s.textureImageStamp = frame;
-    SEs1TexImage image;
-    image.level = c.Item<"level">().Value();
-    image.format = image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
-    image.width = c.Item<"width">().Value();
-    image.height = c.Item<"height">().Value();
-    image.border = c.Item<"border">().Value();
+    SEs1TexImage image = LevelOf(c);
+    image.format = image.internalFormat;
     const int32_t imageSize = c.Item<"imageSize">().Value();
     image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
     image.compressed = 1;
-    const SImage2D& pixels = c.Item<"data">().data;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
-    StoreLevel(s, unit, std::move(image));
-    return true;
+    return StoreLevel(s, frame, std::move(image), c.Item<"data">().data);
 }
 
 namespace {

@@ -136,10 +136,8 @@ bool Es2Effect(const CEs2_glTexImage2D_v1& c, SEs2State& s)
     image.type = c.Item<"type">().Value();
     image.unpackAlignment = c.Item<"alignment">().Value();
     image.border = c.Item<"border">().Value();
-    const int64_t size = image.type != 0 ? GetImageSize(image.format, image.type, image.width, image.height,
-                                                        image.unpackAlignment, image.border)
-                                         : 0;
-    image.size = size > 0 && size <= int64_t(UINT32_MAX) ? uint32_t(size) : 0;
+    image.size = TexImageLevelSize(image.format, image.type, image.width, image.height, image.unpackAlignment,
+                                   image.border);
     const SImage2D& pixels = c.Item<"pixels">().data;
     image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     StoreImage(s, std::move(image), slot.face);

@@ -103,13 +103,8 @@ TEST_P(Es1DrawCall, ReadsBlocksAndListsIndices)
     EXPECT_EQ(Describe(*r.call, 1), c.listing);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Es1DrawCall, testing::ValuesIn(kCases), [](const auto& info) {
-    std::string name = info.param.what;
-    for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, Es1DrawCall, testing::ValuesIn(kCases),
+                         [](const auto& info) { return es2test::CaseName(info.param.what); });
 
 TEST(Es1DrawCall, BlocksKeepTheirPointersAndBytes)
 {

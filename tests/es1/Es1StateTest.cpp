@@ -324,13 +324,8 @@ TEST_P(Es1State, AppliesTheSequence)
     c.check(s, run);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Es1State, testing::ValuesIn(kCases), [](const auto& info) {
-    std::string name = info.param.what;
-    for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, Es1State, testing::ValuesIn(kCases),
+                         [](const auto& info) { return es2test::CaseName(info.param.what); });
 
 // States out of the effects are indexed per unit by the active unit, which an effect can find
 // outside the tracked units only in a state it did not make; it then changes nothing.

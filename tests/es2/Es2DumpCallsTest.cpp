@@ -46,12 +46,8 @@ struct SFamily
 const SFamily kFamilies[] = {{"es2-all", "ES2"}, {"es1-all", "ES1"}};
 
 // "API name(arg=text, ...) ==> ret" from an expectation line of the generator.
-std::string ExpectedLine(const std::string& api, const std::string& expectation)
+std::string ExpectedLine(const std::string& api, const std::vector<std::string>& f)
 {
-    std::vector<std::string> f;
-    std::stringstream s(expectation);
-    for (std::string x; std::getline(s, x, '\t');)
-        f.push_back(x);
     std::string line = api + " " + f[1] + "(";
     bool first = true;
     for (size_t i = 5; i < f.size(); ++i) {
@@ -74,9 +70,8 @@ TEST(Es2DumpCalls, ListsEveryRecordOfBothDataModes)
             const std::string trace = TempPath("dump.xqft"), expect = TempPath("dump.txt");
             Generate(std::string(family.command) + " " + trace + " --expect " + expect + " " + options);
             std::vector<std::string> want;
-            std::ifstream in(expect);
-            for (std::string line; std::getline(in, line);)
-                want.push_back(ExpectedLine(family.api, line));
+            for (const auto& fields : ReadExpectations(expect))
+                want.push_back(ExpectedLine(family.api, fields));
             const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump calls " + trace + " --all 2>/dev/null");
             EXPECT_EQ(got, want);
         }
@@ -93,14 +88,8 @@ TEST(Es2DumpCalls, RecordsConsumedMatchesTheGenerator)
         const std::string trace = TempPath("consumed.xqft"), expect = TempPath("consumed.txt");
         Generate(std::string(family.command) + " " + trace + " --expect " + expect);
         std::vector<std::string> want;
-        std::ifstream in(expect);
-        for (std::string line; std::getline(in, line);) {
-            std::vector<std::string> f;
-            std::stringstream s(line);
-            for (std::string x; std::getline(s, x, '\t');)
-                f.push_back(x);
+        for (const auto& f : ReadExpectations(expect))
             want.push_back("consumed=" + f[3] + " name=" + f[1]);
-        }
         const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump records --consumed " + trace + " 2>/dev/null");
         ASSERT_EQ(got.size(), want.size() + 1);
         for (size_t i = 0; i < want.size(); ++i) {

@@ -1,16 +1,13 @@
-// One round trip over every ES 2.0 record: tools/xqftgen.py writes each layout from its own copy
-// of the layouts, with distinct values and the listing the viewer must show; every record is read
-// back through the factory and its name, category, argument names in order (the players take
-// arguments by position), texts and bytes consumed are compared.
-#include "Es2Factory.h"
+// One round trip over every ES 2.0 and every ES 1.1 record: tools/xqftgen.py writes each layout
+// from its own copy of the layouts, with distinct values and the listing the viewer must show;
+// every record is read back through the factory and its name, category, argument names in order
+// (the players take arguments by position), texts and bytes consumed are compared.
 #include "Es2TestSupport.h"
 #include "CallQueries.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
 using namespace es2test;
 
@@ -19,30 +16,20 @@ namespace {
 struct SMode
 {
     const char* name;
+    const char* command;  // the generator of the family's records
     const char* options;
+    const char* api;      // the API tag of the family's calls
+    size_t ids;           // every id of the family
 };
 
-std::vector<std::vector<std::string>> ReadExpectations(const std::string& path)
-{
-    std::vector<std::vector<std::string>> out;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> fields;
-        std::stringstream s(line);
-        for (std::string f; std::getline(s, f, '\t');)
-            fields.push_back(f);
-        out.push_back(fields);
-    }
-    return out;
-}
+class RecordRoundTrip : public testing::TestWithParam<SMode> {};
 
-class Es2RoundTrip : public testing::TestWithParam<SMode> {};
-
-TEST_P(Es2RoundTrip, EveryRecordReadsAndListsItsLayout)
+TEST_P(RecordRoundTrip, EveryRecordReadsAndListsItsLayout)
 {
-    const std::string trace = TempPath(std::string(GetParam().name) + ".xqft");
-    const std::string expect = TempPath(std::string(GetParam().name) + ".txt");
-    Generate("es2-all " + trace + " --expect " + expect + " " + GetParam().options);
+    const SMode& mode = GetParam();
+    const std::string trace = TempPath(std::string(mode.name) + ".xqft");
+    const std::string expect = TempPath(std::string(mode.name) + ".txt");
+    Generate(std::string(mode.command) + " " + trace + " --expect " + expect + " " + mode.options);
     const auto expected = ReadExpectations(expect);
     const auto calls = ReadEs2Trace(trace);
     ASSERT_EQ(calls.size(), expected.size());
@@ -62,7 +49,7 @@ TEST_P(Es2RoundTrip, EveryRecordReadsAndListsItsLayout)
 
         CGenCallInfo info;
         got.call->ListArguments(&info, 1);
-        EXPECT_STREQ(info.GetApi(), "ES2");
+        EXPECT_STREQ(info.GetApi(), mode.api);
         EXPECT_EQ(Text(info.GetError()), "GL_NO_ERROR");
         EXPECT_EQ(Text(info.GetReturnValue()), want[4]);
         std::vector<std::string> listed;
@@ -79,14 +66,21 @@ TEST_P(Es2RoundTrip, EveryRecordReadsAndListsItsLayout)
         EXPECT_EQ(visible, info.GetVisibleArgumentCount());
         EXPECT_EQ(brief.GetVisibleArgumentCount(), info.GetVisibleArgumentCount());
     }
-    EXPECT_EQ(ids.size(), 142u) << "every id from 2001 to 2142";
+    EXPECT_EQ(ids.size(), mode.ids) << "every id of the family";
 }
 
-INSTANTIATE_TEST_SUITE_P(DataModes, Es2RoundTrip,
-                         testing::Values(SMode{"with_data", ""}, SMode{"without_data", "--no-data"},
-                                         SMode{"with_data_ptr8", "--pointer-size 8"},
-                                         SMode{"without_data_ptr8", "--no-data --pointer-size 8"},
-                                         SMode{"version7", "--version 7"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    DataModes, RecordRoundTrip,
+    testing::Values(SMode{"es2_with_data", "es2-all", "", "ES2", 142},
+                    SMode{"es2_without_data", "es2-all", "--no-data", "ES2", 142},
+                    SMode{"es2_with_data_ptr8", "es2-all", "--pointer-size 8", "ES2", 142},
+                    SMode{"es2_without_data_ptr8", "es2-all", "--no-data --pointer-size 8", "ES2", 142},
+                    SMode{"es2_version7", "es2-all", "--version 7", "ES2", 142},
+                    SMode{"es1_with_data", "es1-all", "", "ES1", 145},
+                    SMode{"es1_without_data", "es1-all", "--no-data", "ES1", 145},
+                    SMode{"es1_with_data_ptr8", "es1-all", "--pointer-size 8", "ES1", 145},
+                    SMode{"es1_without_data_ptr8", "es1-all", "--no-data --pointer-size 8", "ES1", 145},
+                    SMode{"es1_version7", "es1-all", "--version 7", "ES1", 145}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

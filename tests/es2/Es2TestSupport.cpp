@@ -14,7 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
+#include <cctype>
 #include <fstream>
+#include <sstream>
 
 namespace es2test {
 
@@ -292,6 +294,29 @@ std::string CaseName(const char* what)
     }
     while (!name.empty() && name.back() == '_')
         name.pop_back();
+    return name;
+}
+
+std::vector<std::vector<std::string>> ReadExpectations(const std::string& path)
+{
+    std::vector<std::vector<std::string>> out;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::stringstream s(line);
+        for (std::string f; std::getline(s, f, '\t');)
+            fields.push_back(f);
+        out.push_back(fields);
+    }
+    return out;
+}
+
+std::string CaseName(const std::string& what)
+{
+    std::string name = what;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
     return name;
 }
 

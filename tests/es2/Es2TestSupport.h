@@ -95,6 +95,12 @@ void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool d
 // The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
 std::string Describe(CApiCall& call, uint8_t verbose);
 
+// The tab-separated fields of each line of a listing the generator wrote with --expect.
+std::vector<std::vector<std::string>> ReadExpectations(const std::string& path);
+
+// A case's description as a gtest name: characters gtest does not take become '_'.
+std::string CaseName(const std::string& what);
+
 // A test case's description as a test name (letters and digits, words joined by '_'), so a failing
 // case of a table names what it checks.
 std::string CaseName(const char* what);

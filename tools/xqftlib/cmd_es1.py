@@ -3,7 +3,7 @@
 import random
 
 from . import es1, trace
-from .cmd_es2 import _type_sizes, swap_buffers
+from .cmd_es2 import _type_sizes, register_family, write_mixed
 
 
 def every_record(type_sizes, data, version):
@@ -66,58 +66,18 @@ def run_mixed(args):
     calls when given); a draw with a captured client array in every fifth call (a glDrawArrays or
     a glDrawElements), a texture upload in one call of a hundred, the other calls drawn from every
     ES 1.1 record. Writes OUT.info with the totals the benchmark checks."""
-    rnd = random.Random(11)
     sizes = list(trace.DEFAULT_TYPE_SIZES)
     w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, type_sizes=sizes)
     plain, made = _mixed_records(sizes, args.vertex_bytes, args.texture_bytes)
-    normal = args.calls - args.last_frame_calls
-    frames = max(1, args.frames - (1 if args.last_frame_calls else 0))
-    captured = 0
-    with open(args.out, "wb") as f:
-        f.write(w.header)
-        written, frame = 0, 1
-        while written < args.calls:
-            if frame <= frames and written < normal:
-                n = normal * frame // frames - written
-            else:
-                n = args.calls - written
-            body = []
-            for _ in range(n - 1):
-                roll = rnd.random()
-                if roll < 0.15:
-                    key = "draw"
-                elif roll < 0.2:
-                    key = "elements"
-                elif roll < 0.21:
-                    key = "tex"
-                else:
-                    key = plain[rnd.randrange(len(plain))]
-                rec, kept = made[key]
-                body.append(rec)
-                captured += kept
-            body.append(trace.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame)))
-            f.write(b"".join(body))
-            written += n
-            frame += 1
-    with open(args.out + ".info", "w") as f:
-        f.write("calls=%d\nframes=%d\ncaptured=%d\n" % (args.calls, frame - 1, captured))
-    return 0
+
+    def pick(rnd):
+        roll = rnd.random()
+        key = ("draw" if roll < 0.15 else "elements" if roll < 0.2 else "tex" if roll < 0.21
+               else plain[rnd.randrange(len(plain))])
+        return made[key]
+
+    return write_mixed(args, w, random.Random(11), pick)
 
 
 def register(subparsers):
-    p = subparsers.add_parser("es1-all", help="every OpenGL ES 1.1 record once, with its expected listing")
-    p.add_argument("out")
-    p.add_argument("--no-data", action="store_true", help="pointer arguments as bare pointer values")
-    p.add_argument("--pointer-size", type=int, default=4, choices=(4, 8))
-    p.add_argument("--version", type=int, default=trace.LATEST_VERSION)
-    p.add_argument("--expect", help="write the expected listing of every record here")
-    p.set_defaults(func=run_all)
-
-    p = subparsers.add_parser("es1-mixed", help="a large mixed OpenGL ES 1.1 trace for load benchmarks")
-    p.add_argument("out")
-    p.add_argument("--calls", type=int, default=2000000)
-    p.add_argument("--frames", type=int, default=5000)
-    p.add_argument("--vertex-bytes", type=int, default=1536)
-    p.add_argument("--texture-bytes", type=int, default=16384)
-    p.add_argument("--last-frame-calls", type=int, default=0, help="calls in the last frame")
-    p.set_defaults(func=run_mixed)
+    register_family(subparsers, ("es1", "OpenGL ES 1.1"), run_all, run_mixed)

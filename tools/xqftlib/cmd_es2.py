@@ -69,7 +69,6 @@ def run_mixed(args):
     """calls: total records; frames: cut by eglSwapBuffers (the last one holds last_frame_calls
     calls when given); a captured vertex block in every fifth call (a glDrawArrays) and a texture
     upload in one call of a hundred. Writes OUT.info with the totals the benchmark checks."""
-    rnd = random.Random(7)
     sizes = list(trace.DEFAULT_TYPE_SIZES)
     w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, type_sizes=sizes)
     plain = [rid for rid in sorted(es2.LAYOUTS) if rid != 2106]
@@ -82,6 +81,23 @@ def run_mixed(args):
     texels = bytes(args.texture_bytes)
     tex = trace.record(2106, es2.encode_call(2106, [0x0DE1, 0, 0x1908, 64, 64, 0, 0x1908, 0x1401, (0x9000, texels), 4],
                                              sizes, True).payload)
+
+    def pick(rnd):
+        roll = rnd.random()
+        if roll < 0.2:
+            return draw, len(vertex)
+        if roll < 0.21:
+            return tex, len(texels)
+        return records[plain[rnd.randrange(len(plain))]]
+
+    return write_mixed(args, w, random.Random(7), pick)
+
+
+def write_mixed(args, w, rnd, pick):
+    """Writes args.calls records in frames cut by eglSwapBuffers: args.frames frames (the last one
+    holding args.last_frame_calls calls when given), each call but the swap chosen by pick(rnd),
+    which returns (record bytes, captured bytes). Writes OUT.info with the totals the benchmarks
+    check."""
     normal = args.calls - args.last_frame_calls
     frames = max(1, args.frames - (1 if args.last_frame_calls else 0))
     captured = 0
@@ -95,17 +111,9 @@ def run_mixed(args):
                 n = args.calls - written
             body = []
             for _ in range(n - 1):
-                roll = rnd.random()
-                if roll < 0.2:
-                    body.append(draw)
-                    captured += len(vertex)
-                elif roll < 0.21:
-                    body.append(tex)
-                    captured += len(texels)
-                else:
-                    rec, kept = records[plain[rnd.randrange(len(plain))]]
-                    body.append(rec)
-                    captured += kept
+                rec, kept = pick(rnd)
+                body.append(rec)
+                captured += kept
             body.append(trace.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame)))
             f.write(b"".join(body))
             written += n
@@ -115,20 +123,26 @@ def run_mixed(args):
     return 0
 
 
-def register(subparsers):
-    p = subparsers.add_parser("es2-all", help="every OpenGL ES 2.0 record once, with its expected listing")
+def register_family(subparsers, api, run_all_, run_mixed_):
+    """The -all and -mixed commands of a call family ("es2", "OpenGL ES 2.0")."""
+    prefix, name = api
+    p = subparsers.add_parser(prefix + "-all", help="every %s record once, with its expected listing" % name)
     p.add_argument("out")
     p.add_argument("--no-data", action="store_true", help="pointer arguments as bare pointer values")
     p.add_argument("--pointer-size", type=int, default=4, choices=(4, 8))
     p.add_argument("--version", type=int, default=trace.LATEST_VERSION)
     p.add_argument("--expect", help="write the expected listing of every record here")
-    p.set_defaults(func=run_all)
+    p.set_defaults(func=run_all_)
 
-    p = subparsers.add_parser("es2-mixed", help="a large mixed OpenGL ES 2.0 trace for load benchmarks")
+    p = subparsers.add_parser(prefix + "-mixed", help="a large mixed %s trace for load benchmarks" % name)
     p.add_argument("out")
     p.add_argument("--calls", type=int, default=2000000)
     p.add_argument("--frames", type=int, default=5000)
     p.add_argument("--vertex-bytes", type=int, default=1536)
     p.add_argument("--texture-bytes", type=int, default=16384)
     p.add_argument("--last-frame-calls", type=int, default=0, help="calls in the last frame")
-    p.set_defaults(func=run_mixed)
+    p.set_defaults(func=run_mixed_)
+
+
+def register(subparsers):
+    register_family(subparsers, ("es2", "OpenGL ES 2.0"), run_all, run_mixed)

@@ -56,6 +56,13 @@ int64_t GetImageSize(uint32_t format, uint32_t type, int32_t width, int32_t heig
     return row * h;
 }
 
+uint32_t TexImageLevelSize(uint32_t format, uint32_t type, int32_t width, int32_t height, int32_t alignment,
+                           int32_t border)
+{
+    const int64_t size = type != 0 ? GetImageSize(format, type, width, height, alignment, border) : 0;
+    return size > 0 && size <= int64_t(UINT32_MAX) ? uint32_t(size) : 0;
+}
+
 bool IsValidTypeFormat(uint32_t type, uint32_t format)
 {
     if (type == kUnsignedByte)

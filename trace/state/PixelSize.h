@@ -9,6 +9,10 @@ int GetPixelSize(uint32_t format, uint32_t type);
 // Computed in 64 bits; a negative or oversized result (corrupt sizes) gives -1.
 int64_t GetImageSize(uint32_t format, uint32_t type, int32_t width, int32_t height, int32_t alignment,
                      int32_t border);
+// The size a texture level record keeps for an image upload: GetImageSize when the type is
+// known (non-zero), 0 for a type of 0 and for sizes no device could hold.
+uint32_t TexImageLevelSize(uint32_t format, uint32_t type, int32_t width, int32_t height, int32_t alignment,
+                           int32_t border);
 bool IsValidTypeFormat(uint32_t type, uint32_t format);
 bool ConvertPixel(uint32_t srcType, uint32_t srcFormat, const uint8_t* src, uint32_t dstType, uint32_t dstFormat,
                   uint8_t* dst);
