@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -363,6 +365,27 @@ CXQFTString Shader(int lines, int width)
         s += line + "\n";
     }
     return CXQFTString(s.c_str());
+}
+
+// The scalar texts are written without a format string; they must read exactly as printf's.
+TEST(HolderText, ScalarTextsReadAsPrintfWrites)
+{
+    const float floats[] = {0.0f, -0.0f, 1e-7f, 5e-7f, 0.5f, -1.25f, 123456.789f, 16777217.0f, 1e30f,
+                            3.4028235e38f, -3.4028235e38f, 1.4e-45f, INFINITY, -INFINITY, NAN, -NAN};
+    for (float f : floats) {
+        CXQFTString text;
+        FormatFloat(f, text, nullptr);
+        char expected[128];
+        std::snprintf(expected, sizeof expected, "%f", double(f));
+        EXPECT_STREQ(text.CStr(), expected) << f;
+    }
+    for (int32_t i : {0, 1, -1, 2147483647, -2147483647 - 1}) {
+        CXQFTString text;
+        FormatSigned(i, text, nullptr);
+        EXPECT_EQ(std::string(text.CStr()), std::to_string(i));
+        FormatUnsigned(uint32_t(i), text, nullptr);
+        EXPECT_EQ(std::string(text.CStr()), std::to_string(uint32_t(i)));
+    }
 }
 
 TEST(WrapQuotedText, ShortTextIsOnlyQuoted)

@@ -3,23 +3,41 @@
 #include "ApiValueFormat.h"
 #include "TextFormat.h"
 
+#include <charconv>
+
+namespace {
+
+// std::to_chars writes what printf's "%u", "%d" and "%f" write (it is specified as printf in the
+// C locale), without parsing a format for every value: these texts are made for every argument a
+// search or an export looks at.
+template <class... Precision>
+void AssignChars(CXQFTString& text, auto value, Precision... precision)
+{
+    char buffer[128];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, precision...);
+    // The buffer holds any 32-bit integer and any float in fixed notation (at most 46 characters).
+    text.Assign(buffer, r.ec == std::errc() ? size_t(r.ptr - buffer) : 0);
+}
+
+} // namespace
+
 void FormatUnsigned(uint32_t value, CXQFTString& text, CXQFTString* rawText)
 {
-    AssignFormat(text, "%u", value);
+    AssignChars(text, value);
     if (rawText)
         rawText->Assign(text);
 }
 
 void FormatSigned(int32_t value, CXQFTString& text, CXQFTString* rawText)
 {
-    AssignFormat(text, "%d", value);
+    AssignChars(text, value);
     if (rawText)
         rawText->Assign(text);
 }
 
 void FormatFloat(float value, CXQFTString& text, CXQFTString* rawText)
 {
-    AssignFormat(text, "%f", static_cast<double>(value));
+    AssignChars(text, static_cast<double>(value), std::chars_format::fixed, 6);
     if (rawText)
         rawText->Assign(text);
 }
