@@ -70,6 +70,7 @@ void CTraceController::Shutdown()
     m_recentAddresses = CXQFTArray<CXQFTString>();
     m_savedProfile = 0;
     m_currentFrame = 0;
+    m_searchStarted = false;
     m_filePath.clear();
     m_rangeMode = false;
     m_filterSet.clear();

@@ -33,6 +33,15 @@ class CTraceController : public QObject
 {
     Q_OBJECT
 public:
+    // A call search as the Find dialog asks for it.
+    struct SSearchParam {
+        QString pattern;
+        bool wholeTrace = false;      // false: the calls of the current frame
+        bool caseSensitive = false;
+    };
+    // Call numbers found by a search, ascending.
+    using TSEARCHCALLS = std::vector<u32>;
+
     static CTraceController* Instance();
     ~CTraceController() override;
 
@@ -70,6 +79,10 @@ public:
     CRecentFiles* GetRecentFiles() const { return m_recentFiles.get(); }
     // Made by Init when the preference store loaded; null otherwise.
     CAutoUpdater* GetUpdater() const { return m_updater.get(); }
+
+    // True from the start of the first search to the end of the program (the Find dialog enables
+    // its Cancel button by it).
+    bool IsSearchStarted() const { return m_searchStarted; }
 
     void UpdateTemporalStatusBar(const QString& text);
     // The image-analysis dock replays the open trace and pumps events while it does. Meanwhile an
@@ -120,6 +133,8 @@ Q_SIGNALS:
     void SIGFrameUpdate();
     void SIGRedrawImageAnalsys();
     void SIGRequestedOpenFilterDialog();
+    // The search's list so far: valid during the emission only (receivers copy what they keep).
+    void SIGRequestOutputSearchViewer(CTraceController::TSEARCHCALLS* calls);
     void SIGRequestedShowCall(int callNo);
     void SIGUpdateTemporalStatusBar(QString text);
     // A call set or the range mode changed.
@@ -132,7 +147,9 @@ public Q_SLOTS:
     void SLTOpenTrace();
     void SLTRequestUpdateFrame(int frame);
     void SLTRequestRedrawImageAnalysis() { Q_EMIT SIGRedrawImageAnalsys(); }
+    void SLTRequestedSearch(CTraceController::SSearchParam param);
     void SLTRequestedShowCall(int callNo);
+    void SLTRequestCancelSearch();
     void SLTSaveShaders();
     void STLSaveFrame() { STLSaveFrames(true); }
     void STLSaveFrames(bool currentFrame);
@@ -181,9 +198,15 @@ private:
     std::unique_ptr<CAutoUpdater> m_updater;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;
-    // True while a load or a text export walks the trace: both pump events, and a request served
-    // there must not replace the trace or move its cursor under them.
+    // True while a load, a search or a text export walks the trace: each pumps events, and a
+    // request served there must not replace the trace or move its cursor under them.
     bool m_busy = false;
     bool m_analysisRunning = false;
     QString m_deferredOpen;   // asked for during an analysis
+    // The search's cancel request, set by SLTRequestCancelSearch from the events the search serves.
+    QMutex m_searchMutex;
+    bool m_searchCancel = false;
+    bool m_searchStarted = false;
 };
+
+Q_DECLARE_METATYPE(CTraceController::SSearchParam)

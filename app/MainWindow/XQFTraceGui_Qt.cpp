@@ -29,6 +29,7 @@
 #include "dataviewer/TextureViewerWidget.h"
 #include "output/OutputViewerWidget.h"
 #include "output/OutputWidget.h"
+#include "search/SearchViewerWidget.h"
 #include "renderstate/RenderStateWidget.h"
 #include "states/ShaderListWidget.h"
 #include "states/StatesWidget.h"
@@ -92,6 +93,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     statusBar()->addPermanentWidget(m_frameSlider);
     statusBar()->showMessage("Ready.", 20000);
 
+    BuildSearchAndFilterDialogs();
     m_optionsDialog = new CGeneralOptionsDialog(this);
 
     CTraceController::Instance()->Init(this, m_recentFilesMenu);
@@ -268,9 +270,9 @@ void XQFTraceGui_Qt::BuildStatisticsDock()
 
 void XQFTraceGui_Qt::BuildOutputDock()
 {
-    // The search results join the dock once the search view exists; until then it holds the log only.
     m_outputViewer = new COutputViewerWidget();
-    m_outputDock = new COutputWidget(this, {}, nullptr, m_outputViewer);
+    m_searchResults = new CSearchViewerWidget();
+    m_outputDock = new COutputWidget(this, {}, m_searchResults, m_outputViewer);
     AddDock(m_outputDock, "Show Output", Qt::LeftDockWidgetArea);
 
     CTraceController* controller = CTraceController::Instance();

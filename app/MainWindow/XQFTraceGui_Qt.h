@@ -23,6 +23,9 @@ class CTextureListWidget;
 class CGeneralOptionsDialog;
 class COutputViewerWidget;
 class COutputWidget;
+class CFilterDialog;
+class CSearchDialog;
+class CSearchViewerWidget;
 
 class XQFTraceGui_Qt : public QMainWindow
 {
@@ -40,6 +43,9 @@ public:
     CRecentFilesMenu* RecentFilesMenu() const { return m_recentFilesMenu; }
     CNetworkDialog* NetworkDialog() const { return m_networkDialog; }
     CGeneralOptionsDialog* OptionsDialog() const { return m_optionsDialog; }
+    CFilterDialog* FilterDialog() const { return m_filterDialog; }
+    CSearchDialog* SearchDialog() const { return m_searchDialog; }
+    CSearchViewerWidget* SearchResults() const { return m_searchResults; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -50,6 +56,8 @@ private Q_SLOTS:
     void SLTUpdatedTrace() { SLTUpdatedTrace(false); }
     void SLTUpdatedCurrFrame();
     void SLTopenRecentFile();
+    void SLTRequestOpenFilterDialog();
+    void SLTRequestSearch();
     void SLTUpdateTemporalStatusBar(QString text);
     void SLTOpenDraggedFile();
     // The preferences changed: the shader viewer takes the compiler path.
@@ -65,6 +73,8 @@ private:
     void BuildStatesDock();
     void BuildDataViewerDock();
     void BuildOutputDock();
+    // The Find and filter dialogs and the search results' wiring (XQFTraceGuiSearch.cpp).
+    void BuildSearchAndFilterDialogs();
     void MakeConnections();
 
     // The form.
@@ -116,4 +126,7 @@ private:
     CRecentFilesMenu* m_recentFilesMenu = nullptr;
     CNetworkDialog* m_networkDialog = nullptr;
     CGeneralOptionsDialog* m_optionsDialog = nullptr;
+    CSearchViewerWidget* m_searchResults = nullptr;
+    CFilterDialog* m_filterDialog = nullptr;
+    CSearchDialog* m_searchDialog = nullptr;
 };

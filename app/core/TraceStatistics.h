@@ -71,6 +71,9 @@ public:
     // Record `index` (1-based frame); an index above the frame count gives the empty record 0.
     const STraceFrameStats* GetFrame(uint32_t index);
     uint32_t GetFrameCount() const { return m_frameCount; }
+    // Whether a call of this id (its own API's, unlike the name-keyed counts) occurs in the frames
+    // counted so far; after Compute, anywhere in the trace.
+    bool Occurs(uint32_t id) const { return id < m_idKnown.size() && m_idKnown[id]; }
     const std::vector<STextureUpload>* GetTextureUploads() const { return &m_textureUploads; }
     const std::vector<SShaderSource>* GetShaderSources() const { return &m_shaderSources; }
     const std::vector<SShaderAttachment>* GetAttachments() const { return &m_attachments; }

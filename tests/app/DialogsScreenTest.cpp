@@ -1,6 +1,7 @@
 // The About box and the preferences dialog as real windows in an X server: the About box is the
 // size of its splash image and shows the image's colours where no text covers it, and the
-// preferences dialog stands at its form's size.
+// preferences dialog stands at its form's size. Then the viewer's window: calls highlighted through
+// the filter dialog show in the highlight colour, and a search's results fill the Output dock.
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
@@ -9,9 +10,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
 #include "AppTestSupport.h"
+#include "CallFixture.h"
 #include "GeneralOptionsDialog.h"
 #include "SplashImage.h"
+#include "XQFTraceGui_Qt.h"
+#include "calllist/CallItemWidget.h"
+#include "calllist/CallListColours.h"
+#include "calllist/ViewCallsFrame.h"
+#include "filter/FilterDialog.h"
+#include "search/SearchViewerWidget.h"
 
 namespace {
 
@@ -55,6 +68,76 @@ TEST_F(DialogsScreen, PreferencesDialogStandsAtItsFormSize)
     const QRect frame = dialog.frameGeometry();
     EXPECT_EQ(dialog.screen()->grabWindow(dialog.winId()).size(), dialog.size());
     EXPECT_FALSE(frame.isEmpty());
+}
+
+TEST_F(DialogsScreen, HighlightedCallsAndSearchResultsShowInTheWindow)
+{
+    c->Shutdown();
+    XQFTraceGui_Qt window;
+    prompts = ScriptPrompts(&shown);
+    window.resize(1100, 850);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    CTraceBuilder b;
+    const uint16_t kClear = 2016;
+    for (int i = 0; i < 4; ++i) {
+        b.Add(kClear).Arg("mask", "GL_COLOR_BUFFER_BIT");
+        b.Add(2007).Arg("target", "GL_TEXTURE_2D").Arg("texture", std::to_string(i + 1));
+        b.Add(2142).Arg("x", "0").Arg("y", "0").Arg("width", "64").Arg("height", "64");
+    }
+    b.Frame();
+    std::unique_ptr<CTraceData> trace = b.Take();
+    OpenInController(trace.get());
+
+    // Highlight glClear through the dialog.
+    CFilterDialog* dialog = window.FilterDialog();
+    dialog->show();
+    QTreeWidgetItem* clear = nullptr;
+    for (QTreeWidgetItem* item : dialog->Tree()->findItems("glClear", Qt::MatchExactly | Qt::MatchRecursive))
+        if (item->data(0, CFilterDialog::kIdRole).toUInt() == kClear)
+            clear = item;
+    ASSERT_NE(clear, nullptr);
+    clear->setCheckState(CFilterDialog::kHighlight, Qt::Checked);
+    dialog->findChild<QPushButton*>("pb_accept")->click();
+
+    for (int i = 0; i < 20; ++i)
+        QTest::qWait(25);
+    const QImage shot = window.screen()->grabWindow(window.winId()).toImage();
+    auto* list = window.findChild<CViewCallsFrame*>();
+    int highlighted = 0, ordinary = 0;
+    for (CCallItemWidget* row : list->Rows()) {
+        if (!row->isVisible())
+            continue;
+        const QPoint p = row->mapTo(&window, QPoint(row->width() - 40, 2));
+        const QColor colour = shot.pixelColor(int(p.x() * shot.devicePixelRatio()), int(p.y() * shot.devicePixelRatio()));
+        const bool isClear = trace->GetCall(row->CallNumber())->call->GetCallId() == kClear;
+        SCOPED_TRACE(testing::Message() << "call " << row->CallNumber());
+        if (isClear) {
+            EXPECT_EQ(colour, CallListColours::kHighlighted);
+            ++highlighted;
+        } else if (row->CallNumber() != 13) {   // eglSwapBuffers, a call of another kind
+            EXPECT_NE(colour, CallListColours::kHighlighted);
+            ++ordinary;
+        }
+    }
+    EXPECT_EQ(highlighted, 4);
+    EXPECT_EQ(ordinary, 8);
+    shot.save(QString(XQFT_BINARY_DIR) + "/highlight_screenshot.png");
+
+    // A search fills the Search tab of the Output dock, which comes to the front.
+    c->SLTRequestedSearch({"glClear", true, false});
+    CSearchViewerWidget* results = window.SearchResults();
+    QWidget* up = results;
+    while (up && !qobject_cast<QTabWidget*>(up))
+        up = up->parentWidget();
+    auto* tabs = qobject_cast<QTabWidget*>(up);
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->window(), &window);
+    EXPECT_EQ(tabs->parentWidget()->parentWidget()->objectName(), "OutPutViewerDock");
+    EXPECT_EQ(tabs->currentWidget(), results);
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "Search");
+    EXPECT_EQ(results->List()->count(), 4);
+    c->Shutdown();
 }
 
 } // namespace

@@ -37,21 +37,33 @@ void CGenCallInfo::AddArgument(const char* name, SApiTypeBase* value, uint8_t hi
 
 void CGenCallInfo::GetStrings(std::vector<CXQFTString>& out) const
 {
-    const size_t arguments = m_arguments ? m_arguments->size() : 0;
-    out.reserve(out.size() + 3 + arguments);
-    if (m_api)
-        out.emplace_back(m_api);
-    if (m_name)
-        out.emplace_back(m_name);
+    CXQFTString text;
+    VisitStrings(text, [&out](const CXQFTString& t) {
+        out.push_back(t);
+        return false;
+    });
+}
+
+bool CGenCallInfo::VisitStrings(CXQFTString& scratch, const std::function<bool(const CXQFTString&)>& visit) const
+{
+    if (m_api && visit(scratch.Assign(m_api)))
+        return true;
+    if (m_name && visit(scratch.Assign(m_name)))
+        return true;
     if (m_arguments) {
         const size_t n = m_visibleCount < m_arguments->size() ? m_visibleCount : m_arguments->size();
         for (size_t i = 0; i < n; ++i) {
-            out.emplace_back();
-            (*m_arguments)[i]->ToString(out.back(), nullptr);
+            scratch.Assign("", 0);   // emptied, its buffer kept: a holder may append to its text
+            (*m_arguments)[i]->ToString(scratch, nullptr);
+            if (visit(scratch))
+                return true;
         }
     }
     if (m_returnValue) {
-        out.emplace_back();
-        m_returnValue->ToString(out.back(), nullptr);
+        scratch.Assign("", 0);
+        m_returnValue->ToString(scratch, nullptr);
+        if (visit(scratch))
+            return true;
     }
+    return false;
 }

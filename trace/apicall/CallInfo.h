@@ -8,6 +8,7 @@
 #include "XQFTString.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -103,6 +104,10 @@ public:
     // Appends the API tag, the function name, the text of each visible argument and the return
     // value's text (each when present): what the call search matches against.
     void GetStrings(std::vector<CXQFTString>& out) const;
+    // The same texts, in the same order, each formatted into scratch (whose buffer is reused, so a
+    // walk over many calls allocates nothing for them) and handed to visit; stops at, and returns
+    // true for, the first text visit returns true for.
+    bool VisitStrings(CXQFTString& scratch, const std::function<bool(const CXQFTString&)>& visit) const;
 
 private:
     const char* m_name = nullptr;
