@@ -14,6 +14,12 @@ class CCallInfo;
 // API kinds of a call object: 0 none, 1 EGL, 2 OpenGL ES 1.1, 4 OpenGL ES 2.0, 5 extension.
 enum : uint8_t { kApiNone = 0, kApiEgl = 1, kApiEs1 = 2, kApiEs2 = 4, kApiExt = 5 };
 
+// The state record a call's kind applies to, for the loader and the analysis alike: EGL calls the
+// EGL state; ES 1.1 calls (and kind 3, never assigned, routed alike) the ES 1.1 state; ES 2.0 and
+// extension calls the ES 2.0 state.
+inline bool IsEs1StateKind(uint8_t kind) { return kind == kApiEs1 || kind == 3; }
+inline bool IsEs2StateKind(uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; }
+
 // A recorded GL error without its holder; CCallInfo::SetError makes the holder.
 struct SGLErrorCode
 {

@@ -8,12 +8,6 @@
 #include "apicall/CallFactory.h"
 #include "apicall/CallInfo.h"
 
-namespace {
-// Kind 3 is never assigned but is routed like ES 1.1.
-bool IsEs1Kind(uint8_t kind) { return kind == kApiEs1 || kind == 3; }
-bool IsEs2Kind(uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; }
-}  // namespace
-
 STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl) : frame(f), flags(fl), call(std::move(c)) {}
 static_assert(sizeof(STraceCall) <= 16, "a call entry is paid once per call");
 static_assert(sizeof(STraceFrame) <= 24, "a frame record is paid once per frame");
@@ -107,10 +101,10 @@ void CTraceData::Apply(CApiCall& call, uint32_t frame)
     const uint8_t kind = call.GetApiKind();
     if (kind == kApiEgl) {
         m_eglChanged |= call.ApplyEffect(m_egl.get(), frame);
-    } else if (IsEs1Kind(kind)) {
+    } else if (IsEs1StateKind(kind)) {
         m_hasEs1 = true;
         m_es1Changed |= call.ApplyEffect(m_es1.get(), frame);
-    } else if (IsEs2Kind(kind)) {
+    } else if (IsEs2StateKind(kind)) {
         m_hasEs2 = true;
         m_es2Changed |= call.ApplyEffect(m_es2.get(), frame);
     }
@@ -331,12 +325,12 @@ bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*appl
 
 bool CTraceData::GetEs1StateAtCall(int32_t index, SEs1State* out)
 {
-    return StateAtCall(index, out, m_hasEs1, IsEs1Kind, &SFrameStates::es1);
+    return StateAtCall(index, out, m_hasEs1, IsEs1StateKind, &SFrameStates::es1);
 }
 
 bool CTraceData::GetEs2StateAtCall(int32_t index, SEs2State* out)
 {
     // Extension calls are replayed too: the loader applied them to the running state, so the
     // state at a call must show them as the next frame's snapshot does.
-    return StateAtCall(index, out, m_hasEs2, IsEs2Kind, &SFrameStates::es2);
+    return StateAtCall(index, out, m_hasEs2, IsEs2StateKind, &SFrameStates::es2);
 }
