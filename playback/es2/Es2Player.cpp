@@ -3,6 +3,7 @@
 #include "Diagnostics.h"
 #include "PlayArgs.h"
 #include "Playback.h"
+#include "host/DrawIndices.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -77,12 +78,6 @@ GLint HostInt(SEs2Host& gl, GLenum pname)
     GLint v[4] = {};
     XQF_HOST(gl, glGetIntegerv)(pname, v);
     return v[0];
-}
-
-// ES 3.x entry points of the host's context (a context asked for ES 2 is ES 3.2 on Mesa).
-void* HostProc(const char* name)
-{
-    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
 }
 
 // The values of an array argument at position i, as many as `needed`; null (and a refusal) when the
@@ -207,25 +202,11 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
     }
     const GLsizei count = p.a.I32(1);
     const GLenum type = p.a.U32(2);
-    const size_t indexSize = TypeSize(type);
-    const uint64_t bytes = uint64_t(std::max(count, 0)) * indexSize;
-    std::vector<uint8_t> indices;
+    const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
+    std::vector<uint32_t> indices;
     if (elementBuffer) {
-        using MapRange = void* (*)(GLenum, intptr_t, intptr_t, GLbitfield);
-        using Unmap = GLboolean (*)(GLenum);
-        static auto map = reinterpret_cast<MapRange>(HostProc("glMapBufferRange"));
-        static auto unmap = reinterpret_cast<Unmap>(HostProc("glUnmapBuffer"));
-        const uint32_t offset = uint32_t(p.a.U64(4));
-        GLint size = 0;
-        XQF_HOST(p.gl, glGetBufferParameteriv)(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
-        if (bytes == 0 || !map || !unmap || uint64_t(offset) + bytes > uint64_t(std::max(size, 0))) {
-            vertices = 0;  // the host reads nothing past its buffer: it refuses such a draw itself
-            return true;
-        }
-        if (const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, intptr_t(offset), intptr_t(bytes), 0x0001)) {
-            indices.assign(static_cast<const uint8_t*>(mapped), static_cast<const uint8_t*>(mapped) + bytes);
-            unmap(GL_ELEMENT_ARRAY_BUFFER);
-        }
+        // The host reads nothing past its buffer: it refuses such a draw itself.
+        ReadElementBufferIndices(p.gl, type, count, uint32_t(p.a.U64(4)), indices);
     } else {
         const auto* block = p.a.As<SDataPtr>(3);
         const uint32_t held = block && block->GetData() ? block->size : 0;
@@ -233,15 +214,11 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
             Short(p, "the index block", held, bytes);
             return false;
         }
-        if (bytes)
-            indices.assign(block->GetData(), block->GetData() + bytes);
+        WidenIndices(block ? block->GetData() : nullptr, held, type, count, indices);
     }
     uint64_t largest = 0;
-    for (size_t i = 0; i + indexSize <= indices.size(); i += indexSize) {
-        uint32_t v = 0;
-        std::memcpy(&v, &indices[i], indexSize);
+    for (uint32_t v : indices)
         largest = std::max<uint64_t>(largest, uint64_t(v) + 1);
-    }
     vertices = largest;
     return true;
 }
@@ -265,9 +242,13 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
         GLint enabled = 0, buffer = 0;
         void* pointer = nullptr;
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_ENABLED, &enabled);
+        if (!enabled)
+            continue;
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
+        if (buffer != 0)
+            continue;
         XQF_HOST(p.gl, glGetVertexAttribPointerv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
-        if (!enabled || buffer != 0 || !pointer)
+        if (!pointer)
             continue;
         GLint size = 0, type = 0, normalized = 0;
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_SIZE, &size);
@@ -319,7 +300,7 @@ EEnd DrawElements(SPlay& p)
     } else {
         // The index bytes were checked with the client blocks when any array is client-side.
         const auto* block = p.a.As<SDataPtr>(3);
-        const uint64_t needed = uint64_t(std::max(count, 0)) * TypeSize(type);
+        const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         const uint32_t held = block && block->GetData() ? block->size : 0;
         if (held < needed)
             return Short(p, "the index block", held, needed);

@@ -1,5 +1,6 @@
 #include "HostTables.h"
 
+#include "WireframeSwitch.h"
 #include "windows/EglAdapters.h"
 
 #include <cstdio>
@@ -75,6 +76,8 @@ SEs2Host::SEs2Host() : SHostLib(HostLibSettings::Instance().es2Name)
     const uint8_t failed = m_failed;
     Mirbex_ToggleWireframe = reinterpret_cast<void (*)(uint8_t)>(GetProc("Mirbex_ToggleWireframe"));
     m_failed = failed;  // the switch is optional
+    if (!Mirbex_ToggleWireframe && !IsFailed())
+        InstallWireframeSwitch(*this);  // ours in its place
 }
 
 SEs2Host* SEs2Host::Instance()

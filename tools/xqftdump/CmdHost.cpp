@@ -1,7 +1,7 @@
 // host: the host libraries and what playback finds in them, one item per line:
 //   backend=headless|x11
 //   table=EGL|ES1|ES2 library=NAME loaded=0|1 entry_points=N/TOTAL failed=0|1
-//   wireframe=set|null
+//   wireframe=library|ours|null   (the library's switch, ours in place of a missing one)
 // then, for ES 2.0 and ES 1.1 in turn, on a context made through the tables:
 //   API context=ok | API context=failed REASON
 //   API GL_EXTENSIONS=TEXT
@@ -11,6 +11,7 @@
 #include "host/HostContext.h"
 #include "host/HostExtensions.h"
 #include "host/HostTables.h"
+#include "host/WireframeSwitch.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -72,7 +73,10 @@ int Run(const std::vector<std::string>& args)
     PrintTable("ES1", *es1, names.es1Name);
     if (es2)
         PrintTable("ES2", *es2, names.es2Name);
-    printf("wireframe=%s\n", es2 && es2->Mirbex_ToggleWireframe ? "set" : "null");
+    // The library's own switch, ours in place of a missing one, or none (a failed table).
+    printf("wireframe=%s\n", !es2 || !es2->Mirbex_ToggleWireframe                 ? "null"
+                             : es2->Mirbex_ToggleWireframe == &ToggleOurWireframe ? "ours"
+                                                                                  : "library");
     if (egl->IsFailed() || !es2)
         return kDumpUsage;
     SNativeWindowFuncs windows;

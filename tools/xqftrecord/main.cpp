@@ -28,6 +28,10 @@ int main(int argc, char** argv)
                 printf("%-14s %s\n", s.name, s.what);
             return 0;
         }
+        if (a == "--wireframe") {
+            v.wireframe = true;
+            continue;
+        }
         if (!next) {
             fprintf(stderr, "usage: xqft-record --scene NAME --out DIR [variants] | --list\n");
             return 1;
@@ -49,10 +53,7 @@ int main(int argc, char** argv)
             v.skipCalls.insert(uint32_t(std::atoi(next)));
         else if (a == "--skip-function")
             v.skipFunctions.insert(next);
-        else if (a == "--wireframe") {
-            v.wireframe = true;
-            --i;
-        } else {
+        else {
             fprintf(stderr, "xqft-record: unknown option %s\n", a.c_str());
             return 1;
         }

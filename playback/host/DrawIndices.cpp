@@ -1,0 +1,51 @@
+#include "DrawIndices.h"
+
+#include "HostTables.h"
+
+#include <EGL/egl.h>
+#include <GLES2/gl2.h>
+
+#include <algorithm>
+#include <cstring>
+
+size_t IndexSize(uint32_t type)
+{
+    return type == GL_UNSIGNED_BYTE ? 1 : type == GL_UNSIGNED_SHORT ? 2 : 4;
+}
+
+void* HostGlProc(const char* name)
+{
+    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+}
+
+void WidenIndices(const uint8_t* bytes, size_t held, uint32_t type, int32_t count, std::vector<uint32_t>& out)
+{
+    const size_t size = IndexSize(type);
+    const size_t n = bytes ? std::min(size_t(std::max(count, 0)), held / size) : 0;
+    out.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t v = 0;
+        std::memcpy(&v, bytes + i * size, size);  // little-endian host: the low bytes come first
+        out[i] = v;
+    }
+}
+
+bool ReadElementBufferIndices(SEs2Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out)
+{
+    using MapRange = void* (*)(GLenum, intptr_t, intptr_t, GLbitfield);
+    using Unmap = GLboolean (*)(GLenum);
+    static const auto map = reinterpret_cast<MapRange>(HostGlProc("glMapBufferRange"));
+    static const auto unmap = reinterpret_cast<Unmap>(HostGlProc("glUnmapBuffer"));
+    out.clear();
+    const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
+    GLint size = 0;
+    XQF_HOST(gl, glGetBufferParameteriv)(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    if (bytes == 0 || !map || !unmap || offset + bytes > uint64_t(std::max(size, 0)))
+        return false;
+    const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, intptr_t(offset), intptr_t(bytes), 0x0001 /* GL_MAP_READ_BIT */);
+    if (!mapped)
+        return false;
+    WidenIndices(static_cast<const uint8_t*>(mapped), size_t(bytes), type, count, out);
+    unmap(GL_ELEMENT_ARRAY_BUFFER);
+    return true;
+}
