@@ -138,11 +138,13 @@ void CAnalysisPlayback::ReadFrameBuffer()
     std::memset(m_readBack.get(), 0, pixels * 4);
     XQF_HOST(*SEs2Host::Instance(), glReadPixels)(0, 0, m_readWidth, m_readHeight, GL_RGBA, GL_UNSIGNED_BYTE,
                                                   m_readBack.get());
+    // Pixel i's four bytes are stored over bytes 3i..3i+3: the fourth is the next pixel's first,
+    // written in the next step, and no store reaches a pixel not yet read (3i + 3 < 4i + 4).
     uint8_t* b = m_readBack.get();
     for (size_t i = 0; i < pixels; ++i) {
-        b[3 * i] = b[4 * i];
-        b[3 * i + 1] = b[4 * i + 1];
-        b[3 * i + 2] = b[4 * i + 2];
+        uint32_t rgba;
+        std::memcpy(&rgba, b + 4 * i, 4);
+        std::memcpy(b + 3 * i, &rgba, 4);
     }
 }
 

@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <memory>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 class CAnalysisPlayback : public CPlayback
 {
@@ -37,6 +40,25 @@ public:
     void ReadFrameBuffer();
     bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
 
+    // Replays the current frame's calls under the analysis options: 0 error, 1 stopped by the draw
+    // budget, 2 reached the frame's eglSwapBuffers, 3 aborted. With showWindow 0 the frame is read
+    // back; otherwise the playback window is shown and the swap call played.
+    int32_t Analyse(uint8_t showWindow);
+    // Plays one call with the analysis set-up around a draw and applies its state update to the
+    // copy of its API; 0 on failure (an exception from the player included).
+    uint8_t PlayAnalysedCall(STraceCall* call, uint8_t isDraw);
+    // Sets the host up for an analysed draw; true when the call is not to be played (a glClear
+    // while highlighting).
+    bool SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw);
+    // Puts back what SetUpAnalysedDraw changed. True.
+    bool RestoreAfterDraw(STraceCall* call, uint8_t isDraw);
+    // Makes the complexity and highlight programs (a fragment shader each, no link) when the host
+    // has none. True.
+    bool BuildAnalysisPrograms();
+    // Puts the application's vertex shader, attribute bindings and uniform values under the analysis
+    // fragment shader and makes that program current: mode 1 complexity, 2 highlight, else nothing.
+    void PatchComplexityShader(uint32_t mode);
+
     uint32_t m_firstCall = 0;  // 0-based index of the current frame's first call
     uint32_t m_endCall = 0;    // one past its last call
     SEglState m_egl;
@@ -62,4 +84,18 @@ public:
     uint8_t m_savedBlend = 0, m_savedDepthTest = 0, m_savedStencilTest = 0;
     uint32_t m_savedDepthFunc = 0, m_savedBlendEquation = 0, m_savedBlendSrc = 0, m_savedBlendDst = 0;
     uint32_t m_savedProgram = 0;
+
+private:
+    // What an analysis program was last linked with: relinking costs far more than a draw, so it
+    // is linked again only when the vertex shader (its name or its source) or the attribute
+    // bindings differ.
+    struct SLinkedWith
+    {
+        bool valid = false;
+        uint32_t vertexShader = 0;
+        const char* source = nullptr;
+        std::vector<std::pair<uint32_t, std::string>> bindings;
+        bool operator==(const SLinkedWith&) const = default;
+    };
+    SLinkedWith m_linkedWith[2];  // complexity, highlight
 };

@@ -61,6 +61,8 @@ NativeHandle CreatePlaybackWindow();
 NativeHandle MovePlaybackWindow(int32_t width, uint32_t height, const char* title, NativeHandle native);
 void DestroyPlaybackWindow(NativeHandle window, NativeHandle native);
 bool PumpPlaybackMessages(NativeHandle window);
+// Maps the window at the top left of the screen with its size (the analysis shows its frame there).
+void ShowPlaybackWindow(NativeHandle window);
 } // namespace x11
 
 // Serves Qt's pending events when a Qt application exists, at most about once a millisecond (the

@@ -54,3 +54,9 @@ bool PumpPlaybackWindows(SNativeWindowFuncs& funcs)
     quit |= !funcs.Pump(0);
     return !quit;
 }
+
+void ShowPlaybackWindow(NativeHandle window)
+{
+    if (ActiveWindowBackEnd() == EWindowBackEnd::X11)
+        x11::ShowPlaybackWindow(window);
+}

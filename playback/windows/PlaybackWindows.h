@@ -34,6 +34,10 @@ NativeHandle CreatePlaybackWindow(SNativeWindowFuncs& funcs, SEglSurfaceWindow w
 // is none.
 NativeHandle GetPlaybackWindow(uint64_t key);
 
+// Shows a playback window at the top left of the screen with its size: an X11 window is mapped
+// there; headless there is nothing to show.
+void ShowPlaybackWindow(NativeHandle window);
+
 // Pumps every playback window in table order, then the rest (Pump(0)); false when any pump met a
 // quit request.
 bool PumpPlaybackWindows(SNativeWindowFuncs& funcs);

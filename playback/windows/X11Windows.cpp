@@ -263,6 +263,16 @@ bool PumpPlaybackMessages(NativeHandle window)
     return true;
 }
 
+void ShowPlaybackWindow(NativeHandle window)
+{
+    SConnection* owner = nullptr;
+    if (!window || !FindWindow(Window(window), &owner))
+        return;
+    XMoveWindow(owner->display, Window(window), 0, 0);
+    XMapRaised(owner->display, Window(window));
+    XFlush(owner->display);
+}
+
 void InstallEglAdapters(SEglHost& egl)
 {
     if (EglLibraryEntries().getPlatformDisplay)
@@ -283,6 +293,7 @@ NativeHandle CreatePlaybackWindow() { return 0; }
 NativeHandle MovePlaybackWindow(int32_t, uint32_t, const char*, NativeHandle) { return 0; }
 void DestroyPlaybackWindow(NativeHandle, NativeHandle) {}
 bool PumpPlaybackMessages(NativeHandle) { return true; }
+void ShowPlaybackWindow(NativeHandle) {}
 void InstallEglAdapters(SEglHost&) {}
 } // namespace x11
 

@@ -71,6 +71,15 @@ inline void SpyOnEs2(CHostSpy& spy)
     XQF_SPY(spy, gl, glUseProgram);
     XQF_SPY(spy, gl, glVertexAttribPointer);
     XQF_SPY(spy, gl, glViewport);
+    XQF_SPY(spy, gl, glVertexAttrib4f);
+    XQF_SPY(spy, gl, glReadPixels);
+    XQF_SPY(spy, gl, glEnable);
+    XQF_SPY(spy, gl, glDisable);
+    XQF_SPY(spy, gl, glDepthFunc);
+    XQF_SPY(spy, gl, glClearColor);
+    XQF_SPY(spy, gl, glClear);
+    XQF_SPY(spy, gl, glBlendFunc);
+    XQF_SPY(spy, gl, glBlendEquation);
 }
 
 class CEs2HostTest : public testing::Test

@@ -3,6 +3,10 @@
 //   es1 | es2 | egl   the table's Instance: "table loaded=L failed=F entries=N" or "threw TEXT"
 //   twice            SEs1Host::Instance twice: "same=1"
 //   getproc NAME     SHostLib of the es2 name: GetProc(NAME), then GetProc("glClear"), the flag each time
+//   analyse TRACE    the facade over TRACE, frame 2 as the dock renders it: "result=R" of the pass,
+//                    or "threw TEXT" for what escaped the frame's restore
+#include "PlaybackInterface.h"
+#include "data/TraceReader.h"
 #include "host/HostTables.h"
 
 #include <cstdio>
@@ -59,6 +63,18 @@ int main(int argc, char** argv)
             lib.FreeModule();
             lib.FreeModule();
             printf("loaded=%d\n", lib.IsLoaded() ? 1 : 0);
+        } else if (action == "analyse") {
+            CTraceReader::Instance().LoadTrace(CXQFTString(procName.c_str()), 1);
+            CAnalysisInterface analysis;
+            analysis.SetTraceForAnalysis(CTraceReader::Instance().GetTraceData());
+            printf("bound=%d\n", analysis.GoToFrame(2, 1) ? 1 : 0);
+            fflush(stdout);
+            try {
+                analysis.SetRange(1, 1, 1);
+            } catch (const std::logic_error& e) {
+                printf("threw %s\n", e.what());
+            }
+            printf("result=%d\n", analysis.Analyse(0));
         } else
             return 2;
     } catch (const std::logic_error& e) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -79,6 +82,20 @@ TEST(HostLib, AMissingEs2LibraryReportsEveryEntryPointAndThrows)
     EXPECT_EQ(Count(r.out, "Host Library Loaded"), 0u);
     EXPECT_EQ(Count(r.out, "Error loading library "), 143u) << "142 entry points and the switch";
     EXPECT_NE(r.out.find("threw Missing Mirbex Libraries"), std::string::npos);
+}
+
+// Without the ES 2.0 library an analysis ends in result 0 (the restore's exception is the caller's
+// to catch, as the dock's render sequence does), never in a crash.
+TEST(HostLib, AnAnalysisWithoutTheEs2LibraryFailsCleanly)
+{
+    const std::string trace = "/tmp/xqft-hostlib-" + std::to_string(getpid()) + ".xqft";
+    ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py egl-session '" + trace + "'").status, 0);
+    const SRunResult r = Probe("analyse es2=libxqft-none.so " + trace);
+    std::remove(trace.c_str());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("bound=1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("result=0"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("Missing Mirbex Libraries"), std::string::npos) << r.err;
 }
 
 TEST(HostLib, TwoInstanceCallsBuildOneTable)

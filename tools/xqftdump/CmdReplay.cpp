@@ -46,18 +46,8 @@ int Run(const std::vector<std::string>& args)
         playback.ReadFrameBuffer();
         playback.GetFrameBuffer(&rgb, &width, &height);
     }
-    FILE* file = std::fopen(out.c_str(), "wb");
-    bool written = file != nullptr;
-    if (file) {
-        std::fprintf(file, "P6\n%u %u\n255\n", width, height);
-        for (uint32_t y = height; y-- > 0;)  // read bottom-up, written top row first
-            written &= std::fwrite(rgb + size_t(y) * width * 3, 1, size_t(width) * 3, file) == size_t(width) * 3;
-        written &= std::fclose(file) == 0;
-    }
-    if (!written) {
-        fprintf(stderr, "ERROR: cannot write %s\n", out.c_str());
+    if (!WriteReadBack(out, rgb, width, height))
         return kDumpUsage;
-    }
     printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
     return kDumpOk;
 }

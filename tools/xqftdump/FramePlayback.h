@@ -58,3 +58,20 @@ inline bool RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long 
     playback.SetRange(1, 0, 1);
     return true;
 }
+
+// Writes a read-back (RGB, rows bottom-up) as a binary PPM, top row first; false (with the reason on
+// standard error) when the file cannot be written.
+inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint16_t width, uint16_t height)
+{
+    FILE* file = std::fopen(out.c_str(), "wb");
+    bool written = file != nullptr;
+    if (file) {
+        std::fprintf(file, "P6\n%u %u\n255\n", width, height);
+        for (uint32_t y = height; rgb && y-- > 0;)
+            written &= std::fwrite(rgb + size_t(y) * width * 3, 1, size_t(width) * 3, file) == size_t(width) * 3;
+        written &= std::fclose(file) == 0;
+    }
+    if (!written)
+        fprintf(stderr, "ERROR: cannot write %s\n", out.c_str());
+    return written;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The views' only door to replay and analysis. PlaybackInterface binds a plain playback to an open
+// trace; CAnalysisInterface adds an owned analysis and the wrappers the image-analysis dock calls.
+// Without an analysis object (no trace bound, or one recorded without data) every wrapper does
+// nothing and returns its neutral result: false, 0 or nothing. Everything runs on the GUI thread.
+#include <cstdint>
+#include <memory>
+#include <set>
+
+class CTraceData;
+class CPlayback;
+class CAnalysisPlayback;
+
+class PlaybackInterface
+{
+public:
+    PlaybackInterface();
+    // Deletes the playback, then closes the reader's loaded trace (which owns the trace data).
+    virtual ~PlaybackInterface();
+    PlaybackInterface(const PlaybackInterface&) = delete;
+    PlaybackInterface& operator=(const PlaybackInterface&) = delete;
+
+    // Binds the trace to the playback (made on first use).
+    virtual void SetTrace(CTraceData* trace);
+    // Deletes the playback; rewinds the bound trace.
+    virtual void Release();
+
+    CTraceData* m_trace = nullptr;
+    std::unique_ptr<CPlayback> m_playback;
+};
+
+class CAnalysisInterface : public PlaybackInterface
+{
+public:
+    CAnalysisInterface();
+    ~CAnalysisInterface() override;
+
+    void Release() override;
+
+    // Binds the trace for analysis: the old analysis object goes; a new one is made for a trace
+    // recorded with data ("Current trace file recorded without Data....Abort" otherwise).
+    void SetTraceForAnalysis(CTraceData* trace);
+    bool GoToFrame(uint32_t frame, uint32_t drawBudget);
+    bool SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag);
+    // Keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight.
+    bool SetOption(uint32_t key, uint8_t on);
+    // Key 100: the complexity increment.
+    bool SetOptionValue(uint32_t key, const uint8_t* value);
+    void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
+    // 0 error, 1 stopped by the draw budget, 2 reached eglSwapBuffers, 3 aborted.
+    int32_t Analyse(uint8_t showWindow);
+    void Abort();
+    // The read-back (RGB, rows bottom-up) and its size; false, outputs untouched, without one.
+    bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
+
+    CAnalysisPlayback* Analysis() const { return m_analysis.get(); }
+
+private:
+    std::unique_ptr<CAnalysisPlayback> m_analysis;
+};

@@ -1,0 +1,241 @@
+// The analysis loop: the current frame's calls replayed on the host with the draw budget, the draw
+// range left out or highlighted, the overdraw picture and wireframe applied around each draw.
+#include "AnalysisPlayback.h"
+
+#include "Diagnostics.h"
+#include "host/HostTables.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
+
+#include <GLES2/gl2.h>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+constexpr uint16_t kEglSwapBuffers = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
+constexpr uint16_t kGlClear = CallIdOf(ECallFamily::Es2, "glClear");
+
+// The abort check before a call: the playback windows' messages served, then the flag read.
+bool Aborted(CAnalysisPlayback& a)
+{
+    if (PumpPlaybackWindows(a.m_windows) && a.m_abort != 1)
+        return false;
+    printf("CAnalysisPlayback::Analyse: USER_ABORTED");
+    printf("\n");
+    return true;
+}
+
+} // namespace
+
+int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
+{
+    m_abort = 0;
+    if (!m_trace) {
+        PlaybackError("TraceData is not asigned\n");
+        return 0;
+    }
+    int32_t result = 0;
+    try {
+        SEs2Host& gl = *SEs2Host::Instance();  // throws without a host ES 2.0 library
+        uint32_t remaining = m_drawBudget;
+        if (m_complexity)
+            XQF_HOST(gl, glClearColor)(0, 0, 0, 0);
+        m_drawCounter = 0;
+        bool drew = false;
+        for (uint32_t p = 1;; ++p) {
+            if (remaining == 0) {
+                if (!drew)
+                    XQF_HOST(gl, glClearColor)(0, 0, 0, 0);  // no glClear: the surface shows what it holds
+                result = 1;
+                break;
+            }
+            if (Aborted(*this))
+                return 3;
+            // The call's number in the trace (1-based), as GetCall takes it and as the skip
+            // positions hold it.
+            const uint32_t number = m_firstCall + p;
+            STraceCall* call = m_trace->GetCall(number);
+            if (!call || number > m_endCall)
+                return 0;
+            const uint16_t id = uint16_t(call->call->GetId());
+            bool play = true;
+            uint8_t isDraw = 0;
+            if (IsDrawCall(id)) {
+                const uint32_t n = ++m_drawCounter;
+                const bool inside = n >= m_firstDraw && n <= m_lastDraw;
+                if (m_rangeMode && m_highlight) {
+                    m_highlightThisDraw = !inside;
+                } else if (m_rangeMode) {
+                    play = !inside;
+                } else if (m_highlight) {
+                    m_highlightThisDraw = inside;
+                } else if (n < m_firstDraw) {
+                    play = false;
+                } else if (n == m_lastDraw) {
+                    remaining = 1;
+                }
+                if (m_complexity)
+                    m_highlightThisDraw = 0;
+                --remaining;
+                isDraw = 1;
+            }
+            if (id == kEglSwapBuffers) {
+                if (!drew) {
+                    XQF_HOST(gl, glClearColor)(0, 0, 0, 0);
+                    XQF_HOST(gl, glClear)(GL_COLOR_BUFFER_BIT);
+                }
+                result = 2;
+                break;
+            }
+            if (!play)
+                continue;
+            if (Aborted(*this))
+                return 3;
+            if (isDraw)
+                drew = true;
+            if ((!m_skipPositions.empty() && m_skipPositions.count(number)) ||
+                (!m_skipIds.empty() && m_skipIds.count(id)))
+                continue;
+            if (PlayAnalysedCall(call, isDraw) == 0) {
+                PlaybackError("Problem calling call\n");
+                return 0;
+            }
+        }
+        if (showWindow == 0) {
+            ReadFrameBuffer();
+            return result;
+        }
+        if (!m_swapCall)
+            FindSwapCall();
+        ShowPlaybackWindow(GetNativeWindow());
+        PlayCall(m_swapCall, 1);
+    } catch (const std::exception& e) {
+        PlaybackError("%s\n", e.what());
+        return 0;
+    } catch (const char* text) {
+        PlaybackError("%s\n", text);
+        return 0;
+    }
+    return result;
+}
+
+uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
+{
+    bool skip = false;
+    uint8_t result = 1;
+    const uint8_t kind = call->call->GetApiKind();
+    auto markDirty = [&] {
+        if (kind == kApiEgl)
+            m_eglDirty = 1;
+        else if (IsEs1StateKind(kind))
+            m_es1Dirty = 1;
+        else if (IsEs2StateKind(kind))
+            m_es2Dirty = 1;
+    };
+    // A player that throws stopped half-way: the host's state is no longer known to equal the copy,
+    // so the next restore rebuilds it; the analysis set-up is put back first.
+    auto failed = [&](const char* text) {
+        PlaybackError("%s: %s\n", call->call->GetName(), text);
+        markDirty();
+        try {
+            RestoreAfterDraw(call, isDraw);
+        } catch (...) {
+        }
+        return uint8_t(0);
+    };
+    try {
+        skip = SetUpAnalysedDraw(call, isDraw);
+        if (!skip)
+            result = PlayCall(call, m_analysisCheckErrors);
+    } catch (const std::exception& e) {
+        return failed(e.what());
+    } catch (const char* text) {
+        return failed(text);
+    }
+    RestoreAfterDraw(call, isDraw);
+    if (result == 1 && !skip) {
+        // The loader's rule: the copy of the call's API, never for a call that recorded an error.
+        if (kind == kApiEgl)
+            call->call->ApplyEffect(&m_egl, call->frame);
+        else if (IsEs1StateKind(kind))
+            call->call->ApplyEffect(&m_es1, call->frame);
+        else if (IsEs2StateKind(kind))
+            call->call->ApplyEffect(&m_es2, call->frame);
+        markDirty();
+    }
+    return result;
+}
+
+bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
+{
+    if (isDraw) {
+        SEs2Host& gl = *SEs2Host::Instance();
+        if (m_highlightThisDraw == 1 && m_highlight) {
+            m_savedBlend = XQF_HOST(gl, glIsEnabled)(GL_BLEND) == 1;
+            m_savedDepthTest = XQF_HOST(gl, glIsEnabled)(GL_DEPTH_TEST) == 1;
+            GLint v = 0;
+            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_SRC_RGB, &v);
+            m_savedBlendSrc = uint32_t(v);
+            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_DST_RGB, &v);
+            m_savedBlendDst = uint32_t(v);
+            XQF_HOST(gl, glEnable)(GL_BLEND);
+            XQF_HOST(gl, glDisable)(GL_DEPTH_TEST);
+            XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            PatchComplexityShader(2);
+        }
+        if (m_wireframe && gl.Mirbex_ToggleWireframe)
+            gl.Mirbex_ToggleWireframe(1);
+        if (m_complexity) {
+            m_savedBlend = XQF_HOST(gl, glIsEnabled)(GL_BLEND) == 1;
+            GLint v = 0;
+            XQF_HOST(gl, glGetIntegerv)(GL_DEPTH_FUNC, &v);
+            m_savedDepthFunc = uint32_t(v);
+            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_EQUATION, &v);
+            m_savedBlendEquation = uint32_t(v);
+            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_SRC_RGB, &v);
+            m_savedBlendSrc = uint32_t(v);
+            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_DST_RGB, &v);
+            m_savedBlendDst = uint32_t(v);
+            m_savedStencilTest = XQF_HOST(gl, glIsEnabled)(GL_STENCIL_TEST) == 1;
+            XQF_HOST(gl, glEnable)(GL_BLEND);
+            XQF_HOST(gl, glDepthFunc)(GL_LEQUAL);
+            XQF_HOST(gl, glBlendEquation)(GL_FUNC_ADD);
+            XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            XQF_HOST(gl, glDisable)(GL_STENCIL_TEST);
+            PatchComplexityShader(1);
+        }
+    }
+    return m_highlight && call->call->GetId() == kGlClear;
+}
+
+bool CAnalysisPlayback::RestoreAfterDraw(STraceCall*, uint8_t isDraw)
+{
+    if (!isDraw)
+        return true;
+    SEs2Host& gl = *SEs2Host::Instance();
+    if (m_highlightThisDraw == 1 && m_highlight) {
+        if (!m_savedBlend)
+            XQF_HOST(gl, glDisable)(GL_BLEND);
+        if (m_savedDepthTest)
+            XQF_HOST(gl, glEnable)(GL_DEPTH_TEST);
+        XQF_HOST(gl, glBlendFunc)(m_savedBlendSrc, m_savedBlendDst);
+        XQF_HOST(gl, glUseProgram)(m_savedProgram);
+    }
+    if (m_complexity) {
+        if (!m_savedBlend)
+            XQF_HOST(gl, glDisable)(GL_BLEND);
+        XQF_HOST(gl, glDepthFunc)(m_savedDepthFunc);
+        XQF_HOST(gl, glBlendEquation)(m_savedBlendEquation);
+        XQF_HOST(gl, glBlendFunc)(m_savedBlendSrc, m_savedBlendDst);
+        if (m_savedStencilTest)
+            XQF_HOST(gl, glEnable)(GL_STENCIL_TEST);
+        XQF_HOST(gl, glUseProgram)(m_savedProgram);
+    }
+    if (m_wireframe && gl.Mirbex_ToggleWireframe)
+        gl.Mirbex_ToggleWireframe(0);
+    return true;
+}

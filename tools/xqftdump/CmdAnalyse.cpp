@@ -1,0 +1,191 @@
+// analyse FILE --frame N OUT.ppm [--budget D] [--range L H] [--option KEY=0|1] [--increment K]
+//         [--skip-call N] [--skip-id ID|NAME]
+// Renders frame N through the analysis as the image-analysis dock does: the trace bound for
+// analysis, the frame selected with the draw budget (default: the frame's draw count), the options
+// (keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight), the draw range (default: the whole
+// frame) and the call filters (--skip-call: a call's number in the trace; --skip-id: a call id, or a
+// function name standing for its ids in every family), then one pass; with key 32 on, a full pass
+// without highlight runs first, as the dock's does. Writes the read-back top row first and prints
+// result= (0 error, 1 stopped by the budget, 2 reached eglSwapBuffers, 3 aborted), width= and
+// height=. Without an analysis (a trace recorded without data) nothing is written and the result is 0.
+#include "DumpCommand.h"
+#include "FramePlayback.h"
+
+#include "PlaybackInterface.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace {
+
+struct SAnalyseArgs
+{
+    long budget = -1;
+    long first = 0, last = 0;  // 0: the whole frame
+    std::map<uint32_t, uint8_t> options;
+    long increment = -1;
+    std::set<uint32_t> skipCalls, skipIds;
+};
+
+bool Number(const std::string& text, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 0);
+    return !text.empty() && *end == 0;
+}
+
+// The ids of a function name in every family; none for an unknown name.
+void IdsOfName(const std::string& name, std::set<uint32_t>& ids)
+{
+    for (const callrows::SFamilyRows& f : callrows::kFamilies)
+        for (const SCallRow& r : f.rows)
+            if (name == r.function)
+                ids.insert(r.id);
+}
+
+// Takes the analysis options out of args; false on a malformed one.
+bool TakeOptions(std::vector<std::string>& args, SAnalyseArgs& a)
+{
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& w = args[i];
+        auto next = [&](long& v) { return i + 1 < args.size() && Number(args[++i], v); };
+        long v = 0, v2 = 0;
+        if (w == "--budget") {
+            if (!next(a.budget) || a.budget < 0)
+                return false;
+        } else if (w == "--range") {
+            if (!next(a.first) || !next(a.last) || a.first < 0 || a.last < 0)
+                return false;
+        } else if (w == "--option") {
+            if (i + 1 >= args.size())
+                return false;
+            const std::string o = args[++i];
+            const size_t eq = o.find('=');
+            if (eq == std::string::npos || !Number(o.substr(0, eq), v) || !Number(o.substr(eq + 1), v2))
+                return false;
+            a.options[uint32_t(v)] = uint8_t(v2 != 0);
+        } else if (w == "--increment") {
+            if (!next(a.increment) || a.increment < 0 || a.increment > 255)
+                return false;
+        } else if (w == "--skip-call") {
+            if (!next(v) || v < 1)
+                return false;
+            a.skipCalls.insert(uint32_t(v));
+        } else if (w == "--skip-id") {
+            if (i + 1 >= args.size())
+                return false;
+            const std::string id = args[++i];
+            if (Number(id, v))
+                a.skipIds.insert(uint32_t(v));
+            else
+                IdsOfName(id, a.skipIds);
+        } else {
+            rest.push_back(w);
+        }
+    }
+    args = rest;
+    return true;
+}
+
+// The number of draw calls of frame n.
+uint32_t DrawCount(CTraceData& data, uint32_t n)
+{
+    const STraceFrame* f = data.GetFrame(n);
+    if (!f || f->endCall == STraceFrame::kOpenEnd)
+        return 0;
+    uint32_t draws = 0;
+    for (uint32_t c = f->firstCall + 1; c <= f->endCall; ++c)
+        if (STraceCall* call = data.GetCall(c))
+            draws += IsDrawCall(uint16_t(call->call->GetId()));
+    return draws;
+}
+
+constexpr const char* kUsage = "analyse FILE --frame N OUT.ppm [--budget D] [--range L H] [--option KEY=0|1] "
+                               "[--increment K] [--skip-call N] [--skip-id ID|NAME]";
+
+int Run(const std::vector<std::string>& given)
+{
+    std::vector<std::string> args = given;
+    SAnalyseArgs a;
+    std::string path, out;
+    long frame = 0;
+    if (!TakeOptions(args, a)) {
+        fprintf(stderr, "usage: xqft-dump %s\n", kUsage);
+        return kDumpUsage;
+    }
+    if (!ParseFileAndNumber(args, "--frame", kUsage, path, frame, &out))
+        return kDumpUsage;
+    auto option = [&](uint32_t key) { return a.options.count(key) ? a.options[key] : uint8_t(0); };
+
+    CLoadedTrace trace(path);
+    if (!trace.Data()) {
+        fprintf(stderr, "ERROR: %s: no trace (load result %d)\n", path.c_str(), trace.Result());
+        return kDumpUsage;
+    }
+    int32_t result = 0;
+    uint8_t* rgb = nullptr;
+    uint16_t width = 0, height = 0;
+    bool image = false;
+    {
+        CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
+        CAnalysisInterface analysis;
+        try {
+            analysis.SetTraceForAnalysis(trace.Data());
+            const uint32_t draws = DrawCount(*trace.Data(), uint32_t(frame));
+            const uint32_t budget = a.budget >= 0 ? uint32_t(a.budget) : draws;
+            if (analysis.Analysis() && !analysis.GoToFrame(uint32_t(frame), budget)) {
+                fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+                return kDumpUsage;
+            }
+            const uint32_t first = a.first || a.last ? uint32_t(a.first) : 1;
+            const uint32_t last = a.first || a.last ? uint32_t(a.last) : draws;
+            analysis.SetOption(2, option(2));
+            analysis.SetOption(4, option(4));
+            if (a.increment >= 0) {
+                const uint8_t increment = uint8_t(a.increment);
+                analysis.SetOptionValue(100, &increment);
+            }
+            analysis.SetCallFilters(a.skipCalls, a.skipIds);
+            bool go = true;
+            if (option(32)) {
+                // The dock's full pass first, the highlight over it.
+                analysis.SetOption(16, 0);
+                analysis.SetOption(32, 0);
+                analysis.SetRange(1, draws, 1);
+                go = analysis.Analyse(0) != 3;
+                analysis.SetOption(32, 1);
+            }
+            analysis.SetOption(16, option(16));
+            if (go) {
+                analysis.SetRange(first, last, 1);
+                result = analysis.Analyse(0);
+            } else {
+                result = 3;
+            }
+            image = analysis.GetFrameBuffer(&rgb, &width, &height);
+            // The facade owns the buffer: it is written before the facade goes.
+            if (image && !WriteReadBack(out, rgb, width, height))
+                return kDumpUsage;
+        } catch (const std::exception& e) {
+            fprintf(stderr, "ERROR: %s\n", e.what());
+            result = 0;
+        } catch (const char* text) {
+            fprintf(stderr, "ERROR: %s\n", text);
+            result = 0;
+        }
+    }
+    if (!image)
+        width = height = 0;
+    printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
+    return kDumpOk;
+}
+
+} // namespace
+
+XQFT_DUMP_COMMAND("analyse", kUsage, Run);
