@@ -48,23 +48,20 @@ void CFeedbackDialog::SetupUi()
         l->setWordWrap(true);
         return l;
     };
-    auto* groupBox = new QGroupBox(this);
-    groupBox->setObjectName("groupBox");
-    auto* forum = new QVBoxLayout(groupBox);
-    ForumLabel = label(groupBox, "ForumLabel", Qt::PlainText);
-    ForumURL = label(groupBox, "ForumURL", Qt::RichText);
-    forum->addWidget(ForumLabel);
-    forum->addWidget(ForumURL);
-    layout->addWidget(groupBox);
-
-    auto* groupBox_2 = new QGroupBox(this);
-    groupBox_2->setObjectName("groupBox_2");
-    auto* mail = new QVBoxLayout(groupBox_2);
-    SupportEmailLabel = label(groupBox_2, "SupportEmailLabel", Qt::PlainText);
-    SupportEmail = label(groupBox_2, "SupportEmail", Qt::RichText);
-    mail->addWidget(SupportEmailLabel);
-    mail->addWidget(SupportEmail);
-    layout->addWidget(groupBox_2);
+    // A group box without a title holding a sentence and its link.
+    auto group = [&](const char* name, QLabel*& sentence, const char* sentenceName, QLabel*& link,
+                     const char* linkName) {
+        auto* box = new QGroupBox(this);
+        box->setObjectName(name);
+        auto* rows = new QVBoxLayout(box);
+        sentence = label(box, sentenceName, Qt::PlainText);
+        link = label(box, linkName, Qt::RichText);
+        rows->addWidget(sentence);
+        rows->addWidget(link);
+        layout->addWidget(box);
+    };
+    group("groupBox", ForumLabel, "ForumLabel", ForumURL, "ForumURL");
+    group("groupBox_2", SupportEmailLabel, "SupportEmailLabel", SupportEmail, "SupportEmail");
 
     RequiredTextLabel = label(this, "RequiredTextLabel", Qt::PlainText);
     layout->addWidget(RequiredTextLabel);

@@ -18,6 +18,7 @@
 #include "AppTestSupport.h"
 #include "CallFixture.h"
 #include "GeneralOptionsDialog.h"
+#include "ShaderEditController.h"
 #include "SplashImage.h"
 #include "XQFTraceGui_Qt.h"
 #include "calllist/CallItemWidget.h"
@@ -138,6 +139,7 @@ TEST_F(DialogsScreen, HighlightedCallsAndSearchResultsShowInTheWindow)
     EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "Search");
     EXPECT_EQ(results->List()->count(), 4);
     c->Shutdown();
+    CShaderEditController::Shutdown();
 }
 
 } // namespace

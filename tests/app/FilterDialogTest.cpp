@@ -9,12 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include "AppTestSupport.h"
 #include "CallFixture.h"
 #include "FilterFunctions.h"
 #include "XQFTraceGui_Qt.h"
 #include "calllist/CallItemWidget.h"
 #include "filter/FilterDialog.h"
+#include "WindowTestSupport.h"
 
 namespace {
 
@@ -107,24 +107,19 @@ const SListed kListed[] = {
 enum : uint16_t { kEs2Clear = 2016, kEs2BindTexture = 2007, kEs2DrawArrays = 2041, kEs1Clear = 3009,
                   kEs1DrawArrays = 3036 };
 
-class FilterDialog : public CFreshControllerTest
+class FilterDialog : public CWindowTest
 {
 protected:
     void SetUp() override
     {
-        CFreshControllerTest::SetUp();
-        c->Shutdown();
-        window = std::make_unique<XQFTraceGui_Qt>();
-        prompts = ScriptPrompts(&shown);
+        CWindowTest::SetUp();
         dialog = window->FilterDialog();
         ASSERT_NE(dialog, nullptr);
     }
     void TearDown() override
     {
-        window.reset();
-        c->Shutdown();
+        CWindowTest::TearDown();
         traces.clear();
-        CFreshControllerTest::TearDown();
     }
     void Open(CTraceBuilder& builder)
     {
@@ -160,7 +155,6 @@ protected:
         return *h;
     }
 
-    std::unique_ptr<XQFTraceGui_Qt> window;
     CFilterDialog* dialog = nullptr;
     std::vector<std::unique_ptr<CTraceData>> traces;
 };

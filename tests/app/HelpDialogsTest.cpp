@@ -294,6 +294,8 @@ TEST_F(HelpDialogs, MainWindowActionsReachTheirDialogs)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].title, "Documentation File Not Found");
     EXPECT_EQ(shown[1].title, "Failed to check for updates");
+    window.close();
+    CShaderEditController::Shutdown();
 }
 
 // Records the documents handed to the desktop.

@@ -12,6 +12,7 @@
 #include "AppTestSupport.h"
 #include "CallFixture.h"
 #include "CallSearch.h"
+#include "ShaderEditController.h"
 #include "calllist/ViewCallsFrame.h"
 #include "search/SearchDialog.h"
 #include "search/SearchViewerWidget.h"
@@ -244,6 +245,9 @@ protected:
     void TearDown() override
     {
         window.reset();
+        // The window's shader editor started the editor controller's worker: it ends here, while
+        // the application runs.
+        CShaderEditController::Shutdown();
         Search::TearDown();
     }
     QStringList Lines() const
