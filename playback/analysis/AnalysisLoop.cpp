@@ -19,6 +19,13 @@ namespace {
 constexpr uint16_t kEglSwapBuffers = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
 constexpr uint16_t kGlClear = CallIdOf(ECallFamily::Es2, "glClear");
 
+uint32_t HostInt(SEs2Host& gl, GLenum pname)
+{
+    GLint v = 0;
+    XQF_HOST(gl, glGetIntegerv)(pname, &v);
+    return uint32_t(v);
+}
+
 // The abort check before a call: the playback windows' messages served, then the flag read.
 bool Aborted(CAnalysisPlayback& a)
 {
@@ -177,11 +184,8 @@ bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
         if (m_highlightThisDraw == 1 && m_highlight) {
             m_savedBlend = XQF_HOST(gl, glIsEnabled)(GL_BLEND) == 1;
             m_savedDepthTest = XQF_HOST(gl, glIsEnabled)(GL_DEPTH_TEST) == 1;
-            GLint v = 0;
-            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_SRC_RGB, &v);
-            m_savedBlendSrc = uint32_t(v);
-            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_DST_RGB, &v);
-            m_savedBlendDst = uint32_t(v);
+            m_savedBlendSrc = HostInt(gl, GL_BLEND_SRC_RGB);
+            m_savedBlendDst = HostInt(gl, GL_BLEND_DST_RGB);
             XQF_HOST(gl, glEnable)(GL_BLEND);
             XQF_HOST(gl, glDisable)(GL_DEPTH_TEST);
             XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -191,15 +195,10 @@ bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
             gl.Mirbex_ToggleWireframe(1);
         if (m_complexity) {
             m_savedBlend = XQF_HOST(gl, glIsEnabled)(GL_BLEND) == 1;
-            GLint v = 0;
-            XQF_HOST(gl, glGetIntegerv)(GL_DEPTH_FUNC, &v);
-            m_savedDepthFunc = uint32_t(v);
-            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_EQUATION, &v);
-            m_savedBlendEquation = uint32_t(v);
-            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_SRC_RGB, &v);
-            m_savedBlendSrc = uint32_t(v);
-            XQF_HOST(gl, glGetIntegerv)(GL_BLEND_DST_RGB, &v);
-            m_savedBlendDst = uint32_t(v);
+            m_savedDepthFunc = HostInt(gl, GL_DEPTH_FUNC);
+            m_savedBlendEquation = HostInt(gl, GL_BLEND_EQUATION);
+            m_savedBlendSrc = HostInt(gl, GL_BLEND_SRC_RGB);
+            m_savedBlendDst = HostInt(gl, GL_BLEND_DST_RGB);
             m_savedStencilTest = XQF_HOST(gl, glIsEnabled)(GL_STENCIL_TEST) == 1;
             XQF_HOST(gl, glEnable)(GL_BLEND);
             XQF_HOST(gl, glDepthFunc)(GL_LEQUAL);

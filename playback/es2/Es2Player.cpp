@@ -356,6 +356,29 @@ using Floats = TfloatType<22>;
 using Ints = TintType<17>;
 using Names = SArrayPtr<TuintType<21>, 1, 1>;
 
+// The parameter-vector forms: target, name and the one value the host reads.
+template <class Holder, class T>
+EEnd ParameterVector(SPlay& p, void (*fn)(GLenum, GLenum, const T*))
+{
+    bool refused = false;
+    const uint32_t* v = Values<Holder>(p, 2, 1, refused);
+    if (refused)
+        return EEnd::Fail;
+    fn(p.a.U32(0), p.a.U32(1), reinterpret_cast<const T*>(v));
+    return EEnd::Common;
+}
+
+// The generic attribute vector forms: index and N values, refused when none were recorded.
+template <int N>
+EEnd AttribVector(SPlay& p, void (*fn)(GLuint, const GLfloat*))
+{
+    auto* values = p.a.As<SPtr<Floats, N, 1>>(1);
+    if (!values || values->pointer.value == 0)
+        return Short(p, "the attribute values", 0, N * 4);
+    fn(p.a.U32(0), reinterpret_cast<const GLfloat*>(values->GetData()));
+    return EEnd::Common;
+}
+
 // ---- the table ----------------------------------------------------------------------------------
 
 struct SEntry
@@ -375,6 +398,7 @@ struct SEntry
 #define XQF_UNIFORM(fn) SEntry{XQF_SLOT(fn), [](SPlay& p) { return Uniform(XQF_HOST(p.gl, fn), p.a); }}
 #define XQF_UNIFORM_V(fn, T, n)                                                                            \
     SEntry{XQF_SLOT(fn), [](SPlay& p) { return UniformVector<Vector<T, n>>(p, XQF_HOST(p.gl, fn), n); }}
+#define XQF_ATTRIB_V(fn, n) SEntry{XQF_SLOT(fn), [](SPlay& p) { return AttribVector<n>(p, XQF_HOST(p.gl, fn)); }}
 #define XQF_UNIFORM_M(fn, n)                                                                               \
     SEntry{XQF_SLOT(fn), [](SPlay& p) { return UniformMatrix<SArrayPtr<Floats, n, n>>(p, XQF_HOST(p.gl, fn), n * n); }}
 
@@ -395,38 +419,10 @@ const SEntry kEntries[] = {
     XQF_AS_RECORDED(glTexParameterf), XQF_AS_RECORDED(glTexParameteri), XQF_AS_RECORDED(glVertexAttrib1f),
     XQF_AS_RECORDED(glVertexAttrib2f), XQF_AS_RECORDED(glVertexAttrib3f), XQF_AS_RECORDED(glVertexAttrib4f),
 
-    XQF_CASE(glTexParameterfv) {
-        bool refused = false;
-        const uint32_t* v = Values<Vector<Floats, 1>>(p, 2, 1, refused);
-        if (refused)
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glTexParameterfv)(p.a.U32(0), p.a.U32(1), reinterpret_cast<const GLfloat*>(v));
-        return EEnd::Common;
-    }},
-    XQF_CASE(glTexParameteriv) {
-        bool refused = false;
-        const uint32_t* v = Values<Vector<TGLenum, 1>>(p, 2, 1, refused);
-        if (refused)
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glTexParameteriv)(p.a.U32(0), p.a.U32(1), reinterpret_cast<const GLint*>(v));
-        return EEnd::Common;
-    }},
-    XQF_CASE(glVertexAttrib1fv) {
-        XQF_HOST(p.gl, glVertexAttrib1fv)(p.a.U32(0), reinterpret_cast<const GLfloat*>(p.a.As<SPtr<Floats, 1, 1>>(1)->GetData()));
-        return EEnd::Common;
-    }},
-    XQF_CASE(glVertexAttrib2fv) {
-        XQF_HOST(p.gl, glVertexAttrib2fv)(p.a.U32(0), reinterpret_cast<const GLfloat*>(p.a.As<SPtr<Floats, 2, 1>>(1)->GetData()));
-        return EEnd::Common;
-    }},
-    XQF_CASE(glVertexAttrib3fv) {
-        XQF_HOST(p.gl, glVertexAttrib3fv)(p.a.U32(0), reinterpret_cast<const GLfloat*>(p.a.As<SPtr<Floats, 3, 1>>(1)->GetData()));
-        return EEnd::Common;
-    }},
-    XQF_CASE(glVertexAttrib4fv) {
-        XQF_HOST(p.gl, glVertexAttrib4fv)(p.a.U32(0), reinterpret_cast<const GLfloat*>(p.a.As<SPtr<Floats, 4, 1>>(1)->GetData()));
-        return EEnd::Common;
-    }},
+    SEntry{XQF_SLOT(glTexParameterfv), [](SPlay& p) { return ParameterVector<Vector<Floats, 1>>(p, XQF_HOST(p.gl, glTexParameterfv)); }},
+    SEntry{XQF_SLOT(glTexParameteriv), [](SPlay& p) { return ParameterVector<Vector<TGLenum, 1>>(p, XQF_HOST(p.gl, glTexParameteriv)); }},
+    XQF_ATTRIB_V(glVertexAttrib1fv, 1), XQF_ATTRIB_V(glVertexAttrib2fv, 2), XQF_ATTRIB_V(glVertexAttrib3fv, 3),
+    XQF_ATTRIB_V(glVertexAttrib4fv, 4),
 
     XQF_UNIFORM(glUniform1f), XQF_UNIFORM(glUniform1i), XQF_UNIFORM(glUniform2f), XQF_UNIFORM(glUniform2i),
     XQF_UNIFORM(glUniform3f), XQF_UNIFORM(glUniform3i), XQF_UNIFORM(glUniform4f), XQF_UNIFORM(glUniform4i),

@@ -362,6 +362,7 @@ const std::vector<SShort>& Shortages()
          {kTexParameteriv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0).U32(0)}, "glTexParameteriv"},
         {"shader binaries for more shaders than recorded", {},
          {kShaderBinary, SPayload().U32(2).Array(0x100, {3}).U32(0x1234).Block(0x200, 8).U32(8)}, "glShaderBinary"},
+        {"generic attribute values not recorded", {}, {kVertexAttrib2fv, SPayload().U32(1).Ptr(0)}, "glVertexAttrib2fv"},
         {"an attribute name without text", {Ret(kCreateProgram, 4, {})},
          {kBindAttribLocation, SPayload().U32(4).U32(0).Ptr(0).U32(0)}, "glBindAttribLocation"},
         {"a uniform name without text", {Ret(kCreateProgram, 4, {})},

@@ -72,6 +72,7 @@ inline void SpyOnEs2(CHostSpy& spy)
     XQF_SPY(spy, gl, glVertexAttribPointer);
     XQF_SPY(spy, gl, glViewport);
     XQF_SPY(spy, gl, glVertexAttrib4f);
+    XQF_SPY(spy, gl, glVertexAttrib2fv);
     XQF_SPY(spy, gl, glReadPixels);
     XQF_SPY(spy, gl, glEnable);
     XQF_SPY(spy, gl, glDisable);

@@ -135,13 +135,14 @@ int Run(const std::vector<std::string>& given)
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
         CAnalysisInterface analysis;
-        try {
+        bool noFrame = false;
+        const bool ran = RunCaught([&] {
             analysis.SetTraceForAnalysis(trace.Data());
             const uint32_t draws = DrawCount(*trace.Data(), uint32_t(frame));
             const uint32_t budget = a.budget >= 0 ? uint32_t(a.budget) : draws;
             if (analysis.Analysis() && !analysis.GoToFrame(uint32_t(frame), budget)) {
-                fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
-                return kDumpUsage;
+                noFrame = true;
+                return;
             }
             const uint32_t first = a.first || a.last ? uint32_t(a.first) : 1;
             const uint32_t last = a.first || a.last ? uint32_t(a.last) : draws;
@@ -169,16 +170,16 @@ int Run(const std::vector<std::string>& given)
                 result = 3;
             }
             image = analysis.GetFrameBuffer(&rgb, &width, &height);
-            // The facade owns the buffer: it is written before the facade goes.
-            if (image && !WriteReadBack(out, rgb, width, height))
-                return kDumpUsage;
-        } catch (const std::exception& e) {
-            fprintf(stderr, "ERROR: %s\n", e.what());
-            result = 0;
-        } catch (const char* text) {
-            fprintf(stderr, "ERROR: %s\n", text);
-            result = 0;
+        });
+        if (noFrame) {
+            fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+            return kDumpUsage;
         }
+        if (!ran)
+            result = 0;
+        // The facade owns the buffer: it is written before the facade goes.
+        if (image && !WriteReadBack(out, rgb, width, height))
+            return kDumpUsage;
     }
     if (!image)
         width = height = 0;

@@ -26,7 +26,7 @@ int Run(const std::vector<std::string>& args)
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
         if (!RestoreFrame(trace, playback, frame, path))
             return kDumpUsage;
-        try {
+        const bool played = RunCaught([&] {
             for (uint32_t n = playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
                 STraceCall* call = trace.Data()->GetCall(n);
                 if (!call || IsFrameEnd(uint16_t(call->call->GetId())))
@@ -36,13 +36,9 @@ int Run(const std::vector<std::string>& args)
                     break;
                 }
             }
-        } catch (const std::exception& e) {
-            fprintf(stderr, "ERROR: %s\n", e.what());
+        });
+        if (!played)
             result = 0;
-        } catch (const char* text) {
-            fprintf(stderr, "ERROR: %s\n", text);
-            result = 0;
-        }
         playback.ReadFrameBuffer();
         playback.GetFrameBuffer(&rgb, &width, &height);
     }
