@@ -116,30 +116,22 @@ TEST(AmtcOptimise, OptimiserNeverReturnsAWorsePair)
             p.windowWidth = u8(2 * p.blockWidth + 1);
             p.isXQFTCII = second;
             p.blocksX = p.blocksY = 4;
-            const std::vector<u32> ids = CandidateIds(twoBpp, second);
             const int pixels = p.windowWidth * 9;
             for (int trial = 0; trial < 40; ++trial) {
                 SRgba window[kMaxWindowPixels];
                 const int base = int(rng() % 200);
                 for (int i = 0; i < pixels; ++i)
                     window[i] = {{u8(base + i % 17 * 3), u8(rng() % 256), u8(base / 2 + (i / 17) * 6), u8(trial % 3 ? 255 : rng() % 256)}};
-                u32 nineIds[9];
-                AmtcColourPair nine[9];
-                for (int k = 0; k < 9; ++k) {
-                    nineIds[k] = ids[rng() % ids.size()];
-                    const SWordPair w = RandomWordPair(rng, nineIds[k], second);
-                    nine[k] = {w.a, w.b, 0, 0};
-                }
-                SBlendEntry entries[kMaxWindowPixels];
-                ASSERT_TRUE(CreateBlendEntries(nineIds, p, entries));
+                SRandomNeighbourhood n;
+                ASSERT_TRUE(n.Make(rng, p));
                 SColourBox box;
                 const float centre[4] = {128, 128, 128, 200};
                 InitIdentityBox(box, centre);
                 const u8 corners[2][4] = {{0, 0, 0, 0}, {255, 255, 255, 255}};
                 ExtendBoxByPixel(box, corners[0]);
                 ExtendBoxByPixel(box, corners[1]);
-                const SCandidateProblem problem{&p, window, entries, nine, &box, !twoBpp && (nineIds[4] & 3) == 1, true};
-                const AmtcColourPair start{nine[4].a, nine[4].b, kUnevaluated, 0};
+                const SCandidateProblem problem{&p, window, n.entries, n.nine, &box, !twoBpp && (n.ids[4] & 3) == 1, true};
+                const AmtcColourPair start{n.nine[4].a, n.nine[4].b, kUnevaluated, 0};
                 SWindowFit fit;
                 u8 weights[kMaxWindowPixels] = {};
                 EvaluateWindow(problem, start.a, start.b, true, fit, weights);
@@ -229,23 +221,15 @@ TEST(AmtcOptimise, WindowEvaluationIsThePalettesEvaluation)
                 p.windowWidth = u8(2 * p.blockWidth + 1);
                 p.isXQFTCII = second;
                 p.blocksX = grid, p.blocksY = 4;
-                const std::vector<u32> ids = CandidateIds(twoBpp, second);
                 for (int trial = 0; trial < 30; ++trial) {
                     SRgba window[kMaxWindowPixels];
                     for (SRgba& px : window)
                         px = {{u8(rng()), u8(rng()), u8(rng()), u8(trial % 2 ? 255 : rng())}};
-                    u32 nineIds[9];
-                    AmtcColourPair nine[9];
-                    for (int k = 0; k < 9; ++k) {
-                        nineIds[k] = ids[rng() % ids.size()];
-                        const SWordPair w = RandomWordPair(rng, nineIds[k], second);
-                        nine[k] = {w.a, w.b, 0, 0};
-                    }
-                    SBlendEntry entries[kMaxWindowPixels];
-                    ASSERT_TRUE(CreateBlendEntries(nineIds, p, entries));
+                    SRandomNeighbourhood n;
+                    ASSERT_TRUE(n.Make(rng, p));
                     SColourBox box{};
-                    const SCandidateProblem problem{&p, window, entries, nine, &box, false, false};
-                    const SWordPair centre = RandomWordPair(rng, nineIds[4], second);
+                    const SCandidateProblem problem{&p, window, n.entries, n.nine, &box, false, false};
+                    const SWordPair centre = RandomWordPair(rng, n.ids[4], second);
                     SWindowFit fit;
                     u8 weights[kMaxWindowPixels] = {};
                     EvaluateWindow(problem, centre.a, centre.b, true, fit, weights);

@@ -67,9 +67,19 @@ inline std::vector<u32> CandidateIds(bool twoBpp, bool second)
     return second ? std::vector<u32>{0, 1, 2, 3} : std::vector<u32>{0, 1};
 }
 
+// A random 3 x 3 neighbourhood: candidate ids, representable endpoint pairs and the blend entries
+// of the window for them.
+struct SRandomNeighbourhood {
+    u32 ids[9];
+    AmtcColourPair nine[9];
+    SBlendEntry entries[kMaxWindowPixels];
+    bool Make(std::mt19937& rng, const AmtcParams& params);
+};
+
 } // namespace amtctest
 
 #include "AmtcLevel.h"
+#include "BlendEntries.h"
 #include "amtc_localised.h"
 
 namespace amtctest {
@@ -106,6 +116,17 @@ inline bool SameRecords(const CAmtcLevel& x, const CAmtcLevel& y)
         if (std::memcmp(x.Row(by), y.Row(by), sizeof(AmtcBlockRecord) * p.blocksX) != 0)
             return false;
     return true;
+}
+
+inline bool SRandomNeighbourhood::Make(std::mt19937& rng, const AmtcParams& params)
+{
+    const std::vector<u32> candidates = CandidateIds(params.mode == 2, params.isXQFTCII != 0);
+    for (int k = 0; k < 9; ++k) {
+        ids[k] = candidates[rng() % candidates.size()];
+        const SWordPair w = RandomWordPair(rng, ids[k], params.isXQFTCII != 0);
+        nine[k] = {w.a, w.b, 0, 0};
+    }
+    return CreateBlendEntries(ids, params, entries);
 }
 
 } // namespace amtctest

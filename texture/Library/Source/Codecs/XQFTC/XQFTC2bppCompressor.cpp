@@ -9,22 +9,6 @@ namespace {
 
 constexpr u8 kWeights[4] = {0, 3, 5, 8};
 
-SPixel4 Blend(const SPixel4& a, const SPixel4& b, i32 w)
-{
-    SPixel4 out;
-    for (int c = 0; c < 4; ++c)
-        out.c[c] = u8(((i32(b.c[c]) - i32(a.c[c])) * w + 8 * i32(a.c[c])) >> 3);
-    return out;
-}
-
-u32 DistanceSq(const SPixel4& x, const SPixel4& y)
-{
-    u32 d = 0;
-    for (int c = 0; c < 4; ++c)
-        d += u32((i32(x.c[c]) - i32(y.c[c])) * (i32(x.c[c]) - i32(y.c[c])));
-    return d;
-}
-
 bool Stored(u32 x, u32 y) { return ((x + y) & 1) == 0; }
 
 } // namespace
@@ -91,14 +75,14 @@ void XQFTC2bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
                     const u32 ix = bx * 8 + x, iy = by * 4 + y, p = 8 * y + x;
                     const SPixel4 &px = Pixel(ix, iy), &a = FullA(ix, iy), &b = FullB(ix, iy);
                     // Direct: B unless A is strictly nearer.
-                    block.direct[p] = DistanceSq(px, a) < DistanceSq(px, b) ? 0 : 3;
+                    block.direct[p] = PixelDistanceSq(px, a) < PixelDistanceSq(px, b) ? 0 : 3;
                     if (!Stored(x, y)) {
                         block.stored[p] = 0;
                         continue;
                     }
                     u32 best = 0, bestDistance = ~0u;
                     for (u32 v = 0; v < 4; ++v) {
-                        const u32 d = DistanceSq(px, Blend(a, b, kWeights[v]));
+                        const u32 d = PixelDistanceSq(px, BlendPixel(a, b, kWeights[v]));
                         if (d < bestDistance)
                             bestDistance = d, best = v;
                     }
@@ -111,7 +95,7 @@ void XQFTC2bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
                 SPixel4 rebuilt[32];
                 for (u32 y = 0; y < 4; ++y)
                     for (u32 x = 0; x < 8; ++x)
-                        rebuilt[8 * y + x] = Blend(FullA(bx * 8 + x, by * 4 + y), FullB(bx * 8 + x, by * 4 + y), weights[8 * y + x]);
+                        rebuilt[8 * y + x] = BlendPixel(FullA(bx * 8 + x, by * 4 + y), FullB(bx * 8 + x, by * 4 + y), weights[8 * y + x]);
                 const u64 score = u64(block.bias[mode]) * BlockError(bx, by, rebuilt);
                 if (score < bestScore)
                     bestScore = score, block.mode = u8(mode);
@@ -121,16 +105,13 @@ void XQFTC2bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
 
 void XQFTC2bppCompressor::RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1)
 {
-    for (u32 by = y0; by < y1; ++by)
-        for (u32 bx = x0; bx < x1; ++bx) {
-            const SBlock& block = m_blocks[by * m_blocksX + bx];
-            u8 weights[32];
-            PredictModeWeights(block, block.mode, weights);
-            float w[32];
-            for (int p = 0; p < 32; ++p)
-                w[p] = float(weights[p]) / 8.0f;
-            RefineBlock(bx, by, w, 128.0f);
-        }
+    RefineBlocks(x0, x1, y0, y1, 128.0f, [&](u32 bx, u32 by, float* w) {
+        const SBlock& block = m_blocks[by * m_blocksX + bx];
+        u8 weights[32];
+        PredictModeWeights(block, block.mode, weights);
+        for (int p = 0; p < 32; ++p)
+            w[p] = float(weights[p]) / 8.0f;
+    });
 }
 
 void XQFTC2bppCompressor::WriteBlocks(u8* out, bool twiddled)

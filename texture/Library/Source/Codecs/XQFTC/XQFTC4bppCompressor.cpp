@@ -11,21 +11,10 @@ constexpr u8 kVariantWeights[2][4] = {{0, 3, 5, 8}, {0, 4, 4, 8}};
 // The blend at weight w (eighths); variant 1's index 2 is punch-through: alpha 0.
 SPixel4 Blend(const SPixel4& a, const SPixel4& b, u32 variant, u32 index)
 {
-    const i32 w = kVariantWeights[variant][index];
-    SPixel4 out;
-    for (int c = 0; c < 4; ++c)
-        out.c[c] = u8(((i32(b.c[c]) - i32(a.c[c])) * w + 8 * i32(a.c[c])) >> 3);
+    SPixel4 out = BlendPixel(a, b, kVariantWeights[variant][index]);
     if (variant == 1 && index == 2)
         out.c[3] = 0;
     return out;
-}
-
-u32 DistanceSq(const SPixel4& x, const SPixel4& y)
-{
-    u32 d = 0;
-    for (int c = 0; c < 4; ++c)
-        d += u32((i32(x.c[c]) - i32(y.c[c])) * (i32(x.c[c]) - i32(y.c[c])));
-    return d;
 }
 
 } // namespace
@@ -64,7 +53,7 @@ void XQFTC4bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
                         const u32 ix = bx * 4 + x, iy = by * 4 + y;
                         u32 best = 0, bestDistance = ~0u;
                         for (u32 index = 0; index < 4; ++index) {
-                            const u32 d = DistanceSq(Pixel(ix, iy), Blend(FullA(ix, iy), FullB(ix, iy), variant, index));
+                            const u32 d = PixelDistanceSq(Pixel(ix, iy), Blend(FullA(ix, iy), FullB(ix, iy), variant, index));
                             if (d < bestDistance)
                                 bestDistance = d, best = index;
                         }
@@ -79,14 +68,11 @@ void XQFTC4bppCompressor::RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1)
 {
     // The indices as fractions of B; variant 1 too is fitted with 0, 0.375, 0.625 and 1.
     static constexpr float kFraction[4] = {0.0f, 0.375f, 0.625f, 1.0f};
-    for (u32 by = y0; by < y1; ++by)
-        for (u32 bx = x0; bx < x1; ++bx) {
-            const SBlock& block = m_blocks[by * m_blocksX + bx];
-            float w[16];
-            for (int p = 0; p < 16; ++p)
-                w[p] = kFraction[block.indices[block.variant][p]];
-            RefineBlock(bx, by, w, 32.0f);
-        }
+    RefineBlocks(x0, x1, y0, y1, 32.0f, [&](u32 bx, u32 by, float* w) {
+        const SBlock& block = m_blocks[by * m_blocksX + bx];
+        for (int p = 0; p < 16; ++p)
+            w[p] = kFraction[block.indices[block.variant][p]];
+    });
 }
 
 void XQFTC4bppCompressor::WriteBlocks(u8* out, bool twiddled)

@@ -12,6 +12,23 @@ struct SPixel4 {
     u8 c[4]; // red, green, blue, alpha
 };
 
+// The blend of A and B at weight w of B (eighths), as the decoder blends.
+inline SPixel4 BlendPixel(const SPixel4& a, const SPixel4& b, i32 w)
+{
+    SPixel4 out;
+    for (int c = 0; c < 4; ++c)
+        out.c[c] = u8(((i32(b.c[c]) - i32(a.c[c])) * w + 8 * i32(a.c[c])) >> 3);
+    return out;
+}
+
+inline u32 PixelDistanceSq(const SPixel4& x, const SPixel4& y)
+{
+    u32 d = 0;
+    for (int c = 0; c < 4; ++c)
+        d += u32((i32(x.c[c]) - i32(y.c[c])) * (i32(x.c[c]) - i32(y.c[c])));
+    return d;
+}
+
 class XQFTCCompressor {
 public:
     // image: width x height RGBA pixels (whole blocks). Valid() tells whether memory was found.
@@ -54,6 +71,18 @@ protected:
     // Least-squares move of block (bx, by)'s endpoints for the per-pixel weights w (0..1, row-major
     // over the block); blocks whose mean residual is small enough stay.
     void RefineBlock(u32 bx, u32 by, const float* w, float threshold);
+    // RefineBlock over the blocks bx in [x0, x1), by in [y0, y1), weightsOf(bx, by, w) giving each
+    // block's weights.
+    template <class Weights>
+    void RefineBlocks(u32 x0, u32 x1, u32 y0, u32 y1, float threshold, Weights weightsOf)
+    {
+        for (u32 by = y0; by < y1; ++by)
+            for (u32 bx = x0; bx < x1; ++bx) {
+                float w[32];
+                weightsOf(bx, by, w);
+                RefineBlock(bx, by, w, threshold);
+            }
+    }
     u64 BlockError(u32 bx, u32 by, const SPixel4* reconstructed) const;
     u32 ColourWord(u32 bx, u32 by, u32 modeBit) const;
     static void PutBlock(u8* out, u32 mod, u32 colour);

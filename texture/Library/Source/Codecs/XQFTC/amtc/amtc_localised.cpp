@@ -86,46 +86,40 @@ u32 OptimisationRows(u32 blocksY, u32 workers, u32 worker, u32 phaseY, u32* rows
     return n;
 }
 
-bool RunSetUpSweep(CAmtcLevel& level, u32 sweep, ESweepRun run)
+namespace {
+
+// Runs `workers` workers of a sweep on the library's threads, or, on the calling thread, one worker
+// that visits every row (the context then holds 1 worker).
+bool RunSweep(CAmtcLevel& level, WorkerRoutine routine, void* context, u32 workers, ESweepRun run)
 {
-    const u32 ny = level.Params().blocksY;
-    SSetUpSweep s{&level, sweep, std::min(SweepWorkerLimit(ny), ny)};
-    if (run == ESweepRun::CallingThread) {
-        s.workers = 1;
-        return SetUpWorker(&s, 0) && !level.Failed();
-    }
+    if (run == ESweepRun::CallingThread)
+        return routine(context, 0) && !level.Failed();
     SWorkerSet set;
-    for (u32 t = 0; t < s.workers; ++t)
-        StartWorkerThread(set, SetUpWorker, &s);
+    for (u32 t = 0; t < workers; ++t)
+        StartWorkerThread(set, routine, context);
     if (!JoinWorkerThreads(set))
         level.MarkFailed();
     return !level.Failed();
 }
 
+} // namespace
+
+bool RunSetUpSweep(CAmtcLevel& level, u32 sweep, ESweepRun run)
+{
+    const u32 ny = level.Params().blocksY;
+    const u32 workers = std::min(SweepWorkerLimit(ny), ny);
+    SSetUpSweep s{&level, sweep, run == ESweepRun::CallingThread ? 1 : workers};
+    return RunSweep(level, SetUpWorker, &s, workers, run);
+}
+
 bool RunOptimisationSweep(CAmtcLevel& level, u32 phaseX, u32 phaseY, u32 counter, ESweepRun run)
 {
     const u32 ny = level.Params().blocksY;
-    SOptimisationSweep s{&level, phaseX % 2, phaseY % 2, counter, std::min(SweepWorkerLimit(ny), ny / 2)};
-    if (s.workers == 0)
+    const u32 workers = std::min(SweepWorkerLimit(ny), ny / 2);
+    if (workers == 0)
         return !level.Failed(); // a grid one block high is not optimised
-    if (run == ESweepRun::CallingThread) {
-        TScratch<SOptimiseScratch> scratch = MakeScratch<SOptimiseScratch>(1);
-        TScratch<u32> rows = MakeScratch<u32>(ny);
-        if (!scratch || !rows) {
-            level.MarkFailed();
-            return false;
-        }
-        u32 count = 0;
-        for (u32 by = s.phaseY; by < ny; by += 2)
-            rows[count++] = by;
-        return OptimiseRows(level, rows.get(), count, s.phaseX, counter, scratch[0]) && !level.Failed();
-    }
-    SWorkerSet set;
-    for (u32 t = 0; t < s.workers; ++t)
-        StartWorkerThread(set, OptimisationWorker, &s);
-    if (!JoinWorkerThreads(set))
-        level.MarkFailed();
-    return !level.Failed();
+    SOptimisationSweep s{&level, phaseX % 2, phaseY % 2, counter, run == ESweepRun::CallingThread ? 1 : workers};
+    return RunSweep(level, OptimisationWorker, &s, workers, run);
 }
 
 bool RunOptimisationPass(CAmtcLevel& level, u32& counter, ESweepRun run)
