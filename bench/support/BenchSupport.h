@@ -1,6 +1,7 @@
 #pragma once
 // Timing, process memory and the temporary folder, as every benchmark measures them.
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,15 @@ using Clock = std::chrono::steady_clock;
 inline double Seconds(Clock::time_point a, Clock::time_point b)
 {
     return std::chrono::duration<double>(b - a).count();
+}
+
+// CPU time of the whole process so far (every thread, user and system), in seconds. On a shared
+// machine the wall clock of a threaded run says little; its CPU time says what the work cost.
+inline double ProcessCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
 }
 
 // A line of /proc/self/status in KiB (VmRSS: now, VmHWM: peak since the last reset).

@@ -32,23 +32,26 @@ using xqft::test::SColourImage;
 namespace {
 
 struct SResult {
-    double seconds = 0, psnr = 0;
+    double seconds = 0, cpu = 0, psnr = 0;
     u64 pixels = 0;
     double Mpx() const { return seconds > 0 ? double(pixels) / seconds / 1e6 : 0; }
 };
 
-// An encoder: compresses the image and returns its decoded pixels (RGBA), or nothing on failure.
-using Encoder = std::function<std::vector<u8>(const SColourImage&, double& seconds)>;
+// An encoder: compresses the image and returns its decoded pixels (RGBA), or nothing on failure;
+// seconds and cpu: the wall and process CPU time of the compression alone.
+using Encoder = std::function<std::vector<u8>(const SColourImage&, double& seconds, double& cpu)>;
 
 Encoder Xqftc(bool twoBpp, bool second, u32 quality)
 {
-    return [=](const SColourImage& image, double& seconds) {
+    return [=](const SColourImage& image, double& seconds, double& cpu) {
         std::vector<u8> blocks(CompressXQFTCImage(nullptr, 0, nullptr, image.width, image.height, true, twoBpp,
                                                   second, quality));
         const auto start = Clock::now();
+        const double cpu0 = xqft::bench::ProcessCpuSeconds();
         const u64 written = CompressXQFTCImage(image.rgba.data(), image.rgba.size(), blocks.data(), image.width,
                                                image.height, true, twoBpp, second, quality);
         seconds = Seconds(start, Clock::now());
+        cpu = xqft::bench::ProcessCpuSeconds() - cpu0;
         std::vector<u8> decoded(u64(image.width) * image.height * 4);
         if (written != blocks.size() || DecompressXQFTCImage(blocks.data(), blocks.size(), decoded.data(), image.width,
                                                              image.height, twoBpp, second) != decoded.size())
@@ -59,12 +62,14 @@ Encoder Xqftc(bool twoBpp, bool second, u32 quality)
 
 Encoder Squish(int fit)
 {
-    return [=](const SColourImage& image, double& seconds) {
+    return [=](const SColourImage& image, double& seconds, double& cpu) {
         std::vector<u8> blocks(squish::GetStorageRequirements(int(image.width), int(image.height), squish::kDxt1));
         const auto start = Clock::now();
+        const double cpu0 = xqft::bench::ProcessCpuSeconds();
         squish::CompressImage(image.rgba.data(), int(image.width), int(image.height), blocks.data(),
                               squish::kDxt1 | fit);
         seconds = Seconds(start, Clock::now());
+        cpu = xqft::bench::ProcessCpuSeconds() - cpu0;
         std::vector<u8> decoded(u64(image.width) * image.height * 4);
         squish::DecompressImage(decoded.data(), int(image.width), int(image.height), blocks.data(), squish::kDxt1);
         return decoded;
@@ -75,11 +80,11 @@ SResult Run(const std::vector<SColourImage>& images, const Encoder& encode)
 {
     SResult r;
     for (const SColourImage& image : images) {
-        double seconds = 0;
-        const std::vector<u8> decoded = encode(image, seconds);
+        double seconds = 0, cpu = 0;
+        const std::vector<u8> decoded = encode(image, seconds, cpu);
         if (decoded.empty())
             return {};
-        r.seconds += seconds;
+        r.seconds += seconds, r.cpu += cpu;
         r.pixels += u64(image.width) * image.height;
         r.psnr += xqft::test::PsnrRgb(image.rgba.data(), 4, decoded.data(), 4, u64(image.width) * image.height);
     }
@@ -89,7 +94,8 @@ SResult Run(const std::vector<SColourImage>& images, const Encoder& encode)
 
 void PrintRow(const std::string& name, const SResult& r, const char* note = "")
 {
-    std::printf("  %-30s %9.2f s %8.3f Mpx/s %7.2f dB%s\n", name.c_str(), r.seconds, r.Mpx(), r.psnr, note);
+    std::printf("  %-34s %8.2f s %8.3f Mpx/s %8.2f s CPU %7.2f dB%s\n", name.c_str(), r.seconds, r.Mpx(), r.cpu,
+                r.psnr, note);
 }
 
 struct SFormat {
@@ -106,7 +112,7 @@ int main()
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is measured
     const bool full = std::getenv("XQFT_BENCH_FULL") != nullptr;
     const std::vector<u32> sizes = full ? std::vector<u32>{512, 1024} : std::vector<u32>{512};
-    double clusterPsnr = 0, effort2Psnr = 0, classSeconds = 0, effort0Seconds = 0;
+    double clusterPsnr = 0, effort2Psnr = 0, classCpu = 0, effort0Cpu = 0;
 
     std::printf("XQFTC compression, default thread limit (%u threads)%s\n", GetThreadLimit(),
                 full ? "" : "; XQFT_BENCH_FULL=1 runs every size and effort");
@@ -125,7 +131,7 @@ int main()
                 const SResult r = Run(set, Xqftc(f.twoBpp, false, 0));
                 PrintRow(std::string(f.name) + " class compressor", r);
                 if (size == 512 && !f.twoBpp)
-                    classSeconds = r.seconds;
+                    classCpu = r.cpu;
             }
             for (u32 effort = 0; effort <= 4; ++effort) {
                 const bool reduced = f.second && effort >= 2 && !full;
@@ -135,7 +141,7 @@ int main()
                 if (size == 512 && !f.twoBpp && !f.second && effort == 2)
                     effort2Psnr = r.psnr;
                 if (size == 512 && !f.twoBpp && !f.second && effort == 0)
-                    effort0Seconds = r.seconds;
+                    effort0Cpu = r.cpu;
             }
         }
     }
@@ -143,37 +149,43 @@ int main()
     std::printf("Thread limits, 1024 x 1024 %s\n", full ? "images of the set" : "\"sine-noise\"");
     const std::vector<SColourImage> big =
         full ? xqft::test::ColourImages(1024, 1024) : std::vector<SColourImage>{xqft::test::ColourImage("sine-noise", 1024, 1024)};
+    // Wall-clock speed-up over one thread; on a shared machine also the CPU time over one thread's
+    // (what the threads cost beyond the work: 1.0 is nothing), and the threads over that, which is
+    // the speed-up the run would have on idle cores.
     struct SScaling {
         const char* name;
         Encoder encode;
-        double speedUp;
+        double speedUp, idleSpeedUp;
     } scaling[] = {
-        {"class 4bpp (64 regions)", Xqftc(false, false, 0), 0},
-        {"class 2bpp (64 regions)", Xqftc(true, false, 0), 0},
-        {"amtc effort 0 XQFTC 4bpp", Xqftc(false, false, 1), 0},
-        {"amtc effort 0 XQFTC-II 2bpp", Xqftc(true, true, 0), 0},
+        {"class 4bpp (64 regions)", Xqftc(false, false, 0), 0, 0},
+        {"class 2bpp (64 regions)", Xqftc(true, false, 0), 0, 0},
+        {"amtc effort 0 XQFTC 4bpp", Xqftc(false, false, 1), 0, 0},
+        {"amtc effort 0 XQFTC-II 2bpp", Xqftc(true, true, 0), 0, 0},
     };
     for (SScaling& s : scaling) {
-        double one = 0;
+        SResult one;
         for (const u32 limit : {1u, 2u, 4u, 8u}) {
             SetThreadLimit(limit);
             const SResult r = Run(big, s.encode);
             if (limit == 1)
-                one = r.seconds;
-            s.speedUp = r.seconds > 0 ? one / r.seconds : 0;
-            char note[64];
-            std::snprintf(note, sizeof note, "  %.2fx one thread", s.speedUp);
+                one = r;
+            s.speedUp = r.seconds > 0 ? one.seconds / r.seconds : 0;
+            const double cost = one.cpu > 0 ? r.cpu / one.cpu : 0;
+            s.idleSpeedUp = cost > 0 ? limit / cost : 0;
+            char note[96];
+            std::snprintf(note, sizeof note, "  %.2fx wall, CPU %.2fx one thread's: %.2fx on idle cores", s.speedUp,
+                          cost, s.idleSpeedUp);
             PrintRow(std::string(s.name) + ", " + std::to_string(limit) + " threads", r, note);
         }
     }
     SetThreadLimit(0);
 
-    std::printf("goal: 5x from one thread to 8: amtc %.2fx, class %.2fx: %s\n", scaling[2].speedUp, scaling[0].speedUp,
-                scaling[2].speedUp >= 5 && scaling[0].speedUp >= 5 ? "met" : "NOT met");
+    std::printf("goal: 5x from one thread to 8: amtc %.2fx wall (%.2fx on idle cores), class %.2fx wall (%.2fx): %s\n",
+                scaling[2].speedUp, scaling[2].idleSpeedUp, scaling[0].speedUp, scaling[0].idleSpeedUp,
+                scaling[2].speedUp >= 5 && scaling[0].speedUp >= 5 ? "met" : "NOT met on the wall clock");
     std::printf("goal: amtc effort 2 (4 bpp) within 2 dB of the cluster fit: %.2f dB against %.2f dB: %s\n",
                 effort2Psnr, clusterPsnr, effort2Psnr >= clusterPsnr - 2 ? "met" : "NOT met");
-    std::printf("goal: class compressor 5x faster than amtc effort 0 (4 bpp): %.1fx: %s\n",
-                classSeconds > 0 ? effort0Seconds / classSeconds : 0.0,
-                classSeconds > 0 && effort0Seconds >= 5 * classSeconds ? "met" : "NOT met");
+    std::printf("goal: class compressor 5x faster than amtc effort 0 (4 bpp, CPU time): %.1fx: %s\n",
+                classCpu > 0 ? effort0Cpu / classCpu : 0.0, classCpu > 0 && effort0Cpu >= 5 * classCpu ? "met" : "NOT met");
     return 0;
 }

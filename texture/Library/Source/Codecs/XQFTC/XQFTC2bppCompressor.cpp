@@ -70,33 +70,35 @@ void XQFTC2bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
     for (u32 by = y0; by < y1; ++by)
         for (u32 bx = x0; bx < x1; ++bx) {
             SBlock& block = m_blocks[by * m_blocksX + bx];
+            // Each pixel's distance to the blend at every weight: the choices below and the modes'
+            // errors (the block rebuilt with each mode's weights) read them.
+            u32 distances[32][9];
             for (u32 y = 0; y < 4; ++y)
                 for (u32 x = 0; x < 8; ++x) {
-                    const u32 ix = bx * 8 + x, iy = by * 4 + y, p = 8 * y + x;
-                    const SPixel4 &px = Pixel(ix, iy), &a = FullA(ix, iy), &b = FullB(ix, iy);
+                    const u32 p = 8 * y + x;
+                    u32* d = distances[p];
+                    WeightDistances(Pixel(bx * 8 + x, by * 4 + y), FullA(bx * 8 + x, by * 4 + y),
+                                    FullB(bx * 8 + x, by * 4 + y), d);
                     // Direct: B unless A is strictly nearer.
-                    block.direct[p] = PixelDistanceSq(px, a) < PixelDistanceSq(px, b) ? 0 : 3;
+                    block.direct[p] = d[0] < d[8] ? 0 : 3;
                     if (!Stored(x, y)) {
                         block.stored[p] = 0;
                         continue;
                     }
-                    u32 best = 0, bestDistance = ~0u;
-                    for (u32 v = 0; v < 4; ++v) {
-                        const u32 d = PixelDistanceSq(px, BlendPixel(a, b, kWeights[v]));
-                        if (d < bestDistance)
-                            bestDistance = d, best = v;
-                    }
+                    u32 best = 0;
+                    for (u32 v = 1; v < 4; ++v)
+                        if (d[kWeights[v]] < d[kWeights[best]])
+                            best = v;
                     block.stored[p] = u8(best);
                 }
             u64 bestScore = ~u64(0);
             for (u32 mode = 0; mode < 4; ++mode) {
                 u8 weights[32];
                 PredictModeWeights(block, mode, weights);
-                SPixel4 rebuilt[32];
-                for (u32 y = 0; y < 4; ++y)
-                    for (u32 x = 0; x < 8; ++x)
-                        rebuilt[8 * y + x] = BlendPixel(FullA(bx * 8 + x, by * 4 + y), FullB(bx * 8 + x, by * 4 + y), weights[8 * y + x]);
-                const u64 score = u64(block.bias[mode]) * BlockError(bx, by, rebuilt);
+                u64 error = 0;
+                for (u32 p = 0; p < 32; ++p)
+                    error += distances[p][weights[p]];
+                const u64 score = u64(block.bias[mode]) * error;
                 if (score < bestScore)
                     bestScore = score, block.mode = u8(mode);
             }

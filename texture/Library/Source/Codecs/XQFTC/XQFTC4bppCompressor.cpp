@@ -47,19 +47,23 @@ void XQFTC4bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
             // Each pixel takes the weight whose blend of the full-resolution endpoints is nearest
             // (ties keep the lower index); a variant's error is that of the block rebuilt so.
             u64 errors[2] = {0, 0};
-            for (u32 variant = 0; variant < 2; ++variant)
-                for (u32 y = 0; y < 4; ++y)
-                    for (u32 x = 0; x < 4; ++x) {
-                        const u32 ix = bx * 4 + x, iy = by * 4 + y;
-                        u32 best = 0, bestDistance = ~0u;
-                        for (u32 index = 0; index < 4; ++index) {
-                            const u32 d = PixelDistanceSq(Pixel(ix, iy), Blend(FullA(ix, iy), FullB(ix, iy), variant, index));
-                            if (d < bestDistance)
-                                bestDistance = d, best = index;
-                        }
+            for (u32 y = 0; y < 4; ++y)
+                for (u32 x = 0; x < 4; ++x) {
+                    const u32 ix = bx * 4 + x, iy = by * 4 + y;
+                    const SPixel4 &px = Pixel(ix, iy), &a = FullA(ix, iy), &b = FullB(ix, iy);
+                    u32 d[9];
+                    WeightDistances(px, a, b, d);
+                    const u32 punch = PixelDistanceSq(px, Blend(a, b, 1, 2));
+                    const u32 candidates[2][4] = {{d[0], d[3], d[5], d[8]}, {d[0], d[4], punch, d[8]}};
+                    for (u32 variant = 0; variant < 2; ++variant) {
+                        u32 best = 0;
+                        for (u32 index = 1; index < 4; ++index)
+                            if (candidates[variant][index] < candidates[variant][best])
+                                best = index;
                         block.indices[variant][4 * y + x] = u8(best);
-                        errors[variant] += bestDistance;
+                        errors[variant] += candidates[variant][best];
                     }
+                }
             block.variant = u64(block.bias[0]) * errors[0] > u64(block.bias[1]) * errors[1] ? 1 : 0;
         }
 }

@@ -6,6 +6,8 @@
 #include "XQFTextureScratch.h"
 #include "XQFTextureTypes.h"
 
+#include <emmintrin.h>
+
 namespace xqftexture {
 
 struct SPixel4 {
@@ -27,6 +29,27 @@ inline u32 PixelDistanceSq(const SPixel4& x, const SPixel4& y)
     for (int c = 0; c < 4; ++c)
         d += u32((i32(x.c[c]) - i32(y.c[c])) * (i32(x.c[c]) - i32(y.c[c])));
     return d;
+}
+
+// The squared distances from the pixel to BlendPixel(a, b, w) for every weight w = 0..8.
+inline void WeightDistances(const SPixel4& pixel, const SPixel4& a, const SPixel4& b, u32 distances[9])
+{
+    // Two weights at a time in eight 16-bit lanes: every value stays below 2^12, and pairs of
+    // squared differences add up in 32 bits.
+    using V8 = i16 __attribute__((vector_size(16)));
+    using W4 = i32 __attribute__((vector_size(16)));
+    const V8 a2 = {a.c[0], a.c[1], a.c[2], a.c[3], a.c[0], a.c[1], a.c[2], a.c[3]};
+    const V8 b2 = {b.c[0], b.c[1], b.c[2], b.c[3], b.c[0], b.c[1], b.c[2], b.c[3]};
+    const V8 p2 = {pixel.c[0], pixel.c[1], pixel.c[2], pixel.c[3], pixel.c[0], pixel.c[1], pixel.c[2], pixel.c[3]};
+    const V8 step = b2 - a2, base = a2 << 3;
+    for (i16 w = 0; w <= 8; w += 2) {
+        const i16 w1 = w == 8 ? 8 : i16(w + 1);
+        const V8 d = p2 - ((step * V8{w, w, w, w, w1, w1, w1, w1} + base) >> 3);
+        const W4 s = W4(_mm_madd_epi16(__m128i(d), __m128i(d)));
+        distances[w] = u32(s[0] + s[1]);
+        if (w < 8)
+            distances[w + 1] = u32(s[2] + s[3]);
+    }
 }
 
 class XQFTCCompressor {
@@ -83,7 +106,6 @@ protected:
                 RefineBlock(bx, by, w, threshold);
             }
     }
-    u64 BlockError(u32 bx, u32 by, const SPixel4* reconstructed) const;
     u32 ColourWord(u32 bx, u32 by, u32 modeBit) const;
     static void PutBlock(u8* out, u32 mod, u32 colour);
     u32 BlockIndex(u32 bx, u32 by, bool twiddled) const;
