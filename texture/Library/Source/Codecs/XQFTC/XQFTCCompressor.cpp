@@ -92,25 +92,33 @@ bool XQFTCCompressor::Valid() const { return m_image && m_lowA && m_lowB && m_fu
 void XQFTCCompressor::PickExtremePair(const SPixel4* pixels, u32 count, SPixel4& a, SPixel4& b)
 {
     // The pair i < j furthest apart; a later pair replaces the best only when strictly further.
-    // Two pixels j at a time in eight 16-bit lanes.
+    // The pixels widened to 16-bit lanes once, then compared two j at a time.
     using V8 = i16 __attribute__((vector_size(16)));
     using W4 = i32 __attribute__((vector_size(16)));
-    auto pair = [&](u32 j) {
-        const SPixel4& p = pixels[j];
-        const SPixel4& q = pixels[j + 1 < count ? j + 1 : j];
-        return V8{p.c[0], p.c[1], p.c[2], p.c[3], q.c[0], q.c[1], q.c[2], q.c[3]};
-    };
+    const u32 n = count < 64 ? count : 64;
+    if (n == 0) {
+        a = b = SPixel4{};
+        return;
+    }
+    i16 lanes[4 * 65];
+    for (u32 j = 0; j < n; ++j)
+        for (int c = 0; c < 4; ++c)
+            lanes[4 * j + c] = pixels[j].c[c];
+    for (int c = 0; c < 4; ++c)
+        lanes[4 * n + c] = lanes[4 * (n - 1) + c]; // a copy past the end for odd runs
     u32 first = 0, second = 0, best = 0;
-    for (u32 i = 0; i < count; ++i) {
-        const SPixel4& p = pixels[i];
-        const V8 pi = {p.c[0], p.c[1], p.c[2], p.c[3], p.c[0], p.c[1], p.c[2], p.c[3]};
-        for (u32 j = i + 1; j < count; j += 2) {
-            const V8 d = pi - pair(j);
+    for (u32 i = 0; i < n; ++i) {
+        const i16* p = &lanes[4 * i];
+        const V8 pi = {p[0], p[1], p[2], p[3], p[0], p[1], p[2], p[3]};
+        for (u32 j = i + 1; j < n; j += 2) {
+            V8 pj;
+            std::memcpy(&pj, &lanes[4 * j], sizeof pj);
+            const V8 d = pi - pj;
             const W4 s = W4(_mm_madd_epi16(__m128i(d), __m128i(d)));
             const u32 dj = u32(s[0] + s[1]), dk = u32(s[2] + s[3]);
             if (dj > best)
                 best = dj, first = i, second = j;
-            if (j + 1 < count && dk > best)
+            if (j + 1 < n && dk > best)
                 best = dk, first = i, second = j + 1;
         }
     }

@@ -81,7 +81,8 @@ public:
     const SPixel4& LowA(u32 bx, u32 by) const { return m_lowA[by * m_blocksX + bx]; }
     const SPixel4& LowB(u32 bx, u32 by) const { return m_lowB[by * m_blocksX + bx]; }
 
-    // The darker and brighter of the two pixels furthest apart (squared RGBA distance).
+    // The darker and brighter of the two pixels furthest apart (squared RGBA distance), among the
+    // first 64 (a window holds at most 2 BW x 2 BH = 64).
     static void PickExtremePair(const SPixel4* pixels, u32 count, SPixel4& a, SPixel4& b);
 
 protected:
