@@ -45,10 +45,18 @@ class CLevelFitter {
 public:
     explicit CLevelFitter(const SSortedProjections& s) : m_s(s) { std::fill(std::begin(m_keys), std::end(m_keys), kEmpty); }
 
-    // Fits from (lo, hi); returns the error of the final levels and assignment.
+    // Fits from (lo, hi); returns the error of the final levels and assignment. Unless its first
+    // solve fails, a fit depends on its first assignment alone: fits from the same one are looked up.
     double Fit(double& lo, double& hi)
     {
-        u32 key = Assign(lo, hi);
+        const u32 start = Assign(lo, hi);
+        if (!Transition(start).degenerate)
+            for (int k = 0; k < m_fits; ++k)
+                if (m_fitKeys[k] == start) {
+                    lo = m_fitResults[k][0], hi = m_fitResults[k][1];
+                    return m_fitResults[k][2];
+                }
+        u32 key = start;
         for (int round = 0; round < 20; ++round) {
             const STransition& t = Transition(key);
             if (t.degenerate)
@@ -59,7 +67,13 @@ public:
             if (same)
                 break;
         }
-        return Error(lo, hi, key);
+        const double error = Error(lo, hi, key);
+        if (!Transition(start).degenerate && m_fits < kFits) {
+            m_fitKeys[m_fits] = start;
+            m_fitResults[m_fits][0] = lo, m_fitResults[m_fits][1] = hi, m_fitResults[m_fits][2] = error;
+            ++m_fits;
+        }
+        return error;
     }
 
 private:
@@ -74,14 +88,26 @@ private:
 
     // Ends of the runs of the first three levels in ascending order of value (8 bits each: at most
     // 153 projections), and bit 24 when the levels descend.
-    u32 Assign(double lo, double hi) const
+    // hint: an assignment near this one (the previous round's), whose ends are walked from; without
+    // one the ends are found by bisection.
+    u32 Assign(double lo, double hi, const u32* hint = nullptr) const
     {
         const bool descending = hi < lo;
         u32 key = u32(descending) << 24;
         int at = 0;
         for (int j = 0; j < 3; ++j) {
             const double bound = 0.5 * (Level(lo, hi, Order(descending, j)) + Level(lo, hi, Order(descending, j + 1)));
-            at = LowerBound(at, bound);
+            if (hint == nullptr) {
+                at = LowerBound(at, bound);
+            } else {
+                // The first projection from `at` on that is not below the bound.
+                int e = std::max(at, End(*hint, j));
+                while (e > at && m_s.p[e - 1] >= bound)
+                    --e;
+                while (e < m_s.n && m_s.p[e] < bound)
+                    ++e;
+                at = e;
+            }
             key |= u32(at) << (8 * j);
         }
         return key;
@@ -128,7 +154,7 @@ private:
         if (std::fabs(det) <= 1e-12 * (std::fabs(a11 * a22) + a12 * a12))
             return {true, 0, 0, key};
         const double lo = (b1 * a22 - b2 * a12) / det, hi = (a11 * b2 - a12 * b1) / det;
-        return {false, lo, hi, Assign(lo, hi)};
+        return {false, lo, hi, Assign(lo, hi, &key)};
     }
 
     const STransition& Transition(u32 key)
@@ -145,7 +171,11 @@ private:
         return m_spare;
     }
 
+    static constexpr int kFits = 32;
     const SSortedProjections& m_s;
+    int m_fits = 0;
+    u32 m_fitKeys[kFits];
+    double m_fitResults[kFits][3]; // lo, hi, error
     u32 m_keys[kTable];
     STransition m_transitions[kTable];
     STransition m_spare;
