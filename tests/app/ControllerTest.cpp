@@ -189,14 +189,19 @@ class CAnalysingLoader : public CTraceLoader
 public:
     int Load(const CXQFTString& path, CBasicEvent* listener) override
     {
-        CTraceController* c = CTraceController::Instance();
-        c->SetAnalysisRunning(true);
-        c->SLTOpenTrace(TracePath("stats.xqft"));
-        c->SetAnalysisRunning(false);
-        QTest::qWait(30);  // the deferred open comes up while this load is busy
-        c->SetLoader(nullptr);
+        if (!m_done) {
+            m_done = true;
+            CTraceController* c = CTraceController::Instance();
+            c->SetAnalysisRunning(true);
+            c->SLTOpenTrace(TracePath("stats.xqft"));
+            c->SetAnalysisRunning(false);
+            QTest::qWait(30);  // the deferred open comes up while this load is busy
+        }
         return CTraceLoader::Load(path, listener);
     }
+
+private:
+    bool m_done = false;
 };
 
 TEST_F(ControllerTest, AnOpenRequestedDuringAnAnalysisAbortsItAndOpensOnceItEnded)
