@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -137,6 +137,21 @@ TEST_F(OutputViewer, ReloadsShowTheWholeFileWithTheCursorAtItsEnd)
     EXPECT_EQ(ReadFile(kOutputLogName), "first line\nsecond line\nthird line\n");
     viewer.SLTUpdateOutput();
     EXPECT_EQ(Shown(), "first line\nsecond line\nthird line\n");
+
+    // A line written in two parts, and a log emptied and written anew (a new dock truncates it).
+    Append("fourth ");
+    viewer.SLTUpdateOutput();
+    Append("line\n");
+    viewer.SLTUpdateOutput();
+    EXPECT_EQ(Shown(), "first line\nsecond line\nthird line\nfourth line\n");
+    {
+        QFile f(kOutputLogName);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("after the truncation\n");
+    }
+    viewer.SLTUpdateOutput();
+    EXPECT_EQ(Shown(), "after the truncation\n");
+    EXPECT_TRUE(CursorAtEnd());
 }
 
 TEST_F(OutputViewer, ALogOfTenMegabytesIsShownWhole)

@@ -1,8 +1,9 @@
 #include "output/OutputViewerWidget.h"
 
 #include <QFile>
+#include <QTextCursor>
 #include <QHBoxLayout>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
 #include "output/OutputLog.h"
 
@@ -13,9 +14,10 @@ COutputViewerWidget::COutputViewerWidget(QWidget* parent, Qt::WindowFlags flags)
     horizontalLayout->setObjectName("horizontalLayout");
     horizontalLayout->setSpacing(0);
     horizontalLayout->setContentsMargins(0, 0, 0, 0);
-    textView = new QTextEdit(this);
+    textView = new QPlainTextEdit(this);
     textView->setObjectName("textEdit");
     textView->setReadOnly(true);
+    textView->setUndoRedoEnabled(false);
     horizontalLayout->addWidget(textView);
 }
 
@@ -34,15 +36,30 @@ void COutputViewerWidget::SLTUpdateOutput()
 {
     if (!OpenLog())
         return;
-    // The whole file each time: the streams append to it behind this handle's back.
+    // The whole file each time: the streams append to it behind this handle's back, and it may have
+    // been emptied since (a new dock truncates it).
     logFile->seek(0);
-    const QByteArray bytes = logFile->readAll();
-    textView->setPlainText(QString::fromLocal8Bit(bytes));
+    QByteArray bytes = logFile->readAll();
+    // Usually the log only grew: the view keeps what it shows and takes the new lines alone (a
+    // log of megabytes is not laid out again after every pass). Cut in the middle of a line, the
+    // text is replaced whole, so that no character is decoded in two halves.
+    if (!shown.isEmpty() && shown.endsWith('\n') && bytes.startsWith(shown)) {
+        if (bytes.size() > shown.size()) {
+            QTextCursor end(textView->document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(QString::fromLocal8Bit(bytes.constData() + shown.size(), bytes.size() - shown.size()));
+        }
+    } else {
+        textView->setPlainText(QString::fromLocal8Bit(bytes));
+    }
+    shown = std::move(bytes);
     textView->moveCursor(QTextCursor::End);
 }
 
 void COutputViewerWidget::SLTUpdatedTrace(bool clean)
 {
-    if (clean)
-        textView->clear();
+    if (!clean)
+        return;
+    textView->clear();
+    shown.clear();
 }
