@@ -27,6 +27,7 @@
 #include "dataviewer/FrameBufferWidget.h"
 #include "dataviewer/ShaderViewerWidget.h"
 #include "dataviewer/TextureViewerWidget.h"
+#include "imageanalysis/ImageAnalysisWidget.h"
 #include "output/OutputViewerWidget.h"
 #include "output/OutputWidget.h"
 #include "search/SearchViewerWidget.h"
@@ -71,7 +72,7 @@ XQFTraceGui_Qt::XQFTraceGui_Qt(QWidget* parent, Qt::WindowFlags flags) : QMainWi
     BuildStatisticsDock();
     BuildOutputDock();
     BuildStatesDock();
-    m_imageAnalysisDock = AddPlaceholderDock("ImageAnalysis", "Image Analysis", "Show Image Analysis", Qt::RightDockWidgetArea);
+    BuildImageAnalysisDock();
     BuildDataViewerDock();
     m_networkDialog = new CNetworkDialog(this);
 
@@ -227,19 +228,6 @@ void XQFTraceGui_Qt::RetranslateUi()
     menuHelp->setTitle("Help");
 }
 
-QDockWidget* XQFTraceGui_Qt::AddPlaceholderDock(const char* objectName, const char* title, const char* menuText,
-                                                Qt::DockWidgetArea area)
-{
-    auto* dock = new QDockWidget(title, this);
-    dock->setObjectName(objectName);
-    dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    auto* contents = new QWidget(dock);
-    contents->setObjectName("dockWidgetContents");
-    contents->setMinimumSize(200, 120);
-    dock->setWidget(contents);
-    return AddDock(dock, menuText, area);
-}
-
 QDockWidget* XQFTraceGui_Qt::AddDock(QDockWidget* dock, const char* menuText, Qt::DockWidgetArea area)
 {
     QAction* toggle = dock->toggleViewAction();
@@ -279,6 +267,15 @@ void XQFTraceGui_Qt::BuildOutputDock()
     connect(controller, &CTraceController::SIGTraceUpdate, m_outputDock, qOverload<bool>(&COutputWidget::SLTUpdatedTrace));
     connect(controller, &CTraceController::SIGTraceUpdate, m_outputViewer,
             qOverload<bool>(&COutputViewerWidget::SLTUpdatedTrace));
+}
+
+void XQFTraceGui_Qt::BuildImageAnalysisDock()
+{
+    // Built, the dock sends the standard streams to output.log.
+    m_imageAnalysisDock = new CImageAnalysisWidget(this);
+    AddDock(m_imageAnalysisDock, "Show Image Analysis", Qt::RightDockWidgetArea);
+    connect(m_imageAnalysisDock, &CImageAnalysisWidget::SIGImaAnaOutput, m_outputViewer,
+            &COutputViewerWidget::SLTUpdateOutput);
 }
 
 void XQFTraceGui_Qt::BuildStatesDock()
@@ -329,6 +326,17 @@ void XQFTraceGui_Qt::MakeConnections()
     connect(controller, &CTraceController::SIGFrameUpdate, this, &XQFTraceGui_Qt::SLTUpdatedCurrFrame);
     connect(controller, &CTraceController::SIGUpdateTemporalStatusBar, this,
             &XQFTraceGui_Qt::SLTUpdateTemporalStatusBar);
+
+    // The image analysis renders while the signals are served: connected last, so that the other views
+    // show the new frame first.
+    auto* callList = static_cast<CViewCallsFrame*>(m_callList);
+    CImageAnalysisWidget* analysis = m_imageAnalysisDock;
+    connect(controller, &CTraceController::SIGTraceUpdate, analysis, qOverload<bool>(&CImageAnalysisWidget::SLTUpdatedTrace));
+    connect(controller, &CTraceController::SIGFrameUpdate, analysis, &CImageAnalysisWidget::SLTUpdatedCurrFrame);
+    connect(controller, &CTraceController::SIGRedrawImageAnalsys, analysis, &CImageAnalysisWidget::SLTUpdatedCurrFrame);
+    connect(callList, &CViewCallsFrame::SIGRequestImageAnalysRange, analysis,
+            &CImageAnalysisWidget::SLTRequestedUpdateRange);
+    connect(analysis, &CImageAnalysisWidget::SIGUpdateScrubbers, callList, &CViewCallsFrame::SLTUpdateRangeImageAnalysis);
 
     connect(actionOpen, &QAction::triggered, controller, qOverload<>(&CTraceController::SLTOpenTrace));
     connect(actionRemoteController, &QAction::triggered, m_networkDialog, &QWidget::show);

@@ -21,6 +21,7 @@ class CRenderStateWidget;
 class CShaderListWidget;
 class CTextureListWidget;
 class CGeneralOptionsDialog;
+class CImageAnalysisWidget;
 class COutputViewerWidget;
 class COutputWidget;
 class CFilterDialog;
@@ -66,13 +67,12 @@ private Q_SLOTS:
 private:
     void SetupUi();
     void RetranslateUi();
-    QDockWidget* AddPlaceholderDock(const char* objectName, const char* title, const char* menuText,
-                                    Qt::DockWidgetArea area);
     QDockWidget* AddDock(QDockWidget* dock, const char* menuText, Qt::DockWidgetArea area);
     void BuildStatisticsDock();
     void BuildStatesDock();
     void BuildDataViewerDock();
     void BuildOutputDock();
+    void BuildImageAnalysisDock();
     // The Find and filter dialogs and the search results' wiring (XQFTraceGuiSearch.cpp).
     void BuildSearchAndFilterDialogs();
     void MakeConnections();
@@ -103,12 +103,11 @@ private:
     QMenu* menuView = nullptr;
     QMenu* menuHelp = nullptr;
 
-    // Docks of views that are not built yet stand as empty docks with their titles.
     QWidget* m_callList = nullptr;
     QDockWidget* m_statisticsDock = nullptr;
     COutputWidget* m_outputDock = nullptr;
     QDockWidget* m_statesDock = nullptr;
-    QDockWidget* m_imageAnalysisDock = nullptr;
+    CImageAnalysisWidget* m_imageAnalysisDock = nullptr;
     QDockWidget* m_dataViewerDock = nullptr;
     COutputViewerWidget* m_outputViewer = nullptr;
     CFrameSummaryFrame* m_frameSummary = nullptr;

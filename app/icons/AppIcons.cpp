@@ -167,6 +167,27 @@ void DrawOn32(QPainter& p, EAppIcon which)
         for (int i = 0; i < 3; ++i)
             p.drawLine(QPointF(10, 15 + 4 * i), QPointF(22, 15 + 4 * i));
         break;
+    case EAppIcon::Bulb:
+        // A light bulb: the glass, its screw base and a filament.
+        p.setBrush(kAccent);
+        p.drawEllipse(QRectF(7, 3, 18, 18));
+        p.setBrush(kFill);
+        p.drawRoundedRect(QRectF(11, 20, 10, 8), 1.5, 1.5);
+        p.drawLine(QPointF(11, 24), QPointF(21, 24));
+        p.setPen(QPen(kFill, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF() << QPointF(13, 16) << QPointF(14.5, 10) << QPointF(16, 14) << QPointF(17.5, 10)
+                                   << QPointF(19, 16));
+        break;
+    case EAppIcon::Config:
+        // Three sliders, each knob at a different place.
+        for (int i = 0; i < 3; ++i) {
+            const qreal y = 8 + 8 * i, knob = i == 1 ? 20 : (i == 0 ? 11 : 15);
+            p.setPen(QPen(kInk, 2.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(4, y), QPointF(28, y));
+            p.setBrush(i == 1 ? kAccent : kSky);
+            p.drawRoundedRect(QRectF(knob - 3, y - 4, 6, 8), 1.5, 1.5);
+        }
+        break;
     }
 }
 

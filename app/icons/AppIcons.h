@@ -21,7 +21,10 @@ enum class EAppIcon {
     RecordHot,    // Record button, pressed in: recording
     Play,
     Pause,
-    File
+    File,
+    // The image-analysis dock's tool buttons: the scrubber switch and its options.
+    Bulb,
+    Config
 };
 
 QIcon AppIcon(EAppIcon which);

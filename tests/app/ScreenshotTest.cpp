@@ -1,5 +1,7 @@
 // Starts the viewer on the sample trace inside an X server and checks the real window through the
-// window system: its title and size, and a screenshot that is not blank.
+// window system: its title and size, a screenshot that is not blank, and the frame rendered in the
+// image-analysis dock.
+#include <QColor>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -69,6 +71,18 @@ TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
         for (int x = 0; x < shot.width(); x += 4)
             colours.insert(shot.pixel(x, y));
     EXPECT_GT(colours.size(), 8) << "the window looks blank";
+    // The image-analysis dock (the right-hand docks) shows the sample's first frame as the host
+    // library renders it: the orange and blue squares of its checker texture. Nothing else on the
+    // right shows them (the data viewer's frame-buffer tab is not in front).
+    int orange = 0, blue = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = shot.width() * 2 / 3; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            orange += c.red() > c.green() && c.green() > c.blue() && c.red() - c.blue() > 80;
+            blue += c.blue() > c.red() + 60 && c.blue() > c.green() + 30;
+        }
+    EXPECT_GT(orange, 300) << "no rendered frame in the image-analysis dock";
+    EXPECT_GT(blue, 300) << "no rendered frame in the image-analysis dock";
     shot.save(QString(XQFT_BINARY_DIR) + "/app_screenshot.png");
 }
 

@@ -2,10 +2,15 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
 #include <gtest/gtest.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 namespace {
 
@@ -66,6 +71,10 @@ private:
 [[maybe_unused]] const bool kInstalled = [] {
     g_out = ::dup(STDOUT_FILENO);
     g_err = ::dup(STDERR_FILENO);
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' reports (leaks at exit included) are the test's report too.
+    __sanitizer_set_report_fd(reinterpret_cast<void*>(static_cast<intptr_t>(g_err)));
+#endif
     ::testing::TestEventListeners& listeners = ::testing::UnitTest::GetInstance()->listeners();
     if (::testing::TestEventListener* printer = listeners.Release(listeners.default_result_printer()))
         listeners.Append(new CConsolePrinter(printer));

@@ -90,7 +90,8 @@ TEST(CallListScreen, SampleTraceShowsDrawAndSelectedRowsInTheirColours)
         const QImage shot = Grab(window);
         ASSERT_FALSE(shot.isNull());
         shot.save(QString(XQFT_BINARY_DIR) + "/views_calllist_screenshot.png");
-        EXPECT_EQ(ScreenColour(window, shot, *drawRow), kDrawCall);
+        // The image-analysis dock rendered the frame up to its last draw and marked that window.
+        EXPECT_EQ(ScreenColour(window, shot, *drawRow), kDrawInRange);
         EXPECT_EQ(ScreenColour(window, shot, *pressed), kSelected);
         const QColor plainColour = ScreenColour(window, shot, *plain);
         EXPECT_TRUE(plainColour == kEvenRow || plainColour == kOddRow) << plainColour.name().toStdString();

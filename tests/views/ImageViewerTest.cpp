@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "ViewsTestApp.h"
@@ -223,6 +224,54 @@ TEST(ImageViewer, AViewOfNoSizeKeepsAZoomToDivideBy)
     QMouseEvent move(QEvent::MouseMove, QPointF(30, 30), QPointF(30, 30), Qt::NoButton, Qt::LeftButton, {});
     QCoreApplication::sendEvent(&v, &move);
     EXPECT_GT(v.Scale(), 0.0f);
+}
+
+TEST(ImageViewer, TinyAndHugeImagesInTinyViewsDrawAtEveryZoom)
+{
+    struct SCase {
+        const char* what;
+        int image;  // square edge
+        int view;   // square edge of the viewer; 0: never shown
+    } cases[] = {
+        {"1 x 1 image, view of no size", 1, 0},
+        {"1 x 1 image, 1 x 1 view", 1, 1},
+        {"4096 x 4096 image, view of no size", 4096, 0},
+        {"4096 x 4096 image, 1 x 1 view", 4096, 1},
+        {"1 x 1 image, ordinary view", 1, 300},
+    };
+    for (const SCase& k : cases) {
+        SCOPED_TRACE(k.what);
+        GenericImageViewer v;
+        v.Setup();
+        if (k.view) {
+            v.resize(k.view, k.view);
+            v.show();
+            v.grab();
+        }
+        QPixmap image(k.image, k.image);
+        image.fill(QColor(10, 200, 30));
+        v.SetImage(image);
+        EXPECT_GE(v.FitPercent(), 1);
+        QComboBox* zoom = v.Form().cb_zoom;
+        for (int i = 0; i < zoom->count(); ++i) {
+            zoom->setCurrentIndex(i);
+            EXPECT_GT(v.Scale(), 0.0f);
+            const QPixmap shown = v.ShownPixmap();
+            // What is shown is a crop of the image, never more than the image scaled.
+            EXPECT_LE(shown.width(), std::max(1, int(k.image * v.Scale()) + 1));
+        }
+        std::unique_ptr<QMenu> menu(v.ContextMenu());
+        menu->actions().at(2)->trigger();  // "Flip"
+        EXPECT_TRUE(v.Flip());
+        QWheelEvent wheel(QPointF(0, 0), QPointF(0, 0), QPoint(), QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase,
+                          false);
+        QCoreApplication::sendEvent(&v, &wheel);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(0, 0), QPointF(0, 0), Qt::LeftButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&v, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&v, &move);
+        EXPECT_GT(v.Scale(), 0.0f);
+    }
 }
 
 } // namespace

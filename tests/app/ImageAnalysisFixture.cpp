@@ -1,0 +1,138 @@
+#include "ImageAnalysisFixture.h"
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QColor>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "output/OutputLog.h"
+#include "output/OutputViewerWidget.h"
+
+namespace analysistest {
+
+namespace {
+QTemporaryDir& Scratch()
+{
+    static QTemporaryDir dir(QDir::tempPath() + "/xqft-analysis-test-XXXXXX");
+    return dir;
+}
+
+bool Run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << args.join(' ').toStdString() << " failed ("
+                      << p.exitCode() << "): " << p.readAllStandardOutput().toStdString();
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+QString Record(const char* scene, const QStringList& variant)
+{
+    static QMap<QString, QString> done;
+    const QString key = QString(scene) + "/" + variant.join('_');
+    if (done.contains(key))
+        return done[key];
+    QString dir = Scratch().path() + "/" + QString(scene) + (variant.isEmpty() ? "" : "_" + variant.join('_'));
+    dir.replace(' ', '_');
+    QDir().mkpath(dir);
+    QProcess probe;
+    const QString recorder = XQFT_BINARY_DIR "/bin/xqft-record";
+    probe.start(recorder, QStringList{"--scene", scene, "--out", dir} + variant);
+    probe.waitForFinished(120000);
+    if (probe.exitCode() == 2) {  // no host library: the callers skip
+        done[key] = QString();
+        return QString();
+    }
+    if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
+        ADD_FAILURE() << "xqft-record --scene " << scene << " failed: " << probe.readAllStandardError().toStdString();
+        done[key] = QString();
+        return QString();
+    }
+    if (variant.isEmpty() &&
+        !Run("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log", dir + "/" + scene + ".log",
+                         dir + "/" + scene + ".xqft"}))
+        dir.clear();
+    done[key] = dir;
+    return dir;
+}
+
+QString SceneTrace(const char* scene)
+{
+    const QString dir = Record(scene);
+    return dir.isEmpty() ? QString() : dir + "/" + scene + ".xqft";
+}
+
+QImage Reference(const char* scene, int frame, const QStringList& variant)
+{
+    const QString dir = Record(scene, variant);
+    const QImage image(QString("%1/%2.f%3.ppm").arg(dir, scene).arg(frame));
+    EXPECT_FALSE(image.isNull()) << "no reference " << scene << " frame " << frame << " "
+                                 << variant.join(' ').toStdString();
+    return Rgb(image);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QTest::qWait(5);
+    return done();
+}
+
+bool WaitForSignals(QSignalSpy& spy, int count, int ms)
+{
+    return WaitUntil([&] { return spy.count() >= count; }, ms);
+}
+
+QString ExpectTabShowsTheLog(const COutputViewerWidget& tab)
+{
+    QFile log(kOutputLogName);
+    EXPECT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLocal8Bit(log.readAll());
+    const QPlainTextEdit* view = tab.TextView();
+    EXPECT_EQ(view->toPlainText(), text);
+    EXPECT_EQ(view->textCursor().position(), view->document()->characterCount() - 1);
+    return text;
+}
+
+QImage Rgb(const QImage& image)
+{
+    return image.convertToFormat(QImage::Format_RGB888);
+}
+
+::testing::AssertionResult SameImage(const QImage& gotImage, const QImage& wantImage)
+{
+    const QImage got = Rgb(gotImage), want = Rgb(wantImage);
+    if (got.size() != want.size())
+        return ::testing::AssertionFailure() << "image of " << got.width() << "x" << got.height() << ", want "
+                                             << want.width() << "x" << want.height();
+    int differing = 0;
+    QPoint first;
+    for (int y = 0; y < got.height(); ++y)
+        for (int x = 0; x < got.width(); ++x)
+            if (got.pixel(x, y) != want.pixel(x, y) && differing++ == 0)
+                first = QPoint(x, y);
+    if (differing == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " pixels differ, the first at " << first.x() << ","
+                                         << first.y() << ": " << QColor(got.pixel(first)).name().toStdString()
+                                         << " for " << QColor(want.pixel(first)).name().toStdString();
+}
+
+} // namespace analysistest

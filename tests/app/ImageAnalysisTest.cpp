@@ -1,0 +1,362 @@
+// The image-analysis dock in the viewer's window (offscreen, and once more under Xvfb with the X11
+// playback windows): traces of the record-and-replay harness opened through the controller render
+// as the direct run drew them, through each render mode, scrubber window and option; scrubber
+// corrections render nothing; a request during a pass aborts it and runs again 500 ms later; a frame
+// without draws, a trace without data and the option off; an open during a pass and a retry that
+// comes after the trace closed.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "ImageAnalysisFixture.h"
+#include "WindowTestSupport.h"
+#include "calllist/ViewCallsFrame.h"
+#include "imageanalysis/ImaAnalDialog.h"
+#include "imageanalysis/ImageAnalysisWidget.h"
+#include "output/OutputLog.h"
+#include "output/OutputViewerWidget.h"
+
+using namespace analysistest;
+
+namespace {
+
+const QStringList kWireframe{"--wireframe"};
+const QStringList kStopAfter2{"--stop-after-draw", "2"};
+const QStringList kStopAfter3{"--stop-after-draw", "3"};
+const QStringList kRange2To3{"--skip-draws", "1-1", "--stop-after-draw", "3"};
+
+class ImageAnalysisWindow : public CWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        CWindowTest::SetUp();
+        dock = Find<CImageAnalysisWidget>();
+        ASSERT_NE(dock, nullptr);
+        outputs = std::make_unique<QSignalSpy>(dock, &CImageAnalysisWidget::SIGImaAnaOutput);
+        windows = std::make_unique<QSignalSpy>(dock, &CImageAnalysisWidget::SIGUpdateScrubbers);
+        status = std::make_unique<QSignalSpy>(c, &CTraceController::SIGUpdateTemporalStatusBar);
+    }
+
+    // Opens the scene's trace through the controller; false (the test skips) without a host library.
+    bool Open(const char* scene)
+    {
+        const QString trace = SceneTrace(scene);
+        if (trace.isEmpty())
+            return false;
+        const int before = outputs->count();
+        c->SLTOpenTrace(trace);
+        EXPECT_TRUE(WaitForSignals(*outputs, before + 1)) << "no pass after opening " << scene;
+        return true;
+    }
+
+    QImage Shown() const { return Rgb(dock->Viewer().Image().toImage()); }
+    QSpinBox* High() const { return dock->Form().sb_highScrubber; }
+    QSpinBox* Low() const { return dock->Form().sb_lowScrubber; }
+    QList<QVariant> LastWindow() const { return windows->isEmpty() ? QList<QVariant>() : windows->last(); }
+
+    // Accepts the options dialog with these choices, as a user does with its Apply button.
+    void Options(CImaAnalDialog::EChoice choice, bool highlight, bool lock = true, bool invert = false)
+    {
+        CImaAnalDialog* d = dock->Options();
+        QTimer::singleShot(0, d, [=] {
+            (choice == CImaAnalDialog::kScrubber ? d->ui.rb_scrubber
+             : choice == CImaAnalDialog::kSinglePrimitive ? d->ui.rb_singlePrimitive
+                                                          : d->ui.rb_range)->setChecked(true);
+            (highlight ? d->ui.cb_highlight : d->ui.radioButton)->setChecked(true);
+            d->ui.cb_lockRange->setChecked(lock);
+            d->ui.cb_invertRange->setChecked(invert);
+            d->ui.pb_accept->click();
+        });
+        dock->Form().tb_showOptions->click();
+    }
+
+    CImageAnalysisWidget* dock = nullptr;
+    std::unique_ptr<QSignalSpy> outputs, windows, status;
+};
+
+#define OPEN_OR_SKIP(scene)                                     \
+    do {                                                        \
+        if (!Open(scene))                                       \
+            GTEST_SKIP() << "no host OpenGL ES library to play on"; \
+        if (HasFailure())                                       \
+            return;                                             \
+    } while (false)
+
+TEST_F(ImageAnalysisWindow, RendersAsTheDirectRunDrewThroughEveryModeAndWindow)
+{
+    OPEN_OR_SKIP("quads");
+    EXPECT_TRUE(dock->isEnabled());
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 1)));
+    EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
+    EXPECT_EQ(High()->value(), 4);
+    EXPECT_EQ(Low()->value(), 1);
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{4, 1}));
+
+    int passes = outputs->count();
+    auto rendered = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_GT(outputs->count(), passes);
+        passes = outputs->count();
+    };
+    c->SLTRequestUpdateFrame(2);
+    rendered("next frame");
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 2)));
+
+    dock->Form().cb_viewMode->setCurrentIndex(CImageAnalysisWidget::kWireframe);
+    rendered("wireframe");
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 2, kWireframe)));
+    dock->Form().cb_viewMode->setCurrentIndex(CImageAnalysisWidget::kStandard);
+
+    High()->setValue(2);
+    rendered("high scrubber at 2");
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 2, kStopAfter2)));
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{2, 1}));
+
+    // Range 2 to 3, shown alone.
+    Options(CImaAnalDialog::kRange, false);
+    EXPECT_TRUE(c->GetRangeMode());
+    EXPECT_FALSE(Low()->isHidden());
+    Low()->setValue(2);
+    High()->setValue(3);
+    rendered("range 2 to 3");
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 2, kRange2To3)));
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{3, 2}));
+
+    // The call list asks for a window end by call number: in Range mode a low end after the high
+    // end moves the high end too; a call that is no draw of the frame changes nothing.
+    const std::vector<uint32_t> draws = c->GetFrameStats(0)->frame.drawCallNumbers;
+    ASSERT_EQ(draws.size(), 4u);
+    auto* callList = Find<CViewCallsFrame>();
+    Q_EMIT callList->SIGRequestImageAnalysRange(int(draws[3]), false);
+    EXPECT_EQ(High()->value(), 4);
+    EXPECT_EQ(Low()->value(), 4);
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{4, 4}));
+    Q_EMIT callList->SIGRequestImageAnalysRange(int(draws[1]), false);
+    EXPECT_EQ(Low()->value(), 2);
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{4, 2}));
+    Q_EMIT callList->SIGRequestImageAnalysRange(int(draws[2]) + 1, true);
+    EXPECT_EQ(High()->value(), 4);
+    High()->setValue(3);
+    passes = outputs->count();
+
+    // Draw 3 highlighted over the whole frame: its pixels blend 40% of the frame with 60% of the
+    // highlight green, every other pixel is the frame's. The request renders twice: the whole frame
+    // hidden, then the highlighted draw.
+    Options(CImaAnalDialog::kSinglePrimitive, true);
+    EXPECT_FALSE(c->GetRangeMode());
+    EXPECT_EQ(outputs->count(), passes + 2);
+    rendered("single primitive highlighted");
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{3, 3}));
+    const QImage full = Reference("quads", 2), upTo2 = Reference("quads", 2, kStopAfter2),
+                 upTo3 = Reference("quads", 2, kStopAfter3), shown = Shown();
+    ASSERT_EQ(shown.size(), full.size());
+    int inDraw = 0;
+    for (int y = 0; y < full.height(); ++y)
+        for (int x = 0; x < full.width(); ++x) {
+            const QColor frame = full.pixelColor(x, y), got = shown.pixelColor(x, y);
+            if (upTo2.pixel(x, y) == upTo3.pixel(x, y)) {
+                ASSERT_EQ(got, frame) << "outside draw 3 at " << x << "," << y;
+                continue;
+            }
+            ++inDraw;
+            const double want[3] = {0.4 * frame.red() + 0.6 * 0.1 * 255, 0.4 * frame.green() + 0.6 * 255,
+                                    0.4 * frame.blue() + 0.6 * 0.1 * 255};
+            const int have[3] = {got.red(), got.green(), got.blue()};
+            for (int k = 0; k < 3; ++k)
+                ASSERT_NEAR(have[k], want[k], 1.0) << "channel " << k << " at " << x << "," << y;
+        }
+    EXPECT_GT(inDraw, 100);
+
+    // A locked window stays when the frame changes.
+    Options(CImaAnalDialog::kScrubber, false, true);
+    High()->setValue(2);
+    c->SLTRequestUpdateFrame(3);
+    rendered("locked window on frame 3");
+    EXPECT_EQ(High()->value(), 2);
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 3, kStopAfter2)));
+}
+
+TEST_F(ImageAnalysisWindow, DepthComplexityAddsTheIncrementForEachDrawOverAPixel)
+{
+    OPEN_OR_SKIP("overdraw");
+    dock->Form().cb_viewMode->setCurrentIndex(CImageAnalysisWidget::kDepthComplexity);
+    EXPECT_FALSE(dock->Form().sb_genericRange->isHidden());
+    const int before = outputs->count();
+    dock->Form().sb_genericRange->setValue(64);
+    EXPECT_GT(outputs->count(), before);
+    // Four full-screen draws, each blending the increment over what is there half and half.
+    int level = 0;
+    for (int i = 0; i < 4; ++i)
+        level = int(std::lround(0.5 * 64 + 0.5 * level));
+    const QImage shown = Shown();
+    ASSERT_FALSE(shown.isNull());
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            ASSERT_NEAR(c.red(), level, 1) << x << "," << y;
+            ASSERT_NEAR(c.green(), level, 1) << x << "," << y;
+            ASSERT_NEAR(c.blue(), level, 1) << x << "," << y;
+        }
+    // Back in a mode without complexity the value box hides, and a change of it sends nothing.
+    dock->Form().cb_viewMode->setCurrentIndex(CImageAnalysisWidget::kWireframe);
+    EXPECT_TRUE(dock->Form().sb_genericRange->isHidden());
+    const int passes = outputs->count();
+    dock->Form().sb_genericRange->setValue(10);
+    EXPECT_EQ(outputs->count(), passes);
+}
+
+TEST_F(ImageAnalysisWindow, CorrectedScrubberValuesAreShownAndNotRendered)
+{
+    OPEN_OR_SKIP("quads");
+    ASSERT_EQ(dock->DrawCount(), 4);
+    struct SCase {
+        const char* what;
+        bool range;
+        bool typedHigh;  // else the low scrubber
+        int high, low;   // before
+        int typed;
+        int wantHigh, wantLow;
+    } cases[] = {
+        {"high above the draw count", false, true, 4, 1, 9, 4, 1},
+        {"high 0 with draws present", false, true, 4, 1, 0, 1, 1},
+        {"low 0 with draws present", true, false, 4, 2, 0, 4, 1},
+        {"low above high in Range mode", true, false, 3, 1, 4, 3, 3},
+        {"high below low in Range mode", true, true, 4, 3, 1, 3, 3},
+    };
+    bool range = false;
+    for (const SCase& k : cases) {
+        SCOPED_TRACE(k.what);
+        if (k.range != range) {
+            Options(k.range ? CImaAnalDialog::kRange : CImaAnalDialog::kScrubber, false);
+            range = k.range;
+        }
+        {
+            const QSignalBlocker a(High()), b(Low());
+            High()->setValue(k.high);
+            Low()->setValue(k.low);
+        }
+        const int passes = outputs->count(), emitted = windows->count();
+        (k.typedHigh ? High() : Low())->setValue(k.typed);
+        EXPECT_EQ(High()->value(), k.wantHigh);
+        EXPECT_EQ(Low()->value(), k.wantLow);
+        EXPECT_EQ(outputs->count(), passes) << "a corrected value rendered";
+        EXPECT_EQ(windows->count(), emitted);
+    }
+}
+
+TEST_F(ImageAnalysisWindow, ASecondRequestAbortsThePassAndRunsAgainHalfASecondAfterIt)
+{
+    OPEN_OR_SKIP("quads");
+    const qint64 image = dock->Viewer().Image().cacheKey();
+    const int before = outputs->count();
+    QTest::qWait(5);  // the pass's first pump serves events at once
+    // The second change waits in the event queue: the first pass's pump serves it.
+    QMetaObject::invokeMethod(High(), [this] { High()->setValue(2); }, Qt::QueuedConnection);
+    High()->setValue(3);
+    QElapsedTimer sinceAbort;
+    sinceAbort.start();
+    EXPECT_EQ(outputs->count(), before + 1) << "the aborted pass reports once";
+    EXPECT_EQ(dock->Viewer().Image().cacheKey(), image) << "an aborted pass shows nothing";
+    EXPECT_TRUE(dock->RetryTimer()->isActive());
+    EXPECT_EQ(High()->value(), 2);
+
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 2, 10000));
+    EXPECT_GE(sinceAbort.elapsed(), 400) << "the retry runs about 500 ms after the pass";
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 1, kStopAfter2)));
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{2, 1}));
+    QTest::qWait(700);
+    EXPECT_EQ(outputs->count(), before + 2) << "one retry only";
+}
+
+TEST_F(ImageAnalysisWindow, AFrameWithoutDrawsDisablesTheScrubbersAndRendersOnce)
+{
+    OPEN_OR_SKIP("clear");
+    EXPECT_EQ(outputs->count(), 1);
+    EXPECT_TRUE(windows->isEmpty());
+    EXPECT_FALSE(High()->isEnabled());
+    EXPECT_FALSE(Low()->isEnabled());
+    EXPECT_EQ(High()->value(), 0);
+    EXPECT_EQ(Low()->value(), 0);
+    EXPECT_EQ(Shown().size(), QSize(64, 48));
+}
+
+TEST_F(ImageAnalysisWindow, ATraceWithoutDataOrTheOptionOffLeavesTheDockAlone)
+{
+    const std::string noData = es2test::TempPath("analysis-no-data.xqft");
+    es2test::Generate("egl-session --data-included 0 --frames 3 '" + noData + "'");
+    c->SLTOpenTrace(QString::fromStdString(noData));
+    ASSERT_NE(c->GetTrace(), nullptr);
+    EXPECT_EQ(dock->Viewer().Form().m_imageInfo->text(), "Trace recorded without Data (Fit)");
+    EXPECT_FALSE(dock->isEnabled());
+    EXPECT_EQ(outputs->count(), 0);
+
+    const QString quads = SceneTrace("quads");
+    if (quads.isEmpty())
+        GTEST_SKIP() << "no host OpenGL ES library to play on";
+    c->m_imageAnalysisEnabled = false;
+    c->SLTOpenTrace(quads);
+    ASSERT_NE(c->GetTrace(), nullptr);
+    EXPECT_FALSE(dock->isEnabled());
+    EXPECT_EQ(outputs->count(), 0);
+    EXPECT_TRUE(dock->Viewer().Image().isNull());
+}
+
+TEST_F(ImageAnalysisWindow, AnOpenDuringAPassAbortsItAndOpensAfterIt)
+{
+    OPEN_OR_SKIP("quads");
+    const QString overdraw = SceneTrace("overdraw");
+    const qint64 image = dock->Viewer().Image().cacheKey();
+    QSignalSpy aborts(c, &CTraceController::SIGAbortAnalysis);
+    QTest::qWait(5);
+    // Served by the pass's pump, as a recent file clicked meanwhile would be.
+    QMetaObject::invokeMethod(c, [&] { c->SLTOpenTrace(overdraw); }, Qt::QueuedConnection);
+    High()->setValue(2);
+    EXPECT_EQ(aborts.count(), 1);
+    EXPECT_EQ(c->GetFilePath(), SceneTrace("quads")) << "the trace stays while the pass walks it";
+    EXPECT_EQ(dock->Viewer().Image().cacheKey(), image) << "an aborted pass shows nothing";
+    ASSERT_TRUE(WaitUntil([&] { return c->GetFilePath() == overdraw; }));
+    ASSERT_TRUE(WaitUntil([&] { return SameImage(Shown(), Reference("overdraw", 1)); }));
+    EXPECT_TRUE(dock->isEnabled());
+}
+
+TEST_F(ImageAnalysisWindow, ARetryAfterTheTraceClosedRendersNothing)
+{
+    OPEN_OR_SKIP("quads");
+    QTest::qWait(5);
+    QMetaObject::invokeMethod(High(), [this] { High()->setValue(2); }, Qt::QueuedConnection);
+    High()->setValue(3);
+    ASSERT_TRUE(dock->RetryTimer()->isActive());
+    const int passes = outputs->count();
+    // A file that does not open: the old trace is dropped and nothing takes its place.
+    c->SLTOpenTrace(QString::fromStdString(es2test::TempPath("no such trace.xqft")));
+    ASSERT_EQ(c->GetTrace(), nullptr);
+    QTest::qWait(800);
+    dock->SLTUpdateContent();  // as a retry timer firing late would
+    EXPECT_EQ(outputs->count(), passes);
+    EXPECT_FALSE(dock->isEnabled());
+}
+
+TEST_F(ImageAnalysisWindow, TheOutputTabShowsTheLogAfterEachPass)
+{
+    OPEN_OR_SKIP("error");
+    c->SLTRequestUpdateFrame(2);  // holds the call recorded with an error
+    auto* tab = Find<COutputViewerWidget>();
+    ASSERT_NE(tab, nullptr);
+    const QString text = ExpectTabShowsTheLog(*tab);
+    EXPECT_TRUE(text.contains("Es2 Call:Error. (Recorded GL_ERROR)\n")) << text.toStdString();
+    c->SLTOpenTrace(QString::fromStdString(es2test::TempPath("no such trace.xqft")));
+    EXPECT_EQ(tab->TextView()->toPlainText(), "");
+}
+
+} // namespace

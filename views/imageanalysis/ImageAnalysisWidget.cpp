@@ -1,0 +1,557 @@
+#include "imageanalysis/ImageAnalysisWidget.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMutexLocker>
+#include <QPalette>
+#include <QSignalBlocker>
+#include <QSpacerItem>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+#include "AppIcons.h"
+#include "PlaybackInterface.h"
+#include "TraceController.h"
+#include "TraceStatistics.h"
+#include "data/TraceData.h"
+#include "imageanalysis/ImaAnalDialog.h"
+
+namespace {
+// The passes' debug lines; off unless QT_LOGGING_RULES asks for them (they would fill output.log).
+Q_LOGGING_CATEGORY(lcImageAnalysis, "xqft.imageanalysis", QtInfoMsg)
+
+// The analysis options of the facade.
+enum EOption : uint32_t { kOptionWireframe = 2, kOptionComplexity = 4, kOptionInvertRange = 16, kOptionHighlight = 32 };
+constexpr uint32_t kComplexityIncrement = 100;
+
+QSpinBox* Scrubber(QWidget* parent, const char* name, const char* tip, QColor base)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setToolTip(tip);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Active, QPalette::Base, base);
+    palette.setColor(QPalette::Inactive, QPalette::Base, base);
+    palette.setColor(QPalette::Disabled, QPalette::Base, QColor(240, 240, 240));
+    box->setPalette(palette);
+    box->setAccelerated(true);
+    box->setKeyboardTracking(false);
+    box->setMaximum(99999);
+    return box;
+}
+
+QToolButton* ToolButton(QWidget* parent, const char* name, const char* tip, EAppIcon icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    button->setText(QString());
+    button->setIcon(AppIcon(icon));
+    button->setIconSize(QSize(16, 16));
+    button->setCheckable(true);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setAutoRaise(false);
+    return button;
+}
+} // namespace
+
+void Ui_ImageAnalysis::setupUi(QDockWidget* dock)
+{
+    dock->setObjectName("ImageAnalysis");
+    dock->setWindowTitle("Image Analysis");
+    dock->resize(814, 724);
+    dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    dockWidgetContents = new QWidget();
+    dockWidgetContents->setObjectName("dockWidgetContents");
+    verticalLayout = new QVBoxLayout(dockWidgetContents);
+    verticalLayout->setObjectName("verticalLayout");
+    verticalLayout->setSpacing(0);
+    verticalLayout->setContentsMargins(0, 0, 0, 0);
+
+    horizontalLayout = new QHBoxLayout();
+    horizontalLayout->setObjectName("horizontalLayout");
+    cb_viewMode = new QComboBox(dockWidgetContents);
+    cb_viewMode->setObjectName("cb_viewMode");
+    cb_viewMode->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+    horizontalLayout->addWidget(cb_viewMode);
+    sb_genericRange = new QSpinBox(dockWidgetContents);
+    sb_genericRange->setObjectName("sb_genericRange");
+    sb_genericRange->setRange(1, 255);
+    horizontalLayout->addWidget(sb_genericRange);
+    horizontalSpacer = new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
+    horizontalLayout->addItem(horizontalSpacer);
+    horizontalLayout_4 = new QHBoxLayout();
+    horizontalLayout_4->setObjectName("horizontalLayout_4");
+    horizontalLayout_4->setSpacing(0);
+    sb_lowScrubber = Scrubber(dockWidgetContents, "sb_lowScrubber", "Low Range", QColor(199, 255, 241));
+    horizontalLayout_4->addWidget(sb_lowScrubber);
+    sb_highScrubber = Scrubber(dockWidgetContents, "sb_highScrubber", "High Range", QColor(255, 196, 112));
+    sb_highScrubber->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    horizontalLayout_4->addWidget(sb_highScrubber);
+    horizontalLayout->addLayout(horizontalLayout_4);
+    tb_activeScrubber = ToolButton(dockWidgetContents, "tb_activeScrubber", "Enable/Disable ImageAnalysis Scrubber",
+                                   EAppIcon::Bulb);
+    tb_activeScrubber->setPopupMode(QToolButton::InstantPopup);
+    horizontalLayout->addWidget(tb_activeScrubber);
+    tb_showOptions = ToolButton(dockWidgetContents, "tb_showOptions", "Show Image Analysis Options", EAppIcon::Config);
+    horizontalLayout->addWidget(tb_showOptions);
+    verticalLayout->addLayout(horizontalLayout);
+
+    line_2 = new QFrame(dockWidgetContents);
+    line_2->setObjectName("line_2");
+    line_2->setFrameShape(QFrame::HLine);
+    line_2->setFrameShadow(QFrame::Sunken);
+    verticalLayout->addWidget(line_2);
+
+    callViewComp = new QVBoxLayout();
+    callViewComp->setObjectName("callViewComp");
+    callViewComp->setSpacing(0);
+    verticalLayout->addLayout(callViewComp, 1);
+    dock->setWidget(dockWidgetContents);
+}
+
+CImageAnalysisWidget::CImageAnalysisWidget(QWidget* parent, Qt::WindowFlags flags) : QDockWidget(parent, flags)
+{
+    ui.setupUi(this);
+    viewer.Setup();
+    // Neither an image nor its absence sizes the dock: its layout is the same before and after a
+    // trace opens, so the stored window layout comes back as it was saved.
+    viewer.Form().l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    ui.callViewComp->addWidget(&viewer);
+    viewer.EnableContextMenu();
+    ui.sb_genericRange->hide();
+    options = new CImaAnalDialog(this);
+    ui.cb_viewMode->addItems({"Standard", "Wireframe", "Depth Compl."});
+    ui.sb_genericRange->setRange(0, 255);
+    ui.sb_genericRange->setValue(128);
+    retryTimer = new QTimer(this);
+    retryTimer->setInterval(kRetryMs);
+    // Every path that starts it also stops it first: one shot serves, and a retry that finds nothing to
+    // render does not come back every 500 ms.
+    retryTimer->setSingleShot(true);
+    setEnabled(false);
+    ui.sb_lowScrubber->hide();
+    logStreams = RedirectStandardStreams();
+
+    connect(retryTimer, &QTimer::timeout, this, &CImageAnalysisWidget::SLTUpdateContent);
+    connect(ui.cb_viewMode, &QComboBox::currentIndexChanged, this, &CImageAnalysisWidget::SLTChangeMode);
+    connect(ui.sb_genericRange, &QSpinBox::valueChanged, this, &CImageAnalysisWidget::SLTChangeModeValue);
+    connect(ui.sb_highScrubber, &QSpinBox::valueChanged, this, &CImageAnalysisWidget::SLTChangeSpinScrubHigh);
+    connect(ui.sb_lowScrubber, &QSpinBox::valueChanged, this, &CImageAnalysisWidget::SLTChangeSpinScrubLow);
+    connect(ui.tb_activeScrubber, &QToolButton::toggled, this, &CImageAnalysisWidget::SLOTEnableScrubber);
+    connect(ui.tb_showOptions, &QToolButton::toggled, this, &CImageAnalysisWidget::SLTShowOptions);
+    // An open requested while a pass replays the trace aborts the pass (the controller opens later).
+    connect(CTraceController::Instance(), &CTraceController::SIGAbortAnalysis, this, [this] {
+        if (analysing && analysis)
+            analysis->Abort();
+    });
+}
+
+CImageAnalysisWidget::~CImageAnalysisWidget() = default;
+
+bool CImageAnalysisWidget::Busy()
+{
+    const QMutexLocker locker(&lock);
+    return busy || sequence;
+}
+
+CAnalysisInterface* CImageAnalysisWidget::BoundAnalysis() const
+{
+    if (!analysis || !boundTrace || boundTrace != CTraceController::Instance()->GetTrace())
+        return nullptr;
+    return analysis.get();
+}
+
+void CImageAnalysisWidget::SLTUpdatedTrace(bool clean)
+{
+    CTraceController* controller = CTraceController::Instance();
+    if (clean) {
+        boundTrace = nullptr;
+        retryTimer->stop();
+        // The analysis lets go of the old trace while it still exists (a pass never runs here: the
+        // controller opens only once a pass has returned).
+        if (analysis && !Busy())
+            analysis->SetTraceForAnalysis(nullptr);
+        {
+            const QSignalBlocker low(ui.sb_lowScrubber), high(ui.sb_highScrubber);
+            ui.sb_lowScrubber->setValue(0);
+            ui.sb_highScrubber->setValue(1);
+        }
+        setEnabled(false);
+        return;
+    }
+    if (!controller->m_imageAnalysisEnabled)
+        return;
+    CTraceData* trace = controller->GetTrace();
+    if (!trace)
+        return;
+    if (trace->IsRecordedWithData() != 1) {
+        viewer.SetInfoText("Trace recorded without Data");
+        return;
+    }
+    setEnabled(true);
+    if (!analysis)
+        analysis = std::make_unique<CAnalysisInterface>();
+    analysis->SetTraceForAnalysis(trace);
+    boundTrace = trace;
+    ui.tb_activeScrubber->setChecked(true);
+}
+
+void CImageAnalysisWidget::SLTUpdatedCurrFrame()
+{
+    CAnalysisInterface* bound = BoundAnalysis();
+    if (!bound) {
+        setEnabled(false);
+        return;
+    }
+    setEnabled(true);
+    CTraceController* controller = CTraceController::Instance();
+    const STraceFrameStats* stats = controller->GetFrameStats(0);
+    drawCount = stats ? int32_t(stats->frame.drawCalls) : 0;
+    bound->SetCallFilters(controller->GetDisabledCalls(), controller->GetDisabledFunctions());
+    {
+        QSpinBox* low = ui.sb_lowScrubber;
+        QSpinBox* high = ui.sb_highScrubber;
+        const QSignalBlocker blockLow(low), blockHigh(high);
+        low->setEnabled(drawCount != 0);
+        high->setEnabled(drawCount != 0);
+        if (drawCount == 0) {
+            high->setValue(0);
+            low->setValue(0);
+        } else if (!lockRange || high->value() == 0) {
+            high->setValue(drawCount);
+            low->setValue(1);
+        } else if (high->value() > drawCount) {
+            high->setValue(drawCount);
+            if (low->value() > high->value())
+                low->setValue(high->value());
+        }
+    }
+    SLTUpdateContent();
+    setEnabled(true);
+}
+
+void CImageAnalysisWidget::SLTRequestedUpdateRange(int idCall, bool highCall)
+{
+    const STraceFrameStats* stats = CTraceController::Instance()->GetFrameStats(0);
+    if (!stats)
+        return;
+    const std::vector<uint32_t>& draws = stats->frame.drawCallNumbers;
+    const auto found = std::find(draws.begin(), draws.end(), uint32_t(idCall));
+    const int position = int(found - draws.begin()) + 1;  // one past the list when absent
+    if (position > drawCount)
+        return;
+    QSpinBox* low = ui.sb_lowScrubber;
+    QSpinBox* high = ui.sb_highScrubber;
+    if (!rangeMode) {
+        high->setValue(position);
+    } else if (!highCall) {
+        if (position > high->value())
+            high->setValue(position);
+        low->setValue(position);
+    } else {
+        if (position < low->value())
+            low->setValue(position);
+        high->setValue(position);
+    }
+}
+
+void CImageAnalysisWidget::SLTChangeSpinScrubHigh(int value)
+{
+    QSpinBox* high = ui.sb_highScrubber;
+    bool corrected = false;
+    {
+        const QSignalBlocker block(high);
+        if (high->value() > drawCount) {
+            high->setValue(drawCount);
+            corrected = true;
+        }
+        if (drawCount >= 1 && value == 0) {
+            high->setValue(1);
+            corrected = true;
+        }
+        if (!singlePrimitive && rangeMode && ui.sb_lowScrubber->value() > value) {
+            high->setValue(ui.sb_lowScrubber->value());
+            corrected = true;
+        }
+    }
+    // A corrected value is shown, and rendered with the next request.
+    if (!corrected)
+        SLTUpdateContent();
+}
+
+void CImageAnalysisWidget::SLTChangeSpinScrubLow(int value)
+{
+    QSpinBox* low = ui.sb_lowScrubber;
+    bool corrected = false;
+    {
+        const QSignalBlocker block(low);
+        if (drawCount >= 1 && value == 0) {
+            low->setValue(1);
+            corrected = true;
+        }
+        if (!singlePrimitive && ui.sb_highScrubber->value() < value) {
+            low->setValue(ui.sb_highScrubber->value());
+            corrected = true;
+        }
+    }
+    if (!corrected)
+        SLTUpdateContent();
+}
+
+void CImageAnalysisWidget::SLTChangeMode(int index)
+{
+    mode = uint16_t(index);
+    SLTUpdateContent();
+}
+
+void CImageAnalysisWidget::SLTChangeModeValue(int value)
+{
+    if (!analysis || ui.cb_viewMode->currentIndex() != kDepthComplexity)
+        return;
+    const uint8_t increment = uint8_t(value);
+    analysis->SetOptionValue(kComplexityIncrement, &increment);
+    SLTUpdateContent();
+}
+
+void CImageAnalysisWidget::SLOTEnableScrubber(bool on)
+{
+    scrubberEnabled = on;
+    ui.tb_activeScrubber->setAutoRaise(on);
+    ui.sb_lowScrubber->setEnabled(on);
+    ui.sb_highScrubber->setEnabled(on);
+    if (drawCount > 0)
+        SLTUpdateContent();
+}
+
+void CImageAnalysisWidget::SLTShowOptions()
+{
+    if (options->exec() != QDialog::Accepted)
+        return;
+    CTraceController* controller = CTraceController::Instance();
+    switch (options->choice) {
+    case CImaAnalDialog::kScrubber: {
+        ui.sb_lowScrubber->hide();
+        // Rendered once, by the sequence below.
+        const QSignalBlocker block(ui.sb_lowScrubber);
+        ui.sb_lowScrubber->setValue(1);
+        singlePrimitive = 0;
+        rangeMode = 0;
+        break;
+    }
+    case CImaAnalDialog::kSinglePrimitive:
+        ui.sb_lowScrubber->hide();
+        singlePrimitive = 1;
+        rangeMode = 0;
+        break;
+    default:
+        ui.sb_lowScrubber->show();
+        rangeMode = 1;
+        singlePrimitive = 0;
+        break;
+    }
+    controller->SetRangeMode(rangeMode);
+    highlight = options->highlight;
+    lockRange = options->lockRange;
+    invertRange = options->invertRange;
+    ui.tb_activeScrubber->setChecked(true);
+    SLTUpdateContent();
+}
+
+void CImageAnalysisWidget::RequestWhileBusy()
+{
+    {
+        const QMutexLocker locker(&lock);
+        pending = 1;
+    }
+    // Only a replay in progress hears the abort: one set between passes would cut the retry short.
+    if (analysing && analysis)
+        analysis->Abort();
+}
+
+void CImageAnalysisWidget::Release(uint8_t& flag, bool retry)
+{
+    const QMutexLocker locker(&lock);
+    flag = 0;
+    if (pending) {
+        pending = 0;
+        if (retry)
+            retryTimer->start();
+    }
+}
+
+void CImageAnalysisWidget::FlushAndReport()
+{
+    std::fflush(logStreams.err);
+    std::fflush(logStreams.out);
+    Q_EMIT SIGImaAnaOutput();
+}
+
+void CImageAnalysisWidget::SLTUpdateContent()
+{
+    {
+        QMutexLocker locker(&lock);
+        if (busy || sequence) {
+            locker.unlock();
+            RequestWhileBusy();
+            return;
+        }
+    }
+    // A retry that fires after the trace closed finds nothing bound, and renders nothing.
+    if (!BoundAnalysis())
+        return;
+    {
+        const QMutexLocker locker(&lock);
+        sequence = 1;
+    }
+    CTraceController* controller = CTraceController::Instance();
+    controller->SetAnalysisRunning(true);
+    bool failed = false;
+    try {
+        RenderSequence();
+    } catch (...) {
+        failed = true;
+        controller->UpdateTemporalStatusBar(kRenderFailed);
+        setEnabled(false);
+    }
+    controller->SetAnalysisRunning(false);
+    // After a failure the dock stays disabled until a frame or trace update: nothing is retried.
+    Release(sequence, !failed);
+}
+
+void CImageAnalysisWidget::RenderSequence()
+{
+    CAnalysisInterface* a = analysis.get();
+    const uint32_t frame = uint32_t(boundTrace->GetCurrentFrameNumber());
+    const uint32_t D = uint32_t(std::max(drawCount, 0));
+    a->GoToFrame(frame, D);
+    const uint32_t H = uint32_t(ui.sb_highScrubber->value());
+    const uint32_t L = uint32_t(ui.sb_lowScrubber->value());
+    if (H == 0 && L == 0) {
+        a->SetRange(0, 0, true);
+        UpdateImage(true);
+        return;
+    }
+    a->SetOption(kOptionInvertRange, invertRange);
+    switch (mode) {
+    case kStandard:
+    case kWireframe:
+        a->SetOption(kOptionComplexity, false);
+        a->SetOption(kOptionWireframe, mode == kWireframe);
+        ui.sb_genericRange->hide();
+        break;
+    case kDepthComplexity:
+        a->SetOption(kOptionComplexity, true);
+        a->SetOption(kOptionWireframe, false);
+        ui.sb_genericRange->show();
+        break;
+    default:
+        break;
+    }
+    // The whole frame, hidden, under a highlighted window. A request that came during it (its retry
+    // is waiting) makes the highlighted pass pointless: the retry renders both again.
+    auto fullPass = [&] {
+        a->SetOption(kOptionInvertRange, false);
+        a->SetOption(kOptionHighlight, false);
+        a->SetRange(1, D, true);
+        return UpdateImage(false) && !retryTimer->isActive();
+    };
+    auto highlighted = [&](uint32_t first, uint32_t last) {
+        if (fullPass()) {
+            a->SetOption(kOptionInvertRange, invertRange);
+            a->SetOption(kOptionHighlight, true);
+            a->SetRange(first, last, true);
+            UpdateImage(true);
+        }
+        a->SetOption(kOptionHighlight, false);
+    };
+    if (!scrubberEnabled) {
+        a->SetOption(kOptionInvertRange, false);
+        a->SetOption(kOptionHighlight, false);
+        a->SetRange(1, D, true);
+        UpdateImage(true);
+        Q_EMIT SIGUpdateScrubbers(int(D), 1);
+    } else if (singlePrimitive) {
+        if (highlight)
+            highlighted(H, H);
+        else {
+            a->SetRange(H, H, true);
+            UpdateImage(true);
+        }
+        Q_EMIT SIGUpdateScrubbers(int(H), int(H));
+    } else {
+        if (highlight)
+            highlighted(L, H);
+        else {
+            a->SetRange(rangeMode ? L : 1, H, true);
+            UpdateImage(true);
+        }
+        Q_EMIT SIGUpdateScrubbers(int(H), int(L));
+    }
+}
+
+int32_t CImageAnalysisWidget::RunAnalysis()
+{
+    return analysis->Analyse(false);
+}
+
+bool CImageAnalysisWidget::UpdateImage(bool show)
+{
+    retryTimer->stop();
+    {
+        const QMutexLocker locker(&lock);
+        if (busy) {
+            pending = 1;
+            return false;
+        }
+        busy = 1;
+    }
+    qCDebug(lcImageAnalysis, "UpdateImage... RUN");
+    int32_t result = 0;
+    try {
+        analysing = 1;
+        result = RunAnalysis();
+        analysing = 0;
+        if (result == 0)
+            CTraceController::Instance()->UpdateTemporalStatusBar(kRenderFailed);
+        if (show && result != 3)
+            ShowFrameBuffer();
+    } catch (...) {
+        // However the pass ends, the dock is free again: a pass that threw must not leave every
+        // later request marked pending behind a busy flag that nothing clears. The failure disables
+        // the dock, so nothing is retried.
+        analysing = 0;
+        Release(busy, false);
+        FlushAndReport();
+        throw;
+    }
+    qCDebug(lcImageAnalysis, "UpdateImage...Free");
+    Release(busy, true);
+    FlushAndReport();
+    return result != 3;
+}
+
+void CImageAnalysisWidget::ShowFrameBuffer()
+{
+    uint8_t* rgb = nullptr;
+    uint16_t width = 0, height = 0;
+    if (!analysis || !analysis->GetFrameBuffer(&rgb, &width, &height) || !rgb || width == 0 || height == 0)
+        return;
+    // Read-back rows run bottom-up. The copy owns its pixels, in the format the screen draws fastest
+    // (every zoom and pan scales and paints it again), mirrored in place.
+    const QImage over(rgb, width, height, qsizetype(width) * 3, QImage::Format_RGB888);
+    QImage shown = over.convertToFormat(QImage::Format_RGB32).mirrored(false, true);
+    if (shown.isNull())
+        return;
+    viewer.SetInfoText(QString("Native Resolution: %1x%2").arg(width).arg(height));
+    viewer.SetImage(QPixmap::fromImage(std::move(shown), Qt::NoFormatConversion));
+}
