@@ -1,31 +1,13 @@
 #include "Es2StateText.h"
 
 #include "state/Es2State.h"
+#include "state/StateLines.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-class CLines
-{
-public:
-    void operator()(const char* format, ...) __attribute__((format(printf, 2, 3)))
-    {
-        char line[512];
-        va_list args;
-        va_start(args, format);
-        vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        m_text += line;
-        m_text += '\n';
-    }
-    std::string Take() { return std::move(m_text); }
-
-private:
-    std::string m_text;
-};
 
 std::string Floats(const std::vector<float>& v)
 {
@@ -49,16 +31,7 @@ std::string Ints(const std::vector<int32_t>& v)
     return out;
 }
 
-// A short fingerprint of the held bytes, so equal states print equal lines.
-uint32_t Checksum(const SharedBytes& data, uint32_t size)
-{
-    uint32_t h = 2166136261u;
-    for (uint32_t i = 0; data && i < size; ++i)
-        h = (h ^ data[i]) * 16777619u;
-    return h;
-}
-
-void Attachment(CLines& out, const char* what, const SEs2Attachment& a)
+void Attachment(CStateLines& out, const char* what, const SEs2Attachment& a)
 {
     out("    %s: type=0x%X name=%u level=%u target=0x%X", what, a.type, a.name, a.level, a.target);
 }
@@ -67,7 +40,7 @@ void Attachment(CLines& out, const char* what, const SEs2Attachment& a)
 
 std::string DescribeEs2State(const SEs2State& s)
 {
-    CLines out;
+    CStateLines out;
     out("blend: enabled=%u equation=0x%X/0x%X src=0x%X/0x%X dst=0x%X/0x%X color=%g %g %g %g", s.capabilities[0],
         s.blendEquationRgb, s.blendEquationAlpha, s.blendSrcRgb, s.blendSrcAlpha, s.blendDstRgb, s.blendDstAlpha,
         double(s.blendColor[0]), double(s.blendColor[1]), double(s.blendColor[2]), double(s.blendColor[3]));
@@ -108,7 +81,7 @@ std::string DescribeEs2State(const SEs2State& s)
     for (const auto& b : s.buffers)
         out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%08X", b.key, b.record.target,
             b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
-            Checksum(b.record.data, b.record.capturedSize));
+            BytesChecksum(b.record.data, b.record.capturedSize));
     for (const auto& f : s.framebuffers) {
         out("framebuffer %u: bound=%u samples=%u", f.key, f.record.bound & 0xFF, f.record.samples);
         Attachment(out, "color", f.record.color);
@@ -144,7 +117,7 @@ std::string DescribeEs2State(const SEs2State& s)
                     "captured=%u compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%08X",
                     t.key, level.key, face.key, i.target, i.width, i.height, i.format, i.internalFormat, i.type,
                     i.unpackAlignment, i.size, i.capturedSize, i.compressed, i.minFilter, i.magFilter, i.wrapS, i.wrapT,
-                    i.data ? "yes" : "no", Checksum(i.data, i.capturedSize));
+                    i.data ? "yes" : "no", BytesChecksum(i.data, i.capturedSize));
             }
     return out.Take();
 }

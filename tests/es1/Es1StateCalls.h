@@ -123,4 +123,30 @@ inline SRun ApplyAll(const std::vector<SCall>& sequence, SEs1State& state, bool 
     return out;
 }
 
+// A table case of the state tests: the calls, whether the trace carries data, and the check of
+// the state they leave (and of each call's result); `prepare` sets up the state first when given.
+struct SStateCase
+{
+    const char* what;
+    std::vector<SCall> calls;
+    bool data;
+    void (*check)(const SEs1State& s, const SRun& run);
+    void (*prepare)(SEs1State& s) = nullptr;
+};
+
+inline void RunCase(const SStateCase& c)
+{
+    SEs1State s;
+    if (c.prepare)
+        c.prepare(s);
+    const SRun run = ApplyAll(c.calls, s, c.data);
+    c.check(s, run);
+}
+
+// A vector call's values recorded with data: pointer, count, the 32-bit words.
+inline SPayload Values(SPayload head, std::initializer_list<uint32_t> words)
+{
+    return head.Array(0x400, words);
+}
+
 } // namespace es1calls

@@ -13,14 +13,6 @@ using namespace es1calls;
 
 namespace {
 
-struct SStateCase
-{
-    const char* what;
-    std::vector<SCall> calls;
-    bool data;
-    void (*check)(const SEs1State& s, const SRun& run);
-};
-
 std::vector<uint8_t> Held(const SharedBytes& data, uint32_t n)
 {
     return data ? std::vector<uint8_t>(data.get(), data.get() + n) : std::vector<uint8_t>();
@@ -318,10 +310,7 @@ class Es1State : public testing::TestWithParam<SStateCase> {};
 
 TEST_P(Es1State, AppliesTheSequence)
 {
-    const SStateCase& c = GetParam();
-    SEs1State s;
-    SRun run = ApplyAll(c.calls, s, c.data);
-    c.check(s, run);
+    RunCase(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Es1State, testing::ValuesIn(kCases),

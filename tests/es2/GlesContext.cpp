@@ -4,23 +4,29 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
 using EGLint = int32_t;
-constexpr EGLint kNone = 0x3038, kRenderableType = 0x3040, kOpenGLES2Bit = 0x0004, kSurfaceType = 0x3033,
+constexpr EGLint kNone = 0x3038, kRenderableType = 0x3040, kOpenGLESBit = 0x0001, kOpenGLES2Bit = 0x0004,
+                 kSurfaceType = 0x3033,
                  kPbufferBit = 0x0001, kWidth = 0x3057, kHeight = 0x3056, kClientVersion = 0x3098,
                  kOpenGLESApi = 0x30A0, kPlatformSurfaceless = 0x31DD, kPlatformDevice = 0x313F;
 
 } // namespace
 
-CGlesContext& CGlesContext::Instance()
+CGlesContext& CGlesContext::Instance(int clientVersion)
 {
-    static CGlesContext instance;
-    return instance;
+    if (clientVersion == 1) {
+        static CGlesContext es1(1);
+        return es1;
+    }
+    static CGlesContext es2(2);
+    return es2;
 }
 
-CGlesContext::CGlesContext()
+CGlesContext::CGlesContext(int clientVersion) : m_version(clientVersion)
 {
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     setenv("EGL_PLATFORM", "surfaceless", 0);
@@ -36,9 +42,10 @@ void* CGlesContext::Proc(const char* name) const
 bool CGlesContext::Init()
 {
     m_egl = dlopen("libEGL.so.1", RTLD_NOW | RTLD_LOCAL);
-    m_gles = dlopen("libGLESv2.so.2", RTLD_NOW | RTLD_LOCAL);
+    const char* library = m_version == 1 ? "libGLESv1_CM.so.1" : "libGLESv2.so.2";
+    m_gles = dlopen(library, RTLD_NOW | RTLD_LOCAL);
     if (!m_egl || !m_gles) {
-        m_reason = "cannot load libEGL.so.1 and libGLESv2.so.2";
+        m_reason = std::string("cannot load libEGL.so.1 and ") + library;
         return false;
     }
     m_getProc = reinterpret_cast<void* (*)(const char*)>(dlsym(m_egl, "eglGetProcAddress"));
@@ -72,8 +79,9 @@ bool CGlesContext::Init()
     }
     void* config = nullptr;
     EGLint count = 0;
-    const EGLint withPbuffer[] = {kRenderableType, kOpenGLES2Bit, kSurfaceType, kPbufferBit, kNone};
-    const EGLint anySurface[] = {kRenderableType, kOpenGLES2Bit, kNone};
+    const EGLint renderable = m_version == 1 ? kOpenGLESBit : kOpenGLES2Bit;
+    const EGLint withPbuffer[] = {kRenderableType, renderable, kSurfaceType, kPbufferBit, kNone};
+    const EGLint anySurface[] = {kRenderableType, renderable, kNone};
     bool pbuffer = chooseConfig(display, withPbuffer, &config, 1, &count) && count > 0;
     if (!pbuffer && !(chooseConfig(display, anySurface, &config, 1, &count) && count > 0))
         config = nullptr; // surfaceless contexts may do without a config
@@ -82,7 +90,7 @@ bool CGlesContext::Init()
     const EGLint surfaceAttribs[] = {kWidth, 1, kHeight, 1, kNone};
     m_surface = pbuffer && createPbuffer ? createPbuffer(display, config, surfaceAttribs) : nullptr;
     if (!FreshContext()) {
-        m_reason = "no current OpenGL ES 2.0 context";
+        m_reason = m_version == 1 ? "no current OpenGL ES 1.1 context" : "no current OpenGL ES 2.0 context";
         return false;
     }
     return true;
@@ -93,7 +101,7 @@ bool CGlesContext::FreshContext()
     auto createContext = reinterpret_cast<void* (*)(void*, void*, void*, const EGLint*)>(Egl("eglCreateContext"));
     auto makeCurrent = reinterpret_cast<unsigned (*)(void*, void*, void*, void*)>(Egl("eglMakeCurrent"));
     auto destroyContext = reinterpret_cast<unsigned (*)(void*, void*)>(Egl("eglDestroyContext"));
-    const EGLint contextAttribs[] = {kClientVersion, 2, kNone};
+    const EGLint contextAttribs[] = {kClientVersion, m_version, kNone};
     void* context = createContext(m_display, m_config, nullptr, contextAttribs);
     if (!context || !makeCurrent(m_display, m_surface, m_surface, context))
         return false;

@@ -1,12 +1,12 @@
 #pragma once
-// A headless OpenGL ES 2.0 context on the host's Mesa for tests and players: libEGL.so.1 and
-// libGLESv2.so.2 are loaded at run time (nothing of the GL stack is linked), the display is the
+// A headless OpenGL ES 2.0 (or ES 1.1) context on the host's Mesa for tests and players: libEGL.so.1
+// and libGLESv2.so.2 (libGLESv1_CM.so.1) are loaded at run time (nothing of the GL stack is linked), the display is the
 // surfaceless platform (else the device platform, else the default display) and the context is
 // made current with a 1x1 pbuffer when the config offers one, else with no surface. Software
 // rendering is forced unless the environment already chose a driver, so results do not depend on
 // the machine's GPU.
 //
-//   CGlesContext& gl = CGlesContext::Instance();
+//   CGlesContext& gl = CGlesContext::Instance();       // CGlesContext::Instance(1) for ES 1.1
 //   if (!gl.Available()) GTEST_SKIP() << gl.Reason();
 //   auto glClear = gl.Fn<void (*)(uint32_t)>("glClear");
 #include <string>
@@ -14,7 +14,8 @@
 class CGlesContext
 {
 public:
-    static CGlesContext& Instance();
+    // The context of one client version (2: ES 2.0, 1: ES 1.1); a program uses one of them.
+    static CGlesContext& Instance(int clientVersion = 2);
 
     bool Available() const { return m_available; }
     const std::string& Reason() const { return m_reason; }
@@ -22,7 +23,8 @@ public:
     // Replaces the current context by a new one, so a test starts from GL's initial state.
     bool FreshContext();
 
-    // An entry point of libGLESv2.so.2 (or, failing that, of eglGetProcAddress); null when absent.
+    // An entry point of the version's GL library (or, failing that, of eglGetProcAddress); null when
+    // absent.
     void* Proc(const char* name) const;
     template <class F>
     F Fn(const char* name) const
@@ -34,10 +36,11 @@ public:
     CGlesContext& operator=(const CGlesContext&) = delete;
 
 private:
-    CGlesContext();
+    explicit CGlesContext(int clientVersion);
     bool Init();
     void* Egl(const char* name) const;
 
+    int m_version;
     bool m_available = false;
     std::string m_reason;
     void* m_egl = nullptr;

@@ -1,0 +1,677 @@
+// State effects of the ES 1.1 fixed-function records: per-fragment tests, clear values, the
+// rasteriser, capabilities and hints, matrices, lights, materials, fog, current attributes, point
+// parameters and vector texture environments. One small overload per EFFECT row of Es1Calls.def;
+// the rules of Es1Effects.cpp hold here too. Besides: a light or clip plane outside the tracked
+// ones changes nothing, and a vector effect recorded with fewer values than its parameter takes
+// changes nothing (as if it had recorded none).
+#include "Es1EffectSupport.h"
+
+#include <algorithm>
+#include <type_traits>
+
+#include "state/PixelSize.h"
+
+namespace xqft_es1 {
+
+namespace {
+
+constexpr uint32_t kTexture2D = 0x0DE1, kClipPlane0 = 0x3000, kLight0 = 0x4000;
+constexpr uint32_t kModelView = 0x1700, kProjection = 0x1701, kTexture = 0x1702, kMatrixPalette = 0x8840;
+constexpr uint32_t kFogMode = 0x0B65, kFogColor = 0x0B66;
+constexpr uint32_t kLightModelTwoSide = 0x0B52, kLightModelAmbient = 0x0B53;
+constexpr uint32_t kSpotDirection = 0x1204, kPointDistanceAttenuation = 0x8129;
+constexpr int kLights = 8, kClipPlanes = 6, kStacks = 43;
+
+// Values of a recorded vector argument, converted to float. Fixed-point ones divide by 65536;
+// GLint ones convert as numbers.
+template <class Array>
+struct TValues
+{
+    const Array& a;
+    size_t Count() const { return a.ElementCount(); }
+    float operator[](size_t i) const
+    {
+        using Element = typename Array::Element;
+        if constexpr (std::is_same_v<Element, TGLfixed>)
+            return Fixed(a[i].value);
+        else
+            return float(a[i].value);
+    }
+    // The value as an integer: float values truncated, fixed and integer ones as recorded.
+    int32_t Integer(size_t i) const
+    {
+        using Element = typename Array::Element;
+        if constexpr (std::is_same_v<Element, TfloatType<22>>)
+            return FloatToInt(a[i].value);
+        else
+            return int32_t(a[i].value);
+    }
+};
+
+template <class Call>
+auto ValuesOf(const Call& c)
+{
+    const auto& params = c.template Item<"params">().data;
+    return TValues<std::remove_cvref_t<decltype(params)>>{params};
+}
+
+// Copies the first n values (n at most the count) into out.
+template <class Values>
+void CopyValues(const Values& v, size_t n, float* out)
+{
+    for (size_t i = 0; i < n; ++i)
+        out[i] = v[i];
+}
+
+// The index of a light, clip plane or texture unit from its enum, or -1 outside the tracked ones.
+int IndexFrom(uint32_t value, uint32_t first, int count)
+{
+    const uint32_t i = value - first;
+    return i < uint32_t(count) ? int(i) : -1;
+}
+
+// How many values a light parameter takes.
+size_t LightValues(uint32_t pname)
+{
+    if (pname == kSpotDirection)
+        return 3;
+    return pname >= 0x1200 && pname <= 0x1203 ? 4 : 1;
+}
+
+// The depth counter glPushMatrix and glPopMatrix change in the current matrix mode, or null: 0
+// model-view, 1 projection, 2 + paletteStackBase + active unit the texture stack, 2 + the current
+// palette matrix the palette stack (which must stay below the texture stacks).
+uint32_t* StackDepth(SEs1State& s)
+{
+    uint64_t index;
+    switch (s.matrixMode) {
+    case kModelView: index = 0; break;
+    case kProjection: index = 1; break;
+    case kTexture: {
+        const uint32_t unit = ActiveUnit(s);
+        if (unit == kNoUnit)
+            return nullptr;
+        index = 2 + uint64_t(s.paletteStackBase) + unit;
+        break;
+    }
+    case kMatrixPalette:
+        if (s.currentPaletteMatrix >= s.paletteStackBase)
+            return nullptr;
+        index = 2 + uint64_t(s.currentPaletteMatrix);
+        break;
+    default: return nullptr;
+    }
+    return index < uint64_t(kStacks) ? &s.matrixStackDepth[index] : nullptr;
+}
+
+} // namespace
+
+// ---- per-fragment tests, clear values, rasteriser ----------------------------------------------
+
+bool Es1Effect(const CEs1_glAlphaFunc_v1& c, SEs1State& s, uint32_t)
+{
+    s.alphaFunc = c.Item<"func">().Value();
+    s.alphaRef = c.Item<"ref">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glAlphaFuncx_v1& c, SEs1State& s, uint32_t)
+{
+    s.alphaFunc = c.Item<"func">().Value();
+    s.alphaRef = Fixed(c.Item<"ref">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glBlendFunc_v1& c, SEs1State& s, uint32_t)
+{
+    s.blendSrc = c.Item<"sfactor">().Value();
+    s.blendDst = c.Item<"dfactor">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClearColor_v1& c, SEs1State& s, uint32_t)
+{
+    s.clearColor[0] = c.Item<"red">().Value();
+    s.clearColor[1] = c.Item<"green">().Value();
+    s.clearColor[2] = c.Item<"blue">().Value();
+    s.clearColor[3] = c.Item<"alpha">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClearColorx_v1& c, SEs1State& s, uint32_t)
+{
+    s.clearColor[0] = Fixed(c.Item<"red">().Value());
+    s.clearColor[1] = Fixed(c.Item<"green">().Value());
+    s.clearColor[2] = Fixed(c.Item<"blue">().Value());
+    s.clearColor[3] = Fixed(c.Item<"alpha">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClearDepthf_v1& c, SEs1State& s, uint32_t) { return s.clearDepth = c.Item<"depth">().Value(), true; }
+bool Es1Effect(const CEs1_glClearDepthx_v1& c, SEs1State& s, uint32_t)
+{
+    return s.clearDepth = Fixed(c.Item<"depth">().Value()), true;
+}
+bool Es1Effect(const CEs1_glClearStencil_v1& c, SEs1State& s, uint32_t) { return s.clearStencil = c.Item<"s">().Value(), true; }
+
+bool Es1Effect(const CEs1_glColorMask_v1& c, SEs1State& s, uint32_t)
+{
+    s.colorMask[0] = uint8_t(c.Item<"red">().Value());
+    s.colorMask[1] = uint8_t(c.Item<"green">().Value());
+    s.colorMask[2] = uint8_t(c.Item<"blue">().Value());
+    s.colorMask[3] = uint8_t(c.Item<"alpha">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glCullFace_v1& c, SEs1State& s, uint32_t) { return s.cullFaceMode = c.Item<"mode">().Value(), true; }
+bool Es1Effect(const CEs1_glFrontFace_v1& c, SEs1State& s, uint32_t) { return s.frontFace = c.Item<"mode">().Value(), true; }
+bool Es1Effect(const CEs1_glDepthFunc_v1& c, SEs1State& s, uint32_t) { return s.depthFunc = c.Item<"func">().Value(), true; }
+bool Es1Effect(const CEs1_glDepthMask_v1& c, SEs1State& s, uint32_t)
+{
+    return s.depthMask = uint8_t(c.Item<"flag">().Value()), true;
+}
+bool Es1Effect(const CEs1_glLogicOp_v1& c, SEs1State& s, uint32_t) { return s.logicOp = c.Item<"opcode">().Value(), true; }
+bool Es1Effect(const CEs1_glShadeModel_v1& c, SEs1State& s, uint32_t) { return s.shadeModel = c.Item<"mode">().Value(), true; }
+bool Es1Effect(const CEs1_glLineWidth_v1& c, SEs1State& s, uint32_t) { return s.lineWidth = c.Item<"width">().Value(), true; }
+bool Es1Effect(const CEs1_glLineWidthx_v1& c, SEs1State& s, uint32_t)
+{
+    return s.lineWidth = Fixed(c.Item<"width">().Value()), true;
+}
+bool Es1Effect(const CEs1_glPointSize_v1& c, SEs1State& s, uint32_t) { return s.pointSize = c.Item<"size">().Value(), true; }
+bool Es1Effect(const CEs1_glPointSizex_v1& c, SEs1State& s, uint32_t)
+{
+    return s.pointSize = Fixed(c.Item<"size">().Value()), true;
+}
+
+bool Es1Effect(const CEs1_glPolygonOffset_v1& c, SEs1State& s, uint32_t)
+{
+    s.polygonOffsetFactor = c.Item<"factor">().Value();
+    s.polygonOffsetUnits = c.Item<"units">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glPolygonOffsetx_v1& c, SEs1State& s, uint32_t)
+{
+    s.polygonOffsetFactor = Fixed(c.Item<"factor">().Value());
+    s.polygonOffsetUnits = Fixed(c.Item<"units">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glSampleCoverage_v1& c, SEs1State& s, uint32_t)
+{
+    s.sampleCoverageValue = c.Item<"value">().Value();
+    s.sampleCoverageInvert = uint8_t(c.Item<"invert">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glSampleCoveragex_v1& c, SEs1State& s, uint32_t)
+{
+    s.sampleCoverageValue = Fixed(c.Item<"value">().Value());
+    s.sampleCoverageInvert = uint8_t(c.Item<"invert">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glScissor_v1& c, SEs1State& s, uint32_t)
+{
+    s.scissorBox[0] = c.Item<"x">().Value();
+    s.scissorBox[1] = c.Item<"y">().Value();
+    s.scissorBox[2] = c.Item<"width">().Value();
+    s.scissorBox[3] = c.Item<"height">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glStencilFunc_v1& c, SEs1State& s, uint32_t)
+{
+    s.stencilFunc = c.Item<"func">().Value();
+    s.stencilRef = c.Item<"ref">().Value();
+    s.stencilValueMask = c.Item<"mask">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glStencilMask_v1& c, SEs1State& s, uint32_t) { return s.stencilWriteMask = c.Item<"mask">().Value(), true; }
+
+bool Es1Effect(const CEs1_glStencilOp_v1& c, SEs1State& s, uint32_t)
+{
+    s.stencilFail = c.Item<"fail">().Value();
+    s.stencilPassDepthFail = c.Item<"zfail">().Value();
+    s.stencilPassDepthPass = c.Item<"zpass">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClipPlanef_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t plane = c.Item<"plane">().Value();
+    const int i = IndexFrom(plane, kClipPlane0, kClipPlanes);
+    if (i < 0)
+        return false;
+    s.clipPlane = plane;
+    const auto& equation = c.Item<"equation">().value;  // zeros when the pointer was null
+    for (int k = 0; k < 4; ++k)
+        s.clipPlaneEquations[i][k] = equation.elements[k].value;
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClipPlanex_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t plane = c.Item<"plane">().Value();
+    const int i = IndexFrom(plane, kClipPlane0, kClipPlanes);
+    if (i < 0)
+        return false;
+    s.clipPlane = plane;
+    const auto& equation = c.Item<"equation">().value;
+    for (int k = 0; k < 4; ++k)
+        s.clipPlaneEquations[i][k] = Fixed(equation.elements[k].value);
+    return true;
+}
+
+// ---- capabilities and hints ------------------------------------------------------------------------
+
+namespace {
+
+bool SetCapability(SEs1State& s, uint32_t cap, uint8_t on, uint32_t frame)
+{
+    if (cap == kTexture2D) {
+        const uint32_t unit = ActiveUnit(s);
+        if (unit == kNoUnit)
+            return false;
+        s.textureBindStamp = frame;
+        s.texture2DEnabled[unit] = on;
+        return true;
+    }
+    s.capabilityStamp = frame;
+    const int i = Es1TableIndex(kEs1Capabilities, cap);
+    if (i >= 0)
+        s.capabilities[i] = on;
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glEnable_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetCapability(s, c.Item<"cap">().Value(), 1, frame);
+}
+
+bool Es1Effect(const CEs1_glDisable_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetCapability(s, c.Item<"cap">().Value(), 0, frame);
+}
+
+bool Es1Effect(const CEs1_glHint_v1& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1Hints, c.Item<"target">().Value());
+    if (i >= 0)
+        s.hints[i] = c.Item<"mode">().Value();
+    return true;
+}
+
+// ---- matrices, viewport, depth range -------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glMatrixMode_v1& c, SEs1State& s, uint32_t) { return s.matrixMode = c.Item<"mode">().Value(), true; }
+
+bool Es1Effect(const CEs1_glPushMatrix_v1&, SEs1State& s, uint32_t)
+{
+    uint32_t* depth = StackDepth(s);
+    if (!depth)
+        return false;
+    ++*depth;
+    return true;
+}
+
+// A pop at depth 0 (a recorded failure that got through) leaves 0 rather than wrapping.
+bool Es1Effect(const CEs1_glPopMatrix_v1&, SEs1State& s, uint32_t)
+{
+    uint32_t* depth = StackDepth(s);
+    if (!depth)
+        return false;
+    if (*depth > 0)
+        --*depth;
+    return true;
+}
+
+bool Es1Effect(const CEs1_glViewport_v1& c, SEs1State& s, uint32_t)
+{
+    s.viewport[0] = c.Item<"x">().Value();
+    s.viewport[1] = c.Item<"y">().Value();
+    s.viewport[2] = c.Item<"width">().Value();
+    s.viewport[3] = c.Item<"height">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glDepthRangef_v1& c, SEs1State& s, uint32_t)
+{
+    s.depthRangeNear = c.Item<"zNear">().Value();
+    s.depthRangeFar = c.Item<"zFar">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glDepthRangex_v1& c, SEs1State& s, uint32_t)
+{
+    s.depthRangeNear = Fixed(c.Item<"zNear">().Value());
+    s.depthRangeFar = Fixed(c.Item<"zFar">().Value());
+    return true;
+}
+
+// ---- current attributes --------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glColor4f_v1& c, SEs1State& s, uint32_t)
+{
+    s.currentColor[0] = c.Item<"red">().Value();
+    s.currentColor[1] = c.Item<"green">().Value();
+    s.currentColor[2] = c.Item<"blue">().Value();
+    s.currentColor[3] = c.Item<"alpha">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glColor4ub_v1& c, SEs1State& s, uint32_t)
+{
+    s.currentColor[0] = float(c.Item<"red">().Value()) / 255.0f;
+    s.currentColor[1] = float(c.Item<"green">().Value()) / 255.0f;
+    s.currentColor[2] = float(c.Item<"blue">().Value()) / 255.0f;
+    s.currentColor[3] = float(c.Item<"alpha">().Value()) / 255.0f;
+    return true;
+}
+
+bool Es1Effect(const CEs1_glColor4x_v1& c, SEs1State& s, uint32_t)
+{
+    s.currentColor[0] = Fixed(c.Item<"red">().Value());
+    s.currentColor[1] = Fixed(c.Item<"green">().Value());
+    s.currentColor[2] = Fixed(c.Item<"blue">().Value());
+    s.currentColor[3] = Fixed(c.Item<"alpha">().Value());
+    return true;
+}
+
+bool Es1Effect(const CEs1_glNormal3f_v1& c, SEs1State& s, uint32_t)
+{
+    s.currentNormal[0] = c.Item<"nx">().Value();
+    s.currentNormal[1] = c.Item<"ny">().Value();
+    s.currentNormal[2] = c.Item<"nz">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glNormal3x_v1& c, SEs1State& s, uint32_t)
+{
+    s.currentNormal[0] = Fixed(c.Item<"nx">().Value());
+    s.currentNormal[1] = Fixed(c.Item<"ny">().Value());
+    s.currentNormal[2] = Fixed(c.Item<"nz">().Value());
+    return true;
+}
+
+// Only the float form stamps the texture bindings.
+bool Es1Effect(const CEs1_glMultiTexCoord4f_v1& c, SEs1State& s, uint32_t frame)
+{
+    const int unit = IndexFrom(c.Item<"target">().Value(), kTexture0, kEs1Units);
+    if (unit < 0)
+        return false;
+    s.textureBindStamp = frame;
+    float* tc = s.currentTexCoord[unit];
+    tc[0] = c.Item<"s">().Value();
+    tc[1] = c.Item<"t">().Value();
+    tc[2] = c.Item<"r">().Value();
+    tc[3] = c.Item<"q">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glMultiTexCoord4x_v1& c, SEs1State& s, uint32_t)
+{
+    const int unit = IndexFrom(c.Item<"target">().Value(), kTexture0, kEs1Units);
+    if (unit < 0)
+        return false;
+    float* tc = s.currentTexCoord[unit];
+    tc[0] = Fixed(c.Item<"s">().Value());
+    tc[1] = Fixed(c.Item<"t">().Value());
+    tc[2] = Fixed(c.Item<"r">().Value());
+    tc[3] = Fixed(c.Item<"q">().Value());
+    return true;
+}
+
+// ---- fog -----------------------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glFogf_v1& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1FogParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.fogParams[i] = c.Item<"param">().Value();
+    return true;
+}
+
+// The fog mode is a symbolic constant: its integer value, held as a float.
+bool Es1Effect(const CEs1_glFogx_v1& c, SEs1State& s, uint32_t)
+{
+    const uint32_t pname = c.Item<"pname">().Value();
+    const int32_t param = c.Item<"param">().Value();
+    const int i = Es1TableIndex(kEs1FogParams, pname);
+    if (i >= 0)
+        s.fogParams[i] = pname == kFogMode ? float(param) : Fixed(param);
+    return true;
+}
+
+namespace {
+
+template <class Call>
+bool FogVector(const Call& c, SEs1State& s, bool fixedPoint)
+{
+    const auto v = ValuesOf(c);
+    const uint32_t pname = c.template Item<"pname">().Value();
+    if (v.Count() < (pname == kFogColor ? 4u : 1u))
+        return false;
+    if (pname == kFogColor) {
+        CopyValues(v, 4, s.fogColor);
+        return true;
+    }
+    const int i = Es1TableIndex(kEs1FogParams, pname);
+    if (i >= 0)
+        s.fogParams[i] = fixedPoint && pname == kFogMode ? float(v.Integer(0)) : v[0];
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glFogfv_v1& c, SEs1State& s, uint32_t) { return FogVector(c, s, false); }
+bool Es1Effect(const CEs1_glFogxv_v1& c, SEs1State& s, uint32_t) { return FogVector(c, s, true); }
+
+// ---- lights and materials ------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glLightf_v1& c, SEs1State& s, uint32_t frame)
+{
+    const int light = IndexFrom(c.Item<"light">().Value(), kLight0, kLights);
+    if (light < 0)
+        return false;
+    s.lightingStamp = frame;
+    const int i = Es1TableIndex(kEs1LightParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.lights[light][i][0] = c.Item<"param">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glLightx_v1& c, SEs1State& s, uint32_t frame)
+{
+    const int light = IndexFrom(c.Item<"light">().Value(), kLight0, kLights);
+    if (light < 0)
+        return false;
+    s.lightingStamp = frame;
+    const int i = Es1TableIndex(kEs1LightParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.lights[light][i][0] = Fixed(c.Item<"param">().Value());
+    return true;
+}
+
+namespace {
+
+template <class Call>
+bool LightVector(const Call& c, SEs1State& s, uint32_t frame)
+{
+    const auto v = ValuesOf(c);
+    const uint32_t pname = c.template Item<"pname">().Value();
+    const int light = IndexFrom(c.template Item<"light">().Value(), kLight0, kLights);
+    if (v.Count() < LightValues(pname) || light < 0)
+        return false;
+    s.lightingStamp = frame;
+    const int i = Es1TableIndex(kEs1LightParams, pname);
+    if (i >= 0)
+        CopyValues(v, std::min<size_t>(v.Count(), 4), s.lights[light][i]);
+    return true;
+}
+
+// A light model vector effect. Recorded without (enough) values the fixed-point form still writes
+// the lighting stamp, the float form nothing; both say true.
+template <class Call>
+bool LightModelVector(const Call& c, SEs1State& s, uint32_t frame, bool fixedForm)
+{
+    const auto v = ValuesOf(c);
+    const uint32_t pname = c.template Item<"pname">().Value();
+    if (v.Count() < (pname == kLightModelAmbient ? 4u : 1u)) {
+        if (fixedForm)
+            s.lightingStamp = frame;
+        return true;
+    }
+    s.lightingStamp = frame;
+    if (pname == kLightModelTwoSide)
+        s.lightModelTwoSide = v[0] != 0.0f;
+    else if (pname == kLightModelAmbient)
+        CopyValues(v, 4, s.lightModelAmbient);
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glLightfv_v1& c, SEs1State& s, uint32_t frame) { return LightVector(c, s, frame); }
+bool Es1Effect(const CEs1_glLightxv_v1& c, SEs1State& s, uint32_t frame) { return LightVector(c, s, frame); }
+
+bool Es1Effect(const CEs1_glLightModelfv_v1& c, SEs1State& s, uint32_t frame) { return LightModelVector(c, s, frame, false); }
+bool Es1Effect(const CEs1_glLightModelxv_v1& c, SEs1State& s, uint32_t frame) { return LightModelVector(c, s, frame, true); }
+
+// The pname is not consulted: any light-model scalar sets two-sided lighting.
+bool Es1Effect(const CEs1_glLightModelf_v1& c, SEs1State& s, uint32_t frame)
+{
+    s.lightingStamp = frame;
+    s.lightModelTwoSide = c.Item<"param">().Value() != 0.0f;
+    return true;
+}
+
+bool Es1Effect(const CEs1_glLightModelx_v1& c, SEs1State& s, uint32_t frame)
+{
+    s.lightingStamp = frame;
+    s.lightModelTwoSide = c.Item<"param">().Value() != 0;
+    return true;
+}
+
+// One material for both faces: face is not consulted; GL_AMBIENT_AND_DIFFUSE is not an entry.
+bool Es1Effect(const CEs1_glMaterialf_v1& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1MaterialParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.material[i][0] = c.Item<"param">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glMaterialx_v1& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1MaterialParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.material[i][0] = Fixed(c.Item<"param">().Value());
+    return true;
+}
+
+namespace {
+
+template <class Call>
+bool MaterialVector(const Call& c, SEs1State& s)
+{
+    const auto v = ValuesOf(c);
+    const uint32_t pname = c.template Item<"pname">().Value();
+    const size_t n = size_t(GetMaterialParamCount(pname));
+    const int i = Es1TableIndex(kEs1MaterialParams, pname);
+    if (i >= 0 && v.Count() >= n)
+        CopyValues(v, n, s.material[i]);
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glMaterialfv_v1& c, SEs1State& s, uint32_t) { return MaterialVector(c, s); }
+bool Es1Effect(const CEs1_glMaterialxv_v1& c, SEs1State& s, uint32_t) { return MaterialVector(c, s); }
+
+// ---- point parameters ----------------------------------------------------------------------------
+
+bool Es1Effect(const CEs1_glPointParameterf_v1& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1PointParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.pointParams[i][0] = c.Item<"param">().Value();
+    return true;
+}
+
+bool Es1Effect(const CEs1_glPointParameterx_v1& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1PointParams, c.Item<"pname">().Value());
+    if (i >= 0)
+        s.pointParams[i][0] = Fixed(c.Item<"param">().Value());
+    return true;
+}
+
+namespace {
+
+template <class Call>
+bool PointVector(const Call& c, SEs1State& s)
+{
+    const auto v = ValuesOf(c);
+    const uint32_t pname = c.template Item<"pname">().Value();
+    const int i = Es1TableIndex(kEs1PointParams, pname);
+    if (i >= 0 && v.Count() >= (pname == kPointDistanceAttenuation ? 3u : 1u))
+        CopyValues(v, std::min<size_t>(v.Count(), 3), s.pointParams[i]);
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glPointParameterfv_v1& c, SEs1State& s, uint32_t) { return PointVector(c, s); }
+bool Es1Effect(const CEs1_glPointParameterxv_v1& c, SEs1State& s, uint32_t) { return PointVector(c, s); }
+
+// ---- vector texture environments -----------------------------------------------------------------
+
+namespace {
+
+// glTexEnvfv takes only the mode of the fifteen integer parameters; glTexEnviv and glTexEnvxv take
+// all fifteen. Scales and colour: floats as recorded, integers converted without scaling,
+// fixed-point values / 65536.
+template <class Call>
+bool TexEnvVector(const Call& c, SEs1State& s, bool everyInteger)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    const auto v = ValuesOf(c);
+    const uint32_t target = c.template Item<"target">().Value(), pname = c.template Item<"pname">().Value();
+    if (v.Count() < (pname == kTextureEnvColor ? 4u : 1u))
+        return true;
+    if (target == kPointSprite && pname == kCoordReplace) {
+        s.coordReplace[unit] = uint32_t(v.Integer(0));
+        return true;
+    }
+    if (target != kTextureEnv)
+        return true;
+    const int i = Es1TableIndex(kEs1TexEnvParams, pname);
+    if (i >= 0 && (everyInteger || i == 0))
+        s.texEnv[unit][i] = uint32_t(v.Integer(0));
+    else if (pname == kRgbScale)
+        s.texEnvScale[unit][0] = v[0];
+    else if (pname == kAlphaScale)
+        s.texEnvScale[unit][1] = v[0];
+    else if (pname == kTextureEnvColor)
+        CopyValues(v, 4, s.texEnvColor[unit]);
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glTexEnvfv_v1& c, SEs1State& s, uint32_t) { return TexEnvVector(c, s, false); }
+bool Es1Effect(const CEs1_glTexEnviv_v1& c, SEs1State& s, uint32_t) { return TexEnvVector(c, s, true); }
+bool Es1Effect(const CEs1_glTexEnvxv_v1& c, SEs1State& s, uint32_t) { return TexEnvVector(c, s, true); }
+
+// ---- texture names ---------------------------------------------------------------------------------
+
+// Deleting textures keeps their tracked images (the views still show what a trace uploaded).
+bool Es1Effect(const CEs1_glDeleteTextures_v1&, SEs1State&, uint32_t) { return true; }
+
+} // namespace xqft_es1

@@ -1,0 +1,10 @@
+#pragma once
+// A plain-text listing of a tracked ES 1.1 state, one name=value a line for every field in the
+// record's order (arrays as their values; per-unit arrays one line per unit, lights one line per
+// parameter), tables one line per entry: what `xqft-dump es1-state` prints and what tests compare
+// when they ask whether two states are equal.
+#include <string>
+
+struct SEs1State;
+
+std::string DescribeEs1State(const SEs1State& state);

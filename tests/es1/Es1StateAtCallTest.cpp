@@ -1,0 +1,66 @@
+// `xqft-dump es1-state FILE --call N`, the ES 1.1 state rebuilt from the frame's snapshot, must
+// equal the running state of the same trace loaded only up to call N: 50 random calls of a
+// generated trace of random ES 1.1 state calls.
+#include "Es1StateText.h"
+#include "Es2TestSupport.h"
+
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+using namespace es2test;
+
+namespace {
+
+std::string Output(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
+{
+    const std::string path = TempPath("random_es1_state.xqft");
+    Generate("es1-state-random " + path + " --calls 1500 --frames 15 --seed 3");
+    STraceHeader header;
+    const std::vector<SRawRecord> records = RawRecords(path, header);
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    const std::string cutPath = TempPath("random_es1_state_cut.xqft");
+    std::mt19937 random(11);
+    for (int i = 0; i < 50; ++i) {
+        const uint32_t n = 1 + random() % uint32_t(records.size());
+        SCOPED_TRACE("call " + std::to_string(n));
+        const std::string dumped =
+            Output(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " + std::to_string(n) + " 2>/dev/null");
+        const size_t end = records[n - 1].payloadOffset - 6;
+        std::ofstream(cutPath, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(end));
+        reader.LoadTrace(CXQFTString(cutPath.c_str()), 1);
+        CTraceData* cut = reader.GetTraceData();
+        ASSERT_NE(cut, nullptr);
+        EXPECT_EQ(cut->GetCallCount(), n - 1);
+        EXPECT_EQ(dumped, n == 1 ? DescribeEs1State(SEs1State()) : DescribeEs1State(cut->RunningEs1State()));
+        reader.Close();
+    }
+    // A call outside the trace has no state: nothing is printed.
+    EXPECT_EQ(Output(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " +
+                     std::to_string(records.size() + 1) + " 2>/dev/null"),
+              "");
+}
+
+} // namespace

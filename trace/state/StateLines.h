@@ -1,0 +1,38 @@
+#pragma once
+// What the plain-text listings of tracked states (`xqft-dump state`, `es1-state`, and the tests
+// that compare states) are written with: printf lines, and a short fingerprint of held bytes so
+// that equal states print equal lines.
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "state/SharedBytes.h"
+
+class CStateLines
+{
+public:
+    void operator()(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        char line[1024];
+        va_list args;
+        va_start(args, format);
+        vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        m_text += line;
+        m_text += '\n';
+    }
+    std::string Take() { return std::move(m_text); }
+
+private:
+    std::string m_text;
+};
+
+// FNV-1a of the first size bytes (none without data).
+inline uint32_t BytesChecksum(const SharedBytes& data, uint32_t size)
+{
+    uint32_t h = 2166136261u;
+    for (uint32_t i = 0; data && i < size; ++i)
+        h = (h ^ data[i]) * 16777619u;
+    return h;
+}
