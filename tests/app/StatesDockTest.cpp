@@ -197,4 +197,38 @@ TEST_F(StatesDockTest, RenderStatePagesMarkChangesAndKeepEachGroupsExpansion)
     EXPECT_TRUE(group(EStateGroup::Enabled)->isExpanded());
 }
 
+// The ES 1.1 page: shown while the trace has ES 1.1 state; Fog and Misc open only together with
+// Hints; beside an ES 2.0 state it keeps only its own groups.
+TEST_F(StatesDockTest, Es1PageOpensFogWithHintsAndKeepsItsOwnGroupsBesideEs2)
+{
+    // 1 clear, 2 fog density, 3 hint, 4 an ES 2.0 clear.
+    c->SLTOpenTrace(Write("es1.xqft", {W(3009, {0x4000}), W(3042, {0x0B62, 0x3E800000}), W(3071, {0x0C54, 0x1102}),
+                                       W(2016, {0x4000}), SwapBuffers(1)}));
+    QTreeWidget* es1 = state->Es1Tree();
+    auto group = [&](EStateGroup g) { return state->GroupItem(g); };
+    Q_EMIT callList->SIGRequestUpdateRenderState(1);
+    ASSERT_TRUE(es1->isVisibleTo(window.get()));
+    ASSERT_EQ(es1->topLevelItemCount(), 4) << "beside the ES 2.0 state, the ES 1.1 tree keeps its own groups";
+    QStringList labels;
+    for (int i = 0; i < es1->topLevelItemCount(); ++i)
+        labels << es1->topLevelItem(i)->text(0);
+    EXPECT_EQ(labels, (QStringList{"TexEnv", "Lights", "Fog", "ClipPlanes"}));
+    EXPECT_EQ(group(EStateGroup::Hints)->treeWidget(), state->Es2Tree());
+
+    // Fog expanded while Hints is collapsed: the next refill collapses it again.
+    group(EStateGroup::Fog)->setExpanded(true);
+    Q_EMIT callList->SIGRequestUpdateRenderState(2);
+    EXPECT_FALSE(group(EStateGroup::Fog)->isExpanded());
+    EXPECT_EQ(group(EStateGroup::Fog)->foreground(0).color(), QColor("red"));
+    group(EStateGroup::Fog)->setExpanded(true);
+    group(EStateGroup::Hints)->setExpanded(true);
+    Q_EMIT callList->SIGRequestUpdateRenderState(3);
+    EXPECT_TRUE(group(EStateGroup::Fog)->isExpanded());
+    // The light items start collapsed, under a group that is not marked by them.
+    QTreeWidgetItem* lights = group(EStateGroup::Lights);
+    ASSERT_EQ(lights->childCount(), 8);
+    EXPECT_EQ(lights->child(7)->text(0), "GL_LIGHT_7");
+    EXPECT_FALSE(lights->child(0)->isExpanded());
+}
+
 } // namespace

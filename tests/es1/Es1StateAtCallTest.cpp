@@ -18,18 +18,6 @@ using namespace es2test;
 
 namespace {
 
-std::string Output(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
-
 TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
 {
     const std::string path = TempPath("random_es1_state.xqft");
@@ -47,7 +35,7 @@ TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
         const uint32_t n = 1 + random() % uint32_t(records.size());
         SCOPED_TRACE("call " + std::to_string(n));
         const std::string dumped =
-            Output(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " + std::to_string(n) + " 2>/dev/null");
+            CommandOutput(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " + std::to_string(n) + " 2>/dev/null");
         const size_t end = records[n - 1].payloadOffset - 6;
         std::ofstream(cutPath, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(end));
         reader.LoadTrace(CXQFTString(cutPath.c_str()), 1);
@@ -58,7 +46,7 @@ TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
         reader.Close();
     }
     // A call outside the trace has no state: nothing is printed.
-    EXPECT_EQ(Output(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " +
+    EXPECT_EQ(CommandOutput(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " +
                      std::to_string(records.size() + 1) + " 2>/dev/null"),
               "");
 }

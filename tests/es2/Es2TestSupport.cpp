@@ -311,6 +311,18 @@ std::vector<std::vector<std::string>> ReadExpectations(const std::string& path)
     return out;
 }
 
+std::string CommandOutput(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
 std::string CaseName(const std::string& what)
 {
     std::string name = what;

@@ -98,6 +98,9 @@ std::string Describe(CApiCall& call, uint8_t verbose);
 // The tab-separated fields of each line of a listing the generator wrote with --expect.
 std::vector<std::vector<std::string>> ReadExpectations(const std::string& path);
 
+// What a shell command writes on its standard output.
+std::string CommandOutput(const std::string& command);
+
 // A case's description as a gtest name: characters gtest does not take become '_'.
 std::string CaseName(const std::string& what);
 

@@ -1,5 +1,6 @@
 // The docks of the viewer's window in a real X server, read back from the screen: selecting the
-// call that enabled GL_BLEND paints that row red and leaves an unchanged row black; a texture of
+// call that enabled GL_BLEND (or, on the ES 1.1 page, GL_ALPHA_TEST) paints that row red and leaves
+// an unchanged row black; a texture of
 // one colour shows that colour in its icon; the frame-buffer viewer shows the recorded image the
 // right way up; the call summary paints watched and selected rows in their colours.
 #include <QApplication>
@@ -213,5 +214,40 @@ TEST_F(DocksScreen, FrameImageIsUprightAndSummaryRowsShowTheirMarks)
     };
     EXPECT_EQ(rowColour("glEnable"), QColor(255, 255, 128));
     EXPECT_EQ(rowColour("glClear"), QColor(201, 224, 252));
+}
+
+TEST_F(DocksScreen, Es1PageMarksTheEnabledAlphaTestRed)
+{
+    // ES 1.1 calls: 1 and 2 clear, 3 enables GL_ALPHA_TEST, 4 clears.
+    CTraceController::Instance()->SLTOpenTrace(
+        Write("es1.xqft", {W(3009, {0x4000}), W(3009, {0x4000}), W(3038, {0x0BC0}), W(3009, {0x4000}), SwapBuffers(1)}));
+    auto* list = window->findChild<CViewCallsFrame*>();
+    auto* states = window->findChild<CStatesWidget*>();
+    auto* state = window->findChild<CRenderStateWidget*>();
+    ASSERT_TRUE(list && states && state);
+    states->show();
+    states->raise();
+    states->Tabs()->setCurrentIndex(0);
+    Grab(*window);
+
+    state->GroupItem(EStateGroup::Enabled)->setExpanded(true);
+    state->GroupItem(EStateGroup::Hints)->setExpanded(true);
+    CCallItemWidget* before = RowOf(*list, 2);
+    CCallItemWidget* alpha = RowOf(*list, 3);
+    ASSERT_TRUE(before && alpha);
+    Click(before);
+    Click(alpha);
+    QTreeWidget* tree = state->Es1Tree();
+    ASSERT_TRUE(tree->isVisible());
+    QTreeWidgetItem* enabled = state->GroupItem(EStateGroup::Enabled);
+    QTreeWidgetItem* hints = state->GroupItem(EStateGroup::Hints);
+    ASSERT_EQ(enabled->childCount(), 1);
+    ASSERT_EQ(enabled->child(0)->text(0), "GL_ALPHA_TEST");
+    ASSERT_TRUE(enabled->isExpanded() && hints->isExpanded());
+    tree->scrollToItem(enabled->child(0));
+    const QImage shot = Grab(*window);
+    shot.save(QString(XQFT_BINARY_DIR) + "/views_es1_states_screenshot.png");
+    EXPECT_GT(Count(shot, tree, enabled->child(0), Reddish), 10) << "GL_ALPHA_TEST is not painted red";
+    EXPECT_EQ(Count(shot, tree, hints->child(0), Reddish), 0) << "the hint did not change";
 }
 } // namespace

@@ -4,6 +4,7 @@
 #include "Es2StateCalls.h"
 #include "Es2StateRows.h"
 #include "StateAtCall.h"
+#include "StatePageSupport.h"
 
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
@@ -14,6 +15,7 @@
 
 using namespace es2test;
 using namespace es2calls;
+using namespace statepage;
 
 namespace {
 
@@ -22,18 +24,6 @@ SCall Swap() { return SwapBuffers(); }
 const uint32_t kBlend = 0x0BE2, kClearBit = 0x4000, kCubeMap = 0x8513;
 SCall Clear() { return W(2016, {kClearBit}); }
 
-// Writes the calls (each ES 2.0 call recorded without error) and loads them as the viewer does.
-CTraceData& Load(const std::vector<SCall>& calls)
-{
-    const std::string path = TempPath("state_page.xqft");
-    WriteCalls(path, calls);
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(nullptr, nullptr);
-    EXPECT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
-    static CTraceData empty;
-    return reader.GetTraceData() ? *reader.GetTraceData() : empty;
-}
-
 // The page shown for call `now` after the page of call `before` (0: frame 1's start).
 std::string Page(CTraceData& trace, int now, int before = 0)
 {
@@ -41,35 +31,6 @@ std::string Page(CTraceData& trace, int now, int before = 0)
     EXPECT_TRUE(Es2StateShownAt(trace, now, shown)) << now;
     EXPECT_TRUE(before ? Es2StateShownAt(trace, before, previous) : trace.GetFrameEs2State(1, &previous));
     return DumpStatePage(BuildEs2Page(shown, previous));
-}
-
-std::vector<std::string> Marked(const std::string& page)
-{
-    std::vector<std::string> out;
-    size_t at = 0;
-    while ((at = page.find('*', at)) != std::string::npos) {
-        const size_t end = page.find('\n', at);
-        out.push_back(page.substr(at + 1, end - at - 1));
-        at = end;
-    }
-    return out;
-}
-
-// The lines of one group (its rows, indented), from its header to the next header.
-std::string Group(const std::string& page, const std::string& label)
-{
-    size_t at = page.find("\n" + label + "\n");
-    if (at == std::string::npos)
-        at = page.find("\n*" + label + "\n");
-    if (page.rfind(label + "\n", 0) == 0 || page.rfind("*" + label + "\n", 0) == 0)
-        at = 0;
-    if (at == std::string::npos)
-        return "";
-    at = page.find('\n', at + 1) + 1;
-    size_t end = at;
-    while (end < page.size() && page[end] == ' ')
-        end = page.find('\n', end) + 1;
-    return page.substr(at, end - at);
 }
 
 TEST(Es2StatePage, DefaultStateReadsAsTheInitialGlState)

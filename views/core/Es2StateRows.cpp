@@ -11,24 +11,12 @@ namespace {
 
 // ---- value texts --------------------------------------------------------------------------------
 
-std::string Enum(uint32_t v) { return EnumText(v); }
-std::string Bool(uint32_t v) { return HolderText<TGLboolean>(v); }
 std::string Factor(uint32_t v) { return HolderText<TGLBlendFactor>(v); }
-std::string Float(float v) { return FormatText("%f", double(v)); }
 // Object names in decimal: as enum texts a program named 3042 read "GL_BLEND". 0 is "GL_NONE".
 std::string Name(uint32_t v) { return v == 0 ? std::string("GL_NONE") : std::to_string(v); }
 const char* MaskText(uint8_t v) { return v > 0 ? "GL_TRUE" : "GL_FALSE"; }
 
 // ---- comparisons --------------------------------------------------------------------------------
-
-// Bit by bit, over the whole field (arrays included).
-template <class T>
-bool Bits(const T& a, const T& b)
-{
-    return std::memcmp(&a, &b, sizeof(T)) != 0;
-}
-// As numbers: a NaN always differs.
-bool Number(float a, float b) { return !(a == b); }
 
 // Lookups through const access: a missing record reads as a default one and is never created.
 template <class T>
@@ -42,8 +30,6 @@ constexpr uint32_t kTextureUnits = 32;
 constexpr uint32_t kGenerateMipmapHint = 0x8192;
 
 uint32_t ShaderName(const SEs2State& s, uint32_t shader) { return OrDefault(s.shaders.Get(shader)).name; }
-
-SStateLine Line(std::string text, bool changed = false) { return SStateLine{std::move(text), changed, false, {}}; }
 
 // ---- hand-written rows --------------------------------------------------------------------------
 
@@ -154,15 +140,6 @@ void VertexAttribRows(const SEs2State& now, const SEs2State& before, SStateGroup
 }
 
 // ---- the table ------------------------------------------------------------------------------------
-// Columns: group, format (the text's printf format, checked by the compiler), then for one-line
-// rows how the value is compared (a: now, b: before) and the format's arguments (s: the state).
-#define XQF_ROW(group, format, differs, ...)                                                               \
-    {EStateGroup::group, format, [](const SEs2State& s) { return FormatText(format, __VA_ARGS__); },       \
-     [](const SEs2State& a, const SEs2State& b) { return bool(differs); }, nullptr}
-#define XQF_UNMARKED(group, format, ...)                                                                   \
-    {EStateGroup::group, format, [](const SEs2State& s) { return FormatText(format, __VA_ARGS__); }, nullptr, \
-     nullptr}
-#define XQF_LINES(group, format, rows) {EStateGroup::group, format, nullptr, nullptr, rows}
 
 const SEs2StateRow kRows[] = {
     XQF_LINES(Bind, "Buffer(Elements) : %d", ElementArrayRow),
@@ -209,26 +186,7 @@ const SEs2StateRow kRows[] = {
             double(s.blendColor[0]), double(s.blendColor[1]), double(s.blendColor[2]), double(s.blendColor[3])),
 
     XQF_LINES(Misc, "VertexAttrib: %s", VertexAttribRows),
-    XQF_ROW(Misc, "Depth Range: %f, %f",
-            Bits(a.depthRangeNear, b.depthRangeNear) || Bits(a.depthRangeFar, b.depthRangeFar),
-            double(s.depthRangeNear), double(s.depthRangeFar)),
-    XQF_ROW(Misc, "Depth Mask: %s", Bits(a.depthMask, b.depthMask), Bool(s.depthMask).c_str()),
-    XQF_ROW(Misc, "Depth Func: %s", Bits(a.depthFunc, b.depthFunc), Enum(s.depthFunc).c_str()),
-    XQF_ROW(Misc, "Cull Face Mode: %s", Bits(a.cullFaceMode, b.cullFaceMode), Enum(s.cullFaceMode).c_str()),
-    XQF_ROW(Misc, "Scissor: { X:%d Y:%d W:%d H:%d }", Bits(a.scissorBox, b.scissorBox), s.scissorBox[0],
-            s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]),
-    XQF_ROW(Misc, "Sample Coverage Inv: %s", Bits(a.sampleCoverageInvert, b.sampleCoverageInvert),
-            Enum(s.sampleCoverageInvert).c_str()),
-    XQF_ROW(Misc, "Sample Coverage: %s", Number(a.sampleCoverageValue, b.sampleCoverageValue),
-            Float(s.sampleCoverageValue).c_str()),
-    XQF_ROW(Misc, "Polygon OffSet: %s", Number(a.polygonOffsetFactor, b.polygonOffsetFactor),
-            Float(s.polygonOffsetFactor).c_str()),
-    XQF_ROW(Misc, "Polygon OffSet Unit: %s", Number(a.polygonOffsetUnits, b.polygonOffsetUnits),
-            Float(s.polygonOffsetUnits).c_str()),
-    XQF_ROW(Misc, "Pixel UPack Align: %s", Bits(a.unpackAlignment, b.unpackAlignment),
-            Enum(uint32_t(s.unpackAlignment)).c_str()),
-    XQF_ROW(Misc, "Pixel Pack Align: %s", Bits(a.packAlignment, b.packAlignment),
-            Enum(uint32_t(s.packAlignment)).c_str()),
+    XQF_MISC_ROWS,
 
     // Pairs: front face, then back face. "%lx" takes an unsigned long: 64 bits here, so the 32-bit
     // values are widened, never passed as they are.
@@ -252,6 +210,7 @@ const SEs2StateRow kRows[] = {
 #undef XQF_ROW
 #undef XQF_UNMARKED
 #undef XQF_LINES
+#undef XQF_MISC_ROWS
 
 } // namespace
 
@@ -259,19 +218,5 @@ std::span<const SEs2StateRow> Es2StateRows() { return kRows; }
 
 SStatePage BuildEs2Page(const SEs2State& now, const SEs2State& before)
 {
-    SStatePage page;
-    page.groups.reserve(std::size(kEs2PageGroups));
-    for (EStateGroup g : kEs2PageGroups)
-        page.groups.push_back(SStateGroup{g, false, {}});
-    for (const SEs2StateRow& row : kRows) {
-        SStateGroup& g = *page.Find(row.group);
-        if (row.expand)
-            row.expand(now, before, g);
-        else
-            g.rows.push_back(Line(row.text(now), row.differs && row.differs(now, before)));
-    }
-    for (SStateGroup& g : page.groups)
-        for (const SStateLine& line : g.rows)
-            g.changed = g.changed || line.changed;
-    return page;
+    return BuildPage<SEs2State>(kEs2PageGroups, kRows, now, before);
 }

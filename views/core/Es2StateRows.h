@@ -1,26 +1,17 @@
 #pragma once
-// The rows of the ES 2.0 page of the state tree, as one table: group, the row's format, its text
-// and how its value is compared with the state the page showed before. The page build, the red
-// marks, `xqft-dump state-page` and the tests all iterate it. Rows that expand to a variable number
-// of lines (texture units, capabilities, uniforms, attributes, vertex-attribute arrays) are
-// hand-written functions named by their table row.
+// The rows of the ES 2.0 page of the state tree, as one table (StateRowTable.h): group, the row's
+// format, its text and how its value is compared with the state the page showed before. The page
+// build, the red marks, `xqft-dump state-page` and the tests all iterate it. Rows that expand to a
+// variable number of lines (texture units, capabilities, uniforms, attributes, vertex-attribute
+// arrays) are hand-written functions named by their table row.
 #include <cstddef>
 #include <span>
 
-#include "StatePage.h"
+#include "StateRowTable.h"
 
 struct SEs2State;
 
-struct SEs2StateRow
-{
-    EStateGroup group;
-    const char* format;  // as the row reads, before its values are filled in
-    // One-line rows: the text, and whether the value differs from `before` (null: never marked).
-    std::string (*text)(const SEs2State& s);
-    bool (*differs)(const SEs2State& now, const SEs2State& before);
-    // Hand-written rows: append their lines (top to bottom) and may mark the group header.
-    void (*expand)(const SEs2State& now, const SEs2State& before, SStateGroup& group);
-};
+using SEs2StateRow = TStateRow<SEs2State>;
 
 std::span<const SEs2StateRow> Es2StateRows();
 

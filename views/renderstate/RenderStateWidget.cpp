@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "Es1StateRows.h"
 #include "Es2StateRows.h"
 #include "StateAtCall.h"
 #include "TraceController.h"
@@ -129,7 +130,11 @@ void CRenderStateWidget::FillEs2State()
 
 void CRenderStateWidget::FillEs1State()
 {
-    // The ES 1.1 page lists nothing yet; its tree stays hidden while it is empty.
+    RefillPage(m_es1Tree, BuildEs1Page(m_es1Now, m_es1Before));
+    // Fog and Misc open only together with Hints (the light sub-items are made anew, collapsed).
+    const bool hints = !m_collapsed[int(EStateGroup::Hints)];
+    for (EStateGroup g : {EStateGroup::Fog, EStateGroup::Misc})
+        m_groups[int(g)]->setExpanded(hints && !m_collapsed[int(g)]);
 }
 
 void CRenderStateWidget::RefillPage(QTreeWidget* tree, const SStatePage& page)

@@ -44,7 +44,6 @@ private:
 
     // Shared by both pages: a refill moves the groups it shows into its own tree.
     QTreeWidgetItem* m_groups[kStateGroupCount] = {};
-    QTreeWidgetItem* m_lights[8] = {};     // sub-items of "Lights" on the ES 1.1 page
     bool m_collapsed[kStateGroupCount] = {};
     QTreeWidget* m_es1Tree = nullptr;
     QTreeWidget* m_es2Tree = nullptr;

@@ -1,0 +1,97 @@
+#pragma once
+// The shape of a page's row table (Es1StateRows.cpp, Es2StateRows.cpp): one row per line of the
+// page, in the order the page shows them within their group, and the page built from it. One-line
+// rows have a text and a comparison with the state the page showed before; rows that expand to a
+// variable number of lines (texture units, capabilities, lights ...) are hand-written functions
+// named by their table row.
+#include <cstring>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "StatePage.h"
+
+// Value texts of the rows: a GL enum's name, a boolean, a float with "%f".
+inline std::string Enum(uint32_t v) { return EnumText(v); }
+inline std::string Bool(uint32_t v) { return HolderText<TGLboolean>(v); }
+inline std::string Float(float v) { return FormatText("%f", double(v)); }
+
+// Comparisons of a row's value with the state shown before: bit by bit over the whole field
+// (arrays included), or as numbers (a NaN always differs).
+template <class T>
+bool Bits(const T& a, const T& b)
+{
+    return std::memcmp(&a, &b, sizeof(T)) != 0;
+}
+inline bool Number(float a, float b) { return !(a == b); }
+
+inline SStateLine Line(std::string text, bool changed = false) { return SStateLine{std::move(text), changed, false, {}}; }
+
+template <class State>
+struct TStateRow
+{
+    EStateGroup group;
+    const char* format;  // as the row reads, before its values are filled in
+    // One-line rows: the text, and whether the value differs from `before` (null: never marked).
+    std::string (*text)(const State& s);
+    bool (*differs)(const State& now, const State& before);
+    // Hand-written rows: append their lines (top to bottom) and may mark the group header.
+    void (*expand)(const State& now, const State& before, SStateGroup& group);
+};
+
+// The page for `now`, marked against `before`: the groups in page order, each with its rows; a
+// header is red when one of its own rows is.
+template <class State>
+SStatePage BuildPage(std::span<const EStateGroup> groups, std::span<const TStateRow<State>> rows, const State& now,
+                     const State& before)
+{
+    SStatePage page;
+    page.groups.reserve(groups.size());
+    for (EStateGroup g : groups)
+        page.groups.push_back(SStateGroup{g, false, {}});
+    for (const TStateRow<State>& row : rows) {
+        SStateGroup& g = *page.Find(row.group);
+        if (row.expand)
+            row.expand(now, before, g);
+        else
+            g.rows.push_back(SStateLine{row.text(now), row.differs && row.differs(now, before), false, {}});
+    }
+    for (SStateGroup& g : page.groups)
+        for (const SStateLine& line : g.rows)
+            g.changed = g.changed || line.changed;
+    return page;
+}
+
+// Table rows. Columns: group, format (the text's printf format, checked by the compiler), then for
+// one-line rows how the value is compared (a: now, b: before) and the format's arguments (s: the
+// state).
+#define XQF_ROW(group, format, differs, ...)                                                               \
+    {EStateGroup::group, format, [](const auto& s) { return FormatText(format, __VA_ARGS__); },            \
+     [](const auto& a, const auto& b) { return bool(differs); }, nullptr}
+#define XQF_UNMARKED(group, format, ...)                                                                   \
+    {EStateGroup::group, format, [](const auto& s) { return FormatText(format, __VA_ARGS__); }, nullptr,   \
+     nullptr}
+#define XQF_LINES(group, format, rows) {EStateGroup::group, format, nullptr, nullptr, rows}
+
+// The Misc rows both pages show alike (the two state records name these fields alike).
+#define XQF_MISC_ROWS                                                                                       \
+    XQF_ROW(Misc, "Depth Range: %f, %f",                                                                   \
+            Bits(a.depthRangeNear, b.depthRangeNear) || Bits(a.depthRangeFar, b.depthRangeFar),            \
+            double(s.depthRangeNear), double(s.depthRangeFar)),                                            \
+    XQF_ROW(Misc, "Depth Mask: %s", Bits(a.depthMask, b.depthMask), Bool(s.depthMask).c_str()),            \
+    XQF_ROW(Misc, "Depth Func: %s", Bits(a.depthFunc, b.depthFunc), Enum(s.depthFunc).c_str()),            \
+    XQF_ROW(Misc, "Cull Face Mode: %s", Bits(a.cullFaceMode, b.cullFaceMode), Enum(s.cullFaceMode).c_str()), \
+    XQF_ROW(Misc, "Scissor: { X:%d Y:%d W:%d H:%d }", Bits(a.scissorBox, b.scissorBox), s.scissorBox[0],   \
+            s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]),                                            \
+    XQF_ROW(Misc, "Sample Coverage Inv: %s", Bits(a.sampleCoverageInvert, b.sampleCoverageInvert),        \
+            Enum(s.sampleCoverageInvert).c_str()),                                                         \
+    XQF_ROW(Misc, "Sample Coverage: %s", Number(a.sampleCoverageValue, b.sampleCoverageValue),            \
+            Float(s.sampleCoverageValue).c_str()),                                                         \
+    XQF_ROW(Misc, "Polygon OffSet: %s", Number(a.polygonOffsetFactor, b.polygonOffsetFactor),             \
+            Float(s.polygonOffsetFactor).c_str()),                                                         \
+    XQF_ROW(Misc, "Polygon OffSet Unit: %s", Number(a.polygonOffsetUnits, b.polygonOffsetUnits),          \
+            Float(s.polygonOffsetUnits).c_str()),                                                          \
+    XQF_ROW(Misc, "Pixel UPack Align: %s", Bits(a.unpackAlignment, b.unpackAlignment),                    \
+            Enum(uint32_t(s.unpackAlignment)).c_str()),                                                    \
+    XQF_ROW(Misc, "Pixel Pack Align: %s", Bits(a.packAlignment, b.packAlignment),                         \
+            Enum(uint32_t(s.packAlignment)).c_str())
