@@ -1,7 +1,8 @@
-// The render-state tree: from a selection in the call list to the refilled ES 2.0 page, for 1,000
-// random calls of a 10,000-call frame of random state calls (1,000 textures, programs of 100
-// uniforms, every group expanded). Prints p50, p95 and max of the whole step (state at the call,
-// page build, tree refill, paint) and of the refill alone. Offscreen.
+// The render-state tree: from a selection in the call list to the refilled page, for 1,000 random
+// calls of a 10,000-call frame of random state calls: the ES 2.0 page (1,000 textures, programs of
+// 100 uniforms), then the ES 1.1 page (1,000 textures), every group expanded. Prints p50, p95 and
+// max of the whole step (state at the call, page build, tree refill, paint) and of the refill
+// alone (goal for the ES 1.1 page: under 2 ms). Offscreen.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTreeWidget>
@@ -25,15 +26,19 @@ void Print(const char* what, std::vector<double> ms)
     auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
     std::printf("%s: p50 %.2f ms, p95 %.2f ms, max %.2f ms\n", what, at(0.5), at(0.95), ms.back());
 }
-} // namespace
 
-int main(int argc, char** argv)
+struct SPage
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const char* name;
+    const char* generator;  // the xqftgen.py command and options of its trace
+    QTreeWidget* (CRenderStateWidget::*tree)() const;
+    void (CRenderStateWidget::*fill)();
+};
+
+int RunPage(const SPage& page)
+{
     const std::string path = xqft::bench::TempDir() + "/bench_render_state.xqft";
-    const std::string make = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-state-bench " + path +
-                             " --frames 2 --frame-calls 10000 --textures 1000 --uniforms 100";
+    const std::string make = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py " + std::string(page.generator) + " " + path;
     if (std::system(make.c_str()) != 0)
         return 1;
 
@@ -64,14 +69,31 @@ int main(int argc, char** argv)
         widget.repaint();
         step.push_back(timer.nsecsElapsed() / 1e6);
         timer.start();
-        widget.FillEs2State();
+        (widget.*page.fill)();
         refill.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("frame of %u calls, %d groups in the page\n", frame->endCall - frame->firstCall,
-                widget.Es2Tree()->topLevelItemCount());
+    std::printf("%s page: frame of %u calls, %d groups in the page\n", page.name, frame->endCall - frame->firstCall,
+                (widget.*page.tree)()->topLevelItemCount());
     Print("selection to refilled page", step);
     Print("refill alone", refill);
     controller->Shutdown();
     std::remove(path.c_str());
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const SPage pages[] = {
+        {"ES 2.0", "es2-state-bench --frames 2 --frame-calls 10000 --textures 1000 --uniforms 100",
+         &CRenderStateWidget::Es2Tree, &CRenderStateWidget::FillEs2State},
+        {"ES 1.1", "es1-state-bench --frames 2 --frame-calls 10000 --textures 1000", &CRenderStateWidget::Es1Tree,
+         &CRenderStateWidget::FillEs1State},
+    };
+    for (const SPage& page : pages)
+        if (RunPage(page) != 0)
+            return 1;
     return 0;
 }
