@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 using namespace es1calls;
@@ -152,6 +153,46 @@ TEST(Es1Hostile, EffectsOfHostileRecordsStayInsideTheirState)
     EXPECT_EQ(s.clientActiveTexture, kTex0);
     EXPECT_EQ(run.results.back(), true);
     EXPECT_EQ(s.vertexArrays.Get(0)->texCoord[0].pointer, ~0ull);
+}
+
+// The fixed-function effects over indices and counts outside what the state tracks: nothing is
+// written outside its array (the sanitizer build checks), and the state stays as it was.
+TEST(Es1Hostile, FixedEffectsIgnoreIndicesOutsideTheirArrays)
+{
+    SEs1State s;
+    s.currentPaletteMatrix = 40;
+    std::vector<SCall> calls = {W(3001, {kTex0 + 40}), W(3001, {kTex0 - 1}), W(3079, {0x4000 + 9, 0x1206, F(45)}),
+                                W(3081, {0xFFFFFFFF, 0x1200, 65536}),
+                                {3080, Values(SPayload().Words({0x4000 + 8, 0x1200}), {F(1), F(1), F(1), F(1)})},
+                                {3016, SPayload().U32(0x3000 + 7).Ptr(0x10).F(1).F(1).F(1).F(1)},
+                                {3017, SPayload().U32(0xFFFFFFFF).Ptr(0x10).Words({1, 1, 1, 1})},
+                                W(3096, {kTex0 + 32, F(1), F(1), F(1), F(1)}), W(3097, {0, 1, 1, 1, 1}),
+                                W(3093, {0x8840}), W(3113, {}), W(3112, {}), W(3093, {0x1702})};
+    for (int i = 0; i < 100; ++i)
+        calls.push_back(W(3113, {}));
+    const SEs1State before = s;
+    ApplyAll(calls, s);
+    EXPECT_EQ(s.lightingStamp, 0u);
+    EXPECT_EQ(memcmp(s.lights, before.lights, sizeof s.lights), 0);
+    EXPECT_EQ(memcmp(s.clipPlaneEquations, before.clipPlaneEquations, sizeof s.clipPlaneEquations), 0);
+    EXPECT_EQ(memcmp(s.currentTexCoord, before.currentTexCoord, sizeof s.currentTexCoord), 0);
+    EXPECT_EQ(s.matrixStackDepth[3], 101u);  // texture stack of unit 0
+    for (int i = 0; i < 43; ++i)
+        if (i != 3) {
+            EXPECT_EQ(s.matrixStackDepth[i], 1u) << i;
+        }
+}
+
+TEST(Es1Hostile, VectorCountsLargerThanTheRecordFailTheRecord)
+{
+    for (uint16_t id : {3076, 3080, 3090, 3105, 3128, 3130, 3132}) {
+        SPayload p;
+        p.U32(0).U32(0x4000).U32(0x1200);
+        if (id == 3076 || id == 3105)
+            p.bytes.resize(8);  // one enum before the array
+        p.Ptr(0x10).U32(0xFFFFFFFF).F(1);
+        EXPECT_THROW(BuildCall(id, p.bytes, true), std::logic_error) << id;
+    }
 }
 
 } // namespace
