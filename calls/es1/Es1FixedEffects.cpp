@@ -104,23 +104,107 @@ uint32_t* StackDepth(SEs1State& s)
     return index < uint64_t(kStacks) ? &s.matrixStackDepth[index] : nullptr;
 }
 
+// A recorded number as a float: floats as recorded, fixed-point numbers (GLfixed, GLclampx) / 65536.
+// The f and x forms of a function share one effect through it.
+template <class Item>
+float Num(const Item& item)
+{
+    using Holder = typename Item::ListedHolder;
+    if constexpr (std::is_same_v<Holder, TGLfixed> || std::is_same_v<Holder, TGLclampx>)
+        return Fixed(item.Value());
+    else
+        return float(item.Value());
+}
+
+// The effect overloads of two forms of one function, both running Effect(call, state, frame).
+#define XQF_FORMS(Effect, FloatForm, FixedForm)                                                            \
+    bool Es1Effect(const FloatForm& c, SEs1State& s, uint32_t frame) { return Effect(c, s, frame); }      \
+    bool Es1Effect(const FixedForm& c, SEs1State& s, uint32_t frame) { return Effect(c, s, frame); }
+
 } // namespace
 
 // ---- per-fragment tests, clear values, rasteriser ----------------------------------------------
 
-bool Es1Effect(const CEs1_glAlphaFunc_v1& c, SEs1State& s, uint32_t)
+namespace {
+
+template <class Call>
+bool AlphaFunc(const Call& c, SEs1State& s, uint32_t)
 {
-    s.alphaFunc = c.Item<"func">().Value();
-    s.alphaRef = c.Item<"ref">().Value();
+    s.alphaFunc = c.template Item<"func">().Value();
+    s.alphaRef = Num(c.template Item<"ref">());
     return true;
 }
 
-bool Es1Effect(const CEs1_glAlphaFuncx_v1& c, SEs1State& s, uint32_t)
+template <class Call>
+bool ClearColor(const Call& c, SEs1State& s, uint32_t)
 {
-    s.alphaFunc = c.Item<"func">().Value();
-    s.alphaRef = Fixed(c.Item<"ref">().Value());
+    s.clearColor[0] = Num(c.template Item<"red">());
+    s.clearColor[1] = Num(c.template Item<"green">());
+    s.clearColor[2] = Num(c.template Item<"blue">());
+    s.clearColor[3] = Num(c.template Item<"alpha">());
     return true;
 }
+
+template <class Call>
+bool ClearDepth(const Call& c, SEs1State& s, uint32_t)
+{
+    return s.clearDepth = Num(c.template Item<"depth">()), true;
+}
+
+template <class Call>
+bool LineWidth(const Call& c, SEs1State& s, uint32_t)
+{
+    return s.lineWidth = Num(c.template Item<"width">()), true;
+}
+
+template <class Call>
+bool PointSize(const Call& c, SEs1State& s, uint32_t)
+{
+    return s.pointSize = Num(c.template Item<"size">()), true;
+}
+
+template <class Call>
+bool PolygonOffset(const Call& c, SEs1State& s, uint32_t)
+{
+    s.polygonOffsetFactor = Num(c.template Item<"factor">());
+    s.polygonOffsetUnits = Num(c.template Item<"units">());
+    return true;
+}
+
+template <class Call>
+bool SampleCoverage(const Call& c, SEs1State& s, uint32_t)
+{
+    s.sampleCoverageValue = Num(c.template Item<"value">());
+    s.sampleCoverageInvert = uint8_t(c.template Item<"invert">().Value());
+    return true;
+}
+
+template <class Call>
+bool ClipPlane(const Call& c, SEs1State& s, uint32_t)
+{
+    const uint32_t plane = c.template Item<"plane">().Value();
+    const int i = IndexFrom(plane, kClipPlane0, kClipPlanes);
+    if (i < 0)
+        return false;
+    s.clipPlane = plane;
+    const auto& equation = c.template Item<"equation">().value;  // zeros when the pointer was null
+    for (int k = 0; k < 4; ++k) {
+        const auto v = equation.elements[k].value;
+        s.clipPlaneEquations[i][k] = std::is_floating_point_v<decltype(v)> ? float(v) : Fixed(int32_t(v));
+    }
+    return true;
+}
+
+} // namespace
+
+XQF_FORMS(AlphaFunc, CEs1_glAlphaFunc_v1, CEs1_glAlphaFuncx_v1)
+XQF_FORMS(ClearColor, CEs1_glClearColor_v1, CEs1_glClearColorx_v1)
+XQF_FORMS(ClearDepth, CEs1_glClearDepthf_v1, CEs1_glClearDepthx_v1)
+XQF_FORMS(LineWidth, CEs1_glLineWidth_v1, CEs1_glLineWidthx_v1)
+XQF_FORMS(PointSize, CEs1_glPointSize_v1, CEs1_glPointSizex_v1)
+XQF_FORMS(PolygonOffset, CEs1_glPolygonOffset_v1, CEs1_glPolygonOffsetx_v1)
+XQF_FORMS(SampleCoverage, CEs1_glSampleCoverage_v1, CEs1_glSampleCoveragex_v1)
+XQF_FORMS(ClipPlane, CEs1_glClipPlanef_v1, CEs1_glClipPlanex_v1)
 
 bool Es1Effect(const CEs1_glBlendFunc_v1& c, SEs1State& s, uint32_t)
 {
@@ -129,29 +213,6 @@ bool Es1Effect(const CEs1_glBlendFunc_v1& c, SEs1State& s, uint32_t)
     return true;
 }
 
-bool Es1Effect(const CEs1_glClearColor_v1& c, SEs1State& s, uint32_t)
-{
-    s.clearColor[0] = c.Item<"red">().Value();
-    s.clearColor[1] = c.Item<"green">().Value();
-    s.clearColor[2] = c.Item<"blue">().Value();
-    s.clearColor[3] = c.Item<"alpha">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glClearColorx_v1& c, SEs1State& s, uint32_t)
-{
-    s.clearColor[0] = Fixed(c.Item<"red">().Value());
-    s.clearColor[1] = Fixed(c.Item<"green">().Value());
-    s.clearColor[2] = Fixed(c.Item<"blue">().Value());
-    s.clearColor[3] = Fixed(c.Item<"alpha">().Value());
-    return true;
-}
-
-bool Es1Effect(const CEs1_glClearDepthf_v1& c, SEs1State& s, uint32_t) { return s.clearDepth = c.Item<"depth">().Value(), true; }
-bool Es1Effect(const CEs1_glClearDepthx_v1& c, SEs1State& s, uint32_t)
-{
-    return s.clearDepth = Fixed(c.Item<"depth">().Value()), true;
-}
 bool Es1Effect(const CEs1_glClearStencil_v1& c, SEs1State& s, uint32_t) { return s.clearStencil = c.Item<"s">().Value(), true; }
 
 bool Es1Effect(const CEs1_glColorMask_v1& c, SEs1State& s, uint32_t)
@@ -172,45 +233,6 @@ bool Es1Effect(const CEs1_glDepthMask_v1& c, SEs1State& s, uint32_t)
 }
 bool Es1Effect(const CEs1_glLogicOp_v1& c, SEs1State& s, uint32_t) { return s.logicOp = c.Item<"opcode">().Value(), true; }
 bool Es1Effect(const CEs1_glShadeModel_v1& c, SEs1State& s, uint32_t) { return s.shadeModel = c.Item<"mode">().Value(), true; }
-bool Es1Effect(const CEs1_glLineWidth_v1& c, SEs1State& s, uint32_t) { return s.lineWidth = c.Item<"width">().Value(), true; }
-bool Es1Effect(const CEs1_glLineWidthx_v1& c, SEs1State& s, uint32_t)
-{
-    return s.lineWidth = Fixed(c.Item<"width">().Value()), true;
-}
-bool Es1Effect(const CEs1_glPointSize_v1& c, SEs1State& s, uint32_t) { return s.pointSize = c.Item<"size">().Value(), true; }
-bool Es1Effect(const CEs1_glPointSizex_v1& c, SEs1State& s, uint32_t)
-{
-    return s.pointSize = Fixed(c.Item<"size">().Value()), true;
-}
-
-bool Es1Effect(const CEs1_glPolygonOffset_v1& c, SEs1State& s, uint32_t)
-{
-    s.polygonOffsetFactor = c.Item<"factor">().Value();
-    s.polygonOffsetUnits = c.Item<"units">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glPolygonOffsetx_v1& c, SEs1State& s, uint32_t)
-{
-    s.polygonOffsetFactor = Fixed(c.Item<"factor">().Value());
-    s.polygonOffsetUnits = Fixed(c.Item<"units">().Value());
-    return true;
-}
-
-bool Es1Effect(const CEs1_glSampleCoverage_v1& c, SEs1State& s, uint32_t)
-{
-    s.sampleCoverageValue = c.Item<"value">().Value();
-    s.sampleCoverageInvert = uint8_t(c.Item<"invert">().Value());
-    return true;
-}
-
-bool Es1Effect(const CEs1_glSampleCoveragex_v1& c, SEs1State& s, uint32_t)
-{
-    s.sampleCoverageValue = Fixed(c.Item<"value">().Value());
-    s.sampleCoverageInvert = uint8_t(c.Item<"invert">().Value());
-    return true;
-}
-
 bool Es1Effect(const CEs1_glScissor_v1& c, SEs1State& s, uint32_t)
 {
     s.scissorBox[0] = c.Item<"x">().Value();
@@ -235,32 +257,6 @@ bool Es1Effect(const CEs1_glStencilOp_v1& c, SEs1State& s, uint32_t)
     s.stencilFail = c.Item<"fail">().Value();
     s.stencilPassDepthFail = c.Item<"zfail">().Value();
     s.stencilPassDepthPass = c.Item<"zpass">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glClipPlanef_v1& c, SEs1State& s, uint32_t)
-{
-    const uint32_t plane = c.Item<"plane">().Value();
-    const int i = IndexFrom(plane, kClipPlane0, kClipPlanes);
-    if (i < 0)
-        return false;
-    s.clipPlane = plane;
-    const auto& equation = c.Item<"equation">().value;  // zeros when the pointer was null
-    for (int k = 0; k < 4; ++k)
-        s.clipPlaneEquations[i][k] = equation.elements[k].value;
-    return true;
-}
-
-bool Es1Effect(const CEs1_glClipPlanex_v1& c, SEs1State& s, uint32_t)
-{
-    const uint32_t plane = c.Item<"plane">().Value();
-    const int i = IndexFrom(plane, kClipPlane0, kClipPlanes);
-    if (i < 0)
-        return false;
-    s.clipPlane = plane;
-    const auto& equation = c.Item<"equation">().value;
-    for (int k = 0; k < 4; ++k)
-        s.clipPlaneEquations[i][k] = Fixed(equation.elements[k].value);
     return true;
 }
 
@@ -338,30 +334,7 @@ bool Es1Effect(const CEs1_glViewport_v1& c, SEs1State& s, uint32_t)
     return true;
 }
 
-bool Es1Effect(const CEs1_glDepthRangef_v1& c, SEs1State& s, uint32_t)
-{
-    s.depthRangeNear = c.Item<"zNear">().Value();
-    s.depthRangeFar = c.Item<"zFar">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glDepthRangex_v1& c, SEs1State& s, uint32_t)
-{
-    s.depthRangeNear = Fixed(c.Item<"zNear">().Value());
-    s.depthRangeFar = Fixed(c.Item<"zFar">().Value());
-    return true;
-}
-
 // ---- current attributes --------------------------------------------------------------------------
-
-bool Es1Effect(const CEs1_glColor4f_v1& c, SEs1State& s, uint32_t)
-{
-    s.currentColor[0] = c.Item<"red">().Value();
-    s.currentColor[1] = c.Item<"green">().Value();
-    s.currentColor[2] = c.Item<"blue">().Value();
-    s.currentColor[3] = c.Item<"alpha">().Value();
-    return true;
-}
 
 bool Es1Effect(const CEs1_glColor4ub_v1& c, SEs1State& s, uint32_t)
 {
@@ -372,79 +345,7 @@ bool Es1Effect(const CEs1_glColor4ub_v1& c, SEs1State& s, uint32_t)
     return true;
 }
 
-bool Es1Effect(const CEs1_glColor4x_v1& c, SEs1State& s, uint32_t)
-{
-    s.currentColor[0] = Fixed(c.Item<"red">().Value());
-    s.currentColor[1] = Fixed(c.Item<"green">().Value());
-    s.currentColor[2] = Fixed(c.Item<"blue">().Value());
-    s.currentColor[3] = Fixed(c.Item<"alpha">().Value());
-    return true;
-}
-
-bool Es1Effect(const CEs1_glNormal3f_v1& c, SEs1State& s, uint32_t)
-{
-    s.currentNormal[0] = c.Item<"nx">().Value();
-    s.currentNormal[1] = c.Item<"ny">().Value();
-    s.currentNormal[2] = c.Item<"nz">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glNormal3x_v1& c, SEs1State& s, uint32_t)
-{
-    s.currentNormal[0] = Fixed(c.Item<"nx">().Value());
-    s.currentNormal[1] = Fixed(c.Item<"ny">().Value());
-    s.currentNormal[2] = Fixed(c.Item<"nz">().Value());
-    return true;
-}
-
-// Only the float form stamps the texture bindings.
-bool Es1Effect(const CEs1_glMultiTexCoord4f_v1& c, SEs1State& s, uint32_t frame)
-{
-    const int unit = IndexFrom(c.Item<"target">().Value(), kTexture0, kEs1Units);
-    if (unit < 0)
-        return false;
-    s.textureBindStamp = frame;
-    float* tc = s.currentTexCoord[unit];
-    tc[0] = c.Item<"s">().Value();
-    tc[1] = c.Item<"t">().Value();
-    tc[2] = c.Item<"r">().Value();
-    tc[3] = c.Item<"q">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glMultiTexCoord4x_v1& c, SEs1State& s, uint32_t)
-{
-    const int unit = IndexFrom(c.Item<"target">().Value(), kTexture0, kEs1Units);
-    if (unit < 0)
-        return false;
-    float* tc = s.currentTexCoord[unit];
-    tc[0] = Fixed(c.Item<"s">().Value());
-    tc[1] = Fixed(c.Item<"t">().Value());
-    tc[2] = Fixed(c.Item<"r">().Value());
-    tc[3] = Fixed(c.Item<"q">().Value());
-    return true;
-}
-
 // ---- fog -----------------------------------------------------------------------------------------
-
-bool Es1Effect(const CEs1_glFogf_v1& c, SEs1State& s, uint32_t)
-{
-    const int i = Es1TableIndex(kEs1FogParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.fogParams[i] = c.Item<"param">().Value();
-    return true;
-}
-
-// The fog mode is a symbolic constant: its integer value, held as a float.
-bool Es1Effect(const CEs1_glFogx_v1& c, SEs1State& s, uint32_t)
-{
-    const uint32_t pname = c.Item<"pname">().Value();
-    const int32_t param = c.Item<"param">().Value();
-    const int i = Es1TableIndex(kEs1FogParams, pname);
-    if (i >= 0)
-        s.fogParams[i] = pname == kFogMode ? float(param) : Fixed(param);
-    return true;
-}
 
 namespace {
 
@@ -471,30 +372,6 @@ bool Es1Effect(const CEs1_glFogfv_v1& c, SEs1State& s, uint32_t) { return FogVec
 bool Es1Effect(const CEs1_glFogxv_v1& c, SEs1State& s, uint32_t) { return FogVector(c, s, true); }
 
 // ---- lights and materials ------------------------------------------------------------------------
-
-bool Es1Effect(const CEs1_glLightf_v1& c, SEs1State& s, uint32_t frame)
-{
-    const int light = IndexFrom(c.Item<"light">().Value(), kLight0, kLights);
-    if (light < 0)
-        return false;
-    s.lightingStamp = frame;
-    const int i = Es1TableIndex(kEs1LightParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.lights[light][i][0] = c.Item<"param">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glLightx_v1& c, SEs1State& s, uint32_t frame)
-{
-    const int light = IndexFrom(c.Item<"light">().Value(), kLight0, kLights);
-    if (light < 0)
-        return false;
-    s.lightingStamp = frame;
-    const int i = Es1TableIndex(kEs1LightParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.lights[light][i][0] = Fixed(c.Item<"param">().Value());
-    return true;
-}
 
 namespace {
 
@@ -541,38 +418,6 @@ bool Es1Effect(const CEs1_glLightxv_v1& c, SEs1State& s, uint32_t frame) { retur
 bool Es1Effect(const CEs1_glLightModelfv_v1& c, SEs1State& s, uint32_t frame) { return LightModelVector(c, s, frame, false); }
 bool Es1Effect(const CEs1_glLightModelxv_v1& c, SEs1State& s, uint32_t frame) { return LightModelVector(c, s, frame, true); }
 
-// The pname is not consulted: any light-model scalar sets two-sided lighting.
-bool Es1Effect(const CEs1_glLightModelf_v1& c, SEs1State& s, uint32_t frame)
-{
-    s.lightingStamp = frame;
-    s.lightModelTwoSide = c.Item<"param">().Value() != 0.0f;
-    return true;
-}
-
-bool Es1Effect(const CEs1_glLightModelx_v1& c, SEs1State& s, uint32_t frame)
-{
-    s.lightingStamp = frame;
-    s.lightModelTwoSide = c.Item<"param">().Value() != 0;
-    return true;
-}
-
-// One material for both faces: face is not consulted; GL_AMBIENT_AND_DIFFUSE is not an entry.
-bool Es1Effect(const CEs1_glMaterialf_v1& c, SEs1State& s, uint32_t)
-{
-    const int i = Es1TableIndex(kEs1MaterialParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.material[i][0] = c.Item<"param">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glMaterialx_v1& c, SEs1State& s, uint32_t)
-{
-    const int i = Es1TableIndex(kEs1MaterialParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.material[i][0] = Fixed(c.Item<"param">().Value());
-    return true;
-}
-
 namespace {
 
 template <class Call>
@@ -594,22 +439,6 @@ bool Es1Effect(const CEs1_glMaterialxv_v1& c, SEs1State& s, uint32_t) { return M
 
 // ---- point parameters ----------------------------------------------------------------------------
 
-bool Es1Effect(const CEs1_glPointParameterf_v1& c, SEs1State& s, uint32_t)
-{
-    const int i = Es1TableIndex(kEs1PointParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.pointParams[i][0] = c.Item<"param">().Value();
-    return true;
-}
-
-bool Es1Effect(const CEs1_glPointParameterx_v1& c, SEs1State& s, uint32_t)
-{
-    const int i = Es1TableIndex(kEs1PointParams, c.Item<"pname">().Value());
-    if (i >= 0)
-        s.pointParams[i][0] = Fixed(c.Item<"param">().Value());
-    return true;
-}
-
 namespace {
 
 template <class Call>
@@ -627,6 +456,120 @@ bool PointVector(const Call& c, SEs1State& s)
 
 bool Es1Effect(const CEs1_glPointParameterfv_v1& c, SEs1State& s, uint32_t) { return PointVector(c, s); }
 bool Es1Effect(const CEs1_glPointParameterxv_v1& c, SEs1State& s, uint32_t) { return PointVector(c, s); }
+
+// ---- the scalar forms of attributes, fog, lights, materials and point parameters ----------------
+
+namespace {
+
+template <class Call>
+bool DepthRange(const Call& c, SEs1State& s, uint32_t)
+{
+    s.depthRangeNear = Num(c.template Item<"zNear">());
+    s.depthRangeFar = Num(c.template Item<"zFar">());
+    return true;
+}
+
+template <class Call>
+bool Color(const Call& c, SEs1State& s, uint32_t)
+{
+    s.currentColor[0] = Num(c.template Item<"red">());
+    s.currentColor[1] = Num(c.template Item<"green">());
+    s.currentColor[2] = Num(c.template Item<"blue">());
+    s.currentColor[3] = Num(c.template Item<"alpha">());
+    return true;
+}
+
+template <class Call>
+bool Normal(const Call& c, SEs1State& s, uint32_t)
+{
+    s.currentNormal[0] = Num(c.template Item<"nx">());
+    s.currentNormal[1] = Num(c.template Item<"ny">());
+    s.currentNormal[2] = Num(c.template Item<"nz">());
+    return true;
+}
+
+// Only the float form stamps the texture bindings.
+template <class Call>
+bool TexCoord(const Call& c, SEs1State& s, uint32_t frame)
+{
+    const int unit = IndexFrom(c.template Item<"target">().Value(), kTexture0, kEs1Units);
+    if (unit < 0)
+        return false;
+    if constexpr (std::is_same_v<Call, CEs1_glMultiTexCoord4f_v1>)
+        s.textureBindStamp = frame;
+    float* tc = s.currentTexCoord[unit];
+    tc[0] = Num(c.template Item<"s">());
+    tc[1] = Num(c.template Item<"t">());
+    tc[2] = Num(c.template Item<"r">());
+    tc[3] = Num(c.template Item<"q">());
+    return true;
+}
+
+// The fog mode is a symbolic constant: the fixed form's integer value, held as a float.
+template <class Call>
+bool Fog(const Call& c, SEs1State& s, uint32_t)
+{
+    const uint32_t pname = c.template Item<"pname">().Value();
+    const auto& param = c.template Item<"param">();
+    const int i = Es1TableIndex(kEs1FogParams, pname);
+    if (i >= 0)
+        s.fogParams[i] = pname == kFogMode ? float(param.Value()) : Num(param);
+    return true;
+}
+
+// The scalar light parameters set the first of their slot's four floats.
+template <class Call>
+bool Light(const Call& c, SEs1State& s, uint32_t frame)
+{
+    const int light = IndexFrom(c.template Item<"light">().Value(), kLight0, kLights);
+    if (light < 0)
+        return false;
+    s.lightingStamp = frame;
+    const int i = Es1TableIndex(kEs1LightParams, c.template Item<"pname">().Value());
+    if (i >= 0)
+        s.lights[light][i][0] = Num(c.template Item<"param">());
+    return true;
+}
+
+// The pname is not consulted: any light-model scalar sets two-sided lighting.
+template <class Call>
+bool LightModel(const Call& c, SEs1State& s, uint32_t frame)
+{
+    s.lightingStamp = frame;
+    s.lightModelTwoSide = Num(c.template Item<"param">()) != 0.0f;
+    return true;
+}
+
+// One material for both faces: face is not consulted; GL_AMBIENT_AND_DIFFUSE is not an entry.
+template <class Call>
+bool Material(const Call& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1MaterialParams, c.template Item<"pname">().Value());
+    if (i >= 0)
+        s.material[i][0] = Num(c.template Item<"param">());
+    return true;
+}
+
+template <class Call>
+bool PointParameter(const Call& c, SEs1State& s, uint32_t)
+{
+    const int i = Es1TableIndex(kEs1PointParams, c.template Item<"pname">().Value());
+    if (i >= 0)
+        s.pointParams[i][0] = Num(c.template Item<"param">());
+    return true;
+}
+
+} // namespace
+
+XQF_FORMS(DepthRange, CEs1_glDepthRangef_v1, CEs1_glDepthRangex_v1)
+XQF_FORMS(Color, CEs1_glColor4f_v1, CEs1_glColor4x_v1)
+XQF_FORMS(Normal, CEs1_glNormal3f_v1, CEs1_glNormal3x_v1)
+XQF_FORMS(TexCoord, CEs1_glMultiTexCoord4f_v1, CEs1_glMultiTexCoord4x_v1)
+XQF_FORMS(Fog, CEs1_glFogf_v1, CEs1_glFogx_v1)
+XQF_FORMS(Light, CEs1_glLightf_v1, CEs1_glLightx_v1)
+XQF_FORMS(LightModel, CEs1_glLightModelf_v1, CEs1_glLightModelx_v1)
+XQF_FORMS(Material, CEs1_glMaterialf_v1, CEs1_glMaterialx_v1)
+XQF_FORMS(PointParameter, CEs1_glPointParameterf_v1, CEs1_glPointParameterx_v1)
 
 // ---- vector texture environments -----------------------------------------------------------------
 

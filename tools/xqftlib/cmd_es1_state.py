@@ -5,6 +5,7 @@ import random
 
 from . import es1, trace
 from .cmd_es2 import swap_buffers
+from .cmd_es2_state import write_random_frames
 
 TEX2D, RGBA, UBYTE, FLOAT = 0x0DE1, 0x1908, 0x1401, 0x1406
 TEX0, LIGHT0, PLANE0 = 0x84C0, 0x4000, 0x3000
@@ -150,20 +151,7 @@ def run_bench(args):
         w.record(3005, bind(name))
         w.record(3133, upload)
     w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, 1))
-    cache = {}
-    for frame in range(args.frames):
-        for _ in range(args.frame_calls - 1):
-            rid, values = random_call(r)
-            if rid == 3005:
-                values = [values[0], r.randrange(1, args.textures + 1)]
-            key = (rid, repr(values))
-            payload = cache.get(key)
-            if payload is None:
-                payload = es1.encode_call(rid, values, ts, True).payload
-                if len(cache) < 50000:
-                    cache[key] = payload
-            w.record(rid, payload)
-        w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame + 2))
+    write_random_frames(w, r, args, random_call, es1.encode_call, 3005)
     w.write(args.out)
     return 0
 

@@ -147,22 +147,29 @@ def run_bench(args):
             w.record(2077, es2.encode_call(2077, [loc, program, (0x60, "u_uniform%d" % loc)], ts, True).payload)
             w.record(2124, es2.encode_call(2124, [loc] + [_f(r) for _ in range(4)], ts, True).payload)
     w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, 1))
+    write_random_frames(w, r, args, random_call, es2.encode_call, 2007)
+    w.write(args.out)
+    return 0
+
+
+def write_random_frames(w, r, args, random_call, encode_call, bind_texture):
+    """args.frames frames of args.frame_calls calls each (the last an eglSwapBuffers), the others
+    from random_call(r); a texture bind (id bind_texture) names one of args.textures textures.
+    Payloads of calls seen before are reused."""
     cache = {}
     for frame in range(args.frames):
         for _ in range(args.frame_calls - 1):
             rid, values = random_call(r)
-            if rid == 2007:
+            if rid == bind_texture:
                 values = [values[0], r.randrange(1, args.textures + 1)]
             key = (rid, repr(values))
             payload = cache.get(key)
             if payload is None:
-                payload = es2.encode_call(rid, values, ts, True).payload
+                payload = encode_call(rid, values, w.type_sizes, True).payload
                 if len(cache) < 50000:
                     cache[key] = payload
             w.record(rid, payload)
         w.record(trace.ID_SWAP_BUFFERS, swap_buffers(w, frame + 2))
-    w.write(args.out)
-    return 0
 
 
 def register_bench(subparsers):
