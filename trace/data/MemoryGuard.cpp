@@ -1,19 +1,24 @@
 #include "data/MemoryGuard.h"
 
 #include <cstdio>
-#include <unistd.h>
+#include <cstring>
 
 int64_t CommittedMemoryKiB()
 {
-    FILE* f = std::fopen("/proc/self/statm", "r");
+    // The anonymous pages in memory and those swapped out: memory only the process holds. The
+    // trace file's mapped pages are file-backed (the kernel drops them and reads them again), so
+    // a trace larger than memory does not trip the guard by its captured bytes alone.
+    FILE* f = std::fopen("/proc/self/status", "r");
     if (!f)
         return -1;
-    unsigned long long size = 0, resident = 0, shared = 0;
-    const int fields = std::fscanf(f, "%llu %llu %llu", &size, &resident, &shared);
+    char line[256];
+    long long anonymous = -1, swapped = 0;
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::strncmp(line, "RssAnon:", 8) == 0)
+            std::sscanf(line + 8, "%lld", &anonymous);
+        else if (std::strncmp(line, "VmSwap:", 7) == 0)
+            std::sscanf(line + 7, "%lld", &swapped);
+    }
     std::fclose(f);
-    const long page = sysconf(_SC_PAGESIZE);
-    if (fields != 3 || page <= 0)
-        return -1;
-    const unsigned long long privatePages = resident > shared ? resident - shared : 0;
-    return static_cast<int64_t>(privatePages * static_cast<unsigned long long>(page) / 1024);
+    return anonymous < 0 ? -1 : static_cast<int64_t>(anonymous + swapped);
 }

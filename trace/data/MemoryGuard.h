@@ -2,9 +2,10 @@
 // How much memory the process has committed, for the loader's guard against exhausting it.
 #include <cstdint>
 
-// Private memory in use, in KiB: resident pages less the file-backed and shared ones (read
-// from /proc/self/statm), so address space that is reserved but never touched (sanitizer
-// shadow, allocator arenas) does not count. -1 when it cannot be read.
+// Memory the process committed, in KiB: its anonymous pages in memory and in swap (RssAnon and
+// VmSwap of /proc/self/status). Address space reserved but never touched (sanitizer shadow,
+// allocator arenas) and the pages of mapped files (the trace's captured bytes) do not count.
+// -1 when it cannot be read.
 int64_t CommittedMemoryKiB();
 
 // The loader stops reading records above this much committed memory.
