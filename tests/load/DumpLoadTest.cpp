@@ -1,6 +1,7 @@
 // `xqft-dump load` from the shell side: the first line and the frame lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -54,4 +55,28 @@ TEST(DumpLoad, FirstLineAndFrames)
     const std::string progress = RunDump(Quoted(GenerateTrace("p.xqft", "egl-frames --frames 1")) + " --progress");
     EXPECT_NE(progress.find("progress=File Read\n"), std::string::npos) << progress;
     EXPECT_NE(progress.find("progress=Trace Processed\n"), std::string::npos) << progress;
+}
+
+// On a trace whose bulk is captured images, the walk's progress advances by bytes of the file:
+// about one percent at a time (a record may hold more), up to the end.
+TEST(DumpLoad, ProgressMovesByBytesOfTheFile)
+{
+    const std::string path = GenerateTrace("images.xqft", "egl-frames --frames 300 --image 64x64");
+    const std::string out = RunDump(Quoted(path) + " --progress");
+    uint64_t total = 0, last = 0, steps = 0, biggestStep = 0;
+    for (size_t at = 0; (at = out.find("progress=Frame:", at)) != std::string::npos; ++at) {
+        const size_t bytes = out.find("progress-bytes=", at);
+        ASSERT_NE(bytes, std::string::npos);
+        uint64_t done = 0;
+        ASSERT_EQ(std::sscanf(out.c_str() + bytes, "progress-bytes=%lu/%lu", &done, &total), 2);
+        ASSERT_GT(done, last) << "progress goes forward";
+        biggestStep = std::max(biggestStep, done - last);
+        last = done;
+        ++steps;
+    }
+    const uint64_t record = 64 * 64 * 4 + 64;  // one frame's record, at most
+    ASSERT_GT(total, 300 * 64 * 64 * 4);
+    EXPECT_GE(steps, 50u) << out.substr(0, 400);
+    EXPECT_LE(biggestStep, total / 100 + record);
+    EXPECT_GE(last + total / 100 + record, total);
 }

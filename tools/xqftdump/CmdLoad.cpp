@@ -1,7 +1,8 @@
 // load FILE [--progress]: loads the trace into frames as the viewer does.
 //   result=R frames=F calls=C      first line, always
 //   error=TEXT                     why the load did not complete (when it did not)
-//   progress=TEXT                  each progress event's status text (--progress)
+//   progress=TEXT                  each progress event's status text (--progress), followed by
+//   progress-bytes=DONE/TOTAL      where the reader stood: bytes of the file during the walk
 //   frame=N first=K calls=M        one line per frame; K is the 1-based number of its first call
 // The loader's own diagnostic lines go to the error stream.
 #include "DumpCommand.h"
@@ -17,7 +18,9 @@ class CProgressLog : public CBasicEvent
 public:
     void OnEvent(uint32_t, void* argument) override
     {
-        lines.push_back(static_cast<CTraceReader*>(argument)->GetStatusText().CStr());
+        const auto* reader = static_cast<CTraceReader*>(argument);
+        lines.push_back(std::string("progress=") + reader->GetStatusText().CStr() + "\nprogress-bytes=" +
+                        std::to_string(reader->GetProgress()) + "/" + std::to_string(reader->GetTotal()));
     }
     std::vector<std::string> lines;
 };
@@ -53,7 +56,7 @@ int Run(const std::vector<std::string>& args)
     if (!reader.GetLastError().IsEmpty())
         printf("error=%s\n", reader.GetLastError().CStr());
     for (const std::string& line : log.lines)
-        printf("progress=%s\n", line.c_str());
+        printf("%s\n", line.c_str());
     for (int32_t n = 1; n <= frames; ++n) {
         data->SetCurrentFrame(static_cast<uint32_t>(n), true);
         const STraceFrame* f = data->GetCurrentFrame();
