@@ -17,7 +17,8 @@ using TBlackPixmaps = std::map<std::pair<uint32_t, uint32_t>, QPixmap>;
 
 QPixmap Thumbnail(STextureImage& image, TBlackPixmaps& blacks)
 {
-    if (image.kind == STextureImage::kNone || image.width == 0 || image.height == 0)
+    if (image.kind == STextureImage::kNone || image.kind == STextureImage::kUnavailable || image.width == 0 ||
+        image.height == 0)
         return QPixmap();
     if (image.kind == STextureImage::kBlack) {
         QPixmap& black = blacks[{image.width, image.height}];

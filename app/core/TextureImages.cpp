@@ -9,6 +9,7 @@
 #include "TextureTranscoder.h"
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
+#include "stream/FileMapping.h"
 #include "values/DataHolders.h"
 
 namespace {
@@ -190,7 +191,15 @@ bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRec
     record = u.record;
     record.textureName = upload.textureName;
     record.callNumber = upload.callNumber;
-    BuildTextureImage(record, u.format, u.compressed, u.data, u.size, image);
+    // The bytes may lie in the trace file's mapping: asked before (a file already cut or
+    // rewritten) and after the decode (one cut meanwhile read as zeros).
+    const bool before = CapturedBytesIntact(u.data);
+    if (before)
+        BuildTextureImage(record, u.format, u.compressed, u.data, u.size, image);
+    if (!before || !CapturedBytesIntact(u.data)) {
+        image = STextureImage();
+        image.kind = STextureImage::kUnavailable;
+    }
     return true;
 }
 

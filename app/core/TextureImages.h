@@ -30,6 +30,7 @@ struct STextureImage
         kNone,     // no image: the upload's dimensions are impossible (negative, or too large to hold)
         kBlack,    // width x height of black: no data, a format without decoder, data too short
         kDecoded,  // rgb holds width x height x 3 bytes, rows as recorded
+        kUnavailable,  // the recorded bytes are gone: the trace file was cut or changed since the load
     };
     EKind kind = kNone;
     uint32_t width = 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "EglRecords.h"
+#include "stream/FileMapping.h"
 
 bool GetFrameImage(const CApiCall* call, SFrameImage& image, CXQFTString& error)
 {
@@ -23,6 +24,10 @@ bool GetFrameImage(const CApiCall* call, SFrameImage& image, CXQFTString& error)
     if (pixels > block.size / 4) {
         error.Format("frame image of %ux%u pixels needs %llu bytes but %u were recorded", width, height,
                      static_cast<unsigned long long>(pixels) * 4, block.size);
+        return false;
+    }
+    if (!CapturedBytesIntact(block.GetData())) {
+        error = kFrameImageUnavailable;
         return false;
     }
     image.width = width;

@@ -18,8 +18,12 @@ struct SFrameImage
 };
 
 // The image of an eglSwapBuffers call. False, with the reason in error, when the call carries
-// none (another call, an older layout, an empty block) or when its sizes do not hold together.
+// none (another call, an older layout, an empty block), when its sizes do not hold together, or
+// when its bytes are no longer available (kFrameImageUnavailable). The bytes may lie in the trace
+// file's mapping: a caller that keeps using them asks CapturedBytesIntact again afterwards.
 bool GetFrameImage(const CApiCall* call, SFrameImage& image, CXQFTString& error);
+inline constexpr const char* kFrameImageUnavailable =
+    "the frame image is not available: the trace file was cut or changed since it was opened";
 
 // The image as the frame-buffer view shows it: RGB, top row first (alpha dropped, rows mirrored).
 // out receives width * height * 3 bytes.

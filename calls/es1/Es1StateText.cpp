@@ -115,16 +115,16 @@ std::string DescribeEs1State(const SEs1State& s)
     out("paletteStackBase=%u", s.paletteStackBase);
     out("currentPaletteMatrix=%u", s.currentPaletteMatrix);
     for (const auto& b : s.buffers)
-        out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%08X", b.key, b.record.target,
+        out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%s", b.key, b.record.target,
             b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
-            BytesChecksum(b.record.data, b.record.capturedSize));
+            BytesSum(b.record.data, b.record.capturedSize).c_str());
     for (const auto& t : s.textures)
         for (const auto& level : t.record) {
             const SEs1TexImage& i = level.record;
             out("texture %u level %u: %dx%d border=%d format=0x%X/0x%X type=0x%X align=%d size=%u captured=%u "
-                "compressed=%u data=%s sum=%08X",
+                "compressed=%u data=%s sum=%s",
                 t.key, level.key, i.width, i.height, i.border, i.format, i.internalFormat, i.type, i.unpackAlignment,
-                i.size, i.capturedSize, i.compressed, i.data ? "yes" : "no", BytesChecksum(i.data, i.capturedSize));
+                i.size, i.capturedSize, i.compressed, i.data ? "yes" : "no", BytesSum(i.data, i.capturedSize).c_str());
         }
     for (const auto& va : s.vertexArrays) {
         const SEs1VertexArray& v = va.record;

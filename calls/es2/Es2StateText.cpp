@@ -79,9 +79,9 @@ std::string DescribeEs2State(const SEs2State& s)
                 static_cast<unsigned long long>(p.record.pointer));
     }
     for (const auto& b : s.buffers)
-        out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%08X", b.key, b.record.target,
+        out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%s", b.key, b.record.target,
             b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
-            BytesChecksum(b.record.data, b.record.capturedSize));
+            BytesSum(b.record.data, b.record.capturedSize).c_str());
     for (const auto& f : s.framebuffers) {
         out("framebuffer %u: bound=%u samples=%u", f.key, f.record.bound & 0xFF, f.record.samples);
         Attachment(out, "color", f.record.color);
@@ -114,10 +114,10 @@ std::string DescribeEs2State(const SEs2State& s)
             for (const auto& face : level.record) {
                 const SEs2TexImage& i = face.record;
                 out("texture %u level %u face %u: target=0x%X %dx%d format=0x%X/0x%X type=0x%X align=%d size=%u "
-                    "captured=%u compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%08X",
+                    "captured=%u compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%s",
                     t.key, level.key, face.key, i.target, i.width, i.height, i.format, i.internalFormat, i.type,
                     i.unpackAlignment, i.size, i.capturedSize, i.compressed, i.minFilter, i.magFilter, i.wrapS, i.wrapT,
-                    i.data ? "yes" : "no", BytesChecksum(i.data, i.capturedSize));
+                    i.data ? "yes" : "no", BytesSum(i.data, i.capturedSize).c_str());
             }
     return out.Take();
 }

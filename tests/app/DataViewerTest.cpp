@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <unistd.h>
+
 #include "Es2StateCalls.h"
 #include "TraceExport.h"
 #include "ShaderEditor.h"
@@ -98,6 +100,22 @@ TEST_F(DataViewerTest, AFrameImageShorterThanItsSizeLeavesThePreviousOne)
     EXPECT_EQ(Shown(), DeviceImage(0));
     c->SLTRequestUpdateFrame(3);
     EXPECT_EQ(Shown(), DeviceImage(2));
+}
+
+// The images stay in the trace file: once it is cut, the viewer says the image is gone rather than
+// showing what the file holds now, and the process lives on.
+TEST_F(DataViewerTest, AFrameImageOfACutFileIsShownAsNotAvailable)
+{
+    const QString path = Frames("cut.xqft", "--frames 3");
+    c->SLTOpenTrace(path);
+    EXPECT_EQ(Shown(), DeviceImage(0));
+    ASSERT_EQ(truncate(path.toLocal8Bit().constData(), 10), 0);
+    c->SLTRequestUpdateFrame(3);
+    EXPECT_TRUE(frames->Image().isNull());
+    EXPECT_TRUE(frames->Form().l_imageViewer->text().contains("not available")) << frames->Form().l_imageViewer->text().toStdString();
+    // Opened again, the trace is what the file holds now.
+    c->SLTOpenTrace(path);
+    EXPECT_EQ(c->GetTrace(), nullptr);
 }
 
 TEST_F(DataViewerTest, ATraceWithoutFrameImagesDisablesTheFrameBufferTab)

@@ -118,6 +118,8 @@ int Run(const std::vector<std::string>& args)
     }
     fflush(stdout);
     PrintHost();
+    if (!CapturedBytesStillThere(data))
+        return kDumpMalformed;
     return kDumpOk;
 }
 } // namespace

@@ -44,6 +44,8 @@ int Run(const std::vector<std::string>& args)
         fprintf(stderr, "ERROR: cannot write %s\n", out.c_str());
         return kDumpUsage;
     }
+    if (!CapturedBytesStillThere(data))
+        return kDumpMalformed;
     return kDumpOk;
 }
 }  // namespace

@@ -29,6 +29,8 @@ int Run(const std::vector<std::string>& args)
         state = ProbeEs2State(SProbeGl{SEs2Host::Instance()->entries, &HostProc});
     }
     fputs(state.c_str(), stdout);
+    if (!CapturedBytesStillThere(trace.Data()))
+        return kDumpMalformed;
     return kDumpOk;
 }
 } // namespace

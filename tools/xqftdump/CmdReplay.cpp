@@ -45,6 +45,8 @@ int Run(const std::vector<std::string>& args)
     if (!WriteReadBack(out, rgb, width, height))
         return kDumpUsage;
     printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
+    if (!CapturedBytesStillThere(trace.Data()))
+        return kDumpMalformed;
     return kDumpOk;
 }
 } // namespace

@@ -33,6 +33,8 @@ int PrintStateAtCall(const std::vector<std::string>& args, const char* usage, co
         return kDumpUsage;
     }
     fputs(describe(state).c_str(), stdout);
+    if (!CapturedBytesStillThere(data))
+        return kDumpMalformed;
     return kDumpOk;
 }
 

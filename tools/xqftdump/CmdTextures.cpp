@@ -42,8 +42,17 @@ int Run(const std::vector<std::string>& args)
                                                          r.height, r.internalFormat, r.type,
                                                          image.kind == STextureImage::kDecoded ? "decoded"
                                                          : image.kind == STextureImage::kBlack ? "black"
-                                                                                               : "none");
-                                             if (image.kind == STextureImage::kNone)
+                                                         : image.kind == STextureImage::kUnavailable
+                                                             ? "unavailable"
+                                                             : "none");
+                                             if (image.kind == STextureImage::kUnavailable) {
+                                                 std::fprintf(stderr, "ERROR: call %u: the texture's bytes are "
+                                                              "unavailable: the trace file was cut or changed\n",
+                                                              r.callNumber);
+                                                 status = kDumpMalformed;
+                                             }
+                                             if (image.kind == STextureImage::kNone ||
+                                                 image.kind == STextureImage::kUnavailable)
                                                  return;
                                              const std::string out =
                                                  args[1] + "/" + std::to_string(r.callNumber) + ".ppm";

@@ -30,6 +30,16 @@ inline bool ParseFileAndNumber(const std::vector<std::string>& args, const char*
     return false;
 }
 
+// False, after saying so on standard error, when the trace's captured bytes are no longer those
+// the load read (its file was cut or changed): what a command made from them is not to be trusted.
+inline bool CapturedBytesStillThere(const CTraceData* trace)
+{
+    if (!trace || trace->CapturedBytesIntact())
+        return true;
+    std::fputs("ERROR: captured bytes unavailable: the trace file was cut or changed since it was read\n", stderr);
+    return false;
+}
+
 // Loads path through the reader (its messages go to stderr, stdout stays the command's) and
 // closes the reader when it goes out of scope.
 class CLoadedTrace

@@ -2,8 +2,11 @@
 #include "DumpCommand.h"
 
 #include "XQFTFile.h"
+#include "data/TraceReader.h"
 #include "stream/IOManager.h"
 #include "stream/TraceHeader.h"
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +49,28 @@ bool ReadCommandFile(const std::string& path, std::string& text)
     return true;
 }
 
+// For tests: XQFT_DUMP_CUT_AFTER_LOAD=N cuts the file a load has just read to N bytes, as a writer
+// may while a trace is open, so that the commands meet a trace whose captured bytes are gone.
+namespace {
+class CCutAfterLoad : public CBasicEvent
+{
+public:
+    explicit CCutAfterLoad(long long bytes) : m_bytes(bytes) {}
+    void OnEvent(uint32_t, void* argument) override
+    {
+        const CXQFTString& status = static_cast<CTraceReader*>(argument)->GetStatusText();
+        if (status == "Trace Processed" || status == "Trace Error") {
+            const char* path = MemoryManager::Instance().Path().CStr();
+            if (truncate(path, off_t(m_bytes)) != 0)
+                fprintf(stderr, "ERROR: cannot cut %s: %s\n", path, strerror(errno));
+        }
+    }
+
+private:
+    long long m_bytes;
+};
+} // namespace
+
 static void Usage()
 {
     auto commands = DumpCommands();
@@ -61,6 +86,11 @@ int main(int argc, char** argv)
     if (argc < 2) {
         Usage();
         return kDumpUsage;
+    }
+    static std::unique_ptr<CCutAfterLoad> cut;
+    if (const char* bytes = std::getenv("XQFT_DUMP_CUT_AFTER_LOAD")) {
+        cut = std::make_unique<CCutAfterLoad>(std::atoll(bytes));
+        CTraceReader::Instance().AddListener(CTraceReader::kProgressEvent, cut.get());
     }
     for (const auto& c : DumpCommands()) {
         if (strcmp(c.name, argv[1]) != 0)

@@ -6,6 +6,7 @@
 
 #include "apicall/ApiCall.h"
 #include "apicall/CallFactory.h"
+#include "stream/FileMapping.h"
 #include "apicall/CallInfo.h"
 
 STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl) : frame(f), flags(fl), call(std::move(c)) {}
@@ -135,6 +136,16 @@ void CTraceData::CutFrame()
     m_frames.push_back(next);  // room reserved above: cannot throw
     m_eglChanged = m_es1Changed = m_es2Changed = false;
     m_cursorFrame = m_frames.size() - 1;
+}
+
+void CTraceData::SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping)
+{
+    m_capturedBytes = std::move(mapping);
+}
+
+bool CTraceData::CapturedBytesIntact() const
+{
+    return !m_capturedBytes || m_capturedBytes->Check();
 }
 
 void CTraceData::Compact()

@@ -12,6 +12,7 @@
 #include "state/Es2State.h"
 
 class CApiCall;
+class CFileMapping;
 class CGenCallInfo;
 
 // The three states at a frame's start. A snapshot is immutable once taken; one that did not
@@ -75,6 +76,12 @@ public:
     void SetStateTracking(bool on) { m_stateTracking = on; }
     // Gives back the room reserved for calls that never came (after the last AddCall).
     void Compact();
+    // The mapping of the trace file the calls' captured bytes point into (null: they are all
+    // copies). The trace keeps it alive as long as its calls.
+    void SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping);
+    // Whether the captured bytes are still those the load read: false once the trace file was cut
+    // or rewritten (the bytes then show as unavailable until the trace is read again).
+    bool CapturedBytesIntact() const;
     // Removes frame `frame` and every later one with their calls. The first frame is never
     // removed (false for 0, 1 and numbers past the end); counts, the new last frame and the
     // running states stay consistent with the calls that remain.
@@ -126,6 +133,8 @@ private:
     bool StateAtCall(int32_t index, State* out, bool hasApi, bool (*applies)(uint8_t kind),
                      std::shared_ptr<const State> SFrameStates::*snapshot);
 
+    // Declared first: destroyed after the calls that point into it.
+    std::shared_ptr<CFileMapping> m_capturedBytes;
     std::vector<STraceFrame> m_frames;
     // The state sets the frames point at, in the order of the frames that first took them.
     std::vector<std::unique_ptr<SFrameStates>> m_states;

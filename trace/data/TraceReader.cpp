@@ -7,6 +7,7 @@
 #include "apicall/CallFactory.h"
 #include "data/MemoryGuard.h"
 #include "record/Trace.h"
+#include "stream/FileMapping.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
 #include "stream/TraceHeader.h"
@@ -33,9 +34,10 @@ CTraceReader::CTraceReader() = default;
 
 CTraceReader::~CTraceReader()
 {
-    // Call objects refer to the record context: the trace goes first.
+    // Call objects refer to the record context and point into the mapping: the trace goes first.
     m_data.reset();
     m_trace.reset();
+    m_mapping.reset();
 }
 
 bool CTraceReader::AddListener(uint32_t id, CBasicEvent* listener)
@@ -72,6 +74,7 @@ void CTraceReader::Close()
     IOManager::Instance().Close();
     m_data.reset();
     m_trace.reset();
+    m_mapping.reset();
     m_typeSizes.clear();
 }
 
@@ -194,6 +197,11 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
     m_total = fileSize;
     m_trace = std::make_unique<CTrace>(m_version, m_dataIncluded, m_typeSizes.data(),
                                        static_cast<uint8_t>(m_typeSizes.size()));
+    // Captured bytes stay in the file: calls point into its mapping, which the trace keeps.
+    m_mapping = io.Mapping();
+    if (m_copyBelow != kCopyAllCaptured)
+        m_trace->SetCapturedBytesSource(m_mapping, m_copyBelow);
+    m_data->SetCapturedBytesSource(m_mapping);
     m_data->Init(fileSize, m_dataIncluded, m_frameImage);
     CRecordStream records(m_firstRecord);
     if (records.Offset() >= fileSize)
@@ -221,6 +229,17 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             m_lastError = records.Message();
             std::fprintf(m_err, "ERROR: %s\n", records.Message());
             return 3;
+        }
+        if (m_mapping) {
+            // A file cut while it is read shows as zeros from the cut on (stream/FileMapping.h):
+            // the walk stops at the first record after it.
+            if (m_mapping->Damaged()) {
+                m_lastError = "the trace file was cut or changed while it was read";
+                std::fprintf(m_err, "ERROR: %s\n", m_lastError.CStr());
+                return 3;
+            }
+            // Record headers are what tells a file that grew from one that was rewritten.
+            m_mapping->AddSample(record.offset, m_mapping->Data() + record.offset, CRecordStream::kHeaderBytes);
         }
         section = records.SectionFlag();
         m_trace->SetRecordSize(record.size);

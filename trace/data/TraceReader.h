@@ -13,6 +13,7 @@
 #include "data/TraceData.h"
 
 class CTrace;
+class CFileMapping;
 
 enum ELoadResult : int
 {
@@ -31,6 +32,8 @@ class CTraceReader
 {
 public:
     static constexpr uint32_t kProgressEvent = 0;
+    // Below this many bytes a captured block is copied: see bench_load's copy threshold figures.
+    static constexpr uint32_t kDefaultCopyBelow = 64;
 
     static CTraceReader& Instance();
 
@@ -60,6 +63,11 @@ public:
     // Whether the loads that follow track the API states (on by default). Off only to measure
     // what tracking costs a load: the frames then carry the initial states.
     void SetStateTracking(bool on) { m_stateTracking = on; }
+    // Captured bytes of at least this many bytes stay in the trace file (a view of its mapping);
+    // smaller ones are copied. kCopyAllCaptured copies every block, as loads did before the
+    // mapping (the benchmark compares both).
+    static constexpr uint32_t kCopyAllCaptured = UINT32_MAX;
+    void SetCopyBelow(uint32_t bytes) { m_copyBelow = bytes; }
 
     // Header fields of the last load.
     uint32_t GetVersion() const { return m_version; }
@@ -97,6 +105,8 @@ private:
     uint64_t m_firstRecord = 0;
     bool m_progressEvents = false;
     bool m_stateTracking = true;
+    uint32_t m_copyBelow = kDefaultCopyBelow;
+    std::shared_ptr<CFileMapping> m_mapping;
     FILE* m_out = stdout;
     FILE* m_err = stderr;
     std::function<int64_t()> m_memoryProbe;

@@ -22,7 +22,8 @@ SCapturedBlock CCapturedBlocks::At(uint32_t index) const
     SCapturedBlock b;
     b.pointer.value = e.pointer;
     b.size = e.size;
-    b.bytes = e.size ? m_store.get() + e.offset : nullptr;
+    if (e.size)
+        b.bytes = e.mapped ? reinterpret_cast<const uint8_t*>(e.where) : m_store.get() + e.where;
     return b;
 }
 
@@ -45,24 +46,31 @@ void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
         const uint64_t head = kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1);
         if (head + bytes + size > UINT32_MAX)
             break; // offsets are 32-bit; no record is that large
-        std::unique_ptr<uint8_t[]> grown(new uint8_t[head + bytes + size]);
+        // A large block stays in the trace's mapping; only its entry is kept.
+        const uint8_t* mapped = t.MappedBytes(size);
+        const uint32_t copied = mapped ? 0 : size;
+        std::unique_ptr<uint8_t[]> grown(new uint8_t[head + bytes + copied]);
         if (store) {
-            // The new entry pushes the bytes read so far one entry further.
+            // The new entry pushes the bytes copied so far one entry further.
             memcpy(grown.get(), store.get(), head - sizeof(SEntry));
             memcpy(grown.get() + head, store.get() + head - sizeof(SEntry), bytes);
             for (uint32_t i = 0; i < count; ++i) {
                 SEntry e;
                 memcpy(&e, grown.get() + kCountBytes + sizeof(SEntry) * i, sizeof e);
-                e.offset += sizeof(SEntry);
+                if (!e.mapped)
+                    e.where += sizeof(SEntry);
                 memcpy(grown.get() + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
             }
         }
-        const SEntry e{pointer, size, uint32_t(head + bytes)};
+        const SEntry e{pointer, mapped ? reinterpret_cast<uint64_t>(mapped) : head + bytes, size, mapped ? 1u : 0u};
         memcpy(grown.get() + head - sizeof(SEntry), &e, sizeof e);
-        t.ReadBytes(grown.get() + e.offset, size);
+        if (mapped)
+            t.Skip(size);
+        else
+            t.ReadBytes(grown.get() + e.where, size);
         ++count;
         memcpy(grown.get(), &count, 4);
-        bytes += size;
+        bytes += copied;
         store = std::move(grown);
         remaining -= int64_t(t.GetRecordConsumed() - start);
     }

@@ -39,12 +39,14 @@ public:
 
 private:
     // Every fifth call of a typical trace is a draw: one allocation holds the block count, each
-    // block's pointer, size and offset, then the bytes of every block.
+    // block's pointer, size and where its bytes are, then the bytes of the blocks that are copied
+    // (small ones, or all when the trace is not mapped); the others are views of the mapping.
     struct SEntry
     {
         uint64_t pointer;
+        uint64_t where;   // offset of the bytes from the start of the allocation, or their address
         uint32_t size;
-        uint32_t offset; // of the bytes from the start of the allocation
+        uint32_t mapped;  // 1: where is the address of the bytes in the trace's mapping
     };
     static constexpr size_t kCountBytes = 8;
     std::unique_ptr<uint8_t[]> m_store;

@@ -1,6 +1,7 @@
 // Readers of recorded values. Every size or count read from a record is checked against the
 // bytes left in that record (64-bit arithmetic) before anything is allocated.
 #include "Trace.h"
+#include "stream/FileMapping.h"
 #include "stream/IOManager.h"
 
 #include <cstring>
@@ -112,6 +113,37 @@ uint8_t* CTrace::ReadBlock(uint32_t size)
     return bytes;
 }
 
+void CTrace::SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping, uint32_t copyBelow)
+{
+    m_mapping = std::move(mapping);
+    m_copyBelow = copyBelow;
+}
+
+const uint8_t* CTrace::MappedBytes(uint64_t size) const
+{
+    if (!m_mapping || size < m_copyBelow || size == 0)
+        return nullptr;
+    const uint64_t at = m_stream->Tell();
+    return at <= m_mapping->Size() && size <= m_mapping->Size() - at ? m_mapping->Data() + at : nullptr;
+}
+
+void CTrace::Skip(uint64_t n)
+{
+    m_stream->Seek(int64_t(n), 1);
+}
+
+void CTrace::ReadCaptured(CCapturedBytes& out, uint32_t size)
+{
+    CheckFits(size, 1);
+    if (const uint8_t* mapped = MappedBytes(size)) {
+        // The walk only steps over the bytes: nothing of them is read now.
+        out.Borrow(mapped);
+        Skip(size);
+        return;
+    }
+    out.reset(ReadBlock(size));
+}
+
 CTrace& CTrace::operator>>(SDataPtr& h)
 {
     *this >> h.pointer;
@@ -119,7 +151,7 @@ CTrace& CTrace::operator>>(SDataPtr& h)
     h.bytes.reset();
     if (h.size == 0)
         return *this;
-    h.bytes.reset(ReadBlock(h.size));
+    ReadCaptured(h.bytes, h.size);
     h.endPosition = m_stream->Tell();
     return *this;
 }
@@ -130,7 +162,7 @@ CTrace& CTrace::operator>>(SDataBlock& h)
     h.size = ReadU32();
     h.bytes.reset();
     if (h.size != 0)
-        h.bytes.reset(ReadBlock(h.size));
+        ReadCaptured(h.bytes, h.size);
     return *this;
 }
 
@@ -140,7 +172,7 @@ CTrace& CTrace::operator>>(SImage2D& h)
     h.size = ReadU32();
     h.pixels.reset();
     if (h.size != 0)
-        h.pixels.reset(ReadBlock(h.size));
+        ReadCaptured(h.pixels, h.size);
     return *this;
 }
 

@@ -10,9 +10,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 class IOManager;
+class CFileMapping;
 
 // Thrown (as std::logic_error) when a recorded size or count does not fit in the record.
 extern const char* const kBlockSizeError;   // "Size readed from memmory is greater than blocksize"
@@ -96,6 +98,20 @@ public:
         return *this;
     }
 
+    // Blocks of at least copyBelow bytes are viewed in mapping (the file the records come from)
+    // instead of copied; no mapping: every block is copied. The record context keeps the mapping
+    // alive, so the calls built with it can point into it as long as the context lives.
+    void SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping, uint32_t copyBelow);
+    const std::shared_ptr<CFileMapping>& CapturedBytesSource() const { return m_mapping; }
+    // The next size bytes of the record as a holder keeps them: a view of the mapping, or a copy.
+    // Throws kBlockSizeError when they do not fit in the record; the stream moves past them.
+    void ReadCaptured(CCapturedBytes& out, uint32_t size);
+    // Where the next size bytes lie in the mapping, or null when they are to be copied (no
+    // mapping, a small block, or bytes beyond the mapped part of the file).
+    const uint8_t* MappedBytes(uint64_t size) const;
+    // Moves past n bytes the caller has checked fit in the record (their view is kept elsewhere).
+    void Skip(uint64_t n);
+
     uint32_t ReadU32();
     // One scalar read with the reader of holder H, returned bare.
     template <class H>
@@ -146,4 +162,6 @@ private:
     uint32_t m_recordSize = 0;
     uint64_t m_recordStart = 0;
     uint64_t m_recordEnd = UINT64_MAX; // no record started: bounded by the file only
+    std::shared_ptr<CFileMapping> m_mapping;
+    uint32_t m_copyBelow = 0;
 };

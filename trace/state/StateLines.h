@@ -8,6 +8,7 @@
 #include <string>
 
 #include "state/SharedBytes.h"
+#include "stream/FileMapping.h"
 
 class CStateLines
 {
@@ -35,4 +36,16 @@ inline uint32_t BytesChecksum(const SharedBytes& data, uint32_t size)
     for (uint32_t i = 0; data && i < size; ++i)
         h = (h ^ data[i]) * 16777619u;
     return h;
+}
+
+// The fingerprint as the listings print it: 8 hex digits, or "unavailable" for bytes in a trace
+// file cut or changed since the load (asked after reading them: a cut meanwhile read zeros).
+inline std::string BytesSum(const SharedBytes& data, uint32_t size)
+{
+    const uint32_t h = BytesChecksum(data, size);
+    if (!CapturedBytesIntact(data.get()))
+        return "unavailable";
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", h);
+    return text;
 }

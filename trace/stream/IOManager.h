@@ -27,6 +27,8 @@ public:
     uint64_t GetSize() const { return m_memory->GetSize(); }
     void Close() { m_memory->Close(); }
     const char* LastError() const { return m_memory->LastError(); }
+    // The open file's read-only mapping (null when it is read through a window).
+    std::shared_ptr<CFileMapping> Mapping() const { return m_memory->Mapping(); }
 
 private:
     IOManager() : m_memory(&MemoryManager::Instance()) {}

@@ -66,13 +66,27 @@ bool MemoryManager::Open(const CXQFTString& path)
     m_fd = fd;
     m_path.Assign(path);
     m_fileSize = static_cast<uint64_t>(st.st_size);
+    m_mapping.reset();
     if (m_fileSize == 0)
         Fail(kStreamEmptyFile);
-    if (!m_window) {
-        m_window = new (std::nothrow) unsigned char[m_capacity];
-        if (!m_window)
+    if (m_capacity == kDefaultCapacity) {
+        CXQFTString refused;
+        m_mapping = CFileMapping::Map(fd, m_fileSize, refused);
+        if (m_mapping) {
+            // The whole file is the window: every read in range is one copy out of the mapping.
+            m_window = const_cast<unsigned char*>(m_mapping->Data());
+            m_windowStart = 0;
+            m_fill = m_fileSize;
+            ++m_loads;
+            return true;
+        }
+    }
+    if (!m_buffer) {
+        m_buffer = new (std::nothrow) unsigned char[m_capacity];
+        if (!m_buffer)
             Fail(kStreamOutOfMemory);
     }
+    m_window = m_buffer;
     return LoadWindow(0);
 }
 
@@ -81,7 +95,9 @@ void MemoryManager::Close()
     if (m_fd >= 0)
         close(m_fd);
     m_fd = -1;
-    delete[] m_window;
+    m_mapping.reset();
+    delete[] m_buffer;
+    m_buffer = nullptr;
     m_window = nullptr;
     m_windowStart = m_fill = m_position = 0;
 }
@@ -90,15 +106,18 @@ void MemoryManager::SetCapacity(uint64_t bytes)
 {
     if (bytes == 0 || bytes == m_capacity)
         return;
-    delete[] m_window;
+    // From here on the reads go through a window of this size, mapped file or not.
+    delete[] m_buffer;
+    m_buffer = nullptr;
     m_window = nullptr;
     m_capacity = bytes;
     m_fill = 0;
     m_windowStart = m_position;
     if (m_fd >= 0) {
-        m_window = new (std::nothrow) unsigned char[m_capacity];
-        if (!m_window)
+        m_buffer = new (std::nothrow) unsigned char[m_capacity];
+        if (!m_buffer)
             Fail(kStreamOutOfMemory);
+        m_window = m_buffer;
     }
 }
 
@@ -124,6 +143,11 @@ bool MemoryManager::LoadWindow(uint64_t offset)
         Fail(kStreamNotOpen);
     if (offset > m_fileSize)
         Fail(kStreamSeekRange);
+    if (m_mapping && m_window != m_buffer) {
+        // The mapping is the whole file: only the position moves.
+        m_position = offset;
+        return true;
+    }
     uint64_t fill = m_fileSize - offset < m_capacity ? m_fileSize - offset : m_capacity;
     ++m_loads;
     errno = 0;

@@ -2,11 +2,18 @@
 // Process-wide windowed reader of one file: small reads are copied out of an in-memory window
 // that is reloaded only when a read leaves it. Sizes and offsets are 64-bit. Reads past the end
 // of the file are refused; reads larger than the window go straight to the file.
+//
+// With the default window the file is mapped read-only instead (CFileMapping) and the whole file
+// is the window: reads copy out of the mapping, nothing is read ahead, and the loader lets calls
+// point into the mapping rather than copying their captured bytes. A window size set by a test, or
+// a file the system will not map, gives the windowed reads.
+#include "FileMapping.h"
 #include "StreamExceptions.h"
 #include "XQFTString.h"
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 class MemoryManager
 {
@@ -45,6 +52,8 @@ public:
     uint64_t GetSize() const { return m_fileSize; }
     bool IsOpen() const { return m_fd >= 0; }
     const CXQFTString& Path() const { return m_path; }
+    // The open file's mapping; null in windowed reading. Holders keep it alive after Close.
+    const std::shared_ptr<CFileMapping>& Mapping() const { return m_mapping; }
 
     // The window size; tests set a small one so that reads straddle window edges. Takes effect
     // at once (the window is reloaded on the next read).
@@ -69,7 +78,10 @@ private:
     bool ReadFile(void* destination, uint64_t n, uint64_t offset);
     [[noreturn]] void Fail(uint32_t code, const char* detail = nullptr);
 
+    // The window reads copy from: the owned buffer, or the mapping's bytes.
     unsigned char* m_window = nullptr;
+    unsigned char* m_buffer = nullptr;
+    std::shared_ptr<CFileMapping> m_mapping;
     uint64_t m_windowStart = 0;
     uint64_t m_capacity = kDefaultCapacity;
     uint64_t m_fill = 0;

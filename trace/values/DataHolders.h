@@ -1,9 +1,51 @@
 #pragma once
 // Holders of pointer arguments recorded with the memory they point to: strings, data blocks
-// and images. Each keeps the recorded pointer value and owns the recorded bytes.
+// and images. Each keeps the recorded pointer value and the recorded bytes: strings and small
+// blocks as copies it owns, larger blocks as a view of the trace file's mapping (they live as long
+// as the trace; see stream/FileMapping.h for a file that changes while it is open).
 #include "ApiTypes.h"
 
+#include <cstdint>
 #include <memory>
+
+// The recorded bytes of a holder: an owned copy (new[]) or a borrowed view, in one pointer (the
+// top bit, never set in a user-space address, marks the owned copy).
+class CCapturedBytes
+{
+public:
+    CCapturedBytes() = default;
+    ~CCapturedBytes() { reset(); }
+    CCapturedBytes(const CCapturedBytes&) = delete;
+    CCapturedBytes& operator=(const CCapturedBytes&) = delete;
+
+    uint8_t* get() const { return reinterpret_cast<uint8_t*>(m_bits & ~kOwned); }
+    uint8_t& operator[](size_t i) const { return get()[i]; }
+    explicit operator bool() const { return m_bits != 0; }
+    // Takes an owned block, as the unique_ptr the holders had.
+    CCapturedBytes& operator=(std::unique_ptr<uint8_t[]> owned)
+    {
+        reset(owned.release());
+        return *this;
+    }
+    // Takes a new[] block (or none).
+    void reset(uint8_t* owned = nullptr)
+    {
+        if (m_bits & kOwned)
+            delete[] get();
+        m_bits = owned ? reinterpret_cast<uintptr_t>(owned) | kOwned : 0;
+    }
+    // Shows bytes owned by someone that outlives the holder (the trace's mapping).
+    void Borrow(const uint8_t* bytes)
+    {
+        reset();
+        m_bits = reinterpret_cast<uintptr_t>(bytes);
+    }
+    bool IsBorrowed() const { return m_bits != 0 && !(m_bits & kOwned); }
+
+private:
+    static constexpr uintptr_t kOwned = uintptr_t(1) << 63;
+    uintptr_t m_bits = 0;
+};
 
 // The wrapped, quoted form of a long text (shader sources): lines are broken softly at blanks
 // and the wrap width grows until at most 70 lines come out, with a cut after 210.
@@ -29,7 +71,7 @@ struct SDataPtr : SApiTypeBase
     SPointerValue pointer;
     uint32_t size = 0;             // recorded byte count
     uint64_t endPosition = 0;      // file position just after the recorded bytes
-    std::unique_ptr<uint8_t[]> bytes;
+    CCapturedBytes bytes;
 
     SDataPtr() = default;
     SDataPtr(const SDataPtr&) = delete;
@@ -45,7 +87,7 @@ struct SDataBlock
 {
     SPointerValue pointer;
     uint32_t size = 0;
-    std::unique_ptr<uint8_t[]> bytes;
+    CCapturedBytes bytes;
 
     uint8_t* GetData() const { return bytes.get(); }
 };
@@ -61,7 +103,7 @@ struct SImage2D : SApiTypeBase
 {
     SPointerValue pointer;
     uint32_t size = 0;
-    std::unique_ptr<uint8_t[]> pixels;
+    CCapturedBytes pixels;
 
     SImage2D() = default;
     SImage2D(const SImage2D&) = delete;

@@ -8,6 +8,7 @@
 #include "EglFrameImage.h"
 #include "TraceController.h"
 #include "data/TraceData.h"
+#include "stream/FileMapping.h"
 
 CFrameBufferWidget::CFrameBufferWidget(QWidget* parent, Qt::WindowFlags flags) : GenericImageViewer(parent, flags)
 {
@@ -31,11 +32,20 @@ void CFrameBufferWidget::ShowFrame()
     STraceCall* last = trace->GetCall(frame->endCall);
     SFrameImage recorded;
     CXQFTString error;
-    if (!last || !GetFrameImage(last->call.get(), recorded, error))
+    if (!last || !GetFrameImage(last->call.get(), recorded, error)) {
+        if (error == kFrameImageUnavailable)
+            ShowUnavailable();
         return;
+    }
     // Rows come bottom-up from the device: FrameImageToRgb drops alpha and puts the top row first.
     auto* rgb = new std::vector<uint8_t>();
     FrameImageToRgb(recorded, *rgb);
+    // A file cut while the image was converted read as zeros: not an image to show.
+    if (!CapturedBytesIntact(recorded.rgba)) {
+        delete rgb;
+        ShowUnavailable();
+        return;
+    }
     QImage shown(rgb->data(), int(recorded.width), int(recorded.height), qsizetype(recorded.width) * 3,
                  QImage::Format_RGB888, [](void* owned) { delete static_cast<std::vector<uint8_t>*>(owned); }, rgb);
     if (shown.isNull()) {
@@ -50,4 +60,11 @@ void CFrameBufferWidget::ShowFrame()
         DrawAtZoom(percent);
     else
         Form().l_imageViewer->setPixmap(image);
+}
+
+void CFrameBufferWidget::ShowUnavailable()
+{
+    image = QPixmap();
+    Form().l_imageViewer->setPixmap(QPixmap());
+    Form().l_imageViewer->setText(QString::fromLatin1(kFrameImageUnavailable));
 }

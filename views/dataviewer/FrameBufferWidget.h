@@ -13,9 +13,12 @@ public:
 
     // clean: forget the trace; else read the controller's open trace.
     void SetTrace(bool clean);
-    // Shows the current frame's image; a frame without one leaves the viewer as it is.
+    // Shows the current frame's image; a frame without one leaves the viewer as it is. An image
+    // whose bytes are gone (the trace file was cut or changed) is replaced by a line saying so.
     void ShowFrame();
 
 private:
+    void ShowUnavailable();
+
     CTraceData* trace = nullptr;
 };
