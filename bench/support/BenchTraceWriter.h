@@ -63,6 +63,30 @@ public:
         std::fwrite(image.data(), 1, image.size(), m_f);
     }
 
+    // An ES 2.0 call of the table's function: the recorded error (0), then the payload, which
+    // Words and Block build. A block is its pointer, its size and its bytes.
+    void Es2(const char* function, const std::vector<uint8_t>& payload)
+    {
+        uint16_t id = 0;
+        for (const SCallRow& r : callrows::kEs2)
+            if (std::string(r.function) == function)
+                id = r.id;
+        Record(id, 4 + static_cast<uint32_t>(payload.size()));
+        U32(0);
+        std::fwrite(payload.data(), 1, payload.size(), m_f);
+    }
+    static void Words(std::vector<uint8_t>& out, std::initializer_list<uint32_t> words)
+    {
+        for (uint32_t v : words)
+            for (int i = 0; i < 4; ++i)
+                out.push_back(uint8_t(v >> (8 * i)));
+    }
+    static void Block(std::vector<uint8_t>& out, uint32_t pointer, uint32_t size, uint8_t fill)
+    {
+        Words(out, {pointer, size});
+        out.resize(out.size() + size, fill);
+    }
+
     void Record(uint16_t id, uint32_t size)
     {
         U32(size);
