@@ -71,5 +71,4 @@ uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
 }
 
 // Players that come with later work answer 0 until then, as an id without a player does.
-uint8_t CPlayback::PlayEs1Call(STraceCall*, uint8_t) { return 0; }
 uint8_t CPlayback::PlayExtCall(STraceCall*, uint8_t) { return 0; }

@@ -49,6 +49,10 @@ public:
     // Reads the host GL error into the last host error; 1 when there is none, else prints
     // "OGLES2 Error Code: 0x%lx, Call= %s" and gives 0.
     uint8_t CheckEs2Error();
+    // Reads the host ES 1.1 error into the last host error; true when there is none. Prints nothing.
+    bool FetchEs1Error();
+    // Loads the host's ES 1.1 extension entry points unless this playback did already.
+    void EnsureHostExtensions() { m_es1Extensions.LoadExtensionsOnce(); }
 
     CTraceData* m_trace = nullptr;
     SNativeWindowFuncs m_windows;

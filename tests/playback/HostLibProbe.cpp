@@ -5,12 +5,19 @@
 //   getproc NAME     SHostLib of the es2 name: GetProc(NAME), then GetProc("glClear"), the flag each time
 //   analyse TRACE    the facade over TRACE, frame 2 as the dock renders it: "result=R" of the pass,
 //                    or "threw TEXT" for what escaped the frame's restore
+//   es1-play         a recorded ES 1.1 glFinish played: "played=R"
+#include "CallQueries.h"
+#include "Playback.h"
 #include "PlaybackInterface.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
 #include "data/TraceReader.h"
 #include "host/HostTables.h"
+#include "record/Trace.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -52,7 +59,14 @@ int main(int argc, char** argv)
             Print(SEs1Host::Instance());
         else if (action == "es2")
             Print(SEs2Host::Instance());
-        else if (action == "twice")
+        else if (action == "es1-play") {
+            const int8_t sizes[32] = {};
+            CTrace trace(11, 1, sizes, 32);
+            STraceCall call(1, std::unique_ptr<CApiCall>(CreateCallById(CallIdOf(ECallFamily::Es1, "glFinish"), &trace)),
+                            0);
+            CPlayback playback;
+            printf("played=%d\n", playback.PlayCall(&call, 1));
+        } else if (action == "twice")
             printf("same=%d\n", SEs1Host::Instance() == SEs1Host::Instance() ? 1 : 0);
         else if (action == "getproc") {
             SHostLib lib(names.es2Name);

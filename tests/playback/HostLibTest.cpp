@@ -76,6 +76,14 @@ TEST(HostLib, AFailedEs1TableIsReturnedAllTheSame)
     EXPECT_NE(r.out.find("table loaded=0 failed=1 entries=0"), std::string::npos) << r.out;
 }
 
+TEST(HostLib, Es1CallsPlayedWithoutTheEs1LibraryFail)
+{
+    const SRunResult r = Probe("es1-play es1=libxqft-none.so");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Error call:glFinish 3040\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("played=0\n"), std::string::npos) << r.out;
+}
+
 TEST(HostLib, AMissingEs2LibraryReportsEveryEntryPointAndThrows)
 {
     const SRunResult r = Probe("es2 es2=libxqft-none.so");

@@ -36,6 +36,7 @@ inline constexpr uint16_t CreatesShader = 1 << 5;   // returns a new shader of t
 inline constexpr uint16_t AttachesShader = 1 << 6;  // attaches "shader" to "program"
 inline constexpr uint16_t ImageUpload = 1 << 7;     // uploads a whole image level (not a part of one)
 inline constexpr uint16_t ClientArray = 1 << 8;     // points a client array ("pointer"): XXXYYYPointer
+inline constexpr uint16_t NotReplayed = 1 << 9;     // a query, or names the host hands out itself: no player sends it
 } // namespace trait
 
 // One row as the factory and the queries see it.

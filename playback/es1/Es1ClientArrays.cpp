@@ -1,0 +1,350 @@
+// The ES 1.1 client arrays on replay. A pointer call sets its array up with the recorded pointer
+// value (an offset into the bound buffer, or the application's address on the device); each draw
+// then points every enabled client array that has no buffer at the next block its record captured
+// (stride 0: the blocks hold the elements packed from element 0), walking the arrays in a fixed
+// order: colour, normal, vertex, point size, matrix index, weight, then the texture coordinates of
+// units 0 to 7. Every block is checked against what the draw reads before the first array moves,
+// so a cut trace never lets the host read past a block.
+#include "Diagnostics.h"
+#include "Es1Play.h"
+
+#include "record/CapturedBlocks.h"
+#include "values/DataHolders.h"
+
+#include <EGL/egl.h>
+#include <GLES/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace es1play {
+namespace {
+
+// A pointer call's pointerPlayback value at position i as a host address (32 bits, no sign).
+const void* RecordedPointer(const CPlayArgs& a, size_t i) { return reinterpret_cast<const void*>(uintptr_t(a.U32(i))); }
+
+GLint HostInt(SPlay& p, GLenum pname)
+{
+    GLint v[4] = {};
+    XQF_HOST(p.gl, glGetIntegerv)(pname, v);
+    return v[0];
+}
+
+size_t TypeSize(GLenum type)
+{
+    switch (type) {
+    case GL_BYTE: case GL_UNSIGNED_BYTE: return 1;
+    case GL_SHORT: case GL_UNSIGNED_SHORT: return 2;
+    default: return 4;  // GL_FIXED, GL_FLOAT, GL_UNSIGNED_INT; others are refused by the host
+    }
+}
+
+using PointerFn = void (*)(GLint, GLenum, GLsizei, const void*);
+
+// The queries of one client array and the size it has when it has no size query.
+struct SArraySlot
+{
+    GLenum cap;
+    GLenum size;  // 0: `components` values per element
+    GLint components;
+    GLenum type, binding, pointer;
+};
+constexpr std::array<SArraySlot, 6> kSlots{{
+    {0x8076, 0x8081, 0, 0x8082, 0x8898, 0x8090},  // colour
+    {0x8075, 0, 3, 0x807E, 0x8897, 0x808F},       // normal
+    {0x8074, 0x807A, 0, 0x807B, 0x8896, 0x808E},  // vertex
+    {0x8B9C, 0, 1, 0x898A, 0x8B9F, 0x898C},       // point size (GL_OES_point_size_array)
+    {0x8844, 0x8846, 0, 0x8847, 0x8B9E, 0x8849},  // matrix index (GL_OES_matrix_palette)
+    {0x86AD, 0x86AB, 0, 0x86A9, 0x889E, 0x86AC},  // weight (GL_OES_matrix_palette)
+}};
+constexpr SArraySlot kTexCoords{0x8078, 0x8088, 0, 0x8089, 0x889A, 0x8092};
+constexpr int kTexCoordSlot = 6;  // slots 6 to 13: texture units 0 to 7
+constexpr GLint kTexCoordUnits = 8;
+constexpr GLenum kMaxTextureUnits = 0x84E2, kClientActiveTexture = 0x84E1;
+
+// The setter of a slot; null when the host lacks it (the slot is then skipped).
+void* SetterOf(SPlay& p, int slot)
+{
+    switch (slot) {
+    case 0: return XQF_HOST_SLOT(p.gl, glColorPointer);
+    case 1: return XQF_HOST_SLOT(p.gl, glNormalPointer);
+    case 2: return XQF_HOST_SLOT(p.gl, glVertexPointer);
+    case 3: return XQF_HOST_SLOT(p.gl, glPointSizePointerOES);
+    case 4: return p.gl.ext.glMatrixIndexPointerOES;
+    case 5: return p.gl.ext.glWeightPointerOES;
+    default: return XQF_HOST_SLOT(p.gl, glTexCoordPointer);
+    }
+}
+
+// An array the draw points at a block.
+struct STaken
+{
+    int slot;
+    GLint size;  // components per element
+    GLenum type;
+    xqft::SCapturedBlock block;
+};
+
+// The arrays of one draw: which take blocks, in walk order, and whether one is enabled at a null
+// address. The host's array-buffer binding is 0 while it lives and put back when it goes.
+class CDrawArrays
+{
+public:
+    CDrawArrays(SPlay& p, bool elements) : m_p(p), m_elements(elements)
+    {
+        m_arrayBuffer = HostInt(p, GL_ARRAY_BUFFER_BINDING);
+        XQF_HOST(p.gl, glBindBuffer)(GL_ARRAY_BUFFER, 0);
+        p.playback.EnsureHostExtensions();
+    }
+    ~CDrawArrays() { XQF_HOST(m_p.gl, glBindBuffer)(GL_ARRAY_BUFFER, GLuint(m_arrayBuffer)); }
+    CDrawArrays(const CDrawArrays&) = delete;
+    CDrawArrays& operator=(const CDrawArrays&) = delete;
+
+    // The walk's queries; throws std::out_of_range when more arrays take a block than the draw has.
+    void Walk()
+    {
+        m_blocks = CapturedBlocksOf(&m_p.call);
+        for (int slot = 0; slot < int(kSlots.size()); ++slot) {
+            if (!SetterOf(m_p, slot) || !XQF_HOST(m_p.gl, glIsEnabled)(kSlots[size_t(slot)].cap))
+                continue;
+            if (slot == 4 && !m_elements)
+                m_p.playback.FetchEs1Error();
+            Query(slot, kSlots[size_t(slot)]);
+        }
+        if (!SetterOf(m_p, kTexCoordSlot))
+            return;
+        const GLint units = std::min(HostInt(m_p, kMaxTextureUnits), kTexCoordUnits);
+        if (units <= 0)
+            return;
+        m_clientActive = GLenum(HostInt(m_p, kClientActiveTexture));
+        for (GLint unit = 0; unit < units; ++unit) {
+            XQF_HOST(m_p.gl, glClientActiveTexture)(GL_TEXTURE0 + GLenum(unit));
+            if (XQF_HOST(m_p.gl, glIsEnabled)(kTexCoords.cap))
+                Query(kTexCoordSlot + unit, kTexCoords);
+        }
+        XQF_HOST(m_p.gl, glClientActiveTexture)(m_clientActive);
+    }
+
+    bool ReadsArrays() const { return m_count > 0 || m_nullArray; }
+
+    // Refuses the draw when an array reading `vertices` vertices would go past its block or read
+    // through a null address.
+    bool Fits(uint64_t vertices)
+    {
+        for (size_t i = 0; i < m_count; ++i) {
+            const STaken& t = m_taken[i];
+            const uint64_t needed = vertices * uint64_t(std::max(t.size, 0)) * TypeSize(t.type);
+            const uint32_t held = t.block.bytes ? t.block.size : 0;
+            if (held < needed) {
+                Refuse(m_p, "a client-array block", held, needed);
+                return false;
+            }
+        }
+        if (m_nullArray && vertices > 0) {
+            PlaybackError("%s: an enabled client array has no buffer and a null address; the call is not played\n",
+                          m_p.call.GetName());
+            return false;
+        }
+        return true;
+    }
+
+    // Points every taken array at its block, stride 0; the client active texture is put back.
+    void Point()
+    {
+        bool unitChanged = false;
+        for (size_t i = 0; i < m_count; ++i) {
+            const STaken& t = m_taken[i];
+            const void* bytes = t.block.bytes;
+            switch (t.slot) {
+            case 0: XQF_HOST(m_p.gl, glColorPointer)(t.size, t.type, 0, bytes); break;
+            case 1: XQF_HOST(m_p.gl, glNormalPointer)(t.type, 0, bytes); break;
+            case 2: XQF_HOST(m_p.gl, glVertexPointer)(t.size, t.type, 0, bytes); break;
+            case 3: XQF_HOST(m_p.gl, glPointSizePointerOES)(t.type, 0, bytes); break;
+            case 4: reinterpret_cast<PointerFn>(m_p.gl.ext.glMatrixIndexPointerOES)(t.size, t.type, 0, bytes); break;
+            case 5: reinterpret_cast<PointerFn>(m_p.gl.ext.glWeightPointerOES)(t.size, t.type, 0, bytes); break;
+            default:
+                XQF_HOST(m_p.gl, glClientActiveTexture)(GL_TEXTURE0 + GLenum(t.slot - kTexCoordSlot));
+                XQF_HOST(m_p.gl, glTexCoordPointer)(t.size, t.type, 0, bytes);
+                unitChanged = true;
+                break;
+            }
+        }
+        if (unitChanged)
+            XQF_HOST(m_p.gl, glClientActiveTexture)(m_clientActive);
+    }
+
+private:
+    void Query(int slot, const SArraySlot& s)
+    {
+        const GLint size = s.size ? HostInt(m_p, s.size) : s.components;
+        const GLenum type = GLenum(HostInt(m_p, s.type));
+        const GLint binding = HostInt(m_p, s.binding);
+        void* pointer = nullptr;
+        XQF_HOST(m_p.gl, glGetPointerv)(s.pointer, &pointer);
+        if (binding != 0)
+            return;  // read from its buffer: the recorded offset stands
+        if (!pointer) {
+            m_nullArray = true;
+            return;
+        }
+        if (!m_blocks || m_next >= m_blocks->Count()) {
+            if (slot >= kTexCoordSlot)
+                XQF_HOST(m_p.gl, glClientActiveTexture)(m_clientActive);
+            throw std::out_of_range("invalid vector<T> subscript");
+        }
+        m_taken[m_count++] = {slot, size, type, m_blocks->At(m_next++)};
+    }
+
+    SPlay& m_p;
+    bool m_elements;
+    GLint m_arrayBuffer = 0;
+    GLenum m_clientActive = GL_TEXTURE0;
+    const xqft::CCapturedBlocks* m_blocks = nullptr;
+    uint32_t m_next = 0;  // the block cursor
+    std::array<STaken, kTexCoordSlot + kTexCoordUnits> m_taken{};
+    size_t m_count = 0;
+    bool m_nullArray = false;
+};
+
+// ES 1.1 reaches its buffers' bytes through GL_EXT_map_buffer_range and GL_OES_mapbuffer.
+void* HostProc(const char* name)
+{
+    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+}
+
+// The vertices an indexed draw reads: the largest index + 1, the indices taken from the element
+// buffer bound on the host (a read mapping) or from the recorded index bytes; false (refused) when
+// they cannot be read in full.
+bool IndexedVertices(SPlay& p, GLuint elementBuffer, const void* recorded, uint64_t& vertices)
+{
+    const GLsizei count = p.a.I32(1);
+    const size_t indexSize = TypeSize(GLenum(p.a.U32(2)));
+    const uint64_t bytes = uint64_t(std::max(count, 0)) * indexSize;
+    vertices = 0;
+    if (bytes == 0)
+        return true;
+    const uint8_t* indices = static_cast<const uint8_t*>(recorded);
+    std::vector<uint8_t> mapped;
+    if (elementBuffer) {
+        using MapRange = void* (*)(GLenum, GLintptr, GLsizeiptr, GLbitfield);
+        using Unmap = GLboolean (*)(GLenum);
+        static const auto map = reinterpret_cast<MapRange>(HostProc("glMapBufferRangeEXT"));
+        static const auto unmap = reinterpret_cast<Unmap>(HostProc("glUnmapBufferOES"));
+        const uint64_t offset = p.a.U32(4);
+        GLint size = 0;
+        XQF_HOST(p.gl, glGetBufferParameteriv)(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+        if (offset + bytes > uint64_t(std::max(size, 0)))
+            return true;  // the host refuses a draw whose indices lie past its buffer
+        const void* view = map && unmap ? map(GL_ELEMENT_ARRAY_BUFFER, GLintptr(offset), GLsizeiptr(bytes), 0x0001)
+                                        : nullptr;  // GL_MAP_READ_BIT
+        if (!view) {
+            PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
+                          p.call.GetName());
+            return false;
+        }
+        mapped.assign(static_cast<const uint8_t*>(view), static_cast<const uint8_t*>(view) + bytes);
+        unmap(GL_ELEMENT_ARRAY_BUFFER);
+        indices = mapped.data();
+    }
+    uint32_t largest = 0;
+    bool any = false;
+    for (uint64_t i = 0; i < bytes; i += indexSize) {
+        uint32_t v = 0;
+        std::memcpy(&v, indices + i, indexSize);
+        largest = std::max(largest, v);
+        any = true;
+    }
+    vertices = any ? uint64_t(largest) + 1 : 0;
+    return true;
+}
+
+EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry)
+{
+    const GLint size = sized ? p.a.I32(0) : 0;
+    const GLenum type = p.a.U32(sized ? 1 : 0);
+    const GLsizei stride = p.a.I32(sized ? 2 : 1);
+    const void* pointer = RecordedPointer(p.a, playback);
+    if (!entry)
+        return Missing(p);
+    if (sized)
+        reinterpret_cast<PointerFn>(entry)(size, type, stride, pointer);
+    else
+        reinterpret_cast<void (*)(GLenum, GLsizei, const void*)>(entry)(type, stride, pointer);
+    return EEnd::Common;
+}
+
+} // namespace
+
+// glColorPointer and glTexCoordPointer: size 0, type 1, stride 2, pointer 3, pointerPlayback 4.
+EEnd ColorPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glColorPointer)); }
+EEnd TexCoordPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glTexCoordPointer)); }
+// glNormalPointer and glPointSizePointerOES: type 0, stride 1, pointer 2, pointerPlayback 3.
+EEnd NormalPointer(SPlay& p) { return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glNormalPointer)); }
+EEnd PointSizePointer(SPlay& p)
+{
+    p.a.Arg(3);
+    p.playback.EnsureHostExtensions();
+    return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glPointSizePointerOES));
+}
+
+// An error the host raises for the vertex array's setup is consumed here: it never fails the call.
+EEnd VertexPointer(SPlay& p)
+{
+    p.a.Arg(4);
+    p.playback.FetchEs1Error();
+    const EEnd end = Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glVertexPointer));
+    p.playback.FetchEs1Error();
+    return end;
+}
+
+EEnd DrawArrays(SPlay& p)
+{
+    const GLenum mode = p.a.U32(0);
+    const GLint first = p.a.I32(1);
+    const GLsizei count = p.a.I32(2);
+    {
+        CDrawArrays arrays(p, false);
+        arrays.Walk();
+        const uint64_t vertices = count > 0 ? uint64_t(std::max(first, 0)) + uint64_t(count) : 0;
+        if (arrays.ReadsArrays() && !arrays.Fits(vertices))
+            return EEnd::Fail;
+        arrays.Point();
+    }
+    XQF_HOST(p.gl, glDrawArrays)(mode, first, count);
+    return EEnd::Common;
+}
+
+EEnd DrawElements(SPlay& p)
+{
+    const GLenum mode = p.a.U32(0);
+    const GLsizei count = p.a.I32(1);
+    const GLenum type = p.a.U32(2);
+    p.a.Arg(4);  // a trace without data lists no index block: nothing can be drawn from it
+    const auto* indices = p.a.As<SDataPtr>(3);
+    const void* recorded = indices ? indices->GetData() : nullptr;
+    const GLuint elementBuffer = GLuint(HostInt(p, GL_ELEMENT_ARRAY_BUFFER_BINDING));
+    if (!elementBuffer) {
+        const uint64_t needed = uint64_t(std::max(count, 0)) * TypeSize(type);
+        const uint32_t held = recorded ? indices->size : 0;
+        if (held < needed)
+            return Refuse(p, "the index block", held, needed);
+    }
+    {
+        CDrawArrays arrays(p, true);
+        arrays.Walk();
+        if (arrays.ReadsArrays()) {
+            uint64_t vertices = 0;
+            if (!IndexedVertices(p, elementBuffer, recorded, vertices) || !arrays.Fits(vertices))
+                return EEnd::Fail;
+        }
+        arrays.Point();
+    }
+    const void* from = elementBuffer ? reinterpret_cast<const void*>(uintptr_t(p.a.U32(4))) : recorded;
+    XQF_HOST(p.gl, glDrawElements)(mode, count, type, from);
+    return EEnd::Common;
+}
+
+} // namespace es1play

@@ -1,0 +1,569 @@
+// Replays recorded OpenGL ES 1.1 calls on the host. Calls replayed as recorded need no code: their
+// rows in Es1Calls.def say what each argument is (scalars by type code, object names by role,
+// parameter arrays and fixed arrays by holder), and one generic player hands them to the host
+// entry point of the same id. Buffer names go through Es1BufferNameMap; texture names pass as
+// recorded. Written by hand: the calls carrying data blocks and images, the buffer-name calls,
+// glReadPixels, and the client arrays and draws (Es1ClientArrays.cpp). Recorded data reaches the
+// host only when it holds every byte or value the host will read.
+#include "Diagnostics.h"
+#include "Es1Play.h"
+#include "maps/NameMaps.h"
+
+#include "Es1Records.h"
+#include "data/TraceData.h"
+#include "state/PixelSize.h"
+#include "values/ArrayHolders.h"
+#include "values/DataHolders.h"
+
+#include <GLES/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace es1play {
+
+EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char* unit)
+{
+    PlaybackError("%s: %s holds %llu %s of the %llu the host reads; the call is not played\n", p.call.GetName(),
+                  what, static_cast<unsigned long long>(have), unit, static_cast<unsigned long long>(need));
+    return EEnd::Fail;
+}
+
+EEnd PointerOnly(SPlay& p, size_t position)
+{
+    PlaybackError("%s: argument %zu was recorded without its data; the call is not played\n", p.call.GetName(),
+                  position);
+    return EEnd::Fail;
+}
+
+EEnd Missing(SPlay& p)
+{
+    PlaybackWarning("The extension function '%s' is not available on this platform\n", p.call.GetName());
+    return EEnd::Done;
+}
+
+} // namespace es1play
+
+using namespace es1play;
+
+namespace {
+
+using xqft::Role;
+
+// ---- the generic player: what each row item hands to the host --------------------------------------
+
+// The host parameter type of a scalar by its type code.
+template <int Code>
+struct THostScalar;
+template <> struct THostScalar<12> { using type = uint32_t; };  // GLenum
+template <> struct THostScalar<13> { using type = uint8_t; };   // GLboolean
+template <> struct THostScalar<14> { using type = uint32_t; };  // GLbitfield
+template <> struct THostScalar<17> { using type = int32_t; };   // GLint
+template <> struct THostScalar<18> { using type = int32_t; };   // GLsizei
+template <> struct THostScalar<19> { using type = uint8_t; };   // GLubyte
+template <> struct THostScalar<21> { using type = uint32_t; };  // GLuint
+template <> struct THostScalar<22> { using type = float; };     // GLfloat
+template <> struct THostScalar<23> { using type = float; };     // GLclampf
+template <> struct THostScalar<24> { using type = int32_t; };   // GLfixed
+template <> struct THostScalar<25> { using type = intptr_t; };  // GLintptr
+template <> struct THostScalar<26> { using type = intptr_t; };  // GLsizeiptr
+template <> struct THostScalar<27> { using type = int32_t; };   // GLclampx
+
+// One row item as one host argument: whether the generic player can hand it over, its host type,
+// and its value read from the call's description at its position. `needed` is the number of values
+// the host reads from a parameter array; `refused` is set (after the error line) when the recorded
+// data cannot be handed over.
+template <class Item>
+struct TPlayItem
+{
+    static constexpr bool kPlayable = false;
+    using Host = int;
+};
+
+template <auto Name, int Code, class Holder, Role R>
+struct TPlayItem<xqft::Arg<Name, Code, Holder, R>>
+{
+    static constexpr bool kPlayable = R == Role::None || R == Role::Texture || R == Role::Buffer;
+    using Host = typename THostScalar<Holder::kCode>::type;
+    static Host Get(SPlay& p, size_t i, int64_t, bool&)
+    {
+        if constexpr (R == Role::Buffer)
+            return CPlayback::GetEs1HostBuffer(p.a.U32(i));
+        else if constexpr (std::is_floating_point_v<Host>)
+            return p.a.F32(i);
+        else if constexpr (std::is_signed_v<Host>)
+            return Host(p.a.I32(i));
+        else
+            return Host(p.a.U32(i));  // 8-bit values as their low 8 bits
+    }
+};
+
+// A recorded data holder at position i, or null (and a refusal) when the trace kept its pointer
+// value only.
+template <class Holder>
+Holder* RecordedHolder(SPlay& p, size_t i, bool& refused)
+{
+    Holder* holder = p.a.As<Holder>(i);
+    if (!holder && !refused) {
+        refused = true;
+        PointerOnly(p, i);
+    }
+    return holder;
+}
+
+// A parameter array: its values when it holds as many as the host reads.
+template <auto Name, class T, Role R>
+struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
+{
+    static constexpr bool kPlayable = R != Role::Buffer && Scalar32Holder<T>;  // buffer names: written by hand
+    using Host = const void*;
+    static Host Get(SPlay& p, size_t i, int64_t needed, bool& refused)
+    {
+        auto* array = RecordedHolder<SArrayPtr<T, 1, 1>>(p, i, refused);
+        if (refused)
+            return nullptr;
+        if (int64_t(array->ElementCount()) < needed) {
+            refused = true;
+            Refuse(p, "its array", array->ElementCount(), uint64_t(needed), "values");
+            return nullptr;
+        }
+        return array->GetData();
+    }
+};
+
+// A fixed array (a plane equation, a matrix): its values, held inline, the same block every time.
+template <class Holder>
+struct TFixedItem
+{
+    static constexpr bool kPlayable = true;
+    using Host = const void*;
+    static Host Get(SPlay& p, size_t i, int64_t, bool& refused)
+    {
+        Holder* fixed = RecordedHolder<Holder>(p, i, refused);
+        return refused ? nullptr : fixed->GetData();
+    }
+};
+template <auto Name, class T, int A, int B, Role R>
+struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, R>> : TFixedItem<SPtr<T, A, B>>
+{
+};
+template <auto Name, class T, int A, int B>
+struct TPlayItem<xqft::Block<Name, SPtr<T, A, B>>> : TFixedItem<SPtr<T, A, B>>
+{
+};
+
+// The position of the item called `name`, or -1. Each item of a generic row is listed at one
+// position, in row order.
+template <class Items, size_t... I>
+consteval int FindItem([[maybe_unused]] std::string_view name, std::index_sequence<I...>)
+{
+    int found = -1;
+    ((std::tuple_element_t<I, Items>::kName.view() == name && found < 0 ? found = int(I) : 0), ...);
+    return found;
+}
+template <class Items>
+consteval int FindItem(std::string_view name)
+{
+    return FindItem<Items>(name, std::make_index_sequence<std::tuple_size_v<Items>>{});
+}
+
+// Values the host reads for a parameter name (fog, light, light model, material, point parameter,
+// texture environment and texture parameter names share no name of different lengths); a name not
+// listed counts as four.
+int64_t ValuesOfParameter(uint32_t pname)
+{
+    switch (pname) {
+    case 0x1204:  // GL_SPOT_DIRECTION
+    case 0x8129:  // GL_POINT_DISTANCE_ATTENUATION
+        return 3;
+    case 0x0B65: case 0x0B62: case 0x0B63: case 0x0B64:                      // fog mode, density, start, end
+    case 0x0B52:                                                             // GL_LIGHT_MODEL_TWO_SIDE
+    case 0x1205: case 0x1206: case 0x1207: case 0x1208: case 0x1209:         // spot exponent ... attenuation
+    case 0x1601:                                                             // GL_SHININESS
+    case 0x8126: case 0x8127: case 0x8128:                                   // point size min, max, fade
+    case 0x2200: case 0x8571: case 0x8572: case 0x8573: case 0x0D1C:         // env mode, combine, scales
+    case 0x8580: case 0x8581: case 0x8582: case 0x8588: case 0x8589: case 0x858A:  // sources
+    case 0x8590: case 0x8591: case 0x8592: case 0x8598: case 0x8599: case 0x859A:  // operands
+    case 0x8862:                                                             // GL_COORD_REPLACE_OES
+    case 0x8501:                                                             // GL_TEXTURE_LOD_BIAS_EXT
+    case 0x2800: case 0x2801: case 0x2802: case 0x2803:                      // filters, wraps
+    case 0x8191: case 0x84FE: case 0x813D:                                   // generate mipmap, anisotropy, max level
+        return 1;
+    default:
+        return 4;  // colours, positions, GL_TEXTURE_CROP_RECT_OES, and names not known here
+    }
+}
+
+// How many values the row's parameter array must hold: its count "n", else what its "pname" reads.
+template <class Items>
+int64_t ValuesNeeded(SPlay& p)
+{
+    constexpr int n = FindItem<Items>("n"), pname = FindItem<Items>("pname");
+    if constexpr (n >= 0)
+        return std::max<int64_t>(p.a.I32(size_t(n)), 0);
+    else if constexpr (pname >= 0)
+        return ValuesOfParameter(p.a.U32(size_t(pname)));
+    else
+        return 0;
+}
+
+template <class Items, size_t... I>
+EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<I...>)
+{
+    using Fn = void (*)(typename TPlayItem<std::tuple_element_t<I, Items>>::Host...);
+    [[maybe_unused]] const int64_t needed = ValuesNeeded<Items>(p);
+    bool refused = false;
+    // Every argument is read (and checked) before the host is called; a braced list runs in order.
+    const std::tuple<typename TPlayItem<std::tuple_element_t<I, Items>>::Host...> args{
+        TPlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
+    if (refused)
+        return EEnd::Fail;
+    void* entry = p.gl.EntryOfId(id);
+    if (!entry)
+        return Missing(p);
+    std::apply(reinterpret_cast<Fn>(entry), args);
+    return EEnd::Common;
+}
+
+template <class Record>
+EEnd PlayAsRecorded(SPlay& p)
+{
+    using Items = typename Record::ItemTuple;
+    return PlayItems<Items>(p, Record::kId, std::make_index_sequence<std::tuple_size_v<Items>>{});
+}
+
+template <class Items, size_t... I>
+consteval bool Playable(std::index_sequence<I...>)
+{
+    return (TPlayItem<std::tuple_element_t<I, Items>>::kPlayable && ...);
+}
+
+// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
+template <class Record, uint16_t Traits>
+consteval bool PlayedAsRecorded()
+{
+    using Items = typename Record::ItemTuple;
+    return (Traits & trait::NotReplayed) == 0 && Playable<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+}
+
+// The generic player of a row, or null when it does not play the row.
+template <class Record, uint16_t Traits>
+consteval Handler GenericOf()
+{
+    if constexpr (PlayedAsRecorded<Record, Traits>())
+        return &PlayAsRecorded<Record>;
+    else
+        return nullptr;
+}
+
+// ---- recorded data ----------------------------------------------------------------------------------
+
+GLint HostInt(SPlay& p, GLenum pname)
+{
+    GLint v[4] = {};
+    XQF_HOST(p.gl, glGetIntegerv)(pname, v);
+    return v[0];
+}
+
+// The bytes of a data argument (null when none were recorded); null with `refused` set when the
+// trace kept a pointer value only (a null pointer value passes: nothing was there to keep).
+template <class Holder>
+const uint8_t* RecordedBytes(SPlay& p, size_t i, uint32_t& held, bool& refused)
+{
+    held = 0;
+    const Holder* holder = p.a.As<Holder>(i);
+    if (!holder) {
+        if (p.a.U64(i) != 0) {
+            refused = true;
+            PointerOnly(p, i);
+        }
+        return nullptr;
+    }
+    const uint8_t* bytes = holder->GetData();
+    held = bytes ? holder->size : 0;
+    return bytes;
+}
+
+// The pixels of an image argument when they hold the `needed` bytes (-1: a format and type not
+// known here); null when none were recorded and `always` is false.
+const void* Pixels(SPlay& p, size_t i, int64_t needed, bool always, bool& refused)
+{
+    uint32_t held = 0;
+    const uint8_t* bytes = RecordedBytes<SImage2D>(p, i, held, refused);
+    if (refused || (!bytes && !always))
+        return bytes;
+    if (needed < 0) {
+        refused = true;
+        PlaybackError("%s: the image's format and type are not known here; the call is not played\n",
+                      p.call.GetName());
+        return nullptr;
+    }
+    if (held < uint64_t(needed)) {
+        refused = true;
+        Refuse(p, bytes ? "the image" : "the image (none recorded)", held, uint64_t(needed));
+        return nullptr;
+    }
+    return bytes;
+}
+
+// Bytes an upload of the image at positions width, height, format, type reads under the host's
+// current unpack alignment.
+int64_t UploadSize(SPlay& p, size_t width, size_t height, size_t format, size_t type)
+{
+    return GetImageSize(p.a.U32(format), p.a.U32(type), p.a.I32(width), p.a.I32(height),
+                        HostInt(p, GL_UNPACK_ALIGNMENT), 0);
+}
+
+using Names = SArrayPtr<TuintType<21>, 1, 1>;
+
+// The recorded names of a glGenBuffers or glDeleteBuffers (argument 1) when they hold n; a count
+// above them is refused, a smaller one uses the first n.
+const uint32_t* RecordedNames(SPlay& p, GLsizei n, bool& refused)
+{
+    Names* names = RecordedHolder<Names>(p, 1, refused);
+    if (refused)
+        return nullptr;
+    const size_t held = names->ElementCount();
+    if (n > 0 && size_t(n) > held) {
+        refused = true;
+        Refuse(p, "the names array", held, uint64_t(n), "names");
+        return nullptr;
+    }
+    return names->GetData();
+}
+
+// ---- the hand-written cases -------------------------------------------------------------------------
+
+struct SCase
+{
+    uint16_t slot;
+    Handler play;
+};
+
+#define XQF_CASE(fn) SCase{HostSlot(kEs1HostNames, #fn), [](SPlay & p) -> EEnd
+#define XQF_CALL(fn, play) SCase{HostSlot(kEs1HostNames, #fn), &play}
+
+constexpr SCase kCases[] = {
+    // Recorded data and images.
+    XQF_CASE(glBufferData) {
+        bool refused = false;
+        uint32_t held = 0;
+        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, 2, held, refused);
+        const intptr_t size = p.a.I32(1);
+        if (refused)
+            return EEnd::Fail;
+        if (bytes && size > 0 && held < uint64_t(size))
+            return Refuse(p, "the data", held, uint64_t(size));
+        XQF_HOST(p.gl, glBufferData)(p.a.U32(0), size, bytes, p.a.U32(3));
+        return EEnd::Common;
+    }},
+    XQF_CASE(glBufferSubData) {
+        bool refused = false;
+        uint32_t held = 0;
+        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, 3, held, refused);
+        const intptr_t size = p.a.I32(2);
+        if (refused)
+            return EEnd::Fail;
+        if (size > 0 && held < uint64_t(size))  // a part of a buffer is always read
+            return Refuse(p, bytes ? "the data" : "the data (none recorded)", held, uint64_t(size));
+        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(0), p.a.I32(1), size, bytes);
+        return EEnd::Common;
+    }},
+    XQF_CASE(glTexImage2D) {
+        bool refused = false;
+        const void* pixels = Pixels(p, 8, UploadSize(p, 3, 4, 6, 7), false, refused);
+        if (refused)
+            return EEnd::Fail;
+        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
+                                     p.a.U32(6), p.a.U32(7), pixels);
+        return EEnd::Common;
+    }},
+    XQF_CASE(glTexSubImage2D) {
+        bool refused = false;
+        const int64_t needed = UploadSize(p, 4, 5, 6, 7);
+        const void* pixels = Pixels(p, 8, needed, needed != 0, refused);  // a part of an image is always read
+        if (refused)
+            return EEnd::Fail;
+        p.playback.FetchEs1Error();  // what an earlier call left pending is not this call's
+        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
+                                        p.a.U32(6), p.a.U32(7), pixels);
+        return EEnd::Common;
+    }},
+    XQF_CASE(glCompressedTexImage2D) {
+        bool refused = false;
+        const void* data = Pixels(p, 7, std::max(p.a.I32(6), 0), false, refused);
+        if (refused)
+            return EEnd::Fail;
+        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4),
+                                               p.a.I32(5), p.a.I32(6), data);
+        return EEnd::Common;
+    }},
+    XQF_CASE(glCompressedTexSubImage2D) {
+        bool refused = false;
+        const int64_t needed = std::max(p.a.I32(7), 0);
+        const void* data = Pixels(p, 8, needed, needed != 0, refused);
+        if (refused)
+            return EEnd::Fail;
+        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
+                                                  p.a.I32(5), p.a.U32(6), p.a.I32(7), data);
+        return EEnd::Common;
+    }},
+    // Into a scratch image of the recorded image's size, never into the record; not replayed when
+    // the host would write more or the trace holds no image.
+    XQF_CASE(glReadPixels) {
+        const SImage2D* image = p.a.As<SImage2D>(6);
+        const int64_t needed = GetImageSize(p.a.U32(4), p.a.U32(5), p.a.I32(2), p.a.I32(3),
+                                            HostInt(p, GL_PACK_ALIGNMENT), 0);
+        const uint32_t held = image && image->GetData() ? image->size : 0;
+        if (held == 0 || needed < 0 || uint64_t(needed) > held) {
+            PlaybackWarning("%s: the host would write %lld bytes into the %u of the recorded image; not replayed\n",
+                            p.call.GetName(), static_cast<long long>(needed), held);
+            return EEnd::Done;
+        }
+        std::vector<uint8_t> scratch(held);
+        XQF_HOST(p.gl, glReadPixels)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.U32(4), p.a.U32(5),
+                                     scratch.data());
+        return EEnd::Common;
+    }},
+
+    // Buffer names: the host's own names, paired with the recorded ones.
+    XQF_CASE(glGenBuffers) {
+        const GLsizei n = p.a.I32(0);
+        bool refused = false;
+        const uint32_t* recorded = RecordedNames(p, n, refused);
+        if (refused)
+            return EEnd::Fail;
+        if (n < 0)
+            throw std::bad_alloc();  // a count no array can hold
+        std::vector<GLuint> host(static_cast<size_t>(n));
+        XQF_HOST(p.gl, glGenBuffers)(n, host.data());
+        for (GLsizei i = 0; i < n; ++i)
+            CPlayback::MapEs1Buffer(recorded[i], host[size_t(i)]);
+        return EEnd::Common;
+    }},
+    XQF_CASE(glBindBuffer) {
+        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(0), CPlayback::GetEs1HostBuffer(p.a.U32(1)));
+        return EEnd::Common;
+    }},
+    XQF_CASE(glDeleteBuffers) {
+        const GLsizei n = p.a.I32(0);
+        bool refused = false;
+        const uint32_t* recorded = RecordedNames(p, n, refused);
+        if (refused)
+            return EEnd::Fail;
+        // One host call per name; the map keeps its entries.
+        for (GLsizei i = 0; i < n; ++i) {
+            const GLuint host = CPlayback::GetEs1HostBuffer(recorded[i]);
+            XQF_HOST(p.gl, glDeleteBuffers)(1, &host);
+        }
+        return EEnd::Common;
+    }},
+
+    // Client arrays and draws.
+    XQF_CALL(glColorPointer, ColorPointer),
+    XQF_CALL(glNormalPointer, NormalPointer),
+    XQF_CALL(glTexCoordPointer, TexCoordPointer),
+    XQF_CALL(glVertexPointer, VertexPointer),
+    XQF_CALL(glPointSizePointerOES, PointSizePointer),
+    XQF_CALL(glDrawArrays, DrawArrays),
+    XQF_CALL(glDrawElements, DrawElements),
+};
+#undef XQF_CASE
+#undef XQF_CALL
+
+// Every row with its traits and its generic player.
+struct SRowPlay
+{
+    uint16_t id;
+    uint16_t traits;
+    bool asRecorded;  // (function addresses are not compared at compile time: the sanitizers keep them)
+    Handler generic;
+};
+
+constexpr SRowPlay kRows[] = {
+#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
+    SRowPlay{Id, Traits, PlayedAsRecorded<xqft_es1::Class, Traits>(), GenericOf<xqft_es1::Class, Traits>()},
+#define XQF_RECORD XQF_PLAY_ROW
+#define XQF_EFFECT XQF_PLAY_ROW
+#define XQF_CUSTOM XQF_PLAY_ROW
+#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, nullptr},
+#include "Es1Calls.def"
+#undef XQF_RECORD
+#undef XQF_EFFECT
+#undef XQF_CUSTOM
+#undef XQF_NAMED
+#undef XQF_PLAY_ROW
+};
+
+// Every id is played one way: not replayed, by a hand-written case, or as recorded.
+consteval bool EveryRowPlayed()
+{
+    if (std::size(kRows) != kEs1HostCount)
+        return false;
+    for (size_t i = 0; i < std::size(kRows); ++i) {
+        if (kRows[i].id != kEs1HostFirstId + i)
+            return false;
+        int ways = (kRows[i].traits & trait::NotReplayed) ? 1 : 0;
+        for (const SCase& c : kCases)
+            ways += c.slot == i;
+        if (ways == 0 && !kRows[i].asRecorded)
+            return false;
+        if (ways > 1)
+            return false;
+    }
+    return true;
+}
+static_assert(EveryRowPlayed(), "Es1Calls.def: each row is not replayed, played by one case, or played as recorded");
+
+// The handler of every slot; null for the ids not replayed.
+constexpr std::array<Handler, kEs1HostCount> kHandlers = [] {
+    std::array<Handler, kEs1HostCount> handlers{};
+    for (size_t i = 0; i < std::size(kRows); ++i)
+        if (!(kRows[i].traits & trait::NotReplayed))
+            handlers[i] = kRows[i].generic;
+    for (const SCase& c : kCases)
+        handlers[c.slot] = c.play;
+    return handlers;
+}();
+
+} // namespace
+
+bool CPlayback::FetchEs1Error()
+{
+    m_lastHostError = XQF_HOST(*SEs1Host::Instance(), glGetError)();
+    return m_lastHostError == 0;
+}
+
+uint8_t CPlayback::PlayEs1Call(STraceCall* entry, uint8_t)
+{
+    CApiCall& call = *entry->call;
+    // A call that failed on the device changed nothing there: nothing of it reaches the host, and it
+    // counts as played.
+    if (call.GetError()->value != 0)
+        return 1;
+    const uint32_t slot = uint32_t(call.GetId()) - kEs1HostFirstId;
+    if (slot >= kEs1HostCount)
+        return 0;
+    const Handler play = kHandlers[slot];
+    if (!play)
+        return 1;  // a query, or texture names, which the host uses as recorded
+    SEs1Host* gl = SEs1Host::Instance();
+    if (!gl || gl->IsFailed())
+        return 0;
+    if (m_checkErrors == 1)
+        m_callName = call.GetName();
+    const CPlayArgs args(call);
+    SPlay p{*this, call, args, *gl};
+    switch (play(p)) {
+    case EEnd::Fail: return 0;
+    case EEnd::Done: return 1;
+    case EEnd::Common: break;
+    }
+    return m_checkErrors == 1 ? uint8_t(FetchEs1Error()) : 1;
+}
