@@ -1,7 +1,8 @@
-// replay FILE --frame N OUT.ppm: restores frame N's recorded state on the host library, plays the
-// frame's calls up to its eglSwapBuffers (error checks on), reads the frame back and writes it as a
-// binary PPM (RGB, top row first). Prints result=1 when every call played (0 at the first that did
-// not; the image is written all the same), width= and height=.
+// replay FILE --frame N [--from-start] OUT.ppm: restores frame N's recorded state on the host
+// library, plays the frame's calls up to its eglSwapBuffers (error checks on), reads the frame back
+// and writes it as a binary PPM (RGB, top row first). With --from-start nothing is restored: every
+// call from the trace's first up to frame N's eglSwapBuffers is played. Prints result=1 when every
+// call played (0 at the first that did not; the image is written all the same), width= and height=.
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
@@ -15,7 +16,15 @@ int Run(const std::vector<std::string>& args)
 {
     std::string path, out;
     long frame = 0;
-    if (!ParseFileAndNumber(args, "--frame", "replay FILE --frame N OUT.ppm", path, frame, &out))
+    std::vector<std::string> rest;
+    bool fromStart = false;
+    for (const std::string& a : args) {
+        if (a == "--from-start")
+            fromStart = true;
+        else
+            rest.push_back(a);
+    }
+    if (!ParseFileAndNumber(rest, "--frame", "replay FILE --frame N [--from-start] OUT.ppm", path, frame, &out))
         return kDumpUsage;
     CLoadedTrace trace(path);
     CAnalysisPlayback playback;
@@ -24,12 +33,12 @@ int Run(const std::vector<std::string>& args)
     uint16_t width = 0, height = 0;
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
-        if (!RestoreFrame(trace, playback, frame, path))
+        if (!RestoreFrame(trace, playback, frame, path, !fromStart))
             return kDumpUsage;
         const bool played = RunCaught([&] {
-            for (uint32_t n = playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
+            for (uint32_t n = fromStart ? 1 : playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
                 STraceCall* call = trace.Data()->GetCall(n);
-                if (!call || IsFrameEnd(uint16_t(call->call->GetId())))
+                if (!call || (n > playback.m_firstCall && IsFrameEnd(uint16_t(call->call->GetId()))))
                     break;
                 if (playback.PlayCall(call, 1) == 0) {
                     result = 0;
@@ -51,4 +60,4 @@ int Run(const std::vector<std::string>& args)
 }
 } // namespace
 
-XQFT_DUMP_COMMAND("replay", "FILE --frame N OUT.ppm", Run);
+XQFT_DUMP_COMMAND("replay", "FILE --frame N [--from-start] OUT.ppm", Run);

@@ -36,9 +36,11 @@ private:
     int m_saved;
 };
 
-// Restores frame `frame` of the loaded trace on the host; false (with the reason on standard error)
-// when the trace, the frame or the host libraries are missing.
-inline bool RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long frame, const std::string& path)
+// Restores frame `frame` of the loaded trace on the host (with `restore` false, only selects it);
+// false (with the reason on standard error) when the trace, the frame or the host libraries are
+// missing.
+inline bool RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long frame, const std::string& path,
+                         bool restore = true)
 {
     CTraceData* data = trace.Data();
     if (!data) {
@@ -55,7 +57,8 @@ inline bool RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long 
         fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
         return false;
     }
-    playback.SetRange(1, 0, 1);
+    if (restore)
+        playback.SetRange(1, 0, 1);
     return true;
 }
 
