@@ -5,15 +5,18 @@ must equal what the direct run gave.
 
 usage: check_scenes.py BIN_DIR SOURCE_DIR BACKEND CHECK... [--scenes a,b]
 BACKEND is the playback window back end in use (headless or x11). Checks:
-  load    the trace loads with result 0 and the scene's frame count, and every frame image it
-          carries equals the direct run's NAME.fN.ppm
+  load    the trace loads with result 0 and the scene's frame count, every frame image it
+          carries equals the direct run's NAME.fN.ppm, and no GL call but the error scenes' one
+          was recorded with an error
   egl     egl-host of every frame from 2 on (and of frame 1 with --play) shows a current context,
           draw and read surfaces of the window's size, an initialised display, the ES API and the
           direct run's config
   state   host-state of every frame from 2 on equals the direct run's NAME.fN.state, but for the
           deliberate differences below
   replay  replay of every frame equals the direct run's NAME.fN.ppm (frame 1 through the EGL
-          player); the frame holding a call recorded with an error reports it and still matches
+          player); the frame holding a call recorded with an error reports it and still matches.
+          ES 1.1 scenes (es1-...) replay every frame from the trace's start (--from-start), and
+          frame 1 also as above; they have no state or analyse check yet
   analyse analyse of every frame with draws equals NAME.fN.ppm; in frame 2 of each scene, a draw
           budget, a range left out, a range kept, a skipped call, a skipped function and wireframe
           each equal the reference xqft-record draws with the same variant; the overdraw picture of
@@ -28,6 +31,12 @@ import sys
 import tempfile
 
 ES_API = "0x30A0"
+ERROR_SCENES = ("error", "es1-error")
+BENCHMARK_SCENES = ("mix", "es1-mix")
+
+
+def is_es1(scene):
+    return scene.startswith("es1-")
 
 # What a replay deliberately does not give as the direct run has it, each with its reason. Each rule
 # turns a probe line of both sides into what is compared.
@@ -124,7 +133,8 @@ class Runner:
 
     def scenes(self):
         out = self.run(os.path.join(self.bin, "xqft-record"), "--list").stdout
-        return [line.split()[0] for line in out.splitlines() if line.split() and line.split()[0] != "mix"]
+        return [line.split()[0] for line in out.splitlines()
+                if line.split() and line.split()[0] not in BENCHMARK_SCENES]
 
     def record(self, scene):
         """Records the scene and writes its trace; returns the trace path and frame count."""
@@ -150,6 +160,13 @@ class Runner:
             self.dump("frame-image", trace, "--frame", str(frame), out)
             if not same_file(out, self.path(scene, frame, "ppm")):
                 self.fail("%s frame %d: frame image differs from the direct run" % (scene, frame))
+        errors = 0
+        with open(os.path.join(self.work, scene + ".log")) as log:
+            for line in log:
+                call = json.loads(line)
+                errors += call["id"] >= 2000 and call["err"] != 0
+        if errors != (1 if scene in ERROR_SCENES else 0):
+            self.fail("%s: %d GL calls recorded with an error" % (scene, errors))
 
     def check_egl(self, scene, trace, frames):
         config = read(os.path.join(self.work, scene + ".egl")).split()
@@ -182,6 +199,8 @@ class Runner:
 
 
 def check_state(runner, scene, trace, frames):
+    if is_es1(scene):
+        return  # the recorder writes no state for ES 1.1 scenes yet
     for frame in range(2, frames + 1):
         text = runner.dump("host-state", trace, "--frame", str(frame)).stdout
         initial = "state scissor_box=0,0,0,0" in text.splitlines()
@@ -196,13 +215,17 @@ def check_state(runner, scene, trace, frames):
 
 def check_replay(runner, scene, trace, frames):
     errors = 0
-    for frame in range(1, frames + 1):
+    runs = [(frame, []) for frame in range(1, frames + 1)]
+    if is_es1(scene):
+        runs = [(1, [])] + [(frame, ["--from-start"]) for frame in range(1, frames + 1)]
+    for frame, how in runs:
         out = os.path.join(runner.work, "replay.ppm")
-        r = runner.dump("replay", trace, "--frame", str(frame), out)
+        r = runner.dump("replay", trace, "--frame", str(frame), *how, out)
+        what = "%s frame %d%s" % (scene, frame, "".join(" " + h for h in how))
         if "result=1" not in r.stdout:
-            runner.fail("%s frame %d: replay %s" % (scene, frame, r.stdout.strip().replace("\n", " ")))
+            runner.fail("%s: replay %s" % (what, r.stdout.strip().replace("\n", " ")))
         if not same_file(out, runner.path(scene, frame, "ppm")):
-            runner.fail("%s frame %d: replayed image differs from the direct run" % (scene, frame))
+            runner.fail("%s: replayed image differs from the direct run" % what)
         errors += r.stdout.count("Es2 Call:Error. (Recorded GL_ERROR)") + r.stderr.count(
             "Es2 Call:Error. (Recorded GL_ERROR)")
     if scene == "error" and errors != 1:
@@ -240,6 +263,8 @@ SKIPPABLE = ("glVertexAttrib4f", "glUniform1i", "glUniform4fv", "glUniform1f", "
 
 
 def check_analyse(runner, scene, trace, frames):
+    if is_es1(scene):
+        return  # an analysis pass starts from the frame's restored state, which ES 1.1 has not yet
     calls = log_frames(os.path.join(runner.work, scene + ".log"))
     out = os.path.join(runner.work, "analysed.ppm")
 

@@ -1,17 +1,19 @@
 """`from-log`: the trace of a call log written by xqft-record (tools/xqftrecord).
 
-Each log line is one EGL or OpenGL ES 2.0 call: {"id", "f", "err", "v": values} where the values
-follow the record layout of the call (a list for ES 2.0 records, item names for EGL records), and
-draws carry "mode", "count", "first" or "type"/"indices"/"offset", and their client-array "blocks".
-Object names and EGL handles come tagged {"o": kind, "v": value} and are renamed by a fixed
-one-to-one rule (GL names keep 0; EGL handles become small 32-bit values), so that a replay really
-goes through its name maps. An eglSwapBuffers naming an "image" carries it as its frame image (the
-log's NAME.fN.ppm, alpha 255).
+Each log line is one EGL, OpenGL ES 1.1 or OpenGL ES 2.0 call: {"id", "f", "err", "v": values}
+where the values follow the record layout of the call (a list for ES records, item names for EGL
+records), and draws carry "mode", "count", "first" or "type"/"indices"/"offset", and their
+client-array "blocks". Object names and EGL handles come tagged {"o": kind, "v": value} and are
+renamed by a fixed one-to-one rule (GL names keep 0; EGL handles become small 32-bit values), so
+that a replay really goes through its name maps; ES 1.1 texture names stay as they are (the ES 1.1
+player uses them on the host as recorded). Draws end with a trailer of 40 bytes that no reader
+takes as a block. An eglSwapBuffers naming an "image" carries it as its frame image (the log's
+NAME.fN.ppm, alpha 255).
 """
 import json
 import os
 
-from . import egl, es2, trace
+from . import egl, es1, es2, trace
 
 # GL object names: n -> n + offset (0 stays 0); uniform locations: l -> l + 100 (-1 stays).
 GL_OFFSETS = {"texture": 1000, "buffer": 2000, "framebuffer": 3000, "renderbuffer": 4000,
@@ -21,10 +23,13 @@ EGL_BASES = {"display": 1, "config": 0x11, "context": 0x21, "surface": 0x31, "wi
 
 
 class Renamer:
-    def __init__(self):
+    def __init__(self, keep=()):
         self.handles = {kind: {} for kind in EGL_BASES}
+        self.keep = keep
 
     def name(self, kind, value):
+        if kind in self.keep:
+            return value
         if kind in GL_OFFSETS:
             return 0 if value == 0 else value + GL_OFFSETS[kind]
         if kind == "location":
@@ -85,10 +90,27 @@ def blocks(renamer, logged):
     return [renamer.value(b) for b in logged]
 
 
+def es1_record(ts, renamer, call, rid, error, where):
+    """The payload of one logged ES 1.1 call."""
+    if rid == es1.DRAW_ARRAYS:
+        return es1.encode_draw_arrays(ts, call["mode"], call["first"], call["count"],
+                                      blocks(renamer, call["blocks"]), trailer=bytes(40), error=error).payload
+    if rid == es1.DRAW_ELEMENTS:
+        return es1.encode_draw_elements(ts, 1, call["mode"], call["count"], call["type"],
+                                        renamer.value(call["indices"]), call["offset"],
+                                        blocks(renamer, call["blocks"]), trailer=bytes(40), error=error).payload
+    values = [renamer.value(v) for v in call["v"]]
+    try:
+        return es1.encode_call(rid, values, ts, 1, error).payload
+    except ValueError as e:
+        raise SystemExit("%s: %s: %s" % (where, call.get("f"), e))
+
+
 def run(args):
     w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=1)
     ts = w.type_sizes
     renamer = Renamer()
+    es1_renamer = Renamer(keep=("texture",))
     folder = os.path.dirname(os.path.abspath(args.log))
     with open(args.log) as f:
         for number, line in enumerate(f, 1):
@@ -102,6 +124,8 @@ def run(args):
                     values["frameData"] = frame_image(os.path.join(folder, call["image"]))
                     values["frameData_ptr"] = 0x1000
                 w.record(rid, egl.encode(w, rid, values, error))
+            elif es1.FIRST_ID <= rid <= es1.LAST_ID:
+                w.record(rid, es1_record(ts, es1_renamer, call, rid, error, "%s:%d" % (args.log, number)))
             elif rid == es2.DRAW_ARRAYS:
                 # The trailer keeps the last block: the reader stops once 40 or fewer bytes remain.
                 record = es2.encode_draw_arrays(ts, call["mode"], call["first"], call["count"],

@@ -1,5 +1,6 @@
 #include "Recorder.h"
 
+#include "CallQueries.h"
 #include "analysis/WireframeLines.h"
 #include "probe/StateProbe.h"
 #include "state/PixelSize.h"
@@ -10,7 +11,14 @@
 #include <cstring>
 #include <tuple>
 
+// The entry point fn of the scene's API (ES 1.1 and ES 2.0 share the prototypes of the functions
+// both have).
+#define HOST_GL(fn) (m_api == 1 ? XQF_HOST(m_mesa.gl1, fn) : XQF_HOST(m_mesa.gl, fn))
+// The call id of function fn of the scene's API.
+#define API_ID(fn) (m_api == 1 ? CallIdOf(ECallFamily::Es1, #fn) : CallIdOf(ECallFamily::Es2, #fn))
+
 namespace {
+
 
 std::string Escaped(const char* s, size_t n)
 {
@@ -65,9 +73,12 @@ std::string List(const std::vector<EGLint>& values)
 
 } // namespace
 
-CRecorder::CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants)
-    : m_mesa(mesa), m_dir(std::move(dir)), m_scene(std::move(scene)), m_variants(std::move(variants))
+CRecorder::CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants, int api)
+    : m_mesa(mesa), m_dir(std::move(dir)), m_scene(std::move(scene)), m_variants(std::move(variants)), m_api(api)
 {
+    // The normal and point-size arrays have fixed sizes.
+    m_es1Arrays[1].size = 3;
+    m_es1Arrays[3].size = 1;
     if (!m_variants.Any()) {
         m_log = std::fopen((m_dir + "/" + m_scene + ".log").c_str(), "w");
         m_ok = m_log != nullptr;
@@ -134,9 +145,13 @@ bool CRecorder::Begin(const char* name, bool isDraw)
     return !(VariantFrame() && m_variants.skipFunctions.count(name));
 }
 
+GLenum CRecorder::GlError() { return HOST_GL(glGetError)(); }
+
 void CRecorder::End(uint16_t id, const char* name, const std::string& values)
 {
-    const GLenum error = XQF_HOST(m_mesa.gl, glGetError)();
+    if (Quiet())
+        return;
+    const GLenum error = GlError();
     Log("{\"id\":" + std::to_string(id) + ",\"f\":\"" + name + "\",\"err\":" + std::to_string(error) + ",\"v\":[" +
         values + "]}");
 }
@@ -185,7 +200,8 @@ void CRecorder::Initialize()
     Begin("eglChooseConfig");
     const std::vector<EGLint> asked = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
                                        EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8, EGL_SURFACE_TYPE, EGL_WINDOW_BIT,
-                                       EGL_RENDERABLE_TYPE, EGL_OPENGL_ES2_BIT, EGL_NONE};
+                                       EGL_RENDERABLE_TYPE, m_api == 1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
+                                       EGL_NONE};
     LogEgl(1001, "eglChooseConfig", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
                                         ",\"attrib_list\":" + List(asked) + ",\"configs\":[" +
                                         Handle("config", m_mesa.config) + "],\"config_size\":1,\"num_config\":[1]");
@@ -208,12 +224,12 @@ void CRecorder::Initialize()
 EGLContext CRecorder::CreateContext()
 {
     Begin("eglCreateContext");
-    const EGLint attribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
+    const EGLint attribs[] = {EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE};
     EGLContext context = XQF_HOST(m_mesa.egl, eglCreateContext)(m_mesa.display, m_mesa.config, EGL_NO_CONTEXT, attribs);
     LogEgl(1003, "eglCreateContext", "\"return\":" + Handle("context", context) + ",\"dpy\":" +
                                          Handle("display", m_mesa.display) + ",\"config\":" +
                                          Handle("config", m_mesa.config) + ",\"share_context\":0,\"attrib_list\":" +
-                                         List({EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE}) +
+                                         List({EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE}) +
                                          ",\"attrib_list_config\":" + ConfigList());
     return context;
 }
@@ -250,7 +266,7 @@ void CRecorder::SwapBuffers(EGLSurface surface)
     for (const auto& [s, size] : m_surfaceSizes)
         if (s == surface)
             std::tie(width, height) = size;
-    if (!m_frameRead)
+    if (!m_frameRead && !Quiet())
         ReadBack(width, height);
     XQF_HOST(m_mesa.egl, eglSwapBuffers)(m_mesa.display, surface);
     const std::string image = m_scene + ".f" + std::to_string(m_frame) + ".ppm";
@@ -262,7 +278,7 @@ void CRecorder::SwapBuffers(EGLSurface surface)
     ++m_frame;
     m_draws = 0;
     m_frameRead = false;
-    m_probeDue = !m_variants.Any();
+    m_probeDue = !m_variants.Any() && m_api == 2;
 }
 
 void CRecorder::Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context)
@@ -278,8 +294,8 @@ void CRecorder::Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext 
 void CRecorder::ReadBack(uint32_t width, uint32_t height)
 {
     std::vector<uint8_t> rgba(size_t(width) * height * 4);
-    XQF_HOST(m_mesa.gl, glReadPixels)(0, 0, GLsizei(width), GLsizei(height), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    XQF_HOST(m_mesa.gl, glGetError)();
+    HOST_GL(glReadPixels)(0, 0, GLsizei(width), GLsizei(height), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    GlError();
     const std::string path = m_dir + "/" + m_scene + ".f" + std::to_string(m_frame) + ".ppm";
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
@@ -310,7 +326,10 @@ void CRecorder::WriteProbe()
 
 void CRecorder::BindBuffer(GLenum target, GLuint buffer)
 {
-    REC_GL(*this, glBindBuffer)(target, Name{"buffer", buffer});
+    if (m_api == 1)
+        REC_GL1(*this, glBindBuffer)(target, Name{"buffer", buffer});
+    else
+        REC_GL(*this, glBindBuffer)(target, Name{"buffer", buffer});
     if (target == GL_ARRAY_BUFFER)
         m_arrayBuffer = buffer;
     else if (target == GL_ELEMENT_ARRAY_BUFFER)
@@ -319,7 +338,10 @@ void CRecorder::BindBuffer(GLenum target, GLuint buffer)
 
 void CRecorder::PixelStorei(GLenum pname, GLint value)
 {
-    REC_GL(*this, glPixelStorei)(pname, value);
+    if (m_api == 1)
+        REC_GL1(*this, glPixelStorei)(pname, value);
+    else
+        REC_GL(*this, glPixelStorei)(pname, value);
     if (pname == GL_UNPACK_ALIGNMENT)
         m_unpackAlignment = value;
 }
@@ -357,9 +379,9 @@ void CRecorder::TexImage2D(GLenum target, GLint level, GLenum format, GLsizei wi
 {
     const bool play = Begin("glTexImage2D");
     if (play)
-        XQF_HOST(m_mesa.gl, glTexImage2D)(target, level, GLint(format), width, height, 0, format, type, pixels);
+        HOST_GL(glTexImage2D)(target, level, GLint(format), width, height, 0, format, type, pixels);
     const int64_t size = pixels ? GetImageSize(format, type, width, height, m_unpackAlignment, 0) : 0;
-    End(2106, "glTexImage2D", Json(target) + "," + Json(level) + "," + Json(format) + "," + Json(width) + "," +
+    End(API_ID(glTexImage2D), "glTexImage2D", Json(target) + "," + Json(level) + "," + Json(format) + "," + Json(width) + "," +
                                   Json(height) + ",0," + Json(format) + "," + Json(type) + "," +
                                   Json(Bytes{pixels, size_t(std::max<int64_t>(size, 0))}) + "," + Json(m_unpackAlignment));
 }
@@ -369,9 +391,9 @@ void CRecorder::TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsi
 {
     const bool play = Begin("glTexSubImage2D");
     if (play)
-        XQF_HOST(m_mesa.gl, glTexSubImage2D)(target, level, x, y, width, height, format, type, pixels);
+        HOST_GL(glTexSubImage2D)(target, level, x, y, width, height, format, type, pixels);
     const int64_t size = pixels ? GetImageSize(format, type, width, height, m_unpackAlignment, 0) : 0;
-    End(2111, "glTexSubImage2D", Json(target) + "," + Json(level) + "," + Json(x) + "," + Json(y) + "," +
+    End(API_ID(glTexSubImage2D), "glTexSubImage2D", Json(target) + "," + Json(level) + "," + Json(x) + "," + Json(y) + "," +
                                      Json(width) + "," + Json(height) + "," + Json(format) + "," + Json(type) + "," +
                                      Json(Bytes{pixels, size_t(std::max<int64_t>(size, 0))}) + "," +
                                      Json(m_unpackAlignment));
@@ -399,24 +421,154 @@ void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& part
                                     Json(Array<GLint>{lengths.data(), lengths.size()}));
 }
 
+std::string CRecorder::PackedBlock(const void* pointer, size_t element, GLsizei stride, uint32_t vertices)
+{
+    const size_t step = stride ? size_t(stride) : element;
+    std::vector<uint8_t> packed(element * vertices);
+    for (uint32_t v = 0; v < vertices && pointer; ++v)
+        std::memcpy(&packed[v * element], static_cast<const uint8_t*>(pointer) + v * step, element);
+    return "{\"p\":" + Pointer(pointer) + ",\"hex\":\"" + Hex(packed.data(), packed.size()) + "\"}";
+}
+
 // The client-side arrays a draw reads, as a capture keeps them: per enabled array without a buffer,
-// in attribute order, vertices 0 to `vertices` - 1 packed without stride.
+// in attribute order (ES 1.1: in the order of its arrays), vertices 0 to `vertices` - 1 packed
+// without stride.
 std::string CRecorder::ClientBlocks(uint32_t vertices)
 {
+    if (m_api == 1)
+        return Es1ClientBlocks(vertices);
     std::string out;
     for (const SAttribute& a : m_attributes) {
         if (!a.enabled || a.buffer != 0)
             continue;
-        const size_t element = size_t(a.size) * TypeSize(a.type);
-        const size_t stride = a.stride ? size_t(a.stride) : element;
-        std::vector<uint8_t> packed(element * vertices);
-        for (uint32_t v = 0; v < vertices && a.pointer; ++v)
-            std::memcpy(&packed[v * element], static_cast<const uint8_t*>(a.pointer) + v * stride, element);
         if (!out.empty())
             out += ',';
-        out += "{\"p\":" + Pointer(a.pointer) + ",\"hex\":\"" + Hex(packed.data(), packed.size()) + "\"}";
+        out += PackedBlock(a.pointer, size_t(a.size) * TypeSize(a.type), a.stride, vertices);
     }
     return "[" + out + "]";
+}
+
+std::string CRecorder::Es1ClientBlocks(uint32_t vertices)
+{
+    std::string out;
+    for (const SClientArray& a : m_es1Arrays) {
+        if (!a.enabled || a.buffer != 0 || !a.pointer)
+            continue;
+        if (!out.empty())
+            out += ',';
+        out += PackedBlock(a.pointer, size_t(a.size) * TypeSize(a.type), a.stride, vertices);
+    }
+    return "[" + out + "]";
+}
+
+// The array a client state names (GL_TEXTURE_COORD_ARRAY: of the client active unit); null for
+// others.
+CRecorder::SClientArray* CRecorder::Es1Array(GLenum array)
+{
+    switch (array) {
+    case GL_COLOR_ARRAY: return &m_es1Arrays[0];
+    case GL_NORMAL_ARRAY: return &m_es1Arrays[1];
+    case GL_VERTEX_ARRAY: return &m_es1Arrays[2];
+    case GL_POINT_SIZE_ARRAY_OES: return &m_es1Arrays[3];
+    case GL_TEXTURE_COORD_ARRAY: {
+        const GLenum unit = m_clientActiveTexture - GL_TEXTURE0;
+        return unit < 8 ? &m_es1Arrays[4 + unit] : nullptr;
+    }
+    default: return nullptr;
+    }
+}
+
+void CRecorder::ClientActiveTexture(GLenum texture)
+{
+    REC_GL1(*this, glClientActiveTexture)(texture);
+    m_clientActiveTexture = texture;
+}
+
+void CRecorder::EnableClientState(GLenum array)
+{
+    REC_GL1(*this, glEnableClientState)(array);
+    if (SClientArray* a = Es1Array(array))
+        a->enabled = true;
+}
+
+void CRecorder::DisableClientState(GLenum array)
+{
+    REC_GL1(*this, glDisableClientState)(array);
+    if (SClientArray* a = Es1Array(array))
+        a->enabled = false;
+}
+
+// A pointer call: with a buffer bound the pointer is an offset into it, else the array's device
+// address; recorded once, whatever the data flag.
+void CRecorder::Es1Pointer(uint16_t id, const char* name, int slot, GLint size, GLenum type, GLsizei stride,
+                           const void* pointer, bool sized)
+{
+    const bool play = Begin(name);
+    auto& gl = m_mesa.gl1;
+    if (play) {
+        switch (slot) {
+        case 0: XQF_HOST(gl, glColorPointer)(size, type, stride, pointer); break;
+        case 1: XQF_HOST(gl, glNormalPointer)(type, stride, pointer); break;
+        case 2: XQF_HOST(gl, glVertexPointer)(size, type, stride, pointer); break;
+        case 3: XQF_HOST(gl, glPointSizePointerOES)(type, stride, pointer); break;
+        default: XQF_HOST(gl, glTexCoordPointer)(size, type, stride, pointer); break;
+        }
+    }
+    SClientArray& a = m_es1Arrays[slot];
+    a.size = sized ? size : a.size;
+    a.type = type;
+    a.stride = stride;
+    a.pointer = pointer;
+    a.buffer = m_arrayBuffer;
+    if (Quiet())
+        return;
+    const std::string ptr = m_arrayBuffer ? std::to_string(reinterpret_cast<uintptr_t>(pointer)) : Pointer(pointer);
+    End(id, name, (sized ? Json(size) + "," : std::string()) + Json(type) + "," + Json(stride) + "," + ptr);
+}
+
+// The pointer call fn of an ES 1.1 client array.
+#define ES1_POINTER(fn, ...) Es1Pointer(CallIdOf(ECallFamily::Es1, #fn), #fn, __VA_ARGS__)
+
+void CRecorder::ColorPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    ES1_POINTER(glColorPointer, 0, size, type, stride, pointer, true);
+}
+
+void CRecorder::NormalPointer(GLenum type, GLsizei stride, const void* pointer)
+{
+    ES1_POINTER(glNormalPointer, 1, 3, type, stride, pointer, false);
+}
+
+void CRecorder::VertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    ES1_POINTER(glVertexPointer, 2, size, type, stride, pointer, true);
+}
+
+void CRecorder::PointSizePointer(GLenum type, GLsizei stride, const void* pointer)
+{
+    ES1_POINTER(glPointSizePointerOES, 3, 1, type, stride, pointer, false);
+}
+
+void CRecorder::TexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    const GLenum unit = m_clientActiveTexture - GL_TEXTURE0;
+    const int slot = unit < 8 ? 4 + int(unit) : 4;
+    ES1_POINTER(glTexCoordPointer, slot, size, type, stride, pointer, true);
+}
+
+// The pixels read are what the capture keeps (the host writes them under the pack alignment).
+void CRecorder::ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type)
+{
+    const bool play = Begin("glReadPixels");
+    GLint alignment = 4;
+    HOST_GL(glGetIntegerv)(GL_PACK_ALIGNMENT, &alignment);
+    const int64_t size = std::max<int64_t>(GetImageSize(format, type, width, height, alignment, 0), 0);
+    std::vector<uint8_t> pixels(static_cast<size_t>(size));
+    if (play)
+        HOST_GL(glReadPixels)(x, y, width, height, format, type, pixels.data());
+    End(API_ID(glReadPixels), "glReadPixels",
+        Json(x) + "," + Json(y) + "," + Json(width) + "," + Json(height) + "," + Json(format) + "," + Json(type) +
+            "," + Json(Bytes{pixels.data(), pixels.size()}) + "," + Json(alignment));
 }
 
 void CRecorder::DrawArrays(GLenum mode, GLint first, GLsizei count) { Draw(mode, count, 0, nullptr, first); }
@@ -433,14 +585,24 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
     ++m_draws;
     if (VariantFrame() && m_variants.skipFirst && m_draws >= m_variants.skipFirst && m_draws <= m_variants.skipLast)
         play = false;
+    if (Quiet()) {
+        if (play && elements)
+            HOST_GL(glDrawElements)(mode, count, type, indices);
+        else if (play)
+            HOST_GL(glDrawArrays)(mode, first, count);
+        return;
+    }
     // The vertex numbers the draw reads.
     std::vector<uint32_t> vertices;
     std::vector<uint8_t> indexBytes;
     if (elements) {
         const size_t size = TypeSize(type) * size_t(std::max(count, 0));
         if (m_elementBuffer) {
-            auto map = reinterpret_cast<decltype(&::glMapBufferRange)>(CDirectMesa::Resolve("glMapBufferRange"));
-            auto unmap = reinterpret_cast<decltype(&::glUnmapBuffer)>(CDirectMesa::Resolve("glUnmapBuffer"));
+            // An ES 1.1 context reads its buffers through GL_EXT_map_buffer_range and GL_OES_mapbuffer.
+            auto map = reinterpret_cast<decltype(&::glMapBufferRange)>(
+                CDirectMesa::Resolve(m_api == 1 ? "glMapBufferRangeEXT" : "glMapBufferRange"));
+            auto unmap = reinterpret_cast<decltype(&::glUnmapBuffer)>(
+                CDirectMesa::Resolve(m_api == 1 ? "glUnmapBufferOES" : "glUnmapBuffer"));
             if (const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, reinterpret_cast<GLintptr>(indices), GLsizeiptr(size),
                                          GL_MAP_READ_BIT)) {
                 indexBytes.assign(static_cast<const uint8_t*>(mapped), static_cast<const uint8_t*>(mapped) + size);
@@ -465,21 +627,21 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
     if (play && m_variants.wireframe && VariantFrame() && IsTriangleMode(mode)) {
         std::vector<uint32_t> lines;
         TriangleLines(mode, vertices.data(), vertices.size(), lines);
-        auto& gl = m_mesa.gl;
         GLuint buffer = 0;
-        XQF_HOST(gl, glGenBuffers)(1, &buffer);
-        XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, buffer);
-        XQF_HOST(gl, glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(lines.size() * 4), lines.data(), GL_STREAM_DRAW);
-        XQF_HOST(gl, glDrawElements)(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_INT, nullptr);
-        XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, m_elementBuffer);
-        XQF_HOST(gl, glDeleteBuffers)(1, &buffer);
+        HOST_GL(glGenBuffers)(1, &buffer);
+        HOST_GL(glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, buffer);
+        HOST_GL(glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(lines.size() * 4), lines.data(), GL_STREAM_DRAW);
+        HOST_GL(glDrawElements)(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_INT, nullptr);
+        HOST_GL(glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, m_elementBuffer);
+        HOST_GL(glDeleteBuffers)(1, &buffer);
     } else if (play && elements) {
-        XQF_HOST(m_mesa.gl, glDrawElements)(mode, count, type, indices);
+        HOST_GL(glDrawElements)(mode, count, type, indices);
     } else if (play) {
-        XQF_HOST(m_mesa.gl, glDrawArrays)(mode, first, count);
+        HOST_GL(glDrawArrays)(mode, first, count);
     }
-    const GLenum error = XQF_HOST(m_mesa.gl, glGetError)();
-    std::string line = "{\"id\":" + std::string(elements ? "2042" : "2041") + ",\"f\":\"" +
+    const GLenum error = GlError();
+    const uint16_t id = elements ? API_ID(glDrawElements) : API_ID(glDrawArrays);
+    std::string line = "{\"id\":" + std::to_string(id) + ",\"f\":\"" +
                        (elements ? "glDrawElements" : "glDrawArrays") + "\",\"err\":" + std::to_string(error) +
                        ",\"mode\":" + std::to_string(mode) + ",\"count\":" + std::to_string(count);
     if (elements) {

@@ -1,15 +1,17 @@
 #pragma once
 // Plays a scene's calls straight on Mesa and logs each as a device's capture layer records it: one
-// JSON line per EGL and ES 2.0 call with its arguments in the order of its record layout, its return
-// value, the error read after it and the bytes a capture keeps (client-array blocks from vertex 0,
-// index bytes, texture and buffer data, shader sources). Object names and EGL handles are tagged
-// with their kind ({"o": kind, "v": value}) so that the trace writer can rename them. Before each
-// eglSwapBuffers the frame is read back into NAME.fN.ppm (top row first); at the start of each
-// later frame the state probe's text goes to NAME.fN.state.
+// JSON line per EGL, ES 1.1 and ES 2.0 call with its arguments in the order of its record layout,
+// its return value, the error read after it and the bytes a capture keeps (client-array blocks from
+// vertex 0, index bytes, texture and buffer data, parameter arrays, matrices, shader sources).
+// Object names and EGL handles are tagged with their kind ({"o": kind, "v": value}) so that the
+// trace writer can rename them. Before each eglSwapBuffers the frame is read back into NAME.fN.ppm
+// (top row first); at the start of each later frame of an ES 2.0 scene the state probe's text goes
+// to NAME.fN.state.
 //
 // Reference variants change what is played (never what is logged) and write only the images.
 #include "Direct.h"
 
+#include <GLES/gl.h>
 #include <GLES2/gl2.h>
 
 #include <cstdint>
@@ -28,9 +30,10 @@ struct SVariants
     std::set<uint32_t> skipCalls;          // call numbers (1-based, over the whole log)
     std::set<std::string> skipFunctions;
     bool wireframe = false;      // draws are played as the lines of their triangles
+    bool quiet = false;          // nothing is written or read back: the scene is only played (timings)
     bool Any() const
     {
-        return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe;
+        return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe || quiet;
     }
 };
 
@@ -70,10 +73,14 @@ struct Fixed  // a fixed number of values (glVertexAttrib*fv)
 class CRecorder
 {
 public:
-    CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants);
+    // api: 1 for an ES 1.1 scene, 2 for an ES 2.0 one.
+    CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants, int api = 2);
     ~CRecorder();
     bool Ok() const { return m_ok; }
     CDirectMesa& Mesa() { return m_mesa; }
+    int Api() const { return m_api; }
+    // Whether the calls are only played: no log, no images, no errors read.
+    bool Quiet() const { return m_variants.quiet; }
 
     // EGL, as the application on the device makes its calls (pbuffers stand in for windows).
     void Initialize();
@@ -83,7 +90,7 @@ public:
     void SwapBuffers(EGLSurface surface);
     void Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context);
 
-    // An ES 2.0 call played and logged; see REC_GL.
+    // An ES 1.1 or ES 2.0 call played and logged; see REC_GL and REC_GL1.
     template <class F>
     struct TCall;
     template <class F>
@@ -92,7 +99,7 @@ public:
         return {*this, id, name, fn, returnKind};
     }
 
-    // Calls whose capture needs more than their arguments.
+    // Calls whose capture needs more than their arguments (of the scene's API).
     void BindBuffer(GLenum target, GLuint buffer);
     void PixelStorei(GLenum pname, GLint value);
     void VertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
@@ -106,6 +113,16 @@ public:
     void ShaderSource(GLuint shader, const std::vector<std::string>& parts);
     void DrawArrays(GLenum mode, GLint first, GLsizei count);
     void DrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
+    // ES 1.1 only: the client arrays, and a read-back whose pixels the capture keeps.
+    void ClientActiveTexture(GLenum texture);
+    void EnableClientState(GLenum array);
+    void DisableClientState(GLenum array);
+    void ColorPointer(GLint size, GLenum type, GLsizei stride, const void* pointer);
+    void NormalPointer(GLenum type, GLsizei stride, const void* pointer);
+    void VertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer);
+    void TexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer);
+    void PointSizePointer(GLenum type, GLsizei stride, const void* pointer);
+    void ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type);
 
     // JSON of one argument (public for TCall).
     std::string Json(const Name& a) const;
@@ -137,7 +154,26 @@ private:
         const void* pointer = nullptr;
         GLuint buffer = 0;
     };
+    // An ES 1.1 client array, in the order the draws' blocks are captured in: colour, normal,
+    // vertex, point size, then the texture coordinates of units 0 to 7.
+    struct SClientArray
+    {
+        bool enabled = false;
+        GLint size = 4;  // components
+        GLenum type = GL_FLOAT;
+        GLsizei stride = 0;
+        const void* pointer = nullptr;
+        GLuint buffer = 0;
+    };
+    static constexpr int kEs1Arrays = 4 + 8;
     bool VariantFrame() const { return m_variants.frame == 0 || m_variants.frame == m_frame; }
+    GLenum GlError();
+    SClientArray* Es1Array(GLenum array);
+    void Es1Pointer(uint16_t id, const char* name, int slot, GLint size, GLenum type, GLsizei stride,
+                    const void* pointer, bool sized);
+    // A captured client array: vertices 0 to vertices - 1 of `element` bytes each, packed.
+    std::string PackedBlock(const void* pointer, size_t element, GLsizei stride, uint32_t vertices);
+    std::string Es1ClientBlocks(uint32_t vertices);
     void Log(const std::string& line);
     void LogEgl(uint16_t id, const char* name, const std::string& values, const std::string& extra = "");
     std::string Handle(const char* kind, const void* handle) const;
@@ -150,6 +186,7 @@ private:
     CDirectMesa& m_mesa;
     std::string m_dir, m_scene;
     SVariants m_variants;
+    int m_api = 2;
     FILE* m_log = nullptr;
     bool m_ok = true;
     uint32_t m_frame = 1;
@@ -161,6 +198,8 @@ private:
     GLuint m_arrayBuffer = 0;
     GLuint m_elementBuffer = 0;
     SAttribute m_attributes[16];
+    SClientArray m_es1Arrays[kEs1Arrays];
+    GLenum m_clientActiveTexture = GL_TEXTURE0;
     std::vector<std::pair<const void*, uint32_t>> m_pointers;
     std::vector<std::pair<EGLSurface, std::pair<uint32_t, uint32_t>>> m_surfaceSizes;
     EGLSurface m_current = EGL_NO_SURFACE;
@@ -168,6 +207,8 @@ private:
 
 // Plays and logs the ES 2.0 function fn on the recorder `rec`.
 #define REC_GL(rec, fn) (rec).Gl(uint16_t(kEs2HostFirstId + HostSlot(kEs2HostNames, #fn)), #fn, XQF_HOST((rec).Mesa().gl, fn))
+// Plays and logs the ES 1.1 function fn on the recorder `rec`.
+#define REC_GL1(rec, fn) (rec).Gl(uint16_t(kEs1HostFirstId + HostSlot(kEs1HostNames, #fn)), #fn, XQF_HOST((rec).Mesa().gl1, fn))
 // The same for a function whose result is an object name of a kind ("shader", "program") or a
 // uniform location ("location").
 #define REC_GL_NAMED(rec, fn, kind)                                                                       \
@@ -243,6 +284,12 @@ struct CRecorder::TCall
     template <class... A>
     auto operator()(A... a)
     {
+        if (r.Quiet()) {
+            using R = decltype(fn(Host(a)...));
+            if (!r.Begin(name))
+                return R();
+            return fn(Host(a)...);
+        }
         const bool play = r.Begin(name);
         using R = decltype(fn(Host(a)...));
         std::string values;

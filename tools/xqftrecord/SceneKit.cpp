@@ -15,7 +15,10 @@ SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandl
     w.context = r.CreateContext();
     w.surface = r.CreateWindowSurface(windowHandle, width, height);
     r.MakeCurrent(w.surface, w.context);
-    GL(glViewport)(0, 0, GLsizei(width), GLsizei(height));
+    if (r.Api() == 1)
+        GL1(glViewport)(0, 0, GLsizei(width), GLsizei(height));
+    else
+        GL(glViewport)(0, 0, GLsizei(width), GLsizei(height));
     return w;
 }
 
@@ -35,6 +38,14 @@ GLuint Program(CRecorder& r, const char* vertex, const char* fragment, std::init
         GL(glBindAttribLocation)(Name{"program", program}, index++, Text{a});
     GL(glLinkProgram)(Name{"program", program});
     return program;
+}
+
+std::vector<uint8_t> Pattern(size_t bytes, int seed)
+{
+    std::vector<uint8_t> v(bytes);
+    for (size_t i = 0; i < bytes; ++i)
+        v[i] = uint8_t((i * 37 + size_t(seed) * 91) ^ (i >> 3));
+    return v;
 }
 
 std::vector<float> Quad(float x0, float y0, float x1, float y1)

@@ -111,13 +111,6 @@ void Indexed(CRecorder& r)
     }
 }
 
-std::vector<uint8_t> Pattern(size_t bytes, int seed)
-{
-    std::vector<uint8_t> v(bytes);
-    for (size_t i = 0; i < bytes; ++i)
-        v[i] = uint8_t((i * 37 + size_t(seed) * 91) ^ (i >> 3));
-    return v;
-}
 
 // Textures of several formats, levels and a cube map, each drawn on a quad of its own.
 void Textured(CRecorder& r)
@@ -558,7 +551,8 @@ void Mix(CRecorder& r)
 
 const std::vector<SScene>& Scenes()
 {
-    static const std::vector<SScene> scenes = {
+    static const std::vector<SScene> scenes = [] {
+        std::vector<SScene> all = {
         {"clear", "frames of clears only", &Clear},
         {"tri-client", "client arrays on attributes 0 and 2, a buffer on 1", &TriClient},
         {"indexed", "element buffer and client indices, 8, 16 and 32 bits", &Indexed},
@@ -572,6 +566,10 @@ const std::vector<SScene>& Scenes()
         {"overdraw", "four full-screen quads over black a frame", &Overdraw},
         {"quads", "opaque quads at separate, known places", &Quads},
         {"mix", "the benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix},
-    };
+        };
+        const std::vector<SScene>& es1 = Es1Scenes();
+        all.insert(all.end(), es1.begin(), es1.end());
+        return all;
+    }();
     return scenes;
 }

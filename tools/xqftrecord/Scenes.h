@@ -1,7 +1,9 @@
 #pragma once
-// The scenes xqft-record plays: a table of name, purpose and the function that plays it. Every
-// scene has at least three frames (replay starts from a restore from frame 2 on) and makes no
-// pixel-changing call after a frame's last draw.
+// The scenes xqft-record plays: a table of name, purpose, the function that plays it and its API.
+// Every scene has at least three frames (replay starts from a restore from frame 2 on) and makes no
+// pixel-changing call after a frame's last draw. The ES 1.1 scenes (named es1-...) set inside every
+// frame what a restore at a frame's start does not send: matrices, materials, texture
+// environments, the client arrays, the viewport and the other state they use of that kind.
 #include "Recorder.h"
 
 #include <string>
@@ -12,20 +14,25 @@ struct SScene
     const char* name;
     const char* what;
     void (*play)(CRecorder& r);
+    int api = 2;  // 1: an ES 1.1 context
 };
 
 const std::vector<SScene>& Scenes();
+// The ES 1.1 scenes (Es1Scenes.cpp), listed after the ES 2.0 ones.
+const std::vector<SScene>& Es1Scenes();
 
 // Shared by the scenes.
 namespace scene {
 #define GL(fn) REC_GL(r, fn)
+#define GL1(fn) REC_GL1(r, fn)
 
 struct SWindow
 {
     EGLContext context;
     EGLSurface surface;
 };
-// eglGetDisplay ... eglMakeCurrent of one window surface of the given size, and its viewport.
+// eglGetDisplay ... eglMakeCurrent of one window surface of the given size (a context of the
+// recorder's API), and its viewport.
 SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandle = 0x55);
 
 // A linked program of the two sources, with attribute names bound to locations 0, 1, ...
@@ -34,6 +41,9 @@ GLuint Program(CRecorder& r, const char* vertex, const char* fragment, std::init
 // The vertex and fragment sources most scenes draw with: a_position (vec4) and a_color (vec4).
 extern const char* const kColorVertex;
 extern const char* const kColorFragment;
+
+// Bytes of a repeatable pattern (texture and buffer contents).
+std::vector<uint8_t> Pattern(size_t bytes, int seed);
 
 // Two triangles covering the rectangle (x0, y0)-(x1, y1) in clip space, as 6 x (x, y).
 std::vector<float> Quad(float x0, float y0, float x1, float y1);

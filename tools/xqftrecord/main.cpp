@@ -1,7 +1,8 @@
 // xqft-record --scene NAME --out DIR [variants]: plays a scene straight on the host's Mesa as a
 // device would, writing DIR/NAME.log (the call log), DIR/NAME.fN.ppm (each frame read back before its
-// eglSwapBuffers, top row first), DIR/NAME.fN.state (the state at the start of frame N >= 2) and
-// DIR/NAME.egl (the config chosen). Reference variants, which write only the images:
+// eglSwapBuffers, top row first), DIR/NAME.fN.state (the state at the start of frame N >= 2, ES 2.0
+// scenes) and DIR/NAME.egl (the config chosen). Scenes named es1-... run on an ES 1.1 context.
+// Reference variants, which write only the images:
 //   --frame F               the variants below apply in frame F only (default: every frame)
 //   --stop-after-draw N     the image is read back right after draw N of the frame
 //   --skip-draws A-B        draws A to B of the frame are not played
@@ -69,11 +70,11 @@ int main(int argc, char** argv)
     }
     CDirectMesa mesa;
     std::string error;
-    if (!mesa.Open(error)) {
+    if (!mesa.Open(error, chosen->api)) {
         fprintf(stderr, "xqft-record: %s\n", error.c_str());
         return 2;
     }
-    CRecorder recorder(mesa, out, chosen->name, v);
+    CRecorder recorder(mesa, out, chosen->name, v, chosen->api);
     if (!recorder.Ok()) {
         fprintf(stderr, "xqft-record: cannot write into %s\n", out.c_str());
         return 1;
