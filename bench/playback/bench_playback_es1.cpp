@@ -1,0 +1,232 @@
+// ES 1.1 on the host: replaying the benchmark workload, and replaying state calls.
+//  1. Frames 1 to 60 of the es1-mix scene (800 x 600, about 470 calls and 200 indexed draws a frame,
+//     colours from client arrays) replayed from the trace's start with error checks on, beside the
+//     same frames rendered directly by the harness's scene in the same run. Goals: at least 120
+//     frames/s and within 1.2x of direct rendering.
+//  2. The draws' client-array walk with its size checks: the draws replayed once more with the
+//     host's draw entry points doing nothing, each draw timed. Goal: at most 10 % of the replay.
+//  3. 10,000 state calls through the player against the same calls made directly. Goal: under 1 us
+//     per call above the direct call.
+#include "BenchSupport.h"
+#include "BenchTraceWriter.h"
+#include "Playback.h"
+#include "Scenes.h"
+#include "host/HostContext.h"
+#include "host/HostTables.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <GLES/gl.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+using namespace xqft::bench;
+
+constexpr int kFrames = 60;
+
+std::string BinDir()
+{
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string exe(path, n > 0 ? size_t(n) : 0);
+    return exe.substr(0, exe.rfind('/'));
+}
+
+// The scene played straight on Mesa, nothing written: the direct rendering.
+double RenderDirectly(const SScene& scene, const std::string& dir)
+{
+    CDirectMesa mesa;
+    std::string error;
+    if (!mesa.Open(error, scene.api)) {
+        std::printf("direct rendering: %s\n", error.c_str());
+        return 0;
+    }
+    SVariants quiet;
+    quiet.quiet = true;
+    CRecorder recorder(mesa, dir, scene.name, quiet, scene.api);
+    const auto t0 = Clock::now();
+    scene.play(recorder);
+    XQF_HOST(mesa.gl1, glFinish)();
+    return Seconds(t0, Clock::now());
+}
+
+// Every call of the trace played from the start, error checks on; the seconds it took, or 0 when a
+// call failed. With `draws` set, each draw is timed and its time added there.
+double Replay(CTraceData& data, double* draws = nullptr)
+{
+    CPlayback playback;
+    playback.BindTrace(&data);
+    const uint32_t calls = data.GetCallCount();
+    const auto t0 = Clock::now();
+    for (uint32_t n = 1; n <= calls; ++n) {
+        STraceCall* call = data.GetCall(n);
+        const bool draw = draws && IsDrawCall(uint16_t(call->call->GetId()));
+        const auto d0 = draw ? Clock::now() : Clock::time_point();
+        if (playback.PlayCall(call, 1) == 0) {
+            std::printf("call %u did not replay\n", n);
+            return 0;
+        }
+        if (draw)
+            *draws += Seconds(d0, Clock::now());
+    }
+    XQF_HOST(*SEs1Host::Instance(), glFinish)();
+    return Seconds(t0, Clock::now());
+}
+
+void NoDrawArrays(GLenum, GLint, GLsizei) {}
+void NoDrawElements(GLenum, GLsizei, GLenum, const void*) {}
+
+// The state calls: id, then the words after the recorded error.
+struct SCallWords
+{
+    uint16_t id;
+    std::vector<uint32_t> words;
+    bool bytes = false;  // GLboolean arguments, one byte each
+};
+#define XQF_ID(name) CallIdOf(ECallFamily::Es1, name)
+
+uint32_t Bits(float f)
+{
+    uint32_t b;
+    std::memcpy(&b, &f, 4);
+    return b;
+}
+
+int Fail(const char* what)
+{
+    std::printf("%s\n", what);
+    return 1;
+}
+} // namespace
+
+int main()
+{
+    if (SEglHost::Instance()->IsFailed() || SEs1Host::Instance()->IsFailed())
+        return Fail("no host EGL or ES 1.1 library");
+
+    // The workload, recorded by the harness and written as a trace.
+    const std::string dir = TempDir() + "/xqft-bench-es1-" + std::to_string(getpid());
+    mkdir(dir.c_str(), 0700);
+    const std::string record = BinDir() + "/xqft-record --scene es1-mix --out " + dir + " > /dev/null";
+    const std::string write = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log " + dir + "/es1-mix.log " + dir +
+                              "/es1-mix.xqft";
+    if (std::system(record.c_str()) != 0 || std::system(write.c_str()) != 0)
+        return Fail("the es1-mix trace could not be recorded (is xqft-record built?)");
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(stderr, stderr);
+    const int loaded = reader.LoadTrace(CXQFTString((dir + "/es1-mix.xqft").c_str()), 1);
+    std::system(("rm -rf " + dir).c_str());
+    CTraceData* data = reader.GetTraceData();
+    if (loaded != 0 || !data)
+        return Fail("the es1-mix trace did not load");
+    uint32_t draws = 0;
+    for (uint32_t n = 1; n <= data->GetCallCount(); ++n)
+        draws += IsDrawCall(uint16_t(data->GetCall(n)->call->GetId()));
+
+    // 1. Replayed against rendered directly, each the best of three rounds (the machine is shared).
+    const SScene* mix = nullptr;
+    for (const SScene& s : Scenes())
+        if (std::string(s.name) == "es1-mix")
+            mix = &s;
+    double direct = 1e9, replayed = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        direct = std::min(direct, RenderDirectly(*mix, TempDir()));
+        const double r = Replay(*data);
+        if (r == 0)
+            return Fail("the replay failed");
+        replayed = std::min(replayed, r);
+    }
+    std::printf("es1-mix, %d frames of %u calls and %u draws: replayed from the start %.1f frames/s (goal >= 120), "
+                "rendered directly %.1f frames/s: ratio %.2f (goal <= 1.2)\n",
+                kFrames, data->GetCallCount() / kFrames, draws / kFrames, kFrames / replayed, kFrames / direct,
+                replayed / direct);
+
+    // 2. The walk with its checks: the draws without their host draw.
+    SEs1Host& gl = *SEs1Host::Instance();
+    void* const drawArrays = XQF_HOST_SLOT(gl, glDrawArrays);
+    void* const drawElements = XQF_HOST_SLOT(gl, glDrawElements);
+    XQF_HOST_SLOT(gl, glDrawArrays) = reinterpret_cast<void*>(&NoDrawArrays);
+    XQF_HOST_SLOT(gl, glDrawElements) = reinterpret_cast<void*>(&NoDrawElements);
+    double walk = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        double drawn = 0;
+        Replay(*data, &drawn);
+        walk = std::min(walk, drawn);
+    }
+    XQF_HOST_SLOT(gl, glDrawArrays) = drawArrays;
+    XQF_HOST_SLOT(gl, glDrawElements) = drawElements;
+    std::printf("client-array walk and size checks: %.2f us a draw, %.1f %% of the replay time (goal <= 10 %%)\n",
+                walk / draws * 1e6, 100.0 * walk / replayed);
+
+    // 3. 10,000 state calls, on the context the replay left current.
+    const std::vector<SCallWords> kinds = {
+        {XQF_ID("glEnable"), {GL_BLEND}},
+        {XQF_ID("glDisable"), {GL_BLEND}},
+        {XQF_ID("glBlendFunc"), {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
+        {XQF_ID("glDepthFunc"), {GL_LEQUAL}},
+        {XQF_ID("glClearColor"), {Bits(0.1f), Bits(0.2f), Bits(0.3f), Bits(1.0f)}},
+        {XQF_ID("glViewport"), {0, 0, 64, 64}},
+        {XQF_ID("glActiveTexture"), {GL_TEXTURE0}},
+        {XQF_ID("glBindTexture"), {GL_TEXTURE_2D, 0}},
+        {XQF_ID("glColor4f"), {Bits(1), Bits(0.5f), Bits(0.25f), Bits(1)}},
+        {XQF_ID("glColorMask"), {1, 1, 1, 1}, true},
+    };
+    const std::string path = TempDir() + "/xqft-bench-es1-player-" + std::to_string(getpid()) + ".xqft";
+    {
+        CWriter w(path);
+        for (int i = 0; i < 10000; ++i) {
+            const SCallWords& k = kinds[size_t(i) % kinds.size()];
+            w.Record(k.id, uint32_t(4 + (k.bytes ? 1 : 4) * k.words.size()));
+            w.U32(0);
+            for (uint32_t v : k.words)
+                k.bytes ? w.U8(uint8_t(v)) : w.U32(v);
+        }
+    }
+    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    std::remove(path.c_str());
+    CTraceData* states = reader.GetTraceData();
+    if (result != 0 || !states)
+        return Fail("the state-call trace did not load");
+    CPlayback playback;
+    playback.BindTrace(states);
+    const uint32_t calls = states->GetCallCount();
+    for (uint32_t n = 1; n <= calls; ++n)
+        playback.PlayCall(states->GetCall(n), 0);
+    auto t0 = Clock::now();
+    for (int round = 0; round < 5; ++round)
+        for (uint32_t n = 1; n <= calls; ++n)
+            playback.PlayCall(states->GetCall(n), 0);
+    const double played = Seconds(t0, Clock::now()) / (5.0 * calls);
+    t0 = Clock::now();
+    for (int round = 0; round < 5; ++round)
+        for (uint32_t n = 0; n < calls; ++n) {
+            switch (n % 10) {
+            case 0: XQF_HOST(gl, glEnable)(GL_BLEND); break;
+            case 1: XQF_HOST(gl, glDisable)(GL_BLEND); break;
+            case 2: XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+            case 3: XQF_HOST(gl, glDepthFunc)(GL_LEQUAL); break;
+            case 4: XQF_HOST(gl, glClearColor)(0.1f, 0.2f, 0.3f, 1.0f); break;
+            case 5: XQF_HOST(gl, glViewport)(0, 0, 64, 64); break;
+            case 6: XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0); break;
+            case 7: XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, 0); break;
+            case 8: XQF_HOST(gl, glColor4f)(1, 0.5f, 0.25f, 1); break;
+            case 9: XQF_HOST(gl, glColorMask)(1, 1, 1, 1); break;
+            }
+        }
+    const double directCall = Seconds(t0, Clock::now()) / (5.0 * calls);
+    std::printf("player: %.0f ns a state call, directly %.0f ns: %.0f ns above (goal < 1000 ns) over %u calls\n",
+                played * 1e9, directCall * 1e9, (played - directCall) * 1e9, calls);
+    reader.Close();
+    return 0;
+}
