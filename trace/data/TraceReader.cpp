@@ -210,6 +210,20 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
     uint32_t added = 0;
     uint32_t guardedAt = 0xFFFFFFFFu;  // the call count at the last memory query
     bool section = false;
+    // Records of 32 KiB and more on average (captured images, arrays, textures) whose bytes stay in
+    // the file: the walk reads their headers only, so page faults read only the page touched until
+    // the walk ends.
+    constexpr uint64_t kSparseWalkRecords = 256, kSparseRecordBytes = 32768;
+    uint64_t walked = 0;
+    struct SSparseReads
+    {
+        CFileMapping* mapping = nullptr;
+        ~SSparseReads()
+        {
+            if (mapping)
+                mapping->SetSparseReads(false);
+        }
+    } sparseReads;
     for (;;) {
         // Query the system once per thousand calls, not once per record.
         if (added % 1000 == 0 && added != guardedAt) {
@@ -229,6 +243,11 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             m_lastError = records.Message();
             std::fprintf(m_err, "ERROR: %s\n", records.Message());
             return 3;
+        }
+        if (m_mapping && m_copyBelow != kCopyAllCaptured && ++walked == kSparseWalkRecords &&
+            (records.Offset() - m_firstRecord) / walked >= kSparseRecordBytes) {
+            sparseReads.mapping = m_mapping.get();
+            m_mapping->SetSparseReads(true);
         }
         if (m_mapping) {
             // A file cut while it is read shows as zeros from the cut on (stream/FileMapping.h):

@@ -148,6 +148,11 @@ CFileMapping::~CFileMapping()
         close(m_fd);
 }
 
+void CFileMapping::SetSparseReads(bool sparse)
+{
+    madvise(const_cast<uint8_t*>(m_data), size_t(m_size), sparse ? MADV_RANDOM : MADV_NORMAL);
+}
+
 void CFileMapping::AddSample(uint64_t offset, const uint8_t* bytes, uint32_t n)
 {
     // Every stride-th offer is kept; at 256 samples every other one goes and the stride doubles,

@@ -36,6 +36,11 @@ public:
         return b >= m_data && b < m_data + m_size;
     }
 
+    // How page faults read the file in: only the page touched (sparse), or the kernel's read-around
+    // of it (the default). The walk of a trace made mostly of captured bytes steps over them and
+    // touches one page per record: read-around would read them all from disk.
+    void SetSparseReads(bool sparse);
+
     // Offers the n (at most 8) bytes at offset, to compare with the file when it changes; the
     // loader offers every record header it walks, and a few hundred spread over the file are kept.
     void AddSample(uint64_t offset, const uint8_t* bytes, uint32_t n);
