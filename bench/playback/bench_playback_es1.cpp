@@ -8,7 +8,7 @@
 //  3. 10,000 state calls through the player against the same calls made directly. Goal: under 1 us
 //     per call above the direct call.
 #include "BenchSupport.h"
-#include "BenchTraceWriter.h"
+#include "BenchStateCalls.h"
 #include "Playback.h"
 #include "Scenes.h"
 #include "host/HostContext.h"
@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -87,21 +86,7 @@ double Replay(CTraceData& data, double* draws = nullptr)
 void NoDrawArrays(GLenum, GLint, GLsizei) {}
 void NoDrawElements(GLenum, GLsizei, GLenum, const void*) {}
 
-// The state calls: id, then the words after the recorded error.
-struct SCallWords
-{
-    uint16_t id;
-    std::vector<uint32_t> words;
-    bool bytes = false;  // GLboolean arguments, one byte each
-};
 #define XQF_ID(name) CallIdOf(ECallFamily::Es1, name)
-
-uint32_t Bits(float f)
-{
-    uint32_t b;
-    std::memcpy(&b, &f, 4);
-    return b;
-}
 
 int Fail(const char* what)
 {
@@ -170,7 +155,8 @@ int main()
                 walk / draws * 1e6, 100.0 * walk / replayed);
 
     // 3. 10,000 state calls, on the context the replay left current.
-    const std::vector<SCallWords> kinds = {
+    reader.Close();
+    const std::vector<SStateCall> kinds = {
         {XQF_ID("glEnable"), {GL_BLEND}},
         {XQF_ID("glDisable"), {GL_BLEND}},
         {XQF_ID("glBlendFunc"), {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
@@ -182,51 +168,19 @@ int main()
         {XQF_ID("glColor4f"), {Bits(1), Bits(0.5f), Bits(0.25f), Bits(1)}},
         {XQF_ID("glColorMask"), {1, 1, 1, 1}, true},
     };
-    const std::string path = TempDir() + "/xqft-bench-es1-player-" + std::to_string(getpid()) + ".xqft";
-    {
-        CWriter w(path);
-        for (int i = 0; i < 10000; ++i) {
-            const SCallWords& k = kinds[size_t(i) % kinds.size()];
-            w.Record(k.id, uint32_t(4 + (k.bytes ? 1 : 4) * k.words.size()));
-            w.U32(0);
-            for (uint32_t v : k.words)
-                k.bytes ? w.U8(uint8_t(v)) : w.U32(v);
+    const bool timed = TimeStateCalls(kinds, [&](size_t kind) {
+        switch (kind) {
+        case 0: XQF_HOST(gl, glEnable)(GL_BLEND); break;
+        case 1: XQF_HOST(gl, glDisable)(GL_BLEND); break;
+        case 2: XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+        case 3: XQF_HOST(gl, glDepthFunc)(GL_LEQUAL); break;
+        case 4: XQF_HOST(gl, glClearColor)(0.1f, 0.2f, 0.3f, 1.0f); break;
+        case 5: XQF_HOST(gl, glViewport)(0, 0, 64, 64); break;
+        case 6: XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0); break;
+        case 7: XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, 0); break;
+        case 8: XQF_HOST(gl, glColor4f)(1, 0.5f, 0.25f, 1); break;
+        case 9: XQF_HOST(gl, glColorMask)(1, 1, 1, 1); break;
         }
-    }
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    std::remove(path.c_str());
-    CTraceData* states = reader.GetTraceData();
-    if (result != 0 || !states)
-        return Fail("the state-call trace did not load");
-    CPlayback playback;
-    playback.BindTrace(states);
-    const uint32_t calls = states->GetCallCount();
-    for (uint32_t n = 1; n <= calls; ++n)
-        playback.PlayCall(states->GetCall(n), 0);
-    auto t0 = Clock::now();
-    for (int round = 0; round < 5; ++round)
-        for (uint32_t n = 1; n <= calls; ++n)
-            playback.PlayCall(states->GetCall(n), 0);
-    const double played = Seconds(t0, Clock::now()) / (5.0 * calls);
-    t0 = Clock::now();
-    for (int round = 0; round < 5; ++round)
-        for (uint32_t n = 0; n < calls; ++n) {
-            switch (n % 10) {
-            case 0: XQF_HOST(gl, glEnable)(GL_BLEND); break;
-            case 1: XQF_HOST(gl, glDisable)(GL_BLEND); break;
-            case 2: XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-            case 3: XQF_HOST(gl, glDepthFunc)(GL_LEQUAL); break;
-            case 4: XQF_HOST(gl, glClearColor)(0.1f, 0.2f, 0.3f, 1.0f); break;
-            case 5: XQF_HOST(gl, glViewport)(0, 0, 64, 64); break;
-            case 6: XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0); break;
-            case 7: XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, 0); break;
-            case 8: XQF_HOST(gl, glColor4f)(1, 0.5f, 0.25f, 1); break;
-            case 9: XQF_HOST(gl, glColorMask)(1, 1, 1, 1); break;
-            }
-        }
-    const double directCall = Seconds(t0, Clock::now()) / (5.0 * calls);
-    std::printf("player: %.0f ns a state call, directly %.0f ns: %.0f ns above (goal < 1000 ns) over %u calls\n",
-                played * 1e9, directCall * 1e9, (played - directCall) * 1e9, calls);
-    reader.Close();
-    return 0;
+    });
+    return timed ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 //  2. 10,000 state calls through the player against the same calls made directly. Goal: under 1 us
 //     per call above the direct call.
 #include "BenchSupport.h"
-#include "BenchTraceWriter.h"
+#include "BenchStateCalls.h"
 #include "Playback.h"
 #include "es2/Es2Restore.h"
 #include "host/HostContext.h"
@@ -46,21 +46,8 @@ SEs2State HeavyFrame(const SharedBytes& image, const SharedBytes& buffer)
     return s;
 }
 
-// The state calls: id, then the words after the recorded error.
-struct SCallWords
-{
-    uint16_t id;
-    std::vector<uint32_t> words;
-    bool bytes = false;  // GLboolean arguments, one byte each
-};
 #define XQF_ID(name) CallIdOf(ECallFamily::Es2, name)
 
-uint32_t Bits(float f)
-{
-    uint32_t b;
-    std::memcpy(&b, &f, 4);
-    return b;
-}
 } // namespace
 
 int main()
@@ -120,7 +107,7 @@ int main()
     std::printf("second restore: %.3f ms (goal < 1 ms)\n", again * 1e3);
 
     // 2. 10,000 state calls.
-    const std::vector<SCallWords> kinds = {
+    const std::vector<SStateCall> kinds = {
         {XQF_ID("glEnable"), {GL_BLEND}},
         {XQF_ID("glDisable"), {GL_BLEND}},
         {XQF_ID("glBlendFunc"), {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
@@ -132,55 +119,19 @@ int main()
         {XQF_ID("glUniform4f"), {0xFFFFFFFFu, Bits(1), Bits(2), Bits(3), Bits(4)}},
         {XQF_ID("glColorMask"), {1, 1, 1, 1}, true},
     };
-    const std::string path = TempDir() + "/xqft-bench-es2-player-" + std::to_string(getpid()) + ".xqft";
-    {
-        CWriter w(path);
-        for (int i = 0; i < 10000; ++i) {
-            const SCallWords& k = kinds[size_t(i) % kinds.size()];
-            w.Record(k.id, uint32_t(4 + (k.bytes ? 1 : 4) * k.words.size()));
-            w.U32(0);
-            for (uint32_t v : k.words)
-                k.bytes ? w.U8(uint8_t(v)) : w.U32(v);
+    const bool timed = TimeStateCalls(kinds, [&](size_t kind) {
+        switch (kind) {
+        case 0: XQF_HOST(gl, glEnable)(GL_BLEND); break;
+        case 1: XQF_HOST(gl, glDisable)(GL_BLEND); break;
+        case 2: XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+        case 3: XQF_HOST(gl, glDepthFunc)(GL_LEQUAL); break;
+        case 4: XQF_HOST(gl, glClearColor)(0.1f, 0.2f, 0.3f, 1.0f); break;
+        case 5: XQF_HOST(gl, glViewport)(0, 0, 64, 64); break;
+        case 6: XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0); break;
+        case 7: XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, 0); break;
+        case 8: XQF_HOST(gl, glUniform4f)(-1, 1, 2, 3, 4); break;
+        case 9: XQF_HOST(gl, glColorMask)(1, 1, 1, 1); break;
         }
-    }
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(stderr, stderr);
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    std::remove(path.c_str());
-    CTraceData* data = reader.GetTraceData();
-    if (result != 0 || !data) {
-        std::printf("the state-call trace did not load (%d)\n", result);
-        return 1;
-    }
-    CPlayback playback;
-    playback.BindTrace(data);
-    const uint32_t calls = data->GetCallCount();
-    for (uint32_t n = 1; n <= calls; ++n)  // warm: the default framebuffer is read once
-        playback.PlayCall(data->GetCall(n), 0);
-    t0 = Clock::now();
-    for (int round = 0; round < 5; ++round)
-        for (uint32_t n = 1; n <= calls; ++n)
-            playback.PlayCall(data->GetCall(n), 0);
-    const double played = Seconds(t0, Clock::now()) / (5.0 * calls);
-    t0 = Clock::now();
-    for (int round = 0; round < 5; ++round)
-        for (uint32_t n = 0; n < calls; ++n) {
-            switch (n % 10) {
-            case 0: XQF_HOST(gl, glEnable)(GL_BLEND); break;
-            case 1: XQF_HOST(gl, glDisable)(GL_BLEND); break;
-            case 2: XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-            case 3: XQF_HOST(gl, glDepthFunc)(GL_LEQUAL); break;
-            case 4: XQF_HOST(gl, glClearColor)(0.1f, 0.2f, 0.3f, 1.0f); break;
-            case 5: XQF_HOST(gl, glViewport)(0, 0, 64, 64); break;
-            case 6: XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0); break;
-            case 7: XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, 0); break;
-            case 8: XQF_HOST(gl, glUniform4f)(-1, 1, 2, 3, 4); break;
-            case 9: XQF_HOST(gl, glColorMask)(1, 1, 1, 1); break;
-            }
-        }
-    const double directCall = Seconds(t0, Clock::now()) / (5.0 * calls);
-    std::printf("player: %.0f ns a state call, directly %.0f ns: %.0f ns above (goal < 1000 ns) over %u calls\n",
-                played * 1e9, directCall * 1e9, (played - directCall) * 1e9, calls);
-    reader.Close();
-    return 0;
+    });
+    return timed ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// What the files of the ES 1.1 player share: the call being replayed and how a handler ends it.
-#include "PlayArgs.h"
+// What the files of the ES 1.1 player share: the call being replayed and how handlers end and refuse.
+#include "PlayCase.h"
 #include "Playback.h"
 #include "host/HostTables.h"
 
@@ -8,20 +8,7 @@
 
 namespace es1play {
 
-enum class EEnd : uint8_t
-{
-    Fail,    // result 0: the call was refused before any host call, or failed
-    Done,    // result 1 at once
-    Common,  // the common end: the host error is checked when error checks are on
-};
-
-struct SPlay
-{
-    CPlayback& playback;
-    CApiCall& call;
-    const CPlayArgs& a;
-    SEs1Host& gl;
-};
+using SPlay = TPlay<SEs1Host>;
 
 using Handler = EEnd (*)(SPlay&);
 
@@ -33,6 +20,10 @@ EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char
 EEnd PointerOnly(SPlay& p, size_t position);
 // A host entry point the host library lacks: nothing is called, a warning, result 1.
 EEnd Missing(SPlay& p);
+
+// To be called whenever the contents of an ES 1.1 buffer on the host may have changed (data, part
+// of it, deletion, a restore): the draws' checks read element buffers again.
+void Es1BufferContentsChanged();
 
 // The client-array calls and the draws (Es1ClientArrays.cpp).
 EEnd ColorPointer(SPlay& p);

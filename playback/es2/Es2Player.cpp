@@ -2,6 +2,7 @@
 // made lazily, recorded data handed over only when it holds every byte the host will read.
 #include "Diagnostics.h"
 #include "PlayArgs.h"
+#include "PlayCase.h"
 #include "Playback.h"
 #include "host/DrawIndices.h"
 #include "host/HostTables.h"
@@ -27,20 +28,7 @@
 
 namespace {
 
-enum class EEnd : uint8_t
-{
-    Fail,    // result 0
-    Done,    // result 1 at once
-    Common,  // the common end: the host error is checked when error checks are on
-};
-
-struct SPlay
-{
-    CPlayback& playback;
-    CApiCall& call;
-    const CPlayArgs& a;
-    SEs2Host& gl;
-};
+using SPlay = TPlay<SEs2Host>;
 
 using Handler = EEnd (*)(SPlay&);
 

@@ -3,6 +3,7 @@
 // calls built from payloads (es2test::BuildCall), and a spy on the ES 2.0 table.
 #include "Es2StateCalls.h"
 #include "HostSpy.h"
+#include "PlayerTestSupport.h"
 #include "Playback.h"
 #include "data/TraceData.h"
 #include "host/HostContext.h"
@@ -16,16 +17,7 @@
 
 namespace es2host {
 
-// A recorded call entry built from a payload after the recorded GL error.
-inline std::unique_ptr<STraceCall> Entry(const es2test::SCall& c, uint32_t error = 0)
-{
-    es2test::SPayload p;
-    p.U32(error);
-    p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
-    es2test::SReadCall r = es2test::BuildCall(c.id, p.bytes, true);
-    EXPECT_NE(r.call, nullptr) << c.id;
-    return std::make_unique<STraceCall>(1, std::move(r.call), 0);
-}
+using playertest::Entry;
 
 // Wraps the ES 2.0 functions the players and restores call.
 inline void SpyOnEs2(CHostSpy& spy)
@@ -124,22 +116,7 @@ protected:
     // Plays the calls in order; returns the results and keeps what was printed.
     std::vector<int> Play(const std::vector<es2test::SCall>& calls, uint8_t checkErrors = 0, uint32_t error = 0)
     {
-        std::vector<int> results;
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        try {
-            for (const es2test::SCall& c : calls) {
-                entries.push_back(Entry(c, error));
-                results.push_back(playback->PlayCall(entries.back().get(), checkErrors));
-            }
-        } catch (...) {
-            out = testing::internal::GetCapturedStdout();  // the capture ends also when a call throws
-            err = testing::internal::GetCapturedStderr();
-            throw;
-        }
-        out = testing::internal::GetCapturedStdout();
-        err = testing::internal::GetCapturedStderr();
-        return results;
+        return playertest::PlayCalls(*playback, calls, checkErrors, error, true, entries, out, err);
     }
 
 public:

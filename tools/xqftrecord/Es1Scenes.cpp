@@ -40,6 +40,18 @@ void Quad1(CRecorder& r, const std::vector<float>& quad, float red, float green,
     r.DrawArrays(GL_TRIANGLES, 0, 6);
 }
 
+// A new 4 x 4 RGBA texture of pattern `seed`, filtered to the nearest texel, left bound.
+GLuint PatternTexture(CRecorder& r, int seed)
+{
+    GLuint texture = 0;
+    GL1(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    const std::vector<uint8_t> pixels = Pattern(4 * 4 * 4, seed);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, GL_UNSIGNED_BYTE, pixels.data());
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    return texture;
+}
+
 // Texture coordinates of a Quad: 0 to 1 over the rectangle.
 const std::vector<float> kQuadUv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
 
@@ -408,12 +420,7 @@ void Lit(CRecorder& r)
 void State(CRecorder& r)
 {
     const SWindow w = Open(r, kW, kH);
-    GLuint sprite = 0;
-    GL1(glGenTextures)(1, Array<GLuint>{&sprite, 1, "texture"});
-    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", sprite});
-    const std::vector<uint8_t> dots = Pattern(4 * 4 * 4, 5);
-    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, GL_UNSIGNED_BYTE, dots.data());
-    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    const GLuint sprite = PatternTexture(r, 5);
     for (int f = 1; f <= 3; ++f) {
         Frame(r);
         GL1(glDisable)(GLenum(GL_SCISSOR_TEST));
@@ -517,12 +524,7 @@ void State(CRecorder& r)
 void Matrix(CRecorder& r)
 {
     const SWindow w = Open(r, kW, kH);
-    GLuint texture = 0;
-    GL1(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
-    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
-    const std::vector<uint8_t> checks = Pattern(4 * 4 * 4, 31);
-    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, GL_UNSIGNED_BYTE, checks.data());
-    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    PatternTexture(r, 31);
     const std::vector<float> unit = Quad(-0.5f, -0.5f, 0.5f, 0.5f);
     for (int f = 1; f <= 3; ++f) {
         GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
