@@ -7,6 +7,7 @@
 // so a cut trace never lets the host read past a block.
 #include "Diagnostics.h"
 #include "Es1Play.h"
+#include "host/DrawIndices.h"
 
 #include "record/CapturedBlocks.h"
 #include "values/DataHolders.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -33,12 +33,13 @@ GLint HostInt(SPlay& p, GLenum pname)
     return v[0];
 }
 
+// Bytes of one component of a client array's type.
 size_t TypeSize(GLenum type)
 {
     switch (type) {
     case GL_BYTE: case GL_UNSIGNED_BYTE: return 1;
-    case GL_SHORT: case GL_UNSIGNED_SHORT: return 2;
-    default: return 4;  // GL_FIXED, GL_FLOAT, GL_UNSIGNED_INT; others are refused by the host
+    case GL_SHORT: return 2;
+    default: return 4;  // GL_FIXED, GL_FLOAT; others are refused by the host
     }
 }
 
@@ -209,55 +210,70 @@ private:
     bool m_nullArray = false;
 };
 
-// ES 1.1 reaches its buffers' bytes through GL_EXT_map_buffer_range and GL_OES_mapbuffer.
-void* HostProc(const char* name)
+// The vertices read through ranges of element buffers, found once per range: a read mapping of a
+// buffer costs about as much as the rest of the walk. An entry holds while no ES 1.1 buffer's
+// contents have changed since it was found (Es1BufferContentsChanged) on the same host context.
+struct SIndexRange
 {
-    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+    uint64_t generation = 0;  // 0: empty
+    void* context = nullptr;
+    GLuint buffer = 0;
+    uint32_t offset = 0;
+    GLsizei count = 0;
+    GLenum type = 0;
+    uint64_t vertices = 0;
+};
+struct SIndexRanges
+{
+    uint64_t generation = 1;
+    std::array<SIndexRange, 8> ranges{};
+    size_t next = 0;  // the entry replaced next
+};
+SIndexRanges& IndexRanges()
+{
+    static SIndexRanges ranges;
+    return ranges;
+}
+
+// The largest index + 1 of `indices`.
+uint64_t VerticesOf(const std::vector<uint32_t>& indices)
+{
+    uint64_t largest = 0;
+    for (uint32_t v : indices)
+        largest = std::max<uint64_t>(largest, uint64_t(v) + 1);
+    return largest;
 }
 
 // The vertices an indexed draw reads: the largest index + 1, the indices taken from the element
-// buffer bound on the host (a read mapping) or from the recorded index bytes; false (refused) when
-// they cannot be read in full.
-bool IndexedVertices(SPlay& p, GLuint elementBuffer, const void* recorded, uint64_t& vertices)
+// buffer bound on the host (a read mapping) or from the recorded index bytes (checked whole by the
+// caller); false (refused) when the element buffer's indices cannot be read.
+bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, uint32_t held, uint64_t& vertices)
 {
     const GLsizei count = p.a.I32(1);
-    const size_t indexSize = TypeSize(GLenum(p.a.U32(2)));
-    const uint64_t bytes = uint64_t(std::max(count, 0)) * indexSize;
-    vertices = 0;
-    if (bytes == 0)
+    const GLenum type = p.a.U32(2);
+    static std::vector<uint32_t> indices;  // kept between draws
+    if (!elementBuffer) {
+        WidenIndices(recorded, held, type, count, indices);
+        vertices = VerticesOf(indices);
         return true;
-    const uint8_t* indices = static_cast<const uint8_t*>(recorded);
-    std::vector<uint8_t> mapped;
-    if (elementBuffer) {
-        using MapRange = void* (*)(GLenum, GLintptr, GLsizeiptr, GLbitfield);
-        using Unmap = GLboolean (*)(GLenum);
-        static const auto map = reinterpret_cast<MapRange>(HostProc("glMapBufferRangeEXT"));
-        static const auto unmap = reinterpret_cast<Unmap>(HostProc("glUnmapBufferOES"));
-        const uint64_t offset = p.a.U32(4);
-        GLint size = 0;
-        XQF_HOST(p.gl, glGetBufferParameteriv)(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
-        if (offset + bytes > uint64_t(std::max(size, 0)))
-            return true;  // the host refuses a draw whose indices lie past its buffer
-        const void* view = map && unmap ? map(GL_ELEMENT_ARRAY_BUFFER, GLintptr(offset), GLsizeiptr(bytes), 0x0001)
-                                        : nullptr;  // GL_MAP_READ_BIT
-        if (!view) {
-            PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
-                          p.call.GetName());
-            return false;
+    }
+    SIndexRanges& cache = IndexRanges();
+    void* const context = XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)();
+    const uint32_t offset = p.a.U32(4);
+    for (const SIndexRange& r : cache.ranges)
+        if (r.generation == cache.generation && r.context == context && r.buffer == elementBuffer &&
+            r.offset == offset && r.count == count && r.type == type) {
+            vertices = r.vertices;
+            return true;
         }
-        mapped.assign(static_cast<const uint8_t*>(view), static_cast<const uint8_t*>(view) + bytes);
-        unmap(GL_ELEMENT_ARRAY_BUFFER);
-        indices = mapped.data();
+    if (!ReadElementBufferIndices(p.gl, type, count, offset, indices)) {
+        PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
+                      p.call.GetName());
+        return false;
     }
-    uint32_t largest = 0;
-    bool any = false;
-    for (uint64_t i = 0; i < bytes; i += indexSize) {
-        uint32_t v = 0;
-        std::memcpy(&v, indices + i, indexSize);
-        largest = std::max(largest, v);
-        any = true;
-    }
-    vertices = any ? uint64_t(largest) + 1 : 0;
+    vertices = VerticesOf(indices);
+    cache.ranges[cache.next] = {cache.generation, context, elementBuffer, offset, count, type, vertices};
+    cache.next = (cache.next + 1) % cache.ranges.size();
     return true;
 }
 
@@ -277,6 +293,8 @@ EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry)
 }
 
 } // namespace
+
+void Es1BufferContentsChanged() { ++IndexRanges().generation; }
 
 // glColorPointer and glTexCoordPointer: size 0, type 1, stride 2, pointer 3, pointerPlayback 4.
 EEnd ColorPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glColorPointer)); }
@@ -324,11 +342,11 @@ EEnd DrawElements(SPlay& p)
     const GLenum type = p.a.U32(2);
     p.a.Arg(4);  // a trace without data lists no index block: nothing can be drawn from it
     const auto* indices = p.a.As<SDataPtr>(3);
-    const void* recorded = indices ? indices->GetData() : nullptr;
+    const uint8_t* recorded = indices ? indices->GetData() : nullptr;
+    const uint32_t held = recorded ? indices->size : 0;
     const GLuint elementBuffer = GLuint(HostInt(p, GL_ELEMENT_ARRAY_BUFFER_BINDING));
     if (!elementBuffer) {
-        const uint64_t needed = uint64_t(std::max(count, 0)) * TypeSize(type);
-        const uint32_t held = recorded ? indices->size : 0;
+        const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         if (held < needed)
             return Refuse(p, "the index block", held, needed);
     }
@@ -337,7 +355,7 @@ EEnd DrawElements(SPlay& p)
         arrays.Walk();
         if (arrays.ReadsArrays()) {
             uint64_t vertices = 0;
-            if (!IndexedVertices(p, elementBuffer, recorded, vertices) || !arrays.Fits(vertices))
+            if (!IndexedVertices(p, elementBuffer, recorded, held, vertices) || !arrays.Fits(vertices))
                 return EEnd::Fail;
         }
         arrays.Point();

@@ -361,6 +361,7 @@ constexpr SCase kCases[] = {
         if (bytes && size > 0 && held < uint64_t(size))
             return Refuse(p, "the data", held, uint64_t(size));
         XQF_HOST(p.gl, glBufferData)(p.a.U32(0), size, bytes, p.a.U32(3));
+        Es1BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glBufferSubData) {
@@ -373,6 +374,7 @@ constexpr SCase kCases[] = {
         if (size > 0 && held < uint64_t(size))  // a part of a buffer is always read
             return Refuse(p, bytes ? "the data" : "the data (none recorded)", held, uint64_t(size));
         XQF_HOST(p.gl, glBufferSubData)(p.a.U32(0), p.a.I32(1), size, bytes);
+        Es1BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glTexImage2D) {
@@ -462,6 +464,7 @@ constexpr SCase kCases[] = {
             const GLuint host = CPlayback::GetEs1HostBuffer(recorded[i]);
             XQF_HOST(p.gl, glDeleteBuffers)(1, &host);
         }
+        Es1BufferContentsChanged();
         return EEnd::Common;
     }},
 

@@ -30,7 +30,8 @@ void WidenIndices(const uint8_t* bytes, size_t held, uint32_t type, int32_t coun
     }
 }
 
-bool ReadElementBufferIndices(SEs2Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out)
+template <class Host>
+bool ReadElementBufferIndices(Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out)
 {
     using MapRange = void* (*)(GLenum, intptr_t, intptr_t, GLbitfield);
     using Unmap = GLboolean (*)(GLenum);
@@ -40,7 +41,9 @@ bool ReadElementBufferIndices(SEs2Host& gl, uint32_t type, int32_t count, uint64
     const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
     GLint size = 0;
     XQF_HOST(gl, glGetBufferParameteriv)(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
-    if (bytes == 0 || !map || !unmap || offset + bytes > uint64_t(std::max(size, 0)))
+    if (bytes == 0 || offset + bytes > uint64_t(std::max(size, 0)))
+        return true;
+    if (!map || !unmap)
         return false;
     const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, intptr_t(offset), intptr_t(bytes), 0x0001 /* GL_MAP_READ_BIT */);
     if (!mapped)
@@ -49,3 +52,6 @@ bool ReadElementBufferIndices(SEs2Host& gl, uint32_t type, int32_t count, uint64
     unmap(GL_ELEMENT_ARRAY_BUFFER);
     return true;
 }
+
+template bool ReadElementBufferIndices(SEs1Host&, uint32_t, int32_t, uint64_t, std::vector<uint32_t>&);
+template bool ReadElementBufferIndices(SEs2Host&, uint32_t, int32_t, uint64_t, std::vector<uint32_t>&);

@@ -1,11 +1,14 @@
 #pragma once
 // The indices of an indexed draw as the host reads them, widened to 32 bits: from the draw's client
-// bytes, or from the element buffer bound on the host through a read mapping of it (the host context
-// is ES 3.2, so glMapBufferRange exists). The player's size checks and the wireframe switch share it.
+// bytes, or from the element buffer bound on the host through a read mapping of it (an ES 2.0
+// context is ES 3.2, so glMapBufferRange exists; an ES 1.1 context reaches the same entry points
+// through GL_EXT_map_buffer_range and GL_OES_mapbuffer). The players' size checks and the wireframe
+// switch share it.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+struct SEs1Host;
 struct SEs2Host;
 
 // Bytes per index of an index type: 1, 2 or 4 (GL_UNSIGNED_INT and anything else).
@@ -17,6 +20,8 @@ void* HostGlProc(const char* name);
 // count indices of `type` starting at byte `bytes` (as many as it holds whole, at most count).
 void WidenIndices(const uint8_t* bytes, size_t held, uint32_t type, int32_t count, std::vector<uint32_t>& out);
 
-// count indices of `type` at byte `offset` of the element buffer bound on the host. False, with
-// `out` empty, when the range lies past the buffer's size or cannot be mapped.
-bool ReadElementBufferIndices(SEs2Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out);
+// count indices of `type` at byte `offset` of the element buffer bound on the host of table `gl`
+// (SEs1Host or SEs2Host). `out` is empty when the range lies past the buffer's size (the host reads
+// nothing: it refuses such a draw); false when the range cannot be mapped, the indices unknown.
+template <class Host>
+bool ReadElementBufferIndices(Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out);

@@ -69,7 +69,8 @@ void WireDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indic
     GLint bound = 0;
     XQF_HOST(*l.gl, glGetIntegerv)(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
     if (bound != 0) {
-        if (!ReadElementBufferIndices(*l.gl, type, count, reinterpret_cast<uintptr_t>(indices), l.vertices)) {
+        if (!ReadElementBufferIndices(*l.gl, type, count, reinterpret_cast<uintptr_t>(indices), l.vertices) ||
+            l.vertices.empty()) {
             l.drawElements(mode, count, type, indices);  // the host refuses a range past its buffer itself
             return;
         }

@@ -2,9 +2,8 @@
 // sequence the exact host calls made (names, and the arguments that matter) and the results; the
 // client-array walk of the draws; then the calls whose recorded data is shorter than what the host
 // would read, which are refused before the host reads anything.
-#include "Es2TestSupport.h"
 #include "HostSpy.h"
-#include "Playback.h"
+#include "PlayerTestSupport.h"
 
 #include "CallQueries.h"
 #include "data/TraceData.h"
@@ -94,17 +93,6 @@ uint64_t Arg(const CHostSpy& spy, const char* name, size_t k, size_t nth = 0)
 
 SCall Enable(uint32_t array) { return W(ES1_ID(glEnableClientState), {array}); }
 
-// A recorded call entry built from a payload after the recorded GL error.
-std::unique_ptr<STraceCall> Entry(const SCall& c, bool data, uint32_t error)
-{
-    SPayload p;
-    p.U32(error);
-    p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
-    es2test::SReadCall r = es2test::BuildCall(c.id, p.bytes, data);
-    EXPECT_NE(r.call, nullptr) << c.id;
-    return std::make_unique<STraceCall>(1, std::move(r.call), 0);
-}
-
 // Wraps the ES 1.1 functions the player calls for recorded calls (not the walk's queries and unit
 // switches).
 void SpyOnEs1(CHostSpy& spy, SEs1Host& gl)
@@ -183,22 +171,7 @@ protected:
     std::vector<int> Play(const std::vector<SCall>& calls, uint8_t checkErrors = 0, bool data = true,
                           uint32_t error = 0)
     {
-        std::vector<int> results;
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        try {
-            for (const SCall& c : calls) {
-                entries.push_back(Entry(c, data, error));
-                results.push_back(playback->PlayCall(entries.back().get(), checkErrors));
-            }
-        } catch (...) {
-            out = testing::internal::GetCapturedStdout();
-            err = testing::internal::GetCapturedStderr();
-            throw;
-        }
-        out = testing::internal::GetCapturedStdout();
-        err = testing::internal::GetCapturedStderr();
-        return results;
+        return playertest::PlayCalls(*playback, calls, checkErrors, error, data, entries, out, err);
     }
 
 public:
@@ -437,7 +410,7 @@ TEST_F(Es1Player, LoadMatrixHandsOverTheSameRecordedArrayEachTime)
         matrix.F(i % 5 == 0 ? 1.0f : 0.0f);
     CHostSpy spy;
     XQF_SPY(spy, *gl, glLoadMatrixf);
-    std::unique_ptr<STraceCall> entry = Entry({ES1_ID(glLoadMatrixf), matrix}, true, 0);
+    std::unique_ptr<STraceCall> entry = playertest::Entry({ES1_ID(glLoadMatrixf), matrix});
     EXPECT_EQ(playback->PlayCall(entry.get(), 1), 1);
     EXPECT_EQ(playback->PlayCall(entry.get(), 1), 1);
     ASSERT_EQ(spy.calls.size(), 2u);
@@ -489,6 +462,23 @@ TEST_F(Es1Player, TextureUnitsTakeBlocksAfterTheOtherArraysOnTheUnitsTheHostHas)
     EXPECT_EQ(Arg(spy, "glVertexPointer", 3), Block(0));
     EXPECT_EQ(Arg(spy, "glTexCoordPointer", 3), Block(1));
     EXPECT_EQ(HostInt(GL_CLIENT_ACTIVE_TEXTURE), GL_TEXTURE0);
+}
+
+// The indices read from an element buffer are read again once a buffer's contents change.
+TEST_F(Es1Player, ChangedElementBufferIndicesAreCheckedAgain)
+{
+    Play({GenBuffers({8}), W(ES1_ID(glBindBuffer), {kElement, 8}),
+          {ES1_ID(glBufferData), SPayload().Words({kElement, 6}).Ptr(0x800).U32(6).Raw({0, 0, 1, 0, 2, 0})
+                                     .U32(GL_STATIC_DRAW)},
+          Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000), Enable(GL_VERTEX_ARRAY)});
+    EXPECT_EQ(Play({DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}), std::vector<int>{1}) << err;
+    EXPECT_EQ(Play({DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}), std::vector<int>{1}) << err;
+    EXPECT_EQ(Play({{ES1_ID(glBufferSubData), SPayload().Words({kElement, 4, 2}).Ptr(0x800).U32(2).Raw({9, 0})},
+                    DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}),
+              (std::vector<int>{1, 0}))
+        << "index 9 reads ten vertices";
+    EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block holds 24 bytes of the 80"), std::string::npos)
+        << err;
 }
 
 TEST_F(Es1Player, MoreEnabledArraysThanBlocksThrowsBeforeAnyArrayMoves)
