@@ -709,6 +709,21 @@ const std::vector<SShort>& WithoutData()
         {"buffer data", {}, {ES1_ID(glBufferData), SPayload().Words({kArray, 64}).Ptr(0x700).U32(GL_STATIC_DRAW)},
          {"glBufferData"}},
         {"buffer names", {}, {ES1_ID(glGenBuffers), SPayload().U32(1).Ptr(0x100)}, {"glGenBuffers"}},
+        {"deleted buffer names", {}, {ES1_ID(glDeleteBuffers), SPayload().U32(1).Ptr(0x100)}, {"glDeleteBuffers"}},
+        {"deleted texture names", {}, {ES1_ID(glDeleteTextures), SPayload().U32(1).Ptr(0x100)}, {"glDeleteTextures"}},
+        {"buffer sub-data", {}, {ES1_ID(glBufferSubData), SPayload().Words({kArray, 0, 16}).Ptr(0x700)},
+         {"glBufferSubData"}},
+        {"a texture image", {},
+         {ES1_ID(glTexImage2D),
+          SPayload().Words({kTex2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE}).Ptr(0x900).U32(4)},
+         {"glTexImage2D"}},
+        {"a sub-image", {},
+         {ES1_ID(glTexSubImage2D),
+          SPayload().Words({kTex2D, 0, 0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE}).Ptr(0x900).U32(4)},
+         {"glTexSubImage2D"}},
+        {"a compressed image", {},
+         {ES1_ID(glCompressedTexImage2D), SPayload().Words({kTex2D, 0, 0x8D64, 8, 8, 0, 32}).Ptr(0x900)},
+         {"glCompressedTexImage2D"}},
     };
     return cases;
 }

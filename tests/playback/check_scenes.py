@@ -17,6 +17,9 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
           player); the frame holding a call recorded with an error reports it and still matches.
           ES 1.1 scenes (es1-...) replay every frame from the trace's start (--from-start), and
           frame 1 also as above; they have no state or analyse check yet
+  nodata  ES 1.1 scenes written as a trace recorded without data (from-log --no-data): the last
+          frame replayed from the start ends with result 0 at a call the players turn down, named
+          on an "Error call:" line, never with a crash
   analyse analyse of every frame with draws equals NAME.fN.ppm; in frame 2 of each scene, a draw
           budget, a range left out, a range kept, a skipped call, a skipped function and wireframe
           each equal the reference xqft-record draws with the same variant; the overdraw picture of
@@ -232,6 +235,19 @@ def check_replay(runner, scene, trace, frames):
         runner.fail("error: %d frames report the call recorded with an error, expected 1" % errors)
 
 
+def check_without_data(runner, scene, frames):
+    if not is_es1(scene):
+        return
+    trace = os.path.join(runner.work, scene + ".nodata.xqft")
+    runner.run(sys.executable, os.path.join(runner.source, "tools", "xqftgen.py"), "from-log",
+               os.path.join(runner.work, scene + ".log"), trace, "--no-data")
+    out = os.path.join(runner.work, "nodata.ppm")
+    r = runner.dump("replay", trace, "--frame", str(frames), "--from-start", out)
+    if "result=0" not in r.stdout or "Error call:" not in r.stderr:
+        runner.fail("%s without data: replay %s, expected result 0 at a refused call: %s" % (
+            scene, r.stdout.strip().replace("\n", " "), r.stderr.strip()[-300:]))
+
+
 def log_frames(path):
     """The direct run's calls by frame: per frame, a list of (number, function); numbers count from
     1 over the log, as the trace numbers its calls."""
@@ -394,6 +410,8 @@ def main(argv):
                 check_state(runner, scene, trace, frames)
             if "replay" in checks:
                 check_replay(runner, scene, trace, frames)
+            if "nodata" in checks:
+                check_without_data(runner, scene, frames)
             if "analyse" in checks:
                 check_analyse(runner, scene, trace, frames)
         print("%d failures" % len(runner.failures))

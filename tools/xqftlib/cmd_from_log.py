@@ -8,7 +8,9 @@ renamed by a fixed one-to-one rule (GL names keep 0; EGL handles become small 32
 that a replay really goes through its name maps; ES 1.1 texture names stay as they are (the ES 1.1
 player uses them on the host as recorded). Draws end with a trailer of 40 bytes that no reader
 takes as a block. An eglSwapBuffers naming an "image" carries it as its frame image (the log's
-NAME.fN.ppm, alpha 255).
+NAME.fN.ppm, alpha 255). With --no-data the trace is one recorded without data: arguments that
+carry data keep their pointer values only, as a capture layer writes them when told to keep no
+data (a glDrawArrays keeps its client-array blocks, which are read in both modes).
 """
 import json
 import os
@@ -90,24 +92,25 @@ def blocks(renamer, logged):
     return [renamer.value(b) for b in logged]
 
 
-def es1_record(ts, renamer, call, rid, error, where):
-    """The payload of one logged ES 1.1 call."""
+def es1_record(ts, data, renamer, call, rid, error, where):
+    """The payload of one logged ES 1.1 call, with data (1) or without (0)."""
     if rid == es1.DRAW_ARRAYS:
         return es1.encode_draw_arrays(ts, call["mode"], call["first"], call["count"],
                                       blocks(renamer, call["blocks"]), trailer=bytes(40), error=error).payload
     if rid == es1.DRAW_ELEMENTS:
-        return es1.encode_draw_elements(ts, 1, call["mode"], call["count"], call["type"],
+        return es1.encode_draw_elements(ts, data, call["mode"], call["count"], call["type"],
                                         renamer.value(call["indices"]), call["offset"],
                                         blocks(renamer, call["blocks"]), trailer=bytes(40), error=error).payload
     values = [renamer.value(v) for v in call["v"]]
     try:
-        return es1.encode_call(rid, values, ts, 1, error).payload
+        return es1.encode_call(rid, values, ts, data, error).payload
     except ValueError as e:
         raise SystemExit("%s: %s: %s" % (where, call.get("f"), e))
 
 
 def run(args):
-    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=1)
+    data = 0 if args.no_data else 1
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=data, frame_image=1)
     ts = w.type_sizes
     renamer = Renamer()
     es1_renamer = Renamer(keep=("texture",))
@@ -125,7 +128,7 @@ def run(args):
                     values["frameData_ptr"] = 0x1000
                 w.record(rid, egl.encode(w, rid, values, error))
             elif es1.FIRST_ID <= rid <= es1.LAST_ID:
-                w.record(rid, es1_record(ts, es1_renamer, call, rid, error, "%s:%d" % (args.log, number)))
+                w.record(rid, es1_record(ts, data, es1_renamer, call, rid, error, "%s:%d" % (args.log, number)))
             elif rid == es2.DRAW_ARRAYS:
                 # The trailer keeps the last block: the reader stops once 40 or fewer bytes remain.
                 record = es2.encode_draw_arrays(ts, call["mode"], call["first"], call["count"],
@@ -133,14 +136,14 @@ def run(args):
                 w.record(rid, record.payload)
             elif rid == es2.DRAW_ELEMENTS:
                 indices = renamer.value(call["indices"])
-                record = es2.encode_draw_elements(ts, 1, call["mode"], call["count"], call["type"], indices,
+                record = es2.encode_draw_elements(ts, data, call["mode"], call["count"], call["type"], indices,
                                                   call["offset"], blocks(renamer, call["blocks"]),
                                                   trailer=bytes(8), error=error)
                 w.record(rid, record.payload)
             else:
                 values = [renamer.value(v) for v in call["v"]]
                 try:
-                    w.record(rid, es2.encode_call(rid, values, ts, 1, error).payload)
+                    w.record(rid, es2.encode_call(rid, values, ts, data, error).payload)
                 except ValueError as e:
                     raise SystemExit("%s:%d: %s: %s" % (args.log, number, call.get("f"), e))
     w.write(args.out)
@@ -151,4 +154,5 @@ def register(subparsers):
     p = subparsers.add_parser("from-log", help="the trace of an xqft-record call log")
     p.add_argument("log")
     p.add_argument("out")
+    p.add_argument("--no-data", action="store_true", help="a trace recorded without data")
     p.set_defaults(func=run)
