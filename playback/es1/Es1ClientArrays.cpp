@@ -283,8 +283,6 @@ EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry)
     const GLenum type = p.a.U32(sized ? 1 : 0);
     const GLsizei stride = p.a.I32(sized ? 2 : 1);
     const void* pointer = RecordedPointer(p.a, playback);
-    if (!entry)
-        return Missing(p);
     if (sized)
         reinterpret_cast<PointerFn>(entry)(size, type, stride, pointer);
     else

@@ -18,7 +18,7 @@ EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char
 // Refuses a call whose argument at `position` was recorded as a pointer value only (a trace without
 // data), where the host would read data through it.
 EEnd PointerOnly(SPlay& p, size_t position);
-// A host entry point the host library lacks: nothing is called, a warning, result 1.
+// A call whose host entry point the host library lacks: nothing is called, a warning, result 1.
 EEnd Missing(SPlay& p);
 
 // To be called whenever the contents of an ES 1.1 buffer on the host may have changed (data, part

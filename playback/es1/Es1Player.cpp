@@ -224,10 +224,7 @@ EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<I...>)
         TPlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
     if (refused)
         return EEnd::Fail;
-    void* entry = p.gl.EntryOfId(id);
-    if (!entry)
-        return Missing(p);
-    std::apply(reinterpret_cast<Fn>(entry), args);
+    std::apply(reinterpret_cast<Fn>(p.gl.EntryOfId(id)), args);
     return EEnd::Common;
 }
 
@@ -563,6 +560,10 @@ uint8_t CPlayback::PlayEs1Call(STraceCall* entry, uint8_t)
         m_callName = call.GetName();
     const CPlayArgs args(call);
     SPlay p{*this, call, args, *gl};
+    if (!gl->EntryOfId(uint32_t(call.GetId()))) {
+        Missing(p);  // nothing of a call the host cannot make is played, its draw's walk included
+        return 1;
+    }
     switch (play(p)) {
     case EEnd::Fail: return 0;
     case EEnd::Done: return 1;
