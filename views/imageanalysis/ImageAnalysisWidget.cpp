@@ -521,9 +521,17 @@ bool CImageAnalysisWidget::UpdateImage(bool show)
         analysing = 1;
         result = RunAnalysis();
         analysing = 0;
-        if (result == 0)
+        // The pass read the trace's captured bytes: once its file was cut or rewritten (also during
+        // the pass) they read as zeros, and the image made of them is not the frame.
+        const bool bytesGone = boundTrace && !boundTrace->CapturedBytesIntact();
+        if (bytesGone) {
+            CTraceController::Instance()->UpdateTemporalStatusBar(kBytesUnavailable);
+            viewer.SetImage(QPixmap());
+            viewer.SetInfoText(kBytesUnavailable);
+        } else if (result == 0) {
             CTraceController::Instance()->UpdateTemporalStatusBar(kRenderFailed);
-        if (show && result != 3)
+        }
+        if (show && result != 3 && !bytesGone)
             ShowFrameBuffer();
     } catch (...) {
         // However the pass ends, the dock is free again: a pass that threw must not leave every

@@ -61,6 +61,8 @@ public:
     enum EMode : uint16_t { kStandard = 0, kWireframe = 1, kDepthComplexity = 2 };
     static constexpr int kRetryMs = 500;
     static constexpr const char* kRenderFailed = "Render has failed. Please check the output window.";
+    static constexpr const char* kBytesUnavailable =
+        "The frame cannot be rendered: the trace file was cut or changed since it was opened.";
 
     // What tests and the main window read.
     const Ui_ImageAnalysis& Form() const { return ui; }
