@@ -206,6 +206,7 @@ TEST(FileChangeInTheTool, EveryCommandSurvivesACutAfterTheLoad)
         {"load FILE", false},
         {"calls FILE --frame 1", false},
         {"state FILE --call 30", true},
+        {"es1-state FILE --call 30", false},
         {"state-page FILE --call 30", false},
         {"egl-state FILE --frame 2", false},
         {"frame-image FILE --frame 1 OUT.ppm", true},
@@ -214,9 +215,11 @@ TEST(FileChangeInTheTool, EveryCommandSurvivesACutAfterTheLoad)
         {"export-shaders FILE OUT", false},
         {"textures FILE OUT", true},
         {"summary FILE --frame 1", false},
+        {"search FILE glDraw", false},
         {"egl-host FILE --frame 2", true},
         {"host-state FILE --frame 2", true},
         {"replay FILE --frame 2 OUT.ppm", true},
+        {"analyse FILE --frame 2 OUT.ppm", true},
     };
     const std::string out = TempPath("out");
     mkdir(out.c_str(), 0755);

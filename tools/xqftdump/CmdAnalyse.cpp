@@ -177,6 +177,9 @@ int Run(const std::vector<std::string>& given)
         }
         if (!ran)
             result = 0;
+        // The pass read the captured bytes: an image made after the file was cut is not the frame.
+        if (!CapturedBytesStillThere(trace.Data()))
+            return kDumpMalformed;
         // The facade owns the buffer: it is written before the facade goes.
         if (image && !WriteReadBack(out, rgb, width, height))
             return kDumpUsage;
