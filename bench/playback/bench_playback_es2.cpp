@@ -107,31 +107,8 @@ int main()
     std::printf("second restore: %.3f ms (goal < 1 ms)\n", again * 1e3);
 
     // 2. 10,000 state calls.
-    const std::vector<SStateCall> kinds = {
-        {XQF_ID("glEnable"), {GL_BLEND}},
-        {XQF_ID("glDisable"), {GL_BLEND}},
-        {XQF_ID("glBlendFunc"), {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
-        {XQF_ID("glDepthFunc"), {GL_LEQUAL}},
-        {XQF_ID("glClearColor"), {Bits(0.1f), Bits(0.2f), Bits(0.3f), Bits(1.0f)}},
-        {XQF_ID("glViewport"), {0, 0, 64, 64}},
-        {XQF_ID("glActiveTexture"), {GL_TEXTURE0}},
-        {XQF_ID("glBindTexture"), {GL_TEXTURE_2D, 0}},
-        {XQF_ID("glUniform4f"), {0xFFFFFFFFu, Bits(1), Bits(2), Bits(3), Bits(4)}},
-        {XQF_ID("glColorMask"), {1, 1, 1, 1}, true},
-    };
-    const bool timed = TimeStateCalls(kinds, [&](size_t kind) {
-        switch (kind) {
-        case 0: XQF_HOST(gl, glEnable)(GL_BLEND); break;
-        case 1: XQF_HOST(gl, glDisable)(GL_BLEND); break;
-        case 2: XQF_HOST(gl, glBlendFunc)(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-        case 3: XQF_HOST(gl, glDepthFunc)(GL_LEQUAL); break;
-        case 4: XQF_HOST(gl, glClearColor)(0.1f, 0.2f, 0.3f, 1.0f); break;
-        case 5: XQF_HOST(gl, glViewport)(0, 0, 64, 64); break;
-        case 6: XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0); break;
-        case 7: XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, 0); break;
-        case 8: XQF_HOST(gl, glUniform4f)(-1, 1, 2, 3, 4); break;
-        case 9: XQF_HOST(gl, glColorMask)(1, 1, 1, 1); break;
-        }
-    });
+    const bool timed = TimeSharedStateCalls<ECallFamily::Es2>(
+        gl, {XQF_ID("glUniform4f"), {0xFFFFFFFFu, Bits(1), Bits(2), Bits(3), Bits(4)}},
+        [&] { XQF_HOST(gl, glUniform4f)(-1, 1, 2, 3, 4); });
     return timed ? 0 : 1;
 }

@@ -3,7 +3,9 @@
 // beside the same calls made directly.
 #include "BenchSupport.h"
 #include "BenchTraceWriter.h"
+#include "CallQueries.h"
 #include "Playback.h"
+#include "host/HostTables.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
 
@@ -82,6 +84,44 @@ bool TimeStateCalls(const std::vector<SStateCall>& kinds, Direct direct, uint32_
                 played * 1e9, directCall * 1e9, (played - directCall) * 1e9, calls);
     reader.Close();
     return true;
+}
+
+// The state calls both players' benchmarks time: nine that ES 1.1 and ES 2.0 share, under the ids of
+// `Family`, and `own`, a call of that API alone, which `ownDirect` makes directly. The direct calls
+// go through the host table `gl`, as the player's do.
+template <ECallFamily Family, class Host, class OwnDirect>
+bool TimeSharedStateCalls(Host& gl, const SStateCall& own, OwnDirect ownDirect)
+{
+    constexpr uint32_t kBlend = 0x0BE2, kSrcAlpha = 0x0302, kOneMinusSrcAlpha = 0x0303, kLequal = 0x0203,
+                       kTexture0 = 0x84C0, kTexture2D = 0x0DE1;
+    const std::vector<SStateCall> kinds = {
+        {CallIdOf(Family, "glEnable"), {kBlend}},
+        {CallIdOf(Family, "glDisable"), {kBlend}},
+        {CallIdOf(Family, "glBlendFunc"), {kSrcAlpha, kOneMinusSrcAlpha}},
+        {CallIdOf(Family, "glDepthFunc"), {kLequal}},
+        {CallIdOf(Family, "glClearColor"), {Bits(0.1f), Bits(0.2f), Bits(0.3f), Bits(1.0f)}},
+        {CallIdOf(Family, "glViewport"), {0, 0, 64, 64}},
+        {CallIdOf(Family, "glActiveTexture"), {kTexture0}},
+        {CallIdOf(Family, "glBindTexture"), {kTexture2D, 0}},
+        own,
+        {CallIdOf(Family, "glColorMask"), {1, 1, 1, 1}, true},
+    };
+#define XQF_DIRECT(fn, ...) reinterpret_cast<void (*)(__VA_ARGS__)>(XQF_HOST_SLOT(gl, fn))
+    return TimeStateCalls(kinds, [&](size_t kind) {
+        switch (kind) {
+        case 0: XQF_DIRECT(glEnable, uint32_t)(kBlend); break;
+        case 1: XQF_DIRECT(glDisable, uint32_t)(kBlend); break;
+        case 2: XQF_DIRECT(glBlendFunc, uint32_t, uint32_t)(kSrcAlpha, kOneMinusSrcAlpha); break;
+        case 3: XQF_DIRECT(glDepthFunc, uint32_t)(kLequal); break;
+        case 4: XQF_DIRECT(glClearColor, float, float, float, float)(0.1f, 0.2f, 0.3f, 1.0f); break;
+        case 5: XQF_DIRECT(glViewport, int32_t, int32_t, int32_t, int32_t)(0, 0, 64, 64); break;
+        case 6: XQF_DIRECT(glActiveTexture, uint32_t)(kTexture0); break;
+        case 7: XQF_DIRECT(glBindTexture, uint32_t, uint32_t)(kTexture2D, 0); break;
+        case 8: ownDirect(); break;
+        case 9: XQF_DIRECT(glColorMask, uint8_t, uint8_t, uint8_t, uint8_t)(1, 1, 1, 1); break;
+        }
+    });
+#undef XQF_DIRECT
 }
 
 } // namespace xqft::bench
