@@ -223,7 +223,13 @@ bool StoreLevel(SEs1State& s, uint32_t frame, SEs1TexImage&& image, const SImage
     s.textureImageStamp = frame;
     image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     image.texture = s.texture2DBinding[unit];
-    s.textures[image.texture][uint32_t(image.level)] = std::move(image);
+    SEs1TexImage& slot = s.textures[image.texture][uint32_t(image.level)];
+    image.minFilter = slot.minFilter;  // the texture's parameters stay as they were
+    image.magFilter = slot.magFilter;
+    image.wrapS = slot.wrapS;
+    image.wrapT = slot.wrapT;
+    image.generateMipmap = slot.generateMipmap;
+    slot = std::move(image);
     return true;
 }
 

@@ -617,4 +617,65 @@ bool Es1Effect(const CEs1_glTexEnvxv_v1& c, SEs1State& s, uint32_t) { return Tex
 // Deleting textures keeps their tracked images (the views still show what a trace uploaded).
 bool Es1Effect(const CEs1_glDeleteTextures_v1&, SEs1State&, uint32_t) { return true; }
 
+// ---- texture parameters -------------------------------------------------------------------------
+
+namespace {
+
+// Sets a sampling parameter of the active unit's bound 2D texture, kept on its level 0 (added
+// empty when the texture has no level 0 yet). value: the parameter as GL stores it, an integer.
+bool SetTexParameter(SEs1State& s, uint32_t frame, uint32_t target, uint32_t pname, int32_t value)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit)
+        return false;
+    if (target != kTexture2D)
+        return true;
+    uint32_t SEs1TexImage::*field = nullptr;
+    switch (pname) {
+    case 0x2801: field = &SEs1TexImage::minFilter; break;       // GL_TEXTURE_MIN_FILTER
+    case 0x2800: field = &SEs1TexImage::magFilter; break;       // GL_TEXTURE_MAG_FILTER
+    case 0x2802: field = &SEs1TexImage::wrapS; break;           // GL_TEXTURE_WRAP_S
+    case 0x2803: field = &SEs1TexImage::wrapT; break;           // GL_TEXTURE_WRAP_T
+    case 0x8191: field = &SEs1TexImage::generateMipmap; break;  // GL_GENERATE_MIPMAP
+    default: return true;
+    }
+    const uint32_t texture = s.texture2DBinding[unit];
+    SEs1TexImage& level0 = s.textures[texture][0];
+    level0.texture = texture;
+    level0.*field = uint32_t(value);
+    s.textureImageStamp = frame;
+    return true;
+}
+
+// The vector forms: the first value, nothing when the call recorded none.
+template <class Call>
+bool TexParameterVector(const Call& c, SEs1State& s, uint32_t frame)
+{
+    const auto values = ValuesOf(c);
+    if (values.Count() == 0)
+        return ActiveUnit(s) != kNoUnit;
+    return SetTexParameter(s, frame, c.template Item<"target">().Value(), c.template Item<"pname">().Value(),
+                           values.Integer(0));
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glTexParameterf_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetTexParameter(s, frame, c.Item<"target">().Value(), c.Item<"pname">().Value(),
+                           FloatToInt(c.Item<"param">().Value()));
+}
+// A fixed-point parameter of an enumerated value is that value, as glTexEnvx takes it.
+bool Es1Effect(const CEs1_glTexParameterx_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetTexParameter(s, frame, c.Item<"target">().Value(), c.Item<"pname">().Value(), c.Item<"param">().Value());
+}
+bool Es1Effect(const CEs1_glTexParameteri_v1& c, SEs1State& s, uint32_t frame)
+{
+    return SetTexParameter(s, frame, c.Item<"target">().Value(), c.Item<"pname">().Value(), c.Item<"param">().Value());
+}
+bool Es1Effect(const CEs1_glTexParameterfv_v1& c, SEs1State& s, uint32_t frame) { return TexParameterVector(c, s, frame); }
+bool Es1Effect(const CEs1_glTexParameteriv_v1& c, SEs1State& s, uint32_t frame) { return TexParameterVector(c, s, frame); }
+bool Es1Effect(const CEs1_glTexParameterxv_v1& c, SEs1State& s, uint32_t frame) { return TexParameterVector(c, s, frame); }
+
 } // namespace xqft_es1

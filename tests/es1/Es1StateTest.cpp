@@ -284,6 +284,44 @@ const SStateCase kCases[] = {
          EXPECT_EQ(s.packAlignment, 8);
          EXPECT_EQ(run.results, (std::vector<bool>(3, true)));
      }},
+    // ---- texture parameters, kept on level 0 of the active unit's 2D texture
+    {"texture parameters of every form land on level 0, which keeps them when specified again",
+     {W(kActiveTexture, {kTex0 + 1}), W(kBindTexture, {kTexture2D, 5}),
+      W(kTexParameteri, {kTexture2D, 0x2801, 0x2601}), W(kTexParameterf, {kTexture2D, 0x2800, F(9728.9f)}),
+      W(kTexParameterx, {kTexture2D, 0x2802, 0x812F}), {kTexParameteriv, SPayload().Words({kTexture2D, 0x2803}).Ptr(0x10).U32(1).U32(0x8370)},
+      {kTexParameterfv, SPayload().Words({kTexture2D, 0x8191}).Ptr(0x10).U32(1).F(1.0f)},
+      TexImage(0, kRgba, 1, 1, kUbyte, Bytes(4, 0)), TexImage(1, kRgba, 1, 1, kUbyte, Bytes(4, 0)),
+      {kTexParameterxv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0x10).U32(1).U32(0x2703)}},
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         const SEs1TexImage* l = Level(s, 5, 0);
+         ASSERT_NE(l, nullptr);
+         EXPECT_EQ(l->width, 1);
+         EXPECT_EQ(l->minFilter, 0x2703u);
+         EXPECT_EQ(l->magFilter, 0x2600u) << "a float parameter is truncated";
+         EXPECT_EQ(l->wrapS, 0x812Fu) << "a fixed-point parameter is the enumerated value";
+         EXPECT_EQ(l->wrapT, 0x8370u);
+         EXPECT_EQ(l->generateMipmap, 1u);
+         EXPECT_EQ(Level(s, 5, 1)->minFilter, 0x2702u) << "higher levels keep the defaults";
+         EXPECT_EQ(s.textureImageStamp, 10u);
+         EXPECT_EQ(run.results, (std::vector<bool>(10, true)));
+     }},
+    {"a texture given parameters but no image has an empty level 0; other targets and names change nothing",
+     {W(kBindTexture, {kTexture2D, 4}), W(kTexParameteri, {0x8513, 0x2801, 0x2600}),
+      W(kTexParameteri, {kTexture2D, 0x1234, 0x2600}), {kTexParameteriv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0).U32(0)},
+      W(kTexParameteri, {kTexture2D, 0x2800, 0x2600})},
+     true,
+     [](const SEs1State& s, const SRun&) {
+         const SEs1TexImage* l = Level(s, 4, 0);
+         ASSERT_NE(l, nullptr);
+         EXPECT_EQ(l->texture, 4u);
+         EXPECT_EQ(l->format, 0u);
+         EXPECT_EQ(l->data, nullptr);
+         EXPECT_EQ(l->minFilter, 0x2702u);
+         EXPECT_EQ(l->magFilter, 0x2600u);
+         EXPECT_EQ(l->wrapS, 0x2901u);
+         EXPECT_EQ(l->generateMipmap, 0u);
+     }},
     // ---- units outside the tracked 32
     {"active texture below unit 0 or at unit 40 is ignored, and the unit calls act on unit 0",
      {W(kActiveTexture, {kTex0 - 1}), W(kActiveTexture, {kTex0 + 40}), W(kBindTexture, {kTexture2D, 6}),

@@ -32,6 +32,13 @@ struct SEs1TexImage
     uint32_t size = 0;          // computed from the arguments (0 when no device could hold it)
     uint32_t capturedSize = 0;  // bytes held in data (<= size): readers never go past it
     uint8_t compressed = 0;
+    // Sampling parameters of the texture, kept on its level 0 (GL ES 1.1 defaults); a level
+    // specified again keeps them.
+    uint32_t minFilter = 0x2702;  // GL_NEAREST_MIPMAP_LINEAR
+    uint32_t magFilter = 0x2601;  // GL_LINEAR
+    uint32_t wrapS = 0x2901;      // GL_REPEAT
+    uint32_t wrapT = 0x2901;
+    uint32_t generateMipmap = 0;  // GL_GENERATE_MIPMAP
 };
 
 struct SEs1ClientArray
