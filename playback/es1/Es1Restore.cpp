@@ -1,5 +1,249 @@
 #include "Es1Restore.h"
 
-// ES 1.1 records are not read yet (their factory makes no call), so no frame has ES 1.1 state to
-// restore: traces replay only their EGL calls until those records and the ES 1.1 player exist.
-void RestoreEs1State(SEs1State&, uint32_t, SEs1State*) {}
+#include "host/HostExtensions.h"
+#include "host/HostTables.h"
+#include "host/PaddedUpload.h"
+#include "maps/NameMaps.h"
+#include "state/PixelSize.h"
+
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+void Capability(SEs1Host& gl, GLenum cap, uint8_t on)
+{
+    if (on)
+        XQF_HOST(gl, glEnable)(cap);
+    else
+        XQF_HOST(gl, glDisable)(cap);
+}
+
+GLint HostInteger(SEs1Host& gl, GLenum pname)
+{
+    GLint v[4] = {};  // 0 when the query writes nothing
+    XQF_HOST(gl, glGetIntegerv)(pname, v);
+    return v[0];
+}
+
+// A buffer name the restore defines or binds reaches later replayed calls as itself: the host's
+// glGenBuffers never hands out a name that binding made, so the player's own pairs never meet it.
+void Bind(SEs1Host& gl, GLenum target, uint32_t name)
+{
+    if (name != 0)
+        Es1BufferNameMap::Set(name, name);
+    XQF_HOST(gl, glBindBuffer)(target, name);
+}
+
+// Clip planes and light positions are taken in eye coordinates through the model-view matrix the
+// host has: they are sent under identity, so that a frame restored twice gives one picture, and the
+// host's matrix and matrix mode are put back.
+class CIdentityModelView
+{
+public:
+    explicit CIdentityModelView(SEs1Host& gl) : m_gl(gl), m_mode(HostInteger(gl, GL_MATRIX_MODE))
+    {
+        XQF_HOST(gl, glMatrixMode)(GL_MODELVIEW);
+        XQF_HOST(gl, glGetFloatv)(GL_MODELVIEW_MATRIX, m_matrix);
+        XQF_HOST(gl, glLoadIdentity)();
+    }
+    ~CIdentityModelView()
+    {
+        XQF_HOST(m_gl, glLoadMatrixf)(m_matrix);
+        XQF_HOST(m_gl, glMatrixMode)(m_mode ? GLenum(m_mode) : GL_MODELVIEW);
+    }
+
+private:
+    SEs1Host& m_gl;
+    GLint m_mode;
+    GLfloat m_matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+};
+
+void SendParameters(SEs1Host& gl, const SEs1TexImage& level0)
+{
+    XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(level0.minFilter));
+    XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(level0.magFilter));
+    XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GLint(level0.wrapS));
+    XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GLint(level0.wrapT));
+    XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GLint(level0.generateMipmap));
+}
+
+void UploadLevel(SEs1Host& gl, const SEs1TexImage& image, GLint maxSize)
+{
+    const uint8_t* bytes = image.data.get();
+    if (image.compressed) {
+        // A compressed level without all its bytes is not uploaded (as one without data).
+        if (bytes && image.capturedSize >= image.size && image.size > 0)
+            XQF_HOST(gl, glCompressedTexImage2D)(GL_TEXTURE_2D, image.level, image.format, image.width, image.height,
+                                                 image.border, GLsizei(image.size), bytes);
+        return;
+    }
+    if (image.format == 0 && image.internalFormat == 0)
+        return;  // a level that only holds the texture's parameters: never specified
+    const GLint alignment = ValidUnpackAlignment(image.unpackAlignment);
+    const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment, image.border);
+    if (bytes && (needed < 0 || image.width > maxSize || image.height > maxSize))
+        bytes = nullptr;  // a format this side cannot size, or a size the host refuses anyway
+    const CPaddedUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
+    XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
+    XQF_HOST(gl, glTexImage2D)(GL_TEXTURE_2D, image.level, GLint(image.internalFormat), image.width, image.height,
+                               image.border, image.format, image.type, upload.Data());
+}
+
+// Whether texture t of the snapshot is on the host since the last restore: the same texture at the
+// same position, its first level the same recorded upload.
+bool AlreadyHeld(const CObjectTable<CObjectTable<SEs1TexImage>>& textures, int32_t t, const SEs1State* current)
+{
+    if (!current || current->textures.Count() < t + 1)
+        return false;
+    const auto& held = std::as_const(current->textures);
+    const auto& levels = textures.At(t);
+    const auto& heldLevels = held.At(t);
+    if (held.KeyAt(t) != textures.KeyAt(t) || levels.Count() == 0 || heldLevels.Count() == 0)
+        return false;
+    return heldLevels.At(0).data == levels.At(0).data;
+}
+
+// Step 1: every texture under its recorded name, each level under its own recorded unpack
+// alignment; the host's alignment is put back afterwards.
+void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
+{
+    const auto& textures = std::as_const(snapshot.textures);
+    if (textures.Count() == 0)
+        return;
+    const GLint hostAlignment = HostInteger(gl, GL_UNPACK_ALIGNMENT);
+    const GLint maxSize = HostInteger(gl, GL_MAX_TEXTURE_SIZE);
+    for (int32_t t = 0; t < textures.Count(); ++t) {
+        const auto& levels = textures.At(t);
+        XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, textures.KeyAt(t));
+        if (AlreadyHeld(textures, t, current)) {
+            // The images are on the host; the parameters may have changed since, and cost nothing.
+            if (const SEs1TexImage* level0 = levels.Get(0))
+                SendParameters(gl, *level0);
+            continue;
+        }
+        for (int32_t l = 0; l < levels.Count(); ++l) {
+            const SEs1TexImage& image = levels.At(l);
+            if (image.level == 0 && !image.compressed)
+                XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GLint(image.generateMipmap));
+            UploadLevel(gl, image, maxSize);
+            if (image.level == 0)
+                SendParameters(gl, image);
+        }
+    }
+    XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, hostAlignment ? hostAlignment : 4);
+}
+
+// Step 2, over the units both the snapshot and the host have.
+void Units(SEs1Host& gl, const SEs1State& snapshot)
+{
+    const uint32_t units = std::min<uint32_t>({snapshot.textureUnitCount, uint32_t(kEs1Units),
+                                               uint32_t(std::max(HostInteger(gl, GL_MAX_TEXTURE_UNITS), 1))});
+    for (uint32_t u = 0; u < units; ++u) {
+        XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0 + u);
+        XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, snapshot.texture2DBinding[u]);
+        const float* tc = snapshot.currentTexCoord[u];
+        XQF_HOST(gl, glMultiTexCoord4f)(GL_TEXTURE0 + u, tc[0], tc[1], tc[2], tc[3]);
+        Capability(gl, GL_TEXTURE_2D, snapshot.texture2DEnabled[u]);
+    }
+    const uint32_t active = snapshot.activeTexture - GL_TEXTURE0;
+    XQF_HOST(gl, glActiveTexture)(active < units ? snapshot.activeTexture : GL_TEXTURE0);
+}
+
+// Step 3. A host without the matrix palette refuses its capability: it is left out there.
+void Capabilities(SEs1Host& gl, const SEs1State& snapshot)
+{
+    auto getString = XQF_HOST(gl, glGetString);
+    const bool palette =
+        HasExtension(reinterpret_cast<const char*>(getString(GL_EXTENSIONS)), "GL_OES_matrix_palette");
+    for (int i = 0; i < 35; ++i)
+        if (kEs1Capabilities[i] != GL_MATRIX_PALETTE_OES || palette)
+            Capability(gl, kEs1Capabilities[i], snapshot.capabilities[i]);
+}
+
+// Steps 5 and 6: every buffer again (no skip test), then the bindings.
+void Buffers(SEs1Host& gl, SEs1State& snapshot)
+{
+    const auto& buffers = std::as_const(snapshot.buffers);
+    for (int32_t i = 0; i < buffers.Count(); ++i) {
+        const SEs1Buffer& b = buffers.At(i);
+        // A buffer only written into, never defined, has no target: it is made, not filled.
+        const bool defined = b.target == GL_ARRAY_BUFFER || b.target == GL_ELEMENT_ARRAY_BUFFER;
+        const GLenum target = defined ? b.target : GL_ARRAY_BUFFER;
+        Bind(gl, target, buffers.KeyAt(i));
+        if (!defined || b.usage == 0)
+            continue;
+        const CPaddedUpload upload(b.data.get(), b.capturedSize, b.size);
+        XQF_HOST(gl, glBufferData)(target, GLsizeiptr(b.size), upload.Data(), b.usage);
+    }
+    Bind(gl, GL_ARRAY_BUFFER, snapshot.arrayBufferBinding);
+    Bind(gl, GL_ELEMENT_ARRAY_BUFFER, snapshot.vertexArrays[snapshot.vertexArrayBinding].elementArrayBuffer);
+}
+
+void ClipPlanes(SEs1Host& gl, const SEs1State& snapshot)
+{
+    const GLint n = std::min(HostInteger(gl, GL_MAX_CLIP_PLANES), 6);
+    for (GLint i = 0; i < n; ++i)
+        XQF_HOST(gl, glClipPlanef)(GL_CLIP_PLANE0 + GLenum(i), snapshot.clipPlaneEquations[i]);
+}
+
+// The tracked lights 1 to 7 start all zero, where GL starts them as a white-less, unattenuated,
+// non-spot light. Sent as tracked, an untouched spot cutoff of 0 and constant attenuation of 0 would
+// turn a light the trace enables without setting them into one that lights nothing: a parameter
+// still all zero there is sent as GL's default. For the colours this changes only the alpha, which
+// no lit colour uses; for the others zero is a degenerate value no application sets on purpose.
+const GLfloat kLightDefaults[10][4] = {
+    {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 1, 0}, {0, 0, -1, 0},
+    {0, 0, 0, 0}, {180, 0, 0, 0}, {1, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0},
+};
+
+void Lights(SEs1Host& gl, const SEs1State& snapshot)
+{
+    const GLint n = std::min(HostInteger(gl, GL_MAX_LIGHTS), 8);
+    for (GLint i = 0; i < n; ++i)
+        for (int p = 0; p < 10; ++p) {
+            const float* v = snapshot.lights[i][p];
+            const bool untouched = i > 0 && v[0] == 0 && v[1] == 0 && v[2] == 0 && v[3] == 0;
+            XQF_HOST(gl, glLightfv)(GL_LIGHT0 + GLenum(i), kEs1LightParams[p], untouched ? kLightDefaults[p] : v);
+        }
+}
+
+} // namespace
+
+void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
+{
+    SEs1Host& gl = *SEs1Host::Instance();
+    const SEs1State& s = snapshot;
+    Textures(gl, s, current);
+    Units(gl, s);
+    Capabilities(gl, s);
+    XQF_HOST(gl, glAlphaFunc)(s.alphaFunc, s.alphaRef);
+    Buffers(gl, snapshot);
+    XQF_HOST(gl, glBlendFunc)(s.blendSrc, s.blendDst);
+    XQF_HOST(gl, glClearColor)(s.clearColor[0], s.clearColor[1], s.clearColor[2], s.clearColor[3]);
+    XQF_HOST(gl, glClearDepthf)(s.clearDepth);
+    XQF_HOST(gl, glClearStencil)(s.clearStencil);
+    {
+        const CIdentityModelView identity(gl);
+        ClipPlanes(gl, s);
+    }
+    XQF_HOST(gl, glColor4f)(s.currentColor[0], s.currentColor[1], s.currentColor[2], s.currentColor[3]);
+    XQF_HOST(gl, glColorMask)(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
+    XQF_HOST(gl, glCullFace)(s.cullFaceMode);
+    XQF_HOST(gl, glDepthFunc)(s.depthFunc);
+    XQF_HOST(gl, glDepthMask)(s.depthMask);
+    XQF_HOST(gl, glDepthRangef)(s.depthRangeNear, s.depthRangeFar);
+    for (int i = 0; i < 4; ++i)
+        XQF_HOST(gl, glFogf)(kEs1FogParams[i], s.fogParams[i]);
+    XQF_HOST(gl, glFogfv)(GL_FOG_COLOR, s.fogColor);
+    XQF_HOST(gl, glFrontFace)(s.frontFace);
+    for (int i = 0; i < 5; ++i)
+        XQF_HOST(gl, glHint)(kEs1Hints[i], s.hints[i]);
+    XQF_HOST(gl, glLightModelf)(GL_LIGHT_MODEL_TWO_SIDE, s.lightModelTwoSide ? 1.0f : 0.0f);
+    XQF_HOST(gl, glLightModelfv)(GL_LIGHT_MODEL_AMBIENT, s.lightModelAmbient);
+    const CIdentityModelView identity(gl);
+    Lights(gl, s);
+}

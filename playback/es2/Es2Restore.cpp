@@ -1,6 +1,7 @@
 #include "Es2Restore.h"
 
 #include "host/HostTables.h"
+#include "host/PaddedUpload.h"
 #include "maps/NameMaps.h"
 #include "state/PixelSize.h"
 
@@ -15,36 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Recorded bytes as the host reads them: a capture that holds fewer bytes than the upload reads
-// (a cut trace, an image filled in part) is handed over padded with zeros. When no room can be had
-// for the padded copy the upload gets no data, as one recorded without.
-class CUpload
-{
-public:
-    CUpload(const uint8_t* bytes, uint64_t held, uint64_t needed)
-    {
-        if (!bytes || held >= needed) {
-            m_data = bytes;
-            return;
-        }
-        m_padded.reset(static_cast<uint8_t*>(std::calloc(needed, 1)));
-        if (m_padded)
-            std::memcpy(m_padded.get(), bytes, held);
-        m_data = m_padded.get();
-    }
-    const void* Data() const { return m_data; }
-
-private:
-    struct SFree
-    {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    const uint8_t* m_data = nullptr;
-    std::unique_ptr<uint8_t, SFree> m_padded;
-};
-
-GLint ValidAlignment(int32_t a) { return a == 1 || a == 2 || a == 4 || a == 8 ? a : 4; }
 
 void Capability(SEs2Host& gl, GLenum cap, uint8_t on)
 {
@@ -109,12 +80,12 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                                                              image.height, image.border, GLsizei(image.size), bytes);
                     continue;
                 }
-                const GLint alignment = ValidAlignment(image.unpackAlignment);
+                const GLint alignment = ValidUnpackAlignment(image.unpackAlignment);
                 const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment,
                                                     image.border);
                 if (bytes && (needed < 0 || image.width > maxSize || image.height > maxSize))
                     bytes = nullptr;  // a format this side cannot size, or a size the host refuses anyway
-                const CUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
+                const CPaddedUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
                 XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
                 XQF_HOST(gl, glTexImage2D)(image.target, image.level, GLint(image.format), image.width, image.height,
                                            image.border, image.format, image.type, upload.Data());
@@ -132,7 +103,7 @@ void Buffers(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
             continue;
         const GLuint host = HostBuffer(gl, buffers.KeyAt(i));
         XQF_HOST(gl, glBindBuffer)(b.target, host);
-        const CUpload upload(b.data.get(), b.capturedSize, b.size);
+        const CPaddedUpload upload(b.data.get(), b.capturedSize, b.size);
         XQF_HOST(gl, glBufferData)(b.target, GLsizeiptr(b.size), upload.Data(), b.usage);
     }
 }

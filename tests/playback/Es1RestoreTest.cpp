@@ -1,0 +1,328 @@
+// Restoring ES 1.1 state on the host over a wrapped ES 1.1 table on an ES 1.1 context: snapshots
+// written field by field, restored over nothing or over what an earlier restore left; the exact host
+// calls are checked, and after every restore the host reports no error.
+#include "HostSpy.h"
+#include "Playback.h"
+
+#include "es1/Es1Restore.h"
+#include "host/HostContext.h"
+#include "maps/NameMaps.h"
+#include "state/PixelSize.h"
+
+#include <GLES/gl.h>
+#include <GLES/glext.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+SharedBytes Filled(size_t n, uint8_t value)
+{
+    auto block = AllocateBytes(n);
+    std::memset(block.get(), value, n);
+    return block;
+}
+
+SEs1TexImage Level(uint32_t texture, int32_t level, int32_t w, int32_t h, SharedBytes data, uint32_t format = GL_RGBA,
+                   int32_t alignment = 4)
+{
+    SEs1TexImage i;
+    i.texture = texture;
+    i.level = level;
+    i.format = i.internalFormat = format;
+    i.width = w;
+    i.height = h;
+    i.type = GL_UNSIGNED_BYTE;
+    i.unpackAlignment = alignment;
+    i.size = uint32_t(GetImageSize(format, GL_UNSIGNED_BYTE, w, h, alignment, 0));
+    i.capturedSize = data ? i.size : 0;
+    i.data = std::move(data);
+    return i;
+}
+
+SEs1Buffer Buffer(uint32_t name, uint32_t target, uint32_t size, uint32_t captured)
+{
+    SEs1Buffer b;
+    b.name = name;
+    b.target = target;
+    b.size = size;
+    b.capturedSize = captured;
+    b.data = captured ? Filled(captured, 7) : nullptr;
+    b.usage = GL_STATIC_DRAW;
+    return b;
+}
+
+// What glGetString answers for GL_EXTENSIONS while a test says so.
+const char* g_extensions = nullptr;
+const GLubyte* (*g_hostGetString)(GLenum) = nullptr;
+const GLubyte* FakeGetString(GLenum name)
+{
+    if (name == GL_EXTENSIONS && g_extensions)
+        return reinterpret_cast<const GLubyte*>(g_extensions);
+    return g_hostGetString(name);
+}
+GLint g_maxLights = 0;
+void (*g_hostGetIntegerv)(GLenum, GLint*) = nullptr;
+void FakeGetIntegerv(GLenum pname, GLint* v)
+{
+    g_hostGetIntegerv(pname, v);
+    if (pname == GL_MAX_LIGHTS && g_maxLights)
+        *v = g_maxLights;
+}
+
+// The pixels glTexImage2D was handed and the unpack alignment it read them under.
+std::vector<uint8_t> g_pixels;
+GLint g_alignment = 0;
+size_t g_pixelBytes = 0;
+void (*g_hostTexImage)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) = nullptr;
+void KeepPixels(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border, GLenum format,
+                GLenum type, const void* pixels)
+{
+    g_hostGetIntegerv(GL_UNPACK_ALIGNMENT, &g_alignment);
+    const auto* p = static_cast<const uint8_t*>(pixels);
+    g_pixels = p ? std::vector<uint8_t>(p, p + g_pixelBytes) : std::vector<uint8_t>();
+    g_hostTexImage(target, level, internal, w, h, border, format, type, pixels);
+}
+
+class Es1Restore : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (SEglHost::Instance()->IsFailed())
+            GTEST_SKIP() << "no host EGL library";
+        gl = SEs1Host::Instance();
+        if (!gl || gl->IsFailed())
+            GTEST_SKIP() << "no host ES 1.1 library";
+        SNativeWindowFuncs windows;
+        InitNativeWindowFunctions(windows);
+        static SHostContext context;  // one ES 1.1 context for the whole program
+        if (!context.context && !context.Make(1, windows, 0x900, SEglSurfaceWindow{0x901, 64, 48}))
+            GTEST_SKIP() << context.error;
+        HostEglInitialised = 1;
+        ResetNameMaps();
+        while (XQF_HOST(*gl, glGetError)() != GL_NO_ERROR) {
+        }
+        g_hostGetString = XQF_HOST(*gl, glGetString);
+        g_hostGetIntegerv = XQF_HOST(*gl, glGetIntegerv);
+        g_hostTexImage = XQF_HOST(*gl, glTexImage2D);
+        g_extensions = nullptr;
+        g_maxLights = 0;
+    }
+
+    // Restores the snapshot over `current` (null: nothing on the host yet) with the host calls
+    // spied; the host then reports no error.
+    void Restore(SEs1State snapshot, SEs1State* current)
+    {
+        spy = std::make_unique<CHostSpy>();
+        Wrap();
+        RestoreEs1State(snapshot, 2, current);
+        restored = snapshot;
+        EXPECT_EQ(XQF_HOST(*gl, glGetError)(), GLenum(GL_NO_ERROR));
+    }
+    void Wrap()
+    {
+        CHostSpy& s = *spy;
+        XQF_SPY(s, *gl, glActiveTexture);
+        XQF_SPY(s, *gl, glBindBuffer);
+        XQF_SPY(s, *gl, glBindTexture);
+        XQF_SPY(s, *gl, glBufferData);
+        XQF_SPY(s, *gl, glClipPlanef);
+        XQF_SPY(s, *gl, glCompressedTexImage2D);
+        XQF_SPY(s, *gl, glDisable);
+        XQF_SPY(s, *gl, glEnable);
+        XQF_SPY(s, *gl, glGetIntegerv, &FakeGetIntegerv);
+        XQF_SPY(s, *gl, glGetString, &FakeGetString);
+        XQF_SPY(s, *gl, glLightfv);
+        XQF_SPY(s, *gl, glLoadIdentity);
+        XQF_SPY(s, *gl, glLoadMatrixf);
+        XQF_SPY(s, *gl, glMatrixMode);
+        XQF_SPY(s, *gl, glMultiTexCoord4f);
+        XQF_SPY(s, *gl, glPixelStorei);
+        XQF_SPY(s, *gl, glTexImage2D);
+        XQF_SPY(s, *gl, glTexParameteri);
+    }
+    // The host calls of the given functions in order; a parameter call with its parameter name.
+    std::vector<std::string> Sequence(std::initializer_list<const char*> only) const
+    {
+        std::vector<std::string> out;
+        for (const SHostCall& c : spy->calls)
+            for (const char* name : only)
+                if (c.name == name)
+                    out.push_back(c.name + (c.name == "glTexParameteri" ? ":" + std::to_string(c.args[1]) : ""));
+        return out;
+    }
+    GLint HostInt(GLenum pname)
+    {
+        GLint v[4] = {};
+        XQF_HOST(*gl, glGetIntegerv)(pname, v);
+        return v[0];
+    }
+
+    SEs1Host* gl = nullptr;
+    std::unique_ptr<CHostSpy> spy;
+    SEs1State restored;
+};
+
+TEST_F(Es1Restore, TheSecondRestoreUploadsNoTextureButEveryBufferAgain)
+{
+    SEs1State s;
+    s.textures[3][0] = Level(3, 0, 2, 2, Filled(16, 1));
+    s.textures[4][0] = Level(4, 0, 1, 1, Filled(4, 2));
+    s.buffers[5] = Buffer(5, GL_ARRAY_BUFFER, 64, 64);
+    s.buffers[6] = Buffer(6, GL_ELEMENT_ARRAY_BUFFER, 0, 0);  // a buffer of size 0
+    s.arrayBufferBinding = 9;                                 // never given data
+    Restore(s, nullptr);
+    EXPECT_EQ(spy->Count("glTexImage2D"), 2);
+    EXPECT_EQ(spy->Count("glBufferData"), 2);
+    SEs1State held = s;
+    Restore(s, &held);
+    EXPECT_EQ(spy->Count("glTexImage2D"), 0);
+    EXPECT_EQ(spy->Count("glBufferData"), 2);
+    EXPECT_EQ(spy->Count("glTexParameteri"), 10) << "the parameters of held textures are sent all the same";
+    for (uint32_t name : {5u, 6u, 9u})
+        EXPECT_EQ(Es1BufferNameMap::Get(name), name) << "restored buffers keep their names for later calls";
+    EXPECT_EQ(HostInt(GL_ARRAY_BUFFER_BINDING), 9);
+}
+
+TEST_F(Es1Restore, LevelZeroGetsGenerateMipmapBeforeItsUploadAndItsParametersAfter)
+{
+    SEs1State s;
+    SEs1TexImage level0 = Level(3, 0, 2, 2, Filled(16, 1));
+    level0.minFilter = GL_LINEAR;
+    level0.wrapS = GL_CLAMP_TO_EDGE;
+    level0.generateMipmap = 1;
+    s.textures[3][0] = level0;
+    s.textures[3][1] = Level(3, 1, 1, 1, Filled(4, 1));
+    Restore(s, nullptr);
+    const std::vector<std::string> expected = {
+        "glTexParameteri:" + std::to_string(GL_GENERATE_MIPMAP), "glTexImage2D",
+        "glTexParameteri:" + std::to_string(GL_TEXTURE_MIN_FILTER), "glTexParameteri:" + std::to_string(GL_TEXTURE_MAG_FILTER),
+        "glTexParameteri:" + std::to_string(GL_TEXTURE_WRAP_S), "glTexParameteri:" + std::to_string(GL_TEXTURE_WRAP_T),
+        "glTexParameteri:" + std::to_string(GL_GENERATE_MIPMAP), "glTexImage2D"};
+    EXPECT_EQ(Sequence({"glTexParameteri", "glTexImage2D"}), expected);
+    const std::vector<SHostCall> p = spy->Of("glTexParameteri");
+    EXPECT_EQ(p[0].args[2], 1u) << "the tracked generate-mipmap value";
+    EXPECT_EQ(p[1].args[2], uint64_t(GL_LINEAR));
+    EXPECT_EQ(p[3].args[2], uint64_t(GL_CLAMP_TO_EDGE));
+    XQF_HOST(*gl, glBindTexture)(GL_TEXTURE_2D, 3);
+    GLint min = 0;
+    XQF_HOST(*gl, glGetTexParameteriv)(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+    EXPECT_EQ(min, GL_LINEAR);
+}
+
+// Bad snapshots: the restore sends nothing the host refuses (the fixture checks its error).
+TEST_F(Es1Restore, ShortLevelsAndBuffersArePaddedOrSkipped)
+{
+    SEs1State s;
+    // An odd-width RGB image recorded under alignment 1 with 10 of its 15 bytes, under a snapshot
+    // alignment of 8.
+    SEs1TexImage rgb = Level(3, 0, 5, 1, Filled(10, 0xAB), GL_RGB, 1);
+    rgb.capturedSize = 10;
+    s.textures[3][0] = rgb;
+    SEs1TexImage compressed = Level(4, 0, 4, 4, Filled(4, 1), GL_ETC1_RGB8_OES);
+    compressed.compressed = 1;
+    compressed.size = 8;
+    compressed.capturedSize = 4;
+    s.textures[4][0] = compressed;
+    SEs1TexImage parametersOnly;
+    parametersOnly.texture = 7;
+    parametersOnly.magFilter = GL_NEAREST;
+    s.textures[7][0] = parametersOnly;
+    s.buffers[5] = Buffer(5, GL_ARRAY_BUFFER, 64, 3);
+    s.buffers[8] = Buffer(8, 0, 0, 0);  // only ever written into
+    s.unpackAlignment = 8;
+    XQF_HOST(*gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, 2);
+    g_pixelBytes = 15;
+    CHostSpy keep;
+    XQF_SPY(keep, *gl, glTexImage2D, &KeepPixels);
+    Restore(s, nullptr);
+    EXPECT_EQ(g_alignment, 1);
+    ASSERT_EQ(g_pixels.size(), 15u);
+    EXPECT_EQ(std::vector<uint8_t>(g_pixels.begin() + 10, g_pixels.end()), std::vector<uint8_t>(5, 0)) << "zeros";
+    EXPECT_EQ(HostInt(GL_UNPACK_ALIGNMENT), 2) << "the host's alignment is put back";
+    EXPECT_EQ(spy->Count("glTexImage2D"), 1) << "a level of parameters only is not uploaded";
+    EXPECT_EQ(spy->Count("glCompressedTexImage2D"), 0);
+    EXPECT_EQ(spy->Count("glBufferData"), 1);
+    GLint mag = 0;
+    XQF_HOST(*gl, glBindTexture)(GL_TEXTURE_2D, 7);
+    XQF_HOST(*gl, glGetTexParameteriv)(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+    EXPECT_EQ(mag, GL_NEAREST);
+}
+
+TEST_F(Es1Restore, EightyLightCallsWhateverTheHostReports)
+{
+    for (GLint lights : {8, 16}) {
+        g_maxLights = lights;
+        Restore(SEs1State(), nullptr);
+        EXPECT_EQ(spy->Count("glLightfv"), 80) << lights;
+    }
+}
+
+TEST_F(Es1Restore, UnitsEndOnTheSnapshotsActiveUnitAndStopAtTheHostsCount)
+{
+    SEs1State s;
+    s.textureUnitCount = 32;
+    s.activeTexture = GL_TEXTURE1;
+    s.texture2DBinding[1] = 4;
+    s.texture2DEnabled[1] = 1;
+    Restore(s, nullptr);
+    const GLint units = HostInt(GL_MAX_TEXTURE_UNITS);
+    EXPECT_EQ(spy->Count("glMultiTexCoord4f"), std::min(units, 32));
+    EXPECT_EQ(spy->Of("glActiveTexture").back().args[0], uint64_t(GL_TEXTURE1));
+    EXPECT_EQ(HostInt(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+    EXPECT_EQ(HostInt(GL_TEXTURE_BINDING_2D), 4);
+}
+
+TEST_F(Es1Restore, TheMatrixPaletteIsSwitchedOnlyOnAHostThatListsIt)
+{
+    SEs1State s;
+    s.capabilities[34] = 1;
+    Restore(s, nullptr);
+    int palette = 0;
+    for (const char* name : {"glEnable", "glDisable"})
+        for (const SHostCall& c : spy->Of(name))
+            palette += c.args[0] == GL_MATRIX_PALETTE_OES;
+    EXPECT_EQ(palette, 0);
+    EXPECT_EQ(spy->Count("glEnable") + spy->Count("glDisable"), 34 + 1) << "34 capabilities and one unit";
+
+    g_extensions = "GL_OES_point_sprite GL_OES_matrix_palette";
+    SEs1State snapshot = s;
+    spy = std::make_unique<CHostSpy>();
+    Wrap();
+    RestoreEs1State(snapshot, 2, nullptr);
+    while (XQF_HOST(*gl, glGetError)() != GL_NO_ERROR) {  // Mesa refuses the capability
+    }
+    ASSERT_EQ(spy->Of("glEnable").back().args[0], uint64_t(GL_MATRIX_PALETTE_OES));
+}
+
+// Clip planes and lights are sent under an identity model-view, which is then put back.
+TEST_F(Es1Restore, PlanesAndLightsAreSentInEyeCoordinatesAndTheMatricesStay)
+{
+    XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
+    XQF_HOST(*gl, glLoadIdentity)();
+    XQF_HOST(*gl, glTranslatef)(5, 0, 0);
+    XQF_HOST(*gl, glMatrixMode)(GL_PROJECTION);
+    SEs1State s;
+    s.clipPlaneEquations[0][0] = 1;
+    s.clipPlaneEquations[0][3] = 2;
+    s.lights[0][3][0] = 1;  // position (1, 0, 0, 1)
+    s.lights[0][3][2] = 0;
+    s.lights[0][3][3] = 1;
+    Restore(s, nullptr);
+    GLfloat plane[4] = {}, position[4] = {}, matrix[16] = {};
+    XQF_HOST(*gl, glGetClipPlanef)(GL_CLIP_PLANE0, plane);
+    XQF_HOST(*gl, glGetLightfv)(GL_LIGHT0, GL_POSITION, position);
+    EXPECT_EQ(std::vector<float>(plane, plane + 4), (std::vector<float>{1, 0, 0, 2}));
+    EXPECT_EQ(std::vector<float>(position, position + 4), (std::vector<float>{1, 0, 0, 1}));
+    EXPECT_EQ(HostInt(GL_MATRIX_MODE), GL_PROJECTION);
+    XQF_HOST(*gl, glGetFloatv)(GL_MODELVIEW_MATRIX, matrix);
+    EXPECT_EQ(matrix[12], 5.0f);
+    XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
+    XQF_HOST(*gl, glLoadIdentity)();
+}
+
+} // namespace
