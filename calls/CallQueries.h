@@ -26,17 +26,22 @@ inline constexpr SCallRow kEs2[] = {
 #define XQF_TABLE "Es2Calls.def"
 #include "apicall/TableRows.inc"
 };
+inline constexpr SCallRow kExt[] = {
+#define XQF_TABLE "ExtCalls.def"
+#include "apicall/TableRows.inc"
+};
 
 struct SFamilyRows
 {
     ECallFamily family;
     std::span<const SCallRow> rows;
 };
-// The families with a table (the extension records have none yet).
-inline constexpr std::array<SFamilyRows, 3> kFamilies{{
+// Every family's table.
+inline constexpr std::array<SFamilyRows, 4> kFamilies{{
     {ECallFamily::Egl, kEgl},
     {ECallFamily::Es1, kEs1},
     {ECallFamily::Es2, kEs2},
+    {ECallFamily::Ext, kExt},
 }};
 
 consteval uint16_t IdLimit()

@@ -45,6 +45,9 @@ gen egl-every every-v8-nodata.xqft --version 8 --data-included 0
 gen es1-all es1-all.xqft
 gen es1-all es1-all-nodata-ptr8.xqft --no-data --pointer-size 8
 gen es1-mixed es1-mixed.xqft --calls 60 --frames 3 --vertex-bytes 48 --texture-bytes 16
+gen ext-all ext-all-es1.xqft --selector 1
+gen ext-all ext-all-nodata-v7.xqft --no-data --version 7
+gen ext-mixed ext-mixed.xqft --calls 60 --frames 3 --vertex-bytes 16
 
 echo "fuzz: running fuzz_load for ${SECONDS_TO_RUN}s"
 ASAN_OPTIONS=detect_leaks=1 "$BUILD/fuzz_load" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \

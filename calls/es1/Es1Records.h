@@ -25,7 +25,7 @@ public:
     explicit CEs1PointerCall(CTrace* trace) : CEs1Call(trace) {}
 
 protected:
-    bool ApplyToEs1State(SEs1State& state, uint32_t frame) override { return UpdateState(&state, frame); }
+    bool ApplyToEs1State(SEs1State& state, uint32_t frame) override { return ApplyEffect(&state, frame); }
 };
 
 template <uint16_t Traits>

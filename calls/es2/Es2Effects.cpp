@@ -42,16 +42,6 @@ void ForRecordedNames(const Names& names, int32_t n, auto&& fn)
         fn(names[i].value);
 }
 
-SEs2Attachment* Attachment(SEs2Framebuffer& f, uint32_t attachment)
-{
-    switch (attachment) {
-    case 0x8CE0: return &f.color;   // GL_COLOR_ATTACHMENT0
-    case 0x8D00: return &f.depth;   // GL_DEPTH_ATTACHMENT
-    case 0x8D20: return &f.stencil; // GL_STENCIL_ATTACHMENT
-    default: return nullptr;
-    }
-}
-
 } // namespace
 
 // ---- fixed-function state -------------------------------------------------------------------
@@ -358,9 +348,9 @@ bool Es2Effect(const CEs2_glFramebufferRenderbuffer_v1& c, SEs2State& s)
         return false;
     // An attachment point not tracked changes nothing: the current framebuffer gets no entry for it.
     SEs2Framebuffer probe;
-    if (!Attachment(probe, c.Item<"attachment">().Value()))
+    if (!AttachmentOf(probe, c.Item<"attachment">().Value()))
         return true;
-    if (SEs2Attachment* a = Attachment(s.framebuffers[s.framebufferBinding], c.Item<"attachment">().Value())) {
+    if (SEs2Attachment* a = AttachmentOf(s.framebuffers[s.framebufferBinding], c.Item<"attachment">().Value())) {
         a->type = 0x8D41; // GL_RENDERBUFFER
         a->name = c.Item<"renderbuffer">().Value();
     }
@@ -373,7 +363,7 @@ bool Es2Effect(const CEs2_glFramebufferTexture2D_v1& c, SEs2State& s)
         return false;
     SEs2Framebuffer& f = s.framebuffers[s.framebufferBinding];
     f.samples = 0;
-    if (SEs2Attachment* a = Attachment(f, c.Item<"attachment">().Value())) {
+    if (SEs2Attachment* a = AttachmentOf(f, c.Item<"attachment">().Value())) {
         a->type = 0x1702; // GL_TEXTURE
         a->name = c.Item<"texture">().Value();
         a->level = uint32_t(c.Item<"level">().Value());

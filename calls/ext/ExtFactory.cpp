@@ -1,6 +1,31 @@
-// The extension records are not built yet: the family has no table, registers no row, and the
-// loader skips every extension record. Its table will be calls/ext/ExtCalls.def, expanded here as
-// the other families expand theirs (and in calls/CallQueries.h).
+// The extension factory rows: a second expansion of ExtCalls.def, registered with the loader.
 #include "ExtFactory.h"
 
-void RegisterExtCalls() {}
+#include "ExtRecords.h"
+
+namespace {
+using namespace xqft_ext;
+
+constexpr SCallRow kExtRows[] = {
+#define XQF_TABLE "ExtCalls.def"
+#define XQF_TABLE_CLASSES
+#include "apicall/TableRows.inc"
+};
+static_assert(calltable::RowsInOrder(kExtRows), "ExtCalls.def: rows out of id or version order");
+static_assert(calltable::RowsWithin(kExtRows, 4001, 4090), "ExtCalls.def: an id outside 4001-4090");
+
+// One row for each of 4001-4080, 4089 and 4090; 4081-4088 have no function.
+consteval bool EveryIdOnce()
+{
+    if (std::size(kExtRows) != 82)
+        return false;
+    for (size_t i = 0; i < std::size(kExtRows); ++i)
+        if (kExtRows[i].id != (i < 80 ? 4001 + i : 4089 + (i - 80)))
+            return false;
+    return true;
+}
+static_assert(EveryIdOnce(), "ExtCalls.def: ids 4001-4080, 4089 and 4090 in order, once each");
+
+} // namespace
+
+void RegisterExtCalls() { RegisterCallFamily(ECallFamily::Ext, kExtRows); }

@@ -140,14 +140,14 @@ TEST(CallDescription, EmptyCallGivesTagAndNameOnly)
     EXPECT_EQ(nullptr, info.GetReturnValue());
 }
 
-// A family's range runs from its table's first row to its last (the extension calls have no table
-// yet); every other id belongs to no family.
+// A family's range runs from its table's first row to its last; every other id belongs to no
+// family (the extension ids 4081-4088 without a function lie inside its range).
 TEST(CallFactory, IdRanges)
 {
     struct { uint16_t first, last; ECallFamily family; } ranges[] = {
         {0, 1000, ECallFamily::None},    {1001, 1105, ECallFamily::Egl}, {1106, 2000, ECallFamily::None},
         {2001, 2142, ECallFamily::Es2},  {2143, 3000, ECallFamily::None}, {3001, 3145, ECallFamily::Es1},
-        {3146, 65535, ECallFamily::None},
+        {3146, 4000, ECallFamily::None}, {4001, 4090, ECallFamily::Ext},  {4091, 65535, ECallFamily::None},
     };
     for (const auto& r : ranges)
         for (uint32_t id = r.first; id <= r.last; ++id)

@@ -4,6 +4,7 @@
 // call, the listings the player depends on, and the client-array mixin.
 #include "Es1Records.h"
 #include "Es2TestSupport.h"
+#include "RowListing.h"
 
 #include "apicall/CallFactory.h"
 
@@ -14,42 +15,8 @@
 using namespace es2test;
 using namespace xqft;
 
-namespace {
-
-// The names a row item adds to a description, in order.
-template <class Item>
-struct TListed
-{
-    static void Add(std::vector<std::string>& names, bool, bool)
-    {
-        if constexpr (Item::kKind != ItemKind::Return)
-            names.emplace_back(Item::kName.c_str());
-    }
-};
-template <FixedString N, int C, class H>
-struct TListed<Unlisted<N, C, H>>
-{
-    static void Add(std::vector<std::string>&, bool, bool) {}
-};
-template <FixedString N, int C, class H>
-struct TListed<VerboseExtra<N, C, H>>
-{
-    static void Add(std::vector<std::string>& names, bool, bool verbose)
-    {
-        if (verbose)
-            names.emplace_back(N.c_str());
-    }
-};
-template <FixedString N, FixedString P>
-struct TListed<PointerTwice<N, P>>
-{
-    static void Add(std::vector<std::string>& names, bool, bool verbose)
-    {
-        names.emplace_back(N.c_str());
-        if (verbose)
-            names.emplace_back(P.c_str());
-    }
-};
+namespace rowlisting {
+// The draw's index argument lists its offset only with data.
 template <>
 struct TListed<xqft_es1::SEs1DrawIndices>
 {
@@ -60,16 +27,11 @@ struct TListed<xqft_es1::SEs1DrawIndices>
             names.emplace_back("indicesOffset");
     }
 };
+} // namespace rowlisting
 
-template <class Record>
-std::vector<std::string> RowNames(bool data, bool verbose)
-{
-    std::vector<std::string> names;
-    [&]<class... Items>(std::tuple<Items...>*) {
-        (TListed<Items>::Add(names, data, verbose), ...);
-    }(static_cast<typename Record::ItemTuple*>(nullptr));
-    return names;
-}
+namespace {
+using rowlisting::Listed;
+using rowlisting::RowNames;
 
 struct SRow
 {
@@ -91,19 +53,6 @@ const SRow kRows[] = {
 #undef XQF_EFFECT
 #undef XQF_CUSTOM
 };
-
-std::vector<std::string> Listed(CApiCall& call, uint8_t verbose, std::vector<bool>* hidden = nullptr)
-{
-    CGenCallInfo info;
-    call.ListArguments(&info, verbose);
-    std::vector<std::string> names;
-    for (size_t i = 0; info.GetArguments() && i < info.GetArguments()->size(); ++i) {
-        names.emplace_back(info.GetArgumentNames()[i].CStr());
-        if (hidden)
-            hidden->push_back(i >= info.GetVisibleArgumentCount());
-    }
-    return names;
-}
 
 // A payload of zeros long enough for any record: every pointer is null, so no block follows.
 const std::vector<uint8_t> kZeros(160, 0);
@@ -208,6 +157,9 @@ TEST(Es1Factory, ClientArrayCallsCarryTheirPointerOnceAndApplyToAScratchState)
         EXPECT_NE(listing.find("pointer=0x1234, !pointerPlayback=0x1234)"), std::string::npos) << listing;
         delete r.call.release();
     }
+    // A pointer call recorded with an error applies nothing, on a scratch state either.
+    SReadCall failed = BuildCall(3022, SPayload().Words({0x501, 3, 0x1406, 12}).Ptr(0x1234).bytes, true);
+    EXPECT_FALSE(dynamic_cast<XXXYYYPointer&>(*failed.call).ApplyToTempState());
     SReadCall other = BuildCall(3009, kZeros, true);
     EXPECT_EQ(dynamic_cast<XXXYYYPointer*>(other.call.get()), nullptr);
 }

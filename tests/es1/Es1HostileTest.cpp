@@ -49,32 +49,6 @@ TEST(Es1Hostile, ShortRecordsReadMissingValuesAsZero)
               "format=GL_NONE, type=GL_NONE, pixels=NULL, !alignment=0) ==> -");
 }
 
-std::string WriteRaw(const std::string& name, const std::string& options)
-{
-    const std::string path = TempPath(name);
-    Generate("raw " + path + " " + options);
-    return path;
-}
-
-struct SLoaded
-{
-    int result = -1;
-    std::vector<std::string> calls;
-};
-
-SLoaded Load(const std::string& path)
-{
-    SLoaded out;
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(nullptr, nullptr);
-    out.result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    if (CTraceData* data = reader.GetTraceData())
-        for (uint32_t i = 1; i <= data->GetCallCount(); ++i)
-            out.calls.push_back(Describe(*data->GetCall(i)->call, 1));
-    reader.Close();
-    return out;
-}
-
 // A float of the table that is not 4 bytes, and a table that ends before a record's type code:
 // the record fails the load with a format result, and the calls read before it are what they were.
 TEST(Es1Hostile, TypeSizeTablesThatCannotReadARecordFailTheLoad)
@@ -87,12 +61,12 @@ TEST(Es1Hostile, TypeSizeTablesThatCannotReadARecordFailTheLoad)
     const std::string viewport = "3144:00000000010000000200000003000000" "04000000";
     const std::string color4f = "3018:00000000" + std::string(64, '0');
     const std::string color4x = "3020:00000000" + std::string(32, '0');
-    SLoaded floats = Load(WriteRaw("float8.xqft", "--type-sizes " + sizes8 + " --record " + viewport + " --record " +
+    SLoadedTrace floats = LoadDescribed(WriteRaw("float8.xqft", "--type-sizes " + sizes8 + " --record " + viewport + " --record " +
                                                       color4f));
     EXPECT_EQ(floats.result, kLoadBadFormat);
-    SLoaded shortTable = Load(WriteRaw("table23.xqft", "--table-count 23 --record " + viewport + " --record " + color4x));
+    SLoadedTrace shortTable = LoadDescribed(WriteRaw("table23.xqft", "--table-count 23 --record " + viewport + " --record " + color4x));
     EXPECT_EQ(shortTable.result, kLoadBadFormat);
-    SLoaded fine = Load(WriteRaw("fine.xqft", "--type-sizes " + sizes + " --record " + viewport + " --record " + color4x));
+    SLoadedTrace fine = LoadDescribed(WriteRaw("fine.xqft", "--type-sizes " + sizes + " --record " + viewport + " --record " + color4x));
     EXPECT_EQ(fine.result, kLoadOk);
     EXPECT_EQ(fine.calls, (std::vector<std::string>{"glViewport(x=1, y=2, width=3, height=4) ==> -",
                                                     "glColor4x(red=0.000000, green=0.000000, blue=0.000000, "
@@ -128,7 +102,7 @@ TEST(Es1Hostile, TheLoaderFindsTheRecordsAfterShortOnes)
 TEST(Es1Hostile, FilesOfUnknownVersionsAreRefused)
 {
     for (const char* version : {"0", "5"}) {
-        SLoaded loaded = Load(WriteRaw(std::string("v") + version + ".xqft",
+        SLoadedTrace loaded = LoadDescribed(WriteRaw(std::string("v") + version + ".xqft",
                                        std::string("--version ") + version + " --record 3086:" + std::string(136, '0')));
         EXPECT_EQ(loaded.result, kLoadBadFormat) << version;
         EXPECT_TRUE(loaded.calls.empty());

@@ -1,6 +1,8 @@
 #include "Es2TestSupport.h"
 
 #include "Es2Factory.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
 #include "stream/TraceHeader.h"
@@ -295,6 +297,37 @@ std::string CaseName(const char* what)
     while (!name.empty() && name.back() == '_')
         name.pop_back();
     return name;
+}
+
+std::string WriteRaw(const std::string& name, const std::string& options)
+{
+    const std::string path = TempPath(name);
+    Generate("raw " + path + " " + options);
+    return path;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (uint8_t b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+    }
+    return out;
+}
+
+SLoadedTrace LoadDescribed(const std::string& path)
+{
+    SLoadedTrace out;
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    out.result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    if (CTraceData* data = reader.GetTraceData())
+        for (uint32_t i = 1; i <= data->GetCallCount(); ++i)
+            out.calls.push_back(Describe(*data->GetCall(i)->call, 1));
+    reader.Close();
+    return out;
 }
 
 std::vector<std::vector<std::string>> ReadExpectations(const std::string& path)

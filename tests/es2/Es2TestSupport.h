@@ -95,6 +95,19 @@ void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool d
 // The description of a call as one line: "name(arg=text, ...) ==> ret", hidden ones as !name.
 std::string Describe(CApiCall& call, uint8_t verbose);
 
+// Writes tools/xqftgen.py's `raw` trace (a header and hand-given records) with the options.
+std::string WriteRaw(const std::string& name, const std::string& options);
+// Payload bytes as the hexadecimal text of a `raw` record.
+std::string Hex(const std::vector<uint8_t>& bytes);
+
+// A trace loaded as the viewer loads it: the result code and each call's verbose description.
+struct SLoadedTrace
+{
+    int result = -1;
+    std::vector<std::string> calls;
+};
+SLoadedTrace LoadDescribed(const std::string& path);
+
 // The tab-separated fields of each line of a listing the generator wrote with --expect.
 std::vector<std::vector<std::string>> ReadExpectations(const std::string& path);
 

@@ -45,6 +45,8 @@ const char* const kSeeds[] = {
     "egl-frames --frames 2 --version 7 --table-selector 1",
     // ES 1.1 calls of every kind, client-array draws with their blocks, a texture upload.
     "es1-mixed --calls 40 --frames 2 --vertex-bytes 48 --texture-bytes 16",
+    // Extension calls on both APIs: fixed-point calls, vertex-array binds, map and unmap pairs.
+    "ext-mixed --calls 40 --frames 2 --vertex-bytes 16",
 };
 }  // namespace
 

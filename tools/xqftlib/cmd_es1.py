@@ -17,13 +17,13 @@ def every_record(type_sizes, data, version):
     return out + es1.draw_records(type_sizes, data)
 
 
-def write_expectations(path, records):
+def write_expectations(path, records, names=es1.NAMES, categories=es1.CATEGORIES):
     """One line per record: id, function, category, bytes consumed, return text, then name=text
     for each listed argument of the verbose listing (hidden ones as !name=text), tab-separated."""
     with open(path, "w") as f:
         for r in records:
             ret, args = r.listing
-            fields = [str(r.id), es1.NAMES[r.id], es1.CATEGORIES[r.id], str(r.consumed), "-" if ret is None else ret]
+            fields = [str(r.id), names[r.id], categories[r.id], str(r.consumed), "-" if ret is None else ret]
             fields += [("!" if hidden else "") + name + "=" + text for name, text, hidden in args]
             f.write("\t".join(fields) + "\n")
 

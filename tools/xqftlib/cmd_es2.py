@@ -126,7 +126,7 @@ def write_mixed(args, w, rnd, pick):
 def register_family(subparsers, api, run_all_, run_mixed_):
     """The -all and -mixed commands of a call family ("es2", "OpenGL ES 2.0")."""
     prefix, name = api
-    p = subparsers.add_parser(prefix + "-all", help="every %s record once, with its expected listing" % name)
+    p = all_ = subparsers.add_parser(prefix + "-all", help="every %s record once, with its expected listing" % name)
     p.add_argument("out")
     p.add_argument("--no-data", action="store_true", help="pointer arguments as bare pointer values")
     p.add_argument("--pointer-size", type=int, default=4, choices=(4, 8))
@@ -142,6 +142,7 @@ def register_family(subparsers, api, run_all_, run_mixed_):
     p.add_argument("--texture-bytes", type=int, default=16384)
     p.add_argument("--last-frame-calls", type=int, default=0, help="calls in the last frame")
     p.set_defaults(func=run_mixed_)
+    return all_, p
 
 
 def register(subparsers):

@@ -40,17 +40,20 @@ protected:
     SBare<int32_t> m_eglError;
 };
 
-// Extension calls name the API they were made on (1 ES 1.1, 2 ES 2.0); any other selector gives
-// API kind 0, and such a call is applied to no state.
+// Extension calls name the API they were made on (1 ES 1.1, 2 ES 2.0). Both selectors give API
+// kind 5, so the trace container applies every extension call to the ES 2.0 state; any other
+// selector gives kind 0, and such a call is applied to no state.
 class CExtCall : public CApiCall
 {
 public:
-    // Reads the GL error (12) into the recorded error the effect gate reads, then the selector (19).
+    // Reads the GL error (12) into the recorded error the effect gate reads (GetError), then the
+    // selector (19).
     explicit CExtCall(CTrace* trace);
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
-    // The call's effect on an ES 1.1 state record; the trace container does not call it.
+    // The call's effect on an ES 1.1 state record, without the recorded-error gate. The trace
+    // container never calls it; the palette pointer calls reach it through
+    // XXXYYYPointer::ApplyToTempState.
     virtual bool UpdateEs1State(SEs1State* state, uint32_t frame) { return false; }
-    const SGLErrorCode& GetExtError() const { return m_error; }
     uint32_t GetSelector() const { return m_selector; }
 
 protected:

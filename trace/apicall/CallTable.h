@@ -1,6 +1,6 @@
 #pragma once
 // The shape every call table shares (calls/egl/EglCalls.def, calls/es1/Es1Calls.def,
-// calls/es2/Es2Calls.def, later calls/ext/ExtCalls.def). A table is a list of rows
+// calls/es2/Es2Calls.def, calls/ext/ExtCalls.def). A table is a list of rows
 //
 //   XQF_RECORD(Class, Id, FirstVersion, Function, Category, Traits, Items...)
 //   XQF_EFFECT(Class, Id, FirstVersion, Function, Category, Traits, Items...)
@@ -37,6 +37,7 @@ inline constexpr uint16_t AttachesShader = 1 << 6;  // attaches "shader" to "pro
 inline constexpr uint16_t ImageUpload = 1 << 7;     // uploads a whole image level (not a part of one)
 inline constexpr uint16_t ClientArray = 1 << 8;     // points a client array ("pointer"): XXXYYYPointer
 inline constexpr uint16_t NotReplayed = 1 << 9;     // a query, or names the host hands out itself: no player sends it
+inline constexpr uint16_t ListsNothing = 1 << 10;   // described by its name alone: no API, error or argument
 } // namespace trait
 
 // One row as the factory and the queries see it.

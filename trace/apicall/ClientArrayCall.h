@@ -11,10 +11,10 @@ class XXXYYYPointer
 public:
     virtual ~XXXYYYPointer() = default;
     // Applies the call to a scratch ES 1.1 state (initial values, frame 0) and throws it away;
-    // the result is the effect's.
+    // the result is the effect's (false for a call recorded with an error, which applies nothing).
     bool ApplyToTempState();
 
 protected:
-    // The call's own effect on an ES 1.1 state record, without the recorded-error gate.
+    // The call's own effect on an ES 1.1 state record, behind the recorded-error gate.
     virtual bool ApplyToEs1State(SEs1State& state, uint32_t frame) = 0;
 };

@@ -44,6 +44,7 @@ template <> struct CodeHolder<25> { using type = TintType<25>; };
 template <> struct CodeHolder<24> { using type = TGLfixed; };
 template <> struct CodeHolder<26> { using type = TintType<26>; };
 template <> struct CodeHolder<27> { using type = TGLclampx; };
+template <> struct CodeHolder<29> { using type = TuintType<29>; };  // an EGL image handle
 
 // A scalar item: the bare value, and the holder it is listed through.
 template <class Holder>

@@ -38,6 +38,18 @@ struct SEs2Framebuffer
     SEs2Attachment stencil;
 };
 
+// The attachment point of a framebuffer an attachment enum names: GL_COLOR_ATTACHMENT0,
+// GL_DEPTH_ATTACHMENT or GL_STENCIL_ATTACHMENT; null for any other.
+inline SEs2Attachment* AttachmentOf(SEs2Framebuffer& f, uint32_t attachment)
+{
+    switch (attachment) {
+    case 0x8CE0: return &f.color;
+    case 0x8D00: return &f.depth;
+    case 0x8D20: return &f.stencil;
+    default: return nullptr;
+    }
+}
+
 struct SEs2Renderbuffer
 {
     uint32_t name = 0;
