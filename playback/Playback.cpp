@@ -69,6 +69,3 @@ uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
     }
     return result;
 }
-
-// Players that come with later work answer 0 until then, as an id without a player does.
-uint8_t CPlayback::PlayExtCall(STraceCall*, uint8_t) { return 0; }

@@ -51,6 +51,9 @@ public:
     uint8_t CheckEs2Error();
     // Reads the host ES 1.1 error into the last host error; true when there is none. Prints nothing.
     bool FetchEs1Error();
+    // Reads the error of an API's host into the last host error (1: the ES 1.1 host's glGetError,
+    // 2: the ES 2.0 host's, any other value: the EGL host's eglGetError); 1 when it is 0, else 0.
+    uint8_t ReadHostError(uint32_t api);
     // Loads the host's ES 1.1 extension entry points unless this playback did already.
     void EnsureHostExtensions() { m_es1Extensions.LoadExtensionsOnce(); }
 

@@ -1,0 +1,467 @@
+// Replays recorded extension calls on the host library of the API each was recorded on (its
+// selector: 1 ES 1.1, 2 ES 2.0). Extension entry points are optional: they are looked up once per
+// API, and a call whose entry point the host lacks is reported and passed over. Every call with a
+// case counts as played (result 1) whatever the host did; the ids without one (the stream, fence,
+// EGL-image and fixed-point functions) answer 0.
+//
+// One table row per case: the hosts that play it, the entry point it needs, and what it hands over.
+// Counts are never trusted past the arrays the trace holds: such a call is refused and sends nothing.
+#include "Diagnostics.h"
+#include "PlayArgs.h"
+#include "Playback.h"
+#include "host/HostTables.h"
+#include "maps/NameMaps.h"
+
+#include "CallQueries.h"
+#include "apicall/CallFamilies.h"
+#include "data/TraceData.h"
+#include "values/ArrayHolders.h"
+#include "values/DataHolders.h"
+
+#include <EGL/egl.h>
+#include <GLES2/gl2.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The extension tokens this player asks the host for.
+constexpr GLenum kBufferMapped = 0x88BC;      // GL_BUFFER_MAPPED_OES
+constexpr GLenum kBufferMapPointer = 0x88BD;  // GL_BUFFER_MAP_POINTER_OES
+constexpr GLenum kMaxSamples = 0x9135;        // GL_MAX_SAMPLES of the multisampled render-to-texture pair
+
+// The prototypes of the extension entry points, as the extensions define them.
+namespace ext {
+using Discard = void (*)(GLenum target, GLsizei count, const GLenum* attachments);
+using Map = void* (*)(GLenum target, GLenum access);
+using Unmap = GLboolean (*)(GLenum target);
+using BufferPointer = void (*)(GLenum target, GLenum pname, void** params);
+using BindVertexArray = void (*)(GLuint array);
+using Names = void (*)(GLsizei n, GLuint* names);
+using ConstNames = void (*)(GLsizei n, const GLuint* names);
+using PaletteMatrix = void (*)(GLuint index);
+using NoArguments = void (*)();
+using PalettePointer = void (*)(GLint size, GLenum type, GLsizei stride, const void* pointer);
+using BindObject = void (*)(GLenum target, GLuint name);
+using Storage = void (*)(GLenum target, GLenum internalformat, GLsizei width, GLsizei height);
+using Texture2D = void (*)(GLenum target, GLenum attachment, GLenum textarget, GLuint texture, GLint level);
+using Renderbuffer = void (*)(GLenum target, GLenum attachment, GLenum renderbuffertarget, GLuint renderbuffer);
+using AttachmentQuery = void (*)(GLenum target, GLenum attachment, GLenum pname, GLint* params);
+using Mipmap = void (*)(GLenum target);
+using StorageMultisample = void (*)(GLenum target, GLsizei samples, GLenum internalformat, GLsizei width,
+                                    GLsizei height);
+using Texture2DMultisample = void (*)(GLenum target, GLenum attachment, GLenum textarget, GLuint texture,
+                                      GLint level, GLsizei samples);
+} // namespace ext
+
+enum EHosts : uint8_t
+{
+    kNoHost = 0,  // not replayed: the name is set and the host error read, nothing else
+    kEs1 = 1,
+    kEs2 = 2,
+    kBoth = kEs1 | kEs2,
+};
+
+using Slot = void* SHostExtensionSlots::*;
+
+struct SPlay
+{
+    CPlayback& playback;
+    CApiCall& call;
+    const CPlayArgs& a;
+    uint32_t api;               // 1 or 2: the host the case runs on
+    SHostExtensionSlots& ext;   // that host's extension entry points
+    void* entry;                // the case's own entry point (not null)
+};
+
+// A case's body; false when it refused the call (after its "ERROR: " line): nothing was sent.
+using Body = bool (*)(SPlay&);
+
+template <class F>
+F Entry(const SPlay& p)
+{
+    return reinterpret_cast<F>(p.entry);
+}
+template <class F>
+F Entry(const SPlay& p, Slot slot)
+{
+    return reinterpret_cast<F>(p.ext.*slot);
+}
+
+// The core entry points both hosts have, on the host of the call's API.
+void GetBufferInt(const SPlay& p, GLenum target, GLenum pname, GLint* value)
+{
+    if (p.api == 1)
+        XQF_HOST(*SEs1Host::Instance(), glGetBufferParameteriv)(target, pname, value);
+    else
+        XQF_HOST(*SEs2Host::Instance(), glGetBufferParameteriv)(target, pname, value);
+}
+
+bool Refuse(const SPlay& p, const char* what, uint64_t held, int64_t count)
+{
+    PlaybackError("%s: %s holds %llu of the %lld the call names; the call is not played\n", p.call.GetName(), what,
+                  static_cast<unsigned long long>(held), static_cast<long long>(count));
+    return false;
+}
+
+// The first `count` values of the array argument at position i; null with a refusal when the
+// array holds fewer (a recorded pointer without its values holds none). A count of 0 or below
+// needs none and gives null.
+template <class Holder>
+const uint32_t* Held(const SPlay& p, size_t i, int64_t count, const char* what, bool& refused)
+{
+    Holder* array = p.a.As<Holder>(i);
+    const uint64_t held = array ? array->ElementCount() : 0;
+    if (count <= 0)
+        return nullptr;
+    if (held < uint64_t(count)) {
+        refused = true;
+        Refuse(p, what, held, count);
+        return nullptr;
+    }
+    return array->GetData();
+}
+using NameArray = SArrayPtr<TuintType<21>, 1, 1>;
+using EnumArray = SArrayPtr<TGLenum, 1, 1>;
+
+// ---- vertex-array objects: the context's own table on ES 1.1, the process-wide map on ES 2.0 ----
+
+uint32_t HostVertexArray(SPlay& p, uint32_t recorded)
+{
+    return p.api == 1 ? p.playback.m_es1Extensions.GetVertexArray(recorded) : VertexArrayNameMap::Get(recorded);
+}
+void EraseVertexArray(SPlay& p, uint32_t recorded)
+{
+    if (p.api == 1)
+        p.playback.m_es1Extensions.EraseVertexArray(recorded);
+    else
+        VertexArrayNameMap::Erase(recorded);
+}
+void SetVertexArray(SPlay& p, uint32_t recorded, uint32_t host)
+{
+    if (p.api == 1)
+        p.playback.m_es1Extensions.SetVertexArray(recorded, host);
+    else
+        VertexArrayNameMap::Set(recorded, host);
+}
+
+// ---- the cases ------------------------------------------------------------------------------
+
+bool Discard(SPlay& p)
+{
+    const GLsizei count = p.a.I32(1);
+    bool refused = false;
+    const uint32_t* attachments = Held<EnumArray>(p, 2, count, "its attachments array", refused);
+    if (refused)
+        return false;
+    Entry<ext::Discard>(p)(p.a.U32(0), count, attachments);
+    return true;
+}
+
+bool MapBuffer(SPlay& p)
+{
+    Entry<ext::Map>(p)(p.a.U32(0), p.a.U32(1));  // the address is the host's business
+    return true;
+}
+
+// The recorded bytes go into the host's mapping, at most as many as the buffer holds.
+bool UnmapBuffer(SPlay& p)
+{
+    const GLenum target = p.a.U32(0);
+    GLint mapped = 0;
+    GetBufferInt(p, target, kBufferMapped, &mapped);
+    if (mapped) {
+        void* address = nullptr;
+        Entry<ext::BufferPointer>(p, &SHostExtensionSlots::glGetBufferPointervOES)(target, kBufferMapPointer,
+                                                                                 &address);
+        GLint bufferSize = 0;
+        GetBufferInt(p, target, GL_BUFFER_SIZE, &bufferSize);
+        const SDataPtr* data = p.a.As<SDataPtr>(1);
+        const uint8_t* bytes = data ? data->GetData() : nullptr;
+        const uint64_t recorded = bytes ? data->size : 0;
+        const uint64_t room = uint64_t(std::max(bufferSize, 0));
+        if (recorded > room)
+            PlaybackWarning("%s: the recorded %llu bytes are cut to the buffer's %llu\n", p.call.GetName(),
+                            static_cast<unsigned long long>(recorded), static_cast<unsigned long long>(room));
+        if (address && recorded > 0)
+            std::memcpy(address, bytes, size_t(std::min(recorded, room)));
+    }
+    Entry<ext::Unmap>(p)(target);
+    return true;
+}
+
+bool BindVertexArray(SPlay& p)
+{
+    Entry<ext::BindVertexArray>(p)(HostVertexArray(p, p.a.U32(0)));
+    return true;
+}
+
+bool DeleteVertexArrays(SPlay& p)
+{
+    const GLsizei n = p.a.I32(0);
+    bool refused = false;
+    const uint32_t* recorded = Held<NameArray>(p, 1, n, "its names array", refused);
+    if (refused)
+        return false;
+    std::vector<GLuint> host(size_t(std::max(n, 0)));
+    for (size_t i = 0; i < host.size(); ++i) {
+        host[i] = HostVertexArray(p, recorded[i]);
+        EraseVertexArray(p, recorded[i]);
+    }
+    Entry<ext::ConstNames>(p)(n, host.data());
+    return true;
+}
+
+bool GenVertexArrays(SPlay& p)
+{
+    const GLsizei n = p.a.I32(0);
+    bool refused = false;
+    const uint32_t* recorded = Held<EnumArray>(p, 1, n, "its names array", refused);
+    if (refused)
+        return false;
+    std::vector<GLuint> host(size_t(std::max(n, 0)));
+    Entry<ext::Names>(p)(n, host.data());
+    for (size_t i = 0; i < host.size(); ++i)
+        SetVertexArray(p, recorded[i], host[i]);
+    return true;
+}
+
+bool PaletteMatrix(SPlay& p)
+{
+    Entry<ext::PaletteMatrix>(p)(p.a.U32(0));
+    return true;
+}
+
+bool LoadPalette(SPlay& p)
+{
+    Entry<ext::NoArguments>(p)();
+    return true;
+}
+
+// The array's address is the low 32 bits of the hidden playback pointer, as the ES 1.1 pointer
+// calls of a trace without blocks hand theirs over.
+bool PalettePointer(SPlay& p)
+{
+    const uintptr_t pointer = p.a.U32(4);
+    Entry<ext::PalettePointer>(p)(p.a.I32(0), p.a.U32(1), p.a.I32(2), reinterpret_cast<const void*>(pointer));
+    return true;
+}
+
+// Framebuffer objects on ES 1.1: every name as recorded.
+bool BindObject(SPlay& p)
+{
+    Entry<ext::BindObject>(p)(p.a.U32(0), p.a.U32(1));
+    return true;
+}
+
+bool DeleteObjects(SPlay& p)
+{
+    const GLsizei n = p.a.I32(0);
+    bool refused = false;
+    const uint32_t* names = Held<NameArray>(p, 1, n, "its names array", refused);
+    if (refused)
+        return false;
+    Entry<ext::ConstNames>(p)(n, names);
+    return true;
+}
+
+// The host's names are not kept: later calls use the recorded ones.
+bool GenFramebuffers(SPlay& p)
+{
+    const GLsizei n = p.a.I32(0);
+    bool refused = false;
+    Held<NameArray>(p, 1, n, "its names array", refused);
+    if (refused)
+        return false;
+    std::vector<GLuint> host(size_t(std::max(n, 0)));
+    Entry<ext::Names>(p)(n, host.data());
+    return true;
+}
+
+bool RenderbufferStorage(SPlay& p)
+{
+    Entry<ext::Storage>(p)(p.a.U32(0), p.a.U32(1), p.a.I32(2), p.a.I32(3));
+    return true;
+}
+
+bool FramebufferTexture(SPlay& p)
+{
+    Entry<ext::Texture2D>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), p.a.U32(3), p.a.I32(4));
+    return true;
+}
+
+bool FramebufferRenderbuffer(SPlay& p)
+{
+    Entry<ext::Renderbuffer>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), p.a.U32(3));
+    return true;
+}
+
+bool AttachmentQuery(SPlay& p)
+{
+    GLint value[4] = {};
+    Entry<ext::AttachmentQuery>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), value);
+    return true;
+}
+
+bool GenerateMipmap(SPlay& p)
+{
+    Entry<ext::Mipmap>(p)(p.a.U32(0));
+    return true;
+}
+
+// Samples at or above what the host supports are set to its maximum, with a line saying so.
+GLsizei ClampedSamples(GLsizei samples, const char* label)
+{
+    GLint maximum = 0;
+    XQF_HOST(*SEs2Host::Instance(), glGetIntegerv)(kMaxSamples, &maximum);
+    if (samples < maximum)
+        return samples;
+    printf("%s:  Requested samples is not supported (%d), set to %d\n", label, samples, maximum);
+    printf("\n");
+    return maximum;
+}
+
+bool StorageMultisample(SPlay& p)
+{
+    const GLsizei samples = ClampedSamples(p.a.I32(1), "ID_EXT_glRenderbufferStorageMultisampleWZQ");
+    Entry<ext::StorageMultisample>(p)(p.a.U32(0), samples, p.a.U32(2), p.a.I32(3), p.a.I32(4));
+    return true;
+}
+
+bool TextureMultisample(SPlay& p)
+{
+    const GLuint texture = TextureNameMap::Get(p.a.U32(3));
+    const GLsizei samples = ClampedSamples(p.a.I32(5), "glFramebufferTexture2DMultisampleWZQ");
+    Entry<ext::Texture2DMultisample>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), texture, p.a.I32(4), samples);
+    return true;
+}
+
+struct SCase
+{
+    uint16_t id;
+    uint8_t hosts;
+    Slot slot;  // the entry point whose absence makes the call not available; null: none needed
+    Body body;  // null: the availability test is all
+};
+
+#define XQF_CASE(fn, hosts, body) SCase{CallIdOf(ECallFamily::Ext, #fn), hosts, &SHostExtensionSlots::fn, body}
+#define XQF_NOT_REPLAYED(fn) SCase{CallIdOf(ECallFamily::Ext, #fn), kNoHost, nullptr, nullptr}
+
+constexpr SCase kCases[] = {
+    XQF_CASE(glDiscardFramebufferEXT, kBoth, &Discard),
+    XQF_CASE(glMultiDrawElementsEXT, kBoth, nullptr),  // never drawn: nothing of the draw was recorded
+    XQF_CASE(glMultiDrawArraysEXT, kBoth, nullptr),
+    XQF_CASE(glMapBufferOES, kBoth, &MapBuffer),
+    XQF_CASE(glUnmapBufferOES, kBoth, &UnmapBuffer),
+    XQF_NOT_REPLAYED(glGetBufferPointervOES),
+    XQF_CASE(glBindVertexArrayOES, kBoth, &BindVertexArray),
+    XQF_CASE(glDeleteVertexArraysOES, kBoth, &DeleteVertexArrays),
+    XQF_CASE(glGenVertexArraysOES, kBoth, &GenVertexArrays),
+    XQF_NOT_REPLAYED(glIsVertexArrayOES),
+    XQF_CASE(glCurrentPaletteMatrixOES, kEs1, &PaletteMatrix),
+    XQF_CASE(glLoadPaletteFromModelViewMatrixOES, kEs1, &LoadPalette),
+    XQF_CASE(glMatrixIndexPointerOES, kEs1, &PalettePointer),
+    XQF_CASE(glWeightPointerOES, kEs1, &PalettePointer),
+    XQF_NOT_REPLAYED(glIsRenderbufferOES),
+    XQF_CASE(glBindRenderbufferOES, kEs1, &BindObject),
+    XQF_CASE(glDeleteRenderbuffersOES, kEs1, &DeleteObjects),
+    XQF_NOT_REPLAYED(glGenRenderbuffersOES),
+    XQF_CASE(glRenderbufferStorageOES, kEs1, &RenderbufferStorage),
+    XQF_NOT_REPLAYED(glGetRenderbufferParameterivOES),
+    XQF_NOT_REPLAYED(glIsFramebufferOES),
+    XQF_CASE(glBindFramebufferOES, kEs1, &BindObject),
+    XQF_CASE(glDeleteFramebuffersOES, kEs1, &DeleteObjects),
+    XQF_CASE(glGenFramebuffersOES, kEs1, &GenFramebuffers),
+    XQF_NOT_REPLAYED(glCheckFramebufferStatusOES),
+    XQF_CASE(glFramebufferTexture2DOES, kEs1, &FramebufferTexture),
+    XQF_CASE(glFramebufferRenderbufferOES, kEs1, &FramebufferRenderbuffer),
+    XQF_CASE(glGetFramebufferAttachmentParameterivOES, kEs1, &AttachmentQuery),
+    XQF_CASE(glGenerateMipmapOES, kEs1, &GenerateMipmap),
+    XQF_CASE(glRenderbufferStorageMultisampleWZQ, kEs2, &StorageMultisample),
+    XQF_CASE(glFramebufferTexture2DMultisampleWZQ, kEs2, &TextureMultisample),
+};
+#undef XQF_CASE
+#undef XQF_NOT_REPLAYED
+
+consteval bool CasesInIdOrder()
+{
+    for (size_t i = 1; i < std::size(kCases); ++i)
+        if (kCases[i].id <= kCases[i - 1].id)
+            return false;
+    return std::size(kCases) == 31;
+}
+static_assert(CasesInIdOrder(), "one case for each of the 31 replayed extension functions, in id order");
+
+const SCase* CaseOf(uint16_t id)
+{
+    for (const SCase& c : kCases)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+// The extension entry points of the host of an API; null for an API without a host here.
+SHostExtensionSlots* ExtensionsOf(uint32_t api)
+{
+    if (api == 1) {
+        SEs1Host* gl = SEs1Host::Instance();
+        return gl ? &gl->ext : nullptr;
+    }
+    return api == 2 ? &SEs2Host::Instance()->ext : nullptr;
+}
+
+} // namespace
+
+uint8_t CPlayback::ReadHostError(uint32_t api)
+{
+    if (api == 1) {
+        SEs1Host* gl = SEs1Host::Instance();
+        m_lastHostError = gl ? XQF_HOST(*gl, glGetError)() : 0;
+    } else if (api == 2) {
+        m_lastHostError = XQF_HOST(*SEs2Host::Instance(), glGetError)();
+    } else {
+        m_lastHostError = uint32_t(XQF_HOST(*SEglHost::Instance(), eglGetError)());
+    }
+    return m_lastHostError == 0 ? 1 : 0;
+}
+
+uint8_t CPlayback::PlayExtCall(STraceCall* entry, uint8_t)
+{
+    CApiCall& call = *entry->call;
+    const CPlayArgs args(call);
+    // A call that failed on the device changed nothing there: it counts as played, silently.
+    if (call.GetError()->value != 0)
+        return 1;
+    const auto* extCall = dynamic_cast<const CExtCall*>(&call);
+    const uint32_t api = extCall ? extCall->GetSelector() : 0;
+    if (api == 1)
+        m_es1Extensions.LoadExtensionsOnce();
+    else if (api == 2)
+        LoadEs2ExtensionsOnce();
+    const SCase* c = CaseOf(uint16_t(call.GetId()));
+    if (!c)
+        return 0;
+    m_callName = call.GetName();
+    if (c->hosts == kNoHost) {
+        ReadHostError(api);
+        return 1;
+    }
+    SHostExtensionSlots* slots = (c->hosts & api) && (api == 1 || api == 2) ? ExtensionsOf(api) : nullptr;
+    void* fn = slots ? slots->*c->slot : nullptr;
+    // Unmapping also needs the mapping's address.
+    if (fn && c->slot == &SHostExtensionSlots::glUnmapBufferOES && !slots->glGetBufferPointervOES)
+        fn = nullptr;
+    if (!fn) {
+        PlaybackWarning("The extension function '%s' is not available on this platform\n", call.GetName());
+        return 1;
+    }
+    if (c->body) {
+        SPlay p{*this, call, args, api, *slots, fn};
+        if (!c->body(p))
+            return 1;  // refused: nothing was sent
+    }
+    ReadHostError(api);
+    return 1;
+}
