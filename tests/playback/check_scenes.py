@@ -16,7 +16,10 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
   replay  replay of every frame equals the direct run's NAME.fN.ppm (frame 1 through the EGL
           player); the frame holding a call recorded with an error reports it and still matches.
           ES 1.1 scenes (es1-...) replay every frame from the trace's start (--from-start), and
-          frame 1 also as above; they have no state or analyse check yet
+          frame 1 also as above; they have no state or analyse check yet. The extension scenes
+          (...-ext, whose extension objects are all made inside their frame) replay every frame
+          both through the restore and from the start. A frame holding a multi-draw call is
+          replayed but not compared (see the deliberate differences)
   nodata  ES 1.1 scenes written as a trace recorded without data (from-log --no-data): the last
           frame replayed from the start ends with result 0 at a call the players turn down, named
           on an "Error call:" line, never with a crash
@@ -36,10 +39,18 @@ import tempfile
 ES_API = "0x30A0"
 ERROR_SCENES = ("error", "es1-error")
 BENCHMARK_SCENES = ("mix", "es1-mix")
+# Calls Mesa answers with an error in the direct run, by scene: its ES 1.1 contexts list
+# GL_OES_vertex_array_object but raise GL_INVALID_OPERATION for each of its functions.
+MESA_ERRORS = {"es1-ext": ("glGenVertexArraysOES", "glBindVertexArrayOES", "glDeleteVertexArraysOES")}
+MULTI_DRAWS = ("glMultiDrawArraysEXT", "glMultiDrawElementsEXT")
 
 
 def is_es1(scene):
     return scene.startswith("es1-")
+
+
+def is_ext(scene):
+    return scene.endswith("-ext")
 
 # What a replay deliberately does not give as the direct run has it, each with its reason. Each rule
 # turns a probe line of both sides into what is compared.
@@ -51,6 +62,9 @@ DELIBERATE_DIFFERENCES = {
         "GL reports the stencil masks cut to the stencil buffer's 8 bits; the tracked state keeps all 32 "
         "recorded bits, and the host then reports them clamped to INT_MAX",
     "line width": "not part of the restored state",
+    "multi-draw calls":
+        "their records hold nothing of the draw (no mode, counts or arrays): the player tests that the "
+        "host has the function and draws nothing, so a frame holding one lacks what it drew",
     "rendered texture contents":
         "a trace records what was uploaded into a texture, not what a frame rendered into it: a "
         "framebuffer's colour texture holds the pixels of earlier frames only in the direct run",
@@ -167,7 +181,7 @@ class Runner:
         with open(os.path.join(self.work, scene + ".log")) as log:
             for line in log:
                 call = json.loads(line)
-                errors += call["id"] >= 2000 and call["err"] != 0
+                errors += call["id"] >= 2000 and call["err"] != 0 and call["f"] not in MESA_ERRORS.get(scene, ())
         if errors != (1 if scene in ERROR_SCENES else 0):
             self.fail("%s: %d GL calls recorded with an error" % (scene, errors))
 
@@ -219,15 +233,19 @@ def check_state(runner, scene, trace, frames):
 def check_replay(runner, scene, trace, frames):
     errors = 0
     runs = [(frame, []) for frame in range(1, frames + 1)]
-    if is_es1(scene):
+    if is_ext(scene):
+        runs += [(frame, ["--from-start"]) for frame in range(1, frames + 1)]
+    elif is_es1(scene):
         runs = [(1, [])] + [(frame, ["--from-start"]) for frame in range(1, frames + 1)]
+    calls = log_frames(os.path.join(runner.work, scene + ".log"))
     for frame, how in runs:
         out = os.path.join(runner.work, "replay.ppm")
         r = runner.dump("replay", trace, "--frame", str(frame), *how, out)
         what = "%s frame %d%s" % (scene, frame, "".join(" " + h for h in how))
         if "result=1" not in r.stdout:
             runner.fail("%s: replay %s" % (what, r.stdout.strip().replace("\n", " ")))
-        if not same_file(out, runner.path(scene, frame, "ppm")):
+        multi_draw = any(f in MULTI_DRAWS for _, f in calls[frame - 1])
+        if not multi_draw and not same_file(out, runner.path(scene, frame, "ppm")):
             runner.fail("%s: replayed image differs from the direct run" % what)
         errors += r.stdout.count("Es2 Call:Error. (Recorded GL_ERROR)") + r.stderr.count(
             "Es2 Call:Error. (Recorded GL_ERROR)")

@@ -1,13 +1,13 @@
 """`from-log`: the trace of a call log written by xqft-record (tools/xqftrecord).
 
-Each log line is one EGL, OpenGL ES 1.1 or OpenGL ES 2.0 call: {"id", "f", "err", "v": values}
-where the values follow the record layout of the call (a list for ES records, item names for EGL
+Each log line is one EGL, OpenGL ES 1.1, OpenGL ES 2.0 or extension call: {"id", "f", "err", "v":
+values} (extension calls add "sel", the API they were made on), where the values follow the record layout of the call (a list for ES records, item names for EGL
 records), and draws carry "mode", "count", "first" or "type"/"indices"/"offset", and their
 client-array "blocks". Object names and EGL handles come tagged {"o": kind, "v": value} and are
 renamed by a fixed one-to-one rule (GL names keep 0; EGL handles become small 32-bit values), so
-that a replay really goes through its name maps; ES 1.1 texture names stay as they are (the ES 1.1
-player uses them on the host as recorded). Draws end with a trailer of 40 bytes that no reader
-takes as a block. An eglSwapBuffers naming an "image" carries it as its frame image (the log's
+that a replay really goes through its name maps; ES 1.1 texture, framebuffer and renderbuffer names
+stay as they are (the ES 1.1 players use them on the host as recorded). Draws end with a trailer of
+40 bytes that no reader takes as a block. An eglSwapBuffers naming an "image" carries it as its frame image (the log's
 NAME.fN.ppm, alpha 255). With --no-data the trace is one recorded without data: arguments that
 carry data keep their pointer values only, as a capture layer writes them when told to keep no
 data (a glDrawArrays keeps its client-array blocks, which are read in both modes).
@@ -15,11 +15,11 @@ data (a glDrawArrays keeps its client-array blocks, which are read in both modes
 import json
 import os
 
-from . import egl, es1, es2, trace
+from . import egl, es1, es2, ext, trace
 
 # GL object names: n -> n + offset (0 stays 0); uniform locations: l -> l + 100 (-1 stays).
 GL_OFFSETS = {"texture": 1000, "buffer": 2000, "framebuffer": 3000, "renderbuffer": 4000,
-              "program": 5000, "shader": 6000}
+              "program": 5000, "shader": 6000, "vertexarray": 7000}
 # EGL handles: the first of a kind gets the base, the next base + 1, ...
 EGL_BASES = {"display": 1, "config": 0x11, "context": 0x21, "surface": 0x31, "window": 0x55}
 
@@ -113,7 +113,7 @@ def run(args):
     w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=data, frame_image=1)
     ts = w.type_sizes
     renamer = Renamer()
-    es1_renamer = Renamer(keep=("texture",))
+    es1_renamer = Renamer(keep=("texture", "framebuffer", "renderbuffer"))
     folder = os.path.dirname(os.path.abspath(args.log))
     with open(args.log) as f:
         for number, line in enumerate(f, 1):
@@ -127,6 +127,14 @@ def run(args):
                     values["frameData"] = frame_image(os.path.join(folder, call["image"]))
                     values["frameData_ptr"] = 0x1000
                 w.record(rid, egl.encode(w, rid, values, error))
+            elif rid in ext.LAYOUTS:
+                selector = call["sel"]
+                names = es1_renamer if selector == 1 else renamer
+                values = [names.value(v) for v in call["v"]]
+                try:
+                    w.record(rid, ext.encode_call(rid, values, ts, data, selector, error).payload)
+                except ValueError as e:
+                    raise SystemExit("%s:%d: %s: %s" % (args.log, number, call.get("f"), e))
             elif es1.FIRST_ID <= rid <= es1.LAST_ID:
                 w.record(rid, es1_record(ts, data, es1_renamer, call, rid, error, "%s:%d" % (args.log, number)))
             elif rid == es2.DRAW_ARRAYS:

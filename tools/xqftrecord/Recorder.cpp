@@ -152,8 +152,22 @@ void CRecorder::End(uint16_t id, const char* name, const std::string& values)
     if (Quiet())
         return;
     const GLenum error = GlError();
-    Log("{\"id\":" + std::to_string(id) + ",\"f\":\"" + name + "\",\"err\":" + std::to_string(error) + ",\"v\":[" +
-        values + "]}");
+    const std::string selector =
+        CallFamilyOfId(id) == ECallFamily::Ext ? ",\"sel\":" + std::to_string(m_api) : std::string();
+    Log("{\"id\":" + std::to_string(id) + ",\"f\":\"" + name + "\",\"err\":" + std::to_string(error) + selector +
+        ",\"v\":[" + values + "]}");
+}
+
+void CRecorder::UnmapBuffer(GLenum target, const std::vector<uint8_t>& written)
+{
+    using Unmap = GLboolean (*)(GLenum);
+    static const Unmap unmap = reinterpret_cast<Unmap>(CDirectMesa::Resolve("glUnmapBufferOES"));
+    const bool play = Begin("glUnmapBufferOES");
+    // The bytes are logged before the mapping goes; the result is not recorded.
+    const std::string values = Json(target) + "," + Json(Bytes{written.data(), written.size()});
+    if (play)
+        unmap(target);
+    End(CallIdOf(ECallFamily::Ext, "glUnmapBufferOES"), "glUnmapBufferOES", values);
 }
 
 void CRecorder::LogEgl(uint16_t id, const char* name, const std::string& values, const std::string& extra)

@@ -9,6 +9,7 @@
 // to NAME.fN.state.
 //
 // Reference variants change what is played (never what is logged) and write only the images.
+#include "CallQueries.h"
 #include "Direct.h"
 
 #include <GLES/gl.h>
@@ -98,6 +99,9 @@ public:
     {
         return {*this, id, name, fn, returnKind};
     }
+    // Extension calls are logged the same way, with the scene's API as their selector ("sel"); see
+    // REC_EXT. glUnmapBufferOES logs the bytes the scene wrote through the mapping.
+    void UnmapBuffer(GLenum target, const std::vector<uint8_t>& written);
 
     // Calls whose capture needs more than their arguments (of the scene's API).
     void BindBuffer(GLenum target, GLuint buffer);
@@ -209,6 +213,13 @@ private:
 #define REC_GL(rec, fn) (rec).Gl(uint16_t(kEs2HostFirstId + HostSlot(kEs2HostNames, #fn)), #fn, XQF_HOST((rec).Mesa().gl, fn))
 // Plays and logs the ES 1.1 function fn on the recorder `rec`.
 #define REC_GL1(rec, fn) (rec).Gl(uint16_t(kEs1HostFirstId + HostSlot(kEs1HostNames, #fn)), #fn, XQF_HOST((rec).Mesa().gl1, fn))
+// Plays and logs the extension function fn (of prototype Proto, fetched through eglGetProcAddress)
+// on the recorder `rec`, for the scene's API.
+#define REC_EXT(rec, fn, Proto)                                                                           \
+    (rec).Gl(CallIdOf(ECallFamily::Ext, #fn), #fn, [] {                                                   \
+        static const Proto entry = reinterpret_cast<Proto>(CDirectMesa::Resolve(#fn));                    \
+        return entry;                                                                                     \
+    }())
 // The same for a function whose result is an object name of a kind ("shader", "program") or a
 // uniform location ("location").
 #define REC_GL_NAMED(rec, fn, kind)                                                                       \

@@ -569,6 +569,8 @@ const std::vector<SScene>& Scenes()
         };
         const std::vector<SScene>& es1 = Es1Scenes();
         all.insert(all.end(), es1.begin(), es1.end());
+        const std::vector<SScene>& ext = ExtScenes();
+        all.insert(all.end(), ext.begin(), ext.end());
         return all;
     }();
     return scenes;

@@ -20,6 +20,8 @@ struct SScene
 const std::vector<SScene>& Scenes();
 // The ES 1.1 scenes (Es1Scenes.cpp), listed after the ES 2.0 ones.
 const std::vector<SScene>& Es1Scenes();
+// The extension scenes of both APIs (ExtScenes.cpp), listed last.
+const std::vector<SScene>& ExtScenes();
 
 // Shared by the scenes.
 namespace scene {

@@ -1,0 +1,201 @@
+// The extension scenes: vertex-array objects, buffer mapping and discard on each API; on ES 1.1
+// also a texture rendered through an OES framebuffer and one frame drawn with a multi-draw call.
+// Every extension object is made and deleted inside its frame.
+#include "Scenes.h"
+
+#include <cstring>
+
+using namespace scene;
+
+namespace {
+
+constexpr uint32_t kW = 64, kH = 48;
+constexpr GLenum kFramebuffer = 0x8D40, kColorAttachment0 = 0x8CE0, kWriteOnly = 0x88B9, kDepth = 0x1801;
+
+// The extension prototypes the scenes call.
+using GenNames = void (*)(GLsizei, GLuint*);
+using ConstNames = void (*)(GLsizei, const GLuint*);
+using BindName = void (*)(GLuint);
+using BindObject = void (*)(GLenum, GLuint);
+using Discard = void (*)(GLenum, GLsizei, const GLenum*);
+using Texture2D = void (*)(GLenum, GLenum, GLenum, GLuint, GLint);
+using Status = GLenum (*)(GLenum);
+using Mipmap = void (*)(GLenum);
+
+// glMapBufferOES logs no result: the address is kept here for the scene to write through.
+void* g_mapped = nullptr;
+void MapBuffer(CRecorder& r, GLenum target, const std::vector<uint8_t>& bytes)
+{
+    using Map = void* (*)(GLenum, GLenum);
+    static const Map map = reinterpret_cast<Map>(CDirectMesa::Resolve("glMapBufferOES"));
+    g_mapped = nullptr;
+    r.Gl(CallIdOf(ECallFamily::Ext, "glMapBufferOES"), "glMapBufferOES",
+         +[](GLenum t, GLenum access) { g_mapped = map(t, access); })(target, kWriteOnly);
+    if (g_mapped)
+        std::memcpy(g_mapped, bytes.data(), bytes.size());
+    r.UnmapBuffer(target, bytes);
+}
+
+std::vector<uint8_t> BytesOf(const std::vector<float>& v)
+{
+    std::vector<uint8_t> bytes(v.size() * sizeof(float));
+    std::memcpy(bytes.data(), v.data(), bytes.size());
+    return bytes;
+}
+
+// A new vertex-array object, bound.
+GLuint BoundVertexArray(CRecorder& r)
+{
+    GLuint array = 0;
+    REC_EXT(r, glGenVertexArraysOES, GenNames)(1, Array<GLuint>{&array, 1, "vertexarray"});
+    REC_EXT(r, glBindVertexArrayOES, BindName)(Name{"vertexarray", array});
+    return array;
+}
+
+void DeleteVertexArray(CRecorder& r, GLuint array)
+{
+    REC_EXT(r, glBindVertexArrayOES, BindName)(Name{"vertexarray", 0});
+    REC_EXT(r, glDeleteVertexArraysOES, ConstNames)(1, Array<GLuint>{&array, 1, "vertexarray"});
+}
+
+// The depth buffer is not kept past the frame; the colours are.
+void DiscardDepth(CRecorder& r)
+{
+    const GLenum attachments[] = {kDepth};
+    REC_EXT(r, glDiscardFramebufferEXT, Discard)(kFramebuffer, GLsizei(1), Array<GLenum>{attachments, 1});
+}
+
+// ES 2.0: each frame draws a quad whose vertices were written through a mapping, from a buffer
+// bound in a vertex-array object made for the frame, then a client-array quad on the default one.
+// The buffer lives on (the tracked state keeps buffers, deleted or not) and is cleared again at each
+// frame's end: what a mapping wrote is not part of the tracked state a restore sends.
+void Es2Ext(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", program});
+    GLuint buffer = 0;
+    GL(glGenBuffers)(1, Array<GLuint>{&buffer, 1, "buffer"});
+    const std::vector<uint8_t> zeros(12 * sizeof(float));
+    auto clearBuffer = [&] {
+        r.BindBuffer(GL_ARRAY_BUFFER, buffer);
+        GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(zeros.size()), Bytes{zeros.data(), zeros.size()},
+                         GLenum(GL_DYNAMIC_DRAW));
+        r.BindBuffer(GL_ARRAY_BUFFER, 0);
+    };
+    clearBuffer();
+    for (int f = 1; f <= 3; ++f) {
+        GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL(glClearColor)(0.1f, 0.1f, 0.2f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
+        const GLuint array = BoundVertexArray(r);
+        r.BindBuffer(GL_ARRAY_BUFFER, buffer);
+        MapBuffer(r, GL_ARRAY_BUFFER, BytesOf(Quad(-0.8f + 0.1f * f, -0.8f, 0.2f, 0.3f)));
+        r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+        r.EnableVertexAttribArray(0);
+        r.DisableVertexAttribArray(1);
+        GL(glVertexAttrib4f)(1u, 0.9f, 0.3f * f, 0.1f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        DeleteVertexArray(r, array);
+        r.BindBuffer(GL_ARRAY_BUFFER, 0);
+        ColorQuad(r, Quad(0.3f, 0.3f, 0.9f, 0.9f), 0.2f, 0.8f, 0.3f * f);
+        DiscardDepth(r);
+        clearBuffer();
+        r.SwapBuffers(w.surface);
+    }
+}
+
+// The multi-draw call's arrays: two triangles of the vertex array.
+const GLint kFirsts[] = {0, 3};
+const GLsizei kCounts[] = {3, 3};
+
+// ES 1.1: vertex-array objects (Mesa's ES 1.1 contexts answer them with GL_INVALID_OPERATION), a
+// quad from a mapped buffer, a texture rendered through an OES framebuffer and drawn (frames 2 on),
+// and in frame 4 two triangles drawn by glMultiDrawArraysEXT.
+void Es1Ext(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    for (int f = 1; f <= 4; ++f) {
+        GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+        GL1(glLoadIdentity)();
+        GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+        GL1(glLoadIdentity)();
+        GL1(glClearColor)(0.1f, 0.1f, 0.2f, 1.0f);
+        GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
+        DeleteVertexArray(r, BoundVertexArray(r));
+
+        GLuint buffer = 0;
+        GL1(glGenBuffers)(1, Array<GLuint>{&buffer, 1, "buffer"});
+        r.BindBuffer(GL_ARRAY_BUFFER, buffer);
+        const std::vector<float> quad = Quad(-0.9f, -0.9f + 0.1f * f, -0.3f, -0.2f);
+        GL1(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(quad.size() * sizeof(float)), Bytes{nullptr, 0},
+                          GLenum(GL_DYNAMIC_DRAW));
+        MapBuffer(r, GL_ARRAY_BUFFER, BytesOf(quad));
+        r.VertexPointer(2, GL_FLOAT, 0, nullptr);
+        r.BindBuffer(GL_ARRAY_BUFFER, 0);
+        r.EnableClientState(GL_VERTEX_ARRAY);
+        GL1(glColor4f)(0.9f, 0.2f * f, 0.1f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        GL1(glDeleteBuffers)(1, Array<GLuint>{&buffer, 1, "buffer"});
+
+        if (f >= 2) {
+            GLuint texture = 0, framebuffer = 0;
+            GL1(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+            r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, GL_UNSIGNED_BYTE, nullptr);
+            REC_EXT(r, glGenFramebuffersOES, GenNames)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+            REC_EXT(r, glFramebufferTexture2DOES, Texture2D)(kFramebuffer, kColorAttachment0, GLenum(GL_TEXTURE_2D),
+                                                            Name{"texture", texture}, 0);
+            REC_EXT(r, glCheckFramebufferStatusOES, Status)(kFramebuffer);
+            GL1(glViewport)(0, 0, 16, 16);
+            GL1(glClearColor)(0.2f * f, 0.7f, 0.9f, 1.0f);
+            GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+            GL1(glColor4f)(1.0f, 1.0f, 0.0f, 1.0f);
+            const std::vector<float> corner = Quad(-1.0f, -1.0f, 0.0f, 0.0f);
+            r.VertexPointer(2, GL_FLOAT, 0, corner.data());
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+            GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+            REC_EXT(r, glGenerateMipmapOES, Mipmap)(GLenum(GL_TEXTURE_2D));
+            GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST_MIPMAP_NEAREST));
+            GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+            GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_REPLACE));
+            const std::vector<float> uv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+            r.TexCoordPointer(2, GL_FLOAT, 0, uv.data());
+            r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+            const std::vector<float> shown = Quad(0.0f, -0.2f, 0.9f, 0.9f);
+            r.VertexPointer(2, GL_FLOAT, 0, shown.data());
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            r.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+            GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+            REC_EXT(r, glDeleteFramebuffersOES, ConstNames)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+            GL1(glDeleteTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+        }
+        if (f == 4) {
+            static const std::vector<float> triangles = {-0.9f, 0.2f, -0.5f, 0.2f, -0.7f, 0.6f,
+                                                         -0.4f, 0.2f, 0.0f, 0.2f, -0.2f, 0.6f};
+            r.VertexPointer(2, GL_FLOAT, 0, triangles.data());
+            GL1(glColor4f)(0.0f, 1.0f, 1.0f, 1.0f);
+            // The record carries nothing of the draw: the arguments stay out of the log.
+            using MultiDraw = void (*)(GLenum, const GLint*, const GLsizei*, GLsizei);
+            static const MultiDraw draw = reinterpret_cast<MultiDraw>(CDirectMesa::Resolve("glMultiDrawArraysEXT"));
+            r.Gl(CallIdOf(ECallFamily::Ext, "glMultiDrawArraysEXT"), "glMultiDrawArraysEXT",
+                 +[] { draw(GL_TRIANGLES, kFirsts, kCounts, 2); })();
+        }
+        DiscardDepth(r);
+        r.SwapBuffers(w.surface);
+    }
+}
+
+} // namespace
+
+const std::vector<SScene>& ExtScenes()
+{
+    static const std::vector<SScene> scenes = {
+        {"es2-ext", "ES 2.0 extensions: vertex-array objects, a mapped buffer, discard", &Es2Ext, 2},
+        {"es1-ext", "ES 1.1 extensions: vertex arrays, mapping, discard, an OES framebuffer, multi-draw", &Es1Ext, 1},
+    };
+    return scenes;
+}
