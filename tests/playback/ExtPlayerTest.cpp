@@ -332,6 +332,14 @@ const std::vector<SCase>& Cases()
              EXPECT_EQ(t.errorReads, (std::vector<std::string>{"ES1", "ES2", "ES1"}));
              EXPECT_STREQ(t.playback->m_callName.CStr(), "glGetBufferPointervOES");
          }},
+        {"a query of no API reads the EGL host's error",
+         {{EXT_ID(glIsRenderbufferOES), 0, SPayload().U32(1).U32(5)}},
+         {1},
+         {},
+         [](ExtPlayer& t) {
+             EXPECT_TRUE(t.errorReads.empty());
+             EXPECT_EQ(t.playback->m_lastHostError, uint32_t(EGL_SUCCESS));
+         }},
         {"vertex arrays on ES 2.0: generated pairs enter the map, binds and deletes translate",
          {Es2(EXT_ID(glGenVertexArraysOES), Names(2, {5, 6})), Es2(EXT_ID(glBindVertexArrayOES), SPayload().U32(6)),
           Es2(EXT_ID(glBindVertexArrayOES), SPayload().U32(9)), Es2(EXT_ID(glDeleteVertexArraysOES), Names(2, {5, 9})),
