@@ -8,7 +8,7 @@
 
 namespace xqft_es1 {
 
-inline constexpr uint32_t kTexture0 = 0x84C0;
+inline constexpr uint32_t kTexture0 = 0x84C0, kTexture2D = 0x0DE1;
 inline constexpr uint32_t kArrayBuffer = 0x8892, kElementArrayBuffer = 0x8893;
 inline constexpr uint32_t kTextureEnv = 0x2300, kPointSprite = 0x8861, kCoordReplace = 0x8862;
 inline constexpr uint32_t kRgbScale = 0x8573, kAlphaScale = 0x0D1C, kTextureEnvColor = 0x2201;

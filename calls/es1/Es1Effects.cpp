@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "state/PixelSize.h"
+#include "state/SubImageWrite.h"
 
 namespace xqft_es1 {
 
@@ -255,6 +256,36 @@ bool Es1Effect(const CEs1_glCompressedTexImage2D_v1& c, SEs1State& s, uint32_t f
     image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
     image.compressed = 1;
     return StoreLevel(s, frame, std::move(image), c.Item<"data">().data);
+}
+
+// Writes into the level of the active unit's 2D texture (see WriteSubImage); a level never
+// specified, or without size, takes nothing.
+bool Es1Effect(const CEs1_glTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit || c.Item<"target">().Value() != kTexture2D)
+        return false;
+    const uint32_t texture = s.texture2DBinding[unit];
+    const int32_t level = c.Item<"level">().Value();
+    const auto* levels = std::as_const(s.textures).Get(texture);
+    const SEs1TexImage* found = levels && level >= 0 ? levels->Get(uint32_t(level)) : nullptr;
+    if (!found)
+        return false;
+    const SImage2D& pixels = c.Item<"pixels">().data;
+    SSubImage sub;
+    sub.pixels = pixels.GetData();
+    sub.size = pixels.size;
+    sub.xoffset = c.Item<"xoffset">().Value();
+    sub.yoffset = c.Item<"yoffset">().Value();
+    sub.width = c.Item<"width">().Value();
+    sub.height = c.Item<"height">().Value();
+    sub.format = c.Item<"format">().Value();
+    sub.type = c.Item<"type">().Value();
+    sub.alignment = c.Item<"alignment">().Value();
+    if (!WriteSubImage(*found, sub, [&]() -> SEs1TexImage& { return s.textures[texture][uint32_t(level)]; }))
+        return false;
+    s.textureImageStamp = frame;
+    return true;
 }
 
 namespace {

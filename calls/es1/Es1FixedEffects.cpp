@@ -15,7 +15,7 @@ namespace xqft_es1 {
 
 namespace {
 
-constexpr uint32_t kTexture2D = 0x0DE1, kClipPlane0 = 0x3000, kLight0 = 0x4000;
+constexpr uint32_t kClipPlane0 = 0x3000, kLight0 = 0x4000;
 constexpr uint32_t kModelView = 0x1700, kProjection = 0x1701, kTexture = 0x1702, kMatrixPalette = 0x8840;
 constexpr uint32_t kFogMode = 0x0B65, kFogColor = 0x0B66;
 constexpr uint32_t kLightModelTwoSide = 0x0B52, kLightModelAmbient = 0x0B53;

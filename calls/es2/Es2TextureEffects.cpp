@@ -3,6 +3,7 @@
 #include "Es2EffectSupport.h"
 
 #include "state/PixelSize.h"
+#include "state/SubImageWrite.h"
 
 #include <utility>
 
@@ -91,11 +92,6 @@ uint32_t TruncatedParameter(float f)
     return uint32_t(int32_t(f));
 }
 
-// Bytes of one row of an image in its format and type, rows aligned to `alignment`.
-int64_t RowPitch(uint32_t format, uint32_t type, int32_t width, int32_t alignment)
-{
-    return GetImageSize(format, type, width, 1, alignment, 0);
-}
 
 } // namespace
 
@@ -229,63 +225,17 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
         s.textures[slot.texture][level].Add(slot.face);
         return false;
     }
-    if (found->compressed)
-        return false;
-    if (found->size == 0 || found->width <= 0 || found->height <= 0 || !found->format)
-        return false; // an image without size has nothing to write into
-    const SEs2TexImage& image = *found;
-
-    const int32_t xoffset = c.Item<"xoffset">().Value(), yoffset = c.Item<"yoffset">().Value();
-    const int32_t width = c.Item<"width">().Value(), height = c.Item<"height">().Value();
-    const uint32_t format = c.Item<"format">().Value(), type = c.Item<"type">().Value();
-    const int32_t alignment = c.Item<"alignment">().Value();
-    if (width <= 0 || height <= 0)
-        return false;
-
-    // Source rows: the call's own, or converted into the image's format and type.
-    const uint8_t* src = pixels.GetData();
-    uint64_t srcSize = pixels.size;
-    int64_t srcPitch = RowPitch(format, type, width, alignment);
-    std::unique_ptr<uint8_t[]> converted;
-    if (format != image.format || type != image.type) {
-        const int64_t need = GetImageSize(format, type, width, height, alignment, 0);
-        const int64_t out = GetImageSize(image.format, image.type, width, height, image.unpackAlignment, 0);
-        if (need <= 0 || out <= 0 || uint64_t(need) > pixels.size)
-            return false;
-        converted.reset(new uint8_t[size_t(out)]);
-        if (!ConvertImage(width, height, 0, type, format, alignment, src, image.type, image.format,
-                          image.unpackAlignment, converted.get()))
-            return false;
-        src = converted.get();
-        srcSize = uint64_t(out);
-        srcPitch = RowPitch(image.format, image.type, width, image.unpackAlignment);
-    }
-    const int64_t pixel = GetPixelSize(image.format, image.type);
-    const int64_t dstPitch = RowPitch(image.format, image.type, image.width, image.unpackAlignment);
-    if (pixel <= 0 || srcPitch <= 0 || dstPitch <= 0)
-        return false;
-
-    // The rows inside the image that the source holds whole.
-    const int64_t x0 = std::max<int64_t>(xoffset, 0), x1 = std::min<int64_t>(int64_t(xoffset) + width, image.width);
-    const int64_t y0 = std::max<int64_t>(yoffset, 0), y1 = std::min<int64_t>(int64_t(yoffset) + height, image.height);
-    const uint64_t n = x0 < x1 ? uint64_t((x1 - x0) * pixel) : 0;
-    auto from = [&](int64_t y) { return uint64_t((y - yoffset) * srcPitch + (x0 - xoffset) * pixel); };
-    auto to = [&](int64_t y) { return uint64_t(y * dstPitch + x0 * pixel); };
-    int64_t yEnd = y0;
-    while (n > 0 && yEnd < y1 && from(yEnd) + n <= srcSize && to(yEnd) + n <= image.size)
-        ++yEnd;
-    if (yEnd == y0)
-        return false;
-
-    // The held bytes grow to the last row written, never to the whole image.
-    const uint32_t held = uint32_t(std::max<uint64_t>(image.capturedSize, to(yEnd - 1) + n));
-    SEs2TexImage& target = s.textures[slot.texture][level][slot.face];
-    auto block = MutableCopy(target.data, target.data ? target.capturedSize : 0, held);
-    for (int64_t y = y0; y < yEnd; ++y)
-        memcpy(block.get() + to(y), src + from(y), n);
-    target.data = std::move(block);
-    target.capturedSize = held;
-    return true;
+    SSubImage sub;
+    sub.pixels = pixels.GetData();
+    sub.size = pixels.size;
+    sub.xoffset = c.Item<"xoffset">().Value();
+    sub.yoffset = c.Item<"yoffset">().Value();
+    sub.width = c.Item<"width">().Value();
+    sub.height = c.Item<"height">().Value();
+    sub.format = c.Item<"format">().Value();
+    sub.type = c.Item<"type">().Value();
+    sub.alignment = c.Item<"alignment">().Value();
+    return WriteSubImage(*found, sub, [&]() -> SEs2TexImage& { return s.textures[slot.texture][level][slot.face]; });
 }
 
 } // namespace xqft_es2

@@ -21,7 +21,7 @@ enum : uint16_t {
     kEnableClientState = 3039, kNormalPointer = 3100, kPixelStorei = 3103, kTexCoordPointer = 3126,
     kTexEnvf = 3127, kTexEnvi = 3129, kTexEnvx = 3131, kTexImage2D = 3133, kVertexPointer = 3143,
     kPointSizePointer = 3145, kTexParameterf = 3134, kTexParameterfv = 3135, kTexParameteri = 3136,
-    kTexParameteriv = 3137, kTexParameterx = 3138, kTexParameterxv = 3139,
+    kTexParameteriv = 3137, kTexParameterx = 3138, kTexParameterxv = 3139, kTexSubImage2D = 3140,
 };
 
 inline constexpr uint32_t kTex0 = 0x84C0, kTexture2D = 0x0DE1, kRgba = 0x1908, kUbyte = 0x1401, kFloat = 0x1406;

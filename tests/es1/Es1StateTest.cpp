@@ -284,6 +284,23 @@ const SStateCase kCases[] = {
          EXPECT_EQ(s.packAlignment, 8);
          EXPECT_EQ(run.results, (std::vector<bool>(3, true)));
      }},
+    {"a sub-image writes a new block over the level's rows; a level never specified takes nothing",
+     {W(kBindTexture, {kTexture2D, 3}), TexImage(0, kRgba, 2, 2, kUbyte, Bytes(16, 0)),
+      {kTexSubImage2D, SPayload().Words({kTexture2D, 0, 1, 1, 1, 1, kRgba, kUbyte}).Ptr(0x10).U32(4).Raw(Bytes(4, 0xF0)).U32(4)},
+      {kTexSubImage2D, SPayload().Words({kTexture2D, 2, 0, 0, 1, 1, kRgba, kUbyte}).Ptr(0x10).U32(4).Raw(Bytes(4, 0xF0)).U32(4)}},
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         const SEs1TexImage* l = Level(s, 3, 0);
+         ASSERT_NE(l, nullptr);
+         std::vector<uint8_t> expected = Bytes(16, 0);
+         for (int i = 0; i < 4; ++i)
+             expected[12 + i] = uint8_t(0xF0 + i);
+         EXPECT_EQ(Held(l->data, l->capturedSize), expected);
+         EXPECT_NE(l->data.get(), CallBytes(run, 1)) << "the upload's bytes stay as recorded";
+         EXPECT_EQ(CallBytes(run, 1)[12], 12);
+         EXPECT_EQ(Level(s, 3, 2), nullptr);
+         EXPECT_EQ(run.results, (std::vector<bool>{true, true, true, false}));
+     }},
     // ---- texture parameters, kept on level 0 of the active unit's 2D texture
     {"texture parameters of every form land on level 0, which keeps them when specified again",
      {W(kActiveTexture, {kTex0 + 1}), W(kBindTexture, {kTexture2D, 5}),
