@@ -16,5 +16,9 @@ struct SProbeGl
 
 std::string ProbeEs2State(const SProbeGl& gl);
 
+// The same for the host's current ES 1.1 context: es1 holds the ES 1.1 entry points in call-id order
+// (kEs1HostNames); resolve gives the extension entry points (framebuffer objects, buffer mapping).
+std::string ProbeEs1State(void* const* es1, void* (*resolve)(const char* name));
+
 // FNV-1a digest of bytes, as the probe prints it (16 hexadecimal digits).
 std::string Digest(const void* bytes, size_t size);

@@ -1,5 +1,6 @@
 // host-state FILE --frame N: restores frame N's recorded state on the host library and prints the
-// host's OpenGL ES 2.0 state as the record-and-replay state probe describes it.
+// host's OpenGL ES 2.0 or ES 1.1 state (by the frame's API) as the record-and-replay state probe
+// describes it.
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
@@ -26,7 +27,11 @@ int Run(const std::vector<std::string>& args)
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
         if (!RestoreFrame(trace, playback, frame, path))
             return kDumpUsage;
-        state = ProbeEs2State(SProbeGl{SEs2Host::Instance()->entries, &HostProc});
+        SEs1State es1;
+        if (trace.Data()->GetFrameEs1State(uint32_t(frame), &es1))
+            state = ProbeEs1State(SEs1Host::Instance()->entries, &HostProc);
+        else
+            state = ProbeEs2State(SProbeGl{SEs2Host::Instance()->entries, &HostProc});
     }
     fputs(state.c_str(), stdout);
     if (!CapturedBytesStillThere(trace.Data()))

@@ -716,6 +716,42 @@ void Mix(CRecorder& r)
     }
 }
 
+// State a restore does not send, set in frame 1 only: a material, a texture environment, the
+// enabled client arrays and the viewport. Frames from 2 on, replayed from their restored start, are
+// meant to differ from the direct run.
+void Leftover(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    GLuint t = 0;
+    GL1(glGenTextures)(1, Array<GLuint>{&t, 1, "texture"});
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t});
+    const uint8_t checker[] = {255, 255, 255, 255, 60, 60, 200, 255, 60, 60, 200, 255, 255, 255, 255, 255};
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, GL_UNSIGNED_BYTE, checker);
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+    const std::vector<float> quad = {-0.8f, -0.8f, 0.8f, -0.8f, 0.8f, 0.8f, -0.8f, -0.8f, 0.8f, 0.8f, -0.8f, 0.8f};
+    for (int f = 1; f <= 3; ++f) {
+        if (f == 1) {
+            GL1(glViewport)(8, 4, 48, 40);
+            const float red[] = {0.9f, 0.2f, 0.1f, 1.0f};
+            GL1(glMaterialfv)(GLenum(GL_FRONT_AND_BACK), GLenum(GL_AMBIENT_AND_DIFFUSE), Array<float>{red, 4});
+            GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_ADD));
+            r.EnableClientState(GL_VERTEX_ARRAY);
+            r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+        GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+        GL1(glLoadIdentity)();
+        GL1(glEnable)(GLenum(GL_LIGHTING));
+        GL1(glEnable)(GLenum(GL_LIGHT0));
+        GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+        ClearTo(r, 0.1f * f, 0.1f, 0.2f);
+        r.VertexPointer(2, GL_FLOAT, 0, quad.data());
+        r.TexCoordPointer(2, GL_FLOAT, 0, kQuadUv.data());
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& Es1Scenes()
@@ -730,6 +766,8 @@ const std::vector<SScene>& Es1Scenes()
         {"es1-matrix", "ES 1.1: matrix stacks, transforms, loads and multiplies", &Matrix, 1},
         {"es1-multi", "ES 1.1: buffers made, changed and deleted; a texture uploaded again", &Multi, 1},
         {"es1-error", "ES 1.1: one state-changing call recorded with a GL error", &Error, 1},
+        {"es1-leftover", "ES 1.1: a material, a texture environment, client arrays and the viewport set in frame 1 only",
+         &Leftover, 1},
         {"es1-mix", "ES 1.1 benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix, 1},
     };
     return scenes;

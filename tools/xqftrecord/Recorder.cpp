@@ -292,7 +292,7 @@ void CRecorder::SwapBuffers(EGLSurface surface)
     ++m_frame;
     m_draws = 0;
     m_frameRead = false;
-    m_probeDue = !m_variants.Any() && m_api == 2;
+    m_probeDue = !m_variants.Any();
 }
 
 void CRecorder::Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context)
@@ -328,7 +328,8 @@ void CRecorder::ReadBack(uint32_t width, uint32_t height)
 
 void CRecorder::WriteProbe()
 {
-    const std::string text = ProbeEs2State(SProbeGl{m_mesa.gl.entries, &CDirectMesa::Resolve});
+    const std::string text = m_api == 1 ? ProbeEs1State(m_mesa.gl1.entries, &CDirectMesa::Resolve)
+                                        : ProbeEs2State(SProbeGl{m_mesa.gl.entries, &CDirectMesa::Resolve});
     const std::string path = m_dir + "/" + m_scene + ".f" + std::to_string(m_frame) + ".state";
     if (FILE* f = std::fopen(path.c_str(), "w")) {
         std::fputs(text.c_str(), f);

@@ -5,8 +5,7 @@
 // vertex 0, index bytes, texture and buffer data, parameter arrays, matrices, shader sources).
 // Object names and EGL handles are tagged with their kind ({"o": kind, "v": value}) so that the
 // trace writer can rename them. Before each eglSwapBuffers the frame is read back into NAME.fN.ppm
-// (top row first); at the start of each later frame of an ES 2.0 scene the state probe's text goes
-// to NAME.fN.state.
+// (top row first); at the start of each later frame the state probe's text goes to NAME.fN.state.
 //
 // Reference variants change what is played (never what is logged) and write only the images.
 #include "CallQueries.h"
