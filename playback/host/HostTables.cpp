@@ -52,6 +52,8 @@ SEs1Host::SEs1Host() : SHostLib(HostLibSettings::Instance().es1Name)
         return;
     ResolveAll(*this, "XQFTrace ES1 - ERROR: failed to load entry points from host library\n"
                       "Please check library paths in xqftrace.cfg\n");
+    if (!IsFailed())
+        InstallWireframeSwitch(*this);  // ES 1.1 draws follow our switch too
 }
 
 SEs1Host* SEs1Host::Instance()

@@ -13,25 +13,29 @@ namespace {
 using DrawArraysFn = void (*)(GLenum, GLint, GLsizei);
 using DrawElementsFn = void (*)(GLenum, GLsizei, GLenum, const void*);
 
-struct SLayer
+bool g_on = false;  // one switch for the ES 1.1 and ES 2.0 tables
+
+// The layer over the draw slots of one table (SEs1Host or SEs2Host).
+template <class Host>
+struct TLayer
 {
-    SEs2Host* gl = nullptr;
+    Host* gl = nullptr;
     DrawArraysFn drawArrays = nullptr;      // the library's own
     DrawElementsFn drawElements = nullptr;
-    bool on = false;
     std::vector<uint32_t> vertices, lines;  // kept between draws
+
+    static TLayer& Get()
+    {
+        static TLayer layer;
+        return layer;
+    }
 };
 
-SLayer& Layer()
-{
-    static SLayer layer;
-    return layer;
-}
-
 // Draws the triangles' edges of the vertex numbers `vertices` read in `mode`.
-void DrawLines(SLayer& l, GLenum mode)
+template <class Host>
+void DrawLines(TLayer<Host>& l, GLenum mode)
 {
-    SEs2Host& gl = *l.gl;
+    Host& gl = *l.gl;
     TriangleLines(mode, l.vertices.data(), l.vertices.size(), l.lines);
     if (l.lines.empty())
         return;  // no whole triangle: nothing is drawn, as the primitive draws nothing
@@ -40,16 +44,18 @@ void DrawLines(SLayer& l, GLenum mode)
     GLuint buffer = 0;
     XQF_HOST(gl, glGenBuffers)(1, &buffer);
     XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, buffer);
-    XQF_HOST(gl, glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(l.lines.size() * 4), l.lines.data(), GL_STREAM_DRAW);
+    // GL_DYNAMIC_DRAW: an ES 1.1 context refuses GL_STREAM_DRAW and would draw from an empty buffer.
+    XQF_HOST(gl, glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(l.lines.size() * 4), l.lines.data(), GL_DYNAMIC_DRAW);
     l.drawElements(GL_LINES, GLsizei(l.lines.size()), GL_UNSIGNED_INT, nullptr);
     XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, GLuint(bound));
     XQF_HOST(gl, glDeleteBuffers)(1, &buffer);
 }
 
+template <class Host>
 void WireDrawArrays(GLenum mode, GLint first, GLsizei count)
 {
-    SLayer& l = Layer();
-    if (!l.on || !IsTriangleMode(mode) || first < 0 || count < 0) {
+    TLayer<Host>& l = TLayer<Host>::Get();
+    if (!g_on || !IsTriangleMode(mode) || first < 0 || count < 0) {
         l.drawArrays(mode, first, count);
         return;
     }
@@ -59,10 +65,11 @@ void WireDrawArrays(GLenum mode, GLint first, GLsizei count)
     DrawLines(l, mode);
 }
 
+template <class Host>
 void WireDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
-    SLayer& l = Layer();
-    if (!l.on || !IsTriangleMode(mode) || count < 0) {
+    TLayer<Host>& l = TLayer<Host>::Get();
+    if (!g_on || !IsTriangleMode(mode) || count < 0) {
         l.drawElements(mode, count, type, indices);
         return;
     }
@@ -81,35 +88,56 @@ void WireDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indic
     DrawLines(l, mode);
 }
 
-} // namespace
-
-void ToggleOurWireframe(uint8_t on) { Layer().on = on != 0; }
-
-bool InstallWireframeSwitch(SEs2Host& gl)
+// Puts the layer over the table's draw slots; false when they are empty or the layer is there.
+template <class Host>
+bool Wrap(Host& gl)
 {
     void*& arrays = XQF_HOST_SLOT(gl, glDrawArrays);
     void*& elements = XQF_HOST_SLOT(gl, glDrawElements);
-    if (gl.Mirbex_ToggleWireframe || !arrays || !elements)
+    if (!arrays || !elements || arrays == reinterpret_cast<void*>(&WireDrawArrays<Host>))
         return false;
-    SLayer& l = Layer();
+    TLayer<Host>& l = TLayer<Host>::Get();
     l.gl = &gl;
     l.drawArrays = reinterpret_cast<DrawArraysFn>(arrays);
     l.drawElements = reinterpret_cast<DrawElementsFn>(elements);
-    l.on = false;
-    arrays = reinterpret_cast<void*>(&WireDrawArrays);
-    elements = reinterpret_cast<void*>(&WireDrawElements);
+    arrays = reinterpret_cast<void*>(&WireDrawArrays<Host>);
+    elements = reinterpret_cast<void*>(&WireDrawElements<Host>);
+    return true;
+}
+
+template <class Host>
+bool Unwrap(Host& gl)
+{
+    TLayer<Host>& l = TLayer<Host>::Get();
+    if (l.gl != &gl)
+        return false;
+    XQF_HOST_SLOT(gl, glDrawArrays) = reinterpret_cast<void*>(l.drawArrays);
+    XQF_HOST_SLOT(gl, glDrawElements) = reinterpret_cast<void*>(l.drawElements);
+    l.gl = nullptr;
+    return true;
+}
+
+} // namespace
+
+void ToggleOurWireframe(uint8_t on) { g_on = on != 0; }
+
+bool InstallWireframeSwitch(SEs2Host& gl)
+{
+    if (gl.Mirbex_ToggleWireframe || !Wrap(gl))
+        return false;
+    g_on = false;
     gl.Mirbex_ToggleWireframe = &ToggleOurWireframe;
     return true;
 }
 
+bool InstallWireframeSwitch(SEs1Host& gl) { return Wrap(gl); }
+
 void RemoveWireframeSwitch(SEs2Host& gl)
 {
-    SLayer& l = Layer();
-    if (gl.Mirbex_ToggleWireframe != &ToggleOurWireframe || l.gl != &gl)
+    if (gl.Mirbex_ToggleWireframe != &ToggleOurWireframe || !Unwrap(gl))
         return;
-    XQF_HOST_SLOT(gl, glDrawArrays) = reinterpret_cast<void*>(l.drawArrays);
-    XQF_HOST_SLOT(gl, glDrawElements) = reinterpret_cast<void*>(l.drawElements);
     gl.Mirbex_ToggleWireframe = nullptr;
-    l.on = false;
-    l.gl = nullptr;
+    g_on = false;
 }
+
+void RemoveWireframeSwitch(SEs1Host& gl) { Unwrap(gl); }

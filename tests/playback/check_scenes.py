@@ -27,7 +27,8 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
   analyse analyse of every frame with draws equals NAME.fN.ppm; in frame 2 of each scene, a draw
           budget, a range left out, a range kept, a skipped call, a skipped function and wireframe
           each equal the reference xqft-record draws with the same variant; the overdraw picture of
-          `overdraw` follows the blending formula, and the highlight of `quads` lies over its quad
+          `overdraw` follows the blending formula, and the highlight of `quads` lies over its quad;
+          on ES 1.1 frames highlight and complexity end with result 0 and the loop's error line
 Each failure is printed; the exit status is the number of failures (at most 100).
 """
 import json
@@ -105,6 +106,12 @@ ES1_INITIAL_CAPABILITIES = ("state enabled 0xBD0=", "state enabled 0x809D=")
 ES1_DIFFERENT_FRAMES = {
     "es1-leftover": "its material, texture environment, enabled client arrays and viewport are set in frame 1 "
                     "only, and the restore does not send them: from frame 2 on the replayed frame starts without",
+}
+
+# Frame 2 wireframe pictures that deliberately differ from the reference.
+ES1_DIFFERENT_WIREFRAME = {
+    "es1-state": "frame 1 ends with glLineWidth(2.0), and the restore does not send the line width: the "
+                 "analysed frame 2 draws its wireframe lines with the host's width, the reference with 2",
 }
 
 
@@ -345,12 +352,10 @@ def read_ppm(path):
 # whose skipping the replay cannot follow (client-array pointers: a replay points arrays at each
 # draw's captured blocks) or that leave the host with an error, which ends an analysis pass.
 SKIPPABLE = ("glVertexAttrib4f", "glUniform1i", "glUniform4fv", "glUniform1f", "glBufferSubData", "glBlendFunc",
-             "glDepthFunc", "glClearColor")
+             "glDepthFunc", "glClearColor", "glColor4f", "glMaterialfv")
 
 
 def check_analyse(runner, scene, trace, frames):
-    if is_es1(scene):
-        return  # an analysis pass starts from the frame's restored state, which ES 1.1 has not yet
     calls = log_frames(os.path.join(runner.work, scene + ".log"))
     out = os.path.join(runner.work, "analysed.ppm")
 
@@ -376,16 +381,26 @@ def check_analyse(runner, scene, trace, frames):
 
     for frame in range(1, frames + 1):
         if any(f.startswith("glDraw") for _, f in calls[frame - 1]):
-            if not same_file(analyse(frame), runner.path(scene, frame, "ppm")):
+            same = same_file(analyse(frame), runner.path(scene, frame, "ppm"))
+            if scene in ES1_DIFFERENT_FRAMES and frame >= 2:
+                if same:
+                    runner.fail("%s frame %d: analysed image equals the direct run; expected: %s" % (
+                        scene, frame, ES1_DIFFERENT_FRAMES[scene]))
+            elif not same:
                 runner.fail("%s frame %d: analysed image differs from the direct run" % (scene, frame))
-    if frames < 2:
+    if frames < 2 or scene in ES1_DIFFERENT_FRAMES:
         return
     frame = 2
     draws = [n for n, f in calls[frame - 1] if f.startswith("glDraw")]
     d = len(draws)
     if d == 0:
         return
-    compare("wireframe", frame, ["--option", "2=1"], ["--wireframe"])
+    if scene in ES1_DIFFERENT_WIREFRAME:
+        if same_file(analyse(frame, "--option", "2=1"), reference(frame, "--wireframe")):
+            runner.fail("%s frame %d: wireframe equals the reference; expected: %s" % (
+                scene, frame, ES1_DIFFERENT_WIREFRAME[scene]))
+    else:
+        compare("wireframe", frame, ["--option", "2=1"], ["--wireframe"])
     first_draw = draws[0]
     compare("skipped call", frame, ["--skip-call", str(first_draw)], ["--skip-call", str(first_draw)])
     in_frame = {f for _, f in calls[frame - 1]}
@@ -399,6 +414,16 @@ def check_analyse(runner, scene, trace, frames):
                 ["--skip-draws", "2-%d" % last])
         compare("range kept", frame, ["--range", "2", str(d - 1 if d > 2 else d)],
                 ["--skip-draws", "1-1", "--stop-after-draw", str(d - 1 if d > 2 else d)])
+    if is_es1(scene):
+        # Highlight and complexity draw through ES 2.0 entry points, which an ES 1.1 context
+        # refuses: the pass ends with result 0 and says so, and nothing crashes.
+        for option in ("32=1", "4=1"):
+            r = runner.dump("analyse", trace, "--frame", str(frame), out, "--option", option, "--range", "1", "1",
+                            check=False)
+            if r.returncode != 0 or not re.search(r"^result=0$", r.stdout, re.M) or \
+                    "ERROR: Problem calling call" not in r.stderr:
+                runner.fail("%s frame %d --option %s: exit %d, %s" % (scene, frame, option, r.returncode,
+                                                                     r.stdout.strip().replace("\n", " ")))
     if scene == "overdraw":
         check_complexity(runner, scene, frame, analyse)
     if scene == "quads":

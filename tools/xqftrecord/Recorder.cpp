@@ -645,7 +645,8 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
         GLuint buffer = 0;
         HOST_GL(glGenBuffers)(1, &buffer);
         HOST_GL(glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, buffer);
-        HOST_GL(glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(lines.size() * 4), lines.data(), GL_STREAM_DRAW);
+        // GL_DYNAMIC_DRAW: an ES 1.1 context refuses GL_STREAM_DRAW and would draw from an empty buffer.
+        HOST_GL(glBufferData)(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(lines.size() * 4), lines.data(), GL_DYNAMIC_DRAW);
         HOST_GL(glDrawElements)(GL_LINES, GLsizei(lines.size()), GL_UNSIGNED_INT, nullptr);
         HOST_GL(glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, m_elementBuffer);
         HOST_GL(glDeleteBuffers)(1, &buffer);
