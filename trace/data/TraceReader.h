@@ -32,7 +32,7 @@ class CTraceReader
 {
 public:
     static constexpr uint32_t kProgressEvent = 0;
-    // Below this many bytes a captured block is copied: see bench_load's copy threshold figures.
+    // Below this many bytes a captured block is copied: see bench_captured's copy threshold figures.
     static constexpr uint32_t kDefaultCopyBelow = 64;
 
     static CTraceReader& Instance();
