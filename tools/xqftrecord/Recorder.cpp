@@ -282,6 +282,10 @@ void CRecorder::SwapBuffers(EGLSurface surface)
             std::tie(width, height) = size;
     if (!m_frameRead && !Quiet())
         ReadBack(width, height);
+    if (Quiet() && m_variants.quietReadBack) {
+        std::vector<uint8_t> rgba(size_t(width) * height * 4);
+        HOST_GL(glReadPixels)(0, 0, GLsizei(width), GLsizei(height), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    }
     XQF_HOST(m_mesa.egl, eglSwapBuffers)(m_mesa.display, surface);
     const std::string image = m_scene + ".f" + std::to_string(m_frame) + ".ppm";
     LogEgl(1022, "eglSwapBuffers",

@@ -31,6 +31,7 @@ struct SVariants
     std::set<std::string> skipFunctions;
     bool wireframe = false;      // draws are played as the lines of their triangles
     bool quiet = false;          // nothing is written or read back: the scene is only played (timings)
+    bool quietReadBack = false;  // quiet, but each frame is read back into memory before its swap
     bool Any() const
     {
         return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe || quiet;

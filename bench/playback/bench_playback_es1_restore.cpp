@@ -1,0 +1,257 @@
+// ES 1.1 frames restored and analysed on the host.
+//  1. Frames 2 to 60 of the es1-mix scene (800 x 600, 200 indexed draws a frame) analysed in order
+//     as a user stepping through frames makes the dock do it (GoToFrame, SetRange restoring the
+//     frame, one pass, the read-back), beside the scene rendered directly in the same run, each
+//     frame read back as well. Goals:
+//     120 frames/s and within 1.2x of direct rendering. Then the same frames in wireframe: goal
+//     within 2x of the standard pass.
+//  2. A frame whose ES 1.1 snapshot holds 200 textures of 512 x 512 RGBA and 50 buffers of 1 MiB:
+//     its first restore beside the same data uploaded directly (goal: within 1.2x), and a second
+//     restore beside the buffers alone uploaded directly (the restore sends every buffer again;
+//     goal: within 1.2x).
+// The playback's diagnostics go to /dev/null while it is timed.
+#include "BenchSupport.h"
+#include "PlaybackInterface.h"
+#include "Scenes.h"
+#include "analysis/AnalysisPlayback.h"
+#include "es1/Es1Restore.h"
+#include "host/HostContext.h"
+#include "host/HostTables.h"
+#include "maps/NameMaps.h"
+
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <GLES/gl.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+using namespace xqft::bench;
+
+constexpr uint32_t kFirst = 2, kLast = 60, kDraws = 200;
+
+// Standard output and error sent to /dev/null while it lives.
+class CQuiet
+{
+public:
+    CQuiet()
+    {
+        fflush(stdout);
+        fflush(stderr);
+        m_out = dup(1);
+        m_err = dup(2);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        close(null);
+    }
+    ~CQuiet()
+    {
+        fflush(stdout);
+        fflush(stderr);
+        dup2(m_out, 1);
+        dup2(m_err, 2);
+        close(m_out);
+        close(m_err);
+    }
+
+private:
+    int m_out, m_err;
+};
+
+std::string BinDir()
+{
+    char path[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string p(path, n > 0 ? size_t(n) : 0);
+    return p.substr(0, p.rfind('/'));
+}
+
+// Frames kFirst..kLast analysed as the dock does; seconds, failures counted.
+double Analyse(CAnalysisInterface& a, uint8_t wireframe, int& failures)
+{
+    a.SetOption(2, wireframe);
+    CQuiet quiet;
+    const auto t0 = Clock::now();
+    for (uint32_t f = kFirst; f <= kLast; ++f) {
+        a.GoToFrame(f, kDraws);
+        a.SetRange(1, kDraws, 1);
+        failures += a.Analyse(0) != 1;
+    }
+    return Seconds(t0, Clock::now());
+}
+
+// The scene played straight on Mesa, nothing written, each frame read back as the analysis reads
+// its frame back; seconds a frame.
+double RenderDirectly(const SScene& scene)
+{
+    CDirectMesa mesa;
+    std::string error;
+    if (!mesa.Open(error, scene.api)) {
+        std::printf("direct rendering: %s\n", error.c_str());
+        return 0;
+    }
+    SVariants quiet;
+    quiet.quiet = true;
+    quiet.quietReadBack = true;
+    CRecorder recorder(mesa, TempDir(), scene.name, quiet, scene.api);
+    const auto t0 = Clock::now();
+    scene.play(recorder);
+    XQF_HOST(mesa.gl1, glFinish)();
+    return Seconds(t0, Clock::now()) / 60;
+}
+
+SEs1State HeavyFrame(const SharedBytes& image, const SharedBytes& buffer)
+{
+    SEs1State s;
+    for (uint32_t t = 1; t <= 200; ++t) {
+        SEs1TexImage& i = s.textures[t][0];
+        i.texture = t;
+        i.data = image;
+        i.format = i.internalFormat = GL_RGBA;
+        i.width = i.height = 512;
+        i.type = GL_UNSIGNED_BYTE;
+        i.unpackAlignment = 4;
+        i.size = i.capturedSize = 512 * 512 * 4;
+        i.minFilter = GL_LINEAR;
+    }
+    for (uint32_t b = 1; b <= 50; ++b)
+        s.buffers[b] = SEs1Buffer{b, GL_ARRAY_BUFFER, buffer, 1 << 20, 1 << 20, GL_STATIC_DRAW};
+    return s;
+}
+
+// The same data uploaded directly: textures (when asked) and buffers; seconds.
+double UploadDirectly(SEs1Host& gl, const SharedBytes& image, const SharedBytes& buffer, bool textures)
+{
+    std::vector<GLuint> t(200), b(50);
+    const auto t0 = Clock::now();
+    if (textures) {
+        XQF_HOST(gl, glGenTextures)(200, t.data());
+        for (GLuint name : t) {
+            XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, name);
+            XQF_HOST(gl, glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 512, 512, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.get());
+        }
+    }
+    XQF_HOST(gl, glGenBuffers)(50, b.data());
+    for (GLuint name : b) {
+        XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, name);
+        XQF_HOST(gl, glBufferData)(GL_ARRAY_BUFFER, 1 << 20, buffer.get(), GL_STATIC_DRAW);
+    }
+    XQF_HOST(gl, glFinish)();
+    const double s = Seconds(t0, Clock::now());
+    if (textures)
+        XQF_HOST(gl, glDeleteTextures)(200, t.data());
+    XQF_HOST(gl, glDeleteBuffers)(50, b.data());
+    return s;
+}
+
+int Fail(const char* what)
+{
+    std::printf("%s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int main()
+{
+    if (SEglHost::Instance()->IsFailed() || SEs1Host::Instance()->IsFailed())
+        return Fail("no host EGL or ES 1.1 library");
+    SEs1Host& gl = *SEs1Host::Instance();
+
+    // 1. es1-mix, recorded by the harness and written as a trace.
+    const std::string dir = TempDir() + "/xqft-bench-es1-restore-" + std::to_string(getpid());
+    const std::string record = "mkdir -p '" + dir + "' && '" + BinDir() + "/xqft-record' --scene es1-mix --out '" +
+                               dir + "' >/dev/null && python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + dir +
+                               "/es1-mix.log' '" + dir + "/es1-mix.xqft' >/dev/null";
+    if (std::system(record.c_str()) != 0)
+        return Fail("the es1-mix trace could not be recorded (is xqft-record built?)");
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(stderr, stderr);
+    int loaded = 0;
+    {
+        CQuiet quiet;
+        loaded = reader.LoadTrace(CXQFTString((dir + "/es1-mix.xqft").c_str()), 1);
+    }
+    std::system(("rm -rf '" + dir + "'").c_str());
+    if (loaded != 0 || !reader.GetTraceData())
+        return Fail("the es1-mix trace did not load");
+    const SScene* mix = nullptr;
+    for (const SScene& s : Scenes())
+        if (std::string(s.name) == "es1-mix")
+            mix = &s;
+    {
+        CAnalysisInterface a;
+        a.SetTraceForAnalysis(reader.GetTraceData());
+        int failures = 0;
+        Analyse(a, 0, failures);  // warm: the contexts, the first uploads
+        // Three rounds, interleaved with the direct rendering (the machine is shared): the medians.
+        std::vector<double> standard, direct, wire;
+        for (int round = 0; round < 3; ++round) {
+            standard.push_back(Analyse(a, 0, failures));
+            wire.push_back(Analyse(a, 1, failures));
+            direct.push_back(RenderDirectly(*mix));
+        }
+        for (auto* v : {&standard, &direct, &wire})
+            std::sort(v->begin(), v->end());
+        const double frames = kLast - kFirst + 1;
+        std::printf("es1-mix frames %u to %u analysed in order: %.1f frames/s (%d passes failed), rendered directly "
+                    "%.1f frames/s: ratio %.2f (goals >= 120 frames/s, <= 1.2)\n",
+                    kFirst, kLast, frames / standard[1], failures, 1 / direct[1], standard[1] / frames / direct[1]);
+        std::printf("wireframe: %.1f frames/s, %.2fx the standard pass (goal <= 2)\n", frames / wire[1],
+                    wire[1] / standard[1]);
+    }
+    reader.Close();
+
+    // 2. The heavy frame, on an ES 1.1 context of its own.
+    SNativeWindowFuncs windows;
+    InitNativeWindowFunctions(windows);
+    SHostContext context;
+    if (!context.Make(1, windows, 1, SEglSurfaceWindow{1, 64, 64}))
+        return Fail(("no host ES 1.1 context: " + context.error).c_str());
+    HostEglInitialised = 1;
+    std::shared_ptr<uint8_t[]> imageBytes = AllocateBytes(512 * 512 * 4), bufferBytes = AllocateBytes(1 << 20);
+    for (size_t i = 0; i < 512 * 512 * 4; ++i)
+        imageBytes[i] = uint8_t(i * 7);
+    std::memset(bufferBytes.get(), 0x5A, 1 << 20);
+    const SharedBytes image = imageBytes, buffer = bufferBytes;
+    UploadDirectly(gl, image, buffer, true);  // the first uploads of the process set up the driver's memory
+    std::vector<double> all, buffers, first, again;
+    for (int round = 0; round < 3; ++round) {
+        all.push_back(UploadDirectly(gl, image, buffer, true));
+        buffers.push_back(UploadDirectly(gl, image, buffer, false));
+        SEs1State snapshot = HeavyFrame(image, buffer);
+        ResetNameMaps();
+        auto t0 = Clock::now();
+        RestoreEs1State(snapshot, 2, nullptr);
+        XQF_HOST(gl, glFinish)();
+        first.push_back(Seconds(t0, Clock::now()));
+        SEs1State current = snapshot;
+        t0 = Clock::now();
+        RestoreEs1State(snapshot, 2, &current);
+        XQF_HOST(gl, glFinish)();
+        again.push_back(Seconds(t0, Clock::now()));
+        std::vector<GLuint> names;
+        for (GLuint n = 1; n <= 200; ++n)
+            names.push_back(n);
+        XQF_HOST(gl, glDeleteTextures)(200, names.data());
+        XQF_HOST(gl, glDeleteBuffers)(50, names.data());
+    }
+    for (auto* v : {&all, &buffers, &first, &again})
+        std::sort(v->begin(), v->end());
+    std::printf("first restore of 200 textures (512x512 RGBA) and 50 buffers (1 MiB): %.1f ms, uploaded directly "
+                "%.1f ms: ratio %.2f (goal <= 1.2)\n",
+                first[1] * 1e3, all[1] * 1e3, first[1] / all[1]);
+    std::printf("second restore (every buffer again, no texture): %.1f ms, the buffers uploaded directly %.1f ms: "
+                "ratio %.2f (goal <= 1.2)\n",
+                again[1] * 1e3, buffers[1] * 1e3, again[1] / buffers[1]);
+    return 0;
+}
