@@ -1,6 +1,8 @@
 // Starts the viewer on the sample trace inside an X server and checks the real window through the
 // window system: its title and size, a screenshot that is not blank, and the frame rendered in the
-// image-analysis dock.
+// image-analysis dock; then the same dock on an ES 1.1 trace the harness recorded.
+#include <algorithm>
+
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -23,6 +25,39 @@ QString Output(const QString& program, const QStringList& args)
     p.start(program, args);
     p.waitForFinished(10000);
     return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+// Starts the viewer on a trace in `dir` and grabs its window once painted; an empty image (with a
+// failure) when no window with the trace's title shows.
+QImage ViewerShot(const QTemporaryDir& dir, const QString& trace, const QString& title)
+{
+    QProcess viewer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+    viewer.setProcessEnvironment(env);
+    viewer.setWorkingDirectory(dir.path());
+    viewer.start(XQFT_VIEWER, {trace});
+    if (!viewer.waitForStarted(10000)) {
+        ADD_FAILURE() << "the viewer did not start";
+        return {};
+    }
+    QRegularExpression line("(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + "\"");
+    QRegularExpressionMatch found;
+    for (int i = 0; i < 100 && !found.hasMatch(); ++i) {
+        found = line.match(Output("xwininfo", {"-root", "-tree"}));
+        if (!found.hasMatch())
+            QThread::msleep(100);
+    }
+    QImage shot;
+    if (found.hasMatch()) {
+        QThread::msleep(1500);  // let it paint
+        shot = QGuiApplication::primaryScreen()->grabWindow(found.captured(1).toULongLong(nullptr, 16)).toImage();
+    } else {
+        ADD_FAILURE() << "no window titled " << title.toStdString();
+    }
+    viewer.kill();
+    viewer.waitForFinished(5000);
+    return shot;
 }
 
 TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
@@ -84,6 +119,41 @@ TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
     EXPECT_GT(orange, 300) << "no rendered frame in the image-analysis dock";
     EXPECT_GT(blue, 300) << "no rendered frame in the image-analysis dock";
     shot.save(QString(XQFT_BINARY_DIR) + "/app_screenshot.png");
+}
+
+// An ES 1.1 trace: its first frame, replayed on the host's ES 1.1 library, in the image-analysis
+// dock. The frame's coloured texels (those the direct run's image holds, greys left out) show on the
+// right-hand side of the window.
+TEST(ViewerWindow, ShowsAnEs1FrameInTheImageAnalysisDock)
+{
+    static int argc = 1;
+    static char name[] = "app_screenshot_test";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+    ASSERT_EQ(QProcess::execute(XQFT_BINARY_DIR "/bin/xqft-record", {"--scene", "es1-textured", "--out", dir.path()}), 0);
+    const QString trace = dir.path() + "/es1-textured.xqft";
+    ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log",
+                                            dir.path() + "/es1-textured.log", trace}),
+              0);
+    QImage frame(dir.path() + "/es1-textured.f1.ppm");
+    ASSERT_FALSE(frame.isNull());
+    QSet<QRgb> coloured;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor c = frame.pixelColor(x, y);
+            if (std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40)
+                coloured.insert(frame.pixel(x, y) | 0xFF000000u);
+        }
+    ASSERT_GT(coloured.size(), 4);
+    const QImage shot = ViewerShot(dir, trace, "XQFTraceGUI 3.0 es1-textured.xqft");
+    ASSERT_FALSE(shot.isNull());
+    int matching = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = shot.width() * 2 / 3; x < shot.width(); ++x)
+            matching += coloured.contains(shot.pixel(x, y) | 0xFF000000u);
+    EXPECT_GT(matching, 100) << "no ES 1.1 frame in the image-analysis dock";
+    shot.save(QString(XQFT_BINARY_DIR) + "/app_screenshot_es1.png");
 }
 
 } // namespace
