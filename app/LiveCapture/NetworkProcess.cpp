@@ -3,6 +3,7 @@
 #include <QMutexLocker>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 using namespace capture;
@@ -104,10 +105,17 @@ void CNetworkProcess::run()
     m_stop = false;
 }
 
+// Naps of 10 ms until the clock says the pause is over: summing the naps instead would stretch the
+// pause by every late wake-up on a busy machine.
 bool CNetworkProcess::SleepUnlessStopped(int milliseconds)
 {
-    for (int left = milliseconds; left > 0 && !m_stop; left -= 10)
-        QThread::msleep(unsigned(std::min(left, 10)));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!m_stop) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        QThread::msleep(unsigned(std::min<int64_t>(left.count(), 10)));
+    }
     return !m_stop;
 }
 
