@@ -1,13 +1,16 @@
 // Live capture over loopback from tools/xqft-device.py: 65535-byte data messages streamed as fast
 // as the peer can for a bounded time, the rate at which the capture thread writes them to its file,
-// whether the file equals what was sent, and the CPU an idle connected capture takes.
+// whether the file equals what was sent, the CPU an idle connected capture takes, how soon a command
+// reaches the device and how soon a stop ends the thread.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -145,6 +148,7 @@ void Throughput(const std::string& dir)
 
 void Idle(const std::string& dir)
 {
+    std::remove((dir + "/peer.log").c_str());   // the throughput run's commands are not these
     CPeer peer(dir, {"--fault", "silent"});
     if (!peer.port)
         return;
@@ -160,9 +164,35 @@ void Idle(const std::string& dir)
     const double cpuStart = CpuSeconds();
     std::this_thread::sleep_for(std::chrono::duration<double>(wall));
     const double cpu = CpuSeconds() - cpuStart;
+    std::printf("capture: an idle connected capture takes %.2f%% of a core (%.0f s measured)\n", 100 * cpu / wall, wall);
+
+    // Commands to the silent peer (it logs them on the monotonic clock and answers none), asked at
+    // random moments of the receive wait.
+    std::vector<double> asked, delays;
+    std::mt19937 random(7);
+    for (int i = 0; i < 40; ++i) {
+        std::this_thread::sleep_for(std::chrono::microseconds(20000 + random() % 10000));
+        timespec t{};
+        clock_gettime(CLOCK_MONOTONIC, &t);
+        asked.push_back(double(t.tv_sec) + double(t.tv_nsec) * 1e-9);
+        capture.Pause();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::ifstream log(dir + "/peer.log");
+    for (std::string line; std::getline(log, line) && delays.size() < asked.size();)
+        if (line.rfind("t=", 0) == 0 && line.find(" command ") != std::string::npos)
+            delays.push_back(1000 * (std::stod(line.substr(2)) - asked[delays.size()]));
+    std::sort(delays.begin(), delays.end());
+    if (delays.size() == asked.size())
+        std::printf("capture: a command reaches the device %.1f ms after it is asked (median of %zu, longest %.1f ms)\n",
+                    delays[delays.size() / 2], delays.size(), delays.back());
+    else
+        std::printf("capture: the device logged %zu of %zu commands\n", delays.size(), asked.size());
+
+    const Clock::time_point stopAsked = Clock::now();
     capture.RequestStop();
     capture.wait();
-    std::printf("capture: an idle connected capture takes %.2f%% of a core (%.0f s measured)\n", 100 * cpu / wall, wall);
+    std::printf("capture: a stop ends the capture thread in %.1f ms\n", 1000 * Seconds(stopAsked, Clock::now()));
     std::remove((dir + "/idle.xqft").c_str());
 }
 

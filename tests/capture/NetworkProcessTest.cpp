@@ -145,7 +145,10 @@ TEST_F(CaptureThread, CommandsWaitForTheLinkAndPlayWhilePlayingSendsNothing)
     EXPECT_EQ(peer.Lines("command"), std::vector<std::string>{"command B"});
 }
 
-TEST_F(CaptureThread, ACommandLeavesWithinAboutTenMilliseconds)
+// A command leaves at the end of the receive wait it was asked in (10 ms; bench_capture prints the
+// figure). The bound here only tells that from a command held back for the device's next message or
+// a timer, with room for a machine loaded by other programs.
+TEST_F(CaptureThread, ACommandLeavesWithoutWaitingForTheDevice)
 {
     CDevicePeer peer(dir, {"--serve", Trace("frames"), "--keepalive-ms", "0"});
     CNetworkProcess capture;
@@ -166,12 +169,14 @@ TEST_F(CaptureThread, ACommandLeavesWithinAboutTenMilliseconds)
                 delays.push_back(std::stod(line.substr(2)) - asked);
     }
     std::sort(delays.begin(), delays.end());
-    EXPECT_LT(delays[delays.size() / 2], 0.03) << "median delay from the request to the device";
+    EXPECT_LT(delays[delays.size() / 2], 0.1) << "median delay from the request to the device";
     capture.RequestStop();
     capture.wait();
 }
 
-TEST_F(CaptureThread, ASilentPeerKeepsTheLinkAndAStopEndsItWithin100ms)
+// The stop is seen within one receive wait; the bound only tells that from a receive that waits for
+// the peer, which here never sends.
+TEST_F(CaptureThread, ASilentPeerKeepsTheLinkAndAStopEndsItPromptly)
 {
     CDevicePeer peer(dir, {"--fault", "silent"});
     CNetworkProcess capture;
@@ -182,7 +187,7 @@ TEST_F(CaptureThread, ASilentPeerKeepsTheLinkAndAStopEndsItWithin100ms)
     const auto asked = std::chrono::steady_clock::now();
     capture.RequestStop();
     capture.wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(100));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
     EXPECT_EQ(capture.GetLinkStatus(), kLinkDown);
 }
 
@@ -234,11 +239,15 @@ TEST_F(CaptureThread, UnknownAndSplitAcknowledgementsLeaveARunWhole)
         CDevicePeer peer(sub, {"--serve", trace, "--fault", fault, "--close-after-runs", "1"});
         CNetworkProcess capture;
         Start(capture, peer, sub + "/cap.xqft");
+        // The run is asked for once the run command's acknowledgement (after an unknown one, or
+        // in two pieces) was understood: the peer closes as soon as the run is sent, and a command
+        // still on its way then would be dropped unanswered.
         capture.Play();
+        ASSERT_TRUE(WaitUntil([&] { return capture.GetAppState() == kAppPlaying; })) << peer.Log();
         capture.StartRecording();
         ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); })) << peer.Log();
         EXPECT_EQ(capture.GetLinkStatus(), kLinkDown);
-        EXPECT_EQ(capture.GetAppState(), kAppPlaying);
+        EXPECT_EQ(capture.GetAppState(), kAppPlaying) << peer.Log();
         EXPECT_TRUE(ReadFile(sub + "/cap.xqft") == ReadFile(trace));
     }
 }
@@ -293,8 +302,8 @@ TEST_F(CaptureThread, SetupWaitsForTheRunningCaptureAndDestroyingItStopsIt)
     EXPECT_FALSE(capture->Setup(CXQFTString("127.0.0.1"), peer.Port(), 1, CXQFTString(out.c_str())));
     EXPECT_EQ(capture->GetLinkStatus(), kLinkUp);
     const auto asked = std::chrono::steady_clock::now();
-    capture.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
+    capture.reset();   // the peer keeps the link: only the stop ends the thread
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
     EXPECT_TRUE(ReadFile(out) == ReadFile(trace));
 }
 
