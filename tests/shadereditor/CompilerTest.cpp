@@ -28,6 +28,12 @@ std::string Entry(uint32_t i)
 class CompilerRoad : public ::testing::Test
 {
 protected:
+    // The banner runs of the fakes must not hit the probe limit on a loaded machine; only the test
+    // of the limits shortens them.
+    void SetUp() override { CCompiler::ProbeLimit().milliseconds = 10000; }
+    void TearDown() override { CCompiler::ProbeLimit() = m_savedProbeLimit; }
+
+    const CCompiler::SRunLimit m_savedProbeLimit = CCompiler::ProbeLimit();
     CFakeCompilers m_fakes;
     CTempFolder m_temp;
 };
@@ -214,19 +220,22 @@ TEST_F(CompilerRoad, CancelsBeforeAndDuringACompile)
                               Q_ARG(EShaderDocType, eShaderDocGLSLESVertex), Q_ARG(unsigned int, 0u));
     QElapsedTimer wait;
     wait.start();
-    while (m_fakes.Pids().empty() && wait.elapsed() < 5000)
+    while (m_fakes.Pids().empty() && wait.elapsed() < 20000)
         QThread::msleep(5);
     ASSERT_EQ(m_fakes.Pids().size(), 1u);
     QThread::msleep(100);   // the child is running its endless compile
     const pid_t child = m_fakes.Pids()[0];
+    // The child is stopped at the next poll (bench_shader_compile prints the latency); the wait
+    // here only tells that from a cancel that waits for the child, which never ends, or for the
+    // compile limit.
     QElapsedTimer latency;
     latency.start();
     compiler->Cancel();
-    while (kill(child, 0) == 0 && latency.elapsed() < 2000)
+    while (kill(child, 0) == 0 && latency.elapsed() < 10000)
         QThread::msleep(2);
-    EXPECT_LT(latency.elapsed(), 150);
+    EXPECT_NE(kill(child, 0), 0) << "the child outlived the cancel";
     if (bare.count() == 0)
-        bare.wait(2000);
+        bare.wait(10000);
     EXPECT_EQ(bare.count(), 1);
     EXPECT_EQ(published.count(), 0);
     EXPECT_EQ(withId.count(), 0);
@@ -243,17 +252,21 @@ TEST_F(CompilerRoad, EveryChildRunIsBounded)
     EXPECT_EQ(hang.result.status, 3u);
     SCompileRun huge = CompileNow(m_fakes.Path("huge"), m_temp.Path(), kVertex, eShaderDocGLSLESVertex, 0);
     EXPECT_EQ(huge.result.status, 3u);
+    CCompiler::CompileLimit() = saved;
+    // Each limit alone, with time enough on a loaded machine for the other to stay out of the way:
+    // the fake must have printed all it prints before the kill.
     CXQFTString log;
     std::atomic<bool> never{false};
-    EXPECT_EQ(CCompiler::RunCommandLine(&never, ("\"" + m_fakes.Path("huge") + "\" x").c_str(), log, CCompiler::CompileLimit()),
+    EXPECT_EQ(CCompiler::RunCommandLine(&never, ("\"" + m_fakes.Path("huge") + "\" x").c_str(), log,
+                                        {60000, qint64(4) << 20}),
               3u);
     EXPECT_LT(log.Length(), size_t(5) << 20);
     EXPECT_NE(std::string(log.CStr()).find("ERROR: The compiler wrote more than 4 MiB of output.\n"), std::string::npos);
     log.Clear();
-    EXPECT_EQ(CCompiler::RunCommandLine(&never, ("\"" + m_fakes.Path("hang") + "\" x").c_str(), log, CCompiler::CompileLimit()),
+    EXPECT_EQ(CCompiler::RunCommandLine(&never, ("\"" + m_fakes.Path("hang") + "\" x").c_str(), log,
+                                        {3000, qint64(4) << 20}),
               3u);
-    EXPECT_STREQ(log.CStr(), "working\nERROR: Failed to execute command line\nERROR: The compiler did not finish within 1 seconds.\n");
-    CCompiler::CompileLimit() = saved;
+    EXPECT_STREQ(log.CStr(), "working\nERROR: Failed to execute command line\nERROR: The compiler did not finish within 3 seconds.\n");
     for (pid_t pid : m_fakes.Pids())
         EXPECT_NE(kill(pid, 0), 0) << "a child outlived its run";
 

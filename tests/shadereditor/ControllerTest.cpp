@@ -150,7 +150,7 @@ TEST(ShaderEditController, CustomCompilerIsProbedAndItsOptionsUsed)
     QSignalSpy cycles(c, &CShaderEditController::CompileCycleCountChanged);
     const CXQFTHash panel = CShaderEditController::MakePanelHash("panel");
     Request(panel, "void main()\n{\n}\n", eCompileBackground);
-    ASSERT_TRUE(cycles.wait(5000));
+    ASSERT_TRUE(cycles.wait(30000));
     auto runs = Fakes().TakeRuns();
     ASSERT_FALSE(runs.empty());
     EXPECT_EQ(std::vector<std::string>(runs[0].begin() + 2, runs[0].end()),
@@ -159,7 +159,7 @@ TEST(ShaderEditController, CustomCompilerIsProbedAndItsOptionsUsed)
     EXPECT_EQ(cycles[0][1].value<CXQFTArray<int>>().size, 3u);   // lines 1 to 3 hold text
 
     Request(panel, "void main()\n{\n}\n", eCompileExplicit);
-    ASSERT_TRUE(cycles.wait(5000));
+    ASSERT_TRUE(cycles.wait(30000));
     runs = Fakes().TakeRuns();
     EXPECT_EQ(std::vector<std::string>(runs[0].begin() + 2, runs[0].end()), std::vector<std::string>({"-v"}));
 
@@ -179,21 +179,29 @@ TEST(ShaderEditController, OnlyTheLastOfQuickRequestsPublishes)
     const CXQFTHash panel = CShaderEditController::MakePanelHash("quick");
     Request(panel, "void first() {}\n", eCompileBackground);
     Request(panel, "void second() {}\n", eCompileBackground);
-    ASSERT_TRUE(output.wait(5000));
+    ASSERT_TRUE(output.wait(30000));
     QTest::qWait(700);   // time for a late first result, which must not come
     ASSERT_EQ(output.count(), 1);
 
-    // A burst: every request but the last is cancelled before it runs.
+    // A burst while another panel's compile holds the worker: every request but the last is
+    // cancelled before it runs. (An idle worker would start some of them before the next one
+    // cancels them, as many as the burst is held up by the machine.)
+    UseCompiler(Fakes().Path("hang"));
+    const CXQFTHash busy = CShaderEditController::MakePanelHash("busy");
+    const size_t before = Fakes().Pids().size();
+    Request(busy, "void main() {}\n", eCompileBackground);
+    ASSERT_TRUE(WaitFor([&] { return Fakes().Pids().size() > before; }));
     UseCompiler(Fakes().Path("ok"));
     output.clear();
     Fakes().TakeRuns();
     for (int i = 0; i < 1000; ++i)
         Request(panel, QString("void v%1() {}\n").arg(i), eCompileBackground);
-    ASSERT_TRUE(output.wait(10000));
+    QMetaObject::invokeMethod(c, "OnCancelCompile", Q_ARG(CXQFTHash, busy));
+    ASSERT_TRUE(output.wait(30000));
+    EXPECT_TRUE(WaitFor([&] { return c->PendingCompileCount(panel) == 0; }));
     QTest::qWait(300);
     EXPECT_EQ(output.count(), 1);
-    EXPECT_EQ(c->PendingCompileCount(panel), 0u);
-    EXPECT_LE(Fakes().TakeRuns().size(), 4u);   // at most the request running when the burst began, and the last
+    EXPECT_EQ(Fakes().TakeRuns().size(), 2u);   // the last request's compile and banner runs
 }
 
 TEST(ShaderEditController, MetaObjectOrderIsTheInterface)
@@ -230,7 +238,9 @@ TEST(ShaderEditController, ProbesOfAHungCompilerAreBounded)
     QElapsedTimer stall;
     stall.start();
     UseCompiler(Fakes().Path("hang-banner"));   // mask 130: two probes, each killed at the limit
-    EXPECT_LT(stall.elapsed(), 2 * (300 + 100));
+    // At the shortened limit, with room for a loaded machine: less than two probes would take at
+    // the usual one.
+    EXPECT_LT(stall.elapsed(), 2 * CCompiler::kProbeLimit.milliseconds);
     CCompiler::ProbeLimit() = saved;
 }
 
@@ -242,13 +252,13 @@ TEST(ShaderEditController, ExitEndsARunningCompilerChild)
     Request(CShaderEditController::MakePanelHash("exit"), "void main() {}\n", eCompileBackground);
     QElapsedTimer wait;
     wait.start();
-    while (Fakes().Pids().size() == before && wait.elapsed() < 5000)
+    while (Fakes().Pids().size() == before && wait.elapsed() < 20000)
         QTest::qWait(10);
     ASSERT_GT(Fakes().Pids().size(), before);
     const pid_t child = Fakes().Pids().back();
     QElapsedTimer exit;
     exit.start();
     CShaderEditController::Shutdown();
-    EXPECT_LT(exit.elapsed(), 3000);
+    EXPECT_LT(exit.elapsed(), 10000) << "the exit waits for the hung child (or the compile limit)";
     EXPECT_NE(kill(child, 0), 0) << "the compiler child outlived the exit step";
 }

@@ -69,7 +69,7 @@ TEST(EditorCompile, AHungCompilerIsCancelledByTheNextText)
     QElapsedTimer stall;
     stall.start();
     editor.SetContents("attribute highp vec4 p;\nvoid main() { gl_Position = p; }\n", true);
-    EXPECT_LT(stall.elapsed(), 2000) << "the compile runs on the worker";
+    EXPECT_LT(stall.elapsed(), 20000) << "the compile runs on the worker (a hung one here, for a minute)";
     ASSERT_TRUE(WaitFor([&] { return Fakes().Pids().size() > before; }));
     const pid_t hung = Fakes().Pids().back();
     editor.SetContents("attribute highp vec4 q;\nvoid main() { gl_Position = q; }\n", true);
