@@ -104,3 +104,13 @@ function(xqft_bench name)
   endif()
   add_dependencies(benchmarks ${name})
 endfunction()
+
+# XQFT_WITH_XVFB: the command prefix that runs a test program under an X server of its own, with
+# Qt on it (scripts/with-xvfb.sh: a free display chosen by the server, no reset when the last
+# client leaves); empty where Xvfb is not installed. Tests that need it are left out then.
+find_program(XVFB_PROGRAM Xvfb)
+if(XVFB_PROGRAM)
+  set(XQFT_WITH_XVFB sh ${CMAKE_SOURCE_DIR}/scripts/with-xvfb.sh env QT_QPA_PLATFORM=xcb)
+else()
+  set(XQFT_WITH_XVFB "")
+endif()

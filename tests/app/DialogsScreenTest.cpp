@@ -33,7 +33,7 @@ using DialogsScreen = CFreshControllerTest;
 
 TEST_F(DialogsScreen, AboutBoxShowsItsSplashImageAtItsSize)
 {
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run through xvfb-run)";
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run under scripts/with-xvfb.sh)";
     const QImage splash = AboutSplashImage();
     QImage shot;
     QSize size;

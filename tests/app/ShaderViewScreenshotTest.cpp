@@ -57,7 +57,7 @@ TEST(ShaderViewScreen, GuttersAndKeywordsInTheirColours)
     static char name[] = "app_shader_view_screenshot_test";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run through xvfb-run)";
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run under scripts/with-xvfb.sh)";
     QCoreApplication::setOrganizationName("Orvistaline Technologies");
 
     QTemporaryDir dir;

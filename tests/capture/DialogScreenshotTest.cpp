@@ -35,7 +35,7 @@ TEST(NetworkDialogOnScreen, ShowsItsSizeAndALitRecordLampWhileRecording)
     static char name[] = "capture_dialog_screenshot";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run through xvfb-run)";
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run under scripts/with-xvfb.sh)";
 
     const std::string dir = MakeScratch("capture-screen");
     CDevicePeer peer(dir, {"--serve", Trace("sample"), "--message-size", "256", "--write-size", "256", "--pause-ms", "3"});

@@ -57,7 +57,7 @@ TEST(CallListScreen, SampleTraceShowsDrawAndSelectedRowsInTheirColours)
     static char name[] = "views_screenshot_test";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run through xvfb-run)";
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run under scripts/with-xvfb.sh)";
 
     const QString sample = dir.path() + "/sample.xqft";
     ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "sample", sample}), 0);

@@ -94,7 +94,7 @@ protected:
     {
         App();
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + "/config"));
-        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run through xvfb-run)";
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run under scripts/with-xvfb.sh)";
         window = std::make_unique<XQFTraceGui_Qt>();
         window->resize(1100, 850);
         window->show();
