@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -95,6 +96,8 @@ TEST_F(WorkerThreads, AFailingItemStopsTheHandOut)
     }));
     EXPECT_EQ(ran, (std::vector<u32>{0, 1, 2, 3}));
 
+    // The other items take a millisecond each, so that the other threads would need many seconds
+    // to hand out every item however long a loaded machine holds up the failing one.
     for (u32 limit : {1u, 8u}) {
         SetThreadLimit(limit);
         std::atomic<u32> started{0};
@@ -102,6 +105,7 @@ TEST_F(WorkerThreads, AFailingItemStopsTheHandOut)
             ++started;
             if (item == 5)
                 throw std::runtime_error("thrown by a task");
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return true;
         })) << limit;
         EXPECT_LT(started.load(), 100000u) << limit;
@@ -136,7 +140,8 @@ TEST_F(WorkerThreads, ScratchReportsFailureAsNull)
     EXPECT_FALSE(MakeScratch<u64>(~u64(0) / 4)); // the byte count overflows
     EXPECT_EQ(AllocateScratch(~u64(0) - 10), nullptr);
 
-    static std::atomic<u32> refused{0};
+    static std::atomic<u32> refused;
+    refused = 0; // the hook is a plain function: the count lives across repeated runs
     SetScratchAllocHook([](u64 bytes) {
         if (bytes == 4096)
             return ++refused, false;
