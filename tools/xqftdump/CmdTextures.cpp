@@ -18,13 +18,17 @@ bool WritePpm(const std::string& path, const STextureImage& image)
     if (!file)
         return false;
     std::fprintf(file, "P6\n%u %u\n255\n", image.width, image.height);
+    // An empty vector's data() may be null, which fwrite must not be given even for no bytes.
+    auto put = [file](const std::vector<uint8_t>& bytes) {
+        return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    };
     bool written = true;
     if (image.kind == STextureImage::kDecoded) {
-        written = std::fwrite(image.rgb.data(), 1, image.rgb.size(), file) == image.rgb.size();
+        written = put(image.rgb);
     } else {
         const std::vector<uint8_t> row(size_t(image.width) * 3, 0);
         for (uint32_t y = 0; y < image.height && written; ++y)
-            written = std::fwrite(row.data(), 1, row.size(), file) == row.size();
+            written = put(row);
     }
     return std::fclose(file) == 0 && written;
 }
