@@ -45,8 +45,11 @@ template <class T>
 std::string List(const T* v, int n)
 {
     std::string out;
-    for (int i = 0; i < n; ++i)
-        out += (i ? "," : "") + Number(double(v[i]));
+    for (int i = 0; i < n; ++i) {
+        if (i)
+            out += ',';
+        out += Number(double(v[i]));
+    }
     return out;
 }
 
