@@ -1,10 +1,15 @@
 // Restoring ES 1.1 state on the host over a wrapped ES 1.1 table on an ES 1.1 context: snapshots
 // written field by field, restored over nothing or over what an earlier restore left; the exact host
 // calls are checked, and after every restore the host reports no error.
+#include "EglTestSupport.h"
 #include "HostSpy.h"
 #include "Playback.h"
+#include "RunCommand.h"
 
+#include "analysis/AnalysisPlayback.h"
+#include "data/TraceReader.h"
 #include "es1/Es1Restore.h"
+#include "probe/StateProbe.h"
 #include "host/HostContext.h"
 #include "maps/NameMaps.h"
 #include "state/PixelSize.h"
@@ -330,6 +335,45 @@ TEST_F(Es1Restore, PlanesAndLightsAreSentInEyeCoordinatesAndTheMatricesStay)
     EXPECT_EQ(matrix[12], 5.0f);
     XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
     XQF_HOST(*gl, glLoadIdentity)();
+}
+
+void* HostProc(const char* name)
+{
+    return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+}
+
+// Frame navigation on an ES 1.1 trace: the analysis context restores the frame over what it holds,
+// so moving to the same frame again uploads no texture, sends every buffer again, and leaves the
+// host in the same state with no error.
+TEST_F(Es1Restore, AnalysingAFrameAgainUploadsNoTextureAndGivesTheSameState)
+{
+    const std::string dir = TestTemp("es1-scenes");
+    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "'").status, 0);
+    const std::string log = dir + "/es1-multi.log", trace = dir + "/es1-multi.xqft";
+    ASSERT_EQ(RunCommand(std::string(XQFT_BINARY_DIR "/bin/xqft-record --scene es1-multi --out '") + dir + "'").status, 0);
+    ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status, 0);
+    ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(trace.c_str()), 1), 0);
+    egltest::ResetEglMaps();
+    CAnalysisPlayback a;
+    a.BindTrace(CTraceReader::Instance().GetTraceData());
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(a.GoToFrame(3, 0, 0));
+    a.SetRange(1, 0, 1);
+    const std::string first = ProbeEs1State(gl->entries, &HostProc);
+    CHostSpy counted;
+    XQF_SPY(counted, *gl, glTexImage2D);
+    XQF_SPY(counted, *gl, glBufferData);
+    ASSERT_TRUE(a.GoToFrame(3, 0, 0));
+    a.SetRange(1, 0, 1);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(counted.Count("glTexImage2D"), 0);
+    EXPECT_EQ(counted.Count("glBufferData"), int(a.m_es1.buffers.Count()));
+    EXPECT_GT(counted.Count("glBufferData"), 0);
+    const std::string again = ProbeEs1State(gl->entries, &HostProc);
+    EXPECT_EQ(again, first);
+    EXPECT_NE(first.find("state error=0x0\n"), std::string::npos);
+    CTraceReader::Instance().Close();
+    RunCommand("rm -rf '" + dir + "'");
 }
 
 } // namespace
