@@ -37,43 +37,6 @@ using namespace xqft::bench;
 
 constexpr uint32_t kFirst = 2, kLast = 60, kDraws = 200, kWidth = 800, kHeight = 600;
 
-// Standard output sent to /dev/null while it lives.
-class CQuiet
-{
-public:
-    CQuiet()
-    {
-        fflush(stdout);
-        fflush(stderr);
-        m_out = dup(1);
-        m_err = dup(2);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        close(null);
-    }
-    ~CQuiet()
-    {
-        fflush(stdout);
-        fflush(stderr);
-        dup2(m_out, 1);
-        dup2(m_err, 2);
-        close(m_out);
-        close(m_err);
-    }
-
-private:
-    int m_out, m_err;
-};
-
-std::string BinDir()
-{
-    char path[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string p(path, n > 0 ? size_t(n) : 0);
-    return p.substr(0, p.rfind('/'));
-}
-
 // The window pump, timed.
 bool (*g_pump)(NativeHandle) = nullptr;
 double g_pumpSeconds = 0;

@@ -34,14 +34,6 @@ using namespace xqft::bench;
 
 constexpr int kFrames = 60;
 
-std::string BinDir()
-{
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string exe(path, n > 0 ? size_t(n) : 0);
-    return exe.substr(0, exe.rfind('/'));
-}
-
 // The scene played straight on Mesa, nothing written: the direct rendering.
 double RenderDirectly(const SScene& scene, const std::string& dir)
 {

@@ -1,7 +1,9 @@
 #pragma once
 // Timing, process memory and the temporary folder, as every benchmark measures them.
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -63,5 +65,45 @@ inline std::string TempDir()
     const char* tmp = std::getenv("TMPDIR");
     return tmp && *tmp ? tmp : "/tmp";
 }
+
+// The folder of the running benchmark (where the other built programs are).
+inline std::string BinDir()
+{
+    char path[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string p(path, n > 0 ? size_t(n) : 0);
+    return p.substr(0, p.rfind('/'));
+}
+
+// Standard output and error sent to /dev/null while it lives (a playback's diagnostics while timed).
+class CQuiet
+{
+public:
+    CQuiet()
+    {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        m_out = dup(1);
+        m_err = dup(2);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        close(null);
+    }
+    ~CQuiet()
+    {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        dup2(m_out, 1);
+        dup2(m_err, 2);
+        close(m_out);
+        close(m_err);
+    }
+    CQuiet(const CQuiet&) = delete;
+    CQuiet& operator=(const CQuiet&) = delete;
+
+private:
+    int m_out, m_err;
+};
 
 } // namespace xqft::bench

@@ -272,16 +272,7 @@ bool Es1Effect(const CEs1_glTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)
     if (!found)
         return false;
     const SImage2D& pixels = c.Item<"pixels">().data;
-    SSubImage sub;
-    sub.pixels = pixels.GetData();
-    sub.size = pixels.size;
-    sub.xoffset = c.Item<"xoffset">().Value();
-    sub.yoffset = c.Item<"yoffset">().Value();
-    sub.width = c.Item<"width">().Value();
-    sub.height = c.Item<"height">().Value();
-    sub.format = c.Item<"format">().Value();
-    sub.type = c.Item<"type">().Value();
-    sub.alignment = c.Item<"alignment">().Value();
+    const SSubImage sub = SubImageOf(c, pixels);
     if (!WriteSubImage(*found, sub, [&]() -> SEs1TexImage& { return s.textures[texture][uint32_t(level)]; }))
         return false;
     s.textureImageStamp = frame;

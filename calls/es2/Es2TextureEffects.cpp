@@ -225,16 +225,7 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
         s.textures[slot.texture][level].Add(slot.face);
         return false;
     }
-    SSubImage sub;
-    sub.pixels = pixels.GetData();
-    sub.size = pixels.size;
-    sub.xoffset = c.Item<"xoffset">().Value();
-    sub.yoffset = c.Item<"yoffset">().Value();
-    sub.width = c.Item<"width">().Value();
-    sub.height = c.Item<"height">().Value();
-    sub.format = c.Item<"format">().Value();
-    sub.type = c.Item<"type">().Value();
-    sub.alignment = c.Item<"alignment">().Value();
+    const SSubImage sub = SubImageOf(c, pixels);
     return WriteSubImage(*found, sub, [&]() -> SEs2TexImage& { return s.textures[slot.texture][level][slot.face]; });
 }
 

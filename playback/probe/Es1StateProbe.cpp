@@ -5,6 +5,8 @@
 // writes nothing).
 #include "StateProbe.h"
 
+#include "ProbeText.h"
+
 #include "host/HostTables.h"
 
 #include <GLES/gl.h>
@@ -17,6 +19,9 @@
 
 namespace {
 
+using probe::Hex;
+using probe::Number;
+
 // Names probed for textures and buffers: the restore keeps recorded names, which a trace writer may
 // have numbered from 2001 on.
 constexpr GLuint kMaxName = 65535;
@@ -26,20 +31,6 @@ struct SEntries
     void* const* entries;
     static constexpr const auto& kNames = kEs1HostNames;
 };
-
-std::string Hex(uint32_t v)
-{
-    char t[16];
-    std::snprintf(t, sizeof t, "0x%X", v);
-    return t;
-}
-
-std::string Number(double v)
-{
-    char t[32];
-    std::snprintf(t, sizeof t, "%.9g", v);
-    return t;
-}
 
 template <class T>
 std::string List(const T* v, int n)
@@ -160,11 +151,11 @@ public:
         Arrays();
         while (XQF_HOST(t, glGetError)() != GL_NO_ERROR) {
         }
-        std::sort(m_objects.begin(), m_objects.end());
+        std::sort(m_probeObjects.lines.begin(), m_probeObjects.lines.end());
         std::string out;
         for (const std::string& line : m_state)
             out += line + "\n";
-        for (const std::string& line : m_objects)
+        for (const std::string& line : m_probeObjects.lines)
             out += line + "\n";
         return out;
     }
@@ -181,19 +172,8 @@ private:
     {
         return m_resolve ? reinterpret_cast<F>(m_resolve(name)) : nullptr;
     }
-    std::string Object(const char* kind, const std::string& description)
-    {
-        const std::string id = Digest(description.data(), description.size());
-        m_objects.push_back(std::string(kind) + " " + id + ": " + description);
-        return id;
-    }
-    static std::string IdOf(const std::map<GLuint, std::string>& ids, GLuint name)
-    {
-        if (name == 0)
-            return "none";
-        const auto it = ids.find(name);
-        return it == ids.end() ? "unknown" : it->second;
-    }
+    std::string Object(const char* kind, const std::string& description) { return m_probeObjects.Add(kind, description); }
+    static std::string IdOf(const std::map<GLuint, std::string>& ids, GLuint name) { return probe::CObjects::IdOf(ids, name); }
     void State(const std::string& key, const std::string& value) { m_state.push_back("state " + key + "=" + value); }
 
     void Scalars()
@@ -414,7 +394,7 @@ private:
     SEntries t;
     void* (*m_resolve)(const char*);
     std::vector<std::string> m_state;
-    std::vector<std::string> m_objects;
+    probe::CObjects m_probeObjects;
     std::map<GLuint, std::string> m_buffers, m_textures;
     GLint m_activeTexture = GL_TEXTURE0, m_clientActiveTexture = GL_TEXTURE0, m_arrayBuffer = 0, m_units = 1;
 };

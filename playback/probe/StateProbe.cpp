@@ -1,5 +1,7 @@
 #include "StateProbe.h"
 
+#include "ProbeText.h"
+
 #include "Es2StateQueries.h"
 #include "host/HostTables.h"
 
@@ -24,6 +26,9 @@ std::string Digest(const void* bytes, size_t size)
 
 namespace {
 
+using probe::Hex;
+using probe::Number;
+
 // Names probed for each kind of object: far more than a replayed frame's host makes.
 constexpr GLuint kMaxName = 1024;
 
@@ -33,26 +38,12 @@ struct SEntries
     static constexpr const auto& kNames = kEs2HostNames;
 };
 
-std::string Hex(uint32_t v)
-{
-    char t[16];
-    std::snprintf(t, sizeof t, "0x%X", v);
-    return t;
-}
-
 std::string Join(const std::vector<std::string>& parts, const char* separator)
 {
     std::string out;
     for (size_t i = 0; i < parts.size(); ++i)
         out += (i ? separator : "") + parts[i];
     return out;
-}
-
-std::string Number(double v)
-{
-    char t[32];
-    std::snprintf(t, sizeof t, "%.9g", v);
-    return t;
 }
 
 // Components and integer-ness of a uniform type.
@@ -99,11 +90,11 @@ public:
         Attributes();
         while (XQF_HOST(t, glGetError)() != GL_NO_ERROR) {
         }
-        std::sort(m_objects.begin(), m_objects.end());
+        std::sort(m_probeObjects.lines.begin(), m_probeObjects.lines.end());
         std::string out;
         for (const std::string& line : m_state)
             out += line + "\n";
-        for (const std::string& line : m_objects)
+        for (const std::string& line : m_probeObjects.lines)
             out += line + "\n";
         return out;
     }
@@ -121,20 +112,8 @@ private:
         return m_resolve ? reinterpret_cast<F>(m_resolve(name)) : nullptr;
     }
 
-    // An object's line; its id (the digest of the line) names it in other lines.
-    std::string Object(const char* kind, const std::string& description)
-    {
-        const std::string id = Digest(description.data(), description.size());
-        m_objects.push_back(std::string(kind) + " " + id + ": " + description);
-        return id;
-    }
-    static std::string IdOf(const std::map<GLuint, std::string>& ids, GLuint name)
-    {
-        if (name == 0)
-            return "none";
-        const auto it = ids.find(name);
-        return it == ids.end() ? "unknown" : it->second;
-    }
+    std::string Object(const char* kind, const std::string& description) { return m_probeObjects.Add(kind, description); }
+    static std::string IdOf(const std::map<GLuint, std::string>& ids, GLuint name) { return probe::CObjects::IdOf(ids, name); }
 
     void SaveBindings()
     {
@@ -452,7 +431,7 @@ private:
     SEntries t;
     void* (*m_resolve)(const char*);
     std::vector<std::string> m_state;
-    std::vector<std::string> m_objects;
+    probe::CObjects m_probeObjects;
     std::map<GLuint, std::string> m_shaders, m_programs, m_buffers, m_renderbuffers, m_textures, m_framebuffers;
     GLint m_readFramebuffer = 0, m_drawFramebuffer = 0, m_renderbuffer = 0, m_texture2D = 0, m_textureCube = 0,
           m_copyRead = 0;

@@ -21,6 +21,23 @@ struct SSubImage
     int32_t alignment = 0;
 };
 
+// The update a glTexSubImage2D record holds (ES 1.1 and ES 2.0 rows name their items alike).
+template <class Call, class Pixels>
+SSubImage SubImageOf(const Call& c, const Pixels& pixels)
+{
+    SSubImage sub;
+    sub.pixels = pixels.GetData();
+    sub.size = pixels.size;
+    sub.xoffset = c.template Item<"xoffset">().Value();
+    sub.yoffset = c.template Item<"yoffset">().Value();
+    sub.width = c.template Item<"width">().Value();
+    sub.height = c.template Item<"height">().Value();
+    sub.format = c.template Item<"format">().Value();
+    sub.type = c.template Item<"type">().Value();
+    sub.alignment = c.template Item<"alignment">().Value();
+    return sub;
+}
+
 // `level` is the level as it stands; `writable()` gives the same level for writing (asked for only
 // when something is written). False when nothing was written.
 template <class Level, class Writable>
