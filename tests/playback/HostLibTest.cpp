@@ -106,6 +106,23 @@ TEST(HostLib, AnAnalysisWithoutTheEs2LibraryFailsCleanly)
     EXPECT_NE(r.err.find("Missing Mirbex Libraries"), std::string::npos) << r.err;
 }
 
+// Without the ES 1.1 library a frame of an ES 1.1 trace is restored through the table's empty
+// slots, which do nothing, and its pass ends in result 0 at the first call the player turns down.
+TEST(HostLib, AnEs1FrameAnalysedWithoutTheEs1LibraryFailsCleanly)
+{
+    const std::string dir = "/tmp/xqft-hostlib-es1-" + std::to_string(getpid());
+    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "' && " XQFT_BINARY_DIR "/bin/xqft-record --scene es1-textured --out '" +
+                         dir + "' && python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + dir +
+                         "/es1-textured.log' '" + dir + "/es1-textured.xqft'")
+                  .status,
+              0);
+    const SRunResult r = Probe("analyse es1=libxqft-none.so " + dir + "/es1-textured.xqft");
+    RunCommand("rm -rf '" + dir + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("bound=1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("result=0"), std::string::npos) << r.out;
+}
+
 TEST(HostLib, TwoInstanceCallsBuildOneTable)
 {
     const SRunResult r = Probe("twice");
