@@ -1,4 +1,5 @@
 #include "Es1Restore.h"
+#include "Es1Play.h"
 
 #include "host/HostExtensions.h"
 #include "host/HostTables.h"
@@ -179,6 +180,7 @@ void Buffers(SEs1Host& gl, SEs1State& snapshot)
         const CPaddedUpload upload(b.data.get(), b.capturedSize, b.size);
         XQF_HOST(gl, glBufferData)(target, GLsizeiptr(b.size), upload.Data(), b.usage);
     }
+    es1play::Es1BufferContentsChanged();  // the draws' index ranges found before hold no more
     Bind(gl, GL_ARRAY_BUFFER, snapshot.arrayBufferBinding);
     Bind(gl, GL_ELEMENT_ARRAY_BUFFER, snapshot.vertexArrays[snapshot.vertexArrayBinding].elementArrayBuffer);
 }

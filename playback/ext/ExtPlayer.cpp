@@ -9,6 +9,7 @@
 #include "Diagnostics.h"
 #include "PlayArgs.h"
 #include "Playback.h"
+#include "es1/Es1Play.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -189,6 +190,7 @@ bool UnmapBuffer(SPlay& p)
             std::memcpy(address, bytes, size_t(std::min(recorded, room)));
     }
     Entry<ext::Unmap>(p)(target);
+    es1play::Es1BufferContentsChanged();  // an ES 1.1 draw's index ranges may lie in what was written
     return true;
 }
 

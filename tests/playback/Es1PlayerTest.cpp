@@ -8,12 +8,14 @@
 #include "CallQueries.h"
 #include "data/TraceData.h"
 #include "host/HostContext.h"
+#include "es1/Es1Restore.h"
 #include "maps/NameMaps.h"
 #include "record/CapturedBlocks.h"
 
 #include <GLES/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <new>
@@ -476,6 +478,33 @@ TEST_F(Es1Player, ChangedElementBufferIndicesAreCheckedAgain)
     EXPECT_EQ(Play({{ES1_ID(glBufferSubData), SPayload().Words({kElement, 4, 2}).Ptr(0x800).U32(2).Raw({9, 0})},
                     DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}),
               (std::vector<int>{1, 0}))
+        << "index 9 reads ten vertices";
+    EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block holds 24 bytes of the 80"), std::string::npos)
+        << err;
+}
+
+// A restore fills the host's buffers anew: the index ranges found before it are read again.
+TEST_F(Es1Player, ARestoredElementBufferIsCheckedAgain)
+{
+    Play({GenBuffers({8}), W(ES1_ID(glBindBuffer), {kElement, 8}),
+          {ES1_ID(glBufferData), SPayload().Words({kElement, 6}).Ptr(0x800).U32(6).Raw({0, 0, 1, 0, 2, 0})
+                                     .U32(GL_STATIC_DRAW)},
+          Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000), Enable(GL_VERTEX_ARRAY)});
+    EXPECT_EQ(Play({DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}), std::vector<int>{1}) << err;
+    const auto host = uint32_t(HostInt(GL_ELEMENT_ARRAY_BUFFER_BINDING));
+    SEs1State snapshot;
+    SEs1Buffer& b = snapshot.buffers[host];
+    b.name = host;
+    b.target = GL_ELEMENT_ARRAY_BUFFER;
+    b.size = b.capturedSize = 6;
+    b.usage = GL_STATIC_DRAW;
+    auto indices = AllocateBytes(6);
+    const uint8_t far[6] = {9, 0, 1, 0, 2, 0};
+    std::memcpy(indices.get(), far, sizeof far);
+    b.data = std::move(indices);
+    snapshot.vertexArrays[snapshot.vertexArrayBinding].elementArrayBuffer = host;
+    RestoreEs1State(snapshot, 2, nullptr);
+    EXPECT_EQ(Play({DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}), std::vector<int>{0})
         << "index 9 reads ten vertices";
     EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block holds 24 bytes of the 80"), std::string::npos)
         << err;
