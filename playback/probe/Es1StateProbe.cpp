@@ -5,12 +5,12 @@
 // writes nothing).
 #include "StateProbe.h"
 
-#include "ProbeText.h"
-
 #include "host/HostTables.h"
 
 #include <GLES/gl.h>
 #include <GLES/glext.h>
+
+#include "ProbeBase.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -130,10 +130,10 @@ const std::pair<const char*, GLenum> kLightParams[] = {
     {"constant_attenuation", GL_CONSTANT_ATTENUATION}, {"linear_attenuation", GL_LINEAR_ATTENUATION},
     {"quadratic_attenuation", GL_QUADRATIC_ATTENUATION}};
 
-class CProbe1
+class CProbe1 : probe::CProbeBase<SEntries>
 {
 public:
-    CProbe1(void* const* es1, void* (*resolve)(const char*)) : t{es1}, m_resolve(resolve) {}
+    CProbe1(void* const* es1, void* (*resolve)(const char*)) : CProbeBase(es1, resolve) {}
 
     std::string Run()
     {
@@ -149,31 +149,10 @@ public:
         Lighting();
         Units();
         Arrays();
-        while (XQF_HOST(t, glGetError)() != GL_NO_ERROR) {
-        }
-        std::sort(m_probeObjects.lines.begin(), m_probeObjects.lines.end());
-        std::string out;
-        for (const std::string& line : m_state)
-            out += line + "\n";
-        for (const std::string& line : m_probeObjects.lines)
-            out += line + "\n";
-        return out;
+        return Finish();
     }
 
 private:
-    GLint Int(GLenum pname)
-    {
-        GLint v[4] = {};
-        XQF_HOST(t, glGetIntegerv)(pname, v);
-        return v[0];
-    }
-    template <class F>
-    F Resolved(const char* name)
-    {
-        return m_resolve ? reinterpret_cast<F>(m_resolve(name)) : nullptr;
-    }
-    std::string Object(const char* kind, const std::string& description) { return m_probeObjects.Add(kind, description); }
-    static std::string IdOf(const std::map<GLuint, std::string>& ids, GLuint name) { return probe::CObjects::IdOf(ids, name); }
     void State(const std::string& key, const std::string& value) { m_state.push_back("state " + key + "=" + value); }
 
     void Scalars()
@@ -391,10 +370,6 @@ private:
         XQF_HOST(t, glBindTexture)(GL_TEXTURE_2D, GLuint(previous));
     }
 
-    SEntries t;
-    void* (*m_resolve)(const char*);
-    std::vector<std::string> m_state;
-    probe::CObjects m_probeObjects;
     std::map<GLuint, std::string> m_buffers, m_textures;
     GLint m_activeTexture = GL_TEXTURE0, m_clientActiveTexture = GL_TEXTURE0, m_arrayBuffer = 0, m_units = 1;
 };

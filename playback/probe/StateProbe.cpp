@@ -1,12 +1,12 @@
 #include "StateProbe.h"
 
-#include "ProbeText.h"
-
 #include "Es2StateQueries.h"
 #include "host/HostTables.h"
 
 // The ES 3.1 header declares every ES 2.0 prototype and the ES 3.x ones resolved by name below.
 #include <GLES3/gl31.h>
+
+#include "ProbeBase.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -70,10 +70,10 @@ SUniformShape ShapeOf(GLenum type)
     }
 }
 
-class CProbe
+class CProbe : probe::CProbeBase<SEntries>
 {
 public:
-    explicit CProbe(const SProbeGl& gl) : t{gl.es2}, m_resolve(gl.resolve) {}
+    explicit CProbe(const SProbeGl& gl) : CProbeBase(gl.es2, gl.resolve) {}
 
     std::string Run()
     {
@@ -88,32 +88,10 @@ public:
         RestoreBindings();
         Bindings();
         Attributes();
-        while (XQF_HOST(t, glGetError)() != GL_NO_ERROR) {
-        }
-        std::sort(m_probeObjects.lines.begin(), m_probeObjects.lines.end());
-        std::string out;
-        for (const std::string& line : m_state)
-            out += line + "\n";
-        for (const std::string& line : m_probeObjects.lines)
-            out += line + "\n";
-        return out;
+        return Finish();
     }
 
 private:
-    GLint Int(GLenum pname)
-    {
-        GLint v[4] = {};
-        XQF_HOST(t, glGetIntegerv)(pname, v);
-        return v[0];
-    }
-    template <class F>
-    F Resolved(const char* name)
-    {
-        return m_resolve ? reinterpret_cast<F>(m_resolve(name)) : nullptr;
-    }
-
-    std::string Object(const char* kind, const std::string& description) { return m_probeObjects.Add(kind, description); }
-    static std::string IdOf(const std::map<GLuint, std::string>& ids, GLuint name) { return probe::CObjects::IdOf(ids, name); }
 
     void SaveBindings()
     {
@@ -428,10 +406,6 @@ private:
         }
     }
 
-    SEntries t;
-    void* (*m_resolve)(const char*);
-    std::vector<std::string> m_state;
-    probe::CObjects m_probeObjects;
     std::map<GLuint, std::string> m_shaders, m_programs, m_buffers, m_renderbuffers, m_textures, m_framebuffers;
     GLint m_readFramebuffer = 0, m_drawFramebuffer = 0, m_renderbuffer = 0, m_texture2D = 0, m_textureCube = 0,
           m_copyRead = 0;

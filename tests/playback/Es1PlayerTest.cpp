@@ -3,6 +3,7 @@
 // client-array walk of the draws; then the calls whose recorded data is shorter than what the host
 // would read, which are refused before the host reads anything.
 #include "HostSpy.h"
+#include "Es1TestHost.h"
 #include "PlayerTestSupport.h"
 
 #include "CallQueries.h"
@@ -134,17 +135,8 @@ class Es1Player : public testing::Test
 protected:
     void SetUp() override
     {
-        if (SEglHost::Instance()->IsFailed())
-            GTEST_SKIP() << "no host EGL library";
-        gl = SEs1Host::Instance();
-        if (!gl || gl->IsFailed())
-            GTEST_SKIP() << "no host ES 1.1 library";
-        SNativeWindowFuncs windows;
-        InitNativeWindowFunctions(windows);
-        static SHostContext context;  // one ES 1.1 context for the whole program
-        if (!context.context && !context.Make(1, windows, 0x900, SEglSurfaceWindow{0x901, 64, 48}))
-            GTEST_SKIP() << context.error;
-        HostEglInitialised = 1;
+        if (const std::string why = es1host::UseEs1Context(gl); !why.empty())
+            GTEST_SKIP() << why;
         Fresh();
     }
 

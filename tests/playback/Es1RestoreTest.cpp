@@ -2,6 +2,7 @@
 // written field by field, restored over nothing or over what an earlier restore left; the exact host
 // calls are checked, and after every restore the host reports no error.
 #include "EglTestSupport.h"
+#include "Es1TestHost.h"
 #include "HostSpy.h"
 #include "Playback.h"
 #include "RunCommand.h"
@@ -97,17 +98,8 @@ class Es1Restore : public testing::Test
 protected:
     void SetUp() override
     {
-        if (SEglHost::Instance()->IsFailed())
-            GTEST_SKIP() << "no host EGL library";
-        gl = SEs1Host::Instance();
-        if (!gl || gl->IsFailed())
-            GTEST_SKIP() << "no host ES 1.1 library";
-        SNativeWindowFuncs windows;
-        InitNativeWindowFunctions(windows);
-        static SHostContext context;  // one ES 1.1 context for the whole program
-        if (!context.context && !context.Make(1, windows, 0x900, SEglSurfaceWindow{0x901, 64, 48}))
-            GTEST_SKIP() << context.error;
-        HostEglInitialised = 1;
+        if (const std::string why = es1host::UseEs1Context(gl); !why.empty())
+            GTEST_SKIP() << why;
         ResetNameMaps();
         while (XQF_HOST(*gl, glGetError)() != GL_NO_ERROR) {
         }
