@@ -24,6 +24,8 @@
 
 #include <GLES/gl.h>
 
+#include "BenchHostFrame.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -70,50 +72,6 @@ double RenderDirectly(const SScene& scene)
     scene.play(recorder);
     XQF_HOST(mesa.gl1, glFinish)();
     return Seconds(t0, Clock::now()) / 60;
-}
-
-SEs1State HeavyFrame(const SharedBytes& image, const SharedBytes& buffer)
-{
-    SEs1State s;
-    for (uint32_t t = 1; t <= 200; ++t) {
-        SEs1TexImage& i = s.textures[t][0];
-        i.texture = t;
-        i.data = image;
-        i.format = i.internalFormat = GL_RGBA;
-        i.width = i.height = 512;
-        i.type = GL_UNSIGNED_BYTE;
-        i.unpackAlignment = 4;
-        i.size = i.capturedSize = 512 * 512 * 4;
-        i.minFilter = GL_LINEAR;
-    }
-    for (uint32_t b = 1; b <= 50; ++b)
-        s.buffers[b] = SEs1Buffer{b, GL_ARRAY_BUFFER, buffer, 1 << 20, 1 << 20, GL_STATIC_DRAW};
-    return s;
-}
-
-// The same data uploaded directly: textures (when asked) and buffers; seconds.
-double UploadDirectly(SEs1Host& gl, const SharedBytes& image, const SharedBytes& buffer, bool textures)
-{
-    std::vector<GLuint> t(200), b(50);
-    const auto t0 = Clock::now();
-    if (textures) {
-        XQF_HOST(gl, glGenTextures)(200, t.data());
-        for (GLuint name : t) {
-            XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, name);
-            XQF_HOST(gl, glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 512, 512, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.get());
-        }
-    }
-    XQF_HOST(gl, glGenBuffers)(50, b.data());
-    for (GLuint name : b) {
-        XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, name);
-        XQF_HOST(gl, glBufferData)(GL_ARRAY_BUFFER, 1 << 20, buffer.get(), GL_STATIC_DRAW);
-    }
-    XQF_HOST(gl, glFinish)();
-    const double s = Seconds(t0, Clock::now());
-    if (textures)
-        XQF_HOST(gl, glDeleteTextures)(200, t.data());
-    XQF_HOST(gl, glDeleteBuffers)(50, b.data());
-    return s;
 }
 
 int Fail(const char* what)
@@ -175,23 +133,17 @@ int main()
     reader.Close();
 
     // 2. The heavy frame, on an ES 1.1 context of its own.
-    SNativeWindowFuncs windows;
-    InitNativeWindowFunctions(windows);
     SHostContext context;
-    if (!context.Make(1, windows, 1, SEglSurfaceWindow{1, 64, 64}))
+    if (!MakeHostContext(1, context))
         return Fail(("no host ES 1.1 context: " + context.error).c_str());
-    HostEglInitialised = 1;
-    std::shared_ptr<uint8_t[]> imageBytes = AllocateBytes(512 * 512 * 4), bufferBytes = AllocateBytes(1 << 20);
-    for (size_t i = 0; i < 512 * 512 * 4; ++i)
-        imageBytes[i] = uint8_t(i * 7);
-    std::memset(bufferBytes.get(), 0x5A, 1 << 20);
-    const SharedBytes image = imageBytes, buffer = bufferBytes;
-    UploadDirectly(gl, image, buffer, true);  // the first uploads of the process set up the driver's memory
+    const SHeavyBytes bytes = HeavyBytes();
+    UploadHeavyFrame(gl, bytes);  // the first uploads of the process set up the driver's memory
     std::vector<double> all, buffers, first, again;
     for (int round = 0; round < 3; ++round) {
-        all.push_back(UploadDirectly(gl, image, buffer, true));
-        buffers.push_back(UploadDirectly(gl, image, buffer, false));
-        SEs1State snapshot = HeavyFrame(image, buffer);
+        all.push_back(UploadHeavyFrame(gl, bytes));
+        buffers.push_back(UploadHeavyFrame(gl, bytes, false));
+        SEs1State snapshot = HeavyFrame<SEs1State>(
+            bytes, [](SEs1State& s, uint32_t t) -> SEs1TexImage& { return s.textures[t][0]; });
         ResetNameMaps();
         auto t0 = Clock::now();
         RestoreEs1State(snapshot, 2, nullptr);

@@ -4,8 +4,8 @@
 //     the frame (goal: under 1 ms).
 //  2. 10,000 state calls through the player against the same calls made directly. Goal: under 1 us
 //     per call above the direct call.
-#include "BenchSupport.h"
 #include "BenchStateCalls.h"
+#include "BenchSupport.h"
 #include "Playback.h"
 #include "es2/Es2Restore.h"
 #include "host/HostContext.h"
@@ -17,6 +17,8 @@
 
 #include <GLES2/gl2.h>
 
+#include "BenchHostFrame.h"
+
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -24,27 +26,6 @@
 
 namespace {
 using namespace xqft::bench;
-
-SEs2State HeavyFrame(const SharedBytes& image, const SharedBytes& buffer)
-{
-    SEs2State s;
-    for (uint32_t t = 1; t <= 200; ++t) {
-        SEs2TexImage& i = s.textures[t][0][0];
-        i.target = i.normalizedTarget = GL_TEXTURE_2D;
-        i.texture = t;
-        i.data = image;
-        i.format = i.internalFormat = GL_RGBA;
-        i.width = i.height = 512;
-        i.type = GL_UNSIGNED_BYTE;
-        i.unpackAlignment = 4;
-        i.size = i.capturedSize = 512 * 512 * 4;
-        i.minFilter = GL_LINEAR;
-    }
-    for (uint32_t b = 1; b <= 50; ++b)
-        s.buffers[b] = SEs2Buffer{b, GL_ARRAY_BUFFER, buffer, 1 << 20, 1 << 20, GL_STATIC_DRAW};
-    s.viewport[2] = s.viewport[3] = 64;
-    return s;
-}
 
 #define XQF_ID(name) CallIdOf(ECallFamily::Es2, name)
 
@@ -55,43 +36,22 @@ int main()
     if (SEglHost::Instance()->IsFailed())
         return 1;
     SEs2Host& gl = *SEs2Host::Instance();
-    SNativeWindowFuncs windows;
-    InitNativeWindowFunctions(windows);
     SHostContext context;
-    if (!context.Make(2, windows, 1, SEglSurfaceWindow{1, 64, 64})) {
+    if (!MakeHostContext(2, context)) {
         std::printf("no host context: %s\n", context.error.c_str());
         return 1;
     }
-    HostEglInitialised = 1;
 
     // 1. The heavy frame.
-    std::shared_ptr<uint8_t[]> imageBytes = AllocateBytes(512 * 512 * 4), bufferBytes = AllocateBytes(1 << 20);
-    for (size_t i = 0; i < 512 * 512 * 4; ++i)
-        imageBytes[i] = uint8_t(i * 7);
-    std::memset(bufferBytes.get(), 0x5A, 1 << 20);
-    const SharedBytes image = imageBytes, buffer = bufferBytes;
-    auto direct = [&] {
-        std::vector<GLuint> textures(200), buffers(50);
-        const auto t0 = Clock::now();
-        XQF_HOST(gl, glGenTextures)(200, textures.data());
-        for (GLuint t : textures) {
-            XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, t);
-            XQF_HOST(gl, glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 512, 512, 0, GL_RGBA, GL_UNSIGNED_BYTE, image.get());
-        }
-        XQF_HOST(gl, glGenBuffers)(50, buffers.data());
-        for (GLuint b : buffers) {
-            XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, b);
-            XQF_HOST(gl, glBufferData)(GL_ARRAY_BUFFER, 1 << 20, buffer.get(), GL_STATIC_DRAW);
-        }
-        XQF_HOST(gl, glFinish)();
-        const double s = Seconds(t0, Clock::now());
-        XQF_HOST(gl, glDeleteTextures)(200, textures.data());
-        XQF_HOST(gl, glDeleteBuffers)(50, buffers.data());
-        return s;
-    };
-    direct();  // the first uploads of the process set up the driver's memory: warmed once
-    const double made = direct();
-    SEs2State snapshot = HeavyFrame(image, buffer);
+    const SHeavyBytes bytes = HeavyBytes();
+    UploadHeavyFrame(gl, bytes);  // the first uploads of the process set up the driver's memory: warmed once
+    const double made = UploadHeavyFrame(gl, bytes);
+    SEs2State snapshot = HeavyFrame<SEs2State>(bytes, [](SEs2State& s, uint32_t t) -> SEs2TexImage& {
+        SEs2TexImage& i = s.textures[t][0][0];
+        i.target = i.normalizedTarget = GL_TEXTURE_2D;
+        return i;
+    });
+    snapshot.viewport[2] = snapshot.viewport[3] = 64;
     ResetNameMaps();
     auto t0 = Clock::now();
     RestoreEs2State(snapshot, 2, nullptr);

@@ -15,6 +15,8 @@
 
 #include <GLES2/gl2.h>
 
+#include "BenchHostFrame.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -55,14 +57,11 @@ int main()
     if (SEglHost::Instance()->IsFailed())
         return 1;
     SEs2Host& gl = *SEs2Host::Instance();
-    SNativeWindowFuncs windows;
-    InitNativeWindowFunctions(windows);
     SHostContext context;
-    if (!context.Make(2, windows, 1, SEglSurfaceWindow{1, 64, 64})) {
+    if (!MakeHostContext(2, context)) {
         std::printf("no host context: %s\n", context.error.c_str());
         return 1;
     }
-    HostEglInitialised = 1;
     LoadEs2ExtensionsOnce();
     const SHostExtensionSlots& ext = gl.ext;
     if (!ext.glBindVertexArrayOES || !ext.glMapBufferOES || !ext.glUnmapBufferOES || !ext.glGetBufferPointervOES) {
