@@ -1,8 +1,7 @@
 #pragma once
-// Timing of the encoder benchmarks: the best of a few runs, since the machine may be shared.
+// Timing of the encoder benchmarks: the best of a few runs, since the machine may be shared
+// (ProcessCpuSeconds, in BenchSupport.h, gives the CPU time of their parallel runs).
 #include "BenchSupport.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 
@@ -20,16 +19,6 @@ double BestSeconds(int rounds, Run run)
         best = std::min(best, Seconds(start, Clock::now()));
     }
     return best;
-}
-
-// CPU seconds the process has used (all threads, user and system). On a shared machine the wall clock
-// of a parallel run says little; CPU time on all threads over CPU time on one says what the threads
-// cost beyond the work itself (1.0: none), so the speedup on idle cores is about cores / that ratio.
-inline double ProcessCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
 }
 
 } // namespace xqft::bench
