@@ -188,11 +188,7 @@ double LookupsOfAFrame(CTraceData& data, uint32_t frame, uint32_t& count)
 int main()
 {
     const std::string dir = TempDir() + "/xqft-bench-analysis-" + std::to_string(getpid());
-    const std::string bin = BinDir();
-    const std::string record = "mkdir -p '" + dir + "' && '" + bin + "/xqft-record' --scene mix --out '" + dir +
-                               "' >/dev/null && python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + dir +
-                               "/mix.log' '" + dir + "/mix.xqft' >/dev/null";
-    if (std::system(record.c_str()) != 0) {
+    if (!RecordSceneTrace(dir, "mix")) {
         std::printf("could not record the mix scene (xqft-record is built by `make`)\n");
         return 1;
     }

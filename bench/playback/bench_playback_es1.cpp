@@ -7,6 +7,7 @@
 //     host's draw entry points doing nothing, each draw timed. Goal: at most 10 % of the replay.
 //  3. 10,000 state calls through the player against the same calls made directly. Goal: under 1 us
 //     per call above the direct call.
+#include "BenchScenes.h"
 #include "BenchSupport.h"
 #include "BenchStateCalls.h"
 #include "Playback.h"
@@ -21,7 +22,6 @@
 
 #include <GLES/gl.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -94,11 +94,7 @@ int main()
 
     // The workload, recorded by the harness and written as a trace.
     const std::string dir = TempDir() + "/xqft-bench-es1-" + std::to_string(getpid());
-    mkdir(dir.c_str(), 0700);
-    const std::string record = BinDir() + "/xqft-record --scene es1-mix --out " + dir + " > /dev/null";
-    const std::string write = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log " + dir + "/es1-mix.log " + dir +
-                              "/es1-mix.xqft";
-    if (std::system(record.c_str()) != 0 || std::system(write.c_str()) != 0)
+    if (!RecordSceneTrace(dir, "es1-mix"))
         return Fail("the es1-mix trace could not be recorded (is xqft-record built?)");
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(stderr, stderr);
@@ -112,10 +108,7 @@ int main()
         draws += IsDrawCall(uint16_t(data->GetCall(n)->call->GetId()));
 
     // 1. Replayed against rendered directly, each the best of three rounds (the machine is shared).
-    const SScene* mix = nullptr;
-    for (const SScene& s : Scenes())
-        if (std::string(s.name) == "es1-mix")
-            mix = &s;
+    const SScene* mix = SceneNamed("es1-mix");
     double direct = 1e9, replayed = 1e9;
     for (int round = 0; round < 3; ++round) {
         direct = std::min(direct, RenderDirectly(*mix, TempDir()));

@@ -10,6 +10,7 @@
 //     restore beside the buffers alone uploaded directly (the restore sends every buffer again;
 //     goal: within 1.2x).
 // The playback's diagnostics go to /dev/null while it is timed.
+#include "BenchScenes.h"
 #include "BenchSupport.h"
 #include "PlaybackInterface.h"
 #include "Scenes.h"
@@ -90,10 +91,7 @@ int main()
 
     // 1. es1-mix, recorded by the harness and written as a trace.
     const std::string dir = TempDir() + "/xqft-bench-es1-restore-" + std::to_string(getpid());
-    const std::string record = "mkdir -p '" + dir + "' && '" + BinDir() + "/xqft-record' --scene es1-mix --out '" +
-                               dir + "' >/dev/null && python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + dir +
-                               "/es1-mix.log' '" + dir + "/es1-mix.xqft' >/dev/null";
-    if (std::system(record.c_str()) != 0)
+    if (!RecordSceneTrace(dir, "es1-mix"))
         return Fail("the es1-mix trace could not be recorded (is xqft-record built?)");
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(stderr, stderr);
@@ -105,10 +103,7 @@ int main()
     std::system(("rm -rf '" + dir + "'").c_str());
     if (loaded != 0 || !reader.GetTraceData())
         return Fail("the es1-mix trace did not load");
-    const SScene* mix = nullptr;
-    for (const SScene& s : Scenes())
-        if (std::string(s.name) == "es1-mix")
-            mix = &s;
+    const SScene* mix = SceneNamed("es1-mix");
     {
         CAnalysisInterface a;
         a.SetTraceForAnalysis(reader.GetTraceData());

@@ -75,6 +75,17 @@ inline std::string BinDir()
     return p.substr(0, p.rfind('/'));
 }
 
+// Records the harness's `scene` with xqft-record (built beside the benchmark) into `dir` (made when
+// missing) and writes it as dir/scene.xqft; false when either step fails.
+inline bool RecordSceneTrace(const std::string& dir, const std::string& scene)
+{
+    const std::string command = "mkdir -p '" + dir + "' && '" + BinDir() + "/xqft-record' --scene " + scene +
+                                " --out '" + dir + "' >/dev/null && python3 " XQFT_SOURCE_DIR
+                                "/tools/xqftgen.py from-log '" + dir + "/" + scene + ".log' '" + dir + "/" + scene +
+                                ".xqft' >/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
 // Standard output and error sent to /dev/null while it lives (a playback's diagnostics while timed).
 class CQuiet
 {
