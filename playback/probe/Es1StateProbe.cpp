@@ -26,12 +26,6 @@ using probe::Number;
 // have numbered from 2001 on.
 constexpr GLuint kMaxName = 65535;
 
-struct SEntries
-{
-    void* const* entries;
-    static constexpr const auto& kNames = kEs1HostNames;
-};
-
 template <class T>
 std::string List(const T* v, int n)
 {
@@ -130,7 +124,7 @@ const std::pair<const char*, GLenum> kLightParams[] = {
     {"constant_attenuation", GL_CONSTANT_ATTENUATION}, {"linear_attenuation", GL_LINEAR_ATTENUATION},
     {"quadratic_attenuation", GL_QUADRATIC_ATTENUATION}};
 
-class CProbe1 : probe::CProbeBase<SEntries>
+class CProbe1 : probe::CProbeBase<kEs1HostNames>
 {
 public:
     CProbe1(void* const* es1, void* (*resolve)(const char*)) : CProbeBase(es1, resolve) {}

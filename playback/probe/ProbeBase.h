@@ -14,11 +14,18 @@
 
 namespace probe {
 
-// TEntries: the host table, {entries, kNames}.
-template <class TEntries>
+// Names: the slot names of the host table probed (kEs1HostNames, kEs2HostNames).
+template <const auto& Names>
 class CProbeBase
 {
 protected:
+    // The host table as XQF_HOST reads it: entry points in slot order.
+    struct SEntries
+    {
+        void* const* entries;
+        static constexpr const auto& kNames = Names;
+    };
+
     CProbeBase(void* const* entries, void* (*resolve)(const char*)) : t{entries}, m_resolve(resolve) {}
 
     GLint Int(GLenum pname)
@@ -49,7 +56,7 @@ protected:
         return out;
     }
 
-    TEntries t;
+    SEntries t;
     void* (*m_resolve)(const char*);
     std::vector<std::string> m_state;
     CObjects m_probeObjects;

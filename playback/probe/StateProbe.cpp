@@ -32,12 +32,6 @@ using probe::Number;
 // Names probed for each kind of object: far more than a replayed frame's host makes.
 constexpr GLuint kMaxName = 1024;
 
-struct SEntries
-{
-    void* const* entries;
-    static constexpr const auto& kNames = kEs2HostNames;
-};
-
 std::string Join(const std::vector<std::string>& parts, const char* separator)
 {
     std::string out;
@@ -70,7 +64,7 @@ SUniformShape ShapeOf(GLenum type)
     }
 }
 
-class CProbe : probe::CProbeBase<SEntries>
+class CProbe : probe::CProbeBase<kEs2HostNames>
 {
 public:
     explicit CProbe(const SProbeGl& gl) : CProbeBase(gl.es2, gl.resolve) {}
