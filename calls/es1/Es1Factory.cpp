@@ -15,16 +15,7 @@ static_assert(calltable::RowsInOrder(kEs1Rows), "Es1Calls.def: rows out of id or
 static_assert(calltable::RowsWithin(kEs1Rows, 3001, 3145), "Es1Calls.def: an id outside 3001-3145");
 
 // Every id once: the players and the host table index by id - 3001.
-consteval bool EveryIdOnce()
-{
-    if (std::size(kEs1Rows) != 145)
-        return false;
-    for (size_t i = 0; i < std::size(kEs1Rows); ++i)
-        if (kEs1Rows[i].id != 3001 + i)
-            return false;
-    return true;
-}
-static_assert(EveryIdOnce(), "Es1Calls.def: ids 3001-3145 in order, once each");
+static_assert(calltable::EveryIdOnce(kEs1Rows, {{3001, 3145}}), "Es1Calls.def: ids 3001-3145 in order, once each");
 
 } // namespace
 

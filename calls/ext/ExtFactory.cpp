@@ -15,16 +15,8 @@ static_assert(calltable::RowsInOrder(kExtRows), "ExtCalls.def: rows out of id or
 static_assert(calltable::RowsWithin(kExtRows, 4001, 4090), "ExtCalls.def: an id outside 4001-4090");
 
 // One row for each of 4001-4080, 4089 and 4090; 4081-4088 have no function.
-consteval bool EveryIdOnce()
-{
-    if (std::size(kExtRows) != 82)
-        return false;
-    for (size_t i = 0; i < std::size(kExtRows); ++i)
-        if (kExtRows[i].id != (i < 80 ? 4001 + i : 4089 + (i - 80)))
-            return false;
-    return true;
-}
-static_assert(EveryIdOnce(), "ExtCalls.def: ids 4001-4080, 4089 and 4090 in order, once each");
+static_assert(calltable::EveryIdOnce(kExtRows, {{4001, 4080}, {4089, 4090}}),
+              "ExtCalls.def: ids 4001-4080, 4089 and 4090 in order, once each");
 
 } // namespace
 

@@ -20,6 +20,7 @@
 // (calls/CallQueries.h with apicall/TableRows.inc). Nothing else names a call id.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 class CApiCall;
@@ -95,6 +96,23 @@ consteval bool RowsWithin(const SCallRow (&rows)[N], uint16_t first, uint16_t la
         if (r.id < first || r.id > last)
             return false;
     return true;
+}
+
+// The ids are each id of the runs [first, last] once, in order, and nothing else: for families whose
+// players and host tables index their rows by id.
+struct SIdRun
+{
+    uint16_t first, last;
+};
+template <std::size_t N>
+consteval bool EveryIdOnce(const SCallRow (&rows)[N], std::initializer_list<SIdRun> runs)
+{
+    std::size_t i = 0;
+    for (const SIdRun& run : runs)
+        for (uint32_t id = run.first; id <= run.last; ++id, ++i)
+            if (i >= N || rows[i].id != id)
+                return false;
+    return i == N;
 }
 
 } // namespace calltable
