@@ -66,13 +66,7 @@ TEST(Es1Factory, EveryRowGivesItsClassAndListsItsItemsInOrder)
             SReadCall r = BuildCall(row.id, kZeros, data, 4, 11);
             ASSERT_NE(r.call, nullptr);
             CApiCall& call = *r.call;
-            EXPECT_EQ(typeid(call), *row.type);
-            EXPECT_EQ(call.GetId(), row.id);
-            EXPECT_EQ(call.GetCallId(), row.id);
-            EXPECT_STREQ(call.GetName(), row.function);
-            EXPECT_STREQ(call.GetCategory(), row.category);
-            EXPECT_EQ(call.GetNameString(), CXQFTString(row.function));
-            EXPECT_EQ(call.GetApiKind(), kApiEs1);
+            rowlisting::ExpectCallOfRow(call, row, kApiEs1);
             EXPECT_EQ(Listed(call, 1), row.names(data, true));
             EXPECT_EQ(Listed(call, 0), row.names(data, false));
         }

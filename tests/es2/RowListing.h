@@ -1,13 +1,17 @@
 #pragma once
 // What a table row promises its description lists: the argument names its items add, in order,
 // plain or verbose, and what a call's description actually lists. The factory tests of the
-// families compare the two for every row (the players read arguments by position).
+// families compare the two for every row (the players read arguments by position), and check what
+// each row's call says of itself.
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
 #include "record/RecordItems.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <tuple>
+#include <typeinfo>
 #include <vector>
 
 namespace rowlisting {
@@ -73,6 +77,20 @@ inline std::vector<std::string> Listed(CApiCall& call, uint8_t verbose, std::vec
             hidden->push_back(i >= info.GetVisibleArgumentCount());
     }
     return names;
+}
+
+// What a call made from a table row says of itself: the row's class, id, names and category, and
+// the family's API kind.
+template <class Row, class ApiKind>
+void ExpectCallOfRow(CApiCall& call, const Row& row, ApiKind kind)
+{
+    EXPECT_EQ(typeid(call), *row.type);
+    EXPECT_EQ(call.GetId(), row.id);
+    EXPECT_EQ(call.GetCallId(), row.id);
+    EXPECT_STREQ(call.GetName(), row.function);
+    EXPECT_STREQ(call.GetCategory(), row.category);
+    EXPECT_EQ(call.GetNameString(), CXQFTString(row.function));
+    EXPECT_EQ(call.GetApiKind(), kind);
 }
 
 } // namespace rowlisting

@@ -59,13 +59,7 @@ TEST(ExtRecords, EveryRowGivesItsClassAndListsItsItemsInOrder)
                 SReadCall r = BuildCall(row.id, Zeros(selector), data, 4, 11);
                 ASSERT_NE(r.call, nullptr);
                 CApiCall& call = *r.call;
-                EXPECT_EQ(typeid(call), *row.type);
-                EXPECT_EQ(call.GetId(), row.id);
-                EXPECT_EQ(call.GetCallId(), row.id);
-                EXPECT_STREQ(call.GetName(), row.function);
-                EXPECT_STREQ(call.GetCategory(), row.category);
-                EXPECT_EQ(call.GetNameString(), CXQFTString(row.function));
-                EXPECT_EQ(call.GetApiKind(), kApiExt);
+                rowlisting::ExpectCallOfRow(call, row, kApiExt);
                 ASSERT_NE(dynamic_cast<CExtCall*>(&call), nullptr);
                 EXPECT_EQ(dynamic_cast<CExtCall&>(call).GetSelector(), selector);
 
