@@ -116,6 +116,13 @@ float Num(const Item& item)
         return float(item.Value());
 }
 
+// Recorded numbers, named in order, into consecutive floats (a colour, a normal, a coordinate).
+template <xqft::FixedString... Names, class Call>
+void Nums(const Call& c, float* out)
+{
+    ((*out++ = Num(c.template Item<Names>())), ...);
+}
+
 // The effect overloads of two forms of one function, both running Effect(call, state, frame).
 #define XQF_FORMS(Effect, FloatForm, FixedForm)                                                            \
     bool Es1Effect(const FloatForm& c, SEs1State& s, uint32_t frame) { return Effect(c, s, frame); }      \
@@ -138,10 +145,7 @@ bool AlphaFunc(const Call& c, SEs1State& s, uint32_t)
 template <class Call>
 bool ClearColor(const Call& c, SEs1State& s, uint32_t)
 {
-    s.clearColor[0] = Num(c.template Item<"red">());
-    s.clearColor[1] = Num(c.template Item<"green">());
-    s.clearColor[2] = Num(c.template Item<"blue">());
-    s.clearColor[3] = Num(c.template Item<"alpha">());
+    Nums<"red", "green", "blue", "alpha">(c, s.clearColor);
     return true;
 }
 
@@ -472,19 +476,14 @@ bool DepthRange(const Call& c, SEs1State& s, uint32_t)
 template <class Call>
 bool Color(const Call& c, SEs1State& s, uint32_t)
 {
-    s.currentColor[0] = Num(c.template Item<"red">());
-    s.currentColor[1] = Num(c.template Item<"green">());
-    s.currentColor[2] = Num(c.template Item<"blue">());
-    s.currentColor[3] = Num(c.template Item<"alpha">());
+    Nums<"red", "green", "blue", "alpha">(c, s.currentColor);
     return true;
 }
 
 template <class Call>
 bool Normal(const Call& c, SEs1State& s, uint32_t)
 {
-    s.currentNormal[0] = Num(c.template Item<"nx">());
-    s.currentNormal[1] = Num(c.template Item<"ny">());
-    s.currentNormal[2] = Num(c.template Item<"nz">());
+    Nums<"nx", "ny", "nz">(c, s.currentNormal);
     return true;
 }
 
@@ -497,11 +496,7 @@ bool TexCoord(const Call& c, SEs1State& s, uint32_t frame)
         return false;
     if constexpr (std::is_same_v<Call, CEs1_glMultiTexCoord4f_v1>)
         s.textureBindStamp = frame;
-    float* tc = s.currentTexCoord[unit];
-    tc[0] = Num(c.template Item<"s">());
-    tc[1] = Num(c.template Item<"t">());
-    tc[2] = Num(c.template Item<"r">());
-    tc[3] = Num(c.template Item<"q">());
+    Nums<"s", "t", "r", "q">(c, s.currentTexCoord[unit]);
     return true;
 }
 
