@@ -128,10 +128,7 @@ TEST_F(AnalysisLoop, ABudgetOfZeroPlaysNothingAndMakesTheClearColourBlack)
     ASSERT_TRUE(Open(Scene("quads"), 2, 0, 1, 4));
     CHostSpy spy;
     EXPECT_EQ(Analyse(&spy), 1);
-    std::vector<std::string> names;
-    for (const SHostCall& c : spy.calls)
-        names.push_back(c.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"glClearColor", "glReadPixels"}));
+    EXPECT_EQ(spy.Names(), (std::vector<std::string>{"glClearColor", "glReadPixels"}));
     EXPECT_EQ(spy.calls[0].args, (std::vector<uint64_t>{0, 0, 0, 0}));
 }
 

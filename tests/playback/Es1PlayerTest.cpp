@@ -329,10 +329,7 @@ TEST_F(Es1Player, EachCallMakesTheHostCallsItShould)
         CHostSpy spy;
         SpyOnEs1(spy, *gl);
         const std::vector<int> results = Play(c.calls, c.checkErrors);
-        std::vector<std::string> names;
-        for (const SHostCall& h : spy.calls)
-            names.push_back(h.name);
-        EXPECT_EQ(names, c.host);
+        EXPECT_EQ(spy.Names(), c.host);
         EXPECT_EQ(results, c.results) << out << err;
         if (c.check)
             c.check(spy, *this);

@@ -208,10 +208,7 @@ TEST_F(Es2Player, EachCallMakesTheHostCallsItShould)
         CHostSpy spy;
         SpyOnEs2(spy);
         const std::vector<int> results = Play(c.calls, c.checkErrors);
-        std::vector<std::string> names;
-        for (const SHostCall& h : spy.calls)
-            names.push_back(h.name);
-        EXPECT_EQ(names, c.host);
+        EXPECT_EQ(spy.Names(), c.host);
         EXPECT_EQ(results, c.results) << out << err;
         if (c.check)
             c.check(spy, *this);

@@ -36,13 +36,7 @@ protected:
         out = testing::internal::GetCapturedStdout();
         restored = snapshot;
     }
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const SHostCall& c : spy->calls)
-            names.push_back(c.name);
-        return names;
-    }
+    std::vector<std::string> Names() const { return spy->Names(); }
 
     std::vector<SApplied> kept;
     std::unique_ptr<CHostSpy> spy;

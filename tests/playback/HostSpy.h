@@ -38,6 +38,14 @@ public:
             n += c.name == name;
         return n;
     }
+    // The names of the calls, in order.
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> out;
+        for (const SHostCall& c : calls)
+            out.push_back(c.name);
+        return out;
+    }
     // The calls of one function, in order.
     std::vector<SHostCall> Of(const std::string& name) const
     {
