@@ -88,16 +88,28 @@ const uint32_t* Values(SPlay& p, size_t i, uint64_t needed, bool& refused)
 
 // ---- names ------------------------------------------------------------------------------------
 
+// The recorded names of a glGen* or glDelete* (argument 1), n of them (null when n is 0: a trace
+// without data holds a bare pointer there). False, with the call refused, when they are fewer.
+bool RecordedNames(SPlay& p, GLsizei n, const uint32_t*& recorded, EEnd& refused)
+{
+    auto* names = p.a.As<SArrayPtr<TuintType<21>, 1, 1>>(1);
+    const size_t held = names ? names->ElementCount() : 0;
+    if (n < 0 || size_t(n) > held) {
+        refused = Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
+        return false;
+    }
+    recorded = names ? names->GetData() : nullptr;
+    return true;
+}
+
 // glGen* of buffers, framebuffers, renderbuffers: n host names, paired with the recorded ones.
 template <class Map, class Gen>
 EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
 {
     const GLsizei n = p.a.I32(0);
-    auto* names = p.a.As<SArrayPtr<TuintType<21>, 1, 1>>(1);
-    const size_t held = names ? names->ElementCount() : 0;
-    if (n < 0 || size_t(n) > held)
-        return Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
-    const uint32_t* recorded = names->GetData();
+    const uint32_t* recorded = nullptr;
+    if (EEnd refused; !RecordedNames(p, n, recorded, refused))
+        return refused;
     if (keepMappedTextures && n > 0 && Map::Get(recorded[0]) != 0)
         return EEnd::Common;  // the first name is known on the host already
     std::vector<GLuint> host(static_cast<size_t>(n));
@@ -114,11 +126,9 @@ template <class Map, class Delete>
 EEnd Remove(SPlay& p, Delete del)
 {
     const GLsizei n = p.a.I32(0);
-    auto* names = p.a.As<SArrayPtr<TuintType<21>, 1, 1>>(1);
-    const size_t held = names ? names->ElementCount() : 0;
-    if (n < 0 || size_t(n) > held)
-        return Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
-    const uint32_t* recorded = names->GetData();
+    const uint32_t* recorded = nullptr;
+    if (EEnd refused; !RecordedNames(p, n, recorded, refused))
+        return refused;
     std::vector<GLuint> host(static_cast<size_t>(n));
     for (GLsizei i = 0; i < n; ++i) {
         host[size_t(i)] = Map::Get(recorded[i]);

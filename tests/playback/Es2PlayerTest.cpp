@@ -290,6 +290,17 @@ TEST_F(Es2Player, ACallRecordedWithAnErrorReachesNothingAndCountsAsPlayed)
     EXPECT_EQ(out, "Es2 Call:Error. (Recorded GL_ERROR)\n");
 }
 
+// In a trace without data the names array is a bare pointer: a count of none plays as nothing.
+TEST_F(Es2Player, NoNamesGeneratedOrDeletedWithoutDataPlayAsNothing)
+{
+    CHostSpy spy;
+    SpyOnEs2(spy);
+    const std::vector<es2test::SCall> calls = {{kGenBuffers, SPayload().U32(0).Ptr(0x100)},
+                                               {kDeleteTextures, SPayload().U32(0).Ptr(0x100)}};
+    EXPECT_EQ(playertest::PlayCalls(*playback, calls, 0, 0, false, entries, out, err), (std::vector<int>{1, 1}));
+    EXPECT_EQ(spy.calls.size(), 0u);
+}
+
 TEST_F(Es2Player, NothingIsPlayedBeforeAHostDisplayIsInitialised)
 {
     HostEglInitialised = 0;
