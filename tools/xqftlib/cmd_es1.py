@@ -3,7 +3,7 @@
 import random
 
 from . import es1, trace
-from .cmd_es2 import _type_sizes, register_family, write_mixed
+from .cmd_es2 import register_family, write_all, write_listing, write_mixed
 
 
 def every_record(type_sizes, data, version):
@@ -17,27 +17,12 @@ def every_record(type_sizes, data, version):
     return out + es1.draw_records(type_sizes, data)
 
 
-def write_expectations(path, records, names=es1.NAMES, categories=es1.CATEGORIES):
-    """One line per record: id, function, category, bytes consumed, return text, then name=text
-    for each listed argument of the verbose listing (hidden ones as !name=text), tab-separated."""
-    with open(path, "w") as f:
-        for r in records:
-            ret, args = r.listing
-            fields = [str(r.id), names[r.id], categories[r.id], str(r.consumed), "-" if ret is None else ret]
-            fields += [("!" if hidden else "") + name + "=" + text for name, text, hidden in args]
-            f.write("\t".join(fields) + "\n")
+def write_expectations(path, records):
+    write_listing(path, records, es1.NAMES.__getitem__, es1.CATEGORIES.__getitem__)
 
 
 def run_all(args):
-    sizes = _type_sizes(args.pointer_size, args.version)
-    w = trace.TraceWriter(version=args.version, data_included=0 if args.no_data else 1, type_sizes=sizes)
-    records = every_record(sizes, not args.no_data, args.version)
-    for r in records:
-        w.record(r.id, r.payload)
-    w.write(args.out)
-    if args.expect:
-        write_expectations(args.expect, records)
-    return 0
+    return write_all(args, lambda sizes, data: every_record(sizes, data, args.version), write_expectations)
 
 
 def _mixed_records(sizes, vertex_bytes, texture_bytes):

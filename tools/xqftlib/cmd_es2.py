@@ -32,29 +32,38 @@ def every_record(type_sizes, data):
     return out
 
 
-def write_expectations(path, records):
+def write_listing(path, records, name_of, category_of):
     """One line per record: id, function, category, bytes consumed, return text, then name=text
-    for each listed argument (hidden ones as !name=text), tab-separated."""
+    for each listed argument of the verbose listing (hidden ones as !name=text), tab-separated."""
     with open(path, "w") as f:
         for r in records:
-            fn = es2.NAMES[r.id]
-            cat = "Draw" if r.id in (es2.DRAW_ARRAYS, es2.DRAW_ELEMENTS) else es2.LAYOUTS[r.id][1]
             ret, args = r.listing
-            fields = [str(r.id), fn, cat, str(r.consumed), "-" if ret is None else ret]
+            fields = [str(r.id), name_of(r.id), category_of(r.id), str(r.consumed), "-" if ret is None else ret]
             fields += [("!" if hidden else "") + name + "=" + text for name, text, hidden in args]
             f.write("\t".join(fields) + "\n")
 
 
-def run_all(args):
+def write_expectations(path, records):
+    write_listing(path, records, es2.NAMES.__getitem__,
+                  lambda rid: "Draw" if rid in (es2.DRAW_ARRAYS, es2.DRAW_ELEMENTS) else es2.LAYOUTS[rid][1])
+
+
+def write_all(args, every, expectations):
+    """`*-all`: the records `every(type_sizes, data)` gives, written as a trace to args.out, and
+    their expected listing (`expectations(path, records)`) to args.expect when asked."""
     sizes = _type_sizes(args.pointer_size, args.version)
     w = trace.TraceWriter(version=args.version, data_included=0 if args.no_data else 1, type_sizes=sizes)
-    records = every_record(sizes, not args.no_data)
+    records = every(sizes, not args.no_data)
     for r in records:
         w.record(r.id, r.payload)
     w.write(args.out)
     if args.expect:
-        write_expectations(args.expect, records)
+        expectations(args.expect, records)
     return 0
+
+
+def run_all(args):
+    return write_all(args, every_record, write_expectations)
 
 
 def swap_buffers(w, frame):

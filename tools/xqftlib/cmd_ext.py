@@ -4,8 +4,7 @@ them on each API) for load benchmarks."""
 import random
 
 from . import ext, trace
-from .cmd_es1 import write_expectations as _write_expectations
-from .cmd_es2 import _type_sizes, register_family, write_mixed
+from .cmd_es2 import register_family, write_all, write_listing, write_mixed
 
 
 def every_record(type_sizes, data, version, selector):
@@ -21,21 +20,12 @@ def every_record(type_sizes, data, version, selector):
 
 
 def write_expectations(path, records):
-    """The format of es1-all's: id, function, category, bytes consumed, return text, then name=text
-    for each listed argument (hidden ones as !name=text), tab-separated."""
-    _write_expectations(path, records, ext.NAMES, ext.CATEGORIES)
+    write_listing(path, records, ext.NAMES.__getitem__, ext.CATEGORIES.__getitem__)
 
 
 def run_all(args):
-    sizes = _type_sizes(args.pointer_size, args.version)
-    w = trace.TraceWriter(version=args.version, data_included=0 if args.no_data else 1, type_sizes=sizes)
-    records = every_record(sizes, not args.no_data, args.version, args.selector)
-    for r in records:
-        w.record(r.id, r.payload)
-    w.write(args.out)
-    if args.expect:
-        write_expectations(args.expect, records)
-    return 0
+    return write_all(args, lambda sizes, data: every_record(sizes, data, args.version, args.selector),
+                     write_expectations)
 
 
 def run_mixed(args):
