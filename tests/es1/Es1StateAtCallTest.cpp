@@ -10,8 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 using namespace es2test;
@@ -22,10 +20,8 @@ TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
 {
     const std::string path = TempPath("random_es1_state.xqft");
     Generate("es1-state-random " + path + " --calls 1500 --frames 15 --seed 3");
-    STraceHeader header;
-    const std::vector<SRawRecord> records = RawRecords(path, header);
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const CTraceCutter trace(path);
+    const std::vector<SRawRecord>& records = trace.Records();
 
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
@@ -36,8 +32,7 @@ TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
         SCOPED_TRACE("call " + std::to_string(n));
         const std::string dumped =
             CommandOutput(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " + std::to_string(n) + " 2>/dev/null");
-        const size_t end = records[n - 1].payloadOffset - 6;
-        std::ofstream(cutPath, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(end));
+        trace.WriteBefore(n, cutPath);
         reader.LoadTrace(CXQFTString(cutPath.c_str()), 1);
         CTraceData* cut = reader.GetTraceData();
         ASSERT_NE(cut, nullptr);

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 using namespace es2test;
@@ -21,10 +19,8 @@ TEST(Es2StateAtCall, EqualsTheRunningStateOfTheTraceCutBeforeTheCall)
 {
     const std::string path = TempPath("random_state.xqft");
     Generate("es2-state-random " + path + " --calls 1500 --frames 15 --seed 3");
-    STraceHeader header;
-    const std::vector<SRawRecord> records = RawRecords(path, header);
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const CTraceCutter trace(path);
+    const std::vector<SRawRecord>& records = trace.Records();
 
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
@@ -44,8 +40,7 @@ TEST(Es2StateAtCall, EqualsTheRunningStateOfTheTraceCutBeforeTheCall)
     const std::string cutPath = TempPath("random_state_cut.xqft");
     for (const auto& [n, expected] : atCall) {
         SCOPED_TRACE("call " + std::to_string(n));
-        const size_t end = records[n - 1].payloadOffset - 6;
-        std::ofstream(cutPath, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(end));
+        trace.WriteBefore(n, cutPath);
         reader.LoadTrace(CXQFTString(cutPath.c_str()), 1);
         CTraceData* cut = reader.GetTraceData();
         ASSERT_NE(cut, nullptr);

@@ -18,6 +18,7 @@
 #include <unistd.h>
 #include <cctype>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace es2test {
@@ -95,6 +96,22 @@ std::vector<SRawRecord> RawRecords(const std::string& path, STraceHeader& header
         out.push_back({r.id, r.offset + CRecordStream::kHeaderBytes, r.size});
     io.Close();
     return out;
+}
+
+CTraceCutter::CTraceCutter(const std::string& path)
+{
+    STraceHeader header;
+    m_records = RawRecords(path, header);
+    std::ifstream in(path, std::ios::binary);
+    m_bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void CTraceCutter::WriteBefore(uint32_t n, const std::string& out) const
+{
+    ASSERT_GE(n, 1u);
+    ASSERT_LE(n, m_records.size());
+    const size_t end = m_records[n - 1].payloadOffset - CRecordStream::kHeaderBytes;
+    std::ofstream(out, std::ios::binary | std::ios::trunc).write(m_bytes.data(), std::streamsize(end));
 }
 
 SPayload& SPayload::U32(uint32_t v)

@@ -39,6 +39,21 @@ struct SRawRecord
 };
 std::vector<SRawRecord> RawRecords(const std::string& path, STraceHeader& header);
 
+// A trace on disk, to write copies of it cut before a call: the loader of a copy ends at the cut as
+// at the end of a trace still being recorded.
+class CTraceCutter
+{
+public:
+    explicit CTraceCutter(const std::string& path);
+    const std::vector<SRawRecord>& Records() const { return m_records; }
+    // Writes to `out` the trace up to call n (1-based), n itself left out.
+    void WriteBefore(uint32_t n, const std::string& out) const;
+
+private:
+    std::vector<SRawRecord> m_records;
+    std::vector<char> m_bytes;
+};
+
 // Builds one call from raw payload bytes: writes a trace of that one record and reads it.
 // version may be below 7 (the header is written with 7, the context gets version).
 SReadCall BuildCall(uint16_t id, const std::vector<uint8_t>& payload, bool dataIncluded, int pointerWidth = 4,
