@@ -2,6 +2,7 @@
 // and map/unmap pairs writing 4 KiB, replayed through a playback (one warm-up pass, then five
 // timed) beside the same calls made directly, the 4 KiB written through the mapping included.
 // Goal: under 1 us per call above the direct call.
+#include "BenchStateCalls.h"
 #include "BenchSupport.h"
 #include "BenchTraceWriter.h"
 #include "Playback.h"
@@ -93,32 +94,19 @@ int main()
             Ext(w, "glBindVertexArrayOES", Words({0}));
         }
     }
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(stderr, stderr);
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    std::remove(path.c_str());
-    CTraceData* data = reader.GetTraceData();
-    if (result != 0 || !data) {
-        std::printf("the extension trace did not load (%d)\n", result);
+    CTraceData* data = LoadWrittenTrace(path, "extension");
+    if (!data)
         return 1;
-    }
     CPlayback playback;
     playback.BindTrace(data);
     VertexArrayNameMap::Set(kRecordedArray, array);
     const uint32_t calls = data->GetCallCount();
-    for (uint32_t n = 1; n <= calls; ++n)
-        if (playback.PlayCall(data->GetCall(n), 0) != 1 || playback.m_lastHostError != 0) {
-            std::printf("extension call %u did not play (host error 0x%x)\n", n, playback.m_lastHostError);
-            return 1;
-        }
-    auto t0 = Clock::now();
-    for (int round = 0; round < 5; ++round)
-        for (uint32_t n = 1; n <= calls; ++n)
-            playback.PlayCall(data->GetCall(n), 0);
-    const double played = Seconds(t0, Clock::now()) / (5.0 * calls);
+    const double played = PlayedSecondsPerCall(playback, *data, "extension call", true);
+    if (played < 0)
+        return 1;
 
     std::vector<uint8_t> bytes(kBytes, 0x5A);
-    t0 = Clock::now();
+    const auto t0 = Clock::now();
     for (int round = 0; round < 5; ++round)
         for (uint32_t n = 0; n < calls / 4; ++n) {
             bindArray(array);
@@ -128,10 +116,8 @@ int main()
             unmap(GL_ARRAY_BUFFER);
             bindArray(0);
         }
-    const double direct = Seconds(t0, Clock::now()) / (5.0 * calls);
-    std::printf("player: %.0f ns an extension call, directly %.0f ns: %.0f ns above (goal < 1000 ns) over %u calls\n",
-                played * 1e9, direct * 1e9, (played - direct) * 1e9, calls);
-    reader.Close();
+    PrintPerCall("an extension call", played, Seconds(t0, Clock::now()) / (5.0 * calls), calls);
+    CTraceReader::Instance().Close();
     context.Release();
     return 0;
 }

@@ -33,6 +33,53 @@ inline uint32_t Bits(float f)
     return b;
 }
 
+// Loads the trace a benchmark wrote at `path`, then removes the file; null, with a line saying so,
+// when it does not load.
+inline CTraceData* LoadWrittenTrace(const std::string& path, const char* what)
+{
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(stderr, stderr);
+    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    std::remove(path.c_str());
+    CTraceData* data = reader.GetTraceData();
+    if (result != 0 || !data) {
+        std::printf("the %s trace did not load (%d)\n", what, result);
+        return nullptr;
+    }
+    return data;
+}
+
+// Plays every call of `data` through `playback` once to warm it (what a player reads once is
+// read), each checked to be played, not turned down (with `noHostError`, also to leave no host
+// error), so that the figures time calls that reach the host; then five timed rounds. Seconds a
+// call, or -1, with a line naming the `kind` of call that did not play.
+inline double PlayedSecondsPerCall(CPlayback& playback, CTraceData& data, const char* kind, bool noHostError)
+{
+    const uint32_t calls = data.GetCallCount();
+    for (uint32_t n = 1; n <= calls; ++n) {
+        if (playback.PlayCall(data.GetCall(n), 0) != 1) {
+            std::printf("%s %u did not play\n", kind, n);
+            return -1;
+        }
+        if (noHostError && playback.m_lastHostError != 0) {
+            std::printf("%s %u did not play (host error 0x%x)\n", kind, n, playback.m_lastHostError);
+            return -1;
+        }
+    }
+    const auto t0 = Clock::now();
+    for (int round = 0; round < 5; ++round)
+        for (uint32_t n = 1; n <= calls; ++n)
+            playback.PlayCall(data.GetCall(n), 0);
+    return Seconds(t0, Clock::now()) / (5.0 * calls);
+}
+
+// The figures of a player benchmark: seconds a call played and made directly.
+inline void PrintPerCall(const char* kind, double played, double direct, uint32_t calls)
+{
+    std::printf("player: %.0f ns %s, directly %.0f ns: %.0f ns above (goal < 1000 ns) over %u calls\n", played * 1e9,
+                kind, direct * 1e9, (played - direct) * 1e9, calls);
+}
+
 // Writes a trace of `count` calls cycling through `kinds`, plays it through a playback (one warm-up
 // pass, then five timed), makes the same calls directly five times (`direct(k)` makes kind k) and
 // prints the cost per call of both. False when the trace does not load.
@@ -50,39 +97,23 @@ bool TimeStateCalls(const std::vector<SStateCall>& kinds, Direct direct, uint32_
                 k.bytes ? w.U8(uint8_t(v)) : w.U32(v);
         }
     }
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(stderr, stderr);
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
-    std::remove(path.c_str());
-    CTraceData* data = reader.GetTraceData();
-    if (result != 0 || !data) {
-        std::printf("the state-call trace did not load (%d)\n", result);
+    CTraceData* data = LoadWrittenTrace(path, "state-call");
+    if (!data)
         return false;
-    }
     CPlayback playback;
     playback.BindTrace(data);
     const uint32_t calls = data->GetCallCount();
-    // Warm (what a player reads once is read), and every call checked to be played, not turned down,
-    // so that the figures time calls that reach the host.
-    for (uint32_t n = 1; n <= calls; ++n)
-        if (playback.PlayCall(data->GetCall(n), 0) != 1) {
-            std::printf("state call %u did not play\n", n);
-            reader.Close();
-            return false;
-        }
-    auto t0 = Clock::now();
-    for (int round = 0; round < 5; ++round)
-        for (uint32_t n = 1; n <= calls; ++n)
-            playback.PlayCall(data->GetCall(n), 0);
-    const double played = Seconds(t0, Clock::now()) / (5.0 * calls);
-    t0 = Clock::now();
+    const double played = PlayedSecondsPerCall(playback, *data, "state call", false);
+    if (played < 0) {
+        CTraceReader::Instance().Close();
+        return false;
+    }
+    const auto t0 = Clock::now();
     for (int round = 0; round < 5; ++round)
         for (uint32_t n = 0; n < calls; ++n)
             direct(n % kinds.size());
-    const double directCall = Seconds(t0, Clock::now()) / (5.0 * calls);
-    std::printf("player: %.0f ns a state call, directly %.0f ns: %.0f ns above (goal < 1000 ns) over %u calls\n",
-                played * 1e9, directCall * 1e9, (played - directCall) * 1e9, calls);
-    reader.Close();
+    PrintPerCall("a state call", played, Seconds(t0, Clock::now()) / (5.0 * calls), calls);
+    CTraceReader::Instance().Close();
     return true;
 }
 
