@@ -19,6 +19,8 @@
 #include <GLES/glext.h>
 #include <gtest/gtest.h>
 
+#include "KeptPixels.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -79,20 +81,6 @@ void FakeGetIntegerv(GLenum pname, GLint* v)
         *v = g_maxLights;
 }
 
-// The pixels glTexImage2D was handed and the unpack alignment it read them under.
-std::vector<uint8_t> g_pixels;
-GLint g_alignment = 0;
-size_t g_pixelBytes = 0;
-void (*g_hostTexImage)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) = nullptr;
-void KeepPixels(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border, GLenum format,
-                GLenum type, const void* pixels)
-{
-    g_hostGetIntegerv(GL_UNPACK_ALIGNMENT, &g_alignment);
-    const auto* p = static_cast<const uint8_t*>(pixels);
-    g_pixels = p ? std::vector<uint8_t>(p, p + g_pixelBytes) : std::vector<uint8_t>();
-    g_hostTexImage(target, level, internal, w, h, border, format, type, pixels);
-}
-
 class Es1Restore : public testing::Test
 {
 protected:
@@ -105,7 +93,6 @@ protected:
         }
         g_hostGetString = XQF_HOST(*gl, glGetString);
         g_hostGetIntegerv = XQF_HOST(*gl, glGetIntegerv);
-        g_hostTexImage = XQF_HOST(*gl, glTexImage2D);
         g_extensions = nullptr;
         g_maxLights = 0;
     }
@@ -240,13 +227,13 @@ TEST_F(Es1Restore, ShortLevelsAndBuffersArePaddedOrSkipped)
     s.buffers[8] = Buffer(8, 0, 0, 0);  // only ever written into
     s.unpackAlignment = 8;
     XQF_HOST(*gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, 2);
-    g_pixelBytes = 15;
+    CKeptPixels kept;
     CHostSpy keep;
-    XQF_SPY(keep, *gl, glTexImage2D, &KeepPixels);
+    kept.Keep(keep, *gl, 15);
     Restore(s, nullptr);
-    EXPECT_EQ(g_alignment, 1);
-    ASSERT_EQ(g_pixels.size(), 15u);
-    EXPECT_EQ(std::vector<uint8_t>(g_pixels.begin() + 10, g_pixels.end()), std::vector<uint8_t>(5, 0)) << "zeros";
+    EXPECT_EQ(kept.alignment, 1);
+    ASSERT_EQ(kept.pixels.size(), 15u);
+    EXPECT_EQ(std::vector<uint8_t>(kept.pixels.begin() + 10, kept.pixels.end()), std::vector<uint8_t>(5, 0)) << "zeros";
     EXPECT_EQ(HostInt(GL_UNPACK_ALIGNMENT), 2) << "the host's alignment is put back";
     EXPECT_EQ(spy->Count("glTexImage2D"), 1) << "a level of parameters only is not uploaded";
     EXPECT_EQ(spy->Count("glCompressedTexImage2D"), 0);

@@ -2,6 +2,7 @@
 // recorded calls to a state (as the loader does) or written field by field, restored over nothing or
 // over what an earlier restore left; the exact host calls are checked.
 #include "Es2TestHost.h"
+#include "KeptPixels.h"  // after the GL header Es2TestHost.h includes
 
 #include "es2/Es2Restore.h"
 
@@ -80,21 +81,6 @@ TEST_F(Es2Restore, ImagesWithoutDataAreDefinedUnlessCompressed)
     EXPECT_EQ(spy->Of("glActiveTexture").back().args[0], s.activeTexture) << "the active unit is the snapshot's";
 }
 
-// The pixels the host's glTexImage2D was given and the unpack alignment it read them under.
-std::vector<uint8_t> g_pixels;
-GLint g_alignment = 0;
-size_t g_pixelBytes = 0;
-void (*g_hostTexImage)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) = nullptr;
-void (*g_hostGetIntegerv)(GLenum, GLint*) = nullptr;
-void KeepPixels(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border, GLenum format, GLenum type,
-                const void* pixels)
-{
-    g_hostGetIntegerv(GL_UNPACK_ALIGNMENT, &g_alignment);
-    const auto* p = static_cast<const uint8_t*>(pixels);
-    g_pixels = p ? std::vector<uint8_t>(p, p + g_pixelBytes) : std::vector<uint8_t>();
-    g_hostTexImage(target, level, internal, w, h, border, format, type, pixels);
-}
-
 TEST_F(Es2Restore, EachImageIsUploadedUnderItsOwnAlignmentAndPaddedWhenShort)
 {
     // An odd-width RGB image recorded under alignment 1, with only 10 of its 45 bytes captured.
@@ -102,16 +88,14 @@ TEST_F(Es2Restore, EachImageIsUploadedUnderItsOwnAlignmentAndPaddedWhenShort)
     SEs2State s = Built({W(kPixelStorei, {0x0CF5, 1}), W(kBindTexture, {kTexture2D, 3}),
                          TexImage(kTexture2D, 0, kRgb, 5, 3, kUbyte, bytes, 1), W(kPixelStorei, {0x0CF5, 8})});
     ASSERT_EQ(s.unpackAlignment, 8);
-    g_hostTexImage = XQF_HOST(*gl, glTexImage2D);
-    g_hostGetIntegerv = XQF_HOST(*gl, glGetIntegerv);
-    g_pixelBytes = 45;
+    CKeptPixels kept;
     CHostSpy keep;
-    XQF_SPY(keep, *gl, glTexImage2D, &KeepPixels);
+    kept.Keep(keep, *gl, 45);
     Restore(s, nullptr);
-    EXPECT_EQ(g_alignment, 1);
-    ASSERT_EQ(g_pixels.size(), 45u);
-    EXPECT_EQ(std::vector<uint8_t>(g_pixels.begin(), g_pixels.begin() + 10), bytes);
-    EXPECT_EQ(std::vector<uint8_t>(g_pixels.begin() + 10, g_pixels.end()), std::vector<uint8_t>(35, 0)) << "zeros";
+    EXPECT_EQ(kept.alignment, 1);
+    ASSERT_EQ(kept.pixels.size(), 45u);
+    EXPECT_EQ(std::vector<uint8_t>(kept.pixels.begin(), kept.pixels.begin() + 10), bytes);
+    EXPECT_EQ(std::vector<uint8_t>(kept.pixels.begin() + 10, kept.pixels.end()), std::vector<uint8_t>(35, 0)) << "zeros";
 }
 
 // An image past the host's largest texture size is handed over without data: the host refuses it
