@@ -80,11 +80,6 @@ void NoDrawElements(GLenum, GLsizei, GLenum, const void*) {}
 
 #define XQF_ID(name) CallIdOf(ECallFamily::Es1, name)
 
-int Fail(const char* what)
-{
-    std::printf("%s\n", what);
-    return 1;
-}
 } // namespace
 
 int main()

@@ -75,12 +75,6 @@ double RenderDirectly(const SScene& scene)
     return Seconds(t0, Clock::now()) / 60;
 }
 
-int Fail(const char* what)
-{
-    std::printf("%s\n", what);
-    return 1;
-}
-
 } // namespace
 
 int main()

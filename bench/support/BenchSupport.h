@@ -59,6 +59,13 @@ inline long long HeapInUse()
     return static_cast<long long>(mi.uordblks + mi.hblkhd);
 }
 
+// A benchmark that cannot run says why on standard output; 1, its exit status.
+inline int Fail(const char* what)
+{
+    std::printf("%s\n", what);
+    return 1;
+}
+
 // $TMPDIR, or /tmp when it is unset or empty.
 inline std::string TempDir()
 {
