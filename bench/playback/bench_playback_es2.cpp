@@ -33,14 +33,11 @@ using namespace xqft::bench;
 
 int main()
 {
-    if (SEglHost::Instance()->IsFailed())
-        return 1;
-    SEs2Host& gl = *SEs2Host::Instance();
     SHostContext context;
-    if (!MakeHostContext(2, context)) {
-        std::printf("no host context: %s\n", context.error.c_str());
+    SEs2Host* host = OpenEs2Host(context);
+    if (!host)
         return 1;
-    }
+    SEs2Host& gl = *host;
 
     // 1. The heavy frame.
     const SHeavyBytes bytes = HeavyBytes();

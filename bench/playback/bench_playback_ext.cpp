@@ -55,14 +55,11 @@ std::vector<uint8_t> Words(std::initializer_list<uint32_t> words)
 
 int main()
 {
-    if (SEglHost::Instance()->IsFailed())
-        return 1;
-    SEs2Host& gl = *SEs2Host::Instance();
     SHostContext context;
-    if (!MakeHostContext(2, context)) {
-        std::printf("no host context: %s\n", context.error.c_str());
+    SEs2Host* host = OpenEs2Host(context);
+    if (!host)
         return 1;
-    }
+    SEs2Host& gl = *host;
     LoadEs2ExtensionsOnce();
     const SHostExtensionSlots& ext = gl.ext;
     if (!ext.glBindVertexArrayOES || !ext.glMapBufferOES || !ext.glUnmapBufferOES || !ext.glGetBufferPointervOES) {

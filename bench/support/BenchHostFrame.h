@@ -11,6 +11,7 @@
 #include "windows/NativeWindows.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -26,6 +27,20 @@ inline bool MakeHostContext(uint8_t api, SHostContext& context)
         return false;
     HostEglInitialised = 1;
     return true;
+}
+
+// The ES 2.0 host table, with a context made current in `context`; null when the host EGL library
+// is missing or the context cannot be made (that said on standard output).
+inline SEs2Host* OpenEs2Host(SHostContext& context)
+{
+    if (SEglHost::Instance()->IsFailed())
+        return nullptr;
+    SEs2Host* gl = SEs2Host::Instance();
+    if (!MakeHostContext(2, context)) {
+        std::printf("no host context: %s\n", context.error.c_str());
+        return nullptr;
+    }
+    return gl;
 }
 
 constexpr uint32_t kHeavyTextures = 200, kHeavyBuffers = 50, kHeavySide = 512;
