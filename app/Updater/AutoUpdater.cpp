@@ -1,5 +1,7 @@
 #include "AutoUpdater.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -325,11 +327,14 @@ QStringList CAutoUpdater::InstallerArguments() const
 
 QString CAutoUpdater::JoinArguments(const QStringList& arguments)
 {
-    // An argument with a blank (an install folder such as "/opt/My SDK") is quoted, so that the
-    // line splits back into the same arguments.
+    // The line is split back by QProcess::splitCommand, so an argument with any white space or a
+    // quote (an install folder read from the SDK store, such as "/opt/My SDK") is quoted and its
+    // quotes tripled; otherwise such a folder would reach the elevated installer as several arguments.
     QStringList parts;
-    for (const QString& a : arguments)
-        parts << (a.contains(' ') ? "\"" + a + "\"" : a);
+    for (const QString& a : arguments) {
+        const bool quote = a.contains('"') || std::any_of(a.begin(), a.end(), [](QChar ch) { return ch.isSpace(); });
+        parts << (quote ? "\"" + QString(a).replace("\"", "\"\"\"") + "\"" : a);
+    }
     return parts.join(' ');
 }
 

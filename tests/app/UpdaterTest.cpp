@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -266,6 +267,18 @@ TEST_F(Updater, InstallerArgumentLine)
         EXPECT_EQ(updater.InstallerPath(), scratch.path() + "/tmp/XQFTraceSDK-setup.run");
         EXPECT_EQ(QFile::exists(SdkStoreFile()), row.sdkStore != nullptr) << "the SDK store is never created";
         EXPECT_EQ(content(), before) << "nor written";
+    }
+}
+
+// The elevated start splits the line again: every install folder must come back as one argument.
+TEST(UpdaterArguments, JoinedLineSplitsBackIntoTheSameArguments)
+{
+    const QStringList folders = {"/opt/xqf", "/opt/XQF SDK", "/opt/tab\there", "/opt/new\nline",
+                                 "/opt/a\" --evil \"b", "/opt/ends\"", "\"quoted\""};
+    for (const QString& folder : folders) {
+        SCOPED_TRACE(folder.toStdString());
+        const QStringList arguments = {"--prefix", folder, "--autoupdate", "1"};
+        EXPECT_EQ(QProcess::splitCommand(CAutoUpdater::JoinArguments(arguments)), arguments);
     }
 }
 
