@@ -80,3 +80,31 @@ TEST(DumpHostile, NotATraceFile)
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("usage"), std::string::npos) << r.err;
 }
+
+// A number on the command line that is malformed or past what it counts is refused before the trace
+// is read, never cut down to another frame or call that exists, and an unknown function name does not
+// quietly filter nothing.
+TEST(DumpHostile, MalformedNumbersAndNamesAreUsageErrors)
+{
+    CTempFile file;
+    ASSERT_EQ(Gen("egl-frames " + file.Path() + " --frames 3").status, 0);
+    const std::string trace = "'" + file.Path() + "'";
+    const std::string out = "'" + file.Path() + ".ppm'";
+    const std::string commands[] = {
+        "calls " + trace + " --frame 4294967298",  // 2 once cut to 32 bits
+        "calls " + trace + " --frame 2x",
+        "egl-state " + trace + " --frame 4294967297",
+        "state-page " + trace + " --call 1 --since 1x",
+        "search " + trace + " egl --frame 1x",
+        "search " + trace + " egl --limit 4294967296",  // 0, no limit, once cut
+        "analyse " + trace + " --frame 1 " + out + " --budget 4294967296",
+        "analyse " + trace + " --frame 1 " + out + " --skip-id glNoSuchCall",
+    };
+    for (const std::string& command : commands) {
+        SRunResult r = RunCommand(XQFT_BINARY_DIR "/bin/xqft-dump " + command);
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.out, "") << command;
+        const std::string name = command.substr(0, command.find(' '));
+        EXPECT_EQ(r.err.rfind("usage: xqft-dump " + name + " ", 0), 0u) << command << "\n" << r.err;
+    }
+}

@@ -32,20 +32,24 @@ struct SAnalyseArgs
     std::set<uint32_t> skipCalls, skipIds;
 };
 
+// A number as C writes it, one of 0 to 2^32-1 (what the analysis takes); false for anything else.
 bool Number(const std::string& text, long& value)
 {
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 0);
-    return !text.empty() && *end == 0;
+    return ParseNumber(text, 0, UINT32_MAX, value, 0);
 }
 
-// The ids of a function name in every family; none for an unknown name.
-void IdsOfName(const std::string& name, std::set<uint32_t>& ids)
+// Adds the ids of a function name in every family; false for a name no family records, which
+// would otherwise filter nothing without a word.
+bool IdsOfName(const std::string& name, std::set<uint32_t>& ids)
 {
+    bool found = false;
     for (const callrows::SFamilyRows& f : callrows::kFamilies)
         for (const SCallRow& r : f.rows)
-            if (name == r.function)
+            if (name == r.function) {
                 ids.insert(r.id);
+                found = true;
+            }
+    return found;
 }
 
 // Takes the analysis options out of args; false on a malformed one.
@@ -83,8 +87,8 @@ bool TakeOptions(std::vector<std::string>& args, SAnalyseArgs& a)
             const std::string id = args[++i];
             if (Number(id, v))
                 a.skipIds.insert(uint32_t(v));
-            else
-                IdsOfName(id, a.skipIds);
+            else if (!IdsOfName(id, a.skipIds))
+                return false;
         } else {
             rest.push_back(w);
         }

@@ -2,6 +2,7 @@
 // from its description: "API name(arg=text, ...) ==> return" (no arrow when the function returns
 // nothing). Hidden extras of the verbose description are not shown.
 #include "DumpCommand.h"
+#include "DumpTraceArgs.h"
 
 #include "apicall/CallInfo.h"
 #include "data/TraceData.h"
@@ -46,7 +47,7 @@ int Run(const std::vector<std::string>& args)
         if (args[i] == "--all")
             all = true;
         else if (args[i] == "--frame" && i + 1 < args.size())
-            frame = std::strtol(args[++i].c_str(), nullptr, 10);
+            usage |= !ParseNumber(args[++i], 1, UINT32_MAX, frame);
         else if (path.empty())
             path = args[i];
         else

@@ -24,9 +24,9 @@ int Run(const std::vector<std::string>& args)
     bool caseSensitive = false, usage = false, havePattern = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--frame" && i + 1 < args.size())
-            frame = std::strtol(args[++i].c_str(), nullptr, 10), usage |= frame < 1;
+            usage |= !ParseNumber(args[++i], 1, UINT32_MAX, frame);
         else if (args[i] == "--limit" && i + 1 < args.size())
-            limit = std::strtol(args[++i].c_str(), nullptr, 10), usage |= limit < 0;
+            usage |= !ParseNumber(args[++i], 0, UINT32_MAX, limit);
         else if (args[i] == "--case")
             caseSensitive = true;
         else if (path.empty())

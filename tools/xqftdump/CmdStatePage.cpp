@@ -24,9 +24,12 @@ int Run(const std::vector<std::string>& args)
     std::vector<std::string> rest;
     long since = 0;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--since" && i + 1 < args.size())
-            since = std::strtol(args[++i].c_str(), nullptr, 10);
-        else
+        if (args[i] == "--since" && i + 1 < args.size()) {
+            if (!ParseNumber(args[++i], 0, UINT32_MAX, since)) {
+                fprintf(stderr, "usage: xqft-dump %s\n", usage);
+                return kDumpUsage;
+            }
+        } else
             rest.push_back(args[i]);
     }
     std::string path;

@@ -3,20 +3,36 @@
 // the trace loaded as the viewer loads it.
 #include "data/TraceReader.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+// Reads a whole word as a number in [low, high] (base 10, or as C writes it with base 0); false for
+// anything else: trailing characters, an overflow, a value out of range. A frame or call number is
+// never cut down to another that exists.
+inline bool ParseNumber(const std::string& text, long low, long high, long& value, int base = 10)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, base);
+    if (text.empty() || *end != 0 || errno == ERANGE || v < low || v > high)
+        return false;
+    value = v;
+    return true;
+}
+
 // Reads "FILE [OUT] <option> N" in any order, OUT only when out is given. On a missing or extra
-// word or a number below 1, prints "usage: xqft-dump <usage>" to stderr and returns false.
+// word or a number that is not one of 1 to 2^32-1, prints "usage: xqft-dump <usage>" to stderr and returns false.
 inline bool ParseFileAndNumber(const std::vector<std::string>& args, const char* option, const char* usage,
                                std::string& path, long& number, std::string* out = nullptr)
 {
     bool extra = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == option && i + 1 < args.size())
-            number = std::strtol(args[++i].c_str(), nullptr, 10);
+            extra |= !ParseNumber(args[++i], 1, UINT32_MAX, number);
         else if (path.empty())
             path = args[i];
         else if (out && out->empty())
