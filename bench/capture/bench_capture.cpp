@@ -4,7 +4,6 @@
 // reaches the device and how soon a stop ends the thread.
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <fcntl.h>
@@ -87,13 +86,6 @@ bool SameFiles(const std::string& a, const std::string& b)
     return fa.eof() && fb.eof();
 }
 
-double CpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
 void Throughput(const std::string& dir)
 {
     const std::string source = dir + "/source.bin", out = dir + "/cap.xqft";
@@ -123,13 +115,13 @@ void Throughput(const std::string& dir)
     capture.start();
     const bool up = WaitFor(capture, kLinkUp, 5);
     const Clock::time_point start = Clock::now();
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = ProcessCpuSeconds();
     capture.StartRecording();
     while (up && capture.GetBytesWritten() < kSourceBytes && capture.GetLinkStatus() == kLinkUp &&
            Seconds(start, Clock::now()) < kMaxSeconds)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     const double seconds = Seconds(start, Clock::now());
-    const double cpu = CpuSeconds() - cpuStart;
+    const double cpu = ProcessCpuSeconds() - cpuStart;
     const uint64_t written = capture.GetBytesWritten();
     capture.RequestStop();
     capture.wait();
@@ -161,9 +153,9 @@ void Idle(const std::string& dir)
         return;
     }
     const double wall = 3;
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = ProcessCpuSeconds();
     std::this_thread::sleep_for(std::chrono::duration<double>(wall));
-    const double cpu = CpuSeconds() - cpuStart;
+    const double cpu = ProcessCpuSeconds() - cpuStart;
     std::printf("capture: an idle connected capture takes %.2f%% of a core (%.0f s measured)\n", 100 * cpu / wall, wall);
 
     // Commands to the silent peer (it logs them on the monotonic clock and answers none), asked at
