@@ -113,6 +113,32 @@ TEST(Es2Hostile, TheLoaderFindsTheRecordsAfterShortOnes)
     reader.Close();
 }
 
+// A draw of a great many empty blocks: each is read once, not copied again for every one after it.
+TEST(Es2Hostile, ADrawOfManyEmptyBlocksLoadsInLinearTime)
+{
+    constexpr uint32_t kBlocks = 200000;
+    SPayload draw;
+    draw.Words({0, 4, 0, 3});
+    for (uint32_t i = 0; i < kBlocks; ++i)
+        draw.Ptr(0x1000 + i).U32(0);
+    draw.Block(0x20, 96);
+    const std::string path = TempPath("many_blocks.xqft");
+    WriteTrace(path, {{2041, draw.bytes}, {2142, SPayload().Words({0, 1, 2, 3, 4}).bytes}}, true);
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
+    CTraceData* data = reader.GetTraceData();
+    ASSERT_EQ(data->GetCallCount(), 2u);
+    const xqft::CCapturedBlocks* blocks = CapturedBlocksOf(data->GetCall(1)->call.get());
+    ASSERT_EQ(blocks->Count(), kBlocks + 1);
+    EXPECT_EQ(blocks->At(kBlocks - 1).pointer.value, 0x1000u + kBlocks - 1);
+    EXPECT_EQ(blocks->At(kBlocks - 1).bytes, nullptr);
+    EXPECT_EQ(blocks->At(kBlocks).size, 96u);
+    EXPECT_EQ(blocks->At(kBlocks).pointer.value, 0x20u);
+    EXPECT_EQ(Describe(*data->GetCall(2)->call, 1), "glViewport(x=1, y=2, width=3, height=4) ==> -");
+    reader.Close();
+}
+
 TEST(Es2Hostile, AShortRecordReadsMissingValuesAsZero)
 {
     // glViewport cut after x: y, width and height read as 0.

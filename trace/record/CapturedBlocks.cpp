@@ -4,6 +4,7 @@
 
 #include "apicall/ApiCall.h"
 #include "record/Trace.h"
+#include "stream/IOManager.h"
 
 namespace xqft {
 
@@ -29,51 +30,55 @@ SCapturedBlock CCapturedBlocks::At(uint32_t index) const
 
 void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
 {
-    // Layout: the count, one entry per block, then the bytes. The allocation grows block by
-    // block; a draw with one block (the usual case) is read in place, no copy.
+    // Layout: the count, one entry per block, then the bytes. A first walk over the block headers
+    // sizes the one allocation; the second fills it. Growing the allocation block by block would
+    // copy it once per block: a record of many empty blocks would take quadratic time.
     const uint64_t header = uint64_t(t.GetTypeWidth(0)) + 4;
-    std::unique_ptr<uint8_t[]> store;
+    const uint64_t first = t.GetStream()->Tell();
     uint32_t count = 0;
-    uint64_t bytes = 0;
+    uint64_t copiedBytes = 0;
     while (remaining > threshold) {
         const uint64_t start = t.GetRecordConsumed();
-        const uint64_t pointer = t.ReadValue<TPointer>();
+        t.ReadValue<TPointer>();
         const uint32_t size = t.ReadU32();
         if (t.GetRecordConsumed() - start < header)
             break; // the record ended inside the block header
         if (size > t.GetBytesLeft())
             break; // the block claims more bytes than the record has left: the run ends here
-        const uint64_t head = kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1);
-        if (head + bytes + size > UINT32_MAX)
+        const uint32_t copied = t.MappedBytes(size) ? 0 : size;
+        if (kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1) + copiedBytes + copied > UINT32_MAX)
             break; // offsets are 32-bit; no record is that large
-        // A large block stays in the trace's mapping; only its entry is kept.
-        const uint8_t* mapped = t.MappedBytes(size);
-        const uint32_t copied = mapped ? 0 : size;
-        std::unique_ptr<uint8_t[]> grown(new uint8_t[head + bytes + copied]);
-        if (store) {
-            // The new entry pushes the bytes copied so far one entry further.
-            memcpy(grown.get(), store.get(), head - sizeof(SEntry));
-            memcpy(grown.get() + head, store.get() + head - sizeof(SEntry), bytes);
-            for (uint32_t i = 0; i < count; ++i) {
-                SEntry e;
-                memcpy(&e, grown.get() + kCountBytes + sizeof(SEntry) * i, sizeof e);
-                if (!e.mapped)
-                    e.where += sizeof(SEntry);
-                memcpy(grown.get() + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
-            }
-        }
-        const SEntry e{pointer, mapped ? reinterpret_cast<uint64_t>(mapped) : head + bytes, size, mapped ? 1u : 0u};
-        memcpy(grown.get() + head - sizeof(SEntry), &e, sizeof e);
-        if (mapped)
-            t.Skip(size);
-        else
-            t.ReadBytes(grown.get() + e.where, size);
+        t.Skip(size);
         ++count;
-        memcpy(grown.get(), &count, 4);
-        bytes += copied;
-        store = std::move(grown);
+        copiedBytes += copied;
         remaining -= int64_t(t.GetRecordConsumed() - start);
     }
+    const uint64_t last = t.GetStream()->Tell();
+    if (count == 0) {
+        m_store.reset();
+        return;
+    }
+    const uint64_t head = kCountBytes + sizeof(SEntry) * uint64_t(count);
+    std::unique_ptr<uint8_t[]> store(new uint8_t[head + copiedBytes]);
+    memcpy(store.get(), &count, 4);
+    t.GetStream()->Seek(int64_t(first), 0);
+    uint64_t bytes = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t pointer = t.ReadValue<TPointer>();
+        const uint32_t size = t.ReadU32();
+        // A large block stays in the trace's mapping; only its entry is kept.
+        const uint8_t* mapped = t.MappedBytes(size);
+        const SEntry e{pointer, mapped ? reinterpret_cast<uint64_t>(mapped) : head + bytes, size, mapped ? 1u : 0u};
+        memcpy(store.get() + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
+        if (mapped) {
+            t.Skip(size);
+        } else {
+            t.ReadBytes(store.get() + e.where, size);
+            bytes += size;
+        }
+    }
+    // Where the first walk stopped, past a cut block header it read.
+    t.GetStream()->Seek(int64_t(last), 0);
     m_store = std::move(store);
 }
 
