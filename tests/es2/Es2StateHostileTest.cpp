@@ -34,6 +34,7 @@ TEST(Es2StateHostile, WritesStayInsideTheirObjects)
         TexSubImage(kTexture2D, 1, -2, -2, 8, 8, kRgba, kUbyte, std::vector<uint8_t>(256, 5)),           // around the image
         TexSubImage(kTexture2D, 1, 0, 0, 4, 4, kRgba, kUbyte, std::vector<uint8_t>(40, 8)),              // short
         TexSubImage(kTexture2D, 1, 3, 3, 0x7FFFFFFF, 0x7FFFFFFF, kRgba, kUbyte, std::vector<uint8_t>(16, 6)),
+        TexSubImage(kTexture2D, 1, 0, -0x60000000, 0x7FFFFFFF, 0x7FFFFFFF, kRgba, kUbyte, std::vector<uint8_t>(16, 4)),
         TexSubImage(kTexture2D, 1, 0, 0, 4, 4, kRgb, 0x8363, std::vector<uint8_t>(8, 7)),                // too few to convert
         {kUniform3fv, SPayload().U32(uint32_t(-1)).U32(1000).Ptr(0x10).U32(1).Raw(std::vector<uint8_t>(12, 0))},
         {kUniform3fv, SPayload().U32(0).U32(0x7FFFFFFF).Ptr(0x10).U32(1).Raw(std::vector<uint8_t>(12, 0))},
@@ -60,6 +61,7 @@ TEST(Es2StateHostile, WritesStayInsideTheirObjects)
     EXPECT_EQ(level1.data[0], 8);  // the rows the short sub-image carried
     EXPECT_EQ(level1.data[47], 5); // the rest from the sub-image around the image
     EXPECT_EQ(level1.data[63], 6); // the one pixel of the huge sub-image inside the image
+    EXPECT_FALSE(applied.results[19]) << "rows far past 64-bit offsets into the update hold no bytes";
     EXPECT_EQ(state.uniforms.Get(0)->Get(0)->floats.size(), 3u);
     EXPECT_EQ(state.deleteUsedProgram, 0);
     EXPECT_EQ(level0.magFilter, uint32_t(INT32_MAX)) << "an out-of-range float parameter is clamped";

@@ -82,10 +82,15 @@ bool WriteSubImage(const Level& level, const SSubImage& sub, Writable&& writable
     const int64_t y0 = std::max<int64_t>(sub.yoffset, 0);
     const int64_t y1 = std::min<int64_t>(int64_t(sub.yoffset) + sub.height, level.height);
     const uint64_t n = x0 < x1 ? uint64_t((x1 - x0) * pixel) : 0;
-    auto from = [&](int64_t y) { return uint64_t((y - sub.yoffset) * srcPitch + (x0 - sub.xoffset) * pixel); };
+    // A source row far into a huge update (a row pitch near 2^35 times a row near 2^31) does not
+    // fit in 64 bits: such offsets lie past any captured bytes.
+    auto from = [&](int64_t y) {
+        const __int128 at = __int128(y - sub.yoffset) * srcPitch + __int128(x0 - sub.xoffset) * pixel;
+        return at > __int128(srcSize) ? UINT64_MAX : uint64_t(at);
+    };
     auto to = [&](int64_t y) { return uint64_t(y * dstPitch + x0 * pixel); };
     int64_t yEnd = y0;
-    while (n > 0 && yEnd < y1 && from(yEnd) + n <= srcSize && to(yEnd) + n <= level.size)
+    while (n > 0 && yEnd < y1 && n <= srcSize && from(yEnd) <= srcSize - n && to(yEnd) + n <= level.size)
         ++yEnd;
     if (yEnd == y0)
         return false;
