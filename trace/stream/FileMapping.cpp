@@ -24,7 +24,9 @@ constexpr int kSlots = 64;
 std::array<SGuardSlot, kSlots> g_slots;
 // The mapping objects of the slots, for CapturedBytesIntact (normal code only, under the lock).
 std::array<CFileMapping*, kSlots> g_owners{};
-std::mutex g_lock;
+// Also serialises Check(), which any thread holding captured bytes may call; recursive
+// because CapturedBytesIntact checks the owner it found under the lock.
+std::recursive_mutex g_lock;
 struct sigaction g_previous;
 uintptr_t g_pageMask = 0;
 bool g_installed = false;
@@ -116,7 +118,7 @@ std::shared_ptr<CFileMapping> CFileMapping::Map(int fd, uint64_t size, CXQFTStri
     m->m_fileSize = uint64_t(st.st_size);
     m->m_modifiedSeconds = st.st_mtim.tv_sec;
     m->m_modifiedNanoseconds = st.st_mtim.tv_nsec;
-    const std::lock_guard<std::mutex> lock(g_lock);
+    const std::lock_guard<std::recursive_mutex> lock(g_lock);
     InstallGuard();
     for (int i = 0; i < kSlots; ++i) {
         if (g_slots[i].begin.load() == 0) {
@@ -137,7 +139,7 @@ std::shared_ptr<CFileMapping> CFileMapping::Map(int fd, uint64_t size, CXQFTStri
 CFileMapping::~CFileMapping()
 {
     if (m_slot >= 0) {
-        const std::lock_guard<std::mutex> lock(g_lock);
+        const std::lock_guard<std::recursive_mutex> lock(g_lock);
         g_slots[size_t(m_slot)].begin.store(0, std::memory_order_release);
         g_slots[size_t(m_slot)].end.store(0, std::memory_order_release);
         g_owners[size_t(m_slot)] = nullptr;
@@ -178,6 +180,7 @@ bool CFileMapping::Damaged() const
 
 bool CFileMapping::Check()
 {
+    const std::lock_guard<std::recursive_mutex> lock(g_lock);
     if (Damaged())
         return false;
     struct stat st;
@@ -211,7 +214,7 @@ bool CapturedBytesIntact(const void* p)
 {
     if (!p)
         return true;
-    const std::lock_guard<std::mutex> lock(g_lock);
+    const std::lock_guard<std::recursive_mutex> lock(g_lock);
     const int slot = FindSlot(p);
     if (slot < 0)
         return true;
