@@ -26,13 +26,6 @@ namespace {
 // A pointer call's pointerPlayback value at position i as a host address (32 bits, no sign).
 const void* RecordedPointer(const CPlayArgs& a, size_t i) { return reinterpret_cast<const void*>(uintptr_t(a.U32(i))); }
 
-GLint HostInt(SPlay& p, GLenum pname)
-{
-    GLint v[4] = {};
-    XQF_HOST(p.gl, glGetIntegerv)(pname, v);
-    return v[0];
-}
-
 // Bytes of one component of a client array's type.
 size_t TypeSize(GLenum type)
 {
@@ -96,7 +89,7 @@ class CDrawArrays
 public:
     CDrawArrays(SPlay& p, bool elements) : m_p(p), m_elements(elements)
     {
-        m_arrayBuffer = HostInt(p, GL_ARRAY_BUFFER_BINDING);
+        m_arrayBuffer = HostInt(p.gl, GL_ARRAY_BUFFER_BINDING);
         XQF_HOST(p.gl, glBindBuffer)(GL_ARRAY_BUFFER, 0);
         p.playback.EnsureHostExtensions();
     }
@@ -117,10 +110,10 @@ public:
         }
         if (!SetterOf(m_p, kTexCoordSlot))
             return;
-        const GLint units = std::min(HostInt(m_p, kMaxTextureUnits), kTexCoordUnits);
+        const GLint units = std::min(HostInt(m_p.gl, kMaxTextureUnits), kTexCoordUnits);
         if (units <= 0)
             return;
-        m_clientActive = GLenum(HostInt(m_p, kClientActiveTexture));
+        m_clientActive = GLenum(HostInt(m_p.gl, kClientActiveTexture));
         for (GLint unit = 0; unit < units; ++unit) {
             XQF_HOST(m_p.gl, glClientActiveTexture)(GL_TEXTURE0 + GLenum(unit));
             if (XQF_HOST(m_p.gl, glIsEnabled)(kTexCoords.cap))
@@ -180,9 +173,9 @@ public:
 private:
     void Query(int slot, const SArraySlot& s)
     {
-        const GLint size = s.size ? HostInt(m_p, s.size) : s.components;
-        const GLenum type = GLenum(HostInt(m_p, s.type));
-        const GLint binding = HostInt(m_p, s.binding);
+        const GLint size = s.size ? HostInt(m_p.gl, s.size) : s.components;
+        const GLenum type = GLenum(HostInt(m_p.gl, s.type));
+        const GLint binding = HostInt(m_p.gl, s.binding);
         void* pointer = nullptr;
         XQF_HOST(m_p.gl, glGetPointerv)(s.pointer, &pointer);
         if (binding != 0)
@@ -233,15 +226,6 @@ SIndexRanges& IndexRanges()
 {
     static SIndexRanges ranges;
     return ranges;
-}
-
-// The largest index + 1 of `indices`.
-uint64_t VerticesOf(const std::vector<uint32_t>& indices)
-{
-    uint64_t largest = 0;
-    for (uint32_t v : indices)
-        largest = std::max<uint64_t>(largest, uint64_t(v) + 1);
-    return largest;
 }
 
 // The vertices an indexed draw reads: the largest index + 1, the indices taken from the element
@@ -342,7 +326,7 @@ EEnd DrawElements(SPlay& p)
     const auto* indices = p.a.As<SDataPtr>(3);
     const uint8_t* recorded = indices ? indices->GetData() : nullptr;
     const uint32_t held = recorded ? indices->size : 0;
-    const GLuint elementBuffer = GLuint(HostInt(p, GL_ELEMENT_ARRAY_BUFFER_BINDING));
+    const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
     if (!elementBuffer) {
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         if (held < needed)

@@ -21,6 +21,9 @@ EEnd PointerOnly(SPlay& p, size_t position);
 // A call whose host entry point the host library lacks: nothing is called, a warning, result 1.
 EEnd Missing(SPlay& p);
 
+// The first integer the host answers for `pname` (0 when the query writes nothing).
+int32_t HostInt(SEs1Host& gl, uint32_t pname);
+
 // To be called whenever the contents of an ES 1.1 buffer on the host may have changed (data, part
 // of it, deletion, a restore): the draws' checks read element buffers again.
 void Es1BufferContentsChanged();

@@ -42,6 +42,13 @@ EEnd PointerOnly(SPlay& p, size_t position)
     return EEnd::Fail;
 }
 
+int32_t HostInt(SEs1Host& gl, uint32_t pname)
+{
+    GLint v[4] = {};
+    XQF_HOST(gl, glGetIntegerv)(pname, v);
+    return v[0];
+}
+
 EEnd Missing(SPlay& p)
 {
     PlaybackWarning("The extension function '%s' is not available on this platform\n", p.call.GetName());
@@ -261,13 +268,6 @@ consteval Handler GenericOf()
 
 // ---- recorded data ----------------------------------------------------------------------------------
 
-GLint HostInt(SPlay& p, GLenum pname)
-{
-    GLint v[4] = {};
-    XQF_HOST(p.gl, glGetIntegerv)(pname, v);
-    return v[0];
-}
-
 // The bytes of a data argument (null when none were recorded); null with `refused` set when the
 // trace kept a pointer value only (a null pointer value passes: nothing was there to keep).
 template <class Holder>
@@ -314,7 +314,7 @@ const void* Pixels(SPlay& p, size_t i, int64_t needed, bool always, bool& refuse
 int64_t UploadSize(SPlay& p, size_t width, size_t height, size_t format, size_t type)
 {
     return GetImageSize(p.a.U32(format), p.a.U32(type), p.a.I32(width), p.a.I32(height),
-                        HostInt(p, GL_UNPACK_ALIGNMENT), 0);
+                        HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
 }
 
 using Names = SArrayPtr<TuintType<21>, 1, 1>;
@@ -418,7 +418,7 @@ constexpr SCase kCases[] = {
     XQF_CASE(glReadPixels) {
         const SImage2D* image = p.a.As<SImage2D>(6);
         const int64_t needed = GetImageSize(p.a.U32(4), p.a.U32(5), p.a.I32(2), p.a.I32(3),
-                                            HostInt(p, GL_PACK_ALIGNMENT), 0);
+                                            HostInt(p.gl, GL_PACK_ALIGNMENT), 0);
         const uint32_t held = image && image->GetData() ? image->size : 0;
         if (held == 0 || needed < 0 || uint64_t(needed) > held) {
             PlaybackWarning("%s: the host would write %lld bytes into the %u of the recorded image; not replayed\n",

@@ -15,19 +15,14 @@
 
 namespace {
 
+using es1play::HostInt;
+
 void Capability(SEs1Host& gl, GLenum cap, uint8_t on)
 {
     if (on)
         XQF_HOST(gl, glEnable)(cap);
     else
         XQF_HOST(gl, glDisable)(cap);
-}
-
-GLint HostInteger(SEs1Host& gl, GLenum pname)
-{
-    GLint v[4] = {};  // 0 when the query writes nothing
-    XQF_HOST(gl, glGetIntegerv)(pname, v);
-    return v[0];
 }
 
 // A buffer name the restore defines or binds reaches later replayed calls as itself: the host's
@@ -45,7 +40,7 @@ void Bind(SEs1Host& gl, GLenum target, uint32_t name)
 class CIdentityModelView
 {
 public:
-    explicit CIdentityModelView(SEs1Host& gl) : m_gl(gl), m_mode(HostInteger(gl, GL_MATRIX_MODE))
+    explicit CIdentityModelView(SEs1Host& gl) : m_gl(gl), m_mode(HostInt(gl, GL_MATRIX_MODE))
     {
         XQF_HOST(gl, glMatrixMode)(GL_MODELVIEW);
         XQF_HOST(gl, glGetFloatv)(GL_MODELVIEW_MATRIX, m_matrix);
@@ -115,8 +110,8 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
     const auto& textures = std::as_const(snapshot.textures);
     if (textures.Count() == 0)
         return;
-    const GLint hostAlignment = HostInteger(gl, GL_UNPACK_ALIGNMENT);
-    const GLint maxSize = HostInteger(gl, GL_MAX_TEXTURE_SIZE);
+    const GLint hostAlignment = HostInt(gl, GL_UNPACK_ALIGNMENT);
+    const GLint maxSize = HostInt(gl, GL_MAX_TEXTURE_SIZE);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, textures.KeyAt(t));
@@ -142,7 +137,7 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
 void Units(SEs1Host& gl, const SEs1State& snapshot)
 {
     const uint32_t units = std::min<uint32_t>({snapshot.textureUnitCount, uint32_t(kEs1Units),
-                                               uint32_t(std::max(HostInteger(gl, GL_MAX_TEXTURE_UNITS), 1))});
+                                               uint32_t(std::max(HostInt(gl, GL_MAX_TEXTURE_UNITS), 1))});
     for (uint32_t u = 0; u < units; ++u) {
         XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0 + u);
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, snapshot.texture2DBinding[u]);
@@ -187,7 +182,7 @@ void Buffers(SEs1Host& gl, SEs1State& snapshot)
 
 void ClipPlanes(SEs1Host& gl, const SEs1State& snapshot)
 {
-    const GLint n = std::min(HostInteger(gl, GL_MAX_CLIP_PLANES), 6);
+    const GLint n = std::min(HostInt(gl, GL_MAX_CLIP_PLANES), 6);
     for (GLint i = 0; i < n; ++i)
         XQF_HOST(gl, glClipPlanef)(GL_CLIP_PLANE0 + GLenum(i), snapshot.clipPlaneEquations[i]);
 }
@@ -204,7 +199,7 @@ const GLfloat kLightDefaults[10][4] = {
 
 void Lights(SEs1Host& gl, const SEs1State& snapshot)
 {
-    const GLint n = std::min(HostInteger(gl, GL_MAX_LIGHTS), 8);
+    const GLint n = std::min(HostInt(gl, GL_MAX_LIGHTS), 8);
     for (GLint i = 0; i < n; ++i)
         for (int p = 0; p < 10; ++p) {
             const float* v = snapshot.lights[i][p];

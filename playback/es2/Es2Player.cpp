@@ -214,10 +214,7 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
         }
         WidenIndices(block ? block->GetData() : nullptr, held, type, count, indices);
     }
-    uint64_t largest = 0;
-    for (uint32_t v : indices)
-        largest = std::max<uint64_t>(largest, uint64_t(v) + 1);
-    vertices = largest;
+    vertices = VerticesOf(indices);
     return true;
 }
 

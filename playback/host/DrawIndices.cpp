@@ -30,6 +30,14 @@ void WidenIndices(const uint8_t* bytes, size_t held, uint32_t type, int32_t coun
     }
 }
 
+uint64_t VerticesOf(const std::vector<uint32_t>& indices)
+{
+    uint64_t largest = 0;
+    for (uint32_t v : indices)
+        largest = std::max<uint64_t>(largest, uint64_t(v) + 1);
+    return largest;
+}
+
 template <class Host>
 bool ReadElementBufferIndices(Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out)
 {

@@ -20,6 +20,9 @@ void* HostGlProc(const char* name);
 // count indices of `type` starting at byte `bytes` (as many as it holds whole, at most count).
 void WidenIndices(const uint8_t* bytes, size_t held, uint32_t type, int32_t count, std::vector<uint32_t>& out);
 
+// The vertices indices read: the largest index + 1, 0 for none.
+uint64_t VerticesOf(const std::vector<uint32_t>& indices);
+
 // count indices of `type` at byte `offset` of the element buffer bound on the host of table `gl`
 // (SEs1Host or SEs2Host). `out` is empty when the range lies past the buffer's size (the host reads
 // nothing: it refuses such a draw); false when the range cannot be mapped, the indices unknown.
