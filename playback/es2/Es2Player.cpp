@@ -203,8 +203,13 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
     const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
     std::vector<uint32_t> indices;
     if (elementBuffer) {
-        // The host reads nothing past its buffer: it refuses such a draw itself.
-        ReadElementBufferIndices(p.gl, type, count, uint32_t(p.a.U64(4)), indices);
+        // A range past the buffer gives no indices: the host refuses such a draw itself. Indices
+        // that cannot be read leave the client blocks unchecked: the draw is refused.
+        if (!ReadElementBufferIndices(p.gl, type, count, uint32_t(p.a.U64(4)), indices)) {
+            PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
+                          p.call.GetName());
+            return false;
+        }
     } else {
         const auto* block = p.a.As<SDataPtr>(3);
         const uint32_t held = block && block->GetData() ? block->size : 0;

@@ -5,6 +5,7 @@
 
 #include "Es2DrawItems.h"
 #include "Es2Records.h"
+#include "host/DrawIndices.h"
 
 #include <cstring>
 #include <functional>
@@ -392,6 +393,28 @@ TEST_F(Es2Player, CallsWithShortRecordedDataAreRefused)
         EXPECT_NE(err.find("ERROR: "), std::string::npos) << err;
         EXPECT_NE(out.find("Error call:"), std::string::npos) << out;
     }
+}
+
+// A draw whose client arrays are sized by an element buffer's indices cannot check them when that
+// buffer cannot be read (here: it is mapped already); the host must not read the blocks unchecked.
+TEST_F(Es2Player, IndexedDrawOverUnreadableElementBufferIsRefused)
+{
+    using MapRange = void* (*)(uint32_t, intptr_t, intptr_t, uint32_t);
+    using Unmap = uint8_t (*)(uint32_t);
+    const auto map = reinterpret_cast<MapRange>(HostGlProc("glMapBufferRange"));
+    const auto unmap = reinterpret_cast<Unmap>(HostGlProc("glUnmapBuffer"));
+    if (!map || !unmap)
+        GTEST_SKIP() << "the host has no buffer mapping";
+    Play({W(kBindBuffer, {kElement, 8}),
+          {kBufferData, SPayload().Words({kElement, 6}).Block(0x800, 6).U32(0x88E4)},
+          W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), W(kEnableVertexAttribArray, {0})});
+    ASSERT_NE(map(kElement, 0, 6, 0x0001 /* GL_MAP_READ_BIT */), nullptr);
+    CHostSpy spy;
+    SpyOnEs2(spy);
+    EXPECT_EQ(Play({DrawElements(3, 0x1403, {}, 0, {24})}), std::vector<int>{0});
+    EXPECT_EQ(spy.Count("glDrawElements"), 0);
+    EXPECT_NE(err.find("cannot be read"), std::string::npos) << err;
+    unmap(kElement);
 }
 
 } // namespace
