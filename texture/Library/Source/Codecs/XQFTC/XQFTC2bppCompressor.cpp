@@ -27,13 +27,8 @@ XQFTC2bppCompressor::XQFTC2bppCompressor(const u8* image, u32 width, u32 height)
 
 bool XQFTC2bppCompressor::Valid() const { return XQFTCCompressor::Valid() && m_blocks; }
 
-// The wide window is not used at 2 bpp: the block's own pixels start its endpoints.
-void XQFTC2bppCompressor::Initialise(bool)
-{
-    InitialEndpoints(false);
-    UpdateFullResImages();
-    EvaluateRows();
-}
+// The wide window is not used at 2 bpp.
+void XQFTC2bppCompressor::Initialise(bool) { XQFTCCompressor::Initialise(false); }
 
 void XQFTC2bppCompressor::PredictModeWeights(const SBlock& block, u32 mode, u8 weights[32])
 {

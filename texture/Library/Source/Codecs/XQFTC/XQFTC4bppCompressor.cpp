@@ -32,13 +32,6 @@ XQFTC4bppCompressor::XQFTC4bppCompressor(const u8* image, u32 width, u32 height)
 
 bool XQFTC4bppCompressor::Valid() const { return XQFTCCompressor::Valid() && m_blocks; }
 
-void XQFTC4bppCompressor::Initialise(bool wideWindow)
-{
-    InitialEndpoints(wideWindow);
-    UpdateFullResImages();
-    EvaluateRows();
-}
-
 void XQFTC4bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
 {
     for (u32 by = y0; by < y1; ++by)

@@ -62,15 +62,6 @@ void UpscaleWindowRow(const SPixel4* low, SPixel4* full, u32 width, u32 height, 
     }
 }
 
-// Window rows write disjoint pixels: they run on the library's worker threads.
-void UpscaleEndpointImage(const SPixel4* low, SPixel4* full, u32 width, u32 height, u32 nx, u32 ny, u32 bw)
-{
-    RunWorkers(ny + 1, [&](u32 row, u32) {
-        UpscaleWindowRow(low, full, width, height, nx, ny, bw, i64(row) - 1);
-        return true;
-    });
-}
-
 } // namespace
 
 XQFTCCompressor::XQFTCCompressor(const u8* image, u32 width, u32 height, u8 blockWidth, u8 blockHeight)
@@ -148,21 +139,29 @@ void XQFTCCompressor::InitialEndpoints(bool wideWindow)
     });
 }
 
-void XQFTCCompressor::UpdateFullResImagesShared()
+void XQFTCCompressor::Initialise(bool wideWindow)
 {
-    UpscaleEndpointImage(m_lowA.get(), m_fullA.get(), m_width, m_height, m_blocksX, m_blocksY, m_blockWidth);
-    UpscaleEndpointImage(m_lowB.get(), m_fullB.get(), m_width, m_height, m_blocksX, m_blocksY, m_blockWidth);
-}
-
-void XQFTCCompressor::EvaluateRows()
-{
+    InitialEndpoints(wideWindow);
+    UpdateFullResImages();
     RunWorkers(m_blocksY, [&](u32 by, u32) {
         EvaluateModulation(0, m_blocksX, by, by + 1);
         return true;
     });
 }
 
-void XQFTCCompressor::IterateShared()
+void XQFTCCompressor::UpdateFullResImages()
+{
+    // Window rows write disjoint pixels: the rows of both images are one run of the library's
+    // threads, A and B of a row next to each other.
+    RunWorkers(2 * (m_blocksY + 1), [&](u32 item, u32) {
+        const bool b = item & 1;
+        UpscaleWindowRow(b ? m_lowB.get() : m_lowA.get(), b ? m_fullB.get() : m_fullA.get(), m_width, m_height,
+                         m_blocksX, m_blocksY, m_blockWidth, i64(item / 2) - 1);
+        return true;
+    });
+}
+
+void XQFTCCompressor::Iterate()
 {
     for (u32 i = 0; i < m_iterations; ++i) {
         RefineEndpoints(0, m_blocksX, 0, m_blocksY);

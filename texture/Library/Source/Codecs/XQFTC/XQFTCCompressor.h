@@ -61,13 +61,14 @@ public:
     XQFTCCompressor& operator=(const XQFTCCompressor&) = delete;
 
     // Initial endpoints, full-resolution images and modulation for the whole image.
-    virtual void Initialise(bool wideWindow) = 0;
+    virtual void Initialise(bool wideWindow);
     // The iterations on the calling thread (the region threads do the same work).
-    virtual void Iterate() = 0;
+    virtual void Iterate();
     // The blocks, 8 bytes each, at their Morton index when twiddled (only a power-of-two grid is
     // stored twiddled; any other grid row by row).
     virtual void WriteBlocks(u8* out, bool twiddled) = 0;
-    virtual void UpdateFullResImages() = 0;
+    // Both endpoint images upscaled as the decoder does, window rows on the library's threads.
+    virtual void UpdateFullResImages();
     // Blocks bx in [x0, x1), by in [y0, y1).
     virtual void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
     virtual void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
@@ -86,12 +87,7 @@ public:
     static void PickExtremePair(const SPixel4* pixels, u32 count, SPixel4& a, SPixel4& b);
 
 protected:
-    // Shared steps of the derived classes.
     void InitialEndpoints(bool wideWindow);
-    void UpdateFullResImagesShared();
-    void IterateShared();
-    // EvaluateModulation over the whole grid, a block row per item on the library's threads.
-    void EvaluateRows();
     // Least-squares move of block (bx, by)'s endpoints for the per-pixel weights w (0..1, row-major
     // over the block); blocks whose mean residual is small enough stay.
     void RefineBlock(u32 bx, u32 by, const float* w, float threshold);
@@ -131,10 +127,7 @@ public:
     };
     XQFTC4bppCompressor(const u8* image, u32 width, u32 height);
     bool Valid() const override;
-    void Initialise(bool wideWindow) override;
-    void Iterate() override { IterateShared(); }
     void WriteBlocks(u8* out, bool twiddled) override;
-    void UpdateFullResImages() override { UpdateFullResImagesShared(); }
     void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) override;
     void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) override;
     const SBlock& Block(u32 bx, u32 by) const { return m_blocks[by * m_blocksX + bx]; }
@@ -153,10 +146,9 @@ public:
     };
     XQFTC2bppCompressor(const u8* image, u32 width, u32 height);
     bool Valid() const override;
+    // The block's own pixels start the endpoints, whatever wideWindow says.
     void Initialise(bool wideWindow) override;
-    void Iterate() override { IterateShared(); }
     void WriteBlocks(u8* out, bool twiddled) override;
-    void UpdateFullResImages() override { UpdateFullResImagesShared(); }
     void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) override;
     void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) override;
     const SBlock& Block(u32 bx, u32 by) const { return m_blocks[by * m_blocksX + bx]; }
