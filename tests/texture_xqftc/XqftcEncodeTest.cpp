@@ -413,6 +413,10 @@ TEST(XqftcEntry, QualityChoosesTheCompressor)
     ASSERT_EQ(Encode(pixels, out, 32, 8, true, true, 1), 64u);
     ASSERT_EQ(CompressMIPLevels(pixels.data(), true, 32, 8, 0, direct.data(), 1, 4, 2, 1, 1), 0u);
     EXPECT_TRUE(std::equal(direct.begin(), direct.end(), out.begin()));
+    // Qualities past the 8-bit range still run the highest effort, not a wrapped one.
+    ASSERT_EQ(Encode(pixels, out, 32, 8, true, true, 256), 64u);
+    ASSERT_EQ(CompressMIPLevels(pixels.data(), true, 32, 8, 0, direct.data(), 4, 4, 2, 1, 1), 0u);
+    EXPECT_TRUE(std::equal(direct.begin(), direct.end(), out.begin()));
 }
 
 // Grids that are not powers of two are written row by row and within the output by both

@@ -92,14 +92,16 @@ u64 CompressXQFTCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 h
                 std::memcpy(&copy[(u64(y) * paddedWidth + x) * 4], pixels + (u64(row(y)) * width + column(x)) * 4, 4);
         pixels = copy.get();
     }
+    // Efforts above 4 act as 4: the quality is capped before it is narrowed to the 8-bit level, so
+    // that 256 and its like do not wrap round to the quickest effort.
+    const u8 effort = u8(std::min(isXQFTCII ? quality : quality - 1, 4u));
     if (isXQFTCII)
-        return CompressMIPLevels(pixels, true, i32(paddedWidth), i32(paddedHeight), 0, out, u8(quality), 4,
+        return CompressMIPLevels(pixels, true, i32(paddedWidth), i32(paddedHeight), 0, out, effort, 4,
                                  twoBpp ? 2 : 4, 1, 1) == 0
                    ? size
                    : 0;
     if (quality > 0)
-        return CompressMIPLevels(pixels, true, i32(width), i32(height), 0, out, u8(quality - 1), 4, twoBpp ? 2 : 4,
-                                 0, 0) == 0
+        return CompressMIPLevels(pixels, true, i32(width), i32(height), 0, out, effort, 4, twoBpp ? 2 : 4, 0, 0) == 0
                    ? size
                    : 0;
     return RunClassCompressor(pixels, out, width, height, twoBpp);
