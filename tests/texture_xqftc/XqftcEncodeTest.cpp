@@ -295,6 +295,15 @@ TEST(XqftcClass, RegionsCoverTheGridInStrips)
         EXPECT_EQ(set.regions[0].x1 - set.regions[0].x0, c.regionWidth) << c.width << "x" << c.height;
         EXPECT_EQ(set.regions[0].y1 - set.regions[0].y0, c.regionHeight) << c.width << "x" << c.height;
     }
+    // Counts are held to what the set can hold: none is one region, more than 64 is 64.
+    std::vector<u8> pixels(64 * 64 * 4, 77);
+    XQFTC4bppCompressor compressor(pixels.data(), 64, 64);
+    ASSERT_TRUE(compressor.Valid());
+    for (const auto& [count, built] : {std::pair{0u, 1u}, std::pair{1000u, 64u}}) {
+        SRegionSet set{&compressor, count, {}, 0};
+        SplitIntoRegions(&set);
+        EXPECT_EQ(set.built, built) << count;
+    }
 }
 
 TEST(XqftcClass, UniformImagesStayAndTransparentBlocksPackTranslucentZeroAlpha)

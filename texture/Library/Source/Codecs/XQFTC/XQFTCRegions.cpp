@@ -3,6 +3,7 @@
 
 #include "XQFTextureThreads.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -12,7 +13,9 @@ namespace xqftexture {
 void SplitIntoRegions(SRegionSet* set)
 {
     XQFTCCompressor& c = *set->compressor;
-    u32 rx = u32(std::sqrt(double(set->count))), ry = set->count / rx;
+    // The set holds 64 regions: larger counts would run past it and 0 would divide by zero.
+    const u32 count = std::clamp(set->count, 1u, 64u);
+    u32 rx = u32(std::sqrt(double(count))), ry = count / rx;
     if (rx > c.BlocksX())
         rx = 1;
     if (ry > c.BlocksY())
@@ -60,7 +63,7 @@ u64 RunClass(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool
         return 0;
     compressor->SetIterationCount(iterations);
     compressor->Initialise(wideWindow);
-    SRegionSet set{compressor.get(), regions > 64 ? 64 : regions, {}, 0};
+    SRegionSet set{compressor.get(), regions, {}, 0};
     SplitIntoRegions(&set);
     compressor->WriteBlocks(out, true);
     return size;
