@@ -145,6 +145,40 @@ TEST_F(EglConfig, TheHostIsAskedWithoutTheConfigIdAndWithRenderableTypeFiveAsFou
         << "the bare list";
 }
 
+// Depth requests reach the host: whole in the exact request, and as 1 (not dropped) when relaxed.
+TEST_F(EglConfig, DepthIsAskedForExactlyThenRelaxedToOne)
+{
+    g_hostChoose = XQF_HOST(*egl, eglChooseConfig);
+    struct SCase
+    {
+        const char* what;
+        std::vector<uint32_t> list;
+        std::vector<EGLint> lastAsked;
+        EGLint minDepth;
+    };
+    const SCase cases[] = {
+        {"depth without stencil, taken as it is", {EGL_DEPTH_SIZE, 16, EGL_NONE}, {EGL_DEPTH_SIZE, 16}, 16},
+        {"a depth no host config has, relaxed to 1 under the stencil asked for",
+         {EGL_STENCIL_SIZE, 8, EGL_DEPTH_SIZE, 64, EGL_NONE}, {EGL_STENCIL_SIZE, 8, EGL_DEPTH_SIZE, 1}, 1},
+    };
+    uint64_t recorded = 0x200;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_asked.clear();
+        CHostSpy spy;
+        XQF_SPY(spy, *egl, eglChooseConfig, &KeepAsked);
+        testing::internal::CaptureStdout();
+        void* found = MatchEglConfig(uint64_t(display), ++recorded, c.list.data(), uint32_t(c.list.size()));
+        testing::internal::GetCapturedStdout();
+        ASSERT_NE(found, nullptr);
+        ASSERT_FALSE(g_asked.empty());
+        EXPECT_EQ(g_asked.back(), c.lastAsked);
+        EGLint depth = 0;
+        XQF_HOST(*egl, eglGetConfigAttrib)(display, found, EGL_DEPTH_SIZE, &depth);
+        EXPECT_GE(depth, c.minDepth);
+    }
+}
+
 EGLBoolean EGLAPIENTRY NoConfigs(EGLDisplay, const EGLint*, EGLConfig*, EGLint, EGLint* count)
 {
     *count = 0;
