@@ -178,6 +178,33 @@ TEST(EtcEtc1Search, ReturnedErrorsBoundTheWrittenBlocksAndDeltasStayInRange)
     }
 }
 
+// The quality 2 and 3 drivers keep the best of what they searched: their block is never worse than
+// either exhaustive search alone (smooth blocks, where the differential mode usually wins, and noisy
+// ones, where the individual mode may).
+TEST(EtcEtc1Search, ExhaustiveDriversAreNoWorseThanEitherSearch)
+{
+    std::mt19937 random(37);
+    SExhaustiveScratch scratch;
+    ASSERT_TRUE(scratch.Allocate(false));
+    for (int n = 0; n < 24; ++n) {
+        const Block image = RandomBlock(random, n % 3 == 0 ? 256 : 24);
+        Block decoded{};
+        u32 high = 0, low = 0, h = 0, l = 0;
+        CompressETC1BlockExhaustive(image.data(), decoded.data(), 4, 0, 0, high, low, scratch);
+        const u32 individual = SearchETC1IndividualExhaustive(image.data(), 4, 0, 0, h, l, kMaxPlainError);
+        const u32 differential =
+            SearchETC1DifferentialExhaustive(image.data(), 4, 0, 0, h, l, kMaxPlainError, scratch.differential);
+        EXPECT_LE(Plain(image, Decoded(high, low)), double(std::min(individual, differential))) << n;
+
+        CompressETC1BlockExhaustivePerceptual(image.data(), decoded.data(), 4, 0, 0, high, low, scratch);
+        const u32 pIndividual =
+            SearchETC1IndividualExhaustivePerceptual(image.data(), 4, 0, 0, h, l, kMaxPerceptualError);
+        const u32 pDifferential = SearchETC1DifferentialExhaustivePerceptual(image.data(), 4, 0, 0, h, l,
+                                                                             kMaxPerceptualError, scratch.differential);
+        EXPECT_LE(Perceptual(image, Decoded(high, low)), std::min(pIndividual, pDifferential) + 1) << n;
+    }
+}
+
 TEST(EtcEtc1Search, DeltasReachTheEndsOfTheirRangeAndLayoutTies)
 {
     SDifferentialTables tables;
