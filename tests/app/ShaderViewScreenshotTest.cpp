@@ -1,7 +1,8 @@
 // The shader view as a real X server shows it: the sample's fragment shader chosen in the shader
 // list, compiled by the "ok" test double; read back from the screen, the line-number gutter is
 // light grey and the cycle gutter blue-grey, both with dark digits, and the keyword "uniform" is
-// drawn in pure blue.
+// drawn in pure blue (text drawn without antialiasing, so that the check holds under any font
+// configuration).
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -95,6 +96,11 @@ TEST(ShaderViewScreen, GuttersAndKeywordsInTheirColours)
         CShaderEditPanel* panel = viewer->Editor()->GetCurrentPanel();
         ASSERT_TRUE(panel->toPlainText().contains("uniform sampler2D"));
         ASSERT_TRUE(WaitFor([&] { return panel->GetCycleCounts().size > 0; })) << "no counts from the compiler";
+        // Glyphs drawn without antialiasing have the pen's colour exactly, whatever font, hinting and
+        // subpixel order the machine's font configuration picks.
+        QFont font = panel->font();
+        font.setStyleStrategy(QFont::NoAntialias);
+        panel->OnFontChanged(font);
         QWidget* top = viewer->window();
         top->show();
         top->raise();
