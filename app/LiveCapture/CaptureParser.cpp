@@ -136,9 +136,11 @@ CCaptureParser::EResult CCaptureParser::Parse()
                 Consume(pos);
                 return kNeedMore;
             }
-            // The message is consumed whatever follows, so its payload is never written twice.
+            // The terminator is checked before the payload is stored: a message out of step
+            // leaves nothing of itself in the file. The message is consumed whatever follows,
+            // so its payload is never written twice.
             pos += length + 6;
-            if (!m_sink.OnPayload(m + 5, length) || m[5 + length] != '%') {
+            if (m[5 + length] != '%' || !m_sink.OnPayload(m + 5, length)) {
                 TransferError();
                 return Ended(pos);
             }

@@ -105,8 +105,8 @@ std::vector<SCase> Cases()
          kRecordIdle, kAppUnknown},
         {"an unknown type mid-data: transfer error", Data(a) + Short('x') + Data(b), a, {"data 40", "error"},
          kLinkTransferError, kRecordError, kAppUnknown},
-        {"a missing '%' keeps the payload once and ends", Data(a, '#') + Data(b), a, {"data 40", "error"},
-         kLinkTransferError, kRecordError, kAppUnknown},
+        {"a missing '%' writes nothing of its message and ends", Data(a) + Data(b, '#') + Data(a), a,
+         {"data 40", "error"}, kLinkTransferError, kRecordError, kAppUnknown},
     };
 }
 
