@@ -25,6 +25,15 @@ CCaptureParser::EResult CCaptureParser::TransferError()
     return kEnded;
 }
 
+uint32_t CCaptureParser::LinkClosed()
+{
+    const uint32_t dropped = m_states.link == kLinkUp ? m_fill : 0;
+    m_fill = 0;
+    if (m_states.link == kLinkUp)
+        m_states.link = kLinkDown;
+    return dropped;
+}
+
 CCaptureParser::EResult CCaptureParser::Commit(uint32_t count)
 {
     if (m_states.link != kLinkUp)

@@ -57,6 +57,9 @@ public:
     // The data stream broke (more bytes than the buffer holds, a message out of step, output
     // that could not be stored): record and link show a transfer error, the sink is told.
     EResult TransferError();
+    // The peer closed the link (or it broke): the link goes down and an unfinished message is
+    // dropped. Returns the bytes dropped, 0 when the stream ended between messages.
+    uint32_t LinkClosed();
 
 private:
     bool Acknowledge(uint8_t command);

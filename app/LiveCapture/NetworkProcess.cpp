@@ -2,7 +2,11 @@
 
 #include <QMutexLocker>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
@@ -11,7 +15,35 @@ using namespace capture;
 namespace {
 constexpr int kConnectRetries = 5;
 constexpr size_t kFileBuffer = 256 * 1024;
+// The leftover diagnostic comes at most this often: a stream of tiny messages would otherwise
+// print a line for every one of them.
+constexpr int64_t kLeftoverLineMs = 250;
 enum ECommandIndex { kIndexStartRecording, kIndexStopRecording, kIndexRun, kIndexPause };
+
+// Whether path can be opened for writing, without truncating it and without leaving a file that
+// was not there.
+bool CanWrite(const char* path)
+{
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(path);
+        return true;
+    }
+    if (errno != EEXIST)
+        return false;
+    fd = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);   // a FIFO without a reader must not hold the dialog
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+int64_t SteadyMilliseconds()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 } // namespace
 
 CNetworkProcess::CNetworkProcess() = default;
@@ -35,7 +67,11 @@ bool CNetworkProcess::Setup(const CXQFTString& host, u32 port, u8 saveFlag, cons
     m_channel.reset();
     m_stop = false;
     m_dropPayloads = false;
-    if (!OpenOutput(outputPath.CStr()))
+    m_connected = false;
+    m_droppedBytes = 0;
+    CloseOutput();
+    m_bytesWritten = 0;
+    if (!CanWrite(outputPath.CStr()))
         return false;
     m_outputPath = outputPath;
     return true;
@@ -79,9 +115,17 @@ void CNetworkProcess::run()
         std::fill(std::begin(m_commands), std::end(m_commands), false);
     }
     m_channel.reset();
+    m_connected = false;
+    m_droppedBytes = 0;
 
     if (Connect()) {
+        m_connected = true;
         m_parser.Start();
+        if (!OpenOutput(m_outputPath.CStr())) {
+            std::printf("Cannot open %s for writing\n", m_outputPath.CStr());
+            std::fflush(stdout);
+            m_parser.TransferError();
+        }
         while (m_states.link == kLinkUp && !m_stop) {
             ProcessInput();
             SendCommands();
@@ -154,7 +198,14 @@ void CNetworkProcess::ProcessInput()
     switch (m_channel->RawRecv(m_parser.Tail(), room, &got)) {
     case CDataPath::kReceiveError:
     case CDataPath::kReceiveClosed:
-        m_states.link = kLinkDown;
+        // What the file holds stays whole (messages are written whole); a message cut by the
+        // close is dropped, and said so: the trace it belongs to ended early.
+        m_droppedBytes = m_parser.LinkClosed();
+        if (m_droppedBytes) {
+            std::printf("Link closed inside a message: %u bytes dropped, the trace ended early\n",
+                        unsigned(m_droppedBytes));
+            std::fflush(stdout);
+        }
         return;
     case CDataPath::kReceiveData:
         m_parser.Commit(got);
@@ -249,5 +300,9 @@ void CNetworkProcess::OnTransferError()
 
 void CNetworkProcess::OnLeftover(uint32_t bytes)
 {
-    std::printf("Buffer after processing: %d\n", int(bytes));
+    const int64_t now = SteadyMilliseconds();
+    if (m_lastLeftoverLine && now - m_lastLeftoverLine < kLeftoverLineMs)
+        return;
+    m_lastLeftoverLine = now;
+    std::printf("Buffer after processing: %u\n", unsigned(bytes));
 }

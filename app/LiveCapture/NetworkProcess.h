@@ -23,8 +23,10 @@ public:
     // Stops a running capture and waits for it: a running QThread must not be destroyed.
     ~CNetworkProcess() override;
 
-    // Opens (truncates) the first output file for the next capture of host:port. False when the
-    // file cannot be opened, the port is out of range, or a capture is running (it writes the file).
+    // Names the first output file for the next capture of host:port. The file is opened (and
+    // truncated) only once the link comes up, so a capture that never connects leaves none. False
+    // when the file cannot be written, the port is out of range, or a capture is running (it
+    // writes the file).
     bool Setup(const CXQFTString& host, u32 port, u8 saveFlag, const CXQFTString& outputPath);
 
     // Commands for the device; each is taken only while the link is up. Play is not sent while the
@@ -40,6 +42,11 @@ public:
     // Bytes written to the current segment.
     uint64_t GetBytesWritten() const { return m_bytesWritten; }
     const CXQFTString& GetOutputPath() const { return m_outputPath; }
+    // Whether the link of the last capture came up at all.
+    bool Connected() const { return m_connected; }
+    // The bytes of an unfinished message dropped when the link closed inside it: the trace ended
+    // early. 0 when the capture ended between messages.
+    uint32_t GetDroppedBytes() const { return m_droppedBytes; }
 
     // The stop flag: the capture loop ends within one receive wait, the connect phase between polls.
     void RequestStop() { m_stop = true; }
@@ -77,6 +84,9 @@ private:
 
     FILE* m_file = nullptr;
     std::atomic<uint64_t> m_bytesWritten{0};
+    std::atomic<bool> m_connected{false};
+    std::atomic<uint32_t> m_droppedBytes{0};
+    int64_t m_lastLeftoverLine = 0;   // steady-clock milliseconds of the last leftover line
     // After a stop of recording with no ".xqft" in the file name there is no next segment and
     // payloads are dropped; a segment that failed to open makes them fail instead.
     bool m_dropPayloads = false;

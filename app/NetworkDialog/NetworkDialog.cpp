@@ -229,7 +229,12 @@ void CNetworkDialog::SLTUpdateStatus()
             b->setEnabled(false);
         for (QPushButton* b : {pb_play, pb_record, pb_connect})
             b->setChecked(false);
-        if (link == kLinkDown) {
+        if (link == kLinkDown && m_process->GetDroppedBytes()) {
+            // The link closed inside a message: what arrived before it is in the file.
+            le_statusConnection->setText(QString("Trace ended early: link closed inside a message, %1 bytes dropped")
+                                             .arg(m_process->GetDroppedBytes()));
+            pb_openTrace->setEnabled(true);
+        } else if (link == kLinkDown) {
             le_statusConnection->setText("Not conneted");
         } else if (link == kLinkFailed) {
             le_statusConnection->setText("Error connecting");

@@ -158,6 +158,24 @@ TEST(CaptureParser, BytesAfterADataMessageAreReportedAndKept)
     EXPECT_EQ(sink.written, "abc");
 }
 
+TEST(CaptureParser, ALinkClosedInsideAMessageDropsItAndSaysHowMuch)
+{
+    for (const size_t cut : {size_t(0), size_t(3), size_t(7), size_t(12)}) {   // the message is 13 bytes
+        SCOPED_TRACE(cut);
+        SCaptureStates states;
+        SSink sink;
+        CCaptureParser parser(states, sink);
+        parser.Start();
+        const Bytes stream = Data("abc") + Data("defghij").substr(0, cut);
+        parser.Feed(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
+        EXPECT_EQ(parser.LinkClosed(), cut);
+        EXPECT_EQ(states.link, kLinkDown);
+        EXPECT_EQ(sink.written, "abc");
+        EXPECT_EQ(parser.Buffered(), 0u);
+        EXPECT_EQ(parser.LinkClosed(), 0u);   // told twice, reported once
+    }
+}
+
 TEST(CaptureParser, OverflowRefusedWritesAndTheEndStopEverything)
 {
     SCaptureStates states;

@@ -195,6 +195,20 @@ TEST_F(NetworkDialogTest, ConnectPressedAgainKeepsTheCaptureAndReleasingItEndsIt
     EXPECT_TRUE(ReadFile(dir + "/cap.xqft") == ReadFile(trace));
 }
 
+TEST_F(NetworkDialogTest, APeerClosingInsideAMessageShowsThatTheTraceEndedEarly)
+{
+    CDevicePeer peer(dir, {"--serve", Trace("sample"), "--fault", "close-mid-message", "--fault-after", "3",
+                           "--message-size", "1000", "--keepalive-ms", "0"});
+    dialog->SetPort(uint16_t(peer.Port()));
+    dialog->show();
+    Button("pb_connect")->click();
+    ASSERT_TRUE(SeenStatus("App is waiting to run"));
+    Button("pb_record")->click();
+    ASSERT_TRUE(SeenStatus("Trace ended early: link closed inside a message, 503 bytes dropped")) << peer.Log();
+    EXPECT_TRUE(Button("pb_openTrace")->isEnabled());
+    EXPECT_EQ(fs::file_size(dir + "/cap.xqft"), 3000u);
+}
+
 // A loader that presses the dialog's Open Trace while the first load runs, as a user can while
 // the load pumps events.
 struct SReentrantLoader : CTraceLoader {

@@ -196,6 +196,7 @@ struct SFaultCase {
     bool record;              // ask for recording once the link is up
     int32_t link, record_;    // when the capture has ended
     size_t fileBytes;         // the output holds this much of the trace
+    uint32_t dropped = 0;     // bytes of a message cut by the close
 };
 
 TEST_F(CaptureThread, ADeviceOutOfStepEndsTheCaptureWithWhatArrivedWhole)
@@ -208,7 +209,7 @@ TEST_F(CaptureThread, ADeviceOutOfStepEndsTheCaptureWithWhatArrivedWhole)
         {"bad-start-data", true, kLinkTransferError, kRecordError, 3000},
         {"unknown-type-data", true, kLinkTransferError, kRecordError, 3000},
         {"no-percent", true, kLinkTransferError, kRecordError, 3000},   // the fourth is not written
-        {"close-mid-message", true, kLinkDown, kRecordReceiving, 3000},
+        {"close-mid-message", true, kLinkDown, kRecordReceiving, 3000, 503},   // half of 1006 bytes
     };
     const std::string trace = ReadFile(Trace("sample"));
     for (const SFaultCase& c : cases) {
@@ -225,6 +226,8 @@ TEST_F(CaptureThread, ADeviceOutOfStepEndsTheCaptureWithWhatArrivedWhole)
         ASSERT_TRUE(WaitUntil([&] { return capture.isFinished(); }, 3000)) << peer.Log();
         EXPECT_EQ(capture.GetLinkStatus(), c.link);
         EXPECT_EQ(capture.GetRecordState(), c.record_);
+        EXPECT_EQ(capture.GetDroppedBytes(), c.dropped);
+        EXPECT_TRUE(capture.Connected());
         EXPECT_TRUE(ReadFile(sub + "/cap.xqft") == trace.substr(0, c.fileBytes));
     }
 }
@@ -316,6 +319,7 @@ TEST_F(CaptureThread, ARefusedPortFailsTheLinkAfterAboutFiveSeconds)
     }
     CNetworkProcess capture;   // the real pause between connect polls
     ASSERT_TRUE(capture.Setup(CXQFTString("127.0.0.1"), port, 1, CXQFTString((dir + "/cap.xqft").c_str())));
+    EXPECT_FALSE(fs::exists(dir + "/cap.xqft"));   // the file waits for the link
     const auto started = std::chrono::steady_clock::now();
     capture.start();
     ASSERT_TRUE(WaitUntil([&] { return capture.GetLinkStatus() == kLinkConnecting; }));
@@ -324,6 +328,28 @@ TEST_F(CaptureThread, ARefusedPortFailsTheLinkAfterAboutFiveSeconds)
     EXPECT_EQ(capture.GetLinkStatus(), kLinkFailed);
     EXPECT_GE(spent, std::chrono::milliseconds(4900));
     EXPECT_LT(spent, std::chrono::milliseconds(7000));
+    EXPECT_FALSE(capture.Connected());
+    EXPECT_FALSE(fs::exists(dir + "/cap.xqft"));
+}
+
+TEST_F(CaptureThread, AStopBeforeTheLinkCameUpLeavesAnExistingFileAlone)
+{
+    u16 port;
+    {
+        CDevicePeer probe(dir, {"--fault", "silent"});
+        port = u16(probe.Port());
+    }
+    const std::string out = dir + "/cap.xqft";
+    std::ofstream(out, std::ios::binary) << "earlier capture";
+    CNetworkProcess capture;
+    ASSERT_TRUE(capture.Setup(CXQFTString("127.0.0.1"), port, 1, CXQFTString(out.c_str())));
+    capture.SetConnectInterval(20);
+    capture.start();
+    ASSERT_TRUE(WaitUntil([&] { return capture.GetLinkStatus() == kLinkConnecting; }));
+    capture.RequestStop();
+    capture.wait();
+    EXPECT_FALSE(capture.Connected());
+    EXPECT_EQ(ReadFile(out), "earlier capture");
 }
 
 } // namespace

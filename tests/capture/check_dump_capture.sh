@@ -1,25 +1,53 @@
 #!/usr/bin/env bash
 # check_dump_capture.sh XQFT_DUMP TOOLS_DIR WORK_DIR: `xqft-dump capture` against the device peer.
 # The captured file must be the streamed trace byte for byte and load with result 0, with random
-# message and write sizes, with one-byte messages, and with one-byte TCP writes.
+# message and write sizes, with one-byte messages, and with one-byte TCP writes. A capture that
+# never connects and one whose peer closes inside a message say so in their exit status.
 set -euo pipefail
 dump="$1"; tools="$2"; work="$3"
 rm -rf "$work"; mkdir -p "$work"
 python3 "$tools/xqftgen.py" sample "$work/g.xqft" >/dev/null
 peer=
 trap '[ -n "$peer" ] && kill "$peer" 2>/dev/null; true' EXIT
-for sizes in "" "--message-size 1" "--write-size 1"; do
-  echo "== peer options: ${sizes:-random sizes}"
+start_peer() {
   rm -f "$work/p" "$work/out.xqft"
-  # shellcheck disable=SC2086
-  python3 "$tools/xqft-device.py" --serve "$work/g.xqft" --port-file "$work/p" --log "$work/peer.log" \
-    --close-after-runs 1 --once $sizes &
+  python3 "$tools/xqft-device.py" --serve "$work/g.xqft" --port-file "$work/p" --log "$work/peer.log" --once "$@" &
   peer=$!
   for _ in $(seq 500); do [ -s "$work/p" ] && break; sleep 0.01; done
-  "$dump" capture 127.0.0.1 "$(cat "$work/p")" "$work/out.xqft" --record --play --seconds 30 \
-    | grep -v '^Buffer after processing' | tail -n 3
+}
+for sizes in "" "--message-size 1" "--write-size 1"; do
+  echo "== peer options: ${sizes:-random sizes}"
+  # shellcheck disable=SC2086
+  start_peer --close-after-runs 1 $sizes
+  began=$SECONDS
+  "$dump" capture 127.0.0.1 "$(cat "$work/p")" "$work/out.xqft" --record --play --seconds 30 >"$work/log"
+  grep -v '^Buffer after processing' "$work/log" | tail -n 3
+  # The leftover diagnostic is rate-limited: a few lines a second, not one per message (300,000
+  # one-byte messages here).
+  lines=$(grep -c '^Buffer after processing' "$work/log" || true)
+  [ "$lines" -le $(( (SECONDS - began + 1) * 5 )) ] || { echo "$lines leftover lines"; exit 1; }
   cmp "$work/out.xqft" "$work/g.xqft"
   "$dump" load "$work/out.xqft" 2>/dev/null | head -n 1 | grep '^result=0 '
   wait "$peer"; peer=
 done
+
+echo "== nobody listens: exit 2, no file"
+start_peer --fault silent
+port=$(cat "$work/p"); kill "$peer"; wait "$peer" || true; peer=
+status=0
+"$dump" capture 127.0.0.1 "$port" "$work/out.xqft" --record --seconds 1 >"$work/log" 2>&1 || status=$?
+cat "$work/log"
+[ "$status" = 2 ] || { echo "exit $status"; exit 1; }
+grep -q '^ERROR: no connection' "$work/log"
+[ ! -e "$work/out.xqft" ]
+
+echo "== the peer closes inside a message: the message is dropped and said so, exit 3"
+start_peer --fault close-mid-message --fault-after 3 --message-size 1000 --keepalive-ms 0
+status=0
+"$dump" capture 127.0.0.1 "$(cat "$work/p")" "$work/out.xqft" --record --seconds 30 >"$work/log" || status=$?
+grep -v '^Buffer after processing' "$work/log" | tail -n 2
+[ "$status" = 3 ] || { echo "exit $status"; exit 1; }
+grep -q '^Link closed inside a message: 503 bytes dropped' "$work/log"
+cmp "$work/out.xqft" <(head -c 3000 "$work/g.xqft")
+wait "$peer"; peer=
 rm -rf "$work"

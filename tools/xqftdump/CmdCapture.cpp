@@ -5,7 +5,9 @@
 //   written=N                     the bytes in the current segment, at most ten times a second
 //   end link=N record=N app=N written=N
 // It ends with the link or after S seconds (then it stops the capture itself). Exit status 0 when
-// the capture ended normally, 2 when the connection failed, 3 on a transfer or framing error.
+// the capture ended normally; 2 when the link never came up (the connection failed, or S seconds
+// passed first: no file is left); 3 on a transfer or framing error, or when the link closed inside
+// a message (the trace ended early: that message was dropped, and a line says how many bytes).
 #include "DumpCommand.h"
 
 #include "NetworkProcess.h"
@@ -101,6 +103,13 @@ int Run(const std::vector<std::string>& args)
     report(true);
     printf("end link=%d record=%d app=%d written=%llu\n", capture.GetLinkStatus(), capture.GetRecordState(),
            capture.GetAppState(), static_cast<unsigned long long>(capture.GetBytesWritten()));
+    if (!capture.Connected()) {
+        fprintf(stderr, "ERROR: no connection to %s port %s: nothing was captured\n", words[0].c_str(),
+                words[1].c_str());
+        return 2;
+    }
+    if (capture.GetDroppedBytes())
+        return 3;
     switch (capture.GetLinkStatus()) {
     case kLinkFailed:
         return 2;
