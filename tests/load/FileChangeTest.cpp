@@ -244,4 +244,37 @@ TEST(FileChangeInTheTool, EveryCommandSurvivesACutAfterTheLoad)
     }
 }
 
+// The exports of a trace whose file is cut while the load walks it: the load stops early, the
+// export writes what was read, and the exit status and an error line say the output is partial.
+TEST(FileChangeInTheTool, AnExportOfAFileCutWhileLoadingFailsAndNamesItsOutput)
+{
+    const std::string path = GenerateTrace("cut-export.xqft", "egl-frames --frames 60 --image 64x64");
+    ASSERT_FALSE(path.empty());
+    const std::string copy = path + ".copy";
+    const std::string out = TempPath("export-out");
+    mkdir(out.c_str(), 0755);
+    const char* commands[] = {"export-text FILE OUT/t.txt", "export-csv FILE OUT/f.csv OUT/c.csv", "textures FILE OUT"};
+    for (const char* c : commands) {
+        for (const bool cut : {false, true}) {
+            SCOPED_TRACE(std::string(c) + (cut ? ", cut" : ""));
+            std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+            std::string command = c;
+            command.replace(command.find("FILE"), 4, "'" + copy + "'");
+            for (size_t at; (at = command.find("OUT")) != std::string::npos;)
+                command.replace(at, 3, out);
+            const std::string env = cut ? "XQFT_DUMP_CUT_DURING_LOAD=" + std::to_string(FileSize(copy) / 3) + " " : "";
+            const SRunResult r = RunCommand(env + XQFT_BINARY_DIR "/bin/xqft-dump " + command + " >/dev/null");
+            if (!cut) {
+                EXPECT_EQ(r.status, 0) << r.err;
+                continue;
+            }
+            EXPECT_GT(r.status, 0) << r.err;
+            EXPECT_LT(r.status, 128) << r.err;
+            EXPECT_NE(r.err.find("cut or changed while it was read: what was written to " + out), std::string::npos)
+                << r.err;
+            EXPECT_NE(r.err.find("is partial"), std::string::npos) << r.err;
+        }
+    }
+}
+
 } // namespace

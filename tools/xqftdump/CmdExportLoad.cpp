@@ -37,6 +37,17 @@ int RunExport(const std::vector<std::string>& args, size_t words, const char* us
     CTraceData* trace = LoadTraceForExport(args[0], &statistics);
     if (!trace)
         return kDumpBadHeader;
-    return exportFn(*trace, *statistics);
+    const int status = exportFn(*trace, *statistics);
+    // A file cut or rewritten while it was loaded or exported gave part of a trace, or bytes that
+    // are no longer its own: the output stays, but the run is not a success.
+    if (!trace->CapturedBytesIntact()) {
+        std::string outputs;
+        for (size_t i = 1; i < args.size(); ++i)
+            outputs += (i > 1 ? ", " : "") + args[i];
+        fprintf(stderr, "ERROR: %s was cut or changed while it was read: what was written to %s is partial\n",
+                args[0].c_str(), outputs.c_str());
+        return status != kDumpOk ? status : kDumpTruncated;
+    }
+    return status;
 }
 #endif

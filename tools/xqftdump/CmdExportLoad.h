@@ -13,6 +13,7 @@ CTraceData* LoadTraceForExport(const std::string& path, std::unique_ptr<CTraceSt
 
 // The frame of each export command: args must be the trace and then words - 1 outputs (else the
 // usage line is printed); the trace is loaded with its statistics and handed to exportFn, whose
-// result is the exit status.
+// result is the exit status, unless the file was cut or changed meanwhile (then an error line names
+// the outputs as partial and the status is not 0).
 int RunExport(const std::vector<std::string>& args, size_t words, const char* usage,
               const std::function<int(CTraceData& trace, CTraceStatistics& statistics)>& exportFn);

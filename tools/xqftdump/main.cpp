@@ -51,23 +51,30 @@ bool ReadCommandFile(const std::string& path, std::string& text)
 
 // For tests: XQFT_DUMP_CUT_AFTER_LOAD=N cuts the file a load has just read to N bytes, as a writer
 // may while a trace is open, so that the commands meet a trace whose captured bytes are gone.
+// XQFT_DUMP_CUT_DURING_LOAD=N cuts it at the walk's first progress report instead (a trace long
+// enough to report progress midway), so that the load itself meets the cut.
 namespace {
 class CCutAfterLoad : public CBasicEvent
 {
 public:
-    explicit CCutAfterLoad(long long bytes) : m_bytes(bytes) {}
+    CCutAfterLoad(long long bytes, bool duringLoad) : m_bytes(bytes), m_duringLoad(duringLoad) {}
     void OnEvent(uint32_t, void* argument) override
     {
         const CXQFTString& status = static_cast<CTraceReader*>(argument)->GetStatusText();
-        if (status == "Trace Processed" || status == "Trace Error") {
-            const char* path = MemoryManager::Instance().Path().CStr();
-            if (truncate(path, off_t(m_bytes)) != 0)
-                fprintf(stderr, "ERROR: cannot cut %s: %s\n", path, strerror(errno));
-        }
+        const bool walking = std::strncmp(status.CStr(), "Frame:", 6) == 0;
+        const bool ended = status == "Trace Processed" || status == "Trace Error";
+        if (m_done || !(m_duringLoad ? walking : ended))
+            return;
+        m_done = m_duringLoad;
+        const char* path = MemoryManager::Instance().Path().CStr();
+        if (truncate(path, off_t(m_bytes)) != 0)
+            fprintf(stderr, "ERROR: cannot cut %s: %s\n", path, strerror(errno));
     }
 
 private:
     long long m_bytes;
+    bool m_duringLoad;
+    bool m_done = false;
 };
 } // namespace
 
@@ -88,8 +95,10 @@ int main(int argc, char** argv)
         return kDumpUsage;
     }
     static std::unique_ptr<CCutAfterLoad> cut;
-    if (const char* bytes = std::getenv("XQFT_DUMP_CUT_AFTER_LOAD")) {
-        cut = std::make_unique<CCutAfterLoad>(std::atoll(bytes));
+    const char* cutAfter = std::getenv("XQFT_DUMP_CUT_AFTER_LOAD");
+    const char* cutDuring = std::getenv("XQFT_DUMP_CUT_DURING_LOAD");
+    if (cutAfter || cutDuring) {
+        cut = std::make_unique<CCutAfterLoad>(std::atoll(cutDuring ? cutDuring : cutAfter), cutDuring != nullptr);
         CTraceReader::Instance().AddListener(CTraceReader::kProgressEvent, cut.get());
     }
     for (const auto& c : DumpCommands()) {
