@@ -158,15 +158,15 @@ TEST_F(PrefsHostile, BlockedPathsFailCleanly)
     EXPECT_FALSE(folder.Load(errors, true));
     EXPECT_STREQ(errors.CStr(), kOpenFailed);
 
-    // A FIFO nobody writes to, as the settings file or as the temporary file, fails the load or
-    // the save instead of blocking it.
+    // A FIFO nobody writes to, as the settings file or as the lock file, fails the load or the
+    // save instead of blocking it.
     ASSERT_EQ(mkfifo(PathOf("Fifo").c_str(), 0600), 0);
     CXQFPreferences fifo(S("Fifo"), 0);
     errors.Clear();
     EXPECT_FALSE(fifo.Load(errors, true));
     EXPECT_STREQ(errors.CStr(), kOpenFailed);
     auto saved = Loaded("FifoTemp", "<key>Kept</key><integer>1</integer>\n");
-    ASSERT_EQ(mkfifo((PathOf("FifoTemp") + ".tmp").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((PathOf("FifoTemp") + ".lock").c_str(), 0600), 0);
     ASSERT_EQ(saved->SetInteger(S("Kept"), 2), 0);
     EXPECT_FALSE(saved->Save(false));
     EXPECT_EQ(ReadFile(PathOf("FifoTemp")), Plist("<key>Kept</key><integer>1</integer>\n"));
@@ -211,7 +211,25 @@ TEST_F(PrefsHostile, UnreadableFileOrReadOnlyFolderLosesNothing)
     EXPECT_EQ(store.IsDirty(), !root);
     chmod(Folder().c_str(), 0700);
     EXPECT_EQ(ReadFile(path).find("changed") != std::string::npos, root);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    for (auto& entry : std::filesystem::directory_iterator(Folder()))
+        EXPECT_TRUE(entry.path().filename().string().rfind("Locked.plist.", 0) == std::string::npos ||
+                    entry.path().filename() == "Locked.plist.lock")
+            << entry.path() << ": no temporary file left";
+}
+
+TEST_F(PrefsHostile, ASaveRemovesTemporaryFilesOfWritersThatDiedAndNothingElse)
+{
+    auto store = Loaded("Litter", "<key>Kept</key><integer>1</integer>\n");
+    const std::string path = PathOf("Litter");
+    WriteFile(path + ".tmp-Ab3dE9", "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<di");   // killed mid-save
+    WriteFile(path + ".tmp-mine", "a user's file");
+    WriteFile(path + ".backup", "a user's file");
+    ASSERT_EQ(store->SetInteger(S("Kept"), 2), 0);
+    ASSERT_TRUE(store->Save(false));
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp-Ab3dE9"));
+    EXPECT_EQ(ReadFile(path + ".tmp-mine"), "a user's file");
+    EXPECT_EQ(ReadFile(path + ".backup"), "a user's file");
+    EXPECT_NE(ReadFile(path).find("<integer>2</integer>"), std::string::npos);
 }
 
 TEST_F(PrefsHostile, Utf8StoreName)

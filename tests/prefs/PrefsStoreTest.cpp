@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 namespace {
 
 using PrefsStore = PrefsFixture;
@@ -75,7 +77,8 @@ TEST_F(PrefsStore, SaveReplacesTheFileWholeAndOnlyWhenAsked)
     std::vector<std::string> names;
     for (auto& entry : std::filesystem::directory_iterator(Folder()))
         names.push_back(entry.path().filename());
-    EXPECT_EQ(names, std::vector<std::string>{"Saved.plist"});
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Saved.plist", "Saved.plist.lock"})) << "no temporary file left";
 
     ino_t saved = InodeOf(path);
     chmod(path.c_str(), 0600);
@@ -91,14 +94,14 @@ TEST_F(PrefsStore, FailedSaveIsReportedAndLeavesTheFileAlone)
     auto store = Loaded("Stuck", "<key>Kept</key><integer>5</integer>\n");
     std::string path = PathOf("Stuck");
     std::string original = ReadFile(path);
-    std::filesystem::create_directory(path + ".tmp"); // the temporary file cannot be created
+    std::filesystem::create_directory(path + ".lock"); // the store cannot be locked
 
     ASSERT_EQ(store->SetInteger(S("Kept"), 6), 0);
     EXPECT_FALSE(store->Save(false));
     EXPECT_TRUE(store->IsDirty());
     EXPECT_EQ(ReadFile(path), original);
 
-    std::filesystem::remove(path + ".tmp");
+    std::filesystem::remove(path + ".lock");
     EXPECT_TRUE(store->Save(false)) << "a later save writes again";
     EXPECT_NE(ReadFile(path).find("<integer>6</integer>"), std::string::npos);
 }
@@ -131,6 +134,41 @@ TEST_F(PrefsStore, CleanStoreFollowsChangesOfOtherProgramsAndDirtyOneKeepsItsVie
     EXPECT_EQ(count, 3u);
     CXQFTString mine;
     EXPECT_EQ(store->GetString(S("Mine"), &mine), 0);
+}
+
+TEST_F(PrefsStore, ASaveKeepsWhatOtherStoresSavedSinceItsLoad)
+{
+    auto first = Loaded("Merged", "<key>Old</key><integer>1</integer>\n<key>Group</key><dict>\n"
+                                  "<key>Kept</key><string>k</string>\n</dict>\n");
+    CXQFPreferences second(S("Merged"), 0);
+    CXQFTString errors;
+    ASSERT_TRUE(second.Load(errors, false));
+
+    // Both change their own copy; the second saves first.
+    ASSERT_EQ(first->SetInteger(S("Group/First"), 1), 0);
+    ASSERT_EQ(first->SetInteger(S("Blocked/Sub"), 3), 0); // a dictionary where the file will have a string
+    ASSERT_EQ(second.SetInteger(S("Second"), 2), 0);
+    ASSERT_EQ(second.SetInteger(S("Old"), 20), 0);
+    ASSERT_EQ(second.SetString(S("Blocked"), "a string"), 0);
+    ASSERT_TRUE(second.Save(false));
+    ASSERT_EQ(first->SetInteger(S("Old"), 10), 0);      // saved last: it wins
+    ASSERT_TRUE(first->Save(false));
+
+    CXQFPreferences after(S("Merged"), 0);
+    ASSERT_TRUE(after.Load(errors, false));
+    struct SRow { const char* key; uint32_t value; };
+    for (const SRow& row : {SRow{"Second", 2}, SRow{"Old", 10}, SRow{"Group/First", 1}, SRow{"Blocked/Sub", 3}}) {
+        uint32_t value = 0;
+        EXPECT_EQ(after.GetInteger(S(row.key), &value), 0) << row.key;
+        EXPECT_EQ(value, row.value) << row.key;
+    }
+    CXQFTString kept;
+    EXPECT_EQ(after.GetString(S("Group/Kept"), &kept), 0);
+    // The saving store now holds the merged document too.
+    uint32_t second2 = 0;
+    EXPECT_EQ(first->GetInteger(S("Second"), &second2), 0);
+    EXPECT_EQ(second2, 2u);
+    EXPECT_EQ(Run("xmllint --noout " + Quoted(PathOf("Merged"))), 0);
 }
 
 TEST_F(PrefsStore, RepairsAMissingDeclarationRootOrDictionary)

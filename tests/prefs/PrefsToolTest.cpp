@@ -61,5 +61,47 @@ TEST_F(PrefsTool, ReadingAFileThatDoesNotParseReportsItAndChangesNothing)
     EXPECT_FALSE(std::filesystem::exists(PathOf("Broken") + ".bak"));
 }
 
+// Two programs setting values in one store while a third dumps it: every dump parses, and every
+// set that reported success is in the store at the end.
+TEST_F(PrefsTool, ConcurrentWritersLoseNoAcknowledgedSetAndReadersSeeWholeFiles)
+{
+    const int kSets = 40;
+    const std::string tool = std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool";
+    const std::string script =
+        "tool='" + tool + "'; cd '" + m_root + "'\n"
+        "writer() { for i in $(seq " + std::to_string(kSets) + "); do\n"
+        "  \"$tool\" set Race W$1/K$i integer $i && echo W$1/K$i >> ack$1; done; }\n"
+        "writer 1 & a=$!; writer 2 & b=$!\n"
+        "dumps=0; bad=0\n"
+        "while kill -0 $a 2>/dev/null || kill -0 $b 2>/dev/null; do\n"
+        "  \"$tool\" dump Race > dump 2>&1 || { bad=$((bad+1)); cp dump bad-dump; }; dumps=$((dumps+1)); done\n"
+        "wait\n"
+        "echo \"$dumps $bad\"\n";
+    const std::string scriptPath = m_root + "/race.sh";
+    WriteFile(scriptPath, script);
+    const SRunResult run = RunCommand("bash '" + scriptPath + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    int dumps = 0, bad = 0;
+    ASSERT_EQ(sscanf(run.out.c_str(), "%d %d", &dumps, &bad), 2) << run.out;
+    EXPECT_GT(dumps, 0);
+    EXPECT_EQ(bad, 0) << "dumps that did not parse, the last:\n" << ReadFile(m_root + "/bad-dump");
+
+    CXQFPreferences store(S("Race"), 0);
+    CXQFTString errors;
+    ASSERT_TRUE(store.Load(errors, false)) << errors.CStr();
+    EXPECT_TRUE(store.ParseError().IsEmpty());
+    int acknowledged = 0;
+    for (const char* writer : {"1", "2"}) {
+        std::istringstream acks(ReadFile(m_root + "/ack" + writer));
+        for (std::string key; std::getline(acks, key); ++acknowledged) {
+            uint32_t value = 0;
+            EXPECT_EQ(store.GetInteger(S(key.c_str()), &value), 0) << key << " was acknowledged and is missing";
+            EXPECT_EQ(std::to_string(value), key.substr(key.find("/K") + 2)) << key;
+        }
+    }
+    EXPECT_EQ(acknowledged, 2 * kSets) << "every set succeeds";
+    EXPECT_FALSE(std::filesystem::exists(PathOf("Race") + ".bak"));
+}
+
 } // namespace
 

@@ -62,14 +62,14 @@ bool CXQFPreferences::Load(CXQFTString& errors, bool reloadOnChange)
     }
 
     m_index->Clear();
+    m_changed.clear();   // the values they name went with the document
     m_document = std::make_unique<XMLDocument>(true, tinyxml2::PRESERVE_WHITESPACE);
     tinyxml2::XMLError parsed = m_document->LoadFile(file->handle);
     m_impl->Close(file, false);
 
+    // A file that did not parse is replaced by an empty document below; the save that replaces the
+    // file keeps a copy of it.
     bool parseFailed = parsed != tinyxml2::XML_SUCCESS;
-    // A file that did not parse is replaced by an empty document below; whatever it still held
-    // must survive the next save.
-    m_keepCopyBeforeSave = parseFailed;
     m_parseError.Clear();
     if (parseFailed) {
         char buffer[1024];
@@ -98,25 +98,59 @@ bool CXQFPreferences::Save(bool force)
         return false;
     if (!force && !m_dirty)
         return true;
+    int lock = -1;
+    if (!m_impl->Lock(m_name, m_scope, &lock))
+        return false;
+    const bool saved = SaveLocked();
+    m_impl->Unlock(lock);
+    if (!saved)
+        return false;
 
-    if (m_keepCopyBeforeSave) {
-        CXQFTString path, copy;
-        GetFilePath(&path);
-        if (!m_impl->KeepCopy(m_name, m_scope, &copy)) {
-            fprintf(stderr,
-                    "XQFPreferences: %s could not be parsed when it was loaded, and no copy of it "
-                    "could be kept; it is not overwritten.\n",
-                    path.CStr());
+    m_dirty = false;
+    m_changed.clear();
+    // Our own write must not look like a foreign change later.
+    if (m_reloadOnChange)
+        m_impl->GetModificationTime(m_name, m_scope, &m_stamp);
+    return true;
+}
+
+bool CXQFPreferences::SaveLocked()
+{
+    // The file as the last writer left it; no other writer changes it while the lock is held.
+    CXQFPreferences file(m_name, m_scope);
+    CXQFTString errors;
+    const bool loaded = file.Load(errors, false);
+    if (!file.IsLoaded())
+        return false;   // it cannot be read: it is not replaced by what this store holds alone
+    if (loaded && file.ParseError().IsEmpty()) {
+        if (!file.TakeChanges(*this) || !file.WriteDocument())
             return false;
-        }
-        if (!copy.IsEmpty())
-            fprintf(stderr,
-                    "XQFPreferences: %s could not be parsed when it was loaded and is replaced "
-                    "now; its former content is kept in %s\n",
-                    path.CStr(), copy.CStr());
-        m_keepCopyBeforeSave = false;
+        m_document = std::move(file.m_document);
+        m_index = std::move(file.m_index);
+        return true;
     }
 
+    // It does not parse, or holds entries this store cannot read: what it still holds is kept
+    // aside before this store's document replaces it.
+    CXQFTString path, copy;
+    GetFilePath(&path);
+    if (!m_impl->KeepCopy(m_name, m_scope, &copy)) {
+        fprintf(stderr,
+                "XQFPreferences: %s cannot be read as a store, and no copy of it could be kept; "
+                "it is not overwritten.\n",
+                path.CStr());
+        return false;
+    }
+    if (!copy.IsEmpty())
+        fprintf(stderr,
+                "XQFPreferences: %s cannot be read as a store and is replaced now; its former "
+                "content is kept in %s\n",
+                path.CStr(), copy.CStr());
+    return WriteDocument();
+}
+
+bool CXQFPreferences::WriteDocument()
+{
     SPreferenceFile* file =
         m_impl->Open(m_name, CXQFPreferencesImpl::kModeWrite, m_scope, true);
     if (!file || !file->handle) {
@@ -125,14 +159,7 @@ bool CXQFPreferences::Save(bool force)
     }
     bool printed = PrintPlist(*m_document, file->handle);
     bool committed = m_impl->Close(file, printed);
-    if (!printed || !committed)
-        return false;
-
-    m_dirty = false;
-    // Our own write must not look like a foreign change later.
-    if (m_reloadOnChange)
-        m_impl->GetModificationTime(m_name, m_scope, &m_stamp);
-    return true;
+    return printed && committed;
 }
 
 bool CXQFPreferences::ReloadIfChanged()

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -47,8 +49,12 @@ public:
     // Reads the file, creating it (and its folders) when missing, and repairs a missing
     // declaration, root or root dictionary. Messages for the user are appended to errors.
     bool Load(CXQFTString& errors, bool reloadOnChange);
-    // Writes the document through a temporary file renamed over the settings file; with force
-    // false, a clean store writes nothing. False when nothing was written (dirty stays set).
+    // Writes the store through a temporary file of its own renamed over the settings file; with
+    // force false, a clean store writes nothing. Several programs may save one store at once: under
+    // the store's lock the file is read again and the keys set here since the load (or the last
+    // save) are put into it, so what the others saved meanwhile stays, and the store then holds the
+    // merged document. A file that no longer parses is copied aside ("<file>.bak", ...) and
+    // replaced by this store's document. False when nothing was written (dirty stays set).
     bool Save(bool force);
 
     bool HasKey(const CXQFTString& key);
@@ -108,6 +114,17 @@ private:
     int PrepareSet(const CXQFTString& key, uint32_t tag, tinyxml2::XMLElement** value);
     int ReadText(const CXQFTString& key, uint32_t tag, const char** text);
     int SetText(const CXQFTString& key, uint32_t tag, const char* text);
+    // A setter changed the value of key: the next save puts it into the file as it is then.
+    void NoteChange(const CXQFTString& key);
+    // Puts the values of the keys changed in from into this store's document, replacing what
+    // stands there; a key whose way down is blocked (a value where from has a dictionary) takes
+    // from's dictionary whole. False when a value cannot be placed.
+    bool TakeChanges(const CXQFPreferences& from);
+    bool PutValue(const SKeyPath& path, const tinyxml2::XMLElement& value);
+    // Saves under the store's lock; Save takes it.
+    bool SaveLocked();
+    // Writes the document through a temporary file renamed over the settings file.
+    bool WriteDocument();
 
     std::unique_ptr<tinyxml2::XMLDocument> m_document;
     std::unique_ptr<CXQFPreferencesImpl> m_impl;
@@ -118,8 +135,7 @@ private:
     bool m_reloadOnChange = false;
     bool m_dirty = false;
     uint32_t m_scope;
-    // The last load found a file it could not parse and replaced it in memory with an empty
-    // one: the original is copied aside before the first save writes over it.
-    bool m_keepCopyBeforeSave = false;
     CXQFTString m_parseError;
+    // The key paths set since the load or the last save, each once, oldest first, as "a/b/c".
+    std::vector<std::string> m_changed;
 };

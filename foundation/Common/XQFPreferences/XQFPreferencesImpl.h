@@ -1,7 +1,8 @@
 #pragma once
 // The file side of the preference store. The store never touches the file system itself: it asks
 // a back end to map a store name and scope to a file, to open it for reading or for writing
-// through a temporary file, to commit that file, and for a stamp of the file's last change.
+// through a temporary file, to commit that file, to lock the store against other writers, and for
+// a stamp of the file's last change.
 #include "XQFTString.h"
 
 #include <cstdint>
@@ -13,6 +14,7 @@ struct SPreferenceFile
     FILE* handle = nullptr;  // null when opening failed
     CXQFTString path;        // the settings file itself, never the temporary name
     bool isTemporary = false; // handle is the temporary file that a commit moves over path
+    CXQFTString temporaryPath; // that file's own name, one per writer
 };
 
 class CXQFPreferencesImpl
@@ -23,9 +25,10 @@ public:
     virtual ~CXQFPreferencesImpl() = default;
 
     // Read mode opens the settings file, creating it from the empty template when it does not
-    // exist yet. Write mode with useTemp opens "<file>.tmp"; other modes open the settings file
-    // for writing. Returns a record even when the file could not be opened (null handle); null
-    // when the name or scope maps to no usable path.
+    // exist yet. Write mode with useTemp creates a temporary file of the caller's own beside the
+    // settings file (no other writer can open it); other modes open the settings file for
+    // writing. Returns a record even when the file could not be opened (null handle); null when
+    // the name or scope maps to no usable path.
     virtual SPreferenceFile* Open(const CXQFTString& name, uint32_t mode, uint32_t scope,
                                   bool useTemp) = 0;
 
@@ -33,6 +36,13 @@ public:
     // and the file is renamed over the settings file. False when closing, flushing or the rename
     // failed; the settings file is then untouched and the temporary file is removed.
     virtual bool Close(SPreferenceFile* file, bool commit) = 0;
+
+    // Takes the store's advisory lock (a lock file beside the settings file), waiting for another
+    // holder to let it go; writers that reread, merge and replace the file under it lose nothing
+    // of each other. False when the lock file cannot be opened or locked. Unlock lets it go (a
+    // process that dies lets it go too).
+    virtual bool Lock(const CXQFTString& name, uint32_t scope, int* lock) = 0;
+    virtual void Unlock(int lock) = 0;
 
     // A stamp of the settings file's last change, compared only for equality. False (stamp
     // untouched) when the file's status cannot be read.

@@ -4,21 +4,28 @@
 #include "XQFTFile.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <string>
 #include <vector>
 
 namespace {
 
-constexpr const char kTempSuffix[] = ".tmp";
+// Each writer's temporary file: mkstemp fills in the X's.
+constexpr const char kTempSuffix[] = ".tmp-XXXXXX";
+constexpr const char kLockSuffix[] = ".lock";
 constexpr const char kPlistSuffix[] = ".plist";
-// Room left in a file name for ".plist.tmp" and for the longest copy suffix.
-constexpr size_t kMaxNameLength = NAME_MAX - (sizeof kPlistSuffix - 1) - 6;
+// Room left in a file name after ".plist" for the temporary suffix, the lock suffix and the
+// longest copy suffix (".bak99").
+constexpr size_t kMaxNameLength = NAME_MAX - (sizeof kPlistSuffix - 1) - (sizeof kTempSuffix - 1);
+static_assert(sizeof kLockSuffix <= sizeof kTempSuffix && sizeof ".bak99" <= sizeof kTempSuffix);
 
 bool IsAbsolute(const char* path)
 {
@@ -208,13 +215,28 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
     if (!MakeFolders(folder, FolderMode(scope)))
         return record;
     record->isTemporary = mode == kModeWrite && useTemp;
-    CXQFTString target = record->isTemporary ? file + kTempSuffix : file;
-    int error = 0;
-    record->handle = OpenRegular(target, O_WRONLY | O_CREAT | O_TRUNC, "wb", &error);
-    // The replacement keeps the permissions of the file it replaces (a private file stays so).
+    if (!record->isTemporary) {
+        int error = 0;
+        record->handle = OpenRegular(file, O_WRONLY | O_CREAT | O_TRUNC, "wb", &error);
+        return record;
+    }
+    // A name of this writer's own: two writers sharing one temporary file would interleave their
+    // bytes, and one could rename the other's half-written file over the settings file.
+    std::string temp = std::string(file.CStr()) + kTempSuffix;
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return record;
+    // The replacement keeps the permissions of the file it replaces (a private file stays so);
+    // a new file gets what the folder's scope gives.
     struct stat st;
-    if (record->handle && record->isTemporary && stat(file.CStr(), &st) == 0)
-        fchmod(fileno(record->handle), st.st_mode & 07777);
+    fchmod(fd, stat(file.CStr(), &st) == 0 ? st.st_mode & 07777 : (scope == 1 ? 0644 : 0600));
+    record->handle = fdopen(fd, "wb");
+    if (!record->handle) {
+        close(fd);
+        unlink(temp.c_str());
+        return record;
+    }
+    record->temporaryPath = CXQFTString(temp.c_str());
     return record;
 }
 
@@ -233,7 +255,7 @@ bool CXQFPreferencesLinux::Close(SPreferenceFile* file, bool commit)
         if (fclose(file->handle) != 0)
             ok = false;
         if (file->isTemporary) {
-            CXQFTString temp = file->path + kTempSuffix;
+            const CXQFTString& temp = file->temporaryPath;
             if (commit && ok)
                 ok = rename(temp.CStr(), file->path.CStr()) == 0;
             if (!commit || !ok)
@@ -244,6 +266,54 @@ bool CXQFPreferencesLinux::Close(SPreferenceFile* file, bool commit)
     }
     delete file;
     return ok;
+}
+
+bool CXQFPreferencesLinux::Lock(const CXQFTString& name, uint32_t scope, int* lock)
+{
+    CXQFTString folder, file;
+    if (!SettingsPath(name, scope, &folder, &file) || !MakeFolders(folder, FolderMode(scope)))
+        return false;
+    const CXQFTString path = file + kLockSuffix;
+    // The lock file is never removed: a writer that removed it could leave the next one locking
+    // a file that no longer has the name the others open. Read access is enough for flock (a
+    // store all users read may have a lock file only one of them can write).
+    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = open(path.CStr(), O_RDWR | O_CREAT | flags, scope == 1 ? 0644 : 0600);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = open(path.CStr(), O_RDONLY | flags);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    int locked;
+    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        close(fd);
+        return false;
+    }
+    // Writers make their temporary files only while they hold the lock: one there now was left
+    // by a writer that died in the middle of a save.
+    if (DIR* dir = opendir(folder.CStr())) {
+        const std::string prefix = std::string(name.CStr()) + kPlistSuffix + ".tmp-";
+        while (const dirent* entry = readdir(dir)) {
+            const size_t n = strlen(entry->d_name);
+            if (n == prefix.size() + 6 && strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+                unlinkat(dirfd(dir), entry->d_name, 0);
+        }
+        closedir(dir);
+    }
+    *lock = fd;
+    return true;
+}
+
+void CXQFPreferencesLinux::Unlock(int lock)
+{
+    if (lock >= 0)
+        close(lock);   // closing the only descriptor lets the lock go
 }
 
 bool CXQFPreferencesLinux::GetModificationTime(const CXQFTString& name, uint32_t scope,

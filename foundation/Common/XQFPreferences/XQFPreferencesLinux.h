@@ -13,6 +13,8 @@ public:
     SPreferenceFile* Open(const CXQFTString& name, uint32_t mode, uint32_t scope,
                           bool useTemp) override;
     bool Close(SPreferenceFile* file, bool commit) override;
+    bool Lock(const CXQFTString& name, uint32_t scope, int* lock) override;
+    void Unlock(int lock) override;
     bool GetModificationTime(const CXQFTString& name, uint32_t scope, uint32_t* stamp) override;
     bool KeepCopy(const CXQFTString& name, uint32_t scope, CXQFTString* copyPath) override;
     bool GetPath(const CXQFTString& name, uint32_t scope, CXQFTString* path) override;

@@ -211,8 +211,70 @@ int CXQFPreferences::SetText(const CXQFTString& key, uint32_t tag, const char* t
     } else {
         return kWrongType; // the value holds elements (a dict or an array): nothing was written
     }
-    m_dirty = true;
+    NoteChange(key);
     return kDone;
+}
+
+void CXQFPreferences::NoteChange(const CXQFTString& key)
+{
+    m_dirty = true;
+    std::string path;
+    ForEachKeyPart(key.CStr(), [&path](const char* text, size_t length) {
+        if (!path.empty())
+            path += '/';
+        path.append(text, length);
+    });
+    // Set again, it moves to the end: the saves apply changes in the order they were made.
+    for (auto it = m_changed.begin(); it != m_changed.end(); ++it) {
+        if (*it == path) {
+            m_changed.erase(it);
+            break;
+        }
+    }
+    m_changed.push_back(std::move(path));
+}
+
+bool CXQFPreferences::PutValue(const SKeyPath& path, const XMLElement& value)
+{
+    XMLElement* target = nullptr;
+    if (FindEntry(path, &target) != kDone && CreatePath(path, kTagString, &target) != kDone)
+        return false;
+    XMLNode* dict = target->Parent();
+    dict->InsertAfterChild(target, value.DeepClone(m_document.get()));
+    // The replaced value may hold indexed dictionaries: their elements go with it.
+    m_index->Clear();
+    dict->DeleteChild(target);
+    return true;
+}
+
+bool CXQFPreferences::TakeChanges(const CXQFPreferences& from)
+{
+    if (!m_document || !from.m_document)
+        return false;
+    for (const std::string& key : from.m_changed) {
+        const SKeyPath path(key.c_str());
+        const XMLElement* value = nullptr;
+        XMLElement* found = nullptr;
+        // Gone from the store since it was set (a later change put another kind of value above
+        // it): that later change carries it.
+        if (from.FindEntry(path, &found) != kDone)
+            continue;
+        value = found;
+        // Where the way down is blocked here, the nearest dictionary above the key is taken
+        // whole; every part of the path is a dictionary in from.
+        bool placed = false;
+        for (SKeyPath part = path; part.count > 0 && !placed; --part.count) {
+            if (part.count < path.count) {
+                if (from.FindEntry(part, &found) != kDone)
+                    return false;
+                value = found;
+            }
+            placed = PutValue(part, *value);
+        }
+        if (!placed)
+            return false;
+    }
+    return true;
 }
 
 bool CXQFPreferences::HasKey(const CXQFTString& key)
@@ -358,7 +420,7 @@ int CXQFPreferences::SetBool(const CXQFTString& key, bool value)
     if (element->FirstChildElement())
         return kWrongType;
     element->SetName(PlistTag(tag).CStr());
-    m_dirty = true;
+    NoteChange(key);
     return kDone;
 }
 
@@ -378,7 +440,7 @@ int CXQFPreferences::SetStringArray(const CXQFTString& key, const CXQFTArray<CXQ
         item->InsertEndChild(m_document->NewText(value[i].CStr()));
         element->InsertEndChild(item);
     }
-    m_dirty = true;
+    NoteChange(key);
     return kDone;
 }
 
