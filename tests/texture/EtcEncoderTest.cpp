@@ -478,9 +478,12 @@ TEST(EtcEncodeImage, QualitiesSignsAndIds)
         if (c.result == 0) {
             EXPECT_EQ(out, std::vector<u8>(64, 0xEE)) << c.what << ": nothing written";
         }
+        // The size query refuses what the encoder refuses: no buffer is sized for an encode that fails.
+        EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, 4, 4, c.id, c.quality, c.isSigned), c.result) << c.what << ": size query";
     }
-    // Size queries need no source or quality check; padded sizes, 16 bytes a block for 23 and 26.
-    EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, 5, 3, ETC1, 9, 1), 16u);
+    // Size queries need no source; padded sizes, 16 bytes a block for 23 and 26.
+    EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, 5, 3, ETC1, 5, 0), 16u);
+    EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, 5, 3, ETC1, 0, 1), 0u);
     EXPECT_EQ(EncodeETCImage(rgb.data(), rgb.size(), nullptr, 5, 3, ETC2_RGBA, 0, 0), 32u);
     EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, 8, 8, EAC_RG11, 0, 0), 64u);
     EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, 0, 8, ETC1, 0, 0), 0u);

@@ -203,17 +203,22 @@ u64 EncodeETCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 heigh
     if (format == nullptr || width == 0 || height == 0)
         return 0;
     const u64 outBytes = BlockLevelBytes(width, height, format->blockBytes);
-    if (src == nullptr || dst == nullptr || outBytes == 0)
-        return outBytes; // size query
+    if (outBytes == 0)
+        return 0;
     // Qualities 4 and 5 are 2 and 3; below 0 and above 5 there is no driver. Colour formats take no
-    // signed input, except at the aliased qualities, which skip that check.
+    // signed input, except at the aliased qualities, which skip that check. A size query is refused
+    // alike: a caller must not size a buffer for an encode that cannot run.
     if (quality < 0 || quality > 5)
         return 0;
     if (quality <= 3 && isSigned && formatId != EAC_R11 && formatId != EAC_RG11)
         return 0;
     const BlockEncoder driver = format->drivers[quality > 3 ? quality - 2 : quality];
     const u64 inBytes = DecodedLevelBytes(width, height, format->pixelBytes);
-    if (driver == nullptr || inBytes == 0 || srcSize < inBytes)
+    if (driver == nullptr || inBytes == 0)
+        return 0;
+    if (src == nullptr || dst == nullptr)
+        return outBytes; // size query
+    if (srcSize < inBytes)
         return 0;
 
     SContext context;

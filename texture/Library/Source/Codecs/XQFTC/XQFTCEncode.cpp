@@ -66,13 +66,15 @@ u64 CompressXQFTCImage(const void* src, u64 srcSize, void* dst, u32 width, u32 h
         return 0;
     const u32 paddedWidth = (width + bw - 1) / bw * bw, paddedHeight = (height + 3) / 4 * 4;
     const u64 size = u64(paddedWidth) * paddedHeight * (twoBpp ? 2 : 4) / 8;
+    // XQFTC levels are whole blocks; a size query is refused alike, so that no caller sizes a
+    // buffer for an encode that cannot run.
+    const bool padded = paddedWidth != width || paddedHeight != height;
+    if (padded && !isXQFTCII)
+        return 0;
     if (src == nullptr || dst == nullptr)
         return size;
     if (srcSize < u64(width) * height * 4)
         return 0;
-    const bool padded = paddedWidth != width || paddedHeight != height;
-    if (padded && !isXQFTCII)
-        return 0; // XQFTC levels are whole blocks
     const u8* pixels = static_cast<const u8*>(src);
     u8* out = static_cast<u8*>(dst);
 
