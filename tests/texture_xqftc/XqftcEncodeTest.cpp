@@ -269,6 +269,15 @@ TEST(XqftcLevel, LinearOrderIsRowMajorAndTwiddledOrderIsMorton)
         }
 }
 
+std::vector<u8> Rgba(u32 w, u32 h, u32 seed = 1)
+{
+    std::vector<u8> pixels(u64(w) * h * 4);
+    std::mt19937 rng(seed);
+    for (u64 i = 0; i < pixels.size(); ++i)
+        pixels[i] = i % 4 == 3 ? 255 : u8((i / 4 % w) * 9 + rng() % 16);
+    return pixels;
+}
+
 TEST(XqftcClass, RegionsCoverTheGridInStrips)
 {
     struct {
@@ -280,9 +289,12 @@ TEST(XqftcClass, RegionsCoverTheGridInStrips)
         {64, 64, false, 64, 2, 2},  // 16 x 16 blocks: 8 x 8 regions of 2 x 2
         {64, 16, true, 8, 1, 4},    // 8 x 4 blocks at 2 bpp: 8 strips across, the 4 rows not cut
         {96, 64, false, 64, 3, 2},  // 24 x 16 blocks
-        {40, 64, false, 64, 1, 2},  // 10 x 16 blocks: strips of 1 column, columns 8 and 9 in none
+        {40, 64, false, 64, 1, 2},  // 10 x 16 blocks: strips of 1 and 2 columns
+        {88, 36, false, 64, 2, 1},  // 22 x 9 blocks
+        {104, 20, true, 8, 1, 5},   // 13 x 5 blocks at 2 bpp: 8 strips across
     };
     for (auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
         std::vector<u8> pixels(u64(c.width) * c.height * 4, 77);
         XQFTC4bppCompressor four(pixels.data(), c.width, c.height);
         XQFTC2bppCompressor two(pixels.data(), c.width, c.height);
@@ -291,9 +303,36 @@ TEST(XqftcClass, RegionsCoverTheGridInStrips)
         compressor.SetIterationCount(0);
         SRegionSet set{&compressor, 64, {}, 0};
         SplitIntoRegions(&set);
-        EXPECT_EQ(set.built, c.regions) << c.width << "x" << c.height;
-        EXPECT_EQ(set.regions[0].x1 - set.regions[0].x0, c.regionWidth) << c.width << "x" << c.height;
-        EXPECT_EQ(set.regions[0].y1 - set.regions[0].y0, c.regionHeight) << c.width << "x" << c.height;
+        EXPECT_EQ(set.built, c.regions);
+        EXPECT_EQ(set.regions[0].x1 - set.regions[0].x0, c.regionWidth);
+        EXPECT_EQ(set.regions[0].y1 - set.regions[0].y0, c.regionHeight);
+        // Every block is in exactly one region.
+        std::vector<int> covered(u64(compressor.BlocksX()) * compressor.BlocksY(), 0);
+        for (u32 r = 0; r < set.built; ++r)
+            for (u32 by = set.regions[r].y0; by < set.regions[r].y1; ++by)
+                for (u32 bx = set.regions[r].x0; bx < set.regions[r].x1; ++bx)
+                    ++covered[u64(by) * compressor.BlocksX() + bx];
+        EXPECT_EQ(std::count(covered.begin(), covered.end(), 1), i64(covered.size()));
+    }
+    // Blocks past a whole multiple of the strip count are refined like the others: on noise the
+    // iterations move the endpoints of the last columns of a 10-block-wide grid.
+    {
+        const std::vector<u8> noise = Rgba(40, 64, 5);
+        XQFTC4bppCompressor c(noise.data(), 40, 64);
+        ASSERT_TRUE(c.Valid());
+        c.SetIterationCount(8);
+        c.Initialise(true);
+        std::vector<SPixel4> before;
+        for (u32 by = 0; by < 16; ++by)
+            for (u32 bx = 8; bx < 10; ++bx)
+                before.push_back(c.LowA(bx, by)), before.push_back(c.LowB(bx, by));
+        SRegionSet set{&c, 64, {}, 0};
+        SplitIntoRegions(&set);
+        int moved = 0, i = 0;
+        for (u32 by = 0; by < 16; ++by)
+            for (u32 bx = 8; bx < 10; ++bx, i += 2)
+                moved += std::memcmp(before[i].c, c.LowA(bx, by).c, 4) != 0 || std::memcmp(before[i + 1].c, c.LowB(bx, by).c, 4) != 0;
+        EXPECT_GT(moved, 16) << "of the 32 blocks in columns 8 and 9";
     }
     // Counts are held to what the set can hold: none is one region, more than 64 is 64.
     std::vector<u8> pixels(64 * 64 * 4, 77);
@@ -340,15 +379,6 @@ TEST(XqftcClass, PickExtremePairTakesTheDarkerAsA)
     XQFTCCompressor::PickExtremePair(same, 2, a, b);
     EXPECT_EQ(a.c[0], 5);
     EXPECT_EQ(b.c[0], 5);
-}
-
-std::vector<u8> Rgba(u32 w, u32 h, u32 seed = 1)
-{
-    std::vector<u8> pixels(u64(w) * h * 4);
-    std::mt19937 rng(seed);
-    for (u64 i = 0; i < pixels.size(); ++i)
-        pixels[i] = i % 4 == 3 ? 255 : u8((i / 4 % w) * 9 + rng() % 16);
-    return pixels;
 }
 
 u64 Encode(const std::vector<u8>& pixels, std::vector<u8>& out, u32 w, u32 h, bool twoBpp, bool second, u32 quality)

@@ -175,8 +175,8 @@ struct SRegionSet {
     u32 built; // regions actually made
 };
 
-// Cuts the grid into regions (8 strips a side where the grid has 8 or more blocks, else whole) and
-// runs the iterations on them. Blocks beyond whole strips belong to no region.
+// Cuts the grid into regions (8 strips a side where the grid has 8 or more blocks, else whole;
+// strips differ by at most one block, so every block is in one) and runs the iterations on them.
 void SplitIntoRegions(SRegionSet* set);
 // The iterations over the regions: each refinement phase and each modulation phase one region per
 // item on the library's worker threads, the full-resolution images rebuilt between them.

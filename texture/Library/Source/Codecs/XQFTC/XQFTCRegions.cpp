@@ -20,11 +20,15 @@ void SplitIntoRegions(SRegionSet* set)
         rx = 1;
     if (ry > c.BlocksY())
         ry = 1;
-    const u32 width = c.BlocksX() / rx, height = c.BlocksY() / ry;
+    // Strip edges at i * blocks / strips: strips differ by at most one block, and every block,
+    // those past a whole multiple of the strip count too, is in one region (a grid that divides
+    // evenly is cut as before).
+    const u64 nx = c.BlocksX(), ny = c.BlocksY();
+    auto edge = [](u64 i, u64 blocks, u32 strips) { return u32(i * blocks / strips); };
     set->built = 0;
     for (u32 j = 0; j < ry; ++j)
         for (u32 i = 0; i < rx; ++i)
-            set->regions[set->built++] = {set, i * width, i * width + width, j * height, j * height + height};
+            set->regions[set->built++] = {set, edge(i, nx, rx), edge(i + 1, nx, rx), edge(j, ny, ry), edge(j + 1, ny, ry)};
     RunCompressorThreads(set->regions, set->built);
 }
 
