@@ -50,6 +50,21 @@ struct ContextHandleMap : TPerDisplayMap<ContextHandleMap> {};
 // The host config MatchEglConfig chose for a recorded config: matched once per host display.
 struct ConfigHandleMap : TPerDisplayMap<ConfigHandleMap> {};
 
+// The host contexts playback made, by share group, and those destroyed while current: EGL destroys a
+// current context only once it is released, so such a context stays current and mapped until a
+// make-current moves off it. Each group's name maps (BindNameMapGroup) go when its last context does.
+//
+// Enters a context made on the host with the host context it shares objects with (0: none).
+void NoteHostContext(uint64_t hostContext, uint64_t hostShare);
+// Destroys the host context of a recorded one: at once when it is not current on the host, else once
+// a make-current releases it.
+void DestroyHostContext(uint64_t hostDisplay, uint64_t recordedContext);
+// After every host make-current: destroys the contexts waiting for their release that are no longer
+// current, and makes the name maps of the current context's group live.
+void AfterHostMakeCurrent();
+// At eglTerminate: the display's contexts that wait for release are left to the host.
+void ForgetContextsWaitingOn(uint64_t hostDisplay);
+
 // At eglTerminate: empties the display's surfaces and contexts (made when missing), and the whole
 // context map when it holds this one display.
 void ResetDisplayObjects(uint64_t hostDisplay);

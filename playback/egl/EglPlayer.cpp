@@ -83,6 +83,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
             printf("\n");
         }
         ContextHandleMap::Set(d, args.ReturnU32(), reinterpret_cast<uint64_t>(context));
+        NoteHostContext(reinterpret_cast<uint64_t>(context), share);
         break;
     }
     case 1004: {  // eglCreatePbufferSurface
@@ -123,13 +124,9 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
         SurfaceHandleMap::Set(d, args.ReturnU32(), reinterpret_cast<uint64_t>(surface));
         return 1;
     }
-    case 1007: {  // eglDestroyContext
-        const uint64_t d = display();
-        XQF_HOST(h, eglDestroyContext)(reinterpret_cast<EGLDisplay>(d),
-                                       reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, args.U32(1))));
-        ContextHandleMap::Erase(d, args.U32(1));
+    case 1007:  // eglDestroyContext: a current context lives on until it is released
+        DestroyHostContext(display(), args.U32(1));
         break;
-    }
     case 1008: {  // eglDestroySurface
         const uint64_t d = display();
         XQF_HOST(h, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d),
@@ -173,6 +170,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
             m_surfaceWidth = 640;
             m_surfaceHeight = 480;
         }
+        AfterHostMakeCurrent();  // after the error checks: it may destroy a released context
         uint64_t kept = d;
         RememberWindowSize(&m_surfaceWidth, &m_surfaceHeight, &kept);
         break;
@@ -186,6 +184,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
     case 1023: {  // eglTerminate
         const uint64_t d = display();
         XQF_HOST(h, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
+        ForgetContextsWaitingOn(d);
         ResetDisplayObjects(d);
         DestroyDisplay(args.U32(0));
         HostEglInitialised = 0;
@@ -223,6 +222,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
         return 1;
     case 1033:
         XQF_HOST(h, eglReleaseThread)();
+        AfterHostMakeCurrent();
         break;
     case 1034:
         XQF_HOST(h, eglWaitClient)();

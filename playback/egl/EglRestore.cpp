@@ -121,9 +121,7 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         const uint64_t host = DisplayHandleMap::Get(c.display);
         if (keptContexts[size_t(i)] || !host)
             continue;
-        XQF_HOST(egl, eglDestroyContext)(reinterpret_cast<EGLDisplay>(host),
-                                         reinterpret_cast<EGLContext>(ContextHandleMap::Get(host, curContexts.KeyAt(i))));
-        ContextHandleMap::Erase(host, curContexts.KeyAt(i));
+        DestroyHostContext(host, curContexts.KeyAt(i));
     }
     for (int32_t i = 0; i < snapContexts.Count(); ++i) {
         const SEglContext& c = snapContexts.At(i);
@@ -136,6 +134,7 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         EGLContext context = XQF_HOST(egl, eglCreateContext)(reinterpret_cast<EGLDisplay>(host), config, share,
                                                              attribs.data());
         ContextHandleMap::Set(host, snapContexts.KeyAt(i), reinterpret_cast<uint64_t>(context));
+        NoteHostContext(reinterpret_cast<uint64_t>(context), reinterpret_cast<uint64_t>(share));
     }
     ClearErrors(egl);
 
@@ -151,6 +150,7 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         EGLSurface read = reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(host, snapshot.currentReadSurface));
         uint64_t context = ContextHandleMap::Get(host, snapshot.currentContext);
         XQF_HOST(egl, eglMakeCurrent)(d, draw, read, reinterpret_cast<EGLContext>(context));
+        AfterHostMakeCurrent();
         EGLint width = 0, height = 0;
         XQF_HOST(egl, eglQuerySurface)(d, draw, EGL_WIDTH, &width);
         XQF_HOST(egl, eglQuerySurface)(d, draw, EGL_HEIGHT, &height);

@@ -2,6 +2,8 @@
 
 #include "host/HostExtensions.h"
 
+#include <map>
+
 namespace {
 uint32_t g_currentUniformProgram = 0;
 // The ES 2.0 token: points at its one byte once the entry points were loaded.
@@ -84,9 +86,38 @@ void LoadEs2ExtensionsOnce()
 
 bool Es2ExtensionsLoaded() { return g_es2Token != nullptr; }
 
-void ResetNameMaps()
+namespace {
+
+// The maps of one share group while another group's are live.
+struct SNameMapSet
 {
-    g_es2Token = nullptr;
+    CObjectTable<uint32_t> vertexArrays, framebuffers, renderbuffers, textures, programs, buffers, es1Buffers;
+    CObjectTable<SHostShader> shaders;
+    CObjectTable<CObjectTable<uint32_t>> uniforms;
+    uint32_t currentUniformProgram = 0;
+};
+
+std::map<uint64_t, SNameMapSet> g_keptGroups;
+uint64_t g_boundGroup = 0;  // 0: none bound, the live maps belong to the next group bound
+
+void SwapWithLive(SNameMapSet& set)
+{
+    std::swap(set.vertexArrays, VertexArrayNameMap::Table());
+    std::swap(set.framebuffers, FramebufferNameMap::Table());
+    std::swap(set.renderbuffers, RenderbufferNameMap::Table());
+    std::swap(set.textures, TextureNameMap::Table());
+    std::swap(set.programs, ProgramNameMap::Table());
+    std::swap(set.buffers, BufferNameMap::Table());
+    std::swap(set.es1Buffers, Es1BufferNameMap::Table());
+    std::swap(set.shaders, ShaderNameMap::Table());
+    std::swap(set.uniforms, UniformLocationMap::Table());
+    std::swap(set.currentUniformProgram, g_currentUniformProgram);
+}
+
+// Empties the live maps (the ES 1.1 buffers' only with es1Buffers set), then 0 -> 0 in those where
+// the default object is named 0.
+void EmptyLiveMaps(bool es1Buffers)
+{
     VertexArrayNameMap::Reset();
     FramebufferNameMap::Reset();
     RenderbufferNameMap::Reset();
@@ -95,6 +126,8 @@ void ResetNameMaps()
     ProgramNameMap::Reset();
     UniformLocationMap::Reset();
     BufferNameMap::Reset();
+    if (es1Buffers)
+        Es1BufferNameMap::Reset();
     g_currentUniformProgram = 0;
     VertexArrayNameMap::Set(0, 0);
     FramebufferNameMap::Set(0, 0);
@@ -102,6 +135,42 @@ void ResetNameMaps()
     TextureNameMap::Set(0, 0);
     ProgramNameMap::Set(0, 0);
     BufferNameMap::Set(0, 0);
+}
+
+} // namespace
+
+void BindNameMapGroup(uint64_t group)
+{
+    if (group == g_boundGroup)
+        return;
+    const bool owned = g_boundGroup != 0;
+    if (owned)
+        SwapWithLive(g_keptGroups[g_boundGroup]);
+    const auto kept = g_keptGroups.find(group);
+    if (kept != g_keptGroups.end()) {
+        SwapWithLive(kept->second);
+        g_keptGroups.erase(kept);
+    } else if (owned) {
+        EmptyLiveMaps(true);
+    }
+    g_boundGroup = group;
+}
+
+void DropNameMapGroup(uint64_t group)
+{
+    g_keptGroups.erase(group);
+    if (group != 0 && group == g_boundGroup) {
+        EmptyLiveMaps(true);
+        g_boundGroup = 0;
+    }
+}
+
+void ResetNameMaps()
+{
+    g_es2Token = nullptr;
+    g_keptGroups.clear();
+    g_boundGroup = 0;
+    EmptyLiveMaps(false);
 }
 
 void ResetEs1Names(SEs1ExtensionState& state)

@@ -109,9 +109,22 @@ struct SEs1ExtensionState
 void LoadEs2ExtensionsOnce();
 bool Es2ExtensionsLoaded();
 
+// Contexts that share no objects hand out the same names, so each share group of host contexts has
+// maps of its own. The maps above are those of the group bound last; the other groups' are kept
+// aside. A group is named by one host context of it.
+//
+// Makes the maps of `group` the live ones (empty ones for a group not seen before), keeping the live
+// maps as those of the group bound before. When no group is bound (after ResetNameMaps, or once the
+// bound group was dropped), a group with no kept maps takes the live ones as its own.
+void BindNameMapGroup(uint64_t group);
+// Forgets the maps of a group whose contexts are all gone. When it is the bound group the live maps
+// are emptied (the ES 1.1 buffers' too) and no group stays bound.
+void DropNameMapGroup(uint64_t group);
+
 // Brings every map to the state of a fresh playback: all emptied, the current uniform program 0, the
 // ES 2.0 token cleared, and 0 -> 0 in the texture, renderbuffer, framebuffer, vertex-array, program
-// and buffer maps (recorded name 0, the default object, always maps to host 0).
+// and buffer maps (recorded name 0, the default object, always maps to host 0). Forgets every share
+// group's maps and binds none.
 void ResetNameMaps();
 // Empties the ES 1.1 vertex-array names of `state` and Es1BufferNameMap.
 void ResetEs1Names(SEs1ExtensionState& state);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -41,10 +42,28 @@ protected:
         return results;
     }
 
+    // Loads the log and binds it; calls are then played one by one with PlayOne.
+    CTraceData* Bind(const std::string& name, const std::vector<std::string>& lines)
+    {
+        CTraceData* data = LoadLog(name, lines);
+        if (data)
+            playback.BindTrace(data);
+        return data;
+    }
+    int PlayOne(CTraceData& data, uint32_t n)
+    {
+        testing::internal::CaptureStdout();
+        const int result = playback.PlayCall(data.GetCall(n), 0);
+        output += testing::internal::GetCapturedStdout();
+        return result;
+    }
+
     CPlayback playback;
     CHostSpy spy;
     std::string output;
 };
+
+std::string DestroyContext(int context) { return Line(1007, "\"return\":1,\"dpy\":1,\"ctx\":" + std::to_string(context)); }
 
 struct SCase
 {
@@ -168,6 +187,51 @@ TEST_F(EglPlayer, EachCallReachesTheHostAsRecorded)
         const std::vector<int> results = Play("case", c.lines);
         c.check(spy, playback, results);
     }
+}
+
+TEST_F(EglPlayer, TheCurrentContextDestroyedLivesUntilReleasedAndItsNamesGoWithIt)
+{
+    SpyOnEgl(spy);
+    // Calls 1-6 the session on context 0x21, 7 its destroy, 8-9 context 0x22 made and made current;
+    // then 0x23 made without sharing and made current, and 0x24 sharing with 0x22 made current.
+    CTraceData* data = Bind("destroy", Concat(Session(), {DestroyContext(0x21), CreateContext(0x22),
+                                                          MakeCurrent(0x31, 0x22), CreateContext(0x23),
+                                                          MakeCurrent(0x31, 0x23), CreateContext(0x24, 0x22),
+                                                          MakeCurrent(0x31, 0x24)}));
+    ASSERT_NE(data, nullptr);
+    for (uint32_t n = 1; n <= 6; ++n)
+        ASSERT_EQ(PlayOne(*data, n), 1);
+    const uint64_t display = DisplayHandleMap::Get(1), first = ContextHandleMap::Get(display, 0x21);
+    ASSERT_NE(first, 0u);
+    ShaderNameMap::Set(6001, 77, 0, 0);  // a shader of the first context
+
+    EXPECT_EQ(PlayOne(*data, 7), 1);
+    EXPECT_EQ(spy.Count("eglDestroyContext"), 0) << "current: destroyed once released";
+    EXPECT_EQ(ContextHandleMap::Get(display, 0x21), first) << "still mapped";
+    EXPECT_EQ(reinterpret_cast<uint64_t>(XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)()), first);
+
+    PlayOne(*data, 8);
+    PlayOne(*data, 9);
+    ASSERT_EQ(spy.Count("eglDestroyContext"), 1);
+    EXPECT_EQ(spy.Of("eglDestroyContext")[0].args[1], first);
+    const std::vector<std::string> names = spy.Names();
+    EXPECT_LT(std::find(names.begin(), names.end(), "eglMakeCurrent") - names.begin(),
+              std::find(names.begin(), names.end(), "eglDestroyContext") - names.begin());
+    EXPECT_EQ(ContextHandleMap::Get(display, 0x21), 0u);
+    const uint64_t second = ContextHandleMap::Get(display, 0x22);
+    EXPECT_EQ(reinterpret_cast<uint64_t>(XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)()), second);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 0u) << "the destroyed context's names are gone";
+    EXPECT_EQ(TextureNameMap::Get(0), 0u) << "the default objects stay named 0";
+    ShaderNameMap::Set(6001, 88, 0, 0);
+
+    PlayOne(*data, 10);
+    PlayOne(*data, 11);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 0u) << "a context sharing nothing has names of its own";
+    ShaderNameMap::Set(6001, 99, 0, 0);
+    PlayOne(*data, 12);
+    PlayOne(*data, 13);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 88u) << "a context sharing with 0x22 has its names";
+    EXPECT_EQ(spy.Count("eglDestroyContext"), 1);
 }
 
 TEST_F(EglPlayer, WithErrorChecksOffEveryEglCallCountsAsPlayed)

@@ -47,6 +47,50 @@ TEST(NameMaps, EachMapGivesItsOwnAbsentResultAndKeepsOneEntryPerKey)
     EXPECT_EQ(UniformLocationMap::Table().Count(), 0);
 }
 
+TEST(NameMaps, EachShareGroupKeepsItsNamesWhileAnotherIsBound)
+{
+    ResetNameMaps();
+    Es1BufferNameMap::Reset();
+    BufferNameMap::Set(5, 50);  // before any group: the first group bound takes them
+    BindNameMapGroup(0xA);
+    ShaderNameMap::Set(6001, 61, 1, 0);
+    Es1BufferNameMap::Set(3, 30);
+    UniformLocationMap::SetCurrentProgram(7);
+
+    BindNameMapGroup(0xB);
+    EXPECT_EQ(BufferNameMap::Get(5), kNoHostName) << "a new group starts empty";
+    EXPECT_EQ(BufferNameMap::Get(0), 0u) << "with 0 -> 0";
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 0u);
+    EXPECT_EQ(Es1BufferNameMap::Get(3), 0u);
+    EXPECT_EQ(UniformLocationMap::CurrentProgram(), 0u);
+    ShaderNameMap::Set(6001, 62, 0, 0);
+
+    BindNameMapGroup(0xA);
+    EXPECT_EQ(BufferNameMap::Get(5), 50u);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 61u);
+    EXPECT_EQ(ShaderNameMap::Get(6001).attached, 1);
+    EXPECT_EQ(Es1BufferNameMap::Get(3), 30u);
+    EXPECT_EQ(UniformLocationMap::CurrentProgram(), 7u);
+
+    DropNameMapGroup(0xB);  // kept aside: forgotten
+    BindNameMapGroup(0xB);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 0u);
+
+    DropNameMapGroup(0xB);  // bound: the live maps are emptied
+    EXPECT_EQ(ShaderNameMap::Table().Count(), 0);
+    EXPECT_EQ(BufferNameMap::Get(0), 0u);
+    BindNameMapGroup(0xA);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 61u) << "a kept group gets its names back after a drop";
+    EXPECT_EQ(BufferNameMap::Get(5), 50u);
+
+    ResetNameMaps();
+    BindNameMapGroup(0xC);
+    BindNameMapGroup(0xA);
+    EXPECT_EQ(ShaderNameMap::Get(6001).host, 0u) << "ResetNameMaps forgets the kept groups";
+    ResetNameMaps();
+    Es1BufferNameMap::Reset();
+}
+
 TEST(NameMaps, EraseMovesTheLastEntryAndIgnoresMissingKeys)
 {
     ResetNameMaps();
