@@ -1,5 +1,7 @@
 #include "EglMaps.h"
 
+#include "Diagnostics.h"
+#include "Playback.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -28,6 +30,25 @@ uint64_t DisplayHandleMap::Get(uint64_t recorded)
         return 0;
     const uint64_t* host = std::as_const(Table()).Get(recorded);
     return host ? *host : 0;
+}
+
+uint64_t HostDisplayOrDefault(SNativeWindowFuncs& windows, uint64_t recorded)
+{
+    if (recorded == 0)
+        return 0;
+    if (const uint64_t host = DisplayHandleMap::Get(recorded))
+        return host;
+    SEglHost& egl = *SEglHost::Instance();
+    const NativeHandle native = GetNativeDisplayWindow(windows, 0);
+    EGLDisplay display = XQF_HOST(egl, eglGetDisplay)(reinterpret_cast<EGLNativeDisplayType>(native));
+    if (display == EGL_NO_DISPLAY)
+        return 0;
+    PlaybackWarning("EGLDisplay %llu was never got in the trace: playing it on the host's default display",
+                    static_cast<unsigned long long>(recorded));
+    XQF_HOST(egl, eglInitialize)(display, nullptr, nullptr);
+    HostEglInitialised = 1;
+    DisplayHandleMap::Set(recorded, reinterpret_cast<uint64_t>(display), native);
+    return reinterpret_cast<uint64_t>(display);
 }
 
 CHandleTable<uint64_t>& DisplayNativeHandleMap::Table()

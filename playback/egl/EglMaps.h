@@ -15,6 +15,13 @@ struct DisplayHandleMap
     static uint64_t Get(uint64_t recorded);
 };
 
+struct SNativeWindowFuncs;
+
+// The host display of a recorded one. A display the trace uses but never got (an application that
+// gets it through a platform-display call, which is not recorded) is mapped to the host's default
+// display, initialised then, with one warning line. 0 for the recorded handle 0.
+uint64_t HostDisplayOrDefault(SNativeWindowFuncs& windows, uint64_t recorded);
+
 // Host display -> the native display handle it was obtained with.
 struct DisplayNativeHandleMap
 {

@@ -62,7 +62,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
         return 1;  // a call that failed on the device is not repeated
     SEglHost& h = *SEglHost::Instance();
     const CPlayArgs args(call);
-    auto display = [&] { return DisplayHandleMap::Get(args.U32(0)); };
+    auto display = [&] { return HostDisplayOrDefault(m_windows, args.U32(0)); };
     auto hostDisplay = [&] { return reinterpret_cast<EGLDisplay>(display()); };
     switch (call.GetId()) {
     case 1001:  // eglChooseConfig: configs are chosen where contexts and surfaces are made
@@ -142,10 +142,14 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
         DisplayHandleMap::Set(args.ReturnU32(), reinterpret_cast<uint64_t>(d), native);
         break;
     }
-    case 1017:  // eglInitialize
-        XQF_HOST(h, eglInitialize)(hostDisplay(), nullptr, nullptr);
+    case 1017: {  // eglInitialize (a display never got is initialised where it is mapped)
+        const bool mappedNow = args.U32(0) != 0 && DisplayHandleMap::Get(args.U32(0)) == 0;
+        const EGLDisplay d = hostDisplay();
+        if (!mappedNow)
+            XQF_HOST(h, eglInitialize)(d, nullptr, nullptr);
         HostEglInitialised = 1;
         break;
+    }
     case 1018: {  // eglMakeCurrent
         const uint64_t d = display();
         EGLSurface draw = reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(d, args.U32(1)));
@@ -182,7 +186,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
                                     reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display(), args.U32(1))));
         break;
     case 1023: {  // eglTerminate
-        const uint64_t d = display();
+        const uint64_t d = DisplayHandleMap::Get(args.U32(0));
         XQF_HOST(h, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
         ForgetContextsWaitingOn(d);
         ResetDisplayObjects(d);

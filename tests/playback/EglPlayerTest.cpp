@@ -234,6 +234,29 @@ TEST_F(EglPlayer, TheCurrentContextDestroyedLivesUntilReleasedAndItsNamesGoWithI
     EXPECT_EQ(spy.Count("eglDestroyContext"), 1);
 }
 
+TEST_F(EglPlayer, ADisplayNeverGotIsTheHostDefaultInitialisedOnceWithOneWarning)
+{
+    SpyOnEgl(spy);
+    const std::vector<std::string> lines = {Initialize(), BindApi(), CreateContext(),
+                                            CreateWindowSurface(0x31, 0x55, 64, 48), MakeCurrent(0x31, 0x21),
+                                            SwapBuffers(0x31)};
+    testing::internal::CaptureStderr();
+    const std::vector<int> results = Play("no-display", lines, 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    for (int r : results)
+        EXPECT_EQ(r, 1);
+    EXPECT_EQ(spy.Count("eglGetDisplay"), 1);
+    EXPECT_EQ(spy.Count("eglInitialize"), 1);
+    ASSERT_NE(DisplayHandleMap::Get(1), 0u);
+    EXPECT_NE(ContextHandleMap::Get(DisplayHandleMap::Get(1), 0x21), 0u);
+    EXPECT_NE(XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)(), EGL_NO_CONTEXT);
+    size_t warnings = 0;
+    for (size_t at = errors.find("WARNING: "); at != std::string::npos; at = errors.find("WARNING: ", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, 1u) << errors;
+    EXPECT_NE(errors.find("EGLDisplay 1 was never got in the trace"), std::string::npos) << errors;
+}
+
 TEST_F(EglPlayer, WithErrorChecksOffEveryEglCallCountsAsPlayed)
 {
     // Every record layout of every id of the current format, with zero handles, then a session with
