@@ -17,7 +17,7 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
           player); the frame holding a call recorded with an error reports it and still matches.
           ES 1.1 scenes (es1-...) and the extension scenes (...-ext, whose extension objects are
           all made inside their frame) also replay every frame from the trace's start
-          (--from-start); the frames of es1-leftover from 2 on are deliberately different
+          (--from-start), as do the FROM_START_SCENES; the frames of es1-leftover from 2 on are deliberately different
           (ES1_DIFFERENT_FRAMES). A frame holding a multi-draw call is replayed but not compared
           (see the deliberate differences). ES 1.1 host states leave out what the restore does not
           send (ES1_NOT_SENT)
@@ -45,6 +45,8 @@ BENCHMARK_SCENES = ("mix", "es1-mix")
 # GL_OES_vertex_array_object but raise GL_INVALID_OPERATION for each of its functions.
 MESA_ERRORS = {"es1-ext": ("glGenVertexArraysOES", "glBindVertexArrayOES", "glDeleteVertexArraysOES")}
 MULTI_DRAWS = ("glMultiDrawArraysEXT", "glMultiDrawElementsEXT")
+# ES 2.0 scenes also replayed from the trace's start: their EGL calls matter there.
+FROM_START_SCENES = ("context-switch", "platform-display")
 
 
 def is_es1(scene):
@@ -300,7 +302,7 @@ def check_state(runner, scene, trace, frames):
 def check_replay(runner, scene, trace, frames):
     errors = 0
     runs = [(frame, []) for frame in range(1, frames + 1)]
-    if is_ext(scene) or is_es1(scene):
+    if is_ext(scene) or is_es1(scene) or scene in FROM_START_SCENES:
         runs += [(frame, ["--from-start"]) for frame in range(1, frames + 1)]
     calls = log_frames(os.path.join(runner.work, scene + ".log"))
     for frame, how in runs:

@@ -200,11 +200,13 @@ std::string CRecorder::ConfigList()
     return List(list);
 }
 
-void CRecorder::Initialize()
+void CRecorder::Initialize(bool logDisplay)
 {
     SDirectEgl& egl = m_mesa.egl;
-    Begin("eglGetDisplay");
-    LogEgl(1014, "eglGetDisplay", "\"return\":" + Handle("display", m_mesa.display) + ",\"NativeDisplayType\":0");
+    if (logDisplay) {
+        Begin("eglGetDisplay");
+        LogEgl(1014, "eglGetDisplay", "\"return\":" + Handle("display", m_mesa.display) + ",\"NativeDisplayType\":0");
+    }
     Begin("eglInitialize");
     LogEgl(1017, "eglInitialize", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
                                       ",\"major_v\":[1],\"minor_v\":[5]");
@@ -246,6 +248,14 @@ EGLContext CRecorder::CreateContext()
                                          List({EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE}) +
                                          ",\"attrib_list_config\":" + ConfigList());
     return context;
+}
+
+void CRecorder::DestroyContext(EGLContext context)
+{
+    Begin("eglDestroyContext");
+    const EGLBoolean result = XQF_HOST(m_mesa.egl, eglDestroyContext)(m_mesa.display, context);
+    LogEgl(1007, "eglDestroyContext", "\"return\":" + std::to_string(result) + ",\"dpy\":" +
+                                          Handle("display", m_mesa.display) + ",\"ctx\":" + Handle("context", context));
 }
 
 EGLSurface CRecorder::CreateWindowSurface(uint32_t handle, uint32_t width, uint32_t height)

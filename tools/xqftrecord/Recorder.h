@@ -83,9 +83,13 @@ public:
     // Whether the calls are only played: no log, no images, no errors read.
     bool Quiet() const { return m_variants.quiet; }
 
-    // EGL, as the application on the device makes its calls (pbuffers stand in for windows).
-    void Initialize();
+    // EGL, as the application on the device makes its calls (pbuffers stand in for windows). With
+    // logDisplay false the display is got as through eglGetPlatformDisplayEXT, which a capture does
+    // not record: the log starts at eglInitialize.
+    void Initialize(bool logDisplay = true);
     EGLContext CreateContext();
+    // Destroys a context; one still current stays current until it is released, as EGL has it.
+    void DestroyContext(EGLContext context);
     EGLSurface CreateWindowSurface(uint32_t handle, uint32_t width, uint32_t height);
     void MakeCurrent(EGLSurface surface, EGLContext context);
     void SwapBuffers(EGLSurface surface);

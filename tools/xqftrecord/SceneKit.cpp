@@ -8,9 +8,9 @@ const char* const kColorVertex =
 const char* const kColorFragment =
     "precision mediump float;\nvarying vec4 v_color;\nvoid main() { gl_FragColor = v_color; }\n";
 
-SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandle)
+SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandle, bool logDisplay)
 {
-    r.Initialize();
+    r.Initialize(logDisplay);
     SWindow w;
     w.context = r.CreateContext();
     w.surface = r.CreateWindowSurface(windowHandle, width, height);

@@ -497,6 +497,47 @@ void Quads(CRecorder& r)
     }
 }
 
+// The current context destroyed in frame 2 (EGL keeps it until it is released: the draw after the
+// destroy still goes to it), and a new context made current a few calls later, which hands out the
+// same names again. The new context sets every state the frames use (the tracked state is one for
+// all contexts).
+void ContextSwitch(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", program});
+    for (int f = 1; f <= 3; ++f) {
+        GL(glClearColor)(0.1f * f, 0.3f, 0.2f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        if (f == 2) {
+            r.DestroyContext(w.context);
+            ColorQuad(r, Quad(0.2f, -0.9f, 0.9f, -0.2f), 0.2f, 0.4f, 1.0f);
+            const EGLContext next = r.CreateContext();
+            r.MakeCurrent(w.surface, next);
+            GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+            GL(glClearColor)(0.1f * f, 0.3f, 0.2f, 1.0f);
+            program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+            GL(glUseProgram)(Name{"program", program});
+        }
+        ColorQuad(r, Quad(-0.6f, -0.5f, 0.1f * f, 0.6f), 0.9f, 0.8f, 0.1f * f);
+        r.SwapBuffers(w.surface);
+    }
+}
+
+// A display got as through eglGetPlatformDisplayEXT: the trace holds no eglGetDisplay.
+void PlatformDisplay(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH, 0x55, false);
+    const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", program});
+    for (int f = 1; f <= 3; ++f) {
+        GL(glClearColor)(0.2f, 0.1f * f, 0.5f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        ColorQuad(r, Quad(-0.4f * f, -0.5f, 0.5f, 0.3f * f), 0.1f, 0.9f, 0.6f);
+        r.SwapBuffers(w.surface);
+    }
+}
+
 // The benchmark workload: 800 x 600, 60 frames of about 474 calls and 200 indexed draws from buffers,
 // each with a 4 x 4 matrix of its own.
 void Mix(CRecorder& r)
@@ -565,6 +606,8 @@ const std::vector<SScene>& Scenes()
         {"two-surfaces", "two window surfaces on one display", &TwoSurfaces},
         {"overdraw", "four full-screen quads over black a frame", &Overdraw},
         {"quads", "opaque quads at separate, known places", &Quads},
+        {"context-switch", "the current context destroyed, another made current", &ContextSwitch},
+        {"platform-display", "a display the trace never got (no eglGetDisplay)", &PlatformDisplay},
         {"mix", "the benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix},
         };
         const std::vector<SScene>& es1 = Es1Scenes();

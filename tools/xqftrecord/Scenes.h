@@ -34,8 +34,8 @@ struct SWindow
     EGLSurface surface;
 };
 // eglGetDisplay ... eglMakeCurrent of one window surface of the given size (a context of the
-// recorder's API), and its viewport.
-SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandle = 0x55);
+// recorder's API), and its viewport. With logDisplay false the log lacks the eglGetDisplay.
+SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandle = 0x55, bool logDisplay = true);
 
 // A linked program of the two sources, with attribute names bound to locations 0, 1, ...
 GLuint Program(CRecorder& r, const char* vertex, const char* fragment, std::initializer_list<const char*> attributes);
