@@ -9,6 +9,7 @@
 //   --skip-call N           the call with number N (1-based, over the log) is not played; repeatable
 //   --skip-function NAME    calls of that function are not played; repeatable
 //   --wireframe             triangles are drawn as the lines of their edges
+// --play-only plays the scene and writes nothing (direct rendering, timed or traced by other tools).
 // --list prints the scenes.
 #include "Scenes.h"
 
@@ -31,6 +32,10 @@ int main(int argc, char** argv)
         }
         if (a == "--wireframe") {
             v.wireframe = true;
+            continue;
+        }
+        if (a == "--play-only") {
+            v.quiet = true;
             continue;
         }
         if (!next) {

@@ -1,0 +1,186 @@
+// Whole traces replayed from their first call, as `xqft-dump replay --from-start` plays them: the
+// es1-mix (ES 1.1) and mix (ES 2.0) workloads, 800 x 600, 60 frames of about 470 calls and 200
+// indexed draws each, recorded by xqft-record at the start of the run and written as traces.
+//  1. Every call of each trace played with error checks on, beside the same scene rendered directly
+//     by the harness in the same run (nothing read back or written). Each the best of three rounds
+//     (the machine is shared). Goals: at least 120 frames/s and within 1.2x of direct rendering.
+//  2. When `apitrace` is installed: the direct rendering traced with `apitrace trace` and replayed
+//     with `apitrace replay -b` (headless, on the same Mesa), best of three; the ratio of the
+//     replay above to that one (goal: at most 0.8). Its es1-mix replay is not the recorded image:
+//     the tracer keeps no client arrays drawn through an element buffer on ES, so that figure is
+//     one of less work.
+#include "BenchScenes.h"
+#include "BenchSupport.h"
+#include "Playback.h"
+#include "Scenes.h"
+#include "host/HostTables.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+using namespace xqft::bench;
+
+constexpr int kRounds = 3;
+
+void Finish(int api)
+{
+    if (api == 1)
+        XQF_HOST(*SEs1Host::Instance(), glFinish)();
+    else
+        XQF_HOST(*SEs2Host::Instance(), glFinish)();
+}
+
+// The scene played straight on Mesa, nothing written or read back: the direct rendering. Seconds.
+double RenderDirectly(const SScene& scene)
+{
+    CDirectMesa mesa;
+    std::string error;
+    if (!mesa.Open(error, scene.api)) {
+        std::printf("direct rendering: %s\n", error.c_str());
+        return 0;
+    }
+    SVariants quiet;
+    quiet.quiet = true;
+    CRecorder recorder(mesa, TempDir(), scene.name, quiet, scene.api);
+    const auto t0 = Clock::now();
+    scene.play(recorder);
+    if (scene.api == 1)
+        XQF_HOST(mesa.gl1, glFinish)();
+    else
+        XQF_HOST(mesa.gl, glFinish)();
+    return Seconds(t0, Clock::now());
+}
+
+// Every call of the trace played from the start, error checks on; the seconds it took, or 0 when a
+// call failed.
+double Replay(CTraceData& data, int api)
+{
+    CPlayback playback;
+    playback.BindTrace(&data);
+    const uint32_t calls = data.GetCallCount();
+    const auto t0 = Clock::now();
+    {
+        CQuiet quiet;
+        for (uint32_t n = 1; n <= calls; ++n)
+            if (playback.PlayCall(data.GetCall(n), 1) == 0)
+                return 0;
+        Finish(api);
+    }
+    return Seconds(t0, Clock::now());
+}
+
+// The seconds `apitrace replay -b` reports for the scene's direct rendering traced by `apitrace
+// trace`, best of three; 0 when apitrace is not there or fails.
+double ApitraceReplay(const std::string& dir, const std::string& scene)
+{
+    if (std::system("command -v apitrace >/dev/null 2>&1") != 0)
+        return 0;
+    const std::string trace = dir + "/" + scene + ".trace";
+    const std::string record = "apitrace trace --api egl -o '" + trace + "' '" + BinDir() + "/xqft-record' --scene " +
+                               scene + " --out '" + dir + "' --play-only >/dev/null 2>&1";
+    if (std::system(record.c_str()) != 0)
+        return 0;
+    double best = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string replay =
+            "WAFFLE_PLATFORM=surfaceless_egl apitrace replay -b --headless '" + trace + "' 2>&1";
+        FILE* out = popen(replay.c_str(), "r");
+        if (!out)
+            return 0;
+        char line[512];
+        double seconds = 0;
+        while (std::fgets(line, sizeof line, out)) {
+            int frames = 0;
+            if (std::sscanf(line, "Rendered %d frames in %lf secs", &frames, &seconds) == 2)
+                break;
+        }
+        while (std::fgets(line, sizeof line, out)) {
+        }
+        if (pclose(out) != 0 || seconds <= 0)
+            return 0;
+        best = best == 0 ? seconds : std::min(best, seconds);
+    }
+    return best;
+}
+
+// One workload: recorded, loaded, replayed and rendered directly in turn. False when it cannot run.
+bool Measure(const char* name)
+{
+    const SScene* scene = SceneNamed(name);
+    const std::string dir = TempDir() + "/xqft-bench-replay-" + std::to_string(getpid());
+    if (!scene || !RecordSceneTrace(dir, name)) {
+        std::printf("%s: the trace could not be recorded (is xqft-record built?)\n", name);
+        return false;
+    }
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(stderr, stderr);
+    int loaded = 0;
+    {
+        CQuiet quiet;
+        loaded = reader.LoadTrace(CXQFTString((dir + "/" + name + ".xqft").c_str()), 1);
+    }
+    CTraceData* data = reader.GetTraceData();
+    if (loaded != 0 || !data) {
+        std::system(("rm -rf '" + dir + "'").c_str());
+        std::printf("%s: the trace did not load (%d)\n", name, loaded);
+        return false;
+    }
+    const uint32_t frames = data->GetFrameCount(), calls = data->GetCallCount();
+    uint32_t draws = 0;
+    for (uint32_t n = 1; n <= calls; ++n)
+        draws += IsDrawCall(uint16_t(data->GetCall(n)->call->GetId()));
+
+    double direct = 1e9, replayed = 1e9;
+    for (int round = 0; round < kRounds; ++round) {
+        direct = std::min(direct, RenderDirectly(*scene));
+        const double r = Replay(*data, scene->api);
+        if (r == 0) {
+            reader.Close();
+            std::system(("rm -rf '" + dir + "'").c_str());
+            std::printf("%s: the replay failed\n", name);
+            return false;
+        }
+        replayed = std::min(replayed, r);
+    }
+    reader.Close();
+    std::printf("%s, %u frames of %u calls and %u draws, whole trace replayed from the start: %.1f frames/s "
+                "(goal >= 120), rendered directly %.1f frames/s: ratio %.2f (goal <= 1.2)\n",
+                name, frames, calls / std::max(frames, 1u), draws / std::max(frames, 1u), frames / replayed,
+                frames / direct, replayed / direct);
+    const double apitrace = ApitraceReplay(dir, name);
+    if (apitrace > 0)
+        std::printf("%s: apitrace replay -b of the direct rendering %.1f frames/s: this replay takes %.2fx its time "
+                    "(goal <= 0.8)\n",
+                    name, frames / apitrace, replayed / apitrace);
+    else
+        std::printf("%s: apitrace is not installed or could not trace the direct rendering: no comparison\n", name);
+    std::system(("rm -rf '" + dir + "'").c_str());
+    return true;
+}
+
+} // namespace
+
+int main()
+{
+    if (SEglHost::Instance()->IsFailed() || SEs1Host::Instance()->IsFailed())
+        return Fail("no host EGL or ES 1.1 library");
+    try {
+        CQuiet quiet;
+        SEs2Host::Instance();
+    } catch (const std::exception& e) {
+        std::printf("no host ES 2.0 library: %s\n", e.what());
+        return 1;
+    }
+    bool ok = Measure("es1-mix");
+    ok = Measure("mix") && ok;
+    return ok ? 0 : 1;
+}
