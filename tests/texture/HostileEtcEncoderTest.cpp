@@ -26,8 +26,9 @@ TEST(HostileEtcEncoder, DimensionsAndShortSources)
         u32 w, h;
         u64 size; // the size query's answer
     };
+    // The largest level's source bytes do not fit 64 bits: no encode can run, so no size is given.
     const SCase cases[] = {{0, 0, 0}, {65536, 65536, 65536ull * 65536 / 2}, {0xFFFFFFFFu, 1, (1ull << 30) * 8},
-                           {0xFFFFFFFFu, 0xFFFFFFFFu, (1ull << 60) * 8}};
+                           {0xFFFFFFFFu, 0xFFFFFFFFu, 0}};
     for (const SCase& c : cases) {
         EXPECT_EQ(EncodeETCImage(nullptr, 0, nullptr, c.w, c.h, ETC1, 0, 0), c.size) << c.w << "x" << c.h;
         EXPECT_EQ(EncodeETCImage(src.data(), 0, nullptr, c.w, c.h, ETC1, 0, 0), c.size) << "null dst";
