@@ -103,5 +103,35 @@ TEST_F(PrefsTool, ConcurrentWritersLoseNoAcknowledgedSetAndReadersSeeWholeFiles)
     EXPECT_FALSE(std::filesystem::exists(PathOf("Race") + ".bak"));
 }
 
+// Programs that open a store no one has made yet, all at once: each finds no file or the whole
+// template, so none takes the store for a broken one and keeps a copy aside, and no set is lost.
+TEST_F(PrefsTool, FirstWritersOfANewStoreFindItWhole)
+{
+    const int kStores = 40, kWriters = 8;
+    const std::string tool = std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool";
+    const std::string script =
+        "tool='" + tool + "'; cd '" + m_root + "'\n"
+        "for s in $(seq " + std::to_string(kStores) + "); do\n"
+        "  for w in $(seq " + std::to_string(kWriters) + "); do \"$tool\" set New$s K$w integer $w & done; wait\n"
+        "done\n";
+    const std::string scriptPath = m_root + "/new.sh";
+    WriteFile(scriptPath, script);
+    ASSERT_EQ(RunCommand("bash '" + scriptPath + "'").status, 0);
+    for (int s = 1; s <= kStores; ++s) {
+        char name[16], key[16];
+        snprintf(name, sizeof name, "New%d", s);
+        EXPECT_FALSE(std::filesystem::exists(PathOf(name) + ".bak")) << name;
+        CXQFPreferences store(S(name), 0);
+        CXQFTString errors;
+        ASSERT_TRUE(store.Load(errors, false)) << errors.CStr();
+        for (int w = 1; w <= kWriters; ++w) {
+            uint32_t value = 0;
+            snprintf(key, sizeof key, "K%d", w);
+            EXPECT_EQ(store.GetInteger(S(key), &value), 0) << name << " " << key;
+            EXPECT_EQ(value, uint32_t(w));
+        }
+    }
+}
+
 } // namespace
 

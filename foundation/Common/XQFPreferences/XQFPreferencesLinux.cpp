@@ -108,14 +108,20 @@ bool WriteAll(int fd, const char* data, size_t size)
 }
 
 // A new settings file holds exactly the template. O_EXCL: an existing file is never replaced.
-void CreateFromTemplate(const CXQFTString& file)
+void CreateFromTemplate(const CXQFTString& file, uint32_t scope)
 {
-    int fd = open(file.CStr(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Written whole under a name of its own, then linked in place: another program opening the
+    // store meanwhile finds no file or the whole template, never an empty one (which a save would
+    // take for a broken store and keep aside). The link fails if someone else was first.
+    std::string temp = std::string(file.CStr()) + ".new-XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return;
-    bool ok = WriteAll(fd, kPlistTemplate, strlen(kPlistTemplate));
-    if (close(fd) != 0 || !ok)
-        unlink(file.CStr()); // a half template would only be repaired on the next load
+    // The same permissions as a save gives a new file of the scope.
+    const bool ok = fchmod(fd, scope == 1 ? 0644 : 0600) == 0 && WriteAll(fd, kPlistTemplate, strlen(kPlistTemplate));
+    if (close(fd) == 0 && ok)
+        link(temp.c_str(), file.CStr());
+    unlink(temp.c_str());
 }
 
 // Regular files only (foundation/XQFTFile.h): a FIFO or directory in the file's place fails.
@@ -207,7 +213,7 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
         record->handle = OpenRegularForReading(file, &error);
         // Only a file that is not there is created; one that cannot be read is left alone.
         if (!record->handle && error == ENOENT && MakeFolders(folder, FolderMode(scope))) {
-            CreateFromTemplate(file);
+            CreateFromTemplate(file, scope);
             record->handle = OpenRegularForReading(file, &error);
         }
         return record;
