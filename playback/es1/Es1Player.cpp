@@ -7,6 +7,7 @@
 // host only when it holds every byte or value the host will read.
 #include "Diagnostics.h"
 #include "Es1Play.h"
+#include "host/HostChecks.h"
 #include "maps/NameMaps.h"
 
 #include "Es1Records.h"
@@ -375,6 +376,8 @@ constexpr SCase kCases[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glTexImage2D) {
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+            return EEnd::Fail;
         bool refused = false;
         const void* pixels = Pixels(p, 8, UploadSize(p, 3, 4, 6, 7), false, refused);
         if (refused)
@@ -384,6 +387,9 @@ constexpr SCase kCases[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glTexSubImage2D) {
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
+                          p.a.I32(5)))
+            return EEnd::Fail;
         bool refused = false;
         const int64_t needed = UploadSize(p, 4, 5, 6, 7);
         const void* pixels = Pixels(p, 8, needed, needed != 0, refused);  // a part of an image is always read
@@ -395,6 +401,8 @@ constexpr SCase kCases[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexImage2D) {
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+            return EEnd::Fail;
         bool refused = false;
         const void* data = Pixels(p, 7, std::max(p.a.I32(6), 0), false, refused);
         if (refused)
@@ -404,6 +412,9 @@ constexpr SCase kCases[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexSubImage2D) {
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
+                          p.a.I32(5)))
+            return EEnd::Fail;
         bool refused = false;
         const int64_t needed = std::max(p.a.I32(7), 0);
         const void* data = Pixels(p, 8, needed, needed != 0, refused);

@@ -1,6 +1,7 @@
 #include "Es1Restore.h"
 #include "Es1Play.h"
 
+#include "host/HostChecks.h"
 #include "host/HostExtensions.h"
 #include "host/HostTables.h"
 #include "host/PaddedUpload.h"
@@ -67,9 +68,13 @@ void SendParameters(SEs1Host& gl, const SEs1TexImage& level0)
     XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GLint(level0.generateMipmap));
 }
 
-void UploadLevel(SEs1Host& gl, const SEs1TexImage& image, GLint maxSize)
+void UploadLevel(SEs1Host& gl, const SEs1TexImage& image)
 {
     const uint8_t* bytes = image.data.get();
+    if ((image.compressed || image.format != 0 || image.internalFormat != 0) &&
+        !ImageSizeFits(gl, image.compressed ? "Restore of glCompressedTexImage2D" : "Restore of glTexImage2D",
+                       GL_TEXTURE_2D, image.width, image.height))
+        return;  // a size the host cannot take: not sent
     if (image.compressed) {
         // A compressed level without all its bytes is not uploaded (as one without data).
         if (bytes && image.capturedSize >= image.size && image.size > 0)
@@ -81,8 +86,8 @@ void UploadLevel(SEs1Host& gl, const SEs1TexImage& image, GLint maxSize)
         return;  // a level that only holds the texture's parameters: never specified
     const GLint alignment = ValidUnpackAlignment(image.unpackAlignment);
     const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment, image.border);
-    if (bytes && (needed < 0 || image.width > maxSize || image.height > maxSize))
-        bytes = nullptr;  // a format this side cannot size, or a size the host refuses anyway
+    if (needed < 0)
+        bytes = nullptr;  // a format this side cannot size
     const CPaddedUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
     XQF_HOST(gl, glTexImage2D)(GL_TEXTURE_2D, image.level, GLint(image.internalFormat), image.width, image.height,
@@ -111,7 +116,6 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
     if (textures.Count() == 0)
         return;
     const GLint hostAlignment = HostInt(gl, GL_UNPACK_ALIGNMENT);
-    const GLint maxSize = HostInt(gl, GL_MAX_TEXTURE_SIZE);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, textures.KeyAt(t));
@@ -125,7 +129,7 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
             const SEs1TexImage& image = levels.At(l);
             if (image.level == 0 && !image.compressed)
                 XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GLint(image.generateMipmap));
-            UploadLevel(gl, image, maxSize);
+            UploadLevel(gl, image);
             if (image.level == 0)
                 SendParameters(gl, image);
         }

@@ -5,6 +5,7 @@
 #include "PlayCase.h"
 #include "Playback.h"
 #include "host/DrawIndices.h"
+#include "host/HostChecks.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -591,6 +592,8 @@ const SEntry kEntries[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glTexImage2D) {
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+            return EEnd::Fail;
         bool refused = false;
         const void* pixels = Pixels(p, p.a.As<SImage2D>(8), UploadSize(p, 3, 4, 6, 7), refused);
         if (refused)
@@ -600,6 +603,9 @@ const SEntry kEntries[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glTexSubImage2D) {
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
+                          p.a.I32(5)))
+            return EEnd::Fail;
         bool refused = false;
         const int64_t needed = UploadSize(p, 4, 5, 6, 7);
         const void* pixels = Pixels(p, p.a.As<SImage2D>(8), needed, refused);
@@ -612,6 +618,8 @@ const SEntry kEntries[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexImage2D) {
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+            return EEnd::Fail;
         bool refused = false;
         const void* data = Pixels(p, p.a.As<SImage2D>(7), p.a.I32(6), refused);
         if (refused)
@@ -621,6 +629,9 @@ const SEntry kEntries[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexSubImage2D) {
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
+                          p.a.I32(5)))
+            return EEnd::Fail;
         bool refused = false;
         const auto* image = p.a.As<SImage2D>(8);
         const void* data = Pixels(p, image, p.a.I32(7), refused);

@@ -1,5 +1,6 @@
 #include "Es2Restore.h"
 
+#include "host/HostChecks.h"
 #include "host/HostTables.h"
 #include "host/PaddedUpload.h"
 #include "maps/NameMaps.h"
@@ -37,12 +38,11 @@ GLuint HostBuffer(SEs2Host& gl, uint32_t recorded)
 
 // Step 1: every texture level not already on the host, each image under its own recorded unpack
 // alignment (the snapshot's alignment is set later, and an image recorded under alignment 1 would
-// otherwise be read with other rows, past its bytes).
+// otherwise be read with other rows, past its bytes). An image of a size the host cannot take is
+// not sent.
 void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
 {
     XQF_HOST(gl, glActiveTexture)(snapshot.activeTexture);
-    GLint maxSize = 0;
-    XQF_HOST(gl, glGetIntegerv)(GL_MAX_TEXTURE_SIZE, &maxSize);
     const auto& textures = std::as_const(snapshot.textures);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
@@ -73,6 +73,9 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                 if (const GLuint host = TextureNameMap::Get(image.texture))
                     XQF_HOST(gl, glBindTexture)(normalized, host);
                 const uint8_t* bytes = image.data.get();
+                const char* call = image.compressed ? "Restore of glCompressedTexImage2D" : "Restore of glTexImage2D";
+                if (!ImageSizeFits(gl, call, image.target, image.width, image.height))
+                    continue;
                 if (image.compressed) {
                     // A compressed image without all its bytes is not uploaded (as one without data).
                     if (bytes && image.capturedSize >= image.size && image.size > 0)
@@ -83,8 +86,8 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                 const GLint alignment = ValidUnpackAlignment(image.unpackAlignment);
                 const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment,
                                                     image.border);
-                if (bytes && (needed < 0 || image.width > maxSize || image.height > maxSize))
-                    bytes = nullptr;  // a format this side cannot size, or a size the host refuses anyway
+                if (needed < 0)
+                    bytes = nullptr;  // a format this side cannot size
                 const CPaddedUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
                 XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
                 XQF_HOST(gl, glTexImage2D)(image.target, image.level, GLint(image.format), image.width, image.height,
