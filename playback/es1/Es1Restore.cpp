@@ -174,7 +174,8 @@ void Buffers(SEs1Host& gl, SEs1State& snapshot)
         const bool defined = b.target == GL_ARRAY_BUFFER || b.target == GL_ELEMENT_ARRAY_BUFFER;
         const GLenum target = defined ? b.target : GL_ARRAY_BUFFER;
         Bind(gl, target, buffers.KeyAt(i));
-        if (!defined || b.usage == 0)
+        if (!defined || b.usage == 0 ||
+            !BufferPaddingAllowed("Restore of glBufferData", buffers.KeyAt(i), b.data.get(), b.size, b.capturedSize))
             continue;
         const CPaddedUpload upload(b.data.get(), b.capturedSize, b.size);
         XQF_HOST(gl, glBufferData)(target, GLsizeiptr(b.size), upload.Data(), b.usage);

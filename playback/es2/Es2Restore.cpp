@@ -106,6 +106,8 @@ void Buffers(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
             continue;
         const GLuint host = HostBuffer(gl, buffers.KeyAt(i));
         XQF_HOST(gl, glBindBuffer)(b.target, host);
+        if (!BufferPaddingAllowed("Restore of glBufferData", buffers.KeyAt(i), b.data.get(), b.size, b.capturedSize))
+            continue;
         const CPaddedUpload upload(b.data.get(), b.capturedSize, b.size);
         XQF_HOST(gl, glBufferData)(b.target, GLsizeiptr(b.size), upload.Data(), b.usage);
     }

@@ -4,6 +4,8 @@
 #include "Diagnostics.h"
 #include "HostTables.h"
 
+#include "data/MemoryGuard.h"
+
 #include <GLES2/gl2.h>
 
 #include <algorithm>
@@ -97,6 +99,22 @@ bool SubImageFits(Host& gl, const char* call, uint32_t target, int32_t level, in
                   call, static_cast<long long>(x), static_cast<long long>(y), static_cast<long long>(width),
                   static_cast<long long>(height), known ? "of" : "at most", static_cast<long long>(levelWidth),
                   static_cast<long long>(levelHeight));
+    return false;
+}
+
+bool BufferPaddingAllowed(const char* call, uint32_t buffer, const void* bytes, uint64_t size, uint64_t held)
+{
+    if (!bytes || held >= size)
+        return true;
+    const int64_t committed = CommittedMemoryKiB();
+    const bool guarded = committed >= 0 && uint64_t(committed) + size / 1024 > uint64_t(kMemoryLimitKiB);
+    if (size <= kMaxBufferPaddingBytes && !guarded)
+        return true;
+    PlaybackError("%s: buffer %u has %llu bytes of which the trace holds %llu; buffers are filled out with zeros up to "
+                  "%llu MiB%s; the buffer is not made\n",
+                  call, buffer, static_cast<unsigned long long>(size), static_cast<unsigned long long>(held),
+                  static_cast<unsigned long long>(kMaxBufferPaddingBytes >> 20),
+                  guarded ? " and while memory allows" : "");
     return false;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Recorded values checked against what the host can take before a player or a restore hands them
-// over: texture sizes and sub-image regions. A value the host library would choke on (crash, write out of bounds,
+// over: texture sizes, sub-image regions and buffer sizes beyond the captured bytes. A value the host library would choke on (crash, write out of bounds,
 // allocate gigabytes, draw for minutes) is refused with an "ERROR: " line naming the call, and the
 // call is not sent; the pass goes on. Each check takes the host table of the caller (SEs1Host or
 // SEs2Host).
@@ -18,3 +18,12 @@ bool ImageSizeFits(Host& gl, const char* call, uint32_t target, int64_t width, i
 template <class Host>
 bool SubImageFits(Host& gl, const char* call, uint32_t target, int32_t level, int64_t x, int64_t y, int64_t width,
                   int64_t height);
+
+// The most a restore fills out with zeros past a buffer's captured bytes (a buffer made without
+// data, or a trace cut short); a larger buffer is refused. The memory guard's limit bounds it too.
+inline constexpr uint64_t kMaxBufferPaddingBytes = uint64_t(256) << 20;
+
+// A restored buffer of `size` bytes of which the trace holds `held` at `bytes`: true when it can be
+// made (all bytes held, no bytes recorded: the host makes it without data, or a padding the cap and
+// the memory guard allow); false with an error line naming the buffer and the cap otherwise.
+bool BufferPaddingAllowed(const char* call, uint32_t buffer, const void* bytes, uint64_t size, uint64_t held);

@@ -205,7 +205,8 @@ TEST_F(Es1Restore, LevelZeroGetsGenerateMipmapBeforeItsUploadAndItsParametersAft
     EXPECT_EQ(min, GL_LINEAR);
 }
 
-// Bad snapshots: the restore sends nothing the host refuses (the fixture checks its error).
+// Bad snapshots: the restore sends nothing the host refuses (the fixture checks its error), nor a
+// size the host would choke on, nor pads a buffer to gigabytes; each refusal has its error line.
 TEST_F(Es1Restore, ShortLevelsAndBuffersArePaddedOrSkipped)
 {
     SEs1State s;
@@ -225,12 +226,20 @@ TEST_F(Es1Restore, ShortLevelsAndBuffersArePaddedOrSkipped)
     s.textures[7][0] = parametersOnly;
     s.buffers[5] = Buffer(5, GL_ARRAY_BUFFER, 64, 3);
     s.buffers[8] = Buffer(8, 0, 0, 0);  // only ever written into
+    s.buffers[9] = Buffer(9, GL_ARRAY_BUFFER, 0x7FFFFFFF, 16);
+    s.textures[10][0] = Level(10, 0, 0x7FFFFFFF, 2, Filled(16, 1));
     s.unpackAlignment = 8;
     XQF_HOST(*gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, 2);
     CKeptPixels kept;
     CHostSpy keep;
     kept.Keep(keep, *gl, 15);
+    testing::internal::CaptureStderr();
     Restore(s, nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("ERROR: Restore of glBufferData: buffer 9 has 2147483647 bytes of which the trace holds 16"),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("ERROR: Restore of glTexImage2D: an image of 2147483647 x 2 is above"), std::string::npos)
+        << err;
     EXPECT_EQ(kept.alignment, 1);
     ASSERT_EQ(kept.pixels.size(), 15u);
     EXPECT_EQ(std::vector<uint8_t>(kept.pixels.begin() + 10, kept.pixels.end()), std::vector<uint8_t>(5, 0)) << "zeros";
