@@ -3,11 +3,13 @@
 // then points every enabled client array that has no buffer at the next block its record captured
 // (stride 0: the blocks hold the elements packed from element 0), walking the arrays in a fixed
 // order: colour, normal, vertex, point size, matrix index, weight, then the texture coordinates of
-// units 0 to 7. Every block is checked against what the draw reads before the first array moves,
-// so a cut trace never lets the host read past a block.
+// units 0 to 7. Every block, and every enabled array's buffer, is checked against what the draw
+// reads before the first array moves, so neither a cut trace nor a hostile count or index lets the
+// host read past a block or a buffer.
 #include "Diagnostics.h"
 #include "Es1Play.h"
 #include "host/DrawIndices.h"
+#include "host/HostChecks.h"
 
 #include "record/CapturedBlocks.h"
 #include "values/DataHolders.h"
@@ -44,17 +46,17 @@ struct SArraySlot
     GLenum cap;
     GLenum size;  // 0: `components` values per element
     GLint components;
-    GLenum type, binding, pointer;
+    GLenum type, binding, pointer, stride;
 };
 constexpr std::array<SArraySlot, 6> kSlots{{
-    {0x8076, 0x8081, 0, 0x8082, 0x8898, 0x8090},  // colour
-    {0x8075, 0, 3, 0x807E, 0x8897, 0x808F},       // normal
-    {0x8074, 0x807A, 0, 0x807B, 0x8896, 0x808E},  // vertex
-    {0x8B9C, 0, 1, 0x898A, 0x8B9F, 0x898C},       // point size (GL_OES_point_size_array)
-    {0x8844, 0x8846, 0, 0x8847, 0x8B9E, 0x8849},  // matrix index (GL_OES_matrix_palette)
-    {0x86AD, 0x86AB, 0, 0x86A9, 0x889E, 0x86AC},  // weight (GL_OES_matrix_palette)
+    {0x8076, 0x8081, 0, 0x8082, 0x8898, 0x8090, 0x8083},  // colour
+    {0x8075, 0, 3, 0x807E, 0x8897, 0x808F, 0x807F},       // normal
+    {0x8074, 0x807A, 0, 0x807B, 0x8896, 0x808E, 0x807C},  // vertex
+    {0x8B9C, 0, 1, 0x898A, 0x8B9F, 0x898C, 0x898B},       // point size (GL_OES_point_size_array)
+    {0x8844, 0x8846, 0, 0x8847, 0x8B9E, 0x8849, 0x8848},  // matrix index (GL_OES_matrix_palette)
+    {0x86AD, 0x86AB, 0, 0x86A9, 0x889E, 0x86AC, 0x86AA},  // weight (GL_OES_matrix_palette)
 }};
-constexpr SArraySlot kTexCoords{0x8078, 0x8088, 0, 0x8089, 0x889A, 0x8092};
+constexpr SArraySlot kTexCoords{0x8078, 0x8088, 0, 0x8089, 0x889A, 0x8092, 0x808A};
 constexpr int kTexCoordSlot = 6;  // slots 6 to 13: texture units 0 to 7
 constexpr GLint kTexCoordUnits = 8;
 constexpr GLenum kMaxTextureUnits = 0x84E2, kClientActiveTexture = 0x84E1;
@@ -80,6 +82,12 @@ struct STaken
     GLint size;  // components per element
     GLenum type;
     xqft::SCapturedBlock block;
+};
+
+// An array read from a buffer: its element, stride and offset, and the buffer's size on the host.
+struct SBuffered
+{
+    uint64_t element, stride, offset, held;
 };
 
 // The arrays of one draw: which take blocks, in walk order, and whether one is enabled at a null
@@ -122,12 +130,17 @@ public:
         XQF_HOST(m_p.gl, glClientActiveTexture)(m_clientActive);
     }
 
-    bool ReadsArrays() const { return m_count > 0 || m_nullArray; }
+    bool ReadsArrays() const { return m_count > 0 || m_nullArray || m_bufferedCount > 0; }
 
-    // Refuses the draw when an array reading `vertices` vertices would go past its block or read
-    // through a null address.
+    // Refuses the draw when an array reading `vertices` vertices would go past its block or its
+    // buffer, or read through a null address.
     bool Fits(uint64_t vertices)
     {
+        for (size_t i = 0; i < m_bufferedCount; ++i) {
+            const SBuffered& b = m_buffered[i];
+            if (!ArrayReadFits(m_p.call.GetName(), ArrayReadEnd(b.offset, b.stride, b.element, vertices), b.held))
+                return false;
+        }
         for (size_t i = 0; i < m_count; ++i) {
             const STaken& t = m_taken[i];
             const uint64_t needed = vertices * uint64_t(std::max(t.size, 0)) * TypeSize(t.type);
@@ -178,8 +191,14 @@ private:
         const GLint binding = HostInt(m_p.gl, s.binding);
         void* pointer = nullptr;
         XQF_HOST(m_p.gl, glGetPointerv)(s.pointer, &pointer);
-        if (binding != 0)
-            return;  // read from its buffer: the recorded offset stands
+        if (binding != 0) {
+            // Read from its buffer: the recorded offset stands, and the buffer bounds what is read.
+            const uint64_t stride = uint64_t(std::max(HostInt(m_p.gl, s.stride), 0));
+            m_buffered[m_bufferedCount++] = {uint64_t(std::max(size, 0)) * TypeSize(type), stride,
+                                             reinterpret_cast<uintptr_t>(pointer),
+                                             HostArrayBufferSize(m_p.gl, GLuint(binding), 0)};
+            return;
+        }
         if (!pointer) {
             m_nullArray = true;
             return;
@@ -200,6 +219,8 @@ private:
     uint32_t m_next = 0;  // the block cursor
     std::array<STaken, kTexCoordSlot + kTexCoordUnits> m_taken{};
     size_t m_count = 0;
+    std::array<SBuffered, kTexCoordSlot + kTexCoordUnits> m_buffered{};
+    size_t m_bufferedCount = 0;
     bool m_nullArray = false;
 };
 
@@ -331,6 +352,8 @@ EEnd DrawElements(SPlay& p)
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         if (held < needed)
             return Refuse(p, "the index block", held, needed);
+    } else if (!ElementRangeFits(p.gl, p.call.GetName(), type, count, p.a.U32(4))) {
+        return EEnd::Fail;
     }
     {
         CDrawArrays arrays(p, true);

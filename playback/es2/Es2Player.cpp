@@ -224,8 +224,36 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
     return true;
 }
 
+// Whether attribute i, read from host buffer `buffer`, holds the vertices the draw reads. The
+// vertices are counted once per draw (`counted`), and for an indexed draw only when the buffer
+// cannot hold every vertex its index type addresses.
+bool BufferArrayFits(SPlay& p, bool elements, GLuint elementBuffer, GLuint i, GLuint buffer, bool& counted,
+                     uint64_t& vertices)
+{
+    GLint size = 0, type = 0, stride = 0;
+    void* pointer = nullptr;
+    XQF_HOST(p.gl, glGetVertexAttribiv)(i, GL_VERTEX_ATTRIB_ARRAY_SIZE, &size);
+    XQF_HOST(p.gl, glGetVertexAttribiv)(i, GL_VERTEX_ATTRIB_ARRAY_TYPE, &type);
+    XQF_HOST(p.gl, glGetVertexAttribiv)(i, GL_VERTEX_ATTRIB_ARRAY_STRIDE, &stride);
+    XQF_HOST(p.gl, glGetVertexAttribPointerv)(i, GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
+    const uint64_t element = uint64_t(std::max(size, 0)) * TypeSize(GLenum(type));
+    const uint64_t offset = reinterpret_cast<uintptr_t>(pointer);
+    const uint64_t held = HostArrayBufferSize(p.gl, buffer, 0);
+    if (!counted && elements &&
+        ArrayReadEnd(offset, uint64_t(std::max(stride, 0)), element, MaxVerticesOf(p.a.U32(2))) <= held)
+        return true;
+    if (!counted) {
+        counted = true;
+        if (!VerticesRead(p, elements, elementBuffer, vertices))
+            return false;
+    }
+    return ArrayReadFits(p.call.GetName(), ArrayReadEnd(offset, uint64_t(std::max(stride, 0)), element, vertices),
+                         held);
+}
+
 // Points every enabled host attribute without a buffer at its captured block (stride 0), in
-// attribute order; refuses the draw when a block is shorter than the vertices read.
+// attribute order; refuses the draw when a block or an attribute's buffer is shorter than the
+// vertices read.
 EEnd BindClientBlocks(SPlay& p, bool elements)
 {
     const xqft_es2::CCapturedBlocks* blocks = CapturedBlocksOf(&p.call);
@@ -246,8 +274,11 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
         if (!enabled)
             continue;
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
-        if (buffer != 0)
+        if (buffer != 0) {
+            if (!BufferArrayFits(p, elements, elementBuffer, GLuint(i), GLuint(buffer), counted, vertices))
+                end = EEnd::Fail;
             continue;
+        }
         XQF_HOST(p.gl, glGetVertexAttribPointerv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
         if (!pointer)
             continue;
@@ -291,6 +322,8 @@ EEnd DrawArrays(SPlay& p)
 EEnd DrawElements(SPlay& p)
 {
     const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
+    if (elementBuffer && !ElementRangeFits(p.gl, p.call.GetName(), p.a.U32(2), p.a.I32(1), uint32_t(p.a.U64(4))))
+        return EEnd::Fail;
     if (BindClientBlocks(p, true) == EEnd::Fail)
         return EEnd::Fail;
     const GLsizei count = p.a.I32(1);

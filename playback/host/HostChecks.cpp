@@ -118,7 +118,59 @@ bool BufferPaddingAllowed(const char* call, uint32_t buffer, const void* bytes, 
     return false;
 }
 
+uint64_t ArrayReadEnd(uint64_t offset, uint64_t stride, uint64_t elementBytes, uint64_t vertices)
+{
+    if (vertices == 0)
+        return 0;
+    return offset + (vertices - 1) * (stride ? stride : elementBytes) + elementBytes;
+}
+
+template <class Host>
+uint64_t HostArrayBufferSize(Host& gl, uint32_t buffer, uint32_t restore)
+{
+    GLint size = 0;
+    XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, buffer);
+    XQF_HOST(gl, glGetBufferParameteriv)(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, restore);
+    return uint64_t(std::max(size, 0));
+}
+
+bool ArrayReadFits(const char* call, uint64_t end, uint64_t size)
+{
+    if (end <= size)
+        return true;
+    PlaybackError("%s: an array buffer holds %llu bytes and the draw reads up to byte %llu; the call is not played\n",
+                  call, static_cast<unsigned long long>(size), static_cast<unsigned long long>(end));
+    return false;
+}
+
+template <class Host>
+bool ElementRangeFits(Host& gl, const char* call, uint32_t type, int32_t count, uint64_t offset)
+{
+    const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
+    if (bytes == 0)
+        return true;
+    GLint size = 0;
+    XQF_HOST(gl, glGetBufferParameteriv)(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    if (offset + bytes <= uint64_t(std::max(size, 0)))
+        return true;
+    PlaybackError("%s: the element buffer holds %d bytes and the draw reads its indices up to byte %llu; the call is "
+                  "not played\n",
+                  call, size, static_cast<unsigned long long>(offset + bytes));
+    return false;
+}
+
+uint64_t MaxVerticesOf(uint32_t type)
+{
+    const size_t size = IndexSize(type);
+    return size >= 4 ? uint64_t(1) << 32 : uint64_t(1) << (8 * size);
+}
+
 template bool ImageSizeFits(SEs1Host&, const char*, uint32_t, int64_t, int64_t);
 template bool ImageSizeFits(SEs2Host&, const char*, uint32_t, int64_t, int64_t);
 template bool SubImageFits(SEs1Host&, const char*, uint32_t, int32_t, int64_t, int64_t, int64_t, int64_t);
 template bool SubImageFits(SEs2Host&, const char*, uint32_t, int32_t, int64_t, int64_t, int64_t, int64_t);
+template uint64_t HostArrayBufferSize(SEs1Host&, uint32_t, uint32_t);
+template uint64_t HostArrayBufferSize(SEs2Host&, uint32_t, uint32_t);
+template bool ElementRangeFits(SEs1Host&, const char*, uint32_t, int32_t, uint64_t);
+template bool ElementRangeFits(SEs2Host&, const char*, uint32_t, int32_t, uint64_t);

@@ -1,6 +1,7 @@
 #pragma once
 // Recorded values checked against what the host can take before a player or a restore hands them
-// over: texture sizes, sub-image regions and buffer sizes beyond the captured bytes. A value the host library would choke on (crash, write out of bounds,
+// over: texture sizes, sub-image regions, buffer sizes beyond the captured bytes, and the vertices a
+// draw reads from its buffers. A value the host library would choke on (crash, write out of bounds,
 // allocate gigabytes, draw for minutes) is refused with an "ERROR: " line naming the call, and the
 // call is not sent; the pass goes on. Each check takes the host table of the caller (SEs1Host or
 // SEs2Host).
@@ -27,3 +28,24 @@ inline constexpr uint64_t kMaxBufferPaddingBytes = uint64_t(256) << 20;
 // made (all bytes held, no bytes recorded: the host makes it without data, or a padding the cap and
 // the memory guard allow); false with an error line naming the buffer and the cap otherwise.
 bool BufferPaddingAllowed(const char* call, uint32_t buffer, const void* bytes, uint64_t size, uint64_t held);
+
+// The bytes past its start an array reads for vertices 0 to vertices - 1: its offset, then the
+// last vertex's element (stride 0: the elements packed). 0 for no vertex.
+uint64_t ArrayReadEnd(uint64_t offset, uint64_t stride, uint64_t elementBytes, uint64_t vertices);
+
+// The size of buffer `buffer` on the host (bound to GL_ARRAY_BUFFER for the query; the binding is
+// left as `restore`).
+template <class Host>
+uint64_t HostArrayBufferSize(Host& gl, uint32_t buffer, uint32_t restore);
+
+// An array whose buffer holds `size` bytes and from which the draw reads up to byte `end`: false,
+// with an error line, when the read passes the buffer's end.
+bool ArrayReadFits(const char* call, uint64_t end, uint64_t size);
+
+// The index range of an indexed draw (count indices of `type` at byte `offset` of the element
+// buffer bound on the host): false, with an error line, when it passes the buffer's end.
+template <class Host>
+bool ElementRangeFits(Host& gl, const char* call, uint32_t type, int32_t count, uint64_t offset);
+
+// The most vertices indices of `type` can address: 256, 65536 or 2^32.
+uint64_t MaxVerticesOf(uint32_t type);

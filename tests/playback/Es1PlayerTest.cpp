@@ -253,7 +253,7 @@ const std::vector<SCase>& Cases()
          {"glGetError", "glVertexPointer", "glGetError", "glGetError"},
          {1},
          nullptr},
-        {"client colour and vertex from blocks 0 and 1, normals from their buffer, the array buffer put back",
+        {"client colour and vertex from blocks 0 and 1, normals from their buffer (sized), the array buffer put back",
          {GenBuffers({5}), W(ES1_ID(glBindBuffer), {kArray, 5}),
           {ES1_ID(glBufferData), SPayload().Words({kArray, 36}).Block(0x700, 36).U32(GL_STATIC_DRAW)},
           Pointer(ES1_ID(glNormalPointer), GL_FLOAT, 0), W(ES1_ID(glBindBuffer), {kArray, 0}),
@@ -262,14 +262,16 @@ const std::vector<SCase>& Cases()
           Enable(GL_VERTEX_ARRAY), W(ES1_ID(glBindBuffer), {kArray, 5})},
          {DrawArrays(GL_TRIANGLES, 0, 3, {12, 24})},
          0,
-         {"glBindBuffer", "glColorPointer", "glVertexPointer", "glBindBuffer", "glDrawArrays"},
+         {"glBindBuffer", "glBindBuffer", "glBindBuffer", "glColorPointer", "glVertexPointer", "glBindBuffer",
+          "glDrawArrays"},
          {1},
          [](const CHostSpy& s, Fixture& f) {
              const auto color = Args(s, "glColorPointer"), vertex = Args(s, "glVertexPointer");
              EXPECT_EQ(color, (std::vector<uint64_t>{4, GL_UNSIGNED_BYTE, 0, f.Block(0)}));
              EXPECT_EQ(vertex, (std::vector<uint64_t>{2, GL_FLOAT, 0, f.Block(1)}));
              EXPECT_EQ(Arg(s, "glBindBuffer", 1), 0u);
-             EXPECT_EQ(Arg(s, "glBindBuffer", 1, 1), CPlayback::GetEs1HostBuffer(5)) << "put back before the draw";
+             EXPECT_EQ(Arg(s, "glBindBuffer", 1, 1), CPlayback::GetEs1HostBuffer(5)) << "bound for its size";
+             EXPECT_EQ(Arg(s, "glBindBuffer", 1, 3), CPlayback::GetEs1HostBuffer(5)) << "put back before the draw";
              EXPECT_EQ(f.HostInt(GL_ARRAY_BUFFER_BINDING), GLint(CPlayback::GetEs1HostBuffer(5)));
          }},
         {"glDrawElements with an element buffer bound draws from the recorded offset",

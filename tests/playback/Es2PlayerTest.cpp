@@ -144,14 +144,15 @@ const std::vector<SCase>& Cases()
              EXPECT_EQ(s.Of("glViewport")[0].args, (std::vector<uint64_t>{0, 0, 800, 600}));
              EXPECT_EQ(s.Of("glViewport")[1].args, (std::vector<uint64_t>{0, 0, 4096, 4096}));
          }},
-        {"glDrawArrays points client arrays 0 and 2 at blocks 0 and 1 and rebinds the array buffer",
+        {"glDrawArrays points client arrays 0 and 2 at blocks 0 and 1, sizes the buffer of array 1 and rebinds it",
          {W(kBindBuffer, {kArray, 7}), {kBufferData, SPayload().Words({kArray, 64}).Block(0x700, 64).U32(0x88E4)},
           AttribPointer(1, 0), W(kEnableVertexAttribArray, {1}), W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000),
           AttribPointer(2, 0x2000), W(kEnableVertexAttribArray, {0}), W(kEnableVertexAttribArray, {2}),
           W(kBindBuffer, {kArray, 7})},
          {DrawArrays(0, 3, {24, 24})},
          0,
-         {"glBindBuffer", "glVertexAttribPointer", "glVertexAttribPointer", "glBindBuffer", "glDrawArrays"},
+         {"glBindBuffer", "glVertexAttribPointer", "glBindBuffer", "glBindBuffer", "glVertexAttribPointer",
+          "glBindBuffer", "glDrawArrays"},
          {1},
          [](const CHostSpy& s, Fixture& f) {
              const auto* blocks = CapturedBlocksOf(f.entries.back()->call.get());
@@ -163,7 +164,8 @@ const std::vector<SCase>& Cases()
              EXPECT_EQ(pointers[1].args[0], 2u);
              EXPECT_EQ(pointers[1].args[5], reinterpret_cast<uintptr_t>(blocks->At(1).bytes));
              EXPECT_EQ(s.Of("glBindBuffer")[0].args[1], 0u);
-             EXPECT_EQ(s.Of("glBindBuffer")[1].args[1], BufferNameMap::Get(7)) << "rebound before the draw";
+             EXPECT_EQ(s.Of("glBindBuffer")[1].args[1], BufferNameMap::Get(7)) << "bound for its size";
+             EXPECT_EQ(s.Of("glBindBuffer").back().args[1], BufferNameMap::Get(7)) << "rebound before the draw";
          }},
         {"glDrawElements with one block for two client arrays disables the second and draws",
          {W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), AttribPointer(1, 0x2000), W(kEnableVertexAttribArray, {0}),
@@ -398,6 +400,59 @@ TEST_F(Es2Player, CallsWithShortRecordedDataAreRefused)
         EXPECT_EQ(spy.Count(c.host), 0);
         EXPECT_NE(err.find("ERROR: "), std::string::npos) << err;
         EXPECT_NE(out.find("Error call:"), std::string::npos) << out;
+    }
+}
+
+// Values that would take the host past what it holds: the vertices a draw reads against its array
+// and element buffers, a sub-image region against its level (sums in 64 bits). Reads and writes
+// that end on the last byte or texel are played; one further, or a hostile value, is refused.
+TEST_F(Es2Player, DrawsAndSubImagesStayWithinTheHostsBuffersAndLevels)
+{
+    auto sub = [](int32_t x, int32_t y) {
+        return SCall{kTexSubImage2D, SPayload()
+                                         .Words({kTexture2D, 0, uint32_t(x), uint32_t(y), 2, 2, kRgba, kUbyte})
+                                         .Block(0x700, 16)
+                                         .U32(4)};
+    };
+    const std::vector<uint8_t> indices{0, 0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0};
+    const std::vector<SCall> setup{
+        TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, std::vector<uint8_t>(64)),
+        W(kBindBuffer, {kArray, 7}),
+        {kBufferData, SPayload().Words({kArray, 48}).Block(0x700, 48).U32(0x88E4)},
+        AttribPointer(0, 0),
+        W(kEnableVertexAttribArray, {0}),
+        W(kBindBuffer, {kElement, 8}),
+        {kBufferData, SPayload().Words({kElement, 12}).Ptr(0x800).U32(12).Raw(indices).U32(0x88E4)},
+    };
+    struct SBound
+    {
+        const char* what;
+        SCall call;
+        const char* host;
+        bool played;
+    };
+    const SBound cases[] = {
+        {"6 vertices of a 48-byte buffer", DrawArrays(0, 6, {}), "glDrawArrays", true},
+        {"7 vertices of a 48-byte buffer", DrawArrays(0, 7, {}), "glDrawArrays", false},
+        {"first 2^28", DrawArrays(1u << 28, 6, {}), "glDrawArrays", false},
+        {"count 2^31-1", DrawArrays(0, 0x7FFFFFFF, {}), "glDrawArrays", false},
+        {"6 indices, the whole element buffer", DrawElements(6, 0x1403, {}, 0, {}), "glDrawElements", true},
+        {"7 indices of a 12-byte element buffer", DrawElements(7, 0x1403, {}, 0, {}), "glDrawElements", false},
+        {"count 2^31-1 indices", DrawElements(0x7FFFFFFF, 0x1403, {}, 0, {}), "glDrawElements", false},
+        {"a sub-image ending on the level's corner", sub(2, 2), "glTexSubImage2D", true},
+        {"a sub-image one texel past the level", sub(3, 2), "glTexSubImage2D", false},
+        {"a sub-image at x 2^31-1", sub(0x7FFFFFFF, 0), "glTexSubImage2D", false},
+        {"a sub-image at y -1", sub(0, -1), "glTexSubImage2D", false},
+    };
+    for (const SBound& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        Play(setup);
+        CHostSpy spy;
+        SpyOnEs2(spy);
+        EXPECT_EQ(Play({c.call}), std::vector<int>{c.played ? 1 : 0}) << err;
+        EXPECT_EQ(spy.Count(c.host), c.played ? 1 : 0);
+        EXPECT_EQ(err.find("ERROR: ") != std::string::npos, !c.played) << err;
     }
 }
 
