@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""Hostile values in real traces: scenes of xqft-record written as traces with one argument of one
+record set to a value the host library would choke on (2^31-1 or 2^28: texture sizes, sub-image
+offsets, buffer sizes, draw counts and firsts). Each trace goes through `xqft-dump replay` (the
+frame holding the record and the next, whose start restores what it left), `replay --from-start`,
+`host-state` and `analyse`. No run may end on a signal or a sanitizer report, take over 15 s or
+grow over 1 GiB resident; the frame holding the record reports the refusal on an "ERROR: " line,
+and so does the next frame's restore where the tracked state keeps the value.
+
+usage: check_hostile.py BIN_DIR SOURCE_DIR [--cases a,b] [--report] [--work DIR]
+--report prints each run's time and peak resident size; --work keeps the traces in DIR. The exit
+status is the number of failures (at most 100).
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+MAX_SECONDS = 15.0
+MAX_RSS_KIB = 1024 * 1024
+HUGE, LARGE = 2**31 - 1, 2**28
+SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
+
+# name: (scene, function, which of its records (0: the first), argument (index in "v", or a draw's
+# key), value, whether the next frame's restore refuses the kept value too); names ending in
+# "without data" write the trace as one recorded without data (no pixels: the host gets the size).
+CASES = {
+    "es2 render target width": ("fbo", "glTexImage2D", 0, 3, HUGE, True),
+    "es2 render target height": ("fbo", "glTexImage2D", 0, 4, LARGE, True),
+    "es1 image width without data": ("es1-textured", "glTexImage2D", 0, 3, HUGE, False),
+    "es2 image width": ("textured", "glTexImage2D", 0, 3, HUGE, True),
+    "es2 image height": ("textured", "glTexImage2D", 0, 4, LARGE, True),
+    "es2 cube face width": ("textured", "glTexImage2D", 6, 3, HUGE, True),
+    "es2 compressed width": ("textured", "glCompressedTexImage2D", 0, 3, HUGE, True),
+    "es1 image width": ("es1-textured", "glTexImage2D", 0, 3, HUGE, True),
+    "es1 image height": ("es1-textured", "glTexImage2D", 0, 4, LARGE, True),
+    "es1 compressed height": ("es1-textured", "glCompressedTexImage2D", 0, 4, HUGE, True),
+    "es2 sub-image x offset": ("textured", "glTexSubImage2D", 0, 2, HUGE, False),
+    "es2 sub-image y offset": ("textured", "glTexSubImage2D", 0, 3, LARGE, False),
+    "es1 sub-image x offset": ("es1-textured", "glTexSubImage2D", 0, 2, HUGE, False),
+    "es1 sub-image y offset": ("es1-textured", "glTexSubImage2D", 0, 3, LARGE, False),
+    "es2 buffer size": ("multi", "glBufferData", 0, 1, HUGE, True),
+    "es2 buffer size 2^28": ("multi", "glBufferData", 0, 1, LARGE, False),
+    "es1 buffer size": ("es1-multi", "glBufferData", 0, 1, HUGE, True),
+    "es1 element buffer size": ("es1-multi", "glBufferData", 1, 1, HUGE, True),
+    "es2 draw count": ("multi", "glDrawArrays", 1, "count", HUGE, False),
+    "es2 draw first": ("multi", "glDrawArrays", 1, "first", LARGE, False),
+    "es2 vao draw count": ("es2-ext", "glDrawArrays", 1, "count", HUGE, False),
+    "es2 indexed draw count": ("indexed", "glDrawElements", 0, "count", HUGE, False),
+    "es1 draw count": ("es1-ext", "glDrawArrays", 1, "count", HUGE, False),
+    "es1 client draw first": ("es1-tri-client", "glDrawArrays", 2, "first", LARGE, False),
+    "es1 indexed draw count": ("es1-multi", "glDrawElements", 1, "count", HUGE, False),
+}
+
+
+def frames_of(lines):
+    """The frame number (from 1) of each log line: frames end with eglSwapBuffers."""
+    frame, out = 1, []
+    for call in lines:
+        out.append(frame)
+        frame += call["f"] == "eglSwapBuffers"
+    return out, frame - 1
+
+
+class Runner:
+    def __init__(self, bin_dir, source_dir, work, report):
+        self.bin, self.source, self.work, self.report = bin_dir, source_dir, work, report
+        self.failures = []
+        self.recorded = set()
+        self.lock = threading.Lock()
+
+    def say(self, text):
+        with self.lock:
+            print(text, flush=True)
+
+    def fail(self, text):
+        self.failures.append(text)
+        self.say("FAIL " + text)
+
+    def record(self, scene):
+        if scene not in self.recorded:
+            subprocess.run([os.path.join(self.bin, "xqft-record"), "--scene", scene, "--out", self.work],
+                           capture_output=True, check=True, timeout=300)
+            self.recorded.add(scene)
+        with open(os.path.join(self.work, scene + ".log")) as log:
+            return [json.loads(line) for line in log]
+
+    def run(self, case, args):
+        """One run under the limits, in a child that reports its child's peak resident size."""
+        probe = ("import resource,subprocess,sys,time\n"
+                 "t=time.monotonic()\n"
+                 "r=subprocess.run(sys.argv[1:],capture_output=True,text=True,timeout=120)\n"
+                 "s=time.monotonic()-t\n"
+                 "m=resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss\n"
+                 "sys.stdout.write('%d %f %d\\n'%(r.returncode,s,m))\n"
+                 "sys.stdout.write(r.stdout);sys.stderr.write(r.stderr)\n")
+        r = subprocess.run([sys.executable, "-c", probe] + args, capture_output=True, text=True, timeout=300)
+        head, _, out = r.stdout.partition("\n")
+        fields = head.split()
+        if r.returncode != 0 or len(fields) != 3:
+            self.fail("%s: %s: the run did not end (%s)" % (case, " ".join(args[1:2] + args[3:]), r.stderr[-300:]))
+            return ""
+        status, seconds, rss = int(fields[0]), float(fields[1]), int(fields[2])
+        what = "%s: %s %s" % (case, args[1], " ".join(args[3:]))
+        text = out + r.stderr
+        if self.report:
+            run = args[1] + " " + " ".join(a for a in args[3:] if not a.endswith(".ppm"))
+            self.say("%-34s %-40s %6.2f s %8d KiB" % (case, run, seconds, rss))
+        if status < 0:
+            self.fail("%s ended on signal %d" % (what, -status))
+        for report in SANITIZER_REPORTS:
+            if report in text:
+                self.fail("%s: %s\n%s" % (what, report, text[text.find(report):][:1500]))
+        if seconds > MAX_SECONDS:
+            self.fail("%s took %.1f s" % (what, seconds))
+        if rss > MAX_RSS_KIB:
+            self.fail("%s reached %d MiB resident" % (what, rss // 1024))
+        return text
+
+    def check(self, name):
+        scene, function, which, argument, value, restored = CASES[name]
+        lines = self.record(scene)
+        frames, count = frames_of(lines)
+        at = [i for i, call in enumerate(lines) if call["f"] == function][which]
+        call = lines[at]
+        if isinstance(argument, int):
+            call["v"][argument] = value
+        else:
+            call[argument] = value
+        stem = os.path.join(self.work, name.replace(" ", "-").replace("^", ""))
+        with open(stem + ".log", "w") as log:
+            log.writelines(json.dumps(c) + "\n" for c in lines)
+        nodata = ["--no-data"] if name.endswith("without data") else []
+        subprocess.run([sys.executable, os.path.join(self.source, "tools", "xqftgen.py"), "from-log", stem + ".log",
+                        stem + ".xqft"] + nodata, capture_output=True, check=True, timeout=120)
+        dump = os.path.join(self.bin, "xqft-dump")
+        trace, image, frame = stem + ".xqft", stem + ".ppm", frames[at]
+        runs = [["replay", "--frame", str(frame), image], ["replay", "--frame", str(frame), "--from-start", image],
+                ["analyse", "--frame", str(frame), image]]
+        if frame < count:
+            runs += [["replay", "--frame", str(frame + 1), image], ["host-state", "--frame", str(frame + 1)],
+                     ["analyse", "--frame", str(frame + 1), image]]
+        texts = [self.run(name, [dump, r[0], trace] + r[1:]) for r in runs]
+        if "ERROR: " not in texts[0]:
+            self.fail("%s: the replay of frame %d reports no refusal\n%s" % (name, frame, texts[0][-800:]))
+        if restored and frame < count and "ERROR: " not in texts[3]:
+            self.fail("%s: the restore of frame %d reports no refusal\n%s" % (name, frame + 1, texts[3][-800:]))
+
+
+def main(argv):
+    bin_dir, source_dir = argv[1], argv[2]
+    names = list(CASES)
+    if "--cases" in argv:
+        names = argv[argv.index("--cases") + 1].split(",")
+    with tempfile.TemporaryDirectory(prefix="xqft-hostile-") as work:
+        if "--work" in argv:
+            work = argv[argv.index("--work") + 1]
+            os.makedirs(work, exist_ok=True)
+        runner = Runner(bin_dir, source_dir, work, "--report" in argv)
+        for scene in sorted({CASES[n][0] for n in names}):
+            runner.record(scene)
+        with ThreadPoolExecutor(max_workers=2) as pool:
+            list(pool.map(runner.check, names))
+        print("%d failures" % len(runner.failures))
+        return min(len(runner.failures), 100)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
