@@ -77,6 +77,32 @@ QString SceneTrace(const char* scene)
     return dir.isEmpty() ? QString() : dir + "/" + scene + ".xqft";
 }
 
+QString ChangedTrace(const char* scene, const QString& name, const QString& from, const QString& to)
+{
+    const QString dir = Record(scene);
+    if (dir.isEmpty())
+        return QString();
+    QFile log(dir + "/" + scene + ".log");
+    if (!log.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no log of " << scene;
+        return QString();
+    }
+    QString text = QString::fromUtf8(log.readAll());
+    const qsizetype at = text.indexOf(from);
+    if (at < 0) {
+        ADD_FAILURE() << from.toStdString() << " is not in the log of " << scene;
+        return QString();
+    }
+    text.replace(at, from.size(), to);
+    QFile changed(dir + "/" + name + ".log");
+    if (!changed.open(QIODevice::WriteOnly) || changed.write(text.toUtf8()) < 0)
+        return QString();
+    changed.close();
+    const QString trace = dir + "/" + name + ".xqft";
+    const QStringList args{XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log", changed.fileName(), trace};
+    return Run("python3", args) ? trace : QString();
+}
+
 QImage Reference(const char* scene, int frame, const QStringList& variant)
 {
     const QString dir = Record(scene, variant);

@@ -20,6 +20,9 @@ namespace analysistest {
 QString Record(const char* scene, const QStringList& variant = {});
 // The trace of the scene (recorded on first use); empty without a host library.
 QString SceneTrace(const char* scene);
+// The scene's trace written again with one value changed: the first log line holding `from` holds
+// `to` instead (`name` names the copy); empty without a host library.
+QString ChangedTrace(const char* scene, const QString& name, const QString& from, const QString& to);
 // Frame `frame` of the scene as the direct run drew it under the variant, as RGB888.
 QImage Reference(const char* scene, int frame, const QStringList& variant = {});
 

@@ -347,6 +347,27 @@ TEST_F(ImageAnalysisWindow, ARetryAfterTheTraceClosedRendersNothing)
     EXPECT_FALSE(dock->isEnabled());
 }
 
+// A trace whose first frame makes a render-target image (no pixels) of a width the host library
+// would crash on: the pass that runs on opening it refuses the call, and the dock and the Output
+// tab say so.
+TEST_F(ImageAnalysisWindow, AnImageTheHostCannotTakeShowsTheFailureInTheDock)
+{
+    const QString trace =
+        ChangedTrace("fbo", "hostile-width", "\"v\":[3553,0,6408,32,32,", "\"v\":[3553,0,6408,2147483647,32,");
+    if (trace.isEmpty())
+        GTEST_SKIP() << "no host OpenGL ES library to play on";
+    const int before = outputs->count();
+    c->SLTOpenTrace(trace);
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+    ASSERT_FALSE(status->isEmpty());
+    EXPECT_EQ(status->last().value(0).toString(), CImageAnalysisWidget::kRenderFailed);
+    auto* tab = Find<COutputViewerWidget>();
+    ASSERT_NE(tab, nullptr);
+    const QString text = ExpectTabShowsTheLog(*tab);
+    EXPECT_TRUE(text.contains("ERROR: glTexImage2D: an image of 2147483647 x 32 is above the host's largest"))
+        << text.toStdString();
+}
+
 TEST_F(ImageAnalysisWindow, TheOutputTabShowsTheLogAfterEachPass)
 {
     OPEN_OR_SKIP("error");
