@@ -45,7 +45,83 @@ bool OnStroke(uint32_t x, uint32_t y)
     }
 }
 
+// A 32-bit integer hash (lowbias32), for lattice values that do not depend on the order of use.
+uint32_t Hash(uint32_t v)
+{
+    v ^= v >> 16, v *= 0x7feb352dU, v ^= v >> 15, v *= 0x846ca68bU, v ^= v >> 16;
+    return v;
+}
+
+// Lattice noise 0..255 of cell size `period` (a power of two), bilinear between the lattice points.
+int32_t LatticeNoise(uint32_t x, uint32_t y, uint32_t period, uint32_t seed)
+{
+    const uint32_t ix = x / period, iy = y / period, fx = x % period, fy = y % period;
+    auto at = [&](uint32_t i, uint32_t j) { return int32_t(Hash(seed ^ Hash(i * 0x9E3779B1U ^ Hash(j + 0x632BE5ABU))) & 0xFF); };
+    const int32_t top = at(ix, iy) * int32_t(period - fx) + at(ix + 1, iy) * int32_t(fx);
+    const int32_t bottom = at(ix, iy + 1) * int32_t(period - fx) + at(ix + 1, iy + 1) * int32_t(fx);
+    return (top * int32_t(period - fy) + bottom * int32_t(fy)) / int32_t(period * period);
+}
+
+struct SRect {
+    uint32_t x, y, w, h;
+};
+
+// Cuts r at random places until the pieces are between 24 and about 160 pixels a side.
+void CutMosaic(const SRect& r, std::mt19937& random, std::vector<SRect>& out)
+{
+    const bool wide = r.w >= r.h;
+    const uint32_t side = wide ? r.w : r.h;
+    if (side < 48 || (side < 160 && random() % 3 == 0)) {
+        out.push_back(r);
+        return;
+    }
+    const uint32_t cut = 24 + random() % (side - 47);
+    if (wide) {
+        CutMosaic({r.x, r.y, cut, r.h}, random, out);
+        CutMosaic({r.x + cut, r.y, r.w - cut, r.h}, random, out);
+    } else {
+        CutMosaic({r.x, r.y, r.w, cut}, random, out);
+        CutMosaic({r.x, r.y + cut, r.w, r.h - cut}, random, out);
+    }
+}
+
 } // namespace
+
+SColourImage PhotoMosaic(uint32_t w, uint32_t h, uint32_t seed)
+{
+    SColourImage image{"photo-mosaic", w, h, false, std::vector<uint8_t>(size_t(w) * h * 4)};
+    std::mt19937 random(seed);
+    std::vector<SRect> pieces;
+    CutMosaic({0, 0, w, h}, random, pieces);
+    for (const SRect& r : pieces) {
+        int32_t dark[3], light[3], object[3];
+        for (int c = 0; c < 3; ++c)
+            dark[c] = int32_t(random() % 120), light[c] = int32_t(110 + random() % 146), object[c] = int32_t(random() % 256);
+        const uint32_t s = random(), period = 16u << (random() % 3), tintChannel = random() % 3;
+        const bool hasObject = random() % 2 == 0;
+        const int32_t ox = int32_t(r.x + random() % r.w), oy = int32_t(r.y + random() % r.h);
+        const int32_t radius = int32_t(4 + random() % 24);
+        for (uint32_t y = r.y; y < r.y + r.h; ++y)
+            for (uint32_t x = r.x; x < r.x + r.w; ++x) {
+                // Octaves at the scene's scale, a quarter and a sixteenth of it; 0..255.
+                const int32_t f = (LatticeNoise(x, y, period * 4, s) * 9 + LatticeNoise(x, y, period, s + 1) * 5 +
+                                   LatticeNoise(x, y, std::max(period / 4, 2u), s + 2) * 2) / 16;
+                const int32_t tint = LatticeNoise(x, y, period * 2, s + 3) - 128;
+                const int32_t grain = int32_t(Hash(s ^ (y * 0x10001U + x)) % 9) - 4;
+                const int32_t dx = int32_t(x) - ox, dy = int32_t(y) - oy;
+                const bool inObject = hasObject && dx * dx + dy * dy <= radius * radius;
+                uint8_t* p = &image.rgba[(size_t(y) * w + x) * 4];
+                for (int c = 0; c < 3; ++c) {
+                    int32_t v = inObject ? object[c] + (f - 128) / 8 : dark[c] + (light[c] - dark[c]) * f / 255;
+                    if (c == int32_t(tintChannel))
+                        v += tint / 4;
+                    p[c] = uint8_t(std::clamp(v + grain, 0, 255));
+                }
+                p[3] = 255;
+            }
+    }
+    return image;
+}
 
 std::vector<uint8_t> SColourImage::Rgb() const
 {

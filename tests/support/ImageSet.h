@@ -36,6 +36,12 @@ std::vector<SColourImage> ColourImages(uint32_t width, uint32_t height);
 // "alpha-steps"); an empty image for an unknown name.
 SColourImage ColourImage(const std::string& name, uint32_t width, uint32_t height);
 
+// A photograph-like mosaic: rectangles of varying size, each a smooth scene (several octaves of
+// lattice noise between two colours, a tint, fine grain) with now and then a hard-edged object.
+// Integer arithmetic only, so the pixels are the same with any compiler and C library: tests may
+// pin what an encoder makes of it.
+SColourImage PhotoMosaic(uint32_t width, uint32_t height, uint32_t seed = 1);
+
 // Every 16-bit kind: unsigned and signed ramps and extremes.
 std::vector<SImage16> Images16(uint32_t width, uint32_t height);
 
