@@ -115,6 +115,14 @@ std::vector<u8> EncoderInput(const SImageFile& image, const SCodec& codec)
 {
     const u64 pixels = u64(image.width) * image.height;
     std::vector<u8> input(pixels * codec.channels * codec.bytesPerSample);
+    if (image.bytesPerSample == 1 && codec.bytesPerSample == 1 && codec.channels == 4 && image.channels >= 3) {
+        // The common case, 8-bit colour into RGBA, without the per-sample choices below.
+        const u8* in = image.samples.data();
+        u8* out = input.data();
+        for (u64 p = 0; p < pixels; ++p, in += image.channels, out += 4)
+            out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = image.channels == 4 ? in[3] : 255;
+        return input;
+    }
     for (u64 p = 0; p < pixels; ++p)
         for (u32 c = 0; c < codec.channels; ++c) {
             u32 v;

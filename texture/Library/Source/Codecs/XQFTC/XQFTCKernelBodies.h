@@ -5,6 +5,8 @@
 //   VU, VI, VS     G lanes of u32, G of i32, 2 G of i16
 //   Madd(a, b)     pairs of i16 products added into i32 lanes
 //   LoadRows4(p, stride)  G pixels as G / 4 rows of 4 pixels, stride pixels apart
+//   SpreadHalves(c)       c[0] in the lower half of the lanes, c[1] in the upper (AVX2 only)
+//   FromLeft(prev, cur), FromRight(cur, next)  lane i - 1 (i + 1) of the vectors side by side
 // A pixel lives in a 32-bit lane, split into two: red and green (RG) or blue and alpha (BA), each
 // channel a 16-bit half. Every sum below stays within 16 bits per half before Madd widens it.
 
@@ -76,10 +78,8 @@ XQFT_TARGET inline VU Spread(const u32* c)
     if constexpr (G <= BW) {
         return VU{} + c[0];
     } else {
-        VU v;
-        for (u32 i = 0; i < G; ++i)
-            v[i] = c[i / BW];
-        return v;
+        static_assert(G == 2 * BW);
+        return SpreadHalves(c);
     }
 }
 
@@ -154,54 +154,151 @@ XQFT_TARGET inline SBlendState BlendState(VU p, VU a, VU b)
     return s;
 }
 
+// The distance at weight w (0..8) of each lane, from the distances at every weight: a binary
+// choice on w's bits.
+XQFT_TARGET inline VI DistanceAt(const VI d[9], VI w)
+{
+    const VI b0 = (w & 1) != 0, b1 = (w & 2) != 0, b2 = (w & 4) != 0, b3 = (w & 8) != 0;
+    const VI d01 = Select(b0, d[1], d[0]), d23 = Select(b0, d[3], d[2]);
+    const VI d45 = Select(b0, d[5], d[4]), d67 = Select(b0, d[7], d[6]);
+    const VI d03 = Select(b1, d23, d01), d47 = Select(b1, d67, d45);
+    return Select(b3, d[8], Select(b2, d47, d03));
+}
+
+// The rounded mean (sum + n / 2) / n of sums up to 32 over n = 1 to 4 neighbours, n per lane given
+// as the multipliers of Divisor(n).
+XQFT_TARGET inline VI Mean(VI sum, VI half, VS divisor)
+{
+    const VI x = sum + half;
+    return Madd(VS(x | (x << 16)), divisor) >> 15;
+}
+
+// x * (lo + hi) / 2^15 is x / n rounded down for x up to 36: 2^15 / n, split over the two halves
+// so that every half fits 16 bits.
+XQFT_TARGET inline u32 Divisor(u32 n)
+{
+    return n == 1 ? 16384u | 16384u << 16 : n == 2 ? 16384u : n == 3 ? 10923u : 8192u;
+}
+
+// The pixels of two rows with x + y even (s) and odd (n), when the upper row's y is even.
+XQFT_TARGET inline void SplitPair(const SPixel4* upper, const SPixel4* lower, VI even, VU& s, VU& n)
+{
+    const VI u = VI(LoadRun(upper)), l = VI(LoadRun(lower));
+    s = VU(Select(even, u, l)), n = VU(Select(even, l, u));
+}
+
+// The 2 bpp modulation of every block: the direct mode (each pixel the nearer of weights 0 and 8)
+// and the three interpolated ones (the stored pixels, x + y even, the nearest of 0, 3, 5 and 8; the
+// others the rounded mean of their stored neighbours inside the block, across and down, across
+// only, down only); ties to the lower weight, then to the lower mode after the bias.
+//
+// The pixels of two rows are taken apart into their stored ones (S: lane i from the upper row when
+// i is even, from the lower when odd) and the others (N: the rest), so that a pixel of N finds its
+// neighbours across in lanes i - 1 and i + 1 of S, and those down in lane i of S of the same pair
+// and of the pair above (odd lanes) or below (even lanes).
 XQFT_TARGET void Evaluate2bpp(const SClassImages& im, SBlock2bpp* blocks, u32 x0, u32 x1, u32 y0, u32 y1)
 {
-    const VI lanes = LaneIndex();
+    constexpr u32 kV = 8 / G; // vectors a row
+    const VI even = (LaneIndex() & 1) == 0;
+    // Per pair q and vector v: the neighbour counts of N's pixels as halves and divisors.
+    VI halfBoth[2][kV], halfAcross[2][kV], halfDown[2][kV];
+    VS divBoth[2][kV], divAcross[2][kV], divDown[2][kV];
+    for (u32 q = 0; q < 2; ++q)
+        for (u32 v = 0; v < kV; ++v) {
+            VU db, da, dd;
+            for (u32 i = 0; i < G; ++i) {
+                const u32 x = v * G + i, y = 2 * q + 1 - (i & 1);
+                const u32 nh = (x > 0) + (x < 7), nv = (y > 0) + (y < 3);
+                halfBoth[q][v][i] = i32((nh + nv) / 2), halfAcross[q][v][i] = i32(nh / 2), halfDown[q][v][i] = i32(nv / 2);
+                db[i] = Divisor(nh + nv), da[i] = Divisor(nh), dd[i] = Divisor(nv);
+            }
+            divBoth[q][v] = VS(db), divAcross[q][v] = VS(da), divDown[q][v] = VS(dd);
+        }
     for (u32 by = y0; by < y1; ++by)
         for (u32 bx = x0; bx < x1; ++bx) {
             SBlock2bpp& block = blocks[u64(by) * im.blocksX + bx];
-            // Each pixel's distance to the blend at every weight; the direct bits and the stored
-            // values are the nearest of weights 0 and 8, and of 0, 3, 5 and 8 (ties to the lower).
-            alignas(32) u32 distances[9][32];
+            VI storedWeight[2][kV], distances[2][kV][9];
             VI nearestDirect = VI{}, nearestStored = VI{};
-            for (u32 y = 0; y < 4; ++y) {
-                const u64 at = (u64(by) * 4 + y) * im.width + u64(bx) * 8;
-                for (u32 x = 0; x < 8; x += G) {
-                    const u32 p0 = 8 * y + x;
-                    const SBlendState s = BlendState(LoadRun(im.image + at + x), LoadRun(im.fullA + at + x),
-                                                     LoadRun(im.fullB + at + x));
-                    VS accRG = s.arg << 3, accBA = s.aba << 3;
-                    VI d[9];
+            for (u32 q = 0; q < 2; ++q) {
+                const u64 upper = (u64(by) * 4 + 2 * q) * im.width + u64(bx) * 8, lower = upper + im.width;
+                for (u32 v = 0; v < kV; ++v) {
+                    const u32 x = v * G;
+                    VU ps, pn, as, an, bs, bn;
+                    SplitPair(im.image + upper + x, im.image + lower + x, even, ps, pn);
+                    SplitPair(im.fullA + upper + x, im.fullA + lower + x, even, as, an);
+                    SplitPair(im.fullB + upper + x, im.fullB + lower + x, even, bs, bn);
+                    // S: weights 0, 3, 5 and 8.
+                    const SBlendState s = BlendState(ps, as, bs);
+                    const VS rg3 = (s.arg << 3) + s.srg * 3, ba3 = (s.aba << 3) + s.sba * 3;
+                    const VS rg5 = rg3 + (s.srg << 1), ba5 = ba3 + (s.sba << 1);
+                    const VI candidates[4] = {Distance(s.prg - s.arg, s.pba - s.aba),
+                                              Distance(s.prg - (rg3 >> 3), s.pba - (ba3 >> 3)),
+                                              Distance(s.prg - (rg5 >> 3), s.pba - (ba5 >> 3)),
+                                              Distance(s.prg - (s.arg + s.srg), s.pba - (s.aba + s.sba))};
+                    VI best = candidates[0], index = VI{};
+                    for (i32 k = 1; k < 4; ++k) {
+                        const VI nearer = candidates[k] < best;
+                        best = Select(nearer, candidates[k], best);
+                        index = Select(nearer, VI{} + k, index);
+                    }
+                    nearestStored += best;
+                    storedWeight[q][v] = index * 3 - ((index >= 2) & 1);
+                    const VI directS = candidates[0] < candidates[3];
+                    nearestDirect += Select(directS, candidates[0], candidates[3]);
+                    // N: every weight.
+                    const SBlendState n = BlendState(pn, an, bn);
+                    VI* d = distances[q][v];
+                    VS accRG = n.arg << 3, accBA = n.aba << 3;
                     for (u32 w = 0; w <= 8; ++w) {
                         if (w != 0)
-                            accRG += s.srg, accBA += s.sba;
-                        d[w] = Distance(s.prg - (accRG >> 3), s.pba - (accBA >> 3));
-                        __builtin_memcpy(&distances[w][p0], &d[w], sizeof d[w]);
+                            accRG += n.srg, accBA += n.sba;
+                        d[w] = Distance(n.prg - (accRG >> 3), n.pba - (accBA >> 3));
                     }
-                    const VI directA = d[0] < d[8];
-                    StoreBytes(block.direct + p0, ~directA & 3);
-                    nearestDirect += Select(directA, d[0], d[8]);
-                    VI best = d[0], index = VI{};
-                    const u32 kWeight[4] = {0, 3, 5, 8};
-                    for (i32 v = 1; v < 4; ++v) {
-                        const VI nearer = d[kWeight[v]] < best;
-                        best = Select(nearer, d[kWeight[v]], best);
-                        index = Select(nearer, VI{} + v, index);
-                    }
-                    const VI stored = ((lanes + i32(x + y)) & 1) == 0;
-                    StoreBytes(block.stored + p0, index & stored);
-                    nearestStored += best & stored;
+                    const VI directN = d[0] < d[8];
+                    nearestDirect += Select(directN, d[0], d[8]);
+                    // Back into rows: the upper row's even lanes are S's, the lower row's odd ones.
+                    const u32 p = 16 * q + x;
+                    StoreBytes(block.direct + p, ~Select(even, directS, directN) & 3);
+                    StoreBytes(block.direct + p + 8, ~Select(even, directN, directS) & 3);
+                    StoreBytes(block.stored + p, index & even);
+                    StoreBytes(block.stored + p + 8, index & ~even);
                 }
             }
-            u64 errors[4];
-            errors[0] = u64(Sum(nearestDirect));
-            ModeErrors2bpp(block, distances, u64(Sum(nearestStored)), errors);
+            VI interpolated[3][2][kV];
+            VI errors[3] = {VI{}, VI{}, VI{}};
+            for (u32 q = 0; q < 2; ++q)
+                for (u32 v = 0; v < kV; ++v) {
+                    const VI* w = storedWeight[q];
+                    const VI across = FromLeft(v > 0 ? w[v - 1] : VI{}, w[v]) + FromRight(w[v], v + 1 < kV ? w[v + 1] : VI{});
+                    const VI other = Select(even, q == 0 ? storedWeight[1][v] : VI{}, q == 1 ? storedWeight[0][v] : VI{});
+                    const VI down = w[v] + other;
+                    interpolated[0][q][v] = Mean(across + down, halfBoth[q][v], divBoth[q][v]);
+                    interpolated[1][q][v] = Mean(across, halfAcross[q][v], divAcross[q][v]);
+                    interpolated[2][q][v] = Mean(down, halfDown[q][v], divDown[q][v]);
+                    for (u32 m = 0; m < 3; ++m)
+                        errors[m] += DistanceAt(distances[q][v], interpolated[m][q][v]);
+                }
+            const u64 stored = u64(Sum(nearestStored));
+            const u64 modeErrors[4] = {u64(Sum(nearestDirect)), stored + u64(Sum(errors[0])),
+                                       stored + u64(Sum(errors[1])), stored + u64(Sum(errors[2]))};
             u64 bestScore = ~u64(0);
             for (u32 mode = 0; mode < 4; ++mode) {
-                const u64 score = u64(block.bias[mode]) * errors[mode];
+                const u64 score = u64(block.bias[mode]) * modeErrors[mode];
                 if (score < bestScore)
                     bestScore = score, block.mode = u8(mode);
             }
+            // The chosen mode's weights, for the refinement.
+            if (block.mode == 0) {
+                for (u32 p = 0; p < 32; ++p)
+                    block.weights[p] = block.direct[p] == 3 ? 8 : 0;
+                continue;
+            }
+            for (u32 q = 0; q < 2; ++q)
+                for (u32 v = 0; v < kV; ++v) {
+                    const VI s = storedWeight[q][v], n = interpolated[block.mode - 1][q][v];
+                    StoreBytes(block.weights + 16 * q + v * G, Select(even, s, n));
+                    StoreBytes(block.weights + 16 * q + v * G + 8, Select(even, n, s));
+                }
         }
 }
 
@@ -248,6 +345,7 @@ XQFT_TARGET void Evaluate4bpp(const SClassImages& im, SBlock4bpp* blocks, u32 x0
 // Adds the least-squares sums of G pixels with weights k (eighths of B, in each half of a lane).
 struct SRefineAccumulator {
     VI e[4] = {VI{}, VI{}, VI{}, VI{}}, ek[4] = {VI{}, VI{}, VI{}, VI{}};
+    VI k = VI{}, kk = VI{};
 };
 
 XQFT_TARGET inline void AccumulateRefine(SRefineAccumulator& acc, VU p, VU a, VU b, VU k)
@@ -259,15 +357,26 @@ XQFT_TARGET inline void AccumulateRefine(SRefineAccumulator& acc, VU p, VU a, VU
     acc.e[0] += Madd(erg, low), acc.e[1] += Madd(erg, high), acc.e[2] += Madd(eba, low), acc.e[3] += Madd(eba, high);
     acc.ek[0] += Madd(erg, klow), acc.ek[1] += Madd(erg, khigh);
     acc.ek[2] += Madd(eba, klow), acc.ek[3] += Madd(eba, khigh);
+    acc.k += VI(k), acc.kk += VI(k * k);
 }
 
-XQFT_TARGET inline void FinishRefine(const SRefineAccumulator& acc, const u8* k, u32 n, SRefineSums& sums)
+// The sums of four vectors' lanes, in lanes 0 to 3.
+XQFT_TARGET inline V4 SumEach(VI a, VI b, VI c, VI d)
 {
-    sums.sumK = sums.sumKK = 0;
-    for (u32 p = 0; p < n; ++p)
-        sums.sumK += k[p], sums.sumKK += i32(k[p]) * k[p];
-    for (int c = 0; c < 4; ++c)
-        sums.sumE[c] = Sum(acc.e[c]), sums.sumEK[c] = Sum(acc.ek[c]);
+    const V4 x = Fold(a), y = Fold(b), z = Fold(c), w = Fold(d);
+    const V4 xy = __builtin_shufflevector(x, y, 0, 4, 1, 5) + __builtin_shufflevector(x, y, 2, 6, 3, 7);
+    const V4 zw = __builtin_shufflevector(z, w, 0, 4, 1, 5) + __builtin_shufflevector(z, w, 2, 6, 3, 7);
+    return __builtin_shufflevector(xy, zw, 0, 1, 4, 5) + __builtin_shufflevector(xy, zw, 2, 3, 6, 7);
+}
+
+XQFT_TARGET inline void FinishRefine(const SRefineAccumulator& acc, SRefineSums& sums)
+{
+    const V4 e = SumEach(acc.e[0], acc.e[1], acc.e[2], acc.e[3]);
+    const V4 ek = SumEach(acc.ek[0], acc.ek[1], acc.ek[2], acc.ek[3]);
+    const V4 k = SumEach(acc.k, acc.kk, VI{}, VI{});
+    __builtin_memcpy(sums.sumE, &e, sizeof e);
+    __builtin_memcpy(sums.sumEK, &ek, sizeof ek);
+    sums.sumK = k[0], sums.sumKK = k[1];
 }
 
 XQFT_TARGET void Refine2bpp(const SClassImages& im, const SBlock2bpp* blocks, u32 x0, u32 x1, u32 y0, u32 y1)
@@ -275,8 +384,7 @@ XQFT_TARGET void Refine2bpp(const SClassImages& im, const SBlock2bpp* blocks, u3
     for (u32 by = y0; by < y1; ++by)
         for (u32 bx = x0; bx < x1; ++bx) {
             const SBlock2bpp& block = blocks[u64(by) * im.blocksX + bx];
-            u8 k[32];
-            PredictModeWeights2bpp(block, block.mode, k);
+            const u8* k = block.weights;
             SRefineAccumulator acc;
             for (u32 y = 0; y < 4; ++y) {
                 const u64 at = (u64(by) * 4 + y) * im.width + u64(bx) * 8;
@@ -285,7 +393,7 @@ XQFT_TARGET void Refine2bpp(const SClassImages& im, const SBlock2bpp* blocks, u3
                                      LoadRun(im.fullB + at + x), LoadWeights(k + 8 * y + x));
             }
             SRefineSums sums;
-            FinishRefine(acc, k, 32, sums);
+            FinishRefine(acc, sums);
             const u64 i = u64(by) * im.blocksX + bx;
             SolveRefinement(im.lowA[i], im.lowB[i], sums, 32, 128.0f);
         }
@@ -294,21 +402,21 @@ XQFT_TARGET void Refine2bpp(const SClassImages& im, const SBlock2bpp* blocks, u3
 XQFT_TARGET void Refine4bpp(const SClassImages& im, const SBlock4bpp* blocks, u32 x0, u32 x1, u32 y0, u32 y1)
 {
     // The indices as eighths of B; variant 1 too is fitted with 0, 3, 5 and 8.
-    static constexpr u8 kEighths[4] = {0, 3, 5, 8};
     for (u32 by = y0; by < y1; ++by)
         for (u32 bx = x0; bx < x1; ++bx) {
             const SBlock4bpp& block = blocks[u64(by) * im.blocksX + bx];
-            u8 k[16];
-            for (u32 p = 0; p < 16; ++p)
-                k[p] = kEighths[block.indices[block.variant][p] & 3];
+            const u8* indices = block.indices[block.variant];
             SRefineAccumulator acc;
             for (u32 y = 0; y < 4; y += G / 4) {
                 const u64 at = (u64(by) * 4 + y) * im.width + u64(bx) * 4;
+                // Indices 0..3 to eighths 0, 3, 5, 8: 3 i - (i >= 2).
+                const VU i = LoadWeights(indices + 4 * y) & 3u;
+                const VU k = i * 3u - (VU(i >= 2u) & 1u);
                 AccumulateRefine(acc, LoadRows4(im.image + at, im.width), LoadRows4(im.fullA + at, im.width),
-                                 LoadRows4(im.fullB + at, im.width), LoadWeights(k + 4 * y));
+                                 LoadRows4(im.fullB + at, im.width), k);
             }
             SRefineSums sums;
-            FinishRefine(acc, k, 16, sums);
+            FinishRefine(acc, sums);
             const u64 i = u64(by) * im.blocksX + bx;
             SolveRefinement(im.lowA[i], im.lowB[i], sums, 16, 32.0f);
         }
@@ -316,22 +424,55 @@ XQFT_TARGET void Refine4bpp(const SClassImages& im, const SBlock4bpp* blocks, u3
 
 XQFT_TARGET u32 FurthestPair(const SPixel4* pixels, u32 n)
 {
-    alignas(32) u32 rg[64 + G], ba[64 + G];
-    for (u32 j = 0; j < n; ++j)
-        rg[j] = HalfPair(pixels[j].c[0], pixels[j].c[1]), ba[j] = HalfPair(pixels[j].c[2], pixels[j].c[3]);
+    alignas(32) u32 rg[64 + 2 * G], ba[64 + 2 * G];
+    alignas(32) i32 corner[64 + G], row[64 + G];
     // Past the end, copies of the last pixel: their distances are those of the real pair (i, n - 1).
-    for (u32 j = n; j < n + G; ++j)
-        rg[j] = rg[n - 1], ba[j] = ba[n - 1];
+    SPixel4 padded[64 + 2 * G];
+    __builtin_memcpy(padded, pixels, n * sizeof(SPixel4));
+    for (u32 j = n; j < n + 2 * G; ++j)
+        padded[j] = pixels[n - 1];
+    // The channels' ranges: no pixel is further from pixel i than the corner of the box furthest
+    // from it, so rows whose corner is not further than the best pair so far are skipped.
+    using VB = u8 __attribute__((vector_size(4 * G)));
+    VB lo = VB(LoadRun(padded)), hi = lo;
+    for (u32 j = 0; j < n + G; j += G) {
+        const VU v = LoadRun(padded + j), vrg = VU(SplitRG(v)), vba = VU(SplitBA(v));
+        __builtin_memcpy(rg + j, &vrg, sizeof vrg);
+        __builtin_memcpy(ba + j, &vba, sizeof vba);
+        lo = VB(v) < lo ? VB(v) : lo, hi = VB(v) > hi ? VB(v) : hi;
+    }
+    u32 lowest = 0xFFFFFFFFu, highest = 0;
+    for (u32 l = 0; l < G; ++l) {
+        u32 a = VU(lo)[l], b = VU(hi)[l];
+        for (int c = 0; c < 4; ++c) {
+            const u32 m = 0xFFu << (8 * c);
+            lowest = (lowest & ~m) | ((a & m) < (lowest & m) ? a & m : lowest & m);
+            highest = (highest & ~m) | ((b & m) > (highest & m) ? b & m : highest & m);
+        }
+    }
+    const VS loRG = SplitRG(VU{} + lowest), loBA = SplitBA(VU{} + lowest);
+    const VS hiRG = SplitRG(VU{} + highest), hiBA = SplitBA(VU{} + highest);
+    for (u32 j = 0; j < n; j += G) {
+        VU vrg, vba;
+        __builtin_memcpy(&vrg, rg + j, sizeof vrg);
+        __builtin_memcpy(&vba, ba + j, sizeof vba);
+        const VS belowRG = VS(vrg) - loRG, aboveRG = hiRG - VS(vrg), belowBA = VS(vba) - loBA, aboveBA = hiBA - VS(vba);
+        const VI d = Distance(belowRG > aboveRG ? belowRG : aboveRG, belowBA > aboveBA ? belowBA : aboveBA);
+        __builtin_memcpy(corner + j, &d, sizeof d);
+    }
     u32 best = 0, first = 0, second = 0;
     for (u32 i = 0; i + 1 < n; ++i) {
+        if (u32(corner[i]) <= best)
+            continue;
         const VS irg = VS(VU{} + rg[i]), iba = VS(VU{} + ba[i]);
-        // The row's largest distance.
+        // The row's distances and its largest one.
         VI top = VI{};
         for (u32 j = i + 1; j < n; j += G) {
             VU vrg, vba;
             __builtin_memcpy(&vrg, rg + j, sizeof vrg);
             __builtin_memcpy(&vba, ba + j, sizeof vba);
             const VI d = Distance(VS(vrg) - irg, VS(vba) - iba);
+            __builtin_memcpy(row + j, &d, sizeof d);
             top = d > top ? d : top;
         }
         i32 rowBest = 0;
@@ -340,16 +481,9 @@ XQFT_TARGET u32 FurthestPair(const SPixel4* pixels, u32 n)
         if (u32(rowBest) <= best)
             continue;
         // A strictly further pair: the first j of this row that reaches it.
-        best = u32(rowBest), first = i;
-        for (u32 j = i + 1; j < n; ++j) {
-            u32 d = 0;
-            for (int c = 0; c < 4; ++c)
-                d += u32((i32(pixels[i].c[c]) - i32(pixels[j].c[c])) * (i32(pixels[i].c[c]) - i32(pixels[j].c[c])));
-            if (d == best) {
-                second = j;
-                break;
-            }
-        }
+        best = u32(rowBest), first = i, second = i + 1;
+        while (row[second] != rowBest)
+            ++second;
     }
     return first | second << 8;
 }

@@ -73,23 +73,6 @@ void NeighbourSums(const SBlock2bpp& block, SNeighbourSums& s)
         }
 }
 
-// The errors of the interpolated modes 1 to 3: the stored pixels' nearest distances (stored), and
-// the other pixels' distances at the weight each mode predicts for them.
-void ModeErrors2bpp(const SBlock2bpp& block, const u32 (*distances)[32], u64 stored, u64 errors[4])
-{
-    SNeighbourSums s;
-    NeighbourSums(block, s);
-    u64 both = stored, across = stored, down = stored;
-    for (u32 y = 0; y < 4; ++y)
-        for (u32 x = (y & 1) ^ 1; x < 8; x += 2) {
-            const u32 p = 8 * y + x;
-            both += distances[kMeans.of[s.nh[p] + s.nv[p]][s.h[p] + s.v[p]]][p];
-            across += distances[kMeans.of[s.nh[p]][s.h[p]]][p];
-            down += distances[kMeans.of[s.nv[p]][s.v[p]]][p];
-        }
-    errors[1] = both, errors[2] = across, errors[3] = down;
-}
-
 #if defined(__x86_64__) || defined(__i386__)
 
 namespace sse2 {
@@ -100,6 +83,12 @@ using VI = i32 __attribute__((vector_size(16)));
 using VS = i16 __attribute__((vector_size(16)));
 inline VI Madd(VS a, VS b) { return VI(_mm_madd_epi16(__m128i(a), __m128i(b))); }
 inline VU LoadRows4(const SPixel4* p, u64) { return VU(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
+using V4 = VI;
+inline V4 Fold(VI v) { return v; }
+inline VU SpreadHalves(const u32* c) { return VU{} + c[0]; } // a vector never spans two windows here
+// Lane i: the lane before (after) it in the pair of vectors (prev, cur) ((cur, next)).
+inline VI FromLeft(VI prev, VI cur) { return __builtin_shufflevector(prev, cur, 3, 4, 5, 6); }
+inline VI FromRight(VI cur, VI next) { return __builtin_shufflevector(cur, next, 1, 2, 3, 4); }
 #include "XQFTCKernelBodies.h"
 #undef XQFT_TARGET
 } // namespace sse2
@@ -117,6 +106,15 @@ XQFT_TARGET inline VU LoadRows4(const SPixel4* p, u64 stride)
     const __m128i bottom = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + stride));
     return VU(_mm256_inserti128_si256(_mm256_castsi128_si256(top), bottom, 1));
 }
+using V4 = i32 __attribute__((vector_size(16)));
+XQFT_TARGET inline V4 Fold(VI v) { return __builtin_shufflevector(v, v, 0, 1, 2, 3) + __builtin_shufflevector(v, v, 4, 5, 6, 7); }
+// c[0] in the low four lanes, c[1] in the high four.
+XQFT_TARGET inline VU SpreadHalves(const u32* c)
+{
+    return VU(_mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set1_epi32(i32(c[0]))), _mm_set1_epi32(i32(c[1])), 1));
+}
+XQFT_TARGET inline VI FromLeft(VI prev, VI cur) { return __builtin_shufflevector(prev, cur, 7, 8, 9, 10, 11, 12, 13, 14); }
+XQFT_TARGET inline VI FromRight(VI cur, VI next) { return __builtin_shufflevector(cur, next, 1, 2, 3, 4, 5, 6, 7, 8); }
 #include "XQFTCKernelBodies.h"
 #undef XQFT_TARGET
 } // namespace avx2

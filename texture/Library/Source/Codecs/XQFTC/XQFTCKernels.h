@@ -18,6 +18,7 @@ struct SBlock2bpp {
     u8 stored[32]; // 0 to 3 at the pixels with x + y even
     u8 bias[4];    // direct; both ways; across; down
     u8 mode;       // 0 direct, 1 interpolated both ways, 2 across, 3 down
+    u8 weights[32]; // the mode's weight (eighths of B) per pixel, for the refinement
 };
 
 // Per block at 4 bpp: the indices of both modulation variants and the chosen one.
