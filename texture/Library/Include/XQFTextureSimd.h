@@ -4,7 +4,8 @@
 // gives the same bytes: the paths differ only in how many pixels one instruction handles.
 //
 // The path in use is the widest the processor has, unless capped: tests run every path the machine
-// has and compare, and a comparison of speeds can hold the encoders to SSE2.
+// has and compare, and a comparison of speeds can hold the encoders to SSE2 (XQFT_SIMD=sse2 in the
+// environment caps a whole process from its start).
 #include "XQFTextureTypes.h"
 
 namespace xqftexture {

@@ -2,6 +2,8 @@
 #include "XQFTextureSimd.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 namespace xqftexture {
 namespace {
@@ -20,7 +22,15 @@ bool CpuHasAvx2()
 #endif
 }
 
-std::atomic<u8> g_cap{u8(ESimdPath::kAvx2)};
+// XQFT_SIMD=sse2 in the environment starts the process capped, so that whole runs of the tools can
+// be compared on either path.
+u8 InitialCap()
+{
+    const char* value = std::getenv("XQFT_SIMD");
+    return u8(value != nullptr && std::strcmp(value, "sse2") == 0 ? ESimdPath::kSse2 : ESimdPath::kAvx2);
+}
+
+std::atomic<u8> g_cap{InitialCap()};
 
 } // namespace
 
