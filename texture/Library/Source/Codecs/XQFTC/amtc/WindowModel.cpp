@@ -41,9 +41,11 @@ inline void Distances(V8 pixel, V8 x, u32& low, u32& high)
 
 using W4 = i32 __attribute__((vector_size(16)));
 
+} // namespace
+
 // The least-squares sums of one evaluation. A window's sums fit 32 bits: differences of at most 255
-// times fit weights of at most 1008 over at most 153 pixels.
-struct SLevelSums {
+// times fit weights of at most 1008 over at most 153 pixels. Integers: any order of additions.
+struct CWindowModel::SLevelSums {
     i32 count[9] = {}, weight[9] = {};
     W4 difference[9] = {};
 
@@ -57,6 +59,15 @@ struct SLevelSums {
                                : W4{difference8[4], difference8[5], difference8[6], difference8[7]};
         difference[level] += d * fitWeight;
     }
+    // product: the pixel's differences times its fit weight.
+    void AddProduct(int level, W4 product, i32 centreFitWeight)
+    {
+        if (level >= int(kNoLevel))
+            return;
+        count[level] += 1;
+        weight[level] += centreFitWeight;
+        difference[level] += product;
+    }
     void AddTo(SWindowFit& fit) const
     {
         for (int k = 0; k < 9; ++k) {
@@ -66,6 +77,8 @@ struct SLevelSums {
         }
     }
 };
+
+namespace {
 
 // Whether neighbourhood position k is the centre block itself: the centre, or a position that wraps
 // onto it on a grid one block wide (left, right) or high (above, below).
@@ -129,6 +142,293 @@ void CWindowModel::Build(const SCandidateProblem& problem)
         for (int c = 0; c < 4; ++c)
             px.mask[4 + c] = (e.alphaMask >> (8 * c)) & 0xFF ? -1 : 0;
     }
+    // The blend pixels into planes, inner ones then border ones, each run padded with zeros to whole
+    // groups; the first pass's other pixels into the rest.
+    static constexpr u8 kWeights[4] = {0, 3, 5, 8};
+    m_restCount = 0;
+    int at = 0;
+    // Lanes past a run's end: zeros, chosen like any but never read back.
+    auto clearTo = [&](int end) {
+        SBlendPlanes& b = m_planes;
+        for (; at < end; ++at) {
+            for (int c = 0; c < 4; ++c)
+                b.pixel[c][at] = b.fixedA[c][at] = b.fixedB[c][at] = b.mask2[c][at] = 0, b.level[c][at] = 0;
+            b.centre[at] = b.a1[at] = b.b1[at] = b.a2[at] = b.b2[at] = b.ends[at] = 0;
+            b.fitWeight[at] = b.centreFitWeight[at] = 0, b.index[at] = 0;
+        }
+    };
+    for (int edge = 0; edge < 2; ++edge) {
+        if (edge == 1) {
+            m_innerCount = at;
+            clearTo((at + 7) / 8 * 8);
+            m_edgeStart = at;
+        }
+        for (int i = 0; i < m_width * m_height; ++i) {
+            const SPixel& px = m_pixels[i];
+            if ((m_twoBpp && px.role > 1) || px.edge != edge)
+                continue;
+            if (px.kind != kBlend) {
+                if (edge == 0)
+                    m_rest[m_restCount++] = u8(i);
+                continue;
+            }
+            SBlendPlanes& b = m_planes;
+            for (int c = 0; c < 4; ++c) {
+                b.pixel[c][at] = px.pixel[c], b.fixedA[c][at] = px.fixed[c], b.fixedB[c][at] = px.fixed[4 + c];
+                b.mask2[c][at] = px.mask[4 + c];
+                b.level[c][at] = m_twoBpp ? kWeights[c] : px.valueWeights[c];
+            }
+            b.centre[at] = px.centre, b.a1[at] = px.wA[0], b.b1[at] = px.wB[0], b.a2[at] = px.wA[4], b.b2[at] = px.wB[4];
+            b.ends[at] = m_twoBpp && px.role == 1 ? -1 : 0;
+            b.fitWeight[at] = i16(px.fitWeight), b.centreFitWeight[at] = px.centreFitWeight, b.index[at] = u8(i);
+            ++at;
+        }
+    }
+    m_edgeCount = at - m_edgeStart;
+    clearTo((at + 7) / 8 * 8);
+    if (m_twoBpp)
+        BuildBetween();
+    // The other border pixels after the inner ones, in window order among themselves.
+    for (int i = 0; i < m_width * m_height; ++i) {
+        const SPixel& px = m_pixels[i];
+        if (!(m_twoBpp && px.role > 1) && px.edge && px.kind != kBlend)
+            m_rest[m_restCount++] = u8(i);
+    }
+}
+
+namespace {
+
+inline V8 Load8(const i16* p)
+{
+    V8 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline V8 Select8(V8 mask, V8 x, V8 y) { return (mask & x) | (~mask & y); }
+inline W4 Select4(W4 mask, W4 x, W4 y) { return (mask & x) | (~mask & y); }
+
+// Pairs of i16 products added into i32 lanes.
+inline W4 Madd(V8 a, V8 b)
+{
+#if defined(__SSE2__)
+    return W4(_mm_madd_epi16(__m128i(a), __m128i(b)));
+#else
+    const W8 p = __builtin_convertvector(a, W8) * __builtin_convertvector(b, W8);
+    return __builtin_shufflevector(p, p, 0, 2, 4, 6) + __builtin_shufflevector(p, p, 1, 3, 5, 7);
+#endif
+}
+
+// Squared RGBA distances of eight pixels from their channel differences: pixels 0-3 and 4-7.
+inline void SquaredDistances(const V8 d[4], W4& low, W4& high)
+{
+    const V8 rgLow = __builtin_shufflevector(d[0], d[1], 0, 8, 1, 9, 2, 10, 3, 11);
+    const V8 baLow = __builtin_shufflevector(d[2], d[3], 0, 8, 1, 9, 2, 10, 3, 11);
+    const V8 rgHigh = __builtin_shufflevector(d[0], d[1], 4, 12, 5, 13, 6, 14, 7, 15);
+    const V8 baHigh = __builtin_shufflevector(d[2], d[3], 4, 12, 5, 13, 6, 14, 7, 15);
+    low = Madd(rgLow, rgLow) + Madd(baLow, baLow);
+    high = Madd(rgHigh, rgHigh) + Madd(baHigh, baHigh);
+}
+
+// Eight i32 masks (two halves) as eight i16 ones.
+inline V8 Narrow(W4 low, W4 high)
+{
+    using H4 = i16 __attribute__((vector_size(8)));
+    return __builtin_shufflevector(__builtin_convertvector(low, H4), __builtin_convertvector(high, H4), 0, 1, 2, 3, 4, 5,
+                                   6, 7);
+}
+
+} // namespace
+
+void CWindowModel::BuildBetween()
+{
+    SBetweenPlanes& b = m_between;
+    int at = 0;
+    auto clearTo = [&](int end) {
+        for (; at < end; ++at) {
+            for (int c = 0; c < 4; ++c)
+                b.pixel[c][at] = b.fixedA[c][at] = b.fixedB[c][at] = 0, b.neighbours[c][at] = 0;
+            b.centre[at] = b.fitWeight[at] = 0, b.centreFitWeight[at] = 0, b.count[at] = 1;
+        }
+    };
+    for (int edge = 0; edge < 2; ++edge) {
+        if (edge == 1) {
+            m_betweenInner = at;
+            clearTo((at + 7) / 8 * 8);
+            m_betweenEdgeStart = at;
+        }
+        for (int i = 0; i < m_width * m_height; ++i) {
+            const SPixel& px = m_pixels[i];
+            if (px.role < 2 || px.edge != edge)
+                continue;
+            // The neighbours the role reads (across, down or both) inside the window.
+            const int r = i / m_width, c = i % m_width;
+            int n = 0;
+            auto take = [&](int rr, int cc) {
+                if (rr >= 0 && rr < m_height && cc >= 0 && cc < m_width)
+                    b.neighbours[n++][at] = u8(rr * m_width + cc);
+            };
+            if (px.role != 4)
+                take(r, c - 1), take(r, c + 1);
+            if (px.role != 3)
+                take(r - 1, c), take(r + 1, c);
+            b.count[at] = u8(n);
+            for (int k = 0; k < 4; ++k) {
+                b.pixel[k][at] = px.pixel[k], b.fixedA[k][at] = px.fixed[k], b.fixedB[k][at] = px.fixed[4 + k];
+                if (k >= n)
+                    b.neighbours[k][at] = u8(i); // never read
+            }
+            b.centre[at] = px.centre, b.fitWeight[at] = i16(px.fitWeight), b.centreFitWeight[at] = px.centreFitWeight;
+            ++at;
+        }
+    }
+    m_betweenEdge = at - m_betweenEdgeStart;
+    clearTo((at + 7) / 8 * 8);
+}
+
+namespace {
+
+// The upscaled A and B of eight pixels, channel by channel, widened as UpscaleAt does (colour from 5
+// bits, alpha from 4).
+inline void Upscaled(const i16* const fixedA[4], const i16* const fixedB[4], V8 centre, const V8 cutA[4],
+                     const V8 cutB[4], V8 upA[4], V8 upB[4])
+{
+    for (int c = 0; c < 4; ++c) {
+        const V8 va = Load8(fixedA[c]) + centre * cutA[c], vb = Load8(fixedB[c]) + centre * cutB[c];
+        upA[c] = c < 3 ? (va >> 8) + (va >> 3) : (va >> 6) + (va >> 2);
+        upB[c] = c < 3 ? (vb >> 8) + (vb >> 3) : (vb >> 6) + (vb >> 2);
+    }
+}
+
+// Per pixel of eight, its four channel differences times its fit weight (products within 32 bits).
+inline void FitProducts(const V8 diff[4], V8 fitWeight, W4 out[8])
+{
+    W4 low[4], high[4];
+    for (int c = 0; c < 4; ++c) {
+#if defined(__SSE2__)
+        const __m128i lo = _mm_mullo_epi16(__m128i(diff[c]), __m128i(fitWeight));
+        const __m128i hi = _mm_mulhi_epi16(__m128i(diff[c]), __m128i(fitWeight));
+        low[c] = W4(_mm_unpacklo_epi16(lo, hi)), high[c] = W4(_mm_unpackhi_epi16(lo, hi));
+#else
+        const W8 p = __builtin_convertvector(diff[c], W8) * __builtin_convertvector(fitWeight, W8);
+        low[c] = __builtin_shufflevector(p, p, 0, 1, 2, 3), high[c] = __builtin_shufflevector(p, p, 4, 5, 6, 7);
+#endif
+    }
+    for (int h = 0; h < 2; ++h) {
+        const W4* v = h == 0 ? low : high;
+        const W4 t0 = __builtin_shufflevector(v[0], v[1], 0, 4, 1, 5), t1 = __builtin_shufflevector(v[0], v[1], 2, 6, 3, 7);
+        const W4 t2 = __builtin_shufflevector(v[2], v[3], 0, 4, 1, 5), t3 = __builtin_shufflevector(v[2], v[3], 2, 6, 3, 7);
+        out[4 * h + 0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+        out[4 * h + 1] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+        out[4 * h + 2] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+        out[4 * h + 3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+    }
+}
+
+inline u64 LaneSum(W4 v) { return u64(u32(v[0])) + u32(v[1]) + u32(v[2]) + u32(v[3]); }
+
+} // namespace
+
+// The blend pixels [start, start + count) of the planes, eight at a time, chosen as the per-pixel
+// code below chooses; the padding lanes (zero pixels and colours) add nothing to the distances.
+void CWindowModel::EvaluateBlends(int start, int count, bool edge, const V8 cutA[4], const V8 cutB[4],
+                                  SWindowFit& fit, SLevelSums& sums, u8* weights) const
+{
+    static constexpr u8 kWeights[4] = {0, 3, 5, 8};
+    const SBlendPlanes& b = m_planes;
+    alignas(16) i16 values[kPlane];
+    alignas(16) W4 products[kPlane];
+    W4 total = W4{};
+    for (int g = 0; g < count; g += 8) {
+        const int k = start + g;
+        V8 upA[4], upB[4], mid1[4], mid2[4], pixel[4];
+        const i16* const fixedA[4] = {b.fixedA[0] + k, b.fixedA[1] + k, b.fixedA[2] + k, b.fixedA[3] + k};
+        const i16* const fixedB[4] = {b.fixedB[0] + k, b.fixedB[1] + k, b.fixedB[2] + k, b.fixedB[3] + k};
+        Upscaled(fixedA, fixedB, Load8(b.centre + k), cutA, cutB, upA, upB);
+        const V8 a1 = Load8(b.a1 + k), b1 = Load8(b.b1 + k), a2 = Load8(b.a2 + k), b2 = Load8(b.b2 + k);
+        for (int c = 0; c < 4; ++c) {
+            mid1[c] = (upA[c] * a1 + upB[c] * b1) >> 3;
+            mid2[c] = ((upA[c] * a2 + upB[c] * b2) >> 3) & Load8(b.mask2[c] + k);
+            pixel[c] = Load8(b.pixel[c] + k);
+        }
+        W4 d[4][2];
+        const V8* colours[4] = {upA, mid1, mid2, upB};
+        for (int v = 0; v < 4; ++v) {
+            V8 diff[4];
+            for (int c = 0; c < 4; ++c)
+                diff[c] = pixel[c] - colours[v][c];
+            SquaredDistances(diff, d[v][0], d[v][1]);
+        }
+        const V8 ends8 = Load8(b.ends + k);
+        W4 chosen[2];
+        for (int h = 0; h < 2; ++h) {
+            // Values 2, 1, 0, 3 in turn, a later one only when strictly nearer; the one-bit pixels
+            // the nearer of 0 and 3.
+            W4 v = W4{} + 2, dv = d[2][h];
+            static constexpr int kOrder[3] = {1, 0, 3};
+            for (int next : kOrder) {
+                const W4 nearer = d[next][h] < dv;
+                v = Select4(nearer, W4{} + next, v), dv = Select4(nearer, d[next][h], dv);
+            }
+            const W4 first = d[0][h] < d[3][h];
+            const W4 ends = h == 0 ? W4{ends8[0], ends8[1], ends8[2], ends8[3]} : W4{ends8[4], ends8[5], ends8[6], ends8[7]};
+            chosen[h] = Select4(ends, Select4(first, W4{}, W4{} + 3), v);
+            total += Select4(ends, Select4(first, d[0][h], d[3][h]), dv);
+        }
+        const V8 v = Narrow(chosen[0], chosen[1]);
+        std::memcpy(values + g, &v, sizeof v);
+        if (edge)
+            continue;
+        const V8 is0 = v == 0, is1 = v == 1, is2 = v == 2;
+        V8 diff[4];
+        for (int c = 0; c < 4; ++c)
+            diff[c] = pixel[c] - Select8(is0, upA[c], Select8(is1, mid1[c], Select8(is2, mid2[c], upB[c])));
+        FitProducts(diff, Load8(b.fitWeight + k), products + g);
+    }
+    (edge ? fit.fixedBorder : fit.inner) += LaneSum(total);
+    if (m_twoBpp)
+        for (int j = 0; j < count; ++j)
+            weights[b.index[start + j]] = kWeights[values[j]];
+    if (!edge)
+        for (int j = 0; j < count; ++j)
+            sums.AddProduct(b.level[values[j]][start + j], products[j], b.centreFitWeight[start + j]);
+}
+
+// The 2 bpp pixels between stored ones [start, start + count): the rounded mean of their
+// neighbours' weights, the blend at it, and its distance and sums (border pixels: the distance).
+void CWindowModel::EvaluateBetween(int start, int count, bool edge, const V8 cutA[4], const V8 cutB[4],
+                                   SWindowFit& fit, SLevelSums& sums, const u8* weights) const
+{
+    const SBetweenPlanes& b = m_between;
+    alignas(16) i16 level[kPlane];
+    alignas(16) W4 products[kPlane];
+    for (int j = 0; j < (count + 7) / 8 * 8; ++j) {
+        const int k = start + j, n = b.count[k];
+        int sum = 0;
+        for (int t = 0; t < n; ++t)
+            sum += weights[b.neighbours[t][k]];
+        level[j] = i16(j < count && n != 0 ? (sum + n / 2) / n : 0);
+    }
+    W4 total = W4{};
+    for (int g = 0; g < count; g += 8) {
+        const int k = start + g;
+        V8 upA[4], upB[4], diff[4];
+        const i16* const fixedA[4] = {b.fixedA[0] + k, b.fixedA[1] + k, b.fixedA[2] + k, b.fixedA[3] + k};
+        const i16* const fixedB[4] = {b.fixedB[0] + k, b.fixedB[1] + k, b.fixedB[2] + k, b.fixedB[3] + k};
+        Upscaled(fixedA, fixedB, Load8(b.centre + k), cutA, cutB, upA, upB);
+        const V8 w = Load8(level + g);
+        for (int c = 0; c < 4; ++c)
+            diff[c] = Load8(b.pixel[c] + k) - ((upA[c] * (8 - w) + upB[c] * w) >> 3);
+        W4 low, high;
+        SquaredDistances(diff, low, high);
+        total += low + high;
+        if (!edge)
+            FitProducts(diff, Load8(b.fitWeight + k), products + g);
+    }
+    (edge ? fit.border : fit.inner) += LaneSum(total);
+    if (!edge)
+        for (int j = 0; j < count; ++j)
+            sums.AddProduct(level[j], products[j], b.centreFitWeight[start + j]);
 }
 
 void CWindowModel::Evaluate(const SRgba& a, const SRgba& b, bool withBorder, SWindowFit& fit, u8* weights) const
@@ -139,11 +439,17 @@ void CWindowModel::Evaluate(const SRgba& a, const SRgba& b, bool withBorder, SWi
     const V8 centre = {i16(cut.a[0]), i16(cut.a[1]), i16(cut.a[2]), i16(cut.a[3]),
                        i16(cut.b[0]), i16(cut.b[1]), i16(cut.b[2]), i16(cut.b[3])};
     const SRgba centreA = WidenCut(cut.a), centreB = WidenCut(cut.b);
-    const int pixels = m_width * m_height;
     auto upscaled = [&](const SPixel& px) { return Widen(px.fixed + px.centre * centre); };
 
     SLevelSums sums;
-    for (int i = 0; i < pixels; ++i) {
+    V8 cutA[4], cutB[4];
+    for (int c = 0; c < 4; ++c)
+        cutA[c] = V8{} + i16(cut.a[c]), cutB[c] = V8{} + i16(cut.b[c]);
+    EvaluateBlends(0, m_innerCount, false, cutA, cutB, fit, sums, weights);
+    if (withBorder)
+        EvaluateBlends(m_edgeStart, m_edgeCount, true, cutA, cutB, fit, sums, weights);
+    for (int r = 0; r < m_restCount; ++r) {
+        const int i = m_rest[r];
         const SPixel& px = m_pixels[i];
         if ((m_twoBpp && px.role > 1) || (px.edge && !withBorder))
             continue;
@@ -207,33 +513,8 @@ void CWindowModel::Evaluate(const SRgba& a, const SRgba& b, bool withBorder, SWi
     // 2 bpp: the pixels between stored ones take the mean of their neighbours' weights inside the
     // window, as the decoder does; those on the border too are evaluated each time, since their
     // neighbours' weights depend on the centre.
-    for (int i = 0; i < pixels; ++i) {
-        const SPixel& px = m_pixels[i];
-        if (px.role < 2)
-            continue;
-        const int r = i / m_width, c = i % m_width;
-        int sum = 0, n = 0;
-        auto take = [&](int rr, int cc) {
-            if (rr >= 0 && rr < m_height && cc >= 0 && cc < m_width)
-                sum += weights[rr * m_width + cc], ++n;
-        };
-        if (px.role != 4)
-            take(r, c - 1), take(r, c + 1);
-        if (px.role != 3)
-            take(r - 1, c), take(r + 1, c);
-        const int w = n == 0 ? 0 : (sum + n / 2) / n;
-        const V8 up = upscaled(px);
-        const V8 blended = (__builtin_shufflevector(up, up, 0, 1, 2, 3, 0, 1, 2, 3) * i16(8 - w) +
-                            __builtin_shufflevector(up, up, 4, 5, 6, 7, 4, 5, 6, 7) * i16(w)) >> 3;
-        u32 distance, unused;
-        Distances(px.pixel, blended, distance, unused);
-        if (px.edge) {
-            fit.border += distance;
-            continue;
-        }
-        fit.inner += distance;
-        sums.Add(w, px.pixel - blended, 0, px.centreFitWeight, px.fitWeight);
-    }
+    EvaluateBetween(0, m_betweenInner, false, cutA, cutB, fit, sums, weights);
+    EvaluateBetween(m_betweenEdgeStart, m_betweenEdge, true, cutA, cutB, fit, sums, weights);
     sums.AddTo(fit);
 }
 
