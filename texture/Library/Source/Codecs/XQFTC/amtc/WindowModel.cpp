@@ -92,107 +92,126 @@ bool IsCentre(const AmtcParams& p, int k)
 
 void CWindowModel::Build(const SCandidateProblem& problem)
 {
+    static constexpr u8 kWeights[4] = {0, 3, 5, 8};
     const AmtcParams& p = *problem.params;
     m_problem = &problem;
     m_width = p.windowWidth, m_height = p.windowHeight;
     m_twoBpp = p.mode == 2;
+    const int pixels = m_width * m_height;
     SCutPair nine[9];
+    bool centre[9];
     for (int k = 0; k < 9; ++k)
-        nine[k] = CutPair(problem.nine[k].a, problem.nine[k].b);
-    for (int i = 0; i < m_width * m_height; ++i) {
+        nine[k] = CutPair(problem.nine[k].a, problem.nine[k].b), centre[k] = IsCentre(p, k);
+
+    // Each pixel's place: the blend planes (inner or border), at 2 bpp the planes of the pixels
+    // between stored ones (inner or border), or the per-pixel rest. Runs start on whole groups.
+    enum : u8 { kBlendInner, kBlendBorder, kBetweenInner, kBetweenBorder, kRest };
+    u8 place[kMaxWindowPixels];
+    int counts[5] = {};
+    for (int i = 0; i < pixels; ++i) {
         const SBlendEntry& e = problem.entries[i];
-        SPixel& px = m_pixels[i];
+        const bool between = m_twoBpp && e.role > 1;
+        place[i] = between ? u8(kBetweenInner + (e.edge != 0))
+                   : e.secondKind != 0 || e.localPalette ? u8(kRest)
+                                                          : u8(kBlendInner + (e.edge != 0));
+        ++counts[place[i]];
+    }
+    auto whole = [](int n) { return (n + 7) / 8 * 8; };
+    m_innerCount = counts[kBlendInner], m_edgeStart = whole(m_innerCount), m_edgeCount = counts[kBlendBorder];
+    m_betweenInner = counts[kBetweenInner], m_betweenEdgeStart = whole(m_betweenInner);
+    m_betweenEdge = counts[kBetweenBorder];
+    int at[4] = {0, m_edgeStart, 0, m_betweenEdgeStart};
+    m_restCount = 0;
+
+    SBlendPlanes& b = m_planes;
+    SBetweenPlanes& t = m_between;
+    for (int i = 0; i < pixels; ++i) {
+        const SBlendEntry& e = problem.entries[i];
         const SRgba& w0 = problem.window[i];
-        px.pixel = V8{i16(w0.c[0]), i16(w0.c[1]), i16(w0.c[2]), i16(w0.c[3]),
-                      i16(w0.c[0]), i16(w0.c[1]), i16(w0.c[2]), i16(w0.c[3])};
-        px.edge = e.edge, px.role = e.role, px.second = e.secondKind != 0;
-        std::memcpy(px.valueWeights, e.valueWeights, 8);
-        px.fitWeight = e.fitWeight, px.centreFitWeight = e.centreFitWeight;
-        if (e.secondKind != 0) {
-            px.kind = kScalar; // second palettes (channel counts other than 4)
-            continue;
-        }
-        if (e.localPalette) {
+        if (place[i] == kRest) {
+            SPixel& px = m_pixels[i];
+            px.pixel = V8{i16(w0.c[0]), i16(w0.c[1]), i16(w0.c[2]), i16(w0.c[3]),
+                          i16(w0.c[0]), i16(w0.c[1]), i16(w0.c[2]), i16(w0.c[3])};
+            px.edge = e.edge, px.role = e.role, px.second = e.secondKind != 0;
+            std::memcpy(px.valueWeights, e.valueWeights, 8);
+            px.fitWeight = e.fitWeight, px.centreFitWeight = e.centreFitWeight;
+            m_rest[m_restCount++] = u8(i);
+            if (e.secondKind != 0) {
+                px.kind = kScalar; // second palettes (channel counts other than 4)
+                continue;
+            }
             px.kind = kLocal;
             for (int d = 0; d < 4; ++d) {
                 const u8 index = e.localIndex[d];
                 const int corner = e.corner[index >> 1];
-                px.source[d] = IsCentre(p, corner) ? u8(1 + (index & 1)) : 0;
+                px.source[d] = centre[corner] ? u8(1 + (index & 1)) : 0;
                 px.local[d] = WidenCut(index & 1 ? nine[corner].b : nine[corner].a);
             }
             continue;
         }
-        px.kind = kBlend;
-        const i16 w[4] = {i16((8 - e.fx) * (8 - e.fy)), i16(e.fx * (8 - e.fy)), i16((8 - e.fx) * e.fy), i16(e.fx * e.fy)};
-        px.fixed = V8{};
-        px.centre = 0;
+        // The neighbours' share of the upscaled A and B, and the centre's weight, in 64ths.
+        const i32 w[4] = {(8 - e.fx) * (8 - e.fy), e.fx * (8 - e.fy), (8 - e.fx) * e.fy, e.fx * e.fy};
+        i32 fixedA[4] = {}, fixedB[4] = {}, centreWeight = 0;
         for (int k = 0; k < 4; ++k) {
-            if (IsCentre(p, e.corner[k])) {
-                px.centre = i16(px.centre + w[k]);
+            if (centre[e.corner[k]]) {
+                centreWeight += w[k];
                 continue;
             }
             const SCutPair& c = nine[e.corner[k]];
-            px.fixed += w[k] * V8{i16(c.a[0]), i16(c.a[1]), i16(c.a[2]), i16(c.a[3]),
-                                  i16(c.b[0]), i16(c.b[1]), i16(c.b[2]), i16(c.b[3])};
+            for (int ch = 0; ch < 4; ++ch)
+                fixedA[ch] += w[k] * c.a[ch], fixedB[ch] += w[k] * c.b[ch];
         }
-        const i16 a1 = e.paletteWeights[0], b1 = e.paletteWeights[1], a2 = e.paletteWeights[2], b2 = e.paletteWeights[3];
-        px.wA = V8{a1, a1, a1, a1, a2, a2, a2, a2};
-        px.wB = V8{b1, b1, b1, b1, b2, b2, b2, b2};
-        px.mask = V8{-1, -1, -1, -1};
-        for (int c = 0; c < 4; ++c)
-            px.mask[4 + c] = (e.alphaMask >> (8 * c)) & 0xFF ? -1 : 0;
+        const int j = at[place[i]]++;
+        if (place[i] >= kBetweenInner) {
+            for (int ch = 0; ch < 4; ++ch)
+                t.pixel[ch][j] = w0.c[ch], t.fixedA[ch][j] = i16(fixedA[ch]), t.fixedB[ch][j] = i16(fixedB[ch]);
+            t.centre[j] = i16(centreWeight), t.fitWeight[j] = i16(e.fitWeight), t.centreFitWeight[j] = e.centreFitWeight;
+            // The neighbours the role reads (across, down or both) inside the window.
+            const int r = i / m_width, c = i % m_width;
+            int n = 0;
+            auto take = [&](int rr, int cc) {
+                if (rr >= 0 && rr < m_height && cc >= 0 && cc < m_width)
+                    t.neighbours[n++][j] = u8(rr * m_width + cc);
+            };
+            if (e.role != 4)
+                take(r, c - 1), take(r, c + 1);
+            if (e.role != 3)
+                take(r - 1, c), take(r + 1, c);
+            t.count[j] = u8(n);
+            continue;
+        }
+        for (int ch = 0; ch < 4; ++ch) {
+            b.pixel[ch][j] = w0.c[ch], b.fixedA[ch][j] = i16(fixedA[ch]), b.fixedB[ch][j] = i16(fixedB[ch]);
+            b.mask2[ch][j] = (e.alphaMask >> (8 * ch)) & 0xFF ? -1 : 0;
+            b.level[ch][j] = m_twoBpp ? kWeights[ch] : e.valueWeights[ch];
+        }
+        b.centre[j] = i16(centreWeight);
+        b.a1[j] = e.paletteWeights[0], b.b1[j] = e.paletteWeights[1];
+        b.a2[j] = e.paletteWeights[2], b.b2[j] = e.paletteWeights[3];
+        b.ends[j] = m_twoBpp && e.role == 1 ? -1 : 0;
+        b.fitWeight[j] = i16(e.fitWeight), b.centreFitWeight[j] = e.centreFitWeight, b.index[j] = u8(i);
     }
-    // The blend pixels into planes, inner ones then border ones, each run padded with zeros to whole
-    // groups; the first pass's other pixels into the rest.
-    static constexpr u8 kWeights[4] = {0, 3, 5, 8};
-    m_restCount = 0;
-    int at = 0;
-    // Lanes past a run's end: zeros, chosen like any but never read back.
-    auto clearTo = [&](int end) {
-        SBlendPlanes& b = m_planes;
-        for (; at < end; ++at) {
-            for (int c = 0; c < 4; ++c)
-                b.pixel[c][at] = b.fixedA[c][at] = b.fixedB[c][at] = b.mask2[c][at] = 0, b.level[c][at] = 0;
-            b.centre[at] = b.a1[at] = b.b1[at] = b.a2[at] = b.b2[at] = b.ends[at] = 0;
-            b.fitWeight[at] = b.centreFitWeight[at] = 0, b.index[at] = 0;
+    // Lanes past a run's end: zero pixels and colours, chosen like any but never read back.
+    auto clearBlends = [&](int from, int to) {
+        for (int j = from; j < to; ++j) {
+            for (int ch = 0; ch < 4; ++ch)
+                b.pixel[ch][j] = b.fixedA[ch][j] = b.fixedB[ch][j] = b.mask2[ch][j] = 0, b.level[ch][j] = 0;
+            b.centre[j] = b.a1[j] = b.b1[j] = b.a2[j] = b.b2[j] = b.ends[j] = b.fitWeight[j] = 0;
+            b.centreFitWeight[j] = 0, b.index[j] = 0;
         }
     };
-    for (int edge = 0; edge < 2; ++edge) {
-        if (edge == 1) {
-            m_innerCount = at;
-            clearTo((at + 7) / 8 * 8);
-            m_edgeStart = at;
+    auto clearBetween = [&](int from, int to) {
+        for (int j = from; j < to; ++j) {
+            for (int ch = 0; ch < 4; ++ch)
+                t.pixel[ch][j] = t.fixedA[ch][j] = t.fixedB[ch][j] = 0, t.neighbours[ch][j] = 0;
+            t.centre[j] = t.fitWeight[j] = 0, t.centreFitWeight[j] = 0, t.count[j] = 1;
         }
-        for (int i = 0; i < m_width * m_height; ++i) {
-            const SPixel& px = m_pixels[i];
-            if ((m_twoBpp && px.role > 1) || px.edge != edge)
-                continue;
-            if (px.kind != kBlend) {
-                if (edge == 0)
-                    m_rest[m_restCount++] = u8(i);
-                continue;
-            }
-            SBlendPlanes& b = m_planes;
-            for (int c = 0; c < 4; ++c) {
-                b.pixel[c][at] = px.pixel[c], b.fixedA[c][at] = px.fixed[c], b.fixedB[c][at] = px.fixed[4 + c];
-                b.mask2[c][at] = px.mask[4 + c];
-                b.level[c][at] = m_twoBpp ? kWeights[c] : px.valueWeights[c];
-            }
-            b.centre[at] = px.centre, b.a1[at] = px.wA[0], b.b1[at] = px.wB[0], b.a2[at] = px.wA[4], b.b2[at] = px.wB[4];
-            b.ends[at] = m_twoBpp && px.role == 1 ? -1 : 0;
-            b.fitWeight[at] = i16(px.fitWeight), b.centreFitWeight[at] = px.centreFitWeight, b.index[at] = u8(i);
-            ++at;
-        }
-    }
-    m_edgeCount = at - m_edgeStart;
-    clearTo((at + 7) / 8 * 8);
-    if (m_twoBpp)
-        BuildBetween();
-    // The other border pixels after the inner ones, in window order among themselves.
-    for (int i = 0; i < m_width * m_height; ++i) {
-        const SPixel& px = m_pixels[i];
-        if (!(m_twoBpp && px.role > 1) && px.edge && px.kind != kBlend)
-            m_rest[m_restCount++] = u8(i);
+    };
+    clearBlends(m_innerCount, m_edgeStart);
+    clearBlends(m_edgeStart + m_edgeCount, whole(m_edgeStart + m_edgeCount));
+    if (m_twoBpp) {
+        clearBetween(m_betweenInner, m_betweenEdgeStart);
+        clearBetween(m_betweenEdgeStart + m_betweenEdge, whole(m_betweenEdgeStart + m_betweenEdge));
     }
 }
 
@@ -239,52 +258,6 @@ inline V8 Narrow(W4 low, W4 high)
 }
 
 } // namespace
-
-void CWindowModel::BuildBetween()
-{
-    SBetweenPlanes& b = m_between;
-    int at = 0;
-    auto clearTo = [&](int end) {
-        for (; at < end; ++at) {
-            for (int c = 0; c < 4; ++c)
-                b.pixel[c][at] = b.fixedA[c][at] = b.fixedB[c][at] = 0, b.neighbours[c][at] = 0;
-            b.centre[at] = b.fitWeight[at] = 0, b.centreFitWeight[at] = 0, b.count[at] = 1;
-        }
-    };
-    for (int edge = 0; edge < 2; ++edge) {
-        if (edge == 1) {
-            m_betweenInner = at;
-            clearTo((at + 7) / 8 * 8);
-            m_betweenEdgeStart = at;
-        }
-        for (int i = 0; i < m_width * m_height; ++i) {
-            const SPixel& px = m_pixels[i];
-            if (px.role < 2 || px.edge != edge)
-                continue;
-            // The neighbours the role reads (across, down or both) inside the window.
-            const int r = i / m_width, c = i % m_width;
-            int n = 0;
-            auto take = [&](int rr, int cc) {
-                if (rr >= 0 && rr < m_height && cc >= 0 && cc < m_width)
-                    b.neighbours[n++][at] = u8(rr * m_width + cc);
-            };
-            if (px.role != 4)
-                take(r, c - 1), take(r, c + 1);
-            if (px.role != 3)
-                take(r - 1, c), take(r + 1, c);
-            b.count[at] = u8(n);
-            for (int k = 0; k < 4; ++k) {
-                b.pixel[k][at] = px.pixel[k], b.fixedA[k][at] = px.fixed[k], b.fixedB[k][at] = px.fixed[4 + k];
-                if (k >= n)
-                    b.neighbours[k][at] = u8(i); // never read
-            }
-            b.centre[at] = px.centre, b.fitWeight[at] = i16(px.fitWeight), b.centreFitWeight[at] = px.centreFitWeight;
-            ++at;
-        }
-    }
-    m_betweenEdge = at - m_betweenEdgeStart;
-    clearTo((at + 7) / 8 * 8);
-}
 
 namespace {
 
@@ -371,7 +344,9 @@ void CWindowModel::EvaluateBlends(int start, int count, bool edge, const V8 cutA
                 v = Select4(nearer, W4{} + next, v), dv = Select4(nearer, d[next][h], dv);
             }
             const W4 first = d[0][h] < d[3][h];
-            const W4 ends = h == 0 ? W4{ends8[0], ends8[1], ends8[2], ends8[3]} : W4{ends8[4], ends8[5], ends8[6], ends8[7]};
+            // 0 or -1 in both halves of each lane.
+            const W4 ends = W4(h == 0 ? __builtin_shufflevector(ends8, ends8, 0, 0, 1, 1, 2, 2, 3, 3)
+                                      : __builtin_shufflevector(ends8, ends8, 4, 4, 5, 5, 6, 6, 7, 7));
             chosen[h] = Select4(ends, Select4(first, W4{}, W4{} + 3), v);
             total += Select4(ends, Select4(first, d[0][h], d[3][h]), dv);
         }
@@ -436,10 +411,7 @@ void CWindowModel::Evaluate(const SRgba& a, const SRgba& b, bool withBorder, SWi
     static constexpr u8 kWeights[4] = {0, 3, 5, 8};
     const SCandidateProblem& problem = *m_problem;
     const SCutPair cut = CutPair(a, b);
-    const V8 centre = {i16(cut.a[0]), i16(cut.a[1]), i16(cut.a[2]), i16(cut.a[3]),
-                       i16(cut.b[0]), i16(cut.b[1]), i16(cut.b[2]), i16(cut.b[3])};
     const SRgba centreA = WidenCut(cut.a), centreB = WidenCut(cut.b);
-    auto upscaled = [&](const SPixel& px) { return Widen(px.fixed + px.centre * centre); };
 
     SLevelSums sums;
     V8 cutA[4], cutB[4];
@@ -456,47 +428,22 @@ void CWindowModel::Evaluate(const SRgba& a, const SRgba& b, bool withBorder, SWi
         const SRgba& pixel = problem.window[i];
         const bool ends = m_twoBpp && px.role == 1;
         u32 distance = 0, v = 0;
-        V8 difference; // pixel - chosen colour, in lanes 0-3 (half 0) or 4-7 (half 1)
-        int half = 0;
-        if (px.kind == kBlend) {
-            const V8 up = upscaled(px);
-            const V8 lowA = __builtin_shufflevector(up, up, 0, 1, 2, 3, 0, 1, 2, 3);
-            const V8 highB = __builtin_shufflevector(up, up, 4, 5, 6, 7, 4, 5, 6, 7);
-            const V8 middle = ((lowA * px.wA + highB * px.wB) >> 3) & px.mask;
-            u32 d[4];
-            Distances(px.pixel, up, d[0], d[3]);
-            Distances(px.pixel, middle, d[1], d[2]);
-            if (ends) {
-                v = d[0] < d[3] ? 0 : 3;
-            } else {
-                // Values 2, 1, 0, 3 in turn; a later one only when strictly nearer.
-                v = 2;
-                if (d[1] < d[v])
-                    v = 1;
-                if (d[0] < d[v])
-                    v = 0;
-                if (d[3] < d[v])
-                    v = 3;
-            }
-            distance = d[v];
-            difference = px.pixel - (v == 0 || v == 3 ? up : middle);
-            half = v >= 2;
+        V8 difference; // pixel - chosen colour, in lanes 0-3
+        // Local palettes and second palettes: the palette per pixel.
+        SRgba palette[8];
+        bool second = false;
+        if (px.kind == kLocal) {
+            for (int k = 0; k < 4; ++k)
+                palette[k] = px.source[k] == 0 ? px.local[k] : px.source[k] == 1 ? centreA : centreB;
         } else {
-            SRgba palette[8];
-            bool second = false;
-            if (px.kind == kLocal) {
-                for (int k = 0; k < 4; ++k)
-                    palette[k] = px.source[k] == 0 ? px.local[k] : px.source[k] == 1 ? centreA : centreB;
-            } else {
-                SCutPair nine[9];
-                for (int k = 0; k < 9; ++k)
-                    nine[k] = IsCentre(*problem.params, k) ? cut : CutPair(problem.nine[k].a, problem.nine[k].b);
-                second = PixelPalette(problem.entries[i], nine, palette);
-            }
-            v = ChooseModulation(pixel, palette, ends, second, distance);
-            const SRgba& c = palette[v];
-            difference = px.pixel - V8{i16(c.c[0]), i16(c.c[1]), i16(c.c[2]), i16(c.c[3])};
+            SCutPair nine[9];
+            for (int k = 0; k < 9; ++k)
+                nine[k] = IsCentre(*problem.params, k) ? cut : CutPair(problem.nine[k].a, problem.nine[k].b);
+            second = PixelPalette(problem.entries[i], nine, palette);
         }
+        v = ChooseModulation(pixel, palette, ends, second, distance);
+        const SRgba& c = palette[v];
+        difference = px.pixel - V8{i16(c.c[0]), i16(c.c[1]), i16(c.c[2]), i16(c.c[3])};
         if (m_twoBpp)
             weights[i] = kWeights[v & 3];
         if (px.edge) {
@@ -504,7 +451,7 @@ void CWindowModel::Evaluate(const SRgba& a, const SRgba& b, bool withBorder, SWi
             continue;
         }
         fit.inner += distance;
-        sums.Add(m_twoBpp ? weights[i] : px.valueWeights[v], difference, half, px.centreFitWeight, px.fitWeight);
+        sums.Add(m_twoBpp ? weights[i] : px.valueWeights[v], difference, 0, px.centreFitWeight, px.fitWeight);
     }
     if (!m_twoBpp) {
         sums.AddTo(fit);

@@ -43,19 +43,15 @@ private:
         u8 neighbours[4][kPlane], count[kPlane];
     };
     struct SLevelSums;
-    void BuildBetween();
     void EvaluateBlends(int start, int count, bool edge, const V8 cutA[4], const V8 cutB[4], SWindowFit& fit,
                         SLevelSums& sums, u8* weights2bpp) const;
     void EvaluateBetween(int start, int count, bool edge, const V8 cutA[4], const V8 cutB[4], SWindowFit& fit,
                          SLevelSums& sums, const u8* weights2bpp) const;
 
-    enum EKind : u8 { kBlend, kLocal, kScalar };
+    // The pixels of the per-pixel code: local and second palettes.
+    enum EKind : u8 { kLocal, kScalar };
     struct SPixel {
         V8 pixel;         // the window pixel, twice
-        V8 fixed;         // the neighbours' share of the upscaled A and B (before widening)
-        V8 wA, wB;        // palette entries 1 (lanes 0-3) and 2 (lanes 4-7) = (A wA + B wB) >> 3
-        V8 mask;          // entry 2's alpha mask, per lane
-        i16 centre;       // the centre's weight in the upscaling, in 64ths
         u8 kind, edge, role, second;
         u8 source[4];     // local palette: 0 a fixed colour, 1 the centre's A, 2 its B
         SRgba local[4];
