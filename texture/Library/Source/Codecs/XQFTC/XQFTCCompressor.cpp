@@ -41,11 +41,37 @@ XQFTCCompressor::XQFTCCompressor(const u8* image, u32 width, u32 height, u8 bloc
     m_lowB = MakeScratch<SPixel4>(blocks);
     m_fullA = MakeScratch<SPixel4>(pixels);
     m_fullB = MakeScratch<SPixel4>(pixels);
+    m_nextA = MakeScratch<SPixel4>(blocks);
+    m_nextB = MakeScratch<SPixel4>(blocks);
+    m_refinedA = m_lowA.get(), m_refinedB = m_lowB.get();
     if (m_image)
         std::memcpy(m_image.get(), image, pixels * 4);
 }
 
-bool XQFTCCompressor::Valid() const { return m_image && m_lowA && m_lowB && m_fullA && m_fullB; }
+bool XQFTCCompressor::Valid() const { return m_image && m_lowA && m_lowB && m_fullA && m_fullB && m_nextA && m_nextB; }
+
+void XQFTCCompressor::BeginRegionIterations()
+{
+    const u64 bytes = u64(m_blocksX) * m_blocksY * sizeof(SPixel4);
+    std::memcpy(m_nextA.get(), m_lowA.get(), bytes);
+    std::memcpy(m_nextB.get(), m_lowB.get(), bytes);
+    m_refinedA = m_nextA.get(), m_refinedB = m_nextB.get();
+}
+
+void XQFTCCompressor::CommitRefinements()
+{
+    const u64 bytes = u64(m_blocksX) * m_blocksY * sizeof(SPixel4);
+    std::memcpy(m_lowA.get(), m_nextA.get(), bytes);
+    std::memcpy(m_lowB.get(), m_nextB.get(), bytes);
+}
+
+void XQFTCCompressor::EndRegionIterations() { m_refinedA = m_lowA.get(), m_refinedB = m_lowB.get(); }
+
+void XQFTCCompressor::UpscaleRegion(u32 x0, u32 x1, u32 y0, u32 y1)
+{
+    m_kernels.upscaleArea(m_lowA.get(), m_fullA.get(), m_width, m_blocksX, m_blocksY, m_blockWidth, x0, x1, y0, y1);
+    m_kernels.upscaleArea(m_lowB.get(), m_fullB.get(), m_width, m_blocksX, m_blocksY, m_blockWidth, x0, x1, y0, y1);
+}
 
 void XQFTCCompressor::PickExtremePair(const SPixel4* pixels, u32 count, SPixel4& a, SPixel4& b)
 {

@@ -30,6 +30,15 @@ public:
     virtual void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
     virtual void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
 
+    // The regions' iterations (RunCompressorThreads): while they run, refinements write the next
+    // endpoint images, and the current ones stay as they are for the upscaling of the regions
+    // around; CommitRefinements makes the next ones current.
+    void BeginRegionIterations();
+    void CommitRefinements();
+    void EndRegionIterations();
+    // Both endpoint images upscaled over blocks bx in [x0, x1), by in [y0, y1) alone.
+    void UpscaleRegion(u32 x0, u32 x1, u32 y0, u32 y1);
+
     virtual bool Valid() const;
     u32 BlocksX() const { return m_blocksX; }
     u32 BlocksY() const { return m_blocksY; }
@@ -49,7 +58,7 @@ protected:
     void InitialEndpoints(bool wideWindow);
     SClassImages Images() const
     {
-        return {m_image.get(), m_fullA.get(), m_fullB.get(), m_lowA.get(), m_lowB.get(),
+        return {m_image.get(), m_fullA.get(), m_fullB.get(), m_lowA.get(), m_lowB.get(), m_refinedA, m_refinedB,
                 m_width, m_height, m_blocksX, m_blocksY};
     }
     u32 ColourWord(u32 bx, u32 by, u32 modeBit) const;
@@ -60,7 +69,9 @@ protected:
     u32 m_width, m_height;
     u32 m_blocksX, m_blocksY;
     u8 m_blockWidth, m_blockHeight;
-    TScratch<SPixel4> m_image, m_lowA, m_lowB, m_fullA, m_fullB;
+    TScratch<SPixel4> m_image, m_lowA, m_lowB, m_fullA, m_fullB, m_nextA, m_nextB;
+    SPixel4* m_refinedA; // where refinements write: the low images, or the next ones
+    SPixel4* m_refinedB;
     u32 m_iterations = 0;
     u32 m_period = 1; // the modulation is chosen again in every m_period-th iteration
     const SClassKernels& m_kernels; // the vector path in use when the compressor was made

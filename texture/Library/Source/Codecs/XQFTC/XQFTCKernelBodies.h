@@ -83,8 +83,12 @@ XQFT_TARGET inline VU Spread(const u32* c)
     }
 }
 
+// Image rows [row0, row1) over block columns [x0, x1): row iy lies between the representative points
+// of block rows (iy - 2) / 4 and the next, rounded down (wrapping). A row buffer holds windows x0 to
+// x1, window e spanning image columns e BW - BW / 2 on, between block columns e - 1 and e.
 template <u32 BW>
-XQFT_TARGET void UpscaleRow(const SPixel4* low, SPixel4* full, u32 width, u32 height, u32 nx, u32 ny, i64 by)
+XQFT_TARGET void UpscaleRows(const SPixel4* low, SPixel4* full, u32 width, u32 nx, u32 ny, u32 x0, u32 x1, u32 row0,
+                             u32 row1)
 {
     constexpr u32 kBH = 4, kShift = BW == 8 ? 5 : 4;
     // A vector holds kWindows whole windows, or a window takes kParts vectors.
@@ -98,28 +102,26 @@ XQFT_TARGET void UpscaleRow(const SPixel4* low, SPixel4* full, u32 width, u32 he
         }
         left[part] = VS(l), right[part] = VS(r);
     }
-    const SPixel4* upper = low + u64(WrapIndex(by, ny)) * nx;
-    const SPixel4* lower = low + u64(WrapIndex(by + 1, ny)) * nx;
-    // Columns: window e of the row buffer spans image columns e BW - BW / 2 on, between the
-    // representative points of block columns e - 1 and e (wrapping); c[e] is column e - 1's blend
-    // of the upper and lower rows.
-    SRowScratch scratch(nx + 4, (nx + 1) * BW + G);
+    const u32 windows = x1 - x0 + 1;
+    SRowScratch scratch(windows + 4, windows * BW + G);
     u32* const crg = scratch.crg;
     u32* const cba = scratch.cba;
     SPixel4* const row = scratch.row;
-    for (u32 y = 0; y < kBH; ++y) {
-        const i64 iy = by * kBH + kBH / 2 + y;
-        if (iy < 0 || iy >= i64(height))
-            continue;
-        // Both halves of a lane at once: every half stays below 4 x 255.
-        for (u32 k = 0; k < nx; ++k) {
-            const SPixel4 &u = upper[k], &d = lower[k];
-            crg[k + 1] = (kBH - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
-            cba[k + 1] = (kBH - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
+    for (u32 iy = row0; iy < row1; ++iy) {
+        const i64 window = (i64(iy) - 2) >> 2;
+        const u32 y = u32(i64(iy) - 2 - 4 * window);
+        const SPixel4* upper = low + u64(WrapIndex(window, ny)) * nx;
+        const SPixel4* lower = low + u64(WrapIndex(window + 1, ny)) * nx;
+        // c[k]: block column x0 + k - 1 (wrapping), both halves of a lane at once (each below 4 x 255).
+        for (u32 k = 0; k <= windows; ++k) {
+            const u32 column = WrapIndex(i64(x0) + k - 1, nx);
+            const SPixel4 &u = upper[column], &d = lower[column];
+            crg[k] = (kBH - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
+            cba[k] = (kBH - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
         }
-        crg[0] = crg[nx], cba[0] = cba[nx], crg[nx + 1] = crg[1], cba[nx + 1] = cba[1];
-        crg[nx + 2] = cba[nx + 2] = crg[nx + 3] = cba[nx + 3] = 0; // read past the last window only
-        for (u32 e = 0; e <= nx; e += kWindows) {
+        for (u32 k = windows + 1; k < windows + 4; ++k)
+            crg[k] = cba[k] = 0; // read past the last window only
+        for (u32 e = 0; e < windows; e += kWindows) {
             const VU lrg = Spread<BW>(crg + e), lba = Spread<BW>(cba + e);
             const VU rrg = Spread<BW>(crg + e + 1), rba = Spread<BW>(cba + e + 1);
             for (u32 part = 0; part < kParts; ++part) {
@@ -128,17 +130,32 @@ XQFT_TARGET void UpscaleRow(const SPixel4* low, SPixel4* full, u32 width, u32 he
                 StoreRun(row + e * BW + part * G, JoinPixels(rg, ba));
             }
         }
-        __builtin_memcpy(full + u64(iy) * width, row + BW / 2, u64(width) * sizeof(SPixel4));
+        __builtin_memcpy(full + u64(iy) * width + u64(x0) * BW, row + BW / 2, u64(x1 - x0) * BW * sizeof(SPixel4));
     }
 }
 
+XQFT_TARGET void UpscaleArea(const SPixel4* low, SPixel4* full, u32 width, u32 nx, u32 ny, u32 bw, u32 x0, u32 x1,
+                             u32 y0, u32 y1)
+{
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    if (bw == 8)
+        UpscaleRows<8>(low, full, width, nx, ny, x0, x1, 4 * y0, 4 * y1);
+    else
+        UpscaleRows<4>(low, full, width, nx, ny, x0, x1, 4 * y0, 4 * y1);
+}
+
+// The image rows of window row by (P blocks on block row by), those inside the image.
 XQFT_TARGET void UpscaleWindowRow(const SPixel4* low, SPixel4* full, u32 width, u32 height, u32 nx, u32 ny, u32 bw,
                                   i64 by)
 {
+    const i64 first = by * 4 + 2, row0 = first < 0 ? 0 : first, row1 = first + 4 > i64(height) ? i64(height) : first + 4;
+    if (row0 >= row1)
+        return;
     if (bw == 8)
-        UpscaleRow<8>(low, full, width, height, nx, ny, by);
+        UpscaleRows<8>(low, full, width, nx, ny, 0, nx, u32(row0), u32(row1));
     else
-        UpscaleRow<4>(low, full, width, height, nx, ny, by);
+        UpscaleRows<4>(low, full, width, nx, ny, 0, nx, u32(row0), u32(row1));
 }
 
 // The pixels' distances to the blend at weight w (eighths of B), as the decoder blends.
@@ -395,7 +412,9 @@ XQFT_TARGET void Refine2bpp(const SClassImages& im, const SBlock2bpp* blocks, u3
             SRefineSums sums;
             FinishRefine(acc, sums);
             const u64 i = u64(by) * im.blocksX + bx;
-            SolveRefinement(im.lowA[i], im.lowB[i], sums, 32, 128.0f);
+            SPixel4 a = im.lowA[i], b = im.lowB[i];
+            SolveRefinement(a, b, sums, 32, 128.0f);
+            im.refinedA[i] = a, im.refinedB[i] = b;
         }
 }
 
@@ -418,7 +437,9 @@ XQFT_TARGET void Refine4bpp(const SClassImages& im, const SBlock4bpp* blocks, u3
             SRefineSums sums;
             FinishRefine(acc, sums);
             const u64 i = u64(by) * im.blocksX + bx;
-            SolveRefinement(im.lowA[i], im.lowB[i], sums, 16, 32.0f);
+            SPixel4 a = im.lowA[i], b = im.lowB[i];
+            SolveRefinement(a, b, sums, 16, 32.0f);
+            im.refinedA[i] = a, im.refinedB[i] = b;
         }
 }
 
@@ -490,5 +511,5 @@ XQFT_TARGET u32 FurthestPair(const SPixel4* pixels, u32 n)
 
 XQFT_TARGET inline SClassKernels MakeKernels()
 {
-    return {UpscaleWindowRow, Evaluate2bpp, Evaluate4bpp, Refine2bpp, Refine4bpp, FurthestPair};
+    return {UpscaleWindowRow, UpscaleArea, Evaluate2bpp, Evaluate4bpp, Refine2bpp, Refine4bpp, FurthestPair};
 }

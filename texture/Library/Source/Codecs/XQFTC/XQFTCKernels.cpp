@@ -16,7 +16,7 @@ u32 WrapIndex(i64 v, u32 n) { return u32(((v % i64(n)) + i64(n)) % i64(n)); }
 // The blend of the upper and lower block rows per window column, and a row of windows, on the
 // stack for images up to 4096 pixels wide.
 struct SRowScratch {
-    static constexpr u32 kColumns = 4096 / 4 + 4, kPixels = 4096 + 8 + 8;
+    static constexpr u32 kColumns = 4096 / 4 + 8, kPixels = 4096 + 16;
     alignas(32) u32 fixedRG[kColumns], fixedBA[kColumns];
     alignas(32) SPixel4 fixedRow[kPixels];
     std::unique_ptr<u32[]> heapC;

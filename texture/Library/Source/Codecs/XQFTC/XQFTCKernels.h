@@ -29,13 +29,17 @@ struct SBlock4bpp {
 };
 
 // The images a compressor works on: the source, the two upscaled endpoint images (width x height
-// pixels each) and the two endpoint images of blocksX x blocksY blocks.
+// pixels each) and the two endpoint images of blocksX x blocksY blocks; a refinement moves a
+// block's endpoints from lowA and lowB into refinedA and refinedB (the same images, or others
+// while the current ones are being read elsewhere).
 struct SClassImages {
     const SPixel4* image;
     const SPixel4* fullA;
     const SPixel4* fullB;
-    SPixel4* lowA;
-    SPixel4* lowB;
+    const SPixel4* lowA;
+    const SPixel4* lowB;
+    SPixel4* refinedA;
+    SPixel4* refinedB;
     u32 width, height, blocksX, blocksY;
 };
 
@@ -55,6 +59,9 @@ struct SClassKernels {
     // Window row `by` (P blocks on block row by, -1 wrapping) of an endpoint image upscaled into full.
     void (*upscaleWindowRow)(const SPixel4* low, SPixel4* full, u32 width, u32 height, u32 nx, u32 ny, u32 bw,
                              i64 by);
+    // The upscaled pixels of blocks bx in [x0, x1), by in [y0, y1) alone.
+    void (*upscaleArea)(const SPixel4* low, SPixel4* full, u32 width, u32 nx, u32 ny, u32 bw, u32 x0, u32 x1, u32 y0,
+                        u32 y1);
     // Blocks bx in [x0, x1), by in [y0, y1).
     void (*evaluate2bpp)(const SClassImages& images, SBlock2bpp* blocks, u32 x0, u32 x1, u32 y0, u32 y1);
     void (*evaluate4bpp)(const SClassImages& images, SBlock4bpp* blocks, u32 x0, u32 x1, u32 y0, u32 y1);

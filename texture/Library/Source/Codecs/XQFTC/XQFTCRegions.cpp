@@ -37,24 +37,32 @@ void RunCompressorThreads(SCompressorRegion* regions, u32 count)
     if (count == 0)
         return;
     XQFTCCompressor& c = *regions[0].set->compressor;
-    // Regions touch disjoint blocks; the full-resolution images are only read while they run.
-    auto refine = [&](u32 item, u32) {
-        const SCompressorRegion& r = regions[item];
-        c.RefineEndpoints(r.x0, r.x1, r.y0, r.y1);
-        return true;
-    };
-    auto evaluate = [&](u32 item, u32) {
-        const SCompressorRegion& r = regions[item];
-        c.EvaluateModulation(r.x0, r.x1, r.y0, r.y1);
-        return true;
-    };
-    const u32 period = c.ModulationPeriod();
-    for (u32 i = 0; i < c.IterationCount(); ++i) {
-        RunWorkers(count, refine);
-        c.UpdateFullResImages();
-        if (period != 0 && i % period == 0)
-            RunWorkers(count, evaluate);
+    const u32 iterations = c.IterationCount(), period = c.ModulationPeriod();
+    if (iterations == 0)
+        return;
+    // Iteration i refines the endpoints, upscales them and, every period-th time, chooses the
+    // modulation again. A region's upscaled pixels, modulation and refinement touch its own blocks
+    // alone, so one run per iteration does a region's upscaling and choice for the iteration before
+    // and its refinement for this one (the first refines what Initialise upscaled, a last run
+    // upscales and chooses after the last refinement). Refinements write the next endpoint images,
+    // which become current between runs: the regions around still upscale from the current ones.
+    c.BeginRegionIterations();
+    for (u32 run = 0; run <= iterations; ++run) {
+        RunWorkers(count, [&](u32 item, u32) {
+            const SCompressorRegion& r = regions[item];
+            if (run > 0) {
+                c.UpscaleRegion(r.x0, r.x1, r.y0, r.y1);
+                if (period != 0 && (run - 1) % period == 0)
+                    c.EvaluateModulation(r.x0, r.x1, r.y0, r.y1);
+            }
+            if (run < iterations)
+                c.RefineEndpoints(r.x0, r.x1, r.y0, r.y1);
+            return true;
+        });
+        if (run < iterations)
+            c.CommitRefinements();
     }
+    c.EndRegionIterations();
 }
 
 namespace {
