@@ -113,8 +113,7 @@ XQFT_TARGET void UpscaleRows(const SPixel4* low, SPixel4* full, u32 width, u32 n
         const SPixel4* upper = low + u64(WrapIndex(window, ny)) * nx;
         const SPixel4* lower = low + u64(WrapIndex(window + 1, ny)) * nx;
         // c[k]: block column x0 + k - 1 (wrapping), both halves of a lane at once (each below 4 x 255).
-        for (u32 k = 0; k <= windows; ++k) {
-            const u32 column = WrapIndex(i64(x0) + k - 1, nx);
+        for (u32 k = 0, column = x0 == 0 ? nx - 1 : x0 - 1; k <= windows; ++k, column = column + 1 == nx ? 0 : column + 1) {
             const SPixel4 &u = upper[column], &d = lower[column];
             crg[k] = (kBH - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
             cba[k] = (kBH - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
