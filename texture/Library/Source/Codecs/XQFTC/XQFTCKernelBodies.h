@@ -112,12 +112,24 @@ XQFT_TARGET void UpscaleRows(const SPixel4* low, SPixel4* full, u32 width, u32 n
         const u32 y = u32(i64(iy) - 2 - 4 * window);
         const SPixel4* upper = low + u64(WrapIndex(window, ny)) * nx;
         const SPixel4* lower = low + u64(WrapIndex(window + 1, ny)) * nx;
-        // c[k]: block column x0 + k - 1 (wrapping), both halves of a lane at once (each below 4 x 255).
-        for (u32 k = 0, column = x0 == 0 ? nx - 1 : x0 - 1; k <= windows; ++k, column = column + 1 == nx ? 0 : column + 1) {
+        // c[k]: block column x0 + k - 1 (wrapping), both halves of a lane at once (each below 4 x 255):
+        // the columns of the blocks themselves G at a time, then the ones left and right of them.
+        auto blend = [&](u32 column, u32& rg, u32& ba) {
             const SPixel4 &u = upper[column], &d = lower[column];
-            crg[k] = (kBH - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
-            cba[k] = (kBH - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
+            rg = (kBH - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
+            ba = (kBH - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
+        };
+        u32 k = 1;
+        for (; k + G <= windows; k += G) {
+            const VU u = LoadRun(upper + x0 + k - 1), d = LoadRun(lower + x0 + k - 1);
+            const VU rg = (kBH - y) * VU(SplitRG(u)) + y * VU(SplitRG(d)), ba = (kBH - y) * VU(SplitBA(u)) + y * VU(SplitBA(d));
+            __builtin_memcpy(crg + k, &rg, sizeof rg);
+            __builtin_memcpy(cba + k, &ba, sizeof ba);
         }
+        for (; k < windows; ++k)
+            blend(x0 + k - 1, crg[k], cba[k]);
+        blend(x0 == 0 ? nx - 1 : x0 - 1, crg[0], cba[0]);
+        blend(x1 == nx ? 0 : x1, crg[windows], cba[windows]);
         for (u32 k = windows + 1; k < windows + 4; ++k)
             crg[k] = cba[k] = 0; // read past the last window only
         for (u32 e = 0; e < windows; e += kWindows) {
@@ -442,36 +454,61 @@ XQFT_TARGET void Refine4bpp(const SClassImages& im, const SBlock4bpp* blocks, u3
         }
 }
 
+// The byte-wise minimum (maximum) of a vector's pixels, in every lane.
+XQFT_TARGET inline VU FoldPixels(VU v, bool maximum)
+{
+    using VB = u8 __attribute__((vector_size(4 * G)));
+    for (u32 step = G / 2; step >= 1; step /= 2) {
+        VU moved;
+        for (u32 l = 0; l < G; ++l)
+            moved[l] = v[(l + step) % G];
+        const VB a = VB(v), b = VB(moved);
+        v = VU(maximum ? (a > b ? a : b) : (a < b ? a : b));
+    }
+    return v;
+}
+
+// The distances from pixel i to pixels from..n-1 (G at a time, the padding past n included) into
+// row; their largest.
+XQFT_TARGET inline i32 RowDistances(const u32* rg, const u32* ba, u32 i, u32 from, u32 n, i32* row)
+{
+    const VS irg = VS(VU{} + rg[i]), iba = VS(VU{} + ba[i]);
+    VI top = VI{};
+    for (u32 j = from; j < n; j += G) {
+        VU vrg, vba;
+        __builtin_memcpy(&vrg, rg + j, sizeof vrg);
+        __builtin_memcpy(&vba, ba + j, sizeof vba);
+        const VI d = Distance(VS(vrg) - irg, VS(vba) - iba);
+        __builtin_memcpy(row + j, &d, sizeof d);
+        top = d > top ? d : top;
+    }
+    i32 best = 0;
+    for (u32 l = 0; l < G; ++l)
+        best = top[l] > best ? top[l] : best;
+    return best;
+}
+
 XQFT_TARGET u32 FurthestPair(const SPixel4* pixels, u32 n)
 {
     alignas(32) u32 rg[64 + 2 * G], ba[64 + 2 * G];
-    alignas(32) i32 corner[64 + G], row[64 + G];
+    alignas(32) i32 corner[64 + G], row[64 + 2 * G];
     // Past the end, copies of the last pixel: their distances are those of the real pair (i, n - 1).
     SPixel4 padded[64 + 2 * G];
     __builtin_memcpy(padded, pixels, n * sizeof(SPixel4));
     for (u32 j = n; j < n + 2 * G; ++j)
         padded[j] = pixels[n - 1];
     // The channels' ranges: no pixel is further from pixel i than the corner of the box furthest
-    // from it, so rows whose corner is not further than the best pair so far are skipped.
-    using VB = u8 __attribute__((vector_size(4 * G)));
-    VB lo = VB(LoadRun(padded)), hi = lo;
+    // from it (corner[i]).
+    VU lo = LoadRun(padded), hi = lo;
     for (u32 j = 0; j < n + G; j += G) {
         const VU v = LoadRun(padded + j), vrg = VU(SplitRG(v)), vba = VU(SplitBA(v));
         __builtin_memcpy(rg + j, &vrg, sizeof vrg);
         __builtin_memcpy(ba + j, &vba, sizeof vba);
-        lo = VB(v) < lo ? VB(v) : lo, hi = VB(v) > hi ? VB(v) : hi;
+        using VB = u8 __attribute__((vector_size(4 * G)));
+        lo = VU(VB(v) < VB(lo) ? VB(v) : VB(lo)), hi = VU(VB(v) > VB(hi) ? VB(v) : VB(hi));
     }
-    u32 lowest = 0xFFFFFFFFu, highest = 0;
-    for (u32 l = 0; l < G; ++l) {
-        u32 a = VU(lo)[l], b = VU(hi)[l];
-        for (int c = 0; c < 4; ++c) {
-            const u32 m = 0xFFu << (8 * c);
-            lowest = (lowest & ~m) | ((a & m) < (lowest & m) ? a & m : lowest & m);
-            highest = (highest & ~m) | ((b & m) > (highest & m) ? b & m : highest & m);
-        }
-    }
-    const VS loRG = SplitRG(VU{} + lowest), loBA = SplitBA(VU{} + lowest);
-    const VS hiRG = SplitRG(VU{} + highest), hiBA = SplitBA(VU{} + highest);
+    lo = FoldPixels(lo, false), hi = FoldPixels(hi, true);
+    const VS loRG = SplitRG(lo), loBA = SplitBA(lo), hiRG = SplitRG(hi), hiBA = SplitBA(hi);
     for (u32 j = 0; j < n; j += G) {
         VU vrg, vba;
         __builtin_memcpy(&vrg, rg + j, sizeof vrg);
@@ -480,32 +517,33 @@ XQFT_TARGET u32 FurthestPair(const SPixel4* pixels, u32 n)
         const VI d = Distance(belowRG > aboveRG ? belowRG : aboveRG, belowBA > aboveBA ? belowBA : aboveBA);
         __builtin_memcpy(corner + j, &d, sizeof d);
     }
-    u32 best = 0, first = 0, second = 0;
-    for (u32 i = 0; i + 1 < n; ++i) {
-        if (u32(corner[i]) <= best)
-            continue;
-        const VS irg = VS(VU{} + rg[i]), iba = VS(VU{} + ba[i]);
-        // The row's distances and its largest one.
-        VI top = VI{};
-        for (u32 j = i + 1; j < n; j += G) {
-            VU vrg, vba;
-            __builtin_memcpy(&vrg, rg + j, sizeof vrg);
-            __builtin_memcpy(&vba, ba + j, sizeof vba);
-            const VI d = Distance(VS(vrg) - irg, VS(vba) - iba);
-            __builtin_memcpy(row + j, &d, sizeof d);
-            top = d > top ? d : top;
-        }
-        i32 rowBest = 0;
-        for (u32 l = 0; l < G; ++l)
-            rowBest = top[l] > rowBest ? top[l] : rowBest;
-        if (u32(rowBest) <= best)
-            continue;
-        // A strictly further pair: the first j of this row that reaches it.
-        best = u32(rowBest), first = i, second = i + 1;
-        while (row[second] != rowBest)
-            ++second;
+    // The largest distance: a good first guess (the pixel furthest from pixel 0, then the one
+    // furthest from that), then every row whose corner lies further.
+    i32 best = 0;
+    if (n > 1) {
+        RowDistances(rg, ba, 0, 0, n, row);
+        u32 far = 0;
+        for (u32 j = 1; j < n; ++j)
+            far = row[j] > row[far] ? j : far;
+        best = RowDistances(rg, ba, far, 0, n, row);
     }
-    return first | second << 8;
+    for (u32 i = 0; i + 1 < n; ++i)
+        if (corner[i] > best) {
+            const i32 top = RowDistances(rg, ba, i, i + 1, n, row);
+            best = top > best ? top : best;
+        }
+    if (best == 0)
+        return 0; // every pixel alike: the first pair kept is (0, 0)
+    // The first pair i < j, in the order i, then j, at that distance.
+    for (u32 i = 0; i + 1 < n; ++i) {
+        if (corner[i] < best || RowDistances(rg, ba, i, i + 1, n, row) != best)
+            continue;
+        u32 j = i + 1;
+        while (row[j] != best)
+            ++j;
+        return i | j << 8;
+    }
+    return 0;
 }
 
 XQFT_TARGET inline SClassKernels MakeKernels()
