@@ -7,6 +7,8 @@
 //   LoadRows4(p, stride)  G pixels as G / 4 rows of 4 pixels, stride pixels apart
 //   SpreadHalves(c)       c[0] in the lower half of the lanes, c[1] in the upper (AVX2 only)
 //   FromLeft(prev, cur), FromRight(cur, next)  lane i - 1 (i + 1) of the vectors side by side
+//   Sum(v)                the sum of the lanes
+//   StoreBytes(out, v)    the lanes (0..255) as G bytes; LoadWeights(k): G bytes as lanes
 // A pixel lives in a 32-bit lane, split into two: red and green (RG) or blue and alpha (BA), each
 // channel a 16-bit half. Every sum below stays within 16 bits per half before Madd widens it.
 
@@ -34,13 +36,6 @@ XQFT_TARGET inline VU JoinPixels(VS rg, VS ba)
 
 XQFT_TARGET inline VI Distance(VS rg, VS ba) { return Madd(rg, rg) + Madd(ba, ba); }
 
-XQFT_TARGET inline i32 Sum(VI v)
-{
-    i32 s = 0;
-    for (u32 i = 0; i < G; ++i)
-        s += v[i];
-    return s;
-}
 
 XQFT_TARGET inline VI Select(VI mask, VI x, VI y) { return (mask & x) | (~mask & y); }
 
@@ -53,23 +48,19 @@ XQFT_TARGET inline VI LaneIndex()
     return v;
 }
 
-XQFT_TARGET inline void StoreBytes(u8* out, VI v)
-{
-    using VB = u8 __attribute__((vector_size(G)));
-    const VB b = __builtin_convertvector(v, VB);
-    __builtin_memcpy(out, &b, G);
-}
 
-XQFT_TARGET inline VU LoadWeights(const u8* k)
-{
-    using VB = u8 __attribute__((vector_size(G)));
-    VB b;
-    __builtin_memcpy(&b, k, G);
-    return __builtin_convertvector(b, VU);
-}
 
 // Pixel order, channel pair and weight packing for the upscaling: lanes hold a pixel's two halves.
 XQFT_TARGET inline u32 HalfPair(u8 lo, u8 hi) { return u32(lo) | u32(hi) << 16; }
+
+// Block column `column` of the upper and lower block rows blended at y (of 4), both halves of a
+// lane at once.
+XQFT_TARGET inline void BlendColumn(const SPixel4* upper, const SPixel4* lower, u32 column, u32 y, u32& rg, u32& ba)
+{
+    const SPixel4 &u = upper[column], &d = lower[column];
+    rg = (4 - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
+    ba = (4 - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
+}
 
 // Lane i: c[i / BW], the window the lane's pixel lies in.
 template <u32 BW>
@@ -114,11 +105,6 @@ XQFT_TARGET void UpscaleRows(const SPixel4* low, SPixel4* full, u32 width, u32 n
         const SPixel4* lower = low + u64(WrapIndex(window + 1, ny)) * nx;
         // c[k]: block column x0 + k - 1 (wrapping), both halves of a lane at once (each below 4 x 255):
         // the columns of the blocks themselves G at a time, then the ones left and right of them.
-        auto blend = [&](u32 column, u32& rg, u32& ba) {
-            const SPixel4 &u = upper[column], &d = lower[column];
-            rg = (kBH - y) * HalfPair(u.c[0], u.c[1]) + y * HalfPair(d.c[0], d.c[1]);
-            ba = (kBH - y) * HalfPair(u.c[2], u.c[3]) + y * HalfPair(d.c[2], d.c[3]);
-        };
         u32 k = 1;
         for (; k + G <= windows; k += G) {
             const VU u = LoadRun(upper + x0 + k - 1), d = LoadRun(lower + x0 + k - 1);
@@ -127,9 +113,9 @@ XQFT_TARGET void UpscaleRows(const SPixel4* low, SPixel4* full, u32 width, u32 n
             __builtin_memcpy(cba + k, &ba, sizeof ba);
         }
         for (; k < windows; ++k)
-            blend(x0 + k - 1, crg[k], cba[k]);
-        blend(x0 == 0 ? nx - 1 : x0 - 1, crg[0], cba[0]);
-        blend(x1 == nx ? 0 : x1, crg[windows], cba[windows]);
+            BlendColumn(upper, lower, x0 + k - 1, y, crg[k], cba[k]);
+        BlendColumn(upper, lower, x0 == 0 ? nx - 1 : x0 - 1, y, crg[0], cba[0]);
+        BlendColumn(upper, lower, x1 == nx ? 0 : x1, y, crg[windows], cba[windows]);
         for (u32 k = windows + 1; k < windows + 4; ++k)
             crg[k] = cba[k] = 0; // read past the last window only
         for (u32 e = 0; e < windows; e += kWindows) {

@@ -85,6 +85,24 @@ inline VI Madd(VS a, VS b) { return VI(_mm_madd_epi16(__m128i(a), __m128i(b))); 
 inline VU LoadRows4(const SPixel4* p, u64) { return VU(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
 using V4 = VI;
 inline V4 Fold(VI v) { return v; }
+inline i32 Sum(VI v)
+{
+    const VI s = v + __builtin_shufflevector(v, v, 2, 3, 0, 1);
+    return (s + __builtin_shufflevector(s, s, 1, 0, 3, 2))[0];
+}
+inline void StoreBytes(u8* out, VI v)
+{
+    const __m128i w = _mm_packs_epi32(__m128i(v), __m128i(v));
+    const i32 b = _mm_cvtsi128_si32(_mm_packus_epi16(w, w));
+    std::memcpy(out, &b, 4);
+}
+inline VU LoadWeights(const u8* k)
+{
+    i32 b;
+    std::memcpy(&b, k, 4);
+    const __m128i w = _mm_unpacklo_epi8(_mm_cvtsi32_si128(b), _mm_setzero_si128());
+    return VU(_mm_unpacklo_epi16(w, _mm_setzero_si128()));
+}
 inline VU SpreadHalves(const u32* c) { return VU{} + c[0]; } // a vector never spans two windows here
 // Lane i: the lane before (after) it in the pair of vectors (prev, cur) ((cur, next)).
 inline VI FromLeft(VI prev, VI cur) { return __builtin_shufflevector(prev, cur, 3, 4, 5, 6); }
@@ -108,6 +126,20 @@ XQFT_TARGET inline VU LoadRows4(const SPixel4* p, u64 stride)
 }
 using V4 = i32 __attribute__((vector_size(16)));
 XQFT_TARGET inline V4 Fold(VI v) { return __builtin_shufflevector(v, v, 0, 1, 2, 3) + __builtin_shufflevector(v, v, 4, 5, 6, 7); }
+XQFT_TARGET inline i32 Sum(VI v)
+{
+    const V4 f = Fold(v), s = f + __builtin_shufflevector(f, f, 2, 3, 0, 1);
+    return (s + __builtin_shufflevector(s, s, 1, 0, 3, 2))[0];
+}
+XQFT_TARGET inline void StoreBytes(u8* out, VI v)
+{
+    const __m128i w = _mm_packs_epi32(_mm256_castsi256_si128(__m256i(v)), _mm256_extracti128_si256(__m256i(v), 1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(w, w));
+}
+XQFT_TARGET inline VU LoadWeights(const u8* k)
+{
+    return VU(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(k))));
+}
 // c[0] in the low four lanes, c[1] in the high four.
 XQFT_TARGET inline VU SpreadHalves(const u32* c)
 {
