@@ -3,8 +3,9 @@
 // 2 and 3.56 bpp) on the same 1024 x 1024 photograph-like mosaic, best of five runs each, the
 // runs taking turns. XQFTC runs on the machine's widest vector path and on SSE2 (XQFT_SIMD=sse2).
 //
-//   bench_xqftc_astcenc [--size N] [--runs N] [--qualities A-B]
+//   bench_xqftc_astcenc [--size N] [--runs N] [--qualities A-B] [--tool PATH]
 //
+// --tool runs another build's xqft-texcodec (the one beside this program by default).
 // The qualities (default 0) are XQFTC's; astcenc runs once per format. astcenc comes from the
 // Debian package of that name: without it only XQFTC's figures are printed.
 #include "ImageFiles.h"
@@ -87,11 +88,14 @@ void Print(const char* what, const STimes& t)
 int main(int argc, char** argv)
 {
     unsigned size = 1024, runs = 5, firstQuality = 0, lastQuality = 0;
+    std::string tool = SelfDirectory() + "xqft-texcodec";
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--size") == 0)
             size = unsigned(std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--runs") == 0)
             runs = unsigned(std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--tool") == 0)
+            tool = argv[i + 1];
         else if (std::strcmp(argv[i], "--qualities") == 0 &&
                  std::sscanf(argv[i + 1], "%u-%u", &firstQuality, &lastQuality) < 1)
             return 2;
@@ -107,7 +111,6 @@ int main(int argc, char** argv)
     if (!xqft::test::WritePpm(base + ".ppm", rgb.data(), size, size) ||
         !xqft::test::WritePngRgb(base + ".png", rgb.data(), size, size))
         return 1;
-    const std::string tool = SelfDirectory() + "xqft-texcodec";
     const bool astcenc = HaveAstcenc();
     const xqftexture::ESimdPath widest = xqftexture::SimdPathSupported(xqftexture::ESimdPath::kAvx2)
                                              ? xqftexture::ESimdPath::kAvx2
