@@ -2,6 +2,8 @@
 // interpolated modes.
 #include "XQFTCCompressor.h"
 
+#include "XQFTextureThreads.h"
+
 #include <cstring>
 
 namespace xqftexture {
@@ -35,7 +37,8 @@ void XQFTC2bppCompressor::RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1)
 
 void XQFTC2bppCompressor::WriteBlocks(u8* out, bool twiddled)
 {
-    for (u32 by = 0; by < m_blocksY; ++by)
+    // Block rows write disjoint blocks: one item each on the library's threads.
+    RunWorkers(m_blocksY, [&](u32 by, u32) {
         for (u32 bx = 0; bx < m_blocksX; ++bx) {
             const SBlock& block = m_blocks[by * m_blocksX + bx];
             u32 mod = 0;
@@ -58,6 +61,8 @@ void XQFTC2bppCompressor::WriteBlocks(u8* out, bool twiddled)
             }
             PutBlock(out + 8 * u64(BlockIndex(bx, by, twiddled)), mod, ColourWord(bx, by, block.mode != 0));
         }
+        return true;
+    });
 }
 
 } // namespace xqftexture

@@ -1,6 +1,8 @@
 // The class-based compressor at 4 bpp: per block the better of the two modulation variants.
 #include "XQFTCCompressor.h"
 
+#include "XQFTextureThreads.h"
+
 #include <cstring>
 
 namespace xqftexture {
@@ -30,7 +32,8 @@ void XQFTC4bppCompressor::RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1)
 
 void XQFTC4bppCompressor::WriteBlocks(u8* out, bool twiddled)
 {
-    for (u32 by = 0; by < m_blocksY; ++by)
+    // Block rows write disjoint blocks: one item each on the library's threads.
+    RunWorkers(m_blocksY, [&](u32 by, u32) {
         for (u32 bx = 0; bx < m_blocksX; ++bx) {
             const SBlock& block = m_blocks[by * m_blocksX + bx];
             u32 mod = 0;
@@ -38,6 +41,8 @@ void XQFTC4bppCompressor::WriteBlocks(u8* out, bool twiddled)
                 mod |= u32(block.indices[block.variant][p]) << (2 * p);
             PutBlock(out + 8 * u64(BlockIndex(bx, by, twiddled)), mod, ColourWord(bx, by, u32(block.variant)));
         }
+        return true;
+    });
 }
 
 } // namespace xqftexture
