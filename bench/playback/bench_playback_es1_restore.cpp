@@ -55,26 +55,6 @@ double Analyse(CAnalysisInterface& a, uint8_t wireframe, int& failures)
     return Seconds(t0, Clock::now());
 }
 
-// The scene played straight on Mesa, nothing written, each frame read back as the analysis reads
-// its frame back; seconds a frame.
-double RenderDirectly(const SScene& scene)
-{
-    CDirectMesa mesa;
-    std::string error;
-    if (!mesa.Open(error, scene.api)) {
-        std::printf("direct rendering: %s\n", error.c_str());
-        return 0;
-    }
-    SVariants quiet;
-    quiet.quiet = true;
-    quiet.quietReadBack = true;
-    CRecorder recorder(mesa, TempDir(), scene.name, quiet, scene.api);
-    const auto t0 = Clock::now();
-    scene.play(recorder);
-    XQF_HOST(mesa.gl1, glFinish)();
-    return Seconds(t0, Clock::now()) / 60;
-}
-
 } // namespace
 
 int main()
@@ -108,7 +88,7 @@ int main()
         for (int round = 0; round < 3; ++round) {
             standard.push_back(Analyse(a, 0, failures));
             wire.push_back(Analyse(a, 1, failures));
-            direct.push_back(RenderDirectly(*mix));
+            direct.push_back(RenderSceneDirectly(*mix, true) / 60);  // seconds a frame
         }
         for (auto* v : {&standard, &direct, &wire})
             std::sort(v->begin(), v->end());

@@ -39,27 +39,6 @@ void Finish(int api)
         XQF_HOST(*SEs2Host::Instance(), glFinish)();
 }
 
-// The scene played straight on Mesa, nothing written or read back: the direct rendering. Seconds.
-double RenderDirectly(const SScene& scene)
-{
-    CDirectMesa mesa;
-    std::string error;
-    if (!mesa.Open(error, scene.api)) {
-        std::printf("direct rendering: %s\n", error.c_str());
-        return 0;
-    }
-    SVariants quiet;
-    quiet.quiet = true;
-    CRecorder recorder(mesa, TempDir(), scene.name, quiet, scene.api);
-    const auto t0 = Clock::now();
-    scene.play(recorder);
-    if (scene.api == 1)
-        XQF_HOST(mesa.gl1, glFinish)();
-    else
-        XQF_HOST(mesa.gl, glFinish)();
-    return Seconds(t0, Clock::now());
-}
-
 // Every call of the trace played from the start, error checks on; the seconds it took, or 0 when a
 // call failed.
 double Replay(CTraceData& data, int api)
@@ -141,7 +120,7 @@ bool Measure(const char* name)
 
     double direct = 1e9, replayed = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        direct = std::min(direct, RenderDirectly(*scene));
+        direct = std::min(direct, RenderSceneDirectly(*scene, false));
         const double r = Replay(*data, scene->api);
         if (r == 0) {
             reader.Close();
