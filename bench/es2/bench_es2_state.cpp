@@ -5,5 +5,5 @@
 int main()
 {
     return xqft::bench::RunStateBench<SEs2State>("es2-state-bench", &CTraceData::GetEs2StateAtCall,
-                                                 [](uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; });
+                                                 IsEs2StateKind);
 }

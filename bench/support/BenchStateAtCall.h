@@ -104,7 +104,7 @@ int RunStateBench(const char* generator, bool (CTraceData::*atCall)(int32_t, Sta
         const auto e0 = Clock::now();
         for (uint32_t n = 1; n <= calls; ++n) {
             CApiCall* call = data->GetCall(n)->call.get();
-            if (applies(call->GetApiKind()))
+            if (applies(call->GetStateKind()))
                 call->ApplyEffect(&running, 1);
             if (IsFrameEnd(call->GetCallId())) {
                 const auto c0 = Clock::now();

@@ -112,6 +112,8 @@ std::string DescribeEs1State(const SEs1State& s)
     }
     out("viewport=%s", Join(s.viewport, 4).c_str());
     out("vertexArrayBinding=%u", s.vertexArrayBinding);
+    out("framebufferBinding=%u", s.framebufferBinding);
+    out("renderbufferBinding=%u", s.renderbufferBinding);
     out("paletteStackBase=%u", s.paletteStackBase);
     out("currentPaletteMatrix=%u", s.currentPaletteMatrix);
     for (const auto& b : s.buffers)
@@ -141,5 +143,6 @@ std::string DescribeEs1State(const SEs1State& s)
             Array(out, name, v.texCoord[u]);
         }
     }
+    DescribeFramebufferObjects(out, s.framebuffers, s.renderbuffers);
     return out.Take();
 }

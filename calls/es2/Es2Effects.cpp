@@ -34,13 +34,7 @@ uint32_t* DesignatedBuffer(SEs2State& s, uint32_t target)
     return nullptr;
 }
 
-template <class Names>
-void ForRecordedNames(const Names& names, int32_t n, auto&& fn)
-{
-    const size_t count = std::min<size_t>(n > 0 ? size_t(n) : 0, names.ElementCount());
-    for (size_t i = 0; i < count; ++i)
-        fn(names[i].value);
-}
+using objects::ForRecordedNames;
 
 } // namespace
 
@@ -317,101 +311,63 @@ bool Es2Effect(const CEs2_glGenFramebuffers_v1& c, SEs2State& s)
 {
     if (!HasData(c))
         return false;
-    ForRecordedNames(c.Item<"framebuffers">().data, c.Item<"n">().Value(), [&](uint32_t name) {
-        s.framebuffers[name] = SEs2Framebuffer{};
-        s.framebuffers[name].name = name;
-    });
+    ForRecordedNames(c.Item<"framebuffers">().data, c.Item<"n">().Value(),
+                     [&](uint32_t name) { objects::GenFramebuffer(s, name); });
     return true;
 }
 
 bool Es2Effect(const CEs2_glBindFramebuffer_v1& c, SEs2State& s)
 {
-    s.framebufferBinding = c.Item<"framebuffer">().Value();
-    if (s.framebufferBinding != 0)
-        s.framebuffers[s.framebufferBinding].bound = 1;
+    objects::BindFramebuffer(s, c.Item<"framebuffer">().Value());
     return true;
 }
 
 bool Es2Effect(const CEs2_glDeleteFramebuffers_v1& c, SEs2State& s)
 {
-    ForRecordedNames(c.Item<"framebuffers">().data, INT32_MAX, [&](uint32_t name) {
-        if (s.framebufferBinding == name)
-            s.framebufferBinding = 0;
-        s.framebuffers.Erase(name);
-    });
+    ForRecordedNames(c.Item<"framebuffers">().data, INT32_MAX,
+                     [&](uint32_t name) { objects::DeleteFramebuffer(s, name); });
     return true;
 }
 
 bool Es2Effect(const CEs2_glFramebufferRenderbuffer_v1& c, SEs2State& s)
 {
-    if (c.Item<"target">().Value() != 0x8D40) // GL_FRAMEBUFFER
-        return false;
-    // An attachment point not tracked changes nothing: the current framebuffer gets no entry for it.
-    SEs2Framebuffer probe;
-    if (!AttachmentOf(probe, c.Item<"attachment">().Value()))
-        return true;
-    if (SEs2Attachment* a = AttachmentOf(s.framebuffers[s.framebufferBinding], c.Item<"attachment">().Value())) {
-        a->type = 0x8D41; // GL_RENDERBUFFER
-        a->name = c.Item<"renderbuffer">().Value();
-    }
-    return true;
+    return objects::AttachRenderbuffer(s, c.Item<"target">().Value(), c.Item<"attachment">().Value(),
+                                       c.Item<"renderbuffer">().Value());
 }
 
 bool Es2Effect(const CEs2_glFramebufferTexture2D_v1& c, SEs2State& s)
 {
-    if (c.Item<"target">().Value() != 0x8D40)
-        return false;
-    SEs2Framebuffer& f = s.framebuffers[s.framebufferBinding];
-    f.samples = 0;
-    if (SEs2Attachment* a = AttachmentOf(f, c.Item<"attachment">().Value())) {
-        a->type = 0x1702; // GL_TEXTURE
-        a->name = c.Item<"texture">().Value();
-        a->level = uint32_t(c.Item<"level">().Value());
-        if (c.Item<"textarget">().Value() != 0x0DE1)
-            a->target = c.Item<"textarget">().Value();
-    }
-    return true;
+    return objects::AttachTexture(s, c.Item<"target">().Value(), c.Item<"attachment">().Value(),
+                                  c.Item<"textarget">().Value(), c.Item<"texture">().Value(),
+                                  c.Item<"level">().Value(), 0);
 }
 
 bool Es2Effect(const CEs2_glGenRenderbuffers_v1& c, SEs2State& s)
 {
     if (!HasData(c))
         return false;
-    ForRecordedNames(c.Item<"renderbuffers">().data, c.Item<"n">().Value(), [&](uint32_t name) {
-        s.renderbuffers[name] = SEs2Renderbuffer{};
-        s.renderbuffers[name].name = name;
-    });
+    ForRecordedNames(c.Item<"renderbuffers">().data, c.Item<"n">().Value(),
+                     [&](uint32_t name) { objects::GenRenderbuffer(s, name); });
     return true;
 }
 
 bool Es2Effect(const CEs2_glBindRenderbuffer_v1& c, SEs2State& s)
 {
-    s.renderbufferBinding = c.Item<"renderbuffer">().Value();
-    if (s.renderbufferBinding != 0) {
-        SEs2Renderbuffer& r = s.renderbuffers[s.renderbufferBinding];
-        r.bound = 1;
-        r.samples = 0;
-    }
+    objects::BindRenderbuffer(s, c.Item<"renderbuffer">().Value());
     return true;
 }
 
 bool Es2Effect(const CEs2_glDeleteRenderbuffers_v1& c, SEs2State& s)
 {
-    ForRecordedNames(c.Item<"renderbuffers">().data, INT32_MAX, [&](uint32_t name) {
-        if (s.renderbufferBinding == name)
-            s.renderbufferBinding = 0;
-        s.renderbuffers.Erase(name);
-    });
+    ForRecordedNames(c.Item<"renderbuffers">().data, INT32_MAX,
+                     [&](uint32_t name) { objects::DeleteRenderbuffer(s, name); });
     return true;
 }
 
 bool Es2Effect(const CEs2_glRenderbufferStorage_v1& c, SEs2State& s)
 {
-    SEs2Renderbuffer& r = s.renderbuffers[s.renderbufferBinding];
-    r.height = uint32_t(c.Item<"height">().Value());
-    r.width = uint32_t(c.Item<"width">().Value());
-    r.internalFormat = c.Item<"internalformat">().Value();
-    r.samples = 0;
+    objects::RenderbufferStorage(s, c.Item<"internalformat">().Value(), c.Item<"width">().Value(),
+                                 c.Item<"height">().Value(), 0);
     return true;
 }
 

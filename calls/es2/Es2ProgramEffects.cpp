@@ -169,13 +169,21 @@ bool Es2Effect(const CEs2_glVertexAttribPointer_v1& c, SEs2State& s)
     return true;
 }
 
+namespace {
+// The switches belong to the bound vertex-array object; the default object's are the state's own.
+CObjectTable<unsigned int>& EnabledArrays(SEs2State& s)
+{
+    return s.vertexArrayBinding == 0 ? s.vertexAttribArrayEnabled : s.vertexArrays[s.vertexArrayBinding].enabled;
+}
+} // namespace
+
 bool Es2Effect(const CEs2_glEnableVertexAttribArray_v1& c, SEs2State& s)
 {
-    return s.vertexAttribArrayEnabled[c.Item<"index">().Value()] = 1, true;
+    return EnabledArrays(s)[c.Item<"index">().Value()] = 1, true;
 }
 bool Es2Effect(const CEs2_glDisableVertexAttribArray_v1& c, SEs2State& s)
 {
-    return s.vertexAttribArrayEnabled[c.Item<"index">().Value()] = 0, true;
+    return EnabledArrays(s)[c.Item<"index">().Value()] = 0, true;
 }
 
 // ---- uniforms ---------------------------------------------------------------------------------

@@ -31,11 +31,6 @@ std::string Ints(const std::vector<int32_t>& v)
     return out;
 }
 
-void Attachment(CStateLines& out, const char* what, const SEs2Attachment& a)
-{
-    out("    %s: type=0x%X name=%u level=%u target=0x%X", what, a.type, a.name, a.level, a.target);
-}
-
 } // namespace
 
 std::string DescribeEs2State(const SEs2State& s)
@@ -73,6 +68,8 @@ std::string DescribeEs2State(const SEs2State& s)
         out("attribArray %u: enabled=%u", e.key, e.record & 0xFF);
     for (const auto& va : s.vertexArrays) {
         out("vertexArray %u: elementBuffer=%u", va.key, va.record.elementArrayBuffer);
+        for (const auto& e : va.record.enabled)
+            out("  attribArray %u: enabled=%u", e.key, e.record & 0xFF);
         for (const auto& p : va.record.pointers)
             out("  pointer %u: size=%d type=0x%X normalized=%u stride=%d buffer=%u pointer=0x%llX", p.key,
                 p.record.size, p.record.type, p.record.normalized, p.record.stride, p.record.buffer,
@@ -82,15 +79,7 @@ std::string DescribeEs2State(const SEs2State& s)
         out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%s", b.key, b.record.target,
             b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
             BytesSum(b.record.data, b.record.capturedSize).c_str());
-    for (const auto& f : s.framebuffers) {
-        out("framebuffer %u: bound=%u samples=%u", f.key, f.record.bound & 0xFF, f.record.samples);
-        Attachment(out, "color", f.record.color);
-        Attachment(out, "depth", f.record.depth);
-        Attachment(out, "stencil", f.record.stencil);
-    }
-    for (const auto& r : s.renderbuffers)
-        out("renderbuffer %u: bound=%u %ux%u format=0x%X samples=%u", r.key, r.record.bound & 0xFF, r.record.width,
-            r.record.height, r.record.internalFormat, r.record.samples);
+    DescribeFramebufferObjects(out, s.framebuffers, s.renderbuffers);
     for (const auto& sh : s.shaders)
         out("shader %u: type=0x%X compiled=%u deletePending=%u attached=%u source=%zu chars", sh.key, sh.record.type,
             sh.record.compiled, sh.record.deletePending, sh.record.attached,

@@ -1,13 +1,15 @@
-// The state effects of the extension records: the multisample render-to-texture pair on the ES 2.0
-// state (through the family's effect overloads, applied by the trace container like any ES 2.0
-// effect), and the ES 1.1 hooks of the vertex-array binding, the palette matrix and the palette
-// pointer calls. Records a table lacks are added with their defaults.
+// The state effects of the extension records, one overload for each state: the call's selector
+// decides which one the trace container applies (the state of the context the call was made on).
+// The vertex-array-object and framebuffer-object functions change the objects of either state as
+// the ES 2.0 functions do (state/FramebufferObjects.h); the palette matrix and the palette pointer
+// calls have an effect on ES 1.1 only, the multisample render-to-texture pair on ES 2.0 only.
+// Records a table lacks are added with their defaults.
 #include "ExtRecords.h"
 
 namespace xqft_ext {
 
 namespace {
-constexpr uint32_t kFramebuffer = 0x8D40, kTexture = 0x1702, kTexture2D = 0x0DE1;
+using objects::ForRecordedNames;
 
 // A palette pointer call's array as the ES 1.1 pointer calls store theirs, without an array buffer.
 template <class Call>
@@ -16,60 +18,167 @@ SEs1ClientArray PaletteArray(const Call& c)
     return {0, c.template Item<"size">().Value(), c.template Item<"type">().Value(),
             c.template Item<"stride">().Value(), c.template Item<"pointer">().Value()};
 }
+
+// The generate calls name their objects only with the data: without, they change nothing.
+template <class Call, class Names, class Fn>
+bool Generate(const Call& c, const Names& names, Fn&& make)
+{
+    if (!c.IsDataIncluded())
+        return false;
+    ForRecordedNames(names, c.template Item<"n">().Value(), make);
+    return true;
+}
+
+// ---- vertex-array objects ----
+
+template <class State>
+bool BindVertexArray(const CExt_glBindVertexArrayOES_v1& c, State& s)
+{
+    objects::BindVertexArray(s, c.Item<"vertexarray">().Value());
+    return true;
+}
+
+template <class State>
+bool DeleteVertexArrays(const CExt_glDeleteVertexArraysOES_v1& c, State& s)
+{
+    ForRecordedNames(c.Item<"vertexarrays">().data, c.Item<"n">().Value(),
+                     [&](uint32_t name) { objects::DeleteVertexArray(s, name); });
+    return true;
+}
+
+template <class State>
+bool GenVertexArrays(const CExt_glGenVertexArraysOES_v1& c, State& s)
+{
+    return Generate(c, c.Item<"vertexarrays">().data, [&](uint32_t name) { objects::GenVertexArray(s, name); });
+}
+
+// ---- framebuffer objects ----
+
+template <class State>
+bool BindRenderbuffer(const CExt_glBindRenderbufferOES_v1& c, State& s)
+{
+    objects::BindRenderbuffer(s, c.Item<"renderbuffer">().Value());
+    return true;
+}
+
+template <class State>
+bool DeleteRenderbuffers(const CExt_glDeleteRenderbuffersOES_v1& c, State& s)
+{
+    ForRecordedNames(c.Item<"renderbuffers">().data, c.Item<"n">().Value(),
+                     [&](uint32_t name) { objects::DeleteRenderbuffer(s, name); });
+    return true;
+}
+
+template <class State>
+bool GenRenderbuffers(const CExt_glGenRenderbuffersOES_v1& c, State& s)
+{
+    return Generate(c, c.Item<"renderbuffers">().data, [&](uint32_t name) { objects::GenRenderbuffer(s, name); });
+}
+
+template <class State>
+bool RenderbufferStorage(const CExt_glRenderbufferStorageOES_v1& c, State& s)
+{
+    objects::RenderbufferStorage(s, c.Item<"internalformat">().Value(), c.Item<"width">().Value(),
+                                 c.Item<"height">().Value(), 0);
+    return true;
+}
+
+template <class State>
+bool BindFramebuffer(const CExt_glBindFramebufferOES_v1& c, State& s)
+{
+    objects::BindFramebuffer(s, c.Item<"framebuffer">().Value());
+    return true;
+}
+
+template <class State>
+bool DeleteFramebuffers(const CExt_glDeleteFramebuffersOES_v1& c, State& s)
+{
+    ForRecordedNames(c.Item<"framebuffers">().data, c.Item<"n">().Value(),
+                     [&](uint32_t name) { objects::DeleteFramebuffer(s, name); });
+    return true;
+}
+
+template <class State>
+bool GenFramebuffers(const CExt_glGenFramebuffersOES_v1& c, State& s)
+{
+    return Generate(c, c.Item<"framebuffers">().data, [&](uint32_t name) { objects::GenFramebuffer(s, name); });
+}
+
+template <class State>
+bool FramebufferTexture(const CExt_glFramebufferTexture2DOES_v1& c, State& s)
+{
+    return objects::AttachTexture(s, c.Item<"target">().Value(), c.Item<"attachment">().Value(),
+                                  c.Item<"textarget">().Value(), c.Item<"texture">().Value(),
+                                  c.Item<"level">().Value(), 0);
+}
+
+template <class State>
+bool FramebufferRenderbuffer(const CExt_glFramebufferRenderbufferOES_v1& c, State& s)
+{
+    return objects::AttachRenderbuffer(s, c.Item<"target">().Value(), c.Item<"attachment">().Value(),
+                                       c.Item<"renderbuffer">().Value());
+}
 } // namespace
 
-bool CExt_glBindVertexArrayOES_v1::UpdateEs1State(SEs1State* state, uint32_t)
-{
-    state->vertexArrayBinding = Item<"vertexarray">().Value();
-    return true;
-}
+// The functions of both APIs: one effect, on the objects of the state given.
+#define XQF_BOTH_STATES(Class, Body)                                          \
+    bool ExtEffect(const Class& c, SEs1State& s) { return Body(c, s); }       \
+    bool ExtEffect(const Class& c, SEs2State& s) { return Body(c, s); }
 
-bool CExt_glCurrentPaletteMatrixOES_v1::UpdateEs1State(SEs1State* state, uint32_t)
+XQF_BOTH_STATES(CExt_glBindVertexArrayOES_v1, BindVertexArray)
+XQF_BOTH_STATES(CExt_glDeleteVertexArraysOES_v1, DeleteVertexArrays)
+XQF_BOTH_STATES(CExt_glGenVertexArraysOES_v1, GenVertexArrays)
+XQF_BOTH_STATES(CExt_glBindRenderbufferOES_v1, BindRenderbuffer)
+XQF_BOTH_STATES(CExt_glDeleteRenderbuffersOES_v1, DeleteRenderbuffers)
+XQF_BOTH_STATES(CExt_glGenRenderbuffersOES_v1, GenRenderbuffers)
+XQF_BOTH_STATES(CExt_glRenderbufferStorageOES_v1, RenderbufferStorage)
+XQF_BOTH_STATES(CExt_glBindFramebufferOES_v1, BindFramebuffer)
+XQF_BOTH_STATES(CExt_glDeleteFramebuffersOES_v1, DeleteFramebuffers)
+XQF_BOTH_STATES(CExt_glGenFramebuffersOES_v1, GenFramebuffers)
+XQF_BOTH_STATES(CExt_glFramebufferTexture2DOES_v1, FramebufferTexture)
+XQF_BOTH_STATES(CExt_glFramebufferRenderbufferOES_v1, FramebufferRenderbuffer)
+#undef XQF_BOTH_STATES
+
+// ---- the matrix palette: ES 1.1 only ----
+
+bool ExtEffect(const CExt_glCurrentPaletteMatrixOES_v1& c, SEs1State& s)
 {
-    state->currentPaletteMatrix = Item<"matrixpaletteindex">().Value();
+    s.currentPaletteMatrix = c.Item<"matrixpaletteindex">().Value();
     return true;
 }
+bool ExtEffect(const CExt_glCurrentPaletteMatrixOES_v1&, SEs2State&) { return false; }
 
 // The array's enabled flag is left as it is: glEnableClientState decides it.
-bool CExt_glMatrixIndexPointerOES_v1::UpdateEs1State(SEs1State* state, uint32_t)
+bool ExtEffect(const CExt_glMatrixIndexPointerOES_v1& c, SEs1State& s)
 {
-    state->vertexArrays[state->vertexArrayBinding].matrixIndex = PaletteArray(*this);
+    s.vertexArrays[s.vertexArrayBinding].matrixIndex = PaletteArray(c);
     return true;
 }
+bool ExtEffect(const CExt_glMatrixIndexPointerOES_v1&, SEs2State&) { return false; }
 
-bool CExt_glWeightPointerOES_v1::UpdateEs1State(SEs1State* state, uint32_t)
+bool ExtEffect(const CExt_glWeightPointerOES_v1& c, SEs1State& s)
 {
-    state->vertexArrays[state->vertexArrayBinding].weight = PaletteArray(*this);
+    s.vertexArrays[s.vertexArrayBinding].weight = PaletteArray(c);
     return true;
 }
+bool ExtEffect(const CExt_glWeightPointerOES_v1&, SEs2State&) { return false; }
 
-// The bound renderbuffer's storage, whatever the target says.
+// ---- multisampled render to texture: ES 2.0 only ----
+
 bool ExtEffect(const CExt_glRenderbufferStorageMultisampleWZQ_v1& c, SEs2State& s)
 {
-    SEs2Renderbuffer& r = s.renderbuffers[s.renderbufferBinding];
-    r.height = uint32_t(c.Item<"height">().Value());
-    r.width = uint32_t(c.Item<"width">().Value());
-    r.internalFormat = c.Item<"internalformat">().Value();
-    r.samples = uint32_t(c.Item<"samples">().Value());
+    objects::RenderbufferStorage(s, c.Item<"internalformat">().Value(), c.Item<"width">().Value(),
+                                 c.Item<"height">().Value(), uint32_t(c.Item<"samples">().Value()));
     return true;
 }
+bool ExtEffect(const CExt_glRenderbufferStorageMultisampleWZQ_v1&, SEs1State&) { return false; }
 
-// The bound framebuffer takes the sample count whatever the attachment; a colour, depth or stencil
-// attachment also takes the texture. A 2D target keeps the cube face the attachment had.
 bool ExtEffect(const CExt_glFramebufferTexture2DMultisampleWZQ_v1& c, SEs2State& s)
 {
-    if (c.Item<"target">().Value() != kFramebuffer)
-        return false;
-    SEs2Framebuffer& f = s.framebuffers[s.framebufferBinding];
-    f.samples = uint32_t(c.Item<"samples">().Value());
-    if (SEs2Attachment* a = AttachmentOf(f, c.Item<"attachment">().Value())) {
-        a->type = kTexture;
-        a->name = c.Item<"texture">().Value();
-        a->level = uint32_t(c.Item<"level">().Value());
-        if (c.Item<"textarget">().Value() != kTexture2D)
-            a->target = c.Item<"textarget">().Value();
-    }
-    return true;
+    return objects::AttachTexture(s, c.Item<"target">().Value(), c.Item<"attachment">().Value(),
+                                  c.Item<"textarget">().Value(), c.Item<"texture">().Value(),
+                                  c.Item<"level">().Value(), uint32_t(c.Item<"samples">().Value()));
 }
+bool ExtEffect(const CExt_glFramebufferTexture2DMultisampleWZQ_v1&, SEs1State&) { return false; }
 
 } // namespace xqft_ext

@@ -3,7 +3,8 @@
 // the rows can name the row items without qualification; each is also declared at global scope.
 // Rows pick their base by their traits: the palette pointer calls (trait::ClientArray) get
 // XXXYYYPointer first, the multi-draw calls (trait::ListsNothing) a base that describes nothing.
-// The hand-written classes of the CUSTOM rows (the ES 1.1 state hooks) follow the expansion.
+// Effect rows have two effects, one on each state record (ExtEffects.cpp): the call's selector
+// decides which state it is given.
 #include <type_traits>
 
 #include "apicall/CallFamilies.h"
@@ -45,16 +46,31 @@ template <uint16_t Traits>
 using ExtFamily = std::conditional_t<(Traits & trait::ClientArray) != 0, CExtPointerCall,
                                      std::conditional_t<(Traits & trait::ListsNothing) != 0, CExtSilentCall, CExtCall>>;
 
+// An effect row promises both ExtEffect overloads; a row without either fails to link.
+#define XQF_EXT_EFFECT_CLASS(Family, State, Effect, Class, Id, Function, Category, ...)                   \
+    class Class;                                                                                          \
+    bool Effect(const Class& call, SEs1State& state);                                                     \
+    bool Effect(const Class& call, SEs2State& state);                                                     \
+    class Class final : public ::xqft::TRecord<Family, Id, Function, Category __VA_OPT__(, ) __VA_ARGS__> \
+    {                                                                                                     \
+    public:                                                                                               \
+        using TRecord::TRecord;                                                                           \
+        bool UpdateEs1State(SEs1State* state, uint32_t) override { return Effect(*this, *state); }        \
+                                                                                                          \
+    protected:                                                                                            \
+        bool UpdateEs2State(SEs2State* state, uint32_t) override { return Effect(*this, *state); }        \
+    };
+
 #define XQF_TABLE "ExtCalls.def"
 #define XQF_FAMILY CExtCall
 #define XQF_FAMILY_OF(Traits) ExtFamily<Traits>
 #define XQF_FAMILY_STATE SEs2State
 #define XQF_FAMILY_EFFECT ExtEffect
+#define XQF_EFFECT_CLASS_OF XQF_EXT_EFFECT_CLASS
 #include "record/RecordClasses.inc"
+#undef XQF_EXT_EFFECT_CLASS
 
 } // namespace xqft_ext
-
-#include "ExtEs1Calls.h"
 
 #define XQF_TABLE "ExtCalls.def"
 #define XQF_FAMILY_NAMESPACE xqft_ext

@@ -134,7 +134,7 @@ uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
 {
     bool skip = false;
     uint8_t result = 1;
-    const uint8_t kind = call->call->GetApiKind();
+    const uint8_t kind = call->call->GetStateKind();
     auto markDirty = [&] {
         if (kind == kApiEgl)
             m_eglDirty = 1;

@@ -1,8 +1,9 @@
-// The state effects of the extension records. On an ES 1.1 state: the vertex-array binding, the
-// current palette matrix and the palette pointer calls' arrays, reached by a direct call (the trace
-// container never makes one; the pointer calls' XXXYYYPointer path works on a scratch state). On
-// the ES 2.0 state: the multisample render-to-texture pair, applied by the container behind the
-// recorded-error gate like every ES 2.0 effect.
+// The state effects of the extension records, on the state of the API each call was made on (its
+// selector). On an ES 1.1 state: the vertex-array binding, the current palette matrix and the
+// palette pointer calls' arrays (the pointer calls also through XXXYYYPointer on a scratch state).
+// On either state: vertex-array, framebuffer and renderbuffer objects, as the loader tracks them.
+// On the ES 2.0 state: the multisample render-to-texture pair. Every one behind the recorded-error
+// gate.
 #include "ExtRecords.h"
 #include "Es2TestSupport.h"
 
@@ -68,7 +69,8 @@ const SEs1Case kEs1Cases[] = {
      {{"glBindVertexArrayOES", SPayload().U32(5)}},
      [](const SEs1State& s) {
          EXPECT_EQ(s.vertexArrayBinding, 5u);
-         EXPECT_EQ(s.vertexArrays.Count(), 0);
+         ASSERT_NE(s.vertexArrays.Get(5), nullptr);
+         EXPECT_EQ(s.vertexArrays.Get(5)->vertex.size, 4);
      }},
     {"the current palette matrix", {{"glCurrentPaletteMatrixOES", SPayload().U32(9)}},
      [](const SEs1State& s) { EXPECT_EQ(s.currentPaletteMatrix, 9u); }},
@@ -119,9 +121,9 @@ TEST_P(ExtEs1Hook, ChangesTheStateItIsGiven)
 INSTANTIATE_TEST_SUITE_P(Calls, ExtEs1Hook, testing::ValuesIn(kEs1Cases),
                          [](const auto& info) { return CaseName(info.param.what); });
 
-// The pointer calls reach their hook through XXXYYYPointer on a scratch state, behind the
-// recorded-error gate; the ES 2.0 effect the container applies is none.
-TEST(ExtEs1Hook, PointerCallsApplyToAScratchStateOnlyWhenTheyRecordedSuccess)
+// The pointer calls reach their hook through XXXYYYPointer on a scratch state, and the ES 1.1
+// state through ApplyEffect, both behind the recorded-error gate.
+TEST(ExtEs1Hook, PointerCallsApplyOnlyWhenTheyRecordedSuccess)
 {
     for (const char* function : {"glMatrixIndexPointerOES", "glWeightPointerOES"}) {
         SCOPED_TRACE(function);
@@ -130,8 +132,9 @@ TEST(ExtEs1Hook, PointerCallsApplyToAScratchStateOnlyWhenTheyRecordedSuccess)
             auto* mixin = dynamic_cast<XXXYYYPointer*>(r.call.get());
             ASSERT_NE(mixin, nullptr);
             EXPECT_EQ(mixin->ApplyToTempState(), error == 0);
-            SEs2State es2;
-            EXPECT_FALSE(r.call->ApplyEffect(&es2, 1));
+            EXPECT_EQ(r.call->GetStateKind(), kApiEs1);
+            SEs1State es1;
+            EXPECT_EQ(r.call->ApplyEffect(&es1, 1), error == 0);
             EXPECT_EQ(Describe(*r.call, 1),
                       std::string(function) + "(size=2, type=GL_UNSIGNED_BYTE, stride=0, pointer=0x40, "
                                               "!pointerPlayback=0x40) ==> -");
@@ -140,35 +143,151 @@ TEST(ExtEs1Hook, PointerCallsApplyToAScratchStateOnlyWhenTheyRecordedSuccess)
     }
 }
 
-// Loaded as a trace, the ES 1.1 hooks change nothing: the container applies extension calls to
-// the ES 2.0 state only, and none of these has an ES 2.0 effect.
-TEST(ExtEs1Hook, TheLoaderAppliesNoneOfThemToTheEs1State)
+// A trace of the given extension calls, after one core call of the API the first one was made on
+// (so that API's state exists).
+CTraceData* LoadExtCalls(const std::string& path, const std::vector<SExt>& calls)
 {
-    const std::string path = TempPath("es1_hooks.xqft");
-    auto record = [](const SExt& c) {
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> records;
+    const bool es1 = !calls.empty() && calls[0].selector == 1;
+    if (es1)
+        records.emplace_back(CallIdOf(ECallFamily::Es1, "glEnableClientState"), SPayload().Words({0, 0x8074}).bytes);
+    else
+        records.emplace_back(CallIdOf(ECallFamily::Es2, "glViewport"), SPayload().Words({0, 0, 0, 8, 8}).bytes);
+    for (const SExt& c : calls) {
         SPayload p(c.payload.pointerWidth);
         p.U32(c.error).U32(c.selector).Raw(c.payload.bytes);
-        return std::make_pair(Id(c.function), p.bytes);
-    };
-    const uint16_t clientState = CallIdOf(ECallFamily::Es1, "glEnableClientState");
-    WriteTrace(path,
-               {{clientState, SPayload().Words({0, 0x8074}).bytes},  // an ES 1.1 call: the state exists
-                record({"glBindVertexArrayOES", SPayload().U32(5), 0, 1}),
-                record({"glCurrentPaletteMatrixOES", SPayload().U32(9), 0, 1}),
-                record({"glMatrixIndexPointerOES", SPayload().Words({2, 0x1401, 0}).Ptr(0x40), 0, 1})},
-               true);
+        records.emplace_back(Id(c.function), p.bytes);
+    }
+    WriteTrace(path, records, true);
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
-    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), kLoadOk);
+    EXPECT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), kLoadOk);
     CTraceData* data = reader.GetTraceData();
+    EXPECT_NE(data, nullptr);
+    if (data) {
+        EXPECT_EQ(data->GetCallCount(), uint32_t(calls.size() + 1));
+    }
+    return data;
+}
+
+// Loaded as a trace, the ES 1.1 calls change the ES 1.1 state, and no ES 2.0 state is made.
+TEST(ExtEs1Hook, TheLoaderAppliesThemToTheEs1State)
+{
+    CTraceData* data =
+        LoadExtCalls(TempPath("es1_hooks.xqft"),
+                     {{"glBindVertexArrayOES", SPayload().U32(5), 0, 1},
+                      {"glCurrentPaletteMatrixOES", SPayload().U32(9), 0, 1},
+                      {"glMatrixIndexPointerOES", SPayload().Words({2, 0x1401, 0}).Ptr(0x40), 0, 1},
+                      {"glCurrentPaletteMatrixOES", SPayload().U32(4), 0x500, 1}});  // recorded with an error
     ASSERT_NE(data, nullptr);
-    ASSERT_EQ(data->GetCallCount(), 4u);
     const SEs1State& s = data->RunningEs1State();
-    EXPECT_EQ(s.vertexArrayBinding, 0u);
-    EXPECT_EQ(s.currentPaletteMatrix, 0u);
-    ASSERT_NE(s.vertexArrays.Get(0), nullptr);
-    EXPECT_EQ(s.vertexArrays.Get(0)->matrixIndex.pointer, 0u);
-    reader.Close();
+    EXPECT_EQ(s.vertexArrayBinding, 5u);
+    EXPECT_EQ(s.currentPaletteMatrix, 9u);
+    ASSERT_NE(s.vertexArrays.Get(5), nullptr);
+    EXPECT_EQ(s.vertexArrays.Get(5)->matrixIndex.pointer, 0x40u);
+    EXPECT_FALSE(data->HasEs2());
+    CTraceReader::Instance().Close();
+}
+
+// ---- objects of either API: vertex arrays, framebuffers and renderbuffers ---------------------------
+
+constexpr uint32_t kRenderbuffer = 0x8D41, kDepth16 = 0x81A5;
+
+// One sequence of object calls made on the API of the selector; a bind recorded with an error and a
+// generate without data in the middle change nothing.
+std::vector<SExt> ObjectCalls(uint32_t selector)
+{
+    auto ext = [&](const char* function, SPayload payload, uint32_t error = 0) {
+        return SExt{function, std::move(payload), error, selector};
+    };
+    return {
+        ext("glGenVertexArraysOES", SPayload().U32(2).Array(0x10, {3, 4})),
+        ext("glBindVertexArrayOES", SPayload().U32(3)),
+        ext("glBindVertexArrayOES", SPayload().U32(4)),
+        ext("glDeleteVertexArraysOES", SPayload().U32(1).Array(0x10, {3})),
+        ext("glGenFramebuffersOES", SPayload().U32(2).Array(0x10, {6, 10})),
+        ext("glBindFramebufferOES", SPayload().Words({kFramebuffer, 6})),
+        ext("glBindFramebufferOES", SPayload().Words({kFramebuffer, 8}), 0x502),
+        ext("glGenRenderbuffersOES", SPayload().U32(1).Array(0x10, {7})),
+        ext("glBindRenderbufferOES", SPayload().Words({kRenderbuffer, 7})),
+        ext("glRenderbufferStorageOES", SPayload().Words({kRenderbuffer, kDepth16, 32, 16})),
+        ext("glFramebufferRenderbufferOES", SPayload().Words({kFramebuffer, kDepth, kRenderbuffer, 7})),
+        ext("glFramebufferTexture2DOES", SPayload().Words({kFramebuffer, kColor0, kTexture2D, 9, 1})),
+        ext("glDeleteFramebuffersOES", SPayload().U32(1).Array(0x10, {10})),
+    };
+}
+
+template <class State>
+void CheckObjects(const State& s)
+{
+    EXPECT_EQ(s.vertexArrayBinding, 4u);
+    EXPECT_NE(s.vertexArrays.Get(4), nullptr);
+    EXPECT_EQ(s.vertexArrays.Get(3), nullptr);
+    EXPECT_EQ(s.framebufferBinding, 6u);
+    EXPECT_EQ(s.framebuffers.Get(8), nullptr);
+    EXPECT_EQ(s.framebuffers.Get(10), nullptr);
+    const SEs2Framebuffer* f = s.framebuffers.Get(6);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->bound & 0xFF, 1u);
+    EXPECT_EQ(f->depth.type, kRenderbuffer);
+    EXPECT_EQ(f->depth.name, 7u);
+    EXPECT_EQ(f->color.type, kTexture);
+    EXPECT_EQ(f->color.name, 9u);
+    EXPECT_EQ(f->color.level, 1u);
+    EXPECT_EQ(s.renderbufferBinding, 7u);
+    const SEs2Renderbuffer* r = s.renderbuffers.Get(7);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->bound & 0xFF, 1u);
+    EXPECT_EQ(r->width, 32u);
+    EXPECT_EQ(r->height, 16u);
+    EXPECT_EQ(r->internalFormat, kDepth16);
+}
+
+TEST(ExtObjects, TheLoaderTracksThemInTheStateOfTheirApi)
+{
+    for (uint32_t selector : {1u, 2u}) {
+        SCOPED_TRACE(selector);
+        CTraceData* data = LoadExtCalls(TempPath("objects.xqft"), ObjectCalls(selector));
+        ASSERT_NE(data, nullptr);
+        if (selector == 1) {
+            CheckObjects(data->RunningEs1State());
+            EXPECT_FALSE(data->HasEs2());
+        } else {
+            CheckObjects(data->RunningEs2State());
+            EXPECT_FALSE(data->HasEs1());
+        }
+        CTraceReader::Instance().Close();
+    }
+}
+
+// The ES 2.0 switches of attribute arrays belong to the bound vertex-array object: the default
+// object keeps its own.
+TEST(ExtObjects, AttributeArraySwitchesBelongToTheBoundVertexArray)
+{
+    SEs2State state;
+    std::vector<SReadCall> calls;
+    auto apply = [&](SReadCall r) {
+        calls.push_back(std::move(r));
+        EXPECT_TRUE(calls.back().call->ApplyEffect(&state, 1));
+    };
+    auto core = [&](uint16_t id, SPayload payload) {
+        apply(BuildCall(id, SPayload().U32(0).Raw(payload.bytes).bytes, true));
+    };
+    const uint16_t enable = CallIdOf(ECallFamily::Es2, "glEnableVertexAttribArray");
+    core(enable, SPayload().U32(0));
+    apply(Build({"glBindVertexArrayOES", SPayload().U32(2)}));
+    core(enable, SPayload().U32(1));
+    core(CallIdOf(ECallFamily::Es2, "glBindBuffer"), SPayload().Words({0x8893, 12}));
+    apply(Build({"glBindVertexArrayOES", SPayload().U32(0)}));
+    ASSERT_NE(state.vertexArrays.Get(2), nullptr);
+    const SEs2VertexArray& bound = *state.vertexArrays.Get(2);
+    EXPECT_EQ(bound.elementArrayBuffer, 12u);
+    ASSERT_NE(bound.enabled.Get(1), nullptr);
+    EXPECT_EQ(*bound.enabled.Get(1) & 0xFF, 1u);
+    EXPECT_FALSE(bound.enabled.Contains(0));
+    EXPECT_TRUE(state.vertexAttribArrayEnabled.Contains(0));
+    EXPECT_FALSE(state.vertexAttribArrayEnabled.Contains(1));
+    EXPECT_EQ(state.vertexArrays[0].elementArrayBuffer, 0u);
 }
 
 // ---- ES 2.0: the multisample render-to-texture pair ------------------------------------------------

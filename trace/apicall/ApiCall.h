@@ -14,11 +14,12 @@ class CCallInfo;
 // API kinds of a call object: 0 none, 1 EGL, 2 OpenGL ES 1.1, 4 OpenGL ES 2.0, 5 extension.
 enum : uint8_t { kApiNone = 0, kApiEgl = 1, kApiEs1 = 2, kApiEs2 = 4, kApiExt = 5 };
 
-// The state record a call's kind applies to, for the loader and the analysis alike: EGL calls the
-// EGL state; ES 1.1 calls (and kind 3, never assigned, routed alike) the ES 1.1 state; ES 2.0 and
-// extension calls the ES 2.0 state.
+// The state record a call's state kind (CApiCall::GetStateKind) applies to, for the loader and the
+// analysis alike: EGL calls the EGL state; ES 1.1 calls (and kind 3, never assigned, routed alike)
+// the ES 1.1 state; ES 2.0 calls the ES 2.0 state. Extension calls name the state of the API they
+// were made on.
 inline bool IsEs1StateKind(uint8_t kind) { return kind == kApiEs1 || kind == 3; }
-inline bool IsEs2StateKind(uint8_t kind) { return kind == kApiEs2 || kind == kApiExt; }
+inline bool IsEs2StateKind(uint8_t kind) { return kind == kApiEs2; }
 
 // A recorded GL error without its holder; CCallInfo::SetError makes the holder.
 struct SGLErrorCode
@@ -42,8 +43,8 @@ public:
     [[noreturn]] void NotImplemented();              // throws "NO IMPLEMENTED"
     CXQFTString GetNameString() const;
     virtual const char* GetName() const = 0;
-    // Applies the call's effect to the state record of its API (SEglState for EGL calls, SEs1State
-    // for ES 1.1 calls, SEs2State for ES 2.0 and extension calls), only when the call recorded
+    // Applies the call's effect to the state record of its state kind (SEglState for EGL calls,
+    // SEs1State for ES 1.1 calls, SEs2State for ES 2.0 calls), only when the call recorded
     // success: a call that failed on the device changed nothing there. Every state application
     // goes through here. frame is the 1-based frame number. True when the state may have changed.
     bool ApplyEffect(void* state, uint32_t frame)
@@ -58,6 +59,9 @@ public:
     uint16_t GetCallId() const { return m_callId; }
     void SetCallId(uint16_t id) { m_callId = id; }
     uint8_t GetApiKind() const { return m_apiKind; }
+    // The kind of the state record ApplyEffect takes (kApiEgl, kApiEs1, kApiEs2 or kApiNone): the API
+    // kind, but an extension call's is that of the API it was made on.
+    virtual uint8_t GetStateKind() const { return m_apiKind; }
     // Whether the trace the call was read from carries the data of pointer arguments.
     uint8_t IsDataIncluded() const { return m_dataIncluded; }
     // The recorded GL error of ES 1.1, ES 2.0 and extension calls; stays 0 for EGL calls.

@@ -4,6 +4,7 @@
 #include "ApiCall.h"
 
 struct SEs1State;
+struct SEs2State;
 
 // ES 1.1 and ES 2.0 payloads alike start with the GL error; the API tag follows the API kind.
 class CGlesCall : public CApiCall
@@ -41,8 +42,9 @@ protected:
 };
 
 // Extension calls name the API they were made on (1 ES 1.1, 2 ES 2.0). Both selectors give API
-// kind 5, so the trace container applies every extension call to the ES 2.0 state; any other
-// selector gives kind 0, and such a call is applied to no state.
+// kind 5; the state kind is that API's, so the trace container applies an extension call to the
+// state of the context it was made on. Any other selector gives kind 0, and such a call is applied
+// to no state.
 class CExtCall : public CApiCall
 {
 public:
@@ -50,12 +52,26 @@ public:
     // selector (19).
     explicit CExtCall(CTrace* trace);
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
-    // The call's effect on an ES 1.1 state record, without the recorded-error gate. The trace
-    // container never calls it; the palette pointer calls reach it through
+    uint8_t GetStateKind() const override
+    {
+        return m_selector == 1 ? kApiEs1 : m_selector == 2 ? kApiEs2 : kApiNone;
+    }
+    // The call's effect on an ES 1.1 state record, without the recorded-error gate: ApplyEffect
+    // reaches it for a call made on ES 1.1, the palette pointer calls also through
     // XXXYYYPointer::ApplyToTempState.
     virtual bool UpdateEs1State(SEs1State* state, uint32_t frame) { return false; }
     uint32_t GetSelector() const { return m_selector; }
 
 protected:
+    // The effect on the state of the call's API (GetStateKind says which state the caller gives).
+    bool UpdateState(void* state, uint32_t frame) override
+    {
+        if (m_selector == 1)
+            return UpdateEs1State(static_cast<SEs1State*>(state), frame);
+        return m_selector == 2 && UpdateEs2State(static_cast<SEs2State*>(state), frame);
+    }
+    // The call's effect on an ES 2.0 state record, without the recorded-error gate.
+    virtual bool UpdateEs2State(SEs2State* state, uint32_t frame) { return false; }
+
     uint32_t m_selector = 0;
 };

@@ -99,7 +99,7 @@ void CTraceData::Apply(CApiCall& call, uint32_t frame)
     // ApplyEffect leaves the state alone for a call that recorded an error.
     if (!m_stateTracking)
         return;
-    const uint8_t kind = call.GetApiKind();
+    const uint8_t kind = call.GetStateKind();
     if (kind == kApiEgl) {
         m_eglChanged |= call.ApplyEffect(m_egl.get(), frame);
     } else if (IsEs1StateKind(kind)) {
@@ -328,7 +328,7 @@ bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*appl
     *out = *(f->states->*snapshot);
     for (uint32_t j = f->firstCall; j < static_cast<uint32_t>(index); ++j) {
         CApiCall* call = m_calls[j].call.get();
-        if (applies(call->GetApiKind()))
+        if (applies(call->GetStateKind()))
             call->ApplyEffect(out, frame);
     }
     return true;
@@ -341,7 +341,7 @@ bool CTraceData::GetEs1StateAtCall(int32_t index, SEs1State* out)
 
 bool CTraceData::GetEs2StateAtCall(int32_t index, SEs2State* out)
 {
-    // Extension calls are replayed too: the loader applied them to the running state, so the
-    // state at a call must show them as the next frame's snapshot does.
+    // Extension calls made on ES 2.0 are replayed too: the loader applied them to the running
+    // state, so the state at a call must show them as the next frame's snapshot does.
     return StateAtCall(index, out, m_hasEs2, IsEs2StateKind, &SFrameStates::es2);
 }

@@ -4,6 +4,7 @@
 // actions 0, dither off, point size maximum 63.77, specular/emission alpha 1.1).
 #include <cstdint>
 
+#include "state/FramebufferObjects.h"
 #include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
 
@@ -173,6 +174,11 @@ struct SEs1State
     int32_t viewport[4] = {0, 0, 0, 0};
     uint32_t vertexArrayBinding = 0;
     CObjectTable<SEs1VertexArray> vertexArrays;
+    // Objects of the framebuffer-object extension, kept as the ES 2.0 state keeps its own.
+    CObjectTable<SEs2Framebuffer> framebuffers;
+    uint32_t framebufferBinding = 0;
+    CObjectTable<SEs2Renderbuffer> renderbuffers;
+    uint32_t renderbufferBinding = 0;
     uint32_t paletteStackBase = 1;
     uint32_t currentPaletteMatrix = 0;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "XQFTString.h"
+#include "state/FramebufferObjects.h"
 #include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
 
@@ -18,46 +19,6 @@ struct SEs2Buffer
     uint32_t size = 0;    // as the call declared it
     uint32_t capturedSize = 0;  // bytes held in data (<= size): a short capture keeps only what it carried
     uint32_t usage = 0;
-};
-
-struct SEs2Attachment
-{
-    uint32_t name = 0;
-    uint32_t type = 0;     // GL_TEXTURE or GL_RENDERBUFFER
-    uint32_t level = 0;
-    uint32_t target = 0;   // 0 stands for GL_TEXTURE_2D, else the cube face target
-};
-
-struct SEs2Framebuffer
-{
-    uint32_t name = 0;
-    uint32_t bound = 0;    // low byte 1 once the framebuffer was bound
-    SEs2Attachment color;
-    uint32_t samples = 0;  // multisample render-to-texture extension
-    SEs2Attachment depth;
-    SEs2Attachment stencil;
-};
-
-// The attachment point of a framebuffer an attachment enum names: GL_COLOR_ATTACHMENT0,
-// GL_DEPTH_ATTACHMENT or GL_STENCIL_ATTACHMENT; null for any other.
-inline SEs2Attachment* AttachmentOf(SEs2Framebuffer& f, uint32_t attachment)
-{
-    switch (attachment) {
-    case 0x8CE0: return &f.color;
-    case 0x8D00: return &f.depth;
-    case 0x8D20: return &f.stencil;
-    default: return nullptr;
-    }
-}
-
-struct SEs2Renderbuffer
-{
-    uint32_t name = 0;
-    uint32_t bound = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t internalFormat = 0;
-    uint32_t samples = 0;
 };
 
 struct SEs2Shader
@@ -137,6 +98,9 @@ struct SEs2VertexArray
 {
     CObjectTable<SEs2VertexAttribPointer> pointers;  // key = attribute index
     uint32_t elementArrayBuffer = 0;
+    // Objects other than the default one: attribute index -> enabled (only the first byte is used).
+    // The default object's are SEs2State::vertexAttribArrayEnabled.
+    CObjectTable<unsigned int> enabled;
 };
 
 // glEnable/glDisable capabilities, in the order of SEs2State::capabilities.

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "state/FramebufferObjects.h"
+#include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
 #include "stream/FileMapping.h"
 
@@ -48,4 +50,22 @@ inline std::string BytesSum(const SharedBytes& data, uint32_t size)
     char text[16];
     std::snprintf(text, sizeof text, "%08X", h);
     return text;
+}
+
+// The framebuffer and renderbuffer tables, as both states list them.
+inline void DescribeFramebufferObjects(CStateLines& out, const CObjectTable<SEs2Framebuffer>& framebuffers,
+                                       const CObjectTable<SEs2Renderbuffer>& renderbuffers)
+{
+    auto attachment = [&](const char* what, const SEs2Attachment& a) {
+        out("    %s: type=0x%X name=%u level=%u target=0x%X", what, a.type, a.name, a.level, a.target);
+    };
+    for (const auto& f : framebuffers) {
+        out("framebuffer %u: bound=%u samples=%u", f.key, f.record.bound & 0xFF, f.record.samples);
+        attachment("color", f.record.color);
+        attachment("depth", f.record.depth);
+        attachment("stencil", f.record.stencil);
+    }
+    for (const auto& r : renderbuffers)
+        out("renderbuffer %u: bound=%u %ux%u format=0x%X samples=%u", r.key, r.record.bound & 0xFF, r.record.width,
+            r.record.height, r.record.internalFormat, r.record.samples);
 }
