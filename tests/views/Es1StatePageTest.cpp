@@ -44,7 +44,10 @@ TEST(Es1StatePage, DefaultPageHasOneUnitAndNothingMarked)
     EXPECT_TRUE(Marked(page).empty()) << page;
     EXPECT_EQ(Headers(page), (std::vector<std::string>{"Bind", "Enabled", "Hints", "TexEnv", "Blend", "Stencil",
                                                         "Lights", "Fog", "Misc", "ClipPlanes"}));
-    EXPECT_EQ(Group(page, "Bind"), "  Buffer(Array) : 0\n"
+    EXPECT_EQ(Group(page, "Bind"), "  VAO : 0\n"
+                                   "  FBO : 0\n"
+                                   "  RBO : 0\n"
+                                   "  Buffer(Array) : 0\n"
                                    "  TEXTURE0: GL_NONE (GL_FALSE)\n"
                                    "  Active Texture: GL_TEXTURE0\n");
     EXPECT_EQ(Group(page, "Enabled"), "");
@@ -72,11 +75,12 @@ TEST(Es1StatePage, DefaultPageHasOneUnitAndNothingMarked)
 TEST(Es1StatePage, ChangesMarkTheirRowAndHeaderAndNothingElse)
 {
     // 1 clear, 2 enable GL_ALPHA_TEST, 3 fog hint, 4 fog density, 5 plane 2, 6 depth function, 7 spot
-    // cutoff of light 3, 8 a NaN fog density, 9 clear.
+    // cutoff of light 3, 8 a NaN fog density, 9 clear, 10 an OES framebuffer bound on this ES 1.1
+    // context (selector 1), 11 clear.
     CTraceData& trace = Load({kClear, W(3038, {0x0BC0}), W(3071, {0x0C54, 0x1102}), W(3042, {0x0B62, F(0.25f)}),
                               {3016, es2test::SPayload().U32(0x3002).Ptr(0x10).F(1).F(2).F(3).F(4)},
                               W(3030, {0x0203}), W(3079, {0x4003, 0x1206, F(45)}), W(3042, {0x0B62, 0x7FC00000}),
-                              kClear, es2test::SwapBuffers()});
+                              kClear, W(4022, {1, 0x8D40, 5}), kClear, es2test::SwapBuffers()});
     struct SCase
     {
         const char* what;
@@ -93,6 +97,9 @@ TEST(Es1StatePage, ChangesMarkTheirRowAndHeaderAndNothingElse)
         {"the same call twice marks nothing", 7, 7, {}},
         {"a NaN fog density is red at every refill", 9, 9,
          {"Fog", "GL_FOG_END 1.000000", "GL_FOG_START 0.000000", "GL_FOG_DENSITY nan", "GL_FOG_MODE 2048.000000"}},
+        {"an extension call made on ES 1.1 reaches the ES 1.1 page (the NaN stays red)", 10, 9,
+         {"Bind", "FBO : 5", "Fog", "GL_FOG_END 1.000000", "GL_FOG_START 0.000000", "GL_FOG_DENSITY nan",
+          "GL_FOG_MODE 2048.000000"}},
     };
     for (const SCase& c : cases)
         EXPECT_EQ(Marked(Page(trace, c.now, c.before)), c.marked) << c.what;

@@ -115,6 +115,9 @@ void PlaneRows(const SEs1State& now, const SEs1State& before, SStateGroup& g)
 // ---- the table ------------------------------------------------------------------------------------
 
 const SEs1StateRow kRows[] = {
+    XQF_ROW(Bind, "VAO : %d", Bits(a.vertexArrayBinding, b.vertexArrayBinding), int(s.vertexArrayBinding)),
+    XQF_ROW(Bind, "FBO : %d", Bits(a.framebufferBinding, b.framebufferBinding), int(s.framebufferBinding)),
+    XQF_ROW(Bind, "RBO : %d", Bits(a.renderbufferBinding, b.renderbufferBinding), int(s.renderbufferBinding)),
     XQF_ROW(Bind, "Buffer(Array) : %d", Bits(a.arrayBufferBinding, b.arrayBufferBinding), int(s.arrayBufferBinding)),
     XQF_LINES(Bind, "TEXTURE%d: %s (%s)", UnitBindingRows),
     XQF_ROW(Bind, "Active Texture: %s", Bits(a.activeTexture, b.activeTexture), Enum(s.activeTexture).c_str()),
