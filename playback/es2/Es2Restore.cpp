@@ -180,6 +180,65 @@ void Framebuffers(SEs2Host& gl, SEs2State& snapshot)
     }
 }
 
+// What one vertex-array object holds (the one bound on the host): its attribute arrays, their
+// switches and its element buffer. A switch only the host's copy knows is turned off.
+void FillVertexArray(SEs2Host& gl, const SEs2VertexArray& va, const CObjectTable<unsigned int>& enabled,
+                     const CObjectTable<unsigned int>* held)
+{
+    for (const auto& entry : std::as_const(enabled))
+        if ((entry.record & 0xFF) == 1)
+            XQF_HOST(gl, glEnableVertexAttribArray)(entry.key);
+        else
+            XQF_HOST(gl, glDisableVertexAttribArray)(entry.key);
+    if (held)
+        for (const auto& entry : *held)
+            if (!enabled.Contains(entry.key))
+                XQF_HOST(gl, glDisableVertexAttribArray)(entry.key);
+    for (const auto& entry : std::as_const(va.pointers)) {
+        const SEs2VertexAttribPointer& ptr = entry.record;
+        XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, HostBuffer(gl, ptr.buffer));
+        XQF_HOST(gl, glVertexAttribPointer)(entry.key, ptr.size, ptr.type, GLboolean(ptr.normalized), ptr.stride,
+                                            reinterpret_cast<const void*>(uintptr_t(uint32_t(ptr.pointer))));
+    }
+    XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, HostBuffer(gl, va.elementArrayBuffer));
+}
+
+// The default vertex-array object, then every other one the snapshot holds (made on the host and
+// entered in VertexArrayNameMap when the map lacks it), then the snapshot's binding. A host without
+// vertex-array objects gets the default object's arrays alone, as it draws with nothing else.
+void VertexArrays(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
+{
+    bool others = false;
+    for (const auto& entry : std::as_const(snapshot.vertexArrays))
+        others = others || entry.key != 0;
+    if (others)
+        LoadEs2ExtensionsOnce();  // the calls that made them may all lie before this frame
+    using BindVertexArray = void (*)(GLuint);
+    using GenVertexArrays = void (*)(GLsizei, GLuint*);
+    auto bind = reinterpret_cast<BindVertexArray>(gl.ext.glBindVertexArrayOES);
+    auto gen = reinterpret_cast<GenVertexArrays>(gl.ext.glGenVertexArraysOES);
+    if (bind)
+        bind(0);
+    FillVertexArray(gl, snapshot.vertexArrays[0], snapshot.vertexAttribArrayEnabled,
+                    current ? &current->vertexAttribArrayEnabled : nullptr);
+    if (bind && gen) {
+        for (const auto& entry : std::as_const(snapshot.vertexArrays)) {
+            if (entry.key == 0)
+                continue;
+            GLuint host = VertexArrayNameMap::Get(entry.key);
+            if (host == 0) {
+                gen(1, &host);
+                VertexArrayNameMap::Set(entry.key, host);
+            }
+            bind(host);
+            const SEs2VertexArray* held = current ? std::as_const(current->vertexArrays).Get(entry.key) : nullptr;
+            FillVertexArray(gl, entry.record, entry.record.enabled, held ? &held->enabled : nullptr);
+        }
+    }
+    if (bind)
+        bind(VertexArrayNameMap::Get(snapshot.vertexArrayBinding));
+}
+
 } // namespace
 
 void RestoreEs2State(SEs2State& snapshot, uint32_t, SEs2State* current)
@@ -214,18 +273,6 @@ void RestoreEs2State(SEs2State& snapshot, uint32_t, SEs2State* current)
     XQF_HOST(gl, glDepthMask)(snapshot.depthMask);
     XQF_HOST(gl, glDepthRangef)(snapshot.depthRangeNear, snapshot.depthRangeFar);
 
-    // Attribute arrays by their key, the attribute index; an index only the host's copy knows is
-    // disabled.
-    for (const auto& entry : std::as_const(snapshot.vertexAttribArrayEnabled))
-        if ((entry.record & 0xFF) == 1)
-            XQF_HOST(gl, glEnableVertexAttribArray)(entry.key);
-        else
-            XQF_HOST(gl, glDisableVertexAttribArray)(entry.key);
-    if (current)
-        for (const auto& entry : std::as_const(current->vertexAttribArrayEnabled))
-            if (!snapshot.vertexAttribArrayEnabled.Contains(entry.key))
-                XQF_HOST(gl, glDisableVertexAttribArray)(entry.key);
-
     XQF_HOST(gl, glFrontFace)(snapshot.frontFace);
     XQF_HOST(gl, glHint)(GL_GENERATE_MIPMAP_HINT, snapshot.generateMipmapHint);
     XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, snapshot.packAlignment);
@@ -257,19 +304,8 @@ void RestoreEs2State(SEs2State& snapshot, uint32_t, SEs2State* current)
     Renderbuffers(gl, snapshot);
     Framebuffers(gl, snapshot);
 
-    for (const auto& va : std::as_const(snapshot.vertexArrays))
-        for (const auto& entry : std::as_const(va.record.pointers)) {
-            const SEs2VertexAttribPointer& ptr = entry.record;
-            XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, HostBuffer(gl, ptr.buffer));
-            XQF_HOST(gl, glVertexAttribPointer)(entry.key, ptr.size, ptr.type, GLboolean(ptr.normalized), ptr.stride,
-                                                reinterpret_cast<const void*>(uintptr_t(uint32_t(ptr.pointer))));
-        }
+    VertexArrays(gl, snapshot, current);
     XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, HostBuffer(gl, snapshot.arrayBufferBinding));
-    const uint32_t element = snapshot.vertexArrays[snapshot.vertexArrayBinding].elementArrayBuffer;
-    XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, HostBuffer(gl, element));
-    using BindVertexArray = void (*)(GLuint);
-    if (auto bind = reinterpret_cast<BindVertexArray>(gl.ext.glBindVertexArrayOES))
-        bind(snapshot.vertexArrayBinding);
     XQF_HOST(gl, glBindFramebuffer)(GL_FRAMEBUFFER, FramebufferNameMap::Get(snapshot.framebufferBinding));
     XQF_HOST(gl, glBindRenderbuffer)(GL_RENDERBUFFER, RenderbufferNameMap::Get(snapshot.renderbufferBinding));
 
