@@ -213,6 +213,59 @@ void Lights(SEs1Host& gl, const SEs1State& snapshot)
         }
 }
 
+// ---- objects of the framebuffer-object extension ----
+
+// Under their recorded names, as the ES 1.1 player hands them over: the renderbuffers ever bound with
+// their storage, the framebuffers ever bound with their attachments (the textures are on the host
+// since step 1), then both bindings. A host without the extension is left alone.
+void FramebufferObjects(SEs1Host& gl, const SEs1State& s)
+{
+    bool any = s.framebufferBinding != 0 || s.renderbufferBinding != 0;
+    for (const auto& entry : s.framebuffers)
+        any = any || entry.key != 0;
+    for (const auto& entry : s.renderbuffers)
+        any = any || entry.key != 0;
+    if (any && !gl.ext.glBindFramebufferOES) {
+        const uint8_t api = 1;  // the calls that made them may all lie before this frame
+        LoadHostExtensions(&api);
+    }
+    using BindObject = void (*)(GLenum, GLuint);
+    using Storage = void (*)(GLenum, GLenum, GLsizei, GLsizei);
+    using Texture2D = void (*)(GLenum, GLenum, GLenum, GLuint, GLint);
+    using Renderbuffer = void (*)(GLenum, GLenum, GLenum, GLuint);
+    auto bindFramebuffer = reinterpret_cast<BindObject>(gl.ext.glBindFramebufferOES);
+    auto bindRenderbuffer = reinterpret_cast<BindObject>(gl.ext.glBindRenderbufferOES);
+    auto storage = reinterpret_cast<Storage>(gl.ext.glRenderbufferStorageOES);
+    auto texture = reinterpret_cast<Texture2D>(gl.ext.glFramebufferTexture2DOES);
+    auto renderbuffer = reinterpret_cast<Renderbuffer>(gl.ext.glFramebufferRenderbufferOES);
+    if (!bindFramebuffer || !bindRenderbuffer || !storage || !texture || !renderbuffer)
+        return;
+    for (const auto& entry : s.renderbuffers) {
+        const SEs2Renderbuffer& r = entry.record;
+        if (entry.key == 0 || (r.bound & 0xFF) == 0)
+            continue;
+        bindRenderbuffer(GL_RENDERBUFFER_OES, entry.key);
+        if (r.internalFormat != 0)
+            storage(GL_RENDERBUFFER_OES, r.internalFormat, GLsizei(r.width), GLsizei(r.height));
+    }
+    for (const auto& entry : s.framebuffers) {
+        const SEs2Framebuffer& f = entry.record;
+        if (entry.key == 0 || (f.bound & 0xFF) != 1)
+            continue;
+        bindFramebuffer(GL_FRAMEBUFFER_OES, entry.key);
+        const std::pair<GLenum, const SEs2Attachment*> attachments[] = {{GL_COLOR_ATTACHMENT0_OES, &f.color},
+                                                                        {GL_DEPTH_ATTACHMENT_OES, &f.depth},
+                                                                        {GL_STENCIL_ATTACHMENT_OES, &f.stencil}};
+        for (const auto& [point, a] : attachments)
+            if (a->type == GL_RENDERBUFFER_OES)
+                renderbuffer(GL_FRAMEBUFFER_OES, point, GL_RENDERBUFFER_OES, a->name);
+            else if (a->type == GL_TEXTURE)
+                texture(GL_FRAMEBUFFER_OES, point, a->target ? a->target : GL_TEXTURE_2D, a->name, GLint(a->level));
+    }
+    bindRenderbuffer(GL_RENDERBUFFER_OES, s.renderbufferBinding);
+    bindFramebuffer(GL_FRAMEBUFFER_OES, s.framebufferBinding);
+}
+
 } // namespace
 
 void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
@@ -224,6 +277,7 @@ void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
     Capabilities(gl, s);
     XQF_HOST(gl, glAlphaFunc)(s.alphaFunc, s.alphaRef);
     Buffers(gl, snapshot);
+    FramebufferObjects(gl, s);
     XQF_HOST(gl, glBlendFunc)(s.blendSrc, s.blendDst);
     XQF_HOST(gl, glClearColor)(s.clearColor[0], s.clearColor[1], s.clearColor[2], s.clearColor[3]);
     XQF_HOST(gl, glClearDepthf)(s.clearDepth);
