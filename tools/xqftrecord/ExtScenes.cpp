@@ -1,6 +1,7 @@
 // The extension scenes: vertex-array objects, buffer mapping and discard on each API; on ES 1.1
 // also a texture rendered through an OES framebuffer and one frame drawn with a multi-draw call.
-// Every extension object is made and deleted inside its frame.
+// In es2-ext and es1-ext every extension object is made and deleted inside its frame; the ...-later
+// scenes make theirs in frame 1 and use them in frame 3, so a replay of frame 3 needs them restored.
 #include "Scenes.h"
 
 #include <cstring>
@@ -48,14 +49,14 @@ GLuint BoundVertexArray(CRecorder& r)
 {
     GLuint array = 0;
     REC_EXT(r, glGenVertexArraysOES, GenNames)(1, Array<GLuint>{&array, 1, "vertexarray"});
-    REC_EXT(r, glBindVertexArrayOES, BindName)(Name{"vertexarray", array});
+    r.BindVertexArray(array);
     return array;
 }
 
 void DeleteVertexArray(CRecorder& r, GLuint array)
 {
-    REC_EXT(r, glBindVertexArrayOES, BindName)(Name{"vertexarray", 0});
-    REC_EXT(r, glDeleteVertexArraysOES, ConstNames)(1, Array<GLuint>{&array, 1, "vertexarray"});
+    r.BindVertexArray(0);
+    r.DeleteVertexArray(array);
 }
 
 // The depth buffer is not kept past the frame; the colours are.
@@ -189,6 +190,123 @@ void Es1Ext(CRecorder& r)
     }
 }
 
+// ES 2.0: a vertex-array object made and filled in frame 1 only (attribute 0 from a buffer, an element
+// buffer) and drawn from again in frame 3, where it is still bound from frame 2's end; every frame
+// also draws a client-array quad on the default object, which keeps arrays of its own.
+void Es2VertexArrayLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", program});
+    GLuint array = 0;
+    for (int f = 1; f <= 3; ++f) {
+        GL(glClearColor)(0.1f, 0.1f, 0.2f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        if (f == 1) {
+            array = BoundVertexArray(r);
+            GLuint buffers[2] = {};
+            GL(glGenBuffers)(2, Array<GLuint>{buffers, 2, "buffer"});
+            const std::vector<float> corners = {-0.9f, -0.9f, -0.1f, -0.9f, -0.1f, -0.1f, -0.9f, -0.1f};
+            r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+            GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(corners.size() * sizeof(float)),
+                             Bytes{corners.data(), corners.size() * sizeof(float)}, GLenum(GL_STATIC_DRAW));
+            const GLushort indices[] = {0, 1, 2, 0, 2, 3};
+            r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+            GL(glBufferData)(GLenum(GL_ELEMENT_ARRAY_BUFFER), GLsizeiptr(sizeof indices), Bytes{indices, sizeof indices},
+                             GLenum(GL_STATIC_DRAW));
+            r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+            r.EnableVertexAttribArray(0);
+            r.DisableVertexAttribArray(1);
+            r.BindBuffer(GL_ARRAY_BUFFER, 0);
+        }
+        if (f != 2) {
+            GL(glVertexAttrib4f)(1u, 0.9f, 0.2f * f, 0.1f, 1.0f);
+            r.DrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
+        }
+        r.BindVertexArray(0);
+        ColorQuad(r, Quad(0.1f * f, 0.2f, 0.3f + 0.1f * f, 0.8f), 0.2f, 0.8f, 0.3f * f);
+        r.BindVertexArray(array);  // the next frame starts with it bound
+        r.SwapBuffers(w.surface);
+    }
+}
+
+// ES 1.1: an OES framebuffer with a texture for its colours and an OES renderbuffer for its depth,
+// made in frame 1 and rendered into and shown only in frame 3, where two overlapping quads at two
+// depths show the depth buffer at work.
+void Es1FramebufferLater(CRecorder& r)
+{
+    using Storage = void (*)(GLenum, GLenum, GLsizei, GLsizei);
+    using Renderbuffer = void (*)(GLenum, GLenum, GLenum, GLuint);
+    constexpr GLenum kRenderbuffer = 0x8D41, kDepthAttachment = 0x8D00, kDepth16 = 0x81A5;
+    const SWindow w = Open(r, kW, kH);
+    GLuint texture = 0, framebuffer = 0, renderbuffer = 0;
+    for (int f = 1; f <= 3; ++f) {
+        GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+        GL1(glLoadIdentity)();
+        GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+        GL1(glLoadIdentity)();
+        GL1(glClearColor)(0.1f, 0.1f, 0.2f, 1.0f);
+        GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
+        if (f == 1) {
+            GL1(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+            r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, GL_UNSIGNED_BYTE, nullptr);
+            GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+            GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", 0});
+            REC_EXT(r, glGenRenderbuffersOES, GenNames)(1, Array<GLuint>{&renderbuffer, 1, "renderbuffer"});
+            REC_EXT(r, glBindRenderbufferOES, BindObject)(kRenderbuffer, Name{"renderbuffer", renderbuffer});
+            REC_EXT(r, glRenderbufferStorageOES, Storage)(kRenderbuffer, kDepth16, 16, 16);
+            REC_EXT(r, glGenFramebuffersOES, GenNames)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+            REC_EXT(r, glFramebufferTexture2DOES, Texture2D)(kFramebuffer, kColorAttachment0, GLenum(GL_TEXTURE_2D),
+                                                            Name{"texture", texture}, 0);
+            REC_EXT(r, glFramebufferRenderbufferOES, Renderbuffer)(kFramebuffer, kDepthAttachment, kRenderbuffer,
+                                                                  Name{"renderbuffer", renderbuffer});
+            REC_EXT(r, glCheckFramebufferStatusOES, Status)(kFramebuffer);
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+        }
+        const std::vector<float> corner = Quad(-0.9f, -0.9f + 0.1f * f, -0.5f, -0.3f);
+        r.VertexPointer(2, GL_FLOAT, 0, corner.data());
+        r.EnableClientState(GL_VERTEX_ARRAY);
+        GL1(glColor4f)(0.9f, 0.3f * f, 0.1f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        if (f == 3) {
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+            GL1(glViewport)(0, 0, 16, 16);
+            GL1(glClearColor)(0.0f, 0.0f, 0.5f, 1.0f);
+            GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
+            GL1(glEnable)(GLenum(GL_DEPTH_TEST));
+            // The near quad first: the far one shows only where the near one is not.
+            const std::vector<float> quads = {-1.0f, -1.0f, -0.5f, 0.5f, -1.0f, -0.5f, 0.5f, 1.0f, -0.5f,
+                                              -1.0f, -1.0f, -0.5f, 0.5f, 1.0f, -0.5f, -1.0f, 1.0f, -0.5f,
+                                              -0.5f, -1.0f, 0.5f,  1.0f, -1.0f, 0.5f, 1.0f,  1.0f, 0.5f,
+                                              -0.5f, -1.0f, 0.5f,  1.0f, 1.0f,  0.5f, -0.5f, 1.0f, 0.5f};
+            r.VertexPointer(3, GL_FLOAT, 0, quads.data());
+            GL1(glColor4f)(1.0f, 0.0f, 0.0f, 1.0f);
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            GL1(glColor4f)(0.0f, 1.0f, 0.0f, 1.0f);
+            r.DrawArrays(GL_TRIANGLES, 6, 6);
+            GL1(glDisable)(GLenum(GL_DEPTH_TEST));
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+            GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+            GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+            GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_REPLACE));
+            const std::vector<float> uv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+            r.TexCoordPointer(2, GL_FLOAT, 0, uv.data());
+            r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+            const std::vector<float> shown = Quad(0.0f, -0.2f, 0.9f, 0.9f);
+            r.VertexPointer(2, GL_FLOAT, 0, shown.data());
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            r.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+            GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+        }
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& ExtScenes()
@@ -196,6 +314,10 @@ const std::vector<SScene>& ExtScenes()
     static const std::vector<SScene> scenes = {
         {"es2-ext", "ES 2.0 extensions: vertex-array objects, a mapped buffer, discard", &Es2Ext, 2},
         {"es1-ext", "ES 1.1 extensions: vertex arrays, mapping, discard, an OES framebuffer, multi-draw", &Es1Ext, 1},
+        {"es2-vao-later-ext", "ES 2.0: a vertex-array object made in frame 1, drawn from in frame 3", &Es2VertexArrayLater,
+         2},
+        {"es1-fbo-later-ext", "ES 1.1: an OES framebuffer and renderbuffer made in frame 1, used in frame 3",
+         &Es1FramebufferLater, 1},
     };
     return scenes;
 }

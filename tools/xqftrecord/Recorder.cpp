@@ -353,6 +353,39 @@ void CRecorder::WriteProbe()
     }
 }
 
+void CRecorder::SwapVertexArray(GLuint array)
+{
+    if (array == m_vertexArray)
+        return;
+    SVertexArrayState& left = m_vertexArrays[m_vertexArray];
+    std::copy(std::begin(m_attributes), std::end(m_attributes), left.attributes);
+    left.elementBuffer = m_elementBuffer;
+    const SVertexArrayState bound = m_vertexArrays[array];  // a new object holds the defaults
+    std::copy(std::begin(bound.attributes), std::end(bound.attributes), m_attributes);
+    m_elementBuffer = bound.elementBuffer;
+    m_vertexArray = array;
+}
+
+// Mesa's ES 1.1 contexts refuse the functions: there nothing is bound or deleted.
+void CRecorder::BindVertexArray(GLuint array)
+{
+    using BindName = void (*)(GLuint);
+    REC_EXT(*this, glBindVertexArrayOES, BindName)(Name{"vertexarray", array});
+    if (m_api == 2)
+        SwapVertexArray(array);
+}
+
+void CRecorder::DeleteVertexArray(GLuint array)
+{
+    using ConstNames = void (*)(GLsizei, const GLuint*);
+    REC_EXT(*this, glDeleteVertexArraysOES, ConstNames)(1, Array<GLuint>{&array, 1, "vertexarray"});
+    if (m_api != 2 || array == 0)
+        return;
+    if (array == m_vertexArray)
+        SwapVertexArray(0);        // deleting the bound object binds the default one
+    m_vertexArrays.erase(array);  // GL may give the name out again
+}
+
 void CRecorder::BindBuffer(GLenum target, GLuint buffer)
 {
     if (m_api == 1)

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -106,6 +107,10 @@ public:
     // Extension calls are logged the same way, with the scene's API as their selector ("sel"); see
     // REC_EXT. glUnmapBufferOES logs the bytes the scene wrote through the mapping.
     void UnmapBuffer(GLenum target, const std::vector<uint8_t>& written);
+    // The vertex-array-object functions whose capture needs more: on ES 2.0 the attribute arrays
+    // and the element buffer the draws' blocks are captured from are the bound object's.
+    void BindVertexArray(GLuint array);
+    void DeleteVertexArray(GLuint array);
 
     // Calls whose capture needs more than their arguments (of the scene's API).
     void BindBuffer(GLenum target, GLuint buffer);
@@ -190,6 +195,8 @@ private:
     void Draw(GLenum mode, GLsizei count, GLenum type, const void* indices, GLint first);
     void ReadBack(uint32_t width, uint32_t height);
     void WriteProbe();
+    // Keeps the attribute arrays and element buffer of the object bound so far, takes those of `array`.
+    void SwapVertexArray(GLuint array);
 
     CDirectMesa& m_mesa;
     std::string m_dir, m_scene;
@@ -206,6 +213,14 @@ private:
     GLuint m_arrayBuffer = 0;
     GLuint m_elementBuffer = 0;
     SAttribute m_attributes[16];
+    // What the vertex-array objects not bound hold (by name), and the one bound.
+    struct SVertexArrayState
+    {
+        SAttribute attributes[16];
+        GLuint elementBuffer = 0;
+    };
+    std::map<GLuint, SVertexArrayState> m_vertexArrays;
+    GLuint m_vertexArray = 0;
     SClientArray m_es1Arrays[kEs1Arrays];
     GLenum m_clientActiveTexture = GL_TEXTURE0;
     std::vector<std::pair<const void*, uint32_t>> m_pointers;
