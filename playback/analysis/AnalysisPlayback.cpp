@@ -74,8 +74,10 @@ bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
         ResetEs1Names(m_analysisEs1);
     }
     if (m_es1Dirty && m_trace->GetFrameEs1State(frame, &es1)) {
-        if (egl.currentDisplay != 0)
+        if (egl.currentDisplay != 0) {
             RestoreEs1State(es1, frame, &m_es1);
+            RestoreEs1VertexArrays(es1, m_es1Extensions);
+        }
         m_es1 = es1;
         m_es1Dirty = 0;
     } else if (m_es2Dirty && m_trace->GetFrameEs2State(frame, &es2)) {

@@ -303,3 +303,98 @@ void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
     const CIdentityModelView identity(gl);
     Lights(gl, s);
 }
+
+// ---- vertex-array objects of the extension ----
+
+namespace {
+
+using ClientPointer = void (*)(GLint size, GLenum type, GLsizei stride, const void* pointer);
+using TypedPointer = void (*)(GLenum type, GLsizei stride, const void* pointer);
+
+// Points a buffer-backed array at its recorded offset; an array without a buffer is pointed at each
+// draw's captured block by the player, so nothing is sent for it.
+bool FromBuffer(SEs1Host& gl, const SEs1ClientArray& a, const void* setter)
+{
+    if (a.buffer == 0 || !setter)
+        return false;
+    Bind(gl, GL_ARRAY_BUFFER, a.buffer);
+    return true;
+}
+const void* Offset(const SEs1ClientArray& a) { return reinterpret_cast<const void*>(uintptr_t(uint32_t(a.pointer))); }
+void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, ClientPointer set)
+{
+    if (FromBuffer(gl, a, reinterpret_cast<const void*>(set)))
+        set(a.size, a.type, a.stride, Offset(a));
+}
+void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, TypedPointer set)
+{
+    if (FromBuffer(gl, a, reinterpret_cast<const void*>(set)))
+        set(a.type, a.stride, Offset(a));
+}
+
+// What one object holds, into the object bound on the host. The palette arrays only where the host
+// offers the matrix palette (it refuses their switches otherwise).
+void FillVertexArray(SEs1Host& gl, const SEs1VertexArray& va)
+{
+    const bool palette = gl.ext.glMatrixIndexPointerOES && gl.ext.glWeightPointerOES;
+    ArrayFromBuffer(gl, va.color, XQF_HOST(gl, glColorPointer));
+    ArrayFromBuffer(gl, va.vertex, XQF_HOST(gl, glVertexPointer));
+    ArrayFromBuffer(gl, va.normal, XQF_HOST(gl, glNormalPointer));
+    ArrayFromBuffer(gl, va.pointSize, XQF_HOST(gl, glPointSizePointerOES));
+    if (palette) {
+        ArrayFromBuffer(gl, va.matrixIndex, reinterpret_cast<ClientPointer>(gl.ext.glMatrixIndexPointerOES));
+        ArrayFromBuffer(gl, va.weight, reinterpret_cast<ClientPointer>(gl.ext.glWeightPointerOES));
+    }
+    const GLint units = std::clamp(HostInt(gl, GL_MAX_TEXTURE_UNITS), 1, kEs1Units);
+    for (GLint u = 0; u < units; ++u)
+        if (va.texCoord[u].buffer != 0) {
+            XQF_HOST(gl, glClientActiveTexture)(GL_TEXTURE0 + GLenum(u));
+            ArrayFromBuffer(gl, va.texCoord[u], XQF_HOST(gl, glTexCoordPointer));
+        }
+    for (int i = 0; i < 6; ++i) {
+        const bool paletteArray = kEs1ClientStates[i] == GL_MATRIX_INDEX_ARRAY_OES ||
+                                  kEs1ClientStates[i] == GL_WEIGHT_ARRAY_OES;
+        if (paletteArray && !palette)
+            continue;
+        if (va.enabled[i])
+            XQF_HOST(gl, glEnableClientState)(kEs1ClientStates[i]);
+        else
+            XQF_HOST(gl, glDisableClientState)(kEs1ClientStates[i]);
+    }
+    Bind(gl, GL_ELEMENT_ARRAY_BUFFER, va.elementArrayBuffer);
+}
+
+} // namespace
+
+void RestoreEs1VertexArrays(const SEs1State& snapshot, SEs1ExtensionState& names)
+{
+    SEs1Host& gl = *SEs1Host::Instance();
+    bool others = snapshot.vertexArrayBinding != 0;
+    for (const auto& entry : snapshot.vertexArrays)
+        others = others || entry.key != 0;
+    if (!others)
+        return;
+    names.LoadExtensionsOnce();  // the calls that made them may all lie before this frame
+    using BindVertexArray = void (*)(GLuint);
+    using GenVertexArrays = void (*)(GLsizei, GLuint*);
+    auto bind = reinterpret_cast<BindVertexArray>(gl.ext.glBindVertexArrayOES);
+    auto gen = reinterpret_cast<GenVertexArrays>(gl.ext.glGenVertexArraysOES);
+    if (!bind || !gen)
+        return;
+    const GLint clientActive = HostInt(gl, GL_CLIENT_ACTIVE_TEXTURE);
+    for (const auto& entry : snapshot.vertexArrays) {
+        if (entry.key == 0)
+            continue;
+        const uint32_t* known = std::as_const(names.vertexArrays).Get(entry.key);
+        GLuint host = known ? *known : 0;
+        if (host == 0) {
+            gen(1, &host);
+            names.SetVertexArray(entry.key, host);
+        }
+        bind(host);
+        FillVertexArray(gl, entry.record);
+    }
+    bind(names.GetVertexArray(snapshot.vertexArrayBinding));
+    Bind(gl, GL_ARRAY_BUFFER, snapshot.arrayBufferBinding);  // not an object's: the snapshot's own
+    XQF_HOST(gl, glClientActiveTexture)(clientActive ? GLenum(clientActive) : GL_TEXTURE0);
+}

@@ -364,4 +364,76 @@ TEST_F(Es1Restore, AnalysingAFrameAgainUploadsNoTextureAndGivesTheSameState)
     RunCommand("rm -rf '" + dir + "'");
 }
 
+// A host offering vertex-array objects on ES 1.1 (Mesa does not: these stand in for its entry
+// points): names are handed out from 40 on, each call is logged.
+std::vector<std::string> g_vertexArrayCalls;
+GLuint g_nextVertexArray = 40;
+void FakeGenVertexArrays(GLsizei n, GLuint* names)
+{
+    for (GLsizei i = 0; i < n; ++i)
+        names[i] = g_nextVertexArray++;
+    g_vertexArrayCalls.push_back("gen");
+}
+void FakeBindVertexArray(GLuint name) { g_vertexArrayCalls.push_back("bind " + std::to_string(name)); }
+
+// Each object other than the default one is made once, bound and given its buffer-backed arrays,
+// switches and element buffer; the snapshot's binding goes through the player's names. Without the
+// entry points nothing is sent.
+TEST_F(Es1Restore, VertexArrayObjectsAreMadeOnceAndFilled)
+{
+    SEs1State s;
+    SEs1VertexArray& va = s.vertexArrays[5];
+    va.vertex = {3, 2, GL_FLOAT, 0, 8};
+    va.color = {0, 4, GL_FLOAT, 0, 0x1000};  // client memory: the player points it at each draw
+    va.enabled[2] = 1;                       // GL_VERTEX_ARRAY
+    va.elementArrayBuffer = 4;
+    s.vertexArrayBinding = 5;
+    s.arrayBufferBinding = 7;
+
+    SEs1ExtensionState names;
+    names.token = std::make_unique<uint8_t>(1);  // loaded: the fakes stay in place
+    auto restoreArrays = [&] {
+        spy = std::make_unique<CHostSpy>();
+        Wrap();
+        XQF_SPY(*spy, *gl, glVertexPointer);
+        XQF_SPY(*spy, *gl, glColorPointer);
+        XQF_SPY(*spy, *gl, glEnableClientState);
+        XQF_SPY(*spy, *gl, glDisableClientState);
+        g_vertexArrayCalls.clear();
+        RestoreEs1VertexArrays(s, names);
+    };
+    const SHostExtensionSlots saved = gl->ext;
+    gl->ext.glGenVertexArraysOES = gl->ext.glBindVertexArrayOES = nullptr;
+    restoreArrays();
+    EXPECT_TRUE(spy->calls.empty()) << "a host without the entry points";
+
+    gl->ext.glGenVertexArraysOES = reinterpret_cast<void*>(&FakeGenVertexArrays);
+    gl->ext.glBindVertexArrayOES = reinterpret_cast<void*>(&FakeBindVertexArray);
+    g_nextVertexArray = 40;
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        restoreArrays();
+        using Names = std::vector<std::string>;
+        EXPECT_EQ(g_vertexArrayCalls, pass == 0 ? Names({"gen", "bind 40", "bind 40"}) : Names({"bind 40", "bind 40"}));
+        EXPECT_EQ(names.GetVertexArray(5), 40u);
+        const std::vector<SHostCall> pointers = spy->Of("glVertexPointer");
+        ASSERT_EQ(pointers.size(), 1u);
+        EXPECT_EQ(pointers[0].args, (std::vector<uint64_t>{2, GL_FLOAT, 0, 8}));
+        EXPECT_EQ(spy->Count("glColorPointer"), 0);
+        EXPECT_EQ(spy->Of("glEnableClientState").size(), 1u);
+        EXPECT_EQ(spy->Of("glEnableClientState")[0].args[0], uint64_t(GL_VERTEX_ARRAY));
+        EXPECT_EQ(spy->Count("glDisableClientState"), 3) << "colour, normal, point size; no palette array";
+        std::vector<std::pair<uint64_t, uint64_t>> binds;
+        for (const SHostCall& c : spy->Of("glBindBuffer"))
+            binds.emplace_back(c.args[0], c.args[1]);
+        using Binds = std::vector<std::pair<uint64_t, uint64_t>>;
+        EXPECT_EQ(binds, Binds({{GL_ARRAY_BUFFER, 3}, {GL_ELEMENT_ARRAY_BUFFER, 4}, {GL_ARRAY_BUFFER, 7}}));
+    }
+    gl->ext = saved;
+    XQF_HOST(*gl, glDisableClientState)(GL_VERTEX_ARRAY);
+    XQF_HOST(*gl, glBindBuffer)(GL_ARRAY_BUFFER, 0);
+    XQF_HOST(*gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, 0);
+    EXPECT_EQ(XQF_HOST(*gl, glGetError)(), GLenum(GL_NO_ERROR));
+}
+
 } // namespace
