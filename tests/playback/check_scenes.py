@@ -15,8 +15,8 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
           deliberate differences below
   replay  replay of every frame equals the direct run's NAME.fN.ppm (frame 1 through the EGL
           player); the frame holding a call recorded with an error reports it and still matches.
-          ES 1.1 scenes (es1-...) and the extension scenes (...-ext, whose extension objects are
-          all made inside their frame) also replay every frame from the trace's start
+          ES 1.1 scenes (es1-...) and the extension scenes (...-ext; the ...-later-ext ones use in
+          frame 3 objects made in frame 1) also replay every frame from the trace's start
           (--from-start), as do the FROM_START_SCENES; the frames of es1-leftover from 2 on are deliberately different
           (ES1_DIFFERENT_FRAMES). A frame holding a multi-draw call is replayed but not compared
           (see the deliberate differences). ES 1.1 host states leave out what the restore does not
