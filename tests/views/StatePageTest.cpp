@@ -188,6 +188,22 @@ TEST(Es2StatePage, VertexAttribArraysAreNamedByIndexAndMarkedWhenSwitched)
     EXPECT_EQ(Marked(Page(trace, 3, 3)), std::vector<std::string>{});
 }
 
+// The switches shown are those of the bound vertex-array object (bound through the extension on
+// this ES 2.0 context, selector 2): binding another object changes what the row lists.
+TEST(Es2StatePage, VertexAttribArraysAreTheBoundVertexArrays)
+{
+    CTraceData& trace = Load({W(kEnableVertexAttribArray, {0}), W(4007, {2, 5}),  // glBindVertexArrayOES(5)
+                              W(kEnableVertexAttribArray, {1}), W(4007, {2, 0}), Swap()});
+    const auto row = [&](int call) {
+        const std::string misc = Group(Page(trace, call, 1), "Misc");
+        return misc.substr(0, misc.find("  Depth Range"));
+    };
+    EXPECT_EQ(row(1), "  VertexAttrib: \n    (Attrib<0>: Enabled)\n");
+    EXPECT_EQ(row(2), "  *VertexAttrib: NONE\n");
+    EXPECT_EQ(row(3), "  *VertexAttrib: \n    (Attrib<1>: Enabled)\n");
+    EXPECT_EQ(row(4), "  VertexAttrib: \n    (Attrib<0>: Enabled)\n");
+}
+
 TEST(Es2StatePage, StencilRowsPrintTheirThirtyTwoBitValues)
 {
     CTraceData& trace = Load({W(kStencilFuncSeparate, {0x0404, 0x0200, 0xFFFFFFFFu, 0x80000000u}),

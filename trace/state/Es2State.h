@@ -186,3 +186,14 @@ struct SEs2State
     uint32_t vertexArrayBinding = 0;
     CObjectTable<SEs2VertexArray> vertexArrays;
 };
+
+// The attribute-array switches in force: the bound vertex-array object's (the default object's are
+// the state's own table); an object without a record has none switched.
+inline const CObjectTable<unsigned int>& EnabledAttribArrays(const SEs2State& s)
+{
+    static const CObjectTable<unsigned int> kNone;
+    if (s.vertexArrayBinding == 0)
+        return s.vertexAttribArrayEnabled;
+    const SEs2VertexArray* bound = s.vertexArrays.Get(s.vertexArrayBinding);
+    return bound ? bound->enabled : kNone;
+}

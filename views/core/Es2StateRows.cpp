@@ -120,12 +120,12 @@ void AttribRows(const SEs2State& now, const SEs2State&, SStateGroup& g)
     g.rows.push_back(std::move(header));
 }
 
-// The vertex-attribute arrays switched on or off so far, in the order first touched; each named by
-// its attribute index.
+// The vertex-attribute arrays of the bound vertex-array object switched on or off so far, in the
+// order first touched; each named by its attribute index.
 void VertexAttribRows(const SEs2State& now, const SEs2State& before, SStateGroup& g)
 {
-    const auto& table = now.vertexAttribArrayEnabled;
-    const auto& previous = before.vertexAttribArrayEnabled;
+    const auto& table = EnabledAttribArrays(now);
+    const auto& previous = EnabledAttribArrays(before);
     bool changed = table.Count() != previous.Count();
     SStateLine row = Line(FormatText("VertexAttrib: %s", table.IsEmpty() ? "NONE" : ""));
     for (const auto& e : table) {
