@@ -72,6 +72,7 @@ bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
     if (egl.currentDisplay == 0) {
         ResetNameMaps();
         ResetEs1Names(m_analysisEs1);
+        ResetEs1Names(m_es1Extensions);  // the ES 1.1 vertex-array names the player and restore share
     }
     if (m_es1Dirty && m_trace->GetFrameEs1State(frame, &es1)) {
         if (egl.currentDisplay != 0) {
