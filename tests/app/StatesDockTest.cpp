@@ -32,8 +32,8 @@ SCall Texture(uint32_t name, int level, int size, uint8_t shade)
     return TexImage(kTexture2D, level, kRgba, size, size, kUbyte, std::vector<uint8_t>(size_t(size) * size * 4, shade));
 }
 
-// Program 3 with shaders 1 (vertex, two sources) and 2 (fragment); shader 4 has a source and is
-// never attached. Texture 5 with levels 0-2, texture 6, texture 5 again.
+// Program 3 with shaders 1 (vertex, two sources, attached twice) and 2 (fragment); shader 4 has a
+// source and is never attached. Texture 5 with levels 0-2, texture 6, texture 5 again.
 std::vector<SCall> FirstTrace()
 {
     return {Ret(kCreateShader, 1, {kVertex}), Ret(kCreateShader, 2, {kFragment}), Ret(kCreateShader, 4, {kVertex}),
@@ -41,7 +41,8 @@ std::vector<SCall> FirstTrace()
             Source(4, "unused"), Ret(2030, 3, {}), W(kAttachShader, {3, 1}), W(kAttachShader, {3, 2}),
             W(kBindTexture, {kTexture2D, 5}), Texture(5, 0, 4, 10), Texture(5, 1, 2, 20), Texture(5, 2, 1, 30),
             W(kBindTexture, {kTexture2D, 6}), Texture(6, 0, 2, 40), W(kBindTexture, {kTexture2D, 5}),
-            Texture(5, 0, 8, 50), W(kEnable, {0x0BE2}), SwapBuffers(1), W(kDepthFunc, {0x0203})};
+            Texture(5, 0, 8, 50), W(kEnable, {0x0BE2}), SwapBuffers(1), W(kDepthFunc, {0x0203}),
+            W(kAttachShader, {3, 1})};
 }
 
 std::vector<SCall> SecondTrace()
@@ -98,11 +99,12 @@ TEST_F(StatesDockTest, ListsGroupLevelsAndShowOnlyTheOpenTrace)
                     .startsWith("Texture: 5\n  Target: GL_TEXTURE_2D\n  Dimension: 4x4\n  Internal Format: GL_RGBA\n"
                                 "  Type: GL_UNSIGNED_BYTE\n  Level: 1\n    Target: GL_TEXTURE_2D\n"))
         << Items(textures->Tree(), true).toStdString();
-    // Sources of attached shaders in call order; shader 4 is never attached.
+    // Sources of attached shaders in call order, each shader once however often attached, its
+    // versions told apart by their calls; shader 4 is never attached.
     EXPECT_EQ(Items(shaders->Tree(), true).toStdString(),
-              "Program: 3\n  ShaderId: 1 VERTEX  { \"void main(){}\" }\n"
-              "  ShaderId: 1 VERTEX  { \"void main(){ gl_Position...\" }\n"
-              "  ShaderId: 2 FRAGMENT  { \"void main(){ }\" }");
+              "Program: 3\n  ShaderId: 1 VERTEX  call 4  { \"void main(){}\" }\n"
+              "  ShaderId: 1 VERTEX  call 6  { \"void main(){ gl_Position...\" }\n"
+              "  ShaderId: 2 FRAGMENT  call 5  { \"void main(){ }\" }");
     ASSERT_EQ(c->GetTextures()->size(), 5u);
     EXPECT_EQ(c->GetTextures()->at(4)->thumbnail.toImage().pixelColor(3, 3), QColor(50, 50, 50));
 

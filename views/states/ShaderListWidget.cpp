@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "TraceController.h"
 #include "TraceStatistics.h"
@@ -75,14 +76,17 @@ void CShaderListWidget::Populate()
     for (const SShaderAttachment& a : attachments) {
         auto* program = new QTreeWidgetItem(QStringList("Program: " + QString::number(a.programName)));
         program->setFont(0, bold);
+        // A shader attached again (each time a program is rebuilt) is listed once; its sources
+        // are told apart by the call that gave them.
+        std::unordered_set<uint32_t> listed;
         for (uint32_t shader : a.shaderNames) {
             const auto found = byShader.find(shader);
-            if (found == byShader.end())
+            if (found == byShader.end() || !listed.insert(shader).second)
                 continue;
             for (const SShaderSource* s : found->second) {
                 const QString text = "ShaderId: " + QString::number(shader) +
-                                     (s->shaderType == kFragmentShader ? " FRAGMENT" : " VERTEX") + "  " +
-                                     SourcesText(*trace, s->callNumber);
+                                     (s->shaderType == kFragmentShader ? " FRAGMENT" : " VERTEX") + "  call " +
+                                     QString::number(s->callNumber) + "  " + SourcesText(*trace, s->callNumber);
                 auto* row = new QTreeWidgetItem(QStringList(text));
                 row->setData(0, kCallRole, int(s->callNumber));
                 program->addChild(row);

@@ -1,7 +1,8 @@
 #pragma once
 // Every program of the trace with the shader sources attached to it: a bold "Program: N" item per
-// program, under it one row per glShaderSource of each attached shader, holding that call's
-// number under role 100. Built once per opened trace from the statistics' lists.
+// program, under it, for each shader attached to it (once however often it was attached), one row
+// per glShaderSource of that shader naming the call and holding its number under role 100. Built
+// once per opened trace from the statistics' lists.
 #include <QFrame>
 
 class QTreeWidget;
