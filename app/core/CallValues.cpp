@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Es2Records.h"
 #include "apicall/ApiCall.h"
 #include "values/ApiTypes.h"
 
@@ -44,4 +45,10 @@ const SApiTypeBase* CCallValues::Argument(const char* name) const
         if (m_names[i] && std::strcmp(m_names[i], name) == 0)
             return m_values[i];
     return nullptr;
+}
+
+const CXQFTString* ShaderSourceText(CApiCall* call)
+{
+    auto* source = dynamic_cast<xqft_es2::CEs2_glShaderSource_v1*>(call);
+    return source ? &source->Source() : nullptr;
 }

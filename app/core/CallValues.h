@@ -7,7 +7,12 @@
 #include "apicall/CallInfo.h"
 
 class CApiCall;
+class CXQFTString;
 struct SApiTypeBase;
+
+// The source text a glShaderSource call gave, its strings joined as recorded (see the call's
+// record); null for any other call.
+const CXQFTString* ShaderSourceText(CApiCall* call);
 
 // The 32-bit value of a scalar holder; false for holders that are not scalars.
 bool ScalarValue(const SApiTypeBase* value, uint32_t* out);

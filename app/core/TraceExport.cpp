@@ -8,6 +8,7 @@
 #include "values/ApiTypes.h"
 #include "apicall/CallInfo.h"
 #include "CallQueries.h"
+#include "CallValues.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -156,21 +157,18 @@ bool ExportShaders(CTraceData* trace, const std::vector<SShaderSource>& sources,
         CGenCallInfo info;
         entry->call->ListArguments(&info, 0);
         const SApiTypeBase* shader = nullptr;
-        const SApiTypeBase* text = nullptr;
         if (const auto* values = info.GetArguments()) {
             const auto& names = info.GetArgumentNames();
-            for (size_t i = 0; i < values->size() && i < names.size(); ++i) {
+            for (size_t i = 0; i < values->size() && i < names.size(); ++i)
                 if (names[i] == "shader")
                     shader = (*values)[i];
-                else if (names[i] == "string")
-                    text = (*values)[i];
-            }
         }
-        CXQFTString namePart, raw, contents;
+        CXQFTString namePart, raw;
         if (shader)
             shader->ToString(namePart, &raw);
-        if (text)
-            text->ToLongString(contents);
+        // The source as the call gave it, so the file compiles as it did on the device.
+        const CXQFTString* found = ShaderSourceText(entry->call.get());
+        const CXQFTString contents = found ? *found : CXQFTString();
         const CXQFTString path = StringFromFormat(source.shaderType == 0x8B30 ? "%s/%s_Shader%s.fsh" : "%s/%s_Shader%s.vsh",
                                                   folder.CStr(), "XQFTraceShader", namePart.CStr());
         FilePtr file(std::fopen(path.CStr(), "wb"));

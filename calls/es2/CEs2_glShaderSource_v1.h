@@ -1,6 +1,7 @@
 #pragma once
-// glShaderSource keeps, beside its recorded strings, the joined source text that the state tracking
-// builds on first use and points shader records at; the call owns it for the life of the trace.
+// glShaderSource keeps, beside its recorded strings, the source they make joined, built on first
+// use: the state tracking points shader records at it, the shader viewer and the shader export
+// show and write it. The call owns it for the life of the trace.
 // Included by Es2Records.h after the table's expansion, which gives the row's record.
 
 namespace xqft_es2 {
@@ -10,14 +11,17 @@ class CEs2_glShaderSource_v1 final : public RowBase<CEs2_glShaderSource_v1>
 public:
     using TRecord::TRecord;
 
-    // Empty until the state tracking joins the recorded strings into it.
-    CXQFTString& JoinedSource() { return m_joinedSource; }
+    // The source exactly as the call gave it: its first `count` strings joined byte for byte, each
+    // cut to its recorded length where one was given (a negative length, or none recorded: up to
+    // its NUL). Empty for a call recorded without data.
+    const CXQFTString& Source();
 
 protected:
     bool UpdateState(void* state, uint32_t frame) override; // Es2Effects.cpp
 
 private:
     CXQFTString m_joinedSource;
+    bool m_joined = false;
 };
 
 } // namespace xqft_es2

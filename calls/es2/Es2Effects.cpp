@@ -1,6 +1,7 @@
 // State effects of the ES 2.0 records: fixed-function state, texture units, buffers,
 // framebuffers, renderbuffers and shaders. One small overload per row of Es2Calls.def.
 #include "Es2EffectSupport.h"
+#include <cstring>
 
 namespace xqft_es2 {
 
@@ -382,20 +383,38 @@ bool Es2Effect(const CEs2_glCreateShader_v1& c, SEs2State& s)
     return true;
 }
 
+const CXQFTString& CEs2_glShaderSource_v1::Source()
+{
+    if (m_joined)
+        return m_joinedSource;
+    m_joined = true;
+    const auto& strings = Item<"string">().data;
+    const auto& lengths = Item<"length">().data;
+    const int32_t count = Item<"count">().Value();
+    if (!HasData(*this) || count <= 0)
+        return m_joinedSource;
+    const size_t n = std::min<size_t>(size_t(count), strings.ElementCount());
+    for (size_t i = 0; i < n; ++i) {
+        const char* text = strings[i].Text();
+        if (!text)
+            continue;
+        // Never past the bytes the capture recorded.
+        size_t take = strings[i].length;
+        if (i < lengths.ElementCount() && lengths[i].value >= 0)
+            take = std::min<size_t>(take, size_t(lengths[i].value));
+        else
+            take = strnlen(text, take);
+        m_joinedSource.Append(text, take);
+    }
+    return m_joinedSource;
+}
+
 bool CEs2_glShaderSource_v1::UpdateState(void* state, uint32_t)
 {
     SEs2State& s = *static_cast<SEs2State*>(state);
-    const auto& strings = Item<"string">().data;
-    const int32_t count = Item<"count">().Value();
-    if (!HasData(*this) || strings.ElementCount() == 0)
+    if (!HasData(*this) || Item<"string">().data.ElementCount() == 0)
         return true;
-    if (m_joinedSource.IsEmpty() && count > 0) {
-        const size_t n = std::min<size_t>(size_t(count), strings.ElementCount());
-        for (size_t i = 0; i < n; ++i)
-            if (const char* text = strings[i].Text())
-                m_joinedSource.Append(text);
-    }
-    s.shaders[Item<"shader">().Value()].source = m_joinedSource.CStr();
+    s.shaders[Item<"shader">().Value()].source = Source().CStr();
     return true;
 }
 

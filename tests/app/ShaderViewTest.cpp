@@ -1,7 +1,8 @@
 // The shader view end to end, offscreen: the viewer's compiler option names a test-double
 // compiler, the sample trace opens, and the shaders chosen in the shader list show read-only,
 // highlighted, with the double's count beside each line; a hung compiler leaves the window
-// responsive and the next choice cancels it.
+// responsive and the next choice cancels it. A source recorded as several strings shows as the
+// device compiled it, and the shipped GLSL ES check passes it.
 #include <QElapsedTimer>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -141,6 +142,46 @@ TEST_F(ShaderViewTest, AHungCompilerKeepsTheWindowResponsiveAndTheNextChoiceCanc
     Choose(rows[1]);
     EXPECT_TRUE(WaitFor([&] { return kill(hung, 0) != 0; })) << "the first compile's child is killed";
     EXPECT_TRUE(Counts().empty());
+
+    // The second hung compile would hold the one worker into the next test: a good compiler's
+    // run cancels it.
+    c->m_shaderCompilerPath = QString::fromStdString(Fakes().Path("ok"));
+    viewer->SLTUpdateCompiler();
+    Choose(rows[0]);
+    EXPECT_TRUE(WaitFor([&] { return !Counts().empty(); }));
+}
+
+TEST_F(ShaderViewTest, AMultiStringSourceShowsAsGivenAndTheCompileRoadPassesIt)
+{
+    if (system("command -v glslangValidator >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "glslangValidator is not installed (Debian package glslang-tools)";
+    c->m_shaderCompilerPath = XQFT_BINARY_DIR "/bin/xqf-glsl-check";
+    viewer->SLTUpdateCompiler();
+    c->SLTOpenTrace(TracePath("multistring.xqft"));
+    // make_traces.py's strings joined as glShaderSource takes them: lengths cut the second
+    // fragment string short, the third ends at its NUL, the vertex strings have no lengths.
+    const QString vertex = "attribute vec4 p;\nvarying vec2 uv;\nvoid main()\n{\n    uv = p.xy;\n"
+                           "    gl_Position = p;\n}\n";
+    const QString fragment = "precision mediump float;\nuniform vec4 tint;\nvarying vec2 uv;\nvoid main()\n{\n"
+                             "    gl_FragColor = tint * vec4(uv, 1.0, 1.0);\n}\n";
+    const std::vector<QTreeWidgetItem*> rows = ShaderRows();
+    ASSERT_EQ(rows.size(), 3u) << "shader 22, attached twice, is listed once with its two sources";
+    const QStringList texts = {vertex, fragment, fragment};
+    std::vector<SCompileResult> results;
+    const QMetaObject::Connection reports =
+        QObject::connect(CShaderEditController::Instance(), &CShaderEditController::CompileProfileChanged,
+                         [&](const SCompileResult& r) { results.push_back(r); });
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i]->text(0).toStdString());
+        results.clear();
+        Choose(rows[i]);
+        EXPECT_EQ(panel->toPlainText(), texts[int(i)]);
+        // The stage is the shader's own: the vertex source has no precision qualifier to tell it by.
+        EXPECT_EQ(panel->GetDocType(), uint32_t(i == 0 ? eShaderDocGLSLESVertex : eShaderDocGLSLESFragment));
+        ASSERT_TRUE(WaitFor([&] { return !results.empty(); })) << "the background compile reports";
+        EXPECT_EQ(results.back().status, uint32_t(SCompileResult::kSuccess)) << results.back().output.CStr();
+    }
+    QObject::disconnect(reports);
 }
 
 } // namespace

@@ -7,6 +7,7 @@ dock's frame and call summaries of every frame.
 usage: check_exports.py XQFT_DUMP TOOLS_DIR WORK_DIR
 """
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -165,6 +166,15 @@ def s_array(p, read_elem, long_elem):
     return "\n".join(long_elem(e) for e in elems), elems
 
 
+def joined_source(count, strings, lengths):
+    """What glShaderSource was given: its first count strings, each cut to its length where one is
+    given and not negative, else at its NUL."""
+    out = ""
+    for k, (_, chars) in enumerate(strings[:max(count, 0)]):
+        out += chars[:lengths[k]] if k < len(lengths) and lengths[k] >= 0 else chars.split("\0")[0]
+    return out
+
+
 class Call:
     def __init__(self, api, name, args, ret=None, **facts):
         self.api, self.name, self.args, self.ret, self.facts = api, name, args, ret, facts
@@ -216,13 +226,15 @@ def decode(rid, p, with_data):
     if rid == 2099:
         shader, count = p.u(21), p.i(18)
         if with_data:
-            text, elems = s_array(p, lambda q: s_string(q, True), lambda e: quoted(e[1]).replace("\r", ""))
-            lengths, _ = s_array(p, lambda q: q.i(17), lambda v: "%d" % v)
-            source = "".join(e[1] for e in elems)
+            # The long text of a string ends at its first NUL.
+            text, elems = s_array(p, lambda q: s_string(q, True),
+                                  lambda e: quoted(e[1].split("\0")[0]).replace("\r", ""))
+            lengths, given = s_array(p, lambda q: q.i(17), lambda v: "%d" % v)
+            source = joined_source(count, elems, given)
         else:
-            text, lengths, source = ptr(p.u(0)), ptr(p.u(0)), None
+            text, lengths, source = ptr(p.u(0)), ptr(p.u(0)), ""
         return Call("ES2", "glShaderSource", ["%u" % shader, "%d" % count, text, lengths],
-                    shader=shader, source=source, source_text=text)
+                    shader=shader, source=source)
     if rid == 2106:
         args = [e(), i(), e(), i(18), i(18), i(), e(), e(), s_block(p, "Image")]
         return Call("ES2", "glTexImage2D", args)
@@ -343,7 +355,7 @@ def expected_shaders(frames):
             elif rid == 2099:
                 s = c.facts["shader"]
                 ext = "fsh" if types.get(s) == 0x8B30 else "vsh"
-                files["XQFTraceShader_Shader%u.%s" % (s, ext)] = c.facts["source_text"]
+                files["XQFTraceShader_Shader%u.%s" % (s, ext)] = c.facts["source"]
     return files
 
 
@@ -359,6 +371,18 @@ def compare(what, got, want):
             print("MISMATCH %s at line %d:\n  got:  %r\n  want: %r" % (
                 what, k + 1, a[k] if k < len(a) else None, b[k] if k < len(b) else None))
             break
+    return 1
+
+
+def compiles(path):
+    """A written shader compiles as its stage (when glslangValidator is installed)."""
+    if not shutil.which("glslangValidator"):
+        return 0
+    stage = "frag" if path.endswith(".fsh") else "vert"
+    run = subprocess.run(["glslangValidator", "-S", stage, path], capture_output=True, text=True)
+    if run.returncode == 0:
+        return 0
+    print("MISMATCH %s does not compile as %s:\n%s" % (path, stage, run.stdout + run.stderr))
     return 1
 
 
@@ -384,13 +408,14 @@ def check(dump, trace_path, work):
         os.remove(os.path.join(folder, old))
     subprocess.run([dump, "export-shaders", trace_path, folder], check=True)
     want = expected_shaders(frames)
-    got = {f: open(os.path.join(folder, f), encoding="latin-1").read() for f in os.listdir(folder)}
+    got = {f: open(os.path.join(folder, f), encoding="latin-1", newline="").read() for f in os.listdir(folder)}
     if sorted(got) != sorted(want):
         print("MISMATCH %s shader files: got %s, want %s" % (trace_path, sorted(got), sorted(want)))
         failures += 1
     else:
         for f in want:
             failures += compare(trace_path + " " + f, got[f], want[f])
+            failures += compiles(os.path.join(folder, f)) if with_data else 0
     print("%s: %d frames, %d calls, %d shader files: %s" % (
         os.path.basename(trace_path), len(frames), len(records), len(want), "ok" if not failures else "FAILED"))
     return failures
@@ -402,7 +427,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     subprocess.run([sys.executable, os.path.join(here, "make_traces.py"), tools, work], check=True)
     failures = 0
-    for name in ("good.xqft", "stats.xqft", "shaders.xqft", "es1.xqft"):
+    for name in ("good.xqft", "stats.xqft", "shaders.xqft", "es1.xqft", "multistring.xqft"):
         failures += check(dump, os.path.join(work, name), work)
     return 1 if failures else 0
 

@@ -78,6 +78,43 @@ def shader_order_trace(trace, es2, egl, path):
     w.write(path)
 
 
+# Sources given as several strings, as applications build them: with recorded lengths that cut a
+# string short, a negative length (up to the NUL, which the capture may have recorded with bytes
+# after it) and no length array at all. What each joins to, byte for byte, is the *_JOINED text.
+MULTI_FS = [("precision mediump float;\n", -1),
+            ("uniform vec4 tint;\nvarying vec2 uv;\nvoid main()\n{\nNOT PART OF THE SOURCE",
+             len("uniform vec4 tint;\nvarying vec2 uv;\nvoid main()\n{\n")),
+            ("    gl_FragColor = tint * vec4(uv, 1.0, 1.0);\n}\n\0left over after the terminator", -1)]
+MULTI_FS_JOINED = ("precision mediump float;\nuniform vec4 tint;\nvarying vec2 uv;\nvoid main()\n{\n"
+                   "    gl_FragColor = tint * vec4(uv, 1.0, 1.0);\n}\n")
+MULTI_VS = ["attribute vec4 p;\nvarying vec2 uv;\n", "void main()\n{\n    uv = p.xy;\n    gl_Position = p;\n}\n"]
+MULTI_VS_JOINED = "".join(MULTI_VS)
+
+
+def multistring_trace(trace, es2, egl, path):
+    """Program 23 of multi-string sources; the fragment shader is sourced again and attached again
+    in the second frame (the shader list shows each shader once, a row per source call)."""
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=0)
+    call, draw, swap, _ = writer_calls(trace, es2, egl, w)
+
+    def fragment():
+        call(2099, 22, len(MULTI_FS), (0x7122, [(0x7300 + k, t) for k, (t, _) in enumerate(MULTI_FS)]),
+             (0x7222, [n for _, n in MULTI_FS]))
+
+    call(2027, 21, 0x8B31)
+    call(2099, 21, len(MULTI_VS), (0x7121, [(0x7400 + k, t) for k, t in enumerate(MULTI_VS)]), (0, []))
+    call(2027, 22, 0x8B30)
+    fragment()
+    call(2026, 23)
+    call(2002, 23, 21)
+    call(2002, 23, 22)
+    swap(0)
+    fragment()
+    call(2002, 23, 22)
+    swap(1)
+    w.write(path)
+
+
 def es1_trace(trace, es1, es2, egl, path):
     """ES 1.1 draws with their captured client arrays, a texture upload, and ES 2.0 draws of the
     same names in the same frames."""
@@ -131,6 +168,7 @@ def main():
     stats_trace(trace, es2, egl, p("stats.xqft"))
     shader_order_trace(trace, es2, egl, p("shaders.xqft"))
     es1_trace(trace, es1, es2, egl, p("es1.xqft"))
+    multistring_trace(trace, es2, egl, p("multistring.xqft"))
     with open(p("good.xqft"), "rb") as f:
         good = f.read()
     header = trace.header_bytes(trace.LATEST_VERSION, 1, 1)

@@ -6,12 +6,18 @@
 #include <QVBoxLayout>
 
 #include "ShaderEditController.h"
+#include "ShaderEditPanel.h"
 #include "ShaderEditor.h"
 #include "ShaderHighlightController.h"
 #include "TraceController.h"
+#include "CallValues.h"
 #include "TraceStatistics.h"
 #include "apicall/CallInfo.h"
 #include "data/TraceData.h"
+
+namespace {
+const uint32_t kFragmentShader = 0x8B30, kVertexShader = 0x8B31;
+} // namespace
 
 CShaderViewerWidget::CShaderViewerWidget(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags)
 {
@@ -58,9 +64,15 @@ void CShaderViewerWidget::UpdateView(int idCall)
     if (!arguments || arguments->size() < 3 || !(*arguments)[2])
         return;
     caption->setText("IdCall: " + QString::number(idCall) + "  " + "ShaderId: " + QString::number(source->shaderName));
-    CXQFTString text;
-    (*arguments)[2]->ToLongString(text);
-    editor->SetContents(text.CStr(), true);
+    // The source as the call gave it (the call list keeps the quoted long text), so the compile
+    // road sees what the device compiled.
+    const CXQFTString* text = ShaderSourceText(entry->call.get());
+    editor->SetContents(text ? text->CStr() : "", true);
+    // The stage is the shader's own (its glCreateShader), not a guess from the text: a vertex
+    // shader without precision qualifiers still compiles as one.
+    CShaderEditPanel* panel = editor->GetCurrentPanel();
+    if (panel && (source->shaderType == kVertexShader || source->shaderType == kFragmentShader))
+        panel->SetDocType(source->shaderType == kFragmentShader ? eShaderDocGLSLESFragment : eShaderDocGLSLESVertex);
     Q_EMIT onRequestFocus();
 }
 
