@@ -54,6 +54,9 @@ public:
     const STraceFrameStats* GetFrameStats(u32 frame) const;
     // The texture records of the open trace, in upload order (empty while none is open).
     TTextureThumbnails* GetTextures() { return &m_textures; }
+    // The texture image in force just after call `callNumber` of the open trace (see
+    // TextureAtCall); false when that call shows no texture.
+    bool TextureAtCall(uint32_t callNumber, STextureThumbnail& out);
     QString GetFilePath() const { return m_filePath; }
     // The frame the views show (1-based; 0 without a trace).
     u32 GetCurrentFrame() const { return m_currentFrame; }

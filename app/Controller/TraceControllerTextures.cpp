@@ -66,3 +66,15 @@ void CTraceController::ExtractTextures()
             UpdateTemporalStatusBar(QString("Extracting Textures: %1/%2").arg(i).arg(n));
         });
 }
+
+bool CTraceController::TextureAtCall(uint32_t callNumber, STextureThumbnail& out)
+{
+    if (!m_trace)
+        return false;
+    STextureImage image;
+    if (!::TextureAtCall(*m_trace, callNumber, out, image))
+        return false;
+    TBlackPixmaps blacks;
+    out.thumbnail = Thumbnail(image, blacks);
+    return true;
+}

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <tuple>
 
+#include "CallQueries.h"
+#include "CallValues.h"
 #include "Es1Records.h"
 #include "Es2Records.h"
 #include "TextureHeader.h"
@@ -110,6 +115,106 @@ bool Holdable(int64_t w, int64_t h)
            uint64_t(w) * uint64_t(h) * 3 <= kMaxTextureRgbBytes;
 }
 
+enum : uint32_t { kGlTexture0 = 0x84C0, kGlTexture2D = 0x0DE1, kCubePositiveX = 0x8515, kCubeNegativeZ = 0x851A };
+
+// A texture level as the tracked states hold it: API, texture name, mip level, cube face.
+struct SLevelKey
+{
+    bool es1 = false;
+    uint32_t texture = 0;
+    uint32_t level = 0;
+    uint32_t face = 0;
+    auto operator<=>(const SLevelKey&) const = default;
+};
+
+// The level an upload or sub-image call addresses through the bindings of the states just before
+// it (the call does not change them); false for a call of neither API or outside the units.
+bool LevelOfCall(CApiCall& call, const SEs1State& es1, const SEs2State& es2, SLevelKey& key)
+{
+    const CCallValues values(&call);
+    uint32_t target = 0, level = 0;
+    if (!values.Value("target", &target) || !values.Value("level", &level) || int32_t(level) < 0)
+        return false;
+    key.level = level;
+    const uint8_t kind = call.GetApiKind();
+    if (IsEs1StateKind(kind)) {
+        const uint32_t unit = es1.activeTexture - kGlTexture0;
+        if (unit >= uint32_t(kEs1Units))
+            return false;
+        key.es1 = true;
+        key.texture = es1.texture2DBinding[unit];
+        return true;
+    }
+    if (!IsEs2StateKind(kind))
+        return false;
+    const uint32_t unit = es2.activeTexture - kGlTexture0;
+    if (unit >= std::size(es2.texture2DBinding))
+        return false;
+    if (target == kGlTexture2D) {
+        key.texture = es2.texture2DBinding[unit];
+    } else if (target >= kCubePositiveX && target <= kCubeNegativeZ) {
+        key.texture = es2.textureCubeBinding[unit];
+        key.face = target - kCubePositiveX;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The level's record in the states; null when the states hold none.
+template <class Level>
+const Level* FindLevel(const CObjectTable<CObjectTable<Level>>& textures, const SLevelKey& key)
+{
+    const auto* levels = textures.Get(key.texture);
+    return levels ? levels->Get(key.level) : nullptr;
+}
+const SEs1TexImage* FindLevel(const SEs1State& es1, const SLevelKey& key)
+{
+    return FindLevel(es1.textures, key);
+}
+const SEs2TexImage* FindLevel(const SEs2State& es2, const SLevelKey& key)
+{
+    const auto* levels = es2.textures.Get(key.texture);
+    const auto* faces = levels ? levels->Get(key.level) : nullptr;
+    return faces ? faces->Get(key.face) : nullptr;
+}
+
+// The image a tracked level holds: its specification's bytes with the sub-image updates written
+// into them (the part no update reached reads as zero, as the level holds it).
+template <class Level>
+void BuildLevelImage(const Level& level, const STextureRecord& record, STextureImage& image)
+{
+    const uint8_t* bytes = level.data.get();
+    uint64_t size = bytes ? level.capturedSize : 0;
+    std::vector<uint8_t> padded;
+    if (bytes && !level.compressed && size < level.size) {
+        padded.assign(level.size, 0);
+        std::memcpy(padded.data(), bytes, size);
+        bytes = padded.data();
+        size = padded.size();
+    }
+    const bool before = CapturedBytesIntact(level.data.get());
+    if (before)
+        BuildTextureImage(record, level.format, level.compressed != 0, bytes, size, image);
+    if (!before || !CapturedBytesIntact(level.data.get())) {
+        image = STextureImage();
+        image.kind = STextureImage::kUnavailable;
+    }
+}
+
+template <class Level>
+void RecordOfLevel(const Level& level, const SLevelKey& key, STextureRecord& r)
+{
+    r.textureName = key.texture;
+    r.level = int32_t(key.level);
+    r.width = level.width;
+    r.height = level.height;
+    r.internalFormat = level.internalFormat;
+    r.type = level.compressed ? 0 : level.type;
+    r.unpackAlignment = level.unpackAlignment;
+    r.border = level.border;
+}
+
 } // namespace
 
 void BuildTextureImage(const STextureRecord& r, uint32_t format, bool compressed, const uint8_t* data, uint64_t size,
@@ -180,7 +285,8 @@ void BuildTextureImage(const STextureRecord& r, uint32_t format, bool compressed
     image.rgb = std::move(rgb);
 }
 
-bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image)
+bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image,
+                    bool decode)
 {
     STraceCall* entry = trace.GetCall(upload.callNumber);
     if (!entry || !entry->call)
@@ -191,6 +297,8 @@ bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRec
     record = u.record;
     record.textureName = upload.textureName;
     record.callNumber = upload.callNumber;
+    if (!decode)
+        return true;
     // The bytes may lie in the trace file's mapping: asked before (a file already cut or
     // rewritten) and after the decode (one cut meanwhile read as zeros).
     const bool before = CapturedBytesIntact(u.data);
@@ -203,17 +311,160 @@ bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRec
     return true;
 }
 
+namespace {
+
+// The texture name each full upload went to, and the image of each upload that sub-image
+// updates changed while it was in force (until its level was specified again, or the trace's
+// end), by the upload's index in the list. Only the frames holding uploads are replayed.
+struct SUploadEffects
+{
+    std::map<size_t, uint32_t> names;
+    std::map<size_t, std::pair<STextureRecord, STextureImage>> updated;
+};
+
+SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>& uploads)
+{
+    SUploadEffects effects;
+    std::map<SLevelKey, size_t> inForce;  // level -> the upload in force there
+    std::map<SLevelKey, size_t> touched;  // the same, for uploads a sub-image update changed since
+    // The key by value: the last call below passes the key of the map entry this erases.
+    auto finish = [&](const SLevelKey key, const SEs1State& es1, const SEs2State& es2) {
+        const auto t = touched.find(key);
+        if (t == touched.end())
+            return;
+        const size_t index = t->second;
+        touched.erase(t);
+        STraceCall* entry = trace.GetCall(uploads[index].callNumber);
+        STextureRecord record;
+        STextureImage unused;
+        if (!entry || !entry->call || !ExtractTexture(trace, uploads[index], record, unused, false))
+            return;
+        record.textureName = key.texture;
+        auto& out = effects.updated[index];
+        out.first = record;
+        if (key.es1) {
+            if (const SEs1TexImage* level = FindLevel(es1, key))
+                BuildLevelImage(*level, record, out.second);
+        } else if (const SEs2TexImage* level = FindLevel(es2, key)) {
+            BuildLevelImage(*level, record, out.second);
+        }
+    };
+
+    size_t next = 0;
+    while (next < uploads.size()) {
+        // A run of uploads in one frame or in frames that follow each other, replayed in one walk
+        // from the first one's frame start; a frame without uploads ends the run, and the next run
+        // starts from its own frame's snapshot rather than replaying the frames between.
+        STraceCall* first = trace.GetCall(uploads[next].callNumber);
+        if (!first) {
+            ++next;
+            continue;
+        }
+        uint32_t frame = first->frame;
+        size_t last = next;
+        while (last + 1 < uploads.size()) {
+            STraceCall* c = trace.GetCall(uploads[last + 1].callNumber);
+            if (!c || c->frame > frame + 1)
+                break;
+            frame = c->frame;
+            ++last;
+        }
+        size_t at = next;
+        trace.WalkStates(uploads[next].callNumber - 1, uploads[last].callNumber,
+                         [&](uint32_t index, const SEs1State& es1, const SEs2State& es2) {
+                             while (at <= last && uploads[at].callNumber - 1 < index)
+                                 ++at;
+                             if (at > last || uploads[at].callNumber - 1 != index)
+                                 return;
+                             CApiCall* call = trace.GetCall(index + 1)->call.get();
+                             SLevelKey key;
+                             if (!call || !LevelOfCall(*call, es1, es2, key))
+                                 return;
+                             if (IsImageUpload(call->GetCallId())) {
+                                 finish(key, es1, es2);  // its last image, before this one replaces it
+                                 inForce[key] = at;
+                                 effects.names[at] = key.texture;
+                             } else if (const auto f = inForce.find(key); f != inForce.end()) {
+                                 touched[key] = f->second;
+                             }
+                         });
+        next = last + 1;
+    }
+    // What is left changed until the trace's end: the running states hold it.
+    const SEs1State& es1 = trace.RunningEs1State();
+    const SEs2State& es2 = trace.RunningEs2State();
+    while (!touched.empty())
+        finish(touched.begin()->first, es1, es2);
+    return effects;
+}
+
+} // namespace
+
 void ExtractTextures(CTraceData& trace, const std::vector<STextureUpload>& uploads,
                      const std::function<void(const STextureRecord&, STextureImage&)>& made,
                      const std::function<void(uint32_t, uint32_t)>& progress)
 {
+    SUploadEffects effects = TrackUploads(trace, uploads);
     const uint32_t n = uint32_t(uploads.size());
     STextureRecord record;
     STextureImage image;
     for (uint32_t i = 0; i < n; ++i) {
         if (progress)
             progress(i + 1, n);
-        if (ExtractTexture(trace, uploads[i], record, image))
-            made(record, image);
+        if (const auto u = effects.updated.find(i); u != effects.updated.end()) {
+            made(u->second.first, u->second.second);
+            effects.updated.erase(u);
+            continue;
+        }
+        if (!ExtractTexture(trace, uploads[i], record, image))
+            continue;
+        if (const auto name = effects.names.find(i); name != effects.names.end())
+            record.textureName = name->second;
+        made(record, image);
     }
+}
+
+bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& record, STextureImage& image)
+{
+    STraceCall* entry = trace.GetCall(callNumber);
+    if (!entry || !entry->call)
+        return false;
+    CApiCall& call = *entry->call;
+    const uint16_t id = call.GetCallId();
+    SLevelKey key;
+    bool found = false;
+    bool done = false;
+    trace.WalkStates(callNumber - 1, callNumber, [&](uint32_t index, const SEs1State& es1, const SEs2State& es2) {
+        if (index == callNumber - 1) {
+            // The level the call addresses, through the bindings before it; a bind names the
+            // texture whose level 0 it makes current.
+            if (IsTextureUpload(id)) {
+                found = LevelOfCall(call, es1, es2, key);
+            } else if (IsTextureBind(id)) {
+                found = CCallValues(&call).Value("texture", &key.texture);
+                key.es1 = IsEs1StateKind(call.GetApiKind());
+                found = found && (key.es1 || IsEs2StateKind(call.GetApiKind()));
+            }
+            return;
+        }
+        // The states just after the call.
+        if (!found)
+            return;
+        record = STextureRecord();
+        record.callNumber = callNumber;
+        if (key.es1) {
+            if (const SEs1TexImage* level = FindLevel(es1, key)) {
+                RecordOfLevel(*level, key, record);
+                record.target = kGlTexture2D;
+                BuildLevelImage(*level, record, image);
+                done = true;
+            }
+        } else if (const SEs2TexImage* level = FindLevel(es2, key)) {
+            RecordOfLevel(*level, key, record);
+            record.target = level->target;
+            BuildLevelImage(*level, record, image);
+            done = true;
+        }
+    });
+    return done;
 }

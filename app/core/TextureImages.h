@@ -43,9 +43,16 @@ struct STextureImage
 inline constexpr uint32_t kMaxTextureSide = 32768;
 inline constexpr uint64_t kMaxTextureRgbBytes = uint64_t(1) << 30;
 
-// The record and image of one upload; false when the call is missing or is not a full-image
-// upload (sub-image uploads make no record).
-bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image);
+// The record and image of one upload as the call made it; false when the call is missing or is
+// not a full-image upload (sub-image uploads make no record). decode false: the record only.
+bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image,
+                    bool decode = true);
+
+// The texture image in force just after call `callNumber` (1-based): for an upload or sub-image
+// update, the level it wrote; for a bind, level 0 of the texture it binds (the first face of a
+// cube map). The record describes that level as specified then; its call number is
+// `callNumber`. False for any other call, or when the states hold no such level.
+bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& record, STextureImage& image);
 
 // The image of an upload from its arguments and recorded bytes (data may be null, size 0).
 // compressed: a glCompressedTexImage2D, whose format and type are not used.
@@ -53,7 +60,10 @@ void BuildTextureImage(const STextureRecord& record, uint32_t format, bool compr
                        uint64_t size, STextureImage& image);
 
 // Every upload of the list in order: made(record, image) for each record (the image may be moved
-// from), progress(i, n) before each entry.
+// from), progress(i, n) before each entry. A record names the texture the upload went to (the
+// binding of the unit active then, for its target), and its image is the one the upload's level
+// held while the upload was in force: with the sub-image updates written into it until the level
+// was specified again (or the trace ended), as the tracked states hold them.
 void ExtractTextures(CTraceData& trace, const std::vector<STextureUpload>& uploads,
                      const std::function<void(const STextureRecord&, STextureImage&)>& made,
                      const std::function<void(uint32_t, uint32_t)>& progress = nullptr);

@@ -168,13 +168,60 @@ TEST_F(DataViewerTest, TexturesComeFromTheListOrTheCallListWithTheirInfoLine)
     EXPECT_EQ(textures->Image().toImage(), other.toImage());
     EXPECT_EQ(CurrentTab(), "TexturesViewer");
 
-    // The call list asks by call number: the record's thumbnail.
+    // The call list asks by call number: the texture just after that upload.
     Q_EMIT callList->SIGRequestShowImage(2);
     EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
     // A call without a record: an info line without texture data, the image kept.
     Q_EMIT callList->SIGRequestShowImage(5);
     EXPECT_EQ(textures->Info(), "");
     EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
+}
+
+// Texture 1 made without data, filled row by row, then specified again at another size.
+std::vector<SCall> FilledThenRespecified()
+{
+    auto texels = [](int n, const std::vector<uint8_t>& rgba) {
+        std::vector<uint8_t> out(size_t(n) * rgba.size());
+        for (size_t i = 0; i < out.size(); ++i)
+            out[i] = rgba[i % rgba.size()];
+        return out;
+    };
+    return {W(kBindTexture, {kTexture2D, 1}),                                                    // 1
+            TexImage(kTexture2D, 0, kRgba, 2, 2, kUbyte, {}),                                    // 2
+            TexSubImage(kTexture2D, 0, 0, 0, 2, 1, kRgba, kUbyte, texels(2, {255, 0, 0, 255})),  // 3
+            TexSubImage(kTexture2D, 0, 0, 1, 2, 1, kRgba, kUbyte, texels(2, {0, 255, 0, 255})),  // 4
+            TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, texels(16, {0, 0, 255, 255})),          // 5
+            SwapBuffers(1)};
+}
+
+TEST_F(DataViewerTest, TheCallListShowsATextureAsItStandsAtTheCall)
+{
+    c->SLTOpenTrace(Write("filled.xqft", FilledThenRespecified()));
+    auto shownAt = [&](int x, int y) { return textures->Image().toImage().pixelColor(x, y); };
+    // The texture list: the first upload with the updates made while it was in force.
+    auto* list = Find<CTextureListWidget>();
+    ASSERT_EQ(list->Tree()->topLevelItemCount(), 1);
+    Q_EMIT list->Tree()->itemClicked(list->Tree()->topLevelItem(0), 0);
+    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:6408");
+    EXPECT_EQ(shownAt(1, 0), QColor(255, 0, 0));
+    EXPECT_EQ(shownAt(1, 1), QColor(0, 255, 0));
+
+    // The call list: the texture just after each call.
+    Q_EMIT callList->SIGRequestShowImage(3);
+    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:6408");
+    EXPECT_EQ(shownAt(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(shownAt(0, 1), QColor(0, 0, 0)) << "not written yet";
+    Q_EMIT callList->SIGRequestShowImage(5);
+    EXPECT_EQ(textures->Info(), "TextureId:1   4x4   Format:6408");
+    EXPECT_EQ(textures->Image().size(), QSize(4, 4));
+    EXPECT_EQ(shownAt(3, 3), QColor(0, 0, 255));
+    Q_EMIT callList->SIGRequestShowImage(4);
+    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:6408") << "the name's later image does not show here";
+    EXPECT_EQ(shownAt(0, 1), QColor(0, 255, 0));
+    // The bind before any upload: the texture has no image yet.
+    Q_EMIT callList->SIGRequestShowImage(1);
+    EXPECT_EQ(textures->Info(), "TextureId:1   0x0   Format:0");
+    EXPECT_TRUE(textures->Image().isNull());
 }
 
 TEST_F(DataViewerTest, AShaderRequestShowsTheRecordedSourceReadOnly)

@@ -1,12 +1,14 @@
 // The texture images of a trace: compressed uploads against the library's own decoders (ETC1 at
 // its size, XQFTC decoded at its padded size and cropped), the geometry rules and every bad input
 // as a table, for ES 2.0 and ES 1.1 records. The uncompressed pairs are checked against an
-// independent conversion by check_textures.py.
+// independent conversion by check_textures.py. Textures filled by sub-image updates, and names
+// specified again, show what they hold at each call.
 #include "TextureImages.h"
 
 #include "CallQueries.h"
 #include "Es1Records.h"
 #include "Es2Records.h"
+#include "Es2StateCalls.h"
 #include "Es2TestSupport.h"
 #include "TraceStatistics.h"
 #include "XQFTextureCodecs.h"
@@ -174,6 +176,101 @@ TEST(TextureImages, PaddedRowsAreRepackedAndAlphaShowsAsGrey)
     r.height = 2;
     BuildTextureImage(r, kAlpha, false, alpha.data(), alpha.size(), image);
     EXPECT_EQ(image.rgb, (std::vector<uint8_t>{0, 0, 0, 128, 128, 128, 255, 255, 255, 64, 64, 64, 32, 32, 32, 16, 16, 16}));
+}
+
+std::vector<uint8_t> Texels(int count, const std::vector<uint8_t>& texel)
+{
+    std::vector<uint8_t> out(size_t(count) * texel.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = texel[i % texel.size()];
+    return out;
+}
+
+// Texture 1 made without data and filled by two sub-image updates; texture 2 uploaded on unit 1;
+// texture 1 specified again (another size and format) back on unit 0, then deleted, made again
+// and updated once more before the trace ends.
+std::vector<es2test::SCall> SubImagesAndRespecifiedNames()
+{
+    using namespace es2calls;
+    const std::vector<uint8_t> red = {255, 0, 0, 255}, green = {0, 255, 0, 255};
+    return {W(kBindTexture, {kTexture2D, 1}),                                                  // 1
+            TexImage(kTexture2D, 0, kRgba, 2, 2, kUbyte, {}),                                  // 2
+            TexSubImage(kTexture2D, 0, 0, 0, 2, 1, kRgba, kUbyte, Texels(2, red)),             // 3
+            TexSubImage(kTexture2D, 0, 0, 1, 2, 1, kRgba, kUbyte, Texels(2, green)),           // 4
+            W(kActiveTexture, {kTex0 + 1}),                                                    // 5
+            W(kBindTexture, {kTexture2D, 2}),                                                  // 6
+            TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {0, 0, 255, 255}),                    // 7
+            W(kActiveTexture, {kTex0}),                                                        // 8
+            TexImage(kTexture2D, 0, kAlpha, 4, 4, kUbyte, Texels(16, {128})),                  // 9
+            es2test::SwapBuffers(1),                                                           // 10
+            {kDeleteTextures, es2test::SPayload().U32(1).Array(0x10, {1})},                    // 11
+            W(kBindTexture, {kTexture2D, 1}),                                                  // 12
+            TexImage(kTexture2D, 0, kRgb, 1, 1, kUbyte, {9, 8, 7}),                            // 13
+            TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgb, kUbyte, {1, 2, 3})};                  // 14
+}
+
+TEST(TextureImages, SubImageUpdatesAndRespecifiedNamesShowWhatEachCallHolds)
+{
+    const std::string path = es2test::TempPath("subimages.xqft");
+    es2test::WriteCalls(path, SubImagesAndRespecifiedNames());
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
+    CTraceData& trace = *reader.GetTraceData();
+    CTraceStatistics statistics(&trace);
+    statistics.Compute();
+
+    const std::vector<uint8_t> redRow = Texels(2, {255, 0, 0}), greenRow = Texels(2, {0, 255, 0});
+    std::vector<uint8_t> filled = redRow;
+    filled.insert(filled.end(), greenRow.begin(), greenRow.end());
+    std::vector<uint8_t> halfFilled = redRow;
+    halfFilled.resize(12, 0);
+
+    // The records: each upload's image while it was in force, under the texture it went to.
+    struct SRecord { uint32_t call, name; int32_t width; std::vector<uint8_t> rgb; };
+    const std::vector<SRecord> records = {{2, 1, 2, filled},
+                                          {7, 2, 1, {0, 0, 255}},
+                                          {9, 1, 4, Texels(16, {128, 128, 128})},
+                                          {13, 1, 1, {1, 2, 3}}};
+    size_t seen = 0;
+    ExtractTextures(trace, *statistics.GetTextureUploads(), [&](const STextureRecord& r, STextureImage& image) {
+        ASSERT_LT(seen, records.size());
+        const SRecord& want = records[seen++];
+        SCOPED_TRACE("call " + std::to_string(r.callNumber));
+        EXPECT_EQ(r.callNumber, want.call);
+        EXPECT_EQ(r.textureName, want.name);
+        EXPECT_EQ(r.width, want.width);
+        EXPECT_EQ(image.kind, STextureImage::kDecoded);
+        EXPECT_EQ(image.rgb, want.rgb);
+    });
+    EXPECT_EQ(seen, records.size());
+
+    // At a call: the texture as it stands just after it (an upload's or update's level, a bind's
+    // level 0), whatever happens to the name later.
+    struct SAtCall { uint32_t call; bool shows; uint32_t name; int32_t width; uint32_t format; std::vector<uint8_t> rgb; };
+    const std::vector<SAtCall> atCalls = {{2, true, 1, 2, kRgba, {}},  // no data yet: black
+                                          {3, true, 1, 2, kRgba, halfFilled},
+                                          {4, true, 1, 2, kRgba, filled},
+                                          {6, true, 2, 0, 0, {}},
+                                          {7, true, 2, 1, kRgba, {0, 0, 255}},
+                                          {8, false, 0, 0, 0, {}},
+                                          {9, true, 1, 4, kAlpha, Texels(16, {128, 128, 128})},
+                                          {13, true, 1, 1, kRgb, {9, 8, 7}},
+                                          {14, true, 1, 1, kRgb, {1, 2, 3}},
+                                          {15, false, 0, 0, 0, {}}};
+    for (const SAtCall& want : atCalls) {
+        SCOPED_TRACE("at call " + std::to_string(want.call));
+        STextureRecord r;
+        STextureImage image;
+        ASSERT_EQ(TextureAtCall(trace, want.call, r, image), want.shows);
+        if (!want.shows)
+            continue;
+        EXPECT_EQ(r.callNumber, want.call);
+        EXPECT_EQ(r.textureName, want.name);
+        EXPECT_EQ(r.width, want.width);
+        EXPECT_EQ(r.internalFormat, want.format);
+        EXPECT_EQ(image.rgb, want.rgb);
+    }
 }
 
 } // namespace

@@ -11,7 +11,7 @@ import random
 from . import es1, es2, trace
 from .cmd_es2 import swap_buffers
 
-TEX2D, CUBE_X = 0x0DE1, 0x8515
+TEX2D, CUBE_MAP, CUBE_X = 0x0DE1, 0x8513, 0x8515
 UBYTE, US4444, US5551, US565, FLOAT = 0x1401, 0x8033, 0x8034, 0x8363, 0x1406
 ALPHA, RGB, RGBA, LUM, LUM_ALPHA = 0x1906, 0x1907, 0x1908, 0x1909, 0x190A
 ETC1, XQFTC_4RGB, XQFTC_2RGB, XQFTC_4RGBA = 0x8D64, 0x8C00, 0x8C01, 0x8C02
@@ -63,11 +63,11 @@ class Uploads:
         self.calls += 1
         return self.calls
 
-    def bind(self, name=None):
+    def bind(self, name=None, target=TEX2D):
         if name is None:
             self.name += 1
             name = self.name
-        self.call(self.ids["glBindTexture"], [TEX2D, name])
+        self.call(self.ids["glBindTexture"], [target, name])
         return name
 
     def tex_image(self, expect, fmt, typ, w, h, pixels, align=4, level=0, target=TEX2D, ifmt=None, bpp=0,
@@ -111,8 +111,8 @@ def run(args):
     for level, size in enumerate((8, 4, 2, 1)):
         u.tex_image(black_without_data or "convert", RGBA, UBYTE, size, size, rand(size * size * 4), level=level,
                     bpp=4, new_texture=False)
-    # Six cube faces under one name.
-    u.bind()
+    # Six cube faces under one name, bound as a cube map (the faces go to the cube binding).
+    u.bind(target=CUBE_MAP)
     for face in range(6):
         u.tex_image(black_without_data or "convert", RGB, UBYTE, 2, 2, rand(image_bytes(2, 2, 3, 4)),
                     target=CUBE_X + face, bpp=3, new_texture=False)

@@ -345,3 +345,30 @@ bool CTraceData::GetEs2StateAtCall(int32_t index, SEs2State* out)
     // state, so the state at a call must show them as the next frame's snapshot does.
     return StateAtCall(index, out, m_hasEs2, IsEs2StateKind, &SFrameStates::es2);
 }
+
+void CTraceData::WalkStates(uint32_t first, uint32_t end, const TStatesVisit& visit)
+{
+    end = std::min<uint32_t>(end, static_cast<uint32_t>(m_calls.size()));
+    if (first >= end)
+        return;
+    const uint32_t frame = m_calls[first].frame;
+    const STraceFrame* f = FrameAt(frame);
+    const SFrameStates* states = f ? f->states : nullptr;
+    SEs1State es1 = states && states->es1 ? *states->es1 : SEs1State();
+    SEs2State es2 = states && states->es2 ? *states->es2 : SEs2State();
+    auto apply = [&](uint32_t j) {
+        CApiCall* call = m_calls[j].call.get();
+        const uint8_t kind = call->GetApiKind();
+        if (IsEs1StateKind(kind))
+            call->ApplyEffect(&es1, m_calls[j].frame);
+        else if (IsEs2StateKind(kind))
+            call->ApplyEffect(&es2, m_calls[j].frame);
+    };
+    for (uint32_t j = f ? f->firstCall : first; j < first; ++j)
+        apply(j);
+    for (uint32_t j = first; j < end; ++j) {
+        visit(j, es1, es2);
+        apply(j);
+    }
+    visit(end, es1, es2);
+}

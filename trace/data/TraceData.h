@@ -3,6 +3,7 @@
 // the EGL, ES 1.1 and ES 2.0 state tracked call by call and a snapshot of each state at the
 // start of every frame. Frame and call numbers are 1-based; state-at-call takes a 0-based index.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -118,6 +119,13 @@ public:
     // The state just before the call at 0-based index; false past the last call.
     bool GetEs1StateAtCall(int32_t index, SEs1State* out);
     bool GetEs2StateAtCall(int32_t index, SEs2State* out);
+
+    // Replays the ES 1.1 and ES 2.0 states over the calls [first, end) (0-based indexes, end at
+    // most the call count), from the snapshot of the frame that holds `first`: visit(index, es1,
+    // es2) sees each call of the range with the states just before it, then index `end` with the
+    // states after the range. Neither the running states nor the cursor move.
+    using TStatesVisit = std::function<void(uint32_t index, const SEs1State& es1, const SEs2State& es2)>;
+    void WalkStates(uint32_t first, uint32_t end, const TStatesVisit& visit);
 
     // The running states (after the last call added).
     const SEglState& RunningEglState() const { return *m_egl; }

@@ -200,19 +200,9 @@ void CCallItemWidget::mousePressEvent(QMouseEvent* e)
     const uint16_t id = m_call->call->GetCallId();
     if (IsShaderSource(id)) {
         Q_EMIT SIGRequestShowText(int(m_callNumber));
-    } else if (IsTextureUpload(id)) {
+    } else if (IsTextureUpload(id) || IsTextureBind(id)) {
+        // The texture viewer shows the texture as it stands at this call.
         Q_EMIT SIGRequestShowImage(int(m_callNumber));
-    } else if (IsTextureBind(id)) {
-        uint32_t texture = 0;
-        CTraceStatistics* statistics = m_controller->GetStatistics();
-        if (!statistics || !CCallValues(m_call->call.get()).Value("texture", &texture))
-            return;
-        for (const STextureUpload& upload : *statistics->GetTextureUploads()) {
-            if (upload.textureName == texture) {
-                Q_EMIT SIGRequestShowImage(int(upload.callNumber));
-                return;
-            }
-        }
     }
 }
 

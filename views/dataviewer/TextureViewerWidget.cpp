@@ -11,17 +11,29 @@ CTextureViewerWidget::CTextureViewerWidget(QWidget* parent, Qt::WindowFlags flag
 
 void CTextureViewerWidget::UpdateView(int idCall, QPixmap* pixmap)
 {
-    if (pixmap)
-        SetImage(*pixmap);
+    auto infoText = [](const STextureRecord& t) {
+        return "TextureId:" + QString::number(t.textureName) + "   " + QString::number(t.width) + "x" +
+               QString::number(t.height) + "   " + "Format:" + QString::number(t.internalFormat);
+    };
+    CTraceController* controller = CTraceController::Instance();
     QString text;
-    for (const auto& t : *CTraceController::Instance()->GetTextures())
-        if (t->callNumber == uint32_t(idCall)) {
-            text = "TextureId:" + QString::number(t->textureName) + "   " + QString::number(t->width) + "x" +
-                   QString::number(t->height) + "   " + "Format:" + QString::number(t->internalFormat);
-            if (!pixmap)
-                SetImage(t->thumbnail);
-            break;
+    if (pixmap) {
+        // The texture list's upload record.
+        SetImage(*pixmap);
+        for (const auto& t : *controller->GetTextures())
+            if (t->callNumber == uint32_t(idCall)) {
+                text = infoText(*t);
+                break;
+            }
+    } else {
+        // A call of the call list: the texture as it stands just after that call (a texture
+        // without an image yet shows none).
+        STextureThumbnail texture;
+        if (idCall > 0 && controller->TextureAtCall(uint32_t(idCall), texture)) {
+            text = infoText(texture);
+            SetImage(texture.thumbnail);
         }
+    }
     SetInfoText(text);
     setEnabled(true);
     RefreshFit();

@@ -1,7 +1,7 @@
 #pragma once
-// The texture viewer of the data-viewer dock: a texture record's thumbnail with its name, size and
-// format, asked for by the texture list (with the list's pixmap) or by the call list (by the
-// upload's call number).
+// The texture viewer of the data-viewer dock: a texture image with its name, size and format, asked
+// for by the texture list (an upload record, with the list's pixmap) or by the call list (the
+// texture a call uploads, updates or binds, as it stands just after that call).
 #include "imageviewer/GenericImageViewer.h"
 
 class CTextureViewerWidget : public GenericImageViewer
