@@ -246,9 +246,6 @@ void CTraceController::SLTOpenTrace(QString path)
         return;
     const SBusy busy(m_busy);
 
-    if (m_recentFiles)
-        m_recentFiles->addFile(path);
-
     if (m_trace || m_statistics) {
         Q_EMIT SIGTraceUpdate(true);
         DropTrace();
@@ -265,18 +262,28 @@ void CTraceController::SLTOpenTrace(QString path)
         return;
     }
 
+    // The message names the file and, under it, what the reader found wrong.
+    const CXQFTString reason = m_loader->LastError();
+    auto withFile = [&](const char* text) {
+        QString message = QString(text) + "\n\n" + QDir::toNativeSeparators(path);
+        if (!reason.IsEmpty())
+            message += "\n" + QString::fromLocal8Bit(reason.CStr(), qsizetype(reason.Length()));
+        else if (result == 4 || !m_loader->GetTraceData() || m_loader->GetTraceData()->GetFrameCount() <= 0)
+            message += "\nThe file holds no call.";
+        return message;
+    };
     switch (result) {
     case 0:
         break;
     case 1:
     case 3:
-        if (m_prompts->Warning(m_mainWindow, kReadError, kCutShort, QMessageBox::Yes | QMessageBox::No,
+        if (m_prompts->Warning(m_mainWindow, kReadError, withFile(kCutShort), QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::Yes) != QMessageBox::Yes)
             return;
         break;
     case 2:
     case 4:
-        m_prompts->Warning(m_mainWindow, kReadError, kBadFormat, QMessageBox::Ok, QMessageBox::Ok);
+        m_prompts->Warning(m_mainWindow, kReadError, withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
         return;
     default:
         break;
@@ -286,9 +293,12 @@ void CTraceController::SLTOpenTrace(QString path)
     if (!trace || trace->GetFrameCount() <= 0) {
         // Any code that leaves no trace (or one without a single call) is a bad file.
         if (result != 4 && result != 2)
-            m_prompts->Warning(m_mainWindow, kReadError, kBadFormat, QMessageBox::Ok, QMessageBox::Ok);
+            m_prompts->Warning(m_mainWindow, kReadError, withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
+    // Only traces that opened are offered again.
+    if (m_recentFiles)
+        m_recentFiles->addFile(path);
 
     m_trace = trace;
     m_statistics = std::make_unique<CTraceStatistics>(trace);

@@ -21,3 +21,8 @@ CTraceData* CTraceLoader::GetTraceData()
 {
     return CTraceReader::Instance().GetTraceData();
 }
+
+CXQFTString CTraceLoader::LastError()
+{
+    return CTraceReader::Instance().GetLastError();
+}

@@ -15,4 +15,6 @@ public:
     virtual int Load(const CXQFTString& path, CBasicEvent* listener);
     // The trace the last load built, rewound; null when none is held.
     virtual CTraceData* GetTraceData();
+    // Why the last load failed or stopped, as the reader put it; empty when it said nothing.
+    virtual CXQFTString LastError();
 };

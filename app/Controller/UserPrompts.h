@@ -6,6 +6,9 @@
 
 class QWidget;
 
+// Widens a message box to its title, which a box sized to a short text would cut.
+void FitMessageBoxToTitle(QMessageBox& box);
+
 class CUserPrompts
 {
 public:

@@ -1,6 +1,7 @@
 #include "RecentFiles.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -11,9 +12,15 @@ namespace {
 const char kSeparatorName[] = "TheRecentFileSeparator";
 const char kPathProperty[] = "ARecentFile";
 
+// Entries are stored with '\' separators; the menu shows the system's own.
+QString Shown(QString stored)
+{
+    return QDir::toNativeSeparators(stored.replace('\\', '/'));
+}
+
 QString EntryText(int position, const QString& path)
 {
-    return CRecentFiles::ShortText(QString("%1 %2").arg(position).arg(path));
+    return Shown(CRecentFiles::ShortText(QString("%1 %2").arg(position).arg(path)));
 }
 } // namespace
 
@@ -132,14 +139,14 @@ void CRecentFiles::Rebuild(QMenu* menu)
         if (action->property(kPathProperty).toString() != path || action->text() != EntryText(next + 1, path)) {
             action->setText(EntryText(next + 1, path));
             action->setProperty(kPathProperty, path);
-            action->setToolTip(path);
+            action->setToolTip(Shown(path));
         }
         ++next;
     }
     for (; next < files.size(); ++next) {
         const QString& path = files[next];
         auto* action = new QAction(EntryText(next + 1, path), this);
-        action->setToolTip(path);
+        action->setToolTip(Shown(path));
         action->setProperty(kPathProperty, path);
         connect(action, &QAction::triggered, this, &CRecentFiles::fileSelected);
         menu->insertAction(separator, action);

@@ -1,6 +1,7 @@
 #pragma once
 // The list of recently opened traces, kept in the viewer's preference store (most recent
-// first, '\' separators) and mirrored into a menu that is rebuilt each time it is shown.
+// first, '\' separators) and mirrored into a menu that is rebuilt each time it is shown; the
+// menu's texts and tool tips show the system's own separators.
 #include <QObject>
 #include <QString>
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include "TraceEvent.h"
 #include "TraceLoader.h"
 #include "TraceStatistics.h"
+#include "UserPrompts.h"
 #include "XQFTraceGui_Qt.h"
 #include "data/TraceData.h"
 
@@ -87,11 +89,16 @@ TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
             ASSERT_EQ(shown.size(), 1u);
             EXPECT_EQ(shown[0].kind, "warning");
             EXPECT_EQ(shown[0].title, "Error reading file");
-            EXPECT_EQ(shown[0].text, k.message);
+            // The text, the file, then what the reader found (a missing file: that it cannot open).
+            EXPECT_TRUE(shown[0].text.startsWith(QString(k.message) + "\n\n" + TracePath(k.file) + "\n"))
+                << shown[0].text.toStdString();
+            EXPECT_GT(shown[0].text.size(), QString(k.message).size() + TracePath(k.file).size() + 3);
         } else {
             EXPECT_TRUE(shown.empty());
         }
         EXPECT_EQ(c->GetTrace() != nullptr, k.open);
+        // Only a trace that opened joins the recent files.
+        EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath(k.open ? k.file : "good.xqft").replace('/', '\\'));
         EXPECT_EQ(c->GetStatistics() != nullptr, k.open);
         if (k.open) {
             EXPECT_EQ(signals_, (std::vector<std::string>{"trace(true)", "trace(false)", "frame"}));
@@ -139,7 +146,7 @@ TEST_F(ControllerTest, OtherResultCodesNeedATraceToGoOn)
     c->SetLoader(std::make_unique<CForcedLoader>(5, false));
     Open(TracePath("good.xqft"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, kBadFormat);
+    EXPECT_TRUE(shown[0].text.startsWith(QString(kBadFormat) + "\n\n" + TracePath("good.xqft")));
     EXPECT_EQ(c->GetTrace(), nullptr);
 
     c->SetLoader(std::make_unique<CForcedLoader>(5, true));
@@ -151,7 +158,7 @@ TEST_F(ControllerTest, OtherResultCodesNeedATraceToGoOn)
     prompts->answer = QMessageBox::No;
     Open(TracePath("good.xqft"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, kCutShort);
+    EXPECT_TRUE(shown[0].text.startsWith(QString(kCutShort) + "\n\n" + TracePath("good.xqft")));
     EXPECT_EQ(c->GetTrace(), nullptr);
     prompts->answer = QMessageBox::Yes;
 
@@ -519,6 +526,28 @@ TEST_F(ControllerTest, RecentFilesKeepTenDistinctEntriesMostRecentFirst)
     for (QAction* a : menu.actions())
         entries += a->property("ARecentFile").isValid();
     EXPECT_EQ(entries, 0);
+}
+
+TEST_F(ControllerTest, RecentFileEntriesShowTheSystemsSeparators)
+{
+    CRecentFiles* recent = c->GetRecentFiles();
+    recent->clear();
+    recent->addFile("/tmp/a/b.xqft");
+    QMenu menu;
+    recent->Install(&menu);
+    QAction* entry = menu.actions().value(0);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(recent->Files().value(0), "\\tmp\\a\\b.xqft") << "stored as before";
+    EXPECT_EQ(entry->text(), QDir::toNativeSeparators("1 /tmp/a/b.xqft"));
+    EXPECT_EQ(entry->toolTip(), QDir::toNativeSeparators("/tmp/a/b.xqft"));
+}
+
+TEST(MessageBoxes, AShortTextLeavesTheBoxAsWideAsItsTitle)
+{
+    QMessageBox box(QMessageBox::Warning, "Error reading file", "Bad.", QMessageBox::Ok);
+    FitMessageBoxToTitle(box);
+    box.show();
+    EXPECT_GE(box.width(), QFontMetrics(QApplication::font()).horizontalAdvance(box.windowTitle()) + 100);
 }
 
 TEST(RecentFilesText, LongEntriesAreCutAfterTheFirstBackslash)

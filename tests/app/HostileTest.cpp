@@ -26,7 +26,7 @@ TEST_F(HostileTest, BadTraceFilesEndWithAMessageAndNothingOpen)
         shown.clear();
         c->SLTOpenTrace(TracePath(f));
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown.back().text, "Bad Formatted file.");
+        EXPECT_TRUE(shown.back().text.startsWith("Bad Formatted file.\n\n" + TracePath(f))) << shown.back().text.toStdString();
         EXPECT_EQ(c->GetTrace(), nullptr);
         // Exports with nothing open return at once.
         prompts->path = QString::fromStdString(TraceDir()) + "/nothing.txt";
