@@ -89,6 +89,8 @@ TEST_F(DataViewerTest, EachFrameShowsItsImageTheRightWayUpAndKeepsItWithoutOne)
         SCOPED_TRACE("frame " + std::to_string(s.frame));
         c->SLTRequestUpdateFrame(s.frame);
         EXPECT_EQ(Shown(), DeviceImage(s.shown));
+        // The info line names the frame whose image shows, not "No data available".
+        EXPECT_EQ(frames->Info(), QString("Frame:%1   8x4").arg(s.shown + 1));
     }
 }
 
@@ -113,6 +115,7 @@ TEST_F(DataViewerTest, AFrameImageOfACutFileIsShownAsNotAvailable)
     c->SLTRequestUpdateFrame(3);
     EXPECT_TRUE(frames->Image().isNull());
     EXPECT_TRUE(frames->Form().l_imageViewer->text().contains("not available")) << frames->Form().l_imageViewer->text().toStdString();
+    EXPECT_EQ(frames->Info(), "No data available");
     // Opened again, the trace is what the file holds now.
     c->SLTOpenTrace(path);
     EXPECT_EQ(c->GetTrace(), nullptr);

@@ -55,7 +55,10 @@ void CFrameBufferWidget::ShowFrame()
     image = QPixmap::fromImage(std::move(shown), Qt::NoFormatConversion);
     // As SetImage does: the image never sizes the label (nor the dock around it).
     Form().l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    // The info text and the fit are left as they are: the new image is shown at the zoom chosen.
+    // The info line names the image shown; the fit is left as it is: the new image is shown at the
+    // zoom chosen.
+    SetInfoText("Frame:" + QString::number(frame->number) + "   " + QString::number(recorded.width) + "x" +
+                QString::number(recorded.height));
     if (viewRect.isValid())
         DrawAtZoom(percent);
     else
@@ -67,4 +70,5 @@ void CFrameBufferWidget::ShowUnavailable()
     image = QPixmap();
     Form().l_imageViewer->setPixmap(QPixmap());
     Form().l_imageViewer->setText(QString::fromLatin1(kFrameImageUnavailable));
+    SetInfoText("No data available");
 }
