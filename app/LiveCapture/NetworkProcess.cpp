@@ -69,6 +69,7 @@ bool CNetworkProcess::Setup(const CXQFTString& host, u32 port, u8 saveFlag, cons
     m_dropPayloads = false;
     m_connected = false;
     m_droppedBytes = 0;
+    m_nextSegment.Clear();
     CloseOutput();
     m_bytesWritten = 0;
     if (!CanWrite(outputPath.CStr()))
@@ -251,8 +252,11 @@ bool CNetworkProcess::CloseOutput()
     return ok;
 }
 
-void CNetworkProcess::OpenNextSegment()
+// The segment is only named here: it is made when its first bytes arrive, so a capture that ends
+// after a stop of recording leaves no empty file behind.
+void CNetworkProcess::NextSegment()
 {
+    m_bytesWritten = 0;
     // Segments stand beside the first file: ".xqft" is looked for in the file name only.
     const char* path = m_outputPath.CStr();
     const char* slash = std::strrchr(path, '/');
@@ -264,15 +268,22 @@ void CNetworkProcess::OpenNextSegment()
     }
     ++m_segment;
     const CXQFTString base = m_outputPath.Substring(0, at);
-    const CXQFTString next = StringFromFormat("%s_%d.xqft", base.CStr(), m_segment);
+    m_nextSegment = StringFromFormat("%s_%d.xqft", base.CStr(), m_segment);
     m_dropPayloads = false;
-    OpenOutput(next.CStr());
 }
 
 bool CNetworkProcess::OnPayload(const uint8_t* data, uint32_t size)
 {
     if (!m_saveFlag)
         return true;
+    if (!m_file && !m_nextSegment.IsEmpty()) {
+        if (size == 0)
+            return true;
+        const CXQFTString next = m_nextSegment;
+        m_nextSegment.Clear();
+        if (!OpenOutput(next.CStr()))
+            return false;
+    }
     if (!m_file)
         return m_dropPayloads;
     if (size && std::fwrite(data, 1, size, m_file) != size)
@@ -289,7 +300,7 @@ bool CNetworkProcess::OnPaused()
 bool CNetworkProcess::OnRecordingStopped()
 {
     const bool closed = CloseOutput();
-    OpenNextSegment();
+    NextSegment();
     return closed;
 }
 

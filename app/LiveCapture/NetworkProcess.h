@@ -1,7 +1,7 @@
 #pragma once
 // The capture thread. It connects to the capture layer on the device, appends the payloads of the
 // device's data messages to the output trace file (each stop of recording closes the file and goes
-// on in a numbered segment beside it), follows the device's notices in three states, and sends the
+// on in a numbered segment beside it, made when its first bytes arrive), follows the device's notices in three states, and sends the
 // record, stop, run and pause commands the dialog asks for. The dialog's thread sets commands
 // under the mutex and reads the states and the byte count (atomics) without it.
 #include <QMutex>
@@ -61,7 +61,7 @@ private:
     bool Connect();
     void ProcessInput();
     void SendCommands();
-    void OpenNextSegment();
+    void NextSegment();
     void SetCommand(int index);
     bool OpenOutput(const char* path);
     bool CloseOutput();
@@ -90,6 +90,8 @@ private:
     // After a stop of recording with no ".xqft" in the file name there is no next segment and
     // payloads are dropped; a segment that failed to open makes them fail instead.
     bool m_dropPayloads = false;
+    // The segment the next payload bytes open (empty: none waits).
+    CXQFTString m_nextSegment;
     CXQFTString m_outputPath;
     int m_segment = 0;
 

@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int kMaxAddresses = 5;
+// A recording run with no new bytes for this long has ended on the device's side.
+constexpr qint64 kQuietMs = 2000;
 
 // An icon that shows `off` while its button is released and `on` while it is pressed in.
 QIcon ToggleIcon(EAppIcon off, EAppIcon on)
@@ -225,6 +227,7 @@ void CNetworkDialog::SLTUpdateStatus()
         return;
     }
     if (link != kLinkUp) {
+        m_receiving = false;
         for (QPushButton* b : {pb_record, pb_play})
             b->setEnabled(false);
         for (QPushButton* b : {pb_play, pb_record, pb_connect})
@@ -267,9 +270,22 @@ void CNetworkDialog::SLTUpdateStatus()
             le_statusConnection->setText("StandBy");
         break;
     }
+    if (record != kRecordReceiving)
+        m_receiving = false;
     if (record == kRecordReceiving) {
         pb_record->setEnabled(true);
-        le_statusConnection->setText("Recording: " + QString::number(m_process->GetBytesWritten()));
+        const uint64_t bytes = m_process->GetBytesWritten();
+        if (!m_receiving || bytes != m_receivedBytes) {
+            m_receiving = true;
+            m_receivedBytes = bytes;
+            m_sinceData.start();
+        }
+        // A device that has sent its whole run goes on with keep-alives only: after a quiet spell
+        // the line says that no more data comes rather than "Recording".
+        if (m_sinceData.elapsed() >= kQuietMs)
+            le_statusConnection->setText("No more data from the device: " + QString::number(bytes));
+        else
+            le_statusConnection->setText("Recording: " + QString::number(bytes));
     } else if (record == kRecordFinished) {
         le_statusConnection->setText("Data Transmission finished");
         pb_openTrace->setEnabled(true);

@@ -3,6 +3,7 @@
 // thread, turns the device application's recording and running on and off, shows the capture's
 // state once a second and opens the captured trace. Modeless; one per main window.
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
@@ -69,4 +70,8 @@ private:
     std::unique_ptr<QTimer> m_statusTimer;
     uint16_t m_port;
     int m_statusInterval = 1000;
+    // While data is received: the count last shown and how long it has stood still.
+    bool m_receiving = false;
+    uint64_t m_receivedBytes = 0;
+    QElapsedTimer m_sinceData;
 };

@@ -94,6 +94,9 @@ TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstS
     Button("pb_record")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Recording: "); }, 5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, 5000));
+    // The device has sent the whole run and only keeps the link: the line stops saying "Recording".
+    const QString quiet = "No more data from the device: " + QString::number(fs::file_size(trace));
+    ASSERT_TRUE(SeenStatus(quiet));
     Button("pb_record")->click();   // released: stop recording
     ASSERT_TRUE(SeenStatus("Data Transmission finished"));
     EXPECT_TRUE(Button("pb_openTrace")->isEnabled());
@@ -105,6 +108,8 @@ TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstS
         }
     }
 
+    // The stop names the next segment; nothing came for it, so no file is made.
+    EXPECT_FALSE(fs::exists(dir + "/cap_1.xqft"));
     Button("pb_openTrace")->click();
     EXPECT_EQ(c->GetFilePath(), QString::fromStdString(dir + "/cap.xqft"));
     EXPECT_NE(c->GetTrace(), nullptr);
