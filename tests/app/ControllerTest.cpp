@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QAbstractButton>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -28,6 +30,9 @@
 #include "TraceStatistics.h"
 #include "UserPrompts.h"
 #include "XQFTraceGui_Qt.h"
+#include "imageanalysis/ImaAnalDialog.h"
+#include "imageanalysis/ImageAnalysisWidget.h"
+#include "imageviewer/GenericImageViewer.h"
 #include "data/TraceData.h"
 
 namespace {
@@ -572,6 +577,34 @@ protected:
         ControllerTest::TearDown();
     }
 };
+
+// At the default font and window size the image-analysis dock shows its tool buttons whole and an
+// image area of a useful height, and its options dialog every label whole.
+TEST_F(MainWindowTest, TheImageAnalysisDockAndItsOptionsFitTheirContents)
+{
+    c->Shutdown();
+    XQFTraceGui_Qt window;
+    ScriptPrompts(&shown);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* dock = window.findChild<CImageAnalysisWidget*>();
+    ASSERT_NE(dock, nullptr);
+    QWidget* contents = dock->Form().dockWidgetContents;
+    for (QToolButton* button : {dock->Form().tb_activeScrubber, dock->Form().tb_showOptions}) {
+        const QRect inContents(button->mapTo(contents, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(contents->rect().contains(inContents)) << inContents.x() << "+" << inContents.width()
+                                                           << " in " << contents->width();
+        EXPECT_TRUE(dock->rect().contains(QRect(button->mapTo(dock, QPoint(0, 0)), button->size())));
+    }
+    EXPECT_GE(dock->Viewer().Form().f_imageViewerFrame->height(), 200);
+
+    CImaAnalDialog* options = dock->Options();
+    options->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(options));
+    for (QAbstractButton* b : options->findChildren<QAbstractButton*>())
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+    options->hide();
+}
 
 TEST_F(MainWindowTest, TitleFrameLabelAndSliderFollowTheOpenTrace)
 {

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace {
 // A group box holding exclusive radio buttons, top to bottom.
 QGroupBox* RadioGroup(QDialog* dialog, const char* name, const char* title, std::initializer_list<QRadioButton*> buttons)
@@ -36,9 +38,6 @@ void Ui_ImageAnalysOptionDialog::setupUi(QDialog* dialog)
 {
     dialog->setObjectName("ImageAnalysOptionDialog");
     dialog->setWindowTitle("Image Analysis Options");
-    dialog->resize(293, 195);
-    dialog->setMinimumSize(293, 195);
-    dialog->setMaximumSize(450, 195);
     verticalLayout = new QVBoxLayout(dialog);
     rb_scrubber = Radio("rb_scrubber", "Scrubber");
     rb_singlePrimitive = Radio("rb_singlePrimitive", "Single Primitive ");
@@ -62,6 +61,11 @@ void Ui_ImageAnalysOptionDialog::setupUi(QDialog* dialog)
     pb_accept = new QPushButton("Apply", dialog);
     pb_accept->setObjectName("pb_accept");
     verticalLayout->addWidget(pb_accept, 0, Qt::AlignRight);
+    // At least 293 x 195 and whatever the labels need at the font in use; it grows in width only.
+    const QSize size = dialog->minimumSizeHint().expandedTo(QSize(293, 195));
+    dialog->setMinimumSize(size);
+    dialog->setMaximumSize(std::max(450, size.width()), size.height());
+    dialog->resize(size);
 }
 
 CImaAnalDialog::CImaAnalDialog(QWidget* parent) : QDialog(parent)

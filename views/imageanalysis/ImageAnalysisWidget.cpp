@@ -32,6 +32,7 @@ Q_LOGGING_CATEGORY(lcImageAnalysis, "xqft.imageanalysis", QtInfoMsg)
 // The analysis options of the facade.
 enum EOption : uint32_t { kOptionWireframe = 2, kOptionComplexity = 4, kOptionInvertRange = 16, kOptionHighlight = 32 };
 constexpr uint32_t kComplexityIncrement = 100;
+constexpr int kMinimumImageHeight = 200;
 
 QSpinBox* Scrubber(QWidget* parent, const char* name, const char* tip, QColor base)
 {
@@ -127,6 +128,9 @@ CImageAnalysisWidget::CImageAnalysisWidget(QWidget* parent, Qt::WindowFlags flag
     // trace opens, so the stored window layout comes back as it was saved.
     viewer.Form().l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     ui.callViewComp->addWidget(&viewer);
+    // The image area starts tall enough to show a frame: beside the data viewer the dock would
+    // otherwise be given little more than its tool row.
+    viewer.Form().f_imageViewerFrame->setMinimumHeight(kMinimumImageHeight);
     viewer.EnableContextMenu();
     ui.sb_genericRange->hide();
     options = new CImaAnalDialog(this);
