@@ -1,10 +1,11 @@
 // State effects of the ES 1.1 fixed-function records: per-fragment tests, clear values, the
-// rasteriser, capabilities and hints, matrices, lights, materials, fog, current attributes, point
-// parameters and vector texture environments. One small overload per EFFECT row of Es1Calls.def;
+// rasteriser, capabilities and hints, the matrix stacks, lights, materials, fog, current
+// attributes, point parameters and vector texture environments. One small overload per EFFECT row of Es1Calls.def;
 // the rules of Es1Effects.cpp hold here too. Besides: a light or clip plane outside the tracked
 // ones changes nothing, and a vector effect recorded with fewer values than its parameter takes
 // changes nothing (as if it had recorded none).
 #include "Es1EffectSupport.h"
+#include "Es1MatrixMath.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -20,7 +21,7 @@ constexpr uint32_t kModelView = 0x1700, kProjection = 0x1701, kTexture = 0x1702,
 constexpr uint32_t kFogMode = 0x0B65, kFogColor = 0x0B66;
 constexpr uint32_t kLightModelTwoSide = 0x0B52, kLightModelAmbient = 0x0B53;
 constexpr uint32_t kSpotDirection = 0x1204, kPointDistanceAttenuation = 0x8129;
-constexpr int kLights = 8, kClipPlanes = 6, kStacks = 43;
+constexpr int kLights = 8, kClipPlanes = 6;
 
 // Values of a recorded vector argument, converted to float. Fixed-point ones divide by 65536;
 // GLint ones convert as numbers.
@@ -78,10 +79,10 @@ size_t LightValues(uint32_t pname)
     return pname >= 0x1200 && pname <= 0x1203 ? 4 : 1;
 }
 
-// The depth counter glPushMatrix and glPopMatrix change in the current matrix mode, or null: 0
-// model-view, 1 projection, 2 + paletteStackBase + active unit the texture stack, 2 + the current
-// palette matrix the palette stack (which must stay below the texture stacks).
-uint32_t* StackDepth(SEs1State& s)
+// The stack of the current matrix mode, or -1: 0 model-view, 1 projection, 2 + paletteStackBase +
+// active unit the texture stack, 2 + the current palette matrix the palette stack (which must stay
+// below the texture stacks).
+int StackIndex(const SEs1State& s)
 {
     uint64_t index;
     switch (s.matrixMode) {
@@ -90,18 +91,25 @@ uint32_t* StackDepth(SEs1State& s)
     case kTexture: {
         const uint32_t unit = ActiveUnit(s);
         if (unit == kNoUnit)
-            return nullptr;
+            return -1;
         index = 2 + uint64_t(s.paletteStackBase) + unit;
         break;
     }
     case kMatrixPalette:
         if (s.currentPaletteMatrix >= s.paletteStackBase)
-            return nullptr;
+            return -1;
         index = 2 + uint64_t(s.currentPaletteMatrix);
         break;
-    default: return nullptr;
+    default: return -1;
     }
-    return index < uint64_t(kStacks) ? &s.matrixStackDepth[index] : nullptr;
+    return index < uint64_t(kEs1MatrixStacks) ? int(index) : -1;
+}
+
+// The current matrix, or null.
+SEs1Matrix* CurrentMatrix(SEs1State& s)
+{
+    const int i = StackIndex(s);
+    return i < 0 ? nullptr : &s.matrixStacks[i].top;
 }
 
 // A recorded number as a float: floats as recorded, fixed-point numbers (GLfixed, GLclampx) / 65536.
@@ -309,25 +317,147 @@ bool Es1Effect(const CEs1_glHint_v1& c, SEs1State& s, uint32_t)
 
 bool Es1Effect(const CEs1_glMatrixMode_v1& c, SEs1State& s, uint32_t) { return s.matrixMode = c.Item<"mode">().Value(), true; }
 
+// A stack keeps the contents of depth - 1 entries below its top, up to kEs1MatrixStackLimit; past
+// that (or after a pop at depth 1 that got through) the depth counts on alone.
 bool Es1Effect(const CEs1_glPushMatrix_v1&, SEs1State& s, uint32_t)
 {
-    uint32_t* depth = StackDepth(s);
-    if (!depth)
+    const int i = StackIndex(s);
+    if (i < 0)
         return false;
-    ++*depth;
+    SEs1MatrixStack& stack = s.matrixStacks[i];
+    if (stack.below.size() + 1 == s.matrixStackDepth[i] && stack.below.size() < kEs1MatrixStackLimit)
+        stack.below.push_back(stack.top);
+    ++s.matrixStackDepth[i];
     return true;
 }
 
 // A pop at depth 0 (a recorded failure that got through) leaves 0 rather than wrapping.
 bool Es1Effect(const CEs1_glPopMatrix_v1&, SEs1State& s, uint32_t)
 {
-    uint32_t* depth = StackDepth(s);
-    if (!depth)
+    const int i = StackIndex(s);
+    if (i < 0)
         return false;
-    if (*depth > 0)
-        --*depth;
+    SEs1MatrixStack& stack = s.matrixStacks[i];
+    uint32_t& depth = s.matrixStackDepth[i];
+    if (!stack.below.empty() && stack.below.size() + 1 == depth) {
+        stack.top = stack.below.back();
+        stack.below.pop_back();
+    }
+    if (depth > 0)
+        --depth;
     return true;
 }
+
+namespace {
+
+// The matrix a load or multiply call recorded; false when it was recorded without its values.
+template <class Call>
+bool RecordedMatrix(const Call& c, SEs1Matrix& m)
+{
+    const auto& data = c.template Item<"m">().data;
+    if (!c.IsDataIncluded() || data.pointer.value == 0)
+        return false;
+    for (int k = 0; k < 16; ++k) {
+        const auto v = data.elements[k].value;
+        m[k] = std::is_floating_point_v<decltype(v)> ? float(v) : Fixed(int32_t(v));
+    }
+    return true;
+}
+
+template <class Call>
+bool LoadMatrix(const Call& c, SEs1State& s, uint32_t)
+{
+    SEs1Matrix* top = CurrentMatrix(s);
+    SEs1Matrix m;
+    if (!top || !RecordedMatrix(c, m))
+        return false;
+    *top = m;
+    return true;
+}
+
+template <class Call>
+bool MultMatrix(const Call& c, SEs1State& s, uint32_t)
+{
+    SEs1Matrix* top = CurrentMatrix(s);
+    SEs1Matrix m;
+    if (!top || !RecordedMatrix(c, m))
+        return false;
+    MultiplyInto(*top, m);
+    return true;
+}
+
+template <class Call>
+bool OrthoCall(const Call& c, SEs1State& s, uint32_t)
+{
+    float v[6];
+    Nums<"left", "right", "bottom", "top", "zNear", "zFar">(c, v);
+    SEs1Matrix* top = CurrentMatrix(s);
+    return top && Ortho(*top, v[0], v[1], v[2], v[3], v[4], v[5]);
+}
+
+template <class Call>
+bool FrustumCall(const Call& c, SEs1State& s, uint32_t)
+{
+    float v[6];
+    Nums<"left", "right", "bottom", "top", "zNear", "zFar">(c, v);
+    SEs1Matrix* top = CurrentMatrix(s);
+    return top && Frustum(*top, v[0], v[1], v[2], v[3], v[4], v[5]);
+}
+
+template <class Call>
+bool RotateCall(const Call& c, SEs1State& s, uint32_t)
+{
+    float v[4];
+    Nums<"angle", "x", "y", "z">(c, v);
+    SEs1Matrix* top = CurrentMatrix(s);
+    if (!top)
+        return false;
+    Rotate(*top, v[0], v[1], v[2], v[3]);
+    return true;
+}
+
+template <class Call>
+bool ScaleCall(const Call& c, SEs1State& s, uint32_t)
+{
+    float v[3];
+    Nums<"x", "y", "z">(c, v);
+    SEs1Matrix* top = CurrentMatrix(s);
+    if (!top)
+        return false;
+    Scale(*top, v[0], v[1], v[2]);
+    return true;
+}
+
+template <class Call>
+bool TranslateCall(const Call& c, SEs1State& s, uint32_t)
+{
+    float v[3];
+    Nums<"x", "y", "z">(c, v);
+    SEs1Matrix* top = CurrentMatrix(s);
+    if (!top)
+        return false;
+    Translate(*top, v[0], v[1], v[2]);
+    return true;
+}
+
+} // namespace
+
+bool Es1Effect(const CEs1_glLoadIdentity_v1&, SEs1State& s, uint32_t)
+{
+    SEs1Matrix* top = CurrentMatrix(s);
+    if (!top)
+        return false;
+    *top = kEs1Identity;
+    return true;
+}
+
+XQF_FORMS(LoadMatrix, CEs1_glLoadMatrixf_v6, CEs1_glLoadMatrixx_v6)
+XQF_FORMS(MultMatrix, CEs1_glMultMatrixf_v1, CEs1_glMultMatrixx_v1)
+XQF_FORMS(OrthoCall, CEs1_glOrthof_v1, CEs1_glOrthox_v1)
+XQF_FORMS(FrustumCall, CEs1_glFrustumf_v1, CEs1_glFrustumx_v1)
+XQF_FORMS(RotateCall, CEs1_glRotatef_v1, CEs1_glRotatex_v1)
+XQF_FORMS(ScaleCall, CEs1_glScalef_v1, CEs1_glScalex_v1)
+XQF_FORMS(TranslateCall, CEs1_glTranslatef_v1, CEs1_glTranslatex_v1)
 
 bool Es1Effect(const CEs1_glViewport_v1& c, SEs1State& s, uint32_t)
 {

@@ -84,7 +84,11 @@ std::string DescribeEs1State(const SEs1State& s)
     for (int p = 0; p < 5; ++p)
         out("material[%d]=%s", p, Join(s.material[p], 4).c_str());
     out("matrixMode=0x%X", s.matrixMode);
-    out("matrixStackDepth=%s", Join(s.matrixStackDepth, 43).c_str());
+    out("matrixStackDepth=%s", Join(s.matrixStackDepth, kEs1MatrixStacks).c_str());
+    // The top of every stack (0 model-view, 1 projection, then the palette and texture stacks).
+    for (int i = 0; i < kEs1MatrixStacks; ++i)
+        out("matrixStacks[%d]: top=%s below=%zu", i, Join(s.matrixStacks[i].top.data(), 16).c_str(),
+            s.matrixStacks[i].below.size());
     out("currentNormal=%s", Join(s.currentNormal, 3).c_str());
     out("packAlignment=%d", s.packAlignment);
     out("unpackAlignment=%d", s.unpackAlignment);

@@ -148,6 +148,18 @@ bool ExtEffect(const CExt_glCurrentPaletteMatrixOES_v1& c, SEs1State& s)
 }
 bool ExtEffect(const CExt_glCurrentPaletteMatrixOES_v1&, SEs2State&) { return false; }
 
+// The current palette matrix takes the model-view matrix (the top of its stack).
+bool ExtEffect(const CExt_glLoadPaletteFromModelViewMatrixOES_v1&, SEs1State& s)
+{
+    const uint32_t palette = s.currentPaletteMatrix;
+    if (palette >= s.paletteStackBase || 2 + uint64_t(palette) >= uint64_t(kEs1MatrixStacks))
+        return false;
+    s.matrixStacks[2 + palette].top = s.matrixStacks[0].top;
+    return true;
+}
+
+bool ExtEffect(const CExt_glLoadPaletteFromModelViewMatrixOES_v1&, SEs2State&) { return false; }
+
 // The array's enabled flag is left as it is: glEnableClientState decides it.
 bool ExtEffect(const CExt_glMatrixIndexPointerOES_v1& c, SEs1State& s)
 {

@@ -93,6 +93,16 @@ using GLfixed = int32_t;
     X(glColor4x, void (*)(GLfixed, GLfixed, GLfixed, GLfixed))                                            \
     X(glNormal3f, void (*)(float, float, float)) X(glNormal3x, void (*)(GLfixed, GLfixed, GLfixed))       \
     X(glMatrixMode, void (*)(uint32_t)) X(glPushMatrix, void (*)()) X(glPopMatrix, void (*)())            \
+    X(glLoadIdentity, void (*)()) X(glLoadMatrixf, void (*)(const float*))                                \
+    X(glLoadMatrixx, void (*)(const GLfixed*)) X(glMultMatrixf, void (*)(const float*))                   \
+    X(glMultMatrixx, void (*)(const GLfixed*))                                                            \
+    X(glOrthof, void (*)(float, float, float, float, float, float))                                      \
+    X(glOrthox, void (*)(GLfixed, GLfixed, GLfixed, GLfixed, GLfixed, GLfixed))                           \
+    X(glFrustumf, void (*)(float, float, float, float, float, float))                                    \
+    X(glFrustumx, void (*)(GLfixed, GLfixed, GLfixed, GLfixed, GLfixed, GLfixed))                         \
+    X(glRotatef, void (*)(float, float, float, float)) X(glRotatex, void (*)(GLfixed, GLfixed, GLfixed, GLfixed)) \
+    X(glScalef, void (*)(float, float, float)) X(glScalex, void (*)(GLfixed, GLfixed, GLfixed))           \
+    X(glTranslatef, void (*)(float, float, float)) X(glTranslatex, void (*)(GLfixed, GLfixed, GLfixed))   \
     X(glClipPlanef, void (*)(uint32_t, const float*)) X(glClipPlanex, void (*)(uint32_t, const GLfixed*)) \
     X(glGetClipPlanef, void (*)(uint32_t, float*))                                                        \
     X(glTexEnvf, void (*)(uint32_t, uint32_t, float)) X(glTexEnvi, void (*)(uint32_t, uint32_t, int32_t)) \
@@ -142,6 +152,9 @@ enum : uint16_t {
     kPointSizex = 3109, kPolygonOffset = 3110, kPolygonOffsetx = 3111, kPopMatrix = 3112, kPushMatrix = 3113,
     kSampleCoverage = 3117, kSampleCoveragex = 3118, kScissor = 3121, kShadeModel = 3122, kStencilFunc = 3123,
     kStencilMask = 3124, kStencilOp = 3125, kTexEnvfv = 3128, kTexEnviv = 3130, kTexEnvxv = 3132, kViewport = 3144,
+    kFrustumf = 3047, kFrustumx = 3048, kLoadIdentity = 3085, kLoadMatrixf = 3086, kLoadMatrixx = 3087,
+    kMultMatrixf = 3094, kMultMatrixx = 3095, kOrthof = 3101, kOrthox = 3102, kRotatef = 3115, kRotatex = 3116,
+    kScalef = 3119, kScalex = 3120, kTranslatef = 3141, kTranslatex = 3142,
 };
 
 constexpr uint32_t kMatrixPalette = 0x8840, kLight0 = 0x4000, kClipPlane0 = 0x3000, kFrontAndBack = 0x0408;
@@ -217,6 +230,7 @@ private:
     }
 
     void Step();
+    void Transform();
     void Scalars(int kind);
     void Lighting(int kind);
     void Units(int kind);
@@ -425,16 +439,113 @@ void CSequence::Scalars(int kind)
         break;
     }
     default: {
-        // Matrix mode, pushes and pops: the GL limits reject what overflows or underflows.
+        // Matrix mode, pushes, pops and transforms: the GL limits reject what overflows or
+        // underflows, GL's checks the degenerate projections.
         const uint32_t mode = Pick({0x1700, 0x1701, 0x1702, 0x1702});
         Do(kMatrixMode, [&] { gl.glMatrixMode(mode); return SPayload().U32(mode); });
-        for (uint32_t n = R(4); n > 0; --n) {
-            const bool push = R(3) != 0;
-            Do(push ? kPushMatrix : kPopMatrix, [&] { push ? gl.glPushMatrix() : gl.glPopMatrix(); return SPayload(); });
-        }
-        // The model-view matrix is always at identity: lights and clip planes below are set in eye space.
+        for (uint32_t n = R(6); n > 0; --n)
+            Transform();
+        // The top model-view matrix is always identity: lights and clip planes below are set in eye
+        // space. The entries below it keep what the transforms made.
         Do(kMatrixMode, [&] { gl.glMatrixMode(0x1700); return SPayload().U32(0x1700); });
+        Do(kLoadIdentity, [&] { gl.glLoadIdentity(); return SPayload(); });
     }
+    }
+}
+
+// One change of the current matrix in any form, its arguments in float or fixed point.
+void CSequence::Transform()
+{
+    SGl& gl = m_gl;
+    const bool fixed = Coin();
+    float v[16];
+    for (float& f : v)
+        f = Between(-2, 2);
+    GLfixed x[16];
+    for (int i = 0; i < 16; ++i)
+        x[i] = ToFixed(v[i]);
+    auto args = [&](int n) {
+        SPayload p;
+        for (int i = 0; i < n; ++i)
+            fixed ? p.U32(uint32_t(x[i])) : p.F(v[i]);
+        return p;
+    };
+    switch (R(9)) {
+    case 0: {
+        const bool push = R(3) != 0;
+        Do(push ? kPushMatrix : kPopMatrix, [&] { push ? gl.glPushMatrix() : gl.glPopMatrix(); return SPayload(); });
+        break;
+    }
+    case 1: Do(kLoadIdentity, [&] { gl.glLoadIdentity(); return SPayload(); }); break;
+    case 2:
+    case 3: {
+        const bool load = R(2) != 0;
+        const uint16_t id = load ? (fixed ? kLoadMatrixx : kLoadMatrixf) : (fixed ? kMultMatrixx : kMultMatrixf);
+        Do(id, [&] {
+            if (fixed)
+                load ? gl.glLoadMatrixx(x) : gl.glMultMatrixx(x);
+            else
+                load ? gl.glLoadMatrixf(v) : gl.glMultMatrixf(v);
+            return SPayload().Ptr(0x100).Raw(args(16).bytes);
+        });
+        break;
+    }
+    case 4:
+    case 5: {
+        // Left, right, bottom, top, near, far: now and then an empty range (or a near plane at 0),
+        // which GL refuses.
+        const bool ortho = R(2) != 0;
+        if (R(6) == 0)
+            v[1] = v[0];
+        else if (!ortho || R(2) == 0)
+            v[4] = Between(0.1f, 1.0f), v[5] = v[4] + Between(0.5f, 4.0f);
+        if (!ortho && R(6) == 0)
+            v[4] = 0;
+        for (int i = 0; i < 6; ++i)
+            x[i] = ToFixed(v[i]);
+        const uint16_t id = ortho ? (fixed ? kOrthox : kOrthof) : (fixed ? kFrustumx : kFrustumf);
+        Do(id, [&] {
+            if (ortho && fixed)
+                gl.glOrthox(x[0], x[1], x[2], x[3], x[4], x[5]);
+            else if (ortho)
+                gl.glOrthof(v[0], v[1], v[2], v[3], v[4], v[5]);
+            else if (fixed)
+                gl.glFrustumx(x[0], x[1], x[2], x[3], x[4], x[5]);
+            else
+                gl.glFrustumf(v[0], v[1], v[2], v[3], v[4], v[5]);
+            return args(6);
+        });
+        break;
+    }
+    case 6: {
+        // About a coordinate axis either way, about any axis, or about none.
+        v[0] = Between(-360, 360);
+        const int axis = int(R(8));
+        if (axis < 6) {
+            v[1] = v[2] = v[3] = 0;
+            v[1 + axis % 3] = axis < 3 ? 1.0f : -Between(0.5f, 2.0f);
+        } else if (axis == 6) {
+            v[1] = v[2] = v[3] = 0;
+        }
+        for (int i = 0; i < 4; ++i)
+            x[i] = ToFixed(v[i]);
+        Do(fixed ? kRotatex : kRotatef, [&] {
+            fixed ? gl.glRotatex(x[0], x[1], x[2], x[3]) : gl.glRotatef(v[0], v[1], v[2], v[3]);
+            return args(4);
+        });
+        break;
+    }
+    case 7:
+        Do(fixed ? kScalex : kScalef, [&] {
+            fixed ? gl.glScalex(x[0], x[1], x[2]) : gl.glScalef(v[0], v[1], v[2]);
+            return args(3);
+        });
+        break;
+    default:
+        Do(fixed ? kTranslatex : kTranslatef, [&] {
+            fixed ? gl.glTranslatex(x[0], x[1], x[2]) : gl.glTranslatef(v[0], v[1], v[2]);
+            return args(3);
+        });
     }
 }
 
@@ -974,6 +1085,27 @@ void CSequence::Compare()
     }
     gl.glBindBuffer(kArrayBuffer, s.arrayBufferBinding);
     gl.glGetError();
+
+    // Last, as it empties them: every entry of the matrix stacks, read from the top down through
+    // pops.
+    auto stack = [&](uint32_t mode, uint32_t pname, int index, const std::string& what) {
+        gl.glMatrixMode(mode);
+        const SEs1MatrixStack& tracked = s.matrixStacks[index];
+        std::vector<SEs1Matrix> entries = tracked.below;
+        entries.push_back(tracked.top);
+        ASSERT_EQ(entries.size(), s.matrixStackDepth[index]) << what;
+        for (size_t e = entries.size(); e-- > 0;) {
+            EXPECT_EQ(XQF_FLOATS(pname, 16), V(entries[e].data(), 16)) << what << " entry " << e;
+            gl.glPopMatrix();
+        }
+        gl.glGetError();
+    };
+    stack(0x1700, 0x0BA6, 0, "model-view");  // GL_MODELVIEW_MATRIX
+    stack(0x1701, 0x0BA7, 1, "projection");  // GL_PROJECTION_MATRIX
+    for (int u = 0; u < kUnits; ++u) {
+        gl.glActiveTexture(kTex0 + uint32_t(u));
+        stack(0x1702, 0x0BA8, int(2 + s.paletteStackBase) + u, "texture " + std::to_string(u));
+    }
 }
 
 #undef XQF_INT

@@ -20,7 +20,9 @@ enum : uint16_t {
     kGenTextures = 3054, kGetString = 3064, kHint = 3071, kLightModelf = 3075, kLightModelfv = 3076,
     kLightModelxv = 3078, kLightf = 3079, kLightfv = 3080, kMaterialf = 3089, kMaterialfv = 3090, kMatrixMode = 3093,
     kMultiTexCoord4f = 3096, kMultiTexCoord4x = 3097, kPointParameterf = 3104, kPopMatrix = 3112, kPushMatrix = 3113,
-    kSampleCoveragex = 3118, kTexEnvfv = 3128, kTexEnviv = 3130, kTranslatef = 3141,
+    kSampleCoveragex = 3118, kTexEnvfv = 3128, kTexEnviv = 3130, kTranslatef = 3141, kFrustumf = 3047,
+    kLoadIdentity = 3085, kLoadMatrixf = 3086, kLoadMatrixx = 3087, kMultMatrixx = 3095, kOrthox = 3102,
+    kScalex = 3120, kTranslatex = 3142, kLoadPaletteFromModelView = 4012,
 };
 
 constexpr uint32_t kLight0 = 0x4000, kClipPlane0 = 0x3000, kModelView = 0x1700, kProjection = 0x1701,
@@ -37,6 +39,19 @@ std::vector<SCall> Join(std::initializer_list<std::vector<SCall>> parts)
 }
 
 const SCall kPush{kPushMatrix, SPayload()}, kPop{kPopMatrix, SPayload()};
+
+std::vector<float> Top(const SEs1State& s, int stack)
+{
+    return std::vector<float>(s.matrixStacks[stack].top.begin(), s.matrixStacks[stack].top.end());
+}
+
+const std::vector<float> kIdentity(kEs1Identity.begin(), kEs1Identity.end());
+
+// A 4x4 matrix call's values after its pointer.
+SCall MatrixCall(uint16_t id, std::initializer_list<uint32_t> values)
+{
+    return {id, SPayload().Ptr(0x100).Words(values)};
+}
 
 const SStateCase kCases[] = {
     // ---- fixed-point forms, clear values, coverage
@@ -88,11 +103,57 @@ const SStateCase kCases[] = {
          EXPECT_EQ(std::vector<float>(s.pointParams[3], s.pointParams[3] + 3), (std::vector<float>{2, 0, 0}));
      }},
     // ---- matrices
-    {"a push then a pop in model-view mode leave depth 1; a transform changes nothing",
-     {kPush, kPop, W(kTranslatef, {F(1), F(2), F(3)})}, true,
+    {"a push keeps the top below it, a pop brings it back; each stack keeps its own",
+     {W(kTranslatef, {F(1), F(2), F(3)}), kPush, W(kTranslatef, {F(4), 0, 0}), W(kMatrixMode, {kProjection}),
+      W(kTranslatef, {F(9), 0, 0}), W(kMatrixMode, {kModelView})},
+     true,
      [](const SEs1State& s, const SRun& run) {
+         EXPECT_EQ(s.matrixStackDepth[0], 2u);
+         ASSERT_EQ(s.matrixStacks[0].below.size(), 1u);
+         EXPECT_EQ(s.matrixStacks[0].below[0][12], 1.0f);
+         EXPECT_EQ(Top(s, 0), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 2, 3, 1}));
+         EXPECT_EQ(Top(s, 1)[12], 9.0f);
+         EXPECT_EQ(run.results, std::vector<bool>(6, true));
+     }},
+    {"a pop puts the entry below back as the top",
+     {W(kTranslatef, {F(1), 0, 0}), kPush, W(kTranslatef, {F(4), 0, 0}), kPop},
+     true,
+     [](const SEs1State& s, const SRun&) {
          EXPECT_EQ(s.matrixStackDepth[0], 1u);
-         EXPECT_EQ(run.results, (std::vector<bool>{true, true, false}));
+         EXPECT_TRUE(s.matrixStacks[0].below.empty());
+         EXPECT_EQ(Top(s, 0)[12], 1.0f);
+     }},
+    {"the fixed-point forms divide by 65536 and compose in call order",
+     {MatrixCall(kLoadMatrixx, {0x20000, 0, 0, 0, 0, 0x20000, 0, 0, 0, 0, 0x10000, 0, 0, 0, 0, 0x10000}),
+      W(kTranslatex, {0x8000, 0, 0}), W(kScalex, {0x30000, 0x10000, 0x10000}),
+      MatrixCall(kMultMatrixx, {0x10000, 0, 0, 0, 0, 0x10000, 0, 0, 0, 0, 0x10000, 0, 0, 0x10000, 0, 0x10000})},
+     true,
+     [](const SEs1State& s, const SRun&) {
+         EXPECT_EQ(Top(s, 0), (std::vector<float>{6, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1, 0, 1, 2, 0, 1}));
+     }},
+    {"projections GL refuses change nothing; an orthographic one in fixed point",
+     {W(kMatrixMode, {kProjection}), W(kFrustumf, {F(-1), F(1), F(-1), F(1), 0, F(10)}),
+      W(kFrustumf, {F(1), F(1), F(-1), F(1), F(1), F(10)}), W(kOrthox, {0, 0, 0, 0x10000, 0, 0x10000}),
+      W(kOrthox, {0, 0x20000, 0, 0x20000, 0, 0x10000})},
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         EXPECT_EQ(run.results, (std::vector<bool>{true, false, false, false, true}));
+         EXPECT_EQ(Top(s, 1), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -2, 0, -1, -1, -1, 1}));
+     }},
+    {"the texture stack of the active unit; glLoadIdentity ends it",
+     {W(kActiveTexture, {kTex0 + 1}), W(kMatrixMode, {kTexture}), W(kTranslatef, {F(1), 0, 0}),
+      W(kActiveTexture, {kTex0 + 2}), W(kTranslatef, {F(2), 0, 0}), W(kLoadIdentity, {})},
+     true,
+     [](const SEs1State& s, const SRun&) {
+         EXPECT_EQ(Top(s, 2 + 1 + 1)[12], 1.0f);
+         EXPECT_EQ(Top(s, 2 + 1 + 2), kIdentity);
+     }},
+    {"the palette load takes the model-view's top into the current palette matrix",
+     {W(kTranslatef, {F(3), 0, 0}), W(kLoadPaletteFromModelView, {1})},  // selector 1: an ES 1.1 call
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         EXPECT_EQ(Top(s, 2)[12], 3.0f);
+         EXPECT_EQ(run.results, (std::vector<bool>{true, true}));
      }},
     {"a push in a mode outside the four changes nothing",
      {W(kMatrixMode, {0x1234}), kPush, kPop}, true,
@@ -117,6 +178,7 @@ const SStateCase kCases[] = {
      true,
      [](const SEs1State& s, const SRun&) {
          EXPECT_EQ(s.matrixStackDepth[0], 101u);
+         EXPECT_EQ(s.matrixStacks[0].below.size(), kEs1MatrixStackLimit) << "contents kept up to the limit";
          EXPECT_EQ(s.matrixStackDepth[1], 0u);
          EXPECT_EQ(s.matrixStackDepth[3], 101u);
          EXPECT_EQ(s.matrixStackDepth[2], 0u);
@@ -245,6 +307,15 @@ TEST_P(Es1FixedState, AppliesTheSequence) { RunCase(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Es1FixedState, testing::ValuesIn(kCases),
                          [](const auto& info) { return es2test::CaseName(info.param.what); });
+
+// A matrix call recorded without its data changes no matrix.
+TEST(Es1FixedState, MatrixCallsWithoutDataChangeNothing)
+{
+    SEs1State s;
+    const SRun run = ApplyAll({{kLoadMatrixf, SPayload().Ptr(0x100)}, W(kTranslatef, {F(1), 0, 0})}, s, false);
+    EXPECT_EQ(run.results, (std::vector<bool>{false, true}));
+    EXPECT_EQ(Top(s, 0)[12], 1.0f);
+}
 
 // A NaN recorded as a clear colour is kept as recorded.
 TEST(Es1FixedState, NanClearColourIsKept)

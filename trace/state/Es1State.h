@@ -2,7 +2,9 @@
 // The tracked OpenGL ES 1.1 state of one context. Initial values follow what the recorder's
 // reference state used, not all of them the GL defaults (stencil masks 0x0FFFFFFF, stencil
 // actions 0, dither off, point size maximum 63.77, specular/emission alpha 1.1).
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "state/FramebufferObjects.h"
 #include "state/ObjectTable.h"
@@ -52,6 +54,21 @@ struct SEs1ClientArray
 };
 
 inline constexpr int kEs1Units = 32;
+inline constexpr int kEs1MatrixStacks = 43;
+// Entries a stack keeps below its top: GL stacks hold far fewer, so only a trace that records
+// overflowing pushes as successful goes past it, and its deeper entries then keep no contents.
+inline constexpr size_t kEs1MatrixStackLimit = 64;
+
+using SEs1Matrix = std::array<float, 16>;  // column-major, as GL takes and gives it
+inline constexpr SEs1Matrix kEs1Identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// One matrix stack: its top, and the entries pushed below it, bottom first. The top lives apart
+// so that a state with only top matrices copies without allocating.
+struct SEs1MatrixStack
+{
+    SEs1Matrix top = kEs1Identity;
+    std::vector<SEs1Matrix> below;
+};
 
 // Client arrays of one vertex-array object.
 struct SEs1VertexArray
@@ -146,7 +163,8 @@ struct SEs1State
                             {0.0f, 0.0f, 0.0f, 0.0f}};
     uint32_t matrixMode = 0x1700;  // GL_MODELVIEW
     // 0 modelview, 1 projection, 2 + palette matrix, 2 + paletteStackBase + texture unit.
-    uint32_t matrixStackDepth[43];
+    uint32_t matrixStackDepth[kEs1MatrixStacks];
+    SEs1MatrixStack matrixStacks[kEs1MatrixStacks];  // the same order
     float currentTexCoord[kEs1Units][4];
     float currentNormal[3] = {0, 0, 1};
     int32_t packAlignment = 4;
