@@ -210,11 +210,11 @@ TEST_F(StatesDockTest, Es1PageOpensFogWithHintsAndKeepsItsOwnGroupsBesideEs2)
     auto group = [&](EStateGroup g) { return state->GroupItem(g); };
     Q_EMIT callList->SIGRequestUpdateRenderState(1);
     ASSERT_TRUE(es1->isVisibleTo(window.get()));
-    ASSERT_EQ(es1->topLevelItemCount(), 4) << "beside the ES 2.0 state, the ES 1.1 tree keeps its own groups";
+    ASSERT_EQ(es1->topLevelItemCount(), 5) << "beside the ES 2.0 state, the ES 1.1 tree keeps its own groups";
     QStringList labels;
     for (int i = 0; i < es1->topLevelItemCount(); ++i)
         labels << es1->topLevelItem(i)->text(0);
-    EXPECT_EQ(labels, (QStringList{"TexEnv", "Lights", "Fog", "ClipPlanes"}));
+    EXPECT_EQ(labels, (QStringList{"TexEnv", "Lights", "Fog", "ClipPlanes", "Matrices"}));
     EXPECT_EQ(group(EStateGroup::Hints)->treeWidget(), state->Es2Tree());
 
     // Fog expanded while Hints is collapsed: the next refill collapses it again.

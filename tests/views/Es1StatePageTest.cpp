@@ -43,7 +43,13 @@ TEST(Es1StatePage, DefaultPageHasOneUnitAndNothingMarked)
     const std::string page = Page(trace, 1);
     EXPECT_TRUE(Marked(page).empty()) << page;
     EXPECT_EQ(Headers(page), (std::vector<std::string>{"Bind", "Enabled", "Hints", "TexEnv", "Blend", "Stencil",
-                                                        "Lights", "Fog", "Misc", "ClipPlanes"}));
+                                                        "Lights", "Fog", "Misc", "ClipPlanes", "Matrices"}));
+    EXPECT_EQ(Group(page, "Matrices"), "  Viewport: { X:0 Y:0 W:0 H:0 }\n"
+                                       "  Matrix Mode: GL_MODELVIEW\n"
+                                       "  GL_MODELVIEW (1): 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1\n"
+                                       "  GL_PROJECTION (1): 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1\n"
+                                       "  GL_TEXTURE0 (1): 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1\n"
+                                       "  GL_MATRIX_PALETTE_OES 0 (1): 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1\n");
     EXPECT_EQ(Group(page, "Bind"), "  VAO : 0\n"
                                    "  FBO : 0\n"
                                    "  RBO : 0\n"
@@ -103,6 +109,17 @@ TEST(Es1StatePage, ChangesMarkTheirRowAndHeaderAndNothingElse)
     };
     for (const SCase& c : cases)
         EXPECT_EQ(Marked(Page(trace, c.now, c.before)), c.marked) << c.what;
+
+    // 1 clear, 2 a translation in fixed point, 3 a push, 4 the viewport.
+    CTraceData& matrices = Load({kClear, W(3142, {0x10000, 0x20000, 0x8000}), W(3113, {}), W(3144, {1, 2, 30, 40}),
+                                 es2test::SwapBuffers()});
+    const SCase matrixCases[] = {
+        {"a translation marks the model-view's top", 2, 1, {"Matrices", "GL_MODELVIEW (1): 1,0,0,0,0,1,0,0,0,0,1,0,1,2,0.5,1"}},
+        {"a push marks its stack's depth", 3, 2, {"Matrices", "GL_MODELVIEW (2): 1,0,0,0,0,1,0,0,0,0,1,0,1,2,0.5,1"}},
+        {"the viewport", 4, 3, {"Matrices", "Viewport: { X:1 Y:2 W:30 H:40 }"}},
+    };
+    for (const SCase& c : matrixCases)
+        EXPECT_EQ(Marked(Page(matrices, c.now, c.before)), c.marked) << c.what;
 }
 
 TEST(Es1StatePage, ThirtyTwoUnitsInUseGiveThirtyTwoBlocks)
@@ -131,7 +148,7 @@ TEST(Es1StatePage, BesideEs2TheEs1PageKeepsItsOwnGroups)
     const std::string both = es2test::TempPath("both.xqft");
     es2test::WriteCalls(both, {kClear, W(2016, {0x4000}), es2test::SwapBuffers()});
     EXPECT_EQ(Headers(DumpPage(both, 2)),
-              (std::vector<std::string>{"TexEnv", "Lights", "Fog", "ClipPlanes", "Bind", "Enabled", "Hints", "Program",
+              (std::vector<std::string>{"TexEnv", "Lights", "Fog", "ClipPlanes", "Matrices", "Bind", "Enabled", "Hints", "Program",
                                         "Blend", "Misc", "Stencil"}));
     const std::string egl = es2test::TempPath("egl.xqft");
     es2test::WriteCalls(egl, {es2test::SwapBuffers(), es2test::SwapBuffers(2)});

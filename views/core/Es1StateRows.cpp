@@ -112,6 +112,26 @@ void PlaneRows(const SEs1State& now, const SEs1State& before, SStateGroup& g)
                               Bits(now.clipPlaneEquations[i], before.clipPlaneEquations[i])));
 }
 
+// The top of each matrix stack, 16 numbers in GL's column-major order, after the stack's name and
+// depth: model-view, projection, the texture stack of each unit in use, the palette matrices.
+void MatrixRows(const SEs1State& now, const SEs1State& before, SStateGroup& g)
+{
+    auto row = [&](const std::string& name, uint32_t i) {
+        const SEs1Matrix& m = now.matrixStacks[i].top;
+        std::string text = FormatText("%s (%u):", name.c_str(), now.matrixStackDepth[i]);
+        for (int k = 0; k < 16; ++k)
+            text += FormatText(k ? ",%g" : " %g", double(m[k]));
+        g.rows.push_back(Line(std::move(text), Bits(m, before.matrixStacks[i].top) ||
+                                                   now.matrixStackDepth[i] != before.matrixStackDepth[i]));
+    };
+    row("GL_MODELVIEW", 0);
+    row("GL_PROJECTION", 1);
+    for (uint32_t u = 0; u < Units(now) && 2 + now.paletteStackBase + u < uint32_t(kEs1MatrixStacks); ++u)
+        row(FormatText("GL_TEXTURE%u", u), 2 + now.paletteStackBase + u);
+    for (uint32_t p = 0; p < now.paletteStackBase && 2 + p < uint32_t(kEs1MatrixStacks); ++p)
+        row(FormatText("GL_MATRIX_PALETTE_OES %u", p), 2 + p);
+}
+
 // ---- the table ------------------------------------------------------------------------------------
 
 const SEs1StateRow kRows[] = {
@@ -150,6 +170,11 @@ const SEs1StateRow kRows[] = {
 
     XQF_LINES(ClipPlanes, "%d# %f,%f,%f,%f", PlaneRows),
     XQF_ROW(ClipPlanes, "Clip Plane: %s", Bits(a.clipPlane, b.clipPlane), Enum(s.clipPlane).c_str()),
+
+    XQF_ROW(Matrices, "Viewport: { X:%d Y:%d W:%d H:%d }", Bits(a.viewport, b.viewport), s.viewport[0], s.viewport[1],
+            s.viewport[2], s.viewport[3]),
+    XQF_ROW(Matrices, "Matrix Mode: %s", Bits(a.matrixMode, b.matrixMode), Enum(s.matrixMode).c_str()),
+    XQF_LINES(Matrices, "%s (%u): %g,...", MatrixRows),
 };
 
 #undef XQF_ROW
@@ -170,6 +195,6 @@ void KeepEs1OnlyGroups(SStatePage& page)
 {
     std::erase_if(page.groups, [](const SStateGroup& g) {
         return g.group != EStateGroup::TexEnv && g.group != EStateGroup::Lights && g.group != EStateGroup::Fog &&
-               g.group != EStateGroup::ClipPlanes;
+               g.group != EStateGroup::ClipPlanes && g.group != EStateGroup::Matrices;
     });
 }

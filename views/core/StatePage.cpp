@@ -8,7 +8,7 @@ const char* StateGroupLabel(EStateGroup group)
 {
     static const char* const kLabels[kStateGroupCount] = {"Bind",    "ClipPlanes", "Enabled", "Fog",
                                                           "Hints",   "Lights",     "Stencil", "TexEnv",
-                                                          "Program", "Blend",      "Misc"};
+                                                          "Program", "Blend",      "Misc",    "Matrices"};
     const int i = int(group);
     return i >= 0 && i < kStateGroupCount ? kLabels[i] : "";
 }

@@ -10,7 +10,7 @@
 
 // The groups of both pages (ES 1.1 and ES 2.0), in the order of the widget's collapsed flags.
 enum class EStateGroup : uint8_t {
-    Bind, ClipPlanes, Enabled, Fog, Hints, Lights, Stencil, TexEnv, Program, Blend, Misc, Count
+    Bind, ClipPlanes, Enabled, Fog, Hints, Lights, Stencil, TexEnv, Program, Blend, Misc, Matrices, Count
 };
 inline constexpr int kStateGroupCount = int(EStateGroup::Count);
 
