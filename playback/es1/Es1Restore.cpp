@@ -137,11 +137,81 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, hostAlignment ? hostAlignment : 4);
 }
 
+bool HostHasPalette(SEs1Host& gl)
+{
+    auto getString = XQF_HOST(gl, glGetString);
+    return HasExtension(reinterpret_cast<const char*>(getString(GL_EXTENSIONS)), "GL_OES_matrix_palette");
+}
+
+uint32_t RestoredUnits(SEs1Host& gl, const SEs1State& snapshot)
+{
+    return std::min<uint32_t>({snapshot.textureUnitCount, uint32_t(kEs1Units),
+                               uint32_t(std::max(HostInt(gl, GL_MAX_TEXTURE_UNITS), 1))});
+}
+
+// One stack of the current matrix mode: the host's popped back to its bottom entry, then each
+// entry below the top loaded and pushed, bottom first, and the top loaded. A stack deeper than the
+// host's keeps its bottom entries and its top.
+void MatrixStack(SEs1Host& gl, GLenum depthQuery, GLenum maxQuery, const SEs1MatrixStack& stack)
+{
+    for (GLint depth = HostInt(gl, depthQuery); depth > 1; --depth)
+        XQF_HOST(gl, glPopMatrix)();
+    const size_t room = size_t(std::max(HostInt(gl, maxQuery), 1) - 1);
+    const size_t pushed = std::min(stack.below.size(), room);
+    for (size_t i = 0; i < pushed; ++i) {
+        XQF_HOST(gl, glLoadMatrixf)(stack.below[i].data());
+        XQF_HOST(gl, glPushMatrix)();
+    }
+    XQF_HOST(gl, glLoadMatrixf)(stack.top.data());
+}
+
+// Between steps 1 and 2: every matrix stack (the palette matrices, which have no stack, where the
+// host has them). The matrix mode is left to the end of the restore, the active unit to step 2.
+void Matrices(SEs1Host& gl, const SEs1State& snapshot)
+{
+    XQF_HOST(gl, glMatrixMode)(GL_MODELVIEW);
+    MatrixStack(gl, GL_MODELVIEW_STACK_DEPTH, GL_MAX_MODELVIEW_STACK_DEPTH, snapshot.matrixStacks[0]);
+    XQF_HOST(gl, glMatrixMode)(GL_PROJECTION);
+    MatrixStack(gl, GL_PROJECTION_STACK_DEPTH, GL_MAX_PROJECTION_STACK_DEPTH, snapshot.matrixStacks[1]);
+    XQF_HOST(gl, glMatrixMode)(GL_TEXTURE);
+    const uint32_t units = RestoredUnits(gl, snapshot);
+    for (uint32_t u = 0; u < units; ++u) {
+        const uint64_t stack = 2 + uint64_t(snapshot.paletteStackBase) + u;
+        if (stack >= uint64_t(kEs1MatrixStacks))
+            break;
+        XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0 + u);
+        MatrixStack(gl, GL_TEXTURE_STACK_DEPTH, GL_MAX_TEXTURE_STACK_DEPTH, snapshot.matrixStacks[stack]);
+    }
+    using CurrentPalette = void (*)(GLuint);
+    const auto current = reinterpret_cast<CurrentPalette>(gl.ext.glCurrentPaletteMatrixOES);
+    if (!current || !HostHasPalette(gl))
+        return;
+    XQF_HOST(gl, glMatrixMode)(GL_MATRIX_PALETTE_OES);
+    const uint32_t palettes = std::min<uint32_t>({snapshot.paletteStackBase, uint32_t(kEs1MatrixStacks - 2),
+                                                  uint32_t(std::max(HostInt(gl, GL_MAX_PALETTE_MATRICES_OES), 0))});
+    for (uint32_t p = 0; p < palettes; ++p) {
+        current(p);
+        XQF_HOST(gl, glLoadMatrixf)(snapshot.matrixStacks[2 + p].top.data());
+    }
+    if (snapshot.currentPaletteMatrix < palettes)
+        current(snapshot.currentPaletteMatrix);
+}
+
+// Last: the matrix mode (a host without the matrix palette keeps its own for that mode) and the
+// viewport. A viewport the trace never set stays as the host has it, as GL set it from the surface.
+void MatrixModeAndViewport(SEs1Host& gl, const SEs1State& snapshot)
+{
+    if (snapshot.matrixMode != GL_MATRIX_PALETTE_OES || HostHasPalette(gl))
+        XQF_HOST(gl, glMatrixMode)(snapshot.matrixMode);
+    const int32_t* v = snapshot.viewport;
+    if (v[2] != 0 || v[3] != 0)
+        XQF_HOST(gl, glViewport)(v[0], v[1], v[2], v[3]);
+}
+
 // Step 2, over the units both the snapshot and the host have.
 void Units(SEs1Host& gl, const SEs1State& snapshot)
 {
-    const uint32_t units = std::min<uint32_t>({snapshot.textureUnitCount, uint32_t(kEs1Units),
-                                               uint32_t(std::max(HostInt(gl, GL_MAX_TEXTURE_UNITS), 1))});
+    const uint32_t units = RestoredUnits(gl, snapshot);
     for (uint32_t u = 0; u < units; ++u) {
         XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0 + u);
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, snapshot.texture2DBinding[u]);
@@ -156,9 +226,7 @@ void Units(SEs1Host& gl, const SEs1State& snapshot)
 // Step 3. A host without the matrix palette refuses its capability: it is left out there.
 void Capabilities(SEs1Host& gl, const SEs1State& snapshot)
 {
-    auto getString = XQF_HOST(gl, glGetString);
-    const bool palette =
-        HasExtension(reinterpret_cast<const char*>(getString(GL_EXTENSIONS)), "GL_OES_matrix_palette");
+    const bool palette = HostHasPalette(gl);
     for (int i = 0; i < 35; ++i)
         if (kEs1Capabilities[i] != GL_MATRIX_PALETTE_OES || palette)
             Capability(gl, kEs1Capabilities[i], snapshot.capabilities[i]);
@@ -273,6 +341,7 @@ void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
     SEs1Host& gl = *SEs1Host::Instance();
     const SEs1State& s = snapshot;
     Textures(gl, s, current);
+    Matrices(gl, s);
     Units(gl, s);
     Capabilities(gl, s);
     XQF_HOST(gl, glAlphaFunc)(s.alphaFunc, s.alphaRef);
@@ -300,8 +369,11 @@ void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
         XQF_HOST(gl, glHint)(kEs1Hints[i], s.hints[i]);
     XQF_HOST(gl, glLightModelf)(GL_LIGHT_MODEL_TWO_SIDE, s.lightModelTwoSide ? 1.0f : 0.0f);
     XQF_HOST(gl, glLightModelfv)(GL_LIGHT_MODEL_AMBIENT, s.lightModelAmbient);
-    const CIdentityModelView identity(gl);
-    Lights(gl, s);
+    {
+        const CIdentityModelView identity(gl);
+        Lights(gl, s);
+    }
+    MatrixModeAndViewport(gl, s);
 }
 
 // ---- vertex-array objects of the extension ----

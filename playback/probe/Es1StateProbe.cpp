@@ -38,6 +38,16 @@ std::string List(const T* v, int n)
     return out;
 }
 
+// A matrix's numbers, a zero of either sign as 0: GL implementations differ in the sign of the
+// zeros their products leave, which no drawing sees.
+std::string Matrix(const GLfloat* v)
+{
+    GLfloat m[16];
+    for (int i = 0; i < 16; ++i)
+        m[i] = v[i] == 0.0f ? 0.0f : v[i];
+    return List(m, 16);
+}
+
 enum class EKind : uint8_t { Integer, Float, Boolean };
 
 struct SQuery
@@ -155,7 +165,7 @@ private:
             if (q.kind == EKind::Float) {
                 GLfloat v[16] = {};
                 XQF_HOST(t, glGetFloatv)(q.pname, v);
-                State(q.label, List(v, q.count));
+                State(q.label, q.count == 16 ? Matrix(v) : List(v, q.count));
             } else if (q.kind == EKind::Boolean) {
                 GLboolean v[4] = {};
                 XQF_HOST(t, glGetBooleanv)(q.pname, v);
@@ -208,7 +218,7 @@ private:
             XQF_HOST(t, glGetFloatv)(GL_CURRENT_TEXTURE_COORDS, v);
             m_state.push_back(unit + "texcoord=" + List(v, 4));
             XQF_HOST(t, glGetFloatv)(GL_TEXTURE_MATRIX, v);
-            m_state.push_back(unit + "texture_matrix=" + List(v, 16) + " depth=" + std::to_string(Int(GL_TEXTURE_STACK_DEPTH)));
+            m_state.push_back(unit + "texture_matrix=" + Matrix(v) + " depth=" + std::to_string(Int(GL_TEXTURE_STACK_DEPTH)));
             std::vector<GLint> env;
             for (GLenum pname : {GL_TEXTURE_ENV_MODE, GL_COMBINE_RGB, GL_COMBINE_ALPHA, GL_SRC0_RGB, GL_SRC1_RGB, GL_SRC2_RGB,
                                  GL_SRC0_ALPHA, GL_SRC1_ALPHA, GL_SRC2_ALPHA, GL_OPERAND0_RGB, GL_OPERAND1_RGB, GL_OPERAND2_RGB,

@@ -299,14 +299,25 @@ TEST_F(Es1Restore, TheMatrixPaletteIsSwitchedOnlyOnAHostThatListsIt)
     ASSERT_EQ(spy->Of("glEnable").back().args[0], uint64_t(GL_MATRIX_PALETTE_OES));
 }
 
-// Clip planes and lights are sent under an identity model-view, which is then put back.
-TEST_F(Es1Restore, PlanesAndLightsAreSentInEyeCoordinatesAndTheMatricesStay)
+SEs1Matrix Translation(float x, float y, float z)
+{
+    SEs1Matrix m = kEs1Identity;
+    m[12] = x;
+    m[13] = y;
+    m[14] = z;
+    return m;
+}
+
+// Clip planes and lights are sent under an identity model-view; the snapshot's model-view and
+// matrix mode are what the host has after.
+TEST_F(Es1Restore, PlanesAndLightsAreSentInEyeCoordinatesAndTheMatricesFollow)
 {
     XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
     XQF_HOST(*gl, glLoadIdentity)();
-    XQF_HOST(*gl, glTranslatef)(5, 0, 0);
-    XQF_HOST(*gl, glMatrixMode)(GL_PROJECTION);
+    XQF_HOST(*gl, glTranslatef)(7, 0, 0);
     SEs1State s;
+    s.matrixStacks[0].top = Translation(5, 0, 0);
+    s.matrixMode = GL_PROJECTION;
     s.clipPlaneEquations[0][0] = 1;
     s.clipPlaneEquations[0][3] = 2;
     s.lights[0][3][0] = 1;  // position (1, 0, 0, 1)
@@ -323,6 +334,79 @@ TEST_F(Es1Restore, PlanesAndLightsAreSentInEyeCoordinatesAndTheMatricesStay)
     EXPECT_EQ(matrix[12], 5.0f);
     XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
     XQF_HOST(*gl, glLoadIdentity)();
+}
+
+// Every entry of every stack, over a host whose stacks are deeper than the snapshot's or hold
+// other matrices, restored twice (the second over the first); the viewport too, and one the trace
+// never set is left as the host has it.
+TEST_F(Es1Restore, EveryStackEntryAndTheViewportAreRestored)
+{
+    XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
+    for (int i = 0; i < 3; ++i)
+        XQF_HOST(*gl, glPushMatrix)();
+    XQF_HOST(*gl, glTranslatef)(9, 9, 9);
+    SEs1State s;
+    s.textureUnitCount = 2;
+    s.matrixStackDepth[0] = 3;
+    s.matrixStacks[0].below = {Translation(1, 0, 0), Translation(2, 0, 0)};
+    s.matrixStacks[0].top = Translation(3, 0, 0);
+    s.matrixStackDepth[1] = 2;
+    s.matrixStacks[1].below = {Translation(0, 4, 0)};
+    s.matrixStacks[1].top = Translation(0, 5, 0);
+    const uint32_t unit1 = 2 + s.paletteStackBase + 1;
+    s.matrixStackDepth[unit1] = 2;
+    s.matrixStacks[unit1].below = {Translation(0, 0, 6)};
+    s.matrixStacks[unit1].top = Translation(0, 0, 7);
+    s.matrixMode = GL_TEXTURE;
+    s.activeTexture = GL_TEXTURE1;
+    s.viewport[0] = 3, s.viewport[1] = 4, s.viewport[2] = 20, s.viewport[3] = 10;
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass ? "over the first restore" : "over the host's own stacks");
+        Restore(s, pass ? &restored : nullptr);
+        EXPECT_EQ(HostInt(GL_MATRIX_MODE), GL_TEXTURE);
+        EXPECT_EQ(HostInt(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+        GLint viewport[4] = {};
+        XQF_HOST(*gl, glGetIntegerv)(GL_VIEWPORT, viewport);
+        EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{3, 4, 20, 10}));
+        EXPECT_EQ(HostInt(GL_MODELVIEW_STACK_DEPTH), 3);
+        EXPECT_EQ(HostInt(GL_PROJECTION_STACK_DEPTH), 2);
+        EXPECT_EQ(HostInt(GL_TEXTURE_STACK_DEPTH), 2);
+        XQF_HOST(*gl, glActiveTexture)(GL_TEXTURE0);
+        EXPECT_EQ(HostInt(GL_TEXTURE_STACK_DEPTH), 1);
+        XQF_HOST(*gl, glActiveTexture)(GL_TEXTURE1);
+    }
+    // The entries from the top down, each stack popped to its bottom (a stack the host held deeper
+    // would be left above it).
+    struct SStack
+    {
+        GLenum mode, matrix;
+        std::vector<float> expected;  // the translation column's x, y or z of each entry, top first
+        int axis;
+    } stacks[] = {{GL_MODELVIEW, GL_MODELVIEW_MATRIX, {3, 2, 1}, 0},
+                  {GL_PROJECTION, GL_PROJECTION_MATRIX, {5, 4}, 1},
+                  {GL_TEXTURE, GL_TEXTURE_MATRIX, {7, 6}, 2}};
+    for (const SStack& stack : stacks) {
+        XQF_HOST(*gl, glMatrixMode)(stack.mode);
+        std::vector<float> got;
+        for (size_t e = 0; e < stack.expected.size(); ++e) {
+            GLfloat m[16] = {};
+            XQF_HOST(*gl, glGetFloatv)(stack.matrix, m);
+            got.push_back(m[12 + stack.axis]);
+            if (e + 1 < stack.expected.size())
+                XQF_HOST(*gl, glPopMatrix)();
+        }
+        EXPECT_EQ(got, stack.expected) << std::hex << stack.mode;
+        EXPECT_EQ(XQF_HOST(*gl, glGetError)(), GLenum(GL_NO_ERROR)) << "an entry too many";
+    }
+    XQF_HOST(*gl, glActiveTexture)(GL_TEXTURE0);
+    XQF_HOST(*gl, glMatrixMode)(GL_MODELVIEW);
+
+    // A snapshot without a viewport keeps the host's.
+    XQF_HOST(*gl, glViewport)(1, 2, 30, 40);
+    Restore(SEs1State(), nullptr);
+    GLint viewport[4] = {};
+    XQF_HOST(*gl, glGetIntegerv)(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{1, 2, 30, 40}));
 }
 
 void* HostProc(const char* name)

@@ -78,7 +78,6 @@ DELIBERATE_DIFFERENCES = {
 # What the ES 1.1 restore does not send, which stays as the host has it: probe lines by key prefix
 # (after "state "), each group with its description.
 ES1_NOT_SENT = {
-    "matrices and the matrix mode": ("state matrix_mode", "state modelview_", "state projection_", "texture_matrix="),
     "materials": ("material ",),
     "texture environments": ("texture_env=",),
     "client arrays and their pointers": ("array ",),
@@ -87,7 +86,6 @@ ES1_NOT_SENT = {
     "logic op": ("state logic_op",),
     "stencil function and operations": ("state stencil_",),
     "scissor box": ("state scissor_box",),
-    "viewport": ("state viewport",),
     "point size and parameters": ("state point_",),
     "line width": ("state line_width",),
     "polygon offset": ("state polygon_offset_",),
@@ -106,8 +104,8 @@ ES1_INITIAL_CAPABILITIES = ("state enabled 0xBD0=", "state enabled 0x809D=")
 
 # Frames whose replay from their restored start deliberately differs from the direct run.
 ES1_DIFFERENT_FRAMES = {
-    "es1-leftover": "its material, texture environment, enabled client arrays and viewport are set in frame 1 "
-                    "only, and the restore does not send them: from frame 2 on the replayed frame starts without",
+    "es1-leftover": "its material, texture environment and enabled client arrays are set in frame 1 only, and "
+                    "the restore does not send them: from frame 2 on the replayed frame starts without",
 }
 
 # Frame 2 wireframe pictures that deliberately differ from the reference.

@@ -1,7 +1,8 @@
 // The ES 1.1 scenes, each a small fixed-function application as a device would run it. Every frame
-// sets what a restore at the frame's start does not send (the matrices, the viewport, materials,
-// texture environments, the client arrays and their pointers, and the other state of that kind a
-// scene uses), so that any frame replays from its recorded start.
+// sets what a restore at the frame's start does not send (materials, texture environments, the
+// client arrays and their pointers, and the other state of that kind a scene uses), so that any
+// frame replays from its recorded start; es1-leftover and es1-set-once set some state in frame 1
+// only on purpose.
 #include "Scenes.h"
 
 #include <cmath>
@@ -752,6 +753,50 @@ void Leftover(CRecorder& r)
     }
 }
 
+// The viewport, both stacks of the projection and the model-view and a texture matrix set in frame 1
+// only, which draws nothing; frames 2 and 3 draw under what the frame before left and pop to the
+// entries below it. A frame restored at its start must bring back every entry of every stack.
+void SetOnce(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const std::vector<float> big = Quad(-0.5f, -0.5f, 0.5f, 0.5f), small = Quad(-0.25f, -0.25f, 0.25f, 0.25f);
+    for (int f = 1; f <= 3; ++f) {
+        if (f == 1) {
+            GL1(glViewport)(6, 4, 48, 36);
+            GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+            GL1(glLoadIdentity)();
+            GL1(glScalef)(0.8f, 0.8f, 1.0f);
+            GL1(glPushMatrix)();
+            GL1(glOrthof)(-2.0f, 2.0f, -1.5f, 1.5f, -1.0f, 1.0f);
+            GL1(glMatrixMode)(GLenum(GL_TEXTURE));
+            GL1(glTranslatef)(0.25f, 0.0f, 0.0f);
+            GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+            GL1(glLoadIdentity)();
+            GL1(glTranslatex)(X(0.5f), X(0.25f), 0);
+            GL1(glPushMatrix)();
+            GL1(glScalef)(1.5f, 0.75f, 1.0f);
+            GL1(glRotatef)(20.0f, 0.0f, 0.0f, 1.0f);
+            ClearTo(r, 0.1f, 0.1f, 0.1f);
+            r.SwapBuffers(w.surface);
+            continue;
+        }
+        ClearTo(r, 0.05f * f, 0.1f, 0.2f);
+        Quad1(r, big, 0.9f, 0.4f, 0.1f);  // under the top of the model-view stack
+        GL1(glPopMatrix)();
+        Quad1(r, small, 0.2f, 0.8f, 0.3f);  // under the entry below it
+        GL1(glPushMatrix)();
+        GL1(glRotatex)(X(15.0f * f), 0, 0, X(1.0f));
+        if (f == 3) {
+            // The projection's entry below the orthographic one.
+            GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+            GL1(glPopMatrix)();
+            GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+            Quad1(r, small, 0.3f, 0.3f, 0.9f);
+        }
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& Es1Scenes()
@@ -768,6 +813,8 @@ const std::vector<SScene>& Es1Scenes()
         {"es1-error", "ES 1.1: one state-changing call recorded with a GL error", &Error, 1},
         {"es1-leftover", "ES 1.1: a material, a texture environment, client arrays and the viewport set in frame 1 only",
          &Leftover, 1},
+        {"es1-set-once", "ES 1.1: the viewport and every matrix stack set in frame 1 only, drawn under in frames 2-3",
+         &SetOnce, 1},
         {"es1-mix", "ES 1.1 benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix, 1},
     };
     return scenes;

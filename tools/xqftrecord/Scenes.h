@@ -2,8 +2,8 @@
 // The scenes xqft-record plays: a table of name, purpose, the function that plays it and its API.
 // Every scene has at least three frames (replay starts from a restore from frame 2 on) and makes no
 // pixel-changing call after a frame's last draw. The ES 1.1 scenes (named es1-...) set inside every
-// frame what a restore at a frame's start does not send: matrices, materials, texture
-// environments, the client arrays, the viewport and the other state they use of that kind.
+// frame what a restore at a frame's start does not send: materials, texture environments, the
+// client arrays and the other state they use of that kind (but for es1-leftover, on purpose).
 #include "Recorder.h"
 
 #include <string>
