@@ -223,6 +223,42 @@ void Units(SEs1Host& gl, const SEs1State& snapshot)
     XQF_HOST(gl, glActiveTexture)(active < units ? snapshot.activeTexture : GL_TEXTURE0);
 }
 
+// The client-array switches of the default vertex-array record (those of the matrix palette and
+// point sizes where the host has them) and no texture-coordinate array, whose switches are not
+// tracked: what a frame's draws find enabled then follows the frame, not what the host played last
+// (a pass that stopped after a frame's last draw leaves arrays on that the frame switches off
+// later). The client active unit as tracked. A frame that starts with an object of the extension
+// bound gets its switches from RestoreEs1VertexArrays.
+void ClientArrays(SEs1Host& gl, const SEs1State& snapshot)
+{
+    if (snapshot.vertexArrayBinding != 0)
+        return;
+    const char* extensions = reinterpret_cast<const char*>(XQF_HOST(gl, glGetString)(GL_EXTENSIONS));
+    const bool palette = HasExtension(extensions, "GL_OES_matrix_palette");
+    const bool pointSizes = HasExtension(extensions, "GL_OES_point_size_array");
+    const SEs1VertexArray defaults;
+    const SEs1VertexArray* bound = snapshot.vertexArrays.Get(0);
+    const SEs1VertexArray& arrays = bound ? *bound : defaults;
+    for (int i = 0; i < 6; ++i) {
+        const GLenum cap = kEs1ClientStates[i];
+        if ((cap == GL_MATRIX_INDEX_ARRAY_OES || cap == GL_WEIGHT_ARRAY_OES) && !palette)
+            continue;
+        if (cap == GL_POINT_SIZE_ARRAY_OES && !pointSizes)
+            continue;
+        if (arrays.enabled[i])
+            XQF_HOST(gl, glEnableClientState)(cap);
+        else
+            XQF_HOST(gl, glDisableClientState)(cap);
+    }
+    const uint32_t units = RestoredUnits(gl, snapshot);
+    for (uint32_t u = 0; u < units; ++u) {
+        XQF_HOST(gl, glClientActiveTexture)(GL_TEXTURE0 + u);
+        XQF_HOST(gl, glDisableClientState)(GL_TEXTURE_COORD_ARRAY);
+    }
+    const uint32_t active = snapshot.clientActiveTexture - GL_TEXTURE0;
+    XQF_HOST(gl, glClientActiveTexture)(active < units ? snapshot.clientActiveTexture : GL_TEXTURE0);
+}
+
 // Step 3. A host without the matrix palette refuses its capability: it is left out there.
 void Capabilities(SEs1Host& gl, const SEs1State& snapshot)
 {
@@ -347,6 +383,7 @@ void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
     XQF_HOST(gl, glAlphaFunc)(s.alphaFunc, s.alphaRef);
     Buffers(gl, snapshot);
     FramebufferObjects(gl, s);
+    ClientArrays(gl, s);
     XQF_HOST(gl, glBlendFunc)(s.blendSrc, s.blendDst);
     XQF_HOST(gl, glClearColor)(s.clearColor[0], s.clearColor[1], s.clearColor[2], s.clearColor[3]);
     XQF_HOST(gl, glClearDepthf)(s.clearDepth);

@@ -494,6 +494,7 @@ TEST_F(Es1Player, ARestoredElementBufferIsCheckedAgain)
     std::memcpy(indices.get(), far, sizeof far);
     b.data = std::move(indices);
     snapshot.vertexArrays[snapshot.vertexArrayBinding].elementArrayBuffer = host;
+    snapshot.vertexArrays[snapshot.vertexArrayBinding].enabled[2] = 1;  // GL_VERTEX_ARRAY, as played
     RestoreEs1State(snapshot, 2, nullptr);
     EXPECT_EQ(Play({DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}), std::vector<int>{0})
         << "index 9 reads ten vertices";

@@ -409,6 +409,26 @@ TEST_F(Es1Restore, EveryStackEntryAndTheViewportAreRestored)
     EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{1, 2, 30, 40}));
 }
 
+// The client-array switches follow the snapshot, whatever the host played before; texture
+// coordinate arrays, whose switches are not tracked, end off.
+TEST_F(Es1Restore, ClientArraySwitchesFollowTheSnapshot)
+{
+    XQF_HOST(*gl, glEnableClientState)(GL_COLOR_ARRAY);
+    XQF_HOST(*gl, glClientActiveTexture)(GL_TEXTURE1);
+    XQF_HOST(*gl, glEnableClientState)(GL_TEXTURE_COORD_ARRAY);
+    SEs1State s;
+    s.textureUnitCount = 2;
+    s.vertexArrays[0].enabled[2] = 1;  // GL_VERTEX_ARRAY
+    Restore(s, nullptr);
+    EXPECT_TRUE(XQF_HOST(*gl, glIsEnabled)(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(XQF_HOST(*gl, glIsEnabled)(GL_COLOR_ARRAY));
+    EXPECT_EQ(HostInt(GL_CLIENT_ACTIVE_TEXTURE), GL_TEXTURE0);
+    XQF_HOST(*gl, glClientActiveTexture)(GL_TEXTURE1);
+    EXPECT_FALSE(XQF_HOST(*gl, glIsEnabled)(GL_TEXTURE_COORD_ARRAY));
+    XQF_HOST(*gl, glClientActiveTexture)(GL_TEXTURE0);
+    XQF_HOST(*gl, glDisableClientState)(GL_VERTEX_ARRAY);
+}
+
 void* HostProc(const char* name)
 {
     return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));

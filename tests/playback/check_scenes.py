@@ -80,7 +80,7 @@ DELIBERATE_DIFFERENCES = {
 ES1_NOT_SENT = {
     "materials": ("material ",),
     "texture environments": ("texture_env=",),
-    "client arrays and their pointers": ("array ",),
+    "client arrays' pointers (and texture-coordinate arrays)": ("array ",),
     "the client active texture": ("state client_active_texture",),
     "shade model": ("state shade_model",),
     "logic op": ("state logic_op",),
@@ -104,8 +104,8 @@ ES1_INITIAL_CAPABILITIES = ("state enabled 0xBD0=", "state enabled 0x809D=")
 
 # Frames whose replay from their restored start deliberately differs from the direct run.
 ES1_DIFFERENT_FRAMES = {
-    "es1-leftover": "its material, texture environment and enabled client arrays are set in frame 1 only, and "
-                    "the restore does not send them: from frame 2 on the replayed frame starts without",
+    "es1-leftover": "its material, texture environment and texture-coordinate array are set in frame 1 only, "
+                    "and the restore does not send them: from frame 2 on the replayed frame starts without",
 }
 
 # Frame 2 wireframe pictures that deliberately differ from the reference.
