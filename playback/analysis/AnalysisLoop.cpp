@@ -1,6 +1,7 @@
 // The analysis loop: the current frame's calls replayed on the host with the draw budget, the draw
 // range left out or highlighted, the overdraw picture and wireframe applied around each draw.
 #include "AnalysisPlayback.h"
+#include "ComplexityRamp.h"
 
 #include "Diagnostics.h"
 #include "host/HostTables.h"
@@ -52,6 +53,7 @@ int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
         if (m_complexity)
             XQF_HOST(gl, glClearColor)(0, 0, 0, 0);
         m_drawCounter = 0;
+        m_countedDraws = 0;
         bool drew = false;
         for (uint32_t p = 1;; ++p) {
             if (remaining == 0) {
@@ -114,6 +116,8 @@ int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
         }
         if (showWindow == 0) {
             ReadFrameBuffer();
+            if (m_countedDraws)
+                MapComplexityCounts(m_readBack.get(), size_t(m_readWidth) * m_readHeight, 3, m_increment);
             return result;
         }
         if (!m_swapCall)
@@ -179,6 +183,8 @@ uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
 
 bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
 {
+    if (IsEs1StateKind(call->call->GetApiKind()))
+        return SetUpEs1AnalysedCall(call, isDraw);
     if (isDraw) {
         SEs2Host& gl = *SEs2Host::Instance();
         if (m_highlightThisDraw == 1 && m_highlight) {
@@ -211,8 +217,10 @@ bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
     return m_highlight && call->call->GetId() == kGlClear;
 }
 
-bool CAnalysisPlayback::RestoreAfterDraw(STraceCall*, uint8_t isDraw)
+bool CAnalysisPlayback::RestoreAfterDraw(STraceCall* call, uint8_t isDraw)
 {
+    if (IsEs1StateKind(call->call->GetApiKind()))
+        return RestoreAfterEs1Call(call, isDraw);
     if (!isDraw)
         return true;
     SEs2Host& gl = *SEs2Host::Instance();

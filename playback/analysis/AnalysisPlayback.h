@@ -3,6 +3,7 @@
 // host has been brought to, moves to a frame by restoring that frame's recorded state on the host,
 // and holds the analysis options, the draw range and budget, the call filters and the frame image
 // read back from the host.
+#include "FixedDrawSaved.h"
 #include "Playback.h"
 #include "state/EglState.h"
 #include "state/Es1State.h"
@@ -52,6 +53,10 @@ public:
     bool SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw);
     // Puts back what SetUpAnalysedDraw changed. True.
     bool RestoreAfterDraw(STraceCall* call, uint8_t isDraw);
+    // The same for the calls of an ES 1.1 context, whose draws are counted or highlighted through
+    // the fixed-function pipeline (AnalysisFixed.cpp); while counting, its clears clear to black.
+    bool SetUpEs1AnalysedCall(STraceCall* call, uint8_t isDraw);
+    bool RestoreAfterEs1Call(STraceCall* call, uint8_t isDraw);
     // Makes the complexity and highlight programs (a fragment shader each, no link) when the host
     // has none. True.
     bool BuildAnalysisPrograms();
@@ -84,6 +89,14 @@ public:
     uint8_t m_savedBlend = 0, m_savedDepthTest = 0, m_savedStencilTest = 0;
     uint32_t m_savedDepthFunc = 0, m_savedBlendEquation = 0, m_savedBlendSrc = 0, m_savedBlendDst = 0;
     uint32_t m_savedProgram = 0;
+    // The ES 1.1 analysis draw: its mode (0 none, 1 counting, 2 highlight) and what it changed; a
+    // clear colour put aside while a clear clears to black; whether the pass counted draws, whose
+    // counts the read-back then maps to the overdraw ramp.
+    uint8_t m_fixedMode = 0;
+    SFixedDrawSaved m_fixedSaved;
+    uint8_t m_clearColorSaved = 0;
+    float m_savedClearColor[4] = {};
+    uint8_t m_countedDraws = 0;
 
 private:
     // What an analysis program was last linked with: relinking costs far more than a draw, so it

@@ -426,15 +426,25 @@ def check_analyse(runner, scene, trace, frames):
         compare("range kept", frame, ["--range", "2", str(d - 1 if d > 2 else d)],
                 ["--skip-draws", "1-1", "--stop-after-draw", str(d - 1 if d > 2 else d)])
     if is_es1(scene):
-        # Highlight and complexity draw through ES 2.0 entry points, which an ES 1.1 context
-        # refuses: the pass ends with result 0 and says so, and nothing crashes.
-        for option in ("32=1", "4=1"):
-            r = runner.dump("analyse", trace, "--frame", str(frame), out, "--option", option, "--range", "1", "1",
-                            check=False)
-            if r.returncode != 0 or not re.search(r"^result=0$", r.stdout, re.M) or \
-                    "ERROR: Problem calling call" not in r.stderr:
-                runner.fail("%s frame %d --option %s: exit %d, %s" % (scene, frame, option, r.returncode,
-                                                                     r.stdout.strip().replace("\n", " ")))
+        # Drawn with the fixed-function pipeline on an ES 1.1 context, as the recorder draws them.
+        last = min(2, d)
+        compare("highlight", frame, ["--option", "32=1", "--range", str(last), str(last)],
+                ["--highlight", "%d-%d" % (last, last)])
+        if same_file(out, runner.path(scene, frame, "ppm")):
+            runner.fail("%s frame %d: the highlight changed nothing" % (scene, frame))
+        compare("complexity", frame, ["--option", "4=1", "--increment", "100"], ["--complexity", "100"])
+        # Every pixel shows a shade of the ES 2.0 pass's ramp, and some draw reached some pixel.
+        ramp, c = set(), 0
+        for _ in range(256):
+            ramp.add(c)
+            c = (100 + c + 1) // 2
+        _, _, pixels = read_ppm(out)
+        off_ramp = sum(1 for p in range(len(pixels) // 3)
+                       if pixels[3 * p] not in ramp or pixels[3 * p] != pixels[3 * p + 1] or
+                       pixels[3 * p] != pixels[3 * p + 2])
+        if off_ramp or not any(pixels):
+            runner.fail("%s frame %d: complexity has %d pixels off the ramp (drawn: %s)" % (
+                scene, frame, off_ramp, any(pixels)))
     if scene == "overdraw":
         check_complexity(runner, scene, frame, analyse)
     if scene == "quads":

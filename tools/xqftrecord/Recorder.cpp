@@ -1,6 +1,8 @@
 #include "Recorder.h"
 
 #include "CallQueries.h"
+#include "analysis/ComplexityRamp.h"
+#include "analysis/FixedAnalysisDraw.h"
 #include "analysis/WireframeLines.h"
 #include "probe/StateProbe.h"
 #include "state/PixelSize.h"
@@ -142,6 +144,11 @@ bool CRecorder::Begin(const char* name, bool isDraw)
     ++m_callNumber;
     if (m_variants.skipCalls.count(m_callNumber))
         return false;
+    if (Counting() && std::strcmp(name, "glClear") == 0) {
+        HOST_GL(glGetFloatv)(GL_COLOR_CLEAR_VALUE, m_savedClearColor);
+        HOST_GL(glClearColor)(0, 0, 0, 0);
+        m_clearColorSaved = true;
+    }
     return !(VariantFrame() && m_variants.skipFunctions.count(name));
 }
 
@@ -149,6 +156,11 @@ GLenum CRecorder::GlError() { return HOST_GL(glGetError)(); }
 
 void CRecorder::End(uint16_t id, const char* name, const std::string& values)
 {
+    if (m_clearColorSaved) {
+        const float* c = m_savedClearColor;
+        HOST_GL(glClearColor)(c[0], c[1], c[2], c[3]);
+        m_clearColorSaved = false;
+    }
     if (Quiet())
         return;
     const GLenum error = GlError();
@@ -324,6 +336,8 @@ void CRecorder::ReadBack(uint32_t width, uint32_t height)
     std::vector<uint8_t> rgba(size_t(width) * height * 4);
     HOST_GL(glReadPixels)(0, 0, GLsizei(width), GLsizei(height), GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     GlError();
+    if (Counting())
+        MapComplexityCounts(rgba.data(), size_t(width) * height, 4, uint8_t(m_variants.complexity));
     const std::string path = m_dir + "/" + m_scene + ".f" + std::to_string(m_frame) + ".ppm";
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
@@ -686,6 +700,15 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
     for (uint32_t v : vertices)
         used = std::max(used, v + 1);
     const std::string blocks = ClientBlocks(used);
+    int analysisMode = 0;
+    if (Counting())
+        analysisMode = 1;
+    else if (m_api == 1 && VariantFrame() && m_variants.highlightFirst && m_draws >= m_variants.highlightFirst &&
+             m_draws <= m_variants.highlightLast)
+        analysisMode = 2;
+    SFixedDrawSaved saved;
+    if (play && analysisMode)
+        SetUpFixedAnalysisDraw(m_mesa.gl1, analysisMode, saved);
     if (play && m_variants.wireframe && VariantFrame() && IsTriangleMode(mode)) {
         std::vector<uint32_t> lines;
         TriangleLines(mode, vertices.data(), vertices.size(), lines);
@@ -702,6 +725,8 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
     } else if (play) {
         HOST_GL(glDrawArrays)(mode, first, count);
     }
+    if (play && analysisMode)
+        RestoreFixedAnalysisDraw(m_mesa.gl1, saved);
     const GLenum error = GlError();
     const uint16_t id = elements ? API_ID(glDrawElements) : API_ID(glDrawArrays);
     std::string line = "{\"id\":" + std::to_string(id) + ",\"f\":\"" +

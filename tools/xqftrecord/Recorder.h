@@ -31,11 +31,18 @@ struct SVariants
     std::set<uint32_t> skipCalls;          // call numbers (1-based, over the whole log)
     std::set<std::string> skipFunctions;
     bool wireframe = false;      // draws are played as the lines of their triangles
+    // ES 1.1 scenes: draws highlightFirst..highlightLast of the frame highlighted, or every draw
+    // counted (complexity: the ramp's increment, clears to black), as the analysis draws them on
+    // an ES 1.1 context (playback/analysis/FixedAnalysisDraw.h)
+    uint32_t highlightFirst = 0;
+    uint32_t highlightLast = 0;
+    int complexity = -1;
     bool quiet = false;          // nothing is written or read back: the scene is only played (timings)
     bool quietReadBack = false;  // quiet, but each frame is read back into memory before its swap
     bool Any() const
     {
-        return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe || quiet;
+        return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe || quiet ||
+               highlightFirst || complexity >= 0;
     }
 };
 
@@ -180,6 +187,7 @@ private:
     };
     static constexpr int kEs1Arrays = 4 + 8;
     bool VariantFrame() const { return m_variants.frame == 0 || m_variants.frame == m_frame; }
+    bool Counting() const { return m_api == 1 && m_variants.complexity >= 0 && VariantFrame(); }
     GLenum GlError();
     SClientArray* Es1Array(GLenum array);
     void Es1Pointer(uint16_t id, const char* name, int slot, GLint size, GLenum type, GLsizei stride,
@@ -209,6 +217,8 @@ private:
     uint32_t m_draws = 0;        // draws of the frame so far
     bool m_frameRead = false;    // the frame's image was read back already (stop-after-draw)
     bool m_probeDue = false;
+    bool m_clearColorSaved = false;  // a clear clearing to black while counting
+    float m_savedClearColor[4] = {};
     GLint m_unpackAlignment = 4;
     GLuint m_arrayBuffer = 0;
     GLuint m_elementBuffer = 0;

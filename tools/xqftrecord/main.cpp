@@ -9,10 +9,15 @@
 //   --skip-call N           the call with number N (1-based, over the log) is not played; repeatable
 //   --skip-function NAME    calls of that function are not played; repeatable
 //   --wireframe             triangles are drawn as the lines of their edges
+//   --highlight A-B         ES 1.1 scenes: draws A to B of the frame are highlighted as the analysis
+//                           highlights them on an ES 1.1 context
+//   --complexity K          ES 1.1 scenes: the overdraw picture of increment K, as the analysis
+//                           draws it on an ES 1.1 context
 // --play-only plays the scene and writes nothing (direct rendering, timed or traced by other tools).
 // --list prints the scenes.
 #include "Scenes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +60,12 @@ int main(int argc, char** argv)
             v.skipFirst = uint32_t(std::atoi(next));
             const char* dash = std::strchr(next, '-');
             v.skipLast = dash ? uint32_t(std::atoi(dash + 1)) : v.skipFirst;
+        } else if (a == "--highlight") {
+            v.highlightFirst = uint32_t(std::atoi(next));
+            const char* dash = std::strchr(next, '-');
+            v.highlightLast = dash ? uint32_t(std::atoi(dash + 1)) : v.highlightFirst;
+        } else if (a == "--complexity") {
+            v.complexity = std::clamp(std::atoi(next), 0, 255);
         } else if (a == "--skip-call")
             v.skipCalls.insert(uint32_t(std::atoi(next)));
         else if (a == "--skip-function")
