@@ -3,7 +3,7 @@
 trace by `xqftgen.py from-log`, and the trace is then read and replayed by xqft-dump, whose results
 must equal what the direct run gave.
 
-usage: check_scenes.py BIN_DIR SOURCE_DIR BACKEND CHECK... [--scenes a,b]
+usage: check_scenes.py BIN_DIR SOURCE_DIR BACKEND CHECK... [--scenes a,b] [--shard K/N]
 BACKEND is the playback window back end in use (headless or x11). Checks:
   load    the trace loads with result 0 and the scene's frame count, every frame image it
           carries equals the direct run's NAME.fN.ppm, and no GL call but the error scenes' one
@@ -29,7 +29,9 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
           each equal the reference xqft-record draws with the same variant; the overdraw picture of
           `overdraw` follows the blending formula, and the highlight of `quads` lies over its quad;
           on ES 1.1 frames highlight and complexity end with result 0 and the loop's error line
-Each failure is printed; the exit status is the number of failures (at most 100).
+--shard K/N keeps the scenes whose place in xqft-record's list is K modulo N, so that N runs share
+the scenes between them. Each failure is printed; the exit status is the number of failures (at most
+100).
 """
 import json
 import os
@@ -512,10 +514,15 @@ def main(argv):
     if "--scenes" in argv:
         only = argv[argv.index("--scenes") + 1].split(",")
         checks = [c for c in checks if c != argv[argv.index("--scenes") + 1]]
+    shard, shards = 0, 1
+    if "--shard" in argv:
+        value = argv[argv.index("--shard") + 1]
+        shard, shards = (int(n) for n in value.split("/"))
+        checks = [c for c in checks if c != value]
     with tempfile.TemporaryDirectory(prefix="xqft-scenes-") as work:
         runner = Runner(bin_dir, source_dir, backend, work)
-        for scene in runner.scenes():
-            if only and scene not in only:
+        for place, scene in enumerate(runner.scenes()):
+            if (only and scene not in only) or place % shards != shard:
                 continue
             trace, frames, result = runner.record(scene)
             if "load" in checks:
