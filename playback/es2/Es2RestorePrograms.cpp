@@ -147,6 +147,22 @@ void RestoreEs2Shaders(SEs2State& snapshot, SEs2State& current)
         }
 }
 
+namespace {
+
+// The shader has the same recorded source in both states: RestoreEs2Shaders kept its host shader. A
+// shader sourced again in between was made anew there, and a program it is attached to on the host
+// still holds (and was linked with) the old one.
+bool SameSource(const SEs2State& snapshot, const SEs2State& current, uint32_t shader)
+{
+    if (shader == 0)
+        return true;
+    const SEs2Shader* now = std::as_const(snapshot.shaders).Get(shader);
+    const SEs2Shader* held = std::as_const(current.shaders).Get(shader);
+    return now && held ? now->source == held->source : now == held;
+}
+
+} // namespace
+
 void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
 {
     SEs2Host& gl = *SEs2Host::Instance();
@@ -175,7 +191,8 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
             continue;
         const SEs2Program& p = programs.At(i);
         const SEs2Program& h = held.At(c);
-        if (p.vertexShader == h.vertexShader && p.fragmentShader == h.fragmentShader) {
+        if (p.vertexShader == h.vertexShader && p.fragmentShader == h.fragmentShader &&
+            SameSource(snapshot, current, p.vertexShader) && SameSource(snapshot, current, p.fragmentShader)) {
             if (paired[size_t(c)])
                 return;
             paired[size_t(c)] = kept[size_t(i)] = true;
