@@ -47,7 +47,8 @@ public:
     // Key 100: the complexity increment.
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
-    // 0 error, 1 stopped by the draw budget, 2 reached eglSwapBuffers, 3 aborted.
+    // 0 error, 1 stopped by the draw budget, 2 reached eglSwapBuffers, 3 aborted. After an error the
+    // analysis is as a new one: GetFrameBuffer has no image until a pass succeeds.
     int32_t Analyse(uint8_t showWindow);
     void Abort();
     // The read-back (RGB, rows bottom-up) and its size; false, outputs untouched, without one.

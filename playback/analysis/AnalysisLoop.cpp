@@ -39,7 +39,17 @@ bool Aborted(CAnalysisPlayback& a)
 
 } // namespace
 
+// A pass that fails leaves the analysis as a new one (StartOver): the next frame's image is the one a
+// fresh analysis gives.
 int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
+{
+    const int32_t result = AnalyseFrame(showWindow);
+    if (result == 0 && m_trace)
+        StartOver();
+    return result;
+}
+
+int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
 {
     m_abort = 0;
     if (!m_trace) {
@@ -57,8 +67,12 @@ int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
         bool drew = false;
         for (uint32_t p = 1;; ++p) {
             if (remaining == 0) {
-                if (!drew)
-                    XQF_HOST(gl, glClearColor)(0, 0, 0, 0);  // no glClear: the surface shows what it holds
+                // Nothing drawn: black, as a frame without draws ends; never the picture an earlier
+                // pass left on the surface.
+                if (!drew) {
+                    XQF_HOST(gl, glClearColor)(0, 0, 0, 0);
+                    XQF_HOST(gl, glClear)(GL_COLOR_BUFFER_BIT);
+                }
                 result = 1;
                 break;
             }

@@ -3,6 +3,7 @@
 #include "Diagnostics.h"
 #include "egl/EglMaps.h"
 #include "egl/EglRestore.h"
+#include "es1/Es1Play.h"
 #include "es1/Es1Restore.h"
 #include "es2/Es2Restore.h"
 #include "host/HostTables.h"
@@ -15,6 +16,8 @@
 #include <GLES2/gl2.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 CAnalysisPlayback::CAnalysisPlayback()
 {
@@ -55,6 +58,110 @@ bool CAnalysisPlayback::SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t 
 
 bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
 {
+    try {
+        return RestoreFrame(frame);
+    } catch (...) {
+        StartOver();
+        throw;
+    }
+}
+
+void CAnalysisPlayback::StartOver()
+{
+    // The contexts and surfaces the maps hold go; the displays stay initialised (they hold no GL
+    // state, and the next restore gets and initialises them again).
+    SEglHost& egl = *SEglHost::Instance();
+    if (!egl.IsFailed()) {
+        std::vector<uint64_t> displays;
+        for (int32_t i = 0; i < DisplayHandleMap::Table().Count(); ++i)
+            if (const uint64_t host = DisplayHandleMap::Table().At(i))
+                displays.push_back(host);
+        // Nothing current: the contexts destroyed while current go now.
+        for (uint64_t host : displays)
+            XQF_HOST(egl, eglMakeCurrent)(reinterpret_cast<EGLDisplay>(host), EGL_NO_SURFACE, EGL_NO_SURFACE,
+                                          EGL_NO_CONTEXT);
+        AfterHostMakeCurrent();
+        for (uint64_t host : displays) {
+            std::vector<uint64_t> contexts, surfaces;
+            if (const CHandleTable<uint64_t>* table = std::as_const(ContextHandleMap::Table()).Get(host))
+                for (int32_t c = 0; c < table->Count(); ++c)
+                    contexts.push_back(table->KeyAt(c));
+            for (uint64_t recorded : contexts)
+                DestroyHostContext(host, recorded);
+            if (const CHandleTable<uint64_t>* table = std::as_const(SurfaceHandleMap::Table()).Get(host))
+                for (int32_t c = 0; c < table->Count(); ++c)
+                    if (table->At(c))
+                        surfaces.push_back(table->At(c));
+            for (uint64_t surface : surfaces)
+                XQF_HOST(egl, eglDestroySurface)(reinterpret_cast<EGLDisplay>(host), reinterpret_cast<EGLSurface>(surface));
+        }
+        XQF_HOST(egl, eglGetError)();
+    }
+    DisplayHandleMap::Table().Reset();
+    DisplayNativeHandleMap::Table().Reset();
+    SurfaceHandleMap::Table().Reset();
+    ContextHandleMap::Table().Reset();
+    ConfigHandleMap::Table().Reset();
+    HostEglInitialised = 0;
+    ResetNameMaps();
+    ResetEs1Names(m_analysisEs1);
+    ResetEs1Names(m_es1Extensions);
+    ForgetContextObjects();
+    m_egl = SEglState();
+    m_eglDirty = 1;
+    m_swapCall = nullptr;
+    m_readBack.reset();
+    m_readWidth = m_readHeight = 0;
+    m_defaultFramebuffer = 0;
+    m_defaultFramebufferKnown = 0;
+    m_surfaceWidth = m_surfaceHeight = 0;
+    m_nativeWindow = 0;
+}
+
+namespace {
+
+// The API of the frame's current context by its client version (1: ES 1.1, 2: ES 2.0); 0 when the
+// snapshot has no current context or its context names no version.
+int FrameApi(const SEglState& egl)
+{
+    const SEglContext* context = egl.contexts.Get(egl.currentContext);
+    if (!context)
+        return 0;
+    for (uint32_t i = 0; i + 1 < context->attributes.Count() && context->attributes[i] != EGL_NONE; i += 2)
+        if (context->attributes[i] == EGL_CONTEXT_CLIENT_VERSION)
+            return context->attributes[i + 1] == 1 ? 1 : 2;
+    return 0;
+}
+
+// Both tables hold the same contexts: the EGL restore made and destroyed none.
+bool SameContexts(const CHandleTable<SEglContext>& a, const CHandleTable<SEglContext>& b)
+{
+    if (a.Count() != b.Count())
+        return false;
+    for (int32_t i = 0; i < a.Count(); ++i) {
+        const SEglContext* other = b.Get(a.KeyAt(i));
+        if (!other || other->display != a.At(i).display || other->config != a.At(i).config)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void CAnalysisPlayback::ForgetContextObjects()
+{
+    ResetEs1Names(m_es1Extensions);  // the ES 1.1 vertex arrays are made again under new names
+    es1play::Es1BufferContentsChanged();  // a new context may come at the old one's address
+    m_es1 = SEs1State();
+    m_es2 = SEs2State();
+    m_es1Dirty = m_es2Dirty = 1;
+    m_complexityProgram = m_complexityShader = m_highlightProgram = m_highlightShader = 0;
+    m_programsBuilt = 0;
+    m_linkedWith[0] = m_linkedWith[1] = SLinkedWith();
+}
+
+bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
+{
     SEglState egl;
     SEs1State es1;
     SEs2State es2;
@@ -65,23 +172,36 @@ bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
     // whenever the copy says it no longer is the frame's.
     const bool fetched = m_trace->GetFrameEglState(frame, &egl);
     if (m_eglDirty && fetched) {
+        // A context made or destroyed holds none of what the ES copies say the host holds: the ES
+        // state is then rebuilt whole, under new names, and the analysis programs made again.
+        const bool contextsKept = SameContexts(m_egl.contexts, egl.contexts);
         RestoreEglState(egl, frame, m_egl);
         m_egl = egl;
         m_eglDirty = 0;
+        if (!contextsKept)
+            ForgetContextObjects();
     }
     if (egl.currentDisplay == 0) {
         ResetNameMaps();
         ResetEs1Names(m_analysisEs1);
         ResetEs1Names(m_es1Extensions);  // the ES 1.1 vertex-array names the player and restore share
+        // There is no surface at the frame's start: nothing is read back until the frame makes one
+        // current, as in a fresh process (whatever an earlier frame left current).
+        if (fetched) {
+            uint32_t none = 0;
+            RememberWindowSize(&none, &none, nullptr);
+        }
     }
-    if (m_es1Dirty && m_trace->GetFrameEs1State(frame, &es1)) {
+    // A trace with contexts of both APIs restores the API of the frame's current context.
+    const int api = FrameApi(egl);
+    if (m_es1Dirty && api != 2 && m_trace->GetFrameEs1State(frame, &es1)) {
         if (egl.currentDisplay != 0) {
             RestoreEs1State(es1, frame, &m_es1);
             RestoreEs1VertexArrays(es1, m_es1Extensions);
         }
         m_es1 = es1;
         m_es1Dirty = 0;
-    } else if (m_es2Dirty && m_trace->GetFrameEs2State(frame, &es2)) {
+    } else if (m_es2Dirty && api != 1 && m_trace->GetFrameEs2State(frame, &es2)) {
         if (egl.currentDisplay != 0)
             RestoreEs2State(es2, frame, &m_es2);
         m_es2 = es2;

@@ -27,8 +27,14 @@ public:
     bool GoToFrame(uint32_t frame, uint8_t restore, uint32_t drawBudget);
     // Restores the current frame on the host, then sets the draw range.
     bool SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag);
-    // Rebuilds the frame's EGL state (when dirty) and its ES 1.1 or ES 2.0 state on the host.
+    // Rebuilds the frame's EGL state (when dirty) and its ES 1.1 or ES 2.0 state on the host. A
+    // restore that throws starts over (StartOver) before the exception goes on.
     bool RestoreStateAtFrame(uint32_t frame);
+    // Brings the analysis back to what a new one is, keeping its options, range, filters and frame:
+    // nothing current, the host contexts and surfaces of the maps destroyed, every name map and per-context cache emptied, the state copies at their defaults and
+    // dirty, the analysis programs and the read-back forgotten. A failed pass ends with it: after a
+    // call failed half-way, the copies no longer say what the host holds.
+    void StartOver();
     // Keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight; others change nothing. True.
     bool SetOption(uint32_t key, uint8_t on);
     // Key 100: the complexity increment; others change nothing. True.
@@ -43,7 +49,8 @@ public:
 
     // Replays the current frame's calls under the analysis options: 0 error, 1 stopped by the draw
     // budget, 2 reached the frame's eglSwapBuffers, 3 aborted. With showWindow 0 the frame is read
-    // back; otherwise the playback window is shown and the swap call played.
+    // back; otherwise the playback window is shown and the swap call played. After an error the
+    // analysis has started over (StartOver): no read-back, and the next frame as in a fresh process.
     int32_t Analyse(uint8_t showWindow);
     // Plays one call with the analysis set-up around a draw and applies its state update to the
     // copy of its API; 0 on failure (an exception from the player included).
@@ -99,6 +106,13 @@ public:
     uint8_t m_countedDraws = 0;
 
 private:
+    bool RestoreFrame(uint32_t frame);
+    // Forgets what the ES copies say the host contexts hold (they are made dirty), the ES 1.1
+    // vertex-array names, the analysis programs and the draws' cached index ranges. (The other name
+    // maps go with their contexts' share groups.)
+    void ForgetContextObjects();
+    int32_t AnalyseFrame(uint8_t showWindow);
+
     // What an analysis program was last linked with: relinking costs far more than a draw, so it
     // is linked again only when the vertex shader (its name or its source) or the attribute
     // bindings differ.

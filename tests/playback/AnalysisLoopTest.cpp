@@ -123,12 +123,12 @@ protected:
 };
 std::string AnalysisLoop::s_dir;
 
-TEST_F(AnalysisLoop, ABudgetOfZeroPlaysNothingAndMakesTheClearColourBlack)
+TEST_F(AnalysisLoop, ABudgetOfZeroPlaysNothingAndClearsToBlack)
 {
     ASSERT_TRUE(Open(Scene("quads"), 2, 0, 1, 4));
     CHostSpy spy;
     EXPECT_EQ(Analyse(&spy), 1);
-    EXPECT_EQ(spy.Names(), (std::vector<std::string>{"glClearColor", "glReadPixels"}));
+    EXPECT_EQ(spy.Names(), (std::vector<std::string>{"glClearColor", "glClear", "glReadPixels"}));
     EXPECT_EQ(spy.calls[0].args, (std::vector<uint64_t>{0, 0, 0, 0}));
 }
 
@@ -286,7 +286,7 @@ TEST_F(AnalysisLoop, AFailedCallEndsThePassWithItsMessages)
     EXPECT_EQ(spy.Count("glClear"), 0);
 }
 
-TEST_F(AnalysisLoop, APlayerExceptionEndsThePassAndPutsTheSetUpBack)
+TEST_F(AnalysisLoop, APlayerExceptionEndsThePassPutsTheSetUpBackAndStartsOver)
 {
     // An enabled client array and a draw without captured blocks: the player throws.
     const std::string draw = "{\"id\":2041,\"err\":0,\"mode\":4,\"first\":0,\"count\":3,\"blocks\":[]}";
@@ -295,14 +295,20 @@ TEST_F(AnalysisLoop, APlayerExceptionEndsThePassAndPutsTheSetUpBack)
                      2, 1));
     analysis->SetOption(4, 1);
     XQF_HOST(*gl, glDisable)(GL_BLEND);
-    EXPECT_EQ(Analyse(), 0);
+    CHostSpy spy;
+    EXPECT_EQ(Analyse(&spy), 0);
     EXPECT_NE(err.find("invalid vector<T> subscript"), std::string::npos) << err;
     EXPECT_NE(err.find("Problem calling call"), std::string::npos) << err;
-    EXPECT_FALSE(XQF_HOST(*gl, glIsEnabled)(GL_BLEND)) << "the complexity set-up put back";
-    GLint program = -1;
-    XQF_HOST(*gl, glGetIntegerv)(GL_CURRENT_PROGRAM, &program);
-    EXPECT_EQ(program, 0);
-    EXPECT_EQ(analysis->m_es2Dirty, 1) << "the next restore rebuilds the host";
+    // The complexity set-up put back after the draw: blend off again, the application's program.
+    ASSERT_FALSE(spy.Of("glDisable").empty());
+    EXPECT_EQ(spy.Of("glDisable").back().args[0], uint64_t(GL_BLEND));
+    ASSERT_FALSE(spy.Of("glUseProgram").empty());
+    EXPECT_EQ(spy.Of("glUseProgram").back().args[0], 0u);
+    // Then the analysis is a new one: nothing of the host's is assumed, everything is restored next.
+    EXPECT_EQ(analysis->m_eglDirty + analysis->m_es1Dirty + analysis->m_es2Dirty, 3);
+    EXPECT_EQ(analysis->m_egl.contexts.Count(), 0);
+    EXPECT_EQ(ContextHandleMap::Table().Count(), 0);
+    EXPECT_FALSE(analysis->GetFrameBuffer(nullptr, nullptr, nullptr)) << "no image of an earlier pass";
 }
 
 TEST_F(AnalysisLoop, AnOpenLastFrameEndsInAnErrorOnceItsCallsRunOut)

@@ -8,6 +8,7 @@
 #include "data/TraceData.h"
 #include "host/HostContext.h"
 
+#include <EGL/egl.h>
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 
@@ -92,6 +93,10 @@ protected:
         static SHostContext context;  // one 800 x 600 surface for the whole program
         if (!context.context && !context.Make(2, windows, 0x900, SEglSurfaceWindow{0x901, 800, 600}))
             GTEST_SKIP() << context.error;
+        // A failed analysis pass leaves nothing current.
+        SEglHost& egl = *SEglHost::Instance();
+        if (XQF_HOST(egl, eglGetCurrentContext)() != context.context)
+            XQF_HOST(egl, eglMakeCurrent)(context.display, context.surface, context.surface, context.context);
         HostEglInitialised = 1;
         Fresh();
     }
