@@ -8,6 +8,10 @@
 // without highlight runs first, as the dock's does. Writes the read-back top row first and prints
 // result= (0 error, 1 stopped by the budget, 2 reached eglSwapBuffers, 3 aborted), width= and
 // height=. Without an analysis (a trace recorded without data) nothing is written and the result is 0.
+// analyse FILE --frames N1,N2,... OUTDIR [the same options]
+// Runs the frames in the order given on one analysis facade, as the dock does when the frame changes,
+// writes OUTDIR/frame-N.ppm for each pass that read an image back and prints "frame=N result=R" for
+// each (a frame listed twice is analysed twice).
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
@@ -16,7 +20,9 @@
 #include "CallQueries.h"
 #include "apicall/ApiCall.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <map>
 #include <set>
@@ -110,8 +116,105 @@ uint32_t DrawCount(CTraceData& data, uint32_t n)
     return draws;
 }
 
-constexpr const char* kUsage = "analyse FILE --frame N OUT.ppm [--budget D] [--range L H] [--option KEY=0|1] "
-                               "[--increment K] [--skip-call N] [--skip-id ID|NAME]";
+constexpr const char* kUsage = "analyse FILE --frame N OUT.ppm | FILE --frames N1,N2,... OUTDIR [--budget D] "
+                               "[--range L H] [--option KEY=0|1] [--increment K] [--skip-call N] [--skip-id ID|NAME]";
+
+// A comma-separated list of frame numbers (1 to 2^32-1); false for an empty or malformed one.
+bool FrameList(const std::string& text, std::vector<uint32_t>& frames)
+{
+    size_t from = 0;
+    while (true) {
+        const size_t comma = text.find(',', from);
+        long v = 0;
+        if (!ParseNumber(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from), 1,
+                         UINT32_MAX, v))
+            return false;
+        frames.push_back(uint32_t(v));
+        if (comma == std::string::npos)
+            return true;
+        from = comma + 1;
+    }
+}
+
+// One pass over frame `frame` on the bound facade, driven as the dock drives it: the frame selected
+// with the draw budget, the options and filters, the range, then the pass (after a full pass without
+// highlight when key 32 is on). False when the facade refuses the frame.
+bool AnalyseFrame(CAnalysisInterface& analysis, CTraceData& data, uint32_t frame, const SAnalyseArgs& a, int32_t& result)
+{
+    auto option = [&](uint32_t key) {
+        const auto o = a.options.find(key);
+        return o == a.options.end() ? uint8_t(0) : o->second;
+    };
+    result = 0;
+    const uint32_t draws = DrawCount(data, frame);
+    const uint32_t budget = a.budget >= 0 ? uint32_t(a.budget) : draws;
+    if (analysis.Analysis() && !analysis.GoToFrame(frame, budget))
+        return false;
+    const uint32_t first = a.first || a.last ? uint32_t(a.first) : 1;
+    const uint32_t last = a.first || a.last ? uint32_t(a.last) : draws;
+    analysis.SetOption(2, option(2));
+    analysis.SetOption(4, option(4));
+    if (a.increment >= 0) {
+        const uint8_t increment = uint8_t(a.increment);
+        analysis.SetOptionValue(100, &increment);
+    }
+    analysis.SetCallFilters(a.skipCalls, a.skipIds);
+    bool go = true;
+    if (option(32)) {
+        // The dock's full pass first, the highlight over it.
+        analysis.SetOption(16, 0);
+        analysis.SetOption(32, 0);
+        analysis.SetRange(1, draws, 1);
+        const int32_t full = analysis.Analyse(0);
+        go = full == 1 || full == 2;
+        result = full;
+    }
+    analysis.SetOption(32, option(32));
+    analysis.SetOption(16, option(16));
+    if (go) {
+        analysis.SetRange(first, last, 1);
+        result = analysis.Analyse(0);
+    }
+    return true;
+}
+
+// --frames: the frames in the order given, on one facade; OUTDIR/frame-N.ppm for each pass that read
+// an image back, and a line "frame=N result=R" for each.
+int RunSequence(CLoadedTrace& trace, const std::string& path, const std::vector<uint32_t>& frames,
+                const std::string& outDir, const SAnalyseArgs& a)
+{
+    for (uint32_t f : frames)
+        if (int64_t(f) > int64_t(trace.Data()->GetFrameCount())) {
+            fprintf(stderr, "ERROR: %s has no frame %u\n", path.c_str(), f);
+            return kDumpUsage;
+        }
+    std::error_code error;
+    std::filesystem::create_directories(outDir, error);
+    CAnalysisInterface analysis;
+    {
+        CDiagnosticsToStderr diagnostics;
+        RunCaught([&] { analysis.SetTraceForAnalysis(trace.Data()); });
+    }
+    for (uint32_t f : frames) {
+        int32_t result = 0;
+        uint8_t* rgb = nullptr;
+        uint16_t width = 0, height = 0;
+        bool image = false;
+        {
+            CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
+            if (!RunCaught([&] { AnalyseFrame(analysis, *trace.Data(), f, a, result); }))
+                result = 0;
+            image = (result == 1 || result == 2) && analysis.GetFrameBuffer(&rgb, &width, &height);
+        }
+        if (!CapturedBytesStillThere(trace.Data()))
+            return kDumpMalformed;
+        if (image && !WriteReadBack(outDir + "/frame-" + std::to_string(f) + ".ppm", rgb, width, height))
+            return kDumpUsage;
+        printf("frame=%u result=%d\n", f, result);
+        fflush(stdout);
+    }
+    return kDumpOk;
+}
 
 int Run(const std::vector<std::string>& given)
 {
@@ -123,15 +226,27 @@ int Run(const std::vector<std::string>& given)
         fprintf(stderr, "usage: xqft-dump %s\n", kUsage);
         return kDumpUsage;
     }
-    if (!ParseFileAndNumber(args, "--frame", kUsage, path, frame, &out))
+    std::vector<uint32_t> frames;
+    const auto list = std::find(args.begin(), args.end(), "--frames");
+    if (list != args.end()) {
+        if (list + 1 == args.end() || !FrameList(*(list + 1), frames) || args.size() != 4) {
+            fprintf(stderr, "usage: xqft-dump %s\n", kUsage);
+            return kDumpUsage;
+        }
+        args.erase(list, list + 2);
+        path = args[0];
+        out = args[1];
+    } else if (!ParseFileAndNumber(args, "--frame", kUsage, path, frame, &out)) {
         return kDumpUsage;
-    auto option = [&](uint32_t key) { return a.options.count(key) ? a.options[key] : uint8_t(0); };
+    }
 
     CLoadedTrace trace(path);
     if (!trace.Data()) {
         fprintf(stderr, "ERROR: %s: no trace (load result %d)\n", path.c_str(), trace.Result());
         return kDumpUsage;
     }
+    if (!frames.empty())
+        return RunSequence(trace, path, frames, out, a);
     int32_t result = 0;
     uint8_t* rgb = nullptr;
     uint16_t width = 0, height = 0;
@@ -142,37 +257,7 @@ int Run(const std::vector<std::string>& given)
         bool noFrame = false;
         const bool ran = RunCaught([&] {
             analysis.SetTraceForAnalysis(trace.Data());
-            const uint32_t draws = DrawCount(*trace.Data(), uint32_t(frame));
-            const uint32_t budget = a.budget >= 0 ? uint32_t(a.budget) : draws;
-            if (analysis.Analysis() && !analysis.GoToFrame(uint32_t(frame), budget)) {
-                noFrame = true;
-                return;
-            }
-            const uint32_t first = a.first || a.last ? uint32_t(a.first) : 1;
-            const uint32_t last = a.first || a.last ? uint32_t(a.last) : draws;
-            analysis.SetOption(2, option(2));
-            analysis.SetOption(4, option(4));
-            if (a.increment >= 0) {
-                const uint8_t increment = uint8_t(a.increment);
-                analysis.SetOptionValue(100, &increment);
-            }
-            analysis.SetCallFilters(a.skipCalls, a.skipIds);
-            bool go = true;
-            if (option(32)) {
-                // The dock's full pass first, the highlight over it.
-                analysis.SetOption(16, 0);
-                analysis.SetOption(32, 0);
-                analysis.SetRange(1, draws, 1);
-                go = analysis.Analyse(0) != 3;
-                analysis.SetOption(32, 1);
-            }
-            analysis.SetOption(16, option(16));
-            if (go) {
-                analysis.SetRange(first, last, 1);
-                result = analysis.Analyse(0);
-            } else {
-                result = 3;
-            }
+            noFrame = !AnalyseFrame(analysis, *trace.Data(), uint32_t(frame), a, result);
             image = analysis.GetFrameBuffer(&rgb, &width, &height);
         });
         if (noFrame) {

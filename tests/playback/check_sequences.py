@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Frame after frame on one analysis, as the image-analysis dock moves through a trace: `xqft-dump
+analyse FILE --frames ...` must give each frame the image a fresh process gives it (`analyse --frame
+N`), whatever frames came before, a failing one included.
+
+usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND
+
+  - every scene of xqft-record (but those of DEPENDS_ON_THE_PASS_BEFORE), in two orders that jump back and forth (n,1,..,n-1 and n-1,..,1,n);
+  - the benchmark workloads of both APIs (60 frames), in the order 2,11,50,12,60,1,30, against the
+    direct run's frame images;
+  - a scene of each API whose first draw lost its captured arrays, so that frame 1 cannot be
+    analysed: it reports result 0 and writes no image, the frames after it equal a fresh process's
+    and the direct run's;
+  - a trace with contexts of both APIs on one display (an ES 2.0 scene, then an ES 1.1 one on a
+    second context), its frames mixed, against the direct runs' images.
+Each failure is printed; the exit status is the number of failures (at most 100).
+"""
+import os
+import re
+import shutil
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from check_scenes import BENCHMARK_SCENES, ES1_DIFFERENT_FRAMES, Runner, same_file  # noqa: E402
+
+# Scenes whose frames deliberately depend on the pass before: they draw with state set in an earlier
+# frame that the restore does not send, so the host has what the last pass left there.
+DEPENDS_ON_THE_PASS_BEFORE = ES1_DIFFERENT_FRAMES
+
+
+def sequence(runner, trace, frames, what):
+    """Runs the frames in order on one facade; {frame: image path or None} and {frame: result}."""
+    out = os.path.join(runner.work, "sequence")
+    shutil.rmtree(out, ignore_errors=True)
+    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, frames)), out)
+    results = {int(m.group(1)): int(m.group(2)) for m in re.finditer(r"^frame=(\d+) result=(-?\d+)$", r.stdout, re.M)}
+    if sorted(results) != sorted(frames):
+        runner.fail("%s: analyse --frames printed %r" % (what, r.stdout.strip()[-300:]))
+    images = {}
+    for f in frames:
+        path = os.path.join(out, "frame-%d.ppm" % f)
+        if os.path.exists(path):
+            kept = os.path.join(runner.work, "seq.%d.ppm" % f)
+            shutil.copy(path, kept)
+            images[f] = kept
+        else:
+            images[f] = None
+    return images, results
+
+
+def fresh(runner, trace, frame):
+    """Frame `frame` analysed alone in a process of its own; the image path, or None."""
+    out = os.path.join(runner.work, "fresh.%d.ppm" % frame)
+    if os.path.exists(out):
+        os.remove(out)
+    r = runner.dump("analyse", trace, "--frame", str(frame), out)
+    return out if "result=1" in r.stdout or "result=2" in r.stdout else None
+
+
+def expect_fresh(runner, trace, frames, what):
+    images, results = sequence(runner, trace, frames, what)
+    for f in frames:
+        alone = fresh(runner, trace, f)
+        got = images.get(f)
+        if alone is None and got is None:
+            continue
+        if alone is None or got is None or not same_file(got, alone):
+            runner.fail("%s (%s): frame %d differs from a fresh process's (sequence result %s, image %s; alone %s)" % (
+                what, ",".join(map(str, frames)), f, results.get(f), "yes" if got else "none",
+                "an image" if alone else "none"))
+    return images, results
+
+
+def expect_direct(runner, images, references, what):
+    for f, reference in references.items():
+        if not images.get(f) or not same_file(images[f], reference):
+            runner.fail("%s: frame %d differs from the direct run" % (what, f))
+
+
+def write_trace(runner, name, lines, images):
+    """A trace of log lines, its swap calls' frame images copied beside the log."""
+    folder = os.path.join(runner.work, name)
+    os.makedirs(folder, exist_ok=True)
+    for image in images:
+        shutil.copy(image, folder)
+    log = os.path.join(folder, name + ".log")
+    with open(log, "w") as f:
+        f.writelines(lines)
+    trace = os.path.join(runner.work, name + ".xqft")
+    runner.run(sys.executable, os.path.join(runner.source, "tools", "xqftgen.py"), "from-log", log, trace)
+    return trace
+
+
+def log_lines(runner, scene):
+    with open(os.path.join(runner.work, scene + ".log")) as f:
+        return f.readlines()
+
+
+def scene_images(runner, scene, frames):
+    return [runner.path(scene, f, "ppm") for f in range(1, frames + 1)]
+
+
+def failing_first_frame(runner, scene, frames):
+    """The scene with the captured blocks of its first draw left out: its player runs out of blocks."""
+    lines = log_lines(runner, scene)
+    first = next(i for i, l in enumerate(lines) if '"f":"glDraw' in l)
+    lines[first] = re.sub(r'"blocks":\[.*\]', '"blocks":[]', lines[first])
+    trace = write_trace(runner, scene + "-broken", lines, scene_images(runner, scene, frames))
+    what = "%s with its first draw's arrays lost" % scene
+    order = [1] + list(range(frames, 1, -1))
+    images, results = expect_fresh(runner, trace, order, what)
+    if results.get(1) != 0 or images.get(1):
+        runner.fail("%s: frame 1 gave result %s and %s, expected result 0 and no image" % (
+            what, results.get(1), "an image" if images.get(1) else "none"))
+    expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in range(2, frames + 1)}, what)
+
+
+def mixed(runner, es2, es1, frames2, frames1):
+    """The ES 1.1 scene's calls after the ES 2.0 scene's, on the ES 2.0 scene's display."""
+    first, second = log_lines(runner, es2), log_lines(runner, es1)
+    display = re.search(r'"o":"display","v":(\d+)', first[0]).group(1)
+    theirs = re.search(r'"o":"display","v":(\d+)', second[0]).group(1)
+    lines = list(first)
+    for line in second:
+        if '"f":"eglGetDisplay"' in line:
+            continue
+        line = line.replace('"v":%s}' % theirs, '"v":%s}' % display)
+        lines.append(re.sub(r'"frame":(\d+)', lambda m: '"frame":%d' % (int(m.group(1)) + frames2), line))
+    trace = write_trace(runner, "mixed", lines, scene_images(runner, es2, frames2) + scene_images(runner, es1, frames1))
+    references = {f: runner.path(es2, f, "ppm") for f in range(1, frames2 + 1)}
+    references.update({frames2 + f: runner.path(es1, f, "ppm") for f in range(1, frames1 + 1)})
+    for order in ([5, 2, 4, 1, 6, 3], [1, 4, 2, 6, 3, 5]):
+        images, _ = expect_fresh(runner, trace, order, "mixed %s and %s" % (es2, es1))
+        expect_direct(runner, images, references, "mixed %s and %s (%s)" % (es2, es1, ",".join(map(str, order))))
+
+
+def main(argv):
+    bin_dir, source_dir, backend = argv[1], argv[2], argv[3]
+    with tempfile.TemporaryDirectory(prefix="xqft-sequences-") as work:
+        runner = Runner(bin_dir, source_dir, backend, work)
+        counts = {}
+        for scene in runner.scenes():
+            trace, frames, _ = runner.record(scene)
+            counts[scene] = frames
+            if frames < 2 or scene in DEPENDS_ON_THE_PASS_BEFORE:
+                continue
+            expect_fresh(runner, trace, [frames] + list(range(1, frames)), scene)
+            expect_fresh(runner, trace, list(range(frames - 1, 0, -1)) + [frames], scene)
+        for scene in BENCHMARK_SCENES:
+            trace, frames, _ = runner.record(scene)
+            order = [2, 11, 50, 12, 60, 1, 30]
+            images, _ = sequence(runner, trace, order, scene)
+            expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in order}, scene)
+        for scene in ("quads", "es1-textured"):
+            failing_first_frame(runner, scene, counts[scene])
+        if counts.get("quads") == 3 and counts.get("es1-textured") == 3:
+            mixed(runner, "quads", "es1-textured", 3, 3)
+        else:
+            runner.fail("the mixed trace wants quads and es1-textured of 3 frames each: %r" % counts)
+        print("%d failures" % len(runner.failures))
+        return min(len(runner.failures), 100)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
