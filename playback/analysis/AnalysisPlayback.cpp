@@ -26,7 +26,17 @@ CAnalysisPlayback::CAnalysisPlayback()
     ResetNameMaps();
 }
 
-CAnalysisPlayback::~CAnalysisPlayback() = default;
+// What the analysis made on the host goes with it: the next trace's analysis starts as in a fresh
+// process, and finds no display, context or name of this one under its recorded handles.
+CAnalysisPlayback::~CAnalysisPlayback()
+{
+    if (!m_trace)
+        return;
+    try {
+        StartOver();
+    } catch (...) {
+    }
+}
 
 bool CAnalysisPlayback::GoToFrame(uint32_t frame, uint8_t restore, uint32_t drawBudget)
 {

@@ -20,6 +20,7 @@ class CAnalysisPlayback : public CPlayback
 {
 public:
     CAnalysisPlayback();
+    // Starts over (StartOver) when a trace was bound.
     ~CAnalysisPlayback();
 
     // Selects a frame (1 to the trace's count; false otherwise, nothing changed): marks every state
