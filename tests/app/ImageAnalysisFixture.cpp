@@ -103,6 +103,34 @@ QString ChangedTrace(const char* scene, const QString& name, const QString& from
     return Run("python3", args) ? trace : QString();
 }
 
+QString SceneTraceWithBrokenFirstDraw(const char* scene)
+{
+    const QString from = Record(scene);
+    if (from.isEmpty())
+        return QString();
+    const QString dir = from + "-broken";
+    QDir().mkpath(dir);
+    for (const QString& image : QDir(from).entryList({"*.ppm"}))
+        QFile::copy(from + "/" + image, dir + "/" + image);
+    QFile in(from + "/" + scene + ".log"), out(dir + "/" + scene + ".log");
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return QString();
+    bool broken = false;
+    while (!in.atEnd()) {
+        QByteArray line = in.readLine();
+        const qsizetype blocks = line.indexOf("\"blocks\":[");
+        if (!broken && line.contains("\"f\":\"glDraw") && blocks >= 0) {
+            const qsizetype end = line.lastIndexOf(']');
+            line = line.left(blocks) + "\"blocks\":[" + line.mid(end);
+            broken = true;
+        }
+        out.write(line);
+    }
+    out.close();
+    const QString trace = dir + "/" + scene + ".xqft";
+    return Run("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log", out.fileName(), trace}) ? trace : QString();
+}
+
 QImage Reference(const char* scene, int frame, const QStringList& variant)
 {
     const QString dir = Record(scene, variant);

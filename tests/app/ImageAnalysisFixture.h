@@ -23,6 +23,9 @@ QString SceneTrace(const char* scene);
 // The scene's trace written again with one value changed: the first log line holding `from` holds
 // `to` instead (`name` names the copy); empty without a host library.
 QString ChangedTrace(const char* scene, const QString& name, const QString& from, const QString& to);
+// The scene's trace with the captured arrays of its first draw left out (its frame images kept):
+// frame 1 cannot be analysed. Empty without a host library.
+QString SceneTraceWithBrokenFirstDraw(const char* scene);
 // Frame `frame` of the scene as the direct run drew it under the variant, as RGB888.
 QImage Reference(const char* scene, int frame, const QStringList& variant = {});
 

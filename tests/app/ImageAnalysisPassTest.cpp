@@ -103,7 +103,9 @@ TEST_F(ImageAnalysisPass, APassThatThrowsLeavesTheDockFreeForTheNextFrame)
     EXPECT_FALSE(dock->Busy());
     ASSERT_FALSE(status->isEmpty());
     EXPECT_EQ(status->last().value(0).toString(), CImageAnalysisWidget::kRenderFailed);
-    EXPECT_EQ(dock->Viewer().Image().cacheKey(), image);
+    EXPECT_NE(dock->Viewer().Image().cacheKey(), image) << "the failure shows, not the image before it";
+    EXPECT_TRUE(dock->Viewer().Image().isNull());
+    EXPECT_EQ(dock->Viewer().Info(), CImageAnalysisWidget::kRenderFailed);
 
     // The next frame enables the dock again and renders.
     c->SLTRequestUpdateFrame(2);

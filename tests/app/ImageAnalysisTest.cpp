@@ -20,7 +20,11 @@
 
 #include "ImageAnalysisFixture.h"
 #include "WindowTestSupport.h"
+#include "ShaderEditor.h"
+#include "TraceStatistics.h"
 #include "calllist/ViewCallsFrame.h"
+#include "dataviewer/ShaderViewerWidget.h"
+#include "dataviewer/TextureViewerWidget.h"
 #include "imageanalysis/ImaAnalDialog.h"
 #include "imageanalysis/ImageAnalysisWidget.h"
 #include "output/OutputLog.h"
@@ -34,6 +38,13 @@ const QStringList kWireframe{"--wireframe"};
 const QStringList kStopAfter2{"--stop-after-draw", "2"};
 const QStringList kStopAfter3{"--stop-after-draw", "3"};
 const QStringList kRange2To3{"--skip-draws", "1-1", "--stop-after-draw", "3"};
+
+QImage Black(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(Qt::black);
+    return image;
+}
 
 class ImageAnalysisWindow : public CWindowTest
 {
@@ -288,7 +299,62 @@ TEST_F(ImageAnalysisWindow, AFrameWithoutDrawsDisablesTheScrubbersAndRendersOnce
     EXPECT_FALSE(Low()->isEnabled());
     EXPECT_EQ(High()->value(), 0);
     EXPECT_EQ(Low()->value(), 0);
-    EXPECT_EQ(Shown().size(), QSize(64, 48));
+    // Frame 1 starts with no surface: nothing to show. Frame 2 draws nothing on its surface: black.
+    EXPECT_TRUE(dock->Viewer().Image().isNull());
+    c->SLTRequestUpdateFrame(2);
+    EXPECT_EQ(outputs->count(), 2);
+    EXPECT_TRUE(SameImage(Shown(), Black(64, 48)));
+}
+
+// Frame 1 of this trace cannot be analysed (its first draw lost its captured arrays): the dock shows
+// the failure, never an earlier image, and every frame after it renders as a fresh process renders
+// it. Opening the trace cleared what the data viewer showed of
+// the trace before.
+TEST_F(ImageAnalysisWindow, AFailingFrameShowsItsFailureAndTheFramesAfterItRender)
+{
+    OPEN_OR_SKIP("textured");
+    auto* textures = Find<CTextureViewerWidget>();
+    auto* shaders = Find<CShaderViewerWidget>();
+    ASSERT_TRUE(textures && shaders);
+    ASSERT_FALSE(c->GetTextures()->empty());
+    textures->UpdateView(int(c->GetTextures()->front()->callNumber));
+    ASSERT_FALSE(textures->Image().isNull());
+    ASSERT_FALSE(c->GetStatistics()->GetShaderSources()->empty());
+    shaders->UpdateView(int(c->GetStatistics()->GetShaderSources()->front().callNumber));
+    ASSERT_FALSE(shaders->Editor()->GetTextEdit()->toPlainText().isEmpty());
+    ASSERT_FALSE(dock->Viewer().Image().isNull());
+
+    const QString failing = SceneTraceWithBrokenFirstDraw("quads");
+    ASSERT_FALSE(failing.isEmpty());
+    const int before = outputs->count();
+    c->SLTOpenTrace(failing);
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+    EXPECT_TRUE(textures->Image().isNull());
+    EXPECT_TRUE(textures->ShownPixmap().isNull());
+    EXPECT_TRUE(shaders->Editor()->GetTextEdit()->toPlainText().isEmpty());
+
+    auto failed = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_TRUE(dock->Viewer().Image().isNull());
+        EXPECT_TRUE(dock->Viewer().ShownPixmap().isNull());
+        EXPECT_EQ(dock->Viewer().Info(), CImageAnalysisWidget::kRenderFailed);
+        ASSERT_FALSE(status->isEmpty());
+        EXPECT_EQ(status->last().value(0).toString(), CImageAnalysisWidget::kRenderFailed);
+    };
+    failed("frame 1");
+    for (int frame : {3, 2, 1, 2}) {
+        SCOPED_TRACE(frame);
+        const int passes = outputs->count();
+        c->SLTRequestUpdateFrame(frame);
+        EXPECT_GT(outputs->count(), passes);
+        if (frame == 1) {
+            failed("frame 1 again");
+            continue;
+        }
+        EXPECT_TRUE(SameImage(Shown(), Reference("quads", frame)));
+        EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
+        EXPECT_TRUE(dock->isEnabled());
+    }
 }
 
 TEST_F(ImageAnalysisWindow, ATraceWithoutDataOrTheOptionOffLeavesTheDockAlone)

@@ -39,6 +39,8 @@ void CDataViewerWidget::SLTUpdatedTrace(bool clean)
 {
     if (textureViewer)
         textureViewer->UpdatedTrace(clean);
+    if (shaderViewer && clean)
+        shaderViewer->Clear();
     if (frameBufferViewer) {
         const int tab = viewerTabWidget->indexOf(frameBufferViewer);
         if (TraceHasFrameImages()) {

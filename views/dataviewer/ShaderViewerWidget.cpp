@@ -76,6 +76,12 @@ void CShaderViewerWidget::UpdateView(int idCall)
     Q_EMIT onRequestFocus();
 }
 
+void CShaderViewerWidget::Clear()
+{
+    editor->SetContents("", true);
+    caption->setText("No data available");
+}
+
 void CShaderViewerWidget::SLTUpdateCompiler()
 {
     Settings::SCompiler settings;

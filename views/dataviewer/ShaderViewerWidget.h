@@ -23,6 +23,8 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     void UpdateView(int idCall);
+    // Shows no shader (the open trace went).
+    void Clear();
     // The shader compiler the viewer's editor uses: the viewer's option, as the custom compiler.
     void SLTUpdateCompiler();
 

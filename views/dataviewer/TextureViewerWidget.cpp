@@ -9,6 +9,12 @@ CTextureViewerWidget::CTextureViewerWidget(QWidget* parent, Qt::WindowFlags flag
     setEnabled(false);
 }
 
+void CTextureViewerWidget::UpdatedTrace(bool clean)
+{
+    if (clean)
+        Clear();
+}
+
 void CTextureViewerWidget::UpdateView(int idCall, QPixmap* pixmap)
 {
     auto infoText = [](const STextureRecord& t) {

@@ -14,8 +14,9 @@ Q_SIGNALS:
     void onRequestFocus();
 
 public Q_SLOTS:
-    void UpdatedTrace(bool) {}
-    void UpdatedTrace() {}
+    // clean: the old trace's texture goes.
+    void UpdatedTrace(bool clean);
+    void UpdatedTrace() { UpdatedTrace(false); }
     void UpdateView(int idCall, QPixmap* pixmap);
     void UpdateView(int idCall) { UpdateView(idCall, nullptr); }
 };

@@ -181,6 +181,8 @@ void CImageAnalysisWidget::SLTUpdatedTrace(bool clean)
     if (clean) {
         boundTrace = nullptr;
         retryTimer->stop();
+        // Nothing of the old trace stays on show.
+        viewer.Clear();
         // The analysis lets go of the old trace while it still exists (a pass never runs here: the
         // controller opens only once a pass has returned).
         if (analysis && !Busy())
@@ -425,6 +427,7 @@ void CImageAnalysisWidget::SLTUpdateContent()
     } catch (...) {
         failed = true;
         controller->UpdateTemporalStatusBar(kRenderFailed);
+        ShowFailure();
         setEnabled(false);
     }
     controller->SetAnalysisRunning(false);
@@ -533,9 +536,11 @@ bool CImageAnalysisWidget::UpdateImage(bool show)
             viewer.SetImage(QPixmap());
             viewer.SetInfoText(kBytesUnavailable);
         } else if (result == 0) {
+            // The dock shows the failure, never the image of an earlier pass.
             CTraceController::Instance()->UpdateTemporalStatusBar(kRenderFailed);
+            ShowFailure();
         }
-        if (show && result != 3 && !bytesGone)
+        if (show && (result == 1 || result == 2) && !bytesGone)
             ShowFrameBuffer();
     } catch (...) {
         // However the pass ends, the dock is free again: a pass that threw must not leave every
@@ -552,12 +557,20 @@ bool CImageAnalysisWidget::UpdateImage(bool show)
     return result != 3;
 }
 
+void CImageAnalysisWidget::ShowFailure()
+{
+    viewer.SetImage(QPixmap());
+    viewer.SetInfoText(kRenderFailed);
+}
+
 void CImageAnalysisWidget::ShowFrameBuffer()
 {
     uint8_t* rgb = nullptr;
     uint16_t width = 0, height = 0;
-    if (!analysis || !analysis->GetFrameBuffer(&rgb, &width, &height) || !rgb || width == 0 || height == 0)
+    if (!analysis || !analysis->GetFrameBuffer(&rgb, &width, &height) || !rgb || width == 0 || height == 0) {
+        viewer.Clear();  // no surface to read: nothing of an earlier pass stays
         return;
+    }
     // Read-back rows run bottom-up. The copy owns its pixels, in the format the screen draws fastest
     // (every zoom and pan scales and paints it again), mirrored in place.
     const QImage over(rgb, width, height, qsizetype(width) * 3, QImage::Format_RGB888);

@@ -95,6 +95,8 @@ protected:
     // pass was aborted or refused because one runs already.
     bool UpdateImage(bool show);
     void ShowFrameBuffer();
+    // An empty image and the failure text in place of the image.
+    void ShowFailure();
     // The facade's analysis of one pass (0 error, 1 or 2 done, 3 aborted); a seam for the tests.
     virtual int32_t RunAnalysis();
     // The bound facade, when the open trace is the one bound to it.

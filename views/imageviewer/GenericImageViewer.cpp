@@ -104,6 +104,14 @@ void GenericImageViewer::SetImage(const QPixmap& pixmap)
     RefreshFit();
 }
 
+void GenericImageViewer::Clear()
+{
+    SetImage(QPixmap());
+    ui.l_imageViewer->clear();
+    info.clear();
+    ui.m_imageInfo->setText("No data available");
+}
+
 void GenericImageViewer::SetInfoText(const QString& text)
 {
     info = text;

@@ -46,6 +46,8 @@ public:
     void EnableContextMenu();
     void SetImage(const QPixmap& pixmap);
     void SetInfoText(const QString& text);
+    // Back to showing nothing: no image, and the info line's "No data available".
+    void Clear();
     // Recomputes the fit percentage for the view and image sizes and redraws.
     void RefreshFit();
 
