@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -275,3 +276,48 @@ TEST(ImageViewer, TinyAndHugeImagesInTinyViewsDrawAtEveryZoom)
 }
 
 } // namespace
+
+// Scaled in paint, the label paints what the viewer would otherwise have handed it: the shown part
+// at the shown size, where the label puts a pixmap, turned with the half turn; the rest of the label
+// its background. At the fit, zoomed and panned, and turned.
+TEST(ImageViewer, ScaledInPaintTheLabelPaintsWhatItWouldHaveShown)
+{
+    CViewer v;
+    v.SetScaleInPaint(true);
+    v.SetImage(Coordinates(500, 420));
+    QLabel* label = v.Form().l_imageViewer;
+    EXPECT_TRUE(label->pixmap().isNull()) << "the label holds no scaled copy";
+    auto paintsTheShownPixmap = [&](const char* what) {
+        SCOPED_TRACE(what);
+        const QImage shown = v.Shown();
+        ASSERT_FALSE(shown.isNull());
+        const QImage painted = label->grab().toImage();
+        const QRect target = QStyle::alignedRect(label->layoutDirection(), label->alignment(), shown.size(),
+                                                 label->contentsRect());
+        ASSERT_TRUE(label->rect().contains(target)) << "the shown part lies in the label";
+        int off = 0;
+        for (int y = 0; y < shown.height(); y += 7)
+            for (int x = 0; x < shown.width(); x += 7) {
+                const QPoint want = Where(shown, x, y), got = Where(painted, target.x() + x, target.y() + y);
+                // Both sample the nearest source pixel; they may round a pixel apart.
+                off += std::abs(want.x() - got.x()) > 1 || std::abs(want.y() - got.y()) > 1;
+            }
+        EXPECT_EQ(off, 0);
+        const QColor background = label->palette().color(QPalette::Window);
+        if (target.left() > 0) {
+            EXPECT_EQ(painted.pixelColor(0, target.center().y()), background);
+        }
+        if (target.bottom() + 1 < label->height()) {
+            EXPECT_EQ(painted.pixelColor(target.center().x(), label->height() - 1), background);
+        }
+    };
+    paintsTheShownPixmap("at the fit");
+    v.Zoom()->setCurrentIndex(v.Zoom()->findText("200%"));
+    paintsTheShownPixmap("zoomed");
+    v.Drag(QPoint(100, 100), QPoint(60, 130));
+    paintsTheShownPixmap("panned");
+    v.Menu("Flip");
+    paintsTheShownPixmap("turned");
+    v.Menu("Fit");
+    paintsTheShownPixmap("turned at the fit");
+}

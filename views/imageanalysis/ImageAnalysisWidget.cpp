@@ -18,6 +18,10 @@
 #include <algorithm>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "AppIcons.h"
 #include "PlaybackInterface.h"
 #include "TraceController.h"
@@ -48,6 +52,49 @@ QSpinBox* Scrubber(QWidget* parent, const char* name, const char* tip, QColor ba
     box->setKeyboardTracking(false);
     box->setMaximum(99999);
     return box;
+}
+
+// One row of the read-back (R, G, B bytes) as the screen's 32-bit pixels (0xFFRRGGBB).
+void RowToRgb32(const uint8_t* rgb, uint32_t* out, int width)
+{
+    for (int x = 0; x < width; ++x, rgb += 3)
+        out[x] = 0xFF000000u | uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same, four pixels a step with a byte shuffle; the last pixels (whose 16-byte load would pass
+// the row's end) the plain way.
+__attribute__((target("ssse3"))) void RowToRgb32Ssse3(const uint8_t* rgb, uint32_t* out, int width)
+{
+    const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    int x = 0;
+    for (; 3 * (x + 4) + 4 <= 3 * width; x += 4) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgb + 3 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(_mm_shuffle_epi8(in, order), opaque));
+    }
+    RowToRgb32(rgb + 3 * x, out + x, width - x);
+}
+#endif
+
+// The read-back (rows bottom-up) as the image the viewer paints, top row first, in one pass; into
+// `image` when it has the size and nothing else holds it (its pages are then written, not faulted in
+// anew).
+QImage ScreenImage(QImage&& spare, const uint8_t* rgb, int width, int height)
+{
+    QImage image = std::move(spare);
+    if (image.size() != QSize(width, height) || image.format() != QImage::Format_RGB32)
+        image = QImage(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    void (*row)(const uint8_t*, uint32_t*, int) = RowToRgb32;
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("ssse3"))
+        row = RowToRgb32Ssse3;
+#endif
+    for (int y = 0; y < height; ++y)
+        row(rgb + size_t(height - 1 - y) * size_t(width) * 3, reinterpret_cast<uint32_t*>(image.scanLine(y)), width);
+    return image;
 }
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const char* tip, EAppIcon icon)
@@ -124,6 +171,7 @@ CImageAnalysisWidget::CImageAnalysisWidget(QWidget* parent, Qt::WindowFlags flag
 {
     ui.setupUi(this);
     viewer.Setup();
+    viewer.SetScaleInPaint(true);  // a new image every pass: no scaled copy of each
     // Neither an image nor its absence sizes the dock: its layout is the same before and after a
     // trace opens, so the stored window layout comes back as it was saved.
     viewer.Form().l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -230,16 +278,21 @@ void CImageAnalysisWidget::SLTUpdatedCurrFrame()
         const QSignalBlocker blockLow(low), blockHigh(high);
         low->setEnabled(drawCount != 0);
         high->setEnabled(drawCount != 0);
+        // A value set again repaints the box (and the dock behind it) for nothing.
+        auto set = [](QSpinBox* box, int value) {
+            if (box->value() != value)
+                box->setValue(value);
+        };
         if (drawCount == 0) {
-            high->setValue(0);
-            low->setValue(0);
+            set(high, 0);
+            set(low, 0);
         } else if (!lockRange || high->value() == 0) {
-            high->setValue(drawCount);
-            low->setValue(1);
+            set(high, drawCount);
+            set(low, 1);
         } else if (high->value() > drawCount) {
-            high->setValue(drawCount);
+            set(high, drawCount);
             if (low->value() > high->value())
-                low->setValue(high->value());
+                set(low, high->value());
         }
     }
     SLTUpdateContent();
@@ -571,12 +624,14 @@ void CImageAnalysisWidget::ShowFrameBuffer()
         viewer.Clear();  // no surface to read: nothing of an earlier pass stays
         return;
     }
-    // Read-back rows run bottom-up. The copy owns its pixels, in the format the screen draws fastest
-    // (every zoom and pan scales and paints it again), mirrored in place.
-    const QImage over(rgb, width, height, qsizetype(width) * 3, QImage::Format_RGB888);
-    QImage shown = over.convertToFormat(QImage::Format_RGB32).mirrored(false, true);
+    // Converted once, in the format the screen draws fastest, and handed over without a copy; the
+    // viewer scales it as it paints.
+    QImage shown = ScreenImage(std::move(spareImage), rgb, width, height);
     if (shown.isNull())
         return;
     viewer.SetInfoText(QString("Native Resolution: %1x%2").arg(width).arg(height));
+    const QPixmap before = viewer.Image();
     viewer.SetImage(QPixmap::fromImage(std::move(shown), Qt::NoFormatConversion));
+    // The image shown before holds the pixels of the next pass, once nothing else holds it.
+    spareImage = before.toImage();
 }

@@ -11,6 +11,7 @@
 // Built, the dock also sends the process's standard output and standard error to "output.log",
 // which the Output dock shows; both are flushed after every pass.
 #include <QDockWidget>
+#include <QImage>
 #include <QMutex>
 
 #include <cstdint>
@@ -131,6 +132,7 @@ private:
     // What SLTUpdateContent does once it may render: moves to the frame, sets the options and the window,
     // runs the passes and emits the window rendered.
     void RenderSequence();
+    QImage spareImage;      // the image shown before the current one, written by the next pass
     uint8_t sequence = 0;   // the render sequence runs (its passes, and what it does between them)
     uint8_t analysing = 0;  // inside the facade's Analyse: Abort reaches it
 };

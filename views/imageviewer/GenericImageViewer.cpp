@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
 #include <QPalette>
+#include <QStyle>
 #include <QSpacerItem>
 #include <QTransform>
 #include <QVBoxLayout>
@@ -93,15 +96,67 @@ void GenericImageViewer::EnableContextMenu()
 
 QPixmap GenericImageViewer::ShownPixmap() const
 {
-    return ui.l_imageViewer ? ui.l_imageViewer->pixmap() : QPixmap();
+    if (!scaleInPaint)
+        return ui.l_imageViewer ? ui.l_imageViewer->pixmap() : QPixmap();
+    if (image.isNull() || shownSize.isEmpty())
+        return QPixmap();
+    const QPixmap shown = image.copy(shownSource).scaled(shownSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return flip ? shown.transformed(QTransform().rotate(180.0), Qt::FastTransformation) : shown;
 }
 
 void GenericImageViewer::SetImage(const QPixmap& pixmap)
 {
     ui.l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     image = pixmap;
-    ui.l_imageViewer->setPixmap(image);
+    if (scaleInPaint) {
+        shownSize = QSize();
+        ui.l_imageViewer->update();
+    } else {
+        ui.l_imageViewer->setPixmap(image);
+    }
     RefreshFit();
+}
+
+void GenericImageViewer::SetScaleInPaint(bool on)
+{
+    scaleInPaint = on;
+    QLabel* label = ui.l_imageViewer;
+    label->setPixmap(QPixmap());
+    // The label paints every one of its pixels itself: neither its background nor the widgets
+    // behind it are painted first.
+    label->setAutoFillBackground(!on);
+    label->setAttribute(Qt::WA_OpaquePaintEvent, on);
+    if (on)
+        label->installEventFilter(this);
+    else
+        label->removeEventFilter(this);
+    DrawAtZoom(percent);
+}
+
+bool GenericImageViewer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!scaleInPaint || watched != ui.l_imageViewer || event->type() != QEvent::Paint)
+        return QWidget::eventFilter(watched, event);
+    QLabel* label = ui.l_imageViewer;
+    QPainter painter(label);
+    const QBrush background = label->palette().brush(QPalette::Window);
+    if (image.isNull() || shownSize.isEmpty()) {
+        painter.fillRect(label->rect(), background);
+        painter.end();
+        return QWidget::eventFilter(watched, event);  // the label's text, if any, over its background
+    }
+    // Where the label would put a pixmap of the shown size: its alignment in its contents. Around it,
+    // the background.
+    const QRect target = QStyle::alignedRect(label->layoutDirection(), label->alignment(), shownSize,
+                                             label->contentsRect());
+    const QRegion around = QRegion(label->rect()) - QRegion(target);
+    for (const QRect& r : around)
+        painter.fillRect(r, background);
+    if (flip)  // the half turn maps the target onto itself
+        painter.setTransform(QTransform::fromTranslate(target.left() + target.right() + 1,
+                                                       target.top() + target.bottom() + 1).scale(-1, -1));
+    painter.drawPixmap(target, image, shownSource);
+    return true;
 }
 
 void GenericImageViewer::Clear()
@@ -158,10 +213,17 @@ void GenericImageViewer::RefreshFit()
     const float w = float(image.width()), h = float(image.height());
     // A view of no size fits at 0 percent: the zoom stays at 1 percent at least, so that no scale
     // of 0 is ever drawn or divided by.
+    const int before = fitPercent;
     if (W / w * h > H)
         fitPercent = std::max(1, int(H / h * 100));
     else
         fitPercent = std::max(1, int(W / w * 100));
+    // The same fit keeps the list as it is (rebuilding it costs more than drawing a frame's image).
+    const bool listHolds = fitPercent == before && ui.cb_zoom->count() == int(std::size(kZoomSteps)) + 1;
+    if (listHolds) {
+        SelectZoom(fit ? fitIndex : ui.cb_zoom->currentIndex());
+        return;
+    }
     if (!fit) {
         const QString chosen = ui.cb_zoom->currentText();
         BuildZoomList();
@@ -195,7 +257,13 @@ void GenericImageViewer::DrawAtZoom(int newPercent)
     const int w = image.width(), h = image.height();
     const int sw = int(float(w) * scale), sh = int(float(h) * scale);
     if (sw <= W && sh <= H) {
-        ui.l_imageViewer->setPixmap(image.scaled(sw, sh, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        if (scaleInPaint) {
+            shownSource = image.rect();
+            shownSize = QSize(sw, sh);
+            ui.l_imageViewer->update();
+        } else {
+            ui.l_imageViewer->setPixmap(image.scaled(sw, sh, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        }
     } else {
         const int cw = sw > W ? int(int64_t(w) * W / sw) : w;
         const int ch = sh > H ? int(int64_t(h) * H / sh) : h;
@@ -218,16 +286,27 @@ void GenericImageViewer::DrawAtZoom(int newPercent)
             panY -= y + ch - h;
             y = h - ch;
         }
-        ui.l_imageViewer->setPixmap(image.copy(x, y, cw, ch).scaled(int(float(cw) * scale), int(float(ch) * scale),
-                                                                     Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        if (scaleInPaint) {
+            shownSource = QRect(x, y, cw, ch);
+            shownSize = QSize(int(float(cw) * scale), int(float(ch) * scale));
+            ui.l_imageViewer->update();
+        } else {
+            ui.l_imageViewer->setPixmap(image.copy(x, y, cw, ch).scaled(
+                int(float(cw) * scale), int(float(ch) * scale), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        }
         ui.l_imageViewer->setGeometry(viewRect);
     }
-    if (flip)
+    if (flip && !scaleInPaint)
         ApplyFlip();
 }
 
 void GenericImageViewer::ApplyFlip()
 {
+    if (scaleInPaint) {
+        ui.l_imageViewer->update();
+        SetInfoText(info);
+        return;
+    }
     // The shown crop turns, never the source: every redraw turns its fresh crop again.
     const QPixmap shown = ui.l_imageViewer->pixmap();
     ui.l_imageViewer->setPixmap(shown.transformed(QTransform().rotate(180.0), Qt::FastTransformation));

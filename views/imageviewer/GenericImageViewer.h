@@ -48,12 +48,15 @@ public:
     void SetInfoText(const QString& text);
     // Back to showing nothing: no image, and the info line's "No data available".
     void Clear();
+    // On: the image label paints the shown part of the image scaled (and turned) as it paints, in
+    // place of holding a scaled copy made at every redraw; for a viewer whose image changes often.
+    void SetScaleInPaint(bool on);
     // Recomputes the fit percentage for the view and image sizes and redraws.
     void RefreshFit();
 
     // What tests and owners read.
     const QPixmap& Image() const { return image; }
-    QPixmap ShownPixmap() const;  // what the image label shows now
+    QPixmap ShownPixmap() const;  // what the image label shows now (made on request when scaled in paint)
     const Ui_ImageViewer& Form() const { return ui; }
     bool Fit() const { return fit; }
     bool Flip() const { return flip; }
@@ -75,6 +78,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     void BuildZoomList();
     int ZoomPercentAt(int index) const;
@@ -100,4 +104,7 @@ protected:
     QPoint lastPos;
     int32_t fitIndex = 0;
     int32_t percent = 100;  // the zoom last drawn, so that redraws do not drift through the float scale
+    uint8_t scaleInPaint = 0;
+    QRect shownSource;  // scaled in paint: the part of the image shown, and the size it is shown at
+    QSize shownSize;
 };
