@@ -168,11 +168,11 @@ const Level* FindLevel(const CObjectTable<CObjectTable<Level>>& textures, const 
     const auto* levels = textures.Get(key.texture);
     return levels ? levels->Get(key.level) : nullptr;
 }
-const SEs1TexImage* FindLevel(const SEs1State& es1, const SLevelKey& key)
+const STexImage* FindLevel(const SEs1State& es1, const SLevelKey& key)
 {
     return FindLevel(es1.textures, key);
 }
-const SEs2TexImage* FindLevel(const SEs2State& es2, const SLevelKey& key)
+const STexImage* FindLevel(const SEs2State& es2, const SLevelKey& key)
 {
     const auto* levels = es2.textures.Get(key.texture);
     const auto* faces = levels ? levels->Get(key.level) : nullptr;
@@ -343,9 +343,9 @@ SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>
         auto& out = effects.updated[index];
         out.first = record;
         if (key.es1) {
-            if (const SEs1TexImage* level = FindLevel(es1, key))
+            if (const STexImage* level = FindLevel(es1, key))
                 BuildLevelImage(*level, record, out.second);
-        } else if (const SEs2TexImage* level = FindLevel(es2, key)) {
+        } else if (const STexImage* level = FindLevel(es2, key)) {
             BuildLevelImage(*level, record, out.second);
         }
     };
@@ -453,13 +453,13 @@ bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& recor
         record = STextureRecord();
         record.callNumber = callNumber;
         if (key.es1) {
-            if (const SEs1TexImage* level = FindLevel(es1, key)) {
+            if (const STexImage* level = FindLevel(es1, key)) {
                 RecordOfLevel(*level, key, record);
                 record.target = kGlTexture2D;
                 BuildLevelImage(*level, record, image);
                 done = true;
             }
-        } else if (const SEs2TexImage* level = FindLevel(es2, key)) {
+        } else if (const STexImage* level = FindLevel(es2, key)) {
             RecordOfLevel(*level, key, record);
             record.target = level->target;
             BuildLevelImage(*level, record, image);

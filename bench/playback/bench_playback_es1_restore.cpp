@@ -112,7 +112,7 @@ int main()
         all.push_back(UploadHeavyFrame(gl, bytes));
         buffers.push_back(UploadHeavyFrame(gl, bytes, false));
         SEs1State snapshot = HeavyFrame<SEs1State>(
-            bytes, [](SEs1State& s, uint32_t t) -> SEs1TexImage& { return s.textures[t][0]; });
+            bytes, [](SEs1State& s, uint32_t t) -> STexImage& { return s.textures[t][0]; });
         ResetNameMaps();
         auto t0 = Clock::now();
         RestoreEs1State(snapshot, 2, nullptr);

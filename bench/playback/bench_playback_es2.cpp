@@ -43,8 +43,8 @@ int main()
     const SHeavyBytes bytes = HeavyBytes();
     UploadHeavyFrame(gl, bytes);  // the first uploads of the process set up the driver's memory: warmed once
     const double made = UploadHeavyFrame(gl, bytes);
-    SEs2State snapshot = HeavyFrame<SEs2State>(bytes, [](SEs2State& s, uint32_t t) -> SEs2TexImage& {
-        SEs2TexImage& i = s.textures[t][0][0];
+    SEs2State snapshot = HeavyFrame<SEs2State>(bytes, [](SEs2State& s, uint32_t t) -> STexImage& {
+        STexImage& i = s.textures[t][0][0];
         i.target = i.normalizedTarget = GL_TEXTURE_2D;
         return i;
     });

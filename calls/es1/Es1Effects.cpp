@@ -201,30 +201,16 @@ bool Es1Effect(const CEs1_glBindTexture_v1& c, SEs1State& s, uint32_t frame)
 
 namespace {
 
-// The arguments both image uploads record alike.
-template <class Call>
-SEs1TexImage LevelOf(const Call& c)
-{
-    SEs1TexImage image;
-    image.level = c.template Item<"level">().Value();
-    image.internalFormat = uint32_t(c.template Item<"internalformat">().Value());
-    image.width = c.template Item<"width">().Value();
-    image.height = c.template Item<"height">().Value();
-    image.border = c.template Item<"border">().Value();
-    return image;
-}
-
 // Stores the level record of the active unit's bound texture (a later upload of the same level
-// replaces it), sharing the call's pixels; nothing outside the tracked units.
-bool StoreLevel(SEs1State& s, uint32_t frame, SEs1TexImage&& image, const SImage2D& pixels)
+// replaces it); nothing outside the tracked units.
+bool StoreLevel(SEs1State& s, uint32_t frame, STexImage&& image)
 {
     const uint32_t unit = ActiveUnit(s);
     if (unit == kNoUnit)
         return false;
     s.textureImageStamp = frame;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
     image.texture = s.texture2DBinding[unit];
-    SEs1TexImage& slot = s.textures[image.texture][uint32_t(image.level)];
+    STexImage& slot = s.textures[image.texture][uint32_t(image.level)];
     image.minFilter = slot.minFilter;  // the texture's parameters stay as they were
     image.magFilter = slot.magFilter;
     image.wrapS = slot.wrapS;
@@ -238,24 +224,12 @@ bool StoreLevel(SEs1State& s, uint32_t frame, SEs1TexImage&& image, const SImage
 
 bool Es1Effect(const CEs1_glTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {
-    SEs1TexImage image = LevelOf(c);
-    image.format = c.Item<"format">().Value();
-    image.type = c.Item<"type">().Value();
-    image.unpackAlignment = c.Item<"alignment">().Value();
-    // Negative or huge recorded sizes: no device could hold such an image, the size is 0.
-    image.size = TexImageLevelSize(image.format, image.type, image.width, image.height, image.unpackAlignment,
-                                   image.border);
-    return StoreLevel(s, frame, std::move(image), c.Item<"pixels">().data);
+    return StoreLevel(s, frame, TexImageOf(c));
 }
 
 bool Es1Effect(const CEs1_glCompressedTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {
-    SEs1TexImage image = LevelOf(c);
-    image.format = image.internalFormat;
-    const int32_t imageSize = c.Item<"imageSize">().Value();
-    image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
-    image.compressed = 1;
-    return StoreLevel(s, frame, std::move(image), c.Item<"data">().data);
+    return StoreLevel(s, frame, CompressedTexImageOf(c, c.Item<"data">().data));
 }
 
 // Writes into the level of the active unit's 2D texture (see WriteSubImage); a level never
@@ -268,12 +242,12 @@ bool Es1Effect(const CEs1_glTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)
     const uint32_t texture = s.texture2DBinding[unit];
     const int32_t level = c.Item<"level">().Value();
     const auto* levels = std::as_const(s.textures).Get(texture);
-    const SEs1TexImage* found = levels && level >= 0 ? levels->Get(uint32_t(level)) : nullptr;
+    const STexImage* found = levels && level >= 0 ? levels->Get(uint32_t(level)) : nullptr;
     if (!found)
         return false;
     const SImage2D& pixels = c.Item<"pixels">().data;
     const SSubImage sub = SubImageOf(c, pixels);
-    if (!WriteSubImage(*found, sub, [&]() -> SEs1TexImage& { return s.textures[texture][uint32_t(level)]; }))
+    if (!WriteSubImage(*found, sub, [&]() -> STexImage& { return s.textures[texture][uint32_t(level)]; }))
         return false;
     s.textureImageStamp = frame;
     return true;

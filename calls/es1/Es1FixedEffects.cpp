@@ -755,17 +755,17 @@ bool SetTexParameter(SEs1State& s, uint32_t frame, uint32_t target, uint32_t pna
         return false;
     if (target != kTexture2D)
         return true;
-    uint32_t SEs1TexImage::*field = nullptr;
+    uint32_t STexImage::*field = nullptr;
     switch (pname) {
-    case 0x2801: field = &SEs1TexImage::minFilter; break;       // GL_TEXTURE_MIN_FILTER
-    case 0x2800: field = &SEs1TexImage::magFilter; break;       // GL_TEXTURE_MAG_FILTER
-    case 0x2802: field = &SEs1TexImage::wrapS; break;           // GL_TEXTURE_WRAP_S
-    case 0x2803: field = &SEs1TexImage::wrapT; break;           // GL_TEXTURE_WRAP_T
-    case 0x8191: field = &SEs1TexImage::generateMipmap; break;  // GL_GENERATE_MIPMAP
+    case 0x2801: field = &STexImage::minFilter; break;       // GL_TEXTURE_MIN_FILTER
+    case 0x2800: field = &STexImage::magFilter; break;       // GL_TEXTURE_MAG_FILTER
+    case 0x2802: field = &STexImage::wrapS; break;           // GL_TEXTURE_WRAP_S
+    case 0x2803: field = &STexImage::wrapT; break;           // GL_TEXTURE_WRAP_T
+    case 0x8191: field = &STexImage::generateMipmap; break;  // GL_GENERATE_MIPMAP
     default: return true;
     }
     const uint32_t texture = s.texture2DBinding[unit];
-    SEs1TexImage& level0 = s.textures[texture][0];
+    STexImage& level0 = s.textures[texture][0];
     level0.texture = texture;
     level0.*field = uint32_t(value);
     s.textureImageStamp = frame;

@@ -126,7 +126,7 @@ std::string DescribeEs1State(const SEs1State& s)
             BytesSum(b.record.data, b.record.capturedSize).c_str());
     for (const auto& t : s.textures)
         for (const auto& level : t.record) {
-            const SEs1TexImage& i = level.record;
+            const STexImage& i = level.record;
             out("texture %u level %u: %dx%d border=%d format=0x%X/0x%X type=0x%X align=%d size=%u captured=%u "
                 "compressed=%u data=%s sum=%s",
                 t.key, level.key, i.width, i.height, i.border, i.format, i.internalFormat, i.type, i.unpackAlignment,

@@ -101,7 +101,7 @@ std::string DescribeEs2State(const SEs2State& s)
     for (const auto& t : s.textures)
         for (const auto& level : t.record)
             for (const auto& face : level.record) {
-                const SEs2TexImage& i = face.record;
+                const STexImage& i = face.record;
                 out("texture %u level %u face %u: target=0x%X %dx%d format=0x%X/0x%X type=0x%X align=%d size=%u "
                     "captured=%u compressed=%u filters=0x%X/0x%X wrap=0x%X/0x%X data=%s sum=%s",
                     t.key, level.key, face.key, i.target, i.width, i.height, i.format, i.internalFormat, i.type,

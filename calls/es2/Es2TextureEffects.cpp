@@ -45,17 +45,26 @@ uint32_t ParameterTexture(const SEs2State& s, uint32_t u, uint32_t target)
     return 0;
 }
 
-// Stores a new image at its level and face; a re-specified image keeps its sampling parameters.
-void StoreImage(SEs2State& s, SEs2TexImage image, uint32_t face)
+// Stores a new image at the level and face `target` addresses on the active unit; a re-specified
+// image keeps its sampling parameters. False outside the tracked units.
+bool StoreImage(SEs2State& s, uint32_t target, STexImage image)
 {
-    CObjectTable<SEs2TexImage>& faces = s.textures[image.texture][uint32_t(image.level)];
-    if (const SEs2TexImage* old = faces.Get(face)) {
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    const SImageSlot slot = ImageSlot(s, u, target);
+    image.target = target;
+    image.normalizedTarget = target >= kCubePositiveX && target <= kCubeNegativeZ ? kTextureCubeMap : target;
+    image.texture = slot.texture;
+    CObjectTable<STexImage>& faces = s.textures[image.texture][uint32_t(image.level)];
+    if (const STexImage* old = faces.Get(slot.face)) {
         image.minFilter = old->minFilter;
         image.magFilter = old->magFilter;
         image.wrapS = old->wrapS;
         image.wrapT = old->wrapT;
     }
-    faces[face] = std::move(image);
+    faces[slot.face] = std::move(image);
+    return true;
 }
 
 template <class Call>
@@ -64,8 +73,8 @@ bool SetParameter(const Call& c, SEs2State& s, bool (*value)(const Call&, uint32
     const uint32_t u = Unit(s);
     if (u == kTextureUnits)
         return false;
-    CObjectTable<SEs2TexImage>& faces = s.textures[ParameterTexture(s, u, c.template Item<"target">().Value())][0];
-    SEs2TexImage* image = faces.Get(0);
+    CObjectTable<STexImage>& faces = s.textures[ParameterTexture(s, u, c.template Item<"target">().Value())][0];
+    STexImage* image = faces.Get(0);
     uint32_t v = 0;
     if (!image || !value(c, v))
         return true;
@@ -115,54 +124,12 @@ bool Es2Effect(const CEs2_glBindTexture_v1& c, SEs2State& s)
 
 bool Es2Effect(const CEs2_glTexImage2D_v1& c, SEs2State& s)
 {
-    const uint32_t u = Unit(s);
-    if (u == kTextureUnits)
-        return false;
-    const uint32_t target = c.Item<"target">().Value();
-    const SImageSlot slot = ImageSlot(s, u, target);
-    SEs2TexImage image;
-    image.target = target;
-    image.normalizedTarget = target >= kCubePositiveX && target <= kCubeNegativeZ ? kTextureCubeMap : target;
-    image.texture = slot.texture;
-    image.level = c.Item<"level">().Value();
-    image.format = c.Item<"format">().Value();
-    image.internalFormat = c.Item<"internalformat">().Value();
-    image.width = c.Item<"width">().Value();
-    image.height = c.Item<"height">().Value();
-    image.type = c.Item<"type">().Value();
-    image.unpackAlignment = c.Item<"alignment">().Value();
-    image.border = c.Item<"border">().Value();
-    image.size = TexImageLevelSize(image.format, image.type, image.width, image.height, image.unpackAlignment,
-                                   image.border);
-    const SImage2D& pixels = c.Item<"pixels">().data;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
-    StoreImage(s, std::move(image), slot.face);
-    return true;
+    return StoreImage(s, c.Item<"target">().Value(), TexImageOf(c));
 }
 
 bool Es2Effect(const CEs2_glCompressedTexImage2D_v1& c, SEs2State& s)
 {
-    const uint32_t u = Unit(s);
-    if (u == kTextureUnits)
-        return false;
-    const uint32_t target = c.Item<"target">().Value();
-    const SImageSlot slot = ImageSlot(s, u, target);
-    SEs2TexImage image;
-    image.target = target;
-    image.normalizedTarget = target >= kCubePositiveX && target <= kCubeNegativeZ ? kTextureCubeMap : target;
-    image.texture = slot.texture;
-    image.level = c.Item<"level">().Value();
-    image.format = image.internalFormat = c.Item<"internalformat">().Value();
-    image.width = c.Item<"width">().Value();
-    image.height = c.Item<"height">().Value();
-    image.border = c.Item<"border">().Value();
-    const int32_t imageSize = c.Item<"imageSize">().Value();
-    image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
-    image.compressed = 1;
-    const SImage2D& pixels = c.Item<"pixels">().data;
-    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
-    StoreImage(s, std::move(image), slot.face);
-    return true;
+    return StoreImage(s, c.Item<"target">().Value(), CompressedTexImageOf(c, c.Item<"pixels">().data));
 }
 
 bool Es2Effect(const CEs2_glTexParameteri_v1& c, SEs2State& s)
@@ -217,7 +184,7 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
         return false;
     const SImageSlot slot = ImageSlot(s, u, c.Item<"target">().Value());
     const uint32_t level = uint32_t(c.Item<"level">().Value());
-    const SEs2TexImage* found = nullptr;
+    const STexImage* found = nullptr;
     if (const auto* levels = std::as_const(s.textures).Get(slot.texture))
         if (const auto* faces = levels->Get(level))
             found = faces->Get(slot.face);
@@ -226,7 +193,7 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
         return false;
     }
     const SSubImage sub = SubImageOf(c, pixels);
-    return WriteSubImage(*found, sub, [&]() -> SEs2TexImage& { return s.textures[slot.texture][level][slot.face]; });
+    return WriteSubImage(*found, sub, [&]() -> STexImage& { return s.textures[slot.texture][level][slot.face]; });
 }
 
 } // namespace xqft_es2

@@ -59,7 +59,7 @@ private:
     GLfloat m_matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
-void SendParameters(SEs1Host& gl, const SEs1TexImage& level0)
+void SendParameters(SEs1Host& gl, const STexImage& level0)
 {
     XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(level0.minFilter));
     XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GLint(level0.magFilter));
@@ -68,7 +68,7 @@ void SendParameters(SEs1Host& gl, const SEs1TexImage& level0)
     XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GLint(level0.generateMipmap));
 }
 
-void UploadLevel(SEs1Host& gl, const SEs1TexImage& image)
+void UploadLevel(SEs1Host& gl, const STexImage& image)
 {
     const uint8_t* bytes = image.data.get();
     if ((image.compressed || image.format != 0 || image.internalFormat != 0) &&
@@ -96,7 +96,7 @@ void UploadLevel(SEs1Host& gl, const SEs1TexImage& image)
 
 // Whether texture t of the snapshot is on the host since the last restore: the same texture at the
 // same position, its first level the same recorded upload.
-bool AlreadyHeld(const CObjectTable<CObjectTable<SEs1TexImage>>& textures, int32_t t, const SEs1State* current)
+bool AlreadyHeld(const CObjectTable<CObjectTable<STexImage>>& textures, int32_t t, const SEs1State* current)
 {
     if (!current || current->textures.Count() < t + 1)
         return false;
@@ -121,12 +121,12 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, textures.KeyAt(t));
         if (AlreadyHeld(textures, t, current)) {
             // The images are on the host; the parameters may have changed since, and cost nothing.
-            if (const SEs1TexImage* level0 = levels.Get(0))
+            if (const STexImage* level0 = levels.Get(0))
                 SendParameters(gl, *level0);
             continue;
         }
         for (int32_t l = 0; l < levels.Count(); ++l) {
-            const SEs1TexImage& image = levels.At(l);
+            const STexImage& image = levels.At(l);
             if (image.level == 0 && !image.compressed)
                 XQF_HOST(gl, glTexParameteri)(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GLint(image.generateMipmap));
             UploadLevel(gl, image);

@@ -56,7 +56,7 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                     continue;  // the same recorded upload is on the host already
             }
             for (const auto& entry : images) {
-                const SEs2TexImage& image = entry.record;
+                const STexImage& image = entry.record;
                 const GLenum normalized = image.normalizedTarget ? image.normalizedTarget : image.target;
                 if (image.level == 0 && (image.target == GL_TEXTURE_2D || image.target == GL_TEXTURE_CUBE_MAP_POSITIVE_X)) {
                     GLuint host = TextureNameMap::Get(image.texture);

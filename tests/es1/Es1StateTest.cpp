@@ -20,7 +20,7 @@ std::vector<uint8_t> Held(const SharedBytes& data, uint32_t n)
 
 const SEs1Buffer* Buffer(const SEs1State& s, uint32_t name) { return s.buffers.Get(name); }
 
-const SEs1TexImage* Level(const SEs1State& s, uint32_t texture, uint32_t level)
+const STexImage* Level(const SEs1State& s, uint32_t texture, uint32_t level)
 {
     const auto* levels = s.textures.Get(texture);
     return levels ? levels->Get(level) : nullptr;
@@ -203,7 +203,7 @@ const SStateCase kCases[] = {
     {"an image points at the call's pixels with the computed size",
      {W(kBindTexture, {kTexture2D, 3}), TexImage(1, kRgba, 3, 2, kUbyte, Bytes(24, 0))}, true,
      [](const SEs1State& s, const SRun& run) {
-         const SEs1TexImage* l = Level(s, 3, 1);
+         const STexImage* l = Level(s, 3, 1);
          ASSERT_NE(l, nullptr);
          EXPECT_EQ(l->texture, 3u);
          EXPECT_EQ(l->width, 3);
@@ -252,7 +252,7 @@ const SStateCase kCases[] = {
     {"a compressed image keeps its recorded size, format twice, no type or alignment",
      {W(kBindTexture, {kTexture2D, 8}), CompressedTexImage(0, 0x8D64, 4, 4, 8, Bytes(8, 3))}, true,
      [](const SEs1State& s, const SRun& run) {
-         const SEs1TexImage* l = Level(s, 8, 0);
+         const STexImage* l = Level(s, 8, 0);
          ASSERT_NE(l, nullptr);
          EXPECT_EQ(l->format, 0x8D64u);
          EXPECT_EQ(l->internalFormat, 0x8D64u);
@@ -290,7 +290,7 @@ const SStateCase kCases[] = {
       {kTexSubImage2D, SPayload().Words({kTexture2D, 2, 0, 0, 1, 1, kRgba, kUbyte}).Ptr(0x10).U32(4).Raw(Bytes(4, 0xF0)).U32(4)}},
      true,
      [](const SEs1State& s, const SRun& run) {
-         const SEs1TexImage* l = Level(s, 3, 0);
+         const STexImage* l = Level(s, 3, 0);
          ASSERT_NE(l, nullptr);
          std::vector<uint8_t> expected = Bytes(16, 0);
          for (int i = 0; i < 4; ++i)
@@ -311,7 +311,7 @@ const SStateCase kCases[] = {
       {kTexParameterxv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0x10).U32(1).U32(0x2703)}},
      true,
      [](const SEs1State& s, const SRun& run) {
-         const SEs1TexImage* l = Level(s, 5, 0);
+         const STexImage* l = Level(s, 5, 0);
          ASSERT_NE(l, nullptr);
          EXPECT_EQ(l->width, 1);
          EXPECT_EQ(l->minFilter, 0x2703u);
@@ -329,7 +329,7 @@ const SStateCase kCases[] = {
       W(kTexParameteri, {kTexture2D, 0x2800, 0x2600})},
      true,
      [](const SEs1State& s, const SRun&) {
-         const SEs1TexImage* l = Level(s, 4, 0);
+         const STexImage* l = Level(s, 4, 0);
          ASSERT_NE(l, nullptr);
          EXPECT_EQ(l->texture, 4u);
          EXPECT_EQ(l->format, 0u);

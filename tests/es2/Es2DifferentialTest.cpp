@@ -649,7 +649,7 @@ void CSequence::Compare()
         if (m_deletedTextures.count(t.key) && Deliberate("image of a deleted texture"))
             continue;
         const auto* level0 = t.record.Get(0);
-        const SEs2TexImage* image = level0 ? level0->Get(0) : nullptr;
+        const STexImage* image = level0 ? level0->Get(0) : nullptr;
         if (!image || image->target != kTexture2D || image->format != kRgba || !image->data)
             continue;
         SCOPED_TRACE("texture " + std::to_string(t.key));

@@ -20,14 +20,14 @@ struct SStateCase
     void (*check)(const SEs2State& s, const std::vector<bool>& results);
 };
 
-const SEs2TexImage* Image(const SEs2State& s, uint32_t texture, uint32_t level, uint32_t face)
+const STexImage* Image(const SEs2State& s, uint32_t texture, uint32_t level, uint32_t face)
 {
     const auto* levels = s.textures.Get(texture);
     const auto* faces = levels ? levels->Get(level) : nullptr;
     return faces ? faces->Get(face) : nullptr;
 }
 
-std::vector<uint8_t> Bytes(const SEs2TexImage& image)
+std::vector<uint8_t> Bytes(const STexImage& image)
 {
     return image.data ? std::vector<uint8_t>(image.data.get(), image.data.get() + image.capturedSize)
                       : std::vector<uint8_t>();
@@ -278,7 +278,7 @@ const SStateCase kCases[] = {
     {"binding a texture creates its default level-0 image once",
      {W(kBindTexture, {kTexture2D, 5}), W(kBindTexture, {kTexture2D, 5})}, true,
      [](const SEs2State& s, const auto&) {
-         const SEs2TexImage* i = Image(s, 5, 0, 0);
+         const STexImage* i = Image(s, 5, 0, 0);
          ASSERT_NE(i, nullptr);
          EXPECT_EQ(i->minFilter, 0x2702u);
          EXPECT_EQ(i->wrapT, 0x2901u);
@@ -299,7 +299,7 @@ const SStateCase kCases[] = {
       TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}), TexImage(kTexture2D, 0, kRgb, 2, 1, kUbyte, {1, 2, 3, 4, 5, 6, 0, 0})},
      true,
      [](const SEs2State& s, const auto&) {
-         const SEs2TexImage& i = *Image(s, 5, 0, 0);
+         const STexImage& i = *Image(s, 5, 0, 0);
          EXPECT_EQ(i.minFilter, 0x2600u);
          EXPECT_EQ(i.format, kRgb);
          EXPECT_EQ(i.size, 8u);
@@ -308,7 +308,7 @@ const SStateCase kCases[] = {
     {"a cube face image goes to the cube binding's face",
      {W(kBindTexture, {0x8513, 6}), TexImage(0x8518, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4})}, true,
      [](const SEs2State& s, const auto&) {
-         const SEs2TexImage* i = Image(s, 6, 0, 3);
+         const STexImage* i = Image(s, 6, 0, 3);
          ASSERT_NE(i, nullptr);
          EXPECT_EQ(i->normalizedTarget, 0x8513u);
          EXPECT_EQ(i->target, 0x8518u);
@@ -367,12 +367,12 @@ const SStateCase kCases[] = {
       TexSubImage(kTexture2D, 1, 0, 1, 1, 1, kRgba, kUbyte, {9, 9, 9, 9})},
      true,
      [](const SEs2State& s, const auto& r) {
-         const SEs2TexImage& short0 = *Image(s, 5, 0, 0);
+         const STexImage& short0 = *Image(s, 5, 0, 0);
          EXPECT_EQ(short0.size, 16u);
          EXPECT_EQ(short0.capturedSize, 4u);
          EXPECT_EQ(Bytes(short0), std::vector<uint8_t>({1, 2, 3, 4}));
          EXPECT_TRUE(r[3]);
-         const SEs2TexImage& grown = *Image(s, 5, 1, 0);
+         const STexImage& grown = *Image(s, 5, 1, 0);
          EXPECT_EQ(grown.size, 16u);
          EXPECT_EQ(Bytes(grown), std::vector<uint8_t>({1, 2, 3, 4, 0, 0, 0, 0, 9, 9, 9, 9}));
      }},
@@ -383,7 +383,7 @@ const SStateCase kCases[] = {
      [](const SEs2State& s, const auto& r) {
          EXPECT_FALSE(r[1]);
          EXPECT_FALSE(r[2]); // level 0 exists from the bind but has no size
-         const SEs2TexImage* level3 = Image(s, 5, 3, 0);
+         const STexImage* level3 = Image(s, 5, 3, 0);
          ASSERT_NE(level3, nullptr);
          EXPECT_EQ(level3->size, 0u);
          EXPECT_EQ(level3->data, nullptr);

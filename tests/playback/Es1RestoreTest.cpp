@@ -34,10 +34,10 @@ SharedBytes Filled(size_t n, uint8_t value)
     return block;
 }
 
-SEs1TexImage Level(uint32_t texture, int32_t level, int32_t w, int32_t h, SharedBytes data, uint32_t format = GL_RGBA,
+STexImage Level(uint32_t texture, int32_t level, int32_t w, int32_t h, SharedBytes data, uint32_t format = GL_RGBA,
                    int32_t alignment = 4)
 {
-    SEs1TexImage i;
+    STexImage i;
     i.texture = texture;
     i.level = level;
     i.format = i.internalFormat = format;
@@ -182,7 +182,7 @@ TEST_F(Es1Restore, TheSecondRestoreUploadsNoTextureButEveryBufferAgain)
 TEST_F(Es1Restore, LevelZeroGetsGenerateMipmapBeforeItsUploadAndItsParametersAfter)
 {
     SEs1State s;
-    SEs1TexImage level0 = Level(3, 0, 2, 2, Filled(16, 1));
+    STexImage level0 = Level(3, 0, 2, 2, Filled(16, 1));
     level0.minFilter = GL_LINEAR;
     level0.wrapS = GL_CLAMP_TO_EDGE;
     level0.generateMipmap = 1;
@@ -212,15 +212,15 @@ TEST_F(Es1Restore, ShortLevelsAndBuffersArePaddedOrSkipped)
     SEs1State s;
     // An odd-width RGB image recorded under alignment 1 with 10 of its 15 bytes, under a snapshot
     // alignment of 8.
-    SEs1TexImage rgb = Level(3, 0, 5, 1, Filled(10, 0xAB), GL_RGB, 1);
+    STexImage rgb = Level(3, 0, 5, 1, Filled(10, 0xAB), GL_RGB, 1);
     rgb.capturedSize = 10;
     s.textures[3][0] = rgb;
-    SEs1TexImage compressed = Level(4, 0, 4, 4, Filled(4, 1), GL_ETC1_RGB8_OES);
+    STexImage compressed = Level(4, 0, 4, 4, Filled(4, 1), GL_ETC1_RGB8_OES);
     compressed.compressed = 1;
     compressed.size = 8;
     compressed.capturedSize = 4;
     s.textures[4][0] = compressed;
-    SEs1TexImage parametersOnly;
+    STexImage parametersOnly;
     parametersOnly.texture = 7;
     parametersOnly.magFilter = GL_NEAREST;
     s.textures[7][0] = parametersOnly;

@@ -55,7 +55,7 @@ SEs2State StateWithCapturedBytes(SharedBytes buffer, SharedBytes image)
     b.name = 4;
     b.data = std::move(buffer);
     b.size = 16;
-    SEs2TexImage& img = s.textures[7][0][0];
+    STexImage& img = s.textures[7][0][0];
     img.texture = 7;
     img.data = std::move(image);
     img.size = 64;

@@ -9,6 +9,7 @@
 #include "state/FramebufferObjects.h"
 #include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
+#include "state/TexImage.h"
 
 struct SEs1Buffer
 {
@@ -18,30 +19,6 @@ struct SEs1Buffer
     uint32_t size = 0;          // as the call declared it
     uint32_t capturedSize = 0;  // bytes held in data (<= size): readers never go past it
     uint32_t usage = 0;
-};
-
-struct SEs1TexImage
-{
-    uint32_t texture = 0;
-    int32_t level = 0;
-    SharedBytes data;  // null, or valid for `capturedSize` bytes
-    uint32_t format = 0;
-    uint32_t internalFormat = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    uint32_t type = 0;
-    int32_t unpackAlignment = 0;
-    int32_t border = 0;
-    uint32_t size = 0;          // computed from the arguments (0 when no device could hold it)
-    uint32_t capturedSize = 0;  // bytes held in data (<= size): readers never go past it
-    uint8_t compressed = 0;
-    // Sampling parameters of the texture, kept on its level 0 (GL ES 1.1 defaults); a level
-    // specified again keeps them.
-    uint32_t minFilter = 0x2702;  // GL_NEAREST_MIPMAP_LINEAR
-    uint32_t magFilter = 0x2601;  // GL_LINEAR
-    uint32_t wrapS = 0x2901;      // GL_REPEAT
-    uint32_t wrapT = 0x2901;
-    uint32_t generateMipmap = 0;  // GL_GENERATE_MIPMAP
 };
 
 struct SEs1ClientArray
@@ -188,7 +165,7 @@ struct SEs1State
     float texEnvScale[kEs1Units][2] = {};
     float texEnvColor[kEs1Units][4] = {};
     uint32_t coordReplace[kEs1Units] = {};
-    CObjectTable<CObjectTable<SEs1TexImage>> textures;  // texture name -> mip level
+    CObjectTable<CObjectTable<STexImage>> textures;  // texture name -> mip level
     int32_t viewport[4] = {0, 0, 0, 0};
     uint32_t vertexArrayBinding = 0;
     CObjectTable<SEs1VertexArray> vertexArrays;

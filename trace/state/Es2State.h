@@ -10,6 +10,7 @@
 #include "state/FramebufferObjects.h"
 #include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
+#include "state/TexImage.h"
 
 struct SEs2Buffer
 {
@@ -37,31 +38,6 @@ struct SEs2Program
     uint32_t vertexShader = 0;
     uint32_t fragmentShader = 0;
     uint8_t linked = 0;
-};
-
-struct SEs2TexImage
-{
-    uint32_t target = 0;            // as passed: GL_TEXTURE_2D or a cube face target
-    uint32_t normalizedTarget = 0;  // cube faces become GL_TEXTURE_CUBE_MAP
-    uint32_t texture = 0;
-    int32_t level = 0;
-    SharedBytes data;               // null, or valid for `capturedSize` bytes
-    uint32_t format = 0;
-    uint32_t internalFormat = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    uint32_t type = 0;
-    int32_t unpackAlignment = 0;
-    int32_t border = 0;
-    uint32_t minFilter = 0x2702;    // GL_NEAREST_MIPMAP_LINEAR
-    uint32_t magFilter = 0x2601;    // GL_LINEAR
-    uint32_t wrapS = 0x2901;        // GL_REPEAT
-    uint32_t wrapT = 0x2901;
-    uint32_t size = 0;              // from the call's arguments (0 when no device could hold it)
-    // Bytes held in data (<= size): what the call captured, extended by sub-image updates (the
-    // part they skip reads as zero). Readers never go past it.
-    uint32_t capturedSize = 0;
-    uint8_t compressed = 0;         // sub-image updates are refused
 };
 
 struct SEs2Uniform
@@ -175,7 +151,7 @@ struct SEs2State
     uint32_t stencilPassDepthFail[2] = {0x1E00, 0x1E00};
     uint32_t stencilPassDepthPass[2] = {0x1E00, 0x1E00};
     // texture name -> mip level -> cube face index (0 for 2D images)
-    CObjectTable<CObjectTable<CObjectTable<SEs2TexImage>>> textures;
+    CObjectTable<CObjectTable<CObjectTable<STexImage>>> textures;
     // program name -> uniform location
     CObjectTable<CObjectTable<SEs2Uniform>> uniforms;
     // program name -> attribute index: glBindAttribLocation bindings

@@ -1,10 +1,10 @@
 #pragma once
-// Writes a sub-image update into a tracked texture level (the ES 1.1 and ES 2.0 level records share
-// the fields used here). The region is clipped to the level, rows are addressed with the unpack
-// alignment on both sides (the level was sized with its own), nothing is read past the update's
-// bytes nor written past the level's size, and the source is converted when its format or type
-// differs from the level's. The held bytes grow to the last row written, never to the whole level;
-// the new bytes are a new block, so snapshots keep what they saw.
+// Writes a sub-image update into a tracked texture image (STexImage, of either family). The region
+// is clipped to the level, rows are addressed with the unpack alignment on both sides (the level
+// was sized with its own), nothing is read past the update's bytes nor written past the level's
+// size, and the source is converted when its format or type differs from the level's. The held
+// bytes grow to the last row written, never to the whole level; the new bytes are a new block, so
+// snapshots keep what they saw.
 #include "state/PixelSize.h"
 #include "state/SharedBytes.h"
 

@@ -1,0 +1,78 @@
+#pragma once
+// One image of a tracked texture (an ES 1.1 mip level, an ES 2.0 level of a 2D texture or of one
+// cube face), and the record a glTexImage2D or glCompressedTexImage2D call makes of it.
+#include <cstdint>
+
+#include "state/PixelSize.h"
+#include "state/SharedBytes.h"
+
+struct STexImage
+{
+    uint32_t target = 0;            // ES 2.0: as passed, GL_TEXTURE_2D or a cube face target
+    uint32_t normalizedTarget = 0;  // ES 2.0: cube faces become GL_TEXTURE_CUBE_MAP
+    uint32_t texture = 0;
+    int32_t level = 0;
+    SharedBytes data;  // null, or valid for `capturedSize` bytes
+    uint32_t format = 0;
+    uint32_t internalFormat = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t type = 0;
+    int32_t unpackAlignment = 0;
+    int32_t border = 0;
+    uint32_t size = 0;  // from the call's arguments (0 when no device could hold it)
+    // Bytes held in data (<= size): what the call captured, extended by sub-image updates (the
+    // part they skip reads as zero). Readers never go past it.
+    uint32_t capturedSize = 0;
+    uint8_t compressed = 0;  // sub-image updates are refused
+    // Sampling parameters of the texture (GL defaults), kept on its level 0 (ES 1.1) or on each
+    // image (ES 2.0); an image specified again keeps them.
+    uint32_t minFilter = 0x2702;  // GL_NEAREST_MIPMAP_LINEAR
+    uint32_t magFilter = 0x2601;  // GL_LINEAR
+    uint32_t wrapS = 0x2901;      // GL_REPEAT
+    uint32_t wrapT = 0x2901;
+    uint32_t generateMipmap = 0;  // ES 1.1: GL_GENERATE_MIPMAP
+};
+
+// The arguments both uploads record alike (ES 1.1 and ES 2.0 rows name their items alike), with the
+// call's captured pixels shared; `size` must be set first. Texture and target are the caller's.
+template <class Call, class Pixels>
+void FillTexImage(STexImage& image, const Call& c, const Pixels& pixels)
+{
+    image.level = c.template Item<"level">().Value();
+    image.internalFormat = uint32_t(c.template Item<"internalformat">().Value());
+    image.width = c.template Item<"width">().Value();
+    image.height = c.template Item<"height">().Value();
+    image.border = c.template Item<"border">().Value();
+    image.data = ShareCaptured(pixels.GetData(), pixels.size, image.size, image.capturedSize);
+}
+
+// A glTexImage2D record's image: its size computed from format, type, size and unpack alignment
+// (negative or huge recorded sizes: no device could hold such an image, the size is 0).
+template <class Call>
+STexImage TexImageOf(const Call& c)
+{
+    STexImage image;
+    image.format = c.template Item<"format">().Value();
+    image.type = c.template Item<"type">().Value();
+    image.unpackAlignment = c.template Item<"alignment">().Value();
+    image.size = TexImageLevelSize(image.format, image.type, c.template Item<"width">().Value(),
+                                   c.template Item<"height">().Value(), image.unpackAlignment,
+                                   c.template Item<"border">().Value());
+    FillTexImage(image, c, c.template Item<"pixels">().data);
+    return image;
+}
+
+// A glCompressedTexImage2D record's image (`pixels`: the item holding its data): the declared size,
+// the internal format as its format.
+template <class Call, class Pixels>
+STexImage CompressedTexImageOf(const Call& c, const Pixels& pixels)
+{
+    STexImage image;
+    const int32_t imageSize = c.template Item<"imageSize">().Value();
+    image.size = imageSize > 0 ? uint32_t(imageSize) : 0;
+    image.compressed = 1;
+    FillTexImage(image, c, pixels);
+    image.format = image.internalFormat;
+    return image;
+}
