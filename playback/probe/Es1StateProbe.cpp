@@ -5,6 +5,7 @@
 // writes nothing).
 #include "StateProbe.h"
 
+#include "Es1StateQueries.h"
 #include "host/HostTables.h"
 
 #include <GLES/gl.h>
@@ -48,86 +49,6 @@ std::string Matrix(const GLfloat* v)
     return List(m, 16);
 }
 
-enum class EKind : uint8_t { Integer, Float, Boolean };
-
-struct SQuery
-{
-    const char* label;
-    GLenum pname;
-    int count;
-    EKind kind;
-};
-
-// The scalar state, by the label the comparison lists use.
-const SQuery kScalars[] = {
-    {"active_texture", GL_ACTIVE_TEXTURE, 1, EKind::Integer},
-    {"client_active_texture", GL_CLIENT_ACTIVE_TEXTURE, 1, EKind::Integer},
-    {"alpha_func", GL_ALPHA_TEST_FUNC, 1, EKind::Integer},
-    {"alpha_ref", GL_ALPHA_TEST_REF, 1, EKind::Float},
-    {"blend_src", GL_BLEND_SRC, 1, EKind::Integer},
-    {"blend_dst", GL_BLEND_DST, 1, EKind::Integer},
-    {"clear_color", GL_COLOR_CLEAR_VALUE, 4, EKind::Float},
-    {"clear_depth", GL_DEPTH_CLEAR_VALUE, 1, EKind::Float},
-    {"clear_stencil", GL_STENCIL_CLEAR_VALUE, 1, EKind::Integer},
-    {"color_mask", GL_COLOR_WRITEMASK, 4, EKind::Boolean},
-    {"cull_face", GL_CULL_FACE_MODE, 1, EKind::Integer},
-    {"front_face", GL_FRONT_FACE, 1, EKind::Integer},
-    {"depth_func", GL_DEPTH_FUNC, 1, EKind::Integer},
-    {"depth_mask", GL_DEPTH_WRITEMASK, 1, EKind::Boolean},
-    {"depth_range", GL_DEPTH_RANGE, 2, EKind::Float},
-    {"stencil_func", GL_STENCIL_FUNC, 1, EKind::Integer},
-    {"stencil_ref", GL_STENCIL_REF, 1, EKind::Integer},
-    {"stencil_value_mask", GL_STENCIL_VALUE_MASK, 1, EKind::Integer},
-    {"stencil_writemask", GL_STENCIL_WRITEMASK, 1, EKind::Integer},
-    {"stencil_fail", GL_STENCIL_FAIL, 1, EKind::Integer},
-    {"stencil_pass_depth_fail", GL_STENCIL_PASS_DEPTH_FAIL, 1, EKind::Integer},
-    {"stencil_pass_depth_pass", GL_STENCIL_PASS_DEPTH_PASS, 1, EKind::Integer},
-    {"scissor_box", GL_SCISSOR_BOX, 4, EKind::Integer},
-    {"viewport", GL_VIEWPORT, 4, EKind::Integer},
-    {"line_width", GL_LINE_WIDTH, 1, EKind::Float},
-    {"point_size", GL_POINT_SIZE, 1, EKind::Float},
-    {"point_size_min", GL_POINT_SIZE_MIN, 1, EKind::Float},
-    {"point_size_max", GL_POINT_SIZE_MAX, 1, EKind::Float},
-    {"point_fade_threshold", GL_POINT_FADE_THRESHOLD_SIZE, 1, EKind::Float},
-    {"point_distance_attenuation", GL_POINT_DISTANCE_ATTENUATION, 3, EKind::Float},
-    {"polygon_offset_factor", GL_POLYGON_OFFSET_FACTOR, 1, EKind::Float},
-    {"polygon_offset_units", GL_POLYGON_OFFSET_UNITS, 1, EKind::Float},
-    {"sample_coverage_value", GL_SAMPLE_COVERAGE_VALUE, 1, EKind::Float},
-    {"sample_coverage_invert", GL_SAMPLE_COVERAGE_INVERT, 1, EKind::Boolean},
-    {"logic_op", GL_LOGIC_OP_MODE, 1, EKind::Integer},
-    {"shade_model", GL_SHADE_MODEL, 1, EKind::Integer},
-    {"hint_fog", GL_FOG_HINT, 1, EKind::Integer},
-    {"hint_generate_mipmap", GL_GENERATE_MIPMAP_HINT, 1, EKind::Integer},
-    {"hint_line_smooth", GL_LINE_SMOOTH_HINT, 1, EKind::Integer},
-    {"hint_perspective_correction", GL_PERSPECTIVE_CORRECTION_HINT, 1, EKind::Integer},
-    {"hint_point_smooth", GL_POINT_SMOOTH_HINT, 1, EKind::Integer},
-    {"fog_mode", GL_FOG_MODE, 1, EKind::Integer},
-    {"fog_density", GL_FOG_DENSITY, 1, EKind::Float},
-    {"fog_start", GL_FOG_START, 1, EKind::Float},
-    {"fog_end", GL_FOG_END, 1, EKind::Float},
-    {"fog_color", GL_FOG_COLOR, 4, EKind::Float},
-    {"light_model_two_side", GL_LIGHT_MODEL_TWO_SIDE, 1, EKind::Boolean},
-    {"light_model_ambient", GL_LIGHT_MODEL_AMBIENT, 4, EKind::Float},
-    {"current_color", GL_CURRENT_COLOR, 4, EKind::Float},
-    {"current_normal", GL_CURRENT_NORMAL, 3, EKind::Float},
-    {"matrix_mode", GL_MATRIX_MODE, 1, EKind::Integer},
-    {"modelview_stack_depth", GL_MODELVIEW_STACK_DEPTH, 1, EKind::Integer},
-    {"projection_stack_depth", GL_PROJECTION_STACK_DEPTH, 1, EKind::Integer},
-    {"modelview_matrix", GL_MODELVIEW_MATRIX, 16, EKind::Float},
-    {"projection_matrix", GL_PROJECTION_MATRIX, 16, EKind::Float},
-    {"pack_alignment", GL_PACK_ALIGNMENT, 1, EKind::Integer},
-    {"unpack_alignment", GL_UNPACK_ALIGNMENT, 1, EKind::Integer},
-};
-
-// Capabilities GL can be asked for (the matrix palette is left out: a host without it refuses
-// the question).
-const GLenum kCapabilities[] = {
-    GL_ALPHA_TEST, GL_BLEND, GL_CLIP_PLANE0, GL_CLIP_PLANE1, GL_CLIP_PLANE2, GL_CLIP_PLANE3, GL_CLIP_PLANE4,
-    GL_CLIP_PLANE5, GL_COLOR_LOGIC_OP, GL_COLOR_MATERIAL, GL_CULL_FACE, GL_DEPTH_TEST, GL_DITHER, GL_FOG, GL_LIGHT0,
-    GL_LIGHT1, GL_LIGHT2, GL_LIGHT3, GL_LIGHT4, GL_LIGHT5, GL_LIGHT6, GL_LIGHT7, GL_LIGHTING, GL_LINE_SMOOTH,
-    GL_MULTISAMPLE, GL_NORMALIZE, GL_POINT_SMOOTH, GL_POINT_SPRITE_OES, GL_POLYGON_OFFSET_FILL, GL_RESCALE_NORMAL,
-    GL_SAMPLE_ALPHA_TO_COVERAGE, GL_SAMPLE_ALPHA_TO_ONE, GL_SCISSOR_TEST, GL_STENCIL_TEST};
-
 const std::pair<const char*, GLenum> kLightParams[] = {
     {"ambient", GL_AMBIENT}, {"diffuse", GL_DIFFUSE}, {"specular", GL_SPECULAR}, {"position", GL_POSITION},
     {"spot_direction", GL_SPOT_DIRECTION}, {"spot_exponent", GL_SPOT_EXPONENT}, {"spot_cutoff", GL_SPOT_CUTOFF},
@@ -161,12 +82,14 @@ private:
 
     void Scalars()
     {
-        for (const SQuery& q : kScalars) {
-            if (q.kind == EKind::Float) {
+        for (const SEs1StateQuery& q : Es1StateQueries()) {
+            if (q.kind == EQueryKind::Enabled) {
+                State(q.label, std::to_string(int(XQF_HOST(t, glIsEnabled)(q.pname))));
+            } else if (q.kind == EQueryKind::Float) {
                 GLfloat v[16] = {};
                 XQF_HOST(t, glGetFloatv)(q.pname, v);
                 State(q.label, q.count == 16 ? Matrix(v) : List(v, q.count));
-            } else if (q.kind == EKind::Boolean) {
+            } else if (q.kind == EQueryKind::Boolean) {
                 GLboolean v[4] = {};
                 XQF_HOST(t, glGetBooleanv)(q.pname, v);
                 State(q.label, List(v, q.count));
@@ -176,8 +99,6 @@ private:
                 State(q.label, List(v, q.count));
             }
         }
-        for (GLenum cap : kCapabilities)
-            State("enabled " + Hex(cap), std::to_string(int(XQF_HOST(t, glIsEnabled)(cap))));
         m_state.push_back("binding array_buffer=" + IdOf(m_buffers, GLuint(m_arrayBuffer)));
         m_state.push_back("binding element_array_buffer=" + IdOf(m_buffers, GLuint(Int(GL_ELEMENT_ARRAY_BUFFER_BINDING))));
     }

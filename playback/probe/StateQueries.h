@@ -1,0 +1,26 @@
+#pragma once
+// The scalar state as the host answers it: one row per glGet query, with the tracked value it
+// stands for. A state probe prints every row of its family's table; the tests tie the tracked
+// values to the record's field table (StateFields.h).
+#include <cstdint>
+#include <vector>
+
+enum class EQueryKind : uint8_t
+{
+    Integer,  // glGetIntegerv
+    Float,    // glGetFloatv
+    Boolean,  // glGetBooleanv
+    Enabled,  // glIsEnabled of the pname
+};
+
+template <class State>
+struct TStateQuery
+{
+    const char* label;
+    uint32_t pname;
+    uint8_t count;
+    EQueryKind kind;
+    // The tracked value of the same state (integers and booleans as their numbers); null for state
+    // the tracker does not keep.
+    std::vector<double> (*tracked)(const State&);
+};
