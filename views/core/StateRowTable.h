@@ -3,7 +3,8 @@
 // page, in the order the page shows them within their group, and the page built from it. One-line
 // rows have a text and a comparison with the state the page showed before; rows that expand to a
 // variable number of lines (texture units, capabilities, lights ...) are hand-written functions
-// named by their table row.
+// named by their table row. The tests hold each page to its record's field table (StateFields.h):
+// a field the table says the page shows must change a row's text or mark.
 #include <cstring>
 #include <span>
 #include <string>

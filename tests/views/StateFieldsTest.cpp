@@ -1,0 +1,88 @@
+// The field tables of the ES 1.1 and ES 2.0 state records against the record and the three readers
+// of a state: every member is in its table, and every value of every field changed in turn shows in
+// the text listing, on the state page (a row's text or its red mark) and in a tracked value of the
+// probe's query table, unless the table says why that reader does not show it.
+#include "Es1StateRows.h"
+#include "Es1StateText.h"
+#include "Es2StateRows.h"
+#include "Es2StateText.h"
+#include "probe/Es1StateQueries.h"
+#include "probe/Es2StateQueries.h"
+#include "state/Es1StateFields.h"
+#include "state/Es2StateFields.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The members, by offset, tile the record: no overlap, no gap beyond the padding of the next one (a
+// member small enough to sit in that padding is not seen).
+template <class State>
+void ExpectWholeRecord(std::span<const TStateField<State>> table)
+{
+    std::vector<TStateField<State>> fields(table.begin(), table.end());
+    std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) { return a.offset < b.offset; });
+    ASSERT_FALSE(fields.empty());
+    EXPECT_EQ(fields.front().offset, 0u) << fields.front().name;
+    for (size_t i = 1; i < fields.size(); ++i) {
+        const size_t end = fields[i - 1].offset + fields[i - 1].size;
+        EXPECT_GE(fields[i].offset, end) << fields[i].name << " overlaps " << fields[i - 1].name;
+        EXPECT_LT(fields[i].offset - end, fields[i].align) << "a member between " << fields[i - 1].name << " and "
+                                                           << fields[i].name << " is missing from the table";
+    }
+    const size_t end = fields.back().offset + fields.back().size;
+    EXPECT_LT(sizeof(State) - end, alignof(State)) << "a member after " << fields.back().name << " is missing";
+}
+
+template <class State, class Query>
+bool QueriesDiffer(const std::vector<Query>& queries, const State& a, const State& b)
+{
+    for (const Query& q : queries)
+        if (q.tracked && q.tracked(a) != q.tracked(b))
+            return true;
+    return false;
+}
+
+// Changes every value of every field of `base` in turn and asks each reader for the change.
+template <class State, class Text, class Page, class Query>
+void ExpectEveryReaderShowsEveryField(std::span<const TStateField<State>> fields, const State& base, Text text,
+                                      Page page, const std::vector<Query>& queries)
+{
+    const std::string baseText = text(base), basePage = DumpStatePage(page(base, base));
+    for (const TStateField<State>& f : fields) {
+        ASSERT_GT(f.values, 0) << f.name;
+        for (int v = 0; v < f.values; ++v) {
+            State changed = base;
+            f.change(changed, v);
+            if (!f.text) {
+                EXPECT_NE(text(changed), baseText) << f.name << " value " << v << ": not in the listing";
+            }
+            if (!f.page) {
+                EXPECT_NE(DumpStatePage(page(changed, base)), basePage)
+                    << f.name << " value " << v << ": not on the page";
+            }
+            if (!f.probe) {
+                EXPECT_TRUE(QueriesDiffer(queries, changed, base)) << f.name << " value " << v << ": no probe query";
+            }
+        }
+    }
+}
+
+TEST(StateFields, Es1TableCoversTheRecordAndEveryReaderShowsIt)
+{
+    ExpectWholeRecord(Es1StateFields());
+    ExpectEveryReaderShowsEveryField(Es1StateFields(), Es1StateShowingAll(), DescribeEs1State, BuildEs1Page,
+                                     Es1StateQueries());
+}
+
+TEST(StateFields, Es2TableCoversTheRecordAndEveryReaderShowsIt)
+{
+    ExpectWholeRecord(Es2StateFields());
+    ExpectEveryReaderShowsEveryField(Es2StateFields(), Es2StateShowingAll(), DescribeEs2State, BuildEs2Page,
+                                     Es2StateQueries());
+}
+
+} // namespace

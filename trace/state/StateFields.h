@@ -1,0 +1,126 @@
+#pragma once
+// The field table of a tracked state record (Es1StateFields.h, Es2StateFields.h): every member of
+// the record in its order, where it lies, how a check changes each of its values, and how the three
+// readers of the record show it: the text listing (`xqft-dump es1-state`/`state`), the state page
+// and the host probe. The ES 1.1 listing is made from its table (each field's lines in the table's
+// order, the object tables last); the ES 2.0 listing, which groups fields on shared lines, is
+// written by hand; the pages come from their row tables, the probes from their query tables and
+// hand-written parts. The checks of the tests change every value of every field in turn and ask each
+// reader to show the change, so that a field one reader shows and another misses fails them, and a
+// member missing from the table fails them too.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <type_traits>
+
+class CStateLines;
+
+template <class State>
+struct TStateField
+{
+    const char* name;  // the member
+    size_t offset;
+    size_t size;
+    size_t align;
+    int values;                                 // values `change` can change one by one
+    void (*change)(State& s, int value);        // changes value `value` (0 <= value < values)
+    // Its lines in a listing made from the table; null when another field's lines show it or the
+    // listing is written by hand. An object table's lines follow every field's (`table`).
+    void (*list)(CStateLines& out, const State& s);
+    bool table;
+    const char* text;   // null: the listing shows every value; otherwise why it does not
+    const char* page;   // null: the page shows every value; otherwise why it does not
+    // Null: every value is the tracked value of a row of the probe's query table. Otherwise the
+    // hand-written part of the probe that reads it, or why none does.
+    const char* probe;
+};
+
+namespace state_fields {
+
+// Where a member lies in its record.
+template <class State, class T>
+size_t OffsetOf(T State::*member)
+{
+    static const State record{};
+    return size_t(reinterpret_cast<const char*>(&(record.*member)) - reinterpret_cast<const char*>(&record));
+}
+
+// The number of scalar values of a member (arrays flattened).
+template <class T>
+constexpr int Count()
+{
+    if constexpr (std::is_array_v<T>)
+        return int(std::extent_v<T>) * Count<std::remove_extent_t<T>>();
+    else
+        return 1;
+}
+
+// Scalar value `i` of a member, arrays flattened in their order.
+template <class T>
+auto& At(T& v, int i)
+{
+    if constexpr (std::is_array_v<T>) {
+        constexpr int inner = Count<std::remove_extent_t<T>>();
+        return At(v[i / inner], i % inner);
+    } else {
+        return v;
+    }
+}
+
+// A different value of the same kind: a switch flips, a number moves by more than any text rounds.
+template <class T>
+void Change(T& v)
+{
+    if constexpr (std::is_same_v<T, uint8_t>)
+        v = v ? 0 : 1;
+    else if constexpr (std::is_floating_point_v<T>)
+        v = v + 1.5f;
+    else
+        v = T(v + 1);
+}
+
+// A member's values as the listings write them, joined by blanks: integers in decimal, floats with
+// every digit a float holds, so that equal lines mean equal bits (NaN and the sign of zero aside).
+template <class T>
+std::string Join(const T& v)
+{
+    if constexpr (std::is_array_v<T>) {
+        std::string out;
+        for (int i = 0; i < Count<T>(); ++i) {
+            if (i)
+                out += ' ';
+            out += Join(At(v, i));
+        }
+        return out;
+    } else if constexpr (std::is_floating_point_v<T>) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.9g", double(v));
+        return text;
+    } else {
+        return std::to_string(v);
+    }
+}
+
+} // namespace state_fields
+
+// Rows. A plain field: every scalar value changed in turn. XQF_STATE_SOME: only the listed values
+// (flat indices) are state; the rest of the member is never set. XQF_STATE_CUSTOM: `values` and a
+// change function of its own (object tables, stacks).
+#define XQF_STATE_FIELD(State, member, list, text, page, probe)                                         \
+    TStateField<State>{#member, state_fields::OffsetOf(&State::member), sizeof(State::member),         \
+                       alignof(decltype(State::member)), state_fields::Count<decltype(State::member)>(), \
+                       [](State& s, int i) { state_fields::Change(state_fields::At(s.member, i)); },  \
+                       list, false, text, page, probe}
+#define XQF_STATE_SOME(State, member, list, text, page, probe, ...)                                     \
+    TStateField<State>{#member, state_fields::OffsetOf(&State::member), sizeof(State::member),         \
+                       alignof(decltype(State::member)), int(std::initializer_list<int>{__VA_ARGS__}.size()), \
+                       [](State& s, int i) {                                                          \
+                           static constexpr int kValues[] = {__VA_ARGS__};                             \
+                           state_fields::Change(state_fields::At(s.member, kValues[i]));               \
+                       },                                                                              \
+                       list, false, text, page, probe}
+#define XQF_STATE_CUSTOM(State, member, values, change, list, table, text, page, probe)                 \
+    TStateField<State>{#member, state_fields::OffsetOf(&State::member), sizeof(State::member),         \
+                       alignof(decltype(State::member)), values, change, list, table, text, page, probe}
