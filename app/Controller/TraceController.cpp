@@ -43,12 +43,6 @@ CTraceController::~CTraceController()
     Shutdown();
 }
 
-CXQFTString CTraceController::DefaultCaptureOutputPath()
-{
-    const QByteArray path = (QDir::tempPath() + "/networkTrace.xqft").toLatin1();
-    return CXQFTString(path.constData(), size_t(path.size()));
-}
-
 void CTraceController::Shutdown()
 {
     if (m_preferences)
@@ -63,11 +57,7 @@ void CTraceController::Shutdown()
     m_preferences.reset();
     m_mainWindow = nullptr;
     // A later Init starts as a new program does: options at their defaults, no profile found.
-    m_shaderCompilerPath.clear();
-    m_imageAnalysisEnabled = m_exportIDCalls = m_checkForUpdates = true;
-    m_maxSearchItems = 100;
-    m_captureOutputPath = DefaultCaptureOutputPath();
-    m_recentAddresses = CXQFTArray<CXQFTString>();
+    m_options.Reset();
     m_savedProfile = 0;
     m_currentFrame = 0;
     m_searchStarted = false;

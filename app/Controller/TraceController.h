@@ -12,9 +12,8 @@
 #include <set>
 #include <vector>
 
-#include "XQFTString.h"
-#include "XQFTArray.h"
 #include "TextureThumbnails.h"
+#include "ViewerOptions.h"
 
 using u32 = unsigned int;
 
@@ -83,6 +82,10 @@ public:
     // Made by Init when the preference store loaded; null otherwise.
     CAutoUpdater* GetUpdater() const { return m_updater.get(); }
 
+    // The viewer options: loaded by Init, saved by Shutdown; SIGOptionsChanged tells of changes.
+    CViewerOptions& Options() { return m_options; }
+    const CViewerOptions& Options() const { return m_options; }
+
     // True from the start of the first search to the end of the program (the Find dialog enables
     // its Cancel button by it).
     bool IsSearchStarted() const { return m_searchStarted; }
@@ -95,7 +98,7 @@ public:
     bool AnalysisRunning() const { return m_analysisRunning; }
     void RequestOpenFilterDialog() { Q_EMIT SIGRequestedOpenFilterDialog(); }
 
-    // Viewer settings in the store "XQFTraceGuiQT".
+    // Viewer settings in the store "XQFTraceGuiQT" (the options and the window layout).
     void LoadOptions();
     void SaveOptions();
     void RestoreWindowState();
@@ -114,22 +117,6 @@ public:
     // the options go back to their defaults and the call sets, range mode, current frame and file
     // path are emptied.
     void Shutdown();
-
-    // networkTrace.xqft in the system's temporary folder: where a capture goes until one is chosen.
-    static CXQFTString DefaultCaptureOutputPath();
-
-    // Option fields, read and written directly by the dialogs and docks.
-    QString m_shaderCompilerPath;
-    bool m_imageAnalysisEnabled = true;
-    bool m_exportIDCalls = true;
-    bool m_checkForUpdates = true;
-    int m_maxSearchItems = 100;
-    CXQFTString m_captureOutputPath{DefaultCaptureOutputPath()};
-    CXQFTArray<CXQFTString> m_recentAddresses;
-
-    // Export switches: nothing in the user interface changes them.
-    bool m_numberCallsInExport = false;
-    bool m_includeDataInExport = true;
 
 Q_SIGNALS:
     void SIGTraceUpdate(bool clean);
@@ -201,6 +188,10 @@ private:
     std::unique_ptr<CAutoUpdater> m_updater;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;
+    CViewerOptions m_options;
+    // Switches of the text export: nothing in the user interface changes them.
+    bool m_numberCallsInExport = false;
+    bool m_includeDataInExport = true;
     // True while a load, a search or a text export walks the trace: each pumps events, and a
     // request served there must not replace the trace or move its cursor under them.
     bool m_busy = false;

@@ -50,7 +50,7 @@ void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
     }
     expression.optimize();
 
-    const u32 maximum = u32(std::max(1, m_maxSearchItems));
+    const u32 maximum = u32(std::max(1, m_options.MaxSearchItems()));
     TSEARCHCALLS list;
     SCallSearchHooks hooks;
     hooks.cancelRequested = [this] {

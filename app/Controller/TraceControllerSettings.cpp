@@ -29,39 +29,14 @@ QByteArray ReadData(CXQFPreferences& store, const char* key)
 
 void CTraceController::LoadOptions()
 {
-    if (!m_preferences)
-        return;
-    CXQFPreferences& store = *m_preferences;
-    store.GetBool(CXQFTString("OptGen_exportIDCalls"), &m_exportIDCalls);
-    store.GetBool(CXQFTString("OptGen_imageAnalysisEnabled"), &m_imageAnalysisEnabled);
-    store.GetBool(CXQFTString("OptGen_generalCheckUpdates"), &m_checkForUpdates);
-    u32 maxItems = u32(m_maxSearchItems);
-    store.GetInteger(CXQFTString("OptGen_generalMaxSearchItems"), &maxItems);
-    m_maxSearchItems = int(maxItems);
-    const QByteArray latin = m_shaderCompilerPath.toLatin1();
-    CXQFTString compiler(latin.constData(), size_t(latin.size()));
-    store.GetString(CXQFTString("OptGen_shaderCompilerPath"), &compiler);
-    m_shaderCompilerPath = QString::fromLatin1(compiler.CStr(), qsizetype(compiler.Length()));
-    store.GetString(CXQFTString("OptNet_outPutTrace"), &m_captureOutputPath);
-    store.GetStringArray(CXQFTString("OptNet_recentAddress"), &m_recentAddresses);
+    if (m_preferences)
+        m_options.Load(*m_preferences);
 }
 
 void CTraceController::SaveOptions()
 {
-    if (!m_preferences)
-        return;
-    CXQFPreferences& store = *m_preferences;
-    store.SetBool(CXQFTString("OptGen_exportIDCalls"), m_exportIDCalls);
-    store.SetBool(CXQFTString("OptGen_imageAnalysisEnabled"), m_imageAnalysisEnabled);
-    const QByteArray latin = m_shaderCompilerPath.toLatin1();
-    store.SetString(CXQFTString("OptGen_shaderCompilerPath"), CXQFTString(latin.constData(), size_t(latin.size())));
-    store.SetBool(CXQFTString("OptGen_generalCheckUpdates"), m_checkForUpdates);
-    store.SetInteger(CXQFTString("OptGen_generalMaxSearchItems"), u32(m_maxSearchItems));
-    store.SetString(CXQFTString("OptNet_outPutTrace"), m_captureOutputPath);
-    while (m_recentAddresses.size > 5)
-        m_recentAddresses.Remove(5);
-    store.SetStringArray(CXQFTString("OptNet_recentAddress"), m_recentAddresses);
-    store.Save(false);
+    if (m_preferences)
+        m_options.Save(*m_preferences);
 }
 
 void CTraceController::RestoreWindowState()

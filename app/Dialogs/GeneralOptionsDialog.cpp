@@ -87,11 +87,11 @@ void CGeneralOptionsDialog::SetupUi()
 
 void CGeneralOptionsDialog::showEvent(QShowEvent* event)
 {
-    const CTraceController* controller = CTraceController::Instance();
-    l_pathCompiler->setText(controller->m_shaderCompilerPath);
-    cb_exportSaveIds->setChecked(controller->m_exportIDCalls);
-    cb_imageAnaEnabled->setChecked(controller->m_imageAnalysisEnabled);
-    le_maxSearch->setText(QString::number(controller->m_maxSearchItems));
+    const CViewerOptions& options = CTraceController::Instance()->Options();
+    l_pathCompiler->setText(options.ShaderCompilerPath());
+    cb_exportSaveIds->setChecked(options.ExportIDCalls());
+    cb_imageAnaEnabled->setChecked(options.ImageAnalysisEnabled());
+    le_maxSearch->setText(QString::number(options.MaxSearchItems()));
     QDialog::showEvent(event);
 }
 
@@ -107,7 +107,8 @@ void CGeneralOptionsDialog::SLTacceptButton()
 {
     CTraceController* controller = CTraceController::Instance();
     CUserPrompts& prompts = controller->Prompts();
-    if (cb_imageAnaEnabled->isChecked() != controller->m_imageAnalysisEnabled)
+    CViewerOptions& options = controller->Options();
+    if (cb_imageAnaEnabled->isChecked() != options.ImageAnalysisEnabled())
         prompts.Information(this, kBoxTitle, "Trace must be reloaded to apply changes");
 
     bool number = false;
@@ -116,9 +117,9 @@ void CGeneralOptionsDialog::SLTacceptButton()
         prompts.Information(this, kBoxTitle, "Please use a number between 10 and 10000 for Max. Elements Search");
         return;
     }
-    controller->m_maxSearchItems = maxSearch;
-    controller->m_shaderCompilerPath = l_pathCompiler->text();
-    controller->m_exportIDCalls = cb_exportSaveIds->isChecked();
-    controller->m_imageAnalysisEnabled = cb_imageAnaEnabled->isChecked();
+    options.SetMaxSearchItems(maxSearch);
+    options.SetShaderCompilerPath(l_pathCompiler->text());
+    options.SetExportIDCalls(cb_exportSaveIds->isChecked());
+    options.SetImageAnalysisEnabled(cb_imageAnaEnabled->isChecked());
     accept();
 }

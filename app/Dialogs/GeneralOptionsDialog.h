@@ -1,8 +1,8 @@
 #pragma once
-// The "Preferences" dialog: edits four of the controller's general options (shader compiler
-// path, maximum number of search results, image analysis on or off, line numbers in text
-// exports) and writes them back when the user accepts valid values. The controller saves them
-// with its other settings at exit.
+// The "Preferences" dialog: edits four of the viewer options (shader compiler path, maximum
+// number of search results, image analysis on or off, line numbers in text exports) and sets
+// them when the user accepts valid values. The controller saves them with its other settings at
+// exit.
 #include <QDialog>
 
 class QCheckBox;

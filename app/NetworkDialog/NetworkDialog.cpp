@@ -123,12 +123,12 @@ void CNetworkDialog::SetupUi()
 
 void CNetworkDialog::showEvent(QShowEvent* event)
 {
-    CTraceController* controller = CTraceController::Instance();
-    m_outputPath = QString::fromLatin1(controller->m_captureOutputPath.CStr());
+    const CViewerOptions& options = CTraceController::Instance()->Options();
+    m_outputPath = QString::fromLatin1(options.CaptureOutputPath().CStr());
     // The stored list is most recent first and is shown in that order, so what was written back
     // on Connect reads back the same way (inserting each at the top reversed it on every show).
     cb_addressList->clear();
-    const CXQFTArray<CXQFTString>& stored = controller->m_recentAddresses;
+    const CXQFTArray<CXQFTString>& stored = options.RecentAddresses();
     for (uint32_t i = 0; i < stored.size && i < uint32_t(kMaxAddresses); ++i)
         cb_addressList->addItem(QString::fromLatin1(stored[i].CStr()));
     cb_addressList->setCurrentIndex(cb_addressList->count() ? 0 : -1);
@@ -154,7 +154,7 @@ void CNetworkDialog::StoreRecentAddresses()
     CXQFTArray<CXQFTString> addresses;
     for (int i = 0; i < cb_addressList->count() && i < kMaxAddresses; ++i)
         addresses.Append(Latin1(cb_addressList->itemText(i)));
-    CTraceController::Instance()->m_recentAddresses = addresses;
+    CTraceController::Instance()->Options().SetRecentAddresses(addresses);
 }
 
 void CNetworkDialog::SLTConnect()
@@ -214,7 +214,7 @@ void CNetworkDialog::SLTSaveTrace()
     if (name.isEmpty())
         return;
     m_outputPath = name;
-    CTraceController::Instance()->m_captureOutputPath = Latin1(name);
+    CTraceController::Instance()->Options().SetCaptureOutputPath(Latin1(name));
 }
 
 void CNetworkDialog::SLTUpdateStatus()

@@ -84,7 +84,7 @@ int main(int argc, char** argv)
     std::printf("search: %.0f calls/s matching nothing (goal >= 1000000); every hundredth call %.2fx slower "
                 "(goal <= 1.5)\n", none, none / some);
 
-    c->m_maxSearchItems = 10000;
+    c->Options().SetMaxSearchItems(10000);
     for (const char* pattern : {"zq_nothing_matches", "glTexImage2D"}) {
         const auto t0 = Clock::now();
         c->SLTRequestedSearch({pattern, true, false});

@@ -44,9 +44,10 @@ void CaptureThenClose()
         dialog->SetPort(uint16_t(std::atoi(std::getenv("XQFT_CAPTURE_PORT"))));
         dialog->Process()->SetConnectInterval(20);
         CTraceController* controller = CTraceController::Instance();
-        controller->m_captureOutputPath = CXQFTString(std::getenv("XQFT_CAPTURE_OUT"));
-        controller->m_recentAddresses = CXQFTArray<CXQFTString>();
-        controller->m_recentAddresses.Append(CXQFTString("127.0.0.1"));
+        controller->Options().SetCaptureOutputPath(CXQFTString(std::getenv("XQFT_CAPTURE_OUT")));
+        CXQFTArray<CXQFTString> addresses;
+        addresses.Append(CXQFTString("127.0.0.1"));
+        controller->Options().SetRecentAddresses(addresses);
         dialog->show();
         dialog->findChild<QPushButton*>("pb_connect")->click();
         auto* poll = new QTimer(qApp);

@@ -421,13 +421,13 @@ TEST_F(ControllerTest, StatisticsGiveRecordZeroPastTheLastFrame)
 
 TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
 {
-    EXPECT_TRUE(c->m_exportIDCalls);
-    EXPECT_TRUE(c->m_imageAnalysisEnabled);
-    EXPECT_TRUE(c->m_checkForUpdates);
-    EXPECT_EQ(c->m_maxSearchItems, 100);
-    EXPECT_TRUE(c->m_shaderCompilerPath.isEmpty());
-    EXPECT_EQ(QString::fromLatin1(c->m_captureOutputPath.CStr()), QDir::tempPath() + "/networkTrace.xqft");
-    EXPECT_EQ(c->m_recentAddresses.size, 0u);
+    EXPECT_TRUE(c->Options().ExportIDCalls());
+    EXPECT_TRUE(c->Options().ImageAnalysisEnabled());
+    EXPECT_TRUE(c->Options().CheckForUpdates());
+    EXPECT_EQ(c->Options().MaxSearchItems(), 100);
+    EXPECT_TRUE(c->Options().ShaderCompilerPath().isEmpty());
+    EXPECT_EQ(QString::fromLatin1(c->Options().CaptureOutputPath().CStr()), QDir::tempPath() + "/networkTrace.xqft");
+    EXPECT_EQ(c->Options().RecentAddresses().size, 0u);
     c->Shutdown();
 
     // Values of the wrong type leave the defaults; eight addresses come back as five.
@@ -446,11 +446,11 @@ TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
         ASSERT_TRUE(store.Save(true));
     }
     c->Init(nullptr, nullptr);
-    EXPECT_EQ(c->m_maxSearchItems, 100);
-    EXPECT_TRUE(c->m_exportIDCalls);
-    EXPECT_EQ(c->m_shaderCompilerPath, "/opt/glsl/compile");
-    EXPECT_STREQ(c->m_captureOutputPath.CStr(), "/captures/device.xqft");
-    EXPECT_EQ(c->m_recentAddresses.size, 8u);
+    EXPECT_EQ(c->Options().MaxSearchItems(), 100);
+    EXPECT_TRUE(c->Options().ExportIDCalls());
+    EXPECT_EQ(c->Options().ShaderCompilerPath(), "/opt/glsl/compile");
+    EXPECT_STREQ(c->Options().CaptureOutputPath().CStr(), "/captures/device.xqft");
+    EXPECT_EQ(c->Options().RecentAddresses().size, 8u);
     c->Shutdown();
 
     CXQFPreferences store(CXQFTString("XQFTraceGuiQT"), 0);

@@ -76,8 +76,8 @@ TEST_F(OptionsDialog, SearchLimitIsStoredOnlyFromTenToTenThousand)
                          {"abc", 0}, {"1e3", 0}, {"0x20", 0}, {"-10", 0}};
     for (const SRow& row : rows) {
         SCOPED_TRACE(row.field);
-        c->m_maxSearchItems = 100;
-        c->m_exportIDCalls = true;
+        c->Options().SetMaxSearchItems(100);
+        c->Options().SetExportIDCalls(true);
         shown.clear();
         dialog.hide();
         dialog.show();
@@ -88,8 +88,8 @@ TEST_F(OptionsDialog, SearchLimitIsStoredOnlyFromTenToTenThousand)
         Press(QDialogButtonBox::Ok);
         if (row.stored) {
             EXPECT_TRUE(shown.empty());
-            EXPECT_EQ(c->m_maxSearchItems, row.stored);
-            EXPECT_FALSE(c->m_exportIDCalls);
+            EXPECT_EQ(c->Options().MaxSearchItems(), row.stored);
+            EXPECT_FALSE(c->Options().ExportIDCalls());
             EXPECT_EQ(accepted.count(), 1);
             EXPECT_FALSE(dialog.isVisible());
         } else {
@@ -97,8 +97,8 @@ TEST_F(OptionsDialog, SearchLimitIsStoredOnlyFromTenToTenThousand)
             EXPECT_EQ(shown[0].kind, "information");
             EXPECT_EQ(shown[0].title, kBoxTitle);
             EXPECT_EQ(shown[0].text, kRange);
-            EXPECT_EQ(c->m_maxSearchItems, 100);
-            EXPECT_TRUE(c->m_exportIDCalls) << "nothing is stored";
+            EXPECT_EQ(c->Options().MaxSearchItems(), 100);
+            EXPECT_TRUE(c->Options().ExportIDCalls()) << "nothing is stored";
             EXPECT_EQ(accepted.count(), 0);
             EXPECT_TRUE(dialog.isVisible()) << "the user can correct the field";
         }
@@ -112,7 +112,7 @@ TEST_F(OptionsDialog, AnalysisSwitchWarnsOfTheReloadAndBothBoxesComeInOrder)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, kBoxTitle);
     EXPECT_EQ(shown[0].text, kReload);
-    EXPECT_FALSE(c->m_imageAnalysisEnabled);
+    EXPECT_FALSE(c->Options().ImageAnalysisEnabled());
 
     shown.clear();
     dialog.show();
@@ -123,7 +123,7 @@ TEST_F(OptionsDialog, AnalysisSwitchWarnsOfTheReloadAndBothBoxesComeInOrder)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, kReload);
     EXPECT_EQ(shown[1].text, kRange);
-    EXPECT_FALSE(c->m_imageAnalysisEnabled) << "nothing is stored";
+    EXPECT_FALSE(c->Options().ImageAnalysisEnabled()) << "nothing is stored";
     EXPECT_TRUE(dialog.isVisible());
 }
 
@@ -134,7 +134,7 @@ TEST_F(OptionsDialog, ChosenCompilerIsStoredOnOkOnly)
     EXPECT_EQ(path->text(), "/opt/compilers/glslc");
     Press(QDialogButtonBox::Cancel);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(c->m_shaderCompilerPath.isEmpty());
+    EXPECT_TRUE(c->Options().ShaderCompilerPath().isEmpty());
     dialog.show();
     EXPECT_EQ(path->text(), "") << "showing again displays the stored path";
 
@@ -145,7 +145,7 @@ TEST_F(OptionsDialog, ChosenCompilerIsStoredOnOkOnly)
     Child<QPushButton>(&dialog, "pb_changeDir")->click();
     EXPECT_EQ(path->text(), "/opt/compilers/glslc");
     Press(QDialogButtonBox::Ok);
-    EXPECT_EQ(c->m_shaderCompilerPath, "/opt/compilers/glslc");
+    EXPECT_EQ(c->Options().ShaderCompilerPath(), "/opt/compilers/glslc");
 }
 
 // Reads a key of the viewer's store file the way other programs do, with Python's plistlib.

@@ -93,7 +93,7 @@ TEST_F(HostileTest, CorruptPreferenceFileStillOpensAndRemembersFiles)
         f.write("<?xml version=\"1.0\"?><plist><dict><key>a</key><key>b</key><string>");
     }
     c->Init(nullptr, nullptr);
-    EXPECT_EQ(c->m_maxSearchItems, 100);
+    EXPECT_EQ(c->Options().MaxSearchItems(), 100);
     ASSERT_NE(c->GetRecentFiles(), nullptr);
     c->SLTOpenTrace(TracePath("good.xqft"));   // crashed when the recent-files object was missing
     EXPECT_NE(c->GetTrace(), nullptr);

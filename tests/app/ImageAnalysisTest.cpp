@@ -370,7 +370,7 @@ TEST_F(ImageAnalysisWindow, ATraceWithoutDataOrTheOptionOffLeavesTheDockAlone)
     const QString quads = SceneTrace("quads");
     if (quads.isEmpty())
         GTEST_SKIP() << "no host OpenGL ES library to play on";
-    c->m_imageAnalysisEnabled = false;
+    c->Options().SetImageAnalysisEnabled(false);
     c->SLTOpenTrace(quads);
     ASSERT_NE(c->GetTrace(), nullptr);
     EXPECT_FALSE(dock->isEnabled());

@@ -74,7 +74,7 @@ TEST_F(Search, LimitEndsTheSearchWithItsBoxAndNoSummary)
     CTraceBuilder b;
     b.Calls(15, kIdClear).Frame();
     Open(b);
-    c->m_maxSearchItems = 10;
+    c->Options().SetMaxSearchItems(10);
     Run("glclear");
     EXPECT_EQ(Last(), Range(1, 10));
     ASSERT_EQ(shown.size(), 1u);
@@ -162,7 +162,7 @@ TEST_F(Search, CurrentFrameSearchesItsOwnCallsAndReportsProgressAgainstThem)
     b.Calls(49).Frame();       // frame 2: calls 101-150
     b.Calls(20);               // frame 3, cut off: calls 151-170, no eglSwapBuffers
     Open(b);
-    c->m_maxSearchItems = 1000;
+    c->Options().SetMaxSearchItems(1000);
     c->SLTRequestUpdateFrame(2);
     Run("glClear|eglSwapBuffers", false);
     EXPECT_EQ(Last(), Range(101, 150));

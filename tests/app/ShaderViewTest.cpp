@@ -104,7 +104,7 @@ protected:
 
 TEST_F(ShaderViewTest, ChosenShadersShowHighlightedWithTheCompilersCounts)
 {
-    EXPECT_EQ(c->m_shaderCompilerPath.toStdString(), Fakes().Path("ok"));
+    EXPECT_EQ(c->Options().ShaderCompilerPath().toStdString(), Fakes().Path("ok"));
     const std::vector<QTreeWidgetItem*> rows = ShaderRows();
     ASSERT_EQ(rows.size(), 2u);
     QString previous;
@@ -124,7 +124,7 @@ TEST_F(ShaderViewTest, ChosenShadersShowHighlightedWithTheCompilersCounts)
 
 TEST_F(ShaderViewTest, AHungCompilerKeepsTheWindowResponsiveAndTheNextChoiceCancelsIt)
 {
-    c->m_shaderCompilerPath = QString::fromStdString(Fakes().Path("hang"));
+    c->Options().SetShaderCompilerPath(QString::fromStdString(Fakes().Path("hang")));
     viewer->SLTUpdateCompiler();   // as the preferences dialog's accept does
     const std::vector<QTreeWidgetItem*> rows = ShaderRows();
     ASSERT_EQ(rows.size(), 2u);
@@ -145,7 +145,7 @@ TEST_F(ShaderViewTest, AHungCompilerKeepsTheWindowResponsiveAndTheNextChoiceCanc
 
     // The second hung compile would hold the one worker into the next test: a good compiler's
     // run cancels it.
-    c->m_shaderCompilerPath = QString::fromStdString(Fakes().Path("ok"));
+    c->Options().SetShaderCompilerPath(QString::fromStdString(Fakes().Path("ok")));
     viewer->SLTUpdateCompiler();
     Choose(rows[0]);
     EXPECT_TRUE(WaitFor([&] { return !Counts().empty(); }));
@@ -155,7 +155,7 @@ TEST_F(ShaderViewTest, AMultiStringSourceShowsAsGivenAndTheCompileRoadPassesIt)
 {
     if (system("command -v glslangValidator >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "glslangValidator is not installed (Debian package glslang-tools)";
-    c->m_shaderCompilerPath = XQFT_BINARY_DIR "/bin/xqf-glsl-check";
+    c->Options().SetShaderCompilerPath(XQFT_BINARY_DIR "/bin/xqf-glsl-check");
     viewer->SLTUpdateCompiler();
     c->SLTOpenTrace(TracePath("multistring.xqft"));
     // make_traces.py's strings joined as glShaderSource takes them: lengths cut the second

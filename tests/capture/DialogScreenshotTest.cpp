@@ -40,8 +40,10 @@ TEST(NetworkDialogOnScreen, ShowsItsSizeAndALitRecordLampWhileRecording)
     const std::string dir = MakeScratch("capture-screen");
     CDevicePeer peer(dir, {"--serve", Trace("sample"), "--message-size", "256", "--write-size", "256", "--pause-ms", "3"});
     CTraceController* controller = CTraceController::Instance();
-    controller->m_captureOutputPath = CXQFTString((dir + "/cap.xqft").c_str());
-    controller->m_recentAddresses.Append(CXQFTString("127.0.0.1"));
+    controller->Options().SetCaptureOutputPath(CXQFTString((dir + "/cap.xqft").c_str()));
+    CXQFTArray<CXQFTString> addresses = controller->Options().RecentAddresses();
+    addresses.Append(CXQFTString("127.0.0.1"));
+    controller->Options().SetRecentAddresses(addresses);
 
     CNetworkDialog dialog;
     dialog.SetPort(uint16_t(peer.Port()));

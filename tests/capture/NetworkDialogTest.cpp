@@ -28,9 +28,10 @@ protected:
     {
         CFreshControllerTest::SetUp();
         dir = MakeScratch("capture-dialog");
-        c->m_captureOutputPath = CXQFTString((dir + "/cap.xqft").c_str());
-        c->m_recentAddresses = CXQFTArray<CXQFTString>();
-        c->m_recentAddresses.Append(CXQFTString("127.0.0.1"));
+        c->Options().SetCaptureOutputPath(CXQFTString((dir + "/cap.xqft").c_str()));
+        CXQFTArray<CXQFTString> addresses;
+        addresses.Append(CXQFTString("127.0.0.1"));
+        c->Options().SetRecentAddresses(addresses);
         dialog = std::make_unique<CNetworkDialog>();
         dialog->SetStatusInterval(50);
         dialog->Process()->SetConnectInterval(20);
@@ -121,9 +122,10 @@ TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstS
 TEST_F(NetworkDialogTest, ASixthAddressPushesOutTheBottomOneAndTheListReadsBackAsStored)
 {
     CDevicePeer peer(dir, {"--serve", Trace("frames")});
-    c->m_recentAddresses = CXQFTArray<CXQFTString>();
+    CXQFTArray<CXQFTString> addresses;
     for (int i = 1; i <= 5; ++i)
-        c->m_recentAddresses.Append(StringFromFormat("10.0.0.%d", i));
+        addresses.Append(StringFromFormat("10.0.0.%d", i));
+    c->Options().SetRecentAddresses(addresses);
     dialog->SetPort(uint16_t(peer.Port()));
     dialog->show();
     EXPECT_EQ(Items(), QStringList({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5"}));
@@ -133,7 +135,7 @@ TEST_F(NetworkDialogTest, ASixthAddressPushesOutTheBottomOneAndTheListReadsBackA
     Button("pb_connect")->click();
     const QStringList expected = {"127.0.0.1", "10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"};
     EXPECT_EQ(Items(), expected);
-    EXPECT_EQ(Stored(c->m_recentAddresses), expected);
+    EXPECT_EQ(Stored(c->Options().RecentAddresses()), expected);
     ASSERT_TRUE(SeenStatus("App is waiting to run"));
     Button("pb_connect")->click();   // released: the capture ends
 
@@ -146,7 +148,7 @@ TEST_F(NetworkDialogTest, ASixthAddressPushesOutTheBottomOneAndTheListReadsBackA
 
 TEST_F(NetworkDialogTest, AnUnwritableOutputPathIsReportedAndStartsNothing)
 {
-    c->m_captureOutputPath = CXQFTString("/nonexistent-xqft-folder/cap.xqft");
+    c->Options().SetCaptureOutputPath(CXQFTString("/nonexistent-xqft-folder/cap.xqft"));
     dialog->show();
     Button("pb_connect")->click();
     ASSERT_EQ(shown.size(), 1u);
@@ -247,7 +249,7 @@ TEST_F(NetworkDialogTest, SaveTraceTakesTheChosenPathAndACancelKeepsIt)
     prompts->path = "/captures/device.xqft";
     Button("pb_tracePath")->click();
     EXPECT_EQ(dialog->OutputPath(), "/captures/device.xqft");
-    EXPECT_STREQ(c->m_captureOutputPath.CStr(), "/captures/device.xqft");
+    EXPECT_STREQ(c->Options().CaptureOutputPath().CStr(), "/captures/device.xqft");
     prompts->path.clear();
     Button("pb_tracePath")->click();
     EXPECT_EQ(dialog->OutputPath(), "/captures/device.xqft");

@@ -85,7 +85,7 @@ void CShaderViewerWidget::Clear()
 void CShaderViewerWidget::SLTUpdateCompiler()
 {
     Settings::SCompiler settings;
-    const QByteArray path = CTraceController::Instance()->m_shaderCompilerPath.toLatin1();
+    const QByteArray path = CTraceController::Instance()->Options().ShaderCompilerPath().toLatin1();
     settings.CustomCompilerPath = CXQFTString(path.constData(), size_t(path.size()));
     settings.CompilerSelection = 4;
     CShaderEditController::Instance()->SetCompilerSettings(settings,

@@ -243,7 +243,7 @@ void CImageAnalysisWidget::SLTUpdatedTrace(bool clean)
         setEnabled(false);
         return;
     }
-    if (!controller->m_imageAnalysisEnabled)
+    if (!controller->Options().ImageAnalysisEnabled())
         return;
     CTraceData* trace = controller->GetTrace();
     if (!trace)
