@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "AutoUpdater.h"
+#include "HelpActions.h"
 #include "RecentFiles.h"
 #include "RecentFilesMenu.h"
 #include "UserPrompts.h"
@@ -34,7 +34,8 @@ CTraceController* CTraceController::Instance()
 }
 
 CTraceController::CTraceController()
-    : m_prompts(std::make_unique<CUserPrompts>()), m_loader(std::make_unique<CTraceLoader>())
+    : m_prompts(std::make_unique<CUserPrompts>()), m_loader(std::make_unique<CTraceLoader>()),
+      m_help(std::make_unique<CHelpActions>())
 {
 }
 
@@ -52,7 +53,7 @@ void CTraceController::Shutdown()
     m_trace = nullptr;
     m_statistics.reset();
     m_textures.clear();
-    m_updater.reset();
+    m_help->SetContext(nullptr, nullptr);   // before the store the updater reads
     m_recentFiles.reset();
     m_preferences.reset();
     m_mainWindow = nullptr;
@@ -83,6 +84,8 @@ void CTraceController::SetLoader(std::unique_ptr<CTraceLoader> loader)
 void CTraceController::Init(QMainWindow* mainWindow, CRecentFilesMenu* recentMenu)
 {
     m_mainWindow = mainWindow;
+    // The updater reads the store it was made with: it goes before the store is replaced.
+    m_help->SetContext(nullptr, nullptr);
     m_preferences = std::make_unique<CXQFPreferences>(CXQFTString(kStoreName), 0);
     CXQFTString error;
     const bool loaded = m_preferences->Load(error, true);
@@ -104,13 +107,17 @@ void CTraceController::Init(QMainWindow* mainWindow, CRecentFilesMenu* recentMen
     connect(m_recentFiles.get(), &CRecentFiles::triggered, this,
             qOverload<QString>(&CTraceController::SLTOpenTrace));
 
-    m_updater.reset();
-    if (loaded) {
-        m_updater = std::make_unique<CAutoUpdater>("XQFTrace", QList<int>{CAutoUpdater::kViewerTool},
-                                                   m_preferences.get(), m_mainWindow);
-        m_updater->CheckForUpdates(false);
-    }
+    m_help->SetContext(m_mainWindow, m_preferences.get());
+    if (loaded)
+        m_help->StartUpdater();
 }
+
+CAutoUpdater* CTraceController::GetUpdater() const { return m_help->Updater(); }
+
+void CTraceController::SLTHelp() { m_help->OpenManual(); }
+void CTraceController::SLTFeedback() { m_help->ShowFeedback(); }
+void CTraceController::SLTshowAbout(bool bForce) { m_help->ShowAbout(bForce); }
+void CTraceController::SLTForceCheckForUpdates() { m_help->ForceCheckForUpdates(); }
 
 const STraceFrameStats* CTraceController::GetFrameStats(u32) const
 {

@@ -25,6 +25,7 @@ class CRecentFilesMenu;
 class CUserPrompts;
 class CTraceLoader;
 class CAutoUpdater;
+class CHelpActions;
 class QMainWindow;
 struct STraceFrameStats;
 
@@ -80,7 +81,9 @@ public:
     CXQFPreferences* GetPreferences() const { return m_preferences.get(); }
     CRecentFiles* GetRecentFiles() const { return m_recentFiles.get(); }
     // Made by Init when the preference store loaded; null otherwise.
-    CAutoUpdater* GetUpdater() const { return m_updater.get(); }
+    CAutoUpdater* GetUpdater() const;
+    // The parent of every message box; set by Init.
+    QMainWindow* GetMainWindow() const { return m_mainWindow; }
 
     // The viewer options: loaded by Init, saved by Shutdown; SIGOptionsChanged tells of changes.
     CViewerOptions& Options() { return m_options; }
@@ -146,7 +149,8 @@ public Q_SLOTS:
     void STLSaveFrames() { STLSaveFrames(false); }
     void STLSaveFrameSummary();
     void STLSaveCallsSummary();
-    // Help menu: the user manual, the feedback dialog, the About box and the update check.
+    // Help menu: the user manual, the feedback dialog, the About box and the update check
+    // (CHelpActions does the work).
     void SLTHelp();
     void SLTFeedback();
     void SLTAbout() { SLTshowAbout(true); }
@@ -185,10 +189,10 @@ private:
     std::set<u32> m_disabledCalls;
     std::set<u32> m_disabledFunctions;
     std::unique_ptr<CRecentFiles> m_recentFiles;
-    std::unique_ptr<CAutoUpdater> m_updater;
     std::unique_ptr<CUserPrompts> m_prompts;
     std::unique_ptr<CTraceLoader> m_loader;
     CViewerOptions m_options;
+    std::unique_ptr<CHelpActions> m_help;
     // Switches of the text export: nothing in the user interface changes them.
     bool m_numberCallsInExport = false;
     bool m_includeDataInExport = true;
