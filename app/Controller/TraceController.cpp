@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "ExportActions.h"
 #include "HelpActions.h"
 #include "RecentFiles.h"
 #include "RecentFilesMenu.h"
@@ -35,7 +36,7 @@ CTraceController* CTraceController::Instance()
 
 CTraceController::CTraceController()
     : m_prompts(std::make_unique<CUserPrompts>()), m_loader(std::make_unique<CTraceLoader>()),
-      m_help(std::make_unique<CHelpActions>())
+      m_help(std::make_unique<CHelpActions>()), m_exports(std::make_unique<CExportActions>(*this))
 {
 }
 
@@ -118,6 +119,11 @@ void CTraceController::SLTHelp() { m_help->OpenManual(); }
 void CTraceController::SLTFeedback() { m_help->ShowFeedback(); }
 void CTraceController::SLTshowAbout(bool bForce) { m_help->ShowAbout(bForce); }
 void CTraceController::SLTForceCheckForUpdates() { m_help->ForceCheckForUpdates(); }
+
+void CTraceController::STLSaveFrames(bool currentFrame) { m_exports->SaveText(currentFrame); }
+void CTraceController::SLTSaveShaders() { m_exports->SaveShaders(); }
+void CTraceController::STLSaveFrameSummary() { m_exports->SaveFrameSummary(); }
+void CTraceController::STLSaveCallsSummary() { m_exports->SaveCallsSummary(); }
 
 const STraceFrameStats* CTraceController::GetFrameStats(u32) const
 {
@@ -241,7 +247,7 @@ void CTraceController::SLTOpenTrace(QString path)
     }
     if (m_busy)
         return;
-    const SBusy busy(m_busy);
+    const CBusyHold busy = HoldBusy();
 
     if (m_trace || m_statistics) {
         Q_EMIT SIGTraceUpdate(true);

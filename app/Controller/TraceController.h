@@ -25,6 +25,7 @@ class CRecentFilesMenu;
 class CUserPrompts;
 class CTraceLoader;
 class CAutoUpdater;
+class CExportActions;
 class CHelpActions;
 class QMainWindow;
 struct STraceFrameStats;
@@ -88,10 +89,32 @@ public:
     // The viewer options: loaded by Init, saved by Shutdown; SIGOptionsChanged tells of changes.
     CViewerOptions& Options() { return m_options; }
     const CViewerOptions& Options() const { return m_options; }
+    // The File menu's exports, which the export slots run; the text export's switches are set there.
+    CExportActions& Exports() { return *m_exports; }
 
     // True from the start of the first search to the end of the program (the Find dialog enables
     // its Cancel button by it).
     bool IsSearchStarted() const { return m_searchStarted; }
+
+    // A load, a search and a text export walk the trace and pump events while they do; a request
+    // served from those events must not replace the trace or move its cursor under them. Such
+    // work holds the controller busy; opens, searches and text exports asked meanwhile are
+    // refused (an open asked during an analysis waits instead, see SetAnalysisRunning).
+    bool IsBusy() const { return m_busy; }
+    class CBusyHold
+    {
+    public:
+        ~CBusyHold() { m_flag = false; }
+        CBusyHold(const CBusyHold&) = delete;
+        CBusyHold& operator=(const CBusyHold&) = delete;
+
+    private:
+        friend class CTraceController;
+        explicit CBusyHold(bool& flag) : m_flag(flag) { m_flag = true; }
+        bool& m_flag;
+    };
+    // Busy until the hold ends.
+    [[nodiscard]] CBusyHold HoldBusy() { return CBusyHold(m_busy); }
 
     void UpdateTemporalStatusBar(const QString& text);
     // The image-analysis dock replays the open trace and pumps events while it does. Meanwhile an
@@ -143,6 +166,7 @@ public Q_SLOTS:
     void SLTRequestedSearch(CTraceController::SSearchParam param);
     void SLTRequestedShowCall(int callNo);
     void SLTRequestCancelSearch();
+    // File menu exports (CExportActions does the work).
     void SLTSaveShaders();
     void STLSaveFrame() { STLSaveFrames(true); }
     void STLSaveFrames(bool currentFrame);
@@ -164,13 +188,6 @@ private:
     void OpenDeferred();
     // Turns every full-image upload of the open trace into a texture record with its thumbnail.
     void ExtractTextures();
-    // Holds m_busy for its lifetime.
-    struct SBusy {
-        bool& flag;
-        explicit SBusy(bool& f) : flag(f) { flag = true; }
-        ~SBusy() { flag = false; }
-    };
-
     CTraceData* m_trace = nullptr;                   // owned by the trace reader, never deleted here
     QString m_filePath;
     std::unique_ptr<CTraceStatistics> m_statistics;
@@ -193,12 +210,8 @@ private:
     std::unique_ptr<CTraceLoader> m_loader;
     CViewerOptions m_options;
     std::unique_ptr<CHelpActions> m_help;
-    // Switches of the text export: nothing in the user interface changes them.
-    bool m_numberCallsInExport = false;
-    bool m_includeDataInExport = true;
-    // True while a load, a search or a text export walks the trace: each pumps events, and a
-    // request served there must not replace the trace or move its cursor under them.
-    bool m_busy = false;
+    std::unique_ptr<CExportActions> m_exports;
+    bool m_busy = false;      // see IsBusy
     bool m_analysisRunning = false;
     QString m_deferredOpen;   // asked for during an analysis
     // The search's cancel request, set by SLTRequestCancelSearch from the events the search serves.

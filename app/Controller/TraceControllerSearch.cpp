@@ -34,7 +34,7 @@ void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
         return;
     }
     // Held to the end: an open served meanwhile would free the trace being walked.
-    const SBusy busy(m_busy);
+    const CBusyHold busy = HoldBusy();
     {
         QMutexLocker lock(&m_searchMutex);
         m_searchCancel = false;
