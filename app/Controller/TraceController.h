@@ -4,7 +4,6 @@
 // emits SIGTraceUpdate / SIGFrameUpdate. The call sets, the range mode, the current frame and the
 // file path belong to the controller: views read them and change them only through its methods,
 // which emit SIGCallSetsChanged. Everything runs on the GUI thread.
-#include <QMutex>
 #include <QObject>
 #include <QString>
 
@@ -214,8 +213,9 @@ private:
     bool m_busy = false;      // see IsBusy
     bool m_analysisRunning = false;
     QString m_deferredOpen;   // asked for during an analysis
-    // The search's cancel request, set by SLTRequestCancelSearch from the events the search serves.
-    QMutex m_searchMutex;
+    // The search's cancel request: the search itself runs on the GUI thread, so the request can
+    // only come from the events it serves (SLTRequestCancelSearch), and it polls this flag
+    // between calls. Only one search runs at a time (the busy flag refuses a second).
     bool m_searchCancel = false;
     bool m_searchStarted = false;
 };

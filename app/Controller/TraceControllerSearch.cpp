@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMainWindow>
-#include <QMutexLocker>
 
 #include <algorithm>
 
@@ -19,11 +18,7 @@ namespace {
 const qint64 kProgressTextMs = 50;
 } // namespace
 
-void CTraceController::SLTRequestCancelSearch()
-{
-    QMutexLocker lock(&m_searchMutex);
-    m_searchCancel = true;
-}
+void CTraceController::SLTRequestCancelSearch() { m_searchCancel = true; }
 
 void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
 {
@@ -35,11 +30,8 @@ void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
     }
     // Held to the end: an open served meanwhile would free the trace being walked.
     const CBusyHold busy = HoldBusy();
-    {
-        QMutexLocker lock(&m_searchMutex);
-        m_searchCancel = false;
-        m_searchStarted = true;
-    }
+    m_searchCancel = false;
+    m_searchStarted = true;
     QRegularExpression expression(param.pattern, param.caseSensitive ? QRegularExpression::NoPatternOption
                                                                      : QRegularExpression::CaseInsensitiveOption);
     if (!expression.isValid()) {
@@ -53,10 +45,7 @@ void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
     const u32 maximum = u32(std::max(1, m_options.MaxSearchItems()));
     TSEARCHCALLS list;
     SCallSearchHooks hooks;
-    hooks.cancelRequested = [this] {
-        QMutexLocker lock(&m_searchMutex);
-        return m_searchCancel;
-    };
+    hooks.cancelRequested = [this] { return m_searchCancel; };
     hooks.matched = [this, &list] { Q_EMIT SIGRequestOutputSearchViewer(&list); };
     QElapsedTimer sinceText;
     hooks.progress = [&](uint32_t visited, uint32_t total) {
@@ -76,10 +65,7 @@ void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
     }
 
     if (outcome.end == ESearchEnd::Cancelled) {
-        {
-            QMutexLocker lock(&m_searchMutex);
-            m_searchCancel = false;
-        }
+        m_searchCancel = false;
         Q_EMIT SIGRequestOutputSearchViewer(&list);
         m_prompts->Information(m_mainWindow, "Search", "Search canceled.");
         Q_EMIT SIGUpdateTemporalStatusBar("Search canceled.");
@@ -96,6 +82,5 @@ void CTraceController::SLTRequestedSearch(CTraceController::SSearchParam param)
         m_prompts->Information(m_mainWindow, "Search Results", text);
     Q_EMIT SIGUpdateTemporalStatusBar(text);
     QCoreApplication::processEvents();
-    QMutexLocker lock(&m_searchMutex);
     m_searchCancel = false;
 }
