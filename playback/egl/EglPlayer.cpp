@@ -1,18 +1,37 @@
-// Replays recorded EGL calls (ids 1001-1034) on the host EGL library through the EGL maps.
+// Replays recorded EGL 1.4 calls on the host EGL library. Recorded handles mean nothing on the host:
+// the EGL maps give the host display, surface and context made for each. Calls replayed as recorded
+// need no code: their rows in EglCalls.def say what each argument is (a display, a surface or a
+// value, by type code), and one generic player hands the host's objects and the recorded values to
+// the host entry point of the same id. Written by hand: the calls that make, destroy or make current
+// host objects, and those that cannot be replayed here. Rows marked not replayed (the queries) are
+// passed over.
 #include "EglMaps.h"
 #include "Diagnostics.h"
 #include "PlayArgs.h"
+#include "PlayCase.h"
 #include "Playback.h"
 #include "host/HostTables.h"
 
+#include "EglRecords.h"
 #include "data/TraceData.h"
 #include "values/EglHolders.h"
 
 #include <EGL/egl.h>
 
+#include <array>
+#include <cstdio>
+#include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
+
+using xqft::ItemKind;
+using xqft::Role;
+
+using SPlay = TPlay<SEglHost>;
+using Handler = EEnd (*)(SPlay&);
 
 // A recorded attribute list as the host takes it: read within its recorded count and ended with
 // EGL_NONE (a device's list may lack the terminator). Null when the call carries no list.
@@ -43,6 +62,446 @@ void* MatchConfig(uint64_t display, uint32_t recordedConfig, const SEglAttribLis
                           uint32_t(n));
 }
 
+// The host display of the recorded display at position i (made when the trace never got it).
+uint64_t Display(SPlay& p, size_t i) { return HostDisplayOrDefault(p.playback.m_windows, p.a.U32(i)); }
+
+EGLSurface Surface(uint64_t display, uint32_t recorded)
+{
+    return reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display, recorded));
+}
+
+// A window surface of a single pixel (a host that could not size it) is played as 640 x 480.
+void KeepSurfaceSize(CPlayback& pb)
+{
+    if (pb.m_surfaceWidth == 1 || pb.m_surfaceHeight == 1) {
+        pb.m_surfaceWidth = 640;
+        pb.m_surfaceHeight = 480;
+    }
+}
+
+// ---- the generic player: what each row item hands to the host --------------------------------------
+
+// One row item as the generic player sees it: whether it can play a row holding it, whether it is
+// handed to the host, its host type and its value (`display`: the host display of the row's "dpy").
+template <class Item>
+struct TPlayItem
+{
+    static constexpr bool kPlayable = false;
+    static constexpr bool kPassed = false;
+    static constexpr int kCode = 0;
+};
+
+// The host's answer (an EGLBoolean): not handed over.
+template <class Holder>
+struct TPlayItem<xqft::Ret<2, Holder>>
+{
+    static constexpr bool kPlayable = true;
+    static constexpr bool kPassed = false;
+    static constexpr int kCode = 0;
+};
+
+// What a record keeps beside the arguments (a frame counter, a captured frame): not handed over.
+template <class Item>
+    requires(Item::kKind == ItemKind::Extra)
+struct TPlayItem<Item>
+{
+    static constexpr bool kPlayable = true;
+    static constexpr bool kPassed = false;
+    static constexpr int kCode = 0;
+};
+
+// Scalars by type code: 6 a display, 7 a surface (of the row's display), 1 an EGLint, 3 an EGLenum.
+template <int Code>
+struct THostScalar
+{
+    static constexpr bool kPlayable = false;
+    using type = int;
+};
+template <> struct THostScalar<1> { static constexpr bool kPlayable = true; using type = EGLint; };
+template <> struct THostScalar<3> { static constexpr bool kPlayable = true; using type = EGLenum; };
+template <> struct THostScalar<6> { static constexpr bool kPlayable = true; using type = EGLDisplay; };
+template <> struct THostScalar<7> { static constexpr bool kPlayable = true; using type = EGLSurface; };
+
+template <auto Name, int Code, class Holder, Role R>
+struct TPlayItem<xqft::Arg<Name, Code, Holder, R>>
+{
+    static constexpr bool kPlayable = THostScalar<Code>::kPlayable && R == Role::None;
+    static constexpr bool kPassed = true;
+    static constexpr int kCode = Code;
+    using Host = typename THostScalar<Code>::type;
+    static Host Get(SPlay& p, size_t i, uint64_t display)
+    {
+        if constexpr (Code == 6)
+            return reinterpret_cast<EGLDisplay>(display);
+        else if constexpr (Code == 7)
+            return Surface(display, p.a.U32(i));
+        else if constexpr (Code == 1)
+            return p.a.I32(i);
+        else
+            return p.a.U32(i);
+    }
+};
+
+// Where a row's items go: the items handed over in row order, the listing position of each (the
+// return value and the extras after the arguments are not listed among them), the position of the
+// display ("dpy", -1 without one), and whether the generic player plays every item.
+template <class Items>
+struct TRowItems
+{
+    static constexpr size_t kCount = std::tuple_size_v<Items>;
+
+    template <size_t... I>
+    static consteval std::array<bool, kCount> Passed(std::index_sequence<I...>)
+    {
+        return {TPlayItem<std::tuple_element_t<I, Items>>::kPassed...};
+    }
+    template <size_t... I>
+    static consteval std::array<bool, kCount> Playable(std::index_sequence<I...>)
+    {
+        return {TPlayItem<std::tuple_element_t<I, Items>>::kPlayable...};
+    }
+    template <size_t... I>
+    static consteval std::array<ItemKind, kCount> Kinds(std::index_sequence<I...>)
+    {
+        return {std::tuple_element_t<I, Items>::kKind...};
+    }
+    template <size_t... I>
+    static consteval std::array<int, kCount> Codes(std::index_sequence<I...>)
+    {
+        return {TPlayItem<std::tuple_element_t<I, Items>>::kCode...};
+    }
+    template <size_t... I>
+    static consteval std::array<std::string_view, kCount> Names(std::index_sequence<I...>)
+    {
+        return {std::tuple_element_t<I, Items>::kName.view()...};
+    }
+
+    static constexpr auto kPassedFlags = Passed(std::make_index_sequence<kCount>{});
+    static constexpr auto kKinds = Kinds(std::make_index_sequence<kCount>{});
+    static constexpr auto kCodes = Codes(std::make_index_sequence<kCount>{});
+    static constexpr auto kNames = Names(std::make_index_sequence<kCount>{});
+
+    static consteval size_t PassedCount()
+    {
+        size_t n = 0;
+        for (bool passed : kPassedFlags)
+            n += passed;
+        return n;
+    }
+    static constexpr size_t kPassed = PassedCount();
+
+    // The listing position of item i: the arguments listed before it.
+    static consteval size_t Position(size_t i)
+    {
+        size_t position = 0;
+        for (size_t j = 0; j < i; ++j)
+            position += kKinds[j] == ItemKind::Argument;
+        return position;
+    }
+    static consteval std::array<size_t, kPassed> PassedItems()
+    {
+        std::array<size_t, kPassed> items{};
+        for (size_t i = 0, n = 0; i < kCount; ++i)
+            if (kPassedFlags[i])
+                items[n++] = i;
+        return items;
+    }
+    static constexpr auto kItems = PassedItems();
+    static consteval int DisplayPosition()
+    {
+        for (size_t i = 0; i < kCount; ++i)
+            if (kNames[i] == "dpy" && kCodes[i] == 6)
+                return int(Position(i));
+        return -1;
+    }
+    static constexpr int kDisplay = DisplayPosition();
+
+    // Every item playable, the extras after the arguments, and a display for every surface.
+    static consteval bool Played()
+    {
+        const auto playable = Playable(std::make_index_sequence<kCount>{});
+        bool extras = false;
+        for (size_t i = 0; i < kCount; ++i) {
+            if (!playable[i] || (extras && kKinds[i] == ItemKind::Argument) || (kCodes[i] == 7 && kDisplay < 0))
+                return false;
+            extras = extras || kKinds[i] == ItemKind::Extra;
+        }
+        return true;
+    }
+    // The type codes handed over, one digit each: the layouts of one id must agree.
+    static consteval uint64_t Signature()
+    {
+        uint64_t signature = 1;
+        for (size_t i : kItems)
+            signature = signature * 8 + uint64_t(kCodes[i]);
+        return signature;
+    }
+};
+
+template <class Items, size_t... K>
+EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<K...>)
+{
+    using Row = TRowItems<Items>;
+    using Fn = EGLBoolean (*)(typename TPlayItem<std::tuple_element_t<Row::kItems[K], Items>>::Host...);
+    uint64_t display = 0;
+    if constexpr (Row::kDisplay >= 0)
+        display = Display(p, size_t(Row::kDisplay));
+    hostcall::Typed<Fn>(p.gl.EntryOfId(id))(
+        TPlayItem<std::tuple_element_t<Row::kItems[K], Items>>::Get(p, Row::Position(Row::kItems[K]), display)...);
+    return EEnd::Common;
+}
+
+template <class Record>
+EEnd PlayAsRecorded(SPlay& p)
+{
+    using Items = typename Record::ItemTuple;
+    return PlayItems<Items>(p, Record::kId, std::make_index_sequence<TRowItems<Items>::kPassed>{});
+}
+
+// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
+template <class Record, uint16_t Traits>
+consteval bool PlayedAsRecorded()
+{
+    return (Traits & trait::NotReplayed) == 0 && TRowItems<typename Record::ItemTuple>::Played();
+}
+
+// The generic player of a row, or null when it does not play the row.
+template <class Record, uint16_t Traits>
+consteval Handler GenericOf()
+{
+    if constexpr (PlayedAsRecorded<Record, Traits>())
+        return &PlayAsRecorded<Record>;
+    else
+        return nullptr;
+}
+
+// ---- the hand-written cases -------------------------------------------------------------------------
+
+struct SCase
+{
+    uint16_t slot;
+    Handler play;
+};
+
+#define XQF_CASE(fn) SCase{HostSlot(kEglHostNames, #fn), [](SPlay & p) -> EEnd
+
+constexpr SCase kCases[] = {
+    // Not played here: a warning, result 1.
+    XQF_CASE(eglCopyBuffers) {
+        (void)p;
+        PlaybackWarning("Not Implemented. Call using pixmap, skipping");
+        return EEnd::Done;
+    }},
+    XQF_CASE(eglCreatePixmapSurface) {
+        (void)p;
+        PlaybackWarning("Pixmaps not supported in playback");
+        return EEnd::Done;
+    }},
+    XQF_CASE(eglCreatePbufferFromClientBuffer) {
+        (void)p;
+        PlaybackWarning("Pbuffers not supported in playback (client)");
+        return EEnd::Done;
+    }},
+
+    // Displays.
+    XQF_CASE(eglGetDisplay) {
+        const NativeHandle native = GetNativeDisplayWindow(p.playback.m_windows, p.a.U32(0));
+        EGLDisplay d = XQF_HOST(p.gl, eglGetDisplay)(reinterpret_cast<EGLNativeDisplayType>(native));
+        DisplayHandleMap::Set(p.a.ReturnU32(), reinterpret_cast<uint64_t>(d), native);
+        return EEnd::Common;
+    }},
+    // A display never got is initialised where it is mapped.
+    XQF_CASE(eglInitialize) {
+        const bool mappedNow = p.a.U32(0) != 0 && DisplayHandleMap::Get(p.a.U32(0)) == 0;
+        const EGLDisplay d = reinterpret_cast<EGLDisplay>(Display(p, 0));
+        if (!mappedNow)
+            XQF_HOST(p.gl, eglInitialize)(d, nullptr, nullptr);
+        HostEglInitialised = 1;
+        return EEnd::Common;
+    }},
+    XQF_CASE(eglTerminate) {
+        const uint64_t d = DisplayHandleMap::Get(p.a.U32(0));
+        XQF_HOST(p.gl, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
+        ForgetContextsWaitingOn(d);
+        ResetDisplayObjects(d);
+        DestroyDisplay(p.a.U32(0));
+        HostEglInitialised = 0;
+        return EEnd::Common;
+    }},
+
+    // Contexts and surfaces: made with a host config matching the recorded one.
+    XQF_CASE(eglCreateContext) {
+        const uint64_t d = Display(p, 0);
+        void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(4));
+        const uint64_t share = ContextHandleMap::Get(d, p.a.U32(2));
+        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(3));
+        EGLContext context = XQF_HOST(p.gl, eglCreateContext)(reinterpret_cast<EGLDisplay>(d), config,
+                                                              reinterpret_cast<EGLContext>(share), attribs.Data());
+        p.playback.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
+        if (p.playback.m_lastHostError != EGL_SUCCESS) {
+            printf("Error pos eglCreateContext: 0x%x", p.playback.m_lastHostError);
+            printf("\n");
+        }
+        ContextHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(context));
+        NoteHostContext(reinterpret_cast<uint64_t>(context), share);
+        return EEnd::Common;
+    }},
+    XQF_CASE(eglCreatePbufferSurface) {
+        const uint64_t d = Display(p, 0);
+        void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(3));
+        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(2));
+        EGLSurface surface =
+            XQF_HOST(p.gl, eglCreatePbufferSurface)(reinterpret_cast<EGLDisplay>(d), config, attribs.Data());
+        SurfaceHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(surface));
+        return EEnd::Common;
+    }},
+    // A surface made before (replay or restore) is kept.
+    XQF_CASE(eglCreateWindowSurface) {
+        CPlayback& pb = p.playback;
+        const uint64_t d = Display(p, 0);
+        if (SurfaceHandleMap::Get(d, p.a.ReturnU32()) != 0)
+            return EEnd::Done;
+        void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(4));
+        const NativeHandle native = DisplayNativeHandleMap::Get(d);
+        const auto* win = p.a.As<SEglNativeWindowDesc>(2);
+        const SEglSurfaceWindow recorded{win ? win->handle.value : 0u, win ? win->width : 0u, win ? win->height : 0u};
+        const NativeHandle window = CreatePlaybackWindow(pb.m_windows, recorded, native);
+        pb.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
+        EGLSurface surface = XQF_HOST(p.gl, eglCreateWindowSurface)(reinterpret_cast<EGLDisplay>(d), config,
+                                                                    EGLNativeWindowType(window), nullptr);
+        pb.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
+        if (pb.m_lastHostError != EGL_SUCCESS)
+            PlaybackError("EGL Error Code: 0x%lx, CallID = %d\n", long(pb.m_lastHostError), p.call.GetId());
+        EGLint width = 0, height = 0;
+        XQF_HOST(p.gl, eglQuerySurface)(reinterpret_cast<EGLDisplay>(d), surface, EGL_WIDTH, &width);
+        XQF_HOST(p.gl, eglQuerySurface)(reinterpret_cast<EGLDisplay>(d), surface, EGL_HEIGHT, &height);
+        pb.m_surfaceWidth = uint32_t(width);
+        pb.m_surfaceHeight = uint32_t(height);
+        KeepSurfaceSize(pb);
+        SurfaceHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(surface));
+        return EEnd::Done;
+    }},
+    // A current context lives on until it is released.
+    XQF_CASE(eglDestroyContext) {
+        DestroyHostContext(Display(p, 0), p.a.U32(1));
+        return EEnd::Common;
+    }},
+    XQF_CASE(eglDestroySurface) {
+        const uint64_t d = Display(p, 0);
+        XQF_HOST(p.gl, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d), Surface(d, p.a.U32(1)));
+        SurfaceHandleMap::Erase(d, p.a.U32(1));
+        return EEnd::Common;
+    }},
+
+    // Current contexts.
+    XQF_CASE(eglMakeCurrent) {
+        CPlayback& pb = p.playback;
+        const uint64_t d = Display(p, 0);
+        EGLSurface draw = Surface(d, p.a.U32(1));
+        EGLSurface read = Surface(d, p.a.U32(2));
+        EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, p.a.U32(3)));
+        EGLDisplay dpy = reinterpret_cast<EGLDisplay>(d);
+        XQF_HOST(p.gl, eglMakeCurrent)(dpy, draw, read, context);
+        if (context) {
+            if (pb.CheckEglError() && pb.m_mode == 1)
+                XQF_HOST(p.gl, eglSwapInterval)(dpy, 0);
+            pb.CheckEglError();
+            EGLint value = 0;
+            XQF_HOST(p.gl, eglQuerySurface)(dpy, read, EGL_WIDTH, &value);
+            pb.m_surfaceWidth = uint32_t(value);
+            pb.CheckEglError();
+            value = 0;
+            XQF_HOST(p.gl, eglQuerySurface)(dpy, read, EGL_HEIGHT, &value);
+            pb.m_surfaceHeight = uint32_t(value);
+            pb.CheckEglError();
+        }
+        KeepSurfaceSize(pb);
+        AfterHostMakeCurrent();  // after the error checks: it may destroy a released context
+        uint64_t kept = d;
+        RememberWindowSize(&pb.m_surfaceWidth, &pb.m_surfaceHeight, &kept);
+        return EEnd::Common;
+    }},
+    XQF_CASE(eglReleaseThread) {
+        XQF_HOST(p.gl, eglReleaseThread)();
+        AfterHostMakeCurrent();
+        return EEnd::Common;
+    }},
+    // The host's own engine, whatever the device waited for.
+    XQF_CASE(eglWaitNative) {
+        XQF_HOST(p.gl, eglWaitNative)(EGL_CORE_NATIVE_ENGINE);
+        return EEnd::Done;
+    }},
+};
+#undef XQF_CASE
+
+// Every row of the host table's ids with its traits and its generic player.
+struct SRowPlay
+{
+    uint16_t id;
+    uint16_t traits;
+    bool asRecorded;     // (function addresses are not compared at compile time: the sanitizers keep them)
+    uint64_t signature;  // what the generic player hands over
+    Handler generic;
+};
+
+template <class Record, uint16_t Traits>
+constexpr SRowPlay RowPlay()
+{
+    return {Record::kId, Traits, PlayedAsRecorded<Record, Traits>(), TRowItems<typename Record::ItemTuple>::Signature(),
+            GenericOf<Record, Traits>()};
+}
+
+constexpr SRowPlay kRows[] = {
+#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) RowPlay<xqft_egl::Class, Traits>(),
+#define XQF_RECORD XQF_PLAY_ROW
+#define XQF_EFFECT XQF_PLAY_ROW
+#define XQF_CUSTOM XQF_PLAY_ROW
+#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, 0, nullptr},
+#include "EglCalls.def"
+#undef XQF_RECORD
+#undef XQF_EFFECT
+#undef XQF_CUSTOM
+#undef XQF_NAMED
+#undef XQF_PLAY_ROW
+};
+
+// Every id of the host table is played one way: not replayed, by a hand-written case, or as
+// recorded, and then every layout of it the same way.
+consteval bool EveryRowPlayed()
+{
+    for (const SRowPlay& row : kRows) {
+        if (row.id < kEglHostFirstId || row.id >= kEglHostFirstId + kEglHostCount)
+            continue;  // the extensions after the host table's ids: no player takes them
+        const size_t slot = row.id - kEglHostFirstId;
+        int ways = (row.traits & trait::NotReplayed) ? 1 : 0;
+        for (const SCase& c : kCases)
+            ways += c.slot == slot;
+        if (ways > 1)
+            return false;
+        if (ways == 0) {
+            if (!row.asRecorded)
+                return false;
+            for (const SRowPlay& other : kRows)
+                if (other.id == row.id && (!other.asRecorded || other.signature != row.signature))
+                    return false;
+        }
+    }
+    return true;
+}
+static_assert(EveryRowPlayed(), "EglCalls.def: each EGL 1.4 row is not replayed, played by one case, or played as recorded");
+
+// The handler of every slot; null for the ids not replayed.
+constexpr std::array<Handler, kEglHostCount> kHandlers = [] {
+    std::array<Handler, kEglHostCount> handlers{};
+    for (const SRowPlay& row : kRows)
+        if (row.id >= kEglHostFirstId && row.id < kEglHostFirstId + kEglHostCount && !handlers[row.id - kEglHostFirstId] &&
+            !(row.traits & trait::NotReplayed))
+            handlers[row.id - kEglHostFirstId] = row.generic;
+    for (const SCase& c : kCases)
+        handlers[c.slot] = c.play;
+    return handlers;
+}();
+
 } // namespace
 
 bool CPlayback::CheckEglError()
@@ -62,179 +521,20 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
         return 1;  // a call that failed on the device is not repeated
     SEglHost& h = *SEglHost::Instance();
     const CPlayArgs args(call);
-    auto display = [&] { return HostDisplayOrDefault(m_windows, args.U32(0)); };
-    auto hostDisplay = [&] { return reinterpret_cast<EGLDisplay>(display()); };
-    switch (call.GetId()) {
-    case 1001:  // eglChooseConfig: configs are chosen where contexts and surfaces are made
-        break;
-    case 1002:
-        PlaybackWarning("Not Implemented. Call using pixmap, skipping");
-        return 1;
-    case 1003: {  // eglCreateContext
-        const uint64_t d = display();
-        void* config = MatchConfig(d, args.U32(1), args.As<SEglAttribList>(4));
-        const uint64_t share = ContextHandleMap::Get(d, args.U32(2));
-        const SHostAttribs attribs = HostAttribs(args.As<SEglAttribList>(3));
-        EGLContext context = XQF_HOST(h, eglCreateContext)(reinterpret_cast<EGLDisplay>(d), config,
-                                                           reinterpret_cast<EGLContext>(share), attribs.Data());
-        m_lastHostError = uint32_t(XQF_HOST(h, eglGetError)());
-        if (m_lastHostError != EGL_SUCCESS) {
-            printf("Error pos eglCreateContext: 0x%x", m_lastHostError);
-            printf("\n");
-        }
-        ContextHandleMap::Set(d, args.ReturnU32(), reinterpret_cast<uint64_t>(context));
-        NoteHostContext(reinterpret_cast<uint64_t>(context), share);
-        break;
-    }
-    case 1004: {  // eglCreatePbufferSurface
-        const uint64_t d = display();
-        void* config = MatchConfig(d, args.U32(1), args.As<SEglAttribList>(3));
-        const SHostAttribs attribs = HostAttribs(args.As<SEglAttribList>(2));
-        EGLSurface surface = XQF_HOST(h, eglCreatePbufferSurface)(reinterpret_cast<EGLDisplay>(d), config, attribs.Data());
-        SurfaceHandleMap::Set(d, args.ReturnU32(), reinterpret_cast<uint64_t>(surface));
-        break;
-    }
-    case 1005:
-        PlaybackWarning("Pixmaps not supported in playback");
-        return 1;
-    case 1006: {  // eglCreateWindowSurface: a surface made before (replay or restore) is kept
-        const uint64_t d = display();
-        if (SurfaceHandleMap::Get(d, args.ReturnU32()) != 0)
-            return 1;
-        void* config = MatchConfig(d, args.U32(1), args.As<SEglAttribList>(4));
-        const NativeHandle native = DisplayNativeHandleMap::Get(d);
-        const auto* win = args.As<SEglNativeWindowDesc>(2);
-        const SEglSurfaceWindow recorded{win ? win->handle.value : 0u, win ? win->width : 0u, win ? win->height : 0u};
-        const NativeHandle window = CreatePlaybackWindow(m_windows, recorded, native);
-        m_lastHostError = uint32_t(XQF_HOST(h, eglGetError)());
-        EGLSurface surface = XQF_HOST(h, eglCreateWindowSurface)(reinterpret_cast<EGLDisplay>(d), config,
-                                                                 EGLNativeWindowType(window), nullptr);
-        m_lastHostError = uint32_t(XQF_HOST(h, eglGetError)());
-        if (m_lastHostError != EGL_SUCCESS)
-            PlaybackError("EGL Error Code: 0x%lx, CallID = %d\n", long(m_lastHostError), 1006);
-        EGLint width = 0, height = 0;
-        XQF_HOST(h, eglQuerySurface)(reinterpret_cast<EGLDisplay>(d), surface, EGL_WIDTH, &width);
-        XQF_HOST(h, eglQuerySurface)(reinterpret_cast<EGLDisplay>(d), surface, EGL_HEIGHT, &height);
-        m_surfaceWidth = uint32_t(width);
-        m_surfaceHeight = uint32_t(height);
-        if (m_surfaceWidth == 1 || m_surfaceHeight == 1) {
-            m_surfaceWidth = 640;
-            m_surfaceHeight = 480;
-        }
-        SurfaceHandleMap::Set(d, args.ReturnU32(), reinterpret_cast<uint64_t>(surface));
-        return 1;
-    }
-    case 1007:  // eglDestroyContext: a current context lives on until it is released
-        DestroyHostContext(display(), args.U32(1));
-        break;
-    case 1008: {  // eglDestroySurface
-        const uint64_t d = display();
-        XQF_HOST(h, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d),
-                                       reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(d, args.U32(1))));
-        SurfaceHandleMap::Erase(d, args.U32(1));
-        break;
-    }
-    case 1009: case 1010: case 1011: case 1012: case 1013: case 1015: case 1016: case 1032:
-        return 1;  // queries are not repeated
-    case 1014: {  // eglGetDisplay
-        const NativeHandle native = GetNativeDisplayWindow(m_windows, args.U32(0));
-        EGLDisplay d = XQF_HOST(h, eglGetDisplay)(reinterpret_cast<EGLNativeDisplayType>(native));
-        DisplayHandleMap::Set(args.ReturnU32(), reinterpret_cast<uint64_t>(d), native);
-        break;
-    }
-    case 1017: {  // eglInitialize (a display never got is initialised where it is mapped)
-        const bool mappedNow = args.U32(0) != 0 && DisplayHandleMap::Get(args.U32(0)) == 0;
-        const EGLDisplay d = hostDisplay();
-        if (!mappedNow)
-            XQF_HOST(h, eglInitialize)(d, nullptr, nullptr);
-        HostEglInitialised = 1;
-        break;
-    }
-    case 1018: {  // eglMakeCurrent
-        const uint64_t d = display();
-        EGLSurface draw = reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(d, args.U32(1)));
-        EGLSurface read = reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(d, args.U32(2)));
-        EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, args.U32(3)));
-        EGLDisplay dpy = reinterpret_cast<EGLDisplay>(d);
-        XQF_HOST(h, eglMakeCurrent)(dpy, draw, read, context);
-        if (context) {
-            if (CheckEglError() && m_mode == 1)
-                XQF_HOST(h, eglSwapInterval)(dpy, 0);
-            CheckEglError();
-            EGLint value = 0;
-            XQF_HOST(h, eglQuerySurface)(dpy, read, EGL_WIDTH, &value);
-            m_surfaceWidth = uint32_t(value);
-            CheckEglError();
-            value = 0;
-            XQF_HOST(h, eglQuerySurface)(dpy, read, EGL_HEIGHT, &value);
-            m_surfaceHeight = uint32_t(value);
-            CheckEglError();
-        }
-        if (m_surfaceWidth == 1 || m_surfaceHeight == 1) {
-            m_surfaceWidth = 640;
-            m_surfaceHeight = 480;
-        }
-        AfterHostMakeCurrent();  // after the error checks: it may destroy a released context
-        uint64_t kept = d;
-        RememberWindowSize(&m_surfaceWidth, &m_surfaceHeight, &kept);
-        break;
-    }
-    case 1019: case 1020: case 1021:
-        break;
-    case 1022:  // eglSwapBuffers
-        XQF_HOST(h, eglSwapBuffers)(hostDisplay(),
-                                    reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display(), args.U32(1))));
-        break;
-    case 1023: {  // eglTerminate
-        const uint64_t d = DisplayHandleMap::Get(args.U32(0));
-        XQF_HOST(h, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
-        ForgetContextsWaitingOn(d);
-        ResetDisplayObjects(d);
-        DestroyDisplay(args.U32(0));
-        HostEglInitialised = 0;
-        break;
-    }
-    case 1024:
-        XQF_HOST(h, eglWaitGL)();
-        break;
-    case 1025:
-        XQF_HOST(h, eglWaitNative)(EGL_CORE_NATIVE_ENGINE);
-        return 1;
-    case 1026:
-        XQF_HOST(h, eglBindTexImage)(hostDisplay(),
-                                     reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display(), args.U32(1))),
-                                     args.I32(2));
-        break;
-    case 1027:
-        XQF_HOST(h, eglReleaseTexImage)(hostDisplay(),
-                                        reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display(), args.U32(1))),
-                                        args.I32(2));
-        break;
-    case 1028:
-        XQF_HOST(h, eglSurfaceAttrib)(hostDisplay(),
-                                      reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display(), args.U32(1))),
-                                      args.I32(2), args.I32(3));
-        break;
-    case 1029:
-        XQF_HOST(h, eglSwapInterval)(hostDisplay(), args.I32(1));
-        break;
-    case 1030:
-        XQF_HOST(h, eglBindAPI)(args.U32(0));
-        break;
-    case 1031:
-        PlaybackWarning("Pbuffers not supported in playback (client)");
-        return 1;
-    case 1033:
-        XQF_HOST(h, eglReleaseThread)();
-        AfterHostMakeCurrent();
-        break;
-    case 1034:
-        XQF_HOST(h, eglWaitClient)();
-        break;
-    default:
+    const uint32_t slot = uint32_t(call.GetId()) - kEglHostFirstId;
+    if (slot >= kEglHostCount) {
         printf("EGL Unknown call");
         printf("\n");
         return 0;
+    }
+    const Handler play = kHandlers[slot];
+    if (!play)
+        return 1;  // a query: configs are chosen where contexts and surfaces are made
+    SPlay p{*this, call, args, h};
+    switch (play(p)) {
+    case EEnd::Fail: return 0;
+    case EEnd::Done: return 1;
+    case EEnd::Common: break;
     }
     if (m_checkErrors == 1)
         return CheckEglError() ? 1 : 0;
