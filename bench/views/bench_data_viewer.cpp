@@ -77,7 +77,7 @@ void Statistics()
         const int functions = frame == 0 ? 200 : 150, offset = frame == 0 ? 0 : 100;
         for (int i = 0; i < 100000 - 1; ++i) {
             const int f = offset + (i * 7919 + i / 1000) % functions;
-            b.Add(uint16_t(2001 + f), names[size_t(f)].c_str());
+            b.Add(uint16_t(CallFamilyRange(ECallFamily::Es2).first + f), names[size_t(f)].c_str());
         }
         b.Frame();
     }

@@ -18,6 +18,7 @@
 #define HOST_GL(fn) (m_api == 1 ? XQF_HOST(m_mesa.gl1, fn) : XQF_HOST(m_mesa.gl, fn))
 // The call id of function fn of the scene's API.
 #define API_ID(fn) (m_api == 1 ? CallIdOf(ECallFamily::Es1, #fn) : CallIdOf(ECallFamily::Es2, #fn))
+#define EGL_ID(fn) CallIdOf(ECallFamily::Egl, #fn)
 
 namespace {
 
@@ -217,20 +218,20 @@ void CRecorder::Initialize(bool logDisplay)
     SDirectEgl& egl = m_mesa.egl;
     if (logDisplay) {
         Begin("eglGetDisplay");
-        LogEgl(1014, "eglGetDisplay", "\"return\":" + Handle("display", m_mesa.display) + ",\"NativeDisplayType\":0");
+        LogEgl(EGL_ID(eglGetDisplay), "eglGetDisplay", "\"return\":" + Handle("display", m_mesa.display) + ",\"NativeDisplayType\":0");
     }
     Begin("eglInitialize");
-    LogEgl(1017, "eglInitialize", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
+    LogEgl(EGL_ID(eglInitialize), "eglInitialize", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
                                       ",\"major_v\":[1],\"minor_v\":[5]");
     Begin("eglBindAPI");
     XQF_HOST(egl, eglBindAPI)(EGL_OPENGL_ES_API);
-    LogEgl(1030, "eglBindAPI", "\"return\":1,\"api\":" + std::to_string(EGL_OPENGL_ES_API));
+    LogEgl(EGL_ID(eglBindAPI), "eglBindAPI", "\"return\":1,\"api\":" + std::to_string(EGL_OPENGL_ES_API));
     Begin("eglChooseConfig");
     const std::vector<EGLint> asked = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
                                        EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8, EGL_SURFACE_TYPE, EGL_WINDOW_BIT,
                                        EGL_RENDERABLE_TYPE, m_api == 1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
                                        EGL_NONE};
-    LogEgl(1001, "eglChooseConfig", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
+    LogEgl(EGL_ID(eglChooseConfig), "eglChooseConfig", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
                                         ",\"attrib_list\":" + List(asked) + ",\"configs\":[" +
                                         Handle("config", m_mesa.config) + "],\"config_size\":1,\"num_config\":[1]");
     // What the direct run chose, for the replay's config match to be checked against.
@@ -254,7 +255,7 @@ EGLContext CRecorder::CreateContext()
     Begin("eglCreateContext");
     const EGLint attribs[] = {EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE};
     EGLContext context = XQF_HOST(m_mesa.egl, eglCreateContext)(m_mesa.display, m_mesa.config, EGL_NO_CONTEXT, attribs);
-    LogEgl(1003, "eglCreateContext", "\"return\":" + Handle("context", context) + ",\"dpy\":" +
+    LogEgl(EGL_ID(eglCreateContext), "eglCreateContext", "\"return\":" + Handle("context", context) + ",\"dpy\":" +
                                          Handle("display", m_mesa.display) + ",\"config\":" +
                                          Handle("config", m_mesa.config) + ",\"share_context\":0,\"attrib_list\":" +
                                          List({EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE}) +
@@ -266,7 +267,7 @@ void CRecorder::DestroyContext(EGLContext context)
 {
     Begin("eglDestroyContext");
     const EGLBoolean result = XQF_HOST(m_mesa.egl, eglDestroyContext)(m_mesa.display, context);
-    LogEgl(1007, "eglDestroyContext", "\"return\":" + std::to_string(result) + ",\"dpy\":" +
+    LogEgl(EGL_ID(eglDestroyContext), "eglDestroyContext", "\"return\":" + std::to_string(result) + ",\"dpy\":" +
                                           Handle("display", m_mesa.display) + ",\"ctx\":" + Handle("context", context));
 }
 
@@ -276,7 +277,7 @@ EGLSurface CRecorder::CreateWindowSurface(uint32_t handle, uint32_t width, uint3
     const EGLint attribs[] = {EGL_WIDTH, EGLint(width), EGL_HEIGHT, EGLint(height), EGL_NONE};
     EGLSurface surface = XQF_HOST(m_mesa.egl, eglCreatePbufferSurface)(m_mesa.display, m_mesa.config, attribs);
     m_surfaceSizes.push_back({surface, {width, height}});
-    LogEgl(1006, "eglCreateWindowSurface",
+    LogEgl(EGL_ID(eglCreateWindowSurface), "eglCreateWindowSurface",
            "\"return\":" + Handle("surface", surface) + ",\"dpy\":" + Handle("display", m_mesa.display) +
                ",\"config\":" + Handle("config", m_mesa.config) + ",\"win\":[{\"o\":\"window\",\"v\":" +
                std::to_string(handle) + "}," + std::to_string(width) + "," + std::to_string(height) +
@@ -289,7 +290,7 @@ void CRecorder::MakeCurrent(EGLSurface surface, EGLContext context)
     Begin("eglMakeCurrent");
     XQF_HOST(m_mesa.egl, eglMakeCurrent)(m_mesa.display, surface, surface, context);
     m_current = surface;
-    LogEgl(1018, "eglMakeCurrent", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) + ",\"draw\":" +
+    LogEgl(EGL_ID(eglMakeCurrent), "eglMakeCurrent", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) + ",\"draw\":" +
                                        Handle("surface", surface) + ",\"read\":" + Handle("surface", surface) +
                                        ",\"ctx\":" + Handle("context", context) + ",\"config\":" +
                                        Handle("config", m_mesa.config) + ",\"attribs\":" + ConfigList());
@@ -310,7 +311,7 @@ void CRecorder::SwapBuffers(EGLSurface surface)
     }
     XQF_HOST(m_mesa.egl, eglSwapBuffers)(m_mesa.display, surface);
     const std::string image = m_scene + ".f" + std::to_string(m_frame) + ".ppm";
-    LogEgl(1022, "eglSwapBuffers",
+    LogEgl(EGL_ID(eglSwapBuffers), "eglSwapBuffers",
            "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) + ",\"surface\":" + Handle("surface", surface) +
                ",\"frame\":" + std::to_string(m_frame) + ",\"width\":" + std::to_string(width) +
                ",\"height\":" + std::to_string(height),
@@ -432,8 +433,8 @@ void CRecorder::VertexAttribPointer(GLuint index, GLint size, GLenum type, GLboo
         m_attributes[index] = {m_attributes[index].enabled, size, type, normalized, stride, pointer, m_arrayBuffer};
     // With a buffer bound the pointer is an offset into it; else the array's device address.
     const std::string ptr = m_arrayBuffer ? std::to_string(reinterpret_cast<uintptr_t>(pointer)) : Pointer(pointer);
-    End(2141, "glVertexAttribPointer", Json(index) + "," + Json(size) + "," + Json(type) + "," + Json(normalized) +
-                                           "," + Json(stride) + "," + ptr);
+    End(CallIdOf(ECallFamily::Es2, "glVertexAttribPointer"), "glVertexAttribPointer",
+        Json(index) + "," + Json(size) + "," + Json(type) + "," + Json(normalized) + "," + Json(stride) + "," + ptr);
 }
 
 void CRecorder::EnableVertexAttribArray(GLuint index)
@@ -493,8 +494,9 @@ void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& part
         texts += "{\"p\":" + Pointer(strings[i]) + ",\"s\":\"" + Escaped(parts[i].data(), parts[i].size()) + "\"}";
     }
     texts += "]}";
-    End(2099, "glShaderSource", Json(Name{"shader", shader}) + "," + Json(GLsizei(parts.size())) + "," + texts + "," +
-                                    Json(Array<GLint>{lengths.data(), lengths.size()}));
+    End(CallIdOf(ECallFamily::Es2, "glShaderSource"), "glShaderSource",
+        Json(Name{"shader", shader}) + "," + Json(GLsizei(parts.size())) + "," + texts + "," +
+            Json(Array<GLint>{lengths.data(), lengths.size()}));
 }
 
 std::string CRecorder::PackedBlock(const void* pointer, size_t element, GLsizei stride, uint32_t vertices)
