@@ -1,5 +1,10 @@
-// Replays recorded OpenGL ES 2.0 calls on the host: object names through the name maps, host objects
-// made lazily, recorded data handed over only when it holds every byte the host will read.
+// Replays recorded OpenGL ES 2.0 calls on the host. Calls replayed as recorded need no code: their
+// rows in Es2Calls.def say what each argument is (scalars by type code, object names and uniform
+// locations by role, value arrays and fixed vectors by holder), and one generic player hands them to
+// the host entry point of the same id, names translated through the name maps. Written by hand: the
+// calls that make, bind or delete host objects (made lazily), those carrying data blocks, images,
+// strings or client arrays (recorded data is handed over only when it holds every byte the host will
+// read), and the draws. Rows marked not replayed are passed over.
 #include "Diagnostics.h"
 #include "PlayArgs.h"
 #include "PlayCase.h"
@@ -23,11 +28,15 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace {
+
+using xqft::Role;
 
 using SPlay = TPlay<SEs2Host>;
 
@@ -39,27 +48,6 @@ EEnd Short(SPlay& p, const char* what, uint64_t have, uint64_t need)
     PlaybackError("%s: %s holds %llu bytes of the %llu the host reads; the call is not played\n", p.call.GetName(),
                   what, static_cast<unsigned long long>(have), static_cast<unsigned long long>(need));
     return EEnd::Fail;
-}
-
-template <class T>
-T Scalar(const CPlayArgs& a, size_t i)
-{
-    if constexpr (std::is_floating_point_v<T>)
-        return a.F32(i);
-    else if constexpr (std::is_pointer_v<T>)
-        return reinterpret_cast<T>(uintptr_t(a.U32(i)));  // the low 32 bits of a recorded pointer
-    else if constexpr (std::is_signed_v<T>)
-        return T(a.I32(i));
-    else
-        return T(a.U32(i));
-}
-
-// The host function with every argument taken, in listing order, from the recorded scalars.
-template <class R, class... A>
-EEnd AsRecorded(R (*fn)(A...), const CPlayArgs& a)
-{
-    [&]<size_t... I>(std::index_sequence<I...>) { fn(Scalar<A>(a, I)...); }(std::index_sequence_for<A...>{});
-    return EEnd::Common;
 }
 
 GLint HostInt(SEs2Host& gl, GLenum pname)
@@ -346,74 +334,195 @@ EEnd DrawElements(SPlay& p)
     return EEnd::Common;
 }
 
-// ---- uniforms -----------------------------------------------------------------------------------
+// ---- the generic player: what each row item hands to the host ----------------------------------
 
-// The scalar forms: the location translated in the current host program, the values as recorded.
-template <class R, class L, class... A>
-EEnd Uniform(R (*fn)(L, A...), const CPlayArgs& a)
+// The host parameter type of a scalar by its type code.
+template <int Code>
+struct THostScalar
 {
-    [&]<size_t... I>(std::index_sequence<I...>) {
-        fn(UniformLocationMap::Get(a.U32(0)), Scalar<A>(a, I + 1)...);
-    }(std::index_sequence_for<A...>{});
-    return EEnd::Common;
+    static constexpr bool kPlayable = false;
+    using type = int;
+};
+template <> struct THostScalar<12> { static constexpr bool kPlayable = true; using type = GLenum; };
+template <> struct THostScalar<13> { static constexpr bool kPlayable = true; using type = GLboolean; };
+template <> struct THostScalar<14> { static constexpr bool kPlayable = true; using type = GLbitfield; };
+template <> struct THostScalar<17> { static constexpr bool kPlayable = true; using type = GLint; };
+template <> struct THostScalar<18> { static constexpr bool kPlayable = true; using type = GLsizei; };
+template <> struct THostScalar<21> { static constexpr bool kPlayable = true; using type = GLuint; };
+template <> struct THostScalar<22> { static constexpr bool kPlayable = true; using type = GLfloat; };
+template <> struct THostScalar<23> { static constexpr bool kPlayable = true; using type = GLclampf; };
+
+// The host object of a recorded name by its role (the map's absent value when unknown).
+template <Role R>
+auto HostName(uint32_t recorded)
+{
+    if constexpr (R == Role::Program)
+        return ProgramNameMap::Get(recorded);
+    else if constexpr (R == Role::Shader)
+        return ShaderNameMap::Get(recorded).host;
+    else if constexpr (R == Role::Texture)
+        return TextureNameMap::Get(recorded);
+    else if constexpr (R == Role::Buffer)
+        return BufferNameMap::Get(recorded);
+    else if constexpr (R == Role::Framebuffer)
+        return FramebufferNameMap::Get(recorded);
+    else if constexpr (R == Role::Renderbuffer)
+        return RenderbufferNameMap::Get(recorded);
+    else {
+        static_assert(R == Role::Location, "a role the ES 2.0 player does not translate");
+        return UniformLocationMap::Get(recorded);  // in the current host program
+    }
 }
 
-// The vector forms: location, count and the flat array of n values per element.
-template <class Holder, class T>
-EEnd UniformVector(SPlay& p, void (*fn)(GLint, GLsizei, const T*), int n)
+// One row item as one host argument: whether the generic player can hand it over, its host type,
+// and its value read from the call's description at its position. `needed` is the number of values
+// the host reads from an array argument; `refused` is set (after the error line) when the recorded
+// data cannot be handed over.
+template <class Item>
+struct TPlayItem
 {
+    static constexpr bool kPlayable = false;
+    static constexpr uint64_t kPerElement = 0;  // values per element of an array argument
+    using Host = int;
+};
+
+template <auto Name, int Code, class Holder, Role R>
+struct TPlayItem<xqft::Arg<Name, Code, Holder, R>>
+{
+    static constexpr bool kPlayable = THostScalar<Holder::kCode>::kPlayable;
+    static constexpr uint64_t kPerElement = 0;
+    using Host = typename THostScalar<Holder::kCode>::type;
+    static Host Get(SPlay& p, size_t i, uint64_t, bool&)
+    {
+        if constexpr (R != Role::None)
+            return Host(HostName<R>(p.a.U32(i)));
+        else if constexpr (std::is_floating_point_v<Host>)
+            return p.a.F32(i);
+        else if constexpr (std::is_signed_v<Host>)
+            return Host(p.a.I32(i));
+        else
+            return Host(p.a.U32(i));  // 8-bit values as their low 8 bits
+    }
+};
+
+// An array of values (uniform vectors and matrices, parameter vectors): its values when it holds as
+// many as the host reads.
+template <auto Name, class T, int A, int B>
+struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, A, B>, Role::None>>
+{
+    static constexpr bool kPlayable = Scalar32Holder<T>;
+    static constexpr uint64_t kPerElement = uint64_t(A) * uint64_t(B);
+    using Host = const void*;
+    static Host Get(SPlay& p, size_t i, uint64_t needed, bool& refused)
+    {
+        return Values<SArrayPtr<T, A, B>>(p, i, needed, refused);
+    }
+};
+
+// A fixed vector (a generic attribute's values): refused when none were recorded.
+template <auto Name, class T, int A, int B>
+struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, Role::None>>
+{
+    static constexpr bool kPlayable = Scalar32Holder<T>;
+    static constexpr uint64_t kPerElement = 0;
+    using Host = const void*;
+    static Host Get(SPlay& p, size_t i, uint64_t, bool& refused)
+    {
+        auto* values = p.a.As<SPtr<T, A, B>>(i);
+        if (!values || values->pointer.value == 0) {
+            refused = true;
+            Short(p, "the attribute values", 0, uint64_t(A) * B * 4);
+            return nullptr;
+        }
+        return values->GetData();
+    }
+};
+
+// The position of the item called `name`, or -1. Each item of a generic row is listed at one
+// position, in row order.
+template <class Items, size_t... I>
+consteval int FindItem([[maybe_unused]] std::string_view name, std::index_sequence<I...>)
+{
+    int found = -1;
+    ((std::tuple_element_t<I, Items>::kName.view() == name && found < 0 ? found = int(I) : 0), ...);
+    return found;
+}
+template <class Items>
+consteval int FindItem(std::string_view name)
+{
+    return FindItem<Items>(name, std::make_index_sequence<std::tuple_size_v<Items>>{});
+}
+
+// The values of each element of the row's array, if it has one (0 without).
+template <class Items, size_t... I>
+consteval uint64_t PerElement(std::index_sequence<I...>)
+{
+    return (TPlayItem<std::tuple_element_t<I, Items>>::kPerElement + ... + 0);
+}
+
+// How many values the row's array must hold: "count" elements, else one.
+template <class Items>
+uint64_t ValuesNeeded(SPlay& p)
+{
+    constexpr uint64_t perElement = PerElement<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+    constexpr int count = FindItem<Items>("count");
+    if constexpr (perElement == 0)
+        return 0;
+    else if constexpr (count >= 0)
+        return uint64_t(std::max(p.a.I32(size_t(count)), 0)) * perElement;
+    else
+        return perElement;
+}
+
+template <class Items, size_t... I>
+EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<I...>)
+{
+    using Fn = void (*)(typename TPlayItem<std::tuple_element_t<I, Items>>::Host...);
+    [[maybe_unused]] const uint64_t needed = ValuesNeeded<Items>(p);
     bool refused = false;
-    const GLsizei count = p.a.I32(1);
-    const uint32_t* v = Values<Holder>(p, 2, uint64_t(std::max(count, 0)) * uint64_t(n), refused);
+    // Every argument is read (and checked) before the host is called; a braced list runs in order.
+    const std::tuple<typename TPlayItem<std::tuple_element_t<I, Items>>::Host...> args{
+        TPlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
     if (refused)
         return EEnd::Fail;
-    fn(UniformLocationMap::Get(p.a.U32(0)), count, reinterpret_cast<const T*>(v));
+    std::apply(hostcall::Typed<Fn>(p.gl.EntryOfId(id)), args);
     return EEnd::Common;
 }
 
-// The matrix forms: location, count, transpose and n values per element.
-template <class Holder>
-EEnd UniformMatrix(SPlay& p, void (*fn)(GLint, GLsizei, GLboolean, const GLfloat*), int n)
+template <class Record>
+EEnd PlayAsRecorded(SPlay& p)
 {
-    bool refused = false;
-    const GLsizei count = p.a.I32(1);
-    const uint32_t* v = Values<Holder>(p, 3, uint64_t(std::max(count, 0)) * uint64_t(n), refused);
-    if (refused)
-        return EEnd::Fail;
-    fn(UniformLocationMap::Get(p.a.U32(0)), count, GLboolean(p.a.U32(2)), reinterpret_cast<const GLfloat*>(v));
-    return EEnd::Common;
+    using Items = typename Record::ItemTuple;
+    return PlayItems<Items>(p, Record::kId, std::make_index_sequence<std::tuple_size_v<Items>>{});
 }
 
-template <class T, int N>
-using Vector = SArrayPtr<T, N, 1>;
-using Floats = TfloatType<22>;
-using Ints = TintType<17>;
+template <class Items, size_t... I>
+consteval bool Playable(std::index_sequence<I...>)
+{
+    return (TPlayItem<std::tuple_element_t<I, Items>>::kPlayable && ...);
+}
+
+// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
+template <class Record, uint16_t Traits>
+consteval bool PlayedAsRecorded()
+{
+    using Items = typename Record::ItemTuple;
+    return (Traits & trait::NotReplayed) == 0 && Playable<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+}
+
+// The generic player of a row, or null when it does not play the row.
+template <class Record, uint16_t Traits>
+consteval Handler GenericOf()
+{
+    if constexpr (PlayedAsRecorded<Record, Traits>())
+        return &PlayAsRecorded<Record>;
+    else
+        return nullptr;
+}
+
 using Names = SArrayPtr<TuintType<21>, 1, 1>;
 
-// The parameter-vector forms: target, name and the one value the host reads.
-template <class Holder, class T>
-EEnd ParameterVector(SPlay& p, void (*fn)(GLenum, GLenum, const T*))
-{
-    bool refused = false;
-    const uint32_t* v = Values<Holder>(p, 2, 1, refused);
-    if (refused)
-        return EEnd::Fail;
-    fn(p.a.U32(0), p.a.U32(1), reinterpret_cast<const T*>(v));
-    return EEnd::Common;
-}
-
-// The generic attribute vector forms: index and N values, refused when none were recorded.
-template <int N>
-EEnd AttribVector(SPlay& p, void (*fn)(GLuint, const GLfloat*))
-{
-    auto* values = p.a.As<SPtr<Floats, N, 1>>(1);
-    if (!values || values->pointer.value == 0)
-        return Short(p, "the attribute values", 0, N * 4);
-    fn(p.a.U32(0), reinterpret_cast<const GLfloat*>(values->GetData()));
-    return EEnd::Common;
-}
-
-// ---- the table ----------------------------------------------------------------------------------
+// ---- the hand-written cases ---------------------------------------------------------------------
 
 struct SEntry
 {
@@ -422,49 +531,10 @@ struct SEntry
 };
 
 #define XQF_SLOT(fn) HostSlot(kEs2HostNames, #fn)
-// Calls replayed exactly as recorded: the host function of the same name with the recorded scalars.
-#define XQF_AS_RECORDED(fn) SEntry{XQF_SLOT(fn), [](SPlay& p) { return AsRecorded(XQF_HOST(p.gl, fn), p.a); }}
-// Calls not replayed: the common end's error check only, or result 1 at once.
-#define XQF_QUERY(fn) SEntry{XQF_SLOT(fn), [](SPlay&) { return EEnd::Common; }}
-#define XQF_SKIPPED(fn) SEntry{XQF_SLOT(fn), [](SPlay&) { return EEnd::Done; }}
 // A case of its own: XQF_CASE(glFoo) { ... return EEnd::...; }}
 #define XQF_CASE(fn) SEntry{XQF_SLOT(fn), [](SPlay & p) -> EEnd
-#define XQF_UNIFORM(fn) SEntry{XQF_SLOT(fn), [](SPlay& p) { return Uniform(XQF_HOST(p.gl, fn), p.a); }}
-#define XQF_UNIFORM_V(fn, T, n)                                                                            \
-    SEntry{XQF_SLOT(fn), [](SPlay& p) { return UniformVector<Vector<T, n>>(p, XQF_HOST(p.gl, fn), n); }}
-#define XQF_ATTRIB_V(fn, n) SEntry{XQF_SLOT(fn), [](SPlay& p) { return AttribVector<n>(p, XQF_HOST(p.gl, fn)); }}
-#define XQF_UNIFORM_M(fn, n)                                                                               \
-    SEntry{XQF_SLOT(fn), [](SPlay& p) { return UniformMatrix<SArrayPtr<Floats, n, n>>(p, XQF_HOST(p.gl, fn), n * n); }}
 
-const SEntry kEntries[] = {
-    XQF_AS_RECORDED(glActiveTexture), XQF_AS_RECORDED(glBlendColor), XQF_AS_RECORDED(glBlendEquation),
-    XQF_AS_RECORDED(glBlendEquationSeparate), XQF_AS_RECORDED(glBlendFunc), XQF_AS_RECORDED(glBlendFuncSeparate),
-    XQF_AS_RECORDED(glClear), XQF_AS_RECORDED(glClearColor), XQF_AS_RECORDED(glClearDepthf),
-    XQF_AS_RECORDED(glClearStencil), XQF_AS_RECORDED(glColorMask), XQF_AS_RECORDED(glCopyTexImage2D),
-    XQF_AS_RECORDED(glCopyTexSubImage2D), XQF_AS_RECORDED(glCullFace), XQF_AS_RECORDED(glDepthFunc),
-    XQF_AS_RECORDED(glDepthMask), XQF_AS_RECORDED(glDepthRangef), XQF_AS_RECORDED(glDisable),
-    XQF_AS_RECORDED(glDisableVertexAttribArray), XQF_AS_RECORDED(glEnable), XQF_AS_RECORDED(glEnableVertexAttribArray),
-    XQF_AS_RECORDED(glFinish), XQF_AS_RECORDED(glFlush), XQF_AS_RECORDED(glFrontFace),
-    XQF_AS_RECORDED(glGenerateMipmap), XQF_AS_RECORDED(glHint), XQF_AS_RECORDED(glLineWidth),
-    XQF_AS_RECORDED(glPixelStorei), XQF_AS_RECORDED(glPolygonOffset), XQF_AS_RECORDED(glReleaseShaderCompiler),
-    XQF_AS_RECORDED(glRenderbufferStorage), XQF_AS_RECORDED(glSampleCoverage), XQF_AS_RECORDED(glScissor),
-    XQF_AS_RECORDED(glStencilFunc), XQF_AS_RECORDED(glStencilFuncSeparate), XQF_AS_RECORDED(glStencilMask),
-    XQF_AS_RECORDED(glStencilMaskSeparate), XQF_AS_RECORDED(glStencilOp), XQF_AS_RECORDED(glStencilOpSeparate),
-    XQF_AS_RECORDED(glTexParameterf), XQF_AS_RECORDED(glTexParameteri), XQF_AS_RECORDED(glVertexAttrib1f),
-    XQF_AS_RECORDED(glVertexAttrib2f), XQF_AS_RECORDED(glVertexAttrib3f), XQF_AS_RECORDED(glVertexAttrib4f),
-
-    SEntry{XQF_SLOT(glTexParameterfv), [](SPlay& p) { return ParameterVector<Vector<Floats, 1>>(p, XQF_HOST(p.gl, glTexParameterfv)); }},
-    SEntry{XQF_SLOT(glTexParameteriv), [](SPlay& p) { return ParameterVector<Vector<TGLenum, 1>>(p, XQF_HOST(p.gl, glTexParameteriv)); }},
-    XQF_ATTRIB_V(glVertexAttrib1fv, 1), XQF_ATTRIB_V(glVertexAttrib2fv, 2), XQF_ATTRIB_V(glVertexAttrib3fv, 3),
-    XQF_ATTRIB_V(glVertexAttrib4fv, 4),
-
-    XQF_UNIFORM(glUniform1f), XQF_UNIFORM(glUniform1i), XQF_UNIFORM(glUniform2f), XQF_UNIFORM(glUniform2i),
-    XQF_UNIFORM(glUniform3f), XQF_UNIFORM(glUniform3i), XQF_UNIFORM(glUniform4f), XQF_UNIFORM(glUniform4i),
-    XQF_UNIFORM_V(glUniform1fv, Floats, 1), XQF_UNIFORM_V(glUniform2fv, Floats, 2), XQF_UNIFORM_V(glUniform3fv, Floats, 3),
-    XQF_UNIFORM_V(glUniform4fv, Floats, 4), XQF_UNIFORM_V(glUniform1iv, Ints, 1), XQF_UNIFORM_V(glUniform2iv, Ints, 2),
-    XQF_UNIFORM_V(glUniform3iv, Ints, 3), XQF_UNIFORM_V(glUniform4iv, Ints, 4),
-    XQF_UNIFORM_M(glUniformMatrix2fv, 2), XQF_UNIFORM_M(glUniformMatrix3fv, 3), XQF_UNIFORM_M(glUniformMatrix4fv, 4),
-
+constexpr SEntry kEntries[] = {
     // Binds, making the host object of a name the host does not know yet.
     XQF_CASE(glBindBuffer) {
         const GLuint host = HostObject<BufferNameMap>(p.a.U32(1), XQF_HOST(p.gl, glGenBuffers));
@@ -562,14 +632,6 @@ const SEntry kEntries[] = {
         XQF_HOST(p.gl, glBindAttribLocation)(ProgramNameMap::Get(p.a.U32(0)), p.a.U32(1), name->Text());
         return EEnd::Common;
     }},
-    XQF_CASE(glCompileShader) {
-        XQF_HOST(p.gl, glCompileShader)(ShaderNameMap::Get(p.a.U32(0)).host);
-        return EEnd::Common;
-    }},
-    XQF_CASE(glLinkProgram) {
-        XQF_HOST(p.gl, glLinkProgram)(ProgramNameMap::Get(p.a.U32(0)));
-        return EEnd::Common;
-    }},
     XQF_CASE(glGetProgramiv) {
         GLint ignored = 0;
         XQF_HOST(p.gl, glGetProgramiv)(ProgramNameMap::Get(p.a.U32(0)), p.a.U32(1), &ignored);
@@ -580,15 +642,6 @@ const SEntry kEntries[] = {
         XQF_HOST(p.gl, glUseProgram)(host);
         UniformLocationMap::SetCurrentProgram(host);
         return EEnd::Done;
-    }},
-    XQF_CASE(glFramebufferRenderbuffer) {
-        XQF_HOST(p.gl, glFramebufferRenderbuffer)(p.a.U32(0), p.a.U32(1), p.a.U32(2), RenderbufferNameMap::Get(p.a.U32(3)));
-        return EEnd::Common;
-    }},
-    XQF_CASE(glFramebufferTexture2D) {
-        XQF_HOST(p.gl, glFramebufferTexture2D)(p.a.U32(0), p.a.U32(1), p.a.U32(2), TextureNameMap::Get(p.a.U32(3)),
-                                               p.a.I32(4));
-        return EEnd::Common;
     }},
     XQF_CASE(glGetUniformLocation) {
         const GLuint program = ProgramNameMap::Get(p.a.U32(0));
@@ -729,23 +782,73 @@ const SEntry kEntries[] = {
         return EEnd::Common;
     }},
 
-    // Not replayed: queries whose answers only the application used.
-    XQF_QUERY(glGetActiveAttrib), XQF_QUERY(glGetActiveUniform), XQF_QUERY(glGetAttachedShaders),
-    XQF_QUERY(glGetAttribLocation), XQF_QUERY(glGetBooleanv), XQF_QUERY(glGetBufferParameteriv),
-    XQF_QUERY(glGetError), XQF_QUERY(glGetFloatv), XQF_QUERY(glGetFramebufferAttachmentParameteriv),
-    XQF_QUERY(glGetIntegerv), XQF_QUERY(glGetProgramInfoLog), XQF_QUERY(glGetRenderbufferParameteriv),
-    XQF_QUERY(glGetShaderiv), XQF_QUERY(glGetShaderInfoLog), XQF_QUERY(glGetShaderPrecisionFormat),
-    XQF_QUERY(glGetShaderSource), XQF_QUERY(glGetString), XQF_QUERY(glGetTexParameterfv),
-    XQF_QUERY(glGetTexParameteriv), XQF_QUERY(glGetUniformfv), XQF_QUERY(glGetUniformiv),
-    XQF_SKIPPED(glCheckFramebufferStatus), XQF_SKIPPED(glGetVertexAttribfv), XQF_SKIPPED(glGetVertexAttribiv),
-    XQF_SKIPPED(glGetVertexAttribPointerv), XQF_SKIPPED(glIsBuffer), XQF_SKIPPED(glIsEnabled),
-    XQF_SKIPPED(glIsFramebuffer), XQF_SKIPPED(glIsProgram), XQF_SKIPPED(glIsRenderbuffer), XQF_SKIPPED(glIsShader),
-    XQF_SKIPPED(glIsTexture), XQF_SKIPPED(glReadPixels), XQF_SKIPPED(glValidateProgram),
+};
+#undef XQF_CASE
+
+// The rows not replayed (queries whose answers only the application used) end at the common end,
+// which reads the host error when error checks are on, except these, which end at once.
+constexpr uint16_t kEndAtOnce[] = {
+    XQF_SLOT(glCheckFramebufferStatus), XQF_SLOT(glGetVertexAttribfv), XQF_SLOT(glGetVertexAttribiv),
+    XQF_SLOT(glGetVertexAttribPointerv), XQF_SLOT(glIsBuffer), XQF_SLOT(glIsEnabled), XQF_SLOT(glIsFramebuffer),
+    XQF_SLOT(glIsProgram), XQF_SLOT(glIsRenderbuffer), XQF_SLOT(glIsShader), XQF_SLOT(glIsTexture),
+    XQF_SLOT(glReadPixels), XQF_SLOT(glValidateProgram),
+};
+#undef XQF_SLOT
+
+EEnd NotReplayed(SPlay&) { return EEnd::Common; }
+EEnd NotReplayedAtOnce(SPlay&) { return EEnd::Done; }
+
+// Every row with its traits and its generic player.
+struct SRowPlay
+{
+    uint16_t id;
+    uint16_t traits;
+    bool asRecorded;  // (function addresses are not compared at compile time: the sanitizers keep them)
+    Handler generic;
 };
 
+constexpr SRowPlay kRows[] = {
+#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
+    SRowPlay{Id, Traits, PlayedAsRecorded<xqft_es2::Class, Traits>(), GenericOf<xqft_es2::Class, Traits>()},
+#define XQF_RECORD XQF_PLAY_ROW
+#define XQF_EFFECT XQF_PLAY_ROW
+#define XQF_CUSTOM XQF_PLAY_ROW
+#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, nullptr},
+#include "Es2Calls.def"
+#undef XQF_RECORD
+#undef XQF_EFFECT
+#undef XQF_CUSTOM
+#undef XQF_NAMED
+#undef XQF_PLAY_ROW
+};
+
+// Every id is played one way: not replayed, by a hand-written case, or as recorded (then every
+// layout of it); only rows not replayed end at once.
+consteval bool EveryRowPlayed()
+{
+    for (const SRowPlay& row : kRows) {
+        const size_t slot = row.id - kEs2HostFirstId;
+        int ways = (row.traits & trait::NotReplayed) ? 1 : 0;
+        for (const SEntry& e : kEntries)
+            ways += e.slot == slot;
+        if (ways > 1 || (ways == 0 && !row.asRecorded))
+            return false;
+        for (uint16_t once : kEndAtOnce)
+            if (once == slot && !(row.traits & trait::NotReplayed))
+                return false;
+    }
+    return true;
+}
+static_assert(EveryRowPlayed(), "Es2Calls.def: each row is not replayed, played by one case, or played as recorded");
+
 // The handler of every slot; every function of the table has one.
-const std::array<Handler, kEs2HostCount> kHandlers = [] {
+constexpr std::array<Handler, kEs2HostCount> kHandlers = [] {
     std::array<Handler, kEs2HostCount> handlers{};
+    for (const SRowPlay& row : kRows)
+        if (!handlers[row.id - kEs2HostFirstId])
+            handlers[row.id - kEs2HostFirstId] = (row.traits & trait::NotReplayed) ? &NotReplayed : row.generic;
+    for (uint16_t once : kEndAtOnce)
+        handlers[once] = &NotReplayedAtOnce;
     for (const SEntry& e : kEntries)
         handlers[e.slot] = e.play;
     return handlers;
