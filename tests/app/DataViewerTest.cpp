@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "CallQueries.h"
 #include "Es2StateCalls.h"
 #include "TraceExport.h"
 #include "ShaderEditor.h"
@@ -145,7 +146,7 @@ std::vector<SCall> UploadsAndShaders()
             Ret(kCreateShader, 9, {0x8B30}),                                     // 3
             {kShaderSource, SPayload().U32(9).U32(2).Ptr(0x10).U32(2).String(0x20, "void main()\n").String(
                                 0x30, "{ gl_FragColor = vec4(1.0); }\n").Array(0, {})},   // 4
-            W(2016, {0x4000}),                                                   // 5
+            W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}),                  // 5
             SwapBuffers(1)};
 }
 

@@ -17,6 +17,7 @@
 
 #include "AppTestSupport.h"
 #include "CallFixture.h"
+#include "CallQueries.h"
 #include "GeneralOptionsDialog.h"
 #include "ShaderEditController.h"
 #include "SplashImage.h"
@@ -80,11 +81,17 @@ TEST_F(DialogsScreen, HighlightedCallsAndSearchResultsShowInTheWindow)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     CTraceBuilder b;
-    const uint16_t kClear = 2016;
+    const uint16_t kClear = CallIdOf(ECallFamily::Es2, "glClear");
     for (int i = 0; i < 4; ++i) {
         b.Add(kClear).Arg("mask", "GL_COLOR_BUFFER_BIT");
-        b.Add(2007).Arg("target", "GL_TEXTURE_2D").Arg("texture", std::to_string(i + 1));
-        b.Add(2142).Arg("x", "0").Arg("y", "0").Arg("width", "64").Arg("height", "64");
+        b.Add(CallIdOf(ECallFamily::Es2, "glBindTexture"))
+            .Arg("target", "GL_TEXTURE_2D")
+            .Arg("texture", std::to_string(i + 1));
+        b.Add(CallIdOf(ECallFamily::Es2, "glViewport"))
+            .Arg("x", "0")
+            .Arg("y", "0")
+            .Arg("width", "64")
+            .Arg("height", "64");
     }
     b.Frame();
     std::unique_ptr<CTraceData> trace = b.Take();

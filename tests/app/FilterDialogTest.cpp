@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "CallFixture.h"
+#include "CallQueries.h"
 #include "FilterFunctions.h"
 #include "XQFTraceGui_Qt.h"
 #include "calllist/CallItemWidget.h"
@@ -104,8 +105,13 @@ const SListed kListed[] = {
      "glUniform4i glUniform4iv glUniformMatrix2fv glUniformMatrix3fv glUniformMatrix4fv"},
 };
 
-enum : uint16_t { kEs2Clear = 2016, kEs2BindTexture = 2007, kEs2DrawArrays = 2041, kEs1Clear = 3009,
-                  kEs1DrawArrays = 3036 };
+enum : uint16_t {
+    kEs2Clear = CallIdOf(ECallFamily::Es2, "glClear"),
+    kEs2BindTexture = CallIdOf(ECallFamily::Es2, "glBindTexture"),
+    kEs2DrawArrays = CallIdOf(ECallFamily::Es2, "glDrawArrays"),
+    kEs1Clear = CallIdOf(ECallFamily::Es1, "glClear"),
+    kEs1DrawArrays = CallIdOf(ECallFamily::Es1, "glDrawArrays"),
+};
 
 class FilterDialog : public CWindowTest
 {

@@ -11,6 +11,7 @@
 
 #include "AppTestSupport.h"
 #include "CallFixture.h"
+#include "CallQueries.h"
 #include "CallSearch.h"
 #include "ShaderEditController.h"
 #include "calllist/ViewCallsFrame.h"
@@ -302,7 +303,9 @@ TEST_F(FindDialog, ResultLinesAndClicks)
     CTraceBuilder b;
     b.Calls(55).Frame();   // frame 1: calls 1-56
     b.Add(kIdClear, "glFlush");                                          // 57, no arguments
-    b.Add(2004, "glBindBuffer").Arg("target", "GL_ARRAY_BUFFER").Arg("buffer", "3");   // 58
+    b.Add(CallIdOf(ECallFamily::Es2, "glBindBuffer"), "glBindBuffer")
+        .Arg("target", "GL_ARRAY_BUFFER")
+        .Arg("buffer", "3");                                              // 58
     b.Add(kIdUniform, "glCreateProgram").Return("7");                     // 59
     b.Frame();
     Open(b);

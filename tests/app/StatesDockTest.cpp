@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include "CallQueries.h"
 #include "Es2StateCalls.h"
 #include "TraceStatistics.h"
 #include "WindowTestSupport.h"
@@ -36,19 +37,39 @@ SCall Texture(uint32_t name, int level, int size, uint8_t shade)
 // source and is never attached. Texture 5 with levels 0-2, texture 6, texture 5 again.
 std::vector<SCall> FirstTrace()
 {
-    return {Ret(kCreateShader, 1, {kVertex}), Ret(kCreateShader, 2, {kFragment}), Ret(kCreateShader, 4, {kVertex}),
-            Source(1, "void main(){}"), Source(2, "void main(){ }"), Source(1, "void main(){ gl_Position = vec4(0); }"),
-            Source(4, "unused"), Ret(2030, 3, {}), W(kAttachShader, {3, 1}), W(kAttachShader, {3, 2}),
-            W(kBindTexture, {kTexture2D, 5}), Texture(5, 0, 4, 10), Texture(5, 1, 2, 20), Texture(5, 2, 1, 30),
-            W(kBindTexture, {kTexture2D, 6}), Texture(6, 0, 2, 40), W(kBindTexture, {kTexture2D, 5}),
-            Texture(5, 0, 8, 50), W(kEnable, {0x0BE2}), SwapBuffers(1), W(kDepthFunc, {0x0203}),
+    return {Ret(kCreateShader, 1, {kVertex}),
+            Ret(kCreateShader, 2, {kFragment}),
+            Ret(kCreateShader, 4, {kVertex}),
+            Source(1, "void main(){}"),
+            Source(2, "void main(){ }"),
+            Source(1, "void main(){ gl_Position = vec4(0); }"),
+            Source(4, "unused"),
+            Ret(CallIdOf(ECallFamily::Es2, "glCreateProgram"), 3, {}),
+            W(kAttachShader, {3, 1}),
+            W(kAttachShader, {3, 2}),
+            W(kBindTexture, {kTexture2D, 5}),
+            Texture(5, 0, 4, 10),
+            Texture(5, 1, 2, 20),
+            Texture(5, 2, 1, 30),
+            W(kBindTexture, {kTexture2D, 6}),
+            Texture(6, 0, 2, 40),
+            W(kBindTexture, {kTexture2D, 5}),
+            Texture(5, 0, 8, 50),
+            W(kEnable, {0x0BE2}),
+            SwapBuffers(1),
+            W(kDepthFunc, {0x0203}),
             W(kAttachShader, {3, 1})};
 }
 
 std::vector<SCall> SecondTrace()
 {
-    return {Ret(kCreateShader, 7, {kVertex}), Source(7, "second"), Ret(2030, 8, {}), W(kAttachShader, {8, 7}),
-            W(kBindTexture, {kTexture2D, 9}), Texture(9, 0, 2, 90), SwapBuffers(1)};
+    return {Ret(kCreateShader, 7, {kVertex}),
+            Source(7, "second"),
+            Ret(CallIdOf(ECallFamily::Es2, "glCreateProgram"), 8, {}),
+            W(kAttachShader, {8, 7}),
+            W(kBindTexture, {kTexture2D, 9}),
+            Texture(9, 0, 2, 90),
+            SwapBuffers(1)};
 }
 
 // Each item as its text, children indented by two blanks, one a line.
@@ -204,8 +225,10 @@ TEST_F(StatesDockTest, RenderStatePagesMarkChangesAndKeepEachGroupsExpansion)
 TEST_F(StatesDockTest, Es1PageOpensFogWithHintsAndKeepsItsOwnGroupsBesideEs2)
 {
     // 1 clear, 2 fog density, 3 hint, 4 an ES 2.0 clear.
-    c->SLTOpenTrace(Write("es1.xqft", {W(3009, {0x4000}), W(3042, {0x0B62, 0x3E800000}), W(3071, {0x0C54, 0x1102}),
-                                       W(2016, {0x4000}), SwapBuffers(1)}));
+    c->SLTOpenTrace(Write("es1.xqft", {W(CallIdOf(ECallFamily::Es1, "glClear"), {0x4000}),
+                                       W(CallIdOf(ECallFamily::Es1, "glFogf"), {0x0B62, 0x3E800000}),
+                                       W(CallIdOf(ECallFamily::Es1, "glHint"), {0x0C54, 0x1102}),
+                                       W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}), SwapBuffers(1)}));
     QTreeWidget* es1 = state->Es1Tree();
     auto group = [&](EStateGroup g) { return state->GroupItem(g); };
     Q_EMIT callList->SIGRequestUpdateRenderState(1);

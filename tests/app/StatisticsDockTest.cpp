@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTableWidget>
 
+#include "CallQueries.h"
 #include "Es2StateCalls.h"
 #include "WindowTestSupport.h"
 #include "statistics/CallSummaryFrame.h"
@@ -16,10 +17,13 @@ using namespace es2calls;
 
 namespace {
 
-SCall Clear() { return W(2016, {0x4000}); }
+SCall Clear() { return W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}); }
 SCall Enable() { return W(kEnable, {0x0BE2}); }
 SCall Depth() { return W(kDepthFunc, {0x0203}); }
-SCall Lines() { return {2041, SPayload().Words({1, 0, 4})}; }  // glDrawArrays(GL_LINES, 0, 4)
+SCall Lines()
+{
+    return {CallIdOf(ECallFamily::Es2, "glDrawArrays"), SPayload().Words({1, 0, 4})};
+} // glDrawArrays(GL_LINES, 0, 4)
 
 // Frame 1: glClear x3, glEnable x2, glDepthFunc, a line draw; frame 2: glClear, glDepthFunc x2;
 // frame 3: glEnable.

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "CallQueries.h"
 #include "TraceStatistics.h"
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
@@ -95,17 +96,23 @@ TEST(Statistics, Es1RecordsCountBesideEs2RecordsOfTheSameNames)
 TEST(Statistics, Es1DrawsCountLikeEs2AndSharedNamesAddUp)
 {
     CTraceData trace;
-    trace.AddCall(new CStandIn(3037, "glDrawElements", 4, 36), 0, 0);   // ES 1.1: 12 triangles
-    trace.AddCall(new CStandIn(3036, "glDrawArrays", 6, 1), 0, 0);      // fan of 1: none
-    trace.AddCall(new CStandIn(3036, "glDrawArrays", 5, 0), 0, 0);      // strip of 0: none
-    trace.AddCall(new CStandIn(2041, "glDrawArrays", 5, 5), 0, 0);      // ES 2.0 strip: 3
-    trace.AddCall(new CStandIn(3133, "glTexImage2D"), 0, 0);
-    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
-    trace.AddCall(new CStandIn(2041, "glDrawArrays", 1, 2), 0, 0);      // frame 2: lines only
-    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
-    trace.AddCall(new CStandIn(2041, "glDrawArrays", 0, 1), 0, 0);      // frame 3: ES 2.0 first
-    trace.AddCall(new CStandIn(3036, "glDrawArrays", 0, 1), 0, 0);
-    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es1, "glDrawElements"), "glDrawElements", 4, 36), 0,
+                  0); // ES 1.1: 12 triangles
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es1, "glDrawArrays"), "glDrawArrays", 6, 1), 0,
+                  0); // fan of 1: none
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es1, "glDrawArrays"), "glDrawArrays", 5, 0), 0,
+                  0); // strip of 0: none
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es2, "glDrawArrays"), "glDrawArrays", 5, 5), 0,
+                  0); // ES 2.0 strip: 3
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es1, "glTexImage2D"), "glTexImage2D"), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), "eglSwapBuffers"), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es2, "glDrawArrays"), "glDrawArrays", 1, 2), 0,
+                  0); // frame 2: lines only
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), "eglSwapBuffers"), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es2, "glDrawArrays"), "glDrawArrays", 0, 1), 0,
+                  0); // frame 3: ES 2.0 first
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es1, "glDrawArrays"), "glDrawArrays", 0, 1), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), "eglSwapBuffers"), 0, 0);
 
     CTraceStatistics s(&trace);
     s.Compute();
@@ -152,10 +159,10 @@ TEST(Statistics, NegativeCountsDrawNothing)
 {
     // A negative GLsizei is refused by GL; read as unsigned it would add over a billion triangles.
     CTraceData trace;
-    trace.AddCall(new CStandIn(2041, "glDrawArrays", 4, -3), 0, 0);
-    trace.AddCall(new CStandIn(2042, "glDrawElements", 5, -1), 0, 0);
-    trace.AddCall(new CStandIn(3036, "glDrawArrays", 6, -100), 0, 0);
-    trace.AddCall(new CStandIn(1022, "eglSwapBuffers"), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es2, "glDrawArrays"), "glDrawArrays", 4, -3), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es2, "glDrawElements"), "glDrawElements", 5, -1), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Es1, "glDrawArrays"), "glDrawArrays", 6, -100), 0, 0);
+    trace.AddCall(new CStandIn(CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), "eglSwapBuffers"), 0, 0);
 
     CTraceStatistics s(&trace);
     // Nothing counted yet: the calls summary is its header alone.

@@ -2,6 +2,7 @@
 // terminator, records shorter than their layout, and damaged copies of a whole session.
 #include <gtest/gtest.h>
 
+#include "CallQueries.h"
 #include "EglFrameImage.h"
 #include "LoadFixture.h"
 #include "apicall/ApiCall.h"
@@ -41,10 +42,15 @@ TEST(EglHostile, RecordsShorterThanTheirLayoutReadAsZero)
 {
     // Every EGL id with a payload of two bytes: the error is cut, everything else reads as 0.
     std::string args = "raw";
-    for (int id : {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016,
-                   1017, 1018, 1019, 1020, 1021, 1023, 1024, 1025, 1026, 1027, 1028, 1029, 1030, 1031, 1032, 1033,
-                   1034, 1100, 1101, 1102, 1103, 1104, 1105, 1022})
-        args += " --record " + std::to_string(id) + ":0102";
+    // Each id once, from its first row, eglSwapBuffers last (it ends the frame).
+    constexpr uint16_t kSwap = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
+    uint16_t last = 0;
+    for (const SCallRow& row : callrows::kEgl)
+        if (row.id != last && row.id != kSwap) {
+            last = row.id;
+            args += " --record " + std::to_string(row.id) + ":0102";
+        }
+    args += " --record " + std::to_string(kSwap) + ":0102";
     ASSERT_EQ(QuietLoad(GenerateTrace("short.xqft", args)).result, 0);
     CTraceData* data = CTraceReader::Instance().GetTraceData();
     EXPECT_EQ(data->GetCallCount(), 40u);

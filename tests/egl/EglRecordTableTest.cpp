@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CallQueries.h"
 #include "LoadFixture.h"
 #include "apicall/ApiCall.h"
 #include "EglFactory.h"
@@ -176,17 +177,18 @@ TEST_F(EglRecordTable, VerboseAndHiddenItems)
 {
     CTrace trace(11, 1, m_sizes.data(), static_cast<uint8_t>(m_sizes.size()));
     // The frame items of eglSwapBuffers are listed only in the verbose listing.
-    EXPECT_EQ(Listed(*Make(trace, 1022), 0), (Names{"dpy", "surface"}));
+    EXPECT_EQ(Listed(*Make(trace, CallIdOf(ECallFamily::Egl, "eglSwapBuffers")), 0), (Names{"dpy", "surface"}));
     // Hidden items are passed with the hidden flag: only the context's config list here.
     CGenCallInfo info;
-    auto context = Make(trace, 1003);
+    auto context = Make(trace, CallIdOf(ECallFamily::Egl, "eglCreateContext"));
     context->ListArguments(&info, 1);
     EXPECT_EQ(info.GetVisibleArgumentCount(), 4u);
     EXPECT_EQ(Listed(*context, 0), (Names{"dpy", "config", "share_context", "attrib_list_contex"}));
-    auto window = Make(trace, 1006);
+    auto window = Make(trace, CallIdOf(ECallFamily::Egl, "eglCreateWindowSurface"));
     EXPECT_EQ(Listed(*window, 0), (Names{"dpy", "config", "win", "attrib_list"}));
     // The longer eglMakeCurrent record lists what the older one does.
-    EXPECT_EQ(Listed(*Make(trace, 1018), 1), (Names{"dpy", "draw", "read", "ctx"}));
+    EXPECT_EQ(Listed(*Make(trace, CallIdOf(ECallFamily::Egl, "eglMakeCurrent")), 1),
+              (Names{"dpy", "draw", "read", "ctx"}));
 }
 
 // Only a call that recorded EGL_SUCCESS changed anything on the device: the nine tracked calls
@@ -194,7 +196,12 @@ TEST_F(EglRecordTable, VerboseAndHiddenItems)
 TEST_F(EglRecordTable, CallsWithoutEglSuccessChangeNoState)
 {
     CTrace trace(11, 1, m_sizes.data(), static_cast<uint8_t>(m_sizes.size()));
-    for (uint16_t id : {1003, 1006, 1007, 1008, 1014, 1017, 1018, 1029, 1030}) {
+    for (uint16_t id :
+         {CallIdOf(ECallFamily::Egl, "eglCreateContext"), CallIdOf(ECallFamily::Egl, "eglCreateWindowSurface"),
+          CallIdOf(ECallFamily::Egl, "eglDestroyContext"), CallIdOf(ECallFamily::Egl, "eglDestroySurface"),
+          CallIdOf(ECallFamily::Egl, "eglGetDisplay"), CallIdOf(ECallFamily::Egl, "eglInitialize"),
+          CallIdOf(ECallFamily::Egl, "eglMakeCurrent"), CallIdOf(ECallFamily::Egl, "eglSwapInterval"),
+          CallIdOf(ECallFamily::Egl, "eglBindAPI")}) {
         SCOPED_TRACE(testing::Message() << "id " << id);
         SEglState state;
         state.contexts[0].config = 5;  // handle 0 is what a zero payload names

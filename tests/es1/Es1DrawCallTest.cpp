@@ -1,6 +1,7 @@
 // The ES 1.1 draw records, case by case: where the run of captured client arrays starts and stops
 // (more than 40 bytes left; glDrawElements only with data), that block headers are measured on the
 // stream whatever the pointer width, and what the index argument lists.
+#include "CallQueries.h"
 #include "Es1Records.h"
 #include "Es2TestSupport.h"
 
@@ -10,7 +11,8 @@ using namespace es2test;
 
 namespace {
 
-constexpr uint16_t kDrawArrays = 3036, kDrawElements = 3037;
+constexpr uint16_t kDrawArrays = CallIdOf(ECallFamily::Es1, "glDrawArrays"),
+                   kDrawElements = CallIdOf(ECallFamily::Es1, "glDrawElements");
 
 SPayload Arrays(int ptr)
 {
@@ -117,7 +119,9 @@ TEST(Es1DrawCall, BlocksKeepTheirPointersAndBytes)
     ASSERT_EQ(b.size, 48u);
     for (uint32_t i = 0; i < 48; ++i)
         EXPECT_EQ(b.bytes[i], uint8_t(i));
-    EXPECT_EQ(CapturedBlocksOf(BuildCall(3009, {0, 0, 0, 0, 0, 0, 0, 0}, true).call.get()), nullptr);
+    EXPECT_EQ(
+        CapturedBlocksOf(BuildCall(CallIdOf(ECallFamily::Es1, "glClear"), {0, 0, 0, 0, 0, 0, 0, 0}, true).call.get()),
+        nullptr);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // row's class, id, function and category, and the verbose description lists the row's items in
 // row order (the ES 1.1 player reads arguments by position). The ids and versions that give no
 // call, the listings the player depends on, and the client-array mixin.
+#include "CallQueries.h"
 #include "Es1Records.h"
 #include "Es2TestSupport.h"
 #include "RowListing.h"
@@ -77,12 +78,13 @@ TEST(Es1Factory, GivesNoCallOutsideTheRangeBeforeTheMatrixLoadsOrForVersionZero)
 {
     EXPECT_EQ(BuildCall(3000, kZeros, true).call, nullptr);
     EXPECT_EQ(BuildCall(3146, kZeros, true).call, nullptr);
-    for (uint16_t id : {3086, 3087}) {
+    for (uint16_t id : {CallIdOf(ECallFamily::Es1, "glLoadMatrixf"), CallIdOf(ECallFamily::Es1, "glLoadMatrixx")}) {
         EXPECT_EQ(BuildCall(id, kZeros, true, 4, 5).call, nullptr) << id;
         SReadCall v6 = BuildCall(id, kZeros, true, 4, 6);
         ASSERT_NE(v6.call, nullptr) << id;
-        EXPECT_STREQ(typeid(*v6.call).name(), id == 3086 ? typeid(CEs1_glLoadMatrixf_v6).name()
-                                                         : typeid(CEs1_glLoadMatrixx_v6).name());
+        EXPECT_STREQ(typeid(*v6.call).name(), id == CallIdOf(ECallFamily::Es1, "glLoadMatrixf")
+                                                  ? typeid(CEs1_glLoadMatrixf_v6).name()
+                                                  : typeid(CEs1_glLoadMatrixx_v6).name());
     }
     for (const SRow& row : kRows) {
         EXPECT_EQ(BuildCall(row.id, kZeros, true, 4, 0).call, nullptr) << row.function;
@@ -102,21 +104,36 @@ TEST(Es1Factory, ListingsThePlayerReadsByPosition)
         std::vector<std::string> plain, verbose;
         bool lastHidden;  // the verbose listing's last argument is hidden
     } cases[] = {
-        {3022, true, {"size", "type", "stride", "pointer"}, {"size", "type", "stride", "pointer", "pointerPlayback"}, true},
-        {3133, true,
+        {CallIdOf(ECallFamily::Es1, "glColorPointer"),
+         true,
+         {"size", "type", "stride", "pointer"},
+         {"size", "type", "stride", "pointer", "pointerPlayback"},
+         true},
+        {CallIdOf(ECallFamily::Es1, "glTexImage2D"),
+         true,
          {"target", "level", "internalformat", "width", "height", "border", "format", "type", "pixels"},
          {"target", "level", "internalformat", "width", "height", "border", "format", "type", "pixels", "alignment"},
          true},
-        {3140, false,
+        {CallIdOf(ECallFamily::Es1, "glTexSubImage2D"),
+         false,
          {"target", "level", "xoffset", "yoffset", "width", "height", "format", "type", "pixels", "alignment"},
          {"target", "level", "xoffset", "yoffset", "width", "height", "format", "type", "pixels", "alignment"},
          false},
-        {3114, true,
+        {CallIdOf(ECallFamily::Es1, "glReadPixels"),
+         true,
          {"x", "y", "width", "height", "format", "type", "pixels"},
-         {"x", "y", "width", "height", "format", "type", "pixels"}, false},
-        {3037, true, {"mode", "count", "type", "indices", "indicesOffset"},
-         {"mode", "count", "type", "indices", "indicesOffset"}, false},
-        {3037, false, {"mode", "count", "type", "indices"}, {"mode", "count", "type", "indices"}, false},
+         {"x", "y", "width", "height", "format", "type", "pixels"},
+         false},
+        {CallIdOf(ECallFamily::Es1, "glDrawElements"),
+         true,
+         {"mode", "count", "type", "indices", "indicesOffset"},
+         {"mode", "count", "type", "indices", "indicesOffset"},
+         false},
+        {CallIdOf(ECallFamily::Es1, "glDrawElements"),
+         false,
+         {"mode", "count", "type", "indices"},
+         {"mode", "count", "type", "indices"},
+         false},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.id);
@@ -135,10 +152,13 @@ TEST(Es1Factory, ListingsThePlayerReadsByPosition)
 // deletion frees the whole object).
 TEST(Es1Factory, ClientArrayCallsCarryTheirPointerOnceAndApplyToAScratchState)
 {
-    for (uint16_t id : {3022, 3100, 3126, 3143, 3145}) {
+    for (uint16_t id : {CallIdOf(ECallFamily::Es1, "glColorPointer"), CallIdOf(ECallFamily::Es1, "glNormalPointer"),
+                        CallIdOf(ECallFamily::Es1, "glTexCoordPointer"), CallIdOf(ECallFamily::Es1, "glVertexPointer"),
+                        CallIdOf(ECallFamily::Es1, "glPointSizePointerOES")}) {
         SPayload p;
         p.U32(0);
-        if (id != 3100 && id != 3145)
+        if (id != CallIdOf(ECallFamily::Es1, "glNormalPointer") &&
+            id != CallIdOf(ECallFamily::Es1, "glPointSizePointerOES"))
             p.U32(3);                          // size
         p.U32(0x1406).U32(12).Ptr(0x1234);     // type, stride, pointer
         SReadCall r = BuildCall(id, p.bytes, true);
@@ -152,9 +172,10 @@ TEST(Es1Factory, ClientArrayCallsCarryTheirPointerOnceAndApplyToAScratchState)
         delete r.call.release();
     }
     // A pointer call recorded with an error applies nothing, on a scratch state either.
-    SReadCall failed = BuildCall(3022, SPayload().Words({0x501, 3, 0x1406, 12}).Ptr(0x1234).bytes, true);
+    SReadCall failed = BuildCall(CallIdOf(ECallFamily::Es1, "glColorPointer"),
+                                 SPayload().Words({0x501, 3, 0x1406, 12}).Ptr(0x1234).bytes, true);
     EXPECT_FALSE(dynamic_cast<XXXYYYPointer&>(*failed.call).ApplyToTempState());
-    SReadCall other = BuildCall(3009, kZeros, true);
+    SReadCall other = BuildCall(CallIdOf(ECallFamily::Es1, "glClear"), kZeros, true);
     EXPECT_EQ(dynamic_cast<XXXYYYPointer*>(other.call.get()), nullptr);
 }
 

@@ -3,6 +3,7 @@
 // environments) as a table of (call sequence, expected fields), with the decisions they keep:
 // lights, planes and units outside the tracked ones change nothing, a vector call with fewer values
 // than its parameter takes changes nothing, stacks are indexed alike by push and pop.
+#include "CallQueries.h"
 #include "Es1StateCalls.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,46 @@ using namespace es1calls;
 namespace {
 
 enum : uint16_t {
-    kAlphaFuncx = 3003, kClearColorx = 3011, kClipPlanef = 3016, kColor4ub = 3019, kColor4x = 3020,
-    kDeleteTextures = 3029, kDepthRangex = 3033, kEnable = 3038, kFogf = 3042, kFogfv = 3043, kFogx = 3044,
-    kGenTextures = 3054, kGetString = 3064, kHint = 3071, kLightModelf = 3075, kLightModelfv = 3076,
-    kLightModelxv = 3078, kLightf = 3079, kLightfv = 3080, kMaterialf = 3089, kMaterialfv = 3090, kMatrixMode = 3093,
-    kMultiTexCoord4f = 3096, kMultiTexCoord4x = 3097, kPointParameterf = 3104, kPopMatrix = 3112, kPushMatrix = 3113,
-    kSampleCoveragex = 3118, kTexEnvfv = 3128, kTexEnviv = 3130, kTranslatef = 3141, kFrustumf = 3047,
-    kLoadIdentity = 3085, kLoadMatrixf = 3086, kLoadMatrixx = 3087, kMultMatrixx = 3095, kOrthox = 3102,
-    kScalex = 3120, kTranslatex = 3142, kLoadPaletteFromModelView = 4012,
+    kAlphaFuncx = CallIdOf(ECallFamily::Es1, "glAlphaFuncx"),
+    kClearColorx = CallIdOf(ECallFamily::Es1, "glClearColorx"),
+    kClipPlanef = CallIdOf(ECallFamily::Es1, "glClipPlanef"),
+    kColor4ub = CallIdOf(ECallFamily::Es1, "glColor4ub"),
+    kColor4x = CallIdOf(ECallFamily::Es1, "glColor4x"),
+    kDeleteTextures = CallIdOf(ECallFamily::Es1, "glDeleteTextures"),
+    kDepthRangex = CallIdOf(ECallFamily::Es1, "glDepthRangex"),
+    kEnable = CallIdOf(ECallFamily::Es1, "glEnable"),
+    kFogf = CallIdOf(ECallFamily::Es1, "glFogf"),
+    kFogfv = CallIdOf(ECallFamily::Es1, "glFogfv"),
+    kFogx = CallIdOf(ECallFamily::Es1, "glFogx"),
+    kGenTextures = CallIdOf(ECallFamily::Es1, "glGenTextures"),
+    kGetString = CallIdOf(ECallFamily::Es1, "glGetString"),
+    kHint = CallIdOf(ECallFamily::Es1, "glHint"),
+    kLightModelf = CallIdOf(ECallFamily::Es1, "glLightModelf"),
+    kLightModelfv = CallIdOf(ECallFamily::Es1, "glLightModelfv"),
+    kLightModelxv = CallIdOf(ECallFamily::Es1, "glLightModelxv"),
+    kLightf = CallIdOf(ECallFamily::Es1, "glLightf"),
+    kLightfv = CallIdOf(ECallFamily::Es1, "glLightfv"),
+    kMaterialf = CallIdOf(ECallFamily::Es1, "glMaterialf"),
+    kMaterialfv = CallIdOf(ECallFamily::Es1, "glMaterialfv"),
+    kMatrixMode = CallIdOf(ECallFamily::Es1, "glMatrixMode"),
+    kMultiTexCoord4f = CallIdOf(ECallFamily::Es1, "glMultiTexCoord4f"),
+    kMultiTexCoord4x = CallIdOf(ECallFamily::Es1, "glMultiTexCoord4x"),
+    kPointParameterf = CallIdOf(ECallFamily::Es1, "glPointParameterf"),
+    kPopMatrix = CallIdOf(ECallFamily::Es1, "glPopMatrix"),
+    kPushMatrix = CallIdOf(ECallFamily::Es1, "glPushMatrix"),
+    kSampleCoveragex = CallIdOf(ECallFamily::Es1, "glSampleCoveragex"),
+    kTexEnvfv = CallIdOf(ECallFamily::Es1, "glTexEnvfv"),
+    kTexEnviv = CallIdOf(ECallFamily::Es1, "glTexEnviv"),
+    kTranslatef = CallIdOf(ECallFamily::Es1, "glTranslatef"),
+    kFrustumf = CallIdOf(ECallFamily::Es1, "glFrustumf"),
+    kLoadIdentity = CallIdOf(ECallFamily::Es1, "glLoadIdentity"),
+    kLoadMatrixf = CallIdOf(ECallFamily::Es1, "glLoadMatrixf"),
+    kLoadMatrixx = CallIdOf(ECallFamily::Es1, "glLoadMatrixx"),
+    kMultMatrixx = CallIdOf(ECallFamily::Es1, "glMultMatrixx"),
+    kOrthox = CallIdOf(ECallFamily::Es1, "glOrthox"),
+    kScalex = CallIdOf(ECallFamily::Es1, "glScalex"),
+    kTranslatex = CallIdOf(ECallFamily::Es1, "glTranslatex"),
+    kLoadPaletteFromModelView = CallIdOf(ECallFamily::Ext, "glLoadPaletteFromModelViewMatrixOES"),
 };
 
 constexpr uint32_t kLight0 = 0x4000, kClipPlane0 = 0x3000, kModelView = 0x1700, kProjection = 0x1701,
@@ -321,7 +354,7 @@ TEST(Es1FixedState, MatrixCallsWithoutDataChangeNothing)
 TEST(Es1FixedState, NanClearColourIsKept)
 {
     SEs1State s;
-    ApplyAll({W(3010, {0x7FC00000, 0, 0, 0})}, s);
+    ApplyAll({W(CallIdOf(ECallFamily::Es1, "glClearColor"), {0x7FC00000, 0, 0, 0})}, s);
     EXPECT_TRUE(std::isnan(s.clearColor[0]));
 }
 

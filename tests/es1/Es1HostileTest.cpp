@@ -2,6 +2,7 @@
 // table that are not 4 bytes, a table too short for a record's type code, records shorter than
 // their layout, draw blocks with 8-byte pointers or claiming more than remains, files of versions
 // the reader does not know. Nothing reads outside its record; the loader answers with a code.
+#include "CallQueries.h"
 #include "Es1StateCalls.h"
 
 #include "data/TraceData.h"
@@ -24,12 +25,18 @@ TEST(Es1Hostile, CountsLargerThanTheRecordFailTheRecord)
         uint16_t id;
         std::vector<uint8_t> payload;
     } cases[] = {
-        {3054, SPayload{}.U32(0).U32(1).Ptr(0x10).U32(0x40000000).bytes},                        // glGenTextures
-        {3007, SPayload{}.U32(0).U32(0x8892).U32(16).Ptr(0x10).U32(0xFFFFFFFF).U32(0x88E4).bytes},  // glBufferData
-        {3043, SPayload{}.U32(0).U32(0x0B66).Ptr(0x10).U32(0xFFFFFFFF).bytes},                     // glFogfv
-        {3064, SPayload{}.U32(0).Ptr(0x10).U32(0x7FFFFFFF).U32(0x1F00).bytes},                     // glGetString
-        {3051, SPayload{}.U32(0).U32(0x3000).Ptr(0x10).U32(0x10000000).bytes},                     // glGetClipPlanef
-        {3133, SPayload{}.U32(0).Words({0x0DE1, 0, 0x1908, 4, 4, 0, 0x1908, 0x1401}).Ptr(0x10).U32(0xFFFFFFFF).bytes},
+        {CallIdOf(ECallFamily::Es1, "glGenTextures"),
+         SPayload{}.U32(0).U32(1).Ptr(0x10).U32(0x40000000).bytes},
+        {CallIdOf(ECallFamily::Es1, "glBufferData"),
+         SPayload{}.U32(0).U32(0x8892).U32(16).Ptr(0x10).U32(0xFFFFFFFF).U32(0x88E4).bytes},
+        {CallIdOf(ECallFamily::Es1, "glFogfv"),
+         SPayload{}.U32(0).U32(0x0B66).Ptr(0x10).U32(0xFFFFFFFF).bytes},
+        {CallIdOf(ECallFamily::Es1, "glGetString"),
+         SPayload{}.U32(0).Ptr(0x10).U32(0x7FFFFFFF).U32(0x1F00).bytes},
+        {CallIdOf(ECallFamily::Es1, "glGetClipPlanef"),
+         SPayload{}.U32(0).U32(0x3000).Ptr(0x10).U32(0x10000000).bytes},
+        {CallIdOf(ECallFamily::Es1, "glTexImage2D"),
+         SPayload{}.U32(0).Words({0x0DE1, 0, 0x1908, 4, 4, 0, 0x1908, 0x1401}).Ptr(0x10).U32(0xFFFFFFFF).bytes},
     };
     for (const SCase& c : cases)
         EXPECT_THROW(BuildCall(c.id, c.payload, true), std::logic_error) << c.id;
@@ -38,12 +45,15 @@ TEST(Es1Hostile, CountsLargerThanTheRecordFailTheRecord)
 TEST(Es1Hostile, ShortRecordsReadMissingValuesAsZero)
 {
     // glViewport cut after x; glColorPointer cut inside its pointer; glTexImage2D cut before its pixels.
-    SReadCall viewport = BuildCall(3144, SPayload{}.Words({0, 7, 8, 9, 10}).bytes, true, 4, 11, 8);
+    SReadCall viewport =
+        BuildCall(CallIdOf(ECallFamily::Es1, "glViewport"), SPayload{}.Words({0, 7, 8, 9, 10}).bytes, true, 4, 11, 8);
     EXPECT_EQ(Describe(*viewport.call, 1), "glViewport(x=7, y=0, width=0, height=0) ==> -");
-    SReadCall pointer = BuildCall(3022, SPayload{}.Words({0, 3, 0x1406, 12, 0x1234}).bytes, true, 4, 11, 18);
+    SReadCall pointer = BuildCall(CallIdOf(ECallFamily::Es1, "glColorPointer"),
+                                  SPayload{}.Words({0, 3, 0x1406, 12, 0x1234}).bytes, true, 4, 11, 18);
     EXPECT_EQ(Describe(*pointer.call, 1),
               "glColorPointer(size=3, type=GL_FLOAT, stride=12, pointer=NULL, !pointerPlayback=NULL) ==> -");
-    SReadCall image = BuildCall(3133, SPayload{}.Words({0, 0x0DE1, 1, 0x1908, 2, 2}).bytes, true);
+    SReadCall image = BuildCall(CallIdOf(ECallFamily::Es1, "glTexImage2D"),
+                                SPayload{}.Words({0, 0x0DE1, 1, 0x1908, 2, 2}).bytes, true);
     EXPECT_EQ(Describe(*image.call, 1),
               "glTexImage2D(target=GL_TEXTURE_2D, level=1, internalformat=6408, width=2, height=2, border=0, "
               "format=GL_NONE, type=GL_NONE, pixels=NULL, !alignment=0) ==> -");
@@ -58,9 +68,13 @@ TEST(Es1Hostile, TypeSizeTablesThatCannotReadARecordFailTheLoad)
         sizes += std::string(code ? "," : "") + (code == 13 ? "1" : "4");
         sizes8 += std::string(code ? "," : "") + (code == 13 ? "1" : code == 22 ? "-8" : "4");
     }
-    const std::string viewport = "3144:00000000010000000200000003000000" "04000000";
-    const std::string color4f = "3018:00000000" + std::string(64, '0');
-    const std::string color4x = "3020:00000000" + std::string(32, '0');
+    const std::string viewport = std::to_string(CallIdOf(ECallFamily::Es1, "glViewport")) +
+                                 ":00000000010000000200000003000000"
+                                 "04000000";
+    const std::string color4f =
+        std::to_string(CallIdOf(ECallFamily::Es1, "glColor4f")) + ":00000000" + std::string(64, '0');
+    const std::string color4x =
+        std::to_string(CallIdOf(ECallFamily::Es1, "glColor4x")) + ":00000000" + std::string(32, '0');
     SLoadedTrace floats = LoadDescribed(WriteRaw("float8.xqft", "--type-sizes " + sizes8 + " --record " + viewport + " --record " +
                                                       color4f));
     EXPECT_EQ(floats.result, kLoadBadFormat);
@@ -83,8 +97,9 @@ TEST(Es1Hostile, TheLoaderFindsTheRecordsAfterShortOnes)
         SPayload draw(pointerWidth);
         draw.Words({0, 4, 0, 3}).Block(0x10, 48).Ptr(0x20).U32(4000).Raw(std::vector<uint8_t>(48, 1));
         WriteTrace(path,
-                   {{3144, SPayload().U32(0).U32(7).U32(8).bytes}, {3036, draw.bytes},
-                    {3144, SPayload().Words({0, 1, 2, 3, 4}).bytes}},
+                   {{CallIdOf(ECallFamily::Es1, "glViewport"), SPayload().U32(0).U32(7).U32(8).bytes},
+                    {CallIdOf(ECallFamily::Es1, "glDrawArrays"), draw.bytes},
+                    {CallIdOf(ECallFamily::Es1, "glViewport"), SPayload().Words({0, 1, 2, 3, 4}).bytes}},
                    true, pointerWidth);
         CTraceReader& reader = CTraceReader::Instance();
         reader.SetLog(nullptr, nullptr);
@@ -103,7 +118,9 @@ TEST(Es1Hostile, FilesOfUnknownVersionsAreRefused)
 {
     for (const char* version : {"0", "5"}) {
         SLoadedTrace loaded = LoadDescribed(WriteRaw(std::string("v") + version + ".xqft",
-                                       std::string("--version ") + version + " --record 3086:" + std::string(136, '0')));
+                                       std::string("--version ") + version + " --record " +
+                                           std::to_string(CallIdOf(ECallFamily::Es1, "glLoadMatrixf")) + ":" +
+                                           std::string(136, '0')));
         EXPECT_EQ(loaded.result, kLoadBadFormat) << version;
         EXPECT_TRUE(loaded.calls.empty());
     }
@@ -135,15 +152,23 @@ TEST(Es1Hostile, FixedEffectsIgnoreIndicesOutsideTheirArrays)
 {
     SEs1State s;
     s.currentPaletteMatrix = 40;
-    std::vector<SCall> calls = {W(3001, {kTex0 + 40}), W(3001, {kTex0 - 1}), W(3079, {0x4000 + 9, 0x1206, F(45)}),
-                                W(3081, {0xFFFFFFFF, 0x1200, 65536}),
-                                {3080, Values(SPayload().Words({0x4000 + 8, 0x1200}), {F(1), F(1), F(1), F(1)})},
-                                {3016, SPayload().U32(0x3000 + 7).Ptr(0x10).F(1).F(1).F(1).F(1)},
-                                {3017, SPayload().U32(0xFFFFFFFF).Ptr(0x10).Words({1, 1, 1, 1})},
-                                W(3096, {kTex0 + 32, F(1), F(1), F(1), F(1)}), W(3097, {0, 1, 1, 1, 1}),
-                                W(3093, {0x8840}), W(3113, {}), W(3112, {}), W(3093, {0x1702})};
+    std::vector<SCall> calls = {
+        W(CallIdOf(ECallFamily::Es1, "glActiveTexture"), {kTex0 + 40}),
+        W(CallIdOf(ECallFamily::Es1, "glActiveTexture"), {kTex0 - 1}),
+        W(CallIdOf(ECallFamily::Es1, "glLightf"), {0x4000 + 9, 0x1206, F(45)}),
+        W(CallIdOf(ECallFamily::Es1, "glLightx"), {0xFFFFFFFF, 0x1200, 65536}),
+        {CallIdOf(ECallFamily::Es1, "glLightfv"),
+         Values(SPayload().Words({0x4000 + 8, 0x1200}), {F(1), F(1), F(1), F(1)})},
+        {CallIdOf(ECallFamily::Es1, "glClipPlanef"), SPayload().U32(0x3000 + 7).Ptr(0x10).F(1).F(1).F(1).F(1)},
+        {CallIdOf(ECallFamily::Es1, "glClipPlanex"), SPayload().U32(0xFFFFFFFF).Ptr(0x10).Words({1, 1, 1, 1})},
+        W(CallIdOf(ECallFamily::Es1, "glMultiTexCoord4f"), {kTex0 + 32, F(1), F(1), F(1), F(1)}),
+        W(CallIdOf(ECallFamily::Es1, "glMultiTexCoord4x"), {0, 1, 1, 1, 1}),
+        W(CallIdOf(ECallFamily::Es1, "glMatrixMode"), {0x8840}),
+        W(CallIdOf(ECallFamily::Es1, "glPushMatrix"), {}),
+        W(CallIdOf(ECallFamily::Es1, "glPopMatrix"), {}),
+        W(CallIdOf(ECallFamily::Es1, "glMatrixMode"), {0x1702})};
     for (int i = 0; i < 100; ++i)
-        calls.push_back(W(3113, {}));
+        calls.push_back(W(CallIdOf(ECallFamily::Es1, "glPushMatrix"), {}));
     const SEs1State before = s;
     ApplyAll(calls, s);
     EXPECT_EQ(s.lightingStamp, 0u);
@@ -159,10 +184,14 @@ TEST(Es1Hostile, FixedEffectsIgnoreIndicesOutsideTheirArrays)
 
 TEST(Es1Hostile, VectorCountsLargerThanTheRecordFailTheRecord)
 {
-    for (uint16_t id : {3076, 3080, 3090, 3105, 3128, 3130, 3132}) {
+    for (uint16_t id : {CallIdOf(ECallFamily::Es1, "glLightModelfv"), CallIdOf(ECallFamily::Es1, "glLightfv"),
+                        CallIdOf(ECallFamily::Es1, "glMaterialfv"), CallIdOf(ECallFamily::Es1, "glPointParameterfv"),
+                        CallIdOf(ECallFamily::Es1, "glTexEnvfv"), CallIdOf(ECallFamily::Es1, "glTexEnviv"),
+                        CallIdOf(ECallFamily::Es1, "glTexEnvxv")}) {
         SPayload p;
         p.U32(0).U32(0x4000).U32(0x1200);
-        if (id == 3076 || id == 3105)
+        if (id == CallIdOf(ECallFamily::Es1, "glLightModelfv") ||
+            id == CallIdOf(ECallFamily::Es1, "glPointParameterfv"))
             p.bytes.resize(8);  // one enum before the array
         p.Ptr(0x10).U32(0xFFFFFFFF).F(1);
         EXPECT_THROW(BuildCall(id, p.bytes, true), std::logic_error) << id;

@@ -2,6 +2,7 @@
 // Call builders for the ES 1.1 state tests: ids, payloads, and a runner that applies a sequence
 // of calls to a state, each with its position in the sequence as the frame number (so a change
 // stamp names the call that wrote it).
+#include "CallQueries.h"
 #include "Es1Records.h"
 #include "Es2TestSupport.h"
 
@@ -16,12 +17,32 @@ using es2test::SPayload;
 using es2test::SReadCall;
 
 enum : uint16_t {
-    kActiveTexture = 3001, kBindBuffer = 3004, kBindTexture = 3005, kBufferData = 3007, kBufferSubData = 3008,
-    kClientActiveTexture = 3015, kColorPointer = 3022, kCompressedTexImage2D = 3023, kDisableClientState = 3035,
-    kEnableClientState = 3039, kNormalPointer = 3100, kPixelStorei = 3103, kTexCoordPointer = 3126,
-    kTexEnvf = 3127, kTexEnvi = 3129, kTexEnvx = 3131, kTexImage2D = 3133, kVertexPointer = 3143,
-    kPointSizePointer = 3145, kTexParameterf = 3134, kTexParameterfv = 3135, kTexParameteri = 3136,
-    kTexParameteriv = 3137, kTexParameterx = 3138, kTexParameterxv = 3139, kTexSubImage2D = 3140,
+    kActiveTexture = CallIdOf(ECallFamily::Es1, "glActiveTexture"),
+    kBindBuffer = CallIdOf(ECallFamily::Es1, "glBindBuffer"),
+    kBindTexture = CallIdOf(ECallFamily::Es1, "glBindTexture"),
+    kBufferData = CallIdOf(ECallFamily::Es1, "glBufferData"),
+    kBufferSubData = CallIdOf(ECallFamily::Es1, "glBufferSubData"),
+    kClientActiveTexture = CallIdOf(ECallFamily::Es1, "glClientActiveTexture"),
+    kColorPointer = CallIdOf(ECallFamily::Es1, "glColorPointer"),
+    kCompressedTexImage2D = CallIdOf(ECallFamily::Es1, "glCompressedTexImage2D"),
+    kDisableClientState = CallIdOf(ECallFamily::Es1, "glDisableClientState"),
+    kEnableClientState = CallIdOf(ECallFamily::Es1, "glEnableClientState"),
+    kNormalPointer = CallIdOf(ECallFamily::Es1, "glNormalPointer"),
+    kPixelStorei = CallIdOf(ECallFamily::Es1, "glPixelStorei"),
+    kTexCoordPointer = CallIdOf(ECallFamily::Es1, "glTexCoordPointer"),
+    kTexEnvf = CallIdOf(ECallFamily::Es1, "glTexEnvf"),
+    kTexEnvi = CallIdOf(ECallFamily::Es1, "glTexEnvi"),
+    kTexEnvx = CallIdOf(ECallFamily::Es1, "glTexEnvx"),
+    kTexImage2D = CallIdOf(ECallFamily::Es1, "glTexImage2D"),
+    kVertexPointer = CallIdOf(ECallFamily::Es1, "glVertexPointer"),
+    kPointSizePointer = CallIdOf(ECallFamily::Es1, "glPointSizePointerOES"),
+    kTexParameterf = CallIdOf(ECallFamily::Es1, "glTexParameterf"),
+    kTexParameterfv = CallIdOf(ECallFamily::Es1, "glTexParameterfv"),
+    kTexParameteri = CallIdOf(ECallFamily::Es1, "glTexParameteri"),
+    kTexParameteriv = CallIdOf(ECallFamily::Es1, "glTexParameteriv"),
+    kTexParameterx = CallIdOf(ECallFamily::Es1, "glTexParameterx"),
+    kTexParameterxv = CallIdOf(ECallFamily::Es1, "glTexParameterxv"),
+    kTexSubImage2D = CallIdOf(ECallFamily::Es1, "glTexSubImage2D"),
 };
 
 inline constexpr uint32_t kTex0 = 0x84C0, kTexture2D = 0x0DE1, kRgba = 0x1908, kUbyte = 0x1401, kFloat = 0x1406;

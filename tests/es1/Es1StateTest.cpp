@@ -3,6 +3,7 @@
 // every ES 1.1 effect keeps (units outside the 32 tracked ones change nothing, an effect that
 // writes a stamp returns true, captured bytes are shared and never written) and the mended
 // faults (sub-data copies only the held bytes, image sizes computed in 64 bits).
+#include "CallQueries.h"
 #include "Es1StateCalls.h"
 
 #include "data/TraceData.h"
@@ -395,9 +396,9 @@ TEST(Es1State, UnitEffectsCheckTheUnitThemselves)
 class CSwap : public CApiCall
 {
 public:
-    CSwap() : CApiCall(nullptr) { m_apiKind = kApiEgl, m_callId = 1022; }
+    CSwap() : CApiCall(nullptr) { m_apiKind = kApiEgl, m_callId = CallIdOf(ECallFamily::Egl, "eglSwapBuffers"); }
     const char* GetName() const override { return "eglSwapBuffers"; }
-    int GetId() const override { return 1022; }
+    int GetId() const override { return CallIdOf(ECallFamily::Egl, "eglSwapBuffers"); }
     const char* GetCategory() const override { return ""; }
     bool RecordedSuccess() const override { return true; }
 };

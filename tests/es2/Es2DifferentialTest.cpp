@@ -3,6 +3,7 @@
 // call Mesa rejects is recorded with its error and, as in a loaded trace, changes no tracked
 // state). Then the tracked fields are compared with Mesa's glGet* answers. Fields where the
 // tracker deliberately differs from GL are listed in kDeliberateDifferences with the reason.
+#include "CallQueries.h"
 #include "Es2StateCalls.h"
 #include "GlesContext.h"
 
@@ -192,7 +193,10 @@ void CSequence::SetUpProgram()
         });
         Do(kCompileShader, [&] { m_gl.glCompileShader(shaders[i]); return SPayload().U32(shaders[i]); });
     }
-    Do(2026, [&] { m_program = m_gl.glCreateProgram(); return SPayload().U32(m_program); });
+    Do(CallIdOf(ECallFamily::Es2, "glCreateProgram"), [&] {
+        m_program = m_gl.glCreateProgram();
+        return SPayload().U32(m_program);
+    });
     for (uint32_t shader : shaders)
         Do(kAttachShader, [&] { m_gl.glAttachShader(m_program, shader); return SPayload().U32(m_program).U32(shader); });
     for (uint32_t index : {0u, 1u}) {
@@ -233,7 +237,10 @@ void CSequence::Step()
         if (m_random() % 2)
             Do(kBlendFunc, [&] { gl.glBlendFunc(a, b); return SPayload().U32(a).U32(b); });
         else
-            Do(2012, [&] { gl.glBlendFuncSeparate(a, b, c, d); return SPayload().Words({a, b, c, d}); });
+            Do(CallIdOf(ECallFamily::Es2, "glBlendFuncSeparate"), [&] {
+                gl.glBlendFuncSeparate(a, b, c, d);
+                return SPayload().Words({a, b, c, d});
+            });
         break;
     }
     case 3: {
@@ -244,7 +251,7 @@ void CSequence::Step()
     case 4: {
         const float v[4] = {Unit(), Unit(), Unit(), Unit()};
         const bool blend = m_random() % 2;
-        Do(blend ? 2008 : kClearColor, [&] {
+        Do(blend ? CallIdOf(ECallFamily::Es2, "glBlendColor") : kClearColor, [&] {
             (blend ? gl.glBlendColor : gl.glClearColor)(v[0], v[1], v[2], v[3]);
             return SPayload().F(v[0]).F(v[1]).F(v[2]).F(v[3]);
         });
@@ -256,8 +263,8 @@ void CSequence::Step()
         const float n = Unit(), f = Unit(), clear = Unit();
         Do(kDepthFunc, [&] { gl.glDepthFunc(func); return SPayload().U32(func); });
         Do(kDepthMask, [&] { gl.glDepthMask(uint8_t(mask)); return SPayload().U32(mask); });
-        Do(2038, [&] { gl.glDepthRangef(n, f); return SPayload().F(n).F(f); });
-        Do(2018, [&] { gl.glClearDepthf(clear); return SPayload().F(clear); });
+        Do(CallIdOf(ECallFamily::Es2, "glDepthRangef"), [&] { gl.glDepthRangef(n, f); return SPayload().F(n).F(f); });
+        Do(CallIdOf(ECallFamily::Es2, "glClearDepthf"), [&] { gl.glClearDepthf(clear); return SPayload().F(clear); });
         break;
     }
     case 6: {
@@ -265,17 +272,26 @@ void CSequence::Step()
                                uint32_t(m_random() % 2)};
         const int32_t stencil = Between(0, 255);
         Do(kColorMask, [&] { gl.glColorMask(uint8_t(m[0]), uint8_t(m[1]), uint8_t(m[2]), uint8_t(m[3])); return SPayload().Words({m[0], m[1], m[2], m[3]}); });
-        Do(2019, [&] { gl.glClearStencil(stencil); return SPayload().U32(uint32_t(stencil)); });
+        Do(CallIdOf(ECallFamily::Es2, "glClearStencil"), [&] {
+            gl.glClearStencil(stencil);
+            return SPayload().U32(uint32_t(stencil));
+        });
         break;
     }
     case 7: {
         const uint32_t cull = Pick({0x404, 0x405, 0x408}), front = Pick({0x900, 0x901});
         const float factor = Unit() * 4 - 2, units = Unit() * 4 - 2, coverage = Unit();
         const uint32_t invert = m_random() % 2;
-        Do(2028, [&] { gl.glCullFace(cull); return SPayload().U32(cull); });
-        Do(2049, [&] { gl.glFrontFace(front); return SPayload().U32(front); });
-        Do(2092, [&] { gl.glPolygonOffset(factor, units); return SPayload().F(factor).F(units); });
-        Do(2096, [&] { gl.glSampleCoverage(coverage, uint8_t(invert)); return SPayload().F(coverage).U32(invert); });
+        Do(CallIdOf(ECallFamily::Es2, "glCullFace"), [&] { gl.glCullFace(cull); return SPayload().U32(cull); });
+        Do(CallIdOf(ECallFamily::Es2, "glFrontFace"), [&] { gl.glFrontFace(front); return SPayload().U32(front); });
+        Do(CallIdOf(ECallFamily::Es2, "glPolygonOffset"), [&] {
+            gl.glPolygonOffset(factor, units);
+            return SPayload().F(factor).F(units);
+        });
+        Do(CallIdOf(ECallFamily::Es2, "glSampleCoverage"), [&] {
+            gl.glSampleCoverage(coverage, uint8_t(invert));
+            return SPayload().F(coverage).U32(invert);
+        });
         break;
     }
     case 8: {
@@ -424,7 +440,12 @@ void CSequence::Step()
         const float v[6] = {Unit(), Unit(), Unit(), Unit(), Unit(), Unit()};
         switch (m_random() % 5) {
         case 0: Do(kUniform4f, [&] { gl.glUniform4f(m_locations["u_v4"], v[0], v[1], v[2], v[3]); return SPayload().U32(uint32_t(m_locations["u_v4"])).F(v[0]).F(v[1]).F(v[2]).F(v[3]); }); break;
-        case 1: Do(2112, [&] { gl.glUniform1f(m_locations["u_f"], v[0]); return SPayload().U32(uint32_t(m_locations["u_f"])).F(v[0]); }); break;
+        case 1:
+            Do(CallIdOf(ECallFamily::Es2, "glUniform1f"), [&] {
+                gl.glUniform1f(m_locations["u_f"], v[0]);
+                return SPayload().U32(uint32_t(m_locations["u_f"])).F(v[0]);
+            });
+            break;
         case 2: Do(kUniform1i, [&] { gl.glUniform1i(m_locations["u_i"], int32_t(v[0] * 100)); return SPayload().U32(uint32_t(m_locations["u_i"])).U32(uint32_t(int32_t(v[0] * 100))); }); break;
         case 3: Do(kUniformMatrix2fv, [&] { gl.glUniformMatrix2fv(m_locations["u_m2"], 1, 0, v); return SPayload().U32(uint32_t(m_locations["u_m2"])).U32(1).U32(0).Ptr(0x10).U32(1).F(v[0]).F(v[1]).F(v[2]).F(v[3]); }); break;
         default: Do(kUniform3fv, [&] { gl.glUniform3fv(m_locations["u_v3"], 2, v); SPayload p; p.U32(uint32_t(m_locations["u_v3"])).U32(2).Ptr(0x10).U32(2); for (float f : v) p.F(f); return p; });
@@ -435,7 +456,12 @@ void CSequence::Step()
         const uint32_t index = m_random() % 3;
         switch (m_random() % 3) {
         case 0: Do(kEnableVertexAttribArray, [&] { gl.glEnableVertexAttribArray(index); return SPayload().U32(index); }); break;
-        case 1: Do(2040, [&] { gl.glDisableVertexAttribArray(index); return SPayload().U32(index); }); break;
+        case 1:
+            Do(CallIdOf(ECallFamily::Es2, "glDisableVertexAttribArray"), [&] {
+                gl.glDisableVertexAttribArray(index);
+                return SPayload().U32(index);
+            });
+            break;
         default: {
             const int32_t size = Between(1, 4), stride = Between(0, 4) * 4;
             const uint64_t offset = uint64_t(Between(0, 8)) * 4;

@@ -1,5 +1,6 @@
 // The draw calls, case by case: where the captured block run starts and stops, what the index
 // argument lists, and that block headers are measured on the stream whatever the pointer width.
+#include "CallQueries.h"
 #include "Es2Records.h"
 #include "Es2TestSupport.h"
 
@@ -9,7 +10,8 @@ using namespace es2test;
 
 namespace {
 
-constexpr uint16_t kDrawArrays = 2041, kDrawElements = 2042;
+constexpr uint16_t kDrawArrays = CallIdOf(ECallFamily::Es2, "glDrawArrays"),
+                   kDrawElements = CallIdOf(ECallFamily::Es2, "glDrawElements");
 constexpr uint32_t kTriangles = 4, kUnsignedShort = 0x1403;
 
 SPayload Arrays(int ptr)

@@ -1,5 +1,6 @@
 // ES 2.0 records over bad input: null pointers with counts, counts larger than the record,
 // records shorter than their layout, 8-byte pointer tables. Nothing may read outside its record.
+#include "CallQueries.h"
 #include "Es2TestSupport.h"
 
 #include "Es2Records.h"
@@ -25,13 +26,15 @@ TEST(Es2Hostile, NullPointersWithCountsReadNoElements)
         uint64_t consumed;
         const char* listing;
     } cases[] = {
-        {2031, [] { return SPayload{}.U32(0).U32(5).Ptr(0).U32(5).bytes; }, 16,
-         "glDeleteTextures(n=5, textures=NULL) ==> -"},
-        {2099, [] { return SPayload{}.U32(0).U32(3).U32(2).Ptr(0).U32(2).Ptr(0).U32(2).bytes; }, 28,
+        {CallIdOf(ECallFamily::Es2, "glDeleteTextures"), [] { return SPayload{}.U32(0).U32(5).Ptr(0).U32(5).bytes; },
+         16, "glDeleteTextures(n=5, textures=NULL) ==> -"},
+        {CallIdOf(ECallFamily::Es2, "glShaderSource"),
+         [] { return SPayload{}.U32(0).U32(3).U32(2).Ptr(0).U32(2).Ptr(0).U32(2).bytes; }, 28,
          "glShaderSource(shader=3, count=2, string=NULL, length=NULL) ==> -"},
-        {2066, [] { return SPayload{}.U32(0).U32(3).U32(64).Ptr(0).U32(1).Ptr(0).U32(5).bytes; }, 28,
+        {CallIdOf(ECallFamily::Es2, "glGetProgramInfoLog"),
+         [] { return SPayload{}.U32(0).U32(3).U32(64).Ptr(0).U32(1).Ptr(0).U32(5).bytes; }, 28,
          "glGetProgramInfoLog(program=3, bufsize=64, length=NULL, infolog=NULL) ==> -"},
-        {2140, [] { return SPayload{}.U32(0).U32(1).Ptr(0).bytes; }, 12,
+        {CallIdOf(ECallFamily::Es2, "glVertexAttrib4fv"), [] { return SPayload{}.U32(0).U32(1).Ptr(0).bytes; }, 12,
          "glVertexAttrib4fv(index=1, values=NULL) ==> -"},
     };
     for (const auto& c : cases) {
@@ -50,7 +53,9 @@ TEST(Es2Hostile, CountsLargerThanTheRecordFailTheRecordWithoutAllocating)
         {SPayload{}.U32(0).U32(1).U32(2).Ptr(0x10).U32(0x7FFFFFFF).bytes},                   // glShaderSource
         {SPayload{}.U32(0).U32(1).U32(1).U32(0).Ptr(0x10).U32(0x10000000).bytes},            // glUniformMatrix4fv
     };
-    const uint16_t ids[] = {2054, 2013, 2099, 2130};
+    const uint16_t ids[] = {CallIdOf(ECallFamily::Es2, "glGenTextures"), CallIdOf(ECallFamily::Es2, "glBufferData"),
+                            CallIdOf(ECallFamily::Es2, "glShaderSource"),
+                            CallIdOf(ECallFamily::Es2, "glUniformMatrix4fv")};
     for (size_t i = 0; i < std::size(ids); ++i)
         EXPECT_THROW(BuildCall(ids[i], payloads[i][0], true), std::logic_error) << ids[i];
 }
@@ -96,11 +101,13 @@ TEST(Es2Hostile, RecordsShorterThanTheirLayoutNeverReadPastTheirEnd)
 TEST(Es2Hostile, TheLoaderFindsTheRecordsAfterShortOnes)
 {
     const std::string path = TempPath("short_records.xqft");
-    WriteTrace(path,
-               {{2142, SPayload().U32(0).U32(7).U32(8).bytes},
-                {2041, SPayload().Words({0, 4, 0, 3}).Block(0x10, 48).Ptr(0x20).U32(4000).Raw(std::vector<uint8_t>(48, 1)).bytes},
-                {2142, SPayload().Words({0, 1, 2, 3, 4}).bytes}},
-               true);
+    WriteTrace(
+        path,
+        {{CallIdOf(ECallFamily::Es2, "glViewport"), SPayload().U32(0).U32(7).U32(8).bytes},
+         {CallIdOf(ECallFamily::Es2, "glDrawArrays"),
+          SPayload().Words({0, 4, 0, 3}).Block(0x10, 48).Ptr(0x20).U32(4000).Raw(std::vector<uint8_t>(48, 1)).bytes},
+         {CallIdOf(ECallFamily::Es2, "glViewport"), SPayload().Words({0, 1, 2, 3, 4}).bytes}},
+        true);
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
     EXPECT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
@@ -123,7 +130,10 @@ TEST(Es2Hostile, ADrawOfManyEmptyBlocksLoadsInLinearTime)
         draw.Ptr(0x1000 + i).U32(0);
     draw.Block(0x20, 96);
     const std::string path = TempPath("many_blocks.xqft");
-    WriteTrace(path, {{2041, draw.bytes}, {2142, SPayload().Words({0, 1, 2, 3, 4}).bytes}}, true);
+    WriteTrace(path,
+               {{CallIdOf(ECallFamily::Es2, "glDrawArrays"), draw.bytes},
+                {CallIdOf(ECallFamily::Es2, "glViewport"), SPayload().Words({0, 1, 2, 3, 4}).bytes}},
+               true);
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);
     ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
@@ -142,7 +152,8 @@ TEST(Es2Hostile, ADrawOfManyEmptyBlocksLoadsInLinearTime)
 TEST(Es2Hostile, AShortRecordReadsMissingValuesAsZero)
 {
     // glViewport cut after x: y, width and height read as 0.
-    SReadCall r = BuildCall(2142, SPayload{}.U32(0).U32(7).U32(8).U32(9).U32(10).bytes, true, 4, 11, 8);
+    SReadCall r = BuildCall(CallIdOf(ECallFamily::Es2, "glViewport"),
+                            SPayload{}.U32(0).U32(7).U32(8).U32(9).U32(10).bytes, true, 4, 11, 8);
     EXPECT_EQ(r.consumed, 8u);
     EXPECT_EQ(Describe(*r.call, 1), "glViewport(x=7, y=0, width=0, height=0) ==> -");
 }

@@ -1,4 +1,5 @@
 #include "Es2TestSupport.h"
+#include "CallQueries.h"
 
 #include "Es2Factory.h"
 #include "data/TraceData.h"
@@ -224,7 +225,7 @@ SCall SwapBuffers(uint32_t frame, uint32_t width, uint32_t height, const std::ve
     SPayload p;
     p.Words({0x3000, 1, 1, 2, frame, width, height}).Ptr(rgba.empty() ? 0 : 0x1000).U32(uint32_t(rgba.size()));
     p.bytes.insert(p.bytes.end(), rgba.begin(), rgba.end());
-    return {1022, p};
+    return {CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), p};
 }
 
 void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool dataIncluded, bool frameImages)
@@ -232,7 +233,7 @@ void WriteCalls(const std::string& path, const std::vector<SCall>& calls, bool d
     std::vector<std::pair<uint16_t, std::vector<uint8_t>>> records;
     for (const SCall& c : calls) {
         SPayload p;
-        if (c.id != 1022)
+        if (c.id != CallIdOf(ECallFamily::Egl, "eglSwapBuffers"))
             p.U32(0);  // the recorded GL error
         p.bytes.insert(p.bytes.end(), c.payload.bytes.begin(), c.payload.bytes.end());
         records.emplace_back(c.id, std::move(p.bytes));

@@ -5,6 +5,7 @@
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
 #include "data/TraceData.h"
+#include "CallQueries.h"
 
 namespace {
 // A call of a given API kind and id whose effect bumps one visible field of its state record.
@@ -40,7 +41,7 @@ private:
     bool m_changes;
 };
 
-constexpr uint16_t kSwap = 1022;
+constexpr uint16_t kSwap = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
 CApiCall* Es2(uint32_t err = 0) { return new CStubCall(kApiEs2, 2001, err); }
 CApiCall* Egl(bool changes = true) { return new CStubCall(kApiEgl, 1029, 0, changes); }
 CApiCall* Swap() { return new CStubCall(kApiEgl, kSwap, 0, false); }

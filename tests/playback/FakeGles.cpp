@@ -3,9 +3,9 @@
 // Es2Calls.def (of the hand-written rows, which include glDrawArrays, only glShaderSource is named below).
 #define XQF_FAKE_CONCAT2(a, b) a##b
 #define XQF_FAKE_CONCAT(a, b) XQF_FAKE_CONCAT2(a, b)
-#define XQF_FAKE(Id, Function)                                                                            \
-    extern "C" void XQF_FAKE_CONCAT(xqftFake, Id)() __asm__(Function);                                    \
-    extern "C" void XQF_FAKE_CONCAT(xqftFake, Id)() {}
+#define XQF_FAKE(Tag, Function)                                                                           \
+    extern "C" void XQF_FAKE_CONCAT(xqftFake, Tag)() __asm__(Function);                                   \
+    extern "C" void XQF_FAKE_CONCAT(xqftFake, Tag)() {}
 
 // Each function once, from the row of its first layout (every ES 2.0 function has one from version 1).
 #define XQF_FAKE_ROW(Class, Id, FirstVersion, Function, ...) XQF_FAKE_V##FirstVersion(Id, Function)
@@ -17,4 +17,4 @@
 #define XQF_NAMED XQF_FAKE_ROW
 #include "Es2Calls.def"
 
-XQF_FAKE(2099, "glShaderSource")
+XQF_FAKE(ShaderSource, "glShaderSource")

@@ -18,6 +18,7 @@
 
 #include <memory>
 
+#include "CallQueries.h"
 #include "Es2StateCalls.h"
 #include "ShaderEditController.h"
 #include "TraceController.h"
@@ -125,9 +126,10 @@ TEST_F(DocksScreen, ChangedRowsAreRedAndTextureIconsShowTheirColour)
                                      uint8_t(kTextureColour.blue()), 255});
     // Calls 1-2 bind and upload the texture, 3 and 4 clear, 5 enables GL_BLEND, 6 clears.
     CTraceController::Instance()->SLTOpenTrace(
-        Write("states.xqft", {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 16, 16, kUbyte, texels),
-                              W(2016, {0x4000}), W(2016, {0x4000}), W(kEnable, {0x0BE2}), W(2016, {0x4000}),
-                              SwapBuffers(1)}));
+        Write("states.xqft",
+              {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 16, 16, kUbyte, texels),
+               W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}), W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}),
+               W(kEnable, {0x0BE2}), W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}), SwapBuffers(1)}));
     auto* list = window->findChild<CViewCallsFrame*>();
     auto* states = window->findChild<CStatesWidget*>();
     auto* state = window->findChild<CRenderStateWidget*>();
@@ -173,8 +175,9 @@ TEST_F(DocksScreen, FrameImageIsUprightAndSummaryRowsShowTheirMarks)
             rgba.insert(rgba.end(), recordedRow == h - 1 ? std::initializer_list<uint8_t>{0, 200, 0, 255}
                                                          : std::initializer_list<uint8_t>{0, 0, 200, 255});
     CTraceController::Instance()->SLTOpenTrace(
-        Write("frames.xqft", {W(2016, {0x4000}), W(2016, {0x4000}), W(kEnable, {0x0BE2}), W(kDepthFunc, {0x0203}),
-                              SwapBuffers(1, w, h, rgba)},
+        Write("frames.xqft",
+              {W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}), W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}),
+               W(kEnable, {0x0BE2}), W(kDepthFunc, {0x0203}), SwapBuffers(1, w, h, rgba)},
               true));
     auto* viewers = window->findChild<CDataViewerWidget*>();
     auto* frames = window->findChild<CFrameBufferWidget*>();
@@ -220,7 +223,10 @@ TEST_F(DocksScreen, Es1PageMarksTheEnabledAlphaTestRed)
 {
     // ES 1.1 calls: 1 and 2 clear, 3 enables GL_ALPHA_TEST, 4 clears.
     CTraceController::Instance()->SLTOpenTrace(
-        Write("es1.xqft", {W(3009, {0x4000}), W(3009, {0x4000}), W(3038, {0x0BC0}), W(3009, {0x4000}), SwapBuffers(1)}));
+        Write("es1.xqft",
+              {W(CallIdOf(ECallFamily::Es1, "glClear"), {0x4000}), W(CallIdOf(ECallFamily::Es1, "glClear"), {0x4000}),
+               W(CallIdOf(ECallFamily::Es1, "glEnable"), {0x0BC0}), W(CallIdOf(ECallFamily::Es1, "glClear"), {0x4000}),
+               SwapBuffers(1)}));
     auto* list = window->findChild<CViewCallsFrame*>();
     auto* states = window->findChild<CStatesWidget*>();
     auto* state = window->findChild<CRenderStateWidget*>();

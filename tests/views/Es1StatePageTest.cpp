@@ -2,6 +2,7 @@
 // call by call: the default page, what each kind of change marks red (and what it must not mark),
 // a float that is NaN, 32 units in use; and `xqft-dump state-page` on a trace of both APIs (the
 // ES 1.1 page keeps only its own groups) and on one of EGL calls only.
+#include "CallQueries.h"
 #include "Es1StateCalls.h"
 #include "Es1StateRows.h"
 #include "StateAtCall.h"
@@ -17,7 +18,7 @@ using es1calls::F;
 
 namespace {
 
-const es2test::SCall kClear = W(3009, {0x4000});
+const es2test::SCall kClear = W(CallIdOf(ECallFamily::Es1, "glClear"), {0x4000});
 
 // The ES 1.1 page shown for call `now` after the page of call `before` (0: frame 1's start).
 std::string Page(CTraceData& trace, int now, int before = 0)
@@ -83,10 +84,19 @@ TEST(Es1StatePage, ChangesMarkTheirRowAndHeaderAndNothingElse)
     // 1 clear, 2 enable GL_ALPHA_TEST, 3 fog hint, 4 fog density, 5 plane 2, 6 depth function, 7 spot
     // cutoff of light 3, 8 a NaN fog density, 9 clear, 10 an OES framebuffer bound on this ES 1.1
     // context (selector 1), 11 clear.
-    CTraceData& trace = Load({kClear, W(3038, {0x0BC0}), W(3071, {0x0C54, 0x1102}), W(3042, {0x0B62, F(0.25f)}),
-                              {3016, es2test::SPayload().U32(0x3002).Ptr(0x10).F(1).F(2).F(3).F(4)},
-                              W(3030, {0x0203}), W(3079, {0x4003, 0x1206, F(45)}), W(3042, {0x0B62, 0x7FC00000}),
-                              kClear, W(4022, {1, 0x8D40, 5}), kClear, es2test::SwapBuffers()});
+    CTraceData& trace = Load(
+        {kClear,
+         W(CallIdOf(ECallFamily::Es1, "glEnable"), {0x0BC0}),
+         W(CallIdOf(ECallFamily::Es1, "glHint"), {0x0C54, 0x1102}),
+         W(CallIdOf(ECallFamily::Es1, "glFogf"), {0x0B62, F(0.25f)}),
+         {CallIdOf(ECallFamily::Es1, "glClipPlanef"), es2test::SPayload().U32(0x3002).Ptr(0x10).F(1).F(2).F(3).F(4)},
+         W(CallIdOf(ECallFamily::Es1, "glDepthFunc"), {0x0203}),
+         W(CallIdOf(ECallFamily::Es1, "glLightf"), {0x4003, 0x1206, F(45)}),
+         W(CallIdOf(ECallFamily::Es1, "glFogf"), {0x0B62, 0x7FC00000}),
+         kClear,
+         W(CallIdOf(ECallFamily::Ext, "glBindFramebufferOES"), {1, 0x8D40, 5}),
+         kClear,
+         es2test::SwapBuffers()});
     struct SCase
     {
         const char* what;
@@ -111,8 +121,9 @@ TEST(Es1StatePage, ChangesMarkTheirRowAndHeaderAndNothingElse)
         EXPECT_EQ(Marked(Page(trace, c.now, c.before)), c.marked) << c.what;
 
     // 1 clear, 2 a translation in fixed point, 3 a push, 4 the viewport.
-    CTraceData& matrices = Load({kClear, W(3142, {0x10000, 0x20000, 0x8000}), W(3113, {}), W(3144, {1, 2, 30, 40}),
-                                 es2test::SwapBuffers()});
+    CTraceData& matrices = Load({kClear, W(CallIdOf(ECallFamily::Es1, "glTranslatex"), {0x10000, 0x20000, 0x8000}),
+                                 W(CallIdOf(ECallFamily::Es1, "glPushMatrix"), {}),
+                                 W(CallIdOf(ECallFamily::Es1, "glViewport"), {1, 2, 30, 40}), es2test::SwapBuffers()});
     const SCase matrixCases[] = {
         {"a translation marks the model-view's top", 2, 1, {"Matrices", "GL_MODELVIEW (1): 1,0,0,0,0,1,0,0,0,0,1,0,1,2,0.5,1"}},
         {"a push marks its stack's depth", 3, 2, {"Matrices", "GL_MODELVIEW (2): 1,0,0,0,0,1,0,0,0,0,1,0,1,2,0.5,1"}},
@@ -124,7 +135,8 @@ TEST(Es1StatePage, ChangesMarkTheirRowAndHeaderAndNothingElse)
 
 TEST(Es1StatePage, ThirtyTwoUnitsInUseGiveThirtyTwoBlocks)
 {
-    CTraceData& trace = Load({W(3001, {0x84C0 + 31}), kClear, es2test::SwapBuffers()});
+    CTraceData& trace =
+        Load({W(CallIdOf(ECallFamily::Es1, "glActiveTexture"), {0x84C0 + 31}), kClear, es2test::SwapBuffers()});
     const std::string page = Page(trace, 2);
     const std::string texEnv = Group(page, "TexEnv"), bind = Group(page, "Bind");
     size_t blocks = 0, units = 0;
@@ -146,7 +158,7 @@ std::string DumpPage(const std::string& path, int call)
 TEST(Es1StatePage, BesideEs2TheEs1PageKeepsItsOwnGroups)
 {
     const std::string both = es2test::TempPath("both.xqft");
-    es2test::WriteCalls(both, {kClear, W(2016, {0x4000}), es2test::SwapBuffers()});
+    es2test::WriteCalls(both, {kClear, W(CallIdOf(ECallFamily::Es2, "glClear"), {0x4000}), es2test::SwapBuffers()});
     EXPECT_EQ(Headers(DumpPage(both, 2)),
               (std::vector<std::string>{"TexEnv", "Lights", "Fog", "ClipPlanes", "Matrices", "Bind", "Enabled", "Hints", "Program",
                                         "Blend", "Misc", "Stencil"}));

@@ -1,6 +1,7 @@
 // The ES 2.0 page of the state tree, through the row table and without widgets, on traces written
 // call by call and loaded by the reader: the default page as a whole, and what each kind of change
 // marks red (and what it must not mark).
+#include "CallQueries.h"
 #include "Es2StateCalls.h"
 #include "Es2StateRows.h"
 #include "StateAtCall.h"
@@ -22,7 +23,7 @@ namespace {
 SCall Swap() { return SwapBuffers(); }
 
 const uint32_t kBlend = 0x0BE2, kClearBit = 0x4000, kCubeMap = 0x8513;
-SCall Clear() { return W(2016, {kClearBit}); }
+SCall Clear() { return W(CallIdOf(ECallFamily::Es2, "glClear"), {kClearBit}); }
 
 // The page shown for call `now` after the page of call `before` (0: frame 1's start).
 std::string Page(CTraceData& trace, int now, int before = 0)
@@ -149,7 +150,7 @@ TEST(Es2StatePage, ProgramRowsShowTheProgramItsShadersUniformsAndAttributes)
     const uint32_t vs = 1, fs = 2, program = 3;
     CTraceData& trace = Load({
         Ret(kCreateShader, vs, {0x8B31}), Ret(kCreateShader, fs, {0x8B30}),
-        Ret(2030, program, {}),  // glCreateProgram
+        Ret(CallIdOf(ECallFamily::Es2, "glCreateProgram"), program, {}),
         W(kAttachShader, {program, vs}), W(kAttachShader, {program, fs}),
         {kBindAttribLocation, SPayload().U32(program).U32(4).String(0x10, "a_pos")},
         W(kLinkProgram, {program}), W(kUseProgram, {program}),
@@ -178,9 +179,10 @@ TEST(Es2StatePage, ProgramRowsShowTheProgramItsShadersUniformsAndAttributes)
 
 TEST(Es2StatePage, VertexAttribArraysAreNamedByIndexAndMarkedWhenSwitched)
 {
-    CTraceData& trace = Load({W(kEnableVertexAttribArray, {3}), W(kEnableVertexAttribArray, {0}),
-                              W(2040, {3}),  // glDisableVertexAttribArray
-                              Swap()});
+    CTraceData& trace =
+        Load({W(kEnableVertexAttribArray, {3}), W(kEnableVertexAttribArray, {0}),
+              W(CallIdOf(ECallFamily::Es2, "glDisableVertexAttribArray"), {3}),
+              Swap()});
     EXPECT_EQ(Group(Page(trace, 2, 1), "Misc").rfind(
                   "  *VertexAttrib: \n    (Attrib<3>: Enabled)\n    (Attrib<0>: Enabled)\n  Depth Range", 0),
               0u);
@@ -192,8 +194,9 @@ TEST(Es2StatePage, VertexAttribArraysAreNamedByIndexAndMarkedWhenSwitched)
 // this ES 2.0 context, selector 2): binding another object changes what the row lists.
 TEST(Es2StatePage, VertexAttribArraysAreTheBoundVertexArrays)
 {
-    CTraceData& trace = Load({W(kEnableVertexAttribArray, {0}), W(4007, {2, 5}),  // glBindVertexArrayOES(5)
-                              W(kEnableVertexAttribArray, {1}), W(4007, {2, 0}), Swap()});
+    constexpr uint16_t kBindVertexArray = CallIdOf(ECallFamily::Ext, "glBindVertexArrayOES");
+    CTraceData& trace = Load({W(kEnableVertexAttribArray, {0}), W(kBindVertexArray, {2, 5}),
+                              W(kEnableVertexAttribArray, {1}), W(kBindVertexArray, {2, 0}), Swap()});
     const auto row = [&](int call) {
         const std::string misc = Group(Page(trace, call, 1), "Misc");
         return misc.substr(0, misc.find("  Depth Range"));
