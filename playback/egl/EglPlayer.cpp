@@ -8,7 +8,7 @@
 #include "EglMaps.h"
 #include "Diagnostics.h"
 #include "PlayArgs.h"
-#include "PlayCase.h"
+#include "PlayRows.h"
 #include "Playback.h"
 #include "host/HostTables.h"
 
@@ -277,11 +277,7 @@ consteval Handler GenericOf()
 
 // ---- the hand-written cases -------------------------------------------------------------------------
 
-struct SCase
-{
-    uint16_t slot;
-    Handler play;
-};
+using SCase = playrows::TCase<SPlay>;
 
 #define XQF_CASE(fn) SCase{HostSlot(kEglHostNames, #fn), [](SPlay & p) -> EEnd
 
@@ -434,21 +430,14 @@ constexpr SCase kCases[] = {
 };
 #undef XQF_CASE
 
-// Every row of the host table's ids with its traits and its generic player.
-struct SRowPlay
-{
-    uint16_t id;
-    uint16_t traits;
-    bool asRecorded;     // (function addresses are not compared at compile time: the sanitizers keep them)
-    uint64_t signature;  // what the generic player hands over
-    Handler generic;
-};
+// Every row with its traits, its generic player and what that hands over.
+using SRowPlay = playrows::TRowPlay<SPlay>;
 
 template <class Record, uint16_t Traits>
 constexpr SRowPlay RowPlay()
 {
-    return {Record::kId, Traits, PlayedAsRecorded<Record, Traits>(), TRowItems<typename Record::ItemTuple>::Signature(),
-            GenericOf<Record, Traits>()};
+    return {Record::kId, Traits, PlayedAsRecorded<Record, Traits>(), GenericOf<Record, Traits>(),
+            TRowItems<typename Record::ItemTuple>::Signature()};
 }
 
 constexpr SRowPlay kRows[] = {
@@ -456,7 +445,7 @@ constexpr SRowPlay kRows[] = {
 #define XQF_RECORD XQF_PLAY_ROW
 #define XQF_EFFECT XQF_PLAY_ROW
 #define XQF_CUSTOM XQF_PLAY_ROW
-#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, 0, nullptr},
+#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, nullptr},
 #include "EglCalls.def"
 #undef XQF_RECORD
 #undef XQF_EFFECT
@@ -465,42 +454,12 @@ constexpr SRowPlay kRows[] = {
 #undef XQF_PLAY_ROW
 };
 
-// Every id of the host table is played one way: not replayed, by a hand-written case, or as
-// recorded, and then every layout of it the same way.
-consteval bool EveryRowPlayed()
-{
-    for (const SRowPlay& row : kRows) {
-        if (row.id < kEglHostFirstId || row.id >= kEglHostFirstId + kEglHostCount)
-            continue;  // the extensions after the host table's ids: no player takes them
-        const size_t slot = row.id - kEglHostFirstId;
-        int ways = (row.traits & trait::NotReplayed) ? 1 : 0;
-        for (const SCase& c : kCases)
-            ways += c.slot == slot;
-        if (ways > 1)
-            return false;
-        if (ways == 0) {
-            if (!row.asRecorded)
-                return false;
-            for (const SRowPlay& other : kRows)
-                if (other.id == row.id && (!other.asRecorded || other.signature != row.signature))
-                    return false;
-        }
-    }
-    return true;
-}
-static_assert(EveryRowPlayed(), "EglCalls.def: each EGL 1.4 row is not replayed, played by one case, or played as recorded");
+// The rows after the host table's ids (extensions) are played by no player.
+static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEglHostFirstId, kEglHostCount),
+              "EglCalls.def: each EGL 1.4 row is not replayed, played by one case, or played as recorded");
 
 // The handler of every slot; null for the ids not replayed.
-constexpr std::array<Handler, kEglHostCount> kHandlers = [] {
-    std::array<Handler, kEglHostCount> handlers{};
-    for (const SRowPlay& row : kRows)
-        if (row.id >= kEglHostFirstId && row.id < kEglHostFirstId + kEglHostCount && !handlers[row.id - kEglHostFirstId] &&
-            !(row.traits & trait::NotReplayed))
-            handlers[row.id - kEglHostFirstId] = row.generic;
-    for (const SCase& c : kCases)
-        handlers[c.slot] = c.play;
-    return handlers;
-}();
+constexpr auto kHandlers = playrows::HandlersOf<SPlay, kEglHostCount>(kRows, kCases, kEglHostFirstId, nullptr);
 
 } // namespace
 

@@ -7,6 +7,7 @@
 // host only when it holds every byte or value the host will read.
 #include "Diagnostics.h"
 #include "Es1Play.h"
+#include "PlayRows.h"
 #include "host/HostChecks.h"
 #include "maps/NameMaps.h"
 
@@ -166,21 +167,6 @@ struct TPlayItem<xqft::Block<Name, SPtr<T, A, B>>> : TFixedItem<SPtr<T, A, B>>
 {
 };
 
-// The position of the item called `name`, or -1. Each item of a generic row is listed at one
-// position, in row order.
-template <class Items, size_t... I>
-consteval int FindItem([[maybe_unused]] std::string_view name, std::index_sequence<I...>)
-{
-    int found = -1;
-    ((std::tuple_element_t<I, Items>::kName.view() == name && found < 0 ? found = int(I) : 0), ...);
-    return found;
-}
-template <class Items>
-consteval int FindItem(std::string_view name)
-{
-    return FindItem<Items>(name, std::make_index_sequence<std::tuple_size_v<Items>>{});
-}
-
 // Values the host reads for a parameter name (fog, light, light model, material, point parameter,
 // texture environment and texture parameter names share no name of different lengths); a name not
 // listed counts as four.
@@ -212,7 +198,7 @@ int64_t ValuesOfParameter(uint32_t pname)
 template <class Items>
 int64_t ValuesNeeded(SPlay& p)
 {
-    constexpr int n = FindItem<Items>("n"), pname = FindItem<Items>("pname");
+    constexpr int n = playrows::FindItem<Items>("n"), pname = playrows::FindItem<Items>("pname");
     if constexpr (n >= 0)
         return std::max<int64_t>(p.a.I32(size_t(n)), 0);
     else if constexpr (pname >= 0)
@@ -243,18 +229,10 @@ EEnd PlayAsRecorded(SPlay& p)
     return PlayItems<Items>(p, Record::kId, std::make_index_sequence<std::tuple_size_v<Items>>{});
 }
 
-template <class Items, size_t... I>
-consteval bool Playable(std::index_sequence<I...>)
-{
-    return (TPlayItem<std::tuple_element_t<I, Items>>::kPlayable && ...);
-}
-
-// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
 template <class Record, uint16_t Traits>
 consteval bool PlayedAsRecorded()
 {
-    using Items = typename Record::ItemTuple;
-    return (Traits & trait::NotReplayed) == 0 && Playable<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+    return playrows::PlayedAsRecorded<TPlayItem, Record, Traits>();
 }
 
 // The generic player of a row, or null when it does not play the row.
@@ -338,11 +316,7 @@ const uint32_t* RecordedNames(SPlay& p, GLsizei n, bool& refused)
 
 // ---- the hand-written cases -------------------------------------------------------------------------
 
-struct SCase
-{
-    uint16_t slot;
-    Handler play;
-};
+using SCase = playrows::TCase<SPlay>;
 
 #define XQF_CASE(fn) SCase{HostSlot(kEs1HostNames, #fn), [](SPlay & p) -> EEnd
 #define XQF_CALL(fn, play) SCase{HostSlot(kEs1HostNames, #fn), &play}
@@ -489,13 +463,7 @@ constexpr SCase kCases[] = {
 #undef XQF_CALL
 
 // Every row with its traits and its generic player.
-struct SRowPlay
-{
-    uint16_t id;
-    uint16_t traits;
-    bool asRecorded;  // (function addresses are not compared at compile time: the sanitizers keep them)
-    Handler generic;
-};
+using SRowPlay = playrows::TRowPlay<SPlay>;
 
 constexpr SRowPlay kRows[] = {
 #define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
@@ -512,36 +480,11 @@ constexpr SRowPlay kRows[] = {
 #undef XQF_PLAY_ROW
 };
 
-// Every id is played one way: not replayed, by a hand-written case, or as recorded.
-consteval bool EveryRowPlayed()
-{
-    if (std::size(kRows) != kEs1HostCount)
-        return false;
-    for (size_t i = 0; i < std::size(kRows); ++i) {
-        if (kRows[i].id != kEs1HostFirstId + i)
-            return false;
-        int ways = (kRows[i].traits & trait::NotReplayed) ? 1 : 0;
-        for (const SCase& c : kCases)
-            ways += c.slot == i;
-        if (ways == 0 && !kRows[i].asRecorded)
-            return false;
-        if (ways > 1)
-            return false;
-    }
-    return true;
-}
-static_assert(EveryRowPlayed(), "Es1Calls.def: each row is not replayed, played by one case, or played as recorded");
+static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEs1HostFirstId, kEs1HostCount),
+              "Es1Calls.def: each row is not replayed, played by one case, or played as recorded");
 
 // The handler of every slot; null for the ids not replayed.
-constexpr std::array<Handler, kEs1HostCount> kHandlers = [] {
-    std::array<Handler, kEs1HostCount> handlers{};
-    for (size_t i = 0; i < std::size(kRows); ++i)
-        if (!(kRows[i].traits & trait::NotReplayed))
-            handlers[i] = kRows[i].generic;
-    for (const SCase& c : kCases)
-        handlers[c.slot] = c.play;
-    return handlers;
-}();
+constexpr auto kHandlers = playrows::HandlersOf<SPlay, kEs1HostCount>(kRows, kCases, kEs1HostFirstId, nullptr);
 
 } // namespace
 

@@ -7,7 +7,7 @@
 // read), and the draws. Rows marked not replayed are passed over.
 #include "Diagnostics.h"
 #include "PlayArgs.h"
-#include "PlayCase.h"
+#include "PlayRows.h"
 #include "Playback.h"
 #include "host/DrawIndices.h"
 #include "host/HostChecks.h"
@@ -438,21 +438,6 @@ struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, Role::None>>
     }
 };
 
-// The position of the item called `name`, or -1. Each item of a generic row is listed at one
-// position, in row order.
-template <class Items, size_t... I>
-consteval int FindItem([[maybe_unused]] std::string_view name, std::index_sequence<I...>)
-{
-    int found = -1;
-    ((std::tuple_element_t<I, Items>::kName.view() == name && found < 0 ? found = int(I) : 0), ...);
-    return found;
-}
-template <class Items>
-consteval int FindItem(std::string_view name)
-{
-    return FindItem<Items>(name, std::make_index_sequence<std::tuple_size_v<Items>>{});
-}
-
 // The values of each element of the row's array, if it has one (0 without).
 template <class Items, size_t... I>
 consteval uint64_t PerElement(std::index_sequence<I...>)
@@ -465,7 +450,7 @@ template <class Items>
 uint64_t ValuesNeeded(SPlay& p)
 {
     constexpr uint64_t perElement = PerElement<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
-    constexpr int count = FindItem<Items>("count");
+    constexpr int count = playrows::FindItem<Items>("count");
     if constexpr (perElement == 0)
         return 0;
     else if constexpr (count >= 0)
@@ -496,18 +481,10 @@ EEnd PlayAsRecorded(SPlay& p)
     return PlayItems<Items>(p, Record::kId, std::make_index_sequence<std::tuple_size_v<Items>>{});
 }
 
-template <class Items, size_t... I>
-consteval bool Playable(std::index_sequence<I...>)
-{
-    return (TPlayItem<std::tuple_element_t<I, Items>>::kPlayable && ...);
-}
-
-// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
 template <class Record, uint16_t Traits>
 consteval bool PlayedAsRecorded()
 {
-    using Items = typename Record::ItemTuple;
-    return (Traits & trait::NotReplayed) == 0 && Playable<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+    return playrows::PlayedAsRecorded<TPlayItem, Record, Traits>();
 }
 
 // The generic player of a row, or null when it does not play the row.
@@ -524,11 +501,7 @@ using Names = SArrayPtr<TuintType<21>, 1, 1>;
 
 // ---- the hand-written cases ---------------------------------------------------------------------
 
-struct SEntry
-{
-    uint16_t slot;
-    Handler play;
-};
+using SEntry = playrows::TCase<SPlay>;
 
 #define XQF_SLOT(fn) HostSlot(kEs2HostNames, #fn)
 // A case of its own: XQF_CASE(glFoo) { ... return EEnd::...; }}
@@ -799,13 +772,7 @@ EEnd NotReplayed(SPlay&) { return EEnd::Common; }
 EEnd NotReplayedAtOnce(SPlay&) { return EEnd::Done; }
 
 // Every row with its traits and its generic player.
-struct SRowPlay
-{
-    uint16_t id;
-    uint16_t traits;
-    bool asRecorded;  // (function addresses are not compared at compile time: the sanitizers keep them)
-    Handler generic;
-};
+using SRowPlay = playrows::TRowPlay<SPlay>;
 
 constexpr SRowPlay kRows[] = {
 #define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
@@ -822,35 +789,25 @@ constexpr SRowPlay kRows[] = {
 #undef XQF_PLAY_ROW
 };
 
-// Every id is played one way: not replayed, by a hand-written case, or as recorded (then every
-// layout of it); only rows not replayed end at once.
-consteval bool EveryRowPlayed()
+static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kEntries, kEs2HostFirstId, kEs2HostCount),
+              "Es2Calls.def: each row is not replayed, played by one case, or played as recorded");
+
+// Only rows not replayed end at once.
+consteval bool EndAtOnceNotReplayed()
 {
-    for (const SRowPlay& row : kRows) {
-        const size_t slot = row.id - kEs2HostFirstId;
-        int ways = (row.traits & trait::NotReplayed) ? 1 : 0;
-        for (const SEntry& e : kEntries)
-            ways += e.slot == slot;
-        if (ways > 1 || (ways == 0 && !row.asRecorded))
-            return false;
-        for (uint16_t once : kEndAtOnce)
-            if (once == slot && !(row.traits & trait::NotReplayed))
+    for (uint16_t once : kEndAtOnce)
+        for (const SRowPlay& row : kRows)
+            if (row.id - kEs2HostFirstId == once && !(row.traits & trait::NotReplayed))
                 return false;
-    }
     return true;
 }
-static_assert(EveryRowPlayed(), "Es2Calls.def: each row is not replayed, played by one case, or played as recorded");
+static_assert(EndAtOnceNotReplayed(), "Es2Player.cpp: a row ending at once is not marked not replayed");
 
 // The handler of every slot; every function of the table has one.
-constexpr std::array<Handler, kEs2HostCount> kHandlers = [] {
-    std::array<Handler, kEs2HostCount> handlers{};
-    for (const SRowPlay& row : kRows)
-        if (!handlers[row.id - kEs2HostFirstId])
-            handlers[row.id - kEs2HostFirstId] = (row.traits & trait::NotReplayed) ? &NotReplayed : row.generic;
+constexpr auto kHandlers = [] {
+    auto handlers = playrows::HandlersOf<SPlay, kEs2HostCount>(kRows, kEntries, kEs2HostFirstId, &NotReplayed);
     for (uint16_t once : kEndAtOnce)
         handlers[once] = &NotReplayedAtOnce;
-    for (const SEntry& e : kEntries)
-        handlers[e.slot] = e.play;
     return handlers;
 }();
 
