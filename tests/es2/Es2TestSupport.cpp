@@ -28,7 +28,7 @@ namespace {
 
 std::string TempPrefix() { return "xqft_es2_" + std::to_string(getpid()) + "_"; }
 
-// Removes this process's temporary files once every test has run.
+// Removes this process's temporary files and folders once every test has run.
 class CTempFiles : public testing::Environment
 {
 public:
@@ -37,7 +37,7 @@ public:
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(testing::TempDir(), error))
             if (entry.path().filename().string().rfind(TempPrefix(), 0) == 0)
-                std::filesystem::remove(entry.path(), error);
+                std::filesystem::remove_all(entry.path(), error);
     }
 };
 [[maybe_unused]] testing::Environment* const s_tempFiles = testing::AddGlobalTestEnvironment(new CTempFiles);
