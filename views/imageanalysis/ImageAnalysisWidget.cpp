@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QMutexLocker>
 #include <QPalette>
 #include <QSignalBlocker>
 #include <QSpacerItem>
@@ -212,7 +211,6 @@ CImageAnalysisWidget::~CImageAnalysisWidget() = default;
 
 bool CImageAnalysisWidget::Busy()
 {
-    const QMutexLocker locker(&lock);
     return busy || sequence;
 }
 
@@ -428,10 +426,7 @@ void CImageAnalysisWidget::SLTShowOptions()
 
 void CImageAnalysisWidget::RequestWhileBusy()
 {
-    {
-        const QMutexLocker locker(&lock);
-        pending = 1;
-    }
+    pending = 1;
     // Only a replay in progress hears the abort: one set between passes would cut the retry short.
     if (analysing && analysis)
         analysis->Abort();
@@ -439,7 +434,6 @@ void CImageAnalysisWidget::RequestWhileBusy()
 
 void CImageAnalysisWidget::Release(uint8_t& flag, bool retry)
 {
-    const QMutexLocker locker(&lock);
     flag = 0;
     if (pending) {
         pending = 0;
@@ -457,21 +451,14 @@ void CImageAnalysisWidget::FlushAndReport()
 
 void CImageAnalysisWidget::SLTUpdateContent()
 {
-    {
-        QMutexLocker locker(&lock);
-        if (busy || sequence) {
-            locker.unlock();
-            RequestWhileBusy();
-            return;
-        }
+    if (busy || sequence) {
+        RequestWhileBusy();
+        return;
     }
     // A retry that fires after the trace closed finds nothing bound, and renders nothing.
     if (!BoundAnalysis())
         return;
-    {
-        const QMutexLocker locker(&lock);
-        sequence = 1;
-    }
+    sequence = 1;
     CTraceController* controller = CTraceController::Instance();
     controller->SetAnalysisRunning(true);
     bool failed = false;
@@ -567,14 +554,11 @@ int32_t CImageAnalysisWidget::RunAnalysis()
 bool CImageAnalysisWidget::UpdateImage(bool show)
 {
     retryTimer->stop();
-    {
-        const QMutexLocker locker(&lock);
-        if (busy) {
-            pending = 1;
-            return false;
-        }
-        busy = 1;
+    if (busy) {
+        pending = 1;
+        return false;
     }
+    busy = 1;
     qCDebug(lcImageAnalysis, "UpdateImage... RUN");
     int32_t result = 0;
     try {

@@ -12,7 +12,6 @@
 // which the Output dock shows; both are flushed after every pass.
 #include <QDockWidget>
 #include <QImage>
-#include <QMutex>
 
 #include <cstdint>
 #include <memory>
@@ -118,7 +117,6 @@ protected:
     uint8_t busy = 0;
     SLogStreams logStreams{};
     CImaAnalDialog* options = nullptr;
-    QMutex lock;
     uint8_t pending = 0;
     uint16_t mode = kStandard;
 
