@@ -4,11 +4,11 @@
 // it (the call entry's own description would keep one per call for the trace's life).
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
+#include "record/XqftError.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 
 class CPlayArgs final : public CCallInfo
 {
@@ -16,11 +16,11 @@ public:
     explicit CPlayArgs(CApiCall& call) { call.ListArguments(this, 1); }
 
     size_t Count() const { return m_count; }
-    // The holder at a position; a position the description lacks throws std::out_of_range.
+    // The holder at a position; a position the description lacks throws CXqftError.
     SApiTypeBase* Arg(size_t i) const
     {
         if (i >= m_count)
-            throw std::out_of_range("invalid vector<T> subscript");
+            throw CXqftError(kSubscriptError);
         return m_args[i];
     }
     // The holder at a position as a composite holder type; null when it is another kind (a bare

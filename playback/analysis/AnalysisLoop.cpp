@@ -141,9 +141,6 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
     } catch (const std::exception& e) {
         PlaybackError("%s\n", e.what());
         return 0;
-    } catch (const char* text) {
-        PlaybackError("%s\n", text);
-        return 0;
     }
     return result;
 }
@@ -178,8 +175,6 @@ uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
             result = PlayCall(call, m_analysisCheckErrors);
     } catch (const std::exception& e) {
         return failed(e.what());
-    } catch (const char* text) {
-        return failed(text);
     }
     RestoreAfterDraw(call, isDraw);
     if (result == 1 && !skip) {

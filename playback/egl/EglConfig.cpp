@@ -2,6 +2,7 @@
 #include "EglMaps.h"
 
 #include "host/HostTables.h"
+#include "record/XqftError.h"
 
 #include <EGL/egl.h>
 
@@ -175,7 +176,7 @@ void* MatchEglConfig(uint64_t hostDisplay, uint64_t recordedConfig, const uint32
                 any.error = XQF_HOST(egl, eglGetError)();
                 if (!(any.error == EGL_SUCCESS && any.result == EGL_TRUE && any.count >= 1)) {
                     Line("Could not find any valid EGLConfigs. Please try a different playback platform.\n");
-                    throw "Impossible to create a proper EGL Context";
+                    throw CXqftError("Impossible to create a proper EGL Context");
                 }
             }
         }

@@ -89,7 +89,7 @@ void RememberWindowSize(uint32_t* width, uint32_t* height, uint64_t* handle);
 // list is read within its `count` values (an unterminated list stays whole, EGL_NONE ends it early)
 // and the host always gets an EGL_NONE-terminated copy. Tries the list, relaxes it attribute by
 // attribute, then a bare list, then any config; prints each step (standard output). Cached per host
-// display and recorded config. Throws the C string "Impossible to create a proper EGL Context" when
+// display and recorded config. Throws CXqftError("Impossible to create a proper EGL Context") when
 // the host has no config at all.
 void* MatchEglConfig(uint64_t hostDisplay, uint64_t recordedConfig, const uint32_t* attributes, uint32_t count);
 

@@ -12,6 +12,7 @@
 #include "host/HostChecks.h"
 
 #include "record/CapturedBlocks.h"
+#include "record/XqftError.h"
 #include "values/DataHolders.h"
 
 #include <EGL/egl.h>
@@ -19,7 +20,6 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <vector>
 
 namespace es1play {
@@ -105,7 +105,7 @@ public:
     CDrawArrays(const CDrawArrays&) = delete;
     CDrawArrays& operator=(const CDrawArrays&) = delete;
 
-    // The walk's queries; throws std::out_of_range when more arrays take a block than the draw has.
+    // The walk's queries; throws CXqftError when more arrays take a block than the draw has.
     void Walk()
     {
         m_blocks = CapturedBlocksOf(&m_p.call);
@@ -206,7 +206,7 @@ private:
         if (!m_blocks || m_next >= m_blocks->Count()) {
             if (slot >= kTexCoordSlot)
                 XQF_HOST(m_p.gl, glClientActiveTexture)(m_clientActive);
-            throw std::out_of_range("invalid vector<T> subscript");
+            throw CXqftError(kSubscriptError);
         }
         m_taken[m_count++] = {slot, size, type, m_blocks->At(m_next++)};
     }

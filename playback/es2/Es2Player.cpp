@@ -17,6 +17,7 @@
 #include "Es2DrawItems.h"
 #include "Es2Records.h"
 #include "data/TraceData.h"
+#include "record/XqftError.h"
 #include "state/PixelSize.h"
 #include "values/ArrayHolders.h"
 #include "values/DataHolders.h"
@@ -276,7 +277,7 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, &normalized);
         if (!blocks || k >= blocks->Count()) {
             if (!elements)
-                throw std::out_of_range("invalid vector<T> subscript");
+                throw CXqftError(kSubscriptError);
             XQF_HOST(p.gl, glDisableVertexAttribArray)(GLuint(i));
             continue;
         }

@@ -1,5 +1,6 @@
 // Call bases, the factory by id range and the generic call description.
 #include "TraceFixture.h"
+#include "record/XqftError.h"
 
 #include "CallQueries.h"
 #include "apicall/CallFactory.h"
@@ -98,7 +99,7 @@ TEST_F(CallTest, FamilyBasesReadTheirHeaderAndDescribeThemselves)
     EXPECT_EQ(0x500u, calls[3]->GetError()->value);
     // A call without an effect of its own changes nothing, even when it succeeded.
     EXPECT_FALSE(calls[1]->ApplyEffect(nullptr, 1));
-    EXPECT_THROW(calls[0]->NotImplemented(), const char*);
+    EXPECT_THROW(calls[0]->NotImplemented(), CXqftError);
 }
 
 TEST_F(CallTest, DescriptionListsVisibleArgumentsAndReturnValue)

@@ -2,6 +2,7 @@
 // short: the readers fail the record with a clear error or read 0, never allocate from a lying
 // count and never read past the record.
 #include "TraceFixture.h"
+#include "record/XqftError.h"
 
 #include "apicall/CallFamilies.h"
 
@@ -70,12 +71,12 @@ TEST_F(Hostile, TypeCodeBeyondTheTable)
     sizes.resize(12); // no GLenum entry: even the recorded GL error of a call cannot be read
     Open({SBytes().U64(0), SBytes().U64(0)}, sizes);
     TuintType<21> v;
-    EXPECT_THROW(Next() >> v, const char*);
+    EXPECT_THROW(Next() >> v, CXqftError);
     try {
         CBareEs2Call call(&Next());
         ADD_FAILURE() << "no error";
-    } catch (const char* text) {
-        EXPECT_STREQ("Undefined Es Type in record library", text);
+    } catch (const CXqftError& e) {
+        EXPECT_STREQ("Undefined Es Type in record library", e.what());
     }
 }
 

@@ -1,6 +1,7 @@
 // Matching recorded EGL configs on the host: device-like attribute lists, the relaxation messages in
 // order, the listing of the config chosen, the cache, and a host with no config at all.
 #include "EglTestSupport.h"
+#include "record/XqftError.h"
 
 #include <gtest/gtest.h>
 
@@ -200,8 +201,8 @@ TEST_F(EglConfig, AHostWithoutConfigsThrows)
     try {
         MatchEglConfig(uint64_t(display), 0x99, list, 3);
         ADD_FAILURE() << "no exception";
-    } catch (const char* text) {
-        EXPECT_STREQ(text, "Impossible to create a proper EGL Context");
+    } catch (const CXqftError& e) {
+        EXPECT_STREQ(e.what(), "Impossible to create a proper EGL Context");
     }
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("Bare config not valid, getting any available configs...\n"), std::string::npos);

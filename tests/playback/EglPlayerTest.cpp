@@ -2,6 +2,7 @@
 // each recorded call, and what the player keeps.
 #include "CallQueries.h"
 #include "EglTestSupport.h"
+#include "record/XqftError.h"
 
 #include "Es2TestSupport.h"
 #include "data/TraceData.h"
@@ -295,7 +296,7 @@ TEST_F(EglPlayer, AnOlderWindowSurfaceRecordLacksTheConfigListAndThrows)
     try {
         playback.PlayCall(&entry, 0);
         ADD_FAILURE() << "no exception";
-    } catch (const std::out_of_range& e) {
+    } catch (const CXqftError& e) {
         EXPECT_STREQ(e.what(), "invalid vector<T> subscript");
     }
 }

@@ -4,6 +4,7 @@
 // would read, which are refused before the host reads anything.
 #include "HostSpy.h"
 #include "Es1TestHost.h"
+#include "record/XqftError.h"
 #include "PlayerTestSupport.h"
 
 #include "CallQueries.h"
@@ -508,7 +509,7 @@ TEST_F(Es1Player, MoreEnabledArraysThanBlocksThrowsBeforeAnyArrayMoves)
           Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000), Enable(GL_COLOR_ARRAY), Enable(GL_VERTEX_ARRAY)});
     CHostSpy spy;
     SpyOnEs1(spy, *gl);
-    EXPECT_THROW(Play({DrawArrays(GL_TRIANGLES, 0, 3, {12})}), std::out_of_range);
+    EXPECT_THROW(Play({DrawArrays(GL_TRIANGLES, 0, 3, {12})}), CXqftError);
     EXPECT_EQ(spy.Count("glColorPointer") + spy.Count("glDrawArrays"), 0);
     EXPECT_EQ(HostInt(GL_ARRAY_BUFFER_BINDING), 0);
 }
@@ -519,7 +520,7 @@ TEST_F(Es1Player, AnIndexedDrawOfATraceWithoutDataFailsBeforeAnyHostCall)
     SpyOnEs1(spy, *gl);
     XQF_SPY(spy, *gl, glGetIntegerv);
     const SCall noData{ES1_ID(glDrawElements), SPayload().Words({GL_TRIANGLES, 3, GL_UNSIGNED_SHORT}).Ptr(0x4000)};
-    EXPECT_THROW(Play({noData}, 1, false), std::out_of_range);
+    EXPECT_THROW(Play({noData}, 1, false), CXqftError);
     EXPECT_EQ(spy.calls.size(), 0u);
 }
 

@@ -2,6 +2,7 @@
 // calls made (names, and the arguments that matter) and the results; then the calls whose recorded
 // data is shorter than what the host would read, which are refused.
 #include "Es2TestHost.h"
+#include "record/XqftError.h"
 
 #include "Es2DrawItems.h"
 #include "Es2Records.h"
@@ -226,7 +227,7 @@ TEST_F(Es2Player, DrawArraysWithAMissingBlockThrows)
           W(kEnableVertexAttribArray, {0}), W(kEnableVertexAttribArray, {1})});
     CHostSpy spy;
     SpyOnEs2(spy);
-    EXPECT_THROW(Play({DrawArrays(0, 3, {24})}), std::out_of_range);
+    EXPECT_THROW(Play({DrawArrays(0, 3, {24})}), CXqftError);
     EXPECT_EQ(spy.Count("glDrawArrays"), 0);
 }
 

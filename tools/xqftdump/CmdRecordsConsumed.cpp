@@ -41,8 +41,6 @@ int RunRecordsConsumed(const std::vector<std::string>& args)
             outcome = std::string("name=") + call->GetName();
         } catch (const std::exception& e) {
             outcome = std::string("error=") + e.what();
-        } catch (const char* text) {
-            outcome = std::string("error=") + text;
         }
         const uint64_t consumed = trace.GetRecordConsumed();
         ++count;

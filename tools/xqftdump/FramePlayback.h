@@ -80,8 +80,8 @@ inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint16_t w
 }
 
 // Runs a playback step; what the players throw (std::logic_error without a host library,
-// std::out_of_range for a missing argument, a C string when no EGL config exists) is reported on
-// standard error and makes the result false.
+// CXqftError for a missing argument or when no EGL config exists) is reported on standard error and
+// makes the result false.
 template <class Step>
 bool RunCaught(Step&& step)
 {
@@ -90,8 +90,6 @@ bool RunCaught(Step&& step)
         return true;
     } catch (const std::exception& e) {
         fprintf(stderr, "ERROR: %s\n", e.what());
-    } catch (const char* text) {
-        fprintf(stderr, "ERROR: %s\n", text);
     }
     return false;
 }

@@ -113,8 +113,6 @@ int main(int argc, char** argv)
             fprintf(stderr, "ERROR: %s\n", StreamErrorText(e.Code()));
         } catch (const std::exception& e) {
             fprintf(stderr, "ERROR: %s\n", e.what());
-        } catch (const char* text) {
-            fprintf(stderr, "ERROR: %s\n", text);
         }
         return kDumpUsage;
     }

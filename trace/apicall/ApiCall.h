@@ -40,7 +40,7 @@ public:
     // value and arguments in prototype order, and hidden extras when verbose is 1.
     virtual void ListArguments(CCallInfo* info, uint8_t verbose);
     void NoOperation() {}
-    [[noreturn]] void NotImplemented();              // throws "NO IMPLEMENTED"
+    [[noreturn]] void NotImplemented();              // throws CXqftError("NO IMPLEMENTED")
     CXQFTString GetNameString() const;
     virtual const char* GetName() const = 0;
     // Applies the call's effect to the state record of its state kind (SEglState for EGL calls,

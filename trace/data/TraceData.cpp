@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <new>
-#include <stdexcept>
 
 #include "apicall/ApiCall.h"
 #include "apicall/CallFactory.h"
 #include "stream/FileMapping.h"
 #include "apicall/CallInfo.h"
+#include "record/XqftError.h"
 
 STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl) : frame(f), flags(fl), call(std::move(c)) {}
 static_assert(sizeof(STraceCall) <= 16, "a call entry is paid once per call");
@@ -207,7 +207,7 @@ void CTraceData::RebuildRunningStates()
 int32_t CTraceData::GetFrameCount() const
 {
     if (m_frames.empty())
-        throw std::out_of_range("invalid vector<T> subscript");
+        throw CXqftError(kSubscriptError);
     if (m_frames.size() == 1)
         return m_callCount > 0 ? 1 : 0;
     const bool lastEmpty = m_frames.back().firstCall >= m_callCount;

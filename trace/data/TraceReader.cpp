@@ -7,6 +7,7 @@
 #include "apicall/CallFactory.h"
 #include "data/MemoryGuard.h"
 #include "record/Trace.h"
+#include "record/XqftError.h"
 #include "stream/FileMapping.h"
 #include "stream/IOManager.h"
 #include "stream/RecordStream.h"
@@ -176,11 +177,11 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
             m_data->DropFramesFrom(from < 2 ? 2 : from);
         }
         return kLoadOutOfMemory;
-    } catch (const char* text) {
-        m_lastError = text;
+    } catch (const CXqftError& e) {
+        m_lastError = e.what();
         io.Close();
-        std::fprintf(m_out, "Exception: %s\n", text);
-        std::fprintf(m_err, "%s\n", text);
+        std::fprintf(m_out, "Exception: %s\n", e.what());
+        std::fprintf(m_err, "%s\n", e.what());
         return kLoadBadFormat;
     } catch (...) {
         m_lastError = "An exception occurred";

@@ -3,6 +3,7 @@
 #include "Trace.h"
 #include "stream/FileMapping.h"
 #include "stream/IOManager.h"
+#include "XqftError.h"
 
 #include <cstring>
 #include <new>
@@ -22,7 +23,7 @@ CTrace::CTrace(uint32_t version, uint8_t dataIncluded, const int8_t* typeSizeTab
 int8_t CTrace::GetEsTypeSize(uint16_t index) const
 {
     if (index >= m_tableCount)
-        throw kUndefinedEsType;
+        throw CXqftError(kUndefinedEsType);
     return m_typeSizes[index];
 }
 

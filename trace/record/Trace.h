@@ -19,7 +19,7 @@ class CFileMapping;
 // Thrown (as std::logic_error) when a recorded size or count does not fit in the record.
 extern const char* const kBlockSizeError;   // "Size readed from memmory is greater than blocksize"
 extern const char* const kFloatSizeError;   // "GetEsTypeSize(INDEX) != sizeof(float)"
-extern const char* const kUndefinedEsType;  // thrown as a C string by GetEsTypeSize
+extern const char* const kUndefinedEsType;  // thrown as CXqftError by GetEsTypeSize
 
 class CTrace
 {
@@ -31,7 +31,7 @@ public:
     uint8_t IsDataIncluded() const { return m_dataIncluded; }
     IOManager* GetStream() const { return m_stream; }
 
-    // The signed table byte of a type code; throws kUndefinedEsType (a C string) when the code is
+    // The signed table byte of a type code; throws CXqftError(kUndefinedEsType) when the code is
     // not below the table count.
     int8_t GetEsTypeSize(uint16_t index) const;
     // Bytes a value of the code occupies: 4 for a table byte of 0, else its magnitude.
