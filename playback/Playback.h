@@ -11,10 +11,6 @@
 class CTraceData;
 struct STraceCall;
 
-// 1 while a host EGL display is initialised: set after each host eglInitialize (EGL player and
-// restore), cleared after a replayed eglTerminate. The ES 2.0 player replays nothing while it is 0.
-inline uint8_t HostEglInitialised = 0;
-
 class CPlayback
 {
 public:
@@ -56,6 +52,12 @@ public:
     uint8_t ReadHostError(uint32_t api);
     // Loads the host's ES 1.1 extension entry points unless this playback did already.
     void EnsureHostExtensions() { m_es1Extensions.LoadExtensionsOnce(); }
+
+    // True while a host EGL display is initialised: set after each host eglInitialize (EGL player,
+    // restore, a display the trace never got), cleared after a replayed eglTerminate and when an
+    // analysis playback forgets the host's objects. The ES 2.0 player replays nothing while it is
+    // false. One for the process, as the host EGL library and the handle maps are.
+    static inline bool s_hostEglInitialised = false;
 
     CTraceData* m_trace = nullptr;
     SNativeWindowFuncs m_windows;

@@ -25,7 +25,7 @@ inline bool MakeHostContext(uint8_t api, SHostContext& context)
     InitNativeWindowFunctions(windows);
     if (!context.Make(api, windows, 1, SEglSurfaceWindow{1, 64, 64}))
         return false;
-    HostEglInitialised = 1;
+    CPlayback::s_hostEglInitialised = true;
     return true;
 }
 

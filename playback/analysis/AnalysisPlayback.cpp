@@ -112,7 +112,7 @@ void CAnalysisPlayback::StartOver()
     SurfaceHandleMap::Table().Reset();
     ContextHandleMap::Table().Reset();
     ConfigHandleMap::Table().Reset();
-    HostEglInitialised = 0;
+    CPlayback::s_hostEglInitialised = false;
     ResetNameMaps();
     ResetEs1Names(m_analysisEs1);
     ResetEs1Names(m_es1Extensions);

@@ -46,7 +46,7 @@ uint64_t HostDisplayOrDefault(SNativeWindowFuncs& windows, uint64_t recorded)
     PlaybackWarning("EGLDisplay %llu was never got in the trace: playing it on the host's default display",
                     static_cast<unsigned long long>(recorded));
     XQF_HOST(egl, eglInitialize)(display, nullptr, nullptr);
-    HostEglInitialised = 1;
+    CPlayback::s_hostEglInitialised = true;
     DisplayHandleMap::Set(recorded, reinterpret_cast<uint64_t>(display), native);
     return reinterpret_cast<uint64_t>(display);
 }

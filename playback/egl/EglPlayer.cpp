@@ -312,7 +312,7 @@ constexpr SCase kCases[] = {
         const EGLDisplay d = reinterpret_cast<EGLDisplay>(Display(p, 0));
         if (!mappedNow)
             XQF_HOST(p.gl, eglInitialize)(d, nullptr, nullptr);
-        HostEglInitialised = 1;
+        CPlayback::s_hostEglInitialised = true;
         return EEnd::Common;
     }},
     XQF_CASE(eglTerminate) {
@@ -321,7 +321,7 @@ constexpr SCase kCases[] = {
         ForgetContextsWaitingOn(d);
         ResetDisplayObjects(d);
         DestroyDisplay(p.a.U32(0));
-        HostEglInitialised = 0;
+        CPlayback::s_hostEglInitialised = false;
         return EEnd::Common;
     }},
 

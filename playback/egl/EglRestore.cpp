@@ -62,7 +62,7 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         if (const SEglDisplay* held = curDisplays.Get(recorded)) {
             if (d.initialized && !held->initialized) {
                 XQF_HOST(egl, eglInitialize)(Host(recorded), nullptr, nullptr);
-                HostEglInitialised = 1;
+                CPlayback::s_hostEglInitialised = true;
                 XQF_HOST(egl, eglBindAPI)(snapshot.currentApi);
             }
             continue;
@@ -75,7 +75,7 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         }
         if (d.initialized) {
             XQF_HOST(egl, eglInitialize)(host, nullptr, nullptr);
-            HostEglInitialised = 1;
+            CPlayback::s_hostEglInitialised = true;
         }
         XQF_HOST(egl, eglBindAPI)(snapshot.currentApi);
     }

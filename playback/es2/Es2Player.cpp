@@ -835,7 +835,7 @@ uint8_t CPlayback::PlayEs2Call(STraceCall* entry, uint8_t)
         printf("\n");
         return 1;
     }
-    if (HostEglInitialised == 0) {
+    if (!s_hostEglInitialised) {
         printf("Es2 Call:Error. Invalid context");
         printf("\n");
         return 0;

@@ -140,7 +140,7 @@ const SCase kCases[] = {
      [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
          EXPECT_EQ(s.Count("eglTerminate"), 1);
          EXPECT_NE(DisplayHandleMap::Get(1), 0u);
-         EXPECT_EQ(HostEglInitialised, 1);
+         EXPECT_TRUE(CPlayback::s_hostEglInitialised);
          EXPECT_EQ(SurfaceHandleMap::Get(DisplayHandleMap::Get(1), 0x31), 0u) << "the old surface is forgotten";
      }},
     {"terminating twice and destroying the current surface fail nothing",
@@ -149,7 +149,7 @@ const SCase kCases[] = {
      0,
      [](const CHostSpy& s, const CPlayback&, const std::vector<int>& r) {
          EXPECT_EQ(s.Count("eglDestroySurface"), 1);
-         EXPECT_EQ(HostEglInitialised, 0);
+         EXPECT_FALSE(CPlayback::s_hostEglInitialised);
          for (int result : r)
              EXPECT_EQ(result, 1);
      }},

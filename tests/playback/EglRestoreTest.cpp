@@ -68,7 +68,7 @@ TEST_F(EglRestore, TheSameFrameTwiceMakesAndDestroysNothingTheSecondTime)
     EXPECT_EQ(spy.Count("eglCreateWindowSurface"), 1);
     EXPECT_EQ(spy.Count("eglCreateContext"), 1);
     EXPECT_EQ(spy.Count("eglMakeCurrent"), 1);
-    EXPECT_EQ(HostEglInitialised, 1);
+    EXPECT_TRUE(CPlayback::s_hostEglInitialised);
     const uint64_t host = DisplayHandleMap::Get(1);
     EGLint width = 0;
     XQF_HOST(*SEglHost::Instance(), eglQuerySurface)(reinterpret_cast<EGLDisplay>(host),

@@ -63,7 +63,7 @@ inline void ResetEglMaps()
     SurfaceHandleMap::Table().Reset();
     ContextHandleMap::Table().Reset();
     ConfigHandleMap::Table().Reset();
-    HostEglInitialised = 0;
+    CPlayback::s_hostEglInitialised = false;
 }
 
 // Wraps the EGL functions the players and restores call.

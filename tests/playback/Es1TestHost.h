@@ -23,7 +23,7 @@ inline std::string UseEs1Context(SEs1Host*& gl)
     static SHostContext context;  // one ES 1.1 context for the whole program
     if (!context.context && !context.Make(1, windows, 0x900, SEglSurfaceWindow{0x901, 64, 48}))
         return context.error.empty() ? std::string("no host ES 1.1 context") : context.error;
-    HostEglInitialised = 1;
+    CPlayback::s_hostEglInitialised = true;
     return {};
 }
 

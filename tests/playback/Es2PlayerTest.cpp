@@ -306,13 +306,13 @@ TEST_F(Es2Player, NoNamesGeneratedOrDeletedWithoutDataPlayAsNothing)
 
 TEST_F(Es2Player, NothingIsPlayedBeforeAHostDisplayIsInitialised)
 {
-    HostEglInitialised = 0;
+    CPlayback::s_hostEglInitialised = false;
     CHostSpy spy;
     SpyOnEs2(spy);
     EXPECT_EQ(Play({{kFinish, SPayload()}}, 0), std::vector<int>{0});
     EXPECT_EQ(spy.calls.size(), 0u);
     EXPECT_NE(out.find("Es2 Call:Error. Invalid context\n"), std::string::npos);
-    HostEglInitialised = 1;
+    CPlayback::s_hostEglInitialised = true;
 }
 
 TEST_F(Es2Player, UseProgramCountsAsPlayedOverAPendingHostError)

@@ -97,7 +97,7 @@ protected:
         SEglHost& egl = *SEglHost::Instance();
         if (XQF_HOST(egl, eglGetCurrentContext)() != context.context)
             XQF_HOST(egl, eglMakeCurrent)(context.display, context.surface, context.surface, context.context);
-        HostEglInitialised = 1;
+        CPlayback::s_hostEglInitialised = true;
         Fresh();
     }
 

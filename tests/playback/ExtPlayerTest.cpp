@@ -188,7 +188,7 @@ protected:
             GTEST_SKIP() << es1.error;
         m_contexts[0] = &es1;
         m_contexts[1] = &es2;
-        HostEglInitialised = 1;
+        CPlayback::s_hostEglInitialised = true;
         playback = std::make_unique<CPlayback>();
         ResetNameMaps();
         ResetEs1Names(playback->m_es1Extensions);

@@ -59,7 +59,7 @@ void PrintHost()
     printf("egl-host surfaces=%s windows=%d\n", list.c_str(), PlaybackWindowMap::Table().Count());
     const bool initialized = display && XQF_HOST(egl, eglQueryString)(display, EGL_VENDOR) != nullptr;
     printf("egl-host display_initialized=%d api=0x%X host_egl_initialised=%d\n", initialized ? 1 : 0,
-           XQF_HOST(egl, eglQueryAPI)(), HostEglInitialised);
+           XQF_HOST(egl, eglQueryAPI)(), int(CPlayback::s_hostEglInitialised));
     EGLint id = 0, count = 0;
     EGLConfig config = nullptr;
     if (context && XQF_HOST(egl, eglQueryContext)(display, context, EGL_CONFIG_ID, &id)) {
