@@ -1,7 +1,7 @@
 #pragma once
 // How playback reports: errors and warnings as "ERROR: " or "WARNING: " and the message on standard
 // error, followed by a line end on standard output (the two streams may be one file, output.log);
-// progress and information lines on standard output.
+// progress and information lines on standard output, each through PlaybackLine.
 #include <cstdarg>
 #include <cstdio>
 
@@ -27,4 +27,14 @@ inline void PlaybackReport(const char* prefix, const char* format, va_list args)
     va_start(args, format);
     PlaybackReport("WARNING: ", format, args);
     va_end(args);
+}
+
+// An information line on standard output: the formatted text, then a line end.
+[[gnu::format(printf, 1, 2)]] inline void PlaybackLine(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vprintf(format, args);
+    va_end(args);
+    printf("\n");
 }

@@ -64,8 +64,7 @@ uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
             break;
         }
     if (result == 0) {
-        printf("Error call:%s %d", api->GetName(), id);
-        printf("\n");
+        PlaybackLine("Error call:%s %d", api->GetName(), id);
     }
     return result;
 }

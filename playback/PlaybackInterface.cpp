@@ -1,5 +1,6 @@
 #include "PlaybackInterface.h"
 
+#include "Diagnostics.h"
 #include "Playback.h"
 #include "analysis/AnalysisPlayback.h"
 
@@ -51,8 +52,7 @@ void CAnalysisInterface::SetTraceForAnalysis(CTraceData* trace)
     if (!trace)
         return;
     if (trace->IsRecordedWithData() != 1) {
-        printf("Current trace file recorded without Data....Abort");
-        printf("\n");
+        PlaybackLine("Current trace file recorded without Data....Abort");
         return;
     }
     m_analysis = std::make_unique<CAnalysisPlayback>();

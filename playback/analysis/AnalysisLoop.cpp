@@ -32,8 +32,7 @@ bool Aborted(CAnalysisPlayback& a)
 {
     if (PumpPlaybackWindows(a.m_windows) && a.m_abort != 1)
         return false;
-    printf("CAnalysisPlayback::Analyse: USER_ABORTED");
-    printf("\n");
+    PlaybackLine("CAnalysisPlayback::Analyse: USER_ABORTED");
     return true;
 }
 

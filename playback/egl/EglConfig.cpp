@@ -1,4 +1,5 @@
 // Matching a recorded EGLConfig to a host one, and the listing of the config chosen.
+#include "Diagnostics.h"
 #include "EglMaps.h"
 
 #include "host/HostTables.h"
@@ -104,8 +105,7 @@ void Relax(SPair& p, EGLint renderable)
 
 void Line(const char* text)
 {
-    printf("%s", text);
-    printf("\n");
+    PlaybackLine("%s", text);
 }
 
 } // namespace
@@ -119,8 +119,7 @@ void* MatchEglConfig(uint64_t hostDisplay, uint64_t recordedConfig, const uint32
     const std::vector<SPair> recorded = Pairs(attributes, count);
     Line("Printing Attribute List");
     for (size_t i = 0; i < recorded.size(); ++i) {
-        printf("<Current Attribute List(%d): 0x%x Value: %d", int(2 * i), recorded[i].first, recorded[i].second);
-        printf("\n");
+        PlaybackLine("<Current Attribute List(%d): 0x%x Value: %d", int(2 * i), recorded[i].first, recorded[i].second);
     }
 
     EGLConfig found = nullptr;
@@ -133,9 +132,8 @@ void* MatchEglConfig(uint64_t hostDisplay, uint64_t recordedConfig, const uint32
             exact.push_back(p);
     const STry first = Choose(display, Terminated(exact), found);
     if (!Succeeded(first)) {
-        printf("Original EGLConfig not valid, attempting to find a similar valid config. %d ret=%d Num Comfigs=%d",
-               first.error, first.result, first.count);
-        printf("\n");
+        PlaybackLine("Original EGLConfig not valid, attempting to find a similar valid config. %d ret=%d Num Comfigs=%d",
+                     first.error, first.result, first.count);
         std::vector<SPair> list;
         EGLint renderable = 0;
         if (Recorded(recorded, EGL_RENDERABLE_TYPE, renderable) && renderable != 0) {
@@ -156,8 +154,7 @@ void* MatchEglConfig(uint64_t hostDisplay, uint64_t recordedConfig, const uint32
                 dump = false;
                 break;
             }
-            printf("<EGL Config> Parameter to be Ignored/Changed: %x Value: %d", list[i].first, list[i].second);
-            printf("\n");
+            PlaybackLine("<EGL Config> Parameter to be Ignored/Changed: %x Value: %d", list[i].first, list[i].second);
             Relax(list[i], renderable);
         }
         if (!matched) {
@@ -239,20 +236,17 @@ static_assert(std::size(kDumped) == 0x3042 - 0x3020 + 1, "every attribute from E
 
 void Item(const char* text)
 {
-    printf("%s", text);
-    printf("\n");
+    PlaybackLine("%s", text);
 }
 
 void Undefined(EGLint value)
 {
-    printf("%d (Undefined)", value);
-    printf("\n");
+    PlaybackLine("%d (Undefined)", value);
 }
 
 void Labelled(const char* label)
 {
-    printf("%s=", label);
-    printf("\n");
+    PlaybackLine("%s=", label);
 }
 
 void Bits(EGLint value, std::initializer_list<std::pair<EGLint, const char*>> bits)
@@ -267,8 +261,7 @@ void Bits(EGLint value, std::initializer_list<std::pair<EGLint, const char*>> bi
 void DumpEglConfig(void* config, void* display)
 {
     SEglHost& egl = *SEglHost::Instance();
-    printf("\n Final Config: %d", int(reinterpret_cast<intptr_t>(config)));
-    printf("\n");
+    PlaybackLine("\n Final Config: %d", int(reinterpret_cast<intptr_t>(config)));
     for (const SDumped& d : kDumped) {
         if (d.show == EShow::Nothing)
             continue;
@@ -277,8 +270,7 @@ void DumpEglConfig(void* config, void* display)
             v = 0;
         switch (d.show) {
         case EShow::Number:
-            printf("%s=%d", d.label, v);
-            printf("\n");
+            PlaybackLine("%s=%d", d.label, v);
             break;
         case EShow::Caveat:
             Labelled(d.label);
@@ -295,8 +287,7 @@ void DumpEglConfig(void* config, void* display)
             if (v == EGL_NONE || v == EGL_DONT_CARE)
                 Item(v == EGL_NONE ? "EGL_NONE" : "EGL_DONT_CARE");
             else {
-                printf("%d", v);
-                printf("\n");
+                PlaybackLine("%d", v);
             }
             break;
         case EShow::SurfaceBits:
@@ -316,8 +307,7 @@ void DumpEglConfig(void* config, void* display)
             if (v == EGL_DONT_CARE)
                 Item("EGL_DONT_CARE");
             else {
-                printf("%d", v);
-                printf("\n");
+                PlaybackLine("%d", v);
             }
             break;
         case EShow::BufferType:
@@ -333,6 +323,6 @@ void DumpEglConfig(void* config, void* display)
         case EShow::Nothing:
             break;
         }
-        printf("\n\n");
+        PlaybackLine("\n");
     }
 }

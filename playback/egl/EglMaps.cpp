@@ -81,8 +81,7 @@ void DestroyDisplay(uint64_t recordedDisplay)
     SurfaceHandleMap::Table().Erase(host);
     ContextHandleMap::Table().Erase(host);
     ConfigHandleMap::Table().Erase(host);
-    printf("Destroying Displays: %d, remain: %d", int(recordedDisplay), DisplayHandleMap::Table().Count());
-    printf("\n");
+    PlaybackLine("Destroying Displays: %d, remain: %d", int(recordedDisplay), DisplayHandleMap::Table().Count());
 }
 
 void RememberWindowSize(uint32_t* width, uint32_t* height, uint64_t* handle)

@@ -335,8 +335,7 @@ constexpr SCase kCases[] = {
                                                               reinterpret_cast<EGLContext>(share), attribs.Data());
         p.playback.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
         if (p.playback.m_lastHostError != EGL_SUCCESS) {
-            printf("Error pos eglCreateContext: 0x%x", p.playback.m_lastHostError);
-            printf("\n");
+            PlaybackLine("Error pos eglCreateContext: 0x%x", p.playback.m_lastHostError);
         }
         ContextHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(context));
         NoteHostContext(reinterpret_cast<uint64_t>(context), share);
@@ -468,8 +467,8 @@ bool CPlayback::CheckEglError()
     m_lastHostError = uint32_t(XQF_HOST(*SEglHost::Instance(), eglGetError)());
     if (m_lastHostError == EGL_SUCCESS)
         return true;
-    printf("EGL Error Code: 0x%lx, Call= %s\n", long(m_lastHostError), m_callName.CStr() ? m_callName.CStr() : "");
-    printf("\n");
+    PlaybackLine("EGL Error Code: 0x%lx, Call= %s\n", long(m_lastHostError),
+                 m_callName.CStr() ? m_callName.CStr() : "");
     return false;
 }
 
@@ -482,8 +481,7 @@ uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
     const CPlayArgs args(call);
     const uint32_t slot = uint32_t(call.GetId()) - kEglHostFirstId;
     if (slot >= kEglHostCount) {
-        printf("EGL Unknown call");
-        printf("\n");
+        PlaybackLine("EGL Unknown call");
         return 0;
     }
     const Handler play = kHandlers[slot];

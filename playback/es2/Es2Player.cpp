@@ -819,8 +819,8 @@ uint8_t CPlayback::CheckEs2Error()
     m_lastHostError = XQF_HOST(*SEs2Host::Instance(), glGetError)();
     if (m_lastHostError == 0)
         return 1;
-    printf("OGLES2 Error Code: 0x%lx, Call= %s\n", long(m_lastHostError), m_callName.CStr() ? m_callName.CStr() : "");
-    printf("\n");
+    PlaybackLine("OGLES2 Error Code: 0x%lx, Call= %s\n", long(m_lastHostError),
+                 m_callName.CStr() ? m_callName.CStr() : "");
     return 0;
 }
 
@@ -831,13 +831,11 @@ uint8_t CPlayback::PlayEs2Call(STraceCall* entry, uint8_t)
     // A call that failed on the device changed nothing there: nothing of it reaches the host, and it
     // counts as played (a frame holding one still replays to its end).
     if (call.GetError()->value != 0) {
-        printf("Es2 Call:Error. (Recorded GL_ERROR)");
-        printf("\n");
+        PlaybackLine("Es2 Call:Error. (Recorded GL_ERROR)");
         return 1;
     }
     if (!s_hostEglInitialised) {
-        printf("Es2 Call:Error. Invalid context");
-        printf("\n");
+        PlaybackLine("Es2 Call:Error. Invalid context");
         return 0;
     }
     SEs2Host& gl = *SEs2Host::Instance();

@@ -1,5 +1,6 @@
 // The last two steps of the ES 2.0 restore: shaders paired by their recorded source, programs by
 // name and shaders; uniforms and generic attribute values sent again.
+#include "Diagnostics.h"
 #include "Es2Restore.h"
 
 #include "host/HostTables.h"
@@ -177,8 +178,7 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
         if (XQF_HOST(gl, glIsProgram)(host))
             XQF_HOST(gl, glDeleteProgram)(host);
         ProgramNameMap::Erase(recorded);
-        printf(message, host);
-        printf("\n");
+        PlaybackLine(message, host);
         return true;
     };
     // A record of name 0 stands for "no program" (the tracked state's glUseProgram(0) makes one): it

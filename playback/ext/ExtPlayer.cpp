@@ -320,8 +320,7 @@ GLsizei ClampedSamples(GLsizei samples, const char* label)
     XQF_HOST(*SEs2Host::Instance(), glGetIntegerv)(kMaxSamples, &maximum);
     if (samples < maximum)
         return samples;
-    printf("%s:  Requested samples is not supported (%d), set to %d\n", label, samples, maximum);
-    printf("\n");
+    PlaybackLine("%s:  Requested samples is not supported (%d), set to %d\n", label, samples, maximum);
     return maximum;
 }
 

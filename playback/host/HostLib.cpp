@@ -1,5 +1,7 @@
 #include "HostLib.h"
 
+#include "Diagnostics.h"
+
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -24,8 +26,7 @@ SHostLib::SHostLib(CXQFTString name)
     if (!m_module && full.size() > 1)
         m_module = dlopen(full.substr(0, full.size() - 1).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (m_module) {
-        printf("Host Library Loaded: %s", full.c_str());
-        printf("\n");
+        PlaybackLine("Host Library Loaded: %s", full.c_str());
     } else {
         m_failed = 1;
     }
@@ -38,8 +39,7 @@ void* SHostLib::GetProc(const char* name)
     void* proc = m_module && name ? dlsym(m_module, name) : nullptr;
     if (!proc) {
         m_failed = 1;
-        printf("Error loading library %s", name ? name : "");
-        printf("\n");
+        PlaybackLine("Error loading library %s", name ? name : "");
     }
     return proc;
 }

@@ -1,5 +1,6 @@
 #include "HostTables.h"
 
+#include "Diagnostics.h"
 #include "WireframeSwitch.h"
 #include "windows/EglAdapters.h"
 
@@ -21,8 +22,7 @@ void ResolveAll(Table& table, const char* failureMessage)
         table.FreeModule();
         for (void*& e : table.entries)
             e = nullptr;
-        printf("%s", failureMessage);
-        printf("\n");
+        PlaybackLine("%s", failureMessage);
     }
 }
 
@@ -33,8 +33,7 @@ SEglHost::SEglHost() : SHostLib(HostLibSettings::Instance().eglName)
     ResolveAll(*this, "XQFTrace EGL - ERROR: failed to load entry points from host library\n"
                       "Please check library paths in xqftrace.cfg\n");
     if (IsFailed()) {
-        printf("\nXQFTrace - aborting\n");
-        printf("\n");
+        PlaybackLine("\nXQFTrace - aborting\n");
         return;
     }
     InstallEglAdapters(*this);
@@ -60,13 +59,12 @@ SEs1Host* SEs1Host::Instance()
 {
     static std::unique_ptr<SEs1Host> table(new SEs1Host);
     if (!table) {
-        printf("Error refering empty TraceScopedPtr\n");
+        PlaybackLine("Error refering empty TraceScopedPtr");
         return nullptr;
     }
     if (table->IsFailed()) {
-        printf("Could not load Host library OGLES1. Please check library paths in xqftrace.cfg if you are not "
-               "using Extensions.Ignored..");
-        printf("\n");
+        PlaybackLine("Could not load Host library OGLES1. Please check library paths in xqftrace.cfg if you are not "
+                     "using Extensions.Ignored..");
     }
     return table.get();
 }
@@ -86,12 +84,11 @@ SEs2Host* SEs2Host::Instance()
 {
     static std::unique_ptr<SEs2Host> table(new SEs2Host);
     if (!table) {
-        printf("Error refering empty TraceScopedPtr\n");
+        PlaybackLine("Error refering empty TraceScopedPtr");
         return nullptr;
     }
     if (table->IsFailed()) {
-        printf("Could not load Host library OGLES2. Please check library paths in xqftrace.cfg");
-        printf("\n");
+        PlaybackLine("Could not load Host library OGLES2. Please check library paths in xqftrace.cfg");
         throw std::logic_error("Missing Mirbex Libraries");
     }
     return table.get();

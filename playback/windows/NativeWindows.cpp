@@ -1,5 +1,7 @@
 #include "NativeWindows.h"
 
+#include "Diagnostics.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,8 +18,7 @@ EWindowBackEnd ActiveWindowBackEnd()
             return EWindowBackEnd::Headless;
         if (x11::Available())
             return EWindowBackEnd::X11;
-        printf("Playback windows: no X server at DISPLAY=%s, rendering headless", display ? display : "");
-        printf("\n");
+        PlaybackLine("Playback windows: no X server at DISPLAY=%s, rendering headless", display ? display : "");
         return EWindowBackEnd::Headless;
     }();
     return backEnd;

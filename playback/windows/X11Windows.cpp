@@ -1,5 +1,6 @@
 // The X11 back end: one X connection per recorded display (its Display* is the native display EGL
 // gets) and unmapped X windows of the recorded sizes; rendering and read-back work unmapped.
+#include "Diagnostics.h"
 #include "EglAdapters.h"
 #include "NativeWindows.h"
 #include "host/HostTables.h"
@@ -72,9 +73,8 @@ int ReportError(Display* display, XErrorEvent* e)
 {
     char text[256] = {};
     XGetErrorText(display, e->error_code, text, sizeof text);
-    fprintf(stderr, "ERROR: X error: %s (request %d.%d, resource 0x%lx)\n", text, e->request_code, e->minor_code,
-            e->resourceid);
-    printf("\n");
+    PlaybackError("X error: %s (request %d.%d, resource 0x%lx)\n", text, e->request_code, e->minor_code,
+                  e->resourceid);
     return 0;
 }
 
