@@ -11,10 +11,10 @@ struct SPlayerRange
 {
     uint16_t first;
     uint16_t last;
-    uint8_t (CPlayback::*play)(STraceCall*, uint8_t);
+    bool (CPlayback::*play)(STraceCall*, bool);
     bool errorChecks;  // EGL calls are always played without them
 };
-constexpr SPlayerRange Range(ECallFamily family, uint8_t (CPlayback::*play)(STraceCall*, uint8_t), bool errorChecks)
+constexpr SPlayerRange Range(ECallFamily family, bool (CPlayback::*play)(STraceCall*, bool), bool errorChecks)
 {
     return {CallFamilyRange(family).first, CallFamilyRange(family).last, play, errorChecks};
 }
@@ -45,26 +45,25 @@ uint64_t CPlayback::GetNativeWindow()
     return m_nativeWindow;
 }
 
-uint8_t CPlayback::PlayCall(STraceCall* call, uint8_t checkErrors)
+bool CPlayback::PlayCall(STraceCall* call, bool checkErrors)
 {
     m_checkErrors = checkErrors;
     CApiCall* api = call ? call->call.get() : nullptr;
     if (!api) {
         PlaybackError("PlayCall Error: Unrecognized/Error call\n");
-        return 0;
+        return false;
     }
     const uint16_t id = uint16_t(api->GetId());
     if (id >= 2 && id <= 4)
-        return 1;
-    uint8_t result = 0;
+        return true;
+    bool result = false;
     for (const SPlayerRange& range : kPlayers)
         if (id >= range.first && id <= range.last) {
-            m_checkErrors = range.errorChecks ? checkErrors : 0;
+            m_checkErrors = range.errorChecks && checkErrors;
             result = (this->*range.play)(call, m_checkErrors);
             break;
         }
-    if (result == 0) {
+    if (!result)
         PlaybackLine("Error call:%s %d", api->GetName(), id);
-    }
     return result;
 }

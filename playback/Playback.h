@@ -24,16 +24,16 @@ public:
     // The first playback window, asked for once and kept; 0 while none exists.
     uint64_t GetNativeWindow();
 
-    // Plays one call: 1 when it was played or is one not played (the marker records 2 to 4), 0 when
-    // it failed or no player takes its id ("Error call:NAME ID"). EGL calls are played with error
-    // checks off whatever checkErrors says.
-    uint8_t PlayCall(STraceCall* call, uint8_t checkErrors);
+    // Plays one call: true when it was played or is one not played (the marker records 2 to 4),
+    // false when it failed or no player takes its id ("Error call:NAME ID"). EGL calls are played
+    // with error checks off whatever checkErrors says.
+    bool PlayCall(STraceCall* call, bool checkErrors);
 
     // The players, by the id ranges of the call families (EGL: its EGL 1.4 functions only).
-    uint8_t PlayEglCall(STraceCall* call, uint8_t checkErrors);
-    uint8_t PlayEs1Call(STraceCall* call, uint8_t checkErrors);
-    uint8_t PlayEs2Call(STraceCall* call, uint8_t checkErrors);
-    uint8_t PlayExtCall(STraceCall* call, uint8_t checkErrors);
+    bool PlayEglCall(STraceCall* call, bool checkErrors);
+    bool PlayEs1Call(STraceCall* call, bool checkErrors);
+    bool PlayEs2Call(STraceCall* call, bool checkErrors);
+    bool PlayExtCall(STraceCall* call, bool checkErrors);
 
     // The ES 1.1 buffer names (Es1BufferNameMap).
     static void MapEs1Buffer(uint32_t recorded, uint32_t host) { Es1BufferNameMap::Set(recorded, host); }
@@ -42,14 +42,14 @@ public:
     // Reads the host EGL error into the last host error; true for EGL_SUCCESS, else prints
     // "EGL Error Code: 0x%lx, Call= %s".
     bool CheckEglError();
-    // Reads the host GL error into the last host error; 1 when there is none, else prints
-    // "OGLES2 Error Code: 0x%lx, Call= %s" and gives 0.
-    uint8_t CheckEs2Error();
+    // Reads the host GL error into the last host error; true when there is none, else prints
+    // "OGLES2 Error Code: 0x%lx, Call= %s" and gives false.
+    bool CheckEs2Error();
     // Reads the host ES 1.1 error into the last host error; true when there is none. Prints nothing.
     bool FetchEs1Error();
     // Reads the error of an API's host into the last host error (1: the ES 1.1 host's glGetError,
-    // 2: the ES 2.0 host's, any other value: the EGL host's eglGetError); 1 when it is 0, else 0.
-    uint8_t ReadHostError(uint32_t api);
+    // 2: the ES 2.0 host's, any other value: the EGL host's eglGetError); true when it is 0.
+    bool ReadHostError(uint32_t api);
     // Loads the host's ES 1.1 extension entry points unless this playback did already.
     void EnsureHostExtensions() { m_es1Extensions.LoadExtensionsOnce(); }
 
@@ -64,11 +64,11 @@ public:
     SEs1ExtensionState m_es1Extensions;
     CXQFTString m_callName;            // the call being played, for error lines
     uint8_t m_mode = 0;                // 1 in an analysis playback (its EGL player turns vsync off)
-    uint8_t m_abort = 0;
+    bool m_abort = false;
     uint64_t m_nativeWindow = 0;
-    uint8_t m_checkErrors = 0;         // as last passed to PlayCall
+    bool m_checkErrors = false;        // as last passed to PlayCall
     uint32_t m_defaultFramebuffer = 0;  // bound when the first ES 2.0 call was played
-    uint8_t m_defaultFramebufferKnown = 0;
+    bool m_defaultFramebufferKnown = false;
     uint32_t m_lastHostError = 0;
     uint32_t m_surfaceWidth = 0;       // of the window surface the EGL player made last
     uint32_t m_surfaceHeight = 0;

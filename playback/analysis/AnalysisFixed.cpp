@@ -23,7 +23,7 @@ void Wireframe(bool on)
 
 } // namespace
 
-bool CAnalysisPlayback::SetUpEs1AnalysedCall(STraceCall* call, uint8_t isDraw)
+bool CAnalysisPlayback::SetUpEs1AnalysedCall(STraceCall* call, bool isDraw)
 {
     SEs1Host& gl = *SEs1Host::Instance();
     m_fixedMode = 0;
@@ -45,7 +45,7 @@ bool CAnalysisPlayback::SetUpEs1AnalysedCall(STraceCall* call, uint8_t isDraw)
     return false;
 }
 
-bool CAnalysisPlayback::RestoreAfterEs1Call(STraceCall*, uint8_t isDraw)
+bool CAnalysisPlayback::RestoreAfterEs1Call(STraceCall*, bool isDraw)
 {
     SEs1Host& gl = *SEs1Host::Instance();
     if (m_clearColorSaved) {

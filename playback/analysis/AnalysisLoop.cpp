@@ -30,7 +30,7 @@ uint32_t HostInt(SEs2Host& gl, GLenum pname)
 // The abort check before a call: the playback windows' messages served, then the flag read.
 bool Aborted(CAnalysisPlayback& a)
 {
-    if (PumpPlaybackWindows(a.m_windows) && a.m_abort != 1)
+    if (PumpPlaybackWindows(a.m_windows) && !a.m_abort)
         return false;
     PlaybackLine("CAnalysisPlayback::Analyse: USER_ABORTED");
     return true;
@@ -50,7 +50,7 @@ int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
 
 int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
 {
-    m_abort = 0;
+    m_abort = false;
     if (!m_trace) {
         PlaybackError("TraceData is not asigned\n");
         return 0;
@@ -85,7 +85,7 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
                 return 0;
             const uint16_t id = uint16_t(call->call->GetId());
             bool play = true;
-            uint8_t isDraw = 0;
+            bool isDraw = false;
             if (IsDrawCall(id)) {
                 const uint32_t n = ++m_drawCounter;
                 const bool inside = n >= m_firstDraw && n <= m_lastDraw;
@@ -103,7 +103,7 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
                 if (m_complexity)
                     m_highlightThisDraw = 0;
                 --remaining;
-                isDraw = 1;
+                isDraw = true;
             }
             if (id == kEglSwapBuffers) {
                 if (!drew) {
@@ -122,7 +122,7 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
             if ((!m_skipPositions.empty() && m_skipPositions.count(number)) ||
                 (!m_skipIds.empty() && m_skipIds.count(id)))
                 continue;
-            if (PlayAnalysedCall(call, isDraw) == 0) {
+            if (!PlayAnalysedCall(call, isDraw)) {
                 PlaybackError("Problem calling call\n");
                 return 0;
             }
@@ -144,10 +144,10 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
     return result;
 }
 
-uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
+bool CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, bool isDraw)
 {
     bool skip = false;
-    uint8_t result = 1;
+    bool result = true;
     const uint8_t kind = call->call->GetStateKind();
     auto markDirty = [&] {
         if (kind == kApiEgl)
@@ -166,7 +166,7 @@ uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
             RestoreAfterDraw(call, isDraw);
         } catch (...) {
         }
-        return uint8_t(0);
+        return false;
     };
     try {
         skip = SetUpAnalysedDraw(call, isDraw);
@@ -176,7 +176,7 @@ uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
         return failed(e.what());
     }
     RestoreAfterDraw(call, isDraw);
-    if (result == 1 && !skip) {
+    if (result && !skip) {
         // The loader's rule: the copy of the call's API, never for a call that recorded an error.
         if (kind == kApiEgl)
             call->call->ApplyEffect(&m_egl, call->frame);
@@ -189,7 +189,7 @@ uint8_t CAnalysisPlayback::PlayAnalysedCall(STraceCall* call, uint8_t isDraw)
     return result;
 }
 
-bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
+bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, bool isDraw)
 {
     if (IsEs1StateKind(call->call->GetApiKind()))
         return SetUpEs1AnalysedCall(call, isDraw);
@@ -225,7 +225,7 @@ bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw)
     return m_highlight && call->call->GetId() == kGlClear;
 }
 
-bool CAnalysisPlayback::RestoreAfterDraw(STraceCall* call, uint8_t isDraw)
+bool CAnalysisPlayback::RestoreAfterDraw(STraceCall* call, bool isDraw)
 {
     if (IsEs1StateKind(call->call->GetApiKind()))
         return RestoreAfterEs1Call(call, isDraw);

@@ -123,7 +123,7 @@ void CAnalysisPlayback::StartOver()
     m_readBack.reset();
     m_readWidth = m_readHeight = 0;
     m_defaultFramebuffer = 0;
-    m_defaultFramebufferKnown = 0;
+    m_defaultFramebufferKnown = false;
     m_surfaceWidth = m_surfaceHeight = 0;
     m_nativeWindow = 0;
 }

@@ -41,7 +41,7 @@ public:
     // Key 100: the complexity increment; others change nothing. True.
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
-    void Abort() { m_abort = 1; }
+    void Abort() { m_abort = true; }
     // The frame's last call as its closing call: true when it is the frame end (eglSwapBuffers).
     bool FindSwapCall();
     // Reads the playback surface back (RGBA) and packs it to RGB in place, rows bottom-up.
@@ -54,17 +54,17 @@ public:
     // analysis has started over (StartOver): no read-back, and the next frame as in a fresh process.
     int32_t Analyse(uint8_t showWindow);
     // Plays one call with the analysis set-up around a draw and applies its state update to the
-    // copy of its API; 0 on failure (an exception from the player included).
-    uint8_t PlayAnalysedCall(STraceCall* call, uint8_t isDraw);
+    // copy of its API; false on failure (an exception from the player included).
+    bool PlayAnalysedCall(STraceCall* call, bool isDraw);
     // Sets the host up for an analysed draw; true when the call is not to be played (a glClear
     // while highlighting).
-    bool SetUpAnalysedDraw(STraceCall* call, uint8_t isDraw);
+    bool SetUpAnalysedDraw(STraceCall* call, bool isDraw);
     // Puts back what SetUpAnalysedDraw changed. True.
-    bool RestoreAfterDraw(STraceCall* call, uint8_t isDraw);
+    bool RestoreAfterDraw(STraceCall* call, bool isDraw);
     // The same for the calls of an ES 1.1 context, whose draws are counted or highlighted through
     // the fixed-function pipeline (AnalysisFixed.cpp); while counting, its clears clear to black.
-    bool SetUpEs1AnalysedCall(STraceCall* call, uint8_t isDraw);
-    bool RestoreAfterEs1Call(STraceCall* call, uint8_t isDraw);
+    bool SetUpEs1AnalysedCall(STraceCall* call, bool isDraw);
+    bool RestoreAfterEs1Call(STraceCall* call, bool isDraw);
     // Makes the complexity and highlight programs (a fragment shader each, no link) when the host
     // has none. True.
     bool BuildAnalysisPrograms();
@@ -92,7 +92,7 @@ public:
     uint8_t m_eglDirty = 0, m_es1Dirty = 0, m_es2Dirty = 0;
     SEs1ExtensionState m_analysisEs1;
     std::set<uint32_t> m_skipPositions, m_skipIds;
-    uint8_t m_analysisCheckErrors = 1;
+    bool m_analysisCheckErrors = true;
     // The host render state an analysed draw changes, saved around it.
     uint8_t m_savedBlend = 0, m_savedDepthTest = 0, m_savedStencilTest = 0;
     uint32_t m_savedDepthFunc = 0, m_savedBlendEquation = 0, m_savedBlendSrc = 0, m_savedBlendDst = 0;

@@ -472,28 +472,26 @@ bool CPlayback::CheckEglError()
     return false;
 }
 
-uint8_t CPlayback::PlayEglCall(STraceCall* entry, uint8_t)
+bool CPlayback::PlayEglCall(STraceCall* entry, bool)
 {
     CApiCall& call = *entry->call;
     if (!call.RecordedSuccess())
-        return 1;  // a call that failed on the device is not repeated
+        return true;  // a call that failed on the device is not repeated
     SEglHost& h = *SEglHost::Instance();
     const CPlayArgs args(call);
     const uint32_t slot = uint32_t(call.GetId()) - kEglHostFirstId;
     if (slot >= kEglHostCount) {
         PlaybackLine("EGL Unknown call");
-        return 0;
+        return false;
     }
     const Handler play = kHandlers[slot];
     if (!play)
-        return 1;  // a query: configs are chosen where contexts and surfaces are made
+        return true;  // a query: configs are chosen where contexts and surfaces are made
     SPlay p{*this, call, args, h};
     switch (play(p)) {
-    case EEnd::Fail: return 0;
-    case EEnd::Done: return 1;
+    case EEnd::Fail: return false;
+    case EEnd::Done: return true;
     case EEnd::Common: break;
     }
-    if (m_checkErrors == 1)
-        return CheckEglError() ? 1 : 0;
-    return 1;
+    return !m_checkErrors || CheckEglError();
 }

@@ -494,34 +494,34 @@ bool CPlayback::FetchEs1Error()
     return m_lastHostError == 0;
 }
 
-uint8_t CPlayback::PlayEs1Call(STraceCall* entry, uint8_t)
+bool CPlayback::PlayEs1Call(STraceCall* entry, bool)
 {
     CApiCall& call = *entry->call;
     // A call that failed on the device changed nothing there: nothing of it reaches the host, and it
     // counts as played.
     if (call.GetError()->value != 0)
-        return 1;
+        return true;
     const uint32_t slot = uint32_t(call.GetId()) - kEs1HostFirstId;
     if (slot >= kEs1HostCount)
-        return 0;
+        return false;
     const Handler play = kHandlers[slot];
     if (!play)
-        return 1;  // a query, or texture names, which the host uses as recorded
+        return true;  // a query, or texture names, which the host uses as recorded
     SEs1Host* gl = SEs1Host::Instance();
     if (!gl || gl->IsFailed())
-        return 0;
-    if (m_checkErrors == 1)
+        return false;
+    if (m_checkErrors)
         m_callName = call.GetName();
     const CPlayArgs args(call);
     SPlay p{*this, call, args, *gl};
     if (!gl->EntryOfId(uint32_t(call.GetId()))) {
         Missing(p);  // nothing of a call the host cannot make is played, its draw's walk included
-        return 1;
+        return true;
     }
     switch (play(p)) {
-    case EEnd::Fail: return 0;
-    case EEnd::Done: return 1;
+    case EEnd::Fail: return false;
+    case EEnd::Done: return true;
     case EEnd::Common: break;
     }
-    return m_checkErrors == 1 ? uint8_t(FetchEs1Error()) : 1;
+    return m_checkErrors ? FetchEs1Error() : true;
 }

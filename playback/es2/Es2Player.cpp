@@ -814,17 +814,17 @@ constexpr auto kHandlers = [] {
 
 } // namespace
 
-uint8_t CPlayback::CheckEs2Error()
+bool CPlayback::CheckEs2Error()
 {
     m_lastHostError = XQF_HOST(*SEs2Host::Instance(), glGetError)();
     if (m_lastHostError == 0)
-        return 1;
+        return true;
     PlaybackLine("OGLES2 Error Code: 0x%lx, Call= %s\n", long(m_lastHostError),
                  m_callName.CStr() ? m_callName.CStr() : "");
-    return 0;
+    return false;
 }
 
-uint8_t CPlayback::PlayEs2Call(STraceCall* entry, uint8_t)
+bool CPlayback::PlayEs2Call(STraceCall* entry, bool)
 {
     CApiCall& call = *entry->call;
     const CPlayArgs args(call);
@@ -832,27 +832,27 @@ uint8_t CPlayback::PlayEs2Call(STraceCall* entry, uint8_t)
     // counts as played (a frame holding one still replays to its end).
     if (call.GetError()->value != 0) {
         PlaybackLine("Es2 Call:Error. (Recorded GL_ERROR)");
-        return 1;
+        return true;
     }
     if (!s_hostEglInitialised) {
         PlaybackLine("Es2 Call:Error. Invalid context");
-        return 0;
+        return false;
     }
     SEs2Host& gl = *SEs2Host::Instance();
-    if (m_defaultFramebufferKnown == 0) {
-        m_defaultFramebufferKnown = 1;
+    if (!m_defaultFramebufferKnown) {
+        m_defaultFramebufferKnown = true;
         m_defaultFramebuffer = GLuint(HostInt(gl, GL_FRAMEBUFFER_BINDING));
     }
-    if (m_checkErrors == 1)
+    if (m_checkErrors)
         m_callName = call.GetName();
     const uint32_t slot = uint32_t(call.GetId()) - kEs2HostFirstId;
     if (slot >= kEs2HostCount || !kHandlers[slot])
-        return 0;
+        return false;
     SPlay play{*this, call, args, gl};
     switch (kHandlers[slot](play)) {
-    case EEnd::Fail: return 0;
-    case EEnd::Done: return 1;
+    case EEnd::Fail: return false;
+    case EEnd::Done: return true;
     case EEnd::Common: break;
     }
-    return m_checkErrors == 1 ? CheckEs2Error() : 1;
+    return m_checkErrors ? CheckEs2Error() : true;
 }

@@ -415,7 +415,7 @@ SHostExtensionSlots* ExtensionsOf(uint32_t api)
 
 } // namespace
 
-uint8_t CPlayback::ReadHostError(uint32_t api)
+bool CPlayback::ReadHostError(uint32_t api)
 {
     if (api == 1) {
         SEs1Host* gl = SEs1Host::Instance();
@@ -425,16 +425,16 @@ uint8_t CPlayback::ReadHostError(uint32_t api)
     } else {
         m_lastHostError = uint32_t(XQF_HOST(*SEglHost::Instance(), eglGetError)());
     }
-    return m_lastHostError == 0 ? 1 : 0;
+    return m_lastHostError == 0;
 }
 
-uint8_t CPlayback::PlayExtCall(STraceCall* entry, uint8_t)
+bool CPlayback::PlayExtCall(STraceCall* entry, bool)
 {
     CApiCall& call = *entry->call;
     const CPlayArgs args(call);
     // A call that failed on the device changed nothing there: it counts as played, silently.
     if (call.GetError()->value != 0)
-        return 1;
+        return true;
     const auto* extCall = dynamic_cast<const CExtCall*>(&call);
     const uint32_t api = extCall ? extCall->GetSelector() : 0;
     if (api == 1)
@@ -443,11 +443,11 @@ uint8_t CPlayback::PlayExtCall(STraceCall* entry, uint8_t)
         LoadEs2ExtensionsOnce();
     const SCase* c = CaseOf(uint16_t(call.GetId()));
     if (!c)
-        return 0;
+        return false;
     m_callName = call.GetName();
     if (c->hosts == kNoHost) {
         ReadHostError(api);
-        return 1;
+        return true;
     }
     SHostExtensionSlots* slots = (c->hosts & api) && (api == 1 || api == 2) ? ExtensionsOf(api) : nullptr;
     void* fn = slots ? slots->*c->slot : nullptr;
@@ -456,13 +456,13 @@ uint8_t CPlayback::PlayExtCall(STraceCall* entry, uint8_t)
         fn = nullptr;
     if (!fn) {
         PlaybackWarning("The extension function '%s' is not available on this platform\n", call.GetName());
-        return 1;
+        return true;
     }
     if (c->body) {
         SPlay p{*this, call, args, api, *slots, fn};
         if (!c->body(p))
-            return 1;  // refused: nothing was sent
+            return true;  // refused: nothing was sent
     }
     ReadHostError(api);
-    return 1;
+    return true;
 }

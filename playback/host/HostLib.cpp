@@ -28,7 +28,7 @@ SHostLib::SHostLib(CXQFTString name)
     if (m_module) {
         PlaybackLine("Host Library Loaded: %s", full.c_str());
     } else {
-        m_failed = 1;
+        m_failed = true;
     }
 }
 
@@ -38,7 +38,7 @@ void* SHostLib::GetProc(const char* name)
 {
     void* proc = m_module && name ? dlsym(m_module, name) : nullptr;
     if (!proc) {
-        m_failed = 1;
+        m_failed = true;
         PlaybackLine("Error loading library %s", name ? name : "");
     }
     return proc;

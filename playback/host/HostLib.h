@@ -34,10 +34,10 @@ struct SHostLib
     void* FindProc(const char* name) const;
     // Closes the library; the failed flag keeps its value. Harmless twice.
     void FreeModule();
-    uint8_t IsFailed() const { return m_failed; }
+    bool IsFailed() const { return m_failed; }
     bool IsLoaded() const { return m_module != nullptr; }
 
 protected:
     void* m_module = nullptr;
-    uint8_t m_failed = 0;
+    bool m_failed = false;
 };

@@ -73,7 +73,7 @@ SEs2Host::SEs2Host() : SHostLib(HostLibSettings::Instance().es2Name)
 {
     ResolveAll(*this, "XQFTrace ES2 - ERROR: failed to load entry points from host library\n"
                       "Please check library paths in xqftrace.cfg\n");
-    const uint8_t failed = m_failed;
+    const bool failed = m_failed;
     Mirbex_ToggleWireframe = reinterpret_cast<void (*)(uint8_t)>(GetProc("Mirbex_ToggleWireframe"));
     m_failed = failed;  // the switch is optional
     if (!Mirbex_ToggleWireframe && !IsFailed())
