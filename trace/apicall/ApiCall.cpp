@@ -3,7 +3,7 @@
 #include "record/Trace.h"
 #include "record/XqftError.h"
 
-CApiCall::CApiCall(CTrace* trace) : m_dataIncluded(trace && trace->IsDataIncluded() ? 1 : 0) {}
+CApiCall::CApiCall(CTrace* trace) : m_dataIncluded(trace && trace->IsDataIncluded()) {}
 
 void CApiCall::ListArguments(CCallInfo* info, uint8_t verbose) { info->SetCall(this); }
 

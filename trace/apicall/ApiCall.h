@@ -63,7 +63,7 @@ public:
     // kind, but an extension call's is that of the API it was made on.
     virtual uint8_t GetStateKind() const { return m_apiKind; }
     // Whether the trace the call was read from carries the data of pointer arguments.
-    uint8_t IsDataIncluded() const { return m_dataIncluded; }
+    bool IsDataIncluded() const { return m_dataIncluded; }
     // The recorded GL error of ES 1.1, ES 2.0 and extension calls; stays 0 for EGL calls.
     SGLErrorCode* GetError() { return &m_error; }
     const SGLErrorCode* GetError() const { return &m_error; }
@@ -75,6 +75,6 @@ protected:
     // Every loaded call carries these 16 bytes with its table pointer: keep them packed.
     uint16_t m_callId = 0;
     uint8_t m_apiKind = kApiNone;
-    uint8_t m_dataIncluded = 0;
+    bool m_dataIncluded = false;
     SGLErrorCode m_error;
 };

@@ -44,8 +44,8 @@ enum class ItemKind : uint8_t { Argument, Return, Extra };
 // What listing an item needs to know of the trace its call was read from.
 struct SListing
 {
-    uint8_t dataIncluded = 0;
-    uint8_t IsDataIncluded() const { return dataIncluded; }
+    bool dataIncluded = false;
+    bool IsDataIncluded() const { return dataIncluded; }
 };
 
 // The listing slot of an item that lists its own holder.

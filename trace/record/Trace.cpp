@@ -13,7 +13,7 @@ const char* const kFloatSizeError = "GetEsTypeSize(INDEX) != sizeof(float)";
 const char* const kUndefinedEsType = "Undefined Es Type in record library";
 
 CTrace::CTrace(uint32_t version, uint8_t dataIncluded, const int8_t* typeSizeTable, uint8_t tableCount)
-    : m_version(version), m_dataIncluded(dataIncluded), m_tableCount(typeSizeTable ? tableCount : 0),
+    : m_version(version), m_dataIncluded(dataIncluded != 0), m_tableCount(typeSizeTable ? tableCount : 0),
       m_stream(&IOManager::Instance())
 {
     if (typeSizeTable)

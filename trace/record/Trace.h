@@ -28,7 +28,7 @@ public:
     virtual ~CTrace() = default;
 
     uint32_t GetVersion() const { return m_version; }
-    uint8_t IsDataIncluded() const { return m_dataIncluded; }
+    bool IsDataIncluded() const { return m_dataIncluded; }
     IOManager* GetStream() const { return m_stream; }
 
     // The signed table byte of a type code; throws CXqftError(kUndefinedEsType) when the code is
@@ -155,7 +155,7 @@ private:
     }
 
     uint32_t m_version;
-    uint8_t m_dataIncluded;
+    bool m_dataIncluded;
     uint8_t m_tableCount;
     std::array<int8_t, 256> m_typeSizes{};
     IOManager* m_stream;
