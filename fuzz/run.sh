@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# run.sh BUILD_DIR SECONDS JOBS: builds the fuzz targets with clang and runs the loader fuzzer
-# for SECONDS over a seed corpus written by tools/xqftgen.py, then the live capture's message
-# parser for SECONDS over a few device streams, then the effect-file and compiler-output fuzzers
-# for SHADER_FUZZ_SECONDS (default 30) each over the shader editor's test documents. Skips
-# (status 0) without clang or libFuzzer; fails on a finding.
+# run.sh BUILD_DIR SECONDS JOBS: builds the fuzz targets with clang and runs, side by side, the
+# loader fuzzer for SECONDS over a seed corpus written by tools/xqftgen.py, the live capture's
+# message parser for SECONDS over a few device streams, and the effect-file and compiler-output
+# fuzzers for SHADER_FUZZ_SECONDS (default 30) each over the shader editor's test documents. Each
+# fuzzer is one process, so together they take the time of one. Skips (status 0) without clang or
+# libFuzzer; fails on a finding.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build-fuzz}"
@@ -49,12 +50,6 @@ gen ext-all ext-all-es1.xqft --selector 1
 gen ext-all ext-all-nodata-v7.xqft --no-data --version 7
 gen ext-mixed ext-mixed.xqft --calls 60 --frames 3 --vertex-bytes 16
 
-echo "fuzz: running fuzz_load for ${SECONDS_TO_RUN}s"
-ASAN_OPTIONS=detect_leaks=1 "$BUILD/fuzz_load" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 \
-  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/" \
-  "$BUILD/corpus" "$seeds" 2>&1 | tail -n 15
-[ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
-
 # Parser inputs: one byte of cut count, the cut sizes, then the stream (see FuzzCaptureParser.cpp).
 capture_seeds="$BUILD/capture-seeds"
 rm -rf "$capture_seeds"; mkdir -p "$capture_seeds" "$BUILD/capture-corpus"
@@ -70,26 +65,42 @@ streams = {
 for name, stream in streams.items():
     open("%s/%s" % (sys.argv[1], name), "wb").write(bytes([3, 5, 1, 60]) + stream)
 PY
-echo "fuzz: running fuzz_capture_parser for ${SECONDS_TO_RUN}s"
-"$BUILD/fuzz_capture_parser" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 -timeout=10 \
-  -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/capture-" \
-  "$BUILD/capture-corpus" "$capture_seeds" 2>&1 | tail -n 15
-[ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
+# The shader editor's readers, seeded with its test documents.
+SHADER_SECONDS="${SHADER_FUZZ_SECONDS:-30}"
+data="$ROOT/tests/shadereditor/data"
+# Every fuzzer in the background with a log of its own; the logs' tails are printed in order once
+# all have ended, and any fuzzer that failed (a finding) fails the run.
+names=(); pids=()
+start_fuzzer() {   # NAME SECONDS MAX_LEN ARTIFACT_PREFIX CORPUS SEED_DIR
+  local name="$1" seconds="$2" maxLen="$3" prefix="$4"; shift 4
+  echo "fuzz: running $name for ${seconds}s"
+  ASAN_OPTIONS=detect_leaks=1 "$BUILD/$name" -max_total_time="$seconds" -max_len="$maxLen" -timeout=10 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$prefix" "$@" > "$BUILD/$name.log" 2>&1 &
+  names+=("$name"); pids+=($!)
+}
+start_fuzzer fuzz_load "$SECONDS_TO_RUN" 4096 "$BUILD/" "$BUILD/corpus" "$seeds"
+start_fuzzer fuzz_capture_parser "$SECONDS_TO_RUN" 4096 "$BUILD/capture-" "$BUILD/capture-corpus" "$capture_seeds"
 
 # The shader editor's readers, seeded with its test documents.
 SHADER_SECONDS="${SHADER_FUZZ_SECONDS:-30}"
 data="$ROOT/tests/shadereditor/data"
-run_shader_fuzzer() {   # NAME SEED_FILES...
+start_shader_fuzzer() {   # NAME SEED_FILES...
   local name="$1"; shift
   [ -x "$BUILD/$name" ] || { echo "fuzz: $name not built, skipped"; return 0; }
   local seedDir="$BUILD/seeds-$name"
   rm -rf "$seedDir"; mkdir -p "$seedDir" "$BUILD/corpus-$name"
   cp "$@" "$seedDir/"
-  echo "fuzz: running $name for ${SHADER_SECONDS}s"
-  ASAN_OPTIONS=detect_leaks=1 "$BUILD/$name" -max_total_time="$SHADER_SECONDS" -max_len=8192 \
-    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$BUILD/$name-" \
-    "$BUILD/corpus-$name" "$seedDir" 2>&1 | tail -n 15
-  return "${PIPESTATUS[0]}"
+  start_fuzzer "$name" "$SHADER_SECONDS" 8192 "$BUILD/$name-" "$BUILD/corpus-$name" "$seedDir"
 }
-run_shader_fuzzer fuzz_effect "$data"/*.vtl
-run_shader_fuzzer fuzz_compile_output "$data"/compile/*.txt
+start_shader_fuzzer fuzz_effect "$data"/*.vtl
+start_shader_fuzzer fuzz_compile_output "$data"/compile/*.txt
+
+failed=0
+for i in "${!pids[@]}"; do
+  status=0
+  wait "${pids[$i]}" || status=$?
+  echo "fuzz: ${names[$i]} ended with status $status"
+  tail -n 15 "$BUILD/${names[$i]}.log"
+  [ "$status" -eq 0 ] || failed=1
+done
+exit "$failed"
