@@ -1,16 +1,8 @@
 #include "Es2StateQueries.h"
 
 namespace {
-template <class T>
-std::vector<double> Values(const T* v, int n)
-{
-    return std::vector<double>(v, v + n);
-}
-template <class T>
-std::vector<double> One(T v)
-{
-    return {double(v)};
-}
+using statequeries::One;
+using statequeries::Values;
 // One row; `field` is an expression of the state `s`.
 #define XQF_Q(label, pname, count, kind, field)                                                           \
     SStateQuery{label, pname, count, EQueryKind::kind, [](const SEs2State& s) { return field; }}

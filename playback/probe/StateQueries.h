@@ -24,3 +24,17 @@ struct TStateQuery
     // the tracker does not keep.
     std::vector<double> (*tracked)(const State&);
 };
+
+// The tracked value of a row: n values of an array, or one value.
+namespace statequeries {
+template <class T>
+std::vector<double> Values(const T* v, int n)
+{
+    return std::vector<double>(v, v + n);
+}
+template <class T>
+std::vector<double> One(T v)
+{
+    return {double(v)};
+}
+} // namespace statequeries
