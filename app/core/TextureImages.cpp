@@ -179,7 +179,7 @@ const STexImage* FindLevel(const SEs2State& es2, const SLevelKey& key)
     return faces ? faces->Get(key.face) : nullptr;
 }
 
-// The image a tracked level holds: its specification's bytes with the sub-image updates written
+// The image a tracked level holds: the bytes it was made with, with the sub-image updates written
 // into them (the part no update reached reads as zero, as the level holds it).
 template <class Level>
 void BuildLevelImage(const Level& level, const STextureRecord& record, STextureImage& image)
