@@ -7,11 +7,11 @@
 
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
+#include "record/XqftError.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <stdexcept>
 
 using namespace es1calls;
 using namespace es2test;
@@ -39,7 +39,7 @@ TEST(Es1Hostile, CountsLargerThanTheRecordFailTheRecord)
          SPayload{}.U32(0).Words({0x0DE1, 0, 0x1908, 4, 4, 0, 0x1908, 0x1401}).Ptr(0x10).U32(0xFFFFFFFF).bytes},
     };
     for (const SCase& c : cases)
-        EXPECT_THROW(BuildCall(c.id, c.payload, true), std::logic_error) << c.id;
+        EXPECT_THROW(BuildCall(c.id, c.payload, true), CXqftSizeError) << c.id;
 }
 
 TEST(Es1Hostile, ShortRecordsReadMissingValuesAsZero)
@@ -194,7 +194,7 @@ TEST(Es1Hostile, VectorCountsLargerThanTheRecordFailTheRecord)
             id == CallIdOf(ECallFamily::Es1, "glPointParameterfv"))
             p.bytes.resize(8);  // one enum before the array
         p.Ptr(0x10).U32(0xFFFFFFFF).F(1);
-        EXPECT_THROW(BuildCall(id, p.bytes, true), std::logic_error) << id;
+        EXPECT_THROW(BuildCall(id, p.bytes, true), CXqftSizeError) << id;
     }
 }
 

@@ -7,11 +7,11 @@
 #include "Es2Factory.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
+#include "record/XqftError.h"
 #include "stream/IOManager.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 
 using namespace es2test;
 
@@ -57,7 +57,7 @@ TEST(Es2Hostile, CountsLargerThanTheRecordFailTheRecordWithoutAllocating)
                             CallIdOf(ECallFamily::Es2, "glShaderSource"),
                             CallIdOf(ECallFamily::Es2, "glUniformMatrix4fv")};
     for (size_t i = 0; i < std::size(ids); ++i)
-        EXPECT_THROW(BuildCall(ids[i], payloads[i][0], true), std::logic_error) << ids[i];
+        EXPECT_THROW(BuildCall(ids[i], payloads[i][0], true), CXqftSizeError) << ids[i];
 }
 
 // Every record of every mode, ES 2.0 and ES 1.1, cut to every shorter length: the call reads
@@ -85,7 +85,7 @@ TEST(Es2Hostile, RecordsShorterThanTheirLayoutNeverReadPastTheirEnd)
                         ASSERT_NE(call, nullptr);
                         CGenCallInfo info;
                         call->ListArguments(&info, 1);
-                    } catch (const std::logic_error&) {
+                    } catch (const CXqftSizeError&) {
                     }
                     ASSERT_LE(trace.GetRecordConsumed(), cut) << rec.id << " cut at " << cut;
                 }

@@ -6,12 +6,12 @@
 #include "CallQueries.h"
 #include "data/TraceData.h"
 #include "data/TraceReader.h"
+#include "record/XqftError.h"
 
 #include "ExtTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 
 using namespace es2test;
 
@@ -41,7 +41,7 @@ TEST(ExtHostile, CountsAndSizesLargerThanTheRecordFailTheRecord)
         {"glDiscardFramebufferEXT", true, SPayload().Words({0x8D40, 3}).Ptr(0x10).U32(0x20000000)},
     };
     for (const SCase& c : cases)
-        EXPECT_THROW(BuildCall(Id(c.function), Ext(c.payload), c.data), std::logic_error) << c.function;
+        EXPECT_THROW(BuildCall(Id(c.function), Ext(c.payload), c.data), CXqftSizeError) << c.function;
 }
 
 TEST(ExtHostile, ShortRecordsReadMissingValuesAsZero)

@@ -1,7 +1,6 @@
 #include "data/TraceReader.h"
 
 #include <new>
-#include <stdexcept>
 
 #include "apicall/ApiCall.h"
 #include "apicall/CallFactory.h"
@@ -158,7 +157,8 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         }
         SendProgress("Trace Processed");
         return m_data->GetCallCount() == 0 ? kLoadNoTrace : kLoadOk;
-    } catch (const std::logic_error& e) {
+    } catch (const CXqftSizeError& e) {
+        // A size that does not fit its record: nothing of the trace stays loaded.
         m_lastError = e.what();
         std::fprintf(m_out, "Exception: %s\n", e.what());
         std::fprintf(m_err, "%s\n", e.what());
@@ -178,6 +178,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         }
         return kLoadOutOfMemory;
     } catch (const CXqftError& e) {
+        // Any other fault of the recorded data: the calls read so far stay.
         m_lastError = e.what();
         io.Close();
         std::fprintf(m_out, "Exception: %s\n", e.what());

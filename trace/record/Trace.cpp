@@ -77,7 +77,7 @@ uint64_t CTrace::ReadSized(uint16_t code)
 {
     const uint32_t width = GetTypeWidth(code);
     if (width > 8)
-        throw std::logic_error("Type size above 8 bytes in the type-size table");
+        throw CXqftSizeError("Type size above 8 bytes in the type-size table");
     uint8_t b[8] = {};
     ReadBytes(b, width);
     uint64_t v = 0;
@@ -89,7 +89,7 @@ uint64_t CTrace::ReadSized(uint16_t code)
 float CTrace::ReadFloat(uint16_t code)
 {
     if (GetEsTypeSize(code) != 4)
-        throw std::logic_error(kFloatSizeError);
+        throw CXqftSizeError(kFloatSizeError);
     uint8_t b[4];
     ReadBytes(b, 4);
     const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
@@ -103,7 +103,7 @@ void CTrace::CheckFits(uint64_t count, uint64_t width) const
     // Division instead of count x width: no product to overflow, whatever the width.
     const uint64_t left = GetBytesLeft();
     if (width != 0 && count > left / width)
-        throw std::logic_error(kBlockSizeError);
+        throw CXqftSizeError(kBlockSizeError);
 }
 
 uint8_t* CTrace::ReadBlock(uint32_t size)

@@ -7,16 +7,17 @@
 #include "values/ArrayHolders.h"
 #include "values/DataHolders.h"
 #include "values/EglHolders.h"
+#include "XqftError.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 
 class IOManager;
 class CFileMapping;
 
-// Thrown (as std::logic_error) when a recorded size or count does not fit in the record.
+// Thrown as CXqftSizeError when a recorded size or count does not fit in the record, or a float
+// type is not four bytes wide.
 extern const char* const kBlockSizeError;   // "Size readed from memmory is greater than blocksize"
 extern const char* const kFloatSizeError;   // "GetEsTypeSize(INDEX) != sizeof(float)"
 extern const char* const kUndefinedEsType;  // thrown as CXqftError by GetEsTypeSize
