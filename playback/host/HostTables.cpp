@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <stdexcept>
 
 namespace {
 
@@ -89,7 +88,7 @@ SEs2Host* SEs2Host::Instance()
     }
     if (table->IsFailed()) {
         PlaybackLine("Could not load Host library OGLES2. Please check library paths in xqftrace.cfg");
-        throw std::logic_error("Missing Mirbex Libraries");
+        throw CXqftError("Missing Mirbex Libraries");
     }
     return table.get();
 }

@@ -9,6 +9,7 @@
 // host lacks) is called as a stub that does nothing and returns 0, never through a null pointer.
 #include "HostLib.h"
 #include "HostNames.h"
+#include "record/XqftError.h"
 
 #include <cstdint>
 #include <type_traits>
@@ -100,7 +101,7 @@ struct SEs2Host : SHostLib, THostEntries<kEs2HostFirstId, kEs2HostCount, kEs2Hos
     void (*Mirbex_ToggleWireframe)(uint8_t) = nullptr;
 
     // Builds the table on first use; a failed table is reported ("Could not load Host library
-    // OGLES2...") and throws std::logic_error("Missing Mirbex Libraries").
+    // OGLES2...") and throws CXqftError("Missing Mirbex Libraries").
     static SEs2Host* Instance();
 
 private:

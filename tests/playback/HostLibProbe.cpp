@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -85,13 +84,13 @@ int main(int argc, char** argv)
             fflush(stdout);
             try {
                 analysis.SetRange(1, 1, 1);
-            } catch (const std::logic_error& e) {
+            } catch (const CXqftError& e) {
                 printf("threw %s\n", e.what());
             }
             printf("result=%d\n", analysis.Analyse(0));
         } else
             return 2;
-    } catch (const std::logic_error& e) {
+    } catch (const CXqftError& e) {
         printf("threw %s\n", e.what());
     }
     return 0;

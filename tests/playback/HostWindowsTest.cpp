@@ -30,7 +30,7 @@ protected:
             GTEST_SKIP() << "no host EGL library";
         try {
             es2 = SEs2Host::Instance();
-        } catch (const std::logic_error&) {
+        } catch (const CXqftError&) {
             GTEST_SKIP() << "no host ES 2.0 library";
         }
         InitNativeWindowFunctions(windows);

@@ -14,7 +14,6 @@
 #include "host/WireframeSwitch.h"
 
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 
 namespace {
@@ -64,7 +63,7 @@ int Run(const std::vector<std::string>& args)
     SEs2Host* es2 = nullptr;
     try {
         es2 = SEs2Host::Instance();
-    } catch (const std::logic_error& e) {
+    } catch (const CXqftError& e) {
         printf("ES2 table: %s\n", e.what());
     }
     const HostLibSettings& names = HostLibSettings::Instance();

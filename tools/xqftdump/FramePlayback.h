@@ -79,9 +79,9 @@ inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint16_t w
     return written;
 }
 
-// Runs a playback step; what the players throw (std::logic_error without a host library,
-// CXqftError for a missing argument or when no EGL config exists) is reported on standard error and
-// makes the result false.
+// Runs a playback step; what the players throw (CXqftError without a host library, for a missing
+// argument or when no EGL config exists; std::bad_alloc) is reported on standard error and makes the
+// result false.
 template <class Step>
 bool RunCaught(Step&& step)
 {

@@ -1,10 +1,10 @@
 #include "CallFactory.h"
 
-#include <stdexcept>
 #include <vector>
 
 #include "ApiCall.h"
 #include "record/Trace.h"
+#include "record/XqftError.h"
 
 namespace {
 struct SFamily
@@ -52,7 +52,7 @@ void RegisterCallFamily(ECallFamily family, std::span<const SCallRow> rows)
         if (other.family == family && other.rows.data() == rows.data())
             return;
         if (f.firstId <= other.lastId && other.firstId <= f.lastId)
-            throw std::logic_error("call families overlap");
+            throw CXqftError("call families overlap");
     }
     f.rowOf.assign(size_t(f.lastId - f.firstId) + 2, 0);
     // Counts per id, then running sums: rows of one id are adjacent (the tables are checked).

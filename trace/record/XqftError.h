@@ -1,7 +1,8 @@
 #pragma once
 // The one exception family the trace model and the players throw for a fault in the recorded data or
-// on the host (an unknown type code, an argument the record lacks, no usable EGL config). Its text is
-// the message users see, so it is written once here or at the throw and never rephrased by catchers.
+// on the host (an unknown type code, an argument the record lacks, no usable EGL config, a host
+// library that did not load). Its text is the message users see, so it is written once here or at the
+// throw and never rephrased by catchers.
 #include <stdexcept>
 
 class CXqftError : public std::runtime_error
