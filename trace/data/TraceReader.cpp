@@ -1,6 +1,7 @@
 #include "data/TraceReader.h"
 
 #include <new>
+#include <stdexcept>
 
 #include "apicall/ApiCall.h"
 #include "apicall/CallFactory.h"
@@ -117,6 +118,14 @@ uint64_t CTraceReader::GetFirstRecordOffset()
 int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
 {
     IOManager& io = IOManager::Instance();
+    const auto dropAll = [&](const char* what) {
+        m_lastError = what;
+        std::fprintf(m_out, "Exception: %s\n", what);
+        std::fprintf(m_err, "%s\n", what);
+        io.Close();
+        Close();
+        return kLoadBadFormat;
+    };
     try {
         if (m_data || m_trace)
             Close();
@@ -159,12 +168,10 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         return m_data->GetCallCount() == 0 ? kLoadNoTrace : kLoadOk;
     } catch (const CXqftSizeError& e) {
         // A size that does not fit its record: nothing of the trace stays loaded.
-        m_lastError = e.what();
-        std::fprintf(m_out, "Exception: %s\n", e.what());
-        std::fprintf(m_err, "%s\n", e.what());
-        io.Close();
-        Close();
-        return kLoadBadFormat;
+        return dropAll(e.what());
+    } catch (const std::logic_error& e) {
+        // A length the library itself refused (length_error and its kind) is a size fault too.
+        return dropAll(e.what());
     } catch (const std::bad_alloc& e) {
         m_lastError = e.what();
         std::fprintf(m_out, "Exception: %s\n", e.what());
