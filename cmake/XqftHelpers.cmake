@@ -36,12 +36,15 @@ if(NOT TARGET threaded_tests)
   add_custom_target(threaded_tests)
 endif()
 
-# xqft_test(NAME LABEL label [HOSTILE] [THREADED] [QT] [WINDOW] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]):
+# xqft_test(NAME LABEL label [HOSTILE] [THREADED] [QT] [WINDOW] SOURCES ... LIBS ... [ENV ...] [TIMEOUT s]
+#           [COST s]):
 # one GoogleTest executable registered as one CTest test. WINDOW: the program builds the viewer's
 # window, which sends the standard streams to output.log in the working directory: it runs in a
-# working directory of its own, and GoogleTest's report still goes to the console.
+# working directory of its own, and GoogleTest's report still goes to the console. COST: about the
+# seconds the test takes (the longer of the normal and the sanitizer run), so that a parallel run in a
+# fresh tree starts the slow tests first rather than last (later runs order by the times ctest kept).
 function(xqft_test name)
-  cmake_parse_arguments(A "HOSTILE;THREADED;QT;WINDOW" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(A "HOSTILE;THREADED;QT;WINDOW" "LABEL;TIMEOUT;COST" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   target_compile_definitions(${name} PRIVATE
@@ -76,6 +79,9 @@ function(xqft_test name)
   endif()
   if(A_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${A_ENV}")
+  endif()
+  if(A_COST)
+    set_tests_properties(${name} PROPERTIES COST ${A_COST})
   endif()
 endfunction()
 

@@ -3,7 +3,7 @@
 analyse FILE --frames ...` must give each frame the image a fresh process gives it (`analyse --frame
 N`), whatever frames came before, a failing one included.
 
-usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND
+usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
 
   - every scene of xqft-record (but those of DEPENDS_ON_THE_PASS_BEFORE), in two orders that jump back and forth (n,1,..,n-1 and n-1,..,1,n);
   - the benchmark workloads of both APIs (60 frames), in the order 2,11,50,12,60,1,30, against the
@@ -13,7 +13,8 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND
     and the direct run's;
   - a trace with contexts of both APIs on one display (an ES 2.0 scene, then an ES 1.1 one on a
     second context), its frames mixed, against the direct runs' images.
-Each failure is printed; the exit status is the number of failures (at most 100).
+--shard K/N keeps the checks of the K-th of N runs that share them between them; the checks are dealt
+out by their rough cost (a benchmark workload costs about ten scenes). Each failure is printed; the exit status is the number of failures (at most 100).
 """
 import os
 import re
@@ -135,29 +136,65 @@ def mixed(runner, es2, es1, frames2, frames1):
         expect_direct(runner, images, references, "mixed %s and %s (%s)" % (es2, es1, ",".join(map(str, order))))
 
 
-def main(argv):
-    bin_dir, source_dir, backend = argv[1], argv[2], argv[3]
-    with tempfile.TemporaryDirectory(prefix="xqft-sequences-") as work:
-        runner = Runner(bin_dir, source_dir, backend, work)
-        counts = {}
-        for scene in runner.scenes():
-            trace, frames, _ = runner.record(scene)
-            counts[scene] = frames
-            if frames < 2 or scene in DEPENDS_ON_THE_PASS_BEFORE:
-                continue
-            expect_fresh(runner, trace, [frames] + list(range(1, frames)), scene)
-            expect_fresh(runner, trace, list(range(frames - 1, 0, -1)) + [frames], scene)
-        for scene in BENCHMARK_SCENES:
-            trace, frames, _ = runner.record(scene)
-            order = [2, 11, 50, 12, 60, 1, 30]
-            images, _ = sequence(runner, trace, order, scene)
-            expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in order}, scene)
-        for scene in ("quads", "es1-textured"):
-            failing_first_frame(runner, scene, counts[scene])
-        if counts.get("quads") == 3 and counts.get("es1-textured") == 3:
+def checks(runner):
+    """The checks above in order, each a (rough cost, function of no arguments)."""
+    frames = {}
+
+    def recorded(scene):
+        if scene not in frames:
+            frames[scene] = runner.record(scene)[1]
+        return frames[scene]
+
+    def scene_orders(scene):
+        trace, count, _ = runner.record(scene)
+        frames[scene] = count
+        if count < 2 or scene in DEPENDS_ON_THE_PASS_BEFORE:
+            return
+        expect_fresh(runner, trace, [count] + list(range(1, count)), scene)
+        expect_fresh(runner, trace, list(range(count - 1, 0, -1)) + [count], scene)
+
+    def benchmark(scene):
+        trace, _, _ = runner.record(scene)
+        order = [2, 11, 50, 12, 60, 1, 30]
+        images, _ = sequence(runner, trace, order, scene)
+        expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in order}, scene)
+
+    def mixed_scenes():
+        counts = {scene: recorded(scene) for scene in ("quads", "es1-textured")}
+        if counts == {"quads": 3, "es1-textured": 3}:
             mixed(runner, "quads", "es1-textured", 3, 3)
         else:
             runner.fail("the mixed trace wants quads and es1-textured of 3 frames each: %r" % counts)
+
+    found = [(1, lambda scene=scene: scene_orders(scene)) for scene in runner.scenes()]
+    found += [(10, lambda scene=scene: benchmark(scene)) for scene in BENCHMARK_SCENES]
+    found += [(1, lambda scene=scene: failing_first_frame(runner, scene, recorded(scene)))
+              for scene in ("quads", "es1-textured")]
+    found.append((3, mixed_scenes))
+    return found
+
+
+def dealt(found, shard, shards):
+    """The checks of run `shard`: the costliest first, each to the run with the least so far."""
+    loads = [0] * shards
+    mine = []
+    for place in sorted(range(len(found)), key=lambda i: -found[i][0]):
+        k = loads.index(min(loads))
+        loads[k] += found[place][0]
+        if k == shard:
+            mine.append(place)
+    return [found[place][1] for place in sorted(mine)]
+
+
+def main(argv):
+    bin_dir, source_dir, backend = argv[1], argv[2], argv[3]
+    shard, shards = 0, 1
+    if "--shard" in argv:
+        shard, shards = (int(n) for n in argv[argv.index("--shard") + 1].split("/"))
+    with tempfile.TemporaryDirectory(prefix="xqft-sequences-") as work:
+        runner = Runner(bin_dir, source_dir, backend, work)
+        for check in dealt(checks(runner), shard, shards):
+            check()
         print("%d failures" % len(runner.failures))
         return min(len(runner.failures), 100)
 
