@@ -46,9 +46,8 @@ endif()
 function(xqft_test name)
   cmake_parse_arguments(A "HOSTILE;THREADED;QT;WINDOW" "LABEL;TIMEOUT;COST" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${A_SOURCES})
-  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
-  target_compile_definitions(${name} PRIVATE
-    XQFT_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XQFT_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${name} PRIVATE ${A_LIBS} xqft_test_paths GTest::gtest GTest::gtest_main GTest::gmock
+                        Threads::Threads)
   # The code under test is built optimised in its libraries; the test programs' own code is built
   # for debugging, which halves their compile time (most of the build) without slowing the runs.
   if(CMAKE_BUILD_TYPE STREQUAL "Release")

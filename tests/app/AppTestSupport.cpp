@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "TraceController.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ const std::string& TraceDir()
 {
     static const std::string dir = [] {
         const std::string out = Scratch().path().toStdString() + "/traces";
-        const std::string cmd = std::string("python3 '") + XQFT_SOURCE_DIR + "/tests/app/make_traces.py' '" +
-                                XQFT_SOURCE_DIR + "/tools' '" + out + "'";
+        const std::string cmd = std::string("python3 '") + SourceDir() + "/tests/app/make_traces.py' '" +
+                                SourceDir() + "/tools' '" + out + "'";
         if (std::system(cmd.c_str()) != 0)
             ADD_FAILURE() << "make_traces.py failed";
         return out;

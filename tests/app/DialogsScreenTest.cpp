@@ -27,6 +27,7 @@
 #include "calllist/ViewCallsFrame.h"
 #include "filter/FilterDialog.h"
 #include "search/SearchViewerWidget.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST_F(DialogsScreen, AboutBoxShowsItsSplashImageAtItsSize)
         SCOPED_TRACE(testing::Message() << p.x() << "," << p.y());
         EXPECT_EQ(QColor(shot.pixel(p)), QColor(splash.pixel(p)));
     }
-    shot.save(QString(XQFT_BINARY_DIR) + "/about_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/about_screenshot.png");
 }
 
 TEST_F(DialogsScreen, PreferencesDialogStandsAtItsFormSize)
@@ -130,7 +131,7 @@ TEST_F(DialogsScreen, HighlightedCallsAndSearchResultsShowInTheWindow)
     }
     EXPECT_EQ(highlighted, 4);
     EXPECT_EQ(ordinary, 8);
-    shot.save(QString(XQFT_BINARY_DIR) + "/highlight_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/highlight_screenshot.png");
 
     // A search fills the Search tab of the Output dock, which comes to the front.
     c->SLTRequestedSearch({"glClear", true, false});

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Common/XQFPreferences/XQFPreferences.h"
+#include "TestPaths.h"
 #include "XQFTArray.h"
 
 #define main ViewerMain
@@ -52,7 +53,7 @@ TEST(ViewerExit, ClosingTheWindowSavesTheSettingsAndEndsCleanly)
 {
     const std::string dir = ::testing::TempDir() + "xqft-exit-test-" + std::to_string(getpid());
     const std::string trace = dir + "/exit.xqft";
-    ASSERT_EQ(std::system(("mkdir -p '" + dir + "/config' && python3 '" XQFT_SOURCE_DIR "/tools/xqftgen.py' sample '" +
+    ASSERT_EQ(std::system(("mkdir -p '" + dir + "/config' && python3 '" + SourceDir() + "/tools/xqftgen.py' sample '" +
                            trace + "'").c_str()),
               0);
     setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);

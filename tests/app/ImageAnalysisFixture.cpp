@@ -17,6 +17,7 @@
 
 #include "output/OutputLog.h"
 #include "output/OutputViewerWidget.h"
+#include "TestPaths.h"
 
 namespace analysistest {
 
@@ -39,6 +40,8 @@ bool Run(const QString& program, const QStringList& args)
     }
     return true;
 }
+
+QString Generator() { return QString::fromStdString(SourceDir() + "/tools/xqftgen.py"); }
 } // namespace
 
 QString Record(const char* scene, const QStringList& variant)
@@ -51,7 +54,7 @@ QString Record(const char* scene, const QStringList& variant)
     dir.replace(' ', '_');
     QDir().mkpath(dir);
     QProcess probe;
-    const QString recorder = XQFT_BINARY_DIR "/bin/xqft-record";
+    const QString recorder = QString::fromStdString(BinaryDir() + "/bin/xqft-record");
     probe.start(recorder, QStringList{"--scene", scene, "--out", dir} + variant);
     probe.waitForFinished(120000);
     if (probe.exitCode() == 2) {  // no host library: the callers skip
@@ -64,8 +67,7 @@ QString Record(const char* scene, const QStringList& variant)
         return QString();
     }
     if (variant.isEmpty() &&
-        !Run("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log", dir + "/" + scene + ".log",
-                         dir + "/" + scene + ".xqft"}))
+        !Run("python3", {Generator(), "from-log", dir + "/" + scene + ".log", dir + "/" + scene + ".xqft"}))
         dir.clear();
     done[key] = dir;
     return dir;
@@ -99,7 +101,7 @@ QString ChangedTrace(const char* scene, const QString& name, const QString& from
         return QString();
     changed.close();
     const QString trace = dir + "/" + name + ".xqft";
-    const QStringList args{XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log", changed.fileName(), trace};
+    const QStringList args{Generator(), "from-log", changed.fileName(), trace};
     return Run("python3", args) ? trace : QString();
 }
 
@@ -128,7 +130,8 @@ QString SceneTraceWithBrokenFirstDraw(const char* scene)
     }
     out.close();
     const QString trace = dir + "/" + scene + ".xqft";
-    return Run("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log", out.fileName(), trace}) ? trace : QString();
+    const QStringList args{Generator(), "from-log", out.fileName(), trace};
+    return Run("python3", args) ? trace : QString();
 }
 
 QImage Reference(const char* scene, int frame, const QStringList& variant)

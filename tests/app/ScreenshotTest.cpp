@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+#include "TestPaths.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ QImage ViewerShot(const QTemporaryDir& dir, const QString& trace, const QString&
     env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
     viewer.setProcessEnvironment(env);
     viewer.setWorkingDirectory(dir.path());
-    viewer.start(XQFT_VIEWER, {trace});
+    viewer.start(QString::fromStdString(BinaryDir() + "/bin/xqftrace"), {trace});
     if (!viewer.waitForStarted(10000)) {
         ADD_FAILURE() << "the viewer did not start";
         return {};
@@ -71,7 +72,8 @@ TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
 
     QTemporaryDir dir;
     const QString sample = dir.path() + "/sample.xqft";
-    ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "sample", sample}), 0);
+    ASSERT_EQ(QProcess::execute("python3", {QString::fromStdString(SourceDir() + "/tools/xqftgen.py"), "sample", sample}),
+              0);
 
     QProcess viewer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -79,7 +81,7 @@ TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
     viewer.setProcessEnvironment(env);
     // Its output.log goes beside the sample, not into the test's working directory.
     viewer.setWorkingDirectory(dir.path());
-    viewer.start(XQFT_VIEWER, {sample});
+    viewer.start(QString::fromStdString(BinaryDir() + "/bin/xqftrace"), {sample});
     ASSERT_TRUE(viewer.waitForStarted(10000));
 
     // The window system lists the top-level window under its title once the trace is open.
@@ -126,7 +128,7 @@ TEST(ViewerWindow, ShowsTheSampleWithItsTitleSizeAndPixels)
     EXPECT_GT(colours.size(), 8) << "the window looks blank";
     EXPECT_GT(orange, 300) << "no rendered frame in the image-analysis dock";
     EXPECT_GT(blue, 300) << "no rendered frame in the image-analysis dock";
-    shot.save(QString(XQFT_BINARY_DIR) + "/app_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/app_screenshot.png");
 }
 
 // An ES 1.1 trace: its first frame, replayed on the host's ES 1.1 library, in the image-analysis
@@ -139,9 +141,11 @@ TEST(ViewerWindow, ShowsAnEs1FrameInTheImageAnalysisDock)
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;
-    ASSERT_EQ(QProcess::execute(XQFT_BINARY_DIR "/bin/xqft-record", {"--scene", "es1-textured", "--out", dir.path()}), 0);
+    ASSERT_EQ(QProcess::execute(QString::fromStdString(BinaryDir() + "/bin/xqft-record"),
+                                {"--scene", "es1-textured", "--out", dir.path()}),
+              0);
     const QString trace = dir.path() + "/es1-textured.xqft";
-    ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "from-log",
+    ASSERT_EQ(QProcess::execute("python3", {QString::fromStdString(SourceDir() + "/tools/xqftgen.py"), "from-log",
                                             dir.path() + "/es1-textured.log", trace}),
               0);
     QImage frame(dir.path() + "/es1-textured.f1.ppm");
@@ -161,7 +165,7 @@ TEST(ViewerWindow, ShowsAnEs1FrameInTheImageAnalysisDock)
         for (int x = shot.width() * 2 / 3; x < shot.width(); ++x)
             matching += coloured.contains(shot.pixel(x, y) | 0xFF000000u);
     EXPECT_GT(matching, 100) << "no ES 1.1 frame in the image-analysis dock";
-    shot.save(QString(XQFT_BINARY_DIR) + "/app_screenshot_es1.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/app_screenshot_es1.png");
 }
 
 } // namespace

@@ -27,6 +27,7 @@
 #include "XQFTraceGui_Qt.h"
 #include "dataviewer/ShaderViewerWidget.h"
 #include "states/ShaderListWidget.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -73,7 +74,8 @@ TEST(ShaderViewScreen, GuttersAndKeywordsInTheirColours)
         ASSERT_TRUE(store.Save(true));
     }
     const QString sample = dir.path() + "/sample.xqft";
-    ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "sample", sample}), 0);
+    ASSERT_EQ(QProcess::execute("python3", {QString::fromStdString(SourceDir() + "/tools/xqftgen.py"), "sample", sample}),
+              0);
 
     CTraceController* controller = CTraceController::Instance();
     {
@@ -110,7 +112,7 @@ TEST(ShaderViewScreen, GuttersAndKeywordsInTheirColours)
             QTest::qWait(30);
         }
         const QImage shot = top->screen()->grabWindow(0).toImage();
-        shot.save(QString(XQFT_BINARY_DIR) + "/app_shader_view_screenshot.png");
+        shot.save(QString::fromStdString(BinaryDir()) + "/app_shader_view_screenshot.png");
 
         CLineNumberArea* lines = panel->Gutter(CLineNumberArea::kLineNumbers);
         CLineNumberArea* cycles = panel->Gutter(CLineNumberArea::kCycleCounts);

@@ -22,6 +22,7 @@
 #include "XQFTraceGui_Qt.h"
 #include "dataviewer/ShaderViewerWidget.h"
 #include "states/ShaderListWidget.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ TEST_F(ShaderViewTest, AMultiStringSourceShowsAsGivenAndTheCompileRoadPassesIt)
 {
     if (system("command -v glslangValidator >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "glslangValidator is not installed (Debian package glslang-tools)";
-    c->Options().SetShaderCompilerPath(XQFT_BINARY_DIR "/bin/xqf-glsl-check");
+    c->Options().SetShaderCompilerPath(QString::fromStdString(BinaryDir() + "/bin/xqf-glsl-check"));
     viewer->SLTUpdateCompiler();
     c->SLTOpenTrace(TracePath("multistring.xqft"));
     // make_traces.py's strings joined as glShaderSource takes them: lengths cut the second

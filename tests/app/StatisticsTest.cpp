@@ -17,6 +17,7 @@
 #include "data/TraceReader.h"
 
 #include <filesystem>
+#include "TestPaths.h"
 
 namespace {
 
@@ -60,7 +61,8 @@ std::string ReadText(const std::string& path)
 TEST(Statistics, Es1RecordsCountBesideEs2RecordsOfTheSameNames)
 {
     const std::string folder = std::filesystem::temp_directory_path() / ("xqft-stats-" + std::to_string(getpid()));
-    const std::string command = "python3 " XQFT_SOURCE_DIR "/tests/app/make_traces.py " XQFT_SOURCE_DIR "/tools " + folder;
+    const std::string command =
+        "python3 " + SourceDir() + "/tests/app/make_traces.py " + SourceDir() + "/tools " + folder;
     ASSERT_EQ(std::system(command.c_str()), 0);
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(nullptr, nullptr);

@@ -16,6 +16,7 @@
 #include "AppTestSupport.h"
 #include "AutoUpdater.h"
 #include "Common/XQFPreferences/XQFPreferences.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ protected:
         previousTmp = qgetenv("TMPDIR");
         QDir(scratch.path()).mkpath("tmp");
         qputenv("TMPDIR", QFile::encodeName(scratch.path() + "/tmp"));
-        UseTool(XQFT_FAKE_UPDATE_TOOL);
+        UseTool(QString::fromStdString(SourceDir() + "/tests/app/fake_update_tool.sh"));
     }
     void TearDown() override
     {
@@ -439,7 +440,7 @@ TEST_F(Updater, ToolFailuresEndTheCheck)
     EXPECT_TRUE(shown.empty());
 
     // The updater works on after all of these.
-    UseTool(XQFT_FAKE_UPDATE_TOOL);
+    UseTool(QString::fromStdString(SourceDir() + "/tests/app/fake_update_tool.sh"));
     qputenv("FAKE_UPDATE_EXIT", "1");
     QSignalSpy done(updater, &CAutoUpdater::Done);
     updater->CheckForUpdates(false);

@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
+#include "TestPaths.h"
 
 namespace {
 
 // Runs xqft-dump with args; returns its standard output and sets the exit status.
 std::string Dump(const std::string& args, int& status)
 {
-    const std::string command = XQFT_BINARY_DIR "/bin/xqft-dump " + args + " 2>/dev/null";
+    const std::string command = BinaryDir() + "/bin/xqft-dump " + args + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[256];

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include "TestPaths.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ const std::map<std::string, Check>& Checks()
 void RoundTrip(const std::string& name, const std::string& options, SWidths widths)
 {
     const std::string path = testing::TempDir() + name;
-    const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py encodings " + path + " " + options;
+    const std::string command = "python3 " + SourceDir() + "/tools/xqftgen.py encodings " + path + " " + options;
     ASSERT_EQ(0, std::system(command.c_str())) << command;
 
     std::ifstream manifest(path + ".cases");

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include "TestPaths.h"
 
 namespace capturetest {
 
@@ -49,7 +50,7 @@ inline std::string Trace(const char* name)
 {
     static const SProgramFolder folder{[] {
         const std::string d = MakeScratch("capture-traces");
-        const std::string gen = std::string("python3 '") + XQFT_SOURCE_DIR + "/tools/xqftgen.py' ";
+        const std::string gen = std::string("python3 '") + SourceDir() + "/tools/xqftgen.py' ";
         const bool ok = std::system((gen + "sample '" + d + "/sample.xqft'").c_str()) == 0 &&
                         std::system((gen + "egl-frames '" + d + "/frames.xqft' --frames 3").c_str()) == 0 &&
                         std::system((gen + "egl-session '" + d + "/session.xqft' --frames 2").c_str()) == 0;

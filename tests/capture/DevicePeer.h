@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include "TestPaths.h"
 
 extern char** environ;
 
@@ -27,7 +28,7 @@ public:
     {
         const std::string portFile = folder + "/peer.port";
         std::remove(portFile.c_str());
-        std::vector<std::string> args = {"python3", XQFT_SOURCE_DIR "/tools/xqft-device.py",
+        std::vector<std::string> args = {"python3", SourceDir() + "/tools/xqft-device.py",
                                          "--port-file", portFile, "--log", LogPath()};
         args.insert(args.end(), options.begin(), options.end());
         std::vector<char*> argv;

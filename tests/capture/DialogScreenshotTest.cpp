@@ -18,6 +18,7 @@
 #include "NetworkDialog.h"
 #include "NetworkProcess.h"
 #include "TraceController.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST(NetworkDialogOnScreen, ShowsItsSizeAndALitRecordLampWhileRecording)
 
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(dialog.winId()).toImage();
     EXPECT_EQ(shot.size(), QSize(253, 122));
-    shot.save(QString(XQFT_BINARY_DIR) + "/capture_dialog_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/capture_dialog_screenshot.png");
     const QPoint centre = record->rect().center();
     const QColor lit(ScreenPixelAt(record, centre));
     EXPECT_GT(lit.red(), 180) << lit.name().toStdString();

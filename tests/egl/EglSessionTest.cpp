@@ -11,6 +11,7 @@
 #include "LoadFixture.h"
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
+#include "TestPaths.h"
 
 namespace {
 std::string Text(const SApiTypeBase* value)
@@ -199,7 +200,7 @@ TEST(EglSession, FrameImagesComeOutAsRecorded)
             for (int c = 0; c < 3; ++c)
                 ppm.push_back(recorded[(y * 5 + x) * 4 + c]);
     const std::string out = TempPath("frame2.ppm");
-    const std::string cmd = std::string(XQFT_BINARY_DIR) + "/bin/xqft-dump frame-image '" + path + "' --frame 2 '" + out + "' 2>/dev/null";
+    const std::string cmd = BinaryDir() + "/bin/xqft-dump frame-image '" + path + "' --frame 2 '" + out + "' 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_EQ(ReadFileBytes(out), ppm);
     CTraceReader::Instance().Close();

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <random>
+#include "TestPaths.h"
 
 using namespace es2test;
 
@@ -30,8 +31,8 @@ TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
     for (int i = 0; i < 50; ++i) {
         const uint32_t n = 1 + random() % uint32_t(records.size());
         SCOPED_TRACE("call " + std::to_string(n));
-        const std::string dumped =
-            CommandOutput(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " + std::to_string(n) + " 2>/dev/null");
+        const std::string dumped = CommandOutput(BinaryDir() + "/bin/xqft-dump es1-state " + path + " --call " +
+                                                 std::to_string(n) + " 2>/dev/null");
         trace.WriteBefore(n, cutPath);
         reader.LoadTrace(CXQFTString(cutPath.c_str()), 1);
         CTraceData* cut = reader.GetTraceData();
@@ -41,7 +42,7 @@ TEST(Es1StateAtCall, DumpEqualsTheRunningStateOfTheTraceCutBeforeTheCall)
         reader.Close();
     }
     // A call outside the trace has no state: nothing is printed.
-    EXPECT_EQ(CommandOutput(XQFT_BINARY_DIR "/bin/xqft-dump es1-state " + path + " --call " +
+    EXPECT_EQ(CommandOutput(BinaryDir() + "/bin/xqft-dump es1-state " + path + " --call " +
                      std::to_string(records.size() + 1) + " 2>/dev/null"),
               "");
 }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include "TestPaths.h"
 
 using namespace es2test;
 
@@ -75,7 +76,7 @@ TEST(Es2DumpCalls, ListsEveryRecordOfBothDataModes)
             std::vector<std::string> want;
             for (const auto& fields : ReadExpectations(expect))
                 want.push_back(ExpectedLine(family.api, fields));
-            const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump calls " + trace + " --all 2>/dev/null");
+            const auto got = Lines(BinaryDir() + "/bin/xqft-dump calls " + trace + " --all 2>/dev/null");
             EXPECT_EQ(got, want);
         }
     }
@@ -93,14 +94,14 @@ TEST(Es2DumpCalls, RecordsConsumedMatchesTheGenerator)
         std::vector<std::string> want;
         for (const auto& f : ReadExpectations(expect))
             want.push_back("consumed=" + f[3] + " name=" + f[1]);
-        const auto got = Lines(XQFT_BINARY_DIR "/bin/xqft-dump records --consumed " + trace + " 2>/dev/null");
+        const auto got = Lines(BinaryDir() + "/bin/xqft-dump records --consumed " + trace + " 2>/dev/null");
         ASSERT_EQ(got.size(), want.size() + 1);
         for (size_t i = 0; i < want.size(); ++i) {
             const size_t at = got[i].find(" consumed=");
             EXPECT_EQ(at == std::string::npos ? got[i] : got[i].substr(at + 1), want[i]);
         }
         EXPECT_EQ(got.back().rfind("records=" + std::to_string(want.size()) + " short=", 0), 0u) << got.back();
-        EXPECT_EQ(Lines(XQFT_BINARY_DIR "/bin/xqft-dump records-consumed " + trace + " 2>/dev/null"), got);
+        EXPECT_EQ(Lines(BinaryDir() + "/bin/xqft-dump records-consumed " + trace + " 2>/dev/null"), got);
         std::remove(trace.c_str());
         std::remove(expect.c_str());
     }
@@ -127,14 +128,14 @@ TEST(Es2DumpCalls, StatePrintsTheStateBeforeTheCall)
     for (const auto& [call, text] : expected) {
         SCOPED_TRACE("call " + std::to_string(call));
         std::string got;
-        for (const std::string& line : Lines(XQFT_BINARY_DIR "/bin/xqft-dump state " + trace + " --call " +
+        for (const std::string& line : Lines(BinaryDir() + "/bin/xqft-dump state " + trace + " --call " +
                                              std::to_string(call) + " 2>/dev/null"))
             got += line + "\n";
         EXPECT_EQ(got, text);
     }
     EXPECT_TRUE(expected[1].second.find("viewport: ") != std::string::npos);
     for (uint32_t call : {0u, count + 1})
-        EXPECT_TRUE(Lines(XQFT_BINARY_DIR "/bin/xqft-dump state " + trace + " --call " + std::to_string(call) +
+        EXPECT_TRUE(Lines(BinaryDir() + "/bin/xqft-dump state " + trace + " --call " + std::to_string(call) +
                           " 2>/dev/null")
                         .empty())
             << call;

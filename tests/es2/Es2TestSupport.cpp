@@ -21,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include "TestPaths.h"
 
 namespace es2test {
 
@@ -56,7 +57,7 @@ std::string TempPath(const std::string& name)
 
 void Generate(const std::string& arguments)
 {
-    const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py " + arguments;
+    const std::string command = "python3 " + SourceDir() + "/tools/xqftgen.py " + arguments;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "LoadFixture.h"
+#include "TestPaths.h"
 
 namespace {
 // A path quoted for the shell.
@@ -19,7 +20,7 @@ std::string Quoted(const std::string& path)
 
 std::string RunDump(const std::string& args)
 {
-    const std::string cmd = std::string(XQFT_BINARY_DIR) + "/bin/xqft-dump load " + args + " 2>/dev/null";
+    const std::string cmd = BinaryDir() + "/bin/xqft-dump load " + args + " 2>/dev/null";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[512];

@@ -23,6 +23,7 @@
 #include "stream/FileMapping.h"
 #include "stream/IOManager.h"
 #include "stream/TraceHeader.h"
+#include "TestPaths.h"
 
 namespace {
 
@@ -232,7 +233,7 @@ TEST(FileChangeInTheTool, EveryCommandSurvivesACutAfterTheLoad)
         for (size_t at; (at = command.find("OUT")) != std::string::npos;)
             command.replace(at, 3, out);
         const SRunResult r = RunCommand("XQFT_DUMP_CUT_AFTER_LOAD=" + std::to_string(FileSize(path) / 2) +
-                                        " XQFT_PLAYBACK_WINDOWS=headless " XQFT_BINARY_DIR "/bin/xqft-dump " + command);
+                                        " XQFT_PLAYBACK_WINDOWS=headless " + BinaryDir() + "/bin/xqft-dump " + command);
         ASSERT_GE(r.status, 0);
         EXPECT_LT(r.status, 128) << "died of signal " << r.status - 128 << "\n" << r.err;
         if (c.showsBytes) {
@@ -263,7 +264,7 @@ TEST(FileChangeInTheTool, AnExportOfAFileCutWhileLoadingFailsAndNamesItsOutput)
             for (size_t at; (at = command.find("OUT")) != std::string::npos;)
                 command.replace(at, 3, out);
             const std::string env = cut ? "XQFT_DUMP_CUT_DURING_LOAD=" + std::to_string(FileSize(copy) / 3) + " " : "";
-            const SRunResult r = RunCommand(env + XQFT_BINARY_DIR "/bin/xqft-dump " + command + " >/dev/null");
+            const SRunResult r = RunCommand(env + BinaryDir() + "/bin/xqft-dump " + command + " >/dev/null");
             if (!cut) {
                 EXPECT_EQ(r.status, 0) << r.err;
                 continue;

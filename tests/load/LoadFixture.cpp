@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#include "TestPaths.h"
 
 namespace {
 class CCollect : public CBasicEvent
@@ -58,7 +59,7 @@ std::string TempPath(const std::string& name)
 std::string GenerateTrace(const std::string& name, const std::string& args)
 {
     const std::string out = TempPath(name);
-    const std::string cmd = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py " + args.substr(0, args.find(' ')) +
+    const std::string cmd = "python3 " + SourceDir() + "/tools/xqftgen.py " + args.substr(0, args.find(' ')) +
                             " '" + out + "'" + (args.find(' ') == std::string::npos ? "" : args.substr(args.find(' ')));
     return std::system(cmd.c_str()) == 0 ? out : std::string();
 }

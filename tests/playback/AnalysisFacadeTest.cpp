@@ -5,6 +5,7 @@
 
 #include "PlaybackInterface.h"
 #include "analysis/AnalysisPlayback.h"
+#include "TestPaths.h"
 
 using namespace egltest;
 using namespace es2host;
@@ -17,8 +18,8 @@ std::vector<std::string> ThreeFrames() { return {SwapBuffers(0), SwapBuffers(0),
 CTraceData* LoadWithoutData()
 {
     const std::string trace = TestTemp("nodata.xqft");
-    const SRunResult r =
-        RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py egl-frames --frames 2 --data-included 0 '" + trace + "'");
+    const SRunResult r = RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py egl-frames --frames 2 --data-included 0 '" +
+                                    trace + "'");
     EXPECT_EQ(r.status, 0) << r.err;
     const int result = CTraceReader::Instance().LoadTrace(CXQFTString(trace.c_str()), 1);
     std::remove(trace.c_str());

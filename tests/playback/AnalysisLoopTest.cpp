@@ -12,6 +12,7 @@
 #include <GLES2/gl2.h>
 
 #include <set>
+#include "TestPaths.h"
 
 using namespace egltest;
 using namespace es2host;
@@ -60,8 +61,8 @@ protected:
         RunCommand("mkdir -p '" + s_dir + "'");
         for (const char* scene : {"quads"}) {
             const std::string log = s_dir + "/" + scene + ".log", trace = s_dir + "/" + scene + ".xqft";
-            RunCommand(std::string(XQFT_BINARY_DIR "/bin/xqft-record --scene ") + scene + " --out '" + s_dir + "'");
-            RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'");
+            RunCommand(BinaryDir() + "/bin/xqft-record --scene " + scene + " --out '" + s_dir + "'");
+            RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'");
         }
     }
     static void TearDownTestSuite() { RunCommand("rm -rf '" + s_dir + "'"); }

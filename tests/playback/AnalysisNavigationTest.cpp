@@ -7,6 +7,7 @@
 #include "probe/StateProbe.h"
 
 #include <EGL/egl.h>
+#include "TestPaths.h"
 
 using namespace egltest;
 using namespace es2host;
@@ -125,8 +126,9 @@ TEST_F(Navigation, RestoringAFrameAgainUploadsNothingAndGivesTheSameState)
     for (const char* scene : {"textured", "indexed"}) {
         SCOPED_TRACE(scene);
         const std::string log = dir + "/" + scene + ".log", trace = dir + "/" + scene + ".xqft";
-        ASSERT_EQ(RunCommand(std::string(XQFT_BINARY_DIR "/bin/xqft-record --scene ") + scene + " --out '" + dir + "'").status, 0);
-        ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status, 0);
+        ASSERT_EQ(RunCommand(BinaryDir() + "/bin/xqft-record --scene " + scene + " --out '" + dir + "'").status, 0);
+        ASSERT_EQ(RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status,
+                  0);
         ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(trace.c_str()), 1), 0);
         ResetEglMaps();
         CAnalysisPlayback a;

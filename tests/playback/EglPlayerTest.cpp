@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
+#include "TestPaths.h"
 
 using namespace egltest;
 
@@ -264,7 +265,7 @@ TEST_F(EglPlayer, WithErrorChecksOffEveryEglCallCountsAsPlayed)
     // Every record layout of every id of the current format, with zero handles, then a session with
     // real ones: only the configuration search needs a display, and it gets one in the session.
     const std::string every = TestTemp("every.xqft");
-    ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py egl-every '" + every + "'").status, 0);
+    ASSERT_EQ(RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py egl-every '" + every + "'").status, 0);
     ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(every.c_str()), 1), 0);
     CTraceData* data = CTraceReader::Instance().GetTraceData();
     playback.BindTrace(data);

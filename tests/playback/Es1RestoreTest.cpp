@@ -24,6 +24,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "TestPaths.h"
 
 namespace {
 
@@ -442,8 +443,9 @@ TEST_F(Es1Restore, AnalysingAFrameAgainUploadsNoTextureAndGivesTheSameState)
     const std::string dir = TestTemp("es1-scenes");
     ASSERT_EQ(RunCommand("mkdir -p '" + dir + "'").status, 0);
     const std::string log = dir + "/es1-multi.log", trace = dir + "/es1-multi.xqft";
-    ASSERT_EQ(RunCommand(std::string(XQFT_BINARY_DIR "/bin/xqft-record --scene es1-multi --out '") + dir + "'").status, 0);
-    ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status, 0);
+    ASSERT_EQ(RunCommand(BinaryDir() + "/bin/xqft-record --scene es1-multi --out '" + dir + "'").status, 0);
+    ASSERT_EQ(RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status,
+              0);
     ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(trace.c_str()), 1), 0);
     egltest::ResetEglMaps();
     CAnalysisPlayback a;

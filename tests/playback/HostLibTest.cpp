@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include "TestPaths.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ TEST(HostLib, AMissingEs2LibraryReportsEveryEntryPointAndThrows)
 TEST(HostLib, AnAnalysisWithoutTheEs2LibraryFailsCleanly)
 {
     const std::string trace = "/tmp/xqft-hostlib-" + std::to_string(getpid()) + ".xqft";
-    ASSERT_EQ(RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py egl-session '" + trace + "'").status, 0);
+    ASSERT_EQ(RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py egl-session '" + trace + "'").status, 0);
     const SRunResult r = Probe("analyse es2=libxqft-none.so " + trace);
     std::remove(trace.c_str());
     EXPECT_EQ(r.status, 0) << r.err;
@@ -111,8 +112,8 @@ TEST(HostLib, AnAnalysisWithoutTheEs2LibraryFailsCleanly)
 TEST(HostLib, AnEs1FrameAnalysedWithoutTheEs1LibraryFailsCleanly)
 {
     const std::string dir = "/tmp/xqft-hostlib-es1-" + std::to_string(getpid());
-    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "' && " XQFT_BINARY_DIR "/bin/xqft-record --scene es1-textured --out '" +
-                         dir + "' && python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + dir +
+    ASSERT_EQ(RunCommand("mkdir -p '" + dir + "' && " + BinaryDir() + "/bin/xqft-record --scene es1-textured --out '" +
+                         dir + "' && python3 " + SourceDir() + "/tools/xqftgen.py from-log '" + dir +
                          "/es1-textured.log' '" + dir + "/es1-textured.xqft'")
                   .status,
               0);

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "TestPaths.h"
 
 inline std::string TestTemp(const std::string& name)
 {
@@ -27,7 +28,8 @@ inline CTraceData* LoadLog(const std::string& name, const std::vector<std::strin
         for (const std::string& line : lines)
             out << line << "\n";
     }
-    const SRunResult r = RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'");
+    const SRunResult r =
+        RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'");
     EXPECT_EQ(r.status, 0) << r.err;
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(stderr, stderr);

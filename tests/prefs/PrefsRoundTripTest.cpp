@@ -5,12 +5,13 @@
 
 #include <cstring>
 #include <vector>
+#include "TestPaths.h"
 
 namespace {
 
 std::string Script()
 {
-    return std::string(XQFT_SOURCE_DIR) + "/tests/prefs/plist_roundtrip.py";
+    return SourceDir() + "/tests/prefs/plist_roundtrip.py";
 }
 
 std::vector<unsigned char> Blob()

@@ -3,12 +3,13 @@
 #include "PrefsFixture.h"
 
 #include "RunCommand.h"
+#include "TestPaths.h"
 
 namespace {
 
 SRunResult Tool(const std::string& args)
 {
-    return RunCommand(std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool " + args);
+    return RunCommand(BinaryDir() + "/bin/prefs-tool " + args);
 }
 
 using PrefsTool = PrefsFixture;
@@ -66,7 +67,7 @@ TEST_F(PrefsTool, ReadingAFileThatDoesNotParseReportsItAndChangesNothing)
 TEST_F(PrefsTool, ConcurrentWritersLoseNoAcknowledgedSetAndReadersSeeWholeFiles)
 {
     const int kSets = 40;
-    const std::string tool = std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool";
+    const std::string tool = BinaryDir() + "/bin/prefs-tool";
     const std::string script =
         "tool='" + tool + "'; cd '" + m_root + "'\n"
         "writer() { for i in $(seq " + std::to_string(kSets) + "); do\n"
@@ -108,7 +109,7 @@ TEST_F(PrefsTool, ConcurrentWritersLoseNoAcknowledgedSetAndReadersSeeWholeFiles)
 TEST_F(PrefsTool, FirstWritersOfANewStoreFindItWhole)
 {
     const int kStores = 40, kWriters = 8;
-    const std::string tool = std::string(XQFT_BINARY_DIR) + "/bin/prefs-tool";
+    const std::string tool = BinaryDir() + "/bin/prefs-tool";
     const std::string script =
         "tool='" + tool + "'; cd '" + m_root + "'\n"
         "for s in $(seq " + std::to_string(kStores) + "); do\n"

@@ -17,13 +17,14 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+#include "TestPaths.h"
 
 class CFakeCompilers
 {
 public:
     CFakeCompilers()
     {
-        const std::string script = XQFT_SOURCE_DIR "/tests/shadereditor/fakes/fakecompiler.py";
+        const std::string script = SourceDir() + "/tests/shadereditor/fakes/fakecompiler.py";
         for (const char* name : {"ok", "cl", "silent", "crlf", "hang", "hang-banner", "stdin", "crash-before",
                                  "crash-after", "huge", "badprof", "nohelp", "slow"})
             symlink(script.c_str(), m_dir.File(name).c_str());

@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <sys/stat.h>
+#include "TestPaths.h"
 
 namespace {
 
@@ -282,7 +283,7 @@ TEST_F(CompilerRoad, GlslangBackedCheckReportsOnTheDocumentsLines)
 {
     if (system("command -v glslangValidator >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "glslangValidator is not installed (Debian package glslang-tools)";
-    const std::string check = XQFT_BINARY_DIR "/bin/xqf-glsl-check";
+    const std::string check = BinaryDir() + "/bin/xqf-glsl-check";
     const QString bad = "precision mediump float;\nuniform sampler2D s;\nvoid main()\n{\n    vec4 c = texture2D(s, vec2(0.5));\n"
                         "    c.a = 1.0;\n    gl_FragColor = c * nope;\n}\n";
     SCompileRun failed = CompileNow(check, m_temp.Path(), bad, eShaderDocGLSLESFragment, 0);

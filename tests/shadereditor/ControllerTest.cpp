@@ -10,6 +10,7 @@
 #include <QMetaMethod>
 
 #include <csignal>
+#include "TestPaths.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ TEST(ShaderEditController, FirstStartHasTheDefaults)
     EXPECT_EQ(c->GetEditorSettings().TabSpaceSize, 4u);
     EXPECT_EQ(c->GetEditorSettings().CursorMatchColour.rgb(), 0xFFC4FFFFu);
     EXPECT_EQ(c->GetEditorSettings().FindResultColour.rgb(), 0xFFFFFF80u);
-    EXPECT_EQ(std::string(c->GetCompilerPath().CStr()), XQFT_BINARY_DIR "/bin/xqf-glsl-check");
+    EXPECT_EQ(std::string(c->GetCompilerPath().CStr()), BinaryDir() + "/bin/xqf-glsl-check");
     EXPECT_TRUE(CShaderEditController::SupportsBackgroundCompile(1));
     EXPECT_TRUE(CShaderEditController::SupportsBackgroundCompile(16));
     EXPECT_FALSE(CShaderEditController::SupportsBackgroundCompile(32));

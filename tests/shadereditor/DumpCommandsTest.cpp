@@ -3,11 +3,12 @@
 #include "ShaderTestSupport.h"
 
 #include <gtest/gtest.h>
+#include "TestPaths.h"
 
 namespace {
 
-const std::string kDump = XQFT_BINARY_DIR "/bin/xqft-dump";
-const std::string kData = XQFT_SOURCE_DIR "/tests/shadereditor/data";
+const std::string kDump = BinaryDir() + "/bin/xqft-dump";
+const std::string kData = SourceDir() + "/tests/shadereditor/data";
 
 } // namespace
 

@@ -12,10 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+#include "TestPaths.h"
 
 namespace {
 
-const std::string kDataDir = XQFT_SOURCE_DIR "/tests/shadereditor/data/";
+const std::string kDataDir = SourceDir() + "/tests/shadereditor/data/";
 
 // Shaders and an effect that make any document complete; appended after a case's own blocks,
 // so the case's lines are numbered from 1.

@@ -3,13 +3,14 @@
 #include "RunCommand.h"
 
 #include <string>
+#include "TestPaths.h"
 
 inline SRunResult Gen(const std::string& args)
 {
-    return RunCommand("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py " + args);
+    return RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py " + args);
 }
 
 inline SRunResult Dump(const std::string& command, const std::string& file)
 {
-    return RunCommand(XQFT_BINARY_DIR "/bin/xqft-dump " + command + " '" + file + "'");
+    return RunCommand(BinaryDir() + "/bin/xqft-dump " + command + " '" + file + "'");
 }

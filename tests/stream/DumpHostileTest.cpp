@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include "TestPaths.h"
 
 TEST(DumpHostile, RejectedHeaders)
 {
@@ -76,7 +77,7 @@ TEST(DumpHostile, NotATraceFile)
     r = Dump("records", "/nonexistent/trace.xqft");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;
-    r = RunCommand(XQFT_BINARY_DIR "/bin/xqft-dump nosuchcommand x");
+    r = RunCommand(BinaryDir() + "/bin/xqft-dump nosuchcommand x");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("usage"), std::string::npos) << r.err;
 }
@@ -101,7 +102,7 @@ TEST(DumpHostile, MalformedNumbersAndNamesAreUsageErrors)
         "analyse " + trace + " --frame 1 " + out + " --skip-id glNoSuchCall",
     };
     for (const std::string& command : commands) {
-        SRunResult r = RunCommand(XQFT_BINARY_DIR "/bin/xqft-dump " + command);
+        SRunResult r = RunCommand(BinaryDir() + "/bin/xqft-dump " + command);
         EXPECT_EQ(r.status, 1) << command;
         EXPECT_EQ(r.out, "") << command;
         const std::string name = command.substr(0, command.find(' '));

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include "TestPaths.h"
 
 using namespace xqftexture;
 using namespace xqft::test;
@@ -62,7 +63,7 @@ TEST(Etc1ToolOnOurEncoder, TexcodecPkmFilesDecodeInEtc1ToolAsInOurDecoder)
         GTEST_SKIP() << "etc1tool is not installed (Debian package etc1tool)";
     char folderTemplate[] = "/tmp/xqft-texcodec-XXXXXX";
     ASSERT_NE(mkdtemp(folderTemplate), nullptr);
-    const std::string folder = folderTemplate, tool = XQFT_BINARY_DIR "/bin/xqft-texcodec";
+    const std::string folder = folderTemplate, tool = BinaryDir() + "/bin/xqft-texcodec";
     for (auto [w, h] : {std::pair<u32, u32>{64, 64}, {37, 21}})
         for (const SColourImage& image : ColourImages(w, h))
             for (int quality : {0, 1}) {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include "TestPaths.h"
 
 using namespace xqftexture;
 
@@ -26,7 +27,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }
     std::string Path(const char* name) const { return m_folder + "/" + name; }
-    static SRunResult Run(const std::string& args) { return RunCommand(XQFT_BINARY_DIR "/bin/xqft-texcodec " + args); }
+    static SRunResult Run(const std::string& args) { return RunCommand(BinaryDir() + "/bin/xqft-texcodec " + args); }
     void Write(const char* name, const std::string& bytes) const { std::ofstream(Path(name), std::ios::binary) << bytes; }
     std::string m_folder;
 };

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include "TestPaths.h"
 
 using namespace xqftexture;
 
@@ -24,7 +25,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }
     std::string Path(const char* name) const { return m_folder + "/" + name; }
-    static SRunResult Run(const std::string& args) { return RunCommand(XQFT_BINARY_DIR "/bin/xqft-texcodec " + args); }
+    static SRunResult Run(const std::string& args) { return RunCommand(BinaryDir() + "/bin/xqft-texcodec " + args); }
     void WritePam(const char* name, const std::vector<u8>& rgba, u32 w, u32 h) const
     {
         std::ofstream(Path(name), std::ios::binary)

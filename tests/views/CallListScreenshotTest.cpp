@@ -19,6 +19,7 @@
 #include "calllist/CallItemWidget.h"
 #include "calllist/CallListColours.h"
 #include "calllist/ViewCallsFrame.h"
+#include "TestPaths.h"
 
 using namespace CallListColours;
 
@@ -60,7 +61,8 @@ TEST(CallListScreen, SampleTraceShowsDrawAndSelectedRowsInTheirColours)
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X server (run under scripts/with-xvfb.sh)";
 
     const QString sample = dir.path() + "/sample.xqft";
-    ASSERT_EQ(QProcess::execute("python3", {XQFT_SOURCE_DIR "/tools/xqftgen.py", "sample", sample}), 0);
+    ASSERT_EQ(QProcess::execute("python3", {QString::fromStdString(SourceDir() + "/tools/xqftgen.py"), "sample", sample}),
+              0);
 
     {
         XQFTraceGui_Qt window;
@@ -89,7 +91,7 @@ TEST(CallListScreen, SampleTraceShowsDrawAndSelectedRowsInTheirColours)
 
         const QImage shot = Grab(window);
         ASSERT_FALSE(shot.isNull());
-        shot.save(QString(XQFT_BINARY_DIR) + "/views_calllist_screenshot.png");
+        shot.save(QString::fromStdString(BinaryDir()) + "/views_calllist_screenshot.png");
         // The image-analysis dock rendered the frame up to its last draw and marked that window.
         EXPECT_EQ(ScreenColour(window, shot, *drawRow), kDrawInRange);
         EXPECT_EQ(ScreenColour(window, shot, *pressed), kSelected);

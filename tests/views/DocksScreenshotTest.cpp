@@ -31,6 +31,7 @@
 #include "states/StatesWidget.h"
 #include "states/TextureListWidget.h"
 #include "statistics/CallSummaryFrame.h"
+#include "TestPaths.h"
 
 using namespace es2test;
 using namespace es2calls;
@@ -150,7 +151,7 @@ TEST_F(DocksScreen, ChangedRowsAreRedAndTextureIconsShowTheirColour)
     ASSERT_EQ(enabled->childCount(), 2);
     ASSERT_TRUE(enabled->isExpanded());
     QImage shot = Grab(*window);
-    shot.save(QString(XQFT_BINARY_DIR) + "/views_states_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/views_states_screenshot.png");
     QTreeWidget* tree = state->Es2Tree();
     EXPECT_GT(Count(shot, tree, enabled->child(1), Reddish), 10) << "GL_BLEND is not painted red";
     EXPECT_EQ(Count(shot, tree, enabled->child(0), Reddish), 0) << "GL_DITHER did not change";
@@ -201,7 +202,7 @@ TEST_F(DocksScreen, FrameImageIsUprightAndSummaryRowsShowTheirMarks)
     menu->actions().value(0)->trigger();
 
     const QImage shot = Grab(*window);
-    shot.save(QString(XQFT_BINARY_DIR) + "/views_dataviewer_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/views_dataviewer_screenshot.png");
     // The shown image's first pixels: the label shows the scaled image at its left, centred in height.
     QLabel* label = frames->Form().l_imageViewer;
     const QPixmap shown = label->pixmap();
@@ -252,7 +253,7 @@ TEST_F(DocksScreen, Es1PageMarksTheEnabledAlphaTestRed)
     ASSERT_TRUE(enabled->isExpanded() && hints->isExpanded());
     tree->scrollToItem(enabled->child(0));
     const QImage shot = Grab(*window);
-    shot.save(QString(XQFT_BINARY_DIR) + "/views_es1_states_screenshot.png");
+    shot.save(QString::fromStdString(BinaryDir()) + "/views_es1_states_screenshot.png");
     EXPECT_GT(Count(shot, tree, enabled->child(0), Reddish), 10) << "GL_ALPHA_TEST is not painted red";
     EXPECT_EQ(Count(shot, tree, hints->child(0), Reddish), 0) << "the hint did not change";
 }

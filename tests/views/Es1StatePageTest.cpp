@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include "TestPaths.h"
 
 using namespace statepage;
 using es1calls::W;
@@ -151,7 +152,7 @@ TEST(Es1StatePage, ThirtyTwoUnitsInUseGiveThirtyTwoBlocks)
 
 std::string DumpPage(const std::string& path, int call)
 {
-    return es2test::CommandOutput(XQFT_BINARY_DIR "/bin/xqft-dump state-page " + path + " --call " +
+    return es2test::CommandOutput(BinaryDir() + "/bin/xqft-dump state-page " + path + " --call " +
                                   std::to_string(call) + " 2>/dev/null");
 }
 
