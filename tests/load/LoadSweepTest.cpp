@@ -50,36 +50,38 @@ const char* const kSeeds[] = {
 };
 }  // namespace
 
-TEST(LoadSweep, EveryPrefixGivesAResultCode)
+// One case per seed trace, so that the slow sweeps (tens of seconds under the sanitizers) can run
+// side by side as shards of the program (see CMakeLists.txt).
+class LoadSweep : public ::testing::TestWithParam<const char*>
 {
-    for (const char* seed : kSeeds) {
-        SCOPED_TRACE(seed);
-        const std::vector<unsigned char> bytes = SmallTrace(seed);
-        ASSERT_EQ(LoadAndWalk(TempPath("seed.xqft")), 0);
-        const std::string path = TempPath("prefix.xqft");
-        int truncated = 0;
-        for (size_t n = 0; n < bytes.size(); ++n) {
-            WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
-            const int result = LoadAndWalk(path);
-            truncated += result == 3;
+};
+
+TEST_P(LoadSweep, EveryPrefixGivesAResultCode)
+{
+    const std::vector<unsigned char> bytes = SmallTrace(GetParam());
+    ASSERT_EQ(LoadAndWalk(TempPath("seed.xqft")), 0);
+    const std::string path = TempPath("prefix.xqft");
+    int truncated = 0;
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
+        const int result = LoadAndWalk(path);
+        truncated += result == 3;
+    }
+    EXPECT_GT(truncated, 0);  // cuts inside records are reported as such
+}
+
+TEST_P(LoadSweep, FlippedBytesGiveAResultCode)
+{
+    const std::vector<unsigned char> bytes = SmallTrace(GetParam());
+    const std::string path = TempPath("flipped.xqft");
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        for (unsigned char mask : {0x01, 0x80, 0xFF}) {
+            std::vector<unsigned char> copy = bytes;
+            copy[i] ^= mask;
+            WriteFileBytes(path, copy);
+            LoadAndWalk(path);
         }
-        EXPECT_GT(truncated, 0);  // cuts inside records are reported as such
     }
 }
 
-TEST(LoadSweep, FlippedBytesGiveAResultCode)
-{
-    for (const char* seed : kSeeds) {
-        SCOPED_TRACE(seed);
-        const std::vector<unsigned char> bytes = SmallTrace(seed);
-        const std::string path = TempPath("flipped.xqft");
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            for (unsigned char mask : {0x01, 0x80, 0xFF}) {
-                std::vector<unsigned char> copy = bytes;
-                copy[i] ^= mask;
-                WriteFileBytes(path, copy);
-                LoadAndWalk(path);
-            }
-        }
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Seeds, LoadSweep, ::testing::ValuesIn(kSeeds));
