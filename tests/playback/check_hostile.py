@@ -7,8 +7,9 @@ frame holding the record and the next, whose start restores what it left), `repl
 grow over 1 GiB resident; the frame holding the record reports the refusal on an "ERROR: " line,
 and so does the next frame's restore where the tracked state keeps the value.
 
-usage: check_hostile.py BIN_DIR SOURCE_DIR [--cases a,b] [--report] [--work DIR]
---report prints each run's time and peak resident size; --work keeps the traces in DIR. The exit
+usage: check_hostile.py BIN_DIR SOURCE_DIR [--cases a,b] [--shard K/N] [--report] [--work DIR]
+--report prints each run's time and peak resident size; --work keeps the traces in DIR; --shard K/N
+keeps every N-th case from the K-th on, so that N runs share the cases between them. The exit
 status is the number of failures (at most 100).
 """
 import json
@@ -156,6 +157,9 @@ def main(argv):
     names = list(CASES)
     if "--cases" in argv:
         names = argv[argv.index("--cases") + 1].split(",")
+    if "--shard" in argv:
+        shard, shards = (int(n) for n in argv[argv.index("--shard") + 1].split("/"))
+        names = names[shard::shards]
     with tempfile.TemporaryDirectory(prefix="xqft-hostile-") as work:
         if "--work" in argv:
             work = argv[argv.index("--work") + 1]
