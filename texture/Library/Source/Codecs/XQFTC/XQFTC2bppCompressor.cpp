@@ -12,12 +12,16 @@ XQFTC2bppCompressor::XQFTC2bppCompressor(const u8* image, u32 width, u32 height)
     : XQFTCCompressor(image, width, height, 8, 4)
 {
     m_blocks = MakeScratch<SBlock>(u64(m_blocksX) * m_blocksY);
-    if (m_blocks)
-        for (u64 i = 0; i < u64(m_blocksX) * m_blocksY; ++i) {
-            std::memset(&m_blocks[i], 0, sizeof(SBlock));
-            static constexpr u8 kBias[4] = {4, 1, 4, 4};
-            std::memcpy(m_blocks[i].bias, kBias, 4);
-        }
+}
+
+void XQFTC2bppCompressor::ResetBlockRow(u32 by)
+{
+    static constexpr u8 kBias[4] = {4, 1, 4, 4};
+    for (u32 bx = 0; bx < m_blocksX; ++bx) {
+        SBlock& block = m_blocks[u64(by) * m_blocksX + bx];
+        std::memset(&block, 0, sizeof block);
+        std::memcpy(block.bias, kBias, 4);
+    }
 }
 
 bool XQFTC2bppCompressor::Valid() const { return XQFTCCompressor::Valid() && m_blocks; }

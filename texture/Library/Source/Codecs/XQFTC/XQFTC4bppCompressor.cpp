@@ -11,11 +11,15 @@ XQFTC4bppCompressor::XQFTC4bppCompressor(const u8* image, u32 width, u32 height)
     : XQFTCCompressor(image, width, height, 4, 4)
 {
     m_blocks = MakeScratch<SBlock>(u64(m_blocksX) * m_blocksY);
-    if (m_blocks)
-        for (u64 i = 0; i < u64(m_blocksX) * m_blocksY; ++i) {
-            std::memset(&m_blocks[i], 0, sizeof(SBlock));
-            m_blocks[i].bias[0] = m_blocks[i].bias[1] = 1;
-        }
+}
+
+void XQFTC4bppCompressor::ResetBlockRow(u32 by)
+{
+    for (u32 bx = 0; bx < m_blocksX; ++bx) {
+        SBlock& block = m_blocks[u64(by) * m_blocksX + bx];
+        std::memset(&block, 0, sizeof block);
+        block.bias[0] = block.bias[1] = 1;
+    }
 }
 
 bool XQFTC4bppCompressor::Valid() const { return XQFTCCompressor::Valid() && m_blocks; }

@@ -33,10 +33,11 @@ u32 PackColourB(const SPixel4& b)
 
 XQFTCCompressor::XQFTCCompressor(const u8* image, u32 width, u32 height, u8 blockWidth, u8 blockHeight)
     : m_width(width), m_height(height), m_blocksX(width / blockWidth), m_blocksY(height / blockHeight),
-      m_blockWidth(blockWidth), m_blockHeight(blockHeight), m_kernels(ClassKernels(ActiveSimdPath()))
+      m_blockWidth(blockWidth), m_blockHeight(blockHeight), m_image(reinterpret_cast<const SPixel4*>(image)),
+      m_kernels(ClassKernels(ActiveSimdPath()))
 {
+    static_assert(sizeof(SPixel4) == 4 && alignof(SPixel4) == 1);
     const u64 pixels = u64(width) * height, blocks = u64(m_blocksX) * m_blocksY;
-    m_image = MakeScratch<SPixel4>(pixels);
     m_lowA = MakeScratch<SPixel4>(blocks);
     m_lowB = MakeScratch<SPixel4>(blocks);
     m_fullA = MakeScratch<SPixel4>(pixels);
@@ -44,11 +45,12 @@ XQFTCCompressor::XQFTCCompressor(const u8* image, u32 width, u32 height, u8 bloc
     m_nextA = MakeScratch<SPixel4>(blocks);
     m_nextB = MakeScratch<SPixel4>(blocks);
     m_refinedA = m_lowA.get(), m_refinedB = m_lowB.get();
-    if (m_image)
-        std::memcpy(m_image.get(), image, pixels * 4);
 }
 
-bool XQFTCCompressor::Valid() const { return m_image && m_lowA && m_lowB && m_fullA && m_fullB && m_nextA && m_nextB; }
+bool XQFTCCompressor::Valid() const
+{
+    return m_image != nullptr && m_lowA && m_lowB && m_fullA && m_fullB && m_nextA && m_nextB;
+}
 
 void XQFTCCompressor::BeginRegionIterations()
 {
@@ -126,6 +128,7 @@ void XQFTCCompressor::Initialise(bool wideWindow)
     InitialEndpoints(wideWindow);
     UpdateFullResImages();
     RunWorkers(m_blocksY, [&](u32 by, u32) {
+        ResetBlockRow(by);
         EvaluateModulation(0, m_blocksX, by, by + 1);
         return true;
     });

@@ -11,13 +11,14 @@ namespace xqftexture {
 
 class XQFTCCompressor {
 public:
-    // image: width x height RGBA pixels (whole blocks). Valid() tells whether memory was found.
+    // image: width x height RGBA pixels (whole blocks), read in place for the compressor's life.
+    // Valid() tells whether memory was found.
     XQFTCCompressor(const u8* image, u32 width, u32 height, u8 blockWidth, u8 blockHeight);
     virtual ~XQFTCCompressor() = default;
     XQFTCCompressor(const XQFTCCompressor&) = delete;
     XQFTCCompressor& operator=(const XQFTCCompressor&) = delete;
 
-    // Initial endpoints, full-resolution images and modulation for the whole image.
+    // Initial endpoints, full-resolution images, blocks and modulation for the whole image.
     virtual void Initialise(bool wideWindow);
     // The iterations on the calling thread (the region threads do the same work).
     virtual void Iterate();
@@ -55,10 +56,13 @@ public:
                                 SPixel4& b);
 
 protected:
+    // The blocks of row by as they start, before their first modulation: set on the worker threads
+    // that choose it, so that no thread fills them all alone.
+    virtual void ResetBlockRow(u32 by) = 0;
     void InitialEndpoints(bool wideWindow);
     SClassImages Images() const
     {
-        return {m_image.get(), m_fullA.get(), m_fullB.get(), m_lowA.get(), m_lowB.get(), m_refinedA, m_refinedB,
+        return {m_image, m_fullA.get(), m_fullB.get(), m_lowA.get(), m_lowB.get(), m_refinedA, m_refinedB,
                 m_width, m_height, m_blocksX, m_blocksY};
     }
     u32 ColourWord(u32 bx, u32 by, u32 modeBit) const;
@@ -69,7 +73,8 @@ protected:
     u32 m_width, m_height;
     u32 m_blocksX, m_blocksY;
     u8 m_blockWidth, m_blockHeight;
-    TScratch<SPixel4> m_image, m_lowA, m_lowB, m_fullA, m_fullB, m_nextA, m_nextB;
+    const SPixel4* m_image; // the caller's pixels: SPixel4 is four bytes of no stricter alignment
+    TScratch<SPixel4> m_lowA, m_lowB, m_fullA, m_fullB, m_nextA, m_nextB;
     SPixel4* m_refinedA; // where refinements write: the low images, or the next ones
     SPixel4* m_refinedB;
     u32 m_iterations = 0;
@@ -88,6 +93,7 @@ public:
     const SBlock& Block(u32 bx, u32 by) const { return m_blocks[by * m_blocksX + bx]; }
 
 private:
+    void ResetBlockRow(u32 by) override;
     TScratch<SBlock> m_blocks;
 };
 
@@ -110,6 +116,7 @@ public:
     }
 
 private:
+    void ResetBlockRow(u32 by) override;
     TScratch<SBlock> m_blocks;
 };
 
