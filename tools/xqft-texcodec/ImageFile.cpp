@@ -1,5 +1,8 @@
 #include "ImageFile.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -61,11 +64,16 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f)
         return why = "cannot open " + path, false;
-    bytes.clear();
-    uint8_t buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
+    // Read straight into the buffer, sized once from the file's size where it has one (one byte
+    // more, to meet the end without growing); a pipe or a file that grows doubles it as it goes.
+    struct stat st {};
+    const bool sized = fstat(fileno(f.get()), &st) == 0 && S_ISREG(st.st_mode);
+    bytes.resize(std::max<size_t>(sized ? size_t(st.st_size) + 1 : 0, 1 << 16));
+    size_t have = 0, n;
+    while ((n = std::fread(bytes.data() + have, 1, bytes.size() - have, f.get())) > 0)
+        if ((have += n) == bytes.size())
+            bytes.resize(2 * bytes.size());
+    bytes.resize(have);
     if (std::ferror(f.get()))
         return why = "cannot read " + path, false;
     return true;
@@ -130,7 +138,10 @@ bool ReadPnm(const std::string& path, SImageFile& image, std::string& why)
     if (__builtin_mul_overflow(uint64_t(image.width) * image.height, image.channels * image.bytesPerSample, &bytes) ||
         at > b.size() || b.size() - at < bytes)
         return why = path + ": fewer samples than the header promises", false;
-    image.samples.assign(b.begin() + long(at), b.begin() + long(at + bytes));
+    // The samples moved to the front of the file's bytes, which become the image's (no second buffer).
+    std::memmove(b.data(), b.data() + at, bytes);
+    b.resize(bytes);
+    image.samples = std::move(b);
     if (image.bytesPerSample == 2) // big-endian in the file
         for (size_t i = 0; i < bytes; i += 2) {
             const uint16_t v = uint16_t(image.samples[i] << 8 | image.samples[i + 1]);
