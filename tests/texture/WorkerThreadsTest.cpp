@@ -112,6 +112,49 @@ TEST_F(WorkerThreads, AFailingItemStopsTheHandOut)
     }
 }
 
+// A team serves the runs of the thread that made it with the same threads; runs from inside an item,
+// a failing item and refused starts behave as without a team.
+TEST_F(WorkerThreads, ATeamServesSuccessiveAndNestedRuns)
+{
+    SetThreadLimit(4);
+    {
+        const CWorkerTeam team;
+        const CWorkerTeam inner; // leaves the runs to the outer team
+        std::set<std::thread::id> seen;
+        for (u32 run = 0; run < 20; ++run) {
+            SRunRecord record(run == 0 ? 1 : 300);
+            ASSERT_TRUE(RunWorkers(u32(record.runs.size()), [&](u32 item, u32 slot) {
+                if (item == 7) { // a nested run, from whichever thread holds the item
+                    EXPECT_TRUE(RunWorkers(50, [](u32, u32) { return true; }));
+                }
+                return record.Note(item, slot);
+            }));
+            for (auto& runs : record.runs)
+                ASSERT_EQ(runs.load(), 1u) << "run " << run;
+            for (u32 slot : record.slots)
+                EXPECT_LT(slot, 4u);
+            seen.insert(record.threads.begin(), record.threads.end());
+        }
+        EXPECT_LE(seen.size(), 4u) << "threads started again for later runs";
+        SRunRecord capped(200);
+        ASSERT_TRUE(RunWorkers(200, [&](u32 item, u32 slot) { return capped.Note(item, slot); }, 2));
+        for (u32 slot : capped.slots)
+            EXPECT_LT(slot, 2u);
+        std::atomic<u32> started{0};
+        EXPECT_FALSE(RunWorkers(100000, [&](u32 item, u32) {
+            ++started;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            return item != 5;
+        }));
+        EXPECT_LT(started.load(), 100000u);
+    }
+    SetThreadStartHook([](u32) { return false; });
+    const CWorkerTeam refused;
+    SRunRecord record(64);
+    ASSERT_TRUE(RunWorkers(64, [&](u32 item, u32 slot) { return record.Note(item, slot); }));
+    EXPECT_EQ(record.threads, std::set<std::thread::id>{std::this_thread::get_id()});
+}
+
 TEST_F(WorkerThreads, LimitSettings)
 {
     SetThreadLimit(0);

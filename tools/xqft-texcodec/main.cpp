@@ -175,6 +175,7 @@ int Encode(const SArgs& a, const SCodec& codec)
         return Fail(why);
     if (a.threads != 0)
         SetThreadLimit(a.threads);
+    const CWorkerTeam team; // the conversion's threads go on to encode
     const SEncoderInput input = EncoderInput(image, codec);
     const u64 size = codec.encode(nullptr, 0, nullptr, image.width, image.height, a.format, 0, false);
     if (size == 0)

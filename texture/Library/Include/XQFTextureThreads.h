@@ -8,10 +8,12 @@
 //   const bool done = RunWorkers(rows, [&](u32 row, u32 slot) { return EncodeRow(row, perSlot[slot]); },
 //                                u32(perSlot.size()));
 //
-// Threads are started for one run and joined before RunWorkers returns; nothing lives between runs.
+// Threads are started for one run and joined before RunWorkers returns, unless a CWorkerTeam on the
+// calling thread keeps them for its runs (see there).
 #include "XQFTextureTypes.h"
 
 #include <functional>
+#include <memory>
 
 namespace xqftexture {
 
@@ -38,6 +40,24 @@ u32 WorkerSlots(u32 count);
 // scratch for, so that a limit changed by another thread in between cannot hand out a larger slot.
 using WorkerTask = std::function<bool(u32 item, u32 slot)>;
 bool RunWorkers(u32 count, const WorkerTask& task, u32 slots = 0);
+
+// Keeps threads, as many as the limit allows when it is made, for the runs the thread that made it
+// starts while it lives: an encoder's short passes then do not each start and join threads. Runs
+// started by a run's items, or on other threads, start their own threads as before; a team made
+// while another serves the same thread leaves the runs to that one. Never throws; without threads it
+// changes nothing.
+class CWorkerTeam {
+public:
+    CWorkerTeam();
+    ~CWorkerTeam();
+    CWorkerTeam(const CWorkerTeam&) = delete;
+    CWorkerTeam& operator=(const CWorkerTeam&) = delete;
+
+    struct SState;
+
+private:
+    std::unique_ptr<SState> m_state; // null when it serves no runs
+};
 
 // Test hook: asked before each thread is started, with its slot; false makes that start fail as a
 // refused thread creation does. nullptr removes the hook.

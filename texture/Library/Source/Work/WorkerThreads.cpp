@@ -1,8 +1,11 @@
-// RunWorkers: threads started for one run, items handed out through one atomic counter.
+// RunWorkers: threads started for one run, or kept by a team, items handed out through one atomic
+// counter.
 #include "XQFTextureThreads.h"
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -19,7 +22,128 @@ u32 DefaultLimit()
     return std::min(cores, kMaxThreadLimit);
 }
 
+// One run's items, handed out in increasing order until they run out or one fails.
+struct SItems {
+    u32 count;
+    const WorkerTask& task;
+    std::atomic<u64> next{0}; // 64 bits: every thread draws once past count before it stops
+    std::atomic<bool> failed{false};
+
+    void Work(u32 slot) noexcept
+    {
+        while (!failed.load(std::memory_order_relaxed)) {
+            const u64 item = next.fetch_add(1, std::memory_order_relaxed);
+            if (item >= count)
+                return;
+            bool ok = false;
+            try {
+                ok = task(u32(item), slot);
+            } catch (...) {
+                ok = false;
+            }
+            if (!ok)
+                failed.store(true, std::memory_order_relaxed);
+        }
+    }
+};
+
 } // namespace
+
+// A team's threads sleep until a run is published (a new generation), work it, and the last one to
+// finish wakes the owner; a run is published only after every thread finished the one before.
+struct CWorkerTeam::SState {
+    std::mutex mutex;
+    std::condition_variable wake, done;
+    u64 generation = 0;
+    bool stop = false;
+    SItems* items = nullptr;
+    u32 slots = 0;   // of the current run: threads of higher slots sit it out
+    u32 pending = 0; // threads still in the current run
+    bool busy = false; // a run is under way (read and written by the owner alone)
+    std::vector<std::thread> threads;
+
+    void Serve(u32 slot)
+    {
+        u64 seen = 0;
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            wake.wait(lock, [&] { return stop || generation != seen; });
+            if (stop)
+                return;
+            seen = generation;
+            SItems* run = slot < slots ? items : nullptr;
+            lock.unlock();
+            if (run != nullptr)
+                run->Work(slot);
+            lock.lock();
+            if (--pending == 0)
+                done.notify_one();
+        }
+    }
+
+    bool Run(u32 count, const WorkerTask& task, u32 runSlots)
+    {
+        SItems run{count, task};
+        {
+            const std::lock_guard<std::mutex> hold(mutex);
+            items = &run, slots = runSlots, pending = u32(threads.size());
+            ++generation;
+        }
+        busy = true;
+        wake.notify_all();
+        run.Work(0);
+        std::unique_lock<std::mutex> lock(mutex);
+        done.wait(lock, [&] { return pending == 0; });
+        busy = false;
+        return !run.failed.load();
+    }
+};
+
+namespace {
+thread_local CWorkerTeam::SState* t_team = nullptr; // the team serving this thread's runs
+} // namespace
+
+CWorkerTeam::CWorkerTeam()
+{
+    const u32 limit = GetThreadLimit();
+    if (t_team != nullptr || limit < 2)
+        return;
+    try {
+        m_state = std::make_unique<SState>();
+        m_state->threads.reserve(limit - 1);
+    } catch (...) {
+        m_state.reset();
+        return;
+    }
+    const ThreadStartHook hook = g_startHook.load();
+    for (u32 slot = 1; slot < limit; ++slot) {
+        if (hook != nullptr && !hook(slot))
+            continue;
+        try {
+            m_state->threads.emplace_back(&SState::Serve, m_state.get(), slot);
+        } catch (...) {
+            // The system refused the thread: the runs go to the threads that run.
+        }
+    }
+    if (m_state->threads.empty())
+        m_state.reset();
+    else
+        t_team = m_state.get();
+}
+
+CWorkerTeam::~CWorkerTeam()
+{
+    if (!m_state)
+        return;
+    t_team = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(m_state->mutex);
+        m_state->stop = true;
+    }
+    m_state->wake.notify_all();
+    for (std::thread& t : m_state->threads)
+        t.join();
+}
 
 void SetThreadLimit(u32 limit) { g_limit.store(std::min(limit, kMaxThreadLimit)); }
 
@@ -38,45 +162,31 @@ bool RunWorkers(u32 count, const WorkerTask& task, u32 maxSlots)
     if (count == 0)
         return true;
     const u32 slots = maxSlots == 0 ? WorkerSlots(count) : std::min(WorkerSlots(count), maxSlots);
-    std::atomic<u64> next{0}; // 64 bits: every thread draws once past count before it stops
-    std::atomic<bool> failed{false};
-    auto work = [&](u32 slot) noexcept {
-        while (!failed.load(std::memory_order_relaxed)) {
-            const u64 item = next.fetch_add(1, std::memory_order_relaxed);
-            if (item >= count)
-                return;
-            bool ok = false;
-            try {
-                ok = task(u32(item), slot);
-            } catch (...) {
-                ok = false;
-            }
-            if (!ok)
-                failed.store(true, std::memory_order_relaxed);
-        }
-    };
+    if (slots > 1 && t_team != nullptr && !t_team->busy)
+        return t_team->Run(count, task, slots);
+    SItems items{count, task};
 
     std::vector<std::thread> threads;
     try {
         threads.reserve(slots - 1);
     } catch (...) {
-        work(0); // no room to hold threads: the calling thread does it all
-        return !failed.load();
+        items.Work(0); // no room to hold threads: the calling thread does it all
+        return !items.failed.load();
     }
     const ThreadStartHook hook = g_startHook.load();
     for (u32 slot = 1; slot < slots; ++slot) {
         if (hook != nullptr && !hook(slot))
             continue;
         try {
-            threads.emplace_back(work, slot);
+            threads.emplace_back(&SItems::Work, &items, slot);
         } catch (...) {
             // The system refused the thread: its items go to the threads that run.
         }
     }
-    work(0);
+    items.Work(0);
     for (std::thread& t : threads)
         t.join();
-    return !failed.load();
+    return !items.failed.load();
 }
 
 } // namespace xqftexture

@@ -70,6 +70,8 @@ namespace {
 template <class Compressor>
 u64 RunClass(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool wideWindow, u32 iterations, u64 size)
 {
+    // A dozen short passes (a few ms each on eight threads) share one set of threads.
+    const CWorkerTeam team;
     std::unique_ptr<Compressor> compressor(new (std::nothrow) Compressor(pixels, width, height));
     if (!compressor || !compressor->Valid())
         return 0;
