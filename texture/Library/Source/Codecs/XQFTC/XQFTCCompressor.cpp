@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace xqftexture {
 namespace {
@@ -62,9 +63,11 @@ void XQFTCCompressor::BeginRegionIterations()
 
 void XQFTCCompressor::CommitRefinements()
 {
-    const u64 bytes = u64(m_blocksX) * m_blocksY * sizeof(SPixel4);
-    std::memcpy(m_lowA.get(), m_nextA.get(), bytes);
-    std::memcpy(m_lowB.get(), m_nextB.get(), bytes);
+    // A swap, not a copy, while the other threads wait: a refinement writes every block it is given,
+    // and blocks no region refines hold the same values in both images since the copy above.
+    std::swap(m_lowA, m_nextA);
+    std::swap(m_lowB, m_nextB);
+    m_refinedA = m_nextA.get(), m_refinedB = m_nextB.get();
 }
 
 void XQFTCCompressor::EndRegionIterations() { m_refinedA = m_lowA.get(), m_refinedB = m_lowB.get(); }
