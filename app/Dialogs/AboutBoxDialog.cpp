@@ -37,7 +37,7 @@ CAboutBoxDialog::CAboutBoxDialog(const QString& title, const QImage& background,
     m_showAtStartup = forceShow || !m_preferences || stored;
     ShowAtStartUpCB->setChecked(stored);
 
-    AppVersionLabel->setText(title + ProductInfo::BuildSuffix());
+    AppVersionLabel->setText(title + productinfo::BuildSuffix());
     QString version = QString("Qt version ") + qVersion();
     if (!uses.isEmpty())
         version += " | " + uses;
@@ -96,11 +96,11 @@ void CAboutBoxDialog::SetupUi()
         l->setStyleSheet(kWhite);
         return l;
     };
-    EmailLabel = link("EmailLabel", Link(QString("mailto:") + ProductInfo::kSupportAddress, ProductInfo::kSupportAddress));
-    WebsiteLabel = link("WebsiteLabel", Link(ProductInfo::kWebsiteLink, ProductInfo::kWebsiteLink));
+    EmailLabel = link("EmailLabel", Link(QString("mailto:") + productinfo::kSupportAddress, productinfo::kSupportAddress));
+    WebsiteLabel = link("WebsiteLabel", Link(productinfo::kWebsiteLink, productinfo::kWebsiteLink));
     verticalLayout->addWidget(EmailLabel);
     verticalLayout->addWidget(WebsiteLabel);
-    label = plain("label", ProductInfo::kAboutLine);
+    label = plain("label", productinfo::kAboutLine);
     verticalLayout->addWidget(label);
     verticalLayout_2->addLayout(verticalLayout);
 

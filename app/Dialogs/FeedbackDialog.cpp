@@ -20,11 +20,11 @@ QString Anchor(const QString& href, const QString& text)
 
 CFeedbackDialog::CFeedbackDialog(const QString& title, const QString& systemText, QWidget* parent,
                                  Qt::WindowFlags flags)
-    : QDialog(parent, flags), m_info(title + ProductInfo::BuildSuffix()), m_system(systemText)
+    : QDialog(parent, flags), m_info(title + productinfo::BuildSuffix()), m_system(systemText)
 {
     SetupUi();
-    ForumURL->setText(Anchor(ProductInfo::kForumLink, ProductInfo::kForumLink));
-    SupportEmail->setText(Anchor(MailLink(), ProductInfo::kSupportAddress));
+    ForumURL->setText(Anchor(productinfo::kForumLink, productinfo::kForumLink));
+    SupportEmail->setText(Anchor(MailLink(), productinfo::kSupportAddress));
     RequiredText->clear();
     RequiredText->appendPlainText(m_info);
     RequiredText->appendPlainText(m_system);
@@ -80,7 +80,7 @@ void CFeedbackDialog::SetupUi()
 
 QString CFeedbackDialog::MailLink() const
 {
-    return QString("mailto:") + ProductInfo::kSupportAddress +
+    return QString("mailto:") + productinfo::kSupportAddress +
            "?subject=" + QString::fromLatin1(QUrl::toPercentEncoding("Feedback " + m_info)) +
            "&body=" + QString::fromLatin1(QUrl::toPercentEncoding(m_system));
 }

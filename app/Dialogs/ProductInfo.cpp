@@ -2,7 +2,7 @@
 
 #include <QSysInfo>
 
-QString ProductInfo::BuildSuffix()
+QString productinfo::BuildSuffix()
 {
     return " (build " + QSysInfo::kernelType() + "-" + QSysInfo::buildCpuArchitecture() + ")";
 }

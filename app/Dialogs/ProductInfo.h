@@ -4,7 +4,7 @@
 // the feedback dialog and the updater's links agree.
 #include <QString>
 
-namespace ProductInfo {
+namespace productinfo {
 
 inline constexpr char kSupportAddress[] = "support@xqftrace.example";
 inline constexpr char kForumLink[] = "https://forum.xqftrace.example/";
@@ -16,4 +16,4 @@ inline constexpr char kAboutLine[] = "Viewer and analyser of EGL and OpenGL ES t
 // Follows the product's name wherever a build is identified: " (build linux-x86_64)".
 QString BuildSuffix();
 
-} // namespace ProductInfo
+} // namespace productinfo

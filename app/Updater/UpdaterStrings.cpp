@@ -28,7 +28,7 @@ QString CAutoUpdater::GetUpdaterString(int index)
         /* 15 */ "No Update Available",
         /* 16 */ "Ok",
         /* 17 */ QString("Please visit <a href=\"%1\">the download page</a> to download the latest SDK.")
-                     .arg(ProductInfo::kDownloadLink),
+                     .arg(productinfo::kDownloadLink),
         /* 18 */ "Please include the following text in your feedback",
         /* 19 */ "SDK Update Required",
         /* 20 */ "Select text [Ctrl + A] and copy [Ctrl + C]",
@@ -37,7 +37,7 @@ QString CAutoUpdater::GetUpdaterString(int index)
         /* 23 */ "Update",
         /* 24 */ "Update Failed",
         /* 25 */ QString("Visit <a href=\"%1\">the download page</a> for more information.")
-                     .arg(ProductInfo::kDownloadLink),
+                     .arg(productinfo::kDownloadLink),
         /* 26 */ "is up to date.",
         /* 27 */ "Would you like to update?",
     };

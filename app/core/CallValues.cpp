@@ -49,6 +49,6 @@ const SApiTypeBase* CCallValues::Argument(const char* name) const
 
 const CXQFTString* ShaderSourceText(CApiCall* call)
 {
-    auto* source = dynamic_cast<xqft_es2::CEs2_glShaderSource_v1*>(call);
+    auto* source = dynamic_cast<xqft::es2::CEs2_glShaderSource_v1*>(call);
     return source ? &source->Source() : nullptr;
 }

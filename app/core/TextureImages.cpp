@@ -72,13 +72,13 @@ void ReadCompressed(const Call& c, const SImage2D& pixels, SUpload& u)
 // The upload's arguments, through the items of its record; false for a call of no upload record.
 bool ReadUpload(CApiCall& call, SUpload& u)
 {
-    if (const auto* c = dynamic_cast<const xqft_es2::CEs2_glTexImage2D_v1*>(&call))
+    if (const auto* c = dynamic_cast<const xqft::es2::CEs2_glTexImage2D_v1*>(&call))
         return ReadImage(*c, u), true;
-    if (const auto* c = dynamic_cast<const xqft_es1::CEs1_glTexImage2D_v1*>(&call))
+    if (const auto* c = dynamic_cast<const xqft::es1::CEs1_glTexImage2D_v1*>(&call))
         return ReadImage(*c, u), true;
-    if (const auto* c = dynamic_cast<const xqft_es2::CEs2_glCompressedTexImage2D_v1*>(&call))
+    if (const auto* c = dynamic_cast<const xqft::es2::CEs2_glCompressedTexImage2D_v1*>(&call))
         return ReadCompressed(*c, c->Item<"pixels">().data, u), true;
-    if (const auto* c = dynamic_cast<const xqft_es1::CEs1_glCompressedTexImage2D_v1*>(&call))
+    if (const auto* c = dynamic_cast<const xqft::es1::CEs1_glCompressedTexImage2D_v1*>(&call))
         return ReadCompressed(*c, c->Item<"data">().data, u), true;
     return false;
 }

@@ -76,8 +76,8 @@ bool RecordedDraw(const CApiCall* call, uint32_t* mode, uint32_t* count)
 // directly, other draws through their description.
 void DrawValues(CApiCall* call, uint32_t* mode, uint32_t* count)
 {
-    if (RecordedDraw<xqft_es2::CEs2_glDrawArrays_v1, xqft_es2::CEs2_glDrawElements_v7, xqft_es2::CEs2_glDrawElements_v1,
-                     xqft_es1::CEs1_glDrawArrays_v1, xqft_es1::CEs1_glDrawElements_v1>(call, mode, count))
+    if (RecordedDraw<xqft::es2::CEs2_glDrawArrays_v1, xqft::es2::CEs2_glDrawElements_v7, xqft::es2::CEs2_glDrawElements_v1,
+                     xqft::es1::CEs1_glDrawArrays_v1, xqft::es1::CEs1_glDrawElements_v1>(call, mode, count))
         return;
     const CCallValues values(call);
     values.Value("mode", mode);
@@ -165,8 +165,8 @@ void CTraceStatistics::CountFrame(uint32_t n)
             const uint32_t triangles = TrianglesOf(mode, count);
             Both(record, [triangles](SFrameCounters& h) { h.triangles += triangles; });
         } else if (counted == kBindTexture) {
-            if (typeid(*call) == typeid(xqft_es2::CEs2_glBindTexture_v1))
-                m_boundTexture = static_cast<const xqft_es2::CEs2_glBindTexture_v1*>(call)->Item<"texture">().Value();
+            if (typeid(*call) == typeid(xqft::es2::CEs2_glBindTexture_v1))
+                m_boundTexture = static_cast<const xqft::es2::CEs2_glBindTexture_v1*>(call)->Item<"texture">().Value();
             else
                 CCallValues(call).Value("texture", &m_boundTexture);
         } else if (counted == kTextureUpload) {

@@ -134,12 +134,12 @@ int main(int argc, char** argv)
             if (keep)
                 rgb = std::vector<uint8_t>();
             CApiCall* call = trace->GetCall(u.callNumber)->call.get();
-            if (auto* c = dynamic_cast<xqft_es2::CEs2_glTexImage2D_v1*>(call)) {
+            if (auto* c = dynamic_cast<xqft::es2::CEs2_glTexImage2D_v1*>(call)) {
                 const SImage2D& image = c->Item<"pixels">().data;
                 xqftexture::TranscodeGLImageToRGB8(c->Item<"internalformat">().Value(), c->Item<"format">().Value(),
                                                    c->Item<"type">().Value(), c->Item<"width">().Value(),
                                                    c->Item<"height">().Value(), image.GetData(), image.size, rgb);
-            } else if (auto* c = dynamic_cast<xqft_es2::CEs2_glCompressedTexImage2D_v1*>(call)) {
+            } else if (auto* c = dynamic_cast<xqft::es2::CEs2_glCompressedTexImage2D_v1*>(call)) {
                 const SImage2D& image = c->Item<"pixels">().data;
                 const uint32_t f = c->Item<"internalformat">().Value();
                 xqftexture::TranscodeGLImageToRGB8(f, 0, 0, Padded(f, c->Item<"width">().Value(), 8),

@@ -5,7 +5,7 @@
 
 #include "EglRecords.h"
 
-namespace xqft_egl {
+namespace xqft::egl {
 namespace {
 uint64_t Handle(uint32_t recorded) { return recorded; }
 
@@ -100,4 +100,4 @@ bool EglEffect(const CEgl_eglBindAPI_v1& c, SEglState& s)
     return true;
 }
 
-}  // namespace xqft_egl
+}  // namespace xqft::egl

@@ -4,7 +4,7 @@
 #include "EglRecords.h"
 
 namespace {
-using namespace xqft_egl;
+using namespace xqft::egl;
 
 constexpr SCallRow kEglRows[] = {
 #define XQF_TABLE "EglCalls.def"

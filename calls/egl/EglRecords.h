@@ -1,12 +1,12 @@
 #pragma once
-// Every EGL call record class, expanded from EglCalls.def. The classes live in xqft_egl so the
+// Every EGL call record class, expanded from EglCalls.def. The classes live in xqft::egl so the
 // rows can name the items without qualification; each is also declared at global scope.
 #include "apicall/CallFamilies.h"
 #include "record/RecordItems.h"
 #include "state/EglState.h"
 #include "values/EglHolders.h"
 
-namespace xqft_egl {
+namespace xqft::egl {
 using namespace xqft;
 using EglConfigs = SArrayPtr<TuintType<4>, 1, 1>;
 using EglInts = SArrayPtr<TintType<1>, 1, 1>;
@@ -21,8 +21,8 @@ template <class Record> using RowBase = typename TRowBase<Record>::type;
 #define XQF_FAMILY_EFFECT EglEffect
 #include "record/RecordClasses.inc"
 
-}  // namespace xqft_egl
+}  // namespace xqft::egl
 
 #define XQF_TABLE "EglCalls.def"
-#define XQF_FAMILY_NAMESPACE xqft_egl
+#define XQF_FAMILY_NAMESPACE xqft::egl
 #include "record/RecordUsings.inc"

@@ -1,6 +1,6 @@
 #include "Es1Records.h"
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 
 namespace {
 constexpr int64_t kNoBlocksAtOrBelow = 40;
@@ -35,4 +35,4 @@ void SEs1DrawIndices::List(CCallInfo& info, const SListing& t, uint8_t, SNoHolde
     info.AddArgument("indicesOffset", info.MakeHolder<TPointer>(indicesOffset.value), 0);
 }
 
-} // namespace xqft_es1
+} // namespace xqft::es1

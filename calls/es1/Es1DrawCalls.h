@@ -4,7 +4,7 @@
 // of the record remain (recorded files rely on that threshold). glDrawElements carries them only
 // in a trace with data. Included by Es1Records.h after the table's expansion.
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 
 class CEs1_glDrawArrays_v1 final : public RowBase<CEs1_glDrawArrays_v1>, public CDrawBlocks
 {
@@ -18,4 +18,4 @@ public:
     explicit CEs1_glDrawElements_v1(CTrace& t);
 };
 
-} // namespace xqft_es1
+} // namespace xqft::es1

@@ -6,7 +6,7 @@
 
 #include "Es1Records.h"
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 
 inline constexpr uint32_t kTexture0 = 0x84C0, kTexture2D = 0x0DE1;
 inline constexpr uint32_t kArrayBuffer = 0x8892, kElementArrayBuffer = 0x8893;
@@ -43,4 +43,4 @@ uint32_t ElementArrayBuffer(SEs1State& s);
 // The buffer name a buffer-data target designates; false for a target that designates none.
 bool BufferOfTarget(SEs1State& s, uint32_t target, uint32_t& name);
 
-} // namespace xqft_es1
+} // namespace xqft::es1

@@ -14,7 +14,7 @@
 #include "state/PixelSize.h"
 #include "state/SubImageWrite.h"
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 
 uint32_t ElementArrayBuffer(SEs1State& s)
 {
@@ -309,4 +309,4 @@ bool Es1Effect(const CEs1_glPixelStorei_v1& c, SEs1State& s, uint32_t)
     return true;
 }
 
-} // namespace xqft_es1
+} // namespace xqft::es1

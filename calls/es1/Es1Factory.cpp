@@ -4,7 +4,7 @@
 #include "Es1Records.h"
 
 namespace {
-using namespace xqft_es1;
+using namespace xqft::es1;
 
 constexpr SCallRow kEs1Rows[] = {
 #define XQF_TABLE "Es1Calls.def"

@@ -12,7 +12,7 @@
 
 #include "state/PixelSize.h"
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 
 namespace {
 
@@ -803,4 +803,4 @@ bool Es1Effect(const CEs1_glTexParameterfv_v1& c, SEs1State& s, uint32_t frame) 
 bool Es1Effect(const CEs1_glTexParameteriv_v1& c, SEs1State& s, uint32_t frame) { return TexParameterVector(c, s, frame); }
 bool Es1Effect(const CEs1_glTexParameterxv_v1& c, SEs1State& s, uint32_t frame) { return TexParameterVector(c, s, frame); }
 
-} // namespace xqft_es1
+} // namespace xqft::es1

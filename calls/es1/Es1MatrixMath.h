@@ -7,7 +7,7 @@
 
 #include "state/Es1State.h"
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 
 // m = m * b.
 inline void MultiplyInto(SEs1Matrix& m, const SEs1Matrix& b)
@@ -114,4 +114,4 @@ inline bool Frustum(SEs1Matrix& m, float l, float r, float b, float t, float n, 
     return true;
 }
 
-} // namespace xqft_es1
+} // namespace xqft::es1

@@ -1,5 +1,5 @@
 #pragma once
-// Every OpenGL ES 1.1 call record class, expanded from Es1Calls.def. The classes live in xqft_es1
+// Every OpenGL ES 1.1 call record class, expanded from Es1Calls.def. The classes live in xqft::es1
 // so the rows can name the row items without qualification; each is also declared at global scope.
 // The client-array pointer calls (trait::ClientArray) get XXXYYYPointer as their first base. The
 // hand-written classes of the CUSTOM rows follow the expansion (their bases come from it).
@@ -12,7 +12,7 @@
 #include "record/RecordItems.h"
 #include "state/Es1State.h"
 
-namespace xqft_es1 {
+namespace xqft::es1 {
 using namespace xqft;
 
 template <class Record> struct TRowBase;
@@ -50,10 +50,10 @@ struct SEs1DrawIndices : TItem<"indices", ItemKind::Argument>
 #define XQF_EFFECT_CLASS_OF XQF_FRAME_EFFECT_CLASS
 #include "record/RecordClasses.inc"
 
-} // namespace xqft_es1
+} // namespace xqft::es1
 
 #include "Es1DrawCalls.h"
 
 #define XQF_TABLE "Es1Calls.def"
-#define XQF_FAMILY_NAMESPACE xqft_es1
+#define XQF_FAMILY_NAMESPACE xqft::es1
 #include "record/RecordUsings.inc"

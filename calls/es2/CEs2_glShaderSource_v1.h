@@ -4,7 +4,7 @@
 // show and write it. The call owns it for the life of the trace.
 // Included by Es2Records.h after the table's expansion, which gives the row's record.
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 class CEs2_glShaderSource_v1 final : public RowBase<CEs2_glShaderSource_v1>
 {
@@ -24,4 +24,4 @@ private:
     bool m_joined = false;
 };
 
-} // namespace xqft_es2
+} // namespace xqft::es2

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 CEs2_glDrawArrays_v1::CEs2_glDrawArrays_v1(CTrace& t) : TRecord(t)
 {
@@ -51,4 +51,4 @@ void SDrawIndicesV7::List(CCallInfo& info, const SListing& t, uint8_t verbose, S
         info.AddArgument("indicesOffset", info.MakeHolder<TPointer>(indicesOffset.value), 1);
 }
 
-} // namespace xqft_es2
+} // namespace xqft::es2

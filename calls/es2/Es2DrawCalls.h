@@ -3,7 +3,7 @@
 // captured vertex blocks (Es2DrawItems.h) read after them. Included by Es2Records.h after the
 // table's expansion, which gives the rows' records.
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 class CEs2_glDrawArrays_v1 final : public RowBase<CEs2_glDrawArrays_v1>, public CDrawBlocks
 {
@@ -17,4 +17,4 @@ public:
     explicit CEs2_glDrawElements_v7(CTrace& t);
 };
 
-} // namespace xqft_es2
+} // namespace xqft::es2

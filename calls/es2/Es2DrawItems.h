@@ -7,7 +7,7 @@
 #include "record/CapturedBlocks.h"
 #include "record/RecordItems.h"
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 using namespace xqft;
 
 // Up to format version 6: the index block and a second pointer value, no captured blocks.
@@ -31,4 +31,4 @@ struct SDrawIndicesV7 : TItem<"indices", ItemKind::Argument>
     void List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&);
 };
 
-} // namespace xqft_es2
+} // namespace xqft::es2

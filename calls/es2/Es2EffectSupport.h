@@ -2,7 +2,7 @@
 // Small helpers shared by the ES 2.0 state effects.
 #include "Es2Records.h"
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 inline constexpr uint32_t kTexture0 = 0x84C0;
 inline constexpr uint32_t kTextureUnits = 32; // binding slots of SEs2State
@@ -13,4 +13,4 @@ inline bool HasData(const CApiCall& c) { return c.IsDataIncluded(); }
 // The name of a recorded string as the state keeps it: the long text without its quotes.
 CXQFTString RecordedName(const SString& s);
 
-} // namespace xqft_es2
+} // namespace xqft::es2

@@ -3,7 +3,7 @@
 #include "Es2EffectSupport.h"
 #include <cstring>
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 CXQFTString RecordedName(const SString& s)
 {
@@ -469,4 +469,4 @@ bool Es2Effect(const CEs2_glDeleteShader_v1& c, SEs2State& s)
     return true;
 }
 
-} // namespace xqft_es2
+} // namespace xqft::es2

@@ -4,7 +4,7 @@
 #include "Es2Records.h"
 
 namespace {
-using namespace xqft_es2;
+using namespace xqft::es2;
 
 constexpr SCallRow kEs2Rows[] = {
 #define XQF_TABLE "Es2Calls.def"

@@ -2,7 +2,7 @@
 // vertex-attribute arrays and uniforms.
 #include "Es2EffectSupport.h"
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 namespace {
 
@@ -222,4 +222,4 @@ bool Es2Effect(const CEs2_glUniformMatrix2fv_v1& c, SEs2State& s) { return SetAr
 bool Es2Effect(const CEs2_glUniformMatrix3fv_v1& c, SEs2State& s) { return SetArrayUniform(c, c.Item<"value">().data, s, 2, 9); }
 bool Es2Effect(const CEs2_glUniformMatrix4fv_v1& c, SEs2State& s) { return SetArrayUniform(c, c.Item<"value">().data, s, 2, 16); }
 
-} // namespace xqft_es2
+} // namespace xqft::es2

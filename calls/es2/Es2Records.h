@@ -1,5 +1,5 @@
 #pragma once
-// Every OpenGL ES 2.0 call record class, expanded from Es2Calls.def. The classes live in xqft_es2
+// Every OpenGL ES 2.0 call record class, expanded from Es2Calls.def. The classes live in xqft::es2
 // so the rows can name the row items without qualification; each is also declared at global scope.
 // The hand-written classes of the CUSTOM rows follow the expansion (their bases come from it).
 #include "Es2DrawItems.h"
@@ -7,7 +7,7 @@
 #include "record/RecordItems.h"
 #include "state/Es2State.h"
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 using namespace xqft;
 
 template <class Record> struct TRowBase;
@@ -19,11 +19,11 @@ template <class Record> using RowBase = typename TRowBase<Record>::type;
 #define XQF_FAMILY_EFFECT Es2Effect
 #include "record/RecordClasses.inc"
 
-} // namespace xqft_es2
+} // namespace xqft::es2
 
 #include "CEs2_glShaderSource_v1.h"
 #include "Es2DrawCalls.h"
 
 #define XQF_TABLE "Es2Calls.def"
-#define XQF_FAMILY_NAMESPACE xqft_es2
+#define XQF_FAMILY_NAMESPACE xqft::es2
 #include "record/RecordUsings.inc"

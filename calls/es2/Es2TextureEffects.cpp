@@ -7,7 +7,7 @@
 
 #include <utility>
 
-namespace xqft_es2 {
+namespace xqft::es2 {
 
 namespace {
 
@@ -196,4 +196,4 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
     return WriteSubImage(*found, sub, [&]() -> STexImage& { return s.textures[slot.texture][level][slot.face]; });
 }
 
-} // namespace xqft_es2
+} // namespace xqft::es2

@@ -6,7 +6,7 @@
 // Records a table lacks are added with their defaults.
 #include "ExtRecords.h"
 
-namespace xqft_ext {
+namespace xqft::ext {
 
 namespace {
 using objects::ForRecordedNames;
@@ -193,4 +193,4 @@ bool ExtEffect(const CExt_glFramebufferTexture2DMultisampleWZQ_v1& c, SEs2State&
 }
 bool ExtEffect(const CExt_glFramebufferTexture2DMultisampleWZQ_v1&, SEs1State&) { return false; }
 
-} // namespace xqft_ext
+} // namespace xqft::ext

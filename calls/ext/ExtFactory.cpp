@@ -4,7 +4,7 @@
 #include "ExtRecords.h"
 
 namespace {
-using namespace xqft_ext;
+using namespace xqft::ext;
 
 constexpr SCallRow kExtRows[] = {
 #define XQF_TABLE "ExtCalls.def"

@@ -1,5 +1,5 @@
 #pragma once
-// Every extension call record class, expanded from ExtCalls.def. The classes live in xqft_ext so
+// Every extension call record class, expanded from ExtCalls.def. The classes live in xqft::ext so
 // the rows can name the row items without qualification; each is also declared at global scope.
 // Rows pick their base by their traits: the palette pointer calls (trait::ClientArray) get
 // XXXYYYPointer first, the multi-draw calls (trait::ListsNothing) a base that describes nothing.
@@ -14,7 +14,7 @@
 #include "state/Es1State.h"
 #include "state/Es2State.h"
 
-namespace xqft_ext {
+namespace xqft::ext {
 using namespace xqft;
 
 template <class Record> struct TRowBase;
@@ -70,8 +70,8 @@ using ExtFamily = std::conditional_t<(Traits & trait::ClientArray) != 0, CExtPoi
 #include "record/RecordClasses.inc"
 #undef XQF_EXT_EFFECT_CLASS
 
-} // namespace xqft_ext
+} // namespace xqft::ext
 
 #define XQF_TABLE "ExtCalls.def"
-#define XQF_FAMILY_NAMESPACE xqft_ext
+#define XQF_FAMILY_NAMESPACE xqft::ext
 #include "record/RecordUsings.inc"

@@ -440,7 +440,7 @@ constexpr SRowPlay RowPlay()
 }
 
 constexpr SRowPlay kRows[] = {
-#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) RowPlay<xqft_egl::Class, Traits>(),
+#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) RowPlay<xqft::egl::Class, Traits>(),
 #define XQF_RECORD XQF_PLAY_ROW
 #define XQF_EFFECT XQF_PLAY_ROW
 #define XQF_CUSTOM XQF_PLAY_ROW

@@ -467,7 +467,7 @@ using SRowPlay = playrows::TRowPlay<SPlay>;
 
 constexpr SRowPlay kRows[] = {
 #define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
-    SRowPlay{Id, Traits, PlayedAsRecorded<xqft_es1::Class, Traits>(), GenericOf<xqft_es1::Class, Traits>()},
+    SRowPlay{Id, Traits, PlayedAsRecorded<xqft::es1::Class, Traits>(), GenericOf<xqft::es1::Class, Traits>()},
 #define XQF_RECORD XQF_PLAY_ROW
 #define XQF_EFFECT XQF_PLAY_ROW
 #define XQF_CUSTOM XQF_PLAY_ROW

@@ -245,7 +245,7 @@ bool BufferArrayFits(SPlay& p, bool elements, GLuint elementBuffer, GLuint i, GL
 // vertices read.
 EEnd BindClientBlocks(SPlay& p, bool elements)
 {
-    const xqft_es2::CCapturedBlocks* blocks = CapturedBlocksOf(&p.call);
+    const xqft::es2::CCapturedBlocks* blocks = CapturedBlocksOf(&p.call);
     const GLuint elementBuffer = elements ? GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING)) : 0;
     const GLint arrayBuffer = HostInt(p.gl, GL_ARRAY_BUFFER_BINDING);
     if (!elements)
@@ -281,7 +281,7 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
             XQF_HOST(p.gl, glDisableVertexAttribArray)(GLuint(i));
             continue;
         }
-        const xqft_es2::SCapturedBlock block = blocks->At(k++);
+        const xqft::es2::SCapturedBlock block = blocks->At(k++);
         if (!counted) {
             counted = true;
             if (!VerticesRead(p, elements, elementBuffer, vertices)) {
@@ -777,7 +777,7 @@ using SRowPlay = playrows::TRowPlay<SPlay>;
 
 constexpr SRowPlay kRows[] = {
 #define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
-    SRowPlay{Id, Traits, PlayedAsRecorded<xqft_es2::Class, Traits>(), GenericOf<xqft_es2::Class, Traits>()},
+    SRowPlay{Id, Traits, PlayedAsRecorded<xqft::es2::Class, Traits>(), GenericOf<xqft::es2::Class, Traits>()},
 #define XQF_RECORD XQF_PLAY_ROW
 #define XQF_EFFECT XQF_PLAY_ROW
 #define XQF_CUSTOM XQF_PLAY_ROW

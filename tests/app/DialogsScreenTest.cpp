@@ -122,10 +122,10 @@ TEST_F(DialogsScreen, HighlightedCallsAndSearchResultsShowInTheWindow)
         const bool isClear = trace->GetCall(row->CallNumber())->call->GetCallId() == kClear;
         SCOPED_TRACE(testing::Message() << "call " << row->CallNumber());
         if (isClear) {
-            EXPECT_EQ(colour, CallListColours::kHighlighted);
+            EXPECT_EQ(colour, calllistcolours::kHighlighted);
             ++highlighted;
         } else if (row->CallNumber() != 13) {   // eglSwapBuffers, a call of another kind
-            EXPECT_NE(colour, CallListColours::kHighlighted);
+            EXPECT_NE(colour, calllistcolours::kHighlighted);
             ++ordinary;
         }
     }

@@ -205,7 +205,7 @@ TEST_F(HelpDialogs, AboutBoxWithoutAStoreAlwaysShowsAndKeepsNothing)
     EXPECT_TRUE(box->isChecked());
     box->setChecked(false);
     box->setChecked(true);
-    EXPECT_EQ(about.findChild<QLabel*>("AppVersionLabel")->text(), "XQFTrace" + ProductInfo::BuildSuffix());
+    EXPECT_EQ(about.findChild<QLabel*>("AppVersionLabel")->text(), "XQFTrace" + productinfo::BuildSuffix());
     EXPECT_EQ(about.findChild<QLabel*>("VersionLabel")->text(), QString("Qt version ") + qVersion() + " | extra");
     EXPECT_EQ(about.size(), AboutSplashImage().size());
     CModalAnswer answer([](QWidget* dialog) { dialog->close(); });
@@ -217,7 +217,7 @@ TEST_F(HelpDialogs, AboutBoxWithoutAStoreAlwaysShowsAndKeepsNothing)
 TEST_F(HelpDialogs, FeedbackDialogTextsAndMailSubject)
 {
     CFeedbackDialog dialog("XQFTraceGUI 3.0", "GL_RENDERER: soft & fast <1>");
-    const QString info = "XQFTraceGUI 3.0" + ProductInfo::BuildSuffix();
+    const QString info = "XQFTraceGUI 3.0" + productinfo::BuildSuffix();
     EXPECT_EQ(dialog.InfoLine(), info);
     EXPECT_EQ(dialog.windowTitle(), "Feedback");
     EXPECT_EQ(Child<QLabel>(&dialog, "ForumLabel")->text(), "Post your feedback in the Tarnvex Brevant Forum");
@@ -230,7 +230,7 @@ TEST_F(HelpDialogs, FeedbackDialogTextsAndMailSubject)
 
     const QUrl mail(dialog.MailLink());
     EXPECT_EQ(mail.scheme(), "mailto");
-    EXPECT_EQ(mail.path(), ProductInfo::kSupportAddress);
+    EXPECT_EQ(mail.path(), productinfo::kSupportAddress);
     const QUrlQuery query(mail);
     EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), "Feedback " + info);
     EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded), "GL_RENDERER: soft & fast <1>");

@@ -43,9 +43,9 @@ std::vector<uint8_t> Crop(const std::vector<uint8_t>& rgb, uint32_t fromWidth, u
 // The blocks of a compressed upload of either API.
 const SImage2D* Blocks(CApiCall* call)
 {
-    if (const auto* es2 = dynamic_cast<xqft_es2::CEs2_glCompressedTexImage2D_v1*>(call))
+    if (const auto* es2 = dynamic_cast<xqft::es2::CEs2_glCompressedTexImage2D_v1*>(call))
         return &es2->Item<"pixels">().data;
-    if (const auto* es1 = dynamic_cast<xqft_es1::CEs1_glCompressedTexImage2D_v1*>(call))
+    if (const auto* es1 = dynamic_cast<xqft::es1::CEs1_glCompressedTexImage2D_v1*>(call))
         return &es1->Item<"data">().data;
     return nullptr;
 }

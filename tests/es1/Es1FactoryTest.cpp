@@ -19,7 +19,7 @@ using namespace xqft;
 namespace rowlisting {
 // The draw's index argument lists its offset only with data.
 template <>
-struct TListed<xqft_es1::SEs1DrawIndices>
+struct TListed<xqft::es1::SEs1DrawIndices>
 {
     static void Add(std::vector<std::string>& names, bool data, bool)
     {

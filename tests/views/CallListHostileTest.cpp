@@ -5,7 +5,7 @@
 #include "CallListFixture.h"
 #include "calllist/CallListColours.h"
 
-using namespace CallListColours;
+using namespace calllistcolours;
 
 TEST_F(CallList, HostileWindowLowerThanARowAndLongArguments)
 {

@@ -21,7 +21,7 @@
 #include "calllist/ViewCallsFrame.h"
 #include "TestPaths.h"
 
-using namespace CallListColours;
+using namespace calllistcolours;
 
 namespace {
 CCallItemWidget* RowOf(const CViewCallsFrame& list, u32 callNumber)

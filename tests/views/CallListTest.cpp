@@ -12,7 +12,7 @@
 #include "CallListFixture.h"
 #include "calllist/CallListColours.h"
 
-using namespace CallListColours;
+using namespace calllistcolours;
 
 namespace {
 // Triggers a context-menu entry of a row (submenus included) as the user would choose it.

@@ -16,7 +16,7 @@
 #include "calllist/CallListColours.h"
 #include "calllist/CallRowText.h"
 
-using namespace CallListColours;
+using namespace calllistcolours;
 
 namespace {
 QStringList MenuTexts(QMenu& menu)

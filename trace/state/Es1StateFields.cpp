@@ -9,7 +9,7 @@ constexpr const char* kNoRow = "the page has no row for it";
 constexpr const char* kUnitLines = "the unit lines";
 constexpr const char* kNoFramebufferObjects = "the ES 1.1 probe reads no framebuffer objects";
 
-using state_fields::Join;
+using statefields::Join;
 
 // ---- the listing's lines of a field ---------------------------------------------------------------
 
@@ -145,7 +145,7 @@ void ChangeLight(SEs1State& s, int i)
     const int l = i / 24, r = i % 24;
     const int p = r < 16 ? r / 4 : r < 19 ? 4 : 5 + (r - 19);
     const int k = r < 16 ? r % 4 : r < 19 ? r - 16 : 0;
-    state_fields::Change(s.lights[l][p][k]);
+    statefields::Change(s.lights[l][p][k]);
 }
 
 } // namespace
@@ -205,7 +205,7 @@ std::span<const SEs1StateField> Es1StateFields()
                   "the model-view and projection depth queries and the unit lines; the palette's are not asked"),
         // The top of each stack; the entries below it are listed by their count only.
         XQF_CUSTOM(matrixStacks, kEs1MatrixStacks * 16,
-                   [](SEs1State& s, int i) { state_fields::Change(s.matrixStacks[i / 16].top[size_t(i % 16)]); },
+                   [](SEs1State& s, int i) { statefields::Change(s.matrixStacks[i / 16].top[size_t(i % 16)]); },
                    StackLines, nullptr,
                    "the model-view and projection matrix queries and the unit lines; the palette's are not asked"),
         XQF_FIELD(currentTexCoord, XQF_SHOWN, kNoRow, kUnitLines),

@@ -15,10 +15,10 @@ void ChangeProgram(SEs2State& s, int i)
 {
     SEs2Program& p = s.currentProgram;
     switch (i) {
-    case 0: state_fields::Change(p.name); break;
-    case 1: state_fields::Change(p.vertexShader); break;
-    case 2: state_fields::Change(p.fragmentShader); break;
-    default: state_fields::Change(p.linked); break;
+    case 0: statefields::Change(p.name); break;
+    case 1: statefields::Change(p.vertexShader); break;
+    case 2: statefields::Change(p.fragmentShader); break;
+    default: statefields::Change(p.linked); break;
     }
 }
 

@@ -37,7 +37,7 @@ struct TStateField
     const char* probe;
 };
 
-namespace state_fields {
+namespace statefields {
 
 // Where a member lies in its record.
 template <class State, class T>
@@ -103,24 +103,24 @@ std::string Join(const T& v)
     }
 }
 
-} // namespace state_fields
+} // namespace statefields
 
 // Rows. A plain field: every scalar value changed in turn. XQF_STATE_SOME: only the listed values
 // (flat indices) are state; the rest of the member is never set. XQF_STATE_CUSTOM: `values` and a
 // change function of its own (object tables, stacks).
 #define XQF_STATE_FIELD(State, member, list, text, page, probe)                                         \
-    TStateField<State>{#member, state_fields::OffsetOf(&State::member), sizeof(State::member),         \
-                       alignof(decltype(State::member)), state_fields::Count<decltype(State::member)>(), \
-                       [](State& s, int i) { state_fields::Change(state_fields::At(s.member, i)); },  \
+    TStateField<State>{#member, statefields::OffsetOf(&State::member), sizeof(State::member),         \
+                       alignof(decltype(State::member)), statefields::Count<decltype(State::member)>(), \
+                       [](State& s, int i) { statefields::Change(statefields::At(s.member, i)); },  \
                        list, false, text, page, probe}
 #define XQF_STATE_SOME(State, member, list, text, page, probe, ...)                                     \
-    TStateField<State>{#member, state_fields::OffsetOf(&State::member), sizeof(State::member),         \
+    TStateField<State>{#member, statefields::OffsetOf(&State::member), sizeof(State::member),         \
                        alignof(decltype(State::member)), int(std::initializer_list<int>{__VA_ARGS__}.size()), \
                        [](State& s, int i) {                                                          \
                            static constexpr int kValues[] = {__VA_ARGS__};                             \
-                           state_fields::Change(state_fields::At(s.member, kValues[i]));               \
+                           statefields::Change(statefields::At(s.member, kValues[i]));               \
                        },                                                                              \
                        list, false, text, page, probe}
 #define XQF_STATE_CUSTOM(State, member, values, change, list, table, text, page, probe)                 \
-    TStateField<State>{#member, state_fields::OffsetOf(&State::member), sizeof(State::member),         \
+    TStateField<State>{#member, statefields::OffsetOf(&State::member), sizeof(State::member),         \
                        alignof(decltype(State::member)), values, change, list, table, text, page, probe}

@@ -18,7 +18,7 @@
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 
-using namespace CallListColours;
+using namespace calllistcolours;
 
 namespace {
 constexpr int kTextX = 5;

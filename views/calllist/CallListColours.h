@@ -2,7 +2,7 @@
 // Colours of the call list and its rows.
 #include <QColor>
 
-namespace CallListColours {
+namespace calllistcolours {
 inline const QColor kEvenRow{247, 252, 255};
 inline const QColor kOddRow{255, 255, 255};
 inline const QColor kDrawCall{153, 167, 162};
@@ -18,4 +18,4 @@ inline const QColor kFilteredText{165, 162, 189};
 inline const QColor kDisabledText{144, 144, 144};
 inline const QColor kSymbolColumn{180, 180, 180};
 inline const QColor kToolBar{240, 240, 240};
-}  // namespace CallListColours
+}  // namespace calllistcolours

@@ -59,7 +59,7 @@ void SCallListForm::Setup(QFrame* owner)
     toolBar->setFrameShape(QFrame::Panel);
     toolBar->setFrameShadow(QFrame::Plain);
     toolBar->setLineWidth(0);
-    SetWindowColour(toolBar, CallListColours::kToolBar);
+    SetWindowColour(toolBar, calllistcolours::kToolBar);
     auto* toolBarLayout = new QVBoxLayout(toolBar);
     toolBarLayout->setObjectName(QStringLiteral("verticalLayout_3"));
     toolBarLayout->setContentsMargins(1, 1, 1, 0);
@@ -96,7 +96,7 @@ void SCallListForm::Setup(QFrame* owner)
     symbolsFrame = new QFrame(owner);
     symbolsFrame->setObjectName(QStringLiteral("simbolsFrame"));
     symbolsFrame->setMinimumWidth(19);
-    SetWindowColour(symbolsFrame, CallListColours::kSymbolColumn);
+    SetWindowColour(symbolsFrame, calllistcolours::kSymbolColumn);
     symbolsLayout->addWidget(symbolsFrame);
     callViewComp->addLayout(symbolsLayout);
 

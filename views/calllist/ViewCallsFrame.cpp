@@ -242,7 +242,7 @@ void CViewCallsFrame::SLTPopulateView()
         if (row->isHidden())
             row->show();
         if (int(entry.callNumber) == m_marked)
-            row->SetBackground(CallListColours::kShownCall);
+            row->SetBackground(calllistcolours::kShownCall);
         // A group's button sits on the line between its key and the key's first member.
         if (draw) {
             QToolButton* button = m_groupButtons[k + 1];
