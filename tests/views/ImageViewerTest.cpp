@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QWheelEvent>
 
@@ -80,6 +81,13 @@ public:
         wheelEvent(&e);
     }
     QRect View() const { return Form().f_imageViewerFrame->geometry(); }
+    // Scaled in paint: the part of the image shown, and where in the label it is shown.
+    QRect Source() const { return shownSource; }
+    QRect Target() const
+    {
+        const QLabel* label = Form().l_imageViewer;
+        return QStyle::alignedRect(label->layoutDirection(), label->alignment(), shownSize, label->contentsRect());
+    }
 };
 
 TEST(ImageViewer, TheFitEntryStandsAmongTheStepsByItsPercentage)
@@ -320,4 +328,68 @@ TEST(ImageViewer, ScaledInPaintTheLabelPaintsWhatItWouldHaveShown)
     paintsTheShownPixmap("turned");
     v.Menu("Fit");
     paintsTheShownPixmap("turned at the fit");
+}
+
+// Scaled in paint, the frame's pixels are the paint engine's own scaling of the shown part, pixel for
+// pixel: near 100 % (a fit), below and above it, panned, painted whole or in part, at an offset in
+// either 32-bit format a window paints into; nothing outside the part being painted is touched.
+TEST(ImageViewer, ScaledInPaintThePixelsAreThoseOfThePaintEngine)
+{
+    CViewer v;
+    v.SetScaleInPaint(true);
+    QLabel* label = v.Form().l_imageViewer;
+    const QSize view = v.View().size();
+    struct SCase {
+        const char* what;
+        QSize image;
+        const char* zoom;  // none: the fit
+        QPoint drag;
+    } cases[] = {
+        {"a fit just above 100 percent", view * 100 / 103, nullptr, {}},
+        {"a fit far below it", view * 27 / 10, nullptr, {}},
+        {"100 percent, panned", {2000, 1500}, "100%", {37, -21}},
+        {"200 percent, panned", {500, 420}, "200%", {-45, 30}},
+        {"3200 percent", {40, 30}, "3200%", {3, 2}},
+        {"25 percent", {1700, 1300}, "25%", {}},
+    };
+    const QPoint offset(5, 7);
+    const QRgb marker = qRgb(0x12, 0x34, 0x56);
+    for (const SCase& c : cases) {
+        const QImage rgb32 = Coordinates(c.image.width(), c.image.height()).toImage().convertToFormat(QImage::Format_RGB32);
+        v.SetImage(QPixmap::fromImage(rgb32, Qt::NoFormatConversion));
+        ASSERT_EQ(v.Image().toImage().format(), QImage::Format_RGB32);
+        if (c.zoom)
+            v.Zoom()->setCurrentIndex(v.Zoom()->findText(c.zoom));
+        else
+            v.Menu("Fit");
+        v.Drag(QPoint(100, 100), QPoint(100, 100) + c.drag);
+        const QRect target = v.Target();
+        for (const QRect& part : {label->rect(), QRect(label->width() / 3 + 1, label->height() / 4 + 3, 97, 61)}) {
+            for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+                SCOPED_TRACE(::testing::Message() << c.what << ", painting " << part.width() << "x" << part.height()
+                                                  << ", format " << int(format));
+                QImage painted(label->size() + QSize(10, 10), format);
+                painted.fill(marker);
+                label->render(&painted, offset + part.topLeft(), QRegion(part));  // the part where it lies
+                QImage engine = painted.copy();
+                {
+                    QPainter p(&engine);
+                    p.translate(offset);
+                    p.setClipRect(part);
+                    p.drawPixmap(target, v.Image(), v.Source());
+                }
+                int wrong = 0, outside = 0;
+                for (int y = 0; y < painted.height(); ++y)
+                    for (int x = 0; x < painted.width(); ++x) {
+                        const QPoint at = QPoint(x, y) - offset;
+                        if (!part.contains(at))
+                            outside += painted.pixel(x, y) != marker;
+                        else if (target.contains(at))
+                            wrong += painted.pixel(x, y) != engine.pixel(x, y);
+                    }
+                EXPECT_EQ(wrong, 0);
+                EXPECT_EQ(outside, 0) << "pixels written outside the part painted";
+            }
+        }
+    }
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <QPalette>
@@ -17,11 +18,115 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 const char* const kZoomSteps[] = {"25%", "50%", "100%", "200%", "400%", "800%", "1600%", "3200%"};
+
+// Draws `source` of an opaque 32-bit pixmap scaled onto `target` (both whole pixels), as the raster
+// paint engine's nearest-pixel scaling would, straight into the 32-bit image the painter paints on:
+// the same sampling (each pixel of the target takes the source pixel under its centre, stepped in
+// 16.16 fixed point from the first painted pixel), but a row's stretches that step one source pixel
+// a screen pixel are copied whole, and a source row shown twice is copied from the row above. Near
+// 100 % (a fit) that is nearly the cost of an unscaled copy; the engine reads pixel by pixel. False
+// where the painter is not such a plain one (a transform beyond a whole-pixel shift, a clip of its
+// own or of several rectangles, opacity, smoothing, another pixel format, a high-density screen):
+// the caller draws the pixmap then.
+bool PaintNearest(QPainter& painter, const QRect& target, const QPixmap& pixmap, const QRect& source)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image)
+        return false;
+    QImage& out = *static_cast<QImage*>(engine->paintDevice());
+    if ((out.format() != QImage::Format_RGB32 && out.format() != QImage::Format_ARGB32_Premultiplied) ||
+        out.devicePixelRatio() != 1.0 || painter.device()->devicePixelRatio() != 1.0)
+        return false;
+    const QTransform& shift = painter.deviceTransform();
+    if (shift.type() > QTransform::TxTranslate || shift.dx() != std::floor(shift.dx()) ||
+        shift.dy() != std::floor(shift.dy()))
+        return false;
+    if (painter.hasClipping() || painter.opacity() != 1.0 ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.testRenderHint(QPainter::SmoothPixmapTransform) || painter.testRenderHint(QPainter::Antialiasing))
+        return false;
+    // A single source pixel is filled by the engine, not scaled; sizes past 15 bits are scaled otherwise.
+    if ((source.width() <= 1 && source.height() <= 1) || target.isEmpty() || target.width() > 0x7fff ||
+        target.height() > 0x7fff)
+        return false;
+    const QImage in = pixmap.toImage();  // shares the pixmap's pixels
+    if (in.format() != QImage::Format_RGB32 || !in.rect().contains(source))
+        return false;
+    // The engine clips to the region being painted when it is one rectangle; to several, it draws
+    // another way.
+    const QRegion system = engine->systemClip();
+    if (system.rectCount() > 1)
+        return false;
+    const QRect clip = system.isEmpty() ? out.rect() : system.boundingRect() & out.rect();
+    const QRect dest = target.translated(int(shift.dx()), int(shift.dy()));
+    const QRect painted = dest & clip;
+    if (painted.isEmpty())
+        return true;
+
+    const double sx = double(source.width()) / dest.width(), sy = double(source.height()) / dest.height();
+    const int ix = int(65536 * sx), iy = int(65536 * sy);
+    uint32_t basex = uint32_t(source.left() * 65536) +
+                     uint32_t(int(std::ceil((painted.left() + 0.5 - dest.left()) * sx * 65536)) - 1);
+    uint32_t srcy = uint32_t(source.top() * 65536) +
+                    uint32_t(int(std::ceil((painted.top() + 0.5 - dest.top()) * sy * 65536)) - 1);
+    const int w = painted.width(), h = painted.height();
+    std::vector<int> columns(static_cast<size_t>(w));
+    for (int x = 0; x < w; ++x, basex += uint32_t(ix))
+        columns[size_t(x)] = std::clamp(int(basex >> 16), 0, in.width() - 1);
+    // Stretches of eight pixels or more that step one source pixel each are copied whole; the rest
+    // pixel by pixel.
+    struct SSpan
+    {
+        int at, count;
+        bool whole;
+    };
+    std::vector<SSpan> spans;
+    for (int x = 0; x < w;) {
+        int end = x + 1;
+        while (end < w && columns[size_t(end)] == columns[size_t(end - 1)] + 1)
+            ++end;
+        const bool whole = end - x >= 8;
+        if (!whole && !spans.empty() && !spans.back().whole)
+            spans.back().count += end - x;
+        else
+            spans.push_back({x, end - x, whole});
+        x = end;
+    }
+    // Written where the engine writes: through the bytes it paints, never a detached copy of them.
+    uchar* const bits = const_cast<uchar*>(out.constBits());
+    const qsizetype stride = out.bytesPerLine();
+    int lastRow = -1;
+    const uint32_t* lastOut = nullptr;
+    for (int y = 0; y < h; ++y, srcy += uint32_t(iy)) {
+        const int row = std::clamp(int(srcy >> 16), 0, in.height() - 1);
+        auto* line = reinterpret_cast<uint32_t*>(bits + (painted.top() + y) * stride) + painted.left();
+        if (row == lastRow) {
+            std::memcpy(line, lastOut, size_t(w) * 4);
+            continue;
+        }
+        const auto* from = reinterpret_cast<const uint32_t*>(in.constScanLine(row));
+        for (const SSpan& span : spans) {
+            if (span.whole) {
+                std::memcpy(line + span.at, from + columns[size_t(span.at)], size_t(span.count) * 4);
+            } else {
+                for (int x = span.at; x < span.at + span.count; ++x)
+                    line[x] = from[columns[size_t(x)]];
+            }
+        }
+        lastRow = row;
+        lastOut = line;
+    }
+    return true;
 }
+} // namespace
 
 void Ui_ImageViewer::setupUi(QWidget* viewer)
 {
@@ -155,7 +260,8 @@ bool GenericImageViewer::eventFilter(QObject* watched, QEvent* event)
     if (flip)  // the half turn maps the target onto itself
         painter.setTransform(QTransform::fromTranslate(target.left() + target.right() + 1,
                                                        target.top() + target.bottom() + 1).scale(-1, -1));
-    painter.drawPixmap(target, image, shownSource);
+    if (flip || !PaintNearest(painter, target, image, shownSource))
+        painter.drawPixmap(target, image, shownSource);
     return true;
 }
 
