@@ -100,3 +100,8 @@ bool CAnalysisInterface::GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t
 {
     return m_analysis && m_analysis->GetFrameBuffer(rgb, width, height);
 }
+
+bool CAnalysisInterface::GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const
+{
+    return m_analysis && m_analysis->GetFrameBufferRgba(rgba, width, height);
+}

@@ -53,6 +53,8 @@ public:
     void Abort();
     // The read-back (RGB, rows bottom-up) and its size; false, outputs untouched, without one.
     bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
+    // The same read-back as read from the host, RGBA, for a viewer that converts it itself.
+    bool GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const;
 
     CAnalysisPlayback* Analysis() const { return m_analysis.get(); }
 

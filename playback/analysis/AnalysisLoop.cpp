@@ -130,7 +130,7 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
         if (showWindow == 0) {
             ReadFrameBuffer();
             if (m_countedDraws)
-                MapComplexityCounts(m_readBack.get(), size_t(m_readWidth) * m_readHeight, 3, m_increment);
+                MapComplexityCounts(m_readBack.get(), size_t(m_readWidth) * m_readHeight, 4, m_increment);
             return result;
         }
         if (!m_swapCall)

@@ -44,9 +44,12 @@ public:
     void Abort() { m_abort = true; }
     // The frame's last call as its closing call: true when it is the frame end (eglSwapBuffers).
     bool FindSwapCall();
-    // Reads the playback surface back (RGBA) and packs it to RGB in place, rows bottom-up.
+    // Reads the playback surface back (RGBA, rows bottom-up).
     void ReadFrameBuffer();
+    // The read-back as RGB, packed from the RGBA one on the first ask after a read.
     bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
+    // The read-back as read (RGBA): a viewer converting it to its own format skips the RGB packing.
+    bool GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const;
 
     // Replays the current frame's calls under the analysis options: 0 error, 1 stopped by the draw
     // budget, 2 reached the frame's eglSwapBuffers, 3 aborted. With showWindow 0 the frame is read
@@ -85,7 +88,9 @@ public:
     STraceCall* m_swapCall = nullptr;
     uint32_t m_currentFrame = 1;
     uint32_t m_rangeFlag = 1;
-    std::unique_ptr<uint8_t[]> m_readBack;
+    std::unique_ptr<uint8_t[]> m_readBack;  // RGBA
+    std::unique_ptr<uint8_t[]> m_readBackRgb;  // packed on demand; stale while m_rgbStale
+    bool m_rgbStale = true;
     uint16_t m_readWidth = 0, m_readHeight = 0;
     uint8_t m_highlightThisDraw = 0;
     uint32_t m_drawCounter = 0;

@@ -53,33 +53,32 @@ QSpinBox* Scrubber(QWidget* parent, const char* name, const char* tip, QColor ba
     return box;
 }
 
-// One row of the read-back (R, G, B bytes) as the screen's 32-bit pixels (0xFFRRGGBB).
-void RowToRgb32(const uint8_t* rgb, uint32_t* out, int width)
+// One row of the read-back (R, G, B, A bytes) as the screen's opaque 32-bit pixels (0xFFRRGGBB).
+void RowToRgb32(const uint8_t* rgba, uint32_t* out, int width)
 {
-    for (int x = 0; x < width; ++x, rgb += 3)
-        out[x] = 0xFF000000u | uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+    for (int x = 0; x < width; ++x, rgba += 4)
+        out[x] = 0xFF000000u | uint32_t(rgba[0]) << 16 | uint32_t(rgba[1]) << 8 | rgba[2];
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same, four pixels a step with a byte shuffle; the last pixels (whose 16-byte load would pass
-// the row's end) the plain way.
-__attribute__((target("ssse3"))) void RowToRgb32Ssse3(const uint8_t* rgb, uint32_t* out, int width)
+// The same, four pixels a step with a byte shuffle.
+__attribute__((target("ssse3"))) void RowToRgb32Ssse3(const uint8_t* rgba, uint32_t* out, int width)
 {
-    const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
+    const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 6, 5, 4, -1, 10, 9, 8, -1, 14, 13, 12, -1);
     const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
     int x = 0;
-    for (; 3 * (x + 4) + 4 <= 3 * width; x += 4) {
-        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgb + 3 * x));
+    for (; x + 4 <= width; x += 4) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgba + 4 * x));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(_mm_shuffle_epi8(in, order), opaque));
     }
-    RowToRgb32(rgb + 3 * x, out + x, width - x);
+    RowToRgb32(rgba + 4 * x, out + x, width - x);
 }
 #endif
 
-// The read-back (rows bottom-up) as the image the viewer paints, top row first, in one pass; into
-// `image` when it has the size and nothing else holds it (its pages are then written, not faulted in
-// anew).
-QImage ScreenImage(QImage&& spare, const uint8_t* rgb, int width, int height)
+// The read-back (RGBA, rows bottom-up) as the image the viewer paints, top row first, in one pass;
+// into `image` when it has the size and nothing else holds it (its pages are then written, not
+// faulted in anew).
+QImage ScreenImage(QImage&& spare, const uint8_t* rgba, int width, int height)
 {
     QImage image = std::move(spare);
     if (image.size() != QSize(width, height) || image.format() != QImage::Format_RGB32)
@@ -92,7 +91,7 @@ QImage ScreenImage(QImage&& spare, const uint8_t* rgb, int width, int height)
         row = RowToRgb32Ssse3;
 #endif
     for (int y = 0; y < height; ++y)
-        row(rgb + size_t(height - 1 - y) * size_t(width) * 3, reinterpret_cast<uint32_t*>(image.scanLine(y)), width);
+        row(rgba + size_t(height - 1 - y) * size_t(width) * 4, reinterpret_cast<uint32_t*>(image.scanLine(y)), width);
     return image;
 }
 
@@ -602,15 +601,15 @@ void CImageAnalysisWidget::ShowFailure()
 
 void CImageAnalysisWidget::ShowFrameBuffer()
 {
-    uint8_t* rgb = nullptr;
+    const uint8_t* rgba = nullptr;
     uint16_t width = 0, height = 0;
-    if (!analysis || !analysis->GetFrameBuffer(&rgb, &width, &height) || !rgb || width == 0 || height == 0) {
+    if (!analysis || !analysis->GetFrameBufferRgba(&rgba, &width, &height) || !rgba || width == 0 || height == 0) {
         viewer.Clear();  // no surface to read: nothing of an earlier pass stays
         return;
     }
-    // Converted once, in the format the screen draws fastest, and handed over without a copy; the
-    // viewer scales it as it paints.
-    QImage shown = ScreenImage(std::move(spareImage), rgb, width, height);
+    // Converted once, from the host's read-back straight into the format the screen draws fastest,
+    // and handed over without a copy; the viewer scales it as it paints.
+    QImage shown = ScreenImage(std::move(spareImage), rgba, width, height);
     if (shown.isNull())
         return;
     viewer.SetInfoText(QString("Native Resolution: %1x%2").arg(width).arg(height));
