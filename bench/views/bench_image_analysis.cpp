@@ -111,29 +111,28 @@ void FrameChange(const QString& trace)
     facade.SetOption(4, 0);
     facade.SetOption(16, 0);
     facade.SetOption(32, 0);
-    SFigures facadeMs;
-    for (int frame = 2; frame <= 60; ++frame) {
-        timer.start();
-        facade.GoToFrame(uint32_t(frame), 200);
-        facade.SetRange(1, 200, 1);
-        facade.Analyse(0);
-        uint8_t* rgb = nullptr;
-        uint16_t w = 0, h = 0;
-        facade.GetFrameBuffer(&rgb, &w, &h);
-        facadeMs.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    // The same pass ending at the host's read-back as read, which is what the dock takes.
-    SFigures readBackMs;
-    for (int frame = 2; frame <= 60; ++frame) {
-        timer.start();
-        facade.GoToFrame(uint32_t(frame), 200);
-        facade.SetRange(1, 200, 1);
-        facade.Analyse(0);
-        const uint8_t* rgba = nullptr;
-        uint16_t w = 0, h = 0;
-        facade.GetFrameBufferRgba(&rgba, &w, &h);
-        readBackMs.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
+    // The facade's pass ending at its RGB frame buffer, or at the host's read-back as read (RGBA),
+    // which is what the dock takes.
+    const auto passes = [&](bool rgba) {
+        SFigures ms;
+        for (int frame = 2; frame <= 60; ++frame) {
+            timer.start();
+            facade.GoToFrame(uint32_t(frame), 200);
+            facade.SetRange(1, 200, 1);
+            facade.Analyse(0);
+            uint8_t* rgb = nullptr;
+            const uint8_t* read = nullptr;
+            uint16_t w = 0, h = 0;
+            if (rgba)
+                facade.GetFrameBufferRgba(&read, &w, &h);
+            else
+                facade.GetFrameBuffer(&rgb, &w, &h);
+            ms.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        return ms;
+    };
+    SFigures facadeMs = passes(false);
+    SFigures readBackMs = passes(true);
     const double own = dockMs.Median() - controllerMs.Median();
     std::fprintf(g_console,
                  "frame change to the dock's new image, mix frames 2-60: median %.2f ms, max %.2f ms, %.1f frames/s\n"
