@@ -136,8 +136,9 @@ struct SRegionSet {
 // Cuts the grid into regions (8 strips a side where the grid has 8 or more blocks, else whole;
 // strips differ by at most one block, so every block is in one) and runs the iterations on them.
 void SplitIntoRegions(SRegionSet* set);
-// The iterations over the regions, one region per item on the library's worker threads and one run
-// per iteration: a region's upscaling and modulation for the iteration before, then its refinement.
+// The iterations over the regions, one block row of a region per item on the library's worker
+// threads and one run per iteration: the row's upscaling and modulation for the iteration before,
+// then its refinement.
 void RunCompressorThreads(SCompressorRegion* regions, u32 count);
 
 // Compress a whole image; return width x height / 2 (4 bpp) or / 4 (2 bpp), or 0 when memory ran out.

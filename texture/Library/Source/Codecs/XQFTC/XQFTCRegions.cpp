@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace xqftexture {
 
@@ -46,17 +47,26 @@ void RunCompressorThreads(SCompressorRegion* regions, u32 count)
     // and its refinement for this one (the first refines what Initialise upscaled, a last run
     // upscales and chooses after the last refinement). Refinements write the next endpoint images,
     // which become current between runs: the regions around still upscale from the current ones.
+    //
+    // Each block row of a region is an item of its own: its blocks depend on nothing else in the run,
+    // and a few dozen regions alone leave threads idle at the end of every run while the last ones
+    // finish. first[r] is region r's first item.
+    std::vector<u32> first(u64(count) + 1, 0);
+    for (u32 r = 0; r < count; ++r)
+        first[r + 1] = first[r] + (regions[r].y1 - regions[r].y0);
     c.BeginRegionIterations();
     for (u32 run = 0; run <= iterations; ++run) {
-        RunWorkers(count, [&](u32 item, u32) {
-            const SCompressorRegion& r = regions[item];
+        RunWorkers(first[count], [&](u32 item, u32) {
+            const u32 at = u32(std::upper_bound(first.begin() + 1, first.end(), item) - (first.begin() + 1));
+            const SCompressorRegion& r = regions[at];
+            const u32 y0 = r.y0 + (item - first[at]), y1 = y0 + 1;
             if (run > 0) {
-                c.UpscaleRegion(r.x0, r.x1, r.y0, r.y1);
+                c.UpscaleRegion(r.x0, r.x1, y0, y1);
                 if (period != 0 && (run - 1) % period == 0)
-                    c.EvaluateModulation(r.x0, r.x1, r.y0, r.y1);
+                    c.EvaluateModulation(r.x0, r.x1, y0, y1);
             }
             if (run < iterations)
-                c.RefineEndpoints(r.x0, r.x1, r.y0, r.y1);
+                c.RefineEndpoints(r.x0, r.x1, y0, y1);
             return true;
         });
         if (run < iterations)
