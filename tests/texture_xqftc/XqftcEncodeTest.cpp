@@ -345,6 +345,42 @@ TEST(XqftcClass, RegionsCoverTheGridInStrips)
     }
 }
 
+// The regions' first run may start the blocks itself (upscaling and first modulation row by row,
+// after the endpoints alone): the blocks come out as after Initialise over the whole image, on
+// grids the regions cut unevenly and for no, one and several iterations.
+TEST(XqftcClass, BlocksStartedByTheRegionsMatchInitialise)
+{
+    struct SCase {
+        u32 width, height;
+        bool twoBpp;
+    } const cases[] = {{88, 36, false}, {40, 64, false}, {104, 20, true}, {64, 64, true}};
+    for (const SCase& c : cases)
+        for (const u32 iterations : {0u, 1u, 8u}) {
+            SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + ", " +
+                         std::to_string(iterations) + " iterations");
+            const std::vector<u8> noise = Rgba(c.width, c.height, c.width + iterations);
+            std::vector<u8> blocks[2];
+            for (const bool whole : {true, false}) {
+                XQFTC4bppCompressor four(noise.data(), c.width, c.height);
+                XQFTC2bppCompressor two(noise.data(), c.width, c.height);
+                XQFTCCompressor& compressor = c.twoBpp ? static_cast<XQFTCCompressor&>(two) : four;
+                ASSERT_TRUE(compressor.Valid());
+                compressor.SetIterationCount(iterations);
+                if (whole)
+                    compressor.Initialise(true);
+                else
+                    compressor.InitialiseEndpoints(true);
+                EXPECT_EQ(compressor.StartPending(), !whole);
+                SRegionSet set{&compressor, 64, {}, 0};
+                SplitIntoRegions(&set);
+                EXPECT_FALSE(compressor.StartPending());
+                blocks[whole].resize(u64(c.width) * c.height / (c.twoBpp ? 4 : 2));
+                compressor.WriteBlocks(blocks[whole].data(), false);
+            }
+            EXPECT_EQ(blocks[0], blocks[1]);
+        }
+}
+
 TEST(XqftcClass, UniformImagesStayAndTransparentBlocksPackTranslucentZeroAlpha)
 {
     std::vector<u8> grey(32 * 32 * 4);

@@ -14,20 +14,21 @@ XQFTC2bppCompressor::XQFTC2bppCompressor(const u8* image, u32 width, u32 height)
     m_blocks = MakeScratch<SBlock>(u64(m_blocksX) * m_blocksY);
 }
 
-void XQFTC2bppCompressor::ResetBlockRow(u32 by)
+void XQFTC2bppCompressor::ResetBlocks(u32 x0, u32 x1, u32 y0, u32 y1)
 {
     static constexpr u8 kBias[4] = {4, 1, 4, 4};
-    for (u32 bx = 0; bx < m_blocksX; ++bx) {
-        SBlock& block = m_blocks[u64(by) * m_blocksX + bx];
-        std::memset(&block, 0, sizeof block);
-        std::memcpy(block.bias, kBias, 4);
-    }
+    for (u32 by = y0; by < y1; ++by)
+        for (u32 bx = x0; bx < x1; ++bx) {
+            SBlock& block = m_blocks[u64(by) * m_blocksX + bx];
+            std::memset(&block, 0, sizeof block);
+            std::memcpy(block.bias, kBias, 4);
+        }
 }
 
 bool XQFTC2bppCompressor::Valid() const { return XQFTCCompressor::Valid() && m_blocks; }
 
 // The wide window is not used at 2 bpp.
-void XQFTC2bppCompressor::Initialise(bool) { XQFTCCompressor::Initialise(false); }
+void XQFTC2bppCompressor::InitialiseEndpoints(bool) { XQFTCCompressor::InitialiseEndpoints(false); }
 
 void XQFTC2bppCompressor::EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1)
 {

@@ -13,13 +13,14 @@ XQFTC4bppCompressor::XQFTC4bppCompressor(const u8* image, u32 width, u32 height)
     m_blocks = MakeScratch<SBlock>(u64(m_blocksX) * m_blocksY);
 }
 
-void XQFTC4bppCompressor::ResetBlockRow(u32 by)
+void XQFTC4bppCompressor::ResetBlocks(u32 x0, u32 x1, u32 y0, u32 y1)
 {
-    for (u32 bx = 0; bx < m_blocksX; ++bx) {
-        SBlock& block = m_blocks[u64(by) * m_blocksX + bx];
-        std::memset(&block, 0, sizeof block);
-        block.bias[0] = block.bias[1] = 1;
-    }
+    for (u32 by = y0; by < y1; ++by)
+        for (u32 bx = x0; bx < x1; ++bx) {
+            SBlock& block = m_blocks[u64(by) * m_blocksX + bx];
+            std::memset(&block, 0, sizeof block);
+            block.bias[0] = block.bias[1] = 1;
+        }
 }
 
 bool XQFTC4bppCompressor::Valid() const { return XQFTCCompressor::Valid() && m_blocks; }

@@ -105,6 +105,7 @@ void XQFTCCompressor::InitialEndpoints(bool wideWindow)
     const u32 bw = m_blockWidth, bh = m_blockHeight;
     // The block itself, or the 2 BW x 2 BH pixels around its centre, wrapping around the image.
     const u32 w = wideWindow ? 2 * bw : bw, h = wideWindow ? 2 * bh : bh;
+    m_startPending = true;
     RunWorkers(m_blocksY, [&](u32 by, u32) {
         SPixel4 pixels[16 * 8];
         u32 rows[8];
@@ -126,15 +127,25 @@ void XQFTCCompressor::InitialEndpoints(bool wideWindow)
     });
 }
 
+void XQFTCCompressor::InitialiseEndpoints(bool wideWindow) { InitialEndpoints(wideWindow); }
+
 void XQFTCCompressor::Initialise(bool wideWindow)
 {
-    InitialEndpoints(wideWindow);
+    InitialiseEndpoints(wideWindow);
     UpdateFullResImages();
     RunWorkers(m_blocksY, [&](u32 by, u32) {
-        ResetBlockRow(by);
+        ResetBlocks(0, m_blocksX, by, by + 1);
         EvaluateModulation(0, m_blocksX, by, by + 1);
         return true;
     });
+    m_startPending = false;
+}
+
+void XQFTCCompressor::StartBlocks(u32 x0, u32 x1, u32 y0, u32 y1)
+{
+    UpscaleRegion(x0, x1, y0, y1);
+    ResetBlocks(x0, x1, y0, y1);
+    EvaluateModulation(x0, x1, y0, y1);
 }
 
 void XQFTCCompressor::UpdateFullResImages()

@@ -19,7 +19,17 @@ public:
     XQFTCCompressor& operator=(const XQFTCCompressor&) = delete;
 
     // Initial endpoints, full-resolution images, blocks and modulation for the whole image.
-    virtual void Initialise(bool wideWindow);
+    void Initialise(bool wideWindow);
+    // The initial endpoints alone (from the block, or the wide window around it where the compressor
+    // uses one); StartBlocks then does the rest area by area.
+    virtual void InitialiseEndpoints(bool wideWindow);
+    // After InitialiseEndpoints: the upscaled pixels, the blocks as they start and their first
+    // modulation over blocks bx in [x0, x1), by in [y0, y1); what Initialise does there.
+    void StartBlocks(u32 x0, u32 x1, u32 y0, u32 y1);
+    // Whether the blocks still wait for StartBlocks (InitialiseEndpoints without Initialise); the
+    // regions' first run starts them, and then calls BlocksStarted.
+    bool StartPending() const { return m_startPending; }
+    void BlocksStarted() { m_startPending = false; }
     // The iterations on the calling thread (the region threads do the same work).
     virtual void Iterate();
     // The blocks, 8 bytes each, at their Morton index when twiddled (only a power-of-two grid is
@@ -56,9 +66,9 @@ public:
                                 SPixel4& b);
 
 protected:
-    // The blocks of row by as they start, before their first modulation: set on the worker threads
-    // that choose it, so that no thread fills them all alone.
-    virtual void ResetBlockRow(u32 by) = 0;
+    // The blocks bx in [x0, x1), by in [y0, y1) as they start, before their first modulation: set on
+    // the worker threads that choose it, so that no thread fills them all alone.
+    virtual void ResetBlocks(u32 x0, u32 x1, u32 y0, u32 y1) = 0;
     void InitialEndpoints(bool wideWindow);
     SClassImages Images() const
     {
@@ -79,6 +89,7 @@ protected:
     SPixel4* m_refinedB;
     u32 m_iterations = 0;
     u32 m_period = 1; // the modulation is chosen again in every m_period-th iteration
+    bool m_startPending = false;
     const SClassKernels& m_kernels; // the vector path in use when the compressor was made
 };
 
@@ -93,7 +104,7 @@ public:
     const SBlock& Block(u32 bx, u32 by) const { return m_blocks[by * m_blocksX + bx]; }
 
 private:
-    void ResetBlockRow(u32 by) override;
+    void ResetBlocks(u32 x0, u32 x1, u32 y0, u32 y1) override;
     TScratch<SBlock> m_blocks;
 };
 
@@ -103,7 +114,7 @@ public:
     XQFTC2bppCompressor(const u8* image, u32 width, u32 height);
     bool Valid() const override;
     // The block's own pixels start the endpoints, whatever wideWindow says.
-    void Initialise(bool wideWindow) override;
+    void InitialiseEndpoints(bool wideWindow) override;
     void WriteBlocks(u8* out, bool twiddled) override;
     void EvaluateModulation(u32 x0, u32 x1, u32 y0, u32 y1) override;
     void RefineEndpoints(u32 x0, u32 x1, u32 y0, u32 y1) override;
@@ -116,7 +127,7 @@ public:
     }
 
 private:
-    void ResetBlockRow(u32 by) override;
+    void ResetBlocks(u32 x0, u32 x1, u32 y0, u32 y1) override;
     TScratch<SBlock> m_blocks;
 };
 

@@ -39,14 +39,16 @@ void RunCompressorThreads(SCompressorRegion* regions, u32 count)
         return;
     XQFTCCompressor& c = *regions[0].set->compressor;
     const u32 iterations = c.IterationCount(), period = c.ModulationPeriod();
-    if (iterations == 0)
+    const bool start = c.StartPending();
+    if (iterations == 0 && !start)
         return;
     // Iteration i refines the endpoints, upscales them and, every period-th time, chooses the
     // modulation again. A region's upscaled pixels, modulation and refinement touch its own blocks
     // alone, so one run per iteration does a region's upscaling and choice for the iteration before
-    // and its refinement for this one (the first refines what Initialise upscaled, a last run
-    // upscales and chooses after the last refinement). Refinements write the next endpoint images,
-    // which become current between runs: the regions around still upscale from the current ones.
+    // and its refinement for this one (the first refines what Initialise upscaled, or starts the
+    // blocks itself after InitialiseEndpoints; a last run upscales and chooses after the last
+    // refinement). Refinements write the next endpoint images, which become current between runs:
+    // the regions around still upscale from the current ones.
     //
     // Each block row of a region is an item of its own: its blocks depend on nothing else in the run,
     // and a few dozen regions alone leave threads idle at the end of every run while the last ones
@@ -60,6 +62,8 @@ void RunCompressorThreads(SCompressorRegion* regions, u32 count)
             const u32 at = u32(std::upper_bound(first.begin() + 1, first.end(), item) - (first.begin() + 1));
             const SCompressorRegion& r = regions[at];
             const u32 y0 = r.y0 + (item - first[at]), y1 = y0 + 1;
+            if (run == 0 && start)
+                c.StartBlocks(r.x0, r.x1, y0, y1);
             if (run > 0) {
                 c.UpscaleRegion(r.x0, r.x1, y0, y1);
                 if (period != 0 && (run - 1) % period == 0)
@@ -69,6 +73,8 @@ void RunCompressorThreads(SCompressorRegion* regions, u32 count)
                 c.RefineEndpoints(r.x0, r.x1, y0, y1);
             return true;
         });
+        if (run == 0 && start)
+            c.BlocksStarted();
         if (run < iterations)
             c.CommitRefinements();
     }
@@ -86,7 +92,9 @@ u64 RunClass(const u8* pixels, u8* out, u32 width, u32 height, u32 regions, bool
     if (!compressor || !compressor->Valid())
         return 0;
     compressor->SetIterationCount(iterations);
-    compressor->Initialise(wideWindow);
+    // The regions' first run upscales the endpoints and chooses the first modulation on their rows:
+    // two passes over the whole image, and their waits, fewer.
+    compressor->InitialiseEndpoints(wideWindow);
     SRegionSet set{compressor.get(), regions, {}, 0};
     SplitIntoRegions(&set);
     compressor->WriteBlocks(out, true);
