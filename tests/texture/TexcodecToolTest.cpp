@@ -64,6 +64,49 @@ TEST_F(TexcodecTool, EncodesAndDecodesAsTheLibraryDoes)
               "P7\nWIDTH 13\nHEIGHT 7\nDEPTH 3\nMAXVAL 255\nTUPLTYPE RGB\nENDHDR\n" + std::string(decoded.begin(), decoded.end()));
 }
 
+// Samples are read from the file in parts after a header found in its first 64 KiB; a longer header,
+// one that ends right at that mark, and a pipe are read whole. Every way gives the same samples, 8-
+// and 16-bit, as the library encodes them from memory.
+TEST_F(TexcodecTool, SamplesAreTheSameHoweverTheFileIsRead)
+{
+    const u32 w = 128, h = 96; // 36 KiB of RGB, 72 KiB of 16-bit RGB: one part and two
+    const std::vector<u8> rgb = xqft::test::ColourImage("sine-noise", w, h).Rgb();
+    std::vector<u8> expected(EncodeETCImage(nullptr, 0, nullptr, w, h, ETC1, 0, 0));
+    ASSERT_EQ(EncodeETCImage(rgb.data(), rgb.size(), expected.data(), w, h, ETC1, 1, 0), expected.size());
+    const std::string samples(rgb.begin(), rgb.end());
+    std::string wide;
+    for (const u8 v : rgb)
+        wide += char(v), wide += char(0x5A); // the high byte leads: v x 256 + 90 narrows back to v
+    const std::string size = std::to_string(w) + " " + std::to_string(h);
+    const std::string pam = "P7\nWIDTH " + std::to_string(w) + "\nHEIGHT " + std::to_string(h) + "\nDEPTH 3\n";
+    // Comments that end the header on the 65536th byte, and two bytes later (its maxval cut there).
+    auto marked = [&](u32 past) {
+        return "P6\n" + size + "\n#" + std::string(65536 - size.size() - 10 + past, 'c') + "\n255\n";
+    };
+    ASSERT_EQ(marked(0).size(), 65536u);
+    struct SCase {
+        const char* name;
+        std::string bytes;
+        bool piped;
+    } const cases[] = {
+        {"plain.ppm", "P6\n" + size + "\n255\n" + samples, false},
+        {"comment.ppm", "P6\n# " + std::string(70000, 'c') + "\n" + size + "\n255\n" + samples, false},
+        {"mark.ppm", marked(0) + samples, false},
+        {"past.ppm", marked(2) + samples, false},
+        {"wide.pam", pam + "MAXVAL 65535\nTUPLTYPE RGB\nENDHDR\n" + wide, false},
+        {"piped.pam", pam + "MAXVAL 255\nENDHDR\n" + samples, true},
+    };
+    for (const SCase& c : cases) {
+        Write(c.name, c.bytes);
+        const std::string args = "encode --format 6 --quality 1 --threads 3 ";
+        const SRunResult r =
+            c.piped ? RunCommand("cat " + Path(c.name) + " | " + BinaryDir() + "/bin/xqft-texcodec " + args + "/dev/stdin " + Path("out.etc"))
+                    : Run(args + Path(c.name) + " " + Path("out.etc"));
+        ASSERT_EQ(r.status, 0) << c.name << "\n" << r.err;
+        EXPECT_EQ(ReadWhole(Path("out.etc")), std::string(expected.begin(), expected.end())) << c.name;
+    }
+}
+
 TEST_F(TexcodecTool, MalformedFilesAndArgumentsFailWithAMessage)
 {
     Write("short.ppm", "P6\n4 4\n255\n" + std::string(47, 'x'));            // one byte short

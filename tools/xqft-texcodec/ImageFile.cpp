@@ -1,9 +1,14 @@
 #include "ImageFile.h"
 
+#include "XQFTextureThreads.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -87,12 +92,14 @@ bool WriteWholeFile(const std::string& path, const uint8_t* bytes, size_t size, 
     return true;
 }
 
-bool ReadPnm(const std::string& path, SImageFile& image, std::string& why)
+namespace {
+
+// The header of a P6 or P7 file at the start of b: the image's size, channels and sample width, and
+// at, where the samples start. False with the reason in why.
+bool ParseHeader(const std::vector<uint8_t>& b, const std::string& path, SImageFile& image, size_t& at,
+                 std::string& why)
 {
-    std::vector<uint8_t> b;
-    if (!ReadWholeFile(path, b, why))
-        return false;
-    size_t at = 2;
+    at = 2;
     std::string token;
     uint32_t maxval = 0;
     if (b.size() >= 2 && b[0] == 'P' && b[1] == '6') {
@@ -134,19 +141,105 @@ bool ReadPnm(const std::string& path, SImageFile& image, std::string& why)
         return why = path + ": empty image or missing header field", false;
     ++at; // the single whitespace character before the samples
     image.bytesPerSample = maxval > 255 ? 2 : 1;
-    uint64_t bytes = 0;
-    if (__builtin_mul_overflow(uint64_t(image.width) * image.height, image.channels * image.bytesPerSample, &bytes) ||
-        at > b.size() || b.size() - at < bytes)
-        return why = path + ": fewer samples than the header promises", false;
-    // The samples moved to the front of the file's bytes, which become the image's (no second buffer).
-    std::memmove(b.data(), b.data() + at, bytes);
-    b.resize(bytes);
-    image.samples = std::move(b);
+    return true;
+}
+
+// The bytes the header promises, when they fit in what the file holds past at.
+bool SampleBytes(const SImageFile& image, uint64_t fileSize, size_t at, uint64_t& bytes)
+{
+    return !__builtin_mul_overflow(uint64_t(image.width) * image.height, image.channels * image.bytesPerSample, &bytes) &&
+           at <= fileSize && fileSize - at >= bytes;
+}
+
+void SwapSamples(SImageFile& image)
+{
     if (image.bytesPerSample == 2) // big-endian in the file
-        for (size_t i = 0; i < bytes; i += 2) {
+        for (size_t i = 0; i < image.samples.size(); i += 2) {
             const uint16_t v = uint16_t(image.samples[i] << 8 | image.samples[i + 1]);
             std::memcpy(&image.samples[i], &v, 2);
         }
+}
+
+struct SFdCloser {
+    int fd;
+    ~SFdCloser()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+};
+
+// pread until n bytes are in or the file ends or fails.
+bool ReadAt(int fd, uint8_t* to, uint64_t n, uint64_t offset)
+{
+    while (n > 0) {
+        const ssize_t got = pread(fd, to, size_t(std::min<uint64_t>(n, 1u << 30)), off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        to += got, n -= uint64_t(got), offset += uint64_t(got);
+    }
+    return true;
+}
+
+// A regular file whose header lies in its first 64 KiB: the samples straight from the file into the
+// image's bytes, a part per item on the library's threads, each faulting in and filling its own
+// pages. False (why untouched) where the whole file is to be read instead.
+bool ReadPnmInParts(const std::string& path, SImageFile& image, bool& failed, std::string& why)
+{
+    const SFdCloser file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    struct stat st {};
+    if (file.fd < 0 || fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const uint64_t fileSize = uint64_t(st.st_size);
+    std::vector<uint8_t> head(std::min<uint64_t>(fileSize, 1u << 16));
+    size_t at = 0;
+    std::string ignored;
+    // A header that reaches the end of the bytes read may go on past them.
+    if (!ReadAt(file.fd, head.data(), head.size(), 0) || !ParseHeader(head, path, image, at, ignored) ||
+        (at > head.size() && head.size() < fileSize))
+        return false;
+    uint64_t bytes = 0;
+    if (!SampleBytes(image, fileSize, at, bytes))
+        return failed = true, why = path + ": fewer samples than the header promises", false;
+    image.samples.AssignForOverwrite(size_t(bytes));
+    constexpr uint64_t kPart = 1u << 16;
+    const uint64_t parts = (bytes + kPart - 1) / kPart;
+    if (parts > 0xFFFFFFFFu)
+        return false;
+    const bool read = xqftexture::RunWorkers(uint32_t(parts), [&](uint32_t part, uint32_t) {
+        const uint64_t first = part * kPart, n = std::min(kPart, bytes - first);
+        return ReadAt(file.fd, image.samples.data() + first, n, at + first);
+    });
+    if (!read)
+        return failed = true, why = "cannot read " + path, false;
+    SwapSamples(image);
+    return true;
+}
+
+} // namespace
+
+bool ReadPnm(const std::string& path, SImageFile& image, std::string& why)
+{
+    bool failed = false;
+    if (ReadPnmInParts(path, image, failed, why))
+        return true;
+    if (failed)
+        return false;
+    image = SImageFile{};
+    std::vector<uint8_t> b;
+    if (!ReadWholeFile(path, b, why))
+        return false;
+    size_t at = 0;
+    if (!ParseHeader(b, path, image, at, why))
+        return false;
+    uint64_t bytes = 0;
+    if (!SampleBytes(image, b.size(), at, bytes))
+        return why = path + ": fewer samples than the header promises", false;
+    image.samples.AssignForOverwrite(size_t(bytes));
+    std::memcpy(image.samples.data(), b.data() + at, size_t(bytes));
+    SwapSamples(image);
     return true;
 }
 

@@ -169,13 +169,13 @@ SEncoderInput EncoderInput(const SImageFile& image, const SCodec& codec)
 
 int Encode(const SArgs& a, const SCodec& codec)
 {
+    if (a.threads != 0)
+        SetThreadLimit(a.threads);
+    const CWorkerTeam team; // the threads that read the samples go on to convert and encode them
     SImageFile image;
     std::string why;
     if (!ReadPnm(a.in, image, why))
         return Fail(why);
-    if (a.threads != 0)
-        SetThreadLimit(a.threads);
-    const CWorkerTeam team; // the conversion's threads go on to encode
     const SEncoderInput input = EncoderInput(image, codec);
     const u64 size = codec.encode(nullptr, 0, nullptr, image.width, image.height, a.format, 0, false);
     if (size == 0)
@@ -224,7 +224,7 @@ int Decode(const SArgs& a, const SCodec& codec)
     const u64 size = DecodedLevelBytes(width, height, codec.channels * codec.bytesPerSample);
     if (size == 0)
         return Fail("the image is too large");
-    image.samples.resize(size);
+    image.samples.Assign(size);
     const u64 decoded = codec.decode(blocks.data(), blocks.size(), image.samples.data(), width, height, a.format, a.isSigned);
     if (decoded != size)
         return Fail(a.in + ": fewer blocks than " + std::to_string(width) + "x" + std::to_string(height) + " needs");
