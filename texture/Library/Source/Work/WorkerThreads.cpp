@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -47,18 +48,36 @@ struct SItems {
     }
 };
 
+// Waits a little while for ready() to turn true without sleeping: an encoder's passes follow each
+// other within microseconds, and a thread put to sleep between them takes longer than that to wake.
+template <class Ready>
+void SpinFor(Ready ready)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    for (u32 i = 1; !ready(); ++i) {
+        if (i % 64 == 0 && std::chrono::steady_clock::now() > until)
+            return;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+}
+
 } // namespace
 
 // A team's threads sleep until a run is published (a new generation), work it, and the last one to
-// finish wakes the owner; a run is published only after every thread finished the one before.
+// finish wakes the owner; a run is published only after every thread finished the one before. Both
+// the threads and the owner look a little while (SpinFor) before they sleep.
 struct CWorkerTeam::SState {
     std::mutex mutex;
     std::condition_variable wake, done;
     u64 generation = 0;
+    std::atomic<u64> published{0}; // generation, for a look without the lock
     bool stop = false;
+    std::atomic<bool> stopping{false}; // stop, likewise
     SItems* items = nullptr;
-    u32 slots = 0;   // of the current run: threads of higher slots sit it out
-    u32 pending = 0; // threads still in the current run
+    u32 slots = 0; // of the current run: threads of higher slots sit it out
+    std::atomic<u32> pending{0}; // threads still in the current run (changed under the lock)
     bool busy = false; // a run is under way (read and written by the owner alone)
     std::vector<std::thread> threads;
 
@@ -67,6 +86,14 @@ struct CWorkerTeam::SState {
         u64 seen = 0;
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
+            if (!stop && generation == seen) {
+                lock.unlock();
+                SpinFor([&] {
+                    return published.load(std::memory_order_relaxed) != seen ||
+                           stopping.load(std::memory_order_relaxed);
+                });
+                lock.lock();
+            }
             wake.wait(lock, [&] { return stop || generation != seen; });
             if (stop)
                 return;
@@ -87,11 +114,12 @@ struct CWorkerTeam::SState {
         {
             const std::lock_guard<std::mutex> hold(mutex);
             items = &run, slots = runSlots, pending = u32(threads.size());
-            ++generation;
+            published.store(++generation, std::memory_order_relaxed);
         }
         busy = true;
         wake.notify_all();
         run.Work(0);
+        SpinFor([&] { return pending.load(std::memory_order_relaxed) == 0; });
         std::unique_lock<std::mutex> lock(mutex);
         done.wait(lock, [&] { return pending == 0; });
         busy = false;
@@ -139,6 +167,7 @@ CWorkerTeam::~CWorkerTeam()
     {
         const std::lock_guard<std::mutex> hold(m_state->mutex);
         m_state->stop = true;
+        m_state->stopping = true;
     }
     m_state->wake.notify_all();
     for (std::thread& t : m_state->threads)
