@@ -351,6 +351,8 @@ TEST(ImageViewer, ScaledInPaintThePixelsAreThoseOfThePaintEngine)
         {"200 percent, panned", {500, 420}, "200%", {-45, 30}},
         {"3200 percent", {40, 30}, "3200%", {3, 2}},
         {"25 percent", {1700, 1300}, "25%", {}},
+        // Source columns past 15 bits do not fit the 16.16 stepping.
+        {"100 percent, panned past column 32767", {34000, 6}, "100%", {-40000, 0}},
     };
     const QPoint offset(5, 7);
     const QRgb marker = qRgb(0x12, 0x34, 0x56);

@@ -33,8 +33,8 @@ const char* const kZoomSteps[] = {"25%", "50%", "100%", "200%", "400%", "800%", 
 // a screen pixel are copied whole, and a source row shown twice is copied from the row above. Near
 // 100 % (a fit) that is nearly the cost of an unscaled copy; the engine reads pixel by pixel. False
 // where the painter is not such a plain one (a transform beyond a whole-pixel shift, a clip of its
-// own or of several rectangles, opacity, smoothing, another pixel format, a high-density screen):
-// the caller draws the pixmap then.
+// own or of several rectangles, opacity, smoothing, another pixel format, a high-density screen, an
+// image past 32767 pixels a side): the caller draws the pixmap then.
 bool PaintNearest(QPainter& painter, const QRect& target, const QPixmap& pixmap, const QRect& source)
 {
     QPaintEngine* engine = painter.paintEngine();
@@ -58,7 +58,9 @@ bool PaintNearest(QPainter& painter, const QRect& target, const QPixmap& pixmap,
         target.height() > 0x7fff)
         return false;
     const QImage in = pixmap.toImage();  // shares the pixmap's pixels
-    if (in.format() != QImage::Format_RGB32 || !in.rect().contains(source))
+    // Source coordinates past 15 bits do not fit the 16.16 stepping below.
+    if (in.format() != QImage::Format_RGB32 || !in.rect().contains(source) || in.width() > 0x7fff ||
+        in.height() > 0x7fff)
         return false;
     // The engine clips to the region being painted when it is one rectangle; to several, it draws
     // another way.
