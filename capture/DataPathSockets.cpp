@@ -56,6 +56,7 @@ bool CDataPathSockets::InitWithSocket(const int* socket)
     CloseSocket();
     m_socket = std::make_unique<int>(*socket);
     m_bytesSent = m_bytesReceived = 0;
+    m_brokenError = m_receiveError = 0;
     m_host.reset();
     m_port = 0;
     return true;
@@ -104,6 +105,12 @@ CDataPath::EConnectResult CDataPathSockets::Connect()
             if (getsockopt(*m_socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0) {
                 if (error == 0)
                     return kConnected;
+                // A connect that failed is refused or times out; only a connection that was made
+                // can be reset. What the peer sent before the reset is still there to read.
+                if (error == ECONNRESET) {
+                    m_brokenError = error;
+                    return kConnected;
+                }
                 if (error == EINPROGRESS || error == EALREADY)
                     return kConnectPending;
             }
@@ -162,6 +169,7 @@ CDataPath::EConnectResult CDataPathSockets::StartConnect()
     }
     m_socket = std::make_unique<int>(fd);
     m_bytesSent = m_bytesReceived = 0;
+    m_brokenError = m_receiveError = 0;
     return r == 0 ? kConnected : kConnectPending;
 }
 
@@ -199,6 +207,11 @@ bool CDataPathSockets::RawSend(const u8* data, u32 length)
     return true;
 }
 
+const char* CDataPathSockets::ReceiveErrorText() const
+{
+    return m_receiveError ? ErrorText(m_receiveError) : "no socket";
+}
+
 CDataPath::EReceiveResult CDataPathSockets::RawRecv(u8* out, u32 maximum, u32* got)
 {
     *got = 0;
@@ -206,16 +219,30 @@ CDataPath::EReceiveResult CDataPathSockets::RawRecv(u8* out, u32 maximum, u32* g
         return kReceiveError;
     short events = 0;
     const int n = WaitFor(*m_socket, POLLIN, kReceiveWaitMs, &events);
-    if (n < 0)
-        return errno == EINTR ? kReceiveNothing : kReceiveError;
+    if (n < 0) {
+        if (errno == EINTR)
+            return kReceiveNothing;
+        m_receiveError = errno;
+        return kReceiveError;
+    }
     // A request for no bytes would read as a closed peer; there is simply no room yet.
     if (n == 0 || maximum == 0)
         return kReceiveNothing;
     const ssize_t r = recv(*m_socket, out, maximum, 0);
-    if (r < 0)
-        return (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? kReceiveNothing : kReceiveError;
-    if (r == 0)
+    if (r < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+            return kReceiveNothing;
+        m_receiveError = errno;
+        return kReceiveError;
+    }
+    if (r == 0) {
+        // The socket forgot the reset when the connect poll read it: the end is not an orderly one.
+        if (m_brokenError) {
+            m_receiveError = m_brokenError;
+            return kReceiveError;
+        }
         return kReceiveClosed;
+    }
     m_bytesReceived += u32(r);
     *got = u32(r);
     return kReceiveData;

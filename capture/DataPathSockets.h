@@ -27,6 +27,8 @@ public:
 
     bool RawSend(const u8* data, u32 length) override;
     EReceiveResult RawRecv(u8* out, u32 maximum, u32* got) override;
+    // Why the last receive failed, e.g. "Connection reset by peer".
+    const char* ReceiveErrorText() const;
 
 private:
     void CloseSocket();
@@ -36,4 +38,8 @@ private:
     u32 m_sendTimeoutMs = 500;
     std::unique_ptr<char[]> m_host;
     u16 m_port = 0;
+    // The error that broke a connection already made, found while the connect was still polled:
+    // the receives first take what arrived before it, then fail with it.
+    int m_brokenError = 0;
+    int m_receiveError = 0;
 };

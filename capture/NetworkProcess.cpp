@@ -69,6 +69,7 @@ bool CNetworkProcess::Setup(const CXQFTString& host, u32 port, u8 saveFlag, cons
     m_dropPayloads = false;
     m_connected = false;
     m_droppedBytes = 0;
+    m_linkBroken = false;
     m_nextSegment.Clear();
     CloseOutput();
     m_bytesWritten = 0;
@@ -118,6 +119,7 @@ void CNetworkProcess::run()
     m_channel.reset();
     m_connected = false;
     m_droppedBytes = 0;
+    m_linkBroken = false;
 
     if (Connect()) {
         m_connected = true;
@@ -130,6 +132,14 @@ void CNetworkProcess::run()
         while (m_states.link == kLinkUp && !m_stop) {
             ProcessInput();
             SendCommands();
+        }
+        // Stopped by the user: the bytes of a message not yet whole go, and it is said, as the
+        // file then ends before that message.
+        if (m_states.link == kLinkUp) {
+            if (const uint32_t partial = m_parser.LinkClosed()) {
+                std::printf("Capture stopped inside a message: %u bytes dropped\n", unsigned(partial));
+                std::fflush(stdout);
+            }
         }
     }
 
@@ -196,11 +206,18 @@ void CNetworkProcess::ProcessInput()
         return;
     }
     u32 got = 0;
-    switch (m_channel->RawRecv(m_parser.Tail(), room, &got)) {
+    switch (const CDataPath::EReceiveResult result = m_channel->RawRecv(m_parser.Tail(), room, &got)) {
     case CDataPath::kReceiveError:
     case CDataPath::kReceiveClosed:
         // What the file holds stays whole (messages are written whole); a message cut by the
-        // close is dropped, and said so: the trace it belongs to ended early.
+        // close is dropped, and said so: the trace it belongs to ended early. A reset is said
+        // too: the device did not end the stream, so the trace may have ended early even
+        // between messages.
+        if (result == CDataPath::kReceiveError) {
+            m_linkBroken = true;
+            std::printf("Link broken (%s): what arrived before it is kept\n", m_channel->ReceiveErrorText());
+            std::fflush(stdout);
+        }
         m_droppedBytes = m_parser.LinkClosed();
         if (m_droppedBytes) {
             std::printf("Link closed inside a message: %u bytes dropped, the trace ended early\n",

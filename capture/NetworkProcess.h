@@ -47,6 +47,9 @@ public:
     // The bytes of an unfinished message dropped when the link closed inside it: the trace ended
     // early. 0 when the capture ended between messages.
     uint32_t GetDroppedBytes() const { return m_droppedBytes; }
+    // Whether the link broke (a reset or a receive error) instead of closing in order: the trace
+    // may have ended early even when it ended between messages.
+    bool LinkBroken() const { return m_linkBroken; }
 
     // The stop flag: the capture loop ends within one receive wait, the connect phase between polls.
     void RequestStop() { m_stop = true; }
@@ -86,6 +89,7 @@ private:
     std::atomic<uint64_t> m_bytesWritten{0};
     std::atomic<bool> m_connected{false};
     std::atomic<uint32_t> m_droppedBytes{0};
+    std::atomic<bool> m_linkBroken{false};
     int64_t m_lastLeftoverLine = 0;   // steady-clock milliseconds of the last leftover line
     // After a stop of recording with no ".xqft" in the file name there is no next segment and
     // payloads are dropped; a segment that failed to open makes them fail instead.

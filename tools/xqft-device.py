@@ -18,21 +18,36 @@ Messages (every one starts with 0x08 'D'):
 The log (--log, one line per event, flushed) names what was received and sent, with a timestamp of
 the monotonic clock that other programs on the machine share:
   t=SECONDS listening port=P | accept | command C | run N start file=F |
-  run N complete bytes=B | run N stopped bytes=B | fault NAME | closed
+  run N complete bytes=B | run N stopped bytes=B | fault NAME | closed | reset
+
+The reset faults end the link with a TCP reset instead of a close, once fault_after data messages
+are out ("reset"), inside the next message ("reset-mid-message"), or with "reset-unasked" after
+streaming that many messages at once on accept, unasked, so that the reset lands before the
+viewer's first look at its pending connect. "stall-mid-message" sends half of the next message and
+then nothing at all, keeping the link up.
 """
 import argparse
 import collections
+import fcntl
 import os
 import random
 import select
 import socket
+import struct
 import sys
+import termios
 import time
 
 MAGIC = b"\x08D"
 QUEUE_AHEAD = 128 * 1024
 FAULTS = ("bad-start-idle", "bad-start-data", "unknown-type-idle", "unknown-type-data", "no-percent",
-          "unknown-ack", "split-ack", "close-mid-message", "close-at-once", "silent")
+          "unknown-ack", "split-ack", "close-mid-message", "close-at-once", "silent", "reset",
+          "reset-mid-message", "reset-unasked", "stall-mid-message")
+
+
+def unsent(sock):
+    """Bytes in the socket's send queue that the peer has not acknowledged yet."""
+    return struct.unpack("i", fcntl.ioctl(sock.fileno(), termios.TIOCOUTQ, b"\0\0\0\0"))[0]
 
 
 def message(kind):
@@ -79,6 +94,8 @@ class Client:
         self.run_bytes = 0
         self.closing = False        # close once everything queued has left
         self.abrupt = False         # ... and without waiting for the viewer to close first
+        self.reset = False          # ... with a TCP reset (no orderly end of the stream)
+        self.stalled = False        # no more data after a half message, the link kept up
         self.last_sent = time.monotonic()
 
     # Queue and write.
@@ -180,7 +197,8 @@ class Client:
     def produce(self):
         """Queues data messages until enough is waiting or the run's trace is all sent. Little is
         queued ahead, so that a pause or a stop holds the stream soon after it arrives."""
-        while self.recording and not self.paused and not self.closing and self.out_bytes < QUEUE_AHEAD:
+        while (self.recording and not self.paused and not self.closing and not self.stalled
+               and self.out_bytes < QUEUE_AHEAD):
             if self.pos >= len(self.trace):
                 if self.state.get("complete_logged") != self.state["runs"]:
                     self.state["complete_logged"] = self.state["runs"]
@@ -213,11 +231,15 @@ class Client:
             self.queue(b"\x09D1\x10\x00")
         elif fault == "unknown-type-data":
             self.queue(message("x"))
-        elif fault == "close-mid-message":
+        elif fault in ("close-mid-message", "reset-mid-message", "stall-mid-message"):
             size = max(2, min(self.message_size(), len(self.trace) - self.pos))
             whole = data_message(self.trace[self.pos:self.pos + size] or b"\0\0")
             self.queue(whole[:len(whole) // 2])
-            self.closing = self.abrupt = True
+            self.stalled = fault == "stall-mid-message"
+            self.closing = self.abrupt = not self.stalled
+            self.reset = fault == "reset-mid-message"
+        elif fault in ("reset", "reset-unasked"):
+            self.closing = self.abrupt = self.reset = True
         else:
             return False
         self.state["faulted"] = True
@@ -236,6 +258,8 @@ class Client:
             self.queue(message("x"))
         elif fault == "close-at-once":
             self.closing = self.abrupt = True
+        elif fault == "reset-unasked":
+            self.start_run()
         if fault in ("bad-start-idle", "unknown-type-idle", "close-at-once"):
             self.log("fault %s" % fault)
         keepalive = self.opts.keepalive_ms / 1000.0
@@ -266,15 +290,24 @@ class Client:
                 self.end_run("stopped")
                 self.log("closed")
                 return
-            if (keepalive > 0 and fault != "silent" and not self.out
+            if (keepalive > 0 and fault != "silent" and not self.out and not self.stalled
                     and time.monotonic() - self.last_sent >= keepalive):
                 self.queue(message(" "))
 
     def close(self):
         """Ends the connection. A graceful close waits (a little) for the viewer to close first, so
-        that nothing it sent is left unread, which would reset the link and lose data in flight."""
+        that nothing it sent is left unread, which would reset the link and lose data in flight. A
+        reset waits for what was sent to be taken, so that the viewer has all of it before the reset."""
         self.end_run("stopped")
         try:
+            if self.reset:
+                deadline = time.monotonic() + 2.0
+                while unsent(self.sock) and time.monotonic() < deadline:
+                    time.sleep(0.005)
+                self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.sock.close()
+                self.log("reset")
+                return
             if not self.abrupt:
                 self.sock.shutdown(socket.SHUT_WR)
                 deadline = time.monotonic() + 2.0

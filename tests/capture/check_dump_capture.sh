@@ -2,7 +2,8 @@
 # check_dump_capture.sh XQFT_DUMP TOOLS_DIR WORK_DIR: `xqft-dump capture` against the device peer.
 # The captured file must be the streamed trace byte for byte and load with result 0, with random
 # message and write sizes, with one-byte messages, and with one-byte TCP writes. A capture that
-# never connects and one whose peer closes inside a message say so in their exit status.
+# never connects, one whose peer closes inside a message and one whose link is reset say so in
+# their exit status; a reset keeps what arrived, and a stop inside a message says what it dropped.
 set -euo pipefail
 dump="$1"; tools="$2"; work="$3"
 rm -rf "$work"; mkdir -p "$work"
@@ -50,4 +51,37 @@ grep -v '^Buffer after processing' "$work/log" | tail -n 2
 grep -q '^Link closed inside a message: 503 bytes dropped' "$work/log"
 cmp "$work/out.xqft" <(head -c 3000 "$work/g.xqft")
 wait "$peer"; peer=
+
+# fault, data messages of 1000 bytes before it, messages kept whole, the dropped line expected.
+# reset-unasked streams on accept and resets before the capture's first connect poll: the capture
+# was connected all the same.
+for row in "reset-unasked 20 20 -" "reset 3 3 -" "reset-mid-message 3 3 503"; do
+  read -r fault after kept dropped <<<"$row"
+  echo "== the peer resets the link ($fault after $after messages): what arrived is kept, exit 3"
+  start_peer --fault "$fault" --fault-after "$after" --message-size 1000 --keepalive-ms 0
+  status=0
+  "$dump" capture 127.0.0.1 "$(cat "$work/p")" "$work/out.xqft" --record --seconds 30 >"$work/log" 2>"$work/err" \
+    || status=$?
+  grep -v '^Buffer after processing' "$work/log" | tail -n 3; cat "$work/err"
+  [ "$status" = 3 ] || { echo "exit $status"; exit 1; }
+  grep -q '^Link broken (Connection reset by peer)' "$work/log"
+  grep -q "^ERROR: the connection to 127.0.0.1 port .* broke: the $((kept * 1000)) bytes captured are kept" "$work/err"
+  if [ "$dropped" = - ]; then
+    if grep -q 'inside a message' "$work/log"; then echo "a whole message taken for a cut one"; exit 1; fi
+  else
+    grep -q "^Link closed inside a message: $dropped bytes dropped" "$work/log"
+  fi
+  cmp "$work/out.xqft" <(head -c $((kept * 1000)) "$work/g.xqft")
+  wait "$peer"; peer=
+done
+
+echo "== the time runs out inside a message: the message is dropped and said so, exit 0"
+start_peer --fault stall-mid-message --fault-after 3 --message-size 1000 --keepalive-ms 0
+status=0
+"$dump" capture 127.0.0.1 "$(cat "$work/p")" "$work/out.xqft" --record --seconds 2 >"$work/log" || status=$?
+grep -v '^Buffer after processing' "$work/log" | tail -n 2
+[ "$status" = 0 ] || { echo "exit $status"; exit 1; }
+grep -q '^Capture stopped inside a message: 503 bytes dropped' "$work/log"
+cmp "$work/out.xqft" <(head -c 3000 "$work/g.xqft")
+wait "$peer"; peer=   # it ends with the connection the capture closed
 rm -rf "$work"

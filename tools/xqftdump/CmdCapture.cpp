@@ -6,8 +6,10 @@
 //   end link=N record=N app=N written=N
 // It ends with the link or after S seconds (then it stops the capture itself). Exit status 0 when
 // the capture ended normally; 2 when the link never came up (the connection failed, or S seconds
-// passed first: no file is left); 3 on a transfer or framing error, or when the link closed inside
-// a message (the trace ended early: that message was dropped, and a line says how many bytes).
+// passed first: no file is left); 3 on a transfer or framing error, when the link closed inside a
+// message (the trace ended early: that message was dropped, and a line says how many bytes), or
+// when the link broke (a reset) instead of closing: what arrived is kept, the trace may end early.
+// A stop after S seconds inside a message drops that message's bytes and says so.
 #include "DumpCommand.h"
 
 #include "NetworkProcess.h"
@@ -108,7 +110,11 @@ int Run(const std::vector<std::string>& args)
                 words[1].c_str());
         return 2;
     }
-    if (capture.GetDroppedBytes())
+    if (capture.LinkBroken())
+        fprintf(stderr, "ERROR: the connection to %s port %s broke: the %llu bytes captured are kept, the trace "
+                        "may end early\n",
+                words[0].c_str(), words[1].c_str(), static_cast<unsigned long long>(capture.GetBytesWritten()));
+    if (capture.GetDroppedBytes() || capture.LinkBroken())
         return 3;
     switch (capture.GetLinkStatus()) {
     case kLinkFailed:
