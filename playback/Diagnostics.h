@@ -2,8 +2,18 @@
 // How playback reports: errors and warnings as "ERROR: " or "WARNING: " and the message on standard
 // error, followed by a line end on standard output (the two streams may be one file, output.log);
 // progress and information lines on standard output, each through PlaybackLine.
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
+
+// ERROR lines reported so far in this process: a caller that must know whether a stretch of
+// playback went without one (a command's exit status) compares the count before and after it.
+inline std::atomic<unsigned> g_playbackErrorLines{0};
+
+inline unsigned PlaybackErrorCount()
+{
+    return g_playbackErrorLines.load();
+}
 
 inline void PlaybackReport(const char* prefix, const char* format, va_list args)
 {
@@ -17,6 +27,7 @@ inline void PlaybackReport(const char* prefix, const char* format, va_list args)
 {
     va_list args;
     va_start(args, format);
+    ++g_playbackErrorLines;
     PlaybackReport("ERROR: ", format, args);
     va_end(args);
 }

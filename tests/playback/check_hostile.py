@@ -5,7 +5,8 @@ offsets, buffer sizes, draw counts and firsts). Each trace goes through `xqft-du
 frame holding the record and the next, whose start restores what it left), `replay --from-start`,
 `host-state` and `analyse`. No run may end on a signal or a sanitizer report, take over 15 s or
 grow over 1 GiB resident; the frame holding the record reports the refusal on an "ERROR: " line,
-and so does the next frame's restore where the tracked state keeps the value.
+and so does the next frame's restore where the tracked state keeps the value; a run that reports
+one exits 5, as a failed pass.
 
 usage: check_hostile.py BIN_DIR SOURCE_DIR [--cases a,b] [--shard K/N] [--report] [--work DIR]
 --report prints each run's time and peak resident size; --work keeps the traces in DIR; --shard K/N
@@ -113,6 +114,8 @@ class Runner:
             self.say("%-34s %-40s %6.2f s %8d KiB" % (case, run, seconds, rss))
         if status < 0:
             self.fail("%s ended on signal %d" % (what, -status))
+        elif "ERROR: " in text and status != 5:
+            self.fail("%s reported an error and exited with %d, not 5 (a failed pass)" % (what, status))
         for report in SANITIZER_REPORTS:
             if report in text:
                 self.fail("%s: %s\n%s" % (what, report, text[text.find(report):][:1500]))

@@ -34,10 +34,11 @@ def sequence(runner, trace, frames, what):
     """Runs the frames in order on one facade; {frame: image path or None} and {frame: result}."""
     out = os.path.join(runner.work, "sequence")
     shutil.rmtree(out, ignore_errors=True)
-    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, frames)), out)
+    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, frames)), out, check=False)
     results = {int(m.group(1)): int(m.group(2)) for m in re.finditer(r"^frame=(\d+) result=(-?\d+)$", r.stdout, re.M)}
     if sorted(results) != sorted(frames):
         runner.fail("%s: analyse --frames printed %r" % (what, r.stdout.strip()[-300:]))
+    expect_status(runner, r, all(v in (1, 2) for v in results.values()), what)
     images = {}
     for f in frames:
         path = os.path.join(out, "frame-%d.ppm" % f)
@@ -55,8 +56,17 @@ def fresh(runner, trace, frame):
     out = os.path.join(runner.work, "fresh.%d.ppm" % frame)
     if os.path.exists(out):
         os.remove(out)
-    r = runner.dump("analyse", trace, "--frame", str(frame), out)
-    return out if "result=1" in r.stdout or "result=2" in r.stdout else None
+    r = runner.dump("analyse", trace, "--frame", str(frame), out, check=False)
+    passed = "result=1" in r.stdout or "result=2" in r.stdout
+    expect_status(runner, r, passed, "frame %d alone" % frame)
+    return out if passed else None
+
+
+def expect_status(runner, r, passed, what):
+    """A pass that failed exits 5, one that succeeded 0."""
+    if r.returncode != (0 if passed else 5):
+        runner.fail("%s: %s exited with %d after %s" % (what, " ".join(r.args[1:3]), r.returncode,
+                                                        "passes that succeeded" if passed else "a failed pass"))
 
 
 def expect_fresh(runner, trace, frames, what):

@@ -12,6 +12,8 @@
 // Runs the frames in the order given on one analysis facade, as the dock does when the frame changes,
 // writes OUTDIR/frame-N.ppm for each pass that read an image back and prints "frame=N result=R" for
 // each (a frame listed twice is analysed twice).
+// Exit status 0 only when every pass succeeded (result 1 or 2) without an ERROR line; 5
+// (kDumpPassFailed) otherwise, once every frame listed had its pass.
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
@@ -191,11 +193,14 @@ int RunSequence(CLoadedTrace& trace, const std::string& path, const std::vector<
     std::error_code error;
     std::filesystem::create_directories(outDir, error);
     CAnalysisInterface analysis;
+    bool clean = true;
     {
+        const CPassErrors errors;
         CDiagnosticsToStderr diagnostics;
-        RunCaught([&] { analysis.SetTraceForAnalysis(trace.Data()); });
+        clean = RunCaught([&] { analysis.SetTraceForAnalysis(trace.Data()); }) && !errors.Any();
     }
     for (uint32_t f : frames) {
+        const CPassErrors errors;
         int32_t result = 0;
         uint8_t* rgb = nullptr;
         uint16_t width = 0, height = 0;
@@ -212,8 +217,9 @@ int RunSequence(CLoadedTrace& trace, const std::string& path, const std::vector<
             return kDumpUsage;
         printf("frame=%u result=%d\n", f, result);
         fflush(stdout);
+        clean &= (result == 1 || result == 2) && !errors.Any();
     }
-    return kDumpOk;
+    return clean ? kDumpOk : kDumpPassFailed;
 }
 
 int Run(const std::vector<std::string>& given)
@@ -251,6 +257,7 @@ int Run(const std::vector<std::string>& given)
     uint8_t* rgb = nullptr;
     uint16_t width = 0, height = 0;
     bool image = false;
+    const CPassErrors errors;
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
         CAnalysisInterface analysis;
@@ -276,7 +283,7 @@ int Run(const std::vector<std::string>& given)
     if (!image)
         width = height = 0;
     printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
-    return kDumpOk;
+    return (result == 1 || result == 2) && !errors.Any() ? kDumpOk : kDumpPassFailed;
 }
 
 } // namespace

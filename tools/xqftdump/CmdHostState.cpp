@@ -1,6 +1,7 @@
 // host-state FILE --frame N: restores frame N's recorded state on the host library and prints the
 // host's OpenGL ES 2.0 or ES 1.1 state (by the frame's API) as the record-and-replay state probe
-// describes it.
+// describes it. Exit status 5 (kDumpPassFailed) when the restore reported an ERROR line (something
+// of the frame could not be rebuilt: the state printed is not the frame's) or threw.
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
@@ -23,10 +24,11 @@ int Run(const std::vector<std::string>& args)
     CLoadedTrace trace(path);
     CAnalysisPlayback playback;
     std::string state;
+    const CPassErrors errors;
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
-        if (!RestoreFrame(trace, playback, frame, path))
-            return kDumpUsage;
+        if (const int restored = RestoreFrame(trace, playback, frame, path))
+            return restored;
         SEs1State es1;
         if (trace.Data()->GetFrameEs1State(uint32_t(frame), &es1))
             state = ProbeEs1State(SEs1Host::Instance()->entries, &HostProc);
@@ -36,7 +38,7 @@ int Run(const std::vector<std::string>& args)
     fputs(state.c_str(), stdout);
     if (!CapturedBytesStillThere(trace.Data()))
         return kDumpMalformed;
-    return kDumpOk;
+    return errors.Any() ? kDumpPassFailed : kDumpOk;
 }
 } // namespace
 

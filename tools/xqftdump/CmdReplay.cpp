@@ -3,6 +3,8 @@
 // and writes it as a binary PPM (RGB, top row first). With --from-start nothing is restored: every
 // call from the trace's first up to frame N's eglSwapBuffers is played. Prints result=1 when every
 // call played (0 at the first that did not; the image is written all the same), width= and height=.
+// Exit status 0 only when every call played and neither the restore nor a call reported an ERROR
+// line; 5 (kDumpPassFailed) otherwise.
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
@@ -31,10 +33,11 @@ int Run(const std::vector<std::string>& args)
     int result = 1;
     uint8_t* rgb = nullptr;
     uint16_t width = 0, height = 0;
+    const CPassErrors errors;
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
-        if (!RestoreFrame(trace, playback, frame, path, !fromStart))
-            return kDumpUsage;
+        if (const int restored = RestoreFrame(trace, playback, frame, path, !fromStart))
+            return restored;
         const bool played = RunCaught([&] {
             for (uint32_t n = fromStart ? 1 : playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
                 STraceCall* call = trace.Data()->GetCall(n);
@@ -56,7 +59,7 @@ int Run(const std::vector<std::string>& args)
     printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
     if (!CapturedBytesStillThere(trace.Data()))
         return kDumpMalformed;
-    return kDumpOk;
+    return result == 1 && !errors.Any() ? kDumpOk : kDumpPassFailed;
 }
 } // namespace
 

@@ -38,6 +38,7 @@ enum EDumpExit
     kDumpBadHeader = 2,   // the header is rejected
     kDumpTruncated = 3,   // a record runs past the end of the file
     kDumpMalformed = 4,   // a fixed-size record with another size
+    kDumpPassFailed = 5,  // a playback pass failed: a call refused or failed, or an ERROR line
 };
 
 struct STraceHeader;

@@ -1,8 +1,10 @@
 #pragma once
 // Shared by the commands that bring the host to a frame of a trace: the trace loaded, an analysis
 // playback bound to it and moved to the frame, whose recorded state is restored on the host.
+#include "DumpCommand.h"
 #include "DumpTraceArgs.h"
 
+#include "Diagnostics.h"
 #include "analysis/AnalysisPlayback.h"
 #include "host/HostTables.h"
 
@@ -36,31 +38,58 @@ private:
     int m_saved;
 };
 
-// Restores frame `frame` of the loaded trace on the host (with `restore` false, only selects it);
-// false (with the reason on standard error) when the trace, the frame or the host libraries are
-// missing.
-inline bool RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long frame, const std::string& path,
-                         bool restore = true)
+// Runs a playback step; what the players throw (CXqftError without a host library, for a missing
+// argument or when no EGL config exists; std::bad_alloc) is reported on standard error and makes the
+// result false.
+template <class Step>
+bool RunCaught(Step&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        fprintf(stderr, "ERROR: %s\n", e.what());
+    }
+    return false;
+}
+
+// Restores frame `frame` of the loaded trace on the host (with `restore` false, only selects it).
+// kDumpUsage (with the reason on standard error) when the trace, the frame or the host libraries
+// are missing; kDumpPassFailed when the restore threw.
+inline int RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long frame, const std::string& path,
+                        bool restore = true)
 {
     CTraceData* data = trace.Data();
     if (!data) {
         fprintf(stderr, "ERROR: %s: no trace (load result %d)\n", path.c_str(), trace.Result());
-        return false;
+        return kDumpUsage;
     }
     if (SEglHost::Instance()->IsFailed()) {
         fprintf(stderr, "ERROR: no host EGL library\n");
-        return false;
+        return kDumpUsage;
     }
     SEs2Host::Instance();  // throws without a host ES 2.0 library
     playback.BindTrace(data);
     if (!playback.GoToFrame(uint32_t(frame), 0, 0)) {
         fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
-        return false;
+        return kDumpUsage;
     }
-    if (restore)
-        playback.SetRange(1, 0, 1);
-    return true;
+    if (restore && !RunCaught([&] { playback.SetRange(1, 0, 1); }))
+        return kDumpPassFailed;
+    return kDumpOk;
 }
+
+// Whether playback went clean from its construction on: no ERROR line reported (a refused call, a
+// restore that could not rebuild something, a host error). A pass that printed one has not
+// reproduced the trace, whatever its result says.
+class CPassErrors
+{
+public:
+    bool Any() const { return PlaybackErrorCount() != m_before; }
+
+private:
+    unsigned m_before = PlaybackErrorCount();
+};
 
 // Writes a read-back (RGB, rows bottom-up) as a binary PPM, top row first; false (with the reason on
 // standard error) when the file cannot be written.
@@ -79,17 +108,3 @@ inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint16_t w
     return written;
 }
 
-// Runs a playback step; what the players throw (CXqftError without a host library, for a missing
-// argument or when no EGL config exists; std::bad_alloc) is reported on standard error and makes the
-// result false.
-template <class Step>
-bool RunCaught(Step&& step)
-{
-    try {
-        step();
-        return true;
-    } catch (const std::exception& e) {
-        fprintf(stderr, "ERROR: %s\n", e.what());
-    }
-    return false;
-}
