@@ -2,8 +2,12 @@
 // never lost.
 #include "PrefsFixture.h"
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 #include <vector>
 
 namespace {
@@ -138,7 +142,7 @@ TEST_F(PrefsHostile, Base64WithJunkOrWhiteSpace)
 
 TEST_F(PrefsHostile, BlockedPathsFailCleanly)
 {
-    const char* kOpenFailed = "ERROR: Failed to open filed, or write temporary file!";
+    const char* kOpenFailed = "ERROR: Failed to open file, or write temporary file!";
 
     // The company folder is a file.
     WriteFile(m_root + "/user/Orvistaline Technologies", "not a folder");
@@ -215,6 +219,102 @@ TEST_F(PrefsHostile, UnreadableFileOrReadOnlyFolderLosesNothing)
         EXPECT_TRUE(entry.path().filename().string().rfind("Locked.plist.", 0) == std::string::npos ||
                     entry.path().filename() == "Locked.plist.lock")
             << entry.path() << ": no temporary file left";
+}
+
+// Odd lock files fail the save, which names the file it failed on and why; the file stays.
+TEST_F(PrefsHostile, AFailedSaveSaysWhichFileAndWhy)
+{
+    const std::string elsewhere = m_root + "/elsewhere";
+    WriteFile(elsewhere, "");
+    struct SRow { const char* what; std::function<int(const std::string& lock)> block; const char* reason; };
+    const SRow rows[] = {
+        {"a directory", [](const std::string& lock) { return mkdir(lock.c_str(), 0700); },
+         ".lock: the lock file is a directory"},
+        {"a symbolic link", [&](const std::string& lock) { return symlink(elsewhere.c_str(), lock.c_str()); },
+         ".lock: the lock file is a symbolic link"},
+        {"a FIFO", [](const std::string& lock) { return mkfifo(lock.c_str(), 0600); }, ".lock: the lock file is a FIFO"},
+    };
+    int n = 0;
+    for (const SRow& row : rows) {
+        const std::string name = "Odd" + std::to_string(++n);
+        auto store = Loaded(name, "<key>Kept</key><integer>1</integer>\n");
+        ASSERT_EQ(row.block(PathOf(name) + ".lock"), 0) << row.what;
+        ASSERT_EQ(store->SetInteger(S("Kept"), 2), 0);
+        EXPECT_FALSE(store->Save(false)) << row.what;
+        EXPECT_EQ(std::string(store->SaveError().CStr()), PathOf(name) + row.reason) << row.what;
+        EXPECT_TRUE(store->IsDirty()) << row.what;
+        EXPECT_EQ(ReadFile(PathOf(name)), Plist("<key>Kept</key><integer>1</integer>\n")) << row.what;
+    }
+    EXPECT_EQ(ReadFile(elsewhere), "") << "a lock file that links elsewhere is not followed";
+}
+
+// Permissions that refuse the save: the lock file's, and the folder's (with the lock file made by
+// an earlier save, or still to be made). Root passes every permission check, so as root each save
+// runs in a child that has become an ordinary user (nobody) owning the test's folders.
+TEST_F(PrefsHostile, ASaveThePermissionsRefuseSaysWhy)
+{
+    const bool root = geteuid() == 0;
+    const uid_t nobody = 65534;
+    struct SRow { const char* what; const char* name; bool savedBefore; bool lockMode0; const char* reason; };
+    const SRow rows[] = {
+        {"a lock file no one may open", "Private", true, true, ".lock: Permission denied"},
+        {"a read-only folder, saved before", "Saved", true, false,
+         ": no temporary file can be made beside it: Permission denied"},
+        {"a read-only folder, never saved", "Never", false, false, ".lock: Permission denied"},
+    };
+    for (const SRow& row : rows) {
+        auto store = Loaded(row.name, "<key>Kept</key><integer>1</integer>\n");
+        if (row.savedBefore) {
+            ASSERT_EQ(store->SetInteger(S("Kept"), 1), 0);
+            ASSERT_TRUE(store->Save(true));
+        }
+        if (row.lockMode0) {
+            ASSERT_EQ(chmod((PathOf(row.name) + ".lock").c_str(), 0), 0);
+        }
+    }
+    if (root) {
+        std::error_code ec;
+        ASSERT_EQ(lchown(m_root.c_str(), nobody, nobody), 0);
+        for (auto& entry : std::filesystem::recursive_directory_iterator(m_root, ec)) {
+            ASSERT_EQ(lchown(entry.path().c_str(), nobody, nobody), 0) << entry.path();
+        }
+    }
+    for (const SRow& row : rows) {
+        // The lock file's row keeps the folder writable: only the lock file refuses.
+        ASSERT_EQ(chmod(Folder().c_str(), row.lockMode0 ? 0700 : 0500), 0);
+        const std::string before = ReadFile(PathOf(row.name));
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(out[0]);
+            if (root && (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
+                         setresuid(nobody, nobody, nobody) != 0))
+                _exit(2);
+            CXQFPreferences store(S(row.name), 0);
+            CXQFTString errors;
+            if (!store.Load(errors, false) || store.SetInteger(S("Kept"), 2) != 0)
+                _exit(3);
+            const bool saved = store.Save(false);
+            const std::string said = store.SaveError().CStr();
+            if (write(out[1], said.data(), said.size()) != ssize_t(said.size()))
+                _exit(4);
+            _exit(saved ? 1 : 0);
+        }
+        close(out[1]);
+        std::string said;
+        char buffer[512];
+        for (ssize_t got; (got = read(out[0], buffer, sizeof buffer)) > 0;)
+            said.append(buffer, size_t(got));
+        close(out[0]);
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << row.what;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << row.what << ": the save succeeded, or the child could not run it";
+        EXPECT_EQ(said, PathOf(row.name) + row.reason) << row.what;
+        EXPECT_EQ(ReadFile(PathOf(row.name)), before) << row.what;
+    }
 }
 
 TEST_F(PrefsHostile, ASaveRemovesTemporaryFilesOfWritersThatDiedAndNothingElse)

@@ -46,6 +46,18 @@ TEST_F(PrefsTool, SetGetDump)
     EXPECT_EQ(dump.out, ReadFile(PathOf("Tool")));
 }
 
+TEST_F(PrefsTool, AFailedSaveSaysWhy)
+{
+    ASSERT_EQ(Tool("set Stuck A integer 1").status, 0);
+    const std::string lock = PathOf("Stuck") + ".lock";
+    std::filesystem::remove(lock);
+    std::filesystem::create_directory(lock);
+    const SRunResult run = Tool("set Stuck A integer 2");
+    EXPECT_EQ(run.status, 5);
+    EXPECT_EQ(run.err, "prefs-tool: saving failed: " + PathOf("Stuck") + ".lock: the lock file is a directory\n");
+    EXPECT_EQ(Tool("get Stuck A").out, "1\n");
+}
+
 TEST_F(PrefsTool, ReadingAFileThatDoesNotParseReportsItAndChangesNothing)
 {
     const std::string broken = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict>\n"

@@ -128,7 +128,7 @@ int Set(CXQFPreferences& store, const CXQFTString& key, const char* type, int co
     if (result != CXQFPreferences::kDone)
         return result;
     if (!store.Save(false)) {
-        fprintf(stderr, "prefs-tool: saving failed\n");
+        fprintf(stderr, "prefs-tool: saving failed: %s\n", store.SaveError().CStr());
         return kSaveFailed;
     }
     return result;

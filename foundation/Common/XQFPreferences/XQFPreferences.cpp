@@ -56,7 +56,7 @@ bool CXQFPreferences::Load(CXQFTString& errors, bool reloadOnChange)
     SPreferenceFile* file =
         m_impl->Open(m_name, CXQFPreferencesImpl::kModeRead, m_scope, false);
     if (!file || !file->handle) {
-        errors.Append("ERROR: Failed to open filed, or write temporary file!");
+        errors.Append("ERROR: Failed to open file, or write temporary file!");
         m_impl->Close(file, false);
         return false; // the previous document stays
     }
@@ -94,17 +94,25 @@ bool CXQFPreferences::Load(CXQFTString& errors, bool reloadOnChange)
 
 bool CXQFPreferences::Save(bool force)
 {
-    if (!m_impl || !m_document)
+    if (!m_impl || !m_document) {
+        m_saveError = m_name + ": the store was not loaded";
         return false;
+    }
     if (!force && !m_dirty)
         return true;
+    m_saveError.Clear();
     int lock = -1;
-    if (!m_impl->Lock(m_name, m_scope, &lock))
+    if (!m_impl->Lock(m_name, m_scope, &lock)) {
+        m_saveError = m_impl->LastError();
         return false;
+    }
     const bool saved = SaveLocked();
     m_impl->Unlock(lock);
-    if (!saved)
+    if (!saved) {
+        if (m_saveError.IsEmpty())
+            m_saveError = m_impl->LastError();
         return false;
+    }
 
     m_dirty = false;
     m_changed.clear();
@@ -120,11 +128,21 @@ bool CXQFPreferences::SaveLocked()
     CXQFPreferences file(m_name, m_scope);
     CXQFTString errors;
     const bool loaded = file.Load(errors, false);
-    if (!file.IsLoaded())
-        return false;   // it cannot be read: it is not replaced by what this store holds alone
+    if (!file.IsLoaded()) {
+        // It cannot be read: it is not replaced by what this store holds alone.
+        m_saveError = file.m_impl->LastError();
+        return false;
+    }
     if (loaded && file.ParseError().IsEmpty()) {
-        if (!file.TakeChanges(*this) || !file.WriteDocument())
+        if (!file.TakeChanges(*this)) {
+            file.GetFilePath(&m_saveError);
+            m_saveError.Append(": this store's changes do not fit what the file holds now");
             return false;
+        }
+        if (!file.WriteDocument()) {
+            m_saveError = file.m_impl->LastError();
+            return false;
+        }
         m_document = std::move(file.m_document);
         m_index = std::move(file.m_index);
         return true;
@@ -139,6 +157,8 @@ bool CXQFPreferences::SaveLocked()
                 "XQFPreferences: %s cannot be read as a store, and no copy of it could be kept; "
                 "it is not overwritten.\n",
                 path.CStr());
+        m_saveError = path + ": it cannot be read as a store, and no copy of it could be kept (" +
+                      m_impl->LastError() + ")";
         return false;
     }
     if (!copy.IsEmpty())

@@ -54,8 +54,11 @@ public:
     // the store's lock the file is read again and the keys set here since the load (or the last
     // save) are put into it, so what the others saved meanwhile stays, and the store then holds the
     // merged document. A file that no longer parses is copied aside ("<file>.bak", ...) and
-    // replaced by this store's document. False when nothing was written (dirty stays set).
+    // replaced by this store's document. False when nothing was written (dirty stays set); then
+    // SaveError says why.
     bool Save(bool force);
+    // Why the last Save failed ("<file>: <reason>"); empty after one that succeeded.
+    const CXQFTString& SaveError() const { return m_saveError; }
 
     bool HasKey(const CXQFTString& key);
     int GetInteger(const CXQFTString& key, uint32_t* out, uint32_t defaultValue);
@@ -136,6 +139,7 @@ private:
     bool m_dirty = false;
     uint32_t m_scope;
     CXQFTString m_parseError;
+    CXQFTString m_saveError;
     // The key paths set since the load or the last save, each once, oldest first, as "a/b/c".
     std::vector<std::string> m_changed;
 };

@@ -54,4 +54,11 @@ public:
 
     // The path of the settings file, for messages and tools; false when there is none.
     virtual bool GetPath(const CXQFTString& name, uint32_t scope, CXQFTString* path) = 0;
+
+    // Why the last Open, Close, Lock or KeepCopy that failed did: the file it failed on and the
+    // reason ("<path>: <reason>").
+    const CXQFTString& LastError() const { return m_lastError; }
+
+protected:
+    CXQFTString m_lastError;
 };

@@ -146,6 +146,37 @@ mode_t FolderMode(uint32_t scope)
     return scope == 1 ? 0755 : 0700; // per-user configuration stays private
 }
 
+CXQFTString Reason(const CXQFTString& path, const char* why)
+{
+    return path + ": " + why;
+}
+
+// Why MakeFolders failed on the way to folder.
+CXQFTString FolderError(const CXQFTString& folder, int error)
+{
+    return Reason(folder, error == EEXIST || error == ENOTDIR ? "a file that is not a folder stands in the way"
+                                                              : strerror(error));
+}
+
+// Writers make their temporary files only while they hold the lock: one there now was left by a
+// writer that died in the middle of a save.
+void RemoveStaleTemporaries(const CXQFTString& target)
+{
+    const char* path = target.CStr();
+    const char* slash = strrchr(path, '/');
+    const std::string folder = slash == path ? "/" : std::string(path, size_t(slash - path));
+    const std::string prefix = std::string(slash + 1) + ".tmp-";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const size_t n = strlen(entry->d_name);
+        if (n == prefix.size() + 6 && strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
 } // namespace
 
 bool CXQFPreferencesLinux::BaseFolder(uint32_t scope, CXQFTString* folder)
@@ -204,8 +235,10 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
                                             uint32_t scope, bool useTemp)
 {
     CXQFTString folder, file;
-    if (!SettingsPath(name, scope, &folder, &file))
+    if (!SettingsPath(name, scope, &folder, &file)) {
+        m_lastError = Reason(name, "no settings file can have this name");
         return nullptr;
+    }
     SPreferenceFile* record = new SPreferenceFile;
     record->path = file;
     if (mode == kModeRead) {
@@ -216,28 +249,41 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
             CreateFromTemplate(file, scope);
             record->handle = OpenRegularForReading(file, &error);
         }
+        if (!record->handle)
+            m_lastError = Reason(file, error == EINVAL ? "not a regular file" : strerror(error));
         return record;
     }
-    if (!MakeFolders(folder, FolderMode(scope)))
+    if (!MakeFolders(folder, FolderMode(scope))) {
+        const int error = errno;
+        m_lastError = FolderError(folder, error);
         return record;
+    }
     record->isTemporary = mode == kModeWrite && useTemp;
     if (!record->isTemporary) {
         int error = 0;
         record->handle = OpenRegular(file, O_WRONLY | O_CREAT | O_TRUNC, "wb", &error);
+        if (!record->handle)
+            m_lastError = Reason(file, error == EINVAL ? "not a regular file" : strerror(error));
         return record;
     }
     // A name of this writer's own: two writers sharing one temporary file would interleave their
     // bytes, and one could rename the other's half-written file over the settings file.
-    std::string temp = std::string(file.CStr()) + kTempSuffix;
+    std::string temp = std::string(record->path.CStr()) + kTempSuffix;
     int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        const int error = errno;
+        m_lastError = Reason(record->path, (std::string("no temporary file can be made beside it: ") +
+                                            strerror(error)).c_str());
         return record;
+    }
     // The replacement keeps the permissions of the file it replaces (a private file stays so);
     // a new file gets what the folder's scope gives.
     struct stat st;
-    fchmod(fd, stat(file.CStr(), &st) == 0 ? st.st_mode & 07777 : (scope == 1 ? 0644 : 0600));
+    fchmod(fd, stat(record->path.CStr(), &st) == 0 ? st.st_mode & 07777 : (scope == 1 ? 0644 : 0600));
     record->handle = fdopen(fd, "wb");
     if (!record->handle) {
+        const int error = errno;
+        m_lastError = Reason(record->path, strerror(error));
         close(fd);
         unlink(temp.c_str());
         return record;
@@ -260,10 +306,17 @@ bool CXQFPreferencesLinux::Close(SPreferenceFile* file, bool commit)
         }
         if (fclose(file->handle) != 0)
             ok = false;
+        if (!ok) {
+            const int error = errno;
+            m_lastError = Reason(file->path, (std::string("writing failed: ") + strerror(error)).c_str());
+        }
         if (file->isTemporary) {
             const CXQFTString& temp = file->temporaryPath;
-            if (commit && ok)
-                ok = rename(temp.CStr(), file->path.CStr()) == 0;
+            if (commit && ok && rename(temp.CStr(), file->path.CStr()) != 0) {
+                const int error = errno;
+                ok = false;
+                m_lastError = Reason(file->path, (std::string("it cannot be replaced: ") + strerror(error)).c_str());
+            }
             if (!commit || !ok)
                 unlink(temp.CStr());
         }
@@ -277,20 +330,39 @@ bool CXQFPreferencesLinux::Close(SPreferenceFile* file, bool commit)
 bool CXQFPreferencesLinux::Lock(const CXQFTString& name, uint32_t scope, int* lock)
 {
     CXQFTString folder, file;
-    if (!SettingsPath(name, scope, &folder, &file) || !MakeFolders(folder, FolderMode(scope)))
+    if (!SettingsPath(name, scope, &folder, &file)) {
+        m_lastError = Reason(name, "no settings file can have this name");
         return false;
+    }
+    if (!MakeFolders(folder, FolderMode(scope))) {
+        const int error = errno;
+        m_lastError = FolderError(folder, error);
+        return false;
+    }
     const CXQFTString path = file + kLockSuffix;
     // The lock file is never removed: a writer that removed it could leave the next one locking
     // a file that no longer has the name the others open. Read access is enough for flock (a
     // store all users read may have a lock file only one of them can write).
     const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     int fd = open(path.CStr(), O_RDWR | O_CREAT | flags, scope == 1 ? 0644 : 0600);
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
+    int error = errno;
+    if (fd < 0 && (error == EACCES || error == EROFS)) {
         fd = open(path.CStr(), O_RDONLY | flags);
-    if (fd < 0)
+        // A lock file that is not there could not be made: that is the reason, not its absence.
+        if (fd < 0 && errno != ENOENT)
+            error = errno;
+    }
+    if (fd < 0) {
+        m_lastError = Reason(path, error == ELOOP    ? "the lock file is a symbolic link"
+                                   : error == EISDIR ? "the lock file is a directory"
+                                                     : strerror(error));
         return false;
-    struct stat st;
+    }
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_lastError = Reason(path, S_ISFIFO(st.st_mode)  ? "the lock file is a FIFO"
+                                   : S_ISDIR(st.st_mode) ? "the lock file is a directory"
+                                                         : "the lock file is not a regular file");
         close(fd);
         return false;
     }
@@ -298,20 +370,12 @@ bool CXQFPreferencesLinux::Lock(const CXQFTString& name, uint32_t scope, int* lo
     while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
     }
     if (locked != 0) {
+        error = errno;
+        m_lastError = Reason(path, strerror(error));
         close(fd);
         return false;
     }
-    // Writers make their temporary files only while they hold the lock: one there now was left
-    // by a writer that died in the middle of a save.
-    if (DIR* dir = opendir(folder.CStr())) {
-        const std::string prefix = std::string(name.CStr()) + kPlistSuffix + ".tmp-";
-        while (const dirent* entry = readdir(dir)) {
-            const size_t n = strlen(entry->d_name);
-            if (n == prefix.size() + 6 && strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
-                unlinkat(dirfd(dir), entry->d_name, 0);
-        }
-        closedir(dir);
-    }
+    RemoveStaleTemporaries(file);
     *lock = fd;
     return true;
 }
@@ -349,8 +413,11 @@ bool CXQFPreferencesLinux::KeepCopy(const CXQFTString& name, uint32_t scope, CXQ
     if (!GetPath(name, scope, &file))
         return false;
     int in = open(file.CStr(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0)
-        return errno == ENOENT;
+    if (in < 0) {
+        const int error = errno;
+        m_lastError = Reason(file, strerror(error));
+        return error == ENOENT;
+    }
     int out = -1;
     CXQFTString candidate;
     for (int i = 0; i < 100 && out < 0; ++i) {
@@ -382,5 +449,7 @@ bool CXQFPreferencesLinux::KeepCopy(const CXQFTString& name, uint32_t scope, CXQ
     }
     if (ok)
         *copyPath = candidate;
+    else
+        m_lastError = Reason(file, "no copy of it can be written beside it");
     return ok;
 }
