@@ -317,6 +317,40 @@ TEST_F(PrefsHostile, ASaveThePermissionsRefuseSaysWhy)
     }
 }
 
+// A store that is a symbolic link (to a file kept with the user's other settings, say) is written
+// through the link: the link stays, the file it names takes every save and keeps its mode.
+TEST_F(PrefsHostile, AStoreThatIsASymbolicLinkIsWrittenThroughIt)
+{
+    const std::string target = m_root + "/dotfiles/Linked.plist";
+    WriteFile(target, Plist("<key>Kept</key><integer>1</integer>\n"));
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    std::filesystem::create_directories(Folder());
+    const std::string link = PathOf("Linked");
+    ASSERT_EQ(symlink("../../dotfiles/Linked.plist", link.c_str()), 0);
+
+    for (const char* key : {"First", "Second"}) {
+        CXQFPreferences store(S("Linked"), 0);
+        CXQFTString errors;
+        ASSERT_TRUE(store.Load(errors, false)) << errors.CStr();
+        ASSERT_EQ(store.SetInteger(S(key), 2), 0);
+        ASSERT_TRUE(store.Save(false)) << store.SaveError().CStr();
+    }
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a file";
+    EXPECT_EQ(std::filesystem::read_symlink(link), "../../dotfiles/Linked.plist");
+    const std::string saved = ReadFile(target);
+    for (const char* entry : {"<key>Kept</key>", "<key>First</key>", "<key>Second</key>"})
+        EXPECT_NE(saved.find(entry), std::string::npos) << entry << " missing from the linked file:\n" << saved;
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the linked file keeps its mode";
+    for (const std::string& folder : {Folder(), m_root + "/dotfiles"}) {
+        for (auto& entry : std::filesystem::directory_iterator(folder)) {
+            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+        }
+    }
+}
+
 TEST_F(PrefsHostile, ASaveRemovesTemporaryFilesOfWritersThatDiedAndNothingElse)
 {
     auto store = Loaded("Litter", "<key>Kept</key><integer>1</integer>\n");

@@ -12,7 +12,7 @@
 struct SPreferenceFile
 {
     FILE* handle = nullptr;  // null when opening failed
-    CXQFTString path;        // the settings file itself, never the temporary name
+    CXQFTString path;        // the settings file (a write: the file it links to), not the temporary
     bool isTemporary = false; // handle is the temporary file that a commit moves over path
     CXQFTString temporaryPath; // that file's own name, one per writer
 };
@@ -26,9 +26,10 @@ public:
 
     // Read mode opens the settings file, creating it from the empty template when it does not
     // exist yet. Write mode with useTemp creates a temporary file of the caller's own beside the
-    // settings file (no other writer can open it); other modes open the settings file for
-    // writing. Returns a record even when the file could not be opened (null handle); null when
-    // the name or scope maps to no usable path.
+    // settings file (no other writer can open it), or beside the file it names when it is a
+    // symbolic link, which the commit then replaces and the link keeps naming; other modes open
+    // the settings file for writing. Returns a record even when the file could not be opened
+    // (null handle); null when the name or scope maps to no usable path.
     virtual SPreferenceFile* Open(const CXQFTString& name, uint32_t mode, uint32_t scope,
                                   bool useTemp) = 0;
 

@@ -158,6 +158,17 @@ CXQFTString FolderError(const CXQFTString& folder, int error)
                                                               : strerror(error));
 }
 
+// The file a save replaces: the settings file, or the file it links to when it is a symbolic link.
+// The user's link stays, and later saves keep reaching the file it names.
+CXQFTString WriteTarget(const CXQFTString& file)
+{
+    struct stat st;
+    char resolved[PATH_MAX];
+    if (lstat(file.CStr(), &st) == 0 && S_ISLNK(st.st_mode) && realpath(file.CStr(), resolved))
+        return CXQFTString(resolved);
+    return file;
+}
+
 // Writers make their temporary files only while they hold the lock: one there now was left by a
 // writer that died in the middle of a save.
 void RemoveStaleTemporaries(const CXQFTString& target)
@@ -266,6 +277,9 @@ SPreferenceFile* CXQFPreferencesLinux::Open(const CXQFTString& name, uint32_t mo
             m_lastError = Reason(file, error == EINVAL ? "not a regular file" : strerror(error));
         return record;
     }
+    // A symbolic link is written through: the temporary file stands beside its target, which the
+    // rename replaces.
+    record->path = WriteTarget(file);
     // A name of this writer's own: two writers sharing one temporary file would interleave their
     // bytes, and one could rename the other's half-written file over the settings file.
     std::string temp = std::string(record->path.CStr()) + kTempSuffix;
@@ -375,7 +389,7 @@ bool CXQFPreferencesLinux::Lock(const CXQFTString& name, uint32_t scope, int* lo
         close(fd);
         return false;
     }
-    RemoveStaleTemporaries(file);
+    RemoveStaleTemporaries(WriteTarget(file));
     *lock = fd;
     return true;
 }
