@@ -3,7 +3,9 @@
 
 #include "Common/XQFPreferences/XQFPlistFormat.h"
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -87,6 +89,37 @@ TEST_F(PrefsStore, SaveReplacesTheFileWholeAndOnlyWhenAsked)
     struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "the replacement keeps the file's permissions";
+}
+
+// Every save writes a temporary file of a name no other save uses: with one fixed name, writers
+// would share a file, and a save would take over whatever was left at that name.
+TEST_F(PrefsStore, EverySaveWritesThroughATemporaryFileOfItsOwnName)
+{
+    auto store = Loaded("Unique");
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, Folder().c_str(), IN_CREATE), 0);
+    const int kSaves = 3;
+    for (int i = 0; i < kSaves; ++i) {
+        ASSERT_EQ(store->SetInteger(S("N"), uint32_t(i)), 0);
+        ASSERT_TRUE(store->Save(false));
+    }
+    std::vector<std::string> made;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* at = buffer; at < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            const std::string name = event->len ? event->name : "";
+            if (name.rfind("Unique.plist.", 0) == 0 && name != "Unique.plist.lock")
+                made.push_back(name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    close(watch);
+    ASSERT_EQ(made.size(), size_t(kSaves)) << "one temporary file a save";
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(std::unique(made.begin(), made.end()), made.end()) << "a temporary name used twice: " << made[0];
+    for (const std::string& name : made)
+        EXPECT_FALSE(std::filesystem::exists(Folder() + "/" + name)) << name << " left behind";
 }
 
 TEST_F(PrefsStore, FailedSaveIsReportedAndLeavesTheFileAlone)
