@@ -27,9 +27,19 @@ bool Same(const CXQFTArray<CXQFTString>& a, const CXQFTArray<CXQFTString>& b)
             return false;
     return true;
 }
+
+CXQFTString Latin1(const QString& text)
+{
+    const QByteArray latin = text.toLatin1();
+    return CXQFTString(latin.constData(), size_t(latin.size()));
+}
 } // namespace
 
-CViewerOptions::CViewerOptions() : m_captureOutputPath(DefaultCaptureOutputPath()) {}
+CViewerOptions::CViewerOptions()
+{
+    m_values.captureOutputPath = DefaultCaptureOutputPath();
+    m_stored = m_values;
+}
 
 CXQFTString CViewerOptions::DefaultCaptureOutputPath()
 {
@@ -45,36 +55,37 @@ template <typename T> void CViewerOptions::Change(T& option, const T& value)
     Q_EMIT SIGOptionsChanged();
 }
 
-void CViewerOptions::SetShaderCompilerPath(const QString& path) { Change(m_shaderCompilerPath, path); }
-void CViewerOptions::SetImageAnalysisEnabled(bool on) { Change(m_imageAnalysisEnabled, on); }
-void CViewerOptions::SetExportIDCalls(bool on) { Change(m_exportIDCalls, on); }
-void CViewerOptions::SetCheckForUpdates(bool on) { Change(m_checkForUpdates, on); }
-void CViewerOptions::SetMaxSearchItems(int count) { Change(m_maxSearchItems, count); }
-void CViewerOptions::SetCaptureOutputPath(const CXQFTString& path) { Change(m_captureOutputPath, path); }
+void CViewerOptions::SetShaderCompilerPath(const QString& path) { Change(m_values.shaderCompilerPath, path); }
+void CViewerOptions::SetImageAnalysisEnabled(bool on) { Change(m_values.imageAnalysisEnabled, on); }
+void CViewerOptions::SetExportIDCalls(bool on) { Change(m_values.exportIDCalls, on); }
+void CViewerOptions::SetCheckForUpdates(bool on) { Change(m_values.checkForUpdates, on); }
+void CViewerOptions::SetMaxSearchItems(int count) { Change(m_values.maxSearchItems, count); }
+void CViewerOptions::SetCaptureOutputPath(const CXQFTString& path) { Change(m_values.captureOutputPath, path); }
 
 void CViewerOptions::SetRecentAddresses(const CXQFTArray<CXQFTString>& addresses)
 {
-    Change(m_recentAddresses, addresses);
+    Change(m_values.recentAddresses, addresses);
 }
 
 void CViewerOptions::Load(CXQFPreferences& store)
 {
     // Each getter leaves its starting value when the key is missing or of another type.
-    bool exportIDCalls = m_exportIDCalls;
-    bool imageAnalysis = m_imageAnalysisEnabled;
-    bool checkUpdates = m_checkForUpdates;
-    store.GetBool(CXQFTString(kExportIDCalls), &exportIDCalls);
-    store.GetBool(CXQFTString(kImageAnalysis), &imageAnalysis);
-    store.GetBool(CXQFTString(kCheckUpdates), &checkUpdates);
-    uint32_t maxItems = uint32_t(m_maxSearchItems);
-    store.GetInteger(CXQFTString(kMaxSearchItems), &maxItems);
-    const QByteArray latin = m_shaderCompilerPath.toLatin1();
-    CXQFTString compiler(latin.constData(), size_t(latin.size()));
-    store.GetString(CXQFTString(kShaderCompiler), &compiler);
-    CXQFTString captureOutput = m_captureOutputPath;
-    store.GetString(CXQFTString(kCaptureOutput), &captureOutput);
-    CXQFTArray<CXQFTString> addresses = m_recentAddresses;
-    store.GetStringArray(CXQFTString(kRecentAddresses), &addresses);
+    bool exportIDCalls = m_values.exportIDCalls;
+    bool imageAnalysis = m_values.imageAnalysisEnabled;
+    bool checkUpdates = m_values.checkForUpdates;
+    uint32_t maxItems = uint32_t(m_values.maxSearchItems);
+    CXQFTString compiler = Latin1(m_values.shaderCompilerPath);
+    CXQFTString captureOutput = m_values.captureOutputPath;
+    CXQFTArray<CXQFTString> addresses = m_values.recentAddresses;
+    const bool found[] = {
+        store.GetBool(CXQFTString(kExportIDCalls), &exportIDCalls) == CXQFPreferences::kDone,
+        store.GetBool(CXQFTString(kImageAnalysis), &imageAnalysis) == CXQFPreferences::kDone,
+        store.GetBool(CXQFTString(kCheckUpdates), &checkUpdates) == CXQFPreferences::kDone,
+        store.GetInteger(CXQFTString(kMaxSearchItems), &maxItems) == CXQFPreferences::kDone,
+        store.GetString(CXQFTString(kShaderCompiler), &compiler) == CXQFPreferences::kDone,
+        store.GetString(CXQFTString(kCaptureOutput), &captureOutput) == CXQFPreferences::kDone,
+        store.GetStringArray(CXQFTString(kRecentAddresses), &addresses) == CXQFPreferences::kDone,
+    };
 
     SetExportIDCalls(exportIDCalls);
     SetImageAnalysisEnabled(imageAnalysis);
@@ -83,25 +94,57 @@ void CViewerOptions::Load(CXQFPreferences& store)
     SetShaderCompilerPath(QString::fromLatin1(compiler.CStr(), qsizetype(compiler.Length())));
     SetCaptureOutputPath(captureOutput);
     SetRecentAddresses(addresses);
+
+    // Keys that are missing or unreadable get the values in force now, saved at once: written only
+    // at exit they would undo what another viewer changed in between.
+    bool filled = false;
+    auto fill = [&](bool present, auto write) {
+        if (!present) {
+            write();
+            filled = true;
+        }
+    };
+    const SValues& v = m_values;
+    fill(found[0], [&] { store.SetBool(CXQFTString(kExportIDCalls), v.exportIDCalls); });
+    fill(found[1], [&] { store.SetBool(CXQFTString(kImageAnalysis), v.imageAnalysisEnabled); });
+    fill(found[2], [&] { store.SetBool(CXQFTString(kCheckUpdates), v.checkForUpdates); });
+    fill(found[3], [&] { store.SetInteger(CXQFTString(kMaxSearchItems), uint32_t(v.maxSearchItems)); });
+    fill(found[4], [&] { store.SetString(CXQFTString(kShaderCompiler), Latin1(v.shaderCompilerPath)); });
+    fill(found[5], [&] { store.SetString(CXQFTString(kCaptureOutput), v.captureOutputPath); });
+    fill(found[6], [&] { store.SetStringArray(CXQFTString(kRecentAddresses), v.recentAddresses); });
+    if (filled)
+        store.Save(false);
+    m_stored = m_values;
 }
 
 void CViewerOptions::Save(CXQFPreferences& store)
 {
-    store.SetBool(CXQFTString(kExportIDCalls), m_exportIDCalls);
-    store.SetBool(CXQFTString(kImageAnalysis), m_imageAnalysisEnabled);
-    const QByteArray latin = m_shaderCompilerPath.toLatin1();
-    store.SetString(CXQFTString(kShaderCompiler), CXQFTString(latin.constData(), size_t(latin.size())));
-    store.SetBool(CXQFTString(kCheckUpdates), m_checkForUpdates);
-    store.SetInteger(CXQFTString(kMaxSearchItems), uint32_t(m_maxSearchItems));
-    store.SetString(CXQFTString(kCaptureOutput), m_captureOutputPath);
-    if (m_recentAddresses.size > kMaxStoredAddresses) {
-        CXQFTArray<CXQFTString> kept = m_recentAddresses;
+    if (m_values.recentAddresses.size > kMaxStoredAddresses) {
+        CXQFTArray<CXQFTString> kept = m_values.recentAddresses;
         while (kept.size > kMaxStoredAddresses)
             kept.Remove(kMaxStoredAddresses);
         SetRecentAddresses(kept);
     }
-    store.SetStringArray(CXQFTString(kRecentAddresses), m_recentAddresses);
+    // An option this viewer left alone may have been changed by another viewer since the load:
+    // writing it back would undo that change.
+    const SValues& v = m_values;
+    const SValues& s = m_stored;
+    if (!Same(v.exportIDCalls, s.exportIDCalls))
+        store.SetBool(CXQFTString(kExportIDCalls), v.exportIDCalls);
+    if (!Same(v.imageAnalysisEnabled, s.imageAnalysisEnabled))
+        store.SetBool(CXQFTString(kImageAnalysis), v.imageAnalysisEnabled);
+    if (!Same(v.shaderCompilerPath, s.shaderCompilerPath))
+        store.SetString(CXQFTString(kShaderCompiler), Latin1(v.shaderCompilerPath));
+    if (!Same(v.checkForUpdates, s.checkForUpdates))
+        store.SetBool(CXQFTString(kCheckUpdates), v.checkForUpdates);
+    if (!Same(v.maxSearchItems, s.maxSearchItems))
+        store.SetInteger(CXQFTString(kMaxSearchItems), uint32_t(v.maxSearchItems));
+    if (!Same(v.captureOutputPath, s.captureOutputPath))
+        store.SetString(CXQFTString(kCaptureOutput), v.captureOutputPath);
+    if (!Same(v.recentAddresses, s.recentAddresses))
+        store.SetStringArray(CXQFTString(kRecentAddresses), v.recentAddresses);
     store.Save(false);
+    m_stored = m_values;
 }
 
 void CViewerOptions::Reset()
@@ -113,4 +156,5 @@ void CViewerOptions::Reset()
     SetMaxSearchItems(100);
     SetCaptureOutputPath(DefaultCaptureOutputPath());
     SetRecentAddresses(CXQFTArray<CXQFTString>());
+    m_stored = m_values;
 }

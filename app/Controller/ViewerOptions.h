@@ -3,7 +3,8 @@
 // the search, the shader viewer and the image-analysis dock read. The controller holds one set,
 // loads it from its preference store at start and saves it there at exit; in between the
 // options change only in memory, through the setters, and each setter that changes a value
-// emits SIGOptionsChanged.
+// emits SIGOptionsChanged. Several viewers share one store: a save writes only the options this
+// set changed since its load, so another viewer's change to another option stays.
 #include <QObject>
 #include <QString>
 
@@ -22,32 +23,33 @@ public:
     CViewerOptions();
 
     // The external shader compiler the shader viewer runs; empty: none.
-    QString ShaderCompilerPath() const { return m_shaderCompilerPath; }
+    QString ShaderCompilerPath() const { return m_values.shaderCompilerPath; }
     void SetShaderCompilerPath(const QString& path);
     // The image-analysis dock replays frames only while this is on.
-    bool ImageAnalysisEnabled() const { return m_imageAnalysisEnabled; }
+    bool ImageAnalysisEnabled() const { return m_values.imageAnalysisEnabled; }
     void SetImageAnalysisEnabled(bool on);
     // "Save Frames/Calls line numbers" of the preferences dialog.
-    bool ExportIDCalls() const { return m_exportIDCalls; }
+    bool ExportIDCalls() const { return m_values.exportIDCalls; }
     void SetExportIDCalls(bool on);
     // Carried through load and save; the updater keeps its own switch.
-    bool CheckForUpdates() const { return m_checkForUpdates; }
+    bool CheckForUpdates() const { return m_values.checkForUpdates; }
     void SetCheckForUpdates(bool on);
     // The most results a search lists.
-    int MaxSearchItems() const { return m_maxSearchItems; }
+    int MaxSearchItems() const { return m_values.maxSearchItems; }
     void SetMaxSearchItems(int count);
     // Where the remote-control dialog writes a capture.
-    const CXQFTString& CaptureOutputPath() const { return m_captureOutputPath; }
+    const CXQFTString& CaptureOutputPath() const { return m_values.captureOutputPath; }
     void SetCaptureOutputPath(const CXQFTString& path);
     // The device addresses last connected to, most recent first.
-    const CXQFTArray<CXQFTString>& RecentAddresses() const { return m_recentAddresses; }
+    const CXQFTArray<CXQFTString>& RecentAddresses() const { return m_values.recentAddresses; }
     void SetRecentAddresses(const CXQFTArray<CXQFTString>& addresses);
 
     // Reads the options' keys from the store; a key that is missing or of another type leaves
-    // its option as it is.
+    // its option as it is and is written with that value (the store is saved at once). What it
+    // read is what later saves compare with.
     void Load(CXQFPreferences& store);
-    // Writes the options' keys (the address list cut to kMaxStoredAddresses, here too) and saves
-    // the store when something changed.
+    // Writes the keys of the options that changed since the load or the last save (the address
+    // list cut to kMaxStoredAddresses, here too) and saves the store when something changed.
     void Save(CXQFPreferences& store);
     // Every option back to its default, as at program start.
     void Reset();
@@ -62,11 +64,17 @@ private:
     // Assigns and emits SIGOptionsChanged when the value differs.
     template <typename T> void Change(T& option, const T& value);
 
-    QString m_shaderCompilerPath;
-    bool m_imageAnalysisEnabled = true;
-    bool m_exportIDCalls = true;
-    bool m_checkForUpdates = true;
-    int m_maxSearchItems = 100;
-    CXQFTString m_captureOutputPath;
-    CXQFTArray<CXQFTString> m_recentAddresses;
+    struct SValues
+    {
+        QString shaderCompilerPath;
+        bool imageAnalysisEnabled = true;
+        bool exportIDCalls = true;
+        bool checkForUpdates = true;
+        int maxSearchItems = 100;
+        CXQFTString captureOutputPath;   // set to the default by the constructor
+        CXQFTArray<CXQFTString> recentAddresses;
+    };
+    SValues m_values;
+    // The options as the store holds them, as far as this set knows: as loaded or last saved.
+    SValues m_stored;
 };

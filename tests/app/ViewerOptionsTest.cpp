@@ -8,10 +8,12 @@
 #include <QSignalSpy>
 
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "Common/XQFPreferences/XQFPreferences.h"
 #include "GeneralOptionsDialog.h"
 #include "ViewerOptions.h"
 
@@ -81,6 +83,49 @@ TEST(ViewerOptions, EachSetterChangesItsOptionAndTellsOnce)
         EXPECT_EQ(changed.count(), 2);
         options.Reset();
         EXPECT_EQ(changed.count(), 2);
+    }
+}
+
+// Two viewers on one store, each with its own store object as two programs have: A loads, B loads,
+// B changes an option and saves, then A saves. What A did not change must not undo B's change,
+// and what A did change must land beside it.
+TEST(ViewerOptions, TwoViewersOnOneStoreKeepEachOthersChanges)
+{
+    struct SCase {
+        const char* name;
+        std::function<void(CViewerOptions&)> changeA;
+    };
+    const SCase cases[] = {
+        {"A untouched", [](CViewerOptions&) {}},
+        {"A changes another option", [](CViewerOptions& a) { a.SetMaxSearchItems(250); }},
+        {"A changes and restores B's option", [](CViewerOptions& a) {
+             a.SetExportIDCalls(false);
+             a.SetExportIDCalls(true);
+         }},
+    };
+    for (const SCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        FreshConfigHome();
+        auto open = [] {
+            auto store = std::make_unique<CXQFPreferences>(CXQFTString("XQFTraceGuiQT"), CXQFPreferences::kScopeUser);
+            CXQFTString errors;
+            EXPECT_TRUE(store->Load(errors, false)) << errors.CStr();
+            return store;
+        };
+        std::unique_ptr<CXQFPreferences> storeA = open(), storeB = open();
+        CViewerOptions a, b;
+        a.Load(*storeA);
+        b.Load(*storeB);
+
+        b.SetExportIDCalls(false);
+        b.Save(*storeB);
+        k.changeA(a);
+        a.Save(*storeA);
+
+        CViewerOptions after;
+        after.Load(*open());
+        EXPECT_FALSE(after.ExportIDCalls()) << "B's change stays";
+        EXPECT_EQ(after.MaxSearchItems(), a.MaxSearchItems());
     }
 }
 
