@@ -1,6 +1,7 @@
 #include "ViewerOptions.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 
 #include "Common/XQFPreferences/XQFPreferences.h"
@@ -47,6 +48,18 @@ CXQFTString CViewerOptions::DefaultCaptureOutputPath()
     return CXQFTString(path.constData(), size_t(path.size()));
 }
 
+QString CViewerOptions::DefaultShaderCompilerPath()
+{
+    if (!QCoreApplication::instance())
+        return QString();
+    return QCoreApplication::applicationDirPath() + "/xqf-glsl-check";
+}
+
+QString CViewerOptions::ShaderCompilerPath() const
+{
+    return m_values.shaderCompilerPath.isEmpty() ? DefaultShaderCompilerPath() : m_values.shaderCompilerPath;
+}
+
 template <typename T> void CViewerOptions::Change(T& option, const T& value)
 {
     if (Same(option, value))
@@ -55,7 +68,12 @@ template <typename T> void CViewerOptions::Change(T& option, const T& value)
     Q_EMIT SIGOptionsChanged();
 }
 
-void CViewerOptions::SetShaderCompilerPath(const QString& path) { Change(m_values.shaderCompilerPath, path); }
+void CViewerOptions::SetShaderCompilerPath(const QString& path)
+{
+    // The shipped checker is what "none set" means: choosing it stores nothing of its own, so the
+    // default follows the installation.
+    Change(m_values.shaderCompilerPath, path == DefaultShaderCompilerPath() ? QString() : path);
+}
 void CViewerOptions::SetImageAnalysisEnabled(bool on) { Change(m_values.imageAnalysisEnabled, on); }
 void CViewerOptions::SetExportIDCalls(bool on) { Change(m_values.exportIDCalls, on); }
 void CViewerOptions::SetCheckForUpdates(bool on) { Change(m_values.checkForUpdates, on); }

@@ -22,8 +22,8 @@ public:
 
     CViewerOptions();
 
-    // The external shader compiler the shader viewer runs; empty: none.
-    QString ShaderCompilerPath() const { return m_values.shaderCompilerPath; }
+    // The external shader compiler the shader viewer runs; the shipped checker while none is set.
+    QString ShaderCompilerPath() const;
     void SetShaderCompilerPath(const QString& path);
     // The image-analysis dock replays frames only while this is on.
     bool ImageAnalysisEnabled() const { return m_values.imageAnalysisEnabled; }
@@ -56,6 +56,8 @@ public:
 
     // networkTrace.xqft in the system's temporary folder: where a capture goes until one is chosen.
     static CXQFTString DefaultCaptureOutputPath();
+    // xqf-glsl-check beside the executables; empty without an application object.
+    static QString DefaultShaderCompilerPath();
 
 Q_SIGNALS:
     void SIGOptionsChanged();
@@ -66,7 +68,7 @@ private:
 
     struct SValues
     {
-        QString shaderCompilerPath;
+        QString shaderCompilerPath;   // empty: none set
         bool imageAnalysisEnabled = true;
         bool exportIDCalls = true;
         bool checkForUpdates = true;

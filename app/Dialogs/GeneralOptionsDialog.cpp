@@ -97,8 +97,9 @@ void CGeneralOptionsDialog::showEvent(QShowEvent* event)
 
 void CGeneralOptionsDialog::SLTOpenChangeDirDialog()
 {
-    // The controller changes only when the dialog is accepted.
-    const QString name = CTraceController::Instance()->Prompts().OpenFileName("Open Shader Compiler", "Compiler (*.*)");
+    // The controller changes only when the dialog is accepted. "*": executables here mostly have
+    // no extension, and "*.*" would hide them.
+    const QString name = CTraceController::Instance()->Prompts().OpenFileName("Open Shader Compiler", "Compiler (*)");
     if (!name.isEmpty())
         l_pathCompiler->setText(name);
 }

@@ -58,7 +58,11 @@ public:
                                                                                                       : "information";
         m_shown->push_back({kind, title, text, informative});
     }
-    QString OpenFileName(const QString&, const QString&) override { return Next(paths, path); }
+    QString OpenFileName(const QString&, const QString& filter) override
+    {
+        openFilter = filter;
+        return Next(paths, path);
+    }
     QString OpenFileNameIn(const QString& caption, const QString& folder, const QString&) override
     {
         m_shown->push_back({"open", caption, folder});
@@ -72,6 +76,8 @@ public:
     QString path;
     std::deque<QMessageBox::StandardButton> answers;
     std::deque<QString> paths;
+    // The filter of the last OpenFileName.
+    QString openFilter;
 
 private:
     template <class T> static T Next(std::deque<T>& queue, const T& otherwise)

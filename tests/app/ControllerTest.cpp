@@ -425,7 +425,8 @@ TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
     EXPECT_TRUE(c->Options().ImageAnalysisEnabled());
     EXPECT_TRUE(c->Options().CheckForUpdates());
     EXPECT_EQ(c->Options().MaxSearchItems(), 100);
-    EXPECT_TRUE(c->Options().ShaderCompilerPath().isEmpty());
+    // No path set: the checker shipped beside the executables.
+    EXPECT_EQ(c->Options().ShaderCompilerPath(), QCoreApplication::applicationDirPath() + "/xqf-glsl-check");
     EXPECT_EQ(QString::fromLatin1(c->Options().CaptureOutputPath().CStr()), QDir::tempPath() + "/networkTrace.xqft");
     EXPECT_EQ(c->Options().RecentAddresses().size, 0u);
     c->Shutdown();

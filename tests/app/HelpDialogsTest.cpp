@@ -132,11 +132,14 @@ TEST_F(OptionsDialog, ChosenCompilerIsStoredOnOkOnly)
     prompts->path = "/opt/compilers/glslc";
     Child<QPushButton>(&dialog, "pb_changeDir")->click();
     EXPECT_EQ(path->text(), "/opt/compilers/glslc");
+    // Executables here have no extension: the filter must list names without a dot.
+    EXPECT_EQ(prompts->openFilter, "Compiler (*)");
     Press(QDialogButtonBox::Cancel);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(c->Options().ShaderCompilerPath().isEmpty());
+    const QString shipped = QCoreApplication::applicationDirPath() + "/xqf-glsl-check";
+    EXPECT_EQ(c->Options().ShaderCompilerPath(), shipped);
     dialog.show();
-    EXPECT_EQ(path->text(), "") << "showing again displays the stored path";
+    EXPECT_EQ(path->text(), shipped) << "showing again displays the path in force";
 
     // A cancelled file dialog keeps what the label shows.
     prompts->path = "/opt/compilers/glslc";
