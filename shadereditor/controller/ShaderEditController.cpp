@@ -377,6 +377,7 @@ void CShaderEditController::OnPanelCompiled(CXQFTHash PanelID, unsigned int Comp
     Q_EMIT CompileOutputChanged(QString::fromLocal8Bit(stored.output.CStr(), qsizetype(stored.output.Length())));
     Q_EMIT CompileProfileChanged(stored);
     Q_EMIT CompileCycleCountChanged(PanelID, stored.lineCycles);
+    Q_EMIT CompileResultChanged(PanelID, stored);
     Q_EMIT EndCompiling();
 }
 

@@ -73,6 +73,8 @@ Q_SIGNALS:
     void CompilerFlagsChanged(unsigned int);
     void BeginCompiling();
     void EndCompiling();
+    // A panel's compile finished: its whole result, for the panel's message marks and its views.
+    void CompileResultChanged(CXQFTHash, SCompileResult);
 
 public Q_SLOTS:
     void SetCompilerSettings(Settings::SCompiler settings, unsigned int mask);

@@ -3,9 +3,11 @@
 #include "ShaderHighlightController.h"
 #include "ShaderHighlighter.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTextBlock>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -118,14 +120,19 @@ void CShaderEditPanel::SetContents(const char* text, bool detect)
         m_docType = DetectShaderDocType(decoded.text, QString());
     m_encoding = decoded.encoding;
     m_crlf = decoded.crlf;
-    // The counts of the old text would stand beside lines they do not describe.
+    // The counts and marks of the old text would stand beside lines they do not describe.
     m_cycleCounts = CXQFTArray<int>();
+    m_messages = SCompileMessages();
+    m_lineMarks.clear();
+    m_messageHighlights.clear();
     m_settingContents = true;
     setPlainText(decoded.text);
     m_settingContents = false;
     document()->setModified(false);
+    ApplyHighlights();
     UpdateMargins();
     m_cycleCountArea->update();
+    m_lineNumberArea->update();
     RequestRecompile();
 }
 
@@ -151,7 +158,30 @@ void CShaderEditPanel::SetHighlights(uint32_t kind, const QList<QTextEdit::Extra
         m_findHighlights = selections;
     else if (kind == 0)
         m_cursorHighlights = selections;
-    setExtraSelections(m_findHighlights + m_cursorHighlights);
+    ApplyHighlights();
+}
+
+void CShaderEditPanel::ApplyHighlights()
+{
+    setExtraSelections(m_messageHighlights + m_findHighlights + m_cursorHighlights);
+}
+
+QColor CShaderEditPanel::MarkColour(uint32_t line) const
+{
+    const auto it = m_lineMarks.find(line);
+    if (it == m_lineMarks.end())
+        return QColor();
+    const Settings::SCompiler& settings = CShaderEditController::Instance()->GetCompilerSettings();
+    return (it->second ? settings.ErrorFormat : settings.WarningFormat).foreground().color();
+}
+
+QStringList CShaderEditPanel::MessagesOfLine(uint32_t line) const
+{
+    QStringList texts;
+    for (const SCompileMessage& m : m_messages.list)
+        if (m.line == line)
+            texts << QString::fromLocal8Bit(m.text.CStr(), qsizetype(m.text.Length()));
+    return texts;
 }
 
 const QList<QTextEdit::ExtraSelection>& CShaderEditPanel::GetHighlights(uint32_t kind) const
@@ -232,6 +262,29 @@ void CShaderEditPanel::OnCompileCycleCountChanged(CXQFTHash PanelID, CXQFTArray<
     m_cycleCounts = counts;
     UpdateMargins();
     m_cycleCountArea->repaint();
+}
+
+void CShaderEditPanel::OnCompileResultChanged(CXQFTHash PanelID, SCompileResult result)
+{
+    if (PanelID != m_panelId)
+        return;
+    m_messages = ParseCompileMessageLines(result.output);
+    m_lineMarks.clear();
+    for (const SCompileMessage& m : m_messages.list)
+        if (m.line > 0 && int64_t(m.line) <= blockCount())
+            m_lineMarks[m.line] |= !m.warning;
+    m_messageHighlights.clear();
+    for (const auto& [line, error] : m_lineMarks) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document()->findBlockByNumber(int(line) - 1));
+        QColor tint = MarkColour(line);
+        tint.setAlpha(48);
+        mark.format.setBackground(tint);
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        m_messageHighlights << mark;
+    }
+    ApplyHighlights();
+    m_lineNumberArea->update();
 }
 
 void CShaderEditPanel::OnFontChanged(QFont font)
@@ -326,10 +379,15 @@ void CShaderEditPanel::PaintGutter(QPaintEvent* event, uint32_t kind)
         if (block.isVisible() && bottom >= dirty.top()) {
             const uint32_t n = uint32_t(block.blockNumber());
             QString text;
+            const QColor mark = kind == CLineNumberArea::kLineNumbers ? MarkColour(n + 1) : QColor();
             if (kind == CLineNumberArea::kLineNumbers)
                 text = QString::number(n + 1);
             else if (n < m_cycleCounts.size && m_cycleCounts[n] >= 0)
                 text = QString::number(m_cycleCounts[n]);
+            // A line the compiler complained of: its number white on the message colour.
+            if (mark.isValid())
+                painter.fillRect(0, int(top), area->width(), int(bottom - top), mark);
+            painter.setPen(mark.isValid() ? QColor(Qt::white) : QColor(Qt::black));
             if (!text.isEmpty())
                 painter.drawText(-4, int(top), area->width(), lineHeight, Qt::AlignRight | Qt::AlignTop, text);
         }
@@ -337,6 +395,23 @@ void CShaderEditPanel::PaintGutter(QPaintEvent* event, uint32_t kind)
         top = bottom;
         bottom = top + blockBoundingRect(block).height();
     }
+}
+
+bool CShaderEditPanel::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        // Below the last line the nearest block is the last one: only a line under the pointer counts.
+        const QTextBlock block = cursorForPosition(help->pos()).block();
+        const bool onLine = blockBoundingGeometry(block).translated(contentOffset()).contains(help->pos());
+        const QStringList texts = onLine ? MessagesOfLine(uint32_t(block.blockNumber() + 1)) : QStringList();
+        if (texts.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), texts.join('\n'), viewport());
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 void CShaderEditPanel::paintEvent(QPaintEvent* event)

@@ -1,8 +1,10 @@
 #pragma once
 // One open shader document: a plain-text editor without wrapping, with two gutters on its left
 // (line numbers, then the per-line cycle counts of the last compile), the highlighter of its
-// document type, smart Tab, Home and Return keys, find-result and cursor-match highlights, and a
+// document type, smart Tab, Home and Return keys, find-result and cursor-match highlights, the
+// last compile's errors and warnings marked on their lines (tool tip: the messages), and a
 // background compile request to the editor controller at every change of its text.
+#include "CompileMessages.h"
 #include "ShaderDocType.h"
 #include "ShaderEditController.h"
 #include "ShaderTextCodec.h"
@@ -14,6 +16,8 @@
 #include <QList>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+
+#include <map>
 
 class CShaderEditPanel;
 class CShaderHighlighter;
@@ -65,6 +69,10 @@ public:
     void ClearModified();
     void MoveToStart();
     const CXQFTArray<int>& GetCycleCounts() const { return m_cycleCounts; }
+    // The last compile's messages for this text; empty before its first result.
+    const SCompileMessages& GetCompileMessages() const { return m_messages; }
+    // The messages that name line (1-based), in output order.
+    QStringList MessagesOfLine(uint32_t line) const;
     const QList<QTextEdit::ExtraSelection>& GetHighlights(uint32_t kind) const;
 
     // The document as bytes in the encoding it was read in (see ShaderTextCodec.h).
@@ -99,11 +107,14 @@ public Q_SLOTS:
     void OnCompileCycleCountChanged(CXQFTHash PanelID, CXQFTArray<int> counts);
     void OnFontChanged(QFont font);
     void OnCompilerSettingsChanged(Settings::SCompiler settings, unsigned int mask);
+    // Marks the lines that the compile's messages name, when the result is this panel's.
+    void OnCompileResultChanged(CXQFTHash PanelID, SCompileResult result);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void LayoutGutters();
@@ -115,6 +126,10 @@ private:
     // Whether the document still holds m_text's characters in [position, position + length).
     bool RangeUnchanged(int position, int length) const;
     void EmitRecompile();
+    // Marks the lines of m_messages (under the find and cursor highlights).
+    void ApplyHighlights();
+    // The mark colour of line, or an invalid colour for a line without a message.
+    QColor MarkColour(uint32_t line) const;
 
     CLineNumberArea* m_lineNumberArea;
     CLineNumberArea* m_cycleCountArea;
@@ -125,6 +140,10 @@ private:
     QList<QTextEdit::ExtraSelection> m_findHighlights;
     QList<QTextEdit::ExtraSelection> m_cursorHighlights;
     CXQFTArray<int> m_cycleCounts;
+    SCompileMessages m_messages;
+    // Line (1-based) -> whether an error names it (else only warnings do).
+    std::map<uint32_t, bool> m_lineMarks;
+    QList<QTextEdit::ExtraSelection> m_messageHighlights;
 
     EShaderTextEncoding m_encoding = EShaderTextEncoding::Utf8;
     bool m_crlf = false;

@@ -56,6 +56,7 @@ void CShaderEditor::ConnectPanel(CShaderEditPanel* panel)
     connect(panel, SIGNAL(CancelCompile(CXQFTHash)), controller, SLOT(OnCancelCompile(CXQFTHash)));
     connect(controller, &CShaderEditController::CompileCycleCountChanged, panel,
             &CShaderEditPanel::OnCompileCycleCountChanged);
+    connect(controller, &CShaderEditController::CompileResultChanged, panel, &CShaderEditPanel::OnCompileResultChanged);
     connect(panel, &CShaderEditPanel::RequestClose, this, &CShaderEditor::OnCloseCurrentTab);
 }
 

@@ -2,8 +2,11 @@
 // compiler, the sample trace opens, and the shaders chosen in the shader list show read-only,
 // highlighted, with the double's count beside each line; a hung compiler leaves the window
 // responsive and the next choice cancels it. A source recorded as several strings shows as the
-// device compiled it, and the shipped GLSL ES check passes it.
+// device compiled it, and the shipped GLSL ES check passes it; a broken one shows its messages.
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
@@ -183,6 +186,53 @@ TEST_F(ShaderViewTest, AMultiStringSourceShowsAsGivenAndTheCompileRoadPassesIt)
         EXPECT_EQ(results.back().status, uint32_t(SCompileResult::kSuccess)) << results.back().output.CStr();
     }
     QObject::disconnect(reports);
+}
+
+// The viewer with no compiler of its own compiles with the shipped checker: a fragment shader
+// broken at line 14 shows its errors on that line and its warning on line 1, the messages under
+// the text (a click goes to the line) and "2 errors, 1 warning" in the caption; the shader that
+// compiles then shows "Compiled" with no mark left.
+TEST_F(ShaderViewTest, ABrokenShaderShowsItsMessagesOnTheirLinesAndTheResult)
+{
+    if (system("command -v glslangValidator >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "glslangValidator is not installed (Debian package glslang-tools)";
+    c->Options().SetShaderCompilerPath(QString());
+    EXPECT_EQ(c->Options().ShaderCompilerPath(), QCoreApplication::applicationDirPath() + "/xqf-glsl-check");
+    viewer->SLTUpdateCompiler();
+    c->SLTOpenTrace(TracePath("brokenshader.xqft"));
+    const std::vector<QTreeWidgetItem*> rows = ShaderRows();
+    ASSERT_EQ(rows.size(), 2u);
+    QLabel* result = viewer->CompileResultLabel();
+    QListWidget* messages = viewer->Messages();
+    // Marked lines (1-based) as the extra selections give them.
+    auto marked = [&] {
+        std::vector<int> lines;
+        for (const QTextEdit::ExtraSelection& s : panel->extraSelections())
+            if (s.format.property(QTextFormat::FullWidthSelection).toBool())
+                lines.push_back(s.cursor.blockNumber() + 1);
+        return lines;
+    };
+
+    Choose(rows[1]);
+    ASSERT_EQ(panel->GetDocType(), uint32_t(eShaderDocGLSLESFragment));
+    ASSERT_TRUE(WaitFor([&] { return result->text() != "Compiling..."; })) << result->text().toStdString();
+    EXPECT_EQ(result->text(), "2 errors, 1 warning");
+    EXPECT_EQ(marked(), (std::vector<int>{1, 14}));
+    ASSERT_EQ(panel->MessagesOfLine(14).size(), 2);
+    EXPECT_TRUE(panel->MessagesOfLine(14)[0].contains("'brightness' : undeclared identifier"));
+    EXPECT_TRUE(panel->MessagesOfLine(1)[0].startsWith("WARNING: 0:1:"));
+    EXPECT_TRUE(panel->MessagesOfLine(13).isEmpty());
+    EXPECT_FALSE(messages->isHidden());
+    ASSERT_EQ(messages->count(), 3);
+    EXPECT_EQ(messages->item(1)->text(), panel->MessagesOfLine(14)[0]);
+    Q_EMIT messages->itemClicked(messages->item(1));
+    EXPECT_EQ(panel->textCursor().blockNumber() + 1, 14);
+
+    Choose(rows[0]);
+    ASSERT_TRUE(WaitFor([&] { return result->text() != "Compiling..."; }));
+    EXPECT_EQ(result->text(), "Compiled");
+    EXPECT_TRUE(marked().empty());
+    EXPECT_TRUE(messages->isHidden());
 }
 
 } // namespace

@@ -115,6 +115,28 @@ def multistring_trace(trace, es2, egl, path):
     w.write(path)
 
 
+# A fragment shader that does not compile: an unknown extension warned of at line 1, an undeclared
+# name at line 14 (where the checker also stops).
+BROKEN_FS = ("#extension GL_XQF_unknown : warn\nprecision mediump float;\nuniform vec4 tint;\nvarying vec2 uv;\n\n"
+             "vec4 shade(vec2 at)\n{\n    return tint * vec4(at, 1.0, 1.0);\n}\n\nvoid main()\n{\n"
+             "    vec4 colour = shade(uv);\n    colour.rgb *= brightness;\n    gl_FragColor = colour;\n}\n")
+
+
+def broken_shader_trace(trace, es2, egl, path):
+    """A vertex shader that compiles and a fragment shader broken at line 14."""
+    w = trace.TraceWriter(version=trace.LATEST_VERSION, data_included=1, frame_image=0)
+    call, draw, swap, source = writer_calls(trace, es2, egl, w)
+    call(2027, 31, 0x8B31)
+    source(31, VS)
+    call(2027, 32, 0x8B30)
+    source(32, BROKEN_FS)
+    call(2026, 33)
+    call(2002, 33, 31)
+    call(2002, 33, 32)
+    swap(0)
+    w.write(path)
+
+
 def es1_trace(trace, es1, es2, egl, path):
     """ES 1.1 draws with their captured client arrays, a texture upload, and ES 2.0 draws of the
     same names in the same frames."""
@@ -169,6 +191,7 @@ def main():
     shader_order_trace(trace, es2, egl, p("shaders.xqft"))
     es1_trace(trace, es1, es2, egl, p("es1.xqft"))
     multistring_trace(trace, es2, egl, p("multistring.xqft"))
+    broken_shader_trace(trace, es2, egl, p("brokenshader.xqft"))
     with open(p("good.xqft"), "rb") as f:
         good = f.read()
     header = trace.header_bytes(trace.LATEST_VERSION, 1, 1)

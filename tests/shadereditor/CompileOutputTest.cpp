@@ -1,5 +1,6 @@
 // Parsing what compilers print and write: messages, profile files, performance figures, banners,
 // and the whole-file reader's messages.
+#include "CompileMessages.h"
 #include "CompileOutputParser.h"
 #include "ShaderTestSupport.h"
 #include "WholeFile.h"
@@ -13,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -67,6 +69,63 @@ TEST(CompileMessages, LinesMoveByTheOffsetAfterTheMarker)
         ParseCompileMessages(r, c.marker, c.offset, Bytes(c.log));
         EXPECT_EQ(Output(r), "head\n" + c.expected) << c.what;
     }
+}
+
+// The marks and the one-line result come from the output as the editor keeps it: the label and
+// marker line first, then the compiler's messages with their lines already moved.
+TEST(CompileMessages, LocatedMessagesAndTheOneLineResult)
+{
+    struct SCase
+    {
+        const char* what;
+        uint32_t status;
+        std::string output;
+        std::vector<std::pair<uint32_t, bool>> marks;   // line, warning
+        const char* summary;
+    };
+    const SCase cases[] = {
+        {"clean", SCompileResult::kSuccess, "Fragment Shader: Compile succeeded.\n", {}, "Compiled"},
+        {"two errors on one line and a warning",
+         SCompileResult::kFailed,
+         "Fragment Shader: Compile failed.\nWARNING: 0:1: '#extension' : not supported\n"
+         "ERROR: 0:14: 'brightness' : undeclared identifier\nERROR: 0:14: '' : compilation terminated\n"
+         "ERROR: 2 compilation errors.  No code generated.\n",
+         {{1, true}, {14, false}, {14, false}},
+         "2 errors, 1 warning"},
+        {"one error, the rest no messages", SCompileResult::kFailed,
+         "ERROR: 0:3: x\nERROR:0:4: no blank\nerror: 0:5: lower case\nERROR: 0:6 no colon\n  ERROR: 0:7: indented",
+         {{3, false}}, "1 error"},
+        {"warnings only", SCompileResult::kSuccess, "Success.\nWARNING: 2:8: a\nWARNING: 0:9: b\n",
+         {{8, true}, {9, true}}, "Compiled, 2 warnings"},
+        {"a line past 32 bits is no line", SCompileResult::kFailed, "ERROR: 0:99999999999: x\n", {{0, false}},
+         "1 error"},
+        {"failed without a located error", SCompileResult::kFailed, "Compile failed.\nsomething odd\n", {},
+         "Compile failed"},
+        {"the compiler did not run", SCompileResult::kUnusable,
+         "ERROR: Failed to execute compiler. Please check the path is valid.\n", {},
+         "Not compiled: Failed to execute compiler. Please check the path is valid."},
+        {"NUL and invalid bytes", SCompileResult::kFailed, std::string("ERROR: 0:2: \xff\0x\n", 15), {{2, false}},
+         "1 error"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SCompileResult r;
+        r.status = c.status;
+        r.output = Bytes(c.output);
+        const SCompileMessages m = ParseCompileMessageLines(r.output);
+        std::vector<std::pair<uint32_t, bool>> marks;
+        for (const SCompileMessage& message : m.list)
+            marks.emplace_back(message.line, message.warning);
+        EXPECT_EQ(marks, c.marks);
+        EXPECT_EQ(CompileSummary(r).toStdString(), c.summary);
+    }
+    // A flood keeps the first kMaxKept and counts them all.
+    std::string flood;
+    for (int i = 0; i < 3000; ++i)
+        flood += "ERROR: 0:1: x\n";
+    const SCompileMessages m = ParseCompileMessageLines(Bytes(flood));
+    EXPECT_EQ(m.list.size(), SCompileMessages::kMaxKept);
+    EXPECT_EQ(m.errors, 3000u);
 }
 
 TEST(CompileProfile, LineCyclesTotalsAndBounds)

@@ -222,6 +222,7 @@ TEST(ShaderEditController, MetaObjectOrderIsTheInterface)
                                         "CompilerSettingsChanged(Settings::SCompiler,uint)",
                                         "EditorSettingsChanged(Settings::SEditor)", "ClearCompileOutput()",
                                         "CompilerFlagsChanged(uint)", "BeginCompiling()", "EndCompiling()",
+                                        "CompileResultChanged(CXQFTHash,SCompileResult)",
                                         "SetCompilerSettings(Settings::SCompiler,uint)",
                                         "SetEditorSettings(Settings::SEditor,uint)",
                                         "OnCompileFile(CXQFTHash,CXQFTString,CXQFTString,EShaderDocType)",

@@ -465,7 +465,7 @@ TEST(ShaderEditorInterface, MetaObjectOrderIsTheInterface)
                  "FilenameChanged(QString)", "UpdateLineNumberArea(QRect,int)", "OnTextChanged(int,int,int)",
                  "OnRequestDocumentType(CShaderHighlighter*)",
                  "OnCompileCycleCountChanged(CXQFTHash,CXQFTArray<int>)", "OnFontChanged(QFont)",
-                 "OnCompilerSettingsChanged(Settings::SCompiler,uint)"}));
+                 "OnCompilerSettingsChanged(Settings::SCompiler,uint)", "OnCompileResultChanged(CXQFTHash,SCompileResult)"}));
     EXPECT_EQ(Signatures(CShaderEditor::staticMetaObject),
               V({"LineChanged(int)", "ColChanged(int)", "StateChanged(int)", "FileOpened(QString)",
                  "PanelChanged(CXQFTHash)", "PanelChanged(const CShaderEditPanel*)", "OnCloseTabRequest(int)",

@@ -3,8 +3,11 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "CompileMessages.h"
 #include "ShaderEditController.h"
 #include "ShaderEditPanel.h"
 #include "ShaderEditor.h"
@@ -27,13 +30,31 @@ CShaderViewerWidget::CShaderViewerWidget(QWidget* parent, Qt::WindowFlags flags)
     horizontalLayout->setContentsMargins(0, 0, 0, 0);
     editor = new CShaderEditor(this);
     editor->SetContents("", true);
-    horizontalLayout->addWidget(editor);
+    horizontalLayout->addWidget(editor, 1);
+    messages = new QListWidget(this);
+    messages->setObjectName("compileMessages");
+    messages->setMaximumHeight(90);
+    messages->hide();
+    horizontalLayout->addWidget(messages);
     captionFrame = new QFrame(this);
     captionFrame->setFrameShape(QFrame::StyledPanel);
     captionLayout = new QHBoxLayout(captionFrame);
     caption = new QLabel("No data available", captionFrame);
-    captionLayout->addWidget(caption);
+    captionLayout->addWidget(caption, 1);
+    compileResult = new QLabel(captionFrame);
+    compileResult->setObjectName("compileResult");
+    captionLayout->addWidget(compileResult);
     horizontalLayout->addWidget(captionFrame);
+
+    connect(CShaderEditController::Instance(), &CShaderEditController::CompileResultChanged, this,
+            &CShaderViewerWidget::OnCompileResult);
+    connect(messages, &QListWidget::itemClicked, this, &CShaderViewerWidget::OnMessageChosen);
+    // Another compiler compiles the text again (the panel asks): the old result no longer holds.
+    connect(CShaderEditController::Instance(), &CShaderEditController::CompilerSettingsChanged, this,
+            [this](Settings::SCompiler, unsigned int mask) {
+                if (mask & Settings::eCompilerCustomPath)
+                    ResetCompileResult();
+            });
 
     // The shared editor font, at 8 points for every shader editor of the program.
     CShaderHighlightController* look = CShaderHighlightController::Instance();
@@ -73,6 +94,7 @@ void CShaderViewerWidget::UpdateView(int idCall)
     CShaderEditPanel* panel = editor->GetCurrentPanel();
     if (panel && (source->shaderType == kVertexShader || source->shaderType == kFragmentShader))
         panel->SetDocType(source->shaderType == kFragmentShader ? eShaderDocGLSLESFragment : eShaderDocGLSLESVertex);
+    ResetCompileResult();
     Q_EMIT onRequestFocus();
 }
 
@@ -80,6 +102,46 @@ void CShaderViewerWidget::Clear()
 {
     editor->SetContents("", true);
     caption->setText("No data available");
+    ResetCompileResult();
+}
+
+void CShaderViewerWidget::ResetCompileResult()
+{
+    messages->clear();
+    messages->hide();
+    CShaderEditPanel* panel = editor->GetCurrentPanel();
+    const bool compiles = panel && !panel->document()->isEmpty() &&
+                          CShaderEditController::Instance()->GetCompilerSettings().AutoCompile &&
+                          CShaderEditController::SupportsBackgroundCompile(panel->GetDocType());
+    compileResult->setText(compiles ? "Compiling..." : QString());
+}
+
+void CShaderViewerWidget::OnCompileResult(CXQFTHash panelId, SCompileResult result)
+{
+    CShaderEditPanel* panel = editor->GetCurrentPanel();
+    if (!panel || panelId != panel->GetPanelId())
+        return;
+    compileResult->setText(CompileSummary(result));
+    messages->clear();
+    const SCompileMessages found = ParseCompileMessageLines(result.output);
+    const Settings::SCompiler& colours = CShaderEditController::Instance()->GetCompilerSettings();
+    for (const SCompileMessage& m : found.list) {
+        auto* item = new QListWidgetItem(QString::fromLocal8Bit(m.text.CStr(), qsizetype(m.text.Length())), messages);
+        item->setData(Qt::UserRole, m.line);
+        item->setForeground((m.warning ? colours.WarningFormat : colours.ErrorFormat).foreground());
+    }
+    messages->setVisible(messages->count() > 0);
+}
+
+void CShaderViewerWidget::OnMessageChosen(QListWidgetItem* item)
+{
+    CShaderEditPanel* panel = editor->GetCurrentPanel();
+    const int line = item ? item->data(Qt::UserRole).toInt() : 0;
+    if (!panel || line <= 0 || line > panel->blockCount())
+        return;
+    panel->setTextCursor(QTextCursor(panel->document()->findBlockByNumber(line - 1)));
+    panel->ensureCursorVisible();
+    panel->setFocus();
 }
 
 void CShaderViewerWidget::SLTUpdateCompiler()
