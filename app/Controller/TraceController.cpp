@@ -26,6 +26,7 @@ const char kStoreName[] = "XQFTraceGuiQT";
 const char kReadError[] = "Error reading file";
 const char kCutShort[] = "Unexpected end reading trace file.\n Try to open the processed calls.";
 const char kBadFormat[] = "Bad Formatted file.";
+const char kNotFound[] = "File not found: ";
 } // namespace
 
 CTraceController* CTraceController::Instance()
@@ -275,6 +276,18 @@ void CTraceController::SLTOpenTrace(QString path)
             message += "\nThe file holds no call.";
         return message;
     };
+    // A file that is not there is said to be missing, not badly formatted, and its recent-files
+    // entry goes.
+    auto reportBadFile = [&] {
+        if (QFileInfo::exists(path)) {
+            m_prompts->Warning(m_mainWindow, kReadError, withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
+            return;
+        }
+        m_prompts->Warning(m_mainWindow, kReadError, QString(kNotFound) + QDir::toNativeSeparators(path),
+                           QMessageBox::Ok, QMessageBox::Ok);
+        if (m_recentFiles)
+            m_recentFiles->removeFile(path);
+    };
     switch (result) {
     case 0:
         break;
@@ -286,7 +299,7 @@ void CTraceController::SLTOpenTrace(QString path)
         break;
     case 2:
     case 4:
-        m_prompts->Warning(m_mainWindow, kReadError, withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
+        reportBadFile();
         return;
     default:
         break;
@@ -296,7 +309,7 @@ void CTraceController::SLTOpenTrace(QString path)
     if (!trace || trace->GetFrameCount() <= 0) {
         // Any code that leaves no trace (or one without a single call) is a bad file.
         if (result != 4 && result != 2)
-            m_prompts->Warning(m_mainWindow, kReadError, withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
+            reportBadFile();
         return;
     }
     // Only traces that opened are offered again.

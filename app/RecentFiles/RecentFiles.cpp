@@ -12,15 +12,20 @@ namespace {
 const char kSeparatorName[] = "TheRecentFileSeparator";
 const char kPathProperty[] = "ARecentFile";
 
-// Entries are stored with '\' separators; the menu shows the system's own.
-QString Shown(QString stored)
+// Earlier versions stored every '/' as '\'.
+QString OldForm(const QString& path)
 {
-    return QDir::toNativeSeparators(stored.replace('\\', '/'));
+    return QString(path).replace('/', '\\');
 }
 
-QString EntryText(int position, const QString& path)
+QString Shown(const QString& entry)
 {
-    return Shown(CRecentFiles::ShortText(QString("%1 %2").arg(position).arg(path)));
+    return QDir::toNativeSeparators(CRecentFiles::PathOf(entry));
+}
+
+QString EntryText(int position, const QString& entry)
+{
+    return CRecentFiles::ShortText(QString("%1 %2").arg(position).arg(Shown(entry)), QDir::separator());
 }
 } // namespace
 
@@ -57,18 +62,38 @@ void CRecentFiles::Store(const QStringList& files)
     m_store->Save(false);
 }
 
+QString CRecentFiles::PathOf(const QString& entry)
+{
+    // A '\' is an ordinary character of a name here: only an entry without any '/' that names
+    // no file as it stands is read as the old form.
+    if (!entry.startsWith('\\') || entry.contains('/') || QFileInfo::exists(entry))
+        return entry;
+    return QString(entry).replace('\\', '/');
+}
+
 void CRecentFiles::addFile(QString path)
 {
     if ((m_options & kDropMissingFiles) && !QFileInfo::exists(path))
         return;
-    // Stored as UTF-8 with '\' separators, so names outside ASCII come back unchanged.
-    const QString name = QString(path).replace('/', '\\');
+    // Stored as UTF-8 and as given, so names outside ASCII and names holding '\' come back
+    // unchanged; an entry of the old form for the same file goes too.
     QStringList files = Files();
-    files.removeAll(name);
-    files.prepend(name);
+    files.removeAll(path);
+    if (path.startsWith('/'))
+        files.removeAll(OldForm(path));
+    files.prepend(path);
     while (unsigned(files.size()) > m_maxEntries)
         files.removeLast();
     Store(files);
+}
+
+void CRecentFiles::removeFile(QString path)
+{
+    QStringList files = Files();
+    const qsizetype before = files.size();
+    files.removeIf([&](const QString& entry) { return entry == path || PathOf(entry) == path; });
+    if (files.size() != before)
+        Store(files);
 }
 
 void CRecentFiles::clear()
@@ -82,9 +107,8 @@ void CRecentFiles::fileSelected()
     if (!from)
         return;
     const QVariant path = from->property(kPathProperty);
-    // Entries are stored with '\' separators; POSIX paths need '/' back to open.
     if (path.isValid())
-        Q_EMIT triggered(path.toString().replace('\\', '/'));
+        Q_EMIT triggered(PathOf(path.toString()));
 }
 
 void CRecentFiles::Install(QMenu* menu)
@@ -130,7 +154,7 @@ void CRecentFiles::Rebuild(QMenu* menu)
             continue;
         }
         const QString& path = files[next];
-        if ((m_options & kDropMissingFiles) && !QFileInfo::exists(path)) {
+        if ((m_options & kDropMissingFiles) && !QFileInfo::exists(PathOf(path))) {
             files.removeAt(next);
             leftover << action;
             changed = true;
@@ -160,15 +184,15 @@ void CRecentFiles::Rebuild(QMenu* menu)
         Store(files);
 }
 
-QString CRecentFiles::ShortText(const QString& text)
+QString CRecentFiles::ShortText(const QString& text, QChar separator)
 {
     const int length = int(text.size());
     if (length <= 45)
         return text;
     const int cut = length - 45;
-    const int first = int(text.indexOf('\\'));
-    const int i = first;                       // -1 without any '\': the cut starts at 0
-    const int j = first >= 0 ? int(text.indexOf('\\', i + 1 + cut)) : -1;
+    const int first = int(text.indexOf(separator));
+    const int i = first;                       // -1 without any separator: the cut starts at 0
+    const int j = first >= 0 ? int(text.indexOf(separator, i + 1 + cut)) : -1;
     QString shortened = text;
     if (j >= 0)
         shortened.replace(i + 1, j - (i + 1), "...");

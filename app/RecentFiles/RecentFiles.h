@@ -1,7 +1,8 @@
 #pragma once
-// The list of recently opened traces, kept in the viewer's preference store (most recent
-// first, '\' separators) and mirrored into a menu that is rebuilt each time it is shown; the
-// menu's texts and tool tips show the system's own separators.
+// The list of recently opened traces, kept in the viewer's preference store (most recent first,
+// each path as this system writes it) and mirrored into a menu that is rebuilt each time it is
+// shown. Lists written by earlier versions hold '\' in place of every '/': such an entry still
+// opens, and a new open of its file replaces it.
 #include <QObject>
 #include <QString>
 
@@ -22,11 +23,15 @@ public:
     void Install(QMenu* menu);
     // Rebuilds the entry actions of menu from the stored list.
     void Rebuild(QMenu* menu);
+    // The entries as stored.
     QStringList Files() const;
     const CXQFTString& Key() const { return m_key; }
 
-    // The menu text of an entry: "%1 %2" cut to 45 characters with "..." after the first '\'.
-    static QString ShortText(const QString& text);
+    // The file an entry names: the entry itself, or for an entry of the old '\' form whose file
+    // is not there under that name, the entry with '/' back.
+    static QString PathOf(const QString& entry);
+    // The menu text of an entry: "%1 %2" cut to 45 characters with "..." after the first separator.
+    static QString ShortText(const QString& text, QChar separator = QLatin1Char('\\'));
 
 Q_SIGNALS:
     void triggered(QString path);
@@ -35,6 +40,8 @@ public Q_SLOTS:
     void refresh();
     void clear();
     void addFile(QString path);
+    // Drops the entry of path (either form); nothing when there is none.
+    void removeFile(QString path);
     void fileSelected();
 
 private:

@@ -39,6 +39,7 @@ namespace {
 
 const char kCutShort[] = "Unexpected end reading trace file.\n Try to open the processed calls.";
 const char kBadFormat[] = "Bad Formatted file.";
+const char kNotFound[] = "File not found: ";
 
 // A fresh program whose controller signals are recorded in signals_.
 class ControllerTest : public CFreshControllerTest
@@ -78,7 +79,7 @@ TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
         {"cut.xqft", QMessageBox::No, kCutShort, false},
         {"badmagic.xqft", QMessageBox::Yes, kBadFormat, false},
         {"headeronly.xqft", QMessageBox::Yes, kBadFormat, false},
-        {"no such file.xqft", QMessageBox::Yes, kBadFormat, false},
+        {"no such file.xqft", QMessageBox::Yes, kNotFound, false},
         {"folder.xqft", QMessageBox::Yes, kBadFormat, false},
     };
     for (const SCase& k : cases) {
@@ -94,16 +95,20 @@ TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
             ASSERT_EQ(shown.size(), 1u);
             EXPECT_EQ(shown[0].kind, "warning");
             EXPECT_EQ(shown[0].title, "Error reading file");
-            // The text, the file, then what the reader found (a missing file: that it cannot open).
-            EXPECT_TRUE(shown[0].text.startsWith(QString(k.message) + "\n\n" + TracePath(k.file) + "\n"))
-                << shown[0].text.toStdString();
-            EXPECT_GT(shown[0].text.size(), QString(k.message).size() + TracePath(k.file).size() + 3);
+            if (k.message == kNotFound) {
+                EXPECT_EQ(shown[0].text, QString(kNotFound) + TracePath(k.file));
+            } else {
+                // The text, the file, then what the reader found.
+                EXPECT_TRUE(shown[0].text.startsWith(QString(k.message) + "\n\n" + TracePath(k.file) + "\n"))
+                    << shown[0].text.toStdString();
+                EXPECT_GT(shown[0].text.size(), QString(k.message).size() + TracePath(k.file).size() + 3);
+            }
         } else {
             EXPECT_TRUE(shown.empty());
         }
         EXPECT_EQ(c->GetTrace() != nullptr, k.open);
         // Only a trace that opened joins the recent files.
-        EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath(k.open ? k.file : "good.xqft").replace('/', '\\'));
+        EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath(k.open ? k.file : "good.xqft"));
         EXPECT_EQ(c->GetStatistics() != nullptr, k.open);
         if (k.open) {
             EXPECT_EQ(signals_, (std::vector<std::string>{"trace(true)", "trace(false)", "frame"}));
@@ -122,8 +127,8 @@ TEST_F(ControllerTest, FirstOpenEmitsTraceThenFrame)
     Open(TracePath("good.xqft"));
     EXPECT_EQ(signals_, (std::vector<std::string>{"trace(false)", "frame"}));
     EXPECT_GE(c->GetTrace()->GetFrameCount(), 4);
-    // Every open lands in the recent files, most recent first, with '\' separators.
-    EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath("good.xqft").replace('/', '\\'));
+    // Every open lands in the recent files, most recent first, its path as given.
+    EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath("good.xqft"));
 }
 
 // A loader in front of the reader that reports a chosen code, with or without the reader's trace.
@@ -511,10 +516,10 @@ TEST_F(ControllerTest, RecentFilesKeepTenDistinctEntriesMostRecentFirst)
     recent->addFile("/traces/t5.xqft");
     const QStringList files = recent->Files();
     ASSERT_EQ(files.size(), 10);
-    EXPECT_EQ(files[0], "\\traces\\t5.xqft");
-    EXPECT_EQ(files[1], "\\traces\\t11.xqft");
-    EXPECT_FALSE(files.contains("\\traces\\t1.xqft"));
-    EXPECT_EQ(files.count("\\traces\\t5.xqft"), 1);
+    EXPECT_EQ(files[0], "/traces/t5.xqft");
+    EXPECT_EQ(files[1], "/traces/t11.xqft");
+    EXPECT_FALSE(files.contains("/traces/t1.xqft"));
+    EXPECT_EQ(files.count("/traces/t5.xqft"), 1);
 
     // The menu holds one entry per file, before the separator, and "Clear" empties both.
     QMenu menu;
@@ -543,9 +548,65 @@ TEST_F(ControllerTest, RecentFileEntriesShowTheSystemsSeparators)
     recent->Install(&menu);
     QAction* entry = menu.actions().value(0);
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(recent->Files().value(0), "\\tmp\\a\\b.xqft") << "stored as before";
+    EXPECT_EQ(recent->Files().value(0), "/tmp/a/b.xqft") << "stored as given";
     EXPECT_EQ(entry->text(), QDir::toNativeSeparators("1 /tmp/a/b.xqft"));
     EXPECT_EQ(entry->toolTip(), QDir::toNativeSeparators("/tmp/a/b.xqft"));
+}
+
+// Entries as the menu offers them: a name holding '\' opens again, an entry of the old '\' form
+// still opens its file and is replaced by the next open of it, and an entry whose file is gone
+// says so and leaves the list; the others keep their order.
+TEST_F(ControllerTest, RecentEntriesReopenTheirFilesAndAGoneFileLeavesTheList)
+{
+    const QString dir = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));   // this test's own
+    const QString slashed = dir + "/back\\slash.xqft";
+    const QString gone = dir + "/gone-since.xqft";
+    ASSERT_TRUE(QFile::copy(TracePath("good.xqft"), slashed));
+    ASSERT_TRUE(QFile::copy(TracePath("good.xqft"), gone));
+    CRecentFiles* recent = c->GetRecentFiles();
+    recent->clear();
+    Open(gone);
+    Open(slashed);
+    {
+        // A list written by an earlier version: '\' for every '/'.
+        QStringList files = recent->Files();
+        files.append(QString(TracePath("good.xqft")).replace('/', '\\'));
+        CXQFTArray<CXQFTString> stored;
+        for (const QString& f : files)
+            stored.Append(CXQFTString(f.toUtf8().constData()));
+        c->GetPreferences()->SetStringArray(recent->Key(), stored);
+    }
+    ASSERT_TRUE(QFile::remove(gone));
+    ASSERT_EQ(recent->Files(), QStringList({slashed, gone, QString(TracePath("good.xqft")).replace('/', '\\')}));
+
+    QMenu menu;
+    recent->Install(&menu);
+    auto entry = [&](int i) {
+        QList<QAction*> entries;
+        Q_EMIT menu.aboutToShow();
+        for (QAction* a : menu.actions())
+            if (a->property("ARecentFile").isValid())
+                entries << a;
+        return entries.value(i);
+    };
+    EXPECT_EQ(entry(2)->toolTip(), TracePath("good.xqft")) << "the old form shows as the file's path";
+
+    entry(0)->trigger();
+    EXPECT_TRUE(shown.empty());
+    ASSERT_NE(c->GetTrace(), nullptr);
+    EXPECT_EQ(c->GetFilePath(), slashed);
+
+    entry(1)->trigger();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "Error reading file");
+    EXPECT_EQ(shown[0].text, "File not found: " + gone);
+    EXPECT_EQ(recent->Files(), QStringList({slashed, QString(TracePath("good.xqft")).replace('/', '\\')}));
+
+    shown.clear();
+    entry(1)->trigger();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(c->GetFilePath(), TracePath("good.xqft"));
+    EXPECT_EQ(recent->Files(), QStringList({TracePath("good.xqft"), slashed})) << "the old entry made way";
 }
 
 TEST(MessageBoxes, AShortTextLeavesTheBoxAsWideAsItsTitle)
@@ -736,7 +797,7 @@ TEST_F(MainWindowTest, SecondStartFindsTheRecentFileAndTheWindowLayout)
     c->Shutdown();   // the rest of the first program's exit
 
     XQFTraceGui_Qt second;
-    EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath("good.xqft").replace('/', '\\'));
+    EXPECT_EQ(c->GetRecentFiles()->Files().value(0), TracePath("good.xqft"));
     EXPECT_EQ(second.size(), QSize(800, 600));
     EXPECT_EQ(second.saveState(0), state);
     EXPECT_TRUE(second.findChild<QDockWidget*>("OutPutViewerDock")->isHidden());
