@@ -73,6 +73,11 @@ bool CNetworkProcess::Setup(const CXQFTString& host, u32 port, u8 saveFlag, cons
     m_nextSegment.Clear();
     CloseOutput();
     m_bytesWritten = 0;
+    m_bytesBuffered = 0;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_latestFile.Clear();
+    }
     if (!CanWrite(outputPath.CStr()))
         return false;
     m_outputPath = outputPath;
@@ -130,7 +135,12 @@ void CNetworkProcess::run()
             m_parser.TransferError();
         }
         while (m_states.link == kLinkUp && !m_stop) {
+            const uint64_t before = m_bytesBuffered;
             ProcessInput();
+            // A round that brought no payload: the stream paused, and what came is put in the
+            // file, so the count shown is what the file holds.
+            if (!SyncOutput(m_bytesBuffered == before))
+                m_parser.TransferError();
             SendCommands();
         }
         // Stopped by the user: the bytes of a message not yet whole go, and it is said, as the
@@ -254,9 +264,14 @@ bool CNetworkProcess::OpenOutput(const char* path)
 {
     CloseOutput();
     m_bytesWritten = 0;
+    m_bytesBuffered = 0;
     m_file = std::fopen(path, "wb");
-    if (m_file)
+    if (m_file) {
         std::setvbuf(m_file, nullptr, _IOFBF, kFileBuffer);
+        m_lastSync = SteadyMilliseconds();
+        QMutexLocker lock(&m_mutex);
+        m_latestFile = CXQFTString(path);
+    }
     return m_file != nullptr;
 }
 
@@ -266,7 +281,29 @@ bool CNetworkProcess::CloseOutput()
         return true;
     const bool ok = std::fclose(m_file) == 0;
     m_file = nullptr;
+    if (ok)
+        m_bytesWritten = m_bytesBuffered;
     return ok;
+}
+
+bool CNetworkProcess::SyncOutput(bool quiet)
+{
+    if (!m_file || m_bytesBuffered == m_bytesWritten)
+        return true;
+    const int64_t now = SteadyMilliseconds();
+    if (!quiet && now - m_lastSync < kSyncMs)
+        return true;
+    m_lastSync = now;
+    if (std::fflush(m_file) != 0)
+        return false;
+    m_bytesWritten = m_bytesBuffered;
+    return true;
+}
+
+CXQFTString CNetworkProcess::GetLatestFile() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_latestFile;
 }
 
 // The segment is only named here: it is made when its first bytes arrive, so a capture that ends
@@ -274,6 +311,7 @@ bool CNetworkProcess::CloseOutput()
 void CNetworkProcess::NextSegment()
 {
     m_bytesWritten = 0;
+    m_bytesBuffered = 0;
     // Segments stand beside the first file: ".xqft" is looked for in the file name only.
     const char* path = m_outputPath.CStr();
     const char* slash = std::strrchr(path, '/');
@@ -305,13 +343,13 @@ bool CNetworkProcess::OnPayload(const uint8_t* data, uint32_t size)
         return m_dropPayloads;
     if (size && std::fwrite(data, 1, size, m_file) != size)
         return false;
-    m_bytesWritten += size;
+    m_bytesBuffered += size;
     return true;
 }
 
 bool CNetworkProcess::OnPaused()
 {
-    return !m_file || std::fflush(m_file) == 0;
+    return SyncOutput(true);
 }
 
 bool CNetworkProcess::OnRecordingStopped()

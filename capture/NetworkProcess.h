@@ -19,6 +19,9 @@
 class CNetworkProcess : public QThread, private CCaptureSink
 {
 public:
+    // While data flows, the buffered bytes reach the file at least this often.
+    static constexpr int64_t kSyncMs = 200;
+
     CNetworkProcess();
     // Stops a running capture and waits for it: a running QThread must not be destroyed.
     ~CNetworkProcess() override;
@@ -39,9 +42,13 @@ public:
     int32_t GetLinkStatus() const { return m_states.link; }
     int32_t GetAppState() const { return m_states.app; }
     int32_t GetRecordState() const { return m_states.record; }
-    // Bytes written to the current segment.
+    // Bytes of the current segment that are in its file: the capture hands what it received to
+    // the file at the latest when the stream pauses, and every kSyncMs while it flows.
     uint64_t GetBytesWritten() const { return m_bytesWritten; }
     const CXQFTString& GetOutputPath() const { return m_outputPath; }
+    // The file of the latest recording run (the output path until a later segment received
+    // bytes); empty before a capture opened one.
+    CXQFTString GetLatestFile() const;
     // Whether the link of the last capture came up at all.
     bool Connected() const { return m_connected; }
     // The bytes of an unfinished message dropped when the link closed inside it: the trace ended
@@ -68,6 +75,9 @@ private:
     void SetCommand(int index);
     bool OpenOutput(const char* path);
     bool CloseOutput();
+    // Hands the buffered bytes to the file when the stream went quiet or kSyncMs passed; false
+    // when the file refused them.
+    bool SyncOutput(bool quiet);
     bool SleepUnlessStopped(int milliseconds);
 
     bool OnPayload(const uint8_t* data, uint32_t size) override;
@@ -87,6 +97,9 @@ private:
 
     FILE* m_file = nullptr;
     std::atomic<uint64_t> m_bytesWritten{0};
+    uint64_t m_bytesBuffered = 0;   // given to the file's buffer, of the current segment
+    int64_t m_lastSync = 0;         // steady-clock milliseconds of the last hand-over
+    CXQFTString m_latestFile;       // guarded by m_mutex
     std::atomic<bool> m_connected{false};
     std::atomic<uint32_t> m_droppedBytes{0};
     std::atomic<bool> m_linkBroken{false};
@@ -99,7 +112,7 @@ private:
     CXQFTString m_outputPath;
     int m_segment = 0;
 
-    QMutex m_mutex;   // guards m_commands
+    mutable QMutex m_mutex;   // guards m_commands and m_latestFile
     bool m_commands[capture::kCommandCount] = {};
     int m_connectIntervalMs = 1000;
 };

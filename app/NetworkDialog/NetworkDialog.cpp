@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -96,6 +97,12 @@ void CNetworkDialog::SetupUi()
     horizontalLayout_2->addWidget(pb_connect);
     horizontalLayout_2->addWidget(pb_tracePath);
     verticalLayout->addLayout(horizontalLayout_2);
+    l_outputPath = new QLabel(this);
+    l_outputPath->setObjectName("l_outputPath");
+    l_outputPath->setTextFormat(Qt::PlainText);
+    l_outputPath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    l_outputPath->setContentsMargins(4, 0, 4, 0);
+    verticalLayout->addWidget(l_outputPath);
 
     line = new QFrame(this);
     line->setObjectName("line");
@@ -136,7 +143,33 @@ void CNetworkDialog::showEvent(QShowEvent* event)
         b->setChecked(false);
         b->setEnabled(false);
     }
+    ShowPath();
     QDialog::showEvent(event);
+}
+
+void CNetworkDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    ShowPath();
+}
+
+QString CNetworkDialog::TraceToOpen() const
+{
+    // A path chosen since the last capture started names no run yet.
+    const CXQFTString latest = m_process->GetLatestFile();
+    if (latest.IsEmpty() || m_process->GetOutputPath() != Latin1(m_outputPath))
+        return m_outputPath;
+    return QString::fromLatin1(latest.CStr(), qsizetype(latest.Length()));
+}
+
+void CNetworkDialog::ShowPath()
+{
+    const QString path = QDir::toNativeSeparators(TraceToOpen());
+    const QString text = "Output: " + path;
+    const int width = l_outputPath->contentsRect().width();
+    l_outputPath->setText(width > 0 ? l_outputPath->fontMetrics().elidedText(text, Qt::ElideMiddle, width) : text);
+    l_outputPath->setToolTip(path);
+    pb_openTrace->setToolTip(path);
 }
 
 void CNetworkDialog::closeEvent(QCloseEvent* event)
@@ -205,7 +238,7 @@ void CNetworkDialog::SLTPlay()
 
 void CNetworkDialog::SLTOpenTrace()
 {
-    CTraceController::Instance()->SLTOpenTrace(m_outputPath);
+    CTraceController::Instance()->SLTOpenTrace(TraceToOpen());
 }
 
 void CNetworkDialog::SLTSaveTrace()
@@ -215,10 +248,12 @@ void CNetworkDialog::SLTSaveTrace()
         return;
     m_outputPath = name;
     CTraceController::Instance()->Options().SetCaptureOutputPath(Latin1(name));
+    ShowPath();
 }
 
 void CNetworkDialog::SLTUpdateStatus()
 {
+    ShowPath();
     const int32_t link = m_process->GetLinkStatus();
     if (link == kLinkConnecting) {
         pb_record->setEnabled(false);

@@ -1,7 +1,8 @@
 #pragma once
 // The "Remote Controller" window: names the device and the output trace file, runs the capture
 // thread, turns the device application's recording and running on and off, shows the capture's
-// state once a second and opens the captured trace. Modeless; one per main window.
+// state once a second and opens the captured trace: the file of the latest recording run (each
+// stop of recording goes on in a numbered file beside the first). Modeless; one per main window.
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
@@ -27,6 +28,8 @@ public:
     ~CNetworkDialog() override;
 
     QString OutputPath() const { return m_outputPath; }
+    // The file Open Trace opens: the latest run's, or the output path before any run.
+    QString TraceToOpen() const;
 
     // Test seams: the device port (54321), the status interval (1000 ms), and the capture thread
     // (for its connect interval and states).
@@ -38,6 +41,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private Q_SLOTS:
     void SLTRecord();
@@ -50,6 +54,8 @@ private Q_SLOTS:
 private:
     void SetupUi();
     void StoreRecentAddresses();
+    // The path line: the file written or to be opened, cut in the middle to the dialog's width.
+    void ShowPath();
 
     // The form.
     QVBoxLayout* verticalLayout = nullptr;
@@ -58,6 +64,7 @@ private:
     QComboBox* cb_addressList = nullptr;
     QPushButton* pb_connect = nullptr;
     QPushButton* pb_tracePath = nullptr;
+    QLabel* l_outputPath = nullptr;
     QFrame* line = nullptr;
     QHBoxLayout* horizontalLayout_3 = nullptr;
     QPushButton* pb_record = nullptr;

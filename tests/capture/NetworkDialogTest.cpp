@@ -1,7 +1,9 @@
 // The "Remote Controller" dialog, offscreen, against tools/xqft-device.py: the status line through a
-// whole capture, the recent addresses, and the ways a capture fails to start or is ended.
+// whole capture, the path and the run that Open Trace opens, the recent addresses, and the ways a
+// capture fails to start or is ended.
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -117,6 +119,44 @@ TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstS
     EXPECT_TRUE(shown.empty());
     dialog->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->isFinished(); }, 1000));
+}
+
+// The dialog names the file it writes; each stop of recording goes on in a numbered file, and the
+// path line and Open Trace follow the latest run. When the device has sent a run, the count shown
+// is what the file holds at that moment.
+TEST_F(NetworkDialogTest, ThePathAndOpenTraceFollowTheLatestRunAndTheCountIsWhatTheFileHolds)
+{
+    const std::string trace = Trace("sample");
+    CDevicePeer peer(dir, {"--serve", trace, "--message-size", "1000", "--write-size", "700", "--pause-ms", "1"});
+    dialog->SetPort(uint16_t(peer.Port()));
+    dialog->show();
+    auto* path = dialog->findChild<QLabel*>("l_outputPath");
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(path->toolTip(), QString::fromStdString(dir + "/cap.xqft"));
+    EXPECT_TRUE(path->text().startsWith("Output: ")) << path->text().toStdString();
+
+    Button("pb_connect")->click();
+    ASSERT_TRUE(SeenStatus("App is waiting to run"));
+    Button("pb_play")->click();
+    ASSERT_TRUE(SeenStatus("App playing"));
+    const QString quiet = "No more data from the device: ";
+    for (const char* name : {"/cap.xqft", "/cap_1.xqft"}) {
+        SCOPED_TRACE(name);
+        const std::string file = dir + name;
+        Button("pb_record")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith(quiet); }, 15000)) << peer.Log();
+        EXPECT_EQ(status->text().mid(quiet.size()).toULongLong(), fs::file_size(file));
+        EXPECT_EQ(fs::file_size(file), fs::file_size(trace));
+        EXPECT_EQ(path->toolTip(), QString::fromStdString(file));
+        Button("pb_record")->click();
+        ASSERT_TRUE(SeenStatus("Data Transmission finished"));
+        statuses.clear();
+    }
+    Button("pb_openTrace")->click();
+    EXPECT_EQ(c->GetFilePath(), QString::fromStdString(dir + "/cap_1.xqft"));
+    EXPECT_NE(c->GetTrace(), nullptr);
+    EXPECT_TRUE(shown.empty());
+    dialog->close();
 }
 
 TEST_F(NetworkDialogTest, ASixthAddressPushesOutTheBottomOneAndTheListReadsBackAsStored)
