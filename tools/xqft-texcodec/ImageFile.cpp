@@ -243,6 +243,34 @@ bool ReadPnm(const std::string& path, SImageFile& image, std::string& why)
     return true;
 }
 
+namespace {
+
+// One row of the image as the file holds it: channels samples a pixel (the image's first ones),
+// 16-bit samples big-endian.
+void PackRow(const SImageFile& image, uint32_t channels, size_t row, uint8_t* out)
+{
+    const size_t width = image.width, stride = size_t(image.channels) * image.bytesPerSample;
+    const uint8_t* in = image.samples.data() + row * width * stride;
+    if (image.bytesPerSample == 1 && channels == image.channels) {
+        std::memcpy(out, in, width * channels);
+    } else if (image.bytesPerSample == 1 && channels == 3 && image.channels == 4) {
+        for (size_t p = 0; p < width; ++p, in += 4, out += 3)
+            out[0] = in[0], out[1] = in[1], out[2] = in[2];
+    } else {
+        for (size_t p = 0; p < width; ++p, in += stride)
+            for (uint32_t c = 0; c < channels; ++c)
+                if (image.bytesPerSample == 2) {
+                    uint16_t v;
+                    std::memcpy(&v, in + 2 * c, 2);
+                    *out++ = uint8_t(v >> 8), *out++ = uint8_t(v);
+                } else {
+                    *out++ = in[c];
+                }
+    }
+}
+
+} // namespace
+
 bool WritePnm(const std::string& path, const SImageFile& image, std::string& why)
 {
     const bool ppm = EndsWith(path, ".ppm");
@@ -258,21 +286,27 @@ bool WritePnm(const std::string& path, const SImageFile& image, std::string& why
                  std::to_string(channels) + "\nMAXVAL " + (image.bytesPerSample == 2 ? "65535" : "255") +
                  "\nTUPLTYPE " + kTypes[channels] + "\nENDHDR\n";
     }
-    std::string out = header;
-    const size_t pixels = size_t(image.width) * image.height;
-    out.reserve(header.size() + pixels * channels * image.bytesPerSample);
-    for (size_t p = 0; p < pixels; ++p)
-        for (uint32_t c = 0; c < channels; ++c) {
-            const size_t i = (p * image.channels + c) * image.bytesPerSample;
-            if (image.bytesPerSample == 2) {
-                uint16_t v;
-                std::memcpy(&v, &image.samples[i], 2);
-                PutBE16(out, v);
-            } else {
-                out.push_back(char(image.samples[i]));
-            }
+    FilePtr f(std::fopen(path.c_str(), "wb"));
+    bool ok = f && std::fwrite(header.data(), 1, header.size(), f.get()) == header.size();
+    const size_t rowBytes = size_t(image.width) * channels * image.bytesPerSample;
+    if (ok && image.bytesPerSample == 1 && channels == image.channels) {
+        // The samples are the file's bytes already: one write.
+        ok = std::fwrite(image.samples.data(), 1, image.samples.size(), f.get()) == image.samples.size();
+    } else if (ok) {
+        // Rows packed a band at a time into a buffer of about 1 MiB, each band one write.
+        const size_t bandRows = std::max<size_t>(1, (size_t(1) << 20) / std::max<size_t>(rowBytes, 1));
+        CBytes band;
+        band.AssignForOverwrite(std::min<size_t>(bandRows, image.height) * rowBytes);
+        for (size_t row = 0; ok && row < image.height; row += bandRows) {
+            const size_t rows = std::min<size_t>(bandRows, image.height - row);
+            for (size_t r = 0; r < rows; ++r)
+                PackRow(image, channels, row + r, band.data() + r * rowBytes);
+            ok = std::fwrite(band.data(), 1, rows * rowBytes, f.get()) == rows * rowBytes;
         }
-    return WriteWholeFile(path, reinterpret_cast<const uint8_t*>(out.data()), out.size(), why);
+    }
+    if (!ok || std::fflush(f.get()) != 0)
+        return why = "cannot write " + path, false;
+    return true;
 }
 
 bool ReadPkm(const std::string& path, std::vector<uint8_t>& blocks, uint32_t& width, uint32_t& height,

@@ -224,7 +224,7 @@ int Decode(const SArgs& a, const SCodec& codec)
     const u64 size = DecodedLevelBytes(width, height, codec.channels * codec.bytesPerSample);
     if (size == 0)
         return Fail("the image is too large");
-    image.samples.Assign(size);
+    image.samples.AssignForOverwrite(size); // a decode that returns size has written every byte
     const u64 decoded = codec.decode(blocks.data(), blocks.size(), image.samples.data(), width, height, a.format, a.isSigned);
     if (decoded != size)
         return Fail(a.in + ": fewer blocks than " + std::to_string(width) + "x" + std::to_string(height) + " needs");
