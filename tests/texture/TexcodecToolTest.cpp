@@ -110,7 +110,7 @@ TEST_F(TexcodecTool, SamplesAreTheSameHoweverTheFileIsRead)
 
 // Encoder input is converted in bands of rows and files are written in bands of about 1 MiB: an image
 // whose height is no multiple of 64 and whose files span more than one band must come through whole.
-// RGB and RGBA into DXT1 as the library encodes them; DXT1 back into RGB (alpha dropped) and RGBA,
+// RGB and RGBA into DXT1 and ETC1 as the library encodes them; DXT1 back into RGB (alpha dropped) and RGBA,
 // and EAC RG11 into a 16-bit PAM, as the library decodes them.
 TEST_F(TexcodecTool, EveryRowOfALargeOddImageIsConvertedAndWritten)
 {
@@ -124,14 +124,17 @@ TEST_F(TexcodecTool, EveryRowOfALargeOddImageIsConvertedAndWritten)
     ASSERT_TRUE(xqft::test::WritePpm(Path("rgb.ppm"), rgb.data(), w, h));
     Write("rgba.pam", "P7\nWIDTH 1000\nHEIGHT 401\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" +
                           std::string(opaque.begin(), opaque.end()));
-    std::vector<u8> dxt1(CompressDXT(nullptr, 0, nullptr, w, h, 1));
+    std::vector<u8> dxt1(CompressDXT(nullptr, 0, nullptr, w, h, 1)), etc1(dxt1.size());
     ASSERT_EQ(CompressDXT(opaque.data(), opaque.size(), dxt1.data(), w, h, 1), dxt1.size());
-    const std::string blocks(dxt1.begin(), dxt1.end());
-    for (const char* in : {"rgb.ppm", "rgba.pam"}) {
-        const SRunResult r = Run("encode --format 7 --quality 0 --threads 3 " + Path(in) + " " + Path("out.dxt1"));
-        ASSERT_EQ(r.status, 0) << in << "\n" << r.err;
-        EXPECT_TRUE(ReadWhole(Path("out.dxt1")) == blocks) << in;
-    }
+    ASSERT_EQ(EncodeETCImage(rgb.data(), rgb.size(), etc1.data(), w, h, ETC1, 0, 0), etc1.size());
+    const std::string blocks(dxt1.begin(), dxt1.end()), etcBlocks(etc1.begin(), etc1.end());
+    for (const char* in : {"rgb.ppm", "rgba.pam"})
+        for (const char* format : {"7", "6"}) {
+            const SRunResult r =
+                Run("encode --format " + std::string(format) + " --quality 0 --threads 3 " + Path(in) + " " + Path("out"));
+            ASSERT_EQ(r.status, 0) << in << " " << format << "\n" << r.err;
+            EXPECT_TRUE(ReadWhole(Path("out")) == (format[0] == '7' ? blocks : etcBlocks)) << in << " " << format;
+        }
 
     std::vector<u8> rgba(u64(w) * h * 4), rg11(u64(w) * h * 4);
     ASSERT_EQ(DecompressDXT(dxt1.data(), dxt1.size(), rgba.data(), w, h, 1), rgba.size());

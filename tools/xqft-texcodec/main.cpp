@@ -123,20 +123,23 @@ SEncoderInput EncoderInput(const SImageFile& image, const SCodec& codec)
     const u64 pixels = u64(image.width) * image.height;
     SEncoderInput input{nullptr, pixels * codec.channels * codec.bytesPerSample};
     input.bytes = std::make_unique_for_overwrite<u8[]>(input.size);
-    if (image.bytesPerSample == 1 && codec.bytesPerSample == 1 && codec.channels == 4 && image.channels >= 3) {
-        // The common case, 8-bit colour into RGBA, in bands of rows on the library's threads: on one
-        // thread it (and the first touch of the buffer) was a few per cent of a threaded encode.
-        const u32 bands = std::min(image.height, 64u), channels = image.channels;
+    if (image.bytesPerSample == 1 && codec.bytesPerSample == 1 && codec.channels >= 3 && image.channels >= 3) {
+        // The common cases, 8-bit colour into RGB or RGBA, in bands of rows on the library's threads:
+        // on one thread it (and the first touch of the buffer) was a few per cent of a threaded encode.
+        const u32 bands = std::min(image.height, 64u), from = image.channels, to = codec.channels;
         RunWorkers(bands, [&](u32 band, u32) {
             const u64 first = u64(band) * image.height / bands * image.width;
             const u64 last = u64(band + 1) * image.height / bands * image.width;
-            const u8* in = image.samples.data() + first * channels;
-            u8* out = input.bytes.get() + first * 4;
-            if (channels == 4)
-                std::memcpy(out, in, (last - first) * 4);
-            else
+            const u8* in = image.samples.data() + first * from;
+            u8* out = input.bytes.get() + first * to;
+            if (from == to)
+                std::memcpy(out, in, (last - first) * to);
+            else if (to == 4)
                 for (u64 p = first; p < last; ++p, in += 3, out += 4)
                     out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = 255;
+            else
+                for (u64 p = first; p < last; ++p, in += 4, out += 3)
+                    out[0] = in[0], out[1] = in[1], out[2] = in[2];
             return true;
         });
         return input;

@@ -48,10 +48,9 @@ void RoundedPerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32
 
 } // namespace
 
-double CompressETC1BlockFast(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low)
+double CompressETC1BlockFast(const u8* rgb, u8* /*decodedRgb*/, u32 stride, u32 x0, u32 y0, u32& high, u32& low)
 {
-    return BestOfTwo(rgb, decodedRgb, stride, x0, y0, high, low, CompressETC1AverageRounded,
-                     CompressETC1AverageBalanced, ComputeBlockErrorPlain);
+    return CompressETC1AverageBest(rgb, i32(stride), i32(x0), i32(y0), high, low);
 }
 
 void CompressETC1BlockFastPerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low)

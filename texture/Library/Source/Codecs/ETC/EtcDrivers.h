@@ -11,7 +11,8 @@
 namespace xqftexture::etc {
 
 // Quality 0, ETC1: the rounded and then the balanced average-colour block, the second kept only when
-// its plain error is strictly smaller. Returns the kept block's plain error.
+// its plain error is strictly smaller. Returns the kept block's plain error; decodedRgb is left as
+// it was (the table searches measure the blocks).
 double CompressETC1BlockFast(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high, u32& low);
 // Quality 1, ETC1: the same with the perceptual fits and metric.
 void CompressETC1BlockFastPerceptual(const u8* rgb, u8* decodedRgb, u32 stride, u32 x0, u32 y0, u32& high,

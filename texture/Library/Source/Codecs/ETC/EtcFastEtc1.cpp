@@ -263,6 +263,20 @@ void CompressETC1AverageBalanced(const u8* pixels, i32 width, i32 x, i32 y, u32&
     CompressCombined(pixels, width, x, y, high, low, QuantiseColourBalanced555, QuantiseColourBalanced444, kPlain);
 }
 
+i32 CompressETC1AverageBest(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low)
+{
+    // The searches' errors are the blocks' errors under the plain metric, so neither block needs
+    // decoding to be measured.
+    const i32 rounded = CompressCombined(pixels, width, x, y, high, low, QuantiseRounded555, QuantiseRounded444, kPlain);
+    u32 high2 = 0, low2 = 0;
+    const i32 balanced = CompressCombined(pixels, width, x, y, high2, low2, QuantiseColourBalanced555,
+                                          QuantiseColourBalanced444, kPlain);
+    if (balanced >= rounded)
+        return rounded;
+    high = high2, low = low2;
+    return balanced;
+}
+
 void CompressETC1AverageBalancedPerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low)
 {
     CompressCombined(pixels, width, x, y, high, low, QuantiseColourBalanced555Perceptual,

@@ -26,6 +26,9 @@ void CompressETC1AverageRounded(const u8* pixels, i32 width, i32 x, i32 y, u32& 
 double CompressETC1AverageRoundedPerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low);
 void CompressETC1AverageBalanced(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low);
 void CompressETC1AverageBalancedPerceptual(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low);
+// The rounded and the balanced plain block, the balanced one kept only when its error is strictly
+// smaller; returns the kept block's error.
+i32 CompressETC1AverageBest(const u8* pixels, i32 width, i32 x, i32 y, u32& high, u32& low);
 
 // What the individual-only compressors also report: the 4-bit colours and the flip of the chosen
 // orientation, and each half-block's own 4-bit colour and error (the seeds of the exhaustive search).
