@@ -5,11 +5,23 @@
 #include "DxtBlocks.h"
 #include "XQFTextureEncoders.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
+// The vector types below stay inside this file (and are inlined), so the note that passing them
+// changes with AVX does not concern any interface.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace xqftexture {
 namespace {
+
+// Sixteen texels side by side (GCC vector extensions). Errors are whole numbers below 2^18, which
+// single precision holds exactly, so the lanes compare as the integers would.
+typedef float V16f __attribute__((vector_size(64)));
+typedef i32 V16i __attribute__((vector_size(64)));
 
 using dxt::SColourBlock;
 
@@ -17,29 +29,43 @@ struct SVec3 {
     float r, g, b;
 };
 
-// Nearest 5-bit (bits = 5) or 6-bit value whose bit-replicated 8-bit widening is closest to v.
-int NearestEndpointValue(float v, int bits)
-{
-    const int max = (1 << bits) - 1;
-    const int guess = int(std::lround(v * float(max) / 255.0f));
-    int best = 0;
-    float bestErr = 1e30f;
-    for (int q = guess - 1; q <= guess + 1; ++q) {
-        if (q < 0 || q > max)
-            continue;
-        const int wide = bits == 5 ? (q << 3) | (q >> 2) : (q << 2) | (q >> 4);
-        const float err = std::fabs(float(wide) - v);
-        if (err < bestErr)
-            bestErr = err, best = q;
+// The midpoints between neighbouring 5-bit (Bits = 5) or 6-bit values widened to 8 bits by bit
+// replication: value q is nearest below mid[q] (a value on a midpoint goes to the lower one).
+template <int Bits>
+struct SEndpointMidpoints {
+    static constexpr int kMax = (1 << Bits) - 1;
+    float mid[kMax];
+    constexpr SEndpointMidpoints() : mid()
+    {
+        auto wide = [](int q) { return Bits == 5 ? (q << 3) | (q >> 2) : (q << 2) | (q >> 4); };
+        for (int q = 0; q < kMax; ++q)
+            mid[q] = float(wide(q) + wide(q + 1)) * 0.5f;
     }
-    return best;
+};
+
+// Nearest 5-bit (Bits = 5) or 6-bit value whose bit-replicated 8-bit widening is closest to v, a
+// value from 0 to 255: the lower one where two are as close. From the scaled value, which is off by
+// at most one, by the midpoints.
+template <int Bits>
+int NearestEndpointValue(float v)
+{
+    static constexpr SEndpointMidpoints<Bits> kMidpoints;
+    constexpr int max = SEndpointMidpoints<Bits>::kMax;
+    if (!(v > 0.0f))
+        return 0;
+    int q = std::min(int(v * float(max) / 255.0f), max);
+    while (q < max && v > kMidpoints.mid[q])
+        ++q;
+    while (q > 0 && v <= kMidpoints.mid[q - 1])
+        --q;
+    return q;
 }
 
 u32 Quantise565(SVec3 c)
 {
     auto clamp = [](float v) { return v < 0.0f ? 0.0f : (v > 255.0f ? 255.0f : v); };
-    return u32(NearestEndpointValue(clamp(c.r), 5) << 11 | NearestEndpointValue(clamp(c.g), 6) << 5 |
-               NearestEndpointValue(clamp(c.b), 5));
+    return u32(NearestEndpointValue<5>(clamp(c.r)) << 11 | NearestEndpointValue<6>(clamp(c.g)) << 5 |
+               NearestEndpointValue<5>(clamp(c.b)));
 }
 
 // The block as the fit sees it: sixteen texels, which of them carry colour, and the block's kind.
@@ -48,18 +74,22 @@ struct SBlockInput {
     u32 colourMask;   // bit i set: texel i is fitted (all of them unless DXT1 transparency)
     bool threeColour; // DXT1 block with transparent texels: colour0 <= colour1, index 3 transparent
     bool dxt1;        // the three-colour palette exists (DXT1 only)
+    // The texels' channels and the fitted texels (all ones) in lanes, for Evaluate.
+    V16f r, g, b;
+    V16i fitted;
+    void SetLanes()
+    {
+        for (u32 i = 0; i < 16; ++i) {
+            r[i] = texels[i].r, g[i] = texels[i].g, b[i] = texels[i].b;
+            fitted[i] = colourMask >> i & 1 ? -1 : 0;
+        }
+    }
 };
 
 struct SColourFit {
     u32 c0 = 0, c1 = 0, indices = 0;
     u32 error = ~0u;
 };
-
-u32 TexelError(Rgba8 a, Rgba8 b)
-{
-    const int dr = int(a.r) - b.r, dg = int(a.g) - b.g, db = int(a.b) - b.b;
-    return u32(dr * dr + dg * dg + db * db);
-}
 
 // Orders the endpoints as the block kind needs, picks each texel's nearest palette entry and
 // returns the block with its squared error.
@@ -74,19 +104,23 @@ SColourFit Evaluate(const SBlockInput& in, u32 c0, u32 c1)
     // three colours there, so only index 0 is safe.
     const u32 usable = in.threeColour ? 3 : (c0 == c1 ? 1 : 4);
     fit.c0 = c0, fit.c1 = c1, fit.error = 0;
+    // Every texel's least error over the usable entries, the first entry winning ties; texels not
+    // fitted take index 3 and add nothing.
+    V16f least{};
+    V16i chosen{};
+    for (u32 k = 0; k < usable; ++k) {
+        const Rgba8 p = std::bit_cast<Rgba8>(palette.palette[k]);
+        const V16f dr = in.r - float(p.r), dg = in.g - float(p.g), db = in.b - float(p.b);
+        const V16f e = dr * dr + dg * dg + db * db;
+        const V16i better = k == 0 ? V16i{} - 1 : e < least;
+        least = better ? e : least;
+        chosen = better ? V16i{} + i32(k) : chosen;
+    }
+    chosen = in.fitted ? chosen : V16i{} + 3;
+    const V16i errors = __builtin_convertvector(least, V16i) & in.fitted;
     for (u32 i = 0; i < 16; ++i) {
-        if (!(in.colourMask >> i & 1)) {
-            fit.indices |= 3u << (2 * i);
-            continue;
-        }
-        u32 bestIndex = 0, bestErr = ~0u;
-        for (u32 k = 0; k < usable; ++k) {
-            const u32 err = TexelError(in.texels[i], std::bit_cast<Rgba8>(palette.palette[k]));
-            if (err < bestErr)
-                bestErr = err, bestIndex = k;
-        }
-        fit.indices |= bestIndex << (2 * i);
-        fit.error += bestErr;
+        fit.indices |= u32(chosen[i]) << (2 * i);
+        fit.error += u32(errors[i]);
     }
     return fit;
 }
@@ -122,11 +156,16 @@ bool RefitEndpoints(const SBlockInput& in, const SColourFit& fit, SVec3& e0, SVe
     return true;
 }
 
-// Principal axis of the fitted texels by power iteration from (1, 1, 1); endpoints at the extreme
-// projections.
-void PrincipalEndpoints(const SBlockInput& in, SVec3& e0, SVec3& e1)
+// The mean and the scatter matrix of the fitted texels, whose principal axis the endpoints lie on.
+struct SMoments {
+    SVec3 mean;
+    float m[3][3];
+};
+
+SMoments Moments(const SBlockInput& in)
 {
-    SVec3 mean{0, 0, 0};
+    SMoments s{{0, 0, 0}, {}};
+    SVec3& mean = s.mean;
     float n = 0;
     for (u32 i = 0; i < 16; ++i)
         if (in.colourMask >> i & 1) {
@@ -134,29 +173,70 @@ void PrincipalEndpoints(const SBlockInput& in, SVec3& e0, SVec3& e1)
             n += 1;
         }
     mean = {mean.r / n, mean.g / n, mean.b / n};
-    float m[3][3] = {};
     for (u32 i = 0; i < 16; ++i) {
         if (!(in.colourMask >> i & 1))
             continue;
         const float v[3] = {in.texels[i].r - mean.r, in.texels[i].g - mean.g, in.texels[i].b - mean.b};
         for (int r = 0; r < 3; ++r)
             for (int col = 0; col < 3; ++col)
-                m[r][col] += v[r] * v[col];
+                s.m[r][col] += v[r] * v[col];
     }
-    float axis[3] = {1, 1, 1};
+    return s;
+}
+
+// Principal axes by power iteration from (1, 1, 1), kBatch blocks side by side: each lane does the
+// arithmetic of one block's iteration in the same order and precision (a lane stops where the one
+// block's loop would), so the axes are those of block-by-block loops, found in a fraction of their
+// time (an iteration waits on a square root and a division). moments[k] == nullptr: no block there.
+constexpr u32 kBatch = 8;
+typedef float V4f __attribute__((vector_size(16)));
+typedef i32 V4i __attribute__((vector_size(16)));
+
+void PrincipalAxes(const SMoments* const (&moments)[kBatch], float (&axes)[kBatch][3])
+{
+    constexpr u32 kHalves = kBatch / 4;
+    V4f m[kHalves][3][3], axis[kHalves][3];
+    V4i active[kHalves];
+    for (u32 h = 0; h < kHalves; ++h) {
+        for (u32 lane = 0; lane < 4; ++lane) {
+            const SMoments* block = moments[4 * h + lane];
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c)
+                    m[h][r][c][lane] = block != nullptr ? block->m[r][c] : 0.0f;
+            active[h][lane] = block != nullptr ? -1 : 0;
+        }
+        for (int r = 0; r < 3; ++r)
+            axis[h][r] = V4f{} + 1.0f;
+    }
     for (int iteration = 0; iteration < 100; ++iteration) {
-        float next[3];
-        for (int r = 0; r < 3; ++r)
-            next[r] = m[r][0] * axis[0] + m[r][1] * axis[1] + m[r][2] * axis[2];
-        const float len = std::sqrt(next[0] * next[0] + next[1] * next[1] + next[2] * next[2]);
-        if (len < 1e-12f)
-            break; // no spread along the current axis: keep it
-        const float diff[3] = {next[0] / len - axis[0], next[1] / len - axis[1], next[2] / len - axis[2]};
-        for (int r = 0; r < 3; ++r)
-            axis[r] = next[r] / len;
-        if (std::sqrt(diff[0] * diff[0] + diff[1] * diff[1] + diff[2] * diff[2]) < 1e-5f)
+        V4i any = V4i{};
+        for (u32 h = 0; h < kHalves; ++h) {
+            V4f next[3];
+            for (int r = 0; r < 3; ++r)
+                next[r] = m[h][r][0] * axis[h][0] + m[h][r][1] * axis[h][1] + m[h][r][2] * axis[h][2];
+            const V4f len = _mm_sqrt_ps(next[0] * next[0] + next[1] * next[1] + next[2] * next[2]);
+            const V4i moving = active[h] & ~(len < 1e-12f); // no spread along the axis: keep it
+            V4f diff[3];
+            for (int r = 0; r < 3; ++r) {
+                const V4f unit = next[r] / len;
+                diff[r] = unit - axis[h][r];
+                axis[h][r] = moving ? unit : axis[h][r];
+            }
+            active[h] = moving & ~(_mm_sqrt_ps(diff[0] * diff[0] + diff[1] * diff[1] + diff[2] * diff[2]) < 1e-5f);
+            any |= active[h];
+        }
+        if (!(any[0] | any[1] | any[2] | any[3]))
             break;
     }
+    for (u32 k = 0; k < kBatch; ++k)
+        for (int r = 0; r < 3; ++r)
+            axes[k][r] = axis[k / 4][r][k % 4];
+}
+
+// Endpoints at the fitted texels' extreme projections on the axis through their mean.
+void ExtremeEndpoints(const SBlockInput& in, const SMoments& moments, const float (&axis)[3], SVec3& e0, SVec3& e1)
+{
+    const SVec3 mean = moments.mean;
     float lo = 0, hi = 0;
     for (u32 i = 0; i < 16; ++i) {
         if (!(in.colourMask >> i & 1))
@@ -225,10 +305,12 @@ SColourFit FitOneColour(const SBlockInput& in, Rgba8 colour)
     return best;
 }
 
-SColourFit FitColours(const SBlockInput& in)
+// Blocks with nothing to fit and blocks of one colour are fitted at once (true); the others need
+// their principal axis (false).
+bool FitWithoutAxis(const SBlockInput& in, SColourFit& fit)
 {
     if (in.colourMask == 0)
-        return Evaluate(in, 0, 0);
+        return fit = Evaluate(in, 0, 0), true;
     int first = -1;
     bool oneColour = true;
     for (u32 i = 0; i < 16; ++i) {
@@ -240,15 +322,23 @@ SColourFit FitColours(const SBlockInput& in)
             oneColour = false;
     }
     if (oneColour)
-        return FitOneColour(in, in.texels[first]);
+        fit = FitOneColour(in, in.texels[first]);
+    return oneColour;
+}
 
+SColourFit FitOnAxis(const SBlockInput& in, const SMoments& moments, const float (&axis)[3])
+{
     SVec3 e0, e1;
-    PrincipalEndpoints(in, e0, e1);
+    ExtremeEndpoints(in, moments, axis, e0, e1);
     SColourFit best = Evaluate(in, Quantise565(e0), Quantise565(e1));
     for (int pass = 0; pass < 3 && best.error != 0; ++pass) {
         if (!RefitEndpoints(in, best, e0, e1))
             break;
-        const SColourFit refined = Evaluate(in, Quantise565(e0), Quantise565(e1));
+        // The same endpoints in either order make the same block: no gain, so the refit ends.
+        const u32 q0 = Quantise565(e0), q1 = Quantise565(e1);
+        if ((q0 == best.c0 && q1 == best.c1) || (q0 == best.c1 && q1 == best.c0))
+            break;
+        const SColourFit refined = Evaluate(in, q0, q1);
         if (refined.error >= best.error)
             break;
         best = refined;
@@ -262,9 +352,19 @@ void WriteLE(u8* out, u64 value, int bytes)
         out[i] = u8(value >> (8 * i));
 }
 
-void EncodeBlock(const std::array<Rgba8, 16>& texels, u32 mode, u8* out)
+// One block on its way: the alpha block is written first, the colour block when it is fitted.
+struct SBlockJob {
+    SBlockInput in;
+    u8* colourOut;
+    SColourFit fit;
+    SMoments moments;
+    bool needsAxis;
+};
+
+void StartBlock(const std::array<Rgba8, 16>& texels, u32 mode, u8* out, SBlockJob& job)
 {
-    SBlockInput in{texels, 0xFFFF, false, mode == 1};
+    SBlockInput& in = job.in;
+    in.texels = texels, in.colourMask = 0xFFFF, in.threeColour = false, in.dxt1 = mode == 1;
     if (mode == 1) {
         for (u32 i = 0; i < 16; ++i)
             if (texels[i].a == 0)
@@ -280,10 +380,18 @@ void EncodeBlock(const std::array<Rgba8, 16>& texels, u32 mode, u8* out)
         EncodeDXTAlphaBlock(reinterpret_cast<const u8*>(texels.data()), out, 4);
         out += 8;
     }
-    const SColourFit fit = FitColours(in);
-    WriteLE(out, fit.c0, 2);
-    WriteLE(out + 2, fit.c1, 2);
-    WriteLE(out + 4, fit.indices, 4);
+    job.colourOut = out;
+    in.SetLanes();
+    job.needsAxis = !FitWithoutAxis(in, job.fit);
+    if (job.needsAxis)
+        job.moments = Moments(in);
+}
+
+void FinishBlock(const SBlockJob& job)
+{
+    WriteLE(job.colourOut, job.fit.c0, 2);
+    WriteLE(job.colourOut + 2, job.fit.c1, 2);
+    WriteLE(job.colourOut + 4, job.fit.indices, 4);
 }
 
 } // namespace
@@ -345,14 +453,29 @@ u64 CompressDXT(const void* src, u64 srcSize, void* dst, u32 width, u32 height, 
     const Rgba8* in = static_cast<const Rgba8*>(src);
     u8* out = static_cast<u8*>(dst);
     std::array<Rgba8, 16> texels;
+    // Blocks go kBatch at a time, so that their principal axes are found side by side.
+    SBlockJob jobs[kBatch];
     for (u64 by = 0; by < height; by += 4)
-        for (u64 bx = 0; bx < width; bx += 4, out += blockBytes) {
-            for (u64 y = 0; y < 4; ++y)
-                for (u64 x = 0; x < 4; ++x) {
-                    const u64 sx = std::min<u64>(bx + x, width - 1), sy = std::min<u64>(by + y, height - 1);
-                    texels[4 * y + x] = in[sy * width + sx];
-                }
-            EncodeBlock(texels, mode, out);
+        for (u64 first = 0; first < width; first += 4 * kBatch) {
+            const SMoments* moments[kBatch] = {};
+            u32 count = 0;
+            for (u64 bx = first; bx < width && count < kBatch; bx += 4, out += blockBytes, ++count) {
+                for (u64 y = 0; y < 4; ++y)
+                    for (u64 x = 0; x < 4; ++x) {
+                        const u64 sx = std::min<u64>(bx + x, width - 1), sy = std::min<u64>(by + y, height - 1);
+                        texels[4 * y + x] = in[sy * width + sx];
+                    }
+                StartBlock(texels, mode, out, jobs[count]);
+                if (jobs[count].needsAxis)
+                    moments[count] = &jobs[count].moments;
+            }
+            float axes[kBatch][3];
+            PrincipalAxes(moments, axes);
+            for (u32 k = 0; k < count; ++k) {
+                if (jobs[k].needsAxis)
+                    jobs[k].fit = FitOnAxis(jobs[k].in, jobs[k].moments, axes[k]);
+                FinishBlock(jobs[k]);
+            }
         }
     return outBytes;
 }
