@@ -22,6 +22,8 @@ namespace {
 // single precision holds exactly, so the lanes compare as the integers would.
 typedef float V16f __attribute__((vector_size(64)));
 typedef i32 V16i __attribute__((vector_size(64)));
+typedef float V4f __attribute__((vector_size(16)));
+typedef i32 V4i __attribute__((vector_size(16)));
 
 using dxt::SColourBlock;
 
@@ -45,7 +47,7 @@ struct SEndpointMidpoints {
 
 // Nearest 5-bit (Bits = 5) or 6-bit value whose bit-replicated 8-bit widening is closest to v, a
 // value from 0 to 255: the lower one where two are as close. From the scaled value, which is off by
-// at most one, by the midpoints.
+// at most one, by the midpoints (the walk ends on the same value from any start).
 template <int Bits>
 int NearestEndpointValue(float v)
 {
@@ -53,7 +55,7 @@ int NearestEndpointValue(float v)
     constexpr int max = SEndpointMidpoints<Bits>::kMax;
     if (!(v > 0.0f))
         return 0;
-    int q = std::min(int(v * float(max) / 255.0f), max);
+    int q = std::min(int(v * (float(max) / 255.0f)), max);
     while (q < max && v > kMidpoints.mid[q])
         ++q;
     while (q > 0 && v <= kMidpoints.mid[q - 1])
@@ -189,8 +191,6 @@ SMoments Moments(const SBlockInput& in)
 // block's loop would), so the axes are those of block-by-block loops, found in a fraction of their
 // time (an iteration waits on a square root and a division). moments[k] == nullptr: no block there.
 constexpr u32 kBatch = 8;
-typedef float V4f __attribute__((vector_size(16)));
-typedef i32 V4i __attribute__((vector_size(16)));
 
 void PrincipalAxes(const SMoments* const (&moments)[kBatch], float (&axes)[kBatch][3])
 {
@@ -460,11 +460,15 @@ u64 CompressDXT(const void* src, u64 srcSize, void* dst, u32 width, u32 height, 
             const SMoments* moments[kBatch] = {};
             u32 count = 0;
             for (u64 bx = first; bx < width && count < kBatch; bx += 4, out += blockBytes, ++count) {
-                for (u64 y = 0; y < 4; ++y)
-                    for (u64 x = 0; x < 4; ++x) {
-                        const u64 sx = std::min<u64>(bx + x, width - 1), sy = std::min<u64>(by + y, height - 1);
-                        texels[4 * y + x] = in[sy * width + sx];
-                    }
+                if (bx + 4 <= width && by + 4 <= height)
+                    for (u64 y = 0; y < 4; ++y)
+                        std::memcpy(&texels[4 * y], &in[(by + y) * width + bx], 16);
+                else // the edge repeats the last column and row
+                    for (u64 y = 0; y < 4; ++y)
+                        for (u64 x = 0; x < 4; ++x) {
+                            const u64 sx = std::min<u64>(bx + x, width - 1), sy = std::min<u64>(by + y, height - 1);
+                            texels[4 * y + x] = in[sy * width + sx];
+                        }
                 StartBlock(texels, mode, out, jobs[count]);
                 if (jobs[count].needsAxis)
                     moments[count] = &jobs[count].moments;
