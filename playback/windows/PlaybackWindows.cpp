@@ -1,5 +1,6 @@
 #include "PlaybackWindows.h"
 
+#include <unordered_map>
 #include <utility>
 
 CHandleTable<uint64_t>& NativeDisplayWindowMap::Table()
@@ -26,12 +27,21 @@ NativeHandle GetNativeDisplayWindow(SNativeWindowFuncs& funcs, uint64_t recorded
 
 NativeHandle CreatePlaybackWindow(SNativeWindowFuncs& funcs, SEglSurfaceWindow window, NativeHandle native)
 {
+    // The recorded size each handle's window was made for. Handles repeat between traces (and a
+    // device may resize a window between two surfaces): a known handle asked for at another size is
+    // sized again, or the surface made on it would keep the size of the first.
+    static std::unordered_map<uint64_t, uint64_t> madeFor;
+    const uint64_t size = uint64_t(window.width) << 32 | window.height;
     CHandleTable<uint64_t>& map = PlaybackWindowMap::Table();
-    if (const uint64_t* made = std::as_const(map).Get(window.handle))
-        return *made;
+    if (const uint64_t* made = std::as_const(map).Get(window.handle)) {
+        const auto known = madeFor.find(window.handle);
+        if (known == madeFor.end() || known->second == size)
+            return *made;
+    }
     const NativeHandle made =
         funcs.Resize ? funcs.Resize(int32_t(window.width), window.height, kPlaybackWindowTitle, native) : 0;
     map[window.handle] = made;
+    madeFor[window.handle] = size;
     return made;
 }
 

@@ -25,9 +25,9 @@ inline constexpr uint64_t kFirstPlaybackWindow = ~uint64_t(0);
 // The native handle of a recorded native display; made with funcs.Create the first time.
 NativeHandle GetNativeDisplayWindow(SNativeWindowFuncs& funcs, uint64_t recordedNativeDisplay);
 
-// The host window of a recorded window: the one made before for its handle, else the native
-// display's window sized (funcs.Resize) to the recorded width and height and titled, entered under
-// the recorded handle.
+// The host window of a recorded window: the one made before for its handle at the same recorded
+// size, else the native display's window sized (funcs.Resize) to the recorded width and height and
+// titled, entered under the recorded handle.
 NativeHandle CreatePlaybackWindow(SNativeWindowFuncs& funcs, SEglSurfaceWindow window, NativeHandle native);
 
 // The window of a recorded handle; kFirstPlaybackWindow asks for the first window made. 0 when there

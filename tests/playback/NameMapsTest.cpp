@@ -205,11 +205,19 @@ TEST(PlaybackWindows, OneNativeWindowPerDisplayAndOneHostWindowPerRecordedWindow
     const NativeHandle first = CreatePlaybackWindow(fake, SEglSurfaceWindow{0x51, 8, 4}, native);
     const NativeHandle second = CreatePlaybackWindow(fake, SEglSurfaceWindow{0x52, 6, 2}, native);
     EXPECT_NE(first, second) << "a second recorded window on the display";
-    EXPECT_EQ(CreatePlaybackWindow(fake, SEglSurfaceWindow{0x51, 99, 99}, native), first)
-        << "a known recorded window is not resized again";
+    EXPECT_EQ(CreatePlaybackWindow(fake, SEglSurfaceWindow{0x51, 8, 4}, native), first)
+        << "a known recorded window at its size is not resized again";
     EXPECT_EQ(g_resizes, 2);
     EXPECT_EQ(GetPlaybackWindow(kFirstPlaybackWindow), first);
     EXPECT_EQ(GetPlaybackWindow(0x52), second);
+    // The same handle at another size (the next trace's window, or one the device resized) is sized
+    // again and entered anew.
+    const NativeHandle resized = CreatePlaybackWindow(fake, SEglSurfaceWindow{0x52, 99, 99}, native);
+    EXPECT_EQ(g_resizes, 3);
+    EXPECT_EQ(resized, native * 0x1000 + 99 * 10 + 99);
+    EXPECT_EQ(GetPlaybackWindow(0x52), resized);
+    EXPECT_EQ(CreatePlaybackWindow(fake, SEglSurfaceWindow{0x52, 99, 99}, native), resized);
+    EXPECT_EQ(g_resizes, 3);
 
     g_pumps = 0;
     EXPECT_TRUE(PumpPlaybackWindows(fake));
