@@ -1,9 +1,10 @@
 // The image-analysis dock in the viewer's window (offscreen, and once more under Xvfb with the X11
 // playback windows): traces of the record-and-replay harness opened through the controller render
 // as the direct run drew them, through each render mode, scrubber window and option; scrubber
-// corrections render nothing; a request during a pass aborts it and runs again 500 ms later; a frame
-// without draws, a trace without data and the option off; an open during a pass and a retry that
-// comes after the trace closed.
+// corrections render nothing; a request during a pass aborts it and runs again 500 ms later; a
+// frame without draws, a trace without data and the option off; a second trace
+// opens at its own size and on its frame's last draw; an open during a pass and a retry that comes
+// after the trace closed.
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -196,6 +197,33 @@ TEST_F(ImageAnalysisWindow, RendersAsTheDirectRunDrewThroughEveryModeAndWindow)
     rendered("locked window on frame 3");
     EXPECT_EQ(High()->value(), 2);
     EXPECT_TRUE(SameImage(Shown(), Reference("quads", 3, kStopAfter2)));
+}
+
+// Nothing of one trace stays in the dock when another opens: the second trace (smaller surface, the
+// same recorded handles) shows at its own size, and on the frame's last draw as the first trace did,
+// though the window was locked on an earlier draw.
+TEST_F(ImageAnalysisWindow, AnotherTraceOpensAtItsOwnSizeOnTheFramesLastDraw)
+{
+    const QString wide = ChangedTrace("quads", "wide-surface", "},64,48],\"attrib_list\"", "},128,96],\"attrib_list\"");
+    if (wide.isEmpty())
+        GTEST_SKIP() << "no host OpenGL ES library to play on";
+    int before = outputs->count();
+    c->SLTOpenTrace(wide);
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+    EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 128x96");
+    EXPECT_EQ(Shown().size(), QSize(128, 96));
+    Options(CImaAnalDialog::kScrubber, false, true);
+    High()->setValue(2);
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{2, 1}));
+
+    before = outputs->count();
+    c->SLTOpenTrace(SceneTrace("quads"));
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+    EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
+    EXPECT_EQ(High()->value(), 4);
+    EXPECT_EQ(Low()->value(), 1);
+    EXPECT_EQ(LastWindow(), (QList<QVariant>{4, 1}));
+    EXPECT_TRUE(SameImage(Shown(), Reference("quads", 1)));
 }
 
 TEST_F(ImageAnalysisWindow, DepthComplexityAddsTheIncrementForEachDrawOverAPixel)

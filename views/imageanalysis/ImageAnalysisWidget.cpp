@@ -232,11 +232,15 @@ void CImageAnalysisWidget::SLTUpdatedTrace(bool clean)
         // controller opens only once a pass has returned).
         if (analysis && !Busy())
             analysis->SetTraceForAnalysis(nullptr);
+        // No window of the old frame is kept: the next trace's first frame finds no range (0, 0) and
+        // shows all its draws, locked or not, as the first trace of a session does.
         {
             const QSignalBlocker low(ui.sb_lowScrubber), high(ui.sb_highScrubber);
             ui.sb_lowScrubber->setValue(0);
-            ui.sb_highScrubber->setValue(1);
+            ui.sb_highScrubber->setValue(0);
         }
+        drawCount = 0;
+        spareImage = QImage();
         setEnabled(false);
         return;
     }
