@@ -328,44 +328,30 @@ void CImageAnalysisWidget::SLTRequestedUpdateRange(int idCall, bool highCall)
 void CImageAnalysisWidget::SLTChangeSpinScrubHigh(int value)
 {
     QSpinBox* high = ui.sb_highScrubber;
-    bool corrected = false;
     {
         const QSignalBlocker block(high);
-        if (high->value() > drawCount) {
+        if (high->value() > drawCount)
             high->setValue(drawCount);
-            corrected = true;
-        }
-        if (drawCount >= 1 && value == 0) {
+        if (drawCount >= 1 && value == 0)
             high->setValue(1);
-            corrected = true;
-        }
-        if (!singlePrimitive && rangeMode && ui.sb_lowScrubber->value() > value) {
+        if (!singlePrimitive && rangeMode && ui.sb_lowScrubber->value() > value)
             high->setValue(ui.sb_lowScrubber->value());
-            corrected = true;
-        }
     }
-    // A corrected value is shown, and rendered with the next request.
-    if (!corrected)
-        SLTUpdateContent();
+    // A corrected value is rendered as well: the image shows the window the boxes show.
+    SLTUpdateContent();
 }
 
 void CImageAnalysisWidget::SLTChangeSpinScrubLow(int value)
 {
     QSpinBox* low = ui.sb_lowScrubber;
-    bool corrected = false;
     {
         const QSignalBlocker block(low);
-        if (drawCount >= 1 && value == 0) {
+        if (drawCount >= 1 && value == 0)
             low->setValue(1);
-            corrected = true;
-        }
-        if (!singlePrimitive && ui.sb_highScrubber->value() < value) {
+        if (!singlePrimitive && ui.sb_highScrubber->value() < value)
             low->setValue(ui.sb_highScrubber->value());
-            corrected = true;
-        }
     }
-    if (!corrected)
-        SLTUpdateContent();
+    SLTUpdateContent();
 }
 
 void CImageAnalysisWidget::SLTChangeMode(int index)
