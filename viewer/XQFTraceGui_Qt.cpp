@@ -326,6 +326,10 @@ void XQFTraceGui_Qt::MakeConnections()
     connect(controller, &CTraceController::SIGFrameUpdate, this, &XQFTraceGui_Qt::SLTUpdatedCurrFrame);
     connect(controller, &CTraceController::SIGUpdateTemporalStatusBar, this,
             &XQFTraceGui_Qt::SLTUpdateTemporalStatusBar);
+    connect(controller, &CTraceController::SIGClearTemporalStatusBar, this, [this](const QString& text) {
+        if (statusBar()->currentMessage() == text)
+            statusBar()->clearMessage();
+    });
 
     // The image analysis renders while the signals are served: connected last, so that the other views
     // show the new frame first.
@@ -357,7 +361,16 @@ void XQFTraceGui_Qt::MakeConnections()
 void XQFTraceGui_Qt::SLTUpdatedTrace(bool clean)
 {
     if (clean) {
+        // The window names no trace and no frame until the next one opens (an open that fails
+        // leaves none).
         menuSave->setEnabled(false);
+        setWindowTitle(TitleFor(QString()));
+        m_frameLabel->setText("Frame: ");
+        {
+            const QSignalBlocker block(m_frameSlider);
+            m_frameSlider->setRange(1, 1);
+        }
+        statusBar()->clearMessage();
         return;
     }
     menuSave->setEnabled(true);

@@ -226,6 +226,9 @@ void CTraceController::DropTrace()
     m_statistics.reset();
     m_textures.clear();
     m_trace = nullptr;
+    // Until another trace opens there is no file and no frame (an open that fails leaves none).
+    m_filePath.clear();
+    m_currentFrame = 0;
 }
 
 void CTraceController::SLTOpenTrace()

@@ -116,6 +116,9 @@ public:
     [[nodiscard]] CBusyHold HoldBusy() { return CBusyHold(m_busy); }
 
     void UpdateTemporalStatusBar(const QString& text);
+    // Takes the text off the status bar when it is still what the bar shows (a failure that a later
+    // success has made untrue).
+    void ClearTemporalStatusBar(const QString& text) { Q_EMIT SIGClearTemporalStatusBar(text); }
     // The image-analysis dock replays the open trace and pumps events while it does. Meanwhile an
     // open request (menu, drop, recent file) must not free that trace: it aborts the analysis
     // (SIGAbortAnalysis) and is served once the analysis has ended.
@@ -152,6 +155,7 @@ Q_SIGNALS:
     void SIGRequestOutputSearchViewer(CTraceController::TSEARCHCALLS* calls);
     void SIGRequestedShowCall(int callNo);
     void SIGUpdateTemporalStatusBar(QString text);
+    void SIGClearTemporalStatusBar(QString text);
     // A call set or the range mode changed.
     void SIGCallSetsChanged();
     // An open waits for the running analysis: it should end as soon as it can.

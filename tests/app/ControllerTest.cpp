@@ -693,9 +693,16 @@ TEST_F(MainWindowTest, TitleFrameLabelAndSliderFollowTheOpenTrace)
     EXPECT_EQ(c->GetTrace()->GetCurrentFrameNumber(), 3);
     EXPECT_EQ(window.FrameLabel()->text(), QString("Frame 3 of %1 ").arg(frames));
 
-    // A failed open leaves the Export menu disabled.
+    // A failed open closed the trace: nothing in the window names it or its frame any more.
     c->SLTOpenTrace(TracePath("badmagic.xqft"));
+    EXPECT_EQ(c->GetTrace(), nullptr);
     EXPECT_FALSE(window.ExportMenu()->isEnabled());
+    EXPECT_EQ(window.windowTitle(), "XQFTraceGUI 3.0");
+    EXPECT_EQ(window.FrameLabel()->text(), "Frame: ");
+    EXPECT_EQ(window.FrameSlider()->maximum(), 1);
+    EXPECT_EQ(c->GetFilePath(), "");
+    EXPECT_EQ(c->GetCurrentFrame(), 0u);
+    EXPECT_FALSE(window.statusBar()->currentMessage().contains("run.1.xqft"));
 }
 
 TEST_F(MainWindowTest, MenusAndDocksStandAsBuilt)

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -343,8 +344,8 @@ TEST_F(ImageAnalysisWindow, AFrameWithoutDrawsDisablesTheScrubbersAndRendersOnce
 
 // Frame 1 of this trace cannot be analysed (its first draw lost its captured arrays): the dock shows
 // the failure, never an earlier image, and every frame after it renders as a fresh process renders
-// it. Opening the trace cleared what the data viewer showed of
-// the trace before.
+// it, and takes the failure off the status bar. Opening the trace cleared what the data viewer
+// showed of the trace before.
 TEST_F(ImageAnalysisWindow, AFailingFrameShowsItsFailureAndTheFramesAfterItRender)
 {
     OPEN_OR_SKIP("textured");
@@ -375,6 +376,7 @@ TEST_F(ImageAnalysisWindow, AFailingFrameShowsItsFailureAndTheFramesAfterItRende
         EXPECT_EQ(dock->Viewer().Info(), CImageAnalysisWidget::kRenderFailed);
         ASSERT_FALSE(status->isEmpty());
         EXPECT_EQ(status->last().value(0).toString(), CImageAnalysisWidget::kRenderFailed);
+        EXPECT_EQ(window->statusBar()->currentMessage(), CImageAnalysisWidget::kRenderFailed);
     };
     failed("frame 1");
     for (int frame : {3, 2, 1, 2}) {
@@ -389,6 +391,7 @@ TEST_F(ImageAnalysisWindow, AFailingFrameShowsItsFailureAndTheFramesAfterItRende
         EXPECT_TRUE(SameImage(Shown(), Reference("quads", frame)));
         EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
         EXPECT_TRUE(dock->isEnabled());
+        EXPECT_EQ(window->statusBar()->currentMessage(), "") << "the failure went with the frame that rendered";
     }
 }
 

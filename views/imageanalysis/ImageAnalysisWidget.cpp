@@ -566,8 +566,14 @@ bool CImageAnalysisWidget::UpdateImage(bool show)
             CTraceController::Instance()->UpdateTemporalStatusBar(kRenderFailed);
             ShowFailure();
         }
-        if (show && (result == 1 || result == 2) && !bytesGone)
-            ShowFrameBuffer();
+        if ((result == 1 || result == 2) && !bytesGone) {
+            // A failure reported by an earlier pass is no longer true.
+            CTraceController* controller = CTraceController::Instance();
+            controller->ClearTemporalStatusBar(kRenderFailed);
+            controller->ClearTemporalStatusBar(kBytesUnavailable);
+            if (show)
+                ShowFrameBuffer();
+        }
     } catch (...) {
         // However the pass ends, the dock is free again: a pass that threw must not leave every
         // later request marked pending behind a busy flag that nothing clears. The failure disables
