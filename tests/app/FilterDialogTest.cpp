@@ -1,6 +1,7 @@
 // The filter and highlight dialog on fixture traces: the functions it offers, which are present,
 // the check states pushed down and gathered up, accept and cancel on the controller's sets, the
-// call row's "Add Filter", and functions of one name in both OpenGL ES APIs.
+// call row's "Add Filter", functions of one name in both OpenGL ES APIs, and a filter held for the
+// next trace.
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +15,7 @@
 #include "FilterFunctions.h"
 #include "XQFTraceGui_Qt.h"
 #include "calllist/CallItemWidget.h"
+#include "calllist/ViewCallsFrame.h"
 #include "filter/FilterDialog.h"
 #include "WindowTestSupport.h"
 
@@ -191,7 +193,7 @@ TEST_F(FilterDialog, OffersTheTablesFunctionsInTheirOrderAndCategories)
     EXPECT_EQ(dialog->Tree()->headerItem()->text(2), "F");
 }
 
-TEST_F(FilterDialog, ApiWideFilterChecksThePresentFunctionsAndAcceptFiltersThemButNotTheDraws)
+TEST_F(FilterDialog, ApiWideFilterChecksAllItsFunctionsAndAcceptFiltersThemButNotTheDraws)
 {
     CTraceBuilder b;   // ES 2.0 only, and no eglSwapBuffers: no EGL function is present
     b.Add(kEs2Clear);
@@ -208,7 +210,7 @@ TEST_F(FilterDialog, ApiWideFilterChecksThePresentFunctionsAndAcceptFiltersThemB
     dialog->ApiItem(2)->setCheckState(CFilterDialog::kFilter, Qt::Checked);
     EXPECT_EQ(Function(2, "glClear")->checkState(CFilterDialog::kFilter), Qt::Checked);
     EXPECT_EQ(Function(2, "glBindTexture")->checkState(CFilterDialog::kFilter), Qt::Checked);
-    EXPECT_EQ(absent->checkState(CFilterDialog::kFilter), Qt::Unchecked) << "absent items take no pushed state";
+    EXPECT_EQ(absent->checkState(CFilterDialog::kFilter), Qt::Checked) << "the API's choice covers all its functions";
     EXPECT_EQ(Function(2, "glClear")->parent()->checkState(CFilterDialog::kFilter), Qt::Checked);
     EXPECT_EQ(dialog->ApiItem(2)->checkState(CFilterDialog::kHighlight), Qt::Unchecked);
 
@@ -222,14 +224,19 @@ TEST_F(FilterDialog, ApiWideFilterChecksThePresentFunctionsAndAcceptFiltersThemB
     Accept();
     EXPECT_EQ(accepted.count(), 1);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(Filters(), (std::set<u32>{kEs2Clear, kEs2BindTexture}));
+    std::set<u32> es2;
+    for (const SFilterFunction& f : FilterFunctions())
+        if (f.api == EFilterApi::Es2)
+            es2.insert(f.id);
+    EXPECT_EQ(Filters(), es2);
+    EXPECT_EQ(Filters().count(kEs2DrawArrays), 0u);
     EXPECT_EQ(Highlights(), (std::set<u32>{kEs2BindTexture}));
 
     // Cancel keeps the sets; the next show reads the boxes from them.
     dialog->show();
     Function(2, "glClear")->setCheckState(CFilterDialog::kFilter, Qt::Unchecked);
     dialog->findChild<QPushButton*>("pb_cancel")->click();
-    EXPECT_EQ(Filters(), (std::set<u32>{kEs2Clear, kEs2BindTexture}));
+    EXPECT_EQ(Filters(), es2);
     dialog->show();
     EXPECT_EQ(Function(2, "glClear")->checkState(CFilterDialog::kFilter), Qt::Checked);
 }
@@ -277,6 +284,48 @@ TEST_F(FilterDialog, FunctionsOfOneNameInBothApisAreTheirOwnApis)
     Accept();
     EXPECT_EQ(Filters(), std::set<u32>{kEs1Clear});
     EXPECT_EQ(Highlights(), std::set<u32>{kEs1Clear});
+}
+
+// Chosen on one trace, a filter holds for the next as a whole: a group for every function of it, a
+// single function by its name; the call list's filter button stays on and the new trace's calls of
+// them are hidden. A group turned off on the second trace drops the functions it had not called.
+TEST_F(FilterDialog, AFilterHoldsForTheNextTraceByGroupAndName)
+{
+    constexpr uint16_t kMakeCurrent = CallIdOf(ECallFamily::Egl, "eglMakeCurrent");
+    constexpr uint16_t kInitialize = CallIdOf(ECallFamily::Egl, "eglInitialize");
+    CTraceBuilder first;  // EGL: eglSwapBuffers only
+    first.Add(kEs2Clear);
+    first.Add(kEs2BindTexture);
+    first.Frame();
+    Open(first);
+    auto* list = Find<CViewCallsFrame>();
+    ASSERT_NE(list, nullptr);
+    list->Form().tbFilterOn->click();
+    dialog->show();
+    dialog->ApiItem(0)->setCheckState(CFilterDialog::kFilter, Qt::Checked);
+    Function(2, "glClear")->setCheckState(CFilterDialog::kFilter, Qt::Checked);
+    Accept();
+
+    CTraceBuilder second;  // EGL functions the first trace never called (the first call is always listed)
+    second.Add(kEs2BindTexture);
+    second.Add(kInitialize);
+    second.Add(kMakeCurrent);
+    second.Add(kEs2Clear);
+    second.Frame();
+    Open(second);
+    EXPECT_TRUE(list->FilterOn());
+    EXPECT_TRUE(list->Form().tbFilterOn->isChecked());
+    QStringList listed;
+    for (u32 i = 0; i < list->Layout().Count(); ++i)
+        listed << QString::number(list->Layout().At(i).entry->call->GetCallId());
+    EXPECT_EQ(listed, QStringList{QString::number(kEs2BindTexture)}) << "every EGL call and glClear hidden";
+    dialog->show();
+    EXPECT_EQ(dialog->ApiItem(0)->checkState(CFilterDialog::kFilter), Qt::Checked);
+    EXPECT_EQ(Function(2, "glClear")->checkState(CFilterDialog::kFilter), Qt::Checked);
+
+    dialog->ApiItem(0)->setCheckState(CFilterDialog::kFilter, Qt::Unchecked);
+    Accept();
+    EXPECT_EQ(Filters(), std::set<u32>{kEs2Clear});
 }
 
 TEST_F(FilterDialog, HidingAbsentFunctionsAndDroppingTheTrace)

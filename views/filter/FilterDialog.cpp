@@ -46,17 +46,14 @@ void ForEachBelow(QTreeWidgetItem* root, const std::function<void(QTreeWidgetIte
     }
 }
 
-// A disabled child keeps its state and passes that on to its own children.
+// A group's choice holds for the whole group: its functions absent from this trace take it too, so
+// it applies as well to the next trace that calls them.
 void PushDown(QTreeWidgetItem* item, int column, Qt::CheckState state)
 {
     for (int i = 0; i < item->childCount(); ++i) {
         QTreeWidgetItem* child = item->child(i);
-        if (child->isDisabled()) {
-            PushDown(child, column, child->checkState(column));
-        } else {
-            child->setCheckState(column, state);
-            PushDown(child, column, state);
-        }
+        child->setCheckState(column, state);
+        PushDown(child, column, state);
     }
 }
 
@@ -205,16 +202,17 @@ void CFilterDialog::showEvent(QShowEvent* event)
     const std::set<u32>* filterSet = nullptr;
     const std::set<u32>* highlightSet = nullptr;
     CTraceController::Instance()->GetFilterSets(&filterSet, &highlightSet);
+    // Absent functions too: they show (greyed) what a choice made on another trace left for them.
     for (QTreeWidgetItem* api : m_apis)
         ForEachBelow(api, [&](QTreeWidgetItem* item) {
-            if (!IsFunction(item) || item->isDisabled())
+            if (!IsFunction(item))
                 return;
             const u32 id = item->data(kName, kIdRole).toUInt();
             const std::pair<int, const std::set<u32>*> columns[] = {{kHighlight, highlightSet}, {kFilter, filterSet}};
             for (const auto& [column, set] : columns) {
                 const bool on = set && set->count(id);
                 item->setCheckState(column, on ? Qt::Checked : Qt::Unchecked);
-                if (on)
+                if (on && !item->isDisabled())
                     for (QTreeWidgetItem* up = item->parent(); up; up = up->parent())
                         up->setExpanded(true);
             }

@@ -1,8 +1,10 @@
 #pragma once
 // "Filter/Highlight Functions": per function, whether the call list highlights its calls (column
 // "H") and filters them out (column "F"), in a tree by API and, for OpenGL ES, by category. Only
-// the functions that occur in the open trace can be changed. Accept writes both choices into the
-// controller's sets; Cancel leaves them, and the next show reads the boxes from them again.
+// the functions that occur in the open trace can be changed one by one; a choice on an API or a
+// category covers all of its functions, those the trace does not call as well, so that it holds
+// for the next trace as a whole. Accept writes both choices into the controller's sets, which stay
+// when another trace opens; Cancel leaves them, and the next show reads the boxes from them again.
 #include <QDialog>
 
 class QToolButton;
