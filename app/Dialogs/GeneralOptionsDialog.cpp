@@ -13,8 +13,10 @@
 #include "UserPrompts.h"
 
 namespace {
-// Both boxes carry this title.
+// The box about the image-analysis switch, and the one about a search limit out of range (titled
+// after the field it is about).
 const char kBoxTitle[] = "Image Analysis Changed";
+const char kSearchLimitTitle[] = "Max. Elements Search";
 } // namespace
 
 CGeneralOptionsDialog::CGeneralOptionsDialog(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
@@ -115,7 +117,7 @@ void CGeneralOptionsDialog::SLTacceptButton()
     bool number = false;
     const int maxSearch = le_maxSearch->text().toInt(&number, 10);
     if (!number || maxSearch < kMinSearchItems || maxSearch > kMaxSearchItems) {
-        prompts.Information(this, kBoxTitle, "Please use a number between 10 and 10000 for Max. Elements Search");
+        prompts.Information(this, kSearchLimitTitle, "Please use a number between 10 and 10000 for Max. Elements Search");
         return;
     }
     options.SetMaxSearchItems(maxSearch);

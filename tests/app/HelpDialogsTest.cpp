@@ -66,6 +66,7 @@ protected:
 };
 
 const char kBoxTitle[] = "Image Analysis Changed";
+const char kRangeTitle[] = "Max. Elements Search";
 const char kRange[] = "Please use a number between 10 and 10000 for Max. Elements Search";
 const char kReload[] = "Trace must be reloaded to apply changes";
 
@@ -95,7 +96,7 @@ TEST_F(OptionsDialog, SearchLimitIsStoredOnlyFromTenToTenThousand)
         } else {
             ASSERT_EQ(shown.size(), 1u);
             EXPECT_EQ(shown[0].kind, "information");
-            EXPECT_EQ(shown[0].title, kBoxTitle);
+            EXPECT_EQ(shown[0].title, kRangeTitle);
             EXPECT_EQ(shown[0].text, kRange);
             EXPECT_EQ(c->Options().MaxSearchItems(), 100);
             EXPECT_TRUE(c->Options().ExportIDCalls()) << "nothing is stored";
@@ -122,6 +123,7 @@ TEST_F(OptionsDialog, AnalysisSwitchWarnsOfTheReloadAndBothBoxesComeInOrder)
     Press(QDialogButtonBox::Ok);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, kReload);
+    EXPECT_EQ(shown[1].title, kRangeTitle);
     EXPECT_EQ(shown[1].text, kRange);
     EXPECT_FALSE(c->Options().ImageAnalysisEnabled()) << "nothing is stored";
     EXPECT_TRUE(dialog.isVisible());
