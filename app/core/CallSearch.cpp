@@ -146,7 +146,7 @@ QString SearchResultText(size_t matches)
 {
     if (matches == 0)
         return "No elements found.";
-    return "Search has found: " + QString::number(matches) + (matches == 1 ? " elements" : " elements.");
+    return "Search has found: " + QString::number(matches) + (matches == 1 ? " element." : " elements.");
 }
 
 QString InvalidExpressionText(const QRegularExpression& expression)

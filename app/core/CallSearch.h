@@ -51,8 +51,8 @@ struct SCallSearchOutcome
 SCallSearchOutcome SearchCalls(CTraceData& trace, SCallRange range, const QRegularExpression& expression,
                                uint32_t limit, std::vector<uint32_t>& found, const SCallSearchHooks& hooks = {});
 
-// The text that reports a finished search: "No elements found.", "Search has found: 1 elements"
-// (one match has no full stop), "Search has found: N elements.".
+// The text that reports a finished search: "No elements found.", "Search has found: 1 element.",
+// "Search has found: N elements.".
 QString SearchResultText(size_t matches);
 // The text that refuses an expression that does not compile.
 QString InvalidExpressionText(const QRegularExpression& expression);

@@ -96,11 +96,11 @@ TEST_F(Search, ResultTextsFollowTheNumberFound)
     Open(b);
     struct SRow { const char* pattern; bool caseSensitive; std::vector<u32> found; const char* text; };
     const SRow rows[] = {
-        {"texture_77", false, {2}, "Search has found: 1 elements"},   // an argument's text; no full stop
+        {"texture_77", false, {2}, "Search has found: 1 element."},   // an argument's text
         {"glBindTexture", false, {2, 3}, "Search has found: 2 elements."},
         {"GLBINDTEXTURE", false, {2, 3}, "Search has found: 2 elements."},
         {"GLBINDTEXTURE", true, {}, "No elements found."},
-        {"location_\\d", false, {4}, "Search has found: 1 elements"},  // the return value's text
+        {"location_\\d", false, {4}, "Search has found: 1 element."},  // the return value's text
         {"^ES2$", true, {1, 2, 3, 4}, "Search has found: 4 elements."},
         {"nothing like it", false, {}, "No elements found."},
     };

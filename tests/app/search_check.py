@@ -86,7 +86,7 @@ def main():
                 lines = run.stdout.splitlines()
                 found = [int(x) for x in lines[:-1]]
                 status = ("No elements found." if not expected else
-                          "Search has found: %d elements%s" % (len(expected), "" if len(expected) == 1 else "."))
+                          "Search has found: %d element%s." % (len(expected), "" if len(expected) == 1 else "s"))
                 if run.returncode != 0 or found != expected or lines[-1:] != [status]:
                     failures += 1
                     print("FAIL %r case=%s frame=%s: expected %d calls %s..., got %d %s... (%s)"
