@@ -161,8 +161,8 @@ TEST_F(DataViewerTest, TexturesComeFromTheListOrTheCallListWithTheirInfoLine)
     EXPECT_TRUE(textures->isEnabled());
     EXPECT_EQ(CurrentTab(), "TexturesViewer");
     EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
-    EXPECT_EQ(textures->Info(), "TextureId:5   4x2   Format:6408");
-    EXPECT_TRUE(textures->Form().m_imageInfo->text().startsWith("TextureId:5   4x2   Format:6408 "));
+    EXPECT_EQ(textures->Info(), "TextureId:5   4x2   Format:GL_RGBA");
+    EXPECT_TRUE(textures->Form().m_imageInfo->text().startsWith("TextureId:5   4x2   Format:GL_RGBA "));
 
     // The list's pixmap is shown, not the record's.
     QPixmap other(3, 3);
@@ -206,25 +206,25 @@ TEST_F(DataViewerTest, TheCallListShowsATextureAsItStandsAtTheCall)
     auto* list = Find<CTextureListWidget>();
     ASSERT_EQ(list->Tree()->topLevelItemCount(), 1);
     Q_EMIT list->Tree()->itemClicked(list->Tree()->topLevelItem(0), 0);
-    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:6408");
+    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:GL_RGBA");
     EXPECT_EQ(shownAt(1, 0), QColor(255, 0, 0));
     EXPECT_EQ(shownAt(1, 1), QColor(0, 255, 0));
 
     // The call list: the texture just after each call.
     Q_EMIT callList->SIGRequestShowImage(3);
-    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:6408");
+    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:GL_RGBA");
     EXPECT_EQ(shownAt(0, 0), QColor(255, 0, 0));
     EXPECT_EQ(shownAt(0, 1), QColor(0, 0, 0)) << "not written yet";
     Q_EMIT callList->SIGRequestShowImage(5);
-    EXPECT_EQ(textures->Info(), "TextureId:1   4x4   Format:6408");
+    EXPECT_EQ(textures->Info(), "TextureId:1   4x4   Format:GL_RGBA");
     EXPECT_EQ(textures->Image().size(), QSize(4, 4));
     EXPECT_EQ(shownAt(3, 3), QColor(0, 0, 255));
     Q_EMIT callList->SIGRequestShowImage(4);
-    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:6408") << "the name's later image does not show here";
+    EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:GL_RGBA") << "the name's later image does not show here";
     EXPECT_EQ(shownAt(0, 1), QColor(0, 255, 0));
     // The bind before any upload: the texture has no image yet.
     Q_EMIT callList->SIGRequestShowImage(1);
-    EXPECT_EQ(textures->Info(), "TextureId:1   0x0   Format:0");
+    EXPECT_EQ(textures->Info(), "TextureId:1   0x0   Format:GL_NONE");
     EXPECT_TRUE(textures->Image().isNull());
 }
 

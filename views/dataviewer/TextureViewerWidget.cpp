@@ -1,6 +1,7 @@
 #include "dataviewer/TextureViewerWidget.h"
 
 #include "TraceController.h"
+#include "StatePage.h"
 
 CTextureViewerWidget::CTextureViewerWidget(QWidget* parent, Qt::WindowFlags flags) : GenericImageViewer(parent, flags)
 {
@@ -17,9 +18,10 @@ void CTextureViewerWidget::UpdatedTrace(bool clean)
 
 void CTextureViewerWidget::UpdateView(int idCall, QPixmap* pixmap)
 {
+    // The format by its GL name, as the texture list names it.
     auto infoText = [](const STextureRecord& t) {
         return "TextureId:" + QString::number(t.textureName) + "   " + QString::number(t.width) + "x" +
-               QString::number(t.height) + "   " + "Format:" + QString::number(t.internalFormat);
+               QString::number(t.height) + "   " + "Format:" + QString::fromStdString(EnumText(t.internalFormat));
     };
     CTraceController* controller = CTraceController::Instance();
     QString text;
