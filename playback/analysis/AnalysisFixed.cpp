@@ -4,6 +4,7 @@
 // ES 2.0 pass's ramp. Clears are played (the ES 2.0 highlight leaves out only ES 2.0 clears).
 #include "AnalysisPlayback.h"
 #include "FixedAnalysisDraw.h"
+#include "host/WireframeSwitch.h"
 
 #include "CallQueries.h"
 #include "apicall/ApiCall.h"
@@ -19,6 +20,8 @@ void Wireframe(bool on)
     SEs2Host& gl = *SEs2Host::Instance();
     if (gl.Mirbex_ToggleWireframe)
         gl.Mirbex_ToggleWireframe(on ? 1 : 0);
+    else if (on)
+        WireframeSwitchMissing();
 }
 
 } // namespace

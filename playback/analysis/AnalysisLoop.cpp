@@ -5,6 +5,7 @@
 
 #include "Diagnostics.h"
 #include "host/HostTables.h"
+#include "host/WireframeSwitch.h"
 
 #include "CallQueries.h"
 #include "apicall/ApiCall.h"
@@ -207,6 +208,8 @@ bool CAnalysisPlayback::SetUpAnalysedDraw(STraceCall* call, bool isDraw)
         }
         if (m_wireframe && gl.Mirbex_ToggleWireframe)
             gl.Mirbex_ToggleWireframe(1);
+        else if (m_wireframe)
+            WireframeSwitchMissing();
         if (m_complexity) {
             m_savedBlend = XQF_HOST(gl, glIsEnabled)(GL_BLEND) == 1;
             m_savedDepthFunc = HostInt(gl, GL_DEPTH_FUNC);

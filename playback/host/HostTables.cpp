@@ -72,11 +72,11 @@ SEs2Host::SEs2Host() : SHostLib(HostLibSettings::Instance().es2Name)
 {
     ResolveAll(*this, "XQFTrace ES2 - ERROR: failed to load entry points from host library\n"
                       "Please check library paths in xqftrace.cfg\n");
-    const bool failed = m_failed;
-    Mirbex_ToggleWireframe = reinterpret_cast<void (*)(uint8_t)>(GetProc("Mirbex_ToggleWireframe"));
-    m_failed = failed;  // the switch is optional
+    // The switch is optional, and ours takes its place: a library without one is no error (a
+    // wireframe pass without any switch says so, see WireframeSwitchMissing).
+    Mirbex_ToggleWireframe = reinterpret_cast<void (*)(uint8_t)>(FindProc("Mirbex_ToggleWireframe"));
     if (!Mirbex_ToggleWireframe && !IsFailed())
-        InstallWireframeSwitch(*this);  // ours in its place
+        InstallWireframeSwitch(*this);
 }
 
 SEs2Host* SEs2Host::Instance()

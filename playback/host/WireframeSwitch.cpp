@@ -1,11 +1,13 @@
 #include "WireframeSwitch.h"
 
+#include "Diagnostics.h"
 #include "DrawIndices.h"
 #include "HostTables.h"
 #include "analysis/WireframeLines.h"
 
 #include <GLES2/gl2.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,6 +122,13 @@ bool Unwrap(Host& gl)
 } // namespace
 
 void ToggleOurWireframe(uint8_t on) { g_on = on != 0; }
+
+void WireframeSwitchMissing()
+{
+    static bool said = false;
+    if (!std::exchange(said, true))
+        PlaybackLine("Error loading library Mirbex_ToggleWireframe");
+}
 
 bool InstallWireframeSwitch(SEs2Host& gl)
 {

@@ -21,3 +21,6 @@ void RemoveWireframeSwitch(SEs2Host& gl);
 void RemoveWireframeSwitch(SEs1Host& gl);
 // Our switch: 1 on, 0 off.
 void ToggleOurWireframe(uint8_t on);
+// Where a wireframe is asked for and the table has no switch at all (neither the library's nor
+// ours): prints "Error loading library Mirbex_ToggleWireframe" the first time in the process.
+void WireframeSwitchMissing();

@@ -50,7 +50,7 @@ TEST(HostLib, AMissingEntryPointIsReportedLeftEmptyAndFailsTheLibrary)
 TEST(HostLib, AnEs2LibraryWithoutOneEntryPointThrows)
 {
     const SRunResult r = Probe("es2 es2=" XQFT_FAKE_GLES);
-    EXPECT_EQ(Count(r.out, "Error loading library "), 2u) << "glDrawArrays and the optional switch\n" << r.out;
+    EXPECT_EQ(Count(r.out, "Error loading library "), 1u) << "glDrawArrays; the optional switch is no error\n" << r.out;
     EXPECT_NE(r.out.find("Error loading library glDrawArrays\n"), std::string::npos);
     EXPECT_NE(r.out.find("XQFTrace ES2 - ERROR: failed to load entry points from host library\n"
                          "Please check library paths in xqftrace.cfg\n\n"),
@@ -89,7 +89,7 @@ TEST(HostLib, AMissingEs2LibraryReportsEveryEntryPointAndThrows)
 {
     const SRunResult r = Probe("es2 es2=libxqft-none.so");
     EXPECT_EQ(Count(r.out, "Host Library Loaded"), 0u);
-    EXPECT_EQ(Count(r.out, "Error loading library "), 143u) << "142 entry points and the switch";
+    EXPECT_EQ(Count(r.out, "Error loading library "), 142u) << "the 142 entry points; the optional switch is no error";
     EXPECT_NE(r.out.find("threw Missing Mirbex Libraries"), std::string::npos);
 }
 
