@@ -1,7 +1,9 @@
 // The call list over the controller: a pool of only the rows that fit, scrolling, groups,
-// selection, show-call, the analysis range and odd frames.
+// selection by click and by the arrow keys, show-call, the analysis range and odd frames.
+#include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QScrollArea>
 #include <QWheelEvent>
@@ -227,6 +229,60 @@ TEST_F(CallList, AnalysisRangeColoursAndMarks)
 }
 
 // Binds and uploads ask for the texture as it stands at their own call (the viewer looks it up).
+// Up and Down move the selection from the clicked row as clicks on the next rows would: the render
+// state and the data viewer follow, the page scrolls to keep the selection in view, and the ends
+// of the list stop it.
+TEST_F(CallList, ArrowKeysMoveTheSelectionAsClicksWould)
+{
+    CTraceBuilder b;
+    b.Add(kIdClear);
+    b.Add(kIdBindTexture).ArgU32("target", 0x0DE1).ArgU32("texture", 5);
+    b.Add(kIdShaderSource).Arg("shader", "3");
+    for (int i = 0; i < 200; ++i)
+        b.Add(kIdClear);
+    b.Frame();
+    Open(b.Take());
+    QSignalSpy state(m_list.get(), &CViewCallsFrame::SIGRequestUpdateRenderState);
+    QSignalSpy image(m_list.get(), &CViewCallsFrame::SIGRequestShowImage);
+    QSignalSpy shader(m_list.get(), &CViewCallsFrame::SIGViewShaderRequest);
+
+    m_list->activateWindow();
+    QTest::mouseClick(RowShowing(1), Qt::LeftButton, {}, QPoint(30, 5));
+    EXPECT_EQ(QApplication::focusWidget(), m_list.get()) << "a click on a row gives the list the keys";
+    ASSERT_EQ(m_list->SelectedEntry(), 0);
+    QTest::keyClick(m_list.get(), Qt::Key_Up);
+    EXPECT_EQ(m_list->SelectedEntry(), 0) << "the first call stays";
+    QTest::keyClick(m_list.get(), Qt::Key_Down);
+    QTest::keyClick(m_list.get(), Qt::Key_Down);
+    EXPECT_EQ(m_list->SelectedEntry(), 2);
+    ASSERT_EQ(state.count(), 3);
+    EXPECT_EQ(state[2][0].toInt(), 3);
+    EXPECT_EQ(RowShowing(3)->Background(), calllistcolours::kSelected);
+    EXPECT_NE(RowShowing(2)->Background(), calllistcolours::kSelected);
+    ASSERT_EQ(image.count(), 1);
+    EXPECT_EQ(image[0][0].toInt(), 2);
+    ASSERT_EQ(shader.count(), 1);
+    EXPECT_EQ(shader[0][0].toInt(), 3);
+
+    // Past the page's last row the page follows; at the list's end the selection stays.
+    const int page = m_list->PageRows();
+    for (int i = 0; i < page; ++i)
+        QTest::keyClick(m_list.get(), Qt::Key_Down);
+    EXPECT_EQ(m_list->SelectedEntry(), 2 + page);
+    EXPECT_GT(m_list->FirstVisible(), 1);
+    ASSERT_NE(RowShowing(u32(3 + page)), nullptr);
+    EXPECT_EQ(RowShowing(u32(3 + page))->Background(), calllistcolours::kSelected);
+    const int last = int(m_list->Layout().Count()) - 1;
+    for (int i = 0; i < last; ++i)
+        QTest::keyClick(m_list.get(), Qt::Key_Down);
+    EXPECT_EQ(m_list->SelectedEntry(), last);
+    ASSERT_NE(RowShowing(m_list->Layout().At(u32(last)).callNumber), nullptr);
+    for (int i = 0; i <= last; ++i)
+        QTest::keyClick(m_list.get(), Qt::Key_Up);
+    EXPECT_EQ(m_list->SelectedEntry(), 0);
+    EXPECT_EQ(m_list->FirstVisible(), 1);
+}
+
 TEST_F(CallList, TextureCallsAskForTheirOwnCall)
 {
     CTraceBuilder b;

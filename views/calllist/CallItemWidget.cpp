@@ -195,6 +195,11 @@ bool CCallItemWidget::event(QEvent* e)
 void CCallItemWidget::mousePressEvent(QMouseEvent* e)
 {
     QWidget::mousePressEvent(e);
+    RequestViews();
+}
+
+void CCallItemWidget::RequestViews()
+{
     if (!m_call || !m_call->call)
         return;
     const uint16_t id = m_call->call->GetCallId();

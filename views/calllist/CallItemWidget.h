@@ -51,6 +51,9 @@ public:
     void FillContextMenu(QMenu& menu);
     // The tool tip at x (row coordinates); empty outside every part of the line.
     QString ToolTipAt(int x);
+    // What choosing the row asks of the data viewer, by click or by key: a shader source's text, or
+    // the texture as it stands at a texture call.
+    void RequestViews();
 
 Q_SIGNALS:
     void SIGRequestUpdateItemList();

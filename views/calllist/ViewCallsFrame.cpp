@@ -1,6 +1,7 @@
 #include "calllist/ViewCallsFrame.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -34,6 +35,10 @@ CViewCallsFrame::CViewCallsFrame(QWidget* parent, Qt::WindowFlags flags)
     m_form.tbExpandDrawCall->setIcon(m_collapseLarge);
     m_form.verticalScrollBar->setEnabled(false);
     setEnabled(false);
+    // A click on a row gives the list the focus, so that the arrow keys move on from it (the scroll
+    // area around the rows would take the click's focus and scroll by the keys itself).
+    setFocusPolicy(Qt::StrongFocus);
+    m_form.scrollArea->setFocusPolicy(Qt::NoFocus);
     connect(m_form.tbExpandDrawCall, &QToolButton::clicked, this, &CViewCallsFrame::SLTExpandContracDrawCalls);
     connect(m_form.tbFilterOn, &QToolButton::clicked, this, &CViewCallsFrame::SLTEnableDisableFilter);
     connect(m_form.tbFilterDialog, &QToolButton::clicked, this, &CViewCallsFrame::SLTShowFilterDialog);
@@ -381,6 +386,29 @@ void CViewCallsFrame::SLTEnableDisableFilter()
 }
 
 void CViewCallsFrame::SLTShowFilterDialog() { m_controller->RequestOpenFilterDialog(); }
+
+void CViewCallsFrame::keyPressEvent(QKeyEvent* e)
+{
+    const int step = e->key() == Qt::Key_Up ? -1 : e->key() == Qt::Key_Down ? 1 : 0;
+    const int count = int(m_layout.Count());
+    if (step == 0 || !m_trace || count == 0 || e->modifiers() != Qt::NoModifier) {
+        QFrame::keyPressEvent(e);
+        return;
+    }
+    // Without a selection the first call on the page is chosen.
+    const int target = m_selected < 0 ? m_firstVisible - 1 : std::clamp(m_selected + step, 0, count - 1);
+    if (target == m_selected)
+        return;
+    const int first = m_firstVisible - 1;
+    if (target < first || target >= first + m_pageRows) {
+        m_form.verticalScrollBar->setValue(target < first ? target + 1 : target - m_pageRows + 2);
+        SLTPopulateView();
+    }
+    const u32 callNumber = m_layout.At(u32(target)).callNumber;
+    SLTRequestedSelectCall(int(callNumber));
+    if (CCallItemWidget* row = RowOfEntry(target))
+        row->RequestViews();
+}
 
 void CViewCallsFrame::wheelEvent(QWheelEvent* e) { QCoreApplication::sendEvent(m_form.verticalScrollBar, e); }
 

@@ -70,6 +70,9 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    // Up and Down move the selection one listed call, scrolling it into view, as a click on that
+    // row would select it.
+    void keyPressEvent(QKeyEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
