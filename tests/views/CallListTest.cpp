@@ -89,27 +89,31 @@ TEST_F(CallList, SelectionAndShowCallOnACollapsedGroup)
     EXPECT_EQ(m_list->Layout().Count(), 3u);
     EXPECT_EQ(m_list->SelectedEntry(), -1);
 
-    // Show-call on a member of the collapsed group of draw 4 expands exactly that group.
+    // Show-call on a member of the collapsed group of draw 4 expands exactly that group, and makes
+    // the call current: selected, and the render state asked for.
     m_controller->SLTRequestedShowCall(7);
     EXPECT_EQ(m_list->Layout().Count(), 8u);  // keys 1, 4, 10 and the members 5-9 of draw 4
     ASSERT_NE(RowShowing(7), nullptr);
     EXPECT_EQ(RowShowing(7)->Background(), kShownCall);
     EXPECT_EQ(m_list->MarkedCall(), 7);
     EXPECT_EQ(RowShowing(11), nullptr) << "the group of draw 10 stays collapsed";
+    EXPECT_EQ(m_list->SelectedEntry(), 4);  // after 1, 4, 5 and 6
+    ASSERT_EQ(state.count(), 2);
+    EXPECT_EQ(state[1][0].toInt(), 7);
 
-    // Scrolling clears the shown call's colour.
+    // Scrolling clears the shown call's colour; the selection's shows.
     m_list->SLTScrollUpdated(1);
     m_list->repaint();
     EXPECT_EQ(m_list->MarkedCall(), -1);
     ASSERT_NE(RowShowing(7), nullptr);
-    EXPECT_NE(RowShowing(7)->Background(), kShownCall);
+    EXPECT_EQ(RowShowing(7)->Background(), kSelected);
 
     // A number naming no call is ignored; selecting a call not listed selects nothing.
     m_controller->SLTRequestedShowCall(999);
     m_list->SLTRequestedShowCall(-3);
     m_list->SLTRequestedSelectCall(12);
     EXPECT_EQ(m_list->SelectedEntry(), -1);
-    EXPECT_EQ(state.count(), 1);
+    EXPECT_EQ(state.count(), 2);
 }
 
 TEST_F(CallList, GroupButtonsToggleTheirGroup)
@@ -304,6 +308,11 @@ TEST_F(CallList, TextureCallsAskForTheirOwnCall)
     EXPECT_EQ(image.count(), 3);
     ASSERT_EQ(shader.count(), 1);
     EXPECT_EQ(shader[0][0].toInt(), 4);
+
+    // A call shown from elsewhere (a search result) asks as a click does.
+    m_controller->SLTRequestedShowCall(3);
+    ASSERT_EQ(image.count(), 4);
+    EXPECT_EQ(image[3][0].toInt(), 3);
 }
 
 TEST_F(CallList, ControllerSetsChosenFromARowMenuRecolourAndRelist)

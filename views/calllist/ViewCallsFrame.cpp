@@ -273,7 +273,9 @@ void CViewCallsFrame::SLTPopulateView()
             m_groupButtons[i]->hide();
     if (m_selected >= 0) {
         if (CCallItemWidget* row = RowOfEntry(m_selected)) {
-            row->SetSelected(true);
+            // The shown call keeps its own colour while it is also the selected one.
+            if (int(row->CallNumber()) != m_marked)
+                row->SetSelected(true);
         } else {
             m_selected = -1;
             m_selectedCall = 0;
@@ -328,7 +330,16 @@ void CViewCallsFrame::SLTRequestedShowCall(int callNumber)
     // The scroll handler clears the mark: set it after the scroll.
     m_firstVisible = m_form.verticalScrollBar->value();
     m_marked = callNumber;
+    // The call shown is made current as well: selected, with the render state and the data viewer
+    // following it as they follow a click.
+    m_selected = index ? int(*index) : -1;
+    m_selectedCall = index ? u32(callNumber) : 0;
     SLTPopulateView();
+    if (!index)
+        return;
+    Q_EMIT SIGRequestUpdateRenderState(callNumber);
+    if (CCallItemWidget* row = RowOfEntry(m_selected))
+        row->RequestViews();
 }
 
 void CViewCallsFrame::SLTUpdateRangeImageAnalysis(int high, int low)
