@@ -1,6 +1,7 @@
 // The generic image viewer, offscreen: where the fit entry stands in the zoom list, an image
 // smaller than the view, a drag stopped at the edge with its pan corrected, the wheel at either
-// end of the list, the half turn kept through zoom and pan, and a view of no size.
+// end of the list, the half turn kept through zoom and pan, a caption that does not size the view,
+// and a view of no size.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -217,6 +218,21 @@ TEST(ImageViewer, TheHalfTurnStaysThroughZoomAndPan)
     EXPECT_TRUE(v.Fit());
     EXPECT_EQ(v.Zoom()->currentIndex(), v.FitIndex());
     turnedMatches("fit again");
+}
+
+// The caption does not size the viewer (a dock holding it would change width with every image),
+// and what room the row has goes to it.
+TEST(ImageViewer, TheCaptionDoesNotSizeTheViewer)
+{
+    CViewer v;
+    const QSize hint = v.sizeHint(), least = v.minimumSizeHint();
+    v.SetInfoText("TextureId:123456   4096x4096   Format:GL_COMPRESSED_RGBA_S3TC_DXT5_EXT and a long tail");
+    v.Paint();
+    EXPECT_EQ(v.sizeHint(), hint);
+    EXPECT_EQ(v.minimumSizeHint(), least);
+    EXPECT_GT(v.Form().m_imageInfo->width(), 400 / 2);
+    v.Clear();
+    EXPECT_EQ(v.sizeHint(), hint);
 }
 
 TEST(ImageViewer, AViewOfNoSizeKeepsAZoomToDivideBy)

@@ -172,7 +172,13 @@ void Ui_ImageViewer::setupUi(QWidget* viewer)
     infoLayout->setContentsMargins(9, 4, 9, 4);
     m_imageInfo = new QLabel("No data available", frame);
     m_imageInfo->setObjectName("m_imageInfo");
-    infoLayout->addWidget(m_imageInfo);
+    // The text (a resolution, a texture's name and format) changes with every image: it must not
+    // size the viewer, or the dock holding it changes width as it changes. It asks for the room of
+    // a long texture caption, whatever it shows, and takes what the row has.
+    m_imageInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_imageInfo->setMinimumWidth(
+        m_imageInfo->fontMetrics().horizontalAdvance("TextureId:1001   8x8   Format:GL_RGBA (Fit)"));
+    infoLayout->addWidget(m_imageInfo, 1);
     spacer = new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
     infoLayout->addItem(spacer);
     cb_zoom = new QComboBox(frame);
