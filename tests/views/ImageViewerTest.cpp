@@ -231,6 +231,7 @@ TEST(ImageViewer, TheCaptionDoesNotSizeTheViewer)
     EXPECT_EQ(v.sizeHint(), hint);
     EXPECT_EQ(v.minimumSizeHint(), least);
     EXPECT_GT(v.Form().m_imageInfo->width(), 400 / 2);
+    EXPECT_TRUE(v.Form().m_imageInfo->toolTip().endsWith("and a long tail")) << "what is cut off reads whole";
     v.Clear();
     EXPECT_EQ(v.sizeHint(), hint);
 }

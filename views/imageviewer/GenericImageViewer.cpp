@@ -279,12 +279,15 @@ void GenericImageViewer::Clear()
     ui.l_imageViewer->clear();
     info.clear();
     ui.m_imageInfo->setText("No data available");
+    ui.m_imageInfo->setToolTip(QString());
 }
 
 void GenericImageViewer::SetInfoText(const QString& text)
 {
     info = text;
     ui.m_imageInfo->setText(text + " " + (fit ? "(Fit)" : "") + (flip ? "(Flip)" : ""));
+    // The caption keeps its width: a longer text is cut there, and read whole here.
+    ui.m_imageInfo->setToolTip(text);
 }
 
 void GenericImageViewer::BuildZoomList()
