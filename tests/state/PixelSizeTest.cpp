@@ -7,6 +7,8 @@ namespace {
 enum : uint32_t {
     kUByte = 0x1401, kFixed = 0x140C, k4444 = 0x8033, k5551 = 0x8034, k565 = 0x8363, k4444Rev = 0x8365,
     kHalf = 0x8D61, kAlpha = 0x1906, kRgb = 0x1907, kRgba = 0x1908, kLum = 0x1909, kLumAlpha = 0x190A, kBgra = 0x80E1,
+    kUShort = 0x1403, kUInt = 0x1405, k2101010Rev = 0x8368, k248 = 0x84FA, kDepth = 0x1902, kDepthStencil = 0x84F9,
+    kRed = 0x1903, kRg = 0x8227,
 };
 }
 
@@ -17,6 +19,10 @@ TEST(PixelSize, PixelAndImageSizes)
         {kBgra, k4444Rev, 2}, {kRgba, k4444Rev, 0}, {kRgb, kFixed, 12}, {kRgb, k565, 2},
         {kRgba, k565, 8},     // a packed type with another format counts 2 bytes per component
         {kLumAlpha, kUByte, 2}, {kRgba, kHalf, 8}, {0x1234, kUByte, 0},
+        // Pairs the host takes beyond the core ones: depth, depth-stencil, 10-bit, one and two channels.
+        {kDepth, kUShort, 2}, {kDepth, kUInt, 4}, {kDepthStencil, k248, 4}, {kRgba, k2101010Rev, 4},
+        {kRgb, k2101010Rev, 4}, {kRed, kHalf, 2}, {kRg, kUByte, 2},
+        {kDepth, kUByte, 0}, {kLum, k248, 0}, {kDepthStencil, kUInt, 0},
     };
     for (const Case& c : pixels)
         EXPECT_EQ(GetPixelSize(c.format, c.type), c.pixel) << std::hex << c.format << " " << c.type;
@@ -28,6 +34,10 @@ TEST(PixelSize, PixelAndImageSizes)
     // Sizes that overflow 32 bits stay exact; negative extents are refused.
     EXPECT_EQ(GetImageSize(kRgba, kFixed, 65536, 65536, 4, 0), int64_t(16) << 32);
     EXPECT_EQ(GetImageSize(kRgba, kUByte, -5, 2, 4, 0), -1);
+    // A pair not known here is unknown, never 0 bytes (which would let any declared size through).
+    EXPECT_EQ(GetImageSize(kDepth, kUByte, 1024, 1024, 4, 0), -1);
+    EXPECT_EQ(GetImageSize(0x1234, kUByte, 0, 0, 4, 0), -1);
+    EXPECT_EQ(GetImageSize(kDepth, kUInt, 1024, 1024, 4, 0), 4 << 20);
 
     EXPECT_EQ(GetMaterialParamCount(0x1602), 4);  // GL_AMBIENT_AND_DIFFUSE
     EXPECT_EQ(GetMaterialParamCount(0x1601), 1);  // GL_SHININESS

@@ -4,8 +4,11 @@ namespace {
 enum : uint32_t {
     kByte = 0x1400, kUnsignedByte = 0x1401, kShort = 0x1402, kUnsignedShort = 0x1403, kInt = 0x1404,
     kUnsignedInt = 0x1405, kFloat = 0x1406, kFixed = 0x140C, k4444 = 0x8033, k5551 = 0x8034, k565 = 0x8363,
-    k4444Rev = 0x8365, k1555Rev = 0x8366, kHalfFloat = 0x8D61,
+    k4444Rev = 0x8365, k1555Rev = 0x8366, k2101010Rev = 0x8368, kHalfFloat = 0x8D61, kHalfFloatArb = 0x140B,
+    k248 = 0x84FA, k10f11f11fRev = 0x8C3B, k5999Rev = 0x8C3E, kFloat32248Rev = 0x8DAD,
     kAlpha = 0x1906, kRgb = 0x1907, kRgba = 0x1908, kLuminance = 0x1909, kLuminanceAlpha = 0x190A, kBgra = 0x80E1,
+    kDepth = 0x1902, kDepthStencil = 0x84F9, kRed = 0x1903, kRg = 0x8227, kSrgb = 0x8C40, kSrgbAlpha = 0x8C42,
+    kRedInteger = 0x8D94, kRgInteger = 0x8228, kRgbInteger = 0x8D98, kRgbaInteger = 0x8D99,
 };
 
 int64_t AlignRow(int64_t row, int32_t alignment)
@@ -25,7 +28,7 @@ int GetTypeComponentSize(uint32_t type)
     case kByte: case kUnsignedByte: return 1;
     case kShort: case kUnsignedShort: return 2;
     case kInt: case kUnsignedInt: case kFloat: case kFixed: return 4;
-    case k4444: case k5551: case k565: case kHalfFloat: return 2;
+    case k4444: case k5551: case k565: case kHalfFloat: case kHalfFloatArb: return 2;
     default: return 0;
     }
 }
@@ -35,12 +38,21 @@ int GetPixelSize(uint32_t format, uint32_t type)
     if ((type == k565 && format == kRgb) || ((type == k4444 || type == k5551) && format == kRgba) ||
         ((type == k4444Rev || type == k1555Rev) && format == kBgra))
         return 2;
+    // Packed types of one word a pixel, with the formats they pack; no other format takes them.
+    if ((type == k2101010Rev && (format == kRgba || format == kRgb || format == kRgbaInteger)) ||
+        ((type == k10f11f11fRev || type == k5999Rev) && format == kRgb) || (type == k248 && format == kDepthStencil))
+        return 4;
+    if (type == kFloat32248Rev && format == kDepthStencil)
+        return 8;
+    if (type == k2101010Rev || type == k10f11f11fRev || type == k5999Rev || type == k248 || type == kFloat32248Rev)
+        return 0;
     const int c = GetTypeComponentSize(type);
     switch (format) {
-    case kAlpha: case kLuminance: return c;
-    case kLuminanceAlpha: return 2 * c;
-    case kRgb: return 3 * c;
-    case kRgba: case kBgra: return 4 * c;
+    case kAlpha: case kLuminance: case kRed: case kRedInteger: return c;
+    case kDepth: return type == kUnsignedShort || type == kUnsignedInt || type == kFloat ? c : 0;
+    case kLuminanceAlpha: case kRg: case kRgInteger: return 2 * c;
+    case kRgb: case kSrgb: case kRgbInteger: return 3 * c;
+    case kRgba: case kBgra: case kSrgbAlpha: case kRgbaInteger: return 4 * c;
     default: return 0;
     }
 }
@@ -48,9 +60,10 @@ int GetPixelSize(uint32_t format, uint32_t type)
 int64_t GetImageSize(uint32_t format, uint32_t type, int32_t width, int32_t height, int32_t alignment, int32_t border)
 {
     const int64_t w = int64_t(width) + 2 * int64_t(border), h = int64_t(height) + 2 * int64_t(border);
-    if (w < 0 || h < 0)
+    const int64_t pixel = GetPixelSize(format, type);
+    if (w < 0 || h < 0 || pixel == 0)
         return -1;
-    const int64_t row = AlignRow(GetPixelSize(format, type) * w, alignment);  // below 2^38
+    const int64_t row = AlignRow(pixel * w, alignment);  // below 2^38
     if (h != 0 && row > INT64_MAX / h)
         return -1;
     return row * h;

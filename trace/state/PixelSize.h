@@ -6,7 +6,8 @@ int GetTypeComponentSize(uint32_t type);
 // Bytes per pixel of a format/type pair; 0 for a pair not known here.
 int GetPixelSize(uint32_t format, uint32_t type);
 // Bytes of an image with its border and rows rounded up to `alignment` (0 = no rounding).
-// Computed in 64 bits; a negative or oversized result (corrupt sizes) gives -1.
+// Computed in 64 bits; a format/type pair not known here, a negative extent or an oversized result
+// (corrupt sizes) gives -1: unknown, never 0.
 int64_t GetImageSize(uint32_t format, uint32_t type, int32_t width, int32_t height, int32_t alignment,
                      int32_t border);
 // The size a texture level record keeps for an image upload: GetImageSize when the type is
