@@ -165,6 +165,7 @@ public:
         for (size_t i = 0; i < m_count; ++i) {
             const STaken& t = m_taken[i];
             const void* bytes = t.block.bytes;
+            NoteArrayStride(kEs1ArrayStrides + uint32_t(t.slot), 0);
             switch (t.slot) {
             case 0: XQF_HOST(m_p.gl, glColorPointer)(t.size, t.type, 0, bytes); break;
             case 1: XQF_HOST(m_p.gl, glNormalPointer)(t.type, 0, bytes); break;
@@ -193,7 +194,7 @@ private:
         XQF_HOST(m_p.gl, glGetPointerv)(s.pointer, &pointer);
         if (binding != 0) {
             // Read from its buffer: the recorded offset stands, and the buffer bounds what is read.
-            const uint64_t stride = uint64_t(std::max(HostInt(m_p.gl, s.stride), 0));
+            const uint64_t stride = RecordedArrayStride(kEs1ArrayStrides + uint32_t(slot), HostInt(m_p.gl, s.stride));
             m_buffered[m_bufferedCount++] = {uint64_t(std::max(size, 0)) * TypeSize(type), stride,
                                              reinterpret_cast<uintptr_t>(pointer),
                                              HostArrayBufferSize(m_p.gl, GLuint(binding), 0)};
@@ -282,12 +283,15 @@ bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, ui
     return true;
 }
 
-EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry)
+EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry, int slot)
 {
     const GLint size = sized ? p.a.I32(0) : 0;
     const GLenum type = p.a.U32(sized ? 1 : 0);
     const GLsizei stride = p.a.I32(sized ? 2 : 1);
     const void* pointer = RecordedPointer(p.a, playback);
+    if (slot == kTexCoordSlot)
+        slot += std::clamp(HostInt(p.gl, kClientActiveTexture) - GLint(GL_TEXTURE0), 0, kTexCoordUnits - 1);
+    NoteArrayStride(kEs1ArrayStrides + uint32_t(slot), stride);
     if (sized)
         reinterpret_cast<PointerFn>(entry)(size, type, stride, pointer);
     else
@@ -300,15 +304,15 @@ EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry)
 void Es1BufferContentsChanged() { ++IndexRanges().generation; }
 
 // glColorPointer and glTexCoordPointer: size 0, type 1, stride 2, pointer 3, pointerPlayback 4.
-EEnd ColorPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glColorPointer)); }
-EEnd TexCoordPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glTexCoordPointer)); }
+EEnd ColorPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glColorPointer), 0); }
+EEnd TexCoordPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glTexCoordPointer), kTexCoordSlot); }
 // glNormalPointer and glPointSizePointerOES: type 0, stride 1, pointer 2, pointerPlayback 3.
-EEnd NormalPointer(SPlay& p) { return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glNormalPointer)); }
+EEnd NormalPointer(SPlay& p) { return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glNormalPointer), 1); }
 EEnd PointSizePointer(SPlay& p)
 {
     p.a.Arg(3);
     p.playback.EnsureHostExtensions();
-    return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glPointSizePointerOES));
+    return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glPointSizePointerOES), 3);
 }
 
 // An error the host raises for the vertex array's setup is consumed here: it never fails the call.
@@ -316,7 +320,7 @@ EEnd VertexPointer(SPlay& p)
 {
     p.a.Arg(4);
     p.playback.FetchEs1Error();
-    const EEnd end = Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glVertexPointer));
+    const EEnd end = Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glVertexPointer), 2);
     p.playback.FetchEs1Error();
     return end;
 }
@@ -326,10 +330,12 @@ EEnd DrawArrays(SPlay& p)
     const GLenum mode = p.a.U32(0);
     const GLint first = p.a.I32(1);
     const GLsizei count = p.a.I32(2);
+    if (!DrawCountFits(p.call.GetName(), mode, first, count))
+        return EEnd::Fail;
     {
         CDrawArrays arrays(p, false);
         arrays.Walk();
-        const uint64_t vertices = count > 0 ? uint64_t(std::max(first, 0)) + uint64_t(count) : 0;
+        const uint64_t vertices = count > 0 ? uint64_t(first) + uint64_t(count) : 0;
         if (arrays.ReadsArrays() && !arrays.Fits(vertices))
             return EEnd::Fail;
         arrays.Point();
@@ -344,6 +350,8 @@ EEnd DrawElements(SPlay& p)
     const GLsizei count = p.a.I32(1);
     const GLenum type = p.a.U32(2);
     p.a.Arg(4);  // a trace without data lists no index block: nothing can be drawn from it
+    if (!DrawCountFits(p.call.GetName(), mode, 0, count))
+        return EEnd::Fail;
     const auto* indices = p.a.As<SDataPtr>(3);
     const uint8_t* recorded = indices ? indices->GetData() : nullptr;
     const uint32_t held = recorded ? indices->size : 0;

@@ -332,6 +332,8 @@ constexpr SCase kCases[] = {
             return EEnd::Fail;
         if (bytes && size > 0 && held < uint64_t(size))
             return Refuse(p, "the data", held, uint64_t(size));
+        if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
+            return EEnd::Fail;
         XQF_HOST(p.gl, glBufferData)(p.a.U32(0), size, bytes, p.a.U32(3));
         Es1BufferContentsChanged();
         return EEnd::Common;
@@ -353,8 +355,9 @@ constexpr SCase kCases[] = {
         if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
             return EEnd::Fail;
         bool refused = false;
-        const void* pixels = Pixels(p, 8, UploadSize(p, 3, 4, 6, 7), false, refused);
-        if (refused)
+        const int64_t needed = UploadSize(p, 3, 4, 6, 7);
+        const void* pixels = Pixels(p, 8, needed, false, refused);
+        if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
             return EEnd::Fail;
         XQF_HOST(p.gl, glTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
                                      p.a.U32(6), p.a.U32(7), pixels);
@@ -379,7 +382,7 @@ constexpr SCase kCases[] = {
             return EEnd::Fail;
         bool refused = false;
         const void* data = Pixels(p, 7, std::max(p.a.I32(6), 0), false, refused);
-        if (refused)
+        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(6), 0), 0)))
             return EEnd::Fail;
         XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4),
                                                p.a.I32(5), p.a.I32(6), data);

@@ -86,8 +86,11 @@ void UploadLevel(SEs1Host& gl, const STexImage& image)
         return;  // a level that only holds the texture's parameters: never specified
     const GLint alignment = ValidUnpackAlignment(image.unpackAlignment);
     const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment, image.border);
+    // A type of 0 is a level made on the device's side (a copy), not an upload.
+    if (image.type != 0 && !ImageBytesAllowed("Restore of glTexImage2D", needed, bytes ? image.capturedSize : 0))
+        return;
     if (needed < 0)
-        bytes = nullptr;  // a format this side cannot size
+        bytes = nullptr;  // a level of type 0 is made without data
     const CPaddedUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
     XQF_HOST(gl, glTexImage2D)(GL_TEXTURE_2D, image.level, GLint(image.internalFormat), image.width, image.height,
@@ -349,7 +352,9 @@ void FramebufferObjects(SEs1Host& gl, const SEs1State& s)
         if (entry.key == 0 || (r.bound & 0xFF) == 0)
             continue;
         bindRenderbuffer(GL_RENDERBUFFER_OES, entry.key);
-        if (r.internalFormat != 0)
+        if (r.internalFormat != 0 &&
+            RenderbufferBytesAllowed("Restore of glRenderbufferStorageOES", r.internalFormat, int64_t(int32_t(r.width)),
+                                     int64_t(int32_t(r.height)), 0))
             storage(GL_RENDERBUFFER_OES, r.internalFormat, GLsizei(r.width), GLsizei(r.height));
     }
     for (const auto& entry : s.framebuffers) {
@@ -430,15 +435,20 @@ bool FromBuffer(SEs1Host& gl, const SEs1ClientArray& a, const void* setter)
     return true;
 }
 const void* Offset(const SEs1ClientArray& a) { return reinterpret_cast<const void*>(uintptr_t(uint32_t(a.pointer))); }
-void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, ClientPointer set)
+// `slot` is the array's place in the draws' walk (Es1ClientArrays.cpp), under which its stride is noted.
+void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, ClientPointer set, uint32_t slot)
 {
-    if (FromBuffer(gl, a, reinterpret_cast<const void*>(set)))
-        set(a.size, a.type, a.stride, Offset(a));
+    if (!FromBuffer(gl, a, reinterpret_cast<const void*>(set)))
+        return;
+    set(a.size, a.type, a.stride, Offset(a));
+    NoteArrayStride(kEs1ArrayStrides + slot, a.stride);
 }
-void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, TypedPointer set)
+void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, TypedPointer set, uint32_t slot)
 {
-    if (FromBuffer(gl, a, reinterpret_cast<const void*>(set)))
-        set(a.type, a.stride, Offset(a));
+    if (!FromBuffer(gl, a, reinterpret_cast<const void*>(set)))
+        return;
+    set(a.type, a.stride, Offset(a));
+    NoteArrayStride(kEs1ArrayStrides + slot, a.stride);
 }
 
 // What one object holds, into the object bound on the host. The palette arrays only where the host
@@ -446,19 +456,19 @@ void ArrayFromBuffer(SEs1Host& gl, const SEs1ClientArray& a, TypedPointer set)
 void FillVertexArray(SEs1Host& gl, const SEs1VertexArray& va)
 {
     const bool palette = gl.ext.glMatrixIndexPointerOES && gl.ext.glWeightPointerOES;
-    ArrayFromBuffer(gl, va.color, XQF_HOST(gl, glColorPointer));
-    ArrayFromBuffer(gl, va.vertex, XQF_HOST(gl, glVertexPointer));
-    ArrayFromBuffer(gl, va.normal, XQF_HOST(gl, glNormalPointer));
-    ArrayFromBuffer(gl, va.pointSize, XQF_HOST(gl, glPointSizePointerOES));
+    ArrayFromBuffer(gl, va.color, XQF_HOST(gl, glColorPointer), 0);
+    ArrayFromBuffer(gl, va.vertex, XQF_HOST(gl, glVertexPointer), 2);
+    ArrayFromBuffer(gl, va.normal, XQF_HOST(gl, glNormalPointer), 1);
+    ArrayFromBuffer(gl, va.pointSize, XQF_HOST(gl, glPointSizePointerOES), 3);
     if (palette) {
-        ArrayFromBuffer(gl, va.matrixIndex, reinterpret_cast<ClientPointer>(gl.ext.glMatrixIndexPointerOES));
-        ArrayFromBuffer(gl, va.weight, reinterpret_cast<ClientPointer>(gl.ext.glWeightPointerOES));
+        ArrayFromBuffer(gl, va.matrixIndex, reinterpret_cast<ClientPointer>(gl.ext.glMatrixIndexPointerOES), 4);
+        ArrayFromBuffer(gl, va.weight, reinterpret_cast<ClientPointer>(gl.ext.glWeightPointerOES), 5);
     }
     const GLint units = std::clamp(HostInt(gl, GL_MAX_TEXTURE_UNITS), 1, kEs1Units);
     for (GLint u = 0; u < units; ++u)
         if (va.texCoord[u].buffer != 0) {
             XQF_HOST(gl, glClientActiveTexture)(GL_TEXTURE0 + GLenum(u));
-            ArrayFromBuffer(gl, va.texCoord[u], XQF_HOST(gl, glTexCoordPointer));
+            ArrayFromBuffer(gl, va.texCoord[u], XQF_HOST(gl, glTexCoordPointer), 6 + uint32_t(u));
         }
     for (int i = 0; i < 6; ++i) {
         const bool paletteArray = kEs1ClientStates[i] == GL_MATRIX_INDEX_ARRAY_OES ||

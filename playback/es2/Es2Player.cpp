@@ -92,6 +92,14 @@ bool RecordedNames(SPlay& p, GLsizei n, const uint32_t*& recorded, EEnd& refused
     return true;
 }
 
+// A create or gen call whose recorded result is a name already live: no driver hands one out twice,
+// so the trace is corrupt, and the host must not see objects paired in ways no trace can make.
+EEnd LiveName(SPlay& p, uint32_t name)
+{
+    PlaybackError("%s: it returned name %u, which is live already; the call is not played\n", p.call.GetName(), name);
+    return EEnd::Fail;
+}
+
 // glGen* of buffers, framebuffers, renderbuffers: n host names, paired with the recorded ones.
 template <class Map, class Gen>
 EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
@@ -102,6 +110,10 @@ EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
         return refused;
     if (keepMappedTextures && n > 0 && Map::Get(recorded[0]) != 0)
         return EEnd::Common;  // the first name is known on the host already
+    if (!keepMappedTextures)
+        for (GLsizei i = 0; i < n; ++i)
+            if (Map::Get(recorded[i]) != Map::kAbsent)
+                return LiveName(p, recorded[i]);
     std::vector<GLuint> host(static_cast<size_t>(n));
     if (n > 0)
         gen(n, host.data());
@@ -228,16 +240,15 @@ bool BufferArrayFits(SPlay& p, bool elements, GLuint elementBuffer, GLuint i, GL
     const uint64_t element = uint64_t(std::max(size, 0)) * TypeSize(GLenum(type));
     const uint64_t offset = reinterpret_cast<uintptr_t>(pointer);
     const uint64_t held = HostArrayBufferSize(p.gl, buffer, 0);
-    if (!counted && elements &&
-        ArrayReadEnd(offset, uint64_t(std::max(stride, 0)), element, MaxVerticesOf(p.a.U32(2))) <= held)
+    const uint64_t recordedStride = RecordedArrayStride(i, stride);
+    if (!counted && elements && ArrayReadEnd(offset, recordedStride, element, MaxVerticesOf(p.a.U32(2))) <= held)
         return true;
     if (!counted) {
         counted = true;
         if (!VerticesRead(p, elements, elementBuffer, vertices))
             return false;
     }
-    return ArrayReadFits(p.call.GetName(), ArrayReadEnd(offset, uint64_t(std::max(stride, 0)), element, vertices),
-                         held);
+    return ArrayReadFits(p.call.GetName(), ArrayReadEnd(offset, recordedStride, element, vertices), held);
 }
 
 // Points every enabled host attribute without a buffer at its captured block (stride 0), in
@@ -295,6 +306,7 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
             break;
         }
         XQF_HOST(p.gl, glVertexAttribPointer)(GLuint(i), size, GLenum(type), GLboolean(normalized), 0, block.bytes);
+        NoteArrayStride(GLuint(i), 0);
     }
     XQF_HOST(p.gl, glBindBuffer)(GL_ARRAY_BUFFER, GLuint(arrayBuffer));
     return end;
@@ -302,7 +314,8 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
 
 EEnd DrawArrays(SPlay& p)
 {
-    if (BindClientBlocks(p, false) == EEnd::Fail)
+    if (!DrawCountFits(p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2)) ||
+        BindClientBlocks(p, false) == EEnd::Fail)
         return EEnd::Fail;
     XQF_HOST(p.gl, glDrawArrays)(p.a.U32(0), p.a.I32(1), p.a.I32(2));
     return EEnd::Common;
@@ -310,6 +323,8 @@ EEnd DrawArrays(SPlay& p)
 
 EEnd DrawElements(SPlay& p)
 {
+    if (!DrawCountFits(p.call.GetName(), p.a.U32(0), 0, p.a.I32(1)))
+        return EEnd::Fail;
     const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
     if (elementBuffer && !ElementRangeFits(p.gl, p.call.GetName(), p.a.U32(2), p.a.I32(1), uint32_t(p.a.U64(4))))
         return EEnd::Fail;
@@ -550,14 +565,14 @@ constexpr SEntry kEntries[] = {
     XQF_CASE(glCreateProgram) {
         const uint32_t recorded = p.a.ReturnU32();
         if (ProgramNameMap::Get(recorded) != 0)
-            return EEnd::Fail;
+            return LiveName(p, recorded);
         ProgramNameMap::Set(recorded, XQF_HOST(p.gl, glCreateProgram)());
         return EEnd::Common;
     }},
     XQF_CASE(glCreateShader) {
         const uint32_t recorded = p.a.ReturnU32();
         if (ShaderNameMap::Get(recorded).host != 0)
-            return EEnd::Fail;
+            return LiveName(p, recorded);
         ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.a.U32(0)), 0, 0);
         return EEnd::Common;
     }},
@@ -622,6 +637,16 @@ constexpr SEntry kEntries[] = {
         const auto* name = p.a.As<SString>(1);
         if (!name || !name->Text())
             return Short(p, "the uniform name", 0, 1);
+        // A program the host could not link has no uniforms, and some host libraries fault on the
+        // lookup; the lookup would find nothing, so the pass goes on without it.
+        GLint linked = 1;
+        if (XQF_HOST(p.gl, glIsProgram)(program))
+            XQF_HOST(p.gl, glGetProgramiv)(program, GL_LINK_STATUS, &linked);
+        if (!linked) {
+            PlaybackWarning("%s: program %u did not link on the host; the call is not played\n", p.call.GetName(),
+                            p.a.U32(0));
+            return EEnd::Done;
+        }
         p.playback.CheckEs2Error();
         const GLint location = XQF_HOST(p.gl, glGetUniformLocation)(program, name->Text());
         const GLboolean isProgram = XQF_HOST(p.gl, glIsProgram)(program);
@@ -638,6 +663,8 @@ constexpr SEntry kEntries[] = {
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         if (bytes && size > 0 && data->size < uint64_t(size))
             return Short(p, "the data", data->size, uint64_t(size));
+        if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
+            return EEnd::Fail;
         XQF_HOST(p.gl, glBufferData)(p.a.U32(0), size, bytes, p.a.U32(3));
         return EEnd::Common;
     }},
@@ -655,8 +682,9 @@ constexpr SEntry kEntries[] = {
         if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
             return EEnd::Fail;
         bool refused = false;
-        const void* pixels = Pixels(p, p.a.As<SImage2D>(8), UploadSize(p, 3, 4, 6, 7), refused);
-        if (refused)
+        const int64_t needed = UploadSize(p, 3, 4, 6, 7);
+        const void* pixels = Pixels(p, p.a.As<SImage2D>(8), needed, refused);
+        if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
             return EEnd::Fail;
         XQF_HOST(p.gl, glTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5), p.a.U32(6),
                                      p.a.U32(7), pixels);
@@ -682,7 +710,7 @@ constexpr SEntry kEntries[] = {
             return EEnd::Fail;
         bool refused = false;
         const void* data = Pixels(p, p.a.As<SImage2D>(7), p.a.I32(6), refused);
-        if (refused)
+        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(6), 0), 0)))
             return EEnd::Fail;
         XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
                                                p.a.I32(6), data);
@@ -735,10 +763,17 @@ constexpr SEntry kEntries[] = {
         XQF_HOST(p.gl, glShaderBinary)(count, hosts.data(), p.a.U32(2), bytes, length);
         return EEnd::Common;
     }},
+    XQF_CASE(glRenderbufferStorage) {
+        if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(1), p.a.I32(2), p.a.I32(3), 0))
+            return EEnd::Fail;
+        XQF_HOST(p.gl, glRenderbufferStorage)(p.a.U32(0), p.a.U32(1), p.a.I32(2), p.a.I32(3));
+        return EEnd::Common;
+    }},
     XQF_CASE(glVertexAttribPointer) {
         // With a buffer bound the pointer is an offset; else a placeholder the draws replace.
         XQF_HOST(p.gl, glVertexAttribPointer)(p.a.U32(0), p.a.I32(1), p.a.U32(2), GLboolean(p.a.U32(3)), p.a.I32(4),
                                               reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(5)))));
+        NoteArrayStride(p.a.U32(0), p.a.I32(4));
         return EEnd::Common;
     }},
     XQF_CASE(glDrawArrays) { return DrawArrays(p); }},

@@ -86,8 +86,11 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                 const GLint alignment = ValidUnpackAlignment(image.unpackAlignment);
                 const int64_t needed = GetImageSize(image.format, image.type, image.width, image.height, alignment,
                                                     image.border);
+                // A type of 0 is a level made on the device's side (a copy), not an upload.
+                if (image.type != 0 && !ImageBytesAllowed(call, needed, bytes ? image.capturedSize : 0))
+                    continue;
                 if (needed < 0)
-                    bytes = nullptr;  // a format this side cannot size
+                    bytes = nullptr;  // a level of type 0 is made without data
                 const CPaddedUpload upload(bytes, image.capturedSize, uint64_t(std::max<int64_t>(needed, 0)));
                 XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
                 XQF_HOST(gl, glTexImage2D)(image.target, image.level, GLint(image.format), image.width, image.height,
@@ -127,6 +130,10 @@ void Renderbuffers(SEs2Host& gl, SEs2State& snapshot)
         if ((r.bound & 0xFF) == 0)
             continue;
         XQF_HOST(gl, glBindRenderbuffer)(GL_RENDERBUFFER, host);
+        if ((r.samples != 0 || r.internalFormat != 0) &&
+            !RenderbufferBytesAllowed("Restore of glRenderbufferStorage", r.internalFormat, int64_t(int32_t(r.width)),
+                                      int64_t(int32_t(r.height)), int64_t(int32_t(r.samples))))
+            continue;
         using Multisample = void (*)(GLenum, GLsizei, GLenum, GLsizei, GLsizei);
         auto multisample = reinterpret_cast<Multisample>(gl.ext.glRenderbufferStorageMultisampleWZQ);
         if (r.samples != 0 && multisample)
@@ -199,6 +206,7 @@ void FillVertexArray(SEs2Host& gl, const SEs2VertexArray& va, const CObjectTable
         XQF_HOST(gl, glBindBuffer)(GL_ARRAY_BUFFER, HostBuffer(gl, ptr.buffer));
         XQF_HOST(gl, glVertexAttribPointer)(entry.key, ptr.size, ptr.type, GLboolean(ptr.normalized), ptr.stride,
                                             reinterpret_cast<const void*>(uintptr_t(uint32_t(ptr.pointer))));
+        NoteArrayStride(entry.key, int32_t(ptr.stride));
     }
     XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, HostBuffer(gl, va.elementArrayBuffer));
 }

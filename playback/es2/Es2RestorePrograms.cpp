@@ -232,6 +232,16 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
         BindAttributes(gl, host, std::as_const(snapshot.boundAttributes).Get(name));
         if (!p.linked)
             return true;
+        // A program the host could not link (its shaders not what the trace says: a corrupt trace)
+        // has no uniforms to look up, and some host libraries fault on the lookups.
+        GLint linked = 0;
+        XQF_HOST(gl, glGetProgramiv)(host, GL_LINK_STATUS, &linked);
+        if (!linked) {
+            PlaybackError("Restore of glLinkProgram: program %u did not link on the host; its uniforms and attribute "
+                          "values are not restored\n",
+                          name);
+            return true;
+        }
         XQF_HOST(gl, glUseProgram)(host);
         UniformLocationMap::ResetProgram(host);
         for (const auto& entry : std::as_const(snapshot.uniforms[name])) {

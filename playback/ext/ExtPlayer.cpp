@@ -10,6 +10,7 @@
 #include "PlayArgs.h"
 #include "Playback.h"
 #include "es1/Es1Play.h"
+#include "host/HostChecks.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -248,6 +249,10 @@ bool PalettePointer(SPlay& p)
 {
     const uintptr_t pointer = p.a.U32(4);
     Entry<ext::PalettePointer>(p)(p.a.I32(0), p.a.U32(1), p.a.I32(2), reinterpret_cast<const void*>(pointer));
+    // The stride as recorded for the draws' checks: the matrix-index and weight arrays are places
+    // 4 and 5 of their walk.
+    const bool matrixIndex = std::strcmp(p.call.GetName(), "glMatrixIndexPointerOES") == 0;
+    NoteArrayStride(kEs1ArrayStrides + (matrixIndex ? 4 : 5), p.a.I32(2));
     return true;
 }
 
@@ -284,6 +289,8 @@ bool GenFramebuffers(SPlay& p)
 
 bool RenderbufferStorage(SPlay& p)
 {
+    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(1), p.a.I32(2), p.a.I32(3), 0))
+        return false;
     Entry<ext::Storage>(p)(p.a.U32(0), p.a.U32(1), p.a.I32(2), p.a.I32(3));
     return true;
 }
@@ -327,6 +334,8 @@ GLsizei ClampedSamples(GLsizei samples, const char* label)
 bool StorageMultisample(SPlay& p)
 {
     const GLsizei samples = ClampedSamples(p.a.I32(1), "ID_EXT_glRenderbufferStorageMultisampleWZQ");
+    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(2), p.a.I32(3), p.a.I32(4), samples))
+        return false;
     Entry<ext::StorageMultisample>(p)(p.a.U32(0), samples, p.a.U32(2), p.a.I32(3), p.a.I32(4));
     return true;
 }

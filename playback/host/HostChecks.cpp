@@ -3,12 +3,18 @@
 #include "DrawIndices.h"
 #include "Diagnostics.h"
 #include "HostTables.h"
+#include "WireframeSwitch.h"
+#include "analysis/WireframeLines.h"
 
 #include "data/MemoryGuard.h"
 
+#include <EGL/egl.h>
 #include <GLES2/gl2.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
+#include <utility>
 #include <type_traits>
 
 namespace {
@@ -102,20 +108,97 @@ bool SubImageFits(Host& gl, const char* call, uint32_t target, int32_t level, in
     return false;
 }
 
+namespace {
+
+bool MemoryAllows(uint64_t size)
+{
+    const int64_t committed = CommittedMemoryKiB();
+    return committed < 0 || uint64_t(committed) + size / 1024 <= uint64_t(kMemoryLimitKiB);
+}
+
+// Bytes a sample of a renderbuffer format takes at most on the host.
+uint64_t RenderbufferSampleBytes(uint32_t internalFormat)
+{
+    switch (internalFormat) {
+    case 0x8D48: return 1;  // GL_STENCIL_INDEX8
+    case GL_RGBA4: case GL_RGB5_A1: case GL_RGB565: case GL_DEPTH_COMPONENT16: return 2;
+    case 0x81A6: case 0x81A7: case 0x88F0: case 0x8051: case 0x8058: return 4;  // DEPTH24/32, DEPTH24_STENCIL8, RGB8, RGBA8
+    default: return 16;
+    }
+}
+
+} // namespace
+
+bool UnfilledBytesAllowed(const char* call, const char* what, uint64_t size, uint64_t held)
+{
+    if (held >= size)
+        return true;
+    const bool guarded = !MemoryAllows(size);
+    if (size <= kMaxUnfilledBytes && !guarded)
+        return true;
+    PlaybackError("%s: %s has %llu bytes of which the trace holds %llu; the host is given such objects up to %llu "
+                  "MiB%s; the call is not played\n",
+                  call, what, static_cast<unsigned long long>(size), static_cast<unsigned long long>(held),
+                  static_cast<unsigned long long>(kMaxUnfilledBytes >> 20), guarded ? " and while memory allows" : "");
+    return false;
+}
+
 bool BufferPaddingAllowed(const char* call, uint32_t buffer, const void* bytes, uint64_t size, uint64_t held)
 {
-    if (!bytes || held >= size)
-        return true;
-    const int64_t committed = CommittedMemoryKiB();
-    const bool guarded = committed >= 0 && uint64_t(committed) + size / 1024 > uint64_t(kMemoryLimitKiB);
-    if (size <= kMaxBufferPaddingBytes && !guarded)
-        return true;
-    PlaybackError("%s: buffer %u has %llu bytes of which the trace holds %llu; buffers are filled out with zeros up to "
-                  "%llu MiB%s; the buffer is not made\n",
-                  call, buffer, static_cast<unsigned long long>(size), static_cast<unsigned long long>(held),
-                  static_cast<unsigned long long>(kMaxBufferPaddingBytes >> 20),
-                  guarded ? " and while memory allows" : "");
-    return false;
+    char what[32];
+    snprintf(what, sizeof what, "buffer %u", buffer);
+    return UnfilledBytesAllowed(call, what, size, bytes ? held : 0);
+}
+
+bool ImageBytesAllowed(const char* call, int64_t needed, uint64_t held)
+{
+    if (needed < 0) {
+        PlaybackError("%s: the image's format and type are not known here; the call is not played\n", call);
+        return false;
+    }
+    return UnfilledBytesAllowed(call, "the image", uint64_t(needed), held);
+}
+
+bool RenderbufferBytesAllowed(const char* call, uint32_t internalFormat, int64_t width, int64_t height,
+                              int64_t samples)
+{
+    if (width < 0 || height < 0 || samples < 0) {
+        PlaybackError("%s: a renderbuffer of %lld x %lld with %lld samples has a negative value; the call is not "
+                      "played\n",
+                      call, static_cast<long long>(width), static_cast<long long>(height),
+                      static_cast<long long>(samples));
+        return false;
+    }
+    // Each factor is below 2^31 and the sample bytes at most 16: no overflow in 128 bits.
+    const unsigned __int128 bytes = (unsigned __int128)(uint64_t(width) * uint64_t(height)) *
+                                    uint64_t(std::max<int64_t>(samples, 1)) * RenderbufferSampleBytes(internalFormat);
+    const uint64_t size = bytes > UINT64_MAX ? UINT64_MAX : uint64_t(bytes);
+    return UnfilledBytesAllowed(call, "the renderbuffer", size, 0);
+}
+
+bool DrawCountFits(const char* call, uint32_t mode, int64_t first, int64_t count)
+{
+    if (first < 0 || count < 0) {
+        PlaybackError("%s: a draw from %lld of %lld vertices has a negative value; the call is not played\n", call,
+                      static_cast<long long>(first), static_cast<long long>(count));
+        return false;
+    }
+    if (uint64_t(count) > kMaxDrawVertices) {
+        PlaybackError("%s: a draw of %lld vertices is above the %llu one draw may have; the call is not played\n",
+                      call, static_cast<long long>(count), static_cast<unsigned long long>(kMaxDrawVertices));
+        return false;
+    }
+    // A triangle of a strip or a fan for each vertex, two vertex numbers of 4 bytes for each of its
+    // three edges.
+    const uint64_t lineBytes = uint64_t(count) * 24;
+    if (OurWireframeOn() && IsTriangleMode(mode) && lineBytes > kMaxWireframeLineBytes) {
+        PlaybackError("%s: a draw of %lld vertices is shown in wireframe with up to %llu MiB of lines, above %llu MiB; "
+                      "the call is not played\n",
+                      call, static_cast<long long>(count), static_cast<unsigned long long>(lineBytes >> 20),
+                      static_cast<unsigned long long>(kMaxWireframeLineBytes >> 20));
+        return false;
+    }
+    return true;
 }
 
 uint64_t ArrayReadEnd(uint64_t offset, uint64_t stride, uint64_t elementBytes, uint64_t vertices)
@@ -123,6 +206,26 @@ uint64_t ArrayReadEnd(uint64_t offset, uint64_t stride, uint64_t elementBytes, u
     if (vertices == 0)
         return 0;
     return offset + (vertices - 1) * (stride ? stride : elementBytes) + elementBytes;
+}
+
+namespace {
+std::map<std::pair<void*, uint32_t>, int32_t>& ArrayStrides()
+{
+    static std::map<std::pair<void*, uint32_t>, int32_t> strides;
+    return strides;
+}
+void* CurrentContext() { return XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)(); }
+} // namespace
+
+void NoteArrayStride(uint32_t array, int32_t stride) { ArrayStrides()[{CurrentContext(), array}] = stride; }
+
+uint64_t RecordedArrayStride(uint32_t array, int64_t host)
+{
+    const auto& strides = ArrayStrides();
+    const auto it = strides.find({CurrentContext(), array});
+    if (it != strides.end() && uint16_t(it->second) == uint16_t(host))
+        return uint64_t(std::max(it->second, 0));
+    return uint64_t(std::max<int64_t>(host, 0));
 }
 
 template <class Host>

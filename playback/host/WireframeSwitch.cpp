@@ -2,6 +2,7 @@
 
 #include "Diagnostics.h"
 #include "DrawIndices.h"
+#include "HostChecks.h"
 #include "HostTables.h"
 #include "analysis/WireframeLines.h"
 
@@ -61,6 +62,8 @@ void WireDrawArrays(GLenum mode, GLint first, GLsizei count)
         l.drawArrays(mode, first, count);
         return;
     }
+    if (uint64_t(count) * 24 > kMaxWireframeLineBytes)
+        return;  // the players refuse such a draw before it comes here
     l.vertices.resize(size_t(count));
     for (GLsizei i = 0; i < count; ++i)
         l.vertices[size_t(i)] = uint32_t(first) + uint32_t(i);
@@ -75,6 +78,8 @@ void WireDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indic
         l.drawElements(mode, count, type, indices);
         return;
     }
+    if (uint64_t(count) * 24 > kMaxWireframeLineBytes)
+        return;  // the players refuse such a draw before it comes here
     GLint bound = 0;
     XQF_HOST(*l.gl, glGetIntegerv)(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
     if (bound != 0) {
@@ -129,6 +134,8 @@ void WireframeSwitchMissing()
     if (!std::exchange(said, true))
         PlaybackLine("Error loading library Mirbex_ToggleWireframe");
 }
+
+bool OurWireframeOn() { return g_on; }
 
 bool InstallWireframeSwitch(SEs2Host& gl)
 {

@@ -24,3 +24,5 @@ void ToggleOurWireframe(uint8_t on);
 // Where a wireframe is asked for and the table has no switch at all (neither the library's nor
 // ours): prints "Error loading library Mirbex_ToggleWireframe" the first time in the process.
 void WireframeSwitchMissing();
+// Whether our switch is on (draws of the wrapped tables are shown as lines).
+bool OurWireframeOn();

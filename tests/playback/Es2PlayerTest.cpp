@@ -115,12 +115,24 @@ const std::vector<SCase>& Cases()
              EXPECT_EQ(s.calls[1].args[1], 0u);
          }},
         {"glGenTextures whose first name is known makes nothing; glGenBuffers then still makes and maps",
-         {{kGenTextures, SPayload().U32(1).Array(0x100, {5})}, {kGenBuffers, SPayload().U32(1).Array(0x100, {6})}},
+         {{kGenTextures, SPayload().U32(1).Array(0x100, {5})}},
          {{kGenTextures, SPayload().U32(1).Array(0x100, {5})}, {kGenBuffers, SPayload().U32(1).Array(0x100, {6})}},
          0,
          {"glGenBuffers"},
          {1, 1},
          nullptr},
+        {"a gen or create call handing out a live name is refused and makes nothing",
+         {{kGenBuffers, SPayload().U32(1).Array(0x100, {6})}, Ret(kCreateShader, 3, {0x8B31}),
+          Ret(kCreateProgram, 4, {})},
+         {{kGenBuffers, SPayload().U32(2).Array(0x100, {7, 6})}, Ret(kCreateShader, 3, {0x8B30}),
+          Ret(kCreateProgram, 4, {})},
+         0,
+         {},
+         {0, 0, 0},
+         [](const CHostSpy&, Fixture& f) {
+             EXPECT_NE(f.err.find("ERROR: glGenBuffers: it returned name 6, which is live already"), std::string::npos);
+             EXPECT_NE(f.err.find("ERROR: glCreateShader: it returned name 3, which is live already"), std::string::npos);
+         }},
         {"glDeleteShader of an attached shader keeps it pending; glDetachShader then forgets it",
          {Ret(kCreateShader, 3, {0x8B31}), Ret(kCreateProgram, 4, {}), W(kAttachShader, {4, 3})},
          {W(kDeleteShader, {3}), W(kDetachShader, {4, 3})},

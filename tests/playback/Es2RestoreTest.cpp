@@ -114,6 +114,25 @@ TEST_F(Es2Restore, AnImageTheHostCannotHoldIsNotSent)
     EXPECT_NE(err.find("ERROR: Restore of glTexImage2D: an image of 20000 x 20000 is above"), std::string::npos) << err;
 }
 
+// The host's largest side is the last one handed over: one more is refused here, not left for the
+// host to judge.
+TEST_F(Es2Restore, AnImageOneAboveTheLargestSideIsNotSent)
+{
+    GLint largest = 0;
+    XQF_HOST(*SEs2Host::Instance(), glGetIntegerv)(GL_MAX_TEXTURE_SIZE, &largest);
+    ASSERT_GT(largest, 0);
+    SEs2State s = Built({W(kBindTexture, {kTexture2D, 3}),
+                         TexImage(kTexture2D, 0, kRgba, largest + 1, 1, kUbyte, std::vector<uint8_t>(16, 1)),
+                         W(kBindTexture, {kTexture2D, 4}),
+                         TexImage(kTexture2D, 0, kRgba, largest, 1, kUbyte, std::vector<uint8_t>(16, 1))});
+    testing::internal::CaptureStderr();
+    Restore(s, nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(spy->Count("glTexImage2D"), 1);
+    EXPECT_EQ(spy->Of("glTexImage2D")[0].args[3], uint32_t(largest));
+    EXPECT_NE(err.find("is above the host's largest texture size"), std::string::npos) << err;
+}
+
 TEST_F(Es2Restore, UnboundFramebuffersAndRenderbuffersGetNamesOnly)
 {
     SEs2State s = Built({{kGenFramebuffers, SPayload().U32(1).Array(0x100, {5})}, {kGenRenderbuffers, SPayload().U32(1).Array(0x100, {6})}});

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Hostile values in real traces: scenes of xqft-record written as traces with one argument of one
-record set to a value the host library would choke on (2^31-1 or 2^28: texture sizes, sub-image
-offsets, buffer sizes, draw counts and firsts). Each trace goes through `xqft-dump replay` (the
-frame holding the record and the next, whose start restores what it left), `replay --from-start`,
-`host-state` and `analyse`. No run may end on a signal or a sanitizer report, take over 15 s or
+"""Hostile values in real traces: scenes of xqft-record written as traces with one record (or a
+few) changed to values the host library would choke on (texture, renderbuffer and buffer sizes,
+sub-image offsets, draw counts and firsts, strides, types the size table lacks, names handed out
+twice). Each trace goes through `xqft-dump replay` (the frame holding the record and the next,
+whose start restores what it left), `replay --from-start`, `host-state` and `analyse`. No run may end on a signal or a sanitizer report, take over 15 s or
 grow over 1 GiB resident; the frame holding the record reports the refusal on an "ERROR: " line,
 and so does the next frame's restore where the tracked state keeps the value; a run that reports
 one exits 5, as a failed pass.
@@ -27,9 +27,17 @@ MAX_RSS_KIB = 1024 * 1024
 HUGE, LARGE = 2**31 - 1, 2**28
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
 
+INT_MIN = -2**31
+NO_DATA = {"p": 0, "hex": ""}  # a data argument recorded as a null pointer
+RGBA_2_10_10_10 = 0x8368
+ES1_DISABLE_CLIENT_STATE = 3035
+RESTORE_ONLY = "restore only"  # the frame's own replay need not refuse (the host refuses it itself)
+LIVE = "live"  # the value the function's first record returned (argument 0): a name still live
+
 # name: (scene, function, which of its records (0: the first), argument (index in "v", or a draw's
-# key), value, whether the next frame's restore refuses the kept value too); names ending in
-# "without data" write the trace as one recorded without data (no pixels: the host gets the size).
+# key; a tuple for several), value (a tuple for several), whether the next frame's restore refuses
+# the kept value too (RESTORE_ONLY: only it)); names ending in "without data" write the trace as one recorded without data
+# (no pixels: the host gets the size).
 CASES = {
     "es2 render target width": ("fbo", "glTexImage2D", 0, 3, HUGE, True),
     "es2 render target height": ("fbo", "glTexImage2D", 0, 4, LARGE, True),
@@ -56,7 +64,54 @@ CASES = {
     "es1 draw count": ("es1-ext", "glDrawArrays", 1, "count", HUGE, False),
     "es1 client draw first": ("es1-tri-client", "glDrawArrays", 2, "first", LARGE, False),
     "es1 indexed draw count": ("es1-multi", "glDrawElements", 1, "count", HUGE, False),
+    # Names a create or gen call hands out while they are live.
+    "es2 shader created under a live name": ("fbo", "glCreateShader", 2, 0, LIVE, False),
+    "es2 program created under a live name": ("fbo", "glCreateProgram", 1, 0, LIVE, False),
+    # A program that links on the device but not on the host: the restore skips its uniforms.
+    "es2 shader of the other type": ("fbo", "glCreateShader", 0, 1, 0x8B30, RESTORE_ONLY),
+    # Negative firsts and counts, on buffers and on client arrays.
+    "es2 draw first -1": ("multi", "glDrawArrays", 1, "first", -1, False),
+    "es2 client draw first INT_MIN": ("tri-client", "glDrawArrays", 0, "first", INT_MIN, False),
+    "es2 client draw count -1": ("tri-client", "glDrawArrays", 0, "count", -1, False),
+    "es1 client draw first -1": ("es1-tri-client", "glDrawArrays", 2, "first", -1, False),
+    "es1 client draw first INT_MIN": ("es1-tri-client", "glDrawArrays", 2, "first", INT_MIN, False),
+    # Buffers made without data: the host zero-fills them.
+    "es2 data-less buffer size": ("multi", "glBufferData", 0, (1, 2), (HUGE, NO_DATA), True),
+    "es1 data-less buffer size": ("es1-tri-client", "glBufferData", 0, (1, 2), (HUGE, NO_DATA), True),
+    # Format and type pairs the size table did not know counted 0 bytes.
+    "es2 image of a type the table lacked": ("textured", "glTexImage2D", 0, (3, 4, 7), (1024, 1024, RGBA_2_10_10_10),
+                                             False),
+    "es2 depth image of bytes": ("textured", "glTexImage2D", 0, 6, 0x1902, False),
+    "es2 depth sub-image of bytes": ("textured", "glTexSubImage2D", 0, 6, 0x1902, False),
+    "es1 image of a type the table lacked": ("es1-textured", "glTexImage2D", 0, (3, 4, 7),
+                                             (1024, 1024, RGBA_2_10_10_10), False),
+    # Images and renderbuffers the host would make of a gigabyte (the trace holding little or none).
+    "es2 image declared 16384 square": ("textured", "glTexImage2D", 0, (3, 4), (16384, 16384), True),
+    "es1 image declared 16384 square": ("es1-textured", "glTexImage2D", 0, (3, 4), (16384, 16384), True),
+    "es2 render target 16384 square": ("fbo", "glTexImage2D", 0, (3, 4), (16384, 16384), True),
+    "es2 renderbuffer 16384 square": ("fbo", "glRenderbufferStorage", 0, (2, 3), (16384, 16384), True),
+    "es1 renderbuffer 16384 square": ("es1-fbo-later-ext", "glRenderbufferStorageOES", 0, (2, 3), (16384, 16384),
+                                      True),
+    # Draws no array bounds: every array off, or an enabled one with neither buffer nor pointer.
+    "es2 draw count with an empty array": ("multi", "glDrawArrays", 1, "count", HUGE, False),
+    "es1 draw count with arrays off": ("es1-tri-client", "glDrawArrays", 2, "count", HUGE, False),
+    "es2 wireframe draw count": ("tri-client", "glDrawArrays", 0, "count", 1 << 24, False),
+    # Strides the host keeps in 16 bits.
+    "es2 stride 0x8000": ("multi", "glVertexAttribPointer", 0, 4, 0x8000, True),
+    "es2 stride 0x10000": ("multi", "glVertexAttribPointer", 0, 4, 0x10000, True),
+    "es1 stride 0x10000": ("es1-tri-client", "glNormalPointer", 0, 1, 0x10000, False),
 }
+
+# Further records a case changes: (function, which of its records (None: every one), argument,
+# value).
+OTHER_EDITS = {
+    "es2 draw count with an empty array": [("glEnableVertexAttribArray", None, 0, 15)],
+    "es2 wireframe draw count": [("glEnableVertexAttribArray", None, 0, 15)],
+    "es1 draw count with arrays off": [("glEnableClientState", None, "f", "glDisableClientState"),
+                                       ("glEnableClientState", None, "id", ES1_DISABLE_CLIENT_STATE)],
+}
+# Analysis options of a case (its analyse runs only).
+ANALYSE_OPTIONS = {"es2 wireframe draw count": ["--option", "2=1"]}
 
 
 def frames_of(lines):
@@ -130,11 +185,18 @@ class Runner:
         lines = self.record(scene)
         frames, count = frames_of(lines)
         at = [i for i, call in enumerate(lines) if call["f"] == function][which]
-        call = lines[at]
-        if isinstance(argument, int):
-            call["v"][argument] = value
-        else:
-            call[argument] = value
+        if value == LIVE:
+            value = next(c for c in lines if c["f"] == function)["v"][0]
+        edits = [(at, argument, value)]
+        for other, nth, arg, val in OTHER_EDITS.get(name, []):
+            found = [i for i, c in enumerate(lines) if c["f"] == other]
+            edits += [(i, arg, val) for i in (found if nth is None else [found[nth]])]
+        for i, arg, val in edits:
+            for a, v in (zip(arg, val) if isinstance(arg, tuple) else [(arg, val)]):
+                if isinstance(a, int):
+                    lines[i]["v"][a] = v
+                else:
+                    lines[i][a] = v
         stem = os.path.join(self.work, name.replace(" ", "-").replace("^", ""))
         with open(stem + ".log", "w") as log:
             log.writelines(json.dumps(c) + "\n" for c in lines)
@@ -143,13 +205,16 @@ class Runner:
                         stem + ".xqft"] + nodata, capture_output=True, check=True, timeout=120)
         dump = os.path.join(self.bin, "xqft-dump")
         trace, image, frame = stem + ".xqft", stem + ".ppm", frames[at]
+        options = ANALYSE_OPTIONS.get(name, [])
         runs = [["replay", "--frame", str(frame), image], ["replay", "--frame", str(frame), "--from-start", image],
-                ["analyse", "--frame", str(frame), image]]
+                ["analyse", "--frame", str(frame), image] + options]
         if frame < count:
             runs += [["replay", "--frame", str(frame + 1), image], ["host-state", "--frame", str(frame + 1)],
-                     ["analyse", "--frame", str(frame + 1), image]]
+                     ["analyse", "--frame", str(frame + 1), image] + options]
         texts = [self.run(name, [dump, r[0], trace] + r[1:]) for r in runs]
-        if "ERROR: " not in texts[0]:
+        if options and "ERROR: " not in texts[2]:
+            self.fail("%s: the analysis of frame %d reports no refusal\n%s" % (name, frame, texts[2][-800:]))
+        elif not options and restored != RESTORE_ONLY and "ERROR: " not in texts[0]:
             self.fail("%s: the replay of frame %d reports no refusal\n%s" % (name, frame, texts[0][-800:]))
         if restored and frame < count and "ERROR: " not in texts[3]:
             self.fail("%s: the restore of frame %d reports no refusal\n%s" % (name, frame + 1, texts[3][-800:]))
