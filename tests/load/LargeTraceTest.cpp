@@ -5,6 +5,8 @@
 // disk cannot hold it; a small variant of the same trace always runs.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -68,6 +70,16 @@ public:
         Record(CallIdOf(ECallFamily::Egl, "eglSwapBuffers"), 36);
         Words({0x3000, 1, 1, 2, frame, 0, 0, 0, 0});
     }
+
+    // n glBindTexture records: the small records of a frame's state changes.
+    void SmallRecords(uint32_t n)
+    {
+        for (uint32_t i = 0; i < n; ++i) {
+            Record(CallIdOf(ECallFamily::Es2, "glBindTexture"), 12);
+            Words({0, 0x0DE1, 1 + i % 4});
+        }
+    }
+    int Descriptor() { return m_file && std::fflush(m_file) == 0 ? fileno(m_file) : -1; }
 
 private:
     void Record(uint16_t id, uint32_t size)
@@ -176,6 +188,65 @@ TEST(LargeTrace, SixGiBOfTexturesLoadWholeWithLittlePrivateMemory)
                      << (sparse ? "sparse files" : "no sparse files") << "), " << free / kGiB << " GiB are";
     // 96 frames of 64 MiB textures: 6 GiB; every sixth frame written, the last one among them.
     LoadAndDecodeTheLastTexture({96, 4096, 6});
+}
+
+// Bytes of the file in the page cache.
+uint64_t CachedBytes(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY);
+    struct stat st{};
+    uint64_t bytes = 0;
+    if (fd >= 0 && fstat(fd, &st) == 0 && st.st_size > 0) {
+        void* at = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+        const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        std::vector<unsigned char> resident((size_t(st.st_size) + page - 1) / page);
+        if (at != MAP_FAILED && mincore(at, size_t(st.st_size), resident.data()) == 0)
+            for (unsigned char r : resident)
+                bytes += (r & 1) ? page : 0;
+        if (at != MAP_FAILED)
+            munmap(at, size_t(st.st_size));
+    }
+    if (fd >= 0)
+        close(fd);
+    return bytes;
+}
+
+// From a cold page cache a load reads the runs of small records, not the textures between them:
+// the kernel's read-around would read every texture on the touch of its first page.
+TEST(LargeTrace, AColdLoadReadsTheRecordsAndStepsOverTheTextures)
+{
+    const std::string path = TempPath("cold.xqft");
+    constexpr uint32_t kFrames = 24, kSide = 512, kSmall = 200;
+    {
+        CLargeTraceWriter w(path);
+        w.SmallRecords(300);
+        for (uint32_t frame = 1; frame <= kFrames; ++frame) {
+            w.SmallRecords(kSmall);
+            w.Frame(frame, kSide, true, uint8_t(frame));
+        }
+        const int fd = w.Descriptor();
+        ASSERT_TRUE(w.Ok() && fd >= 0 && fsync(fd) == 0) << "cannot write " << path;
+    }
+    const int fd = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    close(fd);
+    if (CachedBytes(path) != 0)
+        GTEST_SKIP() << "the page cache keeps the trace file: no cold load to measure";
+
+    const SLoad load = QuietLoad(path);
+    ASSERT_EQ(load.result, 0);
+    ASSERT_EQ(CTraceReader::Instance().GetTraceData()->GetCallCount(), 300 + kFrames * (kSmall + 3));
+    const uint64_t pixels = uint64_t(kFrames) * kSide * kSide * 4;
+    struct stat st{};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    const uint64_t records = uint64_t(st.st_size) - pixels;
+    const uint64_t cached = CachedBytes(path);
+    EXPECT_LE(cached, 2 * records + 64 * 1024)
+        << cached << " bytes of the trace read for " << records << " bytes of records (" << pixels
+        << " bytes of textures)";
+    CTraceReader::Instance().Close();
+    std::remove(path.c_str());
 }
 
 } // namespace

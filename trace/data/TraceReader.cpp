@@ -10,6 +10,7 @@
 #include "record/XqftError.h"
 #include "stream/FileMapping.h"
 #include "stream/IOManager.h"
+#include "stream/RecordReadAhead.h"
 #include "stream/RecordStream.h"
 #include "stream/TraceHeader.h"
 
@@ -145,6 +146,9 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
             m_lastError.Format("cannot open %s: %s", path.CStr(), io.LastError());
             return kLoadNoTrace;
         }
+        // Not even the header's page may read the file around it (the walk asks for what it reads).
+        if (m_copyBelow != kCopyAllCaptured && io.Mapping())
+            io.Mapping()->SetSparseReads(true);
         std::fprintf(m_out, "Trace file open : %s\n", path.CStr());
         SendProgress("File Read");
         m_progress = 0;
@@ -219,20 +223,9 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
     uint32_t added = 0;
     uint32_t guardedAt = 0xFFFFFFFFu;  // the call count at the last memory query
     bool section = false;
-    // Records of 32 KiB and more on average (captured images, arrays, textures) whose bytes stay in
-    // the file: the walk reads their headers only, so page faults read only the page touched until
-    // the walk ends.
-    constexpr uint64_t kSparseWalkRecords = 256, kSparseRecordBytes = 32768;
-    uint64_t walked = 0;
-    struct SSparseReads
-    {
-        CFileMapping* mapping = nullptr;
-        ~SSparseReads()
-        {
-            if (mapping)
-                mapping->SetSparseReads(false);
-        }
-    } sparseReads;
+    // The walk reads the records and steps over the captured blocks they carry: only the runs of
+    // records are read from disk, not the blocks between them. Copying every block reads it all.
+    CRecordReadAhead readAhead(m_copyBelow != kCopyAllCaptured ? m_mapping.get() : nullptr);
     for (;;) {
         // Query the system once per thousand calls, not once per record.
         if (added % 1000 == 0 && added != guardedAt) {
@@ -245,6 +238,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             }
         }
         SRecordHeader record;
+        readAhead.Before(records.Offset());
         const ERecordStep step = records.Next(record);
         if (step == kRecordsEnd)
             return 0;
@@ -253,11 +247,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             std::fprintf(m_err, "ERROR: %s\n", records.Message());
             return 3;
         }
-        if (m_mapping && m_copyBelow != kCopyAllCaptured && ++walked == kSparseWalkRecords &&
-            (records.Offset() - m_firstRecord) / walked >= kSparseRecordBytes) {
-            sparseReads.mapping = m_mapping.get();
-            m_mapping->SetSparseReads(true);
-        }
+        readAhead.Framed(record.offset, CRecordStream::kHeaderBytes, record.size);
         if (m_mapping) {
             // A file cut while it is read shows as zeros from the cut on (stream/FileMapping.h):
             // the walk stops at the first record after it.

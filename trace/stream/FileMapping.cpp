@@ -1,5 +1,6 @@
 #include "FileMapping.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -153,6 +154,16 @@ CFileMapping::~CFileMapping()
 void CFileMapping::SetSparseReads(bool sparse)
 {
     madvise(const_cast<uint8_t*>(m_data), size_t(m_size), sparse ? MADV_RANDOM : MADV_NORMAL);
+}
+
+void CFileMapping::WillNeed(uint64_t offset, uint64_t length)
+{
+    if (offset >= m_size)
+        return;
+    static const uint64_t pageMask = uint64_t(sysconf(_SC_PAGESIZE)) - 1;
+    const uint64_t begin = offset & ~pageMask;
+    const uint64_t end = std::min(m_size, offset + length);
+    madvise(const_cast<uint8_t*>(m_data) + begin, size_t(end - begin), MADV_WILLNEED);
 }
 
 void CFileMapping::AddSample(uint64_t offset, const uint8_t* bytes, uint32_t n)
