@@ -2,9 +2,11 @@
 // memory guard.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <new>
 
 #include "LoadFixture.h"
+#include "CallQueries.h"
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
 #include "data/MemoryGuard.h"
@@ -178,4 +180,57 @@ TEST(TraceReader, FirstRecordOffsetAfterTheHeader)
     IOManager::Instance().Close();
     reader.SetLog(nullptr, nullptr);
     std::fclose(quiet);
+}
+
+// A limited load keeps the calls up to its limit, and still says which APIs the whole file holds.
+TEST(TraceReader, LimitedLoadsStopAtTheirCallOrFrameForOneLoad)
+{
+    const auto hex = [](std::initializer_list<uint32_t> words) {
+        std::string out;
+        char b[9];
+        for (uint32_t w : words) {
+            std::snprintf(b, sizeof b, "%08x", __builtin_bswap32(w));
+            out += b;
+        }
+        return out;
+    };
+    const auto record = [&](uint16_t id, std::initializer_list<uint32_t> words) {
+        return " --record " + std::to_string(id) + ":" + hex(words);
+    };
+    const uint16_t swap = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
+    const std::string swapWords = hex({0, 1, 1, 2, 0, 0, 0, 0, 0});
+    std::string args = "raw";
+    for (int i = 0; i < 2; ++i)
+        args += " --record " + std::to_string(swap) + ":" + swapWords;
+    args += record(CallIdOf(ECallFamily::Es2, "glEnable"), {0, 0x0B71});
+    args += " --record " + std::to_string(swap) + ":" + swapWords;
+    args += record(CallIdOf(ECallFamily::Es1, "glEnable"), {0, 0x0B71});
+    args += " --record " + std::to_string(swap) + ":" + swapWords;
+    const std::string path = GenerateTrace("limited.xqft", args);
+    ASSERT_FALSE(path.empty());
+
+    struct SLimit
+    {
+        uint32_t calls, frames;
+        int frameCount;
+        uint32_t callCount;
+    };
+    const SLimit limits[] = {
+        {1, 0, 1, 1}, {0, 2, 2, 2}, {0, 3, 3, 4}, {3, 2, 2, 2}, {0, 0, 4, 6}, {0, 9, 4, 6}, {9, 0, 4, 6},
+    };
+    CTraceReader& reader = CTraceReader::Instance();
+    for (const SLimit& l : limits) {
+        SCOPED_TRACE(testing::Message() << "calls " << l.calls << ", frames " << l.frames);
+        reader.LimitNextLoad(l.calls, l.frames);
+        ASSERT_EQ(QuietLoad(path).result, 0);
+        CTraceData* data = reader.GetTraceData();
+        EXPECT_EQ(data->GetFrameCount(), l.frameCount);
+        EXPECT_EQ(data->GetCallCount(), l.callCount);
+        EXPECT_TRUE(data->HasEs1());
+        EXPECT_TRUE(data->HasEs2());
+        // The next load is whole.
+        ASSERT_EQ(QuietLoad(path).result, 0);
+        EXPECT_EQ(reader.GetTraceData()->GetCallCount(), 6u);
+    }
+    reader.Close();
 }

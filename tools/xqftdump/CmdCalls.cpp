@@ -70,7 +70,6 @@ int Run(const std::vector<std::string>& args)
             PrintCall(*data->GetCall(n));
     } else if (!data->SetCurrentFrame(uint32_t(frame), true)) {
         fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
-        reader.Close();
         return kDumpUsage;
     } else {
         while (STraceCall* entry = data->GetNextCall())
@@ -78,7 +77,7 @@ int Run(const std::vector<std::string>& args)
     }
     if (result != 0)
         fprintf(stderr, "ERROR: load result %d %s\n", result, reader.GetLastError().CStr());
-    reader.Close();
+    // The trace stays loaded: the process leaves without taking it apart (main.cpp).
     return result == 0 ? kDumpOk : kDumpTruncated;
 }
 

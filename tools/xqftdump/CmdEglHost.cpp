@@ -93,7 +93,7 @@ int Run(const std::vector<std::string>& args)
     long frame = 0;
     if (!ParseFileAndNumber(rest, "--frame", "egl-host FILE --frame N [--play]", path, frame))
         return kDumpUsage;
-    CLoadedTrace trace(path);
+    CLoadedTrace trace(path, 0, uint32_t(frame));
     CTraceData* data = trace.Data();
     SEglState snapshot, current;
     const STraceFrame* f = data ? data->GetFrame(uint32_t(frame)) : nullptr;

@@ -47,7 +47,7 @@ int Run(const std::vector<std::string>& args)
     long frame = 0;
     if (!ParseFileAndNumber(args, "--frame", "egl-state FILE --frame N", path, frame))
         return kDumpUsage;
-    CLoadedTrace trace(path);
+    CLoadedTrace trace(path, 0, uint32_t(frame));
     CTraceData* data = trace.Data();
     SEglState state;
     if (!data || !data->GetFrameEglState(uint32_t(frame), &state)) {

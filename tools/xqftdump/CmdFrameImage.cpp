@@ -16,7 +16,7 @@ int Run(const std::vector<std::string>& args)
     long frame = 0;
     if (!ParseFileAndNumber(args, "--frame", "frame-image FILE --frame N OUT.ppm", path, frame, &out))
         return kDumpUsage;
-    CLoadedTrace trace(path);
+    CLoadedTrace trace(path, 0, uint32_t(frame));
     CTraceData* data = trace.Data();
     const STraceFrame* f = data ? data->GetFrame(uint32_t(frame)) : nullptr;
     if (!f || f->endCall == STraceFrame::kOpenEnd || f->endCall == f->firstCall) {

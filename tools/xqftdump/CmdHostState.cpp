@@ -21,7 +21,7 @@ int Run(const std::vector<std::string>& args)
     long frame = 0;
     if (!ParseFileAndNumber(args, "--frame", "host-state FILE --frame N", path, frame))
         return kDumpUsage;
-    CLoadedTrace trace(path);
+    CLoadedTrace trace(path, 0, uint32_t(frame));
     CAnalysisPlayback playback;
     std::string state;
     const CPassErrors errors;

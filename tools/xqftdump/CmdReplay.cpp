@@ -28,7 +28,7 @@ int Run(const std::vector<std::string>& args)
     }
     if (!ParseFileAndNumber(rest, "--frame", "replay FILE --frame N [--from-start] OUT.ppm", path, frame, &out))
         return kDumpUsage;
-    CLoadedTrace trace(path);
+    CLoadedTrace trace(path, 0, uint32_t(frame));
     CAnalysisPlayback playback;
     int result = 1;
     uint8_t* rgb = nullptr;

@@ -25,7 +25,7 @@ int PrintStateAtCall(const std::vector<std::string>& args, const char* usage, co
     long call = 0;
     if (!ParseFileAndNumber(args, "--call", usage, path, call))
         return kDumpUsage;
-    CLoadedTrace trace(path);
+    CLoadedTrace trace(path, uint32_t(call));
     CTraceData* data = trace.Data();
     State state;
     if (!data || uint64_t(call) > data->GetCallCount() || !(data->*at)(int32_t(call - 1), &state)) {

@@ -56,17 +56,20 @@ inline bool CapturedBytesStillThere(const CTraceData* trace)
     return false;
 }
 
-// Loads path through the reader (its messages go to stderr, stdout stays the command's) and
-// closes the reader when it goes out of scope.
+// Loads path through the reader (its messages go to stderr, stdout stays the command's): the whole
+// trace, or with callLimit / frameLimit only up to that call / the end of that frame (the trace's
+// ES 1.1 and ES 2.0 flags still speak of the whole file: CTraceReader::LimitNextLoad). The trace
+// stays loaded until the process ends: xqft-dump leaves without taking it apart (main.cpp).
 class CLoadedTrace
 {
 public:
-    explicit CLoadedTrace(const std::string& path) : m_reader(CTraceReader::Instance())
+    explicit CLoadedTrace(const std::string& path, uint32_t callLimit = 0, uint32_t frameLimit = 0)
+        : m_reader(CTraceReader::Instance())
     {
         m_reader.SetLog(stderr, stderr);
+        m_reader.LimitNextLoad(callLimit, frameLimit);
         m_result = m_reader.LoadTrace(CXQFTString(path.c_str()), 1);
     }
-    ~CLoadedTrace() { m_reader.Close(); }
     CLoadedTrace(const CLoadedTrace&) = delete;
     CLoadedTrace& operator=(const CLoadedTrace&) = delete;
 

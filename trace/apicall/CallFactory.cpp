@@ -78,6 +78,16 @@ CApiCall* CreateCallById(uint16_t id, CTrace* trace)
     return call;
 }
 
+ECallFamily CallFamilyOf(uint16_t id, uint32_t version)
+{
+    const SFamily* f = FamilyOf(id);
+    const SCallRow* chosen = nullptr;
+    for (const SCallRow& r : RowsOf(id))
+        if (r.firstVersion <= version)
+            chosen = &r;
+    return f && chosen && chosen->make ? f->family : ECallFamily::None;
+}
+
 uint16_t RegisteredCallTraits(uint16_t id)
 {
     const std::span<const SCallRow> rows = RowsOf(id);

@@ -19,5 +19,9 @@ void RegisterCallFamily(ECallFamily family, std::span<const SCallRow> rows);
 // file older than the id's first row, and for a row whose record is not read yet.
 CApiCall* CreateCallById(uint16_t id, CTrace* trace);
 
+// The family of the call object CreateCallById makes for the id in a file of the version; None
+// when it makes none.
+ECallFamily CallFamilyOf(uint16_t id, uint32_t version);
+
 // The traits of an id's rows (trait::), 0 for an id no registered row has.
 uint16_t RegisteredCallTraits(uint16_t id);

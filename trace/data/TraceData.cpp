@@ -111,6 +111,12 @@ void CTraceData::Apply(CApiCall& call, uint32_t frame)
     }
 }
 
+void CTraceData::NoteStateKind(uint8_t kind)
+{
+    m_hasEs1 |= IsEs1StateKind(kind);
+    m_hasEs2 |= IsEs2StateKind(kind);
+}
+
 void CTraceData::CutFrame()
 {
     // Build the whole frame before touching the list, so an allocation failure leaves the

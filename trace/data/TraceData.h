@@ -75,6 +75,9 @@ public:
     void AddCall(CApiCall* call, uint32_t frame, uint8_t inSection);
     // Off: AddCall applies no state update (to measure what tracking costs a load).
     void SetStateTracking(bool on) { m_stateTracking = on; }
+    // Notes a call of that state kind past the calls kept (a limited load): HasEs1 and HasEs2 say
+    // it as for the calls added.
+    void NoteStateKind(uint8_t kind);
     // Gives back the room reserved for calls that never came (after the last AddCall).
     void Compact();
     // The mapping of the trace file the calls' captured bytes point into (null: they are all
@@ -100,6 +103,7 @@ public:
     uint32_t GetCurrentFrameCallCount() const;
     uint8_t IsRecordedWithData() const { return m_recordedWithData; }
     uint8_t GetFrameImageFlag() const { return m_frameImage; }
+    // Whether the trace holds calls applied to the ES 1.1 or ES 2.0 state.
     bool HasEs1() const { return m_hasEs1; }
     bool HasEs2() const { return m_hasEs2; }
 

@@ -1,6 +1,7 @@
 #include "data/TraceReader.h"
 
 #include <new>
+#include <utility>
 #include <stdexcept>
 
 #include "apicall/ApiCall.h"
@@ -136,6 +137,12 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         m_typeSizes.clear();
         m_lastError.Clear();
         m_progressEvents = true;
+        // A limit holds for one load, whatever becomes of it.
+        struct SLimitOnce
+        {
+            CTraceReader& reader;
+            ~SLimitOnce() { reader.m_callLimit = reader.m_frameLimit = 0; }
+        } limitOnce{*this};
         m_workingText = "Reading File";
         m_statusText = m_workingText;
         m_total = 100;
@@ -160,7 +167,8 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         m_data = std::make_unique<CTraceData>();
         m_data->SetStateTracking(m_stateTracking);
         std::fputs("Processing File\n", m_out);
-        const int walk = ProcessRecords(0);
+        const uint32_t callLimit = std::exchange(m_callLimit, 0);
+        const int walk = ProcessRecords(callLimit);
         m_data->Compact();
         std::fprintf(m_out, "Process File.. Finish: %d\n", walk);
         io.Close();
@@ -200,6 +208,27 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         io.Close();
         std::fputs("An exception occurred\n", m_err);
         return kLoadFailed;
+    }
+}
+
+void CTraceReader::NoteApisPast(CRecordStream& records)
+{
+    // Only the ids are read, but for extension calls, whose record names the API they were made on.
+    while (!(m_data->HasEs1() && m_data->HasEs2()) && records.Offset() < m_total) {
+        SRecordHeader record;
+        if (records.Next(record) != kRecordRead)
+            return;
+        const ECallFamily family = CallFamilyOf(record.id, m_version);
+        if (family == ECallFamily::Es1) {
+            m_data->NoteStateKind(kApiEs1);
+        } else if (family == ECallFamily::Es2) {
+            m_data->NoteStateKind(kApiEs2);
+        } else if (family == ECallFamily::Ext) {
+            m_trace->SetRecordSize(record.size);
+            const std::unique_ptr<CApiCall> call(CreateCallById(record.id, m_trace.get()));
+            if (call)
+                m_data->NoteStateKind(call->GetStateKind());
+        }
     }
 }
 
@@ -275,8 +304,11 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
                 m_progress = offset;
                 CEventManager::Instance().Dispatch(kProgressEvent, this);
             }
-            if (maxCalls != 0 && added == maxCalls)
+            if ((maxCalls != 0 && added == maxCalls) ||
+                (m_frameLimit != 0 && m_data->GetFrameRecordCount() > m_frameLimit)) {
+                NoteApisPast(records);
                 return 0;
+            }
         }
         if (records.Offset() >= fileSize)
             return 0;

@@ -40,8 +40,19 @@ public:
     bool AddListener(uint32_t id, CBasicEvent* listener);
     void RemoveListener(uint32_t id);
 
-    // loadAll is accepted for the callers' sake; every load reads the whole file.
+    // loadAll is accepted for the callers' sake; every load reads the whole file, unless it is
+    // limited (LimitNextLoad).
     int LoadTrace(const CXQFTString& path, uint8_t loadAll = 1);
+    // The next load stops once it holds `calls` calls, or once frame `frames` has ended (0: no such
+    // limit); the limit holds for that one load. The trace then holds the calls up to there with the
+    // frames and states they make, and still says whether the whole file holds ES 1.1 and ES 2.0
+    // calls: the records past the limit are looked at for that (until both are found), not kept.
+    // For the command-line tools, which look at one call or frame of a trace.
+    void LimitNextLoad(uint32_t calls, uint32_t frames)
+    {
+        m_callLimit = calls;
+        m_frameLimit = frames;
+    }
     // The loaded trace rewound to its first frame; null when none is held.
     CTraceData* GetTraceData();
     void Close();
@@ -51,8 +62,8 @@ public:
     // ReadHeader, then the offset of the first record; 0 when the header is rejected.
     uint64_t GetFirstRecordOffset();
 
-    // The walk over the open stream: 0 all read, 1 memory limit, 3 stopped early.
-    // maxCalls 0 reads to the end; n stops after n calls.
+    // The walk over the open stream: 0 all read (or the load's limit reached), 1 memory limit,
+    // 3 stopped early. maxCalls 0 reads to the end; n stops after n calls.
     int ProcessRecords(uint32_t maxCalls);
 
     // The progress record listeners read.
@@ -88,6 +99,8 @@ private:
     CTraceReader& operator=(const CTraceReader&) = delete;
 
     void SendProgress(const char* text);
+    // After a limited load: notes the APIs of the calls past the limit until both are seen.
+    void NoteApisPast(class CRecordStream& records);
 
     uint64_t m_progress = 0;
     uint64_t m_total = 0;
@@ -106,6 +119,8 @@ private:
     bool m_progressEvents = false;
     bool m_stateTracking = true;
     uint32_t m_copyBelow = kDefaultCopyBelow;
+    uint32_t m_callLimit = 0;
+    uint32_t m_frameLimit = 0;
     std::shared_ptr<CFileMapping> m_mapping;
     FILE* m_out = stdout;
     FILE* m_err = stderr;
