@@ -1,6 +1,8 @@
 // Where the memory of a loaded trace goes, call by call: loads a trace, then destroys the call
-// objects one function at a time and prints the heap each function's calls held (the objects and
-// everything they own, allocator headers included), the largest first.
+// objects one function at a time and prints the heap each function's calls held outside the call
+// arena (what the objects own: copied blocks, arrays, strings; allocator headers included), the
+// largest first. The objects themselves live in the trace's call arena, shown as a whole; the load
+// once more without state tracking shows what the frames' state snapshots take.
 // Arguments: FILE [rows]. Without FILE (or with "mixed"), a 200,000-call mixed ES 2.0 trace is
 // generated; with "images", 200 frames of one eglSwapBuffers with a 512x512 frame image each.
 #include "BenchSupport.h"
@@ -64,6 +66,8 @@ int main(int argc, char** argv)
     const uint32_t calls = data ? data->GetCallCount() : 0;
     std::printf("result %d, %u calls, heap %.1f MB (%.0f B/call), call entry %zu B, frame record %zu B\n", result,
                 calls, loaded / 1e6, calls ? double(loaded) / calls : 0.0, sizeof(STraceCall), sizeof(STraceFrame));
+    const double arena = data ? double(data->Arena().Reserved()) : 0.0;
+    std::printf("call objects in the arena: %.1f MB (%.0f B/call)\n", arena / 1e6, calls ? arena / calls : 0.0);
 
     std::map<int, std::vector<uint32_t>> byId;
     std::map<int, SUse> use;
@@ -83,13 +87,22 @@ int main(int argc, char** argv)
     }
     std::vector<std::pair<int, SUse>> sorted(use.begin(), use.end());
     std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.second.bytes > b.second.bytes; });
-    std::printf("call objects: %.1f MB, %.0f B/call\n", total / 1e6, calls ? double(total) / calls : 0.0);
+    std::printf("owned by the call objects: %.1f MB, %.0f B/call\n", total / 1e6, calls ? double(total) / calls : 0.0);
     std::printf("%6s %-32s %8s %10s %8s\n", "id", "function", "calls", "B/object", "B/call");
     for (int r = 0; r < rows && r < int(sorted.size()); ++r) {
         const SUse& u = sorted[r].second;
         std::printf("%6d %-32s %8lld %10.0f %8.1f\n", sorted[r].first, u.name.c_str(), u.calls,
                     double(u.bytes) / u.calls, double(u.bytes) / calls);
     }
+    reader.Close();
+    reader.SetStateTracking(false);
+    const long long untracked0 = HeapInUse();
+    reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const long long untracked = HeapInUse() - untracked0;
+    reader.SetStateTracking(true);
+    std::printf("without state tracking: heap %.1f MB (%.0f B/call): the state snapshots took %.0f B/call\n",
+                untracked / 1e6, calls ? double(untracked) / calls : 0.0,
+                calls ? double(loaded - untracked) / calls : 0.0);
     reader.Close();
     if (generated) {
         std::remove(path.c_str());

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <new>
 
 #include "LoadFixture.h"
 #include "CallQueries.h"
 #include "apicall/ApiCall.h"
+#include "apicall/CallArena.h"
 #include "apicall/CallInfo.h"
 #include "data/MemoryGuard.h"
 #include "stream/IOManager.h"
@@ -233,4 +236,35 @@ TEST(TraceReader, LimitedLoadsStopAtTheirCallOrFrameForOneLoad)
         EXPECT_EQ(reader.GetTraceData()->GetCallCount(), 6u);
     }
     reader.Close();
+}
+
+// The loader makes the call objects in the trace's arena; dropping frames gives their room back and
+// leaves the kept calls whole. Calls made anywhere else come from the heap.
+TEST(TraceReader, CallObjectsLiveInTheTraceArena)
+{
+    const std::string path = GenerateTrace("arena.xqft", "egl-frames --frames 6");
+    ASSERT_EQ(QuietLoad(path).result, 0);
+    CTraceData* data = CTraceReader::Instance().GetTraceData();
+    ASSERT_EQ(data->GetCallCount(), 6u);
+    for (uint32_t n = 1; n <= 6; ++n)
+        EXPECT_TRUE(CCallArena::Owns(data->GetCall(n)->call.get())) << "call " << n;
+    const void* fourth = data->GetCall(4)->call.get();
+    ASSERT_TRUE(data->DropFramesFrom(4));
+    // The next room handed out is that of the first dropped call; writing it harms no kept call.
+    void* reused = data->Arena().Allocate(256);
+    EXPECT_EQ(reused, fourth);
+    std::memset(reused, 0xA5, 256);
+    for (uint32_t n = 1; n <= 3; ++n)
+        EXPECT_STREQ(data->GetCall(n)->call->GetName(), "eglSwapBuffers");
+
+    struct SOutside : CApiCall
+    {
+        SOutside() : CApiCall(nullptr) {}
+        const char* GetName() const override { return "outside"; }
+        int GetId() const override { return 0; }
+        const char* GetCategory() const override { return ""; }
+    };
+    const auto outside = std::make_unique<SOutside>();
+    EXPECT_FALSE(CCallArena::Owns(outside.get()));
+    CTraceReader::Instance().Close();
 }

@@ -6,6 +6,7 @@
 #include "values/ApiTypes.h"
 #include "XQFTString.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class CTrace;
@@ -35,6 +36,9 @@ public:
     virtual ~CApiCall() = default;
     CApiCall(const CApiCall&) = delete;
     CApiCall& operator=(const CApiCall&) = delete;
+    // Call objects made while a call arena is open on the thread live in it (apicall/CallArena.h).
+    static void* operator new(size_t bytes);
+    static void operator delete(void* p);
 
     // Describes the call: SetCall here; the family adds API tag and error, the class its return
     // value and arguments in prototype order, and hidden extras when verbose is 1.

@@ -39,6 +39,7 @@ void CTraceData::Clear()
 {
     m_frames.clear();
     m_calls.clear();
+    m_arena.Release();
     m_states.clear();
     m_cursorFrame = 0;
 }
@@ -170,8 +171,13 @@ bool CTraceData::DropFramesFrom(uint32_t frame)
     // State sets are appended in frame order: those after the last kept frame's are unused.
     while (m_states.back().get() != m_frames.back().states)
         m_states.pop_back();
-    if (firstDropped < m_calls.size())
+    if (firstDropped < m_calls.size()) {
+        // The loader made the calls one after another: the room from the first dropped one on
+        // held only dropped calls.
+        const void* firstObject = m_calls[firstDropped].call.get();
         m_calls.erase(m_calls.begin() + firstDropped, m_calls.end());
+        m_arena.RewindTo(firstObject);
+    }
     m_calls.shrink_to_fit();
     m_callCount = static_cast<uint32_t>(m_calls.size());
     // The remaining last frame stays closed at its last call.

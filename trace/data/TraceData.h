@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "apicall/CallArena.h"
 #include "data/CallHandle.h"
 #include "state/EglState.h"
 #include "state/Es1State.h"
@@ -131,6 +132,9 @@ public:
     using TStatesVisit = std::function<void(uint32_t index, const SEs1State& es1, const SEs2State& es2)>;
     void WalkStates(uint32_t first, uint32_t end, const TStatesVisit& visit);
 
+    // Where the loader makes the trace's call objects (they are owned by the trace all the same).
+    CCallArena& Arena() { return m_arena; }
+
     // The running states (after the last call added).
     const SEglState& RunningEglState() const { return *m_egl; }
     const SEs1State& RunningEs1State() const { return *m_es1; }
@@ -150,6 +154,8 @@ private:
     std::vector<STraceFrame> m_frames;
     // The state sets the frames point at, in the order of the frames that first took them.
     std::vector<std::unique_ptr<SFrameStates>> m_states;
+    // Declared before the calls: the call objects in it are destroyed before it.
+    CCallArena m_arena;
     std::vector<STraceCall> m_calls;
     size_t m_cursorFrame = 0;  // index into m_frames
     uint32_t m_currentCall = 0;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "apicall/ApiCall.h"
+#include "apicall/CallArena.h"
 #include "apicall/CallFactory.h"
 #include "data/MemoryGuard.h"
 #include "record/Trace.h"
@@ -214,6 +215,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
 void CTraceReader::NoteApisPast(CRecordStream& records)
 {
     // Only the ids are read, but for extension calls, whose record names the API they were made on.
+    const CCallArena::CScope heap(nullptr);  // the calls made here are not kept
     while (!(m_data->HasEs1() && m_data->HasEs2()) && records.Offset() < m_total) {
         SRecordHeader record;
         if (records.Next(record) != kRecordRead)
@@ -255,6 +257,8 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
     // The walk reads the records and steps over the captured blocks they carry: only the runs of
     // records are read from disk, not the blocks between them. Copying every block reads it all.
     CRecordReadAhead readAhead(m_copyBelow != kCopyAllCaptured ? m_mapping.get() : nullptr);
+    // The call objects live as long as the trace: they are made in its arena.
+    const CCallArena::CScope arena(&m_data->Arena());
     for (;;) {
         // Query the system once per thousand calls, not once per record.
         if (added % 1000 == 0 && added != guardedAt) {
