@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 
 #include "state/PixelSize.h"
 
@@ -739,8 +740,30 @@ bool Es1Effect(const CEs1_glTexEnvxv_v1& c, SEs1State& s, uint32_t) { return Tex
 
 // ---- texture names ---------------------------------------------------------------------------------
 
-// Deleting textures keeps their tracked images (the views still show what a trace uploaded).
-bool Es1Effect(const CEs1_glDeleteTextures_v1&, SEs1State&, uint32_t) { return true; }
+// A deleted texture's images go, and the units that bound it bind 0 (as GL does): a texture made
+// again under the name starts empty.
+bool Es1Effect(const CEs1_glDeleteTextures_v1& c, SEs1State& s, uint32_t frame)
+{
+    if (!c.IsDataIncluded())
+        return false;
+    bool changed = false;
+    objects::ForRecordedNames(c.Item<"textures">().data, c.Item<"n">().Value(), [&](uint32_t name) {
+        if (name == 0)
+            return;
+        for (uint32_t u = 0; u < kEs1Units; ++u)
+            if (s.texture2DBinding[u] == name) {
+                s.texture2DBinding[u] = 0;
+                s.textureBindStamp = frame;
+                changed = true;
+            }
+        if (std::as_const(s.textures).Contains(name)) {
+            s.textures.Erase(name);
+            s.textureImageStamp = frame;
+            changed = true;
+        }
+    });
+    return changed;
+}
 
 // ---- texture parameters -------------------------------------------------------------------------
 

@@ -5,16 +5,25 @@
 
 namespace xqft::es2 {
 
+// Marks the colour texture of the bound framebuffer as drawn into (Es2TextureEffects.cpp).
+bool MarkDrawnTexture(SEs2State& s);
+
 class CEs2_glDrawArrays_v1 final : public RowBase<CEs2_glDrawArrays_v1>, public CDrawBlocks
 {
 public:
     explicit CEs2_glDrawArrays_v1(CTrace& t);
+
+protected:
+    bool UpdateState(void* state, uint32_t) override { return MarkDrawnTexture(*static_cast<SEs2State*>(state)); }
 };
 
 class CEs2_glDrawElements_v7 final : public RowBase<CEs2_glDrawElements_v7>, public CDrawBlocks
 {
 public:
     explicit CEs2_glDrawElements_v7(CTrace& t);
+
+protected:
+    bool UpdateState(void* state, uint32_t) override { return MarkDrawnTexture(*static_cast<SEs2State*>(state)); }
 };
 
 } // namespace xqft::es2

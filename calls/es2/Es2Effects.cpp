@@ -1,6 +1,8 @@
 // State effects of the ES 2.0 records: fixed-function state, texture units, buffers,
 // framebuffers, renderbuffers and shaders. One small overload per row of Es2Calls.def.
 #include "Es2EffectSupport.h"
+
+#include <utility>
 #include <cstring>
 
 namespace xqft::es2 {
@@ -249,6 +251,9 @@ bool Es2Effect(const CEs2_glDeleteTextures_v1& c, SEs2State& s)
             if (s.textureCubeBinding[u] == name)
                 s.textureCubeBinding[u] = 0;
         }
+        // Its images go with it: a texture made again under the name starts empty.
+        if (name != 0 && std::as_const(s.textures).Contains(name))
+            s.textures.Erase(name);
     });
     return true;
 }

@@ -102,6 +102,34 @@ uint32_t TruncatedParameter(float f)
 }
 
 
+// Marks the image at texture/level/face as written by the GPU. Read first: a write access would
+// copy tables a snapshot shares, and most draws find the mark already set. An image never
+// specified is added, sized by nothing, so that the mark has somewhere to live.
+bool MarkGpuMade(SEs2State& s, uint32_t texture, uint32_t level, uint32_t face)
+{
+    if (texture == 0)
+        return false;
+    if (const auto* levels = std::as_const(s.textures).Get(texture))
+        if (const auto* faces = levels->Get(level))
+            if (const STexImage* image = faces->Get(face); image && image->gpuMade)
+                return false;
+    STexImage& image = s.textures[texture][level][face];
+    image.texture = texture;
+    image.gpuMade = 1;
+    return true;
+}
+
+// The level 0 image (the first face of a cube) of the texture `target` binds on the active unit, or
+// null.
+const STexImage* BaseImage(const SEs2State& s, uint32_t u, uint32_t target, uint32_t& texture)
+{
+    texture = ParameterTexture(s, u, target);
+    if (const auto* levels = std::as_const(s.textures).Get(texture))
+        if (const auto* faces = levels->Get(0))
+            return faces->Get(0);
+    return nullptr;
+}
+
 } // namespace
 
 bool Es2Effect(const CEs2_glBindTexture_v1& c, SEs2State& s)
@@ -194,6 +222,62 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
     }
     const SSubImage sub = SubImageOf(c, pixels);
     return WriteSubImage(*found, sub, [&]() -> STexImage& { return s.textures[slot.texture][level][slot.face]; });
+}
+
+// A draw or clear writes the bound framebuffer's colour texture, if it has one.
+bool MarkDrawnTexture(SEs2State& s)
+{
+    if (s.framebufferBinding == 0)
+        return false;
+    const SEs2Framebuffer* f = std::as_const(s.framebuffers).Get(s.framebufferBinding);
+    if (!f || f->color.type != 0x1702)  // GL_TEXTURE
+        return false;
+    const uint32_t target = f->color.target;
+    const uint32_t face = target >= kCubePositiveX && target <= kCubeNegativeZ ? target - kCubePositiveX : 0;
+    return MarkGpuMade(s, f->color.name, f->color.level, face);
+}
+
+bool Es2Effect(const CEs2_glClear_v1&, SEs2State& s) { return MarkDrawnTexture(s); }
+
+bool Es2Effect(const CEs2_glDrawElements_v1&, SEs2State& s) { return MarkDrawnTexture(s); }
+
+// The copied pixels come from the framebuffer: the image is made with the call's size and marked.
+bool Es2Effect(const CEs2_glCopyTexImage2D_v1& c, SEs2State& s)
+{
+    STexImage image;
+    image.level = c.Item<"level">().Value();
+    image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
+    image.format = image.internalFormat;
+    image.type = 0x1401;  // GL_UNSIGNED_BYTE
+    image.width = c.Item<"width">().Value();
+    image.height = c.Item<"height">().Value();
+    image.border = c.Item<"border">().Value();
+    image.unpackAlignment = s.unpackAlignment;
+    image.gpuMade = 1;
+    return StoreImage(s, c.Item<"target">().Value(), std::move(image));
+}
+
+bool Es2Effect(const CEs2_glCopyTexSubImage2D_v1& c, SEs2State& s)
+{
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    const SImageSlot slot = ImageSlot(s, u, c.Item<"target">().Value());
+    return MarkGpuMade(s, slot.texture, uint32_t(c.Item<"level">().Value()), slot.face);
+}
+
+// The levels above 0 now hold what the GPU made from level 0.
+bool Es2Effect(const CEs2_glGenerateMipmap_v1& c, SEs2State& s)
+{
+    const uint32_t u = Unit(s);
+    if (u == kTextureUnits)
+        return false;
+    uint32_t texture = 0;
+    const STexImage* base = BaseImage(s, u, c.Item<"target">().Value(), texture);
+    if (!base || base->mipmapsGenerated)
+        return false;
+    s.textures[texture][0][0].mipmapsGenerated = 1;
+    return true;
 }
 
 } // namespace xqft::es2

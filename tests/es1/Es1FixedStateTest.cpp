@@ -21,6 +21,7 @@ enum : uint16_t {
     kClipPlanef = CallIdOf(ECallFamily::Es1, "glClipPlanef"),
     kColor4ub = CallIdOf(ECallFamily::Es1, "glColor4ub"),
     kColor4x = CallIdOf(ECallFamily::Es1, "glColor4x"),
+    kBindTexture = CallIdOf(ECallFamily::Es1, "glBindTexture"),
     kDeleteTextures = CallIdOf(ECallFamily::Es1, "glDeleteTextures"),
     kDepthRangex = CallIdOf(ECallFamily::Es1, "glDepthRangex"),
     kEnable = CallIdOf(ECallFamily::Es1, "glEnable"),
@@ -326,9 +327,15 @@ const SStateCase kCases[] = {
          EXPECT_EQ(std::vector<float>(s.texEnvColor[0], s.texEnvColor[0] + 4), (std::vector<float>{1, 2, 3, 4}));
      }},
     // ---- texture names
-    {"deleting textures changes nothing and says true; generating them says false",
-     {{kDeleteTextures, SPayload().U32(1).Array(0x10, {5})}, {kGenTextures, SPayload().U32(1).Array(0x10, {6})}}, true,
-     [](const SEs1State& s, const SRun& run) { EXPECT_EQ(run.results, (std::vector<bool>{true, false})); }},
+    {"deleting a bound texture unbinds it and drops its images; deleting or generating unknown names says false",
+     {{kBindTexture, SPayload().U32(0x0DE1).U32(5)}, {kDeleteTextures, SPayload().U32(1).Array(0x10, {5})},
+      {kDeleteTextures, SPayload().U32(1).Array(0x10, {9})}, {kGenTextures, SPayload().U32(1).Array(0x10, {6})}},
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         EXPECT_EQ(run.results, (std::vector<bool>{true, true, false, false}));
+         EXPECT_EQ(s.texture2DBinding[0], 0u);
+         EXPECT_FALSE(s.textures.Contains(5));
+     }},
     {"a recorded string query changes nothing",
      {{kGetString, SPayload().String(0x10, "Mesa").U32(0x1F00)}}, true,
      [](const SEs1State& s, const SRun& run) { EXPECT_EQ(run.results, (std::vector<bool>{false})); }},

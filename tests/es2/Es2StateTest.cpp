@@ -78,12 +78,12 @@ const SStateCase kCases[] = {
     {"active texture widens the unit count to the highest unit",
      {W(kActiveTexture, {kTex0 + 2}), W(kActiveTexture, {kTex0 + 1})}, true,
      [](const SEs2State& s, const auto&) { EXPECT_EQ(s.textureUnitCount, 3u); }},
-    {"deleting a texture bound on unit 2 clears that binding",
+    {"deleting a texture bound on unit 2 clears that binding and drops its images",
      {W(kActiveTexture, {kTex0 + 2}), W(kBindTexture, {kTexture2D, 7}), {kDeleteTextures, SPayload().U32(1).Array(0x10, {7})}},
      true,
      [](const SEs2State& s, const auto& r) {
          EXPECT_EQ(s.texture2DBinding[2], 0u);
-         EXPECT_TRUE(s.textures.Contains(7));
+         EXPECT_FALSE(s.textures.Contains(7));
          EXPECT_TRUE(r[2]);
      }},
     {"units from 32 on: no binding, no wider unit count, deletes stay inside the slots",
@@ -293,6 +293,38 @@ const SStateCase kCases[] = {
          EXPECT_EQ(Image(s, 0, 0, 0), nullptr);
          EXPECT_EQ(Image(s, 5, 0, 0)->magFilter, 0x2600u);
          EXPECT_EQ(Image(s, 5, 0, 0)->wrapS, 33071u);
+     }},
+    // What the GPU writes into a texture is marked on its image; specifying the image with pixels
+    // again takes the mark off.
+    {"a clear into a framebuffer's colour texture marks that image only; a clear of the window marks nothing",
+     {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 1, kRgba, 1, 1, kUbyte, {}), W(kClear, {0x4000}),
+      W(kBindFramebuffer, {0x8D40, 4}), W(kFramebufferTexture2D, {0x8D40, 0x8CE0, kTexture2D, 5, 1}), W(kClear, {0x4000}),
+      W(kClear, {0x4000})},
+     true,
+     [](const SEs2State& s, const auto& r) {
+         EXPECT_EQ(r, (std::vector<bool>{true, true, false, true, true, true, false}));
+         EXPECT_EQ(Image(s, 5, 0, 0)->gpuMade, 0u);
+         EXPECT_EQ(Image(s, 5, 1, 0)->gpuMade, 1u);
+     }},
+    {"a copy makes a marked image of its size; a copy into part of one marks it; an upload unmarks",
+     {W(kBindTexture, {kTexture2D, 5}), W(kCopyTexImage2D, {kTexture2D, 0, kRgb, 0, 0, 8, 4, 0}),
+      W(kBindTexture, {kTexture2D, 6}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}),
+      W(kCopyTexSubImage2D, {kTexture2D, 0, 0, 0, 0, 0, 1, 1}), W(kBindTexture, {kTexture2D, 5}),
+      TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4})},
+     true,
+     [](const SEs2State& s, const auto&) {
+         EXPECT_EQ(Image(s, 6, 0, 0)->gpuMade, 1u);
+         EXPECT_EQ(Image(s, 5, 0, 0)->gpuMade, 0u);
+         EXPECT_EQ(Image(s, 5, 0, 0)->width, 1);
+     }},
+    {"generating mipmaps marks the base image until it is specified again",
+     {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}),
+      W(kGenerateMipmap, {kTexture2D}), W(kBindTexture, {kTexture2D, 6}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}),
+      W(kGenerateMipmap, {kTexture2D}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {5, 6, 7, 8})},
+     true,
+     [](const SEs2State& s, const auto&) {
+         EXPECT_EQ(Image(s, 5, 0, 0)->mipmapsGenerated, 1u);
+         EXPECT_EQ(Image(s, 6, 0, 0)->mipmapsGenerated, 0u);
      }},
     {"re-specifying an image keeps its parameters and replaces size, format and data",
      {W(kBindTexture, {kTexture2D, 5}), W(kTexParameteri, {kTexture2D, 0x2801, 0x2600}),

@@ -32,6 +32,12 @@ struct STexImage
     uint32_t wrapS = 0x2901;      // GL_REPEAT
     uint32_t wrapT = 0x2901;
     uint32_t generateMipmap = 0;  // ES 1.1: GL_GENERATE_MIPMAP
+    // ES 2.0: the GPU wrote this image since it was last specified with pixels (drawn or cleared
+    // through a framebuffer attachment, copied into): its pixels are not in the trace.
+    uint8_t gpuMade = 0;
+    // ES 2.0, level 0: glGenerateMipmap ran after this image was specified, so the other levels
+    // hold what it made from this one.
+    uint8_t mipmapsGenerated = 0;
 };
 
 // The arguments both uploads record alike (ES 1.1 and ES 2.0 rows name their items alike), with the
