@@ -8,6 +8,7 @@
 #include "maps/NameMaps.h"
 #include "state/PixelSize.h"
 
+#include <EGL/egl.h>
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
@@ -375,12 +376,62 @@ void FramebufferObjects(SEs1Host& gl, const SEs1State& s)
     bindFramebuffer(GL_FRAMEBUFFER_OES, s.framebufferBinding);
 }
 
+// What the restore does not send from the tracked state (its initial values are the recorder's,
+// not GL's, and some are no valid GL value) is put back to GL's initial values: a pass then starts
+// from what a context made for it would hold, whatever the pass before it set.
+void UnsentToInitialValues(SEs1Host& gl, uint32_t units)
+{
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1}, diffuse[4] = {0.8f, 0.8f, 0.8f, 1}, black[4] = {0, 0, 0, 1};
+    XQF_HOST(gl, glMaterialfv)(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    XQF_HOST(gl, glMaterialfv)(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    XQF_HOST(gl, glMaterialfv)(GL_FRONT_AND_BACK, GL_SPECULAR, black);
+    XQF_HOST(gl, glMaterialfv)(GL_FRONT_AND_BACK, GL_EMISSION, black);
+    XQF_HOST(gl, glMaterialf)(GL_FRONT_AND_BACK, GL_SHININESS, 0);
+    const GLfloat none[4] = {0, 0, 0, 0};
+    const std::pair<GLenum, GLint> environment[] = {
+        {GL_TEXTURE_ENV_MODE, GL_MODULATE}, {GL_COMBINE_RGB, GL_MODULATE}, {GL_COMBINE_ALPHA, GL_MODULATE},
+        {GL_SRC0_RGB, GL_TEXTURE}, {GL_SRC1_RGB, GL_PREVIOUS}, {GL_SRC2_RGB, GL_CONSTANT},
+        {GL_SRC0_ALPHA, GL_TEXTURE}, {GL_SRC1_ALPHA, GL_PREVIOUS}, {GL_SRC2_ALPHA, GL_CONSTANT},
+        {GL_OPERAND0_RGB, GL_SRC_COLOR}, {GL_OPERAND1_RGB, GL_SRC_COLOR}, {GL_OPERAND2_RGB, GL_SRC_ALPHA},
+        {GL_OPERAND0_ALPHA, GL_SRC_ALPHA}, {GL_OPERAND1_ALPHA, GL_SRC_ALPHA}, {GL_OPERAND2_ALPHA, GL_SRC_ALPHA}};
+    const GLint active = HostInt(gl, GL_ACTIVE_TEXTURE);
+    for (uint32_t u = 0; u < units; ++u) {
+        XQF_HOST(gl, glActiveTexture)(GL_TEXTURE0 + u);
+        for (const auto& [pname, value] : environment)
+            XQF_HOST(gl, glTexEnvi)(GL_TEXTURE_ENV, pname, value);
+        XQF_HOST(gl, glTexEnvf)(GL_TEXTURE_ENV, GL_RGB_SCALE, 1);
+        XQF_HOST(gl, glTexEnvf)(GL_TEXTURE_ENV, GL_ALPHA_SCALE, 1);
+        XQF_HOST(gl, glTexEnvfv)(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, none);
+    }
+    XQF_HOST(gl, glActiveTexture)(active ? GLenum(active) : GL_TEXTURE0);
+    XQF_HOST(gl, glShadeModel)(GL_SMOOTH);
+    XQF_HOST(gl, glLogicOp)(GL_COPY);
+    XQF_HOST(gl, glStencilFunc)(GL_ALWAYS, 0, ~0u);
+    XQF_HOST(gl, glStencilOp)(GL_KEEP, GL_KEEP, GL_KEEP);
+    XQF_HOST(gl, glStencilMask)(~0u);
+    XQF_HOST(gl, glPointSize)(1);
+    XQF_HOST(gl, glLineWidth)(1);
+    XQF_HOST(gl, glPolygonOffset)(0, 0);
+    XQF_HOST(gl, glSampleCoverage)(1, GL_FALSE);
+    XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, 4);
+    XQF_HOST(gl, glNormal3f)(0, 0, 1);
+    // The box a new context takes from the first surface made current on it.
+    SEglHost& egl = *SEglHost::Instance();
+    EGLint width = 0, height = 0;
+    EGLDisplay display = XQF_HOST(egl, eglGetCurrentDisplay)();
+    EGLSurface draw = XQF_HOST(egl, eglGetCurrentSurface)(EGL_DRAW);
+    if (draw != EGL_NO_SURFACE && XQF_HOST(egl, eglQuerySurface)(display, draw, EGL_WIDTH, &width) &&
+        XQF_HOST(egl, eglQuerySurface)(display, draw, EGL_HEIGHT, &height))
+        XQF_HOST(gl, glScissor)(0, 0, width, height);
+}
+
 } // namespace
 
 void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
 {
     SEs1Host& gl = *SEs1Host::Instance();
     const SEs1State& s = snapshot;
+    UnsentToInitialValues(gl, RestoredUnits(gl, s));
     Textures(gl, s, current);
     Matrices(gl, s);
     Units(gl, s);
