@@ -449,6 +449,8 @@ def check_analyse(runner, scene, trace, frames):
                 scene, frame, off_ramp, any(pixels)))
     if scene == "overdraw":
         check_complexity(runner, scene, frame, analyse)
+    if scene == "es1-overdraw":
+        check_es1_overdraw(runner, scene, frame, analyse)
     if scene == "quads":
         check_highlight(runner, scene, frame, analyse, reference)
 
@@ -465,6 +467,50 @@ def check_complexity(runner, scene, frame, analyse):
         if worst > 1:
             runner.fail("%s frame %d: complexity k=%d after %d draws is off by %d from %d" % (
                 scene, frame, k, budget, worst, expected))
+
+
+# es1-overdraw's quads in clip space (x0, y0, x1, y1), in drawing order.
+ES1_OVERDRAW_QUADS = ((-1, -1, 1, 1), (-1, 0, 1, 1), (-1, -1, 0, 1), (0, -1, 1, 0))
+
+
+def check_es1_overdraw(runner, scene, frame, analyse):
+    """The ES 1.1 overdraw picture and highlight against counts taken from the quads' rectangles, not
+    from any drawing: at the middle of each quarter of the surface, after the first `budget` draws,
+    the picture reads the ramp's shade of the quads covering that point, and highlighting the last
+    draw blends 0.6 of green over what the draws before it left at exactly the points it covers."""
+    width, height, _ = read_ppm(analyse(frame))
+    points = [(x, y) for x in (-0.5, 0.5) for y in (-0.5, 0.5)]
+
+    def pixel(pixels, x, y):
+        column, row = int((x + 1) / 2 * width), height - 1 - int((y + 1) / 2 * height)
+        return pixels[3 * (row * width + column):3 * (row * width + column) + 3]
+
+    def covers(quad, x, y):
+        return quad[0] <= x <= quad[2] and quad[1] <= y <= quad[3]
+
+    for k, budget in ((100, 4), (255, 3), (64, 2)):
+        _, _, pixels = read_ppm(analyse(frame, "--option", "4=1", "--increment", str(k), "--budget", str(budget)))
+        for x, y in points:
+            count = sum(covers(q, x, y) for q in ES1_OVERDRAW_QUADS[:budget])
+            expected = 0
+            for _ in range(count):
+                expected = (k + expected + 1) // 2
+            got = pixel(pixels, x, y)
+            if any(abs(v - expected) > 1 for v in got):
+                runner.fail("%s frame %d: overdraw k=%d after %d draws at (%g, %g) reads %s, %d draws give %d" % (
+                    scene, frame, k, budget, x, y, list(got), count, expected))
+    last = len(ES1_OVERDRAW_QUADS)
+    _, _, full = read_ppm(analyse(frame))
+    _, _, before = read_ppm(analyse(frame, "--budget", str(last - 1)))
+    _, _, lit = read_ppm(analyse(frame, "--option", "32=1", "--range", str(last), str(last)))
+    green = (0.1 * 255, 1.0 * 255, 0.1 * 255)
+    for x, y in points:
+        inside = covers(ES1_OVERDRAW_QUADS[last - 1], x, y)
+        under, got = pixel(before if inside else full, x, y), pixel(lit, x, y)
+        want = [0.4 * under[c] + 0.6 * green[c] if inside else under[c] for c in range(3)]
+        if any(abs(got[c] - want[c]) > 1.5 for c in range(3)):
+            runner.fail("%s frame %d: highlight of draw %d at (%g, %g) reads %s, expected %s" % (
+                scene, frame, last, x, y, list(got), [round(v) for v in want]))
 
 
 def check_highlight(runner, scene, frame, analyse, reference):

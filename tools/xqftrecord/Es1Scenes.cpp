@@ -717,6 +717,23 @@ void Mix(CRecorder& r)
     }
 }
 
+// Four opaque quads over black a frame, each covering a known part of the surface: all of it, its
+// top half, its left half, its bottom right quarter. Its overdraw counts per quarter follow from
+// those rectangles alone (top left 3, top right 2, bottom left 2, bottom right 2).
+void Overdraw(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    Frame(r);
+    const std::vector<std::vector<float>> quads = {Quad(-1, -1, 1, 1), Quad(-1, 0, 1, 1), Quad(-1, -1, 0, 1),
+                                                   Quad(0, -1, 1, 0)};
+    for (int f = 1; f <= 3; ++f) {
+        ClearTo(r, 0.0f, 0.0f, 0.0f);
+        for (size_t q = 0; q < quads.size(); ++q)
+            Quad1(r, quads[q], 0.2f * float(q), 0.1f * float(f), 1.0f - 0.2f * float(q));
+        r.SwapBuffers(w.surface);
+    }
+}
+
 // State a restore does not send, set in frame 1 only: a material, a texture environment, the
 // enabled client arrays and the viewport. Frames from 2 on, replayed from their restored start, are
 // meant to differ from the direct run.
@@ -811,6 +828,7 @@ const std::vector<SScene>& Es1Scenes()
         {"es1-matrix", "ES 1.1: matrix stacks, transforms, loads and multiplies", &Matrix, 1},
         {"es1-multi", "ES 1.1: buffers made, changed and deleted; a texture uploaded again", &Multi, 1},
         {"es1-error", "ES 1.1: one state-changing call recorded with a GL error", &Error, 1},
+        {"es1-overdraw", "ES 1.1: four opaque quads over known parts of the surface a frame", &Overdraw, 1},
         {"es1-leftover", "ES 1.1: a material, a texture environment, client arrays and the viewport set in frame 1 only",
          &Leftover, 1},
         {"es1-set-once", "ES 1.1: the viewport and every matrix stack set in frame 1 only, drawn under in frames 2-3",
