@@ -230,6 +230,50 @@ void Es2VertexArrayLater(CRecorder& r)
     }
 }
 
+// ES 2.0: each frame first draws from the default object with the buffer offset the frame before set
+// there, then sets the next one and ends with a vertex-array object bound: a restore that fills the
+// default object's arrays into the bound object would leave the offset a pass before left.
+void Es2DefaultArraysUnderObject(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", program});
+    std::vector<float> quads;
+    for (int q = 0; q < 4; ++q) {
+        const std::vector<float> quad = Quad(-0.9f + 0.45f * q, -0.9f, -0.6f + 0.45f * q, 0.3f);
+        quads.insert(quads.end(), quad.begin(), quad.end());
+    }
+    const size_t quadBytes = 12 * sizeof(float);
+    GLuint buffer = 0;
+    GL(glGenBuffers)(1, Array<GLuint>{&buffer, 1, "buffer"});
+    r.BindBuffer(GL_ARRAY_BUFFER, buffer);
+    GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(quads.size() * sizeof(float)),
+                     Bytes{quads.data(), quads.size() * sizeof(float)}, GLenum(GL_STATIC_DRAW));
+    const GLuint array = BoundVertexArray(r);
+    r.BindBuffer(GL_ARRAY_BUFFER, buffer);
+    r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, reinterpret_cast<const void*>(3 * quadBytes));
+    r.EnableVertexAttribArray(0);
+    r.BindVertexArray(0);
+    r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    r.EnableVertexAttribArray(0);
+    r.BindBuffer(GL_ARRAY_BUFFER, 0);
+    r.BindVertexArray(array);
+    for (int f = 1; f <= 3; ++f) {
+        GL(glClearColor)(0.1f, 0.1f, 0.2f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        r.BindVertexArray(0);
+        GL(glVertexAttrib4f)(1u, 0.9f, 0.3f * f, 0.1f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        r.BindBuffer(GL_ARRAY_BUFFER, buffer);
+        r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, reinterpret_cast<const void*>(f * quadBytes));
+        r.BindBuffer(GL_ARRAY_BUFFER, 0);
+        r.BindVertexArray(array);
+        GL(glVertexAttrib4f)(1u, 0.2f, 0.8f, 0.3f * f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        r.SwapBuffers(w.surface);
+    }
+}
+
 // ES 1.1: an OES framebuffer with a texture for its colours and an OES renderbuffer for its depth,
 // made in frame 1 and rendered into and shown only in frame 3, where two overlapping quads at two
 // depths show the depth buffer at work.
@@ -316,6 +360,8 @@ const std::vector<SScene>& ExtScenes()
         {"es1-ext", "ES 1.1 extensions: vertex arrays, mapping, discard, an OES framebuffer, multi-draw", &Es1Ext, 1},
         {"es2-vao-later-ext", "ES 2.0: a vertex-array object made in frame 1, drawn from in frame 3", &Es2VertexArrayLater,
          2},
+        {"es2-vao-default-ext", "ES 2.0: default-object arrays set a frame ahead while an object is bound",
+         &Es2DefaultArraysUnderObject, 2},
         {"es1-fbo-later-ext", "ES 1.1: an OES framebuffer and renderbuffer made in frame 1, used in frame 3",
          &Es1FramebufferLater, 1},
     };
