@@ -70,6 +70,25 @@ EGLSurface Surface(uint64_t display, uint32_t recorded)
     return reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(display, recorded));
 }
 
+// Whether every handle a make-current names has a host object (0 stands for none); else an ERROR line
+// naming the call and the first unknown handle.
+bool KnownMakeCurrentHandles(uint32_t draw, EGLSurface hostDraw, uint32_t read, EGLSurface hostRead, uint32_t context,
+                             EGLContext hostContext)
+{
+    const char* what = nullptr;
+    uint32_t handle = 0;
+    if (context != 0 && !hostContext)
+        what = "context", handle = context;
+    else if (draw != 0 && !hostDraw)
+        what = "draw surface", handle = draw;
+    else if (read != 0 && !hostRead)
+        what = "read surface", handle = read;
+    if (!what)
+        return true;
+    PlaybackError("eglMakeCurrent: unknown %s 0x%x: the trace never made it\n", what, handle);
+    return false;
+}
+
 // A window surface of a single pixel (a host that could not size it) is played as 640 x 480.
 void KeepSurfaceSize(CPlayback& pb)
 {
@@ -395,6 +414,10 @@ constexpr SCase kCases[] = {
         EGLSurface draw = Surface(d, p.a.U32(1));
         EGLSurface read = Surface(d, p.a.U32(2));
         EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, p.a.U32(3)));
+        // A handle the trace never made has no host object: making "nothing" current instead would
+        // draw the rest of the frame nowhere and look like success.
+        if (!KnownMakeCurrentHandles(p.a.U32(1), draw, p.a.U32(2), read, p.a.U32(3), context))
+            return EEnd::Fail;
         EGLDisplay dpy = reinterpret_cast<EGLDisplay>(d);
         XQF_HOST(p.gl, eglMakeCurrent)(dpy, draw, read, context);
         if (context) {

@@ -154,13 +154,19 @@ const SCase kCases[] = {
          for (int result : r)
              EXPECT_EQ(result, 1);
      }},
-    {"handles never made reach the host as null",
-     Concat(Session(), {MakeCurrent(0x77, 0x88), SwapBuffers(0x99)}), 0,
-     [](const CHostSpy& s, const CPlayback&, const std::vector<int>&) {
-         const SHostCall current = s.Of("eglMakeCurrent").back();
-         EXPECT_EQ(current.args[1], 0u);
-         EXPECT_EQ(current.args[3], 0u);
-         EXPECT_EQ(s.Of("eglSwapBuffers").back().args[1], 0u);
+    {"a make-current naming a context never made fails before the host",
+     Concat(Session(), {MakeCurrent(0x31, 0x88), SwapBuffers(0x99)}), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>& r) {
+         ASSERT_GE(r.size(), 2u);
+         EXPECT_EQ(r[r.size() - 2], 0);
+         EXPECT_NE(s.Of("eglMakeCurrent").back().args[3], 0u) << "the session's own make-current is the last";
+         EXPECT_EQ(s.Of("eglSwapBuffers").back().args[1], 0u) << "a surface never made reaches the host as null";
+     }},
+    {"a make-current naming a surface never made fails before the host",
+     Concat(Session(), {MakeCurrent(0x77, 0x21)}), 0,
+     [](const CHostSpy& s, const CPlayback&, const std::vector<int>& r) {
+         EXPECT_EQ(r.back(), 0);
+         EXPECT_NE(s.Of("eglMakeCurrent").back().args[1], 0u);
      }},
     {"a recorded window of 0 x 0 gives no surface and the host's error",
      {GetDisplay(), Initialize(), BindApi(), CreateContext(), CreateWindowSurface(0x31, 0x56, 0, 0)}, 0,
