@@ -46,6 +46,8 @@ int32_t CAnalysisPlayback::Analyse(uint8_t showWindow)
     const int32_t result = AnalyseFrame(showWindow);
     if (result == 0 && m_trace)
         StartOver();
+    else if (m_trace)
+        DrainHostErrors("Analysis of frame", m_currentFrame);  // never charged to the next pass's calls
     return result;
 }
 
@@ -54,6 +56,10 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
     m_abort = false;
     if (!m_trace) {
         PlaybackError("TraceData is not asigned\n");
+        return 0;
+    }
+    if (m_restoreFailed) {
+        PlaybackError("Frame %u could not be restored\n", m_currentFrame);
         return 0;
     }
     int32_t result = 0;

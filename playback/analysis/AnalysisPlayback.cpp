@@ -71,8 +71,10 @@ bool CAnalysisPlayback::SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t 
 
 bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
 {
+    m_restoreFailed = false;
     try {
-        return RestoreFrame(frame);
+        m_restoreFailed = !RestoreFrame(frame);
+        return !m_restoreFailed;
     } catch (...) {
         StartOver();
         throw;
@@ -175,7 +177,99 @@ void CAnalysisPlayback::ForgetContextObjects()
     m_linkedWith[0] = m_linkedWith[1] = SLinkedWith();
 }
 
+namespace {
+
+// Whether the snapshot holds a texture image whose pixels the GPU made (not in the trace).
+bool HoldsGpuMadeImages(const SEs2State& s)
+{
+    for (const auto& texture : s.textures)
+        for (const auto& level : texture.record)
+            for (const auto& face : level.record)
+                if (face.record.gpuMade)
+                    return true;
+    return false;
+}
+
+} // namespace
+
+void CAnalysisPlayback::DrainHostErrors(const char* what, uint32_t number)
+{
+    if (XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)() == EGL_NO_CONTEXT)
+        return;
+    SEs2Host& gl = *SEs2Host::Instance();
+    // A context holds a few error flags at most: the loop ends once they are read.
+    for (int i = 0; i < 8; ++i) {
+        const GLenum error = XQF_HOST(gl, glGetError)();
+        if (error == GL_NO_ERROR)
+            break;
+        PlaybackWarning("%s %u: GL error 0x%x\n", what, number, error);
+    }
+}
+
+uint32_t CAnalysisPlayback::SelfContainedFrame(uint32_t frame)
+{
+    if (m_gpuMadeTrace != m_trace) {
+        m_gpuMade.clear();
+        m_gpuMadeTrace = m_trace;
+    }
+    if (m_gpuMade.size() <= frame)
+        m_gpuMade.resize(size_t(frame) + 1, 0);
+    uint32_t k = frame;
+    for (; k > 1; --k) {
+        if (m_gpuMade[k] == 0) {
+            SEs2State es2;
+            m_gpuMade[k] = m_trace->GetFrameEs2State(k, &es2) && HoldsGpuMadeImages(es2) ? 2 : 1;
+        }
+        if (m_gpuMade[k] == 1)
+            break;
+    }
+    return k;
+}
+
+bool CAnalysisPlayback::RebuildByReplay(uint32_t from, uint32_t frame)
+{
+    const STraceFrame* start = m_trace->GetFrame(from);
+    const STraceFrame* end = m_trace->GetFrame(frame);
+    if (!start || !end)
+        return false;
+    StartOver();
+    m_eglDirty = m_es1Dirty = m_es2Dirty = 1;
+    RestoreRecordedState(from);
+    for (uint32_t n = start->firstCall + 1; n <= end->firstCall; ++n) {
+        STraceCall* call = m_trace->GetCall(n);
+        if (!call || !PlayCall(call, m_analysisCheckErrors)) {
+            PlaybackError("Frame %u could not be rebuilt by replaying from frame %u\n", frame, from);
+            StartOver();
+            return false;
+        }
+    }
+    // The host now holds what the application made up to the frame: the copies say so.
+    m_egl = SEglState();
+    m_es1 = SEs1State();
+    m_es2 = SEs2State();
+    m_trace->GetFrameEglState(frame, &m_egl);
+    m_trace->GetFrameEs1State(frame, &m_es1);
+    m_trace->GetFrameEs2State(frame, &m_es2);
+    m_eglDirty = m_es1Dirty = m_es2Dirty = 0;
+    PlaybackLine("Frame %u rebuilt by replaying from frame %u", frame, from);
+    return true;
+}
+
 bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
+{
+    if (!m_trace)
+        return true;
+    // Textures the GPU wrote before the frame hold pixels no restore can send: the frame is rebuilt
+    // by replaying from the latest frame whose restore holds none.
+    if (m_es2Dirty) {
+        const uint32_t from = SelfContainedFrame(frame);
+        if (from < frame)
+            return RebuildByReplay(from, frame);
+    }
+    return RestoreRecordedState(frame);
+}
+
+bool CAnalysisPlayback::RestoreRecordedState(uint32_t frame)
 {
     SEglState egl;
     SEs1State es1;
@@ -190,7 +284,10 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
         // A context made or destroyed holds none of what the ES copies say the host holds: the ES
         // state is then rebuilt whole, under new names, and the analysis programs made again.
         const bool contextsKept = SameContexts(m_egl.contexts, egl.contexts);
-        RestoreEglState(egl, frame, m_egl);
+        if (!RestoreEglState(egl, frame, m_egl)) {
+            StartOver();
+            return false;
+        }
         m_egl = egl;
         m_eglDirty = 0;
         if (!contextsKept)
@@ -222,6 +319,7 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
         m_es2 = es2;
         m_es2Dirty = 0;
     }
+    DrainHostErrors("Restore of frame", frame);
     return true;
 }
 

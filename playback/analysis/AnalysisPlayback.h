@@ -56,6 +56,9 @@ public:
     // back; otherwise the playback window is shown and the swap call played. After an error the
     // analysis has started over (StartOver): no read-back, and the next frame as in a fresh process.
     int32_t Analyse(uint8_t showWindow);
+    // Reads every GL error the host holds, each reported as "WHAT NUMBER: GL error 0x..", so that
+    // none is charged to a later call.
+    void DrainHostErrors(const char* what, uint32_t number);
     // Plays one call with the analysis set-up around a draw and applies its state update to the
     // copy of its API; false on failure (an exception from the player included).
     bool PlayAnalysedCall(STraceCall* call, bool isDraw);
@@ -110,9 +113,22 @@ public:
     uint8_t m_clearColorSaved = 0;
     float m_savedClearColor[4] = {};
     uint8_t m_countedDraws = 0;
+    // The last restore could not bring the host to its frame (an unknown EGL handle, a rebuild whose
+    // replay failed): the pass that follows fails.
+    bool m_restoreFailed = false;
 
 private:
     bool RestoreFrame(uint32_t frame);
+    // Restores the frame's recorded state as it stands (what RestoreFrame does for a frame whose
+    // textures all come from the trace).
+    bool RestoreRecordedState(uint32_t frame);
+    // The latest frame up to `frame` whose restore holds no texture image the GPU wrote: replaying
+    // from its start up to `frame` makes those images as the application made them.
+    uint32_t SelfContainedFrame(uint32_t frame);
+    // Brings the host to `frame` by restoring frame `from` in a fresh analysis and playing every call
+    // from there up to `frame`'s first; false when a call failed (the analysis then starts over).
+    bool RebuildByReplay(uint32_t from, uint32_t frame);
+
     // Forgets what the ES copies say the host contexts hold (they are made dirty), the ES 1.1
     // vertex-array names, the analysis programs and the draws' cached index ranges. (The other name
     // maps go with their contexts' share groups.)
@@ -131,4 +147,8 @@ private:
         bool operator==(const SLinkedWith&) const = default;
     };
     SLinkedWith m_linkedWith[2];  // complexity, highlight
+    // Per frame of m_gpuMadeTrace: 0 not known yet, 1 its ES 2.0 restore holds no image the GPU
+    // wrote, 2 it holds one.
+    std::vector<uint8_t> m_gpuMade;
+    const CTraceData* m_gpuMadeTrace = nullptr;
 };

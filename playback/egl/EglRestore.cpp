@@ -1,11 +1,13 @@
 #include "EglRestore.h"
 
 #include "EglMaps.h"
+#include "Diagnostics.h"
 #include "Playback.h"
 #include "host/HostTables.h"
 
 #include <EGL/egl.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,7 +43,7 @@ std::vector<bool> Paired(const CHandleTable<T>& from, const CHandleTable<T>& in,
 
 } // namespace
 
-void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
+bool RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
 {
     SEglHost& egl = *SEglHost::Instance();
     SNativeWindowFuncs windows;
@@ -144,11 +146,27 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
                              snapshot.currentDrawSurface == current.currentDrawSurface &&
                              snapshot.currentReadSurface == current.currentReadSurface;
     const uint64_t host = DisplayHandleMap::Get(snapshot.currentDisplay);
+    bool known = true;
     if (snapshot.currentDisplay != 0 && !sameBinding && host) {
         EGLDisplay d = reinterpret_cast<EGLDisplay>(host);
         EGLSurface draw = reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(host, snapshot.currentDrawSurface));
         EGLSurface read = reinterpret_cast<EGLSurface>(SurfaceHandleMap::Get(host, snapshot.currentReadSurface));
         uint64_t context = ContextHandleMap::Get(host, snapshot.currentContext);
+        // A binding the trace made with a handle it never made has nothing on the host to bind.
+        const std::pair<uint64_t, const char*> unknown[] = {
+            {context ? 0 : snapshot.currentContext, "context"},
+            {draw ? 0 : snapshot.currentDrawSurface, "draw surface"},
+            {read ? 0 : snapshot.currentReadSurface, "read surface"}};
+        for (const auto& [handle, what] : unknown)
+            if (known && handle != 0) {
+                PlaybackError("Restore of eglMakeCurrent: unknown %s 0x%llx: the trace never made it\n", what,
+                              static_cast<unsigned long long>(handle));
+                known = false;
+            }
+        if (!known) {
+            ClearErrors(egl);
+            return false;
+        }
         XQF_HOST(egl, eglMakeCurrent)(d, draw, read, reinterpret_cast<EGLContext>(context));
         AfterHostMakeCurrent();
         EGLint width = 0, height = 0;
@@ -158,4 +176,5 @@ void RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         RememberWindowSize(&w, &h, &context);
     }
     ClearErrors(egl);
+    return known;
 }

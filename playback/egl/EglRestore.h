@@ -3,9 +3,10 @@
 // contexts and the current binding, paired with what the host holds since the last restore
 // (`current`) by recorded handle. What only `current` holds is destroyed first, then what only the
 // snapshot holds is made (a recorded handle so never meets a newer object, and an X window is
-// free again for the new surface).
+// free again for the new surface). False, with an ERROR line naming the handle, when the current
+// binding names a context or surface the snapshot never made (nothing is then made current).
 #include "state/EglState.h"
 
 #include <cstdint>
 
-void RestoreEglState(SEglState& snapshot, uint32_t frame, SEglState& current);
+bool RestoreEglState(SEglState& snapshot, uint32_t frame, SEglState& current);

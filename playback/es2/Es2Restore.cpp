@@ -46,15 +46,20 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
     const auto& textures = std::as_const(snapshot.textures);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
+        bool baseSent = false;
         for (int32_t l = 0; l < levels.Count(); ++l) {
             const auto& images = levels.At(l);
             if (images.Count() == 0)
                 continue;
             if (current && t < current->textures.Count()) {
                 const auto& held = std::as_const(current->textures).At(t);
-                if (l < held.Count() && held.At(l).Count() > 0 && held.At(l).At(0).data == images.At(0).data)
-                    continue;  // the same recorded upload is on the host already
+                // The same recorded upload is on the host already, unless the GPU wrote over it since.
+                if (l < held.Count() && held.At(l).Count() > 0 && held.At(l).At(0).data == images.At(0).data &&
+                    !held.At(l).At(0).gpuMade && !images.At(0).gpuMade &&
+                    held.At(l).At(0).mipmapsGenerated == images.At(0).mipmapsGenerated)
+                    continue;
             }
+            baseSent = baseSent || levels.KeyAt(l) == 0;
             for (const auto& entry : images) {
                 const STexImage& image = entry.record;
                 const GLenum normalized = image.normalizedTarget ? image.normalizedTarget : image.target;
@@ -96,6 +101,15 @@ void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
                 XQF_HOST(gl, glTexImage2D)(image.target, image.level, GLint(image.format), image.width, image.height,
                                            image.border, image.format, image.type, upload.Data());
             }
+        }
+        // Levels glGenerateMipmap made after the base level's upload are made again from it.
+        const auto* base = levels.Get(0);
+        const STexImage* first = base && baseSent ? base->Get(0) : nullptr;
+        const GLuint host = first ? TextureNameMap::Get(textures.KeyAt(t)) : 0;
+        if (first && first->mipmapsGenerated && host != 0 && first->width > 0 && first->height > 0) {
+            const GLenum target = first->normalizedTarget ? first->normalizedTarget : GL_TEXTURE_2D;
+            XQF_HOST(gl, glBindTexture)(target, host);
+            XQF_HOST(gl, glGenerateMipmap)(target);
         }
     }
 }

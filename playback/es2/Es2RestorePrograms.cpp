@@ -122,11 +122,16 @@ void RestoreEs2Shaders(SEs2State& snapshot, SEs2State& current)
                 return;
             paired[size_t(found)] = true;
             const GLuint host = ShaderNameMap::Get(entry.key).host;
-            GLint compiled = 0;
-            XQF_HOST(gl, glGetShaderiv)(host, GL_COMPILE_STATUS, &compiled);
-            if (s.compiled == 1 && compiled == 0 && s.source)
-                Compile(gl, host, s.source);
-            continue;
+            // A shader the last pass deleted is gone from the host once its programs let it go: it is
+            // made again below rather than asked about (an error the next call would be charged).
+            if (XQF_HOST(gl, glIsShader)(host)) {
+                GLint compiled = 0;
+                XQF_HOST(gl, glGetShaderiv)(host, GL_COMPILE_STATUS, &compiled);
+                if (s.compiled == 1 && compiled == 0 && s.source)
+                    Compile(gl, host, s.source);
+                continue;
+            }
+            ShaderNameMap::Erase(entry.key);
         }
         // A new shader under a name the host's copy still has: the old one goes first (afterwards it
         // could only be reached through the new entry).

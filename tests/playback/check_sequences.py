@@ -5,14 +5,21 @@ N`), whatever frames came before, a failing one included.
 
 usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
 
-  - every scene of xqft-record (but those of DEPENDS_ON_THE_PASS_BEFORE), in two orders that jump back and forth (n,1,..,n-1 and n-1,..,1,n);
+  - every scene of xqft-record, in two orders that jump back and forth (n,1,..,n-1 and n-1,..,1,n);
   - the benchmark workloads of both APIs (60 frames), in the order 2,11,50,12,60,1,30, against the
     direct run's frame images;
   - a scene of each API whose first draw lost its captured arrays, so that frame 1 cannot be
     analysed: it reports result 0 and writes no image, the frames after it equal a fresh process's
     and the direct run's;
   - a trace with contexts of both APIs on one display (an ES 2.0 scene, then an ES 1.1 one on a
-    second context), its frames mixed, against the direct runs' images.
+    second context), its frames mixed, against the direct runs' images;
+  - scenes with a make-current in frame 2 naming a context, or a surface, the trace never made: replay
+    and analyse of frame 2 fail with an ERROR line naming the call and the handle, and the frames
+    after it give what a fresh process gives;
+  - a scene whose fragment shader the host refuses to compile, its frames stepped back and forth;
+  - the cuts of real applications in ../shared/traces beside the source (skipped with a note when
+    absent): a scene switch analysed in both orders, and frames of a desktop drawn from textures
+    rendered in earlier frames, each against the frame replayed from the trace's start.
 --shard K/N keeps the checks of the K-th of N runs that share them between them; the checks are dealt
 out by their rough cost (a benchmark workload costs about ten scenes). Each failure is printed; the exit status is the number of failures (at most 100).
 """
@@ -20,14 +27,13 @@ import os
 import re
 import shutil
 import sys
+import tarfile
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_scenes import BENCHMARK_SCENES, ES1_DIFFERENT_FRAMES, Runner, same_file  # noqa: E402
+from check_scenes import BENCHMARK_SCENES, Runner, same_file  # noqa: E402
 
-# Scenes whose frames deliberately depend on the pass before: they draw with state set in an earlier
-# frame that the restore does not send, so the host has what the last pass left there.
-DEPENDS_ON_THE_PASS_BEFORE = ES1_DIFFERENT_FRAMES
+CUTS = "real-app-cuts.tar.xz"
 
 
 def sequence(runner, trace, frames, what):
@@ -146,6 +152,117 @@ def mixed(runner, es2, es1, frames2, frames1):
         expect_direct(runner, images, references, "mixed %s and %s (%s)" % (es2, es1, ",".join(map(str, order))))
 
 
+def unknown_handle(runner, scene, keys, what):
+    """The scene with a make-current after frame 1 that names, under `keys`, a handle never made."""
+    lines = log_lines(runner, scene)
+    current = next(l for l in lines if '"f":"eglMakeCurrent"' in l)
+    for key in keys:
+        current = re.sub(r'"%s":\{"o":"(\w+)","v":\d+\}' % key, r'"%s":{"o":"\1","v":4242}' % key, current)
+    first_swap = next(i for i, l in enumerate(lines) if '"f":"eglSwapBuffers"' in l)
+    frames = recorded_frames(runner, scene)
+    trace = write_trace(runner, "%s-unknown-%s" % (scene, keys[0]), lines[:first_swap + 1] + [current] +
+                        lines[first_swap + 1:], scene_images(runner, scene, frames))
+    name = "%s with an unknown %s made current in frame 2" % (scene, what)
+    for command in ("replay", "analyse"):
+        out = os.path.join(runner.work, "unknown.ppm")
+        r = runner.dump(command, trace, "--frame", "2", out, check=False)
+        if "result=0" not in r.stdout or not re.search(r"ERROR: eglMakeCurrent: unknown %s 0x[0-9a-f]+" % what, r.stderr):
+            runner.fail("%s: %s of frame 2 gave %r, expected result 0 and an ERROR line naming the %s" % (
+                name, command, r.stdout.strip()[-100:], what))
+        expect_status(runner, r, False, "%s: %s of frame 2" % (name, command))
+    images, results = expect_fresh(runner, trace, [2, 1, 3], name)
+    if results.get(2) != 0:
+        runner.fail("%s: frame 2 on one analysis gave result %s, expected 0" % (name, results.get(2)))
+    expect_direct(runner, images, {1: runner.path(scene, 1, "ppm")}, name)
+
+
+def rejected_shader(runner, scene):
+    """The scene with its fragment shader broken in its source: whatever a frame's pass left pending
+    (a failed link, a refused program), the next frame is as alone."""
+    lines = log_lines(runner, scene)
+    broken = list(lines)
+    for i, line in enumerate(broken):
+        if '"f":"glShaderSource"' in line and "gl_FragColor" in line:
+            broken[i] = line.replace("gl_FragColor", "gl_FragColour", 1)
+            break
+    else:
+        runner.fail("%s: no fragment shader source to break" % scene)
+        return
+    frames = recorded_frames(runner, scene)
+    trace = write_trace(runner, scene + "-rejected", broken, scene_images(runner, scene, frames))
+    # The restore reports the program the host would not link (an ERROR line, so a failed exit), and
+    # passes may still read an image back: the images and results are compared, not the exit status.
+    what = "%s with a shader the host rejects" % scene
+    alone = {}
+    for f in range(1, frames + 1):
+        out = os.path.join(runner.work, "rejected.%d.ppm" % f)
+        r = runner.dump("analyse", trace, "--frame", str(f), out, check=False)
+        alone[f] = (re.search(r"^result=(\d+)$", r.stdout, re.M) or [None, None])[1], out if os.path.exists(out) else None
+    for order in ([1, 2, 3], [3, 2, 1]):
+        out = os.path.join(runner.work, "rejected-sequence")
+        shutil.rmtree(out, ignore_errors=True)
+        r = runner.dump("analyse", trace, "--frames", ",".join(map(str, order)), out, check=False)
+        for f in order:
+            m = re.search(r"^frame=%d result=(\d+)$" % f, r.stdout, re.M)
+            image = os.path.join(out, "frame-%d.ppm" % f)
+            same_image = (alone[f][1] is None) == (not os.path.exists(image)) and (
+                alone[f][1] is None or same_file(image, alone[f][1]))
+            if not m or m.group(1) != alone[f][0] or not same_image:
+                runner.fail("%s (%s): frame %d differs from a fresh process's" % (what, ",".join(map(str, order)), f))
+
+
+def recorded_frames(runner, scene):
+    return len([f for f in os.listdir(runner.work) if re.fullmatch(re.escape(scene) + r"\.f\d+\.ppm", f)])
+
+
+def cuts(runner):
+    """The real-application cuts, extracted beside the work; None (with a note) when absent."""
+    tarball = os.path.join(os.path.dirname(os.path.abspath(runner.source)), "shared", "traces", CUTS)
+    if not os.path.exists(tarball):
+        print("NOTE %s is absent: the real-application checks are skipped" % tarball, flush=True)
+        return None
+    folder = os.path.join(runner.work, "cuts")
+    if not os.path.isdir(folder):
+        with tarfile.open(tarball) as archive:
+            archive.extractall(folder, filter="data")
+    return folder
+
+
+def from_start(runner, trace, frames):
+    """The frames replayed from the trace's first call: {frame: image path}."""
+    images = {}
+    for f in frames:
+        out = os.path.join(runner.work, "start.%s.%d.ppm" % (os.path.basename(trace), f))
+        r = runner.dump("replay", trace, "--frame", str(f), "--from-start", out)
+        if "result=1" not in r.stdout:
+            runner.fail("%s frame %d: replay --from-start gave %r" % (trace, f, r.stdout.strip()))
+        images[f] = out
+    return images
+
+
+def real_cuts(runner):
+    folder = cuts(runner)
+    if not folder:
+        return
+    switch = os.path.join(folder, "scene-switch-5.xqft")
+    truth = from_start(runner, switch, [1, 2, 3, 4, 5])
+    for order in ([3, 4], [4, 3], [5, 1, 4, 2, 3]):
+        images, _ = expect_fresh(runner, switch, order, "scene-switch-5")
+        expect_direct(runner, images, {f: truth[f] for f in order}, "scene-switch-5 (%s)" % ",".join(map(str, order)))
+    desktop = os.path.join(folder, "desktop-composite-100.xqft")
+    frames = [98, 96, 100]
+    truth = from_start(runner, desktop, frames)
+    for f in frames:
+        out = os.path.join(runner.work, "desktop.%d.ppm" % f)
+        r = runner.dump("replay", desktop, "--frame", str(f), out)
+        if "result=1" not in r.stdout or not same_file(out, truth[f]):
+            runner.fail("desktop-composite-100 frame %d: replay differs from --from-start" % f)
+        elif "rebuilt by replaying from frame" not in r.stdout + r.stderr:
+            runner.fail("desktop-composite-100 frame %d: the Output does not say the frame was rebuilt" % f)
+    images, _ = expect_fresh(runner, desktop, frames, "desktop-composite-100")
+    expect_direct(runner, images, truth, "desktop-composite-100")
+
+
 def checks(runner):
     """The checks above in order, each a (rough cost, function of no arguments)."""
     frames = {}
@@ -158,7 +275,7 @@ def checks(runner):
     def scene_orders(scene):
         trace, count, _ = runner.record(scene)
         frames[scene] = count
-        if count < 2 or scene in DEPENDS_ON_THE_PASS_BEFORE:
+        if count < 2:
             return
         expect_fresh(runner, trace, [count] + list(range(1, count)), scene)
         expect_fresh(runner, trace, list(range(count - 1, 0, -1)) + [count], scene)
@@ -181,6 +298,10 @@ def checks(runner):
     found += [(1, lambda scene=scene: failing_first_frame(runner, scene, recorded(scene)))
               for scene in ("quads", "es1-textured")]
     found.append((3, mixed_scenes))
+    found += [(2, lambda keys=keys, what=what: (recorded("quads"), unknown_handle(runner, "quads", keys, what)))
+              for keys, what in ((["ctx"], "context"), (["draw", "read"], "draw surface"))]
+    found.append((2, lambda: (recorded("quads"), rejected_shader(runner, "quads"))))
+    found.append((12, lambda: real_cuts(runner)))
     return found
 
 

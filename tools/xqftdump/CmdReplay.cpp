@@ -38,7 +38,9 @@ int Run(const std::vector<std::string>& args)
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
         if (const int restored = RestoreFrame(trace, playback, frame, path, !fromStart))
             return restored;
-        const bool played = RunCaught([&] {
+        if (playback.m_restoreFailed)
+            result = 0;  // nothing is played on a host the restore could not bring to the frame
+        const bool played = result == 1 && RunCaught([&] {
             for (uint32_t n = fromStart ? 1 : playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
                 STraceCall* call = trace.Data()->GetCall(n);
                 if (!call || (n > playback.m_firstCall && IsFrameEnd(uint16_t(call->call->GetId()))))

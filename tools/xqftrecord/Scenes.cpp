@@ -308,6 +308,106 @@ void Fbo(CRecorder& r)
     }
 }
 
+// The program that draws a texture over a quad: a_position (vec2 or vec4), u_texture on unit 0.
+GLuint TextureProgram(CRecorder& r)
+{
+    const char* vs = "attribute vec4 a_position;\nvarying vec2 v_uv;\n"
+                     "void main() { gl_Position = a_position; v_uv = a_position.xy * 0.5 + 0.5; }\n";
+    const char* fs = "precision mediump float;\nuniform sampler2D u_texture;\nvarying vec2 v_uv;\n"
+                     "void main() { gl_FragColor = texture2D(u_texture, v_uv); }\n";
+    return Program(r, vs, fs, {"a_position"});
+}
+
+// Frames 2 and on only sample what frame 1 made on the GPU: a frame restored alone must bring it back.
+void SampleLater(CRecorder& r, const SWindow& w, GLuint textureProgram, int frame)
+{
+    GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+    GL(glClearColor)(0.3f, 0.3f, 0.1f * frame, 1.0f);
+    GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+    GL(glUseProgram)(Name{"program", textureProgram});
+    const std::vector<float> quad = Quad(-0.9f + 0.1f * frame, -0.9f, 0.7f, 0.8f - 0.1f * frame);
+    r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad.data());
+    r.EnableVertexAttribArray(0);
+    r.DrawArrays(GL_TRIANGLES, 0, 6);
+    r.SwapBuffers(w.surface);
+}
+
+// A texture drawn into through a framebuffer in frame 1 only, sampled in every frame.
+void RenderLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint textureProgram = TextureProgram(r);
+    GLuint texture = 0, framebuffer = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 32, 32, GL_UNSIGNED_BYTE, nullptr);
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+    GL(glGenFramebuffers)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+    GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", framebuffer});
+    GL(glFramebufferTexture2D)(GLenum(GL_FRAMEBUFFER), GLenum(GL_COLOR_ATTACHMENT0), GLenum(GL_TEXTURE_2D),
+                               Name{"texture", texture}, 0);
+    GL(glViewport)(0, 0, 32, 32);
+    GL(glClearColor)(0.8f, 0.1f, 0.2f, 1.0f);
+    GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+    const GLuint colorProgram = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", colorProgram});
+    ColorQuad(r, Quad(-0.5f, -0.7f, 0.6f, 0.4f), 0.1f, 0.9f, 0.3f);
+    GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", 0});
+    for (int f = 1; f <= 3; ++f)
+        SampleLater(r, w, textureProgram, f);
+}
+
+// A texture copied from the window in frame 1 (a whole image, then part of it again), sampled in every
+// frame.
+void CopyLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint textureProgram = TextureProgram(r);
+    const GLuint colorProgram = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+    GL(glClearColor)(0.1f, 0.2f, 0.7f, 1.0f);
+    GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+    GL(glUseProgram)(Name{"program", colorProgram});
+    ColorQuad(r, Quad(-0.8f, -0.6f, 0.2f, 0.5f), 0.9f, 0.7f, 0.1f);
+    GLuint texture = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+    GL(glCopyTexImage2D)(GLenum(GL_TEXTURE_2D), 0, GLenum(GL_RGB), 0, 0, 32, 32, 0);
+    ColorQuad(r, Quad(0.0f, 0.0f, 0.9f, 0.9f), 0.2f, 0.9f, 0.9f);
+    GL(glCopyTexSubImage2D)(GLenum(GL_TEXTURE_2D), 0, 16, 16, 40, 30, 16, 16);
+    for (int f = 1; f <= 3; ++f)
+        SampleLater(r, w, textureProgram, f);
+}
+
+// Levels made by glGenerateMipmap in frame 1 and sampled through a mipmap filter in every frame.
+void MipmapLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint textureProgram = TextureProgram(r);
+    GLuint texture = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    const std::vector<uint8_t> pixels = Pattern(64 * 64 * 4, 7);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, GL_UNSIGNED_BYTE, pixels.data());
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_LINEAR_MIPMAP_LINEAR));
+    GL(glGenerateMipmap)(GLenum(GL_TEXTURE_2D));
+    for (int f = 1; f <= 3; ++f) {
+        GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL(glClearColor)(0.2f, 0.1f * f, 0.3f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        GL(glUseProgram)(Name{"program", textureProgram});
+        // Small on the surface: the host samples the generated levels.
+        const std::vector<float> quad = Quad(-0.3f + 0.1f * f, -0.3f, 0.0f + 0.1f * f, 0.1f);
+        r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad.data());
+        r.EnableVertexAttribArray(0);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        r.SwapBuffers(w.surface);
+    }
+}
+
 // Separate blend factors, depth, front and back stencil, scissor, polygon offset, colour mask, culling.
 void State(CRecorder& r)
 {
@@ -600,6 +700,9 @@ const std::vector<SScene>& Scenes()
         {"textured", "RGBA8 with levels, odd-width RGB, RGB565, luminance-alpha, ETC1, a cube map", &Textured},
         {"uniforms", "vector arrays, 2x2, 3x3 and 4x4 matrices, samplers", &Uniforms},
         {"fbo", "a texture rendered with a depth renderbuffer, then drawn", &Fbo},
+        {"render-later", "a texture drawn into through a framebuffer in frame 1 only, sampled in every frame", &RenderLater},
+        {"copy-later", "a texture copied from the window in frame 1 only, sampled in every frame", &CopyLater},
+        {"mipmap-later", "levels generated in frame 1 only, sampled through a mipmap filter in every frame", &MipmapLater},
         {"state", "blend, depth, stencil, scissor, polygon offset, colour mask, culling", &State},
         {"multi", "objects made, changed and deleted; a shader re-sourced, a program relinked", &Multi},
         {"error", "one state-changing call recorded with a GL error", &Error},
