@@ -1,0 +1,113 @@
+// Frames whose textures the GPU drew in earlier frames, restored as `xqft-dump replay --frame N`
+// does (the restore rebuilds the frame by replaying from the latest frame whose restore holds no such
+// texture, then the frame is played), against the same frame replayed from the trace's first call
+// (`--from-start`). Each the best of three rounds, every round in a fresh analysis playback, the
+// frame read back at the end. Goal: the rebuilt restore takes no longer than --from-start.
+//  1. render-later (xqft-record): frame 3, rebuilt from frame 1.
+//  2. When the real-application cuts lie beside the source (../shared/traces/real-app-cuts.tar.xz):
+//     desktop-composite-100, frames 96, 98 and 100, rebuilt from an earlier frame.
+#include "BenchSupport.h"
+#include "analysis/AnalysisPlayback.h"
+#include "host/HostTables.h"
+
+#include "CallQueries.h"
+#include "apicall/ApiCall.h"
+#include "data/TraceData.h"
+#include "data/TraceReader.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+using namespace xqft::bench;
+
+constexpr int kRounds = 3;
+
+// Frame `frame` brought up and played as the replay command does, read back; seconds, 0 on failure.
+double PlayFrame(CTraceData& data, uint32_t frame, bool fromStart)
+{
+    const auto t0 = Clock::now();
+    {
+        CQuiet quiet;
+        CAnalysisPlayback playback;
+        playback.BindTrace(&data);
+        if (!playback.GoToFrame(frame, 0, 0))
+            return 0;
+        if (!fromStart)
+            playback.SetRange(1, 0, 1);
+        if (playback.m_restoreFailed)
+            return 0;
+        for (uint32_t n = fromStart ? 1 : playback.m_firstCall + 1; n <= playback.m_endCall; ++n) {
+            STraceCall* call = data.GetCall(n);
+            if (!call || (n > playback.m_firstCall && IsFrameEnd(uint16_t(call->call->GetId()))))
+                break;
+            if (!playback.PlayCall(call, 1))
+                return 0;
+        }
+        playback.ReadFrameBuffer();
+    }
+    return Seconds(t0, Clock::now());
+}
+
+bool Measure(const std::string& trace, const std::string& name, std::initializer_list<uint32_t> frames)
+{
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(stderr, stderr);
+    int loaded = 0;
+    {
+        CQuiet quiet;
+        loaded = reader.LoadTrace(CXQFTString(trace.c_str()), 1);
+    }
+    CTraceData* data = reader.GetTraceData();
+    if (loaded != 0 || !data) {
+        std::printf("%s: the trace did not load (%d)\n", name.c_str(), loaded);
+        return false;
+    }
+    bool ok = true;
+    for (uint32_t frame : frames) {
+        double rebuilt = 1e9, fromStart = 1e9;
+        for (int round = 0; round < kRounds && ok; ++round) {
+            const double r = PlayFrame(*data, frame, false), s = PlayFrame(*data, frame, true);
+            ok = r > 0 && s > 0;
+            rebuilt = std::min(rebuilt, r);
+            fromStart = std::min(fromStart, s);
+        }
+        if (!ok) {
+            std::printf("%s frame %u: the replay failed\n", name.c_str(), frame);
+            break;
+        }
+        std::printf("%s frame %u: rebuilt restore and frame %.1f ms, --from-start %.1f ms: ratio %.2f (goal <= 1)\n",
+                    name.c_str(), frame, rebuilt * 1e3, fromStart * 1e3, rebuilt / fromStart);
+    }
+    reader.Close();
+    return ok;
+}
+
+} // namespace
+
+int main()
+{
+    if (SEglHost::Instance()->IsFailed())
+        return Fail("no host EGL library");
+    try {
+        CQuiet quiet;
+        SEs2Host::Instance();
+    } catch (const std::exception& e) {
+        std::printf("no host ES 2.0 library: %s\n", e.what());
+        return 1;
+    }
+    const std::string dir = TempDir() + "/xqft-bench-rebuild-" + std::to_string(getpid());
+    bool ok = RecordSceneTrace(dir, "render-later") && Measure(dir + "/render-later.xqft", "render-later", {3});
+    const std::string cuts = XQFT_CUTS;
+    if (access(cuts.c_str(), R_OK) == 0 &&
+        std::system(("mkdir -p '" + dir + "' && tar xJf '" + cuts + "' -C '" + dir + "'").c_str()) == 0)
+        ok = Measure(dir + "/desktop-composite-100.xqft", "desktop-composite-100", {96, 98, 100}) && ok;
+    else
+        std::printf("%s is absent: no figures for the real-application cut\n", cuts.c_str());
+    std::system(("rm -rf '" + dir + "'").c_str());
+    return ok ? 0 : 1;
+}
