@@ -6,6 +6,7 @@
 //  1. render-later (xqft-record): frame 3, rebuilt from frame 1.
 //  2. When the real-application cuts lie beside the source (../shared/traces/real-app-cuts.tar.xz):
 //     desktop-composite-100, frames 96, 98 and 100, rebuilt from an earlier frame.
+#include "BenchHostLibs.h"
 #include "BenchSupport.h"
 #include "analysis/AnalysisPlayback.h"
 #include "host/HostTables.h"
@@ -91,15 +92,8 @@ bool Measure(const std::string& trace, const std::string& name, std::initializer
 
 int main()
 {
-    if (SEglHost::Instance()->IsFailed())
-        return Fail("no host EGL library");
-    try {
-        CQuiet quiet;
-        SEs2Host::Instance();
-    } catch (const std::exception& e) {
-        std::printf("no host ES 2.0 library: %s\n", e.what());
+    if (!HostLibrariesLoaded(false))
         return 1;
-    }
     const std::string dir = TempDir() + "/xqft-bench-rebuild-" + std::to_string(getpid());
     bool ok = RecordSceneTrace(dir, "render-later") && Measure(dir + "/render-later.xqft", "render-later", {3});
     const std::string cuts = XQFT_CUTS;

@@ -10,6 +10,7 @@
 //     the tracer keeps no client arrays drawn through an element buffer on ES, so that figure is
 //     one of less work.
 #include "BenchScenes.h"
+#include "BenchHostLibs.h"
 #include "BenchSupport.h"
 #include "Playback.h"
 #include "Scenes.h"
@@ -150,15 +151,8 @@ bool Measure(const char* name)
 
 int main()
 {
-    if (SEglHost::Instance()->IsFailed() || SEs1Host::Instance()->IsFailed())
-        return Fail("no host EGL or ES 1.1 library");
-    try {
-        CQuiet quiet;
-        SEs2Host::Instance();
-    } catch (const std::exception& e) {
-        std::printf("no host ES 2.0 library: %s\n", e.what());
+    if (!HostLibrariesLoaded(true))
         return 1;
-    }
     bool ok = Measure("es1-mix");
     ok = Measure("mix") && ok;
     return ok ? 0 : 1;

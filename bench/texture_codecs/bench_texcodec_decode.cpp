@@ -8,13 +8,11 @@
 //
 // --cpu picks the CPU (default: the first this process may run on); --tool runs another build's
 // xqft-texcodec (the one beside this program by default).
+#include "BenchProcess.h"
 #include "BenchSupport.h"
 #include "XQFTextureSimd.h"
 
-#include <fcntl.h>
 #include <sched.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,54 +27,9 @@
 
 namespace {
 
-using xqft::bench::Clock;
-
-struct STimes {
-    double wall = 1e30, cpu = 1e30; // the best of the runs
-    bool ok = true;
-};
-
-// Runs argv pinned to cpu (with env added to the environment) and keeps its wall and CPU time when lower.
-void Run(const std::vector<std::string>& argv, int cpu, const char* env, STimes& times)
-{
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::fflush(stdout); // nothing buffered may reach the child
-    const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        cpu_set_t set;
-        CPU_ZERO(&set);
-        CPU_SET(cpu, &set);
-        if (env != nullptr)
-            putenv(const_cast<char*>(env));
-        const int null = open("/dev/null", O_WRONLY);
-        if (sched_setaffinity(0, sizeof set, &set) != 0 || null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0)
-            _exit(127);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        times.ok = false;
-        return;
-    }
-    const double wall = xqft::bench::Seconds(start, Clock::now());
-    const double cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    times.wall = std::min(times.wall, wall), times.cpu = std::min(times.cpu, cpuSeconds);
-}
-
-void Print(const char* what, const STimes& t)
-{
-    if (t.ok)
-        std::printf("  %-34s %7.3f s wall %7.3f s CPU\n", what, t.wall, t.cpu);
-    else
-        std::printf("  %-34s failed\n", what);
-}
+using xqft::bench::PrintProcessTimes;
+using xqft::bench::RunProcess;
+using xqft::bench::SProcessTimes;
 
 std::string ReadAll(const std::string& path)
 {
@@ -133,18 +86,18 @@ int main(int argc, char** argv)
     const std::vector<std::string> ours = {tool, "decode", "--format", "7", "--size", dims + "x" + dims,
                                            base + ".dxt1", base + ".ours.ppm"};
     const std::vector<std::string> theirs = {squish, dims, dims, base + ".dxt1", base + ".squish.ppm"};
-    STimes wide, narrow, plain;
+    SProcessTimes wide, narrow, plain;
     for (unsigned r = 0; r < runs; ++r) {
-        Run(ours, cpu, nullptr, wide);
+        RunProcess(ours, cpu, nullptr, wide);
         if (widest != xqftexture::ESimdPath::kSse2)
-            Run(ours, cpu, sse2, narrow);
-        Run(theirs, cpu, nullptr, plain);
+            RunProcess(ours, cpu, sse2, narrow);
+        RunProcess(theirs, cpu, nullptr, plain);
     }
     std::printf("DXT1 %u x %u into a PPM, whole processes on CPU %d, best of %u runs\n", size, size, cpu, runs);
-    Print((std::string("xqft-texcodec decode, ") + xqftexture::SimdPathName(widest)).c_str(), wide);
+    PrintProcessTimes((std::string("xqft-texcodec decode, ") + xqftexture::SimdPathName(widest)).c_str(), 34, wide);
     if (widest != xqftexture::ESimdPath::kSse2)
-        Print("xqft-texcodec decode, sse2", narrow);
-    Print("squish-ppm-decode (libsquish)", plain);
+        PrintProcessTimes("xqft-texcodec decode, sse2", 34, narrow);
+    PrintProcessTimes("squish-ppm-decode (libsquish)", 34, plain);
     const bool same = wide.ok && plain.ok && ReadAll(base + ".ours.ppm") == ReadAll(base + ".squish.ppm");
     std::printf("  same PPM: %s\n", same ? "yes" : "NO");
     if (wide.ok && plain.ok)

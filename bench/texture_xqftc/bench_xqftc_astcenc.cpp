@@ -8,14 +8,12 @@
 // --tool runs another build's xqft-texcodec (the one beside this program by default).
 // The qualities (default 0) are XQFTC's; astcenc runs once per format. astcenc comes from the
 // Debian package of that name: without it only XQFTC's figures are printed.
+#include "BenchProcess.h"
 #include "ImageFiles.h"
 #include "ImageSet.h"
 
 #include "XQFTextureSimd.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,41 +26,9 @@
 
 namespace {
 
-struct STimes {
-    double wall = 1e30, cpu = 1e30; // the best of the runs
-    bool ok = true;
-};
-
-// Runs argv (with env added to the environment) and keeps its wall and CPU time when lower.
-void Run(const std::vector<std::string>& argv, const char* env, STimes& times)
-{
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::fflush(stdout); // nothing buffered may reach the child
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        if (env != nullptr)
-            putenv(const_cast<char*>(env));
-        const int null = open("/dev/null", O_WRONLY);
-        if (null < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0)
-            _exit(127);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        times.ok = false;
-        return;
-    }
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    times.wall = std::min(times.wall, wall), times.cpu = std::min(times.cpu, cpu);
-}
+using xqft::bench::PrintProcessTimes;
+using xqft::bench::RunProcess;
+using xqft::bench::SProcessTimes;
 
 std::string Directory(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
@@ -74,14 +40,6 @@ std::string SelfDirectory()
 }
 
 bool HaveAstcenc() { return std::system("astcenc -help >/dev/null 2>&1") == 0; }
-
-void Print(const char* what, const STimes& t)
-{
-    if (t.ok)
-        std::printf("  %-44s %7.3f s wall %7.3f s CPU\n", what, t.wall, t.cpu);
-    else
-        std::printf("  %-44s failed\n", what);
-}
 
 } // namespace
 
@@ -120,7 +78,7 @@ int main(int argc, char** argv)
     for (unsigned format : {0u, 2u}) {
         const char* block = format == 0 ? "8x8" : "6x6";
         for (unsigned quality = firstQuality; quality <= lastQuality; ++quality) {
-            STimes wide, narrow, astc;
+            SProcessTimes wide, narrow, astc;
             const std::vector<std::string> ours = {tool, "encode", "--format", std::to_string(format), "--quality",
                                                    std::to_string(quality), "--threads", "1", base + ".ppm",
                                                    base + ".xqftc"};
@@ -128,18 +86,18 @@ int main(int argc, char** argv)
                                                      "-fastest", "-j", "1", "-silent"};
             const bool compare = astcenc && quality == firstQuality;
             for (unsigned r = 0; r < runs; ++r) {
-                Run(ours, nullptr, wide);
+                RunProcess(ours, -1, nullptr, wide);
                 if (widest != xqftexture::ESimdPath::kSse2)
-                    Run(ours, sse2, narrow);
+                    RunProcess(ours, -1, sse2, narrow);
                 if (compare)
-                    Run(theirs, nullptr, astc);
+                    RunProcess(theirs, -1, nullptr, astc);
             }
             std::printf("XQFTC %s bpp, quality %u:\n", format == 0 ? "2" : "4", quality);
-            Print((std::string("xqft-texcodec, ") + xqftexture::SimdPathName(widest)).c_str(), wide);
+            PrintProcessTimes((std::string("xqft-texcodec, ") + xqftexture::SimdPathName(widest)).c_str(), 44, wide);
             if (widest != xqftexture::ESimdPath::kSse2)
-                Print("xqft-texcodec, sse2", narrow);
+                PrintProcessTimes("xqft-texcodec, sse2", 44, narrow);
             if (compare) {
-                Print((std::string("astcenc -fastest ") + block).c_str(), astc);
+                PrintProcessTimes((std::string("astcenc -fastest ") + block).c_str(), 44, astc);
                 if (wide.ok && astc.ok)
                     std::printf("  ratio (wall): %.2f; (CPU): %.2f\n", wide.wall / astc.wall, wide.cpu / astc.cpu);
             }
