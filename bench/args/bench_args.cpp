@@ -80,8 +80,8 @@ public:
         info->AddArgument("name", &name, 0);
     }
     TGLenum target, internalFormat, format, type;
-    TintType<17> level, border;
-    TintType<18> width, height;
+    TGLint level, border;
+    TGLsizei width, height;
     SDataPtr pixels;
     SString name;
 };
@@ -109,9 +109,9 @@ BENCHMARK(DescribeTenArguments);
 // The same ten arguments as a call of the record tables keeps them: scalars bare, their holders
 // made for each description (one block per description).
 using CTenArgumentRecord = xqft::TRecord<
-    CEs2Call, CallIdOf(ECallFamily::Es2, "glTexImage2D"), "glTexImage2D", "Texture", xqft::Arg<"target", 12>, xqft::Arg<"level", 17>,
-    xqft::Arg<"internalformat", 12>, xqft::Arg<"width", 18>, xqft::Arg<"height", 18>, xqft::Arg<"border", 17>,
-    xqft::Arg<"format", 12>, xqft::Arg<"type", 12>, xqft::DataOrPointer<"pixels", SDataPtr>,
+    CEs2Call, CallIdOf(ECallFamily::Es2, "glTexImage2D"), "glTexImage2D", "Texture", xqft::Arg<"target", TGLenum>, xqft::Arg<"level", TGLint>,
+    xqft::Arg<"internalformat", TGLenum>, xqft::Arg<"width", TGLsizei>, xqft::Arg<"height", TGLsizei>, xqft::Arg<"border", TGLint>,
+    xqft::Arg<"format", TGLenum>, xqft::Arg<"type", TGLenum>, xqft::DataOrPointer<"pixels", SDataPtr>,
     xqft::DataOrPointer<"name", SString>>;
 
 class CTenArgumentTableCall : public CTenArgumentRecord

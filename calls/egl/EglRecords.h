@@ -8,8 +8,8 @@
 
 namespace xqft::egl {
 using namespace xqft;
-using EglConfigs = SArrayPtr<TuintType<4>, 1, 1>;
-using EglInts = SArrayPtr<TintType<1>, 1, 1>;
+using EglConfigs = SArrayPtr<TEGLConfig, 1, 1>;
+using EglInts = SArrayPtr<TEGLint, 1, 1>;
 using EglEnums = SArrayPtr<TEGLintEnum, 1, 1>;
 
 template <class Record> struct TRowBase;

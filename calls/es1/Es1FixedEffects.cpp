@@ -43,7 +43,7 @@ struct TValues
     int32_t Integer(size_t i) const
     {
         using Element = typename Array::Element;
-        if constexpr (std::is_same_v<Element, TfloatType<22>>)
+        if constexpr (std::is_same_v<Element, TGLfloat>)
             return FloatToInt(a[i].value);
         else
             return int32_t(a[i].value);

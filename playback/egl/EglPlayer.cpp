@@ -112,7 +112,8 @@ struct TPlayItem
 
 // The host's answer (an EGLBoolean): not handed over.
 template <class Holder>
-struct TPlayItem<xqft::Ret<2, Holder>>
+    requires(Holder::kCode == TEGLBoolean::kCode)
+struct TPlayItem<xqft::Ret<Holder>>
 {
     static constexpr bool kPlayable = true;
     static constexpr bool kPassed = false;
@@ -129,32 +130,32 @@ struct TPlayItem<Item>
     static constexpr int kCode = 0;
 };
 
-// Scalars by type code: 6 a display, 7 a surface (of the row's display), 1 an EGLint, 3 an EGLenum.
+// Scalars by type code: a display, a surface (of the row's display), an EGLint, an EGLenum.
 template <int Code>
 struct THostScalar
 {
     static constexpr bool kPlayable = false;
     using type = int;
 };
-template <> struct THostScalar<1> { static constexpr bool kPlayable = true; using type = EGLint; };
-template <> struct THostScalar<3> { static constexpr bool kPlayable = true; using type = EGLenum; };
-template <> struct THostScalar<6> { static constexpr bool kPlayable = true; using type = EGLDisplay; };
-template <> struct THostScalar<7> { static constexpr bool kPlayable = true; using type = EGLSurface; };
+template <> struct THostScalar<TEGLint::kCode> { static constexpr bool kPlayable = true; using type = EGLint; };
+template <> struct THostScalar<TEGLenum::kCode> { static constexpr bool kPlayable = true; using type = EGLenum; };
+template <> struct THostScalar<TEGLDisplay::kCode> { static constexpr bool kPlayable = true; using type = EGLDisplay; };
+template <> struct THostScalar<TEGLSurface::kCode> { static constexpr bool kPlayable = true; using type = EGLSurface; };
 
-template <auto Name, int Code, class Holder, Role R>
-struct TPlayItem<xqft::Arg<Name, Code, Holder, R>>
+template <auto Name, class Holder, Role R>
+struct TPlayItem<xqft::Arg<Name, Holder, R>>
 {
-    static constexpr bool kPlayable = THostScalar<Code>::kPlayable && R == Role::None;
+    static constexpr int kCode = Holder::kCode;
+    static constexpr bool kPlayable = THostScalar<kCode>::kPlayable && R == Role::None;
     static constexpr bool kPassed = true;
-    static constexpr int kCode = Code;
-    using Host = typename THostScalar<Code>::type;
+    using Host = typename THostScalar<kCode>::type;
     static Host Get(SPlay& p, size_t i, uint64_t display)
     {
-        if constexpr (Code == 6)
+        if constexpr (kCode == TEGLDisplay::kCode)
             return reinterpret_cast<EGLDisplay>(display);
-        else if constexpr (Code == 7)
+        else if constexpr (kCode == TEGLSurface::kCode)
             return Surface(display, p.a.U32(i));
-        else if constexpr (Code == 1)
+        else if constexpr (kCode == TEGLint::kCode)
             return p.a.I32(i);
         else
             return p.a.U32(i);

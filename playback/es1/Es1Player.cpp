@@ -70,19 +70,19 @@ using xqft::Role;
 // The host parameter type of a scalar by its type code.
 template <int Code>
 struct THostScalar;
-template <> struct THostScalar<12> { using type = uint32_t; };  // GLenum
-template <> struct THostScalar<13> { using type = uint8_t; };   // GLboolean
-template <> struct THostScalar<14> { using type = uint32_t; };  // GLbitfield
-template <> struct THostScalar<17> { using type = int32_t; };   // GLint
-template <> struct THostScalar<18> { using type = int32_t; };   // GLsizei
-template <> struct THostScalar<19> { using type = uint8_t; };   // GLubyte
-template <> struct THostScalar<21> { using type = uint32_t; };  // GLuint
-template <> struct THostScalar<22> { using type = float; };     // GLfloat
-template <> struct THostScalar<23> { using type = float; };     // GLclampf
-template <> struct THostScalar<24> { using type = int32_t; };   // GLfixed
-template <> struct THostScalar<25> { using type = intptr_t; };  // GLintptr
-template <> struct THostScalar<26> { using type = intptr_t; };  // GLsizeiptr
-template <> struct THostScalar<27> { using type = int32_t; };   // GLclampx
+template <> struct THostScalar<TGLenum::kCode> { using type = uint32_t; };
+template <> struct THostScalar<TGLboolean::kCode> { using type = uint8_t; };
+template <> struct THostScalar<TGLbitfield::kCode> { using type = uint32_t; };
+template <> struct THostScalar<TGLint::kCode> { using type = int32_t; };
+template <> struct THostScalar<TGLsizei::kCode> { using type = int32_t; };
+template <> struct THostScalar<TGLubyte::kCode> { using type = uint8_t; };
+template <> struct THostScalar<TGLuint::kCode> { using type = uint32_t; };
+template <> struct THostScalar<TGLfloat::kCode> { using type = float; };
+template <> struct THostScalar<TGLclampf::kCode> { using type = float; };
+template <> struct THostScalar<TGLfixed::kCode> { using type = int32_t; };
+template <> struct THostScalar<TGLintptr::kCode> { using type = intptr_t; };
+template <> struct THostScalar<TGLsizeiptr::kCode> { using type = intptr_t; };
+template <> struct THostScalar<TGLclampx::kCode> { using type = int32_t; };
 
 // One row item as one host argument: whether the generic player can hand it over, its host type,
 // and its value read from the call's description at its position. `needed` is the number of values
@@ -95,8 +95,8 @@ struct TPlayItem
     using Host = int;
 };
 
-template <auto Name, int Code, class Holder, Role R>
-struct TPlayItem<xqft::Arg<Name, Code, Holder, R>>
+template <auto Name, class Holder, Role R>
+struct TPlayItem<xqft::Arg<Name, Holder, R>>
 {
     static constexpr bool kPlayable = R == Role::None || R == Role::Texture || R == Role::Buffer;
     using Host = typename THostScalar<Holder::kCode>::type;
@@ -296,7 +296,7 @@ int64_t UploadSize(SPlay& p, size_t width, size_t height, size_t format, size_t 
                         HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
 }
 
-using Names = SArrayPtr<TuintType<21>, 1, 1>;
+using Names = SArrayPtr<TGLuint, 1, 1>;
 
 // The recorded names of a glGenBuffers or glDeleteBuffers (argument 1) when they hold n; a count
 // above them is refused, a smaller one uses the first n.

@@ -82,7 +82,7 @@ const uint32_t* Values(SPlay& p, size_t i, uint64_t needed, bool& refused)
 // without data holds a bare pointer there). False, with the call refused, when they are fewer.
 bool RecordedNames(SPlay& p, GLsizei n, const uint32_t*& recorded, EEnd& refused)
 {
-    auto* names = p.a.As<SArrayPtr<TuintType<21>, 1, 1>>(1);
+    auto* names = p.a.As<SArrayPtr<TGLuint, 1, 1>>(1);
     const size_t held = names ? names->ElementCount() : 0;
     if (n < 0 || size_t(n) > held) {
         refused = Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
@@ -359,14 +359,14 @@ struct THostScalar
     static constexpr bool kPlayable = false;
     using type = int;
 };
-template <> struct THostScalar<12> { static constexpr bool kPlayable = true; using type = GLenum; };
-template <> struct THostScalar<13> { static constexpr bool kPlayable = true; using type = GLboolean; };
-template <> struct THostScalar<14> { static constexpr bool kPlayable = true; using type = GLbitfield; };
-template <> struct THostScalar<17> { static constexpr bool kPlayable = true; using type = GLint; };
-template <> struct THostScalar<18> { static constexpr bool kPlayable = true; using type = GLsizei; };
-template <> struct THostScalar<21> { static constexpr bool kPlayable = true; using type = GLuint; };
-template <> struct THostScalar<22> { static constexpr bool kPlayable = true; using type = GLfloat; };
-template <> struct THostScalar<23> { static constexpr bool kPlayable = true; using type = GLclampf; };
+template <> struct THostScalar<TGLenum::kCode> { static constexpr bool kPlayable = true; using type = GLenum; };
+template <> struct THostScalar<TGLboolean::kCode> { static constexpr bool kPlayable = true; using type = GLboolean; };
+template <> struct THostScalar<TGLbitfield::kCode> { static constexpr bool kPlayable = true; using type = GLbitfield; };
+template <> struct THostScalar<TGLint::kCode> { static constexpr bool kPlayable = true; using type = GLint; };
+template <> struct THostScalar<TGLsizei::kCode> { static constexpr bool kPlayable = true; using type = GLsizei; };
+template <> struct THostScalar<TGLuint::kCode> { static constexpr bool kPlayable = true; using type = GLuint; };
+template <> struct THostScalar<TGLfloat::kCode> { static constexpr bool kPlayable = true; using type = GLfloat; };
+template <> struct THostScalar<TGLclampf::kCode> { static constexpr bool kPlayable = true; using type = GLclampf; };
 
 // The host object of a recorded name by its role (the map's absent value when unknown).
 template <Role R>
@@ -402,8 +402,8 @@ struct TPlayItem
     using Host = int;
 };
 
-template <auto Name, int Code, class Holder, Role R>
-struct TPlayItem<xqft::Arg<Name, Code, Holder, R>>
+template <auto Name, class Holder, Role R>
+struct TPlayItem<xqft::Arg<Name, Holder, R>>
 {
     static constexpr bool kPlayable = THostScalar<Holder::kCode>::kPlayable;
     static constexpr uint64_t kPerElement = 0;
@@ -513,7 +513,7 @@ consteval Handler GenericOf()
         return nullptr;
 }
 
-using Names = SArrayPtr<TuintType<21>, 1, 1>;
+using Names = SArrayPtr<TGLuint, 1, 1>;
 
 // ---- the hand-written cases ---------------------------------------------------------------------
 

@@ -29,13 +29,13 @@ struct TListed
             names.emplace_back(Item::kName.c_str());
     }
 };
-template <FixedString N, int C, class H>
-struct TListed<Unlisted<N, C, H>>
+template <FixedString N, class H>
+struct TListed<Unlisted<N, H>>
 {
     static void Add(std::vector<std::string>&, bool, bool) {}
 };
-template <FixedString N, int C, class H>
-struct TListed<VerboseExtra<N, C, H>>
+template <FixedString N, class H>
+struct TListed<VerboseExtra<N, H>>
 {
     static void Add(std::vector<std::string>& names, bool, bool verbose)
     {

@@ -1,8 +1,9 @@
 #pragma once
 // The item kinds a table row is made of, in payload order (record/Record.h reads and lists them):
-//   Arg<name, code[, holder][, role]>     a scalar read with the width of its type code
+//   Arg<name, holder[, role]>             a scalar, read with the width of its holder's type code and
+//                                         listed through the holder (TGLenum, TGLsizei ...)
 //   Obj<name, role>                       a GLuint object name (the players translate it by role)
-//   Ret<code[, holder]>                   the return value: read first, listed as the return value
+//   Ret<holder>                           the return value: read first, listed as the return value
 //   RetBlock<holder>                      a return value recorded as a block (a string)
 //   DataOrPointer<name, holder[, role]>   a pointer argument: the data holder when the trace carries
 //                                         data, else the bare pointer value
@@ -12,8 +13,8 @@
 //   DataOnly<name, holder>                a block present only when the trace carries data
 //   Block<name, holder>                   a pointer argument whose block is read in both data modes
 //   UnlistedBlock<name, holder>           a block read whatever the data flag and never listed
-//   VerboseExtra<name, code>              a value after the arguments, listed hidden in verbose mode
-//   Unlisted<name, code>                  a value after the arguments, never listed
+//   VerboseExtra<name, holder>            a value after the arguments, listed hidden in verbose mode
+//   Unlisted<name, holder>                a value after the arguments, never listed
 //   Verbose<item, hidden>                 an item listed only in the verbose listing, with the hidden
 //                                         flag set when `hidden`
 //   Keyed<key, item>                      an item reached by key, listed under the item's own name
@@ -27,24 +28,6 @@
 #include "record/Record.h"
 
 namespace xqft {
-
-// The holder of a scalar by its type code, for rows that need no named holder.
-template <int Code> struct CodeHolder;
-template <> struct CodeHolder<0> { using type = TPointer; };
-template <> struct CodeHolder<12> { using type = TGLenum; };
-template <> struct CodeHolder<13> { using type = TGLboolean; };
-template <> struct CodeHolder<14> { using type = TGLbitfield; };
-template <> struct CodeHolder<17> { using type = TintType<17>; };
-template <> struct CodeHolder<18> { using type = TintType<18>; };
-template <> struct CodeHolder<19> { using type = TuintType<19>; };
-template <> struct CodeHolder<21> { using type = TuintType<21>; };
-template <> struct CodeHolder<22> { using type = TfloatType<22>; };
-template <> struct CodeHolder<23> { using type = TfloatType<23>; };
-template <> struct CodeHolder<25> { using type = TintType<25>; };
-template <> struct CodeHolder<24> { using type = TGLfixed; };
-template <> struct CodeHolder<26> { using type = TintType<26>; };
-template <> struct CodeHolder<27> { using type = TGLclampx; };
-template <> struct CodeHolder<29> { using type = TuintType<29>; };  // an EGL image handle
 
 // A scalar item: the bare value, and the holder it is listed through.
 template <class Holder>
@@ -62,7 +45,7 @@ struct TScalarItem
     }
 };
 
-template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type, Role R = Role::None>
+template <FixedString Name, class Holder, Role R = Role::None>
 struct Arg : TScalarItem<Holder>, TItem<Name, ItemKind::Argument, R, Holder>
 {
     void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const
@@ -83,9 +66,9 @@ struct PointerTwice : TScalarItem<TPointer>, TItem<Name, ItemKind::Argument, Rol
 };
 
 template <FixedString Name, Role R>
-using Obj = Arg<Name, 21, TuintType<21>, R>;
+using Obj = Arg<Name, TGLuint, R>;
 
-template <int Code, class Holder = typename CodeHolder<Code>::type>
+template <class Holder>
 struct Ret : TScalarItem<Holder>, TItem<"return", ItemKind::Return, Role::None, Holder>
 {
     void List(CCallInfo& info, const SListing&, uint8_t, Holder& slot) const { info.SetReturnValue(&this->Fill(slot)); }
@@ -200,7 +183,7 @@ struct UnlistedBlock : TItem<Name, ItemKind::Extra>
     void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) {}
 };
 
-template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
+template <FixedString Name, class Holder>
 struct VerboseExtra : TScalarItem<Holder>, TItem<Name, ItemKind::Extra, Role::None, Holder>
 {
     void List(CCallInfo& info, const SListing&, uint8_t verbose, Holder& slot) const
@@ -210,7 +193,7 @@ struct VerboseExtra : TScalarItem<Holder>, TItem<Name, ItemKind::Extra, Role::No
     }
 };
 
-template <FixedString Name, int Code, class Holder = typename CodeHolder<Code>::type>
+template <FixedString Name, class Holder>
 struct Unlisted : TScalarItem<Holder>, TItem<Name, ItemKind::Extra>
 {
     void List(CCallInfo&, const SListing&, uint8_t, SNoHolder&) const {}

@@ -74,6 +74,22 @@ struct TfloatType : TApiType<N, float>
     { FormatFloat(this->value, text, rawText); }
 };
 
+// The scalar types without a holder of their own, by their recorded C type (the code is the index
+// into the type-size table, file format). The call rows name every scalar by its holder type.
+using TEGLint = TintType<1>;
+using TEGLConfig = TuintType<4>;
+using TEGLClientBuffer = TuintType<8>;
+using TGLint = TintType<17>;
+using TGLsizei = TintType<18>;
+using TGLubyte = TuintType<19>;  // also the selector of an extension call
+using TGLuint = TuintType<21>;
+using TGLfloat = TfloatType<22>;
+using TGLclampf = TfloatType<23>;
+using TGLintptr = TintType<25>;
+using TGLsizeiptr = TintType<26>;
+using TEGLImageKHR = TuintType<28>;
+using TGLeglImageOES = TuintType<29>;
+
 // A recorded pointer value: 64 bits, so traces of 64-bit devices keep their addresses whole.
 struct TPointer : TApiType<0, uint64_t>
 {
@@ -162,7 +178,7 @@ struct TEGLenum : TuintType<3>
 };
 
 // EGLint printed as an EGL name (also the EGL error of every EGL call).
-struct TEGLintEnum : TintType<1>
+struct TEGLintEnum : TEGLint
 {
     void ToString(CXQFTString& text, CXQFTString* rawText) const override;
 };

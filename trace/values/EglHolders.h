@@ -5,7 +5,7 @@
 
 // An EGL attribute list: pairs of (attribute, value) then EGL_NONE, as recorded (the count is
 // taken as recorded; the terminator is not searched for when reading).
-struct SEglAttribList : SArrayPtr<TintType<1>, 1, 1>
+struct SEglAttribList : SArrayPtr<TEGLint, 1, 1>
 {
     void ToString(CXQFTString& text, CXQFTString* rawText) const override;
     void ToLongString(CXQFTString& text) const override;
