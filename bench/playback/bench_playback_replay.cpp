@@ -34,7 +34,7 @@ constexpr int kRounds = 3;
 
 void Finish(int api)
 {
-    if (api == 1)
+    if (api == kEsVersion1)
         XQF_HOST(*SEs1Host::Instance(), glFinish)();
     else
         XQF_HOST(*SEs2Host::Instance(), glFinish)();

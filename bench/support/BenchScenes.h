@@ -36,7 +36,7 @@ inline double RenderSceneDirectly(const SScene& scene, bool readBack)
     CRecorder recorder(mesa, TempDir(), scene.name, quiet, scene.api);
     const auto t0 = Clock::now();
     scene.play(recorder);
-    if (scene.api == 1)
+    if (scene.api == kEsVersion1)
         XQF_HOST(mesa.gl1, glFinish)();
     else
         XQF_HOST(mesa.gl, glFinish)();

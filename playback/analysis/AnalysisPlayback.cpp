@@ -146,7 +146,7 @@ int FrameApi(const SEglState& egl)
         return 0;
     for (uint32_t i = 0; i + 1 < context->attributes.Count() && context->attributes[i] != EGL_NONE; i += 2)
         if (context->attributes[i] == EGL_CONTEXT_CLIENT_VERSION)
-            return context->attributes[i + 1] == 1 ? 1 : 2;
+            return context->attributes[i + 1] == 1 ? kEsVersion1 : kEsVersion2;
     return 0;
 }
 
@@ -306,14 +306,14 @@ bool CAnalysisPlayback::RestoreRecordedState(uint32_t frame)
     }
     // A trace with contexts of both APIs restores the API of the frame's current context.
     const int api = FrameApi(egl);
-    if (m_es1Dirty && api != 2 && m_trace->GetFrameEs1State(frame, &es1)) {
+    if (m_es1Dirty && api != kEsVersion2 && m_trace->GetFrameEs1State(frame, &es1)) {
         if (egl.currentDisplay != 0) {
             RestoreEs1State(es1, frame, &m_es1);
             RestoreEs1VertexArrays(es1, m_es1Extensions);
         }
         m_es1 = es1;
         m_es1Dirty = 0;
-    } else if (m_es2Dirty && api != 1 && m_trace->GetFrameEs2State(frame, &es2)) {
+    } else if (m_es2Dirty && api != kEsVersion1 && m_trace->GetFrameEs2State(frame, &es2)) {
         if (egl.currentDisplay != 0)
             RestoreEs2State(es2, frame, &m_es2);
         m_es2 = es2;

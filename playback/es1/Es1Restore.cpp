@@ -334,7 +334,7 @@ void FramebufferObjects(SEs1Host& gl, const SEs1State& s)
     for (const auto& entry : s.renderbuffers)
         any = any || entry.key != 0;
     if (any && !gl.ext.glBindFramebufferOES) {
-        const uint8_t api = 1;  // the calls that made them may all lie before this frame
+        const uint8_t api = kEsVersion1;  // the calls that made them may all lie before this frame
         LoadHostExtensions(&api);
     }
     using BindObject = void (*)(GLenum, GLuint);

@@ -1,5 +1,5 @@
 // Replays recorded extension calls on the host library of the API each was recorded on (its
-// selector: 1 ES 1.1, 2 ES 2.0). Extension entry points are optional: they are looked up once per
+// selector, kEsVersion1 or kEsVersion2). Extension entry points are optional: they are looked up once per
 // API, and a call whose entry point the host lacks is reported and passed over. Every call with a
 // case counts as played (result 1) whatever the host did; the ids without one (the stream, fence,
 // EGL-image and fixed-point functions) answer 0.
@@ -61,8 +61,8 @@ using Texture2DMultisample = void (*)(GLenum target, GLenum attachment, GLenum t
 enum EHosts : uint8_t
 {
     kNoHost = 0,  // not replayed: the name is set and the host error read, nothing else
-    kEs1 = 1,
-    kEs2 = 2,
+    kEs1 = kEsVersion1,
+    kEs2 = kEsVersion2,
     kBoth = kEs1 | kEs2,
 };
 
@@ -73,7 +73,7 @@ struct SPlay
     CPlayback& playback;
     CApiCall& call;
     const CPlayArgs& a;
-    uint32_t api;               // 1 or 2: the host the case runs on
+    uint32_t api;               // kEsVersion1 or kEsVersion2: the host the case runs on
     SHostExtensionSlots& ext;   // that host's extension entry points
     void* entry;                // the case's own entry point (not null)
 };
@@ -95,7 +95,7 @@ F Entry(const SPlay& p, Slot slot)
 // The core entry points both hosts have, on the host of the call's API.
 void GetBufferInt(const SPlay& p, GLenum target, GLenum pname, GLint* value)
 {
-    if (p.api == 1)
+    if (p.api == kEsVersion1)
         XQF_HOST(*SEs1Host::Instance(), glGetBufferParameteriv)(target, pname, value);
     else
         XQF_HOST(*SEs2Host::Instance(), glGetBufferParameteriv)(target, pname, value);
@@ -125,25 +125,25 @@ const uint32_t* Held(const SPlay& p, size_t i, int64_t count, const char* what, 
     }
     return array->GetData();
 }
-using NameArray = SArrayPtr<TuintType<21>, 1, 1>;
+using NameArray = SArrayPtr<TGLuint, 1, 1>;
 using EnumArray = SArrayPtr<TGLenum, 1, 1>;
 
 // ---- vertex-array objects: the context's own table on ES 1.1, the process-wide map on ES 2.0 ----
 
 uint32_t HostVertexArray(SPlay& p, uint32_t recorded)
 {
-    return p.api == 1 ? p.playback.m_es1Extensions.GetVertexArray(recorded) : VertexArrayNameMap::Get(recorded);
+    return p.api == kEsVersion1 ? p.playback.m_es1Extensions.GetVertexArray(recorded) : VertexArrayNameMap::Get(recorded);
 }
 void EraseVertexArray(SPlay& p, uint32_t recorded)
 {
-    if (p.api == 1)
+    if (p.api == kEsVersion1)
         p.playback.m_es1Extensions.EraseVertexArray(recorded);
     else
         VertexArrayNameMap::Erase(recorded);
 }
 void SetVertexArray(SPlay& p, uint32_t recorded, uint32_t host)
 {
-    if (p.api == 1)
+    if (p.api == kEsVersion1)
         p.playback.m_es1Extensions.SetVertexArray(recorded, host);
     else
         VertexArrayNameMap::Set(recorded, host);
@@ -415,21 +415,21 @@ const SCase* CaseOf(uint16_t id)
 // The extension entry points of the host of an API; null for an API without a host here.
 SHostExtensionSlots* ExtensionsOf(uint32_t api)
 {
-    if (api == 1) {
+    if (api == kEsVersion1) {
         SEs1Host* gl = SEs1Host::Instance();
         return gl ? &gl->ext : nullptr;
     }
-    return api == 2 ? &SEs2Host::Instance()->ext : nullptr;
+    return api == kEsVersion2 ? &SEs2Host::Instance()->ext : nullptr;
 }
 
 } // namespace
 
 bool CPlayback::ReadHostError(uint32_t api)
 {
-    if (api == 1) {
+    if (api == kEsVersion1) {
         SEs1Host* gl = SEs1Host::Instance();
         m_lastHostError = gl ? XQF_HOST(*gl, glGetError)() : 0;
-    } else if (api == 2) {
+    } else if (api == kEsVersion2) {
         m_lastHostError = XQF_HOST(*SEs2Host::Instance(), glGetError)();
     } else {
         m_lastHostError = uint32_t(XQF_HOST(*SEglHost::Instance(), eglGetError)());
@@ -446,9 +446,9 @@ bool CPlayback::PlayExtCall(STraceCall* entry, bool)
         return true;
     const auto* extCall = dynamic_cast<const CExtCall*>(&call);
     const uint32_t api = extCall ? extCall->GetSelector() : 0;
-    if (api == 1)
+    if (api == kEsVersion1)
         m_es1Extensions.LoadExtensionsOnce();
-    else if (api == 2)
+    else if (api == kEsVersion2)
         LoadEs2ExtensionsOnce();
     const SCase* c = CaseOf(uint16_t(call.GetId()));
     if (!c)
@@ -458,7 +458,7 @@ bool CPlayback::PlayExtCall(STraceCall* entry, bool)
         ReadHostError(api);
         return true;
     }
-    SHostExtensionSlots* slots = (c->hosts & api) && (api == 1 || api == 2) ? ExtensionsOf(api) : nullptr;
+    SHostExtensionSlots* slots = (c->hosts & api) && (api == kEsVersion1 || api == kEsVersion2) ? ExtensionsOf(api) : nullptr;
     void* fn = slots ? slots->*c->slot : nullptr;
     // Unmapping also needs the mapping's address.
     if (fn && c->slot == &SHostExtensionSlots::glUnmapBufferOES && !slots->glGetBufferPointervOES)

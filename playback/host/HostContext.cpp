@@ -22,7 +22,7 @@ bool SHostContext::Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recor
         return fail("eglInitialize");
     if (!XQF_HOST(egl, eglBindAPI)(EGL_OPENGL_ES_API))
         return fail("eglBindAPI");
-    const EGLint attribs[] = {EGL_RENDERABLE_TYPE, api == 1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
+    const EGLint attribs[] = {EGL_RENDERABLE_TYPE, api == kEsVersion1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
                               EGL_SURFACE_TYPE,    EGL_WINDOW_BIT,
                               EGL_RED_SIZE,        8,
                               EGL_NONE};
@@ -33,7 +33,7 @@ bool SHostContext::Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recor
     surface = XQF_HOST(egl, eglCreateWindowSurface)(display, config, EGLNativeWindowType(host), nullptr);
     if (!surface)
         return fail("eglCreateWindowSurface");
-    const EGLint contextAttribs[] = {EGL_CONTEXT_CLIENT_VERSION, api == 1 ? 1 : 2, EGL_NONE};
+    const EGLint contextAttribs[] = {EGL_CONTEXT_CLIENT_VERSION, api == kEsVersion1 ? 1 : 2, EGL_NONE};
     context = XQF_HOST(egl, eglCreateContext)(display, config, EGL_NO_CONTEXT, contextAttribs);
     if (!context)
         return fail("eglCreateContext");

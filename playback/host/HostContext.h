@@ -3,6 +3,7 @@
 // replayed eglGetDisplay ... eglMakeCurrent would make it: for the host inspection command and the
 // tests of the host layer.
 #include "windows/PlaybackWindows.h"
+#include "apicall/EsVersion.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +16,7 @@ struct SHostContext
     void* context = nullptr;
     std::string error;  // what failed, when Make returned false
 
-    // api 1 makes an ES 1.1 context, 2 an ES 2.0 one, on a window surface of the recorded window's
+    // api kEsVersion1 makes an ES 1.1 context, kEsVersion2 an ES 2.0 one, on a window surface of the recorded window's
     // size on the native display of recordedDisplay (both made on first use).
     bool Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recordedDisplay, const SEglSurfaceWindow& window);
     // Releases the context and destroys it and its surface (the display stays initialised).

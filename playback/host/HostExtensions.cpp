@@ -23,30 +23,30 @@ void Probe(uint8_t api, const char* extensions, SHostExtensionSlots& slots)
 const std::vector<SExtensionProbe>& ExtensionProbes()
 {
     static const std::vector<SExtensionProbe> probes = {
-        {1, "GL_OES_matrix_palette",
+        {kEsVersion1, "GL_OES_matrix_palette",
          {XQF_SLOT(glCurrentPaletteMatrixOES), XQF_SLOT(glLoadPaletteFromModelViewMatrixOES),
           XQF_SLOT(glMatrixIndexPointerOES), XQF_SLOT(glWeightPointerOES)}},
-        {1, "GL_OES_mapbuffer", {XQF_SLOT(glMapBufferOES), XQF_SLOT(glUnmapBufferOES), XQF_SLOT(glGetBufferPointervOES)}},
-        {1, "GL_OES_framebuffer_object",
+        {kEsVersion1, "GL_OES_mapbuffer", {XQF_SLOT(glMapBufferOES), XQF_SLOT(glUnmapBufferOES), XQF_SLOT(glGetBufferPointervOES)}},
+        {kEsVersion1, "GL_OES_framebuffer_object",
          {XQF_SLOT(glIsRenderbufferOES), XQF_SLOT(glBindRenderbufferOES), XQF_SLOT(glDeleteRenderbuffersOES),
           XQF_SLOT(glGenRenderbuffersOES), XQF_SLOT(glRenderbufferStorageOES), XQF_SLOT(glGetRenderbufferParameterivOES),
           XQF_SLOT(glIsFramebufferOES), XQF_SLOT(glBindFramebufferOES), XQF_SLOT(glDeleteFramebuffersOES),
           XQF_SLOT(glGenFramebuffersOES), XQF_SLOT(glCheckFramebufferStatusOES), XQF_SLOT(glFramebufferTexture2DOES),
           XQF_SLOT(glFramebufferRenderbufferOES), XQF_SLOT(glGetFramebufferAttachmentParameterivOES),
           XQF_SLOT(glGenerateMipmapOES)}},
-        {1, "GL_EXT_multi_draw_arrays", {XQF_SLOT(glMultiDrawElementsEXT), XQF_SLOT(glMultiDrawArraysEXT)}},
-        {1, "GL_OES_vertex_array_object",
+        {kEsVersion1, "GL_EXT_multi_draw_arrays", {XQF_SLOT(glMultiDrawElementsEXT), XQF_SLOT(glMultiDrawArraysEXT)}},
+        {kEsVersion1, "GL_OES_vertex_array_object",
          {XQF_SLOT(glBindVertexArrayOES), XQF_SLOT(glDeleteVertexArraysOES), XQF_SLOT(glGenVertexArraysOES),
           XQF_SLOT(glIsVertexArrayOES)}},
-        {1, "GL_EXT_discard_framebuffer", {XQF_SLOT(glDiscardFramebufferEXT)}},
-        {2, "GL_EXT_multi_draw_arrays", {XQF_SLOT(glMultiDrawElementsEXT), XQF_SLOT(glMultiDrawArraysEXT)}},
-        {2, "GL_OES_mapbuffer", {XQF_SLOT(glMapBufferOES), XQF_SLOT(glUnmapBufferOES), XQF_SLOT(glGetBufferPointervOES)}},
-        {2, "GL_OES_vertex_array_object",
+        {kEsVersion1, "GL_EXT_discard_framebuffer", {XQF_SLOT(glDiscardFramebufferEXT)}},
+        {kEsVersion2, "GL_EXT_multi_draw_arrays", {XQF_SLOT(glMultiDrawElementsEXT), XQF_SLOT(glMultiDrawArraysEXT)}},
+        {kEsVersion2, "GL_OES_mapbuffer", {XQF_SLOT(glMapBufferOES), XQF_SLOT(glUnmapBufferOES), XQF_SLOT(glGetBufferPointervOES)}},
+        {kEsVersion2, "GL_OES_vertex_array_object",
          {XQF_SLOT(glBindVertexArrayOES), XQF_SLOT(glDeleteVertexArraysOES), XQF_SLOT(glGenVertexArraysOES),
           XQF_SLOT(glIsVertexArrayOES)}},
-        {2, "GL_WZQ_multisampled_render_to_texture",
+        {kEsVersion2, "GL_WZQ_multisampled_render_to_texture",
          {XQF_SLOT(glFramebufferTexture2DMultisampleWZQ), XQF_SLOT(glRenderbufferStorageMultisampleWZQ)}},
-        {2, "GL_EXT_discard_framebuffer", {XQF_SLOT(glDiscardFramebufferEXT)}},
+        {kEsVersion2, "GL_EXT_discard_framebuffer", {XQF_SLOT(glDiscardFramebufferEXT)}},
     };
     return probes;
 }
@@ -72,9 +72,9 @@ bool HasExtension(const char* extensions, const char* name)
 
 bool LoadHostExtensions(const uint8_t* apiTag)
 {
-    if (!apiTag || (*apiTag != 1 && *apiTag != 2))
+    if (!apiTag || (*apiTag != kEsVersion1 && *apiTag != kEsVersion2))
         return false;
-    if (*apiTag == 1) {
+    if (*apiTag == kEsVersion1) {
         SEs1Host* es1 = SEs1Host::Instance();
         auto getString = es1 ? reinterpret_cast<GetStringFn>(XQF_HOST_SLOT(*es1, glGetString)) : nullptr;
         const char* text = getString ? reinterpret_cast<const char*>(getString(kGlExtensions)) : nullptr;

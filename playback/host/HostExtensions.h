@@ -3,6 +3,7 @@
 // host's eglGetProcAddress into the extension slots of SEs1Host and SEs2Host. Run with a context of
 // the API current.
 #include "HostTables.h"
+#include "apicall/EsVersion.h"
 
 #include <cstdint>
 #include <vector>

@@ -71,7 +71,7 @@ void SEs1ExtensionState::LoadExtensionsOnce()
 {
     if (token)
         return;
-    const uint8_t api = 1;
+    const uint8_t api = kEsVersion1;
     if (LoadHostExtensions(&api))
         token = std::make_unique<uint8_t>(api);
 }

@@ -29,7 +29,7 @@ void PrintTable(const char* name, const Table& table, const CXQFTString& library
 
 void PrintApi(uint8_t api, SNativeWindowFuncs& windows, void* getString, const SHostExtensionSlots& slots)
 {
-    const char* apiName = api == 1 ? "ES1" : "ES2";
+    const char* apiName = api == kEsVersion1 ? "ES1" : "ES2";
     SHostContext context;
     // Each API gets a recorded display and window of its own.
     if (!context.Make(api, windows, 0x100 + api, SEglSurfaceWindow{0x200u + api, 64, 64})) {
@@ -80,9 +80,9 @@ int Run(const std::vector<std::string>& args)
         return kDumpUsage;
     SNativeWindowFuncs windows;
     InitNativeWindowFunctions(windows);
-    PrintApi(2, windows, XQF_HOST_SLOT(*es2, glGetString), es2->ext);
+    PrintApi(kEsVersion2, windows, XQF_HOST_SLOT(*es2, glGetString), es2->ext);
     if (!es1->IsFailed())
-        PrintApi(1, windows, XQF_HOST_SLOT(*es1, glGetString), es1->ext);
+        PrintApi(kEsVersion1, windows, XQF_HOST_SLOT(*es1, glGetString), es1->ext);
     return kDumpOk;
 }
 } // namespace

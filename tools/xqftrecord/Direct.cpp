@@ -39,7 +39,7 @@ bool CDirectMesa::Open(std::string& error, int api)
         error = "the host libraries lack entry points";
         return false;
     }
-    if (api == 1) {
+    if (api == kEsVersion1) {
         m_gles1 = dlopen("libGLESv1_CM.so.1", RTLD_NOW | RTLD_LOCAL);
         if (!m_gles1) {
             error = "cannot load libGLESv1_CM.so.1";
@@ -63,7 +63,7 @@ bool CDirectMesa::Open(std::string& error, int api)
     const EGLint attribs[] = {EGL_RED_SIZE,     8, EGL_GREEN_SIZE,   8, EGL_BLUE_SIZE,       8,
                               EGL_ALPHA_SIZE,   8, EGL_DEPTH_SIZE,  24, EGL_STENCIL_SIZE,    8,
                               EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
-                              api == 1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT, EGL_NONE};
+                              api == kEsVersion1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT, EGL_NONE};
     EGLint count = 0;
     if (!XQF_HOST(egl, eglChooseConfig)(display, attribs, &config, 1, &count) || count < 1) {
         error = "no RGBA 8888, depth 24, stencil 8 pbuffer config";

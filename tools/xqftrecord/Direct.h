@@ -5,6 +5,7 @@
 // through tables of the same shape as the playback's host tables, so XQF_HOST names their entry
 // points.
 #include "host/HostTables.h"
+#include "apicall/EsVersion.h"
 
 #include <EGL/egl.h>
 
@@ -23,7 +24,7 @@ struct SDirectGl1 : THostEntries<kEs1HostFirstId, kEs1HostCount, kEs1HostNames>
 class CDirectMesa
 {
 public:
-    // Opens the libraries and the display and chooses a config for api (1: ES 1.1, 2: ES 2.0);
+    // Opens the libraries and the display and chooses a config for api (kEsVersion1, kEsVersion2);
     // false with a reason when the host cannot.
     bool Open(std::string& error, int api);
 

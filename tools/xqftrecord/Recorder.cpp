@@ -15,9 +15,9 @@
 
 // The entry point fn of the scene's API (ES 1.1 and ES 2.0 share the prototypes of the functions
 // both have).
-#define HOST_GL(fn) (m_api == 1 ? XQF_HOST(m_mesa.gl1, fn) : XQF_HOST(m_mesa.gl, fn))
+#define HOST_GL(fn) (m_api == kEsVersion1 ? XQF_HOST(m_mesa.gl1, fn) : XQF_HOST(m_mesa.gl, fn))
 // The call id of function fn of the scene's API.
-#define API_ID(fn) (m_api == 1 ? CallIdOf(ECallFamily::Es1, #fn) : CallIdOf(ECallFamily::Es2, #fn))
+#define API_ID(fn) (m_api == kEsVersion1 ? CallIdOf(ECallFamily::Es1, #fn) : CallIdOf(ECallFamily::Es2, #fn))
 #define EGL_ID(fn) CallIdOf(ECallFamily::Egl, #fn)
 
 namespace {
@@ -229,7 +229,7 @@ void CRecorder::Initialize(bool logDisplay)
     Begin("eglChooseConfig");
     const std::vector<EGLint> asked = {EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
                                        EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8, EGL_SURFACE_TYPE, EGL_WINDOW_BIT,
-                                       EGL_RENDERABLE_TYPE, m_api == 1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
+                                       EGL_RENDERABLE_TYPE, m_api == kEsVersion1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
                                        EGL_NONE};
     LogEgl(EGL_ID(eglChooseConfig), "eglChooseConfig", "\"return\":1,\"dpy\":" + Handle("display", m_mesa.display) +
                                         ",\"attrib_list\":" + List(asked) + ",\"configs\":[" +
@@ -357,7 +357,7 @@ void CRecorder::ReadBack(uint32_t width, uint32_t height)
 
 void CRecorder::WriteProbe()
 {
-    const std::string text = m_api == 1 ? ProbeEs1State(m_mesa.gl1.entries, &CDirectMesa::Resolve)
+    const std::string text = m_api == kEsVersion1 ? ProbeEs1State(m_mesa.gl1.entries, &CDirectMesa::Resolve)
                                         : ProbeEs2State(SProbeGl{m_mesa.gl.entries, &CDirectMesa::Resolve});
     const std::string path = m_dir + "/" + m_scene + ".f" + std::to_string(m_frame) + ".state";
     if (FILE* f = std::fopen(path.c_str(), "w")) {
@@ -386,7 +386,7 @@ void CRecorder::BindVertexArray(GLuint array)
 {
     using BindName = void (*)(GLuint);
     REC_EXT(*this, glBindVertexArrayOES, BindName)(Name{"vertexarray", array});
-    if (m_api == 2)
+    if (m_api == kEsVersion2)
         SwapVertexArray(array);
 }
 
@@ -394,7 +394,7 @@ void CRecorder::DeleteVertexArray(GLuint array)
 {
     using ConstNames = void (*)(GLsizei, const GLuint*);
     REC_EXT(*this, glDeleteVertexArraysOES, ConstNames)(1, Array<GLuint>{&array, 1, "vertexarray"});
-    if (m_api != 2 || array == 0)
+    if (m_api != kEsVersion2 || array == 0)
         return;
     if (array == m_vertexArray)
         SwapVertexArray(0);        // deleting the bound object binds the default one
@@ -403,7 +403,7 @@ void CRecorder::DeleteVertexArray(GLuint array)
 
 void CRecorder::BindBuffer(GLenum target, GLuint buffer)
 {
-    if (m_api == 1)
+    if (m_api == kEsVersion1)
         REC_GL1(*this, glBindBuffer)(target, Name{"buffer", buffer});
     else
         REC_GL(*this, glBindBuffer)(target, Name{"buffer", buffer});
@@ -415,7 +415,7 @@ void CRecorder::BindBuffer(GLenum target, GLuint buffer)
 
 void CRecorder::PixelStorei(GLenum pname, GLint value)
 {
-    if (m_api == 1)
+    if (m_api == kEsVersion1)
         REC_GL1(*this, glPixelStorei)(pname, value);
     else
         REC_GL(*this, glPixelStorei)(pname, value);
@@ -513,7 +513,7 @@ std::string CRecorder::PackedBlock(const void* pointer, size_t element, GLsizei 
 // without stride.
 std::string CRecorder::ClientBlocks(uint32_t vertices)
 {
-    if (m_api == 1)
+    if (m_api == kEsVersion1)
         return Es1ClientBlocks(vertices);
     std::string out;
     for (const SAttribute& a : m_attributes) {
@@ -678,9 +678,9 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
         if (m_elementBuffer) {
             // An ES 1.1 context reads its buffers through GL_EXT_map_buffer_range and GL_OES_mapbuffer.
             auto map = reinterpret_cast<decltype(&::glMapBufferRange)>(
-                CDirectMesa::Resolve(m_api == 1 ? "glMapBufferRangeEXT" : "glMapBufferRange"));
+                CDirectMesa::Resolve(m_api == kEsVersion1 ? "glMapBufferRangeEXT" : "glMapBufferRange"));
             auto unmap = reinterpret_cast<decltype(&::glUnmapBuffer)>(
-                CDirectMesa::Resolve(m_api == 1 ? "glUnmapBufferOES" : "glUnmapBuffer"));
+                CDirectMesa::Resolve(m_api == kEsVersion1 ? "glUnmapBufferOES" : "glUnmapBuffer"));
             if (const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, reinterpret_cast<GLintptr>(indices), GLsizeiptr(size),
                                          GL_MAP_READ_BIT)) {
                 indexBytes.assign(static_cast<const uint8_t*>(mapped), static_cast<const uint8_t*>(mapped) + size);
@@ -705,7 +705,7 @@ void CRecorder::Draw(GLenum mode, GLsizei count, GLenum type, const void* indice
     int analysisMode = 0;
     if (Counting())
         analysisMode = 1;
-    else if (m_api == 1 && VariantFrame() && m_variants.highlightFirst && m_draws >= m_variants.highlightFirst &&
+    else if (m_api == kEsVersion1 && VariantFrame() && m_variants.highlightFirst && m_draws >= m_variants.highlightFirst &&
              m_draws <= m_variants.highlightLast)
         analysisMode = 2;
     SFixedDrawSaved saved;

@@ -9,6 +9,7 @@
 //
 // Reference variants change what is played (never what is logged) and write only the images.
 #include "CallQueries.h"
+#include "apicall/EsVersion.h"
 #include "Direct.h"
 
 #include <GLES/gl.h>
@@ -82,8 +83,8 @@ struct Fixed  // a fixed number of values (glVertexAttrib*fv)
 class CRecorder
 {
 public:
-    // api: 1 for an ES 1.1 scene, 2 for an ES 2.0 one.
-    CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants, int api = 2);
+    // api: kEsVersion1 for an ES 1.1 scene, kEsVersion2 for an ES 2.0 one.
+    CRecorder(CDirectMesa& mesa, std::string dir, std::string scene, SVariants variants, int api = kEsVersion2);
     ~CRecorder();
     bool Ok() const { return m_ok; }
     CDirectMesa& Mesa() { return m_mesa; }
@@ -187,7 +188,7 @@ private:
     };
     static constexpr int kEs1Arrays = 4 + 8;
     bool VariantFrame() const { return m_variants.frame == 0 || m_variants.frame == m_frame; }
-    bool Counting() const { return m_api == 1 && m_variants.complexity >= 0 && VariantFrame(); }
+    bool Counting() const { return m_api == kEsVersion1 && m_variants.complexity >= 0 && VariantFrame(); }
     GLenum GlError();
     SClientArray* Es1Array(GLenum array);
     void Es1Pointer(uint16_t id, const char* name, int slot, GLint size, GLenum type, GLsizei stride,
@@ -209,7 +210,7 @@ private:
     CDirectMesa& m_mesa;
     std::string m_dir, m_scene;
     SVariants m_variants;
-    int m_api = 2;
+    int m_api = kEsVersion2;
     FILE* m_log = nullptr;
     bool m_ok = true;
     uint32_t m_frame = 1;

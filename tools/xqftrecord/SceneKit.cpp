@@ -15,7 +15,7 @@ SWindow Open(CRecorder& r, uint32_t width, uint32_t height, uint32_t windowHandl
     w.context = r.CreateContext();
     w.surface = r.CreateWindowSurface(windowHandle, width, height);
     r.MakeCurrent(w.surface, w.context);
-    if (r.Api() == 1)
+    if (r.Api() == kEsVersion1)
         GL1(glViewport)(0, 0, GLsizei(width), GLsizei(height));
     else
         GL(glViewport)(0, 0, GLsizei(width), GLsizei(height));

@@ -14,7 +14,7 @@ struct SScene
     const char* name;
     const char* what;
     void (*play)(CRecorder& r);
-    int api = 2;  // 1: an ES 1.1 context
+    int api = kEsVersion2;  // kEsVersion1: an ES 1.1 context
 };
 
 const std::vector<SScene>& Scenes();

@@ -4,6 +4,7 @@
 // through the record context, keeps scalars as bare values and composites in their holders,
 // describes itself to a CCallInfo and applies its effect to the state record of its API.
 #include "values/ApiTypes.h"
+#include "EsVersion.h"
 #include "XQFTString.h"
 
 #include <cstddef>

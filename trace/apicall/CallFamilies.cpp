@@ -37,13 +37,13 @@ void CEglCall::ListArguments(CCallInfo* info, uint8_t verbose)
 CExtCall::CExtCall(CTrace* trace) : CApiCall(trace)
 {
     m_error.value = trace->ReadValue<TGLError>();
-    m_selector = trace->ReadValue<TuintType<19>>();
-    m_apiKind = (m_selector == 1 || m_selector == 2) ? kApiExt : kApiNone;
+    m_selector = trace->ReadValue<TGLubyte>();
+    m_apiKind = (m_selector == kEsVersion1 || m_selector == kEsVersion2) ? kApiExt : kApiNone;
 }
 
 void CExtCall::ListArguments(CCallInfo* info, uint8_t verbose)
 {
     CApiCall::ListArguments(info, verbose);
-    info->SetApi(m_selector == 1 ? "ES1" : m_selector == 2 ? "ES2" : "EGL");
+    info->SetApi(m_selector == kEsVersion1 ? "ES1" : m_selector == kEsVersion2 ? "ES2" : "EGL");
     info->SetError(&m_error);
 }

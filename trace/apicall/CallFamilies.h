@@ -54,7 +54,7 @@ public:
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
     uint8_t GetStateKind() const override
     {
-        return m_selector == 1 ? kApiEs1 : m_selector == 2 ? kApiEs2 : kApiNone;
+        return m_selector == kEsVersion1 ? kApiEs1 : m_selector == kEsVersion2 ? kApiEs2 : kApiNone;
     }
     // The call's effect on an ES 1.1 state record, without the recorded-error gate: ApplyEffect
     // reaches it for a call made on ES 1.1, the palette pointer calls also through
@@ -66,9 +66,9 @@ protected:
     // The effect on the state of the call's API (GetStateKind says which state the caller gives).
     bool UpdateState(void* state, uint32_t frame) override
     {
-        if (m_selector == 1)
+        if (m_selector == kEsVersion1)
             return UpdateEs1State(static_cast<SEs1State*>(state), frame);
-        return m_selector == 2 && UpdateEs2State(static_cast<SEs2State*>(state), frame);
+        return m_selector == kEsVersion2 && UpdateEs2State(static_cast<SEs2State*>(state), frame);
     }
     // The call's effect on an ES 2.0 state record, without the recorded-error gate.
     virtual bool UpdateEs2State(SEs2State* state, uint32_t frame) { return false; }
