@@ -3,6 +3,8 @@
 // trace; CAnalysisInterface adds an owned analysis and the wrappers the image-analysis dock calls.
 // Without an analysis object (no trace bound, or one recorded without data) every wrapper does
 // nothing and returns its neutral result: false, 0 or nothing. Everything runs on the GUI thread.
+#include "analysis/AnalysisOptions.h"
+
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -42,9 +44,9 @@ public:
     void SetTraceForAnalysis(CTraceData* trace);
     bool GoToFrame(uint32_t frame, uint32_t drawBudget);
     bool SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag);
-    // Keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight.
+    // key: an EAnalysisOption.
     bool SetOption(uint32_t key, uint8_t on);
-    // Key 100: the complexity increment.
+    // key: an EAnalysisValue.
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
     // 0 error, 1 stopped by the draw budget, 2 reached eglSwapBuffers, 3 aborted. After an error the

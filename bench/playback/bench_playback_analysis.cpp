@@ -68,10 +68,10 @@ struct SPass
 // draws 1 to 50 without the full pass before them.
 SPass Analyse(CAnalysisInterface& a, uint8_t wireframe, uint8_t complexity, uint8_t highlight)
 {
-    a.SetOption(2, wireframe);
-    a.SetOption(4, complexity);
-    a.SetOption(16, 0);
-    a.SetOption(32, highlight);
+    a.SetOption(kOptionWireframe, wireframe);
+    a.SetOption(kOptionComplexity, complexity);
+    a.SetOption(kOptionInvertRange, 0);
+    a.SetOption(kOptionHighlight, highlight);
     SPass pass;
     CQuiet quiet;
     const auto t0 = Clock::now();

@@ -44,7 +44,7 @@ constexpr uint32_t kFirst = 2, kLast = 60, kDraws = 200;
 // Frames kFirst..kLast analysed as the dock does; seconds, failures counted.
 double Analyse(CAnalysisInterface& a, uint8_t wireframe, int& failures)
 {
-    a.SetOption(2, wireframe);
+    a.SetOption(kOptionWireframe, wireframe);
     CQuiet quiet;
     const auto t0 = Clock::now();
     for (uint32_t f = kFirst; f <= kLast; ++f) {

@@ -101,10 +101,10 @@ void FrameChange(const QString& trace)
     // The facade alone, as the dock drives it, on the same trace.
     CAnalysisInterface facade;
     facade.SetTraceForAnalysis(c->GetTrace());
-    facade.SetOption(2, 0);
-    facade.SetOption(4, 0);
-    facade.SetOption(16, 0);
-    facade.SetOption(32, 0);
+    facade.SetOption(kOptionWireframe, 0);
+    facade.SetOption(kOptionComplexity, 0);
+    facade.SetOption(kOptionInvertRange, 0);
+    facade.SetOption(kOptionHighlight, 0);
     // The facade's pass ending at its RGB frame buffer, or at the host's read-back as read (RGBA),
     // which is what the dock takes.
     const auto passes = [&](bool rgba, SFigures& ms) {

@@ -326,10 +326,10 @@ bool CAnalysisPlayback::RestoreRecordedState(uint32_t frame)
 bool CAnalysisPlayback::SetOption(uint32_t key, uint8_t on)
 {
     switch (key) {
-    case 2: m_wireframe = on; break;
-    case 4: m_complexity = on; break;
-    case 16: m_rangeMode = on; break;
-    case 32: m_highlight = on; break;
+    case kOptionWireframe: m_wireframe = on; break;
+    case kOptionComplexity: m_complexity = on; break;
+    case kOptionInvertRange: m_rangeMode = on; break;
+    case kOptionHighlight: m_highlight = on; break;
     default: break;
     }
     return true;
@@ -337,7 +337,7 @@ bool CAnalysisPlayback::SetOption(uint32_t key, uint8_t on)
 
 bool CAnalysisPlayback::SetOptionValue(uint32_t key, const uint8_t* value)
 {
-    if (key == 100 && value)
+    if (key == kValueComplexityIncrement && value)
         m_increment = *value;
     return true;
 }

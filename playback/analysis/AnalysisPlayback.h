@@ -3,6 +3,7 @@
 // host has been brought to, moves to a frame by restoring that frame's recorded state on the host,
 // and holds the analysis options, the draw range and budget, the call filters and the frame image
 // read back from the host.
+#include "AnalysisOptions.h"
 #include "FixedDrawSaved.h"
 #include "Playback.h"
 #include "state/EglState.h"
@@ -36,9 +37,9 @@ public:
     // dirty, the analysis programs and the read-back forgotten. A failed pass ends with it: after a
     // call failed half-way, the copies no longer say what the host holds.
     void StartOver();
-    // Keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight; others change nothing. True.
+    // key: an EAnalysisOption; others change nothing. True.
     bool SetOption(uint32_t key, uint8_t on);
-    // Key 100: the complexity increment; others change nothing. True.
+    // key: kValueComplexityIncrement; others change nothing. True.
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
     void Abort() { m_abort = true; }

@@ -164,9 +164,9 @@ TEST_F(AnalysisLoop, RangeModeLeavesTheRangeOutAndHighlightLeavesClearsOut)
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(Open(Scene("quads"), 2, 4, 2, 3));
-        analysis->SetOption(16, c.rangeMode);
-        analysis->SetOption(32, c.highlight);
-        analysis->SetOption(4, c.complexity);
+        analysis->SetOption(kOptionInvertRange, c.rangeMode);
+        analysis->SetOption(kOptionHighlight, c.highlight);
+        analysis->SetOption(kOptionComplexity, c.complexity);
         CHostSpy spy;
         EXPECT_EQ(Analyse(&spy), 1);
         EXPECT_EQ(spy.Count("glDrawArrays"), c.draws);
@@ -294,7 +294,7 @@ TEST_F(AnalysisLoop, APlayerExceptionEndsThePassPutsTheSetUpBackAndStartsOver)
     ASSERT_TRUE(Open(LoadLog("throws", TwoFrames({Es2(kVertexAttribPointer, "0,2,5126,0,0,4096"),
                                                   Es2(kEnableVertexAttribArray, "0"), draw})),
                      2, 1));
-    analysis->SetOption(4, 1);
+    analysis->SetOption(kOptionComplexity, 1);
     XQF_HOST(*gl, glDisable)(GL_BLEND);
     CHostSpy spy;
     EXPECT_EQ(Analyse(&spy), 0);

@@ -154,25 +154,25 @@ bool AnalyseFrame(CAnalysisInterface& analysis, CTraceData& data, uint32_t frame
         return false;
     const uint32_t first = a.first || a.last ? uint32_t(a.first) : 1;
     const uint32_t last = a.first || a.last ? uint32_t(a.last) : draws;
-    analysis.SetOption(2, option(2));
-    analysis.SetOption(4, option(4));
+    analysis.SetOption(kOptionWireframe, option(kOptionWireframe));
+    analysis.SetOption(kOptionComplexity, option(kOptionComplexity));
     if (a.increment >= 0) {
         const uint8_t increment = uint8_t(a.increment);
-        analysis.SetOptionValue(100, &increment);
+        analysis.SetOptionValue(kValueComplexityIncrement, &increment);
     }
     analysis.SetCallFilters(a.skipCalls, a.skipIds);
     bool go = true;
-    if (option(32)) {
+    if (option(kOptionHighlight)) {
         // The dock's full pass first, the highlight over it.
-        analysis.SetOption(16, 0);
-        analysis.SetOption(32, 0);
+        analysis.SetOption(kOptionInvertRange, 0);
+        analysis.SetOption(kOptionHighlight, 0);
         analysis.SetRange(1, draws, 1);
         const int32_t full = analysis.Analyse(0);
         go = full == 1 || full == 2;
         result = full;
     }
-    analysis.SetOption(32, option(32));
-    analysis.SetOption(16, option(16));
+    analysis.SetOption(kOptionHighlight, option(kOptionHighlight));
+    analysis.SetOption(kOptionInvertRange, option(kOptionInvertRange));
     if (go) {
         analysis.SetRange(first, last, 1);
         result = analysis.Analyse(0);

@@ -32,9 +32,6 @@ namespace {
 // The passes' debug lines; off unless QT_LOGGING_RULES asks for them (they would fill output.log).
 Q_LOGGING_CATEGORY(lcImageAnalysis, "xqft.imageanalysis", QtInfoMsg)
 
-// The analysis options of the facade.
-enum EOption : uint32_t { kOptionWireframe = 2, kOptionComplexity = 4, kOptionInvertRange = 16, kOptionHighlight = 32 };
-constexpr uint32_t kComplexityIncrement = 100;
 constexpr int kMinimumImageHeight = 200;
 
 QSpinBox* Scrubber(QWidget* parent, const char* name, const char* tip, QColor base)
@@ -365,7 +362,7 @@ void CImageAnalysisWidget::SLTChangeModeValue(int value)
     if (!analysis || ui.cb_viewMode->currentIndex() != kDepthComplexity)
         return;
     const uint8_t increment = uint8_t(value);
-    analysis->SetOptionValue(kComplexityIncrement, &increment);
+    analysis->SetOptionValue(kValueComplexityIncrement, &increment);
     SLTUpdateContent();
 }
 
