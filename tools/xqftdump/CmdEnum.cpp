@@ -47,7 +47,7 @@ int RunEgl(const std::vector<std::string>& args)
         fputs("usage: xqft-dump egl VALUE\n", stderr);
         return kDumpUsage;
     }
-    printf("%s\n", FormatApiValue(12, value).CStr());
+    printf("%s\n", FormatApiValue(kFormatEglName, value).CStr());
     return kDumpOk;
 }
 

@@ -144,7 +144,7 @@ void TGLboolean::ToString(CXQFTString& text, CXQFTString* rawText) const
 
 void TGLbitfield::ToString(CXQFTString& text, CXQFTString* rawText) const
 {
-    FormatApiValue(15, value, text);
+    FormatApiValue(kFormatGlClearBits, value, text);
     if (rawText)
         AssignFormat(*rawText, "0x%X", value);
 }
@@ -152,25 +152,25 @@ void TGLbitfield::ToString(CXQFTString& text, CXQFTString* rawText) const
 void TGLfixed::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatFixed(value, text, rawText); }
 void TGLclampx::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatFixed(value, text, rawText); }
 
-void TEGLBoolean::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(7, value, text, rawText); }
+void TEGLBoolean::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(kFormatEglBoolean, value, text, rawText); }
 void TEGLNativeDisplayType::ToString(CXQFTString& text, CXQFTString* rawText) const
 {
-    FormatEgl(8, value, text, rawText);
+    FormatEgl(kFormatEglNativeDisplay, value, text, rawText);
 }
-void TEGLContext::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(9, value, text, rawText); }
-void TEGLDisplay::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(10, value, text, rawText); }
-void TEGLSurface::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(11, value, text, rawText); }
+void TEGLContext::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(kFormatEglContext, value, text, rawText); }
+void TEGLDisplay::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(kFormatEglDisplay, value, text, rawText); }
+void TEGLSurface::ToString(CXQFTString& text, CXQFTString* rawText) const { FormatEgl(kFormatEglSurface, value, text, rawText); }
 
 void TEGLenum::ToString(CXQFTString& text, CXQFTString* rawText) const
 {
-    FormatApiValue(12, value, text);
+    FormatApiValue(kFormatEglName, value, text);
     if (rawText)
         AssignFormat(*rawText, "%#llX", static_cast<unsigned long long>(value));
 }
 
 void TEGLintEnum::ToString(CXQFTString& text, CXQFTString* rawText) const
 {
-    FormatApiValue(12, static_cast<uint64_t>(static_cast<int64_t>(value)), text);
+    FormatApiValue(kFormatEglName, static_cast<uint64_t>(static_cast<int64_t>(value)), text);
     if (rawText)
         AssignFormat(*rawText, "%d", value);
 }

@@ -45,12 +45,12 @@ void FormatApiValue(int kind, uint64_t value, CXQFTString& text)
 {
     const unsigned long long v = value;
     switch (kind) {
-    case 1: AssignFormat(text, "%i", static_cast<int>(static_cast<uint32_t>(value))); return;
-    case 2: AssignFormat(text, "%u", static_cast<uint32_t>(value)); return;
-    case 3: AssignFormat(text, "%lli", static_cast<long long>(value)); return;
-    case 5: AssignFormat(text, "0x%.8X", static_cast<uint32_t>(value)); return;
-    case 6: AssignFormat(text, "0x%.16llX", v); return;
-    case 7:
+    case kFormatInt: AssignFormat(text, "%i", static_cast<int>(static_cast<uint32_t>(value))); return;
+    case kFormatUint: AssignFormat(text, "%u", static_cast<uint32_t>(value)); return;
+    case kFormatInt64: AssignFormat(text, "%lli", static_cast<long long>(value)); return;
+    case kFormatHex32: AssignFormat(text, "0x%.8X", static_cast<uint32_t>(value)); return;
+    case kFormatHex64: AssignFormat(text, "0x%.16llX", v); return;
+    case kFormatEglBoolean:
         if (value == 0)
             text.Assign("EGL_FALSE");
         else if (value == 1)
@@ -58,22 +58,22 @@ void FormatApiValue(int kind, uint64_t value, CXQFTString& text)
         else
             AssignFormat(text, "EGLBoolean(%llu)", v);
         return;
-    case 8: NamedHandle(value, "EGL_DEFAULT_DISPLAY", "EGLNativeDisplayType", text); return;
-    case 9: NamedHandle(value, "EGL_NO_CONTEXT", "EGLContext", text); return;
-    case 10: NamedHandle(value, "EGL_NO_DISPLAY", "EGLDisplay", text); return;
-    case 11: NamedHandle(value, "EGL_NO_SURFACE", "EGLSurface", text); return;
-    case 12:
+    case kFormatEglNativeDisplay: NamedHandle(value, "EGL_DEFAULT_DISPLAY", "EGLNativeDisplayType", text); return;
+    case kFormatEglContext: NamedHandle(value, "EGL_NO_CONTEXT", "EGLContext", text); return;
+    case kFormatEglDisplay: NamedHandle(value, "EGL_NO_DISPLAY", "EGLDisplay", text); return;
+    case kFormatEglSurface: NamedHandle(value, "EGL_NO_SURFACE", "EGLSurface", text); return;
+    case kFormatEglName:
         if (const char* name = EglEnumName(value))
             text.Assign(name);
         else
             AssignFormat(text, "%llu", v);
         return;
-    case 13: text = FormatBitfield(value, kSurfaceTypeBits, static_cast<int>(std::size(kSurfaceTypeBits))); return;
-    case 14:
+    case kFormatSurfaceTypeBits: text = FormatBitfield(value, kSurfaceTypeBits, static_cast<int>(std::size(kSurfaceTypeBits))); return;
+    case kFormatRenderableTypeBits:
         text = FormatBitfield(value, kRenderableTypeBits, static_cast<int>(std::size(kRenderableTypeBits)));
         return;
-    case 15: text = FormatBitfield(value, kGlClearBits, static_cast<int>(std::size(kGlClearBits))); return;
-    default: AssignFormat(text, "%llu", v); return; // kind 4 and every unknown kind
+    case kFormatGlClearBits: text = FormatBitfield(value, kGlClearBits, static_cast<int>(std::size(kGlClearBits))); return;
+    default: AssignFormat(text, "%llu", v); return; // kFormatUint64 and every unknown kind
     }
 }
 

@@ -10,9 +10,26 @@ struct BitName
     uint64_t bits;
 };
 
-// Display kinds: 1 "%i", 2 "%u", 3 "%lli", 4 "%llu", 5 "0x%.8X", 6 "0x%.16llX", 7 EGLBoolean,
-// 8 EGLNativeDisplayType, 9 EGLContext, 10 EGLDisplay, 11 EGLSurface, 12 EGL name,
-// 13 surface-type bits, 14 renderable-type bits, 15 GL clear bits; any other kind "%llu".
+// The display kinds of FormatApiValue; any other kind prints "%llu".
+enum EValueFormat : int
+{
+    kFormatInt = 1,             // "%i" of the low 32 bits
+    kFormatUint = 2,            // "%u" of the low 32 bits
+    kFormatInt64 = 3,           // "%lli"
+    kFormatUint64 = 4,          // "%llu"
+    kFormatHex32 = 5,           // "0x%.8X"
+    kFormatHex64 = 6,           // "0x%.16llX"
+    kFormatEglBoolean = 7,      // EGL_FALSE, EGL_TRUE, else "EGLBoolean(%llu)"
+    kFormatEglNativeDisplay = 8,  // EGL_DEFAULT_DISPLAY for 0, else "EGLNativeDisplayType(%llu)"
+    kFormatEglContext = 9,      // EGL_NO_CONTEXT for 0, else "EGLContext(%llu)"
+    kFormatEglDisplay = 10,     // EGL_NO_DISPLAY for 0, else "EGLDisplay(%llu)"
+    kFormatEglSurface = 11,     // EGL_NO_SURFACE for 0, else "EGLSurface(%llu)"
+    kFormatEglName = 12,        // the EGL name, else "%llu"
+    kFormatSurfaceTypeBits = 13,     // EGL_SURFACE_TYPE bits by name
+    kFormatRenderableTypeBits = 14,  // EGL_RENDERABLE_TYPE bits by name
+    kFormatGlClearBits = 15,         // glClear mask bits by name
+};
+
 CXQFTString FormatApiValue(int kind, uint64_t value);
 void FormatApiValue(int kind, uint64_t value, CXQFTString& text);
 

@@ -13,8 +13,10 @@ std::string Item(int32_t attribute, int32_t value)
 {
     const uint64_t a = static_cast<uint64_t>(static_cast<int64_t>(attribute));
     const uint64_t v = static_cast<uint64_t>(static_cast<int64_t>(value));
-    const int kind = attribute == 0x3033 ? 13 : attribute == 0x3040 ? 14 : 12;
-    CXQFTString name = FormatApiValue(12, a), shown = FormatApiValue(kind, v);
+    const int kind = attribute == 0x3033   ? kFormatSurfaceTypeBits      // EGL_SURFACE_TYPE
+                     : attribute == 0x3040 ? kFormatRenderableTypeBits  // EGL_RENDERABLE_TYPE
+                                           : kFormatEglName;
+    CXQFTString name = FormatApiValue(kFormatEglName, a), shown = FormatApiValue(kind, v);
     std::string s(name.CStr(), name.Length());
     s += " : ";
     s.append(shown.CStr(), shown.Length());
