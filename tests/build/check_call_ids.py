@@ -10,7 +10,8 @@ for an id only where it is used as one (below), so sizes such as 1024 or 2048 an
   uint16_t(N + i)         an id computed from it
   IsDrawCall(N) ...       a call id query or host entry asked about it
   GetId() ... return N    an id function answering it
-The C and C++ sources of every folder but calls/ and tests/ are scanned, comments left out. The
+The C and C++ sources of every product folder (a top-level folder with a CMakeLists.txt) but calls/
+and tests/ are scanned, comments left out. The
 Python trace writer under tools/ keeps its own id list on purpose: it is the independent writer the
 round-trip tests compare the readers with.
 Usage: check_call_ids.py SOURCE_DIR      (prints FILE:LINE: TEXT for each hit, exits 1 when any)
@@ -19,7 +20,8 @@ import re
 import sys
 from pathlib import Path
 
-FOLDERS = ["foundation", "trace", "app", "views", "playback", "texture", "shadereditor", "tools", "bench", "fuzz"]
+# The folders never scanned: the tables themselves and the tests, which write ids on purpose.
+EXEMPT = {"calls", "tests"}
 SUFFIXES = {".c", ".cc", ".cpp", ".cxx", ".h", ".hh", ".hpp", ".inc", ".ipp"}
 
 ROW = re.compile(r"^\s*XQF_(?:RECORD|EFFECT|CUSTOM|NAMED)\(\s*\w+\s*,\s*(\d+)\s*,", re.M)
@@ -111,13 +113,19 @@ def hits_in(text, pats):
     return sorted(set(found))
 
 
+def product_folders(source):
+    """Every top-level folder the build configures (it holds a CMakeLists.txt), calls/ and tests/ left out."""
+    return sorted(d.name for d in source.iterdir()
+                  if d.is_dir() and d.name not in EXEMPT and (d / "CMakeLists.txt").is_file())
+
+
 def scan(source):
     ids = table_ids(source)
     if not ids:
         print(f"no call table rows found under {source / 'calls'}")
         return 1
-    pats, hits = patterns(ids), []
-    for folder in FOLDERS:
+    pats, hits, folders = patterns(ids), [], product_folders(source)
+    for folder in folders:
         for path in sorted((source / folder).rglob("*")):
             if path.suffix not in SUFFIXES or not path.is_file():
                 continue
@@ -130,7 +138,7 @@ def scan(source):
     if hits:
         print(f"{len(hits)} literal call id(s) outside calls/ and tests/: name them with CallIdOf or ask CallQueries.h")
         return 1
-    print(f"no literal call id in {', '.join(FOLDERS)} ({len(ids)} table ids)")
+    print(f"no literal call id in {', '.join(folders)} ({len(ids)} table ids)")
     return 0
 
 
@@ -160,6 +168,35 @@ SELF_TEST = [  # (snippet, hit expected)
 ]
 
 
+def folders_scanned():
+    """The failures of a scan over a small tree: an id in any product folder is found, one in
+    calls/, tests/ or a folder outside the build is not. Empty when all is as expected."""
+    import contextlib
+    import io
+    import tempfile
+    failures = []
+    with tempfile.TemporaryDirectory() as tmp:
+        root = Path(tmp)
+        (root / "calls" / "es2").mkdir(parents=True)
+        (root / "calls" / "es2" / "Es2Calls.def").write_text('XQF_RECORD(CEs2_glDrawArrays_v1, 2041, 1, "glDrawArrays")\n')
+        line = "if (call.GetId() == 2041) {}\n"
+        for folder in ("capture", "viewer", "playback", "calls", "tests", "build"):
+            (root / folder).mkdir(exist_ok=True)
+            (root / folder / "Uses.cpp").write_text(line)
+            if folder != "build":
+                (root / folder / "CMakeLists.txt").write_text("")
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            scan(root)
+        for folder in ("capture", "viewer", "playback"):
+            if f"{folder}/Uses.cpp:1:" not in out.getvalue():
+                failures.append(f"missed an id in {folder}/")
+        for folder in ("calls", "tests", "build"):
+            if f"{folder}/Uses.cpp" in out.getvalue():
+                failures.append(f"false hit in {folder}/")
+    return failures
+
+
 def self_test():
     pats = patterns({1001, 1014, 1022, 2001, 2041, 2048, 2142, 3001, 3144, 3145})
     failed = 0
@@ -168,7 +205,10 @@ def self_test():
             failed += 1
             print(f"{'missed' if expected else 'false hit'}: {snippet!r}")
     print(f"{len(SELF_TEST) - failed} of {len(SELF_TEST)} snippets as expected")
-    return 1 if failed else 0
+    tree = folders_scanned()
+    for failure in tree:
+        print(failure)
+    return 1 if failed or tree else 0
 
 
 if __name__ == "__main__":
