@@ -14,10 +14,11 @@
 // rows name a function whose record is not read yet (the factory makes no call for it). Traits
 // is 0 or trait:: values joined with |; every layout of one id carries the same traits.
 //
-// A table is expanded three times, always through a shared include: the record classes
-// (<Family>Records.h with record/RecordClasses.inc and record/RecordUsings.inc), the factory rows
-// (<Family>Factory.cpp with apicall/TableRows.inc and XQF_TABLE_CLASSES) and the id queries
-// (calls/CallQueries.h with apicall/TableRows.inc). Nothing else names a call id.
+// A table is expanded four times: the record classes (<Family>Records.h with
+// record/RecordClasses.inc and record/RecordUsings.inc), the factory rows (<Family>Factory.cpp
+// with apicall/TableRows.inc and XQF_TABLE_CLASSES), the id queries (calls/CallQueries.h with
+// apicall/TableRows.inc) and the players' rows (playback/<family>/<Family>Player.cpp with
+// playback/PlayRows.h). Nothing else names a call id.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
