@@ -126,11 +126,11 @@ void CTraceController::SLTSaveShaders() { m_exports->SaveShaders(); }
 void CTraceController::STLSaveFrameSummary() { m_exports->SaveFrameSummary(); }
 void CTraceController::STLSaveCallsSummary() { m_exports->SaveCallsSummary(); }
 
-const STraceFrameStats* CTraceController::GetFrameStats(u32) const
+const STraceFrameStats* CTraceController::GetFrameStats(u32 frame) const
 {
     if (!m_statistics || !m_trace)
         return nullptr;
-    return m_statistics->GetFrame(u32(m_trace->GetCurrentFrameNumber()));
+    return m_statistics->GetFrame(frame != 0 ? frame : u32(m_trace->GetCurrentFrameNumber()));
 }
 
 void CTraceController::GetFilterSets(const std::set<u32>** filterSet, const std::set<u32>** highlightSet) const

@@ -51,6 +51,7 @@ public:
 
     CTraceData* GetTrace() const { return m_trace; }
     CTraceStatistics* GetStatistics() const { return m_statistics.get(); }
+    // The statistics record of frame (1-based), or of the current frame for 0.
     const STraceFrameStats* GetFrameStats(u32 frame) const;
     // The texture records of the open trace, in upload order (empty while none is open).
     TTextureThumbnails* GetTextures() { return &m_textures; }

@@ -424,6 +424,18 @@ TEST_F(ControllerTest, StatisticsGiveRecordZeroPastTheLastFrame)
     EXPECT_EQ(c->GetFrameStats(0), s->GetFrame(1));
 }
 
+TEST_F(ControllerTest, FrameStatsOfTheFrameAskedForOrOfTheCurrentOne)
+{
+    Open(TracePath("stats.xqft"));
+    CTraceStatistics* s = c->GetStatistics();
+    ASSERT_NE(s, nullptr);
+    ASSERT_GE(s->GetFrameCount(), 2u);
+    ASSERT_EQ(c->GetCurrentFrame(), 1u);
+    EXPECT_EQ(c->GetFrameStats(2), s->GetFrame(2));
+    EXPECT_NE(c->GetFrameStats(2), c->GetFrameStats(0));
+    EXPECT_EQ(c->GetFrameStats(0), s->GetFrame(1));
+}
+
 TEST_F(ControllerTest, SettingsDefaultsAndWhatIsWrittenBack)
 {
     EXPECT_TRUE(c->Options().ExportIDCalls());
