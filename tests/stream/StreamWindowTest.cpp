@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -218,6 +220,35 @@ TEST_F(StreamWindow, FileShrinksWhileOpen)
         ADD_FAILURE() << "no throw";
     } catch (const IOManagerException& e) {
         EXPECT_EQ(e.Code(), kStreamIoError);
+    }
+}
+
+// Both stream exceptions are trace-model errors: a catcher of CXqftError (or std::exception) gets
+// them, with the code's text.
+TEST_F(StreamWindow, StreamFailuresAreTraceErrors)
+{
+    CTempFile file(PatternBytes(1000));
+    ASSERT_TRUE(io.Open(file.Path().c_str()));
+    unsigned char b[4];
+    const std::function<void()> failures[] = {
+        [&] { io.Seek(2000, 0); },  // MemoryManagerException
+        [&] {                       // IOManagerException: the file shrinks under the reader
+            ASSERT_EQ(truncate(file.Path().c_str(), 100), 0);
+            io.Seek(500, 0);
+            io.Read(b, 4);
+        },
+    };
+    const uint32_t codes[] = {kStreamSeekRange, kStreamIoError};
+    for (size_t i = 0; i < std::size(failures); ++i) {
+        try {
+            failures[i]();
+            ADD_FAILURE() << "no throw in case " << i;
+        } catch (const CXqftError& e) {
+            EXPECT_STREQ(e.what(), StreamErrorText(codes[i])) << i;
+            const auto* stream = dynamic_cast<const CStreamError*>(&e);
+            ASSERT_NE(stream, nullptr) << i;
+            EXPECT_EQ(stream->Code(), codes[i]) << i;
+        }
     }
 }
 

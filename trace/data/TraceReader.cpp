@@ -129,6 +129,12 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         Close();
         return kLoadBadFormat;
     };
+    const auto failed = [&] {
+        m_lastError = "An exception occurred";
+        io.Close();
+        std::fputs("An exception occurred\n", m_err);
+        return kLoadFailed;
+    };
     try {
         if (m_data || m_trace)
             Close();
@@ -197,6 +203,9 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
             m_data->DropFramesFrom(from < 2 ? 2 : from);
         }
         return kLoadOutOfMemory;
+    } catch (const CStreamError&) {
+        // The file failed beneath the reader: a failed load, as for any exception not of the data.
+        return failed();
     } catch (const CXqftError& e) {
         // Any other fault of the recorded data: the calls read so far stay.
         m_lastError = e.what();
@@ -205,10 +214,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         std::fprintf(m_err, "%s\n", e.what());
         return kLoadBadFormat;
     } catch (...) {
-        m_lastError = "An exception occurred";
-        io.Close();
-        std::fputs("An exception occurred\n", m_err);
-        return kLoadFailed;
+        return failed();
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// Failures of the windowed reader and of the record stream. Each carries a code and no text;
-// StreamErrorText names a code for diagnostics.
+// Failures of the windowed reader and of the record stream. Each carries a code; StreamErrorText
+// names a code for diagnostics and is the exception's text.
+#include "record/XqftError.h"
+
 #include <cstdint>
 
 enum EStreamError : uint32_t
@@ -15,22 +17,28 @@ enum EStreamError : uint32_t
 
 const char* StreamErrorText(uint32_t code);
 
-class MemoryManagerException
+// A failure of the file beneath the reader: one of the trace model's errors, its text the code's
+// StreamErrorText, so that whoever catches CXqftError or std::exception also catches it.
+class CStreamError : public CXqftError
 {
 public:
-    explicit MemoryManagerException(uint32_t code) : m_code(code) {}
+    explicit CStreamError(uint32_t code) : CXqftError(StreamErrorText(code)), m_code(code) {}
     uint32_t Code() const { return m_code; }
 
 private:
     uint32_t m_code;
 };
 
-class IOManagerException
+// Thrown by the windowed reader.
+class MemoryManagerException : public CStreamError
 {
 public:
-    explicit IOManagerException(uint32_t code) : m_code(code) {}
-    uint32_t Code() const { return m_code; }
+    using CStreamError::CStreamError;
+};
 
-private:
-    uint32_t m_code;
+// Thrown by IOManager for an allocation or I/O failure of the window beneath it.
+class IOManagerException : public CStreamError
+{
+public:
+    using CStreamError::CStreamError;
 };
