@@ -65,7 +65,6 @@ public:
     EReceiveResult Read(u8* out, u32 wanted, u32* got) override;
 
     u32 CachedBytes() const { return m_cacheFill; }
-    u32 RingBytes() const { return m_ringCount; }
 
 protected:
     virtual bool RawSend(const u8* data, u32 length) = 0;

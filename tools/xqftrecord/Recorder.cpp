@@ -322,16 +322,6 @@ void CRecorder::SwapBuffers(EGLSurface surface)
     m_probeDue = !m_variants.Any();
 }
 
-void CRecorder::Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context)
-{
-    // Not logged: a capture usually ends with the application still running.
-    SDirectEgl& egl = m_mesa.egl;
-    XQF_HOST(egl, eglMakeCurrent)(m_mesa.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    for (EGLSurface s : surfaces)
-        XQF_HOST(egl, eglDestroySurface)(m_mesa.display, s);
-    XQF_HOST(egl, eglDestroyContext)(m_mesa.display, context);
-}
-
 void CRecorder::ReadBack(uint32_t width, uint32_t height)
 {
     std::vector<uint8_t> rgba(size_t(width) * height * 4);

@@ -102,7 +102,6 @@ public:
     EGLSurface CreateWindowSurface(uint32_t handle, uint32_t width, uint32_t height);
     void MakeCurrent(EGLSurface surface, EGLContext context);
     void SwapBuffers(EGLSurface surface);
-    void Teardown(std::initializer_list<EGLSurface> surfaces, EGLContext context);
 
     // An ES 1.1 or ES 2.0 call played and logged; see REC_GL and REC_GL1.
     template <class F>

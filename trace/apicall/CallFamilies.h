@@ -33,7 +33,6 @@ class CEglCall : public CApiCall
 public:
     explicit CEglCall(CTrace* trace);               // reads the EGL error (type 1)
     void ListArguments(CCallInfo* info, uint8_t verbose) override;
-    const SBare<int32_t>& GetEglError() const { return m_eglError; }
     // EGL_SUCCESS (0x3000); an error of 0, read from a record that carries none, is not a success.
     bool RecordedSuccess() const override;
 

@@ -103,7 +103,6 @@ public:
     // instead of copied; no mapping: every block is copied. The record context keeps the mapping
     // alive, so the calls built with it can point into it as long as the context lives.
     void SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping, uint32_t copyBelow);
-    const std::shared_ptr<CFileMapping>& CapturedBytesSource() const { return m_mapping; }
     // The next size bytes of the record as a holder keeps them: a view of the mapping, or a copy.
     // Throws kBlockSizeError when they do not fit in the record; the stream moves past them.
     void ReadCaptured(CCapturedBytes& out, uint32_t size);

@@ -46,7 +46,6 @@ public:
     // Offers the n (at most 8) bytes at offset, to compare with the file when it changes; the
     // loader offers every record header it walks, and a few hundred spread over the file are kept.
     void AddSample(uint64_t offset, const uint8_t* bytes, uint32_t n);
-    size_t SampleCount() const { return m_samples.size(); }
 
     // Whether the bytes are still those the load read; checks the file when its size or time
     // changed since the last check. Marks the mapping damaged when not.

@@ -73,12 +73,3 @@ const char* HeaderStatusText(EHeaderStatus status)
     }
     return "Unrecognized file type.\n";
 }
-
-void ReportHeaderStatus(EHeaderStatus status)
-{
-    if (status == kHeaderOk)
-        return;
-    fputs("ERROR: ", stderr);
-    fputs(HeaderStatusText(status), stderr);
-    fputs("\n", stdout);
-}

@@ -40,7 +40,3 @@ EHeaderStatus ReadTraceHeader(IOManager& io, STraceHeader& out);
 
 // The diagnostic of a status, ending in a line feed ("" for kHeaderOk).
 const char* HeaderStatusText(EHeaderStatus status);
-
-// The loader's report of a rejected header: "ERROR: " and the text to the error stream, then a
-// line feed to the standard output.
-void ReportHeaderStatus(EHeaderStatus status);

@@ -40,7 +40,6 @@ public:
         reset();
         m_bits = reinterpret_cast<uintptr_t>(bytes);
     }
-    bool IsBorrowed() const { return m_bits != 0 && !(m_bits & kOwned); }
 
 private:
     static constexpr uintptr_t kOwned = uintptr_t(1) << 63;

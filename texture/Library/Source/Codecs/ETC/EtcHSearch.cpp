@@ -175,25 +175,13 @@ bool SHModeTables::Allocate()
     return false;
 }
 
-void BuildHColourTablePerceptual(const u8 block[64], u32 c, u32* table)
-{
-    BuildRow<SPerceptualWeights, 3>(c, table + c * 128, [&](u32 p) { return block + 4 * p; });
-}
 void BuildHColourTable(const u8 block[64], u32 c, u32* table)
 {
     BuildRow<SPlainWeights, 3>(c, table + c * 128, [&](u32 p) { return block + 4 * p; });
 }
-void BuildHRedGreenTablePerceptual(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table)
-{
-    BuildFromImage<SPerceptualWeights, 2>(image, width, x, y, c, table);
-}
 void BuildHRedGreenTable(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table)
 {
     BuildFromImage<SPlainWeights, 2>(image, width, x, y, c, table);
-}
-void BuildHRedTablePerceptual(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table)
-{
-    BuildFromImage<SPerceptualWeights, 1>(image, width, x, y, c, table);
 }
 void BuildHRedTable(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table)
 {

@@ -16,12 +16,9 @@ struct SHModeTables {
     bool Allocate(); // false when memory runs out (nothing is kept)
 };
 
-// Each fills the 128 entries of colour c (a 12-bit value) in its table.
-void BuildHColourTablePerceptual(const u8 block[64], u32 c, u32* table);
+// Each fills the 128 entries of colour c (a 12-bit value) in its table, with plain weights.
 void BuildHColourTable(const u8 block[64], u32 c, u32* table);
-void BuildHRedGreenTablePerceptual(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table);
 void BuildHRedGreenTable(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table);
-void BuildHRedTablePerceptual(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table);
 void BuildHRedTable(const u8* image, i32 width, i32 x, i32 y, u32 c, u32* table);
 
 // Fills the three tables for the block at (x, y) (perceptual or plain weights), as the search does first.

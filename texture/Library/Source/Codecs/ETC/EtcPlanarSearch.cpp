@@ -155,35 +155,6 @@ void GatherPlanarBlockArray(const u8* rgb, i32 width, i32 x, i32 y, u8 block[64]
         }
 }
 
-u32 PlanarRedRowErrorPerceptual(const u8 b[64], i32 o, i32 h, u32 bound) { return SChannel<299, 0>::Row(b, o, h, bound); }
-u32 PlanarRedRowError(const u8 b[64], i32 o, i32 h, u32 bound) { return SChannel<1, 0>::Row(b, o, h, bound); }
-u32 PlanarBlueRowErrorPerceptual(const u8 b[64], i32 o, i32 h, u32 bound) { return SChannel<114, 2>::Row(b, o, h, bound); }
-u32 PlanarBlueRowError(const u8 b[64], i32 o, i32 h, u32 bound) { return SChannel<1, 2>::Row(b, o, h, bound); }
-u32 PlanarRedInnerErrorPerceptual(const u8 b[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound)
-{
-    return SChannel<299, 0>::Inner(b, o, h, v, row, column, diagonal, bound);
-}
-u32 PlanarRedInnerError(const u8 b[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound)
-{
-    return SChannel<1, 0>::Inner(b, o, h, v, row, column, diagonal, bound);
-}
-u32 PlanarGreenInnerErrorPerceptual(const u8 b[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound)
-{
-    return SChannel<587, 1>::Inner(b, o, h, v, row, column, diagonal, bound);
-}
-u32 PlanarGreenInnerError(const u8 b[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound)
-{
-    return SChannel<1, 1>::Inner(b, o, h, v, row, column, diagonal, bound);
-}
-u32 PlanarBlueInnerErrorPerceptual(const u8 b[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound)
-{
-    return SChannel<114, 2>::Inner(b, o, h, v, row, column, diagonal, bound);
-}
-u32 PlanarBlueInnerError(const u8 b[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound)
-{
-    return SChannel<1, 2>::Inner(b, o, h, v, row, column, diagonal, bound);
-}
-
 void SearchPlanarExhaustivePerceptual(const u8* image, i32 width, i32 x, i32 y, u32& word1, u32& word2, u32 bound,
                                       u32 redError, u32 greenError, u32 blueError, SPlanarTables& tables)
 {

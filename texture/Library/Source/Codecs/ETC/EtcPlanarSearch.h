@@ -21,22 +21,6 @@ struct SPlanarTables {
 
 void GatherPlanarBlockArray(const u8* rgb, i32 width, i32 x, i32 y, u8 block[64]);
 
-// The row group's error, or the sum of its first two pixels when that is above bound.
-u32 PlanarRedRowErrorPerceptual(const u8 block[64], i32 o, i32 h, u32 bound);
-u32 PlanarRedRowError(const u8 block[64], i32 o, i32 h, u32 bound);
-u32 PlanarBlueRowErrorPerceptual(const u8 block[64], i32 o, i32 h, u32 bound);
-u32 PlanarBlueRowError(const u8 block[64], i32 o, i32 h, u32 bound);
-// The channel error from the row error and the column and diagonal entries, plus the inner pixels in
-// two stages; returned early (above bound) as soon as a partial sum is above bound.
-u32 PlanarRedInnerErrorPerceptual(const u8 block[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound);
-u32 PlanarRedInnerError(const u8 block[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound);
-u32 PlanarGreenInnerErrorPerceptual(const u8 block[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal,
-                                    u32 bound);
-u32 PlanarGreenInnerError(const u8 block[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound);
-u32 PlanarBlueInnerErrorPerceptual(const u8 block[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal,
-                                   u32 bound);
-u32 PlanarBlueInnerError(const u8 block[64], i32 o, i32 h, i32 v, u32 row, u32 column, u32 diagonal, u32 bound);
-
 // bound: the driver's best block error; redError, greenError, blueError: the least-squares block's
 // channel errors in the twin's metric. The perceptual twin gives up (both words 0) when the red, or
 // the red and green, errors alone exceed bound.

@@ -160,16 +160,6 @@ void XQFTCCompressor::UpdateFullResImages()
     });
 }
 
-void XQFTCCompressor::Iterate()
-{
-    for (u32 i = 0; i < m_iterations; ++i) {
-        RefineEndpoints(0, m_blocksX, 0, m_blocksY);
-        UpdateFullResImages();
-        if (m_period != 0 && i % m_period == 0)
-            EvaluateModulation(0, m_blocksX, 0, m_blocksY);
-    }
-}
-
 u32 XQFTCCompressor::ColourWord(u32 bx, u32 by, u32 modeBit) const
 {
     return PackColourA(LowA(bx, by)) | PackColourB(LowB(bx, by)) | (modeBit & 1);

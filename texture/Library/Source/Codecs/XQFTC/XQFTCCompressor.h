@@ -30,8 +30,6 @@ public:
     // regions' first run starts them, and then calls BlocksStarted.
     bool StartPending() const { return m_startPending; }
     void BlocksStarted() { m_startPending = false; }
-    // The iterations on the calling thread (the region threads do the same work).
-    virtual void Iterate();
     // The blocks, 8 bytes each, at their Morton index when twiddled (only a power-of-two grid is
     // stored twiddled; any other grid row by row).
     virtual void WriteBlocks(u8* out, bool twiddled) = 0;

@@ -83,15 +83,6 @@ void ExtendBoxByPixel(SColourBox& box, const u8 rgba[4])
     ExtendBoxByVector(box, v);
 }
 
-void AccumulateBoxByPixel(SColourBox& box, const u8 rgba[4])
-{
-    float v[4], t[4];
-    ToFloat(rgba, v);
-    Transform(box, v, t);
-    for (int i = 0; i < 4; ++i)
-        box.minimum[i] += t[i], box.maximum[i] += t[i];
-}
-
 float BoxExtentSum(const SColourBox& box)
 {
     float sum = 0.0f;

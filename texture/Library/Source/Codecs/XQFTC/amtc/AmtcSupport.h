@@ -33,8 +33,6 @@ void InitColourBox(SColourBox& box, const float m[16]);
 void InitIdentityBox(SColourBox& box, const float v[4]);
 void ExtendBoxByPixel(SColourBox& box, const u8 rgba[4]);
 void ExtendBoxByVector(SColourBox& box, const float v[4]);
-// Adds the transformed pixel to both bound vectors, which then serve as running sums.
-void AccumulateBoxByPixel(SColourBox& box, const u8 rgba[4]);
 float BoxExtentSum(const SColourBox& box);
 // Clamps v into the box; v is rebuilt from the clamped coordinates only when an axis was clamped.
 void ClampToBox(const SColourBox& box, float v[4]);

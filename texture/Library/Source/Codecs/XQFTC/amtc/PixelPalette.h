@@ -107,11 +107,4 @@ inline u32 ChooseModulation(const SRgba& pixel, const SRgba* colours, bool restr
     return best;
 }
 
-// pixel - colour per channel.
-inline void ChannelDifference(const SRgba& pixel, const SRgba& colour, i32 diff[4])
-{
-    for (int i = 0; i < 4; ++i)
-        diff[i] = i32(pixel.c[i]) - i32(colour.c[i]);
-}
-
 } // namespace xqftexture::amtc
