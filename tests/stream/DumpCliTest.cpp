@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 TEST(DumpCli, HeaderOfEveryVersion)
 {
     struct Case
@@ -92,4 +94,23 @@ TEST(DumpCli, RecordBeyondFourGiBOffsets)
     const unsigned long long second = 53 + 6 + big;
     EXPECT_EQ(r.out, "offset=53 id=2001 size=" + std::to_string(big) + "\noffset=" + std::to_string(second) +
                          " id=2002 size=2\nend=ok\n");
+}
+
+// The command list names each command once, before its arguments.
+TEST(DumpCli, UsageListNamesEachCommandOnce)
+{
+    const SRunResult r = RunCommand(BinaryDir() + "/bin/xqft-dump");
+    EXPECT_EQ(r.status, 1);
+    std::istringstream lines(r.err);
+    int commands = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string program, name, first;
+        if (!(words >> program >> name) || program != "xqft-dump")
+            continue;
+        ++commands;
+        words >> first;
+        EXPECT_NE(first, name) << line;
+    }
+    EXPECT_GE(commands, 20) << r.err;
 }

@@ -120,6 +120,8 @@ uint32_t DrawCount(CTraceData& data, uint32_t n)
 
 constexpr const char* kUsage = "analyse FILE --frame N OUT.ppm | FILE --frames N1,N2,... OUTDIR [--budget D] "
                                "[--range L H] [--option KEY=0|1] [--increment K] [--skip-call N] [--skip-id ID|NAME]";
+// The arguments alone: the command list prints them after the command's name.
+constexpr const char* kArguments = kUsage + sizeof("analyse ") - 1;
 
 // A comma-separated list of frame numbers (1 to 2^32-1); false for an empty or malformed one.
 bool FrameList(const std::string& text, std::vector<uint32_t>& frames)
@@ -288,4 +290,4 @@ int Run(const std::vector<std::string>& given)
 
 } // namespace
 
-XQFT_DUMP_COMMAND("analyse", kUsage, Run);
+XQFT_DUMP_COMMAND("analyse", kArguments, Run);

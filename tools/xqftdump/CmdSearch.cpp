@@ -16,6 +16,8 @@
 namespace {
 
 const char kUsage[] = "search FILE PATTERN [--frame N] [--case] [--limit L]";
+// The arguments alone: the command list prints them after the command's name.
+constexpr const char* kArguments = kUsage + sizeof("search ") - 1;
 
 int Run(const std::vector<std::string>& args)
 {
@@ -71,4 +73,4 @@ int Run(const std::vector<std::string>& args)
 
 } // namespace
 
-XQFT_DUMP_COMMAND("search", kUsage, Run);
+XQFT_DUMP_COMMAND("search", kArguments, Run);
