@@ -1,11 +1,12 @@
 #pragma once
-// The shape the three players share. Each expands its call table's rows into TRowPlay entries: a row
+// The shape the players share. Each expands its call table's rows into TRowPlay entries: a row
 // marked not replayed is passed over, a row whose items the player's generic player can all hand to
 // the host is played as recorded, and the few calls that need more have hand-written cases, each
 // reached by the host table's slot of its function (from the rows too), never by a written id.
 // EveryRowPlayed checks at compile time that every id is played exactly one of these ways;
 // HandlersOf builds the player's handler of every slot.
 #include "PlayCase.h"
+#include "host/HostTables.h"
 
 #include "apicall/CallTable.h"
 
@@ -57,26 +58,26 @@ consteval int FindItem(std::string_view name)
     return FindItem<Items>(name, std::make_index_sequence<std::tuple_size_v<Items>>{});
 }
 
-// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over
+// Whether a player whose row items are each one host argument can hand over every item of a record
 // (PlayItem<item>::kPlayable).
 template <template <class> class PlayItem, class Items, size_t... I>
 consteval bool ItemsPlayable(std::index_sequence<I...>)
 {
     return (PlayItem<std::tuple_element_t<I, Items>>::kPlayable && ...);
 }
-template <template <class> class PlayItem, class Record, uint16_t Traits>
-consteval bool PlayedAsRecorded()
+template <template <class> class PlayItem, class Record>
+consteval bool EveryItemPlayable()
 {
     using Items = typename Record::ItemTuple;
-    return (Traits & trait::NotReplayed) == 0 &&
-           ItemsPlayable<PlayItem, Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+    return ItemsPlayable<PlayItem, Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
 }
 
 // Every row with an id from first to first + count - 1 is played one way: not replayed, by one
-// hand-written case, or as recorded, and then every layout of its id the same way.
+// hand-written case, or as recorded, and then every layout of its id the same way. A player without
+// a generic player (`unplayed`: extensions) may leave a row none of these ways: it is not played.
 template <class Play>
 consteval bool EveryRowPlayed(std::span<const TRowPlay<Play>> rows, std::span<const TCase<Play>> cases,
-                              uint16_t first, uint16_t count)
+                              uint16_t first, uint16_t count, bool unplayed = false)
 {
     for (const TRowPlay<Play>& row : rows) {
         if (row.id < first || row.id >= first + count)
@@ -86,7 +87,7 @@ consteval bool EveryRowPlayed(std::span<const TRowPlay<Play>> rows, std::span<co
             ways += c.slot == row.id - first;
         if (ways > 1)
             return false;
-        if (ways == 0)
+        if (ways == 0 && !unplayed)
             for (const TRowPlay<Play>& other : rows)
                 if (other.id == row.id && (!other.asRecorded || other.signature != row.signature))
                     return false;
@@ -112,5 +113,81 @@ constexpr std::array<THandler<Play>, Count> HandlersOf(std::span<const TRowPlay<
         handlers[c.slot] = c.play;
     return handlers;
 }
+
+// ---- the skeleton every player shares ----------------------------------------------------------
+// A player describes its generic player by a policy type:
+//   Play                                    its handler argument (TPlay<Host> ...)
+//   template <class Record> Playable()      consteval: the generic player can hand over every item
+//   template <class Record> PlayAsRecorded  the generic player of the row, a THandler<Play>
+//   template <class Record> Signature()     consteval: what it hands over, telling the layouts of
+//                                           one id apart (0 where a player has one layout per id)
+// and expands its call table into `constexpr TRowPlay<Play> kRows[]` with PlayRows.inc.
+
+// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
+template <class Player, class Record, uint16_t Traits>
+consteval bool PlayedAsRecorded()
+{
+    return (Traits & trait::NotReplayed) == 0 && Player::template Playable<Record>();
+}
+
+// The generic player of a row, or null when it does not play the row.
+template <class Player, class Record, uint16_t Traits>
+consteval THandler<typename Player::Play> GenericOf()
+{
+    if constexpr (PlayedAsRecorded<Player, Record, Traits>())
+        return &Player::template PlayAsRecorded<Record>;
+    else
+        return nullptr;
+}
+
+// A row of the table as the player sees it.
+template <class Player, class Record, uint16_t Traits>
+consteval TRowPlay<typename Player::Play> RowOf()
+{
+    return {Record::kId, Traits, PlayedAsRecorded<Player, Record, Traits>(), GenericOf<Player, Record, Traits>(),
+            Player::template Signature<Record>()};
+}
+
+// Plays a row whose items are each one argument of the host entry point of the row's id, in row
+// order: PlayItem<item>::Get reads each from the call's description (all of them before the host
+// is called) and may refuse the call, given what the row's value array must hold (`needed`).
+template <template <class> class PlayItem, class Items, class Play, size_t... I>
+EEnd PlayEachItem(Play& p, uint16_t id, [[maybe_unused]] uint64_t needed, std::index_sequence<I...>)
+{
+    using Fn = void (*)(typename PlayItem<std::tuple_element_t<I, Items>>::Host...);
+    bool refused = false;
+    // A braced list runs in order.
+    const std::tuple<typename PlayItem<std::tuple_element_t<I, Items>>::Host...> args{
+        PlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
+    if (refused)
+        return EEnd::Fail;
+    std::apply(hostcall::Typed<Fn>(p.gl.EntryOfId(id)), args);
+    return EEnd::Common;
+}
+
+// The generic player of a family whose row items are each one host argument (ES 1.1, ES 2.0), as a
+// player policy: PlayItem<item> as above, Needed<Items>::Of(p) what the row's value array must hold.
+template <class PlayT, template <class> class PlayItem, template <class> class Needed>
+struct TEachItemPlayer
+{
+    using Play = PlayT;
+    template <class Record>
+    static consteval bool Playable()
+    {
+        return EveryItemPlayable<PlayItem, Record>();
+    }
+    template <class Record>
+    static EEnd PlayAsRecorded(Play& p)
+    {
+        using Items = typename Record::ItemTuple;
+        return PlayEachItem<PlayItem, Items>(p, Record::kId, Needed<Items>::Of(p),
+                                             std::make_index_sequence<std::tuple_size_v<Items>>{});
+    }
+    template <class Record>
+    static consteval uint64_t Signature()
+    {
+        return 0;
+    }
+};
 
 } // namespace playrows

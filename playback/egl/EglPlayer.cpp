@@ -230,7 +230,7 @@ struct TRowItems
     static consteval int DisplayPosition()
     {
         for (size_t i = 0; i < kCount; ++i)
-            if (kNames[i] == "dpy" && kCodes[i] == 6)
+            if (kNames[i] == "dpy" && kCodes[i] == TEGLDisplay::kCode)
                 return int(Position(i));
         return -1;
     }
@@ -242,7 +242,8 @@ struct TRowItems
         const auto playable = Playable(std::make_index_sequence<kCount>{});
         bool extras = false;
         for (size_t i = 0; i < kCount; ++i) {
-            if (!playable[i] || (extras && kKinds[i] == ItemKind::Argument) || (kCodes[i] == 7 && kDisplay < 0))
+            const bool surfaceWithoutDisplay = kCodes[i] == TEGLSurface::kCode && kDisplay < 0;
+            if (!playable[i] || (extras && kKinds[i] == ItemKind::Argument) || surfaceWithoutDisplay)
                 return false;
             extras = extras || kKinds[i] == ItemKind::Extra;
         }
@@ -271,29 +272,27 @@ EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<K...>)
     return EEnd::Common;
 }
 
-template <class Record>
-EEnd PlayAsRecorded(SPlay& p)
+// The generic player (playrows): the items handed over, the display first looked up.
+struct SEglPlayer
 {
-    using Items = typename Record::ItemTuple;
-    return PlayItems<Items>(p, Record::kId, std::make_index_sequence<TRowItems<Items>::kPassed>{});
-}
-
-// Whether the generic player plays a row: a row that is replayed, whose items it can all hand over.
-template <class Record, uint16_t Traits>
-consteval bool PlayedAsRecorded()
-{
-    return (Traits & trait::NotReplayed) == 0 && TRowItems<typename Record::ItemTuple>::Played();
-}
-
-// The generic player of a row, or null when it does not play the row.
-template <class Record, uint16_t Traits>
-consteval Handler GenericOf()
-{
-    if constexpr (PlayedAsRecorded<Record, Traits>())
-        return &PlayAsRecorded<Record>;
-    else
-        return nullptr;
-}
+    using Play = SPlay;
+    template <class Record>
+    static consteval bool Playable()
+    {
+        return TRowItems<typename Record::ItemTuple>::Played();
+    }
+    template <class Record>
+    static EEnd PlayAsRecorded(SPlay& p)
+    {
+        using Items = typename Record::ItemTuple;
+        return PlayItems<Items>(p, Record::kId, std::make_index_sequence<TRowItems<Items>::kPassed>{});
+    }
+    template <class Record>
+    static consteval uint64_t Signature()
+    {
+        return TRowItems<typename Record::ItemTuple>::Signature();
+    }
+};
 
 // ---- the hand-written cases -------------------------------------------------------------------------
 
@@ -454,27 +453,11 @@ constexpr SCase kCases[] = {
 #undef XQF_CASE
 
 // Every row with its traits, its generic player and what that hands over.
-using SRowPlay = playrows::TRowPlay<SPlay>;
-
-template <class Record, uint16_t Traits>
-constexpr SRowPlay RowPlay()
-{
-    return {Record::kId, Traits, PlayedAsRecorded<Record, Traits>(), GenericOf<Record, Traits>(),
-            TRowItems<typename Record::ItemTuple>::Signature()};
-}
-
-constexpr SRowPlay kRows[] = {
-#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) RowPlay<xqft::egl::Class, Traits>(),
-#define XQF_RECORD XQF_PLAY_ROW
-#define XQF_EFFECT XQF_PLAY_ROW
-#define XQF_CUSTOM XQF_PLAY_ROW
-#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, nullptr},
-#include "EglCalls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
-#undef XQF_PLAY_ROW
+constexpr playrows::TRowPlay<SPlay> kRows[] = {
+#define XQF_PLAYER SEglPlayer
+#define XQF_PLAY_FAMILY xqft::egl
+#define XQF_TABLE "EglCalls.def"
+#include "PlayRows.inc"
 };
 
 // The rows after the host table's ids (extensions) are played by no player.

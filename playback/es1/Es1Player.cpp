@@ -67,22 +67,13 @@ using xqft::Role;
 
 // ---- the generic player: what each row item hands to the host --------------------------------------
 
-// The host parameter type of a scalar by its type code.
-template <int Code>
-struct THostScalar;
-template <> struct THostScalar<TGLenum::kCode> { using type = uint32_t; };
-template <> struct THostScalar<TGLboolean::kCode> { using type = uint8_t; };
-template <> struct THostScalar<TGLbitfield::kCode> { using type = uint32_t; };
-template <> struct THostScalar<TGLint::kCode> { using type = int32_t; };
-template <> struct THostScalar<TGLsizei::kCode> { using type = int32_t; };
-template <> struct THostScalar<TGLubyte::kCode> { using type = uint8_t; };
-template <> struct THostScalar<TGLuint::kCode> { using type = uint32_t; };
-template <> struct THostScalar<TGLfloat::kCode> { using type = float; };
-template <> struct THostScalar<TGLclampf::kCode> { using type = float; };
-template <> struct THostScalar<TGLfixed::kCode> { using type = int32_t; };
-template <> struct THostScalar<TGLintptr::kCode> { using type = intptr_t; };
-template <> struct THostScalar<TGLsizeiptr::kCode> { using type = intptr_t; };
-template <> struct THostScalar<TGLclampx::kCode> { using type = int32_t; };
+// The host parameter type of a scalar: its recorded value type, but a byte for GLboolean and
+// GLubyte and a pointer-wide integer for GLintptr and GLsizeiptr.
+template <class Holder>
+using THostScalar = std::conditional_t<
+    Holder::kCode == TGLboolean::kCode || Holder::kCode == TGLubyte::kCode, uint8_t,
+    std::conditional_t<Holder::kCode == TGLintptr::kCode || Holder::kCode == TGLsizeiptr::kCode, intptr_t,
+                       typename Holder::ValueType>>;
 
 // One row item as one host argument: whether the generic player can hand it over, its host type,
 // and its value read from the call's description at its position. `needed` is the number of values
@@ -99,8 +90,8 @@ template <auto Name, class Holder, Role R>
 struct TPlayItem<xqft::Arg<Name, Holder, R>>
 {
     static constexpr bool kPlayable = R == Role::None || R == Role::Texture || R == Role::Buffer;
-    using Host = typename THostScalar<Holder::kCode>::type;
-    static Host Get(SPlay& p, size_t i, int64_t, bool&)
+    using Host = THostScalar<Holder>;
+    static Host Get(SPlay& p, size_t i, uint64_t, bool&)
     {
         if constexpr (R == Role::Buffer)
             return CPlayback::GetEs1HostBuffer(p.a.U32(i));
@@ -132,14 +123,14 @@ struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
 {
     static constexpr bool kPlayable = R != Role::Buffer && Scalar32Holder<T>;  // buffer names: written by hand
     using Host = const void*;
-    static Host Get(SPlay& p, size_t i, int64_t needed, bool& refused)
+    static Host Get(SPlay& p, size_t i, uint64_t needed, bool& refused)
     {
         auto* array = RecordedHolder<SArrayPtr<T, 1, 1>>(p, i, refused);
         if (refused)
             return nullptr;
-        if (int64_t(array->ElementCount()) < needed) {
+        if (array->ElementCount() < needed) {
             refused = true;
-            Refuse(p, "its array", array->ElementCount(), uint64_t(needed), "values");
+            Refuse(p, "its array", array->ElementCount(), needed, "values");
             return nullptr;
         }
         return array->GetData();
@@ -152,7 +143,7 @@ struct TFixedItem
 {
     static constexpr bool kPlayable = true;
     using Host = const void*;
-    static Host Get(SPlay& p, size_t i, int64_t, bool& refused)
+    static Host Get(SPlay& p, size_t i, uint64_t, bool& refused)
     {
         Holder* fixed = RecordedHolder<Holder>(p, i, refused);
         return refused ? nullptr : fixed->GetData();
@@ -196,54 +187,22 @@ int64_t ValuesOfParameter(uint32_t pname)
 
 // How many values the row's parameter array must hold: its count "n", else what its "pname" reads.
 template <class Items>
-int64_t ValuesNeeded(SPlay& p)
+struct TValuesNeeded
 {
-    constexpr int n = playrows::FindItem<Items>("n"), pname = playrows::FindItem<Items>("pname");
-    if constexpr (n >= 0)
-        return std::max<int64_t>(p.a.I32(size_t(n)), 0);
-    else if constexpr (pname >= 0)
-        return ValuesOfParameter(p.a.U32(size_t(pname)));
-    else
-        return 0;
-}
+    static uint64_t Of(SPlay& p)
+    {
+        constexpr int n = playrows::FindItem<Items>("n"), pname = playrows::FindItem<Items>("pname");
+        if constexpr (n >= 0)
+            return uint64_t(std::max(p.a.I32(size_t(n)), 0));
+        else if constexpr (pname >= 0)
+            return uint64_t(ValuesOfParameter(p.a.U32(size_t(pname))));
+        else
+            return 0;
+    }
+};
 
-template <class Items, size_t... I>
-EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<I...>)
-{
-    using Fn = void (*)(typename TPlayItem<std::tuple_element_t<I, Items>>::Host...);
-    [[maybe_unused]] const int64_t needed = ValuesNeeded<Items>(p);
-    bool refused = false;
-    // Every argument is read (and checked) before the host is called; a braced list runs in order.
-    const std::tuple<typename TPlayItem<std::tuple_element_t<I, Items>>::Host...> args{
-        TPlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
-    if (refused)
-        return EEnd::Fail;
-    std::apply(reinterpret_cast<Fn>(p.gl.EntryOfId(id)), args);
-    return EEnd::Common;
-}
-
-template <class Record>
-EEnd PlayAsRecorded(SPlay& p)
-{
-    using Items = typename Record::ItemTuple;
-    return PlayItems<Items>(p, Record::kId, std::make_index_sequence<std::tuple_size_v<Items>>{});
-}
-
-template <class Record, uint16_t Traits>
-consteval bool PlayedAsRecorded()
-{
-    return playrows::PlayedAsRecorded<TPlayItem, Record, Traits>();
-}
-
-// The generic player of a row, or null when it does not play the row.
-template <class Record, uint16_t Traits>
-consteval Handler GenericOf()
-{
-    if constexpr (PlayedAsRecorded<Record, Traits>())
-        return &PlayAsRecorded<Record>;
-    else
-        return nullptr;
-}
+// The generic player (playrows): every item one host argument.
+using SEs1Player = playrows::TEachItemPlayer<SPlay, TPlayItem, TValuesNeeded>;
 
 // ---- recorded data ----------------------------------------------------------------------------------
 
@@ -466,21 +425,11 @@ constexpr SCase kCases[] = {
 #undef XQF_CALL
 
 // Every row with its traits and its generic player.
-using SRowPlay = playrows::TRowPlay<SPlay>;
-
-constexpr SRowPlay kRows[] = {
-#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
-    SRowPlay{Id, Traits, PlayedAsRecorded<xqft::es1::Class, Traits>(), GenericOf<xqft::es1::Class, Traits>()},
-#define XQF_RECORD XQF_PLAY_ROW
-#define XQF_EFFECT XQF_PLAY_ROW
-#define XQF_CUSTOM XQF_PLAY_ROW
-#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, nullptr},
-#include "Es1Calls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
-#undef XQF_PLAY_ROW
+constexpr playrows::TRowPlay<SPlay> kRows[] = {
+#define XQF_PLAYER SEs1Player
+#define XQF_PLAY_FAMILY xqft::es1
+#define XQF_TABLE "Es1Calls.def"
+#include "PlayRows.inc"
 };
 
 static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEs1HostFirstId, kEs1HostCount),

@@ -41,8 +41,6 @@ using xqft::Role;
 
 using SPlay = TPlay<SEs2Host>;
 
-using Handler = EEnd (*)(SPlay&);
-
 // A refused call: the host would read past what the trace carries.
 EEnd Short(SPlay& p, const char* what, uint64_t have, uint64_t need)
 {
@@ -352,21 +350,16 @@ EEnd DrawElements(SPlay& p)
 
 // ---- the generic player: what each row item hands to the host ----------------------------------
 
-// The host parameter type of a scalar by its type code.
-template <int Code>
-struct THostScalar
-{
-    static constexpr bool kPlayable = false;
-    using type = int;
-};
-template <> struct THostScalar<TGLenum::kCode> { static constexpr bool kPlayable = true; using type = GLenum; };
-template <> struct THostScalar<TGLboolean::kCode> { static constexpr bool kPlayable = true; using type = GLboolean; };
-template <> struct THostScalar<TGLbitfield::kCode> { static constexpr bool kPlayable = true; using type = GLbitfield; };
-template <> struct THostScalar<TGLint::kCode> { static constexpr bool kPlayable = true; using type = GLint; };
-template <> struct THostScalar<TGLsizei::kCode> { static constexpr bool kPlayable = true; using type = GLsizei; };
-template <> struct THostScalar<TGLuint::kCode> { static constexpr bool kPlayable = true; using type = GLuint; };
-template <> struct THostScalar<TGLfloat::kCode> { static constexpr bool kPlayable = true; using type = GLfloat; };
-template <> struct THostScalar<TGLclampf::kCode> { static constexpr bool kPlayable = true; using type = GLclampf; };
+// The scalars handed to the host, by type code, and the host parameter type of one: its recorded
+// value type, but a byte for GLboolean.
+template <class Holder>
+constexpr bool kHostScalar = Holder::kCode == TGLenum::kCode || Holder::kCode == TGLboolean::kCode ||
+                             Holder::kCode == TGLbitfield::kCode || Holder::kCode == TGLint::kCode ||
+                             Holder::kCode == TGLsizei::kCode || Holder::kCode == TGLuint::kCode ||
+                             Holder::kCode == TGLfloat::kCode || Holder::kCode == TGLclampf::kCode;
+template <class Holder>
+using THostScalar =
+    std::conditional_t<Holder::kCode == TGLboolean::kCode, GLboolean, typename Holder::ValueType>;
 
 // The host object of a recorded name by its role (the map's absent value when unknown).
 template <Role R>
@@ -405,9 +398,9 @@ struct TPlayItem
 template <auto Name, class Holder, Role R>
 struct TPlayItem<xqft::Arg<Name, Holder, R>>
 {
-    static constexpr bool kPlayable = THostScalar<Holder::kCode>::kPlayable;
+    static constexpr bool kPlayable = kHostScalar<Holder>;
     static constexpr uint64_t kPerElement = 0;
-    using Host = typename THostScalar<Holder::kCode>::type;
+    using Host = THostScalar<Holder>;
     static Host Get(SPlay& p, size_t i, uint64_t, bool&)
     {
         if constexpr (R != Role::None)
@@ -463,67 +456,35 @@ consteval uint64_t PerElement(std::index_sequence<I...>)
 
 // How many values the row's array must hold: "count" elements, else one.
 template <class Items>
-uint64_t ValuesNeeded(SPlay& p)
+struct TValuesNeeded
 {
-    constexpr uint64_t perElement = PerElement<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
-    constexpr int count = playrows::FindItem<Items>("count");
-    if constexpr (perElement == 0)
-        return 0;
-    else if constexpr (count >= 0)
-        return uint64_t(std::max(p.a.I32(size_t(count)), 0)) * perElement;
-    else
-        return perElement;
-}
+    static uint64_t Of(SPlay& p)
+    {
+        constexpr uint64_t perElement = PerElement<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+        constexpr int count = playrows::FindItem<Items>("count");
+        if constexpr (perElement == 0)
+            return 0;
+        else if constexpr (count >= 0)
+            return uint64_t(std::max(p.a.I32(size_t(count)), 0)) * perElement;
+        else
+            return perElement;
+    }
+};
 
-template <class Items, size_t... I>
-EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<I...>)
-{
-    using Fn = void (*)(typename TPlayItem<std::tuple_element_t<I, Items>>::Host...);
-    [[maybe_unused]] const uint64_t needed = ValuesNeeded<Items>(p);
-    bool refused = false;
-    // Every argument is read (and checked) before the host is called; a braced list runs in order.
-    const std::tuple<typename TPlayItem<std::tuple_element_t<I, Items>>::Host...> args{
-        TPlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
-    if (refused)
-        return EEnd::Fail;
-    std::apply(hostcall::Typed<Fn>(p.gl.EntryOfId(id)), args);
-    return EEnd::Common;
-}
-
-template <class Record>
-EEnd PlayAsRecorded(SPlay& p)
-{
-    using Items = typename Record::ItemTuple;
-    return PlayItems<Items>(p, Record::kId, std::make_index_sequence<std::tuple_size_v<Items>>{});
-}
-
-template <class Record, uint16_t Traits>
-consteval bool PlayedAsRecorded()
-{
-    return playrows::PlayedAsRecorded<TPlayItem, Record, Traits>();
-}
-
-// The generic player of a row, or null when it does not play the row.
-template <class Record, uint16_t Traits>
-consteval Handler GenericOf()
-{
-    if constexpr (PlayedAsRecorded<Record, Traits>())
-        return &PlayAsRecorded<Record>;
-    else
-        return nullptr;
-}
+// The generic player (playrows): every item one host argument.
+using SEs2Player = playrows::TEachItemPlayer<SPlay, TPlayItem, TValuesNeeded>;
 
 using Names = SArrayPtr<TGLuint, 1, 1>;
 
 // ---- the hand-written cases ---------------------------------------------------------------------
 
-using SEntry = playrows::TCase<SPlay>;
+using SCase = playrows::TCase<SPlay>;
 
 #define XQF_SLOT(fn) HostSlot(kEs2HostNames, #fn)
 // A case of its own: XQF_CASE(glFoo) { ... return EEnd::...; }}
-#define XQF_CASE(fn) SEntry{XQF_SLOT(fn), [](SPlay & p) -> EEnd
+#define XQF_CASE(fn) SCase{XQF_SLOT(fn), [](SPlay & p) -> EEnd
 
-constexpr SEntry kEntries[] = {
+constexpr SCase kCases[] = {
     // Binds, making the host object of a name the host does not know yet.
     XQF_CASE(glBindBuffer) {
         const GLuint host = HostObject<BufferNameMap>(p.a.U32(1), XQF_HOST(p.gl, glGenBuffers));
@@ -811,21 +772,13 @@ EEnd NotReplayedAtOnce(SPlay&) { return EEnd::Done; }
 using SRowPlay = playrows::TRowPlay<SPlay>;
 
 constexpr SRowPlay kRows[] = {
-#define XQF_PLAY_ROW(Class, Id, FirstVersion, Function, Category, Traits, ...) \
-    SRowPlay{Id, Traits, PlayedAsRecorded<xqft::es2::Class, Traits>(), GenericOf<xqft::es2::Class, Traits>()},
-#define XQF_RECORD XQF_PLAY_ROW
-#define XQF_EFFECT XQF_PLAY_ROW
-#define XQF_CUSTOM XQF_PLAY_ROW
-#define XQF_NAMED(Class, Id, FirstVersion, Function, Category, Traits) SRowPlay{Id, Traits, false, nullptr},
-#include "Es2Calls.def"
-#undef XQF_RECORD
-#undef XQF_EFFECT
-#undef XQF_CUSTOM
-#undef XQF_NAMED
-#undef XQF_PLAY_ROW
+#define XQF_PLAYER SEs2Player
+#define XQF_PLAY_FAMILY xqft::es2
+#define XQF_TABLE "Es2Calls.def"
+#include "PlayRows.inc"
 };
 
-static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kEntries, kEs2HostFirstId, kEs2HostCount),
+static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEs2HostFirstId, kEs2HostCount),
               "Es2Calls.def: each row is not replayed, played by one case, or played as recorded");
 
 // Only rows not replayed end at once.
@@ -841,7 +794,7 @@ static_assert(EndAtOnceNotReplayed(), "Es2Player.cpp: a row ending at once is no
 
 // The handler of every slot; every function of the table has one.
 constexpr auto kHandlers = [] {
-    auto handlers = playrows::HandlersOf<SPlay, kEs2HostCount>(kRows, kEntries, kEs2HostFirstId, &NotReplayed);
+    auto handlers = playrows::HandlersOf<SPlay, kEs2HostCount>(kRows, kCases, kEs2HostFirstId, &NotReplayed);
     for (uint16_t once : kEndAtOnce)
         handlers[once] = &NotReplayedAtOnce;
     return handlers;

@@ -1,13 +1,14 @@
 // Replays recorded extension calls on the host library of the API each was recorded on (its
-// selector, kEsVersion1 or kEsVersion2). Extension entry points are optional: they are looked up once per
-// API, and a call whose entry point the host lacks is reported and passed over. Every call with a
-// case counts as played (result 1) whatever the host did; the ids without one (the stream, fence,
-// EGL-image and fixed-point functions) answer 0.
+// selector, kEsVersion1 or kEsVersion2). Extension entry points are optional: they are looked up
+// once per API, and a call whose entry point the host lacks is reported and passed over. Every call
+// with a case, and every row marked not replayed, counts as played (result 1) whatever the host
+// did; the ids with neither (the stream, fence, EGL-image and fixed-point functions) answer 0.
 //
 // One table row per case: the hosts that play it, the entry point it needs, and what it hands over.
 // Counts are never trusted past the arrays the trace holds: such a call is refused and sends nothing.
 #include "Diagnostics.h"
 #include "PlayArgs.h"
+#include "PlayRows.h"
 #include "Playback.h"
 #include "es1/Es1Play.h"
 #include "host/HostChecks.h"
@@ -15,6 +16,7 @@
 #include "maps/NameMaps.h"
 
 #include "CallQueries.h"
+#include "ExtRecords.h"
 #include "apicall/CallFamilies.h"
 #include "data/TraceData.h"
 #include "values/ArrayHolders.h"
@@ -60,7 +62,6 @@ using Texture2DMultisample = void (*)(GLenum target, GLenum attachment, GLenum t
 
 enum EHosts : uint8_t
 {
-    kNoHost = 0,  // not replayed: the name is set and the host error read, nothing else
     kEs1 = kEsVersion1,
     kEs2 = kEsVersion2,
     kBoth = kEs1 | kEs2,
@@ -348,70 +349,6 @@ bool TextureMultisample(SPlay& p)
     return true;
 }
 
-struct SCase
-{
-    uint16_t id;
-    uint8_t hosts;
-    Slot slot;  // the entry point whose absence makes the call not available; null: none needed
-    Body body;  // null: the availability test is all
-};
-
-#define XQF_CASE(fn, hosts, body) SCase{CallIdOf(ECallFamily::Ext, #fn), hosts, &SHostExtensionSlots::fn, body}
-#define XQF_NOT_REPLAYED(fn) SCase{CallIdOf(ECallFamily::Ext, #fn), kNoHost, nullptr, nullptr}
-
-constexpr SCase kCases[] = {
-    XQF_CASE(glDiscardFramebufferEXT, kBoth, &Discard),
-    XQF_CASE(glMultiDrawElementsEXT, kBoth, nullptr),  // never drawn: nothing of the draw was recorded
-    XQF_CASE(glMultiDrawArraysEXT, kBoth, nullptr),
-    XQF_CASE(glMapBufferOES, kBoth, &MapBuffer),
-    XQF_CASE(glUnmapBufferOES, kBoth, &UnmapBuffer),
-    XQF_NOT_REPLAYED(glGetBufferPointervOES),
-    XQF_CASE(glBindVertexArrayOES, kBoth, &BindVertexArray),
-    XQF_CASE(glDeleteVertexArraysOES, kBoth, &DeleteVertexArrays),
-    XQF_CASE(glGenVertexArraysOES, kBoth, &GenVertexArrays),
-    XQF_NOT_REPLAYED(glIsVertexArrayOES),
-    XQF_CASE(glCurrentPaletteMatrixOES, kEs1, &PaletteMatrix),
-    XQF_CASE(glLoadPaletteFromModelViewMatrixOES, kEs1, &LoadPalette),
-    XQF_CASE(glMatrixIndexPointerOES, kEs1, &PalettePointer),
-    XQF_CASE(glWeightPointerOES, kEs1, &PalettePointer),
-    XQF_NOT_REPLAYED(glIsRenderbufferOES),
-    XQF_CASE(glBindRenderbufferOES, kEs1, &BindObject),
-    XQF_CASE(glDeleteRenderbuffersOES, kEs1, &DeleteObjects),
-    XQF_NOT_REPLAYED(glGenRenderbuffersOES),
-    XQF_CASE(glRenderbufferStorageOES, kEs1, &RenderbufferStorage),
-    XQF_NOT_REPLAYED(glGetRenderbufferParameterivOES),
-    XQF_NOT_REPLAYED(glIsFramebufferOES),
-    XQF_CASE(glBindFramebufferOES, kEs1, &BindObject),
-    XQF_CASE(glDeleteFramebuffersOES, kEs1, &DeleteObjects),
-    XQF_CASE(glGenFramebuffersOES, kEs1, &GenFramebuffers),
-    XQF_NOT_REPLAYED(glCheckFramebufferStatusOES),
-    XQF_CASE(glFramebufferTexture2DOES, kEs1, &FramebufferTexture),
-    XQF_CASE(glFramebufferRenderbufferOES, kEs1, &FramebufferRenderbuffer),
-    XQF_CASE(glGetFramebufferAttachmentParameterivOES, kEs1, &AttachmentQuery),
-    XQF_CASE(glGenerateMipmapOES, kEs1, &GenerateMipmap),
-    XQF_CASE(glRenderbufferStorageMultisampleWZQ, kEs2, &StorageMultisample),
-    XQF_CASE(glFramebufferTexture2DMultisampleWZQ, kEs2, &TextureMultisample),
-};
-#undef XQF_CASE
-#undef XQF_NOT_REPLAYED
-
-consteval bool CasesInIdOrder()
-{
-    for (size_t i = 1; i < std::size(kCases); ++i)
-        if (kCases[i].id <= kCases[i - 1].id)
-            return false;
-    return std::size(kCases) == 31;
-}
-static_assert(CasesInIdOrder(), "one case for each of the 31 replayed extension functions, in id order");
-
-const SCase* CaseOf(uint16_t id)
-{
-    for (const SCase& c : kCases)
-        if (c.id == id)
-            return &c;
-    return nullptr;
-}
-
 // The extension entry points of the host of an API; null for an API without a host here.
 SHostExtensionSlots* ExtensionsOf(uint32_t api)
 {
@@ -421,6 +358,112 @@ SHostExtensionSlots* ExtensionsOf(uint32_t api)
     }
     return api == kEsVersion2 ? &SEs2Host::Instance()->ext : nullptr;
 }
+
+// What a handler is given: the call and the API it was recorded on.
+struct SExtCall
+{
+    CPlayback& playback;
+    CApiCall& call;
+    const CPlayArgs& a;
+    uint32_t api;
+};
+
+// A case: played on the host of the call's API when the case is for that host and the host has
+// the case's entry point (the mapping's address too, for unmapping), through the case's body (none:
+// the availability test is all); otherwise reported as not available. The host error is read
+// unless the body refused the call.
+template <uint8_t Hosts, Slot EntrySlot, Body Play>
+EEnd Case(SExtCall& c)
+{
+    const uint32_t api = c.api;
+    SHostExtensionSlots* slots =
+        (Hosts & api) && (api == kEsVersion1 || api == kEsVersion2) ? ExtensionsOf(api) : nullptr;
+    void* fn = slots ? slots->*EntrySlot : nullptr;
+    if (fn && EntrySlot == &SHostExtensionSlots::glUnmapBufferOES && !slots->glGetBufferPointervOES)
+        fn = nullptr;
+    if (!fn) {
+        PlaybackWarning("The extension function '%s' is not available on this platform\n", c.call.GetName());
+        return EEnd::Done;
+    }
+    if constexpr (Play != nullptr) {
+        SPlay p{c.playback, c.call, c.a, api, *slots, fn};
+        if (!Play(p))
+            return EEnd::Done;  // refused: nothing was sent
+    }
+    return EEnd::Common;
+}
+
+// A row marked not replayed: only the host error is read.
+EEnd NotReplayed(SExtCall&) { return EEnd::Common; }
+
+// The extension ids, from the rows.
+constexpr SCallIdRange kExtIds = CallFamilyRange(ECallFamily::Ext);
+constexpr uint16_t kExtCount = uint16_t(kExtIds.last - kExtIds.first + 1);
+
+using SCase = playrows::TCase<SExtCall>;
+
+#define XQF_CASE(fn, hosts, body)                                                                   \
+    SCase{uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first),                                \
+          &Case<hosts, &SHostExtensionSlots::fn, body>}
+
+constexpr SCase kCases[] = {
+    XQF_CASE(glDiscardFramebufferEXT, kBoth, &Discard),
+    XQF_CASE(glMultiDrawElementsEXT, kBoth, nullptr),  // never drawn: nothing of the draw was recorded
+    XQF_CASE(glMultiDrawArraysEXT, kBoth, nullptr),
+    XQF_CASE(glMapBufferOES, kBoth, &MapBuffer),
+    XQF_CASE(glUnmapBufferOES, kBoth, &UnmapBuffer),
+    XQF_CASE(glBindVertexArrayOES, kBoth, &BindVertexArray),
+    XQF_CASE(glDeleteVertexArraysOES, kBoth, &DeleteVertexArrays),
+    XQF_CASE(glGenVertexArraysOES, kBoth, &GenVertexArrays),
+    XQF_CASE(glCurrentPaletteMatrixOES, kEs1, &PaletteMatrix),
+    XQF_CASE(glLoadPaletteFromModelViewMatrixOES, kEs1, &LoadPalette),
+    XQF_CASE(glMatrixIndexPointerOES, kEs1, &PalettePointer),
+    XQF_CASE(glWeightPointerOES, kEs1, &PalettePointer),
+    XQF_CASE(glBindRenderbufferOES, kEs1, &BindObject),
+    XQF_CASE(glDeleteRenderbuffersOES, kEs1, &DeleteObjects),
+    XQF_CASE(glRenderbufferStorageOES, kEs1, &RenderbufferStorage),
+    XQF_CASE(glBindFramebufferOES, kEs1, &BindObject),
+    XQF_CASE(glDeleteFramebuffersOES, kEs1, &DeleteObjects),
+    XQF_CASE(glGenFramebuffersOES, kEs1, &GenFramebuffers),
+    XQF_CASE(glFramebufferTexture2DOES, kEs1, &FramebufferTexture),
+    XQF_CASE(glFramebufferRenderbufferOES, kEs1, &FramebufferRenderbuffer),
+    XQF_CASE(glGetFramebufferAttachmentParameterivOES, kEs1, &AttachmentQuery),
+    XQF_CASE(glGenerateMipmapOES, kEs1, &GenerateMipmap),
+    XQF_CASE(glRenderbufferStorageMultisampleWZQ, kEs2, &StorageMultisample),
+    XQF_CASE(glFramebufferTexture2DMultisampleWZQ, kEs2, &TextureMultisample),
+};
+
+#undef XQF_CASE
+
+// The extension player has no generic player: a row is not replayed, played by its case, or, with
+// neither (the stream, fence, EGL-image and fixed-point functions), not played at all.
+struct SExtPlayer
+{
+    using Play = SExtCall;
+    template <class Record>
+    static consteval bool Playable()
+    {
+        return false;
+    }
+    template <class Record>
+    static consteval uint64_t Signature()
+    {
+        return 0;
+    }
+};
+
+constexpr playrows::TRowPlay<SExtCall> kRows[] = {
+#define XQF_PLAYER SExtPlayer
+#define XQF_PLAY_FAMILY xqft::ext
+#define XQF_TABLE "ExtCalls.def"
+#include "PlayRows.inc"
+};
+
+static_assert(playrows::EveryRowPlayed<SExtCall>(kRows, kCases, kExtIds.first, kExtCount, true),
+              "ExtCalls.def: a row is both not replayed and played by a case, or played by two cases");
+
+// The handler of every slot: a case's, NotReplayed for a row not replayed, null for the others.
+constexpr auto kHandlers = playrows::HandlersOf<SExtCall, kExtCount>(kRows, kCases, kExtIds.first, &NotReplayed);
 
 } // namespace
 
@@ -450,28 +493,13 @@ bool CPlayback::PlayExtCall(STraceCall* entry, bool)
         m_es1Extensions.LoadExtensionsOnce();
     else if (api == kEsVersion2)
         LoadEs2ExtensionsOnce();
-    const SCase* c = CaseOf(uint16_t(call.GetId()));
-    if (!c)
+    const uint32_t slot = uint32_t(call.GetId()) - kExtIds.first;
+    const playrows::THandler<SExtCall> play = slot < kExtCount ? kHandlers[slot] : nullptr;
+    if (!play)
         return false;
     m_callName = call.GetName();
-    if (c->hosts == kNoHost) {
+    SExtCall c{*this, call, args, api};
+    if (play(c) == EEnd::Common)
         ReadHostError(api);
-        return true;
-    }
-    SHostExtensionSlots* slots = (c->hosts & api) && (api == kEsVersion1 || api == kEsVersion2) ? ExtensionsOf(api) : nullptr;
-    void* fn = slots ? slots->*c->slot : nullptr;
-    // Unmapping also needs the mapping's address.
-    if (fn && c->slot == &SHostExtensionSlots::glUnmapBufferOES && !slots->glGetBufferPointervOES)
-        fn = nullptr;
-    if (!fn) {
-        PlaybackWarning("The extension function '%s' is not available on this platform\n", call.GetName());
-        return true;
-    }
-    if (c->body) {
-        SPlay p{*this, call, args, api, *slots, fn};
-        if (!c->body(p))
-            return true;  // refused: nothing was sent
-    }
-    ReadHostError(api);
     return true;
 }
