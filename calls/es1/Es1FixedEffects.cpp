@@ -5,7 +5,7 @@
 // ones changes nothing, and a vector effect recorded with fewer values than its parameter takes
 // changes nothing (as if it had recorded none).
 #include "Es1EffectSupport.h"
-#include "Es1MatrixMath.h"
+#include "Es1MatrixEffects.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -18,7 +18,6 @@ namespace xqft::es1 {
 namespace {
 
 constexpr uint32_t kClipPlane0 = 0x3000, kLight0 = 0x4000;
-constexpr uint32_t kModelView = 0x1700, kProjection = 0x1701, kTexture = 0x1702, kMatrixPalette = 0x8840;
 constexpr uint32_t kFogMode = 0x0B65, kFogColor = 0x0B66;
 constexpr uint32_t kLightModelTwoSide = 0x0B52, kLightModelAmbient = 0x0B53;
 constexpr uint32_t kSpotDirection = 0x1204, kPointDistanceAttenuation = 0x8129;
@@ -78,58 +77,6 @@ size_t LightValues(uint32_t pname)
     if (pname == kSpotDirection)
         return 3;
     return pname >= 0x1200 && pname <= 0x1203 ? 4 : 1;
-}
-
-// The stack of the current matrix mode, or -1: 0 model-view, 1 projection, 2 + paletteStackBase +
-// active unit the texture stack, 2 + the current palette matrix the palette stack (which must stay
-// below the texture stacks).
-int StackIndex(const SEs1State& s)
-{
-    uint64_t index;
-    switch (s.matrixMode) {
-    case kModelView: index = 0; break;
-    case kProjection: index = 1; break;
-    case kTexture: {
-        const uint32_t unit = ActiveUnit(s);
-        if (unit == kNoUnit)
-            return -1;
-        index = 2 + uint64_t(s.paletteStackBase) + unit;
-        break;
-    }
-    case kMatrixPalette:
-        if (s.currentPaletteMatrix >= s.paletteStackBase)
-            return -1;
-        index = 2 + uint64_t(s.currentPaletteMatrix);
-        break;
-    default: return -1;
-    }
-    return index < uint64_t(kEs1MatrixStacks) ? int(index) : -1;
-}
-
-// The current matrix, or null.
-SEs1Matrix* CurrentMatrix(SEs1State& s)
-{
-    const int i = StackIndex(s);
-    return i < 0 ? nullptr : &s.matrixStacks[i].top;
-}
-
-// A recorded number as a float: floats as recorded, fixed-point numbers (GLfixed, GLclampx) / 65536.
-// The f and x forms of a function share one effect through it.
-template <class Item>
-float Num(const Item& item)
-{
-    using Holder = typename Item::ListedHolder;
-    if constexpr (std::is_same_v<Holder, TGLfixed> || std::is_same_v<Holder, TGLclampx>)
-        return Fixed(item.Value());
-    else
-        return float(item.Value());
-}
-
-// Recorded numbers, named in order, into consecutive floats (a colour, a normal, a coordinate).
-template <xqft::FixedString... Names, class Call>
-void Nums(const Call& c, float* out)
-{
-    ((*out++ = Num(c.template Item<Names>())), ...);
 }
 
 // The effect overloads of two forms of one function, both running Effect(call, state, frame).
@@ -348,100 +295,6 @@ bool Es1Effect(const CEs1_glPopMatrix_v1&, SEs1State& s, uint32_t)
         --depth;
     return true;
 }
-
-namespace {
-
-// The matrix a load or multiply call recorded; false when it was recorded without its values.
-template <class Call>
-bool RecordedMatrix(const Call& c, SEs1Matrix& m)
-{
-    const auto& data = c.template Item<"m">().data;
-    if (!c.IsDataIncluded() || data.pointer.value == 0)
-        return false;
-    for (int k = 0; k < 16; ++k) {
-        const auto v = data.elements[k].value;
-        m[k] = std::is_floating_point_v<decltype(v)> ? float(v) : Fixed(int32_t(v));
-    }
-    return true;
-}
-
-template <class Call>
-bool LoadMatrix(const Call& c, SEs1State& s, uint32_t)
-{
-    SEs1Matrix* top = CurrentMatrix(s);
-    SEs1Matrix m;
-    if (!top || !RecordedMatrix(c, m))
-        return false;
-    *top = m;
-    return true;
-}
-
-template <class Call>
-bool MultMatrix(const Call& c, SEs1State& s, uint32_t)
-{
-    SEs1Matrix* top = CurrentMatrix(s);
-    SEs1Matrix m;
-    if (!top || !RecordedMatrix(c, m))
-        return false;
-    MultiplyInto(*top, m);
-    return true;
-}
-
-template <class Call>
-bool OrthoCall(const Call& c, SEs1State& s, uint32_t)
-{
-    float v[6];
-    Nums<"left", "right", "bottom", "top", "zNear", "zFar">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    return top && Ortho(*top, v[0], v[1], v[2], v[3], v[4], v[5]);
-}
-
-template <class Call>
-bool FrustumCall(const Call& c, SEs1State& s, uint32_t)
-{
-    float v[6];
-    Nums<"left", "right", "bottom", "top", "zNear", "zFar">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    return top && Frustum(*top, v[0], v[1], v[2], v[3], v[4], v[5]);
-}
-
-template <class Call>
-bool RotateCall(const Call& c, SEs1State& s, uint32_t)
-{
-    float v[4];
-    Nums<"angle", "x", "y", "z">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    if (!top)
-        return false;
-    Rotate(*top, v[0], v[1], v[2], v[3]);
-    return true;
-}
-
-template <class Call>
-bool ScaleCall(const Call& c, SEs1State& s, uint32_t)
-{
-    float v[3];
-    Nums<"x", "y", "z">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    if (!top)
-        return false;
-    Scale(*top, v[0], v[1], v[2]);
-    return true;
-}
-
-template <class Call>
-bool TranslateCall(const Call& c, SEs1State& s, uint32_t)
-{
-    float v[3];
-    Nums<"x", "y", "z">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    if (!top)
-        return false;
-    Translate(*top, v[0], v[1], v[2]);
-    return true;
-}
-
-} // namespace
 
 bool Es1Effect(const CEs1_glLoadIdentity_v1&, SEs1State& s, uint32_t)
 {
