@@ -2,9 +2,12 @@
 // decides which one the trace container applies (the state of the context the call was made on).
 // The vertex-array-object and framebuffer-object functions change the objects of either state as
 // the ES 2.0 functions do (state/FramebufferObjects.h); the palette matrix and the palette pointer
-// calls have an effect on ES 1.1 only, the multisample render-to-texture pair on ES 2.0 only.
+// calls and the fixed-point matrix functions (through the effects of their core forms) have an
+// effect on ES 1.1 only, the multisample render-to-texture pair on ES 2.0 only.
 // Records a table lacks are added with their defaults.
 #include "ExtRecords.h"
+
+#include "Es1MatrixEffects.h"
 
 namespace xqft::ext {
 
@@ -174,6 +177,21 @@ bool ExtEffect(const CExt_glWeightPointerOES_v1& c, SEs1State& s)
     return true;
 }
 bool ExtEffect(const CExt_glWeightPointerOES_v1&, SEs2State&) { return false; }
+
+// ---- the fixed-point matrix functions: ES 1.1 only, as their core forms ----
+
+#define XQF_ES1_MATRIX(Class, Effect)                                                        \
+    bool ExtEffect(const Class& c, SEs1State& s) { return es1::Effect(c, s, 0); }            \
+    bool ExtEffect(const Class&, SEs2State&) { return false; }
+
+XQF_ES1_MATRIX(CExt_glFrustumxOES_v1, FrustumCall)
+XQF_ES1_MATRIX(CExt_glLoadMatrixxOES_v1, LoadMatrix)
+XQF_ES1_MATRIX(CExt_glMultMatrixxOES_v1, MultMatrix)
+XQF_ES1_MATRIX(CExt_glOrthoxOES_v1, OrthoCall)
+XQF_ES1_MATRIX(CExt_glRotatexOES_v1, RotateCall)
+XQF_ES1_MATRIX(CExt_glScalexOES_v1, ScaleCall)
+XQF_ES1_MATRIX(CExt_glTranslatexOES_v1, TranslateCall)
+#undef XQF_ES1_MATRIX
 
 // ---- multisampled render to texture: ES 2.0 only ----
 

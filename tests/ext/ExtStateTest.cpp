@@ -143,6 +143,82 @@ TEST(ExtEs1Hook, PointerCallsApplyOnlyWhenTheyRecordedSuccess)
     }
 }
 
+// ---- fixed-point matrix functions ------------------------------------------------------------
+
+// An extension matrix call and its core fixed-point form, with the payload both record after the
+// error (and, for the extension, the selector).
+struct SMatrixCase
+{
+    const char* ext;
+    const char* core;
+    SPayload payload;
+};
+
+// Numbers in 16.16 fixed point, after the array pointer when one is given.
+SPayload Fixeds(std::initializer_list<float> values, uint64_t pointer = 0)
+{
+    SPayload p;
+    if (pointer)
+        p.Ptr(pointer);
+    for (float v : values)
+        p.U32(uint32_t(int32_t(v * 65536)));
+    return p;
+}
+
+// The id of a core ES 1.1 function by its name.
+uint16_t Es1Id(const char* function)
+{
+    for (const SCallRow& row : callrows::kEs1)
+        if (std::string_view(row.function) == function)
+            return row.id;
+    ADD_FAILURE() << function;
+    return 0;
+}
+
+const SMatrixCase kMatrixCases[] = {
+    {"glFrustumxOES", "glFrustumx", Fixeds({-1, 2, -0.5f, 1.5f, 1, 10})},
+    {"glOrthoxOES", "glOrthox", Fixeds({-2, 1, -1, 3, -1, 5})},
+    {"glLoadMatrixxOES", "glLoadMatrixx", Fixeds({2, 0.5f, 0, 0, -1, 3, 0, 0, 0, 0, 1, 0, 4, -2, 1, 1}, 0x100)},
+    {"glMultMatrixxOES", "glMultMatrixx", Fixeds({2, 0.5f, 0, 0, -1, 3, 0, 0, 0, 0, 1, 0, 4, -2, 1, 1}, 0x100)},
+    {"glRotatexOES", "glRotatex", Fixeds({30, 1, 2, 3})},
+    {"glScalexOES", "glScalex", Fixeds({2, -3, 0.5f})},
+    {"glTranslatexOES", "glTranslatex", Fixeds({1.5f, -2, 4})},
+};
+
+// A model-view matrix with no symmetry, so that a product in the wrong order shows.
+SEs1State StartState()
+{
+    SEs1State s;
+    for (int k = 0; k < 16; ++k)
+        s.matrixStacks[0].top[k] = float(k % 5) - 1.5f + float(k) / 8;
+    return s;
+}
+
+// On ES 1.1 each changes the current matrix exactly as its core form; on ES 2.0 it changes nothing.
+TEST(ExtMatrix, EachGivesTheMatrixOfItsCoreFixedForm)
+{
+    for (const SMatrixCase& c : kMatrixCases) {
+        SCOPED_TRACE(c.ext);
+        SEs1State viaCore = StartState(), viaExt = StartState();
+        SPayload core;
+        core.U32(0).Raw(c.payload.bytes);
+        SReadCall coreCall = BuildCall(Es1Id(c.core), core.bytes, true);
+        ASSERT_NE(coreCall.call, nullptr);
+        ASSERT_TRUE(coreCall.call->ApplyEffect(&viaCore, 1));
+        ASSERT_NE(viaCore.matrixStacks[0].top, StartState().matrixStacks[0].top);
+
+        SReadCall ext = Build({c.ext, c.payload, 0, 1});
+        ASSERT_NE(ext.call, nullptr);
+        EXPECT_EQ(ext.call->GetStateKind(), kApiEs1);
+        EXPECT_TRUE(ext.call->ApplyEffect(&viaExt, 1));
+        EXPECT_EQ(viaExt.matrixStacks[0].top, viaCore.matrixStacks[0].top);
+
+        SReadCall onEs2 = Build({c.ext, c.payload, 0, 2});
+        SEs2State es2;
+        EXPECT_FALSE(onEs2.call->ApplyEffect(&es2, 1));
+    }
+}
+
 // A trace of the given extension calls, after one core call of the API the first one was made on
 // (so that API's state exists).
 CTraceData* LoadExtCalls(const std::string& path, const std::vector<SExt>& calls)
