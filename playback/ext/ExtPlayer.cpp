@@ -2,7 +2,9 @@
 // selector, kEsVersion1 or kEsVersion2). Extension entry points are optional: they are looked up
 // once per API, and a call whose entry point the host lacks is reported and passed over. Every call
 // with a case, and every row marked not replayed, counts as played (result 1) whatever the host
-// did; the ids with neither (the stream, fence, EGL-image and fixed-point functions) answer 0.
+// did; the ids with neither (the stream, fence and EGL-image functions, and the fixed-point ones
+// other than the matrix functions) answer 0. The fixed-point matrix functions are the core ES 1.1
+// ones under another name: they play through the core entry points of the ES 1.1 host.
 //
 // One table row per case: the hosts that play it, the entry point it needs, and what it hands over.
 // Counts are never trusted past the arrays the trace holds: such a call is refused and sends nothing.
@@ -23,6 +25,7 @@
 #include "values/DataHolders.h"
 
 #include <EGL/egl.h>
+#include <GLES/gl.h>  // the core fixed-point matrix functions
 #include <GLES2/gl2.h>
 
 #include <algorithm>
@@ -76,7 +79,7 @@ struct SPlay
     const CPlayArgs& a;
     uint32_t api;               // kEsVersion1 or kEsVersion2: the host the case runs on
     SHostExtensionSlots& ext;   // that host's extension entry points
-    void* entry;                // the case's own entry point (not null)
+    void* entry;                // the case's own extension entry point (null for a core one)
 };
 
 // A case's body; false when it refused the call (after its "ERROR: " line): nothing was sent.
@@ -349,6 +352,71 @@ bool TextureMultisample(SPlay& p)
     return true;
 }
 
+// ---- the fixed-point matrix functions, through the ES 1.1 host's core entry points ----
+
+SEs1Host& Es1(const SPlay&) { return *SEs1Host::Instance(); }
+
+bool Frustum(SPlay& p)
+{
+    XQF_HOST(Es1(p), glFrustumx)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5));
+    return true;
+}
+
+bool Ortho(SPlay& p)
+{
+    XQF_HOST(Es1(p), glOrthox)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5));
+    return true;
+}
+
+bool Rotate(SPlay& p)
+{
+    XQF_HOST(Es1(p), glRotatex)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3));
+    return true;
+}
+
+bool Scale(SPlay& p)
+{
+    XQF_HOST(Es1(p), glScalex)(p.a.I32(0), p.a.I32(1), p.a.I32(2));
+    return true;
+}
+
+bool Translate(SPlay& p)
+{
+    XQF_HOST(Es1(p), glTranslatex)(p.a.I32(0), p.a.I32(1), p.a.I32(2));
+    return true;
+}
+
+// The 16 recorded values of the matrix argument; null with a refusal when the trace holds none (a
+// pointer without its values, or a null pointer, which the host would read through).
+const GLfixed* RecordedMatrix(const SPlay& p)
+{
+    auto* matrix = p.a.As<SPtr<TGLfixed, 4, 4>>(0);
+    const uint64_t held = matrix && matrix->pointer.value != 0 ? 16 : 0;
+    if (held < 16) {
+        Refuse(p, "its matrix", held, 16);
+        return nullptr;
+    }
+    return reinterpret_cast<const GLfixed*>(matrix->GetData());
+}
+
+bool LoadMatrix(SPlay& p)
+{
+    const GLfixed* m = RecordedMatrix(p);
+    if (!m)
+        return false;
+    XQF_HOST(Es1(p), glLoadMatrixx)(m);
+    return true;
+}
+
+bool MultMatrix(SPlay& p)
+{
+    const GLfixed* m = RecordedMatrix(p);
+    if (!m)
+        return false;
+    XQF_HOST(Es1(p), glMultMatrixx)(m);
+    return true;
+}
+
 // The extension entry points of the host of an API; null for an API without a host here.
 SHostExtensionSlots* ExtensionsOf(uint32_t api)
 {
@@ -393,6 +461,20 @@ EEnd Case(SExtCall& c)
     return EEnd::Common;
 }
 
+// A fixed-point matrix function: played on the ES 1.1 host through the body's core entry point;
+// on ES 2.0, which has no such function, reported as not available.
+template <Body Play>
+EEnd CoreEs1Case(SExtCall& c)
+{
+    SEs1Host* gl = c.api == kEsVersion1 ? SEs1Host::Instance() : nullptr;
+    if (!gl) {
+        PlaybackWarning("The extension function '%s' is not available on this platform\n", c.call.GetName());
+        return EEnd::Done;
+    }
+    SPlay p{c.playback, c.call, c.a, c.api, gl->ext, nullptr};
+    return Play(p) ? EEnd::Common : EEnd::Done;
+}
+
 // A row marked not replayed: only the host error is read.
 EEnd NotReplayed(SExtCall&) { return EEnd::Common; }
 
@@ -405,6 +487,8 @@ using SCase = playrows::TCase<SExtCall>;
 #define XQF_CASE(fn, hosts, body)                                                                   \
     SCase{uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first),                                \
           &Case<hosts, &SHostExtensionSlots::fn, body>}
+#define XQF_CORE_CASE(fn, body)                                                                     \
+    SCase{uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first), &CoreEs1Case<body>}
 
 constexpr SCase kCases[] = {
     XQF_CASE(glDiscardFramebufferEXT, kBoth, &Discard),
@@ -429,14 +513,22 @@ constexpr SCase kCases[] = {
     XQF_CASE(glFramebufferRenderbufferOES, kEs1, &FramebufferRenderbuffer),
     XQF_CASE(glGetFramebufferAttachmentParameterivOES, kEs1, &AttachmentQuery),
     XQF_CASE(glGenerateMipmapOES, kEs1, &GenerateMipmap),
+    XQF_CORE_CASE(glFrustumxOES, &Frustum),
+    XQF_CORE_CASE(glLoadMatrixxOES, &LoadMatrix),
+    XQF_CORE_CASE(glMultMatrixxOES, &MultMatrix),
+    XQF_CORE_CASE(glOrthoxOES, &Ortho),
+    XQF_CORE_CASE(glRotatexOES, &Rotate),
+    XQF_CORE_CASE(glScalexOES, &Scale),
+    XQF_CORE_CASE(glTranslatexOES, &Translate),
     XQF_CASE(glRenderbufferStorageMultisampleWZQ, kEs2, &StorageMultisample),
     XQF_CASE(glFramebufferTexture2DMultisampleWZQ, kEs2, &TextureMultisample),
 };
 
 #undef XQF_CASE
+#undef XQF_CORE_CASE
 
 // The extension player has no generic player: a row is not replayed, played by its case, or, with
-// neither (the stream, fence, EGL-image and fixed-point functions), not played at all.
+// neither (the stream, fence and EGL-image functions, and the other fixed-point ones), not played at all.
 struct SExtPlayer
 {
     using Play = SExtCall;

@@ -12,6 +12,7 @@
 #include "maps/NameMaps.h"
 
 #include <EGL/egl.h>
+#include <GLES/gl.h>
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 
@@ -315,7 +316,7 @@ const std::vector<SCase>& Cases()
          }},
         {"ids without a case answer 0, and PlayCall names them",
          {Es2(EXT_ID(glEGLImageTargetRenderbufferStorageOES), SPayload().Words({0x8D41, 7})),
-          Es1(EXT_ID(glTranslatexOES), SPayload().Words({1, 2, 3}))},
+          Es1(EXT_ID(glLineWidthxOES), SPayload().U32(0x10000))},
          {0, 0},
          {},
          [](ExtPlayer& t) {
@@ -495,6 +496,89 @@ TEST_F(ExtPlayer, MultisampleSamplesAreClampedToTheHostsMaximum)
     EXPECT_EQ(spy.Count("glGetIntegerv"), 0);
     EXPECT_EQ(out, "\n");
     EXPECT_EQ(err, NotAvailable("glRenderbufferStorageMultisampleWZQ") + "\n");
+}
+
+// The fixed-point matrix functions reach the core entry points of the ES 1.1 host with the recorded
+// values (the matrices through fakes that keep them); a matrix the trace does not hold is refused
+// and sends nothing, and on ES 2.0 none of them is available.
+TEST_F(ExtPlayer, FixedMatrixCallsPlayThroughTheEs1CoreEntryPoints)
+{
+    LoadBoth();
+    static std::vector<std::vector<GLfixed>> matrices;
+    matrices.clear();
+    CHostSpy spy;
+    SEs1Host& gl = *SEs1Host::Instance();
+    XQF_SPY(spy, gl, glLoadMatrixx, +[](const GLfixed* m) { matrices.emplace_back(m, m + 16); });
+    XQF_SPY(spy, gl, glMultMatrixx, +[](const GLfixed* m) { matrices.emplace_back(m, m + 16); });
+    XQF_SPY(spy, gl, glFrustumx);
+    XQF_SPY(spy, gl, glOrthox);
+    XQF_SPY(spy, gl, glRotatex);
+    XQF_SPY(spy, gl, glScalex);
+    XQF_SPY(spy, gl, glTranslatex);
+
+    std::vector<uint32_t> load(16), mult(16);
+    SPayload loadPayload, multPayload;
+    loadPayload.Ptr(0x100);
+    multPayload.Ptr(0x200);
+    for (uint32_t k = 0; k < 16; ++k) {
+        loadPayload.U32(load[k] = 0x10000 * k + 3);
+        multPayload.U32(mult[k] = 0x8000 + k);
+    }
+    const std::vector<uint64_t> box{0x10000, 0x20000, 0x18000, 0x30000, 0x10000, 0xA0000};
+    auto words = [](const std::vector<uint64_t>& v) {
+        SPayload p;
+        for (uint64_t w : v)
+            p.U32(uint32_t(w));
+        return p;
+    };
+    struct SMatrixCall
+    {
+        uint16_t id;
+        SPayload payload;
+        const char* core;
+        std::vector<uint64_t> args;  // what the core entry point is given, the matrices aside
+    } calls[] = {
+        {EXT_ID(glFrustumxOES), words(box), "glFrustumx", box},
+        {EXT_ID(glLoadMatrixxOES), loadPayload, "glLoadMatrixx", {}},
+        {EXT_ID(glMultMatrixxOES), multPayload, "glMultMatrixx", {}},
+        {EXT_ID(glOrthoxOES), words(box), "glOrthox", box},
+        {EXT_ID(glRotatexOES), words({0x1E0000, 0, 0, 0x10000}), "glRotatex", {0x1E0000, 0, 0, 0x10000}},
+        {EXT_ID(glScalexOES), words({0x20000, 0x8000, 0x30000}), "glScalex", {0x20000, 0x8000, 0x30000}},
+        {EXT_ID(glTranslatexOES), words({0x10000, 0x20000, 0x40000}), "glTranslatex", {0x10000, 0x20000, 0x40000}},
+    };
+    for (const SMatrixCall& c : calls) {
+        SCOPED_TRACE(c.core);
+        spy.calls.clear();
+        EXPECT_EQ(Play({Es1(c.id, c.payload)}), std::vector<int>{1});
+        ASSERT_EQ(spy.calls.size(), 1u);
+        EXPECT_EQ(spy.calls[0].name, c.core);
+        if (!c.args.empty()) {
+            EXPECT_EQ(spy.calls[0].args, c.args);
+        }
+        EXPECT_EQ(err, "");
+        EXPECT_EQ(errorReads, std::vector<std::string>{"ES1"});
+    }
+    ASSERT_EQ(matrices.size(), 2u);
+    EXPECT_EQ(matrices[0], std::vector<GLfixed>(load.begin(), load.end()));
+    EXPECT_EQ(matrices[1], std::vector<GLfixed>(mult.begin(), mult.end()));
+
+    // Without its values (a trace without data, or a null pointer) a matrix is refused.
+    for (const char* fn : {"glLoadMatrixxOES", "glMultMatrixxOES"}) {
+        SCOPED_TRACE(fn);
+        const uint16_t id = std::string(fn) == "glLoadMatrixxOES" ? EXT_ID(glLoadMatrixxOES) : EXT_ID(glMultMatrixxOES);
+        spy.calls.clear();
+        EXPECT_EQ(Play({Es1(id, multPayload)}, false), std::vector<int>{1});
+        EXPECT_NE(err.find(std::string("ERROR: ") + fn + ": its matrix holds 0 of the 16"), std::string::npos) << err;
+        EXPECT_EQ(Play({Es1(id, SPayload().Ptr(0))}), std::vector<int>{1});
+        EXPECT_NE(err.find("holds 0 of the 16"), std::string::npos) << err;
+        EXPECT_TRUE(spy.calls.empty());
+        EXPECT_TRUE(errorReads.empty());
+    }
+
+    spy.calls.clear();
+    EXPECT_EQ(Play({Es2(EXT_ID(glTranslatexOES), words({0x10000, 0, 0}))}), std::vector<int>{1});
+    EXPECT_TRUE(spy.calls.empty());
+    EXPECT_EQ(err, NotAvailable("glTranslatexOES") + "\n");
 }
 
 // Unmapping copies the recorded bytes into the host's mapping, never more than the buffer holds,
