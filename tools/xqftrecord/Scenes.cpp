@@ -253,16 +253,22 @@ void Uniforms(CRecorder& r)
     }
 }
 
+// The program that draws a texture over a quad: a_position (vec2 or vec4), u_texture on unit 0.
+GLuint TextureProgram(CRecorder& r)
+{
+    const char* vs = "attribute vec4 a_position;\nvarying vec2 v_uv;\n"
+                     "void main() { gl_Position = a_position; v_uv = a_position.xy * 0.5 + 0.5; }\n";
+    const char* fs = "precision mediump float;\nuniform sampler2D u_texture;\nvarying vec2 v_uv;\n"
+                     "void main() { gl_FragColor = texture2D(u_texture, v_uv); }\n";
+    return Program(r, vs, fs, {"a_position"});
+}
+
 // A texture rendered with a depth renderbuffer, then drawn to the default framebuffer.
 void Fbo(CRecorder& r)
 {
     const SWindow w = Open(r, kW, kH);
     const GLuint colorProgram = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
-    const char* vs = "attribute vec4 a_position;\nvarying vec2 v_uv;\n"
-                     "void main() { gl_Position = a_position; v_uv = a_position.xy * 0.5 + 0.5; }\n";
-    const char* fs = "precision mediump float;\nuniform sampler2D u_texture;\nvarying vec2 v_uv;\n"
-                     "void main() { gl_FragColor = texture2D(u_texture, v_uv); }\n";
-    const GLuint textureProgram = Program(r, vs, fs, {"a_position"});
+    const GLuint textureProgram = TextureProgram(r);
     GLuint texture = 0, renderbuffer = 0, framebuffer = 0;
     GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
     GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
@@ -306,16 +312,6 @@ void Fbo(CRecorder& r)
         r.DrawArrays(GL_TRIANGLES, 0, 6);
         r.SwapBuffers(w.surface);
     }
-}
-
-// The program that draws a texture over a quad: a_position (vec2 or vec4), u_texture on unit 0.
-GLuint TextureProgram(CRecorder& r)
-{
-    const char* vs = "attribute vec4 a_position;\nvarying vec2 v_uv;\n"
-                     "void main() { gl_Position = a_position; v_uv = a_position.xy * 0.5 + 0.5; }\n";
-    const char* fs = "precision mediump float;\nuniform sampler2D u_texture;\nvarying vec2 v_uv;\n"
-                     "void main() { gl_FragColor = texture2D(u_texture, v_uv); }\n";
-    return Program(r, vs, fs, {"a_position"});
 }
 
 // Frames 2 and on only sample what frame 1 made on the GPU: a frame restored alone must bring it back.
