@@ -162,7 +162,7 @@ void CFileMapping::WillNeed(uint64_t offset, uint64_t length)
         return;
     static const uint64_t pageMask = uint64_t(sysconf(_SC_PAGESIZE)) - 1;
     const uint64_t begin = offset & ~pageMask;
-    const uint64_t end = std::min(m_size, offset + length);
+    const uint64_t end = length < m_size - offset ? offset + length : m_size;  // no wrap for a huge length
     madvise(const_cast<uint8_t*>(m_data) + begin, size_t(end - begin), MADV_WILLNEED);
 }
 
