@@ -3,9 +3,10 @@
 #include "state/Es2State.h"
 #include "state/StateLines.h"
 
-#include <cstdarg>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -31,41 +32,23 @@ std::string Ints(const std::vector<int32_t>& v)
     return out;
 }
 
-} // namespace
+// ---- the hand-written lines ----------------------------------------------------------------------
 
-std::string DescribeEs2State(const SEs2State& s)
+void UnitLines(CStateLines& out, const SEs2State& s)
 {
-    CStateLines out;
-    out("blend: enabled=%u equation=0x%X/0x%X src=0x%X/0x%X dst=0x%X/0x%X color=%g %g %g %g", s.capabilities[0],
-        s.blendEquationRgb, s.blendEquationAlpha, s.blendSrcRgb, s.blendSrcAlpha, s.blendDstRgb, s.blendDstAlpha,
-        double(s.blendColor[0]), double(s.blendColor[1]), double(s.blendColor[2]), double(s.blendColor[3]));
-    out("capabilities: blend=%u cull=%u depth=%u dither=%u offset=%u alphaToCoverage=%u coverage=%u scissor=%u "
-        "stencil=%u",
-        s.capabilities[0], s.capabilities[1], s.capabilities[2], s.capabilities[3], s.capabilities[4],
-        s.capabilities[5], s.capabilities[6], s.capabilities[7], s.capabilities[8]);
-    out("depth: func=0x%X mask=%u range=%g %g clear=%g", s.depthFunc, s.depthMask, double(s.depthRangeNear),
-        double(s.depthRangeFar), double(s.clearDepth));
-    for (int f = 0; f < 2; ++f)
-        out("stencil %s: func=0x%X ref=%d valueMask=0x%X writeMask=0x%X fail=0x%X depthFail=0x%X pass=0x%X",
-            f ? "back" : "front", s.stencilFunc[f], s.stencilRef[f], s.stencilValueMask[f], s.stencilWriteMask[f],
-            s.stencilFail[f], s.stencilPassDepthFail[f], s.stencilPassDepthPass[f]);
-    out("clear: color=%g %g %g %g stencil=%d", double(s.clearColor[0]), double(s.clearColor[1]),
-        double(s.clearColor[2]), double(s.clearColor[3]), s.clearStencil);
-    out("masks: color=%u %u %u %u", s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
-    out("raster: cull=0x%X front=0x%X offset=%g %g coverage=%g invert=%u hint=0x%X pack=%d unpack=%d",
-        s.cullFaceMode, s.frontFace, double(s.polygonOffsetFactor), double(s.polygonOffsetUnits),
-        double(s.sampleCoverageValue), s.sampleCoverageInvert, s.generateMipmapHint, s.packAlignment,
-        s.unpackAlignment);
-    out("viewport: %d %d %d %d", s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
-    out("scissor: %d %d %d %d", s.scissorBox[0], s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]);
-    out("bindings: activeTexture=0x%X units=%u arrayBuffer=%u framebuffer=%u renderbuffer=%u vertexArray=%u",
-        s.activeTexture, s.textureUnitCount, s.arrayBufferBinding, s.framebufferBinding, s.renderbufferBinding,
-        s.vertexArrayBinding);
     for (uint32_t u = 0; u < 32; ++u)
         if (s.texture2DBinding[u] || s.textureCubeBinding[u])
             out("  unit %u: 2d=%u cube=%u", u, s.texture2DBinding[u], s.textureCubeBinding[u]);
+}
+
+void AttribArrayLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& e : s.vertexAttribArrayEnabled)
         out("attribArray %u: enabled=%u", e.key, e.record & 0xFF);
+}
+
+void VertexArrayLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& va : s.vertexArrays) {
         out("vertexArray %u: elementBuffer=%u", va.key, va.record.elementArrayBuffer);
         for (const auto& e : va.record.enabled)
@@ -75,29 +58,56 @@ std::string DescribeEs2State(const SEs2State& s)
                 p.record.size, p.record.type, p.record.normalized, p.record.stride, p.record.buffer,
                 static_cast<unsigned long long>(p.record.pointer));
     }
+}
+
+void BufferLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& b : s.buffers)
         out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%s", b.key, b.record.target,
             b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
             BytesSum(b.record.data, b.record.capturedSize).c_str());
+}
+
+void FramebufferObjectLines(CStateLines& out, const SEs2State& s)
+{
     DescribeFramebufferObjects(out, s.framebuffers, s.renderbuffers);
+}
+
+void ShaderLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& sh : s.shaders)
         out("shader %u: type=0x%X compiled=%u deletePending=%u attached=%u source=%zu chars", sh.key, sh.record.type,
             sh.record.compiled, sh.record.deletePending, sh.record.attached,
             sh.record.source ? strlen(sh.record.source) : size_t(0));
-    out("program in use: %u vertex=%u fragment=%u linked=%u deleted=%u", s.currentProgram.name,
-        s.currentProgram.vertexShader, s.currentProgram.fragmentShader, s.currentProgram.linked, s.deleteUsedProgram);
+}
+
+void ProgramLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& p : s.programs)
         out("program %u: vertex=%u fragment=%u linked=%u", p.key, p.record.vertexShader, p.record.fragmentShader,
             p.record.linked);
+}
+
+// The bound attributes, then the linked ones.
+void AttributeLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& table : {std::make_pair("bound", &s.boundAttributes), std::make_pair("linked", &s.linkedAttributes)})
         for (const auto& p : *table.second)
             for (const auto& a : p.record)
                 out("%s attribute %u/%u: name=%s byName=%u components=%u values=%s", table.first, p.key, a.key,
                     a.record.name.CStr(), a.record.boundByName, a.record.components, Floats(a.record.values).c_str());
+}
+
+void UniformLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& p : s.uniforms)
         for (const auto& u : p.record)
             out("uniform %u/%u: name=%s kind=%u components=%u floats=%s ints=%s", p.key, u.key, u.record.name.CStr(),
                 u.record.kind, u.record.components, Floats(u.record.floats).c_str(), Ints(u.record.ints).c_str());
+}
+
+void TextureLines(CStateLines& out, const SEs2State& s)
+{
     for (const auto& t : s.textures)
         for (const auto& level : t.record)
             for (const auto& face : level.record) {
@@ -108,5 +118,84 @@ std::string DescribeEs2State(const SEs2State& s)
                     i.unpackAlignment, i.size, i.capturedSize, i.compressed, i.minFilter, i.magFilter, i.wrapS, i.wrapT,
                     i.data ? "yes" : "no", BytesSum(i.data, i.capturedSize).c_str());
             }
+}
+
+// ---- the listing from the field rows --------------------------------------------------------------
+
+// The listing's lines in order; the ones with a head are made of the fields' fragments.
+enum class ELine : uint8_t
+{
+    Blend, Capabilities, Depth, StencilFront, StencilBack, Clear, Masks, Raster, Viewport, Scissor, Bindings,
+    Units, AttribArrays, VertexArrays, Buffers, FramebufferObjects, Shaders, ProgramInUse, Programs, Attributes,
+    Uniforms, Textures,
+};
+
+const char* Head(ELine line)
+{
+    switch (line) {
+    case ELine::Blend: return "blend:";
+    case ELine::Capabilities: return "capabilities:";
+    case ELine::Depth: return "depth:";
+    case ELine::StencilFront: return "stencil front:";
+    case ELine::StencilBack: return "stencil back:";
+    case ELine::Clear: return "clear:";
+    case ELine::Masks: return "masks:";
+    case ELine::Raster: return "raster:";
+    case ELine::Viewport: return "viewport:";
+    case ELine::Scissor: return "scissor:";
+    case ELine::Bindings: return "bindings:";
+    case ELine::ProgramInUse: return "program in use:";
+    default: return "";
+    }
+}
+
+// A field's part of the listing: a fragment of a line, or hand-written lines.
+struct SPart
+{
+    ELine line;
+    int order;
+    void (*fragment)(std::string& line, const SEs2State& s);
+    void (*lines)(CStateLines& out, const SEs2State& s);
+};
+
+const std::vector<SPart>& Parts()
+{
+    static const std::vector<SPart> parts = [] {
+        std::vector<SPart> p = {
+#define XQF_TEXT(line, order, format, ...)                                                                  \
+    SPart{ELine::line, order,                                                                               \
+          [](std::string& text, const SEs2State& s) { AppendFormat(text, format, __VA_ARGS__); }, nullptr},
+#define XQF_TEXT_LINES(line, function) SPart{ELine::line, 0, nullptr, function},
+#include "state/Es2Fields.def"
+        };
+        std::stable_sort(p.begin(), p.end(), [](const SPart& a, const SPart& b) {
+            return a.line != b.line ? a.line < b.line : a.order < b.order;
+        });
+        return p;
+    }();
+    return parts;
+}
+
+} // namespace
+
+std::string DescribeEs2State(const SEs2State& s)
+{
+    CStateLines out;
+    std::string line;
+    const std::vector<SPart>& parts = Parts();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const SPart& part = parts[i];
+        if (part.lines) {
+            part.lines(out, s);
+            continue;
+        }
+        if (line.empty())
+            line = Head(part.line);
+        part.fragment(line, s);
+        if (i + 1 == parts.size() || parts[i + 1].line != part.line) {
+            out("%s", line.c_str());
+            line.clear();
+        }
+    }
     return out.Take();
 }

@@ -12,17 +12,31 @@
 #include "state/SharedBytes.h"
 #include "stream/FileMapping.h"
 
+// Appends printf-formatted text, at most 1023 bytes of it.
+inline void AppendFormatV(std::string& text, const char* format, va_list args)
+{
+    char line[1024];
+    vsnprintf(line, sizeof line, format, args);
+    text += line;
+}
+inline void AppendFormat(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+inline void AppendFormat(std::string& text, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    AppendFormatV(text, format, args);
+    va_end(args);
+}
+
 class CStateLines
 {
 public:
     void operator()(const char* format, ...) __attribute__((format(printf, 2, 3)))
     {
-        char line[1024];
         va_list args;
         va_start(args, format);
-        vsnprintf(line, sizeof line, format, args);
+        AppendFormatV(m_text, format, args);
         va_end(args);
-        m_text += line;
         m_text += '\n';
     }
     std::string Take() { return std::move(m_text); }

@@ -141,82 +141,22 @@ void VertexAttribRows(const SEs2State& now, const SEs2State& before, SStateGroup
 
 // ---- the table ------------------------------------------------------------------------------------
 
-const SEs2StateRow kRows[] = {
-    XQF_LINES(Bind, "Buffer(Elements) : %d", ElementArrayRow),
-    XQF_ROW(Bind, "VAO : %d", Bits(a.vertexArrayBinding, b.vertexArrayBinding), int(s.vertexArrayBinding)),
-    XQF_ROW(Bind, "FBO : %d", Bits(a.framebufferBinding, b.framebufferBinding), int(s.framebufferBinding)),
-    XQF_ROW(Bind, "Buffer(Array) : %d", Bits(a.arrayBufferBinding, b.arrayBufferBinding), int(s.arrayBufferBinding)),
-    XQF_LINES(Bind, "CUBETEXTURE%d: %d", TextureUnitRows),
-    XQF_ROW(Bind, "Active Texture: %s", Bits(a.activeTexture, b.activeTexture), Enum(s.activeTexture).c_str()),
-
-    XQF_LINES(Enabled, "%s", CapabilityRows),
-
-    XQF_ROW(Hints, "%s %s", Bits(a.generateMipmapHint, b.generateMipmapHint), Enum(kGenerateMipmapHint).c_str(),
-            Enum(s.generateMipmapHint).c_str()),
-
-    XQF_LINES(Program, "Uniforms", UniformRows),
-    XQF_LINES(Program, "Attribs", AttribRows),
-    XQF_UNMARKED(Program, "Fragment Shader: %s", Name(ShaderName(s, s.currentProgram.fragmentShader)).c_str()),
-    XQF_UNMARKED(Program, "Vertex Shader: %s", Name(ShaderName(s, s.currentProgram.vertexShader)).c_str()),
-    XQF_ROW(Program, "Linked: %s", Bits(a.currentProgram.linked, b.currentProgram.linked),
-            Bool(s.currentProgram.linked).c_str()),
-    XQF_ROW(Program, "Program: %s", Bits(a.currentProgram.name, b.currentProgram.name),
-            Name(s.currentProgram.name).c_str()),
-    XQF_ROW(Program, "Delete Used Program: %s", Bits(a.deleteUsedProgram, b.deleteUsedProgram),
-            Bool(s.deleteUsedProgram).c_str()),
-    XQF_ROW(Program, "Shader Compiler Released: %s", Bits(a.shaderCompilerReleased, b.shaderCompilerReleased),
-            Bool(s.shaderCompilerReleased).c_str()),
-
-    XQF_ROW(Blend, "Color Mask: %s, %s, %s, %s", Bits(a.colorMask, b.colorMask), MaskText(s.colorMask[0]),
-            MaskText(s.colorMask[1]), MaskText(s.colorMask[2]), MaskText(s.colorMask[3])),
-    XQF_ROW(Blend, "Clear Depth: %f", Number(a.clearDepth, b.clearDepth), double(s.clearDepth)),
-    XQF_ROW(Blend, "Clear Color: %0.1f, %0.1f, %0.1f, %0.1f", Bits(a.clearColor, b.clearColor),
-            double(s.clearColor[0]), double(s.clearColor[1]), double(s.clearColor[2]), double(s.clearColor[3])),
-    XQF_ROW(Blend, "Blend Function Alpha: %s, %s",
-            Bits(a.blendSrcAlpha, b.blendSrcAlpha) || Bits(a.blendDstAlpha, b.blendDstAlpha),
-            Factor(s.blendSrcAlpha).c_str(), Factor(s.blendDstAlpha).c_str()),
-    XQF_ROW(Blend, "Blend Funtion RGB: %s, %s",
-            Bits(a.blendSrcRgb, b.blendSrcRgb) || Bits(a.blendDstRgb, b.blendDstRgb), Factor(s.blendSrcRgb).c_str(),
-            Factor(s.blendDstRgb).c_str()),
-    XQF_ROW(Blend, "Blend Equation RGB: %s", Bits(a.blendEquationRgb, b.blendEquationRgb),
-            Enum(s.blendEquationRgb).c_str()),
-    XQF_ROW(Blend, "Blend Equation Alpha: %s", Bits(a.blendEquationAlpha, b.blendEquationAlpha),
-            Enum(s.blendEquationAlpha).c_str()),
-    XQF_ROW(Blend, "Blend Color: %0.1f, %0.1f, %0.1f, %0.1f", Bits(a.blendColor, b.blendColor),
-            double(s.blendColor[0]), double(s.blendColor[1]), double(s.blendColor[2]), double(s.blendColor[3])),
-
-    XQF_LINES(Misc, "VertexAttrib: %s", VertexAttribRows),
-    XQF_MISC_ROWS,
-
-    // Pairs: front face, then back face. "%lx" takes an unsigned long: 64 bits here, so the 32-bit
-    // values are widened, never passed as they are.
-    XQF_ROW(Stencil, "Clear Stencil: %d", Bits(a.clearStencil, b.clearStencil), s.clearStencil),
-    XQF_ROW(Stencil, "Stencil OpZ Pass: %s %s", Bits(a.stencilPassDepthPass, b.stencilPassDepthPass),
-            Enum(s.stencilPassDepthPass[0]).c_str(), Enum(s.stencilPassDepthPass[1]).c_str()),
-    XQF_ROW(Stencil, "Stencil OpZ Fail: %s %s", Bits(a.stencilPassDepthFail, b.stencilPassDepthFail),
-            Enum(s.stencilPassDepthFail[0]).c_str(), Enum(s.stencilPassDepthFail[1]).c_str()),
-    XQF_ROW(Stencil, "Stencil Op Fail: %s %s", Bits(a.stencilFail, b.stencilFail), Enum(s.stencilFail[0]).c_str(),
-            Enum(s.stencilFail[1]).c_str()),
-    XQF_ROW(Stencil, "Stencil Mask: %s %s", Bits(a.stencilWriteMask, b.stencilWriteMask),
-            Enum(s.stencilWriteMask[0]).c_str(), Enum(s.stencilWriteMask[1]).c_str()),
-    XQF_ROW(Stencil, "Stencil Func Mask: 0x%lx 0x%lx", Bits(a.stencilValueMask, b.stencilValueMask),
-            (unsigned long)s.stencilValueMask[0], (unsigned long)s.stencilValueMask[1]),
-    XQF_ROW(Stencil, "Stencil Func Ref: 0x%lx 0x%lx", Bits(a.stencilRef, b.stencilRef),
-            (unsigned long)uint32_t(s.stencilRef[0]), (unsigned long)uint32_t(s.stencilRef[1])),
-    XQF_ROW(Stencil, "Stencil Func: 0x%lx 0x%lx", Bits(a.stencilFunc, b.stencilFunc),
-            (unsigned long)s.stencilFunc[0], (unsigned long)s.stencilFunc[1]),
-};
-
-#undef XQF_ROW
-#undef XQF_UNMARKED
-#undef XQF_LINES
-#undef XQF_MISC_ROWS
+const std::vector<SEs2StateRow>& Rows()
+{
+    static const std::vector<SEs2StateRow> rows = PageRows<SEs2State>(kEs2PageGroups, {
+#define XQF_PAGE XQF_PAGE_ROW
+#define XQF_PAGE_UNMARKED XQF_PAGE_UNMARKED_ROW
+#define XQF_PAGE_LINES XQF_PAGE_LINES_ROW
+#include "state/Es2Fields.def"
+    });
+    return rows;
+}
 
 } // namespace
 
-std::span<const SEs2StateRow> Es2StateRows() { return kRows; }
+std::span<const SEs2StateRow> Es2StateRows() { return Rows(); }
 
 SStatePage BuildEs2Page(const SEs2State& now, const SEs2State& before)
 {
-    return BuildPage<SEs2State>(kEs2PageGroups, kRows, now, before);
+    return BuildPage<SEs2State>(kEs2PageGroups, Rows(), now, before);
 }

@@ -5,10 +5,12 @@
 // variable number of lines (texture units, capabilities, lights ...) are hand-written functions
 // named by their table row. The tests hold each page to its record's field table (StateFields.h):
 // a field the table says the page shows must change a row's text or mark.
+#include <algorithm>
 #include <cstring>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "StatePage.h"
 
@@ -63,6 +65,29 @@ SStatePage BuildPage(std::span<const EStateGroup> groups, std::span<const TState
     return page;
 }
 
+// A page row of a field row (state/Es1Fields.def, Es2Fields.def) and its place in its group.
+template <class State>
+struct TFieldRow
+{
+    int order;
+    TStateRow<State> row;
+};
+
+// The page's rows from its field rows: group by group in page order, each group's rows by their place.
+template <class State>
+std::vector<TStateRow<State>> PageRows(std::span<const EStateGroup> groups, std::vector<TFieldRow<State>> rows)
+{
+    auto rank = [groups](const TFieldRow<State>& r) {
+        return std::pair(std::find(groups.begin(), groups.end(), r.row.group) - groups.begin(), r.order);
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
+    std::vector<TStateRow<State>> out;
+    out.reserve(rows.size());
+    for (const TFieldRow<State>& r : rows)
+        out.push_back(r.row);
+    return out;
+}
+
 // Table rows. Columns: group, format (the text's printf format, checked by the compiler), then for
 // one-line rows how the value is compared (a: now, b: before) and the format's arguments (s: the
 // state).
@@ -73,6 +98,10 @@ SStatePage BuildPage(std::span<const EStateGroup> groups, std::span<const TState
     {EStateGroup::group, format, [](const auto& s) { return FormatText(format, __VA_ARGS__); }, nullptr,   \
      nullptr}
 #define XQF_LINES(group, format, rows) {EStateGroup::group, format, nullptr, nullptr, rows}
+// The page parts of the field rows (FieldRows.h), as a page's rows are written.
+#define XQF_PAGE_ROW(group, order, format, differs, ...) {order, XQF_ROW(group, format, differs, __VA_ARGS__)},
+#define XQF_PAGE_UNMARKED_ROW(group, order, format, ...) {order, XQF_UNMARKED(group, format, __VA_ARGS__)},
+#define XQF_PAGE_LINES_ROW(group, order, format, rows) {order, XQF_LINES(group, format, rows)},
 
 // The Misc rows both pages show alike (the two state records name these fields alike).
 #define XQF_MISC_ROWS                                                                                       \
