@@ -1,6 +1,7 @@
 #pragma once
 // The scalar state as the host answers it: one row per glGet query, with the tracked value it
-// stands for. A state probe prints every row of its family's table; the tests tie the tracked
+// stands for, made from the query parts of the family's field rows (state/Es1Fields.def,
+// Es2Fields.def). A state probe prints every row of its family's table; the tests tie the tracked
 // values to the record's field table (StateFields.h).
 #include <cstdint>
 #include <vector>

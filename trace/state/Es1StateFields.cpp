@@ -128,16 +128,7 @@ void RenderbufferLines(CStateLines& out, const SEs1State& s)
     DescribeFramebufferObjects(out, {}, s.renderbuffers);
 }
 
-// ---- the table ------------------------------------------------------------------------------------
-
-#define XQF_FIELD(member, list, page, probe) XQF_STATE_FIELD(SEs1State, member, list(member), nullptr, page, probe)
-#define XQF_LINES(member, lines, page, probe) XQF_STATE_FIELD(SEs1State, member, lines, nullptr, page, probe)
-#define XQF_SOME(member, lines, page, probe, ...)                                                        \
-    XQF_STATE_SOME(SEs1State, member, lines, nullptr, page, probe, __VA_ARGS__)
-#define XQF_CUSTOM(member, values, change, lines, page, probe)                                           \
-    XQF_STATE_CUSTOM(SEs1State, member, values, change, lines, false, nullptr, page, probe)
-#define XQF_TABLE(member, change, lines, page, probe)                                                    \
-    XQF_STATE_CUSTOM(SEs1State, member, 1, change, lines, true, nullptr, page, probe)
+// ---- the table, from the field rows (Es1Fields.def) ----------------------------------------------
 
 // Light l: the four vectors (the spot direction has three values), then the five scalars.
 void ChangeLight(SEs1State& s, int i)
@@ -154,101 +145,18 @@ std::span<const SEs1StateField> Es1StateFields()
 {
     // Built on first use: listings may be asked for while other statics are being made.
     static const SEs1StateField kFields[] = {
-        XQF_FIELD(textureImageStamp, XQF_VALUES, kStamp, kStamp),
-        XQF_FIELD(textureBindStamp, XQF_VALUES, kStamp, kStamp),
-        XQF_FIELD(capabilityStamp, XQF_VALUES, kStamp, kStamp),
-        XQF_FIELD(bufferStamp, XQF_VALUES, kStamp, kStamp),
-        XQF_FIELD(lightingStamp, XQF_VALUES, kStamp, kStamp),
-        // Fewer units than the state showing all has.
-        XQF_CUSTOM(textureUnitCount, 1, [](SEs1State& s, int) { s.textureUnitCount = 1; }, XQF_VALUES(textureUnitCount),
-                   nullptr, "the probe asks the host for its own unit count"),
-        XQF_FIELD(activeTexture, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(alphaFunc, XQF_HEX, kNoRow, nullptr),
-        XQF_FIELD(alphaRef, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(arrayBufferBinding, XQF_VALUES, nullptr, "the binding lines"),
-        XQF_FIELD(texture2DBinding, XQF_SHOWN, nullptr, kUnitLines),
-        XQF_FIELD(blendSrc, XQF_HEX, kNoRow, nullptr),
-        XQF_FIELD(blendDst, XQF_HEX, kNoRow, nullptr),
-        XQF_TABLE(buffers, [](SEs1State& s, int) { s.buffers[3].size = 4; }, BufferLines, kNoRow, "the buffer objects"),
-        XQF_FIELD(clearColor, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(clearDepth, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(clearStencil, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(clientActiveTexture, XQF_HEX, kNoRow, nullptr),
-        XQF_FIELD(clipPlane, XQF_HEX, nullptr, "GL keeps no last plane set"),
-        XQF_LINES(clipPlaneEquations, PlaneLines, nullptr, "the clip plane lines"),
-        XQF_FIELD(currentColor, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(colorMask, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(cullFaceMode, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(depthFunc, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(depthMask, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(depthRangeNear, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(depthRangeFar, XQF_VALUES, nullptr, nullptr),
-        // All but the matrix palette's switch (the last): the probe does not ask for it, a host without
-        // the palette refuses the question.
-        XQF_SOME(capabilities, XQF_VALUES(capabilities), nullptr, nullptr, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12,
-                 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33),
-        XQF_FIELD(texture2DEnabled, XQF_SHOWN, nullptr, kUnitLines),
-        XQF_FIELD(fogParams, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(fogColor, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(frontFace, XQF_HEX, kNoRow, nullptr),
-        XQF_FIELD(hints, XQF_VALUES, nullptr, nullptr),
-        XQF_CUSTOM(lights, 8 * 24, ChangeLight, LightLines, nullptr, "the light lines"),
-        XQF_FIELD(lightModelTwoSide, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(lightModelAmbient, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(lineWidth, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(logicOp, XQF_HEX, kNoRow, nullptr),
-        // Four vectors and the shininess.
-        XQF_SOME(material, MaterialLines, kNoRow, "the material lines", 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13,
-                 14, 15, 16),
-        XQF_FIELD(matrixMode, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(matrixStackDepth, XQF_VALUES, nullptr,
-                  "the model-view and projection depth queries and the unit lines; the palette's are not asked"),
-        // The top of each stack; the entries below it are listed by their count only.
-        XQF_CUSTOM(matrixStacks, kEs1MatrixStacks * 16,
-                   [](SEs1State& s, int i) { statefields::Change(s.matrixStacks[i / 16].top[size_t(i % 16)]); },
-                   StackLines, nullptr,
-                   "the model-view and projection matrix queries and the unit lines; the palette's are not asked"),
-        XQF_FIELD(currentTexCoord, XQF_SHOWN, kNoRow, kUnitLines),
-        XQF_FIELD(currentNormal, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(packAlignment, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(unpackAlignment, XQF_VALUES, nullptr, nullptr),
-        // Minimum, maximum, fade threshold (one value each) and the three distance attenuations.
-        XQF_SOME(pointParams, PointLines, kNoRow, nullptr, 0, 3, 6, 9, 10, 11),
-        XQF_FIELD(pointSize, XQF_VALUES, kNoRow, nullptr),
-        XQF_FIELD(polygonOffsetFactor, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(polygonOffsetUnits, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(sampleCoverageValue, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(sampleCoverageInvert, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(scissorBox, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(shadeModel, XQF_HEX, kNoRow, nullptr),
-        XQF_FIELD(stencilFunc, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(stencilRef, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(stencilValueMask, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(stencilWriteMask, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(stencilFail, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(stencilPassDepthFail, XQF_HEX, nullptr, nullptr),
-        XQF_FIELD(stencilPassDepthPass, XQF_HEX, nullptr, nullptr),
-        // Every per-unit field, listed unit by unit here.
-        XQF_LINES(texEnv, UnitLines, nullptr, kUnitLines),
-        XQF_FIELD(texEnvScale, XQF_SHOWN, nullptr, kUnitLines),
-        XQF_FIELD(texEnvColor, XQF_SHOWN, nullptr, kUnitLines),
-        XQF_FIELD(coordReplace, XQF_SHOWN, nullptr, kUnitLines),
-        XQF_TABLE(textures, [](SEs1State& s, int) { s.textures[3][0].width = 4; }, TextureLines, kNoRow,
-                  "the texture objects"),
-        XQF_FIELD(viewport, XQF_VALUES, nullptr, nullptr),
-        XQF_FIELD(vertexArrayBinding, XQF_VALUES, nullptr, "the array lines, of the bound object, without its name"),
-        XQF_TABLE(vertexArrays, [](SEs1State& s, int) { s.vertexArrays[2].elementArrayBuffer = 1; }, VertexArrayLines,
-                  kNoRow, "the array lines, of the bound object"),
-        XQF_TABLE(framebuffers, [](SEs1State& s, int) { s.framebuffers[2].samples = 1; }, FramebufferLines, kNoRow,
-                  kNoFramebufferObjects),
-        XQF_FIELD(framebufferBinding, XQF_VALUES, nullptr, kNoFramebufferObjects),
-        XQF_TABLE(renderbuffers, [](SEs1State& s, int) { s.renderbuffers[2].width = 1; }, RenderbufferLines, kNoRow,
-                  kNoFramebufferObjects),
-        XQF_FIELD(renderbufferBinding, XQF_VALUES, nullptr, kNoFramebufferObjects),
-        XQF_FIELD(paletteStackBase, XQF_VALUES, nullptr,
-                  "the palette's size is the host's; its matrices are not asked"),
-        XQF_FIELD(currentPaletteMatrix, XQF_VALUES, kNoRow,
-                  "not asked: a host without the palette refuses the question"),
+#define XQF_INDICES(...) __VA_ARGS__
+#define XQF_LISTED(member, lines, page, probe, ...)                                                       \
+    XQF_STATE_FIELD(SEs1State, member, lines(member), nullptr, page, probe),
+#define XQF_LINES(member, lines, page, probe, ...) XQF_STATE_FIELD(SEs1State, member, lines, nullptr, page, probe),
+#define XQF_SOME(member, lines, page, probe, indices, ...)                                                \
+    XQF_STATE_SOME(SEs1State, member, lines, nullptr, page, probe, XQF_INDICES indices),
+#define XQF_CUSTOM_LISTED(member, values, change, lines, page, probe, ...)                                \
+    XQF_STATE_CUSTOM(SEs1State, member, values, change, lines, false, nullptr, page, probe),
+#define XQF_TABLE(member, change, lines, page, probe, ...)                                                \
+    XQF_STATE_CUSTOM(SEs1State, member, 1, change, lines, true, nullptr, page, probe),
+#include "state/Es1Fields.def"
+#undef XQF_INDICES
     };
     return kFields;
 }
@@ -256,11 +164,6 @@ std::span<const SEs1StateField> Es1StateFields()
 #undef XQF_VALUES
 #undef XQF_HEX
 #undef XQF_SHOWN
-#undef XQF_FIELD
-#undef XQF_LINES
-#undef XQF_SOME
-#undef XQF_CUSTOM
-#undef XQF_TABLE
 
 SEs1State Es1StateShowingAll()
 {

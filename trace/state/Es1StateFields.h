@@ -1,5 +1,5 @@
 #pragma once
-// The field table of the ES 1.1 state record (StateFields.h).
+// The field table of the ES 1.1 state record (StateFields.h), made from its field rows (Es1Fields.def).
 #include <span>
 
 #include "state/Es1State.h"

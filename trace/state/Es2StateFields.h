@@ -1,5 +1,5 @@
 #pragma once
-// The field table of the ES 2.0 state record (StateFields.h).
+// The field table of the ES 2.0 state record (StateFields.h), made from its field rows (Es2Fields.def).
 #include <span>
 
 #include "state/Es2State.h"

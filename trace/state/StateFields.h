@@ -3,11 +3,11 @@
 // the record in its order, where it lies, how a check changes each of its values, and how the three
 // readers of the record show it: the text listing (`xqft-dump es1-state`/`state`), the state page
 // and the host probe. The ES 1.1 listing is made from its table (each field's lines in the table's
-// order, the object tables last). The ES 2.0 table, listing, page rows and probe queries are all
-// made from one row per field (Es2Fields.def, FieldRows.h); the ES 1.1 page rows and probe queries
-// come from their own tables. The checks of the tests change every value of every field in turn and ask each
-// reader to show the change, so that a field one reader shows and another misses fails them, and a
-// member missing from the table fails them too.
+// order, the object tables last). Each table, its listing, its page rows and its probe queries are
+// all made from one row per field (Es1Fields.def, Es2Fields.def; their columns: FieldRows.h). The
+// checks of the tests change every value of every field in turn and ask each reader to show the
+// change, so that a field one reader shows and another misses fails them, and a member missing from
+// the table fails them too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -134,61 +134,22 @@ void MatrixRows(const SEs1State& now, const SEs1State& before, SStateGroup& g)
 
 // ---- the table ------------------------------------------------------------------------------------
 
-const SEs1StateRow kRows[] = {
-    XQF_ROW(Bind, "VAO : %d", Bits(a.vertexArrayBinding, b.vertexArrayBinding), int(s.vertexArrayBinding)),
-    XQF_ROW(Bind, "FBO : %d", Bits(a.framebufferBinding, b.framebufferBinding), int(s.framebufferBinding)),
-    XQF_ROW(Bind, "RBO : %d", Bits(a.renderbufferBinding, b.renderbufferBinding), int(s.renderbufferBinding)),
-    XQF_ROW(Bind, "Buffer(Array) : %d", Bits(a.arrayBufferBinding, b.arrayBufferBinding), int(s.arrayBufferBinding)),
-    XQF_LINES(Bind, "TEXTURE%d: %s (%s)", UnitBindingRows),
-    XQF_ROW(Bind, "Active Texture: %s", Bits(a.activeTexture, b.activeTexture), Enum(s.activeTexture).c_str()),
-
-    XQF_LINES(TexEnv, "TEXTURE%d", TexEnvRows),
-
-    XQF_LINES(Enabled, "%s", CapabilityRows),
-
-    XQF_LINES(Hints, "%s %s", HintRows),
-
-    XQF_MISC_ROWS,
-
-    // One value of each: no stencil clear value on this page.
-    XQF_ROW(Stencil, "Stencil OpZ Pass: %s", Bits(a.stencilPassDepthPass, b.stencilPassDepthPass),
-            Enum(s.stencilPassDepthPass).c_str()),
-    XQF_ROW(Stencil, "Stencil OpZ Fail: %s", Bits(a.stencilPassDepthFail, b.stencilPassDepthFail),
-            Enum(s.stencilPassDepthFail).c_str()),
-    XQF_ROW(Stencil, "Stencil Op Fail: %s", Bits(a.stencilFail, b.stencilFail), Enum(s.stencilFail).c_str()),
-    XQF_ROW(Stencil, "Stencil Mask: %s", Bits(a.stencilWriteMask, b.stencilWriteMask),
-            Enum(s.stencilWriteMask).c_str()),
-    XQF_ROW(Stencil, "Stencil Func Mask: %s", Bits(a.stencilValueMask, b.stencilValueMask),
-            Enum(s.stencilValueMask).c_str()),
-    XQF_ROW(Stencil, "Stencil Func Ref: %s", Bits(a.stencilRef, b.stencilRef), Enum(uint32_t(s.stencilRef)).c_str()),
-    XQF_ROW(Stencil, "Stencil Func: %s", Bits(a.stencilFunc, b.stencilFunc), Enum(s.stencilFunc).c_str()),
-
-    XQF_ROW(Fog, "Fog Color: %s", Bits(a.fogColor, b.fogColor), Floats4(s.fogColor).c_str()),
-    XQF_LINES(Fog, "%s %f", FogRows),
-
-    XQF_LINES(Lights, "GL_LIGHT_%d", LightRows),
-
-    XQF_LINES(ClipPlanes, "%d# %f,%f,%f,%f", PlaneRows),
-    XQF_ROW(ClipPlanes, "Clip Plane: %s", Bits(a.clipPlane, b.clipPlane), Enum(s.clipPlane).c_str()),
-
-    XQF_ROW(Matrices, "Viewport: { X:%d Y:%d W:%d H:%d }", Bits(a.viewport, b.viewport), s.viewport[0], s.viewport[1],
-            s.viewport[2], s.viewport[3]),
-    XQF_ROW(Matrices, "Matrix Mode: %s", Bits(a.matrixMode, b.matrixMode), Enum(s.matrixMode).c_str()),
-    XQF_LINES(Matrices, "%s (%u): %g,...", MatrixRows),
-};
-
-#undef XQF_ROW
-#undef XQF_UNMARKED
-#undef XQF_LINES
-#undef XQF_MISC_ROWS
+const std::vector<SEs1StateRow>& Rows()
+{
+    static const std::vector<SEs1StateRow> rows = PageRows<SEs1State>(kEs1PageGroups, {
+#include "PageParts.h"
+#include "state/Es1Fields.def"
+    });
+    return rows;
+}
 
 } // namespace
 
-std::span<const SEs1StateRow> Es1StateRows() { return kRows; }
+std::span<const SEs1StateRow> Es1StateRows() { return Rows(); }
 
 SStatePage BuildEs1Page(const SEs1State& now, const SEs1State& before)
 {
-    return BuildPage<SEs1State>(kEs1PageGroups, kRows, now, before);
+    return BuildPage<SEs1State>(kEs1PageGroups, Rows(), now, before);
 }
 
 void KeepEs1OnlyGroups(SStatePage& page)

@@ -1,8 +1,9 @@
 #pragma once
-// The rows of the ES 1.1 page of the state tree, as one table (StateRowTable.h), as the ES 2.0 page
-// has them: the page build, the red marks, `xqft-dump state-page` and the tests iterate it. The
-// per-unit blocks (bindings, environments), the capabilities and hints, the fog parameters, the
-// light sub-items, the plane rows and the matrix stacks are hand-written functions named by their table row.
+// The rows of the ES 1.1 page of the state tree, as one table (StateRowTable.h) made from the page
+// parts of the record's field rows (state/Es1Fields.def), as the ES 2.0 page has them: the page
+// build, the red marks, `xqft-dump state-page` and the tests iterate it. The per-unit blocks
+// (bindings, environments), the capabilities and hints, the fog parameters, the light sub-items,
+// the plane rows and the matrix stacks are hand-written functions named by their table row.
 #include <span>
 
 #include "StateRowTable.h"

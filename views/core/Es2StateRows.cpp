@@ -144,9 +144,7 @@ void VertexAttribRows(const SEs2State& now, const SEs2State& before, SStateGroup
 const std::vector<SEs2StateRow>& Rows()
 {
     static const std::vector<SEs2StateRow> rows = PageRows<SEs2State>(kEs2PageGroups, {
-#define XQF_PAGE XQF_PAGE_ROW
-#define XQF_PAGE_UNMARKED XQF_PAGE_UNMARKED_ROW
-#define XQF_PAGE_LINES XQF_PAGE_LINES_ROW
+#include "PageParts.h"
 #include "state/Es2Fields.def"
     });
     return rows;

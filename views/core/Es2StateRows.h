@@ -1,9 +1,10 @@
 #pragma once
-// The rows of the ES 2.0 page of the state tree, as one table (StateRowTable.h): group, the row's
-// format, its text and how its value is compared with the state the page showed before. The page
-// build, the red marks, `xqft-dump state-page` and the tests all iterate it. Rows that expand to a
-// variable number of lines (texture units, capabilities, uniforms, attributes, vertex-attribute
-// arrays) are hand-written functions named by their table row.
+// The rows of the ES 2.0 page of the state tree, as one table (StateRowTable.h) made from the page
+// parts of the record's field rows (state/Es2Fields.def): group, the row's format, its text and how
+// its value is compared with the state the page showed before. The page build, the red marks,
+// `xqft-dump state-page` and the tests all iterate it. Rows that expand to a variable number of
+// lines (texture units, capabilities, uniforms, attributes, vertex-attribute arrays) are
+// hand-written functions named by their table row.
 #include <cstddef>
 #include <span>
 

@@ -1,6 +1,7 @@
 #pragma once
 // The shape of a page's row table (Es1StateRows.cpp, Es2StateRows.cpp): one row per line of the
-// page, in the order the page shows them within their group, and the page built from it. One-line
+// page, in the order the page shows them within their group, and the page built from it. The rows
+// are the page parts of the family's field rows (state/Es1Fields.def, Es2Fields.def). One-line
 // rows have a text and a comparison with the state the page showed before; rows that expand to a
 // variable number of lines (texture units, capabilities, lights ...) are hand-written functions
 // named by their table row. The tests hold each page to its record's field table (StateFields.h):
@@ -87,41 +88,3 @@ std::vector<TStateRow<State>> PageRows(std::span<const EStateGroup> groups, std:
         out.push_back(r.row);
     return out;
 }
-
-// Table rows. Columns: group, format (the text's printf format, checked by the compiler), then for
-// one-line rows how the value is compared (a: now, b: before) and the format's arguments (s: the
-// state).
-#define XQF_ROW(group, format, differs, ...)                                                               \
-    {EStateGroup::group, format, [](const auto& s) { return FormatText(format, __VA_ARGS__); },            \
-     [](const auto& a, const auto& b) { return bool(differs); }, nullptr}
-#define XQF_UNMARKED(group, format, ...)                                                                   \
-    {EStateGroup::group, format, [](const auto& s) { return FormatText(format, __VA_ARGS__); }, nullptr,   \
-     nullptr}
-#define XQF_LINES(group, format, rows) {EStateGroup::group, format, nullptr, nullptr, rows}
-// The page parts of the field rows (FieldRows.h), as a page's rows are written.
-#define XQF_PAGE_ROW(group, order, format, differs, ...) {order, XQF_ROW(group, format, differs, __VA_ARGS__)},
-#define XQF_PAGE_UNMARKED_ROW(group, order, format, ...) {order, XQF_UNMARKED(group, format, __VA_ARGS__)},
-#define XQF_PAGE_LINES_ROW(group, order, format, rows) {order, XQF_LINES(group, format, rows)},
-
-// The Misc rows both pages show alike (the two state records name these fields alike).
-#define XQF_MISC_ROWS                                                                                       \
-    XQF_ROW(Misc, "Depth Range: %f, %f",                                                                   \
-            Bits(a.depthRangeNear, b.depthRangeNear) || Bits(a.depthRangeFar, b.depthRangeFar),            \
-            double(s.depthRangeNear), double(s.depthRangeFar)),                                            \
-    XQF_ROW(Misc, "Depth Mask: %s", Bits(a.depthMask, b.depthMask), Bool(s.depthMask).c_str()),            \
-    XQF_ROW(Misc, "Depth Func: %s", Bits(a.depthFunc, b.depthFunc), Enum(s.depthFunc).c_str()),            \
-    XQF_ROW(Misc, "Cull Face Mode: %s", Bits(a.cullFaceMode, b.cullFaceMode), Enum(s.cullFaceMode).c_str()), \
-    XQF_ROW(Misc, "Scissor: { X:%d Y:%d W:%d H:%d }", Bits(a.scissorBox, b.scissorBox), s.scissorBox[0],   \
-            s.scissorBox[1], s.scissorBox[2], s.scissorBox[3]),                                            \
-    XQF_ROW(Misc, "Sample Coverage Inv: %s", Bits(a.sampleCoverageInvert, b.sampleCoverageInvert),        \
-            Enum(s.sampleCoverageInvert).c_str()),                                                         \
-    XQF_ROW(Misc, "Sample Coverage: %s", Number(a.sampleCoverageValue, b.sampleCoverageValue),            \
-            Float(s.sampleCoverageValue).c_str()),                                                         \
-    XQF_ROW(Misc, "Polygon OffSet: %s", Number(a.polygonOffsetFactor, b.polygonOffsetFactor),             \
-            Float(s.polygonOffsetFactor).c_str()),                                                         \
-    XQF_ROW(Misc, "Polygon OffSet Unit: %s", Number(a.polygonOffsetUnits, b.polygonOffsetUnits),          \
-            Float(s.polygonOffsetUnits).c_str()),                                                          \
-    XQF_ROW(Misc, "Pixel UPack Align: %s", Bits(a.unpackAlignment, b.unpackAlignment),                    \
-            Enum(uint32_t(s.unpackAlignment)).c_str()),                                                    \
-    XQF_ROW(Misc, "Pixel Pack Align: %s", Bits(a.packAlignment, b.packAlignment),                         \
-            Enum(uint32_t(s.packAlignment)).c_str())
