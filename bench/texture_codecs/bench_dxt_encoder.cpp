@@ -5,6 +5,7 @@
 // CPU time, which a busy machine distorts less than the wall clock.
 //
 //   bench_dxt_encoder [SIZE [ROUNDS]]     default 1024 5
+#include "BenchSquishThreads.h"
 #include "ImageSet.h"
 #include "Psnr.h"
 #include "XQFTextureCodecs.h"
@@ -42,6 +43,7 @@ double CpuSeconds(Run run)
 
 int main(int argc, char** argv)
 {
+    xqft::bench::HoldSquishToOneThread();
     const u32 size = argc > 1 ? u32(std::max(4, std::atoi(argv[1]))) : 1024;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     std::vector<xqft::test::SColourImage> images = xqft::test::ColourImages(size, size);

@@ -2,6 +2,7 @@
 // thread, with libsquish's DXT decoder measured in the same run for comparison. Prints Mpixels/s,
 // the best of several rounds; each round runs every decoder once, so that a change in the machine's
 // load weighs on all of them alike.
+#include "BenchSquishThreads.h"
 #include "XQFTextureCodecs.h"
 
 #include <squish.h>
@@ -52,6 +53,7 @@ struct SRow {
 
 int main()
 {
+    xqft::bench::HoldSquishToOneThread();
     const u64 pixels = u64(kSize) * kSize;
     std::vector<u8> out(pixels * 12);
     const std::vector<u8> dxt1 = RandomBytes(pixels / 2, 1), dxt5 = RandomBytes(pixels, 5);
