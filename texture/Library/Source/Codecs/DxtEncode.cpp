@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -18,10 +19,10 @@
 namespace xqftexture {
 namespace {
 
-// Sixteen texels side by side (GCC vector extensions). Errors are whole numbers below 2^18, which
-// single precision holds exactly, so the lanes compare as the integers would.
-typedef float V16f __attribute__((vector_size(64)));
-typedef i32 V16i __attribute__((vector_size(64)));
+// Four texels (or four blocks) side by side (GCC vector extensions). Each lane does the arithmetic a
+// loop over single values would, in the same order, so the blocks do not depend on the grouping.
+// Palette errors are whole numbers below 2^18, which single precision holds exactly, so the lanes
+// compare as the integers would.
 typedef float V4f __attribute__((vector_size(16)));
 typedef i32 V4i __attribute__((vector_size(16)));
 
@@ -31,36 +32,33 @@ struct SVec3 {
     float r, g, b;
 };
 
-// The midpoints between neighbouring 5-bit (Bits = 5) or 6-bit values widened to 8 bits by bit
-// replication: value q is nearest below mid[q] (a value on a midpoint goes to the lower one).
+// For a 5-bit (Bits = 5) or 6-bit channel: the value whose bit-replicated 8-bit widening is nearest
+// to v, the lower one where two are as near, for 2v rounded up (n, 0 to 510). The midpoints between
+// neighbouring widenings are whole or half numbers, so v lies above a midpoint m exactly when
+// ceil(2v) > 2m, and the value is the number of midpoints below v.
 template <int Bits>
-struct SEndpointMidpoints {
-    static constexpr int kMax = (1 << Bits) - 1;
-    float mid[kMax];
-    constexpr SEndpointMidpoints() : mid()
+struct SEndpointTable {
+    u8 value[511];
+    constexpr SEndpointTable() : value()
     {
         auto wide = [](int q) { return Bits == 5 ? (q << 3) | (q >> 2) : (q << 2) | (q >> 4); };
-        for (int q = 0; q < kMax; ++q)
-            mid[q] = float(wide(q) + wide(q + 1)) * 0.5f;
+        for (int n = 0; n < 511; ++n)
+            for (int q = 0; q < (1 << Bits) - 1; ++q)
+                value[n] = u8(value[n] + (wide(q) + wide(q + 1) < n ? 1 : 0));
     }
 };
 
-// Nearest 5-bit (Bits = 5) or 6-bit value whose bit-replicated 8-bit widening is closest to v, a
-// value from 0 to 255: the lower one where two are as close. From the scaled value, which is off by
-// at most one, by the midpoints (the walk ends on the same value from any start).
+// Nearest 5-bit (Bits = 5) or 6-bit value for v, a value from 0 to 255 (0 for anything not above 0).
 template <int Bits>
 int NearestEndpointValue(float v)
 {
-    static constexpr SEndpointMidpoints<Bits> kMidpoints;
-    constexpr int max = SEndpointMidpoints<Bits>::kMax;
+    static constexpr SEndpointTable<Bits> kTable;
     if (!(v > 0.0f))
         return 0;
-    int q = std::min(int(v * (float(max) / 255.0f)), max);
-    while (q < max && v > kMidpoints.mid[q])
-        ++q;
-    while (q > 0 && v <= kMidpoints.mid[q - 1])
-        --q;
-    return q;
+    const float twice = v + v; // exact
+    int n = int(twice);
+    n += float(n) < twice ? 1 : 0;
+    return kTable.value[std::min(n, 510)];
 }
 
 u32 Quantise565(SVec3 c)
@@ -76,14 +74,26 @@ struct SBlockInput {
     u32 colourMask;   // bit i set: texel i is fitted (all of them unless DXT1 transparency)
     bool threeColour; // DXT1 block with transparent texels: colour0 <= colour1, index 3 transparent
     bool dxt1;        // the three-colour palette exists (DXT1 only)
-    // The texels' channels and the fitted texels (all ones) in lanes, for Evaluate.
-    V16f r, g, b;
-    V16i fitted;
+    // The texels' channels in lanes, four texels a vector (texel 4q + j in lane j of vector q), and
+    // the fitted texels (all ones); and each texel as one vector (r, g, b, 0).
+    V4f r[4], g[4], b[4];
+    V4i fitted[4];
+    V4f rgb[16];
     void SetLanes()
     {
-        for (u32 i = 0; i < 16; ++i) {
-            r[i] = texels[i].r, g[i] = texels[i].g, b[i] = texels[i].b;
-            fitted[i] = colourMask >> i & 1 ? -1 : 0;
+        const __m128i zero = _mm_setzero_si128(), byte = _mm_set1_epi32(0xFF);
+        for (u32 q = 0; q < 4; ++q) {
+            const __m128i t = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&texels[4 * q])),
+                                            _mm_set1_epi32(0x00FFFFFF));
+            r[q] = _mm_cvtepi32_ps(_mm_and_si128(t, byte));
+            g[q] = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(t, 8), byte));
+            b[q] = _mm_cvtepi32_ps(_mm_srli_epi32(t, 16));
+            const __m128i low = _mm_unpacklo_epi8(t, zero), high = _mm_unpackhi_epi8(t, zero);
+            rgb[4 * q] = _mm_cvtepi32_ps(_mm_unpacklo_epi16(low, zero));
+            rgb[4 * q + 1] = _mm_cvtepi32_ps(_mm_unpackhi_epi16(low, zero));
+            rgb[4 * q + 2] = _mm_cvtepi32_ps(_mm_unpacklo_epi16(high, zero));
+            rgb[4 * q + 3] = _mm_cvtepi32_ps(_mm_unpackhi_epi16(high, zero));
+            fitted[q] = (V4i{1, 2, 4, 8} & i32(colourMask >> (4 * q))) != 0;
         }
     }
 };
@@ -92,6 +102,25 @@ struct SColourFit {
     u32 c0 = 0, c1 = 0, indices = 0;
     u32 error = ~0u;
 };
+
+
+// Eight bytes of 0 to 3 (texel i in byte i) as sixteen bits of 2-bit indices (texel i at bit 2i).
+u32 PackQuarter(u64 x)
+{
+    x = (x | x >> 6) & 0x000F000F000F000Full;  // byte pairs as nibbles
+    x = (x | x >> 12) & 0x000000FF000000FFull; // nibble pairs as bytes
+    return u32((x | x >> 24) & 0xFFFF);
+}
+
+// Sixteen lane values of 0 to 3 (texel 4q + j in lane j of vector q) as the block's 2-bit indices,
+// texel i at bit 2i.
+u32 PackIndices(const V4i (&chosen)[4])
+{
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(__m128i(chosen[0]), __m128i(chosen[1])),
+                                           _mm_packs_epi32(__m128i(chosen[2]), __m128i(chosen[3])));
+    return PackQuarter(u64(_mm_cvtsi128_si64(bytes))) |
+           PackQuarter(u64(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bytes, bytes)))) << 16;
+}
 
 // Orders the endpoints as the block kind needs, picks each texel's nearest palette entry and
 // returns the block with its squared error.
@@ -107,23 +136,29 @@ SColourFit Evaluate(const SBlockInput& in, u32 c0, u32 c1)
     const u32 usable = in.threeColour ? 3 : (c0 == c1 ? 1 : 4);
     fit.c0 = c0, fit.c1 = c1, fit.error = 0;
     // Every texel's least error over the usable entries, the first entry winning ties; texels not
-    // fitted take index 3 and add nothing.
-    V16f least{};
-    V16i chosen{};
-    for (u32 k = 0; k < usable; ++k) {
+    // fitted take index 3 and add nothing. Four texels at a time, which the registers hold.
+    float pr[4], pg[4], pb[4];
+    for (u32 k = 0; k < 4; ++k) {
         const Rgba8 p = std::bit_cast<Rgba8>(palette.palette[k]);
-        const V16f dr = in.r - float(p.r), dg = in.g - float(p.g), db = in.b - float(p.b);
-        const V16f e = dr * dr + dg * dg + db * db;
-        const V16i better = k == 0 ? V16i{} - 1 : e < least;
-        least = better ? e : least;
-        chosen = better ? V16i{} + i32(k) : chosen;
+        pr[k] = p.r, pg[k] = p.g, pb[k] = p.b;
     }
-    chosen = in.fitted ? chosen : V16i{} + 3;
-    const V16i errors = __builtin_convertvector(least, V16i) & in.fitted;
-    for (u32 i = 0; i < 16; ++i) {
-        fit.indices |= u32(chosen[i]) << (2 * i);
-        fit.error += u32(errors[i]);
+    V4i chosen[4], errors{};
+    for (u32 q = 0; q < 4; ++q) {
+        V4f least{};
+        V4i index{};
+        for (u32 k = 0; k < usable; ++k) {
+            const V4f dr = in.r[q] - pr[k], dg = in.g[q] - pg[k], db = in.b[q] - pb[k];
+            const V4f e = dr * dr + dg * dg + db * db;
+            const V4i better = k == 0 ? V4i{} - 1 : e < least;
+            least = better ? e : least;
+            index = better ? V4i{} + i32(k) : index;
+        }
+        chosen[q] = in.fitted[q] ? index : V4i{} + 3;
+        errors += __builtin_convertvector(least, V4i) & in.fitted[q];
     }
+    fit.indices = PackIndices(chosen);
+    errors += __builtin_shufflevector(errors, errors, 2, 3, 0, 1);
+    fit.error = u32(errors[0] + errors[1]);
     return fit;
 }
 
@@ -136,19 +171,19 @@ float IndexPosition(u32 k, bool threeColour)
 }
 
 // Least-squares endpoints for fixed index choices; false when the choices do not pin two endpoints.
+// The sums run over the fitted texels in order, the nine of them side by side in lanes.
 bool RefitEndpoints(const SBlockInput& in, const SColourFit& fit, SVec3& e0, SVec3& e1)
 {
-    float a = 0, b = 0, c = 0;
-    SVec3 d0{0, 0, 0}, d1{0, 0, 0};
-    for (u32 i = 0; i < 16; ++i) {
-        if (!(in.colourMask >> i & 1))
-            continue;
+    V4f weights{}, sums0{}, sums1{}; // (s s, s t, t t, 0), s (r, g, b, 0), t (r, g, b, 0)
+    for (u32 mask = in.colourMask; mask != 0; mask &= mask - 1) {
+        const u32 i = u32(std::countr_zero(mask));
         const float t = IndexPosition(fit.indices >> (2 * i) & 3, in.threeColour), s = 1.0f - t;
-        const Rgba8 p = in.texels[i];
-        a += s * s, b += s * t, c += t * t;
-        d0.r += s * p.r, d0.g += s * p.g, d0.b += s * p.b;
-        d1.r += t * p.r, d1.g += t * p.g, d1.b += t * p.b;
+        weights += V4f{s, s, t, 0.0f} * V4f{s, t, t, 0.0f};
+        sums0 += s * in.rgb[i];
+        sums1 += t * in.rgb[i];
     }
+    const float a = weights[0], b = weights[1], c = weights[2];
+    const SVec3 d0{sums0[0], sums0[1], sums0[2]}, d1{sums1[0], sums1[1], sums1[2]};
     const float det = a * c - b * b;
     if (std::fabs(det) < 1e-6f)
         return false;
@@ -164,25 +199,24 @@ struct SMoments {
     float m[3][3];
 };
 
+// The sums run over the fitted texels in order, the six distinct entries of the symmetric matrix
+// side by side in lanes (whole-number channel sums are exact in any order).
 SMoments Moments(const SBlockInput& in)
 {
-    SMoments s{{0, 0, 0}, {}};
-    SVec3& mean = s.mean;
-    float n = 0;
+    V4f sum{};
     for (u32 i = 0; i < 16; ++i)
-        if (in.colourMask >> i & 1) {
-            mean.r += in.texels[i].r, mean.g += in.texels[i].g, mean.b += in.texels[i].b;
-            n += 1;
-        }
-    mean = {mean.r / n, mean.g / n, mean.b / n};
-    for (u32 i = 0; i < 16; ++i) {
-        if (!(in.colourMask >> i & 1))
-            continue;
-        const float v[3] = {in.texels[i].r - mean.r, in.texels[i].g - mean.g, in.texels[i].b - mean.b};
-        for (int r = 0; r < 3; ++r)
-            for (int col = 0; col < 3; ++col)
-                s.m[r][col] += v[r] * v[col];
+        sum += in.fitted[i / 4][i % 4] ? in.rgb[i] : V4f{};
+    const V4f mean = sum / float(std::popcount(in.colourMask));
+    V4f upper{}, lower{}; // (rr, rg, rb, gg), (gb, bb, -, -)
+    for (u32 mask = in.colourMask; mask != 0; mask &= mask - 1) {
+        const V4f v = in.rgb[std::countr_zero(mask)] - mean;
+        upper += __builtin_shufflevector(v, v, 0, 0, 0, 1) * __builtin_shufflevector(v, v, 0, 1, 2, 1);
+        lower += __builtin_shufflevector(v, v, 1, 2, 2, 2) * __builtin_shufflevector(v, v, 2, 2, 2, 2);
     }
+    SMoments s;
+    s.mean = {mean[0], mean[1], mean[2]};
+    s.m[0][0] = upper[0], s.m[0][1] = s.m[1][0] = upper[1], s.m[0][2] = s.m[2][0] = upper[2];
+    s.m[1][1] = upper[3], s.m[1][2] = s.m[2][1] = lower[0], s.m[2][2] = lower[1];
     return s;
 }
 
@@ -237,14 +271,14 @@ void PrincipalAxes(const SMoments* const (&moments)[kBatch], float (&axes)[kBatc
 void ExtremeEndpoints(const SBlockInput& in, const SMoments& moments, const float (&axis)[3], SVec3& e0, SVec3& e1)
 {
     const SVec3 mean = moments.mean;
-    float lo = 0, hi = 0;
-    for (u32 i = 0; i < 16; ++i) {
-        if (!(in.colourMask >> i & 1))
-            continue;
-        const float p = (in.texels[i].r - mean.r) * axis[0] + (in.texels[i].g - mean.g) * axis[1] +
-                        (in.texels[i].b - mean.b) * axis[2];
-        lo = std::min(lo, p), hi = std::max(hi, p);
+    V4f low{}, high{}; // texels not fitted project to 0, which lies between the extremes anyway
+    for (u32 q = 0; q < 4; ++q) {
+        const V4f p = (in.r[q] - mean.r) * axis[0] + (in.g[q] - mean.g) * axis[1] + (in.b[q] - mean.b) * axis[2];
+        const V4f fitted = in.fitted[q] ? p : V4f{};
+        low = fitted < low ? fitted : low, high = fitted > high ? fitted : high;
     }
+    const float lo = std::min(std::min(low[0], low[1]), std::min(low[2], low[3]));
+    const float hi = std::max(std::max(high[0], high[1]), std::max(high[2], high[3]));
     e0 = {mean.r + axis[0] * hi, mean.g + axis[1] * hi, mean.b + axis[2] * hi};
     e1 = {mean.r + axis[0] * lo, mean.g + axis[1] * lo, mean.b + axis[2] * lo};
 }
