@@ -169,6 +169,51 @@ TEST_F(TexcodecTool, EveryRowOfALargeOddImageIsConvertedAndWritten)
     }
 }
 
+// A file cut anywhere, in its header or its samples or blocks, read from the file or from a pipe:
+// the tool fails with a message (the sanitizer build sees any read past what was read), and the
+// whole file goes through.
+TEST_F(TexcodecTool, EveryCutOfAGoodFileFailsWithAMessage)
+{
+    const u32 w = 5, h = 3;
+    const std::vector<u8> rgb = xqft::test::ColourImage("strokes", w, h).Rgb();
+    std::string wide; // 16-bit grey and alpha
+    for (u32 p = 0; p < w * h; ++p)
+        wide += {char(rgb[3 * p]), char(p), char(255 - rgb[3 * p + 1]), char(p)};
+    std::vector<u8> etc(EncodeETCImage(nullptr, 0, nullptr, w, h, ETC1, 0, 0)), dxt(32);
+    ASSERT_EQ(EncodeETCImage(rgb.data(), rgb.size(), etc.data(), w, h, ETC1, 0, 0), etc.size());
+    for (u32 i = 0; i < dxt.size(); ++i)
+        dxt[i] = u8(i * 37 + 11);
+    const std::string pkm = std::string("PKM 10\0\0\0\x08\0\x04\0\x05\0\x03", 16) + std::string(etc.begin(), etc.end());
+    struct SCase {
+        const char* name;
+        std::string bytes;
+        const char* args; // before the input file
+        bool piped;
+    } const cases[] = {
+        {"in.ppm", "P6\n# cut\n5 3\n255\n" + std::string(rgb.begin(), rgb.end()), "encode --format 6 --quality 0", false},
+        {"in.ppm", "P6 5 3 255\n" + std::string(rgb.begin(), rgb.end()), "encode --format 9 --quality 0", true},
+        {"in.pam", "P7\nWIDTH 5\nHEIGHT 3\nDEPTH 2\nMAXVAL 65535\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n" + wide,
+         "encode --format 11 --quality 0", false},
+        {"in.pkm", pkm, "decode --format 6", false},
+        {"in.dxt", std::string(dxt.begin(), dxt.end()), "decode --format 9 --size 5x3", false},
+    };
+    for (const SCase& c : cases)
+        for (size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+            Write(c.name, c.bytes.substr(0, cut));
+            const std::string tail = " " + Path(c.args[0] == 'e' ? "out.blocks" : "out.ppm");
+            const SRunResult r = c.piped ? RunCommand("cat " + Path(c.name) + " | " + BinaryDir() + "/bin/xqft-texcodec " +
+                                                      c.args + " /dev/stdin" + tail)
+                                         : Run(std::string(c.args) + " " + Path(c.name) + tail);
+            const std::string what = std::string(c.args) + " " + c.name + " cut at " + std::to_string(cut);
+            if (cut == c.bytes.size()) {
+                EXPECT_EQ(r.status, 0) << what << "\n" << r.err;
+            } else {
+                EXPECT_EQ(r.status, 1) << what << "\n" << r.err;
+                EXPECT_FALSE(r.err.empty()) << what;
+            }
+        }
+}
+
 TEST_F(TexcodecTool, MalformedFilesAndArgumentsFailWithAMessage)
 {
     Write("short.ppm", "P6\n4 4\n255\n" + std::string(47, 'x'));            // one byte short
