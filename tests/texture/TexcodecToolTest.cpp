@@ -169,6 +169,39 @@ TEST_F(TexcodecTool, EveryRowOfALargeOddImageIsConvertedAndWritten)
     }
 }
 
+// A two-channel file keeps both channels: a two-channel encoder (EAC RG11, whose decode writes such
+// a PAM) takes them as they are, a four-channel one (DXT5) takes grey and alpha. 8- and 16-bit
+// files give the same blocks as the library encodes from memory.
+TEST_F(TexcodecTool, TwoChannelFilesKeepBothChannels)
+{
+    const u32 w = 8, h = 4, pixels = w * h;
+    std::vector<u8> grey(pixels), alpha(pixels);
+    for (u32 p = 0; p < pixels; ++p)
+        grey[p] = u8(p * 8), alpha[p] = u8(255 - p * 5);
+    std::string narrow, wide;
+    std::vector<u16> rg(2 * pixels);
+    std::vector<u8> rgba(4 * pixels);
+    for (u32 p = 0; p < pixels; ++p) {
+        narrow += {char(grey[p]), char(alpha[p])};
+        wide += {char(grey[p]), char(grey[p]), char(alpha[p]), char(alpha[p])};
+        rg[2 * p] = u16(grey[p] * 257), rg[2 * p + 1] = u16(alpha[p] * 257);
+        rgba[4 * p] = rgba[4 * p + 1] = rgba[4 * p + 2] = grey[p], rgba[4 * p + 3] = alpha[p];
+    }
+    const std::string header = "P7\nWIDTH 8\nHEIGHT 4\nDEPTH 2\nMAXVAL ";
+    Write("narrow.pam", header + "255\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n" + narrow);
+    Write("wide.pam", header + "65535\nTUPLTYPE GRAYSCALE_ALPHA\nENDHDR\n" + wide);
+    std::vector<u8> rg11(EncodeETCImage(nullptr, 0, nullptr, w, h, EAC_RG11, 0, 0)), dxt5(rg11.size());
+    ASSERT_EQ(EncodeETCImage(reinterpret_cast<const u8*>(rg.data()), rg.size() * 2, rg11.data(), w, h, EAC_RG11, 0, 0),
+              rg11.size());
+    ASSERT_EQ(CompressDXT(rgba.data(), rgba.size(), dxt5.data(), w, h, 5), dxt5.size());
+    for (const char* in : {"narrow.pam", "wide.pam"})
+        for (const auto& [format, blocks] : {std::pair{"26", &rg11}, std::pair{"11", &dxt5}}) {
+            const SRunResult r = Run(std::string("encode --format ") + format + " --quality 0 " + Path(in) + " " + Path("out"));
+            ASSERT_EQ(r.status, 0) << in << " " << format << "\n" << r.err;
+            EXPECT_TRUE(ReadWhole(Path("out")) == std::string(blocks->begin(), blocks->end())) << in << " format " << format;
+        }
+}
+
 // A file cut anywhere, in its header or its samples or blocks, read from the file or from a pipe:
 // the tool fails with a message (the sanitizer build sees any read past what was read), and the
 // whole file goes through.

@@ -111,9 +111,21 @@ struct SArgs {
     bool haveFormat = false, haveQuality = false, isSigned = false;
 };
 
-// The image's samples in the layout the encoder of codec takes: channels missing from the file are
-// grey copies (colour from one channel) or opaque (alpha); 8-bit samples widen to 16 bits as v x 257.
-// Every byte is written, so the buffer starts uninitialised.
+// The file channel that the encoder's channel c takes, or -1 for opaque alpha. A file of three or four
+// channels gives its own, and alpha is opaque without a fourth. A grey file (one channel) gives its
+// grey to the colours, and a grey and alpha file (two) its alpha as well, except that a two-channel
+// encoder takes a two-channel file's channels as they are (the PAM that decode writes for them).
+int SourceChannel(u32 c, u32 fileChannels, u32 codecChannels)
+{
+    if (fileChannels >= 3)
+        return c < fileChannels ? int(c) : -1;
+    if (fileChannels == 2 && (c == 3 || (c == 1 && codecChannels == 2)))
+        return 1;
+    return c == 3 ? -1 : 0;
+}
+
+// The image's samples in the layout the encoder of codec takes (SourceChannel); 8-bit samples widen
+// to 16 bits as v x 257. Every byte is written, so the buffer starts uninitialised.
 struct SEncoderInput {
     std::unique_ptr<u8[]> bytes;
     u64 size = 0;
@@ -148,11 +160,9 @@ SEncoderInput EncoderInput(const SImageFile& image, const SCodec& codec)
     for (u64 p = 0; p < pixels; ++p)
         for (u32 c = 0; c < codec.channels; ++c) {
             u32 v;
-            const u32 from = image.channels >= 3 || c == 3 ? c : (c < 3 ? 0 : c);
-            if (c == 3 && image.channels < 4) {
+            const int from = SourceChannel(c, image.channels, codec.channels);
+            if (from < 0) {
                 v = 0xFFFF;
-            } else if (from >= image.channels) {
-                v = 0;
             } else if (image.bytesPerSample == 2) {
                 u16 s;
                 std::memcpy(&s, &image.samples[(p * image.channels + from) * 2], 2);
