@@ -48,24 +48,18 @@ struct SEndpointTable {
     }
 };
 
-// Nearest 5-bit (Bits = 5) or 6-bit value for v, a value from 0 to 255 (0 for anything not above 0).
-template <int Bits>
-int NearestEndpointValue(float v)
-{
-    static constexpr SEndpointTable<Bits> kTable;
-    if (!(v > 0.0f))
-        return 0;
-    const float twice = v + v; // exact
-    int n = int(twice);
-    n += float(n) < twice ? 1 : 0;
-    return kTable.value[std::min(n, 510)];
-}
+constexpr SEndpointTable<5> kFiveBit;
+constexpr SEndpointTable<6> kSixBit;
 
+// The nearest 5:6:5 colour, each channel first held to 0 to 255 (and 0 for NaN), without branches:
+// a channel between endpoints is as likely to go one way as the other.
 u32 Quantise565(SVec3 c)
 {
-    auto clamp = [](float v) { return v < 0.0f ? 0.0f : (v > 255.0f ? 255.0f : v); };
-    return u32(NearestEndpointValue<5>(clamp(c.r)) << 11 | NearestEndpointValue<6>(clamp(c.g)) << 5 |
-               NearestEndpointValue<5>(clamp(c.b)));
+    const V4f v = _mm_min_ps(_mm_max_ps(V4f{c.r, c.g, c.b, 0.0f}, V4f{}), V4f{} + 255.0f); // max takes 0 for NaN
+    const V4f twice = v + v;                                                               // exact
+    const V4i down = V4i(_mm_cvttps_epi32(twice));
+    const V4i n = down - (__builtin_convertvector(down, V4f) < twice); // rounded up: a true lane is -1
+    return u32(kFiveBit.value[n[0]]) << 11 | u32(kSixBit.value[n[1]]) << 5 | kFiveBit.value[n[2]];
 }
 
 // The block as the fit sees it: sixteen texels, which of them carry colour, and the block's kind.
@@ -136,25 +130,29 @@ SColourFit Evaluate(const SBlockInput& in, u32 c0, u32 c1)
     const u32 usable = in.threeColour ? 3 : (c0 == c1 ? 1 : 4);
     fit.c0 = c0, fit.c1 = c1, fit.error = 0;
     // Every texel's least error over the usable entries, the first entry winning ties; texels not
-    // fitted take index 3 and add nothing. Four texels at a time, which the registers hold.
-    float pr[4], pg[4], pb[4];
-    for (u32 k = 0; k < 4; ++k) {
-        const Rgba8 p = std::bit_cast<Rgba8>(palette.palette[k]);
-        pr[k] = p.r, pg[k] = p.g, pb[k] = p.b;
-    }
-    V4i chosen[4], errors{};
+    // fitted take index 3 and add nothing. Four texels a vector, entry by entry.
+    const V4i words = V4i{i32(palette.palette[0]), i32(palette.palette[1]), i32(palette.palette[2]),
+                          i32(palette.palette[3])};
+    const V4f pr = __builtin_convertvector(words & 0xFF, V4f), pg = __builtin_convertvector(words >> 8 & 0xFF, V4f),
+              pb = __builtin_convertvector(words >> 16 & 0xFF, V4f);
+    V4f least[4];
+    V4i index[4];
     for (u32 q = 0; q < 4; ++q) {
-        V4f least{};
-        V4i index{};
-        for (u32 k = 0; k < usable; ++k) {
+        const V4f dr = in.r[q] - pr[0], dg = in.g[q] - pg[0], db = in.b[q] - pb[0];
+        least[q] = dr * dr + dg * dg + db * db, index[q] = V4i{};
+    }
+    for (u32 k = 1; k < usable; ++k)
+        for (u32 q = 0; q < 4; ++q) {
             const V4f dr = in.r[q] - pr[k], dg = in.g[q] - pg[k], db = in.b[q] - pb[k];
             const V4f e = dr * dr + dg * dg + db * db;
-            const V4i better = k == 0 ? V4i{} - 1 : e < least;
-            least = better ? e : least;
-            index = better ? V4i{} + i32(k) : index;
+            const V4i better = e < least[q];
+            least[q] = better ? e : least[q];
+            index[q] = better ? V4i{} + i32(k) : index[q];
         }
-        chosen[q] = in.fitted[q] ? index : V4i{} + 3;
-        errors += __builtin_convertvector(least, V4i) & in.fitted[q];
+    V4i chosen[4], errors{};
+    for (u32 q = 0; q < 4; ++q) {
+        chosen[q] = in.fitted[q] ? index[q] : V4i{} + 3;
+        errors += __builtin_convertvector(least[q], V4i) & in.fitted[q];
     }
     fit.indices = PackIndices(chosen);
     errors += __builtin_shufflevector(errors, errors, 2, 3, 0, 1);
