@@ -1,15 +1,18 @@
-// A load from a cold page cache: what it reads from disk and how long it takes, as whole processes.
-// The trace is shaped like the recordings of real applications: 600 small records of setup, then
-// 320 frames of 400 small ES 2.0 records each ending in a 640x360 frame image, with a 1024x1024
-// texture upload every 16th frame (about 380 MB, of which about 4 MB are records; the rest are the
-// blocks the load steps over).
+// A load from a cold page cache beside `apitrace info` on the same workload: what each reads from
+// disk and how long it takes, as whole processes. The workload is the harness's `long` scene, shaped
+// like the recordings of real applications (600 small setup calls, then 160 frames of about 230
+// calls, each ending in an 800 x 600 frame image, and a 1024 x 1024 RGBA texture image every 16th
+// frame: about 350 MB, of which about 2 MB are records). It is recorded with xqft-record and, when
+// `apitrace` is installed, the same rendering is traced by `apitrace trace` (no frame images there;
+// its texture bytes are noise, which its compression cannot shrink, as with photographs or
+// compressed texture formats).
 //   xqft-dump load FILE     the load (goal: reads at most twice the record bytes)
+//   apitrace info TRACE     (goal: the load takes less time)
 //   cat FILE                the whole file read, for scale (what a load reading every byte costs)
-//   apitrace info TRACE     when XQFT_BENCH_APITRACE names a trace of that tool (goal: the load
-//                           takes less time)
-// Each is run three times after the page cache is dropped, best time shown with the bytes the
-// process read from disk (its program and libraries too) and the pages of the trace file read.
-// Dropping the cache needs root; without it the cold figures are skipped and the warm ones shown.
+// Cold: before each run the trace file's pages are dropped from the page cache (posix_fadvise, no
+// root needed; the programs and libraries stay cached, for both alike). Runs are interleaved, best
+// of kRounds shown with the bytes the process read from disk (its getrusage) and the pages of the
+// trace file the run brought into the cache.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -19,68 +22,87 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "BenchSupport.h"
-#include "BenchTraceWriter.h"
 
 namespace {
 using namespace xqft::bench;
 
+constexpr int kRounds = 5;
+// The captured bytes of the `long` scene, which a load steps over: its frame images and textures.
+constexpr double kSceneBlockBytes = 160.0 * 800 * 600 * 4 + 10.0 * 1024 * 1024 * 4;
+
 struct SRun
 {
-    double seconds = 0;
-    long long readBytes = 0;   // by the whole process (its program and libraries included)
-    long long fileBytes = -1;  // of the trace file: its pages in the page cache afterwards
-    bool ok = false;
+    double seconds = -1;
+    long long readBytes = 0;   // by the whole process, from its rusage
+    long long fileBytes = -1;  // of the trace file: its pages in the page cache after the run
 };
+
+struct SCommand
+{
+    const char* what;
+    std::vector<std::string> argv;
+    std::string file;  // the trace it reads
+    SRun best[2];      // cold, warm
+    bool failed = false;
+};
+
+long long FileSize(const std::string& path)
+{
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
 
 // Bytes of the file in the page cache.
 long long CachedBytes(const std::string& path)
 {
     const int fd = open(path.c_str(), O_RDONLY);
-    struct stat st{};
-    if (fd < 0 || fstat(fd, &st) != 0 || st.st_size == 0) {
+    const long long size = FileSize(path);
+    if (fd < 0 || size <= 0) {
         if (fd >= 0)
             close(fd);
         return -1;
     }
-    void* at = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    void* at = mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd, 0);
     close(fd);
     if (at == MAP_FAILED)
         return -1;
     const long page = sysconf(_SC_PAGESIZE);
-    std::vector<unsigned char> resident((size_t(st.st_size) + size_t(page) - 1) / size_t(page));
+    std::vector<unsigned char> resident((size_t(size) + size_t(page) - 1) / size_t(page));
     long long bytes = -1;
-    if (mincore(at, size_t(st.st_size), resident.data()) == 0) {
+    if (mincore(at, size_t(size), resident.data()) == 0) {
         bytes = 0;
         for (unsigned char r : resident)
             bytes += (r & 1) ? page : 0;
     }
-    munmap(at, size_t(st.st_size));
+    munmap(at, size_t(size));
     return bytes;
 }
 
-bool DropPageCache()
+// Drops the file's pages from the page cache; true when none is left.
+bool DropFile(const std::string& path)
 {
-    sync();
-    const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY);
+    const int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0)
         return false;
-    const bool ok = write(fd, "3", 1) == 1;
+    fdatasync(fd);  // dirty pages are not dropped
+    const bool ok = posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
     close(fd);
-    return ok;
+    return ok && CachedBytes(path) == 0;
 }
 
-// Runs argv with its output thrown away: wall time and the bytes it read from disk.
+// Runs argv with its output thrown away: wall time and the bytes it read from disk; seconds < 0
+// when it failed.
 SRun RunProcess(const std::vector<std::string>& argv)
 {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    std::fflush(stdout);
     const auto t0 = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -92,134 +114,85 @@ SRun RunProcess(const std::vector<std::string>& argv)
     }
     int status = 0;
     rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
-        return {};
     SRun run;
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return run;
     run.seconds = Seconds(t0, Clock::now());
     run.readBytes = static_cast<long long>(usage.ru_inblock) * 512;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
 }
 
-SRun BestOf(const std::vector<std::string>& argv, bool cold, const std::string& file)
+void Print(const SCommand& c, int warm, double recordBytes)
 {
-    SRun best;
-    for (int round = 0; round < 3; ++round) {
-        if (cold)
-            DropPageCache();
-        SRun run = RunProcess(argv);
-        if (cold)
-            run.fileBytes = CachedBytes(file);
-        if (!run.ok)
-            return run;
-        if (!best.ok || run.seconds < best.seconds)
-            best = run;
-    }
-    return best;
-}
-
-void WriteTrace(const std::string& path, long long& blockBytes)
-{
-    CWriter w(path);
-    std::mt19937 random(7);
-    const auto noise = [&](std::vector<uint8_t>& bytes) {
-        for (size_t i = 0; i < bytes.size(); i += 4) {
-            const uint32_t v = random();
-            for (size_t k = 0; k < 4 && i + k < bytes.size(); ++k)
-                bytes[i + k] = uint8_t(v >> (8 * k));
-        }
-    };
-    // Small records of 14 to 42 bytes, as a frame's state changes and draws are.
-    uint32_t step = 0;
-    const auto small = [&] {
-        std::vector<uint8_t> p;
-        switch (step++ % 6) {
-        case 0: CWriter::Words(p, {0x0DE1, step % 8}); w.Es2("glBindTexture", p); break;
-        case 1: CWriter::Words(p, {step % 16, 0x3F800000, 0, 0, 0x3F800000}); w.Es2("glUniform4f", p); break;
-        case 2: CWriter::Words(p, {0x0BE2}); w.Es2("glEnable", p); break;
-        case 3: CWriter::Words(p, {step % 16, 1, 0x1000, 1, 0, 0, 0, 0x3F800000}); w.Es2("glUniform4fv", p); break;
-        case 4: CWriter::Words(p, {step % 4}); w.Es2("glUseProgram", p); break;
-        default: CWriter::Words(p, {4, 0, 6}); w.Es2("glDrawArrays", p); break;
-        }
-    };
-    w.MakeCurrent();
-    for (int i = 0; i < 600; ++i)
-        small();
-    std::vector<uint8_t> image(640 * 360 * 4), texture(1024 * 1024 * 4);
-    noise(image);
-    noise(texture);
-    blockBytes = 0;
-    for (uint32_t frame = 1; frame <= 320; ++frame) {
-        for (int i = 0; i < 400; ++i)
-            small();
-        if (frame % 16 == 0) {
-            std::vector<uint8_t> p;
-            CWriter::Words(p, {0x0DE1, 0, 0x1908, 1024, 1024, 0, 0x1908, 0x1401});
-            CWriter::Block(p, 0x1000, uint32_t(texture.size()), 0);
-            std::copy(texture.begin(), texture.end(), p.end() - long(texture.size()));
-            CWriter::Words(p, {4});
-            w.Es2("glTexImage2D", p);
-            blockBytes += long(texture.size());
-        }
-        image[frame % image.size()] ^= 0xFF;
-        w.SwapBuffers(frame, 640, 360, image);
-        blockBytes += long(image.size());
-    }
-}
-
-void Print(const char* what, const SRun& run, double recordBytes)
-{
-    if (!run.ok) {
-        std::printf("  %-24s failed\n", what);
+    const SRun& run = c.best[warm];
+    if (c.failed || run.seconds < 0) {
+        std::printf("  %-22s failed\n", c.what);
         return;
     }
-    std::printf("  %-24s %.3f s, the process read %.1f MB", what, run.seconds, run.readBytes / 1e6);
-    if (run.fileBytes >= 0)
-        std::printf(", of its trace %.2f MB (%.2fx the record bytes)", run.fileBytes / 1e6,
-                    recordBytes > 0 ? run.fileBytes / recordBytes : 0.0);
+    std::printf("  %-22s %.3f s, the process read %.2f MB", c.what, run.seconds, run.readBytes / 1e6);
+    if (!warm && run.fileBytes >= 0)
+        std::printf(", its trace's pages read %.2f MB (%.2fx our record bytes)", run.fileBytes / 1e6,
+                    run.fileBytes / recordBytes);
     std::printf("\n");
 }
+
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
 } // namespace
 
 int main()
 {
-    const std::string path = TempDir() + "/bench_cold_load_" + std::to_string(getpid()) + ".xqft";
-    long long blockBytes = 0;
-    WriteTrace(path, blockBytes);
-    FILE* f = std::fopen(path.c_str(), "rb");
-    std::fseek(f, 0, SEEK_END);
-    const long long fileBytes = std::ftell(f);
-    std::fclose(f);
-    const double recordBytes = double(fileBytes - blockBytes);
-    std::printf("trace: %.1f MB, of which %.2f MB records and %.1f MB blocks (frame images, textures)\n",
-                fileBytes / 1e6, recordBytes / 1e6, blockBytes / 1e6);
+    const std::string dir = TempDir() + "/xqft-bench-cold-" + std::to_string(getpid());
+    if (!RecordSceneTrace(dir, "long"))
+        return Fail("the long scene could not be recorded (is xqft-record built?)");
+    const std::string ours = dir + "/long.xqft", theirs = dir + "/long.trace";
+    std::system(("rm -f " + Quoted(dir) + "/long.f*.ppm " + Quoted(dir) + "/long.log").c_str());
+    bool apitrace = std::system("command -v apitrace >/dev/null 2>&1") == 0;
+    if (apitrace)
+        apitrace = std::system(("apitrace trace --api egl -o " + Quoted(theirs) + " " + Quoted(BinDir() + "/xqft-record") +
+                                " --scene long --out " + Quoted(dir) + " --play-only >/dev/null 2>&1")
+                                   .c_str()) == 0;
+    const double fileBytes = double(FileSize(ours)), recordBytes = fileBytes - kSceneBlockBytes;
+    std::printf("xqft trace: %.1f MB, of which %.2f MB records and %.1f MB frame images and textures\n",
+                fileBytes / 1e6, recordBytes / 1e6, kSceneBlockBytes / 1e6);
+    if (apitrace)
+        std::printf("apitrace trace of the same rendering: %.1f MB\n", double(FileSize(theirs)) / 1e6);
+    else
+        std::printf("apitrace is not installed or could not trace the scene: no comparison\n");
 
-    const std::vector<std::string> load = {BinDir() + "/xqft-dump", "load", path};
-    const std::vector<std::string> whole = {"cat", path};
-    const char* apitraceTrace = std::getenv("XQFT_BENCH_APITRACE");
-    const bool apitrace = apitraceTrace && *apitraceTrace && std::system("command -v apitrace >/dev/null 2>&1") == 0;
+    std::vector<SCommand> commands = {{"xqft-dump load", {BinDir() + "/xqft-dump", "load", ours}, ours, {}}};
+    if (apitrace)
+        commands.push_back({"apitrace info", {"apitrace", "info", theirs}, theirs, {}});
+    commands.push_back({"cat (the whole file)", {"cat", ours}, ours, {}});
 
-    const bool cold = getuid() == 0 && DropPageCache();
+    bool cold = true;
+    for (const SCommand& c : commands)
+        cold = cold && DropFile(c.file);
     if (!cold)
-        std::printf("cold: the page cache cannot be dropped (needs root): cold figures skipped\n");
-    for (const bool c : {true, false}) {
-        if (c && !cold)
-            continue;
-        std::printf("%s page cache, best of 3:\n", c ? "cold" : "warm");
-        const SRun l = BestOf(load, c, path);
-        Print("xqft-dump load", l, recordBytes);
-        const SRun w = BestOf(whole, c, path);
-        Print("cat (the whole file)", w, recordBytes);
-        if (apitrace) {
-            const SRun a = BestOf({"apitrace", "info", apitraceTrace}, c, apitraceTrace);
-            Print("apitrace info", a, recordBytes);
-            if (a.ok && l.ok)
-                std::printf("  load / apitrace info: %.2fx time (goal < 1)\n", l.seconds / a.seconds);
+        std::printf("cold: the trace files' pages cannot be dropped from the page cache: cold figures skipped\n");
+    for (int warm = cold ? 0 : 1; warm < 2; ++warm) {
+        for (int round = 0; round < kRounds; ++round) {
+            for (SCommand& c : commands) {
+                if (!warm)
+                    DropFile(c.file);
+                SRun run = RunProcess(c.argv);
+                if (!warm)
+                    run.fileBytes = CachedBytes(c.file);
+                c.failed |= run.seconds < 0;
+                SRun& best = c.best[warm];
+                if (run.seconds >= 0 && (best.seconds < 0 || run.seconds < best.seconds))
+                    best = run;
+            }
         }
-        if (c && l.ok)
+        std::printf("%s page cache, interleaved, best of %d:\n", warm ? "warm" : "cold", kRounds);
+        for (const SCommand& c : commands)
+            Print(c, warm, recordBytes);
+        const SRun& l = commands[0].best[warm];
+        if (apitrace && !commands[0].failed && !commands[1].failed)
+            std::printf("  load / apitrace info: %.2fx its time (goal < 1)\n", l.seconds / commands[1].best[warm].seconds);
+        if (!warm && !commands[0].failed)
             std::printf("  the load reads %.2fx the record bytes of its trace (goal <= 2)\n", l.fileBytes / recordBytes);
     }
-    std::remove(path.c_str());
+    std::system(("rm -rf " + Quoted(dir)).c_str());
     return 0;
 }

@@ -684,6 +684,85 @@ void Mix(CRecorder& r)
     }
 }
 
+// Bytes no compressor shrinks, as photographs and compressed texture formats are.
+std::vector<uint8_t> Noise(size_t bytes, uint32_t seed)
+{
+    std::vector<uint8_t> v(bytes);
+    uint32_t x = seed * 2654435761u + 1;
+    for (uint8_t& b : v) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        b = uint8_t(x >> 7);
+    }
+    return v;
+}
+
+// The cold-load workload, shaped as a real recording: 800 x 600, 600 small setup calls, then 160
+// frames of about 230 calls and 96 textured draws, a new 1024 x 1024 RGBA texture image every 16th
+// frame (a trace of about 340 MB with the frame images).
+void Long(CRecorder& r)
+{
+    const SWindow w = Open(r, 800, 600);
+    const char* vs = "attribute vec4 a_position;\nuniform mat4 u_matrix;\nvarying vec3 v_p;\n"
+                     "void main() { gl_Position = u_matrix * a_position; v_p = a_position.xyz; }\n";
+    const char* fs = "precision mediump float;\nuniform vec4 u_color;\nuniform sampler2D u_texture;\n"
+                     "varying vec3 v_p;\n"
+                     "void main() { gl_FragColor = u_color * texture2D(u_texture, v_p.xy * 0.5 + 0.5); }\n";
+    const GLuint program = Program(r, vs, fs, {"a_position"});
+    GL(glUseProgram)(Name{"program", program});
+    const Loc matrix{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_matrix"})};
+    const Loc color{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_color"})};
+    const Loc sampler{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_texture"})};
+    GL(glUniform1i)(sampler, 0);
+    const float corners[] = {-1, -1, -1, 1, -1, -1, 1, 1, -1, -1, 1, -1, -1, -1, 1, 1, -1, 1, 1, 1, 1, -1, 1, 1};
+    const uint16_t cube[] = {0, 1, 2, 0, 2, 3, 4, 6, 5, 4, 7, 6, 0, 4, 5, 0, 5, 1,
+                             3, 2, 6, 3, 6, 7, 1, 5, 6, 1, 6, 2, 0, 3, 7, 0, 7, 4};
+    GLuint buffers[2] = {};
+    GL(glGenBuffers)(2, Array<GLuint>{buffers, 2, "buffer"});
+    r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(sizeof corners), Bytes{corners, sizeof corners},
+                     GLenum(GL_STATIC_DRAW));
+    r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    GL(glBufferData)(GLenum(GL_ELEMENT_ARRAY_BUFFER), GLsizeiptr(sizeof cube), Bytes{cube, sizeof cube},
+                     GLenum(GL_STATIC_DRAW));
+    // Setup as an application's start-up is: many small state calls on its textures.
+    GLuint textures[4] = {};
+    GL(glGenTextures)(4, Array<GLuint>{textures, 4, "texture"});
+    for (int i = 0; i < 150; ++i) {
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[i % 4]});
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_LINEAR));
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_WRAP_S), GLint(GL_CLAMP_TO_EDGE));
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_WRAP_T), GLint(GL_CLAMP_TO_EDGE));
+    }
+    for (int f = 1; f <= 160; ++f) {
+        GL(glViewport)(0, 0, 800, 600);
+        GL(glClearColor)(0.05f, 0.05f, 0.1f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
+        GL(glEnable)(GLenum(GL_DEPTH_TEST));
+        GL(glUseProgram)(Name{"program", program});
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[(f / 16) % 4]});
+        if (f % 16 == 1) {
+            const std::vector<uint8_t> pixels = Noise(1024 * 1024 * 4, uint32_t(f));
+            r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 1024, GL_UNSIGNED_BYTE, pixels.data());
+        }
+        r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+        r.VertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+        r.EnableVertexAttribArray(0);
+        r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+        for (int d = 0; d < 96; ++d) {
+            if (d % 4 == 0)
+                GL(glUniform4f)(color, 0.5f + 0.005f * d, 0.8f, 1.0f - 0.005f * d, 1.0f);
+            const float angle = 0.03f * float(f) + 0.1f * float(d);
+            const float c = std::cos(angle) * 0.06f, s = std::sin(angle) * 0.06f;
+            const float x = -0.9f + 0.15f * float(d % 12), y = -0.85f + 0.22f * float(d / 12);
+            const float m[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 0.06f, 0, x, y, 0.5f - 0.004f * d, 1};
+            GL(glUniformMatrix4fv)(matrix, 1, GLboolean(GL_FALSE), Array<float>{m, 16});
+            r.DrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, nullptr);
+        }
+        GL(glDisable)(GLenum(GL_DEPTH_TEST));
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& Scenes()
@@ -708,6 +787,7 @@ const std::vector<SScene>& Scenes()
         {"context-switch", "the current context destroyed, another made current", &ContextSwitch},
         {"platform-display", "a display the trace never got (no eglGetDisplay)", &PlatformDisplay},
         {"mix", "the benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix},
+        {"long", "the cold-load workload: 160 frames of 800 x 600, a 1024 x 1024 texture every 16th", &Long},
         };
         const std::vector<SScene>& es1 = Es1Scenes();
         all.insert(all.end(), es1.begin(), es1.end());
