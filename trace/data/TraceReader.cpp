@@ -262,7 +262,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
     bool section = false;
     // The walk reads the records and steps over the captured blocks they carry: only the runs of
     // records are read from disk, not the blocks between them. Copying every block reads it all.
-    CRecordReadAhead readAhead(m_copyBelow != kCopyAllCaptured ? m_mapping.get() : nullptr);
+    CRecordReadAhead readAhead(m_copyBelow != kCopyAllCaptured ? m_mapping.get() : nullptr, records.Offset());
     // The call objects live as long as the trace: they are made in its arena.
     const CCallArena::CScope arena(&m_data->Arena());
     for (;;) {
@@ -286,7 +286,6 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             std::fprintf(m_err, "ERROR: %s\n", records.Message());
             return 3;
         }
-        readAhead.Framed(record.offset, CRecordStream::kHeaderBytes, record.size);
         if (m_mapping) {
             // A file cut while it is read shows as zeros from the cut on (stream/FileMapping.h):
             // the walk stops at the first record after it.

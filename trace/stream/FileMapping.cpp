@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,14 +157,12 @@ void CFileMapping::SetSparseReads(bool sparse)
     madvise(const_cast<uint8_t*>(m_data), size_t(m_size), sparse ? MADV_RANDOM : MADV_NORMAL);
 }
 
-void CFileMapping::WillNeed(uint64_t offset, uint64_t length)
+int CFileMapping::OpenReader() const
 {
-    if (offset >= m_size)
-        return;
-    static const uint64_t pageMask = uint64_t(sysconf(_SC_PAGESIZE)) - 1;
-    const uint64_t begin = offset & ~pageMask;
-    const uint64_t end = length < m_size - offset ? offset + length : m_size;  // no wrap for a huge length
-    madvise(const_cast<uint8_t*>(m_data) + begin, size_t(end - begin), MADV_WILLNEED);
+    // Through /proc, not dup(): a duplicate would share the loader's file description and its
+    // read-around settings.
+    const std::string path = "/proc/self/fd/" + std::to_string(m_fd);
+    return m_fd < 0 ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
 void CFileMapping::AddSample(uint64_t offset, const uint8_t* bytes, uint32_t n)

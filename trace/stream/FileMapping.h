@@ -40,8 +40,9 @@ public:
     // of it (the default). The walk of a trace made mostly of captured bytes steps over them and
     // touches one page per record: read-around would read them all from disk.
     void SetSparseReads(bool sparse);
-    // Starts reading the pages of [offset, offset + length) in, without waiting for them.
-    void WillNeed(uint64_t offset, uint64_t length);
+    // A new descriptor of the mapped file, open for reading with a file position and read-around
+    // of its own (a reader on another thread); -1 when the system refuses. The caller closes it.
+    int OpenReader() const;
 
     // Offers the n (at most 8) bytes at offset, to compare with the file when it changes; the
     // loader offers every record header it walks, and a few hundred spread over the file are kept.

@@ -1,85 +1,130 @@
 #include "RecordReadAhead.h"
 
 #include "FileMapping.h"
+#include "RecordStream.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#include <vector>
 
-CRecordReadAhead::CRecordReadAhead(CFileMapping* mapping) : m_mapping(mapping)
+namespace {
+
+// Reads up to length bytes at offset; the count read, 0 at the end of the file or on an error.
+size_t ReadAt(int fd, uint8_t* out, uint64_t length, uint64_t offset)
 {
-    if (m_mapping)
-        m_mapping->SetSparseReads(true);
+    for (;;) {
+        const ssize_t n = pread(fd, out, size_t(length), off_t(offset));
+        if (n >= 0)
+            return size_t(n);
+        if (errno != EINTR)
+            return 0;
+    }
+}
+
+} // namespace
+
+CRecordReadAhead::CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord) : m_mapping(mapping)
+{
+    if (!m_mapping)
+        return;
+    m_mapping->SetSparseReads(true);
+    // A file description of its own: its reads are told not to read around either.
+    const int fd = m_mapping->OpenReader();
+    if (fd < 0)
+        return;
+    posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    try {
+        m_thread = std::thread(&CRecordReadAhead::Run, this, fd, firstRecord, m_mapping->Size());
+    } catch (const std::system_error&) {
+        close(fd);  // no thread to spare: the walk reads its pages as it goes
+    }
 }
 
 CRecordReadAhead::~CRecordReadAhead()
 {
+    if (m_thread.joinable()) {
+        {
+            const std::lock_guard<std::mutex> lock(m_lock);
+            m_stop = true;
+        }
+        m_room.notify_one();
+        m_thread.join();
+    }
     if (m_mapping)
         m_mapping->SetSparseReads(false);
 }
 
-uint64_t CRecordReadAhead::RunWindow() const
+void CRecordReadAhead::Wake()
 {
-    return std::clamp(m_lastRun + m_lastRun / 32 + 64, kLeastWindow, kMostWindow);
+    m_wakeAt.store(UINT64_MAX, std::memory_order_relaxed);
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_room.notify_one();
 }
 
-void CRecordReadAhead::Before(uint64_t offset)
+bool CRecordReadAhead::WaitForRoom()
 {
-    if (!m_mapping || offset < m_end)
-        return;
-    // A run that just began is guessed as long as the one before; one that outgrew what was asked
-    // for gets as much again as it has so far.
-    const uint64_t window = offset == m_runStart && m_lastRun ? RunWindow() : offset - m_runStart;
-    Request(offset, std::clamp(window, kLeastWindow, kMostWindow));
-}
-
-void CRecordReadAhead::Framed(uint64_t offset, uint32_t headerBytes, uint32_t size)
-{
-    if (!m_mapping || size < kBlockRecordBytes)
-        return;
-    // The block's own fields lie at its start, beside its header: the run ends there.
-    m_lastRun = offset + headerBytes - std::min(m_runStart, offset);
-    RunBegins(offset + headerBytes + size);
-}
-
-void CRecordReadAhead::RunBegins(uint64_t start)
-{
-    const uint64_t distance = start - m_runStart;
-    m_runStart = start;
-    std::rotate(m_distances.rbegin(), m_distances.rbegin() + 1, m_distances.rend());
-    m_distances[0] = distance;
-    m_distanceCount = std::min<int>(m_distanceCount + 1, int(m_distances.size()));
-    if (m_distanceCount < int(m_distances.size()))
-        return;
-    const auto [low, high] = std::minmax_element(m_distances.begin(), m_distances.end());
-    const uint64_t window = RunWindow();
-    const uint64_t spread = *high - *low;
-    // Irregular (a texture between two frames, runs of very different lengths): no guess ahead.
-    if (spread > window / 2) {
-        m_aheadUntil = 0;
-        return;
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        if (m_stop)
+            return false;
+        const uint64_t walked = m_walked.load(std::memory_order_relaxed);
+        while (!m_reads.empty() && m_reads.front().second <= walked)
+            m_reads.pop_front();
+        uint64_t ahead = 0;
+        for (const auto& [begin, end] : m_reads)
+            ahead += end - std::max(begin, walked);
+        if (ahead < kAheadBytes) {
+            m_wakeAt.store(UINT64_MAX, std::memory_order_relaxed);
+            return true;
+        }
+        m_wakeAt.store(m_reads.front().second, std::memory_order_relaxed);
+        // The walk wakes the thread when it passes the first read; the timeout covers a wake that
+        // came between the check above and the wait.
+        m_room.wait_for(lock, std::chrono::milliseconds(1));
     }
-    uint64_t sum = 0;
-    for (const uint64_t d : m_distances)
-        sum += d;
-    const uint64_t mean = sum / m_distances.size();
-    for (uint64_t k = 1; k <= uint64_t(kRunsAhead); ++k) {
-        const uint64_t guess = start + k * mean;
-        if (guess <= m_aheadUntil + k * spread)
-            continue;
-        const uint64_t from = guess > k * spread ? guess - k * spread : 0;
-        Request(from, window + 2 * k * spread);
-        m_aheadUntil = guess;
-    }
-    // Requests ahead do not cover the run that begins now.
-    m_end = std::min(m_end, start);
 }
 
-void CRecordReadAhead::Request(uint64_t offset, uint64_t length)
+void CRecordReadAhead::Run(int fd, uint64_t at, uint64_t size)
 {
-    const uint64_t size = m_mapping->Size();
-    if (offset >= size)
-        return;
-    length = std::min(length, size - offset);
-    m_mapping->WillNeed(offset, length);
-    m_requested += length;
-    m_end = offset + length;
+    std::vector<uint8_t> buffer;
+    uint64_t bufferBegin = 0, bufferEnd = 0;
+    uint64_t runStart = at, lastRun = 0;
+    constexpr uint64_t kHeader = CRecordStream::kHeaderBytes;
+    while (at <= size && size - at >= kHeader) {
+        if (at < bufferBegin || at + kHeader > bufferEnd) {
+            // A run that just began is guessed as long as the one before; one that outgrew what
+            // was read gets as much again as it has so far.
+            const uint64_t guess = at == runStart && lastRun ? lastRun + lastRun / 32 + 64 : at - runStart;
+            const uint64_t length = std::min(std::clamp(guess, kLeastRead, kMostRead), size - at);
+            if (!WaitForRoom())
+                break;
+            buffer.resize(size_t(length));
+            const size_t n = ReadAt(fd, buffer.data(), length, at);
+            if (n < kHeader)
+                break;  // the file was cut, or cannot be read: the walk finds out for itself
+            bufferBegin = at;
+            bufferEnd = at + n;
+            const std::lock_guard<std::mutex> lock(m_lock);
+            m_reads.emplace_back(bufferBegin, bufferEnd);
+        }
+        const uint8_t* h = buffer.data() + (at - bufferBegin);
+        const uint32_t payload = uint32_t(h[0]) | uint32_t(h[1]) << 8 | uint32_t(h[2]) << 16 | uint32_t(h[3]) << 24;
+        if (payload >= kBlockRecordBytes) {
+            // The run ends with the block's header and fields; the next begins after the block.
+            const uint64_t fieldsEnd = std::min(at + kHeader + kBlockFieldBytes, size);
+            if (fieldsEnd > bufferEnd) {
+                uint8_t fields[kBlockFieldBytes + kHeader];
+                ReadAt(fd, fields, fieldsEnd - bufferEnd, bufferEnd);
+            }
+            lastRun = fieldsEnd - runStart;
+            runStart = at + kHeader + payload;
+        }
+        at += kHeader + payload;
+    }
+    close(fd);
 }

@@ -1,15 +1,22 @@
 #pragma once
 // What a walk over the records of a mapped trace reads from disk. Captured blocks (frame images,
 // textures, arrays) stay in the file and the walk steps over them, so the kernel's read-around,
-// which would read them whole on the first touch of their pages, is switched off for the walk;
-// in its place the runs of small records between the blocks are asked for ahead of the walk:
-// - a run that begins is asked for as long as the run before it (recordings repeat themselves
-//   frame after frame), and one that outgrows that gets as much again as it has so far;
-// - while runs begin at regular distances (a frame image of one size per frame), the next few runs
-//   are asked for before the walk gets there, so that their reads overlap the walk.
+// which would read them whole on the first touch of their pages, is switched off for the walk.
+// In its place a thread of its own frames the records ahead of the walk, from their headers alone,
+// and reads the runs of small records between the blocks into the page cache: where the next run
+// begins is known only once the run before it is read, so each run costs a wait on the disk, and
+// those waits now overlap the walk's own work instead of adding to it.
+// - A run that begins is read as long as the run before it (recordings repeat themselves frame
+//   after frame); one that outgrows that gets as much again as it has so far.
+// - The thread stays at most kAheadBytes of reads ahead of the walk (a load that stops early, at a
+//   call or a frame, reads little past it) and stops with the walk.
 // A wrong guess reads at most about as much again as the run it was made for.
-#include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 class CFileMapping;
 
@@ -18,40 +25,42 @@ class CRecordReadAhead
 public:
     // Records of this many payload bytes and more are taken for blocks the walk steps over.
     static constexpr uint32_t kBlockRecordBytes = 64 * 1024;
-    // The smallest and largest window asked for at once.
-    static constexpr uint64_t kLeastWindow = 4 * 1024;
-    static constexpr uint64_t kMostWindow = 4 * 1024 * 1024;
-    // Runs asked for ahead of the walk while they begin at regular distances.
-    static constexpr int kRunsAhead = 2;
+    // The smallest and largest read at once, and how far the reads may run ahead of the walk.
+    static constexpr uint64_t kLeastRead = 4 * 1024;
+    static constexpr uint64_t kMostRead = 1024 * 1024;
+    static constexpr uint64_t kAheadBytes = 2 * 1024 * 1024;
+    // A block's own fields lie beside its header: read with the run before it.
+    static constexpr uint64_t kBlockFieldBytes = 512;
 
-    // Null mapping: does nothing (a trace read through a window, or copied whole).
-    explicit CRecordReadAhead(CFileMapping* mapping);
-    // Gives the mapping back its read-around (views read frame images and textures in full later).
+    // Null mapping: does nothing (a trace read through a window, or copied whole). Otherwise reads
+    // ahead from the record at firstRecord.
+    CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord);
+    // Stops the reads and gives the mapping back its read-around (views read frame images and
+    // textures in full later).
     ~CRecordReadAhead();
     CRecordReadAhead(const CRecordReadAhead&) = delete;
     CRecordReadAhead& operator=(const CRecordReadAhead&) = delete;
 
     // The walk is about to frame the record at offset.
-    void Before(uint64_t offset);
-    // The record framed at offset declares size payload bytes (its header is headerBytes).
-    void Framed(uint64_t offset, uint32_t headerBytes, uint32_t size);
-
-    // Bytes asked for so far (for the benchmark and tests).
-    uint64_t Requested() const { return m_requested; }
+    void Before(uint64_t offset)
+    {
+        m_walked.store(offset, std::memory_order_relaxed);
+        if (offset >= m_wakeAt.load(std::memory_order_relaxed))
+            Wake();
+    }
 
 private:
-    void Request(uint64_t offset, uint64_t length);
-    uint64_t RunWindow() const;
-    // A run begins at start, after a block: asks for the runs ahead when the distances are regular.
-    void RunBegins(uint64_t start);
+    void Run(int fd, uint64_t first, uint64_t size);
+    // Waits while the reads not yet walked over come to kAheadBytes; false once stopped.
+    bool WaitForRoom();
+    void Wake();
 
     CFileMapping* m_mapping;
-    uint64_t m_end = 0;        // asked for up to here
-    uint64_t m_runStart = 0;   // where the current run of small records began
-    uint64_t m_lastRun = 0;    // length of the run before it (0: none seen yet)
-    // The distances between the last run starts, and how far ahead runs were asked for.
-    std::array<uint64_t, 4> m_distances{};
-    int m_distanceCount = 0;
-    uint64_t m_aheadUntil = 0;
-    uint64_t m_requested = 0;
+    std::thread m_thread;
+    std::mutex m_lock;
+    std::condition_variable m_room;
+    bool m_stop = false;
+    std::atomic<uint64_t> m_walked{0};
+    std::atomic<uint64_t> m_wakeAt{UINT64_MAX};  // the walk wakes the thread once it gets here
+    std::deque<std::pair<uint64_t, uint64_t>> m_reads;  // [begin, end) read ahead, not yet walked over
 };
