@@ -26,7 +26,33 @@ size_t ReadAt(int fd, uint8_t* out, uint64_t length, uint64_t offset)
     }
 }
 
+// The thread of the last read-ahead, until something joins it.
+struct SLastThread
+{
+    std::mutex lock;
+    std::thread thread;
+    ~SLastThread()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+SLastThread& LastThread()
+{
+    static SLastThread last;
+    return last;
+}
+
 } // namespace
+
+void CRecordReadAhead::JoinLast()
+{
+    SLastThread& last = LastThread();
+    const std::lock_guard<std::mutex> lock(last.lock);
+    if (last.thread.joinable())
+        last.thread.join();
+}
 
 CRecordReadAhead::CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord) : m_mapping(mapping)
 {
@@ -39,8 +65,10 @@ CRecordReadAhead::CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord) 
         return;
     posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     try {
-        m_thread = std::thread(&CRecordReadAhead::Run, this, fd, firstRecord, m_mapping->Size());
+        m_shared = std::make_shared<SShared>();
+        m_thread = std::thread(&CRecordReadAhead::Run, m_shared, fd, firstRecord, m_mapping->Size());
     } catch (const std::system_error&) {
+        m_shared.reset();
         close(fd);  // no thread to spare: the walk reads its pages as it goes
     }
 }
@@ -49,11 +77,13 @@ CRecordReadAhead::~CRecordReadAhead()
 {
     if (m_thread.joinable()) {
         {
-            const std::lock_guard<std::mutex> lock(m_lock);
-            m_stop = true;
+            const std::lock_guard<std::mutex> lock(m_shared->lock);
+            m_shared->stop = true;
         }
-        m_room.notify_one();
-        m_thread.join();
+        m_shared->room.notify_one();
+        JoinLast();  // long gone: it stopped with the walk before this one
+        const std::lock_guard<std::mutex> lock(LastThread().lock);
+        LastThread().thread = std::move(m_thread);
     }
     if (m_mapping)
         m_mapping->SetSparseReads(false);
@@ -61,35 +91,35 @@ CRecordReadAhead::~CRecordReadAhead()
 
 void CRecordReadAhead::Wake()
 {
-    m_wakeAt.store(UINT64_MAX, std::memory_order_relaxed);
-    const std::lock_guard<std::mutex> lock(m_lock);
-    m_room.notify_one();
+    m_shared->wakeAt.store(UINT64_MAX, std::memory_order_relaxed);
+    const std::lock_guard<std::mutex> lock(m_shared->lock);
+    m_shared->room.notify_one();
 }
 
-bool CRecordReadAhead::WaitForRoom()
+bool CRecordReadAhead::WaitForRoom(SShared& shared)
 {
-    std::unique_lock<std::mutex> lock(m_lock);
+    std::unique_lock<std::mutex> lock(shared.lock);
     for (;;) {
-        if (m_stop)
+        if (shared.stop)
             return false;
-        const uint64_t walked = m_walked.load(std::memory_order_relaxed);
-        while (!m_reads.empty() && m_reads.front().second <= walked)
-            m_reads.pop_front();
+        const uint64_t walked = shared.walked.load(std::memory_order_relaxed);
+        while (!shared.reads.empty() && shared.reads.front().second <= walked)
+            shared.reads.pop_front();
         uint64_t ahead = 0;
-        for (const auto& [begin, end] : m_reads)
+        for (const auto& [begin, end] : shared.reads)
             ahead += end - std::max(begin, walked);
         if (ahead < kAheadBytes) {
-            m_wakeAt.store(UINT64_MAX, std::memory_order_relaxed);
+            shared.wakeAt.store(UINT64_MAX, std::memory_order_relaxed);
             return true;
         }
-        m_wakeAt.store(m_reads.front().second, std::memory_order_relaxed);
+        shared.wakeAt.store(shared.reads.front().second, std::memory_order_relaxed);
         // The walk wakes the thread when it passes the first read; the timeout covers a wake that
         // came between the check above and the wait.
-        m_room.wait_for(lock, std::chrono::milliseconds(1));
+        shared.room.wait_for(lock, std::chrono::milliseconds(1));
     }
 }
 
-void CRecordReadAhead::Run(int fd, uint64_t at, uint64_t size)
+void CRecordReadAhead::Run(const std::shared_ptr<SShared>& shared, int fd, uint64_t at, uint64_t size)
 {
     std::vector<uint8_t> buffer;
     uint64_t bufferBegin = 0, bufferEnd = 0;
@@ -101,7 +131,7 @@ void CRecordReadAhead::Run(int fd, uint64_t at, uint64_t size)
             // was read gets as much again as it has so far.
             const uint64_t guess = at == runStart && lastRun ? lastRun + lastRun / 32 + 64 : at - runStart;
             const uint64_t length = std::min(std::clamp(guess, kLeastRead, kMostRead), size - at);
-            if (!WaitForRoom())
+            if (!WaitForRoom(*shared))
                 break;
             buffer.resize(size_t(length));
             const size_t n = ReadAt(fd, buffer.data(), length, at);
@@ -109,8 +139,8 @@ void CRecordReadAhead::Run(int fd, uint64_t at, uint64_t size)
                 break;  // the file was cut, or cannot be read: the walk finds out for itself
             bufferBegin = at;
             bufferEnd = at + n;
-            const std::lock_guard<std::mutex> lock(m_lock);
-            m_reads.emplace_back(bufferBegin, bufferEnd);
+            const std::lock_guard<std::mutex> lock(shared->lock);
+            shared->reads.emplace_back(bufferBegin, bufferEnd);
         }
         const uint8_t* h = buffer.data() + (at - bufferBegin);
         const uint32_t payload = uint32_t(h[0]) | uint32_t(h[1]) << 8 | uint32_t(h[2]) << 16 | uint32_t(h[3]) << 24;

@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -36,31 +37,42 @@ public:
     // ahead from the record at firstRecord.
     CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord);
     // Stops the reads and gives the mapping back its read-around (views read frame images and
-    // textures in full later).
+    // textures in full later). The thread is not waited for (on a busy machine it may wait long
+    // for a turn to leave): the next read-ahead, JoinLast() or the end of the process joins it.
     ~CRecordReadAhead();
     CRecordReadAhead(const CRecordReadAhead&) = delete;
     CRecordReadAhead& operator=(const CRecordReadAhead&) = delete;
 
+    // Waits for the thread of the last read-ahead to leave (a trace closed leaves no file open).
+    static void JoinLast();
+
     // The walk is about to frame the record at offset.
     void Before(uint64_t offset)
     {
-        m_walked.store(offset, std::memory_order_relaxed);
-        if (offset >= m_wakeAt.load(std::memory_order_relaxed))
+        if (!m_shared)
+            return;
+        m_shared->walked.store(offset, std::memory_order_relaxed);
+        if (offset >= m_shared->wakeAt.load(std::memory_order_relaxed))
             Wake();
     }
 
 private:
-    void Run(int fd, uint64_t first, uint64_t size);
+    // What the walk and the thread share; the thread holds it until it leaves.
+    struct SShared
+    {
+        std::mutex lock;
+        std::condition_variable room;
+        bool stop = false;
+        std::atomic<uint64_t> walked{0};
+        std::atomic<uint64_t> wakeAt{UINT64_MAX};  // the walk wakes the thread once it gets here
+        std::deque<std::pair<uint64_t, uint64_t>> reads;  // [begin, end) read ahead, not yet walked over
+    };
+    static void Run(const std::shared_ptr<SShared>& shared, int fd, uint64_t first, uint64_t size);
     // Waits while the reads not yet walked over come to kAheadBytes; false once stopped.
-    bool WaitForRoom();
+    static bool WaitForRoom(SShared& shared);
     void Wake();
 
     CFileMapping* m_mapping;
+    std::shared_ptr<SShared> m_shared;
     std::thread m_thread;
-    std::mutex m_lock;
-    std::condition_variable m_room;
-    bool m_stop = false;
-    std::atomic<uint64_t> m_walked{0};
-    std::atomic<uint64_t> m_wakeAt{UINT64_MAX};  // the walk wakes the thread once it gets here
-    std::deque<std::pair<uint64_t, uint64_t>> m_reads;  // [begin, end) read ahead, not yet walked over
 };
