@@ -22,7 +22,7 @@ int Run(const std::vector<std::string>& args)
     if (!ParseFileAndNumber(args, "--frame", "host-state FILE --frame N", path, frame))
         return kDumpUsage;
     CLoadedTrace trace(path, 0, uint32_t(frame));
-    CAnalysisPlayback playback;
+    CAnalysisPlayback& playback = CommandPlayback();
     std::string state;
     const CPassErrors errors;
     {

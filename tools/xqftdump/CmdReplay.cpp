@@ -29,7 +29,7 @@ int Run(const std::vector<std::string>& args)
     if (!ParseFileAndNumber(rest, "--frame", "replay FILE --frame N [--from-start] OUT.ppm", path, frame, &out))
         return kDumpUsage;
     CLoadedTrace trace(path, 0, uint32_t(frame));
-    CAnalysisPlayback playback;
+    CAnalysisPlayback& playback = CommandPlayback();
     int result = 1;
     uint8_t* rgb = nullptr;
     uint16_t width = 0, height = 0;

@@ -10,7 +10,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -51,6 +53,15 @@ bool RunCaught(Step&& step)
         fprintf(stderr, "ERROR: %s\n", e.what());
     }
     return false;
+}
+
+// The command's playback. It is never taken apart: the process leaves with the host's contexts and
+// surfaces as they are (main.cpp), since destroying them one by one took longer than writing the
+// frame's image.
+inline CAnalysisPlayback& CommandPlayback()
+{
+    static CAnalysisPlayback* const playback = new CAnalysisPlayback;
+    return *playback;
 }
 
 // Restores frame `frame` of the loaded trace on the host (with `restore` false, only selects it).
@@ -95,9 +106,13 @@ private:
 // standard error) when the file cannot be written.
 inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint16_t width, uint16_t height)
 {
+    // Row by row through a buffer of the image's size: one write, not one per 4 KiB.
+    const size_t bufferBytes = std::min<size_t>(size_t(width) * height * 3 + 32, size_t(64) << 20);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(bufferBytes);
     FILE* file = std::fopen(out.c_str(), "wb");
     bool written = file != nullptr;
     if (file) {
+        setvbuf(file, buffer.get(), _IOFBF, bufferBytes);
         std::fprintf(file, "P6\n%u %u\n255\n", width, height);
         for (uint32_t y = height; rgb && y-- > 0;)
             written &= std::fwrite(rgb + size_t(y) * width * 3, 1, size_t(width) * 3, file) == size_t(width) * 3;
