@@ -3,13 +3,18 @@
 // and, when `apitrace` is installed, the same rendering traced by `apitrace trace`.
 //   xqft-dump state FILE --call 10000      beside   apitrace replay -D 10000
 //   xqft-dump replay FILE --frame 2 OUT    beside   apitrace replay --snapshot=<frame 2's swap>
-// Goal: each below apitrace's time. Best of five each, interleaved. Then state at call 10,000 of a
-// long trace, tools/xqftgen.py es2-mixed of 400,000 calls (the length of a real recording), where
-// loading every call first would cost the most.
+// Goal: each below apitrace's time. The machine is shared and noisy: the pairs run interleaved,
+// kRounds times, each run forked straight (no shell), and both the best and the median wall time
+// are shown with their ratios, and the best CPU time (every thread, user and system), which other
+// programs disturb less. Then state at call 10,000 of a long trace, tools/xqftgen.py es2-mixed of
+// 400,000 calls (the length of a real recording), where loading every call first would cost the
+// most.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,15 +26,54 @@
 namespace {
 using namespace xqft::bench;
 
-constexpr int kRounds = 5;
+constexpr int kRounds = 11;
 
-// The seconds a shell command takes with its output thrown away; negative when it fails.
-double Timed(const std::string& command)
+struct STimes
 {
+    std::vector<double> walls;
+    double cpu = -1;  // the best
+    bool failed = false;
+
+    double Best() const { return walls.empty() ? -1 : *std::min_element(walls.begin(), walls.end()); }
+    double Median() const
+    {
+        std::vector<double> w = walls;
+        std::sort(w.begin(), w.end());
+        return w.empty() ? -1 : w[w.size() / 2];
+    }
+};
+
+// Runs argv (searched on PATH) with env ("NAME=value" or null) added and its output thrown away;
+// adds its wall time and keeps its CPU time when lower.
+void Run(const std::vector<std::string>& argv, const char* env, STimes& times)
+{
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::fflush(stdout);
     const auto t0 = Clock::now();
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
-    const double seconds = Seconds(t0, Clock::now());
-    return status == 0 ? seconds : -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (env)
+            putenv(const_cast<char*>(env));
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        times.failed = true;
+        return;
+    }
+    times.walls.push_back(Seconds(t0, Clock::now()));
+    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    if (times.cpu < 0 || cpu < times.cpu)
+        times.cpu = cpu;
 }
 
 // The call number of the second eglSwapBuffers of an apitrace trace; 0 when there is none.
@@ -60,9 +104,27 @@ std::string Quoted(const std::string& s)
 struct SPair
 {
     const char* what;
-    std::string ours, theirs;
-    double best[2] = {-1, -1};
+    std::vector<std::string> ours, theirs;
+    STimes times[2];
 };
+
+void Print(const SPair& p, bool compared)
+{
+    const STimes& o = p.times[0];
+    const STimes& t = p.times[1];
+    if (o.failed || o.walls.empty()) {
+        std::printf("%s: xqft-dump failed (%s ...)\n", p.what, p.ours[1].c_str());
+        return;
+    }
+    std::printf("%s: xqft-dump best %.3f s, median %.3f s, CPU %.3f s", p.what, o.Best(), o.Median(), o.cpu);
+    if (!compared || t.failed || t.walls.empty()) {
+        std::printf(" (apitrace is not installed or failed: no comparison)\n");
+        return;
+    }
+    std::printf("; apitrace best %.3f s, median %.3f s, CPU %.3f s\n", t.Best(), t.Median(), t.cpu);
+    std::printf("  xqft-dump / apitrace: best %.2fx, median %.2fx, CPU %.2fx (goal < 1)\n", o.Best() / t.Best(),
+                o.Median() / t.Median(), o.cpu / t.cpu);
+}
 
 } // namespace
 
@@ -71,7 +133,7 @@ int main()
     const std::string dir = TempDir() + "/xqft-bench-early-" + std::to_string(getpid());
     if (!RecordSceneTrace(dir, "mix"))
         return Fail("the mix scene could not be recorded (is xqft-record built?)");
-    const std::string trace = dir + "/mix.xqft", dump = Quoted(BinDir() + "/xqft-dump");
+    const std::string trace = dir + "/mix.xqft", dump = BinDir() + "/xqft-dump";
     bool apitrace = std::system("command -v apitrace >/dev/null 2>&1") == 0;
     const std::string theirs = dir + "/mix.trace";
     if (apitrace)
@@ -79,47 +141,37 @@ int main()
                                 "/xqft-record' --scene mix --out '" + dir + "/apitrace' --play-only >/dev/null 2>&1")
                                    .c_str()) == 0;
     const long swap = apitrace ? SecondSwap(theirs) : 0;
-    const std::string replay = "WAFFLE_PLATFORM=surfaceless_egl apitrace replay --headless ";
-    std::vector<SPair> pairs = {
-        {"state at call 10,000", dump + " state '" + trace + "' --call 10000",
-         replay + "-D 10000 '" + theirs + "'"},
-        {"frame 2's image", dump + " replay '" + trace + "' --frame 2 '" + dir + "/f2.ppm'",
-         replay + "--snapshot=" + std::to_string(swap) + " --snapshot-prefix='" + dir + "/snap-' '" + theirs + "'"},
+    const std::vector<std::string> replay = {"apitrace", "replay", "--headless"};
+    const auto with = [](std::vector<std::string> v, std::initializer_list<std::string> more) {
+        v.insert(v.end(), more);
+        return v;
     };
+    std::vector<SPair> pairs = {
+        {"state at call 10,000", {dump, "state", trace, "--call", "10000"}, with(replay, {"-D", "10000", theirs}), {}},
+        {"frame 2's image", {dump, "replay", trace, "--frame", "2", dir + "/f2.ppm"},
+         with(replay, {"--snapshot=" + std::to_string(swap), "--snapshot-prefix=" + dir + "/snap-", theirs}), {}},
+    };
+    static char platform[] = "WAFFLE_PLATFORM=surfaceless_egl";
+    const bool compared = apitrace && swap > 0;
     for (int round = 0; round < kRounds; ++round) {
         for (SPair& p : pairs) {
-            const double ours = Timed(p.ours);
-            if (ours >= 0 && (p.best[0] < 0 || ours < p.best[0]))
-                p.best[0] = ours;
-            if (apitrace && swap > 0) {
-                const double t = Timed(p.theirs);
-                if (t >= 0 && (p.best[1] < 0 || t < p.best[1]))
-                    p.best[1] = t;
-            }
+            Run(p.ours, nullptr, p.times[0]);
+            if (compared)
+                Run(p.theirs, platform, p.times[1]);
         }
     }
-    for (const SPair& p : pairs) {
-        if (p.best[0] < 0) {
-            std::printf("%s: xqft-dump failed (%s)\n", p.what, p.ours.c_str());
-            continue;
-        }
-        std::printf("%s: xqft-dump %.3f s", p.what, p.best[0]);
-        if (p.best[1] > 0)
-            std::printf(", apitrace %.3f s: %.2fx its time (goal < 1)\n", p.best[1], p.best[0] / p.best[1]);
-        else
-            std::printf(" (apitrace is not installed or failed: no comparison)\n");
-    }
+    std::printf("interleaved, %d rounds each:\n", kRounds);
+    for (const SPair& p : pairs)
+        Print(p, compared);
     const std::string mixed = dir + "/mixed.xqft";
     if (std::system(("python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py es2-mixed " + Quoted(mixed) +
                      " --calls 400000 --frames 5500 >/dev/null")
                         .c_str()) == 0) {
-        double best = -1;
-        for (int round = 0; round < kRounds; ++round) {
-            const double t = Timed(dump + " state " + Quoted(mixed) + " --call 10000");
-            if (t >= 0 && (best < 0 || t < best))
-                best = t;
-        }
-        std::printf("state at call 10,000 of 400,000 (es2-mixed): xqft-dump %.3f s\n", best);
+        STimes times;
+        for (int round = 0; round < kRounds; ++round)
+            Run({dump, "state", mixed, "--call", "10000"}, nullptr, times);
+        std::printf("state at call 10,000 of 400,000 (es2-mixed): xqft-dump best %.3f s, median %.3f s\n",
+                    times.Best(), times.Median());
     }
     std::system(("rm -rf '" + dir + "'").c_str());
     return 0;
