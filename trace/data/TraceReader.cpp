@@ -219,12 +219,13 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
     }
 }
 
-void CTraceReader::NoteApisPast(CRecordStream& records)
+void CTraceReader::NoteApisPast(CRecordStream& records, CRecordReadAhead& readAhead)
 {
     // Only the ids are read, but for extension calls, whose record names the API they were made on.
     const CCallArena::CScope heap(nullptr);  // the calls made here are not kept
     while (!(m_data->HasEs1() && m_data->HasEs2()) && records.Offset() < m_total) {
         SRecordHeader record;
+        readAhead.Before(records.Offset());  // a trace of one API is looked at to its end
         if (records.Next(record) != kRecordRead)
             return;
         const ECallFamily family = CallFamilyOf(record.id, m_version);
@@ -316,7 +317,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             }
             if ((maxCalls != 0 && added == maxCalls) ||
                 (m_frameLimit != 0 && m_data->GetFrameRecordCount() > m_frameLimit)) {
-                NoteApisPast(records);
+                NoteApisPast(records, readAhead);
                 return 0;
             }
         }

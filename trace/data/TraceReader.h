@@ -100,7 +100,7 @@ private:
 
     void SendProgress(const char* text);
     // After a limited load: notes the APIs of the calls past the limit until both are seen.
-    void NoteApisPast(class CRecordStream& records);
+    void NoteApisPast(class CRecordStream& records, class CRecordReadAhead& readAhead);
 
     uint64_t m_progress = 0;
     uint64_t m_total = 0;
