@@ -1,7 +1,8 @@
 // Where the memory of a loaded trace goes, call by call: loads a trace, then destroys the call
 // objects one function at a time and prints the heap each function's calls held outside the call
 // arena (what the objects own: copied blocks, arrays, strings; allocator headers included), the
-// largest first. The objects themselves live in the trace's call arena, shown as a whole; the load
+// largest first, with the room one object takes in the trace's call arena (the distance to the
+// next call's object). The arena is also shown as a whole; the load
 // once more without state tracking shows what the frames' state snapshots take.
 // Arguments: FILE [rows]. Without FILE (or with "mixed"), a 200,000-call mixed ES 2.0 trace is
 // generated; with "images", 200 frames of one eglSwapBuffers with a 512x512 frame image each.
@@ -69,6 +70,16 @@ int main(int argc, char** argv)
     const double arena = data ? double(data->Arena().Reserved()) : 0.0;
     std::printf("call objects in the arena: %.1f MB (%.0f B/call)\n", arena / 1e6, calls ? arena / calls : 0.0);
 
+    std::map<int, std::pair<long long, long long>> arenaOf;  // id: calls measured, bytes
+    for (uint32_t i = 0; i + 1 < calls; ++i) {
+        const auto* a = reinterpret_cast<const uint8_t*>(data->GetCall(i + 1)->call.get());
+        const auto* b = reinterpret_cast<const uint8_t*>(data->GetCall(i + 2)->call.get());
+        if (a && b > a && b - a <= 1024) {
+            auto& [n, bytes] = arenaOf[data->GetCall(i + 1)->call->GetId()];
+            ++n;
+            bytes += b - a;
+        }
+    }
     std::map<int, std::vector<uint32_t>> byId;
     std::map<int, SUse> use;
     for (uint32_t i = 0; i < calls; ++i)
@@ -88,11 +99,12 @@ int main(int argc, char** argv)
     std::vector<std::pair<int, SUse>> sorted(use.begin(), use.end());
     std::sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.second.bytes > b.second.bytes; });
     std::printf("owned by the call objects: %.1f MB, %.0f B/call\n", total / 1e6, calls ? double(total) / calls : 0.0);
-    std::printf("%6s %-32s %8s %10s %8s\n", "id", "function", "calls", "B/object", "B/call");
+    std::printf("%6s %-32s %8s %10s %8s %8s\n", "id", "function", "calls", "B/object", "B/call", "arena B");
     for (int r = 0; r < rows && r < int(sorted.size()); ++r) {
         const SUse& u = sorted[r].second;
-        std::printf("%6d %-32s %8lld %10.0f %8.1f\n", sorted[r].first, u.name.c_str(), u.calls,
-                    double(u.bytes) / u.calls, double(u.bytes) / calls);
+        const auto& [n, bytes] = arenaOf[sorted[r].first];
+        std::printf("%6d %-32s %8lld %10.0f %8.1f %8.0f\n", sorted[r].first, u.name.c_str(), u.calls,
+                    double(u.bytes) / u.calls, double(u.bytes) / calls, n ? double(bytes) / n : 0.0);
     }
     reader.Close();
     reader.SetStateTracking(false);
