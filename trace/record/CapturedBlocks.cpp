@@ -8,35 +8,76 @@
 
 namespace xqft {
 
-uint32_t CCapturedBlocks::Count() const
+namespace {
+uint64_t LoadLittle(const uint8_t* p, uint32_t width)
 {
-    uint32_t n = 0;
-    if (m_store)
-        memcpy(&n, m_store.get(), 4);
-    return n;
+    uint64_t v = 0;
+    for (uint32_t i = width; i-- > 0;)
+        v = v << 8 | p[i];
+    return v;
+}
+} // namespace
+
+CCapturedBlocks::~CCapturedBlocks()
+{
+    Free();
+}
+
+void CCapturedBlocks::Free()
+{
+    if (m_bits & kCopied)
+        delete[] Address();
+    m_bits = 0;
+    m_count = 0;
+    m_span = 0;
 }
 
 SCapturedBlock CCapturedBlocks::At(uint32_t index) const
 {
-    SEntry e;
-    memcpy(&e, m_store.get() + kCountBytes + sizeof(SEntry) * size_t(index), sizeof e);
     SCapturedBlock b;
-    b.pointer.value = e.pointer;
-    b.size = e.size;
-    if (e.size)
-        b.bytes = e.mapped ? reinterpret_cast<const uint8_t*>(e.where) : m_store.get() + e.where;
-    return b;
+    if (index >= m_count)
+        return b;
+    const uint8_t* at = Address();
+    if (m_bits & kCopied) {
+        SEntry e;
+        memcpy(&e, at + sizeof(SEntry) * size_t(index), sizeof e);
+        b.pointer.value = e.pointer;
+        b.size = e.size;
+        if (e.size)
+            b.bytes = at + e.where;
+        return b;
+    }
+    const uint32_t width = uint32_t(m_bits >> kWidthShift) & 0x7F;
+    const uint64_t header = uint64_t(width) + 4;
+    uint64_t offset = 0;
+    for (uint32_t i = 0;; ++i) {
+        if (m_span - offset < header)
+            return b;
+        const uint32_t size = uint32_t(LoadLittle(at + offset + width, 4));
+        if (m_span - offset - header < size)
+            return b;
+        if (i == index) {
+            b.pointer.value = LoadLittle(at + offset, width);
+            b.size = size;
+            if (size)
+                b.bytes = at + offset + header;
+            return b;
+        }
+        offset += header + size;
+    }
 }
 
 void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
 {
-    // Layout: the count, one entry per block, then the bytes. A first walk over the block headers
-    // sizes the one allocation; the second fills it. Growing the allocation block by block would
-    // copy it once per block: a record of many empty blocks would take quadratic time.
-    const uint64_t header = uint64_t(t.GetTypeWidth(0)) + 4;
+    // A first walk over the block headers counts the run and sizes the allocation a copy needs;
+    // the second fills it. Growing the allocation block by block would copy it once per block: a
+    // record of many empty blocks would take quadratic time.
+    Free();
+    const uint64_t width = t.GetTypeWidth(0);
+    const uint64_t header = width + 4;
     const uint64_t first = t.GetStream()->Tell();
     uint32_t count = 0;
-    uint64_t copiedBytes = 0;
+    uint64_t bytes = 0;  // of the complete blocks
     while (remaining > threshold) {
         const uint64_t start = t.GetRecordConsumed();
         t.ReadValue<TPointer>();
@@ -45,41 +86,37 @@ void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
             break; // the record ended inside the block header
         if (size > t.GetBytesLeft())
             break; // the block claims more bytes than the record has left: the run ends here
-        const uint32_t copied = t.MappedBytes(size) ? 0 : size;
-        if (kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1) + copiedBytes + copied > UINT32_MAX)
+        if (sizeof(SEntry) * (uint64_t(count) + 1) + bytes + size > UINT32_MAX)
             break; // offsets are 32-bit; no record is that large
         t.Skip(size);
         ++count;
-        copiedBytes += copied;
+        bytes += size;
         remaining -= int64_t(t.GetRecordConsumed() - start);
     }
     const uint64_t last = t.GetStream()->Tell();
-    if (count == 0) {
-        m_store.reset();
+    if (count == 0)
+        return;
+    const uint64_t span = header * count + bytes;
+    if (const uint8_t* mapped = t.MappedRange(first, span)) {
+        m_bits = reinterpret_cast<uintptr_t>(mapped) | uintptr_t(width) << kWidthShift;
+        m_count = count;
+        m_span = uint32_t(span);
         return;
     }
-    const uint64_t head = kCountBytes + sizeof(SEntry) * uint64_t(count);
-    std::unique_ptr<uint8_t[]> store(new uint8_t[head + copiedBytes]);
-    memcpy(store.get(), &count, 4);
+    const uint64_t head = sizeof(SEntry) * uint64_t(count);
+    uint8_t* store = new uint8_t[head + bytes];
     t.GetStream()->Seek(int64_t(first), 0);
-    uint64_t bytes = 0;
+    uint64_t where = head;
     for (uint32_t i = 0; i < count; ++i) {
-        const uint64_t pointer = t.ReadValue<TPointer>();
-        const uint32_t size = t.ReadU32();
-        // A large block stays in the trace's mapping; only its entry is kept.
-        const uint8_t* mapped = t.MappedBytes(size);
-        const SEntry e{pointer, mapped ? reinterpret_cast<uint64_t>(mapped) : head + bytes, size, mapped ? 1u : 0u};
-        memcpy(store.get() + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
-        if (mapped) {
-            t.Skip(size);
-        } else {
-            t.ReadBytes(store.get() + e.where, size);
-            bytes += size;
-        }
+        const SEntry e{t.ReadValue<TPointer>(), where, t.ReadU32(), 0};
+        memcpy(store + sizeof(SEntry) * i, &e, sizeof e);
+        t.ReadBytes(store + where, e.size);
+        where += e.size;
     }
     // Where the first walk stopped, past a cut block header it read.
     t.GetStream()->Seek(int64_t(last), 0);
-    m_store = std::move(store);
+    m_bits = reinterpret_cast<uintptr_t>(store) | kCopied;
+    m_count = count;
 }
 
 void CCapturedBlocks::ReadRest(CTrace& t, int64_t threshold)

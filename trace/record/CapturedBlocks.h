@@ -4,7 +4,6 @@
 // the draw reads, kept in reading order for the players. The draw records of every family derive
 // from CDrawBlocks; CapturedBlocksOf finds the blocks of any call.
 #include <cstdint>
-#include <memory>
 
 #include "values/ApiTypes.h"
 
@@ -26,7 +25,12 @@ struct SCapturedBlock
 class CCapturedBlocks
 {
 public:
-    uint32_t Count() const;
+    CCapturedBlocks() = default;
+    ~CCapturedBlocks();
+    CCapturedBlocks(const CCapturedBlocks&) = delete;
+    CCapturedBlocks& operator=(const CCapturedBlocks&) = delete;
+
+    uint32_t Count() const { return m_count; }
     // index must be below Count().
     SCapturedBlock At(uint32_t index) const;
 
@@ -38,18 +42,29 @@ public:
     void ReadRest(CTrace& t, int64_t threshold);
 
 private:
-    // Every fifth call of a typical trace is a draw: one allocation holds the block count, each
-    // block's pointer, size and where its bytes are, then the bytes of the blocks that are copied
-    // (small ones, or all when the trace is not mapped); the others are views of the mapping.
+    // Every fifth call of a typical trace is a draw, so the blocks cost no allocation when the
+    // trace is mapped: the run stays in the file and At walks its block headers there (every step
+    // checked against the run's length measured at load, so a file changed since cannot lead the
+    // walk outside the run). Without a mapping one allocation holds each block's pointer, size
+    // and where its bytes are, then the bytes.
     struct SEntry
     {
         uint64_t pointer;
-        uint64_t where;   // offset of the bytes from the start of the allocation, or their address
+        uint64_t where;   // offset of the bytes from the start of the allocation
         uint32_t size;
-        uint32_t mapped;  // 1: where is the address of the bytes in the trace's mapping
+        uint32_t unused;
     };
-    static constexpr size_t kCountBytes = 8;
-    std::unique_ptr<uint8_t[]> m_store;
+    // The first header in the mapping, or the allocation (kCopied); the pointer width in the top
+    // byte below that bit (user-space addresses leave the top bits clear).
+    static constexpr uintptr_t kCopied = uintptr_t(1) << 63;
+    static constexpr int kWidthShift = 56;
+    static constexpr uintptr_t kAddress = (uintptr_t(1) << kWidthShift) - 1;
+    void Free();
+    const uint8_t* Address() const { return reinterpret_cast<const uint8_t*>(m_bits & kAddress); }
+
+    uintptr_t m_bits = 0;
+    uint32_t m_count = 0;
+    uint32_t m_span = 0;  // in the mapping: bytes from the first header to the last block's end
 };
 
 // The blocks of a draw record, a base of the draw classes.

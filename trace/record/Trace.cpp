@@ -128,6 +128,13 @@ const uint8_t* CTrace::MappedBytes(uint64_t size) const
     return at <= m_mapping->Size() && size <= m_mapping->Size() - at ? m_mapping->Data() + at : nullptr;
 }
 
+const uint8_t* CTrace::MappedRange(uint64_t at, uint64_t size) const
+{
+    if (!m_mapping || size == 0)
+        return nullptr;
+    return at <= m_mapping->Size() && size <= m_mapping->Size() - at ? m_mapping->Data() + at : nullptr;
+}
+
 void CTrace::Skip(uint64_t n)
 {
     m_stream->Seek(int64_t(n), 1);

@@ -100,7 +100,8 @@ public:
     }
 
     // Blocks of at least copyBelow bytes are viewed in mapping (the file the records come from)
-    // instead of copied; no mapping: every block is copied. The record context keeps the mapping
+    // instead of copied (a draw's run of client-array blocks is viewed whole, whatever their
+    // sizes); no mapping: every block is copied. The record context keeps the mapping
     // alive, so the calls built with it can point into it as long as the context lives.
     void SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping, uint32_t copyBelow);
     // The next size bytes of the record as a holder keeps them: a view of the mapping, or a copy.
@@ -109,6 +110,9 @@ public:
     // Where the next size bytes lie in the mapping, or null when they are to be copied (no
     // mapping, a small block, or bytes beyond the mapped part of the file).
     const uint8_t* MappedBytes(uint64_t size) const;
+    // Where the size bytes from file position `at` lie in the mapping, whatever their size; null
+    // without a mapping or past its end.
+    const uint8_t* MappedRange(uint64_t at, uint64_t size) const;
     // Moves past n bytes the caller has checked fit in the record (their view is kept elsewhere).
     void Skip(uint64_t n);
 
