@@ -8,38 +8,120 @@
 namespace {
 thread_local CCallArena* t_current = nullptr;
 
-// The blocks of the live arenas, sorted by address, for Owns (deletes may come from any thread).
-// Never destroyed: traces held by other statics are taken apart at exit, after this file's statics.
+// The blocks of the live arenas, sorted by address, for Owns and PlaceOf (deletes may come from any
+// thread). Never destroyed: traces held by other statics are taken apart at exit, after this
+// file's statics.
+struct SRange
+{
+    uintptr_t begin;
+    uintptr_t end;
+    uint32_t number;
+};
 std::mutex& Lock()
 {
     static auto* lock = new std::mutex;
     return *lock;
 }
-std::vector<std::pair<uintptr_t, uintptr_t>>& Blocks()
+std::vector<SRange>& Blocks()
 {
-    static auto* blocks = new std::vector<std::pair<uintptr_t, uintptr_t>>;
+    static auto* blocks = new std::vector<SRange>;
     return *blocks;
 }
-
-void Register(const uint8_t* block, size_t bytes)
+// The block numbers given back, and the next never given (number 0 stands for none).
+std::vector<uint32_t>& FreeNumbers()
 {
-    const std::lock_guard<std::mutex> lock(Lock());
-    auto& blocks = Blocks();
-    const auto begin = reinterpret_cast<uintptr_t>(block);
-    blocks.insert(std::upper_bound(blocks.begin(), blocks.end(), std::make_pair(begin, uintptr_t(0))),
-                  {begin, begin + bytes});
+    static auto* numbers = new std::vector<uint32_t>;
+    return *numbers;
+}
+uint32_t g_nextNumber = 1;
+
+// The range holding address, under the lock; null when none does.
+const SRange* RangeOf(uintptr_t address)
+{
+    const auto& blocks = Blocks();
+    auto at = std::upper_bound(blocks.begin(), blocks.end(), address,
+                               [](uintptr_t a, const SRange& r) { return a < r.begin; });
+    if (at == blocks.begin())
+        return nullptr;
+    --at;
+    return address < at->end ? &*at : nullptr;
 }
 
-void Unregister(const uint8_t* block)
+// Registers a block for Owns and gives it a number (0 when all are taken).
+uint32_t Register(uint8_t* block, size_t bytes, uint32_t numbers, std::atomic<uint8_t*>* table)
+{
+    const std::lock_guard<std::mutex> lock(Lock());
+    auto& blocks = Blocks();
+    auto& free = FreeNumbers();
+    const auto begin = reinterpret_cast<uintptr_t>(block);
+    uint32_t number = 0;
+    if (!free.empty())
+        number = free.back();
+    else if (g_nextNumber < numbers)
+        number = g_nextNumber;
+    // Giving the number back later must not fail: room for every number given.
+    free.reserve(g_nextNumber + 1);
+    blocks.insert(std::upper_bound(blocks.begin(), blocks.end(), begin,
+                                   [](uintptr_t a, const SRange& r) { return a < r.begin; }),
+                  {begin, begin + bytes, number});
+    if (number && !free.empty())
+        free.pop_back();
+    else if (number)
+        ++g_nextNumber;
+    if (number)
+        table[number].store(block, std::memory_order_release);
+    return number;
+}
+
+void Unregister(const uint8_t* block, uint32_t number, std::atomic<uint8_t*>* table)
 {
     const std::lock_guard<std::mutex> lock(Lock());
     auto& blocks = Blocks();
     const auto begin = reinterpret_cast<uintptr_t>(block);
-    const auto at = std::lower_bound(blocks.begin(), blocks.end(), std::make_pair(begin, uintptr_t(0)));
-    if (at != blocks.end() && at->first == begin)
+    const auto at = std::lower_bound(blocks.begin(), blocks.end(), begin,
+                                     [](const SRange& r, uintptr_t a) { return r.begin < a; });
+    if (at != blocks.end() && at->begin == begin)
         blocks.erase(at);
+    if (number) {
+        table[number].store(nullptr, std::memory_order_release);
+        FreeNumbers().push_back(number);
+    }
 }
 } // namespace
+
+std::atomic<uint8_t*> CCallArena::s_blockBytes[CCallArena::kBlockNumbers] = {};
+
+void CCallArena::ReturnBlock(const SBlock& block)
+{
+    Unregister(block.bytes, block.number, s_blockBytes);
+    ::operator delete(block.bytes);
+}
+
+uint32_t CCallArena::PlaceAt(const SBlock& block, const void* p)
+{
+    const auto* at = static_cast<const uint8_t*>(p);
+    if (!block.number || at < block.bytes || at >= block.bytes + block.size)
+        return 0;
+    return block.number << kOffsetBits | uint32_t(size_t(at - block.bytes) >> 3);
+}
+
+uint32_t CCallArena::PlaceIn(const void* p) const
+{
+    for (size_t i = m_blocks.size(); i-- > 0;)
+        if (const uint32_t place = PlaceAt(m_blocks[i], p))
+            return place;
+    return 0;
+}
+
+uint32_t CCallArena::PlaceOf(const void* p)
+{
+    const auto address = reinterpret_cast<uintptr_t>(p);
+    const std::lock_guard<std::mutex> lock(Lock());
+    const SRange* range = RangeOf(address);
+    if (!range || !range->number)
+        return 0;
+    return range->number << kOffsetBits | uint32_t((address - range->begin) >> 3);
+}
 
 CCallArena::~CCallArena()
 {
@@ -48,10 +130,8 @@ CCallArena::~CCallArena()
 
 void CCallArena::Release()
 {
-    for (const SBlock& block : m_blocks) {
-        Unregister(block.bytes);
-        ::operator delete(block.bytes);
-    }
+    for (const SBlock& block : m_blocks)
+        ReturnBlock(block);
     m_blocks.clear();
     m_used = 0;
     m_reserved = 0;
@@ -67,8 +147,14 @@ void* CCallArena::Allocate(size_t bytes)
         const size_t size = m_blocks.empty() ? kFirstBlockBytes : std::min(2 * m_blocks.back().size, kBlockBytes);
         m_blocks.reserve(m_blocks.size() + 1);
         auto* block = static_cast<uint8_t*>(::operator new(size));
-        Register(block, size);
-        m_blocks.push_back({block, size});
+        uint32_t number = 0;
+        try {
+            number = Register(block, size, kBlockNumbers, s_blockBytes);
+        } catch (...) {
+            ::operator delete(block);
+            throw;
+        }
+        m_blocks.push_back({block, size, number});
         m_reserved += size;
         m_used = 0;
     }
@@ -83,8 +169,7 @@ void CCallArena::RewindTo(const void* p)
     for (size_t i = m_blocks.size(); i-- > 0;) {
         if (at >= m_blocks[i].bytes && at < m_blocks[i].bytes + m_blocks[i].size) {
             while (m_blocks.size() > i + 1) {
-                Unregister(m_blocks.back().bytes);
-                ::operator delete(m_blocks.back().bytes);
+                ReturnBlock(m_blocks.back());
                 m_reserved -= m_blocks.back().size;
                 m_blocks.pop_back();
             }
@@ -96,11 +181,8 @@ void CCallArena::RewindTo(const void* p)
 
 bool CCallArena::Owns(const void* p)
 {
-    const auto address = reinterpret_cast<uintptr_t>(p);
     const std::lock_guard<std::mutex> lock(Lock());
-    const auto& blocks = Blocks();
-    auto at = std::upper_bound(blocks.begin(), blocks.end(), std::make_pair(address, UINTPTR_MAX));
-    return at != blocks.begin() && address < (--at)->second;
+    return RangeOf(reinterpret_cast<uintptr_t>(p)) != nullptr;
 }
 
 CCallArena* CCallArena::Current()

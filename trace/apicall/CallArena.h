@@ -8,6 +8,11 @@
 // While a CScope is open on a thread, the call objects made there (CApiCall's own operator new) come
 // from its arena; anywhere else they come from the heap as before. Deleting a call object runs its
 // destructor wherever it came from; arena room is given back with the arena (or by RewindTo).
+//
+// Each block takes one of a process-wide set of block numbers, so an object in it is named in 32
+// bits (its place: block number and 8-byte offset) where a pointer would take 64: the trace's call
+// list holds places, not pointers.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -33,6 +38,17 @@ public:
 
     // Whether p lies in a block of any live arena.
     static bool Owns(const void* p);
+    // The place of p in a block of this arena (a few compares: the last block first), or of any live
+    // arena (a locked search); 0 when p lies in none, or in a block that got no number.
+    uint32_t PlaceIn(const void* p) const;
+    static uint32_t PlaceOf(const void* p);
+    // The object at a place that is not 0 (its block still live).
+    static void* AtPlace(uint32_t place)
+    {
+        return s_blockBytes[place >> kOffsetBits].load(std::memory_order_acquire) + (size_t(place & kOffsetMask) << 3);
+    }
+    // Places leave the top bit clear (CCallHandle marks its other kind with it).
+    static constexpr uint32_t kPlaceBits = 31;
     // The arena of the thread's open scope; null when none is.
     static CCallArena* Current();
 
@@ -52,12 +68,22 @@ public:
 private:
     static constexpr size_t kFirstBlockBytes = size_t(16) << 10;
     static constexpr size_t kBlockBytes = size_t(1) << 20;
+    // A place: the block number above 17 bits of offset (in 8-byte steps: 1 MiB); number 0 is none.
+    static constexpr uint32_t kOffsetBits = 17;
+    static constexpr uint32_t kOffsetMask = (1u << kOffsetBits) - 1;
+    static constexpr uint32_t kBlockNumbers = 1u << (kPlaceBits - kOffsetBits);
+    static_assert(kBlockBytes >> 3 <= kOffsetMask + 1, "an offset in a block fits its bits");
+    // The bytes of each numbered block (null when the number is free).
+    static std::atomic<uint8_t*> s_blockBytes[kBlockNumbers];
 
     struct SBlock
     {
         uint8_t* bytes;
         size_t size;
+        uint32_t number;  // 0: none was free (its objects are named by pointer instead)
     };
+    static uint32_t PlaceAt(const SBlock& block, const void* p);
+    static void ReturnBlock(const SBlock& block);
     std::vector<SBlock> m_blocks;
     size_t m_used = 0;  // in the last block
     size_t m_reserved = 0;

@@ -1,11 +1,14 @@
 #pragma once
-// Owns a trace entry's call object and, once the call has been described, its description, in
-// one pointer's room: most calls are never described, so the description does not get a slot
-// of its own. A described call moves into a pair, marked by the pointer's low bit (call
-// objects and pairs come from new, so that bit is always clear in their addresses).
+// Owns a trace entry's call object and, once the call has been described, its description, in 32
+// bits: a call object in a call arena is named by its place there (apicall/CallArena.h); a call
+// made on the heap, or one that has been described, by an entry of a process-wide side table that
+// holds its pointer and its description (most calls of a trace are never described, and nearly
+// all live in the arena).
 #include <cstdint>
 #include <memory>
 #include <utility>
+
+#include "apicall/CallArena.h"
 
 class CApiCall;
 class CGenCallInfo;
@@ -14,7 +17,8 @@ class CCallHandle
 {
 public:
     CCallHandle() = default;
-    explicit CCallHandle(std::unique_ptr<CApiCall> call) : m_bits(reinterpret_cast<uintptr_t>(call.release())) {}
+    // The arena, when given, is searched first (the loader's calls lie in its last block).
+    explicit CCallHandle(std::unique_ptr<CApiCall> call, const CCallArena* arena = nullptr);
     CCallHandle(CCallHandle&& o) noexcept : m_bits(std::exchange(o.m_bits, 0)) {}
     CCallHandle& operator=(CCallHandle&& o) noexcept
     {
@@ -29,26 +33,35 @@ public:
     ~CCallHandle() { Free(); }
 
     // The smart-pointer face the views use.
-    CApiCall* get() const { return (m_bits & kDescribed) ? Pair()->call : reinterpret_cast<CApiCall*>(m_bits); }
+    CApiCall* get() const
+    {
+        if (m_bits & kSide)
+            return Side(m_bits).call;
+        return m_bits ? static_cast<CApiCall*>(CCallArena::AtPlace(m_bits)) : nullptr;
+    }
     CApiCall* operator->() const { return get(); }
     CApiCall& operator*() const { return *get(); }
-    explicit operator bool() const { return get() != nullptr; }
+    explicit operator bool() const { return m_bits != 0 && get() != nullptr; }
     // Replaces the call (and drops its description).
     void reset(CApiCall* call = nullptr);
 
-    CGenCallInfo* Info() const { return (m_bits & kDescribed) ? Pair()->info : nullptr; }
+    CGenCallInfo* Info() const { return (m_bits & kSide) ? Side(m_bits).info : nullptr; }
     // Takes the description of the held call; the handle is unchanged when this throws.
     void SetInfo(std::unique_ptr<CGenCallInfo> info);
 
-private:
-    static constexpr uintptr_t kDescribed = 1;
-    struct SDescribed
+    struct SSide
     {
         CApiCall* call;
         CGenCallInfo* info;
     };
-    SDescribed* Pair() const { return reinterpret_cast<SDescribed*>(m_bits & ~kDescribed); }
+
+private:
+    static constexpr uint32_t kSide = 1u << CCallArena::kPlaceBits;
+    static SSide& Side(uint32_t bits);
+    // A side entry for call and info (throws bad_alloc when none can be made).
+    static uint32_t NewSide(CApiCall* call, CGenCallInfo* info);
+    static void FreeSide(uint32_t bits);
     void Free();
 
-    uintptr_t m_bits = 0;
+    uint32_t m_bits = 0;
 };

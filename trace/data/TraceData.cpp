@@ -9,8 +9,12 @@
 #include "apicall/CallInfo.h"
 #include "record/XqftError.h"
 
-STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl) : frame(f), flags(fl), call(std::move(c)) {}
-static_assert(sizeof(STraceCall) <= 16, "a call entry is paid once per call");
+STraceCall::STraceCall(uint32_t f, std::unique_ptr<CApiCall> c, uint8_t fl)
+    : frame(f & 0x7FFFFFFFu), flags(fl & 1u), call(std::move(c))
+{
+}
+STraceCall::STraceCall(uint32_t f, CCallHandle c, uint8_t fl) : frame(f & 0x7FFFFFFFu), flags(fl & 1u), call(std::move(c)) {}
+static_assert(sizeof(STraceCall) <= 8, "a call entry is paid once per call");
 static_assert(sizeof(STraceFrame) <= 24, "a frame record is paid once per frame");
 STraceCall::STraceCall(STraceCall&&) noexcept = default;
 STraceCall& STraceCall::operator=(STraceCall&&) noexcept = default;
@@ -88,7 +92,8 @@ void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
 
     Apply(*call, frame);
     const bool endsFrame = RegisteredCallTraits(call->GetCallId()) & trait::FrameEnd;
-    m_calls.emplace_back(cursorFrame, std::move(call), static_cast<uint8_t>(inSection != 1 ? 1 : 0));
+    // The call lies in the trace's arena when the loader made it: its place is found there first.
+    m_calls.emplace_back(cursorFrame, CCallHandle(std::move(call), &m_arena), static_cast<uint8_t>(inSection != 1 ? 1 : 0));
     ++m_callCount;
     m_frames.back().endCall = m_callCount;
     if (endsFrame)

@@ -45,6 +45,7 @@ struct STraceFrame
 struct STraceCall
 {
     STraceCall(uint32_t frame, std::unique_ptr<CApiCall> c, uint8_t f);
+    STraceCall(uint32_t frame, CCallHandle c, uint8_t f);
     STraceCall(STraceCall&&) noexcept;
     STraceCall& operator=(STraceCall&&) noexcept;
     ~STraceCall();
@@ -52,9 +53,10 @@ struct STraceCall
     // The call's description, created on first use with the verbose listing.
     CGenCallInfo* GetCallInfo();
 
-    uint32_t frame;  // number of the frame the call belongs to (32 bits: long traces do not wrap)
-    uint8_t flags;   // bit 0: read outside a marker section
-    CCallHandle call;  // owns the call and its description
+    // An entry is paid once per call: the frame and the flag share one word, the call takes another.
+    uint32_t frame : 31;  // number of the frame the call belongs to (not 16 bits: long traces do not wrap)
+    uint32_t flags : 1;   // bit 0: read outside a marker section
+    CCallHandle call;     // owns the call and its description
 };
 
 class CTraceData
