@@ -14,6 +14,7 @@
 #include "apicall/CallInfo.h"
 #include "data/MemoryGuard.h"
 #include "stream/IOManager.h"
+#include "values/DataHolders.h"
 
 namespace {
 struct SCase
@@ -266,5 +267,34 @@ TEST(TraceReader, CallObjectsLiveInTheTraceArena)
     };
     const auto outside = std::make_unique<SOutside>();
     EXPECT_FALSE(CCallArena::Owns(outside.get()));
+    CTraceReader::Instance().Close();
+}
+
+// What a loaded call keeps beside itself (strings, blocks too small to stay in the file) lies in
+// the trace's arena too, with no allocation of its own.
+TEST(TraceReader, SmallCopiesOfLoadedCallsLiveInTheTraceArena)
+{
+    const std::string path = GenerateTrace("arena_copies.xqft", "es2-all");
+    ASSERT_EQ(QuietLoad(path).result, 0);
+    CTraceData* data = CTraceReader::Instance().GetTraceData();
+    int strings = 0, blocks = 0;
+    for (uint32_t n = 1; n <= data->GetCallCount(); ++n) {
+        const CGenCallInfo* info = data->GetCall(n)->GetCallInfo();
+        if (!info->GetArguments())
+            continue;
+        for (const SApiTypeBase* value : *info->GetArguments()) {
+            if (const auto* s = dynamic_cast<const SString*>(value); s && s->Text()) {
+                ++strings;
+                EXPECT_TRUE(CCallArena::Owns(s->Text())) << info->GetFunctionName();
+            }
+            const auto* d = dynamic_cast<const SDataPtr*>(value);
+            if (d && d->GetData() && d->size < CTraceReader::kDefaultCopyBelow && !dynamic_cast<const SDataView*>(d)) {
+                ++blocks;
+                EXPECT_TRUE(CCallArena::Owns(d->GetData())) << info->GetFunctionName();
+            }
+        }
+    }
+    EXPECT_GT(strings, 0);
+    EXPECT_GT(blocks, 0);
     CTraceReader::Instance().Close();
 }

@@ -51,6 +51,14 @@ public:
     static constexpr uint32_t kPlaceBits = 31;
     // The arena of the thread's open scope; null when none is.
     static CCallArena* Current();
+    // Room for bytes a call object keeps beside itself (copied blocks, strings, arrays) from the
+    // arena of the thread's open scope, given back with it; null when no scope is open or the
+    // request is large (the heap takes it then).
+    static void* RoomBeside(size_t bytes)
+    {
+        CCallArena* arena = Current();
+        return arena ? arena->Allocate(bytes) : nullptr;
+    }
 
     // The call objects made on this thread while it lives come from arena (none: from the heap).
     class CScope

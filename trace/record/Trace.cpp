@@ -1,6 +1,7 @@
 // Readers of recorded values. Every size or count read from a record is checked against the
 // bytes left in that record (64-bit arithmetic) before anything is allocated.
 #include "Trace.h"
+#include "apicall/CallArena.h"
 #include "stream/FileMapping.h"
 #include "stream/IOManager.h"
 #include "XqftError.h"
@@ -106,14 +107,6 @@ void CTrace::CheckFits(uint64_t count, uint64_t width) const
         throw CXqftSizeError(kBlockSizeError);
 }
 
-uint8_t* CTrace::ReadBlock(uint32_t size)
-{
-    CheckFits(size, 1);
-    uint8_t* bytes = new uint8_t[size];
-    ReadBytes(bytes, size);
-    return bytes;
-}
-
 void CTrace::SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping, uint32_t copyBelow)
 {
     m_mapping = std::move(mapping);
@@ -149,7 +142,25 @@ void CTrace::ReadCaptured(CCapturedBytes& out, uint32_t size)
         Skip(size);
         return;
     }
-    out.reset(ReadBlock(size));
+    ReadCopy(out, size, size);
+}
+
+template <class T>
+void CTrace::ReadCopy(TCapturedBytes<T>& out, uint64_t size, uint64_t room)
+{
+    static_assert(sizeof(T) == 1);
+    CheckFits(size, 1);
+    // A call being loaded keeps its small copies in the trace's call arena: no allocation of
+    // their own, given back with the trace.
+    if (auto* bytes = static_cast<T*>(CCallArena::RoomBeside(room))) {
+        memset(bytes + size, 0, room - size);
+        ReadBytes(bytes, size);
+        out.Borrow(bytes);
+        return;
+    }
+    out.reset(new T[room]);
+    memset(out.get() + size, 0, room - size);
+    ReadBytes(out.get(), size);
 }
 
 CTrace& CTrace::operator>>(SDataPtr& h)
@@ -191,10 +202,8 @@ CTrace& CTrace::operator>>(SString& h)
     h.text.reset();
     if (h.pointer.value == 0 || h.length == 0)
         return *this;
-    CheckFits(h.length, 1);
-    h.text.reset(new char[uint64_t(h.length) + 1]);
-    ReadBytes(h.text.get(), h.length);
-    h.text[h.length] = '\0';
+    // NUL-terminated.
+    ReadCopy(h.text, h.length, uint64_t(h.length) + 1);
     return *this;
 }
 

@@ -131,8 +131,10 @@ private:
     float ReadFloat(uint16_t code);
     // Throws kBlockSizeError unless count items of at least width bytes each fit in the record.
     void CheckFits(uint64_t count, uint64_t width) const;
-    // Reads size bytes into a new zero-filled buffer after checking that they fit.
-    uint8_t* ReadBlock(uint32_t size);
+    // Copies the next size bytes into room >= size bytes out keeps (zero-filled past them) after
+    // checking that they fit: from the open call arena when there is one, else the heap.
+    template <class T>
+    void ReadCopy(TCapturedBytes<T>& out, uint64_t size, uint64_t room);
 
     // One array element with the reader of its holder type: in place for elements kept as
     // holders, through a holder for those kept as bare values.

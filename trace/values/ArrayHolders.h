@@ -5,9 +5,12 @@
 // the array prints itself. String elements keep their holders.
 #include "ApiTypes.h"
 #include "DataHolders.h"
+#include "apicall/CallArena.h"
 
 #include <cstring>
+#include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -65,7 +68,8 @@ concept Scalar32Holder = requires { typename T::ValueType; } && sizeof(typename 
 
 // The elements of an array holder. Bare elements that fit in a pointer's room are kept there
 // (recorded arrays mostly hold one or two values: a queried integer, generated names), others in
-// an allocation of their own; elements that are holders (strings) are always allocated.
+// the call arena while a call is loaded (apicall/CallArena.h), else in an allocation of their own;
+// elements that are holders (strings) are always allocated.
 template <class E, bool Local = std::is_trivially_destructible_v<E> && sizeof(E) <= sizeof(E*)>
 class TElements
 {
@@ -84,33 +88,40 @@ public:
         if (n <= kLocal) {
             for (size_t i = 0; i < kLocal; ++i)
                 m_store.local[i] = E{};
-            m_local = true;
+            m_kind = kInPlace;
+        } else if (n <= SIZE_MAX / sizeof(E) && (m_store.heap = static_cast<E*>(CCallArena::RoomBeside(n * sizeof(E))))) {
+            for (size_t i = 0; i < n; ++i)
+                new (&m_store.heap[i]) E{};
+            m_kind = kInArena;
         } else {
             m_store.heap = new E[n]();
         }
     }
     void reset()
     {
-        if (!m_local)
+        if (m_kind == kOwned)
             delete[] m_store.heap;
         m_store.heap = nullptr;
-        m_local = false;
+        m_kind = kOwned;
     }
-    explicit operator bool() const { return m_local || m_store.heap; }
-    E* get() { return m_local ? m_store.local : m_store.heap; }
-    const E* get() const { return m_local ? m_store.local : m_store.heap; }
+    explicit operator bool() const { return m_kind == kInPlace || m_store.heap; }
+    E* get() { return m_kind == kInPlace ? m_store.local : m_store.heap; }
+    const E* get() const { return m_kind == kInPlace ? m_store.local : m_store.heap; }
     E& operator[](size_t i) { return get()[i]; }
     const E& operator[](size_t i) const { return get()[i]; }
 
 private:
+    static_assert(alignof(E) <= 8, "arena room is 8-aligned");
     static constexpr size_t kLocal = sizeof(E*) / sizeof(E);
+    // Where the elements are: an allocation of their own (or none), the union, the call arena.
+    enum : uint8_t { kOwned, kInPlace, kInArena };
     union UStore
     {
         UStore() : heap(nullptr) {}
         E* heap;
         E local[kLocal];
     } m_store;
-    bool m_local = false;
+    uint8_t m_kind = kOwned;
 };
 
 template <class E>

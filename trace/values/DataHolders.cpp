@@ -87,7 +87,7 @@ void SString::ToString(CXQFTString& out, CXQFTString* rawText) const
 {
     std::string e;
     if (text) {
-        for (const char* p = text.get(); *p; ++p) {
+        for (const char* p = Text(); *p; ++p) {
             if (*p == '\t')
                 e += "  ";
             else
@@ -121,7 +121,7 @@ void SString::ToString(CXQFTString& out, CXQFTString* rawText) const
 
 void SString::ToLongString(CXQFTString& out) const
 {
-    CXQFTString wrapped = WrapQuotedText(CXQFTString(text ? text.get() : ""));
+    CXQFTString wrapped = WrapQuotedText(CXQFTString(text ? Text() : ""));
     std::string kept;
     kept.reserve(wrapped.Length());
     for (size_t i = 0; i < wrapped.Length(); ++i)

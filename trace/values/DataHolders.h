@@ -8,34 +8,35 @@
 #include <cstdint>
 #include <memory>
 
-// The recorded bytes of a holder: an owned copy (new[]) or a borrowed view, in one pointer (the
-// top bit, never set in a user-space address, marks the owned copy).
-class CCapturedBytes
+// The recorded bytes (or characters) of a holder: an owned copy (new[]) or a borrowed view, in one
+// pointer (the top bit, never set in a user-space address, marks the owned copy).
+template <class T>
+class TCapturedBytes
 {
 public:
-    CCapturedBytes() = default;
-    ~CCapturedBytes() { reset(); }
-    CCapturedBytes(const CCapturedBytes&) = delete;
-    CCapturedBytes& operator=(const CCapturedBytes&) = delete;
+    TCapturedBytes() = default;
+    ~TCapturedBytes() { reset(); }
+    TCapturedBytes(const TCapturedBytes&) = delete;
+    TCapturedBytes& operator=(const TCapturedBytes&) = delete;
 
-    uint8_t* get() const { return reinterpret_cast<uint8_t*>(m_bits & ~kOwned); }
-    uint8_t& operator[](size_t i) const { return get()[i]; }
+    T* get() const { return reinterpret_cast<T*>(m_bits & ~kOwned); }
+    T& operator[](size_t i) const { return get()[i]; }
     explicit operator bool() const { return m_bits != 0; }
     // Takes an owned block, as the unique_ptr the holders had.
-    CCapturedBytes& operator=(std::unique_ptr<uint8_t[]> owned)
+    TCapturedBytes& operator=(std::unique_ptr<T[]> owned)
     {
         reset(owned.release());
         return *this;
     }
     // Takes a new[] block (or none).
-    void reset(uint8_t* owned = nullptr)
+    void reset(T* owned = nullptr)
     {
         if (m_bits & kOwned)
             delete[] get();
         m_bits = owned ? reinterpret_cast<uintptr_t>(owned) | kOwned : 0;
     }
-    // Shows bytes owned by someone that outlives the holder (the trace's mapping).
-    void Borrow(const uint8_t* bytes)
+    // Shows bytes owned by someone that outlives the holder (the trace's mapping, its call arena).
+    void Borrow(const T* bytes)
     {
         reset();
         m_bits = reinterpret_cast<uintptr_t>(bytes);
@@ -45,6 +46,7 @@ private:
     static constexpr uintptr_t kOwned = uintptr_t(1) << 63;
     uintptr_t m_bits = 0;
 };
+using CCapturedBytes = TCapturedBytes<uint8_t>;
 
 // The wrapped, quoted form of a long text (shader sources): lines are broken softly at blanks
 // and the wrap width grows until at most 70 lines come out, with a cut after 210.
@@ -53,8 +55,8 @@ CXQFTString WrapQuotedText(const CXQFTString& s);
 struct SString : SApiTypeBase
 {
     SPointerValue pointer;
-    uint32_t length = 0;           // recorded character count
-    std::unique_ptr<char[]> text;  // NUL-terminated; null when no characters were recorded
+    uint32_t length = 0;  // recorded character count
+    TCapturedBytes<char> text;  // NUL-terminated; null when no characters were recorded
 
     SString() = default;
     SString(const SString&) = delete;
