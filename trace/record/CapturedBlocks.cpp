@@ -25,38 +25,39 @@ CCapturedBlocks::~CCapturedBlocks()
 
 void CCapturedBlocks::Free()
 {
-    if (m_bits & kCopied)
+    if (Bits() & kCopied)
         delete[] Address();
-    m_bits = 0;
-    m_count = 0;
+    SetBits(0);
     m_span = 0;
 }
 
-SCapturedBlock CCapturedBlocks::At(uint32_t index) const
+uint32_t CCapturedBlocks::Count() const
+{
+    const uintptr_t bits = Bits();
+    if (bits == 0)
+        return 0;
+    uint32_t n = 0;
+    if (bits & kCopied)
+        memcpy(&n, Address(), 4);
+    else
+        Walk(UINT32_MAX, n);
+    return n;
+}
+
+SCapturedBlock CCapturedBlocks::Walk(uint32_t index, uint32_t& passed) const
 {
     SCapturedBlock b;
-    if (index >= m_count)
-        return b;
     const uint8_t* at = Address();
-    if (m_bits & kCopied) {
-        SEntry e;
-        memcpy(&e, at + sizeof(SEntry) * size_t(index), sizeof e);
-        b.pointer.value = e.pointer;
-        b.size = e.size;
-        if (e.size)
-            b.bytes = at + e.where;
-        return b;
-    }
-    const uint32_t width = uint32_t(m_bits >> kWidthShift) & 0x7F;
+    const uint32_t width = uint32_t(Bits() >> kWidthShift) & 0x7F;
     const uint64_t header = uint64_t(width) + 4;
     uint64_t offset = 0;
-    for (uint32_t i = 0;; ++i) {
+    for (passed = 0;; ++passed) {
         if (m_span - offset < header)
             return b;
         const uint32_t size = uint32_t(LoadLittle(at + offset + width, 4));
         if (m_span - offset - header < size)
             return b;
-        if (i == index) {
+        if (passed == index) {
             b.pointer.value = LoadLittle(at + offset, width);
             b.size = size;
             if (size)
@@ -65,6 +66,30 @@ SCapturedBlock CCapturedBlocks::At(uint32_t index) const
         }
         offset += header + size;
     }
+}
+
+SCapturedBlock CCapturedBlocks::At(uint32_t index) const
+{
+    const uintptr_t bits = Bits();
+    if (bits == 0)
+        return {};
+    const uint8_t* at = Address();
+    if (!(bits & kCopied)) {
+        uint32_t passed = 0;
+        return Walk(index, passed);
+    }
+    SCapturedBlock b;
+    uint32_t count = 0;
+    memcpy(&count, at, 4);
+    if (index >= count)
+        return b;
+    SEntry e;
+    memcpy(&e, at + kCountBytes + sizeof(SEntry) * size_t(index), sizeof e);
+    b.pointer.value = e.pointer;
+    b.size = e.size;
+    if (e.size)
+        b.bytes = at + e.where;
+    return b;
 }
 
 void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
@@ -86,7 +111,7 @@ void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
             break; // the record ended inside the block header
         if (size > t.GetBytesLeft())
             break; // the block claims more bytes than the record has left: the run ends here
-        if (sizeof(SEntry) * (uint64_t(count) + 1) + bytes + size > UINT32_MAX)
+        if (kCountBytes + sizeof(SEntry) * (uint64_t(count) + 1) + bytes + size > UINT32_MAX)
             break; // offsets are 32-bit; no record is that large
         t.Skip(size);
         ++count;
@@ -98,25 +123,24 @@ void CCapturedBlocks::Read(CTrace& t, int64_t remaining, int64_t threshold)
         return;
     const uint64_t span = header * count + bytes;
     if (const uint8_t* mapped = t.MappedRange(first, span)) {
-        m_bits = reinterpret_cast<uintptr_t>(mapped) | uintptr_t(width) << kWidthShift;
-        m_count = count;
+        SetBits(reinterpret_cast<uintptr_t>(mapped) | uintptr_t(width) << kWidthShift);
         m_span = uint32_t(span);
         return;
     }
-    const uint64_t head = sizeof(SEntry) * uint64_t(count);
+    const uint64_t head = kCountBytes + sizeof(SEntry) * uint64_t(count);
     uint8_t* store = new uint8_t[head + bytes];
+    memcpy(store, &count, 4);
     t.GetStream()->Seek(int64_t(first), 0);
     uint64_t where = head;
     for (uint32_t i = 0; i < count; ++i) {
         const SEntry e{t.ReadValue<TPointer>(), where, t.ReadU32(), 0};
-        memcpy(store + sizeof(SEntry) * i, &e, sizeof e);
+        memcpy(store + kCountBytes + sizeof(SEntry) * i, &e, sizeof e);
         t.ReadBytes(store + where, e.size);
         where += e.size;
     }
     // Where the first walk stopped, past a cut block header it read.
     t.GetStream()->Seek(int64_t(last), 0);
-    m_bits = reinterpret_cast<uintptr_t>(store) | kCopied;
-    m_count = count;
+    SetBits(reinterpret_cast<uintptr_t>(store) | kCopied);
 }
 
 void CCapturedBlocks::ReadRest(CTrace& t, int64_t threshold)

@@ -30,7 +30,7 @@ public:
     CCapturedBlocks(const CCapturedBlocks&) = delete;
     CCapturedBlocks& operator=(const CCapturedBlocks&) = delete;
 
-    uint32_t Count() const { return m_count; }
+    uint32_t Count() const;
     // index must be below Count().
     SCapturedBlock At(uint32_t index) const;
 
@@ -43,10 +43,11 @@ public:
 
 private:
     // Every fifth call of a typical trace is a draw, so the blocks cost no allocation when the
-    // trace is mapped: the run stays in the file and At walks its block headers there (every step
-    // checked against the run's length measured at load, so a file changed since cannot lead the
-    // walk outside the run). Without a mapping one allocation holds each block's pointer, size
-    // and where its bytes are, then the bytes.
+    // trace is mapped: the run stays in the file and Count and At walk its block headers there
+    // (every step checked against the run's length measured at load, so a file changed since
+    // cannot lead the walk outside the run; a draw reads a few blocks). Without a mapping one
+    // allocation holds the count, each block's pointer, size and where its bytes are, then the
+    // bytes. 12 bytes of 4-byte words: in a draw object they follow the arguments unpadded.
     struct SEntry
     {
         uint64_t pointer;
@@ -59,11 +60,20 @@ private:
     static constexpr uintptr_t kCopied = uintptr_t(1) << 63;
     static constexpr int kWidthShift = 56;
     static constexpr uintptr_t kAddress = (uintptr_t(1) << kWidthShift) - 1;
+    static constexpr size_t kCountBytes = 8;
     void Free();
-    const uint8_t* Address() const { return reinterpret_cast<const uint8_t*>(m_bits & kAddress); }
+    uintptr_t Bits() const { return uintptr_t(m_bits[1]) << 32 | m_bits[0]; }
+    void SetBits(uintptr_t bits)
+    {
+        m_bits[0] = uint32_t(bits);
+        m_bits[1] = uint32_t(uint64_t(bits) >> 32);
+    }
+    const uint8_t* Address() const { return reinterpret_cast<const uint8_t*>(Bits() & kAddress); }
+    // Walks the run in the mapping to block index (UINT32_MAX: to its end); the block found, and
+    // the number of blocks passed.
+    SCapturedBlock Walk(uint32_t index, uint32_t& passed) const;
 
-    uintptr_t m_bits = 0;
-    uint32_t m_count = 0;
+    uint32_t m_bits[2] = {0, 0};
     uint32_t m_span = 0;  // in the mapping: bytes from the first header to the last block's end
 };
 
