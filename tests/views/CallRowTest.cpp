@@ -204,6 +204,19 @@ TEST_F(CallRow, ToolTipsFollowThePartsOfTheLine)
     EXPECT_TRUE(row.ToolTipAt(790).isEmpty()) << "right of the line";
 }
 
+// A row describes its call for itself: scrolling through a long trace leaves no description
+// behind in the trace (the trace keeps them only for the few calls asked with GetCallInfo).
+TEST_F(CallRow, ListingACallLeavesItUndescribed)
+{
+    builder.Add(kIdUniform).Arg("location", "3").Arg("v", "{1, 2}").Return("7").Error(0x500);
+    CCallItemWidget row;
+    row.resize(800, row.RowHeight());
+    row.SetCall(builder.Trace().GetCall(1), 1, 0, kRowOrdinary, 0, 0);
+    row.grab();
+    EXPECT_EQ(row.ToolTipAt(6), "1 glUniform4fv(location,v)");
+    EXPECT_EQ(builder.Trace().GetCall(1)->call.Info(), nullptr);
+}
+
 TEST_F(CallRow, MenuEntriesByRole)
 {
     builder.Calls(1).Draw();
