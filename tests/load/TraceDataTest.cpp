@@ -2,6 +2,8 @@
 // state effects are easy to see.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
 #include "data/TraceData.h"
@@ -41,10 +43,19 @@ private:
     bool m_changes;
 };
 
+// An extension call made on ES 2.0: its API kind is the extensions', its state the ES 2.0 one.
+class CEs2ExtStub : public CStubCall
+{
+public:
+    CEs2ExtStub() : CStubCall(kApiExt, 3001) {}
+    uint8_t GetStateKind() const override { return kApiEs2; }
+};
+
 constexpr uint16_t kSwap = CallIdOf(ECallFamily::Egl, "eglSwapBuffers");
 CApiCall* Es2(uint32_t err = 0) { return new CStubCall(kApiEs2, 2001, err); }
 CApiCall* Egl(bool changes = true) { return new CStubCall(kApiEgl, 1029, 0, changes); }
 CApiCall* Swap() { return new CStubCall(kApiEgl, kSwap, 0, false); }
+CApiCall* Es2Ext() { return new CEs2ExtStub; }
 }  // namespace
 
 TEST(TraceData, EmptyAndSingleSwapTraces)
@@ -153,6 +164,24 @@ TEST(TraceData, StateAtACall)
     EXPECT_FALSE(data.GetEs2StateAtCall(6, &at));  // past the last call
     EXPECT_FALSE(data.GetEs2StateAtCall(-1, &at));
     EXPECT_FALSE(data.GetEs2StateAtCall(1 << 30, &at));
+}
+
+TEST(TraceData, WalkingStatesAppliesExtensionCallsAsTheLoadDoes)
+{
+    CTraceData data;
+    data.AddCall(Es2(), 0, 0);
+    data.AddCall(Es2Ext(), 0, 0);
+    data.AddCall(Es2(), 0, 0);
+    data.AddCall(Swap(), 0, 0);
+    data.AddCall(Es2(), 0, 0);
+    std::vector<int32_t> widths;
+    data.WalkStates(0, 5, [&](uint32_t, const SEs1State&, const SEs2State& es2) { widths.push_back(es2.viewport[2]); });
+    EXPECT_EQ(widths, (std::vector<int32_t>{0, 1, 2, 3, 3, 4}));
+    SEs2State at;
+    ASSERT_TRUE(data.GetEs2StateAtCall(3, &at));
+    EXPECT_EQ(at.viewport[2], widths[3]);
+    ASSERT_TRUE(data.GetFrameEs2State(2, &at));
+    EXPECT_EQ(at.viewport[2], widths[4]);
 }
 
 TEST(TraceData, DroppingFramesKeepsTheFirstFrameAndConsistentCounts)

@@ -373,9 +373,11 @@ void CTraceData::WalkStates(uint32_t first, uint32_t end, const TStatesVisit& vi
     const SFrameStates* states = f ? f->states : nullptr;
     SEs1State es1 = states && states->es1 ? *states->es1 : SEs1State();
     SEs2State es2 = states && states->es2 ? *states->es2 : SEs2State();
+    // By state kind, as the loader applies them: an extension call made on ES 2.0 changes the ES
+    // 2.0 state here as it does in the frames' snapshots and the state at a call.
     auto apply = [&](uint32_t j) {
         CApiCall* call = m_calls[j].call.get();
-        const uint8_t kind = call->GetApiKind();
+        const uint8_t kind = call->GetStateKind();
         if (IsEs1StateKind(kind))
             call->ApplyEffect(&es1, m_calls[j].frame);
         else if (IsEs2StateKind(kind))
