@@ -56,6 +56,7 @@ CApiCall* Es2(uint32_t err = 0) { return new CStubCall(kApiEs2, 2001, err); }
 CApiCall* Egl(bool changes = true) { return new CStubCall(kApiEgl, 1029, 0, changes); }
 CApiCall* Swap() { return new CStubCall(kApiEgl, kSwap, 0, false); }
 CApiCall* Es2Ext() { return new CEs2ExtStub; }
+CApiCall* Es1() { return new CStubCall(kApiEs1, CallIdOf(ECallFamily::Es1, "glLineWidth")); }
 }  // namespace
 
 TEST(TraceData, EmptyAndSingleSwapTraces)
@@ -182,6 +183,76 @@ TEST(TraceData, WalkingStatesAppliesExtensionCallsAsTheLoadDoes)
     EXPECT_EQ(at.viewport[2], widths[3]);
     ASSERT_TRUE(data.GetFrameEs2State(2, &at));
     EXPECT_EQ(at.viewport[2], widths[4]);
+}
+
+TEST(TraceData, ShortFramesReplayTheirStatesFromSharedSnapshots)
+{
+    // 600 frames of four calls that change every state: far more snapshots than these few calls
+    // pay for, so most frames make their states from an earlier frame's set.
+    CTraceData data;
+    struct SSeen
+    {
+        uint32_t egl;
+        float es1;
+        int32_t es2;
+    };
+    auto interval = [](const SEglState& s) { return s.displays.Contains(1) ? s.displays.Get(1)->swapInterval : 0u; };
+    std::vector<SSeen> atStart = {{0, 1.0f, 0}};  // frame 1's states
+    for (int frame = 1; frame <= 600; ++frame) {
+        data.AddCall(Es1(), 0, 0);
+        data.AddCall(Es2(), 0, 0);
+        if (frame % 3 == 0)
+            data.AddCall(Egl(), 0, 0);
+        data.AddCall(Swap(), 0, 0);
+        atStart.push_back({interval(data.RunningEglState()), data.RunningEs1State().lineWidth,
+                           data.RunningEs2State().viewport[2]});
+    }
+    uint32_t ownSets = 0;
+    for (uint32_t frame = 1; frame <= 601; ++frame) {
+        SCOPED_TRACE(frame);
+        const STraceFrame* f = data.GetFrame(frame);
+        ownSets += f->HoldsStates() ? 1 : 0;
+        EXPECT_EQ(f->Es2() != nullptr, f->HoldsStates());
+        SEglState egl;
+        SEs1State es1;
+        SEs2State es2;
+        ASSERT_TRUE(data.GetFrameEglState(frame, &egl));
+        ASSERT_TRUE(data.GetFrameEs1State(frame, &es1));
+        ASSERT_TRUE(data.GetFrameEs2State(frame, &es2));
+        const SSeen& seen = atStart[frame - 1];
+        EXPECT_EQ(interval(egl), seen.egl);
+        EXPECT_EQ(es1.lineWidth, seen.es1);
+        EXPECT_EQ(es2.viewport[2], seen.es2);
+        if (frame > 1) {
+            EXPECT_EQ(es2.buffers.Get(1)->usage, frame - 1);  // replayed with each call's own frame
+        }
+        if (frame <= 600) {
+            ASSERT_TRUE(data.GetEs1StateAtCall(int32_t(f->firstCall + 1), &es1));  // after the ES 1.1 call
+            EXPECT_EQ(es1.lineWidth, seen.es1 + 1);
+            int32_t walked = -1;
+            data.WalkStates(f->firstCall, f->firstCall + 1,
+                            [&](uint32_t index, const SEs1State&, const SEs2State& s) {
+                                if (index == f->firstCall)
+                                    walked = s.viewport[2];
+                            });
+            EXPECT_EQ(walked, seen.es2);
+        }
+    }
+    EXPECT_GT(ownSets, 1u);
+    EXPECT_LT(ownSets, 100u);
+
+    // A drop inside a stretch of replayed frames rebuilds the running states from the kept calls,
+    // and frames added after it start from them.
+    ASSERT_FALSE(data.GetFrame(500)->HoldsStates());
+    ASSERT_TRUE(data.DropFramesFrom(500));
+    EXPECT_EQ(data.RunningEs2State().viewport[2], atStart[499].es2);
+    EXPECT_EQ(data.RunningEs1State().lineWidth, atStart[499].es1);
+    data.AddCall(Swap(), 0, 0);
+    data.AddCall(Es2(), 0, 0);
+    data.AddCall(Swap(), 0, 0);
+    SEs2State es2;
+    ASSERT_TRUE(data.GetFrameEs2State(501, &es2));
+    EXPECT_EQ(es2.viewport[2], atStart[499].es2 + 1);
 }
 
 TEST(TraceData, DroppingFramesKeepsTheFirstFrameAndConsistentCounts)

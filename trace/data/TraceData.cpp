@@ -20,6 +20,31 @@ STraceCall::STraceCall(STraceCall&&) noexcept = default;
 STraceCall& STraceCall::operator=(STraceCall&&) noexcept = default;
 STraceCall::~STraceCall() = default;
 
+namespace {
+// The snapshot budget: a set is taken at a frame cut once the credit pays for it. Every call adds
+// kSnapshotBytesPerCall, up to kMostSnapshotCredit, which a new trace starts with (a short trace
+// keeps every frame's states). Past kMostCallsReplayed calls a cut takes a set whatever it costs,
+// so the replay behind a frame's states stays short.
+constexpr int64_t kSnapshotBytesPerCall = 4;
+constexpr int64_t kMostSnapshotCredit = 256 << 10;
+constexpr uint32_t kMostCallsReplayed = 4096;
+// An allocation's header and the shared count of a snapshot, beyond its size.
+constexpr int64_t kAllocationBytes = 32;
+
+bool IsEglStateKind(uint8_t kind)
+{
+    return kind == kApiEgl;
+}
+
+int64_t OwnedBytes(const SEs1State& s)
+{
+    int64_t bytes = 0;
+    for (const SEs1MatrixStack& stack : s.matrixStacks)
+        bytes += int64_t(stack.below.capacity() * sizeof(SEs1Matrix));
+    return bytes;
+}
+} // namespace
+
 CGenCallInfo* STraceCall::GetCallInfo()
 {
     if (!call.Info() && call) {
@@ -57,6 +82,7 @@ void CTraceData::Reset()
     STraceFrame first;
     first.number = 1;
     first.firstCall = 0;
+    first.statesAt = 0;
     auto states = std::make_unique<SFrameStates>();
     states->egl = std::make_shared<const SEglState>(*m_egl);
     states->es1 = std::make_shared<const SEs1State>(*m_es1);
@@ -67,6 +93,8 @@ void CTraceData::Reset()
     m_cursorFrame = 0;
     m_currentCall = m_nextCall = m_callCount = 0;
     m_eglChanged = m_es1Changed = m_es2Changed = false;
+    m_setAt = 0;
+    m_snapshotCredit = kMostSnapshotCredit;
     m_hasEs1 = m_hasEs2 = false;
     m_frameImage = 0;
 }
@@ -90,7 +118,12 @@ void CTraceData::AddCall(CApiCall* rawCall, uint32_t frame, uint8_t inSection)
     if (frame == 0)
         frame = cursorFrame;
 
+    // What the running states copy of the tables they share with the newest set is paid by the
+    // snapshot credit: that is the memory the set keeps alive beyond its own size.
+    const uint64_t copied = TableCopyBytes();
     Apply(*call, frame);
+    m_snapshotCredit = std::min(m_snapshotCredit + kSnapshotBytesPerCall, kMostSnapshotCredit) -
+                       int64_t(TableCopyBytes() - copied);
     const bool endsFrame = RegisteredCallTraits(call->GetCallId()) & trait::FrameEnd;
     // The call lies in the trace's arena when the loader made it: its place is found there first.
     m_calls.emplace_back(cursorFrame, CCallHandle(std::move(call), &m_arena), static_cast<uint8_t>(inSection != 1 ? 1 : 0));
@@ -123,18 +156,36 @@ void CTraceData::NoteStateKind(uint8_t kind)
     m_hasEs2 |= IsEs2StateKind(kind);
 }
 
+int64_t CTraceData::SnapshotBytes() const
+{
+    int64_t bytes = int64_t(sizeof(SFrameStates) + sizeof(void*)) + kAllocationBytes;
+    if (m_eglChanged)
+        bytes += int64_t(sizeof(SEglState)) + kAllocationBytes;
+    if (m_es1Changed)
+        bytes += int64_t(sizeof(SEs1State)) + kAllocationBytes + OwnedBytes(*m_es1);
+    if (m_es2Changed)
+        bytes += int64_t(sizeof(SEs2State)) + kAllocationBytes;
+    return bytes;
+}
+
 void CTraceData::CutFrame()
 {
     // Build the whole frame before touching the list, so an allocation failure leaves the
     // container as it was before the cut.
-    const SFrameStates* prev = m_frames.back().states;  // read before the list may move
+    const SFrameStates* prev = m_frames.back().states;  // the newest set; read before the list may move
     STraceFrame next;
     next.number = static_cast<uint32_t>(m_frames.size() + 1);
     next.firstCall = m_callCount;
+    next.statesAt = m_callCount;
     next.states = prev;
     if (m_frames.size() == m_frames.capacity())
         m_frames.reserve(m_frames.size() * 2);
-    if (m_eglChanged || m_es1Changed || m_es2Changed) {
+    const bool changed = m_eglChanged || m_es1Changed || m_es2Changed;
+    const int64_t cost = changed ? SnapshotBytes() : 0;
+    if (changed && m_snapshotCredit < cost && m_callCount - m_setAt < kMostCallsReplayed) {
+        // Not paid for yet: the frame's states are the newest set with the calls since replayed.
+        next.statesAt = m_setAt;
+    } else if (changed) {
         auto states = std::make_unique<SFrameStates>(*prev);
         if (m_eglChanged)
             states->egl = std::make_shared<const SEglState>(*m_egl);
@@ -144,9 +195,14 @@ void CTraceData::CutFrame()
             states->es2 = std::make_shared<const SEs2State>(*m_es2);
         next.states = states.get();
         m_states.push_back(std::move(states));
+        m_snapshotCredit -= cost;
     }
     m_frames.push_back(next);  // room reserved above: cannot throw
-    m_eglChanged = m_es1Changed = m_es2Changed = false;
+    if (next.statesAt == m_callCount) {
+        // The newest set holds the states at this cut (taken now, or nothing changed since).
+        m_setAt = m_callCount;
+        m_eglChanged = m_es1Changed = m_es2Changed = false;
+    }
     m_cursorFrame = m_frames.size() - 1;
 }
 
@@ -204,13 +260,15 @@ void CTraceData::RebuildRunningStates()
     // The running states must not show the dropped calls, nor the captured bytes those calls
     // held: they become the last frame's snapshot with that frame's remaining calls replayed.
     const STraceFrame& last = m_frames.back();
+    m_setAt = last.statesAt;
     try {
         *m_egl = *last.states->egl;
         *m_es1 = *last.states->es1;
         *m_es2 = *last.states->es2;
         m_eglChanged = m_es1Changed = m_es2Changed = false;
-        for (uint32_t j = last.firstCall; j < m_callCount; ++j)
-            Apply(*m_calls[j].call, m_calls[j].frame);
+        for (uint32_t j = last.statesAt; j < m_callCount; ++j)
+            if (CApiCall* call = m_calls[j].call.get())
+                Apply(*call, m_calls[j].frame);
     } catch (const std::bad_alloc&) {
         // A drop follows an allocation failure: when the replay fails too, the running states
         // start over empty rather than half replayed.
@@ -304,12 +362,24 @@ STraceCall* CTraceData::GetNextCall()
     return &m_calls[m_currentCall];
 }
 
+template <class State>
+void CTraceData::Replay(State* state, uint32_t from, uint32_t to, bool (*applies)(uint8_t kind)) const
+{
+    to = std::min<uint32_t>(to, static_cast<uint32_t>(m_calls.size()));
+    for (uint32_t j = from; j < to; ++j) {
+        CApiCall* call = m_calls[j].call.get();
+        if (call && applies(call->GetStateKind()))
+            call->ApplyEffect(state, m_calls[j].frame);
+    }
+}
+
 bool CTraceData::GetFrameEglState(uint32_t frame, SEglState* out) const
 {
     const STraceFrame* f = FrameAt(frame);
     if (!f || !f->states || !out)
         return false;
     *out = *f->states->egl;
+    Replay(out, f->statesAt, f->firstCall, IsEglStateKind);
     return true;
 }
 
@@ -319,6 +389,7 @@ bool CTraceData::GetFrameEs1State(uint32_t frame, SEs1State* out) const
     if (!m_hasEs1 || !f || !f->states || !out)
         return false;
     *out = *f->states->es1;
+    Replay(out, f->statesAt, f->firstCall, IsEs1StateKind);
     return true;
 }
 
@@ -328,6 +399,7 @@ bool CTraceData::GetFrameEs2State(uint32_t frame, SEs2State* out) const
     if (!m_hasEs2 || !f || !f->states || !out)
         return false;
     *out = *f->states->es2;
+    Replay(out, f->statesAt, f->firstCall, IsEs2StateKind);
     return true;
 }
 
@@ -341,13 +413,9 @@ bool CTraceData::StateAtCall(int32_t index, State* out, bool hasApi, bool (*appl
     const STraceFrame* f = FrameAt(frame);
     if (!f || !f->states || !(f->states->*snapshot))
         return false;
-    // Replays from the frame's snapshot without moving the cursor.
+    // Replays from the frame's set without moving the cursor.
     *out = *(f->states->*snapshot);
-    for (uint32_t j = f->firstCall; j < static_cast<uint32_t>(index); ++j) {
-        CApiCall* call = m_calls[j].call.get();
-        if (applies(call->GetStateKind()))
-            call->ApplyEffect(out, frame);
-    }
+    Replay(out, f->statesAt, static_cast<uint32_t>(index), applies);
     return true;
 }
 
@@ -368,22 +436,21 @@ void CTraceData::WalkStates(uint32_t first, uint32_t end, const TStatesVisit& vi
     end = std::min<uint32_t>(end, static_cast<uint32_t>(m_calls.size()));
     if (first >= end)
         return;
-    const uint32_t frame = m_calls[first].frame;
-    const STraceFrame* f = FrameAt(frame);
+    const STraceFrame* f = FrameAt(m_calls[first].frame);
     const SFrameStates* states = f ? f->states : nullptr;
     SEs1State es1 = states && states->es1 ? *states->es1 : SEs1State();
     SEs2State es2 = states && states->es2 ? *states->es2 : SEs2State();
     // By state kind, as the loader applies them: an extension call made on ES 2.0 changes the ES
-    // 2.0 state here as it does in the frames' snapshots and the state at a call.
+    // 2.0 state here as it does in the frames' states and the state at a call.
     auto apply = [&](uint32_t j) {
         CApiCall* call = m_calls[j].call.get();
-        const uint8_t kind = call->GetStateKind();
+        const uint8_t kind = call ? call->GetStateKind() : uint8_t(kApiNone);
         if (IsEs1StateKind(kind))
             call->ApplyEffect(&es1, m_calls[j].frame);
         else if (IsEs2StateKind(kind))
             call->ApplyEffect(&es2, m_calls[j].frame);
     };
-    for (uint32_t j = f ? f->firstCall : first; j < first; ++j)
+    for (uint32_t j = f ? f->statesAt : first; j < first; ++j)
         apply(j);
     for (uint32_t j = first; j < end; ++j) {
         visit(j, es1, es2);

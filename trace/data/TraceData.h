@@ -1,7 +1,10 @@
 #pragma once
 // The in-memory trace: every call in file order, cut into frames at each eglSwapBuffers, with
-// the EGL, ES 1.1 and ES 2.0 state tracked call by call and a snapshot of each state at the
-// start of every frame. Frame and call numbers are 1-based; state-at-call takes a 0-based index.
+// the EGL, ES 1.1 and ES 2.0 state tracked call by call. The states at a frame's start are a
+// snapshot taken at a frame cut with the calls since then replayed on it: a cut takes a snapshot
+// only once enough calls have passed to pay for its size, so traces of many short frames keep a
+// few bytes of snapshot a call. Frame and call numbers are 1-based; state-at-call takes a
+// 0-based index.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,8 +20,8 @@ class CApiCall;
 class CFileMapping;
 class CGenCallInfo;
 
-// The three states at a frame's start. A snapshot is immutable once taken; one that did not
-// change since the previous cut is shared with the previous set.
+// The three states at a frame cut. A snapshot is immutable once taken; one that did not change
+// since the previous set is shared with it.
 struct SFrameStates
 {
     std::shared_ptr<const SEglState> egl;
@@ -33,13 +36,18 @@ struct STraceFrame
     uint32_t number = 0;
     uint32_t firstCall = 0;     // 0-based index of the first call
     uint32_t endCall = kOpenEnd;  // one past the last call; kOpenEnd while the frame has no call
-    // Owned by the trace data. Frames during which no state changed share the previous
-    // frame's set, so a frame record stays small in traces of many short frames.
+    // The frame starts with `states` and the effects of the calls [statesAt, firstCall) (0-based):
+    // statesAt is firstCall when the set is the frame's own. Owned by the trace data; frames share
+    // the newest set taken, so a frame record stays small in traces of many short frames.
+    uint32_t statesAt = 0;
     const SFrameStates* states = nullptr;
 
-    const SEglState* Egl() const { return states ? states->egl.get() : nullptr; }
-    const SEs1State* Es1() const { return states ? states->es1.get() : nullptr; }
-    const SEs2State* Es2() const { return states ? states->es2.get() : nullptr; }
+    // The states at the frame's start as kept; null when the frame has no set of its own (the
+    // trace's GetFrameEglState etc. make them).
+    const SEglState* Egl() const { return HoldsStates() ? states->egl.get() : nullptr; }
+    const SEs1State* Es1() const { return HoldsStates() ? states->es1.get() : nullptr; }
+    const SEs2State* Es2() const { return HoldsStates() ? states->es2.get() : nullptr; }
+    bool HoldsStates() const { return states && statesAt == firstCall; }
 };
 
 struct STraceCall
@@ -119,7 +127,7 @@ public:
     // The next call of the cursor frame; null at the frame's end (it never crosses frames).
     STraceCall* GetNextCall();
 
-    // States at a frame's start (copies into out).
+    // States at a frame's start (copies into out, replaying the calls since the frame's set).
     bool GetFrameEglState(uint32_t frame, SEglState* out) const;
     bool GetFrameEs1State(uint32_t frame, SEs1State* out) const;
     bool GetFrameEs2State(uint32_t frame, SEs2State* out) const;
@@ -128,7 +136,7 @@ public:
     bool GetEs2StateAtCall(int32_t index, SEs2State* out);
 
     // Replays the ES 1.1 and ES 2.0 states over the calls [first, end) (0-based indexes, end at
-    // most the call count), from the snapshot of the frame that holds `first`: visit(index, es1,
+    // most the call count), from the states of the frame that holds `first`: visit(index, es1,
     // es2) sees each call of the range with the states just before it, then index `end` with the
     // states after the range. Neither the running states nor the cursor move.
     using TStatesVisit = std::function<void(uint32_t index, const SEs1State& es1, const SEs2State& es2)>;
@@ -145,6 +153,11 @@ public:
 private:
     void Apply(CApiCall& call, uint32_t frame);
     void CutFrame();
+    int64_t SnapshotBytes() const;
+    // Applies the effects of the calls [from, to) whose state kind `applies` takes to *state, each
+    // with its own frame number.
+    template <class State>
+    void Replay(State* state, uint32_t from, uint32_t to, bool (*applies)(uint8_t kind)) const;
     void RebuildRunningStates();
     const STraceFrame* FrameAt(uint32_t frame) const;
     template <class State>
@@ -166,11 +179,16 @@ private:
     std::unique_ptr<SEglState> m_egl;
     std::unique_ptr<SEs1State> m_es1;
     std::unique_ptr<SEs2State> m_es2;
-    // Whether a call changed each running state since the last frame cut: a cut copies only
-    // the states that changed and shares the rest.
+    // Whether a call changed each running state since the newest set: a set copies only the
+    // states that changed and shares the rest.
     bool m_eglChanged = false;
     bool m_es1Changed = false;
     bool m_es2Changed = false;
+    // The newest set holds the states before this call (0-based).
+    uint32_t m_setAt = 0;
+    // Bytes a set may still take: it grows with every call added (up to a cap) and pays for the
+    // sets and for the copies the running states make of what a set shares with them.
+    int64_t m_snapshotCredit = 0;
     bool m_stateTracking = true;
     bool m_hasEs1 = false;
     bool m_hasEs2 = false;

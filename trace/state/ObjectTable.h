@@ -21,6 +21,16 @@
 #include <utility>
 #include <vector>
 
+// The bytes the copies on write made on this thread so far: slot arrays, key indexes and entries
+// (the heap a record owns beyond its own size is not counted). A copy is made only because some
+// other table shares the body or entry, so the growth while a running state is updated is what
+// keeping its last snapshot costs: the trace weighs that against the calls between snapshots.
+inline uint64_t& TableCopyBytes()
+{
+    static thread_local uint64_t bytes = 0;
+    return bytes;
+}
+
 template <class Key, class T>
 class TKeyedTable
 {
@@ -34,6 +44,9 @@ public:
     static constexpr int32_t kInitialCapacity = 10;
     // Tables up to this many entries are searched linearly: cheaper than hashing, and no index memory.
     static constexpr int32_t kLinearUpTo = 8;
+    // What an allocation costs beyond its size (allocator header, shared count), as counted in
+    // TableCopyBytes.
+    static constexpr size_t kAllocationBytes = 16;
 
     TKeyedTable() = default;
     TKeyedTable(const TKeyedTable& src) { CopyFrom(src); }
@@ -187,6 +200,8 @@ private:
             : count(0), capacity(src.capacity), index(src.index), shift(src.shift), duplicates(src.duplicates)
         {
             slots = NewSlots(src.capacity);
+            TableCopyBytes() += kAllocationBytes + sizeof(SBody) + index.size() * sizeof(SBucket) +
+                                (slots != inlineSlots ? size_t(capacity) * sizeof(SNode*) : 0);
             std::copy(src.keys, src.keys + std::min(src.count, kLinearUpTo), keys);
             for (; count < src.count; ++count) {
                 slots[count] = src.slots[count];
@@ -212,6 +227,7 @@ private:
         {
             SNode*& node = slots[i];
             if (node->refs.load(std::memory_order_acquire) > 1) {
+                TableCopyBytes() += kAllocationBytes + sizeof(SNode);
                 SNode* copy = new SNode{node->entry};
                 Release(node);
                 node = copy;
