@@ -6,16 +6,31 @@
 
 namespace xqft::es1 {
 
+// Marks the colour texture of the bound framebuffer as drawn into (Es1Effects.cpp).
+bool MarkDrawnTexture(SEs1State& s, uint32_t frame);
+
 class CEs1_glDrawArrays_v1 final : public RowBase<CEs1_glDrawArrays_v1>, public CDrawBlocks
 {
 public:
     explicit CEs1_glDrawArrays_v1(CTrace& t);
+
+protected:
+    bool UpdateState(void* state, uint32_t frame) override
+    {
+        return MarkDrawnTexture(*static_cast<SEs1State*>(state), frame);
+    }
 };
 
 class CEs1_glDrawElements_v1 final : public RowBase<CEs1_glDrawElements_v1>, public CDrawBlocks
 {
 public:
     explicit CEs1_glDrawElements_v1(CTrace& t);
+
+protected:
+    bool UpdateState(void* state, uint32_t frame) override
+    {
+        return MarkDrawnTexture(*static_cast<SEs1State*>(state), frame);
+    }
 };
 
 } // namespace xqft::es1

@@ -43,4 +43,8 @@ uint32_t ElementArrayBuffer(SEs1State& s);
 // The buffer name a buffer-data target designates; false for a target that designates none.
 bool BufferOfTarget(SEs1State& s, uint32_t target, uint32_t& name);
 
+// glGenerateMipmapOES: the active unit's texture now holds levels the GPU made from level 0. (The
+// extension effects are told no frame: the texture stamp stays.)
+bool MarkMipmapsGenerated(SEs1State& s, uint32_t target);
+
 } // namespace xqft::es1

@@ -247,10 +247,87 @@ bool Es1Effect(const CEs1_glTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)
         return false;
     const SImage2D& pixels = c.Item<"pixels">().data;
     const SSubImage sub = SubImageOf(c, pixels);
-    if (!WriteSubImage(*found, sub, [&]() -> STexImage& { return s.textures[texture][uint32_t(level)]; }))
+    if (!WriteSubImage(*found, sub, [&]() -> STexImage& {
+            STexImage& image = s.textures[texture][uint32_t(level)];
+            MarkGeneratedLevelsStale(image);
+            return image;
+        }))
         return false;
     s.textureImageStamp = frame;
     return true;
+}
+
+// ---- what the GPU writes into textures ----------------------------------------------------------------
+
+namespace {
+
+// Marks a level of `texture` as written by the GPU. Read first: a write access would copy tables a
+// snapshot shares, and most draws find the mark already set. A level never specified is added,
+// sized by nothing, so that the mark has somewhere to live.
+bool MarkGpuMade(SEs1State& s, uint32_t frame, uint32_t texture, uint32_t level)
+{
+    if (texture == 0)
+        return false;
+    if (const auto* levels = std::as_const(s.textures).Get(texture))
+        if (const STexImage* image = levels->Get(level); image && image->gpuMade)
+            return false;
+    STexImage& image = s.textures[texture][level];
+    image.texture = texture;
+    image.level = int32_t(level);
+    image.gpuMade = 1;
+    s.textureImageStamp = frame;
+    return true;
+}
+
+} // namespace
+
+bool MarkDrawnTexture(SEs1State& s, uint32_t frame)
+{
+    const SEs2Attachment* color = objects::DrawnTexture(s);
+    return color && MarkGpuMade(s, frame, color->name, color->level);
+}
+
+bool MarkMipmapsGenerated(SEs1State& s, uint32_t target)
+{
+    const uint32_t unit = ActiveUnit(s);
+    if (unit == kNoUnit || target != kTexture2D)
+        return false;
+    const uint32_t texture = s.texture2DBinding[unit];
+    const auto* levels = std::as_const(s.textures).Get(texture);
+    const STexImage* base = levels ? levels->Get(0) : nullptr;
+    if (!base || base->mipmapsGenerated == kMipmapsGenerated)
+        return false;
+    s.textures[texture][0].mipmapsGenerated = kMipmapsGenerated;
+    return true;
+}
+
+bool Es1Effect(const CEs1_glClear_v1&, SEs1State& s, uint32_t frame) { return MarkDrawnTexture(s, frame); }
+
+// The copied pixels come from the framebuffer: the level is made with the call's size and marked.
+bool Es1Effect(const CEs1_glCopyTexImage2D_v1& c, SEs1State& s, uint32_t frame)
+{
+    if (c.Item<"target">().Value() != kTexture2D)
+        return false;
+    STexImage image;
+    image.level = c.Item<"level">().Value();
+    image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
+    image.format = image.internalFormat;
+    image.type = 0x1401;  // GL_UNSIGNED_BYTE
+    image.width = c.Item<"width">().Value();
+    image.height = c.Item<"height">().Value();
+    image.border = c.Item<"border">().Value();
+    image.unpackAlignment = s.unpackAlignment;
+    image.gpuMade = 1;
+    return image.level >= 0 && StoreLevel(s, frame, std::move(image));
+}
+
+bool Es1Effect(const CEs1_glCopyTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)
+{
+    const uint32_t unit = ActiveUnit(s);
+    const int32_t level = c.Item<"level">().Value();
+    if (unit == kNoUnit || c.Item<"target">().Value() != kTexture2D || level < 0)
+        return false;
+    return MarkGpuMade(s, frame, s.texture2DBinding[unit], uint32_t(level));
 }
 
 namespace {

@@ -221,20 +221,22 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
         return false;
     }
     const SSubImage sub = SubImageOf(c, pixels);
-    return WriteSubImage(*found, sub, [&]() -> STexImage& { return s.textures[slot.texture][level][slot.face]; });
+    return WriteSubImage(*found, sub, [&]() -> STexImage& {
+        STexImage& image = s.textures[slot.texture][level][slot.face];
+        MarkGeneratedLevelsStale(image);
+        return image;
+    });
 }
 
 // A draw or clear writes the bound framebuffer's colour texture, if it has one.
 bool MarkDrawnTexture(SEs2State& s)
 {
-    if (s.framebufferBinding == 0)
+    const SEs2Attachment* color = objects::DrawnTexture(s);
+    if (!color)
         return false;
-    const SEs2Framebuffer* f = std::as_const(s.framebuffers).Get(s.framebufferBinding);
-    if (!f || f->color.type != 0x1702)  // GL_TEXTURE
-        return false;
-    const uint32_t target = f->color.target;
+    const uint32_t target = color->target;
     const uint32_t face = target >= kCubePositiveX && target <= kCubeNegativeZ ? target - kCubePositiveX : 0;
-    return MarkGpuMade(s, f->color.name, f->color.level, face);
+    return MarkGpuMade(s, color->name, color->level, face);
 }
 
 bool Es2Effect(const CEs2_glClear_v1&, SEs2State& s) { return MarkDrawnTexture(s); }
@@ -274,9 +276,9 @@ bool Es2Effect(const CEs2_glGenerateMipmap_v1& c, SEs2State& s)
         return false;
     uint32_t texture = 0;
     const STexImage* base = BaseImage(s, u, c.Item<"target">().Value(), texture);
-    if (!base || base->mipmapsGenerated)
+    if (!base || base->mipmapsGenerated == kMipmapsGenerated)
         return false;
-    s.textures[texture][0][0].mipmapsGenerated = 1;
+    s.textures[texture][0][0].mipmapsGenerated = kMipmapsGenerated;
     return true;
 }
 

@@ -193,6 +193,14 @@ XQF_ES1_MATRIX(CExt_glScalexOES_v1, ScaleCall)
 XQF_ES1_MATRIX(CExt_glTranslatexOES_v1, TranslateCall)
 #undef XQF_ES1_MATRIX
 
+// ---- generated levels: ES 1.1 only (ES 2.0 has glGenerateMipmap) ----
+
+bool ExtEffect(const CExt_glGenerateMipmapOES_v1& c, SEs1State& s)
+{
+    return es1::MarkMipmapsGenerated(s, c.Item<"target">().Value());
+}
+bool ExtEffect(const CExt_glGenerateMipmapOES_v1&, SEs2State&) { return false; }
+
 // ---- multisampled render to texture: ES 2.0 only ----
 
 bool ExtEffect(const CExt_glRenderbufferStorageMultisampleWZQ_v1& c, SEs2State& s)

@@ -43,6 +43,12 @@ enum : uint16_t {
     kTexParameterx = CallIdOf(ECallFamily::Es1, "glTexParameterx"),
     kTexParameterxv = CallIdOf(ECallFamily::Es1, "glTexParameterxv"),
     kTexSubImage2D = CallIdOf(ECallFamily::Es1, "glTexSubImage2D"),
+    kClear = CallIdOf(ECallFamily::Es1, "glClear"),
+    kCopyTexImage2D = CallIdOf(ECallFamily::Es1, "glCopyTexImage2D"),
+    kCopyTexSubImage2D = CallIdOf(ECallFamily::Es1, "glCopyTexSubImage2D"),
+    kBindFramebufferOES = CallIdOf(ECallFamily::Ext, "glBindFramebufferOES"),
+    kFramebufferTexture2DOES = CallIdOf(ECallFamily::Ext, "glFramebufferTexture2DOES"),
+    kGenerateMipmapOES = CallIdOf(ECallFamily::Ext, "glGenerateMipmapOES"),
 };
 
 inline constexpr uint32_t kTex0 = 0x84C0, kTexture2D = 0x0DE1, kRgba = 0x1908, kUbyte = 0x1401, kFloat = 0x1406;
@@ -51,6 +57,12 @@ inline constexpr uint32_t kTextureEnv = 0x2300;
 
 // A call whose payload is 32-bit words.
 inline SCall W(uint16_t id, std::initializer_list<uint32_t> words) { return {id, SPayload().Words(words)}; }
+
+// An extension call made on ES 1.1: its selector (1), then its 32-bit words.
+inline SCall Es1Ext(uint16_t id, std::initializer_list<uint32_t> words)
+{
+    return {id, SPayload().U32(1).Words(words)};
+}
 
 inline uint32_t F(float v)
 {

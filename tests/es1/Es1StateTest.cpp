@@ -302,6 +302,47 @@ const SStateCase kCases[] = {
          EXPECT_EQ(Level(s, 3, 2), nullptr);
          EXPECT_EQ(run.results, (std::vector<bool>{true, true, true, false}));
      }},
+    // ---- what the GPU writes into textures is marked on the level; an upload takes the mark off
+    {"a clear into an OES framebuffer's colour texture marks that level only; a clear of the window marks nothing",
+     {W(kBindTexture, {kTexture2D, 5}), TexImage(1, kRgba, 1, 1, kUbyte, {}), W(kClear, {0x4000}),
+      Es1Ext(kBindFramebufferOES, {0x8D40, 4}), Es1Ext(kFramebufferTexture2DOES, {0x8D40, 0x8CE0, kTexture2D, 5, 1}),
+      W(kClear, {0x4000}), W(kClear, {0x4000})},
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         EXPECT_EQ(run.results, (std::vector<bool>{true, true, false, true, true, true, false}));
+         EXPECT_EQ(Level(s, 5, 1)->gpuMade, 1u);
+         EXPECT_EQ(s.textureImageStamp, 6u);
+         const STexImage* base = Level(s, 5, 0);
+         EXPECT_TRUE(!base || !base->gpuMade);
+     }},
+    {"a copy makes a marked level of its size; a copy into part of a level marks it; an upload unmarks",
+     {W(kBindTexture, {kTexture2D, 5}), W(kCopyTexImage2D, {kTexture2D, 0, 0x1907, 0, 0, 8, 4, 0}),
+      W(kBindTexture, {kTexture2D, 6}), TexImage(0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}),
+      W(kCopyTexSubImage2D, {kTexture2D, 0, 0, 0, 0, 0, 1, 1}), W(kBindTexture, {kTexture2D, 7}),
+      W(kCopyTexImage2D, {kTexture2D, 0, 0x1907, 0, 0, 2, 2, 0}), TexImage(0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4})},
+     true,
+     [](const SEs1State& s, const SRun&) {
+         EXPECT_EQ(Level(s, 5, 0)->gpuMade, 1u);
+         EXPECT_EQ(Level(s, 5, 0)->width, 8);
+         EXPECT_EQ(Level(s, 6, 0)->gpuMade, 1u);
+         EXPECT_EQ(Level(s, 7, 0)->gpuMade, 0u);
+         EXPECT_EQ(Level(s, 7, 0)->width, 1);
+     }},
+    {"generated levels follow the base until a sub-image changes it; generating again makes them follow",
+     {W(kBindTexture, {kTexture2D, 5}), TexImage(0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}), Es1Ext(kGenerateMipmapOES, {kTexture2D}),
+      W(kBindTexture, {kTexture2D, 6}), TexImage(0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}), Es1Ext(kGenerateMipmapOES, {kTexture2D}),
+      {kTexSubImage2D, SPayload().Words({kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte}).Ptr(0x10).U32(4).Raw(Bytes(4, 9)).U32(4)},
+      W(kBindTexture, {kTexture2D, 7}), TexImage(0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}), Es1Ext(kGenerateMipmapOES, {kTexture2D}),
+      {kTexSubImage2D, SPayload().Words({kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte}).Ptr(0x10).U32(4).Raw(Bytes(4, 9)).U32(4)},
+      Es1Ext(kGenerateMipmapOES, {kTexture2D}), W(kBindTexture, {kTexture2D, 8}), TexImage(0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4})},
+     true,
+     [](const SEs1State& s, const SRun&) {
+         EXPECT_EQ(Level(s, 5, 0)->mipmapsGenerated, kMipmapsGenerated);
+         EXPECT_EQ(Level(s, 6, 0)->mipmapsGenerated, kMipmapsStale);
+         EXPECT_TRUE(HoldsGpuMadePixels(*Level(s, 6, 0)));
+         EXPECT_EQ(Level(s, 7, 0)->mipmapsGenerated, kMipmapsGenerated);
+         EXPECT_EQ(Level(s, 8, 0)->mipmapsGenerated, 0u);
+     }},
     // ---- texture parameters, kept on level 0 of the active unit's 2D texture
     {"texture parameters of every form land on level 0, which keeps them when specified again",
      {W(kActiveTexture, {kTex0 + 1}), W(kBindTexture, {kTexture2D, 5}),

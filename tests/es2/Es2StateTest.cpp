@@ -326,6 +326,19 @@ const SStateCase kCases[] = {
          EXPECT_EQ(Image(s, 5, 0, 0)->mipmapsGenerated, 1u);
          EXPECT_EQ(Image(s, 6, 0, 0)->mipmapsGenerated, 0u);
      }},
+    {"a sub-image of a generated base leaves the levels stale until they are generated again",
+     {W(kBindTexture, {kTexture2D, 5}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}),
+      W(kGenerateMipmap, {kTexture2D}), TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte, {9, 9, 9, 9}),
+      W(kBindTexture, {kTexture2D, 6}), TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}),
+      W(kGenerateMipmap, {kTexture2D}), TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte, {9, 9, 9, 9}),
+      W(kGenerateMipmap, {kTexture2D})},
+     true,
+     [](const SEs2State& s, const auto& r) {
+         EXPECT_EQ(Image(s, 5, 0, 0)->mipmapsGenerated, kMipmapsStale);
+         EXPECT_TRUE(HoldsGpuMadePixels(*Image(s, 5, 0, 0)));
+         EXPECT_EQ(Image(s, 6, 0, 0)->mipmapsGenerated, kMipmapsGenerated);
+         EXPECT_TRUE(r.back()) << "generating again changes the state";
+     }},
     {"re-specifying an image keeps its parameters and replaces size, format and data",
      {W(kBindTexture, {kTexture2D, 5}), W(kTexParameteri, {kTexture2D, 0x2801, 0x2600}),
       TexImage(kTexture2D, 0, kRgba, 1, 1, kUbyte, {1, 2, 3, 4}), TexImage(kTexture2D, 0, kRgb, 2, 1, kUbyte, {1, 2, 3, 4, 5, 6, 0, 0})},

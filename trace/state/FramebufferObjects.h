@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 struct SEs2Attachment
 {
@@ -52,6 +53,17 @@ struct SEs2Renderbuffer
 namespace objects {
 
 inline constexpr uint32_t kFramebuffer = 0x8D40, kRenderbuffer = 0x8D41, kTexture = 0x1702, kTexture2D = 0x0DE1;
+
+// The bound framebuffer's colour attachment when it is a texture (what a draw or a clear writes
+// into), or null.
+template <class State>
+const SEs2Attachment* DrawnTexture(const State& s)
+{
+    if (s.framebufferBinding == 0)
+        return nullptr;
+    const SEs2Framebuffer* f = std::as_const(s.framebuffers).Get(s.framebufferBinding);
+    return f && f->color.type == kTexture ? &f->color : nullptr;
+}
 
 // Calls fn with each of the first n names a recorded array holds (never more than it holds).
 template <class Names, class Fn>

@@ -6,6 +6,8 @@
 #include "state/PixelSize.h"
 #include "state/SharedBytes.h"
 
+inline constexpr uint8_t kMipmapsGenerated = 1, kMipmapsStale = 2;
+
 struct STexImage
 {
     uint32_t target = 0;            // ES 2.0: as passed, GL_TEXTURE_2D or a cube face target
@@ -32,13 +34,30 @@ struct STexImage
     uint32_t wrapS = 0x2901;      // GL_REPEAT
     uint32_t wrapT = 0x2901;
     uint32_t generateMipmap = 0;  // ES 1.1: GL_GENERATE_MIPMAP
-    // ES 2.0: the GPU wrote this image since it was last specified with pixels (drawn or cleared
+    // The GPU wrote this image since it was last specified with pixels (drawn or cleared
     // through a framebuffer attachment, copied into): its pixels are not in the trace.
     uint8_t gpuMade = 0;
-    // ES 2.0, level 0: glGenerateMipmap ran after this image was specified, so the other levels
-    // hold what it made from this one.
+    // Level 0: kMipmapsGenerated when glGenerateMipmap (glGenerateMipmapOES on ES 1.1) ran after
+    // this image was specified, so the other levels hold what it made from this one; kMipmapsStale
+    // when a sub-image update changed this image since, so the other levels hold what it made from
+    // the image before (the trace holds neither).
     uint8_t mipmapsGenerated = 0;
 };
+
+// Whether the GPU made pixels of this image or of the levels it generated that no upload in the
+// trace holds: a restore cannot send them.
+inline bool HoldsGpuMadePixels(const STexImage& image)
+{
+    return image.gpuMade || image.mipmapsGenerated == kMipmapsStale;
+}
+
+// A sub-image update of a base level whose other levels were generated from it: they now hold what
+// the image was before.
+inline void MarkGeneratedLevelsStale(STexImage& image)
+{
+    if (image.level == 0 && image.mipmapsGenerated)
+        image.mipmapsGenerated = kMipmapsStale;
+}
 
 // The arguments both uploads record alike (ES 1.1 and ES 2.0 rows name their items alike), with the
 // call's captured pixels shared; `size` must be set first. Texture and target are the caller's.
