@@ -185,8 +185,17 @@ bool HoldsGpuMadeImages(const SEs2State& s)
     for (const auto& texture : s.textures)
         for (const auto& level : texture.record)
             for (const auto& face : level.record)
-                if (face.record.gpuMade)
+                if (HoldsGpuMadePixels(face.record))
                     return true;
+    return false;
+}
+
+bool HoldsGpuMadeImages(const SEs1State& s)
+{
+    for (const auto& texture : s.textures)
+        for (const auto& level : texture.record)
+            if (HoldsGpuMadePixels(level.record))
+                return true;
     return false;
 }
 
@@ -218,7 +227,10 @@ uint32_t CAnalysisPlayback::SelfContainedFrame(uint32_t frame)
     for (; k > 1; --k) {
         if (m_gpuMade[k] == 0) {
             SEs2State es2;
-            m_gpuMade[k] = m_trace->GetFrameEs2State(k, &es2) && HoldsGpuMadeImages(es2) ? 2 : 1;
+            SEs1State es1;
+            const bool held = (m_trace->GetFrameEs2State(k, &es2) && HoldsGpuMadeImages(es2)) ||
+                              (m_trace->GetFrameEs1State(k, &es1) && HoldsGpuMadeImages(es1));
+            m_gpuMade[k] = held ? 2 : 1;
         }
         if (m_gpuMade[k] == 1)
             break;
@@ -261,7 +273,7 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
         return true;
     // Textures the GPU wrote before the frame hold pixels no restore can send: the frame is rebuilt
     // by replaying from the latest frame whose restore holds none.
-    if (m_es2Dirty) {
+    if (m_es1Dirty || m_es2Dirty) {
         const uint32_t from = SelfContainedFrame(frame);
         if (from < frame)
             return RebuildByReplay(from, frame);

@@ -148,8 +148,8 @@ private:
         bool operator==(const SLinkedWith&) const = default;
     };
     SLinkedWith m_linkedWith[2];  // complexity, highlight
-    // Per frame of m_gpuMadeTrace: 0 not known yet, 1 its ES 2.0 restore holds no image the GPU
-    // wrote, 2 it holds one.
+    // Per frame of m_gpuMadeTrace: 0 not known yet, 1 its restore holds no image the GPU wrote, 2
+    // it holds one.
     std::vector<uint8_t> m_gpuMade;
     const CTraceData* m_gpuMadeTrace = nullptr;
 };

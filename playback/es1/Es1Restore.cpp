@@ -109,7 +109,24 @@ bool AlreadyHeld(const CObjectTable<CObjectTable<STexImage>>& textures, int32_t 
     const auto& heldLevels = held.At(t);
     if (held.KeyAt(t) != textures.KeyAt(t) || levels.Count() == 0 || heldLevels.Count() == 0)
         return false;
-    return heldLevels.At(0).data == levels.At(0).data;
+    const STexImage& a = heldLevels.At(0);
+    const STexImage& b = levels.At(0);
+    // An image the GPU wrote over since is sent again.
+    return a.data == b.data && !a.gpuMade && !b.gpuMade && a.mipmapsGenerated == b.mipmapsGenerated;
+}
+
+// Levels glGenerateMipmapOES made after level 0's upload are made again from it (a host without the
+// extension keeps the uploaded levels only).
+void GenerateLevels(SEs1Host& gl, const STexImage* level0)
+{
+    if (!level0 || !level0->mipmapsGenerated || level0->width <= 0 || level0->height <= 0)
+        return;
+    if (!gl.ext.glGenerateMipmapOES) {
+        const uint8_t api = kEsVersion1;  // the call that made them may lie before this frame
+        LoadHostExtensions(&api);
+    }
+    if (auto generate = reinterpret_cast<void (*)(GLenum)>(gl.ext.glGenerateMipmapOES))
+        generate(GL_TEXTURE_2D);
 }
 
 // Step 1: every texture under its recorded name, each level under its own recorded unpack
@@ -137,6 +154,7 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
             if (image.level == 0)
                 SendParameters(gl, image);
         }
+        GenerateLevels(gl, levels.Get(0));
     }
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, hostAlignment ? hostAlignment : 4);
 }

@@ -351,6 +351,91 @@ void Es1FramebufferLater(CRecorder& r)
     }
 }
 
+// ES 1.1: textures the GPU fills in frame 1 only, each drawn in every frame: one rendered into through
+// an OES framebuffer, one copied from the window (whole, then part of it again), one whose levels
+// glGenerateMipmapOES makes; in frame 2 the last one's level 0 changes but its levels are not made
+// again, so the small quad that samples them still shows the first pattern.
+void Es1GpuTexturesLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    GLuint t[3] = {};
+    GL1(glGenTextures)(3, Array<GLuint>{t, 3, "texture"});
+    auto nearest = [&] {
+        GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+        GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+    };
+    auto colorQuad = [&](const std::vector<float>& quad, float red, float green, float blue) {
+        r.VertexPointer(2, GL_FLOAT, 0, quad.data());
+        r.EnableClientState(GL_VERTEX_ARRAY);
+        GL1(glColor4f)(red, green, blue, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+    };
+    GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+    GL1(glLoadIdentity)();
+    GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+    GL1(glLoadIdentity)();
+
+    // Rendered into.
+    GLuint framebuffer = 0;
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[0]});
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, GL_UNSIGNED_BYTE, nullptr);
+    nearest();
+    REC_EXT(r, glGenFramebuffersOES, GenNames)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+    REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+    REC_EXT(r, glFramebufferTexture2DOES, Texture2D)(kFramebuffer, kColorAttachment0, GLenum(GL_TEXTURE_2D),
+                                                    Name{"texture", t[0]}, 0);
+    REC_EXT(r, glCheckFramebufferStatusOES, Status)(kFramebuffer);
+    GL1(glViewport)(0, 0, 16, 16);
+    GL1(glClearColor)(0.8f, 0.1f, 0.2f, 1.0f);
+    GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+    colorQuad(Quad(-0.5f, -0.7f, 0.6f, 0.4f), 0.1f, 0.9f, 0.3f);
+    REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+
+    // Copied from the window.
+    GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+    GL1(glClearColor)(0.1f, 0.2f, 0.7f, 1.0f);
+    GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+    colorQuad(Quad(-0.8f, -0.6f, 0.2f, 0.5f), 0.9f, 0.7f, 0.1f);
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[1]});
+    nearest();
+    GL1(glCopyTexImage2D)(GLenum(GL_TEXTURE_2D), 0, GLenum(GL_RGB), 0, 0, 32, 32, 0);
+    colorQuad(Quad(0.0f, 0.0f, 0.9f, 0.9f), 0.2f, 0.9f, 0.9f);
+    GL1(glCopyTexSubImage2D)(GLenum(GL_TEXTURE_2D), 0, 16, 16, 40, 30, 16, 16);
+
+    // Levels made on the GPU.
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[2]});
+    const std::vector<uint8_t> pixels = Pattern(64 * 64 * 4, 7);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, GL_UNSIGNED_BYTE, pixels.data());
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_LINEAR_MIPMAP_LINEAR));
+    REC_EXT(r, glGenerateMipmapOES, Mipmap)(GLenum(GL_TEXTURE_2D));
+
+    const std::vector<float> uv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+    for (int f = 1; f <= 3; ++f) {
+        GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL1(glClearColor)(0.2f, 0.1f * f, 0.3f, 1.0f);
+        GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        if (f == 2) {
+            const std::vector<uint8_t> white(64 * 64 * 4, 0xFF);
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[2]});
+            r.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+        }
+        GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+        GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_REPLACE));
+        r.TexCoordPointer(2, GL_FLOAT, 0, uv.data());
+        r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        const std::vector<float> quads[3] = {Quad(-0.9f, -0.1f * f, -0.3f, 0.6f), Quad(-0.2f, -0.8f, 0.5f, 0.1f),
+                                             Quad(0.6f + 0.05f * f, 0.3f, 0.85f + 0.05f * f, 0.6f)};
+        for (int i = 0; i < 3; ++i) {
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[i]});
+            r.VertexPointer(2, GL_FLOAT, 0, quads[i].data());
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+        }
+        r.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+        GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& ExtScenes()
@@ -364,6 +449,8 @@ const std::vector<SScene>& ExtScenes()
          &Es2DefaultArraysUnderObject, 2},
         {"es1-fbo-later-ext", "ES 1.1: an OES framebuffer and renderbuffer made in frame 1, used in frame 3",
          &Es1FramebufferLater, 1},
+        {"es1-gpu-later-ext", "ES 1.1: textures drawn into, copied into and mip-generated in frame 1, drawn in every frame",
+         &Es1GpuTexturesLater, 1},
     };
     return scenes;
 }

@@ -378,7 +378,8 @@ void CopyLater(CRecorder& r)
         SampleLater(r, w, textureProgram, f);
 }
 
-// Levels made by glGenerateMipmap in frame 1 and sampled through a mipmap filter in every frame.
+// Levels made by glGenerateMipmap in frame 1 and sampled through a mipmap filter in every frame; in
+// frame 2 level 0 changes but the levels are not made again, so they still show the first pattern.
 void MipmapLater(CRecorder& r)
 {
     const SWindow w = Open(r, kW, kH);
@@ -394,6 +395,10 @@ void MipmapLater(CRecorder& r)
         GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
         GL(glClearColor)(0.2f, 0.1f * f, 0.3f, 1.0f);
         GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        if (f == 2) {
+            const std::vector<uint8_t> white(64 * 64 * 4, 0xFF);
+            r.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+        }
         GL(glUseProgram)(Name{"program", textureProgram});
         // Small on the surface: the host samples the generated levels.
         const std::vector<float> quad = Quad(-0.3f + 0.1f * f, -0.3f, 0.0f + 0.1f * f, 0.1f);
@@ -777,7 +782,8 @@ const std::vector<SScene>& Scenes()
         {"fbo", "a texture rendered with a depth renderbuffer, then drawn", &Fbo},
         {"render-later", "a texture drawn into through a framebuffer in frame 1 only, sampled in every frame", &RenderLater},
         {"copy-later", "a texture copied from the window in frame 1 only, sampled in every frame", &CopyLater},
-        {"mipmap-later", "levels generated in frame 1 only, sampled through a mipmap filter in every frame", &MipmapLater},
+        {"mipmap-later", "levels generated in frame 1 only, sampled through a mipmap filter in every frame, level 0 changed in frame 2",
+         &MipmapLater},
         {"state", "blend, depth, stencil, scissor, polygon offset, colour mask, culling", &State},
         {"multi", "objects made, changed and deleted; a shader re-sourced, a program relinked", &Multi},
         {"error", "one state-changing call recorded with a GL error", &Error},
