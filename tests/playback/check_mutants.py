@@ -5,7 +5,8 @@ returns or names, set to a value of a hostile table (0, -1, INT_MIN, 2^31-1, 2^2
 the format and type enums, a live name of another kind, a handle no call made), each with the
 arrays as recorded and with every array switched off. Each trace is replayed at the frame holding
 the call and analysed at the next (whose start restores what the call left). No run may end on a
-signal or a sanitizer report, take over 15 s or grow over 1 GiB resident; refusals are expected.
+signal or a sanitizer report, take over 15 s of CPU time or grow over 1 GiB resident; refusals are
+expected.
 
 There are some 40,000 mutants; a run takes a sample of them spread over every argument:
 --sample N keeps N of them (default 150), every mutant when N is 0. --shard K/N keeps every N-th
