@@ -3,7 +3,7 @@
 // texture, then the frame is played), against the same frame replayed from the trace's first call
 // (`--from-start`). Each the best of three rounds, every round in a fresh analysis playback, the
 // frame read back at the end. Goal: the rebuilt restore takes no longer than --from-start.
-//  1. render-later (xqft-record): frame 3, rebuilt from frame 1.
+//  1. render-later and es1-gpu-later-ext (xqft-record): frame 3, rebuilt from frame 1.
 //  2. When the real-application cuts lie beside the source (../shared/traces/real-app-cuts.tar.xz):
 //     desktop-composite-100, frames 96, 98 and 100, rebuilt from an earlier frame.
 #include "BenchHostLibs.h"
@@ -95,7 +95,9 @@ int main()
     if (!HostLibrariesLoaded(false))
         return 1;
     const std::string dir = TempDir() + "/xqft-bench-rebuild-" + std::to_string(getpid());
-    bool ok = RecordSceneTrace(dir, "render-later") && Measure(dir + "/render-later.xqft", "render-later", {3});
+    bool ok = true;
+    for (const char* scene : {"render-later", "es1-gpu-later-ext"})
+        ok = RecordSceneTrace(dir, scene) && Measure(dir + "/" + scene + ".xqft", scene, {3}) && ok;
     const std::string cuts = XQFT_CUTS;
     if (access(cuts.c_str(), R_OK) == 0 &&
         std::system(("mkdir -p '" + dir + "' && tar xJf '" + cuts + "' -C '" + dir + "'").c_str()) == 0)
