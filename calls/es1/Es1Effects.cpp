@@ -303,22 +303,10 @@ bool MarkMipmapsGenerated(SEs1State& s, uint32_t target)
 
 bool Es1Effect(const CEs1_glClear_v1&, SEs1State& s, uint32_t frame) { return MarkDrawnTexture(s, frame); }
 
-// The copied pixels come from the framebuffer: the level is made with the call's size and marked.
 bool Es1Effect(const CEs1_glCopyTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {
-    if (c.Item<"target">().Value() != kTexture2D)
-        return false;
-    STexImage image;
-    image.level = c.Item<"level">().Value();
-    image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
-    image.format = image.internalFormat;
-    image.type = 0x1401;  // GL_UNSIGNED_BYTE
-    image.width = c.Item<"width">().Value();
-    image.height = c.Item<"height">().Value();
-    image.border = c.Item<"border">().Value();
-    image.unpackAlignment = s.unpackAlignment;
-    image.gpuMade = 1;
-    return image.level >= 0 && StoreLevel(s, frame, std::move(image));
+    STexImage image = CopiedTexImageOf(c, s.unpackAlignment);
+    return c.Item<"target">().Value() == kTexture2D && image.level >= 0 && StoreLevel(s, frame, std::move(image));
 }
 
 bool Es1Effect(const CEs1_glCopyTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)

@@ -243,20 +243,9 @@ bool Es2Effect(const CEs2_glClear_v1&, SEs2State& s) { return MarkDrawnTexture(s
 
 bool Es2Effect(const CEs2_glDrawElements_v1&, SEs2State& s) { return MarkDrawnTexture(s); }
 
-// The copied pixels come from the framebuffer: the image is made with the call's size and marked.
 bool Es2Effect(const CEs2_glCopyTexImage2D_v1& c, SEs2State& s)
 {
-    STexImage image;
-    image.level = c.Item<"level">().Value();
-    image.internalFormat = uint32_t(c.Item<"internalformat">().Value());
-    image.format = image.internalFormat;
-    image.type = 0x1401;  // GL_UNSIGNED_BYTE
-    image.width = c.Item<"width">().Value();
-    image.height = c.Item<"height">().Value();
-    image.border = c.Item<"border">().Value();
-    image.unpackAlignment = s.unpackAlignment;
-    image.gpuMade = 1;
-    return StoreImage(s, c.Item<"target">().Value(), std::move(image));
+    return StoreImage(s, c.Item<"target">().Value(), CopiedTexImageOf(c, s.unpackAlignment));
 }
 
 bool Es2Effect(const CEs2_glCopyTexSubImage2D_v1& c, SEs2State& s)

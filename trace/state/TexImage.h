@@ -88,6 +88,24 @@ STexImage TexImageOf(const Call& c)
     return image;
 }
 
+// A glCopyTexImage2D record's image: the call's size, its internal format as format and unsigned
+// bytes as type, marked as made on the GPU (its pixels come from the framebuffer).
+template <class Call>
+STexImage CopiedTexImageOf(const Call& c, int32_t unpackAlignment)
+{
+    STexImage image;
+    image.level = c.template Item<"level">().Value();
+    image.internalFormat = uint32_t(c.template Item<"internalformat">().Value());
+    image.format = image.internalFormat;
+    image.type = 0x1401;  // GL_UNSIGNED_BYTE
+    image.width = c.template Item<"width">().Value();
+    image.height = c.template Item<"height">().Value();
+    image.border = c.template Item<"border">().Value();
+    image.unpackAlignment = unpackAlignment;
+    image.gpuMade = 1;
+    return image;
+}
+
 // A glCompressedTexImage2D record's image (`pixels`: the item holding its data): the declared size,
 // the internal format as its format.
 template <class Call, class Pixels>
