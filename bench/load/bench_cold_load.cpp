@@ -15,9 +15,7 @@
 // trace file the run brought into the cache.
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -25,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "BenchSupport.h"
 
 namespace {
@@ -96,29 +95,14 @@ bool DropFile(const std::string& path)
 
 // Runs argv with its output thrown away: wall time and the bytes it read from disk; seconds < 0
 // when it failed.
-SRun RunProcess(const std::vector<std::string>& argv)
+SRun RunCommand(const std::vector<std::string>& argv)
 {
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::fflush(stdout);
-    const auto t0 = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
+    SChildRun child;
     SRun run;
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (!RunChild(argv, -1, nullptr, child))
         return run;
-    run.seconds = Seconds(t0, Clock::now());
-    run.readBytes = static_cast<long long>(usage.ru_inblock) * 512;
+    run.seconds = child.wall;
+    run.readBytes = static_cast<long long>(child.usage.ru_inblock) * 512;
     return run;
 }
 
@@ -175,7 +159,7 @@ int main()
             for (SCommand& c : commands) {
                 if (!warm)
                     DropFile(c.file);
-                SRun run = RunProcess(c.argv);
+                SRun run = RunCommand(c.argv);
                 if (!warm)
                     run.fileBytes = CachedBytes(c.file);
                 c.failed |= run.seconds < 0;

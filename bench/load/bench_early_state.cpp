@@ -9,9 +9,6 @@
 // programs disturb less. Then state at call 10,000 of a long trace, tools/xqftgen.py es2-mixed of
 // 400,000 calls (the length of a real recording), where loading every call first would cost the
 // most.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "BenchSupport.h"
 
 namespace {
@@ -47,33 +45,14 @@ struct STimes
 // adds its wall time and keeps its CPU time when lower.
 void Run(const std::vector<std::string>& argv, const char* env, STimes& times)
 {
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::fflush(stdout);
-    const auto t0 = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        if (env)
-            putenv(const_cast<char*>(env));
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    SChildRun run;
+    if (!RunChild(argv, -1, env, run)) {
         times.failed = true;
         return;
     }
-    times.walls.push_back(Seconds(t0, Clock::now()));
-    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    if (times.cpu < 0 || cpu < times.cpu)
-        times.cpu = cpu;
+    times.walls.push_back(run.wall);
+    if (times.cpu < 0 || run.cpu < times.cpu)
+        times.cpu = run.cpu;
 }
 
 // The call number of the second eglSwapBuffers of an apitrace trace; 0 when there is none.

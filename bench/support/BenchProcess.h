@@ -21,9 +21,16 @@ struct SProcessTimes {
     bool ok = true;                 // false once a run failed
 };
 
+// One finished run of a child: its wall time, CPU time and resource use.
+struct SChildRun {
+    double wall = 0, cpu = 0;
+    rusage usage{};
+};
+
 // Runs argv (searched on PATH when argv[0] has no '/'), pinned to cpu unless it is negative, with env
-// ("NAME=value" or null) added to its environment; keeps its wall and CPU time when lower.
-inline void RunProcess(const std::vector<std::string>& argv, int cpu, const char* env, SProcessTimes& times)
+// ("NAME=value" or null) added to its environment and its output thrown away; false when it could
+// not run or did not exit with 0.
+inline bool RunChild(const std::vector<std::string>& argv, int cpu, const char* env, SChildRun& run)
 {
     std::vector<char*> args;
     for (const std::string& a : argv)
@@ -49,15 +56,23 @@ inline void RunProcess(const std::vector<std::string>& argv, int cpu, const char
         _exit(127);
     }
     int status = 0;
-    rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (child < 0 || wait4(child, &status, 0, &run.usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.cpu = double(run.usage.ru_utime.tv_sec + run.usage.ru_stime.tv_sec) +
+              double(run.usage.ru_utime.tv_usec + run.usage.ru_stime.tv_usec) / 1e6;
+    return true;
+}
+
+// RunChild, keeping the run's wall and CPU time when lower.
+inline void RunProcess(const std::vector<std::string>& argv, int cpu, const char* env, SProcessTimes& times)
+{
+    SChildRun run;
+    if (!RunChild(argv, cpu, env, run)) {
         times.ok = false;
         return;
     }
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    times.wall = std::min(times.wall, wall), times.cpu = std::min(times.cpu, cpuSeconds);
+    times.wall = std::min(times.wall, run.wall), times.cpu = std::min(times.cpu, run.cpu);
 }
 
 // One line of figures, the label padded to width.
