@@ -639,6 +639,49 @@ void PlatformDisplay(CRecorder& r)
     }
 }
 
+// A cube's 8 corners and 36 indices in two buffers made for them (left bound).
+void CubeBuffers(CRecorder& r, GLuint (&buffers)[2])
+{
+    const float corners[] = {-1, -1, -1, 1, -1, -1, 1, 1, -1, -1, 1, -1, -1, -1, 1, 1, -1, 1, 1, 1, 1, -1, 1, 1};
+    const uint16_t cube[] = {0, 1, 2, 0, 2, 3, 4, 6, 5, 4, 7, 6, 0, 4, 5, 0, 5, 1,
+                             3, 2, 6, 3, 6, 7, 1, 5, 6, 1, 6, 2, 0, 3, 7, 0, 7, 4};
+    GL(glGenBuffers)(2, Array<GLuint>{buffers, 2, "buffer"});
+    r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(sizeof corners), Bytes{corners, sizeof corners},
+                     GLenum(GL_STATIC_DRAW));
+    r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    GL(glBufferData)(GLenum(GL_ELEMENT_ARRAY_BUFFER), GLsizeiptr(sizeof cube), Bytes{cube, sizeof cube},
+                     GLenum(GL_STATIC_DRAW));
+}
+
+// A grid of small cubes turned with the frame, each drawn with its own matrix, the colour set every
+// fourth draw (red rising, blue falling along the grid).
+struct SCubeGrid
+{
+    int count, perRow;
+    float red, redStep, green, blueStep;
+    float spin, size, x0, dx, y0, dy, depthStep;
+};
+
+void DrawCubeGrid(CRecorder& r, const GLuint (&buffers)[2], const Loc& color, const Loc& matrix, int f,
+                  const SCubeGrid& g)
+{
+    r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    r.VertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    r.EnableVertexAttribArray(0);
+    r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    for (int d = 0; d < g.count; ++d) {
+        if (d % 4 == 0)
+            GL(glUniform4f)(color, g.red + g.redStep * d, g.green, 1.0f - g.blueStep * d, 1.0f);
+        const float angle = g.spin * float(f) + 0.1f * float(d);
+        const float c = std::cos(angle) * g.size, s = std::sin(angle) * g.size;
+        const float x = g.x0 + g.dx * float(d % g.perRow), y = g.y0 + g.dy * float(d / g.perRow);
+        const float m[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, g.size, 0, x, y, 0.5f - g.depthStep * d, 1};
+        GL(glUniformMatrix4fv)(matrix, 1, GLboolean(GL_FALSE), Array<float>{m, 16});
+        r.DrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, nullptr);
+    }
+}
+
 // The benchmark workload: 800 x 600, 60 frames of about 474 calls and 200 indexed draws from buffers,
 // each with a 4 x 4 matrix of its own.
 void Mix(CRecorder& r)
@@ -651,18 +694,8 @@ void Mix(CRecorder& r)
     const GLuint program = Program(r, vs, fs, {"a_position"});
     const Loc matrix{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_matrix"})};
     const Loc color{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_color"})};
-    // A cube: 8 corners, 36 indices.
-    const float corners[] = {-1, -1, -1, 1, -1, -1, 1, 1, -1, -1, 1, -1, -1, -1, 1, 1, -1, 1, 1, 1, 1, -1, 1, 1};
-    const uint16_t cube[] = {0, 1, 2, 0, 2, 3, 4, 6, 5, 4, 7, 6, 0, 4, 5, 0, 5, 1,
-                             3, 2, 6, 3, 6, 7, 1, 5, 6, 1, 6, 2, 0, 3, 7, 0, 7, 4};
     GLuint buffers[2] = {};
-    GL(glGenBuffers)(2, Array<GLuint>{buffers, 2, "buffer"});
-    r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-    GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(sizeof corners), Bytes{corners, sizeof corners},
-                     GLenum(GL_STATIC_DRAW));
-    r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
-    GL(glBufferData)(GLenum(GL_ELEMENT_ARRAY_BUFFER), GLsizeiptr(sizeof cube), Bytes{cube, sizeof cube},
-                     GLenum(GL_STATIC_DRAW));
+    CubeBuffers(r, buffers);
     for (int f = 1; f <= 60; ++f) {
         GL(glViewport)(0, 0, 800, 600);
         GL(glClearColor)(0.05f, 0.05f, 0.1f, 1.0f);
@@ -670,20 +703,7 @@ void Mix(CRecorder& r)
         GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
         GL(glEnable)(GLenum(GL_DEPTH_TEST));
         GL(glUseProgram)(Name{"program", program});
-        r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-        r.VertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-        r.EnableVertexAttribArray(0);
-        r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
-        for (int d = 0; d < 200; ++d) {
-            if (d % 4 == 0)
-                GL(glUniform4f)(color, 0.3f + 0.003f * d, 0.5f, 1.0f - 0.004f * d, 1.0f);
-            const float angle = 0.02f * float(f) + 0.1f * float(d);
-            const float c = std::cos(angle) * 0.04f, s = std::sin(angle) * 0.04f;
-            const float x = -0.95f + 0.1f * float(d % 20), y = -0.9f + 0.18f * float(d / 20);
-            const float m[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 0.04f, 0, x, y, 0.5f - 0.002f * d, 1};
-            GL(glUniformMatrix4fv)(matrix, 1, GLboolean(GL_FALSE), Array<float>{m, 16});
-            r.DrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, nullptr);
-        }
+        DrawCubeGrid(r, buffers, color, matrix, f, {200, 20, 0.3f, 0.003f, 0.5f, 0.004f, 0.02f, 0.04f, -0.95f, 0.1f, -0.9f, 0.18f, 0.002f});
         GL(glDisable)(GLenum(GL_DEPTH_TEST));
         r.SwapBuffers(w.surface);
     }
@@ -718,17 +738,8 @@ void Long(CRecorder& r)
     const Loc color{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_color"})};
     const Loc sampler{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_texture"})};
     GL(glUniform1i)(sampler, 0);
-    const float corners[] = {-1, -1, -1, 1, -1, -1, 1, 1, -1, -1, 1, -1, -1, -1, 1, 1, -1, 1, 1, 1, 1, -1, 1, 1};
-    const uint16_t cube[] = {0, 1, 2, 0, 2, 3, 4, 6, 5, 4, 7, 6, 0, 4, 5, 0, 5, 1,
-                             3, 2, 6, 3, 6, 7, 1, 5, 6, 1, 6, 2, 0, 3, 7, 0, 7, 4};
     GLuint buffers[2] = {};
-    GL(glGenBuffers)(2, Array<GLuint>{buffers, 2, "buffer"});
-    r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-    GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(sizeof corners), Bytes{corners, sizeof corners},
-                     GLenum(GL_STATIC_DRAW));
-    r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
-    GL(glBufferData)(GLenum(GL_ELEMENT_ARRAY_BUFFER), GLsizeiptr(sizeof cube), Bytes{cube, sizeof cube},
-                     GLenum(GL_STATIC_DRAW));
+    CubeBuffers(r, buffers);
     // Setup as an application's start-up is: many small state calls on its textures.
     GLuint textures[4] = {};
     GL(glGenTextures)(4, Array<GLuint>{textures, 4, "texture"});
@@ -749,20 +760,7 @@ void Long(CRecorder& r)
             const std::vector<uint8_t> pixels = Noise(1024 * 1024 * 4, uint32_t(f));
             r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 1024, GL_UNSIGNED_BYTE, pixels.data());
         }
-        r.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-        r.VertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-        r.EnableVertexAttribArray(0);
-        r.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
-        for (int d = 0; d < 96; ++d) {
-            if (d % 4 == 0)
-                GL(glUniform4f)(color, 0.5f + 0.005f * d, 0.8f, 1.0f - 0.005f * d, 1.0f);
-            const float angle = 0.03f * float(f) + 0.1f * float(d);
-            const float c = std::cos(angle) * 0.06f, s = std::sin(angle) * 0.06f;
-            const float x = -0.9f + 0.15f * float(d % 12), y = -0.85f + 0.22f * float(d / 12);
-            const float m[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 0.06f, 0, x, y, 0.5f - 0.004f * d, 1};
-            GL(glUniformMatrix4fv)(matrix, 1, GLboolean(GL_FALSE), Array<float>{m, 16});
-            r.DrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, nullptr);
-        }
+        DrawCubeGrid(r, buffers, color, matrix, f, {96, 12, 0.5f, 0.005f, 0.8f, 0.005f, 0.03f, 0.06f, -0.9f, 0.15f, -0.85f, 0.22f, 0.004f});
         GL(glDisable)(GLenum(GL_DEPTH_TEST));
         r.SwapBuffers(w.surface);
     }
