@@ -91,8 +91,10 @@ bool CCaptureParser::Acknowledge(uint8_t command)
     case kCmdPause:
         m_states.app = kAppPaused;
         if (m_states.record == kRecordReceiving) {
+            // Flushed first: whoever sees the recording finished finds its bytes in the file.
+            const bool flushed = m_sink.OnPaused();
             m_states.record = kRecordFinished;
-            return m_sink.OnPaused();
+            return flushed;
         }
         return true;
     case kCmdStopRecording:
