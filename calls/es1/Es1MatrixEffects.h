@@ -99,58 +99,48 @@ bool MultMatrix(const Call& c, SEs1State& s, uint32_t)
     return true;
 }
 
+// Applies `transform` to the current matrix with the call's numbers `Names`; false without one.
+template <xqft::FixedString... Names, class Call, class Transform>
+bool TransformCurrent(const Call& c, SEs1State& s, Transform&& transform)
+{
+    float v[sizeof...(Names)];
+    Nums<Names...>(c, v);
+    SEs1Matrix* top = CurrentMatrix(s);
+    return top && transform(*top, v);
+}
+
 template <class Call>
 bool OrthoCall(const Call& c, SEs1State& s, uint32_t)
 {
-    float v[6];
-    Nums<"left", "right", "bottom", "top", "zNear", "zFar">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    return top && Ortho(*top, v[0], v[1], v[2], v[3], v[4], v[5]);
+    return TransformCurrent<"left", "right", "bottom", "top", "zNear", "zFar">(
+        c, s, [](SEs1Matrix& m, const float* v) { return Ortho(m, v[0], v[1], v[2], v[3], v[4], v[5]); });
 }
 
 template <class Call>
 bool FrustumCall(const Call& c, SEs1State& s, uint32_t)
 {
-    float v[6];
-    Nums<"left", "right", "bottom", "top", "zNear", "zFar">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    return top && Frustum(*top, v[0], v[1], v[2], v[3], v[4], v[5]);
+    return TransformCurrent<"left", "right", "bottom", "top", "zNear", "zFar">(
+        c, s, [](SEs1Matrix& m, const float* v) { return Frustum(m, v[0], v[1], v[2], v[3], v[4], v[5]); });
 }
 
 template <class Call>
 bool RotateCall(const Call& c, SEs1State& s, uint32_t)
 {
-    float v[4];
-    Nums<"angle", "x", "y", "z">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    if (!top)
-        return false;
-    Rotate(*top, v[0], v[1], v[2], v[3]);
-    return true;
+    return TransformCurrent<"angle", "x", "y", "z">(
+        c, s, [](SEs1Matrix& m, const float* v) { return Rotate(m, v[0], v[1], v[2], v[3]), true; });
 }
 
 template <class Call>
 bool ScaleCall(const Call& c, SEs1State& s, uint32_t)
 {
-    float v[3];
-    Nums<"x", "y", "z">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    if (!top)
-        return false;
-    Scale(*top, v[0], v[1], v[2]);
-    return true;
+    return TransformCurrent<"x", "y", "z">(c, s, [](SEs1Matrix& m, const float* v) { return Scale(m, v[0], v[1], v[2]), true; });
 }
 
 template <class Call>
 bool TranslateCall(const Call& c, SEs1State& s, uint32_t)
 {
-    float v[3];
-    Nums<"x", "y", "z">(c, v);
-    SEs1Matrix* top = CurrentMatrix(s);
-    if (!top)
-        return false;
-    Translate(*top, v[0], v[1], v[2]);
-    return true;
+    return TransformCurrent<"x", "y", "z">(
+        c, s, [](SEs1Matrix& m, const float* v) { return Translate(m, v[0], v[1], v[2]), true; });
 }
 
 } // namespace xqft::es1
