@@ -336,6 +336,22 @@ constexpr SCase kCases[] = {
                                         p.a.U32(6), p.a.U32(7), pixels);
         return EEnd::Common;
     }},
+    // The host fills a copied image from the framebuffer: no trace bytes bound its size.
+    XQF_CASE(glCopyTexImage2D) {
+        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(5), p.a.I32(6)))
+            return EEnd::Fail;
+        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
+                                         p.a.I32(6), p.a.I32(7));
+        return EEnd::Common;
+    }},
+    XQF_CASE(glCopyTexSubImage2D) {
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(6),
+                          p.a.I32(7)))
+            return EEnd::Fail;
+        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
+                                            p.a.I32(6), p.a.I32(7));
+        return EEnd::Common;
+    }},
     XQF_CASE(glCompressedTexImage2D) {
         if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
             return EEnd::Fail;

@@ -176,6 +176,14 @@ bool RenderbufferBytesAllowed(const char* call, uint32_t internalFormat, int64_t
     return UnfilledBytesAllowed(call, "the renderbuffer", size, 0);
 }
 
+template <class Host>
+bool CopiedImageFits(Host& gl, const char* call, uint32_t target, int64_t width, int64_t height)
+{
+    // Both sides are at most the host's largest texture size once ImageSizeFits passes: no overflow.
+    return ImageSizeFits(gl, call, target, width, height) &&
+           UnfilledBytesAllowed(call, "the copied image", uint64_t(width) * uint64_t(height) * 4, 0);
+}
+
 bool DrawCountFits(const char* call, uint32_t mode, int64_t first, int64_t count)
 {
     if (first < 0 || count < 0) {
@@ -270,6 +278,8 @@ uint64_t MaxVerticesOf(uint32_t type)
 }
 
 template bool ImageSizeFits(SEs1Host&, const char*, uint32_t, int64_t, int64_t);
+template bool CopiedImageFits(SEs1Host&, const char*, uint32_t, int64_t, int64_t);
+template bool CopiedImageFits(SEs2Host&, const char*, uint32_t, int64_t, int64_t);
 template bool ImageSizeFits(SEs2Host&, const char*, uint32_t, int64_t, int64_t);
 template bool SubImageFits(SEs1Host&, const char*, uint32_t, int32_t, int64_t, int64_t, int64_t, int64_t);
 template bool SubImageFits(SEs2Host&, const char*, uint32_t, int32_t, int64_t, int64_t, int64_t, int64_t);

@@ -20,6 +20,12 @@ template <class Host>
 bool SubImageFits(Host& gl, const char* call, uint32_t target, int32_t level, int64_t x, int64_t y, int64_t width,
                   int64_t height);
 
+// The image a copy makes of width x height for `target` (glCopyTexImage2D): as ImageSizeFits, and
+// as an image the trace holds no byte of (the host fills it from the framebuffer, whatever part of
+// it the framebuffer covers), counted at 4 bytes a pixel, under UnfilledBytesAllowed.
+template <class Host>
+bool CopiedImageFits(Host& gl, const char* call, uint32_t target, int64_t width, int64_t height);
+
 // The most bytes one object may take on the host when the trace does not hold them all: a buffer or
 // a texture image made without data or from a cut capture (zero-filled by the host or by a restore),
 // a renderbuffer. A larger one is refused; the memory guard's limit bounds them too.

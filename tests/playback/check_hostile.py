@@ -96,6 +96,15 @@ CASES = {
     "es2 renderbuffer 16384 square": ("fbo", "glRenderbufferStorage", 0, (2, 3), (16384, 16384), True),
     "es1 renderbuffer 16384 square": ("es1-fbo-later-ext", "glRenderbufferStorageOES", 0, (2, 3), (16384, 16384),
                                       True),
+    # Copies from the framebuffer: an image the trace holds no byte of, a region past the level.
+    "es2 copied image 16384 square": ("copy-later", "glCopyTexImage2D", 0, (5, 6), (16384, 16384), False),
+    "es2 copied image width": ("copy-later", "glCopyTexImage2D", 0, 5, HUGE, False),
+    "es2 copied image height -1": ("copy-later", "glCopyTexImage2D", 0, 6, -1, False),
+    "es1 copied image 16384 square": ("es1-gpu-later-ext", "glCopyTexImage2D", 0, (5, 6), (16384, 16384), False),
+    "es2 copied region x offset": ("copy-later", "glCopyTexSubImage2D", 0, 2, HUGE, False),
+    "es2 copied region width": ("copy-later", "glCopyTexSubImage2D", 0, 6, HUGE, False),
+    "es1 copied region x offset": ("es1-gpu-later-ext", "glCopyTexSubImage2D", 0, 2, HUGE, False),
+    "es1 copied region height": ("es1-gpu-later-ext", "glCopyTexSubImage2D", 0, 7, LARGE, False),
     # Draws no array bounds: every array off, or an enabled one with neither buffer nor pointer.
     "es2 draw count with an empty array": ("multi", "glDrawArrays", 1, "count", HUGE, False),
     "es1 draw count with arrays off": ("es1-tri-client", "glDrawArrays", 2, "count", HUGE, False),
