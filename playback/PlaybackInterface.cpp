@@ -96,12 +96,12 @@ void CAnalysisInterface::Abort()
         m_analysis->Abort();
 }
 
-bool CAnalysisInterface::GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height)
+bool CAnalysisInterface::GetFrameBuffer(uint8_t** rgb, uint32_t* width, uint32_t* height)
 {
     return m_analysis && m_analysis->GetFrameBuffer(rgb, width, height);
 }
 
-bool CAnalysisInterface::GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const
+bool CAnalysisInterface::GetFrameBufferRgba(const uint8_t** rgba, uint32_t* width, uint32_t* height) const
 {
     return m_analysis && m_analysis->GetFrameBufferRgba(rgba, width, height);
 }

@@ -54,9 +54,9 @@ public:
     int32_t Analyse(uint8_t showWindow);
     void Abort();
     // The read-back (RGB, rows bottom-up) and its size; false, outputs untouched, without one.
-    bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
+    bool GetFrameBuffer(uint8_t** rgb, uint32_t* width, uint32_t* height);
     // The same read-back as read from the host, RGBA, for a viewer that converts it itself.
-    bool GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const;
+    bool GetFrameBufferRgba(const uint8_t** rgba, uint32_t* width, uint32_t* height) const;
 
     CAnalysisPlayback* Analysis() const { return m_analysis.get(); }
 

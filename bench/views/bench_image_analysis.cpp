@@ -115,7 +115,7 @@ void FrameChange(const QString& trace)
             facade.Analyse(0);
             uint8_t* rgb = nullptr;
             const uint8_t* read = nullptr;
-            uint16_t w = 0, h = 0;
+            uint32_t w = 0, h = 0;
             if (rgba)
                 facade.GetFrameBufferRgba(&read, &w, &h);
             else

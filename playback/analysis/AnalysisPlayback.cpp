@@ -199,6 +199,16 @@ bool HoldsGpuMadeImages(const SEs1State& s)
     return false;
 }
 
+// Whether the tracked state holds the frame's current surfaces: it keeps window surfaces only, so a
+// frame drawn into a pbuffer is rebuilt by replaying the pbuffer's making.
+bool HoldsCurrentSurfaces(const SEglState& egl)
+{
+    for (uint64_t surface : {egl.currentDrawSurface, egl.currentReadSurface})
+        if (surface != 0 && !egl.surfaces.Get(surface))
+            return false;
+    return true;
+}
+
 } // namespace
 
 void CAnalysisPlayback::DrainHostErrors(const char* what, uint32_t number)
@@ -228,8 +238,10 @@ uint32_t CAnalysisPlayback::SelfContainedFrame(uint32_t frame)
         if (m_gpuMade[k] == 0) {
             SEs2State es2;
             SEs1State es1;
+            SEglState egl;
             const bool held = (m_trace->GetFrameEs2State(k, &es2) && HoldsGpuMadeImages(es2)) ||
-                              (m_trace->GetFrameEs1State(k, &es1) && HoldsGpuMadeImages(es1));
+                              (m_trace->GetFrameEs1State(k, &es1) && HoldsGpuMadeImages(es1)) ||
+                              (m_trace->GetFrameEglState(k, &egl) && !HoldsCurrentSurfaces(egl));
             m_gpuMade[k] = held ? 2 : 1;
         }
         if (m_gpuMade[k] == 1)
@@ -271,8 +283,9 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
 {
     if (!m_trace)
         return true;
-    // Textures the GPU wrote before the frame hold pixels no restore can send: the frame is rebuilt
-    // by replaying from the latest frame whose restore holds none.
+    // Textures the GPU wrote before the frame hold pixels no restore can send, and a pbuffer is no
+    // surface the restore makes: the frame is rebuilt by replaying from the latest frame whose
+    // restore holds neither.
     if (m_es1Dirty || m_es2Dirty) {
         const uint32_t from = SelfContainedFrame(frame);
         if (from < frame)
@@ -404,9 +417,16 @@ void CAnalysisPlayback::ReadFrameBuffer()
 {
     uint32_t width = 0xFFFFFFFFu, height = 0xFFFFFFFFu;
     RememberWindowSize(&width, &height, nullptr);
-    if (!m_readBack || uint16_t(width) != m_readWidth || uint16_t(height) != m_readHeight) {
-        m_readWidth = uint16_t(width);
-        m_readHeight = uint16_t(height);
+    // Surfaces are held to the host config's largest; a size above the cap is none the host made.
+    const bool tooLarge = uint64_t(width) * height * 4 > kMaxReadBackBytes;
+    if (tooLarge) {
+        PlaybackError("The playback surface of %u x %u is above the %llu MiB a read-back may have; it is not read\n",
+                      width, height, static_cast<unsigned long long>(kMaxReadBackBytes >> 20));
+        width = height = 0;
+    }
+    if (!m_readBack || width != m_readWidth || height != m_readHeight) {
+        m_readWidth = width;
+        m_readHeight = height;
         m_readBack = std::make_unique<uint8_t[]>(size_t(m_readWidth) * m_readHeight * 4);
         m_readBackRgb.reset();
     }
@@ -419,12 +439,15 @@ void CAnalysisPlayback::ReadFrameBuffer()
     for (int i = 0; i < 8 && XQF_HOST(gl, glGetError)() != GL_NO_ERROR; ++i) {
     }
     const bool current = XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)() != EGL_NO_CONTEXT;
-    XQF_HOST(gl, glReadPixels)(0, 0, m_readWidth, m_readHeight, GL_RGBA, GL_UNSIGNED_BYTE, m_readBack.get());
+    if (pixels == 0)
+        return;
+    XQF_HOST(gl, glReadPixels)(0, 0, GLsizei(m_readWidth), GLsizei(m_readHeight), GL_RGBA, GL_UNSIGNED_BYTE,
+                               m_readBack.get());
     if (!current || XQF_HOST(gl, glGetError)() != GL_NO_ERROR)
         std::memset(m_readBack.get(), 0, pixels * 4);
 }
 
-bool CAnalysisPlayback::GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height)
+bool CAnalysisPlayback::GetFrameBuffer(uint8_t** rgb, uint32_t* width, uint32_t* height)
 {
     if (m_readBack && m_rgbStale) {
         const size_t pixels = size_t(m_readWidth) * m_readHeight;
@@ -447,7 +470,7 @@ bool CAnalysisPlayback::GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t*
     return m_readBack != nullptr;
 }
 
-bool CAnalysisPlayback::GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const
+bool CAnalysisPlayback::GetFrameBufferRgba(const uint8_t** rgba, uint32_t* width, uint32_t* height) const
 {
     if (rgba)
         *rgba = m_readBack.get();

@@ -17,6 +17,9 @@
 #include <utility>
 #include <vector>
 
+// The most bytes a read-back of the playback surface may take (RGBA: 8192 x 8192).
+inline constexpr uint64_t kMaxReadBackBytes = uint64_t(256) << 20;
+
 class CAnalysisPlayback : public CPlayback
 {
 public:
@@ -45,12 +48,13 @@ public:
     void Abort() { m_abort = true; }
     // The frame's last call as its closing call: true when it is the frame end (eglSwapBuffers).
     bool FindSwapCall();
-    // Reads the playback surface back (RGBA, rows bottom-up).
+    // Reads the playback surface back (RGBA, rows bottom-up); a surface above kMaxReadBackBytes is
+    // not read (an ERROR line), and the read-back holds zeros of its size.
     void ReadFrameBuffer();
     // The read-back as RGB, packed from the RGBA one on the first ask after a read.
-    bool GetFrameBuffer(uint8_t** rgb, uint16_t* width, uint16_t* height);
+    bool GetFrameBuffer(uint8_t** rgb, uint32_t* width, uint32_t* height);
     // The read-back as read (RGBA): a viewer converting it to its own format skips the RGB packing.
-    bool GetFrameBufferRgba(const uint8_t** rgba, uint16_t* width, uint16_t* height) const;
+    bool GetFrameBufferRgba(const uint8_t** rgba, uint32_t* width, uint32_t* height) const;
 
     // Replays the current frame's calls under the analysis options: 0 error, 1 stopped by the draw
     // budget, 2 reached the frame's eglSwapBuffers, 3 aborted. With showWindow 0 the frame is read
@@ -95,7 +99,7 @@ public:
     std::unique_ptr<uint8_t[]> m_readBack;  // RGBA
     std::unique_ptr<uint8_t[]> m_readBackRgb;  // packed on demand; stale while m_rgbStale
     bool m_rgbStale = true;
-    uint16_t m_readWidth = 0, m_readHeight = 0;
+    uint32_t m_readWidth = 0, m_readHeight = 0;
     uint8_t m_highlightThisDraw = 0;
     uint32_t m_drawCounter = 0;
     uint8_t m_eglDirty = 0, m_es1Dirty = 0, m_es2Dirty = 0;
@@ -123,8 +127,9 @@ private:
     // Restores the frame's recorded state as it stands (what RestoreFrame does for a frame whose
     // textures all come from the trace).
     bool RestoreRecordedState(uint32_t frame);
-    // The latest frame up to `frame` whose restore holds no texture image the GPU wrote: replaying
-    // from its start up to `frame` makes those images as the application made them.
+    // The latest frame up to `frame` whose restore holds no texture image the GPU wrote and whose
+    // current surfaces the tracked state holds (not a pbuffer): replaying from its start up to
+    // `frame` makes those images and surfaces as the application made them.
     uint32_t SelfContainedFrame(uint32_t frame);
     // Brings the host to `frame` by restoring frame `from` in a fresh analysis and playing every call
     // from there up to `frame`'s first; false when a call failed (the analysis then starts over).
@@ -148,8 +153,8 @@ private:
         bool operator==(const SLinkedWith&) const = default;
     };
     SLinkedWith m_linkedWith[2];  // complexity, highlight
-    // Per frame of m_gpuMadeTrace: 0 not known yet, 1 its restore holds no image the GPU wrote, 2
-    // it holds one.
+    // Per frame of m_gpuMadeTrace: 0 not known yet, 1 its restore holds no image the GPU wrote nor
+    // an untracked current surface, 2 it holds one.
     std::vector<uint8_t> m_gpuMade;
     const CTraceData* m_gpuMadeTrace = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "PlayRows.h"
 #include "Playback.h"
 #include "host/HostTables.h"
+#include "windows/EglAdapters.h"
 
 #include "EglRecords.h"
 #include "data/TraceData.h"
@@ -18,6 +19,7 @@
 
 #include <EGL/egl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string_view>
@@ -86,6 +88,28 @@ bool KnownMakeCurrentHandles(uint32_t draw, EGLSurface hostDraw, uint32_t read, 
     if (!what)
         return true;
     PlaybackError("eglMakeCurrent: unknown %s 0x%x: the trace never made it\n", what, handle);
+    return false;
+}
+
+// A pbuffer's size (EGL_WIDTH and EGL_HEIGHT, 0 when not given) within what a window surface of the
+// config may be: neither side negative nor above the config's largest surface; else an ERROR line.
+bool PbufferSizeFits(EGLDisplay display, void* config, const SHostAttribs& attribs)
+{
+    int64_t width = 0, height = 0;
+    for (size_t i = 0; i + 1 < attribs.values.size(); i += 2) {
+        if (attribs.values[i] == EGL_WIDTH)
+            width = attribs.values[i + 1];
+        else if (attribs.values[i] == EGL_HEIGHT)
+            height = attribs.values[i + 1];
+    }
+    // A pbuffer of no pixels is EGL's default: it is held to the limits as one of a pixel.
+    if (width >= 0 && height >= 0 &&
+        EglLibraryEntries().FitsConfig(display, static_cast<EGLConfig>(config), uint64_t(std::max<int64_t>(width, 1)),
+                                       uint64_t(std::max<int64_t>(height, 1))))
+        return true;
+    PlaybackError("eglCreatePbufferSurface: a pbuffer of %lld x %lld is %s; the call is not played\n",
+                  static_cast<long long>(width), static_cast<long long>(height),
+                  width < 0 || height < 0 ? "of a negative size" : "above the largest surface the host's config has");
     return false;
 }
 
@@ -360,12 +384,22 @@ constexpr SCase kCases[] = {
         NoteHostContext(reinterpret_cast<uint64_t>(context), share);
         return EEnd::Common;
     }},
+    // Held to what a window surface may be (the host makes a pbuffer of any size it is asked for, and
+    // a huge one takes memory without bound); a pbuffer the host refuses is reported here, where the
+    // trace made it.
     XQF_CASE(eglCreatePbufferSurface) {
         const uint64_t d = Display(p, 0);
         void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(3));
         const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(2));
+        if (!PbufferSizeFits(reinterpret_cast<EGLDisplay>(d), config, attribs))
+            return EEnd::Fail;
         EGLSurface surface =
             XQF_HOST(p.gl, eglCreatePbufferSurface)(reinterpret_cast<EGLDisplay>(d), config, attribs.Data());
+        if (surface == EGL_NO_SURFACE) {
+            PlaybackError("eglCreatePbufferSurface: the host refused the pbuffer (EGL error 0x%x)\n",
+                          unsigned(XQF_HOST(p.gl, eglGetError)()));
+            return EEnd::Fail;
+        }
         SurfaceHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(surface));
         return EEnd::Common;
     }},

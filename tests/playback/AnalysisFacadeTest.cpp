@@ -53,7 +53,7 @@ TEST_F(Facade, WithoutAnAnalysisObjectEveryWrapperIsNeutral)
     EXPECT_EQ(f.Analyse(0), 0);
     uint8_t sentinel = 0;
     uint8_t* rgb = &sentinel;
-    uint16_t w = 7, h = 8;
+    uint32_t w = 7, h = 8;
     EXPECT_FALSE(f.GetFrameBuffer(&rgb, &w, &h));
     EXPECT_EQ(rgb, &sentinel);
     EXPECT_EQ(w, 7);
@@ -111,7 +111,7 @@ TEST_F(Facade, AbortBudgetZeroAndRelease)
     ASSERT_TRUE(f.SetRange(1, 0, 1));
     EXPECT_EQ(f.Analyse(0), 1) << "a budget of 0";
     uint8_t* rgb = nullptr;
-    uint16_t w = 0, h = 0;
+    uint32_t w = 0, h = 0;
     EXPECT_TRUE(f.GetFrameBuffer(&rgb, &w, &h));
     EXPECT_EQ(w, 64);
     ASSERT_TRUE(f.GoToFrame(2, 1));

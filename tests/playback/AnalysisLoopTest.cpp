@@ -141,7 +141,7 @@ TEST_F(AnalysisLoop, AFrameWithoutDrawsPlaysToItsSwapThenClearsToBlack)
     EXPECT_EQ(spy.Count("glClear"), 2) << "the frame's, then the black one";
     EXPECT_EQ(spy.Of("glClearColor").back().args, (std::vector<uint64_t>{0, 0, 0, 0}));
     uint8_t* rgb = nullptr;
-    uint16_t w = 0, h = 0;
+    uint32_t w = 0, h = 0;
     ASSERT_TRUE(analysis->GetFrameBuffer(&rgb, &w, &h));
     ASSERT_EQ(w * h, 64 * 48);
     EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 64 * 48 * 3), std::vector<uint8_t>(64 * 48 * 3, 0));

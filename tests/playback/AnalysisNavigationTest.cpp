@@ -67,7 +67,7 @@ TEST_F(Navigation, TheReadBackPacksPixelsToThreeBytes)
     CAnalysisPlayback a;
     a.ReadFrameBuffer();
     uint8_t* rgb = nullptr;
-    uint16_t w = 0, h = 0;
+    uint32_t w = 0, h = 0;
     ASSERT_TRUE(a.GetFrameBuffer(&rgb, &w, &h));
     EXPECT_EQ(w, 2);
     EXPECT_EQ(h, 1);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Hostile values in real traces: scenes of xqft-record written as traces with one record (or a
-few) changed to values the host library would choke on (texture, renderbuffer and buffer sizes,
+few) changed to values the host library would choke on (texture, renderbuffer, pbuffer and buffer sizes,
 sub-image offsets, draw counts and firsts, strides, types the size table lacks, names handed out
 twice). Each trace goes through `xqft-dump replay` (the frame holding the record and the next,
 whose start restores what it left), `replay --from-start`, `host-state` and `analyse`. No run may
@@ -37,6 +37,8 @@ RGBA_2_10_10_10 = 0x8368
 ES1_DISABLE_CLIENT_STATE = 3035
 RESTORE_ONLY = "restore only"  # the frame's own replay need not refuse (the host refuses it itself)
 LIVE = "live"  # the value the function's first record returned (argument 0): a name still live
+PBUFFER = "pbuffer"  # the argument of an eglCreateWindowSurface made a pbuffer of (width, height)
+EGL_WIDTH, EGL_HEIGHT, EGL_NONE = 0x3057, 0x3056, 0x3038
 
 # name: (scene, function, which of its records (0: the first), argument (index in "v", or a draw's
 # key; a tuple for several), value (a tuple for several), whether the next frame's restore refuses
@@ -105,6 +107,11 @@ CASES = {
     "es2 copied region width": ("copy-later", "glCopyTexSubImage2D", 0, 6, HUGE, False),
     "es1 copied region x offset": ("es1-gpu-later-ext", "glCopyTexSubImage2D", 0, 2, HUGE, False),
     "es1 copied region height": ("es1-gpu-later-ext", "glCopyTexSubImage2D", 0, 7, LARGE, False),
+    # The window surface made a pbuffer: sizes no window surface may have.
+    "pbuffer of 2^31-1 square": ("fbo", "eglCreateWindowSurface", 0, PBUFFER, (HUGE, HUGE), True),
+    "pbuffer 16384 square": ("fbo", "eglCreateWindowSurface", 0, PBUFFER, (16384, 16384), True),
+    "pbuffer of a negative size": ("fbo", "eglCreateWindowSurface", 0, PBUFFER, (-5, -5), True),
+    "es1 pbuffer 16384 wide": ("es1-tri-client", "eglCreateWindowSurface", 0, PBUFFER, (16384, 48), True),
     # Draws no array bounds: every array off, or an enabled one with neither buffer nor pointer.
     "es2 draw count with an empty array": ("multi", "glDrawArrays", 1, "count", HUGE, False),
     "es1 draw count with arrays off": ("es1-tri-client", "glDrawArrays", 2, "count", HUGE, False),
@@ -125,6 +132,16 @@ OTHER_EDITS = {
 }
 # Analysis options of a case (its analyse runs only).
 ANALYSE_OPTIONS = {"es2 wireframe draw count": ["--option", "2=1"]}
+
+
+def as_pbuffer(call, width, height):
+    """An eglCreateWindowSurface record as an eglCreatePbufferSurface of width x height: the same
+    returned handle, display and config."""
+    v = call["v"]
+    return {"id": 1004, "f": "eglCreatePbufferSurface", "err": call["err"],
+            "v": {"return": v["return"], "dpy": v["dpy"], "config": v["config"],
+                  "attrib_list": [EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE],
+                  "SurfaceDesc": v.get("surface_attribs")}}
 
 
 def frames_of(lines):
@@ -203,6 +220,9 @@ class Runner:
             found = [i for i, c in enumerate(lines) if c["f"] == other]
             edits += [(i, arg, val) for i in (found if nth is None else [found[nth]])]
         for i, arg, val in edits:
+            if arg == PBUFFER:
+                lines[i] = as_pbuffer(lines[i], *val)
+                continue
             for a, v in (zip(arg, val) if isinstance(arg, tuple) else [(arg, val)]):
                 if isinstance(a, int):
                     lines[i]["v"][a] = v
@@ -227,6 +247,11 @@ class Runner:
             self.fail("%s: the analysis of frame %d reports no refusal\n%s" % (name, frame, texts[2][-800:]))
         elif not options and restored != RESTORE_ONLY and "ERROR: " not in texts[0]:
             self.fail("%s: the replay of frame %d reports no refusal\n%s" % (name, frame, texts[0][-800:]))
+        if argument == PBUFFER:  # refused where the trace made it, not later at its use
+            for run, text in zip(runs, texts):
+                first = text[text.find("ERROR: "):].partition("\n")[0]
+                if "eglCreatePbufferSurface" not in first:
+                    self.fail("%s: %s %s: the first error is not the pbuffer's: %s" % (name, run[0], run[2], first))
         if restored and frame < count and "ERROR: " not in texts[3]:
             self.fail("%s: the restore of frame %d reports no refusal\n%s" % (name, frame + 1, texts[3][-800:]))
 

@@ -205,7 +205,7 @@ int RunSequence(CLoadedTrace& trace, const std::string& path, const std::vector<
         const CPassErrors errors;
         int32_t result = 0;
         uint8_t* rgb = nullptr;
-        uint16_t width = 0, height = 0;
+        uint32_t width = 0, height = 0;
         bool image = false;
         {
             CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
@@ -257,7 +257,7 @@ int Run(const std::vector<std::string>& given)
         return RunSequence(trace, path, frames, out, a);
     int32_t result = 0;
     uint8_t* rgb = nullptr;
-    uint16_t width = 0, height = 0;
+    uint32_t width = 0, height = 0;
     bool image = false;
     const CPassErrors errors;
     {

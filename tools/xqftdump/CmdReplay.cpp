@@ -32,7 +32,7 @@ int Run(const std::vector<std::string>& args)
     CAnalysisPlayback& playback = CommandPlayback();
     int result = 1;
     uint8_t* rgb = nullptr;
-    uint16_t width = 0, height = 0;
+    uint32_t width = 0, height = 0;
     const CPassErrors errors;
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error

@@ -104,7 +104,7 @@ private:
 
 // Writes a read-back (RGB, rows bottom-up) as a binary PPM, top row first; false (with the reason on
 // standard error) when the file cannot be written.
-inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint16_t width, uint16_t height)
+inline bool WriteReadBack(const std::string& out, const uint8_t* rgb, uint32_t width, uint32_t height)
 {
     // Row by row through a buffer of the image's size: one write, not one per 4 KiB.
     const size_t bufferBytes = std::min<size_t>(size_t(width) * height * 3 + 32, size_t(64) << 20);

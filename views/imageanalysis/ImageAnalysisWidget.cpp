@@ -595,7 +595,7 @@ void CImageAnalysisWidget::ShowFailure()
 void CImageAnalysisWidget::ShowFrameBuffer()
 {
     const uint8_t* rgba = nullptr;
-    uint16_t width = 0, height = 0;
+    uint32_t width = 0, height = 0;
     if (!analysis || !analysis->GetFrameBufferRgba(&rgba, &width, &height) || !rgba || width == 0 || height == 0) {
         viewer.Clear();  // no surface to read: nothing of an earlier pass stays
         return;
