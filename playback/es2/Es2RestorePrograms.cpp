@@ -8,7 +8,9 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -93,6 +95,31 @@ void BindAttributes(SEs2Host& gl, GLuint host, const CObjectTable<SEs2Attribute>
     for (const auto& entry : *table)
         if (entry.record.boundByName)
             XQF_HOST(gl, glBindAttribLocation)(host, entry.record.index, entry.record.name.CStr());
+}
+
+// Whether the host program holds what a link needs: one vertex and one fragment shader, each
+// compiled. Else an ERROR line: a program whose shaders no trace could pair is not linked, as some
+// host libraries fault on linking it.
+bool LinkReady(SEs2Host& gl, GLuint host, uint32_t recorded)
+{
+    GLuint shaders[8] = {};
+    GLsizei count = 0;
+    XQF_HOST(gl, glGetAttachedShaders)(host, GLsizei(std::size(shaders)), &count, shaders);
+    int vertex = 0, fragment = 0, uncompiled = 0;
+    for (GLsizei i = 0; i < std::clamp<GLsizei>(count, 0, GLsizei(std::size(shaders))); ++i) {
+        GLint type = 0, compiled = GL_FALSE;
+        XQF_HOST(gl, glGetShaderiv)(shaders[i], GL_SHADER_TYPE, &type);
+        XQF_HOST(gl, glGetShaderiv)(shaders[i], GL_COMPILE_STATUS, &compiled);
+        vertex += type == GL_VERTEX_SHADER;
+        fragment += type == GL_FRAGMENT_SHADER;
+        uncompiled += compiled != GL_TRUE;
+    }
+    if (vertex == 1 && fragment == 1 && uncompiled == 0)
+        return true;
+    PlaybackError("Restore of glLinkProgram: program %u has %d vertex and %d fragment shaders attached, %d of them not "
+                  "compiled; a link needs one of each, compiled: it is not linked\n",
+                  recorded, vertex, fragment, uncompiled);
+    return false;
 }
 
 void Compile(SEs2Host& gl, GLuint host, const char* source)
@@ -230,6 +257,8 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
         if (inTable) {
             BindAttributes(gl, host, std::as_const(snapshot.linkedAttributes).Get(name));
             if (!wasKept && p.linked) {
+                if (!LinkReady(gl, host, name))
+                    return true;  // reported: no uniforms to send
                 XQF_HOST(gl, glLinkProgram)(host);
                 XQF_HOST(gl, glGetError)();
             }

@@ -4,7 +4,9 @@
 #include "Es2TestHost.h"
 #include "KeptPixels.h"  // after the GL header Es2TestHost.h includes
 
+#include "Diagnostics.h"
 #include "es2/Es2Restore.h"
+#include "maps/NameMaps.h"
 
 #include <functional>
 
@@ -190,6 +192,45 @@ TEST_F(Es2Restore, ShadersPairBySourceOrNameAndAReSourcedOneReplacesTheOld)
     EXPECT_LT(std::find(names.begin(), names.end(), "glDeleteShader") - names.begin(),
               std::find(names.begin(), names.end(), "glCreateShader") - names.begin());
     EXPECT_NE(ShaderNameMap::Get(1).host, 0u);
+}
+
+// A create that returned a live shader's name (a corrupt trace) takes nothing over, and a program the
+// trace linked is linked on the host only with one compiled shader of each stage: an ERROR line
+// otherwise, as some host libraries fault linking what no application could pair.
+TEST_F(Es2Restore, AProgramIsLinkedOnlyWithOneCompiledShaderOfEachStage)
+{
+    const auto broken = [](uint32_t shader) {
+        return SCall{kShaderSource, SPayload().U32(shader).U32(1).Ptr(0x300).U32(1).String(0x310, "not a shader").Ptr(0).U32(0)};
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<SCall> extra;
+    } cases[] = {
+        {"a fragment shader created under the vertex shader's name, attached as the second program's fragment",
+         {Ret(kCreateShader, 1, {0x8B30}), Ret(kCreateShader, 5, {0x8B31}), Ret(kCreateProgram, 6, {}),
+          W(kAttachShader, {6, 5}), W(kAttachShader, {6, 1}), W(kLinkProgram, {6})}},
+        {"a program of a vertex shader alone",
+         {Ret(kCreateProgram, 6, {}), W(kAttachShader, {6, 1}), W(kLinkProgram, {6})}},
+        {"a shader that does not compile",
+         {Ret(kCreateShader, 5, {0x8B31}), broken(5), W(kCompileShader, {5}), Ret(kCreateProgram, 6, {}),
+          W(kAttachShader, {6, 5}), W(kAttachShader, {6, 2}), W(kLinkProgram, {6})}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<SCall> calls = Program(4, 1, 2);
+        calls.insert(calls.end(), c.extra.begin(), c.extra.end());
+        SEs2State s = Built(calls);
+        EXPECT_EQ(std::as_const(s.shaders).Get(1)->type, 0x8B31u) << "the live shader keeps its type";
+        const unsigned errors = PlaybackErrorCount();
+        testing::internal::CaptureStderr();
+        Restore(s, nullptr);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(spy->Count("glLinkProgram"), 1) << "program 4 only";
+        EXPECT_GT(PlaybackErrorCount(), errors);
+        EXPECT_NE(err.find("program 6 has"), std::string::npos) << err;
+        ResetNameMaps();
+    }
 }
 
 TEST_F(Es2Restore, AUniformTheHostProgramLacksIsSkipped)

@@ -73,6 +73,10 @@ CASES = {
     # Names a create or gen call hands out while they are live.
     "es2 shader created under a live name": ("fbo", "glCreateShader", 2, 0, LIVE, False),
     "es2 program created under a live name": ("fbo", "glCreateProgram", 1, 0, LIVE, False),
+    # The same in frames restored from the tracked state: the create takes no live shader over.
+    "es2 vertex shader created under a live name": ("textured", "glCreateShader", 2, 0, LIVE, True),
+    "es2 fragment shader created under a live vertex shader's name": ("textured", "glCreateShader", 3, 0, LIVE,
+                                                                      True),
     # A program that links on the device but not on the host: the restore skips its uniforms.
     "es2 shader of the other type": ("fbo", "glCreateShader", 0, 1, 0x8B30, RESTORE_ONLY),
     # Negative firsts and counts, on buffers and on client arrays.
