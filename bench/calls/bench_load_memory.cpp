@@ -1,13 +1,17 @@
-// The memory a loaded call costs on traces of the real shape: tools/xqftgen.py es2-mixed and
-// es1-mixed of 400,000 and 4,000,000 calls in frames of about 73 calls (as long as the frames of
-// a real recording). Each load runs in a process of its own, so the anonymous memory it leaves
-// (RssAnon + swap after the load, beyond that before it) is not blurred by a previous load's
-// freed heap. The load once more without state tracking shows what the frames' state
+// The memory a loaded call costs: on tools/xqftgen.py es2-mixed and es1-mixed of 400,000 and
+// 4,000,000 calls in frames of about 73 calls (as long as the frames of a real recording), and on
+// es2-real, a trace shaped as a real application's recording (2,702 frames of about 97 calls, each
+// with a 230 KB frame image; scenes that build programs from long shader sources and look up a
+// dozen uniforms; sprites drawn from client arrays). Each load runs in a process of its own, so the
+// anonymous memory it leaves (RssAnon + swap after the load, beyond that before it) is not blurred
+// by a previous load's freed heap; its peak is sampled where the loader's memory guard looks (every
+// 1,000 calls) and at the end. The load once more without state tracking shows what the frames' state
 // snapshots take (and the running states, a few KiB). Goal: at most 64 B a call in all; the
 // snapshots at most 8 B a call. Then, on the loaded trace, what the states cost to read back:
 // the state just before 1,000 random calls (p50, p95, max) and the start states of every frame
 // (mean and max a frame), as the viewer's state pages and a frame restore read them.
-// Arguments: [calls ...] (default 400000 4000000).
+// Arguments: [calls ...] (default 400000 4000000), or --trace FILE (repeatable) to measure those
+// traces alone.
 #include "BenchSupport.h"
 #include "BenchStateAtCall.h"
 #include "data/MemoryGuard.h"
@@ -31,6 +35,7 @@ using namespace xqft::bench;
 struct SLoadMemory
 {
     long long anonymousBytes = -1;
+    long long peakBytes = -1;  // anonymous, at its highest during the load
     long long heapBytes = 0;
     unsigned calls = 0;
     unsigned frames = 0;
@@ -82,9 +87,16 @@ SLoadMemory LoadInChild(const std::string& path, bool tracking)
         reader.SetLog(nullptr, nullptr);
         reader.SetStateTracking(tracking);
         const long long anon0 = CommittedMemoryKiB(), heap0 = HeapInUse();
+        long long peak = anon0;
+        reader.SetMemoryProbe([&peak] {
+            const int64_t now = CommittedMemoryKiB();
+            peak = std::max<long long>(peak, now);
+            return now;
+        });
         SLoadMemory out;
         if (reader.LoadTrace(CXQFTString(path.c_str()), 1) == 0) {
             out.anonymousBytes = (CommittedMemoryKiB() - anon0) * 1024;
+            out.peakBytes = (std::max<long long>(peak, CommittedMemoryKiB()) - anon0) * 1024;
             out.heapBytes = HeapInUse() - heap0;
             CTraceData* data = reader.GetTraceData();
             out.calls = data->GetCallCount();
@@ -107,43 +119,62 @@ SLoadMemory LoadInChild(const std::string& path, bool tracking)
     return m;
 }
 
+// Loads the trace written by the generator command, tracked and untracked, and prints its row.
+bool Measure(const std::string& name, const std::string& command, const std::string& path)
+{
+    if (std::system(command.c_str()) != 0)
+        return Fail("cannot write the trace") == 0;
+    const SLoadMemory tracked = LoadInChild(path, true), untracked = LoadInChild(path, false);
+    if (tracked.anonymousBytes < 0 || untracked.anonymousBytes < 0)
+        return Fail("the load failed") == 0;
+    const double n = tracked.calls ? double(tracked.calls) : 1.0;
+    std::printf("%-10s %9u %7u %12.1f %10.1f %10.1f %7.1f B/call %7.1f B/call anon\n", name.c_str(), tracked.calls,
+                tracked.frames - 1, tracked.anonymousBytes / n, tracked.peakBytes / n, tracked.heapBytes / n,
+                (tracked.heapBytes - untracked.heapBytes) / n, untracked.anonymousBytes / n);
+    std::printf("%-10s state at a call p50 %.3f ms, p95 %.3f ms, max %.3f ms; a frame's start state "
+                "%.3f ms mean, %.3f ms max\n",
+                "", tracked.atCall[0], tracked.atCall[1], tracked.atCall[2], tracked.frameMean, tracked.frameMax);
+    std::fflush(stdout);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<unsigned> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(unsigned(std::atoi(argv[i])));
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--trace" && i + 1 < argc)
+            files.push_back(argv[++i]);
+        else
+            sizes.push_back(unsigned(std::atoi(argv[i])));
+    }
     if (sizes.empty())
         sizes = {400000, 4000000};
     const std::string path = TempDir() + "/bench_load_memory_" + std::to_string(getpid()) + ".xqft";
-    std::printf("%-10s %9s %7s %12s %10s %12s %10s\n", "trace", "calls", "frames", "anon B/call", "heap B/call",
-                "snapshots", "untracked");
+    const std::string generator = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py ";
+    std::printf("%-10s %9s %7s %12s %12s %10s %12s %10s\n", "trace", "calls", "frames", "anon B/call",
+                "peak B/call", "heap B/call", "snapshots", "untracked");
+    if (!files.empty()) {
+        bool ok = true;
+        for (const std::string& file : files)
+            ok = ok && Measure(file.substr(file.rfind('/') + 1, 10), "true", file);
+        return ok ? 0 : 1;
+    }
+    bool ok = Measure("es2-real", generator + "es2-real '" + path + "'", path);
     for (const char* api : {"es2", "es1"}) {
         for (unsigned calls : sizes) {
             // Small captured blocks: they stay in the mapped file either way, and the trace on disk
             // stays small.
-            const std::string command = "python3 " XQFT_SOURCE_DIR "/tools/xqftgen.py " + std::string(api) +
-                                        "-mixed '" + path + "' --calls " + std::to_string(calls) + " --frames " +
-                                        std::to_string(calls / 73) + " --vertex-bytes 256 --texture-bytes 1024";
-            if (std::system(command.c_str()) != 0)
-                return Fail("cannot write the trace");
-            const SLoadMemory tracked = LoadInChild(path, true), untracked = LoadInChild(path, false);
-            if (tracked.anonymousBytes < 0 || untracked.anonymousBytes < 0)
-                return Fail("the load failed");
-            const double n = tracked.calls ? double(tracked.calls) : 1.0;
-            std::printf("%-10s %9u %7u %12.1f %10.1f %7.1f B/call %7.1f B/call anon\n",
-                        (std::string(api) + "-mixed").c_str(), tracked.calls, tracked.frames - 1,
-                        tracked.anonymousBytes / n, tracked.heapBytes / n,
-                        (tracked.heapBytes - untracked.heapBytes) / n, untracked.anonymousBytes / n);
-            std::printf("%-10s state at a call p50 %.3f ms, p95 %.3f ms, max %.3f ms; a frame's start state "
-                        "%.3f ms mean, %.3f ms max\n",
-                        "", tracked.atCall[0], tracked.atCall[1], tracked.atCall[2], tracked.frameMean,
-                        tracked.frameMax);
-            std::fflush(stdout);
+            ok = ok && Measure(std::string(api) + "-mixed",
+                               generator + api + "-mixed '" + path + "' --calls " + std::to_string(calls) +
+                                   " --frames " + std::to_string(calls / 73) +
+                                   " --vertex-bytes 256 --texture-bytes 1024",
+                               path);
         }
     }
     std::remove(path.c_str());
     std::remove((path + ".info").c_str());
-    return 0;
+    return ok ? 0 : 1;
 }
