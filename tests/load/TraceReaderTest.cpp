@@ -239,6 +239,38 @@ TEST(TraceReader, LimitedLoadsStopAtTheirCallOrFrameForOneLoad)
     reader.Close();
 }
 
+// A load limited to its first calls ends although the records past the limit run far beyond what
+// the read-ahead thread may read ahead of the walk: the thread, left waiting for the walk, must be
+// told to stop before it is joined (else this test hangs until ctest's timeout fails it).
+TEST(TraceReader, LimitedLoadOfALargeTraceEnds)
+{
+    std::string args = "raw";
+    for (uint16_t enable : {CallIdOf(ECallFamily::Es2, "glEnable"), CallIdOf(ECallFamily::Es1, "glEnable")})
+        args += " --record " + std::to_string(enable) + ":00000000710b0000";
+    const std::string path = GenerateTrace("limited-large.xqft", args);
+    ASSERT_FALSE(path.empty());
+    {
+        // 14 MB of eglGetError records after the two calls the load keeps.
+        FILE* f = std::fopen(path.c_str(), "ab");
+        ASSERT_NE(f, nullptr);
+        const uint16_t id = CallIdOf(ECallFamily::Egl, "eglGetError");
+        const uint8_t record[14] = {8, 0, 0, 0, uint8_t(id), uint8_t(id >> 8), 0, 0x30, 0, 0, 0, 0x30, 0, 0};
+        for (int i = 0; i < 1000000; ++i)
+            std::fwrite(record, 1, sizeof record, f);
+        std::fclose(f);
+    }
+    CTraceReader& reader = CTraceReader::Instance();
+    for (int round = 0; round < 3; ++round) {
+        reader.LimitNextLoad(2, 0);
+        ASSERT_EQ(QuietLoad(path).result, 0);
+        EXPECT_EQ(reader.GetTraceData()->GetCallCount(), 2u);
+    }
+    ASSERT_EQ(QuietLoad(path).result, 0);
+    EXPECT_EQ(reader.GetTraceData()->GetCallCount(), 1000002u);
+    reader.Close();
+    std::remove(path.c_str());
+}
+
 // The loader makes the call objects in the trace's arena; dropping frames gives their room back and
 // leaves the kept calls whole. Calls made anywhere else come from the heap.
 TEST(TraceReader, CallObjectsLiveInTheTraceArena)

@@ -75,7 +75,6 @@ CTraceData* CTraceReader::GetTraceData()
 
 void CTraceReader::Close()
 {
-    CRecordReadAhead::JoinLast();  // its file closes with it
     IOManager::Instance().Close();
     m_data.reset();
     m_trace.reset();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <system_error>
 #include <vector>
 
@@ -26,33 +27,7 @@ size_t ReadAt(int fd, uint8_t* out, uint64_t length, uint64_t offset)
     }
 }
 
-// The thread of the last read-ahead, until something joins it.
-struct SLastThread
-{
-    std::mutex lock;
-    std::thread thread;
-    ~SLastThread()
-    {
-        if (thread.joinable())
-            thread.join();
-    }
-};
-
-SLastThread& LastThread()
-{
-    static SLastThread last;
-    return last;
-}
-
 } // namespace
-
-void CRecordReadAhead::JoinLast()
-{
-    SLastThread& last = LastThread();
-    const std::lock_guard<std::mutex> lock(last.lock);
-    if (last.thread.joinable())
-        last.thread.join();
-}
 
 CRecordReadAhead::CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord) : m_mapping(mapping)
 {
@@ -65,8 +40,8 @@ CRecordReadAhead::CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord) 
         return;
     posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     try {
-        m_shared = std::make_shared<SShared>();
-        m_thread = std::thread(&CRecordReadAhead::Run, m_shared, fd, firstRecord, m_mapping->Size());
+        m_shared = std::make_unique<SShared>();
+        m_thread = std::thread(&CRecordReadAhead::Run, std::ref(*m_shared), fd, firstRecord, m_mapping->Size());
     } catch (const std::system_error&) {
         m_shared.reset();
         close(fd);  // no thread to spare: the walk reads its pages as it goes
@@ -81,9 +56,7 @@ CRecordReadAhead::~CRecordReadAhead()
             m_shared->stop = true;
         }
         m_shared->room.notify_one();
-        JoinLast();  // long gone: it stopped with the walk before this one
-        const std::lock_guard<std::mutex> lock(LastThread().lock);
-        LastThread().thread = std::move(m_thread);
+        m_thread.join();
     }
     if (m_mapping)
         m_mapping->SetSparseReads(false);
@@ -119,7 +92,7 @@ bool CRecordReadAhead::WaitForRoom(SShared& shared)
     }
 }
 
-void CRecordReadAhead::Run(const std::shared_ptr<SShared>& shared, int fd, uint64_t at, uint64_t size)
+void CRecordReadAhead::Run(SShared& shared, int fd, uint64_t at, uint64_t size)
 {
     std::vector<uint8_t> buffer;
     uint64_t bufferBegin = 0, bufferEnd = 0;
@@ -131,7 +104,7 @@ void CRecordReadAhead::Run(const std::shared_ptr<SShared>& shared, int fd, uint6
             // was read gets as much again as it has so far.
             const uint64_t guess = at == runStart && lastRun ? lastRun + lastRun / 32 + 64 : at - runStart;
             const uint64_t length = std::min(std::clamp(guess, kLeastRead, kMostRead), size - at);
-            if (!WaitForRoom(*shared))
+            if (!WaitForRoom(shared))
                 break;
             buffer.resize(size_t(length));
             const size_t n = ReadAt(fd, buffer.data(), length, at);
@@ -139,8 +112,8 @@ void CRecordReadAhead::Run(const std::shared_ptr<SShared>& shared, int fd, uint6
                 break;  // the file was cut, or cannot be read: the walk finds out for itself
             bufferBegin = at;
             bufferEnd = at + n;
-            const std::lock_guard<std::mutex> lock(shared->lock);
-            shared->reads.emplace_back(bufferBegin, bufferEnd);
+            const std::lock_guard<std::mutex> lock(shared.lock);
+            shared.reads.emplace_back(bufferBegin, bufferEnd);
         }
         const uint8_t* h = buffer.data() + (at - bufferBegin);
         const uint32_t payload = uint32_t(h[0]) | uint32_t(h[1]) << 8 | uint32_t(h[2]) << 16 | uint32_t(h[3]) << 24;

@@ -9,7 +9,9 @@
 // - A run that begins is read as long as the run before it (recordings repeat themselves frame
 //   after frame); one that outgrows that gets as much again as it has so far.
 // - The thread stays at most kAheadBytes of reads ahead of the walk (a load that stops early, at a
-//   call or a frame, reads little past it) and stops with the walk.
+//   call or a frame, reads little past it) and stops with the walk: the read-ahead owns it, tells
+//   it to stop and joins it when it ends (the thread then waits for no disk read but the one it
+//   may be in, and its file is closed).
 // A wrong guess reads at most about as much again as the run it was made for.
 #include <atomic>
 #include <condition_variable>
@@ -36,15 +38,11 @@ public:
     // Null mapping: does nothing (a trace read through a window, or copied whole). Otherwise reads
     // ahead from the record at firstRecord.
     CRecordReadAhead(CFileMapping* mapping, uint64_t firstRecord);
-    // Stops the reads and gives the mapping back its read-around (views read frame images and
-    // textures in full later). The thread is not waited for (on a busy machine it may wait long
-    // for a turn to leave): the next read-ahead, JoinLast() or the end of the process joins it.
+    // Stops the reads, joins the thread and gives the mapping back its read-around (views read
+    // frame images and textures in full later).
     ~CRecordReadAhead();
     CRecordReadAhead(const CRecordReadAhead&) = delete;
     CRecordReadAhead& operator=(const CRecordReadAhead&) = delete;
-
-    // Waits for the thread of the last read-ahead to leave (a trace closed leaves no file open).
-    static void JoinLast();
 
     // The walk is about to frame the record at offset.
     void Before(uint64_t offset)
@@ -57,7 +55,7 @@ public:
     }
 
 private:
-    // What the walk and the thread share; the thread holds it until it leaves.
+    // What the walk and the thread share.
     struct SShared
     {
         std::mutex lock;
@@ -67,12 +65,13 @@ private:
         std::atomic<uint64_t> wakeAt{UINT64_MAX};  // the walk wakes the thread once it gets here
         std::deque<std::pair<uint64_t, uint64_t>> reads;  // [begin, end) read ahead, not yet walked over
     };
-    static void Run(const std::shared_ptr<SShared>& shared, int fd, uint64_t first, uint64_t size);
+    static void Run(SShared& shared, int fd, uint64_t first, uint64_t size);
     // Waits while the reads not yet walked over come to kAheadBytes; false once stopped.
     static bool WaitForRoom(SShared& shared);
     void Wake();
 
     CFileMapping* m_mapping;
-    std::shared_ptr<SShared> m_shared;
+    // Null when no thread reads ahead; the thread is joined before it goes.
+    std::unique_ptr<SShared> m_shared;
     std::thread m_thread;
 };
