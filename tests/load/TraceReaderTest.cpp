@@ -12,6 +12,7 @@
 #include "apicall/ApiCall.h"
 #include "apicall/CallArena.h"
 #include "apicall/CallInfo.h"
+#include "apicall/NumberPool.h"
 #include "data/MemoryGuard.h"
 #include "stream/IOManager.h"
 #include "values/DataHolders.h"
@@ -300,6 +301,31 @@ TEST(TraceReader, CallObjectsLiveInTheTraceArena)
     const auto outside = std::make_unique<SOutside>();
     EXPECT_FALSE(CCallArena::Owns(outside.get()));
     CTraceReader::Instance().Close();
+}
+
+// Arena blocks are named by numbers of a pool of 16,383: an arena gone gives its numbers back, so
+// traces loaded one after another go on naming their calls by place, not through side entries.
+TEST(CallArena, BlockNumbersComeBackWithTheArena)
+{
+    for (int i = 0; i < 20000; ++i) {
+        CCallArena arena;
+        const void* p = arena.Allocate(64);
+        ASSERT_NE(arena.PlaceIn(p), 0u) << "arena " << i;
+    }
+}
+
+// The pool behind the block numbers and the call handles' side entries.
+TEST(NumberPool, HandsOutGivenBackNumbersFirstAndStopsAtItsLimit)
+{
+    CNumberPool pool(1, 4);
+    EXPECT_EQ(pool.Take(), 1u);
+    EXPECT_EQ(pool.Take(), 2u);
+    pool.Give(1);
+    EXPECT_EQ(pool.Take(), 1u);
+    EXPECT_EQ(pool.Take(), 3u);
+    EXPECT_EQ(pool.Take(), std::nullopt);
+    pool.Give(2);
+    EXPECT_EQ(pool.Take(), 2u);
 }
 
 // What a loaded call keeps beside itself (strings, blocks too small to stay in the file) lies in

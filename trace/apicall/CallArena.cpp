@@ -1,4 +1,5 @@
 #include "CallArena.h"
+#include "NumberPool.h"
 
 #include <algorithm>
 #include <mutex>
@@ -27,14 +28,6 @@ std::vector<SRange>& Blocks()
     static auto* blocks = new std::vector<SRange>;
     return *blocks;
 }
-// The block numbers given back, and the next never given (number 0 stands for none).
-std::vector<uint32_t>& FreeNumbers()
-{
-    static auto* numbers = new std::vector<uint32_t>;
-    return *numbers;
-}
-uint32_t g_nextNumber = 1;
-
 // The range holding address, under the lock; null when none does.
 const SRange* RangeOf(uintptr_t address)
 {
@@ -47,33 +40,23 @@ const SRange* RangeOf(uintptr_t address)
     return address < at->end ? &*at : nullptr;
 }
 
-// Registers a block for Owns and gives it a number (0 when all are taken).
-uint32_t Register(uint8_t* block, size_t bytes, uint32_t numbers, std::atomic<uint8_t*>* table)
+// Registers a block for Owns and gives it a number of the pool (0 when all are taken).
+uint32_t Register(uint8_t* block, size_t bytes, CNumberPool& numbers, std::atomic<uint8_t*>* table)
 {
     const std::lock_guard<std::mutex> lock(Lock());
     auto& blocks = Blocks();
-    auto& free = FreeNumbers();
+    blocks.reserve(blocks.size() + 1);  // the insert below cannot fail once a number is taken
+    const uint32_t number = numbers.Take().value_or(0);
     const auto begin = reinterpret_cast<uintptr_t>(block);
-    uint32_t number = 0;
-    if (!free.empty())
-        number = free.back();
-    else if (g_nextNumber < numbers)
-        number = g_nextNumber;
-    // Giving the number back later must not fail: room for every number given.
-    free.reserve(g_nextNumber + 1);
     blocks.insert(std::upper_bound(blocks.begin(), blocks.end(), begin,
                                    [](uintptr_t a, const SRange& r) { return a < r.begin; }),
                   {begin, begin + bytes, number});
-    if (number && !free.empty())
-        free.pop_back();
-    else if (number)
-        ++g_nextNumber;
     if (number)
         table[number].store(block, std::memory_order_release);
     return number;
 }
 
-void Unregister(const uint8_t* block, uint32_t number, std::atomic<uint8_t*>* table)
+void Unregister(const uint8_t* block, uint32_t number, CNumberPool& numbers, std::atomic<uint8_t*>* table)
 {
     const std::lock_guard<std::mutex> lock(Lock());
     auto& blocks = Blocks();
@@ -84,16 +67,23 @@ void Unregister(const uint8_t* block, uint32_t number, std::atomic<uint8_t*>* ta
         blocks.erase(at);
     if (number) {
         table[number].store(nullptr, std::memory_order_release);
-        FreeNumbers().push_back(number);
+        numbers.Give(number);
     }
 }
 } // namespace
 
 std::atomic<uint8_t*> CCallArena::s_blockBytes[CCallArena::kBlockNumbers] = {};
 
+CNumberPool& CCallArena::BlockNumbers()
+{
+    // Number 0 stands for none. Never destroyed, as the block list above.
+    static auto* numbers = new CNumberPool(1, kBlockNumbers);
+    return *numbers;
+}
+
 void CCallArena::ReturnBlock(const SBlock& block)
 {
-    Unregister(block.bytes, block.number, s_blockBytes);
+    Unregister(block.bytes, block.number, BlockNumbers(), s_blockBytes);
     ::operator delete(block.bytes);
 }
 
@@ -149,7 +139,7 @@ void* CCallArena::Allocate(size_t bytes)
         auto* block = static_cast<uint8_t*>(::operator new(size));
         uint32_t number = 0;
         try {
-            number = Register(block, size, kBlockNumbers, s_blockBytes);
+            number = Register(block, size, BlockNumbers(), s_blockBytes);
         } catch (...) {
             ::operator delete(block);
             throw;

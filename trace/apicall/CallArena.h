@@ -91,6 +91,8 @@ private:
         uint32_t number;  // 0: none was free (its objects are named by pointer instead)
     };
     static uint32_t PlaceAt(const SBlock& block, const void* p);
+    // The block numbers, under the lock of the live blocks.
+    static class CNumberPool& BlockNumbers();
     static void ReturnBlock(const SBlock& block);
     std::vector<SBlock> m_blocks;
     size_t m_used = 0;  // in the last block

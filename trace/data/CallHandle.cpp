@@ -2,29 +2,29 @@
 
 #include <mutex>
 #include <new>
-#include <vector>
+#include <optional>
 
 #include "apicall/ApiCall.h"
 #include "apicall/CallInfo.h"
+#include "apicall/NumberPool.h"
 
 namespace {
 // The side table: chunks that never move or go away, so an entry is read without the lock; the
-// lock guards making chunks and the list of free entries. Never destroyed: traces held by other
-// statics are taken apart at exit, after this file's statics.
+// lock guards making chunks and the entry numbers. Never destroyed: traces held by other statics
+// are taken apart at exit, after this file's statics.
 constexpr uint32_t kChunkBits = 12;
 constexpr uint32_t kChunkEntries = 1u << kChunkBits;
 constexpr uint32_t kChunks = 1u << 14;  // 64 Mi entries
 std::atomic<CCallHandle::SSide*> g_chunks[kChunks] = {};
-uint32_t g_nextEntry = 0;
 
 std::mutex& SideLock()
 {
     static auto* lock = new std::mutex;
     return *lock;
 }
-std::vector<uint32_t>& FreeEntries()
+CNumberPool& Entries()
 {
-    static auto* entries = new std::vector<uint32_t>;
+    static auto* entries = new CNumberPool(0, kChunks * kChunkEntries);
     return *entries;
 }
 } // namespace
@@ -38,25 +38,20 @@ CCallHandle::SSide& CCallHandle::Side(uint32_t bits)
 uint32_t CCallHandle::NewSide(CApiCall* call, CGenCallInfo* info)
 {
     const std::lock_guard<std::mutex> lock(SideLock());
-    auto& free = FreeEntries();
-    uint32_t index = 0;
-    if (!free.empty()) {
-        index = free.back();
-    } else {
-        index = g_nextEntry;
-        if (index >> kChunkBits >= kChunks)
-            throw std::bad_alloc();
-        if (!g_chunks[index >> kChunkBits].load(std::memory_order_relaxed))
-            g_chunks[index >> kChunkBits].store(new SSide[kChunkEntries](), std::memory_order_release);
+    const std::optional<uint32_t> taken = Entries().Take();
+    if (!taken)
+        throw std::bad_alloc();
+    const uint32_t index = *taken;
+    std::atomic<SSide*>& chunk = g_chunks[index >> kChunkBits];
+    if (!chunk.load(std::memory_order_relaxed)) {
+        try {
+            chunk.store(new SSide[kChunkEntries](), std::memory_order_release);
+        } catch (...) {
+            Entries().Give(index);
+            throw;
+        }
     }
-    // Giving the entry back later must not fail: room for every entry made.
-    free.reserve(g_nextEntry + 1);
-    if (!free.empty() && free.back() == index)
-        free.pop_back();
-    else
-        ++g_nextEntry;
-    SSide& side = g_chunks[index >> kChunkBits].load(std::memory_order_relaxed)[index & (kChunkEntries - 1)];
-    side = {call, info};
+    chunk.load(std::memory_order_relaxed)[index & (kChunkEntries - 1)] = {call, info};
     return index | kSide;
 }
 
@@ -64,7 +59,7 @@ void CCallHandle::FreeSide(uint32_t bits)
 {
     const std::lock_guard<std::mutex> lock(SideLock());
     Side(bits) = {nullptr, nullptr};
-    FreeEntries().push_back(bits & ~kSide);
+    Entries().Give(bits & ~kSide);
 }
 
 CCallHandle::CCallHandle(std::unique_ptr<CApiCall> call, const CCallArena* arena)
