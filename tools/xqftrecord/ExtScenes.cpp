@@ -436,6 +436,69 @@ void Es1GpuTexturesLater(CRecorder& r)
     }
 }
 
+// ES 1.1: a texture uploaded in frame 1 and drawn into through an OES framebuffer in frame 3 only, and
+// one whose levels glGenerateMipmapOES makes in frame 1, drawn small (the host samples the levels
+// made); both drawn in every frame. Frames 2 and 3 start with neither GPU-made pixels nor stale
+// levels: they are restored, not rebuilt, so the restore must make the levels again, and frame 2
+// after frame 3 on one analysis must get the upload back.
+void Es1DrawnLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    GLuint t[2] = {}, framebuffer = 0;
+    GL1(glGenTextures)(2, Array<GLuint>{t, 2, "texture"});
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[0]});
+    const std::vector<uint8_t> pixels = Pattern(16 * 16 * 4, 5);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, GL_UNSIGNED_BYTE, pixels.data());
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+    REC_EXT(r, glGenFramebuffersOES, GenNames)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+    REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+    REC_EXT(r, glFramebufferTexture2DOES, Texture2D)(kFramebuffer, kColorAttachment0, GLenum(GL_TEXTURE_2D),
+                                                    Name{"texture", t[0]}, 0);
+    REC_EXT(r, glCheckFramebufferStatusOES, Status)(kFramebuffer);
+    REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[1]});
+    const std::vector<uint8_t> levels = Pattern(64 * 64 * 4, 7);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, GL_UNSIGNED_BYTE, levels.data());
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_LINEAR_MIPMAP_LINEAR));
+    REC_EXT(r, glGenerateMipmapOES, Mipmap)(GLenum(GL_TEXTURE_2D));
+    const std::vector<float> uv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+    for (int f = 1; f <= 4; ++f) {
+        GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+        GL1(glLoadIdentity)();
+        GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+        GL1(glLoadIdentity)();
+        if (f == 3) {
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+            GL1(glViewport)(0, 0, 16, 16);
+            const std::vector<float> quad = Quad(-0.5f, -0.7f, 0.6f, 0.4f);
+            r.VertexPointer(2, GL_FLOAT, 0, quad.data());
+            r.EnableClientState(GL_VERTEX_ARRAY);
+            GL1(glColor4f)(0.1f, 0.9f, 0.3f, 1.0f);
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+        }
+        GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL1(glClearColor)(0.2f, 0.1f * f, 0.3f, 1.0f);
+        GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+        GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_REPLACE));
+        r.TexCoordPointer(2, GL_FLOAT, 0, uv.data());
+        r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        const std::vector<float> quads[2] = {Quad(-0.9f + 0.05f * f, -0.8f, 0.2f, 0.6f),
+                                             Quad(0.4f, -0.3f + 0.05f * f, 0.65f, 0.0f + 0.05f * f)};
+        for (int i = 0; i < 2; ++i) {
+            GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", t[i]});
+            r.VertexPointer(2, GL_FLOAT, 0, quads[i].data());
+            r.EnableClientState(GL_VERTEX_ARRAY);
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+        }
+        r.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+        GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& ExtScenes()
@@ -451,6 +514,9 @@ const std::vector<SScene>& ExtScenes()
          &Es1FramebufferLater, 1},
         {"es1-gpu-later-ext", "ES 1.1: textures drawn into, copied into and mip-generated in frame 1, drawn in every frame",
          &Es1GpuTexturesLater, 1},
+        {"es1-drawn-later-ext",
+         "ES 1.1: a texture uploaded in frame 1 and drawn into in frame 3, levels mip-generated in frame 1; both drawn in every frame",
+         &Es1DrawnLater, 1},
     };
     return scenes;
 }

@@ -409,6 +409,38 @@ void MipmapLater(CRecorder& r)
     }
 }
 
+// A texture uploaded in frame 1 and sampled in every frame, drawn into through a framebuffer in frame 3
+// only: frame 3 starts with the upload, frame 4 with what the GPU drew over it. Frame 2 after frame 3
+// on one analysis must get the upload back.
+void DrawnLater(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint textureProgram = TextureProgram(r);
+    const GLuint colorProgram = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GLuint texture = 0, framebuffer = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    const std::vector<uint8_t> pixels = Pattern(32 * 32 * 4, 5);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 32, 32, GL_UNSIGNED_BYTE, pixels.data());
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+    GL(glGenFramebuffers)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+    GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", framebuffer});
+    GL(glFramebufferTexture2D)(GLenum(GL_FRAMEBUFFER), GLenum(GL_COLOR_ATTACHMENT0), GLenum(GL_TEXTURE_2D),
+                               Name{"texture", texture}, 0);
+    GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", 0});
+    for (int f = 1; f <= 4; ++f) {
+        if (f == 3) {
+            GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", framebuffer});
+            GL(glViewport)(0, 0, 32, 32);
+            GL(glUseProgram)(Name{"program", colorProgram});
+            ColorQuad(r, Quad(-0.5f, -0.7f, 0.6f, 0.4f), 0.1f, 0.9f, 0.3f);
+            GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", 0});
+        }
+        SampleLater(r, w, textureProgram, f);
+    }
+}
+
 // Separate blend factors, depth, front and back stencil, scissor, polygon offset, colour mask, culling.
 void State(CRecorder& r)
 {
@@ -782,6 +814,8 @@ const std::vector<SScene>& Scenes()
         {"copy-later", "a texture copied from the window in frame 1 only, sampled in every frame", &CopyLater},
         {"mipmap-later", "levels generated in frame 1 only, sampled through a mipmap filter in every frame, level 0 changed in frame 2",
          &MipmapLater},
+        {"drawn-later", "a texture uploaded in frame 1, drawn into through a framebuffer in frame 3, sampled in every frame",
+         &DrawnLater},
         {"state", "blend, depth, stencil, scissor, polygon offset, colour mask, culling", &State},
         {"multi", "objects made, changed and deleted; a shader re-sourced, a program relinked", &Multi},
         {"error", "one state-changing call recorded with a GL error", &Error},
