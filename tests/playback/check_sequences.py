@@ -13,9 +13,10 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
     and the direct run's;
   - a trace with contexts of both APIs on one display (an ES 2.0 scene, then an ES 1.1 one on a
     second context), its frames mixed, against the direct runs' images;
-  - scenes with a make-current in frame 2 naming a context, or a surface, the trace never made: replay
-    and analyse of frame 2 fail with an ERROR line naming the call and the handle, and the frames
-    after it give what a fresh process gives;
+  - scenes with a make-current in frame 2 naming a context, or a surface (draw and read, or one of
+    them beside a known one), the trace never made: replay and analyse of frame 2 fail with an ERROR
+    line naming the call and the handle, those of frame 3 with one naming the restore's make-current,
+    and the frames after it give what a fresh process gives;
   - a scene whose fragment shader the host refuses to compile, its frames stepped back and forth;
   - the cuts of real applications in ../shared/traces beside the source (skipped with a note when
     absent): a scene switch analysed in both orders, and frames of a desktop drawn from textures
@@ -160,16 +161,18 @@ def unknown_handle(runner, scene, keys, what):
         current = re.sub(r'"%s":\{"o":"(\w+)","v":\d+\}' % key, r'"%s":{"o":"\1","v":4242}' % key, current)
     first_swap = next(i for i, l in enumerate(lines) if '"f":"eglSwapBuffers"' in l)
     frames = recorded_frames(runner, scene)
-    trace = write_trace(runner, "%s-unknown-%s" % (scene, keys[0]), lines[:first_swap + 1] + [current] +
+    trace = write_trace(runner, "%s-unknown-%s" % (scene, "-".join(keys)), lines[:first_swap + 1] + [current] +
                         lines[first_swap + 1:], scene_images(runner, scene, frames))
     name = "%s with an unknown %s made current in frame 2" % (scene, what)
-    for command in ("replay", "analyse"):
-        out = os.path.join(runner.work, "unknown.ppm")
-        r = runner.dump(command, trace, "--frame", "2", out, check=False)
-        if "result=0" not in r.stdout or not re.search(r"ERROR: eglMakeCurrent: unknown %s 0x[0-9a-f]+" % what, r.stderr):
-            runner.fail("%s: %s of frame 2 gave %r, expected result 0 and an ERROR line naming the %s" % (
-                name, command, r.stdout.strip()[-100:], what))
-        expect_status(runner, r, False, "%s: %s of frame 2" % (name, command))
+    # Frame 2 plays the make-current; frame 3 starts with its binding, which the restore refuses.
+    for frame, call in ((2, "eglMakeCurrent"), (3, "Restore of eglMakeCurrent")):
+        for command in ("replay", "analyse"):
+            out = os.path.join(runner.work, "unknown.ppm")
+            r = runner.dump(command, trace, "--frame", str(frame), out, check=False)
+            if "result=0" not in r.stdout or not re.search(r"ERROR: %s: unknown %s 0x[0-9a-f]+" % (call, what), r.stderr):
+                runner.fail("%s: %s of frame %d gave %r, expected result 0 and an ERROR line naming the %s" % (
+                    name, command, frame, r.stdout.strip()[-100:], what))
+            expect_status(runner, r, False, "%s: %s of frame %d" % (name, command, frame))
     images, results = expect_fresh(runner, trace, [2, 1, 3], name)
     if results.get(2) != 0:
         runner.fail("%s: frame 2 on one analysis gave result %s, expected 0" % (name, results.get(2)))
@@ -299,7 +302,8 @@ def checks(runner):
               for scene in ("quads", "es1-textured")]
     found.append((3, mixed_scenes))
     found += [(2, lambda keys=keys, what=what: (recorded("quads"), unknown_handle(runner, "quads", keys, what)))
-              for keys, what in ((["ctx"], "context"), (["draw", "read"], "draw surface"))]
+              for keys, what in ((["ctx"], "context"), (["draw", "read"], "draw surface"), (["draw"], "draw surface"),
+                                 (["read"], "read surface"))]
     found.append((2, lambda: (recorded("quads"), rejected_shader(runner, "quads"))))
     found.append((12, lambda: real_cuts(runner)))
     return found
