@@ -341,6 +341,28 @@ void Lights(SEs1Host& gl, const SEs1State& snapshot)
 
 // ---- objects of the framebuffer-object extension ----
 
+// The name an attachment hands the host: its own when the restore made that object, else 0. An
+// application that deletes a texture or renderbuffer attached to a framebuffer not bound keeps it
+// attached there (GL detaches it from the bound framebuffer only), but the tracked state dropped it
+// with its images: the host has no object under that name, and attaching the name would raise
+// GL_INVALID_OPERATION. The attachment point is left empty instead, as it is until the application
+// attaches another.
+uint32_t MadeTexture(const SEs1State& s, uint32_t name)
+{
+    if (name == 0 || std::as_const(s.textures).Contains(name))
+        return name;
+    for (uint32_t u = 0; u < kEs1Units; ++u)
+        if (s.texture2DBinding[u] == name)
+            return name;  // bound on a unit: step 2 made it
+    return 0;
+}
+
+uint32_t MadeRenderbuffer(const SEs1State& s, uint32_t name)
+{
+    const SEs2Renderbuffer* r = std::as_const(s.renderbuffers).Get(name);
+    return r && (r->bound & 0xFF) != 0 ? name : 0;
+}
+
 // Under their recorded names, as the ES 1.1 player hands them over: the renderbuffers ever bound with
 // their storage, the framebuffers ever bound with their attachments (the textures are on the host
 // since step 1), then both bindings. A host without the extension is left alone.
@@ -386,9 +408,10 @@ void FramebufferObjects(SEs1Host& gl, const SEs1State& s)
                                                                         {GL_STENCIL_ATTACHMENT_OES, &f.stencil}};
         for (const auto& [point, a] : attachments)
             if (a->type == GL_RENDERBUFFER_OES)
-                renderbuffer(GL_FRAMEBUFFER_OES, point, GL_RENDERBUFFER_OES, a->name);
+                renderbuffer(GL_FRAMEBUFFER_OES, point, GL_RENDERBUFFER_OES, MadeRenderbuffer(s, a->name));
             else if (a->type == GL_TEXTURE)
-                texture(GL_FRAMEBUFFER_OES, point, a->target ? a->target : GL_TEXTURE_2D, a->name, GLint(a->level));
+                texture(GL_FRAMEBUFFER_OES, point, a->target ? a->target : GL_TEXTURE_2D, MadeTexture(s, a->name),
+                        GLint(a->level));
     }
     bindRenderbuffer(GL_RENDERBUFFER_OES, s.renderbufferBinding);
     bindFramebuffer(GL_FRAMEBUFFER_OES, s.framebufferBinding);

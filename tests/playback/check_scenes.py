@@ -14,7 +14,8 @@ BACKEND is the playback window back end in use (headless or x11). Checks:
   state   host-state of every frame from 2 on equals the direct run's NAME.fN.state, but for the
           deliberate differences below
   replay  replay of every frame equals the direct run's NAME.fN.ppm (frame 1 through the EGL
-          player); the frame holding a call recorded with an error reports it and still matches.
+          player), and no restore warns of a GL error; the frame holding a call recorded with an
+          error reports it and still matches.
           ES 1.1 scenes (es1-...) and the extension scenes (...-ext; the ...-later-ext ones use in
           frame 3 objects made in frame 1) also replay every frame from the trace's start
           (--from-start), as do the FROM_START_SCENES; the frames of es1-leftover from 2 on are deliberately different
@@ -320,6 +321,9 @@ def check_replay(runner, scene, trace, frames):
             runner.fail("%s: replayed image differs from the direct run" % what)
         errors += r.stdout.count("Es2 Call:Error. (Recorded GL_ERROR)") + r.stderr.count(
             "Es2 Call:Error. (Recorded GL_ERROR)")
+        # Every scene is a clean trace on this host: restoring any of its frames raises no GL error.
+        for line in re.findall(r"^WARNING: Restore of frame \d+: GL error .*$", r.stderr, re.M):
+            runner.fail("%s: %s" % (what, line))
     if scene == "error" and errors != 1:
         runner.fail("error: %d frames report the call recorded with an error, expected 1" % errors)
 

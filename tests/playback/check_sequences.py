@@ -18,9 +18,12 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
     line naming the call and the handle, those of frame 3 with one naming the restore's make-current,
     and the frames after it give what a fresh process gives;
   - a scene whose fragment shader the host refuses to compile, its frames stepped back and forth;
-  - the cuts of real applications in ../shared/traces beside the source (skipped with a note when
-    absent): a scene switch analysed in both orders, and frames of a desktop drawn from textures
-    rendered in earlier frames, each against the frame replayed from the trace's start.
+  - the cuts of real applications in ../shared/traces beside the source, or in XQFT_SHARED_TRACES
+    (skipped with a note when absent): a scene switch analysed in both orders, and frames of a
+    desktop drawn from textures rendered in earlier frames, each against the frame replayed from the
+    trace's start;
+  - SDL's ES 1.1 renderer cut (real-app-cuts-2): every frame replayed alone equals the frame replayed
+    from the start, and neither that nor an analysis of its frames out of order warns.
 --shard K/N keeps the checks of the K-th of N runs that share them between them; the checks are dealt
 out by their rough cost (a benchmark workload costs about ten scenes). Each failure is printed; the exit status is the number of failures (at most 100).
 """
@@ -35,6 +38,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_scenes import BENCHMARK_SCENES, Runner, same_file  # noqa: E402
 
 CUTS = "real-app-cuts.tar.xz"
+CUTS2 = "real-app-cuts-2.tar.xz"
 
 
 def sequence(runner, trace, frames, what):
@@ -218,13 +222,16 @@ def recorded_frames(runner, scene):
     return len([f for f in os.listdir(runner.work) if re.fullmatch(re.escape(scene) + r"\.f\d+\.ppm", f)])
 
 
-def cuts(runner):
-    """The real-application cuts, extracted beside the work; None (with a note) when absent."""
-    tarball = os.path.join(os.path.dirname(os.path.abspath(runner.source)), "shared", "traces", CUTS)
+def cuts(runner, name=CUTS):
+    """The real-application cuts of tarball `name` in ../shared/traces beside the source (or in the
+    folder XQFT_SHARED_TRACES names), extracted beside the work; None (with a note) when absent."""
+    traces = os.environ.get("XQFT_SHARED_TRACES") or os.path.join(
+        os.path.dirname(os.path.abspath(runner.source)), "shared", "traces")
+    tarball = os.path.join(traces, name)
     if not os.path.exists(tarball):
         print("NOTE %s is absent: the real-application checks are skipped" % tarball, flush=True)
         return None
-    folder = os.path.join(runner.work, "cuts")
+    folder = os.path.join(runner.work, "cuts", name)
     if not os.path.isdir(folder):
         with tarfile.open(tarball) as archive:
             archive.extractall(folder, filter="data")
@@ -264,6 +271,33 @@ def real_cuts(runner):
             runner.fail("desktop-composite-100 frame %d: the Output does not say the frame was rebuilt" % f)
     images, _ = expect_fresh(runner, desktop, frames, "desktop-composite-100")
     expect_direct(runner, images, truth, "desktop-composite-100")
+
+
+def quiet_es1_cut(runner):
+    """SDL's ES 1.1 renderer, which deletes its render-target texture at each frame's end while it
+    stays attached to a framebuffer: every frame restored alone, and all of them on one analysis
+    out of order, equal the frame replayed from the start and print no warning or error."""
+    folder = cuts(runner, CUTS2)
+    if not folder:
+        return
+    trace = os.path.join(folder, "sdl-es1-renderer-12.xqft")
+    frames = list(range(1, 13))
+    truth = from_start(runner, trace, frames)
+    for f in frames:
+        out = os.path.join(runner.work, "sdl.%d.ppm" % f)
+        r = runner.dump("replay", trace, "--frame", str(f), out, check=False)
+        noise = re.findall(r"^(?:WARNING|ERROR): .*$", r.stderr, re.M)
+        if r.returncode != 0 or "result=1" not in r.stdout or noise or not same_file(out, truth[f]):
+            runner.fail("sdl-es1-renderer-12 frame %d: replay exited %d with %r, %r, image %s" % (
+                f, r.returncode, r.stdout.strip()[-60:], noise[:2],
+                "equal to --from-start" if os.path.exists(out) and same_file(out, truth[f]) else "different"))
+    order = [12, 1, 6, 2, 11, 3, 7]
+    out = os.path.join(runner.work, "sdl-sequence")
+    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, order)), out, check=False)
+    noise = re.findall(r"^(?:WARNING|ERROR): .*$", r.stderr, re.M)
+    if r.returncode != 0 or noise:
+        runner.fail("sdl-es1-renderer-12 (%s): analyse exited %d with %r" % (
+            ",".join(map(str, order)), r.returncode, noise[:2]))
 
 
 def checks(runner):
@@ -306,6 +340,7 @@ def checks(runner):
                                  (["read"], "read surface"))]
     found.append((2, lambda: (recorded("quads"), rejected_shader(runner, "quads"))))
     found.append((12, lambda: real_cuts(runner)))
+    found.append((3, lambda: quiet_es1_cut(runner)))
     return found
 
 

@@ -499,6 +499,57 @@ void Es1DrawnLater(CRecorder& r)
     }
 }
 
+// ES 1.1: one OES framebuffer kept from frame 1, and in each frame a new render target attached to it,
+// drawn into, drawn on the window and deleted at the frame's end while still attached (GL detaches a
+// deleted texture from the bound framebuffer only). Each later frame starts with that framebuffer
+// naming a texture that no longer exists.
+void Es1TargetDeleted(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    GLuint framebuffer = 0;
+    REC_EXT(r, glGenFramebuffersOES, GenNames)(1, Array<GLuint>{&framebuffer, 1, "framebuffer"});
+    const std::vector<float> uv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+    for (int f = 1; f <= 3; ++f) {
+        GL1(glMatrixMode)(GLenum(GL_PROJECTION));
+        GL1(glLoadIdentity)();
+        GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+        GL1(glLoadIdentity)();
+        GLuint target = 0;
+        GL1(glGenTextures)(1, Array<GLuint>{&target, 1, "texture"});
+        GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", target});
+        r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, GL_UNSIGNED_BYTE, nullptr);
+        GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+        GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+        REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", framebuffer});
+        REC_EXT(r, glFramebufferTexture2DOES, Texture2D)(kFramebuffer, kColorAttachment0, GLenum(GL_TEXTURE_2D),
+                                                        Name{"texture", target}, 0);
+        REC_EXT(r, glCheckFramebufferStatusOES, Status)(kFramebuffer);
+        GL1(glViewport)(0, 0, 16, 16);
+        GL1(glClearColor)(0.8f, 0.1f * f, 0.2f, 1.0f);
+        GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        const std::vector<float> corner = Quad(-0.6f, -0.6f, 0.1f * f, 0.5f);
+        r.VertexPointer(2, GL_FLOAT, 0, corner.data());
+        r.EnableClientState(GL_VERTEX_ARRAY);
+        GL1(glColor4f)(0.1f, 0.9f, 0.3f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        REC_EXT(r, glBindFramebufferOES, BindObject)(kFramebuffer, Name{"framebuffer", 0});
+        GL1(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL1(glClearColor)(0.2f, 0.2f, 0.3f, 1.0f);
+        GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+        GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_REPLACE));
+        r.TexCoordPointer(2, GL_FLOAT, 0, uv.data());
+        r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        const std::vector<float> shown = Quad(-0.8f, -0.7f, 0.7f, 0.8f);
+        r.VertexPointer(2, GL_FLOAT, 0, shown.data());
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        r.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+        GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+        GL1(glDeleteTextures)(1, Array<GLuint>{&target, 1, "texture"});
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& ExtScenes()
@@ -517,6 +568,9 @@ const std::vector<SScene>& ExtScenes()
         {"es1-drawn-later-ext",
          "ES 1.1: a texture uploaded in frame 1 and drawn into in frame 3, levels mip-generated in frame 1; both drawn in every frame",
          &Es1DrawnLater, 1},
+        {"es1-target-deleted-ext",
+         "ES 1.1: a render target made, drawn into, drawn and deleted while attached in each frame",
+         &Es1TargetDeleted, 1},
     };
     return scenes;
 }
