@@ -9,6 +9,11 @@
 #include <EGL/egl.h>
 #include "TestPaths.h"
 
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <utility>
+
 using namespace egltest;
 using namespace es2host;
 
@@ -117,6 +122,100 @@ TEST_F(Navigation, FrameNumbersPast16BitsRestoreTheirOwnFrame)
 void* HostProc(const char* name)
 {
     return reinterpret_cast<void*>(XQF_HOST(*SEglHost::Instance(), eglGetProcAddress)(name));
+}
+
+// Records an xqft-record scene into `dir` and writes its trace, with `edit` applied to the log's lines
+// first; the trace's path ("" with a test failure when a step fails).
+std::string SceneTrace(const std::string& dir, const char* scene,
+                       const std::function<void(std::vector<std::string>&)>& edit = nullptr)
+{
+    const std::string log = dir + "/" + scene + ".log", trace = dir + "/" + scene + ".xqft";
+    if (RunCommand("mkdir -p '" + dir + "' && " + BinaryDir() + "/bin/xqft-record --scene " + scene + " --out '" + dir +
+                   "'").status != 0) {
+        ADD_FAILURE() << "xqft-record --scene " << scene;
+        return "";
+    }
+    if (edit) {
+        std::vector<std::string> lines;
+        {
+            std::ifstream in(log);
+            for (std::string line; std::getline(in, line);)
+                lines.push_back(line);
+        }
+        edit(lines);
+        std::ofstream out(log);
+        for (const std::string& line : lines)
+            out << line << "\n";
+    }
+    if (RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py from-log '" + log + "' '" + trace + "'").status != 0) {
+        ADD_FAILURE() << "from-log " << scene;
+        return "";
+    }
+    return trace;
+}
+
+// Host contexts and surfaces made, less those destroyed, since the spy began.
+std::pair<int, int> LiveHostObjects(const CHostSpy& spy)
+{
+    return {spy.Count("eglCreateContext") - spy.Count("eglDestroyContext"),
+            spy.Count("eglCreateWindowSurface") + spy.Count("eglCreatePbufferSurface") - spy.Count("eglDestroySurface")};
+}
+
+TEST_F(Navigation, FailedPassesAndRebuildsLeaveNoHostContextOrSurfaceBehind)
+{
+    // render-later with its last draw's captured arrays lost: frames 2 and 3 are rebuilt from frame 1
+    // (each rebuild starts over first), frame 3's pass then fails and starts over, frame 2's succeeds.
+    const std::string dir = TestTemp("standing");
+    const std::string trace = SceneTrace(dir, "render-later", [](std::vector<std::string>& lines) {
+        for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+            if (line->find("\"f\":\"glDraw") != std::string::npos) {
+                *line = std::regex_replace(*line, std::regex("\"blocks\":\\[.*\\]"), "\"blocks\":[]");
+                return;
+            }
+        ADD_FAILURE() << "no draw";
+    });
+    ASSERT_FALSE(trace.empty());
+    ASSERT_EQ(CTraceReader::Instance().LoadTrace(CXQFTString(trace.c_str()), 1), 0);
+    ResetEglMaps();
+    CHostSpy spy;
+    SEglHost& egl = *SEglHost::Instance();
+    XQF_SPY(spy, egl, eglCreateContext);
+    XQF_SPY(spy, egl, eglDestroyContext);
+    XQF_SPY(spy, egl, eglCreateWindowSurface);
+    XQF_SPY(spy, egl, eglCreatePbufferSurface);
+    XQF_SPY(spy, egl, eglDestroySurface);
+    std::vector<std::pair<int, int>> live;
+    std::vector<std::pair<int32_t, int32_t>> results;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    {
+        CAnalysisPlayback a;
+        a.BindTrace(CTraceReader::Instance().GetTraceData());
+        for (int i = 0; i < 20; ++i) {
+            std::pair<int32_t, int32_t> r;
+            a.GoToFrame(3, 0, ~0u);
+            a.SetRange(1, ~0u, 1);
+            r.first = a.Analyse(0);
+            a.GoToFrame(2, 0, ~0u);
+            a.SetRange(1, ~0u, 1);
+            r.second = a.Analyse(0);
+            results.push_back(r);
+            live.push_back(LiveHostObjects(spy));
+        }
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("Frame 3 rebuilt by replaying from frame 1"), std::string::npos);
+    for (size_t i = 0; i < live.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(results[i].first, 0) << "frame 3's pass fails at its draw";
+        EXPECT_EQ(results[i].second, 2);
+        EXPECT_EQ(live[i], live[0]) << "contexts, surfaces";
+    }
+    EXPECT_EQ(live[0].first, 1) << "the context frame 2 draws on";
+    EXPECT_EQ(LiveHostObjects(spy), std::make_pair(0, 0)) << "the analysis destroys its own when it goes";
+    CTraceReader::Instance().Close();
+    RunCommand("rm -rf '" + dir + "'");
 }
 
 TEST_F(Navigation, RestoringAFrameAgainUploadsNothingAndGivesTheSameState)
