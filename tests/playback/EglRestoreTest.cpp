@@ -132,6 +132,36 @@ TEST_F(EglRestore, AShareContextIsTranslatedAndAnUnknownOneIsNone)
     EXPECT_EQ(made[2].args[2], 0u);
 }
 
+TEST_F(EglRestore, ABindingNamingAHandleNeverMadeIsRefusedAndNamed)
+{
+    // Each handle unknown beside known ones: a check of one handle through another's host object
+    // lets the binding through.
+    struct SCase
+    {
+        uint64_t context, draw, read;
+        const char* what;
+    };
+    const SCase cases[] = {{0x99, 0x31, 0x31, "context 0x99"},
+                           {0x21, 0x99, 0x31, "draw surface 0x99"},
+                           {0x21, 0x31, 0x99, "read surface 0x99"}};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetEglMaps();
+        spy.calls.clear();
+        SEglState snapshot = OneWindow();
+        snapshot.currentContext = c.context;
+        snapshot.currentDrawSurface = c.draw;
+        snapshot.currentReadSurface = c.read;
+        SEglState current;
+        testing::internal::CaptureStderr();
+        const bool restored = RestoreEglState(snapshot, 2, current);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(restored);
+        EXPECT_NE(err.find(std::string("ERROR: Restore of eglMakeCurrent: unknown ") + c.what), std::string::npos) << err;
+        EXPECT_EQ(spy.Count("eglMakeCurrent"), 0);
+    }
+}
+
 TEST_F(EglRestore, TwoRecordedDisplaysAndOneTerminated)
 {
     SEglState both = OneWindow(1);
