@@ -69,9 +69,9 @@ bool CAnalysisInterface::SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t
     return m_analysis && m_analysis->SetRange(firstDraw, lastDraw, flag);
 }
 
-bool CAnalysisInterface::SetOption(uint32_t key, uint8_t on)
+bool CAnalysisInterface::SetOption(uint32_t key, uint32_t value)
 {
-    return m_analysis && m_analysis->SetOption(key, on);
+    return m_analysis && m_analysis->SetOption(key, value);
 }
 
 bool CAnalysisInterface::SetOptionValue(uint32_t key, const uint8_t* value)

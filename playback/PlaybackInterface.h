@@ -44,9 +44,10 @@ public:
     void SetTraceForAnalysis(CTraceData* trace);
     bool GoToFrame(uint32_t frame, uint32_t drawBudget);
     bool SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag);
-    // key: an EAnalysisOption.
-    bool SetOption(uint32_t key, uint8_t on);
-    // key: an EAnalysisValue.
+    // key: an EAnalysisOption; false for a key no option has, a value above its largest, or
+    // without an analysis.
+    bool SetOption(uint32_t key, uint32_t value);
+    // The same with the value as one byte.
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
     // 0 error, 1 stopped by the draw budget, 2 reached eglSwapBuffers, 3 aborted. After an error the

@@ -348,23 +348,18 @@ bool CAnalysisPlayback::RestoreRecordedState(uint32_t frame)
     return true;
 }
 
-bool CAnalysisPlayback::SetOption(uint32_t key, uint8_t on)
+bool CAnalysisPlayback::SetOption(uint32_t key, uint32_t value)
 {
-    switch (key) {
-    case kOptionWireframe: m_wireframe = on; break;
-    case kOptionComplexity: m_complexity = on; break;
-    case kOptionInvertRange: m_rangeMode = on; break;
-    case kOptionHighlight: m_highlight = on; break;
-    default: break;
-    }
+    const SAnalysisOptionRow* row = FindAnalysisOption(key);
+    if (!row || value > row->largest)
+        return false;
+    row->set(*this, value);
     return true;
 }
 
 bool CAnalysisPlayback::SetOptionValue(uint32_t key, const uint8_t* value)
 {
-    if (key == kValueComplexityIncrement && value)
-        m_increment = *value;
-    return true;
+    return value && SetOption(key, *value);
 }
 
 void CAnalysisPlayback::SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds)

@@ -20,7 +20,8 @@
 // The most bytes a read-back of the playback surface may take (RGBA: 8192 x 8192).
 inline constexpr uint64_t kMaxReadBackBytes = uint64_t(256) << 20;
 
-class CAnalysisPlayback : public CPlayback
+// The options are fields of the analysis (SAnalysisOptions), read by the pass under their own names.
+class CAnalysisPlayback : public CPlayback, public SAnalysisOptions
 {
 public:
     CAnalysisPlayback();
@@ -40,9 +41,10 @@ public:
     // dirty, the analysis programs and the read-back forgotten. A failed pass ends with it: after a
     // call failed half-way, the copies no longer say what the host holds.
     void StartOver();
-    // key: an EAnalysisOption; others change nothing. True.
-    bool SetOption(uint32_t key, uint8_t on);
-    // key: kValueComplexityIncrement; others change nothing. True.
+    // Sets the option of that key (an EAnalysisOption); false, nothing changed, for a key no option
+    // has or a value above the option's largest.
+    bool SetOption(uint32_t key, uint32_t value);
+    // The same with the value as one byte (what the dock's value box gives).
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
     void Abort() { m_abort = true; }
@@ -90,8 +92,6 @@ public:
     SEs2State m_es2;
     uint32_t m_complexityProgram = 0, m_complexityShader = 0, m_highlightProgram = 0, m_highlightShader = 0;
     uint8_t m_programsBuilt = 0;
-    uint8_t m_increment = 128;
-    uint8_t m_wireframe = 0, m_rangeMode = 0, m_complexity = 0, m_highlight = 0;
     uint32_t m_firstDraw = 0, m_lastDraw = 0, m_drawBudget = 0;
     STraceCall* m_swapCall = nullptr;
     uint32_t m_currentFrame = 1;

@@ -395,6 +395,32 @@ TEST_F(ImageAnalysisWindow, AFailingFrameShowsItsFailureAndTheFramesAfterItRende
     }
 }
 
+// A scene whose fragment shader the host no longer compiles: the restore of frame 2 reports the
+// program that did not link (an ERROR line), and the pass still reads the clear colour back.
+// xqft-dump analyse exits 5 for that frame; the dock says the render failed, in its caption and in
+// the status bar, not "Native Resolution". The plain scene opened after it renders as before.
+TEST_F(ImageAnalysisWindow, APassThatReportedAnErrorShowsTheFailureAsTheCommandLineDoes)
+{
+    const QString broken =
+        ChangedTrace("quads", "broken-shader", "gl_FragColor = v_color;", "gl_FragColor = v_colour;");
+    if (broken.isEmpty())
+        GTEST_SKIP() << "no host OpenGL ES library to play on";
+    int before = outputs->count();
+    c->SLTOpenTrace(broken);
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+    before = outputs->count();
+    c->SLTRequestUpdateFrame(2);
+    ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+    EXPECT_EQ(dock->Viewer().Info(), CImageAnalysisWidget::kRenderFailed);
+    ASSERT_FALSE(status->isEmpty());
+    EXPECT_EQ(status->last().value(0).toString(), CImageAnalysisWidget::kRenderFailed);
+    EXPECT_EQ(window->statusBar()->currentMessage(), CImageAnalysisWidget::kRenderFailed);
+
+    OPEN_OR_SKIP("quads");
+    EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
+    EXPECT_NE(window->statusBar()->currentMessage(), CImageAnalysisWidget::kRenderFailed);
+}
+
 TEST_F(ImageAnalysisWindow, ATraceWithoutDataOrTheOptionOffLeavesTheDockAlone)
 {
     const std::string noData = es2test::TempPath("analysis-no-data.xqft");

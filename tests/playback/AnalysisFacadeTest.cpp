@@ -82,7 +82,7 @@ TEST_F(Facade, ATraceWithoutDataOrANullTraceLeavesNoAnalysisObject)
     EXPECT_EQ(f.m_trace, nullptr);
 }
 
-TEST_F(Facade, FramesAboveTheCountAreRefusedAndUnknownKeysAccepted)
+TEST_F(Facade, FramesAboveTheCountAndUnknownKeysAreRefused)
 {
     CAnalysisInterface f;
     f.SetTraceForAnalysis(LoadLog("frames", ThreeFrames()));
@@ -90,8 +90,8 @@ TEST_F(Facade, FramesAboveTheCountAreRefusedAndUnknownKeysAccepted)
     EXPECT_FALSE(f.GoToFrame(4, 1));
     EXPECT_EQ(f.Analysis()->m_currentFrame, 2u);
     const uint8_t value = 3;
-    EXPECT_TRUE(f.SetOption(8, 1));
-    EXPECT_TRUE(f.SetOptionValue(7, &value));
+    EXPECT_FALSE(f.SetOption(8, 1));
+    EXPECT_FALSE(f.SetOptionValue(7, &value));
     CAnalysisPlayback& a = *f.Analysis();
     EXPECT_EQ(a.m_wireframe + a.m_complexity + a.m_rangeMode + a.m_highlight, 0);
     EXPECT_EQ(a.m_increment, 128);

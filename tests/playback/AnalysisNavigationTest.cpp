@@ -43,12 +43,14 @@ TEST_F(Navigation, FramesOutsideTheTraceAreRefusedAndTheFrameKept)
     EXPECT_EQ(a.m_swapCall, data->GetCall(data->GetFrame(2)->endCall));
 }
 
-TEST_F(Navigation, UnknownOptionKeysChangeNothing)
+TEST_F(Navigation, UnknownOptionKeysAndValuesAboveTheLargestAreRefusedAndChangeNothing)
 {
     CAnalysisPlayback a;
     const uint8_t value = 7;
-    EXPECT_TRUE(a.SetOption(7, 1));
-    EXPECT_TRUE(a.SetOptionValue(101, &value));
+    EXPECT_FALSE(a.SetOption(7, 1));
+    EXPECT_FALSE(a.SetOptionValue(101, &value));
+    EXPECT_FALSE(a.SetOption(kOptionWireframe, 2));
+    EXPECT_FALSE(a.SetOption(kValueComplexityIncrement, 256));
     EXPECT_EQ(a.m_wireframe + a.m_complexity + a.m_rangeMode + a.m_highlight, 0);
     EXPECT_EQ(a.m_increment, 128);
     EXPECT_TRUE(a.SetOption(2, 1));

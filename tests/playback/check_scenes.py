@@ -418,6 +418,12 @@ def check_analyse(runner, scene, trace, frames):
                 scene, frame, ES1_DIFFERENT_WIREFRAME[scene]))
     else:
         compare("wireframe", frame, ["--option", "2=1"], ["--wireframe"])
+    # A key no analysis option has, or a value above an option's largest, is refused with a message
+    # before anything is loaded; never ignored.
+    for bad in (["--option", "8=1"], ["--option", "2=2"], ["--option", "100=256"], ["--increment", "256"]):
+        r = runner.dump("analyse", trace, "--frame", str(frame), out, *bad, check=False)
+        if r.returncode != 1 or "analysis option" not in r.stderr:
+            runner.fail("%s: analyse %s exited with %d, %r" % (scene, " ".join(bad), r.returncode, r.stderr[-200:]))
     first_draw = draws[0]
     compare("skipped call", frame, ["--skip-call", str(first_draw)], ["--skip-call", str(first_draw)])
     in_frame = {f for _, f in calls[frame - 1]}

@@ -1,22 +1,24 @@
-// analyse FILE --frame N OUT.ppm [--budget D] [--range L H] [--option KEY=0|1] [--increment K]
+// analyse FILE --frame N OUT.ppm [--budget D] [--range L H] [--option KEY=VALUE] [--increment K]
 //         [--skip-call N] [--skip-id ID|NAME]
-// Renders frame N through the analysis as the image-analysis dock does: the trace bound for
-// analysis, the frame selected with the draw budget (default: the frame's draw count), the options
-// (keys 2 wireframe, 4 complexity, 16 range mode, 32 highlight), the draw range (default: the whole
-// frame) and the call filters (--skip-call: a call's number in the trace; --skip-id: a call id, or a
-// function name standing for its ids in every family), then one pass; with key 32 on, a full pass
-// without highlight runs first, as the dock's does. Writes the read-back top row first and prints
-// result= (0 error, 1 stopped by the budget, 2 reached eglSwapBuffers, 3 aborted), width= and
-// height=. Without an analysis (a trace recorded without data) nothing is written and the result is 0.
+// Renders frame N through the analysis sequence the image-analysis dock runs (AnalysisSequence.h):
+// the trace bound for analysis, the frame selected with the draw budget (default: the frame's draw
+// count), the options (the keys of AnalysisOptions.h; --increment K is --option 100=K), the draw
+// range (default: the whole frame) and the call filters (--skip-call: a call's number in the trace;
+// --skip-id: a call id, or a function name standing for its ids in every family). Writes the
+// read-back top row first and prints result= (0 error, 1 stopped by the budget, 2 reached
+// eglSwapBuffers, 3 aborted), width= and height=. Without an analysis (a trace recorded without
+// data) nothing is written and the result is 0.
 // analyse FILE --frames N1,N2,... OUTDIR [the same options]
 // Runs the frames in the order given on one analysis facade, as the dock does when the frame changes,
 // writes OUTDIR/frame-N.ppm for each pass that read an image back and prints "frame=N result=R" for
 // each (a frame listed twice is analysed twice).
-// Exit status 0 only when every pass succeeded (result 1 or 2) without an ERROR line; 5
-// (kDumpPassFailed) otherwise, once every frame listed had its pass.
+// Exit status 0 only when no pass failed as the sequence decides it (result 1 or 2, no ERROR line);
+// 5 (kDumpPassFailed) otherwise, once every frame listed had its pass. An option key no option has,
+// or a value above the option's largest, is refused with a message (exit 1).
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 
+#include "AnalysisSequence.h"
 #include "PlaybackInterface.h"
 
 #include "CallQueries.h"
@@ -26,7 +28,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <cstring>
-#include <map>
 #include <set>
 
 namespace {
@@ -35,8 +36,7 @@ struct SAnalyseArgs
 {
     long budget = -1;
     long first = 0, last = 0;  // 0: the whole frame
-    std::map<uint32_t, uint8_t> options;
-    long increment = -1;
+    SAnalysisOptions options;
     std::set<uint32_t> skipCalls, skipIds;
 };
 
@@ -60,6 +60,25 @@ bool IdsOfName(const std::string& name, std::set<uint32_t>& ids)
     return found;
 }
 
+// Sets an analysis option by its key; false, with the reason and the keys there are on standard
+// error, for a key no option has or a value above the option's largest.
+bool SetOption(SAnalysisOptions& options, uint32_t key, uint32_t value)
+{
+    const SAnalysisOptionRow* row = FindAnalysisOption(key);
+    if (row && value <= row->largest) {
+        row->set(options, value);
+        return true;
+    }
+    if (row)
+        fprintf(stderr, "ERROR: analysis option %u (%s) takes 0 to %u, not %u\n", key, row->name, row->largest, value);
+    else
+        fprintf(stderr, "ERROR: no analysis option has key %u\n", key);
+    fprintf(stderr, "analysis options (--option KEY=VALUE):\n");
+    for (const SAnalysisOptionRow& r : kAnalysisOptions)
+        fprintf(stderr, "  %3u  0..%-3u  %s: %s\n", r.key, r.largest, r.name, r.what);
+    return false;
+}
+
 // Takes the analysis options out of args; false on a malformed one.
 bool TakeOptions(std::vector<std::string>& args, SAnalyseArgs& a)
 {
@@ -81,9 +100,10 @@ bool TakeOptions(std::vector<std::string>& args, SAnalyseArgs& a)
             const size_t eq = o.find('=');
             if (eq == std::string::npos || !Number(o.substr(0, eq), v) || !Number(o.substr(eq + 1), v2))
                 return false;
-            a.options[uint32_t(v)] = uint8_t(v2 != 0);
+            if (!SetOption(a.options, uint32_t(v), uint32_t(v2)))
+                return false;
         } else if (w == "--increment") {
-            if (!next(a.increment) || a.increment < 0 || a.increment > 255)
+            if (!next(v) || !SetOption(a.options, kValueComplexityIncrement, uint32_t(v)))
                 return false;
         } else if (w == "--skip-call") {
             if (!next(v) || v < 1)
@@ -119,7 +139,7 @@ uint32_t DrawCount(CTraceData& data, uint32_t n)
 }
 
 constexpr const char* kUsage = "analyse FILE --frame N OUT.ppm | FILE --frames N1,N2,... OUTDIR [--budget D] "
-                               "[--range L H] [--option KEY=0|1] [--increment K] [--skip-call N] [--skip-id ID|NAME]";
+                               "[--range L H] [--option KEY=VALUE] [--increment K] [--skip-call N] [--skip-id ID|NAME]";
 // The arguments alone: the command list prints them after the command's name.
 constexpr const char* kArguments = kUsage + sizeof("analyse ") - 1;
 
@@ -140,46 +160,24 @@ bool FrameList(const std::string& text, std::vector<uint32_t>& frames)
     }
 }
 
-// One pass over frame `frame` on the bound facade, driven as the dock drives it: the frame selected
-// with the draw budget, the options and filters, the range, then the pass (after a full pass without
-// highlight when key 32 is on). False when the facade refuses the frame.
-bool AnalyseFrame(CAnalysisInterface& analysis, CTraceData& data, uint32_t frame, const SAnalyseArgs& a, int32_t& result)
+// Frame `frame` through the analysis sequence, as the dock runs it, with the command's arguments.
+SAnalysisOutcome AnalyseFrame(CAnalysisInterface& analysis, CTraceData& data, uint32_t frame, const SAnalyseArgs& a)
 {
-    auto option = [&](uint32_t key) {
-        const auto o = a.options.find(key);
-        return o == a.options.end() ? uint8_t(0) : o->second;
-    };
-    result = 0;
-    const uint32_t draws = DrawCount(data, frame);
-    const uint32_t budget = a.budget >= 0 ? uint32_t(a.budget) : draws;
-    if (analysis.Analysis() && !analysis.GoToFrame(frame, budget))
-        return false;
-    const uint32_t first = a.first || a.last ? uint32_t(a.first) : 1;
-    const uint32_t last = a.first || a.last ? uint32_t(a.last) : draws;
-    analysis.SetOption(kOptionWireframe, option(kOptionWireframe));
-    analysis.SetOption(kOptionComplexity, option(kOptionComplexity));
-    if (a.increment >= 0) {
-        const uint8_t increment = uint8_t(a.increment);
-        analysis.SetOptionValue(kValueComplexityIncrement, &increment);
+    SAnalysisRequest request;
+    request.frame = frame;
+    request.frameDraws = DrawCount(data, frame);
+    request.drawBudget = a.budget >= 0 ? uint32_t(a.budget) : request.frameDraws;
+    if (a.first || a.last) {
+        request.firstDraw = uint32_t(a.first);
+        request.lastDraw = uint32_t(a.last);
+    } else {
+        request.firstDraw = 1;
+        request.lastDraw = request.frameDraws;
     }
-    analysis.SetCallFilters(a.skipCalls, a.skipIds);
-    bool go = true;
-    if (option(kOptionHighlight)) {
-        // The dock's full pass first, the highlight over it.
-        analysis.SetOption(kOptionInvertRange, 0);
-        analysis.SetOption(kOptionHighlight, 0);
-        analysis.SetRange(1, draws, 1);
-        const int32_t full = analysis.Analyse(0);
-        go = full == 1 || full == 2;
-        result = full;
-    }
-    analysis.SetOption(kOptionHighlight, option(kOptionHighlight));
-    analysis.SetOption(kOptionInvertRange, option(kOptionInvertRange));
-    if (go) {
-        analysis.SetRange(first, last, 1);
-        result = analysis.Analyse(0);
-    }
-    return true;
+    request.options = a.options;
+    request.skipCalls = &a.skipCalls;
+    request.skipIds = &a.skipIds;
+    return RunAnalysisSequence(analysis, request);
 }
 
 // --frames: the frames in the order given, on one facade; OUTDIR/frame-N.ppm for each pass that read
@@ -202,24 +200,23 @@ int RunSequence(CLoadedTrace& trace, const std::string& path, const std::vector<
         clean = RunCaught([&] { analysis.SetTraceForAnalysis(trace.Data()); }) && !errors.Any();
     }
     for (uint32_t f : frames) {
-        const CPassErrors errors;
-        int32_t result = 0;
+        SAnalysisOutcome outcome;
         uint8_t* rgb = nullptr;
         uint32_t width = 0, height = 0;
         bool image = false;
         {
             CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
-            if (!RunCaught([&] { AnalyseFrame(analysis, *trace.Data(), f, a, result); }))
-                result = 0;
-            image = (result == 1 || result == 2) && analysis.GetFrameBuffer(&rgb, &width, &height);
+            if (!RunCaught([&] { outcome = AnalyseFrame(analysis, *trace.Data(), f, a); }))
+                outcome.result = 0;
+            image = (outcome.result == 1 || outcome.result == 2) && analysis.GetFrameBuffer(&rgb, &width, &height);
         }
         if (!CapturedBytesStillThere(trace.Data()))
             return kDumpMalformed;
         if (image && !WriteReadBack(outDir + "/frame-" + std::to_string(f) + ".ppm", rgb, width, height))
             return kDumpUsage;
-        printf("frame=%u result=%d\n", f, result);
+        printf("frame=%u result=%d\n", f, outcome.result);
         fflush(stdout);
-        clean &= (result == 1 || result == 2) && !errors.Any();
+        clean &= !outcome.Failed();
     }
     return clean ? kDumpOk : kDumpPassFailed;
 }
@@ -255,26 +252,25 @@ int Run(const std::vector<std::string>& given)
     }
     if (!frames.empty())
         return RunSequence(trace, path, frames, out, a);
-    int32_t result = 0;
+    SAnalysisOutcome outcome;
     uint8_t* rgb = nullptr;
     uint32_t width = 0, height = 0;
     bool image = false;
-    const CPassErrors errors;
+    const CPassErrors errors;  // also what binding the trace reports
     {
         CDiagnosticsToStderr diagnostics;  // the playback's lines go to standard error
         CAnalysisInterface analysis;
-        bool noFrame = false;
         const bool ran = RunCaught([&] {
             analysis.SetTraceForAnalysis(trace.Data());
-            noFrame = !AnalyseFrame(analysis, *trace.Data(), uint32_t(frame), a, result);
+            outcome = AnalyseFrame(analysis, *trace.Data(), uint32_t(frame), a);
             image = analysis.GetFrameBuffer(&rgb, &width, &height);
         });
-        if (noFrame) {
+        if (!outcome.frameKnown) {
             fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
             return kDumpUsage;
         }
         if (!ran)
-            result = 0;
+            outcome.result = 0;
         // The pass read the captured bytes: an image made after the file was cut is not the frame.
         if (!CapturedBytesStillThere(trace.Data()))
             return kDumpMalformed;
@@ -284,8 +280,8 @@ int Run(const std::vector<std::string>& given)
     }
     if (!image)
         width = height = 0;
-    printf("result=%d\nwidth=%u\nheight=%u\n", result, width, height);
-    return (result == 1 || result == 2) && !errors.Any() ? kDumpOk : kDumpPassFailed;
+    printf("result=%d\nwidth=%u\nheight=%u\n", outcome.result, width, height);
+    return !outcome.Failed() && !errors.Any() ? kDumpOk : kDumpPassFailed;
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include <immintrin.h>
 #endif
 
+#include "AnalysisSequence.h"
 #include "AppIcons.h"
 #include "PlaybackInterface.h"
 #include "TraceController.h"
@@ -357,12 +358,11 @@ void CImageAnalysisWidget::SLTChangeMode(int index)
     SLTUpdateContent();
 }
 
-void CImageAnalysisWidget::SLTChangeModeValue(int value)
+void CImageAnalysisWidget::SLTChangeModeValue(int)
 {
+    // The sequence takes the increment from the box.
     if (!analysis || ui.cb_viewMode->currentIndex() != kDepthComplexity)
         return;
-    const uint8_t increment = uint8_t(value);
-    analysis->SetOptionValue(kValueComplexityIncrement, &increment);
     SLTUpdateContent();
 }
 
@@ -463,73 +463,42 @@ void CImageAnalysisWidget::SLTUpdateContent()
 
 void CImageAnalysisWidget::RenderSequence()
 {
-    CAnalysisInterface* a = analysis.get();
-    const uint32_t frame = uint32_t(boundTrace->GetCurrentFrameNumber());
     const uint32_t D = uint32_t(std::max(drawCount, 0));
-    a->GoToFrame(frame, D);
     const uint32_t H = uint32_t(ui.sb_highScrubber->value());
     const uint32_t L = uint32_t(ui.sb_lowScrubber->value());
+    ui.sb_genericRange->setVisible(mode == kDepthComplexity);
+    SAnalysisRequest request;
+    request.frame = uint32_t(boundTrace->GetCurrentFrameNumber());
+    request.drawBudget = D;
+    request.frameDraws = D;
+    SAnalysisOptions& o = request.options;
+    o.m_wireframe = mode == kWireframe;
+    o.m_complexity = mode == kDepthComplexity;
+    o.m_increment = uint8_t(ui.sb_genericRange->value());
+    // The window the controls choose, and what the scrubbers then show.
+    int windowHigh = int(H), windowLow = int(L);
     if (H == 0 && L == 0) {
-        a->SetRange(0, 0, true);
-        UpdateImage(true);
-        return;
-    }
-    a->SetOption(kOptionInvertRange, invertRange);
-    switch (mode) {
-    case kStandard:
-    case kWireframe:
-        a->SetOption(kOptionComplexity, false);
-        a->SetOption(kOptionWireframe, mode == kWireframe);
-        ui.sb_genericRange->hide();
-        break;
-    case kDepthComplexity:
-        a->SetOption(kOptionComplexity, true);
-        a->SetOption(kOptionWireframe, false);
-        ui.sb_genericRange->show();
-        break;
-    default:
-        break;
-    }
-    // The whole frame, hidden, under a highlighted window. A request that came during it (its retry
-    // is waiting) makes the highlighted pass pointless: the retry renders both again.
-    auto fullPass = [&] {
-        a->SetOption(kOptionInvertRange, false);
-        a->SetOption(kOptionHighlight, false);
-        a->SetRange(1, D, true);
-        return UpdateImage(false) && !retryTimer->isActive();
-    };
-    auto highlighted = [&](uint32_t first, uint32_t last) {
-        if (fullPass()) {
-            a->SetOption(kOptionInvertRange, invertRange);
-            a->SetOption(kOptionHighlight, true);
-            a->SetRange(first, last, true);
-            UpdateImage(true);
-        }
-        a->SetOption(kOptionHighlight, false);
-    };
-    if (!scrubberEnabled) {
-        a->SetOption(kOptionInvertRange, false);
-        a->SetOption(kOptionHighlight, false);
-        a->SetRange(1, D, true);
-        UpdateImage(true);
-        Q_EMIT SIGUpdateScrubbers(int(D), 1);
-    } else if (singlePrimitive) {
-        if (highlight)
-            highlighted(H, H);
-        else {
-            a->SetRange(H, H, true);
-            UpdateImage(true);
-        }
-        Q_EMIT SIGUpdateScrubbers(int(H), int(H));
+        request.firstDraw = request.lastDraw = 0;  // a frame without draws
+    } else if (!scrubberEnabled) {
+        request.firstDraw = 1;
+        request.lastDraw = D;
+        windowHigh = int(D);
+        windowLow = 1;
     } else {
-        if (highlight)
-            highlighted(L, H);
-        else {
-            a->SetRange(rangeMode ? L : 1, H, true);
-            UpdateImage(true);
-        }
-        Q_EMIT SIGUpdateScrubbers(int(H), int(L));
+        o.m_rangeMode = invertRange;
+        o.m_highlight = highlight;
+        request.firstDraw = singlePrimitive ? H : highlight || rangeMode ? L : 1;
+        request.lastDraw = H;
+        if (singlePrimitive)
+            windowLow = int(H);
     }
+    // A request that came during the pass of the whole frame (its retry is waiting) makes the
+    // highlighted pass pointless: the retry renders both again.
+    const SAnalysisOutcome outcome = RunAnalysisSequence(
+        *analysis, request, [this] { return RunPass(); }, [this] { return !retryTimer->isActive(); });
+    ShowOutcome(outcome);
+    if (H != 0 || L != 0)
+        Q_EMIT SIGUpdateScrubbers(windowHigh, windowLow);
 }
 
 int32_t CImageAnalysisWidget::RunAnalysis()
@@ -537,12 +506,12 @@ int32_t CImageAnalysisWidget::RunAnalysis()
     return analysis->Analyse(false);
 }
 
-bool CImageAnalysisWidget::UpdateImage(bool show)
+int32_t CImageAnalysisWidget::RunPass()
 {
     retryTimer->stop();
     if (busy) {
         pending = 1;
-        return false;
+        return 3;
     }
     busy = 1;
     qCDebug(lcImageAnalysis, "UpdateImage... RUN");
@@ -551,26 +520,6 @@ bool CImageAnalysisWidget::UpdateImage(bool show)
         analysing = 1;
         result = RunAnalysis();
         analysing = 0;
-        // The pass read the trace's captured bytes: once its file was cut or rewritten (also during
-        // the pass) they read as zeros, and the image made of them is not the frame.
-        const bool bytesGone = boundTrace && !boundTrace->CapturedBytesIntact();
-        if (bytesGone) {
-            CTraceController::Instance()->UpdateTemporalStatusBar(kBytesUnavailable);
-            viewer.SetImage(QPixmap());
-            viewer.SetInfoText(kBytesUnavailable);
-        } else if (result == 0) {
-            // The dock shows the failure, never the image of an earlier pass.
-            CTraceController::Instance()->UpdateTemporalStatusBar(kRenderFailed);
-            ShowFailure();
-        }
-        if ((result == 1 || result == 2) && !bytesGone) {
-            // A failure reported by an earlier pass is no longer true.
-            CTraceController* controller = CTraceController::Instance();
-            controller->ClearTemporalStatusBar(kRenderFailed);
-            controller->ClearTemporalStatusBar(kBytesUnavailable);
-            if (show)
-                ShowFrameBuffer();
-        }
     } catch (...) {
         // However the pass ends, the dock is free again: a pass that threw must not leave every
         // later request marked pending behind a busy flag that nothing clears. The failure disables
@@ -583,7 +532,38 @@ bool CImageAnalysisWidget::UpdateImage(bool show)
     qCDebug(lcImageAnalysis, "UpdateImage...Free");
     Release(busy, true);
     FlushAndReport();
-    return result != 3;
+    return result;
+}
+
+void CImageAnalysisWidget::ShowOutcome(const SAnalysisOutcome& outcome)
+{
+    CTraceController* controller = CTraceController::Instance();
+    // The pass read the trace's captured bytes: once its file was cut or rewritten (also during
+    // the pass) they read as zeros, and the image made of them is not the frame.
+    if (boundTrace && !boundTrace->CapturedBytesIntact()) {
+        controller->UpdateTemporalStatusBar(kBytesUnavailable);
+        viewer.SetImage(QPixmap());
+        viewer.SetInfoText(kBytesUnavailable);
+        return;
+    }
+    if (outcome.result == 3)
+        return;  // aborted or superseded: the retry shows what comes
+    if (outcome.Failed()) {
+        // The dock shows the failure whenever xqft-dump analyse would exit for it, never the image
+        // of an earlier pass; an image this pass read back stays under the failure's caption.
+        controller->UpdateTemporalStatusBar(kRenderFailed);
+        if (outcome.result == 0)
+            ShowFailure();
+        else {
+            ShowFrameBuffer();
+            viewer.SetInfoText(kRenderFailed);
+        }
+        return;
+    }
+    // A failure reported by an earlier pass is no longer true.
+    controller->ClearTemporalStatusBar(kRenderFailed);
+    controller->ClearTemporalStatusBar(kBytesUnavailable);
+    ShowFrameBuffer();
 }
 
 void CImageAnalysisWidget::ShowFailure()

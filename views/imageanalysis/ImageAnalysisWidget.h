@@ -20,6 +20,7 @@
 #include "output/OutputLog.h"
 
 class CAnalysisInterface;
+struct SAnalysisOutcome;
 class CImaAnalDialog;
 class CTraceData;
 class QComboBox;
@@ -91,9 +92,12 @@ public Q_SLOTS:
     void SLTShowOptions();
 
 protected:
-    // One pass: analyse the frame and, when show is set, show the image read back. False when the
-    // pass was aborted or refused because one runs already.
-    bool UpdateImage(bool show);
+    // One pass of the sequence, with the dock's bookkeeping around the analysis: its result, 3 when
+    // refused because one runs already.
+    int32_t RunPass();
+    // Shows what the sequence ended with: the image, or the failure whenever xqft-dump analyse
+    // would report one, or nothing for an aborted sequence (its retry shows).
+    void ShowOutcome(const SAnalysisOutcome& outcome);
     void ShowFrameBuffer();
     // An empty image and the failure text in place of the image.
     void ShowFailure();
