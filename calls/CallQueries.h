@@ -114,6 +114,11 @@ constexpr bool IsShaderSource(uint16_t id) { return CallTraits(id) & trait::Shad
 constexpr bool CreatesShader(uint16_t id) { return CallTraits(id) & trait::CreatesShader; }
 constexpr bool AttachesShader(uint16_t id) { return CallTraits(id) & trait::AttachesShader; }
 constexpr bool IsImageUpload(uint16_t id) { return CallTraits(id) & trait::ImageUpload; }
+constexpr bool IsClear(uint16_t id) { return CallTraits(id) & trait::Clear; }
+constexpr bool CopiesImage(uint16_t id) { return CallTraits(id) & trait::CopiesImage; }
+constexpr bool CopiesSubImage(uint16_t id) { return CallTraits(id) & trait::CopiesSubImage; }
+constexpr bool MakesMipmaps(uint16_t id) { return CallTraits(id) & trait::MakesMipmaps; }
+constexpr bool MakesCurrent(uint16_t id) { return CallTraits(id) & trait::MakesCurrent; }
 
 // The function name of an id (from its first row); null for an id without a row.
 constexpr const char* CallFunctionName(uint16_t id)

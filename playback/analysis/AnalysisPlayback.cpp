@@ -179,26 +179,6 @@ void CAnalysisPlayback::ForgetContextObjects()
 
 namespace {
 
-// Whether the snapshot holds a texture image whose pixels the GPU made (not in the trace).
-bool HoldsGpuMadeImages(const SEs2State& s)
-{
-    for (const auto& texture : s.textures)
-        for (const auto& level : texture.record)
-            for (const auto& face : level.record)
-                if (HoldsGpuMadePixels(face.record))
-                    return true;
-    return false;
-}
-
-bool HoldsGpuMadeImages(const SEs1State& s)
-{
-    for (const auto& texture : s.textures)
-        for (const auto& level : texture.record)
-            if (HoldsGpuMadePixels(level.record))
-                return true;
-    return false;
-}
-
 // Whether the tracked state holds the frame's current surfaces: it keeps window surfaces only, so a
 // frame drawn into a pbuffer is rebuilt by replaying the pbuffer's making.
 bool HoldsCurrentSurfaces(const SEglState& egl)
@@ -210,6 +190,12 @@ bool HoldsCurrentSurfaces(const SEglState& egl)
 }
 
 } // namespace
+
+bool CAnalysisPlayback::SurfacesRestored(uint32_t frame)
+{
+    SEglState egl;
+    return !m_trace->GetFrameEglState(frame, &egl) || HoldsCurrentSurfaces(egl);
+}
 
 void CAnalysisPlayback::DrainHostErrors(const char* what, uint32_t number)
 {
@@ -225,57 +211,135 @@ void CAnalysisPlayback::DrainHostErrors(const char* what, uint32_t number)
     }
 }
 
-uint32_t CAnalysisPlayback::SelfContainedFrame(uint32_t frame)
+EStartImages CAnalysisPlayback::StartImagesOf(uint32_t frame)
 {
-    if (m_gpuMadeTrace != m_trace) {
-        m_gpuMade.clear();
-        m_gpuMadeTrace = m_trace;
+    if (m_startImagesTrace != m_trace) {
+        m_startImages.clear();
+        m_kept.Clear();
+        m_startImagesTrace = m_trace;
     }
-    if (m_gpuMade.size() <= frame)
-        m_gpuMade.resize(size_t(frame) + 1, 0);
-    uint32_t k = frame;
-    for (; k > 1; --k) {
-        if (m_gpuMade[k] == 0) {
-            SEs2State es2;
-            SEs1State es1;
-            SEglState egl;
-            const bool held = (m_trace->GetFrameEs2State(k, &es2) && HoldsGpuMadeImages(es2)) ||
-                              (m_trace->GetFrameEs1State(k, &es1) && HoldsGpuMadeImages(es1)) ||
-                              (m_trace->GetFrameEglState(k, &egl) && !HoldsCurrentSurfaces(egl));
-            m_gpuMade[k] = held ? 2 : 1;
-        }
-        if (m_gpuMade[k] == 1)
-            break;
-    }
-    return k;
+    const STraceFrame* f = m_trace->GetFrame(frame);
+    // A frame still being appended to (a live capture) may yet read its images: asked anew each time.
+    if (f && f->endCall == STraceFrame::kOpenEnd)
+        return ClassifyStartImages(*m_trace, frame);
+    if (m_startImages.size() <= frame || m_startImages[frame] == 0)
+        ClassifyStartImages(*m_trace, frame, frame, m_startImages);
+    return SurfacesRestored(frame) ? EStartImages(m_startImages[frame]) : EStartImages::Read;
 }
 
-bool CAnalysisPlayback::RebuildByReplay(uint32_t from, uint32_t frame)
+uint32_t CAnalysisPlayback::SoundStart(uint32_t frame, uint32_t low)
+{
+    for (uint32_t k = frame; k-- > low + 1;) {
+        if (m_startImages.size() <= k || m_startImages[k] == 0)
+            ClassifyStartImages(*m_trace, low + 1, k, m_startImages);  // the rest of the search in one walk
+        const EStartImages c = EStartImages(m_startImages[k]);
+        if ((c == EStartImages::None || c == EStartImages::Rewritten) && SurfacesRestored(k))
+            return k;
+    }
+    return low;
+}
+
+namespace {
+
+// A rebuild keeps every frame start among the last kDenseFrames before its frame, and every
+// kSparseSpacing-th before those: stepping back replays at most that many frames, and a long
+// rebuild reads back a few hundred frames, not thousands.
+constexpr uint32_t kDenseFrames = 16, kSparseSpacing = 32;
+
+bool WorthKeeping(uint32_t k, uint32_t frame)
+{
+    return frame - k < kDenseFrames || k % kSparseSpacing == 0;
+}
+
+// How many frames from k to `frame` a rebuild keeps.
+uint64_t KeptFrom(uint32_t k, uint32_t frame)
+{
+    if (frame - k < kDenseFrames)
+        return frame - k + 1;
+    const uint32_t denseStart = frame - kDenseFrames + 1;
+    return kDenseFrames + (denseStart - 1) / kSparseSpacing - (k - 1) / kSparseSpacing;
+}
+
+// Applies a played call's effect to the running copy of its state kind.
+void ApplyToCopies(STraceCall* call, SEglState& egl, SEs1State& es1, SEs2State& es2)
+{
+    const uint8_t kind = call->call->GetStateKind();
+    if (kind == kApiEgl)
+        call->call->ApplyEffect(&egl, call->frame);
+    else if (IsEs1StateKind(kind))
+        call->call->ApplyEffect(&es1, call->frame);
+    else if (IsEs2StateKind(kind))
+        call->call->ApplyEffect(&es2, call->frame);
+}
+
+} // namespace
+
+void CAnalysisPlayback::KeepImagesAt(uint32_t k, uint32_t frame, const SEglState& egl, const SEs1State& es1,
+                                     const SEs2State& es2)
+{
+    if (m_kept.Holds(k) || !WorthKeeping(k, frame) || !HoldsCurrentSurfaces(egl))
+        return;  // (a restore from a frame drawn into a pbuffer cannot make the pbuffer)
+    const int api = FrameApi(egl);
+    const size_t bytes = api == kEsVersion2 ? CKeptImages::KeptSize(es2)
+                         : api == kEsVersion1 ? CKeptImages::KeptSize(es1)
+                                              : 0;
+    // Frames nearer `frame` come later and are used sooner: no room left beside them, no read-back.
+    if (bytes == 0 || bytes * KeptFrom(k, frame) > m_kept.Budget())
+        return;
+    SKeptFrame images;
+    if (api == kEsVersion2 ? CKeptImages::ReadBack(es2, images) : CKeptImages::ReadBack(es1, images))
+        m_kept.Keep(k, std::move(images));
+}
+
+bool CAnalysisPlayback::RebuildByReplay(uint32_t from, bool fromKept, uint32_t frame)
 {
     const STraceFrame* start = m_trace->GetFrame(from);
     const STraceFrame* end = m_trace->GetFrame(frame);
     if (!start || !end)
         return false;
-    StartOver();
+    if (!fromKept)
+        StartOver();
     m_eglDirty = m_es1Dirty = m_es2Dirty = 1;
     RestoreRecordedState(from);
+    if (fromKept) {
+        const SKeptFrame* images = m_kept.Use(from);
+        if (!images || images->api != FrameApi(m_egl) || !CKeptImages::Send(*images)) {
+            // The host would not take them: the frame is rebuilt as if none were kept.
+            m_kept.Drop(from);
+            return RebuildByReplay(SoundStart(frame, 1), false, frame);
+        }
+    }
+    // The tracked states as the replay goes: at each frame start they say which images to read back.
+    SEglState egl;
+    SEs1State es1;
+    SEs2State es2;
+    m_trace->GetFrameEglState(from, &egl);
+    m_trace->GetFrameEs1State(from, &es1);
+    m_trace->GetFrameEs2State(from, &es2);
+    uint32_t current = from;
     for (uint32_t n = start->firstCall + 1; n <= end->firstCall; ++n) {
         STraceCall* call = m_trace->GetCall(n);
+        if (call && call->frame != current && call->frame <= frame)
+            KeepImagesAt(current = call->frame, frame, egl, es1, es2);
         if (!call || !PlayCall(call, m_analysisCheckErrors)) {
             PlaybackError("Frame %u could not be rebuilt by replaying from frame %u\n", frame, from);
             StartOver();
             return false;
         }
+        ApplyToCopies(call, egl, es1, es2);
     }
+    if (from < frame)
+        KeepImagesAt(frame, frame, egl, es1, es2);
     // The host now holds what the application made up to the frame: the copies say so.
     m_egl = SEglState();
-    m_es1 = SEs1State();
-    m_es2 = SEs2State();
     m_trace->GetFrameEglState(frame, &m_egl);
-    m_trace->GetFrameEs1State(frame, &m_es1);
-    m_trace->GetFrameEs2State(frame, &m_es2);
+    m_es1 = std::move(es1);
+    m_es2 = std::move(es2);
     m_eglDirty = m_es1Dirty = m_es2Dirty = 0;
-    PlaybackLine("Frame %u rebuilt by replaying from frame %u", frame, from);
+    if (fromKept)
+        PlaybackLine("Frame %u rebuilt by replaying from frame %u, whose start came from kept images", frame, from);
+    else
+        PlaybackLine("Frame %u rebuilt by replaying from frame %u", frame, from);
     return true;
 }
 
@@ -283,13 +347,15 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
 {
     if (!m_trace)
         return true;
-    // Textures the GPU wrote before the frame hold pixels no restore can send, and a pbuffer is no
-    // surface the restore makes: the frame is rebuilt by replaying from the latest frame whose
-    // restore holds neither.
-    if (m_es1Dirty || m_es2Dirty) {
-        const uint32_t from = SelfContainedFrame(frame);
-        if (from < frame)
-            return RebuildByReplay(from, frame);
+    // A frame that reads a texture image the GPU made before it needs the pixels the application
+    // made, and a pbuffer is no surface the restore makes: the frame is rebuilt by replaying from
+    // the nearest frame whose start is known whole, one whose images are kept or one the restore
+    // gives as it was.
+    m_kept.SetBudget(size_t(m_keptImagesMib) << 20);
+    if ((m_es1Dirty || m_es2Dirty) && StartImagesOf(frame) == EStartImages::Read) {
+        const uint32_t kept = m_kept.Nearest(1, frame);
+        const uint32_t from = SoundStart(frame, kept ? kept : 1);
+        return RebuildByReplay(from, kept != 0 && from == kept, frame);
     }
     return RestoreRecordedState(frame);
 }

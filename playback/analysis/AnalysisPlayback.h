@@ -5,7 +5,9 @@
 // read back from the host.
 #include "AnalysisOptions.h"
 #include "FixedDrawSaved.h"
+#include "KeptImages.h"
 #include "Playback.h"
+#include "StartImages.h"
 #include "state/EglState.h"
 #include "state/Es1State.h"
 #include "state/Es2State.h"
@@ -122,18 +124,33 @@ public:
     // replay failed): the pass that follows fails.
     bool m_restoreFailed = false;
 
+    // The GPU-made images kept from the frame starts rebuilds passed (budget: SetOptionValue).
+    const CKeptImages& KeptImages() const { return m_kept; }
+
 private:
     bool RestoreFrame(uint32_t frame);
     // Restores the frame's recorded state as it stands (what RestoreFrame does for a frame whose
     // textures all come from the trace).
     bool RestoreRecordedState(uint32_t frame);
-    // The latest frame up to `frame` whose restore holds no texture image the GPU wrote and whose
-    // current surfaces the tracked state holds (not a pbuffer): replaying from its start up to
-    // `frame` makes those images and surfaces as the application made them.
-    uint32_t SelfContainedFrame(uint32_t frame);
-    // Brings the host to `frame` by restoring frame `from` in a fresh analysis and playing every call
-    // from there up to `frame`'s first; false when a call failed (the analysis then starts over).
-    bool RebuildByReplay(uint32_t from, uint32_t frame);
+    // What the frame does with the GPU-made images it starts with (StartImages.h), worked out once;
+    // Read for a frame drawn into a pbuffer (SurfacesRestored false).
+    EStartImages StartImagesOf(uint32_t frame);
+    // Whether the tracked state holds the frame's current surfaces (not a pbuffer).
+    bool SurfacesRestored(uint32_t frame);
+    // The latest frame after `low` and before `frame` whose start the restore gives whole as the
+    // application had it (it holds no GPU-made image, or rewrites each before reading it, and no
+    // pbuffer is current); `low`
+    // when there is none. Replaying from its start up to `frame` makes the images as the
+    // application made them.
+    uint32_t SoundStart(uint32_t frame, uint32_t low);
+    // Brings the host to `frame` by restoring frame `from` and playing every call from there up to
+    // `frame`'s first: in a fresh analysis, or (fromKept) over what the host holds with the images
+    // kept at `from` sent. Keeps the images of the frame starts it passes. False when a call
+    // failed (the analysis then starts over).
+    bool RebuildByReplay(uint32_t from, bool fromKept, uint32_t frame);
+    // Reads back and keeps the GPU-made images at frame k's start (states: the tracked ones there),
+    // when the budget leaves room for them beside the frames nearer `frame` that the rebuild keeps.
+    void KeepImagesAt(uint32_t k, uint32_t frame, const SEglState& egl, const SEs1State& es1, const SEs2State& es2);
 
     // Forgets what the ES copies say the host contexts hold (they are made dirty), the ES 1.1
     // vertex-array names, the analysis programs and the draws' cached index ranges. (The other name
@@ -153,8 +170,8 @@ private:
         bool operator==(const SLinkedWith&) const = default;
     };
     SLinkedWith m_linkedWith[2];  // complexity, highlight
-    // Per frame of m_gpuMadeTrace: 0 not known yet, 1 its restore holds no image the GPU wrote nor
-    // an untracked current surface, 2 it holds one.
-    std::vector<uint8_t> m_gpuMade;
-    const CTraceData* m_gpuMadeTrace = nullptr;
+    // Per frame of m_startImagesTrace: 0 not known yet, else its EStartImages value.
+    std::vector<uint8_t> m_startImages;
+    const CTraceData* m_startImagesTrace = nullptr;
+    CKeptImages m_kept;
 };

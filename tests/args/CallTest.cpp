@@ -218,9 +218,16 @@ TEST(CallQueries, TraitsOfTheFunctionsReadersAsk)
         {ECallFamily::Es2, "glShaderSource", trait::ShaderSource},
         {ECallFamily::Es2, "glCreateShader", trait::CreatesShader},
         {ECallFamily::Es2, "glAttachShader", trait::AttachesShader},
-        {ECallFamily::Es2, "glClear", 0},
-        {ECallFamily::Es2, "glCopyTexImage2D", 0},
-        {ECallFamily::Egl, "eglMakeCurrent", 0},
+        {ECallFamily::Es2, "glClear", trait::Clear},
+        {ECallFamily::Es1, "glClear", trait::Clear},
+        {ECallFamily::Es2, "glCopyTexImage2D", trait::CopiesImage},
+        {ECallFamily::Es1, "glCopyTexImage2D", trait::CopiesImage},
+        {ECallFamily::Es2, "glCopyTexSubImage2D", trait::CopiesSubImage},
+        {ECallFamily::Es1, "glCopyTexSubImage2D", trait::CopiesSubImage},
+        {ECallFamily::Es2, "glGenerateMipmap", trait::MakesMipmaps},
+        {ECallFamily::Ext, "glGenerateMipmapOES", trait::MakesMipmaps},
+        {ECallFamily::Egl, "eglMakeCurrent", trait::MakesCurrent},
+        {ECallFamily::Es2, "glViewport", 0},
     };
     auto idOf = [](ECallFamily family, const char* function) -> uint16_t {
         const SCallIdRange range = CallFamilyRange(family);
@@ -242,6 +249,11 @@ TEST(CallQueries, TraitsOfTheFunctionsReadersAsk)
         EXPECT_EQ(IsShaderSource(id), bool(c.traits & trait::ShaderSource));
         EXPECT_EQ(CreatesShader(id), bool(c.traits & trait::CreatesShader));
         EXPECT_EQ(AttachesShader(id), bool(c.traits & trait::AttachesShader));
+        EXPECT_EQ(IsClear(id), bool(c.traits & trait::Clear));
+        EXPECT_EQ(CopiesImage(id), bool(c.traits & trait::CopiesImage));
+        EXPECT_EQ(CopiesSubImage(id), bool(c.traits & trait::CopiesSubImage));
+        EXPECT_EQ(MakesMipmaps(id), bool(c.traits & trait::MakesMipmaps));
+        EXPECT_EQ(MakesCurrent(id), bool(c.traits & trait::MakesCurrent));
         // The loader's view of the rows agrees with the queries'.
         EXPECT_EQ(RegisteredCallTraits(id), CallTraits(id));
     }

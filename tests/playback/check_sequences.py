@@ -23,10 +23,18 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
     desktop drawn from textures rendered in earlier frames, each against the frame replayed from the
     trace's start;
   - SDL's ES 1.1 renderer cut (real-app-cuts-2): every frame replayed alone equals the frame replayed
-    from the start, and neither that nor an analysis of its frames out of order warns.
+    from the start, and neither that nor an analysis of its frames out of order warns;
+  - the 3,000-frame video pipelines: a spread of frames alone and one sequence forward, backward and
+    jumping, against the direct run; the pipeline that redraws its framebuffer textures before
+    sampling them is never rebuilt, the one that samples its last texture first is, and after one
+    rebuild each step starts from the images kept at a frame it passed;
+  - the 5-frame pipeline with its clears narrowed (scissored, or one colour channel masked): its
+    frames now read what earlier frames drew and must be rebuilt, against the frames replayed from
+    the trace's start; and its feedback variant with no room for kept images.
 --shard K/N keeps the checks of the K-th of N runs that share them between them; the checks are dealt
 out by their rough cost (a benchmark workload costs about ten scenes). Each failure is printed; the exit status is the number of failures (at most 100).
 """
+import json
 import os
 import re
 import shutil
@@ -301,6 +309,106 @@ def quiet_es1_cut(runner):
             ",".join(map(str, order)), r.returncode, noise[:2]))
 
 
+REBUILT = re.compile(r"Frame (\d+) rebuilt by replaying from frame (\d+)(, whose start came from kept images)?")
+
+
+def rebuilds(text):
+    """{frame: (from, kept)} of the Output's rebuild lines, the last for a frame listed twice."""
+    return {int(m.group(1)): (int(m.group(2)), bool(m.group(3))) for m in REBUILT.finditer(text)}
+
+
+def pipeline_long(runner, scene):
+    """The 3,000-frame pipeline: frames alone, then one analysis stepping forward, back and jumping."""
+    trace, count, _ = runner.record(scene)
+    if count != 3000:
+        runner.fail("%s: %d frames loaded, expected 3000" % (scene, count))
+        return
+    feedback = "feedback" in scene
+    for f in (2, 1501, 3000):
+        out = os.path.join(runner.work, "alone.ppm")
+        r = runner.dump("analyse", trace, "--frame", str(f), out, check=False)
+        built = rebuilds(r.stdout + r.stderr)
+        if "result=2" not in r.stdout or not same_file(out, runner.path(scene, f, "ppm")):
+            runner.fail("%s frame %d alone differs from the direct run" % (scene, f))
+        if bool(built) != feedback:
+            runner.fail("%s frame %d alone: rebuilt %r, expected %s" % (scene, f, built, "a rebuild" if feedback else "none"))
+    order = [2990, 2991, 2992, 2993, 2988, 2985, 2600, 2999, 1500, 3000]
+    out = os.path.join(runner.work, "sequence")
+    shutil.rmtree(out, ignore_errors=True)
+    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, order)), out, check=False)
+    expect_status(runner, r, True, "%s (%s)" % (scene, ",".join(map(str, order))))
+    for f in order:
+        image = os.path.join(out, "frame-%d.ppm" % f)
+        if not os.path.exists(image) or not same_file(image, runner.path(scene, f, "ppm")):
+            runner.fail("%s (%s): frame %d differs from the direct run" % (scene, ",".join(map(str, order)), f))
+    built = rebuilds(r.stdout + r.stderr)
+    if not feedback:
+        if built:
+            runner.fail("%s: frames rebuilt on one analysis: %r" % (scene, built))
+        return
+    # One rebuild from the first frame, then every step from a frame it kept: forward one frame at a
+    # time, back from a kept frame at or before it, and jumps from the nearest frame kept.
+    if built.get(2990) != (1, False):
+        runner.fail("%s: frame 2990 first rebuilt as %r, expected from frame 1" % (scene, built.get(2990)))
+    for f, start in ((2991, 2990), (2992, 2991), (2993, 2992), (2988, 2988), (2985, 2985), (2999, 2993)):
+        if built.get(f) != (start, True):
+            runner.fail("%s: frame %d rebuilt as %r, expected from the images kept at frame %d" % (
+                scene, f, built.get(f), start))
+    for f in (2600, 1500, 3000):
+        if not built.get(f, (0, False))[1] or f - built[f][0] > 32:
+            runner.fail("%s: frame %d rebuilt as %r, expected from kept images at most 32 frames before" % (
+                scene, f, built.get(f)))
+    kept = re.search(r"^kept-frames=(\d+) kept-bytes=(\d+)$", r.stdout, re.M)
+    if not kept or int(kept.group(2)) > 256 << 20 or int(kept.group(1)) == 0:
+        runner.fail("%s: kept images %r" % (scene, kept.group(0) if kept else None))
+
+
+def pipeline_narrowed(runner, scene):
+    """The pipeline's framebuffer clears narrowed, so that its frames read what earlier ones drew:
+    each frame must be rebuilt and give what the trace replayed from its start gives."""
+    frames = recorded_frames(runner, scene)
+    lines = log_lines(runner, scene)
+    first = next(i for i, l in enumerate(lines) if '"f":"glClear"' in l)
+    family = "Es1" if scene.startswith("es1-") else "Es2"
+    for what, function, args in (("scissored", "glEnable", [0x0C11]), ("masked", "glColorMask", [1, 1, 0, 1])):
+        call = {"id": function_id(runner, family, function), "f": function, "err": 0, "v": args}
+        narrowed = lines[:first] + [json.dumps(call, separators=(",", ":")) + "\n"] + lines[first:]
+        trace = write_trace(runner, "%s-%s" % (scene, what), narrowed, scene_images(runner, scene, frames))
+        truth = from_start(runner, trace, range(1, frames + 1))
+        name = "%s with %s clears" % (scene, what)
+        for f in range(2, frames + 1):
+            out = os.path.join(runner.work, "narrowed.ppm")
+            r = runner.dump("replay", trace, "--frame", str(f), out, check=False)
+            if "result=1" not in r.stdout or not same_file(out, truth[f]):
+                runner.fail("%s frame %d: replay differs from --from-start" % (name, f))
+            if f not in rebuilds(r.stdout + r.stderr):
+                runner.fail("%s frame %d: not rebuilt" % (name, f))
+        images, _ = sequence(runner, trace, [frames, 2, 3, 4], name)
+        expect_direct(runner, images, truth, name)
+
+
+def function_id(runner, family, function):
+    """The id of a family's function, from its call table."""
+    with open(os.path.join(runner.source, "calls", family.lower(), family + "Calls.def")) as f:
+        return int(re.search(r"XQF_\w+\(C%s_%s_v\d+, (\d+)," % (family, function), f.read()).group(1))
+
+
+def unkept(runner, scene):
+    """The feedback pipeline with no room for kept images: every step rebuilds from the first frame."""
+    trace, frames, _ = runner.record(scene)
+    out = os.path.join(runner.work, "unkept")
+    shutil.rmtree(out, ignore_errors=True)
+    order = [3, 4, 2, 5]
+    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, order)), out, "--option", "101=0", check=False)
+    built = rebuilds(r.stdout + r.stderr)
+    if any(built.get(f) != (1, False) for f in order) or "kept-frames=0 kept-bytes=0" not in r.stdout:
+        runner.fail("%s without room for kept images: %r, %r" % (scene, built, r.stdout.strip()[-60:]))
+    for f in order:
+        image = os.path.join(out, "frame-%d.ppm" % f)
+        if not os.path.exists(image) or not same_file(image, runner.path(scene, f, "ppm")):
+            runner.fail("%s without room for kept images: frame %d differs from the direct run" % (scene, f))
+
+
 def checks(runner):
     """The checks above in order, each a (rough cost, function of no arguments)."""
     frames = {}
@@ -332,7 +440,7 @@ def checks(runner):
             runner.fail("the mixed trace wants quads and es1-textured of 3 frames each: %r" % counts)
 
     found = [(1, lambda scene=scene: scene_orders(scene)) for scene in runner.scenes()]
-    found += [(10, lambda scene=scene: benchmark(scene)) for scene in BENCHMARK_SCENES]
+    found += [(10, lambda scene=scene: benchmark(scene)) for scene in BENCHMARK_SCENES if not scene.startswith("pipeline")]
     found += [(1, lambda scene=scene: failing_first_frame(runner, scene, recorded(scene)))
               for scene in ("quads", "es1-textured")]
     found.append((3, mixed_scenes))
@@ -342,6 +450,10 @@ def checks(runner):
     found.append((2, lambda: (recorded("quads"), rejected_shader(runner, "quads"))))
     found.append((12, lambda: real_cuts(runner)))
     found.append((3, lambda: quiet_es1_cut(runner)))
+    found += [(15, lambda scene=scene: pipeline_long(runner, scene)) for scene in ("pipeline", "pipeline-feedback")]
+    found += [(2, lambda scene=scene: (recorded(scene), pipeline_narrowed(runner, scene)))
+              for scene in ("pipeline-5", "es1-pipeline-5-ext")]
+    found.append((1, lambda: unkept(runner, "pipeline-feedback-5")))
     return found
 
 

@@ -831,6 +831,8 @@ const std::vector<SScene>& Scenes()
         all.insert(all.end(), es1.begin(), es1.end());
         const std::vector<SScene>& ext = ExtScenes();
         all.insert(all.end(), ext.begin(), ext.end());
+        const std::vector<SScene>& pipeline = PipelineScenes();
+        all.insert(all.end(), pipeline.begin(), pipeline.end());
         return all;
     }();
     return scenes;

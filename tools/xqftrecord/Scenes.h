@@ -20,8 +20,10 @@ struct SScene
 const std::vector<SScene>& Scenes();
 // The ES 1.1 scenes (Es1Scenes.cpp), listed after the ES 2.0 ones.
 const std::vector<SScene>& Es1Scenes();
-// The extension scenes of both APIs (ExtScenes.cpp), listed last.
+// The extension scenes of both APIs (ExtScenes.cpp).
 const std::vector<SScene>& ExtScenes();
+// The video-pipeline scenes (PipelineScenes.cpp), listed last.
+const std::vector<SScene>& PipelineScenes();
 
 // Shared by the scenes.
 namespace scene {

@@ -40,6 +40,13 @@ inline constexpr uint16_t ImageUpload = 1 << 7;     // uploads a whole image lev
 inline constexpr uint16_t ClientArray = 1 << 8;     // points a client array ("pointer"): XXXYYYPointer
 inline constexpr uint16_t NotReplayed = 1 << 9;     // a query, or names the host hands out itself: no player sends it
 inline constexpr uint16_t ListsNothing = 1 << 10;   // described by its name alone: no API, error or argument
+// What a call does to the pixels of images: the replay asks whether a frame reads images the GPU
+// made before it rewrites them.
+inline constexpr uint16_t Clear = 1 << 11;          // clears the bound framebuffer ("mask")
+inline constexpr uint16_t CopiesImage = 1 << 12;    // copies the read framebuffer into a whole level ("target", "level")
+inline constexpr uint16_t CopiesSubImage = 1 << 13; // copies the read framebuffer into part of a level ("target", "level")
+inline constexpr uint16_t MakesMipmaps = 1 << 14;   // makes the levels above 0 of the bound texture from level 0 ("target")
+inline constexpr uint16_t MakesCurrent = 1 << 15;   // makes a context current ("ctx")
 } // namespace trait
 
 // One row as the factory and the queries see it.

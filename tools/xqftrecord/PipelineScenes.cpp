@@ -1,0 +1,182 @@
+// Scenes shaped like a video pipeline: three framebuffer textures made in frame 1, each frame
+// uploads a new picture, draws it through the three in turn (each cleared whole, then drawn from the
+// one before) and shows the last. The feedback variants also sample, in the first pass, the last
+// texture as the frame before left it: those frames read pixels only the GPU made.
+#include "Scenes.h"
+
+#include <GLES/glext.h>
+
+using namespace scene;
+
+namespace {
+
+constexpr uint32_t kW = 64, kH = 48;
+constexpr GLsizei kSide = 32, kPicture = 8;
+
+// The picture each frame uploads: a few bytes that change every frame.
+std::vector<uint8_t> Picture(int frame)
+{
+    return Pattern(size_t(kPicture) * kPicture * 4, frame);
+}
+
+// A quad that moves with the frame, inside clip space.
+std::vector<float> MovingQuad(int frame, int pass)
+{
+    const float d = 0.05f * float((frame * 3 + pass * 5) % 7);
+    return Quad(-0.9f + d, -0.8f + d, 0.6f + d * 0.5f, 0.9f - d);
+}
+
+// offscreen false: the passes draw into the window instead (the textures then hold uploads): the
+// same work a frame, with no image the GPU made.
+void Pipeline(CRecorder& r, int frames, bool feedback, bool offscreen = true)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint program = [&] {
+        const char* vs = "attribute vec4 a_position;\nvarying vec2 v_uv;\n"
+                         "void main() { gl_Position = a_position; v_uv = a_position.xy * 0.5 + 0.5; }\n";
+        const char* fs = "precision mediump float;\nuniform sampler2D u_texture;\nuniform vec4 u_tint;\n"
+                         "varying vec2 v_uv;\n"
+                         "void main() { gl_FragColor = u_tint * texture2D(u_texture, v_uv.yx); }\n";
+        return Program(r, vs, fs, {"a_position"});
+    }();
+    GL(glUseProgram)(Name{"program", program});
+    const Loc tint{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_tint"})};
+    GLuint picture = 0, textures[3] = {}, framebuffers[3] = {};
+    GL(glGenTextures)(1, Array<GLuint>{&picture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", picture});
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kPicture, kPicture, GL_UNSIGNED_BYTE, Picture(0).data());
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL(glGenTextures)(3, Array<GLuint>{textures, 3, "texture"});
+    GL(glGenFramebuffers)(3, Array<GLuint>{framebuffers, 3, "framebuffer"});
+    for (int i = 0; i < 3; ++i) {
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[i]});
+        const std::vector<uint8_t> uploaded = Pattern(size_t(kSide) * kSide * 4, 20 + i);
+        r.TexImage2D(GL_TEXTURE_2D, 0, i == 1 ? GL_RGB : GL_RGBA, kSide, kSide, GL_UNSIGNED_BYTE,
+                     offscreen ? nullptr : uploaded.data());
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+        if (!offscreen)
+            continue;
+        GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", framebuffers[i]});
+        GL(glFramebufferTexture2D)(GLenum(GL_FRAMEBUFFER), GLenum(GL_COLOR_ATTACHMENT0), GLenum(GL_TEXTURE_2D),
+                                   Name{"texture", textures[i]}, 0);
+    }
+    r.EnableVertexAttribArray(0);
+    for (int f = 1; f <= frames; ++f) {
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", picture});
+        r.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPicture, kPicture, GL_RGBA, GL_UNSIGNED_BYTE, Picture(f).data());
+        for (int pass = 0; pass <= 3; ++pass) {
+            const bool shown = pass == 3;
+            GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER),
+                                  Name{"framebuffer", shown || !offscreen ? 0u : framebuffers[pass]});
+            GL(glViewport)(0, 0, shown ? GLsizei(kW) : kSide, shown ? GLsizei(kH) : kSide);
+            GL(glClearColor)(0.1f * float(pass), 0.05f * float(f % 9), 0.3f, 1.0f);
+            GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+            if (pass > 0)
+                GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[pass - 1]});
+            const std::vector<float> quad = MovingQuad(f, pass);
+            r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad.data());
+            GL(glUniform4f)(tint, 1.0f, 0.9f - 0.1f * float(pass), 0.8f + 0.05f * float(pass), 1.0f);
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            if (pass == 0 && feedback) {
+                // The last texture as the frame before left it, blended over half the first.
+                GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[2]});
+                GL(glEnable)(GLenum(GL_BLEND));
+                GL(glBlendFunc)(GLenum(GL_SRC_ALPHA), GLenum(GL_ONE_MINUS_SRC_ALPHA));
+                GL(glUniform4f)(tint, 1.0f, 1.0f, 1.0f, 0.5f);
+                const std::vector<float> half = Quad(-1.0f, -1.0f, 0.2f, 1.0f);
+                r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, half.data());
+                r.DrawArrays(GL_TRIANGLES, 0, 6);
+                GL(glDisable)(GLenum(GL_BLEND));
+            }
+        }
+        r.SwapBuffers(w.surface);
+    }
+}
+
+// ES 1.1: the same pipeline through OES framebuffers, two textures deep.
+void Es1Pipeline(CRecorder& r, int frames, bool feedback)
+{
+    using GenNames = void (*)(GLsizei, GLuint*);
+    using BindObject = void (*)(GLenum, GLuint);
+    using Texture2D = void (*)(GLenum, GLenum, GLenum, GLuint, GLint);
+    const SWindow w = Open(r, kW, kH);
+    GLuint picture = 0, textures[2] = {}, framebuffers[2] = {};
+    GL1(glGenTextures)(1, Array<GLuint>{&picture, 1, "texture"});
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", picture});
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kPicture, kPicture, GL_UNSIGNED_BYTE, Picture(0).data());
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL1(glGenTextures)(2, Array<GLuint>{textures, 2, "texture"});
+    REC_EXT(r, glGenFramebuffersOES, GenNames)(2, Array<GLuint>{framebuffers, 2, "framebuffer"});
+    for (int i = 0; i < 2; ++i) {
+        GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[i]});
+        r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kSide, kSide, GL_UNSIGNED_BYTE, nullptr);
+        GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+        GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+        REC_EXT(r, glBindFramebufferOES, BindObject)(GL_FRAMEBUFFER_OES, Name{"framebuffer", framebuffers[i]});
+        REC_EXT(r, glFramebufferTexture2DOES, Texture2D)(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
+                                                        GLenum(GL_TEXTURE_2D), Name{"texture", textures[i]}, 0);
+    }
+    const std::vector<float> uv = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+    for (int f = 1; f <= frames; ++f) {
+        // What a restore does not send, set in every frame.
+        GL1(glMatrixMode)(GLenum(GL_MODELVIEW));
+        GL1(glLoadIdentity)();
+        GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_MODULATE));
+        r.TexCoordPointer(2, GL_FLOAT, 0, uv.data());
+        r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        r.EnableClientState(GL_VERTEX_ARRAY);
+        GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+        GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", picture});
+        r.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPicture, kPicture, GL_RGBA, GL_UNSIGNED_BYTE, Picture(f).data());
+        for (int pass = 0; pass <= 2; ++pass) {
+            const bool shown = pass == 2;
+            REC_EXT(r, glBindFramebufferOES, BindObject)(GL_FRAMEBUFFER_OES,
+                                                         Name{"framebuffer", shown ? 0u : framebuffers[pass]});
+            GL1(glViewport)(0, 0, shown ? GLsizei(kW) : kSide, shown ? GLsizei(kH) : kSide);
+            GL1(glClearColor)(0.2f * float(pass), 0.05f * float(f % 9), 0.3f, 1.0f);
+            GL1(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+            if (pass > 0)
+                GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[pass - 1]});
+            const std::vector<float> quad = MovingQuad(f, pass);
+            r.VertexPointer(2, GL_FLOAT, 0, quad.data());
+            GL1(glColor4f)(1.0f, 0.9f - 0.1f * float(pass), 0.8f, 1.0f);
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            if (pass == 0 && feedback) {
+                GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[1]});
+                GL1(glEnable)(GLenum(GL_BLEND));
+                GL1(glBlendFunc)(GLenum(GL_SRC_ALPHA), GLenum(GL_ONE_MINUS_SRC_ALPHA));
+                GL1(glColor4f)(1.0f, 1.0f, 1.0f, 0.5f);
+                const std::vector<float> half = Quad(-1.0f, -1.0f, 0.2f, 1.0f);
+                r.VertexPointer(2, GL_FLOAT, 0, half.data());
+                r.DrawArrays(GL_TRIANGLES, 0, 6);
+                GL1(glDisable)(GLenum(GL_BLEND));
+            }
+        }
+        GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+        r.SwapBuffers(w.surface);
+    }
+}
+
+} // namespace
+
+const std::vector<SScene>& PipelineScenes()
+{
+    static const std::vector<SScene> scenes = {
+        {"pipeline-5", "a video pipeline through three framebuffer textures, 5 frames", [](CRecorder& r) {
+             Pipeline(r, 5, false);
+         }},
+        {"pipeline-feedback-5", "the pipeline sampling its last texture before redrawing it, 5 frames",
+         [](CRecorder& r) { Pipeline(r, 5, true); }},
+        {"es1-pipeline-5-ext", "ES 1.1: the pipeline through two OES framebuffer textures, 5 frames",
+         [](CRecorder& r) { Es1Pipeline(r, 5, false); }, 1},
+        {"es1-pipeline-feedback-5-ext", "ES 1.1: the two-texture pipeline sampling its last texture first, 5 frames",
+         [](CRecorder& r) { Es1Pipeline(r, 5, true); }, 1},
+        {"pipeline", "the video pipeline workload: 3,000 frames", [](CRecorder& r) { Pipeline(r, 3000, false); }},
+        {"pipeline-feedback", "the feedback pipeline workload: 3,000 frames",
+         [](CRecorder& r) { Pipeline(r, 3000, true); }},
+        {"pipeline-onscreen", "the pipeline workload drawn into the window from uploaded textures: 3,000 frames",
+         [](CRecorder& r) { Pipeline(r, 3000, false, false); }},
+    };
+    return scenes;
+}
