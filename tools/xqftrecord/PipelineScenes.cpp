@@ -26,9 +26,18 @@ std::vector<float> MovingQuad(int frame, int pass)
     return Quad(-0.9f + d, -0.8f + d, 0.6f + d * 0.5f, 0.9f - d);
 }
 
+// How the first texture's clear is narrowed: not, to a scissor box, or to three colour channels.
+// Narrowed, it leaves pixels of the frame before that the draw after it keeps.
+enum class ENarrow
+{
+    None,
+    Scissor,
+    Mask,
+};
+
 // offscreen false: the passes draw into the window instead (the textures then hold uploads): the
 // same work a frame, with no image the GPU made.
-void Pipeline(CRecorder& r, int frames, bool feedback, bool offscreen = true)
+void Pipeline(CRecorder& r, int frames, bool feedback, bool offscreen = true, ENarrow narrow = ENarrow::None)
 {
     const SWindow w = Open(r, kW, kH);
     const GLuint program = [&] {
@@ -71,7 +80,18 @@ void Pipeline(CRecorder& r, int frames, bool feedback, bool offscreen = true)
                                   Name{"framebuffer", shown || !offscreen ? 0u : framebuffers[pass]});
             GL(glViewport)(0, 0, shown ? GLsizei(kW) : kSide, shown ? GLsizei(kH) : kSide);
             GL(glClearColor)(0.1f * float(pass), 0.05f * float(f % 9), 0.3f, 1.0f);
+            const bool narrowed = pass == 0 && narrow != ENarrow::None;
+            if (narrowed && narrow == ENarrow::Scissor) {
+                GL(glEnable)(GLenum(GL_SCISSOR_TEST));
+                GL(glScissor)(4, 2, 20 + f % 5, 24);
+            } else if (narrowed) {
+                GL(glColorMask)(GLboolean(GL_TRUE), GLboolean(GL_FALSE), GLboolean(GL_TRUE), GLboolean(GL_TRUE));
+            }
             GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+            if (narrowed) {
+                GL(glDisable)(GLenum(GL_SCISSOR_TEST));
+                GL(glColorMask)(GLboolean(GL_TRUE), GLboolean(GL_TRUE), GLboolean(GL_TRUE), GLboolean(GL_TRUE));
+            }
             if (pass > 0)
                 GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[pass - 1]});
             const std::vector<float> quad = MovingQuad(f, pass);
@@ -168,6 +188,10 @@ const std::vector<SScene>& PipelineScenes()
          }},
         {"pipeline-feedback-5", "the pipeline sampling its last texture before redrawing it, 5 frames",
          [](CRecorder& r) { Pipeline(r, 5, true); }},
+        {"pipeline-scissored-5", "the pipeline with its first texture cleared inside a scissor box, 5 frames",
+         [](CRecorder& r) { Pipeline(r, 5, false, true, ENarrow::Scissor); }},
+        {"pipeline-masked-5", "the pipeline with its first texture cleared without green, 5 frames",
+         [](CRecorder& r) { Pipeline(r, 5, false, true, ENarrow::Mask); }},
         {"es1-pipeline-5-ext", "ES 1.1: the pipeline through two OES framebuffer textures, 5 frames",
          [](CRecorder& r) { Es1Pipeline(r, 5, false); }, 1},
         {"es1-pipeline-feedback-5-ext", "ES 1.1: the two-texture pipeline sampling its last texture first, 5 frames",
