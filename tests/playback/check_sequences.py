@@ -384,7 +384,7 @@ def unkept(runner, scene):
     out = os.path.join(runner.work, "unkept")
     shutil.rmtree(out, ignore_errors=True)
     order = [3, 4, 2, 5]
-    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, order)), out, "--option", "101=0", check=False)
+    r = runner.dump("analyse", trace, "--frames", ",".join(map(str, order)), out, "--option", "102=0", check=False)
     built = rebuilds(r.stdout + r.stderr)
     if any(built.get(f) != (1, False) for f in order) or "kept-frames=0 kept-bytes=0" not in r.stdout:
         runner.fail("%s without room for kept images: %r, %r" % (scene, built, r.stdout.strip()[-60:]))

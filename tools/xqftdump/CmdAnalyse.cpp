@@ -12,7 +12,7 @@
 // Runs the frames in the order given on one analysis facade, as the dock does when the frame changes,
 // writes OUTDIR/frame-N.ppm for each pass that read an image back and prints "frame=N result=R" for
 // each (a frame listed twice is analysed twice), then "kept-frames=F kept-bytes=B": what the images
-// kept from rebuilds take at the end (option 101 holds them to M MiB).
+// kept from rebuilds take at the end (option 102 holds them to M MiB).
 // Exit status 0 only when no pass failed as the sequence decides it (result 1 or 2, no ERROR line);
 // 5 (kDumpPassFailed) otherwise, once every frame listed had its pass. An option key no option has,
 // or a value above the option's largest, is refused with a message (exit 1).
