@@ -6,6 +6,7 @@
 // host objects, and those that cannot be replayed here. Rows marked not replayed (the queries) are
 // passed over.
 #include "EglMaps.h"
+#include "FreshSurfaces.h"
 #include "Diagnostics.h"
 #include "PlayArgs.h"
 #include "PlayRows.h"
@@ -401,6 +402,7 @@ constexpr SCase kCases[] = {
             return EEnd::Fail;
         }
         SurfaceHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(surface));
+        NoteNewSurface(reinterpret_cast<uint64_t>(surface));
         return EEnd::Common;
     }},
     // A surface made before (replay or restore) is kept.
@@ -427,6 +429,7 @@ constexpr SCase kCases[] = {
         pb.m_surfaceHeight = uint32_t(height);
         KeepSurfaceSize(pb);
         SurfaceHandleMap::Set(d, p.a.ReturnU32(), reinterpret_cast<uint64_t>(surface));
+        NoteNewSurface(reinterpret_cast<uint64_t>(surface));
         return EEnd::Done;
     }},
     // A current context lives on until it is released.
@@ -468,6 +471,7 @@ constexpr SCase kCases[] = {
             pb.CheckEglError();
         }
         KeepSurfaceSize(pb);
+        ClearNewSurface(d, reinterpret_cast<uint64_t>(draw), reinterpret_cast<uint64_t>(context));
         AfterHostMakeCurrent();  // after the error checks: it may destroy a released context
         uint64_t kept = d;
         RememberWindowSize(&pb.m_surfaceWidth, &pb.m_surfaceHeight, &kept);

@@ -1,6 +1,7 @@
 #include "EglRestore.h"
 
 #include "EglMaps.h"
+#include "FreshSurfaces.h"
 #include "Diagnostics.h"
 #include "Playback.h"
 #include "host/HostTables.h"
@@ -108,6 +109,7 @@ bool RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         EGLSurface surface = XQF_HOST(egl, eglCreateWindowSurface)(reinterpret_cast<EGLDisplay>(host), config,
                                                                    EGLNativeWindowType(window), nullptr);
         SurfaceHandleMap::Set(host, snapSurfaces.KeyAt(i), reinterpret_cast<uint64_t>(surface));
+        NoteNewSurface(reinterpret_cast<uint64_t>(surface));
     }
     ClearErrors(egl);
 
@@ -168,6 +170,7 @@ bool RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
             return false;
         }
         XQF_HOST(egl, eglMakeCurrent)(d, draw, read, reinterpret_cast<EGLContext>(context));
+        ClearNewSurface(host, reinterpret_cast<uint64_t>(draw), context);
         AfterHostMakeCurrent();
         EGLint width = 0, height = 0;
         XQF_HOST(egl, eglQuerySurface)(d, draw, EGL_WIDTH, &width);

@@ -8,7 +8,8 @@ end on a signal or a sanitizer report, take over 15 s of CPU time (45 s in the s
 time follows the machine's load, and a run still going at 120 s is a hang) or grow over 1 GiB
 resident; the frame holding the record reports the refusal on an "ERROR: " line, and so does the
 next frame's restore where the tracked state keeps the value; a run that reports one exits 5, as a
-failed pass.
+failed pass. A pbuffer is refused at its eglCreatePbufferSurface, and a pass from the trace's start
+that stops there writes no image of a later frame; where nothing is drawn, the image is zeros.
 
 usage: check_hostile.py BIN_DIR SOURCE_DIR [--cases a,b] [--shard K/N] [--report] [--work DIR]
 --report prints each run's time and peak resident size; --work keeps the traces in DIR; --shard K/N
@@ -36,6 +37,7 @@ NO_DATA = {"p": 0, "hex": ""}  # a data argument recorded as a null pointer
 RGBA_2_10_10_10 = 0x8368
 ES1_DISABLE_CLIENT_STATE = 3035
 RESTORE_ONLY = "restore only"  # the frame's own replay need not refuse (the host refuses it itself)
+BLANK = "blank"  # the replays and analyses of the frames draw nothing: their images hold zeros only
 LIVE = "live"  # the value the function's first record returned (argument 0): a name still live
 PBUFFER = "pbuffer"  # the argument of an eglCreateWindowSurface made a pbuffer of (width, height)
 EGL_WIDTH, EGL_HEIGHT, EGL_NONE = 0x3057, 0x3056, 0x3038
@@ -116,6 +118,8 @@ CASES = {
     "pbuffer 16384 square": ("fbo", "eglCreateWindowSurface", 0, PBUFFER, (16384, 16384), True),
     "pbuffer of a negative size": ("fbo", "eglCreateWindowSurface", 0, PBUFFER, (-5, -5), True),
     "es1 pbuffer 16384 wide": ("es1-tri-client", "eglCreateWindowSurface", 0, PBUFFER, (16384, 48), True),
+    # Clears that clear nothing: the image is the new surface's, which is cleared to zeros.
+    "clears of no buffer": ("clear", "glClear", 0, 0, 0, BLANK),
     # Draws no array bounds: every array off, or an enabled one with neither buffer nor pointer.
     "es2 draw count with an empty array": ("multi", "glDrawArrays", 1, "count", HUGE, False),
     "es1 draw count with arrays off": ("es1-tri-client", "glDrawArrays", 2, "count", HUGE, False),
@@ -131,6 +135,7 @@ CASES = {
 OTHER_EDITS = {
     "es2 draw count with an empty array": [("glEnableVertexAttribArray", None, 0, 15)],
     "es2 wireframe draw count": [("glEnableVertexAttribArray", None, 0, 15)],
+    "clears of no buffer": [("glClear", None, 0, 0)],
     "es1 draw count with arrays off": [("glEnableClientState", None, "f", "glDisableClientState"),
                                        ("glEnableClientState", None, "id", ES1_DISABLE_CLIENT_STATE)],
 }
@@ -246,11 +251,28 @@ class Runner:
         if frame < count:
             runs += [["replay", "--frame", str(frame + 1), image], ["host-state", "--frame", str(frame + 1)],
                      ["analyse", "--frame", str(frame + 1), image] + options]
-        texts = [self.run(name, [dump, r[0], trace] + r[1:]) for r in runs]
+        texts = []
+        for r in runs:
+            texts.append(self.run(name, [dump, r[0], trace] + r[1:]))
+            if restored == BLANK and os.path.exists(image):
+                with open(image, "rb") as f:
+                    pixels = f.read().split(b"\n", 3)[3]
+                if pixels.strip(b"\0"):
+                    self.fail("%s: %s: the image holds other bytes than zeros" % (name, " ".join(r)))
+                os.remove(image)
+        if restored == BLANK:
+            return
         if options and "ERROR: " not in texts[2]:
             self.fail("%s: the analysis of frame %d reports no refusal\n%s" % (name, frame, texts[2][-800:]))
         elif not options and restored != RESTORE_ONLY and "ERROR: " not in texts[0]:
             self.fail("%s: the replay of frame %d reports no refusal\n%s" % (name, frame, texts[0][-800:]))
+        if argument == PBUFFER and frame < count:  # a pass from the start stops before the last frame
+            last = ["replay", "--frame", str(count), "--from-start", image]
+            text = self.run(name, [dump, last[0], trace] + last[1:])
+            if "image=none" not in text or os.path.exists(image):
+                self.fail("%s: %s: the pass stopped in frame %d and wrote an image" % (name, " ".join(last), frame))
+            runs.append(last)
+            texts.append(text)
         if argument == PBUFFER:  # refused where the trace made it, not later at its use
             for run, text in zip(runs, texts):
                 first = text[text.find("ERROR: "):].partition("\n")[0]
