@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""One-value mutants of two recorded scenes (fbo: ES 2.0, es1-tri-client: ES 1.1): each 32-bit
-argument of each call, each draw's count, first, mode, type and offset, and each name a call
+"""One-value mutants of recorded scenes (fbo: ES 2.0, es1-tri-client: ES 1.1, copy-later: copies
+from the window, fbo-pbuffer: the fbo scene drawn into a pbuffer): each 32-bit argument of each call
+and each value of a pbuffer's attribute list, each draw's count, first, mode, type and offset, and each name a call
 returns or names, set to a value of a hostile table (0, -1, INT_MIN, 2^31-1, 2^28, 16384, 0x10000,
 the format and type enums, a live name of another kind, a handle no call made), each with the
 arrays as recorded and with every array switched off. Each trace is replayed at the frame holding
@@ -8,8 +9,8 @@ the call and analysed at the next (whose start restores what the call left). No 
 signal or a sanitizer report, take over 15 s of CPU time or grow over 1 GiB resident; refusals are
 expected.
 
-There are some 40,000 mutants; a run takes a sample of them spread over every argument:
---sample N keeps N of them (default 150), every mutant when N is 0. --shard K/N keeps every N-th
+There are some 90,000 mutants; a run takes a sample of them spread over every argument:
+--sample N keeps N of them (default 240), every mutant when N is 0. --shard K/N keeps every N-th
 of the sample from the K-th on, so that N tests share it. --seed S picks another sample (default
 0: the one CI runs).
 
@@ -26,9 +27,16 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_hostile import Runner, frames_of  # noqa: E402
+from check_hostile import Runner, as_pbuffer, frames_of  # noqa: E402
 
-SCENES = ("fbo", "es1-tri-client")
+SCENES = ("fbo", "es1-tri-client", "copy-later", "fbo-pbuffer")
+# Scenes made of another by a change: the fbo scene drawn into a pbuffer of its window's size.
+VARIANTS = {"fbo-pbuffer": ("fbo", lambda lines: [as_pbuffer(c, 64, 48) if c["f"] == "eglCreateWindowSurface" else c
+                                                  for c in lines])}
+# Lists of values a mutant changes element by element: (function, argument).
+VALUE_LISTS = {("eglCreatePbufferSurface", "attrib_list")}
+# Calls whose returned name is new: it gets a live name of every other kind.
+CREATES = ("glCreateShader", "glCreateProgram", "glGen", "eglCreate")
 NUMBERS = (0, -1, -2**31, 2**31 - 1, 2**28, 16384, 0x10000)
 FORMATS = (0x1902, 0x1903, 0x1906, 0x1907, 0x1908, 0x1909, 0x190A, 0x80E1, 0x8227, 0x84F9, 0x8C40, 0x8C42,
            0x8D64, 0x8B90, 0x83F0, 0x81A5, 0x8056, 0x8D62)
@@ -53,16 +61,20 @@ def slots(call):
             out.append((("v", key), x))
         elif isinstance(x, dict) and "o" in x and "a" in x:
             out += [(("v", key, "a", n), {"o": x["o"], "v": name}) for n, name in enumerate(x["a"])]
+        elif isinstance(x, list) and (call["f"], key) in VALUE_LISTS:
+            out += [(("v", key, n), e) for n, e in enumerate(x) if isinstance(e, int)]
     return out + [((k,), call[k]) for k in DRAW_KEYS if k in call]
 
 
-def hostile_values(original, kinds):
+def hostile_values(original, kinds, created=False):
     """The table for a place holding `original`, in groups (numbers, formats, types, names); a name
-    gets names too (`kinds`: a live name of each kind in the scene)."""
+    gets names too (`kinds`: a live name of each kind in the scene), a name a call makes (`created`)
+    one of every other kind, other names one of two."""
     groups = [NUMBERS, FORMATS, TYPES]
     if isinstance(original, dict):
         kind = original["o"]
-        names = [{"o": other, "v": name} for other, name in sorted(kinds.items()) if other != kind][:2]
+        names = [{"o": other, "v": name} for other, name in sorted(kinds.items()) if other != kind]
+        names = names if created else names[:2]
         names += [{"o": kind, "v": kinds[kind]}] if kind in kinds else []  # handed out twice
         groups.append(names + [{"o": kind, "v": UNKNOWN_NAME}])
     return [[v for v in group if v != original] for group in groups]
@@ -88,7 +100,8 @@ def mutants(logs):
                     kinds.setdefault(x["o"], x["v"])
         for i, call in enumerate(lines):
             for path, original in slots(call):
-                for group, values in enumerate(hostile_values(original, kinds)):
+                created = call["f"].startswith(CREATES) and path in (("v", 0), ("v", "return"))
+                for group, values in enumerate(hostile_values(original, kinds, created)):
                     out += [(scene, i, path, group, value, off) for value in values for off in (False, True)]
     return out
 
@@ -114,6 +127,12 @@ def sample(all_mutants, count, seed):
 
 class Sweep(Runner):
     unwritten = 0  # mutants the trace writer cannot write (a value its field cannot hold)
+
+    def record(self, scene):
+        if scene in VARIANTS:
+            base, change = VARIANTS[scene]
+            return change(super().record(base))
+        return super().record(scene)
 
     def check_mutant(self, number, mutant):
         scene, at, path, _, value, off = mutant
@@ -163,7 +182,7 @@ def main(argv):
         sweep = Sweep(bin_dir, source_dir, work, "--report" in argv)
         logs = {scene: sweep.record(scene) for scene in SCENES}
         everything = mutants(logs)
-        chosen = sample(everything, int(option(argv, "--sample", "150")), int(option(argv, "--seed", "0")))
+        chosen = sample(everything, int(option(argv, "--sample", "240")), int(option(argv, "--seed", "0")))
         shard, shards = (int(n) for n in option(argv, "--shard", "0/1").split("/"))
         mine = list(enumerate(chosen))[shard::shards]
         print("%d mutants of %d, %d in this shard" % (len(chosen), len(everything), len(mine)), flush=True)
