@@ -43,7 +43,8 @@ import tempfile
 
 ES_API = "0x30A0"
 ERROR_SCENES = ("error", "es1-error")
-BENCHMARK_SCENES = ("mix", "es1-mix", "long", "pipeline", "pipeline-feedback", "pipeline-onscreen")
+BENCHMARK_SCENES = ("mix", "es1-mix", "long", "pipeline", "pipeline-feedback", "pipeline-onscreen", "sprites",
+                    "es1-sprites")
 # Calls Mesa answers with an error in the direct run, by scene: its ES 1.1 contexts list
 # GL_OES_vertex_array_object but raise GL_INVALID_OPERATION for each of its functions.
 MESA_ERRORS = {"es1-ext": ("glGenVertexArraysOES", "glBindVertexArrayOES", "glDeleteVertexArraysOES")}

@@ -5,6 +5,7 @@
 // only on purpose.
 #include "Scenes.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace scene;
@@ -717,6 +718,48 @@ void Mix(CRecorder& r)
     }
 }
 
+// The ES 1.1 client-array workload, a 2D renderer's sprites: 800 x 600, 60 frames of 120 textured
+// quads, each from client arrays of its own (x, y, u, v interleaved, stride 16) pointed at just
+// before its draw, the colour set every eighth draw.
+void Sprites(CRecorder& r)
+{
+    const SWindow w = Open(r, 800, 600);
+    GLuint texture = 0;
+    GL1(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL1(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    const std::vector<uint8_t> pixels = Pattern(32 * 32 * 4, 7);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 32, 32, GL_UNSIGNED_BYTE, pixels.data());
+    GL1(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_LINEAR));
+    std::vector<float> vertices(120 * 16);
+    for (int f = 1; f <= 60; ++f) {
+        Frame(r, 800, 600);
+        ClearTo(r, 0.1f, 0.1f, 0.15f);
+        GL1(glEnable)(GLenum(GL_TEXTURE_2D));
+        GL1(glEnable)(GLenum(GL_BLEND));
+        GL1(glBlendFunc)(GLenum(GL_SRC_ALPHA), GLenum(GL_ONE_MINUS_SRC_ALPHA));
+        GL1(glTexEnvi)(GLenum(GL_TEXTURE_ENV), GLenum(GL_TEXTURE_ENV_MODE), GLint(GL_MODULATE));
+        r.EnableClientState(GL_VERTEX_ARRAY);
+        r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
+        for (int d = 0; d < 120; ++d) {
+            const float angle = 0.05f * float(f) + 0.3f * float(d);
+            const float x = -0.95f + 0.16f * float(d % 12) + 0.02f * std::cos(angle);
+            const float y = -0.95f + 0.19f * float(d / 12) + 0.02f * std::sin(angle);
+            float* v = &vertices[size_t(d) * 16];
+            const float quad[16] = {x, y, 0, 0, x + 0.14f, y, 1, 0, x, y + 0.17f, 0, 1, x + 0.14f, y + 0.17f, 1, 1};
+            std::copy(quad, quad + 16, v);
+            if (d % 8 == 0)
+                GL1(glColor4f)(0.5f + 0.004f * d, 0.9f - 0.005f * d, 0.6f, 0.9f);
+            r.VertexPointer(2, GL_FLOAT, 16, v);
+            r.TexCoordPointer(2, GL_FLOAT, 16, v + 2);
+            r.DrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        }
+        r.DisableClientState(GL_TEXTURE_COORD_ARRAY);
+        GL1(glDisable)(GLenum(GL_BLEND));
+        GL1(glDisable)(GLenum(GL_TEXTURE_2D));
+        r.SwapBuffers(w.surface);
+    }
+}
+
 // Four opaque quads over black a frame, each covering a known part of the surface: all of it, its
 // top half, its left half, its bottom right quarter. Its overdraw counts per quarter follow from
 // those rectangles alone (top left 3, top right 2, bottom left 2, bottom right 2).
@@ -834,6 +877,8 @@ const std::vector<SScene>& Es1Scenes()
         {"es1-set-once", "ES 1.1: the viewport and every matrix stack set in frame 1 only, drawn under in frames 2-3",
          &SetOnce, 1},
         {"es1-mix", "ES 1.1 benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix, 1},
+        {"es1-sprites", "ES 1.1 client-array workload: 800 x 600, 60 frames of 120 sprites, each pointed at before its draw",
+         &Sprites, 1},
     };
     return scenes;
 }

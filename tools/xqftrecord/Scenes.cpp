@@ -1,6 +1,7 @@
 // The scenes, each a small application as a device would run it.
 #include "Scenes.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace scene;
@@ -798,6 +799,51 @@ void Long(CRecorder& r)
     }
 }
 
+// A 2D renderer's sprites, as a software-side sprite batcher draws them: 800 x 600, 60 frames of 120
+// textured quads, each from a client array of its own (x, y, u, v interleaved, stride 16) pointed at
+// just before its draw, the colour set every eighth draw.
+void Sprites(CRecorder& r)
+{
+    const SWindow w = Open(r, 800, 600);
+    const char* vs = "attribute vec2 a_position;\nattribute vec2 a_texcoord;\nvarying vec2 v_uv;\n"
+                     "void main() { gl_Position = vec4(a_position, 0.0, 1.0); v_uv = a_texcoord; }\n";
+    const char* fs = "precision mediump float;\nuniform vec4 u_color;\nuniform sampler2D u_texture;\n"
+                     "varying vec2 v_uv;\nvoid main() { gl_FragColor = u_color * texture2D(u_texture, v_uv); }\n";
+    const GLuint program = Program(r, vs, fs, {"a_position", "a_texcoord"});
+    GL(glUseProgram)(Name{"program", program});
+    const Loc color{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_color"})};
+    GLuint texture = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+    const std::vector<uint8_t> pixels = Pattern(32 * 32 * 4, 7);
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 32, 32, GL_UNSIGNED_BYTE, pixels.data());
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_LINEAR));
+    GL(glEnable)(GLenum(GL_BLEND));
+    GL(glBlendFunc)(GLenum(GL_SRC_ALPHA), GLenum(GL_ONE_MINUS_SRC_ALPHA));
+    std::vector<float> vertices(120 * 16);
+    for (int f = 1; f <= 60; ++f) {
+        GL(glViewport)(0, 0, 800, 600);
+        GL(glClearColor)(0.1f, 0.1f, 0.15f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        for (int d = 0; d < 120; ++d) {
+            const float angle = 0.05f * float(f) + 0.3f * float(d);
+            const float x = -0.95f + 0.16f * float(d % 12) + 0.02f * std::cos(angle);
+            const float y = -0.95f + 0.19f * float(d / 12) + 0.02f * std::sin(angle);
+            float* v = &vertices[size_t(d) * 16];
+            const float quad[16] = {x, y, 0, 0, x + 0.14f, y, 1, 0, x, y + 0.17f, 0, 1, x + 0.14f, y + 0.17f, 1, 1};
+            std::copy(quad, quad + 16, v);
+            if (d % 8 == 0)
+                GL(glUniform4f)(color, 0.5f + 0.004f * d, 0.9f - 0.005f * d, 0.6f, 0.9f);
+            r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, v);
+            r.VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, v + 2);
+            r.EnableVertexAttribArray(0);
+            r.EnableVertexAttribArray(1);
+            r.DrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        }
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& Scenes()
@@ -825,6 +871,8 @@ const std::vector<SScene>& Scenes()
         {"context-switch", "the current context destroyed, another made current", &ContextSwitch},
         {"platform-display", "a display the trace never got (no eglGetDisplay)", &PlatformDisplay},
         {"mix", "the benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix},
+        {"sprites", "the client-array workload: 800 x 600, 60 frames of 120 sprites, each pointed at before its draw",
+         &Sprites},
         {"long", "the cold-load workload: 160 frames of 800 x 600, a 1024 x 1024 texture every 16th", &Long},
         };
         const std::vector<SScene>& es1 = Es1Scenes();
