@@ -2,6 +2,8 @@
 
 #include "Diagnostics.h"
 #include "Playback.h"
+#include "host/HostChecks.h"
+#include "host/HostCurrent.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -159,6 +161,7 @@ void NoteHostContext(uint64_t hostContext, uint64_t hostShare)
     }
     c.groupOf[hostContext] = group;
     ++c.groupSizes[group];
+    ForgetArrayStrides(reinterpret_cast<void*>(hostContext));
 }
 
 void DestroyHostContext(uint64_t hostDisplay, uint64_t recordedContext)
@@ -176,8 +179,7 @@ void DestroyHostContext(uint64_t hostDisplay, uint64_t recordedContext)
 void AfterHostMakeCurrent()
 {
     SHostContexts& c = HostContexts();
-    const uint64_t current =
-        reinterpret_cast<uint64_t>(XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)());
+    const uint64_t current = reinterpret_cast<uint64_t>(NoteHostCurrentContext());
     std::vector<SWaiting> still;
     const std::vector<SWaiting> waiting = std::move(c.waiting);
     c.waiting.clear();

@@ -10,6 +10,7 @@
 #include "Es1Play.h"
 #include "host/DrawIndices.h"
 #include "host/HostChecks.h"
+#include "host/HostCurrent.h"
 
 #include "record/CapturedBlocks.h"
 #include "record/XqftError.h"
@@ -264,7 +265,7 @@ bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, ui
         return true;
     }
     SIndexRanges& cache = IndexRanges();
-    void* const context = XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)();
+    void* const context = HostCurrentContext();
     const uint32_t offset = p.a.U32(4);
     for (const SIndexRange& r : cache.ranges)
         if (r.generation == cache.generation && r.context == context && r.buffer == elementBuffer &&

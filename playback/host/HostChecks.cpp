@@ -1,6 +1,7 @@
 #include "HostChecks.h"
 
 #include "DrawIndices.h"
+#include "HostCurrent.h"
 #include "Diagnostics.h"
 #include "HostTables.h"
 #include "WireframeSwitch.h"
@@ -12,8 +13,11 @@
 #include <GLES2/gl2.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdio>
 #include <map>
+#include <unordered_map>
 #include <utility>
 #include <type_traits>
 
@@ -217,23 +221,82 @@ uint64_t ArrayReadEnd(uint64_t offset, uint64_t stride, uint64_t elementBytes, u
 }
 
 namespace {
-std::map<std::pair<void*, uint32_t>, int32_t>& ArrayStrides()
+// The notes of one host context: the ES 2.0 attributes and ES 1.1 slots a host has, in place; the
+// indices beyond them, which only a hostile trace names (the host refuses them), in a map.
+struct SStrideNotes
 {
-    static std::map<std::pair<void*, uint32_t>, int32_t> strides;
-    return strides;
+    static constexpr uint32_t kInPlace = 32;
+    static constexpr int64_t kNone = INT64_MIN;
+    std::array<int64_t, kInPlace> es2;
+    std::array<int64_t, kInPlace> es1;
+    std::map<uint32_t, int32_t> beyond;
+
+    SStrideNotes() { Clear(); }
+    void Clear()
+    {
+        es2.fill(kNone);
+        es1.fill(kNone);
+        beyond.clear();
+    }
+    int64_t* InPlace(uint32_t array)
+    {
+        if (array < kInPlace)
+            return &es2[array];
+        if (array >= kEs1ArrayStrides && array - kEs1ArrayStrides < kInPlace)
+            return &es1[array - kEs1ArrayStrides];
+        return nullptr;
+    }
+};
+
+// Every context's notes (never erased, so that a pointer to them stays good), and per thread the
+// notes of the context current there, found again only when the current context changed.
+std::unordered_map<void*, SStrideNotes>& AllStrideNotes()
+{
+    static std::unordered_map<void*, SStrideNotes> notes;
+    return notes;
 }
-void* CurrentContext() { return XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)(); }
+thread_local void* t_notesContext = nullptr;
+thread_local SStrideNotes* t_notes = nullptr;
+
+SStrideNotes& CurrentStrideNotes()
+{
+    void* const context = HostCurrentContext();
+    if (!t_notes || t_notesContext != context) {
+        t_notes = &AllStrideNotes()[context];
+        t_notesContext = context;
+    }
+    return *t_notes;
+}
 } // namespace
 
-void NoteArrayStride(uint32_t array, int32_t stride) { ArrayStrides()[{CurrentContext(), array}] = stride; }
+void NoteArrayStride(uint32_t array, int32_t stride)
+{
+    SStrideNotes& notes = CurrentStrideNotes();
+    if (int64_t* in = notes.InPlace(array))
+        *in = stride;
+    else
+        notes.beyond[array] = stride;
+}
 
 uint64_t RecordedArrayStride(uint32_t array, int64_t host)
 {
-    const auto& strides = ArrayStrides();
-    const auto it = strides.find({CurrentContext(), array});
-    if (it != strides.end() && uint16_t(it->second) == uint16_t(host))
-        return uint64_t(std::max(it->second, 0));
+    SStrideNotes& notes = CurrentStrideNotes();
+    int64_t noted = SStrideNotes::kNone;
+    if (const int64_t* in = notes.InPlace(array)) {
+        noted = *in;
+    } else if (const auto it = notes.beyond.find(array); it != notes.beyond.end()) {
+        noted = it->second;
+    }
+    if (noted != SStrideNotes::kNone && uint16_t(noted) == uint16_t(host))
+        return uint64_t(std::max<int64_t>(noted, 0));
     return uint64_t(std::max<int64_t>(host, 0));
+}
+
+void ForgetArrayStrides(void* context)
+{
+    const auto it = AllStrideNotes().find(context);
+    if (it != AllStrideNotes().end())
+        it->second.Clear();
 }
 
 template <class Host>

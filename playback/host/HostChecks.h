@@ -64,16 +64,19 @@ bool DrawCountFits(const char* call, uint32_t mode, int64_t first, int64_t count
 // last vertex's element (stride 0: the elements packed). 0 for no vertex.
 uint64_t ArrayReadEnd(uint64_t offset, uint64_t stride, uint64_t elementBytes, uint64_t vertices);
 
-// The strides the trace gave the vertex arrays of the current host context, as recorded: a host may
-// keep fewer bits of a stride than it draws with (Mesa keeps 16), so the draw checks do not take
-// the stride it reports. `array` is an ES 2.0 attribute index, or kEs1ArrayStrides plus an ES 1.1
-// array's slot.
+// The strides the trace gave the vertex arrays of the current host context (HostCurrentContext), as
+// recorded: a host may keep fewer bits of a stride than it draws with (Mesa keeps 16), so the draw
+// checks do not take the stride it reports. `array` is an ES 2.0 attribute index, or
+// kEs1ArrayStrides plus an ES 1.1 array's slot. A note costs no host call: the notes of the current
+// context are kept at hand until another context is made current.
 inline constexpr uint32_t kEs1ArrayStrides = 0x10000;
 void NoteArrayStride(uint32_t array, int32_t stride);
 // The stride the trace gave `array`, when the host's answer `host` agrees with it in the bits a host
 // keeps (a stride set by a path that notes none leaves an entry it disagrees with); else `host`.
 // Never negative.
 uint64_t RecordedArrayStride(uint32_t array, int64_t host);
+// A context made anew (at an address an earlier, destroyed one may have had) starts without notes.
+void ForgetArrayStrides(void* context);
 
 // The size of buffer `buffer` on the host (bound to GL_ARRAY_BUFFER for the query; the binding is
 // left as `restore`).

@@ -1,5 +1,6 @@
 #include "HostContext.h"
 
+#include "host/HostCurrent.h"
 #include "host/HostTables.h"
 
 #include <EGL/egl.h>
@@ -37,8 +38,12 @@ bool SHostContext::Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recor
     context = XQF_HOST(egl, eglCreateContext)(display, config, EGL_NO_CONTEXT, contextAttribs);
     if (!context)
         return fail("eglCreateContext");
-    if (!XQF_HOST(egl, eglMakeCurrent)(display, surface, surface, context))
-        return fail("eglMakeCurrent");
+    if (!XQF_HOST(egl, eglMakeCurrent)(display, surface, surface, context)) {
+        fail("eglMakeCurrent");  // reads the host's error before the note asks anything
+        NoteHostCurrentContext();
+        return false;
+    }
+    NoteHostCurrentContext();
     return true;
 }
 
@@ -48,6 +53,7 @@ void SHostContext::Release()
     if (!display)
         return;
     XQF_HOST(egl, eglMakeCurrent)(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    NoteHostCurrentContext();
     if (context)
         XQF_HOST(egl, eglDestroyContext)(display, context);
     if (surface)

@@ -6,6 +6,8 @@
 
 #include "Es2TestSupport.h"
 #include "data/TraceData.h"
+#include "host/HostChecks.h"
+#include "host/HostCurrent.h"
 
 #include <gtest/gtest.h>
 
@@ -241,6 +243,50 @@ TEST_F(EglPlayer, TheCurrentContextDestroyedLivesUntilReleasedAndItsNamesGoWithI
     PlayOne(*data, 13);
     EXPECT_EQ(ShaderNameMap::Get(6001).host, 88u) << "a context sharing with 0x22 has its names";
     EXPECT_EQ(spy.Count("eglDestroyContext"), 1);
+}
+
+// The draw checks key the strides the trace gave to the context the player made current, kept
+// without asking the host: each context has its notes, a switch finds them again, and a context made
+// anew starts with none.
+TEST_F(EglPlayer, StrideNotesFollowTheContextTheHostHasCurrent)
+{
+    // Calls 1-6 the session on context 0x21, 7-8 context 0x22 made and made current, 9 back to 0x21,
+    // 10 nothing current, 11 0x21 again.
+    CTraceData* data = Bind("strides", Concat(Session(), {CreateContext(0x22), MakeCurrent(0x31, 0x22),
+                                                          MakeCurrent(0x31, 0x21), MakeCurrent(0, 0),
+                                                          MakeCurrent(0x31, 0x21)}));
+    ASSERT_NE(data, nullptr);
+    auto hostCurrent = [] { return XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)(); };
+    for (uint32_t n = 1; n <= 6; ++n)
+        ASSERT_EQ(PlayOne(*data, n), 1);
+    ASSERT_NE(hostCurrent(), nullptr);
+    EXPECT_EQ(HostCurrentContext(), hostCurrent());
+    // A stride above the 16 bits the host keeps: the recorded one stands while the host agrees.
+    NoteArrayStride(0, 0x10010);
+    NoteArrayStride(kEs1ArrayStrides + 2, 0x20008);
+    EXPECT_EQ(RecordedArrayStride(0, 0x10), 0x10010u);
+    EXPECT_EQ(RecordedArrayStride(0, 0x20), 0x20u) << "the host's stride where it disagrees";
+    EXPECT_EQ(RecordedArrayStride(kEs1ArrayStrides + 2, 8), 0x20008u);
+
+    PlayOne(*data, 7);
+    PlayOne(*data, 8);
+    EXPECT_EQ(HostCurrentContext(), hostCurrent());
+    EXPECT_EQ(RecordedArrayStride(0, 0x10), 0x10u) << "another context has no note";
+    NoteArrayStride(0, 0x30010);
+    NoteArrayStride(900, 0x40004);  // an index no host has: kept all the same
+    EXPECT_EQ(RecordedArrayStride(900, 4), 0x40004u);
+
+    PlayOne(*data, 9);
+    EXPECT_EQ(HostCurrentContext(), hostCurrent());
+    EXPECT_EQ(RecordedArrayStride(0, 0x10), 0x10010u) << "the first context's note again";
+    EXPECT_EQ(RecordedArrayStride(900, 4), 4u);
+    PlayOne(*data, 10);
+    EXPECT_EQ(HostCurrentContext(), nullptr);
+    PlayOne(*data, 11);
+    EXPECT_EQ(RecordedArrayStride(kEs1ArrayStrides + 2, 8), 0x20008u);
+
+    ForgetArrayStrides(HostCurrentContext());  // as when a context is made at this address
+    EXPECT_EQ(RecordedArrayStride(0, 0x10), 0x10u);
 }
 
 TEST_F(EglPlayer, ADisplayNeverGotIsTheHostDefaultInitialisedOnceWithOneWarning)

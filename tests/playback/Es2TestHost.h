@@ -7,6 +7,7 @@
 #include "Playback.h"
 #include "data/TraceData.h"
 #include "host/HostContext.h"
+#include "host/HostCurrent.h"
 
 #include <EGL/egl.h>
 #include <GLES2/gl2.h>
@@ -97,6 +98,7 @@ protected:
         SEglHost& egl = *SEglHost::Instance();
         if (XQF_HOST(egl, eglGetCurrentContext)() != context.context)
             XQF_HOST(egl, eglMakeCurrent)(context.display, context.surface, context.surface, context.context);
+        NoteHostCurrentContext();
         CPlayback::s_hostEglInitialised = true;
         Fresh();
     }

@@ -9,6 +9,7 @@
 #include "CallQueries.h"
 #include "data/TraceData.h"
 #include "host/HostContext.h"
+#include "host/HostCurrent.h"
 #include "maps/NameMaps.h"
 
 #include <EGL/egl.h>
@@ -200,6 +201,7 @@ protected:
     {
         SHostContext& c = *m_contexts[api == 1 ? 0 : 1];
         XQF_HOST(*SEglHost::Instance(), eglMakeCurrent)(c.display, c.surface, c.surface, c.context);
+        NoteHostCurrentContext();
         while (HostError(api) != GL_NO_ERROR) {
         }
     }
