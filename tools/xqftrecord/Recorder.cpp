@@ -477,16 +477,26 @@ void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& part
     }
     if (play)
         XQF_HOST(m_mesa.gl, glShaderSource)(shader, GLsizei(parts.size()), strings.data(), lengths.data());
+    std::vector<std::string> logged = parts;
+    for (std::string& p : logged) {
+        const size_t at = p.find("gl_FragColor");
+        if (m_variants.rejectedShader && !m_shaderRejected && at != std::string::npos) {
+            p = p.substr(0, at) + "gl_FragColour" + p.substr(at + 12);
+            m_shaderRejected = true;
+        }
+    }
+    std::vector<GLint> loggedLengths;
     std::string texts = "{\"p\":" + Pointer(strings.data()) + ",\"a\":[";
-    for (size_t i = 0; i < parts.size(); ++i) {
+    for (size_t i = 0; i < logged.size(); ++i) {
         if (i)
             texts += ',';
-        texts += "{\"p\":" + Pointer(strings[i]) + ",\"s\":\"" + Escaped(parts[i].data(), parts[i].size()) + "\"}";
+        texts += "{\"p\":" + Pointer(strings[i]) + ",\"s\":\"" + Escaped(logged[i].data(), logged[i].size()) + "\"}";
+        loggedLengths.push_back(GLint(logged[i].size()));
     }
     texts += "]}";
     End(CallIdOf(ECallFamily::Es2, "glShaderSource"), "glShaderSource",
         Json(Name{"shader", shader}) + "," + Json(GLsizei(parts.size())) + "," + texts + "," +
-            Json(Array<GLint>{lengths.data(), lengths.size()}));
+            Json(Array<GLint>{loggedLengths.data(), loggedLengths.size()}));
 }
 
 std::string CRecorder::PackedBlock(const void* pointer, size_t element, GLsizei stride, uint32_t vertices)

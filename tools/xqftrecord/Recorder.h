@@ -40,6 +40,10 @@ struct SVariants
     int complexity = -1;
     bool quiet = false;          // nothing is written or read back: the scene is only played (timings)
     bool quietReadBack = false;  // quiet, but each frame is read back into memory before its swap
+    // The log's first source writing gl_FragColor misspells it, as from a device whose compiler took
+    // a shader the host's refuses: the scene runs as ever, its trace's program fails on the host.
+    // Not a reference variant: the log and everything else are written.
+    bool rejectedShader = false;
     bool Any() const
     {
         return stopAfterDraw || skipFirst || !skipCalls.empty() || !skipFunctions.empty() || wireframe || quiet ||
@@ -213,6 +217,7 @@ private:
     FILE* m_log = nullptr;
     bool m_ok = true;
     uint32_t m_frame = 1;
+    bool m_shaderRejected = false;  // the rejected-shader variant has misspelt its source
     uint32_t m_callNumber = 0;
     uint32_t m_draws = 0;        // draws of the frame so far
     bool m_frameRead = false;    // the frame's image was read back already (stop-after-draw)

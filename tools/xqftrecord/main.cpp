@@ -13,6 +13,9 @@
 //                           highlights them on an ES 1.1 context
 //   --complexity K          ES 1.1 scenes: the overdraw picture of increment K, as the analysis
 //                           draws it on an ES 1.1 context
+// --rejected-shader logs the first source writing gl_FragColor misspelt (gl_FragColour), as a device
+// whose compiler took a shader the host's refuses would leave it: the scene runs and is written as
+// ever, and its trace's program does not link on the host.
 // --play-only plays the scene and writes nothing (direct rendering, timed or traced by other tools).
 // --list prints the scenes.
 #include "Scenes.h"
@@ -37,6 +40,10 @@ int main(int argc, char** argv)
         }
         if (a == "--wireframe") {
             v.wireframe = true;
+            continue;
+        }
+        if (a == "--rejected-shader") {
+            v.rejectedShader = true;
             continue;
         }
         if (a == "--play-only") {
