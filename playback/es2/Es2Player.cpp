@@ -98,6 +98,51 @@ EEnd LiveName(SPlay& p, uint32_t name)
     return EEnd::Fail;
 }
 
+// The host's log of a shader or program, on one line and bounded (a log may run to pages).
+template <class InfoLog>
+std::string HostLog(InfoLog infoLog, GLuint object)
+{
+    char text[512] = {};
+    GLsizei length = 0;
+    infoLog(object, GLsizei(sizeof text), &length, text);
+    std::string log(text, size_t(std::clamp<GLsizei>(length, 0, GLsizei(sizeof text) - 1)));
+    std::string line;
+    for (char c : log)
+        if (c == '\n' || c == '\r')
+            line += "; ";
+        else
+            line += c;
+    while (!line.empty() && (line.back() == ' ' || line.back() == ';'))
+        line.pop_back();
+    return line.empty() ? "no log" : line;
+}
+
+// A compile or link the host refused is said where it happens, with the host's log: the calls that
+// use the shader or program later fail for this reason (the device took them: the trace records no
+// error). A link failure is an ERROR, as in the restore; a compile failure a warning, since the
+// shader may never be linked. Nothing is asked about a name the host does not know.
+void ReportCompile(SPlay& p, GLuint shader)
+{
+    if (!XQF_HOST(p.gl, glIsShader)(shader))
+        return;
+    GLint compiled = 1;
+    XQF_HOST(p.gl, glGetShaderiv)(shader, GL_COMPILE_STATUS, &compiled);
+    if (!compiled)
+        PlaybackWarning("%s: shader %u did not compile on the host: %s\n", p.call.GetName(), p.a.U32(0),
+                        HostLog(XQF_HOST(p.gl, glGetShaderInfoLog), shader).c_str());
+}
+
+void ReportLink(SPlay& p, GLuint program)
+{
+    if (!XQF_HOST(p.gl, glIsProgram)(program))
+        return;
+    GLint linked = 1;
+    XQF_HOST(p.gl, glGetProgramiv)(program, GL_LINK_STATUS, &linked);
+    if (!linked)
+        PlaybackError("%s: program %u did not link on the host: %s\n", p.call.GetName(), p.a.U32(0),
+                      HostLog(XQF_HOST(p.gl, glGetProgramInfoLog), program).c_str());
+}
+
 // glGen* of buffers, framebuffers, renderbuffers: n host names, paired with the recorded ones.
 template <class Map, class Gen>
 EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
@@ -591,7 +636,19 @@ constexpr SCase kCases[] = {
         const GLuint host = ProgramNameMap::Get(p.a.U32(0));
         XQF_HOST(p.gl, glUseProgram)(host);
         UniformLocationMap::SetCurrentProgram(host);
-        return EEnd::Done;
+        return EEnd::Common;
+    }},
+    XQF_CASE(glCompileShader) {
+        const GLuint host = ShaderNameMap::Get(p.a.U32(0)).host;
+        XQF_HOST(p.gl, glCompileShader)(host);
+        ReportCompile(p, host);
+        return EEnd::Common;
+    }},
+    XQF_CASE(glLinkProgram) {
+        const GLuint host = ProgramNameMap::Get(p.a.U32(0));
+        XQF_HOST(p.gl, glLinkProgram)(host);
+        ReportLink(p, host);
+        return EEnd::Common;
     }},
     XQF_CASE(glGetUniformLocation) {
         const GLuint program = ProgramNameMap::Get(p.a.U32(0));

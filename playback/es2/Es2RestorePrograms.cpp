@@ -236,6 +236,9 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
         if (!paired[size_t(c)] && held.KeyAt(c) != 0 && ProgramNameMap::Get(held.KeyAt(c)) != 0)
             remove(held.KeyAt(c), "Deleting Old Program:%d");
 
+    // The programs the host did not link, each reported once (the program in use is restored twice:
+    // as a program of the table and as the one in use).
+    std::vector<uint32_t> unlinked;
     auto restore = [&](const SEs2Program& p, uint32_t name, bool inTable, bool wasKept) {
         GLuint host = 0;
         if (inTable && !wasKept) {
@@ -271,9 +274,12 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
         GLint linked = 0;
         XQF_HOST(gl, glGetProgramiv)(host, GL_LINK_STATUS, &linked);
         if (!linked) {
-            PlaybackError("Restore of glLinkProgram: program %u did not link on the host; its uniforms and attribute "
-                          "values are not restored\n",
-                          name);
+            if (std::find(unlinked.begin(), unlinked.end(), name) == unlinked.end()) {
+                unlinked.push_back(name);
+                PlaybackError("Restore of glLinkProgram: program %u did not link on the host; it is not made current, "
+                              "and its uniforms and attribute values are not restored\n",
+                              name);
+            }
             return true;
         }
         XQF_HOST(gl, glUseProgram)(host);
@@ -299,8 +305,11 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
     if (!restore(snapshot.currentProgram, snapshot.currentProgram.name, false, true) &&
         snapshot.currentProgram.name != 0)
         return;
-    // The frame starts with its own program in use (also none), and uniforms are looked up in it.
-    const GLuint inUse = ProgramNameMap::Get(snapshot.currentProgram.name);
+    // The frame starts with its own program in use (also none), and uniforms are looked up in it. A
+    // program the host did not link cannot be used (the host refuses it with an error the frame's
+    // first call would be charged): none is in use.
+    const bool usable = std::find(unlinked.begin(), unlinked.end(), snapshot.currentProgram.name) == unlinked.end();
+    const GLuint inUse = usable ? ProgramNameMap::Get(snapshot.currentProgram.name) : 0;
     XQF_HOST(gl, glUseProgram)(inUse);
     UniformLocationMap::SetCurrentProgram(inUse);
 }

@@ -327,11 +327,17 @@ TEST_F(Es2Player, NothingIsPlayedBeforeAHostDisplayIsInitialised)
     CPlayback::s_hostEglInitialised = true;
 }
 
-TEST_F(Es2Player, UseProgramCountsAsPlayedOverAPendingHostError)
+// An error is charged to the call that raised it, never to the next one: glUseProgram of a name the
+// host refuses fails itself, and the call after it plays clean.
+TEST_F(Es2Player, UseProgramIsChargedTheErrorItRaises)
 {
+    ProgramNameMap::Set(77, 999999);  // no program on the host: GL_INVALID_VALUE
+    EXPECT_EQ(Play({W(kUseProgram, {77})}, 1), std::vector<int>{0});
+    EXPECT_NE(out.find("OGLES2 Error Code: 0x501, Call= glUseProgram"), std::string::npos) << out;
+    EXPECT_EQ(Play({{kFinish, SPayload()}}, 1), std::vector<int>{1});
+    EXPECT_EQ(out.find("Error Code"), std::string::npos) << out;
+    ProgramNameMap::Erase(77);
     XQF_HOST(*gl, glEnable)(0x1234);  // GL_INVALID_ENUM, pending
-    EXPECT_EQ(Play({W(kUseProgram, {0})}, 1), std::vector<int>{1});
-    XQF_HOST(*gl, glEnable)(0x1234);
     EXPECT_EQ(Play({{kGetError, SPayload().U32(0)}}, 1), std::vector<int>{0}) << "glGetError answers the error check";
     EXPECT_NE(out.find("OGLES2 Error Code: 0x500, Call= glGetError"), std::string::npos) << out;
 }

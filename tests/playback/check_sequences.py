@@ -192,22 +192,35 @@ def unknown_handle(runner, scene, keys, what):
 
 
 def rejected_shader(runner, scene):
-    """The scene with its fragment shader broken in its source: whatever a frame's pass left pending
-    (a failed link, a refused program), the next frame is as alone."""
-    lines = log_lines(runner, scene)
-    broken = list(lines)
-    for i, line in enumerate(broken):
-        if '"f":"glShaderSource"' in line and "gl_FragColor" in line:
-            broken[i] = line.replace("gl_FragColor", "gl_FragColour", 1)
-            break
-    else:
-        runner.fail("%s: no fragment shader source to break" % scene)
-        return
-    frames = recorded_frames(runner, scene)
-    trace = write_trace(runner, scene + "-rejected", broken, scene_images(runner, scene, frames))
+    """The scene recorded with its fragment shader's logged source one the host refuses (xqft-record
+    --rejected-shader). Each message names the call that raised it, once: frame 1's compile, link
+    and glUseProgram say so, the clear after them nothing; frame 2's restore says the link failed in
+    one line. Whatever a frame's pass left pending, the next frame is as alone."""
+    folder = os.path.join(runner.work, "rejected")
+    os.makedirs(folder, exist_ok=True)
+    runner.run(os.path.join(runner.bin, "xqft-record"), "--scene", scene, "--out", folder, "--rejected-shader")
+    trace = os.path.join(runner.work, scene + "-rejected.xqft")
+    runner.run(sys.executable, os.path.join(runner.source, "tools", "xqftgen.py"), "from-log",
+               os.path.join(folder, scene + ".log"), trace)
+    frames = len([f for f in os.listdir(folder) if re.fullmatch(re.escape(scene) + r"\.f\d+\.ppm", f)])
+    what = "%s with a shader the host rejects" % scene
+    expected = {
+        1: (r"WARNING: glCompileShader: shader \d+ did not compile on the host: .*gl_FragColour",
+            r"ERROR: glLinkProgram: program \d+ did not link on the host",
+            r"Error Code: 0x502, Call= glUseProgram"),
+        2: (r"ERROR: Restore of glLinkProgram: program \d+ did not link on the host",),
+    }
+    for f, patterns in expected.items():
+        r = runner.dump("replay", trace, "--frame", str(f), os.path.join(runner.work, "rejected.ppm"), check=False)
+        said = [l for l in r.stderr.splitlines() if re.match(r"(ERROR|WARNING): |.*Error Code: ", l)]
+        for pattern in patterns:
+            if not any(re.search(pattern, l) for l in said):
+                runner.fail("%s: replay of frame %d said %r, no line like %r" % (what, f, said, pattern))
+        if len(said) != len(set(said)) or len(said) != len(patterns):
+            runner.fail("%s: replay of frame %d said %r, expected %d lines, each once" % (what, f, said, len(patterns)))
+        expect_status(runner, r, False, "%s: replay of frame %d" % (what, f))
     # The restore reports the program the host would not link (an ERROR line, so a failed exit), and
     # passes may still read an image back: the images and results are compared, not the exit status.
-    what = "%s with a shader the host rejects" % scene
     alone = {}
     for f in range(1, frames + 1):
         out = os.path.join(runner.work, "rejected.%d.ppm" % f)
@@ -432,7 +445,7 @@ def checks(runner):
     found += [(2, lambda keys=keys, what=what: (recorded("quads"), unknown_handle(runner, "quads", keys, what)))
               for keys, what in ((["ctx"], "context"), (["draw", "read"], "draw surface"), (["draw"], "draw surface"),
                                  (["read"], "read surface"))]
-    found.append((2, lambda: (recorded("quads"), rejected_shader(runner, "quads"))))
+    found.append((2, lambda: rejected_shader(runner, "quads")))
     found.append((12, lambda: real_cuts(runner)))
     found.append((3, lambda: quiet_es1_cut(runner)))
     found += [(15, lambda scene=scene: pipeline_long(runner, scene)) for scene in ("pipeline", "pipeline-feedback")]
