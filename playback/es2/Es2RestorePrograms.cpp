@@ -260,8 +260,10 @@ void RestoreEs2Programs(SEs2State& snapshot, SEs2State& current)
         if (inTable) {
             BindAttributes(gl, host, std::as_const(snapshot.linkedAttributes).Get(name));
             if (!wasKept && p.linked) {
-                if (!LinkReady(gl, host, name))
-                    return true;  // reported: no uniforms to send
+                if (!LinkReady(gl, host, name)) {
+                    unlinked.push_back(name);  // reported: no uniforms to send, not to be made current
+                    return true;
+                }
                 XQF_HOST(gl, glLinkProgram)(host);
                 XQF_HOST(gl, glGetError)();
             }
