@@ -2,17 +2,20 @@
 
 #if __has_include("TraceStatistics.h")
 #include "DumpCommand.h"
+#include "DumpTraceArgs.h"
 #include "TraceStatistics.h"
 #include "data/TraceReader.h"
 
 #include <cstdio>
 
-CTraceData* LoadTraceForExport(const std::string& path, std::unique_ptr<CTraceStatistics>* statistics)
+CTraceData* LoadTraceForExport(const std::string& path, std::unique_ptr<CTraceStatistics>* statistics, int* loaded)
 {
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(stderr, stderr);   // stdout stays free for the commands' own output
     const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
     CTraceData* trace = reader.GetTraceData();
+    if (loaded)
+        *loaded = result;
     if (result == 1 || result == 3)
         fprintf(stderr, "WARNING: %s: %s; exporting the calls read\n", path.c_str(), LoadResultMessage(result));
     else if (result != 0)
@@ -34,7 +37,8 @@ int RunExport(const std::vector<std::string>& args, size_t words, const char* us
         return kDumpUsage;
     }
     std::unique_ptr<CTraceStatistics> statistics;
-    CTraceData* trace = LoadTraceForExport(args[0], &statistics);
+    int result = 0;
+    CTraceData* trace = LoadTraceForExport(args[0], &statistics, &result);
     if (!trace)
         return kDumpBadHeader;
     const int status = exportFn(*trace, *statistics);
@@ -46,8 +50,9 @@ int RunExport(const std::vector<std::string>& args, size_t words, const char* us
             outputs += (i > 1 ? ", " : "") + args[i];
         fprintf(stderr, "ERROR: %s was cut or changed while it was read: what was written to %s is partial\n",
                 args[0].c_str(), outputs.c_str());
-        return status != kDumpOk ? status : kDumpTruncated;
+        return status != kDumpOk ? status : kDumpMalformed;
     }
-    return status;
+    // A load that stopped early exported the calls it read: not the whole trace.
+    return status != kDumpOk ? status : LoadExitStatus(result, trace);
 }
 #endif

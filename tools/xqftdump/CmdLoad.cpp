@@ -4,8 +4,10 @@
 //   progress=TEXT                  each progress event's status text (--progress), followed by
 //   progress-bytes=DONE/TOTAL      where the reader stood: bytes of the file during the walk
 //   frame=N first=K calls=M        one line per frame; K is the 1-based number of its first call
-// The loader's own diagnostic lines go to the error stream.
+// The loader's own diagnostic lines go to the error stream. The exit status says whether the whole
+// trace was read (LoadExitStatus).
 #include "DumpCommand.h"
+#include "DumpTraceArgs.h"
 
 #include "data/TraceReader.h"
 
@@ -63,7 +65,7 @@ int Run(const std::vector<std::string>& args)
         printf("frame=%d first=%u calls=%u\n", n, f->firstCall + 1, data->GetCurrentFrameCallCount());
     }
     // The trace stays loaded: the process leaves without taking it apart (main.cpp).
-    return kDumpOk;
+    return LoadExitStatus(result, data);
 }
 }  // namespace
 

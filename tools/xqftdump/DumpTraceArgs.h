@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the commands that look at one numbered frame or call of a trace: their arguments, and
 // the trace loaded as the viewer loads it.
+#include "DumpCommand.h"
 #include "data/TraceReader.h"
 
 #include <cerrno>
@@ -54,6 +55,27 @@ inline bool CapturedBytesStillThere(const CTraceData* trace)
         return true;
     std::fputs("ERROR: captured bytes unavailable: the trace file was cut or changed since it was read\n", stderr);
     return false;
+}
+
+// The exit status of a load (CTraceReader::LoadTrace's result, its trace) for the commands that
+// print or export what it read: what they write comes all the same, the status says whether it is
+// the whole trace. Captured bytes gone (the file cut or changed while, or since, it was read) and a
+// record framed wrongly give 4, a load stopped early at a record running past the end (or at the
+// memory limit) 3, a rejected header or record values 2, a file that did not open 1. A header
+// without calls is a trace loaded, empty.
+inline int LoadExitStatus(int result, const CTraceData* data)
+{
+    const CTraceReader& reader = CTraceReader::Instance();
+    if (data && !data->CapturedBytesIntact())
+        return kDumpMalformed;
+    switch (result) {
+    case kLoadOk: return kDumpOk;
+    case kLoadOutOfMemory: return kDumpTruncated;
+    case kLoadStoppedEarly: return reader.StoppedAtMalformedRecord() ? kDumpMalformed : kDumpTruncated;
+    case kLoadBadFormat: return kDumpBadHeader;
+    case kLoadNoTrace: return data ? kDumpOk : kDumpUsage;
+    default: return kDumpUsage;
+    }
 }
 
 // Loads path through the reader (its messages go to stderr, stdout stays the command's): the whole

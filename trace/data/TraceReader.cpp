@@ -143,6 +143,7 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         m_dataIncluded = m_frameImage = 0;
         m_typeSizes.clear();
         m_lastError.Clear();
+        m_malformedRecord = false;
         m_progressEvents = true;
         // A limit holds for one load, whatever becomes of it.
         struct SLimitOnce
@@ -284,6 +285,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             return 0;
         if (step != kRecordRead) {
             m_lastError = records.Message();
+            m_malformedRecord = step == kRecordsMalformed;
             std::fprintf(m_err, "ERROR: %s\n", records.Message());
             return 3;
         }

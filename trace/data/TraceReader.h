@@ -86,6 +86,9 @@ public:
     uint8_t GetFrameImageFlag() const { return m_frameImage; }
     // Why the last load did not end with result 0 ("" when it did, or when it found no call).
     const CXQFTString& GetLastError() const { return m_lastError; }
+    // Whether the last load stopped at a record framed wrongly (a marker with payload, a 64-bit
+    // record of another size) rather than one running past the end of the file.
+    bool StoppedAtMalformedRecord() const { return m_malformedRecord; }
 
     // Where the loader's diagnostic lines go (standard output and error by default).
     void SetLog(FILE* out, FILE* err);
@@ -107,6 +110,7 @@ private:
     CXQFTString m_statusText;
     CXQFTString m_workingText;
     CXQFTString m_lastError;
+    bool m_malformedRecord = false;
     std::unique_ptr<CTrace> m_trace;
     std::unique_ptr<CTraceData> m_data;
     uint8_t m_littleEndian = 0;
