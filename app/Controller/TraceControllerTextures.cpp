@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -15,24 +16,41 @@ namespace {
 // no image memory per texture.
 using TBlackPixmaps = std::map<std::pair<uint32_t, uint32_t>, QPixmap>;
 
+// Pixels the trace does not hold show as black up to this many a side: a black pixmap larger than
+// that is scaled down (its shape kept), and a partial image larger than that shows its rows held
+// alone. An upload that declares 16384 x 16384 without data would otherwise take a gigabyte of
+// black. The record keeps the size the upload gave.
+constexpr uint32_t kMaxBlackSide = 2048;
+
 QPixmap Thumbnail(STextureImage& image, TBlackPixmaps& blacks)
 {
     if (image.kind == STextureImage::kNone || image.kind == STextureImage::kUnavailable || image.width == 0 ||
         image.height == 0)
         return QPixmap();
     if (image.kind == STextureImage::kBlack) {
-        QPixmap& black = blacks[{image.width, image.height}];
+        const uint32_t side = std::max(image.width, image.height);
+        const auto scaled = [&](uint32_t v) {
+            return side <= kMaxBlackSide ? v : std::max<uint32_t>(1, uint32_t(uint64_t(v) * kMaxBlackSide / side));
+        };
+        QPixmap& black = blacks[{scaled(image.width), scaled(image.height)}];
         if (black.isNull()) {
-            black = QPixmap(int(image.width), int(image.height));
+            black = QPixmap(int(scaled(image.width)), int(scaled(image.height)));
             black.fill(Qt::black);
         }
         return black;
+    }
+    if (image.kind == STextureImage::kPartial && image.rows == 0)
+        return QPixmap();
+    // A partial image within the black bound shows its missing rows black.
+    if (image.kind == STextureImage::kPartial && image.width <= kMaxBlackSide && image.height <= kMaxBlackSide) {
+        image.rgb.resize(size_t(image.width) * image.height * 3, 0);
+        image.rows = image.height;
     }
     // The image takes the decoded bytes over and frees them with its last copy (a pixmap made from
     // an image over borrowed bytes would share them); kept as 8-bit RGB: 32 bits per pixel would
     // add a third to every thumbnail.
     auto* bytes = new std::vector<uint8_t>(std::move(image.rgb));
-    QImage rgb(bytes->data(), int(image.width), int(image.height), qsizetype(image.width) * 3, QImage::Format_RGB888,
+    QImage rgb(bytes->data(), int(image.width), int(image.rows), qsizetype(image.width) * 3, QImage::Format_RGB888,
                [](void* owned) { delete static_cast<std::vector<uint8_t>*>(owned); }, bytes);
     if (rgb.isNull()) {
         delete bytes;

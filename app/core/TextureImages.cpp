@@ -180,19 +180,13 @@ const STexImage* FindLevel(const SEs2State& es2, const SLevelKey& key)
 }
 
 // The image a tracked level holds: the bytes it was made with, with the sub-image updates written
-// into them (the part no update reached reads as zero, as the level holds it).
+// into them (inside what it holds, the part no update reached reads as zero). The rows past its
+// held bytes are not in the trace: the image is partial there, as an upload's short data makes it.
 template <class Level>
 void BuildLevelImage(const Level& level, const STextureRecord& record, STextureImage& image)
 {
     const uint8_t* bytes = level.data.get();
-    uint64_t size = bytes ? level.capturedSize : 0;
-    std::vector<uint8_t> padded;
-    if (bytes && !level.compressed && size < level.size) {
-        padded.assign(level.size, 0);
-        std::memcpy(padded.data(), bytes, size);
-        bytes = padded.data();
-        size = padded.size();
-    }
+    const uint64_t size = bytes ? level.capturedSize : 0;
     const bool before = CapturedBytesIntact(level.data.get());
     if (before)
         BuildTextureImage(record, level.format, level.compressed != 0, bytes, size, image);
@@ -226,7 +220,8 @@ void BuildTextureImage(const STextureRecord& r, uint32_t format, bool compressed
     image.kind = STextureImage::kBlack;
     image.width = uint32_t(r.width);
     image.height = uint32_t(r.height);
-    if (!data || size == 0 || r.width == 0 || r.height == 0 || r.border < 0)
+    image.bytesHeld = data ? size : 0;
+    if (r.width == 0 || r.height == 0 || r.border < 0)
         return;
     const int64_t bordered = 2 * int64_t(r.border);
     if (!Holdable(r.width + bordered, r.height + bordered))
@@ -245,43 +240,54 @@ void BuildTextureImage(const STextureRecord& r, uint32_t format, bool compressed
     }
     header.SetWidth(pw);
     header.SetHeight(ph);
-    if (header.GetDataSize() == 0)
+    image.bytesNeeded = header.GetDataSize();
+    if (image.bytesNeeded == 0)
         return;
 
-    // Recorded rows start at multiples of the unpack alignment: repack them when they are padded,
-    // and only when the recorded bytes reach the last row's end.
+    // Recorded rows start at multiples of the unpack alignment: only the rows the recorded bytes
+    // hold whole are decoded, repacked when they are padded.
     const uint8_t* pixels = data;
     uint64_t pixelBytes = size;
+    uint32_t rows = h;
     std::vector<uint8_t> packed;
     const uint32_t bits = header.GetBitsPerPixel();
     if (!header.GetPixelFormat().IsCompressed() && bits % 8 == 0) {
         const uint64_t row = uint64_t(bits / 8) * w;
         const uint64_t alignment = r.unpackAlignment > 0 ? uint64_t(r.unpackAlignment) : 1;
         const uint64_t stride = (row + alignment - 1) / alignment * alignment;
+        image.bytesNeeded = stride * (h - 1) + row;
+        const uint64_t held = !data || size < row ? 0 : 1 + (size - row) / stride;
+        rows = uint32_t(std::min<uint64_t>(h, held));
+        if (rows == 0)
+            return;
         if (stride != row) {
-            if (size < stride * (h - 1) + row)
-                return;
-            packed.resize(row * h);
-            for (uint32_t y = 0; y < h; ++y)
+            packed.resize(row * rows);
+            for (uint32_t y = 0; y < rows; ++y)
                 std::memcpy(packed.data() + row * y, data + stride * y, row);
             pixels = packed.data();
             pixelBytes = packed.size();
         }
+        ph = rows;
+        header.SetHeight(ph);
     }
+    if (!data || size == 0)
+        return;
 
     std::vector<uint8_t> rgb;
     if (!xqftexture::TranscodeToRGB8(header, pixels, pixelBytes, rgb) || rgb.size() < uint64_t(pw) * ph * 3)
         return;
-    if (pw != w || ph != h) {
+    const uint32_t kept = std::min(rows, h);
+    if (pw != w || ph != kept) {
         // Keep the first w pixels of the first h rows.
-        for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t y = 0; y < kept; ++y)
             std::memmove(rgb.data() + uint64_t(w) * 3 * y, rgb.data() + uint64_t(pw) * 3 * y, uint64_t(w) * 3);
-        rgb.resize(uint64_t(w) * h * 3);
+        rgb.resize(uint64_t(w) * kept * 3);
         rgb.shrink_to_fit();
     }
-    image.kind = STextureImage::kDecoded;
+    image.kind = kept < h ? STextureImage::kPartial : STextureImage::kDecoded;
     image.width = w;
     image.height = h;
+    image.rows = kept;
     image.rgb = std::move(rgb);
 }
 

@@ -31,11 +31,17 @@ struct STextureImage
         kBlack,    // width x height of black: no data, a format without decoder, data too short
         kDecoded,  // rgb holds width x height x 3 bytes, rows as recorded
         kUnavailable,  // the recorded bytes are gone: the trace file was cut or changed since the load
+        kPartial,  // the data holds only the first `rows` rows (fewer than height): rgb holds those
     };
     EKind kind = kNone;
     uint32_t width = 0;
     uint32_t height = 0;
+    uint32_t rows = 0;  // rows in rgb: height when decoded, fewer when partial, 0 otherwise
     std::vector<uint8_t> rgb;
+    // The bytes the image's rows take as recorded, and how many of them the data holds (0 and 0
+    // when the upload's dimensions or format give no such figure).
+    uint64_t bytesNeeded = 0;
+    uint64_t bytesHeld = 0;
 };
 
 // Images larger than this per side, or of more RGB bytes, are not made (a failed upload of
@@ -55,7 +61,10 @@ bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRec
 bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& record, STextureImage& image);
 
 // The image of an upload from its arguments and recorded bytes (data may be null, size 0).
-// compressed: a glCompressedTexImage2D, whose format and type are not used.
+// compressed: a glCompressedTexImage2D, whose format and type are not used. Only what the bytes
+// hold is decoded: of an uncompressed image whose bytes end early, the rows they hold whole (a
+// partial image); of a compressed one, nothing (black). Its memory is never more than three bytes
+// a pixel of the rows held.
 void BuildTextureImage(const STextureRecord& record, uint32_t format, bool compressed, const uint8_t* data,
                        uint64_t size, STextureImage& image);
 

@@ -117,8 +117,9 @@ const SImageCase kImageCases[] = {
     {"a negative width: no image", kRgba, kRgba, kUbyte, -1, 4, 0, 4, false, 64, STextureImage::kNone, 0, 0},
     {"3 x 2 RGB at alignment 4: rows of 12 bytes", kRgb, kRgb, kUbyte, 3, 2, 0, 4, false, 21, STextureImage::kDecoded,
      3, 2},
-    {"one byte short of the last row's end: black", kRgb, kRgb, kUbyte, 3, 2, 0, 4, false, 20, STextureImage::kBlack,
-     3, 2},
+    {"one byte short of the last row's end: the first row", kRgb, kRgb, kUbyte, 3, 2, 0, 4, false, 20,
+     STextureImage::kPartial, 3, 2},
+    {"not one row held: black", kRgb, kRgb, kUbyte, 3, 2, 0, 4, false, 8, STextureImage::kBlack, 3, 2},
     {"alignment 8 with rows of 9 bytes", kRgb, kRgb, kUbyte, 3, 3, 0, 8, false, 41, STextureImage::kDecoded, 3, 3},
     {"alignment 0 reads packed rows", kRgb, kRgb, kUbyte, 3, 2, 0, 0, false, 18, STextureImage::kDecoded, 3, 2},
     {"alignment 3", kRgb, kRgb, kUbyte, 2, 2, 0, 3, false, 12, STextureImage::kDecoded, 2, 2},
@@ -153,8 +154,84 @@ TEST(TextureImages, GeometryAndBadInputsGiveTheExpectedImage)
         EXPECT_EQ(image.kind, c.kind);
         EXPECT_EQ(image.width, c.imageWidth);
         EXPECT_EQ(image.height, c.imageHeight);
-        EXPECT_EQ(image.rgb.size(), c.kind == STextureImage::kDecoded ? size_t(c.imageWidth) * c.imageHeight * 3 : 0u);
+        // Decoded: every row; partial: the rows held, fewer; otherwise none.
+        const bool decoded = c.kind == STextureImage::kDecoded || c.kind == STextureImage::kPartial;
+        EXPECT_EQ(image.rgb.size(), decoded ? size_t(c.imageWidth) * image.rows * 3 : 0u);
+        EXPECT_EQ(image.rows, decoded ? (c.kind == STextureImage::kDecoded ? c.imageHeight : 1u) : 0u);
     }
+}
+
+// Data shorter than the image's rows: only the rows it holds whole are decoded, and the image says
+// how many bytes it holds of how many, so that an upload that declares 16384 x 16384 and carries
+// 16 KB takes 16 KB's worth of memory, not a gigabyte of zeros.
+TEST(TextureImages, ShortDataDecodesOnlyTheRowsItHolds)
+{
+    std::vector<uint8_t> data(16384);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(i * 13 + 5);
+    STextureRecord r;
+    r.internalFormat = r.type = 0;
+    r.unpackAlignment = 4;
+    struct SCase { const char* what; uint32_t format; int32_t width, height; STextureImage::EKind kind; uint32_t rows; uint64_t needed; };
+    const SCase cases[] = {
+        {"16384 x 16384 RGBA: not one row of 64 KiB held", kRgba, 16384, 16384, STextureImage::kBlack, 0, 1ull << 30},
+        {"4096 x 4096 luminance: four rows held", 0x1909, 4096, 4096, STextureImage::kPartial, 4, 4096ull * 4096},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        r.internalFormat = c.format;
+        r.type = kUbyte;
+        r.width = c.width;
+        r.height = c.height;
+        STextureImage image;
+        BuildTextureImage(r, c.format, false, data.data(), data.size(), image);
+        EXPECT_EQ(image.kind, c.kind);
+        EXPECT_EQ(image.width, uint32_t(c.width));
+        EXPECT_EQ(image.height, uint32_t(c.height));
+        EXPECT_EQ(image.rows, c.rows);
+        EXPECT_EQ(image.rgb.size(), size_t(c.width) * c.rows * 3);
+        EXPECT_EQ(image.bytesHeld, data.size());
+        EXPECT_EQ(image.bytesNeeded, c.needed);
+        if (c.rows > 0) {
+            EXPECT_EQ(image.rgb[0], data[0]);
+            EXPECT_EQ(image.rgb.back(), data[size_t(c.width) * c.rows - 1]);
+        }
+    }
+}
+
+// The same through the tracked level a sub-image update changed: the level holds the upload's
+// 16 KB with the update written in, and no more is decoded (the image was once padded to the
+// level's size with zeros and shown as decoded).
+TEST(TextureImages, AnUpdatedLevelDecodesOnlyTheRowsItHolds)
+{
+    using namespace es2calls;
+    std::vector<uint8_t> pixels(16384, 0x40);
+    const std::string path = es2test::TempPath("short-level.xqft");
+    es2test::WriteCalls(path, {W(kBindTexture, {kTexture2D, 1}), TexImage(kTexture2D, 0, kRgba, 1024, 1024, kUbyte, pixels),
+                               TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte, {255, 0, 0, 255}),
+                               es2test::SwapBuffers(1)});
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
+    CTraceData& trace = *reader.GetTraceData();
+    CTraceStatistics statistics(&trace);
+    statistics.Compute();
+    std::vector<STextureImage> images;
+    ExtractTextures(trace, *statistics.GetTextureUploads(),
+                    [&](const STextureRecord&, STextureImage& image) { images.push_back(std::move(image)); });
+    STextureRecord record;
+    images.emplace_back();
+    ASSERT_TRUE(TextureAtCall(trace, 3, record, images.back()));
+    ASSERT_EQ(images.size(), 2u);
+    for (const STextureImage& image : images) {
+        EXPECT_EQ(image.kind, STextureImage::kPartial);
+        EXPECT_EQ(image.height, 1024u);
+        EXPECT_EQ(image.rows, 4u);
+        ASSERT_EQ(image.rgb.size(), 1024u * 4 * 3);
+        EXPECT_EQ(image.rgb[0], 255);  // the update
+        EXPECT_EQ(image.rgb[3], 0x40);
+    }
+    reader.Close();
 }
 
 TEST(TextureImages, PaddedRowsAreRepackedAndAlphaShowsAsGrey)
@@ -223,8 +300,6 @@ TEST(TextureImages, SubImageUpdatesAndRespecifiedNamesShowWhatEachCallHolds)
     const std::vector<uint8_t> redRow = Texels(2, {255, 0, 0}), greenRow = Texels(2, {0, 255, 0});
     std::vector<uint8_t> filled = redRow;
     filled.insert(filled.end(), greenRow.begin(), greenRow.end());
-    std::vector<uint8_t> halfFilled = redRow;
-    halfFilled.resize(12, 0);
 
     // The records: each upload's image while it was in force, under the texture it went to.
     struct SRecord { uint32_t call, name; int32_t width; std::vector<uint8_t> rgb; };
@@ -249,7 +324,8 @@ TEST(TextureImages, SubImageUpdatesAndRespecifiedNamesShowWhatEachCallHolds)
     // level 0), whatever happens to the name later.
     struct SAtCall { uint32_t call; bool shows; uint32_t name; int32_t width; uint32_t format; std::vector<uint8_t> rgb; };
     const std::vector<SAtCall> atCalls = {{2, true, 1, 2, kRgba, {}},  // no data yet: black
-                                          {3, true, 1, 2, kRgba, halfFilled},
+                                          {3, true, 1, 2, kRgba, redRow},  // the row held
+
                                           {4, true, 1, 2, kRgba, filled},
                                           {6, true, 2, 0, 0, {}},
                                           {7, true, 2, 1, kRgba, {0, 0, 255}},

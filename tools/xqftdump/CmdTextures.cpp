@@ -1,6 +1,14 @@
-// textures FILE OUTDIR: the texture images of the trace as the viewer makes them: one binary PPM
-// per record, named by the upload's call number ("<call>.ppm"; none for a record without an
-// image), and one line per record: call, name, target, level, size, internal format, type.
+// textures FILE OUTDIR: the texture images of the trace as the viewer makes them, and one line per
+// record: call, name, target, level, size, internal format, type, and what became of its image:
+//   image=decoded                  OUTDIR/<call>.ppm holds it (a binary PPM)
+//   image=partial held=B/N         the data holds B of the N bytes the rows take: the PPM holds the
+//                                  rows held whole, no more
+//   image=black [held=B/N]         nothing decoded (no data, no decoder, data too short): no file;
+//                                  held says what is missing when bytes are
+//   image=none                     impossible dimensions: no file
+//   image=unavailable              the trace file was cut or changed since the load: no file
+// Nothing past the recorded bytes is written: an upload that declares 16384 x 16384 and carries
+// 16 KB writes the rows of those 16 KB.
 #include "DumpCommand.h"
 
 #if __has_include("TextureImages.h")
@@ -17,20 +25,22 @@ bool WritePpm(const std::string& path, const STextureImage& image)
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    std::fprintf(file, "P6\n%u %u\n255\n", image.width, image.height);
+    std::fprintf(file, "P6\n%u %u\n255\n", image.width, image.rows);
     // An empty vector's data() may be null, which fwrite must not be given even for no bytes.
-    auto put = [file](const std::vector<uint8_t>& bytes) {
-        return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    };
-    bool written = true;
-    if (image.kind == STextureImage::kDecoded) {
-        written = put(image.rgb);
-    } else {
-        const std::vector<uint8_t> row(size_t(image.width) * 3, 0);
-        for (uint32_t y = 0; y < image.height && written; ++y)
-            written = put(row);
-    }
+    const bool written =
+        image.rgb.empty() || std::fwrite(image.rgb.data(), 1, image.rgb.size(), file) == image.rgb.size();
     return std::fclose(file) == 0 && written;
+}
+
+const char* KindText(STextureImage::EKind kind)
+{
+    switch (kind) {
+    case STextureImage::kDecoded: return "decoded";
+    case STextureImage::kPartial: return "partial";
+    case STextureImage::kBlack: return "black";
+    case STextureImage::kUnavailable: return "unavailable";
+    default: return "none";
+    }
 }
 
 int Run(const std::vector<std::string>& args)
@@ -41,22 +51,24 @@ int Run(const std::vector<std::string>& args)
                          ExtractTextures(trace, *statistics.GetTextureUploads(),
                                          [&](const STextureRecord& r, STextureImage& image) {
                                              std::printf("call=%u name=%u target=0x%X level=%d size=%dx%d "
-                                                         "internalformat=0x%X type=0x%X image=%s\n",
+                                                         "internalformat=0x%X type=0x%X image=%s",
                                                          r.callNumber, r.textureName, r.target, r.level, r.width,
-                                                         r.height, r.internalFormat, r.type,
-                                                         image.kind == STextureImage::kDecoded ? "decoded"
-                                                         : image.kind == STextureImage::kBlack ? "black"
-                                                         : image.kind == STextureImage::kUnavailable
-                                                             ? "unavailable"
-                                                             : "none");
+                                                         r.height, r.internalFormat, r.type, KindText(image.kind));
+                                             const bool decoded = image.kind == STextureImage::kDecoded ||
+                                                                  image.kind == STextureImage::kPartial;
+                                             if ((decoded || image.kind == STextureImage::kBlack) &&
+                                                 image.bytesHeld < image.bytesNeeded)
+                                                 std::printf(" held=%llu/%llu",
+                                                             static_cast<unsigned long long>(image.bytesHeld),
+                                                             static_cast<unsigned long long>(image.bytesNeeded));
+                                             std::printf("\n");
                                              if (image.kind == STextureImage::kUnavailable) {
                                                  std::fprintf(stderr, "ERROR: call %u: the texture's bytes are "
                                                               "unavailable: the trace file was cut or changed\n",
                                                               r.callNumber);
                                                  status = kDumpMalformed;
                                              }
-                                             if (image.kind == STextureImage::kNone ||
-                                                 image.kind == STextureImage::kUnavailable)
+                                             if (!decoded)
                                                  return;
                                              const std::string out =
                                                  args[1] + "/" + std::to_string(r.callNumber) + ".ppm";

@@ -4,7 +4,8 @@ format/type pair at chosen unpack alignments, ETC1 and XQFTC uploads (fixed or r
 a mip chain, cube faces, sub-image uploads, an upload without data and uploads the viewer must
 survive (impossible sizes, short data, odd alignments, unknown pairs). Writes OUT.json beside the
 trace: one entry per upload record with its call number, arguments, the raw bytes (hex) and what
-the viewer is expected to make of it ("convert", "library", "black", "none" or "norecord")."""
+the viewer is expected to make of it ("convert", "partial": the rows its data holds converted,
+"library", "black", "none" or "norecord")."""
 import json
 import random
 
@@ -130,8 +131,12 @@ def run(args):
         u.tex_image("none", RGBA, UBYTE, -4, 4, None, bpp=4)
         u.tex_image("black", RGBA, UBYTE, 0, 4, rand(16), bpp=4)
         u.tex_image("black", RGBA, UBYTE, 4, 0, rand(16), bpp=4)
-        u.tex_image("black", RGB, UBYTE, 3, 4, rand(image_bytes(3, 4, 3, 4) - 1), bpp=3)   # a byte short
-        u.tex_image("black", RGBA, UBYTE, 8, 8, rand(100), bpp=4)                          # rows missing
+        u.tex_image(black_without_data or "partial", RGB, UBYTE, 3, 4, rand(image_bytes(3, 4, 3, 4) - 1),
+                    bpp=3)                                                                 # a byte short
+        u.tex_image(black_without_data or "partial", RGBA, UBYTE, 8, 8, rand(100), bpp=4)  # rows missing
+        # Sizes the data does not hold: 16 KB for 16384 x 16384 (not one row), none at all.
+        u.tex_image("black", RGBA, UBYTE, 16384, 16384, rand(16384), bpp=4)
+        u.tex_image("black", RGBA, UBYTE, 16384, 16384, None, bpp=4)
         for align in (0, 3, 16):
             u.tex_image(black_without_data or "convert", RGB, UBYTE, 5, 3, rand(image_bytes(5, 3, 3, align)),
                         align, bpp=3)
