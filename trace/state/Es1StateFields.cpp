@@ -1,5 +1,7 @@
 #include "Es1StateFields.h"
 
+#include "state/FieldOrder.h"
+
 #include "state/StateLines.h"
 
 namespace {
@@ -140,6 +142,14 @@ void ChangeLight(SEs1State& s, int i)
 }
 
 } // namespace
+
+// The parts' places in their listing lines, page groups and probe, checked here as the rows build
+// (FieldOrder.h): the number of the first misplaced part shows when one is.
+constexpr SFieldOrder kEs1Orders[] = {
+#include "state/FieldOrderParts.h"
+#include "state/Es1Fields.def"
+};
+static_assert(FirstMisplacedOrder(kEs1Orders) == -1, "a part of Es1Fields.def repeats or skips a place");
 
 std::span<const SEs1StateField> Es1StateFields()
 {

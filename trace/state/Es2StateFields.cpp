@@ -1,5 +1,7 @@
 #include "Es2StateFields.h"
 
+#include "state/FieldOrder.h"
+
 namespace {
 
 constexpr const char* kNoRow = "the page has no row for it";
@@ -19,6 +21,14 @@ void ChangeProgram(SEs2State& s, int i)
 }
 
 } // namespace
+
+// The parts' places in their listing lines, page groups and probe, checked here as the rows build
+// (FieldOrder.h): the number of the first misplaced part shows when one is.
+constexpr SFieldOrder kEs2Orders[] = {
+#include "state/FieldOrderParts.h"
+#include "state/Es2Fields.def"
+};
+static_assert(FirstMisplacedOrder(kEs2Orders) == -1, "a part of Es2Fields.def repeats or skips a place");
 
 std::span<const SEs2StateField> Es2StateFields()
 {

@@ -17,8 +17,10 @@
 // `text`, `page`, `probe`: null when that reader shows every value of the member, otherwise why not
 // (StateFields.h).
 //
-// Parts. `order` places a part among the parts of its line, page group or probe; a value
-// expression reads the state `s` (and `a`, `b`: the state now and before, for a page comparison):
+// Parts. `order` places a part among the parts of its line, page group or probe: the parts of each
+// are numbered 1 to n, each number once, which the field table checks as it builds (FieldOrder.h:
+// a repeated or skipped number is a compile error). A value expression reads the state `s` (and
+// `a`, `b`: the state now and before, for a page comparison):
 //   XQF_TEXT(line, order, format, values...)    a fragment of a listing line, its separator first
 //   XQF_TEXT_LINES(line, function)               hand-written lines of the listing
 //   XQF_PAGE(group, order, format, differs, values...)   a page row marked when `differs`
