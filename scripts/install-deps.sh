@@ -7,7 +7,7 @@ PKGS=(
   libtinyxml2-dev libb64-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libegl1 libgles1 libgles2 libegl-mesa0 libgl1-mesa-dri libegl-dev libgles-dev
-  xvfb xauth x11-utils python3
+  xvfb xauth x11-utils openbox python3
   clang libclang-rt-14-dev
   libsquish-dev etc1tool libxml2-utils zlib1g-dev
   glslang-tools

@@ -135,7 +135,8 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
             }
         }
         if (showWindow == 0) {
-            ReadFrameBuffer();
+            if (!ReadFrameBuffer())
+                return 0;
             if (m_countedDraws)
                 MapComplexityCounts(m_readBack.get(), size_t(m_readWidth) * m_readHeight, 4, m_increment);
             return result;

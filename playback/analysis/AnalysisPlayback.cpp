@@ -7,6 +7,7 @@
 #include "es1/Es1Restore.h"
 #include "es2/Es2Restore.h"
 #include "host/HostTables.h"
+#include "windows/PlaybackWindows.h"
 
 #include "CallQueries.h"
 #include "apicall/ApiCall.h"
@@ -474,7 +475,7 @@ __attribute__((target("ssse3"))) void PackRgbaToRgbSsse3(const uint8_t* rgba, ui
 
 } // namespace
 
-void CAnalysisPlayback::ReadFrameBuffer()
+bool CAnalysisPlayback::ReadFrameBuffer()
 {
     uint32_t width = 0xFFFFFFFFu, height = 0xFFFFFFFFu;
     RememberWindowSize(&width, &height, nullptr);
@@ -499,13 +500,41 @@ void CAnalysisPlayback::ReadFrameBuffer()
     SEs2Host& gl = *SEs2Host::Instance();
     for (int i = 0; i < 8 && XQF_HOST(gl, glGetError)() != GL_NO_ERROR; ++i) {
     }
-    const bool current = XQF_HOST(*SEglHost::Instance(), eglGetCurrentContext)() != EGL_NO_CONTEXT;
+    SEglHost& egl = *SEglHost::Instance();
+    const bool current = XQF_HOST(egl, eglGetCurrentContext)() != EGL_NO_CONTEXT;
     if (pixels == 0)
-        return;
+        return true;
+    if (current && !SurfaceHoldsTheFrame()) {
+        std::memset(m_readBack.get(), 0, pixels * 4);
+        return false;
+    }
     XQF_HOST(gl, glReadPixels)(0, 0, GLsizei(m_readWidth), GLsizei(m_readHeight), GL_RGBA, GL_UNSIGNED_BYTE,
                                m_readBack.get());
     if (!current || XQF_HOST(gl, glGetError)() != GL_NO_ERROR)
         std::memset(m_readBack.get(), 0, pixels * 4);
+    return true;
+}
+
+bool CAnalysisPlayback::SurfaceHoldsTheFrame() const
+{
+    // glReadPixels reads the read surface.
+    SEglHost& egl = *SEglHost::Instance();
+    EGLDisplay display = XQF_HOST(egl, eglGetCurrentDisplay)();
+    EGLSurface read = XQF_HOST(egl, eglGetCurrentSurface)(EGL_READ);
+    EGLint width = 0, height = 0;
+    if (read == EGL_NO_SURFACE || !XQF_HOST(egl, eglQuerySurface)(display, read, EGL_WIDTH, &width) ||
+        !XQF_HOST(egl, eglQuerySurface)(display, read, EGL_HEIGHT, &height)) {
+        XQF_HOST(egl, eglGetError)();
+        return true;  // no surface current: no window to hold the frame
+    }
+    uint32_t madeWidth = uint32_t(width), madeHeight = uint32_t(height);
+    PlaybackSurfaceMadeFor(read, madeWidth, madeHeight);
+    if (uint32_t(width) == m_readWidth && uint32_t(height) == m_readHeight && madeWidth == uint32_t(width) &&
+        madeHeight == uint32_t(height))
+        return true;
+    PlaybackError("Frame read: the surface is %dx%d, the frame %ux%u and its window %ux%u: nothing read\n", width,
+                  height, m_readWidth, m_readHeight, madeWidth, madeHeight);
+    return false;
 }
 
 bool CAnalysisPlayback::GetFrameBuffer(uint8_t** rgb, uint32_t* width, uint32_t* height)

@@ -53,8 +53,10 @@ public:
     // The frame's last call as its closing call: true when it is the frame end (eglSwapBuffers).
     bool FindSwapCall();
     // Reads the playback surface back (RGBA, rows bottom-up); a surface above kMaxReadBackBytes is
-    // not read (an ERROR line), and the read-back holds zeros of its size.
-    void ReadFrameBuffer();
+    // not read (an ERROR line), and the read-back holds zeros of its size. False, with an ERROR line
+    // and an image of zeros, when the surface's size now is not the frame's (the size it had at
+    // make-current) or not the size its window was made for: the pixels read would not be the frame.
+    bool ReadFrameBuffer();
     // The read-back as RGB, packed from the RGBA one on the first ask after a read.
     bool GetFrameBuffer(uint8_t** rgb, uint32_t* width, uint32_t* height);
     // The read-back as read (RGBA): a viewer converting it to its own format skips the RGB packing.
@@ -128,6 +130,9 @@ public:
     const CKeptImages& KeptImages() const { return m_kept; }
 
 private:
+    // Whether the current read surface has the frame's size and the size its window was made for;
+    // an ERROR line when not.
+    bool SurfaceHoldsTheFrame() const;
     bool RestoreFrame(uint32_t frame);
     // Restores the frame's recorded state as it stands (what RestoreFrame does for a frame whose
     // textures all come from the trace).

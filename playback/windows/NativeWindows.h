@@ -63,6 +63,8 @@ void DestroyPlaybackWindow(NativeHandle window, NativeHandle native);
 bool PumpPlaybackMessages(NativeHandle window);
 // Maps the window at the top left of the screen with its size (the analysis shows its frame there).
 void ShowPlaybackWindow(NativeHandle window);
+// The size asked for the window a window surface of the adapter was made on; false for another surface.
+bool WindowSurfaceSize(void* surface, uint32_t& width, uint32_t& height);
 } // namespace x11
 
 // Serves Qt's pending events when a Qt application exists, at most about once a millisecond (the

@@ -70,3 +70,8 @@ void ShowPlaybackWindow(NativeHandle window)
     if (ActiveWindowBackEnd() == EWindowBackEnd::X11)
         x11::ShowPlaybackWindow(window);
 }
+
+bool PlaybackSurfaceMadeFor(void* surface, uint32_t& width, uint32_t& height)
+{
+    return ActiveWindowBackEnd() == EWindowBackEnd::X11 && x11::WindowSurfaceSize(surface, width, height);
+}

@@ -38,6 +38,10 @@ NativeHandle GetPlaybackWindow(uint64_t key);
 // there; headless there is nothing to show.
 void ShowPlaybackWindow(NativeHandle window);
 
+// The size the window of a playback window surface was made for (X11 windows; a headless window
+// surface is a pbuffer of that size by making): false, leaving the sizes alone, for other surfaces.
+bool PlaybackSurfaceMadeFor(void* surface, uint32_t& width, uint32_t& height);
+
 // Pumps every playback window in table order, then the rest (Pump(0)); false when any pump met a
 // quit request.
 bool PumpPlaybackWindows(SNativeWindowFuncs& funcs);

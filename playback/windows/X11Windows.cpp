@@ -1,5 +1,10 @@
 // The X11 back end: one X connection per recorded display (its Display* is the native display EGL
 // gets) and unmapped X windows of the recorded sizes; rendering and read-back work unmapped.
+// The windows are override-redirect: a window manager redirects a top-level window's resize to
+// itself and carries it out when it gets to it, so a surface made or read just after the resize
+// would have the old size (a 1 x 1 window, played as 640 x 480, or a frame cut short). The server
+// carries out an override-redirect window's resize at once, in order with the host library's
+// requests on the same connection.
 #include "Diagnostics.h"
 #include "EglAdapters.h"
 #include "NativeWindows.h"
@@ -104,13 +109,26 @@ SWindow& NewWindow(SConnection& c, uint32_t width, uint32_t height)
     Display* d = c.display;
     const uint32_t w = width == 0 ? 1 : width > kLargestWindow ? kLargestWindow : width;
     const uint32_t h = height == 0 ? 1 : height > kLargestWindow ? kLargestWindow : height;
-    Window id = XCreateSimpleWindow(d, DefaultRootWindow(d), 5000, 5000, w, h, 0, 0, 0);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    Window id = XCreateWindow(d, DefaultRootWindow(d), 5000, 5000, w, h, 0, CopyFromParent, InputOutput,
+                              CopyFromParent, CWOverrideRedirect, &attributes);
     XStoreName(d, id, "XQFTracePlayback");
     XSelectInput(d, id, KeyPressMask | StructureNotifyMask);
     XSetWMProtocols(d, id, &c.deleteWindow, 1);
     XFlush(d);
     c.windows.push_back({id, width, height, false});
     return c.windows.back();
+}
+
+// Whether the server has the window at the size it was asked for (a round trip: once a resize).
+bool HasItsSize(Display* d, const SWindow& w)
+{
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    return XGetGeometry(d, w.id, &root, &x, &y, &width, &height, &border, &depth) && width == w.width &&
+           height == w.height;
 }
 
 // Takes every pending event of the connection; false at a quit request (Escape, a close request),
@@ -156,6 +174,9 @@ EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config,
         const uint32_t width = w->width, height = w->height;
         w = &NewWindow(*c, width, height);  // the maps keep naming the window they were given
     }
+    if (!HasItsSize(c->display, *w))
+        PlaybackError("eglCreateWindowSurface: the X window 0x%lx does not have the size %ux%u\n", w->id, w->width,
+                      w->height);
     EGLSurface surface = e.createWindowSurface(display, config, w->id, attribs);
     if (surface != EGL_NO_SURFACE) {
         w->holdsSurface = true;
@@ -178,6 +199,18 @@ EGLBoolean EGLAPIENTRY DestroySurface(EGLDisplay display, EGLSurface surface)
 }
 
 } // namespace
+
+bool WindowSurfaceSize(void* surface, uint32_t& width, uint32_t& height)
+{
+    for (const SSurface& s : Surfaces())
+        if (s.surface == surface)
+            if (const SWindow* w = FindWindow(s.window)) {
+                width = w->width;
+                height = w->height;
+                return true;
+            }
+    return false;
+}
 
 bool Available()
 {
@@ -295,6 +328,7 @@ void DestroyPlaybackWindow(NativeHandle, NativeHandle) {}
 bool PumpPlaybackMessages(NativeHandle) { return true; }
 void ShowPlaybackWindow(NativeHandle) {}
 void InstallEglAdapters(SEglHost&) {}
+bool WindowSurfaceSize(void*, uint32_t&, uint32_t&) { return false; }
 } // namespace x11
 
 #endif

@@ -2,9 +2,10 @@
 // library, plays the frame's calls up to its eglSwapBuffers (error checks on), reads the frame back
 // and writes it as a binary PPM (RGB, top row first). With --from-start nothing is restored: every
 // call from the trace's first up to frame N's eglSwapBuffers is played. Prints result=1 when every
-// call played (0 at the first that did not; the image is written all the same once the pass is in
-// frame N), width= and height=. A pass that stopped before frame N (a failed restore, or a call of
-// an earlier frame) writes no image: it prints image=none and the call it stopped at.
+// call played and the frame was read from a surface of its size (0 otherwise; the image is written
+// all the same once the pass is in frame N), width= and height=. A pass that stopped before frame N
+// (a failed restore, or a call of an earlier frame) writes no image: it prints image=none and the
+// call it stopped at.
 // Exit status 0 only when every call played and neither the restore nor a call reported an ERROR
 // line; 5 (kDumpPassFailed) otherwise.
 #include "DumpCommand.h"
@@ -65,7 +66,8 @@ int Run(const std::vector<std::string>& args)
         }
         reached = !playback.m_restoreFailed && (stoppedAt == 0 || stoppedAt > playback.m_firstCall);
         if (reached) {
-            playback.ReadFrameBuffer();
+            if (!playback.ReadFrameBuffer())
+                result = 0;
             playback.GetFrameBuffer(&rgb, &width, &height);
         }
     }
