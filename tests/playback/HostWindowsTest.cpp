@@ -94,6 +94,34 @@ TEST_F(HostWindows, EachRecordedWindowOfADisplayGetsItsOwnSurface)
     b.Release();
 }
 
+// One recorded window asked for at another size again and again, as one trace after another in
+// the viewer: each surface has the size asked for when it is drawn and read, and what was cleared
+// fills it to its far corner. Under a window manager that carries out resizes late (CTest runs this
+// program under openbox and under tools' xqft-slow-wm too) a resized top-level window kept its old
+// size for the surface made on it.
+TEST_F(HostWindows, AWindowResizedForEachSurfaceHasTheAskedSizeWhenDrawnAndRead)
+{
+    const std::pair<uint32_t, uint32_t> sizes[] = {{64, 48}, {800, 600}, {40, 32}, {1, 1}, {333, 97}};
+    for (int round = 0; round < 20; ++round)
+        for (auto [width, height] : sizes) {
+            SHostContext c;
+            ASSERT_TRUE(c.Make(2, windows, 0x507, SEglSurfaceWindow{0x609, width, height})) << c.error;
+            const EGLint w = width == 1 ? 1296 : EGLint(width), h = height == 1 ? 790 : EGLint(height);
+            ASSERT_EQ(SurfaceSize(c), std::make_pair(w, h)) << "round " << round;
+            uint32_t madeWidth = 0, madeHeight = 0;
+            if (PlaybackSurfaceMadeFor(c.surface, madeWidth, madeHeight)) {
+                EXPECT_EQ(std::make_pair(madeWidth, madeHeight), std::make_pair(uint32_t(w), uint32_t(h)));
+            }
+            XQF_HOST(*es2, glClearColor)(0.25f, 0.5f, 0.75f, 1.0f);
+            XQF_HOST(*es2, glClear)(GL_COLOR_BUFFER_BIT);
+            uint8_t pixel[4] = {};
+            XQF_HOST(*es2, glReadPixels)(w - 1, h - 1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+            ASSERT_NEAR(pixel[2], 191, 1) << width << "x" << height << " round " << round;
+            ASSERT_EQ(SurfaceSize(c), std::make_pair(w, h)) << "still, after drawing; round " << round;
+            c.Release();
+        }
+}
+
 TEST_F(HostWindows, WindowsOfNoSizeOrBeyondTheLargestSurfaceGetNoSurface)
 {
     for (SEglSurfaceWindow window : {SEglSurfaceWindow{0x605, 0, 0}, SEglSurfaceWindow{0x606, 100000, 100000}}) {
