@@ -3,6 +3,7 @@
 #include "EglTestSupport.h"
 #include "Es2TestHost.h"
 
+#include "Diagnostics.h"
 #include "analysis/AnalysisPlayback.h"
 #include "probe/StateProbe.h"
 
@@ -64,21 +65,48 @@ TEST_F(Navigation, UnknownOptionKeysAndValuesAboveTheLargestAreRefusedAndChangeN
     EXPECT_EQ(a.m_skipIds, ids);
 }
 
+// The fixture's surface is 800 x 600.
 TEST_F(Navigation, TheReadBackPacksPixelsToThreeBytes)
 {
     XQF_HOST(*gl, glBindFramebuffer)(GL_FRAMEBUFFER, 0);
     XQF_HOST(*gl, glClearColor)(1.0f, 0.5f, 0.0f, 1.0f);
     XQF_HOST(*gl, glClear)(GL_COLOR_BUFFER_BIT);
-    uint32_t width = 2, height = 1;
+    uint32_t width = 800, height = 600;
     RememberWindowSize(&width, &height, nullptr);
     CAnalysisPlayback a;
-    a.ReadFrameBuffer();
+    EXPECT_TRUE(a.ReadFrameBuffer());
     uint8_t* rgb = nullptr;
     uint32_t w = 0, h = 0;
     ASSERT_TRUE(a.GetFrameBuffer(&rgb, &w, &h));
-    EXPECT_EQ(w, 2);
-    EXPECT_EQ(h, 1);
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
     EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 6), (std::vector<uint8_t>{255, 128, 0, 255, 128, 0}));
+}
+
+// A frame whose size is not its surface's (a window resized after the surface was made current, or
+// a 1 x 1 surface played as 640 x 480) is no image of the frame.
+TEST_F(Navigation, AFrameOfAnotherSizeThanItsSurfaceFailsTheReadWithAnErrorLine)
+{
+    XQF_HOST(*gl, glBindFramebuffer)(GL_FRAMEBUFFER, 0);
+    XQF_HOST(*gl, glClearColor)(1.0f, 0.5f, 0.0f, 1.0f);
+    XQF_HOST(*gl, glClear)(GL_COLOR_BUFFER_BIT);
+    for (auto [width, height] : {std::pair<uint32_t, uint32_t>{640, 480}, {800, 601}, {2, 1}}) {
+        RememberWindowSize(&width, &height, nullptr);
+        CAnalysisPlayback a;
+        const unsigned errors = PlaybackErrorCount();
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(a.ReadFrameBuffer()) << width << "x" << height;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(PlaybackErrorCount(), errors + 1);
+        EXPECT_NE(said.find("ERROR: Frame read: the surface is 800x600, the frame " + std::to_string(width) + "x" +
+                            std::to_string(height)),
+                  std::string::npos)
+            << said;
+        uint8_t* rgb = nullptr;
+        uint32_t w = 0, h = 0;
+        ASSERT_TRUE(a.GetFrameBuffer(&rgb, &w, &h));
+        EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 6), std::vector<uint8_t>(6, 0)) << "nothing read";
+    }
 }
 
 TEST_F(Navigation, AFrameWithoutAContextResetsTheMapsAndRestoresNothing)
