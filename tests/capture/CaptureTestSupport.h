@@ -17,6 +17,11 @@
 
 namespace capturetest {
 
+// How long a test waits for what comes by itself (a peer's start, a link, a status line): only a
+// hang runs out of it. A busy machine may take many seconds over what takes milliseconds here, and
+// a wait that ends when its condition holds costs nothing the longer its limit is.
+inline constexpr int kReadyMs = 120000;
+
 inline std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -61,7 +66,7 @@ inline std::string Trace(const char* name)
     return folder.path + "/" + name + ".xqft";
 }
 
-inline bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000)
+inline bool WaitUntil(const std::function<bool()>& done, int milliseconds = kReadyMs)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!done()) {

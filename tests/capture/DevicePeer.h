@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include "CaptureTestSupport.h"
 #include "TestPaths.h"
 
 extern char** environ;
@@ -22,8 +23,9 @@ extern char** environ;
 class CDevicePeer
 {
 public:
-    // options: the peer's command-line options (--serve FILE, --fault NAME ...). Fails the test
-    // when the peer does not come up within 5 seconds.
+    // options: the peer's command-line options (--serve FILE, --fault NAME ...). Waits until the peer
+    // has written its port (an interpreter started through a version shim on a busy machine may take
+    // many seconds); fails the test when the peer exits first or is not up within kReadyMs.
     CDevicePeer(const std::string& folder, const std::vector<std::string>& options) : m_folder(folder)
     {
         const std::string portFile = folder + "/peer.port";
@@ -40,14 +42,21 @@ public:
             m_pid = -1;
             return;
         }
-        for (int i = 0; i < 500 && !m_port; ++i) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(capturetest::kReadyMs);
+        int status = 0;
+        while (!m_port && std::chrono::steady_clock::now() < end) {
             std::ifstream in(portFile);
             in >> m_port;
-            if (!m_port)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (m_port)
+                break;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         if (!m_port)
-            ADD_FAILURE() << "the device peer did not start: " << Log();
+            ADD_FAILURE() << "the device peer did not start" << (m_pid < 0 ? " (it exited)" : "") << ": " << Log();
     }
     ~CDevicePeer()
     {
@@ -90,7 +99,7 @@ public:
         return -1;
     }
     // Waits up to the time given for a log line holding text.
-    bool WaitFor(const std::string& text, int milliseconds = 5000) const
+    bool WaitFor(const std::string& text, int milliseconds = capturetest::kReadyMs) const
     {
         for (int i = 0; i < milliseconds / 5; ++i) {
             if (Log().find(text) != std::string::npos)

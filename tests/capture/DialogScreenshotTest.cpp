@@ -56,9 +56,9 @@ TEST(NetworkDialogOnScreen, ShowsItsSizeAndALitRecordLampWhileRecording)
     auto* record = dialog.findChild<QPushButton*>("pb_record");
     auto* status = dialog.findChild<QLineEdit*>("le_statusConnection");
     dialog.findChild<QPushButton*>("pb_connect")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return record->isEnabled(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return record->isEnabled(); }, kReadyMs));
     record->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Recording: "); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Recording: "); }, kReadyMs));
     QTest::qWait(200);   // let it paint
 
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(dialog.winId()).toImage();

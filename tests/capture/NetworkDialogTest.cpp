@@ -52,7 +52,7 @@ protected:
 
     QPushButton* Button(const char* name) const { return dialog->findChild<QPushButton*>(name); }
     QComboBox* Addresses() const { return dialog->findChild<QComboBox*>("cb_addressList"); }
-    bool SeenStatus(const QString& text, int milliseconds = 5000)
+    bool SeenStatus(const QString& text, int milliseconds = kReadyMs)
     {
         return QTest::qWaitFor([&] { return std::find(statuses.begin(), statuses.end(), text) != statuses.end(); },
                                milliseconds);
@@ -95,8 +95,8 @@ TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstS
     ASSERT_TRUE(SeenStatus("App playing"));
     EXPECT_TRUE(Button("pb_play")->isChecked());
     Button("pb_record")->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Recording: "); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith("Recording: "); }, kReadyMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, kReadyMs));
     // The device has sent the whole run and only keeps the link: the line stops saying "Recording".
     const QString quiet = "No more data from the device: " + QString::number(fs::file_size(trace));
     ASSERT_TRUE(SeenStatus(quiet));
@@ -118,7 +118,7 @@ TEST_F(NetworkDialogTest, TheStatusLineFollowsACaptureAndOpenTraceOpensTheFirstS
     EXPECT_NE(c->GetTrace(), nullptr);
     EXPECT_TRUE(shown.empty());
     dialog->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->isFinished(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->isFinished(); }, kReadyMs));
 }
 
 // The dialog names the file it writes; each stop of recording goes on in a numbered file, and the
@@ -144,7 +144,7 @@ TEST_F(NetworkDialogTest, ThePathAndOpenTraceFollowTheLatestRunAndTheCountIsWhat
         SCOPED_TRACE(name);
         const std::string file = dir + name;
         Button("pb_record")->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith(quiet); }, 15000)) << peer.Log();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return status->text().startsWith(quiet); }, kReadyMs)) << peer.Log();
         EXPECT_EQ(status->text().mid(quiet.size()).toULongLong(), fs::file_size(file));
         EXPECT_EQ(fs::file_size(file), fs::file_size(trace));
         EXPECT_EQ(path->toolTip(), QString::fromStdString(file));
@@ -224,9 +224,9 @@ TEST_F(NetworkDialogTest, ConnectPressedAgainKeepsTheCaptureAndReleasingItEndsIt
     dialog->show();
     Button("pb_connect")->click();
     EXPECT_EQ(dialog->StatusTimer()->interval(), 1000);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetLinkStatus() == kLinkUp; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetLinkStatus() == kLinkUp; }, kReadyMs));
     dialog->Process()->StartRecording();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Process()->GetBytesWritten() == fs::file_size(trace); }, kReadyMs));
 
     // Checked again while the capture runs (the button can show released for a moment when the
     // link reads down): the running capture and its file are left alone.
@@ -238,7 +238,7 @@ TEST_F(NetworkDialogTest, ConnectPressedAgainKeepsTheCaptureAndReleasingItEndsIt
     Button("pb_connect")->click();   // released
     EXPECT_TRUE(dialog->Process()->isFinished());
     EXPECT_EQ(dialog->Process()->GetLinkStatus(), kLinkDown);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == "Not conneted"; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return status->text() == "Not conneted"; }, kReadyMs));
     EXPECT_TRUE(ReadFile(dir + "/cap.xqft") == ReadFile(trace));
 }
 

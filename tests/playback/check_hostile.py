@@ -5,7 +5,7 @@ sub-image offsets, draw counts and firsts, strides, types the size table lacks, 
 twice). Each trace goes through `xqft-dump replay` (the frame holding the record and the next,
 whose start restores what it left), `replay --from-start`, `host-state` and `analyse`. No run may
 end on a signal or a sanitizer report, take over 15 s of CPU time (45 s in the sanitizer build; wall
-time follows the machine's load, and a run still going at 120 s is a hang) or grow over 1 GiB
+time follows the machine's load, and a run still going at 600 s is a hang) or grow over 1 GiB
 resident; the frame holding the record reports the refusal on an "ERROR: " line, and so does the
 next frame's restore where the tracked state keeps the value; a run that reports one exits 5, as a
 failed pass. A pbuffer is refused at its eglCreatePbufferSurface, and a pass from the trace's start
@@ -180,7 +180,7 @@ class Runner:
     def record(self, scene):
         if scene not in self.recorded:
             subprocess.run([os.path.join(self.bin, "xqft-record"), "--scene", scene, "--out", self.work],
-                           capture_output=True, check=True, timeout=300)
+                           capture_output=True, check=True, timeout=900)
             self.recorded.add(scene)
         with open(os.path.join(self.work, scene + ".log")) as log:
             return [json.loads(line) for line in log]
@@ -188,11 +188,11 @@ class Runner:
     def run(self, case, args):
         """One run under the limits, in a child that reports its child's CPU time and peak resident size."""
         probe = ("import resource,subprocess,sys\n"
-                 "r=subprocess.run(sys.argv[1:],capture_output=True,text=True,timeout=120)\n"
+                 "r=subprocess.run(sys.argv[1:],capture_output=True,text=True,timeout=600)\n"
                  "u=resource.getrusage(resource.RUSAGE_CHILDREN)\n"
                  "sys.stdout.write('%d %f %d\\n'%(r.returncode,u.ru_utime+u.ru_stime,u.ru_maxrss))\n"
                  "sys.stdout.write(r.stdout);sys.stderr.write(r.stderr)\n")
-        r = subprocess.run([sys.executable, "-c", probe] + args, capture_output=True, text=True, timeout=300)
+        r = subprocess.run([sys.executable, "-c", probe] + args, capture_output=True, text=True, timeout=900)
         head, _, out = r.stdout.partition("\n")
         fields = head.split()
         if r.returncode != 0 or len(fields) != 3:
@@ -242,7 +242,7 @@ class Runner:
             log.writelines(json.dumps(c) + "\n" for c in lines)
         nodata = ["--no-data"] if name.endswith("without data") else []
         subprocess.run([sys.executable, os.path.join(self.source, "tools", "xqftgen.py"), "from-log", stem + ".log",
-                        stem + ".xqft"] + nodata, capture_output=True, check=True, timeout=120)
+                        stem + ".xqft"] + nodata, capture_output=True, check=True, timeout=600)
         dump = os.path.join(self.bin, "xqft-dump")
         trace, image, frame = stem + ".xqft", stem + ".ppm", frames[at]
         options = ANALYSE_OPTIONS.get(name, [])

@@ -148,7 +148,7 @@ class Sweep(Runner):
             log.writelines(json.dumps(c) + "\n" for c in lines)
         gen = [sys.executable, os.path.join(self.source, "tools", "xqftgen.py"), "from-log", stem + ".log",
                stem + ".xqft"]
-        if subprocess.run(gen, capture_output=True, timeout=120).returncode != 0:
+        if subprocess.run(gen, capture_output=True, timeout=600).returncode != 0:
             # A field the writer keeps unsigned takes the value's 32 bits.
             if not isinstance(value, int):
                 self.unwritten += 1
@@ -156,7 +156,7 @@ class Sweep(Runner):
             put(lines[at], path, value & 0xFFFFFFFF)
             with open(stem + ".log", "w") as log:
                 log.writelines(json.dumps(c) + "\n" for c in lines)
-            if subprocess.run(gen, capture_output=True, timeout=120).returncode != 0:
+            if subprocess.run(gen, capture_output=True, timeout=600).returncode != 0:
                 self.unwritten += 1
                 return
         what = "%s call %d (%s) %s=%s%s" % (scene, at + 1, lines[at]["f"], "/".join(map(str, path)),
