@@ -458,14 +458,19 @@ bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& recor
             return;
         record = STextureRecord();
         record.callNumber = callNumber;
+        // A bound texture whose level was never specified holds no image: nothing to show (not an
+        // image of 0x0 in no format).
+        auto specified = [](const STexImage* level) {
+            return level && (level->internalFormat != 0 || level->width != 0 || level->height != 0);
+        };
         if (key.es1) {
-            if (const STexImage* level = FindLevel(es1, key)) {
+            if (const STexImage* level = FindLevel(es1, key); specified(level)) {
                 RecordOfLevel(*level, key, record);
                 record.target = kGlTexture2D;
                 BuildLevelImage(*level, record, image);
                 done = true;
             }
-        } else if (const STexImage* level = FindLevel(es2, key)) {
+        } else if (const STexImage* level = FindLevel(es2, key); specified(level)) {
             RecordOfLevel(*level, key, record);
             record.target = level->target;
             BuildLevelImage(*level, record, image);

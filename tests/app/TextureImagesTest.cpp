@@ -327,7 +327,7 @@ TEST(TextureImages, SubImageUpdatesAndRespecifiedNamesShowWhatEachCallHolds)
                                           {3, true, 1, 2, kRgba, redRow},  // the row held
 
                                           {4, true, 1, 2, kRgba, filled},
-                                          {6, true, 2, 0, 0, {}},
+                                          {6, false, 0, 0, 0, {}},  // bound, no image yet
                                           {7, true, 2, 1, kRgba, {0, 0, 255}},
                                           {8, false, 0, 0, 0, {}},
                                           {9, true, 1, 4, kAlpha, Texels(16, {128, 128, 128})},

@@ -40,6 +40,12 @@ void CTextureViewerWidget::UpdateView(int idCall, QPixmap* pixmap)
         if (idCall > 0 && controller->TextureAtCall(uint32_t(idCall), texture)) {
             text = infoText(texture);
             SetImage(texture.thumbnail);
+        } else {
+            // No texture at this call: nothing of the call shown before stays.
+            Clear();
+            setEnabled(true);
+            Q_EMIT onRequestFocus();
+            return;
         }
     }
     SetInfoText(text);
