@@ -119,6 +119,26 @@ TEST(ImageViewer, TheFitEntryStandsAmongTheStepsByItsPercentage)
     }
 }
 
+// Without an image the zoom box holds nothing (not the zoom of the image shown before); the next
+// image brings the list back, at the zoom chosen before.
+TEST(ImageViewer, NoImageLeavesTheZoomBoxEmptyAndTheNextImageKeepsTheChosenZoom)
+{
+    CViewer v;
+    v.SetImage(Coordinates(v.View().width() / 40, 1));
+    ASSERT_EQ(v.Zoom()->count(), 9);
+    v.Zoom()->setCurrentIndex(v.Zoom()->findText("400%"));
+    v.Clear();
+    EXPECT_EQ(v.Form().m_imageInfo->text(), "No data available");
+    EXPECT_EQ(v.Zoom()->count(), 0);
+    EXPECT_EQ(v.Zoom()->currentText(), "");
+    EXPECT_FALSE(v.Zoom()->isEnabled());
+    v.SetImage(Coordinates(30, 20));
+    EXPECT_EQ(v.Zoom()->count(), 9);
+    EXPECT_TRUE(v.Zoom()->isEnabled());
+    EXPECT_EQ(v.Zoom()->currentText(), "400%");
+    EXPECT_FALSE(v.Fit());
+}
+
 TEST(ImageViewer, ASmallImageIsShownWholeAndScaledWithoutPan)
 {
     CViewer v;
@@ -370,6 +390,9 @@ TEST(ImageViewer, ScaledInPaintThePixelsAreThoseOfThePaintEngine)
         {"25 percent", {1700, 1300}, "25%", {}},
         // Source columns past 15 bits do not fit the 16.16 stepping.
         {"100 percent, panned past column 32767", {34000, 6}, "100%", {-40000, 0}},
+        // Wider than 15 bits: the engine draws it (a source step past 15 bits, positions past 31).
+        {"a fit of an image 40000 pixels wide", {40000, 100}, nullptr, {}},
+        {"25 percent of it, panned to its right end", {40000, 100}, "25%", {-90000, 0}},
     };
     const QPoint offset(5, 7);
     const QRgb marker = qRgb(0x12, 0x34, 0x56);
@@ -383,7 +406,10 @@ TEST(ImageViewer, ScaledInPaintThePixelsAreThoseOfThePaintEngine)
             v.Menu("Fit");
         v.Drag(QPoint(100, 100), QPoint(100, 100) + c.drag);
         const QRect target = v.Target();
-        for (const QRect& part : {label->rect(), QRect(label->width() / 3 + 1, label->height() / 4 + 3, 97, 61)}) {
+        // The whole label, a part inside it, and its right end (painted from a column far into the
+        // image: past 15 bits of source position on a wide one).
+        for (const QRect& part : {label->rect(), QRect(label->width() / 3 + 1, label->height() / 4 + 3, 97, 61),
+                                  QRect(label->width() - 41, 0, 40, label->height())}) {
             for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
                 SCOPED_TRACE(::testing::Message() << c.what << ", painting " << part.width() << "x" << part.height()
                                                   << ", format " << int(format));

@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
+#include <QSignalBlocker>
 #include <QPalette>
 #include <QStyle>
 #include <QSpacerItem>
@@ -221,6 +222,13 @@ void GenericImageViewer::SetImage(const QPixmap& pixmap)
 {
     ui.l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     image = pixmap;
+    if (image.isNull()) {
+        // No image, no zoom: the box must not show the zoom of an image no longer there. The zoom
+        // chosen stays for the next image (percent, fit).
+        const QSignalBlocker block(ui.cb_zoom);
+        ui.cb_zoom->clear();
+    }
+    ui.cb_zoom->setEnabled(!image.isNull());
     if (scaleInPaint) {
         shownSize = QSize();
         ui.l_imageViewer->update();
@@ -342,7 +350,9 @@ void GenericImageViewer::RefreshFit()
         return;
     }
     if (!fit) {
-        const QString chosen = ui.cb_zoom->currentText();
+        // An empty box (no image was shown) holds no choice: the zoom last drawn is the choice.
+        const QString chosen =
+            ui.cb_zoom->count() ? ui.cb_zoom->currentText() : QString::number(percent) + "%";
         BuildZoomList();
         const int found = ui.cb_zoom->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (found >= 0)
