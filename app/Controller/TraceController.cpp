@@ -265,9 +265,16 @@ void CTraceController::SLTOpenTrace(QString path)
     try {
         result = m_loader->Load(CXQFTString(bytes.constData(), size_t(bytes.size())), &event);
     } catch (...) {
+        UpdateTemporalStatusBar("File corrupted.");
         m_prompts->Critical(m_mainWindow, kReadError, "File corrupted.");
         return;
     }
+    // While a box says why the file did not open (or asks what to do), the status bar says it too,
+    // not the load's last progress ("Opening file: 100%").
+    auto warn = [&](const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::StandardButton answer) {
+        UpdateTemporalStatusBar(text.section('\n', 0, 0).trimmed());
+        return m_prompts->Warning(m_mainWindow, kReadError, text, buttons, answer);
+    };
 
     // The message names the file and, under it, what the reader found wrong.
     const CXQFTString reason = m_loader->LastError();
@@ -283,11 +290,10 @@ void CTraceController::SLTOpenTrace(QString path)
     // entry goes.
     auto reportBadFile = [&] {
         if (QFileInfo::exists(path)) {
-            m_prompts->Warning(m_mainWindow, kReadError, withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
+            warn(withFile(kBadFormat), QMessageBox::Ok, QMessageBox::Ok);
             return;
         }
-        m_prompts->Warning(m_mainWindow, kReadError, QString(kNotFound) + QDir::toNativeSeparators(path),
-                           QMessageBox::Ok, QMessageBox::Ok);
+        warn(QString(kNotFound) + QDir::toNativeSeparators(path), QMessageBox::Ok, QMessageBox::Ok);
         if (m_recentFiles)
             m_recentFiles->removeFile(path);
     };
@@ -296,8 +302,7 @@ void CTraceController::SLTOpenTrace(QString path)
         break;
     case 1:
     case 3:
-        if (m_prompts->Warning(m_mainWindow, kReadError, withFile(kCutShort), QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::Yes) != QMessageBox::Yes)
+        if (warn(withFile(kCutShort), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) != QMessageBox::Yes)
             return;
         break;
     case 2:

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -87,6 +88,7 @@ TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
         Open(TracePath("good.xqft"));
         ASSERT_NE(c->GetTrace(), nullptr);
         prompts->answer = k.answer;
+        QSignalSpy status(c, &CTraceController::SIGUpdateTemporalStatusBar);
         Open(TracePath(k.file));
         // The old trace is dropped first, whatever the outcome.
         ASSERT_FALSE(signals_.empty());
@@ -95,6 +97,12 @@ TEST_F(ControllerTest, EachOpenEndsWithItsMessageAndState)
             ASSERT_EQ(shown.size(), 1u);
             EXPECT_EQ(shown[0].kind, "warning");
             EXPECT_EQ(shown[0].title, "Error reading file");
+            // The status bar says what the box says, not the load's last progress (a trace that
+            // opens after the box goes on to its own status lines).
+            ASSERT_FALSE(status.isEmpty());
+            if (!k.open) {
+                EXPECT_EQ(status.last().value(0).toString(), shown[0].text.section('\n', 0, 0).trimmed());
+            }
             if (k.message == kNotFound) {
                 EXPECT_EQ(shown[0].text, QString(kNotFound) + TracePath(k.file));
             } else {
