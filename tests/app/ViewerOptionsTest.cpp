@@ -88,7 +88,8 @@ TEST(ViewerOptions, EachSetterChangesItsOptionAndTellsOnce)
 
 // Two viewers on one store, each with its own store object as two programs have: A loads, B loads,
 // B changes an option and saves, then A saves. What A did not change must not undo B's change,
-// and what A did change must land beside it.
+// and what A did change must land beside it. The store starts with every option away from its
+// default: a viewer that forgot what it loaded would take each one for its own change.
 TEST(ViewerOptions, TwoViewersOnOneStoreKeepEachOthersChanges)
 {
     struct SCase {
@@ -99,8 +100,8 @@ TEST(ViewerOptions, TwoViewersOnOneStoreKeepEachOthersChanges)
         {"A untouched", [](CViewerOptions&) {}},
         {"A changes another option", [](CViewerOptions& a) { a.SetMaxSearchItems(250); }},
         {"A changes and restores B's option", [](CViewerOptions& a) {
-             a.SetExportIDCalls(false);
              a.SetExportIDCalls(true);
+             a.SetExportIDCalls(false);
          }},
     };
     for (const SCase& k : cases) {
@@ -112,20 +113,37 @@ TEST(ViewerOptions, TwoViewersOnOneStoreKeepEachOthersChanges)
             EXPECT_TRUE(store->Load(errors, false)) << errors.CStr();
             return store;
         };
+        {
+            CViewerOptions seed;
+            seed.SetExportIDCalls(false);
+            seed.SetImageAnalysisEnabled(false);
+            seed.SetCheckForUpdates(false);
+            seed.SetMaxSearchItems(300);
+            seed.SetShaderCompilerPath("/opt/seeded-compiler");
+            seed.SetCaptureOutputPath(CXQFTString("/captures/seeded.xqft"));
+            CXQFTArray<CXQFTString> addresses;
+            addresses.Append(CXQFTString("10.0.0.9"));
+            seed.SetRecentAddresses(addresses);
+            seed.Save(*open());
+        }
         std::unique_ptr<CXQFPreferences> storeA = open(), storeB = open();
         CViewerOptions a, b;
         a.Load(*storeA);
         b.Load(*storeB);
+        ASSERT_FALSE(a.ExportIDCalls()) << "the seed was stored";
 
-        b.SetExportIDCalls(false);
+        b.SetExportIDCalls(true);
+        b.SetImageAnalysisEnabled(true);
         b.Save(*storeB);
         k.changeA(a);
         a.Save(*storeA);
 
         CViewerOptions after;
         after.Load(*open());
-        EXPECT_FALSE(after.ExportIDCalls()) << "B's change stays";
+        EXPECT_TRUE(after.ExportIDCalls()) << "B's change stays";
+        EXPECT_TRUE(after.ImageAnalysisEnabled()) << "B's change stays";
         EXPECT_EQ(after.MaxSearchItems(), a.MaxSearchItems());
+        EXPECT_EQ(after.ShaderCompilerPath(), "/opt/seeded-compiler");
     }
 }
 
