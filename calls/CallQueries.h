@@ -130,6 +130,16 @@ constexpr const char* CallFunctionName(uint16_t id)
     return nullptr;
 }
 
+// The category of an id (from its first row, as the statistics group it); "" for an id without a row.
+constexpr const char* CallCategory(uint16_t id)
+{
+    for (const callrows::SFamilyRows& f : callrows::kFamilies)
+        for (const SCallRow& r : f.rows)
+            if (r.id == id)
+                return r.category;
+    return "";
+}
+
 // The id of a family's function; does not build for a name the family's table lacks.
 consteval uint16_t CallIdOf(ECallFamily family, std::string_view function)
 {

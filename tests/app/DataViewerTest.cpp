@@ -2,6 +2,7 @@
 // frame's eglSwapBuffers, the right way up, kept where a frame has none; the texture viewer asked by
 // the texture list and by the call list; the shader viewer asked for a shader source and for
 // anything else.
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -175,10 +176,10 @@ TEST_F(DataViewerTest, TexturesComeFromTheListOrTheCallListWithTheirInfoLine)
     // The call list asks by call number: the texture just after that upload.
     Q_EMIT callList->SIGRequestShowImage(2);
     EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
-    // A call without a record: an info line without texture data, the image kept.
+    // A call that shows no texture: nothing, not the texture of the call asked for before.
     Q_EMIT callList->SIGRequestShowImage(5);
     EXPECT_EQ(textures->Info(), "");
-    EXPECT_EQ(textures->Image().toImage(), c->GetTextures()->at(0)->thumbnail.toImage());
+    EXPECT_TRUE(textures->Image().isNull());
 }
 
 // Texture 1 made without data, filled row by row, then specified again at another size.
@@ -222,10 +223,13 @@ TEST_F(DataViewerTest, TheCallListShowsATextureAsItStandsAtTheCall)
     Q_EMIT callList->SIGRequestShowImage(4);
     EXPECT_EQ(textures->Info(), "TextureId:1   2x2   Format:GL_RGBA") << "the name's later image does not show here";
     EXPECT_EQ(shownAt(0, 1), QColor(0, 255, 0));
-    // The bind before any upload: the texture has no image yet.
+    // The bind before any upload: the texture has no image yet, and nothing of the call asked for
+    // before stays.
     Q_EMIT callList->SIGRequestShowImage(1);
-    EXPECT_EQ(textures->Info(), "TextureId:1   0x0   Format:GL_NONE");
+    EXPECT_EQ(textures->Info(), "");
+    EXPECT_EQ(textures->Form().m_imageInfo->text(), "No data available");
     EXPECT_TRUE(textures->Image().isNull());
+    EXPECT_EQ(textures->Form().cb_zoom->count(), 0);
 }
 
 TEST_F(DataViewerTest, AShaderRequestShowsTheRecordedSourceReadOnly)

@@ -296,6 +296,10 @@ TEST_F(CallRow, PressRequestsSelectionShaderAndImages)
 {
     builder.Add(kIdShaderSource).Arg("shader", "1");
     builder.Add(kIdTexImage).Arg("target", "GL_TEXTURE_2D");
+    // A texture call that shows no texture asks too: the viewer then shows nothing, not the
+    // texture of the call asked for before it.
+    builder.Add(CallIdOf(ECallFamily::Es2, "glTexParameteri")).Arg("target", "GL_TEXTURE_2D");
+    builder.Add(kIdClear);
     CCallItemWidget row;
     row.resize(400, row.RowHeight());
     QSignalSpy select(&row, &CCallItemWidget::SIGRequestTemporalSelection);
@@ -306,12 +310,17 @@ TEST_F(CallRow, PressRequestsSelectionShaderAndImages)
     press();
     row.SetCall(builder.Trace().GetCall(2), 2, 0, kRowOrdinary, 0, 0);
     press();
-    ASSERT_EQ(select.count(), 2);
+    row.SetCall(builder.Trace().GetCall(3), 3, 0, kRowOrdinary, 0, 0);
+    press();
+    row.SetCall(builder.Trace().GetCall(4), 4, 0, kRowOrdinary, 0, 0);
+    press();
+    ASSERT_EQ(select.count(), 4);
     EXPECT_EQ(select[1][0].toInt(), 2);
     ASSERT_EQ(text.count(), 1);
     EXPECT_EQ(text[0][0].toInt(), 1);
-    ASSERT_EQ(image.count(), 1);
+    ASSERT_EQ(image.count(), 2) << "the upload and the parameter call; not the clear";
     EXPECT_EQ(image[0][0].toInt(), 2);
+    EXPECT_EQ(image[1][0].toInt(), 3);
 }
 
 #include "CallRowTest.moc"

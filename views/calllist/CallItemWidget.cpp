@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <string_view>
+
 #include "CallQueries.h"
 #include "CallValues.h"
 #include "TraceController.h"
@@ -205,8 +207,9 @@ void CCallItemWidget::RequestViews()
     const uint16_t id = m_call->call->GetCallId();
     if (IsShaderSource(id)) {
         Q_EMIT SIGRequestShowText(int(m_callNumber));
-    } else if (IsTextureUpload(id) || IsTextureBind(id)) {
-        // The texture viewer shows the texture as it stands at this call.
+    } else if (IsTextureUpload(id) || IsTextureBind(id) || std::string_view(CallCategory(id)) == "Texture") {
+        // The texture viewer shows the texture as it stands at this call, or nothing (a call of the
+        // texture category that shows none, such as glGenTextures, clears what an earlier call showed).
         Q_EMIT SIGRequestShowImage(int(m_callNumber));
     }
 }
