@@ -9,6 +9,7 @@
 #include "host/HostTables.h"
 
 #include "apicall/CallTable.h"
+#include "record/RecordItems.h"
 
 #include <array>
 #include <cstddef>
@@ -16,6 +17,7 @@
 #include <span>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace playrows {
@@ -31,6 +33,102 @@ struct TCase
     THandler<Play> play;
 };
 
+// The names a row's items are listed under in the players' listing (CPlayArgs: the verbose one),
+// in listing order: a position there is what the players read an argument by. `fixed` counts the
+// leading names every trace lists (an item listed only with data moves every name after it).
+struct SListedNames
+{
+    std::array<std::string_view, 24> names{};
+    uint8_t count = 0;
+    uint8_t fixed = 0;
+};
+
+// What an item kind adds to the players' listing: up to two names (its own, and `second`), of which
+// the first `always` are listed in every trace. A family's own item kinds add theirs beside its player.
+template <class Item>
+struct TListedItem
+{
+    static constexpr int count = Item::kKind == xqft::ItemKind::Argument ? 1 : 0;
+    static constexpr int always = count;
+    static constexpr std::string_view second{};
+};
+template <xqft::FixedString Name, class Holder>
+struct TListedItem<xqft::VerboseExtra<Name, Holder>>
+{
+    static constexpr int count = 1, always = 1;
+    static constexpr std::string_view second{};
+};
+template <class Item, bool Hidden>
+struct TListedItem<xqft::Verbose<Item, Hidden>> : TListedItem<Item>
+{
+};
+template <xqft::FixedString Key, class Item>
+struct TListedItem<xqft::Keyed<Key, Item>> : TListedItem<Item>
+{
+};
+template <xqft::FixedString Name, xqft::FixedString PlaybackName>
+struct TListedItem<xqft::PointerTwice<Name, PlaybackName>>
+{
+    static constexpr int count = 2, always = 2;
+    static constexpr std::string_view second = PlaybackName.view();
+};
+template <xqft::FixedString Name, class Data>
+struct TListedItem<xqft::DataOnly<Name, Data>>
+{
+    static constexpr int count = 1, always = 0;
+    static constexpr std::string_view second{};
+};
+
+template <class Items, size_t... I>
+consteval SListedNames ListedNamesOf(std::index_sequence<I...>)
+{
+    SListedNames listed;
+    bool moved = false;
+    [[maybe_unused]] auto add = [&]<class Item>(std::type_identity<Item>) {
+        using L = TListedItem<Item>;
+        for (int n = 0; n < L::count; ++n) {
+            listed.names[listed.count++] = n == 0 ? Item::kName.view() : L::second;
+            moved = moved || n >= L::always;
+            if (!moved)
+                listed.fixed = listed.count;
+        }
+    };
+    (add(std::type_identity<std::tuple_element_t<I, Items>>{}), ...);
+    return listed;
+}
+// The players' listing of a record's items.
+template <class Record>
+consteval SListedNames ListedNamesOf()
+{
+    using Items = typename Record::ItemTuple;
+    return ListedNamesOf<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+}
+
+// The position of the name in a listing when it is the same in every trace (every name before it
+// is always listed), else -1.
+consteval int FixedPosition(const SListedNames& listed, std::string_view name)
+{
+    for (int i = 0; i < listed.count && i <= listed.fixed; ++i)
+        if (listed.names[size_t(i)] == name)
+            return i;
+    return -1;
+}
+
+// What a case of one record layout reads its arguments through: RecordAt<R>::At("name"), checked at
+// compile time (a consteval throw fails the build).
+template <class Record>
+struct TRecordAt
+{
+    static consteval size_t At(std::string_view name)
+    {
+        const int at = FixedPosition(ListedNamesOf<Record>(), name);
+        if (at < 0)
+            throw "no item of that name at a position every trace lists alike";
+        return size_t(at);
+    }
+    static consteval bool Has(std::string_view name) { return FixedPosition(ListedNamesOf<Record>(), name) >= 0; }
+};
+
 // A row as a player sees it. Function addresses are not compared at compile time (the sanitizers
 // keep them), hence asRecorded beside generic; signature tells the layouts of one id apart by what
 // the generic player hands over (0 where a player has one layout per id).
@@ -42,20 +140,51 @@ struct TRowPlay
     bool asRecorded;
     THandler<Play> generic;
     uint64_t signature = 0;
+    SListedNames listed{};
 };
 
-// The position of the item called `name` in a row's items, or -1.
-template <class Items, size_t... I>
-consteval int FindItem([[maybe_unused]] std::string_view name, std::index_sequence<I...>)
+// The position the players read the item called `name` of the function `id` at: the same in every
+// layout of the function, and the same in every trace; anything else fails to compile (a consteval
+// throw), so a row that gains, loses or reorders an item breaks the build of every case reading it.
+// A layout may list the item under another name (`alias`: a name one format version renamed).
+template <class Play>
+consteval size_t ListedAt(std::span<const TRowPlay<Play>> rows, uint16_t id, std::string_view name,
+                          std::string_view alias = {})
 {
-    int found = -1;
-    ((std::tuple_element_t<I, Items>::kName.view() == name && found < 0 ? found = int(I) : 0), ...);
-    return found;
+    int at = -1;
+    for (const TRowPlay<Play>& row : rows) {
+        if (row.id != id)
+            continue;
+        int here = FixedPosition(row.listed, name);
+        if (here < 0 && !alias.empty())
+            here = FixedPosition(row.listed, alias);
+        if (here < 0)
+            throw "no item of that name at a fixed position in a layout of the function";
+        if (at >= 0 && at != here)
+            throw "the layouts of the function list the item at different positions";
+        at = here;
+    }
+    if (at < 0)
+        throw "no row of that id";
+    return size_t(at);
 }
+
+// What a hand-written case reads its arguments through: Row::At("name") is the listing position of
+// the item `name` of the case's function, checked at compile time (ListedAt).
+template <class Play, const auto& Rows, uint16_t Id>
+struct TRowOf
+{
+    static consteval size_t At(std::string_view name, std::string_view alias = {})
+    {
+        return ListedAt<Play>(Rows, Id, name, alias);
+    }
+};
+
+// The listing position of the item called `name` of a row's items (the same in every trace), or -1.
 template <class Items>
 consteval int FindItem(std::string_view name)
 {
-    return FindItem<Items>(name, std::make_index_sequence<std::tuple_size_v<Items>>{});
+    return FixedPosition(ListedNamesOf<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{}), name);
 }
 
 // Whether a player whose row items are each one host argument can hand over every item of a record
@@ -145,7 +274,7 @@ template <class Player, class Record, uint16_t Traits>
 consteval TRowPlay<typename Player::Play> RowOf()
 {
     return {Record::kId, Traits, PlayedAsRecorded<Player, Record, Traits>(), GenericOf<Player, Record, Traits>(),
-            Player::template Signature<Record>()};
+            Player::template Signature<Record>(), ListedNamesOf<Record>()};
 }
 
 // Plays a row whose items are each one argument of the host entry point of the row's id, in row
@@ -155,10 +284,14 @@ template <template <class> class PlayItem, class Items, class Play, size_t... I>
 EEnd PlayEachItem(Play& p, uint16_t id, [[maybe_unused]] uint64_t needed, std::index_sequence<I...>)
 {
     using Fn = void (*)(typename PlayItem<std::tuple_element_t<I, Items>>::Host...);
+    // Each item is read at its listing position, found by its name.
+    [[maybe_unused]] constexpr SListedNames listed = ListedNamesOf<Items>(std::index_sequence<I...>{});
+    [[maybe_unused]] constexpr std::array<int, sizeof...(I)> at{FixedPosition(listed, std::tuple_element_t<I, Items>::kName.view())...};
+    static_assert(((at[I] >= 0) && ...), "an item the generic player hands over moves with the trace's data flag");
     bool refused = false;
     // A braced list runs in order.
     const std::tuple<typename PlayItem<std::tuple_element_t<I, Items>>::Host...> args{
-        PlayItem<std::tuple_element_t<I, Items>>::Get(p, I, needed, refused)...};
+        PlayItem<std::tuple_element_t<I, Items>>::Get(p, size_t(at[I]), needed, refused)...};
     if (refused)
         return EEnd::Fail;
     std::apply(hostcall::Typed<Fn>(p.gl.EntryOfId(id)), args);

@@ -40,6 +40,8 @@ size_t TypeSize(GLenum type)
 }
 
 using PointerFn = void (*)(GLint, GLenum, GLsizei, const void*);
+// glDrawElements' arguments, read by name.
+using TDrawElements = playrows::TRecordAt<xqft::es1::CEs1_glDrawElements_v1>;
 
 // The queries of one client array and the size it has when it has no size query.
 struct SArraySlot
@@ -256,8 +258,9 @@ SIndexRanges& IndexRanges()
 // caller); false (refused) when the element buffer's indices cannot be read.
 bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, uint32_t held, uint64_t& vertices)
 {
-    const GLsizei count = p.a.I32(1);
-    const GLenum type = p.a.U32(2);
+    using Row = TDrawElements;
+    const GLsizei count = p.a.I32(Row::At("count"));
+    const GLenum type = p.a.U32(Row::At("type"));
     static std::vector<uint32_t> indices;  // kept between draws
     if (!elementBuffer) {
         WidenIndices(recorded, held, type, count, indices);
@@ -266,7 +269,7 @@ bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, ui
     }
     SIndexRanges& cache = IndexRanges();
     void* const context = HostCurrentContext();
-    const uint32_t offset = p.a.U32(4);
+    const uint32_t offset = p.a.U32(Row::At("indicesOffset"));
     for (const SIndexRange& r : cache.ranges)
         if (r.generation == cache.generation && r.context == context && r.buffer == elementBuffer &&
             r.offset == offset && r.count == count && r.type == type) {
@@ -284,12 +287,18 @@ bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, ui
     return true;
 }
 
-EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry, int slot)
+// A client array's pointer call: (size,) type, stride, and the pointer the host is given.
+template <class Record>
+EEnd Pointer(SPlay& p, void* entry, int slot)
 {
-    const GLint size = sized ? p.a.I32(0) : 0;
-    const GLenum type = p.a.U32(sized ? 1 : 0);
-    const GLsizei stride = p.a.I32(sized ? 2 : 1);
-    const void* pointer = RecordedPointer(p.a, playback);
+    using Row = playrows::TRecordAt<Record>;
+    constexpr bool sized = Row::Has("size");
+    GLint size = 0;
+    if constexpr (sized)
+        size = p.a.I32(Row::At("size"));
+    const GLenum type = p.a.U32(Row::At("type"));
+    const GLsizei stride = p.a.I32(Row::At("stride"));
+    const void* pointer = RecordedPointer(p.a, Row::At("pointerPlayback"));
     if (slot == kTexCoordSlot)
         slot += std::clamp(HostInt(p.gl, kClientActiveTexture) - GLint(GL_TEXTURE0), 0, kTexCoordUnits - 1);
     NoteArrayStride(kEs1ArrayStrides + uint32_t(slot), stride);
@@ -304,33 +313,43 @@ EEnd Pointer(SPlay& p, size_t playback, bool sized, void* entry, int slot)
 
 void Es1BufferContentsChanged() { ++IndexRanges().generation; }
 
-// glColorPointer and glTexCoordPointer: size 0, type 1, stride 2, pointer 3, pointerPlayback 4.
-EEnd ColorPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glColorPointer), 0); }
-EEnd TexCoordPointer(SPlay& p) { return Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glTexCoordPointer), kTexCoordSlot); }
-// glNormalPointer and glPointSizePointerOES: type 0, stride 1, pointer 2, pointerPlayback 3.
-EEnd NormalPointer(SPlay& p) { return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glNormalPointer), 1); }
+EEnd ColorPointer(SPlay& p)
+{
+    return Pointer<xqft::es1::CEs1_glColorPointer_v1>(p, XQF_HOST_SLOT(p.gl, glColorPointer), 0);
+}
+EEnd TexCoordPointer(SPlay& p)
+{
+    return Pointer<xqft::es1::CEs1_glTexCoordPointer_v1>(p, XQF_HOST_SLOT(p.gl, glTexCoordPointer), kTexCoordSlot);
+}
+EEnd NormalPointer(SPlay& p)
+{
+    return Pointer<xqft::es1::CEs1_glNormalPointer_v1>(p, XQF_HOST_SLOT(p.gl, glNormalPointer), 1);
+}
 EEnd PointSizePointer(SPlay& p)
 {
-    p.a.Arg(3);
+    using Record = xqft::es1::CEs1_glPointSizePointerOES_v1;
+    p.a.Arg(playrows::TRecordAt<Record>::At("pointerPlayback"));
     p.playback.EnsureHostExtensions();
-    return Pointer(p, 3, false, XQF_HOST_SLOT(p.gl, glPointSizePointerOES), 3);
+    return Pointer<Record>(p, XQF_HOST_SLOT(p.gl, glPointSizePointerOES), 3);
 }
 
 // An error the host raises for the vertex array's setup is consumed here: it never fails the call.
 EEnd VertexPointer(SPlay& p)
 {
-    p.a.Arg(4);
+    using Record = xqft::es1::CEs1_glVertexPointer_v1;
+    p.a.Arg(playrows::TRecordAt<Record>::At("pointerPlayback"));
     p.playback.FetchEs1Error();
-    const EEnd end = Pointer(p, 4, true, XQF_HOST_SLOT(p.gl, glVertexPointer), 2);
+    const EEnd end = Pointer<Record>(p, XQF_HOST_SLOT(p.gl, glVertexPointer), 2);
     p.playback.FetchEs1Error();
     return end;
 }
 
 EEnd DrawArrays(SPlay& p)
 {
-    const GLenum mode = p.a.U32(0);
-    const GLint first = p.a.I32(1);
-    const GLsizei count = p.a.I32(2);
+    using Row = playrows::TRecordAt<xqft::es1::CEs1_glDrawArrays_v1>;
+    const GLenum mode = p.a.U32(Row::At("mode"));
+    const GLint first = p.a.I32(Row::At("first"));
+    const GLsizei count = p.a.I32(Row::At("count"));
     if (!DrawCountFits(p.call.GetName(), mode, first, count))
         return EEnd::Fail;
     {
@@ -347,13 +366,14 @@ EEnd DrawArrays(SPlay& p)
 
 EEnd DrawElements(SPlay& p)
 {
-    const GLenum mode = p.a.U32(0);
-    const GLsizei count = p.a.I32(1);
-    const GLenum type = p.a.U32(2);
-    p.a.Arg(4);  // a trace without data lists no index block: nothing can be drawn from it
+    using Row = TDrawElements;
+    const GLenum mode = p.a.U32(Row::At("mode"));
+    const GLsizei count = p.a.I32(Row::At("count"));
+    const GLenum type = p.a.U32(Row::At("type"));
+    p.a.Arg(Row::At("indicesOffset"));  // a trace without data lists no index block: nothing can be drawn from it
     if (!DrawCountFits(p.call.GetName(), mode, 0, count))
         return EEnd::Fail;
-    const auto* indices = p.a.As<SDataPtr>(3);
+    const auto* indices = p.a.As<SDataPtr>(Row::At("indices"));
     const uint8_t* recorded = indices ? indices->GetData() : nullptr;
     const uint32_t held = recorded ? indices->size : 0;
     const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
@@ -361,7 +381,7 @@ EEnd DrawElements(SPlay& p)
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         if (held < needed)
             return Refuse(p, "the index block", held, needed);
-    } else if (!ElementRangeFits(p.gl, p.call.GetName(), type, count, p.a.U32(4))) {
+    } else if (!ElementRangeFits(p.gl, p.call.GetName(), type, count, p.a.U32(Row::At("indicesOffset")))) {
         return EEnd::Fail;
     }
     {
@@ -374,7 +394,7 @@ EEnd DrawElements(SPlay& p)
         }
         arrays.Point();
     }
-    const void* from = elementBuffer ? reinterpret_cast<const void*>(uintptr_t(p.a.U32(4))) : recorded;
+    const void* from = elementBuffer ? reinterpret_cast<const void*>(uintptr_t(p.a.U32(Row::At("indicesOffset")))) : recorded;
     XQF_HOST(p.gl, glDrawElements)(mode, count, type, from);
     return EEnd::Common;
 }

@@ -1,10 +1,22 @@
 #pragma once
 // What the files of the ES 1.1 player share: the call being replayed and how handlers end and refuse.
 #include "PlayCase.h"
+#include "PlayRows.h"
 #include "Playback.h"
 #include "host/HostTables.h"
 
+#include "Es1Records.h"
+
 #include <cstdint>
+
+// glDrawElements' indices: the index pointer (the block, with data), then with data only the offset
+// into the bound element buffer.
+template <>
+struct playrows::TListedItem<xqft::es1::SEs1DrawIndices>
+{
+    static constexpr int count = 2, always = 1;
+    static constexpr std::string_view second = "indicesOffset";
+};
 
 namespace es1play {
 

@@ -18,6 +18,7 @@
 #include "values/DataHolders.h"
 
 #include <GLES/gl.h>
+#include <GLES/glext.h>
 
 #include <algorithm>
 #include <array>
@@ -161,24 +162,28 @@ struct TPlayItem<xqft::Block<Name, SPtr<T, A, B>>> : TFixedItem<SPtr<T, A, B>>
 // Values the host reads for a parameter name (fog, light, light model, material, point parameter,
 // texture environment and texture parameter names share no name of different lengths); a name not
 // listed counts as four.
+constexpr GLenum kTextureMaxLevel = 0x813D;  // GL_TEXTURE_MAX_LEVEL, which the ES 1.1 headers name only per vendor
+
 int64_t ValuesOfParameter(uint32_t pname)
 {
     switch (pname) {
-    case 0x1204:  // GL_SPOT_DIRECTION
-    case 0x8129:  // GL_POINT_DISTANCE_ATTENUATION
+    case GL_SPOT_DIRECTION:
+    case GL_POINT_DISTANCE_ATTENUATION:
         return 3;
-    case 0x0B65: case 0x0B62: case 0x0B63: case 0x0B64:                      // fog mode, density, start, end
-    case 0x0B52:                                                             // GL_LIGHT_MODEL_TWO_SIDE
-    case 0x1205: case 0x1206: case 0x1207: case 0x1208: case 0x1209:         // spot exponent ... attenuation
-    case 0x1601:                                                             // GL_SHININESS
-    case 0x8126: case 0x8127: case 0x8128:                                   // point size min, max, fade
-    case 0x2200: case 0x8571: case 0x8572: case 0x8573: case 0x0D1C:         // env mode, combine, scales
-    case 0x8580: case 0x8581: case 0x8582: case 0x8588: case 0x8589: case 0x858A:  // sources
-    case 0x8590: case 0x8591: case 0x8592: case 0x8598: case 0x8599: case 0x859A:  // operands
-    case 0x8862:                                                             // GL_COORD_REPLACE_OES
-    case 0x8501:                                                             // GL_TEXTURE_LOD_BIAS_EXT
-    case 0x2800: case 0x2801: case 0x2802: case 0x2803:                      // filters, wraps
-    case 0x8191: case 0x84FE: case 0x813D:                                   // generate mipmap, anisotropy, max level
+    case GL_FOG_MODE: case GL_FOG_DENSITY: case GL_FOG_START: case GL_FOG_END:
+    case GL_LIGHT_MODEL_TWO_SIDE:
+    case GL_SPOT_EXPONENT: case GL_SPOT_CUTOFF:
+    case GL_CONSTANT_ATTENUATION: case GL_LINEAR_ATTENUATION: case GL_QUADRATIC_ATTENUATION:
+    case GL_SHININESS:
+    case GL_POINT_SIZE_MIN: case GL_POINT_SIZE_MAX: case GL_POINT_FADE_THRESHOLD_SIZE:
+    case GL_TEXTURE_ENV_MODE: case GL_COMBINE_RGB: case GL_COMBINE_ALPHA: case GL_RGB_SCALE: case GL_ALPHA_SCALE:
+    case GL_SRC0_RGB: case GL_SRC1_RGB: case GL_SRC2_RGB: case GL_SRC0_ALPHA: case GL_SRC1_ALPHA: case GL_SRC2_ALPHA:
+    case GL_OPERAND0_RGB: case GL_OPERAND1_RGB: case GL_OPERAND2_RGB:
+    case GL_OPERAND0_ALPHA: case GL_OPERAND1_ALPHA: case GL_OPERAND2_ALPHA:
+    case GL_COORD_REPLACE_OES:
+    case GL_TEXTURE_LOD_BIAS_EXT:
+    case GL_TEXTURE_MAG_FILTER: case GL_TEXTURE_MIN_FILTER: case GL_TEXTURE_WRAP_S: case GL_TEXTURE_WRAP_T:
+    case GL_GENERATE_MIPMAP: case GL_TEXTURE_MAX_ANISOTROPY_EXT: case kTextureMaxLevel:
         return 1;
     default:
         return 4;  // colours, positions, GL_TEXTURE_CROP_RECT_OES, and names not known here
@@ -247,21 +252,23 @@ const void* Pixels(SPlay& p, size_t i, int64_t needed, bool always, bool& refuse
     return bytes;
 }
 
-// Bytes an upload of the image at positions width, height, format, type reads under the host's
+// Bytes an upload of the call's image (its width, height, format and type) reads under the host's
 // current unpack alignment.
-int64_t UploadSize(SPlay& p, size_t width, size_t height, size_t format, size_t type)
+template <class Row>
+int64_t UploadSize(SPlay& p)
 {
-    return GetImageSize(p.a.U32(format), p.a.U32(type), p.a.I32(width), p.a.I32(height),
-                        HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
+    return GetImageSize(p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), p.a.I32(Row::At("width")),
+                        p.a.I32(Row::At("height")), HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
 }
 
 using Names = SArrayPtr<TGLuint, 1, 1>;
 
-// The recorded names of a glGenBuffers or glDeleteBuffers (argument 1) when they hold n; a count
+// The recorded names of a glGenBuffers or glDeleteBuffers (its "buffers") when they hold n; a count
 // above them is refused, a smaller one uses the first n.
+template <class Row>
 const uint32_t* RecordedNames(SPlay& p, GLsizei n, bool& refused)
 {
-    Names* names = RecordedHolder<Names>(p, 1, refused);
+    Names* names = RecordedHolder<Names>(p, Row::At("buffers"), refused);
     if (refused)
         return nullptr;
     const size_t held = names->ElementCount();
@@ -275,9 +282,23 @@ const uint32_t* RecordedNames(SPlay& p, GLsizei n, bool& refused)
 
 // ---- the hand-written cases -------------------------------------------------------------------------
 
+// Every row with its traits and its generic player.
+constexpr playrows::TRowPlay<SPlay> kRows[] = {
+#define XQF_PLAYER SEs1Player
+#define XQF_PLAY_FAMILY xqft::es1
+#define XQF_TABLE "Es1Calls.def"
+#include "PlayRows.inc"
+};
+
+// The rows of a function as its case reads them: Row::At("name") is the position of an argument.
+template <uint16_t Slot>
+using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEs1HostFirstId + Slot)>;
+
+
 using SCase = playrows::TCase<SPlay>;
 
-#define XQF_CASE(fn) SCase{HostSlot(kEs1HostNames, #fn), [](SPlay & p) -> EEnd
+#define XQF_CASE(fn) \
+    SCase{HostSlot(kEs1HostNames, #fn), []<class Row = TRow<HostSlot(kEs1HostNames, #fn)>>(SPlay & p) -> EEnd
 #define XQF_CALL(fn, play) SCase{HostSlot(kEs1HostNames, #fn), &play}
 
 constexpr SCase kCases[] = {
@@ -285,102 +306,102 @@ constexpr SCase kCases[] = {
     XQF_CASE(glBufferData) {
         bool refused = false;
         uint32_t held = 0;
-        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, 2, held, refused);
-        const intptr_t size = p.a.I32(1);
+        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, Row::At("data"), held, refused);
+        const intptr_t size = p.a.I32(Row::At("size"));
         if (refused)
             return EEnd::Fail;
         if (bytes && size > 0 && held < uint64_t(size))
             return Refuse(p, "the data", held, uint64_t(size));
         if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glBufferData)(p.a.U32(0), size, bytes, p.a.U32(3));
+        XQF_HOST(p.gl, glBufferData)(p.a.U32(Row::At("target")), size, bytes, p.a.U32(Row::At("usage")));
         Es1BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glBufferSubData) {
         bool refused = false;
         uint32_t held = 0;
-        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, 3, held, refused);
-        const intptr_t size = p.a.I32(2);
+        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, Row::At("data"), held, refused);
+        const intptr_t size = p.a.I32(Row::At("size"));
         if (refused)
             return EEnd::Fail;
         if (size > 0 && held < uint64_t(size))  // a part of a buffer is always read
             return Refuse(p, bytes ? "the data" : "the data (none recorded)", held, uint64_t(size));
-        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(0), p.a.I32(1), size, bytes);
+        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(Row::At("target")), p.a.I32(Row::At("offset")), size, bytes);
         Es1BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const int64_t needed = UploadSize(p, 3, 4, 6, 7);
-        const void* pixels = Pixels(p, 8, needed, false, refused);
+        const int64_t needed = UploadSize<Row>(p);
+        const void* pixels = Pixels(p, Row::At("pixels"), needed, false, refused);
         if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                     p.a.U32(6), p.a.U32(7), pixels);
+        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.I32(Row::At("border")),
+                                     p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), pixels);
         return EEnd::Common;
     }},
     XQF_CASE(glTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
-                          p.a.I32(5)))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                          p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const int64_t needed = UploadSize(p, 4, 5, 6, 7);
-        const void* pixels = Pixels(p, 8, needed, needed != 0, refused);  // a part of an image is always read
+        const int64_t needed = UploadSize<Row>(p);
+        const void* pixels = Pixels(p, Row::At("pixels"), needed, needed != 0, refused);  // a part of an image is always read
         if (refused)
             return EEnd::Fail;
         p.playback.FetchEs1Error();  // what an earlier call left pending is not this call's
-        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                        p.a.U32(6), p.a.U32(7), pixels);
+        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
+                                        p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), pixels);
         return EEnd::Common;
     }},
     // The host fills a copied image from the framebuffer: no trace bytes bound its size.
     XQF_CASE(glCopyTexImage2D) {
-        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(5), p.a.I32(6)))
+        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                         p.a.I32(6), p.a.I32(7));
+        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("width")),
+                                         p.a.I32(Row::At("height")), p.a.I32(Row::At("border")));
         return EEnd::Common;
     }},
     XQF_CASE(glCopyTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(6),
-                          p.a.I32(7)))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                          p.a.I32(Row::At("height"))))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                            p.a.I32(6), p.a.I32(7));
+        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")),
+                                            p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const void* data = Pixels(p, 7, std::max(p.a.I32(6), 0), false, refused);
-        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(6), 0), 0)))
+        const void* data = Pixels(p, Row::At("data"), std::max(p.a.I32(Row::At("imageSize")), 0), false, refused);
+        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(Row::At("imageSize")), 0), 0)))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4),
-                                               p.a.I32(5), p.a.I32(6), data);
+        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
+                                               p.a.I32(Row::At("border")), p.a.I32(Row::At("imageSize")), data);
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
-                          p.a.I32(5)))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                          p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const int64_t needed = std::max(p.a.I32(7), 0);
-        const void* data = Pixels(p, 8, needed, needed != 0, refused);
+        const int64_t needed = std::max(p.a.I32(Row::At("imageSize")), 0);
+        const void* data = Pixels(p, Row::At("data"), needed, needed != 0, refused);
         if (refused)
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
-                                                  p.a.I32(5), p.a.U32(6), p.a.I32(7), data);
+        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                                                  p.a.I32(Row::At("height")), p.a.U32(Row::At("format")), p.a.I32(Row::At("imageSize")), data);
         return EEnd::Common;
     }},
     // Into a scratch image of the recorded image's size, never into the record; not replayed when
     // the host would write more or the trace holds no image.
     XQF_CASE(glReadPixels) {
-        const SImage2D* image = p.a.As<SImage2D>(6);
-        const int64_t needed = GetImageSize(p.a.U32(4), p.a.U32(5), p.a.I32(2), p.a.I32(3),
+        const SImage2D* image = p.a.As<SImage2D>(Row::At("pixels"));
+        const int64_t needed = GetImageSize(p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
                                             HostInt(p.gl, GL_PACK_ALIGNMENT), 0);
         const uint32_t held = image && image->GetData() ? image->size : 0;
         if (held == 0 || needed < 0 || uint64_t(needed) > held) {
@@ -389,16 +410,16 @@ constexpr SCase kCases[] = {
             return EEnd::Done;
         }
         std::vector<uint8_t> scratch(held);
-        XQF_HOST(p.gl, glReadPixels)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.U32(4), p.a.U32(5),
+        XQF_HOST(p.gl, glReadPixels)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.U32(Row::At("format")), p.a.U32(Row::At("type")),
                                      scratch.data());
         return EEnd::Common;
     }},
 
     // Buffer names: the host's own names, paired with the recorded ones.
     XQF_CASE(glGenBuffers) {
-        const GLsizei n = p.a.I32(0);
+        const GLsizei n = p.a.I32(Row::At("n"));
         bool refused = false;
-        const uint32_t* recorded = RecordedNames(p, n, refused);
+        const uint32_t* recorded = RecordedNames<Row>(p, n, refused);
         if (refused)
             return EEnd::Fail;
         if (n < 0)
@@ -410,13 +431,13 @@ constexpr SCase kCases[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glBindBuffer) {
-        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(0), CPlayback::GetEs1HostBuffer(p.a.U32(1)));
+        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(Row::At("target")), CPlayback::GetEs1HostBuffer(p.a.U32(Row::At("buffer"))));
         return EEnd::Common;
     }},
     XQF_CASE(glDeleteBuffers) {
-        const GLsizei n = p.a.I32(0);
+        const GLsizei n = p.a.I32(Row::At("n"));
         bool refused = false;
-        const uint32_t* recorded = RecordedNames(p, n, refused);
+        const uint32_t* recorded = RecordedNames<Row>(p, n, refused);
         if (refused)
             return EEnd::Fail;
         // One host call per name; the map keeps its entries.
@@ -439,14 +460,6 @@ constexpr SCase kCases[] = {
 };
 #undef XQF_CASE
 #undef XQF_CALL
-
-// Every row with its traits and its generic player.
-constexpr playrows::TRowPlay<SPlay> kRows[] = {
-#define XQF_PLAYER SEs1Player
-#define XQF_PLAY_FAMILY xqft::es1
-#define XQF_TABLE "Es1Calls.def"
-#include "PlayRows.inc"
-};
 
 static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEs1HostFirstId, kEs1HostCount),
               "Es1Calls.def: each row is not replayed, played by one case, or played as recorded");
