@@ -35,11 +35,25 @@
 #include <utility>
 #include <vector>
 
+// glDrawElements' indices from format version 7: the index pointer (the block, with data), then
+// with data only the offset into the bound element buffer.
+template <>
+struct playrows::TListedItem<xqft::es2::SDrawIndicesV7>
+{
+    static constexpr int count = 2, always = 1;
+    static constexpr std::string_view second = "indicesOffset";
+};
+
 namespace {
 
 using xqft::Role;
 
 using SPlay = TPlay<SEs2Host>;
+
+// The draws' arguments, read by name. Only the layout from format version 7 lists the index offset:
+// an older record drawn from an element buffer has none to read (CPlayArgs throws).
+using TDrawArrays = playrows::TRecordAt<xqft::es2::CEs2_glDrawArrays_v1>;
+using TDrawElements = playrows::TRecordAt<xqft::es2::CEs2_glDrawElements_v7>;
 
 // A refused call: the host would read past what the trace carries.
 EEnd Short(SPlay& p, const char* what, uint64_t have, uint64_t need)
@@ -76,11 +90,13 @@ const uint32_t* Values(SPlay& p, size_t i, uint64_t needed, bool& refused)
 
 // ---- names ------------------------------------------------------------------------------------
 
-// The recorded names of a glGen* or glDelete* (argument 1), n of them (null when n is 0: a trace
-// without data holds a bare pointer there). False, with the call refused, when they are fewer.
+// The recorded names of a glGen* or glDelete* (the array of the call's "n" names: "buffers" ...),
+// n of them (null when n is 0: a trace without data holds a bare pointer there). False, with the
+// call refused, when they are fewer.
+template <class Row, xqft::FixedString Array>
 bool RecordedNames(SPlay& p, GLsizei n, const uint32_t*& recorded, EEnd& refused)
 {
-    auto* names = p.a.As<SArrayPtr<TGLuint, 1, 1>>(1);
+    auto* names = p.a.As<SArrayPtr<TGLuint, 1, 1>>(Row::At(Array.view()));
     const size_t held = names ? names->ElementCount() : 0;
     if (n < 0 || size_t(n) > held) {
         refused = Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
@@ -121,6 +137,7 @@ std::string HostLog(InfoLog infoLog, GLuint object)
 // use the shader or program later fail for this reason (the device took them: the trace records no
 // error). A link failure is an ERROR, as in the restore; a compile failure a warning, since the
 // shader may never be linked. Nothing is asked about a name the host does not know.
+template <class Row>
 void ReportCompile(SPlay& p, GLuint shader)
 {
     if (!XQF_HOST(p.gl, glIsShader)(shader))
@@ -128,10 +145,12 @@ void ReportCompile(SPlay& p, GLuint shader)
     GLint compiled = 1;
     XQF_HOST(p.gl, glGetShaderiv)(shader, GL_COMPILE_STATUS, &compiled);
     if (!compiled)
-        PlaybackWarning("%s: shader %u did not compile on the host: %s\n", p.call.GetName(), p.a.U32(0),
+        PlaybackWarning("%s: shader %u did not compile on the host: %s\n", p.call.GetName(),
+                        p.a.U32(Row::At("shader")),
                         HostLog(XQF_HOST(p.gl, glGetShaderInfoLog), shader).c_str());
 }
 
+template <class Row>
 void ReportLink(SPlay& p, GLuint program)
 {
     if (!XQF_HOST(p.gl, glIsProgram)(program))
@@ -139,17 +158,19 @@ void ReportLink(SPlay& p, GLuint program)
     GLint linked = 1;
     XQF_HOST(p.gl, glGetProgramiv)(program, GL_LINK_STATUS, &linked);
     if (!linked)
-        PlaybackError("%s: program %u did not link on the host: %s\n", p.call.GetName(), p.a.U32(0),
+        PlaybackError("%s: program %u did not link on the host: %s\n", p.call.GetName(),
+                      p.a.U32(Row::At("program")),
                       HostLog(XQF_HOST(p.gl, glGetProgramInfoLog), program).c_str());
 }
 
-// glGen* of buffers, framebuffers, renderbuffers: n host names, paired with the recorded ones.
-template <class Map, class Gen>
+// glGen* of buffers, framebuffers, renderbuffers, textures: n host names, paired with the recorded
+// ones (the call's array `Array`).
+template <class Map, class Row, xqft::FixedString Array, class Gen>
 EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
 {
-    const GLsizei n = p.a.I32(0);
+    const GLsizei n = p.a.I32(Row::At("n"));
     const uint32_t* recorded = nullptr;
-    if (EEnd refused; !RecordedNames(p, n, recorded, refused))
+    if (EEnd refused; !RecordedNames<Row, Array>(p, n, recorded, refused))
         return refused;
     if (keepMappedTextures && n > 0 && Map::Get(recorded[0]) != 0)
         return EEnd::Common;  // the first name is known on the host already
@@ -167,12 +188,12 @@ EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
 
 // glDelete* of buffers, framebuffers, renderbuffers, textures: the host names of the recorded ones
 // (the map's absent value when unknown), each erased from the map.
-template <class Map, class Delete>
+template <class Map, class Row, xqft::FixedString Array, class Delete>
 EEnd Remove(SPlay& p, Delete del)
 {
-    const GLsizei n = p.a.I32(0);
+    const GLsizei n = p.a.I32(Row::At("n"));
     const uint32_t* recorded = nullptr;
-    if (EEnd refused; !RecordedNames(p, n, recorded, refused))
+    if (EEnd refused; !RecordedNames<Row, Array>(p, n, recorded, refused))
         return refused;
     std::vector<GLuint> host(static_cast<size_t>(n));
     for (GLsizei i = 0; i < n; ++i) {
@@ -198,12 +219,13 @@ GLuint HostObject(uint32_t recorded, Gen gen)
 
 // ---- recorded data ----------------------------------------------------------------------------
 
-// Bytes an upload of the image described at positions (width, height, format, type) reads under
-// the host's unpack alignment; -1 when the format and type are unknown.
-int64_t UploadSize(SPlay& p, size_t width, size_t height, size_t format, size_t type)
+// Bytes an upload of the call's image (its width, height, format and type) reads under the host's
+// unpack alignment; -1 when the format and type are unknown.
+template <class Row>
+int64_t UploadSize(SPlay& p)
 {
-    return GetImageSize(p.a.U32(format), p.a.U32(type), p.a.I32(width), p.a.I32(height),
-                        HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
+    return GetImageSize(p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), p.a.I32(Row::At("width")),
+                        p.a.I32(Row::At("height")), HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
 }
 
 // Pixel bytes of an image argument when it holds the `needed` bytes; null with `refused` set when
@@ -239,24 +261,25 @@ size_t TypeSize(GLenum type)
 bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& vertices)
 {
     if (!elements) {
-        const int64_t first = p.a.I32(1), count = p.a.I32(2);
+        const int64_t first = p.a.I32(TDrawArrays::At("first")), count = p.a.I32(TDrawArrays::At("count"));
         vertices = count > 0 ? uint64_t(std::max<int64_t>(first, 0) + count) : 0;
         return true;
     }
-    const GLsizei count = p.a.I32(1);
-    const GLenum type = p.a.U32(2);
+    using Row = TDrawElements;
+    const GLsizei count = p.a.I32(Row::At("count"));
+    const GLenum type = p.a.U32(Row::At("type"));
     const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
     std::vector<uint32_t> indices;
     if (elementBuffer) {
         // A range past the buffer gives no indices: the host refuses such a draw itself. Indices
         // that cannot be read leave the client blocks unchecked: the draw is refused.
-        if (!ReadElementBufferIndices(p.gl, type, count, uint32_t(p.a.U64(4)), indices)) {
+        if (!ReadElementBufferIndices(p.gl, type, count, uint32_t(p.a.U64(Row::At("indicesOffset"))), indices)) {
             PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
                           p.call.GetName());
             return false;
         }
     } else {
-        const auto* block = p.a.As<SDataPtr>(3);
+        const auto* block = p.a.As<SDataPtr>(Row::At("indices"));
         const uint32_t held = block && block->GetData() ? block->size : 0;
         if (held < bytes) {
             Short(p, "the index block", held, bytes);
@@ -284,7 +307,7 @@ bool BufferArrayFits(SPlay& p, bool elements, GLuint elementBuffer, GLuint i, GL
     const uint64_t offset = reinterpret_cast<uintptr_t>(pointer);
     const uint64_t held = HostArrayBufferSize(p.gl, buffer, 0);
     const uint64_t recordedStride = RecordedArrayStride(i, stride);
-    if (!counted && elements && ArrayReadEnd(offset, recordedStride, element, MaxVerticesOf(p.a.U32(2))) <= held)
+    if (!counted && elements && ArrayReadEnd(offset, recordedStride, element, MaxVerticesOf(p.a.U32(TDrawElements::At("type")))) <= held)
         return true;
     if (!counted) {
         counted = true;
@@ -357,30 +380,36 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
 
 EEnd DrawArrays(SPlay& p)
 {
-    if (!DrawCountFits(p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2)) ||
-        BindClientBlocks(p, false) == EEnd::Fail)
+    using Row = TDrawArrays;
+    const GLenum mode = p.a.U32(Row::At("mode"));
+    const GLint first = p.a.I32(Row::At("first"));
+    const GLsizei count = p.a.I32(Row::At("count"));
+    if (!DrawCountFits(p.call.GetName(), mode, first, count) || BindClientBlocks(p, false) == EEnd::Fail)
         return EEnd::Fail;
-    XQF_HOST(p.gl, glDrawArrays)(p.a.U32(0), p.a.I32(1), p.a.I32(2));
+    XQF_HOST(p.gl, glDrawArrays)(mode, first, count);
     return EEnd::Common;
 }
 
 EEnd DrawElements(SPlay& p)
 {
-    if (!DrawCountFits(p.call.GetName(), p.a.U32(0), 0, p.a.I32(1)))
+    using Row = TDrawElements;
+    const GLenum mode = p.a.U32(Row::At("mode"));
+    if (!DrawCountFits(p.call.GetName(), mode, 0, p.a.I32(Row::At("count"))))
         return EEnd::Fail;
     const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
-    if (elementBuffer && !ElementRangeFits(p.gl, p.call.GetName(), p.a.U32(2), p.a.I32(1), uint32_t(p.a.U64(4))))
+    if (elementBuffer && !ElementRangeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("type")), p.a.I32(Row::At("count")),
+                                           uint32_t(p.a.U64(Row::At("indicesOffset")))))
         return EEnd::Fail;
     if (BindClientBlocks(p, true) == EEnd::Fail)
         return EEnd::Fail;
-    const GLsizei count = p.a.I32(1);
-    const GLenum type = p.a.U32(2);
+    const GLsizei count = p.a.I32(Row::At("count"));
+    const GLenum type = p.a.U32(Row::At("type"));
     const void* indices = nullptr;
     if (elementBuffer) {
-        indices = reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(4))));
+        indices = reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(Row::At("indicesOffset")))));
     } else {
         // The index bytes were checked with the client blocks when any array is client-side.
-        const auto* block = p.a.As<SDataPtr>(3);
+        const auto* block = p.a.As<SDataPtr>(Row::At("indices"));
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         const uint32_t held = block && block->GetData() ? block->size : 0;
         if (held < needed)
@@ -388,7 +417,7 @@ EEnd DrawElements(SPlay& p)
         indices = block ? block->GetData() : nullptr;
     }
     p.playback.CheckEs2Error();
-    XQF_HOST(p.gl, glDrawElements)(p.a.U32(0), count, type, indices);
+    XQF_HOST(p.gl, glDrawElements)(mode, count, type, indices);
     p.playback.CheckEs2Error();
     return EEnd::Common;
 }
@@ -521,53 +550,67 @@ using SEs2Player = playrows::TEachItemPlayer<SPlay, TPlayItem, TValuesNeeded>;
 
 using Names = SArrayPtr<TGLuint, 1, 1>;
 
+// Every row with its traits and its generic player.
+using SRowPlay = playrows::TRowPlay<SPlay>;
+
+constexpr SRowPlay kRows[] = {
+#define XQF_PLAYER SEs2Player
+#define XQF_PLAY_FAMILY xqft::es2
+#define XQF_TABLE "Es2Calls.def"
+#include "PlayRows.inc"
+};
+
+// The rows of a function as its case reads them: Row::At("name") is the position of an argument.
+template <uint16_t Slot>
+using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEs2HostFirstId + Slot)>;
+
 // ---- the hand-written cases ---------------------------------------------------------------------
 
 using SCase = playrows::TCase<SPlay>;
 
 #define XQF_SLOT(fn) HostSlot(kEs2HostNames, #fn)
 // A case of its own: XQF_CASE(glFoo) { ... return EEnd::...; }}
-#define XQF_CASE(fn) SCase{XQF_SLOT(fn), [](SPlay & p) -> EEnd
+#define XQF_CASE(fn) SCase{XQF_SLOT(fn), []<class Row = TRow<XQF_SLOT(fn)>>(SPlay & p) -> EEnd
 
 constexpr SCase kCases[] = {
     // Binds, making the host object of a name the host does not know yet.
     XQF_CASE(glBindBuffer) {
-        const GLuint host = HostObject<BufferNameMap>(p.a.U32(1), XQF_HOST(p.gl, glGenBuffers));
-        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(0), host);
+        const GLuint host = HostObject<BufferNameMap>(p.a.U32(Row::At("buffer")), XQF_HOST(p.gl, glGenBuffers));
+        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(Row::At("target")), host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindRenderbuffer) {
-        const GLuint host = HostObject<RenderbufferNameMap>(p.a.U32(1), XQF_HOST(p.gl, glGenRenderbuffers));
-        XQF_HOST(p.gl, glBindRenderbuffer)(p.a.U32(0), host);
+        const GLuint host = HostObject<RenderbufferNameMap>(p.a.U32(Row::At("renderbuffer")), XQF_HOST(p.gl, glGenRenderbuffers));
+        XQF_HOST(p.gl, glBindRenderbuffer)(p.a.U32(Row::At("target")), host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindFramebuffer) {
-        const uint32_t recorded = p.a.U32(1);
+        const uint32_t recorded = p.a.U32(Row::At("framebuffer"));
         // All bits set stands for the framebuffer bound when the first ES 2.0 call was played.
         GLuint host = recorded == 0xFFFFFFFFu ? p.playback.m_defaultFramebuffer : FramebufferNameMap::Get(recorded);
         if (host == kNoHostName) {
             XQF_HOST(p.gl, glGenFramebuffers)(1, &host);
             FramebufferNameMap::Set(recorded, host);
         }
-        XQF_HOST(p.gl, glBindFramebuffer)(p.a.U32(0), host);
+        XQF_HOST(p.gl, glBindFramebuffer)(p.a.U32(Row::At("target")), host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindTexture) {
-        const uint32_t recorded = p.a.U32(1);
+        const uint32_t recorded = p.a.U32(Row::At("texture"));
         GLuint host = TextureNameMap::Get(recorded);
         if (recorded != 0 && host == 0) {
             XQF_HOST(p.gl, glGenTextures)(1, &host);
             TextureNameMap::Set(recorded, host);
         }
-        XQF_HOST(p.gl, glBindTexture)(p.a.U32(0), host);
+        XQF_HOST(p.gl, glBindTexture)(p.a.U32(Row::At("target")), host);
         return EEnd::Common;
     }},
 
     // Creation.
-    XQF_CASE(glGenBuffers) { return Generate<BufferNameMap>(p, XQF_HOST(p.gl, glGenBuffers)); }},
-    XQF_CASE(glGenFramebuffers) { return Generate<FramebufferNameMap>(p, XQF_HOST(p.gl, glGenFramebuffers)); }},
-    XQF_CASE(glGenRenderbuffers) { return Generate<RenderbufferNameMap>(p, XQF_HOST(p.gl, glGenRenderbuffers)); }},
-    XQF_CASE(glGenTextures) { return Generate<TextureNameMap>(p, XQF_HOST(p.gl, glGenTextures), true); }},
+    XQF_CASE(glGenBuffers) { return Generate<BufferNameMap, Row, "buffers">(p, XQF_HOST(p.gl, glGenBuffers)); }},
+    XQF_CASE(glGenFramebuffers) { return Generate<FramebufferNameMap, Row, "framebuffers">(p, XQF_HOST(p.gl, glGenFramebuffers)); }},
+    XQF_CASE(glGenRenderbuffers) { return Generate<RenderbufferNameMap, Row, "renderbuffers">(p, XQF_HOST(p.gl, glGenRenderbuffers)); }},
+    XQF_CASE(glGenTextures) { return Generate<TextureNameMap, Row, "textures">(p, XQF_HOST(p.gl, glGenTextures), true); }},
     XQF_CASE(glCreateProgram) {
         const uint32_t recorded = p.a.ReturnU32();
         if (ProgramNameMap::Get(recorded) != 0)
@@ -579,80 +622,80 @@ constexpr SCase kCases[] = {
         const uint32_t recorded = p.a.ReturnU32();
         if (ShaderNameMap::Get(recorded).host != 0)
             return LiveName(p, recorded);
-        ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.a.U32(0)), 0, 0);
+        ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.a.U32(Row::At("type"))), 0, 0);
         return EEnd::Common;
     }},
 
     // Deletion.
-    XQF_CASE(glDeleteBuffers) { return Remove<BufferNameMap>(p, XQF_HOST(p.gl, glDeleteBuffers)); }},
-    XQF_CASE(glDeleteFramebuffers) { return Remove<FramebufferNameMap>(p, XQF_HOST(p.gl, glDeleteFramebuffers)); }},
-    XQF_CASE(glDeleteRenderbuffers) { return Remove<RenderbufferNameMap>(p, XQF_HOST(p.gl, glDeleteRenderbuffers)); }},
-    XQF_CASE(glDeleteTextures) { return Remove<TextureNameMap>(p, XQF_HOST(p.gl, glDeleteTextures)); }},
+    XQF_CASE(glDeleteBuffers) { return Remove<BufferNameMap, Row, "buffers">(p, XQF_HOST(p.gl, glDeleteBuffers)); }},
+    XQF_CASE(glDeleteFramebuffers) { return Remove<FramebufferNameMap, Row, "framebuffers">(p, XQF_HOST(p.gl, glDeleteFramebuffers)); }},
+    XQF_CASE(glDeleteRenderbuffers) { return Remove<RenderbufferNameMap, Row, "renderbuffers">(p, XQF_HOST(p.gl, glDeleteRenderbuffers)); }},
+    XQF_CASE(glDeleteTextures) { return Remove<TextureNameMap, Row, "textures">(p, XQF_HOST(p.gl, glDeleteTextures)); }},
     XQF_CASE(glDeleteProgram) {
-        XQF_HOST(p.gl, glDeleteProgram)(ProgramNameMap::Get(p.a.U32(0)));
-        ProgramNameMap::Erase(p.a.U32(0));
+        XQF_HOST(p.gl, glDeleteProgram)(ProgramNameMap::Get(p.a.U32(Row::At("program"))));
+        ProgramNameMap::Erase(p.a.U32(Row::At("program")));
         return EEnd::Common;
     }},
     XQF_CASE(glDeleteShader) {
-        SHostShader e = ShaderNameMap::Get(p.a.U32(0));
+        SHostShader e = ShaderNameMap::Get(p.a.U32(Row::At("shader")));
         if (e.attached == 0) {
-            ShaderNameMap::Erase(p.a.U32(0));
+            ShaderNameMap::Erase(p.a.U32(Row::At("shader")));
         } else {
             e.deletePending = 1;
-            ShaderNameMap::SetEntry(p.a.U32(0), e);
+            ShaderNameMap::SetEntry(p.a.U32(Row::At("shader")), e);
         }
         XQF_HOST(p.gl, glDeleteShader)(e.host);
         return EEnd::Common;
     }},
     XQF_CASE(glDetachShader) {
-        const SHostShader e = ShaderNameMap::Get(p.a.U32(1));
-        XQF_HOST(p.gl, glDetachShader)(ProgramNameMap::Get(p.a.U32(0)), e.host);
+        const SHostShader e = ShaderNameMap::Get(p.a.U32(Row::At("shader")));
+        XQF_HOST(p.gl, glDetachShader)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), e.host);
         if (e.deletePending == 1)
-            ShaderNameMap::Erase(p.a.U32(1));
+            ShaderNameMap::Erase(p.a.U32(Row::At("shader")));
         return EEnd::Common;
     }},
 
     // Programs and shaders.
     XQF_CASE(glAttachShader) {
-        SHostShader e = ShaderNameMap::Get(p.a.U32(1));
+        SHostShader e = ShaderNameMap::Get(p.a.U32(Row::At("shader")));
         e.attached = 1;
-        ShaderNameMap::SetEntry(p.a.U32(1), e);
-        XQF_HOST(p.gl, glAttachShader)(ProgramNameMap::Get(p.a.U32(0)), e.host);
+        ShaderNameMap::SetEntry(p.a.U32(Row::At("shader")), e);
+        XQF_HOST(p.gl, glAttachShader)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), e.host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindAttribLocation) {
-        const auto* name = p.a.As<SString>(2);
+        const auto* name = p.a.As<SString>(Row::At("name"));
         if (!name || !name->Text())
             return Short(p, "the attribute name", 0, 1);
-        XQF_HOST(p.gl, glBindAttribLocation)(ProgramNameMap::Get(p.a.U32(0)), p.a.U32(1), name->Text());
+        XQF_HOST(p.gl, glBindAttribLocation)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), p.a.U32(Row::At("index")), name->Text());
         return EEnd::Common;
     }},
     XQF_CASE(glGetProgramiv) {
         GLint ignored = 0;
-        XQF_HOST(p.gl, glGetProgramiv)(ProgramNameMap::Get(p.a.U32(0)), p.a.U32(1), &ignored);
+        XQF_HOST(p.gl, glGetProgramiv)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), p.a.U32(Row::At("pname")), &ignored);
         return EEnd::Common;
     }},
     XQF_CASE(glUseProgram) {
-        const GLuint host = ProgramNameMap::Get(p.a.U32(0));
+        const GLuint host = ProgramNameMap::Get(p.a.U32(Row::At("program")));
         XQF_HOST(p.gl, glUseProgram)(host);
         UniformLocationMap::SetCurrentProgram(host);
         return EEnd::Common;
     }},
     XQF_CASE(glCompileShader) {
-        const GLuint host = ShaderNameMap::Get(p.a.U32(0)).host;
+        const GLuint host = ShaderNameMap::Get(p.a.U32(Row::At("shader"))).host;
         XQF_HOST(p.gl, glCompileShader)(host);
-        ReportCompile(p, host);
+        ReportCompile<Row>(p, host);
         return EEnd::Common;
     }},
     XQF_CASE(glLinkProgram) {
-        const GLuint host = ProgramNameMap::Get(p.a.U32(0));
+        const GLuint host = ProgramNameMap::Get(p.a.U32(Row::At("program")));
         XQF_HOST(p.gl, glLinkProgram)(host);
-        ReportLink(p, host);
+        ReportLink<Row>(p, host);
         return EEnd::Common;
     }},
     XQF_CASE(glGetUniformLocation) {
-        const GLuint program = ProgramNameMap::Get(p.a.U32(0));
-        const auto* name = p.a.As<SString>(1);
+        const GLuint program = ProgramNameMap::Get(p.a.U32(Row::At("program")));
+        const auto* name = p.a.As<SString>(Row::At("name"));
         if (!name || !name->Text())
             return Short(p, "the uniform name", 0, 1);
         // A program the host could not link has no uniforms, and some host libraries fault on the
@@ -662,7 +705,7 @@ constexpr SCase kCases[] = {
             XQF_HOST(p.gl, glGetProgramiv)(program, GL_LINK_STATUS, &linked);
         if (!linked) {
             PlaybackWarning("%s: program %u did not link on the host; the call is not played\n", p.call.GetName(),
-                            p.a.U32(0));
+                            p.a.U32(Row::At("program")));
             return EEnd::Done;
         }
         p.playback.CheckEs2Error();
@@ -676,98 +719,98 @@ constexpr SCase kCases[] = {
 
     // Recorded data: handed over only when it holds what the host reads.
     XQF_CASE(glBufferData) {
-        const auto* data = p.a.As<SDataPtr>(2);
-        const int64_t size = p.a.I32(1);
+        const auto* data = p.a.As<SDataPtr>(Row::At("data"));
+        const int64_t size = p.a.I32(Row::At("size"));
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         if (bytes && size > 0 && data->size < uint64_t(size))
             return Short(p, "the data", data->size, uint64_t(size));
         if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glBufferData)(p.a.U32(0), size, bytes, p.a.U32(3));
+        XQF_HOST(p.gl, glBufferData)(p.a.U32(Row::At("target")), size, bytes, p.a.U32(Row::At("usage")));
         return EEnd::Common;
     }},
     XQF_CASE(glBufferSubData) {
-        const auto* data = p.a.As<SDataPtr>(3);
-        const int64_t size = p.a.I32(2);
+        const auto* data = p.a.As<SDataPtr>(Row::At("data"));
+        const int64_t size = p.a.I32(Row::At("size"));
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         const uint64_t held = bytes ? data->size : 0;
         if (size > 0 && held < uint64_t(size))
             return Short(p, "the data", held, uint64_t(size));
-        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(0), p.a.I32(1), size, bytes);
+        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(Row::At("target")), p.a.I32(Row::At("offset")), size, bytes);
         return EEnd::Common;
     }},
     XQF_CASE(glTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const int64_t needed = UploadSize(p, 3, 4, 6, 7);
-        const void* pixels = Pixels(p, p.a.As<SImage2D>(8), needed, refused);
+        const int64_t needed = UploadSize<Row>(p);
+        const void* pixels = Pixels(p, p.a.As<SImage2D>(Row::At("pixels")), needed, refused);
         if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5), p.a.U32(6),
-                                     p.a.U32(7), pixels);
+        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.I32(Row::At("border")), p.a.U32(Row::At("format")),
+                                     p.a.U32(Row::At("type")), pixels);
         return EEnd::Common;
     }},
     XQF_CASE(glTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
-                          p.a.I32(5)))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                          p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const int64_t needed = UploadSize(p, 4, 5, 6, 7);
-        const void* pixels = Pixels(p, p.a.As<SImage2D>(8), needed, refused);
+        const int64_t needed = UploadSize<Row>(p);
+        const void* pixels = Pixels(p, p.a.As<SImage2D>(Row::At("pixels")), needed, refused);
         if (refused)
             return EEnd::Fail;
         if (!pixels && needed > 0)  // a sub-image update always reads its pixels
             return Short(p, "the image", 0, uint64_t(needed));
-        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                        p.a.U32(6), p.a.U32(7), pixels);
+        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
+                                        p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), pixels);
         return EEnd::Common;
     }},
     // The host fills a copied image from the framebuffer: no trace bytes bound its size.
     XQF_CASE(glCopyTexImage2D) {
-        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(5), p.a.I32(6)))
+        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                         p.a.I32(6), p.a.I32(7));
+        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("width")),
+                                         p.a.I32(Row::At("height")), p.a.I32(Row::At("border")));
         return EEnd::Common;
     }},
     XQF_CASE(glCopyTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(6),
-                          p.a.I32(7)))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                          p.a.I32(Row::At("height"))))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                            p.a.I32(6), p.a.I32(7));
+        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")),
+                                            p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(3), p.a.I32(4)))
+        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const void* data = Pixels(p, p.a.As<SImage2D>(7), p.a.I32(6), refused);
-        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(6), 0), 0)))
+        const void* data = Pixels(p, p.a.As<SImage2D>(Row::At("pixels")), p.a.I32(Row::At("imageSize")), refused);
+        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(Row::At("imageSize")), 0), 0)))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(0), p.a.I32(1), p.a.U32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                               p.a.I32(6), data);
+        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.I32(Row::At("border")),
+                                               p.a.I32(Row::At("imageSize")), data);
         return EEnd::Common;
     }},
     XQF_CASE(glCompressedTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4),
-                          p.a.I32(5)))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
+                          p.a.I32(Row::At("height"))))
             return EEnd::Fail;
         bool refused = false;
-        const auto* image = p.a.As<SImage2D>(8);
-        const void* data = Pixels(p, image, p.a.I32(7), refused);
+        const auto* image = p.a.As<SImage2D>(Row::At("data"));
+        const void* data = Pixels(p, image, p.a.I32(Row::At("imageSize")), refused);
         if (refused)
             return EEnd::Fail;
-        if (!data && p.a.I32(7) > 0)
-            return Short(p, "the image", 0, uint64_t(p.a.I32(7)));
-        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5),
-                                                  p.a.U32(6), p.a.I32(7), data);
+        if (!data && p.a.I32(Row::At("imageSize")) > 0)
+            return Short(p, "the image", 0, uint64_t(p.a.I32(Row::At("imageSize"))));
+        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
+                                                  p.a.U32(Row::At("format")), p.a.I32(Row::At("imageSize")), data);
         return EEnd::Common;
     }},
     XQF_CASE(glShaderSource) {
-        const GLsizei count = p.a.I32(1);
-        auto* strings = p.a.As<SArrayPtr<SString, 1, 1>>(2);
+        const GLsizei count = p.a.I32(Row::At("count"));
+        auto* strings = p.a.As<SArrayPtr<SString, 1, 1>>(Row::At("string"));
         const size_t held = strings ? strings->ElementCount() : 0;
         if (count < 0 || size_t(count) > held)
             return Short(p, "the string array", held, uint64_t(std::max(count, 0)));
@@ -777,43 +820,43 @@ constexpr SCase kCases[] = {
                 joined += text;
         const char* source = joined.c_str();
         const GLint length = GLint(joined.size());
-        XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.a.U32(0)).host, 1, &source, &length);
+        XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.a.U32(Row::At("shader"))).host, 1, &source, &length);
         return EEnd::Common;
     }},
     XQF_CASE(glShaderBinary) {
-        const GLsizei count = p.a.I32(0);
-        auto* names = p.a.As<Names>(1);
+        const GLsizei count = p.a.I32(Row::At("count"));
+        auto* names = p.a.As<Names>(Row::At("shaders"));
         const size_t held = names ? names->ElementCount() : 0;
         if (count < 0 || size_t(count) > held)
             return Short(p, "the shaders array", held * 4, uint64_t(std::max(count, 0)) * 4);
-        const auto* binary = p.a.As<SDataPtr>(3);
-        const GLsizei length = p.a.I32(4);
+        const auto* binary = p.a.As<SDataPtr>(Row::At("binary"));
+        const GLsizei length = p.a.I32(Row::At("length"));
         const uint8_t* bytes = binary ? binary->GetData() : nullptr;
         if (length > 0 && (bytes ? binary->size : 0) < uint64_t(length))
             return Short(p, "the binary", bytes ? binary->size : 0, uint64_t(length));
         std::vector<GLuint> hosts(static_cast<size_t>(count));
         for (GLsizei i = 0; i < count; ++i)
             hosts[size_t(i)] = ShaderNameMap::Get(names->GetData()[i]).host;
-        XQF_HOST(p.gl, glShaderBinary)(count, hosts.data(), p.a.U32(2), bytes, length);
+        XQF_HOST(p.gl, glShaderBinary)(count, hosts.data(), p.a.U32(Row::At("binaryformat")), bytes, length);
         return EEnd::Common;
     }},
     XQF_CASE(glRenderbufferStorage) {
-        if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(1), p.a.I32(2), p.a.I32(3), 0))
+        if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), 0))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glRenderbufferStorage)(p.a.U32(0), p.a.U32(1), p.a.I32(2), p.a.I32(3));
+        XQF_HOST(p.gl, glRenderbufferStorage)(p.a.U32(Row::At("target")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
         return EEnd::Common;
     }},
     XQF_CASE(glVertexAttribPointer) {
         // With a buffer bound the pointer is an offset; else a placeholder the draws replace.
-        XQF_HOST(p.gl, glVertexAttribPointer)(p.a.U32(0), p.a.I32(1), p.a.U32(2), GLboolean(p.a.U32(3)), p.a.I32(4),
-                                              reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(5)))));
-        NoteArrayStride(p.a.U32(0), p.a.I32(4));
+        XQF_HOST(p.gl, glVertexAttribPointer)(p.a.U32(Row::At("index")), p.a.I32(Row::At("size")), p.a.U32(Row::At("type")), GLboolean(p.a.U32(Row::At("normalized"))), p.a.I32(Row::At("stride")),
+                                              reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(Row::At("ptr"))))));
+        NoteArrayStride(p.a.U32(Row::At("index")), p.a.I32(Row::At("stride")));
         return EEnd::Common;
     }},
     XQF_CASE(glDrawArrays) { return DrawArrays(p); }},
     XQF_CASE(glDrawElements) { return DrawElements(p); }},
     XQF_CASE(glViewport) {
-        GLint width = p.a.I32(2), height = p.a.I32(3);
+        GLint width = p.a.I32(Row::At("width")), height = p.a.I32(Row::At("height"));
         const CPlayback& pb = p.playback;
         if (HostInt(p.gl, GL_FRAMEBUFFER_BINDING) == GLint(pb.m_defaultFramebuffer)) {
             if (pb.m_surfaceWidth != 0 && width > GLint(pb.m_surfaceWidth))
@@ -821,7 +864,7 @@ constexpr SCase kCases[] = {
             if (pb.m_surfaceHeight != 0 && height > GLint(pb.m_surfaceHeight))
                 height = GLint(pb.m_surfaceHeight);
         }
-        XQF_HOST(p.gl, glViewport)(p.a.I32(0), p.a.I32(1), width, height);
+        XQF_HOST(p.gl, glViewport)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), width, height);
         return EEnd::Common;
     }},
 
@@ -840,16 +883,6 @@ constexpr uint16_t kEndAtOnce[] = {
 
 EEnd NotReplayed(SPlay&) { return EEnd::Common; }
 EEnd NotReplayedAtOnce(SPlay&) { return EEnd::Done; }
-
-// Every row with its traits and its generic player.
-using SRowPlay = playrows::TRowPlay<SPlay>;
-
-constexpr SRowPlay kRows[] = {
-#define XQF_PLAYER SEs2Player
-#define XQF_PLAY_FAMILY xqft::es2
-#define XQF_TABLE "Es2Calls.def"
-#include "PlayRows.inc"
-};
 
 static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEs2HostFirstId, kEs2HostCount),
               "Es2Calls.def: each row is not replayed, played by one case, or played as recorded");
