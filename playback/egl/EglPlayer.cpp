@@ -235,13 +235,13 @@ struct TRowItems
     }
     static constexpr size_t kPassed = PassedCount();
 
-    // The listing position of item i: the arguments listed before it.
+    // The listing position of item i, found by its name.
     static consteval size_t Position(size_t i)
     {
-        size_t position = 0;
-        for (size_t j = 0; j < i; ++j)
-            position += kKinds[j] == ItemKind::Argument;
-        return position;
+        const int at = playrows::FindItem<Items>(kNames[i]);
+        if (at < 0)
+            throw "an item the generic player hands over moves with the trace's data flag";
+        return size_t(at);
     }
     static consteval std::array<size_t, kPassed> PassedItems()
     {
@@ -319,11 +319,28 @@ struct SEglPlayer
     }
 };
 
+// Every row with its traits, its generic player and what that hands over.
+constexpr playrows::TRowPlay<SPlay> kRows[] = {
+#define XQF_PLAYER SEglPlayer
+#define XQF_PLAY_FAMILY xqft::egl
+#define XQF_TABLE "EglCalls.def"
+#include "PlayRows.inc"
+};
+
+// The rows after the host table's ids (extensions) are played by no player.
+// The rows of a function as its case reads them: Row::At("name") is the position of an argument.
+template <uint16_t Slot>
+using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEglHostFirstId + Slot)>;
+// Only the window surface layout from format version 7 lists the surface's own attributes (after
+// the four arguments): an older record has none there to read (CPlayArgs throws).
+using TSurfaceAttribs = playrows::TRecordAt<xqft::egl::CEgl_eglCreateWindowSurface_v7>;
+
 // ---- the hand-written cases -------------------------------------------------------------------------
 
 using SCase = playrows::TCase<SPlay>;
 
-#define XQF_CASE(fn) SCase{HostSlot(kEglHostNames, #fn), [](SPlay & p) -> EEnd
+#define XQF_CASE(fn) \
+    SCase{HostSlot(kEglHostNames, #fn), []<class Row = TRow<HostSlot(kEglHostNames, #fn)>>(SPlay & p) -> EEnd
 
 constexpr SCase kCases[] = {
     // Not played here: a warning, result 1.
@@ -345,36 +362,36 @@ constexpr SCase kCases[] = {
 
     // Displays.
     XQF_CASE(eglGetDisplay) {
-        const NativeHandle native = GetNativeDisplayWindow(p.playback.m_windows, p.a.U32(0));
+        const NativeHandle native = GetNativeDisplayWindow(p.playback.m_windows, p.a.U32(Row::At("display_id", "NativeDisplayType")));
         EGLDisplay d = XQF_HOST(p.gl, eglGetDisplay)(reinterpret_cast<EGLNativeDisplayType>(native));
         DisplayHandleMap::Set(p.a.ReturnU32(), reinterpret_cast<uint64_t>(d), native);
         return EEnd::Common;
     }},
     // A display never got is initialised where it is mapped.
     XQF_CASE(eglInitialize) {
-        const bool mappedNow = p.a.U32(0) != 0 && DisplayHandleMap::Get(p.a.U32(0)) == 0;
-        const EGLDisplay d = reinterpret_cast<EGLDisplay>(Display(p, 0));
+        const bool mappedNow = p.a.U32(Row::At("dpy")) != 0 && DisplayHandleMap::Get(p.a.U32(Row::At("dpy"))) == 0;
+        const EGLDisplay d = reinterpret_cast<EGLDisplay>(Display(p, Row::At("dpy")));
         if (!mappedNow)
             XQF_HOST(p.gl, eglInitialize)(d, nullptr, nullptr);
         CPlayback::s_hostEglInitialised = true;
         return EEnd::Common;
     }},
     XQF_CASE(eglTerminate) {
-        const uint64_t d = DisplayHandleMap::Get(p.a.U32(0));
+        const uint64_t d = DisplayHandleMap::Get(p.a.U32(Row::At("dpy")));
         XQF_HOST(p.gl, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
         ForgetContextsWaitingOn(d);
         ResetDisplayObjects(d);
-        DestroyDisplay(p.a.U32(0));
+        DestroyDisplay(p.a.U32(Row::At("dpy")));
         CPlayback::s_hostEglInitialised = false;
         return EEnd::Common;
     }},
 
     // Contexts and surfaces: made with a host config matching the recorded one.
     XQF_CASE(eglCreateContext) {
-        const uint64_t d = Display(p, 0);
-        void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(4));
-        const uint64_t share = ContextHandleMap::Get(d, p.a.U32(2));
-        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(3));
+        const uint64_t d = Display(p, Row::At("dpy"));
+        void* config = MatchConfig(d, p.a.U32(Row::At("config")), p.a.As<SEglAttribList>(Row::At("attrib_list_config")));
+        const uint64_t share = ContextHandleMap::Get(d, p.a.U32(Row::At("share_context")));
+        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(Row::At("attrib_list_contex")));
         EGLContext context = XQF_HOST(p.gl, eglCreateContext)(reinterpret_cast<EGLDisplay>(d), config,
                                                               reinterpret_cast<EGLContext>(share), attribs.Data());
         p.playback.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
@@ -389,9 +406,9 @@ constexpr SCase kCases[] = {
     // a huge one takes memory without bound); a pbuffer the host refuses is reported here, where the
     // trace made it.
     XQF_CASE(eglCreatePbufferSurface) {
-        const uint64_t d = Display(p, 0);
-        void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(3));
-        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(2));
+        const uint64_t d = Display(p, Row::At("dpy"));
+        void* config = MatchConfig(d, p.a.U32(Row::At("config")), p.a.As<SEglAttribList>(Row::At("SurfaceDesc")));
+        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(Row::At("attrib_list")));
         if (!PbufferSizeFits(reinterpret_cast<EGLDisplay>(d), config, attribs))
             return EEnd::Fail;
         EGLSurface surface =
@@ -408,12 +425,12 @@ constexpr SCase kCases[] = {
     // A surface made before (replay or restore) is kept.
     XQF_CASE(eglCreateWindowSurface) {
         CPlayback& pb = p.playback;
-        const uint64_t d = Display(p, 0);
+        const uint64_t d = Display(p, Row::At("dpy"));
         if (SurfaceHandleMap::Get(d, p.a.ReturnU32()) != 0)
             return EEnd::Done;
-        void* config = MatchConfig(d, p.a.U32(1), p.a.As<SEglAttribList>(4));
+        void* config = MatchConfig(d, p.a.U32(Row::At("config")), p.a.As<SEglAttribList>(TSurfaceAttribs::At("surface_attrib_list")));
         const NativeHandle native = DisplayNativeHandleMap::Get(d);
-        const auto* win = p.a.As<SEglNativeWindowDesc>(2);
+        const auto* win = p.a.As<SEglNativeWindowDesc>(Row::At("win"));
         const SEglSurfaceWindow recorded{win ? win->handle.value : 0u, win ? win->width : 0u, win ? win->height : 0u};
         const NativeHandle window = CreatePlaybackWindow(pb.m_windows, recorded, native);
         pb.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
@@ -434,26 +451,26 @@ constexpr SCase kCases[] = {
     }},
     // A current context lives on until it is released.
     XQF_CASE(eglDestroyContext) {
-        DestroyHostContext(Display(p, 0), p.a.U32(1));
+        DestroyHostContext(Display(p, Row::At("dpy")), p.a.U32(Row::At("ctx")));
         return EEnd::Common;
     }},
     XQF_CASE(eglDestroySurface) {
-        const uint64_t d = Display(p, 0);
-        XQF_HOST(p.gl, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d), Surface(d, p.a.U32(1)));
-        SurfaceHandleMap::Erase(d, p.a.U32(1));
+        const uint64_t d = Display(p, Row::At("dpy"));
+        XQF_HOST(p.gl, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d), Surface(d, p.a.U32(Row::At("surface"))));
+        SurfaceHandleMap::Erase(d, p.a.U32(Row::At("surface")));
         return EEnd::Common;
     }},
 
     // Current contexts.
     XQF_CASE(eglMakeCurrent) {
         CPlayback& pb = p.playback;
-        const uint64_t d = Display(p, 0);
-        EGLSurface draw = Surface(d, p.a.U32(1));
-        EGLSurface read = Surface(d, p.a.U32(2));
-        EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, p.a.U32(3)));
+        const uint64_t d = Display(p, Row::At("dpy"));
+        EGLSurface draw = Surface(d, p.a.U32(Row::At("draw")));
+        EGLSurface read = Surface(d, p.a.U32(Row::At("read")));
+        EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, p.a.U32(Row::At("ctx"))));
         // A handle the trace never made has no host object: making "nothing" current instead would
         // draw the rest of the frame nowhere and look like success.
-        if (!KnownMakeCurrentHandles(p.a.U32(1), draw, p.a.U32(2), read, p.a.U32(3), context))
+        if (!KnownMakeCurrentHandles(p.a.U32(Row::At("draw")), draw, p.a.U32(Row::At("read")), read, p.a.U32(Row::At("ctx")), context))
             return EEnd::Fail;
         EGLDisplay dpy = reinterpret_cast<EGLDisplay>(d);
         XQF_HOST(p.gl, eglMakeCurrent)(dpy, draw, read, context);
@@ -490,15 +507,6 @@ constexpr SCase kCases[] = {
 };
 #undef XQF_CASE
 
-// Every row with its traits, its generic player and what that hands over.
-constexpr playrows::TRowPlay<SPlay> kRows[] = {
-#define XQF_PLAYER SEglPlayer
-#define XQF_PLAY_FAMILY xqft::egl
-#define XQF_TABLE "EglCalls.def"
-#include "PlayRows.inc"
-};
-
-// The rows after the host table's ids (extensions) are played by no player.
 static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEglHostFirstId, kEglHostCount),
               "EglCalls.def: each EGL 1.4 row is not replayed, played by one case, or played as recorded");
 
