@@ -27,6 +27,7 @@
 #include <EGL/egl.h>
 #include <GLES/gl.h>  // the core fixed-point matrix functions
 #include <GLES2/gl2.h>
+#include <GLES2/gl2ext.h>
 
 #include <algorithm>
 #include <cstring>
@@ -35,8 +36,8 @@
 namespace {
 
 // The extension tokens this player asks the host for.
-constexpr GLenum kBufferMapped = 0x88BC;      // GL_BUFFER_MAPPED_OES
-constexpr GLenum kBufferMapPointer = 0x88BD;  // GL_BUFFER_MAP_POINTER_OES
+constexpr GLenum kBufferMapped = GL_BUFFER_MAPPED_OES;
+constexpr GLenum kBufferMapPointer = GL_BUFFER_MAP_POINTER_OES;
 constexpr GLenum kMaxSamples = 0x9135;        // GL_MAX_SAMPLES of the multisampled render-to-texture pair
 
 // The prototypes of the extension entry points, as the extensions define them.
@@ -155,27 +156,30 @@ void SetVertexArray(SPlay& p, uint32_t recorded, uint32_t host)
 
 // ---- the cases ------------------------------------------------------------------------------
 
+template <class Row>
 bool Discard(SPlay& p)
 {
-    const GLsizei count = p.a.I32(1);
+    const GLsizei count = p.a.I32(Row::At("numAttachments"));
     bool refused = false;
-    const uint32_t* attachments = Held<EnumArray>(p, 2, count, "its attachments array", refused);
+    const uint32_t* attachments = Held<EnumArray>(p, Row::At("attachments"), count, "its attachments array", refused);
     if (refused)
         return false;
-    Entry<ext::Discard>(p)(p.a.U32(0), count, attachments);
+    Entry<ext::Discard>(p)(p.a.U32(Row::At("target")), count, attachments);
     return true;
 }
 
+template <class Row>
 bool MapBuffer(SPlay& p)
 {
-    Entry<ext::Map>(p)(p.a.U32(0), p.a.U32(1));  // the address is the host's business
+    Entry<ext::Map>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("access")));  // the address is the host's business
     return true;
 }
 
 // The recorded bytes go into the host's mapping, at most as many as the buffer holds.
+template <class Row>
 bool UnmapBuffer(SPlay& p)
 {
-    const GLenum target = p.a.U32(0);
+    const GLenum target = p.a.U32(Row::At("target"));
     GLint mapped = 0;
     GetBufferInt(p, target, kBufferMapped, &mapped);
     if (mapped) {
@@ -184,7 +188,7 @@ bool UnmapBuffer(SPlay& p)
                                                                                  &address);
         GLint bufferSize = 0;
         GetBufferInt(p, target, GL_BUFFER_SIZE, &bufferSize);
-        const SDataPtr* data = p.a.As<SDataPtr>(1);
+        const SDataPtr* data = p.a.As<SDataPtr>(Row::At("data"));
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         const uint64_t recorded = bytes ? data->size : 0;
         const uint64_t room = uint64_t(std::max(bufferSize, 0));
@@ -199,17 +203,19 @@ bool UnmapBuffer(SPlay& p)
     return true;
 }
 
+template <class Row>
 bool BindVertexArray(SPlay& p)
 {
-    Entry<ext::BindVertexArray>(p)(HostVertexArray(p, p.a.U32(0)));
+    Entry<ext::BindVertexArray>(p)(HostVertexArray(p, p.a.U32(Row::At("vertexarray"))));
     return true;
 }
 
+template <class Row>
 bool DeleteVertexArrays(SPlay& p)
 {
-    const GLsizei n = p.a.I32(0);
+    const GLsizei n = p.a.I32(Row::At("n"));
     bool refused = false;
-    const uint32_t* recorded = Held<NameArray>(p, 1, n, "its names array", refused);
+    const uint32_t* recorded = Held<NameArray>(p, Row::At("vertexarrays"), n, "its names array", refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -221,11 +227,12 @@ bool DeleteVertexArrays(SPlay& p)
     return true;
 }
 
+template <class Row>
 bool GenVertexArrays(SPlay& p)
 {
-    const GLsizei n = p.a.I32(0);
+    const GLsizei n = p.a.I32(Row::At("n"));
     bool refused = false;
-    const uint32_t* recorded = Held<EnumArray>(p, 1, n, "its names array", refused);
+    const uint32_t* recorded = Held<EnumArray>(p, Row::At("vertexarrays"), n, "its names array", refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -235,12 +242,14 @@ bool GenVertexArrays(SPlay& p)
     return true;
 }
 
+template <class Row>
 bool PaletteMatrix(SPlay& p)
 {
-    Entry<ext::PaletteMatrix>(p)(p.a.U32(0));
+    Entry<ext::PaletteMatrix>(p)(p.a.U32(Row::At("matrixpaletteindex")));
     return true;
 }
 
+template <class Row>
 bool LoadPalette(SPlay& p)
 {
     Entry<ext::NoArguments>(p)();
@@ -249,29 +258,32 @@ bool LoadPalette(SPlay& p)
 
 // The array's address is the low 32 bits of the hidden playback pointer, as the ES 1.1 pointer
 // calls of a trace without blocks hand theirs over.
+template <class Row>
 bool PalettePointer(SPlay& p)
 {
-    const uintptr_t pointer = p.a.U32(4);
-    Entry<ext::PalettePointer>(p)(p.a.I32(0), p.a.U32(1), p.a.I32(2), reinterpret_cast<const void*>(pointer));
+    const uintptr_t pointer = p.a.U32(Row::At("pointerPlayback"));
+    Entry<ext::PalettePointer>(p)(p.a.I32(Row::At("size")), p.a.U32(Row::At("type")), p.a.I32(Row::At("stride")), reinterpret_cast<const void*>(pointer));
     // The stride as recorded for the draws' checks: the matrix-index and weight arrays are places
     // 4 and 5 of their walk.
     const bool matrixIndex = std::strcmp(p.call.GetName(), "glMatrixIndexPointerOES") == 0;
-    NoteArrayStride(kEs1ArrayStrides + (matrixIndex ? 4 : 5), p.a.I32(2));
+    NoteArrayStride(kEs1ArrayStrides + (matrixIndex ? 4 : 5), p.a.I32(Row::At("stride")));
     return true;
 }
 
 // Framebuffer objects on ES 1.1: every name as recorded.
+template <class Row>
 bool BindObject(SPlay& p)
 {
-    Entry<ext::BindObject>(p)(p.a.U32(0), p.a.U32(1));
+    Entry<ext::BindObject>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("renderbuffer", "framebuffer")));
     return true;
 }
 
+template <class Row>
 bool DeleteObjects(SPlay& p)
 {
-    const GLsizei n = p.a.I32(0);
+    const GLsizei n = p.a.I32(Row::At("n"));
     bool refused = false;
-    const uint32_t* names = Held<NameArray>(p, 1, n, "its names array", refused);
+    const uint32_t* names = Held<NameArray>(p, Row::At("renderbuffers", "framebuffers"), n, "its names array", refused);
     if (refused)
         return false;
     Entry<ext::ConstNames>(p)(n, names);
@@ -279,11 +291,12 @@ bool DeleteObjects(SPlay& p)
 }
 
 // The host's names are not kept: later calls use the recorded ones.
+template <class Row>
 bool GenFramebuffers(SPlay& p)
 {
-    const GLsizei n = p.a.I32(0);
+    const GLsizei n = p.a.I32(Row::At("n"));
     bool refused = false;
-    Held<NameArray>(p, 1, n, "its names array", refused);
+    Held<NameArray>(p, Row::At("framebuffers"), n, "its names array", refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -291,36 +304,41 @@ bool GenFramebuffers(SPlay& p)
     return true;
 }
 
+template <class Row>
 bool RenderbufferStorage(SPlay& p)
 {
-    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(1), p.a.I32(2), p.a.I32(3), 0))
+    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), 0))
         return false;
-    Entry<ext::Storage>(p)(p.a.U32(0), p.a.U32(1), p.a.I32(2), p.a.I32(3));
+    Entry<ext::Storage>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
     return true;
 }
 
+template <class Row>
 bool FramebufferTexture(SPlay& p)
 {
-    Entry<ext::Texture2D>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), p.a.U32(3), p.a.I32(4));
+    Entry<ext::Texture2D>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("textarget")), p.a.U32(Row::At("texture")), p.a.I32(Row::At("level")));
     return true;
 }
 
+template <class Row>
 bool FramebufferRenderbuffer(SPlay& p)
 {
-    Entry<ext::Renderbuffer>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), p.a.U32(3));
+    Entry<ext::Renderbuffer>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("renderbuffertarget")), p.a.U32(Row::At("renderbuffer")));
     return true;
 }
 
+template <class Row>
 bool AttachmentQuery(SPlay& p)
 {
     GLint value[4] = {};
-    Entry<ext::AttachmentQuery>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), value);
+    Entry<ext::AttachmentQuery>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("pname")), value);
     return true;
 }
 
+template <class Row>
 bool GenerateMipmap(SPlay& p)
 {
-    Entry<ext::Mipmap>(p)(p.a.U32(0));
+    Entry<ext::Mipmap>(p)(p.a.U32(Row::At("target")));
     return true;
 }
 
@@ -335,20 +353,22 @@ GLsizei ClampedSamples(GLsizei samples, const char* label)
     return maximum;
 }
 
+template <class Row>
 bool StorageMultisample(SPlay& p)
 {
-    const GLsizei samples = ClampedSamples(p.a.I32(1), "ID_EXT_glRenderbufferStorageMultisampleWZQ");
-    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(2), p.a.I32(3), p.a.I32(4), samples))
+    const GLsizei samples = ClampedSamples(p.a.I32(Row::At("samples")), "ID_EXT_glRenderbufferStorageMultisampleWZQ");
+    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), samples))
         return false;
-    Entry<ext::StorageMultisample>(p)(p.a.U32(0), samples, p.a.U32(2), p.a.I32(3), p.a.I32(4));
+    Entry<ext::StorageMultisample>(p)(p.a.U32(Row::At("target")), samples, p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
     return true;
 }
 
+template <class Row>
 bool TextureMultisample(SPlay& p)
 {
-    const GLuint texture = TextureNameMap::Get(p.a.U32(3));
-    const GLsizei samples = ClampedSamples(p.a.I32(5), "glFramebufferTexture2DMultisampleWZQ");
-    Entry<ext::Texture2DMultisample>(p)(p.a.U32(0), p.a.U32(1), p.a.U32(2), texture, p.a.I32(4), samples);
+    const GLuint texture = TextureNameMap::Get(p.a.U32(Row::At("texture")));
+    const GLsizei samples = ClampedSamples(p.a.I32(Row::At("samples")), "glFramebufferTexture2DMultisampleWZQ");
+    Entry<ext::Texture2DMultisample>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("textarget")), texture, p.a.I32(Row::At("level")), samples);
     return true;
 }
 
@@ -356,41 +376,47 @@ bool TextureMultisample(SPlay& p)
 
 SEs1Host& Es1(const SPlay&) { return *SEs1Host::Instance(); }
 
+template <class Row>
 bool Frustum(SPlay& p)
 {
-    XQF_HOST(Es1(p), glFrustumx)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5));
+    XQF_HOST(Es1(p), glFrustumx)(p.a.I32(Row::At("left")), p.a.I32(Row::At("right")), p.a.I32(Row::At("bottom")), p.a.I32(Row::At("top")), p.a.I32(Row::At("zNear")), p.a.I32(Row::At("zFar")));
     return true;
 }
 
+template <class Row>
 bool Ortho(SPlay& p)
 {
-    XQF_HOST(Es1(p), glOrthox)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3), p.a.I32(4), p.a.I32(5));
+    XQF_HOST(Es1(p), glOrthox)(p.a.I32(Row::At("left")), p.a.I32(Row::At("right")), p.a.I32(Row::At("bottom")), p.a.I32(Row::At("top")), p.a.I32(Row::At("zNear")), p.a.I32(Row::At("zFar")));
     return true;
 }
 
+template <class Row>
 bool Rotate(SPlay& p)
 {
-    XQF_HOST(Es1(p), glRotatex)(p.a.I32(0), p.a.I32(1), p.a.I32(2), p.a.I32(3));
+    XQF_HOST(Es1(p), glRotatex)(p.a.I32(Row::At("angle")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("z")));
     return true;
 }
 
+template <class Row>
 bool Scale(SPlay& p)
 {
-    XQF_HOST(Es1(p), glScalex)(p.a.I32(0), p.a.I32(1), p.a.I32(2));
+    XQF_HOST(Es1(p), glScalex)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("z")));
     return true;
 }
 
+template <class Row>
 bool Translate(SPlay& p)
 {
-    XQF_HOST(Es1(p), glTranslatex)(p.a.I32(0), p.a.I32(1), p.a.I32(2));
+    XQF_HOST(Es1(p), glTranslatex)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("z")));
     return true;
 }
 
 // The 16 recorded values of the matrix argument; null with a refusal when the trace holds none (a
 // pointer without its values, or a null pointer, which the host would read through).
+template <class Row>
 const GLfixed* RecordedMatrix(const SPlay& p)
 {
-    auto* matrix = p.a.As<SPtr<TGLfixed, 4, 4>>(0);
+    auto* matrix = p.a.As<SPtr<TGLfixed, 4, 4>>(Row::At("m"));
     const uint64_t held = matrix && matrix->pointer.value != 0 ? 16 : 0;
     if (held < 16) {
         Refuse(p, "its matrix", held, 16);
@@ -399,18 +425,20 @@ const GLfixed* RecordedMatrix(const SPlay& p)
     return reinterpret_cast<const GLfixed*>(matrix->GetData());
 }
 
+template <class Row>
 bool LoadMatrix(SPlay& p)
 {
-    const GLfixed* m = RecordedMatrix(p);
+    const GLfixed* m = RecordedMatrix<Row>(p);
     if (!m)
         return false;
     XQF_HOST(Es1(p), glLoadMatrixx)(m);
     return true;
 }
 
+template <class Row>
 bool MultMatrix(SPlay& p)
 {
-    const GLfixed* m = RecordedMatrix(p);
+    const GLfixed* m = RecordedMatrix<Row>(p);
     if (!m)
         return false;
     XQF_HOST(Es1(p), glMultMatrixx)(m);
@@ -482,51 +510,6 @@ EEnd NotReplayed(SExtCall&) { return EEnd::Common; }
 constexpr SCallIdRange kExtIds = CallFamilyRange(ECallFamily::Ext);
 constexpr uint16_t kExtCount = uint16_t(kExtIds.last - kExtIds.first + 1);
 
-using SCase = playrows::TCase<SExtCall>;
-
-#define XQF_CASE(fn, hosts, body)                                                                   \
-    SCase{uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first),                                \
-          &Case<hosts, &SHostExtensionSlots::fn, body>}
-#define XQF_CORE_CASE(fn, body)                                                                     \
-    SCase{uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first), &CoreEs1Case<body>}
-
-constexpr SCase kCases[] = {
-    XQF_CASE(glDiscardFramebufferEXT, kBoth, &Discard),
-    XQF_CASE(glMultiDrawElementsEXT, kBoth, nullptr),  // never drawn: nothing of the draw was recorded
-    XQF_CASE(glMultiDrawArraysEXT, kBoth, nullptr),
-    XQF_CASE(glMapBufferOES, kBoth, &MapBuffer),
-    XQF_CASE(glUnmapBufferOES, kBoth, &UnmapBuffer),
-    XQF_CASE(glBindVertexArrayOES, kBoth, &BindVertexArray),
-    XQF_CASE(glDeleteVertexArraysOES, kBoth, &DeleteVertexArrays),
-    XQF_CASE(glGenVertexArraysOES, kBoth, &GenVertexArrays),
-    XQF_CASE(glCurrentPaletteMatrixOES, kEs1, &PaletteMatrix),
-    XQF_CASE(glLoadPaletteFromModelViewMatrixOES, kEs1, &LoadPalette),
-    XQF_CASE(glMatrixIndexPointerOES, kEs1, &PalettePointer),
-    XQF_CASE(glWeightPointerOES, kEs1, &PalettePointer),
-    XQF_CASE(glBindRenderbufferOES, kEs1, &BindObject),
-    XQF_CASE(glDeleteRenderbuffersOES, kEs1, &DeleteObjects),
-    XQF_CASE(glRenderbufferStorageOES, kEs1, &RenderbufferStorage),
-    XQF_CASE(glBindFramebufferOES, kEs1, &BindObject),
-    XQF_CASE(glDeleteFramebuffersOES, kEs1, &DeleteObjects),
-    XQF_CASE(glGenFramebuffersOES, kEs1, &GenFramebuffers),
-    XQF_CASE(glFramebufferTexture2DOES, kEs1, &FramebufferTexture),
-    XQF_CASE(glFramebufferRenderbufferOES, kEs1, &FramebufferRenderbuffer),
-    XQF_CASE(glGetFramebufferAttachmentParameterivOES, kEs1, &AttachmentQuery),
-    XQF_CASE(glGenerateMipmapOES, kEs1, &GenerateMipmap),
-    XQF_CORE_CASE(glFrustumxOES, &Frustum),
-    XQF_CORE_CASE(glLoadMatrixxOES, &LoadMatrix),
-    XQF_CORE_CASE(glMultMatrixxOES, &MultMatrix),
-    XQF_CORE_CASE(glOrthoxOES, &Ortho),
-    XQF_CORE_CASE(glRotatexOES, &Rotate),
-    XQF_CORE_CASE(glScalexOES, &Scale),
-    XQF_CORE_CASE(glTranslatexOES, &Translate),
-    XQF_CASE(glRenderbufferStorageMultisampleWZQ, kEs2, &StorageMultisample),
-    XQF_CASE(glFramebufferTexture2DMultisampleWZQ, kEs2, &TextureMultisample),
-};
-
-#undef XQF_CASE
-#undef XQF_CORE_CASE
-
 // The extension player has no generic player: a row is not replayed, played by its case, or, with
 // neither (the stream, fence and EGL-image functions, and the other fixed-point ones), not played at all.
 struct SExtPlayer
@@ -550,6 +533,57 @@ constexpr playrows::TRowPlay<SExtCall> kRows[] = {
 #define XQF_TABLE "ExtCalls.def"
 #include "PlayRows.inc"
 };
+
+// The rows of a function as its case reads them: Row::At("name") is the position of an argument; a
+// body shared by functions whose items differ in name names both (Row::At("renderbuffer", "framebuffer")).
+template <uint16_t Slot>
+using TRow = playrows::TRowOf<SExtCall, kRows, uint16_t(kExtIds.first + Slot)>;
+
+using SCase = playrows::TCase<SExtCall>;
+
+#define XQF_SLOT(fn) uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first)
+#define XQF_CASE(fn, hosts, body) SCase{XQF_SLOT(fn), &Case<hosts, &SHostExtensionSlots::fn, &body<TRow<XQF_SLOT(fn)>>>}
+#define XQF_TEST_CASE(fn, hosts) SCase{XQF_SLOT(fn), &Case<hosts, &SHostExtensionSlots::fn, nullptr>}
+#define XQF_CORE_CASE(fn, body) SCase{XQF_SLOT(fn), &CoreEs1Case<&body<TRow<XQF_SLOT(fn)>>>}
+
+constexpr SCase kCases[] = {
+    XQF_CASE(glDiscardFramebufferEXT, kBoth, Discard),
+    XQF_TEST_CASE(glMultiDrawElementsEXT, kBoth),  // never drawn: nothing of the draw was recorded
+    XQF_TEST_CASE(glMultiDrawArraysEXT, kBoth),
+    XQF_CASE(glMapBufferOES, kBoth, MapBuffer),
+    XQF_CASE(glUnmapBufferOES, kBoth, UnmapBuffer),
+    XQF_CASE(glBindVertexArrayOES, kBoth, BindVertexArray),
+    XQF_CASE(glDeleteVertexArraysOES, kBoth, DeleteVertexArrays),
+    XQF_CASE(glGenVertexArraysOES, kBoth, GenVertexArrays),
+    XQF_CASE(glCurrentPaletteMatrixOES, kEs1, PaletteMatrix),
+    XQF_CASE(glLoadPaletteFromModelViewMatrixOES, kEs1, LoadPalette),
+    XQF_CASE(glMatrixIndexPointerOES, kEs1, PalettePointer),
+    XQF_CASE(glWeightPointerOES, kEs1, PalettePointer),
+    XQF_CASE(glBindRenderbufferOES, kEs1, BindObject),
+    XQF_CASE(glDeleteRenderbuffersOES, kEs1, DeleteObjects),
+    XQF_CASE(glRenderbufferStorageOES, kEs1, RenderbufferStorage),
+    XQF_CASE(glBindFramebufferOES, kEs1, BindObject),
+    XQF_CASE(glDeleteFramebuffersOES, kEs1, DeleteObjects),
+    XQF_CASE(glGenFramebuffersOES, kEs1, GenFramebuffers),
+    XQF_CASE(glFramebufferTexture2DOES, kEs1, FramebufferTexture),
+    XQF_CASE(glFramebufferRenderbufferOES, kEs1, FramebufferRenderbuffer),
+    XQF_CASE(glGetFramebufferAttachmentParameterivOES, kEs1, AttachmentQuery),
+    XQF_CASE(glGenerateMipmapOES, kEs1, GenerateMipmap),
+    XQF_CORE_CASE(glFrustumxOES, Frustum),
+    XQF_CORE_CASE(glLoadMatrixxOES, LoadMatrix),
+    XQF_CORE_CASE(glMultMatrixxOES, MultMatrix),
+    XQF_CORE_CASE(glOrthoxOES, Ortho),
+    XQF_CORE_CASE(glRotatexOES, Rotate),
+    XQF_CORE_CASE(glScalexOES, Scale),
+    XQF_CORE_CASE(glTranslatexOES, Translate),
+    XQF_CASE(glRenderbufferStorageMultisampleWZQ, kEs2, StorageMultisample),
+    XQF_CASE(glFramebufferTexture2DMultisampleWZQ, kEs2, TextureMultisample),
+};
+
+#undef XQF_SLOT
+#undef XQF_CASE
+#undef XQF_TEST_CASE
+#undef XQF_CORE_CASE
 
 static_assert(playrows::EveryRowPlayed<SExtCall>(kRows, kCases, kExtIds.first, kExtCount, true),
               "ExtCalls.def: a row is both not replayed and played by a case, or played by two cases");

@@ -11,6 +11,7 @@
 
 #include <EGL/egl.h>
 #include <GLES2/gl2.h>
+#include <GLES2/gl2ext.h>
 
 #include <algorithm>
 #include <array>
@@ -124,9 +125,11 @@ bool MemoryAllows(uint64_t size)
 uint64_t RenderbufferSampleBytes(uint32_t internalFormat)
 {
     switch (internalFormat) {
-    case 0x8D48: return 1;  // GL_STENCIL_INDEX8
+    case GL_STENCIL_INDEX8: return 1;
     case GL_RGBA4: case GL_RGB5_A1: case GL_RGB565: case GL_DEPTH_COMPONENT16: return 2;
-    case 0x81A6: case 0x81A7: case 0x88F0: case 0x8051: case 0x8058: return 4;  // DEPTH24/32, DEPTH24_STENCIL8, RGB8, RGBA8
+    case GL_DEPTH_COMPONENT24_OES: case GL_DEPTH_COMPONENT32_OES: case GL_DEPTH24_STENCIL8_OES: case GL_RGB8_OES:
+    case GL_RGBA8_OES:
+        return 4;
     default: return 16;
     }
 }
