@@ -22,6 +22,7 @@ namespace {
 constexpr uint16_t kClearColor = CallIdOf(ECallFamily::Es2, "glClearColor");
 constexpr uint16_t kClear = CallIdOf(ECallFamily::Es2, "glClear");
 constexpr uint16_t kEnable = CallIdOf(ECallFamily::Es2, "glEnable");
+constexpr uint16_t kBlendFunc = CallIdOf(ECallFamily::Es2, "glBlendFunc");
 constexpr uint16_t kVertexAttribPointer = CallIdOf(ECallFamily::Es2, "glVertexAttribPointer");
 constexpr uint16_t kEnableVertexAttribArray = CallIdOf(ECallFamily::Es2, "glEnableVertexAttribArray");
 
@@ -285,6 +286,42 @@ TEST_F(AnalysisLoop, AFailedCallEndsThePassWithItsMessages)
     EXPECT_EQ(Analyse(&spy), 0);
     EXPECT_NE(err.find("ERROR: Problem calling call"), std::string::npos) << err;
     EXPECT_EQ(spy.Count("glClear"), 0);
+}
+
+TEST_F(AnalysisLoop, AnErrorARestoreOrAFailedPassLeavesIsNotChargedToTheNextFrame)
+{
+    // Frame 2 sets a blend factor the host refuses: its pass fails at that call, and the restore of
+    // frames 3 and 4, which start with that factor, raises the host's error again. Frames 3 and 4
+    // clear only: nothing in them may be blamed for it, whatever ran before.
+    std::vector<std::string> lines = TwoFrames({Es2(kBlendFunc, "4660,0"), Es2(kClear, "16384")});
+    for (int frame = 3; frame <= 4; ++frame) {
+        lines.push_back(Es2(kClearColor, "0,1,0,1"));
+        lines.push_back(Es2(kClear, "16384"));
+        lines.push_back(SwapBuffers(0x31));
+    }
+    CTraceData* data = LoadLog("restore-error", lines);
+    ASSERT_NE(data, nullptr);
+    ResetEglMaps();
+    analysis = std::make_unique<CAnalysisPlayback>();
+    analysis->BindTrace(data);
+    for (uint32_t frame : {2u, 3u, 4u, 3u, 2u, 4u}) {
+        SCOPED_TRACE(frame);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(analysis->GoToFrame(frame, 0, 1));
+        analysis->SetRange(1, 1, 1);
+        const int32_t result = analysis->Analyse(0);
+        out = testing::internal::GetCapturedStdout();
+        err = testing::internal::GetCapturedStderr();
+        if (frame == 2) {
+            EXPECT_EQ(result, 0) << "the refused call fails the pass";
+            continue;
+        }
+        EXPECT_EQ(result, 2) << err;
+        EXPECT_EQ(err.find("ERROR: "), std::string::npos) << err;
+        const std::string restore = "Restore of frame " + std::to_string(frame) + ": GL error 0x500";
+        EXPECT_NE(err.find(restore), std::string::npos) << "reported against the restore: " << err;
+    }
 }
 
 TEST_F(AnalysisLoop, APlayerExceptionEndsThePassPutsTheSetUpBackAndStartsOver)
