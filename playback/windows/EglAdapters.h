@@ -10,7 +10,8 @@
 //   x11       eglGetDisplay of an X connection gives its X11 platform display;
 //             eglCreateWindowSurface on a window that already holds a surface makes the surface on a
 //             fresh X window of the same size on that connection (an X window holds one surface);
-//             eglDestroySurface frees the window again.
+//             eglDestroySurface frees the window again, and eglTerminate the windows of all the
+//             display's surfaces.
 // Both refuse a window of 0 x 0 or above the config's largest surface: the host then answers
 // eglCreateWindowSurface on no window, a null surface with its own error.
 #include <EGL/egl.h>

@@ -47,11 +47,11 @@ struct SConnection
     std::chrono::steady_clock::time_point nextRead;
 };
 
-// A window surface the adapter made, and the window it lives on.
+// A window surface the adapter made, its EGL display and the window it lives on.
 struct SSurface
 {
     EGLSurface surface;
-    Display* display;
+    EGLDisplay eglDisplay;
     Window window;
 };
 
@@ -155,6 +155,19 @@ bool Drain(SConnection& c)
     return true;
 }
 
+// Forgets the surfaces that match and frees their windows for the next recorded size.
+template <typename Match>
+void ForgetSurfaces(Match match)
+{
+    auto& surfaces = Surfaces();
+    for (size_t i = surfaces.size(); i-- > 0;)
+        if (match(surfaces[i])) {
+            if (SWindow* w = FindWindow(surfaces[i].window))
+                w->holdsSurface = false;
+            surfaces.erase(surfaces.begin() + long(i));
+        }
+}
+
 EGLDisplay EGLAPIENTRY GetDisplay(EGLNativeDisplayType native)
 {
     return EglLibraryEntries().PlatformDisplay(EGL_PLATFORM_X11_KHR, native);
@@ -179,23 +192,28 @@ EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config,
                       w->height);
     EGLSurface surface = e.createWindowSurface(display, config, w->id, attribs);
     if (surface != EGL_NO_SURFACE) {
+        // A handle the library gives anew is no longer the surface an old entry names.
+        ForgetSurfaces([&](const SSurface& s) { return s.surface == surface; });
         w->holdsSurface = true;
-        Surfaces().push_back({surface, c->display, w->id});
+        Surfaces().push_back({surface, display, w->id});
     }
     return surface;
 }
 
 EGLBoolean EGLAPIENTRY DestroySurface(EGLDisplay display, EGLSurface surface)
 {
-    auto& surfaces = Surfaces();
-    for (size_t i = 0; i < surfaces.size(); ++i)
-        if (surfaces[i].surface == surface) {
-            if (SWindow* w = FindWindow(surfaces[i].window))
-                w->holdsSurface = false;
-            surfaces.erase(surfaces.begin() + long(i));
-            break;
-        }
+    ForgetSurfaces([&](const SSurface& s) { return s.surface == surface; });
     return EglLibraryEntries().destroySurface(display, surface);
+}
+
+// eglTerminate destroys every surface of the display without an eglDestroySurface: their entries
+// must go too. Kept, an entry would name a window that can never be sized again, and the library
+// may hand its surface handle to a later surface on another window, whose size would then be
+// checked against the wrong window's.
+EGLBoolean EGLAPIENTRY Terminate(EGLDisplay display)
+{
+    ForgetSurfaces([&](const SSurface& s) { return s.eglDisplay == display; });
+    return EglLibraryEntries().terminate(display);
 }
 
 } // namespace
@@ -314,6 +332,8 @@ void InstallEglAdapters(SEglHost& egl)
         XQF_HOST_SLOT(egl, eglCreateWindowSurface) = reinterpret_cast<void*>(&CreateWindowSurface);
     if (EglLibraryEntries().destroySurface)
         XQF_HOST_SLOT(egl, eglDestroySurface) = reinterpret_cast<void*>(&DestroySurface);
+    if (EglLibraryEntries().terminate)
+        XQF_HOST_SLOT(egl, eglTerminate) = reinterpret_cast<void*>(&Terminate);
 }
 
 } // namespace x11

@@ -2,6 +2,7 @@
 // chooses (CTest runs this program headless and once more under Xvfb): window surfaces of the
 // recorded sizes, rendering through the tables, refused sizes, and the pump's quit request.
 #include "host/HostContext.h"
+#include "host/HostCurrent.h"
 #include "host/HostExtensions.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
@@ -120,6 +121,33 @@ TEST_F(HostWindows, AWindowResizedForEachSurfaceHasTheAskedSizeWhenDrawnAndRead)
             ASSERT_EQ(SurfaceSize(c), std::make_pair(w, h)) << "still, after drawing; round " << round;
             c.Release();
         }
+}
+
+// A restore ends a display with eglTerminate, which destroys its surfaces without eglDestroySurface;
+// the library then hands their handles to new surfaces. Two windows of a display taking turns at
+// two sizes, as the two-surface scene's analysis does again and again: every surface is checked
+// against its own window. The windows' book kept the terminated surfaces, and a handle given again
+// was checked against a window since sized for another surface ("the surface is 64x48 ... and its
+// window 40x32": a good frame failed).
+TEST_F(HostWindows, SurfacesEndedByTerminateLeaveNoWindowToBeCheckedAgainst)
+{
+    for (int round = 0; round < 100; ++round) {
+        const bool swap = round % 2 == 1;
+        SHostContext a, b;
+        ASSERT_TRUE(a.Make(2, windows, 0x508, SEglSurfaceWindow{0x60a, swap ? 40u : 64u, swap ? 32u : 48u})) << a.error;
+        ASSERT_TRUE(b.Make(2, windows, 0x508, SEglSurfaceWindow{0x60b, swap ? 64u : 40u, swap ? 48u : 32u})) << b.error;
+        for (SHostContext* c : {&a, &b}) {
+            uint32_t madeWidth = 0, madeHeight = 0;
+            if (PlaybackSurfaceMadeFor(c->surface, madeWidth, madeHeight)) {
+                const auto [w, h] = SurfaceSize(*c);
+                ASSERT_EQ(std::make_pair(madeWidth, madeHeight), std::make_pair(uint32_t(w), uint32_t(h)))
+                    << "round " << round;
+            }
+        }
+        XQF_HOST(*egl, eglMakeCurrent)(a.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        NoteHostCurrentContext();
+        XQF_HOST(*egl, eglTerminate)(a.display);
+    }
 }
 
 TEST_F(HostWindows, WindowsOfNoSizeOrBeyondTheLargestSurfaceGetNoSurface)
