@@ -60,52 +60,7 @@ double PlayFrame(CTraceData& data, uint32_t frame, bool fromStart)
     return Seconds(t0, Clock::now());
 }
 
-bool Measure(const std::string& trace, const std::string& name, std::initializer_list<uint32_t> frames)
-{
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(stderr, stderr);
-    int loaded = 0;
-    {
-        CQuiet quiet;
-        loaded = reader.LoadTrace(CXQFTString(trace.c_str()), 1);
-    }
-    CTraceData* data = reader.GetTraceData();
-    if (loaded != 0 || !data) {
-        std::printf("%s: the trace did not load (%d)\n", name.c_str(), loaded);
-        return false;
-    }
-    bool ok = true;
-    for (uint32_t frame : frames) {
-        double rebuilt = 1e9, fromStart = 1e9;
-        for (int round = 0; round < kRounds && ok; ++round) {
-            const double r = PlayFrame(*data, frame, false), s = PlayFrame(*data, frame, true);
-            ok = r > 0 && s > 0;
-            rebuilt = std::min(rebuilt, r);
-            fromStart = std::min(fromStart, s);
-        }
-        if (!ok) {
-            std::printf("%s frame %u: the replay failed\n", name.c_str(), frame);
-            break;
-        }
-        std::printf("%s frame %u: rebuilt restore and frame %.1f ms, --from-start %.1f ms: ratio %.2f (goal <= 1)\n",
-                    name.c_str(), frame, rebuilt * 1e3, fromStart * 1e3, rebuilt / fromStart);
-    }
-    reader.Close();
-    return ok;
-}
-
-// The dock's step to a frame on an existing analysis: the frame selected, restored, analysed.
-double DockStep(CAnalysisPlayback& playback, uint32_t frame)
-{
-    const auto t0 = Clock::now();
-    CQuiet quiet;
-    if (!playback.GoToFrame(frame, 0, 0xFFFFFFFFu))
-        return 0;
-    playback.SetRange(1, 0xFFFFFFFFu, 1);
-    const int32_t result = playback.Analyse(0);
-    return result == 1 || result == 2 ? Seconds(t0, Clock::now()) : 0;
-}
-
+// The trace loaded whole into the reader, or null (said) when it did not load.
 CTraceData* Load(const std::string& trace, const std::string& name)
 {
     CTraceReader& reader = CTraceReader::Instance();
@@ -122,6 +77,44 @@ CTraceData* Load(const std::string& trace, const std::string& name)
     }
     return data;
 }
+
+bool Measure(const std::string& trace, const std::string& name, std::initializer_list<uint32_t> frames)
+{
+    CTraceData* data = Load(trace, name);
+    if (!data)
+        return false;
+    bool ok = true;
+    for (uint32_t frame : frames) {
+        double rebuilt = 1e9, fromStart = 1e9;
+        for (int round = 0; round < kRounds && ok; ++round) {
+            const double r = PlayFrame(*data, frame, false), s = PlayFrame(*data, frame, true);
+            ok = r > 0 && s > 0;
+            rebuilt = std::min(rebuilt, r);
+            fromStart = std::min(fromStart, s);
+        }
+        if (!ok) {
+            std::printf("%s frame %u: the replay failed\n", name.c_str(), frame);
+            break;
+        }
+        std::printf("%s frame %u: rebuilt restore and frame %.1f ms, --from-start %.1f ms: ratio %.2f (goal <= 1)\n",
+                    name.c_str(), frame, rebuilt * 1e3, fromStart * 1e3, rebuilt / fromStart);
+    }
+    CTraceReader::Instance().Close();
+    return ok;
+}
+
+// The dock's step to a frame on an existing analysis: the frame selected, restored, analysed.
+double DockStep(CAnalysisPlayback& playback, uint32_t frame)
+{
+    const auto t0 = Clock::now();
+    CQuiet quiet;
+    if (!playback.GoToFrame(frame, 0, 0xFFFFFFFFu))
+        return 0;
+    playback.SetRange(1, 0xFFFFFFFFu, 1);
+    const int32_t result = playback.Analyse(0);
+    return result == 1 || result == 2 ? Seconds(t0, Clock::now()) : 0;
+}
+
 
 // Frame `frame` of a trace restored and played alone, the best of kRounds; 0 on failure.
 double BestAlone(const std::string& dir, const std::string& scene, uint32_t frame)

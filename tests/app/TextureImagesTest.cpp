@@ -22,6 +22,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -29,6 +30,26 @@ enum : uint32_t {
     kRgba = 0x1908, kRgb = 0x1907, kAlpha = 0x1906, kUbyte = 0x1401, kFloat = 0x1406, kEtc1 = 0x8D64,
     kXqftc4 = 0x8C00, kTexture2D = 0x0DE1,
 };
+
+// The trace at path loaded into the reader, with its statistics computed; no trace when it did not load.
+struct SLoaded
+{
+    CTraceData* trace = nullptr;
+    std::unique_ptr<CTraceStatistics> statistics;
+};
+
+SLoaded LoadWithStatistics(const std::string& path)
+{
+    CTraceReader& reader = CTraceReader::Instance();
+    reader.SetLog(nullptr, nullptr);
+    SLoaded loaded;
+    if (reader.LoadTrace(CXQFTString(path.c_str()), 1) != 0 || !reader.GetTraceData())
+        return loaded;
+    loaded.trace = reader.GetTraceData();
+    loaded.statistics = std::make_unique<CTraceStatistics>(loaded.trace);
+    loaded.statistics->Compute();
+    return loaded;
+}
 
 std::vector<uint8_t> Crop(const std::vector<uint8_t>& rgb, uint32_t fromWidth, uint32_t w, uint32_t h, int channels)
 {
@@ -56,12 +77,10 @@ TEST_P(CompressedUploads, EqualTheLibrarysDecodeOfTheSameBlocks)
 {
     const std::string path = es2test::TempPath("textures.xqft");
     es2test::Generate("es2-textures " + path + " --alignments 4 --api " + GetParam());
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(nullptr, nullptr);
-    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
-    CTraceData& trace = *reader.GetTraceData();
-    CTraceStatistics statistics(&trace);
-    statistics.Compute();
+    const SLoaded loaded = LoadWithStatistics(path);
+    ASSERT_TRUE(loaded.trace);
+    CTraceData& trace = *loaded.trace;
+    CTraceStatistics& statistics = *loaded.statistics;
 
     std::map<uint32_t, int> checked;
     ExtractTextures(trace, *statistics.GetTextureUploads(), [&](const STextureRecord& r, STextureImage& image) {
@@ -92,7 +111,7 @@ TEST_P(CompressedUploads, EqualTheLibrarysDecodeOfTheSameBlocks)
     });
     EXPECT_EQ(checked[kEtc1], 2);    // 8 x 4 and 6 x 6
     EXPECT_EQ(checked[kXqftc4], 1);  // 5 x 5
-    reader.Close();
+    CTraceReader::Instance().Close();
 }
 
 INSTANTIATE_TEST_SUITE_P(Apis, CompressedUploads, testing::Values("es2", "es1"));
@@ -210,12 +229,10 @@ TEST(TextureImages, AnUpdatedLevelDecodesOnlyTheRowsItHolds)
     es2test::WriteCalls(path, {W(kBindTexture, {kTexture2D, 1}), TexImage(kTexture2D, 0, kRgba, 1024, 1024, kUbyte, pixels),
                                TexSubImage(kTexture2D, 0, 0, 0, 1, 1, kRgba, kUbyte, {255, 0, 0, 255}),
                                es2test::SwapBuffers(1)});
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(nullptr, nullptr);
-    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
-    CTraceData& trace = *reader.GetTraceData();
-    CTraceStatistics statistics(&trace);
-    statistics.Compute();
+    const SLoaded loaded = LoadWithStatistics(path);
+    ASSERT_TRUE(loaded.trace);
+    CTraceData& trace = *loaded.trace;
+    CTraceStatistics& statistics = *loaded.statistics;
     std::vector<STextureImage> images;
     ExtractTextures(trace, *statistics.GetTextureUploads(),
                     [&](const STextureRecord&, STextureImage& image) { images.push_back(std::move(image)); });
@@ -231,7 +248,7 @@ TEST(TextureImages, AnUpdatedLevelDecodesOnlyTheRowsItHolds)
         EXPECT_EQ(image.rgb[0], 255);  // the update
         EXPECT_EQ(image.rgb[3], 0x40);
     }
-    reader.Close();
+    CTraceReader::Instance().Close();
 }
 
 TEST(TextureImages, PaddedRowsAreRepackedAndAlphaShowsAsGrey)
@@ -290,12 +307,10 @@ TEST(TextureImages, SubImageUpdatesAndRespecifiedNamesShowWhatEachCallHolds)
 {
     const std::string path = es2test::TempPath("subimages.xqft");
     es2test::WriteCalls(path, SubImagesAndRespecifiedNames());
-    CTraceReader& reader = CTraceReader::Instance();
-    reader.SetLog(nullptr, nullptr);
-    ASSERT_EQ(reader.LoadTrace(CXQFTString(path.c_str()), 1), 0);
-    CTraceData& trace = *reader.GetTraceData();
-    CTraceStatistics statistics(&trace);
-    statistics.Compute();
+    const SLoaded loaded = LoadWithStatistics(path);
+    ASSERT_TRUE(loaded.trace);
+    CTraceData& trace = *loaded.trace;
+    CTraceStatistics& statistics = *loaded.statistics;
 
     const std::vector<uint8_t> redRow = Texels(2, {255, 0, 0}), greenRow = Texels(2, {0, 255, 0});
     std::vector<uint8_t> filled = redRow;

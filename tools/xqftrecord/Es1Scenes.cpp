@@ -741,12 +741,8 @@ void Sprites(CRecorder& r)
         r.EnableClientState(GL_VERTEX_ARRAY);
         r.EnableClientState(GL_TEXTURE_COORD_ARRAY);
         for (int d = 0; d < 120; ++d) {
-            const float angle = 0.05f * float(f) + 0.3f * float(d);
-            const float x = -0.95f + 0.16f * float(d % 12) + 0.02f * std::cos(angle);
-            const float y = -0.95f + 0.19f * float(d / 12) + 0.02f * std::sin(angle);
             float* v = &vertices[size_t(d) * 16];
-            const float quad[16] = {x, y, 0, 0, x + 0.14f, y, 1, 0, x, y + 0.17f, 0, 1, x + 0.14f, y + 0.17f, 1, 1};
-            std::copy(quad, quad + 16, v);
+            SpriteQuad(f, d, v);
             if (d % 8 == 0)
                 GL1(glColor4f)(0.5f + 0.004f * d, 0.9f - 0.005f * d, 0.6f, 0.9f);
             r.VertexPointer(2, GL_FLOAT, 16, v);

@@ -1,5 +1,8 @@
 #include "Scenes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace scene {
 
 const char* const kColorVertex =
@@ -51,6 +54,15 @@ std::vector<uint8_t> Pattern(size_t bytes, int seed)
 std::vector<float> Quad(float x0, float y0, float x1, float y1)
 {
     return {x0, y0, x1, y0, x1, y1, x0, y0, x1, y1, x0, y1};
+}
+
+void SpriteQuad(int f, int d, float* v)
+{
+    const float angle = 0.05f * float(f) + 0.3f * float(d);
+    const float x = -0.95f + 0.16f * float(d % 12) + 0.02f * std::cos(angle);
+    const float y = -0.95f + 0.19f * float(d / 12) + 0.02f * std::sin(angle);
+    const float quad[16] = {x, y, 0, 0, x + 0.14f, y, 1, 0, x, y + 0.17f, 0, 1, x + 0.14f, y + 0.17f, 1, 1};
+    std::copy(quad, quad + 16, v);
 }
 
 void ColorQuad(CRecorder& r, const std::vector<float>& quad, float red, float green, float blue, float alpha)

@@ -52,6 +52,10 @@ std::vector<uint8_t> Pattern(size_t bytes, int seed);
 // Two triangles covering the rectangle (x0, y0)-(x1, y1) in clip space, as 6 x (x, y).
 std::vector<float> Quad(float x0, float y0, float x1, float y1);
 
+// The sprite scenes' quad d of frame f, written to v as 4 x (x, y, u, v) for a triangle strip: a 12 x 10
+// grid whose cells sway a little from frame to frame.
+void SpriteQuad(int f, int d, float* v);
+
 // Draws a quad of one colour with the colour program (attribute 0 from a client array, attribute 1
 // constant).
 void ColorQuad(CRecorder& r, const std::vector<float>& quad, float red, float green, float blue, float alpha = 1.0f);
