@@ -3,7 +3,6 @@
 #include "state/Es2State.h"
 #include "state/StateLines.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -122,80 +121,43 @@ void TextureLines(CStateLines& out, const SEs2State& s)
 
 // ---- the listing from the field rows --------------------------------------------------------------
 
-// The listing's lines in order; the ones with a head are made of the fields' fragments.
-enum class ELine : uint8_t
+// The listing's places in order; the ones with a head are lines made of the fields' fragments.
+enum class EPlace : uint8_t
 {
     Blend, Capabilities, Depth, StencilFront, StencilBack, Clear, Masks, Raster, Viewport, Scissor, Bindings,
     Units, AttribArrays, VertexArrays, Buffers, FramebufferObjects, Shaders, ProgramInUse, Programs, Attributes,
     Uniforms, Textures,
 };
 
-const char* Head(ELine line)
+const char* Head(int place)
 {
-    switch (line) {
-    case ELine::Blend: return "blend:";
-    case ELine::Capabilities: return "capabilities:";
-    case ELine::Depth: return "depth:";
-    case ELine::StencilFront: return "stencil front:";
-    case ELine::StencilBack: return "stencil back:";
-    case ELine::Clear: return "clear:";
-    case ELine::Masks: return "masks:";
-    case ELine::Raster: return "raster:";
-    case ELine::Viewport: return "viewport:";
-    case ELine::Scissor: return "scissor:";
-    case ELine::Bindings: return "bindings:";
-    case ELine::ProgramInUse: return "program in use:";
+    switch (EPlace(place)) {
+    case EPlace::Blend: return "blend:";
+    case EPlace::Capabilities: return "capabilities:";
+    case EPlace::Depth: return "depth:";
+    case EPlace::StencilFront: return "stencil front:";
+    case EPlace::StencilBack: return "stencil back:";
+    case EPlace::Clear: return "clear:";
+    case EPlace::Masks: return "masks:";
+    case EPlace::Raster: return "raster:";
+    case EPlace::Viewport: return "viewport:";
+    case EPlace::Scissor: return "scissor:";
+    case EPlace::Bindings: return "bindings:";
+    case EPlace::ProgramInUse: return "program in use:";
     default: return "";
     }
 }
 
-// A field's part of the listing: a fragment of a line, or hand-written lines.
-struct SPart
+const TStateListing<SEs2State>& Listing()
 {
-    ELine line;
-    int order;
-    void (*fragment)(std::string& line, const SEs2State& s);
-    void (*lines)(CStateLines& out, const SEs2State& s);
-};
-
-const std::vector<SPart>& Parts()
-{
-    static const std::vector<SPart> parts = [] {
-        std::vector<SPart> p = {
-#define XQF_TEXT(line, order, format, ...)                                                                  \
-    SPart{ELine::line, order,                                                                               \
-          [](std::string& text, const SEs2State& s) { AppendFormat(text, format, __VA_ARGS__); }, nullptr},
-#define XQF_TEXT_LINES(line, function) SPart{ELine::line, 0, nullptr, function},
+    using State = SEs2State;
+    static const TStateListing<State> listing({
+#include "state/TextParts.h"
 #include "state/Es2Fields.def"
-        };
-        std::stable_sort(p.begin(), p.end(), [](const SPart& a, const SPart& b) {
-            return a.line != b.line ? a.line < b.line : a.order < b.order;
-        });
-        return p;
-    }();
-    return parts;
+        }, Head);
+    return listing;
 }
 
 } // namespace
 
-std::string DescribeEs2State(const SEs2State& s)
-{
-    CStateLines out;
-    std::string line;
-    const std::vector<SPart>& parts = Parts();
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const SPart& part = parts[i];
-        if (part.lines) {
-            part.lines(out, s);
-            continue;
-        }
-        if (line.empty())
-            line = Head(part.line);
-        part.fragment(line, s);
-        if (i + 1 == parts.size() || parts[i + 1].line != part.line) {
-            out("%s", line.c_str());
-            line.clear();
-        }
-    }
-    return out.Take();
-}
+std::string DescribeEs2State(const SEs2State& s) { return Listing().Describe(s); }

@@ -3,7 +3,6 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <iterator>
@@ -44,35 +43,14 @@ void CapabilityQueries(std::vector<SEs1StateQuery>& q)
     }
 }
 
-// A query of the field rows, or a hand-written list of them, and its place among them.
-struct SPlacedQuery
-{
-    int order;
-    SEs1StateQuery query;
-    void (*queries)(std::vector<SEs1StateQuery>& q);
-};
 } // namespace
 
 const std::vector<SEs1StateQuery>& Es1StateQueries()
 {
-    static const std::vector<SEs1StateQuery> queries = [] {
-        std::vector<SPlacedQuery> placed = {
-#define XQF_QUERY(order, label, pname, count, kind, tracked)                                              \
-    {order, SEs1StateQuery{label, pname, count, EQueryKind::kind, [](const SEs1State& s) { return tracked; }},    \
-     nullptr},
-#define XQF_QUERIES(order, function) {order, SEs1StateQuery{}, function},
+    using State = SEs1State;
+    static const std::vector<SEs1StateQuery> queries = OrderedQueries<State>({
+#include "QueryParts.h"
 #include "state/Es1Fields.def"
-        };
-        std::stable_sort(placed.begin(), placed.end(),
-                         [](const SPlacedQuery& a, const SPlacedQuery& b) { return a.order < b.order; });
-        std::vector<SEs1StateQuery> q;
-        for (const SPlacedQuery& p : placed) {
-            if (p.queries)
-                p.queries(q);
-            else
-                q.push_back(p.query);
-        }
-        return q;
-    }();
+    });
     return queries;
 }

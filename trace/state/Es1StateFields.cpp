@@ -2,133 +2,12 @@
 
 #include "state/FieldOrder.h"
 
-#include "state/StateLines.h"
-
 namespace {
 
 constexpr const char* kStamp = "a change stamp: the frame of the group's last change, no GL state";
 constexpr const char* kNoRow = "the page has no row for it";
 constexpr const char* kUnitLines = "the unit lines";
 constexpr const char* kNoFramebufferObjects = "the ES 1.1 probe reads no framebuffer objects";
-
-using statefields::Join;
-
-// ---- the listing's lines of a field ---------------------------------------------------------------
-
-// "name=values", and "name=0x<hex>" for a GL enum or mask.
-#define XQF_VALUES(member)                                                                               \
-    [](CStateLines& out, const SEs1State& s) { out(#member "=%s", Join(s.member).c_str()); }
-#define XQF_HEX(member) [](CStateLines& out, const SEs1State& s) { out(#member "=0x%X", unsigned(s.member)); }
-// Listed in another field's lines.
-#define XQF_SHOWN(member) nullptr
-
-void PlaneLines(CStateLines& out, const SEs1State& s)
-{
-    for (int p = 0; p < 6; ++p)
-        out("clipPlaneEquations[%d]=%s", p, Join(s.clipPlaneEquations[p]).c_str());
-}
-
-// One line per light and parameter.
-void LightLines(CStateLines& out, const SEs1State& s)
-{
-    for (int l = 0; l < 8; ++l)
-        for (int p = 0; p < 10; ++p)
-            out("lights[%d][%d]=%s", l, p, Join(s.lights[l][p]).c_str());
-}
-
-void MaterialLines(CStateLines& out, const SEs1State& s)
-{
-    for (int p = 0; p < 5; ++p)
-        out("material[%d]=%s", p, Join(s.material[p]).c_str());
-}
-
-// The top of every stack (0 model-view, 1 projection, then the palette and texture stacks).
-void StackLines(CStateLines& out, const SEs1State& s)
-{
-    for (int i = 0; i < kEs1MatrixStacks; ++i) {
-        std::string top;
-        for (float v : s.matrixStacks[i].top) {
-            if (!top.empty())
-                top += ' ';
-            top += Join(v);
-        }
-        out("matrixStacks[%d]: top=%s below=%zu", i, top.c_str(), s.matrixStacks[i].below.size());
-    }
-}
-
-void PointLines(CStateLines& out, const SEs1State& s)
-{
-    for (int p = 0; p < 4; ++p)
-        out("pointParams[%d]=%s", p, Join(s.pointParams[p]).c_str());
-}
-
-// Two lines per unit: its binding, switch, coordinates and point-sprite replace, then its environment.
-void UnitLines(CStateLines& out, const SEs1State& s)
-{
-    for (int u = 0; u < kEs1Units; ++u) {
-        out("unit[%d]: texture2DBinding=%u texture2DEnabled=%u currentTexCoord=%s coordReplace=%u", u,
-            s.texture2DBinding[u], s.texture2DEnabled[u], Join(s.currentTexCoord[u]).c_str(), s.coordReplace[u]);
-        out("unit[%d]: texEnv=%s texEnvScale=%s texEnvColor=%s", u, Join(s.texEnv[u]).c_str(),
-            Join(s.texEnvScale[u]).c_str(), Join(s.texEnvColor[u]).c_str());
-    }
-}
-
-// ---- the object tables' lines, after every field's --------------------------------------------------
-
-void BufferLines(CStateLines& out, const SEs1State& s)
-{
-    for (const auto& b : s.buffers)
-        out("buffer %u: target=0x%X size=%u captured=%u usage=0x%X data=%s sum=%s", b.key, b.record.target,
-            b.record.size, b.record.capturedSize, b.record.usage, b.record.data ? "yes" : "no",
-            BytesSum(b.record.data, b.record.capturedSize).c_str());
-}
-
-void TextureLines(CStateLines& out, const SEs1State& s)
-{
-    for (const auto& t : s.textures)
-        for (const auto& level : t.record) {
-            const STexImage& i = level.record;
-            out("texture %u level %u: %dx%d border=%d format=0x%X/0x%X type=0x%X align=%d size=%u captured=%u "
-                "compressed=%u data=%s sum=%s",
-                t.key, level.key, i.width, i.height, i.border, i.format, i.internalFormat, i.type, i.unpackAlignment,
-                i.size, i.capturedSize, i.compressed, i.data ? "yes" : "no", BytesSum(i.data, i.capturedSize).c_str());
-        }
-}
-
-void ArrayLine(CStateLines& out, const char* name, const SEs1ClientArray& a)
-{
-    out("  %s: buffer=%u size=%d type=0x%X stride=%d pointer=0x%llX", name, a.buffer, a.size, a.type, a.stride,
-        static_cast<unsigned long long>(a.pointer));
-}
-
-void VertexArrayLines(CStateLines& out, const SEs1State& s)
-{
-    for (const auto& va : s.vertexArrays) {
-        const SEs1VertexArray& v = va.record;
-        out("vertexArray %u: enabled=%s elementBuffer=%u", va.key, Join(v.enabled).c_str(), v.elementArrayBuffer);
-        ArrayLine(out, "color", v.color);
-        ArrayLine(out, "vertex", v.vertex);
-        ArrayLine(out, "normal", v.normal);
-        ArrayLine(out, "pointSize", v.pointSize);
-        ArrayLine(out, "matrixIndex", v.matrixIndex);
-        ArrayLine(out, "weight", v.weight);
-        for (int u = 0; u < kEs1Units; ++u) {
-            char name[24];
-            snprintf(name, sizeof name, "texCoord[%d]", u);
-            ArrayLine(out, name, v.texCoord[u]);
-        }
-    }
-}
-
-void FramebufferLines(CStateLines& out, const SEs1State& s)
-{
-    DescribeFramebufferObjects(out, s.framebuffers, {});
-}
-
-void RenderbufferLines(CStateLines& out, const SEs1State& s)
-{
-    DescribeFramebufferObjects(out, {}, s.renderbuffers);
-}
 
 // ---- the table, from the field rows (Es1Fields.def) ----------------------------------------------
 
@@ -154,26 +33,13 @@ static_assert(FirstMisplacedOrder(kEs1Orders) == -1, "a part of Es1Fields.def re
 std::span<const SEs1StateField> Es1StateFields()
 {
     // Built on first use: listings may be asked for while other statics are being made.
+    using State = SEs1State;
     static const SEs1StateField kFields[] = {
-#define XQF_INDICES(...) __VA_ARGS__
-#define XQF_LISTED(member, lines, page, probe, ...)                                                       \
-    XQF_STATE_FIELD(SEs1State, member, lines(member), nullptr, page, probe),
-#define XQF_LINES(member, lines, page, probe, ...) XQF_STATE_FIELD(SEs1State, member, lines, nullptr, page, probe),
-#define XQF_SOME(member, lines, page, probe, indices, ...)                                                \
-    XQF_STATE_SOME(SEs1State, member, lines, nullptr, page, probe, XQF_INDICES indices),
-#define XQF_CUSTOM_LISTED(member, values, change, lines, page, probe, ...)                                \
-    XQF_STATE_CUSTOM(SEs1State, member, values, change, lines, false, nullptr, page, probe),
-#define XQF_TABLE(member, change, lines, page, probe, ...)                                                \
-    XQF_STATE_CUSTOM(SEs1State, member, 1, change, lines, true, nullptr, page, probe),
+#include "state/FieldTableRows.h"
 #include "state/Es1Fields.def"
-#undef XQF_INDICES
     };
     return kFields;
 }
-
-#undef XQF_VALUES
-#undef XQF_HEX
-#undef XQF_SHOWN
 
 SEs1State Es1StateShowingAll()
 {

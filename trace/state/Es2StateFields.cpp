@@ -33,10 +33,9 @@ static_assert(FirstMisplacedOrder(kEs2Orders) == -1, "a part of Es2Fields.def re
 std::span<const SEs2StateField> Es2StateFields()
 {
     // Built on first use: listings may be asked for while other statics are being made.
+    using State = SEs2State;
     static const SEs2StateField kFields[] = {
-#define XQF_FIELD(member, text, page, probe, ...) XQF_STATE_FIELD(SEs2State, member, nullptr, text, page, probe),
-#define XQF_CUSTOM(member, values, change, text, page, probe, ...)                                          \
-    XQF_STATE_CUSTOM(SEs2State, member, values, change, nullptr, false, text, page, probe),
+#include "state/FieldTableRows.h"
 #include "state/Es2Fields.def"
     };
     return kFields;

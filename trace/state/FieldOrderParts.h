@@ -1,6 +1,6 @@
 // The part macros of the order check (FieldOrder.h): each numbered part of the field rows becomes
-// its SFieldOrder entry. The hand-written lines of a listing (XQF_TEXT_LINES) are whole lines placed
-// by their line alone: they take no number. No include guard: the rows undefine these macros
+// its SFieldOrder entry. The whole lines of a listing (XQF_TEXT_LINE, XQF_TEXT_LINES) follow their
+// place's fragments in row order: they take no number. No include guard: the rows undefine these macros
 // (FieldRowsEnd.h) after their expansion.
 #define XQF_TEXT(line, order, ...) SFieldOrder{EFieldPart::Text, #line, order},
 #define XQF_PAGE(group, order, ...) SFieldOrder{EFieldPart::Page, #group, order},

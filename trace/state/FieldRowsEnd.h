@@ -1,12 +1,9 @@
 // Undefines the row and part macros of the field rows (FieldRows.h) after an expansion.
 #undef XQF_FIELD
-#undef XQF_CUSTOM
-#undef XQF_LISTED
-#undef XQF_LINES
 #undef XQF_SOME
-#undef XQF_CUSTOM_LISTED
-#undef XQF_TABLE
+#undef XQF_CUSTOM
 #undef XQF_TEXT
+#undef XQF_TEXT_LINE
 #undef XQF_TEXT_LINES
 #undef XQF_PAGE
 #undef XQF_PAGE_UNMARKED

@@ -1,21 +1,18 @@
 #pragma once
 // The field table of a tracked state record (Es1StateFields.h, Es2StateFields.h): every member of
-// the record in its order, where it lies, how a check changes each of its values, and how the three
-// readers of the record show it: the text listing (`xqft-dump es1-state`/`state`), the state page
-// and the host probe. The ES 1.1 listing is made from its table (each field's lines in the table's
-// order, the object tables last). Each table, its listing, its page rows and its probe queries are
-// all made from one row per field (Es1Fields.def, Es2Fields.def; their columns: FieldRows.h). The
-// checks of the tests change every value of every field in turn and ask each reader to show the
-// change, so that a field one reader shows and another misses fails them, and a member missing from
-// the table fails them too.
+// the record in its order, where it lies, how a check changes each of its values, and whether the
+// three readers of the record show it: the text listing (`xqft-dump es1-state`/`state`), the state
+// page and the host probe. Each table, its listing, its page rows and its probe queries are all made
+// from one row per field, in one form for both families (Es1Fields.def, Es2Fields.def; their
+// columns: FieldRows.h; the table's expansion: FieldTableRows.h). The checks of the tests change
+// every value of every field in turn and ask each reader to show the change, so that a field one
+// reader shows and another misses fails them, and a member missing from the table fails them too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <type_traits>
-
-class CStateLines;
 
 template <class State>
 struct TStateField
@@ -26,10 +23,6 @@ struct TStateField
     size_t align;
     int values;                                 // values `change` can change one by one
     void (*change)(State& s, int value);        // changes value `value` (0 <= value < values)
-    // Its lines in a listing made from the table; null when another field's lines show it or the
-    // listing is written by hand. An object table's lines follow every field's (`table`).
-    void (*list)(CStateLines& out, const State& s);
-    bool table;
     const char* text;   // null: the listing shows every value; otherwise why it does not
     const char* page;   // null: the page shows every value; otherwise why it does not
     // Null: every value is the tracked value of a row of the probe's query table. Otherwise the
@@ -105,22 +98,25 @@ std::string Join(const T& v)
 
 } // namespace statefields
 
-// Rows. A plain field: every scalar value changed in turn. XQF_STATE_SOME: only the listed values
-// (flat indices) are state; the rest of the member is never set. XQF_STATE_CUSTOM: `values` and a
-// change function of its own (object tables, stacks).
-#define XQF_STATE_FIELD(State, member, list, text, page, probe)                                         \
+// The field table's rows, which FieldTableRows.h makes of the field rows. A plain field: every
+// scalar value changed in turn. XQF_STATE_SOME: only the listed values (flat indices) are state; the
+// rest of the member is never set. XQF_STATE_CUSTOM: `values` and a change function of its own
+// (object tables, stacks).
+#define XQF_STATE_FIELD(State, member, text, page, probe)                                               \
     TStateField<State>{#member, statefields::OffsetOf(&State::member), sizeof(State::member),         \
                        alignof(decltype(State::member)), statefields::Count<decltype(State::member)>(), \
                        [](State& s, int i) { statefields::Change(statefields::At(s.member, i)); },  \
-                       list, false, text, page, probe}
-#define XQF_STATE_SOME(State, member, list, text, page, probe, ...)                                     \
+                       text, page, probe}
+#define XQF_STATE_SOME(State, member, text, page, probe, ...)                                           \
     TStateField<State>{#member, statefields::OffsetOf(&State::member), sizeof(State::member),         \
                        alignof(decltype(State::member)), int(std::initializer_list<int>{__VA_ARGS__}.size()), \
                        [](State& s, int i) {                                                          \
                            static constexpr int kValues[] = {__VA_ARGS__};                             \
                            statefields::Change(statefields::At(s.member, kValues[i]));               \
                        },                                                                              \
-                       list, false, text, page, probe}
-#define XQF_STATE_CUSTOM(State, member, values, change, list, table, text, page, probe)                 \
+                       text, page, probe}
+#define XQF_STATE_CUSTOM(State, member, values, change, text, page, probe)                              \
     TStateField<State>{#member, statefields::OffsetOf(&State::member), sizeof(State::member),         \
-                       alignof(decltype(State::member)), values, change, list, table, text, page, probe}
+                       alignof(decltype(State::member)), values, change, text, page, probe}
+// The flat indices of an XQF_SOME row without their parentheses.
+#define XQF_STATE_INDICES(...) __VA_ARGS__

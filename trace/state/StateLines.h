@@ -2,10 +2,14 @@
 // What the plain-text listings of tracked states (`xqft-dump state`, `es1-state`, and the tests
 // that compare states) are written with: printf lines, and a short fingerprint of held bytes so
 // that equal states print equal lines.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "state/FramebufferObjects.h"
 #include "state/ObjectTable.h"
@@ -83,3 +87,55 @@ inline void DescribeFramebufferObjects(CStateLines& out, const CObjectTable<SEs2
         out("renderbuffer %u: bound=%u %ux%u format=0x%X samples=%u", r.key, r.record.bound & 0xFF, r.record.width,
             r.record.height, r.record.internalFormat, r.record.samples);
 }
+
+// A listing part of a field row (FieldRows.h, expanded by TextParts.h): a fragment of its place's
+// line, or whole lines.
+template <class State>
+struct TTextPart
+{
+    int place;  // the family's place, as a number: places are listed in that order
+    int order;  // a fragment's order in its line; 0 for whole lines
+    void (*fragment)(std::string& line, const State& s);
+    void (*lines)(CStateLines& out, const State& s);
+};
+
+// The listing from a family's listing parts: place by place, each place's fragments in order as one
+// line after the place's head, then its whole lines in row order.
+template <class State>
+class TStateListing
+{
+public:
+    TStateListing(std::vector<TTextPart<State>> parts, const char* (*head)(int place))
+        : m_parts(std::move(parts)), m_head(head)
+    {
+        std::stable_sort(m_parts.begin(), m_parts.end(), [](const TTextPart<State>& a, const TTextPart<State>& b) {
+            return std::tuple(a.place, a.lines != nullptr, a.order) < std::tuple(b.place, b.lines != nullptr, b.order);
+        });
+    }
+
+    std::string Describe(const State& s) const
+    {
+        CStateLines out;
+        std::string line;
+        for (size_t i = 0; i < m_parts.size(); ++i) {
+            const TTextPart<State>& part = m_parts[i];
+            if (part.lines) {
+                part.lines(out, s);
+                continue;
+            }
+            if (line.empty())
+                line = m_head(part.place);
+            part.fragment(line, s);
+            const bool last = i + 1 == m_parts.size() || m_parts[i + 1].place != part.place || m_parts[i + 1].lines;
+            if (last) {
+                out("%s", line.c_str());
+                line.clear();
+            }
+        }
+        return out.Take();
+    }
+
+private:
+    std::vector<TTextPart<State>> m_parts;
+    const char* (*m_head)(int place);
+};
