@@ -1,7 +1,8 @@
 // The field tables of the ES 1.1 and ES 2.0 state records against the record and the three readers
 // of a state: every member is in its table, and every value of every field changed in turn shows in
 // the text listing, on the state page (a row's text or its red mark) and in a tracked value of the
-// probe's query table, unless the table says why that reader does not show it.
+// probe's query table, unless the table says why that reader does not show it. The ES 1.1 rows
+// spell each member's name in their listing lines: a line must name the field whose change it shows.
 #include "Es1StateRows.h"
 #include "Es1StateText.h"
 #include "Es2StateRows.h"
@@ -14,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,10 +50,34 @@ bool QueriesDiffer(const std::vector<Query>& queries, const State& a, const Stat
     return false;
 }
 
-// Changes every value of every field of `base` in turn and asks each reader for the change.
+// The lines of `changed` that `base` does not have.
+std::vector<std::string> NewLines(const std::string& base, const std::string& changed)
+{
+    std::vector<std::string> had, lines;
+    for (auto [text, out] : {std::pair(&base, &had), std::pair(&changed, &lines)}) {
+        std::istringstream in(*text);
+        for (std::string line; std::getline(in, line);)
+            out->push_back(line);
+    }
+    std::erase_if(lines, [&](const std::string& l) { return std::find(had.begin(), had.end(), l) != had.end(); });
+    return lines;
+}
+
+// Whether a line names the field: its member name, or for an object table the name of one object
+// ("buffer 3" for `buffers`).
+bool NamesField(const std::string& line, std::string name)
+{
+    if (line.find(name) != std::string::npos)
+        return true;
+    name.pop_back();
+    return name.size() > 1 && line.starts_with(name + ' ');
+}
+
+// Changes every value of every field of `base` in turn and asks each reader for the change. With
+// `namedLines`, a line the change alters must name the field (the ES 1.1 listing's "name=value").
 template <class State, class Text, class Page, class Query>
 void ExpectEveryReaderShowsEveryField(std::span<const TStateField<State>> fields, const State& base, Text text,
-                                      Page page, const std::vector<Query>& queries)
+                                      Page page, const std::vector<Query>& queries, bool namedLines = false)
 {
     const std::string baseText = text(base), basePage = DumpStatePage(page(base, base));
     for (const TStateField<State>& f : fields) {
@@ -58,7 +86,13 @@ void ExpectEveryReaderShowsEveryField(std::span<const TStateField<State>> fields
             State changed = base;
             f.change(changed, v);
             if (!f.text) {
-                EXPECT_NE(text(changed), baseText) << f.name << " value " << v << ": not in the listing";
+                const std::string listed = text(changed);
+                EXPECT_NE(listed, baseText) << f.name << " value " << v << ": not in the listing";
+                const std::vector<std::string> lines = NewLines(baseText, listed);
+                if (namedLines && !lines.empty()) {
+                    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](auto& l) { return NamesField(l, f.name); }))
+                        << f.name << " value " << v << ": shown in a line that does not name it: " << lines[0];
+                }
             }
             if (!f.page) {
                 EXPECT_NE(DumpStatePage(page(changed, base)), basePage)
@@ -75,7 +109,7 @@ TEST(StateFields, Es1TableCoversTheRecordAndEveryReaderShowsIt)
 {
     ExpectWholeRecord(Es1StateFields());
     ExpectEveryReaderShowsEveryField(Es1StateFields(), Es1StateShowingAll(), DescribeEs1State, BuildEs1Page,
-                                     Es1StateQueries());
+                                     Es1StateQueries(), true);
 }
 
 TEST(StateFields, Es2TableCoversTheRecordAndEveryReaderShowsIt)
