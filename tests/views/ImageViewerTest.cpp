@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "ViewsTestApp.h"
@@ -31,6 +32,18 @@ QPixmap Coordinates(int w, int h)
         for (int x = 0; x < w; ++x)
             image.setPixelColor(x, y, QColor(x & 0xFF, y & 0xFF, ((x >> 8) << 4) | (y >> 8)));
     return QPixmap::fromImage(image);
+}
+// Every pixel its own colour, with no period a wrong column or row could land on: the top 24 bits of
+// a hash of its position. Images of any size, unlike the coordinates' 12 bits a side.
+QImage Distinct(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = 0xff000000u | ((uint32_t(x) * 0x9E3779B1u ^ uint32_t(y) * 0x85EBCA77u) >> 8);
+    }
+    return image;
 }
 QPoint Where(const QImage& shown, int px, int py)
 {
@@ -393,11 +406,15 @@ TEST(ImageViewer, ScaledInPaintThePixelsAreThoseOfThePaintEngine)
         // Wider than 15 bits: the engine draws it (a source step past 15 bits, positions past 31).
         {"a fit of an image 40000 pixels wide", {40000, 100}, nullptr, {}},
         {"25 percent of it, panned to its right end", {40000, 100}, "25%", {-90000, 0}},
+        {"a fit of an image 40000 pixels high", {100, 40000}, nullptr, {}},
+        // Past 16 bits a 16.16 position wraps whatever it is held in.
+        {"100 percent, panned past column 65535", {70000, 4}, "100%", {-80000, 0}},
+        {"100 percent, panned past row 65535", {4, 70000}, "100%", {0, -80000}},
     };
     const QPoint offset(5, 7);
     const QRgb marker = qRgb(0x12, 0x34, 0x56);
     for (const SCase& c : cases) {
-        const QImage rgb32 = Coordinates(c.image.width(), c.image.height()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage rgb32 = Distinct(c.image);
         v.SetImage(QPixmap::fromImage(rgb32, Qt::NoFormatConversion));
         ASSERT_EQ(v.Image().toImage().format(), QImage::Format_RGB32);
         if (c.zoom)
