@@ -2,6 +2,7 @@
 
 #include "host/HostCurrent.h"
 #include "host/HostTables.h"
+#include "windows/EglAdapters.h"
 
 #include <EGL/egl.h>
 
@@ -17,10 +18,15 @@ bool SHostContext::Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recor
         error = text;
         return false;
     };
+    if (holdsDisplay)
+        ReleaseHostDisplay(display);
+    holdsDisplay = false;
     const NativeHandle native = GetNativeDisplayWindow(windows, recordedDisplay);
     display = XQF_HOST(egl, eglGetDisplay)(reinterpret_cast<EGLNativeDisplayType>(native));
     if (!display || !XQF_HOST(egl, eglInitialize)(display, nullptr, nullptr))
         return fail("eglInitialize");
+    HoldHostDisplay(display);  // a replay's eglTerminate on a shared display leaves this context
+    holdsDisplay = true;
     if (!XQF_HOST(egl, eglBindAPI)(EGL_OPENGL_ES_API))
         return fail("eglBindAPI");
     const EGLint attribs[] = {EGL_RENDERABLE_TYPE, api == kEsVersion1 ? EGL_OPENGL_ES_BIT : EGL_OPENGL_ES2_BIT,
@@ -47,6 +53,12 @@ bool SHostContext::Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recor
     return true;
 }
 
+SHostContext::~SHostContext()
+{
+    if (holdsDisplay)
+        ReleaseHostDisplay(display);
+}
+
 void SHostContext::Release()
 {
     SEglHost& egl = *SEglHost::Instance();
@@ -59,4 +71,7 @@ void SHostContext::Release()
     if (surface)
         XQF_HOST(egl, eglDestroySurface)(display, surface);
     context = surface = nullptr;
+    if (holdsDisplay)
+        ReleaseHostDisplay(display);
+    holdsDisplay = false;
 }

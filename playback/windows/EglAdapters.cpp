@@ -5,13 +5,33 @@
 
 #include <EGL/eglext.h>
 
+#include <map>
+
 namespace {
 SEglLibraryEntries& Entries()
 {
     static SEglLibraryEntries entries;
     return entries;
 }
+
+// Kept to the process's end: a holder may be released by a static's destructor.
+std::map<EGLDisplay, int>& Holds()
+{
+    static auto* holds = new std::map<EGLDisplay, int>;
+    return *holds;
+}
 } // namespace
+
+void HoldHostDisplay(EGLDisplay display) { ++Holds()[display]; }
+
+void ReleaseHostDisplay(EGLDisplay display)
+{
+    const auto it = Holds().find(display);
+    if (it != Holds().end() && --it->second <= 0)
+        Holds().erase(it);
+}
+
+bool HostDisplayHeld(EGLDisplay display) { return Holds().count(display) != 0; }
 
 const SEglLibraryEntries& EglLibraryEntries() { return Entries(); }
 

@@ -6,7 +6,7 @@
 //             eglChooseConfig asks for EGL_PBUFFER_BIT where a list asks for EGL_WINDOW_BIT (also
 //             by leaving the surface type to its default)
 //             (surfaceless configs are pbuffer-only); eglTerminate terminates the shared display
-//             only with the last recorded display on it;
+//             only with the last recorded display on it, and not while held (HoldHostDisplay);
 //   x11       eglGetDisplay of an X connection gives its X11 platform display;
 //             eglCreateWindowSurface on a window that already holds a surface makes the surface on a
 //             fresh X window of the same size on that connection (an X window holds one surface);
@@ -19,6 +19,15 @@
 struct SEglHost;
 
 void InstallEglAdapters(SEglHost& egl);
+
+// A host display the process uses outside replay (SHostContext's context and surface): every
+// recorded display shares the headless back end's one display, and a replayed eglTerminate must not
+// take the holder's objects with the replay's. While held, that eglTerminate destroys only the
+// contexts and surfaces the replay made on it. Holds are counted; the X11 back end gives each
+// recorded display a display of its own and needs none.
+void HoldHostDisplay(EGLDisplay display);
+void ReleaseHostDisplay(EGLDisplay display);
+bool HostDisplayHeld(EGLDisplay display);
 
 // The library's own entry points behind the adapted slots.
 struct SEglLibraryEntries

@@ -71,14 +71,42 @@ EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config,
     return e.createPbufferSurface(display, config, attribs);
 }
 
-// Every recorded display shares the one surfaceless display: it is terminated on the host only with
-// the last recorded display still on it (the caller forgets the recorded display afterwards).
+// Destroys the contexts and surfaces the maps name on the display: what terminating it would take of
+// the replay's, while the process holds other objects on it.
+EGLBoolean DestroyReplayObjects(EGLDisplay display)
+{
+    const uint64_t host = reinterpret_cast<uint64_t>(display);
+    std::vector<uint64_t> contexts, surfaces;
+    if (const CHandleTable<uint64_t>* table = std::as_const(ContextHandleMap::Table()).Get(host))
+        for (const auto& entry : *table)
+            contexts.push_back(entry.record);
+    if (const CHandleTable<uint64_t>* table = std::as_const(SurfaceHandleMap::Table()).Get(host))
+        for (const auto& entry : *table)
+            surfaces.push_back(entry.record);
+    SEglHost& egl = *SEglHost::Instance();
+    for (uint64_t context : contexts)
+        if (context)
+            XQF_HOST(egl, eglDestroyContext)(display, reinterpret_cast<EGLContext>(context));
+    for (uint64_t surface : surfaces)
+        if (surface)
+            EglLibraryEntries().destroySurface(display, reinterpret_cast<EGLSurface>(surface));
+    return EGL_TRUE;
+}
+
+// Every recorded display shares the one surfaceless display: a replay's eglTerminate ends it on the
+// host only with the last recorded display still on it (the caller forgets the recorded display
+// afterwards), and never under a context the process made outside replay (a held display): then
+// only the replay's objects go. A call with no recorded display on it is the holder's own.
 EGLBoolean EGLAPIENTRY Terminate(EGLDisplay display)
 {
     int users = 0;
     for (const auto& entry : std::as_const(DisplayHandleMap::Table()))
         users += entry.record == reinterpret_cast<uint64_t>(display);
-    return users > 1 ? EGL_TRUE : EglLibraryEntries().terminate(display);
+    if (users > 1)
+        return EGL_TRUE;
+    if (users == 1 && HostDisplayHeld(display))
+        return DestroyReplayObjects(display);
+    return EglLibraryEntries().terminate(display);
 }
 
 } // namespace

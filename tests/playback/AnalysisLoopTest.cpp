@@ -6,6 +6,8 @@
 #include "Es2TestHost.h"
 
 #include "analysis/AnalysisPlayback.h"
+#include "host/HostContext.h"
+#include "host/HostCurrent.h"
 
 #include "CallQueries.h"
 
@@ -445,6 +447,44 @@ TEST_F(AnalysisLoop, TheAnalysisProgramIsRelinkedOnlyWhenItsInputsChange)
     XQF_HOST(*gl, glUseProgram)(0);
     XQF_HOST(*gl, glDeleteProgram)(app);
     XQF_HOST(*gl, glDeleteShader)(vertex);
+}
+
+// Headless, every recorded display is the host's one surfaceless display, where the process may hold
+// a context of its own (the host command's, these tests'). Going back to frame 1, which starts with
+// no display, ends the trace's display: its context and surface go, the process's own context stays
+// usable, and the next pass makes the trace's again. Ended whole, the display took the process's
+// context with it, and the later cases on that context failed or crashed.
+TEST_F(AnalysisLoop, EndingTheTracesDisplayLeavesAContextTheProcessMadeOnTheHost)
+{
+    SNativeWindowFuncs windows;
+    InitNativeWindowFunctions(windows);
+    SHostContext own;
+    ASSERT_TRUE(own.Make(2, windows, 0x904, SEglSurfaceWindow{0x905, 16, 16})) << own.error;
+    ASSERT_TRUE(Open(LoadLog("own-context", TwoFrames({Es2(kClearColor, "0,0,1,1"), Es2(kClear, "16384")})), 1, 3));
+    EXPECT_EQ(Analyse(), 2);
+    CHostSpy egl;
+    SpyOnEgl(egl);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(analysis->SetRange(1, 3, 1));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(egl.Count("eglTerminate"), 1) << "frame 1 starts without the trace's display";
+    EXPECT_EQ(egl.Count("eglDestroyContext"), 1) << "the trace's context goes all the same";
+    EXPECT_EQ(Analyse(), 2);
+    uint8_t* rgb = nullptr;
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(analysis->GetFrameBuffer(&rgb, &w, &h));
+    EXPECT_EQ(w * h, 64u * 48u) << "read from the trace's surface, made again";
+
+    SEglHost& host = *SEglHost::Instance();
+    ASSERT_TRUE(XQF_HOST(host, eglMakeCurrent)(own.display, own.surface, own.surface, own.context))
+        << "EGL error 0x" << std::hex << XQF_HOST(host, eglGetError)();
+    NoteHostCurrentContext();
+    XQF_HOST(*gl, glClearColor)(0, 1, 0, 1);
+    XQF_HOST(*gl, glClear)(GL_COLOR_BUFFER_BIT);
+    uint8_t pixel[4] = {};
+    XQF_HOST(*gl, glReadPixels)(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(std::vector<uint8_t>(pixel, pixel + 4), (std::vector<uint8_t>{0, 255, 0, 255}));
+    own.Release();
 }
 
 } // namespace
