@@ -265,6 +265,14 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
     // The walk reads the records and steps over the captured blocks they carry: only the runs of
     // records are read from disk, not the blocks between them. Copying every block reads it all.
     CRecordReadAhead readAhead(m_copyBelow != kCopyAllCaptured ? m_mapping.get() : nullptr, records.Offset());
+    // The record bytes come from copies of the runs it reads, not from the mapping's pages.
+    struct SRunReads
+    {
+        IOManager& io;
+        ~SRunReads() { io.ReadRunsFrom(nullptr); }
+    } const runReads{io};
+    if (readAhead.Active())
+        io.ReadRunsFrom(&readAhead);
     // The call objects live as long as the trace: they are made in its arena.
     const CCallArena::CScope arena(&m_data->Arena());
     for (;;) {

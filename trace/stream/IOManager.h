@@ -27,6 +27,8 @@ public:
     uint64_t GetSize() const { return m_memory->GetSize(); }
     void Close() { m_memory->Close(); }
     const char* LastError() const { return m_memory->LastError(); }
+    // Reads of a mapped file come from copies of the runs runs read ahead, until called with null.
+    void ReadRunsFrom(CRecordReadAhead* runs) { m_memory->ReadRunsFrom(runs); }
     // The open file's read-only mapping (null when it is read through a window).
     std::shared_ptr<CFileMapping> Mapping() const { return m_memory->Mapping(); }
 

@@ -1,5 +1,7 @@
 #include "MemoryManager.h"
 
+#include "RecordReadAhead.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -45,6 +47,7 @@ bool MemoryManager::Open(const CXQFTString& path)
         m_fd = -1;
     }
     m_fileSize = m_position = m_windowStart = m_fill = 0;
+    m_runs = nullptr;
     m_lastError.Clear();
 
     int fd = open(path.CStr(), O_RDONLY | O_CLOEXEC);
@@ -95,6 +98,8 @@ void MemoryManager::Close()
     if (m_fd >= 0)
         close(m_fd);
     m_fd = -1;
+    m_runs = nullptr;
+    m_runCopy = {};
     m_mapping.reset();
     delete[] m_buffer;
     m_buffer = nullptr;
@@ -107,6 +112,7 @@ void MemoryManager::SetCapacity(uint64_t bytes)
     if (bytes == 0 || bytes == m_capacity)
         return;
     // From here on the reads go through a window of this size, mapped file or not.
+    m_runs = nullptr;
     delete[] m_buffer;
     m_buffer = nullptr;
     m_window = nullptr;
@@ -118,6 +124,34 @@ void MemoryManager::SetCapacity(uint64_t bytes)
         if (!m_buffer)
             Fail(kStreamOutOfMemory);
         m_window = m_buffer;
+    }
+}
+
+void MemoryManager::ReadRunsFrom(CRecordReadAhead* runs)
+{
+    if (!m_mapping || m_window == m_buffer)
+        return;
+    m_runs = runs;
+    // Back to the whole mapping; with runs the next read loads the window of its run.
+    m_window = const_cast<unsigned char*>(m_mapping->Data());
+    m_windowStart = 0;
+    m_fill = runs ? 0 : m_fileSize;
+    if (!runs)
+        m_runCopy = {};
+}
+
+void MemoryManager::LoadRunWindow(uint64_t n)
+{
+    const uint64_t copied = m_runs->CopyRun(m_position, n, m_runCopy);
+    ++m_loads;
+    m_windowStart = m_position;
+    if (copied >= n) {
+        m_window = m_runCopy.data();
+        m_fill = copied;
+    } else {
+        // Bytes between the runs (a block's fields past those read with its header): only those.
+        m_window = const_cast<unsigned char*>(m_mapping->Data()) + m_position;
+        m_fill = n;
     }
 }
 
@@ -167,6 +201,12 @@ bool MemoryManager::ReadSlow(void* destination, uint64_t n)
         Fail(kStreamNotOpen);
     if (m_position > m_fileSize || n > m_fileSize - m_position)
         Fail(kStreamPastEnd);
+    if (m_runs) {
+        LoadRunWindow(n);
+        memcpy(destination, m_window, n);
+        m_position += n;
+        return true;
+    }
     if (n > m_capacity) {
         // A block larger than the window (a big texture, a frame image) goes straight to the
         // caller; the window stays where it is.

@@ -7,6 +7,10 @@
 // is the window: reads copy out of the mapping, nothing is read ahead, and the loader lets calls
 // point into the mapping rather than copying their captured bytes. A window size set by a test, or
 // a file the system will not map, gives the windowed reads.
+//
+// While a walk over the records reads a mapped file with a read-ahead beside it (ReadRunsFrom),
+// the window is a copy of the run of records the position lies in, taken from the read-ahead
+// (stream/RecordReadAhead.h), and only bytes outside the runs it read are copied out of the mapping.
 #include "FileMapping.h"
 #include "StreamExceptions.h"
 #include "XQFTString.h"
@@ -14,6 +18,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
+
+class CRecordReadAhead;
 
 class MemoryManager
 {
@@ -58,6 +65,9 @@ public:
     // The window size; tests set a small one so that reads straddle window edges. Takes effect
     // at once (the window is reloaded on the next read).
     void SetCapacity(uint64_t bytes);
+    // Reads of a mapped file come from copies of the runs runs read ahead, until it is called with
+    // null (before runs goes). Nothing changes for a file read through a window.
+    void ReadRunsFrom(CRecordReadAhead* runs);
     uint64_t Capacity() const { return m_capacity; }
     // Where the window stands, for tests and diagnostics.
     uint64_t WindowStart() const { return m_windowStart; }
@@ -75,6 +85,9 @@ private:
     MemoryManager& operator=(const MemoryManager&) = delete;
 
     bool ReadSlow(void* destination, uint64_t n);
+    // Makes the window the run of records holding the n bytes at the position, or those bytes of
+    // the mapping.
+    void LoadRunWindow(uint64_t n);
     bool ReadFile(void* destination, uint64_t n, uint64_t offset);
     [[noreturn]] void Fail(uint32_t code, const char* detail = nullptr);
 
@@ -82,6 +95,8 @@ private:
     unsigned char* m_window = nullptr;
     unsigned char* m_buffer = nullptr;
     std::shared_ptr<CFileMapping> m_mapping;
+    CRecordReadAhead* m_runs = nullptr;
+    std::vector<uint8_t> m_runCopy;
     uint64_t m_windowStart = 0;
     uint64_t m_capacity = kDefaultCapacity;
     uint64_t m_fill = 0;
