@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "LoadFixture.h"
 #include "CallQueries.h"
@@ -312,6 +313,40 @@ TEST(CallArena, BlockNumbersComeBackWithTheArena)
         const void* p = arena.Allocate(64);
         ASSERT_NE(arena.PlaceIn(p), 0u) << "arena " << i;
     }
+}
+
+// The largest blocks come two to a piece of memory: no room is handed out twice, a block given
+// back by a rewind leaves its neighbour's bytes alone, and each object is found again by its place.
+TEST(CallArena, LargestBlocksHoldTheirBytesThroughRewindAndRegrowth)
+{
+    constexpr size_t kBytes = 1024;
+    CCallArena arena;
+    std::vector<uint8_t*> kept;
+    const auto fill = [&](size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            auto* p = static_cast<uint8_t*>(arena.Allocate(kBytes));
+            ASSERT_NE(p, nullptr);
+            std::memset(p, int(kept.size() % 251), kBytes);
+            kept.push_back(p);
+        }
+    };
+    fill(6 * 1024);  // the small blocks, then several of the largest
+    ASSERT_GT(arena.Reserved(), size_t(5) << 20);
+    // Back into the middle of the run of largest blocks, then past where it ended.
+    const size_t rewindTo = 3 * 1024;
+    arena.RewindTo(kept[rewindTo]);
+    kept.resize(rewindTo);
+    fill(5 * 1024);
+    for (size_t i = 0; i < kept.size(); ++i) {
+        ASSERT_EQ(kept[i][0], uint8_t(i % 251)) << "object " << i;
+        ASSERT_EQ(kept[i][kBytes - 1], uint8_t(i % 251)) << "object " << i;
+        const uint32_t place = arena.PlaceIn(kept[i]);
+        ASSERT_NE(place, 0u) << "object " << i;
+        ASSERT_EQ(CCallArena::AtPlace(place), kept[i]) << "object " << i;
+    }
+    arena.Release();
+    EXPECT_EQ(arena.Reserved(), 0u);
+    EXPECT_FALSE(CCallArena::Owns(kept.back()));
 }
 
 // The pool behind the block numbers and the call handles' side entries.

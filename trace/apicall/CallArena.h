@@ -94,7 +94,11 @@ private:
     // The block numbers, under the lock of the live blocks.
     static class CNumberPool& BlockNumbers();
     static void ReturnBlock(const SBlock& block);
+    // The bytes of a block: the largest come two to a piece of memory that may take huge pages.
+    uint8_t* TakeBytes(size_t size);
+    static void FreeBytes(uint8_t* bytes, size_t size);
     std::vector<SBlock> m_blocks;
     size_t m_used = 0;  // in the last block
     size_t m_reserved = 0;
+    uint8_t* m_spare = nullptr;  // the other half of the last piece TakeBytes mapped, not yet taken
 };
