@@ -305,8 +305,13 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
                 std::fprintf(m_err, "ERROR: %s\n", m_lastError.CStr());
                 return 3;
             }
-            // Record headers are what tells a file that grew from one that was rewritten.
-            m_mapping->AddSample(record.offset, m_mapping->Data() + record.offset, CRecordStream::kHeaderBytes);
+            // Record headers are what tells a file that grew from one that was rewritten. Their
+            // bytes are put together from the header read, not taken from the mapping: the walk
+            // reads copies of the runs and touching the mapping's pages would fault them in.
+            const uint8_t header[CRecordStream::kHeaderBytes] = {
+                uint8_t(record.size), uint8_t(record.size >> 8), uint8_t(record.size >> 16),
+                uint8_t(record.size >> 24), uint8_t(record.id), uint8_t(record.id >> 8)};
+            m_mapping->AddSample(record.offset, header, CRecordStream::kHeaderBytes);
         }
         section = records.SectionFlag();
         m_trace->SetRecordSize(record.size);
