@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 class CPlayArgs final : public CCallInfo
 {
@@ -40,6 +42,21 @@ public:
         std::memcpy(&f, &bits, sizeof f);
         return f;
     }
+    // The 32-bit values of an array holder (floats bit for bit) as one aligned block for the host,
+    // valid as long as these arguments: the elements themselves when they are held in memory, else
+    // a copy (elements kept in the trace file may lie at any byte offset there); null without any.
+    template <class Array>
+    const uint32_t* Values(const Array& array) const
+    {
+        if (const uint32_t* held = array.HeldValues())
+            return held;
+        const size_t n = array.ElementCount();
+        if (n == 0)
+            return nullptr;
+        uint32_t* copy = m_copies.emplace_back(std::make_unique_for_overwrite<uint32_t[]>(n)).get();
+        array.CopyValues(copy);
+        return copy;
+    }
     // A scalar argument's recorded 64 bits (pointers keep all of them).
     uint64_t U64(size_t i) const { return Bits(Arg(i)); }
     // The return value's low 32 bits; 0 when the call lists none.
@@ -68,4 +85,5 @@ private:
     std::array<SApiTypeBase*, 24> m_args{};  // the longest listing has a dozen arguments
     size_t m_count = 0;
     SApiTypeBase* m_return = nullptr;
+    mutable std::vector<std::unique_ptr<uint32_t[]>> m_copies;  // Values() copied out of the trace file
 };

@@ -50,9 +50,8 @@ SHostAttribs HostAttribs(const SEglAttribList* list)
     const size_t n = list ? list->ElementCount() : 0;
     if (n == 0)
         return out;
-    const uint32_t* v = const_cast<SEglAttribList*>(list)->GetData();
-    for (size_t i = 0; i + 1 < n && EGLint(v[i]) != EGL_NONE; i += 2)
-        out.values.insert(out.values.end(), {EGLint(v[i]), EGLint(v[i + 1])});
+    for (size_t i = 0; i + 1 < n && (*list)[i].value != EGL_NONE; i += 2)
+        out.values.insert(out.values.end(), {(*list)[i].value, (*list)[i + 1].value});
     out.values.push_back(EGL_NONE);
     return out;
 }
@@ -61,8 +60,10 @@ SHostAttribs HostAttribs(const SEglAttribList* list)
 void* MatchConfig(uint64_t display, uint32_t recordedConfig, const SEglAttribList* list)
 {
     const size_t n = list ? list->ElementCount() : 0;
-    return MatchEglConfig(display, recordedConfig, n ? const_cast<SEglAttribList*>(list)->GetData() : nullptr,
-                          uint32_t(n));
+    std::vector<uint32_t> values(n);
+    if (n)
+        list->CopyValues(values.data());
+    return MatchEglConfig(display, recordedConfig, n ? values.data() : nullptr, uint32_t(n));
 }
 
 // The host display of the recorded display at position i (made when the trace never got it).

@@ -134,7 +134,7 @@ struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
             Refuse(p, "its array", array->ElementCount(), needed, "values");
             return nullptr;
         }
-        return array->GetData();
+        return p.a.Values(*array);
     }
 };
 
@@ -277,7 +277,7 @@ const uint32_t* RecordedNames(SPlay& p, GLsizei n, bool& refused)
         Refuse(p, "the names array", held, uint64_t(n), "names");
         return nullptr;
     }
-    return names->GetData();
+    return p.a.Values(*names);
 }
 
 // ---- the hand-written cases -------------------------------------------------------------------------

@@ -85,7 +85,7 @@ const uint32_t* Values(SPlay& p, size_t i, uint64_t needed, bool& refused)
                       p.call.GetName(), static_cast<unsigned long long>(held), static_cast<unsigned long long>(needed));
         return nullptr;
     }
-    return array->GetData();
+    return p.a.Values(*array);
 }
 
 // ---- names ------------------------------------------------------------------------------------
@@ -102,7 +102,7 @@ bool RecordedNames(SPlay& p, GLsizei n, const uint32_t*& recorded, EEnd& refused
         refused = Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
         return false;
     }
-    recorded = names ? names->GetData() : nullptr;
+    recorded = names ? p.a.Values(*names) : nullptr;
     return true;
 }
 
@@ -836,7 +836,7 @@ constexpr SCase kCases[] = {
             return Short(p, "the binary", bytes ? binary->size : 0, uint64_t(length));
         std::vector<GLuint> hosts(static_cast<size_t>(count));
         for (GLsizei i = 0; i < count; ++i)
-            hosts[size_t(i)] = ShaderNameMap::Get(names->GetData()[i]).host;
+            hosts[size_t(i)] = ShaderNameMap::Get((*names)[size_t(i)].value).host;
         XQF_HOST(p.gl, glShaderBinary)(count, hosts.data(), p.a.U32(Row::At("binaryformat")), bytes, length);
         return EEnd::Common;
     }},

@@ -128,7 +128,7 @@ const uint32_t* Held(const SPlay& p, size_t i, int64_t count, const char* what, 
         Refuse(p, what, held, count);
         return nullptr;
     }
-    return array->GetData();
+    return p.a.Values(*array);
 }
 using NameArray = SArrayPtr<TGLuint, 1, 1>;
 using EnumArray = SArrayPtr<TGLenum, 1, 1>;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,7 +36,7 @@ Holder Array(uint64_t pointer, uint32_t entries, std::initializer_list<V> values
     if (values.size()) {
         h->Allocate(entries);
         // Through the element block, whose size the holder knows (the list may not overrun it).
-        auto* elements = h->elements.get();
+        auto* elements = h->Held();
         const size_t n = std::min(h->ElementCount(), values.size());
         for (size_t i = 0; i < n; ++i)
             elements[i].value = static_cast<typename T::ValueType>(values.begin()[i]);
@@ -78,7 +79,7 @@ Holder Attribs(uint64_t pointer, std::initializer_list<int32_t> values)
     h->Allocate(static_cast<uint32_t>(values.size()));
     size_t i = 0;
     for (int32_t v : values)
-        (*h)[i++].value = v;
+        h->Held()[i++].value = v;
     return h;
 }
 
@@ -280,15 +281,15 @@ TEST(HolderText, AttribListFromHostList)
     ASSERT_EQ(3u, attribs.count);
     EXPECT_EQ(0x3038, attribs[2].value);
     EXPECT_EQ(0u, attribs.pointer.value);
-    const uint32_t* block = attribs.GetData();
+    const uint32_t* block = attribs.HeldValues();
     ASSERT_NE(nullptr, block);
     EXPECT_EQ(5u, block[1]);
-    EXPECT_EQ(block, attribs.GetData());
+    EXPECT_EQ(block, attribs.HeldValues());
 
     SEglAttribList empty;
     empty.SetList(nullptr);
     EXPECT_EQ(0u, empty.count);
-    EXPECT_EQ(nullptr, empty.GetData());
+    EXPECT_EQ(nullptr, empty.HeldValues());
 }
 
 // Arrays of up to a pointer's room of values keep them in place, longer ones allocate: both
@@ -306,19 +307,19 @@ TEST(HolderText, ArraysInPlaceAndAllocatedAlike)
         ASSERT_EQ(n, ints.ElementCount());
         for (uint32_t i = 0; i < n; ++i) {
             EXPECT_EQ(0, ints[i].value) << "elements start at zero";
-            ints[i].value = int32_t(i + 1);
-            pointers[i].value = 0x100 + i;
+            ints.Held()[i].value = int32_t(i + 1);
+            pointers.Held()[i].value = 0x100 + i;
         }
         CXQFTString text;
         ints.ToString(text, nullptr);
         EXPECT_STREQ(n ? texts[n] : "0x10", text.CStr());
         if (n) {
-            EXPECT_EQ(uint32_t(n), ints.GetData()[n - 1]);
+            EXPECT_EQ(uint32_t(n), ints.HeldValues()[n - 1]);
             pointers.ToString(text, nullptr);
             EXPECT_EQ(n == 1 ? "{ 0x100 }" : n == 2 ? "{ 0x100, 0x101 }" : "{ 0x100, 0x101, 0x102 }",
                       std::string(text.CStr()));
         } else {
-            EXPECT_EQ(nullptr, ints.GetData());
+            EXPECT_EQ(nullptr, ints.HeldValues());
         }
     }
 }
@@ -337,15 +338,15 @@ TEST(HolderText, FloatBlocksBitForBit)
     matrices.count = 2;
     matrices.Allocate(2);
     for (size_t i = 0; i < 8; ++i)
-        matrices[i].value = -0.5f * float(i);
-    ASSERT_NE(nullptr, matrices.GetData());
+        matrices.Held()[i].value = -0.5f * float(i);
+    ASSERT_NE(nullptr, matrices.HeldValues());
     for (size_t i = 0; i < 8; ++i)
-        EXPECT_EQ(bits(-0.5f * float(i)), matrices.GetData()[i]) << i;
+        EXPECT_EQ(bits(-0.5f * float(i)), matrices.HeldValues()[i]) << i;
 
     SArrayPtr<TfloatType<22>, 3, 1> unrecorded;
     unrecorded.pointer.value = 0x40;
     unrecorded.count = 4;
-    EXPECT_EQ(nullptr, unrecorded.GetData()) << "a pointer without recorded elements has no block";
+    EXPECT_EQ(nullptr, unrecorded.HeldValues()) << "a pointer without recorded elements has no block";
 
     SPtr<TfloatType<22>, 4, 1> vec;
     vec.pointer.value = 0x8;
@@ -353,6 +354,43 @@ TEST(HolderText, FloatBlocksBitForBit)
         vec.elements[i].value = 1e-3f * float(i + 1);
     EXPECT_EQ(bits(4e-3f), vec.GetData()[3]);
     EXPECT_EQ(static_cast<void*>(vec.elements), static_cast<void*>(vec.GetData()));
+}
+
+// Elements kept in the trace file lie at any byte offset there: read one by one, copied out and
+// printed, they are those of the same array held in memory, at every misalignment.
+TEST(HolderText, ArraysInTheFileReadAsHeldOnes)
+{
+    SArrayPtr<TfloatType<22>, 4, 4> held;
+    held.pointer.value = 0x40;
+    held.Allocate(2);
+    for (size_t i = 0; i < 32; ++i)
+        held.Held()[i].value = 0.25f * float(i) - 3.0f;
+    CXQFTString heldText, heldRaw, heldLong;
+    held.ToString(heldText, &heldRaw);
+    held.ToLongString(heldLong);
+
+    std::vector<uint8_t> file(32 * 4 + 4, 0xEE);
+    for (size_t offset = 0; offset < 4; ++offset) {
+        SCOPED_TRACE(offset);
+        std::memcpy(file.data() + offset, held.HeldValues(), 32 * 4);
+        SArrayPtr<TfloatType<22>, 4, 4> viewed;
+        viewed.pointer.value = 0x40;
+        viewed.count = 2;
+        viewed.elements.View(file.data() + offset);
+        ASSERT_EQ(32u, viewed.ElementCount());
+        EXPECT_EQ(nullptr, viewed.HeldValues()) << "no pointer into the file is handed out as a block";
+        for (size_t i = 0; i < 32; ++i)
+            EXPECT_EQ(held[i].value, viewed[i].value) << i;
+        uint32_t copy[32];
+        viewed.CopyValues(copy);
+        EXPECT_EQ(0, std::memcmp(copy, held.HeldValues(), sizeof copy));
+        CXQFTString text, raw, longText;
+        viewed.ToString(text, &raw);
+        viewed.ToLongString(longText);
+        EXPECT_STREQ(heldText.CStr(), text.CStr());
+        EXPECT_STREQ(heldRaw.CStr(), raw.CStr());
+        EXPECT_STREQ(heldLong.CStr(), longText.CStr());
+    }
 }
 
 // A shader of n lines "line i" (plus a long run of text per line when wide).

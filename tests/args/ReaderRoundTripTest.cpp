@@ -1,5 +1,6 @@
 // Every reader decodes the bytes tools/xqftgen.py writes for its encoding and consumes exactly
-// the record that holds it, with a 32-bit table and with 8-byte pointers and 2-byte GLint.
+// the record that holds it, with a 32-bit table and with 8-byte pointers and 2-byte GLint, reading
+// the file through its mapping (arrays of 4-byte values then stay in the file) and without.
 #include "TraceFixture.h"
 
 #include <cstdlib>
@@ -13,6 +14,7 @@ struct SWidths
 {
     uint32_t pointer;
     uint32_t glint;
+    bool mapped = false;  // the record context views captured bytes in the file's mapping
 };
 
 using Check = std::function<void(CTrace&, const SWidths&)>;
@@ -70,10 +72,19 @@ const std::map<std::string, Check>& Checks()
              EXPECT_EQ(5u, h.length);
              EXPECT_EQ(nullptr, h.Text());
          }},
-        {"array_uint21", [](CTrace& t, const SWidths&) {
+        {"array_uint21", [](CTrace& t, const SWidths& w) {
              SArrayPtr<TuintType<21>, 1, 1> h; t >> h;
              ASSERT_EQ(3u, h.ElementCount());
              EXPECT_EQ(3u, h[2].value);
+             EXPECT_EQ(w.mapped, h.elements.InFile()) << "three 4-byte values stay in a mapped file";
+         }},
+        {"array_int17", [](CTrace& t, const SWidths& w) {
+             SArrayPtr<TintType<17>, 1, 1> h; t >> h;
+             ASSERT_EQ(3u, h.ElementCount());
+             // Values of another width than 4 bytes are read one by one, as the scalar readers do.
+             EXPECT_EQ(w.glint == 2 ? 65531 : -5, h[0].value);
+             EXPECT_EQ(7, h[2].value);
+             EXPECT_EQ(w.mapped && w.glint == 4, h.elements.InFile());
          }},
         {"array_null_pointer", [](CTrace& t, const SWidths&) {
              SArrayPtr<TuintType<21>, 1, 1> h; t >> h;
@@ -90,6 +101,9 @@ const std::map<std::string, Check>& Checks()
              SArrayPtr<TfloatType<22>, 4, 4> h; t >> h;
              ASSERT_EQ(16u, h.ElementCount());
              EXPECT_EQ(15.0f, h[15].value);
+             uint32_t values[16];
+             h.CopyValues(values);
+             EXPECT_EQ(0x40000000u, values[2]) << "2.0f bit for bit";
          }},
         {"array_strings", [](CTrace& t, const SWidths&) {
              SArrayPtr<SString, 1, 1> h; t >> h;
@@ -147,6 +161,9 @@ const std::map<std::string, Check>& Checks()
 
 void RoundTrip(const std::string& name, const std::string& options, SWidths widths)
 {
+  for (const bool mapped : {false, true}) {
+    SCOPED_TRACE(mapped ? "through the mapping" : "copied");
+    widths.mapped = mapped;
     const std::string path = testing::TempDir() + name;
     const std::string command = "python3 " + SourceDir() + "/tools/xqftgen.py encodings " + path + " " + options;
     ASSERT_EQ(0, std::system(command.c_str())) << command;
@@ -161,6 +178,10 @@ void RoundTrip(const std::string& name, const std::string& options, SWidths widt
 
     CTraceFixture fixture;
     ASSERT_TRUE(fixture.Open(path));
+    if (mapped) {
+        ASSERT_NE(nullptr, IOManager::Instance().Mapping());
+        fixture.Trace().SetCapturedBytesSource(IOManager::Instance().Mapping(), 64);
+    }
     for (const auto& [what, payload] : cases) {
         SCOPED_TRACE(what);
         SRecordHeader record;
@@ -172,6 +193,7 @@ void RoundTrip(const std::string& name, const std::string& options, SWidths widt
         EXPECT_EQ(payload, fixture.Trace().GetRecordConsumed()) << "bytes consumed";
         EXPECT_EQ(0u, fixture.Trace().GetBytesLeft());
     }
+  }
 }
 
 TEST(ReaderRoundTrip, ThirtyTwoBitTable) { RoundTrip("encodings32.xqft", "", {4, 4}); }

@@ -18,6 +18,7 @@
 #include "TextureImages.h"
 #include "TraceStatistics.h"
 #include "apicall/ApiCall.h"
+#include "apicall/CallInfo.h"
 #include "data/TraceData.h"
 #include "state/Es2State.h"
 #include "stream/FileMapping.h"
@@ -41,6 +42,26 @@ bool LastFrameImage(CTraceData& trace, SFrameImage& image, CXQFTString& error)
             return GetFrameImage(trace.GetCall(n)->call.get(), image, error);
     error = "no eglSwapBuffers";
     return false;
+}
+
+// The compact text of the argument `name` of the first call to `function`; "" when there is none.
+std::string ArgumentText(CTraceData& trace, const char* function, const char* name)
+{
+    for (uint32_t n = 1; n <= trace.GetCallCount(); ++n) {
+        CApiCall* call = trace.GetCall(n)->call.get();
+        if (std::strcmp(call->GetName(), function) != 0)
+            continue;
+        CGenCallInfo info;
+        call->ListArguments(&info, 0);
+        for (size_t i = 0; info.GetArguments() && i < info.GetArguments()->size(); ++i) {
+            if (info.GetArgumentNames()[i] != name)
+                continue;
+            CXQFTString text;
+            (*info.GetArguments())[i]->ToString(text, nullptr);
+            return text.CStr();
+        }
+    }
+    return "";
 }
 
 class FileChange : public testing::Test
@@ -109,6 +130,9 @@ TEST_F(FileChange, AGrowingFileKeepsItsBytesARewrittenOneLosesThem)
     SFrameImage image;
     CXQFTString error;
     EXPECT_TRUE(LastFrameImage(*trace, image, error)) << error.CStr();
+    // An attribute list long enough to stay in the file.
+    const std::string attribs = ArgumentText(*trace, "eglChooseConfig", "attrib_list");
+    EXPECT_EQ(attribs.rfind("{ EGL_RED_SIZE : 8", 0), 0u) << attribs;
 
     // Rewritten in place, same size or longer: a record header the load walked differs.
     std::vector<unsigned char> bytes = ReadFileBytes(path);
@@ -125,6 +149,9 @@ TEST_F(FileChange, AGrowingFileKeepsItsBytesARewrittenOneLosesThem)
     close(fd);
     EXPECT_FALSE(trace->CapturedBytesIntact());
     EXPECT_FALSE(LastFrameImage(*trace, image, error));
+    // Array values kept in the file are no longer what was recorded: the pointer stands for them.
+    const std::string gone = ArgumentText(*trace, "eglChooseConfig", "attrib_list");
+    EXPECT_EQ(gone.rfind("0x", 0), 0u) << gone;
 }
 
 size_t CountLines(const char* path)

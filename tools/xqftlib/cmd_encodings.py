@@ -35,6 +35,7 @@ def cases(ts):
         ("string", enc.string(ts, 0x40, "hello")),
         ("string_null_pointer", enc.string(ts, 0, "hello")),
         ("array_uint21", enc.counted_array(ts, 0x50, [1, 2, 3], s(T["GLuint"]))),
+        ("array_int17", enc.counted_array(ts, 0x58, [-5, 6, 7], s(T["GLint"]))),
         ("array_null_pointer", enc.counted_array(ts, 0, [1, 2, 3], s(T["GLuint"]))),
         ("array_tuple2_float", enc.counted_array(ts, 0x60, [1.0, 2.0, 3.0, 4.0], f, count=2)),
         ("array_matrix4_float", enc.counted_array(ts, 0x70, [float(i) for i in range(16)], f, count=1)),

@@ -128,6 +128,11 @@ const uint8_t* CTrace::MappedRange(uint64_t at, uint64_t size) const
     return at <= m_mapping->Size() && size <= m_mapping->Size() - at ? m_mapping->Data() + at : nullptr;
 }
 
+const uint8_t* CTrace::MappedHere(uint64_t size) const
+{
+    return MappedRange(m_stream->Tell(), size);
+}
+
 void CTrace::Skip(uint64_t n)
 {
     m_stream->Seek(int64_t(n), 1);

@@ -10,6 +10,7 @@
 #include "XqftError.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <memory>
 
@@ -81,10 +82,18 @@ public:
         if (count == 0 || h.pointer.value == 0)
             return *this;
         CheckFits(uint64_t(count) * A * B, MinWidth<T>());
+        const size_t n = size_t(count) * A * B;
+        if constexpr (Scalar32Holder<T>) {
+            if (const uint8_t* bytes = MappedValues<T>(n)) {
+                h.elements.View(bytes);
+                Skip(uint64_t(n) * 4);
+                return *this;
+            }
+        }
         h.Allocate(count);
-        const size_t n = h.ElementCount();
+        auto* elements = h.Held();
         for (size_t i = 0; i < n; ++i)
-            ReadElement<T>(h.elements[i]);
+            ReadElement<T>(elements[i]);
         return *this;
     }
 
@@ -101,7 +110,8 @@ public:
 
     // Blocks of at least copyBelow bytes are viewed in mapping (the file the records come from)
     // instead of copied (a draw's run of client-array blocks is viewed whole, whatever their
-    // sizes); no mapping: every block is copied. The record context keeps the mapping
+    // sizes, and so are arrays of more than two 4-byte values: uniform vectors and matrices,
+    // attribute lists); no mapping: every block is copied. The record context keeps the mapping
     // alive, so the calls built with it can point into it as long as the context lives.
     void SetCapturedBytesSource(std::shared_ptr<CFileMapping> mapping, uint32_t copyBelow);
     // The next size bytes of the record as a holder keeps them: a view of the mapping, or a copy.
@@ -149,6 +159,24 @@ private:
             e.value = holder.value;
         }
     }
+
+    // Where the next n 32-bit values of holder type T lie in the mapping, when they may stay there:
+    // recorded 4 bytes wide (as the reader would read them, bit for bit, on this little-endian
+    // host), more than an array holder keeps in place, and inside the mapped file. Null otherwise
+    // (the caller reads them, which also rejects a float code of another width).
+    template <class T>
+    const uint8_t* MappedValues(size_t n) const
+    {
+        if constexpr (std::endian::native != std::endian::little)
+            return nullptr;
+        const bool fourWide = std::is_floating_point_v<typename T::ValueType> ? GetEsTypeSize(T::kCode) == 4
+                                                                               : GetTypeWidth(T::kCode) == 4;
+        if (n * 4 <= sizeof(void*) || !fourWide)
+            return nullptr;
+        return MappedHere(uint64_t(n) * 4);
+    }
+    // Where the next size bytes lie in the mapping, whatever their size; null without one.
+    const uint8_t* MappedHere(uint64_t size) const;
 
     // Fewest bytes one element of the holder type occupies in a record.
     template <class T>

@@ -6,6 +6,7 @@
 #include "ApiTypes.h"
 #include "DataHolders.h"
 #include "apicall/CallArena.h"
+#include "stream/FileMapping.h"
 
 #include <cstring>
 #include <cstdint>
@@ -67,9 +68,12 @@ concept Scalar32Holder = requires { typename T::ValueType; } && sizeof(typename 
                          std::is_arithmetic_v<typename T::ValueType>;
 
 // The elements of an array holder. Bare elements that fit in a pointer's room are kept there
-// (recorded arrays mostly hold one or two values: a queried integer, generated names), others in
-// the call arena while a call is loaded (apicall/CallArena.h), else in an allocation of their own;
-// elements that are holders (strings) are always allocated.
+// (recorded arrays mostly hold one or two values: a queried integer, generated names); longer runs
+// of 32-bit values stay in the trace file where the record holds them, when the loader shows it
+// through a mapping (View); others are copied to the call arena while a call is loaded
+// (apicall/CallArena.h), else to an allocation of their own. Elements in the file may lie at any
+// byte offset there: they are only ever read one by one, by value, or copied out whole. Elements
+// that are holders (strings) are always allocated.
 template <class E, bool Local = std::is_trivially_destructible_v<E> && sizeof(E) <= sizeof(E*)>
 class TElements
 {
@@ -97,6 +101,13 @@ public:
             m_store.heap = new E[n]();
         }
     }
+    // Elements that stay at bytes, which outlive the holder (a trace file's mapping the trace keeps).
+    void View(const uint8_t* bytes)
+    {
+        reset();
+        m_store.file = bytes;
+        m_kind = kInFile;
+    }
     void reset()
     {
         if (m_kind == kOwned)
@@ -104,22 +115,42 @@ public:
         m_store.heap = nullptr;
         m_kind = kOwned;
     }
-    explicit operator bool() const { return m_kind == kInPlace || m_store.heap; }
-    E* get() { return m_kind == kInPlace ? m_store.local : m_store.heap; }
-    const E* get() const { return m_kind == kInPlace ? m_store.local : m_store.heap; }
-    E& operator[](size_t i) { return get()[i]; }
-    const E& operator[](size_t i) const { return get()[i]; }
+    explicit operator bool() const { return m_kind == kInPlace || m_kind == kInFile || m_store.heap; }
+    // Whether the elements are the trace file's own bytes (View).
+    bool InFile() const { return m_kind == kInFile; }
+    // Where the elements start: in the file, or in memory.
+    const void* Start() const { return m_kind == kInFile ? static_cast<const void*>(m_store.file) : Held(); }
+    // The elements held in memory, to fill or to read as a block; null for elements in the file.
+    E* Held() { return m_kind == kInPlace ? m_store.local : m_kind == kInFile ? nullptr : m_store.heap; }
+    const E* Held() const { return m_kind == kInPlace ? m_store.local : m_kind == kInFile ? nullptr : m_store.heap; }
+    E operator[](size_t i) const
+    {
+        if (m_kind != kInFile)
+            return Held()[i];
+        E e;
+        std::memcpy(&e, m_store.file + i * sizeof(E), sizeof(E));
+        return e;
+    }
+    // Copies the first n elements to out.
+    void CopyTo(E* out, size_t n) const
+    {
+        if (n != 0)
+            std::memcpy(out, Start(), n * sizeof(E));
+    }
 
 private:
     static_assert(alignof(E) <= 8, "arena room is 8-aligned");
+    static_assert(std::is_trivially_copyable_v<E>, "elements are copied byte for byte");
     static constexpr size_t kLocal = sizeof(E*) / sizeof(E);
-    // Where the elements are: an allocation of their own (or none), the union, the call arena.
-    enum : uint8_t { kOwned, kInPlace, kInArena };
+    // Where the elements are: an allocation of their own (or none), the union, the call arena, the
+    // trace file.
+    enum : uint8_t { kOwned, kInPlace, kInArena, kInFile };
     union UStore
     {
         UStore() : heap(nullptr) {}
         E* heap;
         E local[kLocal];
+        const uint8_t* file;
     } m_store;
     uint8_t m_kind = kOwned;
 };
@@ -131,7 +162,9 @@ public:
     void Make(size_t n) { m_heap.reset(n ? new E[n]() : nullptr); }
     void reset() { m_heap.reset(); }
     explicit operator bool() const { return m_heap != nullptr; }
-    E* get() const { return m_heap.get(); }
+    bool InFile() const { return false; }
+    const void* Start() const { return m_heap.get(); }
+    E* Held() const { return m_heap.get(); }
     E& operator[](size_t i) const { return m_heap[i]; }
 
 private:
@@ -160,23 +193,36 @@ struct SArrayPtr : SApiTypeBase
 
     // Number of elements (count x A x B when the elements were recorded, else 0).
     size_t ElementCount() const { return elements ? size_t(count) * A * B : 0; }
-    const Stored& operator[](size_t i) const { return elements[i]; }
-    Stored& operator[](size_t i) { return elements[i]; }
+    // Element i by value (a string element by reference): elements kept in the trace file are read
+    // from there one at a time.
+    decltype(auto) operator[](size_t i) const { return elements[i]; }
 
-    // Makes count x A x B zero-valued elements.
+    // Makes count x A x B zero-valued elements in memory, to be filled through Held().
     void Allocate(uint32_t entries)
     {
         count = entries;
         elements.Make(size_t(entries) * A * B);
     }
+    Stored* Held() { return elements.Held(); }
 
-    // The elements' 32-bit values in order (floats bit for bit), count x A x B of them, as one block
-    // (the elements themselves: the same block on every call); null without elements.
-    uint32_t* GetData() requires(Scalar32Holder<T>)
+    // The elements' 32-bit values in order (floats bit for bit), count x A x B of them, as one
+    // aligned block when they are held in memory (the elements themselves: the same block on every
+    // call); null without elements, or for elements kept in the trace file (CopyValues reads those).
+    const uint32_t* HeldValues() const requires(Scalar32Holder<T>)
     {
         static_assert(sizeof(Stored) == 4);
-        return ElementCount() != 0 ? reinterpret_cast<uint32_t*>(elements.get()) : nullptr;
+        return ElementCount() != 0 ? reinterpret_cast<const uint32_t*>(elements.Held()) : nullptr;
     }
+    // Copies the ElementCount() values to out, wherever the elements are kept.
+    void CopyValues(uint32_t* out) const requires(Scalar32Holder<T>)
+    {
+        static_assert(sizeof(Stored) == 4);
+        elements.CopyTo(reinterpret_cast<Stored*>(out), ElementCount());
+    }
+
+    // False when the elements are kept in a trace file that was cut or changed since the load:
+    // what they read then is not what was recorded (stream/FileMapping.h).
+    bool ElementsIntact() const { return !elements.InFile() || CapturedBytesIntact(elements.Start()); }
 
     void ToString(CXQFTString& text, CXQFTString* rawText) const override
     {
@@ -193,6 +239,8 @@ struct SArrayPtr : SApiTypeBase
             Collect(texts, Family() == arraytext::EFamily::List ? arraytext::RawText : arraytext::Text);
             arraytext::Raw(Family(), A, texts, count, *rawText);
         }
+        if (Gone(text) && rawText)
+            pointer.ToString(*rawText, nullptr);
     }
 
     void ToLongString(CXQFTString& text) const override
@@ -202,6 +250,7 @@ struct SArrayPtr : SApiTypeBase
         std::vector<std::string> texts;
         Collect(texts, arraytext::LongText);
         arraytext::Long(Family(), A, texts, count, text);
+        Gone(text);
     }
 
 protected:
@@ -224,6 +273,17 @@ protected:
             return true;
         }
         return false;
+    }
+
+    // Elements read from a trace file cut or changed since the load are not the recorded ones: the
+    // pointer then stands for them, as for an array recorded without elements. Asked after reading
+    // them (a cut meanwhile read zeros); true when text was replaced so.
+    bool Gone(CXQFTString& text) const
+    {
+        if (ElementsIntact())
+            return false;
+        pointer.ToString(text, nullptr);
+        return true;
     }
 
     void Collect(std::vector<std::string>& texts, std::string (*print)(const SApiTypeBase&)) const

@@ -61,6 +61,8 @@ void SEglAttribList::ToString(CXQFTString& text, CXQFTString* rawText) const
         r += " }";
         rawText->Assign(r.data(), r.size());
     }
+    if (Gone(text) && rawText)
+        pointer.ToString(*rawText, nullptr);
 }
 
 void SEglAttribList::ToLongString(CXQFTString& text) const
@@ -72,6 +74,7 @@ void SEglAttribList::ToLongString(CXQFTString& text) const
         s += "\n";
     }
     text.Assign(s.data(), s.size());
+    Gone(text);
 }
 
 void SEglAttribList::SetList(const int32_t* list)
@@ -82,6 +85,7 @@ void SEglAttribList::SetList(const int32_t* list)
     while (list[n] != kEglNone)
         n += 2;
     Allocate(n + 1);
+    auto* held = Held();
     for (uint32_t i = 0; i <= n; ++i)
-        elements[i].value = list[i];
+        held[i].value = list[i];
 }
