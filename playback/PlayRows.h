@@ -10,6 +10,7 @@
 
 #include "apicall/CallTable.h"
 #include "record/RecordItems.h"
+#include "values/ApiTypes.h"
 
 #include <array>
 #include <cstddef>
@@ -180,11 +181,55 @@ struct TRowOf
     }
 };
 
-// The listing position of the item called `name` of a row's items (the same in every trace), or -1.
+// The listing position of a row item by its own name (the same in every trace), or -1: how a
+// generic player finds each item it hands over.
 template <class Items>
 consteval int FindItem(std::string_view name)
 {
     return FixedPosition(ListedNamesOf<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{}), name);
+}
+
+// What sets the length of a row's array, as the row says (SizedBy): the listing position of the
+// item, the same in every trace, and whether it is a parameter name (an enum) rather than a count.
+// `at` is -1 when no array of the row is sized by another item.
+struct SArraySize
+{
+    int at = -1;
+    bool byParameter = false;
+};
+
+template <class Items, size_t... I>
+consteval SArraySize ArraySizeOf(std::index_sequence<I...>)
+{
+    constexpr SListedNames listed = ListedNamesOf<Items>(std::index_sequence<I...>{});
+    SArraySize size;
+    std::string_view by;
+    [[maybe_unused]] auto sized = [&]<class Item>(std::type_identity<Item>) {
+        if constexpr (requires { Item::kSizedBy; }) {
+            if (!by.empty() && by != Item::kSizedBy.view())
+                throw "the arrays of one row are sized by different items";
+            by = Item::kSizedBy.view();
+        }
+    };
+    (sized(std::type_identity<std::tuple_element_t<I, Items>>{}), ...);
+    if (by.empty())
+        return size;
+    size.at = FixedPosition(listed, by);
+    if (size.at < 0)
+        throw "the item sizing an array is not at a position every trace lists alike";
+    [[maybe_unused]] auto kind = [&]<class Item>(std::type_identity<Item>) {
+        if constexpr (requires { Item::ListedHolder::kCode; })
+            if (Item::kName.view() == by)
+                size.byParameter = Item::ListedHolder::kCode == TGLenum::kCode;
+    };
+    (kind(std::type_identity<std::tuple_element_t<I, Items>>{}), ...);
+    return size;
+}
+// What sets the length of the array of a row with these items.
+template <class Items>
+consteval SArraySize ArraySizeOf()
+{
+    return ArraySizeOf<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
 }
 
 // Whether a player whose row items are each one host argument can hand over every item of a record

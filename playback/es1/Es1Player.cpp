@@ -138,6 +138,25 @@ struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
     }
 };
 
+// An array the row sizes by another item: the array itself, checked against what that item sets.
+template <auto Size, class Item>
+struct TPlayItem<xqft::SizedBy<Size, Item>> : TPlayItem<Item>
+{
+};
+
+// Whether a row hands the host a parameter array (whose length `needed` then checks).
+template <class Item>
+constexpr bool kArrayItem = false;
+template <auto Name, class T, Role R>
+constexpr bool kArrayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>> = true;
+template <auto Size, class Item>
+constexpr bool kArrayItem<xqft::SizedBy<Size, Item>> = kArrayItem<Item>;
+template <class Items, size_t... I>
+consteval bool ReadsArray(std::index_sequence<I...>)
+{
+    return ((kArrayItem<std::tuple_element_t<I, Items>> && TPlayItem<std::tuple_element_t<I, Items>>::kPlayable) || ...);
+}
+
 // A fixed array (a plane equation, a matrix): its values, held inline, the same block every time.
 template <class Holder>
 struct TFixedItem
@@ -190,19 +209,22 @@ int64_t ValuesOfParameter(uint32_t pname)
     }
 }
 
-// How many values the row's parameter array must hold: its count "n", else what its "pname" reads.
+// How many values the row's parameter array must hold: its count, or what its parameter name reads,
+// by the item the row sizes the array by.
 template <class Items>
 struct TValuesNeeded
 {
     static uint64_t Of(SPlay& p)
     {
-        constexpr int n = playrows::FindItem<Items>("n"), pname = playrows::FindItem<Items>("pname");
-        if constexpr (n >= 0)
-            return uint64_t(std::max(p.a.I32(size_t(n)), 0));
-        else if constexpr (pname >= 0)
-            return uint64_t(ValuesOfParameter(p.a.U32(size_t(pname))));
-        else
+        constexpr playrows::SArraySize size = playrows::ArraySizeOf<Items>();
+        static_assert(size.at >= 0 || !ReadsArray<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{}),
+                      "a parameter array the generic player hands over needs SizedBy<> in its row");
+        if constexpr (size.at < 0)
             return 0;
+        else if constexpr (size.byParameter)
+            return uint64_t(ValuesOfParameter(p.a.U32(size_t(size.at))));
+        else
+            return uint64_t(std::max(p.a.I32(size_t(size.at)), 0));
     }
 };
 

@@ -521,6 +521,12 @@ struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, Role::None>>
     }
 };
 
+// An array the row sizes by another item: the array itself, checked against what that item sets.
+template <auto Size, class Item>
+struct TPlayItem<xqft::SizedBy<Size, Item>> : TPlayItem<Item>
+{
+};
+
 // The values of each element of the row's array, if it has one (0 without).
 template <class Items, size_t... I>
 consteval uint64_t PerElement(std::index_sequence<I...>)
@@ -528,20 +534,22 @@ consteval uint64_t PerElement(std::index_sequence<I...>)
     return (TPlayItem<std::tuple_element_t<I, Items>>::kPerElement + ... + 0);
 }
 
-// How many values the row's array must hold: "count" elements, else one.
+// How many values the row's array must hold: as many elements as the item the row sizes it by
+// counts, or one for a parameter name (every ES 2.0 parameter the host takes by array is one value).
 template <class Items>
 struct TValuesNeeded
 {
     static uint64_t Of(SPlay& p)
     {
         constexpr uint64_t perElement = PerElement<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
-        constexpr int count = playrows::FindItem<Items>("count");
+        constexpr playrows::SArraySize size = playrows::ArraySizeOf<Items>();
+        static_assert(perElement == 0 || size.at >= 0, "an array the generic player hands over needs SizedBy<> in its row");
         if constexpr (perElement == 0)
             return 0;
-        else if constexpr (count >= 0)
-            return uint64_t(std::max(p.a.I32(size_t(count)), 0)) * perElement;
-        else
+        else if constexpr (size.byParameter)
             return perElement;
+        else
+            return uint64_t(std::max(p.a.I32(size_t(size.at)), 0)) * perElement;
     }
 };
 

@@ -86,11 +86,32 @@ consteval bool ItemNamesUnique()
     return true;
 }
 
+// Whether every array sized by another item (SizedBy) names a scalar of the row: a count or a
+// parameter name.
+template <class... Items>
+consteval bool SizesNamed()
+{
+    constexpr std::array<std::string_view, sizeof...(Items)> names{Items::kName.view()...};
+    constexpr std::array<bool, sizeof...(Items)> scalar{requires { typename Items::ValueType; }...};
+    bool named = true;
+    [[maybe_unused]] auto check = [&]<class Item>(std::type_identity<Item>) {
+        if constexpr (requires { Item::kSizedBy; }) {
+            bool found = false;
+            for (std::size_t i = 0; i < names.size(); ++i)
+                found = found || (names[i] == Item::kSizedBy.view() && scalar[i]);
+            named = named && found;
+        }
+    };
+    (check(std::type_identity<Items>{}), ...);
+    return named;
+}
+
 template <class Family, uint16_t Id, FixedString Name, FixedString Category, class... Items>
 class TRecord : public Family
 {
     static_assert(ItemNamesUnique<Items...>(),
                   "two items of the row share a name: give the second a key of its own (Keyed<>)");
+    static_assert(SizesNamed<Items...>(), "an array's SizedBy<> names no scalar item of its row");
 
 public:
     static constexpr uint16_t kId = Id;

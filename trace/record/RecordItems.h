@@ -19,6 +19,9 @@
 //                                         flag set when `hidden`
 //   Keyed<key, item>                      an item reached by key, listed under the item's own name
 //                                         (a row whose two items are listed under one name)
+//   SizedBy<size, item>                   an array the host reads whose length the row's item `size`
+//                                         sets: a count of elements (an integer), or a parameter
+//                                         name (an enum) whose values the host reads
 //   PointerTwice<name, playbackName>      a client array's pointer value, read once; listed as name
 //                                         and, in the verbose listing only, again as hidden
 //                                         playbackName (the players take that one)
@@ -238,6 +241,14 @@ template <FixedString Key, class Item>
 struct Keyed : Item
 {
     static constexpr auto kName = Key;
+};
+
+// Read and listed as the item itself: the players check the recorded array against the length the
+// row says sets it, rather than guessing it from item names.
+template <FixedString Size, class Item>
+struct SizedBy : Item
+{
+    static constexpr auto kSizedBy = Size;
 };
 
 } // namespace xqft
