@@ -18,6 +18,7 @@
 
 #include <EGL/egl.h>
 #include <GLES/gl.h>
+#include <GLES/glext.h>
 
 #include <algorithm>
 #include <array>
@@ -51,18 +52,28 @@ struct SArraySlot
     GLint components;
     GLenum type, binding, pointer, stride;
 };
+// Colour, normal, vertex, point size (GL_OES_point_size_array), then matrix index and weight
+// (GL_OES_matrix_palette).
 constexpr std::array<SArraySlot, 6> kSlots{{
-    {0x8076, 0x8081, 0, 0x8082, 0x8898, 0x8090, 0x8083},  // colour
-    {0x8075, 0, 3, 0x807E, 0x8897, 0x808F, 0x807F},       // normal
-    {0x8074, 0x807A, 0, 0x807B, 0x8896, 0x808E, 0x807C},  // vertex
-    {0x8B9C, 0, 1, 0x898A, 0x8B9F, 0x898C, 0x898B},       // point size (GL_OES_point_size_array)
-    {0x8844, 0x8846, 0, 0x8847, 0x8B9E, 0x8849, 0x8848},  // matrix index (GL_OES_matrix_palette)
-    {0x86AD, 0x86AB, 0, 0x86A9, 0x889E, 0x86AC, 0x86AA},  // weight (GL_OES_matrix_palette)
+    {GL_COLOR_ARRAY, GL_COLOR_ARRAY_SIZE, 0, GL_COLOR_ARRAY_TYPE, GL_COLOR_ARRAY_BUFFER_BINDING,
+     GL_COLOR_ARRAY_POINTER, GL_COLOR_ARRAY_STRIDE},
+    {GL_NORMAL_ARRAY, 0, 3, GL_NORMAL_ARRAY_TYPE, GL_NORMAL_ARRAY_BUFFER_BINDING, GL_NORMAL_ARRAY_POINTER,
+     GL_NORMAL_ARRAY_STRIDE},
+    {GL_VERTEX_ARRAY, GL_VERTEX_ARRAY_SIZE, 0, GL_VERTEX_ARRAY_TYPE, GL_VERTEX_ARRAY_BUFFER_BINDING,
+     GL_VERTEX_ARRAY_POINTER, GL_VERTEX_ARRAY_STRIDE},
+    {GL_POINT_SIZE_ARRAY_OES, 0, 1, GL_POINT_SIZE_ARRAY_TYPE_OES, GL_POINT_SIZE_ARRAY_BUFFER_BINDING_OES,
+     GL_POINT_SIZE_ARRAY_POINTER_OES, GL_POINT_SIZE_ARRAY_STRIDE_OES},
+    {GL_MATRIX_INDEX_ARRAY_OES, GL_MATRIX_INDEX_ARRAY_SIZE_OES, 0, GL_MATRIX_INDEX_ARRAY_TYPE_OES,
+     GL_MATRIX_INDEX_ARRAY_BUFFER_BINDING_OES, GL_MATRIX_INDEX_ARRAY_POINTER_OES, GL_MATRIX_INDEX_ARRAY_STRIDE_OES},
+    {GL_WEIGHT_ARRAY_OES, GL_WEIGHT_ARRAY_SIZE_OES, 0, GL_WEIGHT_ARRAY_TYPE_OES, GL_WEIGHT_ARRAY_BUFFER_BINDING_OES,
+     GL_WEIGHT_ARRAY_POINTER_OES, GL_WEIGHT_ARRAY_STRIDE_OES},
 }};
-constexpr SArraySlot kTexCoords{0x8078, 0x8088, 0, 0x8089, 0x889A, 0x8092, 0x808A};
+constexpr SArraySlot kTexCoords{GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_SIZE, 0, GL_TEXTURE_COORD_ARRAY_TYPE,
+                                GL_TEXTURE_COORD_ARRAY_BUFFER_BINDING, GL_TEXTURE_COORD_ARRAY_POINTER,
+                                GL_TEXTURE_COORD_ARRAY_STRIDE};
 constexpr int kTexCoordSlot = 6;  // slots 6 to 13: texture units 0 to 7
 constexpr GLint kTexCoordUnits = 8;
-constexpr GLenum kMaxTextureUnits = 0x84E2, kClientActiveTexture = 0x84E1;
+constexpr GLenum kMaxTextureUnits = GL_MAX_TEXTURE_UNITS, kClientActiveTexture = GL_CLIENT_ACTIVE_TEXTURE;
 
 // The setter of a slot; null when the host lacks it (the slot is then skipped).
 void* SetterOf(SPlay& p, int slot)

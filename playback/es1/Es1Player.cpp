@@ -181,8 +181,6 @@ struct TPlayItem<xqft::Block<Name, SPtr<T, A, B>>> : TFixedItem<SPtr<T, A, B>>
 // Values the host reads for a parameter name (fog, light, light model, material, point parameter,
 // texture environment and texture parameter names share no name of different lengths); a name not
 // listed counts as four.
-constexpr GLenum kTextureMaxLevel = 0x813D;  // GL_TEXTURE_MAX_LEVEL, which the ES 1.1 headers name only per vendor
-
 int64_t ValuesOfParameter(uint32_t pname)
 {
     switch (pname) {
@@ -202,7 +200,7 @@ int64_t ValuesOfParameter(uint32_t pname)
     case GL_COORD_REPLACE_OES:
     case GL_TEXTURE_LOD_BIAS_EXT:
     case GL_TEXTURE_MAG_FILTER: case GL_TEXTURE_MIN_FILTER: case GL_TEXTURE_WRAP_S: case GL_TEXTURE_WRAP_T:
-    case GL_GENERATE_MIPMAP: case GL_TEXTURE_MAX_ANISOTROPY_EXT: case kTextureMaxLevel:
+    case GL_GENERATE_MIPMAP: case GL_TEXTURE_MAX_ANISOTROPY_EXT: case GL_TEXTURE_MAX_LEVEL_APPLE:
         return 1;
     default:
         return 4;  // colours, positions, GL_TEXTURE_CROP_RECT_OES, and names not known here

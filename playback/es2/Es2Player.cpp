@@ -24,6 +24,7 @@
 
 #include <EGL/egl.h>
 #include <GLES2/gl2.h>
+#include <GLES3/gl3.h>  // GL_HALF_FLOAT, a vertex type the host takes
 
 #include <algorithm>
 #include <array>
@@ -251,7 +252,7 @@ size_t TypeSize(GLenum type)
     switch (type) {
     case GL_BYTE: case GL_UNSIGNED_BYTE: return 1;
     case GL_SHORT: case GL_UNSIGNED_SHORT: return 2;
-    case 0x140B: return 2;  // GL_HALF_FLOAT
+    case GL_HALF_FLOAT: return 2;
     default: return 4;
     }
 }

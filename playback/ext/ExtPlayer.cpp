@@ -13,6 +13,7 @@
 #include "PlayRows.h"
 #include "Playback.h"
 #include "es1/Es1Play.h"
+#include "values/GlTokens.h"
 #include "host/HostChecks.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
@@ -38,7 +39,7 @@ namespace {
 // The extension tokens this player asks the host for.
 constexpr GLenum kBufferMapped = GL_BUFFER_MAPPED_OES;
 constexpr GLenum kBufferMapPointer = GL_BUFFER_MAP_POINTER_OES;
-constexpr GLenum kMaxSamples = 0x9135;        // GL_MAX_SAMPLES of the multisampled render-to-texture pair
+constexpr GLenum kMaxSamples = gltoken::MAX_SAMPLES_WZQ;  // of the multisampled render-to-texture pair
 
 // The prototypes of the extension entry points, as the extensions define them.
 namespace ext {

@@ -4,6 +4,7 @@
 
 #include <EGL/egl.h>
 #include <GLES2/gl2.h>
+#include <GLES3/gl3.h>  // glMapBufferRange's access bits
 
 #include <algorithm>
 #include <cstring>
@@ -53,7 +54,7 @@ bool ReadElementBufferIndices(Host& gl, uint32_t type, int32_t count, uint64_t o
         return true;
     if (!map || !unmap)
         return false;
-    const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, intptr_t(offset), intptr_t(bytes), 0x0001 /* GL_MAP_READ_BIT */);
+    const void* mapped = map(GL_ELEMENT_ARRAY_BUFFER, intptr_t(offset), intptr_t(bytes), GL_MAP_READ_BIT);
     if (!mapped)
         return false;
     WidenIndices(static_cast<const uint8_t*>(mapped), size_t(bytes), type, count, out);

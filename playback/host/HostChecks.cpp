@@ -12,6 +12,7 @@
 #include <EGL/egl.h>
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
+#include <GLES3/gl31.h>  // the level size queries of glGetTexLevelParameteriv
 
 #include <algorithm>
 #include <array>
@@ -58,8 +59,8 @@ bool HostLevelSize(Host&, uint32_t target, int32_t level, int64_t& width, int64_
         if (!query || (target != GL_TEXTURE_2D && !IsCubeFace(target)))
             return false;
         GLint w = -1, h = -1;
-        query(target, level, 0x1000 /* GL_TEXTURE_WIDTH */, &w);
-        query(target, level, 0x1001 /* GL_TEXTURE_HEIGHT */, &h);
+        query(target, level, GL_TEXTURE_WIDTH, &w);
+        query(target, level, GL_TEXTURE_HEIGHT, &h);
         if (w < 0 || h < 0)
             return false;
         width = w;

@@ -4,8 +4,10 @@
 
 #include <cstring>
 
+#include "values/GlTokens.h"
+
 namespace {
-constexpr uint32_t kGlExtensions = 0x1F03;
+constexpr uint32_t kGlExtensions = gltoken::EXTENSIONS;
 using GetStringFn = const unsigned char* (*)(uint32_t);
 
 #define XQF_SLOT(fn) SExtensionProbe::SSlot{#fn, &SHostExtensionSlots::fn}

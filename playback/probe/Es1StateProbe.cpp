@@ -206,7 +206,7 @@ private:
             XQF_HOST(t, glGetBufferParameteriv)(GL_ARRAY_BUFFER, GL_BUFFER_USAGE, &usage);
             std::string data = "none";
             if (size > 0 && map && unmap) {
-                if (const void* bytes = map(GL_ARRAY_BUFFER, 0, size, 0x0001 /* GL_MAP_READ_BIT_EXT */)) {
+                if (const void* bytes = map(GL_ARRAY_BUFFER, 0, size, GL_MAP_READ_BIT_EXT)) {
                     data = Digest(bytes, size_t(size));
                     unmap(GL_ARRAY_BUFFER);
                 } else {

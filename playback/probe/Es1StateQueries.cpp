@@ -16,7 +16,7 @@ using statequeries::Values;
 // Capabilities GL can be asked for: kEs1Capabilities but the last, the matrix palette (a host
 // without it refuses the question).
 constexpr size_t kCapabilities = std::size(kEs1Capabilities) - 1;
-static_assert(kEs1Capabilities[kCapabilities] == 0x8840);  // GL_MATRIX_PALETTE_OES
+static_assert(kEs1Capabilities[kCapabilities] == GL_MATRIX_PALETTE_OES);
 
 template <size_t I>
 std::vector<double> Capability(const SEs1State& s)

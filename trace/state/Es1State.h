@@ -10,6 +10,7 @@
 #include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
 #include "state/TexImage.h"
+#include "values/GlTokens.h"
 
 struct SEs1Buffer
 {
@@ -50,32 +51,49 @@ struct SEs1MatrixStack
 // Client arrays of one vertex-array object.
 struct SEs1VertexArray
 {
-    SEs1ClientArray color{0, 4, 0x1406, 0, 0};   // GL_FLOAT
-    SEs1ClientArray vertex{0, 4, 0x1406, 0, 0};
-    SEs1ClientArray normal{0, 0, 0x1406, 0, 0};
-    SEs1ClientArray pointSize{0, 0, 0x1406, 0, 0};
-    SEs1ClientArray matrixIndex{0, 1, 0x1401, 0, 0};  // GL_UNSIGNED_BYTE
-    SEs1ClientArray weight{0, 1, 0x1406, 0, 0};
+    SEs1ClientArray color{0, 4, gltoken::FLOAT, 0, 0};
+    SEs1ClientArray vertex{0, 4, gltoken::FLOAT, 0, 0};
+    SEs1ClientArray normal{0, 0, gltoken::FLOAT, 0, 0};
+    SEs1ClientArray pointSize{0, 0, gltoken::FLOAT, 0, 0};
+    SEs1ClientArray matrixIndex{0, 1, gltoken::UNSIGNED_BYTE, 0, 0};
+    SEs1ClientArray weight{0, 1, gltoken::FLOAT, 0, 0};
     SEs1ClientArray texCoord[kEs1Units] = {};
     uint8_t enabled[6] = {};  // in the order of kEs1ClientStates
     uint32_t elementArrayBuffer = 0;
 };
 
 inline constexpr uint32_t kEs1Capabilities[35] = {
-    0x0BC0, 0x0BE2, 0x3000, 0x3001, 0x3002, 0x3003, 0x3004, 0x3005, 0x0BF2, 0x0B57, 0x0B44, 0x0B71,
-    0x0BD0, 0x0B60, 0x4000, 0x4001, 0x4002, 0x4003, 0x4004, 0x4005, 0x4006, 0x4007, 0x0B50, 0x0B20,
-    0x809D, 0x0BA1, 0x0B10, 0x8861, 0x8037, 0x803A, 0x809E, 0x809F, 0x0C11, 0x0B90, 0x8840,
+    gltoken::ALPHA_TEST, gltoken::BLEND, gltoken::CLIP_PLANE0, gltoken::CLIP_PLANE1, gltoken::CLIP_PLANE2,
+    gltoken::CLIP_PLANE3, gltoken::CLIP_PLANE4, gltoken::CLIP_PLANE5, gltoken::COLOR_LOGIC_OP,
+    gltoken::COLOR_MATERIAL, gltoken::CULL_FACE, gltoken::DEPTH_TEST, gltoken::DITHER, gltoken::FOG,
+    gltoken::LIGHT0, gltoken::LIGHT1, gltoken::LIGHT2, gltoken::LIGHT3, gltoken::LIGHT4, gltoken::LIGHT5,
+    gltoken::LIGHT6, gltoken::LIGHT7, gltoken::LIGHTING, gltoken::LINE_SMOOTH, gltoken::MULTISAMPLE,
+    gltoken::NORMALIZE, gltoken::POINT_SMOOTH, gltoken::POINT_SPRITE_OES, gltoken::POLYGON_OFFSET_FILL,
+    gltoken::RESCALE_NORMAL, gltoken::SAMPLE_ALPHA_TO_COVERAGE, gltoken::SAMPLE_ALPHA_TO_ONE,
+    gltoken::SCISSOR_TEST, gltoken::STENCIL_TEST,
+    0x8840,  // GL_MATRIX_PALETTE_OES: listings print the matrix palette's values as numbers, so no name row
 };
-inline constexpr uint32_t kEs1Hints[5] = {0x0C54, 0x8192, 0x0C52, 0x0C50, 0x0C51};
-inline constexpr uint32_t kEs1LightParams[10] = {0x1200, 0x1201, 0x1202, 0x1203, 0x1204,
-                                                 0x1205, 0x1206, 0x1207, 0x1208, 0x1209};
-inline constexpr uint32_t kEs1MaterialParams[5] = {0x1200, 0x1201, 0x1202, 0x1600, 0x1601};
-inline constexpr uint32_t kEs1TexEnvParams[15] = {0x2200, 0x8571, 0x8572, 0x8580, 0x8581,
-                                                  0x8582, 0x8588, 0x8589, 0x858A, 0x8590,
-                                                  0x8591, 0x8592, 0x8598, 0x8599, 0x859A};
-inline constexpr uint32_t kEs1FogParams[4] = {0x0B65, 0x0B62, 0x0B63, 0x0B64};
-inline constexpr uint32_t kEs1PointParams[4] = {0x8126, 0x8127, 0x8128, 0x8129};
-inline constexpr uint32_t kEs1ClientStates[6] = {0x8076, 0x8075, 0x8074, 0x8B9C, 0x8844, 0x86AD};
+inline constexpr uint32_t kEs1Hints[5] = {gltoken::FOG_HINT, gltoken::GENERATE_MIPMAP_HINT, gltoken::LINE_SMOOTH_HINT,
+                                          gltoken::PERSPECTIVE_CORRECTION_HINT, gltoken::POINT_SMOOTH_HINT};
+inline constexpr uint32_t kEs1LightParams[10] = {
+    gltoken::AMBIENT, gltoken::DIFFUSE, gltoken::SPECULAR, gltoken::POSITION, gltoken::SPOT_DIRECTION,
+    gltoken::SPOT_EXPONENT, gltoken::SPOT_CUTOFF, gltoken::CONSTANT_ATTENUATION, gltoken::LINEAR_ATTENUATION,
+    gltoken::QUADRATIC_ATTENUATION};
+inline constexpr uint32_t kEs1MaterialParams[5] = {gltoken::AMBIENT, gltoken::DIFFUSE, gltoken::SPECULAR,
+                                                   gltoken::EMISSION, gltoken::SHININESS};
+inline constexpr uint32_t kEs1TexEnvParams[15] = {
+    gltoken::TEXTURE_ENV_MODE, gltoken::COMBINE_RGB, gltoken::COMBINE_ALPHA, gltoken::SRC0_RGB, gltoken::SRC1_RGB,
+    gltoken::SRC2_RGB, gltoken::SRC0_ALPHA, gltoken::SRC1_ALPHA, gltoken::SRC2_ALPHA, gltoken::OPERAND0_RGB,
+    gltoken::OPERAND1_RGB, gltoken::OPERAND2_RGB, gltoken::OPERAND0_ALPHA, gltoken::OPERAND1_ALPHA,
+    gltoken::OPERAND2_ALPHA};
+inline constexpr uint32_t kEs1FogParams[4] = {gltoken::FOG_MODE, gltoken::FOG_DENSITY, gltoken::FOG_START,
+                                              gltoken::FOG_END};
+inline constexpr uint32_t kEs1PointParams[4] = {gltoken::POINT_SIZE_MIN, gltoken::POINT_SIZE_MAX,
+                                                gltoken::POINT_FADE_THRESHOLD_SIZE,
+                                                gltoken::POINT_DISTANCE_ATTENUATION};
+// The matrix index and weight arrays (GL_MATRIX_INDEX_ARRAY_OES, GL_WEIGHT_ARRAY_OES) have no name row either.
+inline constexpr uint32_t kEs1ClientStates[6] = {gltoken::COLOR_ARRAY, gltoken::NORMAL_ARRAY, gltoken::VERTEX_ARRAY,
+                                                 gltoken::POINT_SIZE_ARRAY_OES, 0x8844, 0x86AD};
 
 // Index of value in one of the tables above, or -1.
 template <size_t N>
@@ -101,8 +119,8 @@ struct SEs1State
     uint32_t lightingStamp = 0;
 
     uint32_t textureUnitCount = 1;
-    uint32_t activeTexture = 0x84C0;  // GL_TEXTURE0
-    uint32_t alphaFunc = 0x0207;      // GL_ALWAYS
+    uint32_t activeTexture = gltoken::TEXTURE0;
+    uint32_t alphaFunc = gltoken::ALWAYS;
     float alphaRef = 0.0f;
     uint32_t arrayBufferBinding = 0;
     uint32_t texture2DBinding[kEs1Units] = {};
@@ -112,13 +130,13 @@ struct SEs1State
     float clearColor[4] = {0, 0, 0, 0};
     float clearDepth = 1.0f;
     int32_t clearStencil = 0;
-    uint32_t clientActiveTexture = 0x84C0;
+    uint32_t clientActiveTexture = gltoken::TEXTURE0;
     uint32_t clipPlane = 0;
     float clipPlaneEquations[6][4] = {};
     float currentColor[4] = {1, 1, 1, 1};
     uint8_t colorMask[4] = {1, 1, 1, 1};
-    uint32_t cullFaceMode = 0x0405;  // GL_BACK
-    uint32_t depthFunc = 0x0201;     // GL_LESS
+    uint32_t cullFaceMode = gltoken::BACK;
+    uint32_t depthFunc = gltoken::LESS;
     uint8_t depthMask = 1;
     float depthRangeNear = 0.0f;
     float depthRangeFar = 1.0f;
@@ -126,19 +144,20 @@ struct SEs1State
     uint8_t texture2DEnabled[kEs1Units] = {};
     float fogParams[4] = {2048.0f, 1.0f, 0.0f, 1.0f};  // mode GL_EXP, density, start, end
     float fogColor[4] = {0, 0, 0, 0};
-    uint32_t frontFace = 0x0901;  // GL_CCW
-    uint32_t hints[5] = {0x1100, 0x1100, 0x1100, 0x1100, 0x1100};
+    uint32_t frontFace = gltoken::CCW;
+    uint32_t hints[5] = {gltoken::DONT_CARE, gltoken::DONT_CARE, gltoken::DONT_CARE, gltoken::DONT_CARE,
+                         gltoken::DONT_CARE};
     float lights[8][10][4] = {};
     uint8_t lightModelTwoSide = 0;
     float lightModelAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
     float lineWidth = 1.0f;
-    uint32_t logicOp = 0x1503;  // GL_COPY
+    uint32_t logicOp = gltoken::COPY;
     float material[5][4] = {{0.2f, 0.2f, 0.2f, 1.0f},
                             {0.8f, 0.8f, 0.8f, 1.0f},
                             {0.0f, 0.0f, 0.0f, 1.1f},
                             {0.0f, 0.0f, 0.0f, 1.1f},
                             {0.0f, 0.0f, 0.0f, 0.0f}};
-    uint32_t matrixMode = 0x1700;  // GL_MODELVIEW
+    uint32_t matrixMode = gltoken::MODELVIEW;
     // 0 modelview, 1 projection, 2 + palette matrix, 2 + paletteStackBase + texture unit.
     uint32_t matrixStackDepth[kEs1MatrixStacks];
     SEs1MatrixStack matrixStacks[kEs1MatrixStacks];  // the same order
@@ -153,8 +172,8 @@ struct SEs1State
     float sampleCoverageValue = 1.0f;
     uint8_t sampleCoverageInvert = 0;
     int32_t scissorBox[4] = {0, 0, 0, 0};
-    uint32_t shadeModel = 0x1D01;  // GL_SMOOTH
-    uint32_t stencilFunc = 0x0207;
+    uint32_t shadeModel = gltoken::SMOOTH;
+    uint32_t stencilFunc = gltoken::ALWAYS;
     int32_t stencilRef = 0;
     uint32_t stencilValueMask = 0x0FFFFFFF;
     uint32_t stencilWriteMask = 0x0FFFFFFF;

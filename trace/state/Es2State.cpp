@@ -10,5 +10,5 @@ int Es2CapabilityIndex(uint32_t cap)
 
 SEs2State::SEs2State()
 {
-    capabilities[Es2CapabilityIndex(0x0BD0)] = 1;  // GL_DITHER starts enabled
+    capabilities[Es2CapabilityIndex(gltoken::DITHER)] = 1;  // GL_DITHER starts enabled
 }

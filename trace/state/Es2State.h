@@ -11,6 +11,7 @@
 #include "state/ObjectTable.h"
 #include "state/SharedBytes.h"
 #include "state/TexImage.h"
+#include "values/GlTokens.h"
 
 struct SEs2Buffer
 {
@@ -81,15 +82,15 @@ struct SEs2VertexArray
 
 // glEnable/glDisable capabilities, in the order of SEs2State::capabilities.
 inline constexpr uint32_t kEs2Capabilities[9] = {
-    0x0BE2,  // GL_BLEND
-    0x0B44,  // GL_CULL_FACE
-    0x0B71,  // GL_DEPTH_TEST
-    0x0BD0,  // GL_DITHER
-    0x8037,  // GL_POLYGON_OFFSET_FILL
-    0x809E,  // GL_SAMPLE_ALPHA_TO_COVERAGE
-    0x80A0,  // GL_SAMPLE_COVERAGE
-    0x0C11,  // GL_SCISSOR_TEST
-    0x0B90,  // GL_STENCIL_TEST
+    gltoken::BLEND,
+    gltoken::CULL_FACE,
+    gltoken::DEPTH_TEST,
+    gltoken::DITHER,
+    gltoken::POLYGON_OFFSET_FILL,
+    gltoken::SAMPLE_ALPHA_TO_COVERAGE,
+    gltoken::SAMPLE_COVERAGE,
+    gltoken::SCISSOR_TEST,
+    gltoken::STENCIL_TEST,
 };
 // Index of a capability in kEs2Capabilities, or -1.
 int Es2CapabilityIndex(uint32_t cap);
@@ -101,12 +102,12 @@ struct SEs2State
     SEs2State& operator=(const SEs2State&) = default;
 
     uint32_t textureUnitCount = 1;
-    uint32_t activeTexture = 0x84C0;  // GL_TEXTURE0
+    uint32_t activeTexture = gltoken::TEXTURE0;
     uint32_t arrayBufferBinding = 0;
     uint32_t texture2DBinding[32] = {};
     uint32_t textureCubeBinding[32] = {};
-    uint32_t blendEquationAlpha = 0x8006;  // GL_FUNC_ADD
-    uint32_t blendEquationRgb = 0x8006;
+    uint32_t blendEquationAlpha = gltoken::FUNC_ADD;
+    uint32_t blendEquationRgb = gltoken::FUNC_ADD;
     float blendColor[4] = {0, 0, 0, 0};
     uint32_t blendSrcRgb = 1;  // GL_ONE
     uint32_t blendDstRgb = 0;  // GL_ZERO
@@ -117,8 +118,8 @@ struct SEs2State
     float clearDepth = 1.0f;
     int32_t clearStencil = 0;
     uint8_t colorMask[4] = {1, 1, 1, 1};
-    uint32_t cullFaceMode = 0x0405;  // GL_BACK
-    uint32_t depthFunc = 0x0201;     // GL_LESS
+    uint32_t cullFaceMode = gltoken::BACK;
+    uint32_t depthFunc = gltoken::LESS;
     uint8_t depthMask = 1;
     float depthRangeNear = 0.0f;
     float depthRangeFar = 1.0f;
@@ -126,8 +127,8 @@ struct SEs2State
     CObjectTable<unsigned int> vertexAttribArrayEnabled;  // only the value's first byte is used
     CObjectTable<SEs2Framebuffer> framebuffers;
     uint32_t framebufferBinding = 0;
-    uint32_t frontFace = 0x0901;           // GL_CCW
-    uint32_t generateMipmapHint = 0x1100;  // GL_DONT_CARE
+    uint32_t frontFace = gltoken::CCW;
+    uint32_t generateMipmapHint = gltoken::DONT_CARE;
     int32_t packAlignment = 4;
     int32_t unpackAlignment = 4;
     float polygonOffsetFactor = 0.0f;
@@ -143,13 +144,13 @@ struct SEs2State
     int32_t scissorBox[4] = {0, 0, 0, 0};
     CObjectTable<SEs2Shader> shaders;
     // Pairs: front face first, then back face.
-    uint32_t stencilFunc[2] = {0x0207, 0x0207};  // GL_ALWAYS
+    uint32_t stencilFunc[2] = {gltoken::ALWAYS, gltoken::ALWAYS};
     int32_t stencilRef[2] = {0, 0};
     uint32_t stencilValueMask[2] = {0xFFFFFFFFu, 0xFFFFFFFFu};
     uint32_t stencilWriteMask[2] = {0xFFFFFFFFu, 0xFFFFFFFFu};
-    uint32_t stencilFail[2] = {0x1E00, 0x1E00};  // GL_KEEP
-    uint32_t stencilPassDepthFail[2] = {0x1E00, 0x1E00};
-    uint32_t stencilPassDepthPass[2] = {0x1E00, 0x1E00};
+    uint32_t stencilFail[2] = {gltoken::KEEP, gltoken::KEEP};
+    uint32_t stencilPassDepthFail[2] = {gltoken::KEEP, gltoken::KEEP};
+    uint32_t stencilPassDepthPass[2] = {gltoken::KEEP, gltoken::KEEP};
     // texture name -> mip level -> cube face index (0 for 2D images)
     CObjectTable<CObjectTable<CObjectTable<STexImage>>> textures;
     // program name -> uniform location

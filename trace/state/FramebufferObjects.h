@@ -10,6 +10,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "values/GlTokens.h"
+
 struct SEs2Attachment
 {
     uint32_t name = 0;
@@ -33,9 +35,9 @@ struct SEs2Framebuffer
 inline SEs2Attachment* AttachmentOf(SEs2Framebuffer& f, uint32_t attachment)
 {
     switch (attachment) {
-    case 0x8CE0: return &f.color;
-    case 0x8D00: return &f.depth;
-    case 0x8D20: return &f.stencil;
+    case gltoken::COLOR_ATTACHMENT0: return &f.color;
+    case gltoken::DEPTH_ATTACHMENT: return &f.depth;
+    case gltoken::STENCIL_ATTACHMENT: return &f.stencil;
     default: return nullptr;
     }
 }
@@ -52,7 +54,7 @@ struct SEs2Renderbuffer
 
 namespace objects {
 
-inline constexpr uint32_t kFramebuffer = 0x8D40, kRenderbuffer = 0x8D41, kTexture = 0x1702, kTexture2D = 0x0DE1;
+inline constexpr uint32_t kFramebuffer = gltoken::FRAMEBUFFER, kRenderbuffer = gltoken::RENDERBUFFER, kTexture = gltoken::TEXTURE, kTexture2D = gltoken::TEXTURE_2D;
 
 // The bound framebuffer's colour attachment when it is a texture (what a draw or a clear writes
 // into), or null.

@@ -5,6 +5,7 @@
 
 #include "state/PixelSize.h"
 #include "state/SharedBytes.h"
+#include "values/GlTokens.h"
 
 inline constexpr uint8_t kMipmapsGenerated = 1, kMipmapsStale = 2;
 
@@ -29,10 +30,10 @@ struct STexImage
     uint8_t compressed = 0;  // sub-image updates are refused
     // Sampling parameters of the texture (GL defaults), kept on its level 0 (ES 1.1) or on each
     // image (ES 2.0); an image specified again keeps them.
-    uint32_t minFilter = 0x2702;  // GL_NEAREST_MIPMAP_LINEAR
-    uint32_t magFilter = 0x2601;  // GL_LINEAR
-    uint32_t wrapS = 0x2901;      // GL_REPEAT
-    uint32_t wrapT = 0x2901;
+    uint32_t minFilter = gltoken::NEAREST_MIPMAP_LINEAR;
+    uint32_t magFilter = gltoken::LINEAR;
+    uint32_t wrapS = gltoken::REPEAT;
+    uint32_t wrapT = gltoken::REPEAT;
     uint32_t generateMipmap = 0;  // ES 1.1: GL_GENERATE_MIPMAP
     // The GPU wrote this image since it was last specified with pixels (drawn or cleared
     // through a framebuffer attachment, copied into): its pixels are not in the trace.
@@ -97,7 +98,7 @@ STexImage CopiedTexImageOf(const Call& c, int32_t unpackAlignment)
     image.level = c.template Item<"level">().Value();
     image.internalFormat = uint32_t(c.template Item<"internalformat">().Value());
     image.format = image.internalFormat;
-    image.type = 0x1401;  // GL_UNSIGNED_BYTE
+    image.type = gltoken::UNSIGNED_BYTE;
     image.width = c.template Item<"width">().Value();
     image.height = c.template Item<"height">().Value();
     image.border = c.template Item<"border">().Value();

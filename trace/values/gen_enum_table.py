@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Turns enum_names.txt into the C++ lookup tables of EnumNames.cpp.
+"""Turns enum_names.txt into the C++ lookup tables of EnumNames.cpp and the named GL constants of
+GlTokens.h.
 
 GL rows become one array sorted by value (binary search); EGL rows become one name array per run
-of consecutive values plus a table of {first, last, names} ranges. Duplicate values, unsorted input
-and malformed rows stop the build.
+of consecutive values plus a table of {first, last, names} ranges. Each GL row also becomes a
+constant gltoken::NAME (the name without its GL_ prefix, so that no GL header's macro of the same
+name can touch it) for the code that includes no GL header. Duplicate values, unsorted input and
+malformed rows stop the build.
 """
 import re
 import sys
@@ -37,9 +40,37 @@ def runs(values):
     return out
 
 
+def write_if_changed(path, text):
+    """Leaves an unchanged file alone, so that nothing including it rebuilds."""
+    try:
+        if open(path, encoding="ascii").read() == text:
+            return
+    except OSError:
+        pass
+    with open(path, "w", encoding="ascii") as out:
+        out.write(text)
+
+
+def tokens_header(gl):
+    lines = ["// Written by gen_enum_table.py from enum_names.txt; edit that file instead.",
+             "// The GL values of enum_names.txt by name, for the code that includes no GL header. The names",
+             "// drop their GL_ prefix: GL headers define the prefixed ones as macros.",
+             "#pragma once",
+             "",
+             "#include <cstdint>",
+             "",
+             "namespace gltoken {"]
+    for value in sorted(gl):
+        name = gl[value][3:]
+        if not name[0].isdigit():  # GL_3DC_X_AMD and its kin make no identifier: no constant
+            lines.append(f"inline constexpr uint32_t {name} = 0x{value:04X}u;")
+    lines.append("} // namespace gltoken")
+    return "\n".join(lines) + "\n"
+
+
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: gen_enum_table.py enum_names.txt EnumTables.inc")
+    if len(sys.argv) != 4:
+        sys.exit("usage: gen_enum_table.py enum_names.txt EnumTables.inc GlTokens.h")
     rows = parse(sys.argv[1])
     lines = ["// Written by gen_enum_table.py from enum_names.txt; edit that file instead.", ""]
     lines.append("const SEnumName kGlEnumNames[] = {")
@@ -55,14 +86,8 @@ def main():
     for i, run in enumerate(ranges):
         lines.append(f"    {{0x{run[0]:04X}u, 0x{run[-1]:04X}u, kEglRange{i}}},")
     lines.append("};")
-    text = "\n".join(lines) + "\n"
-    try:
-        if open(sys.argv[2], encoding="ascii").read() == text:
-            return
-    except OSError:
-        pass
-    with open(sys.argv[2], "w", encoding="ascii") as out:
-        out.write(text)
+    write_if_changed(sys.argv[2], "\n".join(lines) + "\n")
+    write_if_changed(sys.argv[3], tokens_header(rows["gl"]))
 
 
 if __name__ == "__main__":
