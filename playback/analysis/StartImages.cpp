@@ -6,14 +6,17 @@
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
 #include "state/FramebufferObjects.h"
+#include "values/GlTokens.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t kColorBufferBit = 0x4000, kTexture2D = 0x0DE1, kTextureCubeMap = 0x8513,
-                   kCubePositiveX = 0x8515, kCubeNegativeZ = 0x851A, kScissorTest = 0x0C11;
+constexpr uint32_t kColorBufferBit = 0x4000;  // a bit of glClear's mask, not an enum of the name table
+constexpr uint32_t kTexture2D = gltoken::TEXTURE_2D, kTextureCubeMap = gltoken::TEXTURE_CUBE_MAP,
+                   kCubePositiveX = gltoken::TEXTURE_CUBE_MAP_POSITIVE_X,
+                   kCubeNegativeZ = gltoken::TEXTURE_CUBE_MAP_NEGATIVE_Z, kScissorTest = gltoken::SCISSOR_TEST;
 // The levels above 0 generated from level 0 (their images may not be in the state's tables).
 constexpr int32_t kGeneratedLevels = -1;
 
@@ -82,8 +85,8 @@ bool ScissorOn(const SEs1State& s)
     return s.capabilities[at - std::begin(kEs1Capabilities)] != 0;
 }
 
-uint32_t ActiveUnit(const SEs2State& s) { return std::min<uint32_t>(s.activeTexture - 0x84C0, 31); }
-uint32_t ActiveUnit(const SEs1State& s) { return std::min<uint32_t>(s.activeTexture - 0x84C0, kEs1Units - 1); }
+uint32_t ActiveUnit(const SEs2State& s) { return std::min<uint32_t>(s.activeTexture - gltoken::TEXTURE0, 31); }
+uint32_t ActiveUnit(const SEs1State& s) { return std::min<uint32_t>(s.activeTexture - gltoken::TEXTURE0, kEs1Units - 1); }
 
 // The texture `target` names on the active unit, and the face of a cube face target.
 uint32_t TargetTexture(const SEs2State& s, uint32_t target, uint32_t& face)
