@@ -20,6 +20,8 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include "TextureUploads.h"  // after the GL headers, whose prototypes type its host calls
+
 #include <algorithm>
 #include <array>
 #include <new>
@@ -272,14 +274,17 @@ const void* Pixels(SPlay& p, size_t i, int64_t needed, bool always, bool& refuse
     return bytes;
 }
 
-// Bytes an upload of the call's image (its width, height, format and type) reads under the host's
-// current unpack alignment.
-template <class Row>
-int64_t UploadSize(SPlay& p)
+// How the shared texture uploads read an ES 1.1 image argument (TextureUploads.h): one recorded as a
+// pointer value only is refused.
+struct SEs1Uploads
 {
-    return GetImageSize(p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), p.a.I32(Row::At("width")),
-                        p.a.I32(Row::At("height")), HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
-}
+    static const void* Image(SPlay& p, size_t i, int64_t needed, bool always, bool& refused)
+    {
+        return Pixels(p, i, needed, always, refused);
+    }
+    // What an earlier call left pending is not this call's.
+    static void BeforeSubImage(SPlay& p) { p.playback.FetchEs1Error(); }
+};
 
 using Names = SArrayPtr<TGLuint, 1, 1>;
 
@@ -351,32 +356,8 @@ constexpr SCase kCases[] = {
         Es1BufferContentsChanged();
         return EEnd::Common;
     }},
-    XQF_CASE(glTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const int64_t needed = UploadSize<Row>(p);
-        const void* pixels = Pixels(p, Row::At("pixels"), needed, false, refused);
-        if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.I32(Row::At("border")),
-                                     p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), pixels);
-        return EEnd::Common;
-    }},
-    XQF_CASE(glTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                          p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const int64_t needed = UploadSize<Row>(p);
-        const void* pixels = Pixels(p, Row::At("pixels"), needed, needed != 0, refused);  // a part of an image is always read
-        if (refused)
-            return EEnd::Fail;
-        p.playback.FetchEs1Error();  // what an earlier call left pending is not this call's
-        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
-                                        p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), pixels);
-        return EEnd::Common;
-    }},
+    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs1Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs1Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
     // The host fills a copied image from the framebuffer: no trace bytes bound its size.
     XQF_CASE(glCopyTexImage2D) {
         if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
@@ -393,30 +374,8 @@ constexpr SCase kCases[] = {
                                             p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
         return EEnd::Common;
     }},
-    XQF_CASE(glCompressedTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const void* data = Pixels(p, Row::At("data"), std::max(p.a.I32(Row::At("imageSize")), 0), false, refused);
-        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(Row::At("imageSize")), 0), 0)))
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
-                                               p.a.I32(Row::At("border")), p.a.I32(Row::At("imageSize")), data);
-        return EEnd::Common;
-    }},
-    XQF_CASE(glCompressedTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                          p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const int64_t needed = std::max(p.a.I32(Row::At("imageSize")), 0);
-        const void* data = Pixels(p, Row::At("data"), needed, needed != 0, refused);
-        if (refused)
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                                                  p.a.I32(Row::At("height")), p.a.U32(Row::At("format")), p.a.I32(Row::At("imageSize")), data);
-        return EEnd::Common;
-    }},
+    XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs1Uploads, Row>(p); }},
+    XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs1Uploads, Row>(p); }},
     // Into a scratch image of the recorded image's size, never into the record; not replayed when
     // the host would write more or the trace holds no image.
     XQF_CASE(glReadPixels) {

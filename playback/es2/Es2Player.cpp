@@ -26,6 +26,8 @@
 #include <GLES2/gl2.h>
 #include <GLES3/gl3.h>  // GL_HALF_FLOAT, a vertex type the host takes
 
+#include "TextureUploads.h"  // after the GL headers, whose prototypes type its host calls
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -220,15 +222,6 @@ GLuint HostObject(uint32_t recorded, Gen gen)
 
 // ---- recorded data ----------------------------------------------------------------------------
 
-// Bytes an upload of the call's image (its width, height, format and type) reads under the host's
-// unpack alignment; -1 when the format and type are unknown.
-template <class Row>
-int64_t UploadSize(SPlay& p)
-{
-    return GetImageSize(p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), p.a.I32(Row::At("width")),
-                        p.a.I32(Row::At("height")), HostInt(p.gl, GL_UNPACK_ALIGNMENT), 0);
-}
-
 // Pixel bytes of an image argument when it holds the `needed` bytes; null with `refused` set when
 // it holds fewer, null when nothing was recorded.
 const void* Pixels(SPlay& p, const SImage2D* image, int64_t needed, bool& refused)
@@ -244,6 +237,23 @@ const void* Pixels(SPlay& p, const SImage2D* image, int64_t needed, bool& refuse
     }
     return bytes;
 }
+
+// How the shared texture uploads read an ES 2.0 image argument (TextureUploads.h): one recorded
+// without its bytes hands the host none.
+struct SEs2Uploads
+{
+    static const void* Image(SPlay& p, size_t i, int64_t needed, bool always, bool& refused)
+    {
+        const void* bytes = Pixels(p, p.a.As<SImage2D>(i), needed, refused);
+        if (refused || bytes || !always)
+            return bytes;
+        refused = true;
+        Short(p, needed < 0 ? "the image (of a format and type not known here)" : "the image", 0,
+              uint64_t(std::max<int64_t>(needed, 0)));
+        return nullptr;
+    }
+    static void BeforeSubImage(SPlay&) {}
+};
 
 // ---- draws ------------------------------------------------------------------------------------
 
@@ -748,33 +758,8 @@ constexpr SCase kCases[] = {
         XQF_HOST(p.gl, glBufferSubData)(p.a.U32(Row::At("target")), p.a.I32(Row::At("offset")), size, bytes);
         return EEnd::Common;
     }},
-    XQF_CASE(glTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const int64_t needed = UploadSize<Row>(p);
-        const void* pixels = Pixels(p, p.a.As<SImage2D>(Row::At("pixels")), needed, refused);
-        if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.I32(Row::At("border")), p.a.U32(Row::At("format")),
-                                     p.a.U32(Row::At("type")), pixels);
-        return EEnd::Common;
-    }},
-    XQF_CASE(glTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                          p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const int64_t needed = UploadSize<Row>(p);
-        const void* pixels = Pixels(p, p.a.As<SImage2D>(Row::At("pixels")), needed, refused);
-        if (refused)
-            return EEnd::Fail;
-        if (!pixels && needed > 0)  // a sub-image update always reads its pixels
-            return Short(p, "the image", 0, uint64_t(needed));
-        XQF_HOST(p.gl, glTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
-                                        p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), pixels);
-        return EEnd::Common;
-    }},
+    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs2Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs2Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
     // The host fills a copied image from the framebuffer: no trace bytes bound its size.
     XQF_CASE(glCopyTexImage2D) {
         if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
@@ -791,32 +776,8 @@ constexpr SCase kCases[] = {
                                             p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
         return EEnd::Common;
     }},
-    XQF_CASE(glCompressedTexImage2D) {
-        if (!ImageSizeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const void* data = Pixels(p, p.a.As<SImage2D>(Row::At("pixels")), p.a.I32(Row::At("imageSize")), refused);
-        if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), std::max(p.a.I32(Row::At("imageSize")), 0), 0)))
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glCompressedTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.I32(Row::At("border")),
-                                               p.a.I32(Row::At("imageSize")), data);
-        return EEnd::Common;
-    }},
-    XQF_CASE(glCompressedTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                          p.a.I32(Row::At("height"))))
-            return EEnd::Fail;
-        bool refused = false;
-        const auto* image = p.a.As<SImage2D>(Row::At("data"));
-        const void* data = Pixels(p, image, p.a.I32(Row::At("imageSize")), refused);
-        if (refused)
-            return EEnd::Fail;
-        if (!data && p.a.I32(Row::At("imageSize")) > 0)
-            return Short(p, "the image", 0, uint64_t(p.a.I32(Row::At("imageSize"))));
-        XQF_HOST(p.gl, glCompressedTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
-                                                  p.a.U32(Row::At("format")), p.a.I32(Row::At("imageSize")), data);
-        return EEnd::Common;
-    }},
+    XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs2Uploads, Row>(p); }},
+    XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs2Uploads, Row>(p); }},
     XQF_CASE(glShaderSource) {
         const GLsizei count = p.a.I32(Row::At("count"));
         auto* strings = p.a.As<SArrayPtr<SString, 1, 1>>(Row::At("string"));
