@@ -1,5 +1,7 @@
 #include "state/PixelSize.h"
 
+#include "values/GlTokens.h"
+
 namespace {
 enum : uint32_t {
     kByte = 0x1400, kUnsignedByte = 0x1401, kShort = 0x1402, kUnsignedShort = 0x1403, kInt = 0x1404,
@@ -164,7 +166,9 @@ bool ConvertImage(int32_t width, int32_t height, int32_t border, uint32_t srcTyp
 int GetMaterialParamCount(uint32_t pname)
 {
     switch (pname) {
-    case 0x1200: case 0x1201: case 0x1202: case 0x1600: case 0x1602: return 4;
+    case gltoken::AMBIENT: case gltoken::DIFFUSE: case gltoken::SPECULAR: case gltoken::EMISSION:
+    case gltoken::AMBIENT_AND_DIFFUSE:
+        return 4;
     default: return 1;
     }
 }
