@@ -262,24 +262,38 @@ std::unordered_map<void*, SStrideNotes>& AllStrideNotes()
 thread_local void* t_notesContext = nullptr;
 thread_local SStrideNotes* t_notes = nullptr;
 
-SStrideNotes& CurrentStrideNotes()
+// The search, apart: the pointer calls and draws that find the notes kept stay a few instructions.
+[[gnu::noinline]] SStrideNotes& FindStrideNotes(void* context)
+{
+    t_notes = &AllStrideNotes()[context];
+    t_notesContext = context;
+    return *t_notes;
+}
+
+inline SStrideNotes& CurrentStrideNotes()
 {
     void* const context = HostCurrentContext();
-    if (!t_notes || t_notesContext != context) {
-        t_notes = &AllStrideNotes()[context];
-        t_notesContext = context;
-    }
-    return *t_notes;
+    if (t_notes && t_notesContext == context) [[likely]]
+        return *t_notes;
+    return FindStrideNotes(context);
+}
+} // namespace
+
+namespace {
+// The indices only a hostile trace names, apart from the notes kept in place.
+[[gnu::noinline]] void NoteBeyond(SStrideNotes& notes, uint32_t array, int32_t stride)
+{
+    notes.beyond[array] = stride;
 }
 } // namespace
 
 void NoteArrayStride(uint32_t array, int32_t stride)
 {
     SStrideNotes& notes = CurrentStrideNotes();
-    if (int64_t* in = notes.InPlace(array))
+    if (int64_t* in = notes.InPlace(array)) [[likely]]
         *in = stride;
     else
-        notes.beyond[array] = stride;
+        NoteBeyond(notes, array, stride);
 }
 
 uint64_t RecordedArrayStride(uint32_t array, int64_t host)

@@ -4,16 +4,11 @@
 
 #include <EGL/egl.h>
 
-namespace {
-// Per thread, as EGL keeps the current context.
-thread_local void* t_current = nullptr;
-} // namespace
+constinit thread_local void* hostcurrent::t_current = nullptr;
 
 void* NoteHostCurrentContext()
 {
     SEglHost& egl = *SEglHost::Instance();
-    t_current = egl.IsFailed() ? nullptr : XQF_HOST(egl, eglGetCurrentContext)();
-    return t_current;
+    hostcurrent::t_current = egl.IsFailed() ? nullptr : XQF_HOST(egl, eglGetCurrentContext)();
+    return hostcurrent::t_current;
 }
-
-void* HostCurrentContext() { return t_current; }

@@ -10,5 +10,11 @@
 // Asks the host library which context is current on this thread, keeps it and returns it.
 void* NoteHostCurrentContext();
 
+namespace hostcurrent {
+// Per thread, as EGL keeps the current context; constant-initialised, so that a read from another
+// file is a plain thread-local load and the checks can inline it.
+extern constinit thread_local void* t_current;
+} // namespace hostcurrent
+
 // The context the last note on this thread kept (null: none, or no note yet).
-void* HostCurrentContext();
+inline void* HostCurrentContext() { return hostcurrent::t_current; }
