@@ -10,7 +10,6 @@
 #include "Es1Play.h"
 #include "host/DrawIndices.h"
 #include "host/HostChecks.h"
-#include "host/HostCurrent.h"
 
 #include "record/CapturedBlocks.h"
 #include "record/XqftError.h"
@@ -123,6 +122,7 @@ public:
     void Walk()
     {
         m_blocks = CapturedBlocksOf(&m_p.call);
+        m_blockCount = m_blocks ? m_blocks->Count() : 0;
         for (int slot = 0; slot < int(kSlots.size()); ++slot) {
             if (!SetterOf(m_p, slot) || !XQF_HOST(m_p.gl, glIsEnabled)(kSlots[size_t(slot)].cap))
                 continue;
@@ -218,7 +218,7 @@ private:
             m_nullArray = true;
             return;
         }
-        if (!m_blocks || m_next >= m_blocks->Count()) {
+        if (m_next >= m_blockCount) {
             if (slot >= kTexCoordSlot)
                 XQF_HOST(m_p.gl, glClientActiveTexture)(m_clientActive);
             throw CXqftError(kSubscriptError);
@@ -231,6 +231,7 @@ private:
     GLint m_arrayBuffer = 0;
     GLenum m_clientActive = GL_TEXTURE0;
     const xqft::CCapturedBlocks* m_blocks = nullptr;
+    uint32_t m_blockCount = 0;  // counted once: a count walks the run's headers
     uint32_t m_next = 0;  // the block cursor
     std::array<STaken, kTexCoordSlot + kTexCoordUnits> m_taken{};
     size_t m_count = 0;
@@ -238,31 +239,6 @@ private:
     size_t m_bufferedCount = 0;
     bool m_nullArray = false;
 };
-
-// The vertices read through ranges of element buffers, found once per range: a read mapping of a
-// buffer costs about as much as the rest of the walk. An entry holds while no ES 1.1 buffer's
-// contents have changed since it was found (Es1BufferContentsChanged) on the same host context.
-struct SIndexRange
-{
-    uint64_t generation = 0;  // 0: empty
-    void* context = nullptr;
-    GLuint buffer = 0;
-    uint32_t offset = 0;
-    GLsizei count = 0;
-    GLenum type = 0;
-    uint64_t vertices = 0;
-};
-struct SIndexRanges
-{
-    uint64_t generation = 1;
-    std::array<SIndexRange, 8> ranges{};
-    size_t next = 0;  // the entry replaced next
-};
-SIndexRanges& IndexRanges()
-{
-    static SIndexRanges ranges;
-    return ranges;
-}
 
 // The vertices an indexed draw reads: the largest index + 1, the indices taken from the element
 // buffer bound on the host (a read mapping) or from the recorded index bytes (checked whole by the
@@ -278,23 +254,11 @@ bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, ui
         vertices = VerticesOf(indices);
         return true;
     }
-    SIndexRanges& cache = IndexRanges();
-    void* const context = HostCurrentContext();
-    const uint32_t offset = p.a.U32(Row::At("indicesOffset"));
-    for (const SIndexRange& r : cache.ranges)
-        if (r.generation == cache.generation && r.context == context && r.buffer == elementBuffer &&
-            r.offset == offset && r.count == count && r.type == type) {
-            vertices = r.vertices;
-            return true;
-        }
-    if (!ReadElementBufferIndices(p.gl, type, count, offset, indices)) {
+    if (!ElementBufferVertices(p.gl, elementBuffer, type, count, p.a.U32(Row::At("indicesOffset")), vertices)) {
         PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
                       p.call.GetName());
         return false;
     }
-    vertices = VerticesOf(indices);
-    cache.ranges[cache.next] = {cache.generation, context, elementBuffer, offset, count, type, vertices};
-    cache.next = (cache.next + 1) % cache.ranges.size();
     return true;
 }
 
@@ -322,7 +286,7 @@ EEnd Pointer(SPlay& p, void* entry, int slot)
 
 } // namespace
 
-void Es1BufferContentsChanged() { ++IndexRanges().generation; }
+void Es1BufferContentsChanged() { BufferContentsChanged(); }
 
 EEnd ColorPointer(SPlay& p)
 {

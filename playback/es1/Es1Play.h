@@ -37,7 +37,7 @@ EEnd Missing(SPlay& p);
 int32_t HostInt(SEs1Host& gl, uint32_t pname);
 
 // To be called whenever the contents of an ES 1.1 buffer on the host may have changed (data, part
-// of it, deletion, a restore): the draws' checks read element buffers again.
+// of it, deletion, a restore): the draws' checks read element buffers again (BufferContentsChanged).
 void Es1BufferContentsChanged();
 
 // The client-array calls and the draws (Es1ClientArrays.cpp).

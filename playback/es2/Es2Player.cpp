@@ -280,24 +280,25 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
     const GLsizei count = p.a.I32(Row::At("count"));
     const GLenum type = p.a.U32(Row::At("type"));
     const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
-    std::vector<uint32_t> indices;
     if (elementBuffer) {
         // A range past the buffer gives no indices: the host refuses such a draw itself. Indices
         // that cannot be read leave the client blocks unchecked: the draw is refused.
-        if (!ReadElementBufferIndices(p.gl, type, count, uint32_t(p.a.U64(Row::At("indicesOffset"))), indices)) {
+        if (!ElementBufferVertices(p.gl, elementBuffer, type, count, uint32_t(p.a.U64(Row::At("indicesOffset"))),
+                                   vertices)) {
             PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
                           p.call.GetName());
             return false;
         }
-    } else {
-        const auto* block = p.a.As<SDataPtr>(Row::At("indices"));
-        const uint32_t held = block && block->GetData() ? block->size : 0;
-        if (held < bytes) {
-            Short(p, "the index block", held, bytes);
-            return false;
-        }
-        WidenIndices(block ? block->GetData() : nullptr, held, type, count, indices);
+        return true;
     }
+    const auto* block = p.a.As<SDataPtr>(Row::At("indices"));
+    const uint32_t held = block && block->GetData() ? block->size : 0;
+    if (held < bytes) {
+        Short(p, "the index block", held, bytes);
+        return false;
+    }
+    std::vector<uint32_t> indices;
+    WidenIndices(block ? block->GetData() : nullptr, held, type, count, indices);
     vertices = VerticesOf(indices);
     return true;
 }
@@ -334,6 +335,7 @@ bool BufferArrayFits(SPlay& p, bool elements, GLuint elementBuffer, GLuint i, GL
 EEnd BindClientBlocks(SPlay& p, bool elements)
 {
     const xqft::es2::CCapturedBlocks* blocks = CapturedBlocksOf(&p.call);
+    const uint32_t blockCount = blocks ? blocks->Count() : 0;  // once: a count walks the run's headers
     const GLuint elementBuffer = elements ? GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING)) : 0;
     const GLint arrayBuffer = HostInt(p.gl, GL_ARRAY_BUFFER_BINDING);
     if (!elements)
@@ -363,7 +365,7 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_SIZE, &size);
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_TYPE, &type);
         XQF_HOST(p.gl, glGetVertexAttribiv)(GLuint(i), GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, &normalized);
-        if (!blocks || k >= blocks->Count()) {
+        if (k >= blockCount) {
             if (!elements)
                 throw CXqftError(kSubscriptError);
             XQF_HOST(p.gl, glDisableVertexAttribArray)(GLuint(i));
@@ -646,7 +648,10 @@ constexpr SCase kCases[] = {
     }},
 
     // Deletion.
-    XQF_CASE(glDeleteBuffers) { return Remove<BufferNameMap, Row, "buffers">(p, XQF_HOST(p.gl, glDeleteBuffers)); }},
+    XQF_CASE(glDeleteBuffers) {
+        BufferContentsChanged();
+        return Remove<BufferNameMap, Row, "buffers">(p, XQF_HOST(p.gl, glDeleteBuffers));
+    }},
     XQF_CASE(glDeleteFramebuffers) { return Remove<FramebufferNameMap, Row, "framebuffers">(p, XQF_HOST(p.gl, glDeleteFramebuffers)); }},
     XQF_CASE(glDeleteRenderbuffers) { return Remove<RenderbufferNameMap, Row, "renderbuffers">(p, XQF_HOST(p.gl, glDeleteRenderbuffers)); }},
     XQF_CASE(glDeleteTextures) { return Remove<TextureNameMap, Row, "textures">(p, XQF_HOST(p.gl, glDeleteTextures)); }},
@@ -746,6 +751,7 @@ constexpr SCase kCases[] = {
         if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
             return EEnd::Fail;
         XQF_HOST(p.gl, glBufferData)(p.a.U32(Row::At("target")), size, bytes, p.a.U32(Row::At("usage")));
+        BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glBufferSubData) {
@@ -756,6 +762,7 @@ constexpr SCase kCases[] = {
         if (size > 0 && held < uint64_t(size))
             return Short(p, "the data", held, uint64_t(size));
         XQF_HOST(p.gl, glBufferSubData)(p.a.U32(Row::At("target")), p.a.I32(Row::At("offset")), size, bytes);
+        BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs2Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},

@@ -1,5 +1,6 @@
 #include "Es2Restore.h"
 
+#include "host/DrawIndices.h"
 #include "host/HostChecks.h"
 #include "host/HostTables.h"
 #include "host/PaddedUpload.h"
@@ -128,6 +129,7 @@ void Buffers(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
         const CPaddedUpload upload(b.data.get(), b.capturedSize, b.size);
         XQF_HOST(gl, glBufferData)(b.target, GLsizeiptr(b.size), upload.Data(), b.usage);
     }
+    BufferContentsChanged();  // the draws' index ranges found before hold no more
 }
 
 void Renderbuffers(SEs2Host& gl, SEs2State& snapshot)

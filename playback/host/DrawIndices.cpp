@@ -1,5 +1,6 @@
 #include "DrawIndices.h"
 
+#include "HostCurrent.h"
 #include "HostTables.h"
 
 #include <EGL/egl.h>
@@ -7,6 +8,7 @@
 #include <GLES3/gl3.h>  // glMapBufferRange's access bits
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 size_t IndexSize(uint32_t type)
@@ -62,5 +64,55 @@ bool ReadElementBufferIndices(Host& gl, uint32_t type, int32_t count, uint64_t o
     return true;
 }
 
+namespace {
+// The ranges found, a few: a frame draws from a handful of element buffers.
+struct SIndexRange
+{
+    uint64_t generation = 0;  // 0: empty
+    void* context = nullptr;
+    uint32_t buffer = 0;
+    uint64_t offset = 0;
+    int32_t count = 0;
+    uint32_t type = 0;
+    uint64_t vertices = 0;
+};
+struct SIndexRanges
+{
+    uint64_t generation = 1;
+    std::array<SIndexRange, 8> ranges{};
+    size_t next = 0;  // the entry replaced next
+};
+SIndexRanges& IndexRanges()
+{
+    static SIndexRanges ranges;
+    return ranges;
+}
+} // namespace
+
+void BufferContentsChanged() { ++IndexRanges().generation; }
+
+template <class Host>
+bool ElementBufferVertices(Host& gl, uint32_t buffer, uint32_t type, int32_t count, uint64_t offset,
+                           uint64_t& vertices)
+{
+    SIndexRanges& cache = IndexRanges();
+    void* const context = HostCurrentContext();
+    for (const SIndexRange& r : cache.ranges)
+        if (r.generation == cache.generation && r.context == context && r.buffer == buffer && r.offset == offset &&
+            r.count == count && r.type == type) {
+            vertices = r.vertices;
+            return true;
+        }
+    static std::vector<uint32_t> indices;  // kept between draws
+    if (!ReadElementBufferIndices(gl, type, count, offset, indices))
+        return false;
+    vertices = VerticesOf(indices);
+    cache.ranges[cache.next] = {cache.generation, context, buffer, offset, count, type, vertices};
+    cache.next = (cache.next + 1) % cache.ranges.size();
+    return true;
+}
+
+template bool ElementBufferVertices(SEs1Host&, uint32_t, uint32_t, int32_t, uint64_t, uint64_t&);
+template bool ElementBufferVertices(SEs2Host&, uint32_t, uint32_t, int32_t, uint64_t, uint64_t&);
 template bool ReadElementBufferIndices(SEs1Host&, uint32_t, int32_t, uint64_t, std::vector<uint32_t>&);
 template bool ReadElementBufferIndices(SEs2Host&, uint32_t, int32_t, uint64_t, std::vector<uint32_t>&);

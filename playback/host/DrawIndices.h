@@ -28,3 +28,17 @@ uint64_t VerticesOf(const std::vector<uint32_t>& indices);
 // nothing: it refuses such a draw); false when the range cannot be mapped, the indices unknown.
 template <class Host>
 bool ReadElementBufferIndices(Host& gl, uint32_t type, int32_t count, uint64_t offset, std::vector<uint32_t>& out);
+
+// The vertices (largest index + 1, 0 for none) that count indices of `type` at byte `offset` of
+// element buffer `buffer`, bound on the host of `gl`, read; false when they cannot be read. A range
+// is read once: a read mapping of the buffer costs more than the rest of a draw's checks, and a
+// scene draws the same ranges frame after frame. What was found holds on the same host context
+// until BufferContentsChanged.
+template <class Host>
+bool ElementBufferVertices(Host& gl, uint32_t buffer, uint32_t type, int32_t count, uint64_t offset,
+                           uint64_t& vertices);
+
+// To be called whenever the contents of a buffer on the host may have changed (data, a part of it,
+// a mapping written, a deletion, a restore, a context made at an old one's address): the ranges
+// found before are read again.
+void BufferContentsChanged();

@@ -52,6 +52,7 @@ void DrawLines(TLayer<Host>& l, GLenum mode)
     l.drawElements(GL_LINES, GLsizei(l.lines.size()), GL_UNSIGNED_INT, nullptr);
     XQF_HOST(gl, glBindBuffer)(GL_ELEMENT_ARRAY_BUFFER, GLuint(bound));
     XQF_HOST(gl, glDeleteBuffers)(1, &buffer);
+    BufferContentsChanged();  // its name may come again for a buffer of the trace
 }
 
 template <class Host>

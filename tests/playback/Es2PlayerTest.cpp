@@ -478,6 +478,24 @@ TEST_F(Es2Player, DrawsAndSubImagesStayWithinTheHostsBuffersAndLevels)
     }
 }
 
+// The vertices an element buffer's range reads are found once, and found again once a buffer's
+// contents change (data, a part of it, a deletion): a client block is never held to a stale range.
+TEST_F(Es2Player, ChangedElementBufferIndicesAreCheckedAgain)
+{
+    const std::vector<uint8_t> indices{0, 0, 1, 0, 2, 0};
+    const std::vector<SCall> setup{
+        W(kBindBuffer, {kElement, 8}),
+        {kBufferData, SPayload().Words({kElement, 6}).Ptr(0x800).U32(6).Raw(indices).U32(0x88E4)},
+        W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), W(kEnableVertexAttribArray, {0})};
+    const SCall far{kBufferSubData, SPayload().Words({kElement, 4, 2}).Block(0x800, 2)};
+    Play(setup);
+    EXPECT_EQ(Play({DrawElements(3, 0x1403, {}, 0, {24})}), std::vector<int>{1}) << err;
+    EXPECT_EQ(Play({DrawElements(3, 0x1403, {}, 0, {24})}), std::vector<int>{1}) << err;
+    // The block's bytes 0, 1 make the third index 256: the draw reads 257 vertices.
+    EXPECT_EQ(Play({far, DrawElements(3, 0x1403, {}, 0, {24})}), (std::vector<int>{1, 0})) << err;
+    EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block"), std::string::npos) << err;
+}
+
 // A draw whose client arrays are sized by an element buffer's indices cannot check them when that
 // buffer cannot be read (here: it is mapped already); the host must not read the blocks unchecked.
 TEST_F(Es2Player, IndexedDrawOverUnreadableElementBufferIsRefused)
