@@ -328,7 +328,6 @@ constexpr playrows::TRowPlay<SPlay> kRows[] = {
 #include "PlayRows.inc"
 };
 
-// The rows after the host table's ids (extensions) are played by no player.
 // The rows of a function as its case reads them: Row::At("name") is the position of an argument.
 template <uint16_t Slot>
 using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEglHostFirstId + Slot)>;
@@ -508,6 +507,7 @@ constexpr SCase kCases[] = {
 };
 #undef XQF_CASE
 
+// The rows after the host table's ids (extensions) are played by no player.
 static_assert(playrows::EveryRowPlayed<SPlay>(kRows, kCases, kEglHostFirstId, kEglHostCount),
               "EglCalls.def: each EGL 1.4 row is not replayed, played by one case, or played as recorded");
 
