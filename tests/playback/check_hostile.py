@@ -162,6 +162,46 @@ def frames_of(lines):
     return out, frame - 1
 
 
+# The trace writer, run in this process: a mutant is a trace, and a Python start-up for each would
+# cost more than writing it.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import xqftgen  # noqa: E402
+
+
+def write_trace(log, out, options=()):
+    """Writes the trace of a call log as `xqftgen.py from-log` does; False where the writer refuses it."""
+    try:
+        return xqftgen.main(["from-log", log, out] + list(options)) == 0
+    except (SystemExit, Exception):
+        return False
+
+
+def measured(args, timeout):
+    """Runs args with its output in files: (exit status, CPU seconds, peak resident KiB, stdout, stderr)
+    of that process alone, or None when it was still running after `timeout` seconds and was killed."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        child = subprocess.Popen(args, stdout=out, stderr=err)
+        late = threading.Event()
+
+        def kill():
+            late.set()
+            child.kill()
+        timer = threading.Timer(timeout, kill)
+        timer.start()
+        try:
+            _, status, usage = os.wait4(child.pid, 0)
+        finally:
+            timer.cancel()
+        child.returncode = os.waitstatus_to_exitcode(status)
+        if late.is_set():
+            return None
+        texts = []
+        for f in (out, err):
+            f.seek(0)
+            texts.append(f.read().decode(errors="replace"))
+        return child.returncode, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, texts[0], texts[1]
+
+
 class Runner:
     def __init__(self, bin_dir, source_dir, work, report):
         self.bin, self.source, self.work, self.report = bin_dir, source_dir, work, report
@@ -186,21 +226,14 @@ class Runner:
             return [json.loads(line) for line in log]
 
     def run(self, case, args):
-        """One run under the limits, in a child that reports its child's CPU time and peak resident size."""
-        probe = ("import resource,subprocess,sys\n"
-                 "r=subprocess.run(sys.argv[1:],capture_output=True,text=True,timeout=600)\n"
-                 "u=resource.getrusage(resource.RUSAGE_CHILDREN)\n"
-                 "sys.stdout.write('%d %f %d\\n'%(r.returncode,u.ru_utime+u.ru_stime,u.ru_maxrss))\n"
-                 "sys.stdout.write(r.stdout);sys.stderr.write(r.stderr)\n")
-        r = subprocess.run([sys.executable, "-c", probe] + args, capture_output=True, text=True, timeout=900)
-        head, _, out = r.stdout.partition("\n")
-        fields = head.split()
-        if r.returncode != 0 or len(fields) != 3:
-            self.fail("%s: %s: the run did not end (%s)" % (case, " ".join(args[1:2] + args[3:]), r.stderr[-300:]))
+        """One run under the limits, with its CPU time and peak resident size."""
+        ended = measured(args, 600)
+        if ended is None:
+            self.fail("%s: %s: the run did not end in 600 s" % (case, " ".join(args[1:2] + args[3:])))
             return ""
-        status, seconds, rss = int(fields[0]), float(fields[1]), int(fields[2])
+        status, seconds, rss, out, err = ended
         what = "%s: %s %s" % (case, args[1], " ".join(args[3:]))
-        text = out + r.stderr
+        text = out + err
         if self.report:
             run = args[1] + " " + " ".join(a for a in args[3:] if not a.endswith(".ppm"))
             self.say("%-34s %-40s %6.2f s CPU %8d KiB" % (case, run, seconds, rss))
@@ -241,8 +274,8 @@ class Runner:
         with open(stem + ".log", "w") as log:
             log.writelines(json.dumps(c) + "\n" for c in lines)
         nodata = ["--no-data"] if name.endswith("without data") else []
-        subprocess.run([sys.executable, os.path.join(self.source, "tools", "xqftgen.py"), "from-log", stem + ".log",
-                        stem + ".xqft"] + nodata, capture_output=True, check=True, timeout=600)
+        if not write_trace(stem + ".log", stem + ".xqft", nodata):
+            raise RuntimeError("%s: the trace writer refused the log" % name)
         dump = os.path.join(self.bin, "xqft-dump")
         trace, image, frame = stem + ".xqft", stem + ".ppm", frames[at]
         options = ANALYSE_OPTIONS.get(name, [])

@@ -21,13 +21,12 @@ The exit status is the number of failures (at most 100).
 import json
 import os
 import random
-import subprocess
 import sys
 import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_hostile import Runner, as_pbuffer, frames_of  # noqa: E402
+from check_hostile import Runner, as_pbuffer, frames_of, write_trace  # noqa: E402
 
 SCENES = ("fbo", "es1-tri-client", "copy-later", "fbo-pbuffer")
 # Scenes made of another by a change: the fbo scene drawn into a pbuffer of its window's size.
@@ -146,9 +145,7 @@ class Sweep(Runner):
         stem = os.path.join(self.work, "mutant-%d" % number)
         with open(stem + ".log", "w") as log:
             log.writelines(json.dumps(c) + "\n" for c in lines)
-        gen = [sys.executable, os.path.join(self.source, "tools", "xqftgen.py"), "from-log", stem + ".log",
-               stem + ".xqft"]
-        if subprocess.run(gen, capture_output=True, timeout=600).returncode != 0:
+        if not write_trace(stem + ".log", stem + ".xqft"):
             # A field the writer keeps unsigned takes the value's 32 bits.
             if not isinstance(value, int):
                 self.unwritten += 1
@@ -156,7 +153,7 @@ class Sweep(Runner):
             put(lines[at], path, value & 0xFFFFFFFF)
             with open(stem + ".log", "w") as log:
                 log.writelines(json.dumps(c) + "\n" for c in lines)
-            if subprocess.run(gen, capture_output=True, timeout=600).returncode != 0:
+            if not write_trace(stem + ".log", stem + ".xqft"):
                 self.unwritten += 1
                 return
         what = "%s call %d (%s) %s=%s%s" % (scene, at + 1, lines[at]["f"], "/".join(map(str, path)),
