@@ -1,6 +1,8 @@
 // Loading trace files end to end: result codes, what stays loaded, progress events and the
 // memory guard.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -347,6 +349,57 @@ TEST(CallArena, LargestBlocksHoldTheirBytesThroughRewindAndRegrowth)
     arena.Release();
     EXPECT_EQ(arena.Reserved(), 0u);
     EXPECT_FALSE(CCallArena::Owns(kept.back()));
+}
+
+// A filled arena gives back the room it has not handed out (the end of its last block, and the
+// spare half of the last piece when the count of largest blocks is odd); what it handed out keeps
+// its bytes, and requests after that are served from the given-back room and from new pieces.
+TEST(CallArena, TrimKeepsWhatWasHandedOutAndGivesBackTheRest)
+{
+    constexpr size_t kBytes = 1000;  // objects end inside pages
+    constexpr size_t kSmallBlocksBytes = size_t(1008) << 10;  // 16 KiB, doubling to 512 KiB
+    const auto page = size_t(sysconf(_SC_PAGESIZE));
+    for (const size_t largest : {3, 4}) {
+        SCOPED_TRACE(testing::Message() << largest << " of the largest blocks");
+        CCallArena arena;
+        std::vector<uint8_t*> kept;
+        const auto fill = [&](size_t count) {
+            for (size_t i = 0; i < count; ++i) {
+                auto* p = static_cast<uint8_t*>(arena.Allocate(kBytes));
+                ASSERT_NE(p, nullptr);
+                std::memset(p, int(kept.size() % 251 + 1), kBytes);
+                kept.push_back(p);
+            }
+        };
+        const auto check = [&] {
+            for (size_t i = 0; i < kept.size(); ++i) {
+                ASSERT_EQ(kept[i][0], uint8_t(i % 251 + 1)) << "object " << i;
+                ASSERT_EQ(kept[i][kBytes - 1], uint8_t(i % 251 + 1)) << "object " << i;
+                const uint32_t place = arena.PlaceIn(kept[i]);
+                ASSERT_NE(place, 0u) << "object " << i;
+                ASSERT_EQ(CCallArena::AtPlace(place), kept[i]) << "object " << i;
+            }
+        };
+        // 1,030 objects fill the small blocks, 1,048 each of the largest: the last one a third full.
+        fill(1030 + 1048 * (largest - 1) + 300);
+        ASSERT_EQ(arena.Reserved(), kSmallBlocksBytes + (largest << 20));
+        arena.Trim();
+        check();
+        // The pages after the last object's are not resident (where huge pages were refused, they
+        // never were).
+        const auto end = reinterpret_cast<uintptr_t>(kept.back()) + kBytes;
+        auto* after = reinterpret_cast<uint8_t*>((end + page - 1) / page * page);
+        std::vector<unsigned char> resident(16);
+        ASSERT_EQ(mincore(after, 16 * page, resident.data()), 0);
+        for (size_t i = 0; i < resident.size(); ++i)
+            EXPECT_EQ(resident[i] & 1, 0) << "page " << i << " after the last object";
+        fill(3 * 1048);  // through the given-back room into new pieces
+        check();
+        arena.Trim();
+        check();
+        arena.Release();
+        EXPECT_EQ(arena.Reserved(), 0u);
+    }
 }
 
 // The pool behind the block numbers and the call handles' side entries.

@@ -2,6 +2,7 @@
 #include "NumberPool.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <mutex>
@@ -167,6 +168,28 @@ void CCallArena::Release()
     m_reserved = 0;
     if (m_spare)
         FreeBytes(std::exchange(m_spare, nullptr), kBlockBytes);
+}
+
+void CCallArena::Trim()
+{
+    // A piece that took a huge page holds all of its 2 MiB once its first byte is touched: the half
+    // no block took and the end of the last block would stay resident without ever holding a call.
+    // Given back in part, a huge page is only marked to be split when memory runs short, and until
+    // then all of it stays taken; marked cold first, it is split into small pages at once (a hint:
+    // where it is refused, the pages go back at that later split).
+    if (uint8_t* spare = std::exchange(m_spare, nullptr)) {
+        madvise(spare, kBlockBytes, MADV_COLD);
+        FreeBytes(spare, kBlockBytes);
+    }
+    if (m_blocks.empty() || m_blocks.back().size != kBlockBytes)
+        return;  // a block of the heap holds only the pages it touched
+    const auto page = size_t(sysconf(_SC_PAGESIZE));
+    const size_t from = (m_used + page - 1) / page * page;
+    if (from >= kBlockBytes)
+        return;
+    uint8_t* tail = m_blocks.back().bytes + from;
+    madvise(tail, kBlockBytes - from, MADV_COLD);
+    madvise(tail, kBlockBytes - from, MADV_DONTNEED);  // read back as zeros when later requests take them
 }
 
 void* CCallArena::Allocate(size_t bytes)

@@ -33,6 +33,10 @@ public:
     void RewindTo(const void* p);
     // Gives back every block (the call objects in them destroyed already).
     void Release();
+    // Gives back the memory of the room not handed out yet (the rest of the last block, the half of
+    // a piece no block took) once the arena is filled, as at the end of a load; later requests are
+    // served as before.
+    void Trim();
     // Bytes of the blocks taken from the system.
     size_t Reserved() const { return m_reserved; }
 

@@ -221,6 +221,7 @@ void CTraceData::Compact()
     m_calls.shrink_to_fit();
     m_frames.shrink_to_fit();
     m_states.shrink_to_fit();
+    m_arena.Trim();
 }
 
 bool CTraceData::DropFramesFrom(uint32_t frame)
@@ -238,6 +239,7 @@ bool CTraceData::DropFramesFrom(uint32_t frame)
         const void* firstObject = m_calls[firstDropped].call.get();
         m_calls.erase(m_calls.begin() + firstDropped, m_calls.end());
         m_arena.RewindTo(firstObject);
+        m_arena.Trim();
     }
     m_calls.shrink_to_fit();
     m_callCount = static_cast<uint32_t>(m_calls.size());
