@@ -402,6 +402,45 @@ TEST(CallArena, TrimKeepsWhatWasHandedOutAndGivesBackTheRest)
     }
 }
 
+// Once the input left would not fill a piece of huge pages at the rate the arena filled so far, a
+// new largest block holds only the pages its objects touched: the load's peak carries no room it
+// never uses. The objects keep their bytes and places as in any block.
+TEST(CallArena, NearTheEndOfItsInputNewBlocksHoldOnlyTouchedPages)
+{
+    constexpr size_t kBytes = 1000;
+    const auto page = size_t(sysconf(_SC_PAGESIZE));
+    CCallArena arena;
+    std::vector<uint8_t*> kept;
+    const auto fill = [&](size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            auto* p = static_cast<uint8_t*>(arena.Allocate(kBytes));
+            ASSERT_NE(p, nullptr);
+            std::memset(p, int(kept.size() % 251 + 1), kBytes);
+            kept.push_back(p);
+        }
+    };
+    // The small blocks and both halves of a first piece, filled while most of the input is left.
+    arena.SetProgress(1, 100);
+    fill(1030 + 2 * 1048);
+    // About 3 MiB handed out for 90% of the input: the last 10% would take a third of a MiB.
+    arena.SetProgress(90, 100);
+    fill(300);
+    ASSERT_EQ(arena.Reserved(), (size_t(1008) << 10) + (size_t(3) << 20));
+    const auto end = reinterpret_cast<uintptr_t>(kept.back()) + kBytes;
+    auto* after = reinterpret_cast<uint8_t*>((end + page - 1) / page * page);
+    std::vector<unsigned char> resident(16);
+    ASSERT_EQ(mincore(after, resident.size() * page, resident.data()), 0);
+    for (size_t i = 0; i < resident.size(); ++i)
+        EXPECT_EQ(resident[i] & 1, 0) << "page " << i << " after the last object";
+    for (size_t i = 0; i < kept.size(); ++i) {
+        ASSERT_EQ(kept[i][0], uint8_t(i % 251 + 1)) << "object " << i;
+        ASSERT_EQ(kept[i][kBytes - 1], uint8_t(i % 251 + 1)) << "object " << i;
+        ASSERT_EQ(CCallArena::AtPlace(arena.PlaceIn(kept[i])), kept[i]) << "object " << i;
+    }
+    arena.Release();
+    EXPECT_EQ(arena.Reserved(), 0u);
+}
+
 // The pool behind the block numbers and the call handles' side entries.
 TEST(NumberPool, HandsOutGivenBackNumbersFirstAndStopsAtItsLimit)
 {

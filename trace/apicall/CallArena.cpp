@@ -115,9 +115,25 @@ uint8_t* CCallArena::TakeBytes(size_t size)
         return static_cast<uint8_t*>(::operator new(size));
     if (uint8_t* spare = std::exchange(m_spare, nullptr))
         return spare;
+    if (!ExpectsPiece()) {
+        // Near the end of the input: a block of small pages, of which only the touched ones count.
+        void* at = mmap(nullptr, kBlockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (at == MAP_FAILED)
+            throw std::bad_alloc();
+        return static_cast<uint8_t*>(at);
+    }
     uint8_t* piece = MapHugePiece();
     m_spare = piece + kBlockBytes;
     return piece;
+}
+
+bool CCallArena::ExpectsPiece() const
+{
+    if (m_done == 0 || m_done >= m_total)
+        return m_done == 0;
+    // The blocks taken so far, less the room of the last not handed out yet.
+    const size_t used = m_reserved - (m_blocks.empty() ? 0 : m_blocks.back().size - m_used);
+    return double(used) * double(m_total - m_done) / double(m_done) >= double(kHugeBytes);
 }
 
 void CCallArena::FreeBytes(uint8_t* bytes, size_t size)
@@ -166,6 +182,7 @@ void CCallArena::Release()
     m_blocks.clear();
     m_used = 0;
     m_reserved = 0;
+    m_done = m_total = 0;
     if (m_spare)
         FreeBytes(std::exchange(m_spare, nullptr), kBlockBytes);
 }

@@ -39,6 +39,15 @@ public:
     void Trim();
     // Bytes of the blocks taken from the system.
     size_t Reserved() const { return m_reserved; }
+    // How far the input the objects are made from is read (done of total, in any one unit). A piece
+    // of huge pages is resident whole from its first byte, so once the room still to come, judged
+    // by the room handed out so far, would not fill one, blocks come from small pages: only what is
+    // touched of them is held. Without progress every piece may take huge pages.
+    void SetProgress(uint64_t done, uint64_t total)
+    {
+        m_done = done;
+        m_total = total;
+    }
 
     // Whether p lies in a block of any live arena.
     static bool Owns(const void* p);
@@ -100,9 +109,12 @@ private:
     static void ReturnBlock(const SBlock& block);
     // The bytes of a block: the largest come two to a piece of memory that may take huge pages.
     uint8_t* TakeBytes(size_t size);
+    // Whether the room handed out so far, spread over the input left, fills a piece of huge pages.
+    bool ExpectsPiece() const;
     static void FreeBytes(uint8_t* bytes, size_t size);
     std::vector<SBlock> m_blocks;
     size_t m_used = 0;  // in the last block
     size_t m_reserved = 0;
     uint8_t* m_spare = nullptr;  // the other half of the last piece TakeBytes mapped, not yet taken
+    uint64_t m_done = 0, m_total = 0;  // SetProgress
 };

@@ -279,6 +279,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
         // Query the system once per thousand calls, not once per record.
         if (added % 1000 == 0 && added != guardedAt) {
             guardedAt = added;
+            m_data->Arena().SetProgress(records.Offset() - m_firstRecord, fileSize - m_firstRecord);
             const int64_t kib = m_memoryProbe ? m_memoryProbe() : CommittedMemoryKiB();
             if (kib > kMemoryLimitKiB) {
                 m_lastError = "Memory Limit reached. Exit";
