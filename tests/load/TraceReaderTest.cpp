@@ -317,38 +317,63 @@ TEST(CallArena, BlockNumbersComeBackWithTheArena)
     }
 }
 
+// An arena filled with objects of one size, each holding a byte that tells it from its neighbours.
+struct SFilledArena {
+    explicit SFilledArena(size_t objectBytes) : bytes(objectBytes) {}
+    const size_t bytes;
+    CCallArena arena;
+    std::vector<uint8_t*> kept;
+
+    static uint8_t Mark(size_t i) { return uint8_t(i % 251 + 1); }
+    void Fill(size_t count)
+    {
+        for (size_t i = 0; i < count; ++i) {
+            auto* p = static_cast<uint8_t*>(arena.Allocate(bytes));
+            ASSERT_NE(p, nullptr);
+            std::memset(p, Mark(kept.size()), bytes);
+            kept.push_back(p);
+        }
+    }
+    // Every object keeps its first and last byte and is found again by its place.
+    void Check() const
+    {
+        for (size_t i = 0; i < kept.size(); ++i) {
+            ASSERT_EQ(kept[i][0], Mark(i)) << "object " << i;
+            ASSERT_EQ(kept[i][bytes - 1], Mark(i)) << "object " << i;
+            const uint32_t place = arena.PlaceIn(kept[i]);
+            ASSERT_NE(place, 0u) << "object " << i;
+            ASSERT_EQ(CCallArena::AtPlace(place), kept[i]) << "object " << i;
+        }
+    }
+    // None of the 16 pages after the last object's end is resident.
+    void ExpectNothingResidentAfterTheLast() const
+    {
+        const auto page = size_t(sysconf(_SC_PAGESIZE));
+        const auto end = reinterpret_cast<uintptr_t>(kept.back()) + bytes;
+        auto* after = reinterpret_cast<uint8_t*>((end + page - 1) / page * page);
+        std::vector<unsigned char> resident(16);
+        ASSERT_EQ(mincore(after, resident.size() * page, resident.data()), 0);
+        for (size_t i = 0; i < resident.size(); ++i)
+            EXPECT_EQ(resident[i] & 1, 0) << "page " << i << " after the last object";
+    }
+};
+
 // The largest blocks come two to a piece of memory: no room is handed out twice, a block given
 // back by a rewind leaves its neighbour's bytes alone, and each object is found again by its place.
 TEST(CallArena, LargestBlocksHoldTheirBytesThroughRewindAndRegrowth)
 {
-    constexpr size_t kBytes = 1024;
-    CCallArena arena;
-    std::vector<uint8_t*> kept;
-    const auto fill = [&](size_t count) {
-        for (size_t i = 0; i < count; ++i) {
-            auto* p = static_cast<uint8_t*>(arena.Allocate(kBytes));
-            ASSERT_NE(p, nullptr);
-            std::memset(p, int(kept.size() % 251), kBytes);
-            kept.push_back(p);
-        }
-    };
-    fill(6 * 1024);  // the small blocks, then several of the largest
-    ASSERT_GT(arena.Reserved(), size_t(5) << 20);
+    SFilledArena a(1024);
+    a.Fill(6 * 1024);  // the small blocks, then several of the largest
+    ASSERT_GT(a.arena.Reserved(), size_t(5) << 20);
     // Back into the middle of the run of largest blocks, then past where it ended.
     const size_t rewindTo = 3 * 1024;
-    arena.RewindTo(kept[rewindTo]);
-    kept.resize(rewindTo);
-    fill(5 * 1024);
-    for (size_t i = 0; i < kept.size(); ++i) {
-        ASSERT_EQ(kept[i][0], uint8_t(i % 251)) << "object " << i;
-        ASSERT_EQ(kept[i][kBytes - 1], uint8_t(i % 251)) << "object " << i;
-        const uint32_t place = arena.PlaceIn(kept[i]);
-        ASSERT_NE(place, 0u) << "object " << i;
-        ASSERT_EQ(CCallArena::AtPlace(place), kept[i]) << "object " << i;
-    }
-    arena.Release();
-    EXPECT_EQ(arena.Reserved(), 0u);
-    EXPECT_FALSE(CCallArena::Owns(kept.back()));
+    a.arena.RewindTo(a.kept[rewindTo]);
+    a.kept.resize(rewindTo);
+    a.Fill(5 * 1024);
+    a.Check();
+    a.arena.Release();
+    EXPECT_EQ(a.arena.Reserved(), 0u);
+    EXPECT_FALSE(CCallArena::Owns(a.kept.back()));
 }
 
 // A filled arena gives back the room it has not handed out (the end of its last block, and the
@@ -356,49 +381,23 @@ TEST(CallArena, LargestBlocksHoldTheirBytesThroughRewindAndRegrowth)
 // its bytes, and requests after that are served from the given-back room and from new pieces.
 TEST(CallArena, TrimKeepsWhatWasHandedOutAndGivesBackTheRest)
 {
-    constexpr size_t kBytes = 1000;  // objects end inside pages
     constexpr size_t kSmallBlocksBytes = size_t(1008) << 10;  // 16 KiB, doubling to 512 KiB
-    const auto page = size_t(sysconf(_SC_PAGESIZE));
     for (const size_t largest : {3, 4}) {
         SCOPED_TRACE(testing::Message() << largest << " of the largest blocks");
-        CCallArena arena;
-        std::vector<uint8_t*> kept;
-        const auto fill = [&](size_t count) {
-            for (size_t i = 0; i < count; ++i) {
-                auto* p = static_cast<uint8_t*>(arena.Allocate(kBytes));
-                ASSERT_NE(p, nullptr);
-                std::memset(p, int(kept.size() % 251 + 1), kBytes);
-                kept.push_back(p);
-            }
-        };
-        const auto check = [&] {
-            for (size_t i = 0; i < kept.size(); ++i) {
-                ASSERT_EQ(kept[i][0], uint8_t(i % 251 + 1)) << "object " << i;
-                ASSERT_EQ(kept[i][kBytes - 1], uint8_t(i % 251 + 1)) << "object " << i;
-                const uint32_t place = arena.PlaceIn(kept[i]);
-                ASSERT_NE(place, 0u) << "object " << i;
-                ASSERT_EQ(CCallArena::AtPlace(place), kept[i]) << "object " << i;
-            }
-        };
+        SFilledArena a(1000);  // objects end inside pages
         // 1,030 objects fill the small blocks, 1,048 each of the largest: the last one a third full.
-        fill(1030 + 1048 * (largest - 1) + 300);
-        ASSERT_EQ(arena.Reserved(), kSmallBlocksBytes + (largest << 20));
-        arena.Trim();
-        check();
-        // The pages after the last object's are not resident (where huge pages were refused, they
-        // never were).
-        const auto end = reinterpret_cast<uintptr_t>(kept.back()) + kBytes;
-        auto* after = reinterpret_cast<uint8_t*>((end + page - 1) / page * page);
-        std::vector<unsigned char> resident(16);
-        ASSERT_EQ(mincore(after, 16 * page, resident.data()), 0);
-        for (size_t i = 0; i < resident.size(); ++i)
-            EXPECT_EQ(resident[i] & 1, 0) << "page " << i << " after the last object";
-        fill(3 * 1048);  // through the given-back room into new pieces
-        check();
-        arena.Trim();
-        check();
-        arena.Release();
-        EXPECT_EQ(arena.Reserved(), 0u);
+        a.Fill(1030 + 1048 * (largest - 1) + 300);
+        ASSERT_EQ(a.arena.Reserved(), kSmallBlocksBytes + (largest << 20));
+        a.arena.Trim();
+        a.Check();
+        // Where huge pages were refused, the pages after the last object never were resident.
+        a.ExpectNothingResidentAfterTheLast();
+        a.Fill(3 * 1048);  // through the given-back room into new pieces
+        a.Check();
+        a.arena.Trim();
+        a.Check();
+        a.arena.Release();
+        EXPECT_EQ(a.arena.Reserved(), 0u);
     }
 }
 
@@ -407,38 +406,18 @@ TEST(CallArena, TrimKeepsWhatWasHandedOutAndGivesBackTheRest)
 // never uses. The objects keep their bytes and places as in any block.
 TEST(CallArena, NearTheEndOfItsInputNewBlocksHoldOnlyTouchedPages)
 {
-    constexpr size_t kBytes = 1000;
-    const auto page = size_t(sysconf(_SC_PAGESIZE));
-    CCallArena arena;
-    std::vector<uint8_t*> kept;
-    const auto fill = [&](size_t count) {
-        for (size_t i = 0; i < count; ++i) {
-            auto* p = static_cast<uint8_t*>(arena.Allocate(kBytes));
-            ASSERT_NE(p, nullptr);
-            std::memset(p, int(kept.size() % 251 + 1), kBytes);
-            kept.push_back(p);
-        }
-    };
+    SFilledArena a(1000);
     // The small blocks and both halves of a first piece, filled while most of the input is left.
-    arena.SetProgress(1, 100);
-    fill(1030 + 2 * 1048);
+    a.arena.SetProgress(1, 100);
+    a.Fill(1030 + 2 * 1048);
     // About 3 MiB handed out for 90% of the input: the last 10% would take a third of a MiB.
-    arena.SetProgress(90, 100);
-    fill(300);
-    ASSERT_EQ(arena.Reserved(), (size_t(1008) << 10) + (size_t(3) << 20));
-    const auto end = reinterpret_cast<uintptr_t>(kept.back()) + kBytes;
-    auto* after = reinterpret_cast<uint8_t*>((end + page - 1) / page * page);
-    std::vector<unsigned char> resident(16);
-    ASSERT_EQ(mincore(after, resident.size() * page, resident.data()), 0);
-    for (size_t i = 0; i < resident.size(); ++i)
-        EXPECT_EQ(resident[i] & 1, 0) << "page " << i << " after the last object";
-    for (size_t i = 0; i < kept.size(); ++i) {
-        ASSERT_EQ(kept[i][0], uint8_t(i % 251 + 1)) << "object " << i;
-        ASSERT_EQ(kept[i][kBytes - 1], uint8_t(i % 251 + 1)) << "object " << i;
-        ASSERT_EQ(CCallArena::AtPlace(arena.PlaceIn(kept[i])), kept[i]) << "object " << i;
-    }
-    arena.Release();
-    EXPECT_EQ(arena.Reserved(), 0u);
+    a.arena.SetProgress(90, 100);
+    a.Fill(300);
+    ASSERT_EQ(a.arena.Reserved(), (size_t(1008) << 10) + (size_t(3) << 20));
+    a.ExpectNothingResidentAfterTheLast();
+    a.Check();
+    a.arena.Release();
+    EXPECT_EQ(a.arena.Reserved(), 0u);
 }
 
 // The pool behind the block numbers and the call handles' side entries.
