@@ -147,6 +147,11 @@ TEST_F(HostWindows, SurfacesEndedByTerminateLeaveNoWindowToBeCheckedAgainst)
         XQF_HOST(*egl, eglMakeCurrent)(a.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         NoteHostCurrentContext();
         XQF_HOST(*egl, eglTerminate)(a.display);
+        // Whether or not the library gives the handles again, the book holds neither surface now.
+        for (SHostContext* c : {&a, &b}) {
+            uint32_t madeWidth = 0, madeHeight = 0;
+            ASSERT_FALSE(PlaybackSurfaceMadeFor(c->surface, madeWidth, madeHeight)) << "round " << round;
+        }
     }
 }
 
