@@ -83,6 +83,28 @@ int ReportError(Display* display, XErrorEvent* e)
     return 0;
 }
 
+// Our handler while playback talks to the server, the process's own again after: Xlib's default
+// handler ends the process at the first error, and the viewer's toolkit may have one of its own.
+// An error arrives after its request, so a scope whose requests may fail syncs before it ends;
+// those that only read events (the pump) need not.
+class CErrorScope
+{
+public:
+    explicit CErrorScope(Display* sync = nullptr) : m_sync(sync), m_previous(XSetErrorHandler(&ReportError)) {}
+    ~CErrorScope()
+    {
+        if (m_sync)
+            XSync(m_sync, False);
+        XSetErrorHandler(m_previous);
+    }
+    CErrorScope(const CErrorScope&) = delete;
+    CErrorScope& operator=(const CErrorScope&) = delete;
+
+private:
+    Display* m_sync;
+    XErrorHandler m_previous;
+};
+
 SConnection* ConnectionOf(NativeHandle native)
 {
     for (auto& c : Connections())
@@ -140,6 +162,7 @@ bool Drain(SConnection& c)
     int pending = XEventsQueued(c.display, QueuedAlready);
     if (pending == 0 && now >= c.nextRead) {
         c.nextRead = now + std::chrono::milliseconds(1);
+        const CErrorScope scope;  // reading the socket hands out the errors that came with the events
         pending = XPending(c.display);
     }
     while (pending-- > 0) {
@@ -183,6 +206,7 @@ EGLSurface EGLAPIENTRY CreateWindowSurface(EGLDisplay display, EGLConfig config,
         return e.createWindowSurface(display, config, window, attribs);
     if (w->width > kLargestWindow || w->height > kLargestWindow || !e.FitsConfig(display, config, w->width, w->height))
         return e.Refused(display, config);
+    const CErrorScope scope(c->display);
     if (w->holdsSurface) {
         const uint32_t width = w->width, height = w->height;
         w = &NewWindow(*c, width, height);  // the maps keep naming the window they were given
@@ -233,7 +257,6 @@ bool WindowSurfaceSize(void* surface, uint32_t& width, uint32_t& height)
 bool Available()
 {
     static const bool available = [] {
-        XSetErrorHandler(&ReportError);
         Spare() = XOpenDisplay(nullptr);
         return Spare() != nullptr;
     }();
@@ -250,6 +273,7 @@ NativeHandle CreatePlaybackWindow()
         return 0;
     auto c = std::make_unique<SConnection>();
     c->display = d;
+    const CErrorScope scope(d);
     c->deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
     NewWindow(*c, 1, 1);
     Connections().push_back(std::move(c));
@@ -265,6 +289,7 @@ NativeHandle MovePlaybackWindow(int32_t width, uint32_t height, const char* titl
     const uint32_t w = width > 0 ? uint32_t(width) : 0;
     // A window that holds a surface keeps its size (the surface follows its window): another one
     // of the connection is sized instead.
+    const CErrorScope scope(c->display);
     SWindow* window = nullptr;
     for (SWindow& candidate : c->windows)
         if (!candidate.holdsSurface) {
@@ -285,9 +310,12 @@ NativeHandle MovePlaybackWindow(int32_t width, uint32_t height, const char* titl
 void DestroyPlaybackWindow(NativeHandle window, NativeHandle native)
 {
     SConnection* owner = nullptr;
-    if (window && FindWindow(Window(window), &owner))
+    if (window && FindWindow(Window(window), &owner)) {
+        const CErrorScope scope(owner->display);
         XUnmapWindow(owner->display, Window(window));
+    }
     if (SConnection* c = ConnectionOf(native)) {
+        const CErrorScope scope;  // synced below, before the connection closes
         for (SWindow& w : c->windows)
             XDestroyWindow(c->display, w.id);
         XSync(c->display, False);
@@ -319,6 +347,7 @@ void ShowPlaybackWindow(NativeHandle window)
     SConnection* owner = nullptr;
     if (!window || !FindWindow(Window(window), &owner))
         return;
+    const CErrorScope scope(owner->display);
     XMoveWindow(owner->display, Window(window), 0, 0);
     XMapRaised(owner->display, Window(window));
     XFlush(owner->display);

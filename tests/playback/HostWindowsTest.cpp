@@ -182,6 +182,41 @@ TEST_F(HostWindows, Es2ExtensionsLoadAgainAfterTheMapsAreReset)
     c.Release();
 }
 
+#ifdef XQFT_HAVE_X11
+int g_theirErrors = 0;
+int CountTheirError(Display*, XErrorEvent*)
+{
+    ++g_theirErrors;
+    return 0;
+}
+#endif
+
+// The process's own X error handler (the viewer's toolkit may have one) stays in place: playback
+// puts its own in only around its requests, and errors those raise reach playback's, not it.
+TEST_F(HostWindows, PlaybackReportsItsXErrorsAndLeavesTheProcessHandlerInPlace)
+{
+#ifdef XQFT_HAVE_X11
+    if (ActiveWindowBackEnd() != EWindowBackEnd::X11)
+        GTEST_SKIP() << "X11 back end only";
+    const XErrorHandler before = XSetErrorHandler(&CountTheirError);
+    g_theirErrors = 0;
+    SHostContext c;
+    ASSERT_TRUE(c.Make(2, windows, 0x509, SEglSurfaceWindow{0x60c, 24, 16})) << c.error;
+    c.Release();
+    EXPECT_EQ(XSetErrorHandler(&CountTheirError), &CountTheirError) << "after a surface was made";
+    // The window, free again, destroyed behind playback's back: sizing it for the next surface fails.
+    auto* display = reinterpret_cast<Display*>(GetNativeDisplayWindow(windows, 0x509));
+    XDestroyWindow(display, Window(GetPlaybackWindow(0x60c)));
+    XSync(display, False);
+    windows.Resize(32, 24, "gone", reinterpret_cast<NativeHandle>(display));
+    XSync(display, False);
+    EXPECT_EQ(g_theirErrors, 0) << "playback's errors reached the process's handler";
+    EXPECT_EQ(XSetErrorHandler(before), &CountTheirError);
+#else
+    GTEST_SKIP() << "built without Xlib";
+#endif
+}
+
 TEST_F(HostWindows, EscapeInAPlaybackWindowEndsThePump)
 {
 #ifdef XQFT_HAVE_X11
