@@ -206,7 +206,11 @@ bool CFileMapping::Check()
                 break;
             }
         }
-        if (intact) {
+        // Only growth is taken as settled: an append leaves the bytes read alone, and a write over
+        // them and past the end moves the size only once it is past them. A write in place keeps the
+        // size and sets the time as it starts, so one long write() may still be going on under the
+        // time just seen: the samples are compared again at every look until the size grows.
+        if (intact && uint64_t(st.st_size) > m_fileSize) {
             m_fileSize = uint64_t(st.st_size);
             m_modifiedSeconds = st.st_mtim.tv_sec;
             m_modifiedNanoseconds = st.st_mtim.tv_nsec;
