@@ -45,6 +45,8 @@ ES_API = "0x30A0"
 ERROR_SCENES = ("error", "es1-error")
 BENCHMARK_SCENES = ("mix", "es1-mix", "long", "pipeline", "pipeline-feedback", "pipeline-onscreen", "sprites",
                     "es1-sprites")
+# Played only by check_rebuild_rules.py: a frame pair per rule, checked for its rebuild.
+RULE_SCENES = ("rebuild-rules",)
 # Calls Mesa answers with an error in the direct run, by scene: its ES 1.1 contexts list
 # GL_OES_vertex_array_object but raise GL_INVALID_OPERATION for each of its functions.
 MESA_ERRORS = {"es1-ext": ("glGenVertexArraysOES", "glBindVertexArrayOES", "glDeleteVertexArraysOES")}
@@ -233,7 +235,7 @@ class Runner:
     def scenes(self):
         out = self.run(os.path.join(self.bin, "xqft-record"), "--list").stdout
         return [line.split()[0] for line in out.splitlines()
-                if line.split() and line.split()[0] not in BENCHMARK_SCENES]
+                if line.split() and line.split()[0] not in BENCHMARK_SCENES + RULE_SCENES]
 
     def record(self, scene):
         """Records the scene and writes its trace; returns the trace path and frame count."""

@@ -877,6 +877,8 @@ const std::vector<SScene>& Scenes()
         all.insert(all.end(), ext.begin(), ext.end());
         const std::vector<SScene>& pipeline = PipelineScenes();
         all.insert(all.end(), pipeline.begin(), pipeline.end());
+        const std::vector<SScene>& rules = RuleScenes();
+        all.insert(all.end(), rules.begin(), rules.end());
         return all;
     }();
     return scenes;

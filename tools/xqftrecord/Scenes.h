@@ -22,8 +22,10 @@ const std::vector<SScene>& Scenes();
 const std::vector<SScene>& Es1Scenes();
 // The extension scenes of both APIs (ExtScenes.cpp).
 const std::vector<SScene>& ExtScenes();
-// The video-pipeline scenes (PipelineScenes.cpp), listed last.
+// The video-pipeline scenes (PipelineScenes.cpp).
 const std::vector<SScene>& PipelineScenes();
+// The rebuild rules' scene (RuleScenes.cpp), listed last.
+const std::vector<SScene>& RuleScenes();
 
 // Shared by the scenes.
 namespace scene {
