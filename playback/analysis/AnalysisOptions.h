@@ -17,7 +17,8 @@
       "without highlight the draws inside the range are not played; with it those outside are highlighted")   \
     X(kOptionHighlight, 32, m_highlight, 1, 0, "highlight the range over a pass of the whole frame")            \
     X(kValueComplexityIncrement, 100, m_increment, 255, 128, "what each overdraw adds to a complexity pixel")   \
-    X(kOptionKeptImagesMib, 102, m_keptImagesMib, 1 << 20, 256, "MiB the GPU-made images kept from rebuilds may take")
+    X(kOptionKeptImagesMib, 102, m_keptImagesMib, 16384, 256,                                                \
+      "MiB the GPU-made images kept from rebuilds may take (at most half the free memory)")
 
 enum EAnalysisOption : uint32_t
 {

@@ -288,7 +288,7 @@ void CAnalysisPlayback::KeepImagesAt(uint32_t k, uint32_t frame, const SEglState
     if (bytes == 0 || bytes * KeptFrom(k, frame) > m_kept.Budget())
         return;
     SKeptFrame images;
-    if (api == kEsVersion2 ? CKeptImages::ReadBack(es2, images) : CKeptImages::ReadBack(es1, images))
+    if (api == kEsVersion2 ? CKeptImages::ReadBack(es2, k, images) : CKeptImages::ReadBack(es1, k, images))
         m_kept.Keep(k, std::move(images));
 }
 
@@ -304,7 +304,7 @@ bool CAnalysisPlayback::RebuildByReplay(uint32_t from, bool fromKept, uint32_t f
     RestoreRecordedState(from);
     if (fromKept) {
         const SKeptFrame* images = m_kept.Use(from);
-        if (!images || images->api != FrameApi(m_egl) || !CKeptImages::Send(*images)) {
+        if (!images || images->api != FrameApi(m_egl) || !CKeptImages::Send(*images, from)) {
             // The host would not take them: the frame is rebuilt as if none were kept.
             m_kept.Drop(from);
             return RebuildByReplay(SoundStart(frame, 1), false, frame);
@@ -352,7 +352,7 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
     // made, and a pbuffer is no surface the restore makes: the frame is rebuilt by replaying from
     // the nearest frame whose start is known whole, one whose images are kept or one the restore
     // gives as it was.
-    m_kept.SetBudget(size_t(m_keptImagesMib) << 20);
+    m_kept.SetBudget(CKeptImages::BoundedBudget(m_keptImagesMib, CKeptImages::FreeMemory(), m_kept.Bytes()));
     if ((m_es1Dirty || m_es2Dirty) && StartImagesOf(frame) == EStartImages::Read) {
         const uint32_t kept = m_kept.Nearest(1, frame);
         const uint32_t from = SoundStart(frame, kept ? kept : 1);

@@ -1,11 +1,13 @@
 #include "KeptImages.h"
 
+#include "Diagnostics.h"
 #include "host/HostExtensions.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
 #include <GLES/gl.h>
 #include <GLES2/gl2.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +19,18 @@ void CKeptImages::SetBudget(size_t bytes)
 {
     m_budget = bytes;
     MakeRoom(0);
+}
+
+size_t CKeptImages::BoundedBudget(uint64_t mib, uint64_t freeBytes, size_t held)
+{
+    const uint64_t asked = mib << 20, room = (freeBytes + held) / 2;
+    return size_t(std::min(asked, room));
+}
+
+uint64_t CKeptImages::FreeMemory()
+{
+    const long pages = sysconf(_SC_AVPHYS_PAGES), page = sysconf(_SC_PAGESIZE);
+    return pages > 0 && page > 0 ? uint64_t(pages) * uint64_t(page) : 0;
 }
 
 void CKeptImages::Clear()
@@ -156,15 +170,24 @@ SFramebufferCalls Es1Framebuffers()
     return c;
 }
 
-// Reads every error flag: true when there was one.
-bool HostErrors()
+// Reads every error flag, each reported as the analysis reports the errors a pass leaves (a warning
+// naming the frame): true when there was one.
+bool HostErrors(const char* what, uint32_t frame)
 {
     SEs2Host& gl = *SEs2Host::Instance();
     bool any = false;
-    for (int i = 0; i < 8 && XQF_HOST(gl, glGetError)() != GL_NO_ERROR; ++i)
+    for (int i = 0; i < 8; ++i) {
+        const GLenum error = XQF_HOST(gl, glGetError)();
+        if (error == GL_NO_ERROR)
+            break;
+        PlaybackWarning("%s %u: GL error 0x%x\n", what, frame, error);
         any = true;
+    }
     return any;
 }
+
+constexpr const char* kReading = "Read-back of the kept images of frame";
+constexpr const char* kSending = "Kept images sent for frame";
 
 // The host name of a recorded texture: ES 2.0 maps names, ES 1.1 makes textures under their own.
 GLuint HostTexture(uint8_t api, uint32_t recorded)
@@ -173,12 +196,12 @@ GLuint HostTexture(uint8_t api, uint32_t recorded)
 }
 
 template <class State>
-bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, SKeptFrame& out)
+bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, uint32_t frame, SKeptFrame& out)
 {
     if (!fbo.gen || !fbo.bind || !fbo.attach || !fbo.status || !fbo.remove)
         return false;
     SEs2Host& gl = *SEs2Host::Instance();
-    if (HostErrors())
+    if (HostErrors(kReading, frame))
         return false;  // the host is not where the frame's start left it
     GLint framebuffer = 0, alignment = 4;
     XQF_HOST(gl, glGetIntegerv)(GL_FRAMEBUFFER_BINDING, &framebuffer);
@@ -217,7 +240,7 @@ bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, SKept
     fbo.bind(GL_FRAMEBUFFER, GLuint(framebuffer));
     fbo.remove(1, &reader);
     XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, alignment);
-    return !HostErrors() && read && !out.images.empty();
+    return !HostErrors(kReading, frame) && read && !out.images.empty();
 }
 
 } // namespace
@@ -225,20 +248,20 @@ bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, SKept
 size_t CKeptImages::KeptSize(const SEs2State& s) { return SizeOf(s); }
 size_t CKeptImages::KeptSize(const SEs1State& s) { return SizeOf(s); }
 
-bool CKeptImages::ReadBack(const SEs2State& s, SKeptFrame& out)
+bool CKeptImages::ReadBack(const SEs2State& s, uint32_t frame, SKeptFrame& out)
 {
-    return ReadImages(s, kEsVersion2, Es2Framebuffers(), out);
+    return ReadImages(s, kEsVersion2, Es2Framebuffers(), frame, out);
 }
 
-bool CKeptImages::ReadBack(const SEs1State& s, SKeptFrame& out)
+bool CKeptImages::ReadBack(const SEs1State& s, uint32_t frame, SKeptFrame& out)
 {
-    return ReadImages(s, kEsVersion1, Es1Framebuffers(), out);
+    return ReadImages(s, kEsVersion1, Es1Framebuffers(), frame, out);
 }
 
-bool CKeptImages::Send(const SKeptFrame& frame)
+bool CKeptImages::Send(const SKeptFrame& frame, uint32_t number)
 {
     SEs2Host& gl = *SEs2Host::Instance();
-    if (HostErrors())
+    if (HostErrors(kSending, number))
         return false;
     const bool cube = frame.api == kEsVersion2;  // ES 1.1 has no cube maps
     GLint unit = GL_TEXTURE0, alignment = 4, texture2D = 0, textureCube = 0;
@@ -264,5 +287,5 @@ bool CKeptImages::Send(const SKeptFrame& frame)
     if (cube)
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_CUBE_MAP, GLuint(textureCube));
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
-    return !HostErrors() && sent;
+    return !HostErrors(kSending, number) && sent;
 }

@@ -35,6 +35,12 @@ public:
 
     // Frames past the new budget go, least recently used first.
     void SetBudget(size_t bytes);
+    // The budget of `mib` MiB held to half of what memory is free (`freeBytes`) beside the `held`
+    // bytes kept already: a large budget on a trace of large images never takes the memory the
+    // process and the host library need.
+    static size_t BoundedBudget(uint64_t mib, uint64_t freeBytes, size_t held);
+    // The memory the system has free now, in bytes.
+    static uint64_t FreeMemory();
     size_t Budget() const { return m_budget; }
     size_t Bytes() const { return m_bytes; }
     size_t FrameCount() const { return m_frames.size(); }
@@ -56,13 +62,14 @@ public:
     static size_t KeptSize(const SEs2State& s);
     static size_t KeptSize(const SEs1State& s);
 
-    // Reads the GPU-made images of the state from the host's current context; false when one could
-    // not be read (nothing is kept then).
-    static bool ReadBack(const SEs2State& s, SKeptFrame& out);
-    static bool ReadBack(const SEs1State& s, SKeptFrame& out);
-    // Writes kept images over the textures the restore made on the host's current context; false
-    // when the host refused one.
-    static bool Send(const SKeptFrame& frame);
+    // Reads the GPU-made images of the state (frame `frame`'s start) from the host's current
+    // context; false when one could not be read (nothing is kept then). GL errors found before or
+    // after are each reported against the frame.
+    static bool ReadBack(const SEs2State& s, uint32_t frame, SKeptFrame& out);
+    static bool ReadBack(const SEs1State& s, uint32_t frame, SKeptFrame& out);
+    // Writes kept images over the textures the restore of frame `number` made on the host's current
+    // context; false when the host refused one (its GL errors reported as ReadBack's).
+    static bool Send(const SKeptFrame& frame, uint32_t number);
 
 private:
     void MakeRoom(size_t bytes);

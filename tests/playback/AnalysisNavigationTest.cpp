@@ -52,6 +52,8 @@ TEST_F(Navigation, UnknownOptionKeysAndValuesAboveTheLargestAreRefusedAndChangeN
     EXPECT_FALSE(a.SetOptionValue(101, &value));
     EXPECT_FALSE(a.SetOption(kOptionWireframe, 2));
     EXPECT_FALSE(a.SetOption(kValueComplexityIncrement, 256));
+    EXPECT_FALSE(a.SetOption(kOptionKeptImagesMib, 1u << 20));  // 1 TiB of kept images
+    EXPECT_FALSE(a.SetOption(kOptionKeptImagesMib, 16385));
     EXPECT_EQ(a.m_wireframe + a.m_complexity + a.m_rangeMode + a.m_highlight, 0);
     EXPECT_EQ(a.m_increment, 128);
     EXPECT_TRUE(a.SetOption(2, 1));
@@ -276,6 +278,30 @@ TEST_F(Navigation, RestoringAFrameAgainUploadsNothingAndGivesTheSameState)
         CTraceReader::Instance().Close();
     }
     RunCommand("rm -rf '" + dir + "'");
+}
+
+// The kept images' read-back and send find the errors the host holds and name each, as a pass's end
+// does, instead of dropping them.
+TEST_F(Navigation, KeptImagesReportEachGlErrorTheyFind)
+{
+    SKeptFrame none;
+    none.api = kEsVersion2;
+    SEs2State s;
+    SKeptFrame out;
+    const std::function<bool()> steps[] = {[&] { return CKeptImages::Send(none, 7); },
+                                           [&] { return CKeptImages::ReadBack(s, 9, out); }};
+    const char* said[] = {"WARNING: Kept images sent for frame 7: GL error 0x500",
+                          "WARNING: Read-back of the kept images of frame 9: GL error 0x500"};
+    for (int i = 0; i < 2; ++i) {
+        XQF_HOST(*gl, glEnable)(0x1234);  // GL_INVALID_ENUM
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(steps[i]());
+        const std::string err = testing::internal::GetCapturedStderr();
+        testing::internal::GetCapturedStdout();
+        EXPECT_NE(err.find(said[i]), std::string::npos) << err;
+        EXPECT_EQ(XQF_HOST(*gl, glGetError)(), GLenum(GL_NO_ERROR));
+    }
 }
 
 } // namespace

@@ -44,6 +44,16 @@ TEST(KeptImages, BudgetDropsTheLeastRecentlyUsedFrameFirst)
     EXPECT_EQ(kept.Bytes(), 0u);
 }
 
+// Option 102 asks for up to 16 GiB; what is free decides how much of it a store may take.
+TEST(KeptImages, TheBudgetIsHeldToHalfTheFreeMemory)
+{
+    constexpr uint64_t kGiB = uint64_t(1) << 30;
+    EXPECT_EQ(CKeptImages::BoundedBudget(256, 8 * kGiB, 0), size_t(256) << 20);
+    EXPECT_EQ(CKeptImages::BoundedBudget(16384, 2 * kGiB, 0), size_t(kGiB));
+    EXPECT_EQ(CKeptImages::BoundedBudget(16384, kGiB, size_t(kGiB)), size_t(kGiB));  // what is kept is room
+    EXPECT_EQ(CKeptImages::BoundedBudget(4096, 0, 0), 0u);
+}
+
 TEST(KeptImages, NearestIsTheLatestKeptFrameInTheRange)
 {
     CKeptImages kept;
