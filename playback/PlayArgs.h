@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class CPlayArgs final : public CCallInfo
@@ -59,6 +60,21 @@ public:
     }
     // A scalar argument's recorded 64 bits (pointers keep all of them).
     uint64_t U64(size_t i) const { return Bits(Arg(i)); }
+    // A scalar argument as its holder's value type.
+    template <class T>
+    T Scalar(size_t i) const
+    {
+        if constexpr (std::is_same_v<T, float>)
+            return F32(i);
+        else if constexpr (std::is_same_v<T, int32_t>)
+            return I32(i);
+        else if constexpr (std::is_same_v<T, uint32_t>)
+            return U32(i);
+        else {
+            static_assert(std::is_same_v<T, uint64_t>, "a scalar type no holder has");
+            return U64(i);
+        }
+    }
     // The return value's low 32 bits; 0 when the call lists none.
     uint32_t ReturnU32() const { return m_return ? uint32_t(Bits(m_return)) : 0; }
     SApiTypeBase* Return() const { return m_return; }

@@ -6,6 +6,7 @@
 // EveryRowPlayed checks at compile time that every id is played exactly one of these ways;
 // HandlersOf builds the player's handler of every slot.
 #include "PlayCase.h"
+#include "PlayItems.h"
 #include "host/HostTables.h"
 
 #include "apicall/CallTable.h"
@@ -26,12 +27,32 @@ namespace playrows {
 template <class Play>
 using THandler = EEnd (*)(Play&);
 
-// A hand-written case: the host table slot of its function and its handler.
+// The view a case body takes its call as (a TCallOf), from the body's parameter.
+template <class Body, class R, class Call>
+Call CaseCallOf(R (Body::*)(Call&) const);
+
+// A hand-written case: the host table slot of its function and its handler, a function of the play
+// or a body taking its call's view (TCallOf: the arguments read by name), made from the play.
 template <class Play>
 struct TCase
 {
     uint16_t slot;
     THandler<Play> play;
+
+    consteval TCase(uint16_t s, THandler<Play> handler) : slot(s), play(handler) {}
+    template <class Body>
+        requires(std::is_empty_v<Body> && !std::is_convertible_v<Body, THandler<Play>>)
+    consteval TCase(uint16_t s, Body) : slot(s), play(&Run<Body>)
+    {
+    }
+
+private:
+    template <class Body>
+    static EEnd Run(Play& p)
+    {
+        decltype(CaseCallOf(&Body::operator())) call{p};
+        return Body{}(call);
+    }
 };
 
 // The names a row's items are listed under in the players' listing (CPlayArgs: the verbose one),
@@ -42,42 +63,6 @@ struct SListedNames
     std::array<std::string_view, 24> names{};
     uint8_t count = 0;
     uint8_t fixed = 0;
-};
-
-// What an item kind adds to the players' listing: up to two names (its own, and `second`), of which
-// the first `always` are listed in every trace. A family's own item kinds add theirs beside its player.
-template <class Item>
-struct TListedItem
-{
-    static constexpr int count = Item::kKind == xqft::ItemKind::Argument ? 1 : 0;
-    static constexpr int always = count;
-    static constexpr std::string_view second{};
-};
-template <xqft::FixedString Name, class Holder>
-struct TListedItem<xqft::VerboseExtra<Name, Holder>>
-{
-    static constexpr int count = 1, always = 1;
-    static constexpr std::string_view second{};
-};
-template <class Item, bool Hidden>
-struct TListedItem<xqft::Verbose<Item, Hidden>> : TListedItem<Item>
-{
-};
-template <xqft::FixedString Key, class Item>
-struct TListedItem<xqft::Keyed<Key, Item>> : TListedItem<Item>
-{
-};
-template <xqft::FixedString Name, xqft::FixedString PlaybackName>
-struct TListedItem<xqft::PointerTwice<Name, PlaybackName>>
-{
-    static constexpr int count = 2, always = 2;
-    static constexpr std::string_view second = PlaybackName.view();
-};
-template <xqft::FixedString Name, class Data>
-struct TListedItem<xqft::DataOnly<Name, Data>>
-{
-    static constexpr int count = 1, always = 0;
-    static constexpr std::string_view second{};
 };
 
 template <class Items, size_t... I>
@@ -115,21 +100,6 @@ consteval int FixedPosition(const SListedNames& listed, std::string_view name)
     return -1;
 }
 
-// What a case of one record layout reads its arguments through: RecordAt<R>::At("name"), checked at
-// compile time (a consteval throw fails the build).
-template <class Record>
-struct TRecordAt
-{
-    static consteval size_t At(std::string_view name)
-    {
-        const int at = FixedPosition(ListedNamesOf<Record>(), name);
-        if (at < 0)
-            throw "no item of that name at a position every trace lists alike";
-        return size_t(at);
-    }
-    static consteval bool Has(std::string_view name) { return FixedPosition(ListedNamesOf<Record>(), name) >= 0; }
-};
-
 // A row as a player sees it. Function addresses are not compared at compile time (the sanitizers
 // keep them), hence asRecorded beside generic; signature tells the layouts of one id apart by what
 // the generic player hands over (0 where a player has one layout per id).
@@ -141,44 +111,6 @@ struct TRowPlay
     bool asRecorded;
     THandler<Play> generic;
     uint64_t signature = 0;
-    SListedNames listed{};
-};
-
-// The position the players read the item called `name` of the function `id` at: the same in every
-// layout of the function, and the same in every trace; anything else fails to compile (a consteval
-// throw), so a row that gains, loses or reorders an item breaks the build of every case reading it.
-// A layout may list the item under another name (`alias`: a name one format version renamed).
-template <class Play>
-consteval size_t ListedAt(std::span<const TRowPlay<Play>> rows, uint16_t id, std::string_view name,
-                          std::string_view alias = {})
-{
-    int at = -1;
-    for (const TRowPlay<Play>& row : rows) {
-        if (row.id != id)
-            continue;
-        int here = FixedPosition(row.listed, name);
-        if (here < 0 && !alias.empty())
-            here = FixedPosition(row.listed, alias);
-        if (here < 0)
-            throw "no item of that name at a fixed position in a layout of the function";
-        if (at >= 0 && at != here)
-            throw "the layouts of the function list the item at different positions";
-        at = here;
-    }
-    if (at < 0)
-        throw "no row of that id";
-    return size_t(at);
-}
-
-// What a hand-written case reads its arguments through: Row::At("name") is the listing position of
-// the item `name` of the case's function, checked at compile time (ListedAt).
-template <class Play, const auto& Rows, uint16_t Id>
-struct TRowOf
-{
-    static consteval size_t At(std::string_view name, std::string_view alias = {})
-    {
-        return ListedAt<Play>(Rows, Id, name, alias);
-    }
 };
 
 // The listing position of a row item by its own name (the same in every trace), or -1: how a
@@ -319,7 +251,7 @@ template <class Player, class Record, uint16_t Traits>
 consteval TRowPlay<typename Player::Play> RowOf()
 {
     return {Record::kId, Traits, PlayedAsRecorded<Player, Record, Traits>(), GenericOf<Player, Record, Traits>(),
-            Player::template Signature<Record>(), ListedNamesOf<Record>()};
+            Player::template Signature<Record>()};
 }
 
 // Plays a row whose items are each one argument of the host entry point of the row's id, in row

@@ -66,8 +66,8 @@ void* MatchConfig(uint64_t display, uint32_t recordedConfig, const SEglAttribLis
     return MatchEglConfig(display, recordedConfig, n ? values.data() : nullptr, uint32_t(n));
 }
 
-// The host display of the recorded display at position i (made when the trace never got it).
-uint64_t Display(SPlay& p, size_t i) { return HostDisplayOrDefault(p.playback.m_windows, p.a.U32(i)); }
+// The host display of a recorded display (made when the trace never got it).
+uint64_t Display(SPlay& p, uint32_t recorded) { return HostDisplayOrDefault(p.playback.m_windows, recorded); }
 
 EGLSurface Surface(uint64_t display, uint32_t recorded)
 {
@@ -292,7 +292,7 @@ EEnd PlayItems(SPlay& p, uint16_t id, std::index_sequence<K...>)
     using Fn = EGLBoolean (*)(typename TPlayItem<std::tuple_element_t<Row::kItems[K], Items>>::Host...);
     uint64_t display = 0;
     if constexpr (Row::kDisplay >= 0)
-        display = Display(p, size_t(Row::kDisplay));
+        display = Display(p, p.a.U32(size_t(Row::kDisplay)));
     hostcall::Typed<Fn>(p.gl.EntryOfId(id))(
         TPlayItem<std::tuple_element_t<Row::kItems[K], Items>>::Get(p, Row::Position(Row::kItems[K]), display)...);
     return EEnd::Common;
@@ -328,19 +328,26 @@ constexpr playrows::TRowPlay<SPlay> kRows[] = {
 #include "PlayRows.inc"
 };
 
-// The rows of a function as its case reads them: Row::At("name") is the position of an argument.
+// The record classes of every row.
+using SRecords = playrows::TRecordList<playrows::SNoRecord
+#define XQF_PLAY_FAMILY xqft::egl
+#define XQF_TABLE "EglCalls.def"
+#include "PlayRecords.inc"
+                                       >;
+
+// The call of a case's function as its case reads it: p.Item<"name">().
 template <uint16_t Slot>
-using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEglHostFirstId + Slot)>;
+using TCall = playrows::TCallOfFunction<SPlay, uint16_t(kEglHostFirstId + Slot), SRecords>;
 // Only the window surface layout from format version 7 lists the surface's own attributes (after
 // the four arguments): an older record has none there to read (CPlayArgs throws).
-using TSurfaceAttribs = playrows::TRecordAt<xqft::egl::CEgl_eglCreateWindowSurface_v7>;
+using SSurfaceAttribsCall = playrows::TCallOf<SPlay, xqft::egl::CEgl_eglCreateWindowSurface_v7>;
 
 // ---- the hand-written cases -------------------------------------------------------------------------
 
 using SCase = playrows::TCase<SPlay>;
 
 #define XQF_CASE(fn) \
-    SCase{HostSlot(kEglHostNames, #fn), []<class Row = TRow<HostSlot(kEglHostNames, #fn)>>(SPlay & p) -> EEnd
+    SCase{HostSlot(kEglHostNames, #fn), [](TCall<HostSlot(kEglHostNames, #fn)> & p) -> EEnd
 
 constexpr SCase kCases[] = {
     // Not played here: a warning, result 1.
@@ -362,36 +369,36 @@ constexpr SCase kCases[] = {
 
     // Displays.
     XQF_CASE(eglGetDisplay) {
-        const NativeHandle native = GetNativeDisplayWindow(p.playback.m_windows, p.a.U32(Row::At("display_id", "NativeDisplayType")));
+        const NativeHandle native = GetNativeDisplayWindow(p.playback.m_windows, p.Item<"display_id", "NativeDisplayType">());
         EGLDisplay d = XQF_HOST(p.gl, eglGetDisplay)(reinterpret_cast<EGLNativeDisplayType>(native));
         DisplayHandleMap::Set(p.a.ReturnU32(), reinterpret_cast<uint64_t>(d), native);
         return EEnd::Common;
     }},
     // A display never got is initialised where it is mapped.
     XQF_CASE(eglInitialize) {
-        const bool mappedNow = p.a.U32(Row::At("dpy")) != 0 && DisplayHandleMap::Get(p.a.U32(Row::At("dpy"))) == 0;
-        const EGLDisplay d = reinterpret_cast<EGLDisplay>(Display(p, Row::At("dpy")));
+        const bool mappedNow = p.Item<"dpy">() != 0 && DisplayHandleMap::Get(p.Item<"dpy">()) == 0;
+        const EGLDisplay d = reinterpret_cast<EGLDisplay>(Display(p, p.Item<"dpy">()));
         if (!mappedNow)
             XQF_HOST(p.gl, eglInitialize)(d, nullptr, nullptr);
         CPlayback::s_hostEglInitialised = true;
         return EEnd::Common;
     }},
     XQF_CASE(eglTerminate) {
-        const uint64_t d = DisplayHandleMap::Get(p.a.U32(Row::At("dpy")));
+        const uint64_t d = DisplayHandleMap::Get(p.Item<"dpy">());
         XQF_HOST(p.gl, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
         ForgetContextsWaitingOn(d);
         ResetDisplayObjects(d);
-        DestroyDisplay(p.a.U32(Row::At("dpy")));
+        DestroyDisplay(p.Item<"dpy">());
         CPlayback::s_hostEglInitialised = false;
         return EEnd::Common;
     }},
 
     // Contexts and surfaces: made with a host config matching the recorded one.
     XQF_CASE(eglCreateContext) {
-        const uint64_t d = Display(p, Row::At("dpy"));
-        void* config = MatchConfig(d, p.a.U32(Row::At("config")), p.a.As<SEglAttribList>(Row::At("attrib_list_config")));
-        const uint64_t share = ContextHandleMap::Get(d, p.a.U32(Row::At("share_context")));
-        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(Row::At("attrib_list_contex")));
+        const uint64_t d = Display(p, p.Item<"dpy">());
+        void* config = MatchConfig(d, p.Item<"config">(), p.Item<"attrib_list_config">().data);
+        const uint64_t share = ContextHandleMap::Get(d, p.Item<"share_context">());
+        const SHostAttribs attribs = HostAttribs(p.Item<"attrib_list_contex">().data);
         EGLContext context = XQF_HOST(p.gl, eglCreateContext)(reinterpret_cast<EGLDisplay>(d), config,
                                                               reinterpret_cast<EGLContext>(share), attribs.Data());
         p.playback.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
@@ -406,9 +413,9 @@ constexpr SCase kCases[] = {
     // a huge one takes memory without bound); a pbuffer the host refuses is reported here, where the
     // trace made it.
     XQF_CASE(eglCreatePbufferSurface) {
-        const uint64_t d = Display(p, Row::At("dpy"));
-        void* config = MatchConfig(d, p.a.U32(Row::At("config")), p.a.As<SEglAttribList>(Row::At("SurfaceDesc")));
-        const SHostAttribs attribs = HostAttribs(p.a.As<SEglAttribList>(Row::At("attrib_list")));
+        const uint64_t d = Display(p, p.Item<"dpy">());
+        void* config = MatchConfig(d, p.Item<"config">(), p.Item<"SurfaceDesc">().data);
+        const SHostAttribs attribs = HostAttribs(p.Item<"attrib_list">().data);
         if (!PbufferSizeFits(reinterpret_cast<EGLDisplay>(d), config, attribs))
             return EEnd::Fail;
         EGLSurface surface =
@@ -425,12 +432,13 @@ constexpr SCase kCases[] = {
     // A surface made before (replay or restore) is kept.
     XQF_CASE(eglCreateWindowSurface) {
         CPlayback& pb = p.playback;
-        const uint64_t d = Display(p, Row::At("dpy"));
+        const uint64_t d = Display(p, p.Item<"dpy">());
         if (SurfaceHandleMap::Get(d, p.a.ReturnU32()) != 0)
             return EEnd::Done;
-        void* config = MatchConfig(d, p.a.U32(Row::At("config")), p.a.As<SEglAttribList>(TSurfaceAttribs::At("surface_attrib_list")));
+        void* config = MatchConfig(d, p.Item<"config">(), SSurfaceAttribsCall{p}.Item<"surface_attrib_list">().data);
         const NativeHandle native = DisplayNativeHandleMap::Get(d);
-        const auto* win = p.a.As<SEglNativeWindowDesc>(Row::At("win"));
+        // A record from before format version 7 describes its window without a size: none is read.
+        const auto* win = SSurfaceAttribsCall{p}.Item<"win">().data;
         const SEglSurfaceWindow recorded{win ? win->handle.value : 0u, win ? win->width : 0u, win ? win->height : 0u};
         const NativeHandle window = CreatePlaybackWindow(pb.m_windows, recorded, native);
         pb.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
@@ -451,26 +459,26 @@ constexpr SCase kCases[] = {
     }},
     // A current context lives on until it is released.
     XQF_CASE(eglDestroyContext) {
-        DestroyHostContext(Display(p, Row::At("dpy")), p.a.U32(Row::At("ctx")));
+        DestroyHostContext(Display(p, p.Item<"dpy">()), p.Item<"ctx">());
         return EEnd::Common;
     }},
     XQF_CASE(eglDestroySurface) {
-        const uint64_t d = Display(p, Row::At("dpy"));
-        XQF_HOST(p.gl, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d), Surface(d, p.a.U32(Row::At("surface"))));
-        SurfaceHandleMap::Erase(d, p.a.U32(Row::At("surface")));
+        const uint64_t d = Display(p, p.Item<"dpy">());
+        XQF_HOST(p.gl, eglDestroySurface)(reinterpret_cast<EGLDisplay>(d), Surface(d, p.Item<"surface">()));
+        SurfaceHandleMap::Erase(d, p.Item<"surface">());
         return EEnd::Common;
     }},
 
     // Current contexts.
     XQF_CASE(eglMakeCurrent) {
         CPlayback& pb = p.playback;
-        const uint64_t d = Display(p, Row::At("dpy"));
-        EGLSurface draw = Surface(d, p.a.U32(Row::At("draw")));
-        EGLSurface read = Surface(d, p.a.U32(Row::At("read")));
-        EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, p.a.U32(Row::At("ctx"))));
+        const uint64_t d = Display(p, p.Item<"dpy">());
+        EGLSurface draw = Surface(d, p.Item<"draw">());
+        EGLSurface read = Surface(d, p.Item<"read">());
+        EGLContext context = reinterpret_cast<EGLContext>(ContextHandleMap::Get(d, p.Item<"ctx">()));
         // A handle the trace never made has no host object: making "nothing" current instead would
         // draw the rest of the frame nowhere and look like success.
-        if (!KnownMakeCurrentHandles(p.a.U32(Row::At("draw")), draw, p.a.U32(Row::At("read")), read, p.a.U32(Row::At("ctx")), context))
+        if (!KnownMakeCurrentHandles(p.Item<"draw">(), draw, p.Item<"read">(), read, p.Item<"ctx">(), context))
             return EEnd::Fail;
         EGLDisplay dpy = reinterpret_cast<EGLDisplay>(d);
         XQF_HOST(p.gl, eglMakeCurrent)(dpy, draw, read, context);

@@ -27,7 +27,7 @@ namespace es1play {
 namespace {
 
 // A pointer call's pointerPlayback value at position i as a host address (32 bits, no sign).
-const void* RecordedPointer(const CPlayArgs& a, size_t i) { return reinterpret_cast<const void*>(uintptr_t(a.U32(i))); }
+const void* RecordedPointer(uint64_t pointer) { return reinterpret_cast<const void*>(uintptr_t(uint32_t(pointer))); }
 
 // Bytes of one component of a client array's type.
 size_t TypeSize(GLenum type)
@@ -41,7 +41,7 @@ size_t TypeSize(GLenum type)
 
 using PointerFn = void (*)(GLint, GLenum, GLsizei, const void*);
 // glDrawElements' arguments, read by name.
-using TDrawElements = playrows::TRecordAt<xqft::es1::CEs1_glDrawElements_v1>;
+using SDrawElementsCall = playrows::TCallOf<SPlay, xqft::es1::CEs1_glDrawElements_v1>;
 
 // The queries of one client array and the size it has when it has no size query.
 struct SArraySlot
@@ -243,18 +243,18 @@ private:
 // The vertices an indexed draw reads: the largest index + 1, the indices taken from the element
 // buffer bound on the host (a read mapping) or from the recorded index bytes (checked whole by the
 // caller); false (refused) when the element buffer's indices cannot be read.
-bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, uint32_t held, uint64_t& vertices)
+bool IndexedVertices(const SDrawElementsCall& p, GLuint elementBuffer, const uint8_t* recorded, uint32_t held,
+                     uint64_t& vertices)
 {
-    using Row = TDrawElements;
-    const GLsizei count = p.a.I32(Row::At("count"));
-    const GLenum type = p.a.U32(Row::At("type"));
+    const GLsizei count = p.Item<"count">();
+    const GLenum type = p.Item<"type">();
     static std::vector<uint32_t> indices;  // kept between draws
     if (!elementBuffer) {
         WidenIndices(recorded, held, type, count, indices);
         vertices = VerticesOf(indices);
         return true;
     }
-    if (!ElementBufferVertices(p.gl, elementBuffer, type, count, p.a.U32(Row::At("indicesOffset")), vertices)) {
+    if (!ElementBufferVertices(p.gl, elementBuffer, type, count, uint32_t(p.Item<"indicesOffset">()), vertices)) {
         PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
                       p.call.GetName());
         return false;
@@ -264,16 +264,17 @@ bool IndexedVertices(SPlay& p, GLuint elementBuffer, const uint8_t* recorded, ui
 
 // A client array's pointer call: (size,) type, stride, and the pointer the host is given.
 template <class Record>
-EEnd Pointer(SPlay& p, void* entry, int slot)
+EEnd Pointer(SPlay& play, void* entry, int slot)
 {
-    using Row = playrows::TRecordAt<Record>;
-    constexpr bool sized = Row::Has("size");
+    using Call = playrows::TCallOf<SPlay, Record>;
+    const Call p{play};
+    constexpr bool sized = Call::template Has<"size">();
     GLint size = 0;
     if constexpr (sized)
-        size = p.a.I32(Row::At("size"));
-    const GLenum type = p.a.U32(Row::At("type"));
-    const GLsizei stride = p.a.I32(Row::At("stride"));
-    const void* pointer = RecordedPointer(p.a, Row::At("pointerPlayback"));
+        size = p.template Item<"size">();
+    const GLenum type = p.template Item<"type">();
+    const GLsizei stride = p.template Item<"stride">();
+    const void* pointer = RecordedPointer(p.template Item<"pointerPlayback">());
     if (slot == kTexCoordSlot)
         slot += std::clamp(HostInt(p.gl, kClientActiveTexture) - GLint(GL_TEXTURE0), 0, kTexCoordUnits - 1);
     NoteArrayStride(kEs1ArrayStrides + uint32_t(slot), stride);
@@ -303,7 +304,7 @@ EEnd NormalPointer(SPlay& p)
 EEnd PointSizePointer(SPlay& p)
 {
     using Record = xqft::es1::CEs1_glPointSizePointerOES_v1;
-    p.a.Arg(playrows::TRecordAt<Record>::At("pointerPlayback"));
+    playrows::CallOf<Record>(p).Item<"pointerPlayback">();
     p.playback.EnsureHostExtensions();
     return Pointer<Record>(p, XQF_HOST_SLOT(p.gl, glPointSizePointerOES), 3);
 }
@@ -312,19 +313,19 @@ EEnd PointSizePointer(SPlay& p)
 EEnd VertexPointer(SPlay& p)
 {
     using Record = xqft::es1::CEs1_glVertexPointer_v1;
-    p.a.Arg(playrows::TRecordAt<Record>::At("pointerPlayback"));
+    playrows::CallOf<Record>(p).Item<"pointerPlayback">();
     p.playback.FetchEs1Error();
     const EEnd end = Pointer<Record>(p, XQF_HOST_SLOT(p.gl, glVertexPointer), 2);
     p.playback.FetchEs1Error();
     return end;
 }
 
-EEnd DrawArrays(SPlay& p)
+EEnd DrawArrays(SPlay& play)
 {
-    using Row = playrows::TRecordAt<xqft::es1::CEs1_glDrawArrays_v1>;
-    const GLenum mode = p.a.U32(Row::At("mode"));
-    const GLint first = p.a.I32(Row::At("first"));
-    const GLsizei count = p.a.I32(Row::At("count"));
+    playrows::TCallOf<SPlay, xqft::es1::CEs1_glDrawArrays_v1> p{play};
+    const GLenum mode = p.Item<"mode">();
+    const GLint first = p.Item<"first">();
+    const GLsizei count = p.Item<"count">();
     if (!DrawCountFits(p.call.GetName(), mode, first, count))
         return EEnd::Fail;
     {
@@ -339,16 +340,16 @@ EEnd DrawArrays(SPlay& p)
     return EEnd::Common;
 }
 
-EEnd DrawElements(SPlay& p)
+EEnd DrawElements(SPlay& play)
 {
-    using Row = TDrawElements;
-    const GLenum mode = p.a.U32(Row::At("mode"));
-    const GLsizei count = p.a.I32(Row::At("count"));
-    const GLenum type = p.a.U32(Row::At("type"));
-    p.a.Arg(Row::At("indicesOffset"));  // a trace without data lists no index block: nothing can be drawn from it
+    SDrawElementsCall p{play};
+    const GLenum mode = p.Item<"mode">();
+    const GLsizei count = p.Item<"count">();
+    const GLenum type = p.Item<"type">();
+    p.Item<"indicesOffset">();  // a trace without data lists no index block: nothing can be drawn from it
     if (!DrawCountFits(p.call.GetName(), mode, 0, count))
         return EEnd::Fail;
-    const auto* indices = p.a.As<SDataPtr>(Row::At("indices"));
+    const auto* indices = p.Item<"indices">().data;
     const uint8_t* recorded = indices ? indices->GetData() : nullptr;
     const uint32_t held = recorded ? indices->size : 0;
     const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
@@ -356,7 +357,7 @@ EEnd DrawElements(SPlay& p)
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         if (held < needed)
             return Refuse(p, "the index block", held, needed);
-    } else if (!ElementRangeFits(p.gl, p.call.GetName(), type, count, p.a.U32(Row::At("indicesOffset")))) {
+    } else if (!ElementRangeFits(p.gl, p.call.GetName(), type, count, uint32_t(p.Item<"indicesOffset">()))) {
         return EEnd::Fail;
     }
     {
@@ -369,7 +370,7 @@ EEnd DrawElements(SPlay& p)
         }
         arrays.Point();
     }
-    const void* from = elementBuffer ? reinterpret_cast<const void*>(uintptr_t(p.a.U32(Row::At("indicesOffset")))) : recorded;
+    const void* from = elementBuffer ? reinterpret_cast<const void*>(uintptr_t(uint32_t(p.Item<"indicesOffset">()))) : recorded;
     XQF_HOST(p.gl, glDrawElements)(mode, count, type, from);
     return EEnd::Common;
 }

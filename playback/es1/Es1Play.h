@@ -17,6 +17,11 @@ struct playrows::TListedItem<xqft::es1::SEs1DrawIndices>
     static constexpr int count = 2, always = 1;
     static constexpr std::string_view second = "indicesOffset";
 };
+template <bool Second>
+struct playrows::TItemRead<xqft::es1::SEs1DrawIndices, Second>
+    : std::conditional_t<Second, playrows::TScalarRead<uint64_t>, playrows::TDataRead<SDataPtr>>
+{
+};
 
 namespace es1play {
 
@@ -27,9 +32,9 @@ using Handler = EEnd (*)(SPlay&);
 // Refuses a call whose recorded data is shorter than what the host would read: an "ERROR: " line
 // naming the call, what is short and both amounts (in `unit`s), result 0.
 EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char* unit = "bytes");
-// Refuses a call whose argument at `position` was recorded as a pointer value only (a trace without
-// data), where the host would read data through it.
-EEnd PointerOnly(SPlay& p, size_t position);
+// Refuses a call whose argument `name` was recorded as a pointer value only (a trace without data),
+// where the host would read data through it.
+EEnd PointerOnly(SPlay& p, const char* name);
 // A call whose host entry point the host library lacks: nothing is called, a warning, result 1.
 EEnd Missing(SPlay& p);
 

@@ -40,10 +40,10 @@ EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char
     return EEnd::Fail;
 }
 
-EEnd PointerOnly(SPlay& p, size_t position)
+EEnd PointerOnly(SPlay& p, const char* name)
 {
-    PlaybackError("%s: argument %zu was recorded without its data; the call is not played\n", p.call.GetName(),
-                  position);
+    PlaybackError("%s: argument %s was recorded without its data; the call is not played\n", p.call.GetName(),
+                  name);
     return EEnd::Fail;
 }
 
@@ -107,15 +107,14 @@ struct TPlayItem<xqft::Arg<Name, Holder, R>>
     }
 };
 
-// A recorded data holder at position i, or null (and a refusal) when the trace kept its pointer
-// value only.
+// A recorded data holder (the argument `name`), or null (and a refusal) when the trace kept its
+// pointer value only.
 template <class Holder>
-Holder* RecordedHolder(SPlay& p, size_t i, bool& refused)
+Holder* RecordedHolder(SPlay& p, Holder* holder, const char* name, bool& refused)
 {
-    Holder* holder = p.a.As<Holder>(i);
     if (!holder && !refused) {
         refused = true;
-        PointerOnly(p, i);
+        PointerOnly(p, name);
     }
     return holder;
 }
@@ -128,7 +127,7 @@ struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
     using Host = const void*;
     static Host Get(SPlay& p, size_t i, uint64_t needed, bool& refused)
     {
-        auto* array = RecordedHolder<SArrayPtr<T, 1, 1>>(p, i, refused);
+        auto* array = RecordedHolder(p, p.a.As<SArrayPtr<T, 1, 1>>(i), Name.c_str(), refused);
         if (refused)
             return nullptr;
         if (array->ElementCount() < needed) {
@@ -160,23 +159,23 @@ consteval bool ReadsArray(std::index_sequence<I...>)
 }
 
 // A fixed array (a plane equation, a matrix): its values, held inline, the same block every time.
-template <class Holder>
+template <class Holder, auto Name>
 struct TFixedItem
 {
     static constexpr bool kPlayable = true;
     using Host = const void*;
     static Host Get(SPlay& p, size_t i, uint64_t, bool& refused)
     {
-        Holder* fixed = RecordedHolder<Holder>(p, i, refused);
+        Holder* fixed = RecordedHolder(p, p.a.As<Holder>(i), Name.c_str(), refused);
         return refused ? nullptr : fixed->GetData();
     }
 };
 template <auto Name, class T, int A, int B, Role R>
-struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, R>> : TFixedItem<SPtr<T, A, B>>
+struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, R>> : TFixedItem<SPtr<T, A, B>, Name>
 {
 };
 template <auto Name, class T, int A, int B>
-struct TPlayItem<xqft::Block<Name, SPtr<T, A, B>>> : TFixedItem<SPtr<T, A, B>>
+struct TPlayItem<xqft::Block<Name, SPtr<T, A, B>>> : TFixedItem<SPtr<T, A, B>, Name>
 {
 };
 
@@ -236,14 +235,15 @@ using SEs1Player = playrows::TEachItemPlayer<SPlay, TPlayItem, TValuesNeeded>;
 // The bytes of a data argument (null when none were recorded); null with `refused` set when the
 // trace kept a pointer value only (a null pointer value passes: nothing was there to keep).
 template <class Holder>
-const uint8_t* RecordedBytes(SPlay& p, size_t i, uint32_t& held, bool& refused)
+const uint8_t* RecordedBytes(SPlay& p, playrows::TPointerArg<Holder> arg, const char* name, uint32_t& held,
+                             bool& refused)
 {
     held = 0;
-    const Holder* holder = p.a.As<Holder>(i);
+    const Holder* holder = arg.data;
     if (!holder) {
-        if (p.a.U64(i) != 0) {
+        if (arg.pointer != 0) {
             refused = true;
-            PointerOnly(p, i);
+            PointerOnly(p, name);
         }
         return nullptr;
     }
@@ -254,10 +254,10 @@ const uint8_t* RecordedBytes(SPlay& p, size_t i, uint32_t& held, bool& refused)
 
 // The pixels of an image argument when they hold the `needed` bytes (-1: a format and type not
 // known here); null when none were recorded and `always` is false.
-const void* Pixels(SPlay& p, size_t i, int64_t needed, bool always, bool& refused)
+const void* Pixels(SPlay& p, playrows::TPointerArg<SImage2D> image, int64_t needed, bool always, bool& refused)
 {
     uint32_t held = 0;
-    const uint8_t* bytes = RecordedBytes<SImage2D>(p, i, held, refused);
+    const uint8_t* bytes = RecordedBytes(p, image, "pixels", held, refused);
     if (refused || (!bytes && !always))
         return bytes;
     if (needed < 0) {
@@ -278,9 +278,10 @@ const void* Pixels(SPlay& p, size_t i, int64_t needed, bool always, bool& refuse
 // pointer value only is refused.
 struct SEs1Uploads
 {
-    static const void* Image(SPlay& p, size_t i, int64_t needed, bool always, bool& refused)
+    static const void* Image(SPlay& p, playrows::TPointerArg<SImage2D> image, int64_t needed, bool always,
+                             bool& refused)
     {
-        return Pixels(p, i, needed, always, refused);
+        return Pixels(p, image, needed, always, refused);
     }
     // What an earlier call left pending is not this call's.
     static void BeforeSubImage(SPlay& p) { p.playback.FetchEs1Error(); }
@@ -290,10 +291,10 @@ using Names = SArrayPtr<TGLuint, 1, 1>;
 
 // The recorded names of a glGenBuffers or glDeleteBuffers (its "buffers") when they hold n; a count
 // above them is refused, a smaller one uses the first n.
-template <class Row>
-const uint32_t* RecordedNames(SPlay& p, GLsizei n, bool& refused)
+template <class Call>
+const uint32_t* RecordedNames(Call& p, GLsizei n, bool& refused)
 {
-    Names* names = RecordedHolder<Names>(p, Row::At("buffers"), refused);
+    Names* names = RecordedHolder(p, p.template Item<"buffers">().data, "buffers", refused);
     if (refused)
         return nullptr;
     const size_t held = names->ElementCount();
@@ -315,15 +316,22 @@ constexpr playrows::TRowPlay<SPlay> kRows[] = {
 #include "PlayRows.inc"
 };
 
-// The rows of a function as its case reads them: Row::At("name") is the position of an argument.
+// The record classes of every row.
+using SRecords = playrows::TRecordList<playrows::SNoRecord
+#define XQF_PLAY_FAMILY xqft::es1
+#define XQF_TABLE "Es1Calls.def"
+#include "PlayRecords.inc"
+                                       >;
+
+// The call of a case's function as its case reads it: p.Item<"name">().
 template <uint16_t Slot>
-using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEs1HostFirstId + Slot)>;
+using TCall = playrows::TCallOfFunction<SPlay, uint16_t(kEs1HostFirstId + Slot), SRecords>;
 
 
 using SCase = playrows::TCase<SPlay>;
 
 #define XQF_CASE(fn) \
-    SCase{HostSlot(kEs1HostNames, #fn), []<class Row = TRow<HostSlot(kEs1HostNames, #fn)>>(SPlay & p) -> EEnd
+    SCase{HostSlot(kEs1HostNames, #fn), [](TCall<HostSlot(kEs1HostNames, #fn)> & p) -> EEnd
 #define XQF_CALL(fn, play) SCase{HostSlot(kEs1HostNames, #fn), &play}
 
 constexpr SCase kCases[] = {
@@ -331,56 +339,56 @@ constexpr SCase kCases[] = {
     XQF_CASE(glBufferData) {
         bool refused = false;
         uint32_t held = 0;
-        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, Row::At("data"), held, refused);
-        const intptr_t size = p.a.I32(Row::At("size"));
+        const uint8_t* bytes = RecordedBytes(p, p.Item<"data">(), "data", held, refused);
+        const intptr_t size = p.Item<"size">();
         if (refused)
             return EEnd::Fail;
         if (bytes && size > 0 && held < uint64_t(size))
             return Refuse(p, "the data", held, uint64_t(size));
         if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glBufferData)(p.a.U32(Row::At("target")), size, bytes, p.a.U32(Row::At("usage")));
+        XQF_HOST(p.gl, glBufferData)(p.Item<"target">(), size, bytes, p.Item<"usage">());
         Es1BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glBufferSubData) {
         bool refused = false;
         uint32_t held = 0;
-        const uint8_t* bytes = RecordedBytes<SDataPtr>(p, Row::At("data"), held, refused);
-        const intptr_t size = p.a.I32(Row::At("size"));
+        const uint8_t* bytes = RecordedBytes(p, p.Item<"data">(), "data", held, refused);
+        const intptr_t size = p.Item<"size">();
         if (refused)
             return EEnd::Fail;
         if (size > 0 && held < uint64_t(size))  // a part of a buffer is always read
             return Refuse(p, bytes ? "the data" : "the data (none recorded)", held, uint64_t(size));
-        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(Row::At("target")), p.a.I32(Row::At("offset")), size, bytes);
+        XQF_HOST(p.gl, glBufferSubData)(p.Item<"target">(), p.Item<"offset">(), size, bytes);
         Es1BufferContentsChanged();
         return EEnd::Common;
     }},
-    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs1Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
-    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs1Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs1Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs1Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
     // The host fills a copied image from the framebuffer: no trace bytes bound its size.
     XQF_CASE(glCopyTexImage2D) {
-        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
+        if (!CopiedImageFits(p.gl, p.call.GetName(), p.Item<"target">(), p.Item<"width">(), p.Item<"height">()))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("width")),
-                                         p.a.I32(Row::At("height")), p.a.I32(Row::At("border")));
+        XQF_HOST(p.gl, glCopyTexImage2D)(p.Item<"target">(), p.Item<"level">(), p.Item<"internalformat">(), p.Item<"x">(), p.Item<"y">(), p.Item<"width">(),
+                                         p.Item<"height">(), p.Item<"border">());
         return EEnd::Common;
     }},
     XQF_CASE(glCopyTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                          p.a.I32(Row::At("height"))))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.Item<"target">(), p.Item<"level">(), p.Item<"xoffset">(), p.Item<"yoffset">(), p.Item<"width">(),
+                          p.Item<"height">()))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")),
-                                            p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
+        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.Item<"target">(), p.Item<"level">(), p.Item<"xoffset">(), p.Item<"yoffset">(), p.Item<"x">(), p.Item<"y">(),
+                                            p.Item<"width">(), p.Item<"height">());
         return EEnd::Common;
     }},
-    XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs1Uploads, Row>(p); }},
-    XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs1Uploads, Row>(p); }},
+    XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs1Uploads>(p); }},
+    XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs1Uploads>(p); }},
     // Into a scratch image of the recorded image's size, never into the record; not replayed when
     // the host would write more or the trace holds no image.
     XQF_CASE(glReadPixels) {
-        const SImage2D* image = p.a.As<SImage2D>(Row::At("pixels"));
-        const int64_t needed = GetImageSize(p.a.U32(Row::At("format")), p.a.U32(Row::At("type")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")),
+        const SImage2D* image = p.Item<"pixels">().data;
+        const int64_t needed = GetImageSize(p.Item<"format">(), p.Item<"type">(), p.Item<"width">(), p.Item<"height">(),
                                             HostInt(p.gl, GL_PACK_ALIGNMENT), 0);
         const uint32_t held = image && image->GetData() ? image->size : 0;
         if (held == 0 || needed < 0 || uint64_t(needed) > held) {
@@ -389,16 +397,16 @@ constexpr SCase kCases[] = {
             return EEnd::Done;
         }
         std::vector<uint8_t> scratch(held);
-        XQF_HOST(p.gl, glReadPixels)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), p.a.U32(Row::At("format")), p.a.U32(Row::At("type")),
+        XQF_HOST(p.gl, glReadPixels)(p.Item<"x">(), p.Item<"y">(), p.Item<"width">(), p.Item<"height">(), p.Item<"format">(), p.Item<"type">(),
                                      scratch.data());
         return EEnd::Common;
     }},
 
     // Buffer names: the host's own names, paired with the recorded ones.
     XQF_CASE(glGenBuffers) {
-        const GLsizei n = p.a.I32(Row::At("n"));
+        const GLsizei n = p.Item<"n">();
         bool refused = false;
-        const uint32_t* recorded = RecordedNames<Row>(p, n, refused);
+        const uint32_t* recorded = RecordedNames(p, n, refused);
         if (refused)
             return EEnd::Fail;
         if (n < 0)
@@ -410,13 +418,13 @@ constexpr SCase kCases[] = {
         return EEnd::Common;
     }},
     XQF_CASE(glBindBuffer) {
-        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(Row::At("target")), CPlayback::GetEs1HostBuffer(p.a.U32(Row::At("buffer"))));
+        XQF_HOST(p.gl, glBindBuffer)(p.Item<"target">(), CPlayback::GetEs1HostBuffer(p.Item<"buffer">()));
         return EEnd::Common;
     }},
     XQF_CASE(glDeleteBuffers) {
-        const GLsizei n = p.a.I32(Row::At("n"));
+        const GLsizei n = p.Item<"n">();
         bool refused = false;
-        const uint32_t* recorded = RecordedNames<Row>(p, n, refused);
+        const uint32_t* recorded = RecordedNames(p, n, refused);
         if (refused)
             return EEnd::Fail;
         // One host call per name; the map keeps its entries.

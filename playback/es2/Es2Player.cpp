@@ -46,6 +46,11 @@ struct playrows::TListedItem<xqft::es2::SDrawIndicesV7>
     static constexpr int count = 2, always = 1;
     static constexpr std::string_view second = "indicesOffset";
 };
+template <bool Second>
+struct playrows::TItemRead<xqft::es2::SDrawIndicesV7, Second>
+    : std::conditional_t<Second, playrows::TScalarRead<uint64_t>, playrows::TDataRead<SDataPtr>>
+{
+};
 
 namespace {
 
@@ -55,8 +60,8 @@ using SPlay = TPlay<SEs2Host>;
 
 // The draws' arguments, read by name. Only the layout from format version 7 lists the index offset:
 // an older record drawn from an element buffer has none to read (CPlayArgs throws).
-using TDrawArrays = playrows::TRecordAt<xqft::es2::CEs2_glDrawArrays_v1>;
-using TDrawElements = playrows::TRecordAt<xqft::es2::CEs2_glDrawElements_v7>;
+using SDrawArraysCall = playrows::TCallOf<SPlay, xqft::es2::CEs2_glDrawArrays_v1>;
+using SDrawElementsCall = playrows::TCallOf<SPlay, xqft::es2::CEs2_glDrawElements_v7>;
 
 // A refused call: the host would read past what the trace carries.
 EEnd Short(SPlay& p, const char* what, uint64_t have, uint64_t need)
@@ -96,10 +101,10 @@ const uint32_t* Values(SPlay& p, size_t i, uint64_t needed, bool& refused)
 // The recorded names of a glGen* or glDelete* (the array of the call's "n" names: "buffers" ...),
 // n of them (null when n is 0: a trace without data holds a bare pointer there). False, with the
 // call refused, when they are fewer.
-template <class Row, xqft::FixedString Array>
-bool RecordedNames(SPlay& p, GLsizei n, const uint32_t*& recorded, EEnd& refused)
+template <xqft::FixedString Array, class Call>
+bool RecordedNames(Call& p, GLsizei n, const uint32_t*& recorded, EEnd& refused)
 {
-    auto* names = p.a.As<SArrayPtr<TGLuint, 1, 1>>(Row::At(Array.view()));
+    auto* names = p.template Item<Array>().data;
     const size_t held = names ? names->ElementCount() : 0;
     if (n < 0 || size_t(n) > held) {
         refused = Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
@@ -140,8 +145,8 @@ std::string HostLog(InfoLog infoLog, GLuint object)
 // use the shader or program later fail for this reason (the device took them: the trace records no
 // error). A link failure is an ERROR, as in the restore; a compile failure a warning, since the
 // shader may never be linked. Nothing is asked about a name the host does not know.
-template <class Row>
-void ReportCompile(SPlay& p, GLuint shader)
+template <class Call>
+void ReportCompile(Call& p, GLuint shader)
 {
     if (!XQF_HOST(p.gl, glIsShader)(shader))
         return;
@@ -149,12 +154,12 @@ void ReportCompile(SPlay& p, GLuint shader)
     XQF_HOST(p.gl, glGetShaderiv)(shader, GL_COMPILE_STATUS, &compiled);
     if (!compiled)
         PlaybackWarning("%s: shader %u did not compile on the host: %s\n", p.call.GetName(),
-                        p.a.U32(Row::At("shader")),
+                        p.template Item<"shader">(),
                         HostLog(XQF_HOST(p.gl, glGetShaderInfoLog), shader).c_str());
 }
 
-template <class Row>
-void ReportLink(SPlay& p, GLuint program)
+template <class Call>
+void ReportLink(Call& p, GLuint program)
 {
     if (!XQF_HOST(p.gl, glIsProgram)(program))
         return;
@@ -162,18 +167,18 @@ void ReportLink(SPlay& p, GLuint program)
     XQF_HOST(p.gl, glGetProgramiv)(program, GL_LINK_STATUS, &linked);
     if (!linked)
         PlaybackError("%s: program %u did not link on the host: %s\n", p.call.GetName(),
-                      p.a.U32(Row::At("program")),
+                      p.template Item<"program">(),
                       HostLog(XQF_HOST(p.gl, glGetProgramInfoLog), program).c_str());
 }
 
 // glGen* of buffers, framebuffers, renderbuffers, textures: n host names, paired with the recorded
 // ones (the call's array `Array`).
-template <class Map, class Row, xqft::FixedString Array, class Gen>
-EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
+template <class Map, xqft::FixedString Array, class Call, class Gen>
+EEnd Generate(Call& p, Gen gen, bool keepMappedTextures = false)
 {
-    const GLsizei n = p.a.I32(Row::At("n"));
+    const GLsizei n = p.template Item<"n">();
     const uint32_t* recorded = nullptr;
-    if (EEnd refused; !RecordedNames<Row, Array>(p, n, recorded, refused))
+    if (EEnd refused; !RecordedNames<Array>(p, n, recorded, refused))
         return refused;
     if (keepMappedTextures && n > 0 && Map::Get(recorded[0]) != 0)
         return EEnd::Common;  // the first name is known on the host already
@@ -191,12 +196,12 @@ EEnd Generate(SPlay& p, Gen gen, bool keepMappedTextures = false)
 
 // glDelete* of buffers, framebuffers, renderbuffers, textures: the host names of the recorded ones
 // (the map's absent value when unknown), each erased from the map.
-template <class Map, class Row, xqft::FixedString Array, class Delete>
-EEnd Remove(SPlay& p, Delete del)
+template <class Map, xqft::FixedString Array, class Call, class Delete>
+EEnd Remove(Call& p, Delete del)
 {
-    const GLsizei n = p.a.I32(Row::At("n"));
+    const GLsizei n = p.template Item<"n">();
     const uint32_t* recorded = nullptr;
-    if (EEnd refused; !RecordedNames<Row, Array>(p, n, recorded, refused))
+    if (EEnd refused; !RecordedNames<Array>(p, n, recorded, refused))
         return refused;
     std::vector<GLuint> host(static_cast<size_t>(n));
     for (GLsizei i = 0; i < n; ++i) {
@@ -242,9 +247,10 @@ const void* Pixels(SPlay& p, const SImage2D* image, int64_t needed, bool& refuse
 // without its bytes hands the host none.
 struct SEs2Uploads
 {
-    static const void* Image(SPlay& p, size_t i, int64_t needed, bool always, bool& refused)
+    static const void* Image(SPlay& p, playrows::TPointerArg<SImage2D> image, int64_t needed, bool always,
+                             bool& refused)
     {
-        const void* bytes = Pixels(p, p.a.As<SImage2D>(i), needed, refused);
+        const void* bytes = Pixels(p, image.data, needed, refused);
         if (refused || bytes || !always)
             return bytes;
         refused = true;
@@ -272,18 +278,19 @@ size_t TypeSize(GLenum type)
 bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& vertices)
 {
     if (!elements) {
-        const int64_t first = p.a.I32(TDrawArrays::At("first")), count = p.a.I32(TDrawArrays::At("count"));
+        const SDrawArraysCall draw{p};
+        const int64_t first = draw.Item<"first">(), count = draw.Item<"count">();
         vertices = count > 0 ? uint64_t(std::max<int64_t>(first, 0) + count) : 0;
         return true;
     }
-    using Row = TDrawElements;
-    const GLsizei count = p.a.I32(Row::At("count"));
-    const GLenum type = p.a.U32(Row::At("type"));
+    const SDrawElementsCall draw{p};
+    const GLsizei count = draw.Item<"count">();
+    const GLenum type = draw.Item<"type">();
     const uint64_t bytes = uint64_t(std::max(count, 0)) * IndexSize(type);
     if (elementBuffer) {
         // A range past the buffer gives no indices: the host refuses such a draw itself. Indices
         // that cannot be read leave the client blocks unchecked: the draw is refused.
-        if (!ElementBufferVertices(p.gl, elementBuffer, type, count, uint32_t(p.a.U64(Row::At("indicesOffset"))),
+        if (!ElementBufferVertices(p.gl, elementBuffer, type, count, uint32_t(draw.Item<"indicesOffset">()),
                                    vertices)) {
             PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
                           p.call.GetName());
@@ -291,7 +298,7 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
         }
         return true;
     }
-    const auto* block = p.a.As<SDataPtr>(Row::At("indices"));
+    const auto* block = draw.Item<"indices">().data;
     const uint32_t held = block && block->GetData() ? block->size : 0;
     if (held < bytes) {
         Short(p, "the index block", held, bytes);
@@ -319,7 +326,7 @@ bool BufferArrayFits(SPlay& p, bool elements, GLuint elementBuffer, GLuint i, GL
     const uint64_t offset = reinterpret_cast<uintptr_t>(pointer);
     const uint64_t held = HostArrayBufferSize(p.gl, buffer, 0);
     const uint64_t recordedStride = RecordedArrayStride(i, stride);
-    if (!counted && elements && ArrayReadEnd(offset, recordedStride, element, MaxVerticesOf(p.a.U32(TDrawElements::At("type")))) <= held)
+    if (!counted && elements && ArrayReadEnd(offset, recordedStride, element, MaxVerticesOf(SDrawElementsCall{p}.Item<"type">())) <= held)
         return true;
     if (!counted) {
         counted = true;
@@ -391,38 +398,38 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
     return end;
 }
 
-EEnd DrawArrays(SPlay& p)
+EEnd DrawArrays(SPlay& play)
 {
-    using Row = TDrawArrays;
-    const GLenum mode = p.a.U32(Row::At("mode"));
-    const GLint first = p.a.I32(Row::At("first"));
-    const GLsizei count = p.a.I32(Row::At("count"));
+    SDrawArraysCall p{play};
+    const GLenum mode = p.Item<"mode">();
+    const GLint first = p.Item<"first">();
+    const GLsizei count = p.Item<"count">();
     if (!DrawCountFits(p.call.GetName(), mode, first, count) || BindClientBlocks(p, false) == EEnd::Fail)
         return EEnd::Fail;
     XQF_HOST(p.gl, glDrawArrays)(mode, first, count);
     return EEnd::Common;
 }
 
-EEnd DrawElements(SPlay& p)
+EEnd DrawElements(SPlay& play)
 {
-    using Row = TDrawElements;
-    const GLenum mode = p.a.U32(Row::At("mode"));
-    if (!DrawCountFits(p.call.GetName(), mode, 0, p.a.I32(Row::At("count"))))
+    SDrawElementsCall p{play};
+    const GLenum mode = p.Item<"mode">();
+    if (!DrawCountFits(p.call.GetName(), mode, 0, p.Item<"count">()))
         return EEnd::Fail;
     const GLuint elementBuffer = GLuint(HostInt(p.gl, GL_ELEMENT_ARRAY_BUFFER_BINDING));
-    if (elementBuffer && !ElementRangeFits(p.gl, p.call.GetName(), p.a.U32(Row::At("type")), p.a.I32(Row::At("count")),
-                                           uint32_t(p.a.U64(Row::At("indicesOffset")))))
+    if (elementBuffer && !ElementRangeFits(p.gl, p.call.GetName(), p.Item<"type">(), p.Item<"count">(),
+                                           uint32_t(p.Item<"indicesOffset">())))
         return EEnd::Fail;
     if (BindClientBlocks(p, true) == EEnd::Fail)
         return EEnd::Fail;
-    const GLsizei count = p.a.I32(Row::At("count"));
-    const GLenum type = p.a.U32(Row::At("type"));
+    const GLsizei count = p.Item<"count">();
+    const GLenum type = p.Item<"type">();
     const void* indices = nullptr;
     if (elementBuffer) {
-        indices = reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(Row::At("indicesOffset")))));
+        indices = reinterpret_cast<const void*>(uintptr_t(uint32_t(p.Item<"indicesOffset">())));
     } else {
         // The index bytes were checked with the client blocks when any array is client-side.
-        const auto* block = p.a.As<SDataPtr>(Row::At("indices"));
+        const auto* block = p.Item<"indices">().data;
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         const uint32_t held = block && block->GetData() ? block->size : 0;
         if (held < needed)
@@ -581,9 +588,16 @@ constexpr SRowPlay kRows[] = {
 #include "PlayRows.inc"
 };
 
-// The rows of a function as its case reads them: Row::At("name") is the position of an argument.
+// The record classes of every row.
+using SRecords = playrows::TRecordList<playrows::SNoRecord
+#define XQF_PLAY_FAMILY xqft::es2
+#define XQF_TABLE "Es2Calls.def"
+#include "PlayRecords.inc"
+                                       >;
+
+// The call of a case's function as its case reads it: p.Item<"name">().
 template <uint16_t Slot>
-using TRow = playrows::TRowOf<SPlay, kRows, uint16_t(kEs2HostFirstId + Slot)>;
+using TCall = playrows::TCallOfFunction<SPlay, uint16_t(kEs2HostFirstId + Slot), SRecords>;
 
 // ---- the hand-written cases ---------------------------------------------------------------------
 
@@ -591,47 +605,47 @@ using SCase = playrows::TCase<SPlay>;
 
 #define XQF_SLOT(fn) HostSlot(kEs2HostNames, #fn)
 // A case of its own: XQF_CASE(glFoo) { ... return EEnd::...; }}
-#define XQF_CASE(fn) SCase{XQF_SLOT(fn), []<class Row = TRow<XQF_SLOT(fn)>>(SPlay & p) -> EEnd
+#define XQF_CASE(fn) SCase{XQF_SLOT(fn), [](TCall<XQF_SLOT(fn)> & p) -> EEnd
 
 constexpr SCase kCases[] = {
     // Binds, making the host object of a name the host does not know yet.
     XQF_CASE(glBindBuffer) {
-        const GLuint host = HostObject<BufferNameMap>(p.a.U32(Row::At("buffer")), XQF_HOST(p.gl, glGenBuffers));
-        XQF_HOST(p.gl, glBindBuffer)(p.a.U32(Row::At("target")), host);
+        const GLuint host = HostObject<BufferNameMap>(p.Item<"buffer">(), XQF_HOST(p.gl, glGenBuffers));
+        XQF_HOST(p.gl, glBindBuffer)(p.Item<"target">(), host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindRenderbuffer) {
-        const GLuint host = HostObject<RenderbufferNameMap>(p.a.U32(Row::At("renderbuffer")), XQF_HOST(p.gl, glGenRenderbuffers));
-        XQF_HOST(p.gl, glBindRenderbuffer)(p.a.U32(Row::At("target")), host);
+        const GLuint host = HostObject<RenderbufferNameMap>(p.Item<"renderbuffer">(), XQF_HOST(p.gl, glGenRenderbuffers));
+        XQF_HOST(p.gl, glBindRenderbuffer)(p.Item<"target">(), host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindFramebuffer) {
-        const uint32_t recorded = p.a.U32(Row::At("framebuffer"));
+        const uint32_t recorded = p.Item<"framebuffer">();
         // All bits set stands for the framebuffer bound when the first ES 2.0 call was played.
         GLuint host = recorded == 0xFFFFFFFFu ? p.playback.m_defaultFramebuffer : FramebufferNameMap::Get(recorded);
         if (host == kNoHostName) {
             XQF_HOST(p.gl, glGenFramebuffers)(1, &host);
             FramebufferNameMap::Set(recorded, host);
         }
-        XQF_HOST(p.gl, glBindFramebuffer)(p.a.U32(Row::At("target")), host);
+        XQF_HOST(p.gl, glBindFramebuffer)(p.Item<"target">(), host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindTexture) {
-        const uint32_t recorded = p.a.U32(Row::At("texture"));
+        const uint32_t recorded = p.Item<"texture">();
         GLuint host = TextureNameMap::Get(recorded);
         if (recorded != 0 && host == 0) {
             XQF_HOST(p.gl, glGenTextures)(1, &host);
             TextureNameMap::Set(recorded, host);
         }
-        XQF_HOST(p.gl, glBindTexture)(p.a.U32(Row::At("target")), host);
+        XQF_HOST(p.gl, glBindTexture)(p.Item<"target">(), host);
         return EEnd::Common;
     }},
 
     // Creation.
-    XQF_CASE(glGenBuffers) { return Generate<BufferNameMap, Row, "buffers">(p, XQF_HOST(p.gl, glGenBuffers)); }},
-    XQF_CASE(glGenFramebuffers) { return Generate<FramebufferNameMap, Row, "framebuffers">(p, XQF_HOST(p.gl, glGenFramebuffers)); }},
-    XQF_CASE(glGenRenderbuffers) { return Generate<RenderbufferNameMap, Row, "renderbuffers">(p, XQF_HOST(p.gl, glGenRenderbuffers)); }},
-    XQF_CASE(glGenTextures) { return Generate<TextureNameMap, Row, "textures">(p, XQF_HOST(p.gl, glGenTextures), true); }},
+    XQF_CASE(glGenBuffers) { return Generate<BufferNameMap, "buffers">(p, XQF_HOST(p.gl, glGenBuffers)); }},
+    XQF_CASE(glGenFramebuffers) { return Generate<FramebufferNameMap, "framebuffers">(p, XQF_HOST(p.gl, glGenFramebuffers)); }},
+    XQF_CASE(glGenRenderbuffers) { return Generate<RenderbufferNameMap, "renderbuffers">(p, XQF_HOST(p.gl, glGenRenderbuffers)); }},
+    XQF_CASE(glGenTextures) { return Generate<TextureNameMap, "textures">(p, XQF_HOST(p.gl, glGenTextures), true); }},
     XQF_CASE(glCreateProgram) {
         const uint32_t recorded = p.a.ReturnU32();
         if (ProgramNameMap::Get(recorded) != 0)
@@ -643,83 +657,83 @@ constexpr SCase kCases[] = {
         const uint32_t recorded = p.a.ReturnU32();
         if (ShaderNameMap::Get(recorded).host != 0)
             return LiveName(p, recorded);
-        ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.a.U32(Row::At("type"))), 0, 0);
+        ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.Item<"type">()), 0, 0);
         return EEnd::Common;
     }},
 
     // Deletion.
     XQF_CASE(glDeleteBuffers) {
         BufferContentsChanged();
-        return Remove<BufferNameMap, Row, "buffers">(p, XQF_HOST(p.gl, glDeleteBuffers));
+        return Remove<BufferNameMap, "buffers">(p, XQF_HOST(p.gl, glDeleteBuffers));
     }},
-    XQF_CASE(glDeleteFramebuffers) { return Remove<FramebufferNameMap, Row, "framebuffers">(p, XQF_HOST(p.gl, glDeleteFramebuffers)); }},
-    XQF_CASE(glDeleteRenderbuffers) { return Remove<RenderbufferNameMap, Row, "renderbuffers">(p, XQF_HOST(p.gl, glDeleteRenderbuffers)); }},
-    XQF_CASE(glDeleteTextures) { return Remove<TextureNameMap, Row, "textures">(p, XQF_HOST(p.gl, glDeleteTextures)); }},
+    XQF_CASE(glDeleteFramebuffers) { return Remove<FramebufferNameMap, "framebuffers">(p, XQF_HOST(p.gl, glDeleteFramebuffers)); }},
+    XQF_CASE(glDeleteRenderbuffers) { return Remove<RenderbufferNameMap, "renderbuffers">(p, XQF_HOST(p.gl, glDeleteRenderbuffers)); }},
+    XQF_CASE(glDeleteTextures) { return Remove<TextureNameMap, "textures">(p, XQF_HOST(p.gl, glDeleteTextures)); }},
     XQF_CASE(glDeleteProgram) {
-        XQF_HOST(p.gl, glDeleteProgram)(ProgramNameMap::Get(p.a.U32(Row::At("program"))));
-        ProgramNameMap::Erase(p.a.U32(Row::At("program")));
+        XQF_HOST(p.gl, glDeleteProgram)(ProgramNameMap::Get(p.Item<"program">()));
+        ProgramNameMap::Erase(p.Item<"program">());
         return EEnd::Common;
     }},
     XQF_CASE(glDeleteShader) {
-        SHostShader e = ShaderNameMap::Get(p.a.U32(Row::At("shader")));
+        SHostShader e = ShaderNameMap::Get(p.Item<"shader">());
         if (e.attached == 0) {
-            ShaderNameMap::Erase(p.a.U32(Row::At("shader")));
+            ShaderNameMap::Erase(p.Item<"shader">());
         } else {
             e.deletePending = 1;
-            ShaderNameMap::SetEntry(p.a.U32(Row::At("shader")), e);
+            ShaderNameMap::SetEntry(p.Item<"shader">(), e);
         }
         XQF_HOST(p.gl, glDeleteShader)(e.host);
         return EEnd::Common;
     }},
     XQF_CASE(glDetachShader) {
-        const SHostShader e = ShaderNameMap::Get(p.a.U32(Row::At("shader")));
-        XQF_HOST(p.gl, glDetachShader)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), e.host);
+        const SHostShader e = ShaderNameMap::Get(p.Item<"shader">());
+        XQF_HOST(p.gl, glDetachShader)(ProgramNameMap::Get(p.Item<"program">()), e.host);
         if (e.deletePending == 1)
-            ShaderNameMap::Erase(p.a.U32(Row::At("shader")));
+            ShaderNameMap::Erase(p.Item<"shader">());
         return EEnd::Common;
     }},
 
     // Programs and shaders.
     XQF_CASE(glAttachShader) {
-        SHostShader e = ShaderNameMap::Get(p.a.U32(Row::At("shader")));
+        SHostShader e = ShaderNameMap::Get(p.Item<"shader">());
         e.attached = 1;
-        ShaderNameMap::SetEntry(p.a.U32(Row::At("shader")), e);
-        XQF_HOST(p.gl, glAttachShader)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), e.host);
+        ShaderNameMap::SetEntry(p.Item<"shader">(), e);
+        XQF_HOST(p.gl, glAttachShader)(ProgramNameMap::Get(p.Item<"program">()), e.host);
         return EEnd::Common;
     }},
     XQF_CASE(glBindAttribLocation) {
-        const auto* name = p.a.As<SString>(Row::At("name"));
+        const auto* name = p.Item<"name">().data;
         if (!name || !name->Text())
             return Short(p, "the attribute name", 0, 1);
-        XQF_HOST(p.gl, glBindAttribLocation)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), p.a.U32(Row::At("index")), name->Text());
+        XQF_HOST(p.gl, glBindAttribLocation)(ProgramNameMap::Get(p.Item<"program">()), p.Item<"index">(), name->Text());
         return EEnd::Common;
     }},
     XQF_CASE(glGetProgramiv) {
         GLint ignored = 0;
-        XQF_HOST(p.gl, glGetProgramiv)(ProgramNameMap::Get(p.a.U32(Row::At("program"))), p.a.U32(Row::At("pname")), &ignored);
+        XQF_HOST(p.gl, glGetProgramiv)(ProgramNameMap::Get(p.Item<"program">()), p.Item<"pname">(), &ignored);
         return EEnd::Common;
     }},
     XQF_CASE(glUseProgram) {
-        const GLuint host = ProgramNameMap::Get(p.a.U32(Row::At("program")));
+        const GLuint host = ProgramNameMap::Get(p.Item<"program">());
         XQF_HOST(p.gl, glUseProgram)(host);
         UniformLocationMap::SetCurrentProgram(host);
         return EEnd::Common;
     }},
     XQF_CASE(glCompileShader) {
-        const GLuint host = ShaderNameMap::Get(p.a.U32(Row::At("shader"))).host;
+        const GLuint host = ShaderNameMap::Get(p.Item<"shader">()).host;
         XQF_HOST(p.gl, glCompileShader)(host);
-        ReportCompile<Row>(p, host);
+        ReportCompile(p, host);
         return EEnd::Common;
     }},
     XQF_CASE(glLinkProgram) {
-        const GLuint host = ProgramNameMap::Get(p.a.U32(Row::At("program")));
+        const GLuint host = ProgramNameMap::Get(p.Item<"program">());
         XQF_HOST(p.gl, glLinkProgram)(host);
-        ReportLink<Row>(p, host);
+        ReportLink(p, host);
         return EEnd::Common;
     }},
     XQF_CASE(glGetUniformLocation) {
-        const GLuint program = ProgramNameMap::Get(p.a.U32(Row::At("program")));
-        const auto* name = p.a.As<SString>(Row::At("name"));
+        const GLuint program = ProgramNameMap::Get(p.Item<"program">());
+        const auto* name = p.Item<"name">().data;
         if (!name || !name->Text())
             return Short(p, "the uniform name", 0, 1);
         // A program the host could not link has no uniforms, and some host libraries fault on the
@@ -729,7 +743,7 @@ constexpr SCase kCases[] = {
             XQF_HOST(p.gl, glGetProgramiv)(program, GL_LINK_STATUS, &linked);
         if (!linked) {
             PlaybackWarning("%s: program %u did not link on the host; the call is not played\n", p.call.GetName(),
-                            p.a.U32(Row::At("program")));
+                            p.Item<"program">());
             return EEnd::Done;
         }
         p.playback.CheckEs2Error();
@@ -743,51 +757,51 @@ constexpr SCase kCases[] = {
 
     // Recorded data: handed over only when it holds what the host reads.
     XQF_CASE(glBufferData) {
-        const auto* data = p.a.As<SDataPtr>(Row::At("data"));
-        const int64_t size = p.a.I32(Row::At("size"));
+        const auto* data = p.Item<"data">().data;
+        const int64_t size = p.Item<"size">();
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         if (bytes && size > 0 && data->size < uint64_t(size))
             return Short(p, "the data", data->size, uint64_t(size));
         if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glBufferData)(p.a.U32(Row::At("target")), size, bytes, p.a.U32(Row::At("usage")));
+        XQF_HOST(p.gl, glBufferData)(p.Item<"target">(), size, bytes, p.Item<"usage">());
         BufferContentsChanged();
         return EEnd::Common;
     }},
     XQF_CASE(glBufferSubData) {
-        const auto* data = p.a.As<SDataPtr>(Row::At("data"));
-        const int64_t size = p.a.I32(Row::At("size"));
+        const auto* data = p.Item<"data">().data;
+        const int64_t size = p.Item<"size">();
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         const uint64_t held = bytes ? data->size : 0;
         if (size > 0 && held < uint64_t(size))
             return Short(p, "the data", held, uint64_t(size));
-        XQF_HOST(p.gl, glBufferSubData)(p.a.U32(Row::At("target")), p.a.I32(Row::At("offset")), size, bytes);
+        XQF_HOST(p.gl, glBufferSubData)(p.Item<"target">(), p.Item<"offset">(), size, bytes);
         BufferContentsChanged();
         return EEnd::Common;
     }},
-    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs2Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
-    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs2Uploads, Row>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs2Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs2Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
     // The host fills a copied image from the framebuffer: no trace bytes bound its size.
     XQF_CASE(glCopyTexImage2D) {
-        if (!CopiedImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height"))))
+        if (!CopiedImageFits(p.gl, p.call.GetName(), p.Item<"target">(), p.Item<"width">(), p.Item<"height">()))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("width")),
-                                         p.a.I32(Row::At("height")), p.a.I32(Row::At("border")));
+        XQF_HOST(p.gl, glCopyTexImage2D)(p.Item<"target">(), p.Item<"level">(), p.Item<"internalformat">(), p.Item<"x">(), p.Item<"y">(), p.Item<"width">(),
+                                         p.Item<"height">(), p.Item<"border">());
         return EEnd::Common;
     }},
     XQF_CASE(glCopyTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("width")),
-                          p.a.I32(Row::At("height"))))
+        if (!SubImageFits(p.gl, p.call.GetName(), p.Item<"target">(), p.Item<"level">(), p.Item<"xoffset">(), p.Item<"yoffset">(), p.Item<"width">(),
+                          p.Item<"height">()))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.a.U32(Row::At("target")), p.a.I32(Row::At("level")), p.a.I32(Row::At("xoffset")), p.a.I32(Row::At("yoffset")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")),
-                                            p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
+        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.Item<"target">(), p.Item<"level">(), p.Item<"xoffset">(), p.Item<"yoffset">(), p.Item<"x">(), p.Item<"y">(),
+                                            p.Item<"width">(), p.Item<"height">());
         return EEnd::Common;
     }},
-    XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs2Uploads, Row>(p); }},
-    XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs2Uploads, Row>(p); }},
+    XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs2Uploads>(p); }},
+    XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs2Uploads>(p); }},
     XQF_CASE(glShaderSource) {
-        const GLsizei count = p.a.I32(Row::At("count"));
-        auto* strings = p.a.As<SArrayPtr<SString, 1, 1>>(Row::At("string"));
+        const GLsizei count = p.Item<"count">();
+        auto* strings = p.Item<"string">().data;
         const size_t held = strings ? strings->ElementCount() : 0;
         if (count < 0 || size_t(count) > held)
             return Short(p, "the string array", held, uint64_t(std::max(count, 0)));
@@ -797,43 +811,43 @@ constexpr SCase kCases[] = {
                 joined += text;
         const char* source = joined.c_str();
         const GLint length = GLint(joined.size());
-        XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.a.U32(Row::At("shader"))).host, 1, &source, &length);
+        XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.Item<"shader">()).host, 1, &source, &length);
         return EEnd::Common;
     }},
     XQF_CASE(glShaderBinary) {
-        const GLsizei count = p.a.I32(Row::At("count"));
-        auto* names = p.a.As<Names>(Row::At("shaders"));
+        const GLsizei count = p.Item<"count">();
+        auto* names = p.Item<"shaders">().data;
         const size_t held = names ? names->ElementCount() : 0;
         if (count < 0 || size_t(count) > held)
             return Short(p, "the shaders array", held * 4, uint64_t(std::max(count, 0)) * 4);
-        const auto* binary = p.a.As<SDataPtr>(Row::At("binary"));
-        const GLsizei length = p.a.I32(Row::At("length"));
+        const auto* binary = p.Item<"binary">().data;
+        const GLsizei length = p.Item<"length">();
         const uint8_t* bytes = binary ? binary->GetData() : nullptr;
         if (length > 0 && (bytes ? binary->size : 0) < uint64_t(length))
             return Short(p, "the binary", bytes ? binary->size : 0, uint64_t(length));
         std::vector<GLuint> hosts(static_cast<size_t>(count));
         for (GLsizei i = 0; i < count; ++i)
             hosts[size_t(i)] = ShaderNameMap::Get((*names)[size_t(i)].value).host;
-        XQF_HOST(p.gl, glShaderBinary)(count, hosts.data(), p.a.U32(Row::At("binaryformat")), bytes, length);
+        XQF_HOST(p.gl, glShaderBinary)(count, hosts.data(), p.Item<"binaryformat">(), bytes, length);
         return EEnd::Common;
     }},
     XQF_CASE(glRenderbufferStorage) {
-        if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), 0))
+        if (!RenderbufferBytesAllowed(p.call.GetName(), p.Item<"internalformat">(), p.Item<"width">(), p.Item<"height">(), 0))
             return EEnd::Fail;
-        XQF_HOST(p.gl, glRenderbufferStorage)(p.a.U32(Row::At("target")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
+        XQF_HOST(p.gl, glRenderbufferStorage)(p.Item<"target">(), p.Item<"internalformat">(), p.Item<"width">(), p.Item<"height">());
         return EEnd::Common;
     }},
     XQF_CASE(glVertexAttribPointer) {
         // With a buffer bound the pointer is an offset; else a placeholder the draws replace.
-        XQF_HOST(p.gl, glVertexAttribPointer)(p.a.U32(Row::At("index")), p.a.I32(Row::At("size")), p.a.U32(Row::At("type")), GLboolean(p.a.U32(Row::At("normalized"))), p.a.I32(Row::At("stride")),
-                                              reinterpret_cast<const void*>(uintptr_t(uint32_t(p.a.U64(Row::At("ptr"))))));
-        NoteArrayStride(p.a.U32(Row::At("index")), p.a.I32(Row::At("stride")));
+        XQF_HOST(p.gl, glVertexAttribPointer)(p.Item<"index">(), p.Item<"size">(), p.Item<"type">(), GLboolean(p.Item<"normalized">()), p.Item<"stride">(),
+                                              reinterpret_cast<const void*>(uintptr_t(uint32_t(p.Item<"ptr">()))));
+        NoteArrayStride(p.Item<"index">(), p.Item<"stride">());
         return EEnd::Common;
     }},
     XQF_CASE(glDrawArrays) { return DrawArrays(p); }},
     XQF_CASE(glDrawElements) { return DrawElements(p); }},
     XQF_CASE(glViewport) {
-        GLint width = p.a.I32(Row::At("width")), height = p.a.I32(Row::At("height"));
+        GLint width = p.Item<"width">(), height = p.Item<"height">();
         const CPlayback& pb = p.playback;
         if (HostInt(p.gl, GL_FRAMEBUFFER_BINDING) == GLint(pb.m_defaultFramebuffer)) {
             if (pb.m_surfaceWidth != 0 && width > GLint(pb.m_surfaceWidth))
@@ -841,7 +855,7 @@ constexpr SCase kCases[] = {
             if (pb.m_surfaceHeight != 0 && height > GLint(pb.m_surfaceHeight))
                 height = GLint(pb.m_surfaceHeight);
         }
-        XQF_HOST(p.gl, glViewport)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), width, height);
+        XQF_HOST(p.gl, glViewport)(p.Item<"x">(), p.Item<"y">(), width, height);
         return EEnd::Common;
     }},
 

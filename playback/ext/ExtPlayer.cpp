@@ -114,13 +114,11 @@ bool Refuse(const SPlay& p, const char* what, uint64_t held, int64_t count)
     return false;
 }
 
-// The first `count` values of the array argument at position i; null with a refusal when the
-// array holds fewer (a recorded pointer without its values holds none). A count of 0 or below
-// needs none and gives null.
+// The first `count` values of an array argument; null with a refusal when the array holds fewer (a
+// recorded pointer without its values holds none). A count of 0 or below needs none and gives null.
 template <class Holder>
-const uint32_t* Held(const SPlay& p, size_t i, int64_t count, const char* what, bool& refused)
+const uint32_t* Held(const SPlay& p, Holder* array, int64_t count, const char* what, bool& refused)
 {
-    Holder* array = p.a.As<Holder>(i);
     const uint64_t held = array ? array->ElementCount() : 0;
     if (count <= 0)
         return nullptr;
@@ -157,30 +155,30 @@ void SetVertexArray(SPlay& p, uint32_t recorded, uint32_t host)
 
 // ---- the cases ------------------------------------------------------------------------------
 
-template <class Row>
-bool Discard(SPlay& p)
+template <class Call>
+bool Discard(Call& p)
 {
-    const GLsizei count = p.a.I32(Row::At("numAttachments"));
+    const GLsizei count = p.template Item<"numAttachments">();
     bool refused = false;
-    const uint32_t* attachments = Held<EnumArray>(p, Row::At("attachments"), count, "its attachments array", refused);
+    const uint32_t* attachments = Held(p, p.template Item<"attachments">().data, count, "its attachments array", refused);
     if (refused)
         return false;
-    Entry<ext::Discard>(p)(p.a.U32(Row::At("target")), count, attachments);
+    Entry<ext::Discard>(p)(p.template Item<"target">(), count, attachments);
     return true;
 }
 
-template <class Row>
-bool MapBuffer(SPlay& p)
+template <class Call>
+bool MapBuffer(Call& p)
 {
-    Entry<ext::Map>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("access")));  // the address is the host's business
+    Entry<ext::Map>(p)(p.template Item<"target">(), p.template Item<"access">());  // the address is the host's business
     return true;
 }
 
 // The recorded bytes go into the host's mapping, at most as many as the buffer holds.
-template <class Row>
-bool UnmapBuffer(SPlay& p)
+template <class Call>
+bool UnmapBuffer(Call& p)
 {
-    const GLenum target = p.a.U32(Row::At("target"));
+    const GLenum target = p.template Item<"target">();
     GLint mapped = 0;
     GetBufferInt(p, target, kBufferMapped, &mapped);
     if (mapped) {
@@ -189,7 +187,7 @@ bool UnmapBuffer(SPlay& p)
                                                                                  &address);
         GLint bufferSize = 0;
         GetBufferInt(p, target, GL_BUFFER_SIZE, &bufferSize);
-        const SDataPtr* data = p.a.As<SDataPtr>(Row::At("data"));
+        const SDataPtr* data = p.template Item<"data">().data;
         const uint8_t* bytes = data ? data->GetData() : nullptr;
         const uint64_t recorded = bytes ? data->size : 0;
         const uint64_t room = uint64_t(std::max(bufferSize, 0));
@@ -204,19 +202,19 @@ bool UnmapBuffer(SPlay& p)
     return true;
 }
 
-template <class Row>
-bool BindVertexArray(SPlay& p)
+template <class Call>
+bool BindVertexArray(Call& p)
 {
-    Entry<ext::BindVertexArray>(p)(HostVertexArray(p, p.a.U32(Row::At("vertexarray"))));
+    Entry<ext::BindVertexArray>(p)(HostVertexArray(p, p.template Item<"vertexarray">()));
     return true;
 }
 
-template <class Row>
-bool DeleteVertexArrays(SPlay& p)
+template <class Call>
+bool DeleteVertexArrays(Call& p)
 {
-    const GLsizei n = p.a.I32(Row::At("n"));
+    const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    const uint32_t* recorded = Held<NameArray>(p, Row::At("vertexarrays"), n, "its names array", refused);
+    const uint32_t* recorded = Held(p, p.template Item<"vertexarrays">().data, n, "its names array", refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -228,12 +226,12 @@ bool DeleteVertexArrays(SPlay& p)
     return true;
 }
 
-template <class Row>
-bool GenVertexArrays(SPlay& p)
+template <class Call>
+bool GenVertexArrays(Call& p)
 {
-    const GLsizei n = p.a.I32(Row::At("n"));
+    const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    const uint32_t* recorded = Held<EnumArray>(p, Row::At("vertexarrays"), n, "its names array", refused);
+    const uint32_t* recorded = Held(p, p.template Item<"vertexarrays">().data, n, "its names array", refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -243,15 +241,15 @@ bool GenVertexArrays(SPlay& p)
     return true;
 }
 
-template <class Row>
-bool PaletteMatrix(SPlay& p)
+template <class Call>
+bool PaletteMatrix(Call& p)
 {
-    Entry<ext::PaletteMatrix>(p)(p.a.U32(Row::At("matrixpaletteindex")));
+    Entry<ext::PaletteMatrix>(p)(p.template Item<"matrixpaletteindex">());
     return true;
 }
 
-template <class Row>
-bool LoadPalette(SPlay& p)
+template <class Call>
+bool LoadPalette(Call& p)
 {
     Entry<ext::NoArguments>(p)();
     return true;
@@ -259,32 +257,32 @@ bool LoadPalette(SPlay& p)
 
 // The array's address is the low 32 bits of the hidden playback pointer, as the ES 1.1 pointer
 // calls of a trace without blocks hand theirs over.
-template <class Row>
-bool PalettePointer(SPlay& p)
+template <class Call>
+bool PalettePointer(Call& p)
 {
-    const uintptr_t pointer = p.a.U32(Row::At("pointerPlayback"));
-    Entry<ext::PalettePointer>(p)(p.a.I32(Row::At("size")), p.a.U32(Row::At("type")), p.a.I32(Row::At("stride")), reinterpret_cast<const void*>(pointer));
+    const uintptr_t pointer = uint32_t(p.template Item<"pointerPlayback">());
+    Entry<ext::PalettePointer>(p)(p.template Item<"size">(), p.template Item<"type">(), p.template Item<"stride">(), reinterpret_cast<const void*>(pointer));
     // The stride as recorded for the draws' checks: the matrix-index and weight arrays are places
     // 4 and 5 of their walk.
     const bool matrixIndex = std::strcmp(p.call.GetName(), "glMatrixIndexPointerOES") == 0;
-    NoteArrayStride(kEs1ArrayStrides + (matrixIndex ? 4 : 5), p.a.I32(Row::At("stride")));
+    NoteArrayStride(kEs1ArrayStrides + (matrixIndex ? 4 : 5), p.template Item<"stride">());
     return true;
 }
 
 // Framebuffer objects on ES 1.1: every name as recorded.
-template <class Row>
-bool BindObject(SPlay& p)
+template <class Call>
+bool BindObject(Call& p)
 {
-    Entry<ext::BindObject>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("renderbuffer", "framebuffer")));
+    Entry<ext::BindObject>(p)(p.template Item<"target">(), p.template Item<"renderbuffer", "framebuffer">());
     return true;
 }
 
-template <class Row>
-bool DeleteObjects(SPlay& p)
+template <class Call>
+bool DeleteObjects(Call& p)
 {
-    const GLsizei n = p.a.I32(Row::At("n"));
+    const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    const uint32_t* names = Held<NameArray>(p, Row::At("renderbuffers", "framebuffers"), n, "its names array", refused);
+    const uint32_t* names = Held(p, p.template Item<"renderbuffers", "framebuffers">().data, n, "its names array", refused);
     if (refused)
         return false;
     Entry<ext::ConstNames>(p)(n, names);
@@ -292,12 +290,12 @@ bool DeleteObjects(SPlay& p)
 }
 
 // The host's names are not kept: later calls use the recorded ones.
-template <class Row>
-bool GenFramebuffers(SPlay& p)
+template <class Call>
+bool GenFramebuffers(Call& p)
 {
-    const GLsizei n = p.a.I32(Row::At("n"));
+    const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    Held<NameArray>(p, Row::At("framebuffers"), n, "its names array", refused);
+    Held(p, p.template Item<"framebuffers">().data, n, "its names array", refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -305,41 +303,41 @@ bool GenFramebuffers(SPlay& p)
     return true;
 }
 
-template <class Row>
-bool RenderbufferStorage(SPlay& p)
+template <class Call>
+bool RenderbufferStorage(Call& p)
 {
-    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), 0))
+    if (!RenderbufferBytesAllowed(p.call.GetName(), p.template Item<"internalformat">(), p.template Item<"width">(), p.template Item<"height">(), 0))
         return false;
-    Entry<ext::Storage>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
+    Entry<ext::Storage>(p)(p.template Item<"target">(), p.template Item<"internalformat">(), p.template Item<"width">(), p.template Item<"height">());
     return true;
 }
 
-template <class Row>
-bool FramebufferTexture(SPlay& p)
+template <class Call>
+bool FramebufferTexture(Call& p)
 {
-    Entry<ext::Texture2D>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("textarget")), p.a.U32(Row::At("texture")), p.a.I32(Row::At("level")));
+    Entry<ext::Texture2D>(p)(p.template Item<"target">(), p.template Item<"attachment">(), p.template Item<"textarget">(), p.template Item<"texture">(), p.template Item<"level">());
     return true;
 }
 
-template <class Row>
-bool FramebufferRenderbuffer(SPlay& p)
+template <class Call>
+bool FramebufferRenderbuffer(Call& p)
 {
-    Entry<ext::Renderbuffer>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("renderbuffertarget")), p.a.U32(Row::At("renderbuffer")));
+    Entry<ext::Renderbuffer>(p)(p.template Item<"target">(), p.template Item<"attachment">(), p.template Item<"renderbuffertarget">(), p.template Item<"renderbuffer">());
     return true;
 }
 
-template <class Row>
-bool AttachmentQuery(SPlay& p)
+template <class Call>
+bool AttachmentQuery(Call& p)
 {
     GLint value[4] = {};
-    Entry<ext::AttachmentQuery>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("pname")), value);
+    Entry<ext::AttachmentQuery>(p)(p.template Item<"target">(), p.template Item<"attachment">(), p.template Item<"pname">(), value);
     return true;
 }
 
-template <class Row>
-bool GenerateMipmap(SPlay& p)
+template <class Call>
+bool GenerateMipmap(Call& p)
 {
-    Entry<ext::Mipmap>(p)(p.a.U32(Row::At("target")));
+    Entry<ext::Mipmap>(p)(p.template Item<"target">());
     return true;
 }
 
@@ -354,22 +352,22 @@ GLsizei ClampedSamples(GLsizei samples, const char* label)
     return maximum;
 }
 
-template <class Row>
-bool StorageMultisample(SPlay& p)
+template <class Call>
+bool StorageMultisample(Call& p)
 {
-    const GLsizei samples = ClampedSamples(p.a.I32(Row::At("samples")), "ID_EXT_glRenderbufferStorageMultisampleWZQ");
-    if (!RenderbufferBytesAllowed(p.call.GetName(), p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")), samples))
+    const GLsizei samples = ClampedSamples(p.template Item<"samples">(), "ID_EXT_glRenderbufferStorageMultisampleWZQ");
+    if (!RenderbufferBytesAllowed(p.call.GetName(), p.template Item<"internalformat">(), p.template Item<"width">(), p.template Item<"height">(), samples))
         return false;
-    Entry<ext::StorageMultisample>(p)(p.a.U32(Row::At("target")), samples, p.a.U32(Row::At("internalformat")), p.a.I32(Row::At("width")), p.a.I32(Row::At("height")));
+    Entry<ext::StorageMultisample>(p)(p.template Item<"target">(), samples, p.template Item<"internalformat">(), p.template Item<"width">(), p.template Item<"height">());
     return true;
 }
 
-template <class Row>
-bool TextureMultisample(SPlay& p)
+template <class Call>
+bool TextureMultisample(Call& p)
 {
-    const GLuint texture = TextureNameMap::Get(p.a.U32(Row::At("texture")));
-    const GLsizei samples = ClampedSamples(p.a.I32(Row::At("samples")), "glFramebufferTexture2DMultisampleWZQ");
-    Entry<ext::Texture2DMultisample>(p)(p.a.U32(Row::At("target")), p.a.U32(Row::At("attachment")), p.a.U32(Row::At("textarget")), texture, p.a.I32(Row::At("level")), samples);
+    const GLuint texture = TextureNameMap::Get(p.template Item<"texture">());
+    const GLsizei samples = ClampedSamples(p.template Item<"samples">(), "glFramebufferTexture2DMultisampleWZQ");
+    Entry<ext::Texture2DMultisample>(p)(p.template Item<"target">(), p.template Item<"attachment">(), p.template Item<"textarget">(), texture, p.template Item<"level">(), samples);
     return true;
 }
 
@@ -377,47 +375,47 @@ bool TextureMultisample(SPlay& p)
 
 SEs1Host& Es1(const SPlay&) { return *SEs1Host::Instance(); }
 
-template <class Row>
-bool Frustum(SPlay& p)
+template <class Call>
+bool Frustum(Call& p)
 {
-    XQF_HOST(Es1(p), glFrustumx)(p.a.I32(Row::At("left")), p.a.I32(Row::At("right")), p.a.I32(Row::At("bottom")), p.a.I32(Row::At("top")), p.a.I32(Row::At("zNear")), p.a.I32(Row::At("zFar")));
+    XQF_HOST(Es1(p), glFrustumx)(p.template Item<"left">(), p.template Item<"right">(), p.template Item<"bottom">(), p.template Item<"top">(), p.template Item<"zNear">(), p.template Item<"zFar">());
     return true;
 }
 
-template <class Row>
-bool Ortho(SPlay& p)
+template <class Call>
+bool Ortho(Call& p)
 {
-    XQF_HOST(Es1(p), glOrthox)(p.a.I32(Row::At("left")), p.a.I32(Row::At("right")), p.a.I32(Row::At("bottom")), p.a.I32(Row::At("top")), p.a.I32(Row::At("zNear")), p.a.I32(Row::At("zFar")));
+    XQF_HOST(Es1(p), glOrthox)(p.template Item<"left">(), p.template Item<"right">(), p.template Item<"bottom">(), p.template Item<"top">(), p.template Item<"zNear">(), p.template Item<"zFar">());
     return true;
 }
 
-template <class Row>
-bool Rotate(SPlay& p)
+template <class Call>
+bool Rotate(Call& p)
 {
-    XQF_HOST(Es1(p), glRotatex)(p.a.I32(Row::At("angle")), p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("z")));
+    XQF_HOST(Es1(p), glRotatex)(p.template Item<"angle">(), p.template Item<"x">(), p.template Item<"y">(), p.template Item<"z">());
     return true;
 }
 
-template <class Row>
-bool Scale(SPlay& p)
+template <class Call>
+bool Scale(Call& p)
 {
-    XQF_HOST(Es1(p), glScalex)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("z")));
+    XQF_HOST(Es1(p), glScalex)(p.template Item<"x">(), p.template Item<"y">(), p.template Item<"z">());
     return true;
 }
 
-template <class Row>
-bool Translate(SPlay& p)
+template <class Call>
+bool Translate(Call& p)
 {
-    XQF_HOST(Es1(p), glTranslatex)(p.a.I32(Row::At("x")), p.a.I32(Row::At("y")), p.a.I32(Row::At("z")));
+    XQF_HOST(Es1(p), glTranslatex)(p.template Item<"x">(), p.template Item<"y">(), p.template Item<"z">());
     return true;
 }
 
 // The 16 recorded values of the matrix argument; null with a refusal when the trace holds none (a
 // pointer without its values, or a null pointer, which the host would read through).
-template <class Row>
-const GLfixed* RecordedMatrix(const SPlay& p)
+template <class Call>
+const GLfixed* RecordedMatrix(const Call& p)
 {
-    auto* matrix = p.a.As<SPtr<TGLfixed, 4, 4>>(Row::At("m"));
+    auto* matrix = p.template Item<"m">().data;
     const uint64_t held = matrix && matrix->pointer.value != 0 ? 16 : 0;
     if (held < 16) {
         Refuse(p, "its matrix", held, 16);
@@ -426,20 +424,20 @@ const GLfixed* RecordedMatrix(const SPlay& p)
     return reinterpret_cast<const GLfixed*>(matrix->GetData());
 }
 
-template <class Row>
-bool LoadMatrix(SPlay& p)
+template <class Call>
+bool LoadMatrix(Call& p)
 {
-    const GLfixed* m = RecordedMatrix<Row>(p);
+    const GLfixed* m = RecordedMatrix(p);
     if (!m)
         return false;
     XQF_HOST(Es1(p), glLoadMatrixx)(m);
     return true;
 }
 
-template <class Row>
-bool MultMatrix(SPlay& p)
+template <class Call>
+bool MultMatrix(Call& p)
 {
-    const GLfixed* m = RecordedMatrix<Row>(p);
+    const GLfixed* m = RecordedMatrix(p);
     if (!m)
         return false;
     XQF_HOST(Es1(p), glMultMatrixx)(m);
@@ -535,17 +533,26 @@ constexpr playrows::TRowPlay<SExtCall> kRows[] = {
 #include "PlayRows.inc"
 };
 
-// The rows of a function as its case reads them: Row::At("name") is the position of an argument; a
-// body shared by functions whose items differ in name names both (Row::At("renderbuffer", "framebuffer")).
+// The record classes of every row.
+using SRecords = playrows::TRecordList<playrows::SNoRecord
+#define XQF_PLAY_FAMILY xqft::ext
+#define XQF_TABLE "ExtCalls.def"
+#include "PlayRecords.inc"
+                                       >;
+
+// The call of a case's function as its body reads it: p.Item<"name">(); a body shared by functions
+// whose items differ in name names both (p.Item<"renderbuffer", "framebuffer">()).
 template <uint16_t Slot>
-using TRow = playrows::TRowOf<SExtCall, kRows, uint16_t(kExtIds.first + Slot)>;
+using TCall = playrows::TCallOfFunction<SPlay, uint16_t(kExtIds.first + Slot), SRecords>;
+// A body of a function's call as the body of a case.
+#define XQF_BODY(fn, body) &playrows::ReadCall<TCall<XQF_SLOT(fn)>, &body<TCall<XQF_SLOT(fn)>>, SPlay>
 
 using SCase = playrows::TCase<SExtCall>;
 
 #define XQF_SLOT(fn) uint16_t(CallIdOf(ECallFamily::Ext, #fn) - kExtIds.first)
-#define XQF_CASE(fn, hosts, body) SCase{XQF_SLOT(fn), &Case<hosts, &SHostExtensionSlots::fn, &body<TRow<XQF_SLOT(fn)>>>}
+#define XQF_CASE(fn, hosts, body) SCase{XQF_SLOT(fn), &Case<hosts, &SHostExtensionSlots::fn, XQF_BODY(fn, body)>}
 #define XQF_TEST_CASE(fn, hosts) SCase{XQF_SLOT(fn), &Case<hosts, &SHostExtensionSlots::fn, nullptr>}
-#define XQF_CORE_CASE(fn, body) SCase{XQF_SLOT(fn), &CoreEs1Case<&body<TRow<XQF_SLOT(fn)>>>}
+#define XQF_CORE_CASE(fn, body) SCase{XQF_SLOT(fn), &CoreEs1Case<XQF_BODY(fn, body)>}
 
 constexpr SCase kCases[] = {
     XQF_CASE(glDiscardFramebufferEXT, kBoth, Discard),
@@ -585,6 +592,7 @@ constexpr SCase kCases[] = {
 #undef XQF_CASE
 #undef XQF_TEST_CASE
 #undef XQF_CORE_CASE
+#undef XQF_BODY
 
 static_assert(playrows::EveryRowPlayed<SExtCall>(kRows, kCases, kExtIds.first, kExtCount, true),
               "ExtCalls.def: a row is both not replayed and played by a case, or played by two cases");
