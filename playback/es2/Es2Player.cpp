@@ -12,6 +12,7 @@
 #include "host/DrawIndices.h"
 #include "host/HostChecks.h"
 #include "host/HostTables.h"
+#include "host/ShaderSourceCheck.h"
 #include "maps/NameMaps.h"
 
 #include "Es2DrawItems.h"
@@ -809,6 +810,8 @@ constexpr SCase kCases[] = {
         for (GLsizei i = 0; i < count; ++i)
             if (const char* text = (*strings)[size_t(i)].Text())
                 joined += text;
+        if (!ShaderSourceAllowed(p.call.GetName(), p.a.U32(Row::At("shader")), joined))
+            return EEnd::Fail;
         const char* source = joined.c_str();
         const GLint length = GLint(joined.size());
         XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.Item<"shader">()).host, 1, &source, &length);

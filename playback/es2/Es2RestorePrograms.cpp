@@ -4,6 +4,7 @@
 #include "Es2Restore.h"
 
 #include "host/HostTables.h"
+#include "host/ShaderSourceCheck.h"
 #include "maps/NameMaps.h"
 
 #include <GLES2/gl2.h>
@@ -122,8 +123,10 @@ bool LinkReady(SEs2Host& gl, GLuint host, uint32_t recorded)
     return false;
 }
 
-void Compile(SEs2Host& gl, GLuint host, const char* source)
+void Compile(SEs2Host& gl, GLuint host, uint32_t recorded, const char* source)
 {
+    if (!ShaderSourceAllowed("Restore of glShaderSource", recorded, source))
+        return;
     XQF_HOST(gl, glShaderSource)(host, 1, &source, nullptr);
     XQF_HOST(gl, glCompileShader)(host);
 }
@@ -155,7 +158,7 @@ void RestoreEs2Shaders(SEs2State& snapshot, SEs2State& current)
                 GLint compiled = 0;
                 XQF_HOST(gl, glGetShaderiv)(host, GL_COMPILE_STATUS, &compiled);
                 if (s.compiled == 1 && compiled == 0 && s.source)
-                    Compile(gl, host, s.source);
+                    Compile(gl, host, entry.key, s.source);
                 continue;
             }
             ShaderNameMap::Erase(entry.key);
@@ -171,7 +174,7 @@ void RestoreEs2Shaders(SEs2State& snapshot, SEs2State& current)
         const GLuint host = XQF_HOST(gl, glCreateShader)(s.type);
         ShaderNameMap::Set(entry.key, host, 0, s.deletePending);
         if (s.source)
-            Compile(gl, host, s.source);
+            Compile(gl, host, entry.key, s.source);
     }
     for (int32_t i = 0; i < held.Count(); ++i)
         if (!paired[size_t(i)]) {

@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-"""Hostile values in real traces: scenes of xqft-record written as traces with one record (or a
-few) changed to values the host library would choke on (texture, renderbuffer, pbuffer and buffer sizes,
-sub-image offsets, draw counts and firsts, strides, types the size table lacks, names handed out
-twice). Each trace goes through `xqft-dump replay` (the frame holding the record and the next,
-whose start restores what it left), `replay --from-start`, `host-state` and `analyse`. No run may
-end on a signal or a sanitizer report, take over 15 s of CPU time (45 s in the sanitizer build; wall
-time follows the machine's load, and a run still going at 600 s is a hang) or grow over 1 GiB
-resident; the frame holding the record reports the refusal on an "ERROR: " line, and so does the
-next frame's restore where the tracked state keeps the value; a run that reports one exits 5, as a
-failed pass. A pbuffer is refused at its eglCreatePbufferSurface, and a pass from the trace's start
-that stops there writes no image of a later frame; where nothing is drawn, the image is zeros.
+"""Hostile values in real traces: scenes of xqft-record written as traces with one record (or a few)
+changed to values the host library would choke on (texture, renderbuffer, pbuffer and buffer sizes,
+sub-image offsets, draw counts and firsts, strides, types the size table lacks, names handed out twice,
+shader sources the host compiler would recurse or expand without end on). Each trace goes through
+`xqft-dump replay` (the frame holding the record and the next, whose start restores what it left),
+`replay --from-start`, `host-state` and `analyse`. No run may end on a signal or a sanitizer report,
+take over 15 s of CPU time (45 s in the sanitizer build; wall time follows the machine's load, and a
+run still going at 600 s is a hang) or grow over 1 GiB resident; the frame holding the record reports
+the refusal on an "ERROR: " line, and so does the next frame's restore where the tracked state keeps
+the value; a run that reports one exits 5, as a failed pass. A pbuffer is refused at its
+eglCreatePbufferSurface, and a pass from the trace's start that stops there writes no image of a later
+frame; where nothing is drawn, the image is zeros.
 
 usage: check_hostile.py BIN_DIR SOURCE_DIR [--cases a,b] [--shard K/N] [--report] [--work DIR]
 --report prints each run's time and peak resident size; --work keeps the traces in DIR; --shard K/N
@@ -129,6 +130,37 @@ CASES = {
     "es2 stride 0x10000": ("multi", "glVertexAttribPointer", 0, 4, 0x10000, True),
     "es1 stride 0x10000": ("es1-tri-client", "glNormalPointer", 0, 1, 0x10000, False),
 }
+
+
+def chain(n):
+    return FRAGMENT_HEAD + "void main() { float v = " + " + ".join(["a"] * n) + "; gl_FragColor = vec4(v); }\n"
+
+
+def doubling(levels):
+    defines = "#define A0 a\n" + "".join("#define A%d A%d + A%d\n" % (i, i - 1, i - 1) for i in range(1, levels + 1))
+    return FRAGMENT_HEAD + defines + "void main() { gl_FragColor = vec4(A%d); }\n" % levels
+
+
+FRAGMENT_HEAD = "precision mediump float;\nuniform float a;\nuniform int k;\n"
+# Fragment shader sources the host compiler would crash on, or spend minutes and gigabytes on; each
+# replaces the textured scene's first fragment shader.
+SHADER_SOURCES = {
+    "es2 expression of 5000 terms": chain(5000),
+    "es2 expression of 15000 terms": chain(15000),
+    "es2 expression of 100000 terms": chain(100000),
+    "es2 parentheses nested 10000 deep": FRAGMENT_HEAD + "void main() { gl_FragColor = vec4(" + "(" * 10000 + "a" +
+                                         ")" * 10000 + "); }\n",
+    "es2 macro doubling 24 levels": doubling(24),
+    "es2 macro doubling 30 levels": doubling(30),
+    "es2 source of 16 MB": FRAGMENT_HEAD + ("// " + "x" * 97 + "\n") * (168 * 1024) + "void main() {}\n",
+    "es2 local array of 100000 floats": FRAGMENT_HEAD + "void main() { float t[100000]; t[k] = a; "
+                                        "gl_FragColor = vec4(t[k]); }\n",
+    "es2 uniform array of 2^31-1 vectors": FRAGMENT_HEAD + "uniform vec4 u[2147483647];\n"
+                                           "void main() { gl_FragColor = u[k]; }\n",
+}
+SOURCE = "source"  # the argument of a glShaderSource: its one string (and its length)
+for name, source in SHADER_SOURCES.items():
+    CASES[name] = ("textured", "glShaderSource", 1, SOURCE, source, True)
 
 # Further records a case changes: (function, which of its records (None: every one), argument,
 # value).
@@ -264,6 +296,10 @@ class Runner:
         for i, arg, val in edits:
             if arg == PBUFFER:
                 lines[i] = as_pbuffer(lines[i], *val)
+                continue
+            if arg == SOURCE:
+                lines[i]["v"][2]["a"] = [{"p": lines[i]["v"][2]["a"][0]["p"], "s": val}]
+                lines[i]["v"][3]["a"] = [len(val.encode())]
                 continue
             for a, v in (zip(arg, val) if isinstance(arg, tuple) else [(arg, val)]):
                 if isinstance(a, int):
