@@ -810,7 +810,7 @@ constexpr SCase kCases[] = {
         for (GLsizei i = 0; i < count; ++i)
             if (const char* text = (*strings)[size_t(i)].Text())
                 joined += text;
-        if (!ShaderSourceAllowed(p.call.GetName(), p.a.U32(Row::At("shader")), joined))
+        if (!ShaderSourceAllowed(p.call.GetName(), p.Item<"shader">(), joined))
             return EEnd::Fail;
         const char* source = joined.c_str();
         const GLint length = GLint(joined.size());
