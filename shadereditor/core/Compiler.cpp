@@ -5,6 +5,7 @@
 #include "ShaderRegex.h"
 #include "WholeFile.h"
 #include "XQFTVTLParser.h"
+#include "host/ShaderSourceCheck.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -245,8 +246,17 @@ void CCompiler::OnCompile(CXQFTHash PanelID, unsigned int CompileKey, QString Co
                 kind = kKindVertex, labelEntry = 77;
             else if (eType == eShaderDocOpenCLKernel)
                 labelEntry = 66;
-            CompileSource(text, labelEntry ? GetShaderEditorString<CXQFTString>(labelEntry) : CXQFTString(), kind,
-                          0, 0);
+            // A GLSL source that would take the compiler's stack, memory or minutes (shaders from
+            // traces are anyone's) is not compiled: the reason is the result.
+            const std::string refused =
+                kind == kKindOther ? std::string() : ShaderSourceRefusal({text.CStr(), text.Length()});
+            if (!refused.empty()) {
+                m_result.status = SCompileResult::kUnusable;
+                m_result.output = CXQFTString("ERROR: ") + refused.c_str() + "\n";
+            } else {
+                CompileSource(text, labelEntry ? GetShaderEditorString<CXQFTString>(labelEntry) : CXQFTString(),
+                              kind, 0, 0);
+            }
         }
         for (const auto& [index, profile] : m_profiles)
             m_result.profiles.Append(profile);

@@ -245,6 +245,21 @@ TEST_F(CompilerRoad, CancelsBeforeAndDuringACompile)
     delete compiler;
 }
 
+// A GLSL source that would run the compiler out of stack or memory (a shader from a trace) is not
+// handed to it: the result says why.
+TEST_F(CompilerRoad, HostileGlslSourcesAreNotCompiled)
+{
+    QString chain = "void main() { gl_Position = vec4(1.0";
+    for (int i = 0; i < 15000; ++i)
+        chain += " + 1.0";
+    chain += "); }\n";
+    SCompileRun run = CompileNow(m_fakes.Path("ok"), m_temp.Path(), chain, eShaderDocGLSLESVertex, 0);
+    EXPECT_TRUE(run.published);
+    EXPECT_EQ(run.result.status, 3u);
+    EXPECT_STREQ(run.result.output.CStr(), "ERROR: a statement of more than 4096 tokens at line 1\n");
+    EXPECT_TRUE(m_fakes.TakeRuns().empty());
+}
+
 TEST_F(CompilerRoad, EveryChildRunIsBounded)
 {
     const CCompiler::SRunLimit saved = CCompiler::CompileLimit();
