@@ -8,6 +8,7 @@
 #include "data/TraceReader.h"
 
 #include <cstdio>
+#include <utility>
 
 PlaybackInterface::PlaybackInterface() = default;
 
@@ -57,6 +58,14 @@ void CAnalysisInterface::SetTraceForAnalysis(CTraceData* trace)
     }
     m_analysis = std::make_unique<CAnalysisPlayback>();
     m_analysis->BindTrace(trace);
+    m_analysis->m_rebuildProgress = m_rebuildProgress;
+}
+
+void CAnalysisInterface::SetRebuildProgress(TRebuildProgress progress)
+{
+    m_rebuildProgress = std::move(progress);
+    if (m_analysis)
+        m_analysis->m_rebuildProgress = m_rebuildProgress;
 }
 
 bool CAnalysisInterface::GoToFrame(uint32_t frame, uint32_t drawBudget)

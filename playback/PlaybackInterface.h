@@ -6,6 +6,7 @@
 #include "analysis/AnalysisOptions.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -50,6 +51,11 @@ public:
     // The same with the value as one byte.
     bool SetOptionValue(uint32_t key, const uint8_t* value);
     void SetCallFilters(const std::set<uint32_t>& skipPositions, const std::set<uint32_t>& skipIds);
+    // Told how a rebuild goes before each call it replays (frame, the frame it replays from, calls
+    // played, calls in all); false cancels it, and the pass then ends aborted (3). Kept for the
+    // analyses of later traces.
+    using TRebuildProgress = std::function<bool(uint32_t frame, uint32_t from, uint32_t played, uint32_t total)>;
+    void SetRebuildProgress(TRebuildProgress progress);
     // 0 error, 1 stopped by the draw budget, 2 reached eglSwapBuffers, 3 aborted. After an error the
     // analysis is as a new one: GetFrameBuffer has no image until a pass succeeds.
     int32_t Analyse(uint8_t showWindow);
@@ -63,4 +69,5 @@ public:
 
 private:
     std::unique_ptr<CAnalysisPlayback> m_analysis;
+    TRebuildProgress m_rebuildProgress;
 };

@@ -58,6 +58,8 @@ int32_t CAnalysisPlayback::AnalyseFrame(uint8_t showWindow)
         PlaybackError("TraceData is not asigned\n");
         return 0;
     }
+    if (m_restoreCancelled)
+        return 3;  // the frame was never reached: nothing to read back, and no failure
     if (m_restoreFailed) {
         PlaybackError("Frame %u could not be restored\n", m_currentFrame);
         return 0;

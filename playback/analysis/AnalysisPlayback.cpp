@@ -73,6 +73,7 @@ bool CAnalysisPlayback::SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t 
 bool CAnalysisPlayback::RestoreStateAtFrame(uint32_t frame)
 {
     m_restoreFailed = false;
+    m_restoreCancelled = false;
     try {
         m_restoreFailed = !RestoreFrame(frame);
         return !m_restoreFailed;
@@ -319,6 +320,10 @@ bool CAnalysisPlayback::RebuildByReplay(uint32_t from, bool fromKept, uint32_t f
     m_trace->GetFrameEs2State(from, &es2);
     uint32_t current = from;
     for (uint32_t n = start->firstCall + 1; n <= end->firstCall; ++n) {
+        if (!RebuildGoesOn(frame, from, n - start->firstCall - 1, end->firstCall - start->firstCall)) {
+            StartOver();
+            return false;
+        }
         STraceCall* call = m_trace->GetCall(n);
         if (call && call->frame != current && call->frame <= frame)
             KeepImagesAt(current = call->frame, frame, egl, es1, es2);

@@ -13,6 +13,7 @@
 #include "state/Es2State.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -125,6 +126,13 @@ public:
     // The last restore could not bring the host to its frame (an unknown EGL handle, a rebuild whose
     // replay failed): the pass that follows fails.
     bool m_restoreFailed = false;
+    // Told how a rebuild goes before each call it replays: the frame rebuilt, the frame it replays
+    // from, the calls played and the calls it plays in all. False cancels the rebuild: the analysis
+    // starts over (the images kept so far stay), and the pass that follows ends aborted (3).
+    using TRebuildProgress = std::function<bool(uint32_t frame, uint32_t from, uint32_t played, uint32_t total)>;
+    TRebuildProgress m_rebuildProgress;
+    // The last restore's rebuild was cancelled (by the progress hook, or a quit in a playback window).
+    bool m_restoreCancelled = false;
 
     // The GPU-made images kept from the frame starts rebuilds passed (budget: SetOptionValue).
     const CKeptImages& KeptImages() const { return m_kept; }
@@ -153,6 +161,9 @@ private:
     // kept at `from` sent. Keeps the images of the frame starts it passes. False when a call
     // failed (the analysis then starts over).
     bool RebuildByReplay(uint32_t from, bool fromKept, uint32_t frame);
+    // Between two calls of a rebuild: serves the playback windows and asks the progress hook; false
+    // when the rebuild is to stop (m_restoreCancelled is then set).
+    bool RebuildGoesOn(uint32_t frame, uint32_t from, uint32_t played, uint32_t total);
     // Reads back and keeps the GPU-made images at frame k's start (states: the tracked ones there),
     // when the budget leaves room for them beside the frames nearer `frame` that the rebuild keeps.
     void KeepImagesAt(uint32_t k, uint32_t frame, const SEglState& egl, const SEs1State& es1, const SEs2State& es2);

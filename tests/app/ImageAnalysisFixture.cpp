@@ -143,6 +143,20 @@ QImage Reference(const char* scene, int frame, const QStringList& variant)
     return Rgb(image);
 }
 
+QImage Analysed(const QString& trace, int frame, const QStringList& options)
+{
+    static int written = 0;
+    const QString out = Scratch().path() + QString("/analysed-%1.ppm").arg(++written);
+    QProcess p;
+    p.start(QString::fromStdString(BinaryDir() + "/bin/xqft-dump"),
+            QStringList{"analyse", trace, "--frame", QString::number(frame), out} + options);
+    p.waitForFinished(120000);
+    const QImage image(out);
+    EXPECT_FALSE(image.isNull()) << "analyse wrote no image of frame " << frame << " "
+                                 << options.join(' ').toStdString() << ": " << p.readAllStandardError().toStdString();
+    return Rgb(image);
+}
+
 bool WaitUntil(const std::function<bool()>& done, int ms)
 {
     QElapsedTimer clock;

@@ -29,6 +29,10 @@ QString SceneTraceWithBrokenFirstDraw(const char* scene);
 // Frame `frame` of the scene as the direct run drew it under the variant, as RGB888.
 QImage Reference(const char* scene, int frame, const QStringList& variant = {});
 
+// What `xqft-dump analyse TRACE --frame N OUT.ppm` followed by `options` writes, as RGB888; a null
+// image (and a failure) when it writes none.
+QImage Analysed(const QString& trace, int frame, const QStringList& options = {});
+
 // Serves events until done() holds or ms pass; what done() says then.
 bool WaitUntil(const std::function<bool()>& done, int ms = 30000);
 // Waits until the spy has seen count signals in all.

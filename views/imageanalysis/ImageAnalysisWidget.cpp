@@ -201,6 +201,7 @@ CImageAnalysisWidget::CImageAnalysisWidget(QWidget* parent, Qt::WindowFlags flag
     connect(CTraceController::Instance(), &CTraceController::SIGAbortAnalysis, this, [this] {
         if (analysing && analysis)
             analysis->Abort();
+        closing = sequence;
     });
 }
 
@@ -252,8 +253,12 @@ void CImageAnalysisWidget::SLTUpdatedTrace(bool clean)
         return;
     }
     setEnabled(true);
-    if (!analysis)
+    if (!analysis) {
         analysis = std::make_unique<CAnalysisInterface>();
+        analysis->SetRebuildProgress([this](uint32_t frame, uint32_t from, uint32_t played, uint32_t total) {
+            return RebuildGoesOn(frame, from, played, total);
+        });
+    }
     analysis->SetTraceForAnalysis(trace);
     boundTrace = trace;
     ui.tb_activeScrubber->setChecked(true);
@@ -445,6 +450,7 @@ void CImageAnalysisWidget::SLTUpdateContent()
     if (!BoundAnalysis())
         return;
     sequence = 1;
+    closing = 0;
     CTraceController* controller = CTraceController::Instance();
     controller->SetAnalysisRunning(true);
     bool failed = false;
@@ -456,9 +462,25 @@ void CImageAnalysisWidget::SLTUpdateContent()
         ShowFailure();
         setEnabled(false);
     }
+    if (!rebuildText.isEmpty()) {
+        controller->ClearTemporalStatusBar(rebuildText);
+        rebuildText.clear();
+    }
     controller->SetAnalysisRunning(false);
     // After a failure the dock stays disabled until a frame or trace update: nothing is retried.
     Release(sequence, !failed);
+}
+
+bool CImageAnalysisWidget::RebuildGoesOn(uint32_t frame, uint32_t from, uint32_t played, uint32_t total)
+{
+    const uint32_t percent = total ? uint32_t(uint64_t(played) * 100 / total) : 100;
+    const uint32_t now[3] = {frame, from, percent};
+    if (rebuildText.isEmpty() || !std::equal(now, now + 3, rebuildShown)) {
+        std::copy(now, now + 3, rebuildShown);
+        rebuildText = QString("rebuilding frame %1 from frame %2: %3 %").arg(frame).arg(from).arg(percent);
+        CTraceController::Instance()->UpdateTemporalStatusBar(rebuildText);
+    }
+    return !pending && !closing;
 }
 
 void CImageAnalysisWidget::RenderSequence()
@@ -497,7 +519,8 @@ void CImageAnalysisWidget::RenderSequence()
     const SAnalysisOutcome outcome = RunAnalysisSequence(
         *analysis, request, [this] { return RunPass(); }, [this] { return !retryTimer->isActive(); });
     ShowOutcome(outcome);
-    if (H != 0 || L != 0)
+    // An aborted sequence rendered no window (the frame may have changed meanwhile): its retry tells.
+    if ((H != 0 || L != 0) && outcome.result != 3)
         Q_EMIT SIGUpdateScrubbers(windowHigh, windowLow);
 }
 

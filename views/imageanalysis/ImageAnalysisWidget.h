@@ -134,7 +134,13 @@ private:
     // What SLTUpdateContent does once it may render: moves to the frame, sets the options and the window,
     // runs the passes and emits the window rendered.
     void RenderSequence();
+    // The analysis's rebuild hook: says in the status bar how far the rebuild is (once a percent), and
+    // cancels it once another request came (the retry then renders that) or the trace is closing.
+    bool RebuildGoesOn(uint32_t frame, uint32_t from, uint32_t played, uint32_t total);
     QImage spareImage;      // the image shown before the current one, written by the next pass
     uint8_t sequence = 0;   // the render sequence runs (its passes, and what it does between them)
     uint8_t analysing = 0;  // inside the facade's Analyse: Abort reaches it
+    uint8_t closing = 0;    // an open is waiting for the sequence: a rebuild stops
+    QString rebuildText;    // the rebuild's progress last shown (taken off the status bar at the end)
+    uint32_t rebuildShown[3] = {};  // its frame, start frame and percent
 };
