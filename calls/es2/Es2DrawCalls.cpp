@@ -33,20 +33,31 @@ void SDrawIndicesV1::List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder
 
 void SDrawIndicesV7::Read(CTrace& t)
 {
-    if (t.IsDataIncluded())
-        t >> data >> indicesOffset;
-    else
-        t >> data.pointer;
+    if (!t.IsDataIncluded()) {
+        t >> pointer;
+        return;
+    }
+    // As an SDataPtr reads its block.
+    t >> pointer;
+    size = t.ReadU32();
+    if (size != 0)
+        t.ReadCaptured(bytes, size);
+    t >> indicesOffset;
 }
 
 void SDrawIndicesV7::List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&)
 {
-    if (!t.IsDataIncluded())
-        info.AddArgument("indices", info.MakeHolder<TPointer>(data.pointer.value), 0);
-    else if (data.GetData() != nullptr)
-        info.AddArgument("indices", &data, 0);
-    else
+    if (!t.IsDataIncluded()) {
+        info.AddArgument("indices", info.MakeHolder<TPointer>(pointer.value), 0);
+    } else if (bytes) {
+        SDataView& view = info.Make<SDataView>();
+        view.pointer = pointer;
+        view.size = size;
+        view.borrowed = bytes.get();
+        info.AddArgument("indices", &view, 0);
+    } else {
         info.AddArgument("indices", info.MakeHolder<TPointer>(indicesOffset.value), 0);
+    }
     if (verbose == 1 && t.IsDataIncluded())
         info.AddArgument("indicesOffset", info.MakeHolder<TPointer>(indicesOffset.value), 1);
 }
