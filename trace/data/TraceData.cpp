@@ -1,6 +1,10 @@
 #include "data/TraceData.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "apicall/ApiCall.h"
@@ -30,6 +34,21 @@ constexpr int64_t kMostSnapshotCredit = 256 << 10;
 constexpr uint32_t kMostCallsReplayed = 4096;
 // An allocation's header and the shared count of a snapshot, beyond its size.
 constexpr int64_t kAllocationBytes = 32;
+
+// Gives the whole pages of a list's room past its last entry back to the system, keeping the room:
+// they read as zeros if entries come later. The load reserves the call list from the file's size,
+// and shrinking it to fit would copy every entry: a second list, its size again, at the end of
+// every load.
+template <class T>
+void GiveBackRoom(const std::vector<T>& list)
+{
+    const auto page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto used = reinterpret_cast<uintptr_t>(list.data() + list.size());
+    const auto room = reinterpret_cast<uintptr_t>(list.data() + list.capacity());
+    const uintptr_t from = (used + page - 1) / page * page, to = room / page * page;
+    if (list.data() && to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+}
 
 bool IsEglStateKind(uint8_t kind)
 {
@@ -218,7 +237,7 @@ bool CTraceData::CapturedBytesIntact() const
 
 void CTraceData::Compact()
 {
-    m_calls.shrink_to_fit();
+    GiveBackRoom(m_calls);
     m_frames.shrink_to_fit();
     m_states.shrink_to_fit();
     m_arena.Trim();
