@@ -2,7 +2,11 @@
 // 4,000,000 calls in frames of about 73 calls (as long as the frames of a real recording), and on
 // es2-real, a trace shaped as a real application's recording (2,702 frames of about 97 calls, each
 // with a 230 KB frame image; scenes that build programs from long shader sources and look up a
-// dozen uniforms; sprites drawn from client arrays). Each load runs in a process of its own, so the
+// dozen uniforms; sprites drawn from client arrays), and es2-scenes, shaped as a recorded benchmark
+// (271,000 calls of scenes run one after another, each making a context, looking up its entry
+// points and building its objects; frames of 15 to 440 calls drawn from buffer objects, index
+// ranges of element buffers and locations looked up by name in every frame; a 320x240 frame image
+// in every frame). Each load runs in a process of its own, so the
 // anonymous memory it leaves (RssAnon + swap after the load, beyond that before it) is not blurred
 // by a previous load's freed heap; its peak is sampled where the loader's memory guard looks (every
 // 1,000 calls) and at the end. The load once more without state tracking shows what the frames' state
@@ -163,6 +167,7 @@ int main(int argc, char** argv)
         return ok ? 0 : 1;
     }
     bool ok = Measure("es2-real", generator + "es2-real '" + path + "'", path);
+    ok = ok && Measure("es2-scenes", generator + "es2-scenes '" + path + "'", path);
     for (const char* api : {"es2", "es1"}) {
         for (unsigned calls : sizes) {
             // Small captured blocks: they stay in the mapped file either way, and the trace on disk
