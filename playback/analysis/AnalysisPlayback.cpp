@@ -513,6 +513,16 @@ bool CAnalysisPlayback::ReadFrameBuffer()
         std::memset(m_readBack.get(), 0, pixels * 4);
         return false;
     }
+    // A pass that ends inside a framebuffer object reads that: the read leaves the pixels outside
+    // it alone, and they must be zeros, as in a fresh analysis, never an earlier pass's pixels.
+    GLint framebuffer = 0;
+    if (current) {
+        XQF_HOST(gl, glGetIntegerv)(GL_FRAMEBUFFER_BINDING, &framebuffer);
+        if (XQF_HOST(gl, glGetError)() != GL_NO_ERROR)
+            framebuffer = 0;  // an ES 1.1 context without framebuffer objects
+    }
+    if (framebuffer != 0)
+        std::memset(m_readBack.get(), 0, pixels * 4);
     XQF_HOST(gl, glReadPixels)(0, 0, GLsizei(m_readWidth), GLsizei(m_readHeight), GL_RGBA, GL_UNSIGNED_BYTE,
                                m_readBack.get());
     if (!current || XQF_HOST(gl, glGetError)() != GL_NO_ERROR)

@@ -1,4 +1,6 @@
-// A long rebuild says how far it is, and a frame chosen meanwhile cancels it.
+// The dock shows what `xqft-dump analyse` writes for the same frame and options, whatever the dock
+// rendered before: passes that stop inside a framebuffer object after passes that read the whole
+// surface. A long rebuild says how far it is, and a frame chosen meanwhile cancels it.
 #include <QComboBox>
 #include <QFile>
 #include <QRegularExpression>
@@ -12,6 +14,39 @@
 using namespace analysistest;
 
 namespace {
+
+// Frame 3 of this scene draws twice into a 32 x 32 framebuffer texture, then into two more, then
+// into the 64 x 48 window.
+constexpr const char* kFeedback = "pipeline-feedback-5";
+
+TEST_F(ImageAnalysisWindow, ShowsWhatAnalyseWritesWhenTheBudgetStopsInsideAFramebuffer)
+{
+    OPEN_OR_SKIP(kFeedback);
+    QComboBox* mode = dock->Form().cb_viewMode;
+    const QString trace = SceneTrace(kFeedback);
+    const QStringList complexity{"--option", "4=1"};
+    struct SStep {
+        const char* what;
+        std::function<void()> act;
+        QStringList options;  // analyse's, for frame 3
+    } steps[] = {
+        {"the whole frame", [&] { c->SLTRequestUpdateFrame(3); }, {}},
+        {"up to draw 2, inside the first framebuffer", [&] { High()->setValue(2); }, {"--budget", "2"}},
+        {"its overdraw", [&] { mode->setCurrentIndex(CImageAnalysisWidget::kDepthComplexity); },
+         QStringList{"--budget", "2"} + complexity},
+        {"the whole frame's overdraw", [&] { High()->setValue(5); }, complexity},
+        {"the overdraw up to draw 1", [&] { High()->setValue(1); }, QStringList{"--budget", "1"} + complexity},
+        {"up to draw 1", [&] { mode->setCurrentIndex(CImageAnalysisWidget::kStandard); }, {"--budget", "1"}},
+    };
+    for (const SStep& s : steps) {
+        SCOPED_TRACE(s.what);
+        const int passes = outputs->count();
+        s.act();
+        ASSERT_GT(outputs->count(), passes);
+        EXPECT_TRUE(SameImage(Shown(), Analysed(trace, 3, s.options)));
+        EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
+    }
+}
 
 // The scene's frames each sample what the frame before drew: frame 3,000 is rebuilt by replaying
 // every frame from the first. A frame chosen while that runs is served at once and cancels it; the
