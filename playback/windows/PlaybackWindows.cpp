@@ -31,17 +31,24 @@ NativeHandle CreatePlaybackWindow(SNativeWindowFuncs& funcs, SEglSurfaceWindow w
     // device may resize a window between two surfaces): a known handle asked for at another size is
     // sized again, or the surface made on it would keep the size of the first.
     static std::unordered_map<uint64_t, uint64_t> madeFor;
+    // The handle each host window was last sized for: a back end may size the same window again for
+    // another handle (an X11 window whose surface is gone is reused), which then no longer has the
+    // size of the handles it was made for before.
+    static std::unordered_map<NativeHandle, uint64_t> sizedFor;
     const uint64_t size = uint64_t(window.width) << 32 | window.height;
     CHandleTable<uint64_t>& map = PlaybackWindowMap::Table();
     if (const uint64_t* made = std::as_const(map).Get(window.handle)) {
         const auto known = madeFor.find(window.handle);
-        if (known == madeFor.end() || known->second == size)
+        const auto sized = sizedFor.find(*made);
+        const bool stillItsSize = known == madeFor.end() || known->second == size;
+        if (stillItsSize && (sized == sizedFor.end() || sized->second == window.handle))
             return *made;
     }
     const NativeHandle made =
         funcs.Resize ? funcs.Resize(int32_t(window.width), window.height, kPlaybackWindowTitle, native) : 0;
     map[window.handle] = made;
     madeFor[window.handle] = size;
+    sizedFor[made] = window.handle;
     return made;
 }
 

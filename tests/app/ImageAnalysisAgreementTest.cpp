@@ -1,6 +1,7 @@
 // The dock shows what `xqft-dump analyse` writes for the same frame and options, whatever the dock
 // rendered before: passes that stop inside a framebuffer object after passes that read the whole
-// surface. A long rebuild says how far it is, and a frame chosen meanwhile cancels it.
+// surface, and traces opened one after another whose window handles repeat at other sizes. A long
+// rebuild says how far it is, and a frame chosen meanwhile cancels it.
 #include <QComboBox>
 #include <QFile>
 #include <QRegularExpression>
@@ -45,6 +46,32 @@ TEST_F(ImageAnalysisWindow, ShowsWhatAnalyseWritesWhenTheBudgetStopsInsideAFrame
         ASSERT_GT(outputs->count(), passes);
         EXPECT_TRUE(SameImage(Shown(), Analysed(trace, 3, s.options)));
         EXPECT_EQ(dock->Viewer().Info(), "Native Resolution: 64x48");
+    }
+}
+
+// The first and third traces record the same window handle at 128 x 96, the second another handle at
+// 64 x 48: under X11 the second one's window is the first one's, sized again.
+TEST_F(ImageAnalysisWindow, ShowsWhatAnalyseWritesAtEachTracesOwnSize)
+{
+    const QString wide = ChangedTrace("quads", "wide-surface", "},64,48],\"attrib_list\"", "},128,96],\"attrib_list\"");
+    // The writer numbers the first window of a log 0x55: logged as a surface, the window is numbered
+    // after the surface handles (0x32).
+    const QString other =
+        ChangedTrace("quads", "other-window", "{\"o\":\"window\",\"v\":85}", "{\"o\":\"surface\",\"v\":85}");
+    if (wide.isEmpty() || other.isEmpty())
+        GTEST_SKIP() << "no host OpenGL ES library to play on";
+    struct SCase {
+        const QString& trace;
+        const char* info;
+    } cases[] = {{wide, "Native Resolution: 128x96"}, {other, "Native Resolution: 64x48"},
+                 {wide, "Native Resolution: 128x96"}};
+    for (const SCase& k : cases) {
+        SCOPED_TRACE(k.trace.toStdString());
+        const int before = outputs->count();
+        c->SLTOpenTrace(k.trace);
+        ASSERT_TRUE(WaitForSignals(*outputs, before + 1));
+        EXPECT_EQ(dock->Viewer().Info().toStdString(), k.info);
+        EXPECT_TRUE(SameImage(Shown(), Analysed(k.trace, 1)));
     }
 }
 
