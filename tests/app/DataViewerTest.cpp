@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -93,6 +95,41 @@ TEST_F(DataViewerTest, EachFrameShowsItsImageTheRightWayUpAndKeepsItWithoutOne)
         EXPECT_EQ(Shown(), DeviceImage(s.shown));
         // The info line names the frame whose image shows, not "No data available".
         EXPECT_EQ(frames->Info(), QString("Frame:%1   8x4").arg(s.shown + 1));
+    }
+}
+
+// With Fit on, every new image is fitted to the view: frames of another size, and another trace's.
+TEST_F(DataViewerTest, FitFitsEachNewFrameImage)
+{
+    auto frameImages = [&](const char* name, const char* size) {
+        const QString path = QString::fromStdString(TempPath(name));
+        Generate(("egl-frames " + path + " --image " + size + " --frame-image 1 --frames 2").toStdString());
+        return path;
+    };
+    window->resize(1200, 900);
+    window->show();
+    dock->Tabs()->setCurrentWidget(frames);
+    struct SCase {
+        QString trace;
+        QSize size;
+    } cases[] = {{frameImages("fit-small.xqft", "40x32"), {40, 32}},
+                 {frameImages("fit-large.xqft", "160x120"), {160, 120}},
+                 {frameImages("fit-wide.xqft", "300x20"), {300, 20}}};
+    for (const SCase& k : cases) {
+        SCOPED_TRACE(k.size.width());
+        c->SLTOpenTrace(k.trace);
+        QTest::qWait(50);  // painted: the viewer knows its view
+        c->SLTRequestUpdateFrame(2);
+        ASSERT_EQ(frames->Image().size(), k.size);
+        const QSize view = frames->Form().f_imageViewerFrame->size();
+        ASSERT_FALSE(view.isEmpty());
+        const int fit = std::max(1, int(std::min(float(view.width()) / k.size.width(),
+                                                 float(view.height()) / k.size.height()) * 100));
+        EXPECT_TRUE(frames->Fit());
+        EXPECT_EQ(frames->FitPercent(), fit);
+        EXPECT_EQ(frames->ShownPixmap().size(), QSize(int(k.size.width() * (fit / 100.0f)),
+                                                      int(k.size.height() * (fit / 100.0f))));
+        EXPECT_TRUE(frames->Form().m_imageInfo->text().endsWith("(Fit)"));
     }
 }
 

@@ -55,12 +55,12 @@ void CFrameBufferWidget::ShowFrame()
     image = QPixmap::fromImage(std::move(shown), Qt::NoFormatConversion);
     // As SetImage does: the image never sizes the label (nor the dock around it).
     Form().l_imageViewer->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    // The info line names the image shown; the fit is left as it is: the new image is shown at the
-    // zoom chosen.
+    // The info line names the image shown. With Fit on, each new image (of another size, or of
+    // another trace) is fitted; else it is shown at the zoom chosen.
     SetInfoText("Frame:" + QString::number(frame->number) + "   " + QString::number(recorded.width) + "x" +
                 QString::number(recorded.height));
     if (viewRect.isValid())
-        DrawAtZoom(percent);
+        RefreshFit();
     else
         Form().l_imageViewer->setPixmap(image);
 }
