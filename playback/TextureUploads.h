@@ -1,9 +1,9 @@
 #pragma once
-// The texture image uploads the ES 1.1 and ES 2.0 players replay alike: glTexImage2D,
-// glTexSubImage2D and their compressed forms. Each checks the image against the host's limits, then
-// the recorded bytes against what the host will read, and only then calls the host. What differs
-// between the families is how an image argument is read (a trace without data, and the words of a
-// refusal), which the family gives as a policy:
+// The texture image uploads the ES 1.1 and ES 2.0 players replay alike: glTexImage2D, glTexSubImage2D,
+// their compressed forms and the copies from the framebuffer. Each checks the image against the host's
+// limits, then the recorded bytes against what the host will read, and only then calls the host. What
+// differs between the families is how an image argument is read (a trace without data, and the words
+// of a refusal), which the family gives as a policy:
 //   static const void* Image(Play&, TPointerArg<SImage2D> image, int64_t needed, bool always, bool& refused)
 //       the recorded bytes of the image argument when they hold `needed` (-1: a format
 //       and type not known here); null when none were recorded, unless `always` (the host reads them
@@ -122,6 +122,33 @@ EEnd CompressedTexSubImage2D(Call& p)
                                               p.template Item<"xoffset">(), p.template Item<"yoffset">(),
                                               p.template Item<"width">(), p.template Item<"height">(),
                                               p.template Item<"format">(), p.template Item<"imageSize">(), data);
+    return EEnd::Common;
+}
+
+// The host fills a copied image from the framebuffer: no trace bytes bound its size, only the
+// host's limits.
+template <class Call>
+EEnd CopyTexImage2D(Call& p)
+{
+    if (!CopiedImageFits(p.gl, p.call.GetName(), p.template Item<"target">(), p.template Item<"width">(),
+                         p.template Item<"height">()))
+        return EEnd::Fail;
+    XQF_HOST(p.gl, glCopyTexImage2D)(p.template Item<"target">(), p.template Item<"level">(),
+                                     GLenum(p.template Item<"internalformat">()), p.template Item<"x">(),
+                                     p.template Item<"y">(), p.template Item<"width">(), p.template Item<"height">(),
+                                     p.template Item<"border">());
+    return EEnd::Common;
+}
+
+template <class Call>
+EEnd CopyTexSubImage2D(Call& p)
+{
+    if (!RegionFits(p))
+        return EEnd::Fail;
+    XQF_HOST(p.gl, glCopyTexSubImage2D)(p.template Item<"target">(), p.template Item<"level">(),
+                                        p.template Item<"xoffset">(), p.template Item<"yoffset">(),
+                                        p.template Item<"x">(), p.template Item<"y">(), p.template Item<"width">(),
+                                        p.template Item<"height">());
     return EEnd::Common;
 }
 

@@ -366,22 +366,8 @@ constexpr SCase kCases[] = {
     }},
     XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs1Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
     XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs1Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
-    // The host fills a copied image from the framebuffer: no trace bytes bound its size.
-    XQF_CASE(glCopyTexImage2D) {
-        if (!CopiedImageFits(p.gl, p.call.GetName(), p.Item<"target">(), p.Item<"width">(), p.Item<"height">()))
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexImage2D)(p.Item<"target">(), p.Item<"level">(), p.Item<"internalformat">(), p.Item<"x">(), p.Item<"y">(), p.Item<"width">(),
-                                         p.Item<"height">(), p.Item<"border">());
-        return EEnd::Common;
-    }},
-    XQF_CASE(glCopyTexSubImage2D) {
-        if (!SubImageFits(p.gl, p.call.GetName(), p.Item<"target">(), p.Item<"level">(), p.Item<"xoffset">(), p.Item<"yoffset">(), p.Item<"width">(),
-                          p.Item<"height">()))
-            return EEnd::Fail;
-        XQF_HOST(p.gl, glCopyTexSubImage2D)(p.Item<"target">(), p.Item<"level">(), p.Item<"xoffset">(), p.Item<"yoffset">(), p.Item<"x">(), p.Item<"y">(),
-                                            p.Item<"width">(), p.Item<"height">());
-        return EEnd::Common;
-    }},
+    XQF_CASE(glCopyTexImage2D) { return uploads::CopyTexImage2D(p); }},
+    XQF_CASE(glCopyTexSubImage2D) { return uploads::CopyTexSubImage2D(p); }},
     XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs1Uploads>(p); }},
     XQF_CASE(glCompressedTexSubImage2D) { return uploads::CompressedTexSubImage2D<SEs1Uploads>(p); }},
     // Into a scratch image of the recorded image's size, never into the record; not replayed when
