@@ -141,7 +141,9 @@ TEST(DumpLoad, CommandsOfAnIncompleteTraceExitWithTheLoadsStatus)
                                       swap, 4},
     };
     const char* commands[] = {"load FILE", "export-text FILE OUT.txt", "export-csv FILE OUT.f.csv OUT.c.csv",
-                              "calls FILE --all", "calls FILE --frame 1", "records FILE"};
+                              "calls FILE --all", "calls FILE --frame 1", "records FILE", "summary FILE --frame 1",
+                              "search FILE eglSwapBuffers", "replay FILE --frame 3 OUT.ppm",
+                              "analyse FILE --frame 3 OUT.ppm", "host-state FILE --frame 3"};
     for (const STrace& t : traces) {
         const std::string path = GenerateTrace("status.xqft", t.gen);
         ASSERT_FALSE(path.empty()) << t.what;
@@ -164,10 +166,45 @@ TEST(DumpLoad, CommandsOfAnIncompleteTraceExitWithTheLoadsStatus)
     const std::string path = GenerateTrace("cut-while.xqft", "egl-frames --frames 60 --image 64x64");
     ASSERT_FALSE(path.empty());
     const std::string cut = std::to_string(std::filesystem::file_size(path) / 3);
-    const SRunResult r =
-        RunCommand("XQFT_DUMP_CUT_DURING_LOAD=" + cut + " " + BinaryDir() + "/bin/xqft-dump load " + Quoted(path));
-    EXPECT_EQ(r.status, 4) << r.err;
-    EXPECT_NE(r.err.find("the trace file was cut or changed while it was read"), std::string::npos) << r.err;
+    for (const char* c : {"load FILE", "replay FILE --frame 60 OUT.ppm", "analyse FILE --frame 60 OUT.ppm",
+                          "host-state FILE --frame 60", "summary FILE --frame 1"}) {
+        SCOPED_TRACE(c);
+        const std::string copy = path + ".copy";  // each command cuts its own
+        std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+        std::string command = c;
+        command.replace(command.find("FILE"), 4, Quoted(copy));
+        if (const size_t at = command.find("OUT"); at != std::string::npos)
+            command.replace(at, 3, out);
+        const SRunResult r = RunCommand("XQFT_DUMP_CUT_DURING_LOAD=" + cut + " XQFT_PLAYBACK_WINDOWS=headless " +
+                                        BinaryDir() + "/bin/xqft-dump " + command + " >/dev/null");
+        EXPECT_EQ(r.status, 4) << r.err;
+        EXPECT_NE(r.err.find("ERROR: the trace file was cut or changed while it was read"), std::string::npos) << r.err;
+    }
+}
+
+// The loader's memory guard (lowered for the test) stops a load with an ERROR line and its own exit
+// status, in every command; a frame past the stop is one the load never got to, not one the trace
+// lacks.
+TEST(DumpLoad, TheMemoryLimitStopsEveryCommandWithItsOwnStatus)
+{
+    const std::string path = GenerateTrace("limit.xqft", "egl-frames --frames 400000");
+    ASSERT_FALSE(path.empty());
+    const std::string out = TempPath("limit-out");
+    for (const char* c : {"load FILE", "summary FILE --frame 1", "replay FILE --frame 399999 OUT.ppm",
+                          "analyse FILE --frame 399999 OUT.ppm", "export-text FILE OUT.txt"}) {
+        SCOPED_TRACE(c);
+        std::string command = c;
+        command.replace(command.find("FILE"), 4, Quoted(path));
+        if (const size_t at = command.find("OUT"); at != std::string::npos)
+            command.replace(at, 3, out);
+        const SRunResult r = RunCommand("XQFT_DUMP_MEMORY_LIMIT_KIB=1 XQFT_PLAYBACK_WINDOWS=headless " + BinaryDir() +
+                                        "/bin/xqft-dump " + command + " >/dev/null");
+        EXPECT_EQ(r.status, 6) << r.err;
+        EXPECT_NE(r.err.find("ERROR: the memory limit"), std::string::npos) << r.err;
+        if (command.find("399999") != std::string::npos) {
+            EXPECT_NE(r.err.find("frame 399999 was not read: the load stopped early"), std::string::npos) << r.err;
+        }
+    }
 }
 
 // `calls --all` lists the records one call at a time: its peak memory is the same for a trace ten

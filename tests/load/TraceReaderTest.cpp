@@ -113,7 +113,8 @@ TEST(TraceReader, MemoryGuardStopsTheWalkWithTheCallsReadSoFar)
     EXPECT_EQ(load.progress.back(), "Trace Error");
     EXPECT_EQ(queries, 2);  // at 0 and at 1000 calls, not per record
     EXPECT_EQ(reader.GetTraceData()->GetCallCount(), 1000u);
-    EXPECT_STREQ(reader.GetLastError().CStr(), "Memory Limit reached. Exit");
+    EXPECT_TRUE(reader.StoppedAtMemoryLimit());
+    EXPECT_EQ(std::string(reader.GetLastError().CStr()).rfind("the memory limit", 0), 0u) << reader.GetLastError().CStr();
 }
 
 TEST(TraceReader, OutOfMemoryDropsTheLastTenthOfTheFramesAndKeepsCountsConsistent)

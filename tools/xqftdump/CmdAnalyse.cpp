@@ -188,7 +188,7 @@ int RunSequence(CLoadedTrace& trace, const std::string& path, const std::vector<
 {
     for (uint32_t f : frames)
         if (int64_t(f) > int64_t(trace.Data()->GetFrameCount())) {
-            fprintf(stderr, "ERROR: %s has no frame %u\n", path.c_str(), f);
+            ReportNotInTrace(path, "frame", long(f));
             return kDumpUsage;
         }
     std::error_code error;
@@ -270,7 +270,7 @@ int Run(const std::vector<std::string>& given)
             image = analysis.GetFrameBuffer(&rgb, &width, &height);
         });
         if (!outcome.frameKnown) {
-            fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+            ReportNotInTrace(path, "frame", frame);
             return kDumpUsage;
         }
         if (!ran)

@@ -96,14 +96,14 @@ int ListFrame(const std::string& path, long frame)
 {
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(stderr, stderr);
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const int result = LoadForCommand(path);
     CTraceData* data = reader.GetTraceData();
     if (data == nullptr) {
         fprintf(stderr, "ERROR: %s: load result %d\n", path.c_str(), result);
         return LoadExitStatus(result, data);
     }
     if (!data->SetCurrentFrame(uint32_t(frame), true)) {
-        fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+        ReportNotInTrace(path, "frame", frame);
         return result != 0 ? LoadExitStatus(result, data) : kDumpUsage;
     }
     std::string out;

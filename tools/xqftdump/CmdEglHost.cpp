@@ -98,7 +98,7 @@ int Run(const std::vector<std::string>& args)
     SEglState snapshot, current;
     const STraceFrame* f = data ? data->GetFrame(uint32_t(frame)) : nullptr;
     if (!f || !data->GetFrameEglState(uint32_t(frame), &snapshot)) {
-        fprintf(stderr, "ERROR: %s: no frame %ld (load result %d)\n", path.c_str(), frame, trace.Result());
+        ReportNotInTrace(path, "frame", frame);
         return kDumpUsage;
     }
     if (SEglHost::Instance()->IsFailed()) {

@@ -51,7 +51,7 @@ int Run(const std::vector<std::string>& args)
     CTraceData* data = trace.Data();
     SEglState state;
     if (!data || !data->GetFrameEglState(uint32_t(frame), &state)) {
-        fprintf(stderr, "ERROR: %s: no frame %ld (load result %d)\n", path.c_str(), frame, trace.Result());
+        ReportNotInTrace(path, "frame", frame);
         return kDumpUsage;
     }
     Print(state);

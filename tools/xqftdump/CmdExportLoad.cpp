@@ -12,7 +12,7 @@ CTraceData* LoadTraceForExport(const std::string& path, std::unique_ptr<CTraceSt
 {
     CTraceReader& reader = CTraceReader::Instance();
     reader.SetLog(stderr, stderr);   // stdout stays free for the commands' own output
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const int result = LoadForCommand(path);
     CTraceData* trace = reader.GetTraceData();
     if (loaded)
         *loaded = result;

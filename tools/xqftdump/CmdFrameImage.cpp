@@ -20,7 +20,7 @@ int Run(const std::vector<std::string>& args)
     CTraceData* data = trace.Data();
     const STraceFrame* f = data ? data->GetFrame(uint32_t(frame)) : nullptr;
     if (!f || f->endCall == STraceFrame::kOpenEnd || f->endCall == f->firstCall) {
-        fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+        ReportNotInTrace(path, "frame", frame);
         return kDumpUsage;
     }
     // The frame's last call is the eglSwapBuffers that ended it (or the trace's last call).

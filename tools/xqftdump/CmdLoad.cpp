@@ -48,7 +48,7 @@ int Run(const std::vector<std::string>& args)
     CProgressLog log;
     if (progress)
         reader.AddListener(CTraceReader::kProgressEvent, &log);
-    const int result = reader.LoadTrace(CXQFTString(path.c_str()), 1);
+    const int result = LoadForCommand(path);
     if (progress)
         reader.RemoveListener(CTraceReader::kProgressEvent);
 

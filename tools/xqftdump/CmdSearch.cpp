@@ -58,7 +58,7 @@ int Run(const std::vector<std::string>& args)
     SCallRange range = WholeTraceRange(*trace);
     if (frame) {
         if (!trace->SetCurrentFrame(uint32_t(frame), true)) {
-            std::fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+            ReportNotInTrace(path, "frame", frame);
             return kDumpUsage;
         }
         range = CurrentFrameRange(*trace);

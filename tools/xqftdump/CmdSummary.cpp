@@ -26,7 +26,7 @@ int Run(const std::vector<std::string>& args)
     if (!trace)
         return kDumpBadHeader;
     if (frame > long(statistics->GetFrameCount())) {
-        fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+        ReportNotInTrace(path, "frame", frame);
         return kDumpUsage;
     }
     const STraceFrameStats* stats = statistics->GetFrame(uint32_t(frame));

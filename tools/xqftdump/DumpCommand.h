@@ -39,6 +39,7 @@ enum EDumpExit
     kDumpTruncated = 3,   // a record runs past the end of the file
     kDumpMalformed = 4,   // a fixed-size record with another size
     kDumpPassFailed = 5,  // a playback pass failed: a call refused or failed, or an ERROR line
+    kDumpMemoryLimit = 6, // the load stopped at the memory limit (or ran out of memory)
 };
 
 struct STraceHeader;

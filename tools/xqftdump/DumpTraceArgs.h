@@ -60,8 +60,8 @@ inline bool CapturedBytesStillThere(const CTraceData* trace)
 // The exit status of a load (CTraceReader::LoadTrace's result, its trace) for the commands that
 // print or export what it read: what they write comes all the same, the status says whether it is
 // the whole trace. Captured bytes gone (the file cut or changed while, or since, it was read) and a
-// record framed wrongly give 4, a load stopped early at a record running past the end (or at the
-// memory limit) 3, a rejected header or record values 2, a file that did not open 1. A header
+// record framed wrongly give 4, a load stopped early at a record running past the end 3, at the
+// memory limit 6, a rejected header or record values 2, a file that did not open 1. A header
 // without calls is a trace loaded, empty.
 inline int LoadExitStatus(int result, const CTraceData* data)
 {
@@ -70,12 +70,55 @@ inline int LoadExitStatus(int result, const CTraceData* data)
         return kDumpMalformed;
     switch (result) {
     case kLoadOk: return kDumpOk;
-    case kLoadOutOfMemory: return kDumpTruncated;
-    case kLoadStoppedEarly: return reader.StoppedAtMalformedRecord() ? kDumpMalformed : kDumpTruncated;
+    case kLoadOutOfMemory: return kDumpMemoryLimit;
+    case kLoadStoppedEarly:
+        return reader.StoppedAtMemoryLimit()      ? kDumpMemoryLimit
+               : reader.StoppedAtMalformedRecord() || reader.StoppedAtChangedFile() ? kDumpMalformed
+                                                   : kDumpTruncated;
     case kLoadBadFormat: return kDumpBadHeader;
     case kLoadNoTrace: return data ? kDumpOk : kDumpUsage;
     default: return kDumpUsage;
     }
+}
+
+// The result of the command's load of a trace (-1 before one): every command loads through
+// LoadForCommand, so that main maps what the load met to the exit status (CommandExitStatus).
+inline int& LastLoadResult()
+{
+    static int result = -1;
+    return result;
+}
+
+inline int LoadForCommand(const std::string& path)
+{
+    return LastLoadResult() = CTraceReader::Instance().LoadTrace(CXQFTString(path.c_str()), 1);
+}
+
+// The one mapping of causes to exit statuses, for every command: what the trace's file did, as the
+// load met it (LoadExitStatus: 2, 3, 4 or 6, and 4 too for captured bytes gone since), comes before
+// what the command made of what was read (its own status: 1 for its arguments or files, 5 for a
+// failed pass). The bytes gone are said here unless the command said so (and returned 4) itself.
+inline int CommandExitStatus(int status)
+{
+    if (LastLoadResult() < 0)
+        return status;
+    const CTraceData* data = CTraceReader::Instance().GetTraceData();
+    if (data && !data->CapturedBytesIntact() && status != kDumpMalformed)
+        std::fputs("ERROR: captured bytes unavailable: the trace file was cut or changed since it was read\n", stderr);
+    const int loaded = LoadExitStatus(LastLoadResult(), data);
+    return loaded != kDumpOk ? loaded : status;
+}
+
+// Says that the trace has no frame or call `number` ("frame", "call"): after a load that stopped
+// before the file's end, that the load never got to it.
+inline void ReportNotInTrace(const std::string& path, const char* what, long number)
+{
+    const int result = LastLoadResult();
+    if (result == kLoadStoppedEarly || result == kLoadOutOfMemory)
+        std::fprintf(stderr, "ERROR: %s: %s %ld was not read: the load stopped early (%s)\n", path.c_str(), what,
+                     number, CTraceReader::Instance().GetLastError().CStr());
+    else
+        std::fprintf(stderr, "ERROR: %s has no %s %ld\n", path.c_str(), what, number);
 }
 
 // Loads path through the reader (its messages go to stderr, stdout stays the command's): the whole
@@ -90,7 +133,7 @@ public:
     {
         m_reader.SetLog(stderr, stderr);
         m_reader.LimitNextLoad(callLimit, frameLimit);
-        m_result = m_reader.LoadTrace(CXQFTString(path.c_str()), 1);
+        m_result = LoadForCommand(path);
     }
     CLoadedTrace(const CLoadedTrace&) = delete;
     CLoadedTrace& operator=(const CLoadedTrace&) = delete;

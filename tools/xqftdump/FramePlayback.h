@@ -82,7 +82,7 @@ inline int RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long f
     SEs2Host::Instance();  // throws without a host ES 2.0 library
     playback.BindTrace(data);
     if (!playback.GoToFrame(uint32_t(frame), 0, 0)) {
-        fprintf(stderr, "ERROR: %s has no frame %ld\n", path.c_str(), frame);
+        ReportNotInTrace(path, "frame", frame);
         return kDumpUsage;
     }
     if (restore && !RunCaught([&] { playback.SetRange(1, 0, 1); }))

@@ -1,7 +1,9 @@
 // xqft-dump COMMAND ARGS...: one registered command per Cmd*.cpp file.
 #include "DumpCommand.h"
+#include "DumpTraceArgs.h"
 
 #include "XQFTFile.h"
+#include "data/MemoryGuard.h"
 #include "data/TraceReader.h"
 #include "stream/IOManager.h"
 #include "stream/TraceHeader.h"
@@ -78,6 +80,14 @@ private:
 };
 } // namespace
 
+// For tests: XQFT_DUMP_MEMORY_LIMIT_KIB=N makes the loader's guard stop at N KiB committed instead of
+// its own limit, so that a small trace meets it.
+static void LowerMemoryLimit(const char* kib)
+{
+    const int64_t limit = std::atoll(kib);
+    CTraceReader::Instance().SetMemoryProbe([limit] { return CommittedMemoryKiB() - limit + kMemoryLimitKiB; });
+}
+
 // A loaded trace is hundreds of thousands of call objects: freeing them one by one at exit took
 // longer than a command's own work. A command's files are closed when it returns, so the process
 // leaves at once with its streams flushed. Sanitizer builds take the long way, for the leak check.
@@ -121,13 +131,15 @@ int main(int argc, char** argv)
         cut = std::make_unique<CCutAfterLoad>(std::atoll(cutDuring ? cutDuring : cutAfter), cutDuring != nullptr);
         CTraceReader::Instance().AddListener(CTraceReader::kProgressEvent, cut.get());
     }
+    if (const char* kib = std::getenv("XQFT_DUMP_MEMORY_LIMIT_KIB"))
+        LowerMemoryLimit(kib);
     for (const auto& c : DumpCommands()) {
         if (strcmp(c.name, argv[1]) != 0)
             continue;
         std::vector<std::string> args(argv + 2, argv + argc);
         int status = kDumpUsage;
         try {
-            status = c.run(args);
+            status = CommandExitStatus(c.run(args));
         } catch (const IOManagerException& e) {
             fprintf(stderr, "ERROR: %s\n", StreamErrorText(e.Code()));
         } catch (const MemoryManagerException& e) {

@@ -144,6 +144,8 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         m_typeSizes.clear();
         m_lastError.Clear();
         m_malformedRecord = false;
+        m_memoryLimit = false;
+        m_changedFile = false;
         m_progressEvents = true;
         // A limit holds for one load, whatever becomes of it.
         struct SLimitOnce
@@ -177,7 +179,12 @@ int CTraceReader::LoadTrace(const CXQFTString& path, uint8_t /*loadAll*/)
         std::fputs("Processing File\n", m_out);
         const uint32_t callLimit = std::exchange(m_callLimit, 0);
         const int walk = ProcessRecords(callLimit);
-        m_data->Compact();
+        // At the memory limit the call table is not copied to its size: the copy would take as much
+        // again as the table, past the limit.
+        if (walk != 1)
+            m_data->Compact();
+        else
+            m_data->Arena().Trim();
         std::fprintf(m_out, "Process File.. Finish: %d\n", walk);
         io.Close();
         if (walk != 0) {
@@ -282,8 +289,11 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             m_data->Arena().SetProgress(records.Offset() - m_firstRecord, fileSize - m_firstRecord);
             const int64_t kib = m_memoryProbe ? m_memoryProbe() : CommittedMemoryKiB();
             if (kib > kMemoryLimitKiB) {
-                m_lastError = "Memory Limit reached. Exit";
-                std::fputs("Memory Limit reached. Exit\n", m_out);
+                m_memoryLimit = true;
+                m_lastError.Format("the memory limit (%lld MiB committed) was reached after %u calls, in frame %d",
+                                   static_cast<long long>(kMemoryLimitKiB / 1024), added,
+                                   m_data->GetCurrentFrameNumber());
+                std::fprintf(m_err, "ERROR: %s\n", m_lastError.CStr());
                 return 1;
             }
         }
@@ -302,6 +312,7 @@ int CTraceReader::ProcessRecords(uint32_t maxCalls)
             // A file cut while it is read shows as zeros from the cut on (stream/FileMapping.h):
             // the walk stops at the first record after it.
             if (m_mapping->Damaged()) {
+                m_changedFile = true;
                 m_lastError = "the trace file was cut or changed while it was read";
                 std::fprintf(m_err, "ERROR: %s\n", m_lastError.CStr());
                 return 3;

@@ -89,6 +89,10 @@ public:
     // Whether the last load stopped at a record framed wrongly (a marker with payload, a 64-bit
     // record of another size) rather than one running past the end of the file.
     bool StoppedAtMalformedRecord() const { return m_malformedRecord; }
+    // Whether the last load stopped because the file was cut or changed while it was read.
+    bool StoppedAtChangedFile() const { return m_changedFile; }
+    // Whether the last load stopped at the memory limit (kMemoryLimitKiB committed).
+    bool StoppedAtMemoryLimit() const { return m_memoryLimit; }
 
     // Where the loader's diagnostic lines go (standard output and error by default).
     void SetLog(FILE* out, FILE* err);
@@ -111,6 +115,8 @@ private:
     CXQFTString m_workingText;
     CXQFTString m_lastError;
     bool m_malformedRecord = false;
+    bool m_memoryLimit = false;
+    bool m_changedFile = false;
     std::unique_ptr<CTrace> m_trace;
     std::unique_ptr<CTraceData> m_data;
     uint8_t m_littleEndian = 0;
