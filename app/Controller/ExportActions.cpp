@@ -20,15 +20,16 @@ CXQFTString ToBytes(const QString& path)
     return CXQFTString(bytes.constData(), size_t(bytes.size()));
 }
 
-// Both summaries: ask for a .csv path, write the summary there with save, report the outcome.
+// Both summaries: ask for a .csv path (the dialog titled for the summary), write the summary there
+// with save, report the outcome.
 void SaveSummary(CTraceController& controller, bool (CTraceStatistics::*save)(const CXQFTString&) const,
-                 const char* saved)
+                 const char* title, const char* saved)
 {
     if (!controller.GetStatistics())
         return;
     CUserPrompts& prompts = controller.Prompts();
     QWidget* window = controller.GetMainWindow();
-    const QString path = prompts.SaveFileName("Save Frames Summary", "XQFTrace (*.csv)");
+    const QString path = prompts.SaveFileName(title, "XQFTrace (*.csv)");
     // Looked up again: an open served while the file dialog ran replaced the statistics.
     const CTraceStatistics* statistics = controller.GetStatistics();
     if (path.isEmpty() || !statistics)
@@ -109,10 +110,10 @@ void CExportActions::SaveShaders()
 
 void CExportActions::SaveFrameSummary()
 {
-    SaveSummary(m_controller, &CTraceStatistics::SaveFrameSummary, "Frames Summary saved.");
+    SaveSummary(m_controller, &CTraceStatistics::SaveFrameSummary, "Save Frames Summary", "Frames Summary saved.");
 }
 
 void CExportActions::SaveCallsSummary()
 {
-    SaveSummary(m_controller, &CTraceStatistics::SaveCallsSummary, "Calls Summary saved.");
+    SaveSummary(m_controller, &CTraceStatistics::SaveCallsSummary, "Save Calls Summary", "Calls Summary saved.");
 }

@@ -68,12 +68,17 @@ public:
         m_shown->push_back({"open", caption, folder});
         return Next(paths, path);
     }
-    QString SaveFileName(const QString&, const QString&) override { return path; }
+    QString SaveFileName(const QString& title, const QString&) override
+    {
+        saveTitle = title;
+        return path;
+    }
     QString ExistingDirectory(const QString&) override { return path; }
 
     // Questions and file dialogs take the queued answers first, then answer and path.
     QMessageBox::StandardButton answer = QMessageBox::Yes;
     QString path;
+    QString saveTitle;  // the caption of the last save dialog
     std::deque<QMessageBox::StandardButton> answers;
     std::deque<QString> paths;
     // The filter of the last OpenFileName.

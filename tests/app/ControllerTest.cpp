@@ -335,12 +335,13 @@ TEST_F(ControllerTest, ExportsReportFailuresAndLeaveTheCursorWhereItWas)
         void (CTraceController::*slot)();
         const char* file;
         const char* done;
+        const char* dialog;  // the save dialog's caption (none for the shader folder)
     } exports[] = {
-        {&CTraceController::STLSaveFrames, "all.txt", "Frames Saved."},
-        {&CTraceController::STLSaveFrame, "frame.txt", "Frame Saved."},
-        {&CTraceController::STLSaveFrameSummary, "frames.csv", "Frames Summary saved."},
-        {&CTraceController::STLSaveCallsSummary, "calls.csv", "Calls Summary saved."},
-        {&CTraceController::SLTSaveShaders, "shaders", "Shader Saved."},
+        {&CTraceController::STLSaveFrames, "all.txt", "Frames Saved.", "Save Trace"},
+        {&CTraceController::STLSaveFrame, "frame.txt", "Frame Saved.", "Save Trace"},
+        {&CTraceController::STLSaveFrameSummary, "frames.csv", "Frames Summary saved.", "Save Frames Summary"},
+        {&CTraceController::STLSaveCallsSummary, "calls.csv", "Calls Summary saved.", "Save Calls Summary"},
+        {&CTraceController::SLTSaveShaders, "shaders", "Shader Saved.", ""},
     };
     QDir().mkpath(folder + "/shaders");
     // The slots are called through a local: in the sanitizer build GCC 12 checks the fixture's
@@ -349,8 +350,10 @@ TEST_F(ControllerTest, ExportsReportFailuresAndLeaveTheCursorWhereItWas)
     for (const SExport& e : exports) {
         SCOPED_TRACE(e.file);
         shown.clear();
+        prompts->saveTitle.clear();
         prompts->path = folder + "/no such folder/" + e.file;
         (controller->*e.slot)();
+        EXPECT_EQ(prompts->saveTitle, e.dialog);
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].kind, "critical");
         EXPECT_EQ(shown[0].title, "Operation Failed");
