@@ -10,27 +10,71 @@
 //       whatever happens), when that is a refusal too; `refused` is set after the ERROR line
 //   static void BeforeSubImage(Play&)
 //       what the family does before a sub-image update reaches the host
+//   static SUnpackRows Rows(Play&), static constexpr bool kHostUnpacks
+//       where the rows of the call's pixels lie (the unpack alignment, row length and skips in force),
+//       and whether the host reads them there (else they are packed for it)
 // Include it after the family's GL header: the host calls are typed by its prototypes.
+#include "Diagnostics.h"
 #include "PlayCase.h"
 #include "PlayItems.h"
 #include "host/HostChecks.h"
 #include "host/HostTables.h"
 
 #include "state/PixelSize.h"
+#include "state/UnpackRows.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace uploads {
 
-// Bytes an upload of the call's image (its width, height, format and type) reads under the host's
-// unpack alignment; -1 when the format and type are not known here.
+// Bytes an upload of the call's image (its width, height, format and type) reads where `rows` lay
+// them; -1 when the format and type are not known here, or a row length or skip is refused.
 template <class Call>
-int64_t UploadSize(Call& p, int32_t unpackAlignment)
+int64_t UploadSize(Call& p, const SUnpackRows& rows)
 {
-    return GetImageSize(p.template Item<"format">(), p.template Item<"type">(), p.template Item<"width">(),
-                        p.template Item<"height">(), unpackAlignment, 0);
+    const uint32_t format = p.template Item<"format">(), type = p.template Item<"type">();
+    const int32_t width = p.template Item<"width">(), height = p.template Item<"height">();
+    if (rows.Packed(width))
+        return GetImageSize(format, type, width, height, rows.alignment, 0);
+    return UnpackReach(format, type, width, height, rows);
 }
+
+// The pixels handed to the host: the recorded ones where the host reads the rows where `rows` lay
+// them (`hostUnpacks`), else a packed copy of them. Refused (with an ERROR line) when the copy would
+// take more than kMaxPackedRowBytes.
+class CHostRows
+{
+public:
+    template <class Call>
+    CHostRows(Call& p, const void* pixels, int64_t needed, const SUnpackRows& rows, bool hostUnpacks)
+        : m_data(pixels)
+    {
+        const uint32_t format = p.template Item<"format">(), type = p.template Item<"type">();
+        const int32_t width = p.template Item<"width">(), height = p.template Item<"height">();
+        if (!pixels || hostUnpacks || rows.Packed(width))
+            return;
+        uint64_t held = 0;
+        m_packed = PackedRows(format, type, width, height, rows, static_cast<const uint8_t*>(pixels),
+                              uint64_t(needed), held);
+        m_data = m_packed.get();
+        const int64_t packed = GetImageSize(format, type, width, height, rows.alignment, 0);
+        if (packed < 0 || held < uint64_t(packed)) {
+            PlaybackError("%s: its rows packed take %lld bytes, above the %llu MiB a copy may have; the call is not "
+                          "played\n",
+                          p.call.GetName(), static_cast<long long>(packed),
+                          static_cast<unsigned long long>(kMaxPackedRowBytes >> 20));
+            m_refused = true;
+        }
+    }
+    const void* Data() const { return m_data; }
+    bool Refused() const { return m_refused; }
+
+private:
+    const void* m_data;
+    SharedBytes m_packed;
+    bool m_refused = false;
+};
 
 // The bytes a compressed upload hands over: its recorded imageSize, of which the host judges a
 // negative one (the bytes checked are then none).
@@ -52,39 +96,47 @@ bool RegionFits(Call& p)
 // A whole image: without recorded bytes the host still makes the level, within the bytes an image
 // may take.
 template <class Family, class Call>
-EEnd TexImage2D(Call& p, int32_t unpackAlignment)
+EEnd TexImage2D(Call& p)
 {
     if (!ImageSizeFits(p.gl, p.call.GetName(), p.template Item<"target">(), p.template Item<"width">(),
                        p.template Item<"height">()))
         return EEnd::Fail;
     bool refused = false;
-    const int64_t needed = UploadSize(p, unpackAlignment);
+    const SUnpackRows rows = Family::Rows(p);
+    const int64_t needed = UploadSize(p, rows);
     const void* pixels = Family::Image(p, p.template Item<"pixels">(), needed, false, refused);
     if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
+        return EEnd::Fail;
+    const CHostRows host(p, pixels, needed, rows, Family::kHostUnpacks);
+    if (host.Refused())
         return EEnd::Fail;
     XQF_HOST(p.gl, glTexImage2D)(p.template Item<"target">(), p.template Item<"level">(),
                                  int32_t(p.template Item<"internalformat">()), p.template Item<"width">(),
                                  p.template Item<"height">(), p.template Item<"border">(), p.template Item<"format">(),
-                                 p.template Item<"type">(), pixels);
+                                 p.template Item<"type">(), host.Data());
     return EEnd::Common;
 }
 
 // A part of an image: the host always reads its pixels.
 template <class Family, class Call>
-EEnd TexSubImage2D(Call& p, int32_t unpackAlignment)
+EEnd TexSubImage2D(Call& p)
 {
     if (!RegionFits(p))
         return EEnd::Fail;
     bool refused = false;
-    const int64_t needed = UploadSize(p, unpackAlignment);
+    const SUnpackRows rows = Family::Rows(p);
+    const int64_t needed = UploadSize(p, rows);
     const void* pixels = Family::Image(p, p.template Item<"pixels">(), needed, needed != 0, refused);
     if (refused)
+        return EEnd::Fail;
+    const CHostRows host(p, pixels, needed, rows, Family::kHostUnpacks);
+    if (host.Refused())
         return EEnd::Fail;
     Family::BeforeSubImage(p);
     XQF_HOST(p.gl, glTexSubImage2D)(p.template Item<"target">(), p.template Item<"level">(),
                                     p.template Item<"xoffset">(), p.template Item<"yoffset">(),
                                     p.template Item<"width">(), p.template Item<"height">(),
-                                    p.template Item<"format">(), p.template Item<"type">(), pixels);
+                                    p.template Item<"format">(), p.template Item<"type">(), host.Data());
     return EEnd::Common;
 }
 

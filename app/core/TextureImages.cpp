@@ -291,8 +291,22 @@ void BuildTextureImage(const STextureRecord& r, uint32_t format, bool compressed
     image.rgb = std::move(rgb);
 }
 
+namespace {
+
+// The row length and skips of the states just before call `callNumber` (1-based), of its API.
+SUnpackRows UnpackRowsAt(CTraceData& trace, uint32_t callNumber, bool es1, int32_t alignment)
+{
+    SUnpackRows rows{alignment};
+    trace.WalkStates(callNumber - 1, callNumber - 1, [&](uint32_t, const SEs1State& s1, const SEs2State& s2) {
+        rows = es1 ? UnpackRowsOf(s1, alignment) : UnpackRowsOf(s2, alignment);
+    });
+    return rows;
+}
+
+} // namespace
+
 bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image,
-                    bool decode)
+                    bool decode, const SUnpackRows* rows)
 {
     STraceCall* entry = trace.GetCall(upload.callNumber);
     if (!entry || !entry->call)
@@ -308,8 +322,23 @@ bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRec
     // The bytes may lie in the trace file's mapping: asked before (a file already cut or
     // rewritten) and after the decode (one cut meanwhile read as zeros).
     const bool before = CapturedBytesIntact(u.data);
-    if (before)
-        BuildTextureImage(record, u.format, u.compressed, u.data, u.size, image);
+    if (before) {
+        // Rows laid apart are packed first, as the tracked images hold them.
+        const SUnpackRows at = u.compressed || !u.data ? SUnpackRows{}
+                               : rows ? *rows
+                                      : UnpackRowsAt(trace, upload.callNumber, IsEs1StateKind(entry->call->GetApiKind()),
+                                                     record.unpackAlignment);
+        if (!at.Packed(record.width)) {
+            uint64_t held = 0;
+            const SharedBytes packed = PackedRows(u.format, record.type, record.width, record.height,
+                                                  SUnpackRows{record.unpackAlignment, at.rowLength, at.skipRows,
+                                                              at.skipPixels},
+                                                  u.data, u.size, held);
+            BuildTextureImage(record, u.format, u.compressed, packed.get(), held, image);
+        } else {
+            BuildTextureImage(record, u.format, u.compressed, u.data, u.size, image);
+        }
+    }
     if (!before || !CapturedBytesIntact(u.data)) {
         image = STextureImage();
         image.kind = STextureImage::kUnavailable;
@@ -326,11 +355,13 @@ struct SUploadEffects
 {
     std::map<size_t, uint32_t> names;
     std::map<size_t, std::pair<STextureRecord, STextureImage>> updated;
+    std::vector<SUnpackRows> rows;  // the row length and skips each upload was made under
 };
 
 SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>& uploads)
 {
     SUploadEffects effects;
+    effects.rows.resize(uploads.size());
     std::map<SLevelKey, size_t> inForce;  // level -> the upload in force there
     std::map<SLevelKey, size_t> touched;  // the same, for uploads a sub-image update changed since
     // The key by value: the last call below passes the key of the map entry this erases.
@@ -383,6 +414,9 @@ SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>
                              if (at > last || uploads[at].callNumber - 1 != index)
                                  return;
                              CApiCall* call = trace.GetCall(index + 1)->call.get();
+                             if (call)
+                                 effects.rows[at] = IsEs1StateKind(call->GetApiKind()) ? UnpackRowsOf(es1, 0)
+                                                                                       : UnpackRowsOf(es2, 0);
                              SLevelKey key;
                              if (!call || !LevelOfCall(*call, es1, es2, key))
                                  return;
@@ -422,7 +456,7 @@ void ExtractTextures(CTraceData& trace, const std::vector<STextureUpload>& uploa
             effects.updated.erase(u);
             continue;
         }
-        if (!ExtractTexture(trace, uploads[i], record, image))
+        if (!ExtractTexture(trace, uploads[i], record, image, true, &effects.rows[i]))
             continue;
         if (const auto name = effects.names.find(i); name != effects.names.end())
             record.textureName = name->second;

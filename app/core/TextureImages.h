@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TraceStatistics.h"
+#include "state/UnpackRows.h"
 
 class CTraceData;
 
@@ -50,9 +51,11 @@ inline constexpr uint32_t kMaxTextureSide = 32768;
 inline constexpr uint64_t kMaxTextureRgbBytes = uint64_t(1) << 30;
 
 // The record and image of one upload as the call made it; false when the call is missing or is
-// not a full-image upload (sub-image uploads make no record). decode false: the record only.
+// not a full-image upload (sub-image uploads make no record). decode false: the record only. The
+// rows are read where the row length and skips of the states before the call put them (`rows`,
+// when the caller has them; else they are looked up).
 bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image,
-                    bool decode = true);
+                    bool decode = true, const SUnpackRows* rows = nullptr);
 
 // The texture image in force just after call `callNumber` (1-based): for an upload or sub-image
 // update, the level it wrote; for a bind, level 0 of the texture it binds (the first face of a

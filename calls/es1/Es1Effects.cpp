@@ -13,6 +13,7 @@
 
 #include "state/PixelSize.h"
 #include "state/SubImageWrite.h"
+#include "state/UnpackRows.h"
 
 namespace xqft::es1 {
 
@@ -224,7 +225,7 @@ bool StoreLevel(SEs1State& s, uint32_t frame, STexImage&& image)
 
 bool Es1Effect(const CEs1_glTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {
-    return StoreLevel(s, frame, TexImageOf(c));
+    return StoreLevel(s, frame, TexImageOf(c, s));
 }
 
 bool Es1Effect(const CEs1_glCompressedTexImage2D_v1& c, SEs1State& s, uint32_t frame)
@@ -246,7 +247,7 @@ bool Es1Effect(const CEs1_glTexSubImage2D_v1& c, SEs1State& s, uint32_t frame)
     if (!found)
         return false;
     const SImage2D& pixels = c.Item<"pixels">().data;
-    const SSubImage sub = SubImageOf(c, pixels);
+    const SSubImage sub = SubImageOf(c, pixels, s);
     if (!WriteSubImage(*found, sub, [&]() -> STexImage& {
             STexImage& image = s.textures[texture][uint32_t(level)];
             MarkGeneratedLevelsStale(image);
@@ -371,6 +372,8 @@ bool Es1Effect(const CEs1_glPixelStorei_v1& c, SEs1State& s, uint32_t)
         s.unpackAlignment = param;
     else if (pname == kPackAlignment)
         s.packAlignment = param;
+    else
+        StoreUnpackRows(s, pname, param);
     return true;
 }
 

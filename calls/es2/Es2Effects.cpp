@@ -1,6 +1,7 @@
 // State effects of the ES 2.0 records: fixed-function state, texture units, buffers,
 // framebuffers, renderbuffers and shaders. One small overload per row of Es2Calls.def.
 #include "Es2EffectSupport.h"
+#include "state/UnpackRows.h"
 
 #include <utility>
 #include <cstring>
@@ -224,6 +225,8 @@ bool Es2Effect(const CEs2_glPixelStorei_v1& c, SEs2State& s)
         s.packAlignment = c.Item<"param">().Value();
     else if (pname == 0x0CF5) // GL_UNPACK_ALIGNMENT
         s.unpackAlignment = c.Item<"param">().Value();
+    else
+        StoreUnpackRows(s, pname, c.Item<"param">().Value());
     return true;
 }
 

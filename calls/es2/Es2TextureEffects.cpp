@@ -152,7 +152,7 @@ bool Es2Effect(const CEs2_glBindTexture_v1& c, SEs2State& s)
 
 bool Es2Effect(const CEs2_glTexImage2D_v1& c, SEs2State& s)
 {
-    return StoreImage(s, c.Item<"target">().Value(), TexImageOf(c));
+    return StoreImage(s, c.Item<"target">().Value(), TexImageOf(c, s));
 }
 
 bool Es2Effect(const CEs2_glCompressedTexImage2D_v1& c, SEs2State& s)
@@ -220,7 +220,7 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
         s.textures[slot.texture][level].Add(slot.face);
         return false;
     }
-    const SSubImage sub = SubImageOf(c, pixels);
+    const SSubImage sub = SubImageOf(c, pixels, s);
     return WriteSubImage(*found, sub, [&]() -> STexImage& {
         STexImage& image = s.textures[slot.texture][level][slot.face];
         MarkGeneratedLevelsStale(image);

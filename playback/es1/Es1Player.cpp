@@ -9,6 +9,7 @@
 #include "Es1Play.h"
 #include "PlayRows.h"
 #include "host/HostChecks.h"
+#include "host/HostUnpack.h"
 #include "maps/NameMaps.h"
 
 #include "Es1Records.h"
@@ -285,6 +286,14 @@ struct SEs1Uploads
     }
     // What an earlier call left pending is not this call's.
     static void BeforeSubImage(SPlay& p) { p.playback.FetchEs1Error(); }
+    // The host's ES 1.1 takes no row length or skips: the player keeps them and packs the rows.
+    static SUnpackRows Rows(SPlay& p)
+    {
+        SUnpackRows rows = Es1UnpackRowsNote();
+        rows.alignment = HostInt(p.gl, GL_UNPACK_ALIGNMENT);
+        return rows;
+    }
+    static constexpr bool kHostUnpacks = false;
 };
 
 using Names = SArrayPtr<TGLuint, 1, 1>;
@@ -364,8 +373,20 @@ constexpr SCase kCases[] = {
         Es1BufferContentsChanged();
         return EEnd::Common;
     }},
-    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs1Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
-    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs1Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }},
+    XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs1Uploads>(p); }},
+    XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs1Uploads>(p); }},
+    // The row length and skips go to the player's note (the host's ES 1.1 refuses them), as the
+    // tracked state takes them: a negative value changes nothing.
+    XQF_CASE(glPixelStorei) {
+        const GLenum pname = p.Item<"pname">();
+        const GLint param = p.Item<"param">();
+        if (pname != kUnpackRowLength && pname != kUnpackSkipRows && pname != kUnpackSkipPixels) {
+            XQF_HOST(p.gl, glPixelStorei)(pname, param);
+            return EEnd::Common;
+        }
+        StoreUnpackRows(Es1UnpackRowsNote(), pname, param);
+        return EEnd::Done;
+    }},
     XQF_CASE(glCopyTexImage2D) { return uploads::CopyTexImage2D(p); }},
     XQF_CASE(glCopyTexSubImage2D) { return uploads::CopyTexSubImage2D(p); }},
     XQF_CASE(glCompressedTexImage2D) { return uploads::CompressedTexImage2D<SEs1Uploads>(p); }},

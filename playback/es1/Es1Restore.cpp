@@ -4,6 +4,7 @@
 #include "host/HostChecks.h"
 #include "host/HostExtensions.h"
 #include "host/HostTables.h"
+#include "host/HostUnpack.h"
 #include "host/PaddedUpload.h"
 #include "maps/NameMaps.h"
 #include "state/PixelSize.h"
@@ -130,13 +131,12 @@ void GenerateLevels(SEs1Host& gl, const STexImage* level0)
 }
 
 // Step 1: every texture under its recorded name, each level under its own recorded unpack
-// alignment; the host's alignment is put back afterwards.
+// alignment (the snapshot's is set afterwards).
 void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
 {
     const auto& textures = std::as_const(snapshot.textures);
     if (textures.Count() == 0)
         return;
-    const GLint hostAlignment = HostInt(gl, GL_UNPACK_ALIGNMENT);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_2D, textures.KeyAt(t));
@@ -156,7 +156,6 @@ void Textures(SEs1Host& gl, const SEs1State& snapshot, const SEs1State* current)
         }
         GenerateLevels(gl, levels.Get(0));
     }
-    XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, hostAlignment ? hostAlignment : 4);
 }
 
 bool HostHasPalette(SEs1Host& gl)
@@ -508,6 +507,11 @@ void RestoreEs1State(SEs1State& snapshot, uint32_t, SEs1State* current)
         Lights(gl, s);
     }
     MatrixModeAndViewport(gl, s);
+    // The frame's pixel store, whatever an earlier pass left: the alignments on the host, the row
+    // length and skips in the player's note.
+    XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, ValidUnpackAlignment(s.packAlignment));
+    XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, ValidUnpackAlignment(s.unpackAlignment));
+    Es1UnpackRowsNote() = UnpackRowsOf(s, 0);
 }
 
 // ---- vertex-array objects of the extension ----

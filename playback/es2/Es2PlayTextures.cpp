@@ -2,6 +2,7 @@
 // (TextureUploads.h); an image recorded without its bytes hands the host none.
 #include "Es2Play.h"
 #include "host/HostChecks.h"
+#include "host/HostUnpack.h"
 
 #include "state/PixelSize.h"
 #include "values/DataHolders.h"
@@ -44,6 +45,8 @@ struct SEs2Uploads
         return nullptr;
     }
     static void BeforeSubImage(SPlay&) {}
+    static SUnpackRows Rows(SPlay& p) { return Es2HostUnpackRows(p.gl); }
+    static constexpr bool kHostUnpacks = true;
 };
 
 } // namespace
@@ -64,9 +67,9 @@ XQF_CASE(glGenTextures) { return Generate<TextureNameMap, "textures">(p, XQF_HOS
 
 XQF_CASE(glDeleteTextures) { return Remove<TextureNameMap, "textures">(p, XQF_HOST(p.gl, glDeleteTextures)); }
 
-XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs2Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }
+XQF_CASE(glTexImage2D) { return uploads::TexImage2D<SEs2Uploads>(p); }
 
-XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs2Uploads>(p, HostInt(p.gl, GL_UNPACK_ALIGNMENT)); }
+XQF_CASE(glTexSubImage2D) { return uploads::TexSubImage2D<SEs2Uploads>(p); }
 
 XQF_CASE(glCopyTexImage2D) { return uploads::CopyTexImage2D(p); }
 

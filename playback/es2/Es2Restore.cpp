@@ -3,6 +3,7 @@
 #include "host/DrawIndices.h"
 #include "host/HostChecks.h"
 #include "host/HostTables.h"
+#include "host/HostUnpack.h"
 #include "host/PaddedUpload.h"
 #include "maps/NameMaps.h"
 #include "state/PixelSize.h"
@@ -44,6 +45,8 @@ GLuint HostBuffer(SEs2Host& gl, uint32_t recorded)
 void Textures(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
 {
     XQF_HOST(gl, glActiveTexture)(snapshot.activeTexture);
+    // The images hold their rows packed: no row length or skip of an earlier pass may move them.
+    SetEs2HostPixelStore(gl, ValidUnpackAlignment(snapshot.packAlignment), SUnpackRows{});
     const auto& textures = std::as_const(snapshot.textures);
     for (int32_t t = 0; t < textures.Count(); ++t) {
         const auto& levels = textures.At(t);
@@ -299,8 +302,8 @@ void RestoreEs2State(SEs2State& snapshot, uint32_t, SEs2State* current)
 
     XQF_HOST(gl, glFrontFace)(snapshot.frontFace);
     XQF_HOST(gl, glHint)(GL_GENERATE_MIPMAP_HINT, snapshot.generateMipmapHint);
-    XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, snapshot.packAlignment);
-    XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, snapshot.unpackAlignment);
+    SetEs2HostPixelStore(gl, ValidUnpackAlignment(snapshot.packAlignment),
+                         UnpackRowsOf(snapshot, ValidUnpackAlignment(snapshot.unpackAlignment)));
     XQF_HOST(gl, glPolygonOffset)(snapshot.polygonOffsetFactor, snapshot.polygonOffsetUnits);
     XQF_HOST(gl, glSampleCoverage)(snapshot.sampleCoverageValue, snapshot.sampleCoverageInvert);
     XQF_HOST(gl, glScissor)(snapshot.scissorBox[0], snapshot.scissorBox[1], snapshot.scissorBox[2], snapshot.scissorBox[3]);

@@ -1,5 +1,7 @@
 #include "NameMaps.h"
 
+#include "host/HostUnpack.h"
+
 #include "host/HostExtensions.h"
 
 #include <map>
@@ -171,6 +173,7 @@ void ResetNameMaps()
     g_keptGroups.clear();
     g_boundGroup = 0;
     EmptyLiveMaps(false);
+    Es1UnpackRowsNote() = SUnpackRows();
 }
 
 void ResetEs1Names(SEs1ExtensionState& state)

@@ -124,7 +124,7 @@ void DropNameMapGroup(uint64_t group);
 // Brings every map to the state of a fresh playback: all emptied, the current uniform program 0, the
 // ES 2.0 token cleared, and 0 -> 0 in the texture, renderbuffer, framebuffer, vertex-array, program
 // and buffer maps (recorded name 0, the default object, always maps to host 0). Forgets every share
-// group's maps and binds none.
+// group's maps and binds none, and empties the ES 1.1 player's note of the row length and skips.
 void ResetNameMaps();
 // Empties the ES 1.1 vertex-array names of `state` and Es1BufferNameMap.
 void ResetEs1Names(SEs1ExtensionState& state);

@@ -1,6 +1,7 @@
 #include "Es2StateQueries.h"
 
 #include <GLES2/gl2.h>
+#include <GLES2/gl2ext.h>
 
 namespace {
 using statequeries::One;

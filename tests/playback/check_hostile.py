@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Hostile values in real traces: scenes of xqft-record written as traces with one record (or a few)
 changed to values the host library would choke on (texture, renderbuffer, pbuffer and buffer sizes,
-sub-image offsets, draw counts and firsts, strides, types the size table lacks, names handed out twice,
-shader sources the host compiler would recurse or expand without end on). Each trace goes through
+sub-image offsets, unpack row lengths and skips, draw counts and firsts, strides, types the size table
+lacks, names handed out twice, shader sources the host compiler would recurse or expand without end on). Each trace goes through
 `xqft-dump replay` (the frame holding the record and the next, whose start restores what it left),
 `replay --from-start`, `host-state` and `analyse`. No run may end on a signal or a sanitizer report,
 take over 15 s of CPU time (45 s in the sanitizer build; wall time follows the machine's load, and a
@@ -125,6 +125,11 @@ CASES = {
     "es2 draw count with an empty array": ("multi", "glDrawArrays", 1, "count", HUGE, False),
     "es1 draw count with arrays off": ("es1-tri-client", "glDrawArrays", 2, "count", HUGE, False),
     "es2 wireframe draw count": ("tri-client", "glDrawArrays", 0, "count", 1 << 24, False),
+    # Row lengths and skips whose rows lie past the captured bytes: the uploads after them are refused.
+    "es2 row length past the data": ("unpack-rows", "glPixelStorei", 2, 1, 5000, False),
+    "es2 skip rows 2^31-1": ("unpack-rows", "glPixelStorei", 3, 1, HUGE, False),
+    "es2 skip pixels 2^31-1": ("unpack-rows", "glPixelStorei", 8, 1, HUGE, False),
+    "es1 row length 2^31-1": ("es1-textured", "glPixelStorei", 1, (0, 1), (0x0CF2, HUGE), False),
     # Strides the host keeps in 16 bits.
     "es2 stride 0x8000": ("multi", "glVertexAttribPointer", 0, 4, 0x8000, True),
     "es2 stride 0x10000": ("multi", "glVertexAttribPointer", 0, 4, 0x10000, True),

@@ -411,6 +411,17 @@ void CRecorder::PixelStorei(GLenum pname, GLint value)
         REC_GL(*this, glPixelStorei)(pname, value);
     if (pname == GL_UNPACK_ALIGNMENT)
         m_unpackAlignment = value;
+    else if (m_api != kEsVersion1)  // the host's ES 1.1 takes no row length or skips
+        StoreUnpackRows(m_unpackRows, pname, value);
+}
+
+int64_t CRecorder::CapturedImageSize(GLenum format, GLenum type, GLsizei width, GLsizei height) const
+{
+    // A capture keeps the bytes from the pointer through the last one the upload reads.
+    const SUnpackRows rows{m_unpackAlignment, m_unpackRows.rowLength, m_unpackRows.skipRows, m_unpackRows.skipPixels};
+    if (rows.Packed(width))
+        return GetImageSize(format, type, width, height, m_unpackAlignment, 0);
+    return UnpackReach(format, type, width, height, rows);
 }
 
 void CRecorder::VertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
@@ -447,7 +458,7 @@ void CRecorder::TexImage2D(GLenum target, GLint level, GLenum format, GLsizei wi
     const bool play = Begin("glTexImage2D");
     if (play)
         HOST_GL(glTexImage2D)(target, level, GLint(format), width, height, 0, format, type, pixels);
-    const int64_t size = pixels ? GetImageSize(format, type, width, height, m_unpackAlignment, 0) : 0;
+    const int64_t size = pixels ? CapturedImageSize(format, type, width, height) : 0;
     End(API_ID(glTexImage2D), "glTexImage2D", Json(target) + "," + Json(level) + "," + Json(format) + "," + Json(width) + "," +
                                   Json(height) + ",0," + Json(format) + "," + Json(type) + "," +
                                   Json(Bytes{pixels, size_t(std::max<int64_t>(size, 0))}) + "," + Json(m_unpackAlignment));
@@ -459,7 +470,7 @@ void CRecorder::TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsi
     const bool play = Begin("glTexSubImage2D");
     if (play)
         HOST_GL(glTexSubImage2D)(target, level, x, y, width, height, format, type, pixels);
-    const int64_t size = pixels ? GetImageSize(format, type, width, height, m_unpackAlignment, 0) : 0;
+    const int64_t size = pixels ? CapturedImageSize(format, type, width, height) : 0;
     End(API_ID(glTexSubImage2D), "glTexSubImage2D", Json(target) + "," + Json(level) + "," + Json(x) + "," + Json(y) + "," +
                                      Json(width) + "," + Json(height) + "," + Json(format) + "," + Json(type) + "," +
                                      Json(Bytes{pixels, size_t(std::max<int64_t>(size, 0))}) + "," +

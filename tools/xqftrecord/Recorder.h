@@ -11,6 +11,7 @@
 #include "CallQueries.h"
 #include "apicall/EsVersion.h"
 #include "Direct.h"
+#include "state/UnpackRows.h"
 
 #include <GLES/gl.h>
 #include <GLES2/gl2.h>
@@ -206,6 +207,7 @@ private:
     std::string ClientBlocks(uint32_t vertices);
     void Draw(GLenum mode, GLsizei count, GLenum type, const void* indices, GLint first);
     void ReadBack(uint32_t width, uint32_t height);
+    int64_t CapturedImageSize(GLenum format, GLenum type, GLsizei width, GLsizei height) const;
     void WriteProbe();
     // Keeps the attribute arrays and element buffer of the object bound so far, takes those of `array`.
     void SwapVertexArray(GLuint array);
@@ -225,6 +227,7 @@ private:
     bool m_clearColorSaved = false;  // a clear clearing to black while counting
     float m_savedClearColor[4] = {};
     GLint m_unpackAlignment = 4;
+    SUnpackRows m_unpackRows;  // the row length and skips (its alignment unused)
     GLuint m_arrayBuffer = 0;
     GLuint m_elementBuffer = 0;
     SAttribute m_attributes[16];

@@ -875,6 +875,8 @@ const std::vector<SScene>& Scenes()
         all.insert(all.end(), es1.begin(), es1.end());
         const std::vector<SScene>& ext = ExtScenes();
         all.insert(all.end(), ext.begin(), ext.end());
+        const std::vector<SScene>& unpack = UnpackScenes();
+        all.insert(all.end(), unpack.begin(), unpack.end());
         const std::vector<SScene>& pipeline = PipelineScenes();
         all.insert(all.end(), pipeline.begin(), pipeline.end());
         const std::vector<SScene>& rules = RuleScenes();

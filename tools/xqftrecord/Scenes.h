@@ -22,6 +22,8 @@ const std::vector<SScene>& Scenes();
 const std::vector<SScene>& Es1Scenes();
 // The extension scenes of both APIs (ExtScenes.cpp).
 const std::vector<SScene>& ExtScenes();
+// The uploads from wider rows (UnpackScenes.cpp).
+const std::vector<SScene>& UnpackScenes();
 // The video-pipeline scenes (PipelineScenes.cpp).
 const std::vector<SScene>& PipelineScenes();
 // The rebuild rules' scene (RuleScenes.cpp), listed last.

@@ -165,6 +165,10 @@ struct SEs1State
     float currentNormal[3] = {0, 0, 1};
     int32_t packAlignment = 4;
     int32_t unpackAlignment = 4;
+    // GL_UNPACK_ROW_LENGTH_EXT, GL_UNPACK_SKIP_ROWS_EXT, GL_UNPACK_SKIP_PIXELS_EXT, where a trace records them
+    int32_t unpackRowLength = 0;
+    int32_t unpackSkipRows = 0;
+    int32_t unpackSkipPixels = 0;
     float pointParams[4][3] = {{0.0f, 0, 0}, {63.77f, 0, 0}, {1.0f, 0, 0}, {0.0f, 0, 0}};
     float pointSize = 1.0f;
     float polygonOffsetFactor = 0.0f;

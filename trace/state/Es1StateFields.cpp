@@ -8,6 +8,7 @@ constexpr const char* kStamp = "a change stamp: the frame of the group's last ch
 constexpr const char* kNoRow = "the page has no row for it";
 constexpr const char* kUnitLines = "the unit lines";
 constexpr const char* kNoFramebufferObjects = "the ES 1.1 probe reads no framebuffer objects";
+constexpr const char* kNoEs1Query = "the host's ES 1.1 has no query of it";
 
 // ---- the table, from the field rows (Es1Fields.def) ----------------------------------------------
 

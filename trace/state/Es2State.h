@@ -131,6 +131,10 @@ struct SEs2State
     uint32_t generateMipmapHint = gltoken::DONT_CARE;
     int32_t packAlignment = 4;
     int32_t unpackAlignment = 4;
+    // GL_UNPACK_ROW_LENGTH_EXT, GL_UNPACK_SKIP_ROWS_EXT, GL_UNPACK_SKIP_PIXELS_EXT
+    int32_t unpackRowLength = 0;
+    int32_t unpackSkipRows = 0;
+    int32_t unpackSkipPixels = 0;
     float polygonOffsetFactor = 0.0f;
     float polygonOffsetUnits = 0.0f;
     CObjectTable<SEs2Program> programs;

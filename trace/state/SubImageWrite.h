@@ -2,11 +2,13 @@
 // Writes a sub-image update into a tracked texture image (STexImage, of either family). The region
 // is clipped to the level, rows are addressed with the unpack alignment on both sides (the level
 // was sized with its own), nothing is read past the update's bytes nor written past the level's
-// size, and the source is converted when its format or type differs from the level's. The held
+// size, and the source is converted when its format or type differs from the level's. Source rows
+// a row length and skips lay apart are packed first (UnpackRows.h). The held
 // bytes grow to the last row written, never to the whole level; the new bytes are a new block, so
 // snapshots keep what they saw.
 #include "state/PixelSize.h"
 #include "state/SharedBytes.h"
+#include "state/UnpackRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,11 +21,13 @@ struct SSubImage
     int32_t xoffset = 0, yoffset = 0, width = 0, height = 0;
     uint32_t format = 0, type = 0;
     int32_t alignment = 0;
+    int32_t rowLength = 0, skipRows = 0, skipPixels = 0;  // of the state the update was made in
 };
 
-// The update a glTexSubImage2D record holds (ES 1.1 and ES 2.0 rows name their items alike).
-template <class Call, class Pixels>
-SSubImage SubImageOf(const Call& c, const Pixels& pixels)
+// The update a glTexSubImage2D record holds (ES 1.1 and ES 2.0 rows name their items alike), made
+// in state `s`.
+template <class Call, class Pixels, class State>
+SSubImage SubImageOf(const Call& c, const Pixels& pixels, const State& s)
 {
     SSubImage sub;
     sub.pixels = pixels.GetData();
@@ -35,14 +39,23 @@ SSubImage SubImageOf(const Call& c, const Pixels& pixels)
     sub.format = c.template Item<"format">().Value();
     sub.type = c.template Item<"type">().Value();
     sub.alignment = c.template Item<"alignment">().Value();
+    sub.rowLength = s.unpackRowLength;
+    sub.skipRows = s.unpackSkipRows;
+    sub.skipPixels = s.unpackSkipPixels;
     return sub;
 }
 
 // `level` is the level as it stands; `writable()` gives the same level for writing (asked for only
 // when something is written). False when nothing was written.
 template <class Level, class Writable>
-bool WriteSubImage(const Level& level, const SSubImage& sub, Writable&& writable)
+bool WriteSubImage(const Level& level, const SSubImage& update, Writable&& writable)
 {
+    SSubImage sub = update;
+    SharedBytes packed;
+    if (const SUnpackRows rows{sub.alignment, sub.rowLength, sub.skipRows, sub.skipPixels}; !rows.Packed(sub.width)) {
+        packed = PackedRows(sub.format, sub.type, sub.width, sub.height, rows, sub.pixels, sub.size, sub.size);
+        sub.pixels = packed.get();
+    }
     auto rowPitch = [](uint32_t format, uint32_t type, int32_t width, int32_t alignment) {
         return GetImageSize(format, type, width, 1, alignment, 0);
     };

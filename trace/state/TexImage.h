@@ -1,10 +1,12 @@
 #pragma once
 // One image of a tracked texture (an ES 1.1 mip level, an ES 2.0 level of a 2D texture or of one
 // cube face), and the record a glTexImage2D or glCompressedTexImage2D call makes of it.
+#include <algorithm>
 #include <cstdint>
 
 #include "state/PixelSize.h"
 #include "state/SharedBytes.h"
+#include "state/UnpackRows.h"
 #include "values/GlTokens.h"
 
 inline constexpr uint8_t kMipmapsGenerated = 1, kMipmapsStale = 2;
@@ -74,18 +76,29 @@ void FillTexImage(STexImage& image, const Call& c, const Pixels& pixels)
 }
 
 // A glTexImage2D record's image: its size computed from format, type, size and unpack alignment
-// (negative or huge recorded sizes: no device could hold such an image, the size is 0).
-template <class Call>
-STexImage TexImageOf(const Call& c)
+// (negative or huge recorded sizes: no device could hold such an image, the size is 0). Rows the
+// state's row length and skips lay apart are held packed, in a copy; those the capture does not
+// hold whole are missing, as the rows past a short capture are.
+template <class Call, class State>
+STexImage TexImageOf(const Call& c, const State& s)
 {
     STexImage image;
     image.format = c.template Item<"format">().Value();
     image.type = c.template Item<"type">().Value();
     image.unpackAlignment = c.template Item<"alignment">().Value();
-    image.size = TexImageLevelSize(image.format, image.type, c.template Item<"width">().Value(),
-                                   c.template Item<"height">().Value(), image.unpackAlignment,
+    const int32_t width = c.template Item<"width">().Value(), height = c.template Item<"height">().Value();
+    image.size = TexImageLevelSize(image.format, image.type, width, height, image.unpackAlignment,
                                    c.template Item<"border">().Value());
-    FillTexImage(image, c, c.template Item<"pixels">().data);
+    const auto& pixels = c.template Item<"pixels">().data;
+    FillTexImage(image, c, pixels);
+    const SUnpackRows rows = UnpackRowsOf(s, image.unpackAlignment);
+    if (image.data && !rows.Packed(width)) {
+        uint64_t held = 0;
+        image.data = PackedRows(image.format, image.type, width, height, rows, pixels.GetData(), pixels.size, held);
+        image.capturedSize = uint32_t(std::min<uint64_t>(held, image.size));
+        if (image.capturedSize == 0)
+            image.data = nullptr;
+    }
     return image;
 }
 
