@@ -4,6 +4,7 @@
 #include "Diagnostics.h"
 #include "apicall/ApiCall.h"
 #include "data/TraceData.h"
+#include "host/HostCurrent.h"
 
 namespace {
 // The players by id range; the first range holding an id wins.
@@ -60,6 +61,13 @@ bool CPlayback::PlayCall(STraceCall* call, bool checkErrors)
     for (const SPlayerRange& range : kPlayers)
         if (id >= range.first && id <= range.last) {
             m_checkErrors = range.errorChecks && checkErrors;
+            // A GL call with no context current reaches nothing on the host: said once, where it
+            // happens, not by what the calls after it would make of a missing context.
+            if (range.play != &CPlayback::PlayEglCall && s_hostEglInitialised && !HostCurrentContext()) {
+                PlaybackError("call %u %s: no context is current on the host; the call is not played\n",
+                              m_trace ? m_trace->NumberOf(call) : 0, api->GetName());
+                return false;
+            }
             result = (this->*range.play)(call, m_checkErrors);
             break;
         }

@@ -26,7 +26,8 @@ public:
 
     // Plays one call: true when it was played or is one not played (the marker records 2 to 4),
     // false when it failed or no player takes its id ("Error call:NAME ID"). EGL calls are played
-    // with error checks off whatever checkErrors says.
+    // with error checks off whatever checkErrors says. A GL call while the host has no context current
+    // fails with one ERROR line naming it.
     bool PlayCall(STraceCall* call, bool checkErrors);
 
     // The players, by the id ranges of the call families (EGL: its EGL 1.4 functions only).
@@ -42,6 +43,8 @@ public:
     // Reads the host EGL error into the last host error; true for EGL_SUCCESS, else prints
     // "EGL Error Code: 0x%lx, Call= %s".
     bool CheckEglError();
+    // The same for an EGL error read already (one the host reset since).
+    bool NoteEglError(uint32_t error);
     // Reads the host GL error into the last host error; true when there is none, else prints
     // "OGLES2 Error Code: 0x%lx, Call= %s" and gives false.
     bool CheckEs2Error();
@@ -72,4 +75,5 @@ public:
     uint32_t m_lastHostError = 0;
     uint32_t m_surfaceWidth = 0;       // of the window surface the EGL player made last
     uint32_t m_surfaceHeight = 0;
+    uint32_t m_callFrame = 0;          // the frame of the EGL call being played
 };

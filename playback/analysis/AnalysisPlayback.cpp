@@ -1,11 +1,13 @@
 #include "AnalysisPlayback.h"
 
 #include "Diagnostics.h"
+#include "egl/EglCurrent.h"
 #include "egl/EglMaps.h"
 #include "egl/EglRestore.h"
 #include "es1/Es1Play.h"
 #include "es1/Es1Restore.h"
 #include "es2/Es2Restore.h"
+#include "host/HostCurrent.h"
 #include "host/HostTables.h"
 #include "windows/PlaybackWindows.h"
 
@@ -95,10 +97,10 @@ void CAnalysisPlayback::StartOver()
                 displays.push_back(host);
         // Nothing current: the contexts destroyed while current go now.
         for (uint64_t host : displays)
-            XQF_HOST(egl, eglMakeCurrent)(reinterpret_cast<EGLDisplay>(host), EGL_NO_SURFACE, EGL_NO_SURFACE,
-                                          EGL_NO_CONTEXT);
+            HostMakeCurrent(reinterpret_cast<EGLDisplay>(host), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         AfterHostMakeCurrent();
         for (uint64_t host : displays) {
+            DropStandInSurfaces(host);
             std::vector<uint64_t> contexts, surfaces;
             if (const CHandleTable<uint64_t>* table = std::as_const(ContextHandleMap::Table()).Get(host))
                 for (int32_t c = 0; c < table->Count(); ++c)

@@ -179,7 +179,7 @@ void DestroyHostContext(uint64_t hostDisplay, uint64_t recordedContext)
 void AfterHostMakeCurrent()
 {
     SHostContexts& c = HostContexts();
-    const uint64_t current = reinterpret_cast<uint64_t>(NoteHostCurrentContext());
+    const uint64_t current = reinterpret_cast<uint64_t>(HostCurrentContext());
     std::vector<SWaiting> still;
     const std::vector<SWaiting> waiting = std::move(c.waiting);
     c.waiting.clear();

@@ -66,8 +66,9 @@ void NoteHostContext(uint64_t hostContext, uint64_t hostShare);
 // Destroys the host context of a recorded one: at once when it is not current on the host, else once
 // a make-current releases it.
 void DestroyHostContext(uint64_t hostDisplay, uint64_t recordedContext);
-// After every host make-current: destroys the contexts waiting for their release that are no longer
-// current, and makes the name maps of the current context's group live.
+// After every host make-current (HostMakeCurrent, or a release noted with NoteHostCurrentContext):
+// destroys the contexts waiting for their release that are no longer current, and makes the name maps
+// of the current context's group live.
 void AfterHostMakeCurrent();
 // At eglTerminate: the display's contexts that wait for release are left to the host.
 void ForgetContextsWaitingOn(uint64_t hostDisplay);

@@ -5,12 +5,14 @@
 // the host entry point of the same id. Written by hand: the calls that make, destroy or make current
 // host objects, and those that cannot be replayed here. Rows marked not replayed (the queries) are
 // passed over.
+#include "EglCurrent.h"
 #include "EglMaps.h"
 #include "FreshSurfaces.h"
 #include "Diagnostics.h"
 #include "PlayArgs.h"
 #include "PlayRows.h"
 #include "Playback.h"
+#include "host/HostCurrent.h"
 #include "host/HostTables.h"
 #include "windows/EglAdapters.h"
 
@@ -56,14 +58,28 @@ SHostAttribs HostAttribs(const SEglAttribList* list)
     return out;
 }
 
-// The recorded configuration's attribute values, for MatchEglConfig.
+// The recorded configuration's attribute values.
+std::vector<uint32_t> ConfigValues(const SEglAttribList* list)
+{
+    std::vector<uint32_t> values(list ? list->ElementCount() : 0);
+    if (!values.empty())
+        list->CopyValues(values.data());
+    return values;
+}
+
 void* MatchConfig(uint64_t display, uint32_t recordedConfig, const SEglAttribList* list)
 {
-    const size_t n = list ? list->ElementCount() : 0;
-    std::vector<uint32_t> values(n);
-    if (n)
-        list->CopyValues(values.data());
-    return MatchEglConfig(display, recordedConfig, n ? values.data() : nullptr, uint32_t(n));
+    const std::vector<uint32_t> values = ConfigValues(list);
+    return MatchEglConfig(display, recordedConfig, values.empty() ? nullptr : values.data(), uint32_t(values.size()));
+}
+
+// The API version a context's attribute list asks for (EGL's default, 1, when it names none).
+int ClientVersion(const SHostAttribs& attribs)
+{
+    for (size_t i = 0; i + 1 < attribs.values.size(); i += 2)
+        if (attribs.values[i] == EGL_CONTEXT_CLIENT_VERSION)
+            return attribs.values[i + 1];
+    return 1;
 }
 
 // The host display of a recorded display (made when the trace never got it).
@@ -387,18 +403,23 @@ constexpr SCase kCases[] = {
         const uint64_t d = DisplayHandleMap::Get(p.Item<"dpy">());
         XQF_HOST(p.gl, eglTerminate)(reinterpret_cast<EGLDisplay>(d));
         ForgetContextsWaitingOn(d);
+        DropStandInSurfaces(d);
         ResetDisplayObjects(d);
         DestroyDisplay(p.Item<"dpy">());
         CPlayback::s_hostEglInitialised = false;
         return EEnd::Common;
     }},
 
-    // Contexts and surfaces: made with a host config matching the recorded one.
+    // Contexts and surfaces: made with a host config matching the recorded one (a context recorded
+    // without a config: see HostContextConfig).
     XQF_CASE(eglCreateContext) {
         const uint64_t d = Display(p, p.Item<"dpy">());
-        void* config = MatchConfig(d, p.Item<"config">(), p.Item<"attrib_list_config">().data);
         const uint64_t share = ContextHandleMap::Get(d, p.Item<"share_context">());
         const SHostAttribs attribs = HostAttribs(p.Item<"attrib_list_contex">().data);
+        const std::vector<uint32_t> recorded = ConfigValues(p.Item<"attrib_list_config">().data);
+        void* config = HostContextConfig({nullptr, p.playback.m_trace, p.playback.m_callFrame}, d, p.a.ReturnU32(),
+                                         p.Item<"config">(), recorded.empty() ? nullptr : recorded.data(),
+                                         uint32_t(recorded.size()), ClientVersion(attribs));
         EGLContext context = XQF_HOST(p.gl, eglCreateContext)(reinterpret_cast<EGLDisplay>(d), config,
                                                               reinterpret_cast<EGLContext>(share), attribs.Data());
         p.playback.m_lastHostError = uint32_t(XQF_HOST(p.gl, eglGetError)());
@@ -481,9 +502,14 @@ constexpr SCase kCases[] = {
         if (!KnownMakeCurrentHandles(p.Item<"draw">(), draw, p.Item<"read">(), read, p.Item<"ctx">(), context))
             return EEnd::Fail;
         EGLDisplay dpy = reinterpret_cast<EGLDisplay>(d);
-        XQF_HOST(p.gl, eglMakeCurrent)(dpy, draw, read, context);
-        if (context) {
-            if (pb.CheckEglError() && pb.m_mode == 1)
+        const bool made = pb.NoteEglError(MakeCurrentOnHost(d, draw, read, context));
+        // Without surfaces there is no swap interval to set and no size to read: nothing of such a
+        // context is read back as a frame.
+        const bool surfaceless = !draw && !read;
+        if (context && surfaceless) {
+            pb.m_surfaceWidth = pb.m_surfaceHeight = 0;
+        } else if (context) {
+            if (made && pb.m_mode == 1)
                 XQF_HOST(p.gl, eglSwapInterval)(dpy, 0);
             pb.CheckEglError();
             EGLint value = 0;
@@ -494,8 +520,8 @@ constexpr SCase kCases[] = {
             XQF_HOST(p.gl, eglQuerySurface)(dpy, read, EGL_HEIGHT, &value);
             pb.m_surfaceHeight = uint32_t(value);
             pb.CheckEglError();
+            KeepSurfaceSize(pb);
         }
-        KeepSurfaceSize(pb);
         ClearNewSurface(d, reinterpret_cast<uint64_t>(draw), reinterpret_cast<uint64_t>(context));
         AfterHostMakeCurrent();  // after the error checks: it may destroy a released context
         uint64_t kept = d;
@@ -504,6 +530,7 @@ constexpr SCase kCases[] = {
     }},
     XQF_CASE(eglReleaseThread) {
         XQF_HOST(p.gl, eglReleaseThread)();
+        NoteHostCurrentContext();
         AfterHostMakeCurrent();
         return EEnd::Common;
     }},
@@ -526,7 +553,12 @@ constexpr auto kHandlers = playrows::HandlersOf<SPlay, kEglHostCount>(kRows, kCa
 
 bool CPlayback::CheckEglError()
 {
-    m_lastHostError = uint32_t(XQF_HOST(*SEglHost::Instance(), eglGetError)());
+    return NoteEglError(uint32_t(XQF_HOST(*SEglHost::Instance(), eglGetError)()));
+}
+
+bool CPlayback::NoteEglError(uint32_t error)
+{
+    m_lastHostError = error;
     if (m_lastHostError == EGL_SUCCESS)
         return true;
     PlaybackLine("EGL Error Code: 0x%lx, Call= %s\n", long(m_lastHostError),
@@ -549,6 +581,7 @@ bool CPlayback::PlayEglCall(STraceCall* entry, bool)
     const Handler play = kHandlers[slot];
     if (!play)
         return true;  // a query: configs are chosen where contexts and surfaces are made
+    m_callFrame = entry->frame;
     SPlay p{*this, call, args, h};
     switch (play(p)) {
     case EEnd::Fail: return false;

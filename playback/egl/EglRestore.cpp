@@ -1,5 +1,6 @@
 #include "EglRestore.h"
 
+#include "EglCurrent.h"
 #include "EglMaps.h"
 #include "FreshSurfaces.h"
 #include "Diagnostics.h"
@@ -31,6 +32,15 @@ std::vector<EGLint> Terminated(const SEglAttribArray& a)
     return list;
 }
 
+// The API version a recorded context attribute list asks for (EGL's default, 1, when it names none).
+int ClientVersion(const SEglAttribArray& a)
+{
+    for (uint32_t i = 0; i + 1 < a.Count() && EGLint(a[i]) != EGL_NONE; i += 2)
+        if (EGLint(a[i]) == EGL_CONTEXT_CLIENT_VERSION)
+            return int(a[i + 1]);
+    return 1;
+}
+
 // For each record of `from`, whether `in` holds one that pairs with it.
 template <class T, class Same>
 std::vector<bool> Paired(const CHandleTable<T>& from, const CHandleTable<T>& in, Same same)
@@ -44,7 +54,7 @@ std::vector<bool> Paired(const CHandleTable<T>& from, const CHandleTable<T>& in,
 
 } // namespace
 
-bool RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
+bool RestoreEglState(SEglState& snapshot, uint32_t frame, SEglState& current)
 {
     SEglHost& egl = *SEglHost::Instance();
     SNativeWindowFuncs windows;
@@ -132,7 +142,10 @@ bool RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
         const uint64_t host = DisplayHandleMap::Get(c.display);
         if (heldContexts[size_t(i)] || !host)
             continue;
-        void* config = MatchEglConfig(host, c.config, c.attributes.Values(), c.attributes.Count());
+        // (A context recorded without a config keeps the recorded context's list only: nothing of a
+        // config is matched from it.)
+        void* config = HostContextConfig({&snapshot, nullptr, frame}, host, snapContexts.KeyAt(i), c.config,
+                                         c.attributes.Values(), c.attributes.Count(), ClientVersion(c.attributes));
         const std::vector<EGLint> attribs = Terminated(c.attributes);
         EGLContext share = reinterpret_cast<EGLContext>(ContextHandleMap::Get(host, c.shareContext));
         EGLContext context = XQF_HOST(egl, eglCreateContext)(reinterpret_cast<EGLDisplay>(host), config, share,
@@ -169,9 +182,14 @@ bool RestoreEglState(SEglState& snapshot, uint32_t, SEglState& current)
             ClearErrors(egl);
             return false;
         }
-        XQF_HOST(egl, eglMakeCurrent)(d, draw, read, reinterpret_cast<EGLContext>(context));
+        const uint32_t made = MakeCurrentOnHost(host, draw, read, reinterpret_cast<void*>(context));
         ClearNewSurface(host, reinterpret_cast<uint64_t>(draw), context);
         AfterHostMakeCurrent();
+        if (made != EGL_SUCCESS) {
+            PlaybackError("Restore of eglMakeCurrent: the host refused to make context 0x%llx current (EGL error "
+                          "0x%x)\n", static_cast<unsigned long long>(snapshot.currentContext), made);
+            known = false;
+        }
         EGLint width = 0, height = 0;
         XQF_HOST(egl, eglQuerySurface)(d, draw, EGL_WIDTH, &width);
         XQF_HOST(egl, eglQuerySurface)(d, draw, EGL_HEIGHT, &height);

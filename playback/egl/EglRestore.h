@@ -4,7 +4,9 @@
 // (`current`) by recorded handle. What only `current` holds is destroyed first, then what only the
 // snapshot holds is made (a recorded handle so never meets a newer object, and an X window is
 // free again for the new surface). False, with an ERROR line naming the handle, when the current
-// binding names a context or surface the snapshot never made (nothing is then made current).
+// binding names a context or surface the snapshot never made (nothing is then made current), or when
+// the host refuses the binding. A context recorded without a config, and a binding without surfaces,
+// are made as the EGL player makes them (EglCurrent.h).
 #include "state/EglState.h"
 
 #include <cstdint>

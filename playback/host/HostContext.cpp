@@ -44,12 +44,11 @@ bool SHostContext::Make(uint8_t api, SNativeWindowFuncs& windows, uint64_t recor
     context = XQF_HOST(egl, eglCreateContext)(display, config, EGL_NO_CONTEXT, contextAttribs);
     if (!context)
         return fail("eglCreateContext");
-    if (!XQF_HOST(egl, eglMakeCurrent)(display, surface, surface, context)) {
-        fail("eglMakeCurrent");  // reads the host's error before the note asks anything
-        NoteHostCurrentContext();
+    if (const uint32_t made = HostMakeCurrent(display, surface, surface, context); made != EGL_SUCCESS) {
+        std::snprintf(text, sizeof text, "eglMakeCurrent failed (EGL error 0x%X)", made);
+        error = text;
         return false;
     }
-    NoteHostCurrentContext();
     return true;
 }
 
@@ -64,8 +63,7 @@ void SHostContext::Release()
     SEglHost& egl = *SEglHost::Instance();
     if (!display)
         return;
-    XQF_HOST(egl, eglMakeCurrent)(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    NoteHostCurrentContext();
+    HostMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context)
         XQF_HOST(egl, eglDestroyContext)(display, context);
     if (surface)

@@ -6,6 +6,18 @@
 
 constinit thread_local void* hostcurrent::t_current = nullptr;
 
+uint32_t HostMakeCurrent(void* display, void* draw, void* read, void* context)
+{
+    SEglHost& egl = *SEglHost::Instance();
+    if (egl.IsFailed())
+        return EGL_NOT_INITIALIZED;
+    XQF_HOST(egl, eglMakeCurrent)(static_cast<EGLDisplay>(display), static_cast<EGLSurface>(draw),
+                                  static_cast<EGLSurface>(read), static_cast<EGLContext>(context));
+    const uint32_t error = uint32_t(XQF_HOST(egl, eglGetError)());
+    NoteHostCurrentContext();
+    return error;
+}
+
 void* NoteHostCurrentContext()
 {
     SEglHost& egl = *SEglHost::Instance();

@@ -1,13 +1,20 @@
 #pragma once
 // The host context current on this thread as playback last made it. Every path that makes a context
-// current on the host (the EGL player's make-current and release, the EGL restore, an analysis
-// playback starting over, SHostContext) notes the context the host then has, once per make-current;
-// the checks that key what they keep to the current context (the stride notes of the draw and
-// pointer checks, the index ranges of ES 1.1 draws) read it on every call without asking the host
-// library, whose EGL dispatch makes a system call on every lookup. A test or tool that makes a
-// context current through the host table itself notes it the same way.
+// current on the host goes through HostMakeCurrent, which notes the context the host then has; the
+// checks that key what they keep to the current context (the stride notes of the draw and pointer
+// checks, the index ranges of ES 1.1 draws) read it on every call without asking the host library,
+// whose EGL dispatch makes a system call on every lookup.
 
-// Asks the host library which context is current on this thread, keeps it and returns it.
+#include <cstdint>
+
+// Makes the context current with the surfaces on the host (void*: EGLDisplay, EGLSurface, EGLContext)
+// and notes the context the host then has, also when the host refused. Returns the make-current's EGL
+// error (EGL_SUCCESS when it made it current): the note's query resets the host's error, so it is
+// read here, before.
+uint32_t HostMakeCurrent(void* display, void* draw, void* read, void* context);
+
+// Asks the host library which context is current on this thread, keeps it and returns it (after a
+// call that changes the current context without HostMakeCurrent, such as eglReleaseThread).
 void* NoteHostCurrentContext();
 
 namespace hostcurrent {

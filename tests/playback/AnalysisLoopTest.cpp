@@ -475,10 +475,8 @@ TEST_F(AnalysisLoop, EndingTheTracesDisplayLeavesAContextTheProcessMadeOnTheHost
     ASSERT_TRUE(analysis->GetFrameBuffer(&rgb, &w, &h));
     EXPECT_EQ(w * h, 64u * 48u) << "read from the trace's surface, made again";
 
-    SEglHost& host = *SEglHost::Instance();
-    ASSERT_TRUE(XQF_HOST(host, eglMakeCurrent)(own.display, own.surface, own.surface, own.context))
-        << "EGL error 0x" << std::hex << XQF_HOST(host, eglGetError)();
-    NoteHostCurrentContext();
+    const uint32_t made = HostMakeCurrent(own.display, own.surface, own.surface, own.context);
+    ASSERT_EQ(made, uint32_t(EGL_SUCCESS)) << "EGL error 0x" << std::hex << made;
     XQF_HOST(*gl, glClearColor)(0, 1, 0, 1);
     XQF_HOST(*gl, glClear)(GL_COLOR_BUFFER_BIT);
     uint8_t pixel[4] = {};

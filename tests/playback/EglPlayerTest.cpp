@@ -312,6 +312,24 @@ TEST_F(EglPlayer, ADisplayNeverGotIsTheHostDefaultInitialisedOnceWithOneWarning)
     EXPECT_NE(errors.find("EGLDisplay 1 was never got in the trace"), std::string::npos) << errors;
 }
 
+// A GL call played while the host has no context current: one ERROR line naming the call by number
+// and name, and the call fails (not a later, misleading complaint about what the missing context
+// answers).
+TEST_F(EglPlayer, AGlCallWithNoContextCurrentFailsWithOneErrorLineNamingIt)
+{
+    const std::string clear = "{\"id\":" + std::to_string(CallIdOf(ECallFamily::Es2, "glClear")) +
+                              ",\"f\":\"glClear\",\"err\":0,\"v\":[16384]}";
+    testing::internal::CaptureStderr();
+    const std::vector<int> results = Play("no-context", Concat(Session(), {clear, MakeCurrent(0, 0), clear}), 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(results.size(), 9u);
+    EXPECT_EQ(results[6], 1) << "drawn with the session's context current";
+    EXPECT_EQ(results[8], 0);
+    const std::string line = "ERROR: call 9 glClear: no context is current on the host; the call is not played\n";
+    EXPECT_NE(errors.find(line), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("ERROR: "), errors.rfind("ERROR: ")) << "one line: " << errors;
+}
+
 TEST_F(EglPlayer, WithErrorChecksOffEveryEglCallCountsAsPlayed)
 {
     // Every record layout of every id of the current format, with zero handles, then a session with

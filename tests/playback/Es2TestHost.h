@@ -97,8 +97,9 @@ protected:
         // A failed analysis pass leaves nothing current.
         SEglHost& egl = *SEglHost::Instance();
         if (XQF_HOST(egl, eglGetCurrentContext)() != context.context)
-            XQF_HOST(egl, eglMakeCurrent)(context.display, context.surface, context.surface, context.context);
-        NoteHostCurrentContext();
+            HostMakeCurrent(context.display, context.surface, context.surface, context.context);
+        else
+            NoteHostCurrentContext();
         CPlayback::s_hostEglInitialised = true;
         Fresh();
     }

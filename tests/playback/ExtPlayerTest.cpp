@@ -200,8 +200,7 @@ protected:
     void Current(uint32_t api)
     {
         SHostContext& c = *m_contexts[api == 1 ? 0 : 1];
-        XQF_HOST(*SEglHost::Instance(), eglMakeCurrent)(c.display, c.surface, c.surface, c.context);
-        NoteHostCurrentContext();
+        HostMakeCurrent(c.display, c.surface, c.surface, c.context);
         while (HostError(api) != GL_NO_ERROR) {
         }
     }

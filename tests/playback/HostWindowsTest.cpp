@@ -144,8 +144,7 @@ TEST_F(HostWindows, SurfacesEndedByTerminateLeaveNoWindowToBeCheckedAgainst)
                     << "round " << round;
             }
         }
-        XQF_HOST(*egl, eglMakeCurrent)(a.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        NoteHostCurrentContext();
+        HostMakeCurrent(a.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         XQF_HOST(*egl, eglTerminate)(a.display);
         // Whether or not the library gives the handles again, the book holds neither surface now.
         for (SHostContext* c : {&a, &b}) {

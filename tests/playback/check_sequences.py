@@ -26,6 +26,12 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
     trace's start;
   - SDL's ES 1.1 renderer cut (real-app-cuts-2): every frame replayed alone equals the frame replayed
     from the start, and neither that nor an analysis of its frames out of order warns;
+  - the scenes of a context made without a config and of a start-up current without surfaces: every
+    frame replayed from the start and restored alone exits 0 with no ERROR line and no EGL error line
+    of a bad surface or match (0x300d, 0x3009), both equal to the direct run, and analyses forward,
+    backward, repeated and jumping equal each frame alone;
+  - the compositor cut (real-app-cuts-3): every frame replayed from the start exits 0 with an image
+    and no such EGL error line;
   - the 3,000-frame video pipelines: a spread of frames alone and one sequence forward, backward and
     jumping, against the direct run; the pipeline that redraws its framebuffer textures before
     sampling them is never rebuilt, the one that samples its last texture first is, and after one
@@ -52,6 +58,9 @@ CUTS = "real-app-cuts.tar.xz"
 # rather than a sample of such pairs.
 ALL_PAIRS = os.environ.get("XQFT_ALL_PAIRS") == "1"
 CUTS2 = "real-app-cuts-2.tar.xz"
+CUTS3 = "real-app-cuts-3.tar.xz"
+# What a replay printed when a make-current it played failed on the host.
+EGL_BINDING_ERRORS = re.compile(r"^.*(?:ERROR: |EGL Error Code: 0x(?:300d|3009)).*$", re.M)
 
 
 def sequence(runner, trace, frames, what):
@@ -356,6 +365,44 @@ def quiet_es1_cut(runner):
             ",".join(map(str, order)), r.returncode, noise[:2]))
 
 
+def clean_replay(runner, trace, frame, how, what):
+    """Frame `frame` replayed (how: [] or ["--from-start"]); the image path, or None after a failure:
+    an exit other than 0, no image, or an ERROR or failed make-current line."""
+    out = os.path.join(runner.work, "clean.%s.%d%s.ppm" % (os.path.basename(trace), frame, "".join(how)))
+    r = runner.dump("replay", trace, "--frame", str(frame), *how, out, check=False)
+    said = EGL_BINDING_ERRORS.findall(r.stdout + r.stderr)
+    if r.returncode != 0 or "result=1" not in r.stdout or not os.path.exists(out) or said:
+        runner.fail("%s frame %d%s: replay exited %d with %r, %r" % (
+            what, frame, "".join(" " + h for h in how), r.returncode, r.stdout.strip()[-80:], said[:3]))
+        return None
+    return out
+
+
+def egl_binding_scene(runner, scene):
+    """A scene whose make-currents the host plays its own way (no config, no surfaces): each frame from
+    the start and alone equals the direct run without a binding error, and in any order on one analysis
+    equals the frame alone."""
+    trace, frames, _ = runner.record(scene)
+    for f in range(1, frames + 1):
+        for how in ([], ["--from-start"]):
+            image = clean_replay(runner, trace, f, how, scene)
+            if image and not same_file(image, runner.path(scene, f, "ppm")):
+                runner.fail("%s frame %d%s: replay differs from the direct run" % (scene, f, "".join(" " + h for h in how)))
+    for order in (list(range(1, frames + 1)), list(range(frames, 0, -1)), [2, 2], [frames, 1, frames - 1]):
+        expect_fresh(runner, trace, order, scene)
+
+
+def compositor_cut(runner):
+    """The compositor's context, made without a config and first current without surfaces: every frame
+    replayed from the start gives an image, exit 0, no binding error."""
+    folder = cuts(runner, CUTS3)
+    if not folder:
+        return
+    trace = os.path.join(folder, "weston-compositor-40.xqft")
+    for f in range(1, 41):
+        clean_replay(runner, trace, f, ["--from-start"], "weston-compositor-40")
+
+
 REBUILT = re.compile(r"Frame (\d+) rebuilt by replaying from frame (\d+)(, whose start came from kept images)?")
 
 
@@ -486,6 +533,8 @@ def checks(runner):
     found.append((2, lambda: rejected_shader(runner, "quads")))
     found.append((12, lambda: real_cuts(runner)))
     found.append((3, lambda: quiet_es1_cut(runner)))
+    found += [(1, lambda scene=scene: egl_binding_scene(runner, scene)) for scene in ("no-config-context", "surfaceless")]
+    found.append((3, lambda: compositor_cut(runner)))
     found += [(15, lambda scene=scene: pipeline_long(runner, scene)) for scene in ("pipeline", "pipeline-feedback")]
     found += [(1, lambda scene=scene: narrowed_rebuilt(runner, scene))
               for scene in ("pipeline-scissored-5", "pipeline-masked-5")]

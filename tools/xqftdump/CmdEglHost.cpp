@@ -7,6 +7,8 @@
 //                                          playback windows made)
 //   egl-host display_initialized=0|1 api=0xAPI host_egl_initialised=0|1
 //   egl-host config red=R green=G blue=B alpha=A depth=D stencil=S samples=N id=HOST_CONFIG_ID
+//                                          (the current context's config; for a context made without
+//                                          one, its draw surface's)
 #include "DumpCommand.h"
 #include "DumpTraceArgs.h"
 
@@ -62,7 +64,10 @@ void PrintHost()
            XQF_HOST(egl, eglQueryAPI)(), int(CPlayback::s_hostEglInitialised));
     EGLint id = 0, count = 0;
     EGLConfig config = nullptr;
-    if (context && XQF_HOST(egl, eglQueryContext)(display, context, EGL_CONFIG_ID, &id)) {
+    if (context && XQF_HOST(egl, eglQueryContext)(display, context, EGL_CONFIG_ID, &id) && id == 0)
+        if (EGLSurface draw = XQF_HOST(egl, eglGetCurrentSurface)(EGL_DRAW))
+            XQF_HOST(egl, eglQuerySurface)(display, draw, EGL_CONFIG_ID, &id);
+    if (id > 0) {
         const EGLint byId[] = {EGL_CONFIG_ID, id, EGL_NONE};
         XQF_HOST(egl, eglChooseConfig)(display, byId, &config, 1, &count);
     }

@@ -250,16 +250,17 @@ void CRecorder::Initialize(bool logDisplay)
     }
 }
 
-EGLContext CRecorder::CreateContext()
+EGLContext CRecorder::CreateContext(bool withConfig)
 {
     Begin("eglCreateContext");
     const EGLint attribs[] = {EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE};
-    EGLContext context = XQF_HOST(m_mesa.egl, eglCreateContext)(m_mesa.display, m_mesa.config, EGL_NO_CONTEXT, attribs);
+    const EGLConfig config = withConfig ? m_mesa.config : EGLConfig(nullptr);
+    EGLContext context = XQF_HOST(m_mesa.egl, eglCreateContext)(m_mesa.display, config, EGL_NO_CONTEXT, attribs);
     LogEgl(EGL_ID(eglCreateContext), "eglCreateContext", "\"return\":" + Handle("context", context) + ",\"dpy\":" +
                                          Handle("display", m_mesa.display) + ",\"config\":" +
-                                         Handle("config", m_mesa.config) + ",\"share_context\":0,\"attrib_list\":" +
+                                         Handle("config", config) + ",\"share_context\":0,\"attrib_list\":" +
                                          List({EGL_CONTEXT_CLIENT_VERSION, m_api, EGL_NONE}) +
-                                         ",\"attrib_list_config\":" + ConfigList());
+                                         ",\"attrib_list_config\":" + (withConfig ? ConfigList() : "null"));
     return context;
 }
 
@@ -282,6 +283,19 @@ EGLSurface CRecorder::CreateWindowSurface(uint32_t handle, uint32_t width, uint3
                ",\"config\":" + Handle("config", m_mesa.config) + ",\"win\":[{\"o\":\"window\",\"v\":" +
                std::to_string(handle) + "}," + std::to_string(width) + "," + std::to_string(height) +
                "],\"attrib_list\":null,\"surface_attribs\":" + ConfigList());
+    return surface;
+}
+
+EGLSurface CRecorder::CreatePbufferSurface(uint32_t width, uint32_t height)
+{
+    Begin("eglCreatePbufferSurface");
+    const std::vector<EGLint> attribs = {EGL_WIDTH, EGLint(width), EGL_HEIGHT, EGLint(height), EGL_NONE};
+    EGLSurface surface = XQF_HOST(m_mesa.egl, eglCreatePbufferSurface)(m_mesa.display, m_mesa.config, attribs.data());
+    m_surfaceSizes.push_back({surface, {width, height}});
+    LogEgl(EGL_ID(eglCreatePbufferSurface), "eglCreatePbufferSurface",
+           "\"return\":" + Handle("surface", surface) + ",\"dpy\":" + Handle("display", m_mesa.display) +
+               ",\"config\":" + Handle("config", m_mesa.config) + ",\"attrib_list\":" + List(attribs) +
+               ",\"SurfaceDesc\":" + ConfigList());
     return surface;
 }
 
@@ -389,6 +403,19 @@ void CRecorder::DeleteVertexArray(GLuint array)
     if (array == m_vertexArray)
         SwapVertexArray(0);        // deleting the bound object binds the default one
     m_vertexArrays.erase(array);  // GL may give the name out again
+}
+
+std::string CRecorder::GetString(GLenum name)
+{
+    const bool play = Begin("glGetString");
+    const GLubyte* answer = nullptr;
+    if (play)
+        answer = m_api == kEsVersion1 ? XQF_HOST(m_mesa.gl1, glGetString)(name) : XQF_HOST(m_mesa.gl, glGetString)(name);
+    const char* text = reinterpret_cast<const char*>(answer);
+    const uint16_t id = m_api == kEsVersion1 ? uint16_t(kEs1HostFirstId + HostSlot(kEs1HostNames, "glGetString"))
+                                             : uint16_t(kEs2HostFirstId + HostSlot(kEs2HostNames, "glGetString"));
+    End(id, "glGetString", Json(Text{text}) + "," + Json(name));
+    return text ? text : "";
 }
 
 void CRecorder::BindBuffer(GLenum target, GLuint buffer)

@@ -101,10 +101,14 @@ public:
     // logDisplay false the display is got as through eglGetPlatformDisplayEXT, which a capture does
     // not record: the log starts at eglInitialize.
     void Initialize(bool logDisplay = true);
-    EGLContext CreateContext();
+    // withConfig false: made without a config (EGL_KHR_no_config_context), which the log records as
+    // config 0 without the config's attribute list.
+    EGLContext CreateContext(bool withConfig = true);
     // Destroys a context; one still current stays current until it is released, as EGL has it.
     void DestroyContext(EGLContext context);
     EGLSurface CreateWindowSurface(uint32_t handle, uint32_t width, uint32_t height);
+    EGLSurface CreatePbufferSurface(uint32_t width, uint32_t height);
+    // EGL_NO_SURFACE makes the context current without surfaces (EGL_KHR_surfaceless_context).
     void MakeCurrent(EGLSurface surface, EGLContext context);
     void SwapBuffers(EGLSurface surface);
 
@@ -136,6 +140,8 @@ public:
     void TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                        GLenum type, const void* pixels);
     void ShaderSource(GLuint shader, const std::vector<std::string>& parts);
+    // glGetString of the scene's API, its answer logged as the string it returned.
+    std::string GetString(GLenum name);
     void DrawArrays(GLenum mode, GLint first, GLsizei count);
     void DrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
     // ES 1.1 only: the client arrays, and a read-back whose pixels the capture keeps.

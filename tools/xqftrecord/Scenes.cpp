@@ -658,6 +658,65 @@ void ContextSwitch(CRecorder& r)
     }
 }
 
+// A context made without a config (EGL_KHR_no_config_context), drawn with through a window surface,
+// then a pbuffer (frame 2, its image the pbuffer's), then the window again.
+void NoConfigContext(CRecorder& r)
+{
+    r.Initialize();
+    const EGLContext context = r.CreateContext(false);
+    const EGLSurface window = r.CreateWindowSurface(0x55, kW, kH);
+    r.MakeCurrent(window, context);
+    const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    GL(glUseProgram)(Name{"program", program});
+    EGLSurface pbuffer = EGL_NO_SURFACE;
+    for (int f = 1; f <= 3; ++f) {
+        if (f == 2) {
+            pbuffer = r.CreatePbufferSurface(40, 32);
+            r.MakeCurrent(pbuffer, context);
+        } else if (f == 3) {
+            r.MakeCurrent(window, context);
+        }
+        const bool onPbuffer = f == 2;
+        GL(glViewport)(0, 0, GLsizei(onPbuffer ? 40 : kW), GLsizei(onPbuffer ? 32 : kH));
+        GL(glClearColor)(0.3f, 0.1f * f, onPbuffer ? 0.7f : 0.2f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        ColorQuad(r, Quad(-0.7f, -0.6f, 0.2f * f, 0.5f), 0.9f, 0.5f, 0.1f * f);
+        r.SwapBuffers(onPbuffer ? pbuffer : window);
+    }
+}
+
+// A start-up made current without surfaces (EGL_KHR_surfaceless_context) that asks glGetString and
+// builds its program there, as compositors do before their first output; each later frame starts
+// surfaceless again, asks again and uploads a texture before making its window current.
+void Surfaceless(CRecorder& r)
+{
+    r.Initialize();
+    const EGLContext context = r.CreateContext();
+    r.MakeCurrent(EGL_NO_SURFACE, context);
+    r.GetString(GL_VERSION);
+    r.GetString(GL_EXTENSIONS);
+    const GLuint program = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    const EGLSurface window = r.CreateWindowSurface(0x55, kW, kH);
+    GLuint texture = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+    for (int f = 1; f <= 3; ++f) {
+        if (f > 1) {
+            r.MakeCurrent(EGL_NO_SURFACE, context);
+            r.GetString(GL_RENDERER);
+        }
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", texture});
+        const std::vector<uint8_t> pixels = Pattern(8 * 8 * 4, f);
+        r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 8, 8, GL_UNSIGNED_BYTE, pixels.data());
+        r.MakeCurrent(window, context);
+        GL(glViewport)(0, 0, GLsizei(kW), GLsizei(kH));
+        GL(glUseProgram)(Name{"program", program});
+        GL(glClearColor)(0.1f * f, 0.4f, 0.3f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        ColorQuad(r, Quad(-0.5f, -0.8f, 0.25f * f, 0.4f), 0.2f, 0.9f, 0.4f);
+        r.SwapBuffers(window);
+    }
+}
+
 // A display got as through eglGetPlatformDisplayEXT: the trace holds no eglGetDisplay.
 void PlatformDisplay(CRecorder& r)
 {
@@ -866,6 +925,10 @@ const std::vector<SScene>& Scenes()
         {"quads", "opaque quads at separate, known places", &Quads},
         {"context-switch", "the current context destroyed, another made current", &ContextSwitch},
         {"platform-display", "a display the trace never got (no eglGetDisplay)", &PlatformDisplay},
+        {"no-config-context", "a context made without a config, current with a window, then a pbuffer",
+         &NoConfigContext},
+        {"surfaceless", "a start-up current without surfaces asking glGetString; each frame starts so",
+         &Surfaceless},
         {"mix", "the benchmark workload: 800 x 600, 60 frames of 200 indexed draws", &Mix},
         {"sprites", "the client-array workload: 800 x 600, 60 frames of 120 sprites, each pointed at before its draw",
          &Sprites},

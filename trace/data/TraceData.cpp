@@ -325,6 +325,13 @@ STraceCall* CTraceData::GetCall(uint32_t call)
     return call == 0 || call > m_calls.size() ? nullptr : &m_calls[call - 1];
 }
 
+uint32_t CTraceData::NumberOf(const STraceCall* call) const
+{
+    if (m_calls.empty() || call < m_calls.data() || call >= m_calls.data() + m_calls.size())
+        return 0;
+    return uint32_t(call - m_calls.data()) + 1;
+}
+
 STraceFrame* CTraceData::GetCurrentFrame()
 {
     return m_cursorFrame < m_frames.size() ? &m_frames[m_cursorFrame] : nullptr;

@@ -108,6 +108,8 @@ public:
     uint32_t GetCallCount() const { return m_callCount; }
     STraceFrame* GetFrame(uint32_t frame);
     STraceCall* GetCall(uint32_t call);
+    // The number GetCall gives `call` under (0: a call this trace does not hold).
+    uint32_t NumberOf(const STraceCall* call) const;
     STraceFrame* GetCurrentFrame();
     int32_t GetCurrentFrameNumber() const;
     int32_t GetCurrentCallNumber() const { return static_cast<int32_t>(m_currentCall + 1); }
