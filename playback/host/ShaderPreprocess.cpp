@@ -296,9 +296,15 @@ bool CShaderPreprocessor::Expand(std::vector<SShaderToken> tokens, std::vector<S
         const auto found = IsName(t.text) ? m_macros.find(t.text) : m_macros.end();
         if (found == m_macros.end() || found->second.busy || (found->second.function && !peekOpen())) {
             out.push_back(t);
-            ok = &out != &m_out || out.size() <= m_limits.tokens ||
-                 Stop("the source and its macros expand to more than " + std::to_string(m_limits.tokens) + " tokens",
-                      t.line);
+            // The statement's length is checked as it grows: a doubling macro is refused at once.
+            if (&out == &m_out)
+                m_statement = t.text == ";" || t.text == "{" || t.text == "}" ? 0 : m_statement + 1;
+            ok = &out != &m_out || m_statement <= m_limits.statementTokens ||
+                 Stop("a statement of more than " + std::to_string(m_limits.statementTokens) + " tokens", t.line);
+            ok = ok && (&out != &m_out || out.size() <= m_limits.tokens ||
+                        Stop("the source and its macros expand to more than " + std::to_string(m_limits.tokens) +
+                                 " tokens",
+                             t.line));
             ok = ok && Spend(1, t.line);
             continue;
         }

@@ -30,6 +30,7 @@ public:
         size_t work;           // the tokens made on the way (macro arguments expanded, replacements)
         uint32_t conditionals; // #if nesting
         uint32_t argumentDepth;  // macro calls within macro arguments
+        size_t statementTokens;  // kept between two of ";", "{" and "}"
     };
     explicit CShaderPreprocessor(const SLimits& limits) : m_limits(limits) {}
 
@@ -68,6 +69,7 @@ private:
     std::deque<std::string> m_pasted;  // the text of tokens made by ##
     std::vector<SShaderToken> m_out;
     size_t m_work = 0;
+    size_t m_statement = 0;  // the tokens kept since the last statement end
     std::string m_why;
     uint32_t m_line = 0;
 };

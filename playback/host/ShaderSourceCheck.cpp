@@ -81,15 +81,10 @@ std::string Walk(const std::vector<SShaderToken>& tokens)
         }
     }
     ShaderConstantNames constants;
-    size_t statement = 0;
     double elements = 1;   // the sizes of the brackets just read, multiplied
     size_t arrayEnd = 0;   // the "]" that ends them
     for (size_t i = 0; i < tokens.size(); ++i) {
         const std::string_view t = tokens[i].text;
-        if (t == ";" || t == "{" || t == "}")
-            statement = 0;
-        else if (++statement > kMaxStatementTokens)
-            return At("a statement of more than " + std::to_string(kMaxStatementTokens) + " tokens", tokens[i].line);
         if (t == "const")
             NoteConstant(std::span<const SShaderToken>(tokens).subspan(i + 1), constants);
         if (t != "[" || closing[i] == tokens.size())
@@ -123,7 +118,8 @@ std::string ShaderSourceRefusal(std::string_view source)
     // The brackets as written first: the expansion below recurses once per macro call in an argument.
     if (const uint32_t line = TooDeep(ShaderTokens(source)))
         return At("brackets nested more than " + std::to_string(kMaxNesting) + " deep", line);
-    CShaderPreprocessor preprocessor({kMaxExpandedTokens, kMaxExpansionWork, kMaxNesting, kMaxNesting});
+    CShaderPreprocessor preprocessor(
+        {kMaxExpandedTokens, kMaxExpansionWork, kMaxNesting, kMaxNesting, kMaxStatementTokens});
     if (!preprocessor.Run(source))
         return At(preprocessor.Why(), preprocessor.Line());
     return Walk(preprocessor.Tokens());

@@ -31,14 +31,19 @@ std::string Chain(size_t n)
     return Main("", "float v = a" + Repeat(" + a", n - 1) + ";\ngl_FragColor = vec4(v);");
 }
 
-// A0 = a; An = A(n-1) + A(n-1): An stands for 2^n operands.
+// A0 = first; An = A(n-1) <between> A(n-1): An stands for 2^n copies of `first`.
+std::string DoublingMacros(int levels, const std::string& first, const std::string& between)
+{
+    std::string defines = "#define A0 " + first + "\n";
+    for (int i = 1; i <= levels; ++i)
+        defines += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + between + "A" +
+                   std::to_string(i - 1) + "\n";
+    return defines;
+}
+
 std::string Doubling(int levels)
 {
-    std::string defines = "#define A0 a\n";
-    for (int i = 1; i <= levels; ++i)
-        defines +=
-            "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " + A" + std::to_string(i - 1) + "\n";
-    return Main(defines, "gl_FragColor = vec4(A" + std::to_string(levels) + ");");
+    return Main(DoublingMacros(levels, "a", " + "), "gl_FragColor = vec4(A" + std::to_string(levels) + ");");
 }
 
 struct SCase
@@ -73,20 +78,24 @@ std::vector<SCase> Cases()
         {"parentheses nested 300 deep by a macro",
          Main("#define P(x) ((((((((((x))))))))))\n", "float v = " + Repeat("P(", 30) + "a" + Repeat(")", 30) + ";"),
          "brackets nested more than 256 deep once its macros are expanded"},
-        {"a macro doubling 24 levels", Doubling(24), "expand to more than"},
-        {"a macro doubling 30 levels", Doubling(30), "expand to more than"},
+        {"a macro doubling 24 levels", Doubling(24), "a statement of more than 4096 tokens"},
+        {"a macro doubling 30 levels", Doubling(30), "a statement of more than 4096 tokens"},
+        {"a macro of statements doubling 20 levels",
+         Main(DoublingMacros(20, "v = a;", " "), "float v; A20"),
+         "expand to more than"},
         {"a function-like macro nested 30 deep",
          Main("#define D(x) x + x\n", "float v = " + Repeat("D(", 30) + "a" + Repeat(")", 30) + ";"),
          "expand to more than"},
-        {"a macro whose name comes from a paste", Doubling(21) + "#define CAT(x, y) x##y\nfloat v = CAT(A, 21);\n",
-         "expand to more than"},
+        {"a macro whose name comes from a paste",
+         DoublingMacros(21, "a", " ") + "#define CAT(x, y) x##y\nCAT(A, 21);\n",
+         "a statement of more than 4096 tokens"},
         {"a doubling macro defined in the branch that is kept",
          "#ifndef NEVER\n#define A0 a a\n#define A1 A0 A0\n#define A2 A1 A1\n#define A3 A2 A2\n#define A4 A3 A3\n"
          "#define A5 A4 A4\n#define A6 A5 A5\n#define A7 A6 A6\n#define A8 A7 A7\n#define A9 A8 A8\n#define A10 A9 A9\n"
          "#define A11 A10 A10\n#define A12 A11 A11\n#define A13 A12 A12\n#define A14 A13 A13\n#define A15 A14 A14\n"
          "#define A16 A15 A15\n#define A17 A16 A16\n#define A18 A17 A17\n#define A19 A18 A18\n#define A20 A19 A19\n"
          "#else\n#define A20 a\n#endif\nA20\n",
-         "expand to more than"},
+         "a statement of more than 4096 tokens"},
         {"#if nested 300 deep", Repeat("#if 1\n", 300) + Repeat("#endif\n", 300), "#if nested more than 256 deep"},
         {"a 16 MB source", Main(Repeat("// " + std::string(97, 'x') + "\n", 168 * 1024), ""),
          "bytes long, more than 1048576"},
@@ -128,7 +137,7 @@ TEST(ShaderSourceCheck, ExpandsMacrosAsTheHostPreprocessorDoes)
         {"#define LONG 1 + \\\n 2\nLONG", "1 + 2"},
     };
     for (const auto& c : cases) {
-        CShaderPreprocessor preprocessor({1000, 1000, 16, 16});
+        CShaderPreprocessor preprocessor({1000, 1000, 16, 16, 1000});
         ASSERT_TRUE(preprocessor.Run(c.source)) << c.source << ": " << preprocessor.Why();
         std::string text;
         for (const SShaderToken& t : preprocessor.Tokens())
