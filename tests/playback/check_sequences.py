@@ -63,7 +63,7 @@ def sequence(runner, trace, frames, what):
     shutil.rmtree(out, ignore_errors=True)
     r = runner.dump("analyse", trace, "--frames", ",".join(map(str, frames)), out, check=False)
     results = {int(m.group(1)): int(m.group(2)) for m in re.finditer(r"^frame=(\d+) result=(-?\d+)$", r.stdout, re.M)}
-    if sorted(results) != sorted(frames):
+    if sorted(results) != sorted(set(frames)):
         runner.fail("%s: analyse --frames printed %r" % (what, r.stdout.strip()[-300:]))
     expect_status(runner, r, all(v in (1, 2) for v in results.values()), what)
     images = {}
