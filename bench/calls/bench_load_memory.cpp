@@ -6,7 +6,9 @@
 // (271,000 calls of scenes run one after another, each making a context, looking up its entry
 // points and building its objects; frames of 15 to 440 calls drawn from buffer objects, index
 // ranges of element buffers and locations looked up by name in every frame; a 320x240 frame image
-// in every frame). Each load runs in a process of its own, so the
+// in every frame), and es2-draws, the benchmark's draw-heavy scene alone as it loops in a real
+// recording (271,000 calls in frames of about 500: each object's locations looked up by name and a
+// dozen index ranges drawn; a frame image in every frame). Each load runs in a process of its own, so the
 // anonymous memory it leaves (RssAnon + swap after the load, beyond that before it) is not blurred
 // by a previous load's freed heap; its peak is sampled where the loader's memory guard looks (every
 // 1,000 calls) and at the end. The load once more without state tracking shows what the frames' state
@@ -168,6 +170,7 @@ int main(int argc, char** argv)
     }
     bool ok = Measure("es2-real", generator + "es2-real '" + path + "'", path);
     ok = ok && Measure("es2-scenes", generator + "es2-scenes '" + path + "'", path);
+    ok = ok && Measure("es2-draws", generator + "es2-scenes '" + path + "' --scenes 1 --calls 240800", path);
     for (const char* api : {"es2", "es1"}) {
         for (unsigned calls : sizes) {
             // Small captured blocks: they stay in the mapped file either way, and the trace on disk
