@@ -33,33 +33,37 @@ void SDrawIndicesV1::List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder
 
 void SDrawIndicesV7::Read(CTrace& t)
 {
-    if (!t.IsDataIncluded()) {
-        t >> pointer;
+    SPointerValue value;
+    t >> value;
+    pointer.Set(value.value);
+    if (!t.IsDataIncluded())
         return;
-    }
     // As an SDataPtr reads its block.
-    t >> pointer;
     size = t.ReadU32();
-    if (size != 0)
-        t.ReadCaptured(bytes, size);
-    t >> indicesOffset;
+    if (size != 0) {
+        CCapturedBytes block;
+        t.ReadCaptured(block, size);
+        bytes.Take(block);
+    }
+    t >> value;
+    indicesOffset.Set(value.value);
 }
 
 void SDrawIndicesV7::List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&)
 {
     if (!t.IsDataIncluded()) {
-        info.AddArgument("indices", info.MakeHolder<TPointer>(pointer.value), 0);
+        info.AddArgument("indices", info.MakeHolder<TPointer>(pointer.Get()), 0);
     } else if (bytes) {
         SDataView& view = info.Make<SDataView>();
-        view.pointer = pointer;
+        view.pointer.value = pointer.Get();
         view.size = size;
         view.borrowed = bytes.get();
         info.AddArgument("indices", &view, 0);
     } else {
-        info.AddArgument("indices", info.MakeHolder<TPointer>(indicesOffset.value), 0);
+        info.AddArgument("indices", info.MakeHolder<TPointer>(indicesOffset.Get()), 0);
     }
     if (verbose == 1 && t.IsDataIncluded())
-        info.AddArgument("indicesOffset", info.MakeHolder<TPointer>(indicesOffset.value), 1);
+        info.AddArgument("indicesOffset", info.MakeHolder<TPointer>(indicesOffset.Get()), 1);
 }
 
 } // namespace xqft::es2

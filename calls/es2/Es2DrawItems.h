@@ -22,15 +22,15 @@ struct SDrawIndicesV1 : TItem<"indices", ItemKind::Argument>
 
 // From format version 7: with data, the index block and the offset into the bound element buffer;
 // without data, the index pointer alone.
-// The block is kept bare, its members packed (no holder's table pointer, file position or padding:
-// a draw-heavy trace holds hundreds of thousands), and listed through a view made for the
-// description.
+// The block is kept bare, its members packed in 4-byte words (no holder's table pointer, file
+// position or padding: a draw-heavy trace holds hundreds of thousands, and the item follows the
+// 4-byte arguments), and listed through a view made for the description.
 struct SDrawIndicesV7 : TItem<"indices", ItemKind::Argument>
 {
-    SPointerValue pointer;        // without data the only member filled: the index pointer
-    CCapturedBytes bytes;         // the index block
-    SPointerValue indicesOffset;
     uint32_t size = 0;            // of the index block
+    SPacked64 pointer;            // without data the only member filled: the index pointer
+    CPackedBytes bytes;           // the index block
+    SPacked64 indicesOffset;
 
     void Read(CTrace& t);
     void List(CCallInfo& info, const SListing& t, uint8_t verbose, SNoHolder&);

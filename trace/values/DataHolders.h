@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 // The recorded bytes (or characters) of a holder: an owned copy (new[]) or a borrowed view, in one
 // pointer (the top bit, never set in a user-space address, marks the owned copy).
@@ -41,12 +42,55 @@ public:
         reset();
         m_bits = reinterpret_cast<uintptr_t>(bytes);
     }
+    // Hands the bytes over as the word Adopt takes back (a packed copy keeps them meanwhile).
+    uintptr_t Release() { return std::exchange(m_bits, 0); }
+    void Adopt(uintptr_t bits)
+    {
+        reset();
+        m_bits = bits;
+    }
 
 private:
     static constexpr uintptr_t kOwned = uintptr_t(1) << 63;
     uintptr_t m_bits = 0;
 };
 using CCapturedBytes = TCapturedBytes<uint8_t>;
+
+// A 64-bit value in two 4-byte words: in a call object it packs after 4-byte members with no padding.
+struct SPacked64
+{
+    uint32_t words[2] = {0, 0};
+
+    uint64_t Get() const { return uint64_t(words[1]) << 32 | words[0]; }
+    void Set(uint64_t v)
+    {
+        words[0] = uint32_t(v);
+        words[1] = uint32_t(v >> 32);
+    }
+};
+
+// A CCapturedBytes kept in two 4-byte words (SPacked64), for call objects held by the hundred thousand.
+class CPackedBytes
+{
+public:
+    CPackedBytes() = default;
+    ~CPackedBytes() { CCapturedBytes().Adopt(uintptr_t(m_bits.Get())); }
+    CPackedBytes(const CPackedBytes&) = delete;
+    CPackedBytes& operator=(const CPackedBytes&) = delete;
+
+    const uint8_t* get() const { return reinterpret_cast<const uint8_t*>(uintptr_t(m_bits.Get()) & ~kOwned); }
+    explicit operator bool() const { return m_bits.Get() != 0; }
+    // Takes over what bytes holds.
+    void Take(CCapturedBytes& bytes)
+    {
+        CCapturedBytes().Adopt(uintptr_t(m_bits.Get()));
+        m_bits.Set(bytes.Release());
+    }
+
+private:
+    static constexpr uintptr_t kOwned = uintptr_t(1) << 63;  // as TCapturedBytes marks an owned copy
+    SPacked64 m_bits;
+};
 
 // The wrapped, quoted form of a long text (shader sources): lines are broken softly at blanks
 // and the wrap width grows until at most 70 lines come out, with a cut after 210.
