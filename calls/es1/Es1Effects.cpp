@@ -282,10 +282,30 @@ bool MarkGpuMade(SEs1State& s, uint32_t frame, uint32_t texture, uint32_t level)
 
 } // namespace
 
-bool MarkDrawnTexture(SEs1State& s, uint32_t frame)
+namespace {
+
+bool On(const SEs1State& s, uint32_t cap)
+{
+    const int at = Es1TableIndex(kEs1Capabilities, cap);
+    return at >= 0 && s.capabilities[at] != 0;
+}
+
+// A draw or clear writes the bound framebuffer's colour texture, if it has one, and the depth and
+// stencil images it names.
+bool MarkDrawn(SEs1State& s, uint32_t frame, objects::SDrawnBuffers buffers)
 {
     const SEs2Attachment* color = objects::DrawnTexture(s);
-    return color && MarkGpuMade(s, frame, color->name, color->level);
+    const bool colored = color && MarkGpuMade(s, frame, color->name, color->level);
+    const bool others = objects::MarkDrawnBuffers(
+        s, buffers, [&](const SEs2Attachment& a) { return MarkGpuMade(s, frame, a.name, a.level); });
+    return colored || others;
+}
+
+} // namespace
+
+bool MarkDrawnTexture(SEs1State& s, uint32_t frame)
+{
+    return MarkDrawn(s, frame, {On(s, gltoken::DEPTH_TEST) && s.depthMask != 0, On(s, gltoken::STENCIL_TEST)});
 }
 
 bool MarkMipmapsGenerated(SEs1State& s, uint32_t target)
@@ -302,7 +322,11 @@ bool MarkMipmapsGenerated(SEs1State& s, uint32_t target)
     return true;
 }
 
-bool Es1Effect(const CEs1_glClear_v1&, SEs1State& s, uint32_t frame) { return MarkDrawnTexture(s, frame); }
+bool Es1Effect(const CEs1_glClear_v1& c, SEs1State& s, uint32_t frame)
+{
+    const uint32_t mask = c.Item<"mask">().Value();
+    return MarkDrawn(s, frame, {(mask & 0x0100) != 0, (mask & 0x0400) != 0});  // depth, stencil bits
+}
 
 bool Es1Effect(const CEs1_glCopyTexImage2D_v1& c, SEs1State& s, uint32_t frame)
 {

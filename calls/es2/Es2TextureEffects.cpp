@@ -228,18 +228,45 @@ bool Es2Effect(const CEs2_glTexSubImage2D_v1& c, SEs2State& s)
     });
 }
 
-// A draw or clear writes the bound framebuffer's colour texture, if it has one.
-bool MarkDrawnTexture(SEs2State& s)
+namespace {
+
+bool MarkAttachedTexture(SEs2State& s, const SEs2Attachment& a)
 {
-    const SEs2Attachment* color = objects::DrawnTexture(s);
-    if (!color)
-        return false;
-    const uint32_t target = color->target;
-    const uint32_t face = target >= kCubePositiveX && target <= kCubeNegativeZ ? target - kCubePositiveX : 0;
-    return MarkGpuMade(s, color->name, color->level, face);
+    const uint32_t face = a.target >= kCubePositiveX && a.target <= kCubeNegativeZ ? a.target - kCubePositiveX : 0;
+    return MarkGpuMade(s, a.name, a.level, face);
 }
 
-bool Es2Effect(const CEs2_glClear_v1&, SEs2State& s) { return MarkDrawnTexture(s); }
+bool On(const SEs2State& s, uint32_t cap)
+{
+    const int at = Es2CapabilityIndex(cap);
+    return at >= 0 && s.capabilities[at] != 0;
+}
+
+// A draw or clear writes the bound framebuffer's colour texture, if it has one, and the depth and
+// stencil images it names.
+bool MarkDrawn(SEs2State& s, objects::SDrawnBuffers buffers)
+{
+    const SEs2Attachment* color = objects::DrawnTexture(s);
+    const bool colored = color && MarkAttachedTexture(s, SEs2Attachment(*color));
+    const bool others =
+        objects::MarkDrawnBuffers(s, buffers, [&](const SEs2Attachment& a) { return MarkAttachedTexture(s, a); });
+    return colored || others;
+}
+
+} // namespace
+
+// A draw writes depths with the depth test on and the depth mask set, stencil values with the
+// stencil test on.
+bool MarkDrawnTexture(SEs2State& s)
+{
+    return MarkDrawn(s, {On(s, gltoken::DEPTH_TEST) && s.depthMask != 0, On(s, gltoken::STENCIL_TEST)});
+}
+
+bool Es2Effect(const CEs2_glClear_v1& c, SEs2State& s)
+{
+    const uint32_t mask = c.Item<"mask">().Value();
+    return MarkDrawn(s, {(mask & 0x0100) != 0, (mask & 0x0400) != 0});  // GL_DEPTH_BUFFER_BIT, GL_STENCIL_BUFFER_BIT
+}
 
 bool Es2Effect(const CEs2_glDrawElements_v1&, SEs2State& s) { return MarkDrawnTexture(s); }
 

@@ -1,4 +1,5 @@
 #include "AnalysisPlayback.h"
+#include "CoverCheck.h"
 
 #include "Diagnostics.h"
 #include "egl/EglCurrent.h"
@@ -53,22 +54,23 @@ bool CAnalysisPlayback::GoToFrame(uint32_t frame, uint8_t restore, uint32_t draw
         return false;
     m_currentFrame = frame;
     m_eglDirty = m_es1Dirty = m_es2Dirty = 1;
-    if (restore == 1)
-        RestoreStateAtFrame(frame);
+    // The range and calls first: the restore asks whether the pass plays the frame's draws as recorded.
     m_firstDraw = 1;
     m_drawBudget = drawBudget;
     m_lastDraw = drawBudget;
     m_firstCall = f->firstCall;
     m_endCall = f->endCall == STraceFrame::kOpenEnd ? f->firstCall : f->endCall;
+    if (restore == 1)
+        RestoreStateAtFrame(frame);
     return true;
 }
 
 bool CAnalysisPlayback::SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag)
 {
     m_rangeFlag = flag;
-    RestoreStateAtFrame(m_currentFrame);
     m_firstDraw = firstDraw;
     m_lastDraw = lastDraw;
+    RestoreStateAtFrame(m_currentFrame);
     return true;
 }
 
@@ -219,6 +221,7 @@ EStartImages CAnalysisPlayback::StartImagesOf(uint32_t frame)
 {
     if (m_startImagesTrace != m_trace) {
         m_startImages.clear();
+        m_covered.clear();
         m_kept.Clear();
         m_startImagesTrace = m_trace;
     }
@@ -237,7 +240,22 @@ uint32_t CAnalysisPlayback::SoundStart(uint32_t frame, uint32_t low)
         if (m_startImages.size() <= k || m_startImages[k] == 0)
             ClassifyStartImages(*m_trace, low + 1, k, m_startImages);  // the rest of the search in one walk
         const EStartImages c = EStartImages(m_startImages[k]);
-        if ((c == EStartImages::None || c == EStartImages::Rewritten) && SurfacesRestored(k))
+        const bool covered = c == EStartImages::Covered && m_covered.size() > k && m_covered[k] == 1;
+        if ((c == EStartImages::None || c == EStartImages::Rewritten || covered) && SurfacesRestored(k))
+            return k;
+    }
+    return low;
+}
+
+uint32_t CAnalysisPlayback::CheckedStart(uint32_t frame, uint32_t low)
+{
+    int tries = 2;  // a check costs about a frame: a chain of frames that fail it is not searched
+    for (uint32_t k = frame; k-- > low + 1 && tries > 0;) {
+        if (m_startImages.size() <= k || EStartImages(m_startImages[k]) != EStartImages::Covered ||
+            (m_covered.size() > k && m_covered[k] != 0) || !SurfacesRestored(k))
+            continue;
+        --tries;
+        if (RestoreCovered(k))
             return k;
     }
     return low;
@@ -360,12 +378,81 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
     // the nearest frame whose start is known whole, one whose images are kept or one the restore
     // gives as it was.
     m_kept.SetBudget(CKeptImages::BoundedBudget(m_keptImagesMib, CKeptImages::FreeMemory(), m_kept.Bytes()));
-    if ((m_es1Dirty || m_es2Dirty) && StartImagesOf(frame) == EStartImages::Read) {
-        const uint32_t kept = m_kept.Nearest(1, frame);
-        const uint32_t from = SoundStart(frame, kept ? kept : 1);
-        return RebuildByReplay(from, kept != 0 && from == kept, frame);
+    if (m_es1Dirty || m_es2Dirty) {
+        EStartImages c = StartImagesOf(frame);
+        if (c == EStartImages::Covered) {
+            if (PassDrawsAsRecorded(frame) && RestoreCovered(frame)) {
+                PlaybackLine("Frame %u restored as recorded, its GPU-made images checked on the host as drawn over "
+                             "before they are read", frame);
+                return true;
+            }
+            c = EStartImages::Read;
+        }
+        if (c == EStartImages::Read) {
+            const uint32_t kept = m_kept.Nearest(1, frame);
+            const uint32_t sound = SoundStart(frame, kept ? kept : 1);
+            const uint32_t from = CheckedStart(frame, sound);
+            return RebuildByReplay(from, kept != 0 && from == kept, frame);
+        }
     }
-    return RestoreRecordedState(frame);
+    const bool restored = RestoreRecordedState(frame);
+    if (restored)
+        PlaybackLine("Frame %u restored as recorded", frame);
+    return restored;
+}
+
+bool CAnalysisPlayback::PassDrawsAsRecorded(uint32_t frame) const
+{
+    // Lines, overdraw counts, highlights and draws left out write other pixels than the recorded
+    // draws: an image the host found covered may then keep some of what it held before the frame.
+    if (m_wireframe || m_complexity || m_highlight || m_rangeMode || m_firstDraw > 1)
+        return false;
+    const STraceFrame* f = m_trace->GetFrame(frame);
+    if (!f || f->endCall == STraceFrame::kOpenEnd)
+        return false;
+    // A skipped call of the frame (a bind, a state change, a draw) changes what its draws write.
+    if (m_skipPositions.lower_bound(f->firstCall + 1) != m_skipPositions.upper_bound(f->endCall))
+        return false;
+    if (m_skipIds.empty())
+        return true;
+    for (uint32_t n = f->firstCall + 1; n <= f->endCall; ++n) {
+        const STraceCall* call = m_trace->GetCall(n);
+        if (!call || m_skipIds.count(uint16_t(call->call->GetId())))
+            return false;
+    }
+    return true;
+}
+
+bool CAnalysisPlayback::RestoreCovered(uint32_t frame)
+{
+    if (m_covered.size() <= frame)
+        m_covered.resize(size_t(frame) + 1, 0);
+    if (m_covered[frame] != 0)
+        return m_covered[frame] == 1 && RestoreRecordedState(frame);
+    std::vector<SCoverDraw> draws;
+    const STraceFrame* f = m_trace->GetFrame(frame);
+    if (!f || ClassifyStartImages(*m_trace, frame, draws) != EStartImages::Covered || !RestoreRecordedState(frame))
+        return false;
+    CCoverCheck check;
+    bool covered = check.Fill(draws, m_es1, m_es2, frame);
+    const uint32_t last = check.LastCall();
+    for (uint32_t n = f->firstCall + 1; covered && n <= last; ++n) {
+        STraceCall* call = m_trace->GetCall(n);
+        if (!call || !PlayCall(call, m_analysisCheckErrors)) {
+            StartOver();  // the copies no longer say what the host holds
+            return false;
+        }
+        // The copies follow the host, so that restoring the start again sends what the calls changed.
+        const uint8_t kind = call->call->GetStateKind();
+        m_eglDirty |= kind == kApiEgl;
+        m_es1Dirty |= IsEs1StateKind(kind);
+        m_es2Dirty |= IsEs2StateKind(kind);
+        ApplyToCopies(call, m_egl, m_es1, m_es2);
+        covered = check.CoveredAfter(n, frame);
+    }
+    m_covered[frame] = covered ? 1 : 2;
+    m_es1Dirty = m_es2Dirty = 1;
+    return covered && RestoreRecordedState(frame);
 }
 
 bool CAnalysisPlayback::RestoreRecordedState(uint32_t frame)

@@ -145,6 +145,20 @@ private:
     // Restores the frame's recorded state as it stands (what RestoreFrame does for a frame whose
     // textures all come from the trace).
     bool RestoreRecordedState(uint32_t frame);
+    // Restores a Covered frame (StartImages.h) after checking on the host that its draws cover the
+    // GPU-made images they write first: the frame's start restored, the images filled with a marker,
+    // the frame played up to its last such draw and each read back after its draw, then the start
+    // restored again (only what the calls changed is sent). False, with the host anywhere, when a
+    // marker was left or the check could not be made: the frame is then rebuilt. The verdict is kept
+    // per frame.
+    bool RestoreCovered(uint32_t frame);
+    // Whether the pass to come plays the frame's calls as recorded, so that draws the host found
+    // covering their images cover them in the pass too: no option that changes what a draw writes,
+    // no draw left out before the range, no call of the frame skipped.
+    bool PassDrawsAsRecorded(uint32_t frame) const;
+    // The latest frame after `low` and before `frame` whose start the host has checked (Covered, and
+    // its draws cover their images), checking the latest ones not checked yet; `low` when none is.
+    uint32_t CheckedStart(uint32_t frame, uint32_t low);
     // What the frame does with the GPU-made images it starts with (StartImages.h), worked out once;
     // Read for a frame drawn into a pbuffer (SurfacesRestored false).
     EStartImages StartImagesOf(uint32_t frame);
@@ -188,6 +202,8 @@ private:
     SLinkedWith m_linkedWith[2];  // complexity, highlight
     // Per frame of m_startImagesTrace: 0 not known yet, else its EStartImages value.
     std::vector<uint8_t> m_startImages;
+    // Per frame of m_startImagesTrace: 0 not checked yet, 1 its draws covered their images, 2 not.
+    std::vector<uint8_t> m_covered;
     const CTraceData* m_startImagesTrace = nullptr;
     CKeptImages m_kept;
 };

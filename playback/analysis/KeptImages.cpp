@@ -1,9 +1,8 @@
 #include "KeptImages.h"
+#include "HostImages.h"
 
-#include "Diagnostics.h"
-#include "host/HostExtensions.h"
+#include "apicall/EsVersion.h"
 #include "host/HostTables.h"
-#include "maps/NameMaps.h"
 
 #include <GLES/gl.h>
 #include <GLES2/gl2.h>
@@ -128,6 +127,10 @@ bool ForGpuMade(const SEs1State& s, Fn&& fn)
 template <class State>
 size_t SizeOf(const State& s)
 {
+    // Depths and stencil values cannot be read back: a frame holding GPU-made ones is not kept.
+    for (const auto& renderbuffer : s.renderbuffers)
+        if (renderbuffer.record.gpuMade)
+            return 0;
     size_t total = 0;
     const bool keepable = ForGpuMade(s, [&](const STexImage& image, int32_t level) {
         const size_t bytes = ImageBytes(image, level);
@@ -137,71 +140,16 @@ size_t SizeOf(const State& s)
     return keepable ? total : 0;
 }
 
-// The framebuffer-object entry points of the context's API: ES 2.0's own, or ES 1.1's extension.
-struct SFramebufferCalls
-{
-    void (*gen)(GLsizei, GLuint*) = nullptr;
-    void (*bind)(GLenum, GLuint) = nullptr;
-    void (*attach)(GLenum, GLenum, GLenum, GLuint, GLint) = nullptr;
-    GLenum (*status)(GLenum) = nullptr;
-    void (*remove)(GLsizei, const GLuint*) = nullptr;
-};
-
-SFramebufferCalls Es2Framebuffers()
-{
-    SEs2Host& gl = *SEs2Host::Instance();
-    return {XQF_HOST(gl, glGenFramebuffers), XQF_HOST(gl, glBindFramebuffer), XQF_HOST(gl, glFramebufferTexture2D),
-            XQF_HOST(gl, glCheckFramebufferStatus), XQF_HOST(gl, glDeleteFramebuffers)};
-}
-
-SFramebufferCalls Es1Framebuffers()
-{
-    SEs1Host& gl = *SEs1Host::Instance();
-    if (!gl.ext.glFramebufferTexture2DOES) {
-        const uint8_t api = kEsVersion1;
-        LoadHostExtensions(&api);
-    }
-    SFramebufferCalls c;
-    c.gen = reinterpret_cast<decltype(c.gen)>(gl.ext.glGenFramebuffersOES);
-    c.bind = reinterpret_cast<decltype(c.bind)>(gl.ext.glBindFramebufferOES);
-    c.attach = reinterpret_cast<decltype(c.attach)>(gl.ext.glFramebufferTexture2DOES);
-    c.status = reinterpret_cast<decltype(c.status)>(gl.ext.glCheckFramebufferStatusOES);
-    c.remove = reinterpret_cast<decltype(c.remove)>(gl.ext.glDeleteFramebuffersOES);
-    return c;
-}
-
-// Reads every error flag, each reported as the analysis reports the errors a pass leaves (a warning
-// naming the frame): true when there was one.
-bool HostErrors(const char* what, uint32_t frame)
-{
-    SEs2Host& gl = *SEs2Host::Instance();
-    bool any = false;
-    for (int i = 0; i < 8; ++i) {
-        const GLenum error = XQF_HOST(gl, glGetError)();
-        if (error == GL_NO_ERROR)
-            break;
-        PlaybackWarning("%s %u: GL error 0x%x\n", what, frame, error);
-        any = true;
-    }
-    return any;
-}
-
 constexpr const char* kReading = "Read-back of the kept images of frame";
 constexpr const char* kSending = "Kept images sent for frame";
 
-// The host name of a recorded texture: ES 2.0 maps names, ES 1.1 makes textures under their own.
-GLuint HostTexture(uint8_t api, uint32_t recorded)
-{
-    return api == kEsVersion2 ? TextureNameMap::Get(recorded) : recorded;
-}
-
 template <class State>
-bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, uint32_t frame, SKeptFrame& out)
+bool ReadImages(const State& s, uint8_t api, const SImageFramebuffers& fbo, uint32_t frame, SKeptFrame& out)
 {
-    if (!fbo.gen || !fbo.bind || !fbo.attach || !fbo.status || !fbo.remove)
+    if (!fbo.Complete())
         return false;
     SEs2Host& gl = *SEs2Host::Instance();
-    if (HostErrors(kReading, frame))
+    if (HostImageErrors(kReading, frame))
         return false;  // the host is not where the frame's start left it
     GLint framebuffer = 0, alignment = 4;
     XQF_HOST(gl, glGetIntegerv)(GL_FRAMEBUFFER_BINDING, &framebuffer);
@@ -214,7 +162,7 @@ bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, uint3
     out.api = api;
     std::vector<uint8_t> rgba;
     const bool read = ForGpuMade(s, [&](const STexImage& image, int32_t level) {
-        const GLuint host = HostTexture(api, image.texture);
+        const GLuint host = HostTextureName(api, image.texture);
         const size_t bytes = ImageBytes(image, level);
         if (host == 0 || bytes == 0)
             return false;
@@ -240,7 +188,7 @@ bool ReadImages(const State& s, uint8_t api, const SFramebufferCalls& fbo, uint3
     fbo.bind(GL_FRAMEBUFFER, GLuint(framebuffer));
     fbo.remove(1, &reader);
     XQF_HOST(gl, glPixelStorei)(GL_PACK_ALIGNMENT, alignment);
-    return !HostErrors(kReading, frame) && read && !out.images.empty();
+    return !HostImageErrors(kReading, frame) && read && !out.images.empty();
 }
 
 } // namespace
@@ -250,18 +198,18 @@ size_t CKeptImages::KeptSize(const SEs1State& s) { return SizeOf(s); }
 
 bool CKeptImages::ReadBack(const SEs2State& s, uint32_t frame, SKeptFrame& out)
 {
-    return ReadImages(s, kEsVersion2, Es2Framebuffers(), frame, out);
+    return ReadImages(s, kEsVersion2, ImageFramebuffers(kEsVersion2), frame, out);
 }
 
 bool CKeptImages::ReadBack(const SEs1State& s, uint32_t frame, SKeptFrame& out)
 {
-    return ReadImages(s, kEsVersion1, Es1Framebuffers(), frame, out);
+    return ReadImages(s, kEsVersion1, ImageFramebuffers(kEsVersion1), frame, out);
 }
 
 bool CKeptImages::Send(const SKeptFrame& frame, uint32_t number)
 {
     SEs2Host& gl = *SEs2Host::Instance();
-    if (HostErrors(kSending, number))
+    if (HostImageErrors(kSending, number))
         return false;
     const bool cube = frame.api == kEsVersion2;  // ES 1.1 has no cube maps
     GLint unit = GL_TEXTURE0, alignment = 4, texture2D = 0, textureCube = 0;
@@ -273,7 +221,7 @@ bool CKeptImages::Send(const SKeptFrame& frame, uint32_t number)
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, 1);
     bool sent = true;
     for (const SKeptImage& image : frame.images) {
-        const GLuint host = HostTexture(frame.api, image.texture);
+        const GLuint host = HostTextureName(frame.api, image.texture);
         const GLenum bind = image.target == GL_TEXTURE_2D ? GL_TEXTURE_2D : GL_TEXTURE_CUBE_MAP;
         if (host == 0 || (bind == GL_TEXTURE_CUBE_MAP && !cube)) {
             sent = false;
@@ -287,5 +235,5 @@ bool CKeptImages::Send(const SKeptFrame& frame, uint32_t number)
     if (cube)
         XQF_HOST(gl, glBindTexture)(GL_TEXTURE_CUBE_MAP, GLuint(textureCube));
     XQF_HOST(gl, glPixelStorei)(GL_UNPACK_ALIGNMENT, alignment);
-    return !HostErrors(kSending, number) && sent;
+    return !HostImageErrors(kSending, number) && sent;
 }

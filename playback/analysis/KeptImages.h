@@ -58,7 +58,7 @@ public:
 
     // The bytes the GPU-made images of a state take when kept; 0 when the state holds none, or one
     // that cannot be kept (a format other than RGBA or RGB of bytes, a level other than 0, levels
-    // generated from it): such a frame is not kept.
+    // generated from it), or a depth or stencil renderbuffer the GPU drew: such a frame is not kept.
     static size_t KeptSize(const SEs2State& s);
     static size_t KeptSize(const SEs1State& s);
 

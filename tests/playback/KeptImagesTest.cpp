@@ -108,6 +108,9 @@ TEST(KeptImages, KeptSizeCountsPlainLevelZeroImagesOnly)
         {"levels generated from an image changed since", stale, 0},
         {"an image never sized", unsized, 0},
     };
+    SEs2State depths = s;
+    depths.renderbuffers[2].gpuMade = 1;
+    EXPECT_EQ(CKeptImages::KeptSize(depths), 0u) << "a depth renderbuffer the GPU drew";
     for (const SCase& c : unkept) {
         SCOPED_TRACE(c.what);
         SEs2State with = s;

@@ -43,7 +43,8 @@ import tempfile
 
 ES_API = "0x30A0"
 ERROR_SCENES = ("error", "es1-error")
-BENCHMARK_SCENES = ("mix", "es1-mix", "long", "pipeline", "pipeline-feedback", "pipeline-onscreen", "sprites",
+BENCHMARK_SCENES = ("mix", "es1-mix", "long", "pipeline", "pipeline-feedback", "pipeline-onscreen", "filters",
+                    "filters-onscreen", "sprites",
                     "es1-sprites")
 # Played only by check_rebuild_rules.py: a frame pair per rule, checked for its rebuild.
 RULE_SCENES = ("rebuild-rules",)

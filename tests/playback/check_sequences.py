@@ -34,6 +34,10 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
     jumping, against the direct run; the pipeline that redraws its framebuffer textures before
     sampling them is never rebuilt, the one that samples its last texture first is, and after one
     rebuild each step starts from the images kept at a frame it passed;
+  - the 6-frame filter chain (filters-6: each filter draws over its framebuffer texture without a
+    clear): every frame alone and in orders forward, backward and jumping equals the direct run; the
+    frames whose draws cover their textures are checked on the host, not rebuilt, and those where a
+    filter blends, leaves a border or keeps the depths of the frame before are rebuilt;
   - the 5-frame pipeline with its first clear narrowed (scissored, or one colour channel masked): its
     frames read what earlier frames drew and must be rebuilt; and its feedback variant with no room
     for kept images.
@@ -438,6 +442,32 @@ def narrowed_rebuilt(runner, scene):
     expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in order}, scene)
 
 
+CHECKED = re.compile(r"Frame (\d+) restored as recorded, its GPU-made images checked on the host")
+
+
+def filters(runner, scene):
+    """The filter chain: frame % 7 of 3 (a blend), 4 (a border left) and 5 (depths kept) needs the
+    pixels earlier frames drew, every other frame after the first is drawn over and needs none."""
+    trace, frames, _ = runner.record(scene)
+    for f in range(1, frames + 1):
+        out = os.path.join(runner.work, "filters.ppm")
+        r = runner.dump("replay", trace, "--frame", str(f), out, check=False)
+        said = r.stdout + r.stderr
+        checked = [int(m.group(1)) for m in CHECKED.finditer(said)]
+        built = rebuilds(said)
+        if "result=1" not in r.stdout or not same_file(out, runner.path(scene, f, "ppm")):
+            runner.fail("%s frame %d: replay differs from the direct run" % (scene, f))
+        if f > 1 and f % 7 in (3, 4, 5):
+            if f not in built or checked:
+                runner.fail("%s frame %d: not rebuilt (%r, checked %r)" % (scene, f, built, checked))
+        elif f > 1 and (built or checked != [f]):
+            runner.fail("%s frame %d: rebuilt %r, checked %r: expected a host check alone" % (scene, f, built, checked))
+    for order in (list(range(2, frames + 1)), list(range(frames, 0, -1)), [4, 2, 6, 1, 5, 3]):
+        images, _ = sequence(runner, trace, order, scene)
+        expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in order},
+                      "%s (%s)" % (scene, ",".join(map(str, order))))
+
+
 def unkept(runner, scene):
     """The feedback pipeline with no room for kept images: every step rebuilds from the first frame."""
     trace, frames, _ = runner.record(scene)
@@ -485,7 +515,8 @@ def checks(runner):
             runner.fail("the mixed trace wants quads and es1-textured of 3 frames each: %r" % counts)
 
     found = [(1, lambda scene=scene: scene_orders(scene)) for scene in runner.scenes()]
-    found += [(10, lambda scene=scene: benchmark(scene)) for scene in BENCHMARK_SCENES if not scene.startswith("pipeline")]
+    found += [(10, lambda scene=scene: benchmark(scene)) for scene in BENCHMARK_SCENES
+              if not scene.startswith(("pipeline", "filters"))]
     found += [(1, lambda scene=scene: failing_first_frame(runner, scene, recorded(scene)))
               for scene in ("quads", "es1-textured")]
     found.append((3, mixed_scenes))
@@ -501,6 +532,7 @@ def checks(runner):
     found += [(1, lambda scene=scene: narrowed_rebuilt(runner, scene))
               for scene in ("pipeline-scissored-5", "pipeline-masked-5")]
     found.append((1, lambda: unkept(runner, "pipeline-feedback-5")))
+    found.append((2, lambda: filters(runner, "filters-6")))
     return found
 
 

@@ -178,6 +178,91 @@ void Es1Pipeline(CRecorder& r, int frames, bool feedback)
     }
 }
 
+// A chain of three filters as video pipelines draw them: each frame every filter draws one quad over
+// its whole framebuffer texture, without clearing it, sampling the texture of the filter before
+// (the first, the frame's uploaded picture); the last texture is then shown. The first filter depth
+// tests against a renderbuffer it clears (depths only) before drawing. Some frames break the
+// pattern, so that they need the pixels earlier frames drew: `frame % 7` is 3: the second filter
+// blends; 4: the third leaves a border of its texture undrawn; 5: the first keeps the depths of the
+// frame before (its quad then fails the test). With offscreen false the filters draw into the
+// window instead (the textures then hold uploads): the same work, with no image the GPU made.
+void Filters(CRecorder& r, int frames, GLsizei side, bool offscreen = true)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint program = [&] {
+        const char* vs = "attribute vec4 a_position;\nvarying vec2 v_uv;\n"
+                         "void main() { gl_Position = a_position; v_uv = a_position.xy * 0.5 + 0.5; }\n";
+        const char* fs = "precision mediump float;\nuniform sampler2D u_texture;\nuniform vec4 u_tint;\n"
+                         "varying vec2 v_uv;\n"
+                         "void main() { gl_FragColor = u_tint * texture2D(u_texture, v_uv.yx); }\n";
+        return Program(r, vs, fs, {"a_position"});
+    }();
+    GL(glUseProgram)(Name{"program", program});
+    const Loc tint{REC_GL_NAMED(r, glGetUniformLocation, "location")(Name{"program", program}, Text{"u_tint"})};
+    GLuint picture = 0, textures[3] = {}, framebuffers[3] = {}, depth = 0;
+    GL(glGenTextures)(1, Array<GLuint>{&picture, 1, "texture"});
+    GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", picture});
+    r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kPicture, kPicture, GL_UNSIGNED_BYTE, Picture(0).data());
+    GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+    GL(glGenTextures)(3, Array<GLuint>{textures, 3, "texture"});
+    GL(glGenFramebuffers)(3, Array<GLuint>{framebuffers, 3, "framebuffer"});
+    GL(glGenRenderbuffers)(1, Array<GLuint>{&depth, 1, "renderbuffer"});
+    GL(glBindRenderbuffer)(GLenum(GL_RENDERBUFFER), Name{"renderbuffer", depth});
+    GL(glRenderbufferStorage)(GLenum(GL_RENDERBUFFER), GLenum(GL_DEPTH_COMPONENT16), side, side);
+    for (int i = 0; i < 3; ++i) {
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[i]});
+        const std::vector<uint8_t> uploaded = Pattern(size_t(side) * side * 4, 30 + i);
+        r.TexImage2D(GL_TEXTURE_2D, 0, i == 1 ? GL_RGB : GL_RGBA, side, side, GL_UNSIGNED_BYTE,
+                     offscreen ? nullptr : uploaded.data());
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MIN_FILTER), GLint(GL_NEAREST));
+        GL(glTexParameteri)(GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_MAG_FILTER), GLint(GL_NEAREST));
+        if (!offscreen)
+            continue;
+        GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER), Name{"framebuffer", framebuffers[i]});
+        GL(glFramebufferTexture2D)(GLenum(GL_FRAMEBUFFER), GLenum(GL_COLOR_ATTACHMENT0), GLenum(GL_TEXTURE_2D),
+                                   Name{"texture", textures[i]}, 0);
+        if (i == 0)
+            GL(glFramebufferRenderbuffer)(GLenum(GL_FRAMEBUFFER), GLenum(GL_DEPTH_ATTACHMENT), GLenum(GL_RENDERBUFFER),
+                                          Name{"renderbuffer", depth});
+    }
+    r.EnableVertexAttribArray(0);
+    GL(glClearDepthf)(0.0f);
+    GL(glDepthFunc)(GLenum(GL_GREATER));
+    const std::vector<float> whole = Quad(-1.0f, -1.0f, 1.0f, 1.0f), inner = Quad(-0.75f, -0.75f, 0.75f, 0.75f);
+    for (int f = 1; f <= frames; ++f) {
+        const int kind = f > 1 ? f % 7 : 0;
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", picture});
+        r.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPicture, kPicture, GL_RGBA, GL_UNSIGNED_BYTE, Picture(f).data());
+        for (int pass = 0; pass <= 3; ++pass) {
+            const bool shown = pass == 3;
+            GL(glBindFramebuffer)(GLenum(GL_FRAMEBUFFER),
+                                  Name{"framebuffer", shown || !offscreen ? 0u : framebuffers[pass]});
+            GL(glViewport)(0, 0, shown ? GLsizei(kW) : side, shown ? GLsizei(kH) : side);
+            if (shown) {
+                GL(glClearColor)(0.1f, 0.05f * float(f % 9), 0.3f, 1.0f);
+                GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+            }
+            if (pass == 0 && kind != 5)
+                GL(glClear)(GLbitfield(GL_DEPTH_BUFFER_BIT));
+            if (pass == 0)
+                GL(glEnable)(GLenum(GL_DEPTH_TEST));
+            if (pass == 1 && kind == 3) {
+                GL(glEnable)(GLenum(GL_BLEND));
+                GL(glBlendFunc)(GLenum(GL_SRC_ALPHA), GLenum(GL_ONE_MINUS_SRC_ALPHA));
+            }
+            if (pass > 0)
+                GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", textures[pass - 1]});
+            const std::vector<float>& quad = pass == 2 && kind == 4 ? inner : whole;
+            r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad.data());
+            GL(glUniform4f)(tint, 1.0f, 0.95f - 0.05f * float(pass + f % 5), 0.8f + 0.05f * float(pass), 0.5f);
+            r.DrawArrays(GL_TRIANGLES, 0, 6);
+            GL(glDisable)(GLenum(GL_BLEND));
+            GL(glDisable)(GLenum(GL_DEPTH_TEST));
+        }
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& PipelineScenes()
@@ -196,6 +281,12 @@ const std::vector<SScene>& PipelineScenes()
          [](CRecorder& r) { Es1Pipeline(r, 5, false); }, 1},
         {"es1-pipeline-feedback-5-ext", "ES 1.1: the two-texture pipeline sampling its last texture first, 5 frames",
          [](CRecorder& r) { Es1Pipeline(r, 5, true); }, 1},
+        {"filters-6", "three filters drawing over their framebuffer textures without a clear, 6 frames",
+         [](CRecorder& r) { Filters(r, 6, 32); }},
+        {"filters", "the filter chain workload: 3,000 frames of 256 x 256 textures",
+         [](CRecorder& r) { Filters(r, 3000, 256); }},
+        {"filters-onscreen", "the filter chain workload drawn into the window from uploaded textures: 3,000 frames",
+         [](CRecorder& r) { Filters(r, 3000, 256, false); }},
         {"pipeline", "the video pipeline workload: 3,000 frames", [](CRecorder& r) { Pipeline(r, 3000, false); }},
         {"pipeline-feedback", "the feedback pipeline workload: 3,000 frames",
          [](CRecorder& r) { Pipeline(r, 3000, true); }},

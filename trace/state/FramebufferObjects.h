@@ -50,6 +50,9 @@ struct SEs2Renderbuffer
     uint32_t height = 0;
     uint32_t internalFormat = 0;
     uint32_t samples = 0;
+    // The GPU drew or cleared depth or stencil values into it since its storage was made: the
+    // trace holds none of them.
+    uint8_t gpuMade = 0;
 };
 
 namespace objects {
@@ -65,6 +68,41 @@ const SEs2Attachment* DrawnTexture(const State& s)
         return nullptr;
     const SEs2Framebuffer* f = std::as_const(s.framebuffers).Get(s.framebufferBinding);
     return f && f->color.type == kTexture ? &f->color : nullptr;
+}
+
+// What a draw or clear writes into the bound framebuffer, beside its colours.
+struct SDrawnBuffers
+{
+    bool depth = false;
+    bool stencil = false;
+};
+
+// The depth and stencil attachments of the bound framebuffer a draw or clear writes: a texture is
+// handed to markTexture (its image marked as the GPU's), a renderbuffer marked here. Read first: a
+// write access copies tables a snapshot shares. True when a mark is new.
+template <class State, class MarkTexture>
+bool MarkDrawnBuffers(State& s, SDrawnBuffers drawn, MarkTexture&& markTexture)
+{
+    if (s.framebufferBinding == 0 || (!drawn.depth && !drawn.stencil))
+        return false;
+    const SEs2Framebuffer* f = std::as_const(s.framebuffers).Get(s.framebufferBinding);
+    if (!f)
+        return false;
+    const SEs2Attachment written[] = {drawn.depth ? f->depth : SEs2Attachment{},
+                                      drawn.stencil ? f->stencil : SEs2Attachment{}};
+    bool changed = false;
+    for (const SEs2Attachment& a : written) {
+        if (a.name == 0)
+            continue;
+        if (a.type == kTexture) {
+            changed = markTexture(a) || changed;
+        } else if (const SEs2Renderbuffer* r = std::as_const(s.renderbuffers).Get(a.name);
+                   a.type == kRenderbuffer && r && !r->gpuMade) {
+            s.renderbuffers[a.name].gpuMade = 1;
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 // Calls fn with each of the first n names a recorded array holds (never more than it holds).
@@ -175,6 +213,7 @@ void RenderbufferStorage(State& s, uint32_t internalFormat, int32_t width, int32
     r.width = uint32_t(width);
     r.internalFormat = internalFormat;
     r.samples = samples;
+    r.gpuMade = 0;
 }
 
 // ---- vertex-array objects (the state's own record type: attribute or client arrays) ----
