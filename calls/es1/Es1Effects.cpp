@@ -70,6 +70,49 @@ bool Es1Effect(const CEs1_glBindBuffer_v1& c, SEs1State& s, uint32_t)
     return true;
 }
 
+// A deleted buffer goes with its bytes, and the current context's bindings that name it bind 0 (as
+// GL does: the bound vertex-array object's element buffer and client arrays too): a buffer made
+// again under the name starts empty, and a restore never makes the deleted one again.
+bool Es1Effect(const CEs1_glDeleteBuffers_v1& c, SEs1State& s, uint32_t frame)
+{
+    if (!c.IsDataIncluded())
+        return false;
+    bool changed = false;
+    objects::ForRecordedNames(c.Item<"buffers">().data, c.Item<"n">().Value(), [&](uint32_t name) {
+        if (name == 0)
+            return;
+        bool unbound = s.arrayBufferBinding == name;
+        if (unbound)
+            s.arrayBufferBinding = 0;
+        if (const SEs1VertexArray* bound = std::as_const(s.vertexArrays).Get(s.vertexArrayBinding)) {
+            const auto names = [&](const SEs1VertexArray& v) {
+                bool any = v.elementArrayBuffer == name || v.color.buffer == name || v.vertex.buffer == name ||
+                           v.normal.buffer == name || v.pointSize.buffer == name || v.matrixIndex.buffer == name ||
+                           v.weight.buffer == name;
+                for (const SEs1ClientArray& a : v.texCoord)
+                    any = any || a.buffer == name;
+                return any;
+            };
+            if (names(*bound)) {
+                SEs1VertexArray& v = *s.vertexArrays.Get(s.vertexArrayBinding);
+                for (uint32_t* b : {&v.elementArrayBuffer, &v.color.buffer, &v.vertex.buffer, &v.normal.buffer,
+                                    &v.pointSize.buffer, &v.matrixIndex.buffer, &v.weight.buffer})
+                    if (*b == name)
+                        *b = 0;
+                for (SEs1ClientArray& a : v.texCoord)
+                    if (a.buffer == name)
+                        a.buffer = 0;
+                unbound = true;
+            }
+        }
+        if (s.buffers.Erase(name) || unbound) {
+            s.bufferStamp = frame;
+            changed = true;
+        }
+    });
+    return changed;
+}
+
 bool Es1Effect(const CEs1_glBufferData_v1& c, SEs1State& s, uint32_t frame)
 {
     s.bufferStamp = frame;

@@ -272,6 +272,37 @@ bool Es2Effect(const CEs2_glBindBuffer_v1& c, SEs2State& s)
     return true;
 }
 
+// A deleted buffer goes with its bytes, and the current context's bindings that name it bind 0 (as
+// GL does: the bound vertex-array object's element buffer and attribute arrays too): a buffer made
+// again under the name starts empty, and a restore never makes the deleted one again.
+bool Es2Effect(const CEs2_glDeleteBuffers_v1& c, SEs2State& s)
+{
+    if (!HasData(c))
+        return false;
+    bool changed = false;
+    ForRecordedNames(c.Item<"buffers">().data, c.Item<"n">().Value(), [&](uint32_t name) {
+        if (name == 0)
+            return;
+        if (s.arrayBufferBinding == name) {
+            s.arrayBufferBinding = 0;
+            changed = true;
+        }
+        const SEs2VertexArray* bound = std::as_const(s.vertexArrays).Get(s.vertexArrayBinding);
+        if (bound && bound->elementArrayBuffer == name) {
+            s.vertexArrays.Get(s.vertexArrayBinding)->elementArrayBuffer = 0;
+            changed = true;
+        }
+        for (int32_t i = 0; bound && i < bound->pointers.Count(); ++i)
+            if (bound->pointers.At(i).buffer == name) {
+                s.vertexArrays.Get(s.vertexArrayBinding)->pointers.At(i).buffer = 0;
+                bound = std::as_const(s.vertexArrays).Get(s.vertexArrayBinding);
+                changed = true;
+            }
+        changed = s.buffers.Erase(name) || changed;
+    });
+    return changed;
+}
+
 bool Es2Effect(const CEs2_glBufferData_v1& c, SEs2State& s)
 {
     const uint32_t target = c.Item<"target">().Value();

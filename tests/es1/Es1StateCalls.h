@@ -22,6 +22,7 @@ enum : uint16_t {
     kBindTexture = CallIdOf(ECallFamily::Es1, "glBindTexture"),
     kBufferData = CallIdOf(ECallFamily::Es1, "glBufferData"),
     kBufferSubData = CallIdOf(ECallFamily::Es1, "glBufferSubData"),
+    kDeleteBuffers = CallIdOf(ECallFamily::Es1, "glDeleteBuffers"),
     kClientActiveTexture = CallIdOf(ECallFamily::Es1, "glClientActiveTexture"),
     kColorPointer = CallIdOf(ECallFamily::Es1, "glColorPointer"),
     kCompressedTexImage2D = CallIdOf(ECallFamily::Es1, "glCompressedTexImage2D"),

@@ -94,6 +94,19 @@ const SStateCase kCases[] = {
          EXPECT_EQ(std::vector<uint8_t>(CallBytes(run, 1), CallBytes(run, 1) + 16), Bytes(16, 0));
          EXPECT_EQ(s.bufferStamp, 3u);
      }},
+    {"deleting a buffer drops its bytes and every binding of it the bound vertex-array object holds",
+     {W(kBindBuffer, {kArrayBuffer, 5}), BufferData(kArrayBuffer, 4, Bytes(4, 0)),
+      Pointer(kVertexPointer, 3, kFloat, 12, 0x40), W(kBindBuffer, {kElementArrayBuffer, 5}),
+      {kDeleteBuffers, SPayload().U32(2).Array(0x10, {9, 5})}, {kDeleteBuffers, SPayload().U32(1).Array(0x10, {5})}},
+     true,
+     [](const SEs1State& s, const SRun& run) {
+         EXPECT_EQ(Buffer(s, 5), nullptr);
+         EXPECT_EQ(s.arrayBufferBinding, 0u);
+         EXPECT_EQ(Arrays(s).vertex.buffer, 0u);
+         EXPECT_EQ(Arrays(s).elementArrayBuffer, 0u);
+         EXPECT_EQ(run.results, (std::vector<bool>{true, true, true, true, true, false}));
+         EXPECT_EQ(s.bufferStamp, 5u);
+     }},
     {"sub-data past the declared size is clipped there, and from it writes nothing",
      {BufferData(kArrayBuffer, 8, Bytes(8, 0)), BufferSubData(kArrayBuffer, 6, 4, {0xB0, 0xB1, 0xB2, 0xB3}),
       BufferSubData(kArrayBuffer, 8, 2, {0xC0, 0xC1}), BufferSubData(kArrayBuffer, -2, 4, {0xD0, 0xD1, 0xD2, 0xD3})},

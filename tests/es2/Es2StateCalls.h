@@ -28,6 +28,7 @@ inline constexpr uint16_t kColorMask = CallIdOf(ECallFamily::Es2, "glColorMask")
 inline constexpr uint16_t kCompileShader = CallIdOf(ECallFamily::Es2, "glCompileShader");
 inline constexpr uint16_t kCompressedTexImage2D = CallIdOf(ECallFamily::Es2, "glCompressedTexImage2D");
 inline constexpr uint16_t kCreateShader = CallIdOf(ECallFamily::Es2, "glCreateShader");
+inline constexpr uint16_t kDeleteBuffers = CallIdOf(ECallFamily::Es2, "glDeleteBuffers");
 inline constexpr uint16_t kDeleteProgram = CallIdOf(ECallFamily::Es2, "glDeleteProgram");
 inline constexpr uint16_t kDeleteRenderbuffers = CallIdOf(ECallFamily::Es2, "glDeleteRenderbuffers");
 inline constexpr uint16_t kDeleteShader = CallIdOf(ECallFamily::Es2, "glDeleteShader");

@@ -186,6 +186,20 @@ const SStateCase kCases[] = {
          EXPECT_EQ(b.data[5], 0x22);
          EXPECT_EQ(b.capturedSize, 6u) << "the 8 bytes at offset 4 are clipped to the buffer's 6";
      }},
+    {"deleting a buffer drops its bytes and every binding of it the bound vertex-array object holds",
+     {W(kBindBuffer, {0x8892, 4}), {kBufferData, SPayload().U32(0x8892).U32(2).Ptr(0x10).U32(2).Raw({1, 2}).U32(0x88E4)},
+      {kVertexAttribPointer, SPayload().Words({2, 3, 0x1406, 0, 12}).Ptr(0x40)}, W(kBindBuffer, {0x8893, 4}),
+      {kDeleteBuffers, SPayload().U32(2).Array(0x10, {9, 4})}, {kDeleteBuffers, SPayload().U32(1).Array(0x10, {4})}},
+     true,
+     [](const SEs2State& s, const auto& r) {
+         EXPECT_FALSE(s.buffers.Contains(4));
+         EXPECT_EQ(s.arrayBufferBinding, 0u);
+         EXPECT_EQ(s.vertexArrays.Get(0)->elementArrayBuffer, 0u);
+         EXPECT_EQ(s.vertexArrays.Get(0)->pointers.Get(2)->buffer, 0u);
+         EXPECT_EQ(s.vertexArrays.Get(0)->pointers.Get(2)->pointer, 0x40u) << "the offset stays, as GL keeps it";
+         EXPECT_TRUE(r[4]);
+         EXPECT_FALSE(r[5]) << "a name deleted already changes nothing";
+     }},
     {"without data: generated names, deletes and sub-data change nothing",
      {{kGenFramebuffers, SPayload().U32(1).Ptr(0x10)}, {kGenRenderbuffers, SPayload().U32(1).Ptr(0x10)},
       {kDeleteTextures, SPayload().U32(1).Ptr(0x10)}, {kBufferSubData, SPayload().U32(0x8892).U32(0).U32(4).Ptr(0x10)},
