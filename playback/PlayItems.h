@@ -124,7 +124,8 @@ struct TItemRead : TScalarRead<typename Item::ListedHolder::ValueType>
 
 // Data listed through a holder of its own kind (a block through a view of it).
 template <class Data>
-using TListedData = std::conditional_t<std::is_same_v<Data, SDataBlock>, SDataPtr, Data>;
+using TListedData = std::conditional_t<std::is_same_v<Data, SDataBlock>, SDataPtr,
+                                       std::conditional_t<std::is_same_v<Data, SNameText>, SString, Data>>;
 
 template <class Data>
 struct TDataRead

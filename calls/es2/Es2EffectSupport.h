@@ -12,5 +12,6 @@ inline bool HasData(const CApiCall& c) { return c.IsDataIncluded(); }
 
 // The name of a recorded string as the state keeps it: the long text without its quotes.
 CXQFTString RecordedName(const SString& s);
+CXQFTString RecordedName(const SNameText& s);
 
 } // namespace xqft::es2

@@ -15,6 +15,15 @@ CXQFTString RecordedName(const SString& s)
     return text.Length() >= 2 ? text.Substring(1, text.Length() - 2) : CXQFTString();
 }
 
+CXQFTString RecordedName(const SNameText& s)
+{
+    SString text;
+    text.pointer = s.pointer;
+    text.length = s.length;
+    text.text.Borrow(s.Text());
+    return RecordedName(text);
+}
+
 namespace {
 
 // Front (0), back (1) or both of a face argument; false for any other face.

@@ -422,6 +422,32 @@ TEST(CallArena, NearTheEndOfItsInputNewBlocksHoldOnlyTouchedPages)
 }
 
 // The pool behind the block numbers and the call handles' side entries.
+// A name looked up again is kept once; names that differ only past a NUL or in length stay apart, a
+// long one is not taken, and after a rewind no name given back is handed out again.
+TEST(CallArena, InternedNamesAreKeptOnceAndNotPastARewind)
+{
+    CCallArena arena;
+    const char* first = arena.Intern("position", 8);
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(first, "position");
+    EXPECT_EQ(arena.Intern("position", 8), first);
+    EXPECT_NE(arena.Intern("positio", 7), first);
+    EXPECT_NE(arena.Intern("position\0x", 10), first);
+    EXPECT_EQ(std::memcmp(arena.Intern("position\0x", 10), "position\0x", 11), 0);
+    const std::string longName(CCallArena::kInternedLength + 1, 'n');
+    EXPECT_EQ(arena.Intern(longName.data(), longName.size()), nullptr);
+
+    const char* kept = arena.Intern("normal", 6);
+    const char* dropped = arena.Intern("texcoord", 8);
+    arena.RewindTo(dropped);
+    const char* again = arena.Intern("texcoord", 8);
+    ASSERT_NE(again, nullptr);
+    EXPECT_STREQ(again, "texcoord");
+    std::memset(arena.Allocate(64), 0xA5, 64);  // room after the rewind: no name handed out may lie there
+    EXPECT_STREQ(kept, "normal");
+    EXPECT_STREQ(again, "texcoord");
+}
+
 TEST(NumberPool, HandsOutGivenBackNumbersFirstAndStopsAtItsLimit)
 {
     CNumberPool pool(1, 4);

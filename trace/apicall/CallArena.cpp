@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -177,6 +178,7 @@ CCallArena::~CCallArena()
 
 void CCallArena::Release()
 {
+    m_interned.clear();
     for (const SBlock& block : m_blocks)
         ReturnBlock(block);
     m_blocks.clear();
@@ -235,8 +237,26 @@ void* CCallArena::Allocate(size_t bytes)
     return p;
 }
 
+const char* CCallArena::Intern(const char* chars, size_t length)
+{
+    if (length > kInternedLength)
+        return nullptr;
+    const auto found = m_interned.find(std::string_view(chars, length));
+    if (found != m_interned.end())
+        return found->data();
+    auto* copy = static_cast<char*>(Allocate(length + 1));
+    if (!copy)
+        return nullptr;
+    std::memcpy(copy, chars, length);
+    copy[length] = 0;
+    if (m_interned.size() < kInternedNames)
+        m_interned.insert(std::string_view(copy, length));
+    return copy;
+}
+
 void CCallArena::RewindTo(const void* p)
 {
+    m_interned.clear();  // some may lie in the room given back
     const auto* at = static_cast<const uint8_t*>(p);
     for (size_t i = m_blocks.size(); i-- > 0;) {
         if (at >= m_blocks[i].bytes && at < m_blocks[i].bytes + m_blocks[i].size) {

@@ -15,6 +15,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class CCallArena
@@ -33,6 +35,12 @@ public:
     void RewindTo(const void* p);
     // Gives back every block (the call objects in them destroyed already).
     void Release();
+    // Names longer than this are not interned.
+    static constexpr size_t kInternedLength = 64;
+    // A NUL-terminated copy of length characters (at most kInternedLength) in the arena, the one
+    // made before for the same characters where there is one: a loaded trace holds each name it
+    // looks up again and again once. Null when the arena cannot take it.
+    const char* Intern(const char* chars, size_t length);
     // Gives back the memory of the room not handed out yet (the rest of the last block, the half of
     // a piece no block took) once the arena is filled, as at the end of a load; later requests are
     // served as before.
@@ -117,4 +125,8 @@ private:
     size_t m_reserved = 0;
     uint8_t* m_spare = nullptr;  // the other half of the last piece TakeBytes mapped, not yet taken
     uint64_t m_done = 0, m_total = 0;  // SetProgress
+    // The interned names, their characters in the arena; at most kInternedNames of them, so a
+    // trace of ever new names costs no more than copying each.
+    static constexpr size_t kInternedNames = 4096;
+    std::unordered_set<std::string_view> m_interned;
 };

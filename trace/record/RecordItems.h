@@ -86,6 +86,25 @@ struct RetBlock : TItem<"return", ItemKind::Return>
     void List(CCallInfo& info, const SListing&, uint8_t, SNoHolder&) { info.SetReturnValue(&value); }
 };
 
+// The holder a composite item is listed through: itself, or a view made for the description.
+inline SApiTypeBase* ListedOf(CCallInfo&, SApiTypeBase& holder) { return &holder; }
+inline SApiTypeBase* ListedOf(CCallInfo& info, const SDataBlock& block)
+{
+    SDataView& view = info.Make<SDataView>();
+    view.pointer = block.pointer;
+    view.size = block.size;
+    view.borrowed = block.GetData();
+    return &view;
+}
+inline SApiTypeBase* ListedOf(CCallInfo& info, const SNameText& name)
+{
+    SString& view = info.Make<SString>();
+    view.pointer = name.pointer;
+    view.length = name.length;
+    view.text.Borrow(name.Text());
+    return &view;
+}
+
 template <FixedString Name, class Data, Role R = Role::None>
 struct DataOrPointer : TItem<Name, ItemKind::Argument, R>
 {
@@ -102,7 +121,7 @@ struct DataOrPointer : TItem<Name, ItemKind::Argument, R>
     }
     SApiTypeBase* Listed(CCallInfo& info, const SListing& t)
     {
-        return t.IsDataIncluded() ? static_cast<SApiTypeBase*>(&data) : info.MakeHolder<TPointer>(data.pointer.value);
+        return t.IsDataIncluded() ? ListedOf(info, data) : info.MakeHolder<TPointer>(data.pointer.value);
     }
     void List(CCallInfo& info, const SListing& t, uint8_t, SNoHolder&)
     {
@@ -156,17 +175,6 @@ struct DataOnly : TItem<Name, ItemKind::Extra>
             info.AddArgument(Name.c_str(), &value, 0);
     }
 };
-
-// The holder a composite item is listed through: itself, or a view made for the description.
-inline SApiTypeBase* ListedOf(CCallInfo&, SApiTypeBase& holder) { return &holder; }
-inline SApiTypeBase* ListedOf(CCallInfo& info, const SDataBlock& block)
-{
-    SDataView& view = info.Make<SDataView>();
-    view.pointer = block.pointer;
-    view.size = block.size;
-    view.borrowed = block.GetData();
-    return &view;
-}
 
 template <FixedString Name, class Data>
 struct Block : TItem<Name, ItemKind::Argument>

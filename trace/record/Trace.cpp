@@ -212,6 +212,33 @@ CTrace& CTrace::operator>>(SString& h)
     return *this;
 }
 
+CTrace& CTrace::operator>>(SNameText& h)
+{
+    *this >> h.pointer;
+    h.length = ReadU32();
+    h.text.reset();
+    if (h.pointer.value == 0 || h.length == 0)
+        return *this;
+    CCallArena* arena = CCallArena::Current();
+    if (arena && h.length <= CCallArena::kInternedLength) {
+        char chars[CCallArena::kInternedLength];
+        CheckFits(h.length, 1);
+        ReadBytes(chars, h.length);
+        if (const char* kept = arena->Intern(chars, h.length)) {
+            h.text.Borrow(kept);
+            return *this;
+        }
+        std::unique_ptr<char[]> copy(new char[h.length + 1]);
+        std::memcpy(copy.get(), chars, h.length);
+        copy[h.length] = 0;
+        h.text = std::move(copy);
+        return *this;
+    }
+    // NUL-terminated.
+    ReadCopy(h.text, h.length, uint64_t(h.length) + 1);
+    return *this;
+}
+
 CTrace& CTrace::operator>>(CXQFTString& s)
 {
     const uint32_t length = ReadU32();

@@ -62,6 +62,7 @@ public:
     CTrace& operator>>(SDataBlock& h);
     CTrace& operator>>(SImage2D& h);
     CTrace& operator>>(SString& h);
+    CTrace& operator>>(SNameText& h);
     CTrace& operator>>(SEglNativeWindowDesc& h);
     CTrace& operator>>(SEglNativeWindowDesc6& h);
     CTrace& operator>>(SEglNativePixmapDesc& h);

@@ -111,6 +111,19 @@ struct SString : SApiTypeBase
     void ToLongString(CXQFTString& out) const override;
 };
 
+// A name argument (an attribute's, a uniform's) kept bare: a draw-heavy trace looks the same few
+// names up hundreds of thousands of times, and while a trace loads the characters of each name are
+// kept once in its call arena (CCallArena::Intern). Listed through an SString made for the
+// description.
+struct SNameText
+{
+    SPointerValue pointer;
+    TCapturedBytes<char> text;  // NUL-terminated; null when no characters were recorded
+    uint32_t length = 0;        // recorded character count
+
+    const char* Text() const { return text.get(); }
+};
+
 struct SDataPtr : SApiTypeBase
 {
     SPointerValue pointer;
