@@ -266,11 +266,41 @@ void VertexArrays(SEs2Host& gl, SEs2State& snapshot, const SEs2State* current)
         bind(VertexArrayNameMap::Get(snapshot.vertexArrayBinding));
 }
 
+// Step 0: an object an earlier pass made under a recorded name the frame's start does not hold goes
+// from the host and from its map, as in a fresh process (the frame's own calls may make that name).
+template <class Map, class Table, class Delete>
+void DropUnheld(const Table& held, Delete del)
+{
+    std::vector<uint32_t> gone;
+    const auto& map = std::as_const(Map::Table());
+    for (int32_t i = 0; i < map.Count(); ++i)
+        if (map.KeyAt(i) != 0 && !held.Contains(map.KeyAt(i)))
+            gone.push_back(map.KeyAt(i));
+    for (uint32_t recorded : gone) {
+        GLuint host = Map::Get(recorded);
+        if (host != Map::kAbsent && host != 0 && del)
+            del(1, &host);
+        Map::Erase(recorded);
+    }
+}
+
+void DropUnheldObjects(SEs2Host& gl, const SEs2State& snapshot)
+{
+    DropUnheld<BufferNameMap>(snapshot.buffers, XQF_HOST(gl, glDeleteBuffers));
+    DropUnheld<TextureNameMap>(snapshot.textures, XQF_HOST(gl, glDeleteTextures));
+    DropUnheld<RenderbufferNameMap>(snapshot.renderbuffers, XQF_HOST(gl, glDeleteRenderbuffers));
+    DropUnheld<FramebufferNameMap>(snapshot.framebuffers, XQF_HOST(gl, glDeleteFramebuffers));
+    using DeleteVertexArrays = void (*)(GLsizei, const GLuint*);
+    DropUnheld<VertexArrayNameMap>(snapshot.vertexArrays,
+                                   reinterpret_cast<DeleteVertexArrays>(gl.ext.glDeleteVertexArraysOES));
+}
+
 } // namespace
 
 void RestoreEs2State(SEs2State& snapshot, uint32_t, SEs2State* current)
 {
     SEs2Host& gl = *SEs2Host::Instance();
+    DropUnheldObjects(gl, snapshot);
     Textures(gl, snapshot, current);
 
     for (uint32_t u = 0; u < snapshot.textureUnitCount && u < 32; ++u) {

@@ -53,7 +53,7 @@ RULE_SCENES = ("rebuild-rules",)
 MESA_ERRORS = {"es1-ext": ("glGenVertexArraysOES", "glBindVertexArrayOES", "glDeleteVertexArraysOES")}
 MULTI_DRAWS = ("glMultiDrawArraysEXT", "glMultiDrawElementsEXT")
 # ES 2.0 scenes also replayed from the trace's start: their EGL calls matter there.
-FROM_START_SCENES = ("context-switch", "platform-display", "unpack-rows")
+FROM_START_SCENES = ("context-switch", "platform-display", "unpack-rows", "churn")
 
 
 def is_es1(scene):

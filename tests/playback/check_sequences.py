@@ -5,7 +5,9 @@ N`), whatever frames came before, a failing one included.
 
 usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
 
-  - every scene of xqft-record, in two orders that jump back and forth (n,1,..,n-1 and n-1,..,1,n);
+  - every scene of xqft-record, in two orders that jump back and forth (n,1,..,n-1 and n-1,..,1,n),
+    and each frame right after other frames and after itself (two shuffles that end with their last
+    frame twice; every pair when XQFT_ALL_PAIRS=1);
   - the benchmark workloads of both APIs (60 frames), in the order 2,11,50,12,60,1,30, against the
     direct run's frame images;
   - a scene of each API whose first draw lost its captured arrays, so that frame 1 cannot be
@@ -45,6 +47,7 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
 out by their rough cost (a benchmark workload costs about ten scenes). Each failure is printed; the exit status is the number of failures (at most 100).
 """
 import os
+import random
 import re
 import shutil
 import sys
@@ -55,6 +58,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_scenes import BENCHMARK_SCENES, Runner, same_file  # noqa: E402
 
 CUTS = "real-app-cuts.tar.xz"
+# Every frame of every scene analysed right after every frame (XQFT_ALL_PAIRS=1; a long tool run),
+# rather than a sample of such pairs.
+ALL_PAIRS = os.environ.get("XQFT_ALL_PAIRS") == "1"
 CUTS2 = "real-app-cuts-2.tar.xz"
 CUTS3 = "real-app-cuts-3.tar.xz"
 # What a replay printed when a make-current it played failed on the host.
@@ -62,7 +68,8 @@ EGL_BINDING_ERRORS = re.compile(r"^.*(?:ERROR: |EGL Error Code: 0x(?:300d|3009))
 
 
 def sequence(runner, trace, frames, what):
-    """Runs the frames in order on one facade; {frame: image path or None} and {frame: result}."""
+    """Runs the frames in order on one facade; {frame: image path or None} and {frame: result}, of each
+    frame's last pass."""
     out = os.path.join(runner.work, "sequence")
     shutil.rmtree(out, ignore_errors=True)
     r = runner.dump("analyse", trace, "--frames", ",".join(map(str, frames)), out, check=False)
@@ -112,6 +119,34 @@ def expect_fresh(runner, trace, frames, what):
                 what, ",".join(map(str, frames)), f, results.get(f), "yes" if got else "none",
                 "an image" if alone else "none"))
     return images, results
+
+
+def pair_orders(scene, count, all_pairs):
+    """Orders in which frames come right after other frames and after themselves. An analysis writes
+    one image a frame, of its last pass, so an order checks each frame after the one before its last
+    pass: with all_pairs, one order [a, b] for every pair (a tool run); else a sample, two shuffles
+    of the frames (seeded by the scene's name), each ending with its last frame again."""
+    if all_pairs:
+        return [[a, b] for a in range(1, count + 1) for b in range(1, count + 1)]
+    rng = random.Random(scene)
+    orders = []
+    for _ in range(2):
+        order = list(range(1, count + 1))
+        rng.shuffle(order)
+        orders.append(order + order[-1:])
+    return orders
+
+
+def expect_alone(runner, trace, frames, alone, what):
+    """The frames in order on one analysis each equal `alone` (frame: image or None)."""
+    images, results = sequence(runner, trace, frames, what)
+    for f in sorted(set(frames)):
+        got = images.get(f)
+        if alone[f] is None and got is None:
+            continue
+        if alone[f] is None or got is None or not same_file(got, alone[f]):
+            runner.fail("%s (%s): frame %d differs from a fresh process's (sequence result %s)" % (
+                what, ",".join(map(str, frames)), f, results.get(f)))
 
 
 def expect_direct(runner, images, references, what):
@@ -498,8 +533,11 @@ def checks(runner):
         frames[scene] = count
         if count < 2:
             return
-        expect_fresh(runner, trace, [count] + list(range(1, count)), scene)
-        expect_fresh(runner, trace, list(range(count - 1, 0, -1)) + [count], scene)
+        alone = {f: fresh(runner, trace, f) for f in range(1, count + 1)}
+        orders = [[count] + list(range(1, count)), list(range(count - 1, 0, -1)) + [count]]
+        orders += pair_orders(scene, count, ALL_PAIRS)
+        for order in orders:
+            expect_alone(runner, trace, order, alone, scene)
 
     def benchmark(scene):
         trace, _, _ = runner.record(scene)

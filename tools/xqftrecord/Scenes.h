@@ -22,7 +22,7 @@ const std::vector<SScene>& Scenes();
 const std::vector<SScene>& Es1Scenes();
 // The extension scenes of both APIs (ExtScenes.cpp).
 const std::vector<SScene>& ExtScenes();
-// The uploads from wider rows (UnpackScenes.cpp).
+// The uploads from wider rows and the objects made in every frame (UnpackScenes.cpp).
 const std::vector<SScene>& UnpackScenes();
 // The video-pipeline scenes (PipelineScenes.cpp).
 const std::vector<SScene>& PipelineScenes();

@@ -1,4 +1,4 @@
-// Scenes of uploads from wider rows.
+// Scenes of uploads from wider rows, and of objects made and deleted in every frame.
 #include "Scenes.h"
 
 using namespace scene;
@@ -80,6 +80,47 @@ void UnpackRows(CRecorder& r)
     }
 }
 
+// A buffer and a texture made in every frame while the last frame's are still live, drawn, and the
+// last frame's deleted after: each frame's start holds names its own calls are about to hand out
+// again only in a pass that played the frame before.
+void Churn(CRecorder& r)
+{
+    const SWindow w = Open(r, kW, kH);
+    const GLuint colors = Program(r, kColorVertex, kColorFragment, {"a_position", "a_color"});
+    const GLuint textured = Program(r, kTextureVertex, kTextureFragment, {"a_position"});
+    GLuint buffer = 0, texture = 0;
+    for (int f = 1; f <= 5; ++f) {
+        GL(glClearColor)(0.0f, 0.1f * f, 0.2f, 1.0f);
+        GL(glClear)(GLbitfield(GL_COLOR_BUFFER_BIT));
+        GLuint newBuffer = 0, newTexture = 0;
+        GL(glGenBuffers)(1, Array<GLuint>{&newBuffer, 1, "buffer"});
+        const std::vector<float> quad = Quad(-0.9f + 0.1f * f, -0.9f, 0.1f * f, 0.2f);
+        r.BindBuffer(GL_ARRAY_BUFFER, newBuffer);
+        GL(glBufferData)(GLenum(GL_ARRAY_BUFFER), GLsizeiptr(quad.size() * sizeof(float)),
+                         Bytes{quad.data(), quad.size() * sizeof(float)}, GLenum(GL_STATIC_DRAW));
+        GL(glUseProgram)(Name{"program", colors});
+        r.VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+        r.EnableVertexAttribArray(0);
+        GL(glVertexAttrib4f)(GLuint(1), 0.2f * f, 0.9f, 0.3f, 1.0f);
+        r.DrawArrays(GL_TRIANGLES, 0, 6);
+        r.BindBuffer(GL_ARRAY_BUFFER, 0);
+        GL(glGenTextures)(1, Array<GLuint>{&newTexture, 1, "texture"});
+        GL(glBindTexture)(GLenum(GL_TEXTURE_2D), Name{"texture", newTexture});
+        const std::vector<uint8_t> pixels = Pattern(4 * 4 * 4, f);
+        r.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, GL_UNSIGNED_BYTE, pixels.data());
+        Nearest(r);
+        GL(glUseProgram)(Name{"program", textured});
+        DrawTexture(r, newTexture, 0.2f, 0.2f, 0.9f, 0.9f);
+        if (buffer)
+            GL(glDeleteBuffers)(1, Array<GLuint>{&buffer, 1, "buffer"});
+        if (texture)
+            GL(glDeleteTextures)(1, Array<GLuint>{&texture, 1, "texture"});
+        buffer = newBuffer;
+        texture = newTexture;
+        r.SwapBuffers(w.surface);
+    }
+}
+
 } // namespace
 
 const std::vector<SScene>& UnpackScenes()
@@ -87,6 +128,7 @@ const std::vector<SScene>& UnpackScenes()
     static const std::vector<SScene> scenes = {
         {"unpack-rows", "a luminance plane and an RGBA piece uploaded from wider rows after skipped rows and pixels",
          &UnpackRows},
+        {"churn", "a buffer and a texture made in every frame, the last frame's deleted", &Churn},
     };
     return scenes;
 }
