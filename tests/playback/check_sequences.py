@@ -31,7 +31,9 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
     of a bad surface or match (0x300d, 0x3009), both equal to the direct run, and analyses forward,
     backward, repeated and jumping equal each frame alone;
   - the compositor cut (real-app-cuts-3): every frame replayed from the start exits 0 with an image
-    and no such EGL error line;
+    and no such EGL error line; a spread of its frames (all 40 with XQFT_ALL_PAIRS=1) restored alone
+    and analysed alone equal that image, and analysed in a shuffled order ending with a repeated
+    frame equal each analysed alone;
   - the 3,000-frame video pipelines: a spread of frames alone and one sequence forward, backward and
     jumping, against the direct run; the pipeline that redraws its framebuffer textures before
     sampling them is never rebuilt, the one that samples its last texture first is, and after one
@@ -398,13 +400,31 @@ def egl_binding_scene(runner, scene):
 
 def compositor_cut(runner):
     """The compositor's context, made without a config and first current without surfaces: every frame
-    replayed from the start gives an image, exit 0, no binding error."""
+    replayed from the start gives an image, exit 0, no binding error. A spread of its frames (every
+    frame with XQFT_ALL_PAIRS=1) restored alone, and analysed alone, equal that image, and analysed on
+    one analysis in a shuffled order that ends with its last frame twice equal each analysed alone."""
     folder = cuts(runner, CUTS3)
     if not folder:
         return
     trace = os.path.join(folder, "weston-compositor-40.xqft")
-    for f in range(1, 41):
-        clean_replay(runner, trace, f, ["--from-start"], "weston-compositor-40")
+    what = "weston-compositor-40"
+    start = {f: clean_replay(runner, trace, f, ["--from-start"], what) for f in range(1, 41)}
+    frames = list(range(1, 41)) if ALL_PAIRS else COMPOSITOR_FRAMES
+    alone = {}
+    for f in frames:
+        restored = clean_replay(runner, trace, f, [], what)
+        alone[f] = fresh(runner, trace, f)
+        for how, image in (("restored", restored), ("analysed", alone[f])):
+            if image and start[f] and not same_file(image, start[f]):
+                runner.fail("%s frame %d %s alone differs from --from-start" % (what, f, how))
+    order = frames[:]
+    random.Random(what).shuffle(order)
+    expect_alone(runner, trace, order + order[-1:], alone, what)
+
+
+# Frames of the compositor cut checked alone and out of order in CI: the first, one that uploads nothing,
+# frames that upload clients' damage with a row length and skips, and the last.
+COMPOSITOR_FRAMES = [1, 12, 20, 26, 33, 40]
 
 
 REBUILT = re.compile(r"Frame (\d+) rebuilt by replaying from frame (\d+)(, whose start came from kept images)?")
@@ -565,7 +585,7 @@ def checks(runner):
     found.append((12, lambda: real_cuts(runner)))
     found.append((3, lambda: quiet_es1_cut(runner)))
     found += [(1, lambda scene=scene: egl_binding_scene(runner, scene)) for scene in ("no-config-context", "surfaceless")]
-    found.append((3, lambda: compositor_cut(runner)))
+    found.append((6, lambda: compositor_cut(runner)))
     found += [(15, lambda scene=scene: pipeline_long(runner, scene)) for scene in ("pipeline", "pipeline-feedback")]
     found += [(1, lambda scene=scene: narrowed_rebuilt(runner, scene))
               for scene in ("pipeline-scissored-5", "pipeline-masked-5")]
