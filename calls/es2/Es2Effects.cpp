@@ -425,6 +425,8 @@ bool Es2Effect(const CEs2_glRenderbufferStorage_v1& c, SEs2State& s)
 bool Es2Effect(const CEs2_glCreateShader_v1& c, SEs2State& s)
 {
     const uint32_t name = c.Item<"return">().Value();
+    if (!ShaderCreated(name))
+        return false;
     // A create that returns a live shader's name is none a device made (playback refuses it): it
     // must not take that shader's type over.
     if (const SEs2Shader* live = std::as_const(s.shaders).Get(name); live && live->type != 0)

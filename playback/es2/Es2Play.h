@@ -58,7 +58,8 @@ using TCall = playrows::TCallOfFunction<SPlay, uint16_t(kEs2HostFirstId + Slot),
     /* buffers, framebuffers and renderbuffers (Es2PlayBuffers.cpp) */                                                 \
     X(glBindBuffer)                                                                                                    \
     X(glBindFramebuffer)                                                                                               \
-    X(glBindRenderbuffer) X(glGenBuffers) X(glGenFramebuffers) X(glGenRenderbuffers) X(glDeleteBuffers)                \
+    X(glBindRenderbuffer) X(glFramebufferTexture2D) X(glFramebufferRenderbuffer)                                       \
+        X(glGenBuffers) X(glGenFramebuffers) X(glGenRenderbuffers) X(glDeleteBuffers)                                  \
         X(glDeleteFramebuffers) X(glDeleteRenderbuffers) X(glBufferData) X(glBufferSubData)                            \
             X(glRenderbufferStorage) /* textures (Es2PlayTextures.cpp) */                                              \
         X(glBindTexture) X(glGenTextures) X(glDeleteTextures) X(glTexImage2D) X(glTexSubImage2D) X(glCopyTexImage2D)   \

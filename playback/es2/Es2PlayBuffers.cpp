@@ -4,6 +4,7 @@
 #include "Es2Play.h"
 #include "host/DrawIndices.h"
 #include "host/HostChecks.h"
+#include "state/FramebufferObjects.h"
 
 #include "data/TraceData.h"
 #include "values/DataHolders.h"
@@ -34,6 +35,37 @@ XQF_CASE(glBindRenderbuffer)
 {
     const GLuint host = HostObject<RenderbufferNameMap>(p.Item<"renderbuffer">(), XQF_HOST(p.gl, glGenRenderbuffers));
     XQF_HOST(p.gl, glBindRenderbuffer)(p.Item<"target">(), host);
+    return EEnd::Common;
+}
+
+// An attachment to a target the tracked state attaches nothing for is passed over: a frame restored
+// from that state has no such attachment, and a replay from the trace's start must not make one.
+template <class Call>
+bool AttachedByTrackedState(Call& p)
+{
+    if (objects::AttachesTo(p.template Item<"target">()))
+        return true;
+    PlaybackWarning("%s: target 0x%X is not GL_FRAMEBUFFER, the one ES 2.0 attaches to; the call is not played\n",
+                    p.call.GetName(), unsigned(p.template Item<"target">()));
+    return false;
+}
+
+XQF_CASE(glFramebufferTexture2D)
+{
+    if (!AttachedByTrackedState(p))
+        return EEnd::Done;
+    XQF_HOST(p.gl, glFramebufferTexture2D)(p.Item<"target">(), p.Item<"attachment">(), p.Item<"textarget">(),
+                                           TextureNameMap::Get(p.Item<"texture">()), p.Item<"level">());
+    return EEnd::Common;
+}
+
+XQF_CASE(glFramebufferRenderbuffer)
+{
+    if (!AttachedByTrackedState(p))
+        return EEnd::Done;
+    XQF_HOST(p.gl, glFramebufferRenderbuffer)(p.Item<"target">(), p.Item<"attachment">(),
+                                              p.Item<"renderbuffertarget">(),
+                                              RenderbufferNameMap::Get(p.Item<"renderbuffer">()));
     return EEnd::Common;
 }
 

@@ -63,6 +63,11 @@ void ReportLink(Call& p, GLuint program)
 XQF_CASE(glCreateShader)
 {
     const uint32_t recorded = p.a.ReturnU32();
+    if (!ShaderCreated(recorded)) {
+        PlaybackWarning("%s: it returned 0 (the create failed on the device); the call is not played\n",
+                        p.call.GetName());
+        return EEnd::Done;
+    }
     if (ShaderNameMap::Get(recorded).host != 0)
         return LiveName(p, recorded);
     ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.Item<"type">()), 0, 0);
@@ -76,15 +81,15 @@ XQF_CASE(glShaderSource)
     const size_t held = strings ? strings->ElementCount() : 0;
     if (count < 0 || size_t(count) > held)
         return Short(p, "the string array", held, uint64_t(std::max(count, 0)));
-    std::string joined;
-    for (GLsizei i = 0; i < count; ++i)
-        if (const char* text = (*strings)[size_t(i)].Text())
-            joined += text;
-    if (!ShaderSourceAllowed(p.call.GetName(), p.Item<"shader">(), joined))
+    // The text the tracked state keeps for the shader, which a restore compiles: each string cut to
+    // its length, handed over as the restore hands it.
+    auto* call = dynamic_cast<xqft::es2::CEs2_glShaderSource_v1*>(&p.call);
+    const char* source = call ? call->Source().CStr() : nullptr;
+    if (!source)
+        source = "";
+    if (!ShaderSourceAllowed(p.call.GetName(), p.Item<"shader">(), source))
         return EEnd::Fail;
-    const char* source = joined.c_str();
-    const GLint length = GLint(joined.size());
-    XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.Item<"shader">()).host, 1, &source, &length);
+    XQF_HOST(p.gl, glShaderSource)(ShaderNameMap::Get(p.Item<"shader">()).host, 1, &source, nullptr);
     return EEnd::Common;
 }
 

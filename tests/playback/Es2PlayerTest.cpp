@@ -278,22 +278,23 @@ std::string g_source;
 void (*g_hostShaderSource)(GLuint, GLsizei, const GLchar* const*, const GLint*) = nullptr;
 void KeepSource(GLuint shader, GLsizei count, const GLchar* const* strings, const GLint* lengths)
 {
-    g_source = count == 1 ? std::string(strings[0], size_t(lengths[0])) : "";
+    g_source = count != 1 ? "" : lengths ? std::string(strings[0], size_t(lengths[0])) : std::string(strings[0]);
     g_hostShaderSource(shader, count, strings, lengths);
 }
 
-TEST_F(Es2Player, ShaderSourceJoinsTheRecordedStringsIntoOne)
+// Each string as far as its length (a negative one: to its NUL), as the restore compiles the source.
+TEST_F(Es2Player, ShaderSourceJoinsTheRecordedStringsCutToTheirLengths)
 {
     Play({Ret(kCreateShader, 3, {0x8B30})});
     g_hostShaderSource = XQF_HOST(*gl, glShaderSource);
     CHostSpy spy;
     XQF_SPY(spy, *gl, glShaderSource, &KeepSource);
-    EXPECT_EQ(Play({{kShaderSource, SPayload().U32(3).U32(3).Ptr(0x300).U32(3).String(0x310, "a").String(0x320, "b")
-                                        .String(0x330, "c").Array(0x340, {1, 1, 1})}}),
+    EXPECT_EQ(Play({{kShaderSource, SPayload().U32(3).U32(3).Ptr(0x300).U32(3).String(0x310, "aX").String(0x320, "bc")
+                                        .String(0x330, "dY").Array(0x340, {1, 0xFFFFFFFFu, 1})}}),
               std::vector<int>{1});
     ASSERT_EQ(spy.Count("glShaderSource"), 1);
     EXPECT_EQ(spy.calls[0].args[0], ShaderNameMap::Get(3).host);
-    EXPECT_EQ(g_source, "abc");
+    EXPECT_EQ(g_source, "abcd");
 }
 
 TEST_F(Es2Player, ACallRecordedWithAnErrorReachesNothingAndCountsAsPlayed)

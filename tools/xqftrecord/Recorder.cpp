@@ -504,14 +504,14 @@ void CRecorder::TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsi
                                      Json(m_unpackAlignment));
 }
 
-void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& parts)
+void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& parts, const std::vector<GLint>& given)
 {
     const bool play = Begin("glShaderSource");
     std::vector<const char*> strings;
     std::vector<GLint> lengths;
-    for (const std::string& p : parts) {
-        strings.push_back(p.c_str());
-        lengths.push_back(GLint(p.size()));
+    for (size_t i = 0; i < parts.size(); ++i) {
+        strings.push_back(parts[i].c_str());
+        lengths.push_back(i < given.size() ? given[i] : GLint(parts[i].size()));
     }
     if (play)
         XQF_HOST(m_mesa.gl, glShaderSource)(shader, GLsizei(parts.size()), strings.data(), lengths.data());
@@ -529,7 +529,7 @@ void CRecorder::ShaderSource(GLuint shader, const std::vector<std::string>& part
         if (i)
             texts += ',';
         texts += "{\"p\":" + Pointer(strings[i]) + ",\"s\":\"" + Escaped(logged[i].data(), logged[i].size()) + "\"}";
-        loggedLengths.push_back(GLint(logged[i].size()));
+        loggedLengths.push_back(i < given.size() ? given[i] : GLint(logged[i].size()));
     }
     texts += "]}";
     End(CallIdOf(ECallFamily::Es2, "glShaderSource"), "glShaderSource",

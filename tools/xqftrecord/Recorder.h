@@ -139,7 +139,9 @@ public:
                     const void* pixels);
     void TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
                        GLenum type, const void* pixels);
-    void ShaderSource(GLuint shader, const std::vector<std::string>& parts);
+    // Each part whole, or as far as its length in `lengths` where one is given (a negative length:
+    // to its NUL); the log keeps the parts whole with those lengths, as a capture keeps them.
+    void ShaderSource(GLuint shader, const std::vector<std::string>& parts, const std::vector<GLint>& lengths = {});
     // glGetString of the scene's API, its answer logged as the string it returned.
     std::string GetString(GLenum name);
     void DrawArrays(GLenum mode, GLint first, GLsizei count);

@@ -940,6 +940,8 @@ const std::vector<SScene>& Scenes()
         all.insert(all.end(), ext.begin(), ext.end());
         const std::vector<SScene>& unpack = UnpackScenes();
         all.insert(all.end(), unpack.begin(), unpack.end());
+        const std::vector<SScene>& lenient = LenientScenes();
+        all.insert(all.end(), lenient.begin(), lenient.end());
         const std::vector<SScene>& pipeline = PipelineScenes();
         all.insert(all.end(), pipeline.begin(), pipeline.end());
         const std::vector<SScene>& rules = RuleScenes();

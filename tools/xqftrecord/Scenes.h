@@ -24,6 +24,8 @@ const std::vector<SScene>& Es1Scenes();
 const std::vector<SScene>& ExtScenes();
 // The uploads from wider rows and the objects made in every frame (UnpackScenes.cpp).
 const std::vector<SScene>& UnpackScenes();
+// Calls a device took that the replay follows as the tracked state does (LenientScenes.cpp).
+const std::vector<SScene>& LenientScenes();
 // The video-pipeline scenes (PipelineScenes.cpp).
 const std::vector<SScene>& PipelineScenes();
 // The rebuild rules' scene (RuleScenes.cpp), listed last.

@@ -33,6 +33,13 @@ struct SEs2Shader
     uint8_t attached = 0;
 };
 
+// Whether a glCreateShader made a shader: one that returned 0 failed on the device (with or without
+// an error to read), and the tracked state and the replay both pass it over.
+inline bool ShaderCreated(uint32_t returned)
+{
+    return returned != 0;
+}
+
 struct SEs2Program
 {
     uint32_t name = 0;

@@ -139,12 +139,21 @@ void DeleteFramebuffer(State& s, uint32_t name)
     s.framebuffers.Erase(name);
 }
 
+// Whether an attachment call of this target changes the tracked framebuffers: GL_FRAMEBUFFER alone.
+// Another (GL_READ_FRAMEBUFFER, which a driver of a blit extension takes) attaches nothing here, and
+// the replay passes such a call over too, so that a frame restored from this state and one replayed
+// from the trace's start hold the same attachments.
+inline bool AttachesTo(uint32_t target)
+{
+    return target == kFramebuffer;
+}
+
 // False for a target other than GL_FRAMEBUFFER. An attachment point not tracked changes nothing:
 // the current framebuffer gets no entry for it.
 template <class State>
 bool AttachRenderbuffer(State& s, uint32_t target, uint32_t attachment, uint32_t renderbuffer)
 {
-    if (target != kFramebuffer)
+    if (!AttachesTo(target))
         return false;
     SEs2Framebuffer probe;
     if (!AttachmentOf(probe, attachment))
@@ -162,7 +171,7 @@ template <class State>
 bool AttachTexture(State& s, uint32_t target, uint32_t attachment, uint32_t textarget, uint32_t texture,
                    int32_t level, uint32_t samples)
 {
-    if (target != kFramebuffer)
+    if (!AttachesTo(target))
         return false;
     SEs2Framebuffer& f = s.framebuffers[s.framebufferBinding];
     f.samples = samples;
