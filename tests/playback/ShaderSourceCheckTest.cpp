@@ -46,6 +46,22 @@ std::string Doubling(int levels)
     return Main(DoublingMacros(levels, "a", " + "), "gl_FragColor = vec4(A" + std::to_string(levels) + ");");
 }
 
+// f0 .. fN, each calling the one before twice: fN inlined holds 2^N copies of f0. With prototypes
+// first, defined from the last to the first.
+std::string CallingTwice(int levels, bool lastFirst)
+{
+    std::string prototypes, functions;
+    for (int i = 0; i <= levels; ++i) {
+        const std::string n = std::to_string(i), before = std::to_string(i - 1);
+        prototypes += "float f" + n + "(float x);\n";
+        const std::string f = i == 0 ? "float f0(float x) { return x * a; }\n"
+                                     : "float f" + n + "(float x) { return f" + before + "(x) + f" + before +
+                                           "(x + 1.0); }\n";
+        functions = lastFirst ? f + functions : functions + f;
+    }
+    return Main((lastFirst ? prototypes : "") + functions, "gl_FragColor = vec4(f" + std::to_string(levels) + "(a));");
+}
+
 struct SCase
 {
     const char* name;
@@ -69,6 +85,19 @@ std::vector<SCase> Cases()
         {"a local array of 4,096 floats indexed by a variable",
          Main("", "float t[4096]; t[k] = a; gl_FragColor = vec4(t[k]);"), nullptr},
         {"a macro doubling 10 levels", Doubling(10), nullptr},
+        {"helpers called a few times, overloads calling one another, a prototype",
+         Main("float luma(vec3 c) { return dot(c, vec3(0.3, 0.6, 0.1)); }\n"
+              "float luma(vec4 c) { return luma(c.rgb) * c.a; }\nvec3 tone(vec3 c);\n"
+              "float hash(float x) { return fract(sin(x) * 43758.5); }\n"
+              "float noise(float x) { return mix(hash(floor(x)), hash(floor(x) + 1.0), fract(x)); }\n"
+              "float fbm(float x) { return noise(x) + 0.5 * noise(x * 2.0) + 0.25 * noise(x * 4.0); }\n"
+              "vec3 tone(vec3 c) { return c / (c + vec3(1.0)); }",
+              "gl_FragColor = vec4(tone(vec3(fbm(a))), luma(vec4(a)));"),
+         nullptr},
+        {"functions calling the one before twice, 10 levels", CallingTwice(10, false), nullptr},
+        {"functions calling the one before twice, 30 levels", CallingTwice(30, false),
+         "a function whose calls add more than 32768 tokens once inlined"},
+        {"the same defined last first after their prototypes", CallingTwice(30, true), "once inlined"},
         {"an expression of 5,000 operands", Chain(5000), "a statement of more than 4096 tokens at line 7"},
         {"an expression of 15,000 operands", Chain(15000), "a statement of more than 4096 tokens"},
         {"an expression of 100,000 operands", Chain(100000), "a statement of more than 4096 tokens"},

@@ -146,6 +146,13 @@ def doubling(levels):
     return FRAGMENT_HEAD + defines + "void main() { gl_FragColor = vec4(A%d); }\n" % levels
 
 
+def calling_twice(levels):
+    """f0 .. fN, each calling the one before twice: fN inlined is 2^N copies of f0."""
+    functions = "float f0(float x) { return x * a; }\n" + "".join(
+        "float f%d(float x) { return f%d(x) + f%d(x + 1.0); }\n" % (i, i - 1, i - 1) for i in range(1, levels + 1))
+    return FRAGMENT_HEAD + functions + "void main() { gl_FragColor = vec4(f%d(a)); }\n" % levels
+
+
 FRAGMENT_HEAD = "precision mediump float;\nuniform float a;\nuniform int k;\n"
 # Fragment shader sources the host compiler would crash on, or spend minutes and gigabytes on; each
 # replaces the textured scene's first fragment shader.
@@ -162,6 +169,7 @@ SHADER_SOURCES = {
                                         "gl_FragColor = vec4(t[k]); }\n",
     "es2 uniform array of 2^31-1 vectors": FRAGMENT_HEAD + "uniform vec4 u[2147483647];\n"
                                            "void main() { gl_FragColor = u[k]; }\n",
+    "es2 functions calling twice 30 levels": calling_twice(30),
 }
 SOURCE = "source"  # the argument of a glShaderSource: its one string (and its length)
 for name, source in SHADER_SOURCES.items():
