@@ -1,6 +1,7 @@
 #include "StartImages.h"
 
 #include "PlayArgs.h"
+#include "TraitItems.h"
 
 #include "CallQueries.h"
 #include "apicall/ApiCall.h"
@@ -22,6 +23,9 @@ constexpr uint32_t kTexture2D = gltoken::TEXTURE_2D, kTextureCubeMap = gltoken::
 constexpr int32_t kGeneratedLevels = -1;
 // The face of a key naming a renderbuffer (its `texture` then holds the renderbuffer's name).
 constexpr uint32_t kRenderbufferFace = ~0u;
+// The calls that write one level of the bound texture, and those that name the bound texture.
+constexpr uint16_t kWritesLevel = trait::TextureUpload | trait::CopiesImage | trait::CopiesSubImage;
+constexpr uint16_t kNamesTexture = kWritesLevel | trait::MakesMipmaps;
 
 // One image the GPU made that the frame has not rewritten whole yet.
 struct SImageKey
@@ -251,18 +255,20 @@ void Visit(CApiCall& call, const State& s, SPending& p)
     if (!IsClear(id) && !copies && !IsTextureUpload(id) && !MakesMipmaps(id))
         return;
     const CPlayArgs args(call);
-    if (args.Count() == 0)
-        return;
     if (IsClear(id)) {
-        if (done)
-            VisitClear(s, p, args.U32(0));
+        const playrows::TTraitArgs<trait::Clear> clear{args};
+        if (done && clear.Listed<"mask">())
+            VisitClear(s, p, clear.Item<"mask">());
         return;
     }
+    const playrows::TTraitArgs<kNamesTexture> named{args};
+    if (!named.Listed<"target">())
+        return;
     if (copies)
         if (const SEs2Attachment* source = objects::DrawnTexture(s))
             p.ReadIf(p.Holds(AttachedImage(api, *source)));
     uint32_t face = 0;
-    const uint32_t texture = TargetTexture(s, args.U32(0), face);
+    const uint32_t texture = TargetTexture(s, named.Item<"target">(), face);
     if (MakesMipmaps(id)) {
         // Level 0 of every face is read; every other level is made again.
         p.ReadIf(std::any_of(p.images.begin(), p.images.end(), [&](const SImageKey& k) {
@@ -272,9 +278,10 @@ void Visit(CApiCall& call, const State& s, SPending& p)
             p.Drop([&](const SImageKey& k) { return k.api == api && k.texture == texture && k.level != 0; });
         return;
     }
-    if (args.Count() < 2)
+    const playrows::TTraitArgs<kWritesLevel> written{args};
+    if (!written.Listed<"level">())
         return;
-    const SImageKey image{api, texture, args.I32(1), face};
+    const SImageKey image{api, texture, written.Item<"level">(), face};
     if (IsImageUpload(id) || CopiesImage(id)) {
         if (done)
             p.Rewritten(image);
@@ -340,7 +347,8 @@ void Classify(CTraceData& trace, uint32_t first, uint32_t last, std::vector<uint
         if (MakesCurrent(uint16_t(call.GetId()))) {
             // Another context sees other textures under the same names: the frame's images may be read.
             const CPlayArgs args(call);
-            const uint64_t made = args.Count() >= 4 ? args.U64(3) : ~uint64_t(0);
+            const playrows::TTraitArgs<trait::MakesCurrent> current{args};
+            const uint64_t made = current.Listed<"ctx">() ? uint64_t(current.Item<"ctx">()) : ~uint64_t(0);
             p.ReadIf(!p.images.empty() && made != frameContext);
             if (call.RecordedSuccess())
                 context = made;

@@ -14,11 +14,12 @@
 // rows name a function whose record is not read yet (the factory makes no call for it). Traits
 // is 0 or trait:: values joined with |; every layout of one id carries the same traits.
 //
-// A table is expanded four times: the record classes (<Family>Records.h with
+// A table is expanded five times: the record classes (<Family>Records.h with
 // record/RecordClasses.inc and record/RecordUsings.inc), the factory rows (<Family>Factory.cpp
 // with apicall/TableRows.inc and XQF_TABLE_CLASSES), the id queries (calls/CallQueries.h with
-// apicall/TableRows.inc) and the players' rows (playback/<family>/<Family>Player.cpp with
-// playback/PlayRows.h). Nothing else names a call id.
+// apicall/TableRows.inc), the players' rows (playback/<family>/<Family>Player.cpp with
+// playback/PlayRows.h) and the rows the trait readers check (playback/TraitItems.h with
+// playback/TraitRows.inc). Nothing else names a call id.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -47,6 +48,31 @@ inline constexpr uint16_t CopiesImage = 1 << 12;    // copies the read framebuff
 inline constexpr uint16_t CopiesSubImage = 1 << 13; // copies the read framebuffer into part of a level ("target", "level")
 inline constexpr uint16_t MakesMipmaps = 1 << 14;   // makes the levels above 0 of the bound texture from level 0 ("target")
 inline constexpr uint16_t MakesCurrent = 1 << 15;   // makes a context current ("ctx")
+
+// The items a trait promises its readers, who read them by name: every row that carries the trait
+// lists each of them as a value of the type given, at one position, the same in every such row and
+// every trace. The rows are checked against these at compile time (playback/TraitItems.h): a row
+// that loses, moves or retypes a promised item, or gains the trait without it, fails the build.
+enum class EItemValue : uint8_t { U32, I32 };
+struct SPromisedItem
+{
+    uint16_t trait;
+    std::string_view name;
+    EItemValue value;
+};
+inline constexpr SPromisedItem kPromisedItems[] = {
+    {Clear, "mask", EItemValue::U32},
+    {TextureUpload, "target", EItemValue::U32},
+    {TextureUpload, "level", EItemValue::I32},
+    {ImageUpload, "target", EItemValue::U32},
+    {ImageUpload, "level", EItemValue::I32},
+    {CopiesImage, "target", EItemValue::U32},
+    {CopiesImage, "level", EItemValue::I32},
+    {CopiesSubImage, "target", EItemValue::U32},
+    {CopiesSubImage, "level", EItemValue::I32},
+    {MakesMipmaps, "target", EItemValue::U32},
+    {MakesCurrent, "ctx", EItemValue::U32},
+};
 } // namespace trait
 
 // One row as the factory and the queries see it.
