@@ -19,6 +19,7 @@
 #include <climits>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 #include <type_traits>
@@ -253,11 +254,19 @@ struct SStrideNotes
 };
 
 // Every context's notes (never erased, so that a pointer to them stays good), and per thread the
-// notes of the context current there, found again only when the current context changed.
-std::unordered_map<void*, SStrideNotes>& AllStrideNotes()
+// notes of the context current there, found again only when the current context changed. Playback
+// threads of their own (the dock's, a command's) look up and add contexts at once: the map is
+// reached under its lock. The notes of one context are written and read only by the thread it is
+// current on, as EGL lets a context be current on one thread at a time.
+struct SAllStrideNotes
 {
-    static std::unordered_map<void*, SStrideNotes> notes;
-    return notes;
+    std::mutex lock;
+    std::unordered_map<void*, SStrideNotes> notes;
+};
+SAllStrideNotes& AllStrideNotes()
+{
+    static SAllStrideNotes all;
+    return all;
 }
 thread_local void* t_notesContext = nullptr;
 thread_local SStrideNotes* t_notes = nullptr;
@@ -265,7 +274,9 @@ thread_local SStrideNotes* t_notes = nullptr;
 // The search, apart: the pointer calls and draws that find the notes kept stay a few instructions.
 [[gnu::noinline]] SStrideNotes& FindStrideNotes(void* context)
 {
-    t_notes = &AllStrideNotes()[context];
+    SAllStrideNotes& all = AllStrideNotes();
+    const std::lock_guard<std::mutex> hold(all.lock);
+    t_notes = &all.notes[context];
     t_notesContext = context;
     return *t_notes;
 }
@@ -312,8 +323,10 @@ uint64_t RecordedArrayStride(uint32_t array, int64_t host)
 
 void ForgetArrayStrides(void* context)
 {
-    const auto it = AllStrideNotes().find(context);
-    if (it != AllStrideNotes().end())
+    SAllStrideNotes& all = AllStrideNotes();
+    const std::lock_guard<std::mutex> hold(all.lock);
+    const auto it = all.notes.find(context);
+    if (it != all.notes.end())
         it->second.Clear();
 }
 
