@@ -115,6 +115,31 @@ struct TScalarRead
     using Type = T;
     static Type From(const CPlayArgs& a, size_t at) { return a.template Scalar<Type>(at); }
 };
+// A scalar argument as the host parameter type a generic player hands it over as (`Host`): a float
+// bit for bit, a signed integer sign-extended from its recorded 32 bits (a pointer-wide one too),
+// an unsigned one as its low bits (a byte as the low 8).
+template <class Host>
+Host HostScalarAt(const CPlayArgs& a, size_t at)
+{
+    if constexpr (std::is_floating_point_v<Host>)
+        return a.F32(at);
+    else if constexpr (std::is_signed_v<Host>)
+        return Host(a.I32(at));
+    else
+        return Host(a.U32(at));
+}
+
+// A scalar row item as a generic player hands it over: an object name (a role) through the
+// player's own lookup, Names::HostName<R>(recorded), any other value by its kind.
+template <class Host, xqft::Role R, class Names>
+Host HostItemAt(const CPlayArgs& a, size_t at)
+{
+    if constexpr (R != xqft::Role::None)
+        return Host(Names::template HostName<R>(a.U32(at)));
+    else
+        return HostScalarAt<Host>(a, at);
+}
+
 template <class Item, bool Second>
 struct TItemRead : TScalarRead<typename Item::ListedHolder::ValueType>
 {
@@ -170,6 +195,17 @@ template <xqft::FixedString Size, class Item, bool Second>
 struct TItemRead<xqft::SizedBy<Size, Item>, Second> : TItemRead<Item, Second>
 {
 };
+
+// glDrawElements' index item of ES 1.1 and ES 2.0 (from format version 7): the index pointer (the
+// block, with data), then with data only the offset into the bound element buffer ("indicesOffset").
+// Each family's item takes these as its listing and its reads.
+struct SIndicesListed
+{
+    static constexpr int count = 2, always = 1;
+    static constexpr std::string_view second = "indicesOffset";
+};
+template <bool Second>
+using TIndicesRead = std::conditional_t<Second, TScalarRead<uint64_t>, TDataRead<SDataPtr>>;
 
 // Where and how one layout lists the item called Name (or Alias).
 template <xqft::FixedString Name, xqft::FixedString Alias, class Record>

@@ -13,6 +13,7 @@
 #include "record/RecordItems.h"
 #include "values/ApiTypes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -254,6 +255,38 @@ consteval TRowPlay<typename Player::Play> RowOf()
             Player::template Signature<Record>()};
 }
 
+// The values of each element of a row's array argument (PlayItem<item>::kPerElement where the item
+// kind sets it), 0 for a row without one.
+template <template <class> class PlayItem, class Item>
+consteval uint64_t PerElementOf()
+{
+    if constexpr (requires { PlayItem<Item>::kPerElement; })
+        return PlayItem<Item>::kPerElement;
+    else
+        return 0;
+}
+template <template <class> class PlayItem, class Items, size_t... I>
+consteval uint64_t PerElementOf(std::index_sequence<I...>)
+{
+    return (PerElementOf<PlayItem, std::tuple_element_t<I, Items>>() + ... + 0);
+}
+
+// How many values the host reads from a row's array argument: as many elements as the item the row
+// sizes it by counts, or, for a parameter name, as OfParameter(name) says, times the values of each.
+template <template <class> class PlayItem, class Items, int64_t (*OfParameter)(uint32_t)>
+uint64_t ValuesNeeded(const CPlayArgs& a)
+{
+    constexpr uint64_t perElement = PerElementOf<PlayItem, Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
+    constexpr SArraySize size = ArraySizeOf<Items>();
+    static_assert(perElement == 0 || size.at >= 0, "an array the generic player hands over needs SizedBy<> in its row");
+    if constexpr (perElement == 0)
+        return 0;
+    else if constexpr (size.byParameter)
+        return uint64_t(std::max<int64_t>(OfParameter(a.U32(size_t(size.at))), 0)) * perElement;
+    else
+        return uint64_t(std::max(a.I32(size_t(size.at)), 0)) * perElement;
+}
+
 // Plays a row whose items are each one argument of the host entry point of the row's id, in row
 // order: PlayItem<item>::Get reads each from the call's description (all of them before the host
 // is called) and may refuse the call, given what the row's value array must hold (`needed`).
@@ -276,8 +309,9 @@ EEnd PlayEachItem(Play& p, uint16_t id, [[maybe_unused]] uint64_t needed, std::i
 }
 
 // The generic player of a family whose row items are each one host argument (ES 1.1, ES 2.0), as a
-// player policy: PlayItem<item> as above, Needed<Items>::Of(p) what the row's value array must hold.
-template <class PlayT, template <class> class PlayItem, template <class> class Needed>
+// player policy: PlayItem<item> as above, OfParameter the elements the host reads for a parameter
+// name (ValuesNeeded).
+template <class PlayT, template <class> class PlayItem, int64_t (*OfParameter)(uint32_t)>
 struct TEachItemPlayer
 {
     using Play = PlayT;
@@ -290,7 +324,7 @@ struct TEachItemPlayer
     static EEnd PlayAsRecorded(Play& p)
     {
         using Items = typename Record::ItemTuple;
-        return PlayEachItem<PlayItem, Items>(p, Record::kId, Needed<Items>::Of(p),
+        return PlayEachItem<PlayItem, Items>(p, Record::kId, ValuesNeeded<PlayItem, Items, OfParameter>(p.a),
                                              std::make_index_sequence<std::tuple_size_v<Items>>{});
     }
     template <class Record>

@@ -197,10 +197,8 @@ struct TPlayItem<xqft::Arg<Name, Holder, R>>
             return reinterpret_cast<EGLDisplay>(display);
         else if constexpr (kCode == TEGLSurface::kCode)
             return Surface(display, p.a.U32(i));
-        else if constexpr (kCode == TEGLint::kCode)
-            return p.a.I32(i);
         else
-            return p.a.U32(i);
+            return playrows::HostScalarAt<Host>(p.a, i);
     }
 };
 

@@ -9,17 +9,13 @@
 
 #include <cstdint>
 
-// glDrawElements' indices: the index pointer (the block, with data), then with data only the offset
-// into the bound element buffer.
+// glDrawElements' indices (playrows::SIndicesListed).
 template <>
-struct playrows::TListedItem<xqft::es1::SEs1DrawIndices>
+struct playrows::TListedItem<xqft::es1::SEs1DrawIndices> : playrows::SIndicesListed
 {
-    static constexpr int count = 2, always = 1;
-    static constexpr std::string_view second = "indicesOffset";
 };
 template <bool Second>
-struct playrows::TItemRead<xqft::es1::SEs1DrawIndices, Second>
-    : std::conditional_t<Second, playrows::TScalarRead<uint64_t>, playrows::TDataRead<SDataPtr>>
+struct playrows::TItemRead<xqft::es1::SEs1DrawIndices, Second> : playrows::TIndicesRead<Second>
 {
 };
 

@@ -90,22 +90,26 @@ struct TPlayItem
     using Host = int;
 };
 
+// The host names of recorded ones: buffers through the player's map; textures keep their names.
+struct SEs1Names
+{
+    template <Role R>
+    static uint32_t HostName(uint32_t recorded)
+    {
+        static_assert(R == Role::Buffer || R == Role::Texture, "a role the ES 1.1 player does not translate");
+        if constexpr (R == Role::Buffer)
+            return CPlayback::GetEs1HostBuffer(recorded);
+        else
+            return recorded;
+    }
+};
+
 template <auto Name, class Holder, Role R>
 struct TPlayItem<xqft::Arg<Name, Holder, R>>
 {
     static constexpr bool kPlayable = R == Role::None || R == Role::Texture || R == Role::Buffer;
     using Host = THostScalar<Holder>;
-    static Host Get(SPlay& p, size_t i, uint64_t, bool&)
-    {
-        if constexpr (R == Role::Buffer)
-            return CPlayback::GetEs1HostBuffer(p.a.U32(i));
-        else if constexpr (std::is_floating_point_v<Host>)
-            return p.a.F32(i);
-        else if constexpr (std::is_signed_v<Host>)
-            return Host(p.a.I32(i));
-        else
-            return Host(p.a.U32(i));  // 8-bit values as their low 8 bits
-    }
+    static Host Get(SPlay& p, size_t i, uint64_t, bool&) { return playrows::HostItemAt<Host, R, SEs1Names>(p.a, i); }
 };
 
 // A recorded data holder (the argument `name`), or null (and a refusal) when the trace kept its
@@ -125,6 +129,7 @@ template <auto Name, class T, Role R>
 struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
 {
     static constexpr bool kPlayable = R != Role::Buffer && Scalar32Holder<T>;  // buffer names: written by hand
+    static constexpr uint64_t kPerElement = 1;
     using Host = const void*;
     static Host Get(SPlay& p, size_t i, uint64_t needed, bool& refused)
     {
@@ -145,19 +150,6 @@ template <auto Size, class Item>
 struct TPlayItem<xqft::SizedBy<Size, Item>> : TPlayItem<Item>
 {
 };
-
-// Whether a row hands the host a parameter array (whose length `needed` then checks).
-template <class Item>
-constexpr bool kArrayItem = false;
-template <auto Name, class T, Role R>
-constexpr bool kArrayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>> = true;
-template <auto Size, class Item>
-constexpr bool kArrayItem<xqft::SizedBy<Size, Item>> = kArrayItem<Item>;
-template <class Items, size_t... I>
-consteval bool ReadsArray(std::index_sequence<I...>)
-{
-    return ((kArrayItem<std::tuple_element_t<I, Items>> && TPlayItem<std::tuple_element_t<I, Items>>::kPlayable) || ...);
-}
 
 // A fixed array (a plane equation, a matrix): its values, held inline, the same block every time.
 template <class Holder, auto Name>
@@ -209,27 +201,8 @@ int64_t ValuesOfParameter(uint32_t pname)
     }
 }
 
-// How many values the row's parameter array must hold: its count, or what its parameter name reads,
-// by the item the row sizes the array by.
-template <class Items>
-struct TValuesNeeded
-{
-    static uint64_t Of(SPlay& p)
-    {
-        constexpr playrows::SArraySize size = playrows::ArraySizeOf<Items>();
-        static_assert(size.at >= 0 || !ReadsArray<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{}),
-                      "a parameter array the generic player hands over needs SizedBy<> in its row");
-        if constexpr (size.at < 0)
-            return 0;
-        else if constexpr (size.byParameter)
-            return uint64_t(ValuesOfParameter(p.a.U32(size_t(size.at))));
-        else
-            return uint64_t(std::max(p.a.I32(size_t(size.at)), 0));
-    }
-};
-
 // The generic player (playrows): every item one host argument.
-using SEs1Player = playrows::TEachItemPlayer<SPlay, TPlayItem, TValuesNeeded>;
+using SEs1Player = playrows::TEachItemPlayer<SPlay, TPlayItem, &ValuesOfParameter>;
 
 // ---- recorded data ----------------------------------------------------------------------------------
 

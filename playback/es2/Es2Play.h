@@ -19,17 +19,13 @@
 #include <cstdint>
 #include <vector>
 
-// glDrawElements' indices from format version 7: the index pointer (the block, with data), then
-// with data only the offset into the bound element buffer.
+// glDrawElements' indices from format version 7 (playrows::SIndicesListed).
 template <>
-struct playrows::TListedItem<xqft::es2::SDrawIndicesV7>
+struct playrows::TListedItem<xqft::es2::SDrawIndicesV7> : playrows::SIndicesListed
 {
-    static constexpr int count = 2, always = 1;
-    static constexpr std::string_view second = "indicesOffset";
 };
 template <bool Second>
-struct playrows::TItemRead<xqft::es2::SDrawIndicesV7, Second>
-    : std::conditional_t<Second, playrows::TScalarRead<uint64_t>, playrows::TDataRead<SDataPtr>>
+struct playrows::TItemRead<xqft::es2::SDrawIndicesV7, Second> : playrows::TIndicesRead<Second>
 {
 };
 

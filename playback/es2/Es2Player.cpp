@@ -81,26 +81,29 @@ template <class Holder>
 using THostScalar = std::conditional_t<Holder::kCode == TGLboolean::kCode, GLboolean, typename Holder::ValueType>;
 
 // The host object of a recorded name by its role (the map's absent value when unknown).
-template <Role R>
-auto HostName(uint32_t recorded)
+struct SEs2Names
 {
-    if constexpr (R == Role::Program)
-        return ProgramNameMap::Get(recorded);
-    else if constexpr (R == Role::Shader)
-        return ShaderNameMap::Get(recorded).host;
-    else if constexpr (R == Role::Texture)
-        return TextureNameMap::Get(recorded);
-    else if constexpr (R == Role::Buffer)
-        return BufferNameMap::Get(recorded);
-    else if constexpr (R == Role::Framebuffer)
-        return FramebufferNameMap::Get(recorded);
-    else if constexpr (R == Role::Renderbuffer)
-        return RenderbufferNameMap::Get(recorded);
-    else {
-        static_assert(R == Role::Location, "a role the ES 2.0 player does not translate");
-        return UniformLocationMap::Get(recorded); // in the current host program
+    template <Role R>
+    static auto HostName(uint32_t recorded)
+    {
+        if constexpr (R == Role::Program)
+            return ProgramNameMap::Get(recorded);
+        else if constexpr (R == Role::Shader)
+            return ShaderNameMap::Get(recorded).host;
+        else if constexpr (R == Role::Texture)
+            return TextureNameMap::Get(recorded);
+        else if constexpr (R == Role::Buffer)
+            return BufferNameMap::Get(recorded);
+        else if constexpr (R == Role::Framebuffer)
+            return FramebufferNameMap::Get(recorded);
+        else if constexpr (R == Role::Renderbuffer)
+            return RenderbufferNameMap::Get(recorded);
+        else {
+            static_assert(R == Role::Location, "a role the ES 2.0 player does not translate");
+            return UniformLocationMap::Get(recorded); // in the current host program
+        }
     }
-}
+};
 
 // One row item as one host argument: whether the generic player can hand it over, its host type,
 // and its value read from the call's description at its position. `needed` is the number of values
@@ -120,17 +123,7 @@ struct TPlayItem<xqft::Arg<Name, Holder, R>>
     static constexpr bool kPlayable = kHostScalar<Holder>;
     static constexpr uint64_t kPerElement = 0;
     using Host = THostScalar<Holder>;
-    static Host Get(SPlay& p, size_t i, uint64_t, bool&)
-    {
-        if constexpr (R != Role::None)
-            return Host(HostName<R>(p.a.U32(i)));
-        else if constexpr (std::is_floating_point_v<Host>)
-            return p.a.F32(i);
-        else if constexpr (std::is_signed_v<Host>)
-            return Host(p.a.I32(i));
-        else
-            return Host(p.a.U32(i)); // 8-bit values as their low 8 bits
-    }
+    static Host Get(SPlay& p, size_t i, uint64_t, bool&) { return playrows::HostItemAt<Host, R, SEs2Names>(p.a, i); }
 };
 
 // An array of values (uniform vectors and matrices, parameter vectors): its values when it holds as
@@ -172,35 +165,11 @@ struct TPlayItem<xqft::SizedBy<Size, Item>> : TPlayItem<Item>
 {
 };
 
-// The values of each element of the row's array, if it has one (0 without).
-template <class Items, size_t... I>
-consteval uint64_t PerElement(std::index_sequence<I...>)
-{
-    return (TPlayItem<std::tuple_element_t<I, Items>>::kPerElement + ... + 0);
-}
-
-// How many values the row's array must hold: as many elements as the item the row sizes it by
-// counts, or one for a parameter name (every ES 2.0 parameter the host takes by array is one value).
-template <class Items>
-struct TValuesNeeded
-{
-    static uint64_t Of(SPlay& p)
-    {
-        constexpr uint64_t perElement = PerElement<Items>(std::make_index_sequence<std::tuple_size_v<Items>>{});
-        constexpr playrows::SArraySize size = playrows::ArraySizeOf<Items>();
-        static_assert(perElement == 0 || size.at >= 0,
-                      "an array the generic player hands over needs SizedBy<> in its row");
-        if constexpr (perElement == 0)
-            return 0;
-        else if constexpr (size.byParameter)
-            return perElement;
-        else
-            return uint64_t(std::max(p.a.I32(size_t(size.at)), 0)) * perElement;
-    }
-};
+// Every ES 2.0 parameter the host takes by array is one element.
+int64_t OneElement(uint32_t) { return 1; }
 
 // The generic player (playrows): every item one host argument.
-using SEs2Player = playrows::TEachItemPlayer<SPlay, TPlayItem, TValuesNeeded>;
+using SEs2Player = playrows::TEachItemPlayer<SPlay, TPlayItem, &OneElement>;
 
 // Every row with its traits and its generic player.
 using SRowPlay = playrows::TRowPlay<SPlay>;
