@@ -1,6 +1,7 @@
 #include "PlaybackInterface.h"
 
 #include "Diagnostics.h"
+#include "PlayableTrace.h"
 #include "Playback.h"
 #include "analysis/AnalysisPlayback.h"
 
@@ -52,8 +53,8 @@ void CAnalysisInterface::SetTraceForAnalysis(CTraceData* trace)
     m_analysis.reset();
     if (!trace)
         return;
-    if (trace->IsRecordedWithData() != 1) {
-        PlaybackLine("Current trace file recorded without Data....Abort");
+    if (!TracePlayable(*trace)) {
+        PlaybackError("%s\n", kRecordedWithoutData);
         return;
     }
     m_analysis = std::make_unique<CAnalysisPlayback>();

@@ -41,7 +41,7 @@ public:
     void Release() override;
 
     // Binds the trace for analysis: the old analysis object goes; a new one is made for a trace
-    // recorded with data ("Current trace file recorded without Data....Abort" otherwise).
+    // recorded with data (otherwise an ERROR line gives the reason, kRecordedWithoutData).
     void SetTraceForAnalysis(CTraceData* trace);
     bool GoToFrame(uint32_t frame, uint32_t drawBudget);
     bool SetRange(uint32_t firstDraw, uint32_t lastDraw, uint8_t flag);

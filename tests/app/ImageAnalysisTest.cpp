@@ -368,7 +368,8 @@ TEST_F(ImageAnalysisWindow, ATraceWithoutDataOrTheOptionOffLeavesTheDockAlone)
     es2test::Generate("egl-session --data-included 0 --frames 3 '" + noData + "'");
     c->SLTOpenTrace(QString::fromStdString(noData));
     ASSERT_NE(c->GetTrace(), nullptr);
-    EXPECT_EQ(dock->Viewer().Form().m_imageInfo->text(), "Trace recorded without Data (Fit)");
+    EXPECT_EQ(dock->Viewer().Form().m_imageInfo->text(),
+              "The trace was recorded without data: none of its calls can be played (Fit)");
     EXPECT_FALSE(dock->isEnabled());
     EXPECT_EQ(outputs->count(), 0);
 

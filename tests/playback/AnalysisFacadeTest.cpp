@@ -7,12 +7,18 @@
 #include "analysis/AnalysisPlayback.h"
 #include "TestPaths.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
 using namespace egltest;
 using namespace es2host;
 
 namespace {
 
 std::vector<std::string> ThreeFrames() { return {SwapBuffers(0), SwapBuffers(0), SwapBuffers(0)}; }
+
+const char kWithoutData[] = "the trace was recorded without data: none of its calls can be played";
 
 // A trace recorded without data, loaded.
 CTraceData* LoadWithoutData()
@@ -67,9 +73,9 @@ TEST_F(Facade, ATraceWithoutDataOrANullTraceLeavesNoAnalysisObject)
     ASSERT_NE(f.Analysis(), nullptr);
     CTraceData* without = LoadWithoutData();
     ASSERT_NE(without, nullptr);
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     f.SetTraceForAnalysis(without);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Current trace file recorded without Data....Abort\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("ERROR: ") + kWithoutData + "\n");
     EXPECT_EQ(f.Analysis(), nullptr);
     EXPECT_EQ(f.Analyse(0), 0);
     uint8_t* rgb = nullptr;
@@ -80,6 +86,29 @@ TEST_F(Facade, ATraceWithoutDataOrANullTraceLeavesNoAnalysisObject)
     f.SetTraceForAnalysis(nullptr);
     EXPECT_EQ(f.Analysis(), nullptr);
     EXPECT_EQ(f.m_trace, nullptr);
+}
+
+// A session recorded without data cannot even make its window surface on the host: each command
+// that plays says why in one line before playing anything, not by the host's error at the surface
+// (replay did), nor with a state of zeros and exit 0 (host-state did).
+TEST(CommandsThatPlay, GiveOneReasonUpFrontForATraceWithoutData)
+{
+    const std::string trace = TestTemp("commands-nodata.xqft"), out = TestTemp("commands-nodata.ppm");
+    ASSERT_EQ(RunCommand("python3 " + SourceDir() + "/tools/xqftgen.py egl-session --frames 2 --data-included 0 '" +
+                         trace + "'").status,
+              0);
+    for (const char* command : {"replay '%s' --frame 2 '%s'", "replay '%s' --frame 2 --from-start '%s'",
+                                "host-state '%s' --frame 2", "analyse '%s' --frame 2 '%s'",
+                                "analyse '%s' --frames 1,2 '%s.d'"}) {
+        char args[1024];
+        std::snprintf(args, sizeof args, command, trace.c_str(), out.c_str());
+        const SRunResult r = RunCommand("XQFT_PLAYBACK_WINDOWS=headless " + BinaryDir() + "/bin/xqft-dump " + args);
+        EXPECT_EQ(r.status, 5) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_EQ(r.err.substr(std::min(r.err.find("ERROR: "), r.err.size())), "ERROR: " + trace + ": " + kWithoutData + "\n") << args;
+        EXPECT_FALSE(std::ifstream(out).good()) << args;
+    }
+    std::remove(trace.c_str());
 }
 
 TEST_F(Facade, FramesAboveTheCountAndUnknownKeysAreRefused)

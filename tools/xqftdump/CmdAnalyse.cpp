@@ -6,8 +6,8 @@
 // range (default: the whole frame) and the call filters (--skip-call: a call's number in the trace;
 // --skip-id: a call id, or a function name standing for its ids in every family). Writes the
 // read-back top row first and prints result= (0 error, 1 stopped by the budget, 2 reached
-// eglSwapBuffers, 3 aborted), width= and height=. Without an analysis (a trace recorded without
-// data) nothing is written and the result is 0.
+// eglSwapBuffers, 3 aborted), width= and height=. A trace recorded without data is not played in
+// either form: one ERROR line says so, nothing is printed or written, and the exit status is 5.
 // analyse FILE --frames N1,N2,... OUTDIR [the same options]
 // Runs the frames in the order given on one analysis facade, as the dock does when the frame changes,
 // writes OUTDIR/frame-N.ppm for each pass that read an image back and prints "frame=N result=R" for
@@ -254,6 +254,8 @@ int Run(const std::vector<std::string>& given)
         fprintf(stderr, "ERROR: %s: no trace (load result %d)\n", path.c_str(), trace.Result());
         return kDumpUsage;
     }
+    if (!ReportedPlayable(*trace.Data(), path))
+        return kDumpPassFailed;
     if (!frames.empty())
         return RunSequence(trace, path, frames, out, a);
     SAnalysisOutcome outcome;

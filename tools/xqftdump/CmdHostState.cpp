@@ -1,6 +1,7 @@
 // host-state FILE --frame N: restores frame N's recorded state on the host library and prints the
 // host's OpenGL ES 2.0 or ES 1.1 state (by the frame's API) as the record-and-replay state probe
-// describes it. Exit status 5 (kDumpPassFailed) when the restore reported an ERROR line (something
+// describes it. A trace recorded without data is not restored: one ERROR line, exit status 5.
+// Exit status 5 (kDumpPassFailed) when the restore reported an ERROR line (something
 // of the frame could not be rebuilt: the state printed is not the frame's) or threw.
 #include "DumpCommand.h"
 #include "FramePlayback.h"

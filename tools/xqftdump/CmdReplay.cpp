@@ -7,7 +7,7 @@
 // (a failed restore, or a call of an earlier frame) writes no image: it prints image=none and the
 // call it stopped at.
 // Exit status 0 only when every call played and neither the restore nor a call reported an ERROR
-// line; 5 (kDumpPassFailed) otherwise.
+// line; 5 (kDumpPassFailed) otherwise, and for a trace recorded without data, which is not played.
 #include "DumpCommand.h"
 #include "FramePlayback.h"
 

@@ -5,6 +5,7 @@
 #include "DumpTraceArgs.h"
 
 #include "Diagnostics.h"
+#include "PlayableTrace.h"
 #include "analysis/AnalysisPlayback.h"
 #include "host/HostTables.h"
 
@@ -64,9 +65,19 @@ inline CAnalysisPlayback& CommandPlayback()
     return *playback;
 }
 
+// Whether a command may play the trace: a trace recorded without data gets one ERROR line on standard
+// error, the reason every command and the dock give, before anything of it is played.
+inline bool ReportedPlayable(const CTraceData& data, const std::string& path)
+{
+    if (TracePlayable(data))
+        return true;
+    fprintf(stderr, "ERROR: %s: %s\n", path.c_str(), kRecordedWithoutData);
+    return false;
+}
+
 // Restores frame `frame` of the loaded trace on the host (with `restore` false, only selects it).
 // kDumpUsage (with the reason on standard error) when the trace, the frame or the host libraries
-// are missing; kDumpPassFailed when the restore threw.
+// are missing; kDumpPassFailed when the trace cannot be played or the restore threw.
 inline int RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long frame, const std::string& path,
                         bool restore = true)
 {
@@ -75,6 +86,8 @@ inline int RestoreFrame(CLoadedTrace& trace, CAnalysisPlayback& playback, long f
         fprintf(stderr, "ERROR: %s: no trace (load result %d)\n", path.c_str(), trace.Result());
         return kDumpUsage;
     }
+    if (!ReportedPlayable(*data, path))
+        return kDumpPassFailed;
     if (SEglHost::Instance()->IsFailed()) {
         fprintf(stderr, "ERROR: no host EGL library\n");
         return kDumpUsage;

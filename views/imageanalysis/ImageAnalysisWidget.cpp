@@ -23,6 +23,7 @@
 
 #include "AnalysisSequence.h"
 #include "AppIcons.h"
+#include "PlayableTrace.h"
 #include "PlaybackInterface.h"
 #include "TraceController.h"
 #include "TraceStatistics.h"
@@ -248,8 +249,10 @@ void CImageAnalysisWidget::SLTUpdatedTrace(bool clean)
     CTraceData* trace = controller->GetTrace();
     if (!trace)
         return;
-    if (trace->IsRecordedWithData() != 1) {
-        viewer.SetInfoText("Trace recorded without Data");
+    if (!TracePlayable(*trace)) {
+        QString reason = QString::fromLatin1(kRecordedWithoutData);
+        reason[0] = reason[0].toUpper();
+        viewer.SetInfoText(reason);
         return;
     }
     setEnabled(true);
