@@ -54,6 +54,7 @@ bool CPlayback::PlayCall(STraceCall* call, bool checkErrors)
         PlaybackError("PlayCall Error: Unrecognized/Error call\n");
         return false;
     }
+    m_callNumber = m_trace ? m_trace->NumberOf(call) : 0;
     const uint16_t id = uint16_t(api->GetId());
     if (id >= 2 && id <= 4)
         return true;
@@ -65,7 +66,7 @@ bool CPlayback::PlayCall(STraceCall* call, bool checkErrors)
             // happens, not by what the calls after it would make of a missing context.
             if (range.play != &CPlayback::PlayEglCall && s_hostEglInitialised && !HostCurrentContext()) {
                 PlaybackError("call %u %s: no context is current on the host; the call is not played\n",
-                              m_trace ? m_trace->NumberOf(call) : 0, api->GetName());
+                              m_callNumber, api->GetName());
                 return false;
             }
             result = (this->*range.play)(call, m_checkErrors);

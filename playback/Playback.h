@@ -66,6 +66,7 @@ public:
     SNativeWindowFuncs m_windows;
     SEs1ExtensionState m_es1Extensions;
     CXQFTString m_callName;            // the call being played, for error lines
+    uint32_t m_callNumber = 0;         // its number in the bound trace (0: none), for refusals
     uint8_t m_mode = 0;                // 1 in an analysis playback (its EGL player turns vsync off)
     bool m_abort = false;
     uint64_t m_nativeWindow = 0;

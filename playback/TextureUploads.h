@@ -2,12 +2,10 @@
 // The texture image uploads the ES 1.1 and ES 2.0 players replay alike: glTexImage2D, glTexSubImage2D,
 // their compressed forms and the copies from the framebuffer. Each checks the image against the host's
 // limits, then the recorded bytes against what the host will read, and only then calls the host. What
-// differs between the families is how an image argument is read (a trace without data, and the words
-// of a refusal), which the family gives as a policy:
-//   static const void* Image(Play&, TPointerArg<SImage2D> image, int64_t needed, bool always, bool& refused)
-//       the recorded bytes of the image argument when they hold `needed` (-1: a format
-//       and type not known here); null when none were recorded, unless `always` (the host reads them
-//       whatever happens), when that is a refusal too; `refused` is set after the ERROR line
+// differs between the families is given as a policy:
+//   static constexpr bool kBarePointerRefused
+//       whether an image recorded as a pointer value only (a trace without data) is refused, rather
+//       than the host given none
 //   static void BeforeSubImage(Play&)
 //       what the family does before a sub-image update reaches the host
 //   static SUnpackRows Rows(Play&), static constexpr bool kHostUnpacks
@@ -17,6 +15,7 @@
 #include "Diagnostics.h"
 #include "PlayCase.h"
 #include "PlayItems.h"
+#include "Refusal.h"
 #include "host/HostChecks.h"
 #include "host/HostTables.h"
 
@@ -27,6 +26,35 @@
 #include <cstdint>
 
 namespace uploads {
+
+// The recorded bytes of the image argument `name` when they hold the `needed` bytes (-1: a format
+// and type not known here); null when none were recorded, unless `always` (the host reads them
+// whatever happens), when that is a refusal too. `refused` is set after the refusal.
+template <class Family, class Call>
+const void* RecordedImage(Call& p, const char* name, playrows::TPointerArg<SImage2D> image, int64_t needed,
+                          bool always, bool& refused)
+{
+    const uint8_t* bytes = image.data ? image.data->GetData() : nullptr;
+    if (Family::kBarePointerRefused && !image.data && image.pointer != 0) {
+        refused = true;
+        RefuseWithoutData(p, name);
+        return nullptr;
+    }
+    if (!bytes && !always)
+        return nullptr;
+    if (needed < 0) {
+        refused = true;
+        Refuse(p, name, "is of a format and type not known here");
+        return nullptr;
+    }
+    const uint64_t held = bytes ? image.data->size : 0;
+    if (held < uint64_t(needed)) {
+        refused = true;
+        RefuseShort(p, name, held, uint64_t(needed));
+        return nullptr;
+    }
+    return bytes;
+}
 
 // Bytes an upload of the call's image (its width, height, format and type) reads where `rows` lay
 // them; -1 when the format and type are not known here, or a row length or skip is refused.
@@ -60,10 +88,8 @@ public:
         m_data = m_packed.get();
         const int64_t packed = GetImageSize(format, type, width, height, rows.alignment, 0);
         if (packed < 0 || held < uint64_t(packed)) {
-            PlaybackError("%s: its rows packed take %lld bytes, above the %llu MiB a copy may have; the call is not "
-                          "played\n",
-                          p.call.GetName(), static_cast<long long>(packed),
-                          static_cast<unsigned long long>(kMaxPackedRowBytes >> 20));
+            Refuse(p, "pixels", "packed, its rows take %lld bytes, above the %llu MiB a copy may have",
+                   static_cast<long long>(packed), static_cast<unsigned long long>(kMaxPackedRowBytes >> 20));
             m_refused = true;
         }
     }
@@ -104,7 +130,7 @@ EEnd TexImage2D(Call& p)
     bool refused = false;
     const SUnpackRows rows = Family::Rows(p);
     const int64_t needed = UploadSize(p, rows);
-    const void* pixels = Family::Image(p, p.template Item<"pixels">(), needed, false, refused);
+    const void* pixels = RecordedImage<Family>(p, "pixels", p.template Item<"pixels">(), needed, false, refused);
     if (refused || (!pixels && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
         return EEnd::Fail;
     const CHostRows host(p, pixels, needed, rows, Family::kHostUnpacks);
@@ -126,7 +152,8 @@ EEnd TexSubImage2D(Call& p)
     bool refused = false;
     const SUnpackRows rows = Family::Rows(p);
     const int64_t needed = UploadSize(p, rows);
-    const void* pixels = Family::Image(p, p.template Item<"pixels">(), needed, needed != 0, refused);
+    const void* pixels = RecordedImage<Family>(p, "pixels", p.template Item<"pixels">(), needed, needed != 0,
+                                                      refused);
     if (refused)
         return EEnd::Fail;
     const CHostRows host(p, pixels, needed, rows, Family::kHostUnpacks);
@@ -149,7 +176,8 @@ EEnd CompressedTexImage2D(Call& p)
         return EEnd::Fail;
     bool refused = false;
     const int64_t needed = CompressedSize(p);
-    const void* data = Family::Image(p, p.template Item<"data", "pixels">(), needed, false, refused);
+    const void* data = RecordedImage<Family>(p, "data", p.template Item<"data", "pixels">(), needed, false,
+                                                    refused);
     if (refused || (!data && !ImageBytesAllowed(p.call.GetName(), needed, 0)))
         return EEnd::Fail;
     XQF_HOST(p.gl, glCompressedTexImage2D)(p.template Item<"target">(), p.template Item<"level">(),
@@ -166,7 +194,7 @@ EEnd CompressedTexSubImage2D(Call& p)
         return EEnd::Fail;
     bool refused = false;
     const int64_t needed = CompressedSize(p);
-    const void* data = Family::Image(p, p.template Item<"data">(), needed, needed != 0, refused);
+    const void* data = RecordedImage<Family>(p, "data", p.template Item<"data">(), needed, needed != 0, refused);
     if (refused)
         return EEnd::Fail;
     Family::BeforeSubImage(p);

@@ -71,6 +71,8 @@ constexpr SArraySlot kTexCoords{GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_S
                                 GL_TEXTURE_COORD_ARRAY_BUFFER_BINDING, GL_TEXTURE_COORD_ARRAY_POINTER,
                                 GL_TEXTURE_COORD_ARRAY_STRIDE};
 constexpr int kTexCoordSlot = 6;  // slots 6 to 13: texture units 0 to 7
+// The array of a slot, as a refusal names it.
+constexpr const char* kSlotNames[] = {"colour", "normal", "vertex", "point size", "matrix index", "weight"};
 constexpr GLint kTexCoordUnits = 8;
 constexpr GLenum kMaxTextureUnits = GL_MAX_TEXTURE_UNITS, kClientActiveTexture = GL_CLIENT_ACTIVE_TEXTURE;
 
@@ -160,13 +162,14 @@ public:
             const uint64_t needed = vertices * uint64_t(std::max(t.size, 0)) * TypeSize(t.type);
             const uint32_t held = t.block.bytes ? t.block.size : 0;
             if (held < needed) {
-                Refuse(m_p, "a client-array block", held, needed);
+                Refuse(m_p, nullptr, "the client %s array holds %u bytes of the %llu the host reads",
+                       t.slot < kTexCoordSlot ? kSlotNames[t.slot] : "texture coordinate", held,
+                       static_cast<unsigned long long>(needed));
                 return false;
             }
         }
         if (m_nullArray && vertices > 0) {
-            PlaybackError("%s: an enabled client array has no buffer and a null address; the call is not played\n",
-                          m_p.call.GetName());
+            Refuse(m_p, nullptr, "an enabled client array has no buffer and a null address");
             return false;
         }
         return true;
@@ -255,8 +258,7 @@ bool IndexedVertices(const SDrawElementsCall& p, GLuint elementBuffer, const uin
         return true;
     }
     if (!ElementBufferVertices(p.gl, elementBuffer, type, count, uint32_t(p.Item<"indicesOffset">()), vertices)) {
-        PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
-                      p.call.GetName());
+        Refuse(p, "indicesOffset", "the indices of the element buffer cannot be read here");
         return false;
     }
     return true;
@@ -356,7 +358,7 @@ EEnd DrawElements(SPlay& play)
     if (!elementBuffer) {
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         if (held < needed)
-            return Refuse(p, "the index block", held, needed);
+            return RefuseShort(p, "indices", held, needed);
     } else if (!ElementRangeFits(p.gl, p.call.GetName(), type, count, uint32_t(p.Item<"indicesOffset">()))) {
         return EEnd::Fail;
     }

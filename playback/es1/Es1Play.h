@@ -3,6 +3,7 @@
 #include "PlayCase.h"
 #include "PlayRows.h"
 #include "Playback.h"
+#include "Refusal.h"
 #include "host/HostTables.h"
 
 #include "Es1Records.h"
@@ -25,12 +26,6 @@ using SPlay = TPlay<SEs1Host>;
 
 using Handler = EEnd (*)(SPlay&);
 
-// Refuses a call whose recorded data is shorter than what the host would read: an "ERROR: " line
-// naming the call, what is short and both amounts (in `unit`s), result 0.
-EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char* unit = "bytes");
-// Refuses a call whose argument `name` was recorded as a pointer value only (a trace without data),
-// where the host would read data through it.
-EEnd PointerOnly(SPlay& p, const char* name);
 // A call whose host entry point the host library lacks: nothing is called, a warning, result 1.
 EEnd Missing(SPlay& p);
 

@@ -34,20 +34,6 @@
 
 namespace es1play {
 
-EEnd Refuse(SPlay& p, const char* what, uint64_t have, uint64_t need, const char* unit)
-{
-    PlaybackError("%s: %s holds %llu %s of the %llu the host reads; the call is not played\n", p.call.GetName(),
-                  what, static_cast<unsigned long long>(have), unit, static_cast<unsigned long long>(need));
-    return EEnd::Fail;
-}
-
-EEnd PointerOnly(SPlay& p, const char* name)
-{
-    PlaybackError("%s: argument %s was recorded without its data; the call is not played\n", p.call.GetName(),
-                  name);
-    return EEnd::Fail;
-}
-
 int32_t HostInt(SEs1Host& gl, uint32_t pname)
 {
     GLint v[4] = {};
@@ -119,7 +105,7 @@ Holder* RecordedHolder(SPlay& p, Holder* holder, const char* name, bool& refused
 {
     if (!holder && !refused) {
         refused = true;
-        PointerOnly(p, name);
+        RefuseWithoutData(p, name);
     }
     return holder;
 }
@@ -138,7 +124,7 @@ struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, 1, 1>, R>>
             return nullptr;
         if (array->ElementCount() < needed) {
             refused = true;
-            Refuse(p, "its array", array->ElementCount(), needed, "values");
+            RefuseShort(p, Name.c_str(), array->ElementCount(), needed, "values");
             return nullptr;
         }
         return p.a.Values(*array);
@@ -217,7 +203,7 @@ const uint8_t* RecordedBytes(SPlay& p, playrows::TPointerArg<Holder> arg, const 
     if (!holder) {
         if (arg.pointer != 0) {
             refused = true;
-            PointerOnly(p, name);
+            RefuseWithoutData(p, name);
         }
         return nullptr;
     }
@@ -226,37 +212,11 @@ const uint8_t* RecordedBytes(SPlay& p, playrows::TPointerArg<Holder> arg, const 
     return bytes;
 }
 
-// The pixels of an image argument when they hold the `needed` bytes (-1: a format and type not
-// known here); null when none were recorded and `always` is false.
-const void* Pixels(SPlay& p, playrows::TPointerArg<SImage2D> image, int64_t needed, bool always, bool& refused)
-{
-    uint32_t held = 0;
-    const uint8_t* bytes = RecordedBytes(p, image, "pixels", held, refused);
-    if (refused || (!bytes && !always))
-        return bytes;
-    if (needed < 0) {
-        refused = true;
-        PlaybackError("%s: the image's format and type are not known here; the call is not played\n",
-                      p.call.GetName());
-        return nullptr;
-    }
-    if (held < uint64_t(needed)) {
-        refused = true;
-        Refuse(p, bytes ? "the image" : "the image (none recorded)", held, uint64_t(needed));
-        return nullptr;
-    }
-    return bytes;
-}
-
-// How the shared texture uploads read an ES 1.1 image argument (TextureUploads.h): one recorded as a
-// pointer value only is refused.
+// How the shared texture uploads treat ES 1.1 images (TextureUploads.h): one recorded as a pointer
+// value only is refused.
 struct SEs1Uploads
 {
-    static const void* Image(SPlay& p, playrows::TPointerArg<SImage2D> image, int64_t needed, bool always,
-                             bool& refused)
-    {
-        return Pixels(p, image, needed, always, refused);
-    }
+    static constexpr bool kBarePointerRefused = true;
     // What an earlier call left pending is not this call's.
     static void BeforeSubImage(SPlay& p) { p.playback.FetchEs1Error(); }
     // The host's ES 1.1 takes no row length or skips: the player keeps them and packs the rows.
@@ -282,7 +242,7 @@ const uint32_t* RecordedNames(Call& p, GLsizei n, bool& refused)
     const size_t held = names->ElementCount();
     if (n > 0 && size_t(n) > held) {
         refused = true;
-        Refuse(p, "the names array", held, uint64_t(n), "names");
+        RefuseShort(p, "buffers", held, uint64_t(n), "names");
         return nullptr;
     }
     return p.a.Values(*names);
@@ -326,7 +286,7 @@ constexpr SCase kCases[] = {
         if (refused)
             return EEnd::Fail;
         if (bytes && size > 0 && held < uint64_t(size))
-            return Refuse(p, "the data", held, uint64_t(size));
+            return RefuseShort(p, "data", held, uint64_t(size));
         if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
             return EEnd::Fail;
         XQF_HOST(p.gl, glBufferData)(p.Item<"target">(), size, bytes, p.Item<"usage">());
@@ -341,7 +301,7 @@ constexpr SCase kCases[] = {
         if (refused)
             return EEnd::Fail;
         if (size > 0 && held < uint64_t(size))  // a part of a buffer is always read
-            return Refuse(p, bytes ? "the data" : "the data (none recorded)", held, uint64_t(size));
+            return RefuseShort(p, "data", held, uint64_t(size));
         XQF_HOST(p.gl, glBufferSubData)(p.Item<"target">(), p.Item<"offset">(), size, bytes);
         Es1BufferContentsChanged();
         return EEnd::Common;

@@ -6,6 +6,7 @@
 #include "PlayItems.h"
 #include "PlayRows.h"
 #include "Playback.h"
+#include "Refusal.h"
 #include "host/HostTables.h"
 #include "maps/NameMaps.h"
 
@@ -71,15 +72,8 @@ using TCall = playrows::TCallOfFunction<SPlay, uint16_t(kEs2HostFirstId + Slot),
 XQF_ES2_CASES(XQF_DECLARE_CASE)
 #undef XQF_DECLARE_CASE
 
-// A refused call: the host would read past what the trace carries.
-EEnd Short(SPlay& p, const char* what, uint64_t have, uint64_t need);
-
 // The first integer the host answers for `pname`.
 GLint HostInt(SEs2Host& gl, GLenum pname);
-
-// A create or gen call whose recorded result is a name already live: no driver hands one out twice,
-// so the trace is corrupt, and the host must not see objects paired in ways no trace can make.
-EEnd LiveName(SPlay& p, uint32_t name);
 
 // The recorded names of a glGen* or glDelete* (the array of the call's "n" names: "buffers" ...),
 // n of them (null when n is 0: a trace without data holds a bare pointer there). False, with the
@@ -90,11 +84,20 @@ bool RecordedNames(Call& p, GLsizei n, const uint32_t*& recorded, EEnd& refused)
     auto* names = p.template Item<Array>().data;
     const size_t held = names ? names->ElementCount() : 0;
     if (n < 0 || size_t(n) > held) {
-        refused = Short(p, "the names array", held * 4, uint64_t(std::max(n, 0)) * 4);
+        refused = n < 0 ? Refuse(p, "n", "is %d", n) : RefuseShort(p, Array.c_str(), held, uint64_t(n), "names");
         return false;
     }
     recorded = names ? p.a.Values(*names) : nullptr;
     return true;
+}
+
+// A create or gen call whose recorded result is a name already live: no driver hands one out twice,
+// so the trace is corrupt, and the host must not see objects paired in ways no trace can make.
+// `argument` is the array of names, null for the returned one.
+inline EEnd LiveName(SPlay& p, const char* argument, uint32_t name)
+{
+    return argument ? Refuse(p, argument, "holds name %u, which is live already", name)
+                    : Refuse(p, nullptr, "it returned name %u, which is live already", name);
 }
 
 // glGen* of buffers, framebuffers, renderbuffers, textures: n host names, paired with the recorded
@@ -111,7 +114,7 @@ EEnd Generate(Call& p, Gen gen, bool keepMappedTextures = false)
     if (!keepMappedTextures)
         for (GLsizei i = 0; i < n; ++i)
             if (Map::Get(recorded[i]) != Map::kAbsent)
-                return LiveName(p, recorded[i]);
+                return LiveName(p, Array.c_str(), recorded[i]);
     std::vector<GLuint> host(static_cast<size_t>(n));
     if (n > 0)
         gen(n, host.data());

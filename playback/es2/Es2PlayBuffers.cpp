@@ -103,7 +103,7 @@ XQF_CASE(glBufferData)
     const int64_t size = p.Item<"size">();
     const uint8_t* bytes = data ? data->GetData() : nullptr;
     if (bytes && size > 0 && data->size < uint64_t(size))
-        return Short(p, "the data", data->size, uint64_t(size));
+        return RefuseShort(p, "data", data->size, uint64_t(size));
     if (!bytes && size > 0 && !UnfilledBytesAllowed(p.call.GetName(), "the buffer", uint64_t(size), 0))
         return EEnd::Fail;
     XQF_HOST(p.gl, glBufferData)(p.Item<"target">(), size, bytes, p.Item<"usage">());
@@ -118,7 +118,7 @@ XQF_CASE(glBufferSubData)
     const uint8_t* bytes = data ? data->GetData() : nullptr;
     const uint64_t held = bytes ? data->size : 0;
     if (size > 0 && held < uint64_t(size))
-        return Short(p, "the data", held, uint64_t(size));
+        return RefuseShort(p, "data", held, uint64_t(size));
     XQF_HOST(p.gl, glBufferSubData)(p.Item<"target">(), p.Item<"offset">(), size, bytes);
     BufferContentsChanged();
     return EEnd::Common;

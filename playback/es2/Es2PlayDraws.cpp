@@ -51,8 +51,7 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
         // that cannot be read leave the client blocks unchecked: the draw is refused.
         if (!ElementBufferVertices(p.gl, elementBuffer, type, count, uint32_t(draw.Item<"indicesOffset">()),
                                    vertices)) {
-            PlaybackError("%s: the indices of the element buffer cannot be read here; the call is not played\n",
-                          p.call.GetName());
+            Refuse(p, "indicesOffset", "the indices of the element buffer cannot be read here");
             return false;
         }
         return true;
@@ -60,7 +59,7 @@ bool VerticesRead(SPlay& p, bool elements, GLuint elementBuffer, uint64_t& verti
     const auto* block = draw.Item<"indices">().data;
     const uint32_t held = block && block->GetData() ? block->size : 0;
     if (held < bytes) {
-        Short(p, "the index block", held, bytes);
+        RefuseShort(p, "indices", held, bytes);
         return false;
     }
     std::vector<uint32_t> indices;
@@ -148,7 +147,8 @@ EEnd BindClientBlocks(SPlay& p, bool elements)
         }
         const uint64_t needed = vertices * uint64_t(std::max(size, 0)) * TypeSize(GLenum(type));
         if ((block.bytes ? block.size : 0) < needed) {
-            end = Short(p, "a client-array block", block.bytes ? block.size : 0, needed);
+            end = Refuse(p, nullptr, "the client array of attribute %d holds %u bytes of the %llu the host reads", i,
+                         block.bytes ? block.size : 0u, static_cast<unsigned long long>(needed));
             break;
         }
         XQF_HOST(p.gl, glVertexAttribPointer)(GLuint(i), size, GLenum(type), GLboolean(normalized), 0, block.bytes);
@@ -193,7 +193,7 @@ EEnd DrawElements(SPlay& play)
         const uint64_t needed = uint64_t(std::max(count, 0)) * IndexSize(type);
         const uint32_t held = block && block->GetData() ? block->size : 0;
         if (held < needed)
-            return Short(p, "the index block", held, needed);
+            return RefuseShort(p, "indices", held, needed);
         indices = block ? block->GetData() : nullptr;
     }
     p.playback.CheckEs2Error();

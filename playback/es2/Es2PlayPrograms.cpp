@@ -69,7 +69,7 @@ XQF_CASE(glCreateShader)
         return EEnd::Done;
     }
     if (ShaderNameMap::Get(recorded).host != 0)
-        return LiveName(p, recorded);
+        return LiveName(p, nullptr, recorded);
     ShaderNameMap::Set(recorded, XQF_HOST(p.gl, glCreateShader)(p.Item<"type">()), 0, 0);
     return EEnd::Common;
 }
@@ -80,7 +80,7 @@ XQF_CASE(glShaderSource)
     auto* strings = p.Item<"string">().data;
     const size_t held = strings ? strings->ElementCount() : 0;
     if (count < 0 || size_t(count) > held)
-        return Short(p, "the string array", held, uint64_t(std::max(count, 0)));
+        return RefuseShort(p, "string", held, uint64_t(std::max(count, 0)), "strings");
     // The text the tracked state keeps for the shader, which a restore compiles: each string cut to
     // its length, handed over as the restore hands it.
     auto* call = dynamic_cast<xqft::es2::CEs2_glShaderSource_v1*>(&p.call);
@@ -99,12 +99,12 @@ XQF_CASE(glShaderBinary)
     auto* names = p.Item<"shaders">().data;
     const size_t held = names ? names->ElementCount() : 0;
     if (count < 0 || size_t(count) > held)
-        return Short(p, "the shaders array", held * 4, uint64_t(std::max(count, 0)) * 4);
+        return RefuseShort(p, "shaders", held, uint64_t(std::max(count, 0)), "names");
     const auto* binary = p.Item<"binary">().data;
     const GLsizei length = p.Item<"length">();
     const uint8_t* bytes = binary ? binary->GetData() : nullptr;
     if (length > 0 && (bytes ? binary->size : 0) < uint64_t(length))
-        return Short(p, "the binary", bytes ? binary->size : 0, uint64_t(length));
+        return RefuseShort(p, "binary", bytes ? binary->size : 0, uint64_t(length));
     std::vector<GLuint> hosts(static_cast<size_t>(count));
     for (GLsizei i = 0; i < count; ++i)
         hosts[size_t(i)] = ShaderNameMap::Get((*names)[size_t(i)].value).host;
@@ -137,7 +137,7 @@ XQF_CASE(glCreateProgram)
 {
     const uint32_t recorded = p.a.ReturnU32();
     if (ProgramNameMap::Get(recorded) != 0)
-        return LiveName(p, recorded);
+        return LiveName(p, nullptr, recorded);
     ProgramNameMap::Set(recorded, XQF_HOST(p.gl, glCreateProgram)());
     return EEnd::Common;
 }
@@ -164,7 +164,7 @@ XQF_CASE(glBindAttribLocation)
 {
     const auto* name = p.Item<"name">().data;
     if (!name || !name->Text())
-        return Short(p, "the attribute name", 0, 1);
+        return Refuse(p, "name", "was recorded without its text");
     XQF_HOST(p.gl, glBindAttribLocation)(ProgramNameMap::Get(p.Item<"program">()), p.Item<"index">(), name->Text());
     return EEnd::Common;
 }
@@ -204,7 +204,7 @@ XQF_CASE(glGetUniformLocation)
     const GLuint program = ProgramNameMap::Get(p.Item<"program">());
     const auto* name = p.Item<"name">().data;
     if (!name || !name->Text())
-        return Short(p, "the uniform name", 0, 1);
+        return Refuse(p, "name", "was recorded without its text");
     // A program the host could not link has no uniforms, and some host libraries fault on the
     // lookup; the lookup would find nothing, so the pass goes on without it.
     GLint linked = 1;

@@ -13,37 +13,11 @@ namespace es2play {
 
 namespace {
 
-// Pixel bytes of an image argument when it holds the `needed` bytes; null with `refused` set when
-// it holds fewer, null when nothing was recorded.
-const void* Pixels(SPlay& p, const SImage2D* image, int64_t needed, bool& refused)
-{
-    const uint8_t* bytes = image ? image->GetData() : nullptr;
-    if (!bytes)
-        return nullptr;
-    if (needed < 0 || image->size < uint64_t(needed)) {
-        refused = true;
-        Short(p, needed < 0 ? "the image (of a format and type not known here)" : "the image", image->size,
-              uint64_t(std::max<int64_t>(needed, 0)));
-        return nullptr;
-    }
-    return bytes;
-}
-
-// How the shared texture uploads read an ES 2.0 image argument (TextureUploads.h): one recorded
-// without its bytes hands the host none.
+// How the shared texture uploads treat ES 2.0 images (TextureUploads.h): one recorded without its
+// bytes hands the host none.
 struct SEs2Uploads
 {
-    static const void* Image(SPlay& p, playrows::TPointerArg<SImage2D> image, int64_t needed, bool always,
-                             bool& refused)
-    {
-        const void* bytes = Pixels(p, image.data, needed, refused);
-        if (refused || bytes || !always)
-            return bytes;
-        refused = true;
-        Short(p, needed < 0 ? "the image (of a format and type not known here)" : "the image", 0,
-              uint64_t(std::max<int64_t>(needed, 0)));
-        return nullptr;
-    }
+    static constexpr bool kBarePointerRefused = false;
     static void BeforeSubImage(SPlay&) {}
     static SUnpackRows Rows(SPlay& p) { return Es2HostUnpackRows(p.gl); }
     static constexpr bool kHostUnpacks = true;

@@ -6,6 +6,7 @@
 // carrying data blocks, images, strings or client arrays (recorded data is handed over only when it
 // holds every byte the host will read), and the draws. Rows marked not replayed are passed over.
 #include "Es2Play.h"
+#include "RecordedArrays.h"
 
 #include "data/TraceData.h"
 #include "values/DataHolders.h"
@@ -19,27 +20,11 @@
 
 namespace es2play {
 
-// A refused call: the host would read past what the trace carries.
-EEnd Short(SPlay& p, const char* what, uint64_t have, uint64_t need)
-{
-    PlaybackError("%s: %s holds %llu bytes of the %llu the host reads; the call is not played\n", p.call.GetName(),
-                  what, static_cast<unsigned long long>(have), static_cast<unsigned long long>(need));
-    return EEnd::Fail;
-}
-
 GLint HostInt(SEs2Host& gl, GLenum pname)
 {
     GLint v[4] = {};
     XQF_HOST(gl, glGetIntegerv)(pname, v);
     return v[0];
-}
-
-// A create or gen call whose recorded result is a name already live: no driver hands one out twice,
-// so the trace is corrupt, and the host must not see objects paired in ways no trace can make.
-EEnd LiveName(SPlay& p, uint32_t name)
-{
-    PlaybackError("%s: it returned name %u, which is live already; the call is not played\n", p.call.GetName(), name);
-    return EEnd::Fail;
 }
 
 } // namespace es2play
@@ -49,24 +34,6 @@ using namespace es2play;
 namespace {
 
 using xqft::Role;
-
-// The values of an array argument at position i, as many as `needed`; null (and a refusal) when the
-// recorded array holds fewer. Nothing is needed for a count of 0 (a null pointer then).
-template <class Holder>
-const uint32_t* Values(SPlay& p, size_t i, uint64_t needed, bool& refused)
-{
-    auto* array = p.a.As<Holder>(i);
-    const uint64_t held = array ? array->ElementCount() : 0;
-    if (needed == 0)
-        return nullptr;
-    if (held < needed) {
-        refused = true;
-        PlaybackError("%s: its array holds %llu values of the %llu the host reads; the call is not played\n",
-                      p.call.GetName(), static_cast<unsigned long long>(held), static_cast<unsigned long long>(needed));
-        return nullptr;
-    }
-    return p.a.Values(*array);
-}
 
 // ---- the generic player: what each row item hands to the host ----------------------------------
 
@@ -136,7 +103,7 @@ struct TPlayItem<xqft::DataOrPointer<Name, SArrayPtr<T, A, B>, Role::None>>
     using Host = const void*;
     static Host Get(SPlay& p, size_t i, uint64_t needed, bool& refused)
     {
-        return Values<SArrayPtr<T, A, B>>(p, i, needed, refused);
+        return HeldValues(p, Name.c_str(), p.a.As<SArrayPtr<T, A, B>>(i), int64_t(needed), refused);
     }
 };
 
@@ -152,7 +119,7 @@ struct TPlayItem<xqft::DataOrPointer<Name, SPtr<T, A, B>, Role::None>>
         auto* values = p.a.As<SPtr<T, A, B>>(i);
         if (!values || values->pointer.value == 0) {
             refused = true;
-            Short(p, "the attribute values", 0, uint64_t(A) * B * 4);
+            RefuseShort(p, Name.c_str(), 0, uint64_t(A) * B * 4);
             return nullptr;
         }
         return values->GetData();

@@ -12,6 +12,7 @@
 #include "PlayArgs.h"
 #include "PlayRows.h"
 #include "Playback.h"
+#include "RecordedArrays.h"
 #include "es1/Es1Play.h"
 #include "values/GlTokens.h"
 #include "host/HostChecks.h"
@@ -107,28 +108,6 @@ void GetBufferInt(const SPlay& p, GLenum target, GLenum pname, GLint* value)
         XQF_HOST(*SEs2Host::Instance(), glGetBufferParameteriv)(target, pname, value);
 }
 
-bool Refuse(const SPlay& p, const char* what, uint64_t held, int64_t count)
-{
-    PlaybackError("%s: %s holds %llu of the %lld the call names; the call is not played\n", p.call.GetName(), what,
-                  static_cast<unsigned long long>(held), static_cast<long long>(count));
-    return false;
-}
-
-// The first `count` values of an array argument; null with a refusal when the array holds fewer (a
-// recorded pointer without its values holds none). A count of 0 or below needs none and gives null.
-template <class Holder>
-const uint32_t* Held(const SPlay& p, Holder* array, int64_t count, const char* what, bool& refused)
-{
-    const uint64_t held = array ? array->ElementCount() : 0;
-    if (count <= 0)
-        return nullptr;
-    if (held < uint64_t(count)) {
-        refused = true;
-        Refuse(p, what, held, count);
-        return nullptr;
-    }
-    return p.a.Values(*array);
-}
 using NameArray = SArrayPtr<TGLuint, 1, 1>;
 using EnumArray = SArrayPtr<TGLenum, 1, 1>;
 
@@ -160,7 +139,7 @@ bool Discard(Call& p)
 {
     const GLsizei count = p.template Item<"numAttachments">();
     bool refused = false;
-    const uint32_t* attachments = Held(p, p.template Item<"attachments">().data, count, "its attachments array", refused);
+    const uint32_t* attachments = HeldValues(p, "attachments", p.template Item<"attachments">().data, count, refused);
     if (refused)
         return false;
     Entry<ext::Discard>(p)(p.template Item<"target">(), count, attachments);
@@ -214,7 +193,7 @@ bool DeleteVertexArrays(Call& p)
 {
     const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    const uint32_t* recorded = Held(p, p.template Item<"vertexarrays">().data, n, "its names array", refused);
+    const uint32_t* recorded = HeldValues(p, "vertexarrays", p.template Item<"vertexarrays">().data, n, refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -231,7 +210,7 @@ bool GenVertexArrays(Call& p)
 {
     const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    const uint32_t* recorded = Held(p, p.template Item<"vertexarrays">().data, n, "its names array", refused);
+    const uint32_t* recorded = HeldValues(p, "vertexarrays", p.template Item<"vertexarrays">().data, n, refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -282,7 +261,8 @@ bool DeleteObjects(Call& p)
 {
     const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    const uint32_t* names = Held(p, p.template Item<"renderbuffers", "framebuffers">().data, n, "its names array", refused);
+    const char* array = p.template Has<"renderbuffers">() ? "renderbuffers" : "framebuffers";
+    const uint32_t* names = HeldValues(p, array, p.template Item<"renderbuffers", "framebuffers">().data, n, refused);
     if (refused)
         return false;
     Entry<ext::ConstNames>(p)(n, names);
@@ -295,7 +275,7 @@ bool GenFramebuffers(Call& p)
 {
     const GLsizei n = p.template Item<"n">();
     bool refused = false;
-    Held(p, p.template Item<"framebuffers">().data, n, "its names array", refused);
+    HeldValues(p, "framebuffers", p.template Item<"framebuffers">().data, n, refused);
     if (refused)
         return false;
     std::vector<GLuint> host(size_t(std::max(n, 0)));
@@ -418,7 +398,7 @@ const GLfixed* RecordedMatrix(const Call& p)
     auto* matrix = p.template Item<"m">().data;
     const uint64_t held = matrix && matrix->pointer.value != 0 ? 16 : 0;
     if (held < 16) {
-        Refuse(p, "its matrix", held, 16);
+        RefuseShort(p, "m", held, 16, "values");
         return nullptr;
     }
     return reinterpret_cast<const GLfixed*>(matrix->GetData());

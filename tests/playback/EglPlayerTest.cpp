@@ -330,6 +330,24 @@ TEST_F(EglPlayer, AGlCallWithNoContextCurrentFailsWithOneErrorLineNamingIt)
     EXPECT_EQ(errors.find("ERROR: "), errors.rfind("ERROR: ")) << "one line: " << errors;
 }
 
+// A refused call of a trace is named by its number, its function and the argument at fault, in the
+// one wording every player refuses in.
+TEST_F(EglPlayer, ARefusalNamesTheCallsNumberFunctionAndArgument)
+{
+    const std::string subData = "{\"id\":" + std::to_string(CallIdOf(ECallFamily::Es2, "glBufferSubData")) +
+                                ",\"f\":\"glBufferSubData\",\"err\":0,"
+                                "\"v\":[34962,0,16,{\"p\":256,\"hex\":\"01020304\"}]}";
+    testing::internal::CaptureStderr();
+    const std::vector<int> results = Play("refusal", Concat(Session(), {subData}), 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(results.size(), 7u);
+    EXPECT_EQ(results[6], 0);
+    EXPECT_NE(errors.find("ERROR: call 7 glBufferSubData: data: holds 4 bytes of the 16 the host reads; the call is "
+                          "not played\n"),
+              std::string::npos)
+        << errors;
+}
+
 TEST_F(EglPlayer, WithErrorChecksOffEveryEglCallCountsAsPlayed)
 {
     // Every record layout of every id of the current format, with zero handles, then a session with

@@ -471,7 +471,7 @@ TEST_F(Es1Player, ChangedElementBufferIndicesAreCheckedAgain)
                     DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}),
               (std::vector<int>{1, 0}))
         << "index 9 reads ten vertices";
-    EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block holds 24 bytes of the 80"), std::string::npos)
+    EXPECT_NE(err.find("ERROR: glDrawElements: the client vertex array holds 24 bytes of the 80"), std::string::npos)
         << err;
 }
 
@@ -499,7 +499,7 @@ TEST_F(Es1Player, ARestoredElementBufferIsCheckedAgain)
     RestoreEs1State(snapshot, 2, nullptr);
     EXPECT_EQ(Play({DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {24})}), std::vector<int>{0})
         << "index 9 reads ten vertices";
-    EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block holds 24 bytes of the 80"), std::string::npos)
+    EXPECT_NE(err.find("ERROR: glDrawElements: the client vertex array holds 24 bytes of the 80"), std::string::npos)
         << err;
 }
 
@@ -651,6 +651,7 @@ struct SShort
     std::vector<SCall> setup;
     SCall call;
     std::vector<const char*> untouched;  // host functions the call must not reach
+    const char* refusal = "";            // what the refusal says after the function: the argument and why
 };
 
 // An image call: its words, a block of `bytes` bytes, and an alignment after it where it has one.
@@ -671,69 +672,77 @@ const std::vector<SShort>& Shortages()
     static const std::vector<SShort> cases = {
         {"buffer data", {GenBuffers({7}), W(ES1_ID(glBindBuffer), {kArray, 7})},
          {ES1_ID(glBufferData), SPayload().Words({kArray, 64}).Block(0x700, 63).U32(GL_STATIC_DRAW)},
-         {"glBufferData"}},
+         {"glBufferData"}, "data: holds 63 bytes of the 64"},
         {"buffer sub-data", {GenBuffers({7}), W(ES1_ID(glBindBuffer), {kArray, 7})},
-         {ES1_ID(glBufferSubData), SPayload().Words({kArray, 0, 16}).Block(0x700, 15)}, {"glBufferSubData"}},
+         {ES1_ID(glBufferSubData), SPayload().Words({kArray, 0, 16}).Block(0x700, 15)},
+         {"glBufferSubData"}, "data: holds 15 bytes of the 16"},
         {"a texture image", {},
          Image(ES1_ID(glTexImage2D), {kTex2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE}, 63, true),
-         {"glTexImage2D"}},
+         {"glTexImage2D"}, "pixels: holds 63 bytes of the 64"},
         {"an odd-width RGB image under the host's alignment 4", {W(ES1_ID(glPixelStorei), {GL_UNPACK_ALIGNMENT, 4})},
          Image(ES1_ID(glTexImage2D), {kTex2D, 0, GL_RGB, 5, 3, 0, GL_RGB, GL_UNSIGNED_BYTE}, 47, true),
-         {"glTexImage2D"}},
+         {"glTexImage2D"}, "pixels: holds 47 bytes of the 48"},
         {"a sub-image", {},
          Image(ES1_ID(glTexSubImage2D), {kTex2D, 0, 0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE}, 15, true),
-         {"glTexSubImage2D"}},
+         {"glTexSubImage2D"}, "pixels: holds 15 bytes of the 16"},
         {"a compressed image", {},
          Image(ES1_ID(glCompressedTexImage2D), {kTex2D, 0, 0x8D64, 8, 8, 0, 32}, 31, false),
-         {"glCompressedTexImage2D"}},
+         {"glCompressedTexImage2D"}, "data: holds 31 bytes of the 32"},
         {"a compressed sub-image", {},
          Image(ES1_ID(glCompressedTexSubImage2D), {kTex2D, 0, 0, 0, 4, 4, 0x8D64, 8}, 7, false),
-         {"glCompressedTexSubImage2D"}},
+         {"glCompressedTexSubImage2D"}, "data: holds 7 bytes of the 8"},
         {"a light position of three values", {},
          {ES1_ID(glLightfv), SPayload().Words({GL_LIGHT0, GL_POSITION}).Ptr(0x100).U32(3).Raw(Floats({1, 2, 3}).bytes)},
-         {"glLightfv"}},
+         {"glLightfv"}, "params: holds 3 values of the 4"},
         {"a fog colour of three values", {},
-         {ES1_ID(glFogfv), SPayload().U32(GL_FOG_COLOR).Ptr(0x100).U32(3).Raw(Floats({1, 2, 3}).bytes)}, {"glFogfv"}},
+         {ES1_ID(glFogfv), SPayload().U32(GL_FOG_COLOR).Ptr(0x100).U32(3).Raw(Floats({1, 2, 3}).bytes)},
+         {"glFogfv"}, "params: holds 3 values of the 4"},
         {"a material without values", {},
          {ES1_ID(glMaterialfv), SPayload().Words({GL_FRONT_AND_BACK, GL_SHININESS}).Ptr(0x100).U32(0)},
-         {"glMaterialfv"}},
+         {"glMaterialfv"}, "params: holds 0 values of the 1"},
         {"an environment colour of three values", {},
          {ES1_ID(glTexEnvfv), SPayload().Words({GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR}).Ptr(0x100).U32(3)
                                   .Raw(Floats({1, 2, 3}).bytes)},
-         {"glTexEnvfv"}},
+         {"glTexEnvfv"}, "params: holds 3 values of the 4"},
         {"a parameter not known here with three values", {},
          {ES1_ID(glTexEnvfv),
           SPayload().Words({GL_TEXTURE_ENV, 0x1234}).Ptr(0x100).U32(3).Raw(Floats({1, 2, 3}).bytes)},
-         {"glTexEnvfv"}},
+         {"glTexEnvfv"}, "params: holds 3 values of the 4"},
         {"more textures deleted than recorded", {},
-         {ES1_ID(glDeleteTextures), SPayload().U32(3).Array(0x100, {1, 2})}, {"glDeleteTextures"}},
+         {ES1_ID(glDeleteTextures), SPayload().U32(3).Array(0x100, {1, 2})},
+         {"glDeleteTextures"}, "textures: holds 2 values of the 3"},
         {"more buffers generated than recorded", {}, {ES1_ID(glGenBuffers), SPayload().U32(10).Array(0x100, {1, 2})},
-         {"glGenBuffers"}},
+         {"glGenBuffers"}, "buffers: holds 2 names of the 10"},
         {"more buffers deleted than recorded", {GenBuffers({1, 2})},
-         {ES1_ID(glDeleteBuffers), SPayload().U32(3).Array(0x100, {1, 2})}, {"glDeleteBuffers"}},
+         {ES1_ID(glDeleteBuffers), SPayload().U32(3).Array(0x100, {1, 2})},
+         {"glDeleteBuffers"}, "buffers: holds 2 names of the 3"},
         {"a client array shorter than the vertices drawn",
          {Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000), Enable(GL_VERTEX_ARRAY)},
-         DrawArrays(GL_TRIANGLES, 1, 3, {31}), {"glVertexPointer", "glDrawArrays"}},
+         DrawArrays(GL_TRIANGLES, 1, 3, {31}),
+         {"glVertexPointer", "glDrawArrays"}, "the client vertex array holds 31 bytes of the 32"},
         {"a client array shorter than the largest client index",
          {Pointer(ES1_ID(glColorPointer), 4, GL_UNSIGNED_BYTE, 0x1000),
           Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000),
           Enable(GL_COLOR_ARRAY), Enable(GL_VERTEX_ARRAY)},
          DrawElements(3, GL_UNSIGNED_SHORT, {0, 0, 4, 0, 1, 0}, 0, {20, 39}),
-         {"glColorPointer", "glVertexPointer", "glDrawElements"}},
+         {"glColorPointer", "glVertexPointer", "glDrawElements"}, "the client vertex array holds 39 bytes of the 40"},
         {"a client array shorter than the largest index of the element buffer",
          {GenBuffers({8}), W(ES1_ID(glBindBuffer), {kElement, 8}),
           {ES1_ID(glBufferData), SPayload().Words({kElement, 6}).Ptr(0x800).U32(6).Raw({0, 0, 1, 0, 9, 0})
                                      .U32(GL_STATIC_DRAW)},
           Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000), Enable(GL_VERTEX_ARRAY)},
-         DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {79}), {"glVertexPointer", "glDrawElements"}},
+         DrawElements(3, GL_UNSIGNED_SHORT, {}, 0, {79}),
+         {"glVertexPointer", "glDrawElements"}, "the client vertex array holds 79 bytes of the 80"},
         {"an enabled client array at a null address",
          {Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0), Enable(GL_VERTEX_ARRAY)},
-         DrawArrays(GL_TRIANGLES, 0, 3, {}), {"glDrawArrays"}},
+         DrawArrays(GL_TRIANGLES, 0, 3, {}),
+         {"glDrawArrays"}, "an enabled client array has no buffer and a null address"},
         {"a block without bytes for a draw of three vertices",
          {Pointer(ES1_ID(glVertexPointer), 2, GL_FLOAT, 0x2000), Enable(GL_VERTEX_ARRAY)},
-         DrawArrays(GL_TRIANGLES, 0, 3, {0}), {"glVertexPointer", "glDrawArrays"}},
+         DrawArrays(GL_TRIANGLES, 0, 3, {0}),
+         {"glVertexPointer", "glDrawArrays"}, "the client vertex array holds 0 bytes of the 24"},
         {"client indices short of the count", {}, DrawElements(3, GL_UNSIGNED_SHORT, {0, 0, 1, 0, 2}, 0, {}),
-         {"glDrawElements"}},
+         {"glDrawElements"}, "indices: holds 5 bytes of the 6"},
     };
     return cases;
 }
@@ -743,26 +752,30 @@ const std::vector<SShort>& WithoutData()
 {
     static const std::vector<SShort> cases = {
         {"a light position", {}, {ES1_ID(glLightfv), SPayload().Words({GL_LIGHT0, GL_POSITION}).Ptr(0x100)},
-         {"glLightfv"}},
-        {"a matrix", {}, {ES1_ID(glLoadMatrixf), SPayload().Ptr(0x300)}, {"glLoadMatrixf"}},
+         {"glLightfv"}, "params: was recorded without its data"},
+        {"a matrix", {}, {ES1_ID(glLoadMatrixf), SPayload().Ptr(0x300)},
+         {"glLoadMatrixf"}, "m: was recorded without its data"},
         {"buffer data", {}, {ES1_ID(glBufferData), SPayload().Words({kArray, 64}).Ptr(0x700).U32(GL_STATIC_DRAW)},
-         {"glBufferData"}},
-        {"buffer names", {}, {ES1_ID(glGenBuffers), SPayload().U32(1).Ptr(0x100)}, {"glGenBuffers"}},
-        {"deleted buffer names", {}, {ES1_ID(glDeleteBuffers), SPayload().U32(1).Ptr(0x100)}, {"glDeleteBuffers"}},
-        {"deleted texture names", {}, {ES1_ID(glDeleteTextures), SPayload().U32(1).Ptr(0x100)}, {"glDeleteTextures"}},
+         {"glBufferData"}, "data: was recorded without its data"},
+        {"buffer names", {}, {ES1_ID(glGenBuffers), SPayload().U32(1).Ptr(0x100)},
+         {"glGenBuffers"}, "buffers: was recorded without its data"},
+        {"deleted buffer names", {}, {ES1_ID(glDeleteBuffers), SPayload().U32(1).Ptr(0x100)},
+         {"glDeleteBuffers"}, "buffers: was recorded without its data"},
+        {"deleted texture names", {}, {ES1_ID(glDeleteTextures), SPayload().U32(1).Ptr(0x100)},
+         {"glDeleteTextures"}, "textures: was recorded without its data"},
         {"buffer sub-data", {}, {ES1_ID(glBufferSubData), SPayload().Words({kArray, 0, 16}).Ptr(0x700)},
-         {"glBufferSubData"}},
+         {"glBufferSubData"}, "data: was recorded without its data"},
         {"a texture image", {},
          {ES1_ID(glTexImage2D),
           SPayload().Words({kTex2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE}).Ptr(0x900).U32(4)},
-         {"glTexImage2D"}},
+         {"glTexImage2D"}, "pixels: was recorded without its data"},
         {"a sub-image", {},
          {ES1_ID(glTexSubImage2D),
           SPayload().Words({kTex2D, 0, 0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE}).Ptr(0x900).U32(4)},
-         {"glTexSubImage2D"}},
+         {"glTexSubImage2D"}, "pixels: was recorded without its data"},
         {"a compressed image", {},
          {ES1_ID(glCompressedTexImage2D), SPayload().Words({kTex2D, 0, 0x8D64, 8, 8, 0, 32}).Ptr(0x900)},
-         {"glCompressedTexImage2D"}},
+         {"glCompressedTexImage2D"}, "data: was recorded without its data"},
     };
     return cases;
 }
@@ -780,7 +793,7 @@ TEST_F(Es1Player, CallsWithShortRecordedDataAreRefused)
             EXPECT_EQ(Play({c.call}, 1, data), std::vector<int>{0});
             for (const char* name : c.untouched)
                 EXPECT_EQ(spy.Count(name), 0) << name;
-            const std::string named = std::string("ERROR: ") + CallFunctionName(c.call.id);
+            const std::string named = std::string("ERROR: ") + CallFunctionName(c.call.id) + ": " + c.refusal;
             EXPECT_NE(err.find(named), std::string::npos) << err;
             EXPECT_NE(out.find("Error call:"), std::string::npos) << out;
         }

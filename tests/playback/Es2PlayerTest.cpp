@@ -130,7 +130,8 @@ const std::vector<SCase>& Cases()
          {},
          {0, 0, 0},
          [](const CHostSpy&, Fixture& f) {
-             EXPECT_NE(f.err.find("ERROR: glGenBuffers: it returned name 6, which is live already"), std::string::npos);
+             EXPECT_NE(f.err.find("ERROR: glGenBuffers: buffers: holds name 6, which is live already"),
+                       std::string::npos);
              EXPECT_NE(f.err.find("ERROR: glCreateShader: it returned name 3, which is live already"), std::string::npos);
          }},
         {"glDeleteShader of an attached shader keeps it pending; glDetachShader then forgets it",
@@ -349,64 +350,81 @@ struct SShort
     const char* what;
     std::vector<SCall> setup;
     SCall call;
-    const char* host;  // the host function that must not be called
+    const char* host;     // the host function that must not be called, the call's own
+    const char* refusal;  // what the refusal says after the function: the argument at fault and why
 };
 
 const std::vector<SShort>& Shortages()
 {
     static const std::vector<SShort> cases = {
         {"buffer data", {W(kBindBuffer, {kArray, 7})},
-         {kBufferData, SPayload().Words({kArray, 64}).Block(0x700, 8).U32(0x88E4)}, "glBufferData"},
+         {kBufferData, SPayload().Words({kArray, 64}).Block(0x700, 8).U32(0x88E4)},
+         "glBufferData", "data: holds 8 bytes of the 64"},
         {"buffer sub-data", {W(kBindBuffer, {kArray, 7})},
-         {kBufferSubData, SPayload().Words({kArray, 0, 16}).Block(0x700, 4)}, "glBufferSubData"},
-        {"a texture image", {}, TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, std::vector<uint8_t>(10)), "glTexImage2D"},
+         {kBufferSubData, SPayload().Words({kArray, 0, 16}).Block(0x700, 4)},
+         "glBufferSubData", "data: holds 4 bytes of the 16"},
+        {"a texture image", {}, TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, std::vector<uint8_t>(10)),
+         "glTexImage2D", "pixels: holds 10 bytes of the 64"},
         {"an odd-width RGB image under alignment 4", {W(kPixelStorei, {0x0CF5, 4})},
-         TexImage(kTexture2D, 0, kRgb, 5, 3, kUbyte, std::vector<uint8_t>(45), 1), "glTexImage2D"},
+         TexImage(kTexture2D, 0, kRgb, 5, 3, kUbyte, std::vector<uint8_t>(45), 1),
+         "glTexImage2D", "pixels: holds 45 bytes of the 48"},
         {"a sub-image without pixels", {TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, {})},
          {kTexSubImage2D, SPayload().Words({kTexture2D, 0, 0, 0, 2, 2, kRgba, kUbyte}).Ptr(0).U32(0).U32(4)},
-         "glTexSubImage2D"},
+         "glTexSubImage2D", "pixels: holds 0 bytes of the 16"},
         {"a sub-image without pixels of a type not known here", {TexImage(kTexture2D, 0, kRgba, 4, 4, kUbyte, {})},
          {kTexSubImage2D, SPayload().Words({kTexture2D, 0, 0, 0, 2, 2, kRgba, 0x1234}).Ptr(0).U32(0).U32(4)},
-         "glTexSubImage2D"},
+         "glTexSubImage2D", "pixels: is of a format and type not known here"},
         {"a compressed image", {},
          {kCompressedTexImage2D, SPayload().Words({kTexture2D, 0, 0x8D64, 8, 8, 0, 32}).Block(0x900, 8)},
-         "glCompressedTexImage2D"},
+         "glCompressedTexImage2D", "data: holds 8 bytes of the 32"},
         {"a compressed sub-image", {},
          {kCompressedSub, SPayload().Words({kTexture2D, 0, 0, 0, 4, 4, 0x8D64, 8}).Block(0x900, 4)},
-         "glCompressedTexSubImage2D"},
+         "glCompressedTexSubImage2D", "data: holds 4 bytes of the 8"},
         {"a client array shorter than the vertices drawn",
          {W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), W(kEnableVertexAttribArray, {0})},
-         DrawArrays(0, 3, {8}), "glDrawArrays"},
+         DrawArrays(0, 3, {8}), "glDrawArrays", "the client array of attribute 0 holds 8 bytes of the 24"},
         {"a client array one vertex short of first + count",
          {W(kBindBuffer, {kArray, 0}), AttribPointer(0, 0x1000), W(kEnableVertexAttribArray, {0})},
-         DrawArrays(2, 3, {32}), "glDrawArrays"},
+         DrawArrays(2, 3, {32}), "glDrawArrays", "the client array of attribute 0 holds 32 bytes of the 40"},
         {"a client array one vertex short of the largest index",
          {W(kBindBuffer, {kArray, 0}), W(kBindBuffer, {kElement, 0}), AttribPointer(0, 0x1000),
           W(kEnableVertexAttribArray, {0})},
-         DrawElements(3, 0x1401, {0, 1, 3}, 0, {24}), "glDrawElements"},
+         DrawElements(3, 0x1401, {0, 1, 3}, 0, {24}),
+         "glDrawElements", "the client array of attribute 0 holds 24 bytes of the 32"},
         {"client indices shorter than the count",
-         {W(kDisableVertexAttribArray, {0})}, DrawElements(6, 0x1403, {0, 0, 1, 0}, 0, {}), "glDrawElements"},
+         {W(kDisableVertexAttribArray, {0})}, DrawElements(6, 0x1403, {0, 0, 1, 0}, 0, {}),
+         "glDrawElements", "indices: holds 4 bytes of the 12"},
         {"an index past the vertices captured",
          {W(kBindBuffer, {kArray, 0}), W(kBindBuffer, {kElement, 0}), AttribPointer(0, 0x1000),
           W(kEnableVertexAttribArray, {0})},
-         DrawElements(3, 0x1401, {0, 1, 9}, 0, {24}), "glDrawElements"},
+         DrawElements(3, 0x1401, {0, 1, 9}, 0, {24}),
+         "glDrawElements", "the client array of attribute 0 holds 24 bytes of the 80"},
         {"more strings counted than recorded", {Ret(kCreateShader, 3, {0x8B30})},
          {kShaderSource, SPayload().U32(3).U32(3).Ptr(0x300).U32(1).String(0x310, "a").Array(0x340, {1})},
-         "glShaderSource"},
-        {"more names generated than recorded", {}, {kGenBuffers, SPayload().U32(5).Array(0x100, {1})}, "glGenBuffers"},
-        {"more names deleted than recorded", {}, {kDeleteTextures, SPayload().U32(3).Array(0x100, {1})}, "glDeleteTextures"},
+         "glShaderSource", "string: holds 1 strings of the 3"},
+        {"more names generated than recorded", {}, {kGenBuffers, SPayload().U32(5).Array(0x100, {1})},
+         "glGenBuffers", "buffers: holds 1 names of the 5"},
+        {"more names deleted than recorded", {}, {kDeleteTextures, SPayload().U32(3).Array(0x100, {1})},
+         "glDeleteTextures", "textures: holds 1 names of the 3"},
         {"a uniform array shorter than its count", {},
-         {kUniform4fv, SPayload().U32(0).U32(2).Ptr(0x200).U32(1).Raw(Floats({1, 2, 3, 4}).bytes)}, "glUniform4fv"},
-        {"a uniform array without values", {}, {kUniform4fv, SPayload().U32(0).U32(1).Ptr(0).U32(0)}, "glUniform4fv"},
+         {kUniform4fv, SPayload().U32(0).U32(2).Ptr(0x200).U32(1).Raw(Floats({1, 2, 3, 4}).bytes)},
+         "glUniform4fv", "v: holds 4 values of the 8"},
+        {"a uniform array without values", {}, {kUniform4fv, SPayload().U32(0).U32(1).Ptr(0).U32(0)},
+         "glUniform4fv", "v: holds 0 values of the 4"},
         {"a texture parameter array without values", {},
-         {kTexParameteriv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0).U32(0)}, "glTexParameteriv"},
+         {kTexParameteriv, SPayload().Words({kTexture2D, 0x2801}).Ptr(0).U32(0)},
+         "glTexParameteriv", "params: holds 0 values of the 1"},
         {"shader binaries for more shaders than recorded", {},
-         {kShaderBinary, SPayload().U32(2).Array(0x100, {3}).U32(0x1234).Block(0x200, 8).U32(8)}, "glShaderBinary"},
-        {"generic attribute values not recorded", {}, {kVertexAttrib2fv, SPayload().U32(1).Ptr(0)}, "glVertexAttrib2fv"},
+         {kShaderBinary, SPayload().U32(2).Array(0x100, {3}).U32(0x1234).Block(0x200, 8).U32(8)},
+         "glShaderBinary", "shaders: holds 1 names of the 2"},
+        {"generic attribute values not recorded", {}, {kVertexAttrib2fv, SPayload().U32(1).Ptr(0)},
+         "glVertexAttrib2fv", "values: holds 0 bytes of the 8"},
         {"an attribute name without text", {Ret(kCreateProgram, 4, {})},
-         {kBindAttribLocation, SPayload().U32(4).U32(0).Ptr(0).U32(0)}, "glBindAttribLocation"},
+         {kBindAttribLocation, SPayload().U32(4).U32(0).Ptr(0).U32(0)},
+         "glBindAttribLocation", "name: was recorded without its text"},
         {"a uniform name without text", {Ret(kCreateProgram, 4, {})},
-         {kGetUniformLocation, SPayload().U32(0).U32(4).Ptr(0).U32(0)}, "glGetUniformLocation"},
+         {kGetUniformLocation, SPayload().U32(0).U32(4).Ptr(0).U32(0)},
+         "glGetUniformLocation", "name: was recorded without its text"},
     };
     return cases;
 }
@@ -421,7 +439,8 @@ TEST_F(Es2Player, CallsWithShortRecordedDataAreRefused)
         SpyOnEs2(spy);
         EXPECT_EQ(Play({c.call}), std::vector<int>{0});
         EXPECT_EQ(spy.Count(c.host), 0);
-        EXPECT_NE(err.find("ERROR: "), std::string::npos) << err;
+        EXPECT_NE(err.find(std::string("ERROR: ") + c.host + ": " + c.refusal), std::string::npos) << err;
+        EXPECT_NE(err.find("; the call is not played\n"), std::string::npos) << err;
         EXPECT_NE(out.find("Error call:"), std::string::npos) << out;
     }
 }
@@ -494,7 +513,7 @@ TEST_F(Es2Player, ChangedElementBufferIndicesAreCheckedAgain)
     EXPECT_EQ(Play({DrawElements(3, 0x1403, {}, 0, {24})}), std::vector<int>{1}) << err;
     // The block's bytes 0, 1 make the third index 256: the draw reads 257 vertices.
     EXPECT_EQ(Play({far, DrawElements(3, 0x1403, {}, 0, {24})}), (std::vector<int>{1, 0})) << err;
-    EXPECT_NE(err.find("ERROR: glDrawElements: a client-array block"), std::string::npos) << err;
+    EXPECT_NE(err.find("ERROR: glDrawElements: the client array of attribute 0 holds"), std::string::npos) << err;
 }
 
 // A draw whose client arrays are sized by an element buffer's indices cannot check them when that

@@ -409,8 +409,8 @@ const std::vector<SCase>& Cases()
              for (const char* fn : {"glDiscardFramebufferEXT", "glGenVertexArraysOES", "glDeleteVertexArraysOES",
                                     "glDeleteRenderbuffersOES", "glDeleteFramebuffersOES", "glGenFramebuffersOES"})
                  EXPECT_NE(t.err.find(std::string("ERROR: ") + fn + ":"), std::string::npos) << fn;
-             EXPECT_NE(t.err.find("holds 1 of the 3"), std::string::npos) << t.err;
-             EXPECT_NE(t.err.find("holds 0 of the 1"), std::string::npos) << t.err;  // pointer 0 with a count
+             EXPECT_NE(t.err.find("holds 1 values of the 3"), std::string::npos) << t.err;
+             EXPECT_NE(t.err.find("holds 0 values of the 1"), std::string::npos) << t.err;  // pointer 0 with a count
              EXPECT_EQ(VertexArrayNameMap::Get(5), 0u);
          }},
         {"a trace without data holds no names: a non-zero count is refused, a count of 0 plays",
@@ -569,9 +569,9 @@ TEST_F(ExtPlayer, FixedMatrixCallsPlayThroughTheEs1CoreEntryPoints)
         const uint16_t id = std::string(fn) == "glLoadMatrixxOES" ? EXT_ID(glLoadMatrixxOES) : EXT_ID(glMultMatrixxOES);
         spy.calls.clear();
         EXPECT_EQ(Play({Es1(id, multPayload)}, false), std::vector<int>{1});
-        EXPECT_NE(err.find(std::string("ERROR: ") + fn + ": its matrix holds 0 of the 16"), std::string::npos) << err;
+        EXPECT_NE(err.find(std::string("ERROR: ") + fn + ": m: holds 0 values of the 16"), std::string::npos) << err;
         EXPECT_EQ(Play({Es1(id, SPayload().Ptr(0))}), std::vector<int>{1});
-        EXPECT_NE(err.find("holds 0 of the 16"), std::string::npos) << err;
+        EXPECT_NE(err.find("m: holds 0 values of the 16"), std::string::npos) << err;
         EXPECT_TRUE(spy.calls.empty());
         EXPECT_TRUE(errorReads.empty());
     }
