@@ -362,10 +362,7 @@ bool CAnalysisPlayback::RebuildByReplay(uint32_t from, bool fromKept, uint32_t f
     m_es1 = std::move(es1);
     m_es2 = std::move(es2);
     m_eglDirty = m_es1Dirty = m_es2Dirty = 0;
-    if (fromKept)
-        PlaybackLine("Frame %u rebuilt by replaying from frame %u, whose start came from kept images", frame, from);
-    else
-        PlaybackLine("Frame %u rebuilt by replaying from frame %u", frame, from);
+    SayHowRestored(frame, fromKept ? EHowRestored::FromKept : EHowRestored::Rebuilt, from);
     return true;
 }
 
@@ -382,8 +379,7 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
         EStartImages c = StartImagesOf(frame);
         if (c == EStartImages::Covered) {
             if (PassDrawsAsRecorded(frame) && RestoreCovered(frame)) {
-                PlaybackLine("Frame %u restored as recorded, its GPU-made images checked on the host as drawn over "
-                             "before they are read", frame);
+                SayHowRestored(frame, EHowRestored::Checked, frame);
                 return true;
             }
             c = EStartImages::Read;
@@ -397,8 +393,33 @@ bool CAnalysisPlayback::RestoreFrame(uint32_t frame)
     }
     const bool restored = RestoreRecordedState(frame);
     if (restored)
-        PlaybackLine("Frame %u restored as recorded", frame);
+        SayHowRestored(frame, EHowRestored::AsRecorded, frame);
     return restored;
+}
+
+void CAnalysisPlayback::SayHowRestored(uint32_t frame, EHowRestored how, uint32_t from)
+{
+    // A frame is restored again for each pass over it (a new range, the highlight's second pass):
+    // the Output says once how it came, until another frame is restored.
+    if (m_saidTrace == m_trace && m_saidFrame == frame)
+        return;
+    m_saidTrace = m_trace;
+    m_saidFrame = frame;
+    switch (how) {
+    case EHowRestored::AsRecorded:
+        PlaybackLine("Frame %u restored as recorded", frame);
+        break;
+    case EHowRestored::Checked:
+        PlaybackLine("Frame %u restored as recorded, its GPU-made images checked on the host as drawn over "
+                     "before they are read", frame);
+        break;
+    case EHowRestored::Rebuilt:
+        PlaybackLine("Frame %u rebuilt by replaying from frame %u", frame, from);
+        break;
+    case EHowRestored::FromKept:
+        PlaybackLine("Frame %u rebuilt by replaying from frame %u, whose start came from kept images", frame, from);
+        break;
+    }
 }
 
 bool CAnalysisPlayback::PassDrawsAsRecorded(uint32_t frame) const

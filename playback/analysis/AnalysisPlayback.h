@@ -156,6 +156,17 @@ private:
     // covering their images cover them in the pass too: no option that changes what a draw writes,
     // no draw left out before the range, no call of the frame skipped.
     bool PassDrawsAsRecorded(uint32_t frame) const;
+    // How a restore brought the host to its frame, as the Output says it.
+    enum class EHowRestored : uint8_t
+    {
+        AsRecorded,
+        Checked,   // as recorded, the draws that write GPU-made images first checked on the host
+        Rebuilt,   // replayed from frame `from`, restored as recorded
+        FromKept,  // replayed from frame `from`, started from its kept images
+    };
+    // The Output's line on how `frame` was restored, once per frame: a restore of the frame the last
+    // line named says nothing.
+    void SayHowRestored(uint32_t frame, EHowRestored how, uint32_t from);
     // The latest frame after `low` and before `frame` whose start the host has checked (Covered, and
     // its draws cover their images), checking the latest ones not checked yet; `low` when none is.
     uint32_t CheckedStart(uint32_t frame, uint32_t low);
@@ -206,4 +217,7 @@ private:
     std::vector<uint8_t> m_covered;
     const CTraceData* m_startImagesTrace = nullptr;
     CKeptImages m_kept;
+    // The frame the Output last said the way of restore for, and its trace.
+    uint32_t m_saidFrame = 0;
+    const CTraceData* m_saidTrace = nullptr;
 };

@@ -41,7 +41,8 @@ usage: check_sequences.py BIN_DIR SOURCE_DIR BACKEND [--shard K/N]
   - the 6-frame filter chain (filters-6: each filter draws over its framebuffer texture without a
     clear): every frame alone and in orders forward, backward and jumping equals the direct run; the
     frames whose draws cover their textures are checked on the host, not rebuilt, and those where a
-    filter blends, leaves a border or keeps the depths of the frame before are rebuilt;
+    filter blends, leaves a border or keeps the depths of the frame before are rebuilt; and the way
+    each frame was restored is said once a visit, though the highlight restores it twice;
   - the 5-frame pipeline with its first clear narrowed (scissored, or one colour channel masked): its
     frames read what earlier frames drew and must be rebuilt; and its feedback variant with no room
     for kept images.
@@ -498,6 +499,7 @@ def narrowed_rebuilt(runner, scene):
 
 
 CHECKED = re.compile(r"Frame (\d+) restored as recorded, its GPU-made images checked on the host")
+WAY_OF_RESTORE = re.compile(r"^Frame (\d+) (?:restored as recorded|rebuilt by replaying from frame)", re.M)
 
 
 def filters(runner, scene):
@@ -521,6 +523,14 @@ def filters(runner, scene):
         images, _ = sequence(runner, trace, order, scene)
         expect_direct(runner, images, {f: runner.path(scene, f, "ppm") for f in order},
                       "%s (%s)" % (scene, ",".join(map(str, order))))
+    # The highlight restores each frame twice (its whole pass, then the highlighted one), and a frame
+    # listed twice in a row is restored again: the Output says how a frame came once per visit.
+    out = os.path.join(runner.work, "said")
+    r = runner.dump("analyse", trace, "--frames", "2,2,4,3,4", out, "--option", "32=1", "--range", "1", "1",
+                    check=False)
+    said = [int(m.group(1)) for m in WAY_OF_RESTORE.finditer(r.stdout + r.stderr)]
+    if said != [2, 4, 3, 4]:
+        runner.fail("%s: the ways of restore were said for frames %r, expected [2, 4, 3, 4]" % (scene, said))
 
 
 def unkept(runner, scene):
