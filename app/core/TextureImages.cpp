@@ -115,7 +115,10 @@ bool Holdable(int64_t w, int64_t h)
            uint64_t(w) * uint64_t(h) * 3 <= kMaxTextureRgbBytes;
 }
 
-enum : uint32_t { kGlTexture0 = 0x84C0, kGlTexture2D = 0x0DE1, kCubePositiveX = 0x8515, kCubeNegativeZ = 0x851A };
+enum : uint32_t {
+    kGlTexture0 = 0x84C0, kGlTexture2D = 0x0DE1, kGlTextureCubeMap = 0x8513, kCubePositiveX = 0x8515,
+    kCubeNegativeZ = 0x851A,
+};
 
 // A texture level as the tracked states hold it: API, texture name, mip level, cube face.
 struct SLevelKey
@@ -158,6 +161,34 @@ bool LevelOfCall(CApiCall& call, const SEs1State& es1, const SEs2State& es2, SLe
     } else {
         return false;
     }
+    return true;
+}
+
+// Level 0 of the texture bound on the active unit to the call's "target" (GL_TEXTURE_2D, or on ES 2.0
+// the first face of GL_TEXTURE_CUBE_MAP); false for a call without a texture target.
+bool BoundLevelOfTarget(CApiCall& call, const SEs1State& es1, const SEs2State& es2, SLevelKey& key)
+{
+    uint32_t target = 0;
+    if (!CCallValues(&call).Value("target", &target))
+        return false;
+    const uint8_t kind = call.GetApiKind();
+    if (IsEs1StateKind(kind)) {
+        const uint32_t unit = es1.activeTexture - kGlTexture0;
+        if (target != kGlTexture2D || unit >= uint32_t(kEs1Units))
+            return false;
+        key.es1 = true;
+        key.texture = es1.texture2DBinding[unit];
+        return true;
+    }
+    const uint32_t unit = es2.activeTexture - kGlTexture0;
+    if (!IsEs2StateKind(kind) || unit >= std::size(es2.texture2DBinding))
+        return false;
+    if (target == kGlTexture2D)
+        key.texture = es2.texture2DBinding[unit];
+    else if (target == kGlTextureCubeMap)
+        key.texture = es2.textureCubeBinding[unit];
+    else
+        return false;
     return true;
 }
 
@@ -478,12 +509,14 @@ bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& recor
         if (index == callNumber - 1) {
             // The level the call addresses, through the bindings before it; a bind names the
             // texture whose level 0 it makes current.
-            if (IsTextureUpload(id)) {
+            if (IsTextureUpload(id) || CopiesImage(id) || CopiesSubImage(id)) {
                 found = LevelOfCall(call, es1, es2, key);
             } else if (IsTextureBind(id)) {
                 found = CCallValues(&call).Value("texture", &key.texture);
                 key.es1 = IsEs1StateKind(call.GetApiKind());
                 found = found && (key.es1 || IsEs2StateKind(call.GetApiKind()));
+            } else {
+                found = BoundLevelOfTarget(call, es1, es2, key);
             }
             return;
         }

@@ -57,10 +57,12 @@ inline constexpr uint64_t kMaxTextureRgbBytes = uint64_t(1) << 30;
 bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRecord& record, STextureImage& image,
                     bool decode = true, const SUnpackRows* rows = nullptr);
 
-// The texture image in force just after call `callNumber` (1-based): for an upload or sub-image
-// update, the level it wrote; for a bind, level 0 of the texture it binds (the first face of a
-// cube map). The record describes that level as specified then; its call number is
-// `callNumber`. False for any other call, or when the states hold no such level.
+// The texture image in force just after call `callNumber` (1-based): for an upload, sub-image
+// update or copy, the level it wrote; for a bind, level 0 of the texture it binds (the first face
+// of a cube map); for another call naming a texture target (glTexParameter*, glGenerateMipmap),
+// level 0 of the texture bound there on the active unit. The record describes that level as
+// specified then; its call number is `callNumber`. False for any other call, or when the states
+// hold no such level.
 bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& record, STextureImage& image);
 
 // The image of an upload from its arguments and recorded bytes (data may be null, size 0).

@@ -269,6 +269,48 @@ TEST_F(DataViewerTest, TheCallListShowsATextureAsItStandsAtTheCall)
     EXPECT_EQ(textures->Form().cb_zoom->count(), 0);
 }
 
+// Texture 5 uploaded with pixels; texture 1 made without pixels, then cleared as a framebuffer's
+// colour attachment, and made without pixels again; a parameter call after each.
+std::vector<SCall> ParametersAndTexturesWithoutPixels()
+{
+    std::vector<uint8_t> texels;
+    for (int i = 0; i < 4 * 2; ++i)
+        texels.insert(texels.end(), {200, 100, 50, 255});
+    const uint32_t kFramebuffer = 0x8D40, kMinFilter = 0x2801, kMagFilter = 0x2800, kLinear = 0x2601;
+    return {W(kBindTexture, {kTexture2D, 5}),                                    // 1
+            TexImage(kTexture2D, 0, kRgba, 4, 2, kUbyte, texels),                // 2
+            W(kTexParameteri, {kTexture2D, kMinFilter, kLinear}),                // 3
+            W(kBindTexture, {kTexture2D, 1}),                                    // 4
+            TexImage(kTexture2D, 0, kRgba, 2, 2, kUbyte, {}),                    // 5
+            W(kTexParameteri, {kTexture2D, kMagFilter, kLinear}),                // 6
+            W(kBindFramebuffer, {kFramebuffer, 4}),                              // 7
+            W(kFramebufferTexture2D, {kFramebuffer, 0x8CE0, kTexture2D, 1, 0}),  // 8
+            W(kClear, {0x4000}),                                                 // 9
+            W(kBindFramebuffer, {kFramebuffer, 0}),                              // 10
+            W(kTexParameteri, {kTexture2D, kMinFilter, kLinear}),                // 11
+            TexImage(kTexture2D, 0, kRgba, 2, 2, kUbyte, {}),                    // 12
+            W(kBindTexture, {kTexture2D, 5}),                                    // 13
+            W(kTexParameteri, {kTexture2D, kMagFilter, kLinear}),                // 14
+            SwapBuffers(1)};
+}
+
+const QString kTexture5 = "TextureId:5   4x2   Format:GL_RGBA", kTexture1 = "TextureId:1   2x2   Format:GL_RGBA";
+
+// A parameter call shows the texture bound to its target then, as a bind does.
+TEST_F(DataViewerTest, ATextureParameterCallShowsTheTextureItActsOn)
+{
+    c->SLTOpenTrace(Write("parameters.xqft", ParametersAndTexturesWithoutPixels()));
+    for (const auto& [call, info] : {std::pair{3, kTexture5}, {6, kTexture1}, {11, kTexture1}, {14, kTexture5}}) {
+        SCOPED_TRACE("call " + std::to_string(call));
+        Q_EMIT callList->SIGRequestShowImage(call);
+        EXPECT_EQ(textures->Info(), info);
+        if (info == kTexture5) {
+            ASSERT_EQ(textures->Image().size(), QSize(4, 2));
+            EXPECT_EQ(textures->Image().toImage().pixelColor(3, 1), QColor(200, 100, 50));
+        }
+    }
+}
+
 TEST_F(DataViewerTest, AShaderRequestShowsTheRecordedSourceReadOnly)
 {
     c->SLTOpenTrace(Write("uploads.xqft", UploadsAndShaders()));
