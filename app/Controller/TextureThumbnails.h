@@ -12,6 +12,7 @@
 struct STextureThumbnail : STextureRecord
 {
     QPixmap thumbnail;
+    STextureImage::EOrigin origin = STextureImage::kFromTrace;  // the viewer says why it shows no pixels
 };
 
 using TTextureThumbnails = std::vector<std::unique_ptr<STextureThumbnail>>;

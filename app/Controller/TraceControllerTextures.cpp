@@ -74,6 +74,7 @@ void CTraceController::ExtractTextures()
         [&](const STextureRecord& record, STextureImage& image) {
             auto texture = std::make_unique<STextureThumbnail>();
             static_cast<STextureRecord&>(*texture) = record;
+            texture->origin = image.origin;
             texture->thumbnail = Thumbnail(image, blacks);
             m_textures.push_back(std::move(texture));
         },
@@ -93,6 +94,7 @@ bool CTraceController::TextureAtCall(uint32_t callNumber, STextureThumbnail& out
     if (!::TextureAtCall(*m_trace, callNumber, out, image))
         return false;
     TBlackPixmaps blacks;
+    out.origin = image.origin;
     out.thumbnail = Thumbnail(image, blacks);
     return true;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "CallQueries.h"
@@ -32,10 +33,12 @@ struct SUpload
     bool compressed = false;
     const uint8_t* data = nullptr;
     uint64_t size = 0;
+    uint64_t pointer = 0;  // as the application passed it, in both data modes
 };
 
 void TakeImage(const SImage2D& image, SUpload& u)
 {
+    u.pointer = image.pointer.value;
     u.data = image.GetData();
     u.size = u.data ? image.size : 0;
 }
@@ -213,8 +216,10 @@ const STexImage* FindLevel(const SEs2State& es2, const SLevelKey& key)
 // The image a tracked level holds: the bytes it was made with, with the sub-image updates written
 // into them (inside what it holds, the part no update reached reads as zero). The rows past its
 // held bytes are not in the trace: the image is partial there, as an upload's short data makes it.
+// In a trace that carries data, a level holding no bytes was specified without pixels and nothing
+// wrote it since (an update would have given it bytes).
 template <class Level>
-void BuildLevelImage(const Level& level, const STextureRecord& record, STextureImage& image)
+void BuildLevelImage(const Level& level, const STextureRecord& record, STextureImage& image, bool withData)
 {
     const uint8_t* bytes = level.data.get();
     const uint64_t size = bytes ? level.capturedSize : 0;
@@ -224,6 +229,10 @@ void BuildLevelImage(const Level& level, const STextureRecord& record, STextureI
     if (!before || !CapturedBytesIntact(level.data.get())) {
         image = STextureImage();
         image.kind = STextureImage::kUnavailable;
+    } else if (level.gpuMade) {
+        image.origin = STextureImage::kDrawnByGpu;
+    } else if (!level.data && withData) {
+        image.origin = STextureImage::kUploadedWithoutPixels;
     }
 }
 
@@ -373,6 +382,8 @@ bool ExtractTexture(CTraceData& trace, const STextureUpload& upload, STextureRec
     if (!before || !CapturedBytesIntact(u.data)) {
         image = STextureImage();
         image.kind = STextureImage::kUnavailable;
+    } else if (u.pointer == 0) {
+        image.origin = STextureImage::kUploadedWithoutPixels;
     }
     return true;
 }
@@ -387,6 +398,7 @@ struct SUploadEffects
     std::map<size_t, uint32_t> names;
     std::map<size_t, std::pair<STextureRecord, STextureImage>> updated;
     std::vector<SUnpackRows> rows;  // the row length and skips each upload was made under
+    std::set<size_t> drawn;         // uploads whose level the GPU wrote while they were in force
 };
 
 SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>& uploads)
@@ -395,6 +407,15 @@ SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>
     effects.rows.resize(uploads.size());
     std::map<SLevelKey, size_t> inForce;  // level -> the upload in force there
     std::map<SLevelKey, size_t> touched;  // the same, for uploads a sub-image update changed since
+    const bool withData = trace.IsRecordedWithData() == 1;
+    // The upload in force at the level, drawn into by the GPU since it was made (the mark goes
+    // when the level is specified again).
+    auto noteDrawn = [&](const SLevelKey& key, const SEs1State& es1, const SEs2State& es2) {
+        const auto f = inForce.find(key);
+        const STexImage* level = f == inForce.end() ? nullptr : key.es1 ? FindLevel(es1, key) : FindLevel(es2, key);
+        if (level && level->gpuMade)
+            effects.drawn.insert(f->second);
+    };
     // The key by value: the last call below passes the key of the map entry this erases.
     auto finish = [&](const SLevelKey key, const SEs1State& es1, const SEs2State& es2) {
         const auto t = touched.find(key);
@@ -412,9 +433,9 @@ SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>
         out.first = record;
         if (key.es1) {
             if (const STexImage* level = FindLevel(es1, key))
-                BuildLevelImage(*level, record, out.second);
+                BuildLevelImage(*level, record, out.second, withData);
         } else if (const STexImage* level = FindLevel(es2, key)) {
-            BuildLevelImage(*level, record, out.second);
+            BuildLevelImage(*level, record, out.second, withData);
         }
     };
 
@@ -453,6 +474,7 @@ SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>
                                  return;
                              if (IsImageUpload(call->GetCallId())) {
                                  finish(key, es1, es2);  // its last image, before this one replaces it
+                                 noteDrawn(key, es1, es2);
                                  inForce[key] = at;
                                  effects.names[at] = key.texture;
                              } else if (const auto f = inForce.find(key); f != inForce.end()) {
@@ -464,6 +486,8 @@ SUploadEffects TrackUploads(CTraceData& trace, const std::vector<STextureUpload>
     // What is left changed until the trace's end: the running states hold it.
     const SEs1State& es1 = trace.RunningEs1State();
     const SEs2State& es2 = trace.RunningEs2State();
+    for (const auto& [key, index] : inForce)
+        noteDrawn(key, es1, es2);
     while (!touched.empty())
         finish(touched.begin()->first, es1, es2);
     return effects;
@@ -491,6 +515,8 @@ void ExtractTextures(CTraceData& trace, const std::vector<STextureUpload>& uploa
             continue;
         if (const auto name = effects.names.find(i); name != effects.names.end())
             record.textureName = name->second;
+        if (effects.drawn.count(i) && image.kind != STextureImage::kUnavailable)
+            image.origin = STextureImage::kDrawnByGpu;
         made(record, image);
     }
 }
@@ -505,6 +531,7 @@ bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& recor
     SLevelKey key;
     bool found = false;
     bool done = false;
+    const bool withData = trace.IsRecordedWithData() == 1;
     trace.WalkStates(callNumber - 1, callNumber, [&](uint32_t index, const SEs1State& es1, const SEs2State& es2) {
         if (index == callNumber - 1) {
             // The level the call addresses, through the bindings before it; a bind names the
@@ -534,13 +561,13 @@ bool TextureAtCall(CTraceData& trace, uint32_t callNumber, STextureRecord& recor
             if (const STexImage* level = FindLevel(es1, key); specified(level)) {
                 RecordOfLevel(*level, key, record);
                 record.target = kGlTexture2D;
-                BuildLevelImage(*level, record, image);
+                BuildLevelImage(*level, record, image, withData);
                 done = true;
             }
         } else if (const STexImage* level = FindLevel(es2, key); specified(level)) {
             RecordOfLevel(*level, key, record);
             record.target = level->target;
-            BuildLevelImage(*level, record, image);
+            BuildLevelImage(*level, record, image, withData);
             done = true;
         }
     });

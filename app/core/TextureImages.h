@@ -34,7 +34,12 @@ struct STextureImage
         kUnavailable,  // the recorded bytes are gone: the trace file was cut or changed since the load
         kPartial,  // the data holds only the first `rows` rows (fewer than height): rgb holds those
     };
+    // Where the level's pixels came from when the trace holds none of them (or only older ones):
+    // the GPU wrote it (drawn or cleared through a framebuffer, copied into), or it was specified
+    // without pixels (a null pointer) and nothing wrote it since.
+    enum EOrigin : uint8_t { kFromTrace, kDrawnByGpu, kUploadedWithoutPixels };
     EKind kind = kNone;
+    EOrigin origin = kFromTrace;
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t rows = 0;  // rows in rgb: height when decoded, fewer when partial, 0 otherwise

@@ -311,6 +311,42 @@ TEST_F(DataViewerTest, ATextureParameterCallShowsTheTextureItActsOn)
     }
 }
 
+// A texture the trace holds no pixels for says why in place of a black image, asked for by the
+// call list (the level as it stands) or by the texture list (the upload while it was in force).
+TEST_F(DataViewerTest, ATextureWithoutPixelsInTheTraceSaysWhy)
+{
+    c->SLTOpenTrace(Write("parameters.xqft", ParametersAndTexturesWithoutPixels()));
+    struct SCase
+    {
+        int call;
+        QString info;
+        QString why;  // empty: the texture's pixels show
+    } cases[] = {{3, kTexture5, ""},
+                 {5, kTexture1, CTextureViewerWidget::kUploadedWithoutPixels},
+                 {6, kTexture1, CTextureViewerWidget::kUploadedWithoutPixels},
+                 {11, kTexture1, CTextureViewerWidget::kDrawnByGpu},
+                 {12, kTexture1, CTextureViewerWidget::kUploadedWithoutPixels}};
+    for (const SCase& k : cases) {
+        SCOPED_TRACE("call " + std::to_string(k.call));
+        Q_EMIT callList->SIGRequestShowImage(k.call);
+        EXPECT_EQ(textures->Info(), k.info);
+        EXPECT_EQ(textures->Image().isNull(), !k.why.isEmpty());
+        EXPECT_EQ(textures->Form().l_imageViewer->text(), k.why);
+    }
+    // The texture list: texture 1's first upload was drawn over while it was in force, its second
+    // was not.
+    ASSERT_EQ(c->GetTextures()->size(), 3u);
+    const QString listed[] = {"", CTextureViewerWidget::kDrawnByGpu, CTextureViewerWidget::kUploadedWithoutPixels};
+    for (int i : {1, 2, 0}) {
+        SCOPED_TRACE("upload " + std::to_string(i));
+        STextureThumbnail& upload = *c->GetTextures()->at(size_t(i));
+        textures->UpdateView(int(upload.callNumber), &upload.thumbnail);  // as the list asks
+        EXPECT_EQ(textures->Info(), i ? kTexture1 : kTexture5);
+        EXPECT_EQ(textures->Image().isNull(), i != 0);
+        EXPECT_EQ(textures->Form().l_imageViewer->text(), listed[i]);
+    }
+}
+
 TEST_F(DataViewerTest, AShaderRequestShowsTheRecordedSourceReadOnly)
 {
     c->SLTOpenTrace(Write("uploads.xqft", UploadsAndShaders()));
